@@ -1,0 +1,40 @@
+#pragma once
+// A fixed limit of the algebra system was reached: a token list is full, an exact fraction left
+// the 32-bit range, or a recursion went too deep. The algebra's entry points (relation set-up and
+// rearrangement, normalisation, term texts, the expression tokenizer) catch it and report a plain
+// failure, so it never reaches the equation interpretation; it is deliberately not an entry
+// error, whose handlers would show the user a message about the text.
+
+#include <exception>
+
+class ASLimitException : public std::exception
+{
+public:
+    enum class Reason { TokenCapacity, IntegerRange, Depth };
+
+    explicit ASLimitException(Reason reason) : m_reason(reason) {}
+    Reason GetReason() const { return m_reason; }
+    const char* what() const noexcept override;
+
+private:
+    Reason m_reason;
+};
+
+/// Bounds the nesting of the algebra's recursive routines; one per recursive call frame.
+/// Throws ASLimitException(Depth) when more than Limit frames are open.
+class ASDepthGuard
+{
+public:
+    static constexpr int Limit = 64;
+
+    ASDepthGuard();
+    ~ASDepthGuard() { --s_depth; }
+    ASDepthGuard(const ASDepthGuard&) = delete;
+    ASDepthGuard& operator=(const ASDepthGuard&) = delete;
+
+    /// Depth of the innermost open guard (0 when none).
+    static int Depth() { return s_depth; }
+
+private:
+    static int s_depth;
+};

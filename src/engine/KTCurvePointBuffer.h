@@ -1,0 +1,40 @@
+#pragma once
+// Sampled points of one branch of a curve. A plain value record kept header-only, so that the
+// axes (which hand out the sample positions) can fill it without linking the engine.
+
+#include "foundation/KTPoint.h"
+#include "platform/KTGdiTypes.h"
+
+#include <array>
+#include <cstdint>
+
+/// One sample. For explicit forms m_point.m_x is the sample position and m_point.m_y the value;
+/// swapped and polar forms keep (position, value) or (angle, radius) there until the function
+/// converts them for drawing.
+struct KTCurvePoint
+{
+    KTPoint m_point;
+    double m_firstDerivative = 0.0;
+    double m_secondDerivative = 0.0;
+    BYTE m_draw = 0;  ///< 1 when the point is to be drawn
+    BYTE m_break = 0; ///< the polyline is broken here (off the graph, or a traced piece starts or ends)
+};
+
+/// A count and a fixed array of points. Writers keep m_count within [0, Capacity].
+struct KTCurvePointBuffer
+{
+    static constexpr int Capacity = 1604;
+
+    /// The point at index, or nullptr when the index lies outside the array.
+    KTCurvePoint* At(int index)
+    {
+        return index >= 0 && index < Capacity ? &m_points[static_cast<std::size_t>(index)] : nullptr;
+    }
+    const KTCurvePoint* At(int index) const
+    {
+        return index >= 0 && index < Capacity ? &m_points[static_cast<std::size_t>(index)] : nullptr;
+    }
+
+    std::int32_t m_count = 0;
+    std::array<KTCurvePoint, Capacity> m_points{};
+};

@@ -1,0 +1,193 @@
+#include "foundation/KTIniFile.h"
+
+#include "platform/KTMessageBox.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
+
+#include <cctype>
+#include <climits>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+int KTAtoi(const char* text)
+{
+    if (!text)
+        return 0;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    long long magnitude = 0;
+    while (*p >= '0' && *p <= '9') {
+        // Saturate rather than overflow: a hostile settings file may hold any number of digits.
+        if (magnitude <= static_cast<long long>(INT_MAX) + 1)
+            magnitude = magnitude * 10 + (*p - '0');
+        ++p;
+    }
+    if (negative)
+        return magnitude > static_cast<long long>(INT_MAX) + 1 ? INT_MIN : static_cast<int>(-magnitude);
+    return magnitude > INT_MAX ? INT_MAX : static_cast<int>(magnitude);
+}
+
+int KTIniFile::FindSection(const CString& section) const
+{
+    for (size_t i = 0; i < m_sectionNames.size(); ++i) {
+        if (m_sectionNames[i] == section)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int KTIniFile::FindKey(int sectionIndex, const CString& key) const
+{
+    if (sectionIndex < 0 || sectionIndex >= GetSectionCount())
+        return -1;
+    return m_sections[static_cast<size_t>(sectionIndex)].FindKey(key);
+}
+
+CString KTIniFile::GetValue(const CString& section, const CString& key)
+{
+    const int s = FindSection(section);
+    if (s < 0) {
+        m_lastError = "Unable to locate specified key.";
+        return CString();
+    }
+    const int k = FindKey(s, key);
+    if (k < 0) {
+        m_lastError = "Unable to locate specified value.";
+        return CString();
+    }
+    return m_sections[static_cast<size_t>(s)].m_values[static_cast<size_t>(k)];
+}
+
+int KTIniFile::GetInt(const CString& section, const CString& key)
+{
+    const CString value = GetValue(section, key);
+    if (value.IsEmpty())
+        return -1;
+    return KTAtoi(value);
+}
+
+bool KTIniFile::SetValue(const CString& section, const CString& key, const CString& value, bool create)
+{
+    int s = FindSection(section);
+    if (s < 0) {
+        if (!create)
+            return false;
+        m_sections.emplace_back();
+        m_sectionNames.push_back(section);
+        s = GetSectionCount() - 1;
+    }
+    KTIniSection& sec = m_sections[static_cast<size_t>(s)];
+    const int k = sec.FindKey(key);
+    if (k < 0) {
+        if (!create)
+            return false;
+        sec.AddKey(key, value);
+        return true;
+    }
+    sec.m_values[static_cast<size_t>(k)] = value;
+    return true;
+}
+
+bool KTIniFile::SetInt(const CString& section, const CString& key, int value, bool create)
+{
+    CString text;
+    text.Format("%d", value);
+    return SetValue(section, key, text, create);
+}
+
+void KTIniFile::MergeText(const std::string& bytes)
+{
+    CString currentSection;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        const bool hasLineFeed = end != std::string::npos;
+        if (!hasLineFeed)
+            end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        start = hasLineFeed ? end + 1 : end;
+        // The file is text: a CR LF pair is one line end, a lone CR is an ordinary byte.
+        if (hasLineFeed && !line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty())
+            continue;
+
+        if (line.front() == '[' && line.back() == ']') {
+            const size_t close = line.find(']', 1);
+            currentSection = CString(line.substr(1, close - 1));
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            SetValue(currentSection, CString(), CString(line.substr(1)), true);
+        else
+            SetValue(currentSection, CString(line.substr(0, equals)), CString(line.substr(equals + 1)), true);
+    }
+}
+
+bool KTIniFile::Read()
+{
+    struct stat status;
+    if (::stat(m_path.c_str(), &status) != 0)
+        return false;
+    std::ifstream in(m_path.c_str(), std::ios::binary);
+    if (!in.is_open() || S_ISDIR(status.st_mode)) {
+        m_lastError = "Unable to open ini file.";
+        return false;
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    MergeText(bytes);
+    return true;
+}
+
+std::string KTIniFile::ToText() const
+{
+    std::string text;
+    for (size_t s = 0; s < m_sections.size(); ++s) {
+        const KTIniSection& sec = m_sections[s];
+        if (sec.m_keys.empty())
+            continue;
+        text += '[';
+        text += m_sectionNames[s].str();
+        text += "]\r\n";
+        for (size_t k = 0; k < sec.m_keys.size(); ++k) {
+            text += sec.m_keys[k].str();
+            text += '=';
+            text += sec.m_values[k].str();
+            text += "\r\n";
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+void KTIniFile::Write()
+{
+    const std::string text = ToText();
+    // Paths hold the file system's own bytes, not Windows-1252 text.
+    QSaveFile file(QFile::decodeName(QByteArray(m_path.c_str())));
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok && !text.empty())
+        ok = file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+    if (ok)
+        ok = file.commit();
+    else
+        file.cancelWriting();
+    // A document without keys writes nothing worth reporting, whatever became of the file.
+    if (ok || text.empty())
+        return;
+    KTMessageBox("File Save Error",
+                 "Unable to write file " + m_path +
+                     ".\r\n\r\nAdministrator privileges are probably needed to save this file.  "
+                     "Please contact your IT staff.",
+                 MB_OK);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+/// Nearest integer with halves going up, also for negative values (-2.5 gives -2, 2.5 gives 3).
+/// Values beyond the 32-bit range are held at its ends and a NaN gives the lowest value, so a
+/// pixel conversion of a wild value lands far off the page instead of being undefined.
+inline std::int32_t RoundHalfUp(double x)
+{
+    constexpr std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t highest = std::numeric_limits<std::int32_t>::max();
+    if (std::isnan(x))
+        return lowest;
+    const double below = std::floor(x);
+    const double rounded = x - below >= 0.5 ? below + 1.0 : below;
+    if (rounded >= static_cast<double>(highest))
+        return highest;
+    if (rounded <= static_cast<double>(lowest))
+        return lowest;
+    return static_cast<std::int32_t>(rounded);
+}

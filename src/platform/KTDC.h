@@ -1,0 +1,254 @@
+#pragma once
+// The device context everything of the program draws on: the subset of the platform's
+// graphics interface the drawing code uses, with the same method names and numeric codes.
+//
+// Coordinates given to drawing calls are logical units; the context maps them to device units
+// (the painter's own coordinates: pixels of a widget or image, dots of a printer) through the
+// mapping mode, origins and extents, and draws with QPainter, antialiased. Text is always drawn
+// upright, whatever the direction of the mapping's y axis; only a font's escapement turns it.
+//
+// A context without a painter measures only (layout, tests): its device is described by a
+// resolution and a size, and drawing calls are recorded (when recording is on) but paint nothing.
+
+#include "platform/CString.h"
+#include "platform/KTBrush.h"
+#include "platform/KTDCRecord.h"
+#include "platform/KTFont.h"
+#include "platform/KTGdiTypes.h"
+#include "platform/KTPen.h"
+
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QPaintDevice;
+
+// GetDeviceCaps indices
+constexpr int HORZSIZE = 4;        ///< device width in millimetres
+constexpr int VERTSIZE = 6;        ///< device height in millimetres
+constexpr int HORZRES = 8;         ///< device width in device units
+constexpr int VERTRES = 10;        ///< device height in device units
+constexpr int LOGPIXELSX = 88;     ///< device units per inch horizontally
+constexpr int LOGPIXELSY = 90;     ///< device units per inch vertically
+constexpr int PHYSICALWIDTH = 110; ///< same as HORZRES here
+constexpr int PHYSICALHEIGHT = 111;
+constexpr int PHYSICALOFFSETX = 112; ///< always 0 here
+constexpr int PHYSICALOFFSETY = 113;
+
+// Clipping results
+constexpr int KT_REGION_ERROR = 0;
+constexpr int NULLREGION = 1;
+constexpr int SIMPLEREGION = 2;
+constexpr int COMPLEXREGION = 3;
+
+/// HIMETRIC units per inch.
+constexpr int HIMETRIC_INCH = 2540;
+
+class KTDC
+{
+public:
+    /// A measuring-only context of the given resolution (dots per inch) and device size.
+    explicit KTDC(int dpiX = 96, int dpiY = 96, CSize deviceSize = CSize(0, 0));
+    /// Draws through an active painter, which it does not own; the painter's state is restored
+    /// when the context is destroyed. The resolution is the painter's device's logical DPI.
+    explicit KTDC(QPainter* painter);
+    /// Opens its own painter on the device and ends it when destroyed.
+    explicit KTDC(QPaintDevice* device);
+    ~KTDC();
+    KTDC(const KTDC&) = delete;
+    KTDC& operator=(const KTDC&) = delete;
+
+    /// The painter drawn through, or null for a measuring-only context.
+    QPainter* GetPainter() const { return m_painter; }
+    /// Overrides the device resolution (dots per inch, at least 1) that the metric modes use.
+    void SetResolution(int dpiX, int dpiY);
+    /// LOGPIXELSX/Y, HORZRES/VERTRES, HORZSIZE/VERTSIZE, PHYSICAL*; 0 for other indices.
+    int GetDeviceCaps(int index) const;
+    /// Whether this context draws a printed page (set by whoever prints).
+    bool IsPrinting() const { return m_printing; }
+    void SetPrinting(bool printing) { m_printing = printing; }
+
+    // ---- mapping -------------------------------------------------------------------------
+    /// MM_TEXT, MM_LOMETRIC, MM_HIMETRIC, MM_LOENGLISH, MM_HIENGLISH, MM_TWIPS, MM_ISOTROPIC,
+    /// MM_ANISOTROPIC; returns the previous mode, 0 for an unknown mode (nothing changes).
+    /// Switching to MM_ISOTROPIC/MM_ANISOTROPIC keeps the current scale as the extents.
+    int SetMapMode(int mode);
+    int GetMapMode() const { return m_mapMode; }
+    CPoint SetWindowOrg(int x, int y);
+    CPoint SetWindowOrg(CPoint point) { return SetWindowOrg(point.x, point.y); }
+    CPoint OffsetWindowOrg(int dx, int dy);
+    CPoint GetWindowOrg() const { return m_windowOrg; }
+    CPoint SetViewportOrg(int x, int y);
+    CPoint SetViewportOrg(CPoint point) { return SetViewportOrg(point.x, point.y); }
+    CPoint OffsetViewportOrg(int dx, int dy);
+    CPoint GetViewportOrg() const { return m_viewportOrg; }
+    /// Extents change only in MM_ISOTROPIC and MM_ANISOTROPIC (other modes return the current
+    /// extent and keep it); a zero extent is refused. MM_ISOTROPIC shrinks the viewport extent
+    /// so that both axes have the same scale.
+    CSize SetWindowExt(int cx, int cy);
+    CSize SetWindowExt(CSize size) { return SetWindowExt(size.cx, size.cy); }
+    CSize GetWindowExt() const { return m_windowExt; }
+    CSize SetViewportExt(int cx, int cy);
+    CSize SetViewportExt(CSize size) { return SetViewportExt(size.cx, size.cy); }
+    CSize GetViewportExt() const { return m_viewportExt; }
+
+    /// Logical <-> device, rounded to the nearest unit (held within the int range).
+    void LPtoDP(CPoint* points, int count = 1) const;
+    void LPtoDP(CRect* rect) const;
+    /// Sizes are lengths: scaled by the absolute ratios of the extents, signs kept.
+    void LPtoDP(CSize* size) const;
+    void DPtoLP(CPoint* points, int count = 1) const;
+    void DPtoLP(CRect* rect) const;
+    void DPtoLP(CSize* size) const;
+    /// HIMETRIC lengths <-> device lengths at the device resolution, whatever the mapping mode.
+    void HIMETRICtoDP(CSize* size) const;
+    void HIMETRICtoDP(CPoint* point) const;
+    void DPtoHIMETRIC(CSize* size) const;
+    void DPtoHIMETRIC(CPoint* point) const;
+    /// HIMETRIC lengths <-> logical lengths (through device units).
+    void HIMETRICtoLP(CSize* size) const;
+    void LPtoHIMETRIC(CSize* size) const;
+    /// Device units per logical unit along x and y (y negative when the logical y axis points up).
+    double ScaleX() const;
+    double ScaleY() const;
+
+    // ---- objects -------------------------------------------------------------------------
+    /// Selects a copy of the object and returns the one it replaces. Selecting an object that
+    /// was never created changes nothing and returns a never-created object.
+    KTPen SelectObject(const KTPen& pen);
+    KTBrush SelectObject(const KTBrush& brush);
+    KTFont SelectObject(const KTFont& font);
+    /// Selects a stock pen, brush or font (KTPen::Stock, KTBrush::Stock, KTFont::Stock).
+    void SelectStockObject(KTStockObject kind);
+    const KTPen& GetCurrentPen() const { return m_state.pen; }
+    const KTBrush& GetCurrentBrush() const { return m_state.brush; }
+    const KTFont& GetCurrentFont() const { return m_state.font; }
+
+    COLORREF SetTextColor(COLORREF colour);
+    COLORREF GetTextColor() const { return m_state.textColour; }
+    COLORREF SetBkColor(COLORREF colour);
+    COLORREF GetBkColor() const { return m_state.bkColour; }
+    /// OPAQUE or TRANSPARENT; returns the previous mode, 0 for another value (nothing changes).
+    int SetBkMode(int mode);
+    int GetBkMode() const { return m_state.bkMode; }
+    /// TA_LEFT/TA_CENTER/TA_RIGHT combined with TA_TOP/TA_BASELINE/TA_BOTTOM (and TA_UPDATECP).
+    unsigned SetTextAlign(unsigned align);
+    unsigned GetTextAlign() const { return m_state.textAlign; }
+    /// ALTERNATE or WINDING; returns the previous mode, 0 for another value.
+    int SetPolyFillMode(int mode);
+    int GetPolyFillMode() const { return m_state.polyFillMode; }
+
+    // ---- lines and shapes (logical units) ---------------------------------------------------
+    CPoint MoveTo(int x, int y);
+    CPoint MoveTo(CPoint point) { return MoveTo(point.x, point.y); }
+    CPoint GetCurrentPosition() const { return m_state.position; }
+    /// A line from the current position to the point, which excludes its last pixel; the point
+    /// becomes the current position.
+    bool LineTo(int x, int y);
+    bool LineTo(CPoint point) { return LineTo(point.x, point.y); }
+    bool Polyline(const CPoint* points, int count);
+    /// Filled with the brush by the polygon fill mode, outlined with the pen; closed.
+    bool Polygon(const CPoint* points, int count);
+    /// Outlined with the pen, filled with the brush; an inside-frame pen keeps within the box.
+    bool Rectangle(int left, int top, int right, int bottom);
+    bool Rectangle(const CRect& rect) { return Rectangle(rect.left, rect.top, rect.right, rect.bottom); }
+    bool Ellipse(int left, int top, int right, int bottom);
+    bool Ellipse(const CRect& rect) { return Ellipse(rect.left, rect.top, rect.right, rect.bottom); }
+    /// The sector of the ellipse in the box from the radial through `start` anticlockwise (as
+    /// seen on the device) to the radial through `end`; the same radials draw the whole ellipse.
+    bool Pie(const CRect& rect, CPoint start, CPoint end);
+    /// One device pixel at the logical point; returns the colour set.
+    COLORREF SetPixel(int x, int y, COLORREF colour);
+    COLORREF SetPixel(CPoint point, COLORREF colour) { return SetPixel(point.x, point.y, colour); }
+    /// Fills the rectangle with the colour (no outline); the background colour is unchanged.
+    void FillSolidRect(const CRect& rect, COLORREF colour);
+    void FillSolidRect(int x, int y, int cx, int cy, COLORREF colour);
+    /// Fills the rectangle with the brush (no outline).
+    void FillRect(const CRect& rect, const KTBrush& brush);
+
+    // ---- text (logical units) ----------------------------------------------------------------
+    /// Draws the text at the point by the text alignment; in OPAQUE mode its cell is first
+    /// filled with the background colour. Single-byte Windows-1252 text, or Symbol codes when
+    /// the Symbol face is selected.
+    bool TextOut(int x, int y, const CString& text);
+    /// As TextOut; ETO_OPAQUE fills `rect` with the background colour first, ETO_CLIPPED clips
+    /// the text to it (`rect` may be null when neither is set).
+    bool ExtTextOut(int x, int y, unsigned options, const CRect* rect, const CString& text);
+    /// Width (advance) and cell height of the text in the selected font, in logical units.
+    CSize GetTextExtent(const CString& text) const;
+    CSize GetTextExtent(const char* text, int count) const;
+    /// Metrics of the selected font in logical units (heights along y, widths along x).
+    bool GetTextMetrics(TEXTMETRIC* metrics) const;
+
+    // ---- clipping and state ----------------------------------------------------------------
+    /// Narrows the clipping region to the logical rectangle; returns NULLREGION when nothing is
+    /// left, else SIMPLEREGION.
+    int IntersectClipRect(int left, int top, int right, int bottom);
+    int IntersectClipRect(const CRect& rect)
+    {
+        return IntersectClipRect(rect.left, rect.top, rect.right, rect.bottom);
+    }
+    /// Replaces the clipping region by the logical rectangle, or removes it for null.
+    int SelectClipRect(const CRect* rect);
+    /// The clip box in logical units (the whole device when there is no clip); SIMPLEREGION,
+    /// NULLREGION, or COMPLEXREGION never.
+    int GetClipBox(CRect* rect) const;
+    /// Saves the whole state (mapping, objects, colours, modes, clip, position); returns the new
+    /// level, counting from 1.
+    int SaveDC();
+    /// Restores a saved level (negative: relative to the newest, -1 the newest) and drops the
+    /// levels above it; false when there is no such level.
+    bool RestoreDC(int level);
+
+    // ---- recording -------------------------------------------------------------------------
+    /// When on, every drawing call is kept (in logical units) until ClearRecords.
+    void SetRecording(bool on) { m_recording = on; }
+    bool IsRecording() const { return m_recording; }
+    const std::vector<KTDCRecord>& GetRecords() const { return m_records; }
+    void ClearRecords() { m_records.clear(); }
+
+    /// The Unicode text Qt draws for single-byte text in the given font: Windows-1252 for
+    /// ordinary faces, the Symbol encoding for the Symbol face.
+    static QString DecodeText(const CString& text, const KTFont& font);
+
+private:
+    struct State
+    {
+        KTPen pen;
+        KTBrush brush;
+        KTFont font;
+        COLORREF textColour = 0;
+        COLORREF bkColour = 0xFFFFFF;
+        int bkMode = OPAQUE;
+        unsigned textAlign = TA_LEFT | TA_TOP;
+        int polyFillMode = ALTERNATE;
+        CPoint position;
+        bool clipped = false;
+        double clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0; ///< device units
+    };
+    struct Saved;
+
+    void InitDefaults();
+    void SetMetricExtents();
+    void ApplyClip();
+    void Record(KTDCRecord record);
+    KTDCRecord MakeRecord(KTDCRecordKind kind) const;
+    bool DrawText(int x, int y, unsigned options, const CRect* rect, const CString& text);
+
+    QPainter* m_painter = nullptr;
+    std::unique_ptr<QPainter> m_ownedPainter;
+    bool m_painterSaved = false;
+    int m_dpiX = 96;
+    int m_dpiY = 96;
+    CSize m_deviceSize;
+    bool m_printing = false;
+    int m_mapMode = MM_TEXT;
+    CPoint m_windowOrg;
+    CPoint m_viewportOrg;
+    CSize m_windowExt{1, 1};
+    CSize m_viewportExt{1, 1};
+    State m_state;
+    std::vector<Saved> m_saved;
+    bool m_recording = false;
+    std::vector<KTDCRecord> m_records;
+};

@@ -1,0 +1,350 @@
+#include "foundation/KTNumberTexts.h"
+#include "foundation/KTSentinelValues.h"
+#include "foundation/KTVariableSubstitutions.h"
+#include "platform/KTLocale.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+namespace {
+
+constexpr double kPi = 3.141592654;
+constexpr double kE = 2.718281828;
+
+class LocaleScope
+{
+public:
+    LocaleScope(char decimal, char list) { KTLocale::Override(decimal, list, decimal == ',' ? 49 : 1); }
+    ~LocaleScope() { KTLocale::ClearOverride(); }
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
+};
+
+struct BinaryRow
+{
+    const char* text;
+    const char* other;
+    const char* expected;
+    bool result;
+};
+
+struct MultiplyRow
+{
+    const char* text;
+    int factor;
+    const char* expected;
+    bool result;
+};
+
+} // namespace
+
+TEST(KTNumberTextsTest, Classifies)
+{
+    const LocaleScope locale('.', ',');
+    struct Row
+    {
+        const char* text;
+        int expected;
+    };
+    const Row rows[] = {
+        {"3pi/4", 2},
+        {"-e", 2},
+        {"2a", 2},
+        {"0", 2},
+        {"", 2},
+        {"-2pi/3", 2},
+        {"abcdm", 2},
+        {"pie", 2},
+        {"12/5", 2},
+        {"\x96"
+         "5",
+         2},
+        {"\xAF"
+         "5",
+         2},
+        {"2.5", 1},
+        {"-0.5/2", 1},
+        {"1/2/3", 0},
+        {"x", 0},
+        {"p", 0},
+        {"PI", 0},
+        {"2,5", 0},
+        {"1 ", 0},
+        {"\xB7"
+         "5",
+         0},
+        {"2.5x", 0},
+        {"//", 0},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ClassifyNumberText(row.text), row.expected) << '"' << row.text << '"';
+}
+
+TEST(KTNumberTextsTest, ClassifiesTheUsersDecimalSeparator)
+{
+    const LocaleScope locale(',', ';');
+    EXPECT_EQ(ClassifyNumberText("2,5"), 1);
+    EXPECT_EQ(ClassifyNumberText("2.5"), 1);
+    EXPECT_EQ(ClassifyNumberText("2;5"), 0);
+}
+
+TEST(KTNumberTextsTest, Evaluates)
+{
+    KTVariableSubstitutions table;
+    table.Add("a", 3.0);
+    table.Add("b", 0.5);
+    table.Add("m", 5.0);
+    const double U = KTUndefinedValue;
+    struct Row
+    {
+        const char* text;
+        const KTVariableSubstitutions* table;
+        double expected;
+    };
+    const Row rows[] = {
+        {"2PI/3", nullptr, 2.094395102},
+        {"2pi/3", nullptr, kPi * 2.0 / 3.0},
+        {"2a", &table, 6.0},
+        {"2a", nullptr, 2.0},
+        {"ab", &table, 1.5},
+        {"-m/2", &table, -2.5},
+        {"pia/3", &table, kPi * 3.0 / 3.0},
+        {"c", &table, U},
+        {"2ac", &table, U},
+        {"1,5", nullptr, 1.5},
+        {"3/4", nullptr, 0.75},
+        {"e/2", nullptr, kE / 2.0},
+        {"-", nullptr, -1.0},
+        {"", nullptr, 1.0},
+        {"x", nullptr, 0.0},
+        {"12x", nullptr, 12.0},
+        {"pie", nullptr, kPi * kE},
+        {"3/0,5", nullptr, 6.0}, // unlike the reader, the comma of a denominator is a point here
+    };
+    for (const Row& row : rows)
+        EXPECT_NEAR(EvaluateNumberText(row.text, row.table), row.expected, 1e-9) << '"' << row.text << '"';
+    EXPECT_EQ(EvaluateNumberText("1/0", nullptr), std::numeric_limits<double>::infinity());
+}
+
+TEST(KTNumberTextsTest, AddsExactlyOrAsDecimals)
+{
+    const LocaleScope locale('.', ',');
+    const BinaryRow rows[] = {
+        {"pi/2", "pi/4", "3pi/4", true},
+        {"pi", "-pi/2", "pi/2", true},
+        {"1/3", "1/6", "1/2", true},
+        {"2", "3", "5", true},
+        {"-1", "1", "0", true},
+        {"1/2", "1/2", "1", true},
+        {"e", "e", "2e", true},
+        {"-pi", "-pi", "-2pi", true},
+        {"pi", "-pi", "0pi", true},
+        {"a", "a", "2a", true},
+        {"a/2", "3a/2", "2a", true},
+        {"0", "pi/6", "pi/6", true},
+        {"pi/6", "0", "pi/6", true},
+        {"11/22", "0", "11/22", true},
+        {"", "", "2", true},
+        // Different markers take the decimal path.
+        {"pi", "1", "4.141593", true},
+        {"2.5", "pi", "5.641593", true},
+        {"0.1", "0.2", "0.3", true},
+        {"a", "b", "2", true},
+        // Sums that do not fit 32 bits take the decimal path instead of wrapping round.
+        {"1/65536", "1/65537", "0.000031", true},
+        {"2147483647", "1", "2147483648", true},
+        {"-2147483648", "-1", "-2147483649", true},
+        {"99999999999", "1", "100000000000", true},
+        {"1/46341", "1/46343", "0.000043", true},
+        // A zero denominator stays as typed (reducing it would never end).
+        {"0/0", "0/0", "0/0", true},
+        {"1/0", "1", "1/0", true},
+        // Not number texts.
+        {"x", "1", "", false},
+        {"1", "x", "", false},
+        {"1/2/3", "1", "", false},
+    };
+    for (const BinaryRow& row : rows) {
+        CString text = row.text;
+        EXPECT_EQ(AddNumberText(text, row.other), row.result) << row.text << " + " << row.other;
+        EXPECT_EQ(text, row.expected) << row.text << " + " << row.other;
+    }
+}
+
+TEST(KTNumberTextsTest, AddsUnderDecimalComma)
+{
+    const LocaleScope locale(',', ';');
+    const BinaryRow rows[] = {
+        {"2,5", "1", "3,5", true},
+        {"1", "0.5", "1,5", true},
+        {"1", "0,25", "1,25", true},
+        {"pi/4", "pi/4", "pi/2", true},
+    };
+    for (const BinaryRow& row : rows) {
+        CString text = row.text;
+        EXPECT_EQ(AddNumberText(text, row.other), row.result) << row.text << " + " << row.other;
+        EXPECT_EQ(text, row.expected) << row.text << " + " << row.other;
+    }
+}
+
+TEST(KTNumberTextsTest, Subtracts)
+{
+    const LocaleScope locale('.', ',');
+    const BinaryRow rows[] = {
+        {"-pi", "-pi/2", "-pi/2", true}, {"1", "1/3", "2/3", true}, {"pi/2", "pi/6", "pi/3", true},
+        {"5", "7", "-2", true},          {"2.5", "0.5", "2", true}, {"pi", "1", "2.141593", true},
+        {"3", "x", "", false},
+    };
+    for (const BinaryRow& row : rows) {
+        CString text = row.text;
+        EXPECT_EQ(SubtractNumberText(text, row.other), row.result) << row.text << " - " << row.other;
+        EXPECT_EQ(text, row.expected) << row.text << " - " << row.other;
+    }
+}
+
+TEST(KTNumberTextsTest, Multiplies)
+{
+    const LocaleScope locale('.', ',');
+    const MultiplyRow rows[] = {
+        {"pi/6", 3, "pi/2", true},
+        {"-pi/4", -2, "pi/2", true},
+        {"2/3", 0, "0", true},
+        {"pi/3", 1, "pi/3", true},
+        {"a/2", 2, "1a", true},
+        {"11/22", 1, "11/22", true},
+        {"2147483647", -1, "-2147483647", true},
+        {"0.25", 2, "0.5", true},
+        {"1.5", -3, "-4.5", true},
+        {"x", 2, "", false},
+        // Products beyond 32 bits are decimals, unless reducing brings them back in range.
+        {"1000000", 10000, "10000000000", true},
+        {"65536", 65536, "4294967296", true},
+        {"-2147483648", -1, "2147483648", true},
+        {"1073741824/8", 4, "536870912", true},
+        {"1073741824/3", 4, "1431655765.333333", true},
+    };
+    for (const MultiplyRow& row : rows) {
+        CString text = row.text;
+        EXPECT_EQ(MultiplyNumberText(text, row.factor), row.result) << row.text << " * " << row.factor;
+        EXPECT_EQ(text, row.expected) << row.text << " * " << row.factor;
+    }
+}
+
+TEST(KTNumberTextsTest, ReducesFractions)
+{
+    struct Row
+    {
+        std::int32_t coefficient, denominator, reducedCoefficient, reducedDenominator;
+    };
+    const Row rows[] = {
+        {6, 4, 3, 2},
+        {11, 22, 11, 22},         // the scan stops before 11: 121 exceeds both
+        {1994, 2991, 1994, 2991}, // 997 is never reached
+        {-6, 4, -3, 2},
+        {12, 18, 2, 3},
+        {0, 5, 0, 1},
+        {0, 1024, 0, 1},
+        {4, 2, 2, 1},
+        {7, 1, 7, 1},
+        {1, 0, 1, 0},
+        {0, 0, 0, 0},
+        {-2147483647 - 1, 2, -1073741824, 1},
+        {-2147483647 - 1, 3, -2147483647 - 1, 3},
+        {6, -4, 3, -2},
+    };
+    for (const Row& row : rows) {
+        std::int32_t c = row.coefficient, d = row.denominator;
+        ReduceFraction(c, d);
+        EXPECT_EQ(c, row.reducedCoefficient) << row.coefficient << "/" << row.denominator;
+        EXPECT_EQ(d, row.reducedDenominator) << row.coefficient << "/" << row.denominator;
+    }
+    std::int64_t c = std::int64_t{1} << 32, d = 8;
+    ReduceFraction(c, d);
+    EXPECT_EQ(c, std::int64_t{1} << 29);
+    EXPECT_EQ(d, 1);
+}
+
+TEST(KTNumberTextsTest, ComposesTexts)
+{
+    struct Row
+    {
+        KTExactNumber number;
+        const char* expected;
+    };
+    auto make = [](std::int32_t c, std::int32_t d, int pi, int e, const char* letters) {
+        KTExactNumber n;
+        n.m_coefficient = c;
+        n.m_denominator = d;
+        n.m_pi = pi;
+        n.m_e = e;
+        for (const char* l = letters; *l; ++l) {
+            BYTE* flags[] = {&n.m_a, &n.m_b, &n.m_c, &n.m_d, &n.m_m};
+            flags[CString("abcdm").Find(*l)][0] = 1;
+        }
+        return n;
+    };
+    const Row rows[] = {
+        {make(1, 2, 1, 0, ""), "pi/2"},        {make(-1, 1, 1, 0, ""), "-pi"},
+        {make(3, 4, 0, 0, ""), "3/4"},         {make(2, 1, 0, 0, "a"), "2a"},
+        {make(1, 1, 0, 0, "a"), "1a"},         {make(-1, 1, 0, 0, "m"), "-1m"},
+        {make(1, 1, 0, 0, ""), "1"},           {make(-1, 1, 0, 0, ""), "-1"},
+        {make(0, 1, 1, 0, ""), "0pi"},         {make(1, 1, 1, 1, ""), "pie"},
+        {make(-1, 3, 0, 1, ""), "-e/3"},       {make(5, 7, 0, 0, "mdcba"), "5abcdm/7"},
+        {make(-12, 5, 1, 0, "b"), "-12pib/5"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ComposeNumberText(row.number), row.expected) << row.expected;
+}
+
+TEST(KTNumberTextsTest, ExactAndDecimalPathsAgree)
+{
+    // The exact sum, difference and product evaluate to what the values give as doubles.
+    const LocaleScope locale('.', ',');
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> numerator(-40, 40);
+    std::uniform_int_distribution<int> denominator(1, 36);
+    std::uniform_int_distribution<int> factor(-12, 12);
+    const char* markers[] = {"", "pi", "e"};
+    for (int i = 0; i < 400; ++i) {
+        const char* marker = markers[i % 3];
+        const int n1 = numerator(random), d1 = denominator(random);
+        const int n2 = numerator(random), d2 = denominator(random);
+        const CString x = CString(KTFormatC("%d%s/%d", n1, marker, d1));
+        const CString y = CString(KTFormatC("%d%s/%d", n2, marker, d2));
+        const double vx = EvaluateNumberText(x, nullptr), vy = EvaluateNumberText(y, nullptr);
+
+        CString sum = x;
+        ASSERT_TRUE(AddNumberText(sum, y)) << x << " + " << y;
+        EXPECT_EQ(ClassifyNumberText(sum), 2) << x << " + " << y << " = " << sum;
+        EXPECT_NEAR(EvaluateNumberText(sum, nullptr), vx + vy, 1e-9) << x << " + " << y << " = " << sum;
+
+        CString back = sum;
+        ASSERT_TRUE(SubtractNumberText(back, y));
+        EXPECT_NEAR(EvaluateNumberText(back, nullptr), vx, 1e-9) << sum << " - " << y << " = " << back;
+
+        const int k = factor(random);
+        CString product = x;
+        ASSERT_TRUE(MultiplyNumberText(product, k));
+        EXPECT_EQ(ClassifyNumberText(product), 2) << x << " * " << k << " = " << product;
+        EXPECT_NEAR(EvaluateNumberText(product, nullptr), vx * k, 1e-9)
+            << x << " * " << k << " = " << product;
+    }
+}
+
+TEST(KTNumberTextsTest, SteppingByAFractionOfPiKeepsExactLabels)
+{
+    const LocaleScope locale('.', ',');
+    CString value = "0";
+    const char* expected[] = {"pi/6", "pi/3", "pi/2", "2pi/3", "5pi/6", "pi", "7pi/6"};
+    for (const char* label : expected) {
+        ASSERT_TRUE(AddNumberText(value, "pi/6"));
+        EXPECT_EQ(value, label);
+    }
+    for (int i = 0; i < 7; ++i)
+        ASSERT_TRUE(SubtractNumberText(value, "pi/6"));
+    EXPECT_EQ(value, "0pi");
+    EXPECT_EQ(EvaluateNumberText(value, nullptr), 0.0);
+}
