@@ -1,6 +1,6 @@
 #pragma once
 // A fixed limit of the algebra system was reached: a token list is full, an exact fraction left
-// the 32-bit range, or a recursion went too deep. The algebra's entry points (relation set-up and
+// the 32-bit range, a recursion went too deep, or an exact division by zero was asked for. The algebra's entry points (relation set-up and
 // rearrangement, normalisation, term texts, the expression tokenizer) catch it and report a plain
 // failure, so it never reaches the equation interpretation; it is deliberately not an entry
 // error, whose handlers would show the user a message about the text.
@@ -10,7 +10,7 @@
 class ASLimitException : public std::exception
 {
 public:
-    enum class Reason { TokenCapacity, IntegerRange, Depth };
+    enum class Reason { TokenCapacity, IntegerRange, Depth, DivisionByZero };
 
     explicit ASLimitException(Reason reason) : m_reason(reason) {}
     Reason GetReason() const { return m_reason; }
@@ -38,3 +38,11 @@ public:
 private:
     static int s_depth;
 };
+
+/// Turns a refused append or insertion into ASLimitException: the algebra's operations call it
+/// on every token they add, so a full list ends the operation instead of losing a token.
+inline void ASRequireRoom(bool appended)
+{
+    if (!appended)
+        throw ASLimitException(ASLimitException::Reason::TokenCapacity);
+}

@@ -12,7 +12,10 @@ namespace {
 
 const char* const InternalError = "CDiskObject internal error - check call parameters";
 
-char LowerAscii(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
+char LowerAscii(char ch)
+{
+    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+}
 
 bool IsFolder(const CString& path)
 {

@@ -49,7 +49,10 @@ int ProgramMarker;
 
 KTFileVersion::KTFileVersion() = default;
 
-KTFileVersion::~KTFileVersion() { Clear(); }
+KTFileVersion::~KTFileVersion()
+{
+    Clear();
+}
 
 void KTFileVersion::Clear()
 {
@@ -62,10 +65,8 @@ void KTFileVersion::Clear()
 
 bool KTFileVersion::Read(const char* path)
 {
-    if (!path)
-        return false;
     Clear();
-    if (!IsProgramFile(path))
+    if (!path || !IsProgramFile(path))
         return false;
 
     m_data = std::make_unique<BYTE[]>(BlockSize);
@@ -85,15 +86,18 @@ bool KTFileVersion::Read(const char* path)
 
 bool KTFileVersion::ReadModule(HMODULE module)
 {
-    if (!module || module != ProgramModule())
-        return false;
     const auto program = ProgramFile();
-    if (program.empty())
+    if (!module || module != ProgramModule() || program.empty()) {
+        Clear();
         return false;
+    }
     return Read(program.c_str());
 }
 
-HMODULE KTFileVersion::ProgramModule() { return &ProgramMarker; }
+HMODULE KTFileVersion::ProgramModule()
+{
+    return &ProgramMarker;
+}
 
 DWORD KTFileVersion::GetTranslation(int index) const
 {

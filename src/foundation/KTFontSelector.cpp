@@ -30,7 +30,7 @@ int KTFontSelector::Select(KTDC& dc, bool useSize)
     LOGFONT logFont = m_font.m_logFont;
     if (useSize)
         logFont.lfHeight = m_font.m_size == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max()
-                                                                             : -m_font.m_size;
+                                                                            : -m_font.m_size;
     logFont.lfHeight = ScaleHeight(logFont.lfHeight, m_heightFactor);
     m_created.CreateFontIndirect(logFont);
 

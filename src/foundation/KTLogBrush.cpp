@@ -57,8 +57,8 @@ LOGBRUSH KTLogBrush::ToLogBrush() const
 CString KTLogBrush::ToProfileText() const
 {
     CString text;
-    text.Format("%i,%i,%i,%i,%i,%i", GetRValue(m_color), GetGValue(m_color), GetBValue(m_color), m_style, m_kind,
-                m_hatch);
+    text.Format("%i,%i,%i,%i,%i,%i", GetRValue(m_color), GetGValue(m_color), GetBValue(m_color), m_style,
+                m_kind, m_hatch);
     return text;
 }
 

@@ -26,7 +26,8 @@ public:
 
     friend bool operator==(const KTLogBrush& a, const KTLogBrush& b)
     {
-        return a.m_kind == b.m_kind && a.m_style == b.m_style && a.m_color == b.m_color && a.m_hatch == b.m_hatch;
+        return a.m_kind == b.m_kind && a.m_style == b.m_style && a.m_color == b.m_color &&
+               a.m_hatch == b.m_hatch;
     }
 
     void Serialize(KTArchive& ar) override;

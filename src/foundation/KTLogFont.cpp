@@ -56,7 +56,10 @@ void KTLogFont::Serialize(KTArchive& ar)
     LOGFONT& f = m_logFont;
     if (ar.IsStoring()) {
         ar << f.lfHeight << f.lfWeight << f.lfItalic << f.lfUnderline << f.lfStrikeOut << f.lfCharSet;
-        ar.Write(f.lfFaceName, kFaceBytes);
+        // The name and zero padding only: bytes a caller left behind the terminator stay out.
+        char face[kFaceBytes] = {};
+        std::memcpy(face, f.lfFaceName, strnlen(f.lfFaceName, kMaxFaceName));
+        ar.Write(face, kFaceBytes);
         ar << m_color << m_size;
         return;
     }

@@ -35,11 +35,16 @@ struct StyleNumberPen
 
 // Kind-0 style numbers 1 to 11; 5 (none) is handled before the table is consulted.
 constexpr StyleNumberPen kStyleNumbers[] = {
-    {kFlatGeometric | PS_DOT, 1},         {kFlatGeometric | PS_DASH, 1},
-    {kFlatGeometric | PS_DASHDOT, 1},     {kFlatGeometric | PS_DASHDOTDOT, 1},
-    {PS_NULL, 1},                         {kFlatGeometric | PS_INSIDEFRAME, 25},
-    {kFlatGeometric | PS_INSIDEFRAME, 50}, {kFlatGeometric | PS_INSIDEFRAME, 75},
-    {kFlatGeometric | PS_INSIDEFRAME, 100}, {kFlatGeometric | PS_INSIDEFRAME, 150},
+    {kFlatGeometric | PS_DOT, 1},
+    {kFlatGeometric | PS_DASH, 1},
+    {kFlatGeometric | PS_DASHDOT, 1},
+    {kFlatGeometric | PS_DASHDOTDOT, 1},
+    {PS_NULL, 1},
+    {kFlatGeometric | PS_INSIDEFRAME, 25},
+    {kFlatGeometric | PS_INSIDEFRAME, 50},
+    {kFlatGeometric | PS_INSIDEFRAME, 75},
+    {kFlatGeometric | PS_INSIDEFRAME, 100},
+    {kFlatGeometric | PS_INSIDEFRAME, 150},
     {kFlatGeometric | PS_INSIDEFRAME, 250},
 };
 
@@ -47,10 +52,13 @@ constexpr StyleNumberPen kStyleNumbers[] = {
 
 void KTLogPen::Serialize(KTArchive& ar)
 {
+    // The stored form is 24 bytes: the double is aligned to 8, leaving four zero bytes after
+    // the colour. Files of every version carry them.
+    std::int32_t padding = 0;
     if (ar.IsStoring())
-        ar << m_kind << m_style << m_color << m_width;
+        ar << m_kind << m_style << m_color << padding << m_width;
     else
-        ar >> m_kind >> m_style >> m_color >> m_width;
+        ar >> m_kind >> m_style >> m_color >> padding >> m_width;
 }
 
 void KTLogPen::Set(double widthInPoints, int styleItem, COLORREF color)
@@ -118,8 +126,8 @@ LOGPEN KTLogPen::ToGdiPen() const
 CString KTLogPen::ToProfileText() const
 {
     CString text;
-    text.Format("%i,%i,%i,%i,%i,%f", GetRValue(m_color), GetGValue(m_color), GetBValue(m_color), m_style, m_kind,
-                m_width);
+    text.Format("%i,%i,%i,%i,%i,%f", GetRValue(m_color), GetGValue(m_color), GetBValue(m_color), m_style,
+                m_kind, m_width);
     return text;
 }
 

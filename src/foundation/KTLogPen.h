@@ -49,7 +49,8 @@ public:
 
     friend bool operator==(const KTLogPen& a, const KTLogPen& b)
     {
-        return a.m_kind == b.m_kind && a.m_style == b.m_style && a.m_color == b.m_color && a.m_width == b.m_width;
+        return a.m_kind == b.m_kind && a.m_style == b.m_style && a.m_color == b.m_color &&
+               a.m_width == b.m_width;
     }
 
     void Serialize(KTArchive& ar) override;

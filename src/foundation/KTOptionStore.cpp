@@ -52,7 +52,10 @@ CString AllUsersConfigRoot()
     return "/etc/xdg/";
 }
 
-bool MakeFolder(const CString& folder) { return ::mkdir(folder.c_str(), 0777) == 0 || DirectoryExists(folder); }
+bool MakeFolder(const CString& folder)
+{
+    return ::mkdir(folder.c_str(), 0777) == 0 || DirectoryExists(folder);
+}
 
 } // namespace
 
@@ -87,7 +90,10 @@ CString KTOptionStore::ProgramParentFolder()
     return slash < 0 ? CString() : withoutSlash.Left(slash + 1);
 }
 
-CString KTOptionStore::SystemFolder() { return "/etc/"; }
+CString KTOptionStore::SystemFolder()
+{
+    return "/etc/";
+}
 
 CString KTOptionStore::DataFolderUnder(const CString& perUserRoot, const CString& company, bool allUsers)
 {

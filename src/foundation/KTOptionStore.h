@@ -6,11 +6,11 @@
 
 /// Where a store's file lives.
 enum KTStoreLocation : int {
-    KTStorePerUser = 0,   ///< $XDG_CONFIG_HOME (default ~/.config) + company folder
-    KTStoreProgram = 1,   ///< the folder of the program file
-    KTStoreSystem = 2,    ///< the system configuration folder, "/etc/"
-    KTStoreAllUsers = 3,  ///< the first of $XDG_CONFIG_DIRS (default /etc/xdg) + company folder
-    KTStoreParent = 5,    ///< the parent of the program folder
+    KTStorePerUser = 0,  ///< $XDG_CONFIG_HOME (default ~/.config) + company folder
+    KTStoreProgram = 1,  ///< the folder of the program file
+    KTStoreSystem = 2,   ///< the system configuration folder, "/etc/"
+    KTStoreAllUsers = 3, ///< the first of $XDG_CONFIG_DIRS (default /etc/xdg) + company folder
+    KTStoreParent = 5,   ///< the parent of the program folder
     // Any other value: the path set with SetPath is kept.
 };
 

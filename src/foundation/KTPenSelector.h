@@ -1,7 +1,7 @@
 #pragma once
 // Makes a device pen from a KTLogPen scaled by a width factor and selects it into a device
-// context; Restore puts the previous pen back. Select and Restore are called in pairs around a
-// piece of drawing; the device context must outlive a selector that is still selected.
+// context; Restore puts the previous pen back. Select and Restore are called in pairs around
+// the drawing; the device context must outlive a selector that is still selected.
 
 #include "foundation/KTLogPen.h"
 #include "platform/KTPen.h"

@@ -22,9 +22,6 @@ public:
     /// The remaining text converted as atof does in the C locale (0 when it is not a number).
     double RestAsDouble() const;
 
-    /// atol's conversion, saturated to 32 bits instead of overflowing.
-    static std::int32_t ToInt(const char* text);
-
 private:
     CString m_rest;
 };

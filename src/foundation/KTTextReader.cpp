@@ -11,7 +11,10 @@ KTTextReader::KTTextReader(const char* path)
     DetectEncoding();
 }
 
-KTTextReader::~KTTextReader() { Close(); }
+KTTextReader::~KTTextReader()
+{
+    Close();
+}
 
 void KTTextReader::Close()
 {
@@ -144,6 +147,9 @@ bool KTTextReader::ReadLine(CString& line)
         return false;
 
     char16_t ch = ReadNext();
+    // An empty file holds no line at all, like one that cannot be opened.
+    if (m_firstLine && m_atEnd)
+        return false;
     if (!m_firstLine) {
         // The end of the previous line was pushed back; consume it here.
         if (!m_atEnd && ch == u'\r')

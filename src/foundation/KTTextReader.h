@@ -24,7 +24,7 @@ public:
     KTTextReader(const KTTextReader&) = delete;
     KTTextReader& operator=(const KTTextReader&) = delete;
 
-    /// The next line without its end; false at the end of the file.
+    /// The next line without its end; false at the end of the file (at once for an empty file).
     bool ReadLine(CString& line);
     void Close();
 

@@ -11,7 +11,10 @@ public:
     KTVector(const KTVector&) = default;
     KTVector& operator=(const KTVector&) = default;
 
-    friend bool operator==(const KTVector& a, const KTVector& b) { return a.m_dx == b.m_dx && a.m_dy == b.m_dy; }
+    friend bool operator==(const KTVector& a, const KTVector& b)
+    {
+        return a.m_dx == b.m_dx && a.m_dy == b.m_dy;
+    }
 
     /// Scales in place to the given length; a zero vector stays (0, 0).
     void SetLength(double length);

@@ -17,11 +17,18 @@
 #include "platform/KTGdiTypes.h"
 #include "platform/KTPen.h"
 
+#include <QRectF>
+
 #include <memory>
 #include <vector>
 
+class QFont;
+class QImage;
 class QPainter;
+class QPainterPath;
 class QPaintDevice;
+class QPen;
+class QString;
 
 // GetDeviceCaps indices
 constexpr int HORZSIZE = 4;        ///< device width in millimetres
@@ -224,20 +231,37 @@ private:
         int polyFillMode = ALTERNATE;
         CPoint position;
         bool clipped = false;
-        double clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0; ///< device units
+        QRectF clip; ///< device units
     };
     struct Saved;
 
+    void AttachPainter();
     void InitDefaults();
     void SetMetricExtents();
+    void AdjustIsotropic();
     void ApplyClip();
     void Record(KTDCRecord record);
     KTDCRecord MakeRecord(KTDCRecordKind kind) const;
+    QPointF ToDevice(double x, double y) const;
+    QPointF ToLogical(double x, double y) const;
+    QPointF ToPixelCentre(CPoint point) const;
+    QRectF DeviceBox(int left, int top, int right, int bottom) const;
+    QRectF OutlineBox(const QRectF& box) const;
+    bool PenDraws() const;
+    double PenDeviceWidth() const;
+    QPen MakeQPen() const;
+    void StrokePath(const QPainterPath& path);
+    void FillPath(const QPainterPath& path, const KTBrush& brush);
+    QPaintDevice* MeasureDevice() const;
+    QFont DeviceFont() const;
     bool DrawText(int x, int y, unsigned options, const CRect* rect, const CString& text);
 
     QPainter* m_painter = nullptr;
     std::unique_ptr<QPainter> m_ownedPainter;
     bool m_painterSaved = false;
+    bool m_initialClip = false;
+    std::unique_ptr<QPainterPath> m_initialClipPath;
+    mutable std::unique_ptr<QImage> m_measureDevice;
     int m_dpiX = 96;
     int m_dpiY = 96;
     CSize m_deviceSize;

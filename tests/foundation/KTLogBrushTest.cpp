@@ -16,7 +16,14 @@ TEST(KTLogBrushTest, DefaultAndFactoryBrush)
 
 TEST(KTLogBrushTest, ToLogBrushTable)
 {
-    struct Row { int kind; int style; int hatch; std::uint32_t gdiStyle; int gdiHatch; };
+    struct Row
+    {
+        int kind;
+        int style;
+        int hatch;
+        std::uint32_t gdiStyle;
+        int gdiHatch;
+    };
     const Row rows[] = {
         {0, 0, 9, BS_NULL, 0},
         {0, 1, 9, BS_SOLID, 0},
@@ -48,7 +55,8 @@ TEST(KTLogBrushTest, ArchiveFormIs16Bytes)
     KTLogBrush brush(1, 2, RGB(0x11, 0x22, 0x33), -1);
     KTArchive out;
     brush.Serialize(out);
-    const std::vector<std::uint8_t> expected = {1, 0, 0, 0, 2, 0, 0, 0, 0x11, 0x22, 0x33, 0, 0xFF, 0xFF, 0xFF, 0xFF};
+    const std::vector<std::uint8_t> expected = {1,    0,    0,    0, 2,    0,    0,    0,
+                                                0x11, 0x22, 0x33, 0, 0xFF, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(out.Data(), expected);
 
     KTArchive in(out.Data());
@@ -60,7 +68,12 @@ TEST(KTLogBrushTest, ArchiveFormIs16Bytes)
 
 TEST(KTLogBrushTest, ProfileTextTable)
 {
-    struct Row { const char* text; KTLogBrush brush; const char* written; };
+    struct Row
+    {
+        const char* text;
+        KTLogBrush brush;
+        const char* written;
+    };
     const Row rows[] = {
         {"0,128,255,2,0,5", {0, 2, RGB(0, 128, 255), 5}, "0,128,255,2,0,5"},
         {"200,200,200,1,0,0", {0, 1, RGB(200, 200, 200), 0}, "200,200,200,1,0,0"},

@@ -32,12 +32,18 @@ TEST(KTLogFontTest, ArchiveFormIs52Bytes)
     KTLogFont font;
     KTArchive out;
     font.Serialize(out);
-    std::vector<std::uint8_t> expected = {0xF2, 0xFF, 0xFF, 0xFF, 0x90, 0x01, 0, 0, 0, 0, 0, 0,
-                                          'A', 'r', 'i', 'a', 'l'};
+    std::vector<std::uint8_t> expected = {0xF2, 0xFF, 0xFF, 0xFF, 0x90, 0x01, 0,   0,  0,
+                                          0,    0,    0,    'A',  'r',  'i',  'a', 'l'};
     expected.resize(12 + 32, 0);
     for (int b : {0, 0, 0, 0, 0x84, 0x01, 0, 0})
         expected.push_back(static_cast<std::uint8_t>(b));
     EXPECT_EQ(out.Data(), expected);
+
+    // Bytes left behind the terminator are written as zeros.
+    std::memcpy(font.m_logFont.lfFaceName, "Arial\0junk", 10);
+    KTArchive again;
+    font.Serialize(again);
+    EXPECT_EQ(again.Data(), expected);
 }
 
 TEST(KTLogFontTest, LoadingKeepsTheFieldsNotArchived)
@@ -93,10 +99,20 @@ TEST(KTLogFontTest, UnterminatedArchivedFaceIsCutTo31Bytes)
 
 TEST(KTLogFontTest, ProfileTextTable)
 {
-    struct Row { const char* text; const char* face; int height; int weight; BYTE italic; COLORREF color; int size; };
+    struct Row
+    {
+        const char* text;
+        const char* face;
+        int height;
+        int weight;
+        BYTE italic;
+        COLORREF color;
+        int size;
+    };
     const Row rows[] = {
         {"-14,0,0,0,400,0,0,0,0,7,48,2,2,0,388,Arial", "Arial", -14, 400, 0, 0, 388},
-        {"-20,0,0,0,700,1,0,0,0,7,48,2,2,255,500,Times, New, Roman", "Times, New, Roman", -20, 700, 1, 255, 500},
+        {"-20,0,0,0,700,1,0,0,0,7,48,2,2,255,500,Times, New, Roman", "Times, New, Roman", -20, 700, 1, 255,
+         500},
         {"1,0,0,0,0,257,0,0,0,0,0,0,0,-1,0,", "", 1, 0, 1, 0xFFFFFFFFu, 0},
         {"-8,0,0,0,400,0,0,0,0,0,0,0,0,0,1,0123456789012345678901234567890123456789",
          "0123456789012345678901234567890", -8, 400, 0, 0, 1},

@@ -38,7 +38,11 @@ TEST(KTPointTest, VectorOperationsTable)
     EXPECT_EQ(KTVector(2, -3).Scaled(-2), KTVector(-4, 6));
     EXPECT_EQ(KTVector(2, -3).Perpendicular(), KTVector(3, 2));
 
-    struct Row { KTVector a, b; bool differs; };
+    struct Row
+    {
+        KTVector a, b;
+        bool differs;
+    };
     const Row rows[] = {
         {{1, 1}, {1 + 5e-9, 1}, false},
         {{1, 1}, {1.0001, 1}, true},
@@ -51,9 +55,13 @@ TEST(KTPointTest, VectorOperationsTable)
 
 TEST(KTPointTest, RotateTable)
 {
-    struct Row { double c, s; KTVector in, out; };
+    struct Row
+    {
+        double c, s;
+        KTVector in, out;
+    };
     const Row rows[] = {
-        {0, 100, {1, 0}, {0, 1}},                       // sine from the cosine
+        {0, 100, {1, 0}, {0, 1}}, // sine from the cosine
         {0.5, -0.8660254, {1, 0}, {0.5, -0.8660254}},
         {-1, 0, {2, 3}, {-2, -3}},
         {0.5, 100, {0, 1}, {-std::sqrt(0.75), 0.5}},
@@ -87,15 +95,19 @@ TEST(KTPointTest, RotateKeepsLengthAndTurnsBack)
 
 TEST(KTPointTest, SegmentsCrossTable)
 {
-    struct Row { KTPoint p1, p2, p3, p4; bool cross; };
+    struct Row
+    {
+        KTPoint p1, p2, p3, p4;
+        bool cross;
+    };
     const Row rows[] = {
         {{0, 0}, {2, 2}, {0, 2}, {2, 0}, true},
-        {{0, 0}, {1, 1}, {2, 2}, {3, 3}, false},   // collinear
-        {{0, 0}, {2, 2}, {1, 1}, {3, 3}, false},   // collinear and overlapping
-        {{0, 0}, {1, 0}, {2, -1}, {2, 1}, false},  // the second segment lies beyond the first
+        {{0, 0}, {1, 1}, {2, 2}, {3, 3}, false},  // collinear
+        {{0, 0}, {2, 2}, {1, 1}, {3, 3}, false},  // collinear and overlapping
+        {{0, 0}, {1, 0}, {2, -1}, {2, 1}, false}, // the second segment lies beyond the first
         {{0, 0}, {2, 0}, {1, -1}, {1, 1}, true},
-        {{0, 0}, {1, 0}, {0, 1}, {1, 1}, false},   // parallel
-        {{0, 0}, {4, 1}, {1, 5}, {2, 4}, false},   // the line crosses, the segment does not
+        {{0, 0}, {1, 0}, {0, 1}, {1, 1}, false}, // parallel
+        {{0, 0}, {4, 1}, {1, 5}, {2, 4}, false}, // the line crosses, the segment does not
         {{-1e6, -1e6}, {1e6, 1e6}, {-1e6, 1e6}, {1e6, -1e6}, true},
     };
     for (const auto& row : rows) {
@@ -111,7 +123,8 @@ TEST(KTPointTest, SegmentsCrossAgreesWithParametricIntersection)
     std::mt19937 rng(11);
     std::uniform_real_distribution<double> any(-10, 10);
     for (int i = 0; i < 2000; ++i) {
-        const KTPoint a(any(rng), any(rng)), b(any(rng), any(rng)), c(any(rng), any(rng)), d(any(rng), any(rng));
+        const KTPoint a(any(rng), any(rng)), b(any(rng), any(rng)), c(any(rng), any(rng)),
+            d(any(rng), any(rng));
         const double den = (b.m_x - a.m_x) * (d.m_y - c.m_y) - (b.m_y - a.m_y) * (d.m_x - c.m_x);
         const double t = ((c.m_x - a.m_x) * (d.m_y - c.m_y) - (c.m_y - a.m_y) * (d.m_x - c.m_x)) / den;
         const double u = ((c.m_x - a.m_x) * (b.m_y - a.m_y) - (c.m_y - a.m_y) * (b.m_x - a.m_x)) / den;
@@ -123,8 +136,13 @@ TEST(KTPointTest, SegmentsCrossAgreesWithParametricIntersection)
 
 TEST(KTPointTest, ArchiveFormIsSixteenBytesAndExact)
 {
-    const double values[] = {0.0, -0.0, 1.0 / 3.0, -1e308, std::numeric_limits<double>::denorm_min(),
-                             1000000000001.2, std::numeric_limits<double>::infinity()};
+    const double values[] = {0.0,
+                             -0.0,
+                             1.0 / 3.0,
+                             -1e308,
+                             std::numeric_limits<double>::denorm_min(),
+                             1000000000001.2,
+                             std::numeric_limits<double>::infinity()};
     for (double x : values) {
         KTPoint p(x, -x);
         KTArchive out;

@@ -85,7 +85,12 @@ TEST(KTUtilitiesTest, MembershipInTerminatedLists)
 
 TEST(KTUtilitiesTest, LightenColorTable)
 {
-    struct Row { COLORREF in; double factor; COLORREF out; };
+    struct Row
+    {
+        COLORREF in;
+        double factor;
+        COLORREF out;
+    };
     const Row rows[] = {
         {RGB(255, 0, 0), 0.9, RGB(255, 229, 229)},
         {RGB(255, 0, 0), 0.0, RGB(255, 0, 0)},

@@ -1,0 +1,8 @@
+#include "engine/ASRoot.h"
+
+CString ASRoot::ToString() const
+{
+    return "ASRoot";
+}
+
+void ASRoot::AppendTokens(ASTokenList&) const {}

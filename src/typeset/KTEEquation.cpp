@@ -1,0 +1,481 @@
+#include "typeset/KTEEquation.h"
+
+#include "foundation/KTNumberFormat.h"
+#include "foundation/KTVariableSubstitutions.h"
+#include "typeset/KTEDepthGuard.h"
+#include "typeset/KTEOptions.h"
+#include "typeset/KTEToken.h"
+
+#include <cstring>
+
+namespace {
+
+bool IsArgumentKind(KTETokenKind kind)
+{
+    return kind == TK_NUMBER || kind == TK_VARIABLE || kind == TK_UNIT || kind == TK_GREEK;
+}
+
+} // namespace
+
+void KTEEquation::BuildDictionaries(const KTEOptions& options)
+{
+    if (m_dictionariesBuilt && !options.m_bRebuildDictionaries)
+        return;
+    m_dictionariesBuilt = 1;
+    KTESymbolDictionary& main = m_dictionaries[3];
+    if (!options.m_bPlain) {
+        m_dictionaries[0].Set(options.m_macroList.m_value, TK_RAW, true, '%');
+        m_dictionaries[0].SortByLength();
+        m_dictionaries[1].Set(options.ReplacementList, TK_RAW, true, ',');
+        m_dictionaries[1].SortByLength();
+        m_dictionaries[2].Set("-->", TK_IVRIGHT, false, ',');
+        m_dictionaries[2].Add("<--", TK_IVLEFT, false, ',');
+        m_dictionaries[2].Add("<->", TK_IVBOTH, false, ',');
+        m_dictionaries[2].SortByLength();
+        main.Set(options.SpacedSymbolList, TK_SPACEDSYMBOL, true, ',');
+        main.Add(options.SymbolList, TK_SYMBOL, true, ',');
+    }
+    main.Add(options.GreekList, TK_GREEK, true, ',');
+    if (!options.m_bPlain) {
+        main.Add(options.m_unitsList.m_value, TK_UNIT, false, ',');
+        main.Add(options.FunctionList, TK_FUNCTION, false, ',');
+        main.Add(options.InverseFunctionList, TK_ARCSINCOSTAN, false, ',');
+        main.Add("sqrt,sr", TK_SQRT, false, ',');
+        main.Add("root", TK_ROOT, false, ',');
+        main.Add(options.LargeOperatorList, TK_CODEDRAW2, false, ',');
+        main.Add(options.ModifierList, TK_MODIFIER, false, ',');
+        if (options.m_bPlusMinusSign)
+            main.Add("+-,177", TK_RAW, true, ',');
+        main.Add("|[,[|", TK_OPEN, false, ',');
+        main.Add("]|,|]", TK_CLOSE, false, ',');
+        main.Add(" :, :", TK_NUMBER, true, ',');
+    }
+    main.SortByLength();
+}
+
+void KTEEquation::SetText(const CString& text, const KTEOptions& options)
+{
+    if (text == m_text && !m_textChanged)
+        return;
+    m_pool.DeleteAll();
+    m_tokens.RemoveAll();
+    m_text = text;
+    if (!ParseSafely(options)) {
+        // Out of memory half-way: show nothing rather than a half-built tree.
+        m_tokens.RemoveAll();
+        m_pool.DeleteAll();
+    }
+    m_textChanged = 0;
+    m_extentDirty = 1;
+    m_layoutKey.clear();
+    m_tokens.MarkChanged();
+}
+
+bool KTEEquation::ParseSafely(const KTEOptions& options)
+{
+    try {
+        Parse(options);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void KTEEquation::Parse(const KTEOptions& options)
+{
+    BuildDictionaries(options);
+    KTEToken* raw = m_pool.Create(TK_RAW);
+    raw->Set(TK_RAW, m_text, CString(), 0);
+    m_tokens.Add(raw);
+
+    const bool plain = options.m_bPlain;
+    if (!plain) {
+        if (options.m_bParseQuotes)
+            SplitQuoted();
+        if (options.m_bExpandMacros)
+            SplitByDictionary(m_dictionaries[0]);
+        if (options.Get(options.m_useVoredovovEntry))
+            SplitByDictionary(m_dictionaries[1]);
+        if (options.Get(options.m_useIndicatedVectors))
+            SplitByDictionary(m_dictionaries[2]);
+    }
+    SplitByDictionary(m_dictionaries[3]);
+    SplitNumbers();
+    SplitByCharacters(" ", TK_SPACE);
+
+    if (!plain) {
+        SplitByCharacters("|", TK_ABS);
+        m_tokens.PairAbsBars();
+        SplitByCharacters("[{(", TK_OPEN);
+        SplitByCharacters(")}]", TK_CLOSE);
+        SplitByCharacters("+", TK_ADD);
+        SplitByCharacters("-", TK_SUBTRACT);
+        SplitByCharacters("*", TK_MULTIPLY);
+        const char separator = options.SeparatorChar();
+        SplitByCharacters(separator ? CString(separator) : CString(), TK_SEPARATOR);
+        SplitByCharacters("=", TK_EQUAL);
+        SplitByCharacters(">", TK_GREATER);
+        SplitByCharacters("<", TK_LESS);
+        if (options.m_bLetterODegree)
+            SplitByCharacters("o", TK_DEGREE);
+        if (options.m_bTabs)
+            SplitByCharacters("\xBB", TK_TAB);
+    }
+    if (options.m_bBackquoteDegree)
+        SplitByCharacters("`", TK_DEGREE);
+    SplitByCharacters("/", TK_DIVIDE);
+
+    if (!plain) {
+        SplitByCharacters("^", TK_POWER);
+        if (options.m_bBackslashSubscripts)
+            SplitByCharacters("\\\xA7", TK_SUBSCRIPT);
+        SplitByCharacters("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrtsuvwxyz", TK_VARIABLE);
+        m_tokens.AttachModifiers(m_pool);
+        if (options.m_bScientificNotation)
+            m_tokens.ParseScientificNotation(m_pool);
+        BracketScripts();
+        MakeImplicitPowers();
+        BracketFunctionArguments();
+        BracketRoots();
+        if (options.Get(options.m_useAutomaticVectors)) {
+            m_tokens.MakeCapitalVectors();
+            m_tokens.MakeLowerCaseVectors(options);
+        }
+        m_tokens.BuildPowers(m_pool);
+        m_tokens.AttachIndicatedVectors();
+        if (options.m_bBackslashSubscripts)
+            m_tokens.BuildSubscripts(m_pool);
+        m_tokens.BuildSquareRoots(m_pool);
+        m_tokens.BuildRoots(m_pool);
+        m_tokens.BuildLimits(m_pool);
+    }
+
+    const bool columns = options.Get(options.m_detectColumnVectors);
+    m_tokens.BracketOperands(TK_DIVIDE, m_pool);
+    if (columns)
+        m_tokens.BracketOperands(TK_SEPARATOR, m_pool);
+    m_tokens.JoinUnaryMinus();
+    if (columns)
+        m_tokens.BuildFractions(TK_SEPARATOR, m_pool);
+    m_tokens.BuildFractions(TK_DIVIDE, m_pool);
+    m_tokens.BuildBrackets(m_pool);
+    GroupBracketedPowers();
+    m_tokens.BuildBrackets(m_pool);
+
+    if (options.m_bMatrices)
+        m_tokens.BuildMatrices(true, m_pool);
+    if (options.m_bBracketColumns)
+        m_tokens.AttachBracketColumns();
+    if (options.m_bMatrices)
+        m_tokens.BuildMatrices(false, m_pool);
+
+    m_tokens.SetFractionLevel(0, options);
+    m_tokens.SetPowerLevel(0.0);
+}
+
+void KTEEquation::SplitQuoted()
+{
+    for (int i = 0; i < m_tokens.GetCount(); ++i) {
+        const KTEToken* token = m_tokens.At(i);
+        if (token->m_kind != TK_RAW)
+            continue;
+        const int open = token->m_text.Find('"');
+        if (open < 0)
+            continue;
+        int close = token->m_text.Find('"', open + 1);
+        if (close < 0)
+            close = token->m_text.GetLength() - 1;
+        m_tokens.SplitToken(i, open, close, TK_QUOTED, m_pool);
+        ++i; // the remainder is the next raw token and is scanned in turn
+    }
+    m_tokens.RemoveEmptyRaw();
+}
+
+void KTEEquation::SplitByDictionary(const KTESymbolDictionary& dictionary)
+{
+    for (int i = 0; i < m_tokens.GetCount(); ++i) {
+        const KTEToken* token = m_tokens.At(i);
+        if (token->m_kind != TK_RAW)
+            continue;
+        const CString text = token->m_text;
+        for (int start = 0; start < text.GetLength(); ++start) {
+            CString rest = text.Mid(start);
+            const int length = dictionary.MatchLength(rest);
+            if (length < 0)
+                continue;
+            const KTESymbolEntry entry = dictionary.TakeMatch(rest);
+            m_tokens.SplitToken(i, start, start + length, entry.kind, m_pool, entry.code, rest);
+            ++i; // pass over the new token, even a raw one: it must not be matched again
+            break;
+        }
+    }
+    m_tokens.RemoveEmptyRaw();
+}
+
+void KTEEquation::SplitNumbers()
+{
+    static const char digits[] = "01234567890.";
+    for (int i = 0; i < m_tokens.GetCount(); ++i) {
+        const KTEToken* token = m_tokens.At(i);
+        if (token->m_kind != TK_RAW)
+            continue;
+        const CString& text = token->m_text;
+        const int start = text.FindOneOf(digits);
+        if (start < 0)
+            continue;
+        int end = start;
+        while (end + 1 < text.GetLength() && text[end + 1] != 0 && std::strchr(digits, text[end + 1]))
+            ++end;
+        m_tokens.SplitToken(i, start, end, TK_NUMBER, m_pool);
+        ++i;
+    }
+    m_tokens.RemoveEmptyRaw();
+}
+
+void KTEEquation::SplitByCharacters(const CString& characters, KTETokenKind kind)
+{
+    if (characters.IsEmpty())
+        return;
+    for (int i = 0; i < m_tokens.GetCount(); ++i) {
+        const KTEToken* token = m_tokens.At(i);
+        if (token->m_kind != TK_RAW)
+            continue;
+        const int at = token->m_text.FindOneOf(characters);
+        if (at < 0)
+            continue;
+        m_tokens.SplitToken(i, at, at, kind, m_pool);
+        ++i;
+    }
+    m_tokens.RemoveEmptyRaw();
+}
+
+int KTEEquation::EncloseRun(int start, bool allowGroups, bool allowSpaces)
+{
+    int end = start;
+    for (;;) {
+        const KTETokenKind kind = m_tokens.KindAt(end);
+        if (IsArgumentKind(kind) || kind == TK_POWER || (allowSpaces && kind == TK_SPACE)) {
+            ++end;
+        } else if (allowGroups && kind == TK_OPEN) {
+            const int close = m_tokens.FindClose(end);
+            end = close < 0 ? m_tokens.GetCount() : close + 1;
+        } else {
+            break;
+        }
+    }
+    m_tokens.InsertAt(end, m_pool.Create(TK_CLOSE));
+    m_tokens.InsertAt(start, m_pool.Create(TK_OPEN));
+    return end + 1; // index of the inserted close
+}
+
+void KTEEquation::BracketScripts()
+{
+    for (int i = 0; i < m_tokens.GetCount(); ++i) {
+        const KTETokenKind kind = m_tokens.KindAt(i);
+        if (kind != TK_POWER && kind != TK_SUBSCRIPT)
+            continue;
+        if (m_tokens.KindAt(i + 1) == TK_OPEN) {
+            const int close = m_tokens.FindClose(i + 1);
+            m_tokens.At(i + 1)->SetText(CString());
+            if (close >= 0)
+                m_tokens.At(close)->SetText(CString());
+            continue;
+        }
+        int end = i + 1;
+        if (m_tokens.KindAt(end) == TK_SUBTRACT) // "e^-x": the sign belongs to the exponent
+            ++end;
+        while (IsArgumentKind(m_tokens.KindAt(end)) || (end > i + 1 && m_tokens.KindAt(end) == TK_POWER))
+            ++end;
+        m_tokens.InsertAt(end, m_pool.Create(TK_CLOSE));
+        m_tokens.InsertAt(i + 1, m_pool.Create(TK_OPEN));
+    }
+}
+
+void KTEEquation::MakeImplicitPowers()
+{
+    for (int i = 0; i + 1 < m_tokens.GetCount(); ++i) {
+        const KTETokenKind first = m_tokens.KindAt(i);
+        if (m_tokens.KindAt(i + 1) != TK_NUMBER)
+            continue;
+        KTETokenKind script = TK_ERROR;
+        if (first == TK_VARIABLE || first == TK_CLOSE || first == TK_GREEK || first == TK_UNIT)
+            script = TK_POWER;
+        else if (first == TK_FUNCTION)
+            script = m_tokens.GetText(i) == "log" ? TK_SUBSCRIPT : TK_POWER;
+        if (script == TK_ERROR)
+            continue;
+        KTEToken* sign = m_pool.Create(script);
+        sign->SetText(script == TK_POWER ? "^" : "\\");
+        m_tokens.InsertAt(i + 2, m_pool.Create(TK_CLOSE));
+        m_tokens.InsertAt(i + 1, m_pool.Create(TK_OPEN));
+        m_tokens.InsertAt(i + 1, sign);
+        i += 4;
+    }
+}
+
+void KTEEquation::BracketFunctionArguments()
+{
+    for (int i = 0; i < m_tokens.GetCount(); ++i) {
+        const KTETokenKind kind = m_tokens.KindAt(i);
+        if (kind != TK_FUNCTION && kind != TK_ARCSINCOSTAN && kind != TK_SQRT)
+            continue;
+        int next = i + 1;
+        while (m_tokens.KindAt(next) == TK_SPACE)
+            ++next;
+        const KTETokenKind nextKind = m_tokens.KindAt(next);
+        int last; // index of the last token of the application
+        if (nextKind == TK_OPEN) {
+            last = m_tokens.FindClose(next);
+        } else {
+            int argument = next;
+            if (nextKind == TK_POWER || nextKind == TK_SUBSCRIPT) {
+                const int scriptClose = m_tokens.FindClose(next + 1);
+                argument = scriptClose < 0 ? m_tokens.GetCount() : scriptClose + 1;
+                while (m_tokens.KindAt(argument) == TK_SPACE)
+                    ++argument;
+            }
+            if (m_tokens.KindAt(argument) == TK_OPEN) {
+                last = m_tokens.FindClose(argument);
+            } else {
+                last = EncloseRun(argument, true, false);
+            }
+        }
+        if (last >= 0)
+            m_tokens.InsertAt(last + 1, m_pool.Create(TK_CLOSE));
+        m_tokens.InsertAt(i, m_pool.Create(TK_OPEN));
+        ++i; // on to the function's own argument, which may hold further functions
+    }
+}
+
+void KTEEquation::BracketRoots()
+{
+    for (int i = m_tokens.GetCount() - 1; i >= 0; --i) {
+        if (m_tokens.KindAt(i) != TK_ROOT)
+            continue;
+        int root = i;
+        int first = root; // first token of the whole root expression
+        const KTETokenKind before = m_tokens.KindAt(root - 1);
+        if (root == 0 || before == TK_DIVIDE) {
+            m_tokens.InsertAt(root, m_pool.Create(TK_CLOSE));
+            m_tokens.InsertAt(root, m_pool.Create(TK_OPEN));
+            first = root;
+            root += 2;
+        } else if (IsArgumentKind(before)) {
+            m_tokens.InsertAt(root, m_pool.Create(TK_CLOSE));
+            m_tokens.InsertAt(root - 1, m_pool.Create(TK_OPEN));
+            first = root - 1;
+            root += 2;
+        } else if (before == TK_CLOSE) {
+            const int open = m_tokens.FindOpen(root - 1);
+            first = open >= 0 ? open : root;
+        }
+        int last;
+        if (m_tokens.KindAt(root + 1) == TK_OPEN) {
+            last = m_tokens.FindClose(root + 1);
+            if (last < 0)
+                last = m_tokens.GetCount() - 1;
+        } else {
+            int end = root + 1;
+            const auto radicand = [](KTETokenKind k) { return IsArgumentKind(k) || k == TK_SPACE; };
+            while (radicand(m_tokens.KindAt(end)))
+                ++end;
+            m_tokens.InsertAt(end, m_pool.Create(TK_CLOSE));
+            m_tokens.InsertAt(root + 1, m_pool.Create(TK_OPEN));
+            last = end + 1;
+        }
+        m_tokens.InsertAt(last + 1, m_pool.Create(TK_CLOSE));
+        m_tokens.InsertAt(first, m_pool.Create(TK_OPEN));
+        i = first;
+    }
+}
+
+void KTEEquation::GroupBracketedPowers()
+{
+    for (int i = m_tokens.GetCount() - 2; i >= 0; --i) {
+        if (m_tokens.KindAt(i) == TK_BRACKETS && m_tokens.KindAt(i + 1) == TK_POWER) {
+            m_tokens.InsertAt(i + 2, m_pool.Create(TK_CLOSE));
+            m_tokens.InsertAt(i, m_pool.Create(TK_OPEN));
+        }
+    }
+}
+
+namespace {
+
+void Substitute(KTETokenList& list, const KTVariableSubstitutions& table, KTETokenPool& pool)
+{
+    KTEDepthGuard guard;
+    if (guard.Exceeded())
+        return;
+    KTNumberFormat format;
+    format.m_bShowSign = false;
+    format.m_bStripZeros = true;
+    format.m_bReplaceMinus = false;
+    format.m_chMinus = static_cast<char>(0x96);
+    format.m_nDigits = 6;
+    for (KTEToken*& token : list.m_tokens) {
+        Substitute(token->m_list, table, pool);
+        Substitute(token->m_list2, table, pool);
+        if (token->m_kind == TK_VARIABLE && table.HasName(token->m_text)) {
+            KTEToken* number = pool.Create(TK_NUMBER);
+            number->SetText(format.Format(table.GetValue(token->m_text)));
+            token = number;
+        }
+    }
+}
+
+} // namespace
+
+void KTEEquation::SubstituteVariables(const KTVariableSubstitutions& table)
+{
+    try {
+        Substitute(m_tokens, table, m_pool);
+    } catch (...) {
+        // Out of memory: the variables that were not replaced stay as typed.
+    }
+    m_tokens.MarkChanged();
+    m_extentDirty = 1;
+}
+
+CString KTEEquation::GetCalculationText(bool negate) const
+{
+    CString text = m_tokens.GetCalculationText(true);
+
+    // A power of a trigonometric function applies to the function's value:
+    // "(sin^(2)*(x))" becomes "((sin(x))^(2))".
+    static const char* const functions[] = {"(sin^(", "(cos^(", "(tan^(", "(cot^(", "(sec^(", "(cosec^("};
+    for (int i = 0; i < text.GetLength(); ++i) {
+        for (const char* function : functions) {
+            const int length = static_cast<int>(std::strlen(function));
+            if (text.Mid(i, length) != function)
+                continue;
+            const int caret = i + length - 2;
+            const int b = FindMatchingParenthesis(text, caret + 1);
+            if (b < 0 || FindMatchingParenthesis(text, i) < 0)
+                break;
+            const int c = FindMatchingParenthesis(text, b + 2);
+            if (c < 0 || text.GetAt(b + 2) != '(')
+                break;
+            text = text.Left(i) + "(" + text.Mid(i, caret - i) + text.Mid(b + 2, c - b - 2) + "))" +
+                   text.Mid(caret, b - caret) + text.Mid(c);
+            break;
+        }
+    }
+
+    // Single digits need no brackets: "x^(2)" becomes "x^2"; "(0)" and "(1)" keep theirs.
+    for (int i = 0; i + 2 < text.GetLength(); ++i) {
+        if (text[i] == '(' && text[i + 2] == ')' && text[i + 1] >= '2' && text[i + 1] <= '9') {
+            text = text.Left(i) + text.Mid(i + 1, 1) + text.Mid(i + 3);
+        }
+    }
+
+    if (negate) {
+        CString negated;
+        for (int i = 0; i < text.GetLength(); ++i) {
+            negated += text[i];
+            if (text[i] == '-')
+                negated += "1*";
+        }
+        text = negated;
+    }
+    return text;
+}

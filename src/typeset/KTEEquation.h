@@ -1,0 +1,75 @@
+#pragma once
+// One typeset equation: a text parsed under a KTEOptions into a tree of tokens, which can be
+// written out as calculation text, measured and drawn. Always a local object of its user.
+// No operation throws: SetText, GetExtent and Draw run inside paints.
+
+#include "platform/CString.h"
+#include "platform/KTGdiTypes.h"
+#include "typeset/KTEExtent.h"
+#include "typeset/KTESymbolDictionary.h"
+#include "typeset/KTETokenList.h"
+#include "typeset/KTETokenPool.h"
+
+#include <string>
+
+class KTDC;
+class KTEOptions;
+class KTVariableSubstitutions;
+
+class KTEEquation
+{
+public:
+    KTEEquation() = default;
+    ~KTEEquation() = default;
+    KTEEquation(const KTEEquation&) = delete;
+    KTEEquation& operator=(const KTEEquation&) = delete;
+
+    /// Parses text under options. An unchanged text is not parsed again (the options' parsing
+    /// flags are then not looked at); layout is redone whenever options or device differ.
+    void SetText(const CString& text, const KTEOptions& options);
+    /// Replaces, at any depth, every variable named in the table by a number showing its value.
+    void SubstituteVariables(const KTVariableSubstitutions& table);
+    /// The plain calculation text the equation engine reads; negate writes every "-" as "-1*".
+    CString GetCalculationText(bool negate) const;
+    /// The measured box (logical units of dc), width including twice the side margin.
+    KTEExtent GetExtent(KTDC* dc, const KTEOptions& options);
+    /// Draws with the box placed by the context's text alignment; the context's alignment,
+    /// background mode and selected objects are as before when it returns.
+    void Draw(KTDC* dc, int x, int y, const KTEOptions& options);
+
+    /// The top-level token list (read only; for tests and diagnostics).
+    const KTETokenList& GetTokens() const { return m_tokens; }
+    const CString& GetText() const { return m_text; }
+    /// Marks the text changed, so that the next SetText parses even an unchanged text.
+    void MarkTextChanged() { m_textChanged = 1; }
+
+    /// Fills the four dictionaries from the options (once, or on every call when the options ask).
+    void BuildDictionaries(const KTEOptions& options);
+    const KTESymbolDictionary& GetDictionary(int i) const { return m_dictionaries[i < 0 ? 0 : i > 3 ? 3 : i]; }
+
+private:
+    void Parse(const KTEOptions& options);
+    void SplitQuoted();
+    void SplitByDictionary(const KTESymbolDictionary& dictionary);
+    void SplitNumbers();
+    void SplitByCharacters(const CString& characters, KTETokenKind kind);
+    void BracketScripts();
+    void MakeImplicitPowers();
+    void BracketFunctionArguments();
+    void BracketRoots();
+    void GroupBracketedPowers();
+    int EncloseRun(int start, bool allowGroups, bool allowSpaces);
+    void EnsureLayout(KTDC* dc, const KTEOptions& options);
+    bool ParseSafely(const KTEOptions& options);
+
+    BYTE m_dictionariesBuilt = 0;
+    BYTE m_wasOpaque = 0;
+    KTETokenList m_tokens;
+    CString m_text;
+    KTEExtent m_extent;
+    KTESymbolDictionary m_dictionaries[4];
+    BYTE m_textChanged = 0;
+    BYTE m_extentDirty = 0;
+    KTETokenPool m_pool;
+    std::string m_layoutKey; ///< options and device the tree was last measured for
+};
