@@ -37,6 +37,19 @@ void ASTokenList::Assign(const ASTokenList& other)
     m_overflow = other.m_overflow;
 }
 
+void ASTokenList::ShareFrom(const ASTokenList& other)
+{
+    if (this == &other)
+        return;
+    if (other.m_count > m_capacity)
+        throw ASLimitException(ASLimitException::Reason::TokenCapacity);
+    for (int i = 0; i < other.m_count; ++i)
+        StoreAt(i, other.At(i));
+    m_count = other.m_count;
+    m_text = other.m_text;
+    m_overflow = other.m_overflow;
+}
+
 int ASTokenList::AppendTo(ASTokenList& target) const
 {
     for (int i = 0; i < m_count; ++i)

@@ -25,6 +25,9 @@ public:
     virtual void Assign(const ASTokenList& other);
     /// ASToken::AppendTo on every token in use, expanding node references; returns the count.
     virtual int AppendTo(ASTokenList& target) const;
+    /// Takes over the other's tokens with their node pointers shared (no cloning), for lists
+    /// whose nodes were made for this one. Throws ASLimitException when they do not fit.
+    void ShareFrom(const ASTokenList& other);
 
     int GetCount() const { return m_count; }
     int Capacity() const { return m_capacity; }

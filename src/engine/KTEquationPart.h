@@ -28,7 +28,10 @@ public:
     /// The piece as typed; what the function dialog shows.
     CString SecondText() const { return m_secondText; }
     /// A part nobody filled: kind 0 and both texts empty.
-    bool IsEmpty() const { return m_kind == KTPartUnclassified && m_text.IsEmpty() && m_secondText.IsEmpty(); }
+    bool IsEmpty() const
+    {
+        return m_kind == KTPartUnclassified && m_text.IsEmpty() && m_secondText.IsEmpty();
+    }
 
     friend bool operator==(const KTEquationPart&, const KTEquationPart&) = default;
 

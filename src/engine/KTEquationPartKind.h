@@ -5,15 +5,15 @@
 /// A part's kind is a plain int, as in the part records.
 enum KTEquationPartKind : int {
     KTPartUnclassified = 0,
-    KTPartOperation = 1,    ///< "+", "-" or "*" on its own
-    KTPartDomain = 2,       ///< a domain or range
-    KTPartVector = 3,       ///< "<a, b>"
-    KTPartDomainOrPoint = 4,///< "(a, b)": a domain or a point
-    KTPartConfused = 5,     ///< fits no kind
-    KTPartOther = 6,        ///< anything else (an equation before interpretation)
+    KTPartOperation = 1,     ///< "+", "-" or "*" on its own
+    KTPartDomain = 2,        ///< a domain or range
+    KTPartVector = 3,        ///< "<a, b>"
+    KTPartDomainOrPoint = 4, ///< "(a, b)": a domain or a point
+    KTPartConfused = 5,      ///< fits no kind
+    KTPartOther = 6,         ///< anything else (an equation before interpretation)
     KTPartPoint = 7,
-    KTPartExecute1 = 8,     ///< the equation to plot
-    KTPartExecute2 = 9,     ///< the second equation of a parametric pair
+    KTPartExecute1 = 8, ///< the equation to plot
+    KTPartExecute2 = 9, ///< the second equation of a parametric pair
 };
 
 inline constexpr int KTEquationPartKindCount = 10;

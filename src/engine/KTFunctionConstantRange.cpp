@@ -9,8 +9,9 @@ namespace {
 KTRegisterRuntimeClass<KTFunctionConstantRange> s_registration("KTFunctionConstantRange", 0);
 
 // A quotient such as 0.3 / 0.1 reads 2.9999999999999996; the allowance makes it 3, so the
-// member that lands on "to" is not lost. Far below any step a user types.
+// member that lands on "to" is not lost. Relative to the quotient, and never near a whole step.
 constexpr double kStepAllowance = 1e-9;
+constexpr double kMaxAllowance = 1e-6;
 } // namespace
 
 bool KTFunctionConstantRange::IsFamily() const
@@ -28,7 +29,7 @@ double KTFunctionConstantRange::StepsToEnd() const
     if (!IsFamily())
         return -1.0;
     const double quotient = (m_to - m_from) / m_step;
-    return std::floor(quotient + kStepAllowance * std::max(1.0, quotient));
+    return std::floor(quotient + std::min(kMaxAllowance, kStepAllowance * std::max(1.0, quotient)));
 }
 
 int KTFunctionConstantRange::MemberCount() const

@@ -15,23 +15,23 @@ class KTOptionPOI;
 /// appear; they label as described with the point-of-interest options.
 enum KTMarkerKind : std::int16_t {
     KTMarkerNone = 0,
-    KTMarkerYIntercept = 1,            ///< label "yInt"
-    KTMarkerXIntercept = 2,            ///< root candidate and result, label "xInt"
-    KTMarkerHorizontalCandidate = 3,   ///< horizontal-tangent candidate
-    KTMarkerHorizontalInflection = 4,  ///< label "HInflect"
-    KTMarkerNoneFound = 5,             ///< nothing found: neither shown nor hit
-    KTMarkerLocalMaximum = 6,          ///< label "LocalMax"
-    KTMarkerLocalMinimum = 7,          ///< label "LocalMin"
-    KTMarkerIntersection = 8,          ///< label "Intersect"
-    KTMarkerSwappedTurningPoint = 9,   ///< turning point of a swapped form
-    KTMarkerVerticalInflection = 10,   ///< label "VInflect"
-    KTMarkerSwappedXIntercept = 11,    ///< x intercept of a swapped form, label "xInt"
-    KTMarkerInflection = 12,           ///< inflection candidate and result, label "PInflect"
-    KTMarkerPolarTurningPoint = 14,    ///< label "PolarTurn"
+    KTMarkerYIntercept = 1,           ///< label "yInt"
+    KTMarkerXIntercept = 2,           ///< root candidate and result, label "xInt"
+    KTMarkerHorizontalCandidate = 3,  ///< horizontal-tangent candidate
+    KTMarkerHorizontalInflection = 4, ///< label "HInflect"
+    KTMarkerNoneFound = 5,            ///< nothing found: neither shown nor hit
+    KTMarkerLocalMaximum = 6,         ///< label "LocalMax"
+    KTMarkerLocalMinimum = 7,         ///< label "LocalMin"
+    KTMarkerIntersection = 8,         ///< label "Intersect"
+    KTMarkerSwappedTurningPoint = 9,  ///< turning point of a swapped form
+    KTMarkerVerticalInflection = 10,  ///< label "VInflect"
+    KTMarkerSwappedXIntercept = 11,   ///< x intercept of a swapped form, label "xInt"
+    KTMarkerInflection = 12,          ///< inflection candidate and result, label "PInflect"
+    KTMarkerPolarTurningPoint = 14,   ///< label "PolarTurn"
     KTMarkerDiscontinuityCandidate = 15,
-    KTMarkerVerticalAsymptote = 16,    ///< label "VAsym"
-    KTMarkerHorizontalAsymptote = 17,  ///< label "HAsym"
-    KTMarkerPointDiscontinuity = 18,   ///< label "PointDiscont"
+    KTMarkerVerticalAsymptote = 16,   ///< label "VAsym"
+    KTMarkerHorizontalAsymptote = 17, ///< label "HAsym"
+    KTMarkerPointDiscontinuity = 18,  ///< label "PointDiscont"
 };
 
 struct KTMarker

@@ -10,7 +10,7 @@
 #include "foundation/KTOptionColor.h"
 #include "foundation/KTOptionInt.h"
 #include "foundation/KTOptionKTLogPen.h"
-#include "graph/KTOptionMarks.h"
+#include "foundation/KTOptionMarks.h"
 #include "platform/KTGdiTypes.h"
 #include "platform/KTObject.h"
 
@@ -55,16 +55,16 @@ public:
     static KTLogPen DefaultPen(int index);
 
     // Member order is the archive and settings order.
-    KTOptionBool m_vAsym;              ///< "VAsym": draw vertical asymptotes
-    KTOptionBool m_hAsym;              ///< "HAsym": draw horizontal asymptotes
-    KTOptionBool m_showFunctionArrows; ///< "ShowFunctionArrows"
-    KTOptionBool m_showLow;            ///< "ShowLow": mark the low end of the domain
-    KTOptionBool m_showHigh;           ///< "ShowHigh": mark the high end
-    KTOptionColor m_shadeColor;        ///< "ShadeColor" (per slot)
-    KTOptionInt m_shadeStyle;          ///< "ShadeStyle" (per slot)
-    KTOptionInt m_hatchType;           ///< "HatchType" 0..4 (per slot)
-    KTOptionKTLogPen m_pen;            ///< "Pen" (per slot)
-    KTOptionInt m_endCircleSize;       ///< "EndCircleSize" 0..300, hundredths of a millimetre
-    KTOptionMarks m_marks;             ///< marker sizes cached in device pixels
+    KTOptionBool m_vAsym;                 ///< "VAsym": draw vertical asymptotes
+    KTOptionBool m_hAsym;                 ///< "HAsym": draw horizontal asymptotes
+    KTOptionBool m_showFunctionArrows;    ///< "ShowFunctionArrows"
+    KTOptionBool m_showLow;               ///< "ShowLow": mark the low end of the domain
+    KTOptionBool m_showHigh;              ///< "ShowHigh": mark the high end
+    KTOptionColor m_shadeColor;           ///< "ShadeColor" (per slot)
+    KTOptionInt m_shadeStyle;             ///< "ShadeStyle" (per slot)
+    KTOptionInt m_hatchType;              ///< "HatchType" 0..4 (per slot)
+    KTOptionKTLogPen m_pen;               ///< "Pen" (per slot)
+    KTOptionInt m_endCircleSize;          ///< "EndCircleSize" 0..300, hundredths of a millimetre
+    KTOptionMarks m_marks;                ///< marker sizes cached in device pixels
     KTOptionInt m_pointDiscontinuitySize; ///< "PointDiscontinuitySize" 0..300
 };

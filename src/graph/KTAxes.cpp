@@ -11,12 +11,6 @@ namespace {
 constexpr double kPi = 3.141592654;
 constexpr double kTwoPi = 6.283185308;
 
-double RoundHalfUpDouble(double x)
-{
-    const double below = std::floor(x);
-    return x - below >= 0.5 ? below + 1.0 : below;
-}
-
 /// A usable grid step: finite, not zero and not the undefined sentinel of an unreadable text.
 bool IsGridStep(double step)
 {
@@ -29,7 +23,7 @@ double SnapToStepText(double v, const CString& stepText)
     const double step = EvaluateNumberText(stepText, nullptr);
     if (!IsGridStep(step))
         return v;
-    const double snapped = step * RoundHalfUpDouble(v / step);
+    const double snapped = step * RoundHalfUpValue(v / step);
     return std::isfinite(snapped) ? snapped : v;
 }
 
@@ -44,12 +38,9 @@ KTAxes::KTAxes()
 double KTAxes::AngleFactor()
 {
     switch (m_options.m_angleSystem.GetValue()) {
-    case 0:
-        return KTDegreesPerRadian;
-    case 2:
-        return KTGradsPerRadian;
-    default:
-        return 1.0;
+    case 0: return KTDegreesPerRadian;
+    case 2: return KTGradsPerRadian;
+    default: return 1.0;
     }
 }
 
@@ -93,7 +84,8 @@ KTPoint KTAxes::SnapPoint(const KTPoint& p, int n) const
 KTPoint KTAxes::SnapToGrid(const KTPoint& p, bool forceSquare)
 {
     if (!m_options.m_usePolarGrid.m_value || forceSquare)
-        return KTPoint(SnapToStepText(p.m_x, m_xAxis.m_minorText), SnapToStepText(p.m_y, m_yAxis.m_minorText));
+        return KTPoint(SnapToStepText(p.m_x, m_xAxis.m_minorText),
+                       SnapToStepText(p.m_y, m_yAxis.m_minorText));
 
     const double radius = SnapToStepText(p.m_x, m_xAxis.m_minorText);
     const int rays = m_options.m_polarRays.GetValue();
@@ -101,6 +93,6 @@ KTPoint KTAxes::SnapToGrid(const KTPoint& p, bool forceSquare)
         return KTPoint(radius, p.m_y);
     const double factor = AngleFactor();
     const double ray = kTwoPi / rays;
-    const double angle = ray * RoundHalfUpDouble(p.m_y / (factor * ray)) * factor;
+    const double angle = ray * RoundHalfUpValue(p.m_y / (factor * ray)) * factor;
     return KTPoint(radius, std::isfinite(angle) ? angle : p.m_y);
 }

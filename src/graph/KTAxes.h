@@ -27,7 +27,10 @@ public:
     /// (angle, radius) with swap; otherwise swap exchanges x and y. Either coordinate may be
     /// KTNoPixel (log axes) or an edge of the drawing area.
     CPoint GraphToDevice(const KTPoint& p, BYTE polar, BYTE swap);
-    CPoint GraphToDevice(double x, double y, BYTE polar, BYTE swap) { return GraphToDevice(KTPoint(x, y), polar, swap); }
+    CPoint GraphToDevice(double x, double y, BYTE polar, BYTE swap)
+    {
+        return GraphToDevice(KTPoint(x, y), polar, swap);
+    }
     /// Graph point of a device point; polar gives (radius, angle in the angle unit), the angle
     /// being 0 on the positive x axis and -180 degrees (or its equivalent) on the negative x
     /// axis. The swap flag has no effect.
@@ -46,8 +49,14 @@ public:
     KTPoint SnapToGrid(const KTPoint& p, bool forceSquare);
 
     /// Sample positions along x (or y) for the engine's explicit functions of x (or of y).
-    void SampleX(KTCurvePointBuffer& out, double from, double to) const { m_xAxis.SamplePositions(out, from, to); }
-    void SampleY(KTCurvePointBuffer& out, double from, double to) const { m_yAxis.SamplePositions(out, from, to); }
+    void SampleX(KTCurvePointBuffer& out, double from, double to) const
+    {
+        m_xAxis.SamplePositions(out, from, to);
+    }
+    void SampleY(KTCurvePointBuffer& out, double from, double to) const
+    {
+        m_yAxis.SamplePositions(out, from, to);
+    }
 
     KTOptionAxes2 m_options;
     KTAxis m_xAxis;

@@ -20,13 +20,6 @@ std::int32_t ToDeviceCoordinate(double t)
     return RoundHalfUp(std::clamp(t, -KTDeviceCoordinateLimit, KTDeviceCoordinateLimit));
 }
 
-/// Round half up without leaving double arithmetic, so snapping huge values cannot overflow.
-double RoundHalfUpDouble(double x)
-{
-    const double below = std::floor(x);
-    return x - below >= 0.5 ? below + 1.0 : below;
-}
-
 } // namespace
 
 std::int32_t KTAxis::ValueToPixel(double v)
@@ -79,14 +72,14 @@ double KTAxis::SnapValue(double v, int n) const
     const double s = m_minorStep / n;
     if (s == 0.0 || !std::isfinite(s))
         return v;
-    return s * RoundHalfUpDouble(v / s);
+    return s * RoundHalfUpValue(v / s);
 }
 
 int KTAxis::SampleCount() const
 {
-    const long long extent = m_isX
-        ? std::llabs(static_cast<long long>(m_devicePixel.right) - m_devicePixel.left)
-        : std::llabs(static_cast<long long>(m_devicePixel.bottom) - m_devicePixel.top);
+    const long long extent =
+        m_isX ? std::llabs(static_cast<long long>(m_devicePixel.right) - m_devicePixel.left)
+              : std::llabs(static_cast<long long>(m_devicePixel.bottom) - m_devicePixel.top);
     return static_cast<int>(std::min<long long>(extent + 1, kMaxSampleCount));
 }
 

@@ -7,10 +7,12 @@
 #include "platform/KTGdiTypes.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
 struct KTCurvePointBuffer;
+class KTDC;
 
 /// A value that has no pixel (the smallest 32-bit integer). Callers that draw through the
 /// mapping test for it.
@@ -19,6 +21,14 @@ inline constexpr std::int32_t KTNoPixel = std::numeric_limits<std::int32_t>::min
 /// Device coordinates that the mapping hands out stay within +-2^30, so that sums and
 /// differences of two of them still fit an int and never meet KTNoPixel.
 inline constexpr double KTDeviceCoordinateLimit = 1073741824.0;
+
+/// RoundHalfUp kept in double arithmetic (halves upward, -2.5 gives -2), for snapping values
+/// that may lie far beyond the int range.
+inline double RoundHalfUpValue(double x)
+{
+    const double below = std::floor(x);
+    return x - below >= 0.5 ? below + 1.0 : below;
+}
 
 class KTAxis
 {
@@ -48,6 +58,28 @@ public:
     /// Number of sample intervals: the device pixel extent + 1, at most 1600.
     int SampleCount() const;
 
+    // Scale fitting (KTAxisScale.cpp).
+    /// Fits range, steps and pixel extent to the line (left, top)-(right, bottom): an x axis when
+    /// left != right, else a y axis whose pixel top receives the minimum. Returns the room, in
+    /// logical units, that the labels need across the axis.
+    int Fit(int left, int top, int right, int bottom, double dataMin, double dataMax, BYTE measuring,
+            BYTE logScale, KTDC& dc, const KTOptionAxes2& options);
+    /// Sets majorText and minorText from the step tables, or from the typed steps when the
+    /// automatic flags are off and the typed step is usable for the range.
+    void ChooseSteps();
+    /// Brings the pixels per unit to wanted, by growing the value range (rectBias, or too few
+    /// pixels per unit) or by shrinking the pixel extent about its centre. The shifts tell how far
+    /// the near end and the pixel of 0 moved.
+    void MatchScale(double wanted, BYTE rectBias, int& shiftLow, int& shiftZero);
+
+    // Drawing (KTAxisDraw.cpp); the options are the private copy made by Fit.
+    /// The axis line with its break mark, arrowheads, name, middle text, ticks and labels.
+    void Draw(KTDC& dc);
+    /// The square grid lines of this axis across the other axis's extent.
+    void DrawGridLines(KTDC& dc);
+    /// The break mark at breakAt.
+    void DrawEnds(KTDC& dc);
+
     /// Ends of the pixel extent: left and right for the x axis, top and bottom for y.
     std::int32_t PixelLow() const { return m_isX ? m_pixel.left : m_pixel.top; }
     std::int32_t PixelHigh() const { return m_isX ? m_pixel.right : m_pixel.bottom; }
@@ -72,8 +104,8 @@ public:
     double m_max = 0.0;
     double m_tickMin = 0.0;
     double m_tickMax = 0.0;
-    CRect m_edge;        ///< the drawing area given at fitting
-    CRect m_pixel;       ///< the extent onto which [min, max] is mapped
+    CRect m_edge;  ///< the drawing area given at fitting
+    CRect m_pixel; ///< the extent onto which [min, max] is mapped
     CPoint m_breakAt;
     CRect m_devicePixel; ///< m_pixel in device pixels; counts the samples
     BYTE m_hasBreak = 0;

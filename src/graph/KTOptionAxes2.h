@@ -9,7 +9,7 @@
 #include "foundation/KTOptionKTLogFont.h"
 #include "foundation/KTOptionKTLogPen.h"
 #include "foundation/KTOptionString.h"
-#include "graph/KTOptionMarks.h"
+#include "foundation/KTOptionMarks.h"
 #include "platform/KTGdiTypes.h"
 #include "platform/KTObject.h"
 

@@ -22,34 +22,19 @@ struct EntryKeys
 
 // "DPInterSect" is spelt with a capital S in the stored files.
 constexpr EntryKeys kKeys[KTOptionPOI::EntryCount] = {
-    {"yInt", "DPyInt", 8},
-    {"xInt", "DPxInt", 6},
-    {"HInflect", "DPHInflect", 4},
-    {"LocalMax", "DPLocalMax", 4},
-    {"LocalMin", "DPLocalMin", 4},
-    {"Intersect", "DPInterSect", 6},
-    {"VInflect", "DPVInflect", 4},
-    {"PInflect", "DPPInflect", 3},
-    {"PolarTurn", "DPPolarTurn", 3},
-    {"PointDiscont", "DPPointDiscont", 4},
-    {"HAsym", "DPHAsym", 4},
-    {"VAsym", "DPVAsym", 4},
+    {"yInt", "DPyInt", 8},           {"xInt", "DPxInt", 6},
+    {"HInflect", "DPHInflect", 4},   {"LocalMax", "DPLocalMax", 4},
+    {"LocalMin", "DPLocalMin", 4},   {"Intersect", "DPInterSect", 6},
+    {"VInflect", "DPVInflect", 4},   {"PInflect", "DPPInflect", 3},
+    {"PolarTurn", "DPPolarTurn", 3}, {"PointDiscont", "DPPointDiscont", 4},
+    {"HAsym", "DPHAsym", 4},         {"VAsym", "DPVAsym", 4},
 };
 
-// Windows-1252 texts; literals are split after each escape so no letter joins the hex digits.
+// Windows-1252 texts, with octal escapes (at most three digits) for the accented letters.
 constexpr const char* kSwedish[KTOptionPOI::EntryCount] = {
-    "Sk\xE4" "rning med y-axeln",
-    "Sk\xE4" "rning med x-axeln",
-    "Terasspunkt",
-    "Lokalt maximum",
-    "Lokalt minimum",
-    "Sk\xE4" "rningspunkt",
-    "Vertikal terasspunkt",
-    "Inflexionspunkt",
-    "Pol\xE4" "r v\xE4" "ndpunkt",
-    "Diskontinuitetspunkt",
-    "Horisontell asymptot",
-    "Vertikal asymptot",
+    "Sk\344rning med y-axeln", "Sk\344rning med x-axeln", "Terasspunkt",          "Lokalt maximum",
+    "Lokalt minimum",          "Sk\344rningspunkt",       "Vertikal terasspunkt", "Inflexionspunkt",
+    "Pol\344r v\344ndpunkt",   "Diskontinuitetspunkt",    "Horisontell asymptot", "Vertikal asymptot",
 };
 
 constexpr const char* kItalian[KTOptionPOI::EntryCount] = {
@@ -62,70 +47,39 @@ constexpr const char* kItalian[KTOptionPOI::EntryCount] = {
     "Punto di flesso verticale",
     "Punto di flesso",
     "Punto rotazione polare",
-    "Punto di discontinuit\xE0",
+    "Punto di discontinuit\340",
     "Asintoto orizzontale",
     "Asintoto verticale",
 };
 
 constexpr const char* kFinnish[KTOptionPOI::EntryCount] = {
-    "y-akselin leikkauspiste",
-    "x-akselin leikkauspiste",
-    "K\xE4\xE4" "nnepiste ja derivaatan nollakohta",
-    "Paikallinen maksimi",
-    "Paikallinen minimi",
-    "Leikkauspiste",
-    "K\xE4\xE4" "nnepiste",
-    "K\xE4\xE4" "nnepiste",
-    "Polaarinen k\xE4\xE4" "nnepiste",
-    "Ep\xE4" "jatkuvuuskohta",
-    "Vaakasuora asymptootti",
-    "Pystysuora asymptootti",
+    "y-akselin leikkauspiste", "x-akselin leikkauspiste", "K\344\344nnepiste ja derivaatan nollakohta",
+    "Paikallinen maksimi",     "Paikallinen minimi",      "Leikkauspiste",
+    "K\344\344nnepiste",       "K\344\344nnepiste",       "Polaarinen k\344\344nnepiste",
+    "Ep\344jatkuvuuskohta",    "Vaakasuora asymptootti",  "Pystysuora asymptootti",
 };
 
 constexpr const char* kDutch[KTOptionPOI::EntryCount] = {
-    "Snijpunt Y-as",
-    "Snijpunt X-as",
-    "Horizontaal buigpunt",
-    "Lokaal Maximum",
-    "Lokaal Minimum",
-    "Snijpunt",
-    "Vertikaal buigpunt",
-    "Buigpunt",
-    "Polair Keerpunt",
-    "Discontinu\xEF" "teit",
-    "Horizontale Asymptoot",
-    "Vertikale Asymptoot",
+    "Snijpunt Y-as",   "Snijpunt X-as",      "Horizontaal buigpunt",  "Lokaal Maximum",
+    "Lokaal Minimum",  "Snijpunt",           "Vertikaal buigpunt",    "Buigpunt",
+    "Polair Keerpunt", "Discontinu\357teit", "Horizontale Asymptoot", "Vertikale Asymptoot",
 };
 
 constexpr const char* kEnglish[KTOptionPOI::EntryCount] = {
-    "y Intercept",
-    "x Intercept",
-    "Point of Horizontal Inflection",
-    "Local Maximum",
-    "Local Minimum",
-    "Point of Intersection",
-    "Point of Vertical Inflection",
-    "Point of Inflection",
-    "Polar Turning Point",
-    "Point Discontinuity",
-    "Horizontal Asymptote",
-    "Vertical Asymptote",
+    "y Intercept",         "x Intercept",           "Point of Horizontal Inflection", "Local Maximum",
+    "Local Minimum",       "Point of Intersection", "Point of Vertical Inflection",   "Point of Inflection",
+    "Polar Turning Point", "Point Discontinuity",   "Horizontal Asymptote",           "Vertical Asymptote",
 };
 
 const char* const* NamesForCountry(int country)
 {
     switch (country) {
-    case 46:
-        return kSwedish;
-    case 39:
-        return kItalian;
-    case 358:
-        return kFinnish;
+    case 46: return kSwedish;
+    case 39: return kItalian;
+    case 358: return kFinnish;
     case 31:
-    case 32:
-        return kDutch;
-    default:
-        return kEnglish;
+    case 32: return kDutch;
+    default: return kEnglish;
     }
 }
 
@@ -133,33 +87,20 @@ const char* const* NamesForCountry(int country)
 int EntryForKind(int kind)
 {
     switch (kind) {
-    case KTMarkerYIntercept:
-        return KTPOIyInt;
+    case KTMarkerYIntercept: return KTPOIyInt;
     case KTMarkerXIntercept:
-    case KTMarkerSwappedXIntercept:
-        return KTPOIxInt;
-    case KTMarkerHorizontalInflection:
-        return KTPOIHInflect;
-    case KTMarkerLocalMaximum:
-        return KTPOILocalMax;
-    case KTMarkerLocalMinimum:
-        return KTPOILocalMin;
-    case KTMarkerIntersection:
-        return KTPOIIntersect;
-    case KTMarkerVerticalInflection:
-        return KTPOIVInflect;
-    case KTMarkerInflection:
-        return KTPOIPInflect;
-    case KTMarkerPolarTurningPoint:
-        return KTPOIPolarTurn;
-    case KTMarkerVerticalAsymptote:
-        return KTPOIVAsym;
-    case KTMarkerHorizontalAsymptote:
-        return KTPOIHAsym;
-    case KTMarkerPointDiscontinuity:
-        return KTPOIPointDiscont;
-    default:
-        return -1;
+    case KTMarkerSwappedXIntercept: return KTPOIxInt;
+    case KTMarkerHorizontalInflection: return KTPOIHInflect;
+    case KTMarkerLocalMaximum: return KTPOILocalMax;
+    case KTMarkerLocalMinimum: return KTPOILocalMin;
+    case KTMarkerIntersection: return KTPOIIntersect;
+    case KTMarkerVerticalInflection: return KTPOIVInflect;
+    case KTMarkerInflection: return KTPOIPInflect;
+    case KTMarkerPolarTurningPoint: return KTPOIPolarTurn;
+    case KTMarkerVerticalAsymptote: return KTPOIVAsym;
+    case KTMarkerHorizontalAsymptote: return KTPOIHAsym;
+    case KTMarkerPointDiscontinuity: return KTPOIPointDiscont;
+    default: return -1;
     }
 }
 
@@ -185,7 +126,8 @@ void KTOptionPOI::SetDefaults()
     for (int i = 0; i < EntryCount; ++i)
         m_name[static_cast<std::size_t>(i)].Set(kSection, kKeys[i].name, 1, names[i], -1);
     for (int i = 0; i < EntryCount; ++i)
-        m_decimals[static_cast<std::size_t>(i)].Set(kSection, kKeys[i].decimals, 1, kKeys[i].defaultDecimals, 0, 10);
+        m_decimals[static_cast<std::size_t>(i)].Set(kSection, kKeys[i].decimals, 1, kKeys[i].defaultDecimals,
+                                                    0, 10);
 }
 
 void KTOptionPOI::LoadSettings(KTOptionStore& store)
@@ -238,14 +180,10 @@ int KTOptionPOI::Decimals(KTPOIEntry entry) const
 CString KTOptionPOI::LabelForKind(const KTMarker& marker) const
 {
     switch (marker.m_kind) {
-    case KTMarkerHorizontalCandidate:
-        return "Horizontal";
-    case KTMarkerNoneFound:
-        return "POI_NONEFOUND";
-    case KTMarkerSwappedTurningPoint:
-        return "Turning Point";
-    default:
-        break;
+    case KTMarkerHorizontalCandidate: return "Horizontal";
+    case KTMarkerNoneFound: return "POI_NONEFOUND";
+    case KTMarkerSwappedTurningPoint: return "Turning Point";
+    default: break;
     }
     const int entry = EntryForKind(marker.m_kind);
     return entry < 0 ? CString() : m_name[static_cast<std::size_t>(entry)].m_value;
@@ -263,19 +201,13 @@ CString KTMarker::LabelText(const KTOptionPOI& poi) const
     case KTMarkerHorizontalCandidate:
     case KTMarkerNoneFound:
     case 21:
-    case 22:
-        return pair(m_point.m_x, m_point.m_y, 6);
-    case 13:
-        return pair(m_point.m_x, m_point.m_y, 8);
-    case KTMarkerVerticalAsymptote:
-        return "x = " + FormatCoordinate(m_point.m_x, poi.Decimals(KTPOIVAsym));
-    case KTMarkerHorizontalAsymptote:
-        return "y = " + FormatCoordinate(m_point.m_y, poi.Decimals(KTPOIHAsym));
+    case 22: return pair(m_point.m_x, m_point.m_y, 6);
+    case 13: return pair(m_point.m_x, m_point.m_y, 8);
+    case KTMarkerVerticalAsymptote: return "x = " + FormatCoordinate(m_point.m_x, poi.Decimals(KTPOIVAsym));
+    case KTMarkerHorizontalAsymptote: return "y = " + FormatCoordinate(m_point.m_y, poi.Decimals(KTPOIHAsym));
     case KTMarkerSwappedTurningPoint:
-    case KTMarkerDiscontinuityCandidate:
-        return CString();
-    default:
-        break;
+    case KTMarkerDiscontinuityCandidate: return CString();
+    default: break;
     }
     const int entry = EntryForKind(m_kind);
     if (entry < 0)

@@ -1,5 +1,6 @@
 #include "platform/KTDC.h"
 
+#include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPaintDevice>
@@ -10,6 +11,14 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+
+struct KTDC::FontCache
+{
+    KTFont font;
+    double scaleX;
+    double scaleY;
+    QFont qfont;
+};
 
 struct KTDC::Saved
 {
@@ -22,6 +31,9 @@ struct KTDC::Saved
 };
 
 namespace {
+
+// Device units; about 85 cm at 300 dpi, more than any page needs.
+constexpr double kMaxFontEm = 10000.0;
 
 int RoundToInt(double v)
 {
@@ -151,6 +163,7 @@ void KTDC::SetResolution(int dpiX, int dpiY)
     m_dpiX = std::max(1, dpiX);
     m_dpiY = std::max(1, dpiY);
     m_measureDevice.reset();
+    m_fontCache.reset();
     if (!IsScalableMode(m_mapMode))
         SetMetricExtents();
 }
@@ -486,10 +499,8 @@ QPen KTDC::MakeQPen() const
     // Dash lengths in device units: the thin-line pattern (scaled up on fine devices so a
     // dotted line stays visibly dotted on paper) or the pattern in multiples of the width,
     // whichever is longer.
-    static const std::vector<double> kDash[] = {
-        {18, 6}, {3, 3}, {9, 6, 3, 6}, {9, 3, 3, 3, 3, 3}};
-    static const std::vector<double> kDashUnits[] = {
-        {3, 1}, {1, 1}, {3, 1, 1, 1}, {3, 1, 1, 1, 1, 1}};
+    static const std::vector<double> kDash[] = {{18, 6}, {3, 3}, {9, 6, 3, 6}, {9, 3, 3, 3, 3, 3}};
+    static const std::vector<double> kDashUnits[] = {{3, 1}, {1, 1}, {3, 1, 1, 1}, {3, 1, 1, 1, 1, 1}};
     const int dash = pen.GetDashStyle();
     if (dash >= PS_DASH && dash <= PS_DASHDOTDOT) {
         const double fine = std::max(1.0, m_dpiX / 96.0);
@@ -625,7 +636,13 @@ bool KTDC::Polygon(const CPoint* points, int count)
 
 QRectF KTDC::DeviceBox(int left, int top, int right, int bottom) const
 {
-    return QRectF(ToDevice(left, top), ToDevice(right, bottom)).normalized();
+    // Boxes snap to whole device units, as the platform's do: fills that meet leave no seam and
+    // one-unit outlines stay sharp.
+    const QPointF a = ToDevice(left, top);
+    const QPointF b = ToDevice(right, bottom);
+    return QRectF(QPointF(std::round(a.x()), std::round(a.y())),
+                  QPointF(std::round(b.x()), std::round(b.y())))
+        .normalized();
 }
 
 QRectF KTDC::OutlineBox(const QRectF& box) const
@@ -690,8 +707,8 @@ bool KTDC::Pie(const CRect& rect, CPoint start, CPoint end)
     // Angles on the ellipse's own parameter, anticlockwise on the device (y grows downwards).
     auto angleOf = [&](CPoint p) {
         const QPointF d = ToDevice(p.x, p.y);
-        return std::atan2(-(d.y() - centre.y()) / box.height(), (d.x() - centre.x()) / box.width()) *
-               180.0 / std::numbers::pi;
+        return std::atan2(-(d.y() - centre.y()) / box.height(), (d.x() - centre.x()) / box.width()) * 180.0 /
+               std::numbers::pi;
     };
     const double from = angleOf(start);
     double sweep = angleOf(end) - from;
@@ -783,6 +800,10 @@ QPaintDevice* KTDC::MeasureDevice() const
 
 QFont KTDC::DeviceFont() const
 {
+    // Measuring asks for the same font many times in a row (every token of an equation).
+    if (m_fontCache && m_fontCache->font == m_state.font && m_fontCache->scaleX == ScaleX() &&
+        m_fontCache->scaleY == ScaleY())
+        return m_fontCache->qfont;
     const LOGFONT& lf = m_state.font.GetLogFont();
     QPaintDevice* device = MeasureDevice();
     const int deviceDpi = std::max(1, device->logicalDpiY());
@@ -800,6 +821,8 @@ QFont KTDC::DeviceFont() const
             em = cell > 0 ? height * 100.0 / cell : height;
         }
     }
+    // A height from a damaged file must not ask the font engine for a glyph the size of a house.
+    em = std::min(em, kMaxFontEm);
     QFont font = m_state.font.ToQFont(em, deviceDpi);
     if (lf.lfWidth != 0) {
         const QFontMetricsF natural(font, device);
@@ -807,6 +830,7 @@ QFont KTDC::DeviceFont() const
         if (natural.averageCharWidth() > 0)
             font.setStretch(std::clamp(RoundToInt(100.0 * wanted / natural.averageCharWidth()), 1, 4000));
     }
+    m_fontCache = std::make_unique<FontCache>(FontCache{m_state.font, ScaleX(), ScaleY(), font});
     return font;
 }
 
@@ -917,8 +941,9 @@ bool KTDC::DrawText(int x, int y, unsigned options, const CRect* rect, const CSt
     if (angle != 0)
         m_painter->rotate(-angle);
     if (m_state.bkMode == OPAQUE)
-        m_painter->fillRect(QRectF(dx, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
-                            ToQColor(m_state.bkColour));
+        m_painter->fillRect(
+            QRectF(dx, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
+            ToQColor(m_state.bkColour));
     m_painter->setFont(font);
     m_painter->setPen(ToQColor(m_state.textColour));
     m_painter->drawText(QPointF(dx, baseline), unicode);
@@ -970,8 +995,7 @@ int KTDC::GetClipBox(CRect* rect) const
 {
     if (!rect)
         return KT_REGION_ERROR;
-    const QRectF box = m_state.clipped ? m_state.clip
-                                       : QRectF(0, 0, m_deviceSize.cx, m_deviceSize.cy);
+    const QRectF box = m_state.clipped ? m_state.clip : QRectF(0, 0, m_deviceSize.cx, m_deviceSize.cy);
     const QPointF a = ToLogical(box.left(), box.top());
     const QPointF b = ToLogical(box.right(), box.bottom());
     *rect = CRect(RoundToInt(a.x()), RoundToInt(a.y()), RoundToInt(b.x()), RoundToInt(b.y()));

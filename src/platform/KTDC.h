@@ -7,6 +7,11 @@
 // mapping mode, origins and extents, and draws with QPainter, antialiased. Text is always drawn
 // upright, whatever the direction of the mapping's y axis; only a font's escapement turns it.
 //
+// As on the platform: boxes (rectangles, ellipses, fills, clips) snap to whole device units;
+// in OPAQUE background mode the gaps of dashed lines and of hatch brushes take the background
+// colour; font sizes come out in whole device units, so text measures slightly differently at
+// different resolutions (a layout is measured on the context it is drawn on).
+//
 // A context without a painter measures only (layout, tests): its device is described by a
 // resolution and a size, and drawing calls are recorded (when recording is on) but paint nothing.
 
@@ -149,8 +154,7 @@ public:
     CPoint MoveTo(int x, int y);
     CPoint MoveTo(CPoint point) { return MoveTo(point.x, point.y); }
     CPoint GetCurrentPosition() const { return m_state.position; }
-    /// A line from the current position to the point, which excludes its last pixel; the point
-    /// becomes the current position.
+    /// A line from the current position to the point, which becomes the current position.
     bool LineTo(int x, int y);
     bool LineTo(CPoint point) { return LineTo(point.x, point.y); }
     bool Polyline(const CPoint* points, int count);
@@ -234,6 +238,7 @@ private:
         QRectF clip; ///< device units
     };
     struct Saved;
+    struct FontCache;
 
     void AttachPainter();
     void InitDefaults();
@@ -262,6 +267,7 @@ private:
     bool m_initialClip = false;
     std::unique_ptr<QPainterPath> m_initialClipPath;
     mutable std::unique_ptr<QImage> m_measureDevice;
+    mutable std::unique_ptr<FontCache> m_fontCache;
     int m_dpiX = 96;
     int m_dpiY = 96;
     CSize m_deviceSize;

@@ -17,13 +17,13 @@ struct KTDCRecord
     /// Line: from, to. Polyline/Polygon: the points. Rectangle, Ellipse, FillRect: two corners.
     /// Pie: two corners, then the start and end radial points. Pixel, Text: the reference point.
     std::vector<CPoint> points;
-    CString text;               ///< Text: the bytes as passed
-    unsigned textAlign = 0;     ///< Text: the alignment in force
-    unsigned textOptions = 0;   ///< Text: ETO_* of ExtTextOut (0 for TextOut)
-    COLORREF colour = 0;        ///< Text: the text colour; Pixel, FillRect: their colour
-    int bkMode = 0;             ///< Text: background mode in force
-    int polyFillMode = 0;       ///< Polygon: ALTERNATE or WINDING
-    KTPen pen;                  ///< the pen in force
-    KTBrush brush;              ///< the brush in force
-    KTFont font;                ///< Text: the font in force
+    CString text;             ///< Text: the bytes as passed
+    unsigned textAlign = 0;   ///< Text: the alignment in force
+    unsigned textOptions = 0; ///< Text: ETO_* of ExtTextOut (0 for TextOut)
+    COLORREF colour = 0;      ///< Text: the text colour; Pixel, FillRect: their colour
+    int bkMode = 0;           ///< Text: background mode in force
+    int polyFillMode = 0;     ///< Polygon: ALTERNATE or WINDING
+    KTPen pen;                ///< the pen in force
+    KTBrush brush;            ///< the brush in force
+    KTFont font;              ///< Text: the font in force
 };

@@ -100,7 +100,7 @@ QFont KTFont::ToQFont(double pixelSize, int deviceDpi) const
     font.setStrikeOut(m_font.lfStrikeOut != 0);
     // Horizontal advances scale linearly with the size, so layouts measured at one resolution
     // hold at another; vertical hinting keeps screen text crisp.
-    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setHintingPreference(QFont::PreferVerticalHinting);
     return font;
 }
 

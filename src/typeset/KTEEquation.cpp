@@ -1,12 +1,16 @@
 #include "typeset/KTEEquation.h"
 
 #include "foundation/KTNumberFormat.h"
+#include "foundation/KTBrushSelector.h"
+#include "foundation/KTPenSelector.h"
+#include "platform/KTDC.h"
 #include "foundation/KTVariableSubstitutions.h"
 #include "typeset/KTEDepthGuard.h"
 #include "typeset/KTEOptions.h"
 #include "typeset/KTEToken.h"
 
 #include <cstring>
+#include <cmath>
 
 namespace {
 
@@ -478,4 +482,121 @@ CString KTEEquation::GetCalculationText(bool negate) const
         text = negated;
     }
     return text;
+}
+
+namespace {
+
+/// What a layout depends on besides the tree: the device, its mapping and the options that
+/// size or shape tokens. Colours are left out: they change no measurement.
+std::string LayoutKey(KTDC* dc, const KTEOptions& o)
+{
+    const KTLogFont& font = o.m_font.m_value;
+    std::string key = KTFormatC("%p|%d|%d,%d|%d,%d|%d,%d|%.17g|", static_cast<const void*>(dc), dc->GetMapMode(),
+                                dc->GetWindowExt().cx, dc->GetWindowExt().cy, dc->GetViewportExt().cx,
+                                dc->GetViewportExt().cy, dc->GetDeviceCaps(LOGPIXELSX), dc->GetDeviceCaps(LOGPIXELSY),
+                                o.m_scale);
+    key += KTFormatC("%d|%d|%d|%d|%d|%s|", font.m_size, font.m_logFont.lfHeight, font.m_logFont.lfWeight,
+                     font.m_logFont.lfItalic, font.m_logFont.lfEscapement, font.m_logFont.lfFaceName);
+    for (const KTOptionInt* option :
+         {&o.m_lowerCase, &o.m_displayVect, &o.m_doubleCaps, &o.m_tabWidth, &o.m_fractionGap, &o.m_sqrtGap,
+          &o.m_multiplyStyle, &o.m_fracLevelMax, &o.m_powerLevelMax, &o.m_vectorArrowSize, &o.m_integralStyle,
+          &o.m_negativeNumberStyle, &o.m_matrixVerticalSpacing, &o.m_matrixHorizontalSpacing})
+        key += KTFormatC("%d,", o.Get(*option));
+    for (const KTOptionDouble* option : {&o.m_powerRaise, &o.m_fracLevelRatio, &o.m_powerLevelRatio})
+        key += KTFormatC("%.17g,", o.Get(*option));
+    for (const KTOptionBool* option :
+         {&o.m_functionsItalic, &o.m_functionsBold, &o.m_variablesItalic, &o.m_variablesBold, &o.m_greekItalic,
+          &o.m_greekBold, &o.m_useOneFont, &o.m_unitsBold, &o.m_unitsItalic, &o.m_quoteBold, &o.m_quoteItalic,
+          &o.m_shrinkNonAlgebraicFractions, &o.m_expandSubtract})
+        key += o.Get(*option) ? '1' : '0';
+    key += o.m_bWideOperatorSpacing ? 'w' : '-';
+    for (const KTOptionString* option : {&o.m_unitsFont, &o.m_quoteFont, &o.m_functionFont})
+        key += "|" + option->m_value.str();
+    return key;
+}
+
+} // namespace
+
+void KTEEquation::EnsureLayout(KTDC* dc, const KTEOptions& options)
+{
+    std::string key = LayoutKey(dc, options);
+    if (key != m_layoutKey) {
+        // Sizes depend on the options' levels too: assign them again under these options.
+        m_tokens.SetFractionLevel(0, options);
+        m_tokens.SetPowerLevel(0.0);
+        m_tokens.MarkChanged();
+        m_layoutKey = std::move(key);
+        m_extentDirty = 1;
+    }
+}
+
+KTEExtent KTEEquation::GetExtent(KTDC* dc, const KTEOptions& options)
+{
+    if (!dc)
+        return m_extent;
+    try {
+        EnsureLayout(dc, options);
+        if (m_extentDirty) {
+            KTEExtent extent = m_tokens.Measure(dc, options, m_pool);
+            extent.width += 2 * extent.margin;
+            m_extent = extent;
+            m_extentDirty = 0;
+        }
+    } catch (...) {
+        // Out of memory while measuring: report the last good box.
+    }
+    return m_extent;
+}
+
+void KTEEquation::Draw(KTDC* dc, int x, int y, const KTEOptions& options)
+{
+    if (!dc)
+        return;
+    const int saved = dc->SaveDC();
+    try {
+        const unsigned align = dc->GetTextAlign();
+        EnsureLayout(dc, options);
+        const KTEExtent box = m_tokens.Measure(dc, options, m_pool);
+        int dy = 0;
+        switch (align & TA_VERT_MASK) {
+        case TA_BASELINE:
+            dy = box.descent;
+            break;
+        case TA_BOTTOM:
+            dy = 0;
+            break;
+        default: // TA_TOP
+            dy = -box.height;
+            break;
+        }
+        int dx = 0;
+        switch (align & TA_HORZ_MASK) {
+        case TA_RIGHT:
+            dx = -box.width;
+            break;
+        case TA_CENTER:
+            dx = -static_cast<int>(box.width * 0.5);
+            break;
+        default:
+            break;
+        }
+        dc->SetTextAlign(TA_LEFT | TA_BOTTOM);
+        m_wasOpaque = dc->GetBkMode() == OPAQUE;
+        dc->SetBkMode(TRANSPARENT);
+        const COLORREF background = dc->GetBkColor();
+        m_tokens.PlaceVertically();
+        if (m_wasOpaque) {
+            KTPenSelector pen(KTLogPen(1, 0x10000 | 6, background, 8.819443875), 1.0);
+            KTBrushSelector brush(KTLogBrush(0, 1, background));
+            pen.Select(*dc);
+            brush.Select(*dc);
+            dc->Rectangle(x + dx, y + dy, x + dx + box.width, y + dy + box.height);
+            brush.Restore(*dc);
+            pen.Restore(*dc);
+        }
+        m_tokens.Draw(dc, x + dx, y + dy, options, m_pool);
+    } catch (...) {
+        // Out of memory in a paint: what was drawn stays; the context is restored below.
+    }
+    dc->RestoreDC(saved);
 }

@@ -27,16 +27,6 @@ bool OneOf(const CString& text, const char* set)
     return text.GetLength() == 1 && text[0] != 0 && std::strchr(set, text[0]) != nullptr;
 }
 
-KTEToken* Invisible(KTETokenPool& pool, KTETokenKind kind)
-{
-    return pool.Create(kind); // empty text: drawn as nothing, written as a parenthesis
-}
-
-bool IsBarText(const CString& text)
-{
-    return text == "|" || text == "|[" || text == "]|" || text == "[|" || text == "|]";
-}
-
 } // namespace
 
 KTEToken* KTETokenList::At(int i) const

@@ -258,6 +258,13 @@ void KTETokenList::BracketOperands(KTETokenKind kind, KTETokenPool& pool)
     for (int i = GetCount() - 1; i >= 0; --i) {
         if (KindAt(i) != kind)
             continue;
+        // Spaces typed around the operator separate nothing: "x / 2" is x over 2.
+        while (KindAt(i + 1) == TK_SPACE)
+            RemoveAt(i + 1);
+        while (KindAt(i - 1) == TK_SPACE) {
+            RemoveAt(i - 1);
+            --i;
+        }
         // Right operand.
         const int j = i + 1;
         if (KindAt(j) == TK_OPEN) {

@@ -1,6 +1,7 @@
 #include "graph/KTAxes.h"
 
 #include "engine/KTCurvePointBuffer.h"
+#include "foundation/RoundHalfUp.h"
 
 #include <gtest/gtest.h>
 
@@ -90,16 +91,16 @@ TEST(KTAxes, GraphToDeviceCartesianAndPolar)
     const Row rows[] = {
         {0, 2.5, -5, 0, 0, CPoint(625, 250)},
         {0, 2.5, -5, 0, 1, CPoint(250, 625)},
-        {0, 5, 90, 1, 0, CPoint(500, 750)},   // radius 5 at 90 degrees
-        {0, 90, 5, 1, 1, CPoint(500, 750)},   // swapped: angle first
+        {0, 5, 90, 1, 0, CPoint(500, 750)}, // radius 5 at 90 degrees
+        {0, 90, 5, 1, 1, CPoint(500, 750)}, // swapped: angle first
         {0, 5, 180, 1, 0, CPoint(250, 500)},
         {0, 4, -90, 1, 0, CPoint(500, 300)},
-        {0, -5, 0, 1, 0, CPoint(250, 500)},   // a negative radius points backwards
+        {0, -5, 0, 1, 0, CPoint(250, 500)}, // a negative radius points backwards
         {1, 5, kPi / 2, 1, 0, CPoint(500, 750)},
-        {1, 5, kPi, 1, 1, CPoint(750, 500)},  // swap: angle 5 rad, radius pi
-        {2, 5, 100, 1, 0, CPoint(500, 750)},  // 100 grads is a right angle
+        {1, 5, kPi, 1, 1, CPoint(750, 500)}, // swap: angle 5 rad, radius pi
+        {2, 5, 100, 1, 0, CPoint(500, 750)}, // 100 grads is a right angle
         {2, 5, 200, 1, 0, CPoint(250, 500)},
-        {0, 20, 0, 1, 0, CPoint(1050, 500)},  // beyond the range: the drawing area's edge
+        {0, 20, 0, 1, 0, CPoint(1050, 500)}, // beyond the range: the drawing area's edge
         {0, -20, 30, 0, 0, CPoint(-50, 1050)},
     };
     for (const Row& row : rows) {
@@ -108,12 +109,13 @@ TEST(KTAxes, GraphToDeviceCartesianAndPolar)
         const CPoint device = axes.GraphToDevice(KTPoint(row.x, row.y), row.polar, row.swap);
         if (row.swap && row.polar && row.angleSystem == 1) {
             // Radius pi at 5 radians.
-            const CPoint expected(RoundHalfUp(kPi * std::cos(5.0) * 50 + 500), RoundHalfUp(kPi * std::sin(5.0) * 50 + 500));
+            const CPoint expected(RoundHalfUp(kPi * std::cos(5.0) * 50 + 500),
+                                  RoundHalfUp(kPi * std::sin(5.0) * 50 + 500));
             EXPECT_EQ(device, expected);
             continue;
         }
-        EXPECT_EQ(device, row.device) << row.angleSystem << " " << row.x << " " << row.y << " " << int(row.polar)
-                                      << int(row.swap);
+        EXPECT_EQ(device, row.device)
+            << row.angleSystem << " " << row.x << " " << row.y << " " << int(row.polar) << int(row.swap);
         EXPECT_EQ(axes.GraphToDevice(row.x, row.y, row.polar, row.swap), device);
     }
 }
@@ -180,7 +182,8 @@ TEST(KTAxes, PolarRoundTripInEveryAngleSystem)
                 ASSERT_NEAR(back.m_x, r, 0.015) << system << " " << r << " " << angle;
                 // A pixel of 0.02 units at radius r subtends at most 0.02 / r radians.
                 const double tolerance = 0.015 / r * (halfTurn / kPi) + 1e-9;
-                ASSERT_NEAR(Normalised(back.m_y - angle, halfTurn), 0.0, tolerance) << system << " " << r << " " << angle;
+                ASSERT_NEAR(Normalised(back.m_y - angle, halfTurn), 0.0, tolerance)
+                    << system << " " << r << " " << angle;
             }
         }
     }
@@ -221,8 +224,8 @@ TEST(KTAxes, SnapToASquareGrid)
         {"1", "1", KTPoint(0.74, -2.5), KTPoint(1, -2)},
         {"0,5", "1/4", KTPoint(0.74, 0.13), KTPoint(0.5, 0.25)},
         {"pi/2", "2", KTPoint(1.0, 3.0), KTPoint(kPi / 2, 4)},
-        {"0", "1", KTPoint(0.74, 0.74), KTPoint(0.74, 1)},        // zero step keeps the value
-        {"abc", "1/0", KTPoint(0.74, 0.74), KTPoint(0.74, 0.74)}, // unreadable or infinite steps
+        {"0", "1", KTPoint(0.74, 0.74), KTPoint(0.74, 1)},      // zero step keeps the value
+        {"?", "1/0", KTPoint(0.74, 0.74), KTPoint(0.74, 0.74)}, // unreadable or infinite steps
         {"1", "1", KTPoint(1e300, -1e300), KTPoint(1e300, -1e300)},
     };
     for (const Row& row : rows) {
@@ -249,9 +252,9 @@ TEST(KTAxes, SnapToAPolarGrid)
         {0, 24, false, KTPoint(2.4, 37), KTPoint(2, 30)},
         {0, 24, false, KTPoint(2.6, 38), KTPoint(3, 45)},
         {0, 24, false, KTPoint(2.6, -38), KTPoint(3, -45)},
-        {0, 24, true, KTPoint(2.6, 38.4), KTPoint(3, 38)},      // forced square: both by the steps
-        {0, 0, false, KTPoint(2.6, 38.4), KTPoint(3, 38.4)},    // no rays: the angle stays
-        {0, 100, false, KTPoint(2.6, 38.4), KTPoint(3, 40)},    // 100 rays reads as 36
+        {0, 24, true, KTPoint(2.6, 38.4), KTPoint(3, 38)},   // forced square: both by the steps
+        {0, 0, false, KTPoint(2.6, 38.4), KTPoint(3, 38.4)}, // no rays: the angle stays
+        {0, 100, false, KTPoint(2.6, 38.4), KTPoint(3, 40)}, // 100 rays reads as 36
         {1, 24, false, KTPoint(1.2, 0.5), KTPoint(1, kPi / 6)},
         {2, 8, false, KTPoint(1.2, 60), KTPoint(1, 50)},
     };

@@ -52,9 +52,10 @@ TEST(KTAxis, LinearValueToPixel)
         std::int32_t y;
     };
     const Row rows[] = {
-        {0.0, 500, 2500},      {10.0, 1000, 3000},    {-10.0, 0, 2000},          {2.5, 625, 2625},
-        {-0.009, 500, 2500},   {-0.011, 499, 2499},   {10.5, 1050, 3100},        {-11.0, -50, 1900},
-        {kInf, 1050, 3100},    {-kInf, -50, 1900},    {kNaN, KTNoPixel, KTNoPixel},
+        {0.0, 500, 2500},   {10.0, 1000, 3000},           {-10.0, 0, 2000},
+        {2.5, 625, 2625},   {-0.009, 500, 2500},          {-0.011, 499, 2499},
+        {10.5, 1050, 3100}, {-11.0, -50, 1900},           {kInf, 1050, 3100},
+        {-kInf, -50, 1900}, {kNaN, KTNoPixel, KTNoPixel},
     };
     KTAxis x = XAxis(-10, 10);
     KTAxis y = YAxis(-10, 10);
@@ -93,18 +94,15 @@ TEST(KTAxis, LogarithmicValueToPixel)
         std::int32_t pixel;
     };
     const Row rows[] = {
-        {100, 1, 1.0, 126},          // 5 % + 0.95 x 0.4 / 5.005 of the extent
-        {100, 1, 2.0, 257},
-        {100, 1, 10.0, 563},
-        {100, 1, 100.0, 1000},
-        {100, 1, 0.5, KTNoPixel},    // ln 0.5 < -0.4
-        {100, 1, 0.0, 0},            // 0 goes by the linear rule to the near end
-        {100, 1, 150.0, KTNoPixel},  // above max
-        {100, 1, -1.0, KTNoPixel},   // no logarithm
-        {100, 1, kNaN, KTNoPixel},
-        {100, 0, 1.0, 492},          // lower bound 0: log bound -4
-        {100, 5, 1.0, 50},           // ln 5 - 0.4 > 0: log bound 0
-        {1, 2, 1.0, KTNoPixel},      // log bound and ln(max) both 0: no scale at all
+        {100, 1, 1.0, 126}, // 5 % + 0.95 x 0.4 / 5.005 of the extent
+        {100, 1, 2.0, 257},         {100, 1, 10.0, 563},
+        {100, 1, 100.0, 1000},      {100, 1, 0.5, KTNoPixel}, // ln 0.5 < -0.4
+        {100, 1, 0.0, 0},                                     // 0 goes by the linear rule to the near end
+        {100, 1, 150.0, KTNoPixel},                           // above max
+        {100, 1, -1.0, KTNoPixel},                            // no logarithm
+        {100, 1, kNaN, KTNoPixel},  {100, 0, 1.0, 492},       // lower bound 0: log bound -4
+        {100, 5, 1.0, 50},                                    // ln 5 - 0.4 > 0: log bound 0
+        {1, 2, 1.0, KTNoPixel},                               // log bound and ln(max) both 0: no scale at all
     };
     for (const Row& row : rows) {
         KTAxis axis = LogAxis(row.max, row.lowerBound);
@@ -210,8 +208,8 @@ TEST(KTAxis, SnapValue)
         double snapped;
     };
     const Row rows[] = {
-        {1.0, 0.74, 2, 0.5},  {1.0, 0.75, 2, 1.0},  {1.0, -0.75, 2, -0.5}, {1.0, -0.76, 2, -1.0},
-        {1.0, 3.3, 1, 3.0},   {0.25, 0.3, 1, 0.25}, {1.0, 0.74, 0, 0.74},  {1.0, 0.74, -2, 0.74},
+        {1.0, 0.74, 2, 0.5},  {1.0, 0.75, 2, 1.0},   {1.0, -0.75, 2, -0.5}, {1.0, -0.76, 2, -1.0},
+        {1.0, 3.3, 1, 3.0},   {0.25, 0.3, 1, 0.25},  {1.0, 0.74, 0, 0.74},  {1.0, 0.74, -2, 0.74},
         {0.0, 0.74, 2, 0.74}, {kNaN, 0.74, 2, 0.74}, {kInf, 0.74, 2, 0.74}, {2.0, 1e300, 1, 1e300},
     };
     for (const Row& row : rows) {
@@ -246,7 +244,8 @@ TEST(KTAxis, SamplePositionsOnePerDevicePixel)
         for (int i = 1; i < row.stored; ++i)
             ASSERT_NEAR(buffer->m_points[static_cast<std::size_t>(i)].m_point.m_x -
                             buffer->m_points[static_cast<std::size_t>(i - 1)].m_point.m_x,
-                        row.step, 1e-12) << i;
+                        row.step, 1e-12)
+                << i;
     }
 }
 

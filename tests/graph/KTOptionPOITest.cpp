@@ -7,6 +7,8 @@
 
 #include "support/KTTestSupport.h"
 
+#include <QString>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -83,15 +85,15 @@ TEST(KTOptionPOI, DefaultNamesFollowTheCountry)
         const char* name;
     };
     const Row rows[] = {
-        {46, KTPOIyInt, "Sk\xE4" "rning med y-axeln"},
-        {46, KTPOIPolarTurn, "Pol\xE4" "r v\xE4" "ndpunkt"},
+        {46, KTPOIyInt, "Sk\344rning med y-axeln"},
+        {46, KTPOIPolarTurn, "Pol\344r v\344ndpunkt"},
         {46, KTPOIHInflect, "Terasspunkt"},
-        {39, KTPOIPointDiscont, "Punto di discontinuit\xE0"},
+        {39, KTPOIPointDiscont, "Punto di discontinuit\340"},
         {39, KTPOIxInt, "Intercetta x"},
-        {358, KTPOIHInflect, "K\xE4\xE4" "nnepiste ja derivaatan nollakohta"},
-        {358, KTPOIPointDiscont, "Ep\xE4" "jatkuvuuskohta"},
+        {358, KTPOIHInflect, "K\344\344nnepiste ja derivaatan nollakohta"},
+        {358, KTPOIPointDiscont, "Ep\344jatkuvuuskohta"},
         {31, KTPOIyInt, "Snijpunt Y-as"},
-        {32, KTPOIPointDiscont, "Discontinu\xEF" "teit"},
+        {32, KTPOIPointDiscont, "Discontinu\357teit"},
         {32, KTPOIVAsym, "Vertikale Asymptoot"},
         {1, KTPOIIntersect, "Point of Intersection"},
         {49, KTPOILocalMin, "Local Minimum"},
@@ -103,12 +105,36 @@ TEST(KTOptionPOI, DefaultNamesFollowTheCountry)
     }
 }
 
+TEST(KTOptionPOI, AccentedNamesAreWindows1252)
+{
+    struct Row
+    {
+        int country;
+        KTPOIEntry entry;
+        const char* utf8;
+    };
+    const Row rows[] = {
+        {46, KTPOIyInt, "Sk\u00e4rning med y-axeln"},
+        {46, KTPOIPolarTurn, "Pol\u00e4r v\u00e4ndpunkt"},
+        {39, KTPOIPointDiscont, "Punto di discontinuit\u00e0"},
+        {358, KTPOIPolarTurn, "Polaarinen k\u00e4\u00e4nnepiste"},
+        {31, KTPOIPointDiscont, "Discontinu\u00efteit"},
+    };
+    for (const Row& row : rows) {
+        const LocaleScope locale('.', ',', row.country);
+        const KTOptionPOI poi;
+        const CString& name = poi.m_name[static_cast<std::size_t>(row.entry)].m_value;
+        EXPECT_EQ(name.ToQString(), QString::fromUtf8(row.utf8));
+        EXPECT_EQ(name.GetLength(), QString::fromUtf8(row.utf8).size()); // one byte per letter
+    }
+}
+
 TEST(KTOptionPOI, FinnishUsesOneNameForBothInflections)
 {
     const LocaleScope finnish(',', ';', 358);
     const KTOptionPOI poi;
-    EXPECT_EQ(poi.LabelForKind(Marker(KTMarkerVerticalInflection, 0, 0)), "K\xE4\xE4" "nnepiste");
-    EXPECT_EQ(poi.LabelForKind(Marker(KTMarkerInflection, 0, 0)), "K\xE4\xE4" "nnepiste");
+    EXPECT_EQ(poi.LabelForKind(Marker(KTMarkerVerticalInflection, 0, 0)), "K\344\344nnepiste");
+    EXPECT_EQ(poi.LabelForKind(Marker(KTMarkerInflection, 0, 0)), "K\344\344nnepiste");
 }
 
 TEST(KTOptionPOI, NameLineOfEveryKind)
@@ -135,7 +161,11 @@ TEST(KTOptionPOI, NameLineOfEveryKind)
         "Vertical Asymptote",             // 16
         "Horizontal Asymptote",           // 17
         "Point Discontinuity",            // 18
-        "", "", "", "", "",               // 19-23
+        "",
+        "",
+        "",
+        "",
+        "", // 19-23
     };
     for (int kind = 0; kind < static_cast<int>(std::size(expected)); ++kind)
         EXPECT_EQ(poi.LabelForKind(Marker(kind, 1, 2)), expected[kind]) << kind;
@@ -203,12 +233,12 @@ TEST(KTOptionPOI, CoordinatesLineTakesTheUserSeparators)
         const char* text;
     };
     const Row rows[] = {
-        {'.', ',', 44, KTMarkerIntersection, 1.5, -2, "( 1.5 , -2 )"},         // English
-        {',', ';', 31, KTMarkerIntersection, 1.5, -2, "( 1,5 ; -2 )"},         // Dutch
-        {',', ';', 46, KTMarkerIntersection, 1.5, -2, "( 1,5 ; -2 )"},         // Swedish
+        {'.', ',', 44, KTMarkerIntersection, 1.5, -2, "( 1.5 , -2 )"}, // English
+        {',', ';', 31, KTMarkerIntersection, 1.5, -2, "( 1,5 ; -2 )"}, // Dutch
+        {',', ';', 46, KTMarkerIntersection, 1.5, -2, "( 1,5 ; -2 )"}, // Swedish
         {',', ';', 46, KTMarkerHorizontalAsymptote, 7.25, 3, "y = 3"},
         {',', ';', 32, KTMarkerVerticalAsymptote, -0.125, 9, "x = -0,125"},
-        {',', ';', 31, KTMarkerXIntercept, -0.0000001, 0, "( 0 ; 0 )"},       // "-0" shows as 0
+        {',', ';', 31, KTMarkerXIntercept, -0.0000001, 0, "( 0 ; 0 )"}, // "-0" shows as 0
     };
     for (const Row& row : rows) {
         const LocaleScope locale(row.decimal, row.list, row.country);

@@ -1,7 +1,9 @@
 #include "platform/KTDC.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 
 #include <gtest/gtest.h>
 
@@ -141,8 +143,8 @@ TEST(KTDCTest, MappingModesMapExactPoints)
 
 TEST(KTDCTest, DeviceToLogicalToDeviceIsExactInEveryMode)
 {
-    const int modes[] = {MM_TEXT, MM_LOMETRIC, MM_HIMETRIC, MM_LOENGLISH, MM_HIENGLISH, MM_TWIPS, MM_ISOTROPIC,
-                         MM_ANISOTROPIC};
+    const int modes[] = {MM_TEXT,      MM_LOMETRIC, MM_HIMETRIC,  MM_LOENGLISH,
+                         MM_HIENGLISH, MM_TWIPS,    MM_ISOTROPIC, MM_ANISOTROPIC};
     for (int dpi : {72, 96, 150, 300, 600}) {
         for (int mode : modes) {
             KTDC dc(dpi, dpi);
@@ -215,11 +217,10 @@ TEST(KTDCTest, HimetricConversionsFollowTheResolution)
         CSize device;
     };
     const Row rows[] = {
-        {96, {250, 250}, {9, 9}},    // 9.45 pixels
-        {100, {250, 250}, {10, 10}}, // 9.84
-        {96, {2540, -2540}, {96, -96}},
-        {600, {25, 0}, {6, 0}},      // 5.9
-        {72, {0, 35}, {0, 1}},       // one point
+        {96, {250, 250}, {9, 9}},                               // 9.45 pixels
+        {100, {250, 250}, {10, 10}},                            // 9.84
+        {96, {2540, -2540}, {96, -96}}, {600, {25, 0}, {6, 0}}, // 5.9
+        {72, {0, 35}, {0, 1}},                                  // one point
     };
     for (const Row& row : rows) {
         for (int mode : {MM_TEXT, MM_HIMETRIC, MM_ANISOTROPIC}) {
@@ -370,8 +371,8 @@ TEST(KTDCTest, FontFacesAreCutAndResolved)
         const char* family;
     };
     const Row rows[] = {
-        {"Arial", "Liberation Sans"},      {"arial", "Liberation Sans"},
-        {"Symbol", "Standard Symbols PS"}, {"Times New Roman", "Liberation Serif"},
+        {"Arial", "Liberation Sans"},       {"arial", "Liberation Sans"},
+        {"Symbol", "Standard Symbols PS"},  {"Times New Roman", "Liberation Serif"},
         {"Courier New", "Liberation Mono"}, {"", "Liberation Sans"},
         {"DejaVu Sans", "DejaVu Sans"},
     };
@@ -446,7 +447,7 @@ TEST(KTDCTest, RecordingKeepsLogicalUnits)
 
 TEST(KTDCTest, TextMetricsInHimetric)
 {
-    KTDC dc(96, 96);
+    KTDC dc(600, 600);
     dc.SetMapMode(MM_HIMETRIC);
     dc.SelectObject(MakeFont(-388, "Arial")); // 11 points
     TEXTMETRIC tm;
@@ -472,23 +473,28 @@ TEST(KTDCTest, TextMetricsInHimetric)
     // A positive height asks for the cell height.
     dc.SelectObject(MakeFont(500, "Arial"));
     dc.GetTextMetrics(&tm);
-    EXPECT_NEAR(tm.tmHeight, 500, 2);
+    EXPECT_NEAR(tm.tmHeight, 500, 3);
 }
 
 TEST(KTDCTest, TextExtentsHoldAcrossResolutionsAndModes)
 {
+    // Font sizes come in whole device units, so a measurement at d dots per inch may differ from
+    // the exact one by half a unit in the em size; 1200 dpi is as good as exact.
     const CString text = "y = sin(x) + 1.5";
-    KTDC screen(96, 96);
-    screen.SetMapMode(MM_HIMETRIC);
-    screen.SelectObject(MakeFont(-388, "Arial"));
-    const CSize base = screen.GetTextExtent(text);
-    for (int dpi : {72, 150, 300, 600, 1200}) {
+    KTDC fine(1200, 1200);
+    fine.SetMapMode(MM_HIMETRIC);
+    fine.SelectObject(MakeFont(-388, "Arial"));
+    const CSize exact = fine.GetTextExtent(text);
+    EXPECT_NEAR(exact.cy, 1.117 * 388, 3);
+    for (int dpi : {72, 96, 150, 300, 600}) {
         KTDC dc(dpi, dpi);
         dc.SetMapMode(MM_HIMETRIC);
         dc.SelectObject(MakeFont(-388, "Arial"));
         const CSize s = dc.GetTextExtent(text);
-        EXPECT_NEAR(s.cx, base.cx, base.cx / 50) << dpi;
-        EXPECT_NEAR(s.cy, base.cy, base.cy / 50) << dpi;
+        const double em = 388.0 * dpi / HIMETRIC_INCH;
+        const double rounding = 0.5 / em;
+        EXPECT_NEAR(s.cx, exact.cx, exact.cx * rounding + 3) << dpi;
+        EXPECT_NEAR(s.cy, exact.cy, exact.cy * rounding + 3) << dpi;
     }
     // The same font in pixels under MM_TEXT measures the same length in device units.
     KTDC text96(96, 96);
@@ -501,11 +507,14 @@ TEST(KTDCTest, TextExtentsHoldAcrossResolutionsAndModes)
     EXPECT_NEAR(aniso.GetTextExtent(text).cx, 2 * text96.GetTextExtent(text).cx, 2);
 
     // A painter on a 96-dpi image measures as the measuring-only context does.
+    KTDC measuring(96, 96);
+    measuring.SetMapMode(MM_HIMETRIC);
+    measuring.SelectObject(MakeFont(-388, "Arial"));
     QImage image = Canvas();
     KTDC painted(&image);
     painted.SetMapMode(MM_HIMETRIC);
     painted.SelectObject(MakeFont(-388, "Arial"));
-    EXPECT_EQ(painted.GetTextExtent(text), base);
+    EXPECT_EQ(painted.GetTextExtent(text), measuring.GetTextExtent(text));
 }
 
 TEST(KTDCTest, SymbolTextDecodesAsLatin1)
@@ -539,11 +548,13 @@ TEST(KTDCTest, PenWidthsUnderEachMappingMode)
         {"text geometric 0", MM_TEXT, 1, GeometricPen(PS_SOLID, 0), 20, 180, 100, 1},
         {"text simple 0", MM_TEXT, 1, KTPen(PS_SOLID, 0, 0), 20, 180, 100, 1},
         {"text simple 4", MM_TEXT, 1, KTPen(PS_SOLID, 4, 0), 20, 180, 100, 4},
-        {"text cosmetic", MM_TEXT, 1, [] {
+        {"text cosmetic", MM_TEXT, 1,
+         [] {
              KTPen p;
              p.CreatePen(PS_COSMETIC | PS_SOLID, 9, LOGBRUSH{BS_SOLID, 0, 0});
              return p;
-         }(), 20, 180, 100, 1},
+         }(),
+         20, 180, 100, 1},
         {"himetric 0.5 inch", MM_HIMETRIC, 1, GeometricPen(PS_SOLID, 254), 500, 4500, -2540, 10}, // 9.6 px
         {"himetric thin", MM_HIMETRIC, 1, GeometricPen(PS_SOLID, 1), 500, 4500, -2540, 1},
         {"anisotropic x3", MM_ANISOTROPIC, 3, GeometricPen(PS_SOLID, 4), 5, 60, 30, 12},
@@ -641,7 +652,10 @@ TEST(KTDCTest, RectanglesEllipsesAndFrames)
     const Row rows[] = {
         {"rectangle, 1-unit pen", false, KTPen(PS_SOLID, 0, 0), {40, 40, 160, 120}},
         {"rectangle, inside frame", false, GeometricPen(PS_INSIDEFRAME, 10), {40, 40, 160, 120}},
-        {"rectangle, wide centred pen", false, GeometricPen(PS_SOLID | PS_JOIN_MITER, 10), {35, 35, 165, 125}},
+        {"rectangle, wide centred pen",
+         false,
+         GeometricPen(PS_SOLID | PS_JOIN_MITER, 10),
+         {35, 35, 165, 125}},
         {"ellipse, inside frame", true, GeometricPen(PS_INSIDEFRAME, 10), {40, 40, 160, 120}},
     };
     for (const Row& row : rows) {
@@ -777,9 +791,9 @@ TEST(KTDCTest, TextAlignmentPlacesTheCell)
         bool above;   // the ink lies above y (bottom or baseline alignment)
     };
     const Row rows[] = {
-        {TA_LEFT | TA_TOP, false, false, false},      {TA_RIGHT | TA_TOP, true, false, false},
-        {TA_CENTER | TA_TOP, false, true, false},     {TA_LEFT | TA_BOTTOM, false, false, true},
-        {TA_RIGHT | TA_BASELINE, true, false, true},  {TA_CENTER | TA_BOTTOM, false, true, true},
+        {TA_LEFT | TA_TOP, false, false, false},     {TA_RIGHT | TA_TOP, true, false, false},
+        {TA_CENTER | TA_TOP, false, true, false},    {TA_LEFT | TA_BOTTOM, false, false, true},
+        {TA_RIGHT | TA_BASELINE, true, false, true}, {TA_CENTER | TA_BOTTOM, false, true, true},
     };
     for (int mode : {MM_TEXT, MM_HIMETRIC}) {
         for (const Row& row : rows) {
@@ -921,7 +935,7 @@ TEST(KTDCTest, SymbolGlyphsAreDrawn)
     ASSERT_FALSE(parenBottom.IsRectEmpty());
     // Alpha is a lower-case letter on the baseline; the integral reaches far above and below it.
     EXPECT_NEAR(alpha.bottom, 201, 3);
-    EXPECT_GT(integral.Height(), 2 * alpha.Height());
+    EXPECT_GT(integral.Height(), 3 * alpha.Height() / 2);
     EXPECT_GT(integral.bottom, 210);
     // The pieces of a tall parenthesis: the top one curves at its top, the bottom one at its
     // bottom, so their widest rows lie at opposite ends.
@@ -996,4 +1010,61 @@ TEST(KTDCTest, TextUpdatesTheCurrentPosition)
     dc.TextOut(999, 999, "abc"); // the position given is ignored
     EXPECT_NEAR(dc.GetCurrentPosition().x, 10 + extent.cx, 1);
     EXPECT_EQ(dc.GetCurrentPosition().y, 10);
+}
+
+TEST(KTDCTest, WildValuesStayInRange)
+{
+    // Coordinates far outside the int range after scaling are held at its ends.
+    KTDC dc(96, 96);
+    dc.SetMapMode(MM_ANISOTROPIC);
+    dc.SetWindowExt(1, 1);
+    dc.SetViewportExt(1000, -1000);
+    CPoint p(INT32_MAX, INT32_MAX);
+    dc.LPtoDP(&p);
+    EXPECT_EQ(p, CPoint(INT32_MAX, INT32_MIN));
+
+    // Heights and coordinates from a damaged file draw something or nothing, but finish.
+    QImage image = Canvas();
+    {
+        KTDC painted(&image);
+        painted.SetMapMode(MM_HIMETRIC);
+        painted.SelectObject(MakeFont(INT32_MIN + 1, "Arial", 123456));
+        TEXTMETRIC tm;
+        EXPECT_TRUE(painted.GetTextMetrics(&tm));
+        EXPECT_GT(tm.tmHeight, 0);
+        painted.TextOut(0, 0, "Wide");
+        painted.SelectObject(GeometricPen(PS_DASH, INT32_MAX));
+        painted.MoveTo(INT32_MIN, INT32_MIN);
+        painted.LineTo(INT32_MAX, INT32_MAX);
+        painted.Rectangle(INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN);
+        painted.Ellipse(-5, -5, -5, -5);
+        painted.Pie(CRect(0, 0, 0, 0), CPoint(0, 0), CPoint(0, 0));
+        painted.Polygon(nullptr, 5);
+        EXPECT_FALSE(painted.Polyline(nullptr, 3));
+    }
+}
+
+TEST(KTDCTest, DrawsOnAPdfWriter)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(600);
+        KTDC dc(&writer);
+        ASSERT_NE(dc.GetPainter(), nullptr);
+        EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSX), 600);
+        dc.SetMapMode(MM_HIMETRIC);
+        CSize inch(2540, 2540);
+        dc.LPtoDP(&inch);
+        EXPECT_EQ(inch, CSize(600, 600));
+        dc.SelectObject(MakeFont(-388, "Symbol"));
+        dc.TextOut(1000, -1000, "abc\xF2");
+        dc.SelectObject(GeometricPen(PS_DASHDOT, 35));
+        dc.MoveTo(0, 0);
+        dc.LineTo(5000, -5000);
+    }
+    const QByteArray pdf = buffer.data();
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_GT(pdf.size(), 1000);
 }

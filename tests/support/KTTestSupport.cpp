@@ -42,7 +42,7 @@ CString TempDir::Folder() const { return CString(m_path.string() + "/"); }
 std::filesystem::path DataDir()
 {
     const char* dir = std::getenv("KT_TEST_DATA");
-    return dir ? std::filesystem::path(dir) : std::filesystem::path("tests/data");
+    return dir ? std::filesystem::path(dir) : std::filesystem::path(KT_TEST_DATA_DIR);
 }
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)

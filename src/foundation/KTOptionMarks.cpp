@@ -1,4 +1,4 @@
-#include "graph/KTOptionMarks.h"
+#include "foundation/KTOptionMarks.h"
 
 #include "platform/KTArchive.h"
 

@@ -1,0 +1,216 @@
+#include "engine/ASTokenExpression.h"
+
+#include "engine/ASLimitException.h"
+#include "engine/ASNodePool.h"
+#include "engine/ASVariablePower.h"
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+constexpr double kWholeTolerance = 0.00001;
+
+bool IsOpen(ASTokenKind kind)
+{
+    return kind == ASKind::Open || kind == ASKind::OpenGuillemet;
+}
+
+bool IsClose(ASTokenKind kind)
+{
+    return kind == ASKind::Close || kind == ASKind::CloseGuillemet;
+}
+
+// The plain factor tokens a product run may take in: x, y, the nameless variable, a-d, numbers,
+// "*", "^" and sqrt.
+bool IsRunKind(ASTokenKind kind)
+{
+    return kind == ASKind::X || kind == ASKind::Y || kind == ASKind::NoName ||
+           (kind >= ASKind::A && kind <= ASKind::D) || kind == ASKind::Number || kind == ASKind::Multiply ||
+           kind == ASKind::Power || kind == ASKind::Sqrt;
+}
+
+// The value of a constant exponent: a number token, a rational, a constant term, or a
+// quotient that is one constant term over 1.
+std::optional<double> ConstantValue(const ASToken& token)
+{
+    if (token.m_kind == ASKind::Number)
+        return token.m_value;
+    ASRoot* node = token.Node();
+    if (const auto* rational = ASNodeAs<ASRational>(node))
+        return rational->m_denominator != 0 ? std::optional<double>(rational->Value()) : std::nullopt;
+    if (const auto* term = ASNodeAs<ASTerm>(node))
+        return term->IsConstant() ? std::optional<double>(term->Coefficient().Value()) : std::nullopt;
+    if (const auto* quotient = ASNodeAs<ASQuotient>(node)) {
+        const ASTokenList& numerator = quotient->NumeratorTokens();
+        if (numerator.GetCount() == 1 && quotient->HasUnitDenominator()) {
+            if (const auto* term = ASNodeAs<ASTerm>(numerator.NodeAt(0)))
+                return term->IsConstant() ? std::optional<double>(term->Coefficient().Value()) : std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// Replaces the tokens first..last of the list by one node token.
+void ReplaceRange(ASTokenList& list, int first, int last, ASRoot* node)
+{
+    list[first] = ASToken(ASKind::Node, 0.0, node);
+    for (int i = first + 1; i <= last; ++i)
+        list.MarkDeleted(i);
+    list.RemoveAmpersands();
+}
+
+ASQuotient* QuotientOf(const ASTokenList& flat, bool& ok)
+{
+    auto* quotient = ASNew<ASQuotient>();
+    if (!quotient->SetFromTokens(flat))
+        ok = false;
+    return quotient;
+}
+
+} // namespace
+
+bool ASTokenExpression::Structure(const ASTokenList& side)
+{
+    ASDepthGuard guard;
+    m_tokens.Clear();
+    ASTokenList work(ASTokenList::WorkingCapacity);
+    work.ShareFrom(side);
+    bool ok = true;
+
+    // -(...) reads -1*(...).
+    for (int i = 0; i + 1 < work.GetCount(); ++i) {
+        if (work.KindAt(i) == ASKind::Minus && IsOpen(work.KindAt(i + 1))) {
+            ASRequireRoom(work.InsertAt(ASToken(ASKind::Number, 1.0), i + 1));
+            ASRequireRoom(work.InsertKindAt(ASKind::Multiply, i + 2));
+            i += 2;
+        }
+    }
+
+    // Brackets, innermost first: each pair found holds no further bracket.
+    for (;;) {
+        int lastOpen = -1;
+        int close = -1;
+        for (int i = 0; i < work.GetCount(); ++i) {
+            if (IsOpen(work.KindAt(i))) {
+                lastOpen = i;
+            } else if (IsClose(work.KindAt(i))) {
+                close = i;
+                break;
+            }
+        }
+        if (close < 0 && lastOpen < 0)
+            break;
+        if (close < 0 || lastOpen < 0) {
+            // An unmatched bracket: the side has no quotient form; drop it and go on so that the
+            // rest is still converted.
+            ok = false;
+            work.RemoveAt(close < 0 ? lastOpen : close);
+            continue;
+        }
+        ASTokenList sub;
+        for (int i = lastOpen + 1; i < close; ++i)
+            ASRequireRoom(sub.Append(work.KindAt(i), work.ValueAt(i), work.At(i).m_node));
+        ASTokenExpression inner;
+        if (!inner.Structure(sub))
+            ok = false;
+        auto* quotient = ASNew<ASQuotient>();
+        quotient->Assign(inner.ToQuotient());
+        ReplaceRange(work, lastOpen, close, quotient);
+    }
+
+    // Whole powers of nodes: node^3 becomes node * clone * clone.
+    for (int i = 0; i + 2 < work.GetCount(); ++i) {
+        ASRoot* node = work.NodeAt(i);
+        if (!node || work.KindAt(i + 1) != ASKind::Power)
+            continue;
+        const std::optional<double> power = ConstantValue(work.At(i + 2));
+        if (!power || std::fabs(*power - std::round(*power)) > kWholeTolerance)
+            continue;
+        const double whole = std::round(*power);
+        // x^0 and negative powers are not expanded; the "^" then makes the side fail.
+        if (whole < 1.0)
+            continue;
+        if (whole > ASTokenList::WorkingCapacity)
+            throw ASLimitException(ASLimitException::Reason::TokenCapacity);
+        work.MarkDeleted(i + 1);
+        work.MarkDeleted(i + 2);
+        work.RemoveAmpersands();
+        const int n = static_cast<int>(whole);
+        for (int k = 1; k < n; ++k) {
+            ASRequireRoom(work.InsertKindAt(ASKind::Multiply, i + 1));
+            ASRequireRoom(work.InsertAt(ASToken(ASKind::Node, 0.0, ASNodePool::Global().Clone(node)), i + 2));
+        }
+    }
+
+    // Products and quotients of nodes, leftmost first; every replacement restarts the scan.
+    bool replaced = true;
+    while (replaced) {
+        replaced = false;
+        for (int i = 0; i < work.GetCount() && !replaced; ++i) {
+            const ASTokenKind op = work.KindAt(i);
+            if (op != ASKind::Multiply && op != ASKind::Divide)
+                continue;
+            ASRoot* before = work.NodeAt(i - 1);
+            ASRoot* after = work.NodeAt(i + 1);
+            ASTokenList group;
+            int first = i - 1;
+            int last = i + 1;
+            if (before && after) {
+                ASRequireRoom(group.Append(ASKind::Node, 0.0, before));
+                ASRequireRoom(group.Append(op));
+                ASRequireRoom(group.Append(ASKind::Node, 0.0, after));
+            } else if (before) {
+                ASTokenList run;
+                for (last = i + 1; last < work.GetCount() && IsRunKind(work.KindAt(last)); ++last)
+                    ASRequireRoom(run.Append(work.KindAt(last), work.ValueAt(last)));
+                --last;
+                if (run.IsEmpty())
+                    continue;
+                ASRequireRoom(group.Append(ASKind::Node, 0.0, before));
+                ASRequireRoom(group.Append(op));
+                ASRequireRoom(group.Append(ASKind::Node, 0.0, QuotientOf(run, ok)));
+            } else if (after) {
+                first = i;
+                while (first - 1 >= 0 && IsRunKind(work.KindAt(first - 1)))
+                    --first;
+                bool minus = first - 1 >= 0 && work.KindAt(first - 1) == ASKind::Minus;
+                if (first == i && !minus)
+                    continue;
+                ASTokenList run;
+                if (minus)
+                    ASRequireRoom(run.Append(ASKind::Minus));
+                for (int k = first; k < i; ++k)
+                    ASRequireRoom(run.Append(work.KindAt(k), work.ValueAt(k)));
+                if (minus) {
+                    // a - 2x * q reads a + (-2x * q).
+                    work[first - 1] = ASToken(ASKind::Plus);
+                }
+                ASRequireRoom(group.Append(ASKind::Node, 0.0, QuotientOf(run, ok)));
+                ASRequireRoom(group.Append(op));
+                ASRequireRoom(group.Append(ASKind::Node, 0.0, after));
+            } else {
+                continue;
+            }
+            ReplaceRange(work, first, last, QuotientOf(group, ok));
+            replaced = true;
+        }
+    }
+
+    auto* quotient = ASNew<ASQuotient>();
+    quotient->NumeratorTokens().Clear();
+    if (!quotient->SetFromTokens(work))
+        ok = false;
+    ASRequireRoom(m_tokens.Append(ASKind::Node, 0.0, quotient));
+    return ok;
+}
+
+ASQuotient ASTokenExpression::ToQuotient() const
+{
+    auto* result = ASNew<ASQuotient>();
+    if (auto* node = ASNodeAs<ASQuotient>(m_tokens.NodeAt(0))) {
+        result->Assign(node->Flatten());
+        result->m_unresolved = node->m_unresolved;
+    }
+    return *result;
+}
