@@ -67,22 +67,53 @@ struct KindRow
 };
 
 constexpr KindRow kKinds[] = {
-    {"X", ASKind::X},          {"Y", ASKind::Y},          {"R", ASKind::R},
-    {"T", ASKind::T},          {"Q", ASKind::Theta},      {"A", ASKind::A},
-    {"B", ASKind::B},          {"C", ASKind::C},          {"D", ASKind::D},
-    {"*", ASKind::Multiply},   {"/", ASKind::Divide},     {"+", ASKind::Plus},
-    {"-", ASKind::Minus},      {"^", ASKind::Power},      {"SIN", ASKind::Sin},
-    {"COS", ASKind::Cos},      {"TAN", ASKind::Tan},      {"ASIN", ASKind::ArcSin},
-    {"ACOS", ASKind::ArcCos},  {"ATAN", ASKind::ArcTan},  {"ABS", ASKind::Abs},
-    {"GINT", ASKind::Gint},    {"(", ASKind::Open},       {")", ASKind::Close},
-    {"EXP", ASKind::Exp},      {"LN", ASKind::Ln},        {"LOG", ASKind::Log},
-    {"SQRT", ASKind::Sqrt},    {"SR", ASKind::Sqrt},      {"COSH", ASKind::Cosh},
-    {"SINH", ASKind::Sinh},    {"TANH", ASKind::Tanh},    {"SEC", ASKind::Sec},
-    {"COSEC", ASKind::Cosec},  {"COT", ASKind::Cot},      {"=", ASKind::Equals},
-    {"P", ASKind::Pi},         {"E", ASKind::E},          {"F", ASKind::F},
-    {"NORMAL", ASKind::Normal}, {">", ASKind::Greater},   {"\xB3", ASKind::GreaterEqual},
-    {"<", ASKind::Less},       {"\xA3", ASKind::LessEqual}, {";", ASKind::Separator},
-    {"\xAB", ASKind::OpenGuillemet}, {"\xBB", ASKind::CloseGuillemet},
+    {"X", ASKind::X},
+    {"Y", ASKind::Y},
+    {"R", ASKind::R},
+    {"T", ASKind::T},
+    {"Q", ASKind::Theta},
+    {"A", ASKind::A},
+    {"B", ASKind::B},
+    {"C", ASKind::C},
+    {"D", ASKind::D},
+    {"*", ASKind::Multiply},
+    {"/", ASKind::Divide},
+    {"+", ASKind::Plus},
+    {"-", ASKind::Minus},
+    {"^", ASKind::Power},
+    {"SIN", ASKind::Sin},
+    {"COS", ASKind::Cos},
+    {"TAN", ASKind::Tan},
+    {"ASIN", ASKind::ArcSin},
+    {"ACOS", ASKind::ArcCos},
+    {"ATAN", ASKind::ArcTan},
+    {"ABS", ASKind::Abs},
+    {"GINT", ASKind::Gint},
+    {"(", ASKind::Open},
+    {")", ASKind::Close},
+    {"EXP", ASKind::Exp},
+    {"LN", ASKind::Ln},
+    {"LOG", ASKind::Log},
+    {"SQRT", ASKind::Sqrt},
+    {"SR", ASKind::Sqrt},
+    {"COSH", ASKind::Cosh},
+    {"SINH", ASKind::Sinh},
+    {"TANH", ASKind::Tanh},
+    {"SEC", ASKind::Sec},
+    {"COSEC", ASKind::Cosec},
+    {"COT", ASKind::Cot},
+    {"=", ASKind::Equals},
+    {"P", ASKind::Pi},
+    {"E", ASKind::E},
+    {"F", ASKind::F},
+    {"NORMAL", ASKind::Normal},
+    {">", ASKind::Greater},
+    {"\xB3", ASKind::GreaterEqual},
+    {"<", ASKind::Less},
+    {"\xA3", ASKind::LessEqual},
+    {";", ASKind::Separator},
+    {"\xAB", ASKind::OpenGuillemet},
+    {"\xBB", ASKind::CloseGuillemet},
 };
 
 // One pass over the text; the pending token is completed when a character of another state
@@ -154,7 +185,8 @@ private:
         case Number: {
             Add(ASKind::Number, KTNumberText().ToDouble(m_pending));
             // A number directly before a letter or a bracket is a product.
-            if (state != Operator && state != Minus && state != Close && state != CloseGuillemet && state != End)
+            if (state != Operator && state != Minus && state != Close && state != CloseGuillemet &&
+                state != End)
                 Add(ASKind::Multiply);
             break;
         }

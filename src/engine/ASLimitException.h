@@ -1,9 +1,10 @@
 #pragma once
 // A fixed limit of the algebra system was reached: a token list is full, an exact fraction left
-// the 32-bit range, a recursion went too deep, or an exact division by zero was asked for. The algebra's entry points (relation set-up and
-// rearrangement, normalisation, term texts, the expression tokenizer) catch it and report a plain
-// failure, so it never reaches the equation interpretation; it is deliberately not an entry
-// error, whose handlers would show the user a message about the text.
+// the 32-bit range, a recursion went too deep, or an exact division by zero was asked for. The
+// algebra's entry points (relation set-up and rearrangement, term texts) catch it and report a
+// plain failure, so it never reaches the equation interpretation; it is deliberately not an
+// entry error, whose handlers would show the user a message about the text. The normalisation
+// passes and the quotient and term operations let it through to their caller.
 
 #include <exception>
 

@@ -34,15 +34,13 @@ private:
 };
 
 /// A new node of class T recorded in the global pool.
-template <class T>
-T* ASNew()
+template <class T> T* ASNew()
 {
     return static_cast<T*>(ASNodePool::Global().Create(T::NodeKind));
 }
 
 /// A recorded deep copy of a node of class T.
-template <class T>
-T* ASCloneNode(const T* node)
+template <class T> T* ASCloneNode(const T* node)
 {
     return static_cast<T*>(ASNodePool::Global().Clone(node));
 }

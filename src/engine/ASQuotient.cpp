@@ -169,6 +169,11 @@ CString ASQuotient::ToString() const
 void ASQuotient::AppendTokens(ASTokenList& out) const
 {
     auto appendList = [&out](const ASTokenList& list) {
+        // An empty numerator is zero; writing nothing would leave "\ (...)" for the evaluator.
+        if (list.IsEmpty()) {
+            out.Append(ASKind::Number, 0.0);
+            return;
+        }
         const bool bracket = list.GetCount() > 1;
         if (bracket)
             out.Append(ASKind::Open);
@@ -288,8 +293,8 @@ void ASQuotient::Combine(const ASQuotient& other, bool multiply, bool divide, bo
     ASTokenList numerator(m_tokens.Capacity());
     ASTokenList denominator(m_denominator.Capacity());
 
-    auto products = [](ASTokenList& out, const std::vector<const ASTerm*>& a, const std::vector<const ASTerm*>& b,
-                       bool negated) {
+    auto products = [](ASTokenList& out, const std::vector<const ASTerm*>& a,
+                       const std::vector<const ASTerm*>& b, bool negated) {
         for (const ASTerm* x : a) {
             for (const ASTerm* y : b)
                 AppendTermClone(out, negated ? x->Times(*y).Negated() : x->Times(*y));
@@ -603,8 +608,8 @@ bool ASQuotient::IsConic() const
     if (!IsTermForm())
         return false;
     const ASTerm highest = HighestPowers();
-    for (int slot : {static_cast<int>(ASKind::NoName), static_cast<int>(ASKind::R), static_cast<int>(ASKind::T),
-                     static_cast<int>(ASKind::Theta)}) {
+    for (int slot : {static_cast<int>(ASKind::NoName), static_cast<int>(ASKind::R),
+                     static_cast<int>(ASKind::T), static_cast<int>(ASKind::Theta)}) {
         if (highest.ExponentValue(slot) != 0.0)
             return false;
     }
@@ -678,34 +683,36 @@ bool ASQuotient::IsolateVariable(ASQuotient& left, ASQuotient& right, BYTE forX,
     left.Clear();
     ASTerm variable;
     variable.SetFromText(forX ? "x" : "y");
-    left.NumeratorTokens().Clear();
     left.AddTerm(variable);
 
-    if (t >= 2) {
-        auto* radicand = ASNew<ASQuotient>();
-        radicand->Assign(right);
-        right.Clear();
-        ASTokenList& out = right.NumeratorTokens();
-        if (t == 2) {
-            for (ASTokenKind kind : {ASKind::PlusMinus, ASKind::Sqrt, ASKind::Open})
-                ASRequireRoom(out.Append(kind));
-            ASRequireRoom(out.Append(ASKind::Node, 0.0, radicand));
-            ASRequireRoom(out.Append(ASKind::Close));
-        } else {
-            if (t % 2 == 0)
-                ASRequireRoom(out.Append(ASKind::PlusMinus));
-            ASRequireRoom(out.Append(ASKind::Open));
-            ASRequireRoom(out.Append(ASKind::Node, 0.0, radicand));
-            ASRequireRoom(out.Append(ASKind::Close));
-            ASRequireRoom(out.Append(ASKind::Power));
-            ASRequireRoom(out.Append(ASKind::Open));
-            ASRequireRoom(out.Append(ASKind::Number, 1.0));
-            ASRequireRoom(out.Append(ASKind::Divide));
-            ASRequireRoom(out.Append(ASKind::Number, t));
-            ASRequireRoom(out.Append(ASKind::Close));
-        }
-    }
+    if (t >= 2)
+        right.TakeRoot(t);
     return true;
+}
+
+void ASQuotient::TakeRoot(int t)
+{
+    auto* radicand = ASNew<ASQuotient>();
+    radicand->Assign(*this);
+    Clear();
+    ASTokenList& out = m_tokens;
+    if (t == 2) {
+        for (ASTokenKind kind : {ASKind::PlusMinus, ASKind::Sqrt, ASKind::Open})
+            ASRequireRoom(out.Append(kind));
+        ASRequireRoom(out.Append(ASKind::Node, 0.0, radicand));
+        ASRequireRoom(out.Append(ASKind::Close));
+        return;
+    }
+    if (t % 2 == 0)
+        ASRequireRoom(out.Append(ASKind::PlusMinus));
+    ASRequireRoom(out.Append(ASKind::Open));
+    ASRequireRoom(out.Append(ASKind::Node, 0.0, radicand));
+    for (ASTokenKind kind : {ASKind::Close, ASKind::Power, ASKind::Open})
+        ASRequireRoom(out.Append(kind));
+    ASRequireRoom(out.Append(ASKind::Number, 1.0));
+    ASRequireRoom(out.Append(ASKind::Divide));
+    ASRequireRoom(out.Append(ASKind::Number, t));
+    ASRequireRoom(out.Append(ASKind::Close));
 }
 
 int ASQuotient::Classify() const

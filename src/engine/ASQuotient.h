@@ -94,7 +94,11 @@ public:
     bool IsConic() const;
     /// Solves this (= 0 on the other side) for y (forX 0) or x (forX 1) into left and right;
     /// false when the variable does not come out as one power.
-    bool IsolateVariable(ASQuotient& left, ASQuotient& right, BYTE forX, Isolation* isolation = nullptr) const;
+    bool IsolateVariable(ASQuotient& left, ASQuotient& right, BYTE forX,
+                         Isolation* isolation = nullptr) const;
+    /// this := the t-th root of this (t >= 2) in token form: "± sqrt ( q )" for 2, else
+    /// "( q ) ^ ( 1 \\ t )", with "±" in front for an even t. The old value becomes the pooled q.
+    void TakeRoot(int t);
     /// 6 linear in y, 5 linear in x, 7 second degree in both, else 1.
     int Classify() const;
 

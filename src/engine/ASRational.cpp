@@ -139,10 +139,18 @@ void ASRational::SetFromDouble(double value)
     std::int64_t numerator = static_cast<std::int64_t>(rounded);
     std::int64_t denominator = scale;
 
-    // The same digits read as a repeating decimal: 333333333 / 999999999 is 1/3.
-    std::int64_t candidateNumerator = numerator;
+    // The same digits read as a repeating decimal: 333333333 / 999999999 is 1/3. The digits
+    // are the truncated ones, as 666666666 / 999999999 is 2/3 where the rounded 666666667 is not.
+    std::int64_t candidateNumerator = static_cast<std::int64_t>(std::trunc(x));
     std::int64_t candidateDenominator = scale - 1;
     ReduceWide(candidateNumerator, candidateDenominator);
+    // 999999999 is 3^4 * 37 * 333667: the last factor lies beyond the prime table, and 2/3
+    // (666666666 / 999999999) only comes out whole with the full common divisor.
+    if (candidateDenominator > 1) {
+        const std::int64_t g = std::gcd(candidateNumerator, candidateDenominator);
+        candidateNumerator /= g;
+        candidateDenominator /= g;
+    }
     ReduceWide(numerator, denominator);
     if (candidateDenominator < denominator - 1 && FitsInt32(candidateNumerator)) {
         numerator = candidateNumerator;

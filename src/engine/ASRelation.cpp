@@ -188,19 +188,11 @@ bool ASRelation::SolveConic(ASQuotient& left, ASQuotient& right)
         return false;
     right.AddTerm(c);
     right.DivideByTerm(a);
-    auto* radicand = ASNew<ASQuotient>();
-    radicand->Assign(right);
-    right.Clear();
-    ASTokenList& out = right.NumeratorTokens();
-    for (ASTokenKind kind : {ASKind::PlusMinus, ASKind::Sqrt, ASKind::Open})
-        ASRequireRoom(out.Append(kind));
-    ASRequireRoom(out.Append(ASKind::Node, 0.0, radicand));
-    ASRequireRoom(out.Append(ASKind::Close));
+    right.TakeRoot(2);
     right.AddTerm(h);
     left.Clear();
     ASTerm y;
     y.SetFromText("y");
-    left.NumeratorTokens().Clear();
     left.AddTerm(y);
     return true;
 }
@@ -216,7 +208,8 @@ bool ASRelation::RearrangeForY(ASRestrictionList& restrictions)
 {
     ASQuotient* left = Left();
     ASQuotient* right = Right();
-    if (!left || !right)
+    // Sides that did not structure still hold operators, which the arithmetic would skip.
+    if (!left || !right || !left->IsTermForm() || !right->IsTermForm())
         return false;
     const bool inequality = IsInequality();
     try {

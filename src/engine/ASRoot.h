@@ -41,14 +41,12 @@ protected:
 };
 
 /// The node as T when its kind is T's, else null.
-template <class T>
-T* ASNodeAs(ASRoot* node)
+template <class T> T* ASNodeAs(ASRoot* node)
 {
     return node && node->Kind() == T::NodeKind ? static_cast<T*>(node) : nullptr;
 }
 
-template <class T>
-const T* ASNodeAs(const ASRoot* node)
+template <class T> const T* ASNodeAs(const ASRoot* node)
 {
     return node && node->Kind() == T::NodeKind ? static_cast<const T*>(node) : nullptr;
 }

@@ -68,17 +68,9 @@ ASQuotient* QuotientOf(const ASTokenList& flat, bool& ok)
     return quotient;
 }
 
-} // namespace
-
-bool ASTokenExpression::Structure(const ASTokenList& side)
+// -(...) reads -1*(...).
+void InsertMinusOnes(ASTokenList& work)
 {
-    ASDepthGuard guard;
-    m_tokens.Clear();
-    ASTokenList work(ASTokenList::WorkingCapacity);
-    work.ShareFrom(side);
-    bool ok = true;
-
-    // -(...) reads -1*(...).
     for (int i = 0; i + 1 < work.GetCount(); ++i) {
         if (work.KindAt(i) == ASKind::Minus && IsOpen(work.KindAt(i + 1))) {
             ASRequireRoom(work.InsertAt(ASToken(ASKind::Number, 1.0), i + 1));
@@ -86,40 +78,11 @@ bool ASTokenExpression::Structure(const ASTokenList& side)
             i += 2;
         }
     }
+}
 
-    // Brackets, innermost first: each pair found holds no further bracket.
-    for (;;) {
-        int lastOpen = -1;
-        int close = -1;
-        for (int i = 0; i < work.GetCount(); ++i) {
-            if (IsOpen(work.KindAt(i))) {
-                lastOpen = i;
-            } else if (IsClose(work.KindAt(i))) {
-                close = i;
-                break;
-            }
-        }
-        if (close < 0 && lastOpen < 0)
-            break;
-        if (close < 0 || lastOpen < 0) {
-            // An unmatched bracket: the side has no quotient form; drop it and go on so that the
-            // rest is still converted.
-            ok = false;
-            work.RemoveAt(close < 0 ? lastOpen : close);
-            continue;
-        }
-        ASTokenList sub;
-        for (int i = lastOpen + 1; i < close; ++i)
-            ASRequireRoom(sub.Append(work.KindAt(i), work.ValueAt(i), work.At(i).m_node));
-        ASTokenExpression inner;
-        if (!inner.Structure(sub))
-            ok = false;
-        auto* quotient = ASNew<ASQuotient>();
-        quotient->Assign(inner.ToQuotient());
-        ReplaceRange(work, lastOpen, close, quotient);
-    }
-
-    // Whole powers of nodes: node^3 becomes node * clone * clone.
+// Whole powers of nodes: node^3 becomes node * clone * clone.
+void ExpandWholePowers(ASTokenList& work)
+{
     for (int i = 0; i + 2 < work.GetCount(); ++i) {
         ASRoot* node = work.NodeAt(i);
         if (!node || work.KindAt(i + 1) != ASKind::Power)
@@ -136,73 +99,130 @@ bool ASTokenExpression::Structure(const ASTokenList& side)
         work.MarkDeleted(i + 1);
         work.MarkDeleted(i + 2);
         work.RemoveAmpersands();
-        const int n = static_cast<int>(whole);
-        for (int k = 1; k < n; ++k) {
+        for (int k = 1; k < static_cast<int>(whole); ++k) {
             ASRequireRoom(work.InsertKindAt(ASKind::Multiply, i + 1));
             ASRequireRoom(work.InsertAt(ASToken(ASKind::Node, 0.0, ASNodePool::Global().Clone(node)), i + 2));
         }
     }
+}
 
-    // Products and quotients of nodes, leftmost first; every replacement restarts the scan.
+// The "*" or "\" at index with its operands, made one quotient node; false when the operator
+// has no node beside it (or only an empty run of plain factors).
+bool CombineAt(ASTokenList& work, int i, bool& ok)
+{
+    const ASTokenKind op = work.KindAt(i);
+    ASRoot* before = work.NodeAt(i - 1);
+    ASRoot* after = work.NodeAt(i + 1);
+    ASTokenList group;
+    int first = i - 1;
+    int last = i + 1;
+    if (before && after) {
+        ASRequireRoom(group.Append(ASKind::Node, 0.0, before));
+        ASRequireRoom(group.Append(op));
+        ASRequireRoom(group.Append(ASKind::Node, 0.0, after));
+    } else if (before) {
+        // The run after the operator ends at a "-".
+        ASTokenList run;
+        for (last = i + 1; last < work.GetCount() && IsRunKind(work.KindAt(last)); ++last)
+            ASRequireRoom(run.Append(work.KindAt(last), work.ValueAt(last)));
+        --last;
+        if (run.IsEmpty())
+            return false;
+        ASRequireRoom(group.Append(ASKind::Node, 0.0, before));
+        ASRequireRoom(group.Append(op));
+        ASRequireRoom(group.Append(ASKind::Node, 0.0, QuotientOf(run, ok)));
+    } else if (after) {
+        // The run before the operator takes in a "-", which ends it: a - 2x * q reads a + (-2x * q).
+        first = i;
+        while (first - 1 >= 0 && IsRunKind(work.KindAt(first - 1)))
+            --first;
+        const bool minus = first - 1 >= 0 && work.KindAt(first - 1) == ASKind::Minus;
+        if (first == i && !minus)
+            return false;
+        ASTokenList run;
+        if (minus)
+            ASRequireRoom(run.Append(ASKind::Minus));
+        for (int k = first; k < i; ++k)
+            ASRequireRoom(run.Append(work.KindAt(k), work.ValueAt(k)));
+        if (minus)
+            work[first - 1] = ASToken(ASKind::Plus);
+        ASRequireRoom(group.Append(ASKind::Node, 0.0, QuotientOf(run, ok)));
+        ASRequireRoom(group.Append(op));
+        ASRequireRoom(group.Append(ASKind::Node, 0.0, after));
+    } else {
+        return false;
+    }
+    ReplaceRange(work, first, last, QuotientOf(group, ok));
+    return true;
+}
+
+// Products and quotients of nodes, leftmost first; every replacement restarts the scan.
+void CombineProducts(ASTokenList& work, bool& ok)
+{
     bool replaced = true;
     while (replaced) {
         replaced = false;
         for (int i = 0; i < work.GetCount() && !replaced; ++i) {
             const ASTokenKind op = work.KindAt(i);
-            if (op != ASKind::Multiply && op != ASKind::Divide)
-                continue;
-            ASRoot* before = work.NodeAt(i - 1);
-            ASRoot* after = work.NodeAt(i + 1);
-            ASTokenList group;
-            int first = i - 1;
-            int last = i + 1;
-            if (before && after) {
-                ASRequireRoom(group.Append(ASKind::Node, 0.0, before));
-                ASRequireRoom(group.Append(op));
-                ASRequireRoom(group.Append(ASKind::Node, 0.0, after));
-            } else if (before) {
-                ASTokenList run;
-                for (last = i + 1; last < work.GetCount() && IsRunKind(work.KindAt(last)); ++last)
-                    ASRequireRoom(run.Append(work.KindAt(last), work.ValueAt(last)));
-                --last;
-                if (run.IsEmpty())
-                    continue;
-                ASRequireRoom(group.Append(ASKind::Node, 0.0, before));
-                ASRequireRoom(group.Append(op));
-                ASRequireRoom(group.Append(ASKind::Node, 0.0, QuotientOf(run, ok)));
-            } else if (after) {
-                first = i;
-                while (first - 1 >= 0 && IsRunKind(work.KindAt(first - 1)))
-                    --first;
-                bool minus = first - 1 >= 0 && work.KindAt(first - 1) == ASKind::Minus;
-                if (first == i && !minus)
-                    continue;
-                ASTokenList run;
-                if (minus)
-                    ASRequireRoom(run.Append(ASKind::Minus));
-                for (int k = first; k < i; ++k)
-                    ASRequireRoom(run.Append(work.KindAt(k), work.ValueAt(k)));
-                if (minus) {
-                    // a - 2x * q reads a + (-2x * q).
-                    work[first - 1] = ASToken(ASKind::Plus);
-                }
-                ASRequireRoom(group.Append(ASKind::Node, 0.0, QuotientOf(run, ok)));
-                ASRequireRoom(group.Append(op));
-                ASRequireRoom(group.Append(ASKind::Node, 0.0, after));
-            } else {
-                continue;
-            }
-            ReplaceRange(work, first, last, QuotientOf(group, ok));
-            replaced = true;
+            if (op == ASKind::Multiply || op == ASKind::Divide)
+                replaced = CombineAt(work, i, ok);
         }
     }
+}
+
+} // namespace
+
+bool ASTokenExpression::Structure(const ASTokenList& side)
+{
+    ASDepthGuard guard;
+    m_tokens.Clear();
+    ASTokenList work(ASTokenList::WorkingCapacity);
+    work.ShareFrom(side);
+    bool ok = true;
+    InsertMinusOnes(work);
+    if (!ReduceBrackets(work))
+        ok = false;
+    ExpandWholePowers(work);
+    CombineProducts(work, ok);
 
     auto* quotient = ASNew<ASQuotient>();
-    quotient->NumeratorTokens().Clear();
     if (!quotient->SetFromTokens(work))
         ok = false;
     ASRequireRoom(m_tokens.Append(ASKind::Node, 0.0, quotient));
     return ok;
+}
+
+bool ASTokenExpression::ReduceBrackets(ASTokenList& work)
+{
+    // Innermost first: the pair found holds no further bracket.
+    bool ok = true;
+    for (;;) {
+        int lastOpen = -1;
+        int close = -1;
+        for (int i = 0; i < work.GetCount() && close < 0; ++i) {
+            if (IsOpen(work.KindAt(i)))
+                lastOpen = i;
+            else if (IsClose(work.KindAt(i)))
+                close = i;
+        }
+        if (close < 0 && lastOpen < 0)
+            return ok;
+        if (close < 0 || lastOpen < 0) {
+            // An unmatched bracket: no quotient form, but the rest is still converted.
+            ok = false;
+            work.RemoveAt(close < 0 ? lastOpen : close);
+            continue;
+        }
+        ASTokenList sub;
+        for (int i = lastOpen + 1; i < close; ++i)
+            ASRequireRoom(sub.Append(work.KindAt(i), work.ValueAt(i), work.At(i).m_node));
+        ASTokenExpression inner;
+        if (!inner.Structure(sub))
+            ok = false;
+        auto* quotient = ASNew<ASQuotient>();
+        quotient->Assign(inner.ToQuotient());
+        ReplaceRange(work, lastOpen, close, quotient);
+    }
 }
 
 ASQuotient ASTokenExpression::ToQuotient() const

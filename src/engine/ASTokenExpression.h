@@ -22,4 +22,9 @@ public:
     /// A new pooled quotient: the flattened form of the first token's quotient, or 0 over 1.
     /// Its m_unresolved is set when the flattening met something it could not combine.
     ASQuotient ToQuotient() const;
+
+private:
+    /// Each innermost bracket pair is structured by an inner expression and replaced by a node
+    /// for its quotient; false when a part failed or a bracket was unmatched.
+    static bool ReduceBrackets(ASTokenList& work);
 };

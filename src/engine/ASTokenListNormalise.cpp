@@ -75,8 +75,8 @@ void ASTokenList::MakeRationals()
 {
     for (int i = 0; i + 6 < m_count; ++i) {
         if (KindAt(i) != ASKind::Open || KindAt(i + 1) != ASKind::Number || KindAt(i + 2) != ASKind::Divide ||
-            KindAt(i + 3) != ASKind::Open || KindAt(i + 4) != ASKind::Number || KindAt(i + 5) != ASKind::Close ||
-            KindAt(i + 6) != ASKind::Close)
+            KindAt(i + 3) != ASKind::Open || KindAt(i + 4) != ASKind::Number ||
+            KindAt(i + 5) != ASKind::Close || KindAt(i + 6) != ASKind::Close)
             continue;
         auto* rational = ASNew<ASRational>();
         rational->Set(TruncatedInt32(ValueAt(i + 1)), TruncatedInt32(ValueAt(i + 4)));
@@ -191,7 +191,8 @@ bool ASTokenList::RemoveRedundantBrackets()
     while (marked) {
         marked = false;
         for (int i = 1; i + 1 < m_count; ++i) {
-            if (KindAt(i - 1) == ASKind::Open && KindAt(i + 1) == ASKind::Close && ASNodeAs<ASTerm>(NodeAt(i))) {
+            if (KindAt(i - 1) == ASKind::Open && KindAt(i + 1) == ASKind::Close &&
+                ASNodeAs<ASTerm>(NodeAt(i))) {
                 MarkDeleted(i - 1);
                 MarkDeleted(i + 1);
                 marked = true;

@@ -9,6 +9,7 @@
 #include "platform/KTGdiTypes.h"
 
 struct KTCurvePointBuffer;
+class KTDC;
 
 /// Units per radian of each angle system ("AngleSystem" 0, 1, 2).
 inline constexpr double KTDegreesPerRadian = 57.29577951;
@@ -57,6 +58,23 @@ public:
     {
         m_yAxis.SamplePositions(out, from, to);
     }
+
+    // Layout (KTAxesLayout.cpp).
+    /// Lays out both axes inside the drawing rectangle (logical units of dc, made for
+    /// MM_HIMETRIC): ranges from the typed texts or the data extents, steps, pixel extents and
+    /// the scale restriction. Keeps a copy of the options. Returns 0.
+    int Layout(int left, int top, int right, int bottom, double dataXMin, double dataXMax,
+               double dataYMin, double dataYMax, const KTOptionAxes2& options, KTDC& dc);
+    /// Room that the labels of an x (or y) axis over min..max need, from a measuring fit.
+    int MeasureXAxis(double min, double max, KTDC& dc, const KTOptionAxes2& options);
+    int MeasureYAxis(double min, double max, KTDC& dc, const KTOptionAxes2& options);
+
+    // Drawing (KTAxesDraw.cpp).
+    /// Grid, x axis, y axis, then the circle round the origin. The context's state is as before
+    /// when it returns.
+    void Draw(KTDC& dc);
+    /// The grid in the style the options ask for: lines, point marks or polar.
+    void DrawGrid(KTDC& dc);
 
     KTOptionAxes2 m_options;
     KTAxis m_xAxis;

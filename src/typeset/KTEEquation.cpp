@@ -491,10 +491,10 @@ namespace {
 std::string LayoutKey(KTDC* dc, const KTEOptions& o)
 {
     const KTLogFont& font = o.m_font.m_value;
-    std::string key = KTFormatC("%p|%d|%d,%d|%d,%d|%d,%d|%.17g|", static_cast<const void*>(dc), dc->GetMapMode(),
-                                dc->GetWindowExt().cx, dc->GetWindowExt().cy, dc->GetViewportExt().cx,
-                                dc->GetViewportExt().cy, dc->GetDeviceCaps(LOGPIXELSX), dc->GetDeviceCaps(LOGPIXELSY),
-                                o.m_scale);
+    std::string key = KTFormatC("%p|%d|%d,%d|%d,%d|%d,%d|%.17g|", static_cast<const void*>(dc),
+                                dc->GetMapMode(), dc->GetWindowExt().cx, dc->GetWindowExt().cy,
+                                dc->GetViewportExt().cx, dc->GetViewportExt().cy,
+                                dc->GetDeviceCaps(LOGPIXELSX), dc->GetDeviceCaps(LOGPIXELSY), o.m_scale);
     key += KTFormatC("%d|%d|%d|%d|%d|%s|", font.m_size, font.m_logFont.lfHeight, font.m_logFont.lfWeight,
                      font.m_logFont.lfItalic, font.m_logFont.lfEscapement, font.m_logFont.lfFaceName);
     for (const KTOptionInt* option :
@@ -505,9 +505,9 @@ std::string LayoutKey(KTDC* dc, const KTEOptions& o)
     for (const KTOptionDouble* option : {&o.m_powerRaise, &o.m_fracLevelRatio, &o.m_powerLevelRatio})
         key += KTFormatC("%.17g,", o.Get(*option));
     for (const KTOptionBool* option :
-         {&o.m_functionsItalic, &o.m_functionsBold, &o.m_variablesItalic, &o.m_variablesBold, &o.m_greekItalic,
-          &o.m_greekBold, &o.m_useOneFont, &o.m_unitsBold, &o.m_unitsItalic, &o.m_quoteBold, &o.m_quoteItalic,
-          &o.m_shrinkNonAlgebraicFractions, &o.m_expandSubtract})
+         {&o.m_functionsItalic, &o.m_functionsBold, &o.m_variablesItalic, &o.m_variablesBold,
+          &o.m_greekItalic, &o.m_greekBold, &o.m_useOneFont, &o.m_unitsBold, &o.m_unitsItalic, &o.m_quoteBold,
+          &o.m_quoteItalic, &o.m_shrinkNonAlgebraicFractions, &o.m_expandSubtract})
         key += o.Get(*option) ? '1' : '0';
     key += o.m_bWideOperatorSpacing ? 'w' : '-';
     for (const KTOptionString* option : {&o.m_unitsFont, &o.m_quoteFont, &o.m_functionFont})
@@ -559,26 +559,17 @@ void KTEEquation::Draw(KTDC* dc, int x, int y, const KTEOptions& options)
         const KTEExtent box = m_tokens.Measure(dc, options, m_pool);
         int dy = 0;
         switch (align & TA_VERT_MASK) {
-        case TA_BASELINE:
-            dy = box.descent;
-            break;
-        case TA_BOTTOM:
-            dy = 0;
-            break;
+        case TA_BASELINE: dy = box.descent; break;
+        case TA_BOTTOM: dy = 0; break;
         default: // TA_TOP
             dy = -box.height;
             break;
         }
         int dx = 0;
         switch (align & TA_HORZ_MASK) {
-        case TA_RIGHT:
-            dx = -box.width;
-            break;
-        case TA_CENTER:
-            dx = -static_cast<int>(box.width * 0.5);
-            break;
-        default:
-            break;
+        case TA_RIGHT: dx = -box.width; break;
+        case TA_CENTER: dx = -static_cast<int>(box.width * 0.5); break;
+        default: break;
         }
         dc->SetTextAlign(TA_LEFT | TA_BOTTOM);
         m_wasOpaque = dc->GetBkMode() == OPAQUE;

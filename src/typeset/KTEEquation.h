@@ -45,7 +45,10 @@ public:
 
     /// Fills the four dictionaries from the options (once, or on every call when the options ask).
     void BuildDictionaries(const KTEOptions& options);
-    const KTESymbolDictionary& GetDictionary(int i) const { return m_dictionaries[i < 0 ? 0 : i > 3 ? 3 : i]; }
+    const KTESymbolDictionary& GetDictionary(int i) const
+    {
+        return m_dictionaries[i < 0 ? 0 : i > 3 ? 3 : i];
+    }
 
 private:
     void Parse(const KTEOptions& options);

@@ -4,13 +4,13 @@
 
 struct KTEExtent
 {
-    int width = 0;    ///< horizontal advance
-    int height = 0;   ///< from the bottom of the box to its top
-    int descent = 0;  ///< from the bottom of the box up to the baseline ("align")
-    int placement = 0; ///< vertical offset within the list, set before drawing ("adjust")
-    int raise = 0;    ///< a power's raise ("PowerRaise" x ascent); 0 for other kinds
+    int width = 0;            ///< horizontal advance
+    int height = 0;           ///< from the bottom of the box to its top
+    int descent = 0;          ///< from the bottom of the box up to the baseline ("align")
+    int placement = 0;        ///< vertical offset within the list, set before drawing ("adjust")
+    int raise = 0;            ///< a power's raise ("PowerRaise" x ascent); 0 for other kinds
     unsigned char raised = 0; ///< 1 for a power (a superscript of what precedes it)
-    int margin = 0;   ///< side margin: a third of the average character width
+    int margin = 0;           ///< side margin: a third of the average character width
 
     friend bool operator==(const KTEExtent&, const KTEExtent&) = default;
 };

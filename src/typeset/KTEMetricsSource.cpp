@@ -31,8 +31,7 @@ const KTEMetricsSource& KTEMetricsSource::Current()
     return t_current ? *t_current : DeviceSource();
 }
 
-KTEMetricsSource::Scope::Scope(const KTEMetricsSource& source)
-    : m_previous(t_current)
+KTEMetricsSource::Scope::Scope(const KTEMetricsSource& source) : m_previous(t_current)
 {
     t_current = &source;
 }

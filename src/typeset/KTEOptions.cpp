@@ -37,10 +37,7 @@ constexpr PresetTable Presets[5] = {
 
 } // namespace
 
-KTEOptions::KTEOptions()
-    : KTEOptions(KTEPresetGeneral)
-{
-}
+KTEOptions::KTEOptions() : KTEOptions(KTEPresetGeneral) {}
 
 KTEOptions::KTEOptions(int preset)
 {
@@ -205,7 +202,8 @@ void KTEOptions::ApplyPreset(int preset)
         SpacedSymbolList = ">=,179,<=,163,<>,185,!=,185,=/,185";
         SymbolList = "+-,177";
         GreekList = "pi,112,th,113";
-        FunctionList = "sin,cos,tan,asin,acos,atan,sec,cosec,cot,cosh,sinh,tanh,ln,log,abs,arg,normal,exp,gint";
+        FunctionList =
+            "sin,cos,tan,asin,acos,atan,sec,cosec,cot,cosh,sinh,tanh,ln,log,abs,arg,normal,exp,gint";
         InverseFunctionList = "sin-1,cos-1,tan-1";
         ReplacementList = Replacements;
         ModifierList = "";

@@ -43,14 +43,14 @@ public:
     /// First character of "Separator", or 0 when it is empty.
     char SeparatorChar() const { return m_separator.m_value.GetAt(0); }
 
-    KTOptionText m_decimalPoint;  // "DecimalPoint"
-    KTOptionText m_separator;     // "Separator"
-    KTOptionInt m_lowerCase;      // "LowerCase"
-    KTOptionInt m_displayVect;    // "DisplayVect"
-    KTOptionInt m_doubleCaps;     // "DoubleCaps"
-    KTOptionInt m_tabWidth;       // "TabWidth"
+    KTOptionText m_decimalPoint;   // "DecimalPoint"
+    KTOptionText m_separator;      // "Separator"
+    KTOptionInt m_lowerCase;       // "LowerCase"
+    KTOptionInt m_displayVect;     // "DisplayVect"
+    KTOptionInt m_doubleCaps;      // "DoubleCaps"
+    KTOptionInt m_tabWidth;        // "TabWidth"
     KTOptionInt m_verticalSpacing; // "VerticalSpacing"
-    KTOptionBool m_raiseDecimal;  // "RaiseDecimal"
+    KTOptionBool m_raiseDecimal;   // "RaiseDecimal"
     KTOptionBool m_detectColumnVectors;
     KTOptionBool m_functionsItalic;
     KTOptionBool m_functionsBold;

@@ -86,7 +86,8 @@ KTESymbolEntry KTESymbolDictionary::TakeMatch(CString& text) const
 {
     for (int i = 0; i < m_count; ++i) {
         const CString& name = m_entries[i].name;
-        if (text.GetLength() >= name.GetLength() && text.str().compare(0, name.str().size(), name.str()) == 0) {
+        if (text.GetLength() >= name.GetLength() &&
+            text.str().compare(0, name.str().size(), name.str()) == 0) {
             text = text.Left(name.GetLength());
             return m_entries[i];
         }

@@ -25,7 +25,10 @@ public:
     KTESymbolEntry TakeMatch(CString& text) const;
 
     int GetCount() const { return m_count; }
-    const KTESymbolEntry& GetEntry(int i) const { return m_entries[i < 0 ? 0 : i >= Capacity ? Capacity - 1 : i]; }
+    const KTESymbolEntry& GetEntry(int i) const
+    {
+        return m_entries[i < 0 ? 0 : i >= Capacity ? Capacity - 1 : i];
+    }
 
 private:
     void Append(const CString& name, const CString& code, KTETokenKind kind);

@@ -25,26 +25,20 @@ Pieces PiecesOf(const CString& text)
 {
     const char first = text.GetAt(0);
     switch (first) {
-    case '(':
-        return {'\xE6', '\xE7', '\xE7', '\xE8'};
+    case '(': return {'\xE6', '\xE7', '\xE7', '\xE8'};
     case '[':
         if (text == "[")
             return {'\xE9', '\xEA', '\xEA', '\xEB'};
         break;
-    case '{':
-        return {'\xEC', '\xEF', '\xED', '\xEE'};
-    case ')':
-        return {'\xF6', '\xF7', '\xF7', '\xF8'};
+    case '{': return {'\xEC', '\xEF', '\xED', '\xEE'};
+    case ')': return {'\xF6', '\xF7', '\xF7', '\xF8'};
     case ']':
         if (text == "]")
             return {'\xF9', '\xFA', '\xFA', '\xFB'};
         break;
-    case '}':
-        return {'\xFC', '\xEF', '\xFD', '\xFE'};
-    case '\xF2':
-        return {'\xF3', '\xF4', '\xF4', '\xF5'};
-    default:
-        break;
+    case '}': return {'\xFC', '\xEF', '\xFD', '\xFE'};
+    case '\xF2': return {'\xF3', '\xF4', '\xF4', '\xF5'};
+    default: break;
     }
     return {'\xEF', '\xEF', '\xEF', '\xEF'}; // bars: "|", "|[" and "]|"
 }
@@ -186,31 +180,17 @@ void DrawDecoration(KTDC* dc, const CString& name, int x, int y, int width, int 
         dc->LineTo(x + width, y1);
     } else if (name == "AB") {
         switch (options.Get(options.m_doubleCaps)) {
-        case 1:
-            ArrowLine(dc, x, yl, width, a, false, true);
-            break;
-        case 2:
-            ArrowLine(dc, x, yl, width, a, false, false);
-            break;
-        case 3:
-            ArrowLine(dc, x, yl, width, a, true, true);
-            break;
-        default:
-            break;
+        case 1: ArrowLine(dc, x, yl, width, a, false, true); break;
+        case 2: ArrowLine(dc, x, yl, width, a, false, false); break;
+        case 3: ArrowLine(dc, x, yl, width, a, true, true); break;
+        default: break;
         }
     } else if (name == "LC") {
         switch (options.Get(options.m_displayVect)) {
-        case 1:
-            ArrowLine(dc, x, yl, width, a, false, false);
-            break;
-        case 2:
-            CentredText(dc, "~", x, width, y + offset - tm.tmAscent / 2 - tm.tmDescent);
-            break;
-        case 3:
-            ArrowLine(dc, x, yl, width, a, false, true);
-            break;
-        default:
-            break;
+        case 1: ArrowLine(dc, x, yl, width, a, false, false); break;
+        case 2: CentredText(dc, "~", x, width, y + offset - tm.tmAscent / 2 - tm.tmDescent); break;
+        case 3: ArrowLine(dc, x, yl, width, a, false, true); break;
+        default: break;
         }
     } else if (name == "IVRIGHT") {
         ArrowLine(dc, x, yl, width, a, false, true);

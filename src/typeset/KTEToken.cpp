@@ -59,22 +59,17 @@ CString KTEToken::GetCalculationText(bool top) const
     const auto first = [this] { return m_list.GetCalculationText(false); };
     const auto second = [this] { return m_list2.GetCalculationText(false); };
     switch (m_kind) {
-    case TK_ERROR:
-        return "TK_ERROR";
-    case TK_POWER:
-        return "^" + first();
-    case TK_ARCSINCOSTAN:
-        return "a" + m_text.Left(3);
-    case TK_SQRT:
-        return "sqrt" + first();
+    case TK_ERROR: return "TK_ERROR";
+    case TK_POWER: return "^" + first();
+    case TK_ARCSINCOSTAN: return "a" + m_text.Left(3);
+    case TK_SQRT: return "sqrt" + first();
     case TK_ROOT: {
         CString index = second();
         if (index.IsEmpty() || index == "()")
             index = "(2)";
         return first() + "^((1)/" + index + ")";
     }
-    case TK_ROOTBASE:
-        return "TK_ROOTBASE";
+    case TK_ROOTBASE: return "TK_ROOTBASE";
     case TK_CODEDRAW2: {
         CString text = m_text;
         if (!m_list.IsEmpty()) {
@@ -85,41 +80,26 @@ CString KTEToken::GetCalculationText(bool top) const
         }
         return text;
     }
-    case TK_SEPARATOR:
-        return CString(KTLocale::ListSeparator());
+    case TK_SEPARATOR: return CString(KTLocale::ListSeparator());
     case TK_SYMBOL:
-    case TK_DEGREE:
-        return m_text2;
-    case TK_SPACEDSYMBOL:
-        return top ? m_text : m_text2;
-    case TK_GREEK:
-        return m_text == "p" ? CString('\xCD') : m_text;
-    case TK_MODIFIER:
-        return "TK_MODIFIER";
-    case TK_ADD:
-        return "+";
-    case TK_SUBTRACT:
-        return "-";
-    case TK_DIVIDE:
-        return "/";
-    case TK_MULTIPLY:
-        return "*";
-    case TK_QUOTED:
-        return "\"" + m_text + "\"";
+    case TK_DEGREE: return m_text2;
+    case TK_SPACEDSYMBOL: return top ? m_text : m_text2;
+    case TK_GREEK: return m_text == "p" ? CString('\xCD') : m_text;
+    case TK_MODIFIER: return "TK_MODIFIER";
+    case TK_ADD: return "+";
+    case TK_SUBTRACT: return "-";
+    case TK_DIVIDE: return "/";
+    case TK_MULTIPLY: return "*";
+    case TK_QUOTED: return "\"" + m_text + "\"";
     case TK_SPACE:
     case TK_TAB:
-    case TK_MATRIX:
-        return CString();
+    case TK_MATRIX: return CString();
     case TK_OPEN:
-    case TK_OPENLOGICAL:
-        return "(";
+    case TK_OPENLOGICAL: return "(";
     case TK_CLOSE:
-    case TK_CLOSELOGICAL:
-        return ")";
-    case TK_SUBSCRIPT:
-        return "\\" + first();
-    case TK_EQUAL:
-        return "=";
+    case TK_CLOSELOGICAL: return ")";
+    case TK_SUBSCRIPT: return "\\" + first();
+    case TK_EQUAL: return "=";
     case TK_BRACKETS:
         if (m_text == "|,|" || m_text == "|[,]|")
             return "(abs(" + first() + "))";
@@ -128,16 +108,11 @@ CString KTEToken::GetCalculationText(bool top) const
         if (m_list.IsEmpty())
             return CString();
         return "(" + first() + "/" + second() + ")";
-    case TK_COLUMN:
-        return "(" + first() + ")";
-    case TK_PARAMETER:
-        return first();
-    case TK_GREATER:
-        return ">";
-    case TK_LESS:
-        return "<";
-    case TK_ABS:
-        return "|";
+    case TK_COLUMN: return "(" + first() + ")";
+    case TK_PARAMETER: return first();
+    case TK_GREATER: return ">";
+    case TK_LESS: return "<";
+    case TK_ABS: return "|";
     case TK_NUMBER:
     case TK_FUNCTION:
     case TK_UNIT:
@@ -147,8 +122,7 @@ CString KTEToken::GetCalculationText(bool top) const
     case TK_LCVECTOR:
     case TK_IVRIGHT:
     case TK_IVLEFT:
-    case TK_IVBOTH:
-        return m_text;
+    case TK_IVBOTH: return m_text;
     }
     return "TK_CONFUSED";
 }

@@ -14,8 +14,10 @@ KTLogFont KTEToken::ChooseFont(const KTEOptions& options) const
 {
     KTLogFont base = options.m_font.m_value;
     const int fractionSteps = std::min(m_fractionLevel, options.Get(options.m_fracLevelMax));
-    base.m_size = static_cast<int>(base.m_size * (1.0 - fractionSteps * options.Get(options.m_fracLevelRatio)));
-    const double powerSteps = std::min(m_powerLevel, static_cast<double>(options.Get(options.m_powerLevelMax)));
+    base.m_size =
+        static_cast<int>(base.m_size * (1.0 - fractionSteps * options.Get(options.m_fracLevelRatio)));
+    const double powerSteps =
+        std::min(m_powerLevel, static_cast<double>(options.Get(options.m_powerLevelMax)));
     base.m_size = static_cast<int>(base.m_size * (1.0 - powerSteps * options.Get(options.m_powerLevelRatio)));
     base.m_size = std::max(base.m_size, 1);
 
@@ -49,21 +51,17 @@ KTLogFont KTEToken::ChooseFont(const KTEOptions& options) const
             symbol.m_size *= 3;
         return symbol;
     case TK_UNIT:
-        style(base, options.Get(options.m_unitsBold), options.Get(options.m_unitsItalic), &options.m_unitsFont,
-              &options.m_unitColor);
+        style(base, options.Get(options.m_unitsBold), options.Get(options.m_unitsItalic),
+              &options.m_unitsFont, &options.m_unitColor);
         return base;
     case TK_SYMBOL:
-    case TK_SPACEDSYMBOL:
-        symbol.m_logFont.lfWeight = FW_BOLD;
-        return symbol;
+    case TK_SPACEDSYMBOL: symbol.m_logFont.lfWeight = FW_BOLD; return symbol;
     case TK_GREEK:
         style(symbol, options.Get(options.m_greekBold), options.Get(options.m_greekItalic), nullptr,
               &options.m_greekColor);
         return symbol;
     case TK_MODIFIER:
-    case TK_SUBSCRIPT:
-        base.m_logFont.lfWeight = FW_BOLD;
-        return base;
+    case TK_SUBSCRIPT: base.m_logFont.lfWeight = FW_BOLD; return base;
     case TK_MULTIPLY: {
         const int multiply = options.Get(options.m_multiplyStyle);
         KTLogFont& font = multiply == 2 ? base : symbol;
@@ -72,8 +70,8 @@ KTLogFont KTEToken::ChooseFont(const KTEOptions& options) const
         return font;
     }
     case TK_QUOTED:
-        style(base, options.Get(options.m_quoteBold), options.Get(options.m_quoteItalic), &options.m_quoteFont,
-              &options.m_quoteColor);
+        style(base, options.Get(options.m_quoteBold), options.Get(options.m_quoteItalic),
+              &options.m_quoteFont, &options.m_quoteColor);
         return base;
     case TK_VARIABLE:
         style(base, options.Get(options.m_variablesBold), options.Get(options.m_variablesItalic), nullptr,
@@ -83,13 +81,11 @@ KTLogFont KTEToken::ChooseFont(const KTEOptions& options) const
         if (options.Get(options.m_displayVect) == 0)
             base.m_logFont.lfWeight = 900;
         return base;
-    default:
-        return base;
+    default: return base;
     }
 }
 
-KTETokenAttributes::KTETokenAttributes(KTEToken& token, KTDC& dc, const KTEOptions& options)
-    : m_dc(dc)
+KTETokenAttributes::KTETokenAttributes(KTEToken& token, KTDC& dc, const KTEOptions& options) : m_dc(dc)
 {
     const KTLogFont font = token.ChooseFont(options);
     m_font.m_font = font;

@@ -81,9 +81,7 @@ void KTEToken::DrawByKind(KTDC* dc, int x, int y, const KTEOptions& options, KTE
     case TK_SPACE:
     case TK_CLOSE:
     case TK_VARIABLE:
-    case TK_DEGREE:
-        Text(dc, x, y, m_text);
-        break;
+    case TK_DEGREE: Text(dc, x, y, m_text); break;
     case TK_SPACEDSYMBOL:
     case TK_ADD:
     case TK_MULTIPLY:
@@ -125,9 +123,7 @@ void KTEToken::DrawByKind(KTDC* dc, int x, int y, const KTEOptions& options, KTE
         Text(dc, x, y, shown);
         break;
     }
-    case TK_POWER:
-        m_list.Draw(dc, x, y + Round(raise * m_tm.tmAscent * 0.7), options, pool);
-        break;
+    case TK_POWER: m_list.Draw(dc, x, y + Round(raise * m_tm.tmAscent * 0.7), options, pool); break;
     case TK_SUBSCRIPT:
         // The box's descent already holds the lowering, so the script sits on its bottom.
         m_list.Draw(dc, x, y, options, pool);
@@ -153,7 +149,8 @@ void KTEToken::DrawByKind(KTDC* dc, int x, int y, const KTEOptions& options, KTE
         break;
     }
     case TK_SQRT: {
-        const int sign = DrawRadical(dc, x, y, m_list.m_extent.width + m_tm.tmAveCharWidth / 2, m_extent.height);
+        const int sign =
+            DrawRadical(dc, x, y, m_list.m_extent.width + m_tm.tmAveCharWidth / 2, m_extent.height);
         m_list.Draw(dc, x + sign, y, options, pool);
         break;
     }
@@ -162,16 +159,13 @@ void KTEToken::DrawByKind(KTDC* dc, int x, int y, const KTEOptions& options, KTE
         const int indexWidth = m_list2.m_extent.width;
         m_list2.Draw(dc, x, y + radical.cy / 3, options, pool);
         const int signX = x + std::max(0, indexWidth - static_cast<int>(0.25 * 0.46799365 * radical.cy));
-        const int sign = DrawRadical(dc, signX, y, m_list.m_extent.width + m_tm.tmAveCharWidth / 2, radical.cy);
+        const int sign =
+            DrawRadical(dc, signX, y, m_list.m_extent.width + m_tm.tmAveCharWidth / 2, radical.cy);
         m_list.Draw(dc, signX + sign, y, options, pool);
         break;
     }
-    case TK_BRACKETS:
-        DrawBrackets(dc, x, y, options, pool);
-        break;
-    case TK_CODEDRAW2:
-        DrawLargeOperator(dc, x, y, options, pool);
-        break;
+    case TK_BRACKETS: DrawBrackets(dc, x, y, options, pool); break;
+    case TK_CODEDRAW2: DrawLargeOperator(dc, x, y, options, pool); break;
     case TK_ABVECTOR:
     case TK_LCVECTOR: {
         Text(dc, x, y, m_text);
@@ -187,14 +181,14 @@ void KTEToken::DrawByKind(KTDC* dc, int x, int y, const KTEOptions& options, KTE
     case TK_IVLEFT:
     case TK_IVBOTH:
         m_list.Draw(dc, x, y, options, pool);
-        DrawDecoration(dc, m_kind == TK_IVRIGHT ? "IVRIGHT" : m_kind == TK_IVLEFT ? "IVLEFT" : "IVBOTH", x, y,
-                       width, m_list.m_extent.height, options);
+        DrawDecoration(dc,
+                       m_kind == TK_IVRIGHT  ? "IVRIGHT"
+                       : m_kind == TK_IVLEFT ? "IVLEFT"
+                                             : "IVBOTH",
+                       x, y, width, m_list.m_extent.height, options);
         break;
-    case TK_MATRIX:
-        DrawMatrix(dc, x, y, options, pool);
-        break;
-    default:
-        break;
+    case TK_MATRIX: DrawMatrix(dc, x, y, options, pool); break;
+    default: break;
     }
 }
 
@@ -270,8 +264,8 @@ void KTEToken::DrawLargeOperator(KTDC* dc, int x, int y, const KTEOptions& optio
             const int bottom = y + lower.height / 2 - descent / 2;
             DrawBracketGlyph(dc, x, bottom + glyph.cy, sign, glyph.cy, fontSize);
             m_list.Draw(dc, x + static_cast<int>(0.7 * glyph.cx), y, options, pool);
-            m_list2.Draw(dc, x + static_cast<int>(0.95 * glyph.cx), y + lower.height / 2 + glyph.cy - 2 * upper.height / 3,
-                         options, pool);
+            m_list2.Draw(dc, x + static_cast<int>(0.95 * glyph.cx),
+                         y + lower.height / 2 + glyph.cy - 2 * upper.height / 3, options, pool);
         } else if (style == 1) {
             const int widest = std::max({static_cast<int>(glyph.cx), lower.width, upper.width});
             const int bottom = y + lower.height - descent / 2;
@@ -287,8 +281,9 @@ void KTEToken::DrawLargeOperator(KTDC* dc, int x, int y, const KTEOptions& optio
         const int widest = std::max({glyphWidth, lower.width, upper.width});
         dc->TextOut(x + (widest - glyphWidth) / 2, y + lower.height - descent, glyph);
         m_list.Draw(dc, x + (widest - lower.width) / 2, y, options, pool);
-        m_list2.Draw(dc, x + Round((widest - upper.width) * 0.5), Round(y + m_size + lower.height - 2.5 * descent),
-                     options, pool);
+        const int upperBottom = std::max(static_cast<int>(m_size + lower.height - 2.5 * descent),
+                                         lower.height + static_cast<int>(0.75 * m_fontSize));
+        m_list2.Draw(dc, x + Round((widest - upper.width) * 0.5), y + upperBottom, options, pool);
         return;
     }
     if (m_text == "lim") {

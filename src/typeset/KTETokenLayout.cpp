@@ -160,8 +160,7 @@ KTEExtent KTEToken::MeasureByKind(KTDC* dc, int x, const KTEOptions& options, KT
     case TK_RAW:
     case TK_SPACE:
     case TK_CLOSE:
-    case TK_VARIABLE:
-        return TextBox(*dc, m_text, m_tm);
+    case TK_VARIABLE: return TextBox(*dc, m_text, m_tm);
     case TK_SPACEDSYMBOL:
     case TK_ADD:
     case TK_EQUAL:
@@ -263,17 +262,15 @@ KTEExtent KTEToken::MeasureByKind(KTDC* dc, int x, const KTEOptions& options, KT
         m_size = gap + bottom.height;
         return extent;
     }
-    case TK_BRACKETS:
-        return MeasureBrackets(dc, options, pool);
-    case TK_CODEDRAW2:
-        return MeasureLargeOperator(dc, options, pool);
+    case TK_BRACKETS: return MeasureBrackets(dc, options, pool);
+    case TK_CODEDRAW2: return MeasureLargeOperator(dc, options, pool);
     case TK_ABVECTOR:
     case TK_LCVECTOR: {
         extent = TextBox(*dc, m_text, m_tm);
         if (extent.width == 0)
             extent = emptyBox(KTEExtent());
-        const CSize box = MeasureDecoration(dc, m_kind == TK_ABVECTOR ? "AB" : "LC", extent.width,
-                                            extent.height, options);
+        const CSize box =
+            MeasureDecoration(dc, m_kind == TK_ABVECTOR ? "AB" : "LC", extent.width, extent.height, options);
         extent.width = box.cx;
         extent.height = box.cy;
         return extent;
@@ -299,8 +296,7 @@ KTEExtent KTEToken::MeasureByKind(KTDC* dc, int x, const KTEOptions& options, KT
         extent = MeasureMatrix(dc, options, pool);
         extent.descent = extent.height / 2;
         return extent;
-    default:
-        return extent;
+    default: return extent;
     }
 }
 
@@ -322,7 +318,8 @@ KTEExtent KTEToken::MeasureBrackets(KTDC* dc, const KTEOptions& options, KTEToke
     const CSize closeGlyph = close.IsEmpty() ? CSize(0, 0) : MeasureBracketGlyph(dc, close, height, size);
     KTEExtent extent;
     extent.width = openGlyph.cx + first.width + closeGlyph.cx;
-    extent.height = std::max({first.height, height, static_cast<int>(openGlyph.cy), static_cast<int>(closeGlyph.cy)});
+    extent.height =
+        std::max({first.height, height, static_cast<int>(openGlyph.cy), static_cast<int>(closeGlyph.cy)});
     extent.descent = first.descent + (extent.height - first.height) / 2;
     if (limits) {
         const KTEExtent lower = m_list2.At(0)->Measure(dc, 0, options, pool);
@@ -343,9 +340,11 @@ KTEExtent KTEToken::MeasureLargeOperator(KTDC* dc, const KTEOptions& options, KT
         const int style = options.Get(options.m_integralStyle);
         if (style != 0 && style != 1)
             return extent;
-        const int glyphSize = style == 0 ? std::max(2 * fontHeight, static_cast<int>(1.2 * (lower.height + upper.height)))
-                                         : 2 * fontHeight;
-        const CSize glyph = MeasureBracketGlyph(dc, CString('\xF2'), glyphSize, static_cast<int>(fontHeight * options.m_scale));
+        const int glyphSize =
+            style == 0 ? std::max(2 * fontHeight, static_cast<int>(1.2 * (lower.height + upper.height)))
+                       : 2 * fontHeight;
+        const CSize glyph = MeasureBracketGlyph(dc, CString('\xF2'), glyphSize,
+                                                static_cast<int>(fontHeight * options.m_scale));
         m_size = glyphSize;
         if (style == 0) {
             extent.width = static_cast<int>(1.22 * glyph.cx) + std::max(lower.width, upper.width);
@@ -363,7 +362,12 @@ KTEExtent KTEToken::MeasureLargeOperator(KTDC* dc, const KTEOptions& options, KT
         m_size = glyph.height;
         extent.width = std::max({glyph.width, upper.width, lower.width});
         extent.descent = descent + lower.height;
-        extent.height = static_cast<int>(lower.height + upper.height + glyph.height - 2.5 * descent);
+        // The upper limit never sinks into the sign: at least three quarters of an em above the
+        // sign's baseline, which stands at the lower limit's top.
+        const int upperBottom = std::max(static_cast<int>(glyph.height + lower.height - 2.5 * descent),
+                                         lower.height + static_cast<int>(0.75 * m_fontSize));
+        extent.height = std::max(static_cast<int>(lower.height + upper.height + glyph.height - 2.5 * descent),
+                                 upperBottom + upper.height);
         return extent;
     }
     if (m_text == "lim") {
@@ -388,7 +392,8 @@ KTEExtent KTETokenList::Measure(KTDC* dc, const KTEOptions& options, KTETokenPoo
     // Integral signs of one list share the largest one's size.
     KTEToken* largest = nullptr;
     for (KTEToken* token : m_tokens)
-        if (token->m_kind == TK_CODEDRAW2 && token->m_text == "int" && (!largest || token->m_size > largest->m_size))
+        if (token->m_kind == TK_CODEDRAW2 && token->m_text == "int" &&
+            (!largest || token->m_size > largest->m_size))
             largest = token;
     if (largest)
         for (KTEToken* token : m_tokens)
@@ -402,8 +407,8 @@ KTEExtent KTETokenList::Measure(KTDC* dc, const KTEOptions& options, KTETokenPoo
         const KTEExtent& box = token->m_extent;
         extent.width += box.width;
         if (box.raised) {
-            extent.height = extent.descent +
-                            std::max(extent.height - extent.descent, static_cast<int>(box.height - 0.3 * box.raise));
+            extent.height = extent.descent + std::max(extent.height - extent.descent,
+                                                      static_cast<int>(box.height - 0.3 * box.raise));
         } else {
             const int ascent = std::max(box.height - box.descent, extent.height - extent.descent);
             extent.descent = std::max(box.descent, extent.descent);

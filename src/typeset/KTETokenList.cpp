@@ -177,18 +177,14 @@ void KTETokenList::SetPowerLevel(double level)
         double second = level;
         switch (token->m_kind) {
         case TK_POWER:
-        case TK_CODEDRAW2:
-            first = second = level + 1.0;
-            break;
+        case TK_CODEDRAW2: first = second = level + 1.0; break;
         case TK_ROOT:
-        case TK_BRACKETS:
-            second = level + 1.0;
+        case TK_BRACKETS: second = level + 1.0; break;
+        case TK_ARCSINCOSTAN: // its list holds only the "-1" exponent that measuring adds
+            first = level + 1.0;
             break;
-        case TK_SUBSCRIPT:
-            first = second = level + 1.5;
-            break;
-        default:
-            break;
+        case TK_SUBSCRIPT: first = second = level + 1.5; break;
+        default: break;
         }
         token->m_list.SetPowerLevel(first);
         token->m_list2.SetPowerLevel(second);

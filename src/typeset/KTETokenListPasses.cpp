@@ -21,12 +21,9 @@ bool IsOperandKind(KTETokenKind kind, bool separator)
     case TK_POWER:
     case TK_VARIABLE:
     case TK_UNIT:
-    case TK_GREEK:
-        return true;
-    case TK_FRACTION:
-        return separator;
-    default:
-        return false;
+    case TK_GREEK: return true;
+    case TK_FRACTION: return separator;
+    default: return false;
     }
 }
 
@@ -44,10 +41,8 @@ bool StartsOperand(KTETokenKind kind)
     case TK_SEPARATOR:
     case TK_GREATER:
     case TK_LESS:
-    case TK_SPACEDSYMBOL:
-        return true;
-    default:
-        return false;
+    case TK_SPACEDSYMBOL: return true;
+    default: return false;
     }
 }
 
@@ -314,8 +309,11 @@ void KTETokenList::BracketOperands(KTETokenKind kind, KTETokenPool& pool)
         int start = k;
         while (IsOperandKind(KindAt(start), separator))
             --start;
-        if (start < k && KindAt(start + 1) == TK_POWER && KindAt(start) == TK_CLOSE && FindOpen(start) >= 0)
-            start = FindOpen(start) - 1; // a bracket group raised to a power is one operand
+        // A bracket group raised to a power is one numerator: "(x+1)^2/3". (Before a separator
+        // the power stays alone: "[F]b,a" gives the limits of an evaluation between brackets.)
+        if (!separator && start < k && KindAt(start + 1) == TK_POWER && KindAt(start) == TK_CLOSE &&
+            FindOpen(start) >= 0)
+            start = FindOpen(start) - 1;
         if (KindAt(start) == TK_SUBTRACT) {
             int before = start - 1;
             while (KindAt(before) == TK_SPACE)

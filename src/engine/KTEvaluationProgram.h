@@ -1,0 +1,103 @@
+#pragma once
+// The evaluator of postfix token lists. Every sample of every curve, every animation frame and
+// every point-of-interest search goes through it, so a list is compiled once into a short
+// program of fused operations (constant operands folded into the operation that uses them,
+// constant sub-expressions computed in advance) and the program is run per sample.
+//
+// The rules of one step (domains, sentinels, the power rule) live in KTEvaluationRules so that
+// the compiled program and the plain token walk (KTEvaluateTokens, kept for lists that are not
+// well formed) give the same results bit for bit.
+
+#include "engine/ASTokenList.h"
+
+#include <cstdint>
+#include <vector>
+
+/// The values an evaluation reads besides the token list.
+struct KTEvaluationInputs
+{
+    double x = 0.0;
+    double y = 0.0;
+    const double* constants = nullptr; ///< current values of a, b, c, d, m (five), or null for 0
+    double angleScale = 1.0;           ///< 1 / units per radian: multiplies trigonometric arguments
+};
+
+namespace KTEvaluationRules {
+/// True for the two sentinels a step may meet as an operand.
+inline bool IsSentinel(double v)
+{
+    return v > 1.0e12 && (v == 1000000000001.5 || v == 1000000000001.2);
+}
+/// The power rule: b ^ p with the sign of odd roots of negative bases; KTNoSecondValue where
+/// there is no real value. Never undefined.
+double Power(double b, double p);
+/// A one-argument function of the given token kind applied to v; sets undefined when v is out
+/// of the function's domain. SIN, COS and TAN of KTNoSecondValue give KTNoSecondValue.
+double Function(int kind, double v, double angleScale, bool& undefined);
+/// A binary operator (times, divide, plus, minus, power); sets undefined for a division by 0,
+/// a sentinel operand (except the power's exponent KTNoSecondValue) and a non-finite result.
+double Binary(int kind, double left, double right, bool& undefined);
+} // namespace KTEvaluationRules
+
+/// The reference walk of a postfix list on the process's one value stack, exactly as the list
+/// reads: skipped kinds, an empty stack popping 0.0, a full stack making the result undefined.
+/// Returns the value or KTUndefinedValue.
+double KTEvaluateTokens(const ASTokenList& list, const KTEvaluationInputs& in);
+
+class KTEvaluationProgram
+{
+public:
+    /// Compiles the list. A list that does not reduce to exactly one value, or needs more stack
+    /// than the value stack holds, compiles to nothing and IsCompiled() is false.
+    void Compile(const ASTokenList& list);
+    void Clear();
+    bool IsCompiled() const { return m_compiled; }
+    /// The value of the compiled list, or KTUndefinedValue. Only when IsCompiled().
+    double Run(const KTEvaluationInputs& in) const;
+    /// Number of operations after fusion (for tests and the benchmark).
+    int OperationCount() const { return static_cast<int>(m_ops.size()); }
+
+    /// True when the postfix list reduces to exactly one value with every operator finding its
+    /// operands (the kinds the walk skips ignored) and never needs more than the stack's room.
+    static bool IsWellFormed(const ASTokenList& list, int* maxDepth = nullptr);
+
+    enum Op : std::int32_t {
+        PushConst,
+        PushX,
+        PushY,
+        PushParam,
+        PushXMulC, ///< x * c
+        PushXSqr,  ///< x * x
+        Add,
+        Sub,
+        Mul,
+        Div,
+        Pow,
+        AddC,
+        SubC,
+        MulC,
+        DivC,
+        PowC,
+        Sqr,
+        AddX,
+        SubX,
+        MulX,
+        DivX,
+        Func, ///< a one-argument function of kind arg
+    };
+
+    struct Instruction
+    {
+        Op op;
+        std::int32_t arg; ///< function kind or constant index
+        double value;
+    };
+
+private:
+    void Emit(Op op, std::int32_t arg, double value);
+    void EmitBinary(int kind);
+    void EmitFunction(int kind);
+
+    std::vector<Instruction> m_ops;
+    bool m_compiled = false;
+};

@@ -1,0 +1,264 @@
+#include "engine/KTFunction3.h"
+
+#include "foundation/KTSentinelValues.h"
+#include "graph/KTAxes.h"
+#include "platform/KTArchive.h"
+
+#include <algorithm>
+#include <cmath>
+
+KTFunction3::KTFunction3(KTAxes* owner)
+    : m_buffer1(std::make_unique<KTCurvePointBuffer>()), m_buffer2(std::make_unique<KTCurvePointBuffer>())
+{
+    m_currentBuffer = m_buffer1.get();
+    Reset(owner);
+    m_buffer1->m_count = 0;
+    m_buffer2->m_count = 0;
+}
+
+KTFunction3::~KTFunction3() = default;
+
+void KTFunction3::Reset(KTAxes* owner)
+{
+    m_data.Reset(owner, nullptr);
+    m_data.m_owner = owner;
+    m_devicePointCount = 0;
+    m_markers.Clear();
+    if (ASTokenList* list = m_data.List(KTFunctionData3::FirstBranchList))
+        list->Clear();
+    if (ASTokenList* list = m_data.List(KTFunctionData3::SecondBranchList))
+        list->Clear();
+    m_data.SelectList(KTFunctionData3::FirstBranchList);
+    m_data.m_index = -1;
+    m_data.m_relation = -1;
+    m_tolerance = 0.0001;
+    EvaluationListsChanged();
+}
+
+void KTFunction3::Serialize(KTArchive& ar)
+{
+    m_data.Serialize(ar);
+}
+
+void KTFunction3::CopyFrom(const KTFunction3& other)
+{
+    if (&other == this)
+        return;
+    m_data.CopyFrom(other.m_data);
+    m_parts = other.m_parts;
+    EvaluationListsChanged();
+}
+
+void KTFunction3::SetIndex(int index)
+{
+    m_data.m_index = index;
+}
+
+double KTFunction3::XToPixel(double x)
+{
+    const KTAxes* axes = m_data.m_owner;
+    if (!axes)
+        return x;
+    const double xmin = axes->m_xAxis.m_min;
+    const double xmax = axes->m_xAxis.m_max;
+    const double width = static_cast<double>(axes->m_rect.right) - axes->m_rect.left;
+    double d = xmax != xmin ? width * (x - xmin) / (xmax - xmin) : x;
+    if (!(d <= width + 15.0) || d < 0.0)
+        d = 0.0;
+    return axes->m_rect.left + d;
+}
+
+double KTFunction3::YToPixel(double y)
+{
+    const KTAxes* axes = m_data.m_owner;
+    if (!axes)
+        return y;
+    const double ymin = axes->m_yAxis.m_min;
+    const double ymax = axes->m_yAxis.m_max;
+    const double height = static_cast<double>(axes->m_rect.bottom) - axes->m_rect.top;
+    double b = ymax != ymin ? (y - ymin) * height / (ymax - ymin) : 0.0;
+    if (!(b >= 0.0)) // also NaN
+        b = 0.0;
+    b = std::min(b, height + 15.0);
+    return axes->m_rect.bottom - b;
+}
+
+void KTFunction3::FindMarkersNear(int deviceX, int deviceY, KTMarkerList& result, int tag)
+{
+    KTAxes* axes = m_data.m_owner;
+    if (!axes)
+        return;
+    const BYTE polar = m_parts.m_polar;
+    for (int i = 0; i < m_markers.m_count && i < KTMarkerList::Capacity; ++i) {
+        const KTMarker& marker = *m_markers.At(i);
+        if (marker.m_kind == KTMarkerNoneFound)
+            continue;
+        const CPoint p = axes->GraphToDevice(marker.m_point, 0, 0);
+        (void)polar; // markers are kept in (x, y) once converted for drawing
+        const double dx = static_cast<double>(p.x) - deviceX;
+        const double dy = static_cast<double>(p.y) - deviceY;
+        double distance2 = dx * dx + dy * dy;
+        if (marker.m_kind == KTMarkerVerticalAsymptote)
+            distance2 = dx * dx;
+        else if (marker.m_kind == KTMarkerHorizontalAsymptote)
+            distance2 = dy * dy;
+        if (distance2 < NearMarkerDistance2 && !result.IsFull()) {
+            KTMarker copy = marker;
+            copy.m_tag = static_cast<std::int16_t>(tag);
+            result.Add(copy);
+        }
+    }
+}
+
+// ---- Evaluation ---------------------------------------------------------------------------------
+
+double KTFunction3::AngleScale() const
+{
+    KTAxes* axes = m_data.m_owner;
+    if (!axes)
+        return 1.0;
+    const double factor = axes->AngleFactor();
+    return factor != 0.0 ? 1.0 / factor : 1.0;
+}
+
+const KTEvaluationProgram* KTFunction3::ProgramForCurrentList()
+{
+    const int index = m_data.CurrentListIndex();
+    if (index < 0 || index >= KTFunctionData3::ListCount)
+        return nullptr;
+    CompiledList& compiled = m_compiled[static_cast<std::size_t>(index)];
+    const ASTokenList& list = m_data.CurrentList();
+    if (!compiled.valid || compiled.generation != m_listGeneration || compiled.count != list.GetCount()) {
+        compiled.program.Compile(list);
+        compiled.generation = m_listGeneration;
+        compiled.count = list.GetCount();
+        compiled.valid = true;
+    }
+    return compiled.program.IsCompiled() ? &compiled.program : nullptr;
+}
+
+KTPoint& KTFunction3::Evaluate(KTPoint& out, double x, double y)
+{
+    double constants[KTFunctionConstantRanges::Count];
+    for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
+        constants[i] = m_data.m_constants.m_range[static_cast<std::size_t>(i)].m_current;
+    const KTEvaluationInputs inputs{x, y, constants, AngleScale()};
+    out.m_x = x;
+    if (const KTEvaluationProgram* program = ProgramForCurrentList())
+        out.m_y = program->Run(inputs);
+    else
+        out.m_y = KTEvaluateTokens(m_data.CurrentList(), inputs);
+    return out;
+}
+
+KTPoint KTFunction3::Evaluate(double x, double y)
+{
+    KTPoint p;
+    Evaluate(p, x, y);
+    return p;
+}
+
+double KTFunction3::Derivative(double x)
+{
+    // A step scaled to |x| keeps x + h distinct from x for large x, and the central difference
+    // is exact for quadratics up to rounding.
+    const double h = 1e-5 * std::max(1.0, std::fabs(x));
+    const double ahead = Evaluate(x + h, KTNoSecondValue).m_y;
+    const double behind = Evaluate(x - h, KTNoSecondValue).m_y;
+    if (KTEvaluationRules::IsSentinel(ahead) || KTEvaluationRules::IsSentinel(behind))
+        return KTUndefinedValue;
+    return (ahead - behind) / (2.0 * h);
+}
+
+double KTFunction3::SecondDerivative(double x)
+{
+    const double h = 1e-4 * std::max(1.0, std::fabs(x));
+    const double ahead = Evaluate(x + h, KTNoSecondValue).m_y;
+    const double here = Evaluate(x, KTNoSecondValue).m_y;
+    const double behind = Evaluate(x - h, KTNoSecondValue).m_y;
+    if (KTEvaluationRules::IsSentinel(ahead) || KTEvaluationRules::IsSentinel(here) ||
+        KTEvaluationRules::IsSentinel(behind))
+        return KTUndefinedValue;
+    return (ahead - 2.0 * here + behind) / (h * h);
+}
+
+double KTFunction3::YAtX(double x)
+{
+    if (!m_data.m_interpreted || m_parts.GetStatus() != KTStatusExplicit || m_parts.m_polar)
+        return KTNoYValue;
+    if (!m_parts.m_inverse) {
+        const double y = Evaluate(x, KTNoSecondValue).m_y;
+        return KTEvaluationRules::IsSentinel(y) ? KTNoYValue : y;
+    }
+    // x = f(y): ten Newton steps from y = 0 towards f(y) = x.
+    double y = 0.0;
+    for (int step = 0; step < 10; ++step) {
+        const double fy = Evaluate(y, KTNoSecondValue).m_y;
+        if (KTEvaluationRules::IsSentinel(fy))
+            return KTNoYValue;
+        double slope = Derivative(y);
+        if (KTEvaluationRules::IsSentinel(slope))
+            return KTNoYValue;
+        if (slope == 0.0)
+            slope = 0.0001;
+        const double next = y - (fy - x) / slope;
+        if (!std::isfinite(next))
+            return KTNoYValue;
+        y = next;
+    }
+    const double fy = Evaluate(y, KTNoSecondValue).m_y;
+    if (KTEvaluationRules::IsSentinel(fy) || !(std::fabs(fy - x) <= 0.1))
+        return KTNoYValue;
+    return y;
+}
+
+bool KTFunction3::InGraphRange(double x, double y) const
+{
+    const KTAxes* axes = m_data.m_owner;
+    if (!axes)
+        return false;
+    return axes->m_xAxis.m_min <= x && x <= axes->m_xAxis.m_max && axes->m_yAxis.m_min <= y &&
+           y <= axes->m_yAxis.m_max;
+}
+
+bool KTFunction3::InGraphRangeStrict(double x, double y) const
+{
+    const KTAxes* axes = m_data.m_owner;
+    if (!axes)
+        return false;
+    return axes->m_xAxis.m_min < x && x < axes->m_xAxis.m_max && axes->m_yAxis.m_min < y &&
+           y < axes->m_yAxis.m_max;
+}
+
+// ---- Messages -----------------------------------------------------------------------------------
+
+void KTFunction3::InputError(const char* message)
+{
+    m_parts.LatchError(message);
+}
+
+void KTFunction3::RecordMessage(const char* caption, const char* text)
+{
+    if (!m_recordMessages)
+        return;
+    const KTInputMessage message{caption, text};
+    if (std::find(m_pendingMessages.begin(), m_pendingMessages.end(), message) == m_pendingMessages.end())
+        m_pendingMessages.push_back(message);
+}
+
+std::vector<KTInputMessage> KTFunction3::TakePendingMessages()
+{
+    std::vector<KTInputMessage> messages;
+    messages.swap(m_pendingMessages);
+    return messages;
+}
+
+// ---- Built with the curve drawing -----------------------------------------------------------------
+
+void KTFunction3::Calculate() {}
+
+void KTFunction3::CalculatePoints() {}
+
+void KTFunction3::Draw(KTDC&) {}
+
+void KTFunction3::DrawFamily(KTDC&) {}

@@ -1,0 +1,200 @@
+#pragma once
+// One plotted function: its stored record plus everything computed from it: the parts of its
+// typed text and the interpretation status, the relation that rearranges it, the sampled points
+// of up to two branches, the device points of the polyline being drawn and its points of
+// interest. The graph data holds fourteen (0-9 the user's, 10-13 the frame inequalities).
+//
+// Interpretation runs inside paints: it never throws and never opens a message box. Input
+// errors it would announce are kept as pending messages, which the view shows after the paint
+// (TakePendingMessages), once per change of the function's text.
+
+#include "engine/ASRelation.h"
+#include "engine/ASRestriction.h"
+#include "engine/ASTokenList.h"
+#include "engine/KTCurvePointBuffer.h"
+#include "engine/KTEquationPartList.h"
+#include "engine/KTEvaluationProgram.h"
+#include "engine/KTFunctionData3.h"
+#include "engine/KTFunctionDomain.h"
+#include "engine/KTMarkerList.h"
+#include "foundation/KTPoint.h"
+#include "platform/CString.h"
+#include "platform/KTGdiTypes.h"
+#include "platform/KTObject.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class KTArchive;
+class KTAxes;
+class KTDC;
+
+/// A message interpretation would have shown in a box, kept for the view to show later.
+struct KTInputMessage
+{
+    CString caption;
+    CString text;
+    friend bool operator==(const KTInputMessage&, const KTInputMessage&) = default;
+};
+
+class KTFunction3 : public KTObject
+{
+public:
+    static constexpr int DevicePointCapacity = 1610;
+    static constexpr int NearMarkerDistance2 = 5000; ///< squared device distance of a near marker
+
+    /// Part list (status 5), relation, data and markers, then Reset(owner); both curve buffers
+    /// empty.
+    explicit KTFunction3(KTAxes* owner = nullptr);
+    ~KTFunction3() override;
+    KTFunction3(const KTFunction3&) = delete;
+    KTFunction3& operator=(const KTFunction3&) = delete;
+
+    /// Forwards to the data (tagged "KTFunctionData3"); nothing else of the function is stored.
+    void Serialize(KTArchive& ar) override;
+    /// The other's data (KTFunctionData3::CopyFrom), then its part list.
+    virtual void CopyFrom(const KTFunction3& other);
+    /// Appends copies of the markers within a squared device distance below 5000 of the device
+    /// point (only x for vertical asymptotes, only y for horizontal ones; kind 5 never), with
+    /// their tag set to the given one, while the result holds fewer than 100.
+    virtual void FindMarkersNear(int deviceX, int deviceY, KTMarkerList& result, int tag);
+    virtual void SetIndex(int index);
+    /// Graph x to device x within the plotting area; beyond the right edge by more than 15
+    /// pixels, or left of it, the left edge.
+    virtual double XToPixel(double x);
+    /// Graph y to device y, held within [top - 15, bottom]; an empty y range gives the bottom.
+    virtual double YToPixel(double y);
+
+    /// Back to an empty function of the given owner (or none): markers, lists, texts, switches
+    /// cleared, options of slot 0, index and relation -1, tolerance 0.0001.
+    void Reset(KTAxes* owner);
+
+    // ---- Evaluation -------------------------------------------------------------------------
+    /// The kind of an upper-case token text (0 when unknown); notes constants and trigonometric
+    /// functions in the data's use flags.
+    int TokenCode(const CString& text);
+    /// Reads a leading "y <sign>" or "x <sign>": sets the data's relation, the status (1, or 6
+    /// when the dependent variable recurs; 2, 3 and 4 stay) and the inverse flag. Returns the
+    /// index the conversion starts at.
+    int ReadLeadingRelation(const ASTokenList& list);
+    /// Replaces the infix tokens of the list by their postfix form; y goes out as x when yAsX
+    /// (or the list is a swapped form x = f(y)). A postfix form that does not reduce to one
+    /// value, or does not fit the list, is an input error (status 5).
+    void ToPostfix(ASTokenList& list, bool yAsX);
+    /// (x, value of the current list at x and y) or (x, KTUndefinedValue). Pass KTNoSecondValue
+    /// as y for functions of one variable.
+    KTPoint Evaluate(double x, double y);
+    KTPoint& Evaluate(KTPoint& out, double x, double y);
+    /// Central differences with a step scaled to |x| (never vanishing for large x).
+    double Derivative(double x);
+    double SecondDerivative(double x);
+    /// y of an explicit function at x; Newton steps for x = f(y); KTNoYValue when there is none.
+    double YAtX(double x);
+    /// Within the owner's x and y ranges, ends included (Strict: excluded). NaN gives false.
+    bool InGraphRange(double x, double y) const;
+    bool InGraphRangeStrict(double x, double y) const;
+    bool InGraphRange(const KTPoint& p) const { return InGraphRange(p.m_x, p.m_y); }
+    /// f * ( v ) with v = x, y or theta becomes one token y, x or r.
+    void RewriteFunctionNotation(ASTokenList& list);
+    /// A list without a relation sign gets "y =" (no variable or x only), "x =" (y only) or
+    /// "r =" (theta only) in front.
+    void AddImpliedRelation(ASTokenList& list);
+    /// Call after changing an evaluation list in place other than through this class: the
+    /// compiled forms of the lists are rebuilt on the next evaluation.
+    void EvaluationListsChanged() { ++m_listGeneration; }
+
+    // ---- Tokeniser ---------------------------------------------------------------------------
+    /// The infix token list of a calculation text (emptied first). An unknown name, a dangling
+    /// minus or a text longer than the list are input errors (status 5, "Can not interpret
+    /// equation"); a division by a bracketed zero leaves a pending "Function Error" message.
+    void Tokenise(const CString& text, ASTokenList& list);
+
+    // ---- Parts and domains -------------------------------------------------------------------
+    /// Checks the variables of a tokenised equation; converts polar (r, theta) and parametric
+    /// (t) equations to the x, y form and sets the form flags.
+    void ClassifyVariables(ASTokenList& list);
+    /// The domain read from a domain part (the default domain of the form for an empty part);
+    /// also stored in the function (polar and parametric forms with ends 10, 10).
+    KTFunctionDomain InterpretDomain(const KTEquationPart& part);
+    /// The equation text of the branch last hit, with "+-" replaced by the branch's sign or the
+    /// branch's message appended.
+    CString EquationForBranch(const CString& positiveArm, const CString& negativeArm, bool forBranch,
+                              bool replaceSign) const;
+
+    // ---- Interpretation ----------------------------------------------------------------------
+    /// Interprets the data's equation text into parts, form flags, branches, postfix lists,
+    /// domain and status. Never throws; never shows a message box (see TakePendingMessages).
+    void Interpret();
+    /// First step of Interpret: cuts the text into classified parts and sets a first status.
+    void SplitParts();
+    /// The messages interpretation would have shown, oldest first; the list is emptied. Each
+    /// message is recorded once per change of the equation text.
+    std::vector<KTInputMessage> TakePendingMessages();
+    const std::vector<KTInputMessage>& PendingMessages() const { return m_pendingMessages; }
+
+    // ---- Sampling, analysis and drawing (built with the curve drawing) -------------------------
+    void Calculate();
+    void CalculatePoints();
+    void Draw(KTDC& dc);
+    void DrawFamily(KTDC& dc);
+
+    KTFunctionData3& Data() { return m_data; }
+    const KTFunctionData3& Data() const { return m_data; }
+    KTEquationPartList& Parts() { return m_parts; }
+    const KTEquationPartList& Parts() const { return m_parts; }
+    int Status() const { return m_parts.GetStatus(); }
+    /// Interpretation left something to draw (the data's interpreted flag).
+    bool IsDrawable() const { return m_data.m_interpreted != 0; }
+
+    // Members in the order of the record.
+    std::unique_ptr<KTCurvePointBuffer> m_buffer1; ///< first branch
+    std::unique_ptr<KTCurvePointBuffer> m_buffer2; ///< second branch; overflow of an implicit trace
+    KTCurvePointBuffer* m_currentBuffer = nullptr; ///< one of the two
+    std::int32_t m_devicePointCount = 0;
+    std::array<CPoint, DevicePointCapacity> m_devicePoints{};
+    KTEquationPartList m_parts;
+    double m_tolerance = 0.0001; ///< spacing of the last samples
+    ASRelation m_relation;
+    ASRestrictionList m_rearrangedTerms; ///< filled by the relation's rearrangement
+    std::vector<double> m_implicitGrid;  ///< 150 x 150 cells while an implicit plot runs
+    BYTE m_implicitOverflow = 0;
+    KTFunctionData3 m_data;
+    KTMarkerList m_markers;
+    BYTE m_rearranged = 0;  ///< the rearrangement left restrictions
+    BYTE m_twoBranches = 0; ///< a plus-or-minus sign gives a second branch
+    BYTE m_nearSecondBranch = 0;
+    BYTE m_nearFirstDerivative = 0;
+    BYTE m_nearSecondDerivative = 0;
+
+private:
+    struct CompiledList
+    {
+        KTEvaluationProgram program;
+        unsigned generation = 0;
+        int count = -1;
+        bool valid = false;
+    };
+
+    double AngleScale() const;
+    const KTEvaluationProgram* ProgramForCurrentList();
+    void InputError(const char* message);
+    void RecordMessage(const char* caption, const char* text);
+    /// Tokenises and prepares one equation text into the given postfix list (steps of Interpret).
+    void PrepareBranch(const CString& text, int listIndex);
+    void PrepareTokens(ASTokenList& tokens);
+    void ConvertTokens(ASTokenList& tokens, int listIndex);
+    void Rearrange(ASTokenList& tokens, int listIndex);
+    void ClassifyFinalParts(int others, int domains, int domainsOrPoints);
+    bool IsDomainPart(const KTEquationPart& part);
+    double EvaluateConstantTokens(const ASTokenList& tokens);
+    void DefaultDomain(KTFunctionDomain& domain) const;
+    void ReadIntervalDomain(const KTEquationPart& part, const ASTokenList& tokens, KTFunctionDomain& domain);
+    void ReadInequalityDomain(const ASTokenList& tokens, KTFunctionDomain& domain);
+
+    std::array<CompiledList, KTFunctionData3::ListCount> m_compiled;
+    unsigned m_listGeneration = 1;
+    std::vector<KTInputMessage> m_pendingMessages;
+    CString m_messagesRecordedFor; ///< the equation text whose messages have been recorded
+    bool m_recordMessages = true;
+};

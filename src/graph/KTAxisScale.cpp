@@ -1,0 +1,376 @@
+#include "graph/KTAxisScale.h"
+
+#include "foundation/KTFontSelector.h"
+#include "foundation/KTNumberFormat.h"
+#include "foundation/KTNumberTexts.h"
+#include "graph/KTAxis.h"
+#include "graph/KTScaleTables.h"
+#include "graph/KTUndefined.h"
+#include "platform/KTDC.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+/// The values of a step table's entries, evaluated once per table.
+double EntryValue(const KTStepTable& table, int i)
+{
+    return EvaluateNumberText(CString(table[i]), nullptr);
+}
+
+/// A typed end when it is defined, else the fallback when that is, else the last resort.
+double DefinedOr(double value, double fallback, double lastResort)
+{
+    if (!KTIsUndefined(value))
+        return value;
+    return KTIsUndefined(fallback) ? lastResort : fallback;
+}
+
+/// A typed step is used only when it is a step at all and the range holds a bounded number of
+/// them; otherwise a line loop over the range could run for ever.
+bool UsableTypedStep(const CString& text, double span)
+{
+    const double step = KTStepValue(text);
+    return step > 0.0 && span / step <= KTMaxAxisSteps;
+}
+
+CString FormatLabel(double value)
+{
+    return KTNumberFormat().Format(value);
+}
+
+/// The box of a text in a font, measured as plain text.
+CSize MeasureText(KTDC& dc, const CString& text, const KTLogFont& font)
+{
+    KTFontSelector selector(font, 1.0);
+    selector.Select(dc, true);
+    const CSize size = dc.GetTextExtent(text);
+    selector.Restore(dc);
+    return size;
+}
+
+} // namespace
+
+void KTAxisRange(KTOptionAxes2& options, bool isX, double dataMin, double dataMax, double& min,
+                 double& max)
+{
+    KTNumberText reader;
+    reader.m_bErrorValue = true;
+    const double typedMin = reader.ToDouble((isX ? options.m_xMinShowS : options.m_yMinShowS).GetValue());
+    const double typedMax = reader.ToDouble((isX ? options.m_xMaxShowS : options.m_yMaxShowS).GetValue());
+    const bool autoMin = (isX ? options.m_autoMinx : options.m_autoMiny).m_value != 0;
+    const bool autoMax = (isX ? options.m_autoMaxx : options.m_autoMaxy).m_value != 0;
+    const bool adjust = options.m_adjustScaleToIncludeData.m_value != 0;
+
+    if (autoMin || (adjust && typedMin > dataMin && !KTIsUndefined(dataMin)))
+        min = DefinedOr(dataMin, typedMin, -10.0);
+    else
+        min = DefinedOr(typedMin, dataMin, -10.0);
+    if (autoMax || (adjust && typedMax < dataMax && !KTIsUndefined(dataMax)))
+        max = DefinedOr(dataMax, typedMax, 10.0);
+    else
+        max = DefinedOr(typedMax, dataMax, 10.0);
+}
+
+double KTStepValue(const CString& text)
+{
+    if (ClassifyNumberText(text) == KTNotANumberText)
+        return 0.0;
+    const double step = EvaluateNumberText(text, nullptr);
+    return step > 0.0 && !KTIsUndefined(step) ? step : 0.0;
+}
+
+bool KTIsStepMultiple(double v, double step)
+{
+    return step > 0.0 && std::fabs(v - step * std::round(v / step)) <= 0.00001;
+}
+
+bool KTTypedStepHides(const CString& typedStep)
+{
+    return EvaluateNumberText(typedStep, nullptr) == 0.0;
+}
+
+bool KTNearArrowHead(const KTAxis& axis, int pixel, double clearance)
+{
+    if (axis.m_hasBreak)
+        return false;
+    const double low = axis.PixelLow();
+    const double high = axis.PixelHigh();
+    const double direction = high >= low ? 1.0 : -1.0;
+    if (axis.m_min < 0.0 && (pixel - low) * direction < clearance)
+        return true;
+    return axis.m_max > 0.0 && (high - pixel) * direction < clearance;
+}
+
+std::vector<KTAxisLabel> KTLinearAxisLabels(const KTAxis& axis, bool includeZero)
+{
+    std::vector<KTAxisLabel> labels;
+    const double major = KTStepValue(axis.m_majorText);
+    if (major <= 0.0)
+        return labels;
+    const double first = std::ceil(axis.m_min / major);
+    if (!std::isfinite(first))
+        return labels;
+
+    // The texts are built exactly from the step text while the multiples fit the exact form;
+    // a multiple far from 0 is shown as a decimal.
+    const bool exact = std::fabs(first) < std::numeric_limits<int>::max() / 2;
+    CString text = axis.m_majorText;
+    if (!exact || !MultiplyNumberText(text, static_cast<int>(first)))
+        text.Empty();
+
+    double k = first;
+    int shown = 0;
+    for (int n = 0; n < KTMaxAxisSteps && shown < KTMaxAxisLabels; ++n, k += 1.0) {
+        const double value = k * major;
+        if (!(value <= axis.m_max))
+            break;
+        if (k != 0.0 || includeZero) {
+            labels.push_back({k == 0.0 ? 0.0 : value, text.IsEmpty() ? FormatLabel(value) : text});
+            if (k != 0.0)
+                ++shown;
+        }
+        if (text.IsEmpty() || !AddNumberText(text, axis.m_majorText))
+            text.Empty();
+    }
+    return labels;
+}
+
+std::vector<KTAxisLabel> KTLogAxisLabels(const KTAxis& axis)
+{
+    std::vector<KTAxisLabel> labels;
+    const int high = std::min(axis.m_decadeHigh, KTPowerStepTable.Last() - 1);
+    for (int d = std::max(axis.m_decadeLow, 1); d <= high; ++d)
+        labels.push_back({EntryValue(KTPowerStepTable, d), CString(KTPowerSteps[d])});
+    return labels;
+}
+
+void KTAxis::ChooseSteps()
+{
+    const double target = (m_max - m_min) * 0.125;
+
+    KTStepTable table = KTScaleStepTable;
+    if (m_maxText.Find("pi") >= 0)
+        table = KTPiStepTable;
+    else if (CString(KTDegreeList).Find((" " + m_maxText + ",").c_str()) >= 0)
+        table = KTDegreeStepTable;
+
+    // The sentinel ends the search: a range too wide for the table (or not a number) gets it.
+    int i = 2;
+    while (i < table.Last() && !(EntryValue(table, i) > target))
+        ++i;
+    m_majorText = table[i];
+    m_minorText = table[i - 2];
+
+    const double span = std::fabs(m_max - m_min);
+    const bool autoMajor = (m_isX ? m_options.m_autoxMajor : m_options.m_autoyMajor).m_value != 0;
+    const bool autoMinor = (m_isX ? m_options.m_autoxMinor : m_options.m_autoyMinor).m_value != 0;
+    const CString typedMajor = (m_isX ? m_options.m_xMajorS : m_options.m_yMajorS).GetValue();
+    const CString typedMinor = (m_isX ? m_options.m_xMinorS : m_options.m_yMinorS).GetValue();
+    if (!autoMajor && UsableTypedStep(typedMajor, span))
+        m_majorText = typedMajor;
+    if (!autoMinor && UsableTypedStep(typedMinor, span))
+        m_minorText = typedMinor;
+}
+
+int KTAxis::Fit(int left, int top, int right, int bottom, double dataMin, double dataMax, BYTE measuring,
+                BYTE logScale, KTDC& dc, const KTOptionAxes2& options)
+{
+    m_options = options;
+    m_breakType = m_options.m_breakType.GetValue();
+    const int pip = m_options.m_axisPipSize.GetValue();
+    m_options.m_arrowSize.GetValue();
+    m_options.m_arrowRatio.GetValue();
+    const int gap = m_options.m_standardGap.GetValue();
+    const int breakWidth = m_options.m_breakWidth.GetValue();
+    const int breakHeight = m_options.m_breakHeight.GetValue();
+    m_measuring = measuring;
+
+    m_mapModeMetric = dc.GetMapMode() == MM_HIMETRIC ? 1 : 0;
+    m_yDirection = m_mapModeMetric ? -1.0 : 1.0;
+
+    m_isX = left != right ? 1 : 0;
+    m_edge = CRect(left, top, right, bottom);
+
+    double min = 0.0;
+    double max = 0.0;
+    KTAxisRange(m_options, m_isX != 0, dataMin, dataMax, min, max);
+    m_maxText = (m_isX ? m_options.m_xMaxShowS : m_options.m_yMaxShowS).GetValue();
+    m_pixel = m_edge;
+
+    if (m_options.m_scaleRestriction.GetValue() == 2) {
+        min *= 1000.0;
+        max *= 1000.0;
+    }
+    m_fittedMin = min;
+    m_fittedMax = max;
+    m_logScale = logScale;
+
+    if (max < min)
+        max = min;
+    if (max == min) {
+        max = (max + 1.0) * 1.1;
+        // Below -11 the rule above lands at or under min; an empty or reversed range has no scale.
+        if (!(max > min))
+            max = min + std::fabs(min) * 0.1 + 1.0;
+    }
+
+    // Break decision: a range on one side of 0 keeps its near end and shows a break mark.
+    m_hasBreak = 0;
+    const bool positive = min > 0.0 && max > 0.0;
+    const bool negative = min < 0.0 && max < 0.0;
+    if ((positive || negative) && m_options.m_allowBreakScales.m_value && !logScale) {
+        const double span = max - min;
+        const double nearEnd = positive ? min : -max;
+        const double farEnd = positive ? max : -min;
+        const bool autoMin = (m_isX ? m_options.m_autoMinx : m_options.m_autoMiny).m_value != 0;
+        if (nearEnd / span < 1e9 && (span < farEnd * 0.5 || !autoMin)) {
+            m_hasBreak = 1;
+            m_breakAt = positive ? CPoint(left, top) : CPoint(right, bottom);
+        }
+    }
+
+    // Room for the name at the end the arrow points to.
+    m_nameSize = MeasureText(dc, (m_isX ? m_options.m_xNotate : m_options.m_yNotate).GetValue(),
+                             m_options.m_axisFont.m_value);
+    m_midTextSize = CSize(0, 0);
+    const CString midText = (m_isX ? m_options.m_xNotateMid : m_options.m_yNotateMid).GetValue();
+    if (m_mapModeMetric && !midText.IsEmpty())
+        m_midTextSize = MeasureText(dc, midText, m_options.m_midAxisFont.m_value);
+    const int nameRoom = (m_isX ? m_nameSize.cx : m_nameSize.cy) + gap;
+    if (max > 0.0)
+        (m_isX ? m_pixel.right : m_pixel.bottom) -= nameRoom;
+    else
+        (m_isX ? m_pixel.left : m_pixel.top) += nameRoom;
+
+    if (m_hasBreak) {
+        const int breakRoom = 9 * breakWidth;
+        if (max > 0.0)
+            (m_isX ? m_pixel.left : m_pixel.top) += breakRoom;
+        else
+            (m_isX ? m_pixel.right : m_pixel.bottom) -= breakRoom;
+    }
+
+    m_lowerDataBound = min;
+    if (!m_hasBreak) {
+        if (min > 0.0)
+            min = 0.0;
+        else if (max < 0.0)
+            max = 0.0;
+    }
+    m_min = min;
+    m_max = max;
+
+    ChooseSteps();
+
+    // Decades of the logarithmic scale; the sentinel and the table's end bound both searches.
+    const int lastPower = KTPowerStepTable.Last() - 1;
+    int high = 1;
+    while (high <= lastPower && EntryValue(KTPowerStepTable, high) <= m_max)
+        ++high;
+    m_decadeHigh = high - 1;
+    int low = 0;
+    while (low < lastPower && EntryValue(KTPowerStepTable, low) <= m_lowerDataBound * 0.1)
+        ++low;
+    m_decadeLow = low;
+
+    // Snap outward to the minor step, then leave a sixteenth of the range beyond the ticks.
+    m_minorStep = EvaluateNumberText(m_minorText, nullptr);
+    const double m = KTStepValue(m_minorText);
+    if (m > 0.0) {
+        m_min = m * std::floor(m_min / m);
+        m_max = m * std::ceil(m_max / m);
+    }
+    m_tickMin = m_min;
+    m_tickMax = m_max;
+    const double margin = (m_max - m_tickMin) / 16.0;
+    if (m_min < 0.0)
+        m_min -= margin;
+    if (m_max > 0.0)
+        m_max += margin;
+    if (logScale)
+        m_max *= 1.5;
+
+    // Room across the axis for the labels of the extreme ticks.
+    const KTLogFont& scaleFont = m_options.m_scaleFont.m_value;
+    CSize widest = KTMeasureScaleLabel(dc, FormatLabel(m_tickMax), scaleFont);
+    const CSize atMin = KTMeasureScaleLabel(dc, FormatLabel(m_tickMin), scaleFont);
+    widest = CSize(std::max(widest.cx, atMin.cx), std::max(widest.cy, atMin.cy));
+    const std::vector<KTAxisLabel> labels = KTLinearAxisLabels(*this, false);
+    if (!labels.empty() && !m_logScale) {
+        for (const KTAxisLabel* label : {&labels.front(), &labels.back()}) {
+            const CSize size = KTMeasureScaleLabel(dc, label->text, scaleFont);
+            widest = CSize(std::max(widest.cx, size.cx), std::max(widest.cy, size.cy));
+        }
+    }
+    const int across = std::max(breakHeight, pip);
+    int room = 0;
+    if (m_isX) {
+        room = static_cast<int>(1.3 * widest.cy) + across + m_midTextSize.cy;
+    } else {
+        room = std::max(static_cast<int>(widest.cx), gap) + across;
+        if (m_midTextSize.cy > 0)
+            room += m_midTextSize.cy + gap;
+    }
+
+    m_devicePixel = m_pixel;
+    dc.LPtoDP(&m_devicePixel);
+    return room;
+}
+
+void KTAxis::MatchScale(double wanted, BYTE rectBias, int& shiftLow, int& shiftZero)
+{
+    shiftLow = 0;
+    shiftZero = 0;
+    const double extent = std::fabs(static_cast<double>(PixelHigh()) - PixelLow());
+    const double span = std::fabs(m_max - m_min);
+    const double ppu = span > 0.0 ? extent / span : 0.0;
+    if (ppu == 0.0 || !std::isfinite(ppu) || !(wanted > 0.0) || !std::isfinite(wanted)) {
+        ChooseSteps();
+        return;
+    }
+
+    const double e = ppu / wanted;
+    if (rectBias || e < 1.0) {
+        if (m_min <= 0.0 && 0.0 <= m_max) {
+            m_min *= e;
+            m_max *= e;
+            m_tickMin *= e;
+            m_tickMax *= e;
+        } else if (m_min > 0.0) {
+            const double offset = m_min * e - m_min;
+            m_max = m_max * e - offset;
+            m_tickMax = m_tickMax * e - offset;
+        } else {
+            const double offset = m_max * e - m_max;
+            m_min = m_min * e - offset;
+            m_tickMin = m_tickMin * e - offset;
+        }
+    } else {
+        const int oldLow = PixelLow();
+        const int oldHigh = PixelHigh();
+        const std::int32_t oldZero = ValueToPixel(0.0);
+        const double centre = (static_cast<double>(oldLow) + oldHigh) / 2.0;
+        const int newLow = static_cast<int>(centre + (oldLow - centre) / e);
+        const int newHigh = static_cast<int>(centre + (oldHigh - centre) / e);
+        (m_isX ? m_pixel.left : m_pixel.top) = newLow;
+        (m_isX ? m_pixel.right : m_pixel.bottom) = newHigh;
+        shiftLow = newLow - oldLow;
+        if (m_tickMin <= 0.0 && 0.0 <= m_tickMax) {
+            const std::int32_t newZero = ValueToPixel(0.0);
+            if (newZero != KTNoPixel && oldZero != KTNoPixel)
+                shiftZero = newZero - oldZero;
+        } else {
+            shiftZero = m_tickMin > 0.0 ? newLow - oldLow : newHigh - oldHigh;
+            shiftLow = shiftZero;
+        }
+        // The break mark stays at the end of the axis line it interrupts.
+        if (m_hasBreak) {
+            const int moved = m_max > 0.0 ? newLow - oldLow : newHigh - oldHigh;
+            (m_isX ? m_breakAt.x : m_breakAt.y) += moved;
+        }
+    }
+    ChooseSteps();
+}

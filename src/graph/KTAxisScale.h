@@ -1,0 +1,57 @@
+#pragma once
+// What the fitting and the drawing of an axis share: the typed range, the step values and the
+// label texts at the major steps.
+
+#include "platform/CString.h"
+#include "platform/KTGdiTypes.h"
+
+#include <vector>
+
+class KTAxis;
+class KTDC;
+class KTLogFont;
+class KTOptionAxes2;
+
+/// Labels drawn per axis at most.
+inline constexpr int KTMaxAxisLabels = 200;
+/// Grid lines, ticks or circles of one kind drawn per axis at most; a typed step finer than
+/// range / KTMaxAxisSteps is not used for fitting.
+inline constexpr int KTMaxAxisSteps = 2000;
+
+/// The value range of an axis as the typed texts and the data extents give it: the data extent
+/// when the automatic flag is on or when adjusting and the data lie beyond the typed end, else
+/// the typed end. An undefined typed end takes the data extent, and an undefined data extent the
+/// typed end; when neither is defined the end is -10 or 10.
+void KTAxisRange(KTOptionAxes2& options, bool isX, double dataMin, double dataMax, double& min,
+                 double& max);
+
+/// The value of a step text; 0 when the text does not evaluate to a usable step (zero,
+/// negative, not finite, undefined).
+double KTStepValue(const CString& text);
+
+/// v lies on a multiple of step within 0.00001, from either side; false without a step.
+bool KTIsStepMultiple(double v, double step);
+/// A typed step text of 0 hides its lines, whether or not the steps are automatic.
+bool KTTypedStepHides(const CString& typedStep);
+/// The pixel lies within the clearance of an arrowhead at an end of the axis (never on an axis
+/// with a break).
+bool KTNearArrowHead(const KTAxis& axis, int pixel, double clearance);
+
+/// One label at a major step: its value and its exact number text.
+struct KTAxisLabel
+{
+    double value = 0.0;
+    CString text;
+};
+
+/// The labels of a linear axis at the multiples of its major step inside min..max, the text of
+/// each built exactly from majorText ("pi/2", "pi", "3pi/2"); at most KTMaxAxisLabels, without
+/// multiple 0 unless includeZero. Empty when the major step is not usable.
+std::vector<KTAxisLabel> KTLinearAxisLabels(const KTAxis& axis, bool includeZero);
+/// The labels of a logarithmic axis: the powers of ten from decadeLow (at least 1) to decadeHigh.
+std::vector<KTAxisLabel> KTLogAxisLabels(const KTAxis& axis);
+
+/// The box of a tick label typeset with the font (logical units of dc).
+CSize KTMeasureScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font);
+/// Draws a tick label typeset with the font, its box placed by the context's text alignment.
+void KTDrawScaleLabel(KTDC& dc, int x, int y, const CString& text, const KTLogFont& font);

@@ -1,0 +1,194 @@
+// Every branch that rearrangement gives must satisfy the relation it came from: for many x (or
+// y, for a relation solved for x) the left side minus the right side vanishes at the point on
+// the branch, and an inequality keeps its truth value at points on either side of the curve.
+
+#include "ASTestHelpers.h"
+
+#include "engine/ASNodePool.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct Case
+{
+    const char* text;
+    int samplesAtLeast; ///< points per branch at which the branch must be defined
+};
+
+// Lines, conics, radical and rational relations, family constants, and inequalities both ways.
+// ">=" and "<=" are the single bytes 179 and 163.
+const Case kCases[] = {
+    {"2Y-3=X", 40},
+    {"3X+4Y=12", 40},
+    {"X-Y=5", 40},
+    {"Y+X=Y*2-X", 40},
+    {"2(Y-1)=X+3", 40},
+    {"-(Y+X)=3", 40},
+    {"Y/2+X/3=1", 40},
+    {"0.5Y=0.25X-0.125", 40},
+    {"X=Y/4-2", 40},
+    {"A*Y+B*X=1", 40},
+    {"X^2+Y^2=4", 10},
+    {"X^2+Y^2+2Y=3", 10},
+    {"2Y^2+4Y+X^2=6", 10},
+    {"X^2/4+Y^2/9=1", 10},
+    {"X^2-Y^2=1", 10},
+    {"Y^2-X^2=1", 40},
+    {"(X-1)^2+(Y+2)^2=9", 10},
+    {"4X^2+Y^2-8X+6Y=3", 10},
+    {"Y^2-2Y=X^2-4X", 10},
+    {"-Y^2+X^2+4=0", 40},
+    {"A*X^2+Y^2=4", 10},
+    {"Y^2=X", 10},
+    {"Y^3=X", 40},
+    {"Y^4=X+1", 10},
+    {"Y^5=2X-1", 40},
+    {"2Y^2=X^3", 10},
+    {"X^2*Y^2=1", 30},
+    {"Y^3+X=Y^3*2-X^2", 40},
+    {"1/X=Y", 30},
+    {"X*Y=1", 30},
+    {"Y/(X+1)=X", 30},
+    {"(X+1)/(Y-1)=2", 40},
+    {"1/Y=X", 30},
+    {"(X+1)*(X-1)=Y*X", 30},
+    {"Y*(X^2+1)=X", 40},
+    {"2/(Y+1)=X/(X-1)", 30},
+    {"Y/X+1=X", 30},
+    {"Y^2*X=4", 10},
+    {"A*Y^2=X", 10},
+    {"X^(10)*Y=1", 30},
+    {"2X^(3)-Y=0", 40},
+    {"Y*X^2-Y=X", 30},
+    {"(X-2)*(Y+1)=3", 30},
+    {"(Y+X)^2=X^2+1", 30},
+    {"X-Y^(3)=2", 40},
+    {"(X+1)^2=Y-(X-1)^2", 40},
+    {"Y-X*(X+1)/(X-1)=0", 30},
+    {"Y>2X+1", 40},
+    {"-2Y<X", 40},
+    {"3-Y\xB3X", 40},
+    {"X<Y", 40},
+    {"Y/(-2)>X", 40},
+    {"Y^3<X", 40},
+    {"-Y^3>X+1", 40},
+    {"2Y\xA3"
+     "4X",
+     40},
+    {"X-3Y>2Y", 40},
+    {"B*Y<X", 40},
+};
+
+using astest::Point;
+
+// Evaluates a sub-range of a relation's tokens at a point.
+std::optional<double> Side(const ASTokenList& tokens, int first, int last, double x, double y)
+{
+    Point at;
+    at.x = x;
+    at.y = y;
+    return astest::Evaluate(tokens, first, last, at);
+}
+
+struct Original
+{
+    ASTokenList tokens;
+    int sign = -1;
+
+    std::optional<double> Left(double x, double y) const { return Side(tokens, 0, sign - 1, x, y); }
+    std::optional<double> Right(double x, double y) const
+    {
+        return Side(tokens, sign + 1, tokens.GetCount() - 1, x, y);
+    }
+};
+
+bool OnRestriction(const ASRestrictionList& restrictions, double x, double y)
+{
+    for (const ASRestriction& restriction : restrictions) {
+        ASTokenList tokens;
+        restriction.node->AppendTokens(tokens);
+        const std::optional<double> value = Side(tokens, 0, tokens.GetCount() - 1, x, y);
+        if (!value || std::fabs(*value) < 1e-9)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(ASRearrangeProperty, EveryBranchSatisfiesTheRelation)
+{
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.text);
+        ASNodePool::Global().DeleteAll();
+        Original original;
+        original.tokens.ShareFrom(astest::Tokens(c.text));
+        for (int i = 0; i < original.tokens.GetCount() && original.sign < 0; ++i) {
+            if (ASIsRelationKind(original.tokens.KindAt(i)))
+                original.sign = i;
+        }
+        ASSERT_GT(original.sign, 0);
+        const int originalKind = original.tokens.KindAt(original.sign);
+
+        ASRelation relation;
+        ASRestrictionList restrictions;
+        ASSERT_TRUE(relation.SetFromTokens(original.tokens));
+        ASSERT_TRUE(relation.RearrangeForY(restrictions)) << relation.Text().c_str();
+        ASTokenList solved;
+        relation.AppendTokens(solved);
+        ASSERT_FALSE(solved.Overflowed());
+        const int solvedFor = solved.KindAt(0);
+        ASSERT_TRUE(solvedFor == ASKind::X || solvedFor == ASKind::Y) << relation.Text().c_str();
+        const int solvedKind = solved.KindAt(1);
+        if (originalKind == ASKind::Equals) {
+            EXPECT_EQ(solvedKind, ASKind::Equals);
+        }
+
+        const ASTokenList expression = solved.SubList(2, solved.GetCount() - 1);
+        for (const ASTokenList& branch : astest::Branches(expression)) {
+            int defined = 0;
+            for (int step = -120; step <= 120; ++step) {
+                const double free = step * 0.0417 + 0.0011; // never exactly 0 or 1
+                Point at;
+                (solvedFor == ASKind::Y ? at.x : at.y) = free;
+                const std::optional<double> value = astest::Evaluate(branch, at);
+                if (!value)
+                    continue;
+                const double x = solvedFor == ASKind::Y ? free : *value;
+                const double y = solvedFor == ASKind::Y ? *value : free;
+                const std::optional<double> left = original.Left(x, y);
+                const std::optional<double> right = original.Right(x, y);
+                if (!left || !right) {
+                    // Only a cleared denominator may make the original undefined on the branch.
+                    EXPECT_TRUE(OnRestriction(restrictions, x, y)) << "x=" << x << " y=" << y;
+                    continue;
+                }
+                ++defined;
+                if (originalKind == ASKind::Equals) {
+                    const double scale = std::max({1.0, std::fabs(*left), std::fabs(*right)});
+                    EXPECT_NEAR(*left - *right, 0.0, 1e-6 * scale)
+                        << "x=" << x << " y=" << y << " " << relation.Text().c_str();
+                    continue;
+                }
+                // Inequalities: the same verdict as the rearranged form above and below the curve.
+                for (double offset : {-2.0, -0.5, -0.01, 0.01, 0.5, 2.0}) {
+                    const double px = solvedFor == ASKind::Y ? x : x + offset;
+                    const double py = solvedFor == ASKind::Y ? y + offset : y;
+                    const std::optional<double> l = original.Left(px, py);
+                    const std::optional<double> r = original.Right(px, py);
+                    if (!l || !r)
+                        continue;
+                    const double variable = solvedFor == ASKind::Y ? py : px;
+                    EXPECT_EQ(astest::Holds(*l, originalKind, *r),
+                              astest::Holds(variable, solvedKind, *value))
+                        << "x=" << px << " y=" << py << " " << relation.Text().c_str();
+                }
+            }
+            EXPECT_GE(defined, c.samplesAtLeast) << relation.Text().c_str();
+        }
+    }
+}

@@ -1,0 +1,529 @@
+#include "graph/KTAxes.h"
+#include "graph/KTAxisScale.h"
+
+#include "platform/KTDC.h"
+#include "platform/KTLocale.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+/// The graph's drawing area in hundredths of a millimetre, y upwards.
+const CRect kArea(0, 0, 13450, -11000);
+
+struct PointDecimals
+{
+    PointDecimals() { KTLocale::Override('.', ',', 1); }
+    ~PointDecimals() { KTLocale::ClearOverride(); }
+};
+
+/// A recording context in the graph's mapping.
+struct RecordingDC
+{
+    RecordingDC()
+    {
+        dc.SetMapMode(MM_HIMETRIC);
+        dc.SetRecording(true);
+    }
+    KTDC dc{96, 96, CSize(800, 600)};
+};
+
+void LayOut(KTAxes& axes, const KTOptionAxes2& options, KTDC& dc)
+{
+    axes.Layout(kArea.left, kArea.top, kArea.right, kArea.bottom, 0, 0, 0, 0, options, dc);
+}
+
+bool IsLine(const KTDCRecord& r)
+{
+    return r.kind == KTDCRecordKind::Line && r.points.size() == 2;
+}
+
+/// Vertical lines spanning from..to (either order) at each x they stand at.
+std::multiset<int> VerticalLinesAcross(const std::vector<KTDCRecord>& records, int from, int to)
+{
+    std::multiset<int> xs;
+    for (const KTDCRecord& r : records) {
+        if (!IsLine(r) || r.points[0].x != r.points[1].x)
+            continue;
+        const int lo = std::min(r.points[0].y, r.points[1].y);
+        const int hi = std::max(r.points[0].y, r.points[1].y);
+        if (lo == std::min(from, to) && hi == std::max(from, to))
+            xs.insert(r.points[0].x);
+    }
+    return xs;
+}
+
+std::multiset<int> HorizontalLinesAcross(const std::vector<KTDCRecord>& records, int from, int to)
+{
+    std::multiset<int> ys;
+    for (const KTDCRecord& r : records) {
+        if (!IsLine(r) || r.points[0].y != r.points[1].y)
+            continue;
+        const int lo = std::min(r.points[0].x, r.points[1].x);
+        const int hi = std::max(r.points[0].x, r.points[1].x);
+        if (lo == std::min(from, to) && hi == std::max(from, to))
+            ys.insert(r.points[0].y);
+    }
+    return ys;
+}
+
+std::multiset<int> Pixels(KTAxis& axis, const std::vector<double>& values)
+{
+    std::multiset<int> pixels;
+    for (double v : values)
+        pixels.insert(axis.ValueToPixel(v));
+    return pixels;
+}
+
+std::size_t CountKind(const std::vector<KTDCRecord>& records, KTDCRecordKind kind)
+{
+    return static_cast<std::size_t>(
+        std::count_if(records.begin(), records.end(), [kind](const KTDCRecord& r) { return r.kind == kind; }));
+}
+
+/// Folder under the build tree that the pictures of the axes are written to.
+QString PictureFolder()
+{
+    const QString folder = QCoreApplication::applicationDirPath() + "/axes_pictures";
+    QDir().mkpath(folder);
+    return folder;
+}
+
+/// Lays out and draws the axes onto a white image 200 dots per inch, in the graph's mapping.
+QImage DrawToImage(const KTOptionAxes2& options)
+{
+    QImage image(1060, 867, QImage::Format_RGB32);
+    image.setDotsPerMeterX(7874);
+    image.setDotsPerMeterY(7874);
+    image.fill(Qt::white);
+    {
+        KTDC dc(&image);
+        dc.SetMapMode(MM_HIMETRIC);
+        KTAxes axes;
+        LayOut(axes, options, dc);
+        axes.Draw(dc);
+    }
+    return image;
+}
+
+/// Darkness of the picture along one device column or row.
+int DarkPixels(const QImage& image, int x0, int y0, int x1, int y1)
+{
+    int dark = 0;
+    for (int x = x0; x <= x1; ++x)
+        for (int y = y0; y <= y1; ++y)
+            if (qGray(image.pixel(x, y)) < 160)
+                ++dark;
+    return dark;
+}
+
+} // namespace
+
+TEST(KTAxesDraw, DefaultsDrawAxesTicksLabelsAndArrowsButNoGrid)
+{
+    const PointDecimals decimals;
+    RecordingDC r;
+    KTAxes axes;
+    KTOptionAxes2 options;
+    LayOut(axes, options, r.dc);
+    axes.Draw(r.dc);
+    const std::vector<KTDCRecord>& records = r.dc.GetRecords();
+    KTAxis& x = axes.m_xAxis;
+    KTAxis& y = axes.m_yAxis;
+
+    // No grid line crosses the plot (the y axis line alone spans it); no origin circle.
+    EXPECT_EQ(VerticalLinesAcross(records, x.m_crossExtent[0], x.m_crossExtent[1]),
+              std::multiset<int>{y.m_pixel.left});
+    EXPECT_EQ(CountKind(records, KTDCRecordKind::Ellipse), 0u);
+
+    // The axis lines over their pixel extents.
+    const int axisY = x.m_pixel.top;
+    const int axisX = y.m_pixel.left;
+    EXPECT_EQ(HorizontalLinesAcross(records, x.m_pixel.left, x.m_pixel.right).count(axisY), 1u);
+    EXPECT_EQ(VerticalLinesAcross(records, y.m_pixel.top, y.m_pixel.bottom).count(axisX), 1u);
+
+    // Ticks 150 above and below the x axis at -10, -5, 0, 5, 10; beside the y axis likewise.
+    EXPECT_EQ(VerticalLinesAcross(records, axisY - 150, axisY + 150), Pixels(x, {-10, -5, 0, 5, 10}));
+    EXPECT_EQ(HorizontalLinesAcross(records, axisX - 150, axisX + 150), Pixels(y, {-10, -5, 0, 5, 10}));
+
+    // Four open arrowheads: two strokes each, 300 back along the axis and 150 to the side.
+    int strokes = 0;
+    for (const KTDCRecord& rec : records) {
+        if (!IsLine(rec))
+            continue;
+        for (const CPoint end : {CPoint(x.m_pixel.right, axisY), CPoint(x.m_pixel.left, axisY),
+                                 CPoint(axisX, y.m_pixel.bottom), CPoint(axisX, y.m_pixel.top)}) {
+            if (rec.points[1] == end && std::abs(rec.points[0].x - end.x) + std::abs(rec.points[0].y - end.y) == 450)
+                ++strokes;
+        }
+    }
+    EXPECT_EQ(strokes, 8);
+
+    // Labels: texts drawn for -10, -5, 5 and 10 on each axis, none at 0; the names "x" and "y".
+    std::multiset<std::string> texts;
+    for (const KTDCRecord& rec : records)
+        if (rec.kind == KTDCRecordKind::Text)
+            texts.insert(rec.text.str());
+    EXPECT_EQ(texts.count("x"), 1u);
+    EXPECT_EQ(texts.count("y"), 1u);
+    EXPECT_EQ(texts.count("0"), 0u);
+    EXPECT_EQ(texts.count("5"), 2u);
+    EXPECT_EQ(texts.count("10"), 2u);
+}
+
+TEST(KTAxesDraw, LabelsStandWhereTheMappingPutsThem)
+{
+    const PointDecimals decimals;
+    RecordingDC r;
+    KTAxes axes;
+    KTOptionAxes2 options;
+    LayOut(axes, options, r.dc);
+    axes.Draw(r.dc);
+    KTAxis& x = axes.m_xAxis;
+    KTAxis& y = axes.m_yAxis;
+    // Each label's drawn text lies within its own box: centred on its tick below the x axis,
+    // right of nothing but left of the y axis and level with its tick.
+    for (const KTDCRecord& rec : r.dc.GetRecords()) {
+        if (rec.kind != KTDCRecordKind::Text || rec.text == "x" || rec.text == "y")
+            continue;
+        const CPoint at = rec.points[0];
+        const bool onX = std::abs(at.y - x.m_pixel.top) < 1000 && std::abs(at.x - y.m_pixel.left) > 500;
+        const double magnitude = std::abs(std::stod(rec.text.str()));
+        if (onX) {
+            const double value = magnitude * (at.x < y.m_pixel.left ? -1 : 1);
+            EXPECT_NEAR(at.x, x.ValueToPixel(value), 400) << rec.text.str();
+            EXPECT_LT(at.y, x.m_pixel.top - 100) << rec.text.str();
+        } else {
+            const double value = magnitude * (at.y < x.m_pixel.top ? -1 : 1);
+            EXPECT_NEAR(at.y, y.ValueToPixel(value), 400) << rec.text.str();
+            EXPECT_LT(at.x, y.m_pixel.left - 100) << rec.text.str();
+        }
+    }
+}
+
+TEST(KTAxesDraw, GridLinesAtTheMinorAndMajorSteps)
+{
+    RecordingDC r;
+    KTAxes axes;
+    KTOptionAxes2 options;
+    options.m_showGrid.m_value = 1;
+    LayOut(axes, options, r.dc);
+    axes.DrawGrid(r.dc);
+    const std::vector<KTDCRecord>& records = r.dc.GetRecords();
+    KTAxis& x = axes.m_xAxis;
+    KTAxis& y = axes.m_yAxis;
+
+    // Minor lines at every 1 except the multiples of 5 and 0; major lines at +-5 and +-10.
+    std::vector<double> minor;
+    for (int k = -10; k <= 10; ++k)
+        if (k % 5 != 0)
+            minor.push_back(k);
+    std::multiset<int> expected = Pixels(x, minor);
+    for (int p : Pixels(x, {-10, -5, 5, 10}))
+        expected.insert(p);
+    EXPECT_EQ(VerticalLinesAcross(records, x.m_crossExtent[0], x.m_crossExtent[1]), expected);
+    std::multiset<int> expectedY = Pixels(y, minor);
+    for (int p : Pixels(y, {-10, -5, 5, 10}))
+        expectedY.insert(p);
+    EXPECT_EQ(HorizontalLinesAcross(records, y.m_crossExtent[0], y.m_crossExtent[1]), expectedY);
+
+    // The pens: one style for the minor lines, another for the major ones, both grey.
+    std::set<int> minorStyles;
+    std::set<int> majorStyles;
+    const std::multiset<int> majorX = Pixels(x, {-10, -5, 5, 10});
+    const std::multiset<int> majorY = Pixels(y, {-10, -5, 5, 10});
+    for (const KTDCRecord& rec : records) {
+        ASSERT_TRUE(IsLine(rec));
+        const bool vertical = rec.points[0].x == rec.points[1].x;
+        const bool major = vertical ? majorX.count(rec.points[0].x) > 0 : majorY.count(rec.points[0].y) > 0;
+        (major ? majorStyles : minorStyles).insert(rec.pen.GetDashStyle());
+        EXPECT_EQ(rec.pen.GetColor(), RGB(100, 100, 100));
+    }
+    EXPECT_EQ(minorStyles.size(), 1u);
+    EXPECT_EQ(majorStyles.size(), 1u);
+    EXPECT_NE(*minorStyles.begin(), *majorStyles.begin());
+}
+
+TEST(KTAxesDraw, TypedZeroStepHidesItsLines)
+{
+    RecordingDC r;
+    KTAxes axes;
+    KTOptionAxes2 options;
+    options.m_showGrid.m_value = 1;
+    options.m_xMinorS.SetValue("0"); // the steps stay automatic
+    LayOut(axes, options, r.dc);
+    EXPECT_EQ(axes.m_xAxis.m_minorText, CString("1"));
+    axes.m_xAxis.DrawGridLines(r.dc);
+    EXPECT_EQ(VerticalLinesAcross(r.dc.GetRecords(), axes.m_xAxis.m_crossExtent[0], axes.m_xAxis.m_crossExtent[1]),
+              Pixels(axes.m_xAxis, {-10, -5, 5, 10}));
+}
+
+TEST(KTAxesDraw, GridKeepsClearOfTheArrowheads)
+{
+    RecordingDC r;
+    KTAxes axes;
+    KTOptionAxes2 options;
+    options.m_showGrid.m_value = 1;
+    options.m_arrowSize.m_value = 500; // clearance 750 reaches the lines at +-10 and +-9
+    LayOut(axes, options, r.dc);
+    axes.m_xAxis.DrawGridLines(r.dc);
+    KTAxis& x = axes.m_xAxis;
+    for (int p : VerticalLinesAcross(r.dc.GetRecords(), x.m_crossExtent[0], x.m_crossExtent[1])) {
+        EXPECT_GE(p - x.m_pixel.left, 750);
+        EXPECT_GE(x.m_pixel.right - p, 750);
+    }
+}
+
+TEST(KTAxesDraw, LogarithmicAxis)
+{
+    RecordingDC r;
+    KTAxes axes;
+    KTOptionAxes2 options;
+    options.m_yLogScale.m_value = 1;
+    options.m_yMinShowS.SetValue("1");
+    options.m_yMaxShowS.SetValue("1000");
+    options.m_showGrid.m_value = 1;
+    LayOut(axes, options, r.dc);
+    axes.Draw(r.dc);
+    KTAxis& y = axes.m_yAxis;
+    ASSERT_EQ(y.m_decadeLow, 3);
+    ASSERT_EQ(y.m_decadeHigh, 6);
+    const std::vector<KTDCRecord>& records = r.dc.GetRecords();
+
+    // Grid: major lines at 1, 10, 100, 1000; minor lines at 2..9, 20..90, 200..900, 2000...
+    std::vector<double> lines = {1, 10, 100, 1000};
+    for (double d : {1.0, 10.0, 100.0, 1000.0})
+        for (int k = 2; k < 10 && k * d <= y.m_max; ++k)
+            lines.push_back(k * d);
+    std::multiset<int> expected = Pixels(y, lines);
+    expected.insert(axes.m_xAxis.m_pixel.top); // the x axis line
+    EXPECT_EQ(HorizontalLinesAcross(records, y.m_crossExtent[0], y.m_crossExtent[1]), expected);
+
+    // Labels at the powers of ten, with the entry's text.
+    std::multiset<std::string> texts;
+    for (const KTDCRecord& rec : records)
+        if (rec.kind == KTDCRecordKind::Text && rec.points[0].x < y.m_pixel.left)
+            texts.insert(rec.text.str());
+    for (const char* power : {"1", "10", "100", "1000"})
+        EXPECT_EQ(texts.count(power), 1u) << power;
+
+    // Equal ratios take equal distances.
+    EXPECT_NEAR(y.ValueToPixel(100) - y.ValueToPixel(10), y.ValueToPixel(10) - y.ValueToPixel(1), 1);
+}
+
+TEST(KTAxesDraw, PolarGrid)
+{
+    RecordingDC r;
+    KTAxes axes;
+    KTOptionAxes2 options;
+    options.m_showGrid.m_value = 1;
+    options.m_usePolarGrid.m_value = 1;
+    options.m_polarRays.m_value = 12;
+    LayOut(axes, options, r.dc);
+    axes.DrawGrid(r.dc);
+    const std::vector<KTDCRecord>& records = r.dc.GetRecords();
+    KTAxis& x = axes.m_xAxis;
+    KTAxis& y = axes.m_yAxis;
+    const CPoint origin(x.ValueToPixel(0), y.ValueToPixel(0));
+
+    // Circles about the origin at radius 1..10: 8 minor, then 2 major.
+    std::vector<int> radii;
+    for (const KTDCRecord& rec : records) {
+        if (rec.kind != KTDCRecordKind::Ellipse)
+            continue;
+        const CPoint a = rec.points[0];
+        const CPoint b = rec.points[1];
+        EXPECT_NEAR((a.x + b.x) / 2.0, origin.x, 1);
+        EXPECT_NEAR((a.y + b.y) / 2.0, origin.y, 1);
+        radii.push_back(std::abs(b.x - a.x) / 2);
+    }
+    ASSERT_EQ(radii.size(), 10u);
+    const double ppu = (x.ValueToPixel(10) - x.ValueToPixel(0)) / 10.0;
+    const int order[] = {1, 2, 3, 4, 6, 7, 8, 9, 5, 10};
+    for (std::size_t i = 0; i < radii.size(); ++i)
+        EXPECT_NEAR(radii[i], order[i] * ppu, 1.0) << i;
+
+    // Twelve rays from the origin, the first along the positive x axis to radius 10.
+    std::vector<KTDCRecord> rays;
+    for (const KTDCRecord& rec : records)
+        if (IsLine(rec))
+            rays.push_back(rec);
+    ASSERT_EQ(rays.size(), 12u);
+    EXPECT_EQ(rays[0].points[0], origin);
+    EXPECT_NEAR(rays[0].points[1].x, x.ValueToPixel(10), 1);
+    EXPECT_EQ(rays[0].points[1].y, origin.y);
+    EXPECT_NEAR(rays[3].points[1].y, y.ValueToPixel(10), 1); // 90 degrees
+    EXPECT_EQ(rays[3].points[1].x, origin.x);
+
+    // No rays: circles only.
+    RecordingDC none;
+    options.m_polarRays.m_value = 0;
+    LayOut(axes, options, none.dc);
+    axes.DrawGrid(none.dc);
+    EXPECT_EQ(CountKind(none.dc.GetRecords(), KTDCRecordKind::Line), 0u);
+    EXPECT_EQ(CountKind(none.dc.GetRecords(), KTDCRecordKind::Ellipse), 10u);
+}
+
+TEST(KTAxesDraw, GridPointsAtTheCrossings)
+{
+    RecordingDC r;
+    KTAxes axes;
+    KTOptionAxes2 options;
+    options.m_showGrid.m_value = 1;
+    options.m_showGridDots.m_value = 1;
+    options.m_minorDot.m_value = 7; // minor points draw nothing
+    options.m_majorDot.m_value = 2; // major points are dots
+    LayOut(axes, options, r.dc);
+    axes.DrawGrid(r.dc);
+    // Major crossings of +-5 and +-10 on both axes, none on an axis.
+    EXPECT_EQ(CountKind(r.dc.GetRecords(), KTDCRecordKind::Ellipse), 16u);
+}
+
+TEST(KTAxesDraw, BreakMarkAndOriginCircle)
+{
+    RecordingDC r;
+    KTAxes axes;
+    KTOptionAxes2 options;
+    options.m_xMinShowS.SetValue("5");
+    options.m_showOrigin.m_value = 1;
+    LayOut(axes, options, r.dc);
+    KTAxis& x = axes.m_xAxis;
+    ASSERT_EQ(x.m_hasBreak, 1);
+    axes.Draw(r.dc);
+    const std::vector<KTDCRecord>& records = r.dc.GetRecords();
+
+    // Parallels: the tick at the break point, the line to 3w, two strokes, the line from 5w.
+    const CPoint at = x.m_breakAt;
+    auto has = [&](CPoint a, CPoint b) {
+        return std::any_of(records.begin(), records.end(),
+                           [&](const KTDCRecord& rec) { return IsLine(rec) && rec.points[0] == a && rec.points[1] == b; });
+    };
+    EXPECT_TRUE(has(CPoint(at.x, at.y + 150), CPoint(at.x, at.y - 150)));
+    EXPECT_TRUE(has(at, CPoint(at.x + 300, at.y)));
+    EXPECT_TRUE(has(CPoint(at.x + 200, at.y - 150), CPoint(at.x + 400, at.y + 150)));
+    EXPECT_TRUE(has(CPoint(at.x + 500, at.y), CPoint(at.x + 900, at.y)));
+    EXPECT_EQ(x.m_pixel.left, at.x + 900);
+
+    // The origin circle of radius 150 about the pixel of (0, 0), here the break point's column.
+    int circles = 0;
+    for (const KTDCRecord& rec : records) {
+        if (rec.kind != KTDCRecordKind::Ellipse)
+            continue;
+        ++circles;
+        EXPECT_EQ(rec.points[1].x - rec.points[0].x, 300);
+        EXPECT_EQ((rec.points[1].x + rec.points[0].x) / 2, x.ValueToPixel(0));
+    }
+    EXPECT_EQ(circles, 1);
+}
+
+TEST(KTAxesDraw, TwoHundredLabelsAtMost)
+{
+    RecordingDC r;
+    KTAxes axes;
+    KTOptionAxes2 options;
+    options.m_xMinShowS.SetValue("0");
+    options.m_xMaxShowS.SetValue("1000");
+    options.m_autoxMajor.m_value = 0;
+    options.m_xMajorS.SetValue("1");
+    options.m_showyScale.m_value = 0;
+    options.m_showxTicks.m_value = 0;
+    options.m_showyTicks.m_value = 0;
+    LayOut(axes, options, r.dc);
+    axes.m_xAxis.Draw(r.dc);
+    std::set<int> labelled;
+    for (const KTDCRecord& rec : r.dc.GetRecords())
+        if (rec.kind == KTDCRecordKind::Text && rec.text != "x")
+            labelled.insert(std::stoi(rec.text.str()));
+    ASSERT_EQ(labelled.size(), 200u);
+    EXPECT_EQ(*labelled.begin(), 1);
+    EXPECT_EQ(*labelled.rbegin(), 200);
+}
+
+TEST(KTAxesDraw, PicturesOfLinearLogarithmicAndPolarAxes)
+{
+    const PointDecimals decimals;
+    struct Picture
+    {
+        const char* name;
+        KTOptionAxes2 options;
+    };
+    std::vector<Picture> pictures(6);
+    pictures[0].name = "linear_grid.png";
+    pictures[0].options.m_showGrid.m_value = 1;
+    pictures[0].options.m_xNotateMid.SetValue("time");
+    pictures[0].options.m_yNotateMid.SetValue("distance");
+    pictures[1].name = "log_grid.png";
+    pictures[1].options.m_showGrid.m_value = 1;
+    pictures[1].options.m_yLogScale.m_value = 1;
+    pictures[1].options.m_yMinShowS.SetValue("1");
+    pictures[1].options.m_yMaxShowS.SetValue("1000");
+    pictures[1].options.m_xMinShowS.SetValue("0");
+    pictures[1].options.m_xMaxShowS.SetValue("2pi");
+    pictures[2].name = "polar_grid.png";
+    pictures[2].options.m_showGrid.m_value = 1;
+    pictures[2].options.m_usePolarGrid.m_value = 1;
+    pictures[2].options.m_scaleRestriction.m_value = 1;
+    pictures[2].options.m_showOrigin.m_value = 1;
+    pictures[3].name = "break_pi.png";
+    pictures[3].options.m_showGrid.m_value = 1;
+    pictures[3].options.m_showGridDots.m_value = 1;
+    pictures[3].options.m_xMinShowS.SetValue("-2pi");
+    pictures[3].options.m_xMaxShowS.SetValue("2pi");
+    pictures[3].options.m_yMinShowS.SetValue("5");
+    pictures[3].options.m_yMaxShowS.SetValue("10");
+
+    pictures[4].name = "negative_breaks.png";
+    pictures[4].options.m_xMinShowS.SetValue("-10");
+    pictures[4].options.m_xMaxShowS.SetValue("-6");
+    pictures[4].options.m_yMinShowS.SetValue("-10");
+    pictures[4].options.m_yMaxShowS.SetValue("-7");
+    pictures[4].options.m_breakType.m_value = KTBREAKTYPE_ZED;
+    pictures[5].name = "negative_no_breaks.png";
+    pictures[5].options = pictures[4].options;
+    pictures[5].options.m_allowBreakScales.m_value = 0;
+    pictures[5].options.m_showGrid.m_value = 1;
+    pictures[5].options.m_blankUnderScale.m_value = 1;
+
+    const QString folder = PictureFolder();
+    for (const Picture& picture : pictures) {
+        const QImage image = DrawToImage(picture.options);
+        ASSERT_TRUE(image.save(folder + "/" + picture.name)) << picture.name;
+        // Something was drawn, and not everything.
+        const int dark = DarkPixels(image, 0, 0, image.width() - 1, image.height() - 1);
+        EXPECT_GT(dark, 2000) << picture.name;
+        EXPECT_LT(dark, image.width() * image.height() / 4) << picture.name;
+    }
+}
+
+TEST(KTAxesDraw, AxisLinesLandOnThePixelsOfAnImage)
+{
+    KTOptionAxes2 options;
+    const QImage image = DrawToImage(options);
+    // Lay out again on the same kind of image to learn where the axes are.
+    QImage probe(1060, 867, QImage::Format_RGB32);
+    probe.setDotsPerMeterX(7874);
+    probe.setDotsPerMeterY(7874);
+    KTDC dc(&probe);
+    dc.SetMapMode(MM_HIMETRIC);
+    KTAxes axes;
+    LayOut(axes, options, dc);
+    CPoint origin(axes.m_xAxis.ValueToPixel(0), axes.m_yAxis.ValueToPixel(0));
+    CPoint right(axes.m_xAxis.ValueToPixel(7.5), origin.y);
+    CPoint up(origin.x, axes.m_yAxis.ValueToPixel(7.5));
+    dc.LPtoDP(&origin);
+    dc.LPtoDP(&right);
+    dc.LPtoDP(&up);
+    // Dark along the x axis between 0 and 7.5, and along the y axis; light well away from them.
+    EXPECT_GT(DarkPixels(image, origin.x + 5, origin.y - 1, right.x, origin.y + 1), (right.x - origin.x) / 2);
+    EXPECT_GT(DarkPixels(image, origin.x - 1, up.y, origin.x + 1, origin.y - 5), (origin.y - up.y) / 2);
+    EXPECT_EQ(DarkPixels(image, origin.x + 20, up.y, right.x, origin.y - 20), 0);
+}
