@@ -222,7 +222,10 @@ bool ASQuotient::SetFromTokens(const ASTokenList& flat)
         run.RunNormalisationPasses();
         const ASTerm* term = TermAt(run, 0);
         if (!term || run.GetCount() != 1) {
+            // Kept as they are: a dropped "^" would turn y^(3/10) into the sum y + 3/10.
             ok = false;
+            for (int k = 0; k < run.GetCount(); ++k)
+                ASRequireRoom(m_tokens.AppendCopy(run.At(k)));
             return;
         }
         AppendTermClone(m_tokens, *term);
@@ -245,6 +248,7 @@ bool ASQuotient::SetFromTokens(const ASTokenList& flat)
                 AppendTermClone(m_tokens, term);
             } else {
                 ok = false;
+                ASRequireRoom(m_tokens.AppendCopy(token));
             }
         } else if (kind == ASKind::Plus || kind == ASKind::Minus || kind == ASKind::Divide) {
             closeBuffer();
@@ -260,8 +264,11 @@ bool ASQuotient::SetFromTokens(const ASTokenList& flat)
         } else if (IsPlainFactorKind(kind)) {
             ASRequireRoom(buffer.Append(kind, token.m_value));
         } else {
-            // A function, bracket or relation sign has no quotient form.
+            // A function, bracket or relation sign has no quotient form; it stays in the list,
+            // which then is not in term form, so no arithmetic can skip over it.
             ok = false;
+            closeBuffer();
+            ASRequireRoom(m_tokens.AppendCopy(token));
         }
     }
     closeBuffer();

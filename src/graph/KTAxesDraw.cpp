@@ -16,8 +16,6 @@ constexpr double kTwoPi = 6.283185308;
 /// Grid points of one kind drawn at most; a dense grid of points is a grey fill long before.
 constexpr int kMaxGridPoints = 40000;
 
-
-
 /// The linear pixel of a value, not held to the axis's range: circles and rays of the polar grid
 /// run past the range of the shorter axis and are clipped, not flattened onto its edges.
 double UnclampedPixel(const KTAxis& axis, double v)
@@ -85,7 +83,6 @@ void DrawGridMark(KTDC& dc, CPoint p, int shape, COLORREF colour)
     dc.SelectObject(oldPen);
 }
 
-
 /// The multiples k x step inside the axis's range, without 0, at most KTMaxAxisSteps.
 std::vector<double> Multiples(const KTAxis& axis, double step)
 {
@@ -145,8 +142,10 @@ void KTAxes::DrawGrid(KTDC& dc)
         return;
     }
 
-    const double xMinor = KTTypedStepHides(m_options.m_xMinorS.GetValue()) ? 0.0 : KTStepValue(m_xAxis.m_minorText);
-    const double xMajor = KTTypedStepHides(m_options.m_xMajorS.GetValue()) ? 0.0 : KTStepValue(m_xAxis.m_majorText);
+    const double xMinor =
+        KTTypedStepHides(m_options.m_xMinorS.GetValue()) ? 0.0 : KTStepValue(m_xAxis.m_minorText);
+    const double xMajor =
+        KTTypedStepHides(m_options.m_xMajorS.GetValue()) ? 0.0 : KTStepValue(m_xAxis.m_majorText);
     const double clearance = 1.5 * m_options.m_arrowSize.GetValue();
     const int minorShape = m_options.m_minorDot.GetValue();
     const int majorShape = m_options.m_majorDot.GetValue();
@@ -157,12 +156,16 @@ void KTAxes::DrawGrid(KTDC& dc)
     const double cy = UnclampedPixel(m_yAxis, 0.0);
     const double ppuX = UnclampedPixel(m_xAxis, 1.0) - cx;
     const double ppuY = UnclampedPixel(m_yAxis, 1.0) - cy;
-    auto pixelOf = [&](double x, double y) { return CPoint(ToLogical(cx + x * ppuX), ToLogical(cy + y * ppuY)); };
+    auto pixelOf = [&](double x, double y) {
+        return CPoint(ToLogical(cx + x * ppuX), ToLogical(cy + y * ppuY));
+    };
 
     if (!polar) {
         // Point marks at the crossings of the square grid, minor ones first.
-        const double yMinor = KTTypedStepHides(m_options.m_yMinorS.GetValue()) ? 0.0 : KTStepValue(m_yAxis.m_minorText);
-        const double yMajor = KTTypedStepHides(m_options.m_yMajorS.GetValue()) ? 0.0 : KTStepValue(m_yAxis.m_majorText);
+        const double yMinor =
+            KTTypedStepHides(m_options.m_yMinorS.GetValue()) ? 0.0 : KTStepValue(m_yAxis.m_minorText);
+        const double yMajor =
+            KTTypedStepHides(m_options.m_yMajorS.GetValue()) ? 0.0 : KTStepValue(m_yAxis.m_majorText);
         auto marks = [&](double xStep, double yStep, bool skipMajor, int shape, COLORREF colour) {
             int drawn = 0;
             for (double x : Multiples(m_xAxis, xStep)) {
@@ -187,13 +190,13 @@ void KTAxes::DrawGrid(KTDC& dc)
     }
 
     // The polar grid reaches the tick farthest from the origin along either axis.
-    const double reach = std::max({-m_xAxis.m_tickMin, m_xAxis.m_tickMax, -m_yAxis.m_tickMin, m_yAxis.m_tickMax});
+    const double reach =
+        std::max({-m_xAxis.m_tickMin, m_xAxis.m_tickMax, -m_yAxis.m_tickMin, m_yAxis.m_tickMax});
     const int rays = m_options.m_polarRays.GetValue();
     const int saved = dc.SaveDC();
-    dc.IntersectClipRect(std::min(m_xAxis.PixelLow(), m_xAxis.PixelHigh()),
-                         std::max(m_yAxis.PixelLow(), m_yAxis.PixelHigh()),
-                         std::max(m_xAxis.PixelLow(), m_xAxis.PixelHigh()),
-                         std::min(m_yAxis.PixelLow(), m_yAxis.PixelHigh()));
+    dc.IntersectClipRect(
+        std::min(m_xAxis.PixelLow(), m_xAxis.PixelHigh()), std::max(m_yAxis.PixelLow(), m_yAxis.PixelHigh()),
+        std::max(m_xAxis.PixelLow(), m_xAxis.PixelHigh()), std::min(m_yAxis.PixelLow(), m_yAxis.PixelHigh()));
     auto radii = [&](double step) {
         std::vector<double> values;
         for (int k = 1; step > 0.0 && k <= KTMaxAxisSteps && k * step <= reach; ++k)
@@ -209,8 +212,8 @@ void KTAxes::DrawGrid(KTDC& dc)
                 const bool major = KTIsStepMultiple(r, xMajor);
                 if (++drawn > kMaxGridPoints)
                     break;
-                DrawGridMark(dc, pixelOf(r * std::cos(angle), r * std::sin(angle)), major ? majorShape : minorShape,
-                             major ? majorColour : minorColour);
+                DrawGridMark(dc, pixelOf(r * std::cos(angle), r * std::sin(angle)),
+                             major ? majorShape : minorShape, major ? majorColour : minorColour);
             }
         }
     } else {

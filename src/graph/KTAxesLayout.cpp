@@ -95,6 +95,10 @@ int KTAxes::Layout(int left, int top, int right, int bottom, double dataXMin, do
         m_yAxisAtRight = 1;
         xRight -= across;
     }
+    // Fit tells the axes apart by the line's ends: a plot too narrow for its labels still gets an
+    // x axis, one unit long.
+    if (xRight == xLeft)
+        ++xRight;
     m_xAxis.Fit(xLeft, zeroY, xRight, zeroY, xMin, xMax, 0, m_options.m_xLogScale.m_value, dc, m_options);
     const int zeroX = ZeroPixel(m_xAxis);
 

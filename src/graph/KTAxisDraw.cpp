@@ -214,7 +214,8 @@ void KTAxis::Draw(KTDC& dc)
         nameFont.Restore(dc);
     }
 
-    const std::vector<KTAxisLabel> labels = m_logScale ? KTLogAxisLabels(*this) : KTLinearAxisLabels(*this, true);
+    const std::vector<KTAxisLabel> labels =
+        m_logScale ? KTLogAxisLabels(*this) : KTLinearAxisLabels(*this, true);
     int widestLabel = 0;
     int tallestLabel = 0;
     if (showScale) {
@@ -297,7 +298,8 @@ void KTAxis::Draw(KTDC& dc)
             } else {
                 const CSize size = KTMeasureScaleLabel(dc, label.text, scaleFont);
                 dc.SetTextAlign(TA_RIGHT | TA_TOP);
-                KTDrawScaleLabel(dc, axisX - t, p + up * static_cast<int>(size.cy / 2), label.text, scaleFont);
+                KTDrawScaleLabel(dc, axisX - t, p + up * static_cast<int>(size.cy / 2), label.text,
+                                 scaleFont);
             }
         }
     }

@@ -53,8 +53,7 @@ CSize MeasureText(KTDC& dc, const CString& text, const KTLogFont& font)
 
 } // namespace
 
-void KTAxisRange(KTOptionAxes2& options, bool isX, double dataMin, double dataMax, double& min,
-                 double& max)
+void KTAxisRange(KTOptionAxes2& options, bool isX, double dataMin, double dataMax, double& min, double& max)
 {
     KTNumberText reader;
     reader.m_bErrorValue = true;

@@ -22,8 +22,7 @@ inline constexpr int KTMaxAxisSteps = 2000;
 /// when the automatic flag is on or when adjusting and the data lie beyond the typed end, else
 /// the typed end. An undefined typed end takes the data extent, and an undefined data extent the
 /// typed end; when neither is defined the end is -10 or 10.
-void KTAxisRange(KTOptionAxes2& options, bool isX, double dataMin, double dataMax, double& min,
-                 double& max);
+void KTAxisRange(KTOptionAxes2& options, bool isX, double dataMin, double dataMax, double& min, double& max);
 
 /// The value of a step text; 0 when the text does not evaluate to a usable step (zero,
 /// negative, not finite, undefined).

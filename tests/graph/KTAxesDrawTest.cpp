@@ -86,8 +86,8 @@ std::multiset<int> Pixels(KTAxis& axis, const std::vector<double>& values)
 
 std::size_t CountKind(const std::vector<KTDCRecord>& records, KTDCRecordKind kind)
 {
-    return static_cast<std::size_t>(
-        std::count_if(records.begin(), records.end(), [kind](const KTDCRecord& r) { return r.kind == kind; }));
+    return static_cast<std::size_t>(std::count_if(records.begin(), records.end(),
+                                                  [kind](const KTDCRecord& r) { return r.kind == kind; }));
 }
 
 /// Folder under the build tree that the pictures of the axes are written to.
@@ -162,7 +162,8 @@ TEST(KTAxesDraw, DefaultsDrawAxesTicksLabelsAndArrowsButNoGrid)
             continue;
         for (const CPoint end : {CPoint(x.m_pixel.right, axisY), CPoint(x.m_pixel.left, axisY),
                                  CPoint(axisX, y.m_pixel.bottom), CPoint(axisX, y.m_pixel.top)}) {
-            if (rec.points[1] == end && std::abs(rec.points[0].x - end.x) + std::abs(rec.points[0].y - end.y) == 450)
+            if (rec.points[1] == end &&
+                std::abs(rec.points[0].x - end.x) + std::abs(rec.points[0].y - end.y) == 450)
                 ++strokes;
         }
     }
@@ -263,8 +264,9 @@ TEST(KTAxesDraw, TypedZeroStepHidesItsLines)
     LayOut(axes, options, r.dc);
     EXPECT_EQ(axes.m_xAxis.m_minorText, CString("1"));
     axes.m_xAxis.DrawGridLines(r.dc);
-    EXPECT_EQ(VerticalLinesAcross(r.dc.GetRecords(), axes.m_xAxis.m_crossExtent[0], axes.m_xAxis.m_crossExtent[1]),
-              Pixels(axes.m_xAxis, {-10, -5, 5, 10}));
+    EXPECT_EQ(
+        VerticalLinesAcross(r.dc.GetRecords(), axes.m_xAxis.m_crossExtent[0], axes.m_xAxis.m_crossExtent[1]),
+        Pixels(axes.m_xAxis, {-10, -5, 5, 10}));
 }
 
 TEST(KTAxesDraw, GridKeepsClearOfTheArrowheads)
@@ -404,8 +406,9 @@ TEST(KTAxesDraw, BreakMarkAndOriginCircle)
     // Parallels: the tick at the break point, the line to 3w, two strokes, the line from 5w.
     const CPoint at = x.m_breakAt;
     auto has = [&](CPoint a, CPoint b) {
-        return std::any_of(records.begin(), records.end(),
-                           [&](const KTDCRecord& rec) { return IsLine(rec) && rec.points[0] == a && rec.points[1] == b; });
+        return std::any_of(records.begin(), records.end(), [&](const KTDCRecord& rec) {
+            return IsLine(rec) && rec.points[0] == a && rec.points[1] == b;
+        });
     };
     EXPECT_TRUE(has(CPoint(at.x, at.y + 150), CPoint(at.x, at.y - 150)));
     EXPECT_TRUE(has(at, CPoint(at.x + 300, at.y)));
@@ -504,26 +507,35 @@ TEST(KTAxesDraw, PicturesOfLinearLogarithmicAndPolarAxes)
     }
 }
 
-TEST(KTAxesDraw, AxisLinesLandOnThePixelsOfAnImage)
+TEST(KTAxesDraw, LinesTicksAndLabelsLandOnThePixelsOfAnImage)
 {
     KTOptionAxes2 options;
+    options.m_showGrid.m_value = 1;
     const QImage image = DrawToImage(options);
-    // Lay out again on the same kind of image to learn where the axes are.
-    QImage probe(1060, 867, QImage::Format_RGB32);
-    probe.setDotsPerMeterX(7874);
-    probe.setDotsPerMeterY(7874);
+    // Lay out again on a like image to learn where the mapping puts things, in device pixels.
+    QImage probe(image.width(), image.height(), QImage::Format_RGB32);
+    probe.setDotsPerMeterX(image.dotsPerMeterX());
+    probe.setDotsPerMeterY(image.dotsPerMeterY());
     KTDC dc(&probe);
     dc.SetMapMode(MM_HIMETRIC);
     KTAxes axes;
     LayOut(axes, options, dc);
-    CPoint origin(axes.m_xAxis.ValueToPixel(0), axes.m_yAxis.ValueToPixel(0));
-    CPoint right(axes.m_xAxis.ValueToPixel(7.5), origin.y);
-    CPoint up(origin.x, axes.m_yAxis.ValueToPixel(7.5));
-    dc.LPtoDP(&origin);
-    dc.LPtoDP(&right);
-    dc.LPtoDP(&up);
-    // Dark along the x axis between 0 and 7.5, and along the y axis; light well away from them.
-    EXPECT_GT(DarkPixels(image, origin.x + 5, origin.y - 1, right.x, origin.y + 1), (right.x - origin.x) / 2);
-    EXPECT_GT(DarkPixels(image, origin.x - 1, up.y, origin.x + 1, origin.y - 5), (origin.y - up.y) / 2);
-    EXPECT_EQ(DarkPixels(image, origin.x + 20, up.y, right.x, origin.y - 20), 0);
+    auto device = [&](double x, double y) {
+        CPoint p(axes.m_xAxis.ValueToPixel(x), axes.m_yAxis.ValueToPixel(y));
+        dc.LPtoDP(&p);
+        return p;
+    };
+    const CPoint origin = device(0, 0);
+    const CPoint five = device(5, 5);
+    const CPoint eight = device(8, 8);
+    // The axis lines and the solid major grid lines at 5 are dark along their length.
+    EXPECT_GT(DarkPixels(image, origin.x + 5, origin.y - 1, eight.x, origin.y + 1), (eight.x - origin.x) / 2);
+    EXPECT_GT(DarkPixels(image, origin.x - 1, eight.y, origin.x + 1, origin.y - 5), (origin.y - eight.y) / 2);
+    EXPECT_GT(DarkPixels(image, five.x - 1, eight.y, five.x + 1, origin.y - 20), (origin.y - 20 - eight.y) / 2);
+    // Between grid lines the picture is white.
+    const CPoint between = device(5.5, 5.5);
+    EXPECT_EQ(DarkPixels(image, between.x - 3, between.y - 3, between.x + 3, between.y + 3), 0);
+    // The label "5" stands under its tick: ink just below the axis, centred on x = 5.
+    EXPECT_GT(DarkPixels(image, five.x - 8, origin.y + 8, five.x + 8, origin.y + 40), 10);
+    EXPECT_EQ(DarkPixels(image, device(5.5, 0).x - 4, origin.y + 8, device(5.5, 0).x + 4, origin.y + 40), 0);
 }
