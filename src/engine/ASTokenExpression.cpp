@@ -41,9 +41,14 @@ std::optional<double> ConstantValue(const ASToken& token)
         return rational->m_denominator != 0 ? std::optional<double>(rational->Value()) : std::nullopt;
     if (const auto* term = ASNodeAs<ASTerm>(node))
         return term->IsConstant() ? std::optional<double>(term->Coefficient().Value()) : std::nullopt;
-    if (const auto* quotient = ASNodeAs<ASQuotient>(node)) {
-        const ASTokenList& numerator = quotient->NumeratorTokens();
-        if (numerator.GetCount() == 1 && quotient->HasUnitDenominator()) {
+    if (auto* quotient = ASNodeAs<ASQuotient>(node)) {
+        const ASQuotient flat = quotient->Flatten();
+        const ASTokenList& numerator = flat.NumeratorTokens();
+        if (quotient->m_unresolved || !flat.HasUnitDenominator())
+            return std::nullopt;
+        if (numerator.IsEmpty())
+            return 0.0;
+        if (numerator.GetCount() == 1) {
             if (const auto* term = ASNodeAs<ASTerm>(numerator.NodeAt(0)))
                 return term->IsConstant() ? std::optional<double>(term->Coefficient().Value()) : std::nullopt;
         }
@@ -80,10 +85,13 @@ void InsertMinusOnes(ASTokenList& work)
     }
 }
 
-// Whole powers of nodes: node^3 becomes node * clone * clone.
-void ExpandWholePowers(ASTokenList& work)
+// Whole powers of nodes: node^3 becomes one node for the product node * clone * clone. Kept
+// together, so that a division before it divides by the whole power: 1/2^3 is 1/8, where the
+// loose product 1/2*2*2 would read 2.
+void ExpandWholePowers(ASTokenList& work, bool& ok)
 {
-    for (int i = 0; i + 2 < work.GetCount(); ++i) {
+    // From the right, as powers group: in x^2^3 the 2^3 becomes 8 before x is raised.
+    for (int i = work.GetCount() - 3; i >= 0; --i) {
         ASRoot* node = work.NodeAt(i);
         if (!node || work.KindAt(i + 1) != ASKind::Power)
             continue;
@@ -94,15 +102,19 @@ void ExpandWholePowers(ASTokenList& work)
         // x^0 and negative powers are not expanded; the "^" then makes the side fail.
         if (whole < 1.0)
             continue;
-        if (whole > ASTokenList::WorkingCapacity)
+        if (whole > ASTokenList::DefaultCapacity)
             throw ASLimitException(ASLimitException::Reason::TokenCapacity);
-        work.MarkDeleted(i + 1);
-        work.MarkDeleted(i + 2);
-        work.RemoveAmpersands();
-        for (int k = 1; k < static_cast<int>(whole); ++k) {
-            ASRequireRoom(work.InsertKindAt(ASKind::Multiply, i + 1));
-            ASRequireRoom(work.InsertAt(ASToken(ASKind::Node, 0.0, ASNodePool::Global().Clone(node)), i + 2));
+        ASRoot* product = node;
+        if (whole > 1.0) {
+            ASTokenList factors;
+            ASRequireRoom(factors.Append(ASKind::Node, 0.0, node));
+            for (int k = 1; k < static_cast<int>(whole); ++k) {
+                ASRequireRoom(factors.Append(ASKind::Multiply));
+                ASRequireRoom(factors.Append(ASKind::Node, 0.0, ASNodePool::Global().Clone(node)));
+            }
+            product = QuotientOf(factors, ok);
         }
+        ReplaceRange(work, i, i + 2, product);
     }
 }
 
@@ -182,7 +194,7 @@ bool ASTokenExpression::Structure(const ASTokenList& side)
     InsertMinusOnes(work);
     if (!ReduceBrackets(work))
         ok = false;
-    ExpandWholePowers(work);
+    ExpandWholePowers(work, ok);
     CombineProducts(work, ok);
 
     auto* quotient = ASNew<ASQuotient>();

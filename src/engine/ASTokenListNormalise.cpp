@@ -109,7 +109,8 @@ void ASTokenList::VariablesToPowers()
         power->m_variable = kind;
         power->m_exponent.Set(1, 1);
         const auto* exponent = ASNodeAs<ASRational>(NodeAt(i + 2));
-        if (KindAt(i + 1) == ASKind::Power && exponent) {
+        // x^2^3 is x^(2^3), as the evaluator reads it: a power with a power after it stays.
+        if (KindAt(i + 1) == ASKind::Power && exponent && KindAt(i + 3) != ASKind::Power) {
             power->SetExponent(*exponent);
             MarkDeleted(i + 1);
             MarkDeleted(i + 2);
@@ -131,8 +132,12 @@ void ASTokenList::GroupTerms()
             continue;
         auto* term = ASNew<ASTerm>();
         term->AppendNode(first);
+        // After a division only the first factor is divided by: x/2*a is (x/2)*a, as the
+        // evaluator reads it, and the "*" stays between the two. Likewise only the first factor
+        // after a "^" is the exponent: in (x+1)^2*3 the 3 is no part of it.
+        const bool single = KindAt(i - 1) == ASKind::Divide || KindAt(i - 1) == ASKind::Power;
         int j = i + 1;
-        while (j < m_count) {
+        while (j < m_count && !single) {
             if (KindAt(j) == ASKind::Multiply) {
                 // A "*" before a bracket stays and ends the run; so does one before a factor that
                 // carries its own power, or one that is followed by no factor at all.

@@ -88,13 +88,11 @@ void KTFunction3::FindMarkersNear(int deviceX, int deviceY, KTMarkerList& result
     KTAxes* axes = m_data.m_owner;
     if (!axes)
         return;
-    const BYTE polar = m_parts.m_polar;
     for (int i = 0; i < m_markers.m_count && i < KTMarkerList::Capacity; ++i) {
         const KTMarker& marker = *m_markers.At(i);
         if (marker.m_kind == KTMarkerNoneFound)
             continue;
         const CPoint p = axes->GraphToDevice(marker.m_point, 0, 0);
-        (void)polar; // markers are kept in (x, y) once converted for drawing
         const double dx = static_cast<double>(p.x) - deviceX;
         const double dy = static_cast<double>(p.y) - deviceY;
         double distance2 = dx * dx + dy * dy;

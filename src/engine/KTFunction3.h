@@ -109,6 +109,8 @@ public:
     /// minus or a text longer than the list are input errors (status 5, "Can not interpret
     /// equation"); a division by a bracketed zero leaves a pending "Function Error" message.
     void Tokenise(const CString& text, ASTokenList& list);
+    /// Records the "Function Error" message of a division by a bracketed zero.
+    void NoteDivisionByZero();
 
     // ---- Parts and domains -------------------------------------------------------------------
     /// Checks the variables of a tokenised equation; converts polar (r, theta) and parametric
@@ -176,6 +178,13 @@ private:
         bool valid = false;
     };
 
+    /// The postfix form of in[start..] into out; false when an operator stack or out overflows.
+    bool ConvertToPostfix(const ASTokenList& in, int start, bool yAsX, ASTokenList& out);
+    /// Tokenise without touching the status: false for an unknown name, a dangling minus or
+    /// more tokens than the list holds.
+    bool TokeniseText(const CString& text, ASTokenList& list);
+    /// The typed text as the typesetter reads it (preset graphing), every "-" written "-1*".
+    static CString CalculationText(const CString& typed);
     double AngleScale() const;
     const KTEvaluationProgram* ProgramForCurrentList();
     void InputError(const char* message);

@@ -45,7 +45,8 @@ int LogicalSize(const KTDC& dc, int size)
 class EndGeometry
 {
 public:
-    EndGeometry(KTDC& dc, const KTVector& u, int length) : m_dc(dc), m_u(u), m_w(u.Perpendicular()), m_length(length)
+    EndGeometry(KTDC& dc, const KTVector& u, int length)
+        : m_dc(dc), m_u(u), m_w(u.Perpendicular()), m_length(length)
     {
     }
 
@@ -127,8 +128,8 @@ KTBrush EndBrush(const KTDC& dc, KTLineEndStyle style, COLORREF colour)
 
 } // namespace
 
-void KTLineEndPainter::Draw(KTDC& dc, const KTPoint& end, const KTPoint& other, KTLineEndStyle style, int size,
-                            bool offset, COLORREF colour) const
+void KTLineEndPainter::Draw(KTDC& dc, const KTPoint& end, const KTPoint& other, KTLineEndStyle style,
+                            int size, bool offset, COLORREF colour) const
 {
     if (style < KTLineEndOpenArrow || style > KTLineEndColourCircle || !Usable(end) || !Usable(other))
         return;

@@ -62,7 +62,8 @@ int PixelHalfSize(const KTDC& dc, double logicalLength, KTOptionMarks* marks, in
 class MarkerFrame
 {
 public:
-    MarkerFrame(KTDC& dc, double x, double y) : m_dc(dc), m_x(x), m_y(y), m_pixels(SnapsToPixels(dc.GetMapMode()))
+    MarkerFrame(KTDC& dc, double x, double y)
+        : m_dc(dc), m_x(x), m_y(y), m_pixels(SnapsToPixels(dc.GetMapMode()))
     {
         m_centre = CPoint(RoundHalfUp(x), RoundHalfUp(y));
         if (m_pixels)
@@ -97,8 +98,8 @@ private:
 
 struct ShapeSize
 {
-    double factor;       ///< logical half-size in marker units
-    double cacheFactor;  ///< the same for the pixel cache
+    double factor;      ///< logical half-size in marker units
+    double cacheFactor; ///< the same for the pixel cache
     int slot;
 };
 
@@ -158,8 +159,8 @@ void DrawFilled(KTDC& dc, const MarkerFrame& frame, KTMarkerShape shape, CSize u
     switch (shape) {
     case KTMarkerShapeSquare: dc.Rectangle(first.x, first.y, second.x, second.y); break;
     case KTMarkerShapeDiamond: {
-        const CPoint points[4] = {frame.At(0, -1, n, hx, hy), frame.At(1, 0, n, hx, hy), frame.At(0, 1, n, hx, hy),
-                                  frame.At(-1, 0, n, hx, hy)};
+        const CPoint points[4] = {frame.At(0, -1, n, hx, hy), frame.At(1, 0, n, hx, hy),
+                                  frame.At(0, 1, n, hx, hy), frame.At(-1, 0, n, hx, hy)};
         dc.Polygon(points, 4);
         break;
     }
@@ -198,7 +199,8 @@ void KTMarkerPainter::Draw(KTDC& dc, double x, double y, KTMarkerShape shape, KT
     dc.SelectObject(previousPen);
 }
 
-void KTMarkerPainter::Draw(KTDC& dc, const KTPoint& point, int shape, KTOptionMarks* marks, COLORREF colour) const
+void KTMarkerPainter::Draw(KTDC& dc, const KTPoint& point, int shape, KTOptionMarks* marks,
+                           COLORREF colour) const
 {
     Draw(dc, point.m_x, point.m_y, static_cast<KTMarkerShape>(shape), marks, colour);
 }

@@ -216,17 +216,19 @@ void KTAxis::Draw(KTDC& dc)
 
     const std::vector<KTAxisLabel> labels =
         m_logScale ? KTLogAxisLabels(*this) : KTLinearAxisLabels(*this, true);
+    const CString midText = (m_isX ? m_options.m_xNotateMid : m_options.m_yNotateMid).GetValue();
+    // Label boxes: the y labels are centred on their ticks by them, the middle texts kept clear.
+    std::vector<CSize> sizes;
     int widestLabel = 0;
     int tallestLabel = 0;
-    if (showScale) {
+    if (showScale && (!m_isX || m_midTextSize.cy > 0)) {
         for (const KTAxisLabel& label : labels) {
-            const CSize size = KTMeasureScaleLabel(dc, label.text, scaleFont);
-            widestLabel = std::max(widestLabel, static_cast<int>(size.cx));
-            tallestLabel = std::max(tallestLabel, static_cast<int>(size.cy));
+            sizes.push_back(KTMeasureScaleLabel(dc, label.text, scaleFont));
+            widestLabel = std::max(widestLabel, static_cast<int>(sizes.back().cx));
+            tallestLabel = std::max(tallestLabel, static_cast<int>(sizes.back().cy));
         }
     }
 
-    const CString midText = (m_isX ? m_options.m_xNotateMid : m_options.m_yNotateMid).GetValue();
     if (m_midTextSize.cy > 0 && !midText.IsEmpty()) {
         KTLogFont font = m_options.m_midAxisFont.m_value;
         const int middle = (PixelLow() + PixelHigh()) / 2;
@@ -283,7 +285,8 @@ void KTAxis::Draw(KTDC& dc)
 
     if (showScale) {
         dc.SetBkMode(m_options.m_blankUnderScale.m_value ? OPAQUE : TRANSPARENT);
-        for (const KTAxisLabel& label : labels) {
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            const KTAxisLabel& label = labels[i];
             if (label.value == 0.0 && !m_measuring)
                 continue;
             const std::int32_t p = ValueToPixel(label.value);
@@ -296,9 +299,8 @@ void KTAxis::Draw(KTDC& dc)
                 dc.SetTextAlign(TA_CENTER | TA_TOP);
                 KTDrawScaleLabel(dc, p, axisY - up * t, label.text, scaleFont);
             } else {
-                const CSize size = KTMeasureScaleLabel(dc, label.text, scaleFont);
                 dc.SetTextAlign(TA_RIGHT | TA_TOP);
-                KTDrawScaleLabel(dc, axisX - t, p + up * static_cast<int>(size.cy / 2), label.text,
+                KTDrawScaleLabel(dc, axisX - t, p + up * static_cast<int>(sizes[i].cy / 2), label.text,
                                  scaleFont);
             }
         }

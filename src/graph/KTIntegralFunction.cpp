@@ -31,9 +31,7 @@ bool UsesAnyConstant(const CString& text)
 
 } // namespace
 
-KTIntegralFunction::KTIntegralFunction() : m_region(kRegionPoints)
-{
-}
+KTIntegralFunction::KTIntegralFunction() : m_region(kRegionPoints) {}
 
 KTIntegralFunction::KTIntegralFunction(const KTOptionIntegral& options) : KTIntegralFunction()
 {

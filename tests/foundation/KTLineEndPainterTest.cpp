@@ -56,15 +56,19 @@ TEST(KTLineEndPainter, EveryStyleAlongTheXAxis)
         {KTLineEndHollowCircle, {"Ellipse 901,901 1100,1100"}},
         {KTLineEndSlash, {"Line 950,900 1050,1100"}},
         {KTLineEndDoubleSlash, {"Line 900,900 1000,1100", "Line 1000,900 1100,1100"}},
-        {KTLineEndTripleSlash, {"Line 900,900 1000,1100", "Line 950,900 1050,1100", "Line 1000,900 1100,1100"}},
-        {KTLineEndDoubleOpenArrow, {"Polyline 850,1050 950,1000 850,950", "Polyline 900,1050 1000,1000 900,950"}},
-        {KTLineEndDoubleFilledArrow, {"Polygon 950,1000 850,1050 850,950", "Polygon 1000,1000 900,1050 900,950"}},
+        {KTLineEndTripleSlash,
+         {"Line 900,900 1000,1100", "Line 950,900 1050,1100", "Line 1000,900 1100,1100"}},
+        {KTLineEndDoubleOpenArrow,
+         {"Polyline 850,1050 950,1000 850,950", "Polyline 900,1050 1000,1000 900,950"}},
+        {KTLineEndDoubleFilledArrow,
+         {"Polygon 950,1000 850,1050 850,950", "Polygon 1000,1000 900,1050 900,950"}},
         {KTLineEndDoubleNotchedArrow,
          {"Polygon 950,1000 850,1050 900,1000 850,950", "Polygon 1000,1000 900,1050 950,1000 900,950"}},
         {KTLineEndColourCircle, {"Ellipse 901,901 1100,1100"}},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(DrawnCalls(row.style, KTPoint(1000, 1000), KTPoint(0, 1000)), row.calls) << "style " << row.style;
+        EXPECT_EQ(DrawnCalls(row.style, KTPoint(1000, 1000), KTPoint(0, 1000)), row.calls)
+            << "style " << row.style;
 }
 
 TEST(KTLineEndPainter, HeadsFollowASlantedLine)
@@ -96,10 +100,9 @@ TEST(KTLineEndPainter, SizeIsInHundredthsOfAMillimetre)
         int length; ///< the head's length in logical units
     };
     const Row rows[] = {
-        {MM_HIMETRIC, 96, 300, 300},
-        {MM_ANISOTROPIC, 96, 300, 300},
-        {MM_TEXT, 96, 300, 11},   // a pixel is 26 hundredths of a millimetre: 300 / 26
-        {MM_TEXT, 254, 300, 30},  // 10 hundredths
+        {MM_HIMETRIC, 96, 300, 300}, {MM_ANISOTROPIC, 96, 300, 300},
+        {MM_TEXT, 96, 300, 11},    // a pixel is 26 hundredths of a millimetre: 300 / 26
+        {MM_TEXT, 254, 300, 30},   // 10 hundredths
         {MM_TEXT, 5000, 300, 300}, // a device unit under one hundredth counts as one
     };
     for (const Row& row : rows) {
@@ -147,8 +150,9 @@ TEST(KTLineEndPainter, PenAndBrushOfEachFill)
         EXPECT_EQ(record.pen.GetColor(), RGB(0, 0, 255)) << where;
         EXPECT_EQ(record.pen.GetDashStyle(), PS_INSIDEFRAME) << where;
         EXPECT_EQ(record.brush.GetStyle(), row.brushStyle) << where;
-        if (row.brushStyle != BS_NULL)
+        if (row.brushStyle != BS_NULL) {
             EXPECT_EQ(record.brush.GetColor(), row.brushColour) << where;
+        }
         EXPECT_EQ(dc.GetCurrentPen(), pen) << where;
         EXPECT_EQ(dc.GetCurrentBrush(), row.current) << where;
     }
@@ -164,7 +168,8 @@ TEST(KTLineEndPainter, NothingWithoutUsablePoints)
         EXPECT_TRUE(DrawnCalls(KTLineEndColourCircle, KTPoint(0, 0), p).empty());
     }
     for (const int style : {0, 9, 26, -12})
-        EXPECT_TRUE(DrawnCalls(static_cast<KTLineEndStyle>(style), KTPoint(10, 0), KTPoint(0, 0)).empty()) << style;
+        EXPECT_TRUE(DrawnCalls(static_cast<KTLineEndStyle>(style), KTPoint(10, 0), KTPoint(0, 0)).empty())
+            << style;
     // The pie needs a direction; the circles do not.
     EXPECT_TRUE(DrawnCalls(KTLineEndPie, KTPoint(10, 10), KTPoint(10, 10)).empty());
     EXPECT_EQ(DrawnCalls(KTLineEndWhiteCircle, KTPoint(10, 10), KTPoint(10, 10)).size(), 1u);
@@ -173,8 +178,8 @@ TEST(KTLineEndPainter, NothingWithoutUsablePoints)
 TEST(KTLineEndPainter, HugeSizesAreHeldInRange)
 {
     // A damaged size must not overflow the corners of the symbol.
-    const Calls calls = DrawnCalls(KTLineEndColourCircle, KTPoint(0, 0), KTPoint(-1, 0),
-                                   std::numeric_limits<int>::max());
+    const Calls calls =
+        DrawnCalls(KTLineEndColourCircle, KTPoint(0, 0), KTPoint(-1, 0), std::numeric_limits<int>::max());
     EXPECT_EQ(calls, (Calls{"Ellipse -999999,-999999 1000000,1000000"}));
 }
 

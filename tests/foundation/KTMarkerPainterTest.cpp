@@ -58,7 +58,8 @@ TEST(KTMarkerPainter, EveryShapeOnTheScreenInWholePixels)
         {KTMarkerShapeSquare, {"Rectangle 48,58 52,62"}},
         {KTMarkerShapeEx, {"Line 48,58 52,62", "Line 48,62 52,58"}},
         {KTMarkerShapeNone, {}},
-        {KTMarkerShapeAsterisk, {"Line 47,60 54,60", "Line 50,57 50,64", "Line 48,58 52,62", "Line 48,62 52,58"}},
+        {KTMarkerShapeAsterisk,
+         {"Line 47,60 54,60", "Line 50,57 50,64", "Line 48,58 52,62", "Line 48,62 52,58"}},
         {KTMarkerShapePixel, {"Pixel 50,60"}},
         {KTMarkerShapeSmallDot, {"Ellipse 49,59 51,61"}},
     };
@@ -88,7 +89,8 @@ TEST(KTMarkerPainter, PrintingKeepsTheMetricSizes)
     };
     for (const Row& row : rows) {
         KTOptionMarks marks;
-        EXPECT_EQ(DrawnCalls(MM_ANISOTROPIC, 1000, 1000, row.shape, &marks), row.calls) << "shape " << row.shape;
+        EXPECT_EQ(DrawnCalls(MM_ANISOTROPIC, 1000, 1000, row.shape, &marks), row.calls)
+            << "shape " << row.shape;
         for (const KTOptionInt& mark : marks.m_mark)
             EXPECT_EQ(mark.m_value, -1);
     }
@@ -110,7 +112,8 @@ TEST(KTMarkerPainter, MetricScreenSnapsToPixelsAboutTheCentre)
             ASSERT_EQ(dc.GetRecords().size(), 1u);
             std::vector<CPoint> points = dc.GetRecords()[0].points;
             dc.LPtoDP(points.data(), 2);
-            CPoint centre(static_cast<int>(std::floor(at[0] + 0.5)), static_cast<int>(std::floor(at[1] + 0.5)));
+            CPoint centre(static_cast<int>(std::floor(at[0] + 0.5)),
+                          static_cast<int>(std::floor(at[1] + 0.5)));
             dc.LPtoDP(&centre);
             const int n = ScreenHalfSize(shape);
             const auto where = ::testing::Message() << "shape " << shape << " at " << at[0] << "," << at[1];
@@ -131,10 +134,12 @@ TEST(KTMarkerPainter, FirstDrawingFillsThePixelCache)
         int pixels;
     };
     const Row rows[] = {
-        {96, KTMarkerShapeSmallDot, 0, 1}, {96, KTMarkerShapeDot, 1, 2},     {96, KTMarkerShapeSquare, 1, 2},
-        {96, KTMarkerShapeEx, 1, 2},       {96, KTMarkerShapeCircle, 2, 3},  {96, KTMarkerShapeDiamond, 2, 3},
-        {96, KTMarkerShapeCross, 3, 4},    {192, KTMarkerShapeSmallDot, 0, 2}, {192, KTMarkerShapeDot, 1, 4},
-        {192, KTMarkerShapeCircle, 2, 6},  {192, KTMarkerShapeCross, 3, 8},    {300, KTMarkerShapeCross, 3, 12},
+        {96, KTMarkerShapeSmallDot, 0, 1}, {96, KTMarkerShapeDot, 1, 2},
+        {96, KTMarkerShapeSquare, 1, 2},   {96, KTMarkerShapeEx, 1, 2},
+        {96, KTMarkerShapeCircle, 2, 3},   {96, KTMarkerShapeDiamond, 2, 3},
+        {96, KTMarkerShapeCross, 3, 4},    {192, KTMarkerShapeSmallDot, 0, 2},
+        {192, KTMarkerShapeDot, 1, 4},     {192, KTMarkerShapeCircle, 2, 6},
+        {192, KTMarkerShapeCross, 3, 8},   {300, KTMarkerShapeCross, 3, 12},
     };
     for (const Row& row : rows) {
         for (const int mode : {MM_HIMETRIC, MM_TEXT}) {
@@ -143,7 +148,8 @@ TEST(KTMarkerPainter, FirstDrawingFillsThePixelCache)
             KTOptionMarks marks;
             KTMarkerPainter().Draw(dc, 0, 0, row.shape, &marks, 0);
             for (int slot = 0; slot < KTOptionMarks::Count; ++slot)
-                EXPECT_EQ(marks.m_mark[static_cast<std::size_t>(slot)].m_value, slot == row.slot ? row.pixels : -1)
+                EXPECT_EQ(marks.m_mark[static_cast<std::size_t>(slot)].m_value,
+                          slot == row.slot ? row.pixels : -1)
                     << "dpi " << row.dpi << " mode " << mode << " shape " << row.shape << " slot " << slot;
         }
     }
@@ -169,7 +175,8 @@ TEST(KTMarkerPainter, CachedSizesBelowOneOrOutOfRangeDrawOnePixel)
     for (const int cached : {0, -5, 40000}) {
         KTOptionMarks marks;
         marks.m_mark[1].m_value = cached;
-        EXPECT_EQ(DrawnCalls(MM_TEXT, 10, 10, KTMarkerShapeDot, &marks), (Calls{"Ellipse 9,9 11,11"})) << cached;
+        EXPECT_EQ(DrawnCalls(MM_TEXT, 10, 10, KTMarkerShapeDot, &marks), (Calls{"Ellipse 9,9 11,11"}))
+            << cached;
     }
 }
 
@@ -255,8 +262,8 @@ TEST(KTMarkerPainter, CircleAloneUsesTheSelectedObjects)
 
 TEST(KTMarkerPainter, InkStaysWithinTheMarker)
 {
-    const KTMarkerShape shapes[] = {KTMarkerShapeCross, KTMarkerShapeDot, KTMarkerShapeCircle,
-                                    KTMarkerShapeDiamond, KTMarkerShapeSquare, KTMarkerShapeEx,
+    const KTMarkerShape shapes[] = {KTMarkerShapeCross,    KTMarkerShapeDot,     KTMarkerShapeCircle,
+                                    KTMarkerShapeDiamond,  KTMarkerShapeSquare,  KTMarkerShapeEx,
                                     KTMarkerShapeAsterisk, KTMarkerShapeSmallDot};
     for (const KTMarkerShape shape : shapes) {
         QImage image = kttest::paint::Canvas(40, 40);
@@ -273,8 +280,9 @@ TEST(KTMarkerPainter, InkStaysWithinTheMarker)
         EXPECT_LE(box.right, 20 + n) << where;
         EXPECT_GE(box.top, 20 - n) << where;
         EXPECT_LE(box.bottom, 20 + n) << where;
-        if (shape != KTMarkerShapeEx && shape != KTMarkerShapeSmallDot)
+        if (shape != KTMarkerShapeEx && shape != KTMarkerShapeSmallDot) {
             EXPECT_TRUE(kttest::paint::IsInk(image, 20, 20)) << where;
+        }
     }
     QImage empty = kttest::paint::Canvas(40, 40);
     {

@@ -15,8 +15,8 @@ namespace kttest::paint {
 /// "Line 47,60 54,60": the kind and the logical points of one recorded call.
 inline std::string Describe(const KTDCRecord& record)
 {
-    static const char* const names[] = {"Line", "Polyline", "Polygon", "Rectangle", "Ellipse",
-                                        "Pie", "Pixel", "FillRect", "Text"};
+    static const char* const names[] = {"Line", "Polyline", "Polygon",  "Rectangle", "Ellipse",
+                                        "Pie",  "Pixel",    "FillRect", "Text"};
     std::string text = names[static_cast<int>(record.kind)];
     for (const CPoint& p : record.points)
         text += " " + std::to_string(p.x) + "," + std::to_string(p.y);

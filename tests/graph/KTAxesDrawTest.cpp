@@ -459,7 +459,7 @@ TEST(KTAxesDraw, PicturesOfLinearLogarithmicAndPolarAxes)
         const char* name;
         KTOptionAxes2 options;
     };
-    std::vector<Picture> pictures(6);
+    std::vector<Picture> pictures(7);
     pictures[0].name = "linear_grid.png";
     pictures[0].options.m_showGrid.m_value = 1;
     pictures[0].options.m_xNotateMid.SetValue("time");
@@ -496,6 +496,13 @@ TEST(KTAxesDraw, PicturesOfLinearLogarithmicAndPolarAxes)
     pictures[5].options.m_showGrid.m_value = 1;
     pictures[5].options.m_blankUnderScale.m_value = 1;
 
+    pictures[6].name = "degrees_pi.png";
+    pictures[6].options.m_xMinShowS.SetValue("0");
+    pictures[6].options.m_xMaxShowS.SetValue("360");
+    pictures[6].options.m_yMinShowS.SetValue("-2pi");
+    pictures[6].options.m_yMaxShowS.SetValue("2pi");
+    pictures[6].options.m_tickStyle.m_value = 2;
+
     const QString folder = PictureFolder();
     for (const Picture& picture : pictures) {
         const QImage image = DrawToImage(picture.options);
@@ -531,11 +538,13 @@ TEST(KTAxesDraw, LinesTicksAndLabelsLandOnThePixelsOfAnImage)
     // The axis lines and the solid major grid lines at 5 are dark along their length.
     EXPECT_GT(DarkPixels(image, origin.x + 5, origin.y - 1, eight.x, origin.y + 1), (eight.x - origin.x) / 2);
     EXPECT_GT(DarkPixels(image, origin.x - 1, eight.y, origin.x + 1, origin.y - 5), (origin.y - eight.y) / 2);
-    EXPECT_GT(DarkPixels(image, five.x - 1, eight.y, five.x + 1, origin.y - 20), (origin.y - 20 - eight.y) / 2);
+    EXPECT_GT(DarkPixels(image, five.x - 1, eight.y, five.x + 1, origin.y - 20),
+              (origin.y - 20 - eight.y) / 2);
     // Between grid lines the picture is white.
     const CPoint between = device(5.5, 5.5);
     EXPECT_EQ(DarkPixels(image, between.x - 3, between.y - 3, between.x + 3, between.y + 3), 0);
     // The label "5" stands under its tick: ink just below the axis, centred on x = 5.
-    EXPECT_GT(DarkPixels(image, five.x - 8, origin.y + 8, five.x + 8, origin.y + 40), 10);
-    EXPECT_EQ(DarkPixels(image, device(5.5, 0).x - 4, origin.y + 8, device(5.5, 0).x + 4, origin.y + 40), 0);
+    const int below = device(0, -0.9).y; // above the grid line at y = -1
+    EXPECT_GT(DarkPixels(image, five.x - 8, origin.y + 8, five.x + 8, below), 10);
+    EXPECT_EQ(DarkPixels(image, device(5.5, 0).x - 4, origin.y + 8, device(5.5, 0).x + 4, below), 0);
 }

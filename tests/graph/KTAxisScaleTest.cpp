@@ -441,40 +441,6 @@ TEST(KTAxes, MeasuredScales)
     EXPECT_NEAR((y.PixelHigh() - y.PixelLow()) / (y.m_max - y.m_min), 500.0, 1e-6);
 }
 
-TEST(KTAxes, MatchScaleShrinksAboutTheCentre)
-{
-    KTAxis axis;
-    axis.m_isX = 1;
-    axis.m_min = -10;
-    axis.m_max = 10;
-    axis.m_tickMin = -10;
-    axis.m_tickMax = 10;
-    axis.m_pixel = CRect(0, 0, 2000, 0);
-    axis.m_edge = CRect(-100, 0, 2100, 0);
-    int shiftLow = 0;
-    int shiftZero = 0;
-    axis.MatchScale(50.0, 0, shiftLow, shiftZero); // 100 per unit wanted 50: half the length
-    EXPECT_EQ(axis.m_pixel.left, 500);
-    EXPECT_EQ(axis.m_pixel.right, 1500);
-    EXPECT_EQ(shiftZero, 0);
-    EXPECT_EQ(shiftLow, 500);
-
-    axis.m_pixel = CRect(0, 0, 2000, 0);
-    axis.MatchScale(50.0, 1, shiftLow, shiftZero); // rect bias: the range doubles instead
-    EXPECT_EQ(axis.m_pixel.left, 0);
-    EXPECT_EQ(axis.m_min, -20.0);
-    EXPECT_EQ(axis.m_max, 20.0);
-    EXPECT_EQ(axis.m_tickMax, 20.0);
-
-    // A positive range keeps its minimum and grows at the far end.
-    axis.m_min = axis.m_tickMin = 5;
-    axis.m_max = axis.m_tickMax = 10;
-    axis.MatchScale(200.0, 1, shiftLow, shiftZero); // 400 per unit, wanted 200: e = 2
-    EXPECT_EQ(axis.m_min, 5.0);
-    EXPECT_EQ(axis.m_max, 15.0);
-
-}
-
 TEST(KTAxes, LayoutAndDrawingSurviveWildInputs)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();

@@ -29,11 +29,26 @@ template <typename T> Bytes Raw(T value)
     return out;
 }
 
-inline Bytes B(std::uint8_t v) { return {v}; }
-inline Bytes U16(std::uint16_t v) { return Raw(v); }
-inline Bytes I32(std::int32_t v) { return Raw(v); }
-inline Bytes U32(std::uint32_t v) { return Raw(v); }
-inline Bytes F64(double v) { return Raw(v); }
+inline Bytes B(std::uint8_t v)
+{
+    return {v};
+}
+inline Bytes U16(std::uint16_t v)
+{
+    return Raw(v);
+}
+inline Bytes I32(std::int32_t v)
+{
+    return Raw(v);
+}
+inline Bytes U32(std::uint32_t v)
+{
+    return Raw(v);
+}
+inline Bytes F64(double v)
+{
+    return Raw(v);
+}
 
 inline Bytes Join(std::initializer_list<Bytes> pieces)
 {
