@@ -3,6 +3,7 @@
 #include "engine/ASExpressionText.h"
 #include "engine/ASTokenKind.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace astest {
@@ -55,8 +56,17 @@ public:
         return value;
     }
 
+    double Peak() const { return m_peak; }
+
 private:
     int Kind() const { return m_pos < m_end ? m_tokens.KindAt(m_pos) : 0; }
+
+    std::optional<double> Note(std::optional<double> value)
+    {
+        if (value)
+            m_peak = std::max(m_peak, std::fabs(*value));
+        return value;
+    }
 
     std::optional<double> Sum()
     {
@@ -68,6 +78,7 @@ private:
             if (!next)
                 return std::nullopt;
             value = minus ? *value - *next : *value + *next;
+            Note(value);
         }
         return value;
     }
@@ -82,6 +93,7 @@ private:
             if (!next || (divide && *next == 0.0))
                 return std::nullopt;
             value = divide ? *value / *next : *value * *next;
+            Note(value);
         }
         return value;
     }
@@ -109,7 +121,7 @@ private:
         const std::optional<double> exponent = Unary(); // right-associative
         if (!exponent)
             return std::nullopt;
-        return Power(*base, *exponent);
+        return Note(Power(*base, *exponent));
     }
 
     std::optional<double> Atom()
@@ -144,23 +156,27 @@ private:
     int m_pos;
     int m_end;
     Point m_at;
+    double m_peak = 0.0;
 };
 
 } // namespace
 
-std::optional<double> Evaluate(const ASTokenList& tokens, int first, int last, const Point& at)
+std::optional<double> Evaluate(const ASTokenList& tokens, int first, int last, const Point& at, double* peak)
 {
     if (last < first)
         return std::nullopt;
-    const std::optional<double> value = Reader(tokens, first, last, at).Run();
+    Reader reader(tokens, first, last, at);
+    const std::optional<double> value = reader.Run();
+    if (peak)
+        *peak = std::max(reader.Peak(), value ? std::fabs(*value) : 0.0);
     if (value && !std::isfinite(*value))
         return std::nullopt;
     return value;
 }
 
-std::optional<double> Evaluate(const ASTokenList& tokens, const Point& at)
+std::optional<double> Evaluate(const ASTokenList& tokens, const Point& at, double* peak)
 {
-    return Evaluate(tokens, 0, tokens.GetCount() - 1, at);
+    return Evaluate(tokens, 0, tokens.GetCount() - 1, at, peak);
 }
 
 std::vector<ASTokenList> Branches(const ASTokenList& tokens)

@@ -26,8 +26,11 @@ struct Point
 
 /// Value of an infix token list (numbers, x, y, a, b, + - * \ ^, brackets, sqrt); nullopt when
 /// it is undefined there (a root of a negative number, a division by zero, a malformed list).
-std::optional<double> Evaluate(const ASTokenList& tokens, int first, int last, const Point& at);
-std::optional<double> Evaluate(const ASTokenList& tokens, const Point& at);
+/// peak, when given, receives the largest magnitude met on the way: where it is huge, rounding
+/// swamps the result and a comparison means little.
+std::optional<double> Evaluate(const ASTokenList& tokens, int first, int last, const Point& at,
+                               double* peak = nullptr);
+std::optional<double> Evaluate(const ASTokenList& tokens, const Point& at, double* peak = nullptr);
 
 /// The branches of a rearranged list: one without plus-or-minus, else the "+" and the "-" one,
 /// made as the interpretation makes them (the sign deleted, or replaced by -1 *).

@@ -1,0 +1,445 @@
+// Interpretation of a function's typed text: its parts, the form of its equation, the
+// plus-or-minus branches, the postfix lists and the domain, or an input error with its message.
+
+#include "engine/ASLimitException.h"
+#include "engine/ASNodePool.h"
+#include "engine/KTEntryErrorException.h"
+#include "engine/KTFunction3.h"
+
+#include "foundation/KTLocaleChars.h"
+#include "typeset/KTEEquation.h"
+#include "typeset/KTEOptions.h"
+
+#include <new>
+
+namespace {
+
+constexpr char kPlusMinus = '\xB1';
+constexpr const char* kInputErrorCaption = "KT Graph Input Error";
+
+/// The one set of typesetting options of interpretation, built on first use.
+const KTEOptions& InterpretationOptions()
+{
+    static const KTEOptions options(KTEPresetGraphing);
+    return options;
+}
+
+bool IsOperationText(const CString& text)
+{
+    return text == "+" || text == "-" || text == "*";
+}
+
+void AddTrimmed(KTEquationPartList& list, CString text)
+{
+    text.Trim();
+    list.AddPart(text, text, IsOperationText(text) ? KTPartOperation : KTPartOther);
+}
+
+int GroupKind(const CString& group)
+{
+    const char first = group.GetAt(0);
+    const char last = group.GetAt(group.GetLength() - 1);
+    int kind = KTPartConfused;
+    if (first == '<' && last == '>')
+        kind = KTPartVector;
+    if (first == '[' && last != '>' && last != '}')
+        kind = KTPartDomain;
+    if (last == ']' && first != '<' && first != '{')
+        kind = KTPartDomain;
+    if (first == '(' && last == ')')
+        kind = KTPartDomainOrPoint;
+    return kind;
+}
+
+/// Splits one piece at its bracketed groups around list separators.
+void ClassifyPiece(CString piece, char listSeparator, KTEquationPartList& out)
+{
+    for (int guard = 0; guard < 1000; ++guard) {
+        const int separator = piece.Find(listSeparator);
+        if (separator < 0)
+            break;
+        int open = -1;
+        for (int j = separator - 1, level = 0; j >= 0; --j) {
+            const char ch = piece[j];
+            if (ch == ')' || ch == ']' || ch == '>') {
+                ++level;
+            } else if (ch == '(' || ch == '[' || ch == '<') {
+                if (level == 0) {
+                    open = j;
+                    break;
+                }
+                --level;
+            }
+        }
+        int close = -1;
+        for (int j = separator + 1, level = 0; j < piece.GetLength(); ++j) {
+            const char ch = piece[j];
+            if (ch == '(' || ch == '[' || ch == '<') {
+                ++level;
+            } else if (ch == ')' || ch == ']' || ch == '>') {
+                if (level == 0) {
+                    close = j;
+                    break;
+                }
+                --level;
+            }
+        }
+        const int first = open < 0 ? 0 : open;
+        const int last = close < 0 ? piece.GetLength() - 1 : close;
+        AddTrimmed(out, piece.Left(first));
+        const CString group = piece.Mid(first, last - first + 1);
+        out.AddPart(group, group, GroupKind(group));
+        piece = piece.Mid(last + 1);
+    }
+    AddTrimmed(out, piece);
+}
+
+} // namespace
+
+CString KTFunction3::CalculationText(const CString& typed)
+{
+    KTEEquation equation;
+    equation.SetText(typed, InterpretationOptions());
+    return equation.GetCalculationText(true);
+}
+
+bool KTFunction3::IsDomainPart(const KTEquationPart& part)
+{
+    return InterpretDomain(part).m_valid != 0;
+}
+
+void KTFunction3::SplitParts()
+{
+    const KTLocaleChars locale;
+    const char listSeparator = locale.m_chList ? locale.m_chList : ',';
+    const char partSeparator = listSeparator == ';' ? ':' : ';';
+
+    m_parts.Reset();
+    KTEquationPartList classified;
+    const CString& text = m_data.m_equationText;
+    int start = 0;
+    while (start <= text.GetLength()) {
+        int end = text.Find(partSeparator, start);
+        if (end < 0)
+            end = text.GetLength();
+        const CString piece = text.Mid(start, end - start);
+        if (!piece.IsEmpty())
+            ClassifyPiece(piece, listSeparator, classified);
+        start = end + 1;
+    }
+
+    int counts[KTEquationPartKindCount] = {};
+    for (int i = 0; i < classified.GetCount(); ++i)
+        ++counts[classified.At(i).Kind()];
+    const int V = counts[KTPartVector], D = counts[KTPartDomain], P = counts[KTPartDomainOrPoint];
+    const int O = counts[KTPartOther], C = counts[KTPartConfused], Op = counts[KTPartOperation];
+
+    // Parts first in the list they were typed in; the final list replaces them below.
+    for (int i = 0; i < classified.GetCount(); ++i)
+        m_parts.AddPart(classified.At(i));
+    if (D >= 2 || C >= 1 || O >= 4 || ((V >= 1 || Op >= 1) && (O >= 1 || D >= 1)))
+        InputError("Can not interpret equation");
+
+    KTEquationPartList final;
+    bool built = true;
+    int others = 0;
+    int executes = 0;
+    bool domainFiled = false;
+    const auto addEquation = [&](const KTEquationPart& part, int kind) {
+        final.AddPart(CalculationText(part.Text()), part.SecondText(), kind);
+    };
+    const auto addDomain = [&](const KTEquationPart& part) {
+        if (!IsDomainPart(part))
+            InputError("Not a valid domain");
+        final.AddPart(part.Text(), part.SecondText(), KTPartDomain);
+    };
+
+    if (O == 1 && D + P <= 1 && Op + C + V == 0) {
+        m_parts.SetStatus(KTStatusRearrange);
+        for (int i = 0; i < classified.GetCount(); ++i) {
+            const KTEquationPart part = classified.At(i);
+            if (part.Kind() == KTPartOther)
+                addEquation(part, KTPartExecute1);
+            else
+                addDomain(part);
+        }
+    } else if (O == 2 && D + P <= 1) {
+        m_parts.SetStatus(KTStatusRearrange);
+        for (int i = 0; i < classified.GetCount(); ++i) {
+            const KTEquationPart part = classified.At(i);
+            if (part.Kind() != KTPartOther) {
+                addDomain(part);
+            } else if (++others == 1) {
+                addEquation(part, KTPartExecute1);
+            } else if (IsDomainPart(part)) {
+                if (D + P == 1)
+                    InputError("Too many domains");
+                final.AddPart(part.Text(), part.SecondText(), KTPartDomain);
+            } else {
+                addEquation(part, KTPartExecute2);
+                m_parts.SetStatus(KTStatusParametric);
+            }
+        }
+    } else if (O == 3 && D + P == 0) {
+        m_parts.SetStatus(KTStatusRearrange);
+        for (int i = 0; i < classified.GetCount(); ++i) {
+            const KTEquationPart part = classified.At(i);
+            if (IsDomainPart(part)) {
+                if (domainFiled)
+                    InputError("Too many domains");
+                domainFiled = true;
+                final.AddPart(part.Text(), part.SecondText(), KTPartDomain);
+            } else if (executes < 2) {
+                addEquation(part, ++executes == 1 ? KTPartExecute1 : KTPartExecute2);
+                if (executes == 2)
+                    m_parts.SetStatus(KTStatusParametric);
+            } else {
+                // Three parts and none a domain: the third can only be a domain that reads wrong.
+                InputError("Not a valid domain");
+                final.AddPart(part.Text(), part.SecondText(), KTPartDomain);
+            }
+        }
+    } else {
+        built = false;
+    }
+    if (built) {
+        const int status = m_parts.GetStatus();
+        const CString message = m_parts.GetMessage();
+        const bool latched = m_parts.IsErrorLatched();
+        m_parts.RemoveAll();
+        for (int i = 0; i < final.GetCount(); ++i)
+            m_parts.AddPart(final.At(i));
+        if (!latched)
+            m_parts.SetStatus(status);
+        (void)message;
+    }
+
+    if ((P >= 1 || Op >= 1 || V >= 1) && O + C + D == 0)
+        m_parts.SetStatus(KTStatusNoEquation);
+    if ((P >= 1 || Op >= 1 || V >= 1) && O == 1 && C + D == 0) {
+        for (int i = 0; i < classified.GetCount(); ++i) {
+            const KTEquationPart part = classified.At(i);
+            if (part.Kind() == KTPartOther && part.Text() == "P")
+                m_parts.SetStatus(KTStatusNoEquationP);
+        }
+    }
+}
+
+void KTFunction3::PrepareTokens(ASTokenList& tokens)
+{
+    RewriteFunctionNotation(tokens);
+    AddImpliedRelation(tokens);
+    ClassifyVariables(tokens);
+}
+
+void KTFunction3::PrepareBranch(const CString& text, int listIndex)
+{
+    ASTokenList tokens;
+    Tokenise(text, tokens);
+    if (m_parts.IsErrorLatched())
+        return;
+    PrepareTokens(tokens);
+    if (m_parts.IsErrorLatched())
+        return;
+    ConvertTokens(tokens, listIndex);
+}
+
+void KTFunction3::ConvertTokens(ASTokenList& tokens, int listIndex)
+{
+    ASTokenList postfix;
+    postfix.ShareFrom(tokens);
+    ToPostfix(postfix, false);
+    const int status = m_parts.GetStatus();
+    if (m_parts.IsErrorLatched())
+        return;
+    if (status == KTStatusRearrange) {
+        Rearrange(tokens, listIndex);
+        return;
+    }
+    if (ASTokenList* list = m_data.List(listIndex))
+        list->ShareFrom(postfix);
+    EvaluationListsChanged();
+    // The relation object follows the equation as typed; it has nothing to rearrange.
+    try {
+        m_relation.SetFromTokens(tokens);
+    } catch (const KTEntryErrorException&) {
+    } catch (const ASLimitException&) {
+    }
+}
+
+void KTFunction3::Rearrange(ASTokenList& tokens, int listIndex)
+{
+    // The first occurrence furthest right of any relation sign is where the sides meet.
+    int sign = -1;
+    for (const int kind : {ASKind::Greater, ASKind::GreaterEqual, ASKind::LessEqual, ASKind::Less, ASKind::Equals})
+        sign = std::max(sign, tokens.FindKind(kind));
+
+    bool solved = false;
+    try {
+        if (m_relation.SetFromTokens(tokens))
+            solved = m_relation.RearrangeForY(m_rearrangedTerms);
+    } catch (const ASNoRelationException&) {
+        RecordMessage(kInputErrorCaption, "Implicit equation does not contain a relationship (=,<,>,<= or >=)");
+        return;
+    } catch (const ASMultipleRelationException&) {
+        RecordMessage(kInputErrorCaption, "Implicit equation has multiple relationships (=,<,>,<= or >=)");
+        return;
+    } catch (const KTEntryErrorException&) {
+        solved = false;
+    } catch (const ASLimitException&) {
+        solved = false;
+    }
+
+    ASTokenList relation(ASTokenList::WorkingCapacity);
+    if (solved) {
+        m_relation.AppendTokens(relation);
+        solved = !relation.Overflowed() && relation.GetCount() <= ASTokenList::DefaultCapacity;
+    }
+    if (solved) {
+        m_rearranged = m_rearrangedTerms.empty() ? 0 : 1;
+        m_parts.SetStatus(KTStatusExplicit);
+        ASTokenList first;
+        first.ShareFrom(relation);
+        const int plusMinus = first.FindKind(ASKind::PlusMinus);
+        if (plusMinus >= 0) {
+            m_twoBranches = 1;
+            ASTokenList second;
+            second.ShareFrom(first);
+            first.RemoveAt(plusMinus);
+            second[plusMinus] = ASToken(ASKind::Multiply);
+            if (!second.InsertAt(ASToken(ASKind::Number, -1.0), plusMinus))
+                InputError("Can not interpret equation");
+            ToPostfix(first, false);
+            ToPostfix(second, false);
+            m_data.List(KTFunctionData3::FirstBranchList)->ShareFrom(first);
+            m_data.List(KTFunctionData3::SecondBranchList)->ShareFrom(second);
+        } else {
+            ToPostfix(first, false);
+            if (ASTokenList* list = m_data.List(listIndex))
+                list->ShareFrom(first);
+        }
+        if (m_parts.GetStatus() == KTStatusRearrange)
+            InputError("Can not interpret equation"); // the solved form still holds y on the right
+        EvaluationListsChanged();
+        return;
+    }
+
+    m_data.m_relation = sign >= 0 ? tokens.KindAt(sign) : ASKind::Equals;
+    if (m_parts.m_polar) {
+        RecordMessage(kInputErrorCaption, "Please rearrange equation to r = or th =");
+        InputError("Please rearrange equation to r = or th =");
+        return;
+    }
+    m_parts.SetStatus(KTStatusImplicit);
+    // The grid evaluates the second list minus the first: one side each.
+    ASTokenList left;
+    ASTokenList right;
+    const bool converted = sign > 0 && ConvertToPostfix(tokens.SubList(0, sign - 1), 0, false, left) &&
+                           ConvertToPostfix(tokens.SubList(sign + 1, tokens.GetCount() - 1), 0, false, right);
+    if (!converted || !KTEvaluationProgram::IsWellFormed(left) || !KTEvaluationProgram::IsWellFormed(right)) {
+        InputError("Can not interpret equation");
+        return;
+    }
+    m_data.List(KTFunctionData3::FirstBranchList)->ShareFrom(left);
+    m_data.List(KTFunctionData3::SecondBranchList)->ShareFrom(right);
+    EvaluationListsChanged();
+}
+
+void KTFunction3::Interpret()
+{
+    try {
+        InterpretText();
+    } catch (const std::exception&) {
+        InputError("Can not interpret equation");
+    } catch (const KTExceptionBase&) {
+        InputError("Can not interpret equation");
+    } catch (...) {
+        InputError("Can not interpret equation");
+    }
+    if (m_parts.GetStatus() == KTStatusError) {
+        m_data.m_interpreted = 0; // nothing half-read is ever drawn
+        m_twoBranches = 0;
+    }
+}
+
+void KTFunction3::InterpretText()
+{
+    // No node pointer may survive into this run: the pool is emptied, so is all that refers to it.
+    ASNodePool::Global().DeleteAll();
+    m_relation.m_tokens.Clear();
+    m_rearrangedTerms.clear();
+
+    // Messages are recorded once per change of the text; the view shows them after the paint.
+    if (!(m_data.m_equationText == m_messagesRecordedFor) || m_messagesRecordedFor.IsEmpty()) {
+        m_recordMessages = true;
+        m_pendingMessages.clear();
+        m_messagesRecordedFor = m_data.m_equationText;
+    } else {
+        m_recordMessages = false;
+    }
+
+    SplitParts();
+
+    m_parts.m_polar = m_parts.m_inverse = m_parts.m_parametricX = m_parts.m_parametricY = 0;
+    m_twoBranches = 0;
+    m_rearranged = 0;
+    m_data.ClearUseFlags();
+    m_data.m_relation = -1;
+    m_data.m_expressionText.Empty();
+    for (int i = 0; i < KTFunctionData3::ListCount; ++i)
+        m_data.List(i)->Clear();
+    m_data.SelectList(KTFunctionData3::FirstBranchList);
+    EvaluationListsChanged();
+
+    const KTEquationPart execute1 = m_parts.FindPart(KTPartExecute1, 1);
+    CString text = execute1.Text();
+    if (m_parts.GetCount() == 0) {
+        m_data.m_interpreted = 0;
+        DefaultDomain(m_data.m_domain);
+        return;
+    }
+    const int equals = text.Find('=');
+    m_data.m_expressionText = equals >= 0 ? text.Mid(equals + 1) : text;
+
+    const int plusMinusCount = [&text] {
+        int n = 0;
+        for (int i = 0; i < text.GetLength(); ++i)
+            n += text[i] == kPlusMinus ? 1 : 0;
+        return n;
+    }();
+    const int status = m_parts.GetStatus();
+    if (plusMinusCount > 1) {
+        InputError("More than one +- in equation");
+    } else if (plusMinusCount == 1) {
+        m_twoBranches = 1;
+        CString plus = text;
+        plus.Replace(kPlusMinus, '+');
+        CString minus = text;
+        minus.Replace(kPlusMinus, '-');
+        PrepareBranch(plus, KTFunctionData3::FirstBranchList);
+        PrepareBranch(minus, KTFunctionData3::SecondBranchList);
+    } else if (status != KTStatusNoEquation && status != KTStatusNoEquationP && !text.IsEmpty()) {
+        PrepareBranch(text, KTFunctionData3::FirstBranchList);
+        if (m_parts.m_parametricX && !m_parts.IsErrorLatched()) {
+            // The y equation of the pair is the second branch.
+            const KTEquationPart execute2 = m_parts.FindPart(KTPartExecute2, 1);
+            if (execute2.Text().IsEmpty())
+                InputError("Can not interpret equation");
+            else
+                PrepareBranch(execute2.Text(), KTFunctionData3::SecondBranchList);
+        }
+    }
+
+    const int finalStatus = m_parts.GetStatus();
+    m_data.m_interpreted =
+        (!m_data.List(KTFunctionData3::FirstBranchList)->IsEmpty() || finalStatus == KTStatusNoEquation ||
+         finalStatus == KTStatusNoEquationP)
+            ? 1
+            : 0;
+
+    for (int j = 1; j <= m_parts.CountParts(KTPartDomainOrPoint); ++j)
+        InterpretDomain(m_parts.FindPart(KTPartDomainOrPoint, j));
+    InterpretDomain(m_parts.FindPart(KTPartDomain, 1));
+    if (!m_data.m_domain.m_valid && m_parts.CountParts(KTPartDomain) > 0)
+        InputError("Not a valid domain");
+}
