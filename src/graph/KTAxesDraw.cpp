@@ -1,5 +1,7 @@
 #include "graph/KTAxes.h"
 
+#include "foundation/KTMarkerPainter.h"
+
 #include "foundation/KTNumberTexts.h"
 #include "foundation/KTPenSelector.h"
 #include "foundation/RoundHalfUp.h"
@@ -31,56 +33,6 @@ int ToLogical(double p)
     if (std::isnan(p))
         return 0;
     return RoundHalfUp(std::clamp(p, -KTDeviceCoordinateLimit, KTDeviceCoordinateLimit));
-}
-
-/// A grid point mark of the given shape (1 cross, 2 dot, 3 circle, 4 diamond, 5 square, 6 ex,
-/// 7 none, 8 asterisk, 9 pixel, 10 small dot), 25 hundredths of a millimetre per unit of size.
-void DrawGridMark(KTDC& dc, CPoint p, int shape, COLORREF colour)
-{
-    constexpr int unit = 12;
-    KTPen pen(PS_SOLID, 1, colour);
-    KTBrush brush(colour);
-    const KTPen oldPen = dc.SelectObject(pen);
-    const KTBrush oldBrush = dc.SelectObject(brush);
-    auto cross = [&](int r) {
-        dc.MoveTo(p.x - r, p.y);
-        dc.LineTo(p.x + r + 1, p.y);
-        dc.MoveTo(p.x, p.y - r);
-        dc.LineTo(p.x, p.y + r + 1);
-    };
-    auto ex = [&](int r) {
-        dc.MoveTo(p.x - r, p.y - r);
-        dc.LineTo(p.x + r + 1, p.y + r + 1);
-        dc.MoveTo(p.x - r, p.y + r);
-        dc.LineTo(p.x + r + 1, p.y - r - 1);
-    };
-    switch (shape) {
-    case 1: cross(static_cast<int>(3.5 * unit)); break;
-    case 2: dc.Ellipse(p.x - 2 * unit, p.y - 2 * unit, p.x + 2 * unit, p.y + 2 * unit); break;
-    case 3: {
-        dc.SelectStockObject(KTStockObject::NullBrush);
-        dc.Ellipse(p.x - 3 * unit, p.y - 3 * unit, p.x + 3 * unit, p.y + 3 * unit);
-        break;
-    }
-    case 4: {
-        const CPoint diamond[4] = {CPoint(p.x, p.y - 3 * unit), CPoint(p.x + 3 * unit, p.y),
-                                   CPoint(p.x, p.y + 3 * unit), CPoint(p.x - 3 * unit, p.y)};
-        dc.Polygon(diamond, 4);
-        break;
-    }
-    case 5: dc.Rectangle(p.x - 2 * unit, p.y - 2 * unit, p.x + 2 * unit, p.y + 2 * unit); break;
-    case 6: ex(2 * unit); break;
-    case 7: break;
-    case 8:
-        cross(static_cast<int>(3.5 * unit));
-        ex(2 * unit);
-        break;
-    case 9: dc.SetPixel(p, 0); break;
-    case 10:
-    default: dc.Ellipse(p.x - unit, p.y - unit, p.x + unit, p.y + unit); break;
-    }
-    dc.SelectObject(oldBrush);
-    dc.SelectObject(oldPen);
 }
 
 /// The multiples k x step inside the axis's range, without 0, at most KTMaxAxisSteps.
@@ -180,7 +132,7 @@ void KTAxes::DrawGrid(KTDC& dc)
                         continue;
                     if (++drawn > kMaxGridPoints)
                         return;
-                    DrawGridMark(dc, CPoint(px, py), shape, colour);
+                    KTMarkerPainter().DrawAt(dc, px, py, static_cast<KTMarkerShape>(shape), &m_options.m_marks, colour);
                 }
             }
         };
@@ -212,8 +164,9 @@ void KTAxes::DrawGrid(KTDC& dc)
                 const bool major = KTIsStepMultiple(r, xMajor);
                 if (++drawn > kMaxGridPoints)
                     break;
-                DrawGridMark(dc, pixelOf(r * std::cos(angle), r * std::sin(angle)),
-                             major ? majorShape : minorShape, major ? majorColour : minorColour);
+                const CPoint p = pixelOf(r * std::cos(angle), r * std::sin(angle));
+                KTMarkerPainter().DrawAt(dc, p.x, p.y, static_cast<KTMarkerShape>(major ? majorShape : minorShape),
+                                         &m_options.m_marks, major ? majorColour : minorColour);
             }
         }
     } else {
