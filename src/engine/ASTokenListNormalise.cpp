@@ -137,6 +137,8 @@ void ASTokenList::GroupTerms()
         // after a "^" is the exponent: in (x+1)^2*3 the 3 is no part of it.
         const bool single = KindAt(i - 1) == ASKind::Divide || KindAt(i - 1) == ASKind::Power;
         int j = i + 1;
+        if (single && IsFactorNode(NodeAt(j)))
+            ASRequireRoom(InsertKindAt(ASKind::Multiply, j)); // x/2 a is (x/2)*a as well
         while (j < m_count && !single) {
             if (KindAt(j) == ASKind::Multiply) {
                 // A "*" before a bracket stays and ends the run; so does one before a factor that

@@ -89,10 +89,32 @@ double OperandValue(int kind, double value, const KTEvaluationInputs& in)
 
 namespace KTEvaluationRules {
 
+double IntegerPower(double base, int n)
+{
+    // Squaring keeps the number of roundings at about log2(n).
+    double result = 1.0;
+    double factor = base;
+    while (n > 0) {
+        if (n & 1)
+            result *= factor;
+        n >>= 1;
+        if (n)
+            factor *= factor;
+    }
+    return result;
+}
+
 double Power(double b, double p)
 {
     const double P = std::fabs(p);
     const double B = std::fabs(b);
+    const bool whole = P == std::floor(P);
+    if (b > 0.0 && !whole && P != 0.5 && P != KTNoSecondValue) {
+        // A positive base with a fractional exponent, the common case: B^p is 1 / B^P, which
+        // has no value where B^P is below 1e-9 as the inversion below has it.
+        const double r = std::pow(B, p);
+        return p > 0.0 || r < 1e9 ? r : KTNoSecondValue;
+    }
     double r;
     if (P == 2.0)
         r = B * B;
@@ -100,6 +122,10 @@ double Power(double b, double p)
         r = 0.0;
     else if (P == KTNoSecondValue)
         return KTNoSecondValue;
+    else if (P == 0.5)
+        r = std::sqrt(B);
+    else if (whole && P <= 64.0)
+        r = IntegerPower(B, static_cast<int>(P));
     else
         r = std::pow(B, P);
 
@@ -108,12 +134,14 @@ double Power(double b, double p)
             return std::fabs(v) > 1e-9 ? 1.0 / v : KTNoSecondValue;
         return v;
     };
-    r = invert(r);
-    if (b >= 0.0 || r == KTNoSecondValue)
-        return r;
+    if (b >= 0.0)
+        return invert(r);
 
-    if (std::fmod(P, 1.0) == 0.0)
-        return std::fmod(P, 2.0) == 1.0 ? -r : r;
+    if (whole) {
+        r = invert(r);
+        const bool odd = P < 9007199254740992.0 && std::fmod(P, 2.0) == 1.0;
+        return odd && r != KTNoSecondValue ? -r : r;
+    }
 
     // A negative base has a real power only for an odd root: try the odd denominators.
     for (int j = 3; j <= 31; j += 2) {
@@ -123,10 +151,7 @@ double Power(double b, double p)
             continue;
         if (P * std::log(B) > 20.0)
             return KTNoSecondValue;
-        double root = std::pow(B, P);
-        if (std::fmod(k, 2.0) == 1.0)
-            root = -root;
-        return invert(root);
+        return invert(std::fmod(k, 2.0) == 1.0 ? -r : r);
     }
     return KTNoSecondValue;
 }
@@ -307,92 +332,112 @@ bool KTEvaluationProgram::IsWellFormed(const ASTokenList& list, int* maxDepth)
 void KTEvaluationProgram::Clear()
 {
     m_ops.clear();
+    m_starts.clear();
     m_compiled = false;
+    m_usesConstants = false;
+    m_usesAngle = false;
+    m_linear = false;
 }
 
-void KTEvaluationProgram::Emit(Op op, std::int32_t arg, double value)
+namespace {
+
+using Instruction = KTEvaluationProgram::Instruction;
+
+bool IsSinglePush(const Instruction& ins, KTEvaluationProgram::Op op)
 {
-    m_ops.push_back({op, arg, value});
+    return ins.op == op;
 }
 
+} // namespace
+
+// Each stacked value is produced by the operations from its start to the next value's start;
+// a value made by one constant push can be folded into the operation that consumes it.
 void KTEvaluationProgram::EmitBinary(int kind)
 {
-    const std::size_t n = m_ops.size();
-    Instruction* last = n >= 1 ? &m_ops[n - 1] : nullptr;
-    Instruction* before = n >= 2 ? &m_ops[n - 2] : nullptr;
+    const int rightStart = m_starts.back();
+    m_starts.pop_back();
+    const int leftStart = m_starts.back();
+    const int size = static_cast<int>(m_ops.size());
+    const bool rightSingle = rightStart == size - 1;
+    const bool leftSingle = leftStart == rightStart - 1;
+    const Instruction right = m_ops[static_cast<std::size_t>(size - 1)];
+    const Instruction left = m_ops[static_cast<std::size_t>(rightStart - 1)];
+    const auto isConst = [](const Instruction& ins) {
+        return ins.op == PushConst && !KTEvaluationRules::IsSentinel(ins.value);
+    };
 
-    if (last && before && last->op == PushConst && before->op == PushConst) {
+    if (rightSingle && leftSingle && isConst(left) && isConst(right)) {
         bool undefined = false;
-        const double r = KTEvaluationRules::Binary(kind, before->value, last->value, undefined);
+        const double r = KTEvaluationRules::Binary(kind, left.value, right.value, undefined);
         if (!undefined && !KTEvaluationRules::IsSentinel(r)) {
             m_ops.pop_back();
-            m_ops.back() = {PushConst, 0, r};
+            m_ops.back() = {PushConst, 0, r, 0.0};
             return;
         }
     }
-    if (last && last->op == PushConst && !KTEvaluationRules::IsSentinel(last->value)) {
-        const double c = last->value;
+    if (rightSingle && isConst(right)) {
+        const double c = right.value;
+        Op op = Pow;
         switch (kind) {
-        case ASKind::Plus: *last = {AddC, 0, c}; return;
-        case ASKind::Minus: *last = {SubC, 0, c}; return;
-        case ASKind::Divide:
-            if (std::fabs(c) > 0.0) {
-                *last = {DivC, 0, c};
+        case ASKind::Plus: op = AddC; break;
+        case ASKind::Minus: op = SubC; break;
+        case ASKind::Multiply: op = MulC; break;
+        case ASKind::Divide: op = std::fabs(c) > 0.0 ? DivC : Div; break;
+        default:
+            op = c == 2.0 ? Sqr : PowC;
+            if (op == PowC && c > 0.0 && c != std::floor(c) && c != 0.5) {
+                m_ops.back() = {PowC, 1, c, 0.0}; // arg 1: a positive fractional exponent
+                return;
+            }
+            if (c >= 3.0 && c <= 64.0 && c == std::floor(c)) {
+                m_ops.back() = {PowI, static_cast<std::int32_t>(c), c, 0.0};
                 return;
             }
             break;
-        case ASKind::Multiply:
-            if (before && before->op == PushX) {
-                m_ops.pop_back();
-                m_ops.back() = {PushXMulC, 0, c};
-            } else {
-                *last = {MulC, 0, c};
-            }
+        }
+        if (op != Div) {
+            m_ops.back() = {op, 0, c, 0.0};
             return;
-        case ASKind::Power:
-            if (c == 2.0) {
-                if (before && before->op == PushX) {
-                    m_ops.pop_back();
-                    m_ops.back() = {PushXSqr, 0, 0.0};
-                } else {
-                    *last = {Sqr, 0, 0.0};
-                }
-            } else {
-                *last = {PowC, 0, c};
-            }
-            return;
-        default: break;
         }
     }
-    if (last && last->op == PushX) {
+    if (leftSingle && isConst(left) && kind != ASKind::Power) {
+        // c op value: the constant moves behind the value's operations.
+        const double c = left.value;
+        Op op = AddC;
         switch (kind) {
-        case ASKind::Plus: *last = {AddX, 0, 0.0}; return;
-        case ASKind::Minus: *last = {SubX, 0, 0.0}; return;
-        case ASKind::Divide: *last = {DivX, 0, 0.0}; return;
-        case ASKind::Multiply:
-            if (before && before->op == PushConst && !KTEvaluationRules::IsSentinel(before->value)) {
-                const double c = before->value;
-                m_ops.pop_back();
-                m_ops.back() = {PushXMulC, 0, c};
-            } else {
-                *last = {MulX, 0, 0.0};
-            }
-            return;
-        default: break;
+        case ASKind::Plus: op = AddC; break;
+        case ASKind::Minus: op = RSubC; break;
+        case ASKind::Multiply: op = MulC; break;
+        default: op = RDivC; break;
         }
+        m_ops.erase(m_ops.begin() + (rightStart - 1));
+        m_ops.push_back({op, 0, c, 0.0});
+        return;
+    }
+    if (rightSingle && IsSinglePush(right, PushX) && kind != ASKind::Power) {
+        Op op = AddX;
+        switch (kind) {
+        case ASKind::Plus: op = AddX; break;
+        case ASKind::Minus: op = SubX; break;
+        case ASKind::Multiply: op = MulX; break;
+        default: op = DivX; break;
+        }
+        m_ops.back() = {op, 0, 0.0, 0.0};
+        return;
     }
     switch (kind) {
-    case ASKind::Plus: Emit(Add, 0, 0.0); break;
-    case ASKind::Minus: Emit(Sub, 0, 0.0); break;
-    case ASKind::Multiply: Emit(Mul, 0, 0.0); break;
-    case ASKind::Divide: Emit(Div, 0, 0.0); break;
-    default: Emit(Pow, 0, 0.0); break;
+    case ASKind::Plus: m_ops.push_back({Add, 0, 0.0, 0.0}); break;
+    case ASKind::Minus: m_ops.push_back({Sub, 0, 0.0, 0.0}); break;
+    case ASKind::Multiply: m_ops.push_back({Mul, 0, 0.0, 0.0}); break;
+    case ASKind::Divide: m_ops.push_back({Div, 0, 0.0, 0.0}); break;
+    default: m_ops.push_back({Pow, 0, 0.0, 0.0}); break;
     }
 }
 
 void KTEvaluationProgram::EmitFunction(int kind)
 {
-    if (!m_ops.empty() && m_ops.back().op == PushConst && !DependsOnAngle(kind)) {
+    const bool single = m_starts.back() == static_cast<int>(m_ops.size()) - 1;
+    if (single && m_ops.back().op == PushConst && !DependsOnAngle(kind)) {
         bool undefined = false;
         const double r = KTEvaluationRules::Function(kind, m_ops.back().value, 1.0, undefined);
         if (!undefined && !KTEvaluationRules::IsSentinel(r)) {
@@ -400,7 +445,42 @@ void KTEvaluationProgram::EmitFunction(int kind)
             return;
         }
     }
-    Emit(Func, kind, 0.0);
+    if (DependsOnAngle(kind))
+        m_usesAngle = true;
+    switch (kind) {
+    case ASKind::Sin: m_ops.push_back({Sin, kind, 0.0, 0.0}); break;
+    case ASKind::Cos: m_ops.push_back({Cos, kind, 0.0, 0.0}); break;
+    case ASKind::Exp: m_ops.push_back({Exp, kind, 0.0, 0.0}); break;
+    case ASKind::Sqrt: m_ops.push_back({Sqrt, kind, 0.0, 0.0}); break;
+    case ASKind::Ln: m_ops.push_back({Ln, kind, 0.0, 0.0}); break;
+    case ASKind::Abs: m_ops.push_back({Abs, kind, 0.0, 0.0}); break;
+    case ASKind::ArcTan: m_ops.push_back({Atan, kind, 0.0, 0.0}); break;
+    default: m_ops.push_back({Func, kind, 0.0, 0.0}); break;
+    }
+}
+
+// Pairs of operations on x that occur in almost every curve become one.
+void KTEvaluationProgram::Peephole()
+{
+    std::vector<Instruction> out;
+    out.reserve(m_ops.size());
+    for (const Instruction& ins : m_ops) {
+        Instruction* last = out.empty() ? nullptr : &out.back();
+        if (last && last->op == PushX && ins.op == MulC) {
+            *last = {PushXMulC, 0, ins.value, 0.0};
+        } else if (last && last->op == PushX && ins.op == Sqr) {
+            *last = {PushXSqr, 0, 0.0, 0.0};
+        } else if (last && last->op == PushXMulC && ins.op == AddC) {
+            *last = {PushXLinear, 0, last->value, ins.value};
+        } else if (last && last->op == PushX && (ins.op == AddC || ins.op == SubC)) {
+            // x * 1 is exact, and x + (-c) is x - c exactly.
+            *last = {PushXLinear, 0, 1.0, ins.op == AddC ? ins.value : -ins.value};
+
+        } else {
+            out.push_back(ins);
+        }
+    }
+    m_ops.swap(out);
 }
 
 void KTEvaluationProgram::Compile(const ASTokenList& list)
@@ -409,6 +489,10 @@ void KTEvaluationProgram::Compile(const ASTokenList& list)
     if (!IsWellFormed(list))
         return;
     m_ops.reserve(static_cast<std::size_t>(list.GetCount()));
+    const auto push = [this](Op op, int arg, double value) {
+        m_starts.push_back(static_cast<int>(m_ops.size()));
+        m_ops.push_back({op, arg, value, 0.0});
+    };
     for (int i = 0; i < list.GetCount(); ++i) {
         const ASToken& token = list.At(i);
         const int kind = token.m_kind;
@@ -417,16 +501,19 @@ void KTEvaluationProgram::Compile(const ASTokenList& list)
         switch (kind) {
         case ASKind::X:
         case ASKind::T:
-        case ASKind::Theta: Emit(PushX, 0, 0.0); break;
-        case ASKind::Y: Emit(PushY, 0, 0.0); break;
+        case ASKind::Theta: push(PushX, 0, 0.0); break;
+        case ASKind::Y: push(PushY, 0, 0.0); break;
         case ASKind::A:
         case ASKind::B:
         case ASKind::C:
         case ASKind::D:
-        case ASKind::M: Emit(PushParam, kind - ASKind::A, 0.0); break;
-        case ASKind::Number: Emit(PushConst, 0, token.m_value); break;
-        case ASKind::Pi: Emit(PushConst, 0, kPi); break;
-        case ASKind::E: Emit(PushConst, 0, kE); break;
+        case ASKind::M:
+            push(PushParam, kind - ASKind::A, 0.0);
+            m_usesConstants = true;
+            break;
+        case ASKind::Number: push(PushConst, 0, token.m_value); break;
+        case ASKind::Pi: push(PushConst, 0, kPi); break;
+        case ASKind::E: push(PushConst, 0, kE); break;
         default:
             if (IsBinaryKind(kind))
                 EmitBinary(kind);
@@ -435,12 +522,19 @@ void KTEvaluationProgram::Compile(const ASTokenList& list)
             break;
         }
     }
+    m_starts.clear();
+    Peephole();
+    if (m_ops.size() == 1 && m_ops[0].op == PushXLinear) {
+        m_linear = true;
+        m_slope = m_ops[0].value;
+        m_intercept = m_ops[0].value2;
+    }
     m_compiled = true;
 }
 
 namespace {
 
-// The common case of +, - and *: finite operands well inside the sentinels' range.
+// The common case of +, - and *: operands well inside the sentinels' range.
 inline bool Ordinary(double a, double b)
 {
     return a <= 1.0e12 && b <= 1.0e12;
@@ -448,28 +542,48 @@ inline bool Ordinary(double a, double b)
 
 } // namespace
 
-double KTEvaluationProgram::Run(const KTEvaluationInputs& in) const
+double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
 {
     double stack[KTRealStack::kSlots];
     int sp = -1; // index of the top value
     bool undefined = false;
     const double x = in.x;
 
-#define KT_BINARY(KIND, EXPR, A, B)                                                                                \
-    do {                                                                                                           \
-        const double a_ = (A);                                                                                     \
-        const double b_ = (B);                                                                                     \
-        double r_;                                                                                                 \
-        if (Ordinary(a_, b_)) [[likely]] {                                                                         \
-            r_ = (EXPR);                                                                                           \
-            if (!std::isfinite(r_)) [[unlikely]]                                                                   \
-                return KTUndefinedValue;                                                                           \
-        } else {                                                                                                   \
-            r_ = KTEvaluationRules::Binary(KIND, a_, b_, undefined);                                              \
-            if (undefined)                                                                                         \
-                return KTUndefinedValue;                                                                           \
-        }                                                                                                          \
-        stack[sp] = r_;                                                                                            \
+// Computes EXPR from A and B into stack[sp]; an operand that may be a sentinel takes the full rule.
+#define KT_BINARY(KIND, EXPR, A, B)                                                                \
+    do {                                                                                           \
+        const double a_ = (A);                                                                     \
+        const double b_ = (B);                                                                     \
+        double r_;                                                                                 \
+        if (Ordinary(a_, b_)) [[likely]] {                                                         \
+            r_ = (EXPR);                                                                           \
+            if (!std::isfinite(r_)) [[unlikely]]                                                   \
+                return KTUndefinedValue;                                                           \
+        } else {                                                                                   \
+            r_ = KTEvaluationRules::Binary(KIND, a_, b_, undefined);                               \
+            if (undefined)                                                                         \
+                return KTUndefinedValue;                                                           \
+        }                                                                                          \
+        stack[sp] = r_;                                                                            \
+    } while (0)
+#define KT_FULL_BINARY(KIND, A, B)                                                                 \
+    do {                                                                                           \
+        stack[sp] = KTEvaluationRules::Binary(KIND, (A), (B), undefined);                          \
+        if (undefined)                                                                             \
+            return KTUndefinedValue;                                                               \
+    } while (0)
+
+#define KT_DIVIDE(A, B)                                                                            \
+    do {                                                                                           \
+        const double a_ = (A);                                                                     \
+        const double b_ = (B);                                                                     \
+        if (Ordinary(a_, b_) && b_ != 0.0) [[likely]] {                                            \
+            stack[sp] = a_ / b_;                                                                   \
+            if (!std::isfinite(stack[sp])) [[unlikely]]                                            \
+                return KTUndefinedValue;                                                           \
+        } else {                                                                                   \
+            KT_FULL_BINARY(ASKind::Divide, a_, b_);                                                \
+        }                                                                                          \
     } while (0)
 
     for (const Instruction& ins : m_ops) {
@@ -481,6 +595,11 @@ double KTEvaluationProgram::Run(const KTEvaluationInputs& in) const
         case PushXMulC:
             ++sp;
             KT_BINARY(ASKind::Multiply, a_ * b_, x, ins.value);
+            break;
+        case PushXLinear:
+            ++sp;
+            KT_BINARY(ASKind::Multiply, a_ * b_, x, ins.value);
+            KT_BINARY(ASKind::Plus, a_ + b_, stack[sp], ins.value2);
             break;
         case PushXSqr:
             ++sp;
@@ -501,33 +620,85 @@ double KTEvaluationProgram::Run(const KTEvaluationInputs& in) const
         case AddC: KT_BINARY(ASKind::Plus, a_ + b_, stack[sp], ins.value); break;
         case SubC: KT_BINARY(ASKind::Minus, a_ - b_, stack[sp], ins.value); break;
         case MulC: KT_BINARY(ASKind::Multiply, a_ * b_, stack[sp], ins.value); break;
+        case RSubC: KT_BINARY(ASKind::Minus, a_ - b_, ins.value, stack[sp]); break;
         case Sqr: KT_BINARY(ASKind::Multiply, a_ * b_, stack[sp], stack[sp]); break;
         case AddX: KT_BINARY(ASKind::Plus, a_ + b_, stack[sp], x); break;
         case SubX: KT_BINARY(ASKind::Minus, a_ - b_, stack[sp], x); break;
         case MulX: KT_BINARY(ASKind::Multiply, a_ * b_, stack[sp], x); break;
         case DivC: KT_BINARY(ASKind::Divide, a_ / b_, stack[sp], ins.value); break;
+        case RDivC: KT_DIVIDE(ins.value, stack[sp]); break;
         case Div:
             --sp;
-            stack[sp] = KTEvaluationRules::Binary(ASKind::Divide, stack[sp], stack[sp + 1], undefined);
-            if (undefined)
-                return KTUndefinedValue;
+            KT_DIVIDE(stack[sp], stack[sp + 1]);
             break;
-        case DivX:
-            stack[sp] = KTEvaluationRules::Binary(ASKind::Divide, stack[sp], x, undefined);
-            if (undefined)
-                return KTUndefinedValue;
+        case DivX: KT_DIVIDE(stack[sp], x); break;
+        case PowI: {
+            const double b = stack[sp];
+            if (Ordinary(b, 0.0)) [[likely]] {
+                double r = KTEvaluationRules::IntegerPower(std::fabs(b), ins.arg);
+                if (b < 0.0 && (ins.arg & 1))
+                    r = -r;
+                if (!std::isfinite(r)) [[unlikely]]
+                    return KTUndefinedValue;
+                stack[sp] = r;
+            } else {
+                KT_FULL_BINARY(ASKind::Power, b, ins.value);
+            }
             break;
+        }
         case Pow:
             --sp;
-            stack[sp] = KTEvaluationRules::Binary(ASKind::Power, stack[sp], stack[sp + 1], undefined);
-            if (undefined)
-                return KTUndefinedValue;
+            KT_FULL_BINARY(ASKind::Power, stack[sp], stack[sp + 1]);
             break;
-        case PowC:
-            stack[sp] = KTEvaluationRules::Binary(ASKind::Power, stack[sp], ins.value, undefined);
-            if (undefined)
-                return KTUndefinedValue;
+        case PowC: {
+            const double b = stack[sp];
+            if (ins.arg == 1 && b > 0.0 && b <= 1.0e12) [[likely]] {
+                const double r = std::pow(b, ins.value); // as the power rule has it for b > 0
+                if (!std::isfinite(r)) [[unlikely]]
+                    return KTUndefinedValue;
+                stack[sp] = r;
+            } else {
+                KT_FULL_BINARY(ASKind::Power, b, ins.value);
+            }
             break;
+        }
+        case Abs:
+        case Sin:
+        case Cos:
+        case Exp:
+        case Ln:
+        case Atan:
+        case Sqrt: {
+            const double v = stack[sp];
+            double r;
+            if (v > 1.0e12 || v < -1.0e12) [[unlikely]] {
+                r = KTEvaluationRules::Function(ins.arg, v, in.angleScale, undefined);
+                if (undefined)
+                    return KTUndefinedValue;
+            } else if (ins.op == Abs) {
+                r = std::fabs(v);
+            } else if (ins.op == Sin) {
+                r = std::sin(v * in.angleScale);
+            } else if (ins.op == Cos) {
+                r = std::cos(v * in.angleScale);
+            } else if (ins.op == Exp) {
+                r = std::exp(v);
+                if (!std::isfinite(r)) [[unlikely]]
+                    return KTUndefinedValue;
+            } else if (ins.op == Ln) {
+                if (!(v > 0.0))
+                    return KTUndefinedValue;
+                r = std::log(v);
+            } else if (ins.op == Atan) {
+                r = std::atan(v) / in.angleScale;
+            } else {
+                if (v < 0.0)
+                    return KTUndefinedValue;
+                r = std::sqrt(v);
+            }
+            stack[sp] = r;
+            break;
+        }
         case Func:
             stack[sp] = KTEvaluationRules::Function(ins.arg, stack[sp], in.angleScale, undefined);
             if (undefined)
@@ -536,6 +707,8 @@ double KTEvaluationProgram::Run(const KTEvaluationInputs& in) const
         }
     }
 #undef KT_BINARY
+#undef KT_FULL_BINARY
+#undef KT_DIVIDE
     const double result = stack[sp];
     return std::isfinite(result) ? result : KTUndefinedValue;
 }

@@ -28,6 +28,8 @@ inline bool IsSentinel(double v)
 {
     return v > 1.0e12 && (v == 1000000000001.5 || v == 1000000000001.2);
 }
+/// base ^ n for n >= 0 by repeated squaring.
+double IntegerPower(double base, int n);
 /// The power rule: b ^ p with the sign of odd roots of negative bases; KTNoSecondValue where
 /// there is no real value. Never undefined.
 double Power(double b, double p);
@@ -52,8 +54,22 @@ public:
     void Compile(const ASTokenList& list);
     void Clear();
     bool IsCompiled() const { return m_compiled; }
+    /// The program reads the constants a to m / applies the angle scale.
+    bool UsesConstants() const { return m_usesConstants; }
+    bool UsesAngle() const { return m_usesAngle; }
     /// The value of the compiled list, or KTUndefinedValue. Only when IsCompiled().
-    double Run(const KTEvaluationInputs& in) const;
+    double Run(const KTEvaluationInputs& in) const
+    {
+        // A straight line is the most common curve of all: one multiply-add, no dispatch.
+        if (m_linear) {
+            const double scaled = in.x * m_slope;
+            const double r = scaled + m_intercept;
+            if (in.x <= 1.0e12 && scaled <= 1.0e12 && r - r == 0.0) [[likely]]
+                return r;
+        }
+        return RunProgram(in);
+    }
+    double RunProgram(const KTEvaluationInputs& in) const;
     /// Number of operations after fusion (for tests and the benchmark).
     int OperationCount() const { return static_cast<int>(m_ops.size()); }
 
@@ -66,8 +82,9 @@ public:
         PushX,
         PushY,
         PushParam,
-        PushXMulC, ///< x * c
-        PushXSqr,  ///< x * x
+        PushXMulC,   ///< x * c
+        PushXLinear, ///< x * c + c2
+        PushXSqr,    ///< x * x
         Add,
         Sub,
         Mul,
@@ -77,13 +94,23 @@ public:
         SubC,
         MulC,
         DivC,
+        RSubC, ///< c - top
+        RDivC, ///< c / top
         PowC,
         Sqr,
         AddX,
         SubX,
         MulX,
         DivX,
-        Func, ///< a one-argument function of kind arg
+        Sin,
+        Cos,
+        Exp,
+        Sqrt,
+        Ln,
+        Abs,
+        Atan,
+        PowI, ///< top ^ arg for a whole exponent 3..64
+        Func, ///< any other one-argument function, of kind arg
     };
 
     struct Instruction
@@ -91,13 +118,20 @@ public:
         Op op;
         std::int32_t arg; ///< function kind or constant index
         double value;
+        double value2;
     };
 
 private:
-    void Emit(Op op, std::int32_t arg, double value);
     void EmitBinary(int kind);
     void EmitFunction(int kind);
+    void Peephole();
 
     std::vector<Instruction> m_ops;
+    std::vector<int> m_starts; ///< while compiling: the first operation of each stacked value
     bool m_compiled = false;
+    bool m_usesConstants = false;
+    bool m_usesAngle = false;
+    bool m_linear = false; ///< the program is x * m_slope + m_intercept
+    double m_slope = 0.0;
+    double m_intercept = 0.0;
 };

@@ -110,15 +110,6 @@ void KTFunction3::FindMarkersNear(int deviceX, int deviceY, KTMarkerList& result
 
 // ---- Evaluation ---------------------------------------------------------------------------------
 
-double KTFunction3::AngleScale() const
-{
-    KTAxes* axes = m_data.m_owner;
-    if (!axes)
-        return 1.0;
-    const double factor = axes->AngleFactor();
-    return factor != 0.0 ? 1.0 / factor : 1.0;
-}
-
 const KTEvaluationProgram* KTFunction3::ProgramForCurrentList()
 {
     const int index = m_data.CurrentListIndex();
@@ -126,27 +117,27 @@ const KTEvaluationProgram* KTFunction3::ProgramForCurrentList()
         return nullptr;
     CompiledList& compiled = m_compiled[static_cast<std::size_t>(index)];
     const ASTokenList& list = m_data.CurrentList();
-    if (!compiled.valid || compiled.generation != m_listGeneration || compiled.count != list.GetCount()) {
+    if (compiled.generation != m_listGeneration || compiled.count != list.GetCount()) [[unlikely]] {
         compiled.program.Compile(list);
         compiled.generation = m_listGeneration;
         compiled.count = list.GetCount();
-        compiled.valid = true;
     }
     return compiled.program.IsCompiled() ? &compiled.program : nullptr;
 }
 
-KTPoint& KTFunction3::Evaluate(KTPoint& out, double x, double y)
+double KTFunction3::EvaluateValueSlow(double x, double y)
 {
+    KTEvaluationInputs inputs{x, y, nullptr, 1.0};
     double constants[KTFunctionConstantRanges::Count];
-    for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
-        constants[i] = m_data.m_constants.m_range[static_cast<std::size_t>(i)].m_current;
-    const KTEvaluationInputs inputs{x, y, constants, AngleScale()};
-    out.m_x = x;
-    if (const KTEvaluationProgram* program = ProgramForCurrentList())
-        out.m_y = program->Run(inputs);
-    else
-        out.m_y = KTEvaluateTokens(m_data.CurrentList(), inputs);
-    return out;
+    const KTEvaluationProgram* program = ProgramForCurrentList();
+    if (!program || program->UsesConstants()) {
+        for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
+            constants[i] = m_data.m_constants.m_range[static_cast<std::size_t>(i)].m_current;
+        inputs.constants = constants;
+    }
+    if (!program || program->UsesAngle())
+        inputs.angleScale = AngleScale();
+    return program ? program->Run(inputs) : KTEvaluateTokens(m_data.CurrentList(), inputs);
 }
 
 KTPoint KTFunction3::Evaluate(double x, double y)
@@ -250,13 +241,3 @@ std::vector<KTInputMessage> KTFunction3::TakePendingMessages()
     messages.swap(m_pendingMessages);
     return messages;
 }
-
-// ---- Built with the curve drawing -----------------------------------------------------------------
-
-void KTFunction3::Calculate() {}
-
-void KTFunction3::CalculatePoints() {}
-
-void KTFunction3::Draw(KTDC&) {}
-
-void KTFunction3::DrawFamily(KTDC&) {}

@@ -18,6 +18,7 @@
 #include "engine/KTFunctionDomain.h"
 #include "engine/KTMarkerList.h"
 #include "foundation/KTPoint.h"
+#include "graph/KTAxes.h"
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 #include "platform/KTObject.h"
@@ -85,7 +86,27 @@ public:
     /// (x, value of the current list at x and y) or (x, KTUndefinedValue). Pass KTNoSecondValue
     /// as y for functions of one variable.
     KTPoint Evaluate(double x, double y);
-    KTPoint& Evaluate(KTPoint& out, double x, double y);
+    KTPoint& Evaluate(KTPoint& out, double x, double y)
+    {
+        out.m_x = x;
+        out.m_y = EvaluateValue(x, y);
+        return out;
+    }
+    /// The y of Evaluate alone.
+    double EvaluateValue(double x, double y)
+    {
+        // The path of every sample: a compiled list that reads neither constants nor angles.
+        const int index = m_data.CurrentListIndex();
+        if (index >= 0 && index < KTFunctionData3::ListCount) [[likely]] {
+            const CompiledList& compiled = m_compiled[static_cast<std::size_t>(index)];
+            if (compiled.generation == m_listGeneration && compiled.count == m_data.CurrentList().GetCount() &&
+                compiled.program.IsCompiled()) [[likely]] {
+                if (!compiled.program.UsesConstants() && !compiled.program.UsesAngle())
+                    return compiled.program.Run({x, y, nullptr, 1.0});
+            }
+        }
+        return EvaluateValueSlow(x, y);
+    }
     /// Central differences with a step scaled to |x| (never vanishing for large x).
     double Derivative(double x);
     double SecondDerivative(double x);
@@ -173,9 +194,8 @@ private:
     struct CompiledList
     {
         KTEvaluationProgram program;
-        unsigned generation = 0;
+        unsigned generation = 0; ///< 0: never compiled
         int count = -1;
-        bool valid = false;
     };
 
     /// The postfix form of in[start..] into out; false when an operator stack or out overflows.
@@ -185,10 +205,24 @@ private:
     bool TokeniseText(const CString& text, ASTokenList& list);
     /// The typed text as the typesetter reads it (preset graphing), every "-" written "-1*".
     static CString CalculationText(const CString& typed);
-    double AngleScale() const;
+    /// 1 / units per radian of the owner's angle system (1 without owner). As
+    /// KTAxes::AngleFactor reads the option, without writing a forced value back: this runs for
+    /// every sample.
+    double AngleScale() const
+    {
+        if (!m_data.m_owner)
+            return 1.0;
+        switch (m_data.m_owner->m_options.m_angleSystem.m_value) {
+        case 0: return 1.0 / KTDegreesPerRadian;
+        case 2: return 1.0 / KTGradsPerRadian;
+        default: return 1.0;
+        }
+    }
+    double EvaluateValueSlow(double x, double y);
     const KTEvaluationProgram* ProgramForCurrentList();
     void InputError(const char* message);
     void RecordMessage(const char* caption, const char* text);
+    void InterpretText();
     /// Tokenises and prepares one equation text into the given postfix list (steps of Interpret).
     void PrepareBranch(const CString& text, int listIndex);
     void PrepareTokens(ASTokenList& tokens);

@@ -140,18 +140,18 @@ void KTFunction3::SplitParts()
     if (D >= 2 || C >= 1 || O >= 4 || ((V >= 1 || Op >= 1) && (O >= 1 || D >= 1)))
         InputError("Can not interpret equation");
 
-    KTEquationPartList final;
+    KTEquationPartList finalParts;
     bool built = true;
     int others = 0;
     int executes = 0;
     bool domainFiled = false;
     const auto addEquation = [&](const KTEquationPart& part, int kind) {
-        final.AddPart(CalculationText(part.Text()), part.SecondText(), kind);
+        finalParts.AddPart(CalculationText(part.Text()), part.SecondText(), kind);
     };
     const auto addDomain = [&](const KTEquationPart& part) {
         if (!IsDomainPart(part))
             InputError("Not a valid domain");
-        final.AddPart(part.Text(), part.SecondText(), KTPartDomain);
+        finalParts.AddPart(part.Text(), part.SecondText(), KTPartDomain);
     };
 
     if (O == 1 && D + P <= 1 && Op + C + V == 0) {
@@ -174,7 +174,7 @@ void KTFunction3::SplitParts()
             } else if (IsDomainPart(part)) {
                 if (D + P == 1)
                     InputError("Too many domains");
-                final.AddPart(part.Text(), part.SecondText(), KTPartDomain);
+                finalParts.AddPart(part.Text(), part.SecondText(), KTPartDomain);
             } else {
                 addEquation(part, KTPartExecute2);
                 m_parts.SetStatus(KTStatusParametric);
@@ -188,7 +188,7 @@ void KTFunction3::SplitParts()
                 if (domainFiled)
                     InputError("Too many domains");
                 domainFiled = true;
-                final.AddPart(part.Text(), part.SecondText(), KTPartDomain);
+                finalParts.AddPart(part.Text(), part.SecondText(), KTPartDomain);
             } else if (executes < 2) {
                 addEquation(part, ++executes == 1 ? KTPartExecute1 : KTPartExecute2);
                 if (executes == 2)
@@ -196,22 +196,16 @@ void KTFunction3::SplitParts()
             } else {
                 // Three parts and none a domain: the third can only be a domain that reads wrong.
                 InputError("Not a valid domain");
-                final.AddPart(part.Text(), part.SecondText(), KTPartDomain);
+                finalParts.AddPart(part.Text(), part.SecondText(), KTPartDomain);
             }
         }
     } else {
         built = false;
     }
     if (built) {
-        const int status = m_parts.GetStatus();
-        const CString message = m_parts.GetMessage();
-        const bool latched = m_parts.IsErrorLatched();
-        m_parts.RemoveAll();
-        for (int i = 0; i < final.GetCount(); ++i)
-            m_parts.AddPart(final.At(i));
-        if (!latched)
-            m_parts.SetStatus(status);
-        (void)message;
+        m_parts.RemoveAll(); // status, message and flags stay
+        for (int i = 0; i < finalParts.GetCount(); ++i)
+            m_parts.AddPart(finalParts.At(i));
     }
 
     if ((P >= 1 || Op >= 1 || V >= 1) && O + C + D == 0)
@@ -223,6 +217,10 @@ void KTFunction3::SplitParts()
                 m_parts.SetStatus(KTStatusNoEquationP);
         }
     }
+    // An equation among parts that fit none of the forms above is not silently dropped.
+    const int status = m_parts.GetStatus();
+    if (!built && O >= 1 && status != KTStatusNoEquation && status != KTStatusNoEquationP)
+        InputError("Can not interpret equation");
 }
 
 void KTFunction3::PrepareTokens(ASTokenList& tokens)

@@ -76,7 +76,18 @@ private:
             m_ok = false; // a name the evaluator does not know
             return;
         }
+        if (kind == ASKind::Plus && ExpectsOperand())
+            return; // a sign, as in the "+" branch of "y = +-sqrt(x)": nothing to add
         Append(kind);
+    }
+    bool ExpectsOperand() const
+    {
+        const int count = m_list.GetCount();
+        if (count == 0)
+            return true;
+        const int last = m_list.KindAt(count - 1);
+        return last == ASKind::Open || last == ASKind::Comma || last == ASKind::PlusMinus ||
+               (last >= ASKind::Multiply && last <= ASKind::Power) || ASIsRelationKind(last);
     }
     void AppendNegativeOne()
     {

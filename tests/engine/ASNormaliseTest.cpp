@@ -53,6 +53,9 @@ TEST_F(ASNormaliseTest, NormalisedSidesTable)
         {"X/2", "  +1x \\ +2  "},
         {"X-", "  +1x - "}, // a minus at the end stays
         {"A*B*X^-1", "  +1x^-1ab  "},
+        {"X/2*A", "  +1x \\ +2 * +1a  "},          // only the 2 is divided by
+        {"X^2^3", "  +1x ^ +2 ^ +3  "},            // powers group from the right
+        {"(X+1)^2*3", " ( +1x  +1 )^ +2 * +3  "}, // the exponent is the 2 alone
     };
     for (const Row& row : rows) {
         ASTokenList list = astest::Tokens(row.text);
@@ -116,6 +119,14 @@ TEST_F(ASNormaliseTest, SinglePasses)
     list.GroupTerms();
     list.AbsorbSigns();
     EXPECT_EQ(list.ToString(""), "  +1x^2  +1y  ");
+
+    // Adjacent factors after a division: only the first is divided by.
+    ASRational two(2, 1);
+    ASRational three(3, 1);
+    ASTokenList adjacent = List({ASToken(ASKind::X), ASToken(ASKind::Divide), ASToken(ASKind::Node, 0, &two),
+                                 ASToken(ASKind::Node, 0, &three)});
+    adjacent.Normalise();
+    EXPECT_EQ(adjacent.ToString(""), "  +1x \\ +2 * +3  ");
 
     ASTokenList marked = astest::Tokens("X+Y");
     marked.MarkDeleted(1);

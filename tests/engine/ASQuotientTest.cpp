@@ -91,6 +91,10 @@ TEST_F(ASQuotientTest, StructuredSidesTable)
         {"2*(X-1)*3", "(+6x-6)", " (+6*x+-6) "},
         {"A*(X+B)", "(+1xa+1ab)", " (x*a+a*b) "},
         {"(X+1)/(X+1)", "(+1x+1)/(+1x+1)", " (x++1)\\((x++1)) "},
+        {"1/2^3", "(+1)/(+8)", " +1\\(+8) "}, // the power is taken before dividing
+        {"X/2*A", "(+1xa)/(+2)", " x*a\\(+2) "},
+        {"X^2^3", "(+1x^8)", " x^+8 "},
+        {"2/(X+1)^2", "(+2)/(+1x^2+2x+1)", " +2\\((x^+2++2*x++1)) "},
     };
     for (const Row& row : rows) {
         const ASQuotient q = Side(row.text);

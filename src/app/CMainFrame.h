@@ -1,0 +1,80 @@
+#pragma once
+// The main window: the document windows in an MDI area, the menus, the toolbar and the status
+// bar. Commands whose work belongs to parts of the program not yet present stay disabled.
+
+#include <QMainWindow>
+
+#include <array>
+#include <map>
+#include <memory>
+
+class CChildFrame;
+class KTG300App;
+class KTG300Doc;
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit CMainFrame(KTG300App* app, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    /// A new document with the application's default options in a new window (maximised).
+    KTG300Doc* OnFileNew();
+    /// Opens the file in a new window, or activates the window that already shows it. Null when
+    /// it cannot be opened (the user has been told why).
+    KTG300Doc* OpenDocumentFile(const QString& path);
+    /// The active document window, or null.
+    CChildFrame* ActiveChild() const;
+    QList<CChildFrame*> Children() const;
+    /// Closes every document window, asking to save modified documents; false when the user
+    /// cancelled one.
+    bool CloseAllDocuments();
+
+    QMdiArea* MdiArea() const { return m_mdiArea; }
+    QToolBar* ToolBar() const { return m_toolBar; }
+    /// The action of a command id (57600 File New, 32837 Copy to Clipboard, ...), or null.
+    QAction* Action(int id) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createStatusBar();
+    QAction* AddAction(int id, const QString& text, const QString& statusTip);
+    CChildFrame* AddChild(std::unique_ptr<KTG300Doc> document);
+    CChildFrame* FindChild(const QString& path) const;
+    void UpdateActions();
+    void UpdateRecentFileActions();
+
+    void OnFileOpen();
+    void OnFileClose();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    void OnAppExit();
+    void OnCopyToClipboard();
+    void OnOpenRecentFile();
+
+    KTG300App* m_app;
+    QMdiArea* m_mdiArea = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    std::map<int, QAction*> m_actions;
+    std::array<QAction*, 4> m_recentActions{};
+    QAction* m_recentSeparator = nullptr;
+};

@@ -1,0 +1,129 @@
+#pragma once
+// A graph document: one graph, its annotations, the variable-substitution table and the main
+// window's rectangle. It stores them in the ".kt3" file (a compound file whose stream
+// "Contents" holds the archive), falls back to the older-file reader for files of the older
+// layout, draws itself on any device context and copies a picture of itself to the clipboard.
+//
+// Archive: the window rectangle (four int32), the graph (tagged "KTGraphData3"), the annotation
+// list (tagged "KTGAnnotationList"). Nothing else is stored.
+
+#include "foundation/KTVariableSubstitutions.h"
+#include "graph/KTGAnnotationList.h"
+#include "platform/KTGdiTypes.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class KTArchive;
+class KTDC;
+class KTG300SrvrItem;
+class KTGraph3;
+class KTOptionGraph3;
+
+class KTG300Doc : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// How LoadContents took an archive.
+    enum class LoadResult {
+        Current, ///< the current layout
+        Legacy,  ///< not the current layout: read by the older-file reader
+        Damaged, ///< starts as the current layout but fails: nothing was changed
+    };
+
+    /// The window rectangle of a new document.
+    static constexpr CRect NewWindowRect{50, 50, 600, 600};
+    /// Codes of the family constants for IsConstantUsed: 7 "a", 8 "b", 9 "c", 10 "d", 11 "m".
+    static const char* ConstantName(int code);
+
+    /// A new document whose graph takes the given defaults (the factory defaults when null).
+    explicit KTG300Doc(const KTOptionGraph3* defaults = nullptr);
+    ~KTG300Doc() override;
+    KTG300Doc(const KTG300Doc&) = delete;
+    KTG300Doc& operator=(const KTG300Doc&) = delete;
+
+    /// Back to the new-document state: the graph reset with the defaults, no annotations,
+    /// flags 0, indices -1, the new window rectangle, no path, not modified.
+    bool OnNewDocument();
+    /// Reads the file; on success the document holds it, takes its path and is not modified.
+    /// On failure the user is told (the message names the file) and nothing has changed.
+    bool OnOpenDocument(const QString& path);
+    /// Writes the current layout through a temporary file renamed into place; on success the
+    /// document takes the path and is not modified. A failure is reported under "File Save
+    /// Error" and leaves the previous file as it was.
+    bool OnSaveDocument(const QString& path);
+
+    /// The archive of the document (the stream "Contents").
+    std::vector<std::uint8_t> StoreContents();
+    /// Takes an archive: the current layout replaces the graph, the annotations and the window
+    /// rectangle and resets the three indices; anything that does not start as the current
+    /// layout is read by the older-file reader on top of the new-document state; an archive
+    /// that starts as the current layout and fails changes nothing. Never throws.
+    LoadResult LoadContents(const std::vector<std::uint8_t>& contents, QString* reason = nullptr);
+    /// Stores or loads through an archive (the embedded item's data); loading as LoadContents.
+    void Serialize(KTArchive& ar);
+
+    /// The graph (with the document's substitutions), then the annotations.
+    void DrawDocument(KTDC& dc);
+    /// Refreshes the annotations as the refresh flags ask, then draws them.
+    void DrawAnnotations(KTDC& dc);
+    /// Whether the family constant of the code is used by a function, a tangent's x text or an
+    /// integral's bounds.
+    bool IsConstantUsed(int code) const;
+    /// Lays the graph out for the device context and prepares it for a picture of its own:
+    /// nothing selected, integrals calculated, annotation positions recomputed.
+    void PrepareForPicture(KTDC& dc);
+    /// Puts the graph at the last graph size on the clipboard as SVG and PNG; the clipboard
+    /// messages on failure.
+    void CopyToClipboard();
+    /// A new server item for the document.
+    std::unique_ptr<KTG300SrvrItem> OnGetEmbeddedItem();
+
+    // ---- framework state ----------------------------------------------------------------------
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified = true);
+    const QString& GetPathName() const { return m_pathName; }
+    /// The file's name, or "KTGraph" and a number for a document never saved.
+    QString GetTitle() const;
+    /// Asks the views to repaint and the main window to move to the stored rectangle.
+    void UpdateAllViews();
+    /// Messages interpretation recorded during the last paint, for the view to show after it.
+    std::vector<std::pair<CString, CString>> TakePendingMessages();
+
+    KTGraph3& Graph() { return *m_graph; }
+    const KTGraph3& Graph() const { return *m_graph; }
+    const KTOptionGraph3* Defaults() const { return m_defaults; }
+
+    KTGAnnotationList m_annotations;
+    std::int32_t m_annotationIndex = -1; ///< hit by the last click in the view; -1 none
+    std::int32_t m_integralIndex = -1;
+    std::int32_t m_tangentIndex = -1;
+    /// The main window's screen rectangle when the document was last drawn or read.
+    CRect m_windowRect = NewWindowRect;
+    /// Recompute the annotations' device positions from their graph points at the next drawing.
+    BYTE m_refreshDevicePositions = 0;
+    /// Refresh the bound annotations from their graph objects at the next drawing.
+    BYTE m_refreshBoundAnnotations = 0;
+    KTVariableSubstitutions m_substitutions;
+
+signals:
+    void modifiedChanged(bool modified);
+    void titleChanged();
+    /// UpdateAllViews: repaint, and move the main window to the stored rectangle.
+    void updated();
+
+private:
+    void ResetToNew();
+    void RefreshBoundAnnotation(KTGAnnotation& annotation);
+
+    const KTOptionGraph3* m_defaults;
+    std::unique_ptr<KTGraph3> m_graph;
+    bool m_modified = false;
+    QString m_pathName;
+    int m_untitledNumber = 0;
+};

@@ -1,0 +1,255 @@
+#include "app/KTTipWnd.h"
+
+#include "foundation/KTFontSelector.h"
+#include "platform/KTBrush.h"
+#include "platform/KTDC.h"
+#include "platform/KTPen.h"
+#include "typeset/KTEEquation.h"
+#include "typeset/KTEOptions.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+
+namespace {
+/// Room around the lines: the box is this much larger than the text, and the window larger
+/// again by the same so that the box keeps clear of the mouse.
+constexpr int kMargin = 300;
+constexpr int kLineInset = 150;
+constexpr double kFontFactor = 0.7;
+
+int HimetricToPixels(int length, int dpi)
+{
+    return static_cast<int>(static_cast<long long>(length) * dpi / HIMETRIC_INCH);
+}
+} // namespace
+
+KTTipWnd::KTTipWnd(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ITS ME"));
+    setWindowTitle(QStringLiteral("ITS ME"));
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &KTTipWnd::OnTimer);
+    hide();
+}
+
+KTTipWnd::~KTTipWnd() = default;
+
+void KTTipWnd::Create(QWidget* view)
+{
+    setParent(view);
+    setGeometry(0, 0, 10, 10);
+    hide();
+}
+
+KTTipSpot& KTTipWnd::SharedSpot()
+{
+    static KTTipSpot spot;
+    return spot;
+}
+
+void KTTipWnd::Hide()
+{
+    m_visible = 0;
+    hide();
+}
+
+const KTTipInfo* KTTipWnd::Current() const
+{
+    return m_content.m_tips.At(m_current);
+}
+
+KTTipInfo KTTipWnd::CurrentTip() const
+{
+    const KTTipInfo* tip = Current();
+    return tip ? *tip : KTTipInfo();
+}
+
+void KTTipWnd::OnHover(const CPoint& devicePoint, const CPoint& logicalPoint, const KTPoint& graphPoint)
+{
+    if (devicePoint == m_lastDevice && Current() != nullptr)
+        return;
+    m_timer.stop();
+    if (m_visible)
+        Hide();
+    m_current = -1;
+    const int count = m_content.m_tips.GetCount();
+    for (int i = 0; i < count; ++i) {
+        const KTTipInfo* tip = m_content.m_tips.At(i);
+        if (!tip->HotRectContains(logicalPoint))
+            continue;
+        m_current = static_cast<std::int16_t>(std::min(i, 0x7FFF));
+        m_lastDevice = devicePoint;
+        m_lastLogical = logicalPoint;
+        m_spot.m_rect = tip->GetHotRect();
+        m_spot.m_point = graphPoint;
+        m_visible = 0;
+        m_timer.start(std::max(0, m_delay));
+        return;
+    }
+}
+
+void KTTipWnd::OnTimer()
+{
+    m_timer.stop();
+    m_visible = 1;
+    LayoutWindow();
+    show();
+    raise();
+    update();
+}
+
+KTTipWnd::Placement KTTipWnd::Place(const CPoint& point, int w, int h, const CRect& graphRect)
+{
+    const int x = point.x;
+    const int y = point.y;
+    Placement placement;
+    const bool fitsRight = x + w + 2 * kMargin <= graphRect.right;
+    const bool fitsBelow = y - h - 2 * kMargin >= graphRect.bottom;
+    if (fitsRight && fitsBelow) {
+        placement.window = CRect(x, y, x + w + 2 * kMargin, y - h - 2 * kMargin);
+        placement.box = CRect(x + kMargin, y - kMargin, x + w + 2 * kMargin, y - h - 2 * kMargin);
+    } else {
+        placement.window = CRect(x - w - 2 * kMargin, y + h + 2 * kMargin, x + kMargin, y - kMargin);
+        placement.box = CRect(x - w - 2 * kMargin, y + h + 2 * kMargin, x - kMargin, y + kMargin);
+    }
+    return placement;
+}
+
+CSize KTTipWnd::MeasureTip(KTDC& dc) const
+{
+    const KTTipInfo* tip = Current();
+    if (!tip)
+        return CSize();
+    KTFontSelector font(m_font, kFontFactor);
+    font.Select(dc, true);
+    KTEOptions options(KTEPresetGraphing);
+    options.m_bParseQuotes = 1;
+    CSize size;
+    for (int i = 0; i < tip->GetLineCount(); ++i) {
+        CSize line;
+        if (tip->LineValue(i) == KTTipInfo::MarkText) {
+            line = dc.GetTextExtent(tip->LineText(i));
+        } else if (tip->LineValue(i) == KTTipInfo::MarkEquation) {
+            KTEEquation equation;
+            equation.SetText(tip->LineText(i), options);
+            const KTEExtent extent = equation.GetExtent(&dc, options);
+            line = CSize(extent.width, extent.height);
+        }
+        size.cx = std::max(size.cx, line.cx);
+        size.cy += std::abs(line.cy);
+    }
+    font.Restore(dc);
+    return size;
+}
+
+void KTTipWnd::LayoutWindow()
+{
+    if (!m_visible || !Current())
+        return;
+    const int dpiX = std::max(1, logicalDpiX());
+    const int dpiY = std::max(1, logicalDpiY());
+    KTDC measure(dpiX, dpiY);
+    measure.SetMapMode(MM_HIMETRIC);
+    const CSize size = MeasureTip(measure);
+    m_placement = Place(m_lastLogical, size.cx, size.cy, m_graphRect);
+    // The window goes where its logical corner lies relative to the mouse, in the view's pixels.
+    const CRect& window = m_placement.window;
+    const int left = m_lastDevice.x + HimetricToPixels(window.left - m_lastLogical.x, dpiX);
+    const int top = m_lastDevice.y - HimetricToPixels(window.top - m_lastLogical.y, dpiY);
+    const int width = std::max(1, HimetricToPixels(window.Width(), dpiX));
+    const int height = std::max(1, HimetricToPixels(window.top - window.bottom, dpiY));
+    setGeometry(left, top, width, height);
+}
+
+void KTTipWnd::DrawTip(KTDC& dc)
+{
+    const KTTipInfo* tip = Current();
+    if (!m_visible || !tip)
+        return;
+    dc.SetMapMode(MM_HIMETRIC);
+    dc.SetWindowOrg(m_placement.window.left, m_placement.window.top);
+    dc.SetBkMode(TRANSPARENT);
+    KTFontSelector font(m_font, kFontFactor);
+    font.Select(dc, true);
+    const KTPen previousPen = dc.SelectObject(KTPen(PS_INSIDEFRAME, 0, RGB(0, 0, 0)));
+    const KTBrush previousBrush = dc.SelectObject(KTBrush(m_content.m_background));
+    dc.Rectangle(m_placement.box);
+
+    KTEOptions options(KTEPresetGraphing);
+    options.m_bParseQuotes = 1;
+    const unsigned previousAlign = dc.SetTextAlign(TA_LEFT | TA_TOP);
+    const int x = m_placement.box.left + kLineInset;
+    int y = m_placement.box.top - kLineInset;
+    for (int i = 0; i < tip->GetLineCount(); ++i) {
+        const CString text = tip->LineText(i);
+        if (tip->LineValue(i) == KTTipInfo::MarkText) {
+            dc.ExtTextOut(x, y, 0, nullptr, text);
+            y -= std::abs(dc.GetTextExtent(text).cy);
+        } else if (tip->LineValue(i) == KTTipInfo::MarkEquation) {
+            KTEEquation equation;
+            equation.SetText(text, options);
+            const KTEExtent extent = equation.GetExtent(&dc, options);
+            equation.Draw(&dc, x, y, options);
+            y -= extent.height;
+        }
+    }
+    dc.SetTextAlign(previousAlign);
+    dc.SelectObject(previousBrush);
+    dc.SelectObject(previousPen);
+    font.Restore(dc);
+}
+
+void KTTipWnd::paintEvent(QPaintEvent*)
+{
+    try {
+        KTDC dc(static_cast<QPaintDevice*>(this));
+        DrawTip(dc);
+    } catch (const std::exception&) {
+        // A tip that cannot be drawn is left blank rather than taking the view down.
+    }
+}
+
+void KTTipWnd::Relay(unsigned message)
+{
+    SharedSpot() = m_spot;
+    const KTTipInfo* tip = Current();
+    emit relayed(message, tip ? m_content.m_item : KTTipContent::ItemNone);
+}
+
+void KTTipWnd::mousePressEvent(QMouseEvent* event)
+{
+    m_lastRelayed = CPoint(event->position().toPoint().x(), event->position().toPoint().y());
+    if (event->button() == Qt::LeftButton)
+        Relay(WM_TIP_LBUTTONDOWN);
+}
+
+void KTTipWnd::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_lastRelayed = CPoint(event->position().toPoint().x(), event->position().toPoint().y());
+    if (event->button() == Qt::LeftButton)
+        Relay(WM_TIP_LBUTTONUP);
+    else if (event->button() == Qt::RightButton)
+        Relay(WM_TIP_RBUTTONUP);
+}
+
+void KTTipWnd::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    m_lastRelayed = CPoint(event->position().toPoint().x(), event->position().toPoint().y());
+    if (event->button() == Qt::LeftButton)
+        Relay(WM_TIP_LBUTTONDBLCLK);
+}
+
+void KTTipWnd::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (std::abs(p.x() - m_lastRelayed.x) + std::abs(p.y() - m_lastRelayed.y) < MoveThreshold)
+        return;
+    m_lastRelayed = CPoint(p.x(), p.y());
+    Relay(WM_TIP_MOUSEMOVE);
+}

@@ -1,0 +1,51 @@
+// The calculation of a function's curve: sampling with the discontinuity search, and the curve
+// analysis of each branch. The steps themselves live in KTCurveSampler, KTCurveRefiner and
+// KTCurveAnalyser.
+
+#include "engine/KTCurveAnalyser.h"
+#include "engine/KTCurveRefiner.h"
+#include "engine/KTCurveSampler.h"
+#include "engine/KTFunction3.h"
+
+void KTFunction3::Calculate()
+{
+    m_currentBuffer = m_buffer1.get();
+    m_markers.m_count = 0;
+    m_buffer1->m_count = 0;
+
+    m_data.SelectList(KTFunctionData3::DiscontinuityList);
+    KTCurveSampler(*this).SampleBranch();
+    KTCurveRefiner(*this).FindDiscontinuityCandidates();
+
+    m_currentBuffer = m_buffer1.get();
+    m_data.SelectList(KTFunctionData3::FirstBranchList);
+    m_buffer1->m_count = 0;
+    KTCurveSampler sampler(*this);
+    sampler.SetDomainEnds();
+    sampler.SampleBranch();
+
+    if (m_twoBranches) {
+        m_data.SelectList(KTFunctionData3::SecondBranchList);
+        m_currentBuffer = m_buffer2.get();
+        m_buffer2->m_count = 0;
+        sampler.SampleBranch();
+        m_currentBuffer = m_buffer1.get();
+        m_data.SelectList(KTFunctionData3::FirstBranchList);
+    }
+
+    KTCurveRefiner(*this).ClassifyDiscontinuities();
+}
+
+void KTFunction3::CalculatePoints()
+{
+    m_currentBuffer = m_buffer1.get();
+    m_data.SelectList(KTFunctionData3::FirstBranchList);
+    KTCurveAnalyser(*this).AnalyseCurve(true);
+    if (m_twoBranches) {
+        m_currentBuffer = m_buffer2.get();
+        m_data.SelectList(KTFunctionData3::SecondBranchList);
+        KTCurveAnalyser(*this).AnalyseCurve(false);
+        m_currentBuffer = m_buffer1.get();
+        m_data.SelectList(KTFunctionData3::FirstBranchList);
+    }
+}

@@ -1,0 +1,62 @@
+// Drawing passes of a function: both branches in turn, and families over the first family
+// constant's range. The drawing itself lives in KTCurvePainter.
+
+#include "engine/KTCurvePainter.h"
+#include "engine/KTCurveRefiner.h"
+#include "engine/KTFunction3.h"
+
+namespace {
+
+void DrawBranch(KTFunction3& function, KTDC& dc)
+{
+    KTCurvePainter painter(function);
+    painter.DrawPointPairs(dc);
+    painter.DrawSecondDerivativePairs(dc);
+    painter.DrawCurve(dc);
+}
+
+} // namespace
+
+void KTFunction3::Draw(KTDC& dc)
+{
+    m_currentBuffer = m_buffer1.get();
+    m_data.SelectList(KTFunctionData3::FirstBranchList);
+    if (!m_data.m_interpreted)
+        return;
+    DrawBranch(*this, dc);
+    if (m_twoBranches || (Status() == KTStatusImplicit && m_implicitOverflow)) {
+        m_currentBuffer = m_buffer2.get();
+        m_data.SelectList(KTFunctionData3::SecondBranchList);
+        DrawBranch(*this, dc);
+        m_currentBuffer = m_buffer1.get();
+        m_data.SelectList(KTFunctionData3::FirstBranchList);
+    }
+}
+
+void KTFunction3::DrawFamily(KTDC& dc)
+{
+    KTFunctionConstantRange* family = nullptr;
+    for (KTFunctionConstantRange& range : m_data.m_constants.m_range) {
+        if (range.IsFamily()) {
+            family = &range;
+            break;
+        }
+    }
+    if (!family || !m_data.m_interpreted) {
+        Draw(dc);
+        return;
+    }
+
+    m_data.m_familyDrawn = 1;
+    const int members = family->MemberCount();
+    for (int k = 0; k < members; ++k) {
+        family->m_current = family->MemberValue(k);
+        // Each member is a curve of its own: its samples, derivatives and markers, in the
+        // screen form its drawing reads.
+        Calculate();
+        CalculatePoints();
+        KTCurveRefiner(*this).ToPolar();
+        Draw(dc);
+    }
+    family->m_current = family->ValueAfterFamily();
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The document's annotations in drawing order: the last one is drawn on top and is the first
+// that hit tests find. An index outside 0..count-1 is a caller error and throws
+// std::out_of_range (callers pass only indices that the hit tests returned).
+
+#include "graph/KTGAnnotation.h"
+#include "platform/KTObject.h"
+
+#include <cstdint>
+#include <vector>
+
+class KTDC;
+class KTVariableSubstitutions;
+
+using KTGAnnotationArray = std::vector<KTGAnnotation>;
+
+class KTGAnnotationList : public KTObject
+{
+public:
+    /// Squared distance (logical units) within which a click takes an anchor: 200 units.
+    static constexpr double kAnchorHitLimit = 40000.0;
+
+    KTGAnnotationList() = default;
+
+    int GetCount() const { return static_cast<int>(m_annotations.size()); }
+    KTGAnnotation& GetAt(int index);
+    const KTGAnnotation& GetAt(int index) const;
+
+    /// Appends a copy; returns its index.
+    int Add(const KTGAnnotation& annotation);
+    /// Removes and destroys the annotation; -1 does nothing.
+    void RemoveAt(int index);
+    void RemoveAll() { m_annotations.clear(); }
+
+    /// The last annotation whose box holds the point (each one tried records its grab values),
+    /// or -1.
+    int HitTestText(int x, int y, const KTPoint& graphPoint);
+    /// The last annotation whose anchor lies within 200 units of the point, or -1.
+    int HitTestAnchor(int x, int y);
+    /// Moves the box of the annotation (KTGAnnotation::MoveText).
+    void MoveText(int index, int x, int y, const KTPoint& graphPoint);
+    /// Unless its anchor is locked, puts the anchor at the point minus the grab offset; the
+    /// anchor's graph position is not changed.
+    void MoveAnchor(int index, int x, int y);
+    void SetSelected(int index, bool selected);
+    void DeselectAll();
+
+    /// Draws every annotation in list order, the last on top.
+    void Draw(KTDC& dc, const KTVariableSubstitutions& substitutions);
+
+    /// Tag "KTGAnnotationList", version 1, a uint32 count, then each annotation tagged. A wrong
+    /// tag, version or end tag throws KTExceptionBase, a count the data cannot hold or damaged
+    /// data KTArchiveException; the list is unchanged by a failed read. Loaded annotations are
+    /// not selected.
+    void Serialize(KTArchive& ar) override;
+
+    KTGAnnotationArray m_annotations;
+    /// The edit dialog was last left expanded; kept for the document's session, not archived.
+    std::int32_t m_bEditExpanded = 0;
+};

@@ -1,0 +1,101 @@
+#include "graph/KTGraphData3.h"
+
+#include "engine/KTFunction3.h"
+#include "graph/KTNestedRecord.h"
+#include "graph/KTRecordTags.h"
+#include "platform/KTArchive.h"
+
+#include <stdexcept>
+
+namespace {
+
+const KTRegisterRuntimeClass<KTGraphData3> registration("KTGraphData3", 0);
+
+constexpr const char* kTag = "KTGraphData3";
+constexpr WORD kVersion = 4;
+
+} // namespace
+
+KTGraphData3::KTGraphData3()
+{
+    for (auto& function : m_functions)
+        function = std::make_unique<KTFunction3>(nullptr);
+}
+
+KTGraphData3::~KTGraphData3() = default;
+
+KTFunction3& KTGraphData3::Function(int slot)
+{
+    if (slot < 0 || slot >= SlotCount)
+        throw std::out_of_range("function slot");
+    return *m_functions[static_cast<std::size_t>(slot)];
+}
+
+const KTFunction3& KTGraphData3::Function(int slot) const
+{
+    if (slot < 0 || slot >= SlotCount)
+        throw std::out_of_range("function slot");
+    return *m_functions[static_cast<std::size_t>(slot)];
+}
+
+KTFunction3* KTGraphData3::FindFunction(int slot)
+{
+    if (slot < 0 || slot >= SlotCount)
+        return nullptr;
+    return m_functions[static_cast<std::size_t>(slot)].get();
+}
+
+void KTGraphData3::Reset(KTAxes* axes, const KTOptionGraph3* options)
+{
+    if (options)
+        m_options = *options;
+    else
+        m_options.SetDefaults();
+    for (int slot = 0; slot < UserFunctionCount; ++slot)
+        Function(slot).Data().Reset(axes, &m_options.m_functions[static_cast<std::size_t>(slot)]);
+    for (int slot = FirstFrameSlot; slot < SlotCount; ++slot)
+        Function(slot).Data().Reset(axes, nullptr);
+    m_showFlagOverride = 0;
+    m_dirty = 0;
+    m_family = 0;
+}
+
+void KTGraphData3::Assign(const KTGraphData3& other)
+{
+    if (&other == this)
+        return;
+    m_options = other.m_options;
+    for (int slot = 0; slot < UserFunctionCount; ++slot)
+        Function(slot).CopyFrom(other.Function(slot));
+    m_showFlagOverride = other.m_showFlagOverride;
+    m_dirty = other.m_dirty;
+    m_family = other.m_family;
+}
+
+void KTGraphData3::Serialize(KTArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar.WriteBeginTag(kTag, kVersion);
+        ar << static_cast<BYTE>(m_showFlagOverride ? 1 : 0);
+        m_options.Serialize(ar);
+        for (int slot = 0; slot < UserFunctionCount; ++slot)
+            Function(slot).Serialize(ar);
+        m_derivatives.Serialize(ar);
+        m_integrals.Serialize(ar);
+        ar.WriteEndTag(kTag);
+        return;
+    }
+
+    // A wrong tag or an older version is the document's cue to try its older-file reader.
+    KTReadRecordBegin(ar, kTag, kVersion);
+    BYTE showFlagOverride = 0;
+    ar >> showFlagOverride;
+    m_showFlagOverride = showFlagOverride != 0 ? 1 : 0;
+    m_options.Serialize(ar);
+    for (int slot = 0; slot < UserFunctionCount; ++slot)
+        KTSerializeNested(ar, Function(slot), "KTFunctionData3", 3);
+    m_derivatives.Serialize(ar);
+    m_integrals.Serialize(ar);
+    KTReadRecordEnd(ar, kTag);
+    m_dirty = Dirty;
+}

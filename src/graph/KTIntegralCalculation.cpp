@@ -1,0 +1,287 @@
+#include "graph/KTIntegralCalculation.h"
+
+#include "engine/KTFunction3.h"
+#include "foundation/KTBrushSelector.h"
+#include "foundation/KTLocaleChars.h"
+#include "foundation/KTNumberFormat.h"
+#include "foundation/KTNumberTexts.h"
+#include "foundation/KTPenSelector.h"
+#include "foundation/KTSentinelValues.h"
+#include "graph/KTAxes.h"
+#include "graph/KTGraphData3.h"
+#include "graph/KTIntegralFunction.h"
+#include "graph/KTIntegralList.h"
+#include "graph/KTUndefined.h"
+#include "platform/KTDC.h"
+
+#include <cmath>
+
+namespace {
+
+/// 1/999: 1000 samples run from the lower bound to the upper one inclusive.
+constexpr double kStepFactor = 0.001001001001001001;
+constexpr int kSamples = 1000;
+constexpr double kAreaTolerance = 1e-8;
+constexpr COLORREF kHighlightGrey = 0x969696;
+constexpr double kOnePoint = 35.2777755;
+
+/// A user function slot (0-9) of the graph data, or null.
+KTFunction3* UserFunction(KTGraphData3& graphData, int slot)
+{
+    if (slot < 0 || slot >= KTGraphData3::UserFunctionCount)
+        return nullptr;
+    return graphData.FindFunction(slot);
+}
+
+double ValueAt(KTFunction3* function, double x)
+{
+    if (!function)
+        return 0.0;
+    return function->Evaluate(x, KTNoSecondValue).m_y;
+}
+
+CString FormatNumber(double value, int digits)
+{
+    KTNumberFormat format;
+    format.m_bStripZeros = true;
+    format.m_bReplaceMinus = false;
+    return format.Format(value, digits);
+}
+
+/// The device point of a graph point. A coordinate that has no pixel (a value at or below 0 on
+/// a logarithmic axis) goes to the low end of its axis, so that the polygon never carries the
+/// no-pixel marker into the drawing.
+CPoint DevicePoint(KTAxes& axes, double x, double y)
+{
+    CPoint p = axes.GraphToDevice(x, y, 0, 0);
+    if (p.x == KTNoPixel)
+        p.x = axes.m_xAxis.PixelLow();
+    if (p.y == KTNoPixel)
+        p.y = axes.m_yAxis.PixelLow();
+    return p;
+}
+
+/// Where the polygon runs at one sample: a boundary that is undefined there takes the other's
+/// value (0 when both are), so the shading closes instead of shooting off the plot.
+void PolygonValues(double f, double g, double& fy, double& gy)
+{
+    const bool fUndefined = KTIsUndefined(f);
+    const bool gUndefined = KTIsUndefined(g);
+    fy = fUndefined ? (gUndefined ? 0.0 : g) : f;
+    gy = gUndefined ? fy : g;
+}
+
+/// One trapezoid's contribution to the area: |d0| + |d1|, halved across a sign change.
+double AreaTerm(double d0, double d1)
+{
+    const double term = std::fabs(d0) + std::fabs(d1);
+    return (d1 > 0.0) != (d0 > 0.0) ? term * 0.5 : term;
+}
+
+void Invalidate(KTIntegralFunction& integral)
+{
+    integral.m_integral = 0.0;
+    integral.m_area = 0.0;
+    integral.m_areaDiffers = false;
+    integral.m_integralText.Empty();
+    integral.m_areaText.Empty();
+}
+
+struct Sums
+{
+    double integral = 0.0;
+    double area = 0.0;
+    double maximum = -100000000.0;
+    double minimum = 100000000.0;
+};
+
+void TakeExtreme(Sums& sums, double value)
+{
+    if (KTIsUndefined(value))
+        return;
+    if (sums.maximum <= value)
+        sums.maximum = value;
+    if (sums.minimum >= value)
+        sums.minimum = value;
+}
+
+void MakeLabels(KTIntegralFunction& integral, KTGraphData3& graphData, double lower, double upper,
+                bool withSecond)
+{
+    KTOptionGraph3& options = graphData.m_options;
+    const CString quotedD = "\"d\"";
+    const CString value = FormatNumber(integral.m_integral, 6);
+    const CString area = FormatNumber(integral.m_area, options.m_dpArea.GetValue());
+    const CString first = integral.m_firstFunction->Data().m_expressionText;
+    const CString second = withSecond ? integral.m_secondFunction->Data().m_expressionText : CString();
+
+    if (!integral.m_yAxis) {
+        CString lo = integral.m_lowerText;
+        CString up = integral.m_upperText;
+        if (integral.UsesName(CString())) {
+            lo = FormatNumber(lower, 6);
+            up = FormatNumber(upper, 6);
+        }
+        const KTLocaleChars separators;
+        CString text = "int(" + lo + CString(separators.m_chList) + up + ") " + first;
+        text += withSecond ? " - [" + second + "] " : CString(" ");
+        integral.m_integralText = text + quotedD + "x  =  " + value;
+        integral.m_areaText = "\"" + options.m_msgArea.GetValue() + area + "\"";
+        return;
+    }
+
+    CString text = "int(" + integral.m_lowerText + "," + integral.m_upperText + ") " + first;
+    if (withSecond)
+        text += " - [" + second + "] " + quotedD + "x  =  " + value;
+    else
+        text += " " + quotedD + "x \"" + options.m_msgyAxis.GetValue() + "\"=  " + value;
+    integral.m_integralText = text;
+    integral.m_areaText = options.m_msgArea.GetValue() + area;
+}
+
+} // namespace
+
+void KTIntegralCalculation::Calculate(KTIntegralFunction& integral, KTGraphData3& graphData,
+                                      const KTVariableSubstitutions* substitutions)
+{
+    integral.m_regionValid = false;
+    integral.m_firstFunction = UserFunction(graphData, integral.m_first);
+    integral.m_secondFunction = UserFunction(graphData, integral.m_second);
+    if (!integral.m_firstFunction)
+        return;
+
+    const double lower = EvaluateNumberText(integral.m_lowerText, substitutions);
+    const double upper = EvaluateNumberText(integral.m_upperText, substitutions);
+    if (KTIsUndefined(lower) || KTIsUndefined(upper)) {
+        Invalidate(integral);
+        return;
+    }
+
+    KTFunction3* f = integral.m_firstFunction;
+    const bool withSecond = integral.m_hasSecond && integral.m_secondFunction;
+    KTFunction3* g = withSecond ? integral.m_secondFunction : nullptr;
+    const bool yAxis = integral.m_yAxis;
+    const double step = (upper - lower) * kStepFactor;
+    if (!yAxis)
+        integral.m_labelPoint.m_x = (upper + lower) * 0.5;
+
+    KTAxes* axes = integral.m_axes;
+    const bool withRegion = axes && static_cast<int>(integral.m_region.size()) == KTIntegralFunction::kRegionPoints;
+    const int last = KTIntegralFunction::kRegionPoints - 1;
+
+    double x = lower;
+    double f0 = ValueAt(f, x);
+    double g0 = ValueAt(g, x);
+    if (withRegion) {
+        double fy = 0.0, gy = 0.0;
+        PolygonValues(f0, g0, fy, gy);
+        integral.m_region[0] = DevicePoint(*axes, x, fy);
+        integral.m_region[static_cast<std::size_t>(last)] = DevicePoint(*axes, x, gy);
+    }
+
+    Sums sums;
+    for (int k = 1; k < kSamples; ++k) {
+        x += step;
+        const double f1 = ValueAt(f, x);
+        const double g1 = ValueAt(g, x);
+        if (withRegion) {
+            double fy = 0.0, gy = 0.0;
+            PolygonValues(f1, g1, fy, gy);
+            integral.m_region[static_cast<std::size_t>(k)] = DevicePoint(*axes, x, fy);
+            integral.m_region[static_cast<std::size_t>(last - k)] = DevicePoint(*axes, x, gy);
+        }
+
+        const bool defined0 = !KTIsUndefined(f0) && !KTIsUndefined(g0);
+        const bool defined1 = !KTIsUndefined(f1) && !KTIsUndefined(g1);
+        const double d0 = f0 - g0;
+        const double d1 = f1 - g1;
+        if (!yAxis) {
+            if (defined0 && defined1)
+                sums.integral += d0 + d1;
+            TakeExtreme(sums, f1);
+            TakeExtreme(sums, g1);
+        } else if (!KTIsUndefined(f0) && !KTIsUndefined(f1)) {
+            sums.integral += x * (f1 - f0);
+        }
+        if (defined0 && defined1)
+            sums.area += AreaTerm(d0, d1);
+        f0 = f1;
+        g0 = g1;
+    }
+
+    integral.m_integral = yAxis ? sums.integral : step * sums.integral * 0.5;
+    integral.m_area = step * sums.area * 0.5;
+    integral.m_areaDiffers = std::fabs(integral.m_integral - integral.m_area) > kAreaTolerance;
+    if (!yAxis)
+        integral.m_labelPoint.m_y = (sums.minimum + sums.maximum) * 0.5;
+
+    MakeLabels(integral, graphData, lower, upper, withSecond);
+    integral.m_regionValid = withRegion;
+}
+
+void KTIntegralCalculation::Draw(const KTIntegralFunction& integral, KTDC& dc, bool highlight)
+{
+    if (!integral.m_regionValid ||
+        static_cast<int>(integral.m_region.size()) != KTIntegralFunction::kRegionPoints)
+        return;
+
+    const int previousFillMode = dc.SetPolyFillMode(WINDING);
+    KTBrushSelector brush(highlight ? KTLogBrush(KTBrushKindNumber, 2, kHighlightGrey, 0)
+                                    : KTLogBrush(KTBrushKindNumber, 1, integral.m_colour, 0));
+    KTPenSelector pen(highlight ? KTLogPen(KTPenKindGeometric, 0x10001, kHighlightGrey, kOnePoint)
+                                : KTLogPen(KTPenKindNumber, 5, 0, 0.0),
+                      1.0);
+    brush.Select(dc);
+    pen.Select(dc);
+    if (!highlight)
+        dc.SelectStockObject(KTStockObject::NullPen);
+    dc.Polygon(integral.m_region.data(), KTIntegralFunction::kRegionPoints);
+    pen.Restore(dc);
+    brush.Restore(dc);
+    if (previousFillMode != 0)
+        dc.SetPolyFillMode(previousFillMode);
+}
+
+bool KTIntegralCalculation::Contains(const KTIntegralFunction& integral, int x, int y)
+{
+    const int count = KTIntegralFunction::kRegionPoints;
+    if (!integral.m_firstFunction || !integral.m_regionValid ||
+        static_cast<int>(integral.m_region.size()) != count)
+        return false;
+
+    bool inside = false;
+    const double px = x;
+    const double py = y;
+    for (int k = 0; k < count; ++k) {
+        const CPoint& a = integral.m_region[static_cast<std::size_t>(k)];
+        const CPoint& b = integral.m_region[static_cast<std::size_t>((k + 1) % count)];
+        const double ax = a.x, ay = a.y, bx = b.x, by = b.y;
+        if ((ay < py && by >= py) || (by < py && ay >= py)) {
+            if (ax + (py - ay) * (bx - ax) / (by - ay) < px)
+                inside = !inside;
+        }
+    }
+    return inside;
+}
+
+void KTIntegralCalculation::CalculateAll(KTIntegralList& list, KTGraphData3& graphData,
+                                         const KTVariableSubstitutions* substitutions)
+{
+    for (KTIntegralFunction& integral : list.m_records)
+        Calculate(integral, graphData, substitutions);
+}
+
+void KTIntegralCalculation::DrawAll(const KTIntegralList& list, KTDC& dc)
+{
+    for (const KTIntegralFunction& integral : list.m_records)
+        Draw(integral, dc, false);
+}
+
+int KTIntegralCalculation::HitTest(const KTIntegralList& list, int x, int y)
+{
+    for (int index = list.GetCount() - 1; index >= 0; --index) {
+        if (Contains(list.GetAt(index), x, y))
+            return index;
+    }
+    return -1;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// One feasible-region list: a closed outline to fill, or a field of dots, in graph coordinates,
+// owned by a user slot (its colour) or by -1 for the common feasible region.
+
+#include "foundation/KTPoint.h"
+
+#include <cstdint>
+#include <vector>
+
+struct KTRegionList
+{
+    void Clear()
+    {
+        m_points.clear();
+        m_owner = -1;
+    }
+
+    std::vector<KTPoint> m_points;
+    std::int32_t m_owner = -1;
+};

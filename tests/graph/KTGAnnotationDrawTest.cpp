@@ -1,0 +1,513 @@
+#include "graph/KTGAnnotation.h"
+#include "graph/KTGAnnotationList.h"
+#include "graph/KTOptionsAnnotation.h"
+
+#include "foundation/KTFontSelector.h"
+#include "foundation/KTSentinelValues.h"
+#include "foundation/KTVariableSubstitutions.h"
+#include "graph/KTDerivativeCalculation.h"
+#include "graph/KTDerivativeFunction.h"
+#include "platform/KTDC.h"
+#include "platform/KTLocale.h"
+#include "typeset/KTEEquation.h"
+#include "typeset/KTEOptions.h"
+
+#include "KTGraphCalculationSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+struct PointDecimals
+{
+    PointDecimals() { KTLocale::Override('.', ',', 1); }
+    ~PointDecimals() { KTLocale::ClearOverride(); }
+};
+
+/// A recording context in the view's metric mapping (y upwards).
+struct RecordingDC
+{
+    RecordingDC()
+    {
+        dc.SetMapMode(MM_HIMETRIC);
+        dc.SetRecording(true);
+    }
+    KTDC dc{96, 96, CSize(800, 600)};
+};
+
+/// Width and height of a plain line in the annotation's font on the context.
+CSize PlainSize(KTDC& dc, const KTLogFont& font, const CString& text)
+{
+    KTFontSelector selector(font, 1.0);
+    selector.Select(dc, true);
+    const CSize size = dc.GetTextExtent(text);
+    selector.Restore(dc);
+    return CSize(size.cx, std::abs(size.cy));
+}
+
+KTEOptions Options(int preset, const KTLogFont& font)
+{
+    KTEOptions options(preset);
+    options.m_font.SetValue(font);
+    options.m_bParseQuotes = 1;
+    return options;
+}
+
+/// The extent an equation line is measured with (graphing preset).
+KTEExtent EquationExtent(KTDC& dc, const KTLogFont& font, const CString& text,
+                         const KTVariableSubstitutions& substitutions)
+{
+    const KTEOptions options = Options(KTEPresetGraphing, font);
+    KTFontSelector selector(font, 1.0);
+    selector.Select(dc, true);
+    KTEEquation equation;
+    equation.SetText(text, options);
+    equation.SubstituteVariables(substitutions);
+    const KTEExtent extent = equation.GetExtent(&dc, options);
+    selector.Restore(dc);
+    return extent;
+}
+
+std::vector<KTDCRecord> OfKind(const std::vector<KTDCRecord>& records, KTDCRecordKind kind)
+{
+    std::vector<KTDCRecord> out;
+    std::copy_if(records.begin(), records.end(), std::back_inserter(out),
+                 [kind](const KTDCRecord& r) { return r.kind == kind; });
+    return out;
+}
+
+std::size_t IndexOfFirst(const std::vector<KTDCRecord>& records, KTDCRecordKind kind)
+{
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (records[i].kind == kind)
+            return i;
+    return records.size();
+}
+
+KTGAnnotation PlainAnnotation(int justify)
+{
+    KTGAnnotation a;
+    a.m_text.AddText("First line");
+    a.m_text.AddText("Second, longer line");
+    a.m_justify = justify;
+    a.m_textRect = CRect(1001, -1000, 0, 0);
+    return a;
+}
+
+} // namespace
+
+TEST(KTGAnnotationDraw, PlainLinesBoxAndJustification)
+{
+    struct Case
+    {
+        int justify;
+        unsigned align;
+    };
+    const Case cases[] = {{KTJustifyLeft, TA_LEFT}, {KTJustifyCentre, TA_CENTER}, {KTJustifyRight, TA_RIGHT}};
+    const KTVariableSubstitutions none;
+    for (const Case& c : cases) {
+        RecordingDC r;
+        KTGAnnotation a = PlainAnnotation(c.justify);
+        const CSize first = PlainSize(r.dc, a.m_font, "First line");
+        const CSize second = PlainSize(r.dc, a.m_font, "Second, longer line");
+        r.dc.ClearRecords();
+        a.Draw(r.dc, none);
+
+        const int bg = a.m_borderGap;
+        const int width = std::max(first.cx, second.cx);
+        const CRect box(1001, -1000, 1001 + width + 2 * bg, -1000 - (first.cy + second.cy + 2 * bg));
+        EXPECT_EQ(a.m_textRect, box) << c.justify;
+        EXPECT_EQ(a.m_text.GetHotRect(), box);
+        EXPECT_EQ(a.m_yDirection, -1.0);
+
+        const std::vector<KTDCRecord>& records = r.dc.GetRecords();
+        ASSERT_EQ(records.size(), 3u) << "no anchor: the box, then the two lines";
+        EXPECT_EQ(records[0].kind, KTDCRecordKind::Rectangle);
+        EXPECT_EQ(records[0].points, (std::vector<CPoint>{box.TopLeft(), box.BottomRight()}));
+        EXPECT_EQ(records[0].brush.GetColor(), 0xFFFFFFu);
+
+        const int x = c.justify == KTJustifyLeft     ? box.left + bg
+                      : c.justify == KTJustifyCentre ? (box.left + box.right) / 2
+                                                     : box.right - bg;
+        ASSERT_EQ(records[1].kind, KTDCRecordKind::Text);
+        ASSERT_EQ(records[2].kind, KTDCRecordKind::Text);
+        EXPECT_EQ(records[1].text, "First line");
+        EXPECT_EQ(records[2].text, "Second, longer line");
+        EXPECT_EQ(records[1].points[0], CPoint(x, box.top - bg));
+        EXPECT_EQ(records[2].points[0], CPoint(x, box.top - (first.cy + bg)));
+        EXPECT_EQ(records[1].textAlign, c.align | TA_TOP);
+        EXPECT_EQ(records[2].textAlign, c.align | TA_TOP);
+        EXPECT_EQ(records[1].textOptions, 0u);
+        EXPECT_EQ(CString(records[1].font.GetLogFont().lfFaceName), a.m_font.GetFaceName());
+    }
+}
+
+TEST(KTGAnnotationDraw, BoxWithoutLinesIsTwiceTheBorderGapAndOtherMarksTakeNoSpace)
+{
+    const KTVariableSubstitutions none;
+    RecordingDC r;
+    KTGAnnotation empty;
+    empty.m_textRect = CRect(500, 700, 9999, 9999);
+    empty.Draw(r.dc, none);
+    EXPECT_EQ(empty.m_textRect, CRect(500, 700, 800, 400));
+
+    KTGAnnotation odd;
+    odd.m_textRect = CRect(500, 700, 0, 0);
+    odd.m_text.AddLine("ignored", 5);
+    r.dc.ClearRecords();
+    odd.Draw(r.dc, none);
+    EXPECT_EQ(odd.m_textRect, CRect(500, 700, 800, 400));
+    EXPECT_TRUE(OfKind(r.dc.GetRecords(), KTDCRecordKind::Text).empty());
+}
+
+TEST(KTGAnnotationDraw, EquationLineIsDrawnBottomAlignedUnderTheGeneralPreset)
+{
+    const PointDecimals decimals;
+    const KTVariableSubstitutions none;
+    RecordingDC r;
+    KTGAnnotation a;
+    a.m_text.AddText("Top");
+    a.m_text.AddMarkedText("y=x^2/4");
+    a.m_textRect = CRect(2000, -500, 0, 0);
+    const CSize top = PlainSize(r.dc, a.m_font, "Top");
+    const KTEExtent measured = EquationExtent(r.dc, a.m_font, "y=x^2/4", none);
+    r.dc.ClearRecords();
+    a.Draw(r.dc, none);
+    const int bg = a.m_borderGap;
+    EXPECT_EQ(a.m_textRect.right, 2000 + std::max(top.cx, measured.width) + 2 * bg);
+    EXPECT_EQ(a.m_textRect.bottom, -500 - (top.cy + std::abs(measured.height) + 2 * bg));
+    std::vector<KTDCRecord> drawn = r.dc.GetRecords();
+    ASSERT_GE(drawn.size(), 3u);
+    ASSERT_EQ(drawn[0].kind, KTDCRecordKind::Rectangle);
+    ASSERT_EQ(drawn[1].kind, KTDCRecordKind::Text);
+    EXPECT_EQ(drawn[1].text, "Top");
+
+    // The equation's records are those of the same equation drawn on its own at the line's
+    // place, under the general preset, bottom-left aligned.
+    RecordingDC alone;
+    KTFontSelector selector(a.m_font, 1.0);
+    selector.Select(alone.dc, true);
+    alone.dc.SetTextAlign(TA_LEFT | TA_BOTTOM);
+    alone.dc.SetBkMode(TRANSPARENT);
+    const KTEOptions options = Options(KTEPresetGeneral, a.m_font);
+    KTEEquation equation;
+    equation.SetText("y=x^2/4", options);
+    equation.SubstituteVariables(none);
+    alone.dc.ClearRecords();
+    equation.Draw(&alone.dc, 2000 + bg, -500 - (std::abs(measured.height) + bg + top.cy), options);
+    const std::vector<KTDCRecord>& expected = alone.dc.GetRecords();
+    ASSERT_FALSE(expected.empty());
+    ASSERT_EQ(drawn.size(), 2 + expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(drawn[2 + i].kind, expected[i].kind) << i;
+        EXPECT_EQ(drawn[2 + i].points, expected[i].points) << i;
+        EXPECT_EQ(drawn[2 + i].text, expected[i].text) << i;
+    }
+}
+
+TEST(KTGAnnotationDraw, EquationLinesShowTheSubstitutedValues)
+{
+    const PointDecimals decimals;
+    KTVariableSubstitutions values;
+    values.Add("a", 7);
+    RecordingDC r;
+    KTGAnnotation a;
+    a.m_text.AddMarkedText("y=a*x");
+    a.Draw(r.dc, values);
+    CString shown;
+    for (const KTDCRecord& record : OfKind(r.dc.GetRecords(), KTDCRecordKind::Text))
+        shown += record.text;
+    EXPECT_GE(shown.Find("7"), 0) << shown;
+    EXPECT_LT(shown.Find("a"), 0) << shown;
+}
+
+TEST(KTGAnnotationDraw, AnchorKindsDrawLineThenHeadOrPointBeforeTheBox)
+{
+    const KTVariableSubstitutions none;
+    struct Case
+    {
+        int type;
+        std::size_t lines;
+        bool polygon;
+        bool ellipse;
+    };
+    const Case cases[] = {{KTAnchorNone, 0, false, false},
+                          {KTAnchorArrow, 1, true, false},
+                          {KTAnchorPoint, 1, false, true},
+                          {KTAnchorLine, 1, false, false}};
+    for (const Case& c : cases) {
+        RecordingDC r;
+        KTGAnnotation a;
+        a.m_text.AddText("Box");
+        a.m_textRect = CRect(3000, -1000, 0, 0);
+        a.m_anchor = CPoint(1000, -3000);
+        a.m_anchorType = c.type;
+        a.m_anchorPen = KTLogPen(KTPenKindGeometric, 0x10006, RGB(200, 0, 0), 17.6388877);
+        a.Draw(r.dc, none);
+        const std::vector<KTDCRecord>& records = r.dc.GetRecords();
+        const std::size_t box = IndexOfFirst(records, KTDCRecordKind::Rectangle);
+        ASSERT_LT(box, records.size());
+        const std::vector<KTDCRecord> before(records.begin(), records.begin() + static_cast<long>(box));
+
+        const std::vector<KTDCRecord> lines = OfKind(before, KTDCRecordKind::Line);
+        ASSERT_EQ(lines.size(), c.lines) << c.type;
+        if (c.lines) {
+            // Bottom-left corner is nearest; the anchor lies left of and far below it: the
+            // diagonal, anchor gap 200 from the corner toward the anchor.
+            EXPECT_EQ(lines[0].points[1], a.m_anchor);
+            EXPECT_EQ(lines[0].points[0], a.m_lineStart);
+            EXPECT_EQ(lines[0].pen.GetColor(), RGB(200, 0, 0));
+            const double dx = lines[0].points[0].x - a.m_textRect.left;
+            const double dy = lines[0].points[0].y - a.m_textRect.bottom;
+            EXPECT_NEAR(std::hypot(dx, dy), 200.0, 1.5);
+        }
+        EXPECT_EQ(!OfKind(before, KTDCRecordKind::Polygon).empty(), c.polygon) << c.type;
+        const std::vector<KTDCRecord> ellipses = OfKind(before, KTDCRecordKind::Ellipse);
+        EXPECT_EQ(!ellipses.empty(), c.ellipse) << c.type;
+        if (c.ellipse) {
+            EXPECT_EQ(ellipses[0].brush.GetColor(), RGB(200, 0, 0));
+            const CPoint centre((ellipses[0].points[0].x + ellipses[0].points[1].x) / 2,
+                                (ellipses[0].points[0].y + ellipses[0].points[1].y) / 2);
+            EXPECT_LE(std::abs(centre.x - 1000), 30);
+            EXPECT_LE(std::abs(centre.y + 3000), 30);
+        }
+        if (c.polygon) {
+            EXPECT_EQ(OfKind(before, KTDCRecordKind::Polygon)[0].brush.GetColor(), RGB(200, 0, 0));
+        }
+    }
+}
+
+TEST(KTGAnnotationDraw, SelectedBorderIsHeavierOnScreenOnly)
+{
+    const KTVariableSubstitutions none;
+    struct Case
+    {
+        bool selected;
+        bool printing;
+        double width; ///< hundredths of a millimetre
+    };
+    const Case cases[] = {{false, false, 8.819443875}, {true, false, 70.555551}, {true, true, 8.819443875}};
+    for (const Case& c : cases) {
+        RecordingDC r;
+        r.dc.SetPrinting(c.printing);
+        KTGAnnotation a;
+        a.m_selected = c.selected ? 1 : 0;
+        a.Draw(r.dc, none);
+        const std::vector<KTDCRecord> boxes = OfKind(r.dc.GetRecords(), KTDCRecordKind::Rectangle);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NEAR(boxes[0].pen.GetWidth(), c.width, 1.0) << c.selected << c.printing;
+    }
+}
+
+TEST(KTGAnnotationDraw, BoxIsRecomputedAtEveryDrawing)
+{
+    const KTVariableSubstitutions none;
+    RecordingDC r;
+    KTGAnnotation a;
+    a.m_text.AddText("Grows with its font");
+    a.Draw(r.dc, none);
+    const CRect small = a.m_textRect;
+    a.m_font.m_size *= 2;
+    a.Draw(r.dc, none);
+    EXPECT_GT(a.m_textRect.Width(), small.Width());
+    EXPECT_LT(a.m_textRect.bottom, small.bottom);
+    EXPECT_EQ(a.m_textRect.TopLeft(), small.TopLeft());
+}
+
+TEST(KTGAnnotationDraw, ListDrawsInOrderSoTheLastIsOnTop)
+{
+    const KTVariableSubstitutions none;
+    RecordingDC r;
+    KTGAnnotationList list;
+    KTGAnnotation a;
+    a.m_text.AddText("under");
+    list.Add(a);
+    a.m_text = KTTipInfo();
+    a.m_text.AddText("over");
+    list.Add(a);
+    list.Draw(r.dc, none);
+    std::vector<CString> order;
+    for (const KTDCRecord& record : r.dc.GetRecords())
+        if (record.kind == KTDCRecordKind::Text || record.kind == KTDCRecordKind::Rectangle)
+            order.push_back(record.kind == KTDCRecordKind::Text ? record.text : CString("[box]"));
+    EXPECT_EQ(order, (std::vector<CString>{"[box]", "under", "[box]", "over"}));
+}
+
+TEST(KTGAnnotationDraw, PaintsBoxFillBorderAndTextIntoAnImage)
+{
+    const KTVariableSubstitutions none;
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    image.fill(Qt::white);
+    KTGAnnotation a;
+    a.m_text.AddText("Hello");
+    a.m_boxBrush = KTLogBrush(KTBrushKindNumber, 1, RGB(255, 255, 0));
+    a.m_borderPen = KTLogPen(KTPenKindGeometric, 0x10006, RGB(0, 0, 255), 70.555551);
+    a.m_textRect = CRect(1000, -1000, 0, 0);
+    {
+        KTDC dc(&image);
+        dc.SetMapMode(MM_HIMETRIC);
+        dc.SetBkMode(TRANSPARENT); // as the view leaves it after drawing the graph
+        a.Draw(dc, none);
+    }
+    // The box in pixels at 96 dots per inch: hundredths of a millimetre x 96 / 2540.
+    const auto px = [](int himetric) { return static_cast<int>(std::lround(std::abs(himetric) * 96.0 / 2540.0)); };
+    const int left = px(a.m_textRect.left), right = px(a.m_textRect.right);
+    const int top = px(a.m_textRect.top), bottom = px(a.m_textRect.bottom);
+    ASSERT_LT(right, image.width());
+    ASSERT_LT(bottom, image.height());
+    int yellow = 0, blue = 0, dark = 0;
+    for (int y = top - 2; y <= bottom + 2; ++y)
+        for (int x = left - 2; x <= right + 2; ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) < 60)
+                ++yellow;
+            else if (qBlue(p) > 150 && qRed(p) < 80 && qGreen(p) < 80)
+                ++blue;
+            else if (qGray(p) < 100)
+                ++dark;
+        }
+    const int area = (right - left) * (bottom - top);
+    EXPECT_GT(yellow, area / 3) << "the box is filled";
+    EXPECT_GT(blue, 2 * (right - left)) << "the border is drawn";
+    EXPECT_GT(dark, 10) << "the text is written";
+    // Nothing outside the box.
+    EXPECT_EQ(image.pixel(right + 20, bottom + 20), qRgb(255, 255, 255));
+}
+
+// ---- a graph with its annotations ------------------------------------------------------------------
+
+namespace {
+
+/// An annotation whose box's first corner stands at a graph point.
+KTGAnnotation PlacedAt(kttest::CalculationGraph& graph, const KTPoint& corner)
+{
+    KTGAnnotation a(KTOptionsAnnotation{});
+    a.m_textPosition = corner;
+    const CPoint device = graph.Axes().GraphToDevice(corner, 0, 0);
+    a.m_textRect = CRect(device.x, device.y, device.x, device.y);
+    return a;
+}
+
+int CountColour(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF))
+                ++count;
+    return count;
+}
+
+} // namespace
+
+TEST(KTGAnnotationPicture, GraphWithFreeEquationAndTangentAnnotations)
+{
+    const kttest::EnglishNumbers numbers;
+    QImage image(1060, 867, QImage::Format_RGB32);
+    image.setDotsPerMeterX(7874); // 200 dots per inch
+    image.setDotsPerMeterY(7874);
+    image.fill(Qt::white);
+    KTGAnnotationList list;
+    const KTVariableSubstitutions none;
+    {
+        KTDC dc(&image);
+        dc.SetMapMode(MM_HIMETRIC);
+        kttest::CalculationGraph graph;
+        KTOptionAxes2 options;
+        options.m_xMinShowS.SetValue("-5");
+        options.m_xMaxShowS.SetValue("5");
+        options.m_yMinShowS.SetValue("-5");
+        options.m_yMaxShowS.SetValue("5");
+        options.m_showGrid.m_value = 1;
+        graph.Axes().Layout(0, 0, 13450, -11000, 0, 0, 0, 0, options, dc);
+        ASSERT_TRUE(graph.SetFunction(0, "y=x^2/2-1"));
+
+        // The curve, sampled through the function's evaluation.
+        std::vector<CPoint> curve;
+        for (int i = 0; i <= 400; ++i) {
+            const double x = -5.0 + i * 0.025;
+            const double y = graph.Data().Function(0).Evaluate(x, KTNoSecondValue).m_y;
+            if (y >= -5.0 && y <= 5.0)
+                curve.push_back(graph.Device(x, y));
+        }
+        graph.Axes().Draw(dc);
+        const KTPen previous = dc.SelectObject(KTPen(PS_SOLID, 35, RGB(0, 0, 160)));
+        dc.Polyline(curve.data(), static_cast<int>(curve.size()));
+        dc.SelectObject(previous);
+
+        // The tangent at x = 1.
+        KTDerivativeFunction tangent;
+        tangent.m_function = 0;
+        tangent.m_xText = "1";
+        tangent.m_pen = KTLogPen(KTPenKindGeometric, 0x10006, RGB(255, 0, 0), 35.2777755);
+        tangent.m_axes = &graph.Axes();
+        KTDerivativeCalculation::Calculate(tangent, graph.Data(), nullptr);
+        ASSERT_TRUE(tangent.m_valid);
+        KTDerivativeCalculation::Draw(tangent, dc);
+
+        // A free text annotation.
+        KTGAnnotation free = PlacedAt(graph, KTPoint(-4.6, 4.6));
+        free.m_text.AddText("Free annotation");
+        free.m_text.AddText("\"quoted\" and plain");
+        free.m_boxBrush = KTLogBrush(KTBrushKindNumber, 1, RGB(255, 250, 205));
+        list.Add(free);
+
+        // An equation with an arrow to the curve at x = -2.
+        KTGAnnotation equation = PlacedAt(graph, KTPoint(-4.2, -1.5));
+        equation.m_text.AddMarkedText("y=x^2/2-1");
+        equation.m_anchorType = KTAnchorArrow;
+        equation.m_anchorPen = KTLogPen(KTPenKindGeometric, 0x10006, RGB(0, 128, 0), 17.6388877);
+        equation.m_anchorPosition = KTPoint(-2, 1);
+        equation.m_anchor = graph.Axes().GraphToDevice(equation.m_anchorPosition, 0, 0);
+        equation.m_lineStart = equation.m_anchor;
+        equation.m_boxBrush = KTLogBrush(KTBrushKindNumber, 1, RGB(224, 255, 224));
+        list.Add(equation);
+
+        // Bound to the tangent: the anchor at the point of tangency, locked, the tangent's texts.
+        KTGAnnotation bound = PlacedAt(graph, KTPoint(1.3, -2.2));
+        bound.m_text.AddText(tangent.m_label);
+        bound.m_text.AddMarkedText(tangent.m_lineText);
+        bound.m_bound = 1;
+        bound.m_boundCode = 3;
+        bound.m_anchorLocked = 1;
+        bound.m_bindingText = tangent.m_xText;
+        bound.m_anchorType = KTAnchorPoint;
+        bound.m_anchorPen = KTLogPen(KTPenKindGeometric, 0x10006, RGB(255, 0, 0), 17.6388877);
+        bound.m_anchorPosition = tangent.m_point;
+        bound.m_anchor = graph.Axes().GraphToDevice(bound.GetGraphPoint(), 0, 0);
+        bound.m_lineStart = bound.m_anchor;
+        bound.m_justify = KTJustifyCentre;
+        bound.m_boxBrush = KTLogBrush(KTBrushKindNumber, 1, RGB(255, 228, 225));
+        list.Add(bound);
+        list.SetSelected(2, true);
+
+        dc.SetBkMode(TRANSPARENT);
+        list.Draw(dc, none);
+    }
+    const QString folder = QCoreApplication::applicationDirPath() + "/graph_pictures";
+    QDir().mkpath(folder);
+    ASSERT_TRUE(image.save(folder + "/annotations.png"));
+
+    // Each box is filled, and lies where its first corner was placed.
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const KTGAnnotation& a = list.GetAt(i);
+        const QRgb fill = qRgb(GetRValue(a.m_boxBrush.m_color), GetGValue(a.m_boxBrush.m_color),
+                               GetBValue(a.m_boxBrush.m_color));
+        EXPECT_GT(CountColour(image, fill), 1000) << i;
+        EXPECT_GT(a.m_textRect.Width(), 2 * a.m_borderGap) << i;
+        EXPECT_LT(a.m_textRect.bottom, a.m_textRect.top - 2 * a.m_borderGap) << i;
+    }
+    // The arrow's head and the anchor point are drawn in their colours.
+    EXPECT_GT(CountColour(image, qRgb(0, 128, 0)), 40);
+    EXPECT_EQ(list.GetAt(2).m_text.LineText(1), "y = 1x -1.5");
+}
