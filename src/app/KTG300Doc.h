@@ -7,9 +7,12 @@
 // Archive: the window rectangle (four int32), the graph (tagged "KTGraphData3"), the annotation
 // list (tagged "KTGAnnotationList"). Nothing else is stored.
 
+// The model's headers reach standard headers that the meta-object compiler cannot parse.
+#ifndef Q_MOC_RUN
 #include "foundation/KTVariableSubstitutions.h"
 #include "graph/KTGAnnotationList.h"
 #include "platform/KTGdiTypes.h"
+#endif
 
 #include <QObject>
 #include <QString>

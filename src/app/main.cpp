@@ -1,32 +1,55 @@
+// KT Graph 3: the program's entry point.
+
+#include "app/KTG300App.h"
 #include "platform/KTLocale.h"
 #include "platform/KTMessageBox.h"
 
 #include <QApplication>
-#include <QMainWindow>
 #include <QMessageBox>
+
+namespace {
+
+int ShowMessageBox(const CString& caption, const CString& text, unsigned type)
+{
+    const unsigned buttons = type & 0xF;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    switch (type & 0xF0) {
+    case MB_ICONERROR: icon = QMessageBox::Critical; break;
+    case MB_ICONQUESTION: icon = QMessageBox::Question; break;
+    case MB_ICONINFORMATION: icon = QMessageBox::Information; break;
+    default: break;
+    }
+    QMessageBox::StandardButtons standard = QMessageBox::Ok;
+    if (buttons == MB_YESNO)
+        standard = QMessageBox::Yes | QMessageBox::No;
+    else if (buttons == MB_YESNOCANCEL)
+        standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    else if (buttons == MB_OKCANCEL)
+        standard = QMessageBox::Ok | QMessageBox::Cancel;
+    QMessageBox box(icon, caption.ToQString(), text.ToQString(), standard, QApplication::activeWindow());
+    switch (box.exec()) {
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    case QMessageBox::Cancel: return IDCANCEL;
+    default: return IDOK;
+    }
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    QApplication application(argc, argv);
     KTLocale::UseCNumericLocale();
     QApplication::setApplicationName(QStringLiteral("KT Graph 3"));
+    QApplication::setOrganizationName(QString::fromLatin1(KTG300App::RegistryKey));
+    QApplication::setQuitOnLastWindowClosed(true);
+    KTSetMessageBoxHandler(ShowMessageBox);
 
-    KTSetMessageBoxHandler([](const CString& caption, const CString& text, unsigned type) {
-        const unsigned buttons = type & 0xF;
-        if (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) {
-            auto answer = QMessageBox::question(nullptr, caption.ToQString(), text.ToQString(),
-                                                buttons == MB_YESNO
-                                                    ? QMessageBox::Yes | QMessageBox::No
-                                                    : QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-            return answer == QMessageBox::Yes ? IDYES : answer == QMessageBox::No ? IDNO : IDCANCEL;
-        }
-        QMessageBox::warning(nullptr, caption.ToQString(), text.ToQString());
-        return IDOK;
-    });
-
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("KT Graph 3"));
-    window.resize(800, 600);
-    window.show();
-    return app.exec();
+    KTG300App app;
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    if (!app.InitInstance(arguments))
+        return 0;
+    return QApplication::exec();
 }

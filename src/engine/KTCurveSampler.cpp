@@ -16,7 +16,10 @@ constexpr int kSideBottom = 1;
 constexpr int kSideTop = 2;
 constexpr int kSideLeft = 3;
 constexpr int kSideRight = 4;
-constexpr int kLastInnerCell = KTImplicitGrid::Cells - 2; // traces stop at the last row and column
+constexpr int kLastInnerCell = KTImplicitGrid::Cells - 2;
+// Traces work the last row and column too: stopping short of them would leave the piece of a
+// curve between the last inner cell and the edge of the view undrawn.
+constexpr int kLastCell = KTImplicitGrid::Cells - 1;
 
 void MarkOff(KTCurvePoint& point)
 {
@@ -496,7 +499,7 @@ void KTCurveSampler::TraceImplicit(int column, int row, int entrySide, int& coun
     };
     step(grid.m_exitSide);
     int nextEntry = OppositeSide(grid.m_exitSide);
-    while (column >= 0 && column <= kLastInnerCell && row >= 0 && row <= kLastInnerCell) {
+    while (column >= 0 && column <= kLastCell && row >= 0 && row <= kLastCell) {
         if (!ImplicitCorners(column, row) || !ImplicitCrossings(nextEntry) || grid.m_exitSide == 0)
             break;
         StoreImplicitPoint(grid.m_exit, 1, 0, count);

@@ -151,6 +151,9 @@ public:
     void Interpret();
     /// First step of Interpret: cuts the text into classified parts and sets a first status.
     void SplitParts();
+    /// The typed text as interpretation reads it: typeset under the graphing preset, every "-"
+    /// written "-1*".
+    static CString CalculationText(const CString& typed);
     /// The messages interpretation would have shown, oldest first; the list is emptied. Each
     /// message is recorded once per change of the equation text.
     std::vector<KTInputMessage> TakePendingMessages();
@@ -203,8 +206,6 @@ private:
     /// Tokenise without touching the status: false for an unknown name, a dangling minus or
     /// more tokens than the list holds.
     bool TokeniseText(const CString& text, ASTokenList& list);
-    /// The typed text as the typesetter reads it (preset graphing), every "-" written "-1*".
-    static CString CalculationText(const CString& typed);
     /// 1 / units per radian of the owner's angle system (1 without owner). As
     /// KTAxes::AngleFactor reads the option, without writing a forced value back: this runs for
     /// every sample.

@@ -17,10 +17,17 @@ namespace {
 constexpr char kPlusMinus = '\xB1';
 constexpr const char* kInputErrorCaption = "KT Graph Input Error";
 
-/// The one set of typesetting options of interpretation, built on first use.
+/// The one set of typesetting options of interpretation, built on first use. The options take
+/// the user's separators when they are built, so they are built again when those change.
 const KTEOptions& InterpretationOptions()
 {
-    static const KTEOptions options(KTEPresetGraphing);
+    static KTEOptions options(KTEPresetGraphing);
+    static KTLocaleChars builtFor;
+    const KTLocaleChars now;
+    if (now.m_chDecimal != builtFor.m_chDecimal || now.m_chList != builtFor.m_chList) {
+        options = KTEOptions(KTEPresetGraphing);
+        builtFor = now;
+    }
     return options;
 }
 

@@ -133,8 +133,8 @@ void KTDerivativeCalculation::Draw(const KTDerivativeFunction& tangent, KTDC& dc
     KTPenSelector pen(tangent.m_pen, 1.0);
     if (tangent.m_selected && !dc.IsPrinting()) {
         const double doubled = 2.0 * tangent.m_pen.WidthInPoints();
-        pen.m_pen.m_width = (doubled > kSelectedMinimumPoints ? doubled : kSelectedMinimumPoints) *
-                            KTLogPen::kUnitsPerPoint;
+        pen.m_pen.m_width =
+            (doubled > kSelectedMinimumPoints ? doubled : kSelectedMinimumPoints) * KTLogPen::kUnitsPerPoint;
     }
     pen.Select(dc);
     const CPoint start = axes.GraphToDevice(tangent.m_start, 0, 0);

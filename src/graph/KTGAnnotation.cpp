@@ -21,8 +21,8 @@ constexpr double kQuarterPoint = 8.819443875;
 /// Coordinates come from files and mouse positions; their differences must not overflow.
 int Saturate(std::int64_t value)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 std::int32_t InRange(const KTOptionInt& option)
@@ -117,7 +117,8 @@ std::size_t KTGAnnotation::MinimumArchiveSize()
 
 bool KTGAnnotation::HitTestText(int x, int y, const KTPoint& graphPoint)
 {
-    m_grabOffset = CSize(Saturate(std::int64_t{x} - m_textRect.left), Saturate(std::int64_t{y} - m_textRect.top));
+    m_grabOffset =
+        CSize(Saturate(std::int64_t{x} - m_textRect.left), Saturate(std::int64_t{y} - m_textRect.top));
     m_grabVector = graphPoint.Difference(m_textPosition);
     CRect box = m_textRect;
     box.NormalizeRect();

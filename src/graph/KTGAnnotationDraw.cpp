@@ -19,8 +19,8 @@ namespace {
 
 int Saturate(std::int64_t value)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 int SaturateDouble(double value)
@@ -29,6 +29,21 @@ int SaturateDouble(double value)
         return 0;
     return static_cast<int>(std::clamp(value, static_cast<double>(std::numeric_limits<int>::min()),
                                        static_cast<double>(std::numeric_limits<int>::max())));
+}
+
+/// Drawing calls get coordinates within +-2^28 (about 2.7 km in hundredths of a millimetre): a
+/// damaged file may place a box anywhere in the int range, and what draws there adds widths
+/// and offsets to the coordinates it is given.
+constexpr int kDrawLimit = 1 << 28;
+
+int ToDraw(int value)
+{
+    return std::clamp(value, -kDrawLimit, kDrawLimit);
+}
+
+CPoint ToDraw(const CPoint& point)
+{
+    return CPoint(ToDraw(point.x), ToDraw(point.y));
 }
 
 std::int64_t Abs64(std::int64_t value)
@@ -134,19 +149,19 @@ void KTGAnnotation::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions)
         brush.Select(dc);
         switch (m_anchorType) {
         case KTAnchorArrow:
+            // The head is filled with the anchor-coloured brush selected above, outlined in black.
             DrawAnchorLine(dc);
-            KTLineEndPainter().DrawAt(dc, m_anchor.x, m_anchor.y, m_lineStart.x, m_lineStart.y,
-                                      KTLineEndFilledArrow, m_arrowSize, false, 0);
+            KTLineEndPainter().DrawAt(dc, ToDraw(m_anchor.x), ToDraw(m_anchor.y), ToDraw(m_lineStart.x),
+                                      ToDraw(m_lineStart.y), KTLineEndFilledArrow, ToDraw(m_arrowSize), false,
+                                      0);
             break;
         case KTAnchorPoint:
             DrawAnchorLine(dc);
-            KTMarkerPainter().DrawCircle(dc, m_anchor.x, m_anchor.y, m_pointSize, m_pointSize, nullptr);
+            KTMarkerPainter().DrawCircle(dc, ToDraw(m_anchor.x), ToDraw(m_anchor.y), ToDraw(m_pointSize),
+                                         ToDraw(m_pointSize), nullptr);
             break;
-        case KTAnchorLine:
-            DrawAnchorLine(dc);
-            break;
-        default:
-            break;
+        case KTAnchorLine: DrawAnchorLine(dc); break;
+        default: break;
         }
         brush.Restore(dc);
         pen.Restore(dc);
@@ -159,7 +174,8 @@ void KTGAnnotation::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions)
         KTBrushSelector brush(m_boxBrush);
         pen.Select(dc);
         brush.Select(dc);
-        dc.Rectangle(m_textRect);
+        dc.Rectangle(ToDraw(m_textRect.left), ToDraw(m_textRect.top), ToDraw(m_textRect.right),
+                     ToDraw(m_textRect.bottom));
         brush.Restore(dc);
         pen.Restore(dc);
     }
@@ -176,14 +192,15 @@ void KTGAnnotation::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions)
         const int mark = m_text.LineValue(n);
         if (mark == KTTipInfo::MarkText) {
             dc.SetTextAlign(align | TA_TOP);
-            dc.ExtTextOut(x, below(top, drawnHeight + borderGap), 0, nullptr, m_text.LineText(n));
+            dc.ExtTextOut(ToDraw(x), ToDraw(below(top, drawnHeight + borderGap)), 0, nullptr,
+                          m_text.LineText(n));
         } else if (mark == KTTipInfo::MarkEquation) {
             dc.SetTextAlign(align | TA_BOTTOM);
             KTEEquation equation;
             equation.SetText(m_text.LineText(n), drawOptions);
             equation.SubstituteVariables(substitutions);
             dc.SetBkMode(TRANSPARENT);
-            equation.Draw(&dc, x, below(top, height + borderGap + drawnHeight), drawOptions);
+            equation.Draw(&dc, ToDraw(x), ToDraw(below(top, height + borderGap + drawnHeight)), drawOptions);
         }
         drawnHeight += height;
         font.Restore(dc);
@@ -193,8 +210,8 @@ void KTGAnnotation::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions)
 void KTGAnnotation::DrawAnchorLine(KTDC& dc)
 {
     LayoutAnchorLine();
-    dc.MoveTo(m_lineStart);
-    dc.LineTo(m_anchor);
+    dc.MoveTo(ToDraw(m_lineStart));
+    dc.LineTo(ToDraw(m_anchor));
 }
 
 void KTGAnnotation::LayoutAnchorLine()

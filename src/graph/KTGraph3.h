@@ -97,7 +97,7 @@ public:
     /// The first valid slot 0..10 whose curve passes near the point, or -1.
     int HitTestFunction(int x, int y);
     /// Fills the near-marker list with the stored points of slots 0..10 near the point.
-    bool FindMarkersNear(int x, int y, int tag);
+    bool FindMarkersNear(int x, int y);
     /// The first intersection whose device point lies within the hit distance, or -1.
     int HitTestMarker(int x, int y);
     /// An intersection (second slot other than -1) or a stored point of a user slot; kind -1

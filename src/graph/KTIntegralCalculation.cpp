@@ -166,7 +166,8 @@ void KTIntegralCalculation::Calculate(KTIntegralFunction& integral, KTGraphData3
         integral.m_labelPoint.m_x = (upper + lower) * 0.5;
 
     KTAxes* axes = integral.m_axes;
-    const bool withRegion = axes && static_cast<int>(integral.m_region.size()) == KTIntegralFunction::kRegionPoints;
+    const bool withRegion =
+        axes && static_cast<int>(integral.m_region.size()) == KTIntegralFunction::kRegionPoints;
     const int last = KTIntegralFunction::kRegionPoints - 1;
 
     double x = lower;

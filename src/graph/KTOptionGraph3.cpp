@@ -27,13 +27,19 @@ struct KTGraphMessages
     const char* positiveArm;
 };
 
-constexpr KTGraphMessages kSwedish = {" (y-axeln)",        "Area  =  ",
-                                      "Derivatan av",      "Andraderivatan av",
-                                      "H\366gerklicka f\366r att redigera", " (Negativ Arm)",
+constexpr KTGraphMessages kSwedish = {" (y-axeln)",
+                                      "Area  =  ",
+                                      "Derivatan av",
+                                      "Andraderivatan av",
+                                      "H\366gerklicka f\366r att redigera",
+                                      " (Negativ Arm)",
                                       " (Positiv Arm)"};
-constexpr KTGraphMessages kItalian = {"(Asse y)",          "Area  =  ",
-                                      "Derivata prima di", "Derivata seconda di",
-                                      "Click col tasto destro per modificare", " (ramo negativo)",
+constexpr KTGraphMessages kItalian = {"(Asse y)",
+                                      "Area  =  ",
+                                      "Derivata prima di",
+                                      "Derivata seconda di",
+                                      "Click col tasto destro per modificare",
+                                      " (ramo negativo)",
                                       " (ramo positivo)"};
 constexpr KTGraphMessages kFinnish = {" (y-akseli)",
                                       "Ala = ",
@@ -42,13 +48,15 @@ constexpr KTGraphMessages kFinnish = {" (y-akseli)",
                                       "Editointiin hiiren oikealla painikkeella",
                                       " (Miinusmerkill\344)",
                                       " (Plusmerkill\344)"};
-constexpr KTGraphMessages kDutch = {" (Y-as)",           "Oppervlakte = ",
-                                    "1ste Afgeleide van", "2de Afgeleide van",
-                                    "Opmaak met Rechtermuisknop", " (Negatief Deel)",
+constexpr KTGraphMessages kDutch = {" (Y-as)",
+                                    "Oppervlakte = ",
+                                    "1ste Afgeleide van",
+                                    "2de Afgeleide van",
+                                    "Opmaak met Rechtermuisknop",
+                                    " (Negatief Deel)",
                                     " (Positief Deel)"};
-constexpr KTGraphMessages kEnglish = {" (y Axis)",         "Area  =  ",
-                                      "1st Derivative of", "2nd Derivative of",
-                                      "Right Click to Edit", " (Negative Arm)",
+constexpr KTGraphMessages kEnglish = {" (y Axis)",         "Area  =  ",           "1st Derivative of",
+                                      "2nd Derivative of", "Right Click to Edit", " (Negative Arm)",
                                       " (Positive Arm)"};
 
 const KTGraphMessages& MessagesForCountry(int country)

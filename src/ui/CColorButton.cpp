@@ -117,14 +117,16 @@ void CColorButton::paintEvent(QPaintEvent*)
     const int arrowTop = content.center().y() - arrowHeight / 2;
     const QPoint arrow[3] = {QPoint(arrowLeft, arrowTop), QPoint(arrowLeft + arrowWidth, arrowTop),
                              QPoint(arrowLeft + arrowWidth / 2, arrowTop + arrowHeight)};
-    const QColor arrowColour = isEnabled() ? QColor(Qt::black) : palette().color(QPalette::Disabled, QPalette::Text);
+    const QColor arrowColour =
+        isEnabled() ? QColor(Qt::black) : palette().color(QPalette::Disabled, QPalette::Text);
     painter.setPen(arrowColour);
     painter.setBrush(arrowColour);
     painter.drawPolygon(arrow, 3);
 
     // An etched line between the swatch and the arrow.
     const int separator = arrowLeft - kEdge - 2;
-    qDrawShadeLine(&painter, separator, content.top() + 1, separator, content.bottom() - 1, palette(), true, 1, 0);
+    qDrawShadeLine(&painter, separator, content.top() + 1, separator, content.bottom() - 1, palette(), true,
+                   1, 0);
     content.setRight(separator - 2 * kEdge - 1);
     if (!isEnabled() || content.width() <= 0)
         return;

@@ -125,8 +125,8 @@ int CColorPopup::FindCell(COLORREF colour)
     return kNone;
 }
 
-CColorPopup::CColorPopup(QPoint screenPoint, COLORREF initial, CColorButton* button, const CString& defaultText,
-                         const CString& customText)
+CColorPopup::CColorPopup(QPoint screenPoint, COLORREF initial, CColorButton* button,
+                         const CString& defaultText, const CString& customText)
     : QWidget(button, Qt::Popup), m_defaultText(defaultText), m_customText(customText), m_initial(initial),
       m_selected(initial), m_button(button)
 {
@@ -254,7 +254,8 @@ void CColorPopup::EndSelection(bool ok)
         hide();
         COLORREF colour = m_initial & 0xFFFFFF;
         const ColorDialogHook& hook = DialogHook();
-        const bool accepted = hook ? hook(colour, parentWidget()) : PlatformColorDialog(colour, parentWidget());
+        const bool accepted =
+            hook ? hook(colour, parentWidget()) : PlatformColorDialog(colour, parentWidget());
         m_insideDialog = false;
         if (accepted)
             m_selected = colour;
@@ -429,7 +430,8 @@ void CColorPopup::DrawBox(QPainter& painter, int index)
     }
     const bool chosenOnly = index == m_chosen && index != m_hot;
     painter.fillRect(box, colours.color(QPalette::Button));
-    painter.fillRect(box.adjusted(1, 1, -1, -1), colours.color(chosenOnly ? QPalette::Midlight : QPalette::Button));
+    painter.fillRect(box.adjusted(1, 1, -1, -1),
+                     colours.color(chosenOnly ? QPalette::Midlight : QPalette::Button));
     const int inset = 2 * m_margin;
     painter.setPen(colours.color(QPalette::Dark));
     painter.setBrush(Qt::NoBrush);

@@ -16,10 +16,15 @@ CString CaptionOf(const QWidget* widget)
     return CString::FromQString(widget->windowTitle());
 }
 
+// Lays the children out for the dialog's present size now: a dialog not yet shown would only
+// do so when it is.
 void SettleLayout(QWidget* dialog)
 {
-    if (QLayout* layout = dialog->layout())
+    if (QLayout* layout = dialog->layout()) {
+        layout->invalidate();
         layout->activate();
+        layout->setGeometry(dialog->rect());
+    }
 }
 
 } // namespace

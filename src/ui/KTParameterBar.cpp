@@ -76,9 +76,9 @@ QPixmap ButtonPicture(bool pressed, bool animate)
         const QColor colours[3] = {QColor(200, 0, 0), QColor(0, 128, 0), QColor(0, 0, 200)};
         for (int i = 0; i < 3; ++i) {
             QPainterPath curve;
-            const double lift = 4.0 * i;
-            curve.moveTo(8, 4 + lift);
-            curve.quadTo(21, 26 + lift, 34, 4 + lift);
+            const double lift = 3.0 * i;
+            curve.moveTo(8, 3 + lift);
+            curve.quadTo(21, 20 + lift, 34, 3 + lift);
             painter.setPen(QPen(colours[i], 1.4));
             painter.drawPath(curve);
         }
@@ -140,8 +140,10 @@ void KTParameterBar::Create(QWidget* parent)
     m_familyButton->setToolTip(QStringLiteral("Family"));
     m_familyButton->setGeometry(ClientRect(2, 43, 44, 65, edge));
     m_familyButton->SetImages(ButtonPicture(false, false), ButtonPicture(true, false));
-    connect(m_animateButton, &QAbstractButton::clicked, this, [this] { Post(&KTParameterBar::animateRequested); });
-    connect(m_familyButton, &QAbstractButton::clicked, this, [this] { Post(&KTParameterBar::familyRequested); });
+    connect(m_animateButton, &QAbstractButton::clicked, this,
+            [this] { Post(&KTParameterBar::animateRequested); });
+    connect(m_familyButton, &QAbstractButton::clicked, this,
+            [this] { Post(&KTParameterBar::familyRequested); });
 
     FillStepList(*m_stepSpin, kShownStep);
     // Set after the step list has shown "0.25": until the step edit next changes, the value
@@ -277,7 +279,8 @@ void KTParameterBar::OnStepEditChange()
 void KTParameterBar::Post(void (KTParameterBar::*signal)(int))
 {
     const int index = m_index;
-    QMetaObject::invokeMethod(this, [this, signal, index] { emit(this->*signal)(index); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, signal, index] { emit(this->*signal)(index); }, Qt::QueuedConnection);
 }
 
 void KTParameterBar::showEvent(QShowEvent* event)

@@ -250,7 +250,9 @@ void KTSpinButtonCtrl::RepeatPress()
 
 bool KTSpinButtonCtrl::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_buddy && event->type() == QEvent::KeyPress && isEnabled()) {
+    // The type is tested first: a buddy being destroyed still passes events through here, and
+    // must not be compared as an edit any more.
+    if (event->type() == QEvent::KeyPress && isEnabled() && watched == m_buddy) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             OnDeltaPos(key == Qt::Key_Up ? 1 : -1);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using kttest::Form;
@@ -305,4 +306,30 @@ TEST_F(CurveSampling, ImplicitTraceStaysWithinTheDomain)
     ASSERT_GT(f.m_buffer1->m_count, 10);
     for (int i = 0; i < f.m_buffer1->m_count; ++i)
         EXPECT_GE(P(i).m_point.m_x, 0.0) << i;
+}
+
+TEST_F(CurveSampling, TracesReachEveryEdgeOfTheView)
+{
+    // y = x/2 + 1 crosses the left and right edges; x = y/2 - 1 the bottom and top edges.
+    kttest::SetAxes(axes, -5, 5, -5, 5);
+    struct Row
+    {
+        const char* first;
+        const char* second;
+        bool alongX;
+    };
+    const Row rows[] = {{"x 2 / 1 +", "y", true}, {"y 2 / 1 -", "x", false}};
+    for (const Row& row : rows) {
+        kttest::Prepare(f, Form::Implicit, row.first, row.second);
+        f.Calculate();
+        double low = 1e9;
+        double high = -1e9;
+        for (int i = 0; i < f.m_buffer1->m_count; ++i) {
+            const double v = row.alongX ? P(i).m_point.m_x : P(i).m_point.m_y;
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+        EXPECT_NEAR(low, -5.0, 1e-9) << row.first;
+        EXPECT_NEAR(high, 5.0, 1e-9) << row.first;
+    }
 }

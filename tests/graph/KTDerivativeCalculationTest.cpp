@@ -156,7 +156,10 @@ TEST(KTDerivativeCalculation, AnUndefinedPointLeavesTheTangentInvalid)
         const char* x;
     };
     const Row rows[] = {
-        {"y=sqrt(x)", "-1"}, {"y=x^2", "1/0"}, {"y=x^2", "10000000000000"}, {"y=10000000000000", "1"},
+        {"y=sqrt(x)", "-1"},
+        {"y=x^2", "1/0"},
+        {"y=x^2", "10000000000000"},
+        {"y=10000000000000", "1"},
     };
     for (const Row& row : rows) {
         CalculationGraph graph;
@@ -228,10 +231,8 @@ TEST(KTDerivativeCalculation, ASelectedTangentIsWiderOnTheScreenOnly)
         double drawnWidth;
     };
     const Row rows[] = {
-        {quarterPoint, false, false, quarterPoint},
-        {quarterPoint, true, false, 1.5 * onePoint},
-        {onePoint, true, false, 2.0 * onePoint},
-        {3.0 * onePoint, true, false, 6.0 * onePoint},
+        {quarterPoint, false, false, quarterPoint}, {quarterPoint, true, false, 1.5 * onePoint},
+        {onePoint, true, false, 2.0 * onePoint},    {3.0 * onePoint, true, false, 6.0 * onePoint},
         {quarterPoint, true, true, quarterPoint},
     };
     for (const Row& row : rows) {
@@ -276,9 +277,14 @@ TEST(KTDerivativeCalculation, HitTestMeasuresTheDistanceToTheWholeLine)
         int index;
     };
     const Row rows[] = {
-        {5000, 150, 0}, {5000, -150, 0}, {5000, 199, 0}, {5000, 200, -1}, {5000, 250, -1},
+        {5000, 150, 0},
+        {5000, -150, 0},
+        {5000, 199, 0},
+        {5000, 200, -1},
+        {5000, 250, -1},
         // Beyond the ends, still near the line.
-        {15000, 150, 0}, {-3000, -100, 0},
+        {15000, 150, 0},
+        {-3000, -100, 0},
     };
     for (const Row& row : rows)
         EXPECT_EQ(KTDerivativeCalculation::HitTest(list, row.x, row.y), row.index) << row.x << ", " << row.y;

@@ -25,8 +25,8 @@ std::string Digits15(double value)
 }
 
 /// An integral of slot 0 (against slot 1 when `withSecond`) between the typed bounds.
-KTIntegralFunction Integral(CalculationGraph& graph, const char* lower, const char* upper, bool withSecond = false,
-                            bool yAxis = false)
+KTIntegralFunction Integral(CalculationGraph& graph, const char* lower, const char* upper,
+                            bool withSecond = false, bool yAxis = false)
 {
     KTIntegralFunction integral;
     integral.m_lowerText = lower;
@@ -137,12 +137,17 @@ TEST(KTIntegralCalculation, LabelTexts)
         const char* areaText;
     };
     const Row rows[] = {
-        {"y=x^2", nullptr, "-1", "1", false, '.', ',', "int(-1,1) x^2 \"d\"x  =  0.666668", "\"Area  =  0.6667\""},
-        {"y=x^2", nullptr, "-1", "1", false, ',', ';', "int(-1;1) x^2 \"d\"x  =  0,666668", "\"Area  =  0,6667\""},
-        {"y=x", "y=x^2", "0", "1", false, '.', ',', "int(0,1) x - [x^2] \"d\"x  =  0.166666", "\"Area  =  0.1667\""},
-        {"y=x", nullptr, "0", "1", true, '.', ',', "int(0,1) x \"d\"x \" (y Axis)\"=  0.500501", "Area  =  0.5"},
+        {"y=x^2", nullptr, "-1", "1", false, '.', ',', "int(-1,1) x^2 \"d\"x  =  0.666668",
+         "\"Area  =  0.6667\""},
+        {"y=x^2", nullptr, "-1", "1", false, ',', ';', "int(-1;1) x^2 \"d\"x  =  0,666668",
+         "\"Area  =  0,6667\""},
+        {"y=x", "y=x^2", "0", "1", false, '.', ',', "int(0,1) x - [x^2] \"d\"x  =  0.166666",
+         "\"Area  =  0.1667\""},
+        {"y=x", nullptr, "0", "1", true, '.', ',', "int(0,1) x \"d\"x \" (y Axis)\"=  0.500501",
+         "Area  =  0.5"},
         // Along the y axis the separator is always "," and the bounds stay as typed.
-        {"y=x", "y=x^2", "0", "1/2", true, ',', ';', "int(0,1/2) x - [x^2] \"d\"x  =  0,125125", "Area  =  0,0833"},
+        {"y=x", "y=x^2", "0", "1/2", true, ',', ';', "int(0,1/2) x - [x^2] \"d\"x  =  0,125125",
+         "Area  =  0,0833"},
     };
     for (const Row& row : rows) {
         KTLocale::Override(row.decimal, row.list, 1);
@@ -234,7 +239,8 @@ TEST(KTIntegralCalculation, AnUndefinedBoundMakesTheIntegralInvalid)
         EXPECT_EQ(integral.m_area, 0.0);
         EXPECT_TRUE(integral.m_integralText.IsEmpty());
         EXPECT_TRUE(integral.m_areaText.IsEmpty());
-        EXPECT_FALSE(KTIntegralCalculation::Contains(integral, graph.Device(0.5, 1).x, graph.Device(0.5, 1).y));
+        EXPECT_FALSE(
+            KTIntegralCalculation::Contains(integral, graph.Device(0.5, 1).x, graph.Device(0.5, 1).y));
         KTDC dc(96, 96, CSize(800, 600));
         dc.SetRecording(true);
         KTIntegralCalculation::Draw(integral, dc, false);
@@ -255,7 +261,8 @@ TEST(KTIntegralCalculation, UndefinedSamplesTakeNoPartAndCloseTheRegion)
     const int last = KTIntegralFunction::kRegionPoints - 1;
     const CRect& plot = graph.Axes().m_rect;
     for (int k = 0; k < 500; ++k)
-        EXPECT_EQ(integral.m_region[static_cast<std::size_t>(k)], integral.m_region[static_cast<std::size_t>(last - k)])
+        EXPECT_EQ(integral.m_region[static_cast<std::size_t>(k)],
+                  integral.m_region[static_cast<std::size_t>(last - k)])
             << k;
     for (const CPoint& p : integral.m_region) {
         EXPECT_GE(p.x, std::min(plot.left, plot.right));

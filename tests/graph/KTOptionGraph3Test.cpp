@@ -49,7 +49,8 @@ KTOptionGraph3 Changed()
     options.m_allowPreferenceChanges.m_value = 0;
     options.m_rightClickOnAxes.m_value = 1;
     options.m_poi.m_name[2].SetValue("Flat");
-    options.m_msgArea.SetValue("Fl\xE4" "che = ");
+    options.m_msgArea.SetValue("Fl\xE4"
+                               "che = ");
     options.m_dpArea.m_value = 7;
     options.m_msgyAxis.SetValue(" (Y)");
     options.m_msgDeriv1.SetValue("d1");
@@ -131,7 +132,8 @@ TEST(KTOptionGraph3, NestedRecordsHaveTheirOwnDefaults)
         KTOptionFunction3 expected;
         expected.SetDefaults(i);
         EXPECT_EQ(Stored(options.m_functions[static_cast<std::size_t>(i)]), Stored(expected)) << i;
-        EXPECT_EQ(options.m_functions[static_cast<std::size_t>(i)].m_pen.GetSection(), expected.m_pen.GetSection());
+        EXPECT_EQ(options.m_functions[static_cast<std::size_t>(i)].m_pen.GetSection(),
+                  expected.m_pen.GetSection());
     }
     KTOptionAxes2 axes;
     KTOptionsAnnotation annotation;
@@ -159,16 +161,16 @@ TEST(KTOptionGraph3, MessageTextsFollowTheCountry)
         const char* positiveArm;
     };
     const Row rows[] = {
-        {46, " (y-axeln)", "Area  =  ", "Derivatan av", "Andraderivatan av", "H\xF6gerklicka f\xF6r att redigera",
-         " (Negativ Arm)", " (Positiv Arm)"},
+        {46, " (y-axeln)", "Area  =  ", "Derivatan av", "Andraderivatan av",
+         "H\xF6gerklicka f\xF6r att redigera", " (Negativ Arm)", " (Positiv Arm)"},
         {39, "(Asse y)", "Area  =  ", "Derivata prima di", "Derivata seconda di",
          "Click col tasto destro per modificare", " (ramo negativo)", " (ramo positivo)"},
         {358, " (y-akseli)", "Ala = ", "1. derivaatta funktiolle", "2. derivaatta funktiolle",
          "Editointiin hiiren oikealla painikkeella", " (Miinusmerkill\xE4)", " (Plusmerkill\xE4)"},
-        {31, " (Y-as)", "Oppervlakte = ", "1ste Afgeleide van", "2de Afgeleide van", "Opmaak met Rechtermuisknop",
-         " (Negatief Deel)", " (Positief Deel)"},
-        {32, " (Y-as)", "Oppervlakte = ", "1ste Afgeleide van", "2de Afgeleide van", "Opmaak met Rechtermuisknop",
-         " (Negatief Deel)", " (Positief Deel)"},
+        {31, " (Y-as)", "Oppervlakte = ", "1ste Afgeleide van", "2de Afgeleide van",
+         "Opmaak met Rechtermuisknop", " (Negatief Deel)", " (Positief Deel)"},
+        {32, " (Y-as)", "Oppervlakte = ", "1ste Afgeleide van", "2de Afgeleide van",
+         "Opmaak met Rechtermuisknop", " (Negatief Deel)", " (Positief Deel)"},
         {1, " (y Axis)", "Area  =  ", "1st Derivative of", "2nd Derivative of", "Right Click to Edit",
          " (Negative Arm)", " (Positive Arm)"},
         {44, " (y Axis)", "Area  =  ", "1st Derivative of", "2nd Derivative of", "Right Click to Edit",
@@ -221,7 +223,8 @@ TEST(KTOptionGraph3, SettingsRoundTrip)
     EXPECT_EQ(loaded.m_frPixel.m_value, RGB(9, 9, 9));
     EXPECT_EQ(loaded.m_rightClickOnAxes.m_value, 1);
     EXPECT_EQ(loaded.m_allowPreferenceChanges.m_value, 0);
-    EXPECT_EQ(loaded.m_msgArea.m_value, "Fl\xE4" "che = ");
+    EXPECT_EQ(loaded.m_msgArea.m_value, "Fl\xE4"
+                                        "che = ");
     EXPECT_EQ(loaded.m_poi.m_name[2].m_value, "Flat");
     // Whatever the file rounds (six decimals of a pen width), a loaded record writes the same
     // settings again.
@@ -272,16 +275,31 @@ TEST(KTOptionGraph3, ArchiveOfAFreshRecord)
         functions.insert(functions.end(), one.begin(), one.end());
     }
     const Bytes expected = Join({
-        Str("KTOptionGraph3"), U16(3),
+        Str("KTOptionGraph3"),
+        U16(3),
         B(0), // AutoScale
-        Stored(options.m_axes), functions, Stored(options.m_annotation), Stored(options.m_derivative),
+        Stored(options.m_axes),
+        functions,
+        Stored(options.m_annotation),
+        Stored(options.m_derivative),
         Stored(options.m_integral),
-        B(1), B(1), // FROnly, FRAgree
-        Brush(0, 1, RGB(200, 200, 200), 0), I32(200), B(1), // FRBrush, FRDivisions, FRSolid
-        U32(RGB(50, 50, 50)), B(1), B(1), B(1), // FRPixel, ReplacePlusMinus, RightClick, AllowPreference
+        B(1),
+        B(1), // FROnly, FRAgree
+        Brush(0, 1, RGB(200, 200, 200), 0),
+        I32(200),
+        B(1), // FRBrush, FRDivisions, FRSolid
+        U32(RGB(50, 50, 50)),
+        B(1),
+        B(1),
+        B(1), // FRPixel, ReplacePlusMinus, RightClick, AllowPreference
         Stored(options.m_poi),
-        Str(" (y Axis)"), Str("Area  =  "), Str("1st Derivative of"), Str("2nd Derivative of"),
-        Str("Right Click to Edit"), Str(" (Negative Arm)"), Str(" (Positive Arm)"),
+        Str(" (y Axis)"),
+        Str("Area  =  "),
+        Str("1st Derivative of"),
+        Str("2nd Derivative of"),
+        Str("Right Click to Edit"),
+        Str(" (Negative Arm)"),
+        Str(" (Positive Arm)"),
         I32(4), // DPArea
         Str("/KTOptionGraph3/"),
     });

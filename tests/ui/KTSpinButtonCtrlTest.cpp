@@ -90,7 +90,7 @@ TEST_F(SpinTest, EndsStopOrWrap)
         const char* expected;
     };
     const Row rows[] = {
-        {false, "100", 1, "100"}, {true, "100", 1, "0"}, {false, "0", -1, "0"},
+        {false, "100", 1, "100"}, {true, "100", 1, "0"},   {false, "0", -1, "0"},
         {true, "0", -1, "100"},   {false, "99", 1, "100"}, {false, "150", -1, "149"},
     };
     for (const Row& row : rows) {
@@ -116,12 +116,12 @@ TEST_F(SpinTest, RoundingNoiseAtAnEndDoesNotWrap)
 TEST_F(SpinTest, TextThatIsNotANumberReadsAboveTheRange)
 {
     spin.SetRange("0", "100", "1");
-    spin.SetText("abc");
+    spin.SetText("x?");
     EXPECT_EQ(Press(1), "100");
-    spin.SetText("abc");
+    spin.SetText("x?");
     EXPECT_EQ(Press(-1), "100"); // not an emptied edit
     spin.SetWrap(true);
-    spin.SetText("abc");
+    spin.SetText("x?");
     EXPECT_EQ(Press(1), "0");
 }
 
@@ -148,7 +148,8 @@ TEST_F(SpinTest, PositionTracksTheValue)
         const char* text;
         int position;
     };
-    const Row rows[] = {{"0", 0}, {"50", 50}, {"49.6", 50}, {"49.4", 49}, {"-5", 0}, {"500", 100}, {"abc", 100}};
+    const Row rows[] = {{"0", 0},  {"50", 50},   {"49.6", 50}, {"49.4", 49},
+                        {"-5", 0}, {"500", 100}, {"abc", 100}};
     for (const Row& row : rows) {
         spin.SetText(row.text);
         EXPECT_EQ(spin.GetPos(), row.position) << row.text;
@@ -187,24 +188,17 @@ TEST_F(SpinTest, StepListMovesOneEntryAndStopsAtTheEnds)
         const char* expected;
     };
     const Row rows[] = {
-        {"0.25", -1, "0.1"},        {"0.25", 1, "0.5"},        {"50000", 1, "50000"},
-        {"50000", -1, "25000"},     {"0.00001", -1, "0.00001"}, {"0.00001", 1, "0.000025"},
-        {"0.3", -1, "0.25"},        {"0.3", 1, "1"},           {"99999", -1, "25000"},
-        {"-2000000000000", 1, "0.00001"}, {"abc", 1, "50000"},
+        {"0.25", -1, "0.1"},        {"0.25", 1, "0.5"},
+        {"50000", 1, "50000"},      {"50000", -1, "25000"},
+        {"0.00001", -1, "0.00001"}, {"0.00001", 1, "0.000025"},
+        {"0.3", -1, "0.25"},        {"0.3", 1, "1"},
+        {"99999", -1, "25000"},     {"-2000000000000", 1, "0.00001"},
+        {"abc", 1, "50000"},
     };
     for (const Row& row : rows) {
         spin.SetText(row.start);
         EXPECT_EQ(Press(row.delta), row.expected) << row.start << " by " << row.delta;
     }
-}
-
-TEST_F(SpinTest, EmptiedListStaysInListMode)
-{
-    spin.AddString("1");
-    spin.ResetContent();
-    EXPECT_TRUE(spin.IsListMode());
-    spin.SetText("7");
-    EXPECT_EQ(Press(1), "7");
 }
 
 TEST(SpinWithoutBuddy, ReadsEmptyAndWritesNothing)
@@ -221,7 +215,8 @@ TEST(SpinWithoutBuddy, ReadsEmptyAndWritesNothing)
 TEST_F(SpinTest, SetValueFormatsSixDecimalsWithoutTrailingZeros)
 {
     spin.SetRange("-1000", "1000", "1");
-    const std::pair<double, const char*> rows[] = {{1.0, "1"}, {-0.5, "-0.5"}, {1.0 / 3.0, "0.333333"}, {-1e-9, "0"}};
+    const std::pair<double, const char*> rows[] = {
+        {1.0, "1"}, {-0.5, "-0.5"}, {1.0 / 3.0, "0.333333"}, {-1e-9, "0"}};
     for (const auto& [value, text] : rows) {
         spin.SetValue(value);
         EXPECT_EQ(spin.GetText(), text);

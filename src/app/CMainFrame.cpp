@@ -1,0 +1,451 @@
+#include "app/CMainFrame.h"
+
+#include "app/CChildFrame.h"
+#include "app/KTCommandIds.h"
+#include "app/KTFileDialog.h"
+#include "app/KTG300App.h"
+#include "app/KTG300Doc.h"
+#include "app/KTG300View.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+// A toolbar picture of a few letters, for the commands without a standard icon.
+QIcon GlyphIcon(const QString& glyph)
+{
+    QPixmap pixmap(32, 30);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    QFont font = painter.font();
+    font.setPixelSize(glyph.size() > 1 ? 15 : 22);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(QColor(40, 40, 120));
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
+    return QIcon(pixmap);
+}
+
+QIcon StandardIcon(const char* theme, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(QString::fromLatin1(theme), QApplication::style()->standardIcon(fallback));
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(KTG300App* app, QWidget* parent) : QMainWindow(parent), m_app(app)
+{
+    setWindowTitle(QStringLiteral("KT Graph 3"));
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdiArea);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateActions);
+
+    createActions();
+    createMenus();
+    createToolBars();
+    createStatusBar();
+    UpdateActions();
+    if (m_app)
+        connect(m_app, &KTG300App::recentFilesChanged, this, &CMainFrame::UpdateRecentFileActions);
+    UpdateRecentFileActions();
+    resize(800, 600);
+}
+
+CMainFrame::~CMainFrame()
+{
+    // Documents go before the frame's own members.
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList())
+        delete window;
+}
+
+QAction* CMainFrame::AddAction(int id, const QString& text, const QString& statusTip)
+{
+    auto* action = new QAction(text, this);
+    action->setStatusTip(statusTip);
+    action->setData(id);
+    m_actions[id] = action;
+    return action;
+}
+
+QAction* CMainFrame::Action(int id) const
+{
+    const auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::createActions()
+{
+    using namespace KTCommand;
+    QAction* a = AddAction(FileNew, QStringLiteral("&New"), QStringLiteral("Create a new graph"));
+    a->setShortcut(QKeySequence::New);
+    a->setIcon(StandardIcon("document-new", QStyle::SP_FileIcon));
+    connect(a, &QAction::triggered, this, [this] { OnFileNew(); });
+
+    a = AddAction(FileOpen, QStringLiteral("&Open..."), QStringLiteral("Open an existing graph"));
+    a->setShortcut(QKeySequence::Open);
+    a->setIcon(StandardIcon("document-open", QStyle::SP_DialogOpenButton));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnFileOpen);
+
+    a = AddAction(FileClose, QStringLiteral("&Close"), QStringLiteral("Close the active graph"));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnFileClose);
+
+    a = AddAction(FileSave, QStringLiteral("&Save"), QStringLiteral("Save the active graph"));
+    a->setShortcut(QKeySequence::Save);
+    a->setIcon(StandardIcon("document-save", QStyle::SP_DialogSaveButton));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnFileSave);
+
+    a = AddAction(FileSaveAs, QStringLiteral("Save &As..."), QStringLiteral("Save the active graph under a new name"));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
+
+    a = AddAction(FilePrint, QStringLiteral("&Print..."), QStringLiteral("Print the active graph"));
+    a->setShortcut(QKeySequence::Print);
+    a->setIcon(StandardIcon("document-print", QStyle::SP_ComputerIcon));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnFilePrint);
+
+    a = AddAction(FilePrintPreview, QStringLiteral("Print Pre&view"), QStringLiteral("Show the page as it will print"));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnFilePrintPreview);
+
+    a = AddAction(FilePrintSetup, QStringLiteral("P&rint Setup..."), QStringLiteral("Choose the printer and the page"));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnFilePrintSetup);
+
+    a = AddAction(AppExit, QStringLiteral("E&xit"), QStringLiteral("Quit the program"));
+    a->setShortcut(QKeySequence::Quit);
+    connect(a, &QAction::triggered, this, &CMainFrame::OnAppExit);
+
+    // The two close commands of an embedded start; no container reaches the program here.
+    a = AddAction(CloseAllUpdate, QStringLiteral("Close and Update"), QStringLiteral("Close and update the container"));
+    a->setIcon(GlyphIcon(QStringLiteral("CU")));
+    a = AddAction(CloseAll, QStringLiteral("Close"), QStringLiteral("Close without updating the container"));
+    a->setIcon(GlyphIcon(QStringLiteral("C")));
+
+    a = AddAction(CopyToClipboard, QStringLiteral("Copy to &Clipboard"), QStringLiteral("Copy the graph as a picture"));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnCopyToClipboard);
+
+    // The commands of the view, the dialogs and the start-up services come with their parts.
+    a = AddAction(EditFunctions, QStringLiteral("&Functions"), QStringLiteral("Edit the functions"));
+    a->setIcon(GlyphIcon(QStringLiteral("f(x)")));
+    AddAction(EditProperties, QStringLiteral("&Edit Properties ..."), QStringLiteral("Edit a function's properties"));
+    AddAction(Integral, QStringLiteral("Integral..."), QStringLiteral("Calculate an integral"));
+    AddAction(TangentLine, QStringLiteral("Tangent Line..."), QStringLiteral("Draw a tangent line"));
+    AddAction(Preferences, QStringLiteral("Preferences..."), QStringLiteral("Change the graph's preferences"));
+    AddAction(Messages, QStringLiteral("Messages..."), QStringLiteral("Change the graph's messages"));
+    const struct
+    {
+        int id;
+        const char* text;
+        const char* glyph;
+    } modes[] = {{SelectMode, "Select Mode", "S"},
+                 {IntegralMode, "Integral Mode", "\u222B"},
+                 {DerivativeMode, "Derivative Mode", "T"},
+                 {AnnotationMode, "Annotation Mode", "A"},
+                 {ZoomMode, "Zoom Mode", "Z"}};
+    for (const auto& mode : modes) {
+        a = AddAction(mode.id, QString::fromLatin1(mode.text), QString::fromLatin1(mode.text));
+        a->setCheckable(true);
+        a->setIcon(GlyphIcon(QString::fromUtf8(mode.glyph)));
+    }
+    AddAction(ToolsWriteDefaultConfig, QStringLiteral("Write Default Configuration File"), QString());
+    AddAction(ToolsResetAllOptions, QStringLiteral("Reset All Options"), QString());
+    AddAction(HelpReadHelpFile, QStringLiteral("Read &Help File"), QString());
+    AddAction(HelpReadManual, QStringLiteral("Read &Manual (PDF)"), QString());
+    AddAction(HelpReadQuickref, QStringLiteral("Read &Quickref Card"), QString());
+    AddAction(HelpNewsletter, QStringLiteral("Register for Norwyn Newsletter..."), QString());
+    AddAction(HelpEmailTutorials, QStringLiteral("Register for Email Tutorials..."), QString());
+    AddAction(HelpCheckForUpdates, QStringLiteral("Check for Updates"), QString())->setCheckable(true);
+    AddAction(AppAbout, QStringLiteral("&About KT Graph 3..."), QString());
+    AddAction(HelpAboutMaker, QStringLiteral("About &Norwyn ..."), QString());
+
+    a = AddAction(WindowCascade, QStringLiteral("&Cascade"), QStringLiteral("Arrange the windows overlapped"));
+    connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::cascadeSubWindows);
+    a = AddAction(WindowTile, QStringLiteral("&Tile"), QStringLiteral("Arrange the windows side by side"));
+    connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::tileSubWindows);
+    a = AddAction(WindowNext, QStringLiteral("Ne&xt"), QStringLiteral("Activate the next window"));
+    a->setShortcut(QKeySequence::NextChild);
+    connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::activateNextSubWindow);
+    a = AddAction(WindowPrevious, QStringLiteral("Pre&vious"), QStringLiteral("Activate the previous window"));
+    a->setShortcut(QKeySequence::PreviousChild);
+    connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::activatePreviousSubWindow);
+
+    for (auto& recent : m_recentActions) {
+        recent = new QAction(this);
+        recent->setVisible(false);
+        connect(recent, &QAction::triggered, this, &CMainFrame::OnOpenRecentFile);
+    }
+}
+
+void CMainFrame::createMenus()
+{
+    using namespace KTCommand;
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    for (int id : {FileNew, FileOpen, FileClose, FileSave, FileSaveAs})
+        file->addAction(Action(id));
+    file->addSeparator();
+    for (int id : {FilePrint, FilePrintPreview, FilePrintSetup})
+        file->addAction(Action(id));
+    m_recentSeparator = file->addSeparator();
+    for (QAction* recent : m_recentActions)
+        file->addAction(recent);
+    file->addSeparator();
+    file->addAction(Action(AppExit));
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(Action(CopyToClipboard));
+    edit->addSeparator();
+    for (int id : {EditFunctions, EditProperties, Integral, TangentLine})
+        edit->addAction(Action(id));
+    edit->addSeparator();
+    for (int id : {Preferences, Messages})
+        edit->addAction(Action(id));
+
+    QMenu* mode = menuBar()->addMenu(QStringLiteral("&Mode"));
+    for (int id : {SelectMode, IntegralMode, DerivativeMode, AnnotationMode, ZoomMode})
+        mode->addAction(Action(id));
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->addAction(Action(ToolsWriteDefaultConfig));
+    tools->addAction(Action(ToolsResetAllOptions));
+
+    m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
+    for (int id : {WindowCascade, WindowTile, WindowNext, WindowPrevious})
+        m_windowMenu->addAction(Action(id));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    for (int id : {HelpReadHelpFile, HelpReadManual, HelpReadQuickref})
+        help->addAction(Action(id));
+    help->addSeparator();
+    for (int id : {HelpNewsletter, HelpEmailTutorials, HelpCheckForUpdates})
+        help->addAction(Action(id));
+    help->addSeparator();
+    help->addAction(Action(AppAbout));
+    help->addAction(Action(HelpAboutMaker));
+}
+
+void CMainFrame::createToolBars()
+{
+    using namespace KTCommand;
+    m_toolBar = addToolBar(QStringLiteral("Standard"));
+    m_toolBar->setObjectName(QStringLiteral("toolbar128"));
+    m_toolBar->setIconSize(QSize(16, 15));
+    for (int id : {FileNew, FileOpen, FileSave, FilePrint})
+        m_toolBar->addAction(Action(id));
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(Action(CloseAllUpdate));
+    m_toolBar->addAction(Action(CloseAll));
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(Action(EditFunctions));
+    m_toolBar->addSeparator();
+    for (int id : {SelectMode, IntegralMode, DerivativeMode, AnnotationMode, ZoomMode})
+        m_toolBar->addAction(Action(id));
+}
+
+void CMainFrame::createStatusBar()
+{
+    statusBar()->showMessage(QStringLiteral("Ready"));
+}
+
+void CMainFrame::UpdateActions()
+{
+    using namespace KTCommand;
+    const bool hasDocument = ActiveChild() != nullptr;
+    for (int id : {FileClose, FileSave, FileSaveAs, FilePrint, FilePrintPreview, CopyToClipboard, WindowCascade,
+                   WindowTile, WindowNext, WindowPrevious})
+        Action(id)->setEnabled(hasDocument);
+    // Work that comes with later parts of the program: shown, never pretended.
+    for (int id : {CloseAllUpdate, CloseAll, EditFunctions, EditProperties, Integral, TangentLine, Preferences,
+                   Messages, SelectMode, IntegralMode, DerivativeMode, AnnotationMode, ZoomMode,
+                   ToolsWriteDefaultConfig, ToolsResetAllOptions, HelpReadHelpFile, HelpReadManual, HelpReadQuickref,
+                   HelpNewsletter, HelpEmailTutorials, HelpCheckForUpdates, AppAbout, HelpAboutMaker})
+        Action(id)->setEnabled(false);
+    m_windowMenu->menuAction()->setVisible(hasDocument);
+}
+
+void CMainFrame::UpdateRecentFileActions()
+{
+    const QStringList files = m_app ? m_app->GetRecentFiles() : QStringList();
+    for (int i = 0; i < static_cast<int>(m_recentActions.size()); ++i) {
+        QAction* action = m_recentActions[static_cast<std::size_t>(i)];
+        if (i < files.size()) {
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files.at(i)).fileName()));
+            action->setData(files.at(i));
+            action->setStatusTip(files.at(i));
+            action->setVisible(true);
+        } else {
+            action->setVisible(false);
+        }
+    }
+    m_recentSeparator->setVisible(!files.isEmpty());
+}
+
+CChildFrame* CMainFrame::AddChild(std::unique_ptr<KTG300Doc> document)
+{
+    auto* child = new CChildFrame(std::move(document));
+    m_mdiArea->addSubWindow(child);
+    child->showMaximized();
+    m_mdiArea->setActiveSubWindow(child);
+    UpdateActions();
+    return child;
+}
+
+KTG300Doc* CMainFrame::OnFileNew()
+{
+    auto document = std::make_unique<KTG300Doc>(m_app ? &m_app->m_defaultOptions : nullptr);
+    document->OnNewDocument();
+    return &AddChild(std::move(document))->Document();
+}
+
+CChildFrame* CMainFrame::FindChild(const QString& path) const
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (canonical.isEmpty())
+        return nullptr;
+    for (CChildFrame* child : Children())
+        if (QFileInfo(child->Document().GetPathName()).canonicalFilePath() == canonical)
+            return child;
+    return nullptr;
+}
+
+KTG300Doc* CMainFrame::OpenDocumentFile(const QString& path)
+{
+    if (CChildFrame* existing = FindChild(path)) {
+        m_mdiArea->setActiveSubWindow(existing);
+        return &existing->Document();
+    }
+    auto document = std::make_unique<KTG300Doc>(m_app ? &m_app->m_defaultOptions : nullptr);
+    if (!document->OnOpenDocument(path)) {
+        if (m_app)
+            m_app->RemoveFromRecentFileList(QFileInfo(path).absoluteFilePath());
+        return nullptr;
+    }
+    if (m_app)
+        m_app->AddToRecentFileList(path);
+    CChildFrame* child = AddChild(std::move(document));
+    child->Document().UpdateAllViews();
+    return &child->Document();
+}
+
+CChildFrame* CMainFrame::ActiveChild() const
+{
+    return qobject_cast<CChildFrame*>(m_mdiArea->activeSubWindow());
+}
+
+QList<CChildFrame*> CMainFrame::Children() const
+{
+    QList<CChildFrame*> children;
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList())
+        if (auto* child = qobject_cast<CChildFrame*>(window))
+            children.append(child);
+    return children;
+}
+
+bool CMainFrame::CloseAllDocuments()
+{
+    for (CChildFrame* child : Children()) {
+        m_mdiArea->setActiveSubWindow(child);
+        if (!child->close())
+            return false;
+    }
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!CloseAllDocuments()) {
+        event->ignore();
+        return;
+    }
+    if (m_app)
+        m_app->ExitInstance();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            OpenDocumentFile(url.toLocalFile());
+    event->acceptProposedAction();
+}
+
+void CMainFrame::OnFileOpen()
+{
+    const QString path = KTFileDialog::GetOpenFileName(this);
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+void CMainFrame::OnOpenRecentFile()
+{
+    if (auto* action = qobject_cast<QAction*>(sender()))
+        OpenDocumentFile(action->data().toString());
+}
+
+void CMainFrame::OnFileClose()
+{
+    if (CChildFrame* child = ActiveChild())
+        child->close();
+}
+
+void CMainFrame::OnFileSave()
+{
+    if (CChildFrame* child = ActiveChild())
+        child->Save();
+}
+
+void CMainFrame::OnFileSaveAs()
+{
+    if (CChildFrame* child = ActiveChild())
+        child->SaveAs();
+}
+
+void CMainFrame::OnFilePrint()
+{
+    if (CChildFrame* child = ActiveChild())
+        child->View().OnFilePrint();
+}
+
+void CMainFrame::OnFilePrintPreview()
+{
+    if (CChildFrame* child = ActiveChild())
+        child->View().OnFilePrintPreview();
+}
+
+void CMainFrame::OnFilePrintSetup()
+{
+    if (!m_app)
+        return;
+    QPageSetupDialog dialog(&m_app->Printer(), this);
+    dialog.exec();
+}
+
+void CMainFrame::OnAppExit()
+{
+    close();
+}
+
+void CMainFrame::OnCopyToClipboard()
+{
+    if (CChildFrame* child = ActiveChild())
+        child->Document().CopyToClipboard();
+}

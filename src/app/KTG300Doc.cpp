@@ -1,0 +1,390 @@
+#include "app/KTG300Doc.h"
+
+#include "app/KTCompoundFile.h"
+#include "app/KTG300App.h"
+#include "app/KTG300SrvrItem.h"
+#include "app/KTLegacyFileReader.h"
+#include "engine/KTFunction3.h"
+#include "graph/KTGraph3.h"
+#include "graph/KTIntegralCalculation.h"
+#include "platform/KTArchive.h"
+#include "platform/KTDC.h"
+#include "platform/KTMessageBox.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+namespace {
+
+constexpr const char* kCaption = "KT Graph 3";
+/// Marker kinds of the graph objects an annotation can follow besides point markers.
+constexpr int kBoundTangent = 19;
+constexpr int kBoundIntegral = 20;
+
+int g_untitledCount = 0;
+
+// The current layout starts, after the window rectangle, with the graph data's tag.
+bool StartsAsCurrentLayout(const std::vector<std::uint8_t>& contents)
+{
+    static constexpr char kTag[] = "KTGraphData3";
+    constexpr std::size_t tagLength = sizeof kTag - 1;
+    return contents.size() >= 17 + tagLength && contents[16] == tagLength &&
+           std::memcmp(contents.data() + 17, kTag, tagLength) == 0;
+}
+
+CString Local(const QString& text)
+{
+    return CString::FromQString(text);
+}
+
+} // namespace
+
+const char* KTG300Doc::ConstantName(int code)
+{
+    switch (code) {
+    case 7: return "a";
+    case 8: return "b";
+    case 9: return "c";
+    case 10: return "d";
+    case 11: return "m";
+    default: return "";
+    }
+}
+
+KTG300Doc::KTG300Doc(const KTOptionGraph3* defaults) : m_defaults(defaults), m_graph(std::make_unique<KTGraph3>())
+{
+    m_graph->Reset(m_defaults);
+    m_graph->SetDirty();
+}
+
+KTG300Doc::~KTG300Doc() = default;
+
+void KTG300Doc::ResetToNew()
+{
+    m_graph->Reset(m_defaults);
+    m_graph->SetDirty();
+    m_annotations.RemoveAll();
+    m_refreshDevicePositions = 0;
+    m_refreshBoundAnnotations = 0;
+    m_annotationIndex = -1;
+    m_integralIndex = -1;
+    m_tangentIndex = -1;
+    m_windowRect = NewWindowRect;
+}
+
+bool KTG300Doc::OnNewDocument()
+{
+    auto graph = std::make_unique<KTGraph3>();
+    m_graph.swap(graph);
+    ResetToNew();
+    m_pathName.clear();
+    m_untitledNumber = ++g_untitledCount;
+    SetModifiedFlag(false);
+    emit titleChanged();
+    return true;
+}
+
+QString KTG300Doc::GetTitle() const
+{
+    if (!m_pathName.isEmpty())
+        return QFileInfo(m_pathName).fileName();
+    return QStringLiteral("KTGraph%1").arg(std::max(m_untitledNumber, 1));
+}
+
+void KTG300Doc::SetModifiedFlag(bool modified)
+{
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged(modified);
+}
+
+void KTG300Doc::UpdateAllViews()
+{
+    emit updated();
+}
+
+std::vector<std::uint8_t> KTG300Doc::StoreContents()
+{
+    KTArchive ar;
+    Serialize(ar);
+    return ar.Data();
+}
+
+void KTG300Doc::Serialize(KTArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar << m_windowRect.left << m_windowRect.top << m_windowRect.right << m_windowRect.bottom;
+        m_graph->Serialize(ar);
+        m_annotations.Serialize(ar);
+        return;
+    }
+    std::vector<std::uint8_t> rest(ar.Data().begin() + static_cast<std::ptrdiff_t>(ar.Position()), ar.Data().end());
+    LoadContents(rest);
+}
+
+KTG300Doc::LoadResult KTG300Doc::LoadContents(const std::vector<std::uint8_t>& contents, QString* reason)
+{
+    // Everything is read into new objects first, so that a failure leaves the document as it was.
+    auto graph = std::make_unique<KTGraph3>();
+    graph->Reset(m_defaults);
+    KTGAnnotationList annotations;
+    CRect rect;
+    try {
+        KTArchive ar(contents);
+        ar >> rect.left >> rect.top >> rect.right >> rect.bottom;
+        graph->Serialize(ar);
+        annotations.Serialize(ar);
+        m_graph.swap(graph);
+        m_annotations = std::move(annotations);
+        m_windowRect = rect;
+        m_annotationIndex = -1;
+        m_integralIndex = -1;
+        m_tangentIndex = -1;
+        m_refreshDevicePositions = 0;
+        m_refreshBoundAnnotations = 0;
+        m_graph->SetDirty();
+        return LoadResult::Current;
+    } catch (const std::exception& error) {
+        if (reason)
+            *reason = QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        if (reason)
+            *reason = QStringLiteral("The graph's data is not in a form this program knows.");
+    }
+    if (StartsAsCurrentLayout(contents))
+        return LoadResult::Damaged;
+
+    // Not the current layout: the older-file reader, on top of a new document.
+    graph = std::make_unique<KTGraph3>();
+    graph->Reset(m_defaults);
+    KTOptionGraph3 factory;
+    const KTOptionGraph3& defaults = m_defaults ? *m_defaults : factory;
+    const KTLegacyFileResult legacy = KTLegacyFileReader().ReadLegacyFile(contents, graph->Data(), defaults);
+    if (legacy.integral)
+        graph->AddIntegral(*legacy.integral, false);
+    if (legacy.tangent)
+        graph->AddDerivative(*legacy.tangent, false);
+    m_graph.swap(graph);
+    m_graph->SetDirty();
+    m_annotations.RemoveAll();
+    m_windowRect = legacy.rectRead ? legacy.windowRect : NewWindowRect;
+    m_refreshDevicePositions = 0;
+    m_refreshBoundAnnotations = 0;
+    if (reason)
+        reason->clear();
+    return LoadResult::Legacy;
+}
+
+bool KTG300Doc::OnOpenDocument(const QString& path)
+{
+    const KTCompoundFile::ReadResult file = KTCompoundFile::ReadContents(path);
+    if (!file.ok) {
+        KTMessageBox(kCaption, Local(QStringLiteral("Unable to open the file %1.\n%2").arg(path, file.error)),
+                     MB_OK | MB_ICONERROR);
+        return false;
+    }
+    QString reason;
+    if (LoadContents(file.contents, &reason) == LoadResult::Damaged) {
+        KTMessageBox(kCaption,
+                     Local(QStringLiteral("The file %1 is damaged and cannot be opened.\n%2").arg(path, reason)),
+                     MB_OK | MB_ICONERROR);
+        return false;
+    }
+    m_pathName = QFileInfo(path).absoluteFilePath();
+    SetModifiedFlag(false);
+    emit titleChanged();
+    return true;
+}
+
+bool KTG300Doc::OnSaveDocument(const QString& path)
+{
+    QString error;
+    if (!KTCompoundFile::WriteContents(path, StoreContents(), error)) {
+        KTMessageBox("File Save Error", Local(QStringLiteral("Unable to write file %1\n%2").arg(path, error)),
+                     MB_OK | MB_ICONERROR);
+        return false;
+    }
+    m_pathName = QFileInfo(path).absoluteFilePath();
+    SetModifiedFlag(false);
+    emit titleChanged();
+    return true;
+}
+
+bool KTG300Doc::IsConstantUsed(int code) const
+{
+    if (m_graph->FunctionsUseConstant(code))
+        return true;
+    const CString name = ConstantName(code);
+    if (name.IsEmpty())
+        return false;
+    const KTGraphData3& data = m_graph->Data();
+    return data.m_derivatives.UsesName(name) || data.m_integrals.UsesName(name);
+}
+
+void KTG300Doc::DrawDocument(KTDC& dc)
+{
+    m_graph->Draw(dc, &m_substitutions);
+    DrawAnnotations(dc);
+}
+
+void KTG300Doc::RefreshBoundAnnotation(KTGAnnotation& annotation)
+{
+    KTGraphData3& data = m_graph->Data();
+    KTTipInfo text;
+    text.SetHotRect(annotation.m_text.GetHotRect().left, annotation.m_text.GetHotRect().top,
+                    annotation.m_text.GetHotRect().right, annotation.m_text.GetHotRect().bottom);
+    const int index = annotation.m_boundId1;
+    if (annotation.m_boundCode == kBoundTangent) {
+        if (index < 0 || index >= data.m_derivatives.GetCount())
+            return;
+        // The list answers for its selected tangent: select the bound one for the moment.
+        const bool wasSelected = data.m_derivatives.GetAt(index).m_selected;
+        std::vector<bool> selection;
+        for (int i = 0; i < data.m_derivatives.GetCount(); ++i)
+            selection.push_back(data.m_derivatives.GetAt(i).m_selected);
+        data.m_derivatives.DeselectAll();
+        data.m_derivatives.SetSelected(index, true);
+        text.AddText(data.m_derivatives.SelectedLabel());
+        text.AddMarkedText(data.m_derivatives.SelectedLineText());
+        annotation.m_anchorPosition = data.m_derivatives.TangentPointAt(data.m_derivatives.GetAt(index).m_point);
+        for (int i = 0; i < data.m_derivatives.GetCount(); ++i)
+            data.m_derivatives.SetSelected(i, selection[static_cast<std::size_t>(i)]);
+        (void)wasSelected;
+    } else if (annotation.m_boundCode == kBoundIntegral) {
+        if (index < 0 || index >= data.m_integrals.GetCount())
+            return;
+        std::vector<bool> selection;
+        for (int i = 0; i < data.m_integrals.GetCount(); ++i)
+            selection.push_back(data.m_integrals.GetAt(i).m_selected);
+        data.m_integrals.DeselectAll();
+        data.m_integrals.SetSelected(index, true);
+        text.AddText(data.m_integrals.SelectedLabel());
+        if (data.m_integrals.SelectedShowsArea())
+            text.AddText(data.m_integrals.SelectedAreaLabel());
+        annotation.m_anchorPosition = data.m_integrals.SelectedLabelPoint();
+        for (int i = 0; i < data.m_integrals.GetCount(); ++i)
+            data.m_integrals.SetSelected(i, selection[static_cast<std::size_t>(i)]);
+    } else {
+        const KTMarker marker = m_graph->FindMarker(annotation.m_boundFunction, annotation.m_boundId1,
+                                                    annotation.m_boundId2);
+        if (marker.m_kind == KTMarkerNone)
+            return;
+        text.AddText(marker.LabelText(data.m_options.m_poi));
+        annotation.m_anchorPosition = marker.m_point;
+    }
+    annotation.m_text = text;
+}
+
+void KTG300Doc::DrawAnnotations(KTDC& dc)
+{
+    KTAxes& axes = m_graph->Axes();
+    auto remap = [&axes](KTGAnnotation& annotation) {
+        const CPoint corner = axes.GraphToDevice(annotation.m_textPosition, 0, 0);
+        const int width = annotation.m_textRect.Width();
+        const int height = annotation.m_textRect.Height();
+        annotation.m_textRect = CRect(corner.x, corner.y, corner.x + width, corner.y + height);
+        if (annotation.m_bound)
+            annotation.m_anchor = axes.GraphToDevice(annotation.GetGraphPoint(), 0, 0);
+    };
+    if (m_refreshDevicePositions) {
+        for (KTGAnnotation& annotation : m_annotations.m_annotations)
+            remap(annotation);
+        m_refreshDevicePositions = 0;
+    }
+    if (m_refreshBoundAnnotations) {
+        for (KTGAnnotation& annotation : m_annotations.m_annotations) {
+            if (!annotation.m_bound)
+                continue;
+            RefreshBoundAnnotation(annotation);
+            remap(annotation);
+        }
+        m_refreshBoundAnnotations = 0;
+    }
+    m_annotations.Draw(dc, m_substitutions);
+}
+
+void KTG300Doc::PrepareForPicture(KTDC& dc)
+{
+    m_graph->Layout(dc);
+    m_annotations.DeselectAll();
+    KTGraphData3& data = m_graph->Data();
+    data.m_derivatives.DeselectAll();
+    data.m_integrals.SetGraph(&m_graph->Axes());
+    KTIntegralCalculation::CalculateAll(data.m_integrals, data, &m_substitutions);
+    m_refreshDevicePositions = 1;
+}
+
+void KTG300Doc::CopyToClipboard()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        KTMessageBox(kCaption, "Cannot open the Clipboard");
+        return;
+    }
+    const KTG300App* app = KTGetApp();
+    const CSize size = app ? app->m_lastGraphSize : CSize(10000, 10000);
+    constexpr int dpi = 96;
+    const QSize pixels(std::max(1, static_cast<int>(std::abs(size.cx) * dpi / 2540.0 + 0.5)),
+                       std::max(1, static_cast<int>(std::abs(size.cy) * dpi / 2540.0 + 0.5)));
+    auto prepare = [&](KTDC& dc) {
+        dc.SetMapMode(MM_HIMETRIC);
+        dc.SetTextAlign(0);
+        dc.SetWindowOrg(0, 0);
+        PrepareForPicture(dc);
+        DrawDocument(dc);
+    };
+
+    QByteArray svg;
+    {
+        QBuffer buffer(&svg);
+        buffer.open(QIODevice::WriteOnly);
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setResolution(dpi);
+        generator.setSize(pixels);
+        generator.setViewBox(QRect(QPoint(0, 0), pixels));
+        generator.setTitle(GetTitle());
+        KTDC dc(&generator);
+        prepare(dc);
+    }
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    if (!image.isNull()) {
+        image.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
+        image.setDotsPerMeterY(static_cast<int>(dpi / 0.0254 + 0.5));
+        image.fill(Qt::white);
+        KTDC dc(&image);
+        prepare(dc);
+    }
+    if (svg.isEmpty() || image.isNull()) {
+        KTMessageBox(kCaption, "Unable to set Clipboard data");
+        return;
+    }
+    auto* mime = new QMimeData;
+    mime->setData(QStringLiteral("image/svg+xml"), svg);
+    mime->setImageData(image);
+    clipboard->setMimeData(mime);
+}
+
+std::unique_ptr<KTG300SrvrItem> KTG300Doc::OnGetEmbeddedItem()
+{
+    return std::make_unique<KTG300SrvrItem>(*this);
+}
+
+std::vector<std::pair<CString, CString>> KTG300Doc::TakePendingMessages()
+{
+    std::vector<std::pair<CString, CString>> messages;
+    for (int slot = 0; slot < KTGraphData3::SlotCount; ++slot)
+        for (const KTInputMessage& message : m_graph->Data().Function(slot).TakePendingMessages())
+            messages.emplace_back(message.caption, message.text);
+    return messages;
+}

@@ -1,0 +1,271 @@
+#include "app/KTG300View.h"
+
+#include "app/CMainFrame.h"
+#include "app/KTG300App.h"
+#include "app/KTG300Doc.h"
+#include "app/KTTipWnd.h"
+#include "engine/KTFunction3.h"
+#include "graph/KTGraph3.h"
+#include "platform/KTDC.h"
+#include "platform/KTMessageBox.h"
+#include "ui/KTImageButton.h"
+#include "ui/KTMemDC.h"
+#include "ui/KTParameterBar.h"
+#include "ui/KTSpinButtonCtrl.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+/// A stored window rectangle smaller than this (pixels) is taken as no rectangle at all.
+constexpr int kSmallestWindow = 100;
+
+} // namespace
+
+KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), m_document(document)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent); // the paint covers everything: no erase
+    setMouseTracking(true);
+    setMinimumSize(120, 120);
+
+    m_tip = new KTTipWnd(this);
+    m_tip->SetDelay(200);
+    m_tip->Create(this);
+
+    const KTFunctionConstantRanges& constants = m_document.Graph().Data().Function(0).Data().m_constants;
+    static constexpr int rangeIndex[PanelCount] = {KTConstantM, KTConstantA, KTConstantB, KTConstantC, KTConstantD};
+    for (int i = 0; i < PanelCount; ++i) {
+        auto* panel = new KTParameterBar;
+        panel->Create(this);
+        panel->SetName(PanelNames[i]);
+        panel->SetIndex(i);
+        panel->ValueSpinner().SetValue(constants.Current(rangeIndex[i]));
+        // Animation and families come with their dialogs.
+        panel->AnimateButton().setEnabled(false);
+        panel->FamilyButton().setEnabled(false);
+        connect(panel, &KTParameterBar::valueChanged, this, &KTG300View::OnParamValueChanged);
+        m_panels[static_cast<std::size_t>(i)] = panel;
+    }
+    connect(&m_document, &KTG300Doc::updated, this, &KTG300View::OnUpdate);
+}
+
+KTG300View::~KTG300View() = default;
+
+void KTG300View::OnClose()
+{
+    m_animating = 0;
+}
+
+void KTG300View::paintEvent(QPaintEvent*)
+{
+    // Nothing may escape a paint; a failed paint leaves the background.
+    try {
+        QPainter painter(this);
+        KTDC dc(&painter);
+        OnDraw(dc);
+    } catch (...) {
+    }
+    m_painted = true;
+    // Moving the panels and showing messages would re-enter painting: both run after it.
+    QPointer<KTG300View> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (self)
+            self->LayoutPanels();
+    });
+    if (!m_messagesQueued) {
+        m_messagesQueued = true;
+        QTimer::singleShot(0, this, [self] {
+            if (self)
+                self->ShowPendingMessages();
+        });
+    }
+}
+
+void KTG300View::OnDraw(KTDC& dc)
+{
+    if (KTG300App* app = KTGetApp(); app && app->GetMainWnd()) {
+        const QRect frame = app->GetMainWnd()->frameGeometry();
+        m_document.m_windowRect = CRect(frame.left(), frame.top(), frame.left() + frame.width(),
+                                        frame.top() + frame.height());
+    }
+    KTGraph3& graph = m_document.Graph();
+    const std::int32_t dirty = graph.Data().m_dirty;
+    m_document.m_refreshDevicePositions = dirty == 1 ? 1 : 0;
+    m_document.m_refreshBoundAnnotations = dirty == 2 ? 1 : 0;
+    graph.ComputeDataExtents();
+
+    dc.SetMapMode(MM_HIMETRIC);
+    const int clientWidth = dc.GetPainter() ? width() : dc.GetDeviceCaps(HORZRES);
+    const int clientHeight = dc.GetPainter() ? height() : dc.GetDeviceCaps(VERTRES);
+    CPoint corner(clientWidth, clientHeight);
+    dc.DPtoLP(&corner);
+    CSize panel(PanelWidth, PanelStripHeight);
+    dc.DPtoLP(&panel);
+
+    m_graphRect = CRect(0, 0, corner.x, corner.y);
+    bool anyUsed = false;
+    for (int code : PanelCodes)
+        anyUsed = anyUsed || m_document.IsConstantUsed(code);
+    if (anyUsed)
+        m_graphRect.bottom += std::abs(panel.cy);
+
+    if (KTG300App* app = KTGetApp())
+        app->m_lastGraphSize = CSize(std::abs(m_graphRect.Width()), std::abs(m_graphRect.Height()));
+    m_tip->SetGraphRect(m_graphRect);
+
+    KTMemDC memory(dc);
+    graph.SetArea(m_graphRect.left, m_graphRect.top, m_graphRect.right, m_graphRect.bottom);
+    graph.Layout(memory);
+    graph.Recalculate(&m_document.m_substitutions);
+    m_document.DrawDocument(memory);
+}
+
+void KTG300View::LayoutPanels()
+{
+    const int stripTop = height() - PanelStripHeight;
+    int placed = 0;
+    for (int i = 0; i < PanelCount; ++i) {
+        KTParameterBar& panel = Panel(i);
+        if (m_document.IsConstantUsed(PanelCodes[i])) {
+            const CPoint position(10 + 100 * placed++, stripTop + 1);
+            if (panel.GetPosition() != position || !panel.isVisible()) {
+                panel.SetPosition(position.x, position.y);
+                panel.show();
+                panel.update();
+            }
+        } else if (panel.isVisible()) {
+            panel.hide();
+        }
+    }
+}
+
+void KTG300View::ShowPendingMessages()
+{
+    m_messagesQueued = false;
+    for (const auto& [caption, text] : m_document.TakePendingMessages())
+        KTMessageBox(caption, text, MB_OK | MB_ICONWARNING);
+}
+
+void KTG300View::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_document.Graph().SetDirty();
+    // The sizes a window takes while it is made are no change of the user's.
+    if (m_painted)
+        m_document.SetModifiedFlag(true);
+}
+
+void KTG300View::OnUpdate()
+{
+    KTG300App* app = KTGetApp();
+    CMainFrame* frame = app ? app->GetMainWnd() : nullptr;
+    const CRect& stored = m_document.m_windowRect;
+    if (frame && !frame->isMaximized() && !frame->isFullScreen() && stored.Width() >= kSmallestWindow &&
+        stored.Height() >= kSmallestWindow) {
+        QRect rect(stored.left, stored.top, stored.Width(), stored.Height());
+        QScreen* screen = QGuiApplication::screenAt(rect.center());
+        if (!screen)
+            screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect available = screen->availableGeometry();
+            rect.setWidth(std::min(rect.width(), available.width()));
+            rect.setHeight(std::min(rect.height(), available.height()));
+            rect.moveLeft(std::clamp(rect.left(), available.left(), available.right() - rect.width() + 1));
+            rect.moveTop(std::clamp(rect.top(), available.top(), available.bottom() - rect.height() + 1));
+        }
+        // The stored rectangle is the frame's; the window's own size leaves out the decorations.
+        const QSize decoration = frame->frameGeometry().size() - frame->geometry().size();
+        frame->move(rect.topLeft());
+        frame->resize(std::max(1, rect.width() - decoration.width()), std::max(1, rect.height() - decoration.height()));
+    }
+    update();
+}
+
+void KTG300View::UpdateSubstitutions()
+{
+    KTVariableSubstitutions& substitutions = m_document.m_substitutions;
+    substitutions.Clear();
+    for (int i = 0; i < PanelCount; ++i)
+        if (m_document.IsConstantUsed(PanelCodes[i]))
+            substitutions.Add(PanelNames[i], Panel(i).GetValue());
+}
+
+void KTG300View::OnParamValueChanged(int index)
+{
+    if (index < 0 || index >= PanelCount)
+        return;
+    KTGraph3& graph = m_document.Graph();
+    if (graph.Data().m_family == 1) {
+        graph.Data().m_family = 0;
+        for (int i = 0; i < PanelCount; ++i)
+            graph.SetConstant(PanelNames[i], Panel(i).GetValue());
+    }
+    graph.SetConstant(PanelNames[index], Panel(index).GetValue());
+    UpdateSubstitutions();
+    graph.SetDirty();
+    m_document.SetModifiedFlag(true);
+    Panel(index).update();
+    update();
+}
+
+void KTG300View::OnPrint(KTG300Doc& document, KTDC& dc)
+{
+    dc.SetMapMode(MM_HIMETRIC);
+    dc.SetWindowOrg(0, 0);
+    KTGraph3& graph = document.Graph();
+    // A document printed before any paint (from the command line) has not been interpreted yet.
+    graph.ComputeDataExtents();
+    graph.Layout(dc);
+    graph.Recalculate(&document.m_substitutions);
+    document.DrawDocument(dc);
+}
+
+bool KTG300View::PrintDocument(KTG300Doc& document, QPrinter& printer)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    try {
+        KTDC dc(&painter);
+        dc.SetPrinting(true);
+        OnPrint(document, dc);
+    } catch (...) {
+        painter.end();
+        return false;
+    }
+    painter.end();
+    return true;
+}
+
+void KTG300View::OnFilePrint()
+{
+    KTG300App* app = KTGetApp();
+    if (!app)
+        return;
+    QPrintDialog dialog(&app->Printer(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!PrintDocument(m_document, app->Printer()))
+        KTMessageBox("KT Graph 3", "The printer could not be started.", MB_OK | MB_ICONERROR);
+}
+
+void KTG300View::OnFilePrintPreview()
+{
+    KTG300App* app = KTGetApp();
+    if (!app)
+        return;
+    QPrintPreviewDialog dialog(&app->Printer(), this);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* printer) { PrintDocument(m_document, *printer); });
+    dialog.exec();
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Ten reference curves drawn on one page of 1600 x 1200 pixels, shared by the reference-image
+// test and the paint-cost benchmark: an explicit polynomial, a rational function with an
+// asymptote, a trigonometric function in degrees, a polar rose, a Lissajous figure, a circle,
+// an implicit cubic, an inequality, a family of five members and a function with a domain.
+
+#include "engine/KTFunction3.h"
+#include "graph/KTAxes.h"
+
+#include <memory>
+#include <vector>
+
+class KTDC;
+class QImage;
+
+namespace kttest {
+
+struct CurveReference
+{
+    const char* name;
+    std::unique_ptr<KTFunction3> function;
+    bool family = false;
+};
+
+/// The page's axes: x over [-10, 10] and y over [-7.5, 7.5] on 1600 x 1200 pixels in
+/// hundredths of a millimetre at 96 dots per inch (as a view draws), angles in degrees.
+void SetReferenceAxes(KTAxes& axes);
+/// The ten reference functions over the axes.
+std::vector<CurveReference> MakeCurveReferences(KTAxes& axes);
+/// Points of interest and screen form: what the graph's recalculation does.
+void CalculateReference(CurveReference& reference);
+/// Draws the reference (its family, when it is one) into the context, mapped as the axes say.
+void DrawReference(CurveReference& reference, KTDC& dc);
+/// A white page with the two axes lines, in the mapping the references are drawn with.
+void PreparePage(QImage& image, KTDC& dc, KTAxes& axes);
+
+} // namespace kttest

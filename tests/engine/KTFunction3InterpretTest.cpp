@@ -1,0 +1,388 @@
+// Interpretation of typed function texts: parts, forms, branches, relation, domain, status and
+// messages; deferred messages; the user's separators; re-interpretation; a consistency
+// property against independent arithmetic; and a fuzz run.
+
+#include "KTFunction3TestHelpers.h"
+
+#include "engine/ASNodePool.h"
+#include "foundation/KTSentinelValues.h"
+#include "platform/KTLocale.h"
+#include "support/KTTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <random>
+
+namespace {
+
+constexpr double N = KTNoSecondValue;
+constexpr int Unbounded = KTFunctionDomain::EndUnbounded;
+constexpr int None = KTFunctionDomain::EndNone;
+constexpr int Open = KTFunctionDomain::EndOpen;
+constexpr int Closed = KTFunctionDomain::EndClosed;
+
+struct InterpretRow
+{
+    const char* text;
+    int status;
+    const char* flags; ///< polar, inverse, parametric x, parametric y, two branches, drawable
+    int relation;
+    int domainValid;
+    double low;
+    double high;
+    int lowEnd;
+    int highEnd;
+    const char* message;
+};
+
+TEST(KTFunction3Interpret, InterpretationTable)
+{
+    const InterpretRow rows[] = {
+        {"y = 2x + 1", 1, "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"x^2 + y^2 = 4", 1, "000011", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"r = 2sin(3th)", 1, "100001", 38, 1, 0, 360, None, None, ""},
+        {"th = r", 1, "110001", 38, 1, 0, 10, None, None, ""},
+        {"x = cos(t); y = sin(t)", 4, "001101", 38, 1, 0, 360, None, None, ""},
+        {"x = t; y = t^2", 4, "001101", 38, 1, 0, 20, None, None, ""},
+        {"y = t^2", 4, "000101", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"y > x^2 - 3; [-2, 2)", 1, "000001", 43, 1, -2, 2, Closed, Open, ""},
+        {"y <= x", 1, "000001", 46, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"y = a x^2", 1, "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"y = 3", 1, "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"x = 2", 1, "010001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"y = 5x", 1, "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"x = y^2", 1, "010001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"sin(y) = x", 7, "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"2y + 3x = 6", 1, "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"x*y = 1", 1, "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"y=+-sqrt(x)", 1, "000011", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"x^2", 1, "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"f(x) = x^2", 1, "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"y=x^2; [0, 2]", 1, "000001", 38, 1, 0, 2, Closed, Closed, ""},
+        {"y=x; x>0", 1, "000001", 38, 1, 0, 100000, Open, Unbounded, ""},
+        {"y=x; (1, 3)", 1, "000001", 38, 1, 1, 3, Open, Open, ""},
+        {"y=x; <1, 3>", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded, "Can not interpret equation"},
+        {"(1, 2)", 2, "000001", -1, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"<1, 2>", 2, "000001", -1, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"y = x; [0, 1]; [2, 3]", 5, "000000", -1, 1, 0, 1, Closed, Closed, "Can not interpret equation"},
+        {"y = x; [3, 1]", 5, "000000", -1, 0, 3, 1, Closed, Closed, "Not a valid domain"},
+        {"y = x; x > 1; x < 2", 5, "000000", -1, 1, 1, 100000, Open, Unbounded, "Too many domains"},
+        {"y=+-x+-1", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded, "More than one +- in equation"},
+        {"y = x + t", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded, "Invalid combination of variables"},
+        {"y = foo(x)", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded, "Can not interpret equation"},
+        {"y = x +", 5, "000000", 38, 1, -100000, 100000, Unbounded, Unbounded, "Can not interpret equation"},
+        {"r = sin(r th)", 5, "100000", 38, 1, 0, 360, None, None, "Please rearrange equation to r = or th ="},
+    };
+    KTAxes axes;
+    kttest::SetAngleSystem(axes, 0);
+    for (const InterpretRow& row : rows) {
+        KTFunction3 f(&axes);
+        kttest::InterpretText(f, row.text);
+        const KTEquationPartList& parts = f.Parts();
+        const std::string flags = std::string() + char('0' + parts.m_polar) + char('0' + parts.m_inverse) +
+                                  char('0' + parts.m_parametricX) + char('0' + parts.m_parametricY) +
+                                  char('0' + f.m_twoBranches) + char('0' + f.m_data.m_interpreted);
+        EXPECT_EQ(row.status, f.Status()) << row.text;
+        EXPECT_EQ(row.flags, flags) << row.text;
+        EXPECT_EQ(row.relation, f.m_data.m_relation) << row.text;
+        EXPECT_EQ(CString(row.message), parts.GetMessage()) << row.text;
+        const KTFunctionDomain& d = f.m_data.m_domain;
+        EXPECT_EQ(row.domainValid, d.m_valid) << row.text;
+        EXPECT_NEAR(row.low, d.m_low, 1e-9) << row.text;
+        EXPECT_NEAR(row.high, d.m_high, 1e-9) << row.text;
+        EXPECT_EQ(row.lowEnd, d.m_lowEnd) << row.text;
+        EXPECT_EQ(row.highEnd, d.m_highEnd) << row.text;
+    }
+}
+
+TEST(KTFunction3Interpret, PartsAreFiled)
+{
+    KTFunction3 f;
+    kttest::InterpretText(f, "y=x^2; [0, 2]");
+    EXPECT_EQ(CString("y=x^2"), f.Parts().FindPart(KTPartExecute1, 1).Text());
+    EXPECT_EQ(CString("y=x^2"), f.Parts().FindPart(KTPartExecute1, 1).SecondText());
+    EXPECT_EQ(CString("[0, 2]"), f.Parts().FindPart(KTPartDomain, 1).Text());
+
+    kttest::InterpretText(f, "x = cos(t); y = sin(t)");
+    EXPECT_EQ(1, f.Parts().CountParts(KTPartExecute1));
+    EXPECT_EQ(1, f.Parts().CountParts(KTPartExecute2));
+    EXPECT_EQ(CString("y = sin(t)"), f.Parts().FindPart(KTPartExecute2, 1).SecondText());
+
+    kttest::InterpretText(f, "y = x - 1");
+    EXPECT_EQ(CString("y=x-1*1"), f.Parts().FindPart(KTPartExecute1, 1).Text());
+    EXPECT_EQ(CString("x-1*1"), f.m_data.m_expressionText);
+}
+
+struct ValueCheck
+{
+    const char* text;
+    double x;
+    double expected;
+    int list; ///< 0 first branch, 1 second
+};
+
+TEST(KTFunction3Interpret, InterpretedFunctionsEvaluate)
+{
+    const ValueCheck rows[] = {
+        {"y = pi - x", 1, 2.141592654, 0},
+        {"y = a - x", 3, -2, 0},
+        {"y = 2x + 1", 2, 5, 0},
+        {"y = -x^2", 3, -9, 0},
+        {"y = 2^-x", 1, 0.5, 0},
+        {"y = x^(1/3)", -8, -2, 0},
+        {"y=+-sqrt(x)", 4, 2, 0},
+        {"y=+-sqrt(x)", 4, -2, 1},
+        {"x^2 + y^2 = 25", 3, 4, 0},
+        {"x^2 + y^2 = 25", 3, -4, 1},
+        {"2y + 3x = 6", 2, 0, 0},
+        {"x*y = 1", 4, 0.25, 0},
+        {"x = cos(t); y = sin(t)", 90, 0, 0},
+        {"x = cos(t); y = sin(t)", 90, 1, 1},
+        {"r = 2sin(3th)", 30, 2, 0},
+        {"x = y^2", 3, 9, 0},
+        {"f(x) = 3x", 2, 6, 0},
+        {"y = sin(x)^2 + cos(x)^2", 33, 1, 0},
+        {"y = |x - 5|", 2, 3, 0},
+    };
+    KTAxes axes;
+    kttest::SetAngleSystem(axes, 0);
+    for (const ValueCheck& row : rows) {
+        KTFunction3 f(&axes);
+        kttest::InterpretText(f, row.text);
+        f.m_data.SelectList(row.list);
+        EXPECT_NEAR(row.expected, f.Evaluate(row.x, N).m_y, 1e-8) << row.text;
+    }
+}
+
+TEST(KTFunction3Interpret, MessagesAreDeferredAndRecordedOncePerText)
+{
+    kttest::MessageBoxRecorder boxes;
+    KTFunction3 f;
+    kttest::InterpretText(f, "y = 1/(0)");
+    f.Interpret(); // a repaint
+    const std::vector<KTInputMessage> messages = f.TakePendingMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(CString("Function Error"), messages[0].caption);
+    EXPECT_EQ(CString("Function undefined - Division by 0"), messages[0].text);
+    f.Interpret();
+    EXPECT_TRUE(f.TakePendingMessages().empty()); // the same text: shown once
+    kttest::InterpretText(f, "y = 2/(0)");
+    EXPECT_EQ(1u, f.TakePendingMessages().size()); // a new text
+    EXPECT_TRUE(boxes.Boxes().empty());              // never a box from inside interpretation
+
+    struct Row
+    {
+        const char* text;
+        const char* caption;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"x y", "KT Graph Input Error", "Implicit equation does not contain a relationship (=,<,>,<= or >=)"},
+        {"r = sin(r th)", "KT Graph Input Error", "Please rearrange equation to r = or th ="},
+    };
+    for (const Row& row : rows) {
+        KTFunction3 g;
+        kttest::InterpretText(g, row.text);
+        const std::vector<KTInputMessage> pending = g.TakePendingMessages();
+        ASSERT_EQ(1u, pending.size()) << row.text;
+        EXPECT_EQ(CString(row.caption), pending[0].caption);
+        EXPECT_EQ(CString(row.message), pending[0].text);
+    }
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST(KTFunction3Interpret, CommaDecimalLocale)
+{
+    KTLocale::Override(',', ';', 31);
+    KTAxes axes;
+    KTFunction3 f(&axes);
+    kttest::InterpretText(f, "y = 1,5x: [0; 2,5]");
+    EXPECT_EQ(KTStatusExplicit, f.Status());
+    EXPECT_NEAR(3.0, f.Evaluate(2, N).m_y, 1e-12);
+    EXPECT_EQ(1, f.m_data.m_domain.m_valid);
+    EXPECT_EQ(0.0, f.m_data.m_domain.m_low);
+    EXPECT_EQ(2.5, f.m_data.m_domain.m_high);
+    kttest::InterpretText(f, "x = cos(t): y = sin(t)");
+    EXPECT_EQ(KTStatusParametric, f.Status());
+    KTLocale::ClearOverride();
+}
+
+TEST(KTFunction3Interpret, DomainParts)
+{
+    struct Row
+    {
+        const char* part;
+        int valid;
+        double low;
+        double high;
+        int lowEnd;
+        int highEnd;
+        int variable;
+    };
+    const Row rows[] = {
+        {"[1, 3)", 1, 1, 3, Closed, Open, 0},
+        {"<1, 3>", 1, 1, 3, None, None, 0},
+        {"3 >= x > 1", 1, 1, 3, Open, Closed, 1},
+        {"1 < x <= 3", 1, 1, 3, Open, Closed, 1},
+        {"5 < x < 2", 0, 5, 2, Open, Open, 1},
+        {"2 <= x <= 2", 1, 2, 2, Closed, Closed, 1},
+        {"0 < t < x", 0, -100000, 100000, Unbounded, Unbounded, -1},
+        {"x > 1 > x", 0, -100000, 100000, Unbounded, Unbounded, 1},
+        {"x < 1 > 0", 0, -100000, 100000, Unbounded, Unbounded, 1},
+        {"x >= 2", 1, 2, 100000, Closed, Unbounded, 1},
+        {"5 > x", 1, -100000, 5, Unbounded, Open, 1},
+        {"x > foo", 0, -100000, 100000, Unbounded, Unbounded, 0},
+        {"[a, 2a]", 1, 2, 4, Closed, Closed, 0},
+        {"[0, pi]", 1, 0, 3.141592654, Closed, Closed, 0},
+        {"", 1, -100000, 100000, Unbounded, Unbounded, 0},
+    };
+    KTFunction3 f;
+    f.m_data.m_constants.m_range[0].m_current = 2;
+    for (const Row& row : rows) {
+        const KTFunctionDomain d = f.InterpretDomain(KTEquationPart(row.part, row.part, KTPartDomain));
+        EXPECT_EQ(row.valid, d.m_valid) << row.part;
+        EXPECT_NEAR(row.low, d.m_low, 1e-9) << row.part;
+        EXPECT_NEAR(row.high, d.m_high, 1e-9) << row.part;
+        EXPECT_EQ(row.lowEnd, d.m_lowEnd) << row.part;
+        EXPECT_EQ(row.highEnd, d.m_highEnd) << row.part;
+        EXPECT_EQ(row.variable, d.m_variable) << row.part;
+    }
+}
+
+TEST(KTFunction3Interpret, BranchText)
+{
+    KTFunction3 f;
+    kttest::InterpretText(f, "y=+-sqrt(x)");
+    f.m_data.m_equationText = "y=+-sqrt(x)";
+    f.m_nearSecondBranch = 1;
+    EXPECT_EQ(CString("y=-sqrt(x)"), f.EquationForBranch(" (+)", " (-)", true, true));
+    EXPECT_EQ(CString("y=+-sqrt(x) (-)"), f.EquationForBranch(" (+)", " (-)", true, false));
+    f.m_nearSecondBranch = 0;
+    EXPECT_EQ(CString("y=+sqrt(x)"), f.EquationForBranch(" (+)", " (-)", true, true));
+    EXPECT_EQ(CString("y=+-sqrt(x)"), f.EquationForBranch(" (+)", " (-)", false, true));
+}
+
+// No node pointer survives into the next interpretation: interpret the same and other texts
+// over and over (run under the sanitizers in CI) and the results stay the same.
+TEST(KTFunction3Interpret, ReinterpretationIsStable)
+{
+    const char* texts[] = {"x^2 + y^2 = 4", "y = x/(x-1)", "x*y = 1", "2y + 3x = 6", "y^2 = x", "sin(y) = x"};
+    KTFunction3 a;
+    KTFunction3 b;
+    for (int round = 0; round < 20; ++round) {
+        for (const char* text : texts) {
+            kttest::InterpretText(a, text);
+            const double first = a.Evaluate(0.5, N).m_y;
+            kttest::InterpretText(b, texts[round % 6]);
+            a.Interpret();
+            EXPECT_EQ(first, a.Evaluate(0.5, N).m_y) << text;
+        }
+    }
+}
+
+struct Reference
+{
+    const char* text;
+    std::function<double(double)> value;
+};
+
+// For explicit and rearranged functions, Evaluate agrees with the same expression computed
+// independently in double arithmetic.
+TEST(KTFunction3Interpret, EvaluateAgreesWithIndependentArithmetic)
+{
+    const Reference refs[] = {
+        {"y = 2x + 1", [](double x) { return 2 * x + 1; }},
+        {"y = x^2 - 3x + 2", [](double x) { return x * x - 3 * x + 2; }},
+        {"y = 3x^3 - 2x^2 + x - 5", [](double x) { return 3 * x * x * x - 2 * x * x + x - 5; }},
+        {"y = (x^2 + 1)/(x - 3)", [](double x) { return (x * x + 1) / (x - 3); }},
+        {"y = 1/x", [](double x) { return 1 / x; }},
+        {"y = x/(x^2 + 1)", [](double x) { return x / (x * x + 1); }},
+        {"y = sin(x)", [](double x) { return std::sin(x); }},
+        {"y = cos(2x) + sin(x/2)", [](double x) { return std::cos(2 * x) + std::sin(x / 2); }},
+        {"y = tan(x)", [](double x) { return std::tan(x); }},
+        {"y = e^x", [](double x) { return std::pow(2.718281828, x); }},
+        {"y = exp(-x^2/2)", [](double x) { return std::exp(-x * x / 2); }},
+        {"y = ln(x^2 + 1)", [](double x) { return std::log(x * x + 1); }},
+        {"y = log(x^2 + 1)", [](double x) { return std::log10(x * x + 1); }},
+        {"y = sqrt(x^2 + 4)", [](double x) { return std::sqrt(x * x + 4); }},
+        {"y = |x - 1|", [](double x) { return std::fabs(x - 1); }},
+        {"y = atan(x)", [](double x) { return std::atan(x); }},
+        {"y = sinh(x)", [](double x) { return std::sinh(x); }},
+        {"y = cosh(x)/2", [](double x) { return std::cosh(x) / 2; }},
+        {"y = tanh(x)", [](double x) { return std::tanh(x); }},
+        {"y = pi x", [](double x) { return 3.141592654 * x; }},
+        {"y = x^4 - x^2", [](double x) { return x * x * x * x - x * x; }},
+        {"y = (x + 1)(x - 2)", [](double x) { return (x + 1) * (x - 2); }},
+        {"y = 2(x - 1)^2 + 3", [](double x) { return 2 * (x - 1) * (x - 1) + 3; }},
+        {"y = x sin(x)", [](double x) { return x * std::sin(x); }},
+        {"y = sin(x)cos(x)", [](double x) { return std::sin(x) * std::cos(x); }},
+        {"y = 3 - x/4", [](double x) { return 3 - x / 4; }},
+        {"y = -x", [](double x) { return -x; }},
+        {"y = 5", [](double) { return 5.0; }},
+        {"y = x^(1/3)", [](double x) { return std::cbrt(x); }},
+        {"y = (x^2 + 1)^0.5", [](double x) { return std::sqrt(x * x + 1); }},
+        {"2y + 3x = 6", [](double x) { return (6 - 3 * x) / 2; }},
+        {"y - x = 4", [](double x) { return x + 4; }},
+        {"x*y = 1", [](double x) { return 1 / x; }},
+        {"3y = x^2", [](double x) { return x * x / 3; }},
+        {"y + 2 = 2x", [](double x) { return 2 * x - 2; }},
+        {"4y - 2x^2 = 8", [](double x) { return (8 + 2 * x * x) / 4; }},
+        {"x^2 + y^2 = 25", [](double x) { return std::sqrt(25 - x * x); }},
+        {"y^2 = x + 4", [](double x) { return std::sqrt(x + 4); }},
+        {"y/2 = x - 1", [](double x) { return 2 * (x - 1); }},
+        {"y(x - 1) = 2", [](double x) { return 2 / (x - 1); }},
+    };
+    static_assert(sizeof(refs) / sizeof(refs[0]) == 40);
+    KTAxes axes;
+    kttest::SetAngleSystem(axes, 1);
+    for (const Reference& ref : refs) {
+        KTFunction3 f(&axes);
+        kttest::InterpretText(f, ref.text);
+        ASSERT_EQ(KTStatusExplicit, f.Status()) << ref.text << ": " << f.Parts().GetMessage().c_str();
+        for (double x = -2.95; x < 3; x += 0.1) {
+            const double expected = ref.value(x);
+            const double actual = f.Evaluate(x, N).m_y;
+            if (!std::isfinite(expected)) {
+                EXPECT_EQ(KTUndefinedValue, actual) << ref.text << " at " << x;
+                continue;
+            }
+            if (actual == KTUndefinedValue || actual == N)
+                continue; // outside the domain (square roots of negatives and the like)
+            EXPECT_NEAR(expected, actual, 1e-9 * std::max(1.0, std::fabs(expected))) << ref.text << " at " << x;
+        }
+    }
+}
+
+// Random texts: no crash, no exception, no sanitizer report; an error status always has a
+// message and never leaves anything to draw.
+TEST(KTFunction3Interpret, FuzzInterpretAndEvaluate)
+{
+    const char* pieces[] = {"x", "y", "t", "r", "th", "a", "pi", "e", "2", "0", "1.5", "+", "-", "*", "/", "^",
+                            "(", ")", "[", "]", "<", ">", "=", ">=", "<=", ";", ",", "+-", "sin", "sqrt", "ln",
+                            "abs", "f", "|", " ", "q", "foo", "1/(0)", "\xB1", "\xCD", ":", "{", "}"};
+    std::mt19937 rng(5);
+    KTAxes axes;
+    KTFunction3 f(&axes);
+    for (int trial = 0; trial < 3000; ++trial) {
+        CString text;
+        const int length = 1 + static_cast<int>(rng() % 14);
+        for (int i = 0; i < length; ++i)
+            text += pieces[rng() % (sizeof(pieces) / sizeof(pieces[0]))];
+        kttest::InterpretText(f, text);
+        if (f.Status() == KTStatusError) {
+            EXPECT_EQ(0, f.m_data.m_interpreted) << text.c_str();
+        }
+        for (int list = 0; list < 2; ++list) {
+            f.m_data.SelectList(list);
+            for (double x : {-1.0, 0.0, 2.0})
+                (void)f.Evaluate(x, N);
+        }
+        f.m_data.SelectList(0);
+        f.TakePendingMessages();
+    }
+}
+
+} // namespace
