@@ -106,8 +106,8 @@ int main(int argc, char** argv)
 
     KTAxes axes;
     axes.m_options.m_angleSystem.m_value = 1; // radians, as muparser computes
-    std::printf("%-18s %14s %14s %14s %8s %s\n", "expression", "interpret/s", "evaluate/s", "muparser/s", "ratio",
-                "checksums");
+    std::printf("%-18s %14s %14s %14s %8s %s\n", "expression", "interpret/s", "evaluate/s", "muparser/s",
+                "ratio", "checksums");
     double worst = 1e300;
     const char* only = argc > 1 ? argv[1] : nullptr; // a part of one expression's name
     for (const Reference& ref : kReferences) {
@@ -133,12 +133,13 @@ int main(int argc, char** argv)
         }
         const double ratio = evaluations / reference;
         worst = std::min(worst, ratio);
-        std::printf("%-18s %14.0f %14.0f %14.0f %8.2f %.6g / %.6g\n", ref.name, interpretations, evaluations, reference,
-                    ratio, ours, theirs);
+        std::printf("%-18s %14.0f %14.0f %14.0f %8.2f %.6g / %.6g\n", ref.name, interpretations, evaluations,
+                    reference, ratio, ours, theirs);
 #else
         for (int run = 0; run < 3; ++run)
             evaluations = std::max(evaluations, OurEvaluations(function, ref, ours));
-        std::printf("%-18s %14.0f %14.0f %14s %8s %.6g\n", ref.name, interpretations, evaluations, "-", "-", ours);
+        std::printf("%-18s %14.0f %14.0f %14s %8s %.6g\n", ref.name, interpretations, evaluations, "-", "-",
+                    ours);
 #endif
     }
 #ifdef KT_BENCH_MUPARSER

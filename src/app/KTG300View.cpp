@@ -15,6 +15,7 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -46,10 +47,13 @@ KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), 
     static constexpr int rangeIndex[PanelCount] = {KTConstantM, KTConstantA, KTConstantB, KTConstantC, KTConstantD};
     for (int i = 0; i < PanelCount; ++i) {
         auto* panel = new KTParameterBar;
+        // Setting the panel up is no change of the user's.
+        panel->SetNotificationsSuppressed(true);
         panel->Create(this);
         panel->SetName(PanelNames[i]);
         panel->SetIndex(i);
         panel->ValueSpinner().SetValue(constants.Current(rangeIndex[i]));
+        panel->SetNotificationsSuppressed(false);
         // Animation and families come with their dialogs.
         panel->AnimateButton().setEnabled(false);
         panel->FamilyButton().setEnabled(false);
@@ -163,6 +167,7 @@ void KTG300View::resizeEvent(QResizeEvent* event)
     // The sizes a window takes while it is made are no change of the user's.
     if (m_painted)
         m_document.SetModifiedFlag(true);
+
 }
 
 void KTG300View::OnUpdate()

@@ -76,7 +76,8 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
             refiner.RefineTurningPoint(i, 0.0);
         else if (marker.m_kind == KTMarkerInflection)
             refiner.RefineInflection(i, 0.0);
-        if (marker.m_kind == KTMarkerNoneFound || IsNoValue(marker.m_point.m_x) || IsNoValue(marker.m_point.m_y))
+        if (marker.m_kind == KTMarkerNoneFound || IsNoValue(marker.m_point.m_x) ||
+            IsNoValue(marker.m_point.m_y))
             continue;
         markers.m_minX = std::min(markers.m_minX, marker.m_point.m_x);
         markers.m_maxX = std::max(markers.m_maxX, marker.m_point.m_x);
@@ -162,7 +163,9 @@ void KTCurveAnalyser::AddVerticalAsymptotes()
     const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     KTMarkerList& markers = m_f.m_markers;
     const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
-    const auto point = [&](int i) -> const KTCurvePoint& { return buffer.m_points[static_cast<std::size_t>(i)]; };
+    const auto point = [&](int i) -> const KTCurvePoint& {
+        return buffer.m_points[static_cast<std::size_t>(i)];
+    };
 
     for (int s = 1; s + 1 < count; ++s) {
         // A drawn point s followed by a run of points off the view that ends at a drawn point.
@@ -215,14 +218,16 @@ void KTCurveAnalyser::AddHorizontalAsymptote()
     }
     if (lowOpen) {
         const double near = F(-kNearFar);
-        if (!IsNoValue(low) && !IsNoValue(near) && std::fabs(low - near) < 0.005 && flat(-kFar) && inView(low)) {
+        if (!IsNoValue(low) && !IsNoValue(near) && std::fabs(low - near) < 0.005 && flat(-kFar) &&
+            inView(low)) {
             AddComputed(0.0, low, KTMarkerHorizontalAsymptote);
             return;
         }
     }
     if (highOpen) {
         const double near = F(kNearFar);
-        if (!IsNoValue(high) && !IsNoValue(near) && std::fabs(high - near) < 0.005 && flat(kFar) && inView(high))
+        if (!IsNoValue(high) && !IsNoValue(near) && std::fabs(high - near) < 0.005 && flat(kFar) &&
+            inView(high))
             AddComputed(0.0, high, KTMarkerHorizontalAsymptote);
     }
 }

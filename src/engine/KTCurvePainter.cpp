@@ -98,8 +98,8 @@ void KTCurvePainter::DrawPairs(KTDC& dc, bool second)
         const KTCurvePoint& b = buffer->m_points[static_cast<std::size_t>(i + 1)];
         const double da = second ? a.m_secondDerivative : a.m_firstDerivative;
         const double db = second ? b.m_secondDerivative : b.m_firstDerivative;
-        if (!inside(a.m_point.m_x, xmin, xmax) || !inside(b.m_point.m_x, xmin, xmax) || !inside(da, ymin, ymax) ||
-            !inside(db, ymin, ymax))
+        if (!inside(a.m_point.m_x, xmin, xmax) || !inside(b.m_point.m_x, xmin, xmax) ||
+            !inside(da, ymin, ymax) || !inside(db, ymin, ymax))
             continue;
         const CPoint from = axes->GraphToDevice(a.m_point.m_x, da, 0, 0);
         const CPoint to = axes->GraphToDevice(b.m_point.m_x, db, 0, 0);
@@ -198,7 +198,9 @@ void KTCurvePainter::DrawEdgeArrows(KTDC& dc)
 {
     const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
-    const auto point = [&](int i) -> const KTCurvePoint& { return buffer.m_points[static_cast<std::size_t>(i)]; };
+    const auto point = [&](int i) -> const KTCurvePoint& {
+        return buffer.m_points[static_cast<std::size_t>(i)];
+    };
     // Only where the curve leaves the view, not its domain: the point off the view has values.
     const auto leavesView = [](const KTCurvePoint& off) {
         return std::fabs(off.m_point.m_x - KTUndefinedValue) > 1e-8 &&
@@ -310,13 +312,15 @@ void KTCurvePainter::DrawEndMark(KTDC& dc, bool low)
         return;
     const double near = low ? at + 1e-8 : at - 1e-8;
     const double nearValue = F(near);
-    const KTPoint toward = IsNoValue(nearValue) ? end : (inverse ? KTPoint(nearValue, near) : KTPoint(near, nearValue));
+    const KTPoint toward =
+        IsNoValue(nearValue) ? end : (inverse ? KTPoint(nearValue, near) : KTPoint(near, nearValue));
     const CPoint endDevice = axes.GraphToDevice(end, 0, 0);
     const CPoint towardDevice = axes.GraphToDevice(toward, 0, 0);
     if (!HasPixel(endDevice) || !HasPixel(towardDevice))
         return;
-    KTLineEndPainter().Draw(dc, ToKTPoint(endDevice), ToKTPoint(towardDevice), static_cast<KTLineEndStyle>(code),
-                            ForcedSize(options.m_endCircleSize), false, options.m_pen.m_value.m_color);
+    KTLineEndPainter().Draw(dc, ToKTPoint(endDevice), ToKTPoint(towardDevice),
+                            static_cast<KTLineEndStyle>(code), ForcedSize(options.m_endCircleSize), false,
+                            options.m_pen.m_value.m_color);
 }
 
 void KTCurvePainter::DrawPointsAndVectors(KTDC& dc)
@@ -336,7 +340,8 @@ void KTCurvePainter::DrawPointsAndVectors(KTDC& dc)
             return;
         dc.MoveTo(a);
         dc.LineTo(b);
-        KTLineEndPainter().Draw(dc, ToKTPoint(b), ToKTPoint(a), KTLineEndFilledArrow, kVectorHeadSize, false, colour);
+        KTLineEndPainter().Draw(dc, ToKTPoint(b), ToKTPoint(a), KTLineEndFilledArrow, kVectorHeadSize, false,
+                                colour);
     };
     const auto drawPoint = [&](const KTPoint& p) {
         const CPoint d = axes.GraphToDevice(p, 0, 0);

@@ -168,11 +168,17 @@ void KTCurveRefiner::RefineTurningPoint(int index, double slope)
         return;
     }
 
+    // No turning point between the two: an inflection counts only where the tangent is
+    // horizontal too (a flat stretch of f'' alone, as far out on sqrt(x), is none).
     marker->m_point.m_x = x0;
-    if (RefineInflection(index, 0.0))
-        marker->m_kind = KTMarkerHorizontalInflection;
-    else
+    if (RefineInflection(index, 0.0)) {
+        const double flat = D1(marker->m_point.m_x);
+        marker->m_kind = !IsNoValue(flat) && std::fabs(flat - slope) < kSlopeTolerance
+                             ? KTMarkerHorizontalInflection
+                             : KTMarkerNoneFound;
+    } else {
         marker->m_kind = KTMarkerNoneFound;
+    }
 }
 
 bool KTCurveRefiner::RefineInflection(int index, double curvature)
@@ -246,8 +252,12 @@ KTPoint KTCurveRefiner::Intersect(KTFunction3& other, double x, double y)
     const KTPoint none(KTNoSecondValue, KTNoSecondValue);
     const KTEquationPartList& mine = m_f.Parts();
     const KTEquationPartList& theirs = other.Parts();
-    const auto plain = [](const KTEquationPartList& p) { return !p.m_polar && !p.m_inverse && !p.m_parametricX; };
-    const auto swapped = [](const KTEquationPartList& p) { return !p.m_polar && p.m_inverse && !p.m_parametricX; };
+    const auto plain = [](const KTEquationPartList& p) {
+        return !p.m_polar && !p.m_inverse && !p.m_parametricX;
+    };
+    const auto swapped = [](const KTEquationPartList& p) {
+        return !p.m_polar && p.m_inverse && !p.m_parametricX;
+    };
     KTCurveRefiner g(other);
 
     if ((plain(mine) && plain(theirs)) || (swapped(mine) && swapped(theirs))) {

@@ -46,7 +46,8 @@ public:
     bool PointAtPixel(int deviceX, int deviceY);
 
 private:
-    static KTPoint IntersectPlainWithSwapped(KTCurveRefiner& plain, KTCurveRefiner& swapped, double x, double y);
+    static KTPoint IntersectPlainWithSwapped(KTCurveRefiner& plain, KTCurveRefiner& swapped, double x,
+                                             double y);
     double F(double x);
     double D1(double x);
     double D2(double x);

@@ -11,7 +11,7 @@
 namespace {
 
 constexpr double kPolarStep = 0.0006253908692933083; // 1 / 1599: both ends of the range sampled
-constexpr double kParametricStep = 0.000625;          // 1 / 1600: the high end is not sampled
+constexpr double kParametricStep = 0.000625;         // 1 / 1600: the high end is not sampled
 constexpr int kSideBottom = 1;
 constexpr int kSideTop = 2;
 constexpr int kSideLeft = 3;
@@ -165,7 +165,8 @@ void KTCurveSampler::SampleExplicit(KTAxes& axes, bool swapped)
         point.m_firstDerivative = 0.0;
         point.m_draw = 1;
         point.m_break = 0;
-        if (value > across.m_max || value < across.m_min || position < domain.m_low || position > domain.m_high)
+        if (value > across.m_max || value < across.m_min || position < domain.m_low ||
+            position > domain.m_high)
             MarkOff(point);
     }
 }

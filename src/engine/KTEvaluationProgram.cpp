@@ -337,6 +337,7 @@ void KTEvaluationProgram::Clear()
     m_usesConstants = false;
     m_usesAngle = false;
     m_linear = false;
+    m_plain = false;
 }
 
 namespace {
@@ -530,6 +531,7 @@ void KTEvaluationProgram::Compile(const ASTokenList& list)
         m_intercept = m_ops[0].value2;
     }
     m_compiled = true;
+    m_plain = !m_usesConstants && !m_usesAngle;
 }
 
 namespace {
@@ -550,40 +552,40 @@ double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
     const double x = in.x;
 
 // Computes EXPR from A and B into stack[sp]; an operand that may be a sentinel takes the full rule.
-#define KT_BINARY(KIND, EXPR, A, B)                                                                \
-    do {                                                                                           \
-        const double a_ = (A);                                                                     \
-        const double b_ = (B);                                                                     \
-        double r_;                                                                                 \
-        if (Ordinary(a_, b_)) [[likely]] {                                                         \
-            r_ = (EXPR);                                                                           \
-            if (!std::isfinite(r_)) [[unlikely]]                                                   \
-                return KTUndefinedValue;                                                           \
-        } else {                                                                                   \
-            r_ = KTEvaluationRules::Binary(KIND, a_, b_, undefined);                               \
-            if (undefined)                                                                         \
-                return KTUndefinedValue;                                                           \
-        }                                                                                          \
-        stack[sp] = r_;                                                                            \
+#define KT_BINARY(KIND, EXPR, A, B)                                                                          \
+    do {                                                                                                     \
+        const double a_ = (A);                                                                               \
+        const double b_ = (B);                                                                               \
+        double r_;                                                                                           \
+        if (Ordinary(a_, b_)) [[likely]] {                                                                   \
+            r_ = (EXPR);                                                                                     \
+            if (!std::isfinite(r_)) [[unlikely]]                                                             \
+                return KTUndefinedValue;                                                                     \
+        } else {                                                                                             \
+            r_ = KTEvaluationRules::Binary(KIND, a_, b_, undefined);                                         \
+            if (undefined)                                                                                   \
+                return KTUndefinedValue;                                                                     \
+        }                                                                                                    \
+        stack[sp] = r_;                                                                                      \
     } while (0)
-#define KT_FULL_BINARY(KIND, A, B)                                                                 \
-    do {                                                                                           \
-        stack[sp] = KTEvaluationRules::Binary(KIND, (A), (B), undefined);                          \
-        if (undefined)                                                                             \
-            return KTUndefinedValue;                                                               \
+#define KT_FULL_BINARY(KIND, A, B)                                                                           \
+    do {                                                                                                     \
+        stack[sp] = KTEvaluationRules::Binary(KIND, (A), (B), undefined);                                    \
+        if (undefined)                                                                                       \
+            return KTUndefinedValue;                                                                         \
     } while (0)
 
-#define KT_DIVIDE(A, B)                                                                            \
-    do {                                                                                           \
-        const double a_ = (A);                                                                     \
-        const double b_ = (B);                                                                     \
-        if (Ordinary(a_, b_) && b_ != 0.0) [[likely]] {                                            \
-            stack[sp] = a_ / b_;                                                                   \
-            if (!std::isfinite(stack[sp])) [[unlikely]]                                            \
-                return KTUndefinedValue;                                                           \
-        } else {                                                                                   \
-            KT_FULL_BINARY(ASKind::Divide, a_, b_);                                                \
-        }                                                                                          \
+#define KT_DIVIDE(A, B)                                                                                      \
+    do {                                                                                                     \
+        const double a_ = (A);                                                                               \
+        const double b_ = (B);                                                                               \
+        if (Ordinary(a_, b_) && b_ != 0.0) [[likely]] {                                                      \
+            stack[sp] = a_ / b_;                                                                             \
+            if (!std::isfinite(stack[sp])) [[unlikely]]                                                      \
+                return KTUndefinedValue;                                                                     \
+        } else {                                                                                             \
+            KT_FULL_BINARY(ASKind::Divide, a_, b_);                                                          \
+        }                                                                                                    \
     } while (0)
 
     for (const Instruction& ins : m_ops) {

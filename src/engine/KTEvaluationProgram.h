@@ -57,6 +57,8 @@ public:
     /// The program reads the constants a to m / applies the angle scale.
     bool UsesConstants() const { return m_usesConstants; }
     bool UsesAngle() const { return m_usesAngle; }
+    /// Compiled, and reading neither constants nor the angle unit.
+    bool IsPlain() const { return m_plain; }
     /// The value of the compiled list, or KTUndefinedValue. Only when IsCompiled().
     double Run(const KTEvaluationInputs& in) const
     {
@@ -131,6 +133,7 @@ private:
     bool m_compiled = false;
     bool m_usesConstants = false;
     bool m_usesAngle = false;
+    bool m_plain = false;
     bool m_linear = false; ///< the program is x * m_slope + m_intercept
     double m_slope = 0.0;
     double m_intercept = 0.0;

@@ -99,11 +99,9 @@ public:
         const int index = m_data.CurrentListIndex();
         if (index >= 0 && index < KTFunctionData3::ListCount) [[likely]] {
             const CompiledList& compiled = m_compiled[static_cast<std::size_t>(index)];
-            if (compiled.generation == m_listGeneration && compiled.count == m_data.CurrentList().GetCount() &&
-                compiled.program.IsCompiled()) [[likely]] {
-                if (!compiled.program.UsesConstants() && !compiled.program.UsesAngle())
-                    return compiled.program.Run({x, y, nullptr, 1.0});
-            }
+            if (compiled.generation == m_listGeneration &&
+                compiled.count == m_data.CurrentList().GetCount() && compiled.program.IsPlain()) [[likely]]
+                return compiled.program.Run({x, y, nullptr, 1.0});
         }
         return EvaluateValueSlow(x, y);
     }

@@ -276,7 +276,8 @@ void KTFunction3::Rearrange(ASTokenList& tokens, int listIndex)
 {
     // The first occurrence furthest right of any relation sign is where the sides meet.
     int sign = -1;
-    for (const int kind : {ASKind::Greater, ASKind::GreaterEqual, ASKind::LessEqual, ASKind::Less, ASKind::Equals})
+    for (const int kind :
+         {ASKind::Greater, ASKind::GreaterEqual, ASKind::LessEqual, ASKind::Less, ASKind::Equals})
         sign = std::max(sign, tokens.FindKind(kind));
 
     bool solved = false;
@@ -284,7 +285,8 @@ void KTFunction3::Rearrange(ASTokenList& tokens, int listIndex)
         if (m_relation.SetFromTokens(tokens))
             solved = m_relation.RearrangeForY(m_rearrangedTerms);
     } catch (const ASNoRelationException&) {
-        RecordMessage(kInputErrorCaption, "Implicit equation does not contain a relationship (=,<,>,<= or >=)");
+        RecordMessage(kInputErrorCaption,
+                      "Implicit equation does not contain a relationship (=,<,>,<= or >=)");
         return;
     } catch (const ASMultipleRelationException&) {
         RecordMessage(kInputErrorCaption, "Implicit equation has multiple relationships (=,<,>,<= or >=)");
@@ -422,7 +424,12 @@ void KTFunction3::InterpretText()
         CString minus = text;
         minus.Replace(kPlusMinus, '-');
         PrepareBranch(plus, KTFunctionData3::FirstBranchList);
-        PrepareBranch(minus, KTFunctionData3::SecondBranchList);
+        // An implicit relation takes both lists for its two sides: it has no room for a second
+        // branch.
+        if (m_parts.GetStatus() == KTStatusImplicit)
+            InputError("Can not interpret equation");
+        else
+            PrepareBranch(minus, KTFunctionData3::SecondBranchList);
     } else if (status != KTStatusNoEquation && status != KTStatusNoEquationP && !text.IsEmpty()) {
         PrepareBranch(text, KTFunctionData3::FirstBranchList);
         if (m_parts.m_parametricX && !m_parts.IsErrorLatched()) {
@@ -436,11 +443,10 @@ void KTFunction3::InterpretText()
     }
 
     const int finalStatus = m_parts.GetStatus();
-    m_data.m_interpreted =
-        (!m_data.List(KTFunctionData3::FirstBranchList)->IsEmpty() || finalStatus == KTStatusNoEquation ||
-         finalStatus == KTStatusNoEquationP)
-            ? 1
-            : 0;
+    m_data.m_interpreted = (!m_data.List(KTFunctionData3::FirstBranchList)->IsEmpty() ||
+                            finalStatus == KTStatusNoEquation || finalStatus == KTStatusNoEquationP)
+                               ? 1
+                               : 0;
 
     for (int j = 1; j <= m_parts.CountParts(KTPartDomainOrPoint); ++j)
         InterpretDomain(m_parts.FindPart(KTPartDomainOrPoint, j));

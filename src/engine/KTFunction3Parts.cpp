@@ -115,8 +115,8 @@ void KTFunction3::ReadIntervalDomain(const KTEquationPart& part, const ASTokenLi
     const int first = tokens.KindAt(0);
     const int last = tokens.KindAt(count - 1);
     const int comma = tokens.FindKind(ASKind::Comma);
-    if ((first != ASKind::Open && first != ASKind::Less) || (last != ASKind::Close && last != ASKind::Greater) ||
-        comma < 0)
+    if ((first != ASKind::Open && first != ASKind::Less) ||
+        (last != ASKind::Close && last != ASKind::Greater) || comma < 0)
         return;
 
     domain.m_low = EvaluateConstantTokens(tokens.SubList(1, comma - 1));
@@ -130,7 +130,7 @@ void KTFunction3::ReadIntervalDomain(const KTEquationPart& part, const ASTokenLi
     const int opening = typed.FindOneOf("[(<");
     if (opening >= 0) {
         const char ch = typed[opening];
-        domain.m_lowEnd = ch == '[' ? KTFunctionDomain::EndClosed
+        domain.m_lowEnd = ch == '['   ? KTFunctionDomain::EndClosed
                           : ch == '(' ? KTFunctionDomain::EndOpen
                                       : KTFunctionDomain::EndNone;
     }
@@ -155,7 +155,9 @@ void KTFunction3::ReadInequalityDomain(const ASTokenList& tokens, KTFunctionDoma
             signs.push_back(i);
     }
     const int count = tokens.GetCount();
-    const auto isVariableAlone = [&](int first, int last) { return first == last && tokens.KindAt(first) == variable; };
+    const auto isVariableAlone = [&](int first, int last) {
+        return first == last && tokens.KindAt(first) == variable;
+    };
 
     if (signs.size() == 1) {
         const int k = signs[0];

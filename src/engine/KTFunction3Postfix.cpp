@@ -16,19 +16,57 @@ struct NamedKind
 };
 
 constexpr NamedKind kTokenTexts[] = {
-    {"X", ASKind::X},         {"Y", ASKind::Y},         {"R", ASKind::R},           {"T", ASKind::T},
-    {"Q", ASKind::Theta},     {"A", ASKind::A},         {"B", ASKind::B},           {"C", ASKind::C},
-    {"D", ASKind::D},         {"M", ASKind::M},         {"*", ASKind::Multiply},    {"/", ASKind::Divide},
-    {"+", ASKind::Plus},      {"-", ASKind::Minus},     {"^", ASKind::Power},       {"SIN", ASKind::Sin},
-    {"COS", ASKind::Cos},     {"TAN", ASKind::Tan},     {"ASIN", ASKind::ArcSin},   {"ACOS", ASKind::ArcCos},
-    {"ATAN", ASKind::ArcTan}, {"ABS", ASKind::Abs},     {"GINT", ASKind::Gint},     {"(", ASKind::Open},
-    {")", ASKind::Close},     {"EXP", ASKind::Exp},     {"LN", ASKind::Ln},         {"LOG", ASKind::Log},
-    {"SQRT", ASKind::Sqrt},   {"SR", ASKind::Sqrt},     {",", ASKind::Comma},       {"COSH", ASKind::Cosh},
-    {"SINH", ASKind::Sinh},   {"TANH", ASKind::Tanh},   {"SEC", ASKind::Sec},       {"COSEC", ASKind::Cosec},
-    {"COT", ASKind::Cot},     {"=", ASKind::Equals},    {"P", ASKind::Pi},          {"E", ASKind::E},
-    {"F", ASKind::F},         {"NORMAL", ASKind::Normal}, {">", ASKind::Greater},   {"<", ASKind::Less},
-    {";", ASKind::Separator}, {":", ASKind::Separator}, {">=", ASKind::GreaterEqual}, {"<=", ASKind::LessEqual},
-    {"\xB3", ASKind::GreaterEqual}, {"\xA3", ASKind::LessEqual}, {"\xB9", ASKind::NotEqual},
+    {"X", ASKind::X},
+    {"Y", ASKind::Y},
+    {"R", ASKind::R},
+    {"T", ASKind::T},
+    {"Q", ASKind::Theta},
+    {"A", ASKind::A},
+    {"B", ASKind::B},
+    {"C", ASKind::C},
+    {"D", ASKind::D},
+    {"M", ASKind::M},
+    {"*", ASKind::Multiply},
+    {"/", ASKind::Divide},
+    {"+", ASKind::Plus},
+    {"-", ASKind::Minus},
+    {"^", ASKind::Power},
+    {"SIN", ASKind::Sin},
+    {"COS", ASKind::Cos},
+    {"TAN", ASKind::Tan},
+    {"ASIN", ASKind::ArcSin},
+    {"ACOS", ASKind::ArcCos},
+    {"ATAN", ASKind::ArcTan},
+    {"ABS", ASKind::Abs},
+    {"GINT", ASKind::Gint},
+    {"(", ASKind::Open},
+    {")", ASKind::Close},
+    {"EXP", ASKind::Exp},
+    {"LN", ASKind::Ln},
+    {"LOG", ASKind::Log},
+    {"SQRT", ASKind::Sqrt},
+    {"SR", ASKind::Sqrt},
+    {",", ASKind::Comma},
+    {"COSH", ASKind::Cosh},
+    {"SINH", ASKind::Sinh},
+    {"TANH", ASKind::Tanh},
+    {"SEC", ASKind::Sec},
+    {"COSEC", ASKind::Cosec},
+    {"COT", ASKind::Cot},
+    {"=", ASKind::Equals},
+    {"P", ASKind::Pi},
+    {"E", ASKind::E},
+    {"F", ASKind::F},
+    {"NORMAL", ASKind::Normal},
+    {">", ASKind::Greater},
+    {"<", ASKind::Less},
+    {";", ASKind::Separator},
+    {":", ASKind::Separator},
+    {">=", ASKind::GreaterEqual},
+    {"<=", ASKind::LessEqual},
+    {"\xB3", ASKind::GreaterEqual},
+    {"\xA3", ASKind::LessEqual},
+    {"\xB9", ASKind::NotEqual},
     {"\xB1", ASKind::PlusMinus},
 };
 
@@ -73,7 +111,8 @@ int KTFunction3::ReadLeadingRelation(const ASTokenList& list)
 {
     m_data.m_relation = ASKind::Equals;
     const int held = m_parts.GetStatus();
-    const bool keepHeld = held == KTStatusNoEquation || held == KTStatusNoEquationP || held == KTStatusParametric;
+    const bool keepHeld =
+        held == KTStatusNoEquation || held == KTStatusNoEquationP || held == KTStatusParametric;
     const auto setStatus = [&](int status) {
         if (!keepHeld)
             m_parts.SetStatus(status);
@@ -194,7 +233,8 @@ void KTFunction3::ToPostfix(ASTokenList& list, bool yAsX)
     if ((m_parts.m_parametricX || m_parts.m_parametricY) && status == KTStatusExplicit)
         m_parts.SetStatus(KTStatusParametric);
     // An explicit form is evaluated as it stands: it must reduce to exactly one value.
-    if ((status == KTStatusExplicit || status == KTStatusParametric) && !KTEvaluationProgram::IsWellFormed(list))
+    if ((status == KTStatusExplicit || status == KTStatusParametric) &&
+        !KTEvaluationProgram::IsWellFormed(list))
         InputError("Can not interpret equation");
     EvaluationListsChanged();
 }

@@ -177,7 +177,8 @@ bool Tokeniser::Run(const CString& source)
     m_list.Clear();
     const int length = text.GetLength();
     for (int pos = 0; pos <= length; ++pos) {
-        const char ch = pos < length ? static_cast<char>(std::toupper(static_cast<unsigned char>(text[pos]))) : kEndChar;
+        const char ch =
+            pos < length ? static_cast<char>(std::toupper(static_cast<unsigned char>(text[pos]))) : kEndChar;
         if (ch == ' ')
             continue;
         int cls = ClassOf(static_cast<unsigned char>(ch));

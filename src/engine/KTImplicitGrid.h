@@ -15,7 +15,8 @@ struct KTImplicitGrid
 {
     static constexpr int Cells = 150;
 
-    KTImplicitGrid() : m_visited(Cells * Cells, 0), m_corner(Corners * Corners, 0.0), m_cornerKnown(Corners * Corners, 0)
+    KTImplicitGrid()
+        : m_visited(Cells * Cells, 0), m_corner(Corners * Corners, 0.0), m_cornerKnown(Corners * Corners, 0)
     {
     }
 

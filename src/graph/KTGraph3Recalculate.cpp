@@ -176,6 +176,9 @@ void KTGraph3::ComputeDataExtents()
     try {
         KTOptionAxes2& axesOptions = m_data.m_options.m_axes;
         axesOptions.m_fullTurn = 0;
+        // The functions evaluate through the axes, which hold the options of the last layout:
+        // before the first one (a document just loaded) that would be the default angle unit.
+        m_axes.m_options.m_angleSystem = axesOptions.m_angleSystem;
         for (int slot = 0; slot < KTGraphData3::UserFunctionCount; ++slot) {
             KTFunction3& function = m_data.Function(slot);
             function.Interpret();

@@ -131,6 +131,8 @@ CColorPopup::CColorPopup(QPoint screenPoint, COLORREF initial, CColorButton* but
       m_selected(initial), m_button(button)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    // A click on the button that dismisses the palette must not open it again.
+    setAttribute(Qt::WA_NoMouseReplay);
     setMouseTracking(true);
     m_rows = (kColorCount + kColumns - 1) / kColumns;
     m_margin = kEdge;

@@ -100,6 +100,8 @@ KTParameterBar::~KTParameterBar() = default;
 void KTParameterBar::Create(QWidget* parent)
 {
     setParent(parent);
+    if (m_valueSpin)
+        return;
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setWindowTitle(QStringLiteral("CC"));
     setAttribute(Qt::WA_OpaquePaintEvent);

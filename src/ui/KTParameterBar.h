@@ -39,7 +39,8 @@ public:
 
     /// Makes the panel a hidden child of the parent with its two edits, two spinners and two
     /// buttons: the step spinner shows "0.25" of its step list, the value spinner runs from
-    /// "-1000" to "1000" by "0.1" and shows "1". The children show with the panel.
+    /// "-1000" to "1000" by "0.1" and shows "1". The children show with the panel. A second
+    /// call only gives the panel the new parent.
     void Create(QWidget* parent);
 
     void SetName(const CString& name);

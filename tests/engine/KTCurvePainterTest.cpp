@@ -101,8 +101,11 @@ TEST_F(CurveDrawing, StrictInequalityBoundaryIsDashed)
         int relation;
         bool dashed;
     };
-    const Row rows[] = {{ASKind::Less, true}, {ASKind::Greater, true}, {ASKind::LessEqual, false},
-                        {ASKind::GreaterEqual, false}, {ASKind::Equals, false}};
+    const Row rows[] = {{ASKind::Less, true},
+                        {ASKind::Greater, true},
+                        {ASKind::LessEqual, false},
+                        {ASKind::GreaterEqual, false},
+                        {ASKind::Equals, false}};
     for (const Row& row : rows) {
         kttest::Prepare(f, Form::Implicit, "x", "y");
         f.Data().m_relation = row.relation;
@@ -154,8 +157,10 @@ TEST_F(CurveDrawing, DomainEndMarks)
         kttest::Recalculate(f);
         dc.ClearRecords();
         f.Draw(dc);
-        EXPECT_EQ(EllipsesAt(axes.GraphToDevice(0, 0, 0, 0)), row.marksAtLow) << row.xmin << " " << row.lowEnd;
-        EXPECT_EQ(EllipsesAt(axes.GraphToDevice(2, 4, 0, 0)), row.marksAtHigh) << row.xmin << " " << row.highEnd;
+        EXPECT_EQ(EllipsesAt(axes.GraphToDevice(0, 0, 0, 0)), row.marksAtLow)
+            << row.xmin << " " << row.lowEnd;
+        EXPECT_EQ(EllipsesAt(axes.GraphToDevice(2, 4, 0, 0)), row.marksAtHigh)
+            << row.xmin << " " << row.highEnd;
     }
     // "ShowHigh" off hides the high mark.
     f.Data().m_domain.m_highEnd = 25;
@@ -264,7 +269,8 @@ TEST_F(CurveDrawing, EndArrowUnderTextMapping)
     EXPECT_EQ(head[0], tip);
     EXPECT_EQ(head[3], tip);
     // Three units back along the curve, one to either side.
-    const double length = std::hypot((head[1].x + head[2].x) / 2.0 - tip.x, (head[1].y + head[2].y) / 2.0 - tip.y);
+    const double length =
+        std::hypot((head[1].x + head[2].x) / 2.0 - tip.x, (head[1].y + head[2].y) / 2.0 - tip.y);
     EXPECT_NEAR(length, 3.0, 0.75);
     EXPECT_NEAR(std::hypot(head[1].x - head[2].x, head[1].y - head[2].y), 2.0, 0.75);
     EXPECT_LT((head[1].x + head[2].x) / 2.0, tip.x); // the base lies towards the curve
@@ -338,4 +344,21 @@ TEST_F(CurveDrawing, InkWhereTheCurveMustBe)
         EXPECT_TRUE(inked(x, x * x - 2)) << x;
     EXPECT_FALSE(inked(0, 1));
     EXPECT_FALSE(inked(-3, -2));
+}
+
+TEST_F(CurveDrawing, PointsAndVectors)
+{
+    kttest::Prepare(f, Form::Points, nullptr);
+    f.Parts().AddPart("(1, 2)", "(1, 2)", KTPartDomainOrPoint);
+    f.Parts().AddPart("+", "+", KTPartOperation);
+    f.Parts().AddPart("<3, 4>", "<3, 4>", KTPartVector);
+    f.Draw(dc);
+    const CPoint point = axes.GraphToDevice(1, 2, 0, 0);
+    const CPoint tip = axes.GraphToDevice(4, 6, 0, 0);
+    EXPECT_GE(EllipsesAt(point), 1); // the point's marker
+    int shafts = 0;
+    for (const KTDCRecord& r : dc.GetRecords())
+        shafts += r.kind == KTDCRecordKind::Line && r.points[0] == point && r.points[1] == tip;
+    EXPECT_EQ(shafts, 1);
+    EXPECT_GE(Count(KTDCRecordKind::Polygon), 1); // its head
 }

@@ -249,7 +249,8 @@ TEST_F(CurvePoints, RefinementsWithoutAUsableSlopeFindNothing)
         int kind;
     };
     // A constant has a zero derivative everywhere; 0^x has no real value left of 0.
-    const Row rows[] = {{"3", KTMarkerXIntercept}, {"3", KTMarkerHorizontalCandidate}, {"3", KTMarkerInflection}};
+    const Row rows[] = {
+        {"3", KTMarkerXIntercept}, {"3", KTMarkerHorizontalCandidate}, {"3", KTMarkerInflection}};
     for (const Row& row : rows) {
         kttest::Prepare(f, Form::Explicit, row.postfix);
         f.m_markers.Clear();
@@ -355,4 +356,94 @@ TEST_F(CurvePoints, PointAtPixelFindsTheCurve)
     EXPECT_TRUE(refiner.PointAtPixel(on.x, on.y + 150));  // 150 pixels: below 200
     EXPECT_FALSE(refiner.PointAtPixel(on.x, on.y + 250)); // beyond 200
     EXPECT_DOUBLE_EQ(refiner.PixelDistance(on.x, on.y + 30, 1.0, 0.0), 900.0);
+}
+
+TEST_F(CurvePoints, PointsAndVectors)
+{
+    struct Row
+    {
+        const char* operation;
+        KTPoint second;
+    };
+    // (1, 2) + <3, 4> files (1, 2) and (4, 6); (1, 2) - <3, 4> files (1, 2) and (-2, -2).
+    const Row rows[] = {{"+", {4, 6}}, {"-", {-2, -2}}};
+    for (const Row& row : rows) {
+        kttest::Prepare(f, Form::Points, nullptr);
+        f.Parts().AddPart("(1, 2)", "(1, 2)", KTPartDomainOrPoint);
+        f.Parts().AddPart(row.operation, row.operation, KTPartOperation);
+        f.Parts().AddPart("<3, 4>", "<3, 4>", KTPartVector);
+        const KTFunctionDomain domain = f.Data().m_domain;
+        f.m_markers.Clear();
+        KTCurveAnalyser(f).AnalyseCurve();
+        const std::vector<KTMarker> points = Markers(KTCurveAnalyser::PointMarker);
+        ASSERT_EQ(points.size(), 2u) << row.operation;
+        EXPECT_EQ(f.m_markers.m_markers[0].m_point, KTPoint(1, 2)) << row.operation;
+        EXPECT_EQ(f.m_markers.m_markers[1].m_point, row.second) << row.operation;
+        EXPECT_EQ(f.Data().m_domain, domain);
+    }
+}
+
+TEST_F(CurvePoints, InterpretedTextsAgreeWithTheirPostfixForms)
+{
+    // Two roads to the same curve: interpretation of the typed text, and the postfix list
+    // written by hand. Samples and markers must agree.
+    struct Row
+    {
+        const char* typed;
+        Form form;
+        const char* postfix;
+    };
+    const Row rows[] = {
+        {"y = x^2 - 4", Form::Explicit, "x 2 ^ 4 -"},
+        {"y = x^3 - x", Form::Explicit, "x 3 ^ x -"},
+        {"x = y^2 - 4", Form::Swapped, "x 2 ^ 4 -"},
+        {"y = sin(x)", Form::Explicit, "x SIN"},
+    };
+    for (const Row& row : rows) {
+        KTFunction3 typed(&axes);
+        typed.Data().m_equationText = row.typed;
+        typed.Interpret();
+        if (typed.Status() != KTStatusExplicit || !typed.Data().m_interpreted) {
+            ADD_FAILURE() << row.typed << " was not interpreted";
+            continue;
+        }
+        kttest::Recalculate(typed);
+        kttest::Prepare(f, row.form, row.postfix);
+        kttest::Recalculate(f);
+        ASSERT_EQ(typed.m_buffer1->m_count, f.m_buffer1->m_count) << row.typed;
+        for (int i = 0; i < f.m_buffer1->m_count; i += 97) {
+            const KTCurvePoint& a = typed.m_buffer1->m_points[static_cast<std::size_t>(i)];
+            const KTCurvePoint& b = f.m_buffer1->m_points[static_cast<std::size_t>(i)];
+            EXPECT_NEAR(a.m_point.m_x, b.m_point.m_x, 1e-12) << row.typed << " " << i;
+            EXPECT_NEAR(a.m_point.m_y, b.m_point.m_y, 1e-9) << row.typed << " " << i;
+            EXPECT_EQ(a.m_draw, b.m_draw) << row.typed << " " << i;
+        }
+        for (int kind : {KTMarkerXIntercept, KTMarkerLocalMinimum, KTMarkerLocalMaximum, KTMarkerInflection,
+                         KTMarkerSwappedTurningPoint, KTMarkerSwappedXIntercept}) {
+            std::vector<double> expected = Xs(kind);
+            std::vector<double> found;
+            for (int i = 0; i < typed.m_markers.m_count; ++i) {
+                const KTMarker& m = typed.m_markers.m_markers[static_cast<std::size_t>(i)];
+                if (m.m_kind == kind && (found.empty() || std::fabs(found.back() - m.m_point.m_x) > 1e-6))
+                    found.push_back(m.m_point.m_x);
+            }
+            std::sort(found.begin(), found.end());
+            found.erase(std::unique(found.begin(), found.end(),
+                                    [](double a, double b) { return std::fabs(a - b) <= 1e-6; }),
+                        found.end());
+            ASSERT_EQ(found.size(), expected.size()) << row.typed << " kind " << kind;
+            for (std::size_t i = 0; i < found.size(); ++i)
+                EXPECT_NEAR(found[i], expected[i], 1e-8) << row.typed << " kind " << kind;
+        }
+    }
+}
+
+TEST_F(CurvePoints, HorizontalInflectionNeedsAHorizontalTangent)
+{
+    // Far out on -sqrt(x) the slope barely changes, so the sampled walk offers a horizontal
+    // tangent candidate; f'' is small there but f' is not 0: no horizontal inflection.
+    kttest::Prepare(f, Form::Explicit, "-1 x SQRT *");
+    kttest::Recalculate(f);
+    EXPECT_TRUE(Markers(KTMarkerHorizontalInflection).empty());
+    EXPECT_LT(f.m_markers.m_maxX, 10.0 + 1e-9);
 }

@@ -57,13 +57,13 @@ inline void SetPostfix(KTFunction3& f, int index, const char* postfix)
             const char* text;
             int kind;
         } names[] = {
-            {"x", ASKind::X},       {"y", ASKind::Y},         {"t", ASKind::T},        {"q", ASKind::Theta},
-            {"a", ASKind::A},       {"b", ASKind::B},         {"c", ASKind::C},        {"d", ASKind::D},
-            {"m", ASKind::M},       {"p", ASKind::Pi},        {"e", ASKind::E},        {"+", ASKind::Plus},
-            {"-", ASKind::Minus},   {"*", ASKind::Multiply},  {"/", ASKind::Divide},   {"^", ASKind::Power},
-            {"SIN", ASKind::Sin},   {"COS", ASKind::Cos},     {"TAN", ASKind::Tan},    {"ATAN", ASKind::ArcTan},
-            {"LN", ASKind::Ln},     {"SQRT", ASKind::Sqrt},   {"ABS", ASKind::Abs},    {"EXP", ASKind::Exp},
-            {"LOG", ASKind::Log},   {"COSH", ASKind::Cosh},   {"SINH", ASKind::Sinh},
+            {"x", ASKind::X},     {"y", ASKind::Y},        {"t", ASKind::T},       {"q", ASKind::Theta},
+            {"a", ASKind::A},     {"b", ASKind::B},        {"c", ASKind::C},       {"d", ASKind::D},
+            {"m", ASKind::M},     {"p", ASKind::Pi},       {"e", ASKind::E},       {"+", ASKind::Plus},
+            {"-", ASKind::Minus}, {"*", ASKind::Multiply}, {"/", ASKind::Divide},  {"^", ASKind::Power},
+            {"SIN", ASKind::Sin}, {"COS", ASKind::Cos},    {"TAN", ASKind::Tan},   {"ATAN", ASKind::ArcTan},
+            {"LN", ASKind::Ln},   {"SQRT", ASKind::Sqrt},  {"ABS", ASKind::Abs},   {"EXP", ASKind::Exp},
+            {"LOG", ASKind::Log}, {"COSH", ASKind::Cosh},  {"SINH", ASKind::Sinh},
         };
         bool known = false;
         for (const auto& name : names) {

@@ -115,8 +115,12 @@ TEST(KTEvaluation, DomainsSentinelsAndEdges)
         {"E", {{ASKind::E}}, 2.718281828},
         {"EXP(1000) overflows", {Num(1000), {ASKind::Exp}}, U},
         {"10 ^ 400 overflows", {Num(10), Num(400), {ASKind::Power}}, U},
-        {"overflow minus overflow", {Num(1e308), Num(10), {ASKind::Multiply}, Num(1e308), Num(10), {ASKind::Multiply}, {ASKind::Minus}}, U},
-        {"skipped kinds", {Num(2), {ASKind::Open}, {ASKind::Equals}, Num(3), {ASKind::Close}, {ASKind::Plus}}, 5},
+        {"overflow minus overflow",
+         {Num(1e308), Num(10), {ASKind::Multiply}, Num(1e308), Num(10), {ASKind::Multiply}, {ASKind::Minus}},
+         U},
+        {"skipped kinds",
+         {Num(2), {ASKind::Open}, {ASKind::Equals}, Num(3), {ASKind::Close}, {ASKind::Plus}},
+         5},
         {"empty list", {}, 0},
         {"an operator without operands pops zeros", {{ASKind::Plus}}, 0},
     };
@@ -143,11 +147,11 @@ struct PowerRow
 TEST(KTEvaluation, PowerRule)
 {
     const PowerRow rows[] = {
-        {-8, 1.0 / 3, -2},  {-8, 2.0 / 3, 4},    {-8, 0.5, N},      {-2, 3, -8},       {0, 5, 0},
-        {0, -1, N},         {-3, 2, 9},          {2, -2, 0.25},     {-2, -3, -0.125},  {9, 0.5, 3},
-        {4, -0.5, 0.5},     {-32, 0.2, -2},      {-32, 0.4, 4},     {-32, -0.2, -0.5}, {2, 10, 1024},
-        {-1, 1.0 / 31, -1}, {-1, 1.0 / 33, N},   {-100000, 2.2, N}, {5, N, N},         {1e-10, -1, N},
-        {-1e-10, -1, N},    {2, 0, 1},           {-2, 0, 1},
+        {-8, 1.0 / 3, -2},  {-8, 2.0 / 3, 4},  {-8, 0.5, N},      {-2, 3, -8},       {0, 5, 0},
+        {0, -1, N},         {-3, 2, 9},        {2, -2, 0.25},     {-2, -3, -0.125},  {9, 0.5, 3},
+        {4, -0.5, 0.5},     {-32, 0.2, -2},    {-32, 0.4, 4},     {-32, -0.2, -0.5}, {2, 10, 1024},
+        {-1, 1.0 / 31, -1}, {-1, 1.0 / 33, N}, {-100000, 2.2, N}, {5, N, N},         {1e-10, -1, N},
+        {-1e-10, -1, N},    {2, 0, 1},         {-2, 0, 1},
     };
     for (const PowerRow& row : rows) {
         const double r = KTEvaluationRules::Power(row.base, row.exponent);
@@ -175,7 +179,8 @@ TEST(KTEvaluation, PostfixConversion)
         {{{ASKind::X}, {ASKind::Multiply}, {ASKind::X}, {ASKind::Power}, Num(2)}, "X X 2 ^ *"},
         {{Num(2), {ASKind::Power}, Num(3), {ASKind::Multiply}, Num(4)}, "2 3 ^ 4 *"},
         {{{ASKind::Y}, {ASKind::Equals}, {ASKind::Theta}, {ASKind::Plus}, {ASKind::T}}, "X T +"},
-        {{{ASKind::Open}, {ASKind::X}, {ASKind::Plus}, Num(1), {ASKind::Close}, {ASKind::Multiply}, Num(3)}, "X 1 + 3 *"},
+        {{{ASKind::Open}, {ASKind::X}, {ASKind::Plus}, Num(1), {ASKind::Close}, {ASKind::Multiply}, Num(3)},
+         "X 1 + 3 *"},
     };
     KTFunction3 f;
     for (const Row& row : rows) {
@@ -253,12 +258,13 @@ TEST(KTEvaluation, YAtXAndRanges)
 TEST(KTEvaluation, CompiledAndPlainWalkAgree)
 {
     std::mt19937 rng(20261208);
-    const int operands[] = {ASKind::X, ASKind::Y, ASKind::A, ASKind::Number, ASKind::Number, ASKind::Pi, ASKind::E};
+    const int operands[] = {ASKind::X,      ASKind::Y,  ASKind::A, ASKind::Number,
+                            ASKind::Number, ASKind::Pi, ASKind::E};
     const int binaries[] = {ASKind::Plus, ASKind::Minus, ASKind::Multiply, ASKind::Divide, ASKind::Power};
-    const int functions[] = {ASKind::Sin,  ASKind::Cos,  ASKind::Tan,  ASKind::ArcSin, ASKind::ArcCos,
-                             ASKind::ArcTan, ASKind::Abs, ASKind::Gint, ASKind::Exp,   ASKind::Ln,
-                             ASKind::Log,  ASKind::Sqrt, ASKind::Cosh, ASKind::Sinh,   ASKind::Tanh,
-                             ASKind::Sec,  ASKind::Cosec, ASKind::Cot, ASKind::Normal};
+    const int functions[] = {ASKind::Sin,    ASKind::Cos,   ASKind::Tan,  ASKind::ArcSin, ASKind::ArcCos,
+                             ASKind::ArcTan, ASKind::Abs,   ASKind::Gint, ASKind::Exp,    ASKind::Ln,
+                             ASKind::Log,    ASKind::Sqrt,  ASKind::Cosh, ASKind::Sinh,   ASKind::Tanh,
+                             ASKind::Sec,    ASKind::Cosec, ASKind::Cot,  ASKind::Normal};
     const double numbers[] = {0, 1, -1, 2, 0.5, -0.5, 3, 1.0 / 3, -8, 1e6, 0.25, 2.5, 90};
     KTAxes axes;
     int compared = 0;
@@ -315,11 +321,11 @@ TEST(KTEvaluation, CompiledFormsAreShort)
         int operations;
     };
     const Row rows[] = {
-        {{Num(2), {ASKind::X}, {ASKind::Multiply}, Num(1), {ASKind::Plus}}, 1},            // 2x + 1
-        {{{ASKind::X}, Num(2), {ASKind::Power}}, 1},                                        // x^2
-        {{Num(1), Num(3), {ASKind::Divide}, Num(2), {ASKind::Multiply}}, 1},                // folded
-        {{Num(3), {ASKind::X}, Num(3), {ASKind::Power}, {ASKind::Multiply}}, 3},           // 3 x^3
-        {{Num(2), {ASKind::Sin}}, 2},                                                       // angle unit: kept
+        {{Num(2), {ASKind::X}, {ASKind::Multiply}, Num(1), {ASKind::Plus}}, 1},  // 2x + 1
+        {{{ASKind::X}, Num(2), {ASKind::Power}}, 1},                             // x^2
+        {{Num(1), Num(3), {ASKind::Divide}, Num(2), {ASKind::Multiply}}, 1},     // folded
+        {{Num(3), {ASKind::X}, Num(3), {ASKind::Power}, {ASKind::Multiply}}, 3}, // 3 x^3
+        {{Num(2), {ASKind::Sin}}, 2},                                            // angle unit: kept
         {{Num(2), {ASKind::Sqrt}, Num(1), {ASKind::Plus}}, 1},
     };
     for (const Row& row : rows) {

@@ -63,16 +63,20 @@ TEST(KTFunction3Interpret, InterpretationTable)
         {"y=x^2; [0, 2]", 1, "000001", 38, 1, 0, 2, Closed, Closed, ""},
         {"y=x; x>0", 1, "000001", 38, 1, 0, 100000, Open, Unbounded, ""},
         {"y=x; (1, 3)", 1, "000001", 38, 1, 1, 3, Open, Open, ""},
-        {"y=x; <1, 3>", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded, "Can not interpret equation"},
+        {"y=x; <1, 3>", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded,
+         "Can not interpret equation"},
         {"(1, 2)", 2, "000001", -1, 1, -100000, 100000, Unbounded, Unbounded, ""},
         {"<1, 2>", 2, "000001", -1, 1, -100000, 100000, Unbounded, Unbounded, ""},
         {"", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded, ""},
         {"y = x; [0, 1]; [2, 3]", 5, "000000", -1, 1, 0, 1, Closed, Closed, "Can not interpret equation"},
         {"y = x; [3, 1]", 5, "000000", -1, 0, 3, 1, Closed, Closed, "Not a valid domain"},
         {"y = x; x > 1; x < 2", 5, "000000", -1, 1, 1, 100000, Open, Unbounded, "Too many domains"},
-        {"y=+-x+-1", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded, "More than one +- in equation"},
-        {"y = x + t", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded, "Invalid combination of variables"},
-        {"y = foo(x)", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded, "Can not interpret equation"},
+        {"y=+-x+-1", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded,
+         "More than one +- in equation"},
+        {"y = x + t", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded,
+         "Invalid combination of variables"},
+        {"y = foo(x)", 5, "000000", -1, 1, -100000, 100000, Unbounded, Unbounded,
+         "Can not interpret equation"},
         {"y = x +", 5, "000000", 38, 1, -100000, 100000, Unbounded, Unbounded, "Can not interpret equation"},
         {"r = sin(r th)", 5, "100000", 38, 1, 0, 360, None, None, "Please rearrange equation to r = or th ="},
     };
@@ -171,7 +175,7 @@ TEST(KTFunction3Interpret, MessagesAreDeferredAndRecordedOncePerText)
     EXPECT_TRUE(f.TakePendingMessages().empty()); // the same text: shown once
     kttest::InterpretText(f, "y = 2/(0)");
     EXPECT_EQ(1u, f.TakePendingMessages().size()); // a new text
-    EXPECT_TRUE(boxes.Boxes().empty());              // never a box from inside interpretation
+    EXPECT_TRUE(boxes.Boxes().empty());            // never a box from inside interpretation
 
     struct Row
     {
@@ -351,7 +355,8 @@ TEST(KTFunction3Interpret, EvaluateAgreesWithIndependentArithmetic)
             }
             if (actual == KTUndefinedValue || actual == N)
                 continue; // outside the domain (square roots of negatives and the like)
-            EXPECT_NEAR(expected, actual, 1e-9 * std::max(1.0, std::fabs(expected))) << ref.text << " at " << x;
+            EXPECT_NEAR(expected, actual, 1e-9 * std::max(1.0, std::fabs(expected)))
+                << ref.text << " at " << x;
         }
     }
 }
@@ -360,9 +365,10 @@ TEST(KTFunction3Interpret, EvaluateAgreesWithIndependentArithmetic)
 // message and never leaves anything to draw.
 TEST(KTFunction3Interpret, FuzzInterpretAndEvaluate)
 {
-    const char* pieces[] = {"x", "y", "t", "r", "th", "a", "pi", "e", "2", "0", "1.5", "+", "-", "*", "/", "^",
-                            "(", ")", "[", "]", "<", ">", "=", ">=", "<=", ";", ",", "+-", "sin", "sqrt", "ln",
-                            "abs", "f", "|", " ", "q", "foo", "1/(0)", "\xB1", "\xCD", ":", "{", "}"};
+    const char* pieces[] = {"x", "y",  "t",  "r",   "th",    "a",    "pi",   "e",    "2",  "0",   "1.5",
+                            "+", "-",  "*",  "/",   "^",     "(",    ")",    "[",    "]",  "<",   ">",
+                            "=", ">=", "<=", ";",   ",",     "+-",   "sin",  "sqrt", "ln", "abs", "f",
+                            "|", " ",  "q",  "foo", "1/(0)", "\xB1", "\xCD", ":",    "{",  "}"};
     std::mt19937 rng(5);
     KTAxes axes;
     KTFunction3 f(&axes);

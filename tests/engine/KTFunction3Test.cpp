@@ -88,14 +88,14 @@ TEST(KTFunction3, PixelMappings)
         double y;
     };
     const Row rows[] = {
-        {0, 10, 120},     // x: left edge; y: middle
-        {50, 110, 20},    // y = 50 is the top edge
-        {100, 210, 5},    // beyond the top: held 15 pixels above the edge
-        {107, 224, 5},    // within 15 pixels of the right edge
-        {108, 10, 5},     // beyond it by more: the left edge
-        {-1, 10, 122},    // left of the area: the left edge
-        {-50, 10, 220},   // ymin at the bottom edge
-        {-80, 10, 220},   // below: held at the bottom
+        {0, 10, 120},   // x: left edge; y: middle
+        {50, 110, 20},  // y = 50 is the top edge
+        {100, 210, 5},  // beyond the top: held 15 pixels above the edge
+        {107, 224, 5},  // within 15 pixels of the right edge
+        {108, 10, 5},   // beyond it by more: the left edge
+        {-1, 10, 122},  // left of the area: the left edge
+        {-50, 10, 220}, // ymin at the bottom edge
+        {-80, 10, 220}, // below: held at the bottom
     };
     for (const Row& row : rows) {
         EXPECT_DOUBLE_EQ(row.x, f.XToPixel(row.value)) << row.value;

@@ -7,10 +7,11 @@ namespace kttest {
 std::string Describe(const ASTokenList& list)
 {
     static const char* const names[] = {
-        "?",  "X",    "Y",    "N3",    "R",    "T",   "Q",   "A",     "B",     "C",     "D",     "M",    "#",   "*",
-        "/",  "+",    "-",    "^",     "SIN",  "COS", "TAN", "ASIN",  "ACOS",  "ATAN",  "ABS",   "GINT", "(",   ")",
-        "EXP", "LN",  "LOG",  "SQRT",  "COSH", "SINH", "TANH", "SEC", "COSEC", "COT",   "=",     "P",    "E",   "F",
-        "NORMAL", ">", ">=",  "<",     "<=",   ";",   "NODE", "DEL", "<<",    ">>",    "!=",    ",",    "+-"};
+        "?",    "X",    "Y",   "N3",    "R",    "T",   "Q",   "A",   "B",   "C",      "D",
+        "M",    "#",    "*",   "/",     "+",    "-",   "^",   "SIN", "COS", "TAN",    "ASIN",
+        "ACOS", "ATAN", "ABS", "GINT",  "(",    ")",   "EXP", "LN",  "LOG", "SQRT",   "COSH",
+        "SINH", "TANH", "SEC", "COSEC", "COT",  "=",   "P",   "E",   "F",   "NORMAL", ">",
+        ">=",   "<",    "<=",  ";",     "NODE", "DEL", "<<",  ">>",  "!=",  ",",      "+-"};
     std::string out;
     for (int i = 0; i < list.GetCount(); ++i) {
         const ASToken& t = list.At(i);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 using kttest::GraphRig;
@@ -134,9 +135,14 @@ TEST(KTGraph3Regions, FeasibleDotsWithoutSolidFill)
         EXPECT_LE(p.m_y, 4.0 + 1e-4);
     }
     // The grid is square: 200 steps across the larger range (20 units here), x outer.
-    const double step = 0.1;
-    EXPECT_NEAR(dots.m_points[1].m_y - dots.m_points[0].m_y, step, 1e-9);
-    EXPECT_LE(dots.m_points.front().m_x, dots.m_points.back().m_x);
+    for (const KTPoint& p : dots.m_points) {
+        EXPECT_NEAR((p.m_x + 10) * 10, std::round((p.m_x + 10) * 10), 1e-6);
+        EXPECT_NEAR((p.m_y + 10) * 10, std::round((p.m_y + 10) * 10), 1e-6);
+    }
+    EXPECT_TRUE(std::is_sorted(dots.m_points.begin(), dots.m_points.end(),
+                               [](const KTPoint& a, const KTPoint& b) { return a.m_x < b.m_x - 1e-9; }));
+    // Columns of 0.1 from x = -2 to 2: 41 columns of 1 to 41 dots.
+    EXPECT_GT(dots.m_points.size(), 41u * 10u);
 }
 
 TEST(KTGraph3Regions, InequalityDotOffsetsInterleave)

@@ -14,7 +14,12 @@ namespace kttest {
 class GraphRig
 {
 public:
-    GraphRig() : m_dc(96, 96, CSize(800, 600)) { m_dc.SetMapMode(MM_HIMETRIC); }
+    /// A new graph, marked changed as a loaded document is.
+    GraphRig() : m_dc(96, 96, CSize(800, 600))
+    {
+        m_dc.SetMapMode(MM_HIMETRIC);
+        m_graph.SetDirty();
+    }
 
     void Set(int slot, const char* text) { m_graph.Data().Function(slot).Data().m_equationText = text; }
 

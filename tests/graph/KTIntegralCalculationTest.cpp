@@ -44,8 +44,9 @@ KTIntegralFunction Calculated(CalculationGraph& graph, const char* f, const char
                               const KTVariableSubstitutions* substitutions = nullptr)
 {
     EXPECT_TRUE(graph.SetFunction(0, f)) << f;
-    if (g)
+    if (g) {
         EXPECT_TRUE(graph.SetFunction(1, g)) << g;
+    }
     KTIntegralFunction integral = Integral(graph, lower, upper, g != nullptr, yAxis);
     KTIntegralCalculation::Calculate(integral, graph.Data(), substitutions);
     return integral;

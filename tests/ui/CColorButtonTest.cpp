@@ -172,6 +172,7 @@ TEST_F(ColorButtonTest, ChoosingACellWithTheMouse)
     SignalLog log(button);
     CColorPopup& popup = Open(RGB(0, 0, 0));
     const QPoint blue = Centre(popup.GetCellRect(13));
+    QTest::mouseMove(&popup, QPoint(1, 1)); // a move to where the pointer already is goes unseen
     QTest::mouseMove(&popup, blue);
     EXPECT_EQ(popup.GetHotIndex(), 13);
     QTest::mouseClick(&popup, Qt::LeftButton, {}, blue);

@@ -1,0 +1,338 @@
+#include "app/KTG300Doc.h"
+
+#include "KTAppTestSupport.h"
+#include "app/KTCompoundFile.h"
+#include "app/KTG300SrvrItem.h"
+#include "engine/KTFunction3.h"
+#include "graph/KTGraph3.h"
+#include "platform/KTArchive.h"
+#include "platform/KTDC.h"
+#include "support/KTTestSupport.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using kttest::ToQ;
+
+namespace {
+
+std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path)
+{
+    const std::string bytes = kttest::ReadFileBytes(path);
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
+{
+    kttest::WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
+}
+
+} // namespace
+
+TEST(KTG300Doc, ANewDocumentHasItsFixedState)
+{
+    KTG300Doc document;
+    ASSERT_TRUE(document.OnNewDocument());
+    EXPECT_EQ(document.m_windowRect, CRect(50, 50, 600, 600));
+    EXPECT_EQ(document.m_annotationIndex, -1);
+    EXPECT_EQ(document.m_integralIndex, -1);
+    EXPECT_EQ(document.m_tangentIndex, -1);
+    EXPECT_EQ(document.m_refreshDevicePositions, 0);
+    EXPECT_EQ(document.m_refreshBoundAnnotations, 0);
+    EXPECT_EQ(document.m_annotations.GetCount(), 0);
+    EXPECT_FALSE(document.IsModified());
+    EXPECT_TRUE(document.GetPathName().isEmpty());
+    EXPECT_TRUE(document.GetTitle().startsWith(QStringLiteral("KTGraph")));
+    EXPECT_GT(document.Graph().Data().m_dirty, 0);
+    EXPECT_EQ(document.Graph().GetArea(), CRect(0, 0, 13450, -11000));
+}
+
+TEST(KTG300Doc, TheNewDocumentTakesTheApplicationDefaults)
+{
+    KTOptionGraph3 defaults;
+    defaults.m_axes.m_xMaxShowS.SetValue("42");
+    KTG300Doc document(&defaults);
+    document.OnNewDocument();
+    EXPECT_EQ(document.Graph().Data().m_options.m_axes.m_xMaxShowS.m_value, CString("42"));
+}
+
+TEST(KTG300Doc, TheContentsStreamStartsWithTheRectangleAndTheGraphTag)
+{
+    KTG300Doc document;
+    document.OnNewDocument();
+    const auto contents = document.StoreContents();
+    const std::uint8_t expected[] = {
+        50, 0, 0, 0, 50, 0, 0, 0, 0x58, 2, 0, 0, 0x58, 2, 0, 0, // (50, 50, 600, 600)
+        12, 'K', 'T', 'G', 'r', 'a', 'p', 'h', 'D', 'a', 't', 'a', '3', 4, 0, // tag, version 4
+        0, // no show-flag override
+        14, 'K', 'T', 'O', 'p', 't', 'i', 'o', 'n', 'G', 'r', 'a', 'p', 'h', '3'};
+    ASSERT_GE(contents.size(), sizeof expected);
+    EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), contents.begin()));
+    // The annotation list closes the archive.
+    const std::string tail(contents.end() - 19, contents.end());
+    EXPECT_EQ(tail, std::string("/KTGAnnotationList/"));
+}
+
+TEST(KTG300Doc, SaveThenOpenRestoresEveryStoredPart)
+{
+    kttest::TempDir dir;
+    for (int variant = 0; variant < 3; ++variant) {
+        KTG300Doc original;
+        original.OnNewDocument();
+        kttest::FillDocument(original, variant);
+        original.m_substitutions.Add("a", 3.0);
+        const auto path = dir.File("round.kt3");
+        ASSERT_TRUE(original.OnSaveDocument(ToQ(path)));
+        EXPECT_FALSE(original.IsModified());
+
+        KTG300Doc reopened;
+        reopened.OnNewDocument();
+        reopened.m_annotationIndex = 4;
+        ASSERT_TRUE(reopened.OnOpenDocument(ToQ(path)));
+        // The invariant: what is stored again is what was stored.
+        EXPECT_EQ(reopened.StoreContents(), original.StoreContents()) << variant;
+        EXPECT_EQ(reopened.m_windowRect, original.m_windowRect);
+        const KTGraphData3& data = reopened.Graph().Data();
+        for (int slot = 0; slot < 10; ++slot)
+            EXPECT_EQ(data.Function(slot).Data().m_equationText,
+                      original.Graph().Data().Function(slot).Data().m_equationText);
+        EXPECT_EQ(data.m_options.m_axes.m_xMaxShowS.m_value, original.Graph().Data().m_options.m_axes.m_xMaxShowS.m_value);
+        EXPECT_EQ(data.m_derivatives.GetCount(), 1);
+        EXPECT_EQ(data.m_integrals.GetCount(), 1);
+        EXPECT_EQ(data.m_integrals.GetAt(0).m_upperText, original.Graph().Data().m_integrals.GetAt(0).m_upperText);
+        EXPECT_EQ(reopened.m_annotations.GetCount(), variant + 1);
+        EXPECT_EQ(reopened.m_annotations.GetAt(0).m_text, original.m_annotations.GetAt(0).m_text);
+        EXPECT_EQ(data.m_showFlagOverride, original.Graph().Data().m_showFlagOverride);
+        // Not stored: the substitutions, and the indices start afresh.
+        EXPECT_EQ(reopened.m_substitutions.GetCount(), 0);
+        EXPECT_EQ(reopened.m_annotationIndex, -1);
+        EXPECT_EQ(reopened.GetPathName(), ToQ(path));
+        EXPECT_EQ(reopened.GetTitle(), QStringLiteral("round.kt3"));
+    }
+}
+
+TEST(KTG300Doc, TheSavedFileIsACompoundFileAnIndependentReaderLists)
+{
+    kttest::TempDir dir;
+    KTG300Doc document;
+    document.OnNewDocument();
+    kttest::FillDocument(document, 1);
+    const auto path = dir.File("listed.kt3");
+    ASSERT_TRUE(document.OnSaveDocument(ToQ(path)));
+    EXPECT_TRUE(KTCompoundFile::HasSignature(ReadBytes(path)));
+    QProcess gsf;
+    gsf.start(QStringLiteral(KT_GSF_PROGRAM), {QStringLiteral("cat"), ToQ(path), QStringLiteral("Contents")});
+    if (!gsf.waitForStarted(5000))
+        GTEST_SKIP() << "the gsf program (Debian libgsf-bin) is not installed";
+    ASSERT_TRUE(gsf.waitForFinished(10000));
+    const QByteArray listed = gsf.readAllStandardOutput();
+    const auto contents = document.StoreContents();
+    EXPECT_EQ(listed, QByteArray(reinterpret_cast<const char*>(contents.data()), static_cast<int>(contents.size())));
+}
+
+TEST(KTG300Doc, AnOlderLayoutFileOpens)
+{
+    kttest::TempDir dir;
+    kttest::LegacyDocument legacy;
+    legacy.functions[0].equation = "y=x^3";
+    legacy.functions[1].equation = "y=2x";
+    const auto path = dir.File("old.kt3");
+    WriteBytes(path, kttest::WriteLegacyFile(legacy));
+
+    KTG300Doc document;
+    document.OnNewDocument();
+    kttest::MessageBoxRecorder boxes;
+    ASSERT_TRUE(document.OnOpenDocument(ToQ(path)));
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(document.m_windowRect, CRect(10, 20, 700, 500));
+    EXPECT_EQ(document.m_annotations.GetCount(), 0);
+    const KTGraphData3& data = document.Graph().Data();
+    EXPECT_EQ(data.Function(0).Data().m_equationText, CString("y=x^3"));
+    EXPECT_EQ(data.m_options.m_axes.m_xNotate.m_value, CString("time"));
+    EXPECT_EQ(data.m_integrals.GetCount(), 1);
+    EXPECT_EQ(data.m_derivatives.GetCount(), 1);
+    EXPECT_EQ(data.m_derivatives.GetAt(0).m_function, 1);
+    EXPECT_FALSE(document.IsModified());
+}
+
+TEST(KTG300Doc, ADamagedFileFailsAndLeavesTheOpenDocumentUntouched)
+{
+    kttest::TempDir dir;
+    KTG300Doc source;
+    source.OnNewDocument();
+    kttest::FillDocument(source, 2);
+    const auto contents = source.StoreContents();
+
+    KTG300Doc open;
+    open.OnNewDocument();
+    kttest::FillDocument(open, 0);
+    open.m_annotationIndex = 1;
+    const auto before = open.StoreContents();
+
+    // Cut inside the graph and inside the annotations; and a byte changed in a tag.
+    std::vector<std::vector<std::uint8_t>> damaged;
+    for (std::size_t cut : {std::size_t(40), contents.size() / 2, contents.size() - 3})
+        damaged.emplace_back(contents.begin(), contents.begin() + static_cast<std::ptrdiff_t>(cut));
+    auto badTag = contents;
+    badTag[40] ^= 0x20;
+    damaged.push_back(badTag);
+    for (std::size_t i = 0; i < damaged.size(); ++i) {
+        const auto path = dir.File("damaged.kt3");
+        std::vector<std::uint8_t> file;
+        ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(damaged[i], file));
+        WriteBytes(path, file);
+        kttest::MessageBoxRecorder boxes;
+        EXPECT_FALSE(open.OnOpenDocument(ToQ(path))) << i;
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << i;
+        EXPECT_NE(boxes.Boxes()[0].text.Find("damaged.kt3"), -1) << boxes.Boxes()[0].text.c_str();
+        EXPECT_EQ(open.StoreContents(), before) << i;
+        EXPECT_EQ(open.m_annotationIndex, 1);
+        EXPECT_TRUE(open.GetPathName().isEmpty());
+    }
+}
+
+TEST(KTG300Doc, TruncatedAndRandomFilesNeverCrash)
+{
+    KTG300Doc source;
+    source.OnNewDocument();
+    kttest::FillDocument(source, 1);
+    const auto contents = source.StoreContents();
+    KTG300Doc document;
+    document.OnNewDocument();
+    kttest::MessageBoxRecorder boxes;
+    for (std::size_t cut = 0; cut < contents.size(); cut += 7) {
+        std::vector<std::uint8_t> bytes(contents.begin(), contents.begin() + static_cast<std::ptrdiff_t>(cut));
+        const auto result = document.LoadContents(bytes);
+        EXPECT_EQ(result, cut >= 29 ? KTG300Doc::LoadResult::Damaged : KTG300Doc::LoadResult::Legacy) << cut;
+    }
+    std::mt19937 random(5);
+    for (int round = 0; round < 300; ++round) {
+        auto bytes = contents;
+        const int flips = 1 + static_cast<int>(random() % 6);
+        for (int i = 0; i < flips; ++i)
+            bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
+        document.LoadContents(bytes);
+        std::vector<std::uint8_t> noise(random() % 600);
+        for (auto& b : noise)
+            b = static_cast<std::uint8_t>(random());
+        document.LoadContents(noise);
+    }
+}
+
+TEST(KTG300Doc, TheLoaderTakesEveryFileOfItsCorpus)
+{
+    // The fuzzer's seed corpus: saved, truncated and damaged documents. Each must load as one of
+    // the three results without crashing.
+    const auto corpus = kttest::DataDir() / "app" / "corpus";
+    if (!std::filesystem::exists(corpus))
+        GTEST_SKIP() << "no corpus";
+    int files = 0;
+    kttest::MessageBoxRecorder boxes;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        const auto parsed = KTCompoundFile::ParseContents(ReadBytes(entry.path()));
+        KTG300Doc document;
+        document.OnNewDocument();
+        if (parsed.ok)
+            document.LoadContents(parsed.contents);
+        ++files;
+    }
+    EXPECT_GT(files, 5);
+}
+
+TEST(KTG300Doc, ConstantsAreUsedByFunctionsTangentsAndIntegrals)
+{
+    KTG300Doc document;
+    document.OnNewDocument();
+    KTGraphData3& data = document.Graph().Data();
+    data.Function(0).Data().m_equationText = "y=b x";
+    document.Graph().ComputeDataExtents();
+    KTDerivativeFunction tangent;
+    tangent.m_function = 0;
+    tangent.m_xText = "d";
+    data.m_derivatives.Add(tangent, true);
+    KTIntegralFunction integral;
+    integral.m_first = 0;
+    integral.m_lowerText = "0";
+    integral.m_upperText = "2c";
+    data.m_integrals.Add(integral, true);
+    const struct
+    {
+        int code;
+        bool used;
+    } rows[] = {{7, false}, {8, true}, {9, true}, {10, true}, {11, false}, {6, false}, {12, false}};
+    for (const auto& row : rows)
+        EXPECT_EQ(document.IsConstantUsed(row.code), row.used) << row.code;
+}
+
+TEST(KTG300Doc, TheServerItemReportsTheLastGraphSize)
+{
+    KTG300Doc document;
+    document.OnNewDocument();
+    auto item = document.OnGetEmbeddedItem();
+    CSize size(1, 1);
+    EXPECT_TRUE(item->OnGetExtent(DVASPECT_CONTENT, size));
+    EXPECT_EQ(size, CSize(10000, 10000)); // no application, no view has drawn
+    for (int aspect : {DVASPECT_ICON, DVASPECT_THUMBNAIL, DVASPECT_DOCPRINT}) {
+        size = CSize(5, 5);
+        EXPECT_FALSE(item->OnGetExtent(aspect, size));
+        EXPECT_EQ(size, CSize(0, 0));
+    }
+}
+
+TEST(KTG300Doc, TheServerItemDrawsTheDocumentDeselected)
+{
+    KTG300Doc document;
+    document.OnNewDocument();
+    kttest::FillDocument(document, 0);
+    document.m_annotations.SetSelected(0, true);
+    document.Graph().Data().m_derivatives.SetSelected(0, true);
+    auto item = document.OnGetEmbeddedItem();
+    QImage image(400, 400, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    KTDC dc(&image);
+    CSize size;
+    ASSERT_TRUE(item->OnDraw(dc, size));
+    EXPECT_EQ(size, CSize(10000, 10000));
+    EXPECT_EQ(dc.GetMapMode(), MM_ANISOTROPIC);
+    EXPECT_EQ(dc.GetWindowExt(), CSize(10000, 10000));
+    EXPECT_EQ(document.m_annotations.GetAt(0).m_selected, 0);
+    EXPECT_FALSE(document.Graph().Data().m_derivatives.GetAt(0).m_selected);
+    EXPECT_EQ(document.m_refreshDevicePositions, 0); // the drawing used and cleared it
+
+    // The item's data is the whole document.
+    KTArchive out;
+    item->Serialize(out);
+    EXPECT_EQ(out.Data(), document.StoreContents());
+}
+
+TEST(KTG300Doc, CopyToClipboardPutsSvgAndPngThere)
+{
+    KTG300Doc document;
+    document.OnNewDocument();
+    kttest::FillDocument(document, 0);
+    document.m_annotations.SetSelected(0, true);
+    kttest::MessageBoxRecorder boxes;
+    document.CopyToClipboard();
+    EXPECT_TRUE(boxes.Boxes().empty());
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    EXPECT_TRUE(mime->hasFormat(QStringLiteral("image/svg+xml")));
+    EXPECT_TRUE(mime->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+    ASSERT_TRUE(mime->hasImage());
+    const QImage image = qvariant_cast<QImage>(mime->imageData());
+    EXPECT_EQ(image.width(), 378); // 10000 hundredths of a millimetre at 96 dots per inch
+    EXPECT_EQ(document.m_annotations.GetAt(0).m_selected, 0);
+    // Not blank: the axes at least are drawn.
+    int dark = 0;
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2)
+            dark += qGray(image.pixel(x, y)) < 128;
+    EXPECT_GT(dark, 20);
+}

@@ -1,0 +1,186 @@
+#include "app/KTLegacyFileReader.h"
+
+#include "KTAppTestSupport.h"
+#include "engine/KTFunction3.h"
+#include "graph/KTGraphData3.h"
+#include "platform/KTLocale.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct LocaleGuard
+{
+    LocaleGuard(char decimal, char list) { KTLocale::Override(decimal, list, 44); }
+    ~LocaleGuard() { KTLocale::ClearOverride(); }
+};
+
+kttest::LegacyDocument SampleDocument()
+{
+    kttest::LegacyDocument d;
+    d.functions[0].equation = "y=x^2";
+    d.functions[0].flags[0] = 1;
+    d.functions[0].flags[4] = 1;
+    d.functions[1].equation = "y=sin(x)";
+    d.functions[1].domain = "[0" "\x2c" "5]";
+    d.functions[1].firstDerivative = 1;
+    d.functions[9].equation = "y=9";
+    return d;
+}
+
+} // namespace
+
+TEST(KTLegacyFileReader, ReadsEveryFieldOfTheMarkedLayout)
+{
+    LocaleGuard locale('.', ',');
+    const auto bytes = kttest::WriteLegacyFile(SampleDocument());
+    KTGraphData3 data;
+    KTOptionGraph3 defaults;
+    defaults.m_integral.m_showArea.m_value = 0;
+    const KTLegacyFileResult result = KTLegacyFileReader().ReadLegacyFile(bytes, data, defaults);
+
+    EXPECT_TRUE(result.rectRead);
+    EXPECT_EQ(result.windowRect, CRect(10, 20, 700, 500));
+    EXPECT_TRUE(result.marked);
+    KTOptionAxes2& axes = data.m_options.m_axes;
+    const struct
+    {
+        KTOptionString& option;
+        const char* expected;
+    } texts[] = {{axes.m_xMaxShowS, "8"},   {axes.m_yMaxShowS, "6"},     {axes.m_xMinShowS, "-8"},
+                 {axes.m_yMinShowS, "-6"},  {axes.m_xMajorS, "2"},       {axes.m_yMajorS, "1.5"},
+                 {axes.m_xMinorS, "0.5"},   {axes.m_yMinorS, "0.25"},    {axes.m_xNotate, "time"},
+                 {axes.m_yNotate, "speed"}};
+    for (const auto& row : texts)
+        EXPECT_EQ(row.option.m_value, CString(row.expected)) << row.expected;
+    EXPECT_EQ(axes.m_angleSystem.m_value, 1);
+    const BYTE flags[] = {axes.m_showGrid.m_value,  data.m_options.m_autoScale.m_value, axes.m_showyAxis.m_value,
+                          axes.m_showxAxis.m_value, axes.m_showxTicks.m_value,          axes.m_showyTicks.m_value,
+                          axes.m_showxScale.m_value, axes.m_showyScale.m_value};
+    const BYTE expectedFlags[] = {1, 0, 1, 1, 0, 1, 0, 1};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(flags[i], expectedFlags[i]) << i;
+    const KTLogFont font = axes.m_axisFont.GetValue();
+    EXPECT_EQ(font.GetFaceName(), CString("Courier New"));
+    EXPECT_EQ(font.m_logFont.lfHeight, -20);
+    EXPECT_EQ(font.m_logFont.lfWeight, 700);
+    EXPECT_EQ(font.m_logFont.lfItalic, 1);
+    EXPECT_EQ(font.m_size, KTLogFont().m_size);
+    EXPECT_EQ(font.m_color, KTLogFont().m_color);
+
+    EXPECT_EQ(data.Function(0).Data().m_equationText, CString("y=x^2"));
+    EXPECT_EQ(data.Function(1).Data().m_equationText, CString("y=sin(x),[0,5]"));
+    EXPECT_EQ(data.Function(9).Data().m_equationText, CString("y=9"));
+    EXPECT_EQ(data.Function(0).Data().m_options.m_vAsym.m_value, 1);
+    EXPECT_EQ(data.Function(0).Data().m_options.m_hAsym.m_value, 0);
+    EXPECT_EQ(data.Function(0).Data().m_options.m_showHigh.m_value, 1);
+    EXPECT_EQ(data.Function(1).Data().m_showFirstDerivative, 1);
+    EXPECT_EQ(data.Function(0).Data().m_showFirstDerivative, 0);
+
+    ASSERT_TRUE(result.integral.has_value());
+    EXPECT_EQ(result.integral->m_lowerText, CString("0"));
+    EXPECT_EQ(result.integral->m_upperText, CString("2"));
+    EXPECT_EQ(result.integral->m_first, 0);
+    EXPECT_EQ(result.integral->m_second, -2);
+    EXPECT_FALSE(result.integral->m_showArea);
+    EXPECT_EQ(result.integral->m_colour, defaults.m_integral.m_brush.GetValue().m_color);
+    ASSERT_TRUE(result.tangent.has_value());
+    EXPECT_EQ(result.tangent->m_function, 1);
+    EXPECT_EQ(result.tangent->m_xText, CString("1.5"));
+    EXPECT_DOUBLE_EQ(result.tangent->m_point.m_x, 1.5);
+}
+
+TEST(KTLegacyFileReader, TheDomainJoinsWithTheUsersListSeparator)
+{
+    LocaleGuard locale(',', ';');
+    const auto bytes = kttest::WriteLegacyFile(SampleDocument());
+    KTGraphData3 data;
+    KTLegacyFileReader().ReadLegacyFile(bytes, data, KTOptionGraph3());
+    EXPECT_EQ(data.Function(1).Data().m_equationText, CString("y=sin(x);[0,5]"));
+    EXPECT_EQ(data.Function(0).Data().m_equationText, CString("y=x^2"));
+    // Steps are written with the user's decimal separator.
+    EXPECT_EQ(data.m_options.m_axes.m_yMajorS.m_value, CString("1,5"));
+}
+
+TEST(KTLegacyFileReader, IndicesOutsideTheirRangesDropTheRecord)
+{
+    const struct
+    {
+        std::int32_t first, second, tangent;
+        bool integral, tangentKept;
+    } rows[] = {
+        {0, -2, 1, true, true},          {9, 9, 9, true, true},           {-1, 0, -1, false, false},
+        {10, 0, 10, false, false},       {0, -3, -2, false, false},       {0, 10, 123456, false, false},
+        {-7, -1, 0x7FFFFFFF, false, false}, {3, -1, 0, true, true},
+    };
+    for (const auto& row : rows) {
+        kttest::LegacyDocument d = SampleDocument();
+        d.integralFirst = row.first;
+        d.integralSecond = row.second;
+        d.tangentFunction = row.tangent;
+        KTGraphData3 data;
+        const auto result = KTLegacyFileReader().ReadLegacyFile(kttest::WriteLegacyFile(d), data, KTOptionGraph3());
+        EXPECT_EQ(result.integral.has_value(), row.integral) << row.first << " " << row.second;
+        EXPECT_EQ(result.tangent.has_value(), row.tangentKept) << row.tangent;
+    }
+}
+
+TEST(KTLegacyFileReader, AnAngleSystemOutsideItsRangeReadsAsTheMiddle)
+{
+    for (std::int32_t stored : {3, -1, 1000}) {
+        kttest::LegacyDocument d = SampleDocument();
+        d.angleSystem = stored;
+        KTGraphData3 data;
+        // The stored value's first byte ends the text before it, so it is written as the
+        // older program did whatever it is.
+        KTLegacyFileReader().ReadLegacyFile(kttest::WriteLegacyFile(d), data, KTOptionGraph3());
+        EXPECT_EQ(data.m_options.m_axes.m_angleSystem.m_value, 1) << stored;
+    }
+}
+
+TEST(KTLegacyFileReader, AnUnmarkedFileGivesOnlyTheRectangle)
+{
+    kttest::LegacyDocument d = SampleDocument();
+    d.marked = false;
+    KTGraphData3 data;
+    KTOptionGraph3 reference;
+    const auto result = KTLegacyFileReader().ReadLegacyFile(kttest::WriteLegacyFile(d), data, KTOptionGraph3());
+    EXPECT_TRUE(result.rectRead);
+    EXPECT_FALSE(result.marked);
+    EXPECT_EQ(result.windowRect, CRect(10, 20, 700, 500));
+    EXPECT_FALSE(result.integral.has_value());
+    EXPECT_EQ(data.Function(0).Data().m_equationText, CString(""));
+    EXPECT_EQ(data.m_options.m_axes.m_xMaxShowS.m_value, reference.m_axes.m_xMaxShowS.m_value);
+}
+
+TEST(KTLegacyFileReader, TextsEndAtControlBytesAndHighBytes)
+{
+    const struct
+    {
+        std::string bytes;
+        const char* text;
+        std::size_t next;
+    } rows[] = {
+        {std::string("abc\0def", 7), "abc", 4}, {"abc\x1e" "d", "abc", 4}, {"abc\x1f" "d", "abc\x1f" "d", 5},
+        {"ab\x80" "cd", "ab", 3},               {"\xff", "", 1},          {"", "", 0},
+        {"open-ended", "open-ended", 10},
+    };
+    for (const auto& row : rows) {
+        const std::vector<std::uint8_t> bytes(row.bytes.begin(), row.bytes.end());
+        std::size_t pos = 0;
+        EXPECT_EQ(KTLegacyFileReader::ReadTextField(bytes, pos), CString(row.text));
+        EXPECT_EQ(pos, row.next);
+    }
+}
+
+TEST(KTLegacyFileReader, EveryTruncationReadsWithoutFailing)
+{
+    const auto full = kttest::WriteLegacyFile(SampleDocument());
+    for (std::size_t cut = 0; cut <= full.size(); ++cut) {
+        std::vector<std::uint8_t> bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
+        KTGraphData3 data;
+        const auto result = KTLegacyFileReader().ReadLegacyFile(bytes, data, KTOptionGraph3());
+        EXPECT_EQ(result.rectRead, cut >= 16);
+        EXPECT_EQ(result.marked, cut >= 72) << cut;
+    }
+}

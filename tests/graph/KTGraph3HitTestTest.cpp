@@ -1,0 +1,152 @@
+#include "KTGraph3TestSupport.h"
+#include "KTGraphCalculationSupport.h"
+
+#include "foundation/KTUtilities.h"
+#include "graph/KTDerivativeFunction.h"
+#include "graph/KTIntegralFunction.h"
+#include "graph/KTTipContent.h"
+
+#include <gtest/gtest.h>
+
+using kttest::GraphRig;
+
+TEST(KTGraph3HitTest, FunctionsInSlotOrderAndTheFirstFrameSlot)
+{
+    GraphRig rig;
+    rig.Cycle();
+    EXPECT_EQ(rig.m_graph.HitTestFunction(rig.Device(1, 1).x, rig.Device(1, 1).y), -1);
+
+    rig.Set(5, "y=x");
+    rig.Set(2, "y=x");
+    rig.Set(7, "y=x^2+50");
+    rig.Redo();
+    const CPoint onLine = rig.Device(3, 3);
+    EXPECT_EQ(rig.m_graph.HitTestFunction(onLine.x, onLine.y), 2);
+    const CPoint away = rig.Device(3, -5);
+    EXPECT_EQ(rig.m_graph.HitTestFunction(away.x, away.y), -1);
+
+    // The frame line x = -9.3 counts as slot 10 while there is an inequality.
+    const CPoint frame = rig.Device(-9.3, -5);
+    EXPECT_EQ(rig.m_graph.HitTestFunction(frame.x, frame.y), -1);
+    rig.Set(7, "y>x^2+50");
+    rig.Redo();
+    EXPECT_EQ(rig.m_graph.HitTestFunction(frame.x, frame.y), 10);
+    // Its stored points are searched too, without indexing past the ten user slots.
+    rig.m_graph.FindMarkersNear(frame.x, frame.y);
+    KTTipContent tips;
+    EXPECT_EQ(rig.m_graph.BuildTips(frame.x, frame.y, tips), 10);
+    EXPECT_EQ(tips.m_item, 10);
+    EXPECT_EQ(rig.m_graph.FindMarker(10, 0, -1).m_kind, -1);
+}
+
+TEST(KTGraph3HitTest, IntersectionTipWinsOverTheCurve)
+{
+    kttest::EnglishNumbers english;
+    GraphRig rig;
+    rig.Set(0, "y=x+1");
+    rig.Set(1, "y=3-x");
+    rig.Cycle();
+    ASSERT_EQ(rig.m_graph.Intersections().m_count, 1);
+    const CPoint at = rig.Device(1, 2);
+    EXPECT_EQ(rig.m_graph.HitTestMarker(at.x, at.y), 0);
+    EXPECT_EQ(rig.m_graph.HitTestMarker(at.x + 80, at.y), -1); // 6400 >= 5000
+    EXPECT_EQ(rig.m_graph.HitTestMarker(at.x + 70, at.y), 0);  // 4900 < 5000
+
+    KTTipContent tips;
+    EXPECT_EQ(rig.m_graph.BuildTips(at.x, at.y, tips), 10000);
+    ASSERT_EQ(tips.m_tips.GetCount(), 1);
+    const KTTipInfo& tip = *tips.m_tips.At(0);
+    EXPECT_EQ(tip.GetHotRect(), CRect(at.x - 150, at.y - 150, at.x + 150, at.y + 150));
+    EXPECT_EQ(tip.LineText(0), "Point of Intersection");
+    EXPECT_EQ(tip.LineText(1), "( 1 , 2 )");
+    EXPECT_EQ(tip.LineValue(1), 0);
+    EXPECT_EQ(tips.m_item, -1);
+    EXPECT_EQ(tips.m_background, RGB(255, 255, 200));
+    EXPECT_EQ(tips.m_markerFlag, 0);
+    EXPECT_EQ(tips.m_marker.m_kind, KTMarkerIntersection);
+    EXPECT_EQ(tips.m_markerPoint, at);
+
+    const KTMarker found = rig.m_graph.FindMarker(0, 0, 1);
+    EXPECT_EQ(found.m_kind, KTMarkerIntersection);
+    EXPECT_NEAR(found.m_point.m_x, 1.0, 1e-9);
+    EXPECT_EQ(rig.m_graph.FindMarker(0, 0, 2).m_kind, -1);
+    EXPECT_EQ(rig.m_graph.FindMarker(1, 0, 0).m_kind, -1);
+}
+
+TEST(KTGraph3HitTest, StoredPointCurveAndNothing)
+{
+    kttest::EnglishNumbers english;
+    GraphRig rig;
+    rig.Set(3, "y=x^2+1");
+    rig.Cycle();
+
+    // The minimum at (0, 1) is a stored point of slot 3.
+    const CPoint minimum = rig.Device(0, 1);
+    KTTipContent tips;
+    const int code = rig.m_graph.BuildTips(minimum.x, minimum.y, tips);
+    ASSERT_GE(code, 300);
+    ASSERT_LT(code, 400);
+    const KTMarker& near = rig.m_graph.NearMarkers().m_markers[0];
+    EXPECT_EQ(code, 300 + near.m_position);
+    EXPECT_EQ(tips.m_item, 3);
+    EXPECT_EQ(tips.m_markerFlag, 1);
+    const COLORREF pen = rig.Function(3).Data().m_options.m_pen.m_value.m_color;
+    EXPECT_EQ(tips.m_background, LightenColor(pen, 0.9));
+    EXPECT_EQ(rig.m_graph.FindMarker(3, near.m_position, -1).m_point, near.m_point);
+    EXPECT_EQ(rig.m_graph.FindMarker(3, 99, -1).m_kind, -1);
+    EXPECT_EQ(rig.m_graph.FindMarker(12, near.m_position, -1).m_kind, -1);
+
+    // On the curve away from its points: the equation as a typeset line.
+    const CPoint onCurve = rig.Device(2.5, 7.25);
+    EXPECT_EQ(rig.m_graph.BuildTips(onCurve.x, onCurve.y, tips), 3);
+    ASSERT_EQ(tips.m_tips.GetCount(), 1);
+    EXPECT_EQ(tips.m_tips.At(0)->LineText(0), "y=x^2+1");
+    EXPECT_EQ(tips.m_tips.At(0)->LineValue(0), 1);
+    EXPECT_EQ(tips.m_markerFlag, 0);
+    EXPECT_NEAR(tips.m_spot.m_point.m_x, 2.5, 0.05);
+
+    // Nowhere: no tip.
+    const CPoint empty = rig.Device(-6, -6);
+    EXPECT_EQ(rig.m_graph.BuildTips(empty.x, empty.y, tips), -1);
+    EXPECT_EQ(tips.m_tips.GetCount(), 0);
+}
+
+TEST(KTGraph3HitTest, IntegralAndTangentTips)
+{
+    GraphRig rig;
+    rig.Set(0, "y=x^2");
+    rig.Set(1, "y=x/2");
+    KTIntegralFunction integral;
+    integral.m_first = 1;
+    integral.m_second = KTIntegralFunction::kXAxis;
+    integral.m_lowerText = "-8";
+    integral.m_upperText = "-6";
+    rig.m_graph.AddIntegral(integral, true);
+    KTDerivativeFunction tangent;
+    tangent.m_function = 0;
+    tangent.m_xText = "1";
+    rig.m_graph.AddDerivative(tangent, true);
+    rig.Cycle();
+
+    KTTipContent tips;
+    const CPoint inArea = rig.Device(-7, -1);
+    EXPECT_EQ(rig.m_graph.BuildTips(inArea.x, inArea.y, tips), 9999);
+    EXPECT_EQ(tips.m_item, -2);
+    EXPECT_EQ(tips.m_listIndex, 0);
+    EXPECT_EQ(rig.m_graph.Data().m_integrals.m_selectedIndex, 0);
+    ASSERT_EQ(tips.m_tips.GetCount(), 1);
+    EXPECT_EQ(tips.m_tips.At(0)->LineValue(0), 1);
+    EXPECT_EQ(tips.m_tips.At(0)->LineText(0), rig.m_graph.Data().m_integrals.SelectedLabel());
+
+    // The tangent y = 2x - 1, away from the parabola.
+    const CPoint onTangent = rig.Device(4, 7);
+    EXPECT_EQ(rig.m_graph.BuildTips(onTangent.x, onTangent.y, tips), 19999);
+    EXPECT_EQ(tips.m_item, -3);
+    ASSERT_EQ(tips.m_tips.GetCount(), 1);
+    const KTTipInfo& tip = *tips.m_tips.At(0);
+    EXPECT_EQ(tip.GetLineCount(), 3);
+    EXPECT_EQ(tip.LineText(1), "  ");
+    EXPECT_EQ(tip.LineValue(1), 0);
+    EXPECT_EQ(tip.LineText(2), rig.m_graph.Data().m_derivatives.SelectedLineText());
+    EXPECT_EQ(tips.m_background, RGB(255, 255, 200));
+}

@@ -1,0 +1,68 @@
+// Paints the three reference documents into pictures under the build folder, for a person to
+// look at, and checks what can be checked of them by machine.
+
+#include "KTReferenceGraphs.h"
+
+#include <QColor>
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int CountPixels(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF))
+                ++count;
+    return count;
+}
+
+int CountNonWhite(const QImage& image)
+{
+    return image.width() * image.height() - CountPixels(image, qRgb(255, 255, 255));
+}
+
+} // namespace
+
+TEST(KTReferenceGraphs, PaintsRecognisablePictures)
+{
+    const QString folder = QStringLiteral(KT_GRAPH_PICTURE_DIR);
+    QDir().mkpath(folder);
+    for (const kttest::ReferenceGraph& reference : kttest::kReferenceGraphs) {
+        KTGraph3 graph;
+        reference.build(graph);
+        QImage image(1600, 1200, QImage::Format_RGB32);
+        kttest::PaintGraph(graph, image);
+        EXPECT_EQ(graph.Data().m_dirty, 0) << reference.name;
+        const QString path = folder + QStringLiteral("/graph-") + QString::fromLatin1(reference.name) + QStringLiteral(".png");
+        EXPECT_TRUE(image.save(path)) << path.toStdString();
+
+        // Something is drawn, but far from all of it.
+        const int inked = CountNonWhite(image);
+        EXPECT_GT(inked, 20000) << reference.name;
+        EXPECT_LT(inked, 1600 * 1200 / 2) << reference.name;
+
+        // A redraw without recalculation paints the same picture.
+        QImage again(1600, 1200, QImage::Format_RGB32);
+        kttest::PaintGraph(graph, again);
+        EXPECT_TRUE(again == image) << reference.name;
+    }
+}
+
+TEST(KTReferenceGraphs, RegionDocumentShowsItsFill)
+{
+    KTGraph3 graph;
+    kttest::BuildFeasibleRegion(graph);
+    QImage image(1600, 1200, QImage::Format_RGB32);
+    kttest::PaintGraph(graph, image);
+    ASSERT_TRUE(graph.RegionIsPolygon());
+    EXPECT_EQ(graph.RegionCount(), 1);
+    // The feasible region's grey and both integrals' colours are on the picture.
+    EXPECT_GT(CountPixels(image, qRgb(200, 200, 200)), 10000);
+    EXPECT_GT(CountPixels(image, qRgb(150, 200, 255)), 1000);
+    EXPECT_GT(CountPixels(image, qRgb(255, 200, 150)), 1000);
+    EXPECT_EQ(graph.Data().m_derivatives.GetCount(), 2);
+}
