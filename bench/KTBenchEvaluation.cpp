@@ -120,14 +120,14 @@ int main(int argc, char** argv)
             std::printf("%-18s not interpreted (status %d)\n", ref.name, function.Status());
             continue;
         }
-        // Best of three runs each, interleaved, so that a slow moment of the machine hurts
+        // Best of five runs each, interleaved, so that a slow moment of the machine hurts
         // neither side alone.
         double ours = 0.0;
         double evaluations = 0.0;
 #ifdef KT_BENCH_MUPARSER
         double theirs = 0.0;
         double reference = 0.0;
-        for (int run = 0; run < 3; ++run) {
+        for (int run = 0; run < 5; ++run) {
             evaluations = std::max(evaluations, OurEvaluations(function, ref, ours));
             reference = std::max(reference, MuparserEvaluations(ref, theirs));
         }
@@ -136,7 +136,7 @@ int main(int argc, char** argv)
         std::printf("%-18s %14.0f %14.0f %14.0f %8.2f %.6g / %.6g\n", ref.name, interpretations, evaluations,
                     reference, ratio, ours, theirs);
 #else
-        for (int run = 0; run < 3; ++run)
+        for (int run = 0; run < 5; ++run)
             evaluations = std::max(evaluations, OurEvaluations(function, ref, ours));
         std::printf("%-18s %14.0f %14.0f %14s %8s %.6g\n", ref.name, interpretations, evaluations, "-", "-",
                     ours);

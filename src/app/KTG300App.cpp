@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -187,7 +188,8 @@ bool KTG300App::ImportDefaultConfigurationFrom(KTOptionStore& source)
     m_defaultOptions.LoadSettings(source);
     m_defaultOptions.SaveSettings(m_optionStore, false);
     m_optionStore.Save();
-    source.DeleteFile();
+    // The file it was read from (for the program folder, the store's own path).
+    QFile::remove(path);
     if (QFileInfo::exists(path))
         settings.setValue(QString::fromLatin1(kImportedKey), modified);
     else

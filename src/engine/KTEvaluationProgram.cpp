@@ -471,6 +471,8 @@ void KTEvaluationProgram::Peephole()
             *last = {PushXMulC, 0, ins.value, 0.0};
         } else if (last && last->op == PushX && ins.op == Sqr) {
             *last = {PushXSqr, 0, 0.0, 0.0};
+        } else if (last && last->op == PushX && ins.op == PowI) {
+            *last = {PushXPowI, ins.arg, ins.value, 0.0};
         } else if (last && last->op == PushXMulC && ins.op == AddC) {
             *last = {PushXLinear, 0, last->value, ins.value};
         } else if (last && last->op == PushX && (ins.op == AddC || ins.op == SubC)) {
@@ -546,119 +548,111 @@ inline bool Ordinary(double a, double b)
 
 double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
 {
+    // The top value lives in t; the values below it in stack[0..sp].
     double stack[KTRealStack::kSlots];
-    int sp = -1; // index of the top value
+    int sp = -1;
+    double t = 0.0;
     bool undefined = false;
     const double x = in.x;
 
-// Computes EXPR from A and B into stack[sp]; an operand that may be a sentinel takes the full rule.
+// t := EXPR of A and B; an operand that may be a sentinel takes the full rule.
 #define KT_BINARY(KIND, EXPR, A, B)                                                                          \
     do {                                                                                                     \
         const double a_ = (A);                                                                               \
         const double b_ = (B);                                                                               \
-        double r_;                                                                                           \
         if (Ordinary(a_, b_)) [[likely]] {                                                                   \
-            r_ = (EXPR);                                                                                     \
-            if (!std::isfinite(r_)) [[unlikely]]                                                             \
+            t = (EXPR);                                                                                      \
+            if (!std::isfinite(t)) [[unlikely]]                                                              \
                 return KTUndefinedValue;                                                                     \
         } else {                                                                                             \
-            r_ = KTEvaluationRules::Binary(KIND, a_, b_, undefined);                                         \
+            t = KTEvaluationRules::Binary(KIND, a_, b_, undefined);                                          \
             if (undefined)                                                                                   \
                 return KTUndefinedValue;                                                                     \
         }                                                                                                    \
-        stack[sp] = r_;                                                                                      \
     } while (0)
 #define KT_FULL_BINARY(KIND, A, B)                                                                           \
     do {                                                                                                     \
-        stack[sp] = KTEvaluationRules::Binary(KIND, (A), (B), undefined);                                    \
+        t = KTEvaluationRules::Binary(KIND, (A), (B), undefined);                                            \
         if (undefined)                                                                                       \
             return KTUndefinedValue;                                                                         \
     } while (0)
-
 #define KT_DIVIDE(A, B)                                                                                      \
     do {                                                                                                     \
         const double a_ = (A);                                                                               \
         const double b_ = (B);                                                                               \
         if (Ordinary(a_, b_) && b_ != 0.0) [[likely]] {                                                      \
-            stack[sp] = a_ / b_;                                                                             \
-            if (!std::isfinite(stack[sp])) [[unlikely]]                                                      \
+            t = a_ / b_;                                                                                     \
+            if (!std::isfinite(t)) [[unlikely]]                                                              \
                 return KTUndefinedValue;                                                                     \
         } else {                                                                                             \
             KT_FULL_BINARY(ASKind::Divide, a_, b_);                                                          \
         }                                                                                                    \
     } while (0)
+#define KT_PUSH(V)                                                                                           \
+    do {                                                                                                     \
+        stack[++sp] = t;                                                                                     \
+        t = (V);                                                                                             \
+    } while (0)
 
     for (const Instruction& ins : m_ops) {
         switch (ins.op) {
-        case PushConst: stack[++sp] = ins.value; break;
-        case PushX: stack[++sp] = x; break;
-        case PushY: stack[++sp] = in.y; break;
-        case PushParam: stack[++sp] = in.constants ? in.constants[ins.arg] : 0.0; break;
+        case PushConst: KT_PUSH(ins.value); break;
+        case PushX: KT_PUSH(x); break;
+        case PushY: KT_PUSH(in.y); break;
+        case PushParam: KT_PUSH(in.constants ? in.constants[ins.arg] : 0.0); break;
         case PushXMulC:
-            ++sp;
+            stack[++sp] = t;
             KT_BINARY(ASKind::Multiply, a_ * b_, x, ins.value);
             break;
         case PushXLinear:
-            ++sp;
+            stack[++sp] = t;
             KT_BINARY(ASKind::Multiply, a_ * b_, x, ins.value);
-            KT_BINARY(ASKind::Plus, a_ + b_, stack[sp], ins.value2);
+            KT_BINARY(ASKind::Plus, a_ + b_, t, ins.value2);
             break;
         case PushXSqr:
-            ++sp;
+            stack[++sp] = t;
             KT_BINARY(ASKind::Multiply, a_ * b_, x, x);
             break;
-        case Add:
-            --sp;
-            KT_BINARY(ASKind::Plus, a_ + b_, stack[sp], stack[sp + 1]);
-            break;
-        case Sub:
-            --sp;
-            KT_BINARY(ASKind::Minus, a_ - b_, stack[sp], stack[sp + 1]);
-            break;
-        case Mul:
-            --sp;
-            KT_BINARY(ASKind::Multiply, a_ * b_, stack[sp], stack[sp + 1]);
-            break;
-        case AddC: KT_BINARY(ASKind::Plus, a_ + b_, stack[sp], ins.value); break;
-        case SubC: KT_BINARY(ASKind::Minus, a_ - b_, stack[sp], ins.value); break;
-        case MulC: KT_BINARY(ASKind::Multiply, a_ * b_, stack[sp], ins.value); break;
-        case RSubC: KT_BINARY(ASKind::Minus, a_ - b_, ins.value, stack[sp]); break;
-        case Sqr: KT_BINARY(ASKind::Multiply, a_ * b_, stack[sp], stack[sp]); break;
-        case AddX: KT_BINARY(ASKind::Plus, a_ + b_, stack[sp], x); break;
-        case SubX: KT_BINARY(ASKind::Minus, a_ - b_, stack[sp], x); break;
-        case MulX: KT_BINARY(ASKind::Multiply, a_ * b_, stack[sp], x); break;
-        case DivC: KT_BINARY(ASKind::Divide, a_ / b_, stack[sp], ins.value); break;
-        case RDivC: KT_DIVIDE(ins.value, stack[sp]); break;
-        case Div:
-            --sp;
-            KT_DIVIDE(stack[sp], stack[sp + 1]);
-            break;
-        case DivX: KT_DIVIDE(stack[sp], x); break;
+        case Add: KT_BINARY(ASKind::Plus, a_ + b_, stack[sp--], t); break;
+        case Sub: KT_BINARY(ASKind::Minus, a_ - b_, stack[sp--], t); break;
+        case Mul: KT_BINARY(ASKind::Multiply, a_ * b_, stack[sp--], t); break;
+        case AddC: KT_BINARY(ASKind::Plus, a_ + b_, t, ins.value); break;
+        case SubC: KT_BINARY(ASKind::Minus, a_ - b_, t, ins.value); break;
+        case MulC: KT_BINARY(ASKind::Multiply, a_ * b_, t, ins.value); break;
+        case RSubC: KT_BINARY(ASKind::Minus, a_ - b_, ins.value, t); break;
+        case Sqr: KT_BINARY(ASKind::Multiply, a_ * b_, t, t); break;
+        case AddX: KT_BINARY(ASKind::Plus, a_ + b_, t, x); break;
+        case SubX: KT_BINARY(ASKind::Minus, a_ - b_, t, x); break;
+        case MulX: KT_BINARY(ASKind::Multiply, a_ * b_, t, x); break;
+        case DivC: KT_BINARY(ASKind::Divide, a_ / b_, t, ins.value); break;
+        case RDivC: KT_DIVIDE(ins.value, t); break;
+        case Div: KT_DIVIDE(stack[sp--], t); break;
+        case DivX: KT_DIVIDE(t, x); break;
+        case PushXPowI:
+            stack[++sp] = t;
+            t = x;
+            [[fallthrough]];
         case PowI: {
-            const double b = stack[sp];
+            const double b = t;
             if (Ordinary(b, 0.0)) [[likely]] {
                 double r = KTEvaluationRules::IntegerPower(std::fabs(b), ins.arg);
                 if (b < 0.0 && (ins.arg & 1))
                     r = -r;
                 if (!std::isfinite(r)) [[unlikely]]
                     return KTUndefinedValue;
-                stack[sp] = r;
+                t = r;
             } else {
                 KT_FULL_BINARY(ASKind::Power, b, ins.value);
             }
             break;
         }
-        case Pow:
-            --sp;
-            KT_FULL_BINARY(ASKind::Power, stack[sp], stack[sp + 1]);
-            break;
+        case Pow: KT_FULL_BINARY(ASKind::Power, stack[sp--], t); break;
         case PowC: {
-            const double b = stack[sp];
+            const double b = t;
             if (ins.arg == 1 && b > 0.0 && b <= 1.0e12) [[likely]] {
-                const double r = std::pow(b, ins.value); // as the power rule has it for b > 0
-                if (!std::isfinite(r)) [[unlikely]]
+                t = std::pow(b, ins.value); // as the power rule has it for b > 0
+                if (!std::isfinite(t)) [[unlikely]]
                     return KTUndefinedValue;
-                stack[sp] = r;
             } else {
                 KT_FULL_BINARY(ASKind::Power, b, ins.value);
             }
@@ -671,38 +665,36 @@ double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
         case Ln:
         case Atan:
         case Sqrt: {
-            const double v = stack[sp];
-            double r;
+            const double v = t;
             if (v > 1.0e12 || v < -1.0e12) [[unlikely]] {
-                r = KTEvaluationRules::Function(ins.arg, v, in.angleScale, undefined);
+                t = KTEvaluationRules::Function(ins.arg, v, in.angleScale, undefined);
                 if (undefined)
                     return KTUndefinedValue;
             } else if (ins.op == Abs) {
-                r = std::fabs(v);
+                t = std::fabs(v);
             } else if (ins.op == Sin) {
-                r = std::sin(v * in.angleScale);
+                t = std::sin(v * in.angleScale);
             } else if (ins.op == Cos) {
-                r = std::cos(v * in.angleScale);
+                t = std::cos(v * in.angleScale);
             } else if (ins.op == Exp) {
-                r = std::exp(v);
-                if (!std::isfinite(r)) [[unlikely]]
+                t = std::exp(v);
+                if (!std::isfinite(t)) [[unlikely]]
                     return KTUndefinedValue;
             } else if (ins.op == Ln) {
                 if (!(v > 0.0))
                     return KTUndefinedValue;
-                r = std::log(v);
+                t = std::log(v);
             } else if (ins.op == Atan) {
-                r = std::atan(v) / in.angleScale;
+                t = std::atan(v) / in.angleScale;
             } else {
                 if (v < 0.0)
                     return KTUndefinedValue;
-                r = std::sqrt(v);
+                t = std::sqrt(v);
             }
-            stack[sp] = r;
             break;
         }
         case Func:
-            stack[sp] = KTEvaluationRules::Function(ins.arg, stack[sp], in.angleScale, undefined);
+            t = KTEvaluationRules::Function(ins.arg, t, in.angleScale, undefined);
             if (undefined)
                 return KTUndefinedValue;
             break;
@@ -711,6 +703,6 @@ double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
 #undef KT_BINARY
 #undef KT_FULL_BINARY
 #undef KT_DIVIDE
-    const double result = stack[sp];
-    return std::isfinite(result) ? result : KTUndefinedValue;
+#undef KT_PUSH
+    return std::isfinite(t) ? t : KTUndefinedValue;
 }

@@ -111,8 +111,9 @@ public:
         Ln,
         Abs,
         Atan,
-        PowI, ///< top ^ arg for a whole exponent 3..64
-        Func, ///< any other one-argument function, of kind arg
+        PowI,      ///< top ^ arg for a whole exponent 3..64
+        PushXPowI, ///< x ^ arg
+        Func,      ///< any other one-argument function, of kind arg
     };
 
     struct Instruction

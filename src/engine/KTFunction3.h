@@ -95,13 +95,17 @@ public:
     /// The y of Evaluate alone.
     double EvaluateValue(double x, double y)
     {
-        // The path of every sample: a compiled list that reads neither constants nor angles.
+        // The path of every sample: a compiled list that reads no family constants.
         const int index = m_data.CurrentListIndex();
         if (index >= 0 && index < KTFunctionData3::ListCount) [[likely]] {
             const CompiledList& compiled = m_compiled[static_cast<std::size_t>(index)];
-            if (compiled.generation == m_listGeneration &&
-                compiled.count == m_data.CurrentList().GetCount() && compiled.program.IsPlain()) [[likely]]
-                return compiled.program.Run({x, y, nullptr, 1.0});
+            if (compiled.generation == m_listGeneration && compiled.count == m_data.CurrentList().GetCount())
+                [[likely]] {
+                if (compiled.program.IsPlain())
+                    return compiled.program.Run({x, y, nullptr, 1.0});
+                if (compiled.program.IsCompiled() && !compiled.program.UsesConstants())
+                    return compiled.program.Run({x, y, nullptr, AngleScale()});
+            }
         }
         return EvaluateValueSlow(x, y);
     }

@@ -13,9 +13,12 @@ void KTFunction3::Calculate()
     m_markers.m_count = 0;
     m_buffer1->m_count = 0;
 
-    m_data.SelectList(KTFunctionData3::DiscontinuityList);
-    KTCurveSampler(*this).SampleBranch();
-    KTCurveRefiner(*this).FindDiscontinuityCandidates();
+    // Only explicit functions have a discontinuity list to search.
+    if (Status() == KTStatusExplicit) {
+        m_data.SelectList(KTFunctionData3::DiscontinuityList);
+        KTCurveSampler(*this).SampleBranch();
+        KTCurveRefiner(*this).FindDiscontinuityCandidates();
+    }
 
     m_currentBuffer = m_buffer1.get();
     m_data.SelectList(KTFunctionData3::FirstBranchList);

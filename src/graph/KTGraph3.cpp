@@ -149,8 +149,11 @@ void KTGraph3::DrawRegions(KTDC& dc)
             // The outline may be longer than any fixed buffer: the device points grow with it.
             devicePoints.clear();
             devicePoints.reserve(region.m_points.size());
-            for (const KTPoint& p : region.m_points)
-                devicePoints.push_back(m_axes.GraphToDevice(p, 0, 0));
+            for (const KTPoint& p : region.m_points) {
+                const CPoint d = m_axes.GraphToDevice(p, 0, 0);
+                if (d.x != KTNoPixel && d.y != KTNoPixel)
+                    devicePoints.push_back(d);
+            }
             const KTLogBrush brush = m_data.m_options.m_frBrush.m_value;
             KTBrushSelector brushSelector(brush);
             KTPenSelector penSelector(KTLogPen(KTPenKindNumber, kNullPenStyle, brush.m_color, 0.0), 1.0);
@@ -174,6 +177,8 @@ void KTGraph3::DrawRegions(KTDC& dc)
         int smallestGap = 10000;
         for (const KTPoint& p : region.m_points) {
             const CPoint d = m_axes.GraphToDevice(p, 0, 0);
+            if (d.x == KTNoPixel || d.y == KTNoPixel)
+                continue;
             const int gap = std::abs(d.y - previous.y);
             if (d.x == previous.x && gap <= 2 * smallestGap) {
                 dc.LineTo(d);

@@ -336,3 +336,109 @@ TEST(KTG300Doc, CopyToClipboardPutsSvgAndPngThere)
             dark += qGray(image.pixel(x, y)) < 128;
     EXPECT_GT(dark, 20);
 }
+
+namespace {
+
+struct Example
+{
+    const char* name;
+    std::vector<const char*> equations;
+    int angleSystem;
+    const char* range; // the x and y limits, symmetric
+};
+
+void BuildExample(KTG300Doc& document, const Example& example)
+{
+    KTGraphData3& data = document.Graph().Data();
+    int slot = 0;
+    for (const char* equation : example.equations)
+        data.Function(slot++).Data().m_equationText = equation;
+    KTOptionAxes2& axes = data.m_options.m_axes;
+    axes.m_angleSystem.m_value = example.angleSystem;
+    data.m_options.m_autoScale.m_value = 0;
+    axes.m_xMaxShowS.SetValue(example.range);
+    axes.m_yMaxShowS.SetValue(example.range);
+    axes.m_xMinShowS.SetValue(CString("-") + example.range);
+    axes.m_yMinShowS.SetValue(CString("-") + example.range);
+    document.m_windowRect = CRect(60, 60, 900, 700);
+}
+
+} // namespace
+
+// Writes the example documents and the loader's seed corpus when KT_WRITE_SAMPLES names a folder
+// (the repository's root): examples/ and tests/data/app/corpus/.
+TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
+{
+    const QByteArray root = qgetenv("KT_WRITE_SAMPLES");
+    if (root.isEmpty())
+        GTEST_SKIP() << "set KT_WRITE_SAMPLES to the repository's folder to write them";
+    const std::filesystem::path base(root.constData());
+    std::filesystem::create_directories(base / "examples");
+    std::filesystem::create_directories(base / "tests/data/app/corpus");
+
+    const Example examples[] = {
+        {"parabola-and-line", {"y=x^2-2", "y=x+1"}, 1, "5"},
+        {"trigonometry", {"y=sin(x)", "y=cos(x)", "y=a sin(b x)"}, 1, "7"},
+        {"inequalities", {"y>x^2-4", "y<x+2"}, 1, "6"},
+    };
+    std::vector<std::vector<std::uint8_t>> contents;
+    for (const Example& example : examples) {
+        KTG300Doc document;
+        document.OnNewDocument();
+        BuildExample(document, example);
+        if (std::string(example.name) == "parabola-and-line") {
+            KTGraphData3& data = document.Graph().Data();
+            KTIntegralFunction integral;
+            integral.m_first = 1;
+            integral.m_second = 0;
+            integral.m_hasSecond = true;
+            integral.m_lowerText = "-1";
+            integral.m_upperText = "2";
+            integral.m_colour = 0x80E0FF;
+            data.m_integrals.Add(integral, true);
+            KTDerivativeFunction tangent;
+            tangent.m_function = 0;
+            tangent.m_xText = "1.5";
+            data.m_derivatives.Add(tangent, true);
+            KTGAnnotation note;
+            note.m_text.AddText("The area between the curves");
+            note.m_textPosition = KTPoint(-4.5, 4.5);
+            note.m_textRect = CRect(0, 0, 4000, -600);
+            note.m_anchorPosition = KTPoint(0.5, 0.5);
+            document.m_annotations.Add(note);
+        }
+        const auto path = base / "examples" / (std::string(example.name) + ".kt3");
+        ASSERT_TRUE(document.OnSaveDocument(ToQ(path)));
+        std::filesystem::copy_file(path, base / "tests/data/app/corpus" / (std::string(example.name) + ".kt3"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        contents.push_back(document.StoreContents());
+    }
+    const auto corpus = base / "tests/data/app/corpus";
+    const auto& sample = contents.front();
+    auto write = [&](const char* name, const std::vector<std::uint8_t>& archive, bool compound) {
+        std::vector<std::uint8_t> bytes = archive;
+        if (compound)
+            ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(archive, bytes));
+        WriteBytes(corpus / name, bytes);
+    };
+    write("truncated-graph.kt3", std::vector<std::uint8_t>(sample.begin(), sample.begin() + 200), true);
+    write("truncated-annotations.kt3", std::vector<std::uint8_t>(sample.begin(), sample.end() - 40), true);
+    auto badTag = sample;
+    badTag[20] = 'X';
+    write("damaged-tag.kt3", badTag, true);
+    auto badCount = sample;
+    badCount[badCount.size() - 60] = 0xFF;
+    write("damaged-count.kt3", badCount, true);
+    write("flat-current.kt3", sample, false);
+    std::vector<std::uint8_t> compound;
+    ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(sample, compound));
+    write("truncated-storage.kt3", std::vector<std::uint8_t>(compound.begin(), compound.begin() + 700), false);
+    kttest::LegacyDocument legacy;
+    legacy.functions[0].equation = "y=x^2";
+    legacy.functions[2].equation = "y=1/x";
+    legacy.functions[2].domain = "x>0";
+    write("legacy-marked.kt3", kttest::WriteLegacyFile(legacy), false);
+    legacy.marked = false;
+    write("legacy-plain.kt3", kttest::WriteLegacyFile(legacy), false);
+    write("empty.kt3", {}, false);
+}

@@ -283,3 +283,27 @@ TEST(KTGraph3, TangentsOfVanishedFunctionsAreRemoved)
     EXPECT_TRUE(kept.m_valid);
     EXPECT_NEAR(kept.m_slope, 2.0, 1e-4);
 }
+
+TEST(KTGraph3, DotRegionsAreDrawnAsVerticalRuns)
+{
+    GraphRig rig;
+    rig.m_graph.Data().m_options.m_frSolid.m_value = 0;
+    rig.Set(0, "y>x^2");
+    rig.Set(1, "y<4");
+    rig.m_dc.SetRecording(true);
+    rig.Cycle();
+    ASSERT_FALSE(rig.m_graph.RegionIsPolygon());
+    const COLORREF dot = rig.m_graph.Data().m_options.m_frPixel.m_value;
+    const int step = rig.Device(0, 0.1).y - rig.Device(0, 0).y;
+    int runs = 0;
+    for (const KTDCRecord& r : rig.m_dc.GetRecords()) {
+        if (r.kind != KTDCRecordKind::Line || r.pen.GetColor() != dot)
+            continue;
+        ++runs;
+        ASSERT_EQ(r.points.size(), 2u);
+        EXPECT_EQ(r.points[0].x, r.points[1].x);
+        EXPECT_LE(std::abs(r.points[1].y - r.points[0].y), 2 * std::abs(step) + 1);
+    }
+    // One joint between each pair of neighbouring dots in a column of the region.
+    EXPECT_GT(runs, 300);
+}

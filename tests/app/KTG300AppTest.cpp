@@ -1,0 +1,400 @@
+#include "app/KTG300App.h"
+
+#include "KTAppTestSupport.h"
+#include "app/CChildFrame.h"
+#include "app/CMainFrame.h"
+#include "app/KTCommandLineInfo.h"
+#include "app/KTFileDialog.h"
+#include "app/KTG300Doc.h"
+#include "app/KTG300View.h"
+#include "app/KTInstanceChannel.h"
+#include "app/KTShellRegistration.h"
+#include "engine/KTFunction3.h"
+#include "graph/KTGraph3.h"
+#include "platform/KTMessageBox.h"
+#include "support/KTTestSupport.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QScreen>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using kttest::ToQ;
+
+namespace {
+
+const KTG300App::StartOptions kLocal{false, false};
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+// Each test starts from an empty settings folder.
+void ClearSettings()
+{
+    QSettings(QString::fromLatin1(KTG300App::RegistryKey), QString::fromLatin1(KTG300App::ProfileName)).clear();
+    QFile::remove(QString::fromLocal8Bit(KTOptionStore::UserIniPath("Norwyn", "KTG300").c_str()));
+}
+
+std::filesystem::path SaveSample(const kttest::TempDir& dir, const char* name, int variant)
+{
+    KTG300Doc document;
+    document.OnNewDocument();
+    kttest::FillDocument(document, variant);
+    const auto path = dir.File(name);
+    EXPECT_TRUE(document.OnSaveDocument(ToQ(path)));
+    return path;
+}
+
+} // namespace
+
+TEST(KTCommandLineInfo, ReadsTheFormsOfAStart)
+{
+    using Info = KTCommandLineInfo;
+    const struct
+    {
+        QStringList arguments;
+        Info::ShellCommand command;
+        const char* file;
+        bool embedded;
+        bool automated;
+    } rows[] = {
+        {{}, Info::FileNew, "", false, false},
+        {{"graph.kt3"}, Info::FileOpen, "graph.kt3", false, false},
+        {{"/home/me/graph.kt3"}, Info::FileOpen, "/home/me/graph.kt3", false, false},
+        {{"/p", "graph.kt3"}, Info::FilePrint, "graph.kt3", false, false},
+        {{"-P", "graph.kt3"}, Info::FilePrint, "graph.kt3", false, false},
+        {{"/pt", "graph.kt3", "Laser", "drv", "port"}, Info::FilePrintTo, "graph.kt3", false, false},
+        {{"/Embedding"}, Info::FileNothing, "", true, false},
+        {{"-embedding", "x.kt3"}, Info::FileNothing, "x.kt3", true, false},
+        {{"/Automation"}, Info::FileNothing, "", false, true},
+        {{"--automation"}, Info::FileNothing, "", false, true},
+        {{"/Register"}, Info::AppRegister, "", false, false},
+        {{"/regserver"}, Info::AppRegister, "", false, false},
+        {{"/Unregister"}, Info::AppUnregister, "", false, false},
+        {{"-unregserver"}, Info::AppUnregister, "", false, false},
+        {{"/dde"}, Info::FileDDE, "", false, false},
+    };
+    for (const auto& row : rows) {
+        Info info;
+        info.ParseCommandLine(row.arguments);
+        EXPECT_EQ(info.m_shellCommand, row.command) << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(info.m_fileName, QString::fromLatin1(row.file));
+        EXPECT_EQ(info.m_runEmbedded, row.embedded);
+        EXPECT_EQ(info.m_runAutomated, row.automated);
+    }
+    Info printTo;
+    printTo.ParseCommandLine({"/pt", "graph.kt3", "Laser", "drv", "port"});
+    EXPECT_EQ(printTo.m_printerName, QStringLiteral("Laser"));
+    Info several;
+    several.ParseCommandLine({"a.kt3", "b.kt3"});
+    EXPECT_EQ(several.m_moreFiles, QStringList{QStringLiteral("b.kt3")});
+}
+
+TEST(KTG300App, StartsWithFactoryDefaultsAndANewDocument)
+{
+    ClearSettings();
+    KTG300App app;
+    EXPECT_EQ(app.m_lastGraphSize, CSize(10000, 10000));
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    ASSERT_NE(app.GetMainWnd(), nullptr);
+    EXPECT_TRUE(app.GetMainWnd()->isVisible());
+    EXPECT_EQ(app.m_bEmbedded, 0);
+    EXPECT_TRUE(app.GetRecentFiles().isEmpty());
+    ASSERT_EQ(app.GetMainWnd()->Children().size(), 1);
+    CChildFrame* child = app.GetMainWnd()->Children().front();
+    EXPECT_TRUE(child->isMaximized());
+    KTOptionGraph3 factory;
+    EXPECT_EQ(child->Document().Graph().Data().m_options.m_axes.m_xMaxShowS.m_value,
+              factory.m_axes.m_xMaxShowS.m_value);
+    Settle();
+    // After a paint the last graph size is the view's graph area.
+    EXPECT_NE(app.m_lastGraphSize, CSize(10000, 10000));
+    EXPECT_EQ(app.m_lastGraphSize.cx, std::abs(child->View().GraphRect().Width()));
+}
+
+TEST(KTG300App, OpensACommandLineDocumentSavesItAndQuits)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    const auto path = SaveSample(dir, "start.kt3", 1);
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({ToQ(path)}, kLocal));
+    ASSERT_EQ(app.GetMainWnd()->Children().size(), 1);
+    CChildFrame* child = app.GetMainWnd()->Children().front();
+    KTG300Doc& document = child->Document();
+    EXPECT_EQ(document.GetTitle(), QStringLiteral("start.kt3"));
+    EXPECT_EQ(document.Graph().Data().Function(1).Data().m_equationText, CString("x^2+y^2=9"));
+    EXPECT_EQ(app.GetRecentFiles(), QStringList{ToQ(path)});
+    Settle();
+
+    document.Graph().Data().Function(3).Data().m_equationText = "y=3";
+    document.SetModifiedFlag(true);
+    EXPECT_TRUE(child->windowTitle().contains(QStringLiteral("start.kt3")));
+    EXPECT_TRUE(child->isWindowModified());
+    ASSERT_TRUE(child->Save());
+    EXPECT_FALSE(document.IsModified());
+    EXPECT_TRUE(app.GetMainWnd()->close());
+    Settle();
+
+    KTG300Doc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(ToQ(path)));
+    EXPECT_EQ(reopened.Graph().Data().Function(3).Data().m_equationText, CString("y=3"));
+    // The recent-file list is kept for the next start.
+    KTG300App next;
+    next.LoadStdProfileSettings();
+    EXPECT_EQ(next.GetRecentFiles(), QStringList{ToQ(path)});
+}
+
+TEST(KTG300App, AFileThatCannotBeOpenedEndsTheStart)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    kttest::MessageBoxRecorder boxes;
+    KTG300App app;
+    EXPECT_FALSE(app.InitInstance({ToQ(dir.File("missing.kt3"))}, kLocal));
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].text.Find("missing.kt3"), -1);
+}
+
+TEST(KTG300App, ClosingAModifiedDocumentAsksToSaveIt)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    CMainFrame& frame = *app.GetMainWnd();
+    frame.Children().front()->Document().SetModifiedFlag(true);
+    {
+        kttest::MessageBoxRecorder cancel(IDCANCEL);
+        EXPECT_FALSE(frame.close());
+        ASSERT_EQ(cancel.Boxes().size(), 1u);
+        EXPECT_EQ(cancel.Boxes()[0].text, CString("Save changes to KTGraph") +
+                                              CString::FromQString(frame.Children().front()->Document().GetTitle().mid(7)) + "?");
+        EXPECT_EQ(frame.Children().size(), 1);
+    }
+    {
+        // Yes with a file dialog answered: the document is saved and closed.
+        const auto target = dir.File("asked.kt3");
+        KTFileDialog::SetHandler([&](bool save, const QString&) { return save ? ToQ(target) : QString(); });
+        kttest::MessageBoxRecorder yes(IDYES);
+        frame.Children().front()->close();
+        KTFileDialog::SetHandler(nullptr);
+        EXPECT_TRUE(std::filesystem::exists(target));
+        Settle();
+        EXPECT_TRUE(frame.Children().isEmpty());
+    }
+    KTG300Doc* second = frame.OnFileNew();
+    second->SetModifiedFlag(true);
+    kttest::MessageBoxRecorder no(IDNO);
+    EXPECT_TRUE(frame.CloseAllDocuments());
+    Settle();
+    EXPECT_TRUE(frame.Children().isEmpty());
+}
+
+TEST(KTG300App, OpeningAnOpenFileActivatesItsWindow)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    const auto first = SaveSample(dir, "first.kt3", 0);
+    const auto second = SaveSample(dir, "second.kt3", 2);
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({ToQ(first)}, kLocal));
+    CMainFrame& frame = *app.GetMainWnd();
+    ASSERT_NE(frame.OpenDocumentFile(ToQ(second)), nullptr);
+    EXPECT_EQ(frame.Children().size(), 2);
+    EXPECT_EQ(frame.OpenDocumentFile(ToQ(first)), &frame.Children().front()->Document());
+    EXPECT_EQ(frame.Children().size(), 2);
+    EXPECT_EQ(frame.ActiveChild(), frame.Children().front());
+}
+
+TEST(KTG300App, TheRecentFileListKeepsFourEntriesNewestFirst)
+{
+    ClearSettings();
+    KTG300App app;
+    for (const char* name : {"/tmp/a.kt3", "/tmp/b.kt3", "/tmp/c.kt3", "/tmp/d.kt3", "/tmp/e.kt3", "/tmp/c.kt3"})
+        app.AddToRecentFileList(QString::fromLatin1(name));
+    const QStringList expected{"/tmp/c.kt3", "/tmp/e.kt3", "/tmp/d.kt3", "/tmp/b.kt3"};
+    EXPECT_EQ(app.GetRecentFiles(), expected);
+    app.SaveStdProfileSettings();
+    KTG300App other;
+    other.LoadStdProfileSettings();
+    EXPECT_EQ(other.GetRecentFiles(), expected);
+}
+
+TEST(KTG300App, TheDefaultConfigurationIsImportedOnce)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    const auto path = dir.File("KTG3_Default.ini");
+    KTOptionGraph3 configured;
+    configured.m_axes.m_xNotate.SetValue("distance");
+    {
+        KTOptionStore writer;
+        writer.SetCompanyName("Norwyn");
+        writer.SetFileBaseName("KTG3_Default");
+        writer.m_location = -1;
+        writer.SetPath(path.string().c_str());
+        configured.SaveSettings(writer, false);
+        writer.Write();
+    }
+    KTG300App app;
+    app.m_optionStore.SetCompanyName("Norwyn");
+    app.m_optionStore.SetFileBaseName("KTG300");
+    KTOptionStore source;
+    source.m_location = -1;
+    source.SetPath(path.string().c_str());
+    ASSERT_TRUE(app.ImportDefaultConfigurationFrom(source));
+    EXPECT_EQ(app.m_defaultOptions.m_axes.m_xNotate.m_value, CString("distance"));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    // The user's settings hold it now.
+    KTOptionStore user;
+    user.SetCompanyName("Norwyn");
+    user.SetFileBaseName("KTG300");
+    KTOptionGraph3 read;
+    read.LoadSettings(user);
+    EXPECT_EQ(read.m_axes.m_xNotate.m_value, CString("distance"));
+    KTOptionStore again;
+    again.m_location = -1;
+    again.SetPath(path.string().c_str());
+    EXPECT_FALSE(app.ImportDefaultConfigurationFrom(again));
+}
+
+TEST(KTG300App, AReadOnlyDefaultConfigurationIsImportedAgainOnlyWhenItChanges)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    const auto folder = dir.Path() / "program";
+    std::filesystem::create_directories(folder);
+    const auto path = folder / "KTG3_Default.ini";
+    kttest::WriteFileBytes(path, "[Axes]\r\nxNotate=first\r\n");
+    QFile::setPermissions(ToQ(folder), QFile::ReadOwner | QFile::ExeOwner);
+    auto import = [&] {
+        KTG300App app;
+        app.m_optionStore.SetCompanyName("Norwyn");
+        app.m_optionStore.SetFileBaseName("KTG300");
+        KTOptionStore source;
+        source.m_location = -1;
+        source.SetPath(path.string().c_str());
+        return app.ImportDefaultConfigurationFrom(source);
+    };
+    const bool deletable = [&] {
+        // Running as root, the folder's permissions do not stop a delete: nothing to test then.
+        QFile probe(ToQ(folder / "probe"));
+        return probe.open(QIODevice::WriteOnly);
+    }();
+    if (deletable) {
+        QFile::setPermissions(ToQ(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        GTEST_SKIP() << "the folder stays writable for this user";
+    }
+    EXPECT_TRUE(import());
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_FALSE(import());
+    QFile file(ToQ(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly));
+    file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+    file.close();
+    EXPECT_TRUE(import());
+    QFile::setPermissions(ToQ(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST(KTG300App, RegisterAndUnregisterRequestsEndTheStart)
+{
+    ClearSettings();
+    KTG300App app;
+    EXPECT_FALSE(app.InitInstance({QStringLiteral("/Register")}, KTG300App::StartOptions{false, true}));
+    EXPECT_TRUE(QFileInfo::exists(KTShellRegistration::DesktopEntryPath()));
+    EXPECT_TRUE(QFileInfo::exists(KTShellRegistration::MimeTypePath()));
+    QFile entry(KTShellRegistration::DesktopEntryPath());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QByteArray text = entry.readAll();
+    EXPECT_TRUE(text.contains("MimeType=application/x-ktgraph3;"));
+    EXPECT_TRUE(text.contains("Exec=\""));
+    EXPECT_FALSE(app.GetMainWnd()->isVisible());
+
+    KTG300App other;
+    EXPECT_FALSE(other.InitInstance({QStringLiteral("-Unregister")}, KTG300App::StartOptions{false, true}));
+    EXPECT_FALSE(QFileInfo::exists(KTShellRegistration::DesktopEntryPath()));
+    EXPECT_FALSE(QFileInfo::exists(KTShellRegistration::MimeTypePath()));
+}
+
+TEST(KTG300App, AnEmbeddingStartShowsTheMainWindowWithoutADocument)
+{
+    ClearSettings();
+    for (const char* flag : {"/Embedding", "-Automation"}) {
+        KTG300App app;
+        ASSERT_TRUE(app.InitInstance({QString::fromLatin1(flag)}, kLocal));
+        EXPECT_EQ(app.m_bEmbedded, 1);
+        EXPECT_TRUE(app.GetMainWnd()->isVisible());
+        EXPECT_TRUE(app.GetMainWnd()->Children().isEmpty());
+    }
+}
+
+TEST(KTG300App, TheMainWindowMovesToTheDocumentsRectangleHeldToTheScreen)
+{
+    ClearSettings();
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    CMainFrame& frame = *app.GetMainWnd();
+    KTG300Doc& document = frame.Children().front()->Document();
+    const QRect available = frame.screen()->availableGeometry();
+
+    document.m_windowRect = CRect(40, 50, 640, 500);
+    document.UpdateAllViews();
+    EXPECT_EQ(frame.frameGeometry().topLeft(), QPoint(40, 50));
+
+    document.m_windowRect = CRect(-50000, -40000, 90000, 80000);
+    document.UpdateAllViews();
+    EXPECT_TRUE(available.contains(frame.frameGeometry().topLeft()));
+    EXPECT_LE(frame.frameGeometry().width(), available.width());
+
+    const QRect before = frame.frameGeometry();
+    for (CRect degenerate : {CRect(10, 10, 10, 500), CRect(500, 500, 100, 100), CRect(0, 0, 20, 20)}) {
+        document.m_windowRect = degenerate;
+        document.UpdateAllViews();
+        EXPECT_EQ(frame.frameGeometry(), before);
+    }
+}
+
+TEST(KTG300App, MenusOfLaterWorkAreDisabledNotFaked)
+{
+    ClearSettings();
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    CMainFrame& frame = *app.GetMainWnd();
+    for (int id : {57600, 57601, 57603, 57607, 32837})
+        EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
+    for (int id : {32792, 32787, 32791, 32801, 32785, 32786, 32804, 32805, 32821, 32836})
+        EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
+}
+
+TEST(KTInstanceChannel, ASecondStartHandsItsDocumentsToTheFirst)
+{
+    KTInstanceChannel channel;
+    ASSERT_TRUE(channel.Listen());
+    QStringList received;
+    QObject::connect(&channel, &KTInstanceChannel::openRequested, [&](const QStringList& paths) { received = paths; });
+    bool sent = false;
+    std::thread second([&] { sent = KTInstanceChannel::SendToRunningInstance({"/tmp/one.kt3", "/tmp/two words.kt3"}, 3000); });
+    for (int i = 0; i < 300 && received.isEmpty(); ++i) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    second.join();
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(received, (QStringList{"/tmp/one.kt3", "/tmp/two words.kt3"}));
+}
+
+TEST(KTInstanceChannel, NoRunningProgramTakesNothing)
+{
+    EXPECT_FALSE(KTInstanceChannel::SendToRunningInstance({"/tmp/x.kt3"}, 200));
+}
