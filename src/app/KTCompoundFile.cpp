@@ -23,10 +23,19 @@ constexpr std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A
 constexpr guint8 kClassId[16] = {0x42, 0x7C, 0x1E, 0x5B, 0x90, 0x3A, 0x6E, 0x4D,
                                  0x8F, 0x21, 0xC4, 0xD7, 0xA9, 0xE0, 0x3B, 0x16};
 
+// libgsf reports every flaw of a damaged file on the terminal; the reader reports the failure
+// itself, so its chatter is dropped.
+void DropGsfMessages(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
 void InitGsf()
 {
     static std::once_flag once;
-    std::call_once(once, [] { gsf_init(); });
+    std::call_once(once, [] {
+        gsf_init();
+        const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION);
+        for (const char* domain : {"libgsf", "libgsf:msole", "libgsf:utils"})
+            g_log_set_handler(domain, static_cast<GLogLevelFlags>(levels & ~G_LOG_LEVEL_ERROR), DropGsfMessages, nullptr);
+    });
 }
 
 // Owns one GObject reference.

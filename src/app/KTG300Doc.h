@@ -86,6 +86,10 @@ public:
     void CopyToClipboard();
     /// A new server item for the document.
     std::unique_ptr<KTG300SrvrItem> OnGetEmbeddedItem();
+    /// The Functions command: Quick Entry on a copy of the graph data. After OK the copy
+    /// replaces the graph data (nothing is interpreted until the next paint), the graph is marked
+    /// for recalculation, the document modified and the views updated. True after OK.
+    bool EditFunctions(QWidget* parent = nullptr);
 
     // ---- framework state ----------------------------------------------------------------------
     bool IsModified() const { return m_modified; }

@@ -53,6 +53,8 @@ public:
 
     void OnFilePrint();
     void OnFilePrintPreview();
+    /// The Functions command (menu and toolbar): the document's EditFunctions, then a repaint.
+    void OnEditFunctions();
     /// Prints the document on one page of the printer; false when the printer cannot start.
     static bool PrintDocument(KTG300Doc& document, QPrinter& printer);
     /// The printing steps on a context that prints: metric mapping, layout, recalculation and

@@ -1,11 +1,18 @@
 // KT Graph 3: the program's entry point.
+//
+// For the smoke test in a real X server: when KTGRAPH3_GRAB names a PNG file, the program saves
+// its main window there shortly after starting, as the screen shows it, and ends.
 
+#include "app/CMainFrame.h"
 #include "app/KTG300App.h"
 #include "platform/KTLocale.h"
 #include "platform/KTMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -51,5 +58,14 @@ int main(int argc, char* argv[])
     arguments.removeFirst();
     if (!app.InitInstance(arguments))
         return 0;
+    const QString grab = qEnvironmentVariable("KTGRAPH3_GRAB");
+    if (!grab.isEmpty()) {
+        QTimer::singleShot(2500, [&app, grab] {
+            CMainFrame* frame = app.GetMainWnd();
+            QScreen* screen = frame ? frame->screen() : nullptr;
+            const bool saved = screen && screen->grabWindow(frame->winId()).save(grab, "PNG");
+            QApplication::exit(saved ? 0 : 3);
+        });
+    }
     return QApplication::exec();
 }

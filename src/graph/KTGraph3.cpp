@@ -95,15 +95,16 @@ KTFunction3* KTGraph3::UserFunction(int slot)
 int KTGraph3::Layout(KTDC& dc)
 {
     if (!m_data.m_options.m_autoScale.m_value)
-        return m_axes.Layout(m_left, m_top, m_right, m_bottom, 0.0, 0.0, 0.0, 0.0, m_data.m_options.m_axes, dc);
+        return m_axes.Layout(m_left, m_top, m_right, m_bottom, 0.0, 0.0, 0.0, 0.0, m_data.m_options.m_axes,
+                             dc);
     // Fitting to the data always lets the scale grow to take the extents in, whatever the
     // user's own setting, which stays as it was.
     KTOptionAxes2& options = m_data.m_options.m_axes;
     const BYTE adjust = options.m_adjustScaleToIncludeData.m_value;
     options.m_adjustScaleToIncludeData.m_value = 1;
     const KTDataExtents& e = m_data.m_extents;
-    const int result =
-        m_axes.Layout(m_left, m_top, m_right, m_bottom, e.m_left, e.m_right, e.m_bottom, e.m_top, options, dc);
+    const int result = m_axes.Layout(m_left, m_top, m_right, m_bottom, e.m_left, e.m_right, e.m_bottom,
+                                     e.m_top, options, dc);
     options.m_adjustScaleToIncludeData.m_value = adjust;
     return result;
 }

@@ -64,7 +64,8 @@ int KTGraph3::HitTestMarker(int x, int y)
 {
     const int count = std::clamp<int>(m_intersections->m_count, 0, KTMarkerList::Capacity);
     for (int k = 0; k < count; ++k) {
-        const CPoint d = m_axes.GraphToDevice(m_intersections->m_markers[static_cast<std::size_t>(k)].m_point, 0, 0);
+        const CPoint d =
+            m_axes.GraphToDevice(m_intersections->m_markers[static_cast<std::size_t>(k)].m_point, 0, 0);
         if (Distance2(d, x, y) < MarkerHitDistance2)
             return k;
     }
@@ -148,8 +149,9 @@ int KTGraph3::BuildTips(int x, int y, KTTipContent& tips)
             tip.AddText(options.m_msgDeriv1.m_value);
         if (function.m_nearSecondDerivative)
             tip.AddText(options.m_msgDeriv2.m_value);
-        tip.AddMarkedText(function.EquationForBranch(options.m_msgPositiveArm.m_value, options.m_msgNegativeArm.m_value,
-                                                     true, options.m_replacePlusMinusOnDisplay.m_value != 0));
+        tip.AddMarkedText(function.EquationForBranch(options.m_msgPositiveArm.m_value,
+                                                     options.m_msgNegativeArm.m_value, true,
+                                                     options.m_replacePlusMinusOnDisplay.m_value != 0));
         tips.m_spot.m_point = m_axes.DeviceToGraph(CPoint(x, y), 0);
         finish(LightenColor(PenColour(function), kLightenFactor), slot);
         return slot;

@@ -22,10 +22,10 @@ constexpr std::int32_t kFirstInequality = 43;
 constexpr std::int32_t kLastInequality = 46;
 
 /// Distances from x = 0 at which AutoScale compares the order of the curves.
-constexpr double kOrderSamples[] = {0.1, 0.2, 0.4, 0.6, 0.8, 1,   1.5, 2,   2.5, 3,   4,   5,   6,   7,   8,
-                                    9,   10,  11,  12,  13,  14,  15,  16,  17,  18,  19,  20,  24,  28,  32,
-                                    36,  40,  45,  50,  55,  60,  70,  80,  90,  100, 120, 140, 160, 180, 200,
-                                    225, 250, 275, 300, 350, 400, 450, 500, 600, 700, 800, 900, 1000, 1100};
+constexpr double kOrderSamples[] = {
+    0.1, 0.2, 0.4, 0.6, 0.8, 1,   1.5, 2,   2.5, 3,   4,   5,   6,   7,   8,   9,   10,  11,   12,  13,
+    14,  15,  16,  17,  18,  19,  20,  24,  28,  32,  36,  40,  45,  50,  55,  60,  70,  80,   90,  100,
+    120, 140, 160, 180, 200, 225, 250, 275, 300, 350, 400, 450, 500, 600, 700, 800, 900, 1000, 1100};
 static_assert(std::size(kOrderSamples) == 59);
 
 constexpr double kDefaultExtent = 6.3;
@@ -234,11 +234,12 @@ void KTGraph3::FillFrameTexts()
 {
     static const char* const kFormats[] = {"x>%f", "x<%f", "y>%f", "y<%f"};
     const bool inequalities = CountInequalities() > 0;
-    const double values[] = {m_axes.m_xAxis.m_min * 0.93, m_axes.m_xAxis.m_max * 0.94, m_axes.m_yAxis.m_min * 0.94,
-                             m_axes.m_yAxis.m_max * 0.93};
+    const double values[] = {m_axes.m_xAxis.m_min * 0.93, m_axes.m_xAxis.m_max * 0.94,
+                             m_axes.m_yAxis.m_min * 0.94, m_axes.m_yAxis.m_max * 0.93};
     for (int k = 0; k < 4; ++k) {
         KTFunction3& frame = m_data.Function(KTGraphData3::FirstFrameSlot + k);
-        frame.Data().m_equationText = inequalities ? CString(KTFormatC(kFormats[k], values[k]).c_str()) : CString();
+        frame.Data().m_equationText =
+            inequalities ? CString(KTFormatC(kFormats[k], values[k]).c_str()) : CString();
     }
 }
 
@@ -293,7 +294,8 @@ void KTGraph3::FindIntersections()
         for (int j = i + 1; j < KTGraphData3::SlotCount; ++j) {
             KTFunction3& fi = m_data.Function(i);
             KTFunction3& fj = m_data.Function(j);
-            if (!SlotValid(i) || !SlotValid(j) || fi.Status() != KTStatusExplicit || fj.Status() != KTStatusExplicit)
+            if (!SlotValid(i) || !SlotValid(j) || fi.Status() != KTStatusExplicit ||
+                fj.Status() != KTStatusExplicit)
                 continue;
             IntersectPair(i, j);
             if (HasSecondBranch(fi)) {
@@ -329,12 +331,16 @@ void KTGraph3::IntersectPair(int i, int j)
     const int nj = std::clamp<int>(bj.m_count, 0, KTCurvePointBuffer::Capacity);
     const int si = std::max(1, ni / 40);
     const int sj = std::max(1, nj / 40);
-    const auto point = [](const KTCurvePointBuffer& b, int k) { return b.m_points[static_cast<std::size_t>(k)].m_point; };
+    const auto point = [](const KTCurvePointBuffer& b, int k) {
+        return b.m_points[static_cast<std::size_t>(k)].m_point;
+    };
     const double xMin = m_axes.m_xAxis.m_min;
     const double xMax = m_axes.m_xAxis.m_max;
     const double yMin = m_axes.m_yAxis.m_min;
     const double yMax = m_axes.m_yAxis.m_max;
-    const auto inside = [&](const KTPoint& p) { return xMin < p.m_x && p.m_x < xMax && yMin < p.m_y && p.m_y < yMax; };
+    const auto inside = [&](const KTPoint& p) {
+        return xMin < p.m_x && p.m_x < xMax && yMin < p.m_y && p.m_y < yMax;
+    };
 
     for (int a = 0; a < ni - si; a += si) {
         for (int b = 0; b < nj - sj; b += sj) {

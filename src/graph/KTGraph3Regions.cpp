@@ -29,7 +29,7 @@ DotOffset OffsetFor(int k, int inequalities)
 {
     static constexpr DotOffset kTwo[] = {{0, 0}, {0.5, 0.5}};
     static constexpr DotOffset kThree[] = {{0, 0}, {0, 0.5}, {0.5, 0.5}};
-    static constexpr DotOffset kMany[] = {{0, 0},     {0.5, 0.5}, {0.5, 0},    {0, 0.5},  {0.25, 0.25},
+    static constexpr DotOffset kMany[] = {{0, 0},       {0.5, 0.5},  {0.5, 0},    {0, 0.5},    {0.25, 0.25},
                                           {0.75, 0.75}, {0.25, 0.5}, {0.5, 0.25}, {0.75, 0.5}, {0.5, 0.75}};
     if (inequalities == 2 && k < 2)
         return kTwo[k];
@@ -60,7 +60,9 @@ void KTSlotIntersections::Sort()
         if (m_markers[static_cast<std::size_t>(k)].m_equation)
             m_markers[static_cast<std::size_t>(k)].m_pointIndex = KTSlotIntersection::EquationIndex;
     std::stable_sort(m_markers.begin(), m_markers.begin() + count,
-                     [](const KTSlotIntersection& a, const KTSlotIntersection& b) { return a.m_pointIndex < b.m_pointIndex; });
+                     [](const KTSlotIntersection& a, const KTSlotIntersection& b) {
+                         return a.m_pointIndex < b.m_pointIndex;
+                     });
 }
 
 void KTGraph3::ClearRegions()
@@ -128,16 +130,21 @@ struct DotGrid
     double step = 0.0;
     double xMin = 0.0, xMax = 0.0, yMin = 0.0, yMax = 0.0;
 
-    bool Usable() const { return std::isfinite(step) && step > 0.0 && std::isfinite(xMin + xMax + yMin + yMax); }
+    bool Usable() const
+    {
+        return std::isfinite(step) && step > 0.0 && std::isfinite(xMin + xMax + yMin + yMax);
+    }
 
     template <typename Visit> void ForEach(double fx, double fy, Visit&& visit) const
     {
         if (!Usable())
             return;
         int columns = 0;
-        for (double x = xMin + fx * step; x < xMax && columns < kMaximumGridSteps; x = xMin + (fx + ++columns) * step) {
+        for (double x = xMin + fx * step; x < xMax && columns < kMaximumGridSteps;
+             x = xMin + (fx + ++columns) * step) {
             int rows = 0;
-            for (double y = yMin + fy * step; y < yMax && rows < kMaximumGridSteps; y = yMin + (fy + ++rows) * step)
+            for (double y = yMin + fy * step; y < yMax && rows < kMaximumGridSteps;
+                 y = yMin + (fy + ++rows) * step)
                 visit(KTPoint(x, y));
         }
     }
@@ -202,7 +209,8 @@ void KTGraph3::BuildInequalityDots(bool agreement)
 bool KTGraph3::CurvePointFeasible(int slot, int pointIndex)
 {
     const KTCurvePointBuffer* buffer = m_data.Function(slot).m_buffer1.get();
-    if (!buffer || pointIndex < 0 || pointIndex >= std::min<int>(buffer->m_count, KTCurvePointBuffer::Capacity))
+    if (!buffer || pointIndex < 0 ||
+        pointIndex >= std::min<int>(buffer->m_count, KTCurvePointBuffer::Capacity))
         return false;
     const KTPoint& p = buffer->m_points[static_cast<std::size_t>(pointIndex)].m_point;
     return !KTIsUndefined(p.m_x) && !KTIsUndefined(p.m_y) && PointIsFeasible(p);
@@ -259,7 +267,9 @@ bool KTGraph3::TraceOutline(int startSlot, int startMarker, bool& validStart)
         current.m_open = 0;
         const int twin = TwinOf(s, m);
         if (twin >= 0)
-            m_slotIntersections[static_cast<std::size_t>(current.m_otherSlot)].m_markers[static_cast<std::size_t>(twin)].m_open = 0;
+            m_slotIntersections[static_cast<std::size_t>(current.m_otherSlot)]
+                .m_markers[static_cast<std::size_t>(twin)]
+                .m_open = 0;
 
         const KTSlotIntersection& neighbour = list.m_markers[static_cast<std::size_t>(next)];
         if (s < KTGraphData3::UserFunctionCount) {
@@ -303,8 +313,8 @@ bool KTGraph3::BuildRegionPolygon()
         KTSlotIntersections& list = m_slotIntersections[static_cast<std::size_t>(slot)];
         for (int k = 0; k < list.m_count; ++k) {
             KTSlotIntersection& marker = list.m_markers[static_cast<std::size_t>(k)];
-            const bool feasible =
-                !SlotIsEquation(slot) && !SlotIsEquation(marker.m_otherSlot) && PointIsFeasible(marker.m_point);
+            const bool feasible = !SlotIsEquation(slot) && !SlotIsEquation(marker.m_otherSlot) &&
+                                  PointIsFeasible(marker.m_point);
             marker.m_feasible = marker.m_open = feasible ? 1 : 0;
             if (feasible) {
                 startSlot = slot;

@@ -14,7 +14,7 @@ struct KTSlotIntersection
     static constexpr std::int32_t EquationIndex = 9999;
 
     KTPoint m_point;
-    std::int32_t m_pointIndex = 0;  ///< index in the slot's point buffer where it was found
+    std::int32_t m_pointIndex = 0; ///< index in the slot's point buffer where it was found
     std::int32_t m_otherSlot = -1;
     std::int32_t m_identifier = -1; ///< index of the entry in the graph's intersection list
     BYTE m_equation = 0;            ///< either slot's relation is "="

@@ -25,11 +25,11 @@ struct KTTipContent
     }
 
     KTTipInfoArray m_tips;
-    BYTE m_markerFlag = 0;    ///< the view draws its marker overlay at m_markerPoint
-    CPoint m_markerPoint;     ///< logical point of the marker
-    KTMarker m_marker;        ///< copy of the intersection hit
-    int m_item = ItemNone;    ///< 0..9 a function, -2 an integral, -3 a tangent, -1 none
-    int m_listIndex = -1;     ///< the integral's or tangent's index
-    KTTipSpot m_spot;         ///< graph point of the hit
+    BYTE m_markerFlag = 0; ///< the view draws its marker overlay at m_markerPoint
+    CPoint m_markerPoint;  ///< logical point of the marker
+    KTMarker m_marker;     ///< copy of the intersection hit
+    int m_item = ItemNone; ///< 0..9 a function, -2 an integral, -3 a tangent, -1 none
+    int m_listIndex = -1;  ///< the integral's or tangent's index
+    KTTipSpot m_spot;      ///< graph point of the hit
     COLORREF m_background = DefaultBackground;
 };

@@ -8,7 +8,10 @@ namespace {
 constexpr const char* kTag = "KTTipInfo";
 constexpr WORD kSchema = 1;
 
-bool LineIndexValid(int n) { return n >= 0 && n < KTTipInfo::MaxLines; }
+bool LineIndexValid(int n)
+{
+    return n >= 0 && n < KTTipInfo::MaxLines;
+}
 } // namespace
 
 void KTTipInfo::AddLine(const CString& text, std::int32_t mark)

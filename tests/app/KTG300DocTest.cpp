@@ -228,22 +228,34 @@ TEST(KTG300Doc, TruncatedAndRandomFilesNeverCrash)
 
 TEST(KTG300Doc, TheLoaderTakesEveryFileOfItsCorpus)
 {
-    // The fuzzer's seed corpus: saved, truncated and damaged documents. Each must load as one of
-    // the three results without crashing.
+    // The fuzzer's seed corpus: saved, truncated and damaged documents. Each loads as its name
+    // says, and a document that loads stores the same archive again.
     const auto corpus = kttest::DataDir() / "app" / "corpus";
-    if (!std::filesystem::exists(corpus))
-        GTEST_SKIP() << "no corpus";
+    ASSERT_TRUE(std::filesystem::exists(corpus));
     int files = 0;
     kttest::MessageBoxRecorder boxes;
     for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        const std::string name = entry.path().filename().string();
         const auto parsed = KTCompoundFile::ParseContents(ReadBytes(entry.path()));
+        ++files;
+        if (name.rfind("truncated-storage", 0) == 0) {
+            EXPECT_FALSE(parsed.ok) << name;
+            continue;
+        }
+        ASSERT_TRUE(parsed.ok) << name;
         KTG300Doc document;
         document.OnNewDocument();
-        if (parsed.ok)
-            document.LoadContents(parsed.contents);
-        ++files;
+        const auto result = document.LoadContents(parsed.contents);
+        if (name.rfind("damaged", 0) == 0 || name.rfind("truncated", 0) == 0)
+            EXPECT_EQ(result, KTG300Doc::LoadResult::Damaged) << name;
+        else if (name.rfind("legacy", 0) == 0 || name.rfind("empty", 0) == 0)
+            EXPECT_EQ(result, KTG300Doc::LoadResult::Legacy) << name;
+        else
+            EXPECT_EQ(result, KTG300Doc::LoadResult::Current) << name;
+        if (result == KTG300Doc::LoadResult::Current)
+            EXPECT_EQ(document.StoreContents(), parsed.contents) << name;
     }
-    EXPECT_GT(files, 5);
+    EXPECT_GE(files, 12);
 }
 
 TEST(KTG300Doc, ConstantsAreUsedByFunctionsTangentsAndIntegrals)
@@ -424,10 +436,19 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
     write("truncated-graph.kt3", std::vector<std::uint8_t>(sample.begin(), sample.begin() + 200), true);
     write("truncated-annotations.kt3", std::vector<std::uint8_t>(sample.begin(), sample.end() - 40), true);
     auto badTag = sample;
-    badTag[20] = 'X';
+    badTag[40] = 'X'; // inside the options' tag
     write("damaged-tag.kt3", badTag, true);
+    auto outerTag = sample;
+    outerTag[20] = 'X'; // not the graph's tag: taken for the older layout
+    write("legacy-bad-graph-tag.kt3", outerTag, true);
+    // The annotation count after its tag and version, made larger than the data can hold.
+    const std::string tag = "KTGAnnotationList";
+    const auto at = std::search(sample.begin(), sample.end(), tag.begin(), tag.end());
+    ASSERT_NE(at, sample.end());
     auto badCount = sample;
-    badCount[badCount.size() - 60] = 0xFF;
+    const auto count = static_cast<std::size_t>(at - sample.begin()) + tag.size() + 2;
+    for (std::size_t i = 0; i < 4; ++i)
+        badCount[count + i] = 0xF0;
     write("damaged-count.kt3", badCount, true);
     write("flat-current.kt3", sample, false);
     std::vector<std::uint8_t> compound;

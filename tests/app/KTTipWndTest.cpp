@@ -36,8 +36,9 @@ protected:
         info.AddMarkedText("y=x^2");
         m_tip.Content().m_tips.Add(info);
         m_tip.Content().m_item = 3;
-        QObject::connect(&m_tip, &KTTipWnd::relayed,
-                         [this](unsigned message, int item) { m_relayed.push_back({message, item}); });
+        QObject::connect(&m_tip, &KTTipWnd::relayed, [this](unsigned message, int item) {
+            m_relayed.push_back({message, item});
+        });
     }
 
     /// Runs the event loop until the condition holds or the time is up.
@@ -98,7 +99,8 @@ TEST_F(TipWindowTest, AppearsAfterItsDelay)
 
 TEST_F(TipWindowTest, PointOnTheEdgeDoesNotArm)
 {
-    for (const CPoint logical : {CPoint(850, -1000), CPoint(1150, -1000), CPoint(1000, -850), CPoint(1000, -1150)}) {
+    for (const CPoint logical :
+         {CPoint(850, -1000), CPoint(1150, -1000), CPoint(1000, -850), CPoint(1000, -1150)}) {
         m_tip.OnHover(CPoint(logical.x / 10, -logical.y / 10), logical, KTPoint());
         EXPECT_FALSE(m_tip.IsArmed()) << logical.x << "," << logical.y;
     }

@@ -324,7 +324,7 @@ TEST(KTEvaluation, CompiledFormsAreShort)
         {{Num(2), {ASKind::X}, {ASKind::Multiply}, Num(1), {ASKind::Plus}}, 1},  // 2x + 1
         {{{ASKind::X}, Num(2), {ASKind::Power}}, 1},                             // x^2
         {{Num(1), Num(3), {ASKind::Divide}, Num(2), {ASKind::Multiply}}, 1},     // folded
-        {{Num(3), {ASKind::X}, Num(3), {ASKind::Power}, {ASKind::Multiply}}, 3}, // 3 x^3
+        {{Num(3), {ASKind::X}, Num(3), {ASKind::Power}, {ASKind::Multiply}}, 2}, // 3 x^3
         {{Num(2), {ASKind::Sin}}, 2},                                            // angle unit: kept
         {{Num(2), {ASKind::Sqrt}, Num(1), {ASKind::Plus}}, 1},
     };

@@ -44,12 +44,11 @@ TEST(KTGraph3Regions, PointSatisfiesIncludesTheBoundaryWithinTolerance)
         KTPoint point;
         bool satisfies;
     } rows[] = {
-        {0, {1, 2}, true},        {0, {1, 0}, false},         {0, {1, 1}, true},
-        {0, {1, 0.99995}, true},  {0, {1, 0.9998}, false},    {1, {1, 1}, true},
-        {1, {1, 0.5}, false},     {2, {1, 0}, true},          {2, {1, 1.00005}, true},
-        {2, {1, 1.001}, false},   {3, {1, 1}, true},          {4, {4, 1}, true},
-        {4, {0.5, 1}, false},     {5, {0.5, 0.5}, true},      {5, {3, 0}, false},
-        {5, {2, 0}, true},        {6, {1, 1}, false},
+        {0, {1, 2}, true},       {0, {1, 0}, false},     {0, {1, 1}, true},    {0, {1, 0.99995}, true},
+        {0, {1, 0.9998}, false}, {1, {1, 1}, true},      {1, {1, 0.5}, false}, {2, {1, 0}, true},
+        {2, {1, 1.00005}, true}, {2, {1, 1.001}, false}, {3, {1, 1}, true},    {4, {4, 1}, true},
+        {4, {0.5, 1}, false},    {5, {0.5, 0.5}, true},  {5, {3, 0}, false},   {5, {2, 0}, true},
+        {6, {1, 1}, false},
     };
     for (const auto& row : rows)
         EXPECT_EQ(rig.m_graph.PointSatisfies(rig.Function(row.slot), row.point), row.satisfies)

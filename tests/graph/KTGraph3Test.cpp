@@ -67,15 +67,19 @@ TEST(KTGraph3, DrawsRegionsIntegralsTangentsAxesThenFunctions)
     const int shaded = FirstRecord(records, [](const KTDCRecord& r) {
         return r.kind == KTDCRecordKind::Polygon && r.brush.GetColor() == RGB(0, 200, 0);
     });
-    const int tangentLine = FirstRecord(records, [](const KTDCRecord& r) { return r.pen.GetColor() == RGB(250, 0, 250); });
+    const int tangentLine =
+        FirstRecord(records, [](const KTDCRecord& r) { return r.pen.GetColor() == RGB(250, 0, 250); });
     const COLORREF axisColour = rig.m_graph.Data().m_options.m_axes.m_xAxisPen.m_value.m_color;
     const COLORREF firstColour = rig.Function(0).Data().m_options.m_pen.m_value.m_color;
     const COLORREF lastColour = rig.Function(2).Data().m_options.m_pen.m_value.m_color;
     const int axes = FirstRecord(records, [&](const KTDCRecord& r) {
-        return (r.kind == KTDCRecordKind::Line || r.kind == KTDCRecordKind::Polyline) && r.pen.GetColor() == axisColour;
+        return (r.kind == KTDCRecordKind::Line || r.kind == KTDCRecordKind::Polyline) &&
+               r.pen.GetColor() == axisColour;
     });
-    const int functions = FirstRecord(records, [&](const KTDCRecord& r) { return r.pen.GetColor() == firstColour; });
-    const int lastFunction = FirstRecord(records, [&](const KTDCRecord& r) { return r.pen.GetColor() == lastColour; });
+    const int functions =
+        FirstRecord(records, [&](const KTDCRecord& r) { return r.pen.GetColor() == firstColour; });
+    const int lastFunction =
+        FirstRecord(records, [&](const KTDCRecord& r) { return r.pen.GetColor() == lastColour; });
     EXPECT_EQ(region, 0);
     EXPECT_LT(region, shaded);
     EXPECT_LT(shaded, tangentLine);
@@ -207,12 +211,15 @@ TEST(KTGraph3, ValuesAtXOrdersTiesAndEmptySlots)
     for (const auto& row : rows) {
         const KTValueOrder order = rig.m_graph.ValuesAtX(row.x);
         for (int p = 0; p < 11; ++p) {
-            EXPECT_EQ(order.m_items[static_cast<std::size_t>(p)], row.items[static_cast<std::size_t>(p)]) << row.x << " @" << p;
-            EXPECT_EQ(order.m_ties[static_cast<std::size_t>(p)], row.ties[static_cast<std::size_t>(p)]) << row.x << " @" << p;
+            EXPECT_EQ(order.m_items[static_cast<std::size_t>(p)], row.items[static_cast<std::size_t>(p)])
+                << row.x << " @" << p;
+            EXPECT_EQ(order.m_ties[static_cast<std::size_t>(p)], row.ties[static_cast<std::size_t>(p)])
+                << row.x << " @" << p;
         }
         // The values ascend along the order.
         for (int p = 1; p < 4; ++p)
-            EXPECT_LE(order.m_values[static_cast<std::size_t>(p - 1)], order.m_values[static_cast<std::size_t>(p)]);
+            EXPECT_LE(order.m_values[static_cast<std::size_t>(p - 1)],
+                      order.m_values[static_cast<std::size_t>(p)]);
     }
 }
 

@@ -36,8 +36,9 @@ inline void UseRadians(KTGraph3& graph)
 inline void BuildFunctionForms(KTGraph3& graph)
 {
     UseRadians(graph);
-    SetFunctions(graph, {"y=x^2/2-4", "y=3sin(x)", "x=y^2/3-6", "r=2+cos(3th)", "x=3cos(t); y=5sin(t)",
-                         "x^2+y^2=64", "y=1/(x-2)", "y=(x^2-1)/(x-1)+3", "x^3+y^3=9xy", "y=e^(x/3); [-8, 4]"});
+    SetFunctions(graph,
+                 {"y=x^2/2-4", "y=3sin(x)", "x=y^2/3-6", "r=2+cos(3th)", "x=3cos(t); y=5sin(t)", "x^2+y^2=64",
+                  "y=1/(x-2)", "y=(x^2-1)/(x-1)+3", "x^3+y^3=9xy", "y=e^(x/3); [-8, 4]"});
     for (int slot = 0; slot < 10; ++slot) {
         KTOptionFunction3& options = graph.Data().Function(slot).Data().m_options;
         options.m_vAsym.m_value = 1;

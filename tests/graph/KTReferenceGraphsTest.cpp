@@ -37,7 +37,8 @@ TEST(KTReferenceGraphs, PaintsRecognisablePictures)
         QImage image(1600, 1200, QImage::Format_RGB32);
         kttest::PaintGraph(graph, image);
         EXPECT_EQ(graph.Data().m_dirty, 0) << reference.name;
-        const QString path = folder + QStringLiteral("/graph-") + QString::fromLatin1(reference.name) + QStringLiteral(".png");
+        const QString path =
+            folder + QStringLiteral("/graph-") + QString::fromLatin1(reference.name) + QStringLiteral(".png");
         EXPECT_TRUE(image.save(path)) << path.toStdString();
 
         // Something is drawn, but far from all of it.

@@ -12,8 +12,8 @@ namespace {
 Bytes TipBytes(const CRect& rect, const std::vector<std::pair<std::string, std::int32_t>>& lines,
                std::int32_t count, std::uint16_t schema = 1)
 {
-    Bytes out = Join({Str("KTTipInfo"), U16(schema), I32(rect.left), I32(rect.top), I32(rect.right),
-                      I32(rect.bottom)});
+    Bytes out = Join(
+        {Str("KTTipInfo"), U16(schema), I32(rect.left), I32(rect.top), I32(rect.right), I32(rect.bottom)});
     for (std::size_t i = 0; i < 10; ++i) {
         const auto line = i < lines.size() ? lines[i] : std::pair<std::string, std::int32_t>{"", -1};
         out = Join({out, Str(line.first), I32(line.second)});
@@ -61,9 +61,8 @@ TEST(KTTipInfo, HotRectangleIsStrict)
     {
         CPoint point;
         bool inside;
-    } rows[] = {{{0, 0}, true},       {{-149, 149}, true}, {{-150, 0}, false},
-                {{150, 0}, false},    {{0, -150}, false},  {{0, 150}, false},
-                {{151, 151}, false}};
+    } rows[] = {{{0, 0}, true},     {{-149, 149}, true}, {{-150, 0}, false}, {{150, 0}, false},
+                {{0, -150}, false}, {{0, 150}, false},   {{151, 151}, false}};
     for (const auto& row : rows)
         EXPECT_EQ(tip.HotRectContains(row.point), row.inside) << row.point.x << "," << row.point.y;
 }
@@ -102,8 +101,8 @@ TEST(KTTipInfo, LineCountFromAFileIsClamped)
 
 TEST(KTTipInfo, SchemaZeroOrAnotherTagKeepsDefaults)
 {
-    for (const Bytes& bytes : {TipBytes(CRect(1, 2, 3, 4), {{"x", 0}}, 1, 0),
-                               Join({Str("KTOther"), U16(1)})}) {
+    for (const Bytes& bytes :
+         {TipBytes(CRect(1, 2, 3, 4), {{"x", 0}}, 1, 0), Join({Str("KTOther"), U16(1)})}) {
         KTTipInfo tip;
         Load(tip, bytes);
         EXPECT_EQ(tip, KTTipInfo());
