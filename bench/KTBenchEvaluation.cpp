@@ -109,9 +109,12 @@ int main(int argc, char** argv)
     std::printf("%-18s %14s %14s %14s %8s %s\n", "expression", "interpret/s", "evaluate/s", "muparser/s",
                 "ratio", "checksums");
     double worst = 1e300;
-    const char* only = argc > 1 ? argv[1] : nullptr; // a part of one expression's name
     for (const Reference& ref : kReferences) {
-        if (only && !std::strstr(ref.name, only))
+        // Arguments, when given, choose expressions by a part of their names.
+        bool chosen = argc <= 1;
+        for (int i = 1; i < argc; ++i)
+            chosen = chosen || std::strstr(ref.name, argv[i]) != nullptr;
+        if (!chosen)
             continue;
         KTFunction3 function(&axes);
         function.m_data.m_equationText = ref.typed;
@@ -128,8 +131,8 @@ int main(int argc, char** argv)
         double theirs = 0.0;
         double reference = 0.0;
         for (int run = 0; run < 5; ++run) {
-            evaluations = std::max(evaluations, OurEvaluations(function, ref, ours));
             reference = std::max(reference, MuparserEvaluations(ref, theirs));
+            evaluations = std::max(evaluations, OurEvaluations(function, ref, ours));
         }
         const double ratio = evaluations / reference;
         worst = std::min(worst, ratio);

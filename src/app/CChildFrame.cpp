@@ -62,7 +62,8 @@ bool CChildFrame::SaveAs()
 void CChildFrame::closeEvent(QCloseEvent* event)
 {
     if (m_document->IsModified()) {
-        const CString text = CString::FromQString(QStringLiteral("Save changes to %1?").arg(m_document->GetTitle()));
+        const CString text =
+            CString::FromQString(QStringLiteral("Save changes to %1?").arg(m_document->GetTitle()));
         const int answer = KTMessageBox("KT Graph 3", text, MB_YESNOCANCEL | MB_ICONWARNING);
         if (answer == IDCANCEL || (answer == IDYES && !Save())) {
             event->ignore();

@@ -110,7 +110,8 @@ void CMainFrame::createActions()
     a->setIcon(StandardIcon("document-save", QStyle::SP_DialogSaveButton));
     connect(a, &QAction::triggered, this, &CMainFrame::OnFileSave);
 
-    a = AddAction(FileSaveAs, QStringLiteral("Save &As..."), QStringLiteral("Save the active graph under a new name"));
+    a = AddAction(FileSaveAs, QStringLiteral("Save &As..."),
+                  QStringLiteral("Save the active graph under a new name"));
     connect(a, &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
 
     a = AddAction(FilePrint, QStringLiteral("&Print..."), QStringLiteral("Print the active graph"));
@@ -118,10 +119,12 @@ void CMainFrame::createActions()
     a->setIcon(StandardIcon("document-print", QStyle::SP_ComputerIcon));
     connect(a, &QAction::triggered, this, &CMainFrame::OnFilePrint);
 
-    a = AddAction(FilePrintPreview, QStringLiteral("Print Pre&view"), QStringLiteral("Show the page as it will print"));
+    a = AddAction(FilePrintPreview, QStringLiteral("Print Pre&view"),
+                  QStringLiteral("Show the page as it will print"));
     connect(a, &QAction::triggered, this, &CMainFrame::OnFilePrintPreview);
 
-    a = AddAction(FilePrintSetup, QStringLiteral("P&rint Setup..."), QStringLiteral("Choose the printer and the page"));
+    a = AddAction(FilePrintSetup, QStringLiteral("P&rint Setup..."),
+                  QStringLiteral("Choose the printer and the page"));
     connect(a, &QAction::triggered, this, &CMainFrame::OnFilePrintSetup);
 
     a = AddAction(AppExit, QStringLiteral("E&xit"), QStringLiteral("Quit the program"));
@@ -129,21 +132,29 @@ void CMainFrame::createActions()
     connect(a, &QAction::triggered, this, &CMainFrame::OnAppExit);
 
     // The two close commands of an embedded start; no container reaches the program here.
-    a = AddAction(CloseAllUpdate, QStringLiteral("Close and Update"), QStringLiteral("Close and update the container"));
+    a = AddAction(CloseAllUpdate, QStringLiteral("Close and Update"),
+                  QStringLiteral("Close and update the container"));
     a->setIcon(GlyphIcon(QStringLiteral("CU")));
     a = AddAction(CloseAll, QStringLiteral("Close"), QStringLiteral("Close without updating the container"));
     a->setIcon(GlyphIcon(QStringLiteral("C")));
 
-    a = AddAction(CopyToClipboard, QStringLiteral("Copy to &Clipboard"), QStringLiteral("Copy the graph as a picture"));
+    a = AddAction(CopyToClipboard, QStringLiteral("Copy to &Clipboard"),
+                  QStringLiteral("Copy the graph as a picture"));
     connect(a, &QAction::triggered, this, &CMainFrame::OnCopyToClipboard);
 
     // The commands of the view, the dialogs and the start-up services come with their parts.
     a = AddAction(EditFunctions, QStringLiteral("&Functions"), QStringLiteral("Edit the functions"));
     a->setIcon(GlyphIcon(QStringLiteral("f(x)")));
-    AddAction(EditProperties, QStringLiteral("&Edit Properties ..."), QStringLiteral("Edit a function's properties"));
+    connect(a, &QAction::triggered, this, [this] {
+        if (CChildFrame* child = ActiveChild())
+            child->View().OnEditFunctions();
+    });
+    AddAction(EditProperties, QStringLiteral("&Edit Properties ..."),
+              QStringLiteral("Edit a function's properties"));
     AddAction(Integral, QStringLiteral("Integral..."), QStringLiteral("Calculate an integral"));
     AddAction(TangentLine, QStringLiteral("Tangent Line..."), QStringLiteral("Draw a tangent line"));
-    AddAction(Preferences, QStringLiteral("Preferences..."), QStringLiteral("Change the graph's preferences"));
+    AddAction(Preferences, QStringLiteral("Preferences..."),
+              QStringLiteral("Change the graph's preferences"));
     AddAction(Messages, QStringLiteral("Messages..."), QStringLiteral("Change the graph's messages"));
     const struct
     {
@@ -171,14 +182,16 @@ void CMainFrame::createActions()
     AddAction(AppAbout, QStringLiteral("&About KT Graph 3..."), QString());
     AddAction(HelpAboutMaker, QStringLiteral("About &Norwyn ..."), QString());
 
-    a = AddAction(WindowCascade, QStringLiteral("&Cascade"), QStringLiteral("Arrange the windows overlapped"));
+    a = AddAction(WindowCascade, QStringLiteral("&Cascade"),
+                  QStringLiteral("Arrange the windows overlapped"));
     connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::cascadeSubWindows);
     a = AddAction(WindowTile, QStringLiteral("&Tile"), QStringLiteral("Arrange the windows side by side"));
     connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::tileSubWindows);
     a = AddAction(WindowNext, QStringLiteral("Ne&xt"), QStringLiteral("Activate the next window"));
     a->setShortcut(QKeySequence::NextChild);
     connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::activateNextSubWindow);
-    a = AddAction(WindowPrevious, QStringLiteral("Pre&vious"), QStringLiteral("Activate the previous window"));
+    a = AddAction(WindowPrevious, QStringLiteral("Pre&vious"),
+                  QStringLiteral("Activate the previous window"));
     a->setShortcut(QKeySequence::PreviousChild);
     connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::activatePreviousSubWindow);
 
@@ -263,14 +276,32 @@ void CMainFrame::UpdateActions()
 {
     using namespace KTCommand;
     const bool hasDocument = ActiveChild() != nullptr;
-    for (int id : {FileClose, FileSave, FileSaveAs, FilePrint, FilePrintPreview, CopyToClipboard, WindowCascade,
-                   WindowTile, WindowNext, WindowPrevious})
+    for (int id : {FileClose, FileSave, FileSaveAs, FilePrint, FilePrintPreview, CopyToClipboard,
+                   EditFunctions, WindowCascade, WindowTile, WindowNext, WindowPrevious})
         Action(id)->setEnabled(hasDocument);
     // Work that comes with later parts of the program: shown, never pretended.
-    for (int id : {CloseAllUpdate, CloseAll, EditFunctions, EditProperties, Integral, TangentLine, Preferences,
-                   Messages, SelectMode, IntegralMode, DerivativeMode, AnnotationMode, ZoomMode,
-                   ToolsWriteDefaultConfig, ToolsResetAllOptions, HelpReadHelpFile, HelpReadManual, HelpReadQuickref,
-                   HelpNewsletter, HelpEmailTutorials, HelpCheckForUpdates, AppAbout, HelpAboutMaker})
+    for (int id : {CloseAllUpdate,
+                   CloseAll,
+                   EditProperties,
+                   Integral,
+                   TangentLine,
+                   Preferences,
+                   Messages,
+                   SelectMode,
+                   IntegralMode,
+                   DerivativeMode,
+                   AnnotationMode,
+                   ZoomMode,
+                   ToolsWriteDefaultConfig,
+                   ToolsResetAllOptions,
+                   HelpReadHelpFile,
+                   HelpReadManual,
+                   HelpReadQuickref,
+                   HelpNewsletter,
+                   HelpEmailTutorials,
+                   HelpCheckForUpdates,
+                   AppAbout,
+                   HelpAboutMaker})
         Action(id)->setEnabled(false);
     m_windowMenu->menuAction()->setVisible(hasDocument);
 }

@@ -5,11 +5,10 @@ namespace {
 // The flag's name without its "/", "-" or "--", lower case; empty when the argument is no flag.
 QString FlagName(const QString& argument)
 {
-    static const QStringList known = {QStringLiteral("embedding"),  QStringLiteral("automation"),
-                                      QStringLiteral("register"),   QStringLiteral("regserver"),
-                                      QStringLiteral("unregister"), QStringLiteral("unregserver"),
-                                      QStringLiteral("p"),          QStringLiteral("pt"),
-                                      QStringLiteral("dde")};
+    static const QStringList known = {
+        QStringLiteral("embedding"), QStringLiteral("automation"), QStringLiteral("register"),
+        QStringLiteral("regserver"), QStringLiteral("unregister"), QStringLiteral("unregserver"),
+        QStringLiteral("p"),         QStringLiteral("pt"),         QStringLiteral("dde")};
     QString name = argument;
     if (name.startsWith(QLatin1String("--")))
         name = name.mid(2);

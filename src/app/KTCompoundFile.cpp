@@ -32,9 +32,11 @@ void InitGsf()
     static std::once_flag once;
     std::call_once(once, [] {
         gsf_init();
-        const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION);
+        const auto levels =
+            static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION);
         for (const char* domain : {"libgsf", "libgsf:msole", "libgsf:utils"})
-            g_log_set_handler(domain, static_cast<GLogLevelFlags>(levels & ~G_LOG_LEVEL_ERROR), DropGsfMessages, nullptr);
+            g_log_set_handler(domain, static_cast<GLogLevelFlags>(levels & ~G_LOG_LEVEL_ERROR),
+                              DropGsfMessages, nullptr);
     });
 }
 
@@ -65,7 +67,8 @@ QString ErrorText(GError* error, const char* fallback)
 
 bool KTCompoundFile::HasSignature(const std::vector<std::uint8_t>& fileBytes)
 {
-    return fileBytes.size() >= sizeof kSignature && std::equal(std::begin(kSignature), std::end(kSignature), fileBytes.begin());
+    return fileBytes.size() >= sizeof kSignature &&
+           std::equal(std::begin(kSignature), std::end(kSignature), fileBytes.begin());
 }
 
 KTCompoundFile::ReadResult KTCompoundFile::ParseContents(const std::vector<std::uint8_t>& fileBytes)
@@ -79,7 +82,8 @@ KTCompoundFile::ReadResult KTCompoundFile::ParseContents(const std::vector<std::
     }
     result.kind = Kind::Compound;
     InitGsf();
-    GsfRef<GsfInput> source(gsf_input_memory_new(fileBytes.data(), static_cast<gsf_off_t>(fileBytes.size()), FALSE));
+    GsfRef<GsfInput> source(
+        gsf_input_memory_new(fileBytes.data(), static_cast<gsf_off_t>(fileBytes.size()), FALSE));
     if (!source) {
         result.error = QStringLiteral("The file cannot be read.");
         return result;
@@ -134,7 +138,8 @@ KTCompoundFile::ReadResult KTCompoundFile::ReadContents(const QString& path)
     return ParseContents(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }
 
-bool KTCompoundFile::BuildCompoundFile(const std::vector<std::uint8_t>& contents, std::vector<std::uint8_t>& out)
+bool KTCompoundFile::BuildCompoundFile(const std::vector<std::uint8_t>& contents,
+                                       std::vector<std::uint8_t>& out)
 {
     out.clear();
     InitGsf();
@@ -167,7 +172,8 @@ bool KTCompoundFile::BuildCompoundFile(const std::vector<std::uint8_t>& contents
     return true;
 }
 
-bool KTCompoundFile::WriteContents(const QString& path, const std::vector<std::uint8_t>& contents, QString& error)
+bool KTCompoundFile::WriteContents(const QString& path, const std::vector<std::uint8_t>& contents,
+                                   QString& error)
 {
     std::vector<std::uint8_t> bytes;
     if (!BuildCompoundFile(contents, bytes)) {
@@ -179,7 +185,8 @@ bool KTCompoundFile::WriteContents(const QString& path, const std::vector<std::u
         error = file.errorString();
         return false;
     }
-    const qint64 written = file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    const qint64 written =
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     if (written != static_cast<qint64>(bytes.size())) {
         error = file.errorString();
         file.cancelWriting();

@@ -25,7 +25,8 @@ constexpr const char* kImportedKey = "Default Configuration/Imported";
 
 QSettings ProgramSettings()
 {
-    return QSettings(QString::fromLatin1(KTG300App::RegistryKey), QString::fromLatin1(KTG300App::ProfileName));
+    return QSettings(QString::fromLatin1(KTG300App::RegistryKey),
+                     QString::fromLatin1(KTG300App::ProfileName));
 }
 
 QString FileKey(int index)
@@ -125,8 +126,7 @@ bool KTG300App::InitInstance(const QStringList& arguments, const StartOptions& o
 bool KTG300App::ProcessShellCommand()
 {
     switch (m_commandLine.m_shellCommand) {
-    case KTCommandLineInfo::FileNew:
-        return m_mainWnd->OnFileNew() != nullptr;
+    case KTCommandLineInfo::FileNew: return m_mainWnd->OnFileNew() != nullptr;
     case KTCommandLineInfo::FileOpen: {
         if (!m_mainWnd->OpenDocumentFile(m_commandLine.m_fileName))
             return false;
@@ -135,15 +135,11 @@ bool KTG300App::ProcessShellCommand()
         return true;
     }
     case KTCommandLineInfo::FilePrint:
-    case KTCommandLineInfo::FilePrintTo:
-        PrintFromCommandLine();
-        return false;
+    case KTCommandLineInfo::FilePrintTo: PrintFromCommandLine(); return false;
     case KTCommandLineInfo::FileDDE:
-    case KTCommandLineInfo::FileNothing:
-        return true;
+    case KTCommandLineInfo::FileNothing: return true;
     case KTCommandLineInfo::AppRegister:
-    case KTCommandLineInfo::AppUnregister:
-        return false;
+    case KTCommandLineInfo::AppUnregister: return false;
     }
     return false;
 }
@@ -154,7 +150,8 @@ bool KTG300App::PrintFromCommandLine()
     if (!document.OnOpenDocument(m_commandLine.m_fileName))
         return false;
     QPrinter& printer = Printer();
-    if (m_commandLine.m_shellCommand == KTCommandLineInfo::FilePrintTo && !m_commandLine.m_printerName.isEmpty())
+    if (m_commandLine.m_shellCommand == KTCommandLineInfo::FilePrintTo &&
+        !m_commandLine.m_printerName.isEmpty())
         printer.setPrinterName(m_commandLine.m_printerName);
     return KTG300View::PrintDocument(document, printer);
 }

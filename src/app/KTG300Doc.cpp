@@ -60,7 +60,8 @@ const char* KTG300Doc::ConstantName(int code)
     }
 }
 
-KTG300Doc::KTG300Doc(const KTOptionGraph3* defaults) : m_defaults(defaults), m_graph(std::make_unique<KTGraph3>())
+KTG300Doc::KTG300Doc(const KTOptionGraph3* defaults)
+    : m_defaults(defaults), m_graph(std::make_unique<KTGraph3>())
 {
     m_graph->Reset(m_defaults);
     m_graph->SetDirty();
@@ -128,7 +129,8 @@ void KTG300Doc::Serialize(KTArchive& ar)
         m_annotations.Serialize(ar);
         return;
     }
-    std::vector<std::uint8_t> rest(ar.Data().begin() + static_cast<std::ptrdiff_t>(ar.Position()), ar.Data().end());
+    std::vector<std::uint8_t> rest(ar.Data().begin() + static_cast<std::ptrdiff_t>(ar.Position()),
+                                   ar.Data().end());
     LoadContents(rest);
 }
 
@@ -195,9 +197,10 @@ bool KTG300Doc::OnOpenDocument(const QString& path)
     }
     QString reason;
     if (LoadContents(file.contents, &reason) == LoadResult::Damaged) {
-        KTMessageBox(kCaption,
-                     Local(QStringLiteral("The file %1 is damaged and cannot be opened.\n%2").arg(path, reason)),
-                     MB_OK | MB_ICONERROR);
+        KTMessageBox(
+            kCaption,
+            Local(QStringLiteral("The file %1 is damaged and cannot be opened.\n%2").arg(path, reason)),
+            MB_OK | MB_ICONERROR);
         return false;
     }
     m_pathName = QFileInfo(path).absoluteFilePath();
@@ -256,7 +259,8 @@ void KTG300Doc::RefreshBoundAnnotation(KTGAnnotation& annotation)
         data.m_derivatives.SetSelected(index, true);
         text.AddText(data.m_derivatives.SelectedLabel());
         text.AddMarkedText(data.m_derivatives.SelectedLineText());
-        annotation.m_anchorPosition = data.m_derivatives.TangentPointAt(data.m_derivatives.GetAt(index).m_point);
+        annotation.m_anchorPosition =
+            data.m_derivatives.TangentPointAt(data.m_derivatives.GetAt(index).m_point);
         for (int i = 0; i < data.m_derivatives.GetCount(); ++i)
             data.m_derivatives.SetSelected(i, selection[static_cast<std::size_t>(i)]);
         (void)wasSelected;
@@ -275,8 +279,8 @@ void KTG300Doc::RefreshBoundAnnotation(KTGAnnotation& annotation)
         for (int i = 0; i < data.m_integrals.GetCount(); ++i)
             data.m_integrals.SetSelected(i, selection[static_cast<std::size_t>(i)]);
     } else {
-        const KTMarker marker = m_graph->FindMarker(annotation.m_boundFunction, annotation.m_boundId1,
-                                                    annotation.m_boundId2);
+        const KTMarker marker =
+            m_graph->FindMarker(annotation.m_boundFunction, annotation.m_boundId1, annotation.m_boundId2);
         if (marker.m_kind == KTMarkerNone)
             return;
         text.AddText(marker.LabelText(data.m_options.m_poi));

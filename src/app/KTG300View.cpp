@@ -44,7 +44,8 @@ KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), 
     m_tip->Create(this);
 
     const KTFunctionConstantRanges& constants = m_document.Graph().Data().Function(0).Data().m_constants;
-    static constexpr int rangeIndex[PanelCount] = {KTConstantM, KTConstantA, KTConstantB, KTConstantC, KTConstantD};
+    static constexpr int rangeIndex[PanelCount] = {KTConstantM, KTConstantA, KTConstantB, KTConstantC,
+                                                   KTConstantD};
     for (int i = 0; i < PanelCount; ++i) {
         auto* panel = new KTParameterBar;
         // Setting the panel up is no change of the user's.
@@ -99,8 +100,8 @@ void KTG300View::OnDraw(KTDC& dc)
 {
     if (KTG300App* app = KTGetApp(); app && app->GetMainWnd()) {
         const QRect frame = app->GetMainWnd()->frameGeometry();
-        m_document.m_windowRect = CRect(frame.left(), frame.top(), frame.left() + frame.width(),
-                                        frame.top() + frame.height());
+        m_document.m_windowRect =
+            CRect(frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height());
     }
     KTGraph3& graph = m_document.Graph();
     const std::int32_t dirty = graph.Data().m_dirty;
@@ -167,7 +168,6 @@ void KTG300View::resizeEvent(QResizeEvent* event)
     // The sizes a window takes while it is made are no change of the user's.
     if (m_painted)
         m_document.SetModifiedFlag(true);
-
 }
 
 void KTG300View::OnUpdate()
@@ -191,7 +191,8 @@ void KTG300View::OnUpdate()
         // The stored rectangle is the frame's; the window's own size leaves out the decorations.
         const QSize decoration = frame->frameGeometry().size() - frame->geometry().size();
         frame->move(rect.topLeft());
-        frame->resize(std::max(1, rect.width() - decoration.width()), std::max(1, rect.height() - decoration.height()));
+        frame->resize(std::max(1, rect.width() - decoration.width()),
+                      std::max(1, rect.height() - decoration.height()));
     }
     update();
 }

@@ -109,7 +109,8 @@ CString KTLegacyFileReader::ReadTextField(const std::vector<std::uint8_t>& bytes
     return CString(std::move(text));
 }
 
-KTLegacyFileResult KTLegacyFileReader::ReadLegacyFile(const std::vector<std::uint8_t>& bytes, KTGraphData3& data,
+KTLegacyFileResult KTLegacyFileReader::ReadLegacyFile(const std::vector<std::uint8_t>& bytes,
+                                                      KTGraphData3& data,
                                                       const KTOptionGraph3& defaults) const
 {
     KTLegacyFileResult result;

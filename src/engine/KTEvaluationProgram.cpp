@@ -87,6 +87,18 @@ double OperandValue(int kind, double value, const KTEvaluationInputs& in)
 
 } // namespace
 
+namespace {
+
+/// b ^ p for b > 0. Growth and decay by 2 ^ x are common enough for their own routine.
+inline double PositivePower(double b, double p)
+{
+    if (b == 2.0)
+        return std::exp2(p);
+    return std::pow(b, p);
+}
+
+} // namespace
+
 namespace KTEvaluationRules {
 
 double IntegerPower(double base, int n)
@@ -112,7 +124,7 @@ double Power(double b, double p)
     if (b > 0.0 && !whole && P != 0.5 && P != KTNoSecondValue) {
         // A positive base with a fractional exponent, the common case: B^p is 1 / B^P, which
         // has no value where B^P is below 1e-9 as the inversion below has it.
-        const double r = std::pow(B, p);
+        const double r = PositivePower(B, p);
         return p > 0.0 || r < 1e9 ? r : KTNoSecondValue;
     }
     double r;
@@ -127,7 +139,7 @@ double Power(double b, double p)
     else if (whole && P <= 64.0)
         r = IntegerPower(B, static_cast<int>(P));
     else
-        r = std::pow(B, P);
+        r = PositivePower(B, P);
 
     const auto invert = [p](double v) {
         if (p < 0.0)
@@ -401,6 +413,11 @@ void KTEvaluationProgram::EmitBinary(int kind)
             return;
         }
     }
+    if (leftSingle && rightSingle && isConst(left) && right.op == PushX && kind == ASKind::Power) {
+        m_ops.pop_back();
+        m_ops.back() = {PushCPowX, 0, left.value, 0.0}; // c ^ x, as in 2^x
+        return;
+    }
     if (leftSingle && isConst(left) && kind != ASKind::Power) {
         // c op value: the constant moves behind the value's operations.
         const double c = left.value;
@@ -471,6 +488,8 @@ void KTEvaluationProgram::Peephole()
             *last = {PushXMulC, 0, ins.value, 0.0};
         } else if (last && last->op == PushX && ins.op == Sqr) {
             *last = {PushXSqr, 0, 0.0, 0.0};
+        } else if (last && last->op == PushX && ins.op == PowC && ins.arg == 1) {
+            *last = {PushXPowC, 1, ins.value, 0.0};
         } else if (last && last->op == PushX && ins.op == PowI) {
             *last = {PushXPowI, ins.arg, ins.value, 0.0};
         } else if (last && last->op == PushXMulC && ins.op == AddC) {
@@ -646,11 +665,31 @@ double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
             }
             break;
         }
-        case Pow: KT_FULL_BINARY(ASKind::Power, stack[sp--], t); break;
+        case PushCPowX:
+            stack[++sp] = t;
+            t = ins.value;
+            [[fallthrough]];
+        case Pow: {
+            const double b = ins.op == Pow ? stack[sp--] : t;
+            const double p = ins.op == Pow ? t : x;
+            // A positive base and a fractional exponent: the power rule is the library's power.
+            if (b > 0.0 && b <= 1.0e12 && std::fabs(p) <= 1.0e12 && p != std::floor(p) && std::fabs(p) != 0.5)
+                [[likely]] {
+                t = PositivePower(b, p);
+                if (std::isfinite(t) && (p > 0.0 || t < 1e9)) [[likely]]
+                    break;
+            }
+            KT_FULL_BINARY(ASKind::Power, b, p);
+            break;
+        }
+        case PushXPowC:
+            stack[++sp] = t;
+            t = x;
+            [[fallthrough]];
         case PowC: {
             const double b = t;
             if (ins.arg == 1 && b > 0.0 && b <= 1.0e12) [[likely]] {
-                t = std::pow(b, ins.value); // as the power rule has it for b > 0
+                t = PositivePower(b, ins.value); // as the power rule has it for b > 0
                 if (!std::isfinite(t)) [[unlikely]]
                     return KTUndefinedValue;
             } else {

@@ -62,14 +62,18 @@ public:
     /// The value of the compiled list, or KTUndefinedValue. Only when IsCompiled().
     double Run(const KTEvaluationInputs& in) const
     {
-        // A straight line is the most common curve of all: one multiply-add, no dispatch.
-        if (m_linear) {
-            const double scaled = in.x * m_slope;
-            const double r = scaled + m_intercept;
-            if (in.x <= 1.0e12 && scaled <= 1.0e12 && r - r == 0.0) [[likely]]
-                return r;
-        }
-        return RunProgram(in);
+        double value;
+        return RunLinear(in.x, value) ? value : RunProgram(in);
+    }
+    /// A straight line is the most common curve of all: one multiply-add, no dispatch. False
+    /// when the program is no line or the value needs the full rules (then call RunProgram).
+    bool RunLinear(double x, double& value) const
+    {
+        if (!m_linear)
+            return false;
+        const double scaled = x * m_slope;
+        value = scaled + m_intercept;
+        return x <= 1.0e12 && scaled <= 1.0e12 && value - value == 0.0;
     }
     double RunProgram(const KTEvaluationInputs& in) const;
     /// Number of operations after fusion (for tests and the benchmark).
@@ -113,6 +117,8 @@ public:
         Atan,
         PowI,      ///< top ^ arg for a whole exponent 3..64
         PushXPowI, ///< x ^ arg
+        PushXPowC, ///< x ^ c for a positive fractional c
+        PushCPowX, ///< c ^ x
         Func,      ///< any other one-argument function, of kind arg
     };
 

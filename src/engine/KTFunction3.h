@@ -95,17 +95,19 @@ public:
     /// The y of Evaluate alone.
     double EvaluateValue(double x, double y)
     {
-        // The path of every sample: a compiled list that reads no family constants.
-        const int index = m_data.CurrentListIndex();
-        if (index >= 0 && index < KTFunctionData3::ListCount) [[likely]] {
-            const CompiledList& compiled = m_compiled[static_cast<std::size_t>(index)];
-            if (compiled.generation == m_listGeneration && compiled.count == m_data.CurrentList().GetCount())
-                [[likely]] {
-                if (compiled.program.IsPlain())
-                    return compiled.program.Run({x, y, nullptr, 1.0});
-                if (compiled.program.IsCompiled() && !compiled.program.UsesConstants())
-                    return compiled.program.Run({x, y, nullptr, AngleScale()});
-            }
+        // The path of every sample: a compiled list that reads no family constants. The data
+        // keeps the current list index within 0..4.
+        const CompiledList& compiled = m_compiled[static_cast<std::size_t>(m_data.CurrentListIndex())];
+        if (compiled.generation == m_listGeneration && compiled.count == m_data.CurrentList().GetCount())
+            [[likely]] {
+            const KTEvaluationProgram& program = compiled.program;
+            double value;
+            if (program.RunLinear(x, value))
+                return value;
+            if (program.IsPlain())
+                return program.RunProgram({x, y, nullptr, 1.0});
+            if (program.IsCompiled() && !program.UsesConstants())
+                return program.RunProgram({x, y, nullptr, AngleScale()});
         }
         return EvaluateValueSlow(x, y);
     }
@@ -229,6 +231,7 @@ private:
     /// Tokenises and prepares one equation text into the given postfix list (steps of Interpret).
     void PrepareBranch(const CString& text, int listIndex);
     void PrepareTokens(ASTokenList& tokens);
+    void PreparePair();
     void ConvertTokens(ASTokenList& tokens, int listIndex);
     void Rearrange(ASTokenList& tokens, int listIndex);
     void ClassifyFinalParts(int others, int domains, int domainsOrPoints);

@@ -352,6 +352,34 @@ void KTFunction3::Rearrange(ASTokenList& tokens, int listIndex)
     EvaluationListsChanged();
 }
 
+// The y equation of a pair is the second branch. A pair typed y first is put in order; two
+// equations that are no pair are refused rather than drawn as one.
+void KTFunction3::PreparePair()
+{
+    const CString second = m_parts.FindPart(KTPartExecute2, 1).Text();
+    if (second.IsEmpty()) {
+        InputError("Can not interpret equation");
+        return;
+    }
+    if (m_parts.m_parametricX) {
+        PrepareBranch(second, KTFunctionData3::SecondBranchList);
+        if (!m_parts.m_parametricY)
+            InputError("Can not interpret equation");
+        return;
+    }
+    if (!m_parts.m_parametricY) {
+        InputError("Can not interpret equation");
+        return;
+    }
+    ASTokenList* first = m_data.List(KTFunctionData3::FirstBranchList);
+    m_data.List(KTFunctionData3::SecondBranchList)->ShareFrom(*first);
+    first->Clear();
+    EvaluationListsChanged();
+    PrepareBranch(second, KTFunctionData3::FirstBranchList);
+    if (!m_parts.m_parametricX)
+        InputError("Can not interpret equation");
+}
+
 void KTFunction3::Interpret()
 {
     try {
@@ -432,14 +460,8 @@ void KTFunction3::InterpretText()
             PrepareBranch(minus, KTFunctionData3::SecondBranchList);
     } else if (status != KTStatusNoEquation && status != KTStatusNoEquationP && !text.IsEmpty()) {
         PrepareBranch(text, KTFunctionData3::FirstBranchList);
-        if (m_parts.m_parametricX && !m_parts.IsErrorLatched()) {
-            // The y equation of the pair is the second branch.
-            const KTEquationPart execute2 = m_parts.FindPart(KTPartExecute2, 1);
-            if (execute2.Text().IsEmpty())
-                InputError("Can not interpret equation");
-            else
-                PrepareBranch(execute2.Text(), KTFunctionData3::SecondBranchList);
-        }
+        if (!m_parts.IsErrorLatched() && (m_parts.m_parametricX || m_parts.CountParts(KTPartExecute2) > 0))
+            PreparePair();
     }
 
     const int finalStatus = m_parts.GetStatus();

@@ -20,6 +20,8 @@
 
 namespace {
 
+const KTRegisterRuntimeClass<KTGraph3> registration("KTGraph3", 0);
+
 constexpr int kDefaultLeft = 0;
 constexpr int kDefaultTop = 0;
 constexpr int kDefaultRight = 13450;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -88,7 +89,10 @@ bool KTGraph3::PointSatisfies(KTFunction3& function, const KTPoint& point)
         right = ValueOfList(function, KTFunctionData3::SecondBranchList, point.m_x, point.m_y);
     } else if (parts.m_polar) {
         const double radius = std::sqrt(point.m_x * point.m_x + point.m_y * point.m_y);
-        const double angle = std::atan2(point.m_y, point.m_x) * m_axes.AngleFactor();
+        // The negative x axis is the angle -pi, whatever the sign of a zero y.
+        const double radians =
+            point.m_y == 0.0 && point.m_x < 0.0 ? -std::numbers::pi : std::atan2(point.m_y, point.m_x);
+        const double angle = radians * m_axes.AngleFactor();
         const bool angleOfRadius = parts.m_inverse != 0;
         left = angleOfRadius ? angle : radius;
         right = ValueOfList(function, KTFunctionData3::FirstBranchList, angleOfRadius ? radius : angle,

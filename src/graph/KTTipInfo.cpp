@@ -5,6 +5,9 @@
 #include <algorithm>
 
 namespace {
+
+const KTRegisterRuntimeClass<KTTipInfo> registration("KTTipInfo", 1);
+
 constexpr const char* kTag = "KTTipInfo";
 constexpr WORD kSchema = 1;
 

@@ -163,7 +163,7 @@ void KTQuickEntry::CreateControls()
     axesLayout->addWidget(m_yMaxEdit, 1, 1, 1, 2);
     axesLayout->addWidget(m_xBar, 2, 1);
     axesLayout->addWidget(m_centreXButton, 2, 2);
-    axesLayout->addWidget(m_yBar, 3, 0, Qt::AlignRight);
+    axesLayout->addWidget(m_yBar, 3, 0);
     axesLayout->addWidget(m_thumbnail, 3, 1);
     axesLayout->addWidget(m_centreYButton, 4, 0, Qt::AlignRight);
     axesLayout->addWidget(new QLabel(Q("x Axis"), this), 5, 0);
@@ -234,14 +234,31 @@ void KTQuickEntry::CreateControls()
     outer->addWidget(regionGroup);
 
     // The resource's order of the controls.
-    const QWidget* order[] = {m_equationEdit, m_angleList, m_yAxisEdit, m_yMaxEdit, m_xAxisEdit,
-                              m_xMaxEdit, m_showGridCheck, m_autoScaleCheck, m_xBar, m_yBar,
-                              m_centreXButton, m_centreYButton, m_halfPlanesRadio, m_feasibleOnlyRadio,
-                              m_solidCheck, m_colorButton, m_functionsButton, m_axesButton,
-                              m_gridButton, m_setAsDefaultButton, m_moreLessButton, m_okButton,
+    QWidget* const order[] = {m_equationEdit,
+                              m_angleList,
+                              m_yAxisEdit,
+                              m_yMaxEdit,
+                              m_xAxisEdit,
+                              m_xMaxEdit,
+                              m_showGridCheck,
+                              m_autoScaleCheck,
+                              m_xBar,
+                              m_yBar,
+                              m_centreXButton,
+                              m_centreYButton,
+                              m_halfPlanesRadio,
+                              m_feasibleOnlyRadio,
+                              m_solidCheck,
+                              m_colorButton,
+                              m_functionsButton,
+                              m_axesButton,
+                              m_gridButton,
+                              m_setAsDefaultButton,
+                              m_moreLessButton,
+                              m_okButton,
                               m_cancelButton};
     for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+        setTabOrder(order[i - 1], order[i]);
 
     m_previewTimer = new QTimer(this);
     m_previewTimer->setObjectName(Q("previewTimer"));
@@ -262,9 +279,12 @@ void KTQuickEntry::ConnectControls()
     connect(m_yMaxEdit, &QLineEdit::textChanged, this, &KTQuickEntry::OnYMaxChange);
     connect(m_centreXButton, &QPushButton::clicked, this, &KTQuickEntry::OnCentreX);
     connect(m_centreYButton, &QPushButton::clicked, this, &KTQuickEntry::OnCentreY);
-    connect(m_xBar, &QScrollBar::actionTriggered, this, [this](int action) { OnBarAction(m_xBar, action, true); });
-    connect(m_yBar, &QScrollBar::actionTriggered, this, [this](int action) { OnBarAction(m_yBar, action, false); });
+    connect(m_xBar, &QScrollBar::actionTriggered, this,
+            [this](int action) { OnBarAction(m_xBar, action, true); });
+    connect(m_yBar, &QScrollBar::actionTriggered, this,
+            [this](int action) { OnBarAction(m_yBar, action, false); });
     connect(m_previewTimer, &QTimer::timeout, this, &KTQuickEntry::OnTimer);
+    connect(this, &QDialog::finished, m_previewTimer, &QTimer::stop);
 }
 
 int KTQuickEntry::DoModal()

@@ -61,7 +61,8 @@ std::array<CString, KTQuickEntry::FunctionCount> KTQuickEntry::SplitText(const C
             rest.Empty();
             continue;
         }
-        const int breakLength = (rest.GetAt(p) == '\r' && p + 1 < rest.GetLength() && rest.GetAt(p + 1) == '\n') ? 2 : 1;
+        const int breakLength =
+            (rest.GetAt(p) == '\r' && p + 1 < rest.GetLength() && rest.GetAt(p + 1) == '\n') ? 2 : 1;
         texts[static_cast<std::size_t>(i)] = rest.Left(p);
         rest = rest.Mid(p + breakLength);
     }

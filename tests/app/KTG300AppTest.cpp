@@ -19,6 +19,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMimeData>
+#include <QUrl>
+#include <QDropEvent>
 #include <QScreen>
 #include <QSettings>
 
@@ -41,7 +44,8 @@ void Settle()
 // Each test starts from an empty settings folder.
 void ClearSettings()
 {
-    QSettings(QString::fromLatin1(KTG300App::RegistryKey), QString::fromLatin1(KTG300App::ProfileName)).clear();
+    QSettings(QString::fromLatin1(KTG300App::RegistryKey), QString::fromLatin1(KTG300App::ProfileName))
+        .clear();
     QFile::remove(QString::fromLocal8Bit(KTOptionStore::UserIniPath("Norwyn", "KTG300").c_str()));
 }
 
@@ -178,8 +182,9 @@ TEST(KTG300App, ClosingAModifiedDocumentAsksToSaveIt)
         kttest::MessageBoxRecorder cancel(IDCANCEL);
         EXPECT_FALSE(frame.close());
         ASSERT_EQ(cancel.Boxes().size(), 1u);
-        EXPECT_EQ(cancel.Boxes()[0].text, CString("Save changes to KTGraph") +
-                                              CString::FromQString(frame.Children().front()->Document().GetTitle().mid(7)) + "?");
+        EXPECT_EQ(cancel.Boxes()[0].text,
+                  CString("Save changes to KTGraph") +
+                      CString::FromQString(frame.Children().front()->Document().GetTitle().mid(7)) + "?");
         EXPECT_EQ(frame.Children().size(), 1);
     }
     {
@@ -221,7 +226,8 @@ TEST(KTG300App, TheRecentFileListKeepsFourEntriesNewestFirst)
 {
     ClearSettings();
     KTG300App app;
-    for (const char* name : {"/tmp/a.kt3", "/tmp/b.kt3", "/tmp/c.kt3", "/tmp/d.kt3", "/tmp/e.kt3", "/tmp/c.kt3"})
+    for (const char* name :
+         {"/tmp/a.kt3", "/tmp/b.kt3", "/tmp/c.kt3", "/tmp/d.kt3", "/tmp/e.kt3", "/tmp/c.kt3"})
         app.AddToRecentFileList(QString::fromLatin1(name));
     const QStringList expected{"/tmp/c.kt3", "/tmp/e.kt3", "/tmp/d.kt3", "/tmp/b.kt3"};
     EXPECT_EQ(app.GetRecentFiles(), expected);
@@ -373,7 +379,7 @@ TEST(KTG300App, MenusOfLaterWorkAreDisabledNotFaked)
     CMainFrame& frame = *app.GetMainWnd();
     for (int id : {57600, 57601, 57603, 57607, 32837})
         EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
-    for (int id : {32792, 32787, 32791, 32801, 32785, 32786, 32804, 32805, 32821, 32836})
+    for (int id : {32787, 32791, 32801, 32785, 32786, 32804, 32805, 32821, 32836})
         EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
 }
 
@@ -382,9 +388,12 @@ TEST(KTInstanceChannel, ASecondStartHandsItsDocumentsToTheFirst)
     KTInstanceChannel channel;
     ASSERT_TRUE(channel.Listen());
     QStringList received;
-    QObject::connect(&channel, &KTInstanceChannel::openRequested, [&](const QStringList& paths) { received = paths; });
+    QObject::connect(&channel, &KTInstanceChannel::openRequested,
+                     [&](const QStringList& paths) { received = paths; });
     bool sent = false;
-    std::thread second([&] { sent = KTInstanceChannel::SendToRunningInstance({"/tmp/one.kt3", "/tmp/two words.kt3"}, 3000); });
+    std::thread second([&] {
+        sent = KTInstanceChannel::SendToRunningInstance({"/tmp/one.kt3", "/tmp/two words.kt3"}, 3000);
+    });
     for (int i = 0; i < 300 && received.isEmpty(); ++i) {
         QApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -397,4 +406,46 @@ TEST(KTInstanceChannel, ASecondStartHandsItsDocumentsToTheFirst)
 TEST(KTInstanceChannel, NoRunningProgramTakesNothing)
 {
     EXPECT_FALSE(KTInstanceChannel::SendToRunningInstance({"/tmp/x.kt3"}, 200));
+}
+
+TEST(KTG300App, APaintStoresTheMainWindowsRectangleForTheFile)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    CMainFrame& frame = *app.GetMainWnd();
+    CChildFrame* child = frame.Children().front();
+    frame.move(70, 80);
+    child->View().repaint();
+    Settle();
+    const QRect outer = frame.frameGeometry();
+    const CRect expected(outer.left(), outer.top(), outer.left() + outer.width(),
+                         outer.top() + outer.height());
+    EXPECT_EQ(child->Document().m_windowRect, expected);
+    const auto path = dir.File("moved.kt3");
+    ASSERT_TRUE(child->Document().OnSaveDocument(ToQ(path)));
+    KTG300Doc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(ToQ(path)));
+    EXPECT_EQ(reopened.m_windowRect, expected);
+}
+
+TEST(KTG300App, FilesDroppedOnTheMainWindowOpen)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    const auto path = SaveSample(dir, "dropped.kt3", 2);
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({QStringLiteral("/Embedding")}, kLocal));
+    CMainFrame& frame = *app.GetMainWnd();
+    EXPECT_TRUE(frame.acceptDrops());
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(ToQ(path))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame, &drop);
+    ASSERT_EQ(frame.Children().size(), 1);
+    EXPECT_EQ(frame.Children().front()->Document().GetTitle(), QStringLiteral("dropped.kt3"));
 }

@@ -69,10 +69,10 @@ TEST(KTG300Doc, TheContentsStreamStartsWithTheRectangleAndTheGraphTag)
     document.OnNewDocument();
     const auto contents = document.StoreContents();
     const std::uint8_t expected[] = {
-        50, 0, 0, 0, 50, 0, 0, 0, 0x58, 2, 0, 0, 0x58, 2, 0, 0, // (50, 50, 600, 600)
-        12, 'K', 'T', 'G', 'r', 'a', 'p', 'h', 'D', 'a', 't', 'a', '3', 4, 0, // tag, version 4
-        0, // no show-flag override
-        14, 'K', 'T', 'O', 'p', 't', 'i', 'o', 'n', 'G', 'r', 'a', 'p', 'h', '3'};
+        50, 0,   0,   0,   50,  0,   0,   0,   0x58, 2,   0,   0,   0x58, 2,   0,  0, // (50, 50, 600, 600)
+        12, 'K', 'T', 'G', 'r', 'a', 'p', 'h', 'D',  'a', 't', 'a', '3',  4,   0,     // tag, version 4
+        0,                                                                            // no show-flag override
+        14, 'K', 'T', 'O', 'p', 't', 'i', 'o', 'n',  'G', 'r', 'a', 'p',  'h', '3'};
     ASSERT_GE(contents.size(), sizeof expected);
     EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), contents.begin()));
     // The annotation list closes the archive.
@@ -103,10 +103,12 @@ TEST(KTG300Doc, SaveThenOpenRestoresEveryStoredPart)
         for (int slot = 0; slot < 10; ++slot)
             EXPECT_EQ(data.Function(slot).Data().m_equationText,
                       original.Graph().Data().Function(slot).Data().m_equationText);
-        EXPECT_EQ(data.m_options.m_axes.m_xMaxShowS.m_value, original.Graph().Data().m_options.m_axes.m_xMaxShowS.m_value);
+        EXPECT_EQ(data.m_options.m_axes.m_xMaxShowS.m_value,
+                  original.Graph().Data().m_options.m_axes.m_xMaxShowS.m_value);
         EXPECT_EQ(data.m_derivatives.GetCount(), 1);
         EXPECT_EQ(data.m_integrals.GetCount(), 1);
-        EXPECT_EQ(data.m_integrals.GetAt(0).m_upperText, original.Graph().Data().m_integrals.GetAt(0).m_upperText);
+        EXPECT_EQ(data.m_integrals.GetAt(0).m_upperText,
+                  original.Graph().Data().m_integrals.GetAt(0).m_upperText);
         EXPECT_EQ(reopened.m_annotations.GetCount(), variant + 1);
         EXPECT_EQ(reopened.m_annotations.GetAt(0).m_text, original.m_annotations.GetAt(0).m_text);
         EXPECT_EQ(data.m_showFlagOverride, original.Graph().Data().m_showFlagOverride);
@@ -134,7 +136,8 @@ TEST(KTG300Doc, TheSavedFileIsACompoundFileAnIndependentReaderLists)
     ASSERT_TRUE(gsf.waitForFinished(10000));
     const QByteArray listed = gsf.readAllStandardOutput();
     const auto contents = document.StoreContents();
-    EXPECT_EQ(listed, QByteArray(reinterpret_cast<const char*>(contents.data()), static_cast<int>(contents.size())));
+    EXPECT_EQ(listed,
+              QByteArray(reinterpret_cast<const char*>(contents.data()), static_cast<int>(contents.size())));
 }
 
 TEST(KTG300Doc, AnOlderLayoutFileOpens)
@@ -208,7 +211,8 @@ TEST(KTG300Doc, TruncatedAndRandomFilesNeverCrash)
     document.OnNewDocument();
     kttest::MessageBoxRecorder boxes;
     for (std::size_t cut = 0; cut < contents.size(); cut += 7) {
-        std::vector<std::uint8_t> bytes(contents.begin(), contents.begin() + static_cast<std::ptrdiff_t>(cut));
+        std::vector<std::uint8_t> bytes(contents.begin(),
+                                        contents.begin() + static_cast<std::ptrdiff_t>(cut));
         const auto result = document.LoadContents(bytes);
         EXPECT_EQ(result, cut >= 29 ? KTG300Doc::LoadResult::Damaged : KTG300Doc::LoadResult::Legacy) << cut;
     }
@@ -252,8 +256,9 @@ TEST(KTG300Doc, TheLoaderTakesEveryFileOfItsCorpus)
             EXPECT_EQ(result, KTG300Doc::LoadResult::Legacy) << name;
         else
             EXPECT_EQ(result, KTG300Doc::LoadResult::Current) << name;
-        if (result == KTG300Doc::LoadResult::Current)
+        if (result == KTG300Doc::LoadResult::Current) {
             EXPECT_EQ(document.StoreContents(), parsed.contents) << name;
+        }
     }
     EXPECT_GE(files, 12);
 }
@@ -421,7 +426,8 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
         }
         const auto path = base / "examples" / (std::string(example.name) + ".kt3");
         ASSERT_TRUE(document.OnSaveDocument(ToQ(path)));
-        std::filesystem::copy_file(path, base / "tests/data/app/corpus" / (std::string(example.name) + ".kt3"),
+        std::filesystem::copy_file(path,
+                                   base / "tests/data/app/corpus" / (std::string(example.name) + ".kt3"),
                                    std::filesystem::copy_options::overwrite_existing);
         contents.push_back(document.StoreContents());
     }
@@ -429,8 +435,9 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
     const auto& sample = contents.front();
     auto write = [&](const char* name, const std::vector<std::uint8_t>& archive, bool compound) {
         std::vector<std::uint8_t> bytes = archive;
-        if (compound)
+        if (compound) {
             ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(archive, bytes));
+        }
         WriteBytes(corpus / name, bytes);
     };
     write("truncated-graph.kt3", std::vector<std::uint8_t>(sample.begin(), sample.begin() + 200), true);
@@ -453,7 +460,8 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
     write("flat-current.kt3", sample, false);
     std::vector<std::uint8_t> compound;
     ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(sample, compound));
-    write("truncated-storage.kt3", std::vector<std::uint8_t>(compound.begin(), compound.begin() + 700), false);
+    write("truncated-storage.kt3", std::vector<std::uint8_t>(compound.begin(), compound.begin() + 700),
+          false);
     kttest::LegacyDocument legacy;
     legacy.functions[0].equation = "y=x^2";
     legacy.functions[2].equation = "y=1/x";

@@ -122,11 +122,13 @@ TEST(KTG300View, PanelsAppearOnlyForConstantsInUse)
         }
         EXPECT_EQ(shown, row.shown);
         EXPECT_EQ(x, row.x);
-        // With a panel the graph leaves the strip free.
-        const int fullHeight = view.GraphRect().bottom;
-        (void)fullHeight;
-        if (!row.shown.empty())
-            EXPECT_GT(view.GraphRect().bottom, -480 * 2540 / 96 + 1000);
+        // With a panel the graph leaves the strip free: its bottom lies a strip higher.
+        const int fullBottom = -480 * 2540 / 96;
+        if (row.shown.empty()) {
+            EXPECT_NEAR(view.GraphRect().bottom, fullBottom, 30);
+        } else {
+            EXPECT_NEAR(view.GraphRect().bottom, fullBottom + KTG300View::PanelStripHeight * 2540 / 96, 60);
+        }
     }
 }
 

@@ -22,7 +22,9 @@ kttest::LegacyDocument SampleDocument()
     d.functions[0].flags[0] = 1;
     d.functions[0].flags[4] = 1;
     d.functions[1].equation = "y=sin(x)";
-    d.functions[1].domain = "[0" "\x2c" "5]";
+    d.functions[1].domain = "[0"
+                            "\x2c"
+                            "5]";
     d.functions[1].firstDerivative = 1;
     d.functions[9].equation = "y=9";
     return d;
@@ -47,15 +49,16 @@ TEST(KTLegacyFileReader, ReadsEveryFieldOfTheMarkedLayout)
     {
         KTOptionString& option;
         const char* expected;
-    } texts[] = {{axes.m_xMaxShowS, "8"},   {axes.m_yMaxShowS, "6"},     {axes.m_xMinShowS, "-8"},
-                 {axes.m_yMinShowS, "-6"},  {axes.m_xMajorS, "2"},       {axes.m_yMajorS, "1.5"},
-                 {axes.m_xMinorS, "0.5"},   {axes.m_yMinorS, "0.25"},    {axes.m_xNotate, "time"},
+    } texts[] = {{axes.m_xMaxShowS, "8"},  {axes.m_yMaxShowS, "6"},  {axes.m_xMinShowS, "-8"},
+                 {axes.m_yMinShowS, "-6"}, {axes.m_xMajorS, "2"},    {axes.m_yMajorS, "1.5"},
+                 {axes.m_xMinorS, "0.5"},  {axes.m_yMinorS, "0.25"}, {axes.m_xNotate, "time"},
                  {axes.m_yNotate, "speed"}};
     for (const auto& row : texts)
         EXPECT_EQ(row.option.m_value, CString(row.expected)) << row.expected;
     EXPECT_EQ(axes.m_angleSystem.m_value, 1);
-    const BYTE flags[] = {axes.m_showGrid.m_value,  data.m_options.m_autoScale.m_value, axes.m_showyAxis.m_value,
-                          axes.m_showxAxis.m_value, axes.m_showxTicks.m_value,          axes.m_showyTicks.m_value,
+    const BYTE flags[] = {axes.m_showGrid.m_value,   data.m_options.m_autoScale.m_value,
+                          axes.m_showyAxis.m_value,  axes.m_showxAxis.m_value,
+                          axes.m_showxTicks.m_value, axes.m_showyTicks.m_value,
                           axes.m_showxScale.m_value, axes.m_showyScale.m_value};
     const BYTE expectedFlags[] = {1, 0, 1, 1, 0, 1, 0, 1};
     for (int i = 0; i < 8; ++i)
@@ -109,9 +112,14 @@ TEST(KTLegacyFileReader, IndicesOutsideTheirRangesDropTheRecord)
         std::int32_t first, second, tangent;
         bool integral, tangentKept;
     } rows[] = {
-        {0, -2, 1, true, true},          {9, 9, 9, true, true},           {-1, 0, -1, false, false},
-        {10, 0, 10, false, false},       {0, -3, -2, false, false},       {0, 10, 123456, false, false},
-        {-7, -1, 0x7FFFFFFF, false, false}, {3, -1, 0, true, true},
+        {0, -2, 1, true, true},
+        {9, 9, 9, true, true},
+        {-1, 0, -1, false, false},
+        {10, 0, 10, false, false},
+        {0, -3, -2, false, false},
+        {0, 10, 123456, false, false},
+        {-7, -1, 0x7FFFFFFF, false, false},
+        {3, -1, 0, true, true},
     };
     for (const auto& row : rows) {
         kttest::LegacyDocument d = SampleDocument();
@@ -119,7 +127,8 @@ TEST(KTLegacyFileReader, IndicesOutsideTheirRangesDropTheRecord)
         d.integralSecond = row.second;
         d.tangentFunction = row.tangent;
         KTGraphData3 data;
-        const auto result = KTLegacyFileReader().ReadLegacyFile(kttest::WriteLegacyFile(d), data, KTOptionGraph3());
+        const auto result =
+            KTLegacyFileReader().ReadLegacyFile(kttest::WriteLegacyFile(d), data, KTOptionGraph3());
         EXPECT_EQ(result.integral.has_value(), row.integral) << row.first << " " << row.second;
         EXPECT_EQ(result.tangent.has_value(), row.tangentKept) << row.tangent;
     }
@@ -144,7 +153,8 @@ TEST(KTLegacyFileReader, AnUnmarkedFileGivesOnlyTheRectangle)
     d.marked = false;
     KTGraphData3 data;
     KTOptionGraph3 reference;
-    const auto result = KTLegacyFileReader().ReadLegacyFile(kttest::WriteLegacyFile(d), data, KTOptionGraph3());
+    const auto result =
+        KTLegacyFileReader().ReadLegacyFile(kttest::WriteLegacyFile(d), data, KTOptionGraph3());
     EXPECT_TRUE(result.rectRead);
     EXPECT_FALSE(result.marked);
     EXPECT_EQ(result.windowRect, CRect(10, 20, 700, 500));
@@ -161,8 +171,20 @@ TEST(KTLegacyFileReader, TextsEndAtControlBytesAndHighBytes)
         const char* text;
         std::size_t next;
     } rows[] = {
-        {std::string("abc\0def", 7), "abc", 4}, {"abc\x1e" "d", "abc", 4}, {"abc\x1f" "d", "abc\x1f" "d", 5},
-        {"ab\x80" "cd", "ab", 3},               {"\xff", "", 1},          {"", "", 0},
+        {std::string("abc\0def", 7), "abc", 4},
+        {"abc\x1e"
+         "d",
+         "abc", 4},
+        {"abc\x1f"
+         "d",
+         "abc\x1f"
+         "d",
+         5},
+        {"ab\x80"
+         "cd",
+         "ab", 3},
+        {"\xff", "", 1},
+        {"", "", 0},
         {"open-ended", "open-ended", 10},
     };
     for (const auto& row : rows) {

@@ -34,8 +34,8 @@ TEST(KTGraph3Regions, FrameTextsFollowTheViewOnlyWithInequalities)
 TEST(KTGraph3Regions, PointSatisfiesIncludesTheBoundaryWithinTolerance)
 {
     GraphRig rig;
-    const char* texts[] = {"y>x^2", "y>=x^2", "y<x^2", "y<=x^2", "x>y^2", "x^2+y^2<4", "y=x^2"};
-    for (int slot = 0; slot < 7; ++slot)
+    const char* texts[] = {"y>x^2", "y>=x^2", "y<x^2", "y<=x^2", "x>y^2", "x^2+y^2<4", "y=x^2", "r<th+4"};
+    for (int slot = 0; slot < 8; ++slot)
         rig.Set(slot, texts[slot]);
     rig.Cycle();
     const struct
@@ -44,11 +44,27 @@ TEST(KTGraph3Regions, PointSatisfiesIncludesTheBoundaryWithinTolerance)
         KTPoint point;
         bool satisfies;
     } rows[] = {
-        {0, {1, 2}, true},       {0, {1, 0}, false},     {0, {1, 1}, true},    {0, {1, 0.99995}, true},
-        {0, {1, 0.9998}, false}, {1, {1, 1}, true},      {1, {1, 0.5}, false}, {2, {1, 0}, true},
-        {2, {1, 1.00005}, true}, {2, {1, 1.001}, false}, {3, {1, 1}, true},    {4, {4, 1}, true},
-        {4, {0.5, 1}, false},    {5, {0.5, 0.5}, true},  {5, {3, 0}, false},   {5, {2, 0}, true},
+        {0, {1, 2}, true},
+        {0, {1, 0}, false},
+        {0, {1, 1}, true},
+        {0, {1, 0.99995}, true},
+        {0, {1, 0.9998}, false},
+        {1, {1, 1}, true},
+        {1, {1, 0.5}, false},
+        {2, {1, 0}, true},
+        {2, {1, 1.00005}, true},
+        {2, {1, 1.001}, false},
+        {3, {1, 1}, true},
+        {4, {4, 1}, true},
+        {4, {0.5, 1}, false},
+        {5, {0.5, 0.5}, true},
+        {5, {3, 0}, false},
+        {5, {2, 0}, true},
         {6, {1, 1}, false},
+        // Polar, in degrees: the negative x axis is -180 degrees, the positive y axis 90.
+        {7, {-3, 0}, false},
+        {7, {0, 3}, true},
+        {7, {3, 0}, true},
     };
     for (const auto& row : rows)
         EXPECT_EQ(rig.m_graph.PointSatisfies(rig.Function(row.slot), row.point), row.satisfies)

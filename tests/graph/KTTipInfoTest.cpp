@@ -112,7 +112,8 @@ TEST(KTTipInfo, SchemaZeroOrAnotherTagKeepsDefaults)
 TEST(KTTipInfo, ShortArchiveThrowsAndChangesNothing)
 {
     Bytes bytes = TipBytes(CRect(1, 2, 3, 4), {{"x", 0}}, 1);
-    bytes.resize(bytes.size() - 20);
+    ASSERT_GT(bytes.size(), 20u);
+    bytes.erase(bytes.end() - 20, bytes.end());
     KTTipInfo tip;
     tip.AddText("kept");
     const KTTipInfo before = tip;
@@ -139,4 +140,13 @@ TEST(KTTipInfoArray, AddCopiesAndSetAllTextReplacesEveryLine)
         EXPECT_EQ(t.LineText(0), "y=x-1");
         EXPECT_EQ(t.LineText(1), "-2");
     }
+}
+
+TEST(KTTipInfo, RegisteredForTheDocumentReader)
+{
+    const KTRuntimeClass* tipClass = KTFindClass("KTTipInfo");
+    ASSERT_NE(tipClass, nullptr);
+    EXPECT_EQ(tipClass->schema, 1u);
+    EXPECT_NE(dynamic_cast<KTTipInfo*>(tipClass->factory().get()), nullptr);
+    EXPECT_NE(KTFindClass("KTGraph3"), nullptr);
 }
