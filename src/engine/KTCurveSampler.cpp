@@ -127,7 +127,10 @@ void KTCurveSampler::SampleBranch()
     else
         return;
 
-    if (status == KTStatusExplicit && !polar && !parametric)
+    // The discontinuity list is searched for sign changes only: where it meets the view's edge
+    // does not matter.
+    if (status == KTStatusExplicit && !polar && !parametric &&
+        data.CurrentListIndex() != KTFunctionData3::DiscontinuityList)
         RefineEdges(swapped);
 
     if (buffer->m_count >= 2) {

@@ -3,6 +3,7 @@
 #include "foundation/KTRealStack.h"
 #include "foundation/KTSentinelValues.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -339,6 +340,33 @@ bool KTEvaluationProgram::IsWellFormed(const ASTokenList& list, int* maxDepth)
     if (maxDepth)
         *maxDepth = deepest;
     return depth == 1 && deepest < KTRealStack::kSlots - 1;
+}
+
+int KTEvaluationProgram::OperandStart(const ASTokenList& list, int last)
+{
+    // Walking back, every operand supplies one value and every binary operator asks for one
+    // more; the operand is complete when nothing is asked for any longer.
+    int needed = 1;
+    for (int i = std::min(last, list.GetCount() - 1); i >= 0; --i) {
+        const int kind = list.KindAt(i);
+        if (IsOperandKind(kind))
+            --needed;
+        else if (IsBinaryKind(kind))
+            ++needed;
+        if (needed == 0)
+            return i;
+    }
+    return -1;
+}
+
+bool KTEvaluationProgram::ReadsX(const ASTokenList& list, int first, int last)
+{
+    for (int i = std::max(first, 0); i <= last && i < list.GetCount(); ++i) {
+        const int kind = list.KindAt(i);
+        if (kind == ASKind::X || kind == ASKind::T || kind == ASKind::Theta)
+            return true;
+    }
+    return false;
 }
 
 void KTEvaluationProgram::Clear()

@@ -82,6 +82,11 @@ public:
     /// True when the postfix list reduces to exactly one value with every operator finding its
     /// operands (the kinds the walk skips ignored) and never needs more than the stack's room.
     static bool IsWellFormed(const ASTokenList& list, int* maxDepth = nullptr);
+    /// First index of the operand that ends at `last` in a postfix list (the right operand of
+    /// the operator after it), or -1 when the tokens before do not complete one.
+    static int OperandStart(const ASTokenList& list, int last);
+    /// The list reads x (or t or theta, which evaluate as x) among its operands.
+    static bool ReadsX(const ASTokenList& list, int first, int last);
 
     enum Op : std::int32_t {
         PushConst,

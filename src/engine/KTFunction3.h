@@ -165,7 +165,9 @@ public:
 
     // ---- Sampling, analysis and drawing (built with the curve drawing) -------------------------
     void Calculate();
-    void CalculatePoints();
+    /// Curve analysis of the first branch, and of the second of a plus-or-minus equation;
+    /// returns whether there is a second branch.
+    bool CalculatePoints();
     void Draw(KTDC& dc);
     void DrawFamily(KTDC& dc);
 
@@ -240,6 +242,9 @@ private:
     void DefaultDomain(KTFunctionDomain& domain) const;
     void ReadIntervalDomain(const KTEquationPart& part, const ASTokenList& tokens, KTFunctionDomain& domain);
     void ReadInequalityDomain(const ASTokenList& tokens, KTFunctionDomain& domain);
+    /// The discontinuity list of a plain explicit function: the product of the divisors of its
+    /// first branch that depend on x (each distinct divisor once); empty when there is none.
+    void BuildDiscontinuityList();
 
     std::array<CompiledList, KTFunctionData3::ListCount> m_compiled;
     unsigned m_listGeneration = 1;

@@ -39,7 +39,7 @@ void KTFunction3::Calculate()
     KTCurveRefiner(*this).ClassifyDiscontinuities();
 }
 
-void KTFunction3::CalculatePoints()
+bool KTFunction3::CalculatePoints()
 {
     m_currentBuffer = m_buffer1.get();
     m_data.SelectList(KTFunctionData3::FirstBranchList);
@@ -51,4 +51,5 @@ void KTFunction3::CalculatePoints()
         m_currentBuffer = m_buffer1.get();
         m_data.SelectList(KTFunctionData3::FirstBranchList);
     }
+    return m_twoBranches != 0;
 }

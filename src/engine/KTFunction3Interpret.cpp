@@ -11,6 +11,8 @@
 #include "typeset/KTEOptions.h"
 
 #include <new>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -475,4 +477,55 @@ void KTFunction3::InterpretText()
     InterpretDomain(m_parts.FindPart(KTPartDomain, 1));
     if (!m_data.m_domain.m_valid && m_parts.CountParts(KTPartDomain) > 0)
         InputError("Not a valid domain");
+
+    BuildDiscontinuityList();
+}
+
+// Where a divisor changes sign the function has a pole or a hole; the calculation samples the
+// divisors' product for those sign changes. The asymptote and hole markers are drawn upright on
+// the x axis, so only the plain form y = f(x) has them.
+void KTFunction3::BuildDiscontinuityList()
+{
+    ASTokenList* out = m_data.List(KTFunctionData3::DiscontinuityList);
+    out->Clear();
+    const ASTokenList* branch = m_data.List(KTFunctionData3::FirstBranchList);
+    if (!m_data.m_interpreted || Status() != KTStatusExplicit || m_parts.m_inverse || m_parts.m_polar ||
+        m_parts.m_parametricX || m_parts.m_parametricY || branch->IsEmpty())
+        return;
+
+    const auto sameTokens = [](const ASTokenList& a, int aFirst, const ASTokenList& b, int bFirst, int length) {
+        for (int k = 0; k < length; ++k) {
+            const ASToken& s = a.At(aFirst + k);
+            const ASToken& t = b.At(bFirst + k);
+            if (s.m_kind != t.m_kind || (s.m_kind == ASKind::Number && !(s.m_value == t.m_value)))
+                return false;
+        }
+        return true;
+    };
+    // Divisors already in the product, as (first, length) within it.
+    std::vector<std::pair<int, int>> taken;
+    for (int i = 1; i < branch->GetCount(); ++i) {
+        if (branch->KindAt(i) != ASKind::Divide)
+            continue;
+        const int first = KTEvaluationProgram::OperandStart(*branch, i - 1);
+        if (first < 0 || !KTEvaluationProgram::ReadsX(*branch, first, i - 1))
+            continue;
+        const int length = i - first;
+        bool repeated = false;
+        for (const auto& [at, n] : taken)
+            repeated = repeated || (n == length && sameTokens(*out, at, *branch, first, length));
+        // A divisor that does not fit whole is left out: the product stays one expression.
+        const int needed = length + (taken.empty() ? 0 : 1);
+        if (repeated || out->GetCount() + needed > out->Capacity())
+            continue;
+        const int at = out->GetCount();
+        for (int k = first; k < i; ++k)
+            out->Append(branch->KindAt(k), branch->At(k).m_value);
+        if (!taken.empty())
+            out->Append(ASKind::Multiply);
+        taken.emplace_back(at, length);
+    }
+    if (!KTEvaluationProgram::IsWellFormed(*out))
+        out->Clear();
+    EvaluationListsChanged();
 }

@@ -1,12 +1,16 @@
 #include "platform/KTDC.h"
 
+#include "platform/KTLineRaster.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPaintEngine>
 #include <QPen>
+#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
@@ -77,6 +81,22 @@ Qt::BrushStyle HatchStyle(int hatch)
     case HS_DIAGCROSS: return Qt::DiagCrossPattern;
     default: return Qt::SolidPattern;
     }
+}
+
+// Device units a dropped polyline point may lie off the line that replaces it: far below what
+// antialiasing shows.
+constexpr double kPolylineTolerance = 0.1;
+// Points dropped in a row at most, which bounds the cost of the test.
+constexpr int kMaxDroppedRun = 16;
+
+double SquaredDistanceToSegment(QPointF p, QPointF a, QPointF b)
+{
+    const QPointF d = b - a;
+    const double length2 = QPointF::dotProduct(d, d);
+    double t = length2 > 0 ? QPointF::dotProduct(p - a, d) / length2 : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    const QPointF off = p - (a + d * t);
+    return QPointF::dotProduct(off, off);
 }
 
 // A small device with a chosen resolution, so that contexts without a painter resolve point
@@ -531,6 +551,87 @@ void KTDC::StrokePath(const QPainterPath& path)
     m_painter->strokePath(path, qpen);
 }
 
+bool KTDC::StrokeFast(const QPolygonF& points, bool closed)
+{
+    if (!m_painter || !PenDraws() || points.isEmpty())
+        return false;
+    const QPaintEngine* engine = m_painter->paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || m_painter->opacity() != 1.0 ||
+        m_painter->compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    // The tiles are blended unscaled, so the painter may at most move them by whole units.
+    const QTransform transform = m_painter->deviceTransform();
+    if (transform.type() > QTransform::TxTranslate || transform.dx() != std::round(transform.dx()) ||
+        transform.dy() != std::round(transform.dy()))
+        return false;
+    const QPen qpen = MakeQPen();
+    const double width = qpen.widthF();
+    // Lines of one unit are drawn by Qt's own thin-line stroker, which is faster still.
+    if (width <= 1.0 || qpen.joinStyle() != Qt::RoundJoin ||
+        (qpen.capStyle() != Qt::RoundCap && qpen.capStyle() != Qt::FlatCap))
+        return false;
+
+    QRect bounds(-static_cast<int>(transform.dx()), -static_cast<int>(transform.dy()), m_deviceSize.cx,
+                 m_deviceSize.cy);
+    if (m_state.clipped)
+        bounds &= m_state.clip.toAlignedRect();
+    if (!m_lineRaster)
+        m_lineRaster = std::make_unique<KTLineRaster>();
+    // An image painted as it is, with no clip of the painter's own, takes the pixels directly.
+    QImage* image = nullptr;
+    if (!m_initialClip && transform.type() == QTransform::TxNone && m_painter->device() &&
+        m_painter->device()->devType() == QInternal::Image)
+        image = static_cast<QImage*>(m_painter->device());
+    const bool flat = qpen.capStyle() == Qt::FlatCap;
+    if (qpen.style() == Qt::SolidLine) {
+        m_lineRaster->Begin(bounds, width);
+        m_lineRaster->AddPolyline(points, closed, flat);
+        m_lineRaster->Paint(*m_painter, ToQColor(m_state.pen.GetColor()), image);
+        return true;
+    }
+    // Styled lines fill their gaps with the background colour in OPAQUE mode.
+    if (m_state.bkMode == OPAQUE) {
+        m_lineRaster->Begin(bounds, width);
+        m_lineRaster->AddPolyline(points, closed, true);
+        m_lineRaster->Paint(*m_painter, ToQColor(m_state.bkColour), image);
+    }
+    std::vector<double> pattern;
+    for (qreal length : qpen.dashPattern())
+        pattern.push_back(length * width);
+    m_lineRaster->Begin(bounds, width);
+    m_lineRaster->AddDashed(points, closed, pattern, flat);
+    m_lineRaster->Paint(*m_painter, ToQColor(m_state.pen.GetColor()), image);
+    return true;
+}
+
+QPolygonF KTDC::DevicePolyline(const CPoint* points, int count) const
+{
+    QPolygonF out;
+    if (!points || count <= 0)
+        return out;
+    std::vector<QPointF> device(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        device[static_cast<std::size_t>(i)] = ToPixelCentre(points[i]);
+    out.reserve(count);
+    out.append(device[0]);
+    // A point goes when the line from the last kept point to the one after it passes within
+    // the tolerance of it and of every point dropped since.
+    std::size_t anchor = 0;
+    for (std::size_t i = 2; i < device.size(); ++i) {
+        bool fits = i - anchor <= kMaxDroppedRun;
+        for (std::size_t k = anchor + 1; fits && k < i; ++k)
+            fits = SquaredDistanceToSegment(device[k], device[anchor], device[i]) <=
+                   kPolylineTolerance * kPolylineTolerance;
+        if (!fits) {
+            anchor = i - 1;
+            out.append(device[anchor]);
+        }
+    }
+    if (count > 1)
+        out.append(device.back());
+    return out;
+}
+
 void KTDC::FillPath(const QPainterPath& path, const KTBrush& brush)
 {
     if (!m_painter || !brush.IsCreated() || brush.IsNullBrush())
@@ -593,8 +694,13 @@ bool KTDC::LineTo(int x, int y)
         record.points = {from, to};
         Record(std::move(record));
     }
-    QPainterPath path(ToPixelCentre(from));
-    path.lineTo(ToPixelCentre(to));
+    if (!m_painter)
+        return true;
+    const QPolygonF line{ToPixelCentre(from), ToPixelCentre(to)};
+    if (StrokeFast(line, false))
+        return true;
+    QPainterPath path(line[0]);
+    path.lineTo(line[1]);
     StrokePath(path);
     return true;
 }
@@ -608,9 +714,13 @@ bool KTDC::Polyline(const CPoint* points, int count)
         record.points.assign(points, points + count);
         Record(std::move(record));
     }
-    QPainterPath path(ToPixelCentre(points[0]));
-    for (int i = 1; i < count; ++i)
-        path.lineTo(ToPixelCentre(points[i]));
+    if (!m_painter || !PenDraws())
+        return true;
+    const QPolygonF line = DevicePolyline(points, count);
+    if (StrokeFast(line, false))
+        return true;
+    QPainterPath path;
+    path.addPolygon(line);
     StrokePath(path);
     return true;
 }
@@ -630,7 +740,8 @@ bool KTDC::Polygon(const CPoint* points, int count)
     path.closeSubpath();
     path.setFillRule(m_state.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     FillPath(path, m_state.brush);
-    StrokePath(path);
+    if (m_painter && PenDraws() && !StrokeFast(DevicePolyline(points, count), true))
+        StrokePath(path);
     return true;
 }
 
@@ -684,10 +795,26 @@ bool KTDC::Ellipse(int left, int top, int right, int bottom)
     }
     if (!m_painter)
         return true;
+    const QRectF box = OutlineBox(DeviceBox(left, top, right, bottom));
     QPainterPath path;
-    path.addEllipse(OutlineBox(DeviceBox(left, top, right, bottom)));
+    path.addEllipse(box);
     FillPath(path, m_state.brush);
-    StrokePath(path);
+    if (!PenDraws())
+        return true;
+    // The outline as a polygon of chords about two units long, which stray from the ellipse by
+    // far less than a unit; dotted grid circles come out at a fraction of a dashed path's cost.
+    const double rx = box.width() / 2;
+    const double ry = box.height() / 2;
+    const int corners = std::clamp(static_cast<int>(std::ceil(std::numbers::pi * (rx + ry) / 2)), 12, 8192);
+    QPolygonF outline;
+    outline.reserve(corners);
+    // From the rightmost point, anticlockwise on the device, as the path runs.
+    for (int i = 0; i < corners; ++i) {
+        const double angle = 2 * std::numbers::pi * i / corners;
+        outline.append(QPointF(box.center().x() + rx * std::cos(angle), box.center().y() - ry * std::sin(angle)));
+    }
+    if (!StrokeFast(outline, true))
+        StrokePath(path);
     return true;
 }
 

@@ -27,12 +27,14 @@
 #include <memory>
 #include <vector>
 
+class KTLineRaster;
 class QFont;
 class QImage;
 class QPainter;
 class QPainterPath;
 class QPaintDevice;
 class QPen;
+class QPolygonF;
 class QString;
 
 // GetDeviceCaps indices
@@ -256,6 +258,13 @@ private:
     double PenDeviceWidth() const;
     QPen MakeQPen() const;
     void StrokePath(const QPainterPath& path);
+    /// Strokes the device-unit polyline with the pen by the wide-line rasteriser when the
+    /// painter and pen allow it (a raster device, no scaling, a round-joined pen wider than one
+    /// unit); false when the caller must stroke it as a path.
+    bool StrokeFast(const QPolygonF& points, bool closed);
+    /// The polyline in device units (pixel centres), without the points that lie within a tenth
+    /// of a unit of the line through their neighbours.
+    QPolygonF DevicePolyline(const CPoint* points, int count) const;
     void FillPath(const QPainterPath& path, const KTBrush& brush);
     QPaintDevice* MeasureDevice() const;
     QFont DeviceFont() const;
@@ -268,6 +277,7 @@ private:
     std::unique_ptr<QPainterPath> m_initialClipPath;
     mutable std::unique_ptr<QImage> m_measureDevice;
     mutable std::unique_ptr<FontCache> m_fontCache;
+    std::unique_ptr<KTLineRaster> m_lineRaster;
     int m_dpiX = 96;
     int m_dpiY = 96;
     CSize m_deviceSize;

@@ -15,6 +15,7 @@
 #include <vector>
 
 class QColor;
+class QImage;
 class QPainter;
 class QPolygonF;
 
@@ -33,17 +34,30 @@ public:
     /// The "on" pieces of a dash pattern (lengths in device units, on first) along the polyline;
     /// the pieces are capped flat or round.
     void AddDashed(const QPolygonF& points, bool closed, const std::vector<double>& pattern, bool flatEnds);
-    /// Blends the stroke in the colour (alpha ignored) at the painter's device coordinates and
-    /// forgets it.
-    void Paint(QPainter& painter, const QColor& colour);
-    /// Pixels touched so far (coverage above 0), for tests.
+    /// Blends the stroke in the colour (alpha ignored) at the painter's coordinates and forgets
+    /// it. With a `target` (the painter's own image, RGB32 or premultiplied ARGB32, painted
+    /// without transformation or a clip beyond the bounds) the pixels are written directly.
+    void Paint(QPainter& painter, const QColor& colour, QImage* target = nullptr);
+    /// Tiles the stroke has touched so far.
     int TouchedTileCount() const { return static_cast<int>(m_used.size()); }
     /// Coverage of one device pixel of the current stroke; 0 outside the bounds.
     int CoverageAt(int x, int y) const;
 
 private:
+    struct Segment
+    {
+        QPointF a;
+        double length;
+        double ux; ///< unit direction
+        double uy;
+        bool flatStart;
+        bool flatEnd;
+    };
+
     std::uint8_t* Tile(int tx, int ty);
-    void Run(int y, int x0, int x1, QPointF a, QPointF b, bool flatStart, bool flatEnd);
+    void Run(int y, int x0, int x1, const Segment& segment);
+    void Blend(QImage& target, const QColor& colour) const;
+    void DrawTiles(QPainter& painter, const QColor& colour) const;
 
     QRect m_bounds;
     double m_radius = 0.5; ///< half the width plus half a pixel of ramp
