@@ -79,6 +79,18 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
         if (marker.m_kind == KTMarkerNoneFound || IsNoValue(marker.m_point.m_x) ||
             IsNoValue(marker.m_point.m_y))
             continue;
+        // Candidates either side of a pole (tan x) refine to the same root: it is shown once.
+        bool repeated = false;
+        for (int j = first; j < i && !repeated; ++j) {
+            const KTMarker& earlier = markers.m_markers[static_cast<std::size_t>(j)];
+            repeated = earlier.m_kind == marker.m_kind &&
+                       std::fabs(earlier.m_point.m_x - marker.m_point.m_x) <= 1e-8 &&
+                       std::fabs(earlier.m_point.m_y - marker.m_point.m_y) <= 1e-8;
+        }
+        if (repeated) {
+            marker.m_kind = KTMarkerNoneFound;
+            continue;
+        }
         markers.m_minX = std::min(markers.m_minX, marker.m_point.m_x);
         markers.m_maxX = std::max(markers.m_maxX, marker.m_point.m_x);
         markers.m_maxY = std::max(markers.m_maxY, marker.m_point.m_y);

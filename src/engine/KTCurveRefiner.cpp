@@ -84,6 +84,16 @@ void KTCurveRefiner::RefineRoot(int index, double target)
             }
             x = next;
         }
+        // Where f is flat the 1e-8 on f leaves x further off than that; one more step, kept
+        // only when it comes closer, settles x as far as the arithmetic allows.
+        const double fx = F(x);
+        const double slope = D1(x);
+        if (!IsNoValue(fx) && fx != target && Usable(slope)) {
+            const double next = x - (fx - target) / slope;
+            const double fn = IsNoValue(next) ? KTUndefinedValue : F(next);
+            if (!IsNoValue(fn) && std::fabs(fn - target) < std::fabs(fx - target))
+                x = next;
+        }
     } else if (!(v < kLargeValue)) {
         // Undefined or huge at the candidate: walk from the second point towards it while the
         // values stay small, halving the step whenever they do not.
@@ -110,10 +120,30 @@ void KTCurveRefiner::RefineRoot(int index, double target)
 
     const double fx = F(x);
     KTCurveValues::PlaceMarker(*marker, x, fx);
-    if (marker->m_kind != KTMarkerNoneFound && std::fabs(target - fx) < kRootTolerance)
+    if (marker->m_kind != KTMarkerNoneFound && std::fabs(target - fx) < kRootTolerance && MeetsTarget(x, target))
         marker->m_refined = 1;
     else
         marker->m_kind = KTMarkerNoneFound;
+}
+
+// Newton steps started beside a pole, where the sign of f also changes, can run out along a
+// tail that only tends to the target (1/(x^2 - 4) falls below 1e-8 near x = 11000): small as
+// f is there, it does not reach the target. A point counts when f crosses the target within a
+// sample's spacing, or touches it there (a double root).
+bool KTCurveRefiner::MeetsTarget(double x, double target)
+{
+    const double fx = F(x) - target;
+    if (fx == 0.0)
+        return true;
+    const double h = std::max(m_f.m_tolerance, 1e-6 * std::max(1.0, std::fabs(x)));
+    const double before = F(x - h) - target;
+    const double after = F(x + h) - target;
+    // At the end of its domain f cannot be judged from one side: the point stands.
+    if (IsNoValue(before + target) || IsNoValue(after + target))
+        return true;
+    if ((before >= 0.0) != (after >= 0.0))
+        return true;
+    return std::fabs(fx) <= std::fabs(before) && std::fabs(fx) <= std::fabs(after);
 }
 
 void KTCurveRefiner::RefineTurningPoint(int index, double slope)

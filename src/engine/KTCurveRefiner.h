@@ -48,6 +48,8 @@ public:
 private:
     static KTPoint IntersectPlainWithSwapped(KTCurveRefiner& plain, KTCurveRefiner& swapped, double x,
                                              double y);
+    /// f reaches the target at x: crosses it within a sample's spacing, or touches it there.
+    bool MeetsTarget(double x, double target);
     double F(double x);
     double D1(double x);
     double D2(double x);

@@ -510,7 +510,23 @@ void KTFunction3::BuildDiscontinuityList()
         const int first = KTEvaluationProgram::OperandStart(*branch, i - 1);
         if (first < 0 || !KTEvaluationProgram::ReadsX(*branch, first, i - 1))
             continue;
-        const int length = i - first;
+        // u^2, sqrt(u) and |u| vanish where u does, but keep one sign there; u itself changes
+        // sign (1/x^2 and 1/sqrt(x) have their asymptote at the zero of x).
+        int last = i - 1;
+        for (;;) {
+            const int kind = branch->KindAt(last);
+            if ((kind == ASKind::Sqrt || kind == ASKind::Abs) && last > first) {
+                --last;
+            } else if (kind == ASKind::Power && last - 2 >= first && branch->KindAt(last - 1) == ASKind::Number &&
+                       branch->At(last - 1).m_value > 0.0) {
+                last -= 2;
+            } else {
+                break;
+            }
+        }
+        if (!KTEvaluationProgram::ReadsX(*branch, first, last))
+            continue;
+        const int length = last + 1 - first;
         bool repeated = false;
         for (const auto& [at, n] : taken)
             repeated = repeated || (n == length && sameTokens(*out, at, *branch, first, length));
@@ -519,7 +535,7 @@ void KTFunction3::BuildDiscontinuityList()
         if (repeated || out->GetCount() + needed > out->Capacity())
             continue;
         const int at = out->GetCount();
-        for (int k = first; k < i; ++k)
+        for (int k = first; k <= last; ++k)
             out->Append(branch->KindAt(k), branch->At(k).m_value);
         if (!taken.empty())
             out->Append(ASKind::Multiply);

@@ -65,10 +65,7 @@ CString KTLogBrush::ToProfileText() const
 void KTLogBrush::FromProfileText(const CString& text)
 {
     KTProfileTextReader reader(text);
-    const int red = reader.NextInt();
-    const int green = reader.NextInt();
-    const int blue = reader.NextInt();
-    m_color = RGB(red, green, blue);
+    m_color = reader.NextColor();
     m_style = reader.NextInt();
     m_kind = reader.NextInt();
     m_hatch = reader.RestAsInt();

@@ -134,10 +134,7 @@ CString KTLogPen::ToProfileText() const
 void KTLogPen::FromProfileText(const CString& text)
 {
     KTProfileTextReader reader(text);
-    const int red = reader.NextInt();
-    const int green = reader.NextInt();
-    const int blue = reader.NextInt();
-    m_color = RGB(red, green, blue);
+    m_color = reader.NextColor();
     m_style = reader.NextInt();
     m_kind = reader.NextInt();
     m_width = reader.RestAsDouble();

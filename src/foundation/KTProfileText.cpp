@@ -12,6 +12,14 @@ std::int32_t KTProfileTextReader::NextInt()
     return KTAtoi(field);
 }
 
+COLORREF KTProfileTextReader::NextColor()
+{
+    const int red = NextInt();
+    const int green = NextInt();
+    const int blue = NextInt();
+    return RGB(red, green, blue);
+}
+
 std::int32_t KTProfileTextReader::RestAsInt() const
 {
     return KTAtoi(m_rest);

@@ -3,6 +3,7 @@
 // file: comma-separated numbers whose last member takes the whole remaining text.
 
 #include "platform/CString.h"
+#include "platform/KTGdiTypes.h"
 
 #include <cstdint>
 
@@ -15,6 +16,8 @@ public:
     /// there are none), saturated to 32 bits. Without a comma left the field is empty (0) and
     /// the remaining text stays as it is.
     std::int32_t NextInt();
+    /// The next three fields as red, green and blue (pens and brushes store colours so).
+    COLORREF NextColor();
     /// Everything not yet taken.
     const CString& Rest() const { return m_rest; }
     /// The remaining text converted as atol does.

@@ -1,8 +1,6 @@
 #include "graph/KTDerivativeList.h"
 
 #include "foundation/KTNumberFormat.h"
-#include "graph/KTRecordTags.h"
-#include "platform/KTArchive.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,16 +14,6 @@ constexpr WORD kVersion = 1;
 
 } // namespace
 
-KTDerivativeFunction& KTDerivativeList::GetAt(int index)
-{
-    return m_records.at(static_cast<std::size_t>(index));
-}
-
-const KTDerivativeFunction& KTDerivativeList::GetAt(int index) const
-{
-    return m_records.at(static_cast<std::size_t>(index));
-}
-
 int KTDerivativeList::Add(const KTDerivativeFunction& record, bool force)
 {
     if (!force) {
@@ -33,8 +21,7 @@ int KTDerivativeList::Add(const KTDerivativeFunction& record, bool force)
         if (std::any_of(m_records.begin(), m_records.end(), same))
             return -1;
     }
-    m_records.emplace_back() = record;
-    return GetCount() - 1;
+    return Append(record);
 }
 
 void KTDerivativeList::RemoveAt(int index)
@@ -48,46 +35,6 @@ void KTDerivativeList::RemoveAt(int index)
 void KTDerivativeList::RemoveForFunction(int function)
 {
     std::erase_if(m_records, [&](const KTDerivativeFunction& r) { return r.m_function == function; });
-}
-
-void KTDerivativeList::RemoveAll()
-{
-    m_records.clear();
-    m_selectedIndex = -1;
-}
-
-void KTDerivativeList::SetGraph(KTAxes* axes)
-{
-    for (KTDerivativeFunction& record : m_records)
-        record.m_axes = axes;
-}
-
-void KTDerivativeList::SetSelected(int index, bool selected)
-{
-    GetAt(index).m_selected = selected;
-}
-
-int KTDerivativeList::DeselectAll()
-{
-    for (KTDerivativeFunction& record : m_records)
-        record.m_selected = false;
-    return GetCount();
-}
-
-bool KTDerivativeList::UsesName(const CString& name) const
-{
-    for (const KTDerivativeFunction& record : m_records)
-        if (record.UsesName(name))
-            return true;
-    return false;
-}
-
-const KTDerivativeFunction* KTDerivativeList::Selected() const
-{
-    // A selection left behind by a removal must not throw from a paint or a hover tip.
-    if (m_selectedIndex < 0 || m_selectedIndex >= GetCount())
-        return nullptr;
-    return &m_records[static_cast<std::size_t>(m_selectedIndex)];
 }
 
 CString KTDerivativeList::SelectedLabel() const
@@ -124,27 +71,5 @@ void KTDerivativeList::MoveX(int index, double dx)
 
 void KTDerivativeList::Serialize(KTArchive& ar)
 {
-    if (ar.IsStoring()) {
-        ar.WriteBeginTag(kTag, kVersion);
-        ar << static_cast<std::uint32_t>(m_records.size());
-        for (KTDerivativeFunction& record : m_records)
-            record.Serialize(ar);
-        ar.WriteEndTag(kTag);
-        return;
-    }
-
-    KTReadRecordBegin(ar, kTag, kVersion);
-    std::uint32_t count = 0;
-    ar >> count;
-    KTCheckRecordCount(ar, count, KTDerivativeFunction::MinimumArchiveSize());
-    KTDerivativeArray loaded;
-    loaded.reserve(count);
-    KTDerivativeFunction record;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        record.Serialize(ar);
-        loaded.emplace_back() = record;
-    }
-    KTReadRecordEnd(ar, kTag);
-    m_records = std::move(loaded);
-    m_selectedIndex = -1;
+    SerializeRecords(ar, kTag, kVersion);
 }

@@ -4,21 +4,14 @@
 // std::out_of_range (RemoveAt ignores -1).
 
 #include "graph/KTDerivativeFunction.h"
-#include "platform/KTObject.h"
+#include "graph/KTRecordList.h"
 
-#include <cstdint>
-#include <vector>
+using KTDerivativeArray = KTRecordList<KTDerivativeFunction>::Array;
 
-using KTDerivativeArray = std::vector<KTDerivativeFunction>;
-
-class KTDerivativeList : public KTObject
+class KTDerivativeList : public KTRecordList<KTDerivativeFunction>
 {
 public:
     KTDerivativeList() = default;
-
-    int GetCount() const { return static_cast<int>(m_records.size()); }
-    KTDerivativeFunction& GetAt(int index);
-    const KTDerivativeFunction& GetAt(int index) const;
 
     /// Appends a copy (by the record's assignment rules) and returns its index; without force,
     /// returns -1 and adds nothing when a tangent of the same function exists.
@@ -27,15 +20,7 @@ public:
     void RemoveAt(int index);
     /// Removes every tangent of the function.
     void RemoveForFunction(int function);
-    /// Empties the list; no selection.
-    void RemoveAll();
-    /// Gives every record the graph's mapping.
-    void SetGraph(KTAxes* axes);
-    void SetSelected(int index, bool selected);
-    /// Clears every record's selection; returns the count.
-    int DeselectAll();
-    /// True when any tangent's x text uses the name (KTDerivativeFunction::UsesName).
-    bool UsesName(const CString& name) const;
+    // UsesName: true when any tangent's x text uses the name.
 
     /// The selected tangent's label and line equation, "" without a selection.
     CString SelectedLabel() const;
@@ -52,12 +37,4 @@ public:
     /// clears the selection. A wrong tag, version or end tag throws KTExceptionBase, a count the
     /// data cannot hold KTArchiveException; the list is unchanged by a failed read.
     void Serialize(KTArchive& ar) override;
-
-    KTDerivativeArray m_records;
-    /// The current record, -1 for none; set by whoever selects. An index that no longer names a
-    /// record reads as none.
-    std::int32_t m_selectedIndex = -1;
-
-private:
-    const KTDerivativeFunction* Selected() const;
 };

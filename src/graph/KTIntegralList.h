@@ -4,34 +4,19 @@
 // std::out_of_range.
 
 #include "graph/KTIntegralFunction.h"
-#include "platform/KTObject.h"
+#include "graph/KTRecordList.h"
 
-#include <cstdint>
-#include <vector>
+using KTIntegralArray = KTRecordList<KTIntegralFunction>::Array;
 
-using KTIntegralArray = std::vector<KTIntegralFunction>;
-
-class KTIntegralList : public KTObject
+class KTIntegralList : public KTRecordList<KTIntegralFunction>
 {
 public:
     KTIntegralList() = default;
 
-    int GetCount() const { return static_cast<int>(m_records.size()); }
-    KTIntegralFunction& GetAt(int index);
-    const KTIntegralFunction& GetAt(int index) const;
-
     /// Appends a copy (by the record's assignment rules); without keepOthers the list is
     /// emptied first. Returns the new index.
     int Add(const KTIntegralFunction& record, bool keepOthers);
-    /// Empties the list; no selection.
-    void RemoveAll();
-    /// Gives every record the graph's mapping.
-    void SetGraph(KTAxes* axes);
-    void SetSelected(int index, bool selected);
-    /// Clears every record's selection; returns the count.
-    int DeselectAll();
-    /// True when any record's bounds use the name (KTIntegralFunction::UsesName).
-    bool UsesName(const CString& name) const;
+    // UsesName: true when any record's bounds use the name.
 
     /// The selected record's labels, "" without a selection.
     CString SelectedLabel() const;
@@ -46,12 +31,4 @@ public:
     /// tag, version or end tag throws KTExceptionBase, a count the data cannot hold
     /// KTArchiveException; the list is unchanged by a failed read.
     void Serialize(KTArchive& ar) override;
-
-    KTIntegralArray m_records;
-    /// The current record, -1 for none; set by whoever selects. An index that no longer names a
-    /// record reads as none.
-    std::int32_t m_selectedIndex = -1;
-
-private:
-    const KTIntegralFunction* Selected() const;
 };

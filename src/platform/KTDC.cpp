@@ -808,10 +808,18 @@ bool KTDC::Ellipse(int left, int top, int right, int bottom)
     const int corners = std::clamp(static_cast<int>(std::ceil(std::numbers::pi * (rx + ry) / 2)), 12, 8192);
     QPolygonF outline;
     outline.reserve(corners);
-    // From the rightmost point, anticlockwise on the device, as the path runs.
+    // From the rightmost point, anticlockwise on the device, as the path runs; the unit vector
+    // is turned by a fixed rotation rather than by a sine and cosine per corner.
+    const double step = 2 * std::numbers::pi / corners;
+    const double turnCos = std::cos(step);
+    const double turnSin = std::sin(step);
+    double c = 1.0;
+    double sn = 0.0;
     for (int i = 0; i < corners; ++i) {
-        const double angle = 2 * std::numbers::pi * i / corners;
-        outline.append(QPointF(box.center().x() + rx * std::cos(angle), box.center().y() - ry * std::sin(angle)));
+        outline.append(QPointF(box.center().x() + rx * c, box.center().y() - ry * sn));
+        const double next = c * turnCos - sn * turnSin;
+        sn = sn * turnCos + c * turnSin;
+        c = next;
     }
     if (!StrokeFast(outline, true))
         StrokePath(path);

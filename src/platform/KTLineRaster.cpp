@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -54,19 +53,26 @@ void KTLineRaster::Begin(const QRect& bounds, double width)
     m_used.clear();
 }
 
-std::uint8_t* KTLineRaster::Tile(int tx, int ty)
+int KTLineRaster::Tile(int tx, int ty)
 {
     int& slot = m_grid[static_cast<std::size_t>(ty) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(tx)];
     if (slot < 0) {
         slot = static_cast<int>(m_used.size());
         m_used.push_back(ty * m_columns + tx);
-        const std::size_t needed = m_used.size() * TileSize * TileSize;
-        if (m_coverage.size() < needed)
-            m_coverage.resize(needed);
-        std::fill_n(m_coverage.begin() + static_cast<std::ptrdiff_t>(needed - TileSize * TileSize), TileSize * TileSize,
+        const std::size_t cells = m_used.size() * TileSize * TileSize;
+        if (m_coverage.size() < cells)
+            m_coverage.resize(cells);
+        std::fill_n(m_coverage.begin() + static_cast<std::ptrdiff_t>(cells - TileSize * TileSize), TileSize * TileSize,
                     std::uint8_t{0});
+        const std::size_t spans = m_used.size() * TileSize * 2;
+        if (m_spans.size() < spans)
+            m_spans.resize(spans);
+        for (std::size_t i = spans - TileSize * 2; i < spans; i += 2) {
+            m_spans[i] = TileSize; // first column touched: none yet
+            m_spans[i + 1] = 0;    // last column touched
+        }
     }
-    return m_coverage.data() + static_cast<std::size_t>(slot) * TileSize * TileSize;
+    return slot;
 }
 
 int KTLineRaster::CoverageAt(int x, int y) const
@@ -89,45 +95,45 @@ void KTLineRaster::Run(int y, int x0, int x1, const Segment& segment)
     const double py = y + 0.5 - segment.a.y();
     // Along and across the segment, from its start, for the run's first pixel; both change by
     // a constant from one pixel to the next.
-    double along = px0 * segment.ux + py * segment.uy;
-    double across = px0 * segment.uy - py * segment.ux;
+    // Locals throughout: the coverage bytes written below may alias anything in the compiler's
+    // eyes, which would otherwise reload every member on every pixel.
+    const double ux = segment.ux;
+    const double uy = segment.uy;
+    const double length = segment.length;
+    const bool flatStart = segment.flatStart;
+    const bool flatEnd = segment.flatEnd;
+    double along = px0 * ux + py * uy;
+    double across = px0 * uy - py * ux;
     const double radius = m_radius;
-    const double outer2 = radius * radius;
-    const double inner = std::max(0.0, radius - 1.0);
-    const double inner2 = inner * inner;
+    // The nearest point of the segment is found by holding "along" within the segment; past a
+    // flat end it is not held, the end's own ramp doing the work.
+    const double low = flatStart ? -1e300 : 0.0;
+    const double high = flatEnd ? 1e300 : length;
     const int ly = y - m_bounds.top();
     const int ty = ly / TileSize;
     const int cellRow = (ly % TileSize) * TileSize;
-    std::uint8_t* tile = nullptr;
-    int tileColumn = -1;
-    for (int x = x0; x <= x1; ++x, along += segment.ux, across += segment.uy) {
-        double distance2;
-        if (along <= 0 && !segment.flatStart)
-            distance2 = along * along + across * across;
-        else if (along >= segment.length && !segment.flatEnd)
-            distance2 = (along - segment.length) * (along - segment.length) + across * across;
-        else
-            distance2 = across * across;
-        if (distance2 >= outer2)
-            continue;
-        // Within a unit of the outer edge the coverage ramps; deeper in it is full.
-        double cover = distance2 <= inner2 ? 1.0 : radius - std::sqrt(distance2);
-        // A flat end is an edge across the line: half a pixel of ramp on either side of it.
-        if (segment.flatStart)
-            cover *= std::clamp(along + 0.5, 0.0, 1.0);
-        if (segment.flatEnd)
-            cover *= std::clamp(segment.length - along + 0.5, 0.0, 1.0);
-        if (cover <= 0)
-            continue;
-        const int value = static_cast<int>(cover * 255.0 + 0.5);
-        const int lx = x - m_bounds.left();
-        if (lx / TileSize != tileColumn) {
-            tileColumn = lx / TileSize;
-            tile = Tile(tileColumn, ty);
+    // The run is cut at tile edges so that the inner loop touches one tile only.
+    for (int start = x0; start <= x1;) {
+        const int lx = start - m_bounds.left();
+        const int column = lx % TileSize;
+        const int count = std::min(x1 - start + 1, TileSize - column);
+        const auto slot = static_cast<std::size_t>(Tile(lx / TileSize, ty));
+        std::uint8_t* cells = m_coverage.data() + slot * TileSize * TileSize + cellRow + column;
+        std::uint8_t* span = m_spans.data() + (slot * TileSize + static_cast<std::size_t>(ly % TileSize)) * 2;
+        span[0] = std::min<std::uint8_t>(span[0], static_cast<std::uint8_t>(column));
+        span[1] = std::max<std::uint8_t>(span[1], static_cast<std::uint8_t>(column + count - 1));
+        for (int i = 0; i < count; ++i, along += ux, across += uy) {
+            const double off = along - std::clamp(along, low, high);
+            double cover = std::clamp(radius - std::sqrt(off * off + across * across), 0.0, 1.0);
+            // A flat end is an edge across the line: half a pixel of ramp on either side of it.
+            if (flatStart)
+                cover *= std::clamp(along + 0.5, 0.0, 1.0);
+            if (flatEnd)
+                cover *= std::clamp(length - along + 0.5, 0.0, 1.0);
+            const auto value = static_cast<std::uint8_t>(cover * 255.0 + 0.5);
+            cells[i] = std::max(cells[i], value);
         }
-        std::uint8_t& cell = tile[cellRow + lx % TileSize];
-        if (value > cell)
-            cell = static_cast<std::uint8_t>(value);
+        start += count;
     }
 }
 
@@ -251,27 +257,23 @@ void KTLineRaster::Blend(QImage& target, const QColor& colour) const
         const QPoint origin(m_bounds.left() + m_used[i] % m_columns * TileSize,
                             m_bounds.top() + m_used[i] / m_columns * TileSize);
         const QRect box = QRect(origin, QSize(TileSize, TileSize)) & device & m_bounds;
+        const std::uint8_t* spans = m_spans.data() + i * TileSize * 2;
         for (int y = box.top(); y <= box.bottom(); ++y) {
+            const int r = y - origin.y();
+            const int first = std::max(box.left(), origin.x() + spans[r * 2]);
+            const int last = std::min(box.right(), origin.x() + spans[r * 2 + 1]);
+            if (first > last)
+                continue;
             auto* line = reinterpret_cast<QRgb*>(const_cast<uchar*>(target.constScanLine(y)));
-            const std::uint8_t* row = cover + (y - origin.y()) * TileSize - origin.x();
-            for (int x = box.left(); x <= box.right(); ++x) {
-                // Most of a tile is untouched: eight untouched pixels are passed over at once.
-                if ((x - origin.x()) % 8 == 0 && x + 7 <= box.right()) {
-                    std::uint64_t eight;
-                    std::memcpy(&eight, row + x, sizeof eight);
-                    if (eight == 0) {
-                        x += 7;
-                        continue;
-                    }
-                }
+            const std::uint8_t* row = cover + r * TileSize - origin.x();
+            for (int x = first; x <= last; ++x) {
                 const unsigned alpha = row[x];
                 if (alpha == 0)
                     continue;
-                if (alpha == 255) {
+                if (alpha == 255)
                     line[x] = source;
-                    continue;
-                }
-                line[x] = Interpolate(source, alpha, line[x]);
+                else
+                    line[x] = Interpolate(source, alpha, line[x]);
             }
         }
     }
@@ -287,13 +289,27 @@ void KTLineRaster::DrawTiles(QPainter& painter, const QColor& colour) const
                               (colour.blue() * alpha + 127) / 255, alpha);
     for (std::size_t i = 0; i < m_used.size(); ++i) {
         const std::uint8_t* cover = m_coverage.data() + i * TileSize * TileSize;
+        const std::uint8_t* spans = m_spans.data() + i * TileSize * 2;
+        // Only the box of the touched cells goes to the painter.
+        int top = TileSize, bottom = -1, left = TileSize, right = -1;
         for (int y = 0; y < TileSize; ++y) {
+            if (spans[y * 2] > spans[y * 2 + 1])
+                continue;
+            top = std::min(top, y);
+            bottom = y;
+            left = std::min<int>(left, spans[y * 2]);
+            right = std::max<int>(right, spans[y * 2 + 1]);
+        }
+        if (bottom < 0)
+            continue;
+        for (int y = top; y <= bottom; ++y) {
             auto* line = reinterpret_cast<QRgb*>(tile.scanLine(y));
-            for (int x = 0; x < TileSize; ++x)
+            for (int x = left; x <= right; ++x)
                 line[x] = shades[cover[y * TileSize + x]];
         }
         const int column = m_used[i] % m_columns;
         const int row = m_used[i] / m_columns;
-        painter.drawImage(QPoint(m_bounds.left() + column * TileSize, m_bounds.top() + row * TileSize), tile);
+        painter.drawImage(QPoint(m_bounds.left() + column * TileSize + left, m_bounds.top() + row * TileSize + top),
+                          tile, QRect(left, top, right - left + 1, bottom - top + 1));
     }
 }

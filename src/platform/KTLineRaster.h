@@ -54,7 +54,8 @@ private:
         bool flatEnd;
     };
 
-    std::uint8_t* Tile(int tx, int ty);
+    /// The slot of the tile, cleared when first touched.
+    int Tile(int tx, int ty);
     void Run(int y, int x0, int x1, const Segment& segment);
     void Blend(QImage& target, const QColor& colour) const;
     void DrawTiles(QPainter& painter, const QColor& colour) const;
@@ -66,4 +67,5 @@ private:
     std::vector<int> m_grid; ///< per tile: index into m_used, or -1
     std::vector<int> m_used; ///< grid index of each tile in use, in order of first touch
     std::vector<std::uint8_t> m_coverage;
+    std::vector<std::uint8_t> m_spans; ///< per tile row: first and last column touched
 };

@@ -1,6 +1,6 @@
 #include "engine/KTFunctionConstantRanges.h"
 
-#include "KTArchiveBytes.h"
+#include "support/KTArchiveBytes.h"
 #include "platform/KTArchive.h"
 
 #include <gtest/gtest.h>

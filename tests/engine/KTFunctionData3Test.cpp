@@ -1,6 +1,6 @@
 #include "engine/KTFunctionData3.h"
 
-#include "KTArchiveBytes.h"
+#include "support/KTArchiveBytes.h"
 #include "graph/KTAxes.h"
 #include "platform/KTArchive.h"
 

@@ -1,6 +1,6 @@
 #include "engine/KTOptionFunction3.h"
 
-#include "KTArchiveBytes.h"
+#include "support/KTArchiveBytes.h"
 #include "foundation/KTOptionStore.h"
 #include "platform/KTArchive.h"
 #include "support/KTTestSupport.h"

@@ -7,7 +7,7 @@
 #include "platform/KTArchive.h"
 #include "platform/KTLocale.h"
 
-#include "KTGraphTestBytes.h"
+#include "support/KTArchiveBytes.h"
 #include "support/KTTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@
 #include <limits>
 #include <stdexcept>
 
-using namespace kttest::graphbytes;
+using namespace kttest::bytes;
 
 namespace {
 

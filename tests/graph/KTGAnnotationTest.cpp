@@ -8,14 +8,14 @@
 #include "platform/KTArchive.h"
 #include "platform/KTDC.h"
 
-#include "KTGraphTestBytes.h"
+#include "support/KTArchiveBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <stdexcept>
 
-using namespace kttest::graphbytes;
+using namespace kttest::bytes;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "graph/KTAxes.h"
 #include "platform/KTArchive.h"
 
-#include "KTGraphTestBytes.h"
+#include "support/KTArchiveBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <random>
 #include <string>
 
-using namespace kttest::graphbytes;
+using namespace kttest::bytes;
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include "foundation/KTOptionStore.h"
 #include "platform/KTArchive.h"
 
-#include "KTGraphTestBytes.h"
+#include "support/KTArchiveBytes.h"
 #include "support/KTTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-using namespace kttest::graphbytes;
+using namespace kttest::bytes;
 
 namespace {
 

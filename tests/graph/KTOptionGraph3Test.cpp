@@ -5,7 +5,7 @@
 #include "platform/KTArchive.h"
 #include "platform/KTLocale.h"
 
-#include "KTGraphTestBytes.h"
+#include "support/KTArchiveBytes.h"
 #include "support/KTTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-using namespace kttest::graphbytes;
+using namespace kttest::bytes;
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include "foundation/KTOptionStore.h"
 #include "platform/KTArchive.h"
 
-#include "KTGraphTestBytes.h"
+#include "support/KTArchiveBytes.h"
 #include "support/KTTestSupport.h"
 
 #include <gtest/gtest.h>
 
-using namespace kttest::graphbytes;
+using namespace kttest::bytes;
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "graph/KTTipInfo.h"
 #include "graph/KTTipInfoArray.h"
-#include "KTGraphTestBytes.h"
+#include "support/KTArchiveBytes.h"
 
 #include <gtest/gtest.h>
 
-using namespace kttest::graphbytes;
+using namespace kttest::bytes;
 
 namespace {
 

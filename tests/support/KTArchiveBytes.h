@@ -1,16 +1,17 @@
 #pragma once
-// Expected archive bytes and archive round trips for the graph record tests.
+// Builders of expected archive bytes, and archive round trips, for the record tests.
 
 #include "platform/KTArchive.h"
 #include "platform/KTObject.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-namespace kttest::graphbytes {
+namespace kttest::bytes {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -50,11 +51,17 @@ inline Bytes F64(double v)
     return Raw(v);
 }
 
+inline void Append(Bytes& to, const Bytes& more)
+{
+    to.insert(to.end(), more.begin(), more.end());
+}
+
+/// Concatenation of the pieces in order.
 inline Bytes Join(std::initializer_list<Bytes> pieces)
 {
     Bytes out;
     for (const Bytes& piece : pieces)
-        out.insert(out.end(), piece.begin(), piece.end());
+        Append(out, piece);
     return out;
 }
 
@@ -86,4 +93,4 @@ inline Bytes Brush(std::int32_t kind, std::int32_t style, std::uint32_t colour, 
     return Join({I32(kind), I32(style), U32(colour), I32(hatch)});
 }
 
-} // namespace kttest::graphbytes
+} // namespace kttest::bytes

@@ -1,0 +1,370 @@
+#include "platform/KTDC.h"
+#include "platform/KTLineRaster.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPolygonF>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace {
+
+const QRect kBounds(0, 0, 200, 100);
+
+KTLineRaster HorizontalStroke(double width, bool flatEnds)
+{
+    KTLineRaster raster;
+    raster.Begin(kBounds, width);
+    raster.AddSegment(QPointF(20.0, 50.0), QPointF(60.0, 50.0), flatEnds, flatEnds);
+    return raster;
+}
+
+QImage White(int width = 400, int height = 300)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+/// Darkness of a pixel, 0 (white) to 765 (black).
+int Darkness(QRgb pixel)
+{
+    return 765 - qRed(pixel) - qGreen(pixel) - qBlue(pixel);
+}
+
+long TotalDarkness(const QImage& image)
+{
+    long total = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            total += Darkness(image.pixel(x, y));
+    return total;
+}
+
+/// Pixels where the two images differ by more than `tolerance` in darkness.
+int Differing(const QImage& a, const QImage& b, int tolerance)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += std::abs(Darkness(a.pixel(x, y)) - Darkness(b.pixel(x, y))) > tolerance ? 1 : 0;
+    return count;
+}
+
+int InkOutside(const QImage& image, const QRect& box)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += !box.contains(x, y) && Darkness(image.pixel(x, y)) > 0 ? 1 : 0;
+    return count;
+}
+
+/// A context on the image in device units (MM_TEXT) with a solid round pen `width` units wide.
+struct PenContext
+{
+    explicit PenContext(QImage* image, int width = 4, int style = PS_SOLID, COLORREF colour = RGB(0, 0, 200))
+        : dc(image), pen(PS_GEOMETRIC | style, width, colour)
+    {
+        dc.SelectObject(pen);
+    }
+    KTDC dc;
+    KTPen pen;
+};
+
+std::vector<CPoint> Sine(int count)
+{
+    std::vector<CPoint> points;
+    for (int i = 0; i < count; ++i) {
+        const double x = 20.0 + 360.0 * i / (count - 1);
+        points.emplace_back(static_cast<int>(std::lround(x)),
+                            static_cast<int>(std::lround(150.0 + 100.0 * std::sin(x / 40.0))));
+    }
+    return points;
+}
+
+/// Qt's own stroke of the same polyline (pixel centres), the picture to match.
+QImage QtStroke(const std::vector<CPoint>& points, double width, Qt::PenCapStyle cap = Qt::RoundCap)
+{
+    QImage image = White();
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path(QPointF(points[0].x + 0.5, points[0].y + 0.5));
+    for (std::size_t i = 1; i < points.size(); ++i)
+        path.lineTo(QPointF(points[i].x + 0.5, points[i].y + 0.5));
+    QPen pen(QColor(0, 0, 200), width);
+    pen.setCapStyle(cap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    painter.strokePath(path, pen);
+    return image;
+}
+
+} // namespace
+
+// ---- coverage --------------------------------------------------------------------------------
+
+TEST(KTLineRaster, CoverageFollowsTheDistanceFromTheLine)
+{
+    // A 3-unit line along y = 50 (a pixel edge): the two rows beside it are covered, the next
+    // rows half, and nothing beyond.
+    const KTLineRaster raster = HorizontalStroke(3.0, false);
+    struct Row
+    {
+        int y;
+        int coverage;
+    };
+    for (const Row row : {Row{47, 0}, Row{48, 128}, Row{49, 255}, Row{50, 255}, Row{51, 128}, Row{52, 0}})
+        EXPECT_EQ(raster.CoverageAt(40, row.y), row.coverage) << "row " << row.y;
+}
+
+TEST(KTLineRaster, RoundAndFlatEnds)
+{
+    // Pixel centres past the end at x = 60: 60.5 lies 0.5 beyond it, 61.5 lies 1.5 beyond it.
+    struct Case
+    {
+        bool flat;
+        int x;
+        int y;
+        int coverage;
+    };
+    const Case cases[] = {
+        {false, 60, 49, 255}, // within the round cap
+        {false, 61, 49, 128}, // the cap's ramp
+        {false, 62, 49, 0},
+        {false, 61, 47, 0},   // off the cap's corner: the cap is round
+        {true, 59, 49, 255},  // inside the flat end
+        {true, 60, 49, 0},    // half a unit past a flat end: its ramp ends there
+        {true, 61, 49, 0},
+        {true, 19, 49, 0},    // and the same at the start
+        {true, 20, 49, 255},
+    };
+    for (const Case& c : cases) {
+        const KTLineRaster raster = HorizontalStroke(3.0, c.flat);
+        EXPECT_EQ(raster.CoverageAt(c.x, c.y), c.coverage) << (c.flat ? "flat " : "round ") << c.x << ", " << c.y;
+    }
+}
+
+TEST(KTLineRaster, OverlappingSegmentsAreAUnionNotASum)
+{
+    // Drawn twice, or as two halves meeting in the middle, the stroke is the same stroke.
+    KTLineRaster once = HorizontalStroke(3.0, false);
+    KTLineRaster twice = HorizontalStroke(3.0, false);
+    twice.AddSegment(QPointF(20.0, 50.0), QPointF(60.0, 50.0));
+    KTLineRaster halves;
+    halves.Begin(kBounds, 3.0);
+    halves.AddSegment(QPointF(20.0, 50.0), QPointF(40.0, 50.0));
+    halves.AddSegment(QPointF(40.0, 50.0), QPointF(60.0, 50.0));
+    for (int y = 44; y < 56; ++y)
+        for (int x = 14; x < 66; ++x) {
+            EXPECT_EQ(twice.CoverageAt(x, y), once.CoverageAt(x, y)) << x << ", " << y;
+            EXPECT_EQ(halves.CoverageAt(x, y), once.CoverageAt(x, y)) << x << ", " << y;
+        }
+}
+
+TEST(KTLineRaster, NothingOutsideTheBoundsAndNoHarmFromWildPoints)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case
+    {
+        QPointF a;
+        QPointF b;
+    };
+    const Case cases[] = {
+        {QPointF(-500, -500), QPointF(-300, -20)}, // wholly outside
+        {QPointF(1e12, 50), QPointF(2e12, 60)},   // far outside
+        {QPointF(nan, 50), QPointF(40, 50)},
+        {QPointF(20, inf), QPointF(40, 50)},
+    };
+    for (const Case& c : cases) {
+        KTLineRaster raster;
+        raster.Begin(kBounds, 4.0);
+        raster.AddSegment(c.a, c.b);
+        EXPECT_EQ(raster.TouchedTileCount(), 0) << c.a.x() << ", " << c.a.y();
+    }
+    // A line through the bounds from far beyond them is drawn where it crosses them only.
+    KTLineRaster raster;
+    raster.Begin(kBounds, 4.0);
+    raster.AddSegment(QPointF(-1e9, 50.0), QPointF(1e9, 50.0));
+    EXPECT_EQ(raster.CoverageAt(0, 49), 255);
+    EXPECT_EQ(raster.CoverageAt(199, 49), 255);
+    EXPECT_EQ(raster.CoverageAt(200, 49), 0);
+    EXPECT_EQ(raster.TouchedTileCount(), 7); // one row of tiles across 200 units
+}
+
+TEST(KTLineRaster, DashesFollowThePatternAcrossCorners)
+{
+    // An L of two 20-unit legs, dashes of 10 on and 10 off, flat ends: the second dash starts
+    // at the corner and runs down the second leg.
+    KTLineRaster raster;
+    raster.Begin(kBounds, 2.0);
+    QPolygonF corner{QPointF(10.0, 20.5), QPointF(30.0, 20.5), QPointF(30.0, 40.5)};
+    raster.AddDashed(corner, false, {10.0, 10.0}, true);
+    for (int x : {10, 15, 19})
+        EXPECT_GT(raster.CoverageAt(x, 20), 0) << x; // first dash: x 10..20
+    for (int x : {21, 25, 28})
+        EXPECT_EQ(raster.CoverageAt(x, 20), 0) << x; // first gap
+    for (int y : {21, 25, 29})
+        EXPECT_GT(raster.CoverageAt(30, y), 0) << y; // second dash: down from the corner
+    EXPECT_EQ(raster.CoverageAt(30, 35), 0);          // second gap
+}
+
+TEST(KTLineRaster, ClosedPolylineJoinsItsEnds)
+{
+    KTLineRaster open;
+    KTLineRaster closed;
+    const QPolygonF square{QPointF(20, 20), QPointF(60, 20), QPointF(60, 60), QPointF(20, 60)};
+    open.Begin(kBounds, 3.0);
+    open.AddPolyline(square, false, true);
+    closed.Begin(kBounds, 3.0);
+    closed.AddPolyline(square, true, true);
+    EXPECT_EQ(open.CoverageAt(19, 40), 0);
+    EXPECT_EQ(closed.CoverageAt(19, 40), 255);
+}
+
+// ---- the device context's wide lines --------------------------------------------------------
+
+TEST(KTDCWideLines, MatchQtsOwnStroke)
+{
+    // The same polylines through the context and through Qt's stroker: the same pixels to the
+    // eye (a handful of edge pixels may differ by a shade) and the same amount of ink.
+    struct Case
+    {
+        const char* name;
+        std::vector<CPoint> points;
+        int width;
+    };
+    const Case cases[] = {
+        {"sine 1600 points", Sine(1600), 4},
+        {"sine 60 points", Sine(60), 3},
+        {"zigzag", {{20, 20}, {120, 250}, {220, 20}, {320, 250}, {330, 30}}, 6},
+    };
+    for (const Case& c : cases) {
+        QImage image = White();
+        {
+            PenContext context(&image, c.width);
+            context.dc.Polyline(c.points.data(), static_cast<int>(c.points.size()));
+        }
+        const QImage reference = QtStroke(c.points, c.width);
+        const long ink = TotalDarkness(reference);
+        EXPECT_NEAR(static_cast<double>(TotalDarkness(image)), static_cast<double>(ink), 0.03 * ink) << c.name;
+        EXPECT_LT(Differing(image, reference, 200), 40) << c.name;
+    }
+}
+
+TEST(KTDCWideLines, ThroughTilesAsDirectly)
+{
+    // A pixmap is not an image the context may write into: the tiles go through the painter,
+    // and the picture is the same.
+    const std::vector<CPoint> points = Sine(400);
+    QImage direct = White();
+    {
+        PenContext context(&direct, 5);
+        context.dc.Polyline(points.data(), static_cast<int>(points.size()));
+    }
+    QPixmap pixmap(400, 300);
+    pixmap.fill(Qt::white);
+    {
+        QPainter painter(&pixmap);
+        KTDC dc(&painter);
+        const KTPen pen(PS_GEOMETRIC | PS_SOLID, 5, RGB(0, 0, 200));
+        dc.SelectObject(pen);
+        dc.Polyline(points.data(), static_cast<int>(points.size()));
+    }
+    EXPECT_EQ(Differing(pixmap.toImage().convertToFormat(QImage::Format_RGB32), direct, 3), 0);
+}
+
+TEST(KTDCWideLines, ManyPointsOnALineDrawAsTheLine)
+{
+    // Points that add nothing to the shape add nothing to the picture.
+    std::vector<CPoint> many;
+    for (int x = 20; x <= 380; ++x)
+        many.emplace_back(x, 40 + (x - 20) / 2);
+    const std::vector<CPoint> two{many.front(), many.back()};
+    QImage fromMany = White();
+    QImage fromTwo = White();
+    {
+        PenContext context(&fromMany, 4);
+        context.dc.Polyline(many.data(), static_cast<int>(many.size()));
+    }
+    {
+        PenContext context(&fromTwo, 4);
+        context.dc.Polyline(two.data(), 2);
+    }
+    EXPECT_EQ(Differing(fromMany, fromTwo, 0), 0);
+}
+
+TEST(KTDCWideLines, KeepWithinTheClip)
+{
+    QImage image = White();
+    {
+        PenContext context(&image, 6);
+        context.dc.IntersectClipRect(100, 50, 300, 250);
+        const std::vector<CPoint> points = Sine(800);
+        context.dc.Polyline(points.data(), static_cast<int>(points.size()));
+        context.dc.MoveTo(0, 0);
+        context.dc.LineTo(400, 300);
+        context.dc.SelectStockObject(KTStockObject::NullBrush);
+        context.dc.SelectObject(context.pen);
+        context.dc.Ellipse(50, 20, 350, 280);
+    }
+    EXPECT_EQ(InkOutside(image, QRect(100, 50, 200, 200)), 0);
+    EXPECT_GT(TotalDarkness(image), 0);
+}
+
+TEST(KTDCWideLines, ScaledPaintersStillDraw)
+{
+    // A painter that scales cannot take unscaled tiles: Qt strokes the line, at twice the size.
+    QImage image = White();
+    {
+        QPainter painter(&image);
+        painter.scale(2.0, 2.0);
+        KTDC dc(&painter);
+        const KTPen pen(PS_GEOMETRIC | PS_SOLID, 4, RGB(0, 0, 200));
+        dc.SelectObject(pen);
+        const std::vector<CPoint> points = Sine(100);
+        dc.Polyline(points.data(), static_cast<int>(points.size()));
+    }
+    EXPECT_GT(TotalDarkness(image), 0);
+    EXPECT_GT(InkOutside(image, QRect(0, 0, 200, 150)), 0); // beyond the unscaled half
+}
+
+TEST(KTDCWideLines, DottedEllipseLikeQts)
+{
+    // A dotted circle: about as much ink as Qt's dotted ellipse, all of it on the circle.
+    QImage image = White();
+    {
+        PenContext context(&image, 3, PS_DOT, RGB(80, 80, 80));
+        context.dc.SetBkMode(TRANSPARENT);
+        context.dc.SelectStockObject(KTStockObject::NullBrush);
+        context.dc.SelectObject(context.pen);
+        context.dc.Ellipse(50, 20, 350, 280);
+    }
+    QImage reference = White();
+    {
+        QPainter painter(&reference);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPen pen(QColor(80, 80, 80), 3);
+        pen.setDashPattern({1, 1});
+        pen.setCapStyle(Qt::RoundCap);
+        painter.setPen(pen);
+        painter.drawEllipse(QRectF(50.5, 20.5, 299, 259));
+    }
+    const long ink = TotalDarkness(reference);
+    EXPECT_NEAR(static_cast<double>(TotalDarkness(image)), static_cast<double>(ink), 0.15 * ink);
+    int offCircle = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const double u = (x + 0.5 - 200.0) / 149.5;
+            const double v = (y + 0.5 - 150.0) / 129.5;
+            const double radial = std::abs(std::sqrt(u * u + v * v) - 1.0) * 130.0;
+            offCircle += Darkness(image.pixel(x, y)) > 0 && radial > 4.0 ? 1 : 0;
+        }
+    EXPECT_EQ(offCircle, 0);
+}
