@@ -4,12 +4,31 @@
 // graph size up to date, places the panels of the family constants in use below the graph, shows
 // after each paint the messages that interpreting the functions recorded, and prints one page.
 
+// moc cannot parse the standard library's concepts that CString brings in.
+#ifndef Q_MOC_RUN
+#include "foundation/KTPoint.h"
+#include "graph/KTDerivativeFunction.h"
+#include "graph/KTIntegralFunction.h"
+#include "platform/CString.h"
+#endif
 #include "platform/KTGdiTypes.h"
 
 #include <QWidget>
 
 #include <array>
+#include <memory>
+#include <vector>
 
+/// The view's mouse mode.
+enum KTViewMode : int {
+    KTViewSelect = 0,
+    KTViewIntegral = 1,
+    KTViewAnnotation = 2,
+    KTViewZoom = 3,
+    KTViewDerivative = 4,
+};
+
+class CMainFrame;
 class KTDC;
 class KTG300Doc;
 class KTParameterBar;
@@ -61,14 +80,95 @@ public:
     /// the document.
     static void OnPrint(KTG300Doc& document, KTDC& dc);
 
+    // ---- Mouse modes, keys and zoom (KTG300ViewModes.cpp) -------------------------------------
+    /// Timer of the animation steps.
+    static constexpr int AnimationTimerId = 10102;
+    /// Period of the animation timer for a speed of 0..10: 1500 / (speed + 1) ms.
+    static int AnimationPeriod(int speed);
+    KTViewMode GetMode() const { return m_mode; }
+    /// The function under the cursor: 0-9 a function, -2 an integral, -3 a tangent, -1 none.
+    int GetFunctionUnderCursor() const { return m_functionUnderCursor; }
+    void SetFunctionUnderCursor(int item) { m_functionUnderCursor = item; }
+    /// Device point (pixels of the view) to the view's logical units (HIMETRIC, y up).
+    CPoint DeviceToLogical(const CPoint& device) const;
+    /// The mouse handlers on a device point of the view.
+    void OnLButtonDown(const CPoint& device, bool ctrlOrShift);
+    void OnMouseMoveAt(const CPoint& device);
+    void OnLButtonUp(const CPoint& device, bool ctrlOrShift);
+    void OnRButtonUp(const CPoint& device);
+    /// A mouse message relayed by the tip window with the tip's item (WM_TIP_*).
+    void OnTipMessage(unsigned message, int item);
+    /// Qt key code of Page Up/Down, Home, the arrows or Delete; other keys do nothing.
+    void OnKeyDown(int key);
+    /// Zooms in to the rubber band, or with keys about the centre by KeyZoomRatio.
+    void ZoomToRect(bool keys);
+    /// Back to the previous range, or (with keys, or without history) out by a factor.
+    void ZoomOut(bool keys);
+    /// Sets the rubber band (logical units); used by the modes and by tests.
+    void SetRubberBand(const CRect& band) { m_rubberBand = band; }
+    const std::vector<CString>& ZoomHistory() const { return m_zoomHistory; }
+    /// Short beeps counted for tests (type as MessageBeep takes it).
+    static int BeepCount();
+
+    // ---- Commands, parameter panels and animation (KTG300ViewCommands2.cpp) -----------------
+    void OnSelectMode();
+    void OnIntegralMode();
+    void OnAnnotationMode();
+    void OnZoomMode();
+    void OnDerivativeMode();
+    /// The user functions that can carry an integral or a tangent.
+    int CountActiveItems() const;
+    /// Whether the user slot can carry an integral or a tangent.
+    bool CanCarryTools(int slot) const;
+    void OnFirstDerivative();
+    void OnSecondDerivative();
+    void OnArrows();
+    void OnDomainMarks();
+    void OnSecondDomainMark();
+    void OnVerticalAsymptotes();
+    void OnParamAnimate(int index);
+    void OnParamFamily(int index);
+    /// One animation step of the current panel.
+    void OnAnimationTimer();
+    /// Stops a running animation (timer, flags, the panel's background).
+    void StopAnimation();
+    bool IsAnimationRunning() const { return m_animating != 0; }
+    int AnimationInterval() const;
+    int CurrentPanel() const { return m_currentPanel; }
+    /// Enables and checks the view's commands in the frame by this view's state; a null view
+    /// disables them.
+    static void UpdateCommandUI(CMainFrame& frame, KTG300View* view);
+    /// Connects the view's commands of the frame to the active view.
+    static void ConnectCommands(CMainFrame& frame);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     void ShowPendingMessages();
     void OnParamValueChanged(int index);
     void UpdateSubstitutions();
+    void SetMode(KTViewMode mode);
+    void SetCursorOfMode();
+    void AfterEdit();
+    void ToggleFunctionFlag(int which);
+    void SetAllConstantsFromPanels();
+    void MoveAnnotationTo(const CPoint& logical, const KTPoint& graphPoint);
+    void SelectUnderPress();
+    void AddIntegralBuilt(bool ctrlOrShift);
+    void AddTangentBuilt(bool ctrlOrShift);
+    void PlaceNewAnnotation(const CPoint& logical, const KTPoint& graphPoint, bool bound);
+    void RunCurveContextMenu();
+    void EditAxesOnRightClick();
+    bool ReadRanges(double& xMin, double& xMax, double& yMin, double& yMax);
+    void WriteRanges(double xMin, double xMax, double yMin, double yMax, int digits);
+    KTPoint GraphPointOf(const CPoint& logical);
 
     KTG300Doc& m_document;
     KTTipWnd* m_tip = nullptr;
@@ -78,4 +178,22 @@ private:
     CRect m_graphRect;
     bool m_painted = false;
     bool m_messagesQueued = false;
+
+    KTViewMode m_mode = KTViewSelect;
+    int m_functionUnderCursor = -1;
+    BYTE m_dragging = 0;
+    BYTE m_panning = 0;
+    BYTE m_zoomRectangle = 0;
+    BYTE m_dragLine = 0;
+    BYTE m_integralPreview = 0;
+    BYTE m_grabbedByText = 0;
+    CRect m_rubberBand;
+    KTIntegralFunction m_integralBuilt;
+    KTDerivativeFunction m_tangentBuilt;
+    KTPoint m_panStart;
+    KTPoint m_panCurrent;
+    std::vector<CString> m_zoomHistory;
+    int m_hoverHit = -1;
+    int m_animationTimer = 0;
+    CPoint m_pressLogical;
 };

@@ -120,7 +120,8 @@ void KTCurveRefiner::RefineRoot(int index, double target)
 
     const double fx = F(x);
     KTCurveValues::PlaceMarker(*marker, x, fx);
-    if (marker->m_kind != KTMarkerNoneFound && std::fabs(target - fx) < kRootTolerance && MeetsTarget(x, target))
+    if (marker->m_kind != KTMarkerNoneFound && std::fabs(target - fx) < kRootTolerance &&
+        MeetsTarget(x, target))
         marker->m_refined = 1;
     else
         marker->m_kind = KTMarkerNoneFound;

@@ -505,6 +505,16 @@ void KTEvaluationProgram::EmitFunction(int kind)
     }
 }
 
+namespace {
+
+/// A subtraction of c that may become an addition of -c: -c must not read as a sentinel.
+bool LinearSubtrahend(const Instruction& ins)
+{
+    return ins.op == KTEvaluationProgram::SubC && !KTEvaluationRules::IsSentinel(-ins.value);
+}
+
+} // namespace
+
 // Pairs of operations on x that occur in almost every curve become one.
 void KTEvaluationProgram::Peephole()
 {
@@ -520,12 +530,15 @@ void KTEvaluationProgram::Peephole()
             *last = {PushXPowC, 1, ins.value, 0.0};
         } else if (last && last->op == PushX && ins.op == PowI) {
             *last = {PushXPowI, ins.arg, ins.value, 0.0};
-        } else if (last && last->op == PushXMulC && ins.op == AddC) {
-            *last = {PushXLinear, 0, last->value, ins.value};
-        } else if (last && last->op == PushX && (ins.op == AddC || ins.op == SubC)) {
+        } else if (last && last->op == PushXMulC && (ins.op == AddC || LinearSubtrahend(ins))) {
+            // a - c is a + (-c) exactly.
+            *last = {PushXLinear, 0, last->value, ins.op == AddC ? ins.value : -ins.value};
+        } else if (last && last->op == PushX && (ins.op == AddC || LinearSubtrahend(ins))) {
             // x * 1 is exact, and x + (-c) is x - c exactly.
             *last = {PushXLinear, 0, 1.0, ins.op == AddC ? ins.value : -ins.value};
-
+        } else if (last && last->op == PushXLinear && ins.op == Div) {
+            // The divisor of a rational function is most often a line.
+            *last = {DivXLinear, 0, last->value, last->value2};
         } else {
             out.push_back(ins);
         }
@@ -589,6 +602,22 @@ namespace {
 inline bool Ordinary(double a, double b)
 {
     return a <= 1.0e12 && b <= 1.0e12;
+}
+
+} // namespace
+
+namespace {
+
+/// b ^ c for the constant exponent of a PowC operation; false when it is undefined.
+inline bool PowerByConstant(double b, const KTEvaluationProgram::Instruction& ins, double& out)
+{
+    if (ins.arg == 1 && b > 0.0 && b <= 1.0e12) [[likely]] {
+        out = PositivePower(b, ins.value); // as the power rule has it for b > 0
+        return std::isfinite(out);
+    }
+    bool undefined = false;
+    out = KTEvaluationRules::Binary(ASKind::Power, b, ins.value, undefined);
+    return !undefined;
 }
 
 } // namespace
@@ -660,6 +689,13 @@ double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
             stack[++sp] = t;
             KT_BINARY(ASKind::Multiply, a_ * b_, x, x);
             break;
+        case DivXLinear: {
+            const double left = t;
+            KT_BINARY(ASKind::Multiply, a_ * b_, x, ins.value);
+            KT_BINARY(ASKind::Plus, a_ + b_, t, ins.value2);
+            KT_DIVIDE(left, t);
+            break;
+        }
         case Add: KT_BINARY(ASKind::Plus, a_ + b_, stack[sp--], t); break;
         case Sub: KT_BINARY(ASKind::Minus, a_ - b_, stack[sp--], t); break;
         case Mul: KT_BINARY(ASKind::Multiply, a_ * b_, stack[sp--], t); break;
@@ -714,17 +750,10 @@ double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
             stack[++sp] = t;
             t = x;
             [[fallthrough]];
-        case PowC: {
-            const double b = t;
-            if (ins.arg == 1 && b > 0.0 && b <= 1.0e12) [[likely]] {
-                t = PositivePower(b, ins.value); // as the power rule has it for b > 0
-                if (!std::isfinite(t)) [[unlikely]]
-                    return KTUndefinedValue;
-            } else {
-                KT_FULL_BINARY(ASKind::Power, b, ins.value);
-            }
+        case PowC:
+            if (!PowerByConstant(t, ins, t))
+                return KTUndefinedValue;
             break;
-        }
         case Abs:
         case Sin:
         case Cos:

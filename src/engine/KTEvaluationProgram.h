@@ -120,11 +120,12 @@ public:
         Ln,
         Abs,
         Atan,
-        PowI,      ///< top ^ arg for a whole exponent 3..64
-        PushXPowI, ///< x ^ arg
-        PushXPowC, ///< x ^ c for a positive fractional c
-        PushCPowX, ///< c ^ x
-        Func,      ///< any other one-argument function, of kind arg
+        PowI,       ///< top ^ arg for a whole exponent 3..64
+        PushXPowI,  ///< x ^ arg
+        PushXPowC,  ///< x ^ c for a positive fractional c
+        PushCPowX,  ///< c ^ x
+        DivXLinear, ///< top / (x * c + c2), as in (x^2 + 1)/(x - 3)
+        Func,       ///< any other one-argument function, of kind arg
     };
 
     struct Instruction

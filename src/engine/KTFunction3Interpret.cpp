@@ -493,7 +493,8 @@ void KTFunction3::BuildDiscontinuityList()
         m_parts.m_parametricX || m_parts.m_parametricY || branch->IsEmpty())
         return;
 
-    const auto sameTokens = [](const ASTokenList& a, int aFirst, const ASTokenList& b, int bFirst, int length) {
+    const auto sameTokens = [](const ASTokenList& a, int aFirst, const ASTokenList& b, int bFirst,
+                               int length) {
         for (int k = 0; k < length; ++k) {
             const ASToken& s = a.At(aFirst + k);
             const ASToken& t = b.At(bFirst + k);
@@ -517,8 +518,8 @@ void KTFunction3::BuildDiscontinuityList()
             const int kind = branch->KindAt(last);
             if ((kind == ASKind::Sqrt || kind == ASKind::Abs) && last > first) {
                 --last;
-            } else if (kind == ASKind::Power && last - 2 >= first && branch->KindAt(last - 1) == ASKind::Number &&
-                       branch->At(last - 1).m_value > 0.0) {
+            } else if (kind == ASKind::Power && last - 2 >= first &&
+                       branch->KindAt(last - 1) == ASKind::Number && branch->At(last - 1).m_value > 0.0) {
                 last -= 2;
             } else {
                 break;

@@ -86,14 +86,7 @@ void KTFunctionData3::Serialize(KTArchive& ar)
         return;
     }
 
-    // The version follows only a matching name: a foreign tag ends the read right after it.
-    CString tag;
-    ar >> tag;
-    if (tag != kTag)
-        return;
-    WORD version = 0;
-    ar >> version;
-    if (version < kVersion)
+    if (!ar.ReadBeginTagAtLeast(kTag, kVersion))
         return;
     // Everything is read before anything is kept, so a document cut short changes nothing.
     CString equationText, secondText;

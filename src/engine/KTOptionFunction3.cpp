@@ -143,14 +143,7 @@ void KTOptionFunction3::Serialize(KTArchive& ar)
         return;
     }
 
-    // The version follows only a matching name: a foreign tag ends the read right after it.
-    CString tag;
-    ar >> tag;
-    if (tag != kTag)
-        return;
-    WORD version = 0;
-    ar >> version;
-    if (version < kVersion)
+    if (!ar.ReadBeginTagAtLeast(kTag, kVersion))
         return;
     // Load into a copy, so a document cut short leaves these options as they were.
     KTOptionFunction3 loaded(*this);

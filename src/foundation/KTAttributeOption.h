@@ -3,20 +3,19 @@
 // the record's one-line profile text, archived as the record's untagged form (value only).
 
 #include "foundation/KTIniFile.h"
+#include "foundation/KTOptionKey.h"
 #include "platform/CString.h"
 #include "platform/KTArchive.h"
 #include "platform/KTGdiTypes.h"
 #include "platform/KTObject.h"
 
-template <typename Record> class KTAttributeOption : public KTObject
+template <typename Record> class KTAttributeOption : public KTObject, public KTOptionKey
 {
 public:
     /// Defines the option: value and default both become copies of the record.
     void Set(const CString& section, const CString& key, BYTE flag, const Record& record)
     {
-        m_section = section;
-        m_key = key;
-        m_flag = flag;
+        SetKey(section, key, flag);
         m_value = record;
         m_default = record;
     }
@@ -47,15 +46,9 @@ public:
     void Serialize(KTArchive& ar) override { m_value.Serialize(ar); }
 
     const Record& GetDefault() const { return m_default; }
-    BYTE GetFlag() const { return m_flag; }
-    const CString& GetKey() const { return m_key; }
-    const CString& GetSection() const { return m_section; }
 
     Record m_value;
 
 private:
     Record m_default;
-    BYTE m_flag = 0;
-    CString m_key;
-    CString m_section;
 };

@@ -5,9 +5,7 @@
 
 void KTOptionBool::Set(const CString& section, const CString& key, BYTE flag, BYTE defaultValue)
 {
-    m_section = section;
-    m_key = key;
-    m_flag = flag;
+    SetKey(section, key, flag);
     m_value = m_default = m_stored = defaultValue;
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 // A yes/no setting held as one byte (0 false, 1 true): stored as "1" or "0", archived as the byte.
 
+#include "foundation/KTOptionKey.h"
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 
 class KTArchive;
 class KTIniFile;
 
-class KTOptionBool
+class KTOptionBool : public KTOptionKey
 {
 public:
     KTOptionBool() = default;
@@ -24,16 +25,10 @@ public:
 
     BYTE GetDefault() const { return m_default; }
     BYTE GetStored() const { return m_stored; }
-    BYTE GetFlag() const { return m_flag; }
-    const CString& GetKey() const { return m_key; }
-    const CString& GetSection() const { return m_section; }
 
     BYTE m_value = 0;
 
 private:
     BYTE m_default = 0;
     BYTE m_stored = 0;
-    BYTE m_flag = 0;
-    CString m_key;
-    CString m_section;
 };

@@ -7,9 +7,7 @@
 
 void KTOptionColor::Set(const CString& section, const CString& key, BYTE flag, COLORREF defaultValue)
 {
-    m_section = section;
-    m_key = key;
-    m_flag = flag;
+    SetKey(section, key, flag);
     m_value = m_default = m_stored = defaultValue;
 }
 

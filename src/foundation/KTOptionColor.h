@@ -2,13 +2,14 @@
 // A colour setting (0x00BBGGRR) without range: stored as "%d" of the 32 bits (so values of 2^31 and
 // above appear negative, and all bits set is "-1", which reads as the default); archived as 4 bytes.
 
+#include "foundation/KTOptionKey.h"
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 
 class KTArchive;
 class KTIniFile;
 
-class KTOptionColor
+class KTOptionColor : public KTOptionKey
 {
 public:
     KTOptionColor() = default;
@@ -25,16 +26,10 @@ public:
 
     COLORREF GetDefault() const { return m_default; }
     COLORREF GetStored() const { return m_stored; }
-    BYTE GetFlag() const { return m_flag; }
-    const CString& GetKey() const { return m_key; }
-    const CString& GetSection() const { return m_section; }
 
     COLORREF m_value = 0;
 
 private:
     COLORREF m_default = 0;
     COLORREF m_stored = 0;
-    BYTE m_flag = 0;
-    CString m_key;
-    CString m_section;
 };

@@ -6,9 +6,7 @@
 void KTOptionDouble::Set(const CString& section, const CString& key, BYTE flag, double defaultValue,
                          double minimum, double maximum)
 {
-    m_section = section;
-    m_key = key;
-    m_flag = flag;
+    SetKey(section, key, flag);
     m_value = m_default = m_stored = defaultValue;
     m_minimum = minimum;
     m_maximum = maximum;

@@ -2,13 +2,14 @@
 // A double setting with a range: stored as "%f" (six decimals, C locale), archived as its 8 bytes.
 // A value outside [minimum, maximum] becomes (minimum + maximum) x 0.5; a NaN stays.
 
+#include "foundation/KTOptionKey.h"
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 
 class KTArchive;
 class KTIniFile;
 
-class KTOptionDouble
+class KTOptionDouble : public KTOptionKey
 {
 public:
     KTOptionDouble() = default;
@@ -31,9 +32,6 @@ public:
     double GetStored() const { return m_stored; }
     double GetMinimum() const { return m_minimum; }
     double GetMaximum() const { return m_maximum; }
-    BYTE GetFlag() const { return m_flag; }
-    const CString& GetKey() const { return m_key; }
-    const CString& GetSection() const { return m_section; }
 
     double m_value = 0.0;
 
@@ -42,9 +40,6 @@ private:
 
     double m_default = 0.0;
     double m_stored = 0.0;
-    BYTE m_flag = 0;
-    CString m_key;
-    CString m_section;
     double m_minimum = 0.0;
     double m_maximum = 0.0;
 };

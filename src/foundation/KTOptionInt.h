@@ -2,6 +2,7 @@
 // A 32-bit integer setting with a range: stored as "%d", archived as its 4-byte value.
 // A value outside [minimum, maximum] is replaced by the midpoint (minimum + maximum) / 2.
 
+#include "foundation/KTOptionKey.h"
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 
@@ -10,7 +11,7 @@
 class KTArchive;
 class KTIniFile;
 
-class KTOptionInt
+class KTOptionInt : public KTOptionKey
 {
 public:
     KTOptionInt() = default;
@@ -33,9 +34,6 @@ public:
     std::int32_t GetStored() const { return m_stored; }
     std::int32_t GetMinimum() const { return m_minimum; }
     std::int32_t GetMaximum() const { return m_maximum; }
-    BYTE GetFlag() const { return m_flag; }
-    const CString& GetKey() const { return m_key; }
-    const CString& GetSection() const { return m_section; }
 
     std::int32_t m_value = 0;
 
@@ -46,7 +44,4 @@ private:
     std::int32_t m_stored = 0;
     std::int32_t m_minimum = 0;
     std::int32_t m_maximum = 0;
-    BYTE m_flag = 0;
-    CString m_key;
-    CString m_section;
 };

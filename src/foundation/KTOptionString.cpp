@@ -6,9 +6,7 @@
 void KTOptionString::Set(const CString& section, const CString& key, BYTE flag, const CString& defaultValue,
                          std::int32_t maxLength)
 {
-    m_section = section;
-    m_key = key;
-    m_flag = flag;
+    SetKey(section, key, flag);
     m_value = m_default = m_stored = defaultValue;
     m_maxLength = maxLength;
 }

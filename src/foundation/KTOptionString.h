@@ -2,6 +2,7 @@
 // A text setting with a maximum length in bytes (-1: none): stored as the text itself, archived
 // in the framework's length-prefixed string form.
 
+#include "foundation/KTOptionKey.h"
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 
@@ -10,7 +11,7 @@
 class KTArchive;
 class KTIniFile;
 
-class KTOptionString
+class KTOptionString : public KTOptionKey
 {
 public:
     KTOptionString() = default;
@@ -35,9 +36,6 @@ public:
 
     const CString& GetDefault() const { return m_default; }
     const CString& GetStored() const { return m_stored; }
-    BYTE GetFlag() const { return m_flag; }
-    const CString& GetKey() const { return m_key; }
-    const CString& GetSection() const { return m_section; }
     std::int32_t GetMaxLength() const { return m_maxLength; }
 
     CString m_value;
@@ -45,8 +43,5 @@ public:
 private:
     CString m_default;
     CString m_stored;
-    BYTE m_flag = 0;
-    CString m_key;
-    CString m_section;
     std::int32_t m_maxLength = -1;
 };

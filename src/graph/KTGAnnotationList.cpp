@@ -92,28 +92,7 @@ void KTGAnnotationList::Draw(KTDC& dc, const KTVariableSubstitutions& substituti
 
 void KTGAnnotationList::Serialize(KTArchive& ar)
 {
-    if (ar.IsStoring()) {
-        ar.WriteBeginTag(kTag, kVersion);
-        ar << static_cast<std::uint32_t>(m_annotations.size());
-        for (KTGAnnotation& annotation : m_annotations)
-            annotation.Serialize(ar);
-        ar.WriteEndTag(kTag);
-        return;
-    }
-
-    KTReadRecordBegin(ar, kTag, kVersion);
-    std::uint32_t count = 0;
-    ar >> count;
-    KTCheckRecordCount(ar, count, KTGAnnotation::MinimumArchiveSize());
-    KTGAnnotationArray loaded;
-    loaded.reserve(count);
     // One default annotation is read into again and again, so a loaded annotation is never
     // selected and draws with the y direction it is given at drawing.
-    KTGAnnotation annotation;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        annotation.Serialize(ar);
-        loaded.push_back(annotation);
-    }
-    KTReadRecordEnd(ar, kTag);
-    m_annotations = std::move(loaded);
+    KTSerializeRecordArray(ar, kTag, kVersion, m_annotations);
 }

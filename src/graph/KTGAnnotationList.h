@@ -7,9 +7,12 @@
 #include "platform/KTObject.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
+struct KTAnnotationEditFields;
 class KTDC;
+class KTOptionsAnnotation;
 class KTVariableSubstitutions;
 
 using KTGAnnotationArray = std::vector<KTGAnnotation>;
@@ -44,6 +47,17 @@ public:
     void MoveAnchor(int index, int x, int y);
     void SetSelected(int index, bool selected);
     void DeselectAll();
+
+    /// Runs the edit dialog on the fields of one annotation (with the application's defaults for
+    /// its "Set As Default"); true after OK. Installed by the program; none means no dialog.
+    using EditHook = std::function<bool(KTAnnotationEditFields&, KTOptionsAnnotation&)>;
+    /// Replaces the hook, returning the previous one.
+    static EditHook SetEditHook(EditHook hook);
+    /// Edits a copy of the annotation in the dialog; after OK the copy replaces it and the
+    /// dialog's expanded state is kept. The defaults' changed byte is cleared first. False, with
+    /// nothing changed, for any other end or without a hook; throws std::out_of_range for an
+    /// index outside the list.
+    bool EditAt(int index, KTOptionsAnnotation& defaults);
 
     /// Draws every annotation in list order, the last on top.
     void Draw(KTDC& dc, const KTVariableSubstitutions& substitutions);

@@ -8,12 +8,10 @@
 
 #include "graph/KTRecordTags.h"
 #include "platform/CString.h"
-#include "platform/KTArchive.h"
 #include "platform/KTObject.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 class KTAxes;
@@ -80,33 +78,11 @@ protected:
         return GetCount() - 1;
     }
 
-    /// The tag, the version, a uint32 count, then each record tagged. Loading replaces the
-    /// records only once all were read (each appended by assignment, as Append does) and clears
-    /// the selection; a failed read leaves the list unchanged.
+    /// KTSerializeRecordArray; a load also clears the selection, a failed one changes nothing.
     void SerializeRecords(KTArchive& ar, const char* tag, WORD version)
     {
-        if (ar.IsStoring()) {
-            ar.WriteBeginTag(tag, version);
-            ar << static_cast<std::uint32_t>(m_records.size());
-            for (Record& record : m_records)
-                record.Serialize(ar);
-            ar.WriteEndTag(tag);
-            return;
-        }
-
-        KTReadRecordBegin(ar, tag, version);
-        std::uint32_t count = 0;
-        ar >> count;
-        KTCheckRecordCount(ar, count, Record::MinimumArchiveSize());
-        Array loaded;
-        loaded.reserve(count);
-        Record record;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            record.Serialize(ar);
-            loaded.emplace_back() = record;
-        }
-        KTReadRecordEnd(ar, tag);
-        m_records = std::move(loaded);
-        m_selectedIndex = -1;
+        KTSerializeRecordArray(ar, tag, version, m_records);
+        if (!ar.IsStoring())
+            m_selectedIndex = -1;
     }
 };

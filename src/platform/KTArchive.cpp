@@ -129,6 +129,17 @@ bool KTArchive::ReadBeginTag(const char* name, WORD& version)
     return tag == name;
 }
 
+bool KTArchive::ReadBeginTagAtLeast(const char* name, WORD minimumVersion)
+{
+    CString tag;
+    *this >> tag;
+    if (tag != name)
+        return false;
+    WORD version = 0;
+    *this >> version;
+    return version >= minimumVersion;
+}
+
 bool KTArchive::ReadEndTag(const char* name)
 {
     CString tag;

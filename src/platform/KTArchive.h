@@ -78,6 +78,10 @@ public:
     void WriteEndTag(const char* name);
     /// Reads the name and version; true when the name matches.
     bool ReadBeginTag(const char* name, WORD& version);
+    /// Reads the name, and the version only when the name matches, so that a foreign tag ends
+    /// the read right after it. True when the name matches and the version is at least
+    /// `minimumVersion`.
+    bool ReadBeginTagAtLeast(const char* name, WORD minimumVersion);
     /// Reads the end tag; true when it is "/name/".
     bool ReadEndTag(const char* name);
 

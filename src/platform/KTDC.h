@@ -4,8 +4,10 @@
 //
 // Coordinates given to drawing calls are logical units; the context maps them to device units
 // (the painter's own coordinates: pixels of a widget or image, dots of a printer) through the
-// mapping mode, origins and extents, and draws with QPainter, antialiased. Text is always drawn
-// upright, whatever the direction of the mapping's y axis; only a font's escapement turns it.
+// mapping mode, origins and extents, and draws with QPainter, antialiased; wide round-joined
+// lines on raster devices go through KTLineRaster, which strokes them many times faster. Text
+// is always drawn upright, whatever the direction of the mapping's y axis; only a font's
+// escapement turns it.
 //
 // As on the platform: boxes (rectangles, ellipses, fills, clips) snap to whole device units;
 // in OPAQUE background mode the gaps of dashed lines and of hatch brushes take the background

@@ -36,6 +36,15 @@ QRgb Interpolate(QRgb source, unsigned alpha, QRgb destination)
     return odd | even;
 }
 
+void Prefetch(const void* address)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address, 1);
+#else
+    (void)address;
+#endif
+}
+
 bool IsFinite(QPointF p)
 {
     return std::isfinite(p.x()) && std::isfinite(p.y());
@@ -93,22 +102,30 @@ void KTLineRaster::Run(int y, int x0, int x1, const Segment& segment)
 {
     const double px0 = x0 + 0.5 - segment.a.x();
     const double py = y + 0.5 - segment.a.y();
-    // Along and across the segment, from its start, for the run's first pixel; both change by
-    // a constant from one pixel to the next.
     // Locals throughout: the coverage bytes written below may alias anything in the compiler's
     // eyes, which would otherwise reload every member on every pixel.
     const double ux = segment.ux;
     const double uy = segment.uy;
-    const double length = segment.length;
-    const bool flatStart = segment.flatStart;
-    const bool flatEnd = segment.flatEnd;
+    // Along and across the segment, from its start, for the run's first pixel; both change by
+    // a constant from one pixel to the next, as do the distances past the cuts.
     double along = px0 * ux + py * uy;
     double across = px0 * uy - py * ux;
+    const Cut noCut{QPointF(-1e300, 0.0), QPointF(1.0, 0.0)};
+    const Cut& startCut = segment.startCut ? *segment.startCut : noCut;
+    const Cut& endCut = segment.endCut ? *segment.endCut : noCut;
+    double pastStart = (x0 + 0.5 - startCut.point.x()) * startCut.inward.x() +
+                       (y + 0.5 - startCut.point.y()) * startCut.inward.y();
+    double pastEnd =
+        (x0 + 0.5 - endCut.point.x()) * endCut.inward.x() + (y + 0.5 - endCut.point.y()) * endCut.inward.y();
+    const double startStep = startCut.inward.x();
+    const double endStep = endCut.inward.x();
+    const bool cutStart = segment.startCut != nullptr;
+    const bool cutEnd = segment.endCut != nullptr;
     const double radius = m_radius;
-    // The nearest point of the segment is found by holding "along" within the segment; past a
-    // flat end it is not held, the end's own ramp doing the work.
-    const double low = flatStart ? -1e300 : 0.0;
-    const double high = flatEnd ? 1e300 : length;
+    // The nearest point of the segment is found by holding "along" within the segment; at an
+    // open end it is not held, the end's cut doing the work.
+    const double low = segment.openStart ? -1e300 : 0.0;
+    const double high = segment.openEnd ? 1e300 : segment.length;
     const int ly = y - m_bounds.top();
     const int ty = ly / TileSize;
     const int cellRow = (ly % TileSize) * TileSize;
@@ -122,14 +139,14 @@ void KTLineRaster::Run(int y, int x0, int x1, const Segment& segment)
         std::uint8_t* span = m_spans.data() + (slot * TileSize + static_cast<std::size_t>(ly % TileSize)) * 2;
         span[0] = std::min<std::uint8_t>(span[0], static_cast<std::uint8_t>(column));
         span[1] = std::max<std::uint8_t>(span[1], static_cast<std::uint8_t>(column + count - 1));
-        for (int i = 0; i < count; ++i, along += ux, across += uy) {
+        for (int i = 0; i < count; ++i, along += ux, across += uy, pastStart += startStep, pastEnd += endStep) {
             const double off = along - std::clamp(along, low, high);
             double cover = std::clamp(radius - std::sqrt(off * off + across * across), 0.0, 1.0);
             // A flat end is an edge across the line: half a pixel of ramp on either side of it.
-            if (flatStart)
-                cover *= std::clamp(along + 0.5, 0.0, 1.0);
-            if (flatEnd)
-                cover *= std::clamp(length - along + 0.5, 0.0, 1.0);
+            if (cutStart)
+                cover *= std::clamp(pastStart + 0.5, 0.0, 1.0);
+            if (cutEnd)
+                cover *= std::clamp(pastEnd + 0.5, 0.0, 1.0);
             const auto value = static_cast<std::uint8_t>(cover * 255.0 + 0.5);
             cells[i] = std::max(cells[i], value);
         }
@@ -139,13 +156,27 @@ void KTLineRaster::Run(int y, int x0, int x1, const Segment& segment)
 
 void KTLineRaster::AddSegment(QPointF a, QPointF b, bool flatStart, bool flatEnd)
 {
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    const double length = std::sqrt(dx * dx + dy * dy);
+    // A flat-capped line of no length covers nothing; a round-capped one is a dot.
+    if (!(length > 0) && (flatStart || flatEnd))
+        return;
+    const QPointF unit = length > 0 ? QPointF(dx / length, dy / length) : QPointF(1.0, 0.0);
+    const Cut start{a, unit};
+    const Cut end{b, -unit};
+    AddCutSegment(a, b, flatStart, flatEnd, flatStart ? &start : nullptr, flatEnd ? &end : nullptr);
+}
+
+void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool openEnd, const Cut* startCut,
+                                 const Cut* endCut)
+{
     if (m_columns == 0 || !IsFinite(a) || !IsFinite(b))
         return;
     const double dx = b.x() - a.x();
     const double dy = b.y() - a.y();
     const double length = std::sqrt(dx * dx + dy * dy);
-    // A flat-capped line of no length covers nothing; a round-capped one is a dot.
-    if (length == 0 && (flatStart || flatEnd))
+    if (!std::isfinite(length))
         return;
     const double r = m_radius;
     const int top = std::max(m_bounds.top(), FloorClamped(std::min(a.y(), b.y()) - r));
@@ -154,8 +185,8 @@ void KTLineRaster::AddSegment(QPointF a, QPointF b, bool flatStart, bool flatEnd
     const double right = std::max(a.x(), b.x()) + r;
     if (top > bottom || right < m_bounds.left() || left > m_bounds.right() + 1)
         return;
-    const Segment segment{a, length, length > 0 ? dx / length : 0.0, length > 0 ? dy / length : 0.0, flatStart,
-                          flatEnd};
+    const Segment segment{a,       length,  length > 0 ? dx / length : 0.0, length > 0 ? dy / length : 0.0,
+                          openStart, openEnd, startCut,                      endCut};
     const bool slanted = std::abs(dy) > 1e-9;
     const double slope = slanted ? dx / dy : 0.0;
     const double half = slanted ? r * length / std::abs(dy) + 0.5 : 0.0;
@@ -176,19 +207,64 @@ void KTLineRaster::AddSegment(QPointF a, QPointF b, bool flatStart, bool flatEnd
     }
 }
 
+void KTLineRaster::AddPiece(const QPolygonF& piece, bool flatEnds)
+{
+    const int count = static_cast<int>(piece.size());
+    if (count == 0)
+        return;
+    if (!flatEnds) {
+        if (count == 1)
+            AddCutSegment(piece[0], piece[0], false, false, nullptr, nullptr);
+        for (int i = 0; i + 1 < count; ++i)
+            AddCutSegment(piece[i], piece[i + 1], false, false, nullptr, nullptr);
+        return;
+    }
+    // The cuts stand across the first and the last segment that have a length.
+    std::vector<double>& reached = m_reached; // path length to each point
+    reached.assign(static_cast<std::size_t>(count), 0.0);
+    int first = -1;
+    int last = -1;
+    for (int i = 0; i + 1 < count; ++i) {
+        const QPointF d = piece[i + 1] - piece[i];
+        const double length = std::sqrt(QPointF::dotProduct(d, d));
+        reached[static_cast<std::size_t>(i + 1)] = reached[static_cast<std::size_t>(i)] + length;
+        if (length > 0) {
+            if (first < 0)
+                first = i;
+            last = i;
+        }
+    }
+    if (first < 0)
+        return; // no length: a flat-ended piece covers nothing
+    const auto unit = [&](int i) {
+        const QPointF d = piece[i + 1] - piece[i];
+        return d / std::sqrt(QPointF::dotProduct(d, d));
+    };
+    const Cut start{piece[first], unit(first)};
+    const Cut end{piece[last + 1], -unit(last)};
+    const double total = reached.back();
+    const double reach = m_radius + 1.0; // how far a round join can stand out past a cut
+    for (int i = first; i <= last; ++i) {
+        const double from = reached[static_cast<std::size_t>(i)];
+        const double to = reached[static_cast<std::size_t>(i + 1)];
+        if (!(to > from))
+            continue;
+        AddCutSegment(piece[i], piece[i + 1], i == first, i == last, from < reach ? &start : nullptr,
+                      total - to < reach ? &end : nullptr);
+    }
+}
+
 void KTLineRaster::AddPolyline(const QPolygonF& points, bool closed, bool flatEnds)
 {
     const int count = static_cast<int>(points.size());
-    if (count == 1) {
-        AddSegment(points[0], points[0], flatEnds, flatEnds);
+    if (count == 0)
+        return;
+    if (!closed) {
+        AddPiece(points, flatEnds);
         return;
     }
-    const int segments = closed ? count : count - 1;
-    for (int i = 0; i < segments; ++i) {
-        const bool first = !closed && i == 0;
-        const bool last = !closed && i == segments - 1;
-        AddSegment(points[i], points[(i + 1) % count], flatEnds && first, flatEnds && last);
-    }
+    for (int i = 0; i < count; ++i)
+        AddCutSegment(points[i], points[(i + 1) % count], false, false, nullptr, nullptr);
 }
 
 void KTLineRaster::AddDashed(const QPolygonF& points, bool closed, const std::vector<double>& pattern, bool flatEnds)
@@ -204,33 +280,47 @@ void KTLineRaster::AddDashed(const QPolygonF& points, bool closed, const std::ve
     const int segments = closed ? count : count - 1;
     std::size_t index = 0;    // the pattern entry in force; even entries are dashes
     double left = pattern[0]; // what remains of it
-    bool pieceOpen = false;   // a dash continues from the previous segment
+    QPolygonF& piece = m_piece; // the dash being laid, across corners
+    piece.resize(0);
     for (int i = 0; i < segments; ++i) {
         const QPointF a = points[i];
         const QPointF b = points[(i + 1) % count];
-        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+        const QPointF d = b - a;
+        const double length = std::sqrt(QPointF::dotProduct(d, d));
         if (!std::isfinite(length))
             return;
+        // Off the bounds only the pattern is followed: a dash cut short out there is not seen.
+        const double r = m_radius;
+        const bool near = std::max(a.y(), b.y()) + r >= m_bounds.top() &&
+                          std::min(a.y(), b.y()) - r <= m_bounds.bottom() + 1 &&
+                          std::max(a.x(), b.x()) + r >= m_bounds.left() &&
+                          std::min(a.x(), b.x()) - r <= m_bounds.right() + 1;
         double at = 0;
         while (at < length) {
             const double step = std::min(left, length - at);
-            const bool on = index % 2 == 0;
-            if (on && step > 0) {
-                const QPointF from = a + (b - a) * (at / length);
-                const QPointF to = a + (b - a) * ((at + step) / length);
-                const bool endsHere = step >= left;
-                AddSegment(from, to, flatEnds && !pieceOpen, flatEnds && endsHere);
-                pieceOpen = !endsHere;
+            if (index % 2 == 0 && step > 0) {
+                if (!near) {
+                    AddPiece(piece, flatEnds);
+                    piece.resize(0);
+                } else {
+                    if (piece.isEmpty())
+                        piece.append(a + d * (at / length));
+                    piece.append(a + d * ((at + step) / length));
+                }
             }
             at += step;
             left -= step;
             if (left <= 0) {
+                if (index % 2 == 0) {
+                    AddPiece(piece, flatEnds);
+                    piece.resize(0);
+                }
                 index = (index + 1) % pattern.size();
                 left = std::max(0.0, pattern[index]);
-                pieceOpen = false;
             }
         }
     }
+    AddPiece(piece, flatEnds);
 }
 
 void KTLineRaster::Paint(QPainter& painter, const QColor& colour, QImage* target)
@@ -252,19 +342,28 @@ void KTLineRaster::Blend(QImage& target, const QColor& colour) const
     // would leave the painter drawing into a copy.
     const QRgb source = qRgba(colour.red(), colour.green(), colour.blue(), 255);
     const QRect device = target.rect();
+    auto* const bits = const_cast<uchar*>(target.constBits());
+    const qsizetype stride = target.bytesPerLine();
     for (std::size_t i = 0; i < m_used.size(); ++i) {
         const std::uint8_t* cover = m_coverage.data() + i * TileSize * TileSize;
         const QPoint origin(m_bounds.left() + m_used[i] % m_columns * TileSize,
                             m_bounds.top() + m_used[i] / m_columns * TileSize);
         const QRect box = QRect(origin, QSize(TileSize, TileSize)) & device & m_bounds;
         const std::uint8_t* spans = m_spans.data() + i * TileSize * 2;
+        // The image's rows lie far apart in memory: asking for all of the tile's at once lets
+        // their fetches overlap instead of waiting for each in turn.
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            const int r = y - origin.y();
+            if (spans[r * 2] <= spans[r * 2 + 1])
+                Prefetch(bits + y * stride + (origin.x() + spans[r * 2]) * 4);
+        }
         for (int y = box.top(); y <= box.bottom(); ++y) {
             const int r = y - origin.y();
             const int first = std::max(box.left(), origin.x() + spans[r * 2]);
             const int last = std::min(box.right(), origin.x() + spans[r * 2 + 1]);
             if (first > last)
                 continue;
-            auto* line = reinterpret_cast<QRgb*>(const_cast<uchar*>(target.constScanLine(y)));
+            auto* line = reinterpret_cast<QRgb*>(bits + y * stride);
             const std::uint8_t* row = cover + r * TileSize - origin.x();
             for (int x = first; x <= last; ++x) {
                 const unsigned alpha = row[x];

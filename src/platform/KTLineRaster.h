@@ -5,10 +5,12 @@
 // A stroke is the set of points within half the pen width of its segments, so round joins and
 // round caps come out of the geometry itself. Coverage (0..255, from the distance of each pixel
 // centre to the nearest segment) is kept per pixel as the union of all segments of one stroke,
-// so overlapping segments never darken a pixel twice, and is blended through the painter in
-// 32 x 32 tiles touched by the stroke only.
+// so overlapping segments never darken a pixel twice, in 32 x 32 tiles touched by the stroke
+// only; the tiles are blended into the painter's image directly, or drawn through the painter.
+// Flat ends (dashes, the gaps of styled lines) cut the stroke square across its direction.
 
 #include <QPointF>
+#include <QPolygonF>
 #include <QRect>
 
 #include <cstdint>
@@ -17,7 +19,6 @@
 class QColor;
 class QImage;
 class QPainter;
-class QPolygonF;
 
 class KTLineRaster
 {
@@ -44,16 +45,29 @@ public:
     int CoverageAt(int x, int y) const;
 
 private:
+    /// A flat end's edge: coverage ramps up across the line through `point` at right angles
+    /// to `inward`, a unit vector pointing into the stroke.
+    struct Cut
+    {
+        QPointF point;
+        QPointF inward;
+    };
     struct Segment
     {
         QPointF a;
         double length;
         double ux; ///< unit direction
         double uy;
-        bool flatStart;
-        bool flatEnd;
+        bool openStart; ///< not rounded at its start (a cut ends it there)
+        bool openEnd;
+        const Cut* startCut; ///< may be null
+        const Cut* endCut;
     };
 
+    void AddCutSegment(QPointF a, QPointF b, bool openStart, bool openEnd, const Cut* startCut, const Cut* endCut);
+    /// An open piece of a stroke; flat ends cut every segment that reaches past them, so that a
+    /// round join near an end never shows beyond it.
+    void AddPiece(const QPolygonF& piece, bool flatEnds);
     /// The slot of the tile, cleared when first touched.
     int Tile(int tx, int ty);
     void Run(int y, int x0, int x1, const Segment& segment);
@@ -68,4 +82,6 @@ private:
     std::vector<int> m_used; ///< grid index of each tile in use, in order of first touch
     std::vector<std::uint8_t> m_coverage;
     std::vector<std::uint8_t> m_spans; ///< per tile row: first and last column touched
+    std::vector<double> m_reached;     ///< working list of AddPiece
+    QPolygonF m_piece;                 ///< working list of AddDashed
 };

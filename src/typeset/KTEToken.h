@@ -63,6 +63,40 @@ public:
     KTEExtent MeasureMatrix(KTDC* dc, const KTEOptions& options, KTETokenPool& pool);
 
 private:
+    /// What measuring and drawing a TK_BRACKETS token must agree on.
+    struct BracketParts
+    {
+        CString open;  ///< the opening glyph's text, "" for none
+        CString close; ///< the closing glyph's text, "" for none
+        bool limits;   ///< two limits stand at the closing bracket
+        int height;    ///< the glyphs' height
+        int size;      ///< the glyphs' font size
+    };
+    /// Splits m_text at its comma and sizes the glyphs about content of the given height.
+    BracketParts SplitBrackets(int contentHeight, const KTEOptions& options) const;
+
+    /// Calls visit(cell, column, row) for each cell of a TK_MATRIX in order; a space token ends
+    /// a column that holds a cell. Column and row may pass MatrixLimit: the visitor checks.
+    template <typename Visit> void ForEachMatrixCell(Visit visit) const
+    {
+        int column = 0;
+        int row = 0;
+        for (KTEToken* cell : m_list.m_tokens) {
+            if (cell->m_kind == TK_SPACE) {
+                if (row > 0) {
+                    ++column;
+                    row = 0;
+                }
+                continue;
+            }
+            visit(cell, column, row);
+            ++row;
+        }
+    }
+
+    /// A quoted text without its enclosing quotes (either may be missing).
+    static CString Unquoted(const CString& text);
+
     KTEExtent MeasureByKind(KTDC* dc, int x, const KTEOptions& options, KTETokenPool& pool);
     KTEExtent MeasureBrackets(KTDC* dc, const KTEOptions& options, KTETokenPool& pool);
     KTEExtent MeasureLargeOperator(KTDC* dc, const KTEOptions& options, KTETokenPool& pool);

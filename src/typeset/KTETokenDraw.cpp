@@ -114,15 +114,7 @@ void KTEToken::DrawByKind(KTDC* dc, int x, int y, const KTEOptions& options, KTE
         }
         break;
     }
-    case TK_QUOTED: {
-        CString shown = m_text;
-        if (shown.GetAt(0) == '"')
-            shown = shown.Mid(1);
-        if (!shown.IsEmpty() && shown.GetAt(shown.GetLength() - 1) == '"')
-            shown = shown.Left(shown.GetLength() - 1);
-        Text(dc, x, y, shown);
-        break;
-    }
+    case TK_QUOTED: Text(dc, x, y, Unquoted(m_text)); break;
     case TK_POWER: m_list.Draw(dc, x, y + Round(raise * m_tm.tmAscent * 0.7), options, pool); break;
     case TK_SUBSCRIPT:
         // The box's descent already holds the lowering, so the script sits on its bottom.
@@ -199,29 +191,23 @@ void KTEToken::DrawBrackets(KTDC* dc, int x, int y, const KTEOptions& options, K
         m_list.Draw(dc, x, y, options, pool);
         return;
     }
-    const int comma = m_text.Find(',');
-    CString open = comma < 0 ? m_text : m_text.Left(comma);
-    CString close = comma < 0 ? CString() : m_text.Mid(comma + 1);
-    const int fontHeight = m_tm.tmHeight;
-    const bool limits = m_list2.GetCount() == 2;
-    int height = first.height;
-    if (limits && first.height <= 1.3 * fontHeight)
-        height = static_cast<int>(1.3 * fontHeight) + 1;
-    const int size = static_cast<int>(fontHeight * options.m_scale);
+    // Named members rather than bindings: the glyph lambda below captures them.
+    const BracketParts parts = SplitBrackets(first.height, options);
     const int contentBottom = y + m_extent.descent - first.descent;
     const int top = y + m_extent.height; // the glyphs hang from the top of the box
 
     // A glyph short enough to be one character is written in the Symbol face, on the
     // content's baseline.
     const auto glyph = [&](CString text, int gx) {
-        const CSize box = MeasureBracketGlyph(dc, text, height, size);
+        const CSize box = MeasureBracketGlyph(dc, text, parts.height, parts.size);
         if (text.IsEmpty())
             return 0;
-        const int glyphHeight = static_cast<int>(height * 1.05);
-        if (!DrawBracketGlyph(dc, gx, top - (m_extent.height - glyphHeight) / 2, text, glyphHeight, size)) {
+        const int glyphHeight = static_cast<int>(parts.height * 1.05);
+        if (!DrawBracketGlyph(dc, gx, top - (m_extent.height - glyphHeight) / 2, text, glyphHeight,
+                              parts.size)) {
             KTLogFont symbol = options.m_font.m_value;
             symbol.SetFaceName("Symbol");
-            symbol.m_size = size;
+            symbol.m_size = parts.size;
             KTFontSelector font(symbol, 1.0);
             font.Select(*dc, true);
             const TEXTMETRIC tm = KTEMetricsSource::Current().TextMetrics(*dc);
@@ -230,16 +216,16 @@ void KTEToken::DrawBrackets(KTDC* dc, int x, int y, const KTEOptions& options, K
         }
         return static_cast<int>(box.cx);
     };
-    const int openWidth = glyph(open, x);
+    const int openWidth = glyph(parts.open, x);
     m_list.Draw(dc, x + openWidth, contentBottom, options, pool);
     int closeX = x + openWidth + first.width;
-    if (limits) {
+    if (parts.limits) {
         // Limits of an evaluation between brackets stand at the closing bracket, one above the other.
         KTEToken* lower = m_list2.At(0);
         KTEToken* upper = m_list2.At(1);
-        const int closeWidth = MeasureBracketGlyph(dc, close, height, size).cx;
+        const int closeWidth = MeasureBracketGlyph(dc, parts.close, parts.height, parts.size).cx;
         closeX = x + m_extent.width - closeWidth - std::max(lower->m_extent.width, upper->m_extent.width);
-        glyph(close, closeX);
+        glyph(parts.close, closeX);
         const int limitX = closeX + closeWidth;
         lower->m_extent.placement = 0;
         upper->m_extent.placement = 0;
@@ -247,7 +233,7 @@ void KTEToken::DrawBrackets(KTDC* dc, int x, int y, const KTEOptions& options, K
         upper->Draw(dc, limitX, y + static_cast<int>(0.7 * m_extent.height), options, pool);
         return;
     }
-    glyph(close, closeX);
+    glyph(parts.close, closeX);
 }
 
 void KTEToken::DrawLargeOperator(KTDC* dc, int x, int y, const KTEOptions& options, KTETokenPool& pool)
@@ -297,41 +283,19 @@ void KTEToken::DrawLargeOperator(KTDC* dc, int x, int y, const KTEOptions& optio
 void KTEToken::DrawMatrix(KTDC* dc, int x, int y, const KTEOptions& options, KTETokenPool& pool)
 {
     int rowDescent[MatrixLimit] = {};
-    {
-        int column = 0;
-        int row = 0;
-        for (const KTEToken* cell : m_list.m_tokens) {
-            if (cell->m_kind == TK_SPACE) {
-                if (row > 0) {
-                    ++column;
-                    row = 0;
-                }
-                continue;
-            }
-            if (column < MatrixLimit && row < MatrixLimit)
-                rowDescent[row] = std::max(rowDescent[row], cell->m_extent.descent);
-            ++row;
-        }
-    }
-    int column = 0;
-    int row = 0;
-    for (KTEToken* cell : m_list.m_tokens) {
-        if (cell->m_kind == TK_SPACE) {
-            if (row > 0) {
-                ++column;
-                row = 0;
-            }
-            continue;
-        }
-        if (column < MatrixLimit && row < MatrixLimit) {
-            // m_matrixRows holds each row's top measured from the bottom; the next row's value
-            // is this row's bottom.
-            const int rowBottom = row + 1 < MatrixLimit ? m_matrixRows[row + 1] : 0;
-            const int cellX = x + m_matrixPos[column] + (m_matrixCols[column] - cell->m_extent.width) / 2;
-            const int cellY = y + rowBottom + rowDescent[row] - cell->m_extent.descent;
-            cell->m_extent.placement = 0;
-            cell->Draw(dc, cellX, cellY, options, pool);
-        }
-        ++row;
-    }
+    ForEachMatrixCell([&](const KTEToken* cell, int column, int row) {
+        if (column < MatrixLimit && row < MatrixLimit)
+            rowDescent[row] = std::max(rowDescent[row], cell->m_extent.descent);
+    });
+    ForEachMatrixCell([&](KTEToken* cell, int column, int row) {
+        if (column >= MatrixLimit || row >= MatrixLimit)
+            return;
+        // m_matrixRows holds each row's top measured from the bottom; the next row's value is
+        // this row's bottom.
+        const int rowBottom = row + 1 < MatrixLimit ? m_matrixRows[row + 1] : 0;
+        const int cellX = x + m_matrixPos[column] + (m_matrixCols[column] - cell->m_extent.width) / 2;
+        const int cellY = y + rowBottom + rowDescent[row] - cell->m_extent.descent;
+        cell->m_extent.placement = 0;
+        cell->Draw(dc, cellX, cellY, options, pool);
+    });
 }

@@ -26,7 +26,9 @@ KTEExtent TextBox(KTDC& dc, const CString& text, const TEXTMETRIC& tm)
 }
 
 /// The text of a quoted token without its quotes.
-CString Unquoted(const CString& text)
+} // namespace
+
+CString KTEToken::Unquoted(const CString& text)
 {
     CString inner = text;
     if (inner.GetAt(0) == '"')
@@ -35,8 +37,6 @@ CString Unquoted(const CString& text)
         inner = inner.Left(inner.GetLength() - 1);
     return inner;
 }
-
-} // namespace
 
 CSize KTEToken::MeasureRadical(int w, int h, const KTEOptions& options)
 {
@@ -75,28 +75,18 @@ KTEExtent KTEToken::MeasureMatrix(KTDC* dc, const KTEOptions& options, KTETokenP
     std::fill(std::begin(m_matrixCols), std::end(m_matrixCols), 0);
     std::fill(std::begin(m_matrixPos), std::end(m_matrixPos), 0);
     int rowDescent[MatrixLimit] = {};
-    int column = 0;
-    int row = 0;
     int columns = 0;
     int rows = 0;
-    for (KTEToken* cell : m_list.m_tokens) {
-        if (cell->m_kind == TK_SPACE) {
-            if (row > 0) {
-                ++column;
-                row = 0;
-            }
-            continue;
-        }
+    ForEachMatrixCell([&](KTEToken* cell, int column, int row) {
         const KTEExtent box = cell->Measure(dc, 0, options, pool);
         if (column >= MatrixLimit || row >= MatrixLimit)
-            continue; // more than 20 x 20 cells are not laid out
+            return; // more than 20 x 20 cells are not laid out
         m_matrixRows[row] = std::max(m_matrixRows[row], box.height);
         m_matrixCols[column] = std::max(m_matrixCols[column], box.width);
         rowDescent[row] = std::max(rowDescent[row], box.descent);
         columns = std::max(columns, column + 1);
         rows = std::max(rows, row + 1);
-        ++row;
-    }
+    });
     const int vertical = options.Get(options.m_matrixVerticalSpacing);
     const int horizontal = options.Get(options.m_matrixHorizontalSpacing);
     extent.height = m_matrixRows[0];
@@ -300,20 +290,27 @@ KTEExtent KTEToken::MeasureByKind(KTDC* dc, int x, const KTEOptions& options, KT
     }
 }
 
+KTEToken::BracketParts KTEToken::SplitBrackets(int contentHeight, const KTEOptions& options) const
+{
+    const int comma = m_text.Find(',');
+    const int fontHeight = m_tm.tmHeight;
+    BracketParts parts;
+    parts.open = comma < 0 ? m_text : m_text.Left(comma);
+    parts.close = comma < 0 ? CString() : m_text.Mid(comma + 1);
+    parts.limits = m_list2.GetCount() == 2;
+    parts.height = contentHeight;
+    if (parts.limits && contentHeight <= 1.3 * fontHeight)
+        parts.height = static_cast<int>(1.3 * fontHeight) + 1;
+    parts.size = static_cast<int>(fontHeight * options.m_scale);
+    return parts;
+}
+
 KTEExtent KTEToken::MeasureBrackets(KTDC* dc, const KTEOptions& options, KTETokenPool& pool)
 {
     const KTEExtent first = m_list.Measure(dc, options, pool);
     if (m_text.IsEmpty())
         return first;
-    const int comma = m_text.Find(',');
-    const CString open = comma < 0 ? m_text : m_text.Left(comma);
-    const CString close = comma < 0 ? CString() : m_text.Mid(comma + 1);
-    const int fontHeight = m_tm.tmHeight;
-    const bool limits = m_list2.GetCount() == 2;
-    int height = first.height;
-    if (limits && first.height <= 1.3 * fontHeight)
-        height = static_cast<int>(1.3 * fontHeight) + 1;
-    const int size = static_cast<int>(fontHeight * options.m_scale);
+    const auto [open, close, limits, height, size] = SplitBrackets(first.height, options);
     const CSize openGlyph = open.IsEmpty() ? CSize(0, 0) : MeasureBracketGlyph(dc, open, height, size);
     const CSize closeGlyph = close.IsEmpty() ? CSize(0, 0) : MeasureBracketGlyph(dc, close, height, size);
     KTEExtent extent;

@@ -4,9 +4,7 @@
 
 void KTOptionText::Set(const CString& section, const CString& key, BYTE flag, char ch)
 {
-    m_section = section;
-    m_key = key;
-    m_flag = flag;
+    SetKey(section, key, flag);
     m_value = ch ? CString(ch) : CString();
     m_default = m_value;
     m_stored = m_value;

@@ -2,12 +2,13 @@
 // A typed option whose value is a text of one character (the decimal point and the list
 // separator of the typesetting options). Archived like a string option.
 
+#include "foundation/KTOptionKey.h"
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 
 class KTArchive;
 
-class KTOptionText
+class KTOptionText : public KTOptionKey
 {
 public:
     KTOptionText() = default;
@@ -20,16 +21,10 @@ public:
     virtual void Serialize(KTArchive& ar);
 
     const CString& GetDefault() const { return m_default; }
-    BYTE GetFlag() const { return m_flag; }
-    const CString& GetKey() const { return m_key; }
-    const CString& GetSection() const { return m_section; }
 
     CString m_value;
 
 private:
     CString m_default;
     CString m_stored;
-    BYTE m_flag = 0;
-    CString m_key;
-    CString m_section;
 };

@@ -258,15 +258,18 @@ TEST(TypedPoints, MarkersMatchClosedForms)
                                          [kind](const Expected& e) { return e.kind == kind; });
             const std::vector<KTPoint> found = curve.Points(kind);
             if (it == row.expected.end()) {
-                EXPECT_TRUE(found.empty()) << where << ": unexpected kind " << kind << " at x " << found[0].m_x;
+                EXPECT_TRUE(found.empty())
+                    << where << ": unexpected kind " << kind << " at x " << found[0].m_x;
                 continue;
             }
             if (it->some) {
                 EXPECT_FALSE(found.empty()) << where << " kind " << kind;
                 for (const KTPoint& p : found) {
-                    const bool listed = std::any_of(it->points.begin(), it->points.end(), [&](const KTPoint& q) {
-                        return std::fabs(p.m_x - q.m_x) <= it->tolerance && std::fabs(p.m_y - q.m_y) <= it->tolerance;
-                    });
+                    const bool listed =
+                        std::any_of(it->points.begin(), it->points.end(), [&](const KTPoint& q) {
+                            return std::fabs(p.m_x - q.m_x) <= it->tolerance &&
+                                   std::fabs(p.m_y - q.m_y) <= it->tolerance;
+                        });
                     EXPECT_TRUE(listed) << where << " kind " << kind << " at x " << p.m_x;
                 }
                 continue;
@@ -349,7 +352,7 @@ TEST(TypedPoints, DiscontinuityListIsTheProductOfTheDivisors)
         {"r = 1/th", nullptr},
         {"x = 1/t; y = t", nullptr},
         {"y < 1/x", [](double x) { return x; }}, // sampled like y = 1/x, drawn dashed
-        {"x^2 + y^2 < 1/x", nullptr},                // traced on the grid
+        {"x^2 + y^2 < 1/x", nullptr},            // traced on the grid
         {"y = 1/x; (1, 2)", [](double x) { return x; }},
         {"y = 1/", nullptr}, // not interpreted
     };
@@ -369,7 +372,8 @@ TEST(TypedPoints, DiscontinuityListIsTheProductOfTheDivisors)
         f.Data().SelectList(KTFunctionData3::DiscontinuityList);
         for (const double x : {-7.25, -2.5, -1.0, 0.0, 0.5, 1.0, 3.75}) {
             const double expected = row.product(x);
-            EXPECT_NEAR(f.Evaluate(x, KTNoSecondValue).m_y, expected, 1e-12 * std::max(1.0, std::fabs(expected)))
+            EXPECT_NEAR(f.Evaluate(x, KTNoSecondValue).m_y, expected,
+                        1e-12 * std::max(1.0, std::fabs(expected)))
                 << row.text << " at " << x;
         }
         f.Data().SelectList(KTFunctionData3::FirstBranchList);
@@ -458,7 +462,6 @@ TEST(TypedPoints, CalculatePointsReportsTheSecondBranch)
     EXPECT_EQ(both.Function().m_currentBuffer, both.Function().m_buffer1.get());
 }
 
-
 TEST(TypedPoints, EachRootIsMarkedOnce)
 {
     // Candidates either side of each pole of tan x refine to the same roots.
@@ -478,10 +481,11 @@ TEST(TypedPoints, EachRootIsMarkedOnce)
 
 TEST(TypedPoints, ShownMarkersHoldWhatTheirKindSays)
 {
-    const char* const texts[] = {"y = x^2 - 4",        "y = x^3 - 3x + 1", "y = sin(2x) + 0.5",   "y = tan(x)",
-                                 "y = 1/(x^2 - 4)",    "y = (x + 2)/(x - 3)", "y = x + 1/x",       "y = sin(x)/x",
-                                 "y = 1/sin(x)",       "y = x e^(-x^2)",   "y = ln(x^2 + 1) - 1", "y = 1/x^2 - 1",
-                                 "y = (x^2 - 9)/(x + 3)", "y = sqrt(9 - x^2) - 1", "y = 0.01x^3 - x"};
+    const char* const texts[] = {
+        "y = x^2 - 4",           "y = x^3 - 3x + 1",      "y = sin(2x) + 0.5",   "y = tan(x)",
+        "y = 1/(x^2 - 4)",       "y = (x + 2)/(x - 3)",   "y = x + 1/x",         "y = sin(x)/x",
+        "y = 1/sin(x)",          "y = x e^(-x^2)",        "y = ln(x^2 + 1) - 1", "y = 1/x^2 - 1",
+        "y = (x^2 - 9)/(x + 3)", "y = sqrt(9 - x^2) - 1", "y = 0.01x^3 - x"};
     for (const char* text : texts) {
         TypedCurve curve(text, -10, 10, -10, 10);
         KTFunction3& f = curve.Function();
@@ -497,9 +501,10 @@ TEST(TypedPoints, ShownMarkersHoldWhatTheirKindSays)
             EXPECT_TRUE(std::isfinite(x) && std::isfinite(y) && std::fabs(x) < 1e9 && std::fabs(y) < 1e9)
                 << text << " kind " << m.m_kind;
             // The box is the curve analysis's: the discontinuities found before it are not in it.
-            const bool analysed = m.m_kind != KTMarkerVerticalAsymptote && m.m_kind != KTMarkerPointDiscontinuity;
-            EXPECT_TRUE(!analysed ||
-                        (markers.m_minX <= x && x <= markers.m_maxX && markers.m_minY <= y && y <= markers.m_maxY))
+            const bool analysed =
+                m.m_kind != KTMarkerVerticalAsymptote && m.m_kind != KTMarkerPointDiscontinuity;
+            EXPECT_TRUE(!analysed || (markers.m_minX <= x && x <= markers.m_maxX && markers.m_minY <= y &&
+                                      y <= markers.m_maxY))
                 << text << " kind " << m.m_kind << " outside the extents";
             switch (m.m_kind) {
             case KTMarkerXIntercept:
@@ -527,6 +532,76 @@ TEST(TypedPoints, ShownMarkersHoldWhatTheirKindSays)
                 break;
             default: break;
             }
+        }
+    }
+}
+
+TEST(TypedEvaluation, LineDivisorsAreFusedAndAgreeWithTheWalk)
+{
+    struct Row
+    {
+        const char* text;
+        int operations;
+    };
+    const Row rows[] = {
+        {"y = (x^2 + 1)/(x - 3)", 3}, // x^2, + 1, / (x - 3)
+        {"y = 1/(x + 2)", 2},         // x + 2, then 1 / it
+        {"y = x/(2x - 1)", 2},        {"y = sin(x)/(0.5x + 4)", 3}, {"y = (x - 1)/(x - 1)", 2},
+    };
+    for (const Row& row : rows) {
+        KTAxes axes;
+        kttest::SetAxes(axes, -10, 10, -10, 10);
+        KTFunction3 f(&axes);
+        f.Data().m_equationText = row.text;
+        f.Interpret();
+        ASSERT_EQ(f.Status(), KTStatusExplicit) << row.text;
+        const ASTokenList& list = *f.Data().List(KTFunctionData3::FirstBranchList);
+        KTEvaluationProgram program;
+        program.Compile(list);
+        ASSERT_TRUE(program.IsCompiled()) << row.text;
+        EXPECT_EQ(program.OperationCount(), row.operations) << row.text;
+        // The divisor's zeros, sentinels as x and ordinary points: bit for bit the same.
+        for (const double x : {-4.0, -2.0, 0.0, 0.5, 1.0, 2.5, 3.0, -8.0, 1e12, KTUndefinedValue,
+                               KTNoSecondValue, 1e300, -1e300}) {
+            const KTEvaluationInputs in{x, KTNoSecondValue, nullptr, 1.0};
+            EXPECT_EQ(program.Run(in), KTEvaluateTokens(list, in)) << row.text << " at " << x;
+            EXPECT_EQ(f.Evaluate(x, KTNoSecondValue).m_y, KTEvaluateTokens(list, in))
+                << row.text << " at " << x;
+        }
+    }
+}
+
+TEST(TypedEvaluation, SubtractingANegatedSentinelStaysASubtraction)
+{
+    // x - c becomes x + (-c) only where -c is no sentinel: added, it would make every value
+    // undefined, while subtracted it is an ordinary large number.
+    for (const double c : {-1000000000001.2, -1000000000001.5}) {
+        for (const int form : {0, 1, 2, 3}) {
+            const bool scaled = (form & 1) != 0;
+            const bool reciprocal = (form & 2) != 0; // not a straight line: the full program runs
+            ASTokenList list;
+            if (reciprocal)
+                list.Append(ASKind::Number, 1.0);
+            if (scaled) {
+                list.Append(ASKind::Number, 2.0);
+                list.Append(ASKind::X);
+                list.Append(ASKind::Multiply);
+            } else {
+                list.Append(ASKind::X);
+            }
+            list.Append(ASKind::Number, c);
+            list.Append(ASKind::Minus);
+            if (reciprocal)
+                list.Append(ASKind::Divide);
+            KTEvaluationProgram program;
+            program.Compile(list);
+            ASSERT_TRUE(program.IsCompiled());
+            for (const double x : {-5.0, 0.0, 3.0}) {
+                const KTEvaluationInputs in{x, KTNoSecondValue, nullptr, 1.0};
+                EXPECT_EQ(program.Run(in), KTEvaluateTokens(list, in)) << c << " at " << x;
+            }
+            const double line = (scaled ? -10.0 : -5.0) - c;
+            EXPECT_EQ(program.Run({-5.0, KTNoSecondValue, nullptr, 1.0}), reciprocal ? 1.0 / line : line);
         }
     }
 }

@@ -1,7 +1,7 @@
 #include "engine/KTFunctionConstantRanges.h"
 
-#include "support/KTArchiveBytes.h"
 #include "platform/KTArchive.h"
+#include "support/KTArchiveBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "engine/KTFunctionData3.h"
 
-#include "support/KTArchiveBytes.h"
 #include "graph/KTAxes.h"
 #include "platform/KTArchive.h"
+#include "support/KTArchiveBytes.h"
 
 #include <gtest/gtest.h>
 

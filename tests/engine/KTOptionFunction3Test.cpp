@@ -1,8 +1,8 @@
 #include "engine/KTOptionFunction3.h"
 
-#include "support/KTArchiveBytes.h"
 #include "foundation/KTOptionStore.h"
 #include "platform/KTArchive.h"
+#include "support/KTArchiveBytes.h"
 #include "support/KTTestSupport.h"
 
 #include <gtest/gtest.h>

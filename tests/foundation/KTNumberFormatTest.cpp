@@ -2,7 +2,7 @@
 #include "foundation/KTNumberFormat.h"
 #include "foundation/KTSentinelValues.h"
 #include "foundation/RoundHalfUp.h"
-#include "platform/KTLocale.h"
+#include "support/KTTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +16,7 @@ constexpr double kE = 2.718281828;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 const char kEnDash = static_cast<char>(150);
 
-/// Pins the user's separators for one test.
-class LocaleScope
-{
-public:
-    LocaleScope(char decimal, char list) { KTLocale::Override(decimal, list, decimal == ',' ? 49 : 1); }
-    ~LocaleScope() { KTLocale::ClearOverride(); }
-    LocaleScope(const LocaleScope&) = delete;
-    LocaleScope& operator=(const LocaleScope&) = delete;
-};
+using kttest::LocaleScope;
 
 struct FormatRow
 {

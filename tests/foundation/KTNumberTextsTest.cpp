@@ -1,7 +1,7 @@
 #include "foundation/KTNumberTexts.h"
 #include "foundation/KTSentinelValues.h"
 #include "foundation/KTVariableSubstitutions.h"
-#include "platform/KTLocale.h"
+#include "support/KTTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +14,7 @@ namespace {
 constexpr double kPi = 3.141592654;
 constexpr double kE = 2.718281828;
 
-class LocaleScope
-{
-public:
-    LocaleScope(char decimal, char list) { KTLocale::Override(decimal, list, decimal == ',' ? 49 : 1); }
-    ~LocaleScope() { KTLocale::ClearOverride(); }
-    LocaleScope(const LocaleScope&) = delete;
-    LocaleScope& operator=(const LocaleScope&) = delete;
-};
+using kttest::LocaleScope;
 
 struct BinaryRow
 {

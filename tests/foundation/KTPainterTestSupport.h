@@ -2,6 +2,7 @@
 // Helpers of the painter tests: recorded drawing calls as short texts, and ink on an image.
 
 #include "platform/KTDC.h"
+#include "support/KTTestSupport.h"
 
 #include <QImage>
 
@@ -34,11 +35,7 @@ inline std::vector<std::string> Describe(const std::vector<KTDCRecord>& records)
 /// A white image of the given resolution.
 inline QImage Canvas(int width, int height, int dpi = 96)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
-    image.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));
-    image.fill(0xFFFFFFFF);
-    return image;
+    return kttest::WhiteImage(width, height, static_cast<int>(std::lround(dpi / 0.0254)));
 }
 
 inline bool IsInk(const QImage& image, int x, int y)

@@ -2,6 +2,7 @@
 #include "foundation/KTFontSelector.h"
 #include "foundation/KTPenSelector.h"
 #include "platform/KTDC.h"
+#include "support/KTTestSupport.h"
 
 #include <QImage>
 
@@ -205,10 +206,7 @@ int InkRows(const QImage& image)
 
 int DrawLineWithPen(int mode, const KTLogPen& pen)
 {
-    QImage image(200, 200, QImage::Format_RGB32);
-    image.setDotsPerMeterX(3780); // 96 dpi
-    image.setDotsPerMeterY(3780);
-    image.fill(Qt::white);
+    QImage image = kttest::WhiteImage(200, 200, 3780); // 96 dpi
     {
         KTDC dc(&image);
         dc.SetMapMode(mode);

@@ -2,10 +2,9 @@
 #include "graph/KTAxisScale.h"
 
 #include "platform/KTDC.h"
-#include "platform/KTLocale.h"
+#include "support/KTRecordingDC.h"
+#include "support/KTTestSupport.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -20,22 +19,9 @@ namespace {
 /// The graph's drawing area in hundredths of a millimetre, y upwards.
 const CRect kArea(0, 0, 13450, -11000);
 
-struct PointDecimals
-{
-    PointDecimals() { KTLocale::Override('.', ',', 1); }
-    ~PointDecimals() { KTLocale::ClearOverride(); }
-};
+using PointDecimals = kttest::LocaleScope;
 
-/// A recording context in the graph's mapping.
-struct RecordingDC
-{
-    RecordingDC()
-    {
-        dc.SetMapMode(MM_HIMETRIC);
-        dc.SetRecording(true);
-    }
-    KTDC dc{96, 96, CSize(800, 600)};
-};
+using kttest::RecordingDC;
 
 void LayOut(KTAxes& axes, const KTOptionAxes2& options, KTDC& dc)
 {
@@ -47,33 +33,32 @@ bool IsLine(const KTDCRecord& r)
     return r.kind == KTDCRecordKind::Line && r.points.size() == 2;
 }
 
-/// Vertical lines spanning from..to (either order) at each x they stand at.
+/// Straight lines spanning from..to (either order), by where they stand: vertical lines by
+/// their x, horizontal ones by their y.
+std::multiset<int> LinesAcross(const std::vector<KTDCRecord>& records, int from, int to, bool vertical)
+{
+    const auto along = [vertical](const CPoint& p) { return vertical ? p.y : p.x; };
+    const auto across = [vertical](const CPoint& p) { return vertical ? p.x : p.y; };
+    std::multiset<int> at;
+    for (const KTDCRecord& r : records) {
+        if (!IsLine(r) || across(r.points[0]) != across(r.points[1]))
+            continue;
+        const int lo = std::min(along(r.points[0]), along(r.points[1]));
+        const int hi = std::max(along(r.points[0]), along(r.points[1]));
+        if (lo == std::min(from, to) && hi == std::max(from, to))
+            at.insert(across(r.points[0]));
+    }
+    return at;
+}
+
 std::multiset<int> VerticalLinesAcross(const std::vector<KTDCRecord>& records, int from, int to)
 {
-    std::multiset<int> xs;
-    for (const KTDCRecord& r : records) {
-        if (!IsLine(r) || r.points[0].x != r.points[1].x)
-            continue;
-        const int lo = std::min(r.points[0].y, r.points[1].y);
-        const int hi = std::max(r.points[0].y, r.points[1].y);
-        if (lo == std::min(from, to) && hi == std::max(from, to))
-            xs.insert(r.points[0].x);
-    }
-    return xs;
+    return LinesAcross(records, from, to, true);
 }
 
 std::multiset<int> HorizontalLinesAcross(const std::vector<KTDCRecord>& records, int from, int to)
 {
-    std::multiset<int> ys;
-    for (const KTDCRecord& r : records) {
-        if (!IsLine(r) || r.points[0].y != r.points[1].y)
-            continue;
-        const int lo = std::min(r.points[0].x, r.points[1].x);
-        const int hi = std::max(r.points[0].x, r.points[1].x);
-        if (lo == std::min(from, to) && hi == std::max(from, to))
-            ys.insert(r.points[0].y);
-    }
-    return ys;
+    return LinesAcross(records, from, to, false);
 }
 
 std::multiset<int> Pixels(KTAxis& axis, const std::vector<double>& values)
@@ -93,18 +78,13 @@ std::size_t CountKind(const std::vector<KTDCRecord>& records, KTDCRecordKind kin
 /// Folder under the build tree that the pictures of the axes are written to.
 QString PictureFolder()
 {
-    const QString folder = QCoreApplication::applicationDirPath() + "/axes_pictures";
-    QDir().mkpath(folder);
-    return folder;
+    return kttest::PictureFolder("axes_pictures");
 }
 
 /// Lays out and draws the axes onto a white image 200 dots per inch, in the graph's mapping.
 QImage DrawToImage(const KTOptionAxes2& options)
 {
-    QImage image(1060, 867, QImage::Format_RGB32);
-    image.setDotsPerMeterX(7874);
-    image.setDotsPerMeterY(7874);
-    image.fill(Qt::white);
+    QImage image = kttest::WhiteImage(1060, 867, 7874);
     {
         KTDC dc(&image);
         dc.SetMapMode(MM_HIMETRIC);

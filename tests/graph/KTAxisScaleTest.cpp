@@ -7,7 +7,7 @@
 #include "foundation/KTNumberTexts.h"
 #include "foundation/KTSentinelValues.h"
 #include "platform/KTDC.h"
-#include "platform/KTLocale.h"
+#include "support/KTTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -28,11 +28,7 @@ struct MetricDC
 };
 
 /// Decimal points for the duration of a test, whatever the machine's locale.
-struct PointDecimals
-{
-    PointDecimals() { KTLocale::Override('.', ',', 1); }
-    ~PointDecimals() { KTLocale::ClearOverride(); }
-};
+using PointDecimals = kttest::LocaleScope;
 
 KTOptionAxes2 RangeOptions(const char* min, const char* max)
 {

@@ -10,9 +10,8 @@
 #include "graph/KTIntegralFunction.h"
 
 #include "KTGraphCalculationSupport.h"
+#include "support/KTTestSupport.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -341,54 +340,18 @@ namespace {
 /// draws what `draw` adds, the function's curve as a polyline and the axes over it.
 QImage Picture(const char* function, const std::function<void(CalculationGraph&, KTDC&)>& draw)
 {
-    QImage image(1060, 867, QImage::Format_RGB32);
-    image.setDotsPerMeterX(7874);
-    image.setDotsPerMeterY(7874);
-    image.fill(Qt::white);
+    QImage image = kttest::WhiteImage(1060, 867, 7874);
     {
         KTDC dc(&image);
         dc.SetMapMode(MM_HIMETRIC);
         CalculationGraph graph;
-        KTOptionAxes2 options;
-        options.m_xMinShowS.SetValue("-5");
-        options.m_xMaxShowS.SetValue("5");
-        options.m_yMinShowS.SetValue("-5");
-        options.m_yMaxShowS.SetValue("5");
-        options.m_showGrid.m_value = 1;
-        graph.Axes().Layout(0, 0, 13450, -11000, 0, 0, 0, 0, options, dc);
+        graph.LayOutPicture(dc);
         EXPECT_TRUE(graph.SetFunction(0, function));
         draw(graph, dc);
         graph.Axes().Draw(dc);
-        std::vector<CPoint> curve;
-        for (int i = 0; i <= 400; ++i) {
-            const double x = -5.0 + i * 0.025;
-            const double y = graph.Data().Function(0).Evaluate(x, KTNoSecondValue).m_y;
-            if (y >= -5.0 && y <= 5.0)
-                curve.push_back(graph.Device(x, y));
-        }
-        KTPen pen(PS_SOLID, 35, RGB(0, 0, 160));
-        const KTPen previous = dc.SelectObject(pen);
-        dc.Polyline(curve.data(), static_cast<int>(curve.size()));
-        dc.SelectObject(previous);
+        kttest::DrawCurve(dc, graph.CurvePoints());
     }
     return image;
-}
-
-int PixelsOfColour(const QImage& image, QRgb colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF))
-                ++count;
-    return count;
-}
-
-QString PictureFolder()
-{
-    const QString folder = QCoreApplication::applicationDirPath() + "/graph_pictures";
-    QDir().mkpath(folder);
-    return folder;
 }
 
 } // namespace
@@ -408,9 +371,9 @@ TEST(KTGraphCalculationPictures, ShadedIntegralAndTangent)
         EXPECT_NEAR(record.m_integral, 5.0 / 6.0, 1e-4);
         KTIntegralCalculation::Draw(record, dc, false);
     });
-    ASSERT_TRUE(integral.save(PictureFolder() + "/integral.png"));
+    ASSERT_TRUE(integral.save(kttest::PictureFolder("graph_pictures") + "/integral.png"));
     // The region between -2 and 3 covers roughly a tenth of the plot.
-    EXPECT_GT(PixelsOfColour(integral, qRgb(120, 200, 120)), 8000);
+    EXPECT_GT(kttest::CountPixelsOfColour(integral, qRgb(120, 200, 120)), 8000);
 
     const QImage tangent = Picture("y=x^2/2-1", [](CalculationGraph& graph, KTDC& dc) {
         KTDerivativeFunction record;
@@ -422,6 +385,6 @@ TEST(KTGraphCalculationPictures, ShadedIntegralAndTangent)
         EXPECT_EQ(record.m_lineText, "y = 1x -1.5");
         KTDerivativeCalculation::Draw(record, dc);
     });
-    ASSERT_TRUE(tangent.save(PictureFolder() + "/tangent.png"));
-    EXPECT_GT(PixelsOfColour(tangent, qRgb(255, 0, 0)), 500);
+    ASSERT_TRUE(tangent.save(kttest::PictureFolder("graph_pictures") + "/tangent.png"));
+    EXPECT_GT(kttest::CountPixelsOfColour(tangent, qRgb(255, 0, 0)), 500);
 }

@@ -5,7 +5,6 @@
 #include "engine/KTExceptionBase.h"
 #include "foundation/KTOptionStore.h"
 #include "platform/KTArchive.h"
-#include "platform/KTLocale.h"
 
 #include "support/KTArchiveBytes.h"
 #include "support/KTTestSupport.h"
@@ -63,14 +62,7 @@ std::vector<int> Functions(const KTDerivativeList& list)
     return out;
 }
 
-class LocaleScope
-{
-public:
-    LocaleScope(char decimal, char list, int country) { KTLocale::Override(decimal, list, country); }
-    ~LocaleScope() { KTLocale::ClearOverride(); }
-    LocaleScope(const LocaleScope&) = delete;
-    LocaleScope& operator=(const LocaleScope&) = delete;
-};
+using kttest::LocaleScope;
 
 } // namespace
 

@@ -8,14 +8,13 @@
 #include "graph/KTDerivativeCalculation.h"
 #include "graph/KTDerivativeFunction.h"
 #include "platform/KTDC.h"
-#include "platform/KTLocale.h"
 #include "typeset/KTEEquation.h"
 #include "typeset/KTEOptions.h"
 
 #include "KTGraphCalculationSupport.h"
+#include "support/KTRecordingDC.h"
+#include "support/KTTestSupport.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -27,22 +26,9 @@
 
 namespace {
 
-struct PointDecimals
-{
-    PointDecimals() { KTLocale::Override('.', ',', 1); }
-    ~PointDecimals() { KTLocale::ClearOverride(); }
-};
+using PointDecimals = kttest::LocaleScope;
 
-/// A recording context in the view's metric mapping (y upwards).
-struct RecordingDC
-{
-    RecordingDC()
-    {
-        dc.SetMapMode(MM_HIMETRIC);
-        dc.SetRecording(true);
-    }
-    KTDC dc{96, 96, CSize(800, 600)};
-};
+using kttest::RecordingDC;
 
 /// Width and height of a plain line in the annotation's font on the context.
 CSize PlainSize(KTDC& dc, const KTLogFont& font, const CString& text)
@@ -384,52 +370,25 @@ KTGAnnotation PlacedAt(kttest::CalculationGraph& graph, const KTPoint& corner)
     return a;
 }
 
-int CountColour(const QImage& image, QRgb colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF))
-                ++count;
-    return count;
-}
-
 } // namespace
 
 TEST(KTGAnnotationPicture, GraphWithFreeEquationAndTangentAnnotations)
 {
     const kttest::EnglishNumbers numbers;
-    QImage image(1060, 867, QImage::Format_RGB32);
-    image.setDotsPerMeterX(7874); // 200 dots per inch
-    image.setDotsPerMeterY(7874);
-    image.fill(Qt::white);
+    QImage image = kttest::WhiteImage(1060, 867, 7874);
     KTGAnnotationList list;
     const KTVariableSubstitutions none;
     {
         KTDC dc(&image);
         dc.SetMapMode(MM_HIMETRIC);
         kttest::CalculationGraph graph;
-        KTOptionAxes2 options;
-        options.m_xMinShowS.SetValue("-5");
-        options.m_xMaxShowS.SetValue("5");
-        options.m_yMinShowS.SetValue("-5");
-        options.m_yMaxShowS.SetValue("5");
-        options.m_showGrid.m_value = 1;
-        graph.Axes().Layout(0, 0, 13450, -11000, 0, 0, 0, 0, options, dc);
+        graph.LayOutPicture(dc);
         ASSERT_TRUE(graph.SetFunction(0, "y=x^2/2-1"));
 
         // The curve, sampled through the function's evaluation.
-        std::vector<CPoint> curve;
-        for (int i = 0; i <= 400; ++i) {
-            const double x = -5.0 + i * 0.025;
-            const double y = graph.Data().Function(0).Evaluate(x, KTNoSecondValue).m_y;
-            if (y >= -5.0 && y <= 5.0)
-                curve.push_back(graph.Device(x, y));
-        }
+        const std::vector<CPoint> curve = graph.CurvePoints();
         graph.Axes().Draw(dc);
-        const KTPen previous = dc.SelectObject(KTPen(PS_SOLID, 35, RGB(0, 0, 160)));
-        dc.Polyline(curve.data(), static_cast<int>(curve.size()));
-        dc.SelectObject(previous);
+        kttest::DrawCurve(dc, curve);
 
         // The tangent at x = 1.
         KTDerivativeFunction tangent;
@@ -480,8 +439,7 @@ TEST(KTGAnnotationPicture, GraphWithFreeEquationAndTangentAnnotations)
         dc.SetBkMode(TRANSPARENT);
         list.Draw(dc, none);
     }
-    const QString folder = QCoreApplication::applicationDirPath() + "/graph_pictures";
-    QDir().mkpath(folder);
+    const QString folder = kttest::PictureFolder("graph_pictures");
     ASSERT_TRUE(image.save(folder + "/annotations.png"));
 
     // Each box is filled, and lies where its first corner was placed.
@@ -489,11 +447,11 @@ TEST(KTGAnnotationPicture, GraphWithFreeEquationAndTangentAnnotations)
         const KTGAnnotation& a = list.GetAt(i);
         const QRgb fill = qRgb(GetRValue(a.m_boxBrush.m_color), GetGValue(a.m_boxBrush.m_color),
                                GetBValue(a.m_boxBrush.m_color));
-        EXPECT_GT(CountColour(image, fill), 1000) << i;
+        EXPECT_GT(kttest::CountPixelsOfColour(image, fill), 1000) << i;
         EXPECT_GT(a.m_textRect.Width(), 2 * a.m_borderGap) << i;
         EXPECT_LT(a.m_textRect.bottom, a.m_textRect.top - 2 * a.m_borderGap) << i;
     }
     // The arrow's head and the anchor point are drawn in their colours.
-    EXPECT_GT(CountColour(image, qRgb(0, 128, 0)), 40);
+    EXPECT_GT(kttest::CountPixelsOfColour(image, qRgb(0, 128, 0)), 40);
     EXPECT_EQ(list.GetAt(2).m_text.LineText(1), "y = 1x -1.5");
 }

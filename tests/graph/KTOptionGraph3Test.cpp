@@ -3,7 +3,6 @@
 #include "engine/KTExceptionBase.h"
 #include "foundation/KTOptionStore.h"
 #include "platform/KTArchive.h"
-#include "platform/KTLocale.h"
 
 #include "support/KTArchiveBytes.h"
 #include "support/KTTestSupport.h"
@@ -18,13 +17,7 @@ using namespace kttest::bytes;
 
 namespace {
 
-struct Country
-{
-    explicit Country(int code) { KTLocale::Override('.', ',', code); }
-    ~Country() { KTLocale::ClearOverride(); }
-    Country(const Country&) = delete;
-    Country& operator=(const Country&) = delete;
-};
+using kttest::LocaleScope;
 
 /// A record with a different value in every kind of member, nested records included.
 KTOptionGraph3 Changed()
@@ -179,7 +172,7 @@ TEST(KTOptionGraph3, MessageTextsFollowTheCountry)
          " (Negative Arm)", " (Positive Arm)"},
     };
     for (const Row& row : rows) {
-        const Country country(row.country);
+        const LocaleScope country('.', ',', row.country);
         const KTOptionGraph3 options;
         EXPECT_EQ(options.m_msgyAxis.m_value, row.yAxis) << row.country;
         EXPECT_EQ(options.m_msgArea.m_value, row.area) << row.country;
@@ -201,7 +194,7 @@ TEST(KTOptionGraph3, MessageTextsFollowTheCountry)
 
 TEST(KTOptionGraph3, SettingsRoundTrip)
 {
-    const Country english(1);
+    const LocaleScope english;
     const kttest::TempDir dir;
     KTOptionStore writer = StoreAt(dir, "g.ini");
     KTOptionGraph3 changed = Changed();
@@ -233,7 +226,7 @@ TEST(KTOptionGraph3, SettingsRoundTrip)
 
 TEST(KTOptionGraph3, WritingDefaultsThenLoadingGivesEveryDefault)
 {
-    const Country english(1);
+    const LocaleScope english;
     const kttest::TempDir dir;
     KTOptionStore store = StoreAt(dir, "d.ini");
     Changed().SaveSettings(store, true);
@@ -267,7 +260,7 @@ TEST(KTOptionGraph3, StoredValuesOutOfRangeReadAsTheMidpoint)
 
 TEST(KTOptionGraph3, ArchiveOfAFreshRecord)
 {
-    const Country english(1);
+    const LocaleScope english;
     KTOptionGraph3 options;
     Bytes functions;
     for (KTOptionFunction3& function : options.m_functions) {

@@ -3,7 +3,6 @@
 #include "engine/KTMarker.h"
 #include "foundation/KTOptionStore.h"
 #include "platform/KTArchive.h"
-#include "platform/KTLocale.h"
 
 #include "support/KTTestSupport.h"
 
@@ -13,15 +12,7 @@
 
 namespace {
 
-/// Sets the user's separators and country for one test and puts the system's back afterwards.
-class LocaleScope
-{
-public:
-    LocaleScope(char decimal, char list, int country) { KTLocale::Override(decimal, list, country); }
-    ~LocaleScope() { KTLocale::ClearOverride(); }
-    LocaleScope(const LocaleScope&) = delete;
-    LocaleScope& operator=(const LocaleScope&) = delete;
-};
+using kttest::LocaleScope;
 
 KTMarker Marker(int kind, double x, double y)
 {

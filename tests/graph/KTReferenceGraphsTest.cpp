@@ -2,6 +2,7 @@
 // look at, and checks what can be checked of them by machine.
 
 #include "KTReferenceGraphs.h"
+#include "support/KTTestSupport.h"
 
 #include <QColor>
 #include <QDir>
@@ -10,19 +11,9 @@
 
 namespace {
 
-int CountPixels(const QImage& image, QRgb colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF))
-                ++count;
-    return count;
-}
-
 int CountNonWhite(const QImage& image)
 {
-    return image.width() * image.height() - CountPixels(image, qRgb(255, 255, 255));
+    return image.width() * image.height() - kttest::CountPixelsOfColour(image, qRgb(255, 255, 255));
 }
 
 } // namespace
@@ -62,8 +53,8 @@ TEST(KTReferenceGraphs, RegionDocumentShowsItsFill)
     ASSERT_TRUE(graph.RegionIsPolygon());
     EXPECT_EQ(graph.RegionCount(), 1);
     // The feasible region's grey and both integrals' colours are on the picture.
-    EXPECT_GT(CountPixels(image, qRgb(200, 200, 200)), 10000);
-    EXPECT_GT(CountPixels(image, qRgb(150, 200, 255)), 1000);
-    EXPECT_GT(CountPixels(image, qRgb(255, 200, 150)), 1000);
+    EXPECT_GT(kttest::CountPixelsOfColour(image, qRgb(200, 200, 200)), 10000);
+    EXPECT_GT(kttest::CountPixelsOfColour(image, qRgb(150, 200, 255)), 1000);
+    EXPECT_GT(kttest::CountPixelsOfColour(image, qRgb(255, 200, 150)), 1000);
     EXPECT_EQ(graph.Data().m_derivatives.GetCount(), 2);
 }

@@ -84,6 +84,30 @@ TEST(KTArchiveTest, TagsRoundTripAndMismatchIsReported)
     EXPECT_FALSE(again.ReadBeginTag("KTOptionAxes2", version));
 }
 
+TEST(KTArchiveTest, BeginTagAtLeastReadsTheVersionOnlyAfterTheRightName)
+{
+    KTArchive out;
+    out.WriteBeginTag("KTOptionMarks", 2);
+    const std::size_t nameBytes = 1 + 13;
+    const struct
+    {
+        const char* name;
+        WORD minimumVersion;
+        bool matches;
+        std::size_t consumed;
+    } rows[] = {
+        {"KTOptionMarks", 1, true, nameBytes + 2},
+        {"KTOptionMarks", 2, true, nameBytes + 2},
+        {"KTOptionMarks", 3, false, nameBytes + 2},
+        {"KTOptionAxes2", 1, false, nameBytes},
+    };
+    for (const auto& row : rows) {
+        KTArchive in(out.Data());
+        EXPECT_EQ(in.ReadBeginTagAtLeast(row.name, row.minimumVersion), row.matches) << row.name;
+        EXPECT_EQ(out.Data().size() - in.Remaining(), row.consumed) << row.name;
+    }
+}
+
 TEST(KTArchiveTest, ShortInputThrowsInsteadOfReadingPastTheEnd)
 {
     const std::vector<std::vector<std::uint8_t>> inputs = {

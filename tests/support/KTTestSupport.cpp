@@ -1,6 +1,10 @@
 #include "support/KTTestSupport.h"
 
+#include "platform/KTLocale.h"
 #include "platform/KTMessageBox.h"
+
+#include <QCoreApplication>
+#include <QDir>
 
 #include <cstdlib>
 #include <fstream>
@@ -18,6 +22,16 @@ MessageBoxRecorder::MessageBoxRecorder(int answer)
 }
 
 MessageBoxRecorder::~MessageBoxRecorder() { KTSetMessageBoxHandler({}); }
+
+LocaleScope::LocaleScope(char decimal, char list, int country)
+{
+    KTLocale::Override(decimal, list, country);
+}
+
+LocaleScope::~LocaleScope()
+{
+    KTLocale::ClearOverride();
+}
 
 TempDir::TempDir()
 {
@@ -43,6 +57,32 @@ std::filesystem::path DataDir()
 {
     const char* dir = std::getenv("KT_TEST_DATA");
     return dir ? std::filesystem::path(dir) : std::filesystem::path(KT_TEST_DATA_DIR);
+}
+
+QString PictureFolder(const char* name)
+{
+    const QString folder = QCoreApplication::applicationDirPath() + "/" + name;
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QImage WhiteImage(int width, int height, int dotsPerMetre)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    image.fill(Qt::white);
+    return image;
+}
+
+int CountPixelsOfColour(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF))
+                ++count;
+    return count;
 }
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)

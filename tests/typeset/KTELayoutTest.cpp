@@ -9,32 +9,11 @@
 #include "typeset/KTEToken.h"
 #include "typeset/KTETokenPool.h"
 
+#include "KTEHalfEmMetrics.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace {
-
-class FixedMetrics : public KTEMetricsSource
-{
-public:
-    static int Em(KTDC& dc) { return std::abs(dc.GetCurrentFont().GetLogFont().lfHeight); }
-    CSize TextExtent(KTDC& dc, const CString& text) const override
-    {
-        return CSize(text.GetLength() * (Em(dc) / 2), Em(dc));
-    }
-    TEXTMETRIC TextMetrics(KTDC& dc) const override
-    {
-        TEXTMETRIC tm{};
-        const int em = Em(dc);
-        tm.tmHeight = em;
-        tm.tmAscent = em * 4 / 5;
-        tm.tmDescent = em - tm.tmAscent;
-        tm.tmAveCharWidth = em / 2;
-        tm.tmMaxCharWidth = em / 2;
-        return tm;
-    }
-};
 
 class LayoutTest : public ::testing::Test
 {
@@ -53,7 +32,7 @@ protected:
         return equation.GetExtent(&m_dc, options);
     }
 
-    FixedMetrics m_metrics;
+    kttest::HalfEmMetrics m_metrics;
     KTEMetricsSource::Scope m_scope{m_metrics};
     KTDC m_dc{96, 96};
     KTEOptions m_options{KTEPresetGraphing}; // font size 300: em 300, ascent 240, descent 60

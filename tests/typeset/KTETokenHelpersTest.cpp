@@ -10,30 +10,11 @@
 #include "typeset/KTEToken.h"
 #include "typeset/KTETokenPool.h"
 
+#include "KTEHalfEmMetrics.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace {
-
-class HalfEmMetrics : public KTEMetricsSource
-{
-public:
-    static int Em(KTDC& dc) { return std::abs(dc.GetCurrentFont().GetLogFont().lfHeight); }
-    CSize TextExtent(KTDC& dc, const CString& text) const override
-    {
-        return CSize(text.GetLength() * (Em(dc) / 2), Em(dc));
-    }
-    TEXTMETRIC TextMetrics(KTDC& dc) const override
-    {
-        TEXTMETRIC tm{};
-        tm.tmHeight = Em(dc);
-        tm.tmAscent = Em(dc) * 4 / 5;
-        tm.tmDescent = Em(dc) - tm.tmAscent;
-        tm.tmAveCharWidth = Em(dc) / 2;
-        return tm;
-    }
-};
 
 class TokenHelpersTest : public ::testing::Test
 {
@@ -45,7 +26,7 @@ protected:
     }
     void TearDown() override { KTLocale::ClearOverride(); }
 
-    HalfEmMetrics m_metrics;
+    kttest::HalfEmMetrics m_metrics;
     KTEMetricsSource::Scope m_scope{m_metrics};
     KTDC m_dc{96, 96};
     KTETokenPool m_pool;

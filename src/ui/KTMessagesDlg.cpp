@@ -1,0 +1,206 @@
+#include "ui/KTMessagesDlg.h"
+
+#include "foundation/KTOptionStore.h"
+#include "graph/KTOptionGraph3.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+KTMessagesDlg::ModalHook& Hook()
+{
+    static KTMessagesDlg::ModalHook hook;
+    return hook;
+}
+
+QString Q(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+const std::array<int, KTMessagesDlg::DecimalRowCount> KTMessagesDlg::TextIds = {
+    1094, 1019, 1020, 1021, 1022, 1023, 1024, 1025, 1026, 1027, 1054, 1055, 1057};
+const std::array<int, KTMessagesDlg::DecimalRowCount> KTMessagesDlg::DecimalIds = {
+    1095, 1096, 1097, 1106, 1107, 1108, 1109, 1110, 1111, 1112, 1113, 1114, 1115};
+const std::array<int, KTMessagesDlg::TextRowCount> KTMessagesDlg::PlainTextIds = {1012, 1058, 1059,
+                                                                                   1060, 1061, 1062};
+
+KTMessagesDlg::ModalHook KTMessagesDlg::SetModalHook(ModalHook hook)
+{
+    ModalHook previous = std::move(Hook());
+    Hook() = std::move(hook);
+    return previous;
+}
+
+KTMessagesDlg::KTMessagesDlg(KTOptionGraph3* document, KTOptionGraph3* defaults, KTOptionStore* store,
+                             QWidget* parent)
+    : QDialog(parent), m_document(document), m_defaults(defaults), m_store(store)
+{
+    setObjectName(Q("KTMessagesDlg"));
+    setWindowTitle(Q("Messages"));
+    BuildLayout();
+}
+
+KTMessagesDlg::~KTMessagesDlg() = default;
+
+void KTMessagesDlg::BuildLayout()
+{
+    // Two columns of rows under the headings "Message" and "DP"; the rows carry no labels.
+    auto* grid = new QGridLayout;
+    for (int column = 0; column < 2; ++column) {
+        grid->addWidget(new QLabel(Q("Message"), this), 0, column * 2);
+        grid->addWidget(new QLabel(Q("DP"), this), 0, column * 2 + 1);
+    }
+    const int half = (DecimalRowCount + TextRowCount + 1) / 2;
+    int row = 0;
+    auto place = [&](QWidget* text, QWidget* decimals) {
+        const int column = row < half ? 0 : 2;
+        const int line = 1 + (row < half ? row : row - half);
+        grid->addWidget(text, line, column);
+        if (decimals)
+            grid->addWidget(decimals, line, column + 1);
+        ++row;
+    };
+    for (int i = 0; i < DecimalRowCount; ++i) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("Text%1").arg(TextIds[static_cast<std::size_t>(i)]));
+        auto* list = new QComboBox(this);
+        list->setObjectName(QStringLiteral("Decimals%1").arg(DecimalIds[static_cast<std::size_t>(i)]));
+        for (int n = 0; n < DecimalChoices; ++n)
+            list->addItem(QString::number(n), n);
+        m_controls[TextIds[static_cast<std::size_t>(i)]] = edit;
+        m_controls[DecimalIds[static_cast<std::size_t>(i)]] = list;
+        place(edit, list);
+    }
+    for (int id : PlainTextIds) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("Text%1").arg(id));
+        m_controls[id] = edit;
+        place(edit, nullptr);
+    }
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(Q("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(Q("Cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &KTMessagesDlg::OnOK);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(grid);
+    main->addWidget(buttons);
+}
+
+QWidget* KTMessagesDlg::Control(int id) const
+{
+    const auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+int KTMessagesDlg::DoModal()
+{
+    OnInitDialog();
+    if (const ModalHook& hook = Hook()) {
+        show();
+        const int result = hook(*this);
+        hide();
+        return result;
+    }
+    return exec();
+}
+
+bool KTMessagesDlg::OnInitDialog()
+{
+    if (m_defaults) {
+        KTOptionPOI& poi = m_defaults->m_poi;
+        for (int i = 0; i < KTOptionPOI::EntryCount; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            m_text[at] = poi.m_name[at].m_value;
+            m_decimals[at] = poi.m_decimals[at].GetValue(); // puts an out-of-range count to the midpoint
+        }
+        m_text[12] = m_defaults->m_msgArea.m_value;
+        m_decimals[12] = m_defaults->m_dpArea.GetValue();
+        m_plainText = {m_defaults->m_msgyAxis.m_value,      m_defaults->m_msgDeriv1.m_value,
+                       m_defaults->m_msgDeriv2.m_value,     m_defaults->m_msgRightClick.m_value,
+                       m_defaults->m_msgNegativeArm.m_value, m_defaults->m_msgPositiveArm.m_value};
+    }
+    UpdateData(false);
+    return true;
+}
+
+void KTMessagesDlg::UpdateData(bool saveAndValidate)
+{
+    for (std::size_t i = 0; i < DecimalRowCount; ++i) {
+        auto* edit = static_cast<QLineEdit*>(Control(TextIds[i]));
+        auto* list = static_cast<QComboBox*>(Control(DecimalIds[i]));
+        if (saveAndValidate) {
+            m_text[i] = CString::FromQString(edit->text());
+            m_decimals[i] = list->currentIndex();
+        } else {
+            const QSignalBlocker editBlocker(edit);
+            const QSignalBlocker listBlocker(list);
+            edit->setText(m_text[i].ToQString());
+            list->setCurrentIndex(m_decimals[i] >= 0 && m_decimals[i] < DecimalChoices ? m_decimals[i] : -1);
+        }
+    }
+    for (std::size_t i = 0; i < TextRowCount; ++i) {
+        auto* edit = static_cast<QLineEdit*>(Control(PlainTextIds[i]));
+        if (saveAndValidate) {
+            m_plainText[i] = CString::FromQString(edit->text());
+        } else {
+            const QSignalBlocker blocker(edit);
+            edit->setText(m_plainText[i].ToQString());
+        }
+    }
+}
+
+void KTMessagesDlg::WriteInto(KTOptionGraph3& options) const
+{
+    auto put = [](KTOptionInt& option, int value) {
+        option.m_value = value;
+        option.GetValue();
+    };
+    for (std::size_t i = 0; i < KTOptionPOI::EntryCount; ++i) {
+        options.m_poi.m_name[i].m_value = m_text[i];
+        put(options.m_poi.m_decimals[i], m_decimals[i]);
+    }
+    options.m_msgArea.m_value = m_text[12];
+    put(options.m_dpArea, m_decimals[12]);
+    options.m_msgyAxis.m_value = m_plainText[0];
+    options.m_msgDeriv1.m_value = m_plainText[1];
+    options.m_msgDeriv2.m_value = m_plainText[2];
+    options.m_msgRightClick.m_value = m_plainText[3];
+    options.m_msgNegativeArm.m_value = m_plainText[4];
+    options.m_msgPositiveArm.m_value = m_plainText[5];
+}
+
+void KTMessagesDlg::OnOK()
+{
+    UpdateData(true);
+    if (m_document)
+        WriteInto(*m_document);
+    if (m_defaults) {
+        WriteInto(*m_defaults);
+        if (m_store) {
+            m_defaults->SaveSettings(*m_store, false);
+            m_store->Save();
+        }
+    }
+    QDialog::done(Accepted);
+}
+
+void KTMessagesDlg::done(int result)
+{
+    if (result == Accepted) {
+        OnOK();
+        return;
+    }
+    QDialog::done(result);
+}
