@@ -57,6 +57,9 @@ CMainFrame::CMainFrame(KTG300App* app, QWidget* parent) : QMainWindow(parent), m
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateActions);
 
     createActions();
+    KTG300View::ConnectCommands(*this);
+    if (m_app)
+        m_app->ConnectCommands(*this);
     createMenus();
     createToolBars();
     createStatusBar();
@@ -149,10 +152,22 @@ void CMainFrame::createActions()
         if (CChildFrame* child = ActiveChild())
             child->View().OnEditFunctions();
     });
-    AddAction(EditProperties, QStringLiteral("&Edit Properties ..."),
-              QStringLiteral("Edit a function's properties"));
-    AddAction(Integral, QStringLiteral("Integral..."), QStringLiteral("Calculate an integral"));
-    AddAction(TangentLine, QStringLiteral("Tangent Line..."), QStringLiteral("Draw a tangent line"));
+    a = AddAction(EditProperties, QStringLiteral("&Edit Properties ..."),
+                  QStringLiteral("Edit a function's properties"));
+    connect(a, &QAction::triggered, this, [this] {
+        if (CChildFrame* child = ActiveChild())
+            child->View().OnEditProperties();
+    });
+    a = AddAction(Integral, QStringLiteral("Integral..."), QStringLiteral("Calculate an integral"));
+    connect(a, &QAction::triggered, this, [this] {
+        if (CChildFrame* child = ActiveChild())
+            child->View().OnIntegral();
+    });
+    a = AddAction(TangentLine, QStringLiteral("Tangent Line..."), QStringLiteral("Draw a tangent line"));
+    connect(a, &QAction::triggered, this, [this] {
+        if (CChildFrame* child = ActiveChild())
+            child->View().OnTangentLine();
+    });
     AddAction(Preferences, QStringLiteral("Preferences..."),
               QStringLiteral("Change the graph's preferences"));
     AddAction(Messages, QStringLiteral("Messages..."), QStringLiteral("Change the graph's messages"));
@@ -218,6 +233,11 @@ void CMainFrame::createMenus()
     file->addAction(Action(AppExit));
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    // Whether a function can carry an integral or a tangent changes with every edit.
+    connect(edit, &QMenu::aboutToShow, this, [this] {
+        CChildFrame* child = ActiveChild();
+        KTG300View::UpdateToolCommandUI(*this, child ? &child->View() : nullptr);
+    });
     edit->addAction(Action(CopyToClipboard));
     edit->addSeparator();
     for (int id : {EditFunctions, EditProperties, Integral, TangentLine})
@@ -277,32 +297,15 @@ void CMainFrame::UpdateActions()
     using namespace KTCommand;
     const bool hasDocument = ActiveChild() != nullptr;
     for (int id : {FileClose, FileSave, FileSaveAs, FilePrint, FilePrintPreview, CopyToClipboard,
-                   EditFunctions, WindowCascade, WindowTile, WindowNext, WindowPrevious})
+                   EditFunctions, EditProperties, WindowCascade, WindowTile, WindowNext, WindowPrevious})
         Action(id)->setEnabled(hasDocument);
     // Work that comes with later parts of the program: shown, never pretended.
-    for (int id : {CloseAllUpdate,
-                   CloseAll,
-                   EditProperties,
-                   Integral,
-                   TangentLine,
-                   Preferences,
-                   Messages,
-                   SelectMode,
-                   IntegralMode,
-                   DerivativeMode,
-                   AnnotationMode,
-                   ZoomMode,
-                   ToolsWriteDefaultConfig,
-                   ToolsResetAllOptions,
-                   HelpReadHelpFile,
-                   HelpReadManual,
-                   HelpReadQuickref,
-                   HelpNewsletter,
-                   HelpEmailTutorials,
-                   HelpCheckForUpdates,
-                   AppAbout,
-                   HelpAboutMaker})
+    for (int id : {Preferences, Messages, SelectMode, IntegralMode, DerivativeMode, AnnotationMode, ZoomMode})
         Action(id)->setEnabled(false);
+    KTG300View::UpdateToolCommandUI(*this, hasDocument ? &ActiveChild()->View() : nullptr);
+    KTG300View::UpdateCommandUI(*this, hasDocument ? &ActiveChild()->View() : nullptr);
+    if (m_app)
+        m_app->UpdateCommandUI(*this);
     m_windowMenu->menuAction()->setVisible(hasDocument);
 }
 

@@ -1,6 +1,8 @@
 #include "app/KTCallHomeManager.h"
 
-#include "app/KTStartupDialogs.h"
+#include "app/KTFirstRunDlg.h"
+#include "app/KTTipOfTheDayDlg.h"
+#include "app/KTUpdateAvailableDlg.h"
 #include "foundation/CDiskObject.h"
 #include "foundation/KTConfigFile.h"
 #include "foundation/KTFileVersion.h"
@@ -141,7 +143,10 @@ void KTCallHomeManager::ReadProgramFolder()
 
 int KTCallHomeManager::TipNumber(const CString& relativeName)
 {
-    const double value = KTNumberText().ToDouble(relativeName.Mid(3, 3));
+    // Counted in the file's own name: a tip in a sub-folder would otherwise be numbered by the
+    // letters of its folder.
+    const CString name = relativeName.Mid(relativeName.ReverseFind('/') + 1);
+    const double value = KTNumberText().ToDouble(name.Mid(3, 3));
     if (!(value > -1000000.0 && value < 1000000.0))
         return 0;
     return static_cast<int>(value);
@@ -188,8 +193,8 @@ bool KTCallHomeManager::IsTipDue()
     if (!m_showTips)
         return false;
     const std::int32_t now = Now();
-    const std::int32_t elapsed =
-        static_cast<std::int32_t>(static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(TimeOf(m_lastTipDate)));
+    const std::int32_t elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
+                                                           static_cast<std::uint32_t>(TimeOf(m_lastTipDate)));
     if (elapsed <= TipInterval)
         return false;
     m_lastTipDate = TimeText(now);
@@ -204,8 +209,8 @@ bool KTCallHomeManager::IsUpdateCheckDue()
     if (!m_checkForUpdates)
         return false;
     const std::int32_t now = Now();
-    const std::int32_t elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
-                                                           static_cast<std::uint32_t>(TimeOf(m_lastUpdateCheck)));
+    const std::int32_t elapsed = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(TimeOf(m_lastUpdateCheck)));
     if (elapsed <= UpdateInterval)
         return false;
     m_lastUpdateCheck = TimeText(now);

@@ -5,15 +5,18 @@
 // every twelve hours while wanted), then starts the update check when it is due (at most weekly,
 // only when the user agreed to it). Times are seconds since 1970 (low 32 bits) kept as texts.
 
+// moc cannot parse the standard library's concepts that CString brings in.
+#ifndef Q_MOC_RUN
 #include "app/KTVersionRecord.h"
 #include "platform/CString.h"
-
-#include <QObject>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
+#endif
+
+#include <QObject>
 
 class KTOptionStore;
 class QAction;
@@ -79,7 +82,7 @@ public:
     /// Shows the notice of one newer record (202 for a new minor version, 204 for a new major).
     void ShowUpdateNotice(const KTVersionRecord& record);
 
-    /// The number of a tip file's relative name: the three characters after "tip".
+    /// The number of a tip file: the three characters after "tip" in its name (folders aside).
     static int TipNumber(const CString& relativeName);
 
     // Settings values.

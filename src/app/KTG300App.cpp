@@ -5,6 +5,7 @@
 #include "app/KTG300View.h"
 #include "app/KTInstanceChannel.h"
 #include "app/KTShellRegistration.h"
+#include "ui/KTAxesDlg.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -49,6 +50,8 @@ const KTOptionGraph3* KTGetDefaultOptions()
 KTG300App::KTG300App()
 {
     g_app = this;
+    // Axes Properties opens collapsed the first time in every run of the program.
+    KTAxesDlg::SetRememberedExpanded(false);
 }
 
 KTG300App::~KTG300App()
@@ -77,6 +80,8 @@ bool KTG300App::InitInstance(const QStringList& arguments, const StartOptions& o
     m_optionStore.SetFileBaseName(ProfileName);
     m_optionStore.m_location = KTStorePerUser;
     m_optionStore.Load();
+    m_callHome.m_product = 4;
+    m_callHome.SetOptionStore(&m_optionStore);
 
     m_defaultOptions.SetDefaults();
     m_defaultOptions.LoadSettings(m_optionStore);
@@ -92,6 +97,8 @@ bool KTG300App::InitInstance(const QStringList& arguments, const StartOptions& o
         // No container can reach the program on this system; it runs as an ordinary start.
         m_bEmbedded = 1;
         m_mainWnd->show();
+        if (options.startupServices)
+            m_callHome.OnStartup();
         return true;
     }
     if (m_commandLine.m_shellCommand == KTCommandLineInfo::AppUnregister) {
@@ -120,6 +127,8 @@ bool KTG300App::InitInstance(const QStringList& arguments, const StartOptions& o
     if (!ProcessShellCommand())
         return false;
     m_mainWnd->show();
+    if (options.startupServices)
+        m_callHome.OnStartup();
     return true;
 }
 

@@ -3,6 +3,7 @@
 // new document starts from, the recent-file list and the main window, and brings the program up
 // (InitInstance) from its command line. There is one, reached through KTGetApp().
 
+#include "app/KTCallHomeManager.h"
 #include "app/KTCommandLineInfo.h"
 #include "foundation/KTOptionStore.h"
 #include "graph/KTOptionGraph3.h"
@@ -34,6 +35,7 @@ public:
     {
         bool singleInstance = true; ///< hand documents to a running program, listen for others
         bool registerShell = true;  ///< write the desktop entry and MIME type when missing
+        bool startupServices = false; ///< welcome page or tip of the day, then the update check
     };
 
     /// Both halves of the last graph size 10000; becomes the one application object.
@@ -74,6 +76,44 @@ public:
     CMainFrame* GetMainWnd() const { return m_mainWnd.get(); }
     const KTCommandLineInfo& CommandLine() const { return m_commandLine; }
 
+    // ---- the application's own commands (KTG300AppCommands.cpp) ------------------------------
+    /// The embedded start's "close and update": closes the main window, which asks to save every
+    /// modified document, and so ends the program.
+    void OnCloseAllAndExit();
+    /// The embedded start's "close": closes every document without asking and ends the program.
+    void OnCloseWithoutUpdate();
+    void OnAppAbout();
+    void OnAboutMaker();
+    /// "ktg3.chm", "kt3_manl.pdf", "kt3_card.pdf" beside the program, with the desktop's handler.
+    void OnHelpFile();
+    void OnManual();
+    void OnQuickrefCard();
+    void OnNewsletter();
+    void OnEmailTutorials();
+    /// Switches the weekly update check on or off (the menu item's check mark follows it).
+    void OnCheckForUpdates();
+    /// Writes the current defaults (or, for Reset, the factory defaults) into the default-
+    /// configuration file of the program's folder, which the next start imports.
+    void OnWriteDefaultConfiguration();
+    void OnResetAllOptions();
+    /// The two close commands: only in an embedded start.
+    bool EmbeddedCommandsEnabled() const;
+    /// The configuration commands (and Preferences, Messages): AllowPreferenceChanges is set.
+    bool ToolsCommandsEnabled() const;
+    /// The store of the default-configuration file: company "Norwyn", "KTG3_Default", program folder.
+    static void DefaultConfigurationStore(KTOptionStore& store);
+    /// Opens a file with the desktop's handler: 2 when it does not exist, 31 when nothing could
+    /// open it, 42 when it was handed over.
+    static int ShellOpenDocument(const CString& path);
+    /// The message shown when no PDF reader opens a manual.
+    static CString ReaderMissingText();
+    /// The start-up services.
+    KTCallHomeManager& CallHome();
+    /// Connects the commands above to the main window's actions, and sets their enabled and
+    /// checked states.
+    void ConnectCommands(CMainFrame& frame);
+    void UpdateCommandUI(CMainFrame& frame);
+
     KTOptionStore m_optionStore;
     KTOptionGraph3 m_defaultOptions;
     /// Started for embedding or automation.
@@ -88,12 +128,15 @@ signals:
 private:
     bool ProcessShellCommand();
     bool PrintFromCommandLine();
+    void OpenHelpDocument(const char* name, bool needsReader);
+    void CloseAllDocumentsWithoutAsking();
 
     KTCommandLineInfo m_commandLine;
     QStringList m_recentFiles;
     std::unique_ptr<CMainFrame> m_mainWnd;
     std::unique_ptr<KTInstanceChannel> m_channel;
     std::unique_ptr<QPrinter> m_printer;
+    KTCallHomeManager m_callHome;
 };
 
 /// The application object, or null before it is made and after it is gone.

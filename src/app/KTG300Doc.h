@@ -90,6 +90,11 @@ public:
     /// replaces the graph data (nothing is interpreted until the next paint), the graph is marked
     /// for recalculation, the document modified and the views updated. True after OK.
     bool EditFunctions(QWidget* parent = nullptr);
+    /// The Function Properties dialog on a copy of the graph data at the function number (1..10;
+    /// any other opens function 1) with the application's defaults; after OK the copy replaces
+    /// the data, and changed defaults are saved. The document is marked modified either way.
+    /// True after OK.
+    bool EditFunctionProperties(int functionNumber, QWidget* parent = nullptr);
 
     // ---- framework state ----------------------------------------------------------------------
     bool IsModified() const { return m_modified; }

@@ -55,19 +55,24 @@ KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), 
         panel->SetIndex(i);
         panel->ValueSpinner().SetValue(constants.Current(rangeIndex[i]));
         panel->SetNotificationsSuppressed(false);
-        // Animation and families come with their dialogs.
-        panel->AnimateButton().setEnabled(false);
-        panel->FamilyButton().setEnabled(false);
         connect(panel, &KTParameterBar::valueChanged, this, &KTG300View::OnParamValueChanged);
+        connect(panel, &KTParameterBar::animateRequested, this, &KTG300View::OnParamAnimate);
+        connect(panel, &KTParameterBar::familyRequested, this, &KTG300View::OnParamFamily);
         m_panels[static_cast<std::size_t>(i)] = panel;
     }
     connect(&m_document, &KTG300Doc::updated, this, &KTG300View::OnUpdate);
+    connect(m_tip, &KTTipWnd::relayed, this, &KTG300View::OnTipMessage);
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 KTG300View::~KTG300View() = default;
 
 void KTG300View::OnClose()
 {
+    if (m_animationTimer) {
+        killTimer(m_animationTimer);
+        m_animationTimer = 0;
+    }
     m_animating = 0;
 }
 
@@ -84,8 +89,10 @@ void KTG300View::paintEvent(QPaintEvent*)
     // Moving the panels and showing messages would re-enter painting: both run after it.
     QPointer<KTG300View> self(this);
     QTimer::singleShot(0, this, [self] {
-        if (self)
+        if (self) {
             self->LayoutPanels();
+            self->RefreshCommandUI();
+        }
     });
     if (!m_messagesQueued) {
         m_messagesQueued = true;
@@ -133,6 +140,7 @@ void KTG300View::OnDraw(KTDC& dc)
     graph.Layout(memory);
     graph.Recalculate(&m_document.m_substitutions);
     m_document.DrawDocument(memory);
+    DrawOverlays(memory);
 }
 
 void KTG300View::LayoutPanels()

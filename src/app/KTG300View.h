@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -33,6 +34,7 @@ class KTDC;
 class KTG300Doc;
 class KTParameterBar;
 class KTTipWnd;
+class QMenu;
 class QPrinter;
 
 class KTG300View : public QWidget
@@ -111,11 +113,19 @@ public:
     static int BeepCount();
 
     // ---- Commands, parameter panels and animation (KTG300ViewCommands2.cpp) -----------------
+    /// The Edit Properties command: Function Properties on the function under the cursor.
+    void OnEditProperties();
     void OnSelectMode();
     void OnIntegralMode();
     void OnAnnotationMode();
     void OnZoomMode();
     void OnDerivativeMode();
+    /// Preferences and Messages on the document's options and the application's defaults; the
+    /// document is marked modified however the dialog ends.
+    void OnPreferences();
+    void OnMessages();
+    /// The default option AllowPreferenceChanges.
+    bool PreferencesAllowed() const;
     /// The user functions that can carry an integral or a tangent.
     int CountActiveItems() const;
     /// Whether the user slot can carry an integral or a tangent.
@@ -140,6 +150,27 @@ public:
     static void UpdateCommandUI(CMainFrame& frame, KTG300View* view);
     /// Connects the view's commands of the frame to the active view.
     static void ConnectCommands(CMainFrame& frame);
+    /// UpdateCommandUI for this view when it is the active one.
+    void RefreshCommandUI();
+    /// Answers the curve context menu in place of running it (tests): called with the menu
+    /// filled and checked; it may trigger an action. An empty hook runs the menu.
+    using ContextMenuHook = std::function<void(QMenu&)>;
+    static ContextMenuHook SetContextMenuHook(ContextMenuHook hook);
+
+    // ---- The integral, tangent and annotation dialogs (KTG300ViewToolDialogs.cpp) -----------
+    /// The Integral command: the Calculate Integral dialog on the graph; after OK the integral
+    /// is added, replaces the selected one, or (after "Delete") the selected one is removed.
+    void OnIntegral();
+    /// The Tangent Line command: the Tangent Line dialog on the selected tangent or a new one;
+    /// after OK the tangent is added, replaces the selected one, or is removed ("Delete").
+    void OnTangentLine();
+    /// The annotation edit dialog on the document's annotation (KTGAnnotationList::EditAt);
+    /// the document is marked modified and changed defaults are saved. False when the index
+    /// names no annotation.
+    bool EditAnnotationAt(int index);
+    /// Enables the Integral and Tangent Line commands of the frame while the view has a
+    /// function that can carry them; a null view disables them.
+    static void UpdateToolCommandUI(CMainFrame& frame, KTG300View* view);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -166,6 +197,9 @@ private:
     void PlaceNewAnnotation(const CPoint& logical, const KTPoint& graphPoint, bool bound);
     void RunCurveContextMenu();
     void EditAxesOnRightClick();
+    template <typename Dialog> void RunPreferencesDialog();
+    bool IsOnAxis(const KTPoint& graphPoint);
+    void DrawOverlays(KTDC& dc);
     bool ReadRanges(double& xMin, double& xMax, double& yMin, double& yMax);
     void WriteRanges(double xMin, double xMax, double yMin, double yMax, int digits);
     KTPoint GraphPointOf(const CPoint& logical);

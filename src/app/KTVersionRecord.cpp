@@ -23,7 +23,8 @@ CString NextToken(const CString& line, int& position)
 std::int32_t ReadInt(const CString& text)
 {
     const double value = std::trunc(KTNumberText().ToDouble(text));
-    if (!(value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max()))
+    if (!(value >= std::numeric_limits<std::int32_t>::min() &&
+          value <= std::numeric_limits<std::int32_t>::max()))
         return 0;
     return static_cast<std::int32_t>(value);
 }

@@ -56,9 +56,12 @@ int main(int argc, char* argv[])
     KTG300App app;
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
-    if (!app.InitInstance(arguments))
-        return 0;
     const QString grab = qEnvironmentVariable("KTGRAPH3_GRAB");
+    KTG300App::StartOptions options;
+    // A picture of the main window alone: no welcome page or tip over it.
+    options.startupServices = grab.isEmpty();
+    if (!app.InitInstance(arguments, options))
+        return 0;
     if (!grab.isEmpty()) {
         QTimer::singleShot(2500, [&app, grab] {
             CMainFrame* frame = app.GetMainWnd();

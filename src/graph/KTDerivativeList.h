@@ -1,7 +1,7 @@
 #pragma once
 // The tangents of a graph, addressed by index in the order they were added, with the list's
 // own notion of the current one. An index outside 0..count-1 is a caller error and throws
-// std::out_of_range (RemoveAt ignores -1).
+// std::out_of_range (RemoveAt ignores -1). UsesName asks each tangent's x text.
 
 #include "graph/KTDerivativeFunction.h"
 #include "graph/KTRecordList.h"
@@ -20,7 +20,6 @@ public:
     void RemoveAt(int index);
     /// Removes every tangent of the function.
     void RemoveForFunction(int function);
-    // UsesName: true when any tangent's x text uses the name.
 
     /// The selected tangent's label and line equation, "" without a selection.
     CString SelectedLabel() const;

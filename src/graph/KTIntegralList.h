@@ -1,7 +1,7 @@
 #pragma once
 // The integrals of a graph, addressed by index in the order they were added, with the list's
 // own notion of the current one. An index outside 0..count-1 is a caller error and throws
-// std::out_of_range.
+// std::out_of_range. UsesName asks each record's bounds.
 
 #include "graph/KTIntegralFunction.h"
 #include "graph/KTRecordList.h"
@@ -16,7 +16,6 @@ public:
     /// Appends a copy (by the record's assignment rules); without keepOthers the list is
     /// emptied first. Returns the new index.
     int Add(const KTIntegralFunction& record, bool keepOthers);
-    // UsesName: true when any record's bounds use the name.
 
     /// The selected record's labels, "" without a selection.
     CString SelectedLabel() const;

@@ -169,7 +169,7 @@ void KTLineRaster::AddSegment(QPointF a, QPointF b, bool flatStart, bool flatEnd
 }
 
 void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool openEnd, const Cut* startCut,
-                                 const Cut* endCut)
+                                 const Cut* endCut, bool joined)
 {
     if (m_columns == 0 || !IsFinite(a) || !IsFinite(b))
         return;
@@ -200,8 +200,26 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
             low = std::max(low, centre - half);
             high = std::min(high, centre + half);
         }
-        const int x0 = std::max(m_bounds.left(), FloorClamped(low));
-        const int x1 = std::min(m_bounds.right(), CeilClamped(high));
+        // A segment joined to the next leaves the round end at the join to the next one's
+        // round start, which covers the same pixels: only pixels not past its end are visited.
+        if (joined && length > 0) {
+            const double ux = dx / length;
+            const double uy = dy / length;
+            const double rowAlong = (y + 0.5 - a.y()) * uy; // along of the row's point at x = a.x
+            if (std::abs(ux) < 1e-9) {
+                if (rowAlong > length + 1e-9)
+                    continue;
+            } else {
+                const double limit = a.x() + (length - rowAlong) / ux; // where along = length
+                if (ux > 0)
+                    high = std::min(high, limit + 1e-6);
+                else
+                    low = std::max(low, limit - 1e-6);
+            }
+        }
+        // Pixels whose centres (x + 0.5) lie within [low, high].
+        const int x0 = std::max(m_bounds.left(), CeilClamped(low - 0.5));
+        const int x1 = std::min(m_bounds.right(), FloorClamped(high - 0.5));
         if (x0 <= x1)
             Run(y, x0, x1, segment);
     }
@@ -216,7 +234,7 @@ void KTLineRaster::AddPiece(const QPolygonF& piece, bool flatEnds)
         if (count == 1)
             AddCutSegment(piece[0], piece[0], false, false, nullptr, nullptr);
         for (int i = 0; i + 1 < count; ++i)
-            AddCutSegment(piece[i], piece[i + 1], false, false, nullptr, nullptr);
+            AddCutSegment(piece[i], piece[i + 1], false, false, nullptr, nullptr, i + 2 < count);
         return;
     }
     // The cuts stand across the first and the last segment that have a length.
@@ -250,7 +268,7 @@ void KTLineRaster::AddPiece(const QPolygonF& piece, bool flatEnds)
         if (!(to > from))
             continue;
         AddCutSegment(piece[i], piece[i + 1], i == first, i == last, from < reach ? &start : nullptr,
-                      total - to < reach ? &end : nullptr);
+                      total - to < reach ? &end : nullptr, i < last);
     }
 }
 
@@ -264,7 +282,7 @@ void KTLineRaster::AddPolyline(const QPolygonF& points, bool closed, bool flatEn
         return;
     }
     for (int i = 0; i < count; ++i)
-        AddCutSegment(points[i], points[(i + 1) % count], false, false, nullptr, nullptr);
+        AddCutSegment(points[i], points[(i + 1) % count], false, false, nullptr, nullptr, count > 1);
 }
 
 void KTLineRaster::AddDashed(const QPolygonF& points, bool closed, const std::vector<double>& pattern, bool flatEnds)

@@ -64,7 +64,9 @@ private:
         const Cut* endCut;
     };
 
-    void AddCutSegment(QPointF a, QPointF b, bool openStart, bool openEnd, const Cut* startCut, const Cut* endCut);
+    /// `joined`: the next segment starts at b with a round start, which draws the join.
+    void AddCutSegment(QPointF a, QPointF b, bool openStart, bool openEnd, const Cut* startCut, const Cut* endCut,
+                       bool joined = false);
     /// An open piece of a stroke; flat ends cut every segment that reaches past them, so that a
     /// round join near an end never shows beyond it.
     void AddPiece(const QPolygonF& piece, bool flatEnds);

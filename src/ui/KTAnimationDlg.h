@@ -41,12 +41,12 @@ public:
     /// The members into the controls (speed: the speed to show, clamped to the slider).
     void OnInitDialog();
 
-    int m_reverse = 0;           ///< "Reverse"
-    CString m_from = "-10";      ///< beside "From"
-    CString m_to = "10";         ///< beside "To"
-    CString m_step = "0.25";     ///< beside "Step"
-    int m_speed = 0;             ///< the slider's position read back after OK, 0..10
-    int m_speedToShow = 0;       ///< set by the opener before DoModal
+    int m_reverse = 0;       ///< "Reverse"
+    CString m_from = "-10";  ///< beside "From"
+    CString m_to = "10";     ///< beside "To"
+    CString m_step = "0.25"; ///< beside "Step"
+    int m_speed = 0;         ///< the slider's position read back after OK, 0..10
+    int m_speedToShow = 0;   ///< set by the opener before DoModal
 
     QCheckBox& ReverseCheck() const { return *m_reverseCheck; }
     QLineEdit& FromEdit() const { return *m_fromEdit; }

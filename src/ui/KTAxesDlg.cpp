@@ -8,7 +8,10 @@
 #include "graph/KTOptionGraph3.h"
 #include "platform/KTMessageBox.h"
 #include "ui/CColorButton.h"
-#include "ui/KTAxesGridPickers.h"
+#include "ui/KTBreakTypeComboBox.h"
+#include "ui/KTFontCombo.h"
+#include "ui/KTLineStyleComboBox.h"
+#include "ui/KTWeightTexts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -28,8 +31,6 @@
 
 namespace {
 
-namespace Pickers = KTAxesGridPickers;
-
 KTAxesDlg::ModalHook& Hook()
 {
     static KTAxesDlg::ModalHook hook;
@@ -47,9 +48,8 @@ QString Q(const char* text)
     return QString::fromLatin1(text);
 }
 
-const char* const kWeights[] = {"0.25pt", "0.50pt", "0.75pt", "1pt",    "1.25pt", "1.50pt", "1.75pt", "2pt",
-                                "2.25pt", "2.50pt", "2.75pt", "3pt",    "3.25pt", "3.50pt", "3.75pt", "4pt"};
-const char* const kSizes[] = {"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28", "36", "48", "72"};
+const char* const kSizes[] = {"8",  "9",  "10", "11", "12", "14", "16", "18",
+                              "20", "22", "24", "26", "28", "36", "48", "72"};
 
 constexpr double kPointsPerHimetric = 0.11338583409262867;
 constexpr double kSizePointsPerHimetric = 0.02834645669353835;
@@ -100,7 +100,7 @@ bool ExchangeMillimetres(bool save, QLineEdit* edit, double& value)
     if (value < 0.0 || value > KTAxesDlg::MillimetreMaximum) {
         KTMessageBox("KT Graph 3",
                      CString(KTFormatC("Please enter a number between %.15g and %.15g.", 0.0,
-                                          KTAxesDlg::MillimetreMaximum)),
+                                       KTAxesDlg::MillimetreMaximum)),
                      MB_OK | MB_ICONWARNING);
         edit->setFocus();
         return false;
@@ -108,9 +108,9 @@ bool ExchangeMillimetres(bool save, QLineEdit* edit, double& value)
     return true;
 }
 
-QComboBox* MakeCombo(QWidget* parent, const char* name, bool editable)
+template <typename Combo = QComboBox> Combo* MakeCombo(QWidget* parent, const char* name, bool editable)
 {
-    auto* combo = new QComboBox(parent);
+    auto* combo = new Combo(parent);
     combo->setObjectName(Q(name));
     combo->setEditable(editable);
     if (editable)
@@ -178,14 +178,16 @@ void KTAxesDlg::CreateControls()
     // Range and steps of each axis, with the parts of the axis that are shown.
     const char* const rangeNames[] = {"xMinEdit", "xMaxEdit", "yMinEdit", "yMaxEdit"};
     const char* const stepNames[] = {"xMinorEdit", "xMajorEdit", "yMinorEdit", "yMajorEdit"};
-    const char* const autoNames[] = {"autoXMinorCheck", "autoXMajorCheck", "autoYMinorCheck", "autoYMajorCheck"};
+    const char* const autoNames[] = {"autoXMinorCheck", "autoXMajorCheck", "autoYMinorCheck",
+                                     "autoYMajorCheck"};
     for (std::size_t i = 0; i < 4; ++i) {
         m_rangeEdits[i] = makeEdit(rangeNames[i]);
         m_stepEdits[i] = makeEdit(stepNames[i]);
         m_autoChecks[i] = makeCheck("", autoNames[i]);
         m_autoChecks[i]->setToolTip(Q("Automatic"));
     }
-    const char* const showTexts[] = {"Show Scale", "Show Ticks", "Show Axis", "Show Scale", "Show Ticks", "Show Axis"};
+    const char* const showTexts[] = {"Show Scale", "Show Ticks", "Show Axis",
+                                     "Show Scale", "Show Ticks", "Show Axis"};
     const char* const showNames[] = {"showXScaleCheck", "showXTicksCheck", "showXAxisCheck",
                                      "showYScaleCheck", "showYTicksCheck", "showYAxisCheck"};
     for (std::size_t i = 0; i < 6; ++i)
@@ -267,7 +269,7 @@ void KTAxesDlg::CreateControls()
     restrictionLayout->addWidget(m_yMmEdit, 4, 0);
     restrictionLayout->addWidget(new QLabel(Q("mm = 1 y unit"), restrictionGroup), 4, 1);
 
-    m_breakPicker = MakeCombo(this, "breakTypePicker", false);
+    m_breakPicker = MakeCombo<KTBreakTypeComboBox>(this, "breakTypePicker", false);
     auto* breakGroup = new QGroupBox(Q("Broken Scales"), this);
     breakGroup->setObjectName(Q("breakGroup"));
     auto* breakLayout = new QVBoxLayout(breakGroup);
@@ -277,14 +279,15 @@ void KTAxesDlg::CreateControls()
     breakLayout->addWidget(m_breakPicker);
     breakLayout->addStretch(1);
 
-    auto penGroup = [&](const char* title, const char* name, CColorButton*& colour, QComboBox*& style,
-                        QComboBox*& weight, const char* colourName, const char* styleName, const char* weightName) {
+    auto penGroup = [&](const char* title, const char* name, CColorButton*& colour,
+                        KTLineStyleComboBox*& style, QComboBox*& weight, const char* colourName,
+                        const char* styleName, const char* weightName) {
         auto* group = new QGroupBox(Q(title), this);
         group->setObjectName(Q(name));
         colour = MakeColourButton(group, colourName);
-        style = MakeCombo(group, styleName, false);
+        style = MakeCombo<KTLineStyleComboBox>(group, styleName, false);
         weight = MakeCombo(group, weightName, true);
-        for (const char* text : kWeights)
+        for (const char* text : KTWeightTexts)
             weight->addItem(Q(text));
         auto* grid = new QGridLayout(group);
         grid->addWidget(new QLabel(Q("Colour"), group), 0, 0);
@@ -300,11 +303,12 @@ void KTAxesDlg::CreateControls()
     auto* yPen = penGroup("y Axis Line", "yPenGroup", m_yColorButton, m_yStylePicker, m_yWeightCombo,
                           "yAxisColorButton", "yStylePicker", "yWeightCombo");
 
-    auto fontGroup = [&](const char* title, const char* name, QComboBox*& face, QComboBox*& size,
-                         CColorButton*& colour, const char* faceName, const char* sizeName, const char* colourName) {
+    auto fontGroup = [&](const char* title, const char* name, KTFontCombo*& face, QComboBox*& size,
+                         CColorButton*& colour, const char* faceName, const char* sizeName,
+                         const char* colourName) {
         auto* group = new QGroupBox(Q(title), this);
         group->setObjectName(Q(name));
-        face = MakeCombo(group, faceName, false);
+        face = MakeCombo<KTFontCombo>(group, faceName, false);
         size = MakeCombo(group, sizeName, true);
         for (const char* text : kSizes)
             size->addItem(Q(text));
@@ -315,10 +319,11 @@ void KTAxesDlg::CreateControls()
         row->addWidget(colour);
         return group;
     };
-    auto* axisFont = fontGroup("Axis Font", "axisFontGroup", m_axisFacePicker, m_axisSizeCombo, m_axisColorButton,
-                               "axisFacePicker", "axisSizeCombo", "axisFontColorButton");
-    auto* scaleFont = fontGroup("Scale Font", "scaleFontGroup", m_scaleFacePicker, m_scaleSizeCombo,
-                                m_scaleColorButton, "scaleFacePicker", "scaleSizeCombo", "scaleFontColorButton");
+    auto* axisFont = fontGroup("Axis Font", "axisFontGroup", m_axisFacePicker, m_axisSizeCombo,
+                               m_axisColorButton, "axisFacePicker", "axisSizeCombo", "axisFontColorButton");
+    auto* scaleFont =
+        fontGroup("Scale Font", "scaleFontGroup", m_scaleFacePicker, m_scaleSizeCombo, m_scaleColorButton,
+                  "scaleFacePicker", "scaleSizeCombo", "scaleFontColorButton");
 
     auto* lower = new QGridLayout;
     lower->addWidget(restrictionGroup, 0, 0);
@@ -333,15 +338,47 @@ void KTAxesDlg::CreateControls()
     outer->addWidget(m_collapseMarker);
     outer->addLayout(lower);
 
-    QWidget* const order[] = {m_rangeEdits[0], m_rangeEdits[1], m_stepEdits[0], m_autoChecks[0], m_stepEdits[1],
-                              m_autoChecks[1], m_showChecks[0], m_showChecks[1], m_showChecks[2], m_rangeEdits[2],
-                              m_rangeEdits[3], m_stepEdits[2], m_autoChecks[2], m_stepEdits[3], m_autoChecks[3],
-                              m_showChecks[3], m_showChecks[4], m_showChecks[5], m_okButton, m_cancelButton,
-                              m_setAsDefaultButton, m_moreLessButton, m_restrictionRadios[0],
-                              m_restrictionRadios[1], m_restrictionRadios[2], m_xMmEdit, m_yMmEdit,
-                              m_showChecks[6], m_breakPicker, m_xColorButton, m_xStylePicker, m_xWeightCombo,
-                              m_yColorButton, m_yStylePicker, m_yWeightCombo, m_axisFacePicker, m_axisSizeCombo,
-                              m_axisColorButton, m_scaleFacePicker, m_scaleSizeCombo, m_scaleColorButton};
+    QWidget* const order[] = {m_rangeEdits[0],
+                              m_rangeEdits[1],
+                              m_stepEdits[0],
+                              m_autoChecks[0],
+                              m_stepEdits[1],
+                              m_autoChecks[1],
+                              m_showChecks[0],
+                              m_showChecks[1],
+                              m_showChecks[2],
+                              m_rangeEdits[2],
+                              m_rangeEdits[3],
+                              m_stepEdits[2],
+                              m_autoChecks[2],
+                              m_stepEdits[3],
+                              m_autoChecks[3],
+                              m_showChecks[3],
+                              m_showChecks[4],
+                              m_showChecks[5],
+                              m_okButton,
+                              m_cancelButton,
+                              m_setAsDefaultButton,
+                              m_moreLessButton,
+                              m_restrictionRadios[0],
+                              m_restrictionRadios[1],
+                              m_restrictionRadios[2],
+                              m_xMmEdit,
+                              m_yMmEdit,
+                              m_showChecks[6],
+                              m_breakPicker,
+                              m_xColorButton,
+                              m_xStylePicker,
+                              m_xWeightCombo,
+                              m_yColorButton,
+                              m_yStylePicker,
+                              m_yWeightCombo,
+                              m_axisFacePicker,
+                              m_axisSizeCombo,
+                              m_axisColorButton,
+                              m_scaleFacePicker,
+                              m_scaleSizeCombo,
+                              m_scaleColorButton};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -379,11 +416,11 @@ bool KTAxesDlg::OnInitDialog()
     if (m_initialised)
         return true;
     m_initialised = 1;
-    Pickers::FillFaces(*m_axisFacePicker);
-    Pickers::FillFaces(*m_scaleFacePicker);
-    Pickers::Fill(*m_breakPicker, Pickers::kBreakTypes);
-    Pickers::Fill(*m_xStylePicker, Pickers::kLineStyles);
-    Pickers::Fill(*m_yStylePicker, Pickers::kLineStyles);
+    m_axisFacePicker->Fill();
+    m_scaleFacePicker->Fill();
+    m_breakPicker->FillFromTextTable(KTBreakTypeTable, CString());
+    m_xStylePicker->FillFromTextTable(KTLineStyleTable, CString());
+    m_yStylePicker->FillFromTextTable(KTLineStyleTable, CString());
     m_expander.Init(this, RememberedExpanded(), m_moreLessButton, m_collapseMarker, m_lessCaption);
     OptionsToControls();
     return true;
@@ -393,8 +430,8 @@ void KTAxesDlg::OptionsToControls()
 {
     KTOptionAxes2& axes = m_options;
     m_breakType = axes.m_breakType.GetValue();
-    m_show = {axes.m_showxScale.m_value, axes.m_showxTicks.m_value, axes.m_showxAxis.m_value,
-              axes.m_showyScale.m_value, axes.m_showyTicks.m_value, axes.m_showyAxis.m_value,
+    m_show = {axes.m_showxScale.m_value,      axes.m_showxTicks.m_value, axes.m_showxAxis.m_value,
+              axes.m_showyScale.m_value,      axes.m_showyTicks.m_value, axes.m_showyAxis.m_value,
               axes.m_allowBreakScales.m_value};
     for (int& flag : m_show)
         flag = flag ? 1 : 0;
@@ -413,20 +450,20 @@ void KTAxesDlg::OptionsToControls()
     m_yMillimetres = axes.m_yScaleMeasurement.GetValue() * 0.01;
     m_xMmEdit->setEnabled(m_restriction == 2);
     m_yMmEdit->setEnabled(m_restriction == 2);
-    Pickers::SelectItemData(*m_breakPicker, m_breakType);
+    m_breakPicker->SelectItemData(m_breakType);
     m_breakPicker->setEnabled(m_show[6] != 0);
 
     const KTLogPen xPen = axes.m_xAxisPen.m_value;
     m_xColor = xPen.m_color;
     m_xWeight = WeightText(xPen.m_width);
     m_xStyle = xPen.StyleNumber();
-    Pickers::SelectItemData(*m_xStylePicker, m_xStyle);
+    m_xStylePicker->SelectItemData(m_xStyle);
     EnableWeight(*m_xStylePicker, *m_xWeightCombo);
     const KTLogPen yPen = axes.m_yAxisPen.m_value;
     m_yColor = yPen.m_color;
     m_yWeight = WeightText(yPen.m_width);
     m_yStyle = yPen.StyleNumber();
-    Pickers::SelectItemData(*m_yStylePicker, m_yStyle);
+    m_yStylePicker->SelectItemData(m_yStyle);
     EnableWeight(*m_yStylePicker, *m_yWeightCombo);
     // "Automatic" in the colour popups stands for the factory colour of each record.
     m_xColorButton->SetDefaultColor(axes.m_xAxisPen.GetDefault().m_color);
@@ -461,13 +498,13 @@ bool KTAxesDlg::UpdateData(bool save)
         for (std::size_t i = 0; i < 3; ++i)
             SetCheck(m_restrictionRadios[i], m_restriction == static_cast<int>(i));
     }
-    Pickers::ExchangeFace(save, *m_axisFacePicker, m_axisFace);
+    DDX_FontCombo(save, *m_axisFacePicker, m_axisFace);
     if (save)
         m_axisSize = CString::FromQString(m_axisSizeCombo->currentText());
     else
         SetComboText(m_axisSizeCombo, m_axisSize);
     ExchangeColour(save, *m_axisColorButton, m_axisColor);
-    Pickers::ExchangeFace(save, *m_scaleFacePicker, m_scaleFace);
+    DDX_FontCombo(save, *m_scaleFacePicker, m_scaleFace);
     if (save)
         m_scaleSize = CString::FromQString(m_scaleSizeCombo->currentText());
     else
@@ -534,7 +571,8 @@ int KTAxesDlg::SizeHimetric(const CString& text)
 {
     const double himetric = KTNumberText().ToDoubleFromString(text) * kHimetricPerSizePoint;
     // A size no font can have is refused rather than truncated into a meaningless integer.
-    if (!std::isfinite(himetric) || std::fabs(himetric) >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+    if (!std::isfinite(himetric) ||
+        std::fabs(himetric) >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
         return -1;
     return static_cast<int>(himetric);
 }
@@ -567,9 +605,9 @@ KTLogFont BuildFont(const KTLogFont& old, const CString& face, const CString& si
 
 void KTAxesDlg::ControlsToOptions(KTOptionAxes2& axes)
 {
-    m_breakType = Pickers::GetSelectedData(*m_breakPicker);
-    m_xStyle = Pickers::GetSelectedData(*m_xStylePicker);
-    m_yStyle = Pickers::GetSelectedData(*m_yStylePicker);
+    m_breakType = m_breakPicker->GetSelectedData();
+    m_xStyle = m_xStylePicker->GetSelectedData();
+    m_yStyle = m_yStylePicker->GetSelectedData();
     axes.m_breakType.m_value = m_breakType;
     axes.m_breakType.GetValue();
 
@@ -636,9 +674,9 @@ void KTAxesDlg::OnMoreLess()
     SetRememberedExpanded(!RememberedExpanded());
 }
 
-void KTAxesDlg::EnableWeight(QComboBox& picker, QComboBox& weight)
+void KTAxesDlg::EnableWeight(const KTLineStyleComboBox& picker, QComboBox& weight)
 {
-    weight.setEnabled(Pickers::GetSelectedData(picker) == KTLineStyleSolid);
+    weight.setEnabled(picker.GetSelectedData() == KTLineStyleSolid);
 }
 
 void KTAxesDlg::EnableRangeEdits(bool enable)

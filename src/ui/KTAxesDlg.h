@@ -21,6 +21,9 @@
 #include <QDialog>
 
 class CColorButton;
+class KTBreakTypeComboBox;
+class KTFontCombo;
+class KTLineStyleComboBox;
 class KTOptionGraph3;
 class KTOptionStore;
 class QCheckBox;
@@ -102,20 +105,23 @@ public:
     QCheckBox* ShowCheck(int which) const { return m_showChecks[static_cast<std::size_t>(which)]; }
     QCheckBox* XLogCheck() const { return m_xLogCheck; }
     QCheckBox* YLogCheck() const { return m_yLogCheck; }
-    QRadioButton* RestrictionRadio(int which) const { return m_restrictionRadios[static_cast<std::size_t>(which)]; }
+    QRadioButton* RestrictionRadio(int which) const
+    {
+        return m_restrictionRadios[static_cast<std::size_t>(which)];
+    }
     QLineEdit* XMillimetreEdit() const { return m_xMmEdit; }
     QLineEdit* YMillimetreEdit() const { return m_yMmEdit; }
-    QComboBox* BreakTypePicker() const { return m_breakPicker; }
+    KTBreakTypeComboBox* BreakTypePicker() const { return m_breakPicker; }
     CColorButton* XAxisColorButton() const { return m_xColorButton; }
     QComboBox* XWeightCombo() const { return m_xWeightCombo; }
-    QComboBox* XStylePicker() const { return m_xStylePicker; }
+    KTLineStyleComboBox* XStylePicker() const { return m_xStylePicker; }
     CColorButton* YAxisColorButton() const { return m_yColorButton; }
     QComboBox* YWeightCombo() const { return m_yWeightCombo; }
-    QComboBox* YStylePicker() const { return m_yStylePicker; }
-    QComboBox* AxisFacePicker() const { return m_axisFacePicker; }
+    KTLineStyleComboBox* YStylePicker() const { return m_yStylePicker; }
+    KTFontCombo* AxisFacePicker() const { return m_axisFacePicker; }
     QComboBox* AxisSizeCombo() const { return m_axisSizeCombo; }
     CColorButton* AxisFontColorButton() const { return m_axisColorButton; }
-    QComboBox* ScaleFacePicker() const { return m_scaleFacePicker; }
+    KTFontCombo* ScaleFacePicker() const { return m_scaleFacePicker; }
     QComboBox* ScaleSizeCombo() const { return m_scaleSizeCombo; }
     CColorButton* ScaleFontColorButton() const { return m_scaleColorButton; }
     QPushButton* MoreLessButton() const { return m_moreLessButton; }
@@ -130,7 +136,7 @@ private:
     void OptionsToControls();
     /// OnOK's reading, into `axes`.
     void ControlsToOptions(KTOptionAxes2& axes);
-    void EnableWeight(QComboBox& picker, QComboBox& weight);
+    void EnableWeight(const KTLineStyleComboBox& picker, QComboBox& weight);
     void EnableRangeEdits(bool enable);
 
     KTOptionGraph3* m_defaults;
@@ -138,32 +144,32 @@ private:
     BYTE m_initialised = 0;
 
     // Controls (owned by the dialog as their Qt parent).
-    QComboBox* m_breakPicker = nullptr;                     // 1048
-    QComboBox* m_axisFacePicker = nullptr;                  // 1056
-    QComboBox* m_axisSizeCombo = nullptr;                   // 1057
-    CColorButton* m_axisColorButton = nullptr;              // 1058
-    QComboBox* m_scaleFacePicker = nullptr;                 // 1059
-    QComboBox* m_scaleSizeCombo = nullptr;                  // 1038
-    CColorButton* m_scaleColorButton = nullptr;             // 1039
-    CColorButton* m_xColorButton = nullptr;                 // 1055
-    QComboBox* m_xWeightCombo = nullptr;                    // 1041
-    QComboBox* m_xStylePicker = nullptr;                    // 1054
-    CColorButton* m_yColorButton = nullptr;                 // 1050
-    QComboBox* m_yWeightCombo = nullptr;                    // 1042
-    QComboBox* m_yStylePicker = nullptr;                    // 1049
-    QCheckBox* m_xLogCheck = nullptr;                       // 1030
-    QCheckBox* m_yLogCheck = nullptr;                       // 1031
-    std::array<QRadioButton*, 3> m_restrictionRadios{};     // 1051, 1033, 1040
-    QLineEdit* m_xMmEdit = nullptr;                         // 1052
-    QLineEdit* m_yMmEdit = nullptr;                         // 1001
-    std::array<QLineEdit*, 4> m_rangeEdits{};               // 1017, 1016, 1024, 1023
-    std::array<QLineEdit*, 4> m_stepEdits{};                // 1019, 1018, 1026, 1025
-    std::array<QCheckBox*, 4> m_autoChecks{};               // 1060, 1008, 1061, 1009
-    std::array<QCheckBox*, 7> m_showChecks{};               // 1020-1022, 1027-1029, 1053
-    QPushButton* m_moreLessButton = nullptr;                // 1045
-    QLabel* m_collapseMarker = nullptr;                     // 1046
-    QLabel* m_lessCaption = nullptr;                        // 1047
-    QPushButton* m_setAsDefaultButton = nullptr;            // 1012
+    KTBreakTypeComboBox* m_breakPicker = nullptr;       // 1048
+    KTFontCombo* m_axisFacePicker = nullptr;            // 1056
+    QComboBox* m_axisSizeCombo = nullptr;               // 1057
+    CColorButton* m_axisColorButton = nullptr;          // 1058
+    KTFontCombo* m_scaleFacePicker = nullptr;           // 1059
+    QComboBox* m_scaleSizeCombo = nullptr;              // 1038
+    CColorButton* m_scaleColorButton = nullptr;         // 1039
+    CColorButton* m_xColorButton = nullptr;             // 1055
+    QComboBox* m_xWeightCombo = nullptr;                // 1041
+    KTLineStyleComboBox* m_xStylePicker = nullptr;      // 1054
+    CColorButton* m_yColorButton = nullptr;             // 1050
+    QComboBox* m_yWeightCombo = nullptr;                // 1042
+    KTLineStyleComboBox* m_yStylePicker = nullptr;      // 1049
+    QCheckBox* m_xLogCheck = nullptr;                   // 1030
+    QCheckBox* m_yLogCheck = nullptr;                   // 1031
+    std::array<QRadioButton*, 3> m_restrictionRadios{}; // 1051, 1033, 1040
+    QLineEdit* m_xMmEdit = nullptr;                     // 1052
+    QLineEdit* m_yMmEdit = nullptr;                     // 1001
+    std::array<QLineEdit*, 4> m_rangeEdits{};           // 1017, 1016, 1024, 1023
+    std::array<QLineEdit*, 4> m_stepEdits{};            // 1019, 1018, 1026, 1025
+    std::array<QCheckBox*, 4> m_autoChecks{};           // 1060, 1008, 1061, 1009
+    std::array<QCheckBox*, 7> m_showChecks{};           // 1020-1022, 1027-1029, 1053
+    QPushButton* m_moreLessButton = nullptr;            // 1045
+    QLabel* m_collapseMarker = nullptr;                 // 1046
+    QLabel* m_lessCaption = nullptr;                    // 1047
+    QPushButton* m_setAsDefaultButton = nullptr;        // 1012
     QPushButton* m_okButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
 

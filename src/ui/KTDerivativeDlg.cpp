@@ -126,7 +126,7 @@ void KTDerivativeDlg::CreateControls()
     layout->addLayout(fields, 1);
     layout->addLayout(buttons);
 
-    QWidget* order[] = {m_functionList, m_xEdit,     m_stylePicker,  m_weightCombo,        m_colourButton,
+    QWidget* order[] = {m_functionList, m_xEdit,        m_stylePicker,  m_weightCombo,       m_colourButton,
                         m_okButton,     m_cancelButton, m_deleteButton, m_setAsDefaultButton};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);

@@ -35,7 +35,8 @@ public:
         // Nothing may escape a paint.
         try {
             painter->save();
-            m_owner->DrawItem(*painter, option.rect, index.row(), (option.state & QStyle::State_Selected) != 0,
+            m_owner->DrawItem(*painter, option.rect, index.row(),
+                              (option.state & QStyle::State_Selected) != 0,
                               (option.state & QStyle::State_HasFocus) != 0, false);
             painter->restore();
         } catch (...) {
@@ -223,7 +224,8 @@ void KTFontCombo::paintEvent(QPaintEvent*)
     initStyleOption(&option);
     option.currentText.clear();
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
-    const QRect edit = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const QRect edit =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     try {
         painter.save();
         DrawItem(painter, edit, currentIndex(), false, false, true);

@@ -28,8 +28,8 @@ class KTFontCombo : public QComboBox
 public:
     /// What a list entry shows.
     enum DisplayMode {
-        ModeFaceInFace = 0,   ///< the face name written in its own face
-        ModeFaceOnly = 1,     ///< the name in the box's own font (no fonts are made)
+        ModeFaceInFace = 0, ///< the face name written in its own face
+        ModeFaceOnly = 1,   ///< the name in the box's own font (no fonts are made)
         ModeFaceThenSample = 2,
         ModeSampleThenFace = 3,
         ModeSampleOnly = 4,
@@ -67,7 +67,8 @@ public:
     /// The cached font of a face (a font of the face when none is cached).
     QFont FaceFont(const QString& face) const;
     /// Draws one entry in the rectangle; `editPart` for the box's own face.
-    void DrawItem(QPainter& painter, const QRect& rect, int index, bool selected, bool focused, bool editPart) const;
+    void DrawItem(QPainter& painter, const QRect& rect, int index, bool selected, bool focused,
+                  bool editPart) const;
 
     void showPopup() override;
 

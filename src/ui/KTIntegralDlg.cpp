@@ -146,9 +146,9 @@ void KTIntegralDlg::CreateControls()
     layout->addLayout(grid, 1);
     layout->addLayout(buttons);
 
-    QWidget* order[] = {m_firstList,    m_secondList,         m_lowerEdit, m_upperEdit,
-                        m_showAreaCheck, m_deleteButton,      m_shadeButton, m_setAsDefaultButton,
-                        m_okButton,     m_cancelButton,       m_swapFunctionsButton, m_swapBoundsButton};
+    QWidget* order[] = {m_firstList,     m_secondList,   m_lowerEdit,           m_upperEdit,
+                        m_showAreaCheck, m_deleteButton, m_shadeButton,         m_setAsDefaultButton,
+                        m_okButton,      m_cancelButton, m_swapFunctionsButton, m_swapBoundsButton};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -364,8 +364,8 @@ CString KTIntegralDlg::FunctionOfText(const CString& text)
     return result;
 }
 
-CString KTIntegralDlg::BuildPreviewText(const CString& firstText, const CString& secondText, const CString& lower,
-                                        const CString& upper)
+CString KTIntegralDlg::BuildPreviewText(const CString& firstText, const CString& secondText,
+                                        const CString& lower, const CString& upper)
 {
     CString text = "int(" + lower + "," + upper + ") " + FunctionOfText(firstText);
     const bool xAxis = secondText == "x Axis";
@@ -394,10 +394,9 @@ bool KTIntegralDlg::eventFilter(QObject* watched, QEvent* event)
 
 void KTIntegralDlg::PaintPreview(QPainter& painter)
 {
-    m_previewText = BuildPreviewText(CString::FromQString(m_firstList->currentText()),
-                                     CString::FromQString(m_secondList->currentText()),
-                                     CString::FromQString(m_lowerEdit->text()),
-                                     CString::FromQString(m_upperEdit->text()));
+    m_previewText = BuildPreviewText(
+        CString::FromQString(m_firstList->currentText()), CString::FromQString(m_secondList->currentText()),
+        CString::FromQString(m_lowerEdit->text()), CString::FromQString(m_upperEdit->text()));
     KTDC dc(&painter);
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextAlign(TA_LEFT | TA_TOP);

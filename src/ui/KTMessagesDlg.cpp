@@ -32,7 +32,7 @@ const std::array<int, KTMessagesDlg::DecimalRowCount> KTMessagesDlg::TextIds = {
 const std::array<int, KTMessagesDlg::DecimalRowCount> KTMessagesDlg::DecimalIds = {
     1095, 1096, 1097, 1106, 1107, 1108, 1109, 1110, 1111, 1112, 1113, 1114, 1115};
 const std::array<int, KTMessagesDlg::TextRowCount> KTMessagesDlg::PlainTextIds = {1012, 1058, 1059,
-                                                                                   1060, 1061, 1062};
+                                                                                  1060, 1061, 1062};
 
 KTMessagesDlg::ModalHook KTMessagesDlg::SetModalHook(ModalHook hook)
 {
@@ -127,8 +127,8 @@ bool KTMessagesDlg::OnInitDialog()
         }
         m_text[12] = m_defaults->m_msgArea.m_value;
         m_decimals[12] = m_defaults->m_dpArea.GetValue();
-        m_plainText = {m_defaults->m_msgyAxis.m_value,      m_defaults->m_msgDeriv1.m_value,
-                       m_defaults->m_msgDeriv2.m_value,     m_defaults->m_msgRightClick.m_value,
+        m_plainText = {m_defaults->m_msgyAxis.m_value,       m_defaults->m_msgDeriv1.m_value,
+                       m_defaults->m_msgDeriv2.m_value,      m_defaults->m_msgRightClick.m_value,
                        m_defaults->m_msgNegativeArm.m_value, m_defaults->m_msgPositiveArm.m_value};
     }
     UpdateData(false);
@@ -190,7 +190,7 @@ void KTMessagesDlg::OnOK()
         WriteInto(*m_defaults);
         if (m_store) {
             m_defaults->SaveSettings(*m_store, false);
-            m_store->Save();
+            m_store->Write();
         }
     }
     QDialog::done(Accepted);

@@ -58,8 +58,8 @@ std::vector<std::vector<QPoint>> KTBreakTypeComboBox::Strokes(const QRect& rect,
     std::vector<std::vector<QPoint>> strokes{{QPoint(c, d), QPoint(c, e)}};
     switch (data) {
     case 0:
-        strokes.push_back({QPoint(c, b), QPoint(f, b), QPoint(f + a, d), QPoint(g + a, e), QPoint(c + 6 * a, b),
-                           QPoint(end, b)});
+        strokes.push_back({QPoint(c, b), QPoint(f, b), QPoint(f + a, d), QPoint(g + a, e),
+                           QPoint(c + 6 * a, b), QPoint(end, b)});
         break;
     case 1:
         strokes.push_back({QPoint(c, b), QPoint(f + a, b)});

@@ -57,6 +57,9 @@ bool ParseDouble(const CString& typed, double& value)
     for (const char* rest = text + end; *rest; ++rest)
         if (*rest != ' ' && *rest != '\t')
             return false;
+    // "nan" and "inf" pass strtod but are no sizes: a NaN would slip through every range check.
+    if (!std::isfinite(parsed))
+        return false;
     value = parsed;
     return true;
 }
@@ -347,9 +350,10 @@ bool KTPreferenceDlg::UpdateData(bool saveAndValidate)
             m_tickStyle = i;
 
     // The edits in the order of the dialog; the first that fails stops the exchange.
-    const int order[] = {IdShowOriginRadius, IdBreakWidth,       IdBreakHeight,        IdAxisPipSize,
-                         IdAxesArrowSize,    IdFRDivisions,      IdKeyZoomRatio,       IdEndCircleSize,
-                         IdPointDiscontinuitySize, IdAnchorGap,  IdRectCornerOffset,   IdAnnotationArrowSize,
+    const int order[] = {IdShowOriginRadius, IdBreakWidth,       IdBreakHeight,
+                         IdAxisPipSize,      IdAxesArrowSize,    IdFRDivisions,
+                         IdKeyZoomRatio,     IdEndCircleSize,    IdPointDiscontinuitySize,
+                         IdAnchorGap,        IdRectCornerOffset, IdAnnotationArrowSize,
                          IdPointSize,        IdBorderGap};
     for (int id : order) {
         const NumberField* field = FindField(id);
@@ -430,7 +434,7 @@ void KTPreferenceDlg::OnOK()
         WriteInto(*m_defaults);
         if (m_store) {
             m_defaults->SaveSettings(*m_store, false);
-            m_store->Save();
+            m_store->Write();
         }
     }
     QDialog::done(Accepted);

@@ -184,9 +184,6 @@ void KTQuickEntry::CreateControls()
     m_functionsButton = makeButton("&Functions", "functionsButton");
     m_axesButton = makeButton("&Axes", "axesButton");
     m_gridButton = makeButton("&Grid", "gridButton");
-    // Their dialogs are not part of the program yet.
-    for (QPushButton* button : {m_functionsButton, m_axesButton, m_gridButton})
-        button->setEnabled(false);
     m_setAsDefaultButton = makeButton("Set As Default", "setAsDefaultButton");
     m_setAsDefaultButton->setEnabled(m_defaults != nullptr);
     m_moreLessButton = makeButton("More >>", "moreLessButton");
@@ -271,6 +268,9 @@ void KTQuickEntry::ConnectControls()
     connect(m_cancelButton, &QPushButton::clicked, this, &KTQuickEntry::reject);
     connect(m_setAsDefaultButton, &QPushButton::clicked, this, &KTQuickEntry::OnSetAsDefault);
     connect(m_moreLessButton, &QPushButton::clicked, this, &KTQuickEntry::OnMoreLess);
+    connect(m_axesButton, &QPushButton::clicked, this, &KTQuickEntry::OnAxes);
+    connect(m_gridButton, &QPushButton::clicked, this, &KTQuickEntry::OnGrid);
+    connect(m_functionsButton, &QPushButton::clicked, this, &KTQuickEntry::OnFunctions);
     connect(m_autoScaleCheck, &QCheckBox::clicked, this, &KTQuickEntry::OnAutoScale);
     connect(m_halfPlanesRadio, &QRadioButton::clicked, this, &KTQuickEntry::OnHalfPlanes);
     connect(m_feasibleOnlyRadio, &QRadioButton::clicked, this, &KTQuickEntry::OnFeasibleOnly);

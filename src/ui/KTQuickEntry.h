@@ -86,6 +86,13 @@ public:
     /// Writes the angle unit, grid, automatic scaling and shading settings into the
     /// application's defaults and saves the settings file.
     void OnSetAsDefault();
+    /// "Functions": Function Properties on the working copy, from function 1.
+    void OnFunctions();
+    /// "Axes": Axes Properties on the working axes options; after OK only the range and step
+    /// texts are taken into this dialog.
+    void OnAxes();
+    /// "Grid": Grid Properties on the working axes options.
+    void OnGrid();
     void OnMoreLess();
     void OnAutoScale();
     void OnHalfPlanes();

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
@@ -27,8 +28,8 @@ const KTStyleTableEntry KTPointTypeTable[] = {
 };
 
 const KTStyleTableEntry KTBreakTypeTable[] = {
-    {"KTBREAKTYPE_ZED", 0}, {"KTBREAKTYPE_PARALLELS", 1}, {"KTBREAKTYPE_JOINED", 2},
-    {"KTBREAKTYPE_BIGGAP", 3}, {"KTBREAKTYPE_GAP", 4}, {"", -1},
+    {"KTBREAKTYPE_ZED", 0},    {"KTBREAKTYPE_PARALLELS", 1}, {"KTBREAKTYPE_JOINED", 2},
+    {"KTBREAKTYPE_BIGGAP", 3}, {"KTBREAKTYPE_GAP", 4},       {"", -1},
 };
 
 namespace {
@@ -123,7 +124,13 @@ bool KTStyleComboBox::HasFocus() const
 
 int KTStyleComboBox::AddItem(const CString& text, int data)
 {
-    addItem(text.ToQString(), data);
+    // A list box selects nothing when an entry is added; Qt would select the first.
+    const int selected = currentIndex();
+    {
+        const QSignalBlocker blocker(this);
+        addItem(text.ToQString(), data);
+        setCurrentIndex(selected);
+    }
     return count() - 1;
 }
 
@@ -182,12 +189,14 @@ void KTStyleComboBox::DrawBackground(QPainter& painter, const QRect& rect, bool 
         QStyleOptionFocusRect option;
         option.initFrom(this);
         option.rect = rect;
-        option.backgroundColor = selected ? colours.color(QPalette::Highlight) : colours.color(QPalette::Base);
+        option.backgroundColor =
+            selected ? colours.color(QPalette::Highlight) : colours.color(QPalette::Base);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
 }
 
-void KTStyleComboBox::DrawItem(QPainter& painter, const QRect& rect, int data, bool selected, bool focused) const
+void KTStyleComboBox::DrawItem(QPainter& painter, const QRect& rect, int data, bool selected,
+                               bool focused) const
 {
     DrawBackground(painter, rect, selected, focused);
     if (data == -1)
@@ -198,7 +207,8 @@ void KTStyleComboBox::DrawItem(QPainter& painter, const QRect& rect, int data, b
         painter.drawText(rect.adjusted(5, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, itemText(index));
 }
 
-int KTStyleComboBox::DropDownHeight(int itemHeight, int presetRows, int itemCount, int spaceAbove, int spaceBelow)
+int KTStyleComboBox::DropDownHeight(int itemHeight, int presetRows, int itemCount, int spaceAbove,
+                                    int spaceBelow)
 {
     const int rows = std::max(2, presetRows > 0 ? presetRows : itemCount);
     const int height = itemHeight * (rows + 3);
@@ -238,7 +248,8 @@ void KTStyleComboBox::paintEvent(QPaintEvent*)
     if (index < 0)
         return;
     // The edit part shows the selection's picture.
-    const QRect edit = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const QRect edit =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     try {
         painter.save();
         DrawItem(painter, edit, itemData(index).toInt(), false, hasFocus());

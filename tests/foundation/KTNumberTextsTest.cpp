@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <limits>
 #include <random>
 
@@ -23,6 +24,17 @@ struct BinaryRow
     const char* expected;
     bool result;
 };
+
+/// Applies the operation to each row's text and checks both the result and the text left.
+template <std::size_t N>
+void CheckBinaryRows(const BinaryRow (&rows)[N], bool (*operation)(CString&, CString), const char* sign)
+{
+    for (const BinaryRow& row : rows) {
+        CString text = row.text;
+        EXPECT_EQ(operation(text, row.other), row.result) << row.text << sign << row.other;
+        EXPECT_EQ(text, row.expected) << row.text << sign << row.other;
+    }
+}
 
 struct MultiplyRow
 {
@@ -160,11 +172,7 @@ TEST(KTNumberTextsTest, AddsExactlyOrAsDecimals)
         {"1", "x", "", false},
         {"1/2/3", "1", "", false},
     };
-    for (const BinaryRow& row : rows) {
-        CString text = row.text;
-        EXPECT_EQ(AddNumberText(text, row.other), row.result) << row.text << " + " << row.other;
-        EXPECT_EQ(text, row.expected) << row.text << " + " << row.other;
-    }
+    CheckBinaryRows(rows, AddNumberText, " + ");
 }
 
 TEST(KTNumberTextsTest, AddsUnderDecimalComma)
@@ -176,11 +184,7 @@ TEST(KTNumberTextsTest, AddsUnderDecimalComma)
         {"1", "0,25", "1,25", true},
         {"pi/4", "pi/4", "pi/2", true},
     };
-    for (const BinaryRow& row : rows) {
-        CString text = row.text;
-        EXPECT_EQ(AddNumberText(text, row.other), row.result) << row.text << " + " << row.other;
-        EXPECT_EQ(text, row.expected) << row.text << " + " << row.other;
-    }
+    CheckBinaryRows(rows, AddNumberText, " + ");
 }
 
 TEST(KTNumberTextsTest, Subtracts)
@@ -191,11 +195,7 @@ TEST(KTNumberTextsTest, Subtracts)
         {"5", "7", "-2", true},          {"2.5", "0.5", "2", true}, {"pi", "1", "2.141593", true},
         {"3", "x", "", false},
     };
-    for (const BinaryRow& row : rows) {
-        CString text = row.text;
-        EXPECT_EQ(SubtractNumberText(text, row.other), row.result) << row.text << " - " << row.other;
-        EXPECT_EQ(text, row.expected) << row.text << " - " << row.other;
-    }
+    CheckBinaryRows(rows, SubtractNumberText, " - ");
 }
 
 TEST(KTNumberTextsTest, Multiplies)

@@ -167,6 +167,33 @@ TEST(KTLineRaster, OverlappingSegmentsAreAUnionNotASum)
         }
 }
 
+TEST(KTLineRaster, APolylineIsTheUnionOfItsSegments)
+{
+    // A polyline leaves each join to one of its two segments; the picture is still the union
+    // of every segment drawn whole, at every angle of the segments and of the joins.
+    QPolygonF points;
+    for (int i = 0; i <= 40; ++i) {
+        const double t = i * 0.37;
+        points.append(QPointF(100.0 + 60.0 * std::cos(t) + 3.0 * i / 7.0, 50.0 + 35.0 * std::sin(1.7 * t)));
+    }
+    points.append(points.last()); // a repeated point
+    points.append(QPointF(20.5, 20.25));
+    for (bool closed : {false, true}) {
+        KTLineRaster polyline;
+        polyline.Begin(kBounds, 4.5);
+        polyline.AddPolyline(points, closed, false);
+        KTLineRaster segments;
+        segments.Begin(kBounds, 4.5);
+        const int count = static_cast<int>(points.size());
+        for (int i = 0; i < (closed ? count : count - 1); ++i)
+            segments.AddSegment(points[i], points[(i + 1) % count]);
+        for (int y = kBounds.top(); y <= kBounds.bottom(); ++y)
+            for (int x = kBounds.left(); x <= kBounds.right(); ++x)
+                ASSERT_EQ(polyline.CoverageAt(x, y), segments.CoverageAt(x, y))
+                    << (closed ? "closed " : "open ") << x << ", " << y;
+    }
+}
+
 TEST(KTLineRaster, NothingOutsideTheBoundsAndNoHarmFromWildPoints)
 {
     const double inf = std::numeric_limits<double>::infinity();

@@ -11,7 +11,10 @@ namespace {
 // Installs a hook for one test and restores the previous one.
 struct HookScope
 {
-    explicit HookScope(KTAnimationDlg::ModalHook hook) : previous(KTAnimationDlg::SetModalHook(std::move(hook))) {}
+    explicit HookScope(KTAnimationDlg::ModalHook hook)
+        : previous(KTAnimationDlg::SetModalHook(std::move(hook)))
+    {
+    }
     ~HookScope() { KTAnimationDlg::SetModalHook(std::move(previous)); }
     KTAnimationDlg::ModalHook previous;
 };

