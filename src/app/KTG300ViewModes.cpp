@@ -545,6 +545,10 @@ void KTG300View::OnTipMessage(unsigned message, int item)
         } else if (item >= 0 && item < 10) {
             m_functionUnderCursor = item;
             RunCurveContextMenu();
+        } else if (item == -2) {
+            OnIntegral();
+        } else if (item == -3) {
+            OnTangentLine();
         }
         break;
     case WM_TIP_MOUSEMOVE: {

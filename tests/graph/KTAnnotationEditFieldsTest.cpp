@@ -69,6 +69,9 @@ TEST(KTAnnotationEditFields, WeightAndSizeTextsAreRead)
     EXPECT_DOUBLE_EQ(KTAnnotationEditFields::ReadWeight("1.5pt"), 1.5);
     EXPECT_DOUBLE_EQ(KTAnnotationEditFields::ReadWeight("0.25pt"), 0.25);
     EXPECT_DOUBLE_EQ(KTAnnotationEditFields::ReadWeight("3"), 3.0);
+    // A weight no pen can take reads as 0.
+    EXPECT_DOUBLE_EQ(KTAnnotationEditFields::ReadWeight("1/0pt"), 0.0);
+    EXPECT_DOUBLE_EQ(KTAnnotationEditFields::ReadWeight("-2pt"), 0.0);
     // Only trailing letters go: a space before them reaches the number reader.
     EXPECT_DOUBLE_EQ(KTAnnotationEditFields::ReadWeight("1.5 pt"), KTNumberText().ToDouble("1.5 "));
 

@@ -102,6 +102,8 @@ TEST(KTDerivativeDlg, WeightTextsAreReadAsPoints)
     } rows[] = {{"0.25pt", 0.25}, {"1.5pt", 1.5}, {"3pt", 3.0}, {"2,5pt", 2.5}, {"p1t", 1.0}};
     for (const auto& row : rows)
         EXPECT_DOUBLE_EQ(KTDerivativeDlg::ReadWeight(row.text), row.points) << row.text;
+    // A weight no pen can take reads as 0.
+    EXPECT_DOUBLE_EQ(KTDerivativeDlg::ReadWeight("1/0pt"), 0.0);
     // The letters go, anything else reaches the number reader.
     EXPECT_DOUBLE_EQ(KTDerivativeDlg::ReadWeight("1.5 pt"), KTNumberText().ToDouble("1.5 "));
 }
