@@ -4,6 +4,7 @@
 // its main window there shortly after starting, as the screen shows it, and ends.
 
 #include "app/CMainFrame.h"
+#include "app/KTApplication.h"
 #include "app/KTG300App.h"
 #include "platform/KTLocale.h"
 #include "platform/KTMessageBox.h"
@@ -46,7 +47,7 @@ int ShowMessageBox(const CString& caption, const CString& text, unsigned type)
 
 int main(int argc, char* argv[])
 {
-    QApplication application(argc, argv);
+    KTApplication application(argc, argv);
     KTLocale::UseCNumericLocale();
     QApplication::setApplicationName(QStringLiteral("KT Graph 3"));
     QApplication::setOrganizationName(QString::fromLatin1(KTG300App::RegistryKey));

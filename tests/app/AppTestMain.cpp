@@ -4,6 +4,8 @@
 
 #include "platform/KTLocale.h"
 
+#include "app/KTApplication.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -27,7 +29,7 @@ int main(int argc, char** argv)
     QDir(home.path()).mkpath(QStringLiteral("runtime"));
     QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QApplication app(argc, argv);
+    KTApplication app(argc, argv);
     KTLocale::UseCNumericLocale();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
