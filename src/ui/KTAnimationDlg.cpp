@@ -13,12 +13,6 @@
 
 namespace {
 
-KTAnimationDlg::ModalHook& Hook()
-{
-    static KTAnimationDlg::ModalHook hook;
-    return hook;
-}
-
 QLineEdit* MakeEdit(QWidget* parent, const char* name)
 {
     auto* edit = new QLineEdit(parent);
@@ -28,14 +22,7 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name)
 
 } // namespace
 
-KTAnimationDlg::ModalHook KTAnimationDlg::SetModalHook(ModalHook hook)
-{
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
-
-KTAnimationDlg::KTAnimationDlg(QWidget* parent) : QDialog(parent)
+KTAnimationDlg::KTAnimationDlg(QWidget* parent) : KTDialog(parent)
 {
     setObjectName(QStringLiteral("KTAnimationDlg"));
     setWindowTitle(QStringLiteral("Animation"));
@@ -101,14 +88,7 @@ void KTAnimationDlg::SaveControls()
 int KTAnimationDlg::DoModal()
 {
     OnInitDialog();
-    int result = 0;
-    if (const ModalHook& hook = Hook()) {
-        show();
-        result = hook(*this);
-        hide();
-    } else {
-        result = exec();
-    }
+    const int result = RunModal();
     if (result == QDialog::Accepted)
         SaveControls();
     return result;

@@ -8,15 +8,13 @@
 #include "platform/CString.h"
 #endif
 
-#include <QDialog>
-
-#include <functional>
+#include "ui/KTDialog.h"
 
 class QCheckBox;
 class QLineEdit;
 class QSlider;
 
-class KTAnimationDlg : public QDialog
+class KTAnimationDlg : public KTDialog<KTAnimationDlg, KTDialogInit::OnModal>
 {
     Q_OBJECT
 
@@ -27,12 +25,6 @@ public:
 
     explicit KTAnimationDlg(QWidget* parent = nullptr);
     ~KTAnimationDlg() override;
-
-    /// Answers DoModal in place of running the dialog (tests): called with the controls filled;
-    /// its result is the dialog's. An empty hook runs the dialog.
-    using ModalHook = std::function<int(KTAnimationDlg&)>;
-    /// Replaces the hook, returning the previous one.
-    static ModalHook SetModalHook(ModalHook hook);
 
     /// Fills the controls from the members, runs the dialog and, after OK, takes the controls
     /// back into the members. QDialog::Accepted or QDialog::Rejected.

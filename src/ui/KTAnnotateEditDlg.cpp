@@ -32,12 +32,6 @@ const KTStyleTableEntry KTAnnotationBorderStyles[] = {
 
 namespace {
 
-KTAnnotateEditDlg::ModalHook& Hook()
-{
-    static KTAnnotateEditDlg::ModalHook hook;
-    return hook;
-}
-
 QString Q(const char* text)
 {
     return QString::fromLatin1(text);
@@ -77,13 +71,6 @@ void SetComboText(QComboBox* combo, const CString& text)
 
 } // namespace
 
-KTAnnotateEditDlg::ModalHook KTAnnotateEditDlg::SetModalHook(ModalHook hook)
-{
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
-
 void KTAnnotateEditDlg::InstallAsEditor()
 {
     KTGAnnotationList::SetEditHook([](KTAnnotationEditFields& fields, KTOptionsAnnotation& defaults) {
@@ -97,7 +84,7 @@ void KTAnnotateEditDlg::InstallAsEditor()
 }
 
 KTAnnotateEditDlg::KTAnnotateEditDlg(KTOptionsAnnotation* defaults, QWidget* parent)
-    : QDialog(parent), m_defaults(defaults)
+    : KTDialog(parent), m_defaults(defaults)
 {
     setObjectName(Q("KTAnnotateEditDlg"));
     setWindowTitle(Q("Edit Annotation"));
@@ -288,24 +275,6 @@ void KTAnnotateEditDlg::CreateControls()
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_setAsDefaultButton, &QPushButton::clicked, this, &KTAnnotateEditDlg::OnSetAsDefault);
     connect(m_moreLessButton, &QPushButton::clicked, this, &KTAnnotateEditDlg::OnMoreLess);
-}
-
-int KTAnnotateEditDlg::DoModal()
-{
-    OnInitDialog();
-    if (const ModalHook& hook = Hook()) {
-        show();
-        const int result = hook(*this);
-        hide();
-        return result;
-    }
-    return exec();
-}
-
-void KTAnnotateEditDlg::showEvent(QShowEvent* event)
-{
-    OnInitDialog();
-    QDialog::showEvent(event);
 }
 
 bool KTAnnotateEditDlg::OnInitDialog()

@@ -15,10 +15,9 @@
 #include "ui/KTStyleComboBox.h"
 
 #include <array>
-#include <functional>
 #endif
 
-#include <QDialog>
+#include "ui/KTDialog.h"
 
 class CColorButton;
 class KTFontCombo;
@@ -36,26 +35,19 @@ extern const KTStyleTableEntry KTAnnotationAnchorStyles[];
 /// The border's: "None" 12 first, then the anchor line's.
 extern const KTStyleTableEntry KTAnnotationBorderStyles[];
 
-class KTAnnotateEditDlg : public QDialog
+class KTAnnotateEditDlg : public KTDialog<KTAnnotateEditDlg>
 {
     Q_OBJECT
 
 public:
     static constexpr int LineCount = KTAnnotationEditFields::LineCount;
 
-    /// Answers DoModal in place of running the dialog (tests): called after initialisation with
-    /// the dialog shown, returns QDialog::Accepted or Rejected.
-    using ModalHook = std::function<int(KTAnnotateEditDlg&)>;
-    static ModalHook SetModalHook(ModalHook hook);
     /// Makes this dialog the annotation list's editor (KTGAnnotationList::EditAt).
     static void InstallAsEditor();
 
     /// `defaults` may be null (no "Set As Default"); it is not owned.
     explicit KTAnnotateEditDlg(KTOptionsAnnotation* defaults, QWidget* parent = nullptr);
     ~KTAnnotateEditDlg() override;
-
-    /// Initialises from m_fields (once) and runs the dialog; Accepted after OK.
-    int DoModal();
 
     // ---- handlers (public so that tests drive them as the user would) ----------------------
     /// Loads the controls, joins the lines into the edit, sets up the fold and the pickers.
@@ -102,7 +94,6 @@ public:
     bool FirstPaintPending() const { return m_firstPaint != 0; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

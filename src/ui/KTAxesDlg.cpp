@@ -31,12 +31,6 @@
 
 namespace {
 
-KTAxesDlg::ModalHook& Hook()
-{
-    static KTAxesDlg::ModalHook hook;
-    return hook;
-}
-
 bool& Expanded()
 {
     static bool expanded = false;
@@ -128,13 +122,6 @@ CColorButton* MakeColourButton(QWidget* parent, const char* name)
 
 } // namespace
 
-KTAxesDlg::ModalHook KTAxesDlg::SetModalHook(ModalHook hook)
-{
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
-
 bool KTAxesDlg::RememberedExpanded()
 {
     return Expanded();
@@ -146,7 +133,7 @@ void KTAxesDlg::SetRememberedExpanded(bool expanded)
 }
 
 KTAxesDlg::KTAxesDlg(KTOptionGraph3* defaults, KTOptionStore* store, QWidget* parent)
-    : QDialog(parent), m_defaults(defaults), m_store(store)
+    : KTDialog(parent), m_defaults(defaults), m_store(store)
 {
     setObjectName(Q("KTAxesDlg"));
     setWindowTitle(Q("Axes Properties"));
@@ -397,18 +384,6 @@ void KTAxesDlg::ConnectControls()
                 [this, i] { OnRestriction(static_cast<int>(i)); });
     for (std::size_t i = 0; i < 4; ++i)
         connect(m_autoChecks[i], &QCheckBox::clicked, this, [this, i] { OnAutoStep(static_cast<int>(i)); });
-}
-
-int KTAxesDlg::DoModal()
-{
-    OnInitDialog();
-    if (const ModalHook& hook = Hook()) {
-        show();
-        const int result = hook(*this);
-        hide();
-        return result;
-    }
-    return exec();
 }
 
 bool KTAxesDlg::OnInitDialog()

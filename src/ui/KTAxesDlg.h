@@ -15,10 +15,9 @@
 #include "ui/KTDialogExpander.h"
 
 #include <array>
-#include <functional>
 #endif
 
-#include <QDialog>
+#include "ui/KTDialog.h"
 
 class CColorButton;
 class KTBreakTypeComboBox;
@@ -33,17 +32,11 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-class KTAxesDlg : public QDialog
+class KTAxesDlg : public KTDialog<KTAxesDlg, KTDialogInit::OnModal>
 {
     Q_OBJECT
 
 public:
-    /// Answers DoModal in place of running the dialog (tests): called after initialisation with
-    /// the dialog shown, returns QDialog::Accepted or Rejected.
-    using ModalHook = std::function<int(KTAxesDlg&)>;
-    /// Replaces the hook, returning the previous one; an empty hook runs the dialog.
-    static ModalHook SetModalHook(ModalHook hook);
-
     /// Whether the dialog opens expanded: false when the program starts, flipped by "More >>".
     static bool RememberedExpanded();
     static void SetRememberedExpanded(bool expanded);
@@ -54,9 +47,6 @@ public:
     /// `defaults` and `store` may be null (no "Set As Default"); neither is owned.
     KTAxesDlg(KTOptionGraph3* defaults, KTOptionStore* store, QWidget* parent = nullptr);
     ~KTAxesDlg() override;
-
-    /// Initialises from the working options (once) and runs the dialog; Accepted after OK.
-    int DoModal();
 
     // ---- handlers (public so that tests can drive them as the user would) -------------------
     /// Fills the pickers, sets up the expander and fills the controls from the working options.

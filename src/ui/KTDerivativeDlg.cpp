@@ -6,9 +6,6 @@
 #include "graph/KTDerivativeFunction.h"
 #include "graph/KTGraph3.h"
 #include "graph/KTOptionDerivative.h"
-#include "platform/KTDC.h"
-#include "typeset/KTEEquation.h"
-#include "typeset/KTEOptions.h"
 #include "ui/CColorButton.h"
 #include "ui/KTLineStyleComboBox.h"
 #include "ui/KTWeightTexts.h"
@@ -30,12 +27,6 @@
 
 namespace {
 
-KTDerivativeDlg::ModalHook& Hook()
-{
-    static KTDerivativeDlg::ModalHook hook;
-    return hook;
-}
-
 QString Q(const char* text)
 {
     return QString::fromLatin1(text);
@@ -43,14 +34,7 @@ QString Q(const char* text)
 
 } // namespace
 
-KTDerivativeDlg::ModalHook KTDerivativeDlg::SetModalHook(ModalHook hook)
-{
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
-
-KTDerivativeDlg::KTDerivativeDlg(QWidget* parent) : QDialog(parent)
+KTDerivativeDlg::KTDerivativeDlg(QWidget* parent) : KTDialog(parent)
 {
     m_map.fill(-1);
     setObjectName(Q("KTDerivativeDlg"));
@@ -138,24 +122,6 @@ void KTDerivativeDlg::CreateControls()
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_deleteButton, &QPushButton::clicked, this, &KTDerivativeDlg::OnDelete);
     connect(m_setAsDefaultButton, &QPushButton::clicked, this, &KTDerivativeDlg::OnSetAsDefault);
-}
-
-int KTDerivativeDlg::DoModal()
-{
-    OnInitDialog();
-    if (const ModalHook& hook = Hook()) {
-        show();
-        const int result = hook(*this);
-        hide();
-        return result;
-    }
-    return exec();
-}
-
-void KTDerivativeDlg::showEvent(QShowEvent* event)
-{
-    OnInitDialog();
-    QDialog::showEvent(event);
 }
 
 bool KTDerivativeDlg::OnInitDialog()
@@ -303,12 +269,7 @@ CString KTDerivativeDlg::BuildPreviewText(const CString& functionText, const CSt
 bool KTDerivativeDlg::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint && watched == m_preview) {
-        // Nothing may escape a paint: a failed drawing leaves the background.
-        try {
-            QPainter painter(m_preview);
-            PaintPreview(painter);
-        } catch (...) {
-        }
+        PaintGuarded(m_preview, [this](QPainter& painter) { PaintPreview(painter); });
         return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -318,12 +279,5 @@ void KTDerivativeDlg::PaintPreview(QPainter& painter)
 {
     m_previewText = BuildPreviewText(CString::FromQString(m_functionList->currentText()),
                                      CString::FromQString(m_xEdit->text()));
-    KTDC dc(&painter);
-    dc.SetBkMode(TRANSPARENT);
-    dc.SetTextAlign(TA_LEFT | TA_TOP);
-    dc.SetMapMode(MM_HIMETRIC);
-    const KTEOptions options(KTEPresetGraphing);
-    KTEEquation equation;
-    equation.SetText(m_previewText, options);
-    equation.Draw(&dc, 0, 0, options);
+    KTPaintTypesetPreview(painter, m_previewText);
 }

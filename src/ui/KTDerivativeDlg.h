@@ -13,10 +13,9 @@
 #include "platform/KTGdiTypes.h"
 
 #include <array>
-#include <functional>
 #endif
 
-#include <QDialog>
+#include "ui/KTDialog.h"
 
 class CColorButton;
 class KTGraph3;
@@ -28,23 +27,15 @@ class QLineEdit;
 class QPainter;
 class QPushButton;
 
-class KTDerivativeDlg : public QDialog
+class KTDerivativeDlg : public KTDialog<KTDerivativeDlg>
 {
     Q_OBJECT
 
 public:
     static constexpr int MapSize = 10;
 
-    /// Answers DoModal in place of running the dialog (tests): called after initialisation with
-    /// the dialog shown, returns QDialog::Accepted or Rejected.
-    using ModalHook = std::function<int(KTDerivativeDlg&)>;
-    static ModalHook SetModalHook(ModalHook hook);
-
     explicit KTDerivativeDlg(QWidget* parent = nullptr);
     ~KTDerivativeDlg() override;
-
-    /// Initialises (once) and runs the dialog; Accepted after OK and after "Delete".
-    int DoModal();
 
     // ---- handlers (public so that tests drive them as the user would) ----------------------
     /// Fills the style picker and the function list, and selects the selected tangent's (or
@@ -93,7 +84,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateControls();

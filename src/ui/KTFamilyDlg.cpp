@@ -6,24 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-KTFamilyDlg::ModalHook& Hook()
-{
-    static KTFamilyDlg::ModalHook hook;
-    return hook;
-}
-
-} // namespace
-
-KTFamilyDlg::ModalHook KTFamilyDlg::SetModalHook(ModalHook hook)
-{
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
-
-KTFamilyDlg::KTFamilyDlg(QWidget* parent) : QDialog(parent)
+KTFamilyDlg::KTFamilyDlg(QWidget* parent) : KTDialog(parent)
 {
     setObjectName(QStringLiteral("KTFamilyDlg"));
     setWindowTitle(QStringLiteral("Family"));
@@ -86,11 +69,5 @@ void KTFamilyDlg::OnOK()
 int KTFamilyDlg::DoModal()
 {
     UpdateData(false);
-    if (const ModalHook& hook = Hook()) {
-        show();
-        const int result = hook(*this);
-        hide();
-        return result;
-    }
-    return exec();
+    return RunModal();
 }

@@ -5,26 +5,18 @@
 // moc cannot parse the standard library's concepts that CString brings in.
 #ifndef Q_MOC_RUN
 #include "platform/CString.h"
-
-#include <functional>
 #endif
 
-#include <QDialog>
+#include "ui/KTDialog.h"
 
 class QLineEdit;
 class QPushButton;
 
-class KTFamilyDlg : public QDialog
+class KTFamilyDlg : public KTDialog<KTFamilyDlg, KTDialogInit::OnModal>
 {
     Q_OBJECT
 
 public:
-    /// Answers DoModal in place of running the dialog (tests): called with the dialog shown and
-    /// filled, returns QDialog::Accepted or Rejected.
-    using ModalHook = std::function<int(KTFamilyDlg&)>;
-    /// Replaces the hook, returning the previous one; an empty hook runs the dialog.
-    static ModalHook SetModalHook(ModalHook hook);
-
     explicit KTFamilyDlg(QWidget* parent = nullptr);
     ~KTFamilyDlg() override;
 

@@ -7,11 +7,8 @@
 #include "foundation/KTNumberFormat.h"
 #include "foundation/KTSentinelValues.h"
 #include "graph/KTOptionGraph3.h"
-#include "platform/KTDC.h"
 #include "platform/KTLocale.h"
 #include "platform/KTMessageBox.h"
-#include "typeset/KTEEquation.h"
-#include "typeset/KTEOptions.h"
 #include "ui/CColorButton.h"
 #include "ui/KTLineStyleComboBox.h"
 
@@ -35,12 +32,6 @@
 
 namespace {
 
-KTFunctionDlg::ModalHook& Hook()
-{
-    static KTFunctionDlg::ModalHook hook;
-    return hook;
-}
-
 QString Q(const char* text)
 {
     return QString::fromLatin1(text);
@@ -63,14 +54,7 @@ bool ParseInteger(const QString& text, int& value)
 
 } // namespace
 
-KTFunctionDlg::ModalHook KTFunctionDlg::SetModalHook(ModalHook hook)
-{
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
-
-KTFunctionDlg::KTFunctionDlg(QWidget* parent) : QDialog(parent)
+KTFunctionDlg::KTFunctionDlg(QWidget* parent) : KTDialog(parent)
 {
     setObjectName(Q("KTFunctionDlg"));
     setWindowTitle(Q("Function Properties"));
@@ -220,24 +204,6 @@ void KTFunctionDlg::ConnectControls()
     });
     connect(m_spin, &QScrollBar::sliderReleased, this,
             [this] { OnFunctionSpin(SB_THUMBPOSITION, m_spin->sliderPosition()); });
-}
-
-int KTFunctionDlg::DoModal()
-{
-    OnInitDialog();
-    if (const ModalHook& hook = Hook()) {
-        show();
-        const int result = hook(*this);
-        hide();
-        return result;
-    }
-    return exec();
-}
-
-void KTFunctionDlg::showEvent(QShowEvent* event)
-{
-    OnInitDialog();
-    QDialog::showEvent(event);
 }
 
 bool KTFunctionDlg::OnInitDialog()
@@ -542,12 +508,9 @@ void KTFunctionDlg::OnFunctionSpin(int code, int position)
 bool KTFunctionDlg::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint && (watched == m_equationFrame || watched == m_domainFrame)) {
-        // Nothing may escape a paint: a failed drawing leaves the background.
-        try {
-            QPainter painter(static_cast<QWidget*>(watched));
-            PaintPreview(painter, watched == m_equationFrame);
-        } catch (...) {
-        }
+        const bool equation = watched == m_equationFrame;
+        PaintGuarded(static_cast<QWidget*>(watched),
+                     [this, equation](QPainter& painter) { PaintPreview(painter, equation); });
         return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -565,15 +528,5 @@ void KTFunctionDlg::PaintPreview(QPainter& painter, bool equation)
         m_domainPreviewText = m_domain;
         m_domainPreview = 0;
     }
-    const CString& text = equation ? m_equationPreviewText : m_domainPreviewText;
-    if (text.IsEmpty())
-        return;
-    KTEOptions options(KTEPresetGraphing);
-    KTDC dc(&painter);
-    dc.SetBkMode(TRANSPARENT);
-    dc.SetTextAlign(TA_LEFT | TA_TOP);
-    dc.SetMapMode(MM_HIMETRIC);
-    KTEEquation typeset;
-    typeset.SetText(text, options);
-    typeset.Draw(&dc, 0, 0, options);
+    KTPaintTypesetPreview(painter, equation ? m_equationPreviewText : m_domainPreviewText);
 }

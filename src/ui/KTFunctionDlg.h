@@ -14,11 +14,9 @@
 #include "graph/KTGraphData3.h"
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
-
-#include <functional>
 #endif
 
-#include <QDialog>
+#include "ui/KTDialog.h"
 
 class CColorButton;
 class KTFunction3;
@@ -32,7 +30,7 @@ class QPainter;
 class QPushButton;
 class QScrollBar;
 
-class KTFunctionDlg : public QDialog
+class KTFunctionDlg : public KTDialog<KTFunctionDlg>
 {
     Q_OBJECT
 
@@ -51,17 +49,8 @@ public:
         SB_THUMBTRACK = 5,
     };
 
-    /// Answers DoModal in place of running the dialog (tests): called after initialisation with
-    /// the dialog shown, returns QDialog::Accepted or Rejected.
-    using ModalHook = std::function<int(KTFunctionDlg&)>;
-    /// Replaces the hook, returning the previous one; an empty hook runs the dialog.
-    static ModalHook SetModalHook(ModalHook hook);
-
     explicit KTFunctionDlg(QWidget* parent = nullptr);
     ~KTFunctionDlg() override;
-
-    /// Initialises from the working data (once) and runs the dialog; Accepted after OK.
-    int DoModal();
 
     // ---- handlers (public so that tests and openers drive them as the user would) -------------
     /// Fills the style picker, sets the spin to 11 - n, loads function n and fills the controls.
@@ -145,7 +134,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateControls();

@@ -27,12 +27,6 @@
 
 namespace {
 
-KTGridDlg::ModalHook& Hook()
-{
-    static KTGridDlg::ModalHook hook;
-    return hook;
-}
-
 QString Q(const char* text)
 {
     return QString::fromLatin1(text);
@@ -80,15 +74,8 @@ int ForcedIntoRange(KTOptionInt& option, int value)
 
 } // namespace
 
-KTGridDlg::ModalHook KTGridDlg::SetModalHook(ModalHook hook)
-{
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
-
 KTGridDlg::KTGridDlg(KTOptionGraph3* defaults, KTOptionStore* store, QWidget* parent)
-    : QDialog(parent), m_defaults(defaults), m_store(store)
+    : KTDialog(parent), m_defaults(defaults), m_store(store)
 {
     setObjectName(Q("KTGridDlg"));
     setWindowTitle(Q("Grid Properties"));
@@ -215,18 +202,6 @@ void KTGridDlg::ConnectControls()
     connect(m_linesRadio, &QRadioButton::clicked, this, &KTGridDlg::OnLines);
     connect(m_pointsRadio, &QRadioButton::clicked, this, &KTGridDlg::OnPoints);
     connect(m_polarCheck, &QCheckBox::clicked, this, &KTGridDlg::OnPolarGrid);
-}
-
-int KTGridDlg::DoModal()
-{
-    OnInitDialog();
-    if (const ModalHook& hook = Hook()) {
-        show();
-        const int result = hook(*this);
-        hide();
-        return result;
-    }
-    return exec();
 }
 
 bool KTGridDlg::OnInitDialog()

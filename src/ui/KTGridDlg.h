@@ -12,10 +12,9 @@
 #include "platform/KTGdiTypes.h"
 
 #include <array>
-#include <functional>
 #endif
 
-#include <QDialog>
+#include "ui/KTDialog.h"
 
 class CColorButton;
 class KTLineStyleComboBox;
@@ -30,17 +29,11 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-class KTGridDlg : public QDialog
+class KTGridDlg : public KTDialog<KTGridDlg, KTDialogInit::OnModal>
 {
     Q_OBJECT
 
 public:
-    /// Answers DoModal in place of running the dialog (tests): called after initialisation with
-    /// the dialog shown, returns QDialog::Accepted or Rejected.
-    using ModalHook = std::function<int(KTGridDlg&)>;
-    /// Replaces the hook, returning the previous one; an empty hook runs the dialog.
-    static ModalHook SetModalHook(ModalHook hook);
-
     /// The pens in the dialog's order.
     enum Pen { XMajor = 0, XMinor = 1, YMajor = 2, YMinor = 3 };
     static constexpr int RaysMinimum = 1;
@@ -49,9 +42,6 @@ public:
     /// `defaults` and `store` may be null (no "Set As Default"); neither is owned.
     KTGridDlg(KTOptionGraph3* defaults, KTOptionStore* store, QWidget* parent = nullptr);
     ~KTGridDlg() override;
-
-    /// Initialises from the working options (once) and runs the dialog; Accepted after OK.
-    int DoModal();
 
     // ---- handlers (public so that tests can drive them as the user would) -------------------
     bool OnInitDialog();

@@ -5,9 +5,6 @@
 #include "graph/KTGraph3.h"
 #include "graph/KTIntegralFunction.h"
 #include "graph/KTOptionIntegral.h"
-#include "platform/KTDC.h"
-#include "typeset/KTEEquation.h"
-#include "typeset/KTEOptions.h"
 #include "ui/CColorButton.h"
 
 #include <QCheckBox>
@@ -24,12 +21,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-KTIntegralDlg::ModalHook& Hook()
-{
-    static KTIntegralDlg::ModalHook hook;
-    return hook;
-}
 
 QString Q(const char* text)
 {
@@ -50,14 +41,7 @@ void SelectItem(QComboBox* list, int index)
 
 } // namespace
 
-KTIntegralDlg::ModalHook KTIntegralDlg::SetModalHook(ModalHook hook)
-{
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
-
-KTIntegralDlg::KTIntegralDlg(QWidget* parent) : QDialog(parent)
+KTIntegralDlg::KTIntegralDlg(QWidget* parent) : KTDialog(parent)
 {
     m_firstMap.fill(-1);
     m_secondMap.fill(-1);
@@ -165,24 +149,6 @@ void KTIntegralDlg::CreateControls()
         accept();
     });
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-int KTIntegralDlg::DoModal()
-{
-    OnInitDialog();
-    if (const ModalHook& hook = Hook()) {
-        show();
-        const int result = hook(*this);
-        hide();
-        return result;
-    }
-    return exec();
-}
-
-void KTIntegralDlg::showEvent(QShowEvent* event)
-{
-    OnInitDialog();
-    QDialog::showEvent(event);
 }
 
 bool KTIntegralDlg::OnInitDialog()
@@ -381,12 +347,7 @@ CString KTIntegralDlg::BuildPreviewText(const CString& firstText, const CString&
 bool KTIntegralDlg::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint && watched == m_preview) {
-        // Nothing may escape a paint: a failed drawing leaves the background.
-        try {
-            QPainter painter(m_preview);
-            PaintPreview(painter);
-        } catch (...) {
-        }
+        PaintGuarded(m_preview, [this](QPainter& painter) { PaintPreview(painter); });
         return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -397,12 +358,5 @@ void KTIntegralDlg::PaintPreview(QPainter& painter)
     m_previewText = BuildPreviewText(
         CString::FromQString(m_firstList->currentText()), CString::FromQString(m_secondList->currentText()),
         CString::FromQString(m_lowerEdit->text()), CString::FromQString(m_upperEdit->text()));
-    KTDC dc(&painter);
-    dc.SetBkMode(TRANSPARENT);
-    dc.SetTextAlign(TA_LEFT | TA_TOP);
-    dc.SetMapMode(MM_HIMETRIC);
-    const KTEOptions options(KTEPresetGraphing);
-    KTEEquation equation;
-    equation.SetText(m_previewText, options);
-    equation.Draw(&dc, 0, 0, options);
+    KTPaintTypesetPreview(painter, m_previewText);
 }

@@ -12,10 +12,9 @@
 #include "platform/KTGdiTypes.h"
 
 #include <array>
-#include <functional>
 #endif
 
-#include <QDialog>
+#include "ui/KTDialog.h"
 
 class CColorButton;
 class KTGraph3;
@@ -27,7 +26,7 @@ class QLineEdit;
 class QPainter;
 class QPushButton;
 
-class KTIntegralDlg : public QDialog
+class KTIntegralDlg : public KTDialog<KTIntegralDlg>
 {
     Q_OBJECT
 
@@ -37,17 +36,8 @@ public:
     static constexpr int XAxis = -1;
     static constexpr int YAxis = -2;
 
-    /// Answers DoModal in place of running the dialog (tests): called after initialisation with
-    /// the dialog shown, returns QDialog::Accepted or Rejected.
-    using ModalHook = std::function<int(KTIntegralDlg&)>;
-    static ModalHook SetModalHook(ModalHook hook);
-
     explicit KTIntegralDlg(QWidget* parent = nullptr);
     ~KTIntegralDlg() override;
-
-    /// Initialises from m_graph and m_defaults (once) and runs the dialog; Accepted after OK
-    /// and after "Delete".
-    int DoModal();
 
     // ---- handlers (public so that tests drive them as the user would) ----------------------
     /// Lists the explicit functions of the graph and selects the selected integral's (or the
@@ -102,7 +92,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateControls();

@@ -14,12 +14,6 @@
 
 namespace {
 
-KTMessagesDlg::ModalHook& Hook()
-{
-    static KTMessagesDlg::ModalHook hook;
-    return hook;
-}
-
 QString Q(const char* text)
 {
     return QString::fromLatin1(text);
@@ -34,16 +28,9 @@ const std::array<int, KTMessagesDlg::DecimalRowCount> KTMessagesDlg::DecimalIds 
 const std::array<int, KTMessagesDlg::TextRowCount> KTMessagesDlg::PlainTextIds = {1012, 1058, 1059,
                                                                                   1060, 1061, 1062};
 
-KTMessagesDlg::ModalHook KTMessagesDlg::SetModalHook(ModalHook hook)
-{
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
-
 KTMessagesDlg::KTMessagesDlg(KTOptionGraph3* document, KTOptionGraph3* defaults, KTOptionStore* store,
                              QWidget* parent)
-    : QDialog(parent), m_document(document), m_defaults(defaults), m_store(store)
+    : KTOptionsDlg(document, defaults, store, parent)
 {
     setObjectName(Q("KTMessagesDlg"));
     setWindowTitle(Q("Messages"));
@@ -96,24 +83,6 @@ void KTMessagesDlg::BuildLayout()
     auto* main = new QVBoxLayout(this);
     main->addLayout(grid);
     main->addWidget(buttons);
-}
-
-QWidget* KTMessagesDlg::Control(int id) const
-{
-    const auto it = m_controls.find(id);
-    return it == m_controls.end() ? nullptr : it->second;
-}
-
-int KTMessagesDlg::DoModal()
-{
-    OnInitDialog();
-    if (const ModalHook& hook = Hook()) {
-        show();
-        const int result = hook(*this);
-        hide();
-        return result;
-    }
-    return exec();
 }
 
 bool KTMessagesDlg::OnInitDialog()
@@ -184,23 +153,5 @@ void KTMessagesDlg::WriteInto(KTOptionGraph3& options) const
 void KTMessagesDlg::OnOK()
 {
     UpdateData(true);
-    if (m_document)
-        WriteInto(*m_document);
-    if (m_defaults) {
-        WriteInto(*m_defaults);
-        if (m_store) {
-            m_defaults->SaveSettings(*m_store, false);
-            m_store->Write();
-        }
-    }
-    QDialog::done(Accepted);
-}
-
-void KTMessagesDlg::done(int result)
-{
-    if (result == Accepted) {
-        OnOK();
-        return;
-    }
-    QDialog::done(result);
+    ApplyAndAccept();
 }

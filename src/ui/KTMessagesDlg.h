@@ -8,16 +8,11 @@
 #include "platform/CString.h"
 
 #include <array>
-#include <functional>
-#include <map>
 #endif
 
-#include <QDialog>
+#include "ui/KTOptionsDlg.h"
 
-class KTOptionGraph3;
-class KTOptionStore;
-
-class KTMessagesDlg : public QDialog
+class KTMessagesDlg : public KTOptionsDlg<KTMessagesDlg>
 {
     Q_OBJECT
 
@@ -35,16 +30,12 @@ public:
     static const std::array<int, DecimalRowCount> DecimalIds;
     static const std::array<int, TextRowCount> PlainTextIds;
 
-    using ModalHook = std::function<int(KTMessagesDlg&)>;
-    static ModalHook SetModalHook(ModalHook hook);
-
     /// `defaults` is read on opening; on OK `document` (may be null) and `defaults` are written
     /// and `store` (may be null) saved. None is owned.
     KTMessagesDlg(KTOptionGraph3* document, KTOptionGraph3* defaults, KTOptionStore* store,
                   QWidget* parent = nullptr);
     ~KTMessagesDlg() override;
 
-    int DoModal();
     /// Reads every text and number of decimals from the defaults (decimals outside their range
     /// are put back to the midpoint there first) and fills the controls.
     bool OnInitDialog();
@@ -52,22 +43,11 @@ public:
     void OnOK();
     void UpdateData(bool saveAndValidate);
 
-    /// The edit or list of an id, or null.
-    QWidget* Control(int id) const;
-
     std::array<CString, DecimalRowCount> m_text;
     std::array<int, DecimalRowCount> m_decimals{};
     std::array<CString, TextRowCount> m_plainText;
 
-protected:
-    void done(int result) override;
-
 private:
     void BuildLayout();
-    void WriteInto(KTOptionGraph3& options) const;
-
-    KTOptionGraph3* m_document;
-    KTOptionGraph3* m_defaults;
-    KTOptionStore* m_store;
-    std::map<int, QWidget*> m_controls;
+    void WriteInto(KTOptionGraph3& options) const override;
 };

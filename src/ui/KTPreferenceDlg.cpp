@@ -21,12 +21,6 @@
 
 namespace {
 
-KTPreferenceDlg::ModalHook& Hook()
-{
-    static KTPreferenceDlg::ModalHook hook;
-    return hook;
-}
-
 QString Q(const char* text)
 {
     return QString::fromLatin1(text);
@@ -86,16 +80,9 @@ void Put(KTOptionInt& option, int value)
 
 } // namespace
 
-KTPreferenceDlg::ModalHook KTPreferenceDlg::SetModalHook(ModalHook hook)
-{
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
-
 KTPreferenceDlg::KTPreferenceDlg(KTOptionGraph3* document, KTOptionGraph3* defaults, KTOptionStore* store,
                                  QWidget* parent)
-    : QDialog(parent), m_document(document), m_defaults(defaults), m_store(store)
+    : KTOptionsDlg(document, defaults, store, parent)
 {
     setObjectName(Q("KTPreferenceDlg"));
     setWindowTitle(Q("Preferences"));
@@ -210,24 +197,6 @@ void KTPreferenceDlg::BuildLayout()
     main->addWidget(axes);
     main->addLayout(lower);
     main->addWidget(buttons);
-}
-
-QWidget* KTPreferenceDlg::Control(int id) const
-{
-    const auto it = m_controls.find(id);
-    return it == m_controls.end() ? nullptr : it->second;
-}
-
-int KTPreferenceDlg::DoModal()
-{
-    OnInitDialog();
-    if (const ModalHook& hook = Hook()) {
-        show();
-        const int result = hook(*this);
-        hide();
-        return result;
-    }
-    return exec();
 }
 
 bool KTPreferenceDlg::OnInitDialog()
@@ -428,23 +397,5 @@ void KTPreferenceDlg::OnOK()
     // Nothing is written until every field passes, so a refused OK leaves the options as they were.
     if (!UpdateData(true))
         return;
-    if (m_document)
-        WriteInto(*m_document);
-    if (m_defaults) {
-        WriteInto(*m_defaults);
-        if (m_store) {
-            m_defaults->SaveSettings(*m_store, false);
-            m_store->Write();
-        }
-    }
-    QDialog::done(Accepted);
-}
-
-void KTPreferenceDlg::done(int result)
-{
-    if (result == Accepted) {
-        OnOK();
-        return;
-    }
-    QDialog::done(result);
+    ApplyAndAccept();
 }

@@ -6,20 +6,15 @@
 
 #ifndef Q_MOC_RUN
 #include "platform/CString.h"
-
-#include <functional>
-#include <map>
 #endif
 
-#include <QDialog>
+#include "ui/KTOptionsDlg.h"
 
-class KTOptionGraph3;
-class KTOptionStore;
 class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
-class KTPreferenceDlg : public QDialog
+class KTPreferenceDlg : public KTOptionsDlg<KTPreferenceDlg>
 {
     Q_OBJECT
 
@@ -55,18 +50,12 @@ public:
         IdBorderGap = 1012,
     };
 
-    /// Answers DoModal in place of running the dialog (tests); returns Accepted or Rejected.
-    using ModalHook = std::function<int(KTPreferenceDlg&)>;
-    static ModalHook SetModalHook(ModalHook hook);
-
     /// `defaults` is read on opening; on OK `document` (may be null) and `defaults` are written
     /// and `store` (may be null) saved. None is owned.
     KTPreferenceDlg(KTOptionGraph3* document, KTOptionGraph3* defaults, KTOptionStore* store,
                     QWidget* parent = nullptr);
     ~KTPreferenceDlg() override;
 
-    /// Initialises from the defaults and runs the dialog; Accepted after OK.
-    int DoModal();
     /// Reads every member from the defaults (a value outside its option's range is put back to
     /// the range's midpoint there first) and fills the controls.
     bool OnInitDialog();
@@ -78,9 +67,6 @@ public:
     /// the way in it stops at the first field that fails, shows its message, focuses it and
     /// returns false; the members read so far keep their new values.
     bool UpdateData(bool saveAndValidate);
-
-    /// The control of an id (check box, radio button or edit), or null.
-    QWidget* Control(int id) const;
 
     /// The value an edit shows for a size kept in hundredths: stored x 0.01 as "%.15g".
     static CString HundredthsText(int stored);
@@ -112,9 +98,6 @@ public:
     double m_pointSize = 0;
     double m_borderGap = 0;
 
-protected:
-    void done(int result) override;
-
 private:
     struct NumberField
     {
@@ -125,12 +108,8 @@ private:
     };
 
     void BuildLayout();
-    void WriteInto(KTOptionGraph3& options) const;
+    void WriteInto(KTOptionGraph3& options) const override;
     const NumberField* FindField(int id) const;
 
-    KTOptionGraph3* m_document;
-    KTOptionGraph3* m_defaults;
-    KTOptionStore* m_store;
-    std::map<int, QWidget*> m_controls;
     bool m_initialised = false;
 };

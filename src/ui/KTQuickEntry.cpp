@@ -36,12 +36,6 @@
 
 namespace {
 
-KTQuickEntry::ModalHook& Hook()
-{
-    static KTQuickEntry::ModalHook hook;
-    return hook;
-}
-
 QString Q(const char* text)
 {
     return QString::fromLatin1(text);
@@ -66,15 +60,8 @@ void SetCheck(QAbstractButton* button, bool checked)
 
 } // namespace
 
-KTQuickEntry::ModalHook KTQuickEntry::SetModalHook(ModalHook hook)
-{
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
-
 KTQuickEntry::KTQuickEntry(KTOptionGraph3* defaults, KTOptionStore* store, QWidget* parent)
-    : QDialog(parent), m_defaults(defaults), m_store(store)
+    : KTDialog(parent), m_defaults(defaults), m_store(store)
 {
     setObjectName(Q("KTQuickEntry"));
     setWindowTitle(Q("KT Graph - Quick Entry"));
@@ -285,24 +272,6 @@ void KTQuickEntry::ConnectControls()
             [this](int action) { OnBarAction(m_yBar, action, false); });
     connect(m_previewTimer, &QTimer::timeout, this, &KTQuickEntry::OnTimer);
     connect(this, &QDialog::finished, m_previewTimer, &QTimer::stop);
-}
-
-int KTQuickEntry::DoModal()
-{
-    OnInitDialog();
-    if (const ModalHook& hook = Hook()) {
-        show();
-        const int result = hook(*this);
-        hide();
-        return result;
-    }
-    return exec();
-}
-
-void KTQuickEntry::showEvent(QShowEvent* event)
-{
-    OnInitDialog();
-    QDialog::showEvent(event);
 }
 
 bool KTQuickEntry::OnInitDialog()
@@ -674,15 +643,13 @@ void KTQuickEntry::OnTimer()
 bool KTQuickEntry::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint && (watched == m_preview || watched == m_thumbnail)) {
-        // Nothing may escape a paint: a failed drawing leaves the background.
-        try {
-            QPainter painter(static_cast<QWidget*>(watched));
-            if (watched == m_preview)
+        const bool preview = watched == m_preview;
+        PaintGuarded(static_cast<QWidget*>(watched), [this, preview](QPainter& painter) {
+            if (preview)
                 PaintPreview(painter);
             else
                 PaintThumbnail(painter);
-        } catch (...) {
-        }
+        });
         return true;
     }
     if (event->type() == QEvent::FocusOut && watched == m_angleList)

@@ -17,10 +17,9 @@
 #include "ui/KTDialogExpander.h"
 
 #include <array>
-#include <functional>
 #endif
 
-#include <QDialog>
+#include "ui/KTDialog.h"
 
 class CColorButton;
 class KTOptionGraph3;
@@ -38,7 +37,7 @@ class QRadioButton;
 class QScrollBar;
 class QTimer;
 
-class KTQuickEntry : public QDialog
+class KTQuickEntry : public KTDialog<KTQuickEntry>
 {
     Q_OBJECT
 
@@ -63,18 +62,9 @@ public:
         SB_ENDSCROLL = 8,
     };
 
-    /// Answers DoModal in place of running the dialog (tests): called after initialisation with
-    /// the dialog shown, returns QDialog::Accepted or Rejected.
-    using ModalHook = std::function<int(KTQuickEntry&)>;
-    /// Replaces the hook, returning the previous one; an empty hook runs the dialog.
-    static ModalHook SetModalHook(ModalHook hook);
-
     /// `defaults` and `store` may be null (no "Set As Default"); neither is owned.
     KTQuickEntry(KTOptionGraph3* defaults, KTOptionStore* store, QWidget* parent = nullptr);
     ~KTQuickEntry() override;
-
-    /// Initialises from the working data (once) and runs the dialog modally; Accepted after OK.
-    int DoModal();
 
     // ---- handlers (public so that the program's tests can drive them as the user would) ----
     /// Copies the working options into the dialog and the controls, sets up the expander, the
@@ -206,7 +196,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateControls();
