@@ -1,4 +1,5 @@
 #include "ui/KTAnnotateEditDlg.h"
+#include "ui/KTNamedWidgets.h"
 
 #include "graph/KTGAnnotationList.h"
 #include "graph/KTOptionsAnnotation.h"
@@ -95,12 +96,7 @@ KTAnnotateEditDlg::~KTAnnotateEditDlg() = default;
 
 void KTAnnotateEditDlg::CreateControls()
 {
-    auto makeButton = [this](const char* text, const char* name) {
-        auto* button = new QPushButton(Q(text), this);
-        button->setObjectName(Q(name));
-        button->setAutoDefault(false);
-        return button;
-    };
+    auto makeButton = [this](const char* text, const char* name) { return KTNamedButton(this, text, name); };
     auto makeWeightCombo = [](QWidget* parent, const char* name) {
         auto* combo = new QComboBox(parent);
         combo->setObjectName(Q(name));

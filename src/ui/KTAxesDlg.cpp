@@ -1,4 +1,5 @@
 #include "ui/KTAxesDlg.h"
+#include "ui/KTNamedWidgets.h"
 
 #include "foundation/KTLogFont.h"
 #include "foundation/KTLogPen.h"
@@ -145,22 +146,9 @@ KTAxesDlg::~KTAxesDlg() = default;
 
 void KTAxesDlg::CreateControls()
 {
-    auto makeEdit = [this](const char* name) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(Q(name));
-        return edit;
-    };
-    auto makeCheck = [this](const char* text, const char* name) {
-        auto* check = new QCheckBox(Q(text), this);
-        check->setObjectName(Q(name));
-        return check;
-    };
-    auto makeButton = [this](const char* text, const char* name) {
-        auto* button = new QPushButton(Q(text), this);
-        button->setObjectName(Q(name));
-        button->setAutoDefault(false);
-        return button;
-    };
+    auto makeEdit = [this](const char* name) { return KTNamedEdit(this, name); };
+    auto makeCheck = [this](const char* text, const char* name) { return KTNamedCheck(this, text, name); };
+    auto makeButton = [this](const char* text, const char* name) { return KTNamedButton(this, text, name); };
 
     // Range and steps of each axis, with the parts of the axis that are shown.
     const char* const rangeNames[] = {"xMinEdit", "xMaxEdit", "yMinEdit", "yMaxEdit"};

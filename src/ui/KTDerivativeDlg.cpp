@@ -1,4 +1,5 @@
 #include "ui/KTDerivativeDlg.h"
+#include "ui/KTNamedWidgets.h"
 
 #include "engine/KTFunction3.h"
 #include "foundation/KTLogPen.h"
@@ -46,12 +47,7 @@ KTDerivativeDlg::~KTDerivativeDlg() = default;
 
 void KTDerivativeDlg::CreateControls()
 {
-    auto makeButton = [this](const char* text, const char* name) {
-        auto* button = new QPushButton(Q(text), this);
-        button->setObjectName(Q(name));
-        button->setAutoDefault(false);
-        return button;
-    };
+    auto makeButton = [this](const char* text, const char* name) { return KTNamedButton(this, text, name); };
 
     m_functionList = new QComboBox(this);
     m_functionList->setObjectName(Q("functionList"));

@@ -1,4 +1,5 @@
 #include "ui/KTFunctionDlg.h"
+#include "ui/KTNamedWidgets.h"
 
 #include "engine/KTEquationPartKind.h"
 #include "engine/KTFunction3.h"
@@ -66,17 +67,8 @@ KTFunctionDlg::~KTFunctionDlg() = default;
 
 void KTFunctionDlg::CreateControls()
 {
-    auto makeEdit = [this](const char* name) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(Q(name));
-        return edit;
-    };
-    auto makeButton = [this](const char* text, const char* name) {
-        auto* button = new QPushButton(Q(text), this);
-        button->setObjectName(Q(name));
-        button->setAutoDefault(false);
-        return button;
-    };
+    auto makeEdit = [this](const char* name) { return KTNamedEdit(this, name); };
+    auto makeButton = [this](const char* text, const char* name) { return KTNamedButton(this, text, name); };
     auto makeFrame = [this](const char* name) {
         auto* frame = new QFrame(this);
         frame->setObjectName(Q(name));

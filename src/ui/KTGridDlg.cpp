@@ -1,4 +1,5 @@
 #include "ui/KTGridDlg.h"
+#include "ui/KTNamedWidgets.h"
 
 #include "foundation/KTLogPen.h"
 #include "foundation/KTNumberFormat.h"
@@ -87,12 +88,7 @@ KTGridDlg::~KTGridDlg() = default;
 
 void KTGridDlg::CreateControls()
 {
-    auto makeButton = [this](const char* text, const char* name) {
-        auto* button = new QPushButton(Q(text), this);
-        button->setObjectName(Q(name));
-        button->setAutoDefault(false);
-        return button;
-    };
+    auto makeButton = [this](const char* text, const char* name) { return KTNamedButton(this, text, name); };
 
     auto* modeGroup = new QGroupBox(Q("Show Grid As"), this);
     modeGroup->setObjectName(Q("modeGroup"));

@@ -1,4 +1,5 @@
 #include "ui/KTIntegralDlg.h"
+#include "ui/KTNamedWidgets.h"
 
 #include "engine/KTFunction3.h"
 #include "foundation/KTLogBrush.h"
@@ -56,12 +57,7 @@ KTIntegralDlg::~KTIntegralDlg() = default;
 
 void KTIntegralDlg::CreateControls()
 {
-    auto makeButton = [this](const char* text, const char* name) {
-        auto* button = new QPushButton(Q(text), this);
-        button->setObjectName(Q(name));
-        button->setAutoDefault(false);
-        return button;
-    };
+    auto makeButton = [this](const char* text, const char* name) { return KTNamedButton(this, text, name); };
     auto makeLabel = [this](const char* text) {
         auto* label = new QLabel(Q(text), this);
         label->setAlignment(Qt::AlignCenter);

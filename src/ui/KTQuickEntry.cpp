@@ -1,4 +1,5 @@
 #include "ui/KTQuickEntry.h"
+#include "ui/KTNamedWidgets.h"
 
 #include "engine/KTFunction3.h"
 #include "foundation/KTLogBrush.h"
@@ -77,17 +78,8 @@ KTQuickEntry::~KTQuickEntry()
 
 void KTQuickEntry::CreateControls()
 {
-    auto makeEdit = [this](const char* name) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(Q(name));
-        return edit;
-    };
-    auto makeButton = [this](const char* text, const char* name) {
-        auto* button = new QPushButton(Q(text), this);
-        button->setObjectName(Q(name));
-        button->setAutoDefault(false);
-        return button;
-    };
+    auto makeEdit = [this](const char* name) { return KTNamedEdit(this, name); };
+    auto makeButton = [this](const char* text, const char* name) { return KTNamedButton(this, text, name); };
 
     // Functions: the equations, one per line, and the typeset preview of the caret's line.
     auto* functionsGroup = new QGroupBox(Q("Functions"), this);

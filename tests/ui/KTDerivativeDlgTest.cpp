@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "ui/KTDialogTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -26,13 +28,8 @@
 
 namespace {
 
-void Interpret(KTGraph3& graph, std::initializer_list<std::pair<int, const char*>> texts)
-{
-    for (const auto& [slot, text] : texts)
-        graph.Data().Function(slot).Data().m_equationText = text;
-    graph.SetDirty();
-    graph.ComputeDataExtents();
-}
+using kttest::Interpret;
+using kttest::Items;
 
 /// Explicit functions in slots 1, 3 and 4; polar, parametric and empty slots around them.
 void FillGraph(KTGraph3& graph)
@@ -62,14 +59,6 @@ int PressOk(KTDerivativeDlg& dialog)
 {
     dialog.OkButton()->click();
     return dialog.result();
-}
-
-QStringList Items(const QComboBox* list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items << list->itemText(i);
-    return items;
 }
 
 } // namespace

@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "ui/KTDialogTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -26,14 +28,8 @@
 
 namespace {
 
-/// A graph whose user functions are the texts, interpreted.
-void Interpret(KTGraph3& graph, std::initializer_list<std::pair<int, const char*>> texts)
-{
-    for (const auto& [slot, text] : texts)
-        graph.Data().Function(slot).Data().m_equationText = text;
-    graph.SetDirty();
-    graph.ComputeDataExtents();
-}
+using kttest::Interpret;
+using kttest::Items;
 
 /// Explicit functions in slots 0, 1 and 5; a polar, an empty, an x = f(y) and a parametric one
 /// between them, none of which can be integrated here.
@@ -62,14 +58,6 @@ int PressOk(KTIntegralDlg& dialog)
 {
     dialog.OkButton()->click();
     return dialog.result();
-}
-
-QStringList Items(const QComboBox* list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items << list->itemText(i);
-    return items;
 }
 
 } // namespace
