@@ -3,7 +3,7 @@
 
 #include "engine/KTFunction3.h"
 #include "foundation/KTSentinelValues.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 
 #include <QGuiApplication>
 

@@ -5,7 +5,7 @@
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
 #include "foundation/KTSentinelValues.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 
 #include <algorithm>
 #include <cmath>

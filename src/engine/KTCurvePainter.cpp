@@ -10,7 +10,7 @@
 #include "foundation/KTPenSelector.h"
 #include "foundation/KTSentinelValues.h"
 #include "foundation/RoundHalfUp.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 #include "platform/KTDC.h"
 
 #include <algorithm>

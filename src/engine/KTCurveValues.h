@@ -2,7 +2,7 @@
 // Small rules shared by the sampler, the point-of-interest searches, the curve analysis and the
 // curve drawing: what counts as "no value", and how a marker is appended to a function's list.
 
-#include "engine/KTMarkerList.h"
+#include "axes/KTMarkerList.h"
 #include "foundation/KTSentinelValues.h"
 
 #include <cmath>

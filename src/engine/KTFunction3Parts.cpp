@@ -4,7 +4,7 @@
 #include "engine/KTFunction3.h"
 
 #include "foundation/KTSentinelValues.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 
 namespace {
 

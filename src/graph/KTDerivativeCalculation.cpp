@@ -7,11 +7,11 @@
 #include "foundation/KTPenSelector.h"
 #include "foundation/KTSentinelValues.h"
 #include "foundation/KTVariableSubstitutions.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 #include "graph/KTDerivativeFunction.h"
 #include "graph/KTDerivativeList.h"
 #include "graph/KTGraphData3.h"
-#include "graph/KTUndefined.h"
+#include "axes/KTUndefined.h"
 #include "platform/KTDC.h"
 
 #include <cmath>

@@ -4,8 +4,8 @@
 // inequalities). The view drives it on every paint in this order: ComputeDataExtents, SetArea,
 // Layout, Recalculate, Draw. It draws through any KTDC and never throws out of a paint.
 
-#include "engine/KTMarkerList.h"
-#include "graph/KTAxes.h"
+#include "axes/KTMarkerList.h"
+#include "axes/KTAxes.h"
 #include "graph/KTGraphData3.h"
 #include "graph/KTRegionList.h"
 #include "graph/KTSlotIntersections.h"

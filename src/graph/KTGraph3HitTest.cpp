@@ -8,7 +8,7 @@
 #include "foundation/KTUtilities.h"
 #include "graph/KTDerivativeCalculation.h"
 #include "graph/KTIntegralCalculation.h"
-#include "graph/KTOptionPOI.h"
+#include "axes/KTOptionPOI.h"
 #include "graph/KTTipContent.h"
 
 #include <algorithm>

@@ -9,7 +9,7 @@
 #include "foundation/KTSentinelValues.h"
 #include "graph/KTDerivativeCalculation.h"
 #include "graph/KTIntegralCalculation.h"
-#include "graph/KTUndefined.h"
+#include "axes/KTUndefined.h"
 
 #include <algorithm>
 #include <exception>

@@ -7,7 +7,7 @@
 #include "engine/KTFunction3.h"
 #include "engine/KTInterpretStatus.h"
 #include "foundation/KTSentinelValues.h"
-#include "graph/KTUndefined.h"
+#include "axes/KTUndefined.h"
 
 #include <algorithm>
 #include <cmath>

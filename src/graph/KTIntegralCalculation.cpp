@@ -7,11 +7,11 @@
 #include "foundation/KTNumberTexts.h"
 #include "foundation/KTPenSelector.h"
 #include "foundation/KTSentinelValues.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 #include "graph/KTGraphData3.h"
 #include "graph/KTIntegralFunction.h"
 #include "graph/KTIntegralList.h"
-#include "graph/KTUndefined.h"
+#include "axes/KTUndefined.h"
 #include "platform/KTDC.h"
 
 #include <cmath>

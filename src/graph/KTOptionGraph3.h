@@ -10,10 +10,10 @@
 #include "foundation/KTOptionInt.h"
 #include "foundation/KTOptionKTLogBrush.h"
 #include "foundation/KTOptionString.h"
-#include "graph/KTOptionAxes2.h"
+#include "axes/KTOptionAxes2.h"
 #include "graph/KTOptionDerivative.h"
 #include "graph/KTOptionIntegral.h"
-#include "graph/KTOptionPOI.h"
+#include "axes/KTOptionPOI.h"
 #include "graph/KTOptionsAnnotation.h"
 #include "platform/KTObject.h"
 

@@ -2,7 +2,7 @@
 // What the graph's hover-tip search leaves for the tip window: the tips of the mouse position
 // and the fields that say what was hit. The graph writes it; the tip window only reads it.
 
-#include "engine/KTMarker.h"
+#include "axes/KTMarker.h"
 #include "graph/KTTipInfoArray.h"
 #include "graph/KTTipSpot.h"
 #include "platform/KTGdiTypes.h"

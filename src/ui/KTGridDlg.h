@@ -7,7 +7,7 @@
 
 // moc cannot parse the standard library's concepts that CString brings in.
 #ifndef Q_MOC_RUN
-#include "graph/KTOptionAxes2.h"
+#include "axes/KTOptionAxes2.h"
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 

@@ -6,7 +6,7 @@
 #include "foundation/KTNumberFormat.h"
 #include "foundation/KTNumberTexts.h"
 #include "foundation/KTOptionStore.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 #include "graph/KTOptionGraph3.h"
 #include "platform/KTDC.h"
 #include "typeset/KTEEquation.h"

@@ -5,7 +5,7 @@
 
 #include "foundation/KTNumberFormat.h"
 #include "foundation/KTNumberTexts.h"
-#include "graph/KTScaleTables.h"
+#include "axes/KTScaleTables.h"
 
 #include <cmath>
 #include <limits>

@@ -5,7 +5,7 @@
 // an implicit cubic, an inequality, a family of five members and a function with a domain.
 
 #include "engine/KTFunction3.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 
 #include <memory>
 #include <vector>

@@ -7,7 +7,7 @@
 #include "engine/ASTokenKind.h"
 #include "engine/KTCurveRefiner.h"
 #include "engine/KTFunction3.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 
 #include <cstdlib>
 #include <cstring>

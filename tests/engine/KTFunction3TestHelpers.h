@@ -4,7 +4,7 @@
 
 #include "engine/ASTokenList.h"
 #include "engine/KTFunction3.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 
 #include <initializer_list>
 #include <string>

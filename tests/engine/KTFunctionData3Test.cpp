@@ -1,6 +1,6 @@
 #include "engine/KTFunctionData3.h"
 
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 #include "platform/KTArchive.h"
 #include "support/KTArchiveBytes.h"
 

@@ -4,7 +4,7 @@
 
 #include "engine/KTExceptionBase.h"
 #include "foundation/KTVariableSubstitutions.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 #include "platform/KTArchive.h"
 #include "platform/KTDC.h"
 

@@ -1,6 +1,6 @@
 #include "KTGraph3TestSupport.h"
 
-#include "graph/KTUndefined.h"
+#include "axes/KTUndefined.h"
 
 #include <gtest/gtest.h>
 

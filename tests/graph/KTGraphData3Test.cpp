@@ -2,7 +2,7 @@
 
 #include "engine/KTExceptionBase.h"
 #include "engine/KTFunction3.h"
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 #include "platform/KTArchive.h"
 
 #include "support/KTArchiveBytes.h"

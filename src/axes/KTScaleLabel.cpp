@@ -1,4 +1,4 @@
-#include "graph/KTAxisScale.h"
+#include "axes/KTAxisScale.h"
 
 #include "platform/KTDC.h"
 #include "typeset/KTEEquation.h"

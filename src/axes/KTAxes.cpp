@@ -1,4 +1,4 @@
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 
 #include "foundation/KTNumberTexts.h"
 #include "foundation/KTSentinelValues.h"

@@ -1,6 +1,6 @@
-#include "graph/KTOptionPOI.h"
+#include "axes/KTOptionPOI.h"
 
-#include "engine/KTMarker.h"
+#include "axes/KTMarker.h"
 #include "foundation/KTOptionStore.h"
 #include "platform/KTArchive.h"
 

@@ -1,6 +1,6 @@
-#include "graph/KTOptionPOI.h"
+#include "axes/KTOptionPOI.h"
 
-#include "engine/KTMarker.h"
+#include "axes/KTMarker.h"
 #include "foundation/KTLocaleChars.h"
 #include "foundation/KTNumberFormat.h"
 #include "foundation/KTOptionStore.h"

@@ -1,6 +1,6 @@
-#include "graph/KTAxis.h"
+#include "axes/KTAxis.h"
 
-#include "engine/KTCurvePointBuffer.h"
+#include "axes/KTCurvePointBuffer.h"
 
 #include <gtest/gtest.h>
 

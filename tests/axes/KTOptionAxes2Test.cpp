@@ -1,4 +1,4 @@
-#include "graph/KTOptionAxes2.h"
+#include "axes/KTOptionAxes2.h"
 
 #include "foundation/KTIniFile.h"
 #include "foundation/KTOptionStore.h"
@@ -288,8 +288,7 @@ TEST(KTOptionAxes2, ArchiveOfAFreshRecordMatchesTheGoldenBytes)
         hex += pair;
         hex += i % 16 == 15 || i + 1 == bytes.size() ? '\n' : ' ';
     }
-    EXPECT_EQ(hex, kttest::ReadFileBytes(kttest::DataDir() / "graph" /
-                                         "KTOptionAxes2-default.hex"));
+    EXPECT_EQ(hex, kttest::ReadFileBytes(kttest::DataDir() / "graph" / "KTOptionAxes2-default.hex"));
 }
 
 TEST(KTOptionAxes2, ArchiveRoundTripKeepsEveryValue)

@@ -1,11 +1,11 @@
-#include "graph/KTAxisScale.h"
+#include "axes/KTAxisScale.h"
 
 #include "foundation/KTFontSelector.h"
 #include "foundation/KTNumberFormat.h"
 #include "foundation/KTNumberTexts.h"
-#include "graph/KTAxis.h"
-#include "graph/KTScaleTables.h"
-#include "graph/KTUndefined.h"
+#include "axes/KTAxis.h"
+#include "axes/KTScaleTables.h"
+#include "axes/KTUndefined.h"
 #include "platform/KTDC.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "graph/KTOptionAxes2.h"
+#include "axes/KTOptionAxes2.h"
 
 #include "foundation/KTOptionStore.h"
 #include "platform/KTArchive.h"

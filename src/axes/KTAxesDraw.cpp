@@ -1,11 +1,11 @@
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 
 #include "foundation/KTMarkerPainter.h"
 
 #include "foundation/KTNumberTexts.h"
 #include "foundation/KTPenSelector.h"
 #include "foundation/RoundHalfUp.h"
-#include "graph/KTAxisScale.h"
+#include "axes/KTAxisScale.h"
 #include "platform/KTDC.h"
 
 #include <algorithm>
@@ -132,7 +132,8 @@ void KTAxes::DrawGrid(KTDC& dc)
                         continue;
                     if (++drawn > kMaxGridPoints)
                         return;
-                    KTMarkerPainter().DrawAt(dc, px, py, static_cast<KTMarkerShape>(shape), &m_options.m_marks, colour);
+                    KTMarkerPainter().DrawAt(dc, px, py, static_cast<KTMarkerShape>(shape),
+                                             &m_options.m_marks, colour);
                 }
             }
         };
@@ -165,7 +166,8 @@ void KTAxes::DrawGrid(KTDC& dc)
                 if (++drawn > kMaxGridPoints)
                     break;
                 const CPoint p = pixelOf(r * std::cos(angle), r * std::sin(angle));
-                KTMarkerPainter().DrawAt(dc, p.x, p.y, static_cast<KTMarkerShape>(major ? majorShape : minorShape),
+                KTMarkerPainter().DrawAt(dc, p.x, p.y,
+                                         static_cast<KTMarkerShape>(major ? majorShape : minorShape),
                                          &m_options.m_marks, major ? majorColour : minorColour);
             }
         }

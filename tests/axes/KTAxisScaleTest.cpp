@@ -1,8 +1,8 @@
-#include "graph/KTAxes.h"
-#include "graph/KTAxis.h"
-#include "graph/KTAxisScale.h"
-#include "graph/KTScaleTables.h"
-#include "graph/KTUndefined.h"
+#include "axes/KTAxes.h"
+#include "axes/KTAxis.h"
+#include "axes/KTAxisScale.h"
+#include "axes/KTScaleTables.h"
+#include "axes/KTUndefined.h"
 
 #include "foundation/KTNumberTexts.h"
 #include "foundation/KTSentinelValues.h"

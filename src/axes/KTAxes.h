@@ -4,8 +4,8 @@
 // every hit test passes through it.
 
 #include "foundation/KTPoint.h"
-#include "graph/KTAxis.h"
-#include "graph/KTOptionAxes2.h"
+#include "axes/KTAxis.h"
+#include "axes/KTOptionAxes2.h"
 #include "platform/KTGdiTypes.h"
 
 struct KTCurvePointBuffer;
@@ -63,8 +63,8 @@ public:
     /// Lays out both axes inside the drawing rectangle (logical units of dc, made for
     /// MM_HIMETRIC): ranges from the typed texts or the data extents, steps, pixel extents and
     /// the scale restriction. Keeps a copy of the options. Returns 0.
-    int Layout(int left, int top, int right, int bottom, double dataXMin, double dataXMax,
-               double dataYMin, double dataYMax, const KTOptionAxes2& options, KTDC& dc);
+    int Layout(int left, int top, int right, int bottom, double dataXMin, double dataXMax, double dataYMin,
+               double dataYMax, const KTOptionAxes2& options, KTDC& dc);
     /// Room that the labels of an x (or y) axis over min..max need, from a measuring fit.
     int MeasureXAxis(double min, double max, KTDC& dc, const KTOptionAxes2& options);
     int MeasureYAxis(double min, double max, KTDC& dc, const KTOptionAxes2& options);

@@ -1,5 +1,5 @@
-// The view's mode commands, the curve context menu's commands, the family-constant panels with
-// their animation, and the enabling and checking of the view's commands in the main window.
+// The view's mode commands and the commands that edit the graph: Edit Functions, the curve
+// context menu's function flags, the preference dialogs and the axes on a right click.
 
 #include "app/KTG300View.h"
 
@@ -12,18 +12,13 @@
 #include "engine/KTFunction3.h"
 #include "foundation/KTNumberFormat.h"
 #include "graph/KTGraph3.h"
-#include "ui/KTAnimationDlg.h"
 #include "ui/KTAxesDlg.h"
-#include "ui/KTFamilyDlg.h"
-#include "ui/KTImageButton.h"
 #include "ui/KTMessagesDlg.h"
 #include "ui/KTPreferenceDlg.h"
-#include "ui/KTParameterBar.h"
 
 #include <QAction>
 #include <QCursor>
 #include <QMenu>
-#include <QTimerEvent>
 
 namespace {
 
@@ -65,6 +60,12 @@ KTG300View::ContextMenuHook KTG300View::SetContextMenuHook(ContextMenuHook hook)
     ContextMenuHook previous = std::move(MenuHook());
     MenuHook() = std::move(hook);
     return previous;
+}
+
+void KTG300View::OnEditFunctions()
+{
+    m_document.EditFunctions(this);
+    update();
 }
 
 // ---- Modes ------------------------------------------------------------------------------------
@@ -259,190 +260,4 @@ void KTG300View::RunCurveContextMenu()
     }
     const CRect& hot = KTTipWnd::SharedSpot().m_rect;
     menu.exec(mapToGlobal(QPoint(hot.left, hot.top)));
-}
-
-// ---- Parameter panels and animation -----------------------------------------------------------
-
-void KTG300View::SetAllConstantsFromPanels()
-{
-    KTGraph3& graph = m_document.Graph();
-    for (int i = 0; i < PanelCount; ++i)
-        graph.SetConstant(PanelNames[i], Panel(i).GetValue());
-}
-
-int KTG300View::AnimationInterval() const
-{
-    return AnimationPeriod(Panel(m_currentPanel).GetSpeed());
-}
-
-void KTG300View::StopAnimation()
-{
-    if (m_animationTimer) {
-        killTimer(m_animationTimer);
-        m_animationTimer = 0;
-    }
-    m_animating = 0;
-    KTParameterBar& panel = Panel(m_currentPanel);
-    panel.SetAnimating(false);
-    panel.SetBackground(KTParameterBar::kBackground);
-    KTGraph3& graph = m_document.Graph();
-    if (graph.Data().m_family == 1) {
-        graph.Data().m_family = 0;
-        graph.SetDirty();
-        SetAllConstantsFromPanels();
-        m_document.SetModifiedFlag(true);
-    }
-    update();
-}
-
-void KTG300View::OnParamAnimate(int index)
-{
-    if (index < 0 || index >= PanelCount)
-        return;
-    StopAnimation();
-    m_currentPanel = index;
-    KTParameterBar& panel = Panel(index);
-    UpdateSubstitutions();
-
-    KTAnimationDlg dialog(this);
-    dialog.m_from = panel.GetFrom();
-    dialog.m_to = panel.GetTo();
-    dialog.m_step = panel.GetStep();
-    dialog.m_reverse = panel.GetReverse() ? 1 : 0;
-    dialog.m_speedToShow = panel.GetSpeed();
-    if (dialog.DoModal() != QDialog::Accepted)
-        return;
-    panel.SetAnimation(dialog.m_from, dialog.m_to, dialog.m_step, dialog.m_reverse != 0, dialog.m_speed);
-    m_animating = 1;
-    m_animationTimer = startTimer(AnimationPeriod(dialog.m_speed));
-}
-
-void KTG300View::OnParamFamily(int index)
-{
-    if (index < 0 || index >= PanelCount)
-        return;
-    if (m_animationTimer) {
-        killTimer(m_animationTimer);
-        m_animationTimer = 0;
-    }
-    m_animating = 0;
-    Panel(m_currentPanel).SetAnimating(false);
-    m_currentPanel = index;
-    KTParameterBar& panel = Panel(index);
-
-    KTFamilyDlg dialog(this);
-    dialog.m_from = panel.GetFrom();
-    dialog.m_to = panel.GetTo();
-    dialog.m_step = panel.GetStep();
-    if (dialog.DoModal() != QDialog::Accepted)
-        return;
-    panel.SetFamilyRange(dialog.m_from, dialog.m_to, dialog.m_step);
-    KTGraph3& graph = m_document.Graph();
-    graph.Data().m_family = 1;
-    graph.SetDirty();
-    const KTNumberText reader;
-    graph.SetConstantRange(PanelNames[index], reader.ToDouble(dialog.m_from), reader.ToDouble(dialog.m_to),
-                           reader.ToDouble(dialog.m_step));
-    m_document.SetModifiedFlag(true);
-    update();
-}
-
-void KTG300View::OnAnimationTimer()
-{
-    KTParameterBar& panel = Panel(m_currentPanel);
-    // The view's own change of the value is no change of the user's to be echoed back.
-    const bool suppressed = panel.GetNotificationsSuppressed();
-    panel.SetNotificationsSuppressed(true);
-    panel.StepValue();
-    panel.SetNotificationsSuppressed(suppressed);
-    KTGraph3& graph = m_document.Graph();
-    graph.SetDirty();
-    graph.SetConstant(PanelNames[m_currentPanel], panel.GetValue());
-    UpdateSubstitutions();
-    panel.update();
-    update();
-    m_document.SetModifiedFlag(true);
-}
-
-void KTG300View::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() != m_animationTimer || !m_animationTimer) {
-        QWidget::timerEvent(event);
-        return;
-    }
-    try {
-        OnAnimationTimer();
-    } catch (...) {
-    }
-}
-
-// ---- The commands in the main window ----------------------------------------------------------
-
-void KTG300View::UpdateCommandUI(CMainFrame& frame, KTG300View* view)
-{
-    using namespace KTCommand;
-    const struct
-    {
-        int id;
-        KTViewMode mode;
-    } modes[] = {{SelectMode, KTViewSelect},
-                 {IntegralMode, KTViewIntegral},
-                 {AnnotationMode, KTViewAnnotation},
-                 {ZoomMode, KTViewZoom},
-                 {DerivativeMode, KTViewDerivative}};
-    const int active = view ? view->CountActiveItems() : 0;
-    for (const auto& mode : modes) {
-        QAction* action = frame.Action(mode.id);
-        if (!action)
-            continue;
-        action->setCheckable(true);
-        action->setChecked(view && view->m_mode == mode.mode);
-        bool enabled = view != nullptr;
-        if (view && (mode.mode == KTViewIntegral || mode.mode == KTViewDerivative))
-            enabled = active > 0;
-        if (view && mode.mode == KTViewZoom)
-            enabled = view->m_document.Graph().Data().m_options.m_axes.m_scaleRestriction.GetValue() != 2;
-        action->setEnabled(enabled);
-    }
-    for (int id : {Preferences, Messages})
-        if (QAction* action = frame.Action(id))
-            action->setEnabled(view && view->PreferencesAllowed());
-}
-
-void KTG300View::RefreshCommandUI()
-{
-    KTG300App* app = KTGetApp();
-    CMainFrame* frame = app ? app->GetMainWnd() : nullptr;
-    if (!frame)
-        return;
-    CChildFrame* child = frame->ActiveChild();
-    if (child && &child->View() == this)
-        UpdateCommandUI(*frame, this);
-}
-
-void KTG300View::ConnectCommands(CMainFrame& frame)
-{
-    using namespace KTCommand;
-    const struct
-    {
-        int id;
-        void (KTG300View::*handler)();
-    } commands[] = {{SelectMode, &KTG300View::OnSelectMode},
-                    {IntegralMode, &KTG300View::OnIntegralMode},
-                    {AnnotationMode, &KTG300View::OnAnnotationMode},
-                    {ZoomMode, &KTG300View::OnZoomMode},
-                    {DerivativeMode, &KTG300View::OnDerivativeMode},
-                    {Preferences, &KTG300View::OnPreferences},
-                    {Messages, &KTG300View::OnMessages}};
-    CMainFrame* target = &frame;
-    for (const auto& command : commands) {
-        QAction* action = frame.Action(command.id);
-        if (!action)
-            continue;
-        const auto handler = command.handler;
-        QObject::connect(action, &QAction::triggered, &frame, [target, handler] {
-            if (CChildFrame* child = target->ActiveChild())
-                (child->View().*handler)();
-        });
-    }
 }

@@ -1,6 +1,6 @@
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 
-#include "graph/KTAxisScale.h"
+#include "axes/KTAxisScale.h"
 #include "platform/KTDC.h"
 
 #include <algorithm>

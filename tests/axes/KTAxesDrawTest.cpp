@@ -1,5 +1,5 @@
-#include "graph/KTAxes.h"
-#include "graph/KTAxisScale.h"
+#include "axes/KTAxes.h"
+#include "axes/KTAxisScale.h"
 
 #include "platform/KTDC.h"
 #include "support/KTRecordingDC.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A fixed list of at most 100 markers with their bounds. Header-only, like KTMarker.
 
-#include "engine/KTMarker.h"
+#include "axes/KTMarker.h"
 
 #include <array>
 #include <cstdint>

@@ -1,11 +1,11 @@
-#include "graph/KTAxis.h"
+#include "axes/KTAxis.h"
 
 #include "foundation/KTFontSelector.h"
 #include "foundation/KTNumberTexts.h"
 #include "foundation/KTPenSelector.h"
 #include "foundation/RoundHalfUp.h"
-#include "graph/KTAxisScale.h"
-#include "graph/KTScaleTables.h"
+#include "axes/KTAxisScale.h"
+#include "axes/KTScaleTables.h"
 #include "platform/KTDC.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "engine/KTCurvePointBuffer.h"
-#include "engine/KTMarker.h"
-#include "engine/KTMarkerList.h"
+#include "axes/KTCurvePointBuffer.h"
+#include "axes/KTMarker.h"
+#include "axes/KTMarkerList.h"
 
 #include <gtest/gtest.h>
 

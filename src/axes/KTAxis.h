@@ -2,7 +2,7 @@
 // One axis of a graph: the value range and the pixel extent it is mapped onto, linearly or
 // logarithmically. The scale fitting fills the members; the mapping here reads them.
 
-#include "graph/KTOptionAxes2.h"
+#include "axes/KTOptionAxes2.h"
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 

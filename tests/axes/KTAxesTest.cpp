@@ -1,6 +1,6 @@
-#include "graph/KTAxes.h"
+#include "axes/KTAxes.h"
 
-#include "engine/KTCurvePointBuffer.h"
+#include "axes/KTCurvePointBuffer.h"
 #include "foundation/RoundHalfUp.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "graph/KTScaleTables.h"
+#include "axes/KTScaleTables.h"
 
 // clang-format off
 const char* const KTScaleSteps[62] = {
