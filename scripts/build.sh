@@ -4,6 +4,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${KT_BUILD_DIR:-build}"
 flags=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if command -v ccache >/dev/null; then
+  flags+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 if [ -n "${CI:-}" ]; then
   flags+=(-DKT_SANITIZE=ON -DKT_WERROR=ON)
 fi
