@@ -11,6 +11,7 @@
 #include <QPaintEngine>
 #include <QPen>
 #include <QPolygonF>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -571,8 +572,7 @@ bool KTDC::StrokeFast(const QPolygonF& points, bool closed)
         (qpen.capStyle() != Qt::RoundCap && qpen.capStyle() != Qt::FlatCap))
         return false;
 
-    QRect bounds(-static_cast<int>(transform.dx()), -static_cast<int>(transform.dy()), m_deviceSize.cx,
-                 m_deviceSize.cy);
+    QRect bounds = PaintableArea(transform);
     if (m_state.clipped)
         bounds &= m_state.clip.toAlignedRect();
     if (!m_lineRaster)
@@ -602,6 +602,21 @@ bool KTDC::StrokeFast(const QPolygonF& points, bool closed)
     m_lineRaster->AddDashed(points, closed, pattern, flat);
     m_lineRaster->Paint(*m_painter, ToQColor(m_state.pen.GetColor()), image);
     return true;
+}
+
+QRect KTDC::PaintableArea(const QTransform& transform) const
+{
+    // A widget's painter is redirected: its device is the widget, but the pixels go to the
+    // window's backing store (or a grab of the whole window) at the widget's offset, which the
+    // transform holds, and the system clip keeps the painting to the widget's part of it.
+    const QPaintEngine* engine = m_painter->paintEngine();
+    const QPaintDevice* target = engine ? engine->paintDevice() : nullptr;
+    QRect area = target ? QRect(0, 0, target->width(), target->height())
+                        : QRect(0, 0, m_deviceSize.cx, m_deviceSize.cy);
+    const QRegion system = engine ? engine->systemClip() : QRegion();
+    if (!system.isEmpty())
+        area &= system.boundingRect();
+    return area.translated(-static_cast<int>(transform.dx()), -static_cast<int>(transform.dy()));
 }
 
 QPolygonF KTDC::DevicePolyline(const CPoint* points, int count) const

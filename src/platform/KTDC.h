@@ -38,6 +38,7 @@ class QPaintDevice;
 class QPen;
 class QPolygonF;
 class QString;
+class QTransform;
 
 // GetDeviceCaps indices
 constexpr int HORZSIZE = 4;        ///< device width in millimetres
@@ -264,6 +265,9 @@ private:
     /// painter and pen allow it (a raster device, no scaling, a round-joined pen wider than one
     /// unit); false when the caller must stroke it as a path.
     bool StrokeFast(const QPolygonF& points, bool closed);
+    /// The painter's own coordinates (under a translation-only transform) that reach pixels of
+    /// the device the engine paints into, within the system clip.
+    QRect PaintableArea(const QTransform& transform) const;
     /// The polyline in device units (pixel centres), without the points that lie within a tenth
     /// of a unit of the line through their neighbours.
     QPolygonF DevicePolyline(const CPoint* points, int count) const;
