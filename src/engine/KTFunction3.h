@@ -148,6 +148,13 @@ public:
     /// branch's message appended.
     CString EquationForBranch(const CString& positiveArm, const CString& negativeArm, bool forBranch,
                               bool replaceSign) const;
+    /// The interpreted equation as the user typed it: its piece of the typed text, without the
+    /// domain and the other parts; "" before interpretation. Lists and labels name a function
+    /// by it, never by the calculation text.
+    CString TypedEquation() const;
+    /// What a typed equation says a function of x is: the text after the "=" of a leading "y="
+    /// or "f(x)=" (case and spaces aside, leading spaces dropped), else the whole text.
+    static CString TypedRightHandSide(const CString& typed);
 
     // ---- Interpretation ----------------------------------------------------------------------
     /// Interprets the data's equation text into parts, form flags, branches, postfix lists,

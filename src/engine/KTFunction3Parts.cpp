@@ -257,3 +257,20 @@ CString KTFunction3::EquationForBranch(const CString& positiveArm, const CString
     }
     return text;
 }
+
+CString KTFunction3::TypedEquation() const
+{
+    return m_parts.FindPart(KTPartExecute1, 1).SecondText();
+}
+
+CString KTFunction3::TypedRightHandSide(const CString& typed)
+{
+    CString shape = typed;
+    shape.MakeLower();
+    shape.Remove(' ');
+    if (shape.Left(2) != "y=" && shape.Left(5) != "f(x)=")
+        return typed;
+    CString right = typed.Mid(typed.Find('=') + 1);
+    right.TrimLeft();
+    return right;
+}

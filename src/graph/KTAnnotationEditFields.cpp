@@ -79,9 +79,12 @@ void KTAnnotationEditFields::ApplyTo(KTGAnnotation& annotation) const
 
     annotation.m_anchorType = m_anchorType;
     annotation.m_justify = m_justify;
-    annotation.m_font.SetFaceName(m_faceName);
+    // What still reads as it was shown is kept as stored: a size between whole points, a face
+    // spelled in another case.
+    if (m_faceName.CompareNoCase(annotation.m_font.GetFaceName()) != 0)
+        annotation.m_font.SetFaceName(m_faceName);
     const int size = ReadSize(m_sizeText);
-    if (size > 0)
+    if (size > 0 && m_sizeText != SizeText(annotation.m_font.m_size))
         annotation.m_font.m_size = size;
     annotation.m_font.m_color = m_fontColour;
     SetPen(annotation.m_anchorPen, m_anchorWeightText, m_anchorStyle, m_anchorColour);

@@ -92,7 +92,8 @@ void KTDerivativeCalculation::CalculateValue(KTDerivativeFunction& tangent,
 
     const CString shownX = substitutions && substitutions->GetCount() > 0 ? FormatNumber(x) : tangent.m_xText;
     const CString slope = FormatNumber(tangent.m_slope);
-    tangent.m_label = "d/dx " + function->Data().m_expressionText + " (x =" + shownX + ") = " + slope;
+    tangent.m_label = "d/dx " + KTFunction3::TypedRightHandSide(function->TypedEquation()) +
+                      " (x =" + shownX + ") = " + slope;
 
     tangent.m_intercept = tangent.m_point.m_y - tangent.m_slope * x;
     const CString intercept = FormatNumber(tangent.m_intercept);

@@ -112,8 +112,10 @@ void MakeLabels(KTIntegralFunction& integral, KTGraphData3& graphData, double lo
     const CString quotedD = "\"d\"";
     const CString value = FormatNumber(integral.m_integral, 6);
     const CString area = FormatNumber(integral.m_area, options.m_dpArea.GetValue());
-    const CString first = integral.m_firstFunction->Data().m_expressionText;
-    const CString second = withSecond ? integral.m_secondFunction->Data().m_expressionText : CString();
+    // The labels name the functions as the user typed them.
+    const CString first = KTFunction3::TypedRightHandSide(integral.m_firstFunction->TypedEquation());
+    const CString second =
+        withSecond ? KTFunction3::TypedRightHandSide(integral.m_secondFunction->TypedEquation()) : CString();
 
     if (!integral.m_yAxis) {
         CString lo = integral.m_lowerText;

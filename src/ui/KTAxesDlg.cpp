@@ -554,8 +554,13 @@ KTLogPen BuildPen(const KTLogPen& old, const CString& weight, int style, COLORRE
 }
 
 /// A fresh font record with the dialog's face, size and colour; everything else its default.
+/// A font whose controls still show what they were given stays the record it was: a dialog only
+/// confirmed changes no font, not even in what it does not show (the axis font's italics).
 KTLogFont BuildFont(const KTLogFont& old, const CString& face, const CString& size, COLORREF colour)
 {
+    if (face.CompareNoCase(old.GetFaceName()) == 0 && size == KTAxesDlg::SizeText(old.m_size) &&
+        colour == old.m_color)
+        return old;
     KTLogFont font;
     font.SetFaceName(face);
     font.m_color = colour;

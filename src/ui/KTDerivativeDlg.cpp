@@ -147,10 +147,11 @@ bool KTDerivativeDlg::OnInitDialog()
         for (int slot = 0; slot < MapSize; ++slot) {
             const KTFunction3& function = m_graph->Data().Function(slot);
             const KTEquationPartList& parts = function.Parts();
-            const CString& text = function.Data().m_expressionText;
             const bool parametric = parts.m_parametricX || parts.m_parametricY;
-            if (function.Status() != KTStatusExplicit || parametric || parts.m_polar || text.IsEmpty())
+            if (function.Status() != KTStatusExplicit || parametric || parts.m_polar ||
+                function.Data().m_expressionText.IsEmpty())
                 continue;
+            const CString text = function.TypedEquation();
             {
                 const QSignalBlocker blocker(m_functionList);
                 m_functionList->addItem(text.ToQString());
@@ -251,15 +252,7 @@ double KTDerivativeDlg::ReadWeight(const CString& weightText)
 
 CString KTDerivativeDlg::BuildPreviewText(const CString& functionText, const CString& xText)
 {
-    CString function = functionText;
-    CString shape = functionText;
-    shape.MakeLower();
-    shape.Remove(' ');
-    if (shape.Left(2) == "y=" || shape.Left(5) == "f(x)=") {
-        function = function.Mid(function.Find('=') + 1);
-        function.TrimLeft();
-    }
-    return "d/dx " + function + " at x = " + xText;
+    return "d/dx " + KTFunction3::TypedRightHandSide(functionText) + " at x = " + xText;
 }
 
 bool KTDerivativeDlg::eventFilter(QObject* watched, QEvent* event)

@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFocusRect>
@@ -76,7 +77,7 @@ void KTFontCombo::Fill()
             type = TRUETYPE_FONTTYPE;
         else if (QFontDatabase::isBitmapScalable(family) || !QFontDatabase::isScalable(family))
             type = RASTER_FONTTYPE;
-        AddFace(family, type, latin);
+        AddFace(FamilyName(family), type, latin);
     }
     setCurrentIndex(count() > 0 ? 0 : -1);
 }
@@ -85,6 +86,8 @@ int KTFontCombo::AddFace(const QString& face, int fontType, bool hasLatin)
 {
     if (!hasLatin)
         return -1;
+    if (const int listed = FindFace(face); listed >= 0)
+        return listed;
     // The list stays in alphabetical order, as a sorted list box keeps it.
     int index = 0;
     while (index < count() && QString::compare(itemText(index), face, Qt::CaseInsensitive) <= 0)
@@ -97,6 +100,22 @@ int KTFontCombo::AddFace(const QString& face, int fontType, bool hasLatin)
         m_fonts.insert(face, font);
     }
     return index;
+}
+
+int KTFontCombo::FindFace(const QString& face) const
+{
+    for (int i = 0; i < count(); ++i)
+        if (QString::compare(itemText(i), face, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QString KTFontCombo::FamilyName(const QString& databaseFamily)
+{
+    static const QRegularExpression foundry(QStringLiteral("\\s+\\[[^\\]]*\\]$"));
+    QString family = databaseFamily;
+    family.remove(foundry);
+    return family;
 }
 
 void KTFontCombo::SetFontHeight(int height, bool refill)
@@ -242,12 +261,15 @@ void DDX_FontCombo(bool saveAndValidate, KTFontCombo& combo, CString& face)
         return;
     }
     const QString wanted = face.ToQString();
-    int found = 0;
-    for (int i = 0; i < combo.count(); ++i) {
-        if (combo.itemText(i).startsWith(wanted, Qt::CaseInsensitive)) {
-            found = i;
-            break;
-        }
+    if (wanted.isEmpty()) {
+        combo.setCurrentIndex(-1);
+        return;
     }
-    combo.setCurrentIndex(combo.count() > 0 ? found : -1);
+    int found = combo.FindFace(wanted);
+    if (found < 0) {
+        // Not installed here (a document from another computer): the face stays the record's,
+        // drawn in what the font system puts in its place.
+        found = combo.AddFace(wanted, 0, true);
+    }
+    combo.setCurrentIndex(found);
 }

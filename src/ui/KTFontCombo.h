@@ -1,8 +1,9 @@
 #pragma once
 // A combo box of the installed font faces in alphabetical order, each drawn in its own face
 // (or with a sample text, by display mode) and marked when it is a TrueType (outline) face.
-// Faces without Latin (ANSI) characters, such as symbol fonts, are left out. Dialogs bind the
-// selected face name with DDX_FontCombo.
+// Faces are listed once each by the family name the user knows, whatever foundries provide
+// them. Faces without Latin (ANSI) characters, such as symbol fonts, are left out. Dialogs bind
+// the selected face name with DDX_FontCombo.
 
 // moc cannot parse the standard library's concepts that CString brings in.
 #ifndef Q_MOC_RUN
@@ -44,9 +45,14 @@ public:
     /// Empties the list and the font cache, adds every face with Latin characters, sorted, with
     /// its font type, and selects item 0.
     void Fill();
-    /// Adds one face (kept sorted, case-insensitively) unless it lacks Latin characters; the
-    /// index, or -1 when it was skipped. Used by Fill.
+    /// Adds one face (kept sorted, case-insensitively) unless it lacks Latin characters or is
+    /// listed already (case aside); the index of its entry, or -1 when it was skipped.
     int AddFace(const QString& face, int fontType, bool hasLatin);
+    /// The entry whose face is the name (case aside), or -1.
+    int FindFace(const QString& face) const;
+    /// The family as the user knows it: the font database's name without the foundry it
+    /// appends when several provide a family ("C059 [UKWN]" is "C059").
+    static QString FamilyName(const QString& databaseFamily);
 
     void SetFontHeight(int height, bool refill);
     int FontHeight() const { return m_fontHeight; }
@@ -86,6 +92,7 @@ private:
 };
 
 /// Dialog data exchange of a face name: saving gives the selected entry's text ("" with no
-/// selection); loading selects the first entry that begins with the name (case-insensitive),
-/// or entry 0 when none does.
+/// selection); loading selects the entry of the face (case aside). A face that is not installed
+/// gets an entry of its own, so that a dialog only confirmed keeps every face as it was; an empty
+/// name selects nothing.
 void DDX_FontCombo(bool saveAndValidate, KTFontCombo& combo, CString& face);

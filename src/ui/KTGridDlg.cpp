@@ -174,6 +174,9 @@ void KTGridDlg::CreateControls()
     outer->addLayout(frames);
     outer->addLayout(polarRow);
     outer->addLayout(buttons);
+    // The dialog follows its content: points mode hides the line controls and the minor groups,
+    // and the window shrinks to what is left.
+    outer->setSizeConstraint(QLayout::SetFixedSize);
 
     QWidget* const order[] = {m_linesRadio,           m_pointsRadio,
                               m_stylePickers[XMajor], m_weightCombos[XMajor],
@@ -322,6 +325,10 @@ void KTGridDlg::UpdateLayout()
     m_colorButtons[YMajor]->setVisible(true);
     m_majorPointPicker->setVisible(points);
     m_minorPointPicker->setVisible(points);
+    // The frames first, then the window, so that it takes the size of what it now shows at once.
+    for (QGroupBox* group : m_groups)
+        group->layout()->activate();
+    layout()->activate();
     UpdateData(false, false);
     // Button 1057 changes meaning with the mode, so its polar-grid enabling must follow.
     ApplyPolarRule();

@@ -175,9 +175,10 @@ bool KTIntegralDlg::OnInitDialog()
         for (int slot = 0; slot < 10 && listed + 2 < MapSize; ++slot) {
             const KTFunction3& function = m_graph->Data().Function(slot);
             const KTEquationPartList& parts = function.Parts();
-            const CString& text = function.Data().m_expressionText;
-            if (function.Status() != KTStatusExplicit || parts.m_polar || parts.m_inverse || text.IsEmpty())
+            if (function.Status() != KTStatusExplicit || parts.m_polar || parts.m_inverse ||
+                function.Data().m_expressionText.IsEmpty())
                 continue;
+            const CString text = function.TypedEquation();
             {
                 const QSignalBlocker first(m_firstList);
                 const QSignalBlocker second(m_secondList);

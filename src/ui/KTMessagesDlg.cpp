@@ -10,13 +10,51 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
 QString Q(const char* text)
 {
     return QString::fromLatin1(text);
+}
+
+/// The nineteen texts the program starts with, in the rows' order.
+std::array<CString, KTMessagesDlg::DecimalRowCount + KTMessagesDlg::TextRowCount> DefaultTexts()
+{
+    const KTOptionGraph3 factory;
+    std::array<CString, KTMessagesDlg::DecimalRowCount + KTMessagesDlg::TextRowCount> texts;
+    for (std::size_t i = 0; i < KTOptionPOI::EntryCount; ++i)
+        texts[i] = factory.m_poi.m_name[i].GetDefault();
+    std::size_t i = KTOptionPOI::EntryCount;
+    for (const KTOptionString* option :
+         {&factory.m_msgArea, &factory.m_msgyAxis, &factory.m_msgDeriv1, &factory.m_msgDeriv2,
+          &factory.m_msgRightClick, &factory.m_msgNegativeArm, &factory.m_msgPositiveArm})
+        texts[i++] = option->GetDefault();
+    return texts;
+}
+
+/// The width an edit needs to show the text whole: the text, the edit's own margins and frame.
+int FieldWidthFor(const QLineEdit& edit, const QString& text)
+{
+    constexpr int kInnerMargin = 2; // each side, between the frame and the text
+    QStyleOptionFrame option;
+    option.initFrom(&edit);
+    option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    option.features = QStyleOptionFrame::None;
+    const QMargins margins = edit.textMargins();
+    const int cursor = 1;
+    const int inner = edit.fontMetrics().horizontalAdvance(text) + 2 * kInnerMargin + margins.left() +
+                      margins.right() + cursor;
+    return edit.style()
+        ->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, edit.sizeHint().height()), &edit)
+        .width();
 }
 
 } // namespace
@@ -75,6 +113,16 @@ void KTMessagesDlg::BuildLayout()
         place(edit, nullptr);
     }
 
+    // Every edit is as wide as the longest text the program starts with, so no default is cut.
+    int width = 0;
+    const auto& first = *static_cast<QLineEdit*>(Control(TextIds[0]));
+    for (const CString& text : DefaultTexts())
+        width = std::max(width, FieldWidthFor(first, text.ToQString()));
+    for (int id : TextIds)
+        Control(id)->setMinimumWidth(width);
+    for (int id : PlainTextIds)
+        Control(id)->setMinimumWidth(width);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(Q("OK"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(Q("Cancel"));
@@ -116,6 +164,7 @@ void KTMessagesDlg::UpdateData(bool saveAndValidate)
             const QSignalBlocker editBlocker(edit);
             const QSignalBlocker listBlocker(list);
             edit->setText(m_text[i].ToQString());
+            edit->setCursorPosition(0); // shown from its start
             list->setCurrentIndex(m_decimals[i] >= 0 && m_decimals[i] < DecimalChoices ? m_decimals[i] : -1);
         }
     }
@@ -126,6 +175,7 @@ void KTMessagesDlg::UpdateData(bool saveAndValidate)
         } else {
             const QSignalBlocker blocker(edit);
             edit->setText(m_plainText[i].ToQString());
+            edit->setCursorPosition(0);
         }
     }
 }

@@ -160,6 +160,37 @@ TEST(KTIntegralCalculation, LabelTexts)
     }
 }
 
+TEST(KTIntegralCalculation, LabelsNameTheFunctionsAsTyped)
+{
+    const EnglishNumbers numbers;
+    struct Row
+    {
+        const char* f;
+        const char* g;
+        const char* lower;
+        const char* upper;
+        const char* shown; // the label up to its value
+        double value;      // the closed form
+    };
+    const Row rows[] = {
+        // x^3/3 - 3x from -1 to 1
+        {"y=x^2-3", nullptr, "-1", "1", "int(-1,1) x^2-3 \"d\"x  =  ", 2.0 / 3.0 - 6.0},
+        // (x^3/3 - 3x) - ln|x - 2| from 0 to 1
+        {"y = x^2 - 3", "y=1/(x-2)", "0", "1",
+         "int(0,1) x^2 - 3 - [1/(x-2)] \"d\"x  =  ", 1.0 / 3.0 - 3.0 + std::log(2.0)},
+        // x^2/4 - x from 0 to 2
+        {"f(x)=x/2-1", nullptr, "0", "2", "int(0,2) x/2-1 \"d\"x  =  ", -1.0},
+    };
+    for (const Row& row : rows) {
+        CalculationGraph graph;
+        const KTIntegralFunction integral = Calculated(graph, row.f, row.g, row.lower, row.upper);
+        const CString shown(row.shown);
+        EXPECT_EQ(integral.m_integralText.Left(shown.GetLength()), shown) << row.f;
+        EXPECT_NEAR(std::stod(std::string(integral.m_integralText.Mid(shown.GetLength()))), row.value, 1e-4)
+            << row.f;
+    }
+}
+
 TEST(KTIntegralCalculation, BoundsWithConstantsShowTheirValuesAlongTheXAxis)
 {
     const EnglishNumbers numbers;

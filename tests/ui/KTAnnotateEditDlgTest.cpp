@@ -249,3 +249,40 @@ TEST(KTAnnotateEditDlg, EditAtRunsTheInstalledEditor)
     KTAnnotateEditDlg::SetModalHook(previous);
     KTGAnnotationList::SetEditHook(nullptr);
 }
+
+TEST(KTAnnotateEditDlg, OkWithoutTouchingTheFontKeepsIt)
+{
+    struct Row
+    {
+        const char* face;
+        int size; // hundredths of a millimetre
+        BYTE italic;
+    };
+    const Row rows[] = {
+        {"Arial", 388, 0},       // the factory face, not installed here
+        {"DejaVu Sans", 400, 1}, // a size between whole points
+        {"C059", 423, 0},        // a face the font system lists with its foundry
+        {"Gone Sans", 1000, 0},  // installed nowhere
+    };
+    KTAnnotateEditDlg::InstallAsEditor();
+    for (const Row& row : rows) {
+        KTGAnnotationList list;
+        KTGAnnotation annotation;
+        annotation.m_text.AddText("Peak");
+        annotation.m_font.SetFaceName(row.face);
+        annotation.m_font.m_size = row.size;
+        annotation.m_font.m_logFont.lfItalic = row.italic;
+        list.Add(annotation);
+        KTOptionsAnnotation defaults;
+        const auto previous = KTAnnotateEditDlg::SetModalHook([&](KTAnnotateEditDlg& d) {
+            d.show();
+            d.grab(); // the whole dialog, as the user sees it
+            EXPECT_EQ(d.FontCombo()->currentText(), QString::fromLatin1(row.face));
+            return PressOk(d);
+        });
+        EXPECT_TRUE(list.EditAt(0, defaults));
+        KTAnnotateEditDlg::SetModalHook(previous);
+        EXPECT_EQ(list.GetAt(0).m_font, annotation.m_font) << row.face;
+    }
+    KTGAnnotationList::SetEditHook(nullptr);
+}

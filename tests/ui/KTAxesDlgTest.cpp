@@ -274,8 +274,7 @@ TEST_F(KTAxesDlgTest, OkWithoutChangesKeepsTheRecord)
     options.m_scaleRestriction.m_value = 1;
     options.m_yScaleMeasurement.m_value = 1234.5;
     auto dialog = OpenDialog(options);
-    // Faces depend on what is installed; take the one the picker shows.
-    const CString face = CString::FromQString(dialog->ScaleFacePicker()->currentText());
+    EXPECT_EQ(dialog->ScaleFacePicker()->currentText(), QStringLiteral("Arial"));
     dialog->OnOK();
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
     const KTOptionAxes2& out = dialog->m_options;
@@ -283,14 +282,51 @@ TEST_F(KTAxesDlgTest, OkWithoutChangesKeepsTheRecord)
     EXPECT_EQ(out.m_yAxisPen.m_value, options.m_yAxisPen.m_value);
     EXPECT_EQ(out.m_scaleRestriction.m_value, 1);
     EXPECT_DOUBLE_EQ(out.m_yScaleMeasurement.m_value, 1234.5);
-    EXPECT_EQ(out.m_scaleFont.m_value.m_size, 388);
-    EXPECT_EQ(out.m_scaleFont.m_value.GetFaceName(), face.Left(31));
+    EXPECT_EQ(out.m_scaleFont.m_value, options.m_scaleFont.m_value);
+    EXPECT_EQ(out.m_axisFont.m_value, options.m_axisFont.m_value);
     for (const KTOptionString* text : {&out.m_xMinShowS, &out.m_xMaxShowS, &out.m_yMinShowS, &out.m_yMaxShowS,
                                        &out.m_xMinorS, &out.m_xMajorS, &out.m_yMinorS, &out.m_yMajorS})
         EXPECT_FALSE(text->m_value.IsEmpty());
     EXPECT_EQ(out.m_xMaxShowS.m_value, options.m_xMaxShowS.m_value);
     EXPECT_EQ(out.m_showxScale.m_value, options.m_showxScale.m_value);
     EXPECT_EQ(out.m_breakType.m_value, options.m_breakType.m_value);
+}
+
+TEST_F(KTAxesDlgTest, OkWithoutTouchingTheFontsKeepsEveryFont)
+{
+    kttest::LocaleScope locale;
+    struct Row
+    {
+        const char* face;
+        int size; // hundredths of a millimetre
+        int weight;
+        BYTE italic;
+    };
+    const Row rows[] = {
+        {"Arial", 388, 400, 1},       // the factory axis font: not installed here, italic
+        {"DejaVu Sans", 400, 700, 0}, // installed; a size between whole points, bold
+        {"C059", 423, 400, 0},        // a face the font system lists with its foundry
+        {"Gone Sans", 1000, 400, 1},  // installed nowhere
+    };
+    for (const Row& row : rows) {
+        KTOptionAxes2 options = Defaults();
+        for (KTOptionKTLogFont* font : {&options.m_axisFont, &options.m_scaleFont}) {
+            font->m_value.SetFaceName(row.face);
+            font->m_value.m_size = row.size;
+            font->m_value.m_logFont.lfWeight = row.weight;
+            font->m_value.m_logFont.lfItalic = row.italic;
+            font->m_value.m_color = RGB(10, 20, 30);
+        }
+        auto dialog = OpenDialog(options);
+        dialog->show();
+        dialog->grab(); // the whole dialog, as the user sees it
+        EXPECT_EQ(dialog->AxisFacePicker()->currentText(), QString::fromLatin1(row.face));
+        EXPECT_EQ(dialog->ScaleFacePicker()->currentText(), QString::fromLatin1(row.face));
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+        ASSERT_EQ(dialog->result(), QDialog::Accepted) << row.face;
+        EXPECT_EQ(dialog->m_options.m_axisFont.m_value, options.m_axisFont.m_value) << row.face;
+        EXPECT_EQ(dialog->m_options.m_scaleFont.m_value, options.m_scaleFont.m_value) << row.face;
+    }
 }
 
 TEST_F(KTAxesDlgTest, UnusableWeightsAndSizesKeepTheOldValues)

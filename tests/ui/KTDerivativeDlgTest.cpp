@@ -102,11 +102,11 @@ TEST(KTDerivativeDlg, ListsOnlyExplicitFunctionsAndStartsOnTheFirst)
     KTGraph3 graph;
     FillGraph(graph);
     auto dialog = RunDialog(&graph, nullptr, [](KTDerivativeDlg& d) { return PressOk(d); });
-    EXPECT_EQ(Items(dialog->FunctionList()), QStringList({"x^2", "(sin(x))", "x+1"}));
+    EXPECT_EQ(Items(dialog->FunctionList()), QStringList({"y=x^2", "f(x)=sin(x)", "y=x+1"}));
     const std::array<int, 10> map{1, 3, 4, -1, -1, -1, -1, -1, -1, -1};
     EXPECT_EQ(dialog->m_map, map);
     EXPECT_EQ(dialog->m_function, 1);
-    EXPECT_EQ(dialog->m_functionText, CString("x^2"));
+    EXPECT_EQ(dialog->m_functionText, CString("y=x^2"));
     EXPECT_EQ(dialog->m_xText, CString(""));
     EXPECT_EQ(dialog->m_weightText, CString("0.25pt"));
     EXPECT_EQ(dialog->m_colour, 0x0000FFu);
@@ -224,7 +224,35 @@ TEST(KTDerivativeDlg, PreviewShowsTheDerivativeAtTheTypedX)
         d.FunctionList()->setCurrentIndex(1);
         d.XEdit()->setText(QStringLiteral("pi/2"));
         d.PreviewFrame()->grab();
-        EXPECT_EQ(d.PreviewText(), CString("d/dx (sin(x)) at x = pi/2"));
+        EXPECT_EQ(d.PreviewText(), CString("d/dx sin(x) at x = pi/2"));
         return PressOk(d);
     });
+}
+
+TEST(KTDerivativeDlg, ListsAndPreviewsTheFunctionsAsTyped)
+{
+    const struct
+    {
+        const char* typed;
+        const char* listed;
+        const char* preview;
+    } rows[] = {
+        {"y=x^2-3", "y=x^2-3", "d/dx x^2-3 at x = 1"},
+        {"y=1/(x-2)", "y=1/(x-2)", "d/dx 1/(x-2) at x = 1"},
+        {"f(x) = x^2/2 - 1", "f(x) = x^2/2 - 1", "d/dx x^2/2 - 1 at x = 1"},
+        {"x^2+y^2=9", "x^2+y^2=9", "d/dx x^2+y^2=9 at x = 1"},
+        {"y=sin(x);0<x<pi", "y=sin(x)", "d/dx sin(x) at x = 1"},
+    };
+    for (const auto& row : rows) {
+        KTGraph3 graph;
+        Interpret(graph, {{0, row.typed}});
+        RunDialog(&graph, nullptr, [&](KTDerivativeDlg& d) {
+            d.XEdit()->setText(QStringLiteral("1"));
+            d.show();
+            d.grab(); // the whole dialog, as the user sees it
+            EXPECT_EQ(Items(d.FunctionList()), QStringList({row.listed})) << row.typed;
+            EXPECT_EQ(d.PreviewText(), CString(row.preview)) << row.typed;
+            return PressOk(d);
+        });
+    }
 }

@@ -73,10 +73,14 @@ TEST(KTFontCombo, ExchangesTheFaceName)
         int selected;
         const char* saved;
     } rows[] = {
-        {"Courier", 2, "Courier"}, {"Arial Black", 1, "Arial Black"},
-        {"Arial", 0, "arial"},     // the first entry that begins with it, case aside
-        {"Gone Sans", 0, "arial"}, // no longer installed: the first face
-        {"verd", 3, "Verdana"},
+        {"Courier", 2, "Courier"},
+        {"Arial Black", 1, "Arial Black"},
+        {"Arial", 0, "arial"}, // the entry of the face, case aside
+        // Not installed: an entry of its own keeps the face, in its place in the order; a
+        // beginning of a name is no other face.
+        {"Gone Sans", 3, "Gone Sans"},
+        {"verd", 4, "verd"},
+        {"Gone Sans", 3, "Gone Sans"}, // listed once
     };
     for (const auto& row : rows) {
         face = row.stored;
@@ -85,9 +89,53 @@ TEST(KTFontCombo, ExchangesTheFaceName)
         DDX_FontCombo(true, combo, face);
         EXPECT_EQ(face, row.saved) << row.stored;
     }
+    EXPECT_EQ(combo.count(), 6);
     combo.setCurrentIndex(-1);
     DDX_FontCombo(true, combo, face);
     EXPECT_EQ(face, "");
+    // An empty face selects nothing, and so stays empty.
+    DDX_FontCombo(false, combo, face);
+    EXPECT_EQ(combo.currentIndex(), -1);
+}
+
+TEST(KTFontCombo, FamilyNamesLeaveOutTheFoundry)
+{
+    const struct
+    {
+        const char* database;
+        const char* family;
+    } rows[] = {
+        {"C059 [UKWN]", "C059"},        {"Nimbus Sans [URW ]", "Nimbus Sans"},
+        {"DejaVu Sans", "DejaVu Sans"}, {"Odd [Name] Sans", "Odd [Name] Sans"},
+        {"[Bracketed]", "[Bracketed]"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(KTFontCombo::FamilyName(QString::fromLatin1(row.database)), QString::fromLatin1(row.family))
+            << row.database;
+}
+
+TEST(KTFontCombo, ListsEachInstalledFamilyOnceByItsName)
+{
+    KTFontCombo combo;
+    combo.Fill();
+    QStringList expected;
+    for (const QString& family : QFontDatabase::families()) {
+        const QList<QFontDatabase::WritingSystem> systems = QFontDatabase::writingSystems(family);
+        const QString name = KTFontCombo::FamilyName(family);
+        if (systems.contains(QFontDatabase::Latin) && !systems.contains(QFontDatabase::Symbol) &&
+            !expected.contains(name, Qt::CaseInsensitive))
+            expected << name;
+    }
+    if (expected.isEmpty())
+        GTEST_SKIP() << "no fonts installed";
+    QStringList listed;
+    for (int i = 0; i < combo.count(); ++i) {
+        EXPECT_FALSE(combo.itemText(i).endsWith(QLatin1Char(']'))) << combo.itemText(i).toStdString();
+        listed << combo.itemText(i);
+    }
+    listed.sort(Qt::CaseInsensitive);
+    expected.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(listed, expected);
 }
 
 TEST(KTFontCombo, ItemHeightAndDropDownWidthByMode)

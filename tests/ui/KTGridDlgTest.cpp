@@ -11,7 +11,10 @@
 #include "ui/KTLineStyleComboBox.h"
 #include "ui/KTPointStyleComboBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QImage>
+#include <QTest>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -323,3 +326,47 @@ TEST(KTGridDlg, ModalHookAnswersDoModal)
 }
 
 } // namespace
+
+TEST(KTGridDlg, TheWindowFollowsTheModeItShows)
+{
+    // Grabbed whole, as the user sees it: the heights of the window and its first group.
+    struct Look
+    {
+        int window;
+        int group;
+        int groupHint;
+    };
+    const auto look = [](KTGridDlg& dialog) {
+        QApplication::processEvents();
+        const QImage shown = dialog.grab().toImage();
+        EXPECT_EQ(shown.height(), dialog.height());
+        QGroupBox* group = dialog.Group(Pen::XMajor);
+        return Look{dialog.height(), group->height(), group->sizeHint().height()};
+    };
+    // A click on the radio's round mark.
+    const auto click = [](QRadioButton* radio) {
+        QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
+    };
+    KTOptionAxes2 options = Defaults();
+    auto dialog = OpenDialog(options);
+    dialog->show();
+    const Look lines = look(*dialog);
+    click(dialog->PointsRadio());
+    ASSERT_TRUE(dialog->PointsRadio()->isChecked());
+    const Look points = look(*dialog);
+    click(dialog->LinesRadio());
+    const Look linesAgain = look(*dialog);
+
+    options.m_showGridDots.m_value = 1;
+    auto opened = OpenDialog(options);
+    opened->show();
+    const Look openedInPoints = look(*opened);
+
+    // Points mode has one row of two small groups: no tall empty group, a shorter window.
+    EXPECT_LT(points.window, lines.window);
+    EXPECT_LT(points.group, lines.group);
+    for (const Look& shown : {lines, points, linesAgain, openedInPoints})
+        EXPECT_EQ(shown.group, shown.groupHint);
+    EXPECT_EQ(linesAgain.window, lines.window);
+    EXPECT_EQ(openedInPoints.window, points.window);
+}

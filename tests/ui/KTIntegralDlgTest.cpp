@@ -95,8 +95,8 @@ TEST(KTIntegralDlg, ListsOnlyExplicitFunctionsOfX)
     auto dialog = RunDialog(
         &graph, &defaults, [](KTIntegralDlg& d) { return PressOk(d); }, &result);
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(Items(dialog->FirstList()), QStringList({"x^2", "2*x", "x+1"}));
-    EXPECT_EQ(Items(dialog->SecondList()), QStringList({"x Axis", "y Axis", "x^2", "2*x", "x+1"}));
+    EXPECT_EQ(Items(dialog->FirstList()), QStringList({"y=x^2", "y=2x", "y=x+1"}));
+    EXPECT_EQ(Items(dialog->SecondList()), QStringList({"x Axis", "y Axis", "y=x^2", "y=2x", "y=x+1"}));
     const std::array<int, 12> firstMap{0, 1, 5, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     const std::array<int, 12> secondMap{-1, -2, 0, 1, 5, -1, -1, -1, -1, -1, -1, -1};
     EXPECT_EQ(dialog->m_firstMap, firstMap);
@@ -108,7 +108,7 @@ TEST(KTIntegralDlg, ListsOnlyExplicitFunctionsOfX)
     EXPECT_EQ(dialog->m_upperText, CString("1"));
     EXPECT_EQ(dialog->m_colour, 0xC8C8C8u);
     EXPECT_EQ(dialog->m_showArea, 1);
-    EXPECT_EQ(dialog->m_firstText, CString("x^2"));
+    EXPECT_EQ(dialog->m_firstText, CString("y=x^2"));
     EXPECT_EQ(dialog->m_secondText, CString("x Axis"));
     EXPECT_FALSE(dialog->SwapFunctionsButton()->isEnabled());
 }
@@ -169,8 +169,8 @@ TEST(KTIntegralDlg, SwapsTheTwoFunctionsAndTheBounds)
     });
     EXPECT_EQ(dialog->m_first, 5);
     EXPECT_EQ(dialog->m_second, 0);
-    EXPECT_EQ(dialog->FirstList()->currentText(), QString("x+1"));
-    EXPECT_EQ(dialog->SecondList()->currentText(), QString("x^2"));
+    EXPECT_EQ(dialog->FirstList()->currentText(), QString("y=x+1"));
+    EXPECT_EQ(dialog->SecondList()->currentText(), QString("y=x^2"));
     EXPECT_EQ(dialog->m_lowerText, CString("1"));
     EXPECT_EQ(dialog->m_upperText, CString("-1"));
 }
@@ -245,4 +245,36 @@ TEST(KTIntegralDlg, PreviewFollowsTheTypedBounds)
         EXPECT_EQ(d.m_previewText, CString("int(0,pi/2) x^2- [x+1] dx"));
         return PressOk(d);
     });
+}
+
+TEST(KTIntegralDlg, ListsAndPreviewsTheFunctionsAsTyped)
+{
+    const struct
+    {
+        const char* typed;
+        const char* listed;
+        const char* preview;
+    } rows[] = {
+        {"x^2+y^2=9", "x^2+y^2=9", "int(-1,1) x^2+y^2=9 dx"},
+        {"y>x^2-3", "y>x^2-3", "int(-1,1) y>x^2-3 dx"},
+        {"y=1/(x-2)", "y=1/(x-2)", "int(-1,1) 1/(x-2) dx"},
+        {"y = x^2 - 3", "y = x^2 - 3", "int(-1,1) x^2-3 dx"},
+        // The domain is no part of the function's name.
+        {"y=x^2;x>0", "y=x^2", "int(-1,1) x^2 dx"},
+    };
+    for (const auto& row : rows) {
+        KTGraph3 graph;
+        Interpret(graph, {{0, row.typed}, {1, "y=x"}});
+        RunDialog(&graph, nullptr, [&](KTIntegralDlg& d) {
+            d.show();
+            d.grab(); // the whole dialog, as the user sees it
+            EXPECT_EQ(Items(d.FirstList()), QStringList({row.listed, "y=x"})) << row.typed;
+            EXPECT_EQ(d.FirstList()->currentText(), QString(row.listed)) << row.typed;
+            EXPECT_EQ(d.m_previewText, CString(row.preview)) << row.typed;
+            d.SecondList()->setCurrentIndex(2);
+            d.grab();
+            EXPECT_EQ(d.SecondList()->currentText(), QString(row.listed)) << row.typed;
+            return PressOk(d);
+        });
+    }
 }

@@ -9,11 +9,15 @@
 #include "support/KTTestSupport.h"
 
 #include <QCheckBox>
+#include <QImage>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -275,4 +279,41 @@ TEST(KTMessagesDlg, OutOfRangeDecimalsShowTheMidpointAndCancelWritesNothing)
     EXPECT_NE(defaults.m_poi.m_name[KTPOIxInt].m_value, "changed");
     EXPECT_NE(document.m_poi.m_name[KTPOIxInt].m_value, "changed");
     EXPECT_FALSE(std::filesystem::exists(settings.folder.File("KTG300.ini")));
+}
+
+TEST(KTMessagesDlg, EditsShowTheirTextsFromTheStartAndTheDefaultsWhole)
+{
+    KTOptionGraph3 defaults; // the texts the program starts with
+    const CString longer = "A message much longer than any of the texts the program starts with";
+    for (const bool typedLonger : {false, true}) {
+        if (typedLonger)
+            defaults.m_poi.m_name[KTPOIHInflect].m_value = longer;
+        KTMessagesDlg dialog(nullptr, &defaults, nullptr);
+        dialog.OnInitDialog();
+        dialog.show();
+        const QImage shown = dialog.grab().toImage(); // laid out as the user sees it
+        EXPECT_FALSE(shown.isNull());
+        std::vector<int> ids(KTMessagesDlg::TextIds.begin(), KTMessagesDlg::TextIds.end());
+        ids.insert(ids.end(), KTMessagesDlg::PlainTextIds.begin(), KTMessagesDlg::PlainTextIds.end());
+        ASSERT_EQ(ids.size(), 19u);
+        int widest = 0;
+        for (int id : ids) {
+            QLineEdit* edit = Edit(dialog, id);
+            ASSERT_NE(edit, nullptr) << id;
+            EXPECT_EQ(edit->cursorPosition(), 0) << id;
+            const QMargins margins = edit->textMargins();
+            // Two pixels each side between the frame and the text, as the edit keeps them.
+            const int room = edit->contentsRect().width() - margins.left() - margins.right() - 4;
+            const int needed = edit->fontMetrics().horizontalAdvance(edit->text());
+            if (edit->text() != longer.ToQString()) {
+                EXPECT_GE(room, needed) << id << " " << edit->text().toStdString();
+            }
+            widest = std::max(widest, needed);
+            EXPECT_EQ(edit->width(), Edit(dialog, ids.front())->width()) << id;
+        }
+        // The longest default, "Point of Horizontal Inflection", sets the width.
+        EXPECT_EQ(Edit(dialog, 1020)->text(),
+                  typedLonger ? longer.ToQString() : QStringLiteral("Point of Horizontal Inflection"));
+        EXPECT_GT(widest, 0);
+    }
 }
