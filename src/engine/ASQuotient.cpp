@@ -2,10 +2,12 @@
 
 #include "engine/ASLimitException.h"
 #include "engine/ASNodePool.h"
+#include "engine/ASPolynomial.h"
 #include "engine/ASVariablePower.h"
 #include "engine/KTEntryErrorException.h"
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -141,6 +143,35 @@ private:
     const ASTokenList& m_list;
     int m_pos = 0;
 };
+
+// Solving v^k * divisor = rest by dividing loses the lines where the divisor and the rest vanish
+// together: there every v satisfies the relation ("x*y = 0" is also the line x = 0,
+// "(x-2)(y-3) = 0" the line x = 2). Such a relation is left to the implicit plot. A divisor of
+// constants alone is taken as not zero.
+bool DividingLosesSolutions(const ASQuotient& divisor, const ASQuotient& rest, int other)
+{
+    bool readsOther = false;
+    for (const ASTerm* term : TermsOf(divisor.NumeratorTokens()))
+        readsOther = readsOther || !term->Exponent(other).IsZero();
+    if (!readsOther)
+        return false;
+    if (rest.IsZero())
+        return true;
+    if (!rest.HasUnitDenominator())
+        return false;
+    // Polynomials in the other variable alone: a common factor means common zeros (or none
+    // that are real, where the implicit plot is just as right).
+    const std::optional<ASPolynomial> p = ASPolynomial::FromTerms(divisor.NumeratorTokens(), other);
+    const std::optional<ASPolynomial> q = ASPolynomial::FromTerms(rest.NumeratorTokens(), other);
+    if (p && q) {
+        if (const std::optional<int> common = ASPolynomial::CommonDegree(*p, *q))
+            return *common >= 1;
+    }
+    // Otherwise only a power of the other variable that divides both sides is recognised.
+    const ASTerm divisorFactor = FoldCommonFactor(divisor.NumeratorTokens());
+    const ASTerm restFactor = FoldCommonFactor(rest.NumeratorTokens());
+    return divisorFactor.ExponentValue(other) > 0.0 && restFactor.ExponentValue(other) > 0.0;
+}
 
 bool IsPlainFactorKind(ASTokenKind kind)
 {
@@ -545,7 +576,15 @@ void ASQuotient::CancelCommonFactor()
 {
     const ASTerm g1 = FoldCommonFactor(m_tokens);
     const ASTerm g2 = FoldCommonFactor(m_denominator);
-    const ASTerm g = g1.CommonFactor(g2);
+    ASTerm g = g1.CommonFactor(g2);
+    // Only a positive power is a factor both lists share. Taking out min(-1, 0) would move the
+    // x^-1 of "x^-1 = y" into a denominator after the denominators were cleared, and the side
+    // could then not be solved.
+    for (ASRational& exponent : g.m_exponents) {
+        if (exponent.Value() < 0.0)
+            exponent.Set(0, 1);
+    }
+    g.RebuildTokens();
     for (ASTokenList* list : {&m_tokens, &m_denominator}) {
         for (int i = 0; i < list->GetCount(); ++i) {
             if (auto* term = ASNodeAs<ASTerm>(list->NodeAt(i)))
@@ -677,6 +716,8 @@ bool ASQuotient::IsolateVariable(ASQuotient& left, ASQuotient& right, BYTE forX,
     left.DivideByTerm(factor);
     const double remaining = forX ? left.DegreeInX() : left.DegreeInY();
     if (remaining != 0.0)
+        return false;
+    if (DividingLosesSolutions(left, right, forX ? ASKind::Y : ASKind::X))
         return false;
 
     if (isolation) {

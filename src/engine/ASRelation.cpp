@@ -223,7 +223,9 @@ bool ASRelation::RearrangeForY(ASRestrictionList& restrictions)
             MirrorRelation();
 
         left->Assign(left->Minus(*right));
-        right->Assign(right->Minus(*right));
+        // The other side is zero now. Cleared rather than subtracted from itself: right - right
+        // doubles its terms, and a product of 64 terms would no longer fit its list.
+        right->Clear();
 
         bool tryY = true;
         if (left->IsConic()) {

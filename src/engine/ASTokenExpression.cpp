@@ -85,6 +85,30 @@ void InsertMinusOnes(ASTokenList& work)
     }
 }
 
+// 1 over a term or a term-form quotient, as a new pooled node; null for zero or anything else.
+ASRoot* Reciprocal(ASRoot* node)
+{
+    if (const auto* term = ASNodeAs<ASTerm>(node)) {
+        if (term->IsZero())
+            return nullptr;
+        ASTerm one;
+        one.SetConstant(1);
+        auto* reciprocal = ASNew<ASTerm>();
+        reciprocal->Assign(one.Over(*term));
+        return reciprocal;
+    }
+    auto* quotient = ASNodeAs<ASQuotient>(node);
+    if (!quotient)
+        return nullptr;
+    ASQuotient flat = quotient->Flatten();
+    if (quotient->m_unresolved || !flat.IsTermForm() || flat.IsZero())
+        return nullptr;
+    auto* reciprocal = ASNew<ASQuotient>();
+    reciprocal->SetNumeratorTokens(flat.DenominatorTokens());
+    reciprocal->SetDenominatorTokens(flat.NumeratorTokens());
+    return reciprocal;
+}
+
 // Whole powers of nodes: node^3 becomes one node for the product node * clone * clone. Kept
 // together, so that a division before it divides by the whole power: 1/2^3 is 1/8, where the
 // loose product 1/2*2*2 would read 2.
@@ -98,19 +122,28 @@ void ExpandWholePowers(ASTokenList& work, bool& ok)
         const std::optional<double> power = ConstantValue(work.At(i + 2));
         if (!power || std::fabs(*power - std::round(*power)) > kWholeTolerance)
             continue;
-        const double whole = std::round(*power);
-        // x^0 and negative powers are not expanded; the "^" then makes the side fail.
-        if (whole < 1.0)
+        double whole = std::round(*power);
+        // x^0 is not expanded; the "^" then makes the side fail.
+        if (whole == 0.0)
             continue;
+        // A negative power is the positive power of the reciprocal: x^-1 is the term x^-1,
+        // (x+1)^-2 is 1/(x+1) times itself. Zero has no reciprocal; the side then fails.
+        ASRoot* base = node;
+        if (whole < 0.0) {
+            base = Reciprocal(node);
+            if (!base)
+                continue;
+            whole = -whole;
+        }
         if (whole > ASTokenList::DefaultCapacity)
             throw ASLimitException(ASLimitException::Reason::TokenCapacity);
-        ASRoot* product = node;
+        ASRoot* product = base;
         if (whole > 1.0) {
             ASTokenList factors;
-            ASRequireRoom(factors.Append(ASKind::Node, 0.0, node));
+            ASRequireRoom(factors.Append(ASKind::Node, 0.0, base));
             for (int k = 1; k < static_cast<int>(whole); ++k) {
                 ASRequireRoom(factors.Append(ASKind::Multiply));
-                ASRequireRoom(factors.Append(ASKind::Node, 0.0, ASNodePool::Global().Clone(node)));
+                ASRequireRoom(factors.Append(ASKind::Node, 0.0, ASNodePool::Global().Clone(base)));
             }
             product = QuotientOf(factors, ok);
         }

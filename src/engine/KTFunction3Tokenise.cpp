@@ -5,6 +5,7 @@
 
 #include "foundation/KTLocaleChars.h"
 #include "foundation/KTNumberTexts.h"
+#include "typeset/KTETokenList.h"
 
 #include <cctype>
 
@@ -53,6 +54,45 @@ int ClassOf(unsigned char ch)
     case 163: return ClassRelation;
     default: return ClassName;
     }
+}
+
+/// The typesetter writes a logarithm with a subscript base, "log10(x)" or "log2 x", as
+/// "log\(10)*(x)" or "log\2*(x)". The logarithm to base b is log(x)/log(b), which is what
+/// the evaluator is given. A base without an argument in brackets is left as it is, and its
+/// name is then refused.
+CString ReadLogBases(CString text)
+{
+    for (int guard = 0; guard < ASTokenList::DefaultCapacity; ++guard) {
+        CString upper = text;
+        upper.MakeUpper();
+        const int at = upper.Find("LOG\\");
+        if (at < 0)
+            break;
+        const int length = text.GetLength();
+        const int baseFirst = at + 4;
+        int baseLast = baseFirst - 1;
+        if (baseFirst < length && text[baseFirst] == '(') {
+            baseLast = FindMatchingParenthesis(text, baseFirst);
+        } else {
+            while (baseLast + 1 < length && (std::isdigit(static_cast<unsigned char>(text[baseLast + 1])) ||
+                                             text[baseLast + 1] == '.'))
+                ++baseLast;
+        }
+        if (baseLast < baseFirst)
+            break;
+        int argumentFirst = baseLast + 1;
+        if (argumentFirst < length && text[argumentFirst] == '*')
+            ++argumentFirst;
+        if (argumentFirst >= length || text[argumentFirst] != '(')
+            break;
+        const int argumentLast = FindMatchingParenthesis(text, argumentFirst);
+        if (argumentLast < 0)
+            break;
+        const CString base = text.Mid(baseFirst, baseLast - baseFirst + 1);
+        const CString argument = text.Mid(argumentFirst, argumentLast - argumentFirst + 1);
+        text = text.Left(at) + "(log" + argument + "/log(" + base + "))" + text.Mid(argumentLast + 1);
+    }
+    return text;
 }
 
 /// The working state of one tokenising pass.
@@ -166,7 +206,7 @@ bool Tokeniser::EmitRun(int newClass, char newChar)
 
 bool Tokeniser::Run(const CString& source)
 {
-    CString text = source;
+    CString text = ReadLogBases(source);
     KTLocaleChars locale;
     if (locale.m_chDecimal && locale.m_chDecimal != '.')
         text.Replace(locale.m_chDecimal, '.');

@@ -405,6 +405,28 @@ void KTEEquation::GroupBracketedPowers()
 
 namespace {
 
+// A negative value put in place of a name keeps its sign to itself: "3m^2" with m = -3 shows
+// 3(-3)^2, where a bare 3 -3^2 reads as 3 - 9. The bare number reads right only where an operand
+// starts (the start of a list, after a relation sign or a separator) with no power after it.
+bool NeedsBrackets(const KTETokenList& list, int i)
+{
+    if (list.KindAt(i + 1) == TK_POWER)
+        return true;
+    int before = i - 1;
+    while (before >= 0 && list.KindAt(before) == TK_SPACE)
+        --before;
+    if (before < 0)
+        return false;
+    switch (list.KindAt(before)) {
+    case TK_EQUAL:
+    case TK_GREATER:
+    case TK_LESS:
+    case TK_SPACEDSYMBOL:
+    case TK_SEPARATOR: return false;
+    default: return true;
+    }
+}
+
 void Substitute(KTETokenList& list, const KTVariableSubstitutions& table, KTETokenPool& pool)
 {
     KTEDepthGuard guard;
@@ -416,14 +438,22 @@ void Substitute(KTETokenList& list, const KTVariableSubstitutions& table, KTETok
     format.m_bReplaceMinus = false;
     format.m_chMinus = static_cast<char>(0x96);
     format.m_nDigits = 6;
-    for (KTEToken*& token : list.m_tokens) {
+    for (int i = 0; i < list.GetCount(); ++i) {
+        KTEToken*& token = list.m_tokens[static_cast<std::size_t>(i)];
         Substitute(token->m_list, table, pool);
         Substitute(token->m_list2, table, pool);
-        if (token->m_kind == TK_VARIABLE && table.HasName(token->m_text)) {
-            KTEToken* number = pool.Create(TK_NUMBER);
-            number->SetText(format.Format(table.GetValue(token->m_text)));
-            token = number;
+        if (token->m_kind != TK_VARIABLE || !table.HasName(token->m_text))
+            continue;
+        const double value = table.GetValue(token->m_text);
+        KTEToken* number = pool.Create(TK_NUMBER);
+        number->SetText(format.Format(value));
+        if (value < 0.0 && NeedsBrackets(list, i)) {
+            KTEToken* group = pool.Create(TK_BRACKETS);
+            group->SetText("(,)");
+            group->m_list.Add(number);
+            number = group;
         }
+        token = number;
     }
 }
 

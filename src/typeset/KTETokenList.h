@@ -93,6 +93,8 @@ public:
 
 private:
     void BuildScripts(KTETokenKind kind, KTETokenPool& pool);
+    /// Makes the operator at i and its two bracketed operands one token; returns its index.
+    int BuildFractionAt(int i, KTETokenKind kind, KTETokenPool& pool);
     void MoveInto(int first, int last, KTETokenList& target);
 };
 

@@ -337,31 +337,43 @@ void KTETokenList::BuildFractions(KTETokenKind kind, KTETokenPool& pool)
         token->m_list.BuildFractions(kind, pool);
         token->m_list2.BuildFractions(kind, pool);
     }
-    for (int i = GetCount() - 1; i >= 0; --i) {
-        if (KindAt(i) != kind)
-            continue;
-        int first = i;
-        if (i > 0)
-            first = KindAt(i - 1) == TK_CLOSE ? FindOpen(i - 1) : i - 1;
-        if (first < 0)
-            first = i - 1;
-        int last = i;
-        if (i + 1 < GetCount()) {
-            last = FindClose(i + 1);
-            if (last < 0)
-                last = GetCount() - 1;
-        }
-        KTEToken* token = pool.Create(kind == TK_DIVIDE ? TK_FRACTION : TK_COLUMN);
-        for (KTEToken* t : Slice(first, i - 1))
-            token->m_list.Add(t);
-        for (KTEToken* t : Slice(i + 1, last))
-            token->m_list2.Add(t);
-        token->m_list.BuildFractions(kind, pool);
-        token->m_list2.BuildFractions(kind, pool);
-        RemoveRange(first, last);
-        InsertAt(first, token);
-        i = first;
+    // Division groups from the left, as arithmetic does: "a/b/c" is (a over b) over c, so the
+    // fraction built first becomes the numerator of the next. Columns chain from the right:
+    // "a,b,c" is a over (b over c), the form that counts a column's rows.
+    if (kind == TK_DIVIDE) {
+        for (int i = 0; i < GetCount(); ++i)
+            if (KindAt(i) == kind)
+                i = BuildFractionAt(i, kind, pool);
+    } else {
+        for (int i = GetCount() - 1; i >= 0; --i)
+            if (KindAt(i) == kind)
+                i = BuildFractionAt(i, kind, pool);
     }
+}
+
+int KTETokenList::BuildFractionAt(int i, KTETokenKind kind, KTETokenPool& pool)
+{
+    int first = i;
+    if (i > 0)
+        first = KindAt(i - 1) == TK_CLOSE ? FindOpen(i - 1) : i - 1;
+    if (first < 0)
+        first = i - 1;
+    int last = i;
+    if (i + 1 < GetCount()) {
+        last = FindClose(i + 1);
+        if (last < 0)
+            last = GetCount() - 1;
+    }
+    KTEToken* token = pool.Create(kind == TK_DIVIDE ? TK_FRACTION : TK_COLUMN);
+    for (KTEToken* t : Slice(first, i - 1))
+        token->m_list.Add(t);
+    for (KTEToken* t : Slice(i + 1, last))
+        token->m_list2.Add(t);
+    token->m_list.BuildFractions(kind, pool);
+    token->m_list2.BuildFractions(kind, pool);
+    RemoveRange(first, last);
+    InsertAt(first, token);
+    return first;
 }
 
 void KTETokenList::BuildBrackets(KTETokenPool& pool)

@@ -2,11 +2,15 @@
 
 #include "engine/ASLimitException.h"
 #include "engine/ASNodePool.h"
+#include "engine/ASPolynomial.h"
 #include "engine/ASQuotient.h"
 #include "engine/ASTokenExpression.h"
 #include "engine/KTEntryErrorException.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -95,6 +99,12 @@ TEST_F(ASQuotientTest, StructuredSidesTable)
         {"X/2*A", "(+1xa)/(+2)", " x*a\\(+2) "},
         {"X^2^3", "(+1x^8)", " x^+8 "},
         {"2/(X+1)^2", "(+2)/(+1x^2+2x+1)", " +2\\((x^+2++2*x++1)) "},
+        // a negative whole power is the power of the reciprocal
+        {"(X+1)^(-1)", "(+1)/(+1x+1)", " +1\\((x++1)) "},
+        {"(X+1)^(-2)", "(+1)/(+1x^2+1x+1x+1)", " +1\\((x^+2+x+x++1)) "},
+        {"X^(-2)", "(+1x^-2)", " x^-2 "},
+        {"(2X)^(-1)", "(+1/2x^-1)", " (+1\\+2)*x^-1 "},
+        {"Y*X^(-1)", "(+1x^-1y)", " x^-1*y "},
     };
     for (const Row& row : rows) {
         const ASQuotient q = Side(row.text);
@@ -107,7 +117,7 @@ TEST_F(ASQuotientTest, StructuredSidesTable)
 TEST_F(ASQuotientTest, SidesWithoutQuotientFormFail)
 {
     for (const char* text :
-         {"(X+1)^2.5", "X^Y", "(X+1)^0", "(X+1)^(-1)", "SIN(X)", "X+(", "X)", "X*", "P*X"}) {
+         {"(X+1)^2.5", "X^Y", "(X+1)^0", "0^(-1)", "(X-X)^(-2)", "SIN(X)", "X+(", "X)", "X*", "P*X"}) {
         bool structured = true;
         const ASQuotient q = Side(text, &structured);
         EXPECT_TRUE(!structured || !q.IsTermForm()) << text;
@@ -298,4 +308,42 @@ TEST_F(ASQuotientTest, FlattenMarksWhatItCannotCombine)
     sum.AddTerm(Term("Y"));
     EXPECT_EQ(Compact(sum.Flatten()), "(+2x)"); // x * 2 + y - y: products bind first
     EXPECT_EQ(sum.m_unresolved, 0);
+}
+
+// The common factor of two polynomials in x, found exactly: its degree tells the rearrangement
+// whether a divisor vanishes together with the other side.
+TEST_F(ASQuotientTest, PolynomialsShareTheirCommonFactor)
+{
+    const struct
+    {
+        const char* a;
+        const char* b;
+        int degree; ///< of the greatest common divisor
+    } rows[] = {
+        {"X^2-1", "X+1", 1},      {"X^2-1", "X-1", 1},         {"X^2+1", "X", 0}, {"X-2", "0", 1},
+        {"X^2-2X+1", "X^2-1", 1}, {"X^3-3X+2", "X^2-2X+1", 2}, // (x-1)^2 (x+2) and (x-1)^2
+        {"X^4-1", "X^2+1", 2},                                 // no real zero, a common factor all the same
+        {"2X-1", "6X-3", 1},      {"X/2+1/3", "3X+2", 1},      {"3", "6", 0},     {"X", "1", 0},
+        {"0", "0", -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.a) + " and " + row.b);
+        const ASQuotient a = Side(row.a);
+        const ASQuotient b = Side(row.b);
+        const std::optional<ASPolynomial> p = ASPolynomial::FromTerms(a.NumeratorTokens(), ASKind::X);
+        const std::optional<ASPolynomial> q = ASPolynomial::FromTerms(b.NumeratorTokens(), ASKind::X);
+        ASSERT_TRUE(p && q);
+        EXPECT_EQ(ASPolynomial::CommonDegree(*p, *q), row.degree);
+        EXPECT_EQ(ASPolynomial::CommonDegree(*q, *p), row.degree);
+    }
+    // Only whole powers of x from 0 to 64 make a polynomial in x.
+    for (const char* text : {"X*Y+1", "A*X", "X^(-1)", "X^0.5", "X^65"}) {
+        const ASQuotient side = Side(text);
+        EXPECT_FALSE(ASPolynomial::FromTerms(side.NumeratorTokens(), ASKind::X)) << text;
+    }
+    // Coefficients whose remainders leave the 32-bit fractions give no answer, not a wrong one.
+    const ASQuotient big = Side("X^2+1000003X+999999");
+    const ASQuotient other = Side("999983X^2+7X+1");
+    EXPECT_FALSE(ASPolynomial::CommonDegree(*ASPolynomial::FromTerms(big.NumeratorTokens(), ASKind::X),
+                                            *ASPolynomial::FromTerms(other.NumeratorTokens(), ASKind::X)));
 }

@@ -70,6 +70,17 @@ TEST_F(ASRelationTest, GoldenRearrangements)
         {"2Y=X", "(+1y)=(+1x)/(+2)", " y=x\\(+2) ", ""},
         {"X*Y=1", "(+1y)=(+1)/(+1x)", " y=+1\\(x) ", ""},
         {"A*Y=X", "(+1y)=(+1x)/(+1a)", " y=x\\(a) ", ""},
+        // A divisor that shares no zero with the other side.
+        {"X*Y=X+1", "(+1y)=(+1x+1)/(+1x)", " y=(x++1)\\(x) ", ""},
+        {"(X-1)*Y=X+1", "(+1y)=(+1x+1)/(+1x-1)", " y=(x++1)\\((x+-1)) ", ""},
+        {"(X^2+1)*Y=X", "(+1y)=(+1x)/(+1x^2+1)", " y=x\\((x^+2++1)) ", ""},
+        // Negative powers: terms with negative exponents, or the reciprocal of a sum.
+        {"X^(-1)=Y", "(+1y)=(-1x^-1)/(-1)", " y=-1*x^-1\\(-1) ", ""},
+        {"Y*X^(-1)=2", "(+1y)=(+2)/(+1x^-1)", " y=+2\\(x^-1) ", ""},
+        {"(X+1)^(-2)*Y=1", "(+1y)=(+1x^2+2x+1)", " y=(x^+2++2*x++1) ", "(+1x^2+1x+1x+1);"},
+        // A product of 64 terms before collecting; the zero side is not doubled by right - right.
+        {"Y+1=(X+1)*(X+2)*(X+3)*(X+4)*(X+5)*(X+6)", "(+1y)=(+719+1x^6+21x^5+175x^4+735x^3+1624x^2+1764x)",
+         " y=(+719+x^+6++21*x^+5++175*x^+4++735*x^+3++1624*x^+2++1764*x) ", ""},
         // Denominators multiplied out and recorded.
         {"1/X=Y", "(+1y)=(-1)/(-1x)", " y=-1\\(-1*x) ", "(+1x);"},
         {"Y/(X+1)=X", "(+1y)=(+1x^2+1x)", " y=(x^+2+x) ", "(+1x+1);"},
@@ -81,11 +92,11 @@ TEST_F(ASRelationTest, GoldenRearrangements)
         {"Y^5=X", "(+1y)=(((+1x))^(+1\\+5))", " y=((x)^(+1\\+5)) ", ""},
         {"2Y=1/(X+1)^2", "(+1y)=(+1)/(+2x^2+4x+2)", " y=+1\\((+2*x^+2++4*x++2)) ", "(+1x^2+2x+1);"},
         // Conics by completing the square.
-        {"X^2+Y^2=4", "(+1y)=(\xB1sqrt((+0-1x^2+4+0))+0)", " y=(\xB1sqrt((0+-1*x^+2++4+0))+0) ", ""},
-        {"Y^2+X^2+2Y=3", "(+1y)=(\xB1sqrt((+0-1x^2+3+1))-1)", " y=(\xB1sqrt((0+-1*x^+2++3++1))+-1) ", ""},
-        {"X^2/4+Y^2/9=1", "(+1y)=(\xB1sqrt((+0-9/4x^2+9+0))+0)", " y=(\xB1sqrt((0+(-9\\+4)*x^+2++9+0))+0) ",
+        {"X^2+Y^2=4", "(+1y)=(\xB1sqrt((-1x^2+4+0))+0)", " y=(\xB1sqrt((-1*x^+2++4+0))+0) ", ""},
+        {"Y^2+X^2+2Y=3", "(+1y)=(\xB1sqrt((-1x^2+3+1))-1)", " y=(\xB1sqrt((-1*x^+2++3++1))+-1) ", ""},
+        {"X^2/4+Y^2/9=1", "(+1y)=(\xB1sqrt((-9/4x^2+9+0))+0)", " y=(\xB1sqrt(((-9\\+4)*x^+2++9+0))+0) ",
          "(+36);"},
-        {"X^2-Y^2=1", "(+1y)=(\xB1sqrt((+0+1x^2-1+0))+0)", " y=(\xB1sqrt((0+x^+2+-1+0))+0) ", ""},
+        {"X^2-Y^2=1", "(+1y)=(\xB1sqrt((+1x^2-1+0))+0)", " y=(\xB1sqrt((x^+2+-1+0))+0) ", ""},
         // Not solvable for y, solved for x.
         {"Y^2+Y=X", "(+1x)=(-1y^2-1y)/(-1)", " x=(-1*y^+2+-1*y)\\(-1) ", ""},
         {"(Y+X)^2=X^2+1", "(+1x)=(-1y^2+1)/(+2y)", " x=(-1*y^+2++1)\\(+2*y) ", ""},
@@ -117,7 +128,7 @@ TEST_F(ASRelationTest, TheCircleKeepsItsExactText)
     ASSERT_TRUE(relation.SetFromTokens(astest::Tokens("X^2+Y^2=4")));
     EXPECT_EQ(relation.Text(), " (  +1x^2  +1y^2  )=(  +4  ) ");
     ASSERT_TRUE(relation.RearrangeForY(restrictions));
-    EXPECT_EQ(relation.Text(), " (  +1y  )=( \xB1sqrt((  +0  -1x^2  +4  +0  )) +0  ) ");
+    EXPECT_EQ(relation.Text(), " (  +1y  )=( \xB1sqrt((  -1x^2  +4  +0  )) +0  ) ");
     EXPECT_EQ(relation.ToString(), relation.Text());
     EXPECT_TRUE(restrictions.empty());
 }
@@ -131,16 +142,27 @@ TEST_F(ASRelationTest, RelationsThatFail)
         bool set; // whether SetFromTokens already refuses
     };
     const Row rows[] = {
-        {"SIN(Y)=X", false},                                  // a function on the left
-        {"Y^(0.3)=X", false},                                 // a power that is not whole: no root taken
-        {"2Y=(X+1)^(2.5)", false}, {"Y^2+Y=X^2+X+X*Y", true}, // neither variable comes out as one power
-        {"X*Y>1", true},                                      // dividing by x: direction unknown
-        {"Y/X>1", true},                                      // multiplying out x: direction unknown
-        {"Y^2<X^2+Y", true},                                  // even roots of an inequality either way
-        {"X^2+Y^2<4", true},                                  // completing the square under an inequality
-        {"A*Y<A*X", true},                                    // the sign of a family constant is not known
-        {"(X-X)*Y=1", true},                                  // 0 = 1
-        {"Y=)X(", false},          {"Y=(X", false},
+        {"SIN(Y)=X", false},  // a function on the left
+        {"Y^(0.3)=X", false}, // a power that is not whole: no root taken
+        {"2Y=(X+1)^(2.5)", false},
+        {"Y^2+Y=X^2+X+X*Y", true}, // neither variable comes out as one power
+        {"X*Y>1", true},           // dividing by x: direction unknown
+        {"Y/X>1", true},           // multiplying out x: direction unknown
+        {"Y^2<X^2+Y", true},       // even roots of an inequality either way
+        {"X^2+Y^2<4", true},       // completing the square under an inequality
+        {"A*Y<A*X", true},         // the sign of a family constant is not known
+        {"(X-X)*Y=1", true},       // 0 = 1
+        // Dividing would lose a line on which every y (or x) satisfies the relation.
+        {"X*Y=0", true},           // also x = 0
+        {"X*Y=X", true},           // also x = 0
+        {"X^2*Y=X", true},         // also x = 0
+        {"(X-2)*(Y-3)=0", true},   // also x = 2
+        {"(X-1)*Y=X-1", true},     // also x = 1
+        {"(X^2-1)*Y=X+1", true},   // also x = -1
+        {"(X^2+1)*Y=X^3+X", true}, // a common factor without real zero
+        {"A*X*Y=0", true},         // x = 0, family constant beside it
+        {"Y=)X(", false},
+        {"Y=(X", false},
     };
     for (const Row& row : rows) {
         ASNodePool::Global().DeleteAll();

@@ -1,6 +1,7 @@
 // Layout with fixed font metrics: every font is em units high (its logical height), with
 // ascent 4/5 em, descent 1/5 em and every character em/2 wide, so extents are exact everywhere.
 
+#include "foundation/KTVariableSubstitutions.h"
 #include "platform/KTDC.h"
 #include "platform/KTLocale.h"
 #include "typeset/KTEEquation.h"
@@ -298,3 +299,83 @@ TEST_F(LayoutTest, NothingIsDrawnForAnEmptyEquationButAnOpaqueBox)
 }
 
 } // namespace
+
+// "x/22/333" is (x over 22) over 333: the main bar, lowest on the page, spans the widest
+// part 333; the bar above it spans 22 alone. Grouped from the right both bars would span 333.
+TEST_F(LayoutTest, ChainedDivisionStacksFromTheLeft)
+{
+    KTDC dc(96, 96);
+    dc.SetMapMode(MM_HIMETRIC);
+    dc.SetRecording(true);
+    dc.SetTextAlign(TA_LEFT | TA_BOTTOM);
+    dc.SetBkMode(TRANSPARENT);
+    for (const char* text : {"x/22/333", "(x)/(22)/(333)"}) {
+        dc.ClearRecords();
+        KTEEquation equation;
+        equation.SetText(text, m_options);
+        equation.Draw(&dc, 0, 0, m_options);
+        std::vector<const KTDCRecord*> bars;
+        for (const KTDCRecord& record : dc.GetRecords())
+            if (record.kind == KTDCRecordKind::Line)
+                bars.push_back(&record);
+        ASSERT_EQ(bars.size(), 2u) << text;
+        if (bars[0]->points.at(0).y > bars[1]->points.at(0).y)
+            std::swap(bars[0], bars[1]);
+        const auto width = [](const KTDCRecord* bar) { return bar->points.at(1).x - bar->points.at(0).x; };
+        EXPECT_EQ(width(bars[0]), 450) << text; // the main bar, over 333
+        EXPECT_EQ(width(bars[1]), 300) << text; // over 22, inside the numerator
+        const auto texts = Texts(dc);
+        ASSERT_EQ(texts.size(), 3u) << text;
+        EXPECT_EQ(texts[0].text, CString("x")) << text;
+        EXPECT_EQ(texts[1].text, CString("22")) << text;
+        EXPECT_EQ(texts[2].text, CString("333")) << text;
+        // top to bottom: x, the upper bar, 22, the main bar, 333 (texts stand on their baseline)
+        EXPECT_GE(texts[0].point.y, bars[1]->points.at(0).y) << text;
+        EXPECT_GT(bars[1]->points.at(0).y, texts[1].point.y) << text;
+        EXPECT_GE(texts[1].point.y, bars[0]->points.at(0).y) << text;
+        EXPECT_GT(bars[0]->points.at(0).y, texts[2].point.y) << text;
+    }
+}
+
+// A substituted value is drawn as the same number typed in its place: at the name's size in a
+// script, and a negative value in brackets wherever its sign could be read as a subtraction.
+TEST_F(LayoutTest, SubstitutedValuesDrawAsTypedNumbers)
+{
+    const auto records = [this](const char* text, const KTVariableSubstitutions* table) {
+        KTDC dc(96, 96);
+        dc.SetMapMode(MM_HIMETRIC);
+        dc.SetRecording(true);
+        dc.SetTextAlign(TA_LEFT | TA_BOTTOM);
+        dc.SetBkMode(TRANSPARENT);
+        KTEEquation equation;
+        equation.SetText(text, m_options);
+        if (table)
+            equation.SubstituteVariables(*table);
+        const KTEExtent extent = equation.GetExtent(&dc, m_options);
+        equation.Draw(&dc, 0, 0, m_options);
+        CString out;
+        out.AppendFormat("%d x %d:", extent.width, extent.height);
+        for (const KTDCRecord& record : dc.GetRecords()) {
+            if (record.kind != KTDCRecordKind::Text)
+                continue;
+            out.AppendFormat(" \"%s\"@%d,%d/%d", record.text.c_str(), record.points.at(0).x,
+                             record.points.at(0).y, record.font.GetLogFont().lfHeight);
+        }
+        return out;
+    };
+    KTVariableSubstitutions negative;
+    negative.Add("m", -3);
+    negative.Add("a", 2);
+    const struct
+    {
+        const char* withName;
+        const char* typed;
+    } rows[] = {
+        {"3m^2", "3(-3)^2"}, {"2m x", "2(-3) x"}, {"x - m", "x - (-3)"},   {"y = m x", "y = -3 x"},
+        {"y = m", "y = -3"}, {"x^a", "x^2"},      {"x^(m+a)", "x^(-3+2)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.withName);
+        EXPECT_EQ(records(row.withName, &negative), records(row.typed, nullptr));
+    }
+}

@@ -348,6 +348,22 @@ TEST_F(TokenTreeTest, SubstituteVariablesAtAnyDepth)
     equation.SetText("y = a x^b + c/(a+1) + sqrt(b)", options);
     equation.SubstituteVariables(table);
     EXPECT_EQ(equation.GetCalculationText(false), CString("y=2.5*x^(-3)+((c)/(2.5+1))+(sqrt(-3))"));
+    // A negative value is bracketed where its sign could read as a subtraction.
+    const struct
+    {
+        const char* text;
+        const char* calculation;
+    } rows[] = {
+        {"3b^2", "3*(-3)^2"}, {"2b x", "2*(-3)*x"},  {"x-b", "x-(-3)"},   {"y=b x", "y=-3*x"},
+        {"y = b", "y=-3"},    {"b^2", "(-3)^2"},     {"3a^2", "3*2.5^2"}, {"x^b", "x^(-3)"},
+        {"y>b", "y>-3"},      {"1/b", "((1)/(-3))"},
+    };
+    for (const auto& row : rows) {
+        KTEEquation substituted;
+        substituted.SetText(row.text, options);
+        substituted.SubstituteVariables(table);
+        EXPECT_EQ(substituted.GetCalculationText(false), CString(row.calculation)) << row.text;
+    }
     KTEEquation none;
     none.SetText("A", options);
     none.SubstituteVariables(table); // names are case-sensitive

@@ -1,0 +1,117 @@
+// Typed forms painted as the view paints them: the curves lie where their closed forms put
+// them. Chained divisions, and products equal to zero with both their lines. The pictures are
+// written under the build folder for a person to look at.
+
+#include "KTReferenceGraphs.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <initializer_list>
+#include <utility>
+
+namespace {
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+
+/// A graph painted on -10..10 on both axes into a 1200 x 1200 image, with its mapping kept.
+class Picture
+{
+public:
+    explicit Picture(std::initializer_list<std::pair<const char*, COLORREF>> functions)
+        : m_image(1200, 1200, QImage::Format_RGB32), m_dc(&m_image)
+    {
+        int slot = 0;
+        for (const auto& [text, colour] : functions) {
+            KTFunctionData3& data = m_graph.Data().Function(slot++).Data();
+            data.m_equationText = text;
+            data.m_options.m_pen.m_value.m_color = colour;
+        }
+        m_graph.Data().m_options.m_axes.m_angleSystem.m_value = 1;
+        m_image.fill(Qt::white);
+        m_dc.SetResolution(300, 300);
+        m_dc.SetMapMode(MM_HIMETRIC);
+        m_graph.SetDirty();
+        m_graph.ComputeDataExtents();
+        m_graph.SetArea(0, 0, m_image.width() * HIMETRIC_INCH / 300, -m_image.height() * HIMETRIC_INCH / 300);
+        m_graph.Layout(m_dc);
+        for (KTAxis* axis : {&m_graph.Axes().m_xAxis, &m_graph.Axes().m_yAxis}) {
+            axis->m_min = -10.0;
+            axis->m_max = 10.0;
+        }
+        m_graph.Recalculate(nullptr);
+        m_graph.Draw(m_dc, nullptr);
+    }
+
+    /// Is there a pixel of (nearly) the colour within two pixels of the graph point?
+    bool InkNear(double x, double y, COLORREF colour)
+    {
+        CPoint p = m_graph.Axes().GraphToDevice(KTPoint(x, y), 0, 0);
+        m_dc.LPtoDP(&p);
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) {
+                const QPoint at(p.x + dx, p.y + dy);
+                if (!m_image.rect().contains(at))
+                    continue;
+                const QRgb pixel = m_image.pixel(at);
+                if (std::abs(qRed(pixel) - GetRValue(colour)) < 60 &&
+                    std::abs(qGreen(pixel) - GetGValue(colour)) < 60 &&
+                    std::abs(qBlue(pixel) - GetBValue(colour)) < 60)
+                    return true;
+            }
+        return false;
+    }
+
+    void Save(const char* name)
+    {
+        QDir().mkpath(QStringLiteral(KT_GRAPH_PICTURE_DIR));
+        m_image.save(QStringLiteral(KT_GRAPH_PICTURE_DIR "/") + QString::fromLatin1(name));
+    }
+
+    KTFunction3& Function(int slot) { return m_graph.Data().Function(slot); }
+
+private:
+    QImage m_image;
+    KTDC m_dc;
+    KTGraph3 m_graph;
+};
+
+TEST(KTTypedFormsPicture, ProductsEqualToZeroShowBothLines)
+{
+    Picture picture({{"x*y=0", kRed}, {"(x-2)(y-3)=0", kBlue}});
+    picture.Save("forms-products.png");
+    for (double t = -9.25; t < 9.5; t += 0.5) {
+        if (std::abs(t) > 0.75) { // the crossing itself may be drawn either way
+            EXPECT_TRUE(picture.InkNear(0, t, kRed)) << "x*y=0 at (0, " << t << ")";
+            EXPECT_TRUE(picture.InkNear(t, 0, kRed)) << "x*y=0 at (" << t << ", 0)";
+        }
+        if (std::abs(t - 3) > 0.75) {
+            EXPECT_TRUE(picture.InkNear(2, t, kBlue)) << "(x-2)(y-3)=0 at (2, " << t << ")";
+        }
+        if (std::abs(t - 2) > 0.75) {
+            EXPECT_TRUE(picture.InkNear(t, 3, kBlue)) << "(x-2)(y-3)=0 at (" << t << ", 3)";
+        }
+    }
+    EXPECT_FALSE(picture.InkNear(5, 5, kRed));
+    EXPECT_FALSE(picture.InkNear(5, 5, kBlue));
+}
+
+TEST(KTTypedFormsPicture, ChainedDivisionsPlotTheirQuotient)
+{
+    Picture picture({{"y=x/2/2", kRed}, {"y=6/x/3", kBlue}});
+    picture.Save("forms-divisions.png");
+    for (double x : {-9.0, -6.0, -2.0, 3.0, 7.0, 9.0}) {
+        EXPECT_TRUE(picture.InkNear(x, x / 4, kRed)) << "y=x/2/2 at " << x;
+        EXPECT_TRUE(picture.InkNear(x, 2 / x, kBlue)) << "y=6/x/3 at " << x;
+    }
+    // Grouped from the right they would be y = x and y = 18/x.
+    for (double x : {-8.0, 5.0, 8.0}) {
+        EXPECT_FALSE(picture.InkNear(x, x, kRed)) << x;
+        EXPECT_FALSE(picture.InkNear(x, 18 / x, kBlue)) << x;
+    }
+}
+
+} // namespace
