@@ -166,12 +166,19 @@ KTG300Doc::LoadResult KTG300Doc::LoadContents(const std::vector<std::uint8_t>& c
     if (StartsAsCurrentLayout(contents))
         return LoadResult::Damaged;
 
-    // Not the current layout: the older-file reader, on top of a new document.
+    // Not the current layout: the older-file reader, on top of a new document. Only a file with
+    // the older layout's marker is one; anything else (a picture, a text, a cut or altered
+    // current file) is refused, so that a later save cannot overwrite it with an empty graph.
     graph = std::make_unique<KTGraph3>();
     graph->Reset(m_defaults);
     KTOptionGraph3 factory;
     const KTOptionGraph3& defaults = m_defaults ? *m_defaults : factory;
     const KTLegacyFileResult legacy = KTLegacyFileReader().ReadLegacyFile(contents, graph->Data(), defaults);
+    if (!legacy.marked) {
+        if (reason)
+            *reason = QStringLiteral("It is not a graph of this program or of its older versions.");
+        return LoadResult::Damaged;
+    }
     if (legacy.integral)
         graph->AddIntegral(*legacy.integral, false);
     if (legacy.tangent)
@@ -179,7 +186,7 @@ KTG300Doc::LoadResult KTG300Doc::LoadContents(const std::vector<std::uint8_t>& c
     m_graph.swap(graph);
     m_graph->SetDirty();
     m_annotations.RemoveAll();
-    m_windowRect = legacy.rectRead ? legacy.windowRect : NewWindowRect;
+    m_windowRect = legacy.windowRect;
     m_refreshDevicePositions = 0;
     m_refreshBoundAnnotations = 0;
     if (reason)

@@ -35,8 +35,8 @@ public:
     /// How LoadContents took an archive.
     enum class LoadResult {
         Current, ///< the current layout
-        Legacy,  ///< not the current layout: read by the older-file reader
-        Damaged, ///< starts as the current layout but fails: nothing was changed
+        Legacy,  ///< an older-layout file (with its marker): read by the older-file reader
+        Damaged, ///< neither of the two, or the current layout failing: nothing was changed
     };
 
     /// The window rectangle of a new document.
@@ -64,9 +64,9 @@ public:
     /// The archive of the document (the stream "Contents").
     std::vector<std::uint8_t> StoreContents();
     /// Takes an archive: the current layout replaces the graph, the annotations and the window
-    /// rectangle and resets the three indices; anything that does not start as the current
-    /// layout is read by the older-file reader on top of the new-document state; an archive
-    /// that starts as the current layout and fails changes nothing. Never throws.
+    /// rectangle and resets the three indices; a file of the older layout (its marker at offset
+    /// 64) is read by the older-file reader on top of the new-document state; anything else
+    /// changes nothing and is Damaged, with the reason for the user. Never throws.
     LoadResult LoadContents(const std::vector<std::uint8_t>& contents, QString* reason = nullptr);
     /// Stores or loads through an archive (the embedded item's data); loading as LoadContents.
     void Serialize(KTArchive& ar);

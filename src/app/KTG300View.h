@@ -178,6 +178,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
@@ -193,6 +194,8 @@ private:
     void MoveAnnotationTo(const CPoint& logical, const KTPoint& graphPoint);
     void SelectUnderPress();
     void AddIntegralBuilt(bool ctrlOrShift);
+    bool StartIntegralOnTip(int item, double snappedX);
+    void TakeMouseFromHiddenTip();
     void AddTangentBuilt(bool ctrlOrShift);
     void PlaceNewAnnotation(const CPoint& logical, const KTPoint& graphPoint, bool bound);
     void RunCurveContextMenu();
@@ -230,4 +233,6 @@ private:
     int m_hoverHit = -1;
     int m_animationTimer = 0;
     CPoint m_pressLogical;
+    /// The left button went down on the tip window and is still held.
+    BYTE m_pressedOnTip = 0;
 };

@@ -129,6 +129,9 @@ void KTG300View::mouseMoveEvent(QMouseEvent* event)
 
 void KTG300View::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (QWidget::mouseGrabber() == this)
+        releaseMouse();
+    m_pressedOnTip = 0;
     try {
         const QPoint p = event->position().toPoint();
         if (event->button() == Qt::LeftButton)
@@ -137,6 +140,23 @@ void KTG300View::mouseReleaseEvent(QMouseEvent* event)
             OnRButtonUp(CPoint(p.x(), p.y()));
     } catch (...) {
     }
+}
+
+void KTG300View::hideEvent(QHideEvent* event)
+{
+    if (QWidget::mouseGrabber() == this)
+        releaseMouse();
+    m_pressedOnTip = 0;
+    QWidget::hideEvent(event);
+}
+
+// The window system sends a held button's moves and its release to the widget it went down on;
+// once the tip that took the press hides (the first move away hides it), nothing would receive
+// them. The view takes them over, as it would get them where the tip is gone.
+void KTG300View::TakeMouseFromHiddenTip()
+{
+    if (m_dragging && m_pressedOnTip && !m_tip->isVisible() && isVisible() && QWidget::mouseGrabber() != this)
+        grabMouse();
 }
 
 void KTG300View::keyPressEvent(QKeyEvent* event)
@@ -246,6 +266,8 @@ void KTG300View::OnMouseMoveAt(const CPoint& device)
             break;
         case KTViewIntegral:
             m_integralBuilt.m_upperText = FormatCoordinate(graphPoint.m_x, 6);
+            // The preview is shaded in the graph's mapping, as the stored integrals are.
+            m_integralBuilt.m_axes = &graph.Axes();
             KTIntegralCalculation::Calculate(m_integralBuilt, graph.Data(), &m_document.m_substitutions);
             m_integralPreview = 1;
             break;
@@ -273,6 +295,7 @@ void KTG300View::OnMouseMoveAt(const CPoint& device)
         update();
     m_hoverHit = hit;
     m_tip->OnHover(device, logical, graphPoint);
+    TakeMouseFromHiddenTip();
 }
 
 void KTG300View::SelectUnderPress()
@@ -425,6 +448,37 @@ void KTG300View::OnLButtonUp(const CPoint& device, bool ctrlOrShift)
 
 // ---- Clicks relayed by the tip window ---------------------------------------------------------
 
+bool KTG300View::StartIntegralOnTip(int item, double snappedX)
+{
+    const KTTipContent& content = m_tip->Content();
+    const KTMarker& marker = content.m_marker;
+    int first = -1;
+    int second = KTIntegralFunction::kXAxis;
+    double x = snappedX;
+    if (item >= 0 && item < KTGraphData3::UserFunctionCount && CanCarryTools(item)) {
+        // Under a curve, from its intersection marker when the press is on one.
+        first = item;
+        if (content.m_markerFlag)
+            x = marker.m_point.m_x;
+    } else if (item == KTTipContent::ItemNone && m_tip->CurrentIndex() >= 0 &&
+               marker.m_kind == KTMarkerIntersection && CanCarryTools(marker.m_tag) &&
+               CanCarryTools(marker.m_secondId)) {
+        // On the point where two curves cross: the area between them starts there.
+        first = marker.m_tag;
+        second = marker.m_secondId;
+        x = marker.m_point.m_x;
+    } else {
+        return false;
+    }
+    m_integralBuilt = KTIntegralFunction();
+    m_integralBuilt.m_first = first;
+    m_integralBuilt.m_second = second;
+    m_integralBuilt.m_hasSecond = second >= 0;
+    m_integralBuilt.m_lowerText = FormatCoordinate(x, 6);
+    m_integralBuilt.m_upperText = m_integralBuilt.m_lowerText;
+    return true;
+}
+
 void KTG300View::OnTipMessage(unsigned message, int item)
 {
     const KTTipSpot spot = KTTipWnd::SharedSpot();
@@ -440,6 +494,7 @@ void KTG300View::OnTipMessage(unsigned message, int item)
     switch (message) {
     case WM_TIP_LBUTTONDOWN: {
         m_dragging = 1;
+        m_pressedOnTip = 1;
         m_functionUnderCursor = item;
         m_pressLogical = logical;
         switch (m_mode) {
@@ -464,15 +519,7 @@ void KTG300View::OnTipMessage(unsigned message, int item)
         }
         case KTViewZoom: m_rubberBand = CRect(logical.x, logical.y, logical.x, logical.y); break;
         case KTViewIntegral:
-            if (item >= 0 && item < 10 && CanCarryTools(item)) {
-                m_integralBuilt = KTIntegralFunction();
-                m_integralBuilt.m_first = item;
-                m_integralBuilt.m_second = KTIntegralFunction::kXAxis;
-                const KTTipContent& content = m_tip->Content();
-                const double x = content.m_markerFlag ? content.m_marker.m_point.m_x : snapped.m_x;
-                m_integralBuilt.m_lowerText = FormatCoordinate(x, 6);
-                m_integralBuilt.m_upperText = m_integralBuilt.m_lowerText;
-            } else {
+            if (!StartIntegralOnTip(item, snapped.m_x)) {
                 MessageBeep(0xFFFFFFFF);
                 m_integralBuilt = KTIntegralFunction();
                 m_integralBuilt.m_first = -1;
@@ -493,6 +540,7 @@ void KTG300View::OnTipMessage(unsigned message, int item)
     }
     case WM_TIP_LBUTTONUP: {
         m_dragging = 0;
+        m_pressedOnTip = 0;
         graph.Data().m_derivatives.DeselectAll();
         graph.Data().m_derivatives.m_selectedIndex = -1;
         graph.Data().m_integrals.DeselectAll();

@@ -37,6 +37,22 @@ public:
             --m_pos;
     }
     CString Text() { return KTLegacyFileReader::ReadTextField(m_bytes, m_pos); }
+    /// A text that its terminating byte ends; one that the end of the data cuts short is no text
+    /// (the field it belongs to keeps its value).
+    bool Text(CString& out)
+    {
+        const std::size_t start = m_pos;
+        CString text = KTLegacyFileReader::ReadTextField(m_bytes, m_pos);
+        if (m_pos == start || static_cast<std::int8_t>(m_bytes[m_pos - 1]) > 30)
+            return false;
+        out = std::move(text);
+        return true;
+    }
+    void TextInto(KTOptionString& option)
+    {
+        if (CString text; Text(text))
+            option.SetValue(text);
+    }
 
 private:
     const std::vector<std::uint8_t>& m_bytes;
@@ -70,12 +86,15 @@ void ReadStep(LegacyCursor& in, KTOptionString& option)
 void ReadFunction(LegacyCursor& in, KTFunction3& function, char listSeparator)
 {
     KTFunctionData3& data = function.Data();
-    CString equation = in.Text();
+    CString equation;
+    CString domain;
+    const bool read = in.Text(equation);
     in.Text();
-    const CString domain = in.Text();
-    if (!domain.IsEmpty())
-        equation += listSeparator + domain;
-    data.m_equationText = equation;
+    if (read && in.Text(domain)) {
+        if (!domain.IsEmpty())
+            equation += listSeparator + domain;
+        data.m_equationText = equation;
+    }
     in.Back();
     KTOptionFunction3& options = data.m_options;
     ReadFlag(in, options.m_vAsym);
@@ -131,10 +150,10 @@ KTLegacyFileResult KTLegacyFileReader::ReadLegacyFile(const std::vector<std::uin
 
     KTOptionAxes2& axes = data.m_options.m_axes;
     in.Skip(4 + 4 * 8 + 1);
-    axes.m_xMaxShowS.SetValue(in.Text());
-    axes.m_yMaxShowS.SetValue(in.Text());
-    axes.m_xMinShowS.SetValue(in.Text());
-    axes.m_yMinShowS.SetValue(in.Text());
+    in.TextInto(axes.m_xMaxShowS);
+    in.TextInto(axes.m_yMaxShowS);
+    in.TextInto(axes.m_xMinShowS);
+    in.TextInto(axes.m_yMinShowS);
     in.Back();
     double step = 0.0;
     if (in.Read(step))
@@ -153,8 +172,8 @@ KTLegacyFileResult KTLegacyFileReader::ReadLegacyFile(const std::vector<std::uin
     }
 
     in.Skip(1);
-    axes.m_xNotate.SetValue(in.Text());
-    axes.m_yNotate.SetValue(in.Text());
+    in.TextInto(axes.m_xNotate);
+    in.TextInto(axes.m_yNotate);
     in.Back();
     ReadFlag(in, axes.m_showGrid);
     ReadFlag(in, data.m_options.m_autoScale);
@@ -210,7 +229,8 @@ KTLegacyFileResult KTLegacyFileReader::ReadLegacyFile(const std::vector<std::uin
     in.Read(ignored);
     in.Read(tangentFunction);
     in.Skip(1);
-    const CString tangentX = in.Text();
+    CString tangentX;
+    const bool tangentXRead = in.Text(tangentX);
 
     KTLocaleChars separators;
     separators.ReadList();
@@ -228,7 +248,7 @@ KTLegacyFileResult KTLegacyFileReader::ReadLegacyFile(const std::vector<std::uin
         integral.m_showArea = defaults.m_integral.m_showArea.m_value != 0;
         result.integral = integral;
     }
-    if (tangentFunction != -1 && IsUserFunction(tangentFunction)) {
+    if (tangentFunction != -1 && IsUserFunction(tangentFunction) && tangentXRead) {
         KTDerivativeFunction tangent;
         tangent.m_function = tangentFunction;
         tangent.m_xText = tangentX;

@@ -5,8 +5,8 @@
 // and one tangent) and skipping the rest. Older files are only read, never written.
 //
 // The reader never throws and never reports: a short file leaves the remaining fields as they
-// were. Unlike the older program it checks every index it reads, so that a damaged file cannot
-// name a function that does not exist.
+// were, a text cut short by the end of the data included. Unlike the older program it checks every index it
+// reads, so that a damaged file cannot name a function that does not exist.
 
 #include "graph/KTDerivativeFunction.h"
 #include "graph/KTIntegralFunction.h"

@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QUrl>
@@ -220,6 +221,33 @@ TEST(KTG300App, OpeningAnOpenFileActivatesItsWindow)
     EXPECT_EQ(frame.OpenDocumentFile(ToQ(first)), &frame.Children().front()->Document());
     EXPECT_EQ(frame.Children().size(), 2);
     EXPECT_EQ(frame.ActiveChild(), frame.Children().front());
+}
+
+TEST(KTG300App, AFileThatIsNoGraphOpensNoWindowAndLeavesTheOpenOne)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    const auto mine = SaveSample(dir, "mine.kt3", 1);
+    const auto picture = dir.File("picture.kt3");
+    {
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        ASSERT_TRUE(image.save(ToQ(picture), "PNG"));
+    }
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({ToQ(mine)}, kLocal));
+    CMainFrame& frame = *app.GetMainWnd();
+    Settle();
+    KTG300Doc& open = frame.Children().front()->Document();
+    const auto before = open.StoreContents();
+    kttest::MessageBoxRecorder boxes;
+    EXPECT_EQ(frame.OpenDocumentFile(ToQ(picture)), nullptr);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].text.Find("is damaged and cannot be opened"), -1);
+    EXPECT_EQ(frame.Children().size(), 1);
+    EXPECT_EQ(frame.ActiveChild(), frame.Children().front());
+    EXPECT_EQ(open.StoreContents(), before);
+    EXPECT_FALSE(app.GetRecentFiles().contains(ToQ(picture)));
 }
 
 TEST(KTG300App, TheRecentFileListKeepsFourEntriesNewestFirst)

@@ -9,6 +9,7 @@
 #include "platform/KTDC.h"
 #include "support/KTTestSupport.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
@@ -32,6 +33,32 @@ std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path)
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
     kttest::WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
+}
+
+struct ForeignFile
+{
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+};
+
+// Files a user may give the ".kt3" name that are no graphs: a picture, a note, noise, nothing.
+std::vector<ForeignFile> ForeignFiles()
+{
+    QImage image(16, 12, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    const std::string text = "y=x^2\nMy notes for Tuesday's lesson.\n";
+    std::mt19937 random(11);
+    std::vector<std::uint8_t> noise(700);
+    for (auto& b : noise)
+        b = static_cast<std::uint8_t>(random());
+    return {{"foreign-png.kt3", std::vector<std::uint8_t>(png.begin(), png.end())},
+            {"foreign-text.kt3", std::vector<std::uint8_t>(text.begin(), text.end())},
+            {"foreign-random.kt3", noise},
+            {"foreign-empty.kt3", {}}};
 }
 
 } // namespace
@@ -201,6 +228,51 @@ TEST(KTG300Doc, ADamagedFileFailsAndLeavesTheOpenDocumentUntouched)
     }
 }
 
+TEST(KTG300Doc, FilesThatAreNotGraphsAreRefusedAndTheOpenDocumentStays)
+{
+    kttest::TempDir dir;
+    KTG300Doc source;
+    source.OnNewDocument();
+    kttest::FillDocument(source, 1);
+    const auto contents = source.StoreContents();
+    std::vector<ForeignFile> files = ForeignFiles();
+    // A current file cut inside its first tag, and one with one bit changed inside that tag.
+    std::vector<std::uint8_t> cut(contents.begin(), contents.begin() + 22);
+    std::vector<std::uint8_t> bit = contents;
+    bit[24] ^= 0x04;
+    for (auto* bytes : {&cut, &bit}) {
+        std::vector<std::uint8_t> compound;
+        ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(*bytes, compound));
+        files.push_back({bytes == &cut ? "cut-tag.kt3" : "bit-tag.kt3", compound});
+        files.push_back({bytes == &cut ? "flat-cut-tag.kt3" : "flat-bit-tag.kt3", *bytes});
+    }
+    // An older file without its marker.
+    kttest::LegacyDocument unmarked;
+    unmarked.marked = false;
+    files.push_back({"unmarked.kt3", kttest::WriteLegacyFile(unmarked)});
+
+    KTG300Doc open;
+    open.OnNewDocument();
+    kttest::FillDocument(open, 2);
+    ASSERT_TRUE(open.OnSaveDocument(ToQ(dir.File("mine.kt3"))));
+    const auto before = open.StoreContents();
+    for (const ForeignFile& file : files) {
+        const auto path = dir.File(file.name);
+        WriteBytes(path, file.bytes);
+        kttest::MessageBoxRecorder boxes;
+        EXPECT_FALSE(open.OnOpenDocument(ToQ(path))) << file.name;
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << file.name;
+        EXPECT_NE(boxes.Boxes()[0].text.Find(("The file " + ToQ(path).toStdString() + " is damaged").c_str()),
+                  -1)
+            << boxes.Boxes()[0].text.c_str();
+        EXPECT_EQ(open.StoreContents(), before) << file.name;
+        EXPECT_EQ(open.GetPathName(), ToQ(dir.File("mine.kt3"))) << file.name;
+        EXPECT_FALSE(open.IsModified());
+        // The file is left as it was.
+        EXPECT_EQ(ReadBytes(path), file.bytes) << file.name;
+    }
+}
+
 TEST(KTG300Doc, TruncatedAndRandomFilesNeverCrash)
 {
     KTG300Doc source;
@@ -213,8 +285,8 @@ TEST(KTG300Doc, TruncatedAndRandomFilesNeverCrash)
     for (std::size_t cut = 0; cut < contents.size(); cut += 7) {
         std::vector<std::uint8_t> bytes(contents.begin(),
                                         contents.begin() + static_cast<std::ptrdiff_t>(cut));
-        const auto result = document.LoadContents(bytes);
-        EXPECT_EQ(result, cut >= 29 ? KTG300Doc::LoadResult::Damaged : KTG300Doc::LoadResult::Legacy) << cut;
+        // Cut before, inside or after the graph's tag: never the older layout.
+        EXPECT_EQ(document.LoadContents(bytes), KTG300Doc::LoadResult::Damaged) << cut;
     }
     std::mt19937 random(5);
     for (int round = 0; round < 300; ++round) {
@@ -226,7 +298,7 @@ TEST(KTG300Doc, TruncatedAndRandomFilesNeverCrash)
         std::vector<std::uint8_t> noise(random() % 600);
         for (auto& b : noise)
             b = static_cast<std::uint8_t>(random());
-        document.LoadContents(noise);
+        EXPECT_EQ(document.LoadContents(noise), KTG300Doc::LoadResult::Damaged);
     }
 }
 
@@ -250,9 +322,9 @@ TEST(KTG300Doc, TheLoaderTakesEveryFileOfItsCorpus)
         KTG300Doc document;
         document.OnNewDocument();
         const auto result = document.LoadContents(parsed.contents);
-        if (name.rfind("damaged", 0) == 0 || name.rfind("truncated", 0) == 0)
+        if (name.rfind("damaged", 0) == 0 || name.rfind("truncated", 0) == 0 || name.rfind("foreign", 0) == 0)
             EXPECT_EQ(result, KTG300Doc::LoadResult::Damaged) << name;
-        else if (name.rfind("legacy", 0) == 0 || name.rfind("empty", 0) == 0)
+        else if (name.rfind("legacy", 0) == 0)
             EXPECT_EQ(result, KTG300Doc::LoadResult::Legacy) << name;
         else
             EXPECT_EQ(result, KTG300Doc::LoadResult::Current) << name;
@@ -260,7 +332,7 @@ TEST(KTG300Doc, TheLoaderTakesEveryFileOfItsCorpus)
             EXPECT_EQ(document.StoreContents(), parsed.contents) << name;
         }
     }
-    EXPECT_GE(files, 12);
+    EXPECT_GE(files, 18);
 }
 
 TEST(KTG300Doc, ConstantsAreUsedByFunctionsTangentsAndIntegrals)
@@ -446,8 +518,10 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
     badTag[40] = 'X'; // inside the options' tag
     write("damaged-tag.kt3", badTag, true);
     auto outerTag = sample;
-    outerTag[20] = 'X'; // not the graph's tag: taken for the older layout
-    write("legacy-bad-graph-tag.kt3", outerTag, true);
+    outerTag[20] ^= 0x01; // one bit of the graph's own tag
+    write("damaged-graph-tag-bit.kt3", outerTag, true);
+    write("damaged-cut-in-graph-tag.kt3", std::vector<std::uint8_t>(sample.begin(), sample.begin() + 23),
+          true);
     // The annotation count after its tag and version, made larger than the data can hold.
     const std::string tag = "KTGAnnotationList";
     const auto at = std::search(sample.begin(), sample.end(), tag.begin(), tag.end());
@@ -467,7 +541,10 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
     legacy.functions[2].equation = "y=1/x";
     legacy.functions[2].domain = "x>0";
     write("legacy-marked.kt3", kttest::WriteLegacyFile(legacy), false);
+    const auto marked = kttest::WriteLegacyFile(legacy);
+    write("legacy-marked-short.kt3", std::vector<std::uint8_t>(marked.begin(), marked.begin() + 112), false);
     legacy.marked = false;
-    write("legacy-plain.kt3", kttest::WriteLegacyFile(legacy), false);
-    write("empty.kt3", {}, false);
+    write("foreign-unmarked-older.kt3", kttest::WriteLegacyFile(legacy), false);
+    for (const ForeignFile& foreign : ForeignFiles())
+        write(foreign.name, foreign.bytes, false);
 }

@@ -197,12 +197,79 @@ TEST(KTLegacyFileReader, TextsEndAtControlBytesAndHighBytes)
 
 TEST(KTLegacyFileReader, EveryTruncationReadsWithoutFailing)
 {
-    const auto full = kttest::WriteLegacyFile(SampleDocument());
+    LocaleGuard locale('.', ',');
+    const kttest::LegacyDocument sample = SampleDocument();
+    const auto full = kttest::WriteLegacyFile(sample);
+    KTGraphData3 whole;
+    KTLegacyFileReader().ReadLegacyFile(full, whole, KTOptionGraph3());
+    const KTGraphData3 fresh;
+    // A text field of a cut file holds either its whole text or what it held before: a text cut
+    // short by the end of the file is no text (an empty range would show the graph at 0..1).
+    auto texts = [](const KTGraphData3& data) {
+        const KTOptionAxes2& axes = data.m_options.m_axes;
+        std::vector<CString> out{axes.m_xMaxShowS.m_value, axes.m_yMaxShowS.m_value, axes.m_xMinShowS.m_value,
+                                 axes.m_yMinShowS.m_value, axes.m_xNotate.m_value,   axes.m_yNotate.m_value};
+        for (int slot = 0; slot < KTGraphData3::UserFunctionCount; ++slot)
+            out.push_back(data.Function(slot).Data().m_equationText);
+        return out;
+    };
+    const std::vector<CString> complete = texts(whole);
+    const std::vector<CString> before = texts(fresh);
+    ASSERT_EQ(complete[0], CString("8"));
+    ASSERT_EQ(complete[7], CString("y=sin(x),[0,5]"));
+    int partial = 0;
     for (std::size_t cut = 0; cut <= full.size(); ++cut) {
         std::vector<std::uint8_t> bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
         KTGraphData3 data;
         const auto result = KTLegacyFileReader().ReadLegacyFile(bytes, data, KTOptionGraph3());
         EXPECT_EQ(result.rectRead, cut >= 16);
         EXPECT_EQ(result.marked, cut >= 72) << cut;
+        const std::vector<CString> read = texts(data);
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            EXPECT_TRUE(read[i] == complete[i] || read[i] == before[i])
+                << "cut " << cut << " field " << i << ": '" << read[i].c_str() << "'";
+            partial += read[i] != complete[i] && read[i] != before[i];
+        }
+        // The tangent's x text is whole or there is no tangent.
+        if (result.tangent) {
+            EXPECT_EQ(result.tangent->m_xText, CString(sample.tangentX.c_str())) << cut;
+        }
+    }
+    EXPECT_EQ(partial, 0);
+}
+
+TEST(KTLegacyFileReader, AShortFileKeepsTheRangesItDidNotReach)
+{
+    const kttest::LegacyDocument sample = SampleDocument();
+    const auto full = kttest::WriteLegacyFile(sample);
+    const KTOptionGraph3 factory;
+    const KTOptionAxes2& fresh = factory.m_axes;
+    // Offsets: 72 + 4 + 32 + 1 = 109 is the start of the xMax text "8\0", then "6\0", "-8\0".
+    const struct
+    {
+        std::size_t cut;
+        CString xMax, yMax, xMin, yMin;
+    } rows[] = {
+        {72, fresh.m_xMaxShowS.m_value, fresh.m_yMaxShowS.m_value, fresh.m_xMinShowS.m_value,
+         fresh.m_yMinShowS.m_value},
+        {110, fresh.m_xMaxShowS.m_value, fresh.m_yMaxShowS.m_value, fresh.m_xMinShowS.m_value,
+         fresh.m_yMinShowS.m_value},
+        {111, "8", fresh.m_yMaxShowS.m_value, fresh.m_xMinShowS.m_value, fresh.m_yMinShowS.m_value},
+        {113, "8", "6", fresh.m_xMinShowS.m_value, fresh.m_yMinShowS.m_value},
+        {115, "8", "6", fresh.m_xMinShowS.m_value, fresh.m_yMinShowS.m_value},
+        {116, "8", "6", "-8", fresh.m_yMinShowS.m_value},
+    };
+    for (const auto& row : rows) {
+        ASSERT_LT(row.cut, full.size());
+        KTGraphData3 data;
+        data.m_options = factory;
+        KTLegacyFileReader().ReadLegacyFile(
+            std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(row.cut)),
+            data, factory);
+        const KTOptionAxes2& axes = data.m_options.m_axes;
+        EXPECT_EQ(axes.m_xMaxShowS.m_value, row.xMax) << row.cut;
+        EXPECT_EQ(axes.m_yMaxShowS.m_value, row.yMax) << row.cut;
+        EXPECT_EQ(axes.m_xMinShowS.m_value, row.xMin) << row.cut;
+        EXPECT_EQ(axes.m_yMinShowS.m_value, row.yMin) << row.cut;
     }
 }

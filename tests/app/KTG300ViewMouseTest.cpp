@@ -1,0 +1,209 @@
+// The mouse modes driven as a user drives them: the events go through the window system's path
+// into the whole main window (the widget under the pointer gets the press and keeps the held
+// button's moves and release), not into the view's handlers directly.
+
+// QTest's mouse events for widgets then enter through the window, as the platform's do.
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include "app/CChildFrame.h"
+#include "app/CMainFrame.h"
+#include "app/KTCommandIds.h"
+#include "app/KTG300App.h"
+#include "app/KTG300Doc.h"
+#include "app/KTG300View.h"
+#include "app/KTTipWnd.h"
+#include "engine/KTFunction3.h"
+#include "graph/KTGraph3.h"
+#include "platform/KTDC.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QScreen>
+#include <QSettings>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+const KTG300App::StartOptions kLocal{false, false};
+
+// A main window with one document of the equations, painted, in integral mode chosen from the
+// toolbar.
+struct MainWindow
+{
+    explicit MainWindow(std::initializer_list<const char*> equations)
+    {
+        QSettings(QString::fromLatin1(KTG300App::RegistryKey), QString::fromLatin1(KTG300App::ProfileName))
+            .clear();
+        EXPECT_TRUE(app.InitInstance({}, kLocal));
+        frame = app.GetMainWnd();
+        frame->move(0, 0);
+        frame->resize(780, 580);
+        child = frame->ActiveChild();
+        int slot = 0;
+        for (const char* equation : equations)
+            Document().Graph().Data().Function(slot++).Data().m_equationText = equation;
+        Document().Graph().SetDirty();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
+        View().repaint();
+        QTest::qWait(50);
+    }
+
+    KTG300Doc& Document() { return child->Document(); }
+    KTG300View& View() { return child->View(); }
+
+    void ClickToolButton(int id)
+    {
+        QWidget* button = frame->ToolBar()->widgetForAction(frame->Action(id));
+        ASSERT_NE(button, nullptr);
+        ASSERT_TRUE(button->isEnabled()) << id;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    // Where a graph point lies in the main window.
+    QPoint At(double x, double y)
+    {
+        CPoint logical = Document().Graph().Axes().GraphToDevice(x, y, 0, 0);
+        KTDC dc(View().logicalDpiX(), View().logicalDpiY());
+        dc.SetMapMode(MM_HIMETRIC);
+        dc.LPtoDP(&logical);
+        return View().mapTo(frame, QPoint(logical.x, logical.y));
+    }
+
+    // The pointer moves there as a mouse moves it, with whatever buttons are held.
+    void MoveTo(const QPoint& inFrame)
+    {
+        QCursor::setPos(frame->mapToGlobal(inFrame));
+        QApplication::processEvents();
+    }
+
+    // Rests on the point until its tip shows.
+    void HoverUntilTip(const QPoint& inFrame)
+    {
+        MoveTo(inFrame + QPoint(-2, 1));
+        MoveTo(inFrame);
+        QTest::qWait(2 * View().TipWindow().GetDelay() + 100);
+    }
+
+    // Moves in small steps, as a hand does, from one point to another.
+    void DragTo(const QPoint& from, const QPoint& to)
+    {
+        const int steps = 12;
+        for (int i = 1; i <= steps; ++i)
+            MoveTo(from + (to - from) * i / steps);
+        QTest::qWait(20);
+    }
+
+    // Pixels of the colour in the part of the main window between the two x positions, as the
+    // screen shows it (the preview is an overlay of one paint, which a fresh rendering leaves out).
+    int PixelsOfColour(QRgb colour, int fromX, int toX, const char* name)
+    {
+        QApplication::processEvents();
+        const QImage image = frame->screen()->grabWindow(frame->winId()).toImage();
+        const QByteArray folder = qgetenv("KT_TEST_IMAGES");
+        if (!folder.isEmpty())
+            image.save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name));
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = std::min(fromX, toX); x <= std::max(fromX, toX); ++x)
+                count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+        return count;
+    }
+
+    KTG300App app;
+    CMainFrame* frame = nullptr;
+    CChildFrame* child = nullptr;
+};
+
+QRgb ShadeOf(const KTG300Doc& document)
+{
+    const COLORREF c = document.Defaults() ? document.Defaults()->m_integral.m_brush.m_value.m_color
+                                           : KTOptionGraph3().m_integral.m_brush.m_value.m_color;
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+} // namespace
+
+TEST(KTG300ViewMouse, IntegralModeDragFromACurveShowsThePreviewAndAddsTheIntegral)
+{
+    MainWindow w({"y=x^2"});
+    w.ClickToolButton(KTCommand::IntegralMode);
+    ASSERT_EQ(w.View().GetMode(), KTViewIntegral);
+
+    const QPoint press = w.At(-1.0, 1.0);
+    w.HoverUntilTip(press);
+    ASSERT_TRUE(w.View().TipWindow().IsTipVisible());
+    const int beeps = KTG300View::BeepCount();
+    QTest::mousePress(w.frame, Qt::LeftButton, {}, press);
+    const QPoint release = w.At(2.0, 4.0);
+    w.DragTo(press, release);
+    // While the button is held the area under the curve is shaded up to the pointer.
+    const QRgb shade = ShadeOf(w.Document());
+    EXPECT_GT(w.PixelsOfColour(shade, press.x() + 3, release.x() - 3, "integral-drag.png"), 500);
+    QTest::mouseRelease(w.frame, Qt::LeftButton, {}, release);
+    QApplication::processEvents();
+
+    EXPECT_EQ(KTG300View::BeepCount(), beeps);
+    const KTIntegralList& integrals = w.Document().Graph().Data().m_integrals;
+    ASSERT_EQ(integrals.GetCount(), 1);
+    EXPECT_EQ(integrals.GetAt(0).m_first, 0);
+    EXPECT_EQ(integrals.GetAt(0).m_second, KTIntegralFunction::kXAxis);
+    EXPECT_STREQ(integrals.GetAt(0).m_lowerText, "-1");
+    EXPECT_STREQ(integrals.GetAt(0).m_upperText, "2");
+    EXPECT_TRUE(w.Document().IsModified());
+    // After the next paint the integral of x^2 from -1 to 2 is 3, and it stays shaded.
+    w.View().repaint();
+    EXPECT_NEAR(integrals.GetAt(0).m_integral, 3.0, 1e-3);
+    EXPECT_GT(w.PixelsOfColour(shade, press.x() + 3, release.x() - 3, "integral-added.png"), 500);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+}
+
+TEST(KTG300ViewMouse, IntegralModePressOnAnIntersectionTakesTheAreaBetweenTheCurves)
+{
+    // y = x^2 and y = x + 2 cross at x = -1 and x = 2.
+    MainWindow w({"y=x^2", "y=x+2"});
+    w.ClickToolButton(KTCommand::IntegralMode);
+    const QPoint press = w.At(-1.0, 1.0);
+    w.HoverUntilTip(press);
+    ASSERT_TRUE(w.View().TipWindow().IsTipVisible());
+    ASSERT_EQ(w.View().TipWindow().Content().m_item, KTTipContent::ItemNone);
+    ASSERT_EQ(w.View().TipWindow().Content().m_marker.m_kind, KTMarkerIntersection);
+    const int beeps = KTG300View::BeepCount();
+    QTest::mousePress(w.frame, Qt::LeftButton, {}, press);
+    const QPoint release = w.At(1.0, 1.0);
+    w.DragTo(press, release);
+    QTest::mouseRelease(w.frame, Qt::LeftButton, {}, release);
+    QApplication::processEvents();
+
+    EXPECT_EQ(KTG300View::BeepCount(), beeps);
+    const KTIntegralList& integrals = w.Document().Graph().Data().m_integrals;
+    ASSERT_EQ(integrals.GetCount(), 1);
+    EXPECT_EQ(integrals.GetAt(0).m_first, 0);
+    EXPECT_EQ(integrals.GetAt(0).m_second, 1);
+    EXPECT_STREQ(integrals.GetAt(0).m_lowerText, "-1");
+    EXPECT_STREQ(integrals.GetAt(0).m_upperText, "1");
+    // The area between them from -1 to 1: the integral of x + 2 - x^2 is 10/3.
+    w.View().repaint();
+    EXPECT_NEAR(integrals.GetAt(0).m_area, 10.0 / 3.0, 1e-3);
+    EXPECT_NEAR(std::fabs(integrals.GetAt(0).m_integral), 10.0 / 3.0, 1e-3);
+}
+
+TEST(KTG300ViewMouse, IntegralModePressAwayFromTheCurvesBeepsAndAddsNothing)
+{
+    MainWindow w({"y=x^2"});
+    w.ClickToolButton(KTCommand::IntegralMode);
+    const QPoint press = w.At(3.0, -3.0);
+    w.HoverUntilTip(press);
+    EXPECT_FALSE(w.View().TipWindow().IsTipVisible());
+    const int beeps = KTG300View::BeepCount();
+    QTest::mousePress(w.frame, Qt::LeftButton, {}, press);
+    const QPoint release = w.At(4.0, -3.0);
+    w.DragTo(press, release);
+    QTest::mouseRelease(w.frame, Qt::LeftButton, {}, release);
+    EXPECT_EQ(KTG300View::BeepCount(), beeps + 1);
+    EXPECT_EQ(w.Document().Graph().Data().m_integrals.GetCount(), 0);
+}
