@@ -206,6 +206,21 @@ void KTIconButton::changeEvent(QEvent* event)
     QPushButton::changeEvent(event);
 }
 
+QSize KTIconButton::sizeHint() const
+{
+    QSize image = m_image.deviceIndependentSize().toSize();
+    image = image.expandedTo(m_second.deviceIndependentSize().toSize());
+    const QSize caption = text().isEmpty() ? QSize() : fontMetrics().size(Qt::TextShowMnemonic, text());
+    QSize content;
+    if (m_align == AlignImageAbove)
+        content = QSize(std::max(image.width(), caption.width()), image.height() + caption.height());
+    else
+        content = QSize(image.width() + caption.width(), std::max(image.height(), caption.height()));
+    // The paint's edge of 3 pixels a side and its pressed shift of one, and a little air.
+    constexpr int kEdge = 3 + 1 + 4;
+    return QPushButton::sizeHint().expandedTo(content + QSize(2 * kEdge, 2 * kEdge));
+}
+
 void KTIconButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

@@ -75,6 +75,9 @@ public:
     bool IsHovered() const { return m_hover; }
     /// The image drawn in the present state.
     QImage CurrentImage() const;
+    /// Room for the image beside (or above) the caption, every line of it whole, inside the
+    /// button's edge: a caption is never wrapped or cut at the size the button asks for.
+    QSize sizeHint() const override;
 
     /// 0.299 R + 0.587 G + 0.114 B (truncated) in each channel of every non-transparent pixel.
     static QImage GreyScale(const QImage& image);

@@ -15,7 +15,10 @@
 #include "ui/KTIconButton.h"
 #include "ui/KTLinkStatic.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
+#include <QImage>
 #include <QDesktopServices>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -509,6 +512,35 @@ TEST(KTFirstRunDlg, SignUpButtonsOpenTheBrowserDialogOnTheMiniPages)
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     // The pages are not on this computer: the user's browser gets them.
     EXPECT_EQ(catcher.urls.size(), 2);
+}
+
+TEST(KTFirstRunDlg, SignUpCaptionsShowWholeBesideTheirPictures)
+{
+    KTFirstRunDlg dialog("KT Graph 3");
+    dialog.OnInitDialog();
+    dialog.show();
+    QApplication::processEvents();
+    const QImage shown = dialog.grab().toImage(); // the whole page, as the user sees it
+    ASSERT_FALSE(shown.isNull());
+    for (KTIconButton* button : {dialog.NewsletterButton(), dialog.TutorialsButton()}) {
+        const QString caption = button->text();
+        const QFontMetrics metrics = button->fontMetrics();
+        const QSize image = button->CurrentImage().deviceIndependentSize().toSize();
+        ASSERT_FALSE(image.isEmpty());
+        // The paint keeps 3 pixels a side and shifts a pressed button by one; the caption has
+        // the rest beside the picture.
+        const int textWidth = button->width() - 2 * 3 - 1 - image.width();
+        const int textHeight = button->height() - 2 * 3 - 1;
+        const QRect needed =
+            metrics.boundingRect(QRect(0, 0, textWidth, 10000), Qt::AlignCenter | Qt::TextWordWrap, caption);
+        const int lines = static_cast<int>(caption.count(QLatin1Char('\n'))) + 1;
+        EXPECT_LE(needed.width(), textWidth) << caption.toStdString();
+        // No line breaks but those of the caption, and every line whole, top to bottom.
+        EXPECT_EQ(needed.height(), lines * metrics.lineSpacing()) << caption.toStdString();
+        EXPECT_LE(needed.height(), textHeight) << caption.toStdString();
+        EXPECT_LE(image.height(), textHeight) << caption.toStdString();
+        EXPECT_TRUE(dialog.rect().contains(button->geometry())) << caption.toStdString();
+    }
 }
 
 #include "KTCallHomeManagerTest.moc"
