@@ -93,6 +93,8 @@ public:
     void SetFunctionUnderCursor(int item) { m_functionUnderCursor = item; }
     /// Device point (pixels of the view) to the view's logical units (HIMETRIC, y up).
     CPoint DeviceToLogical(const CPoint& device) const;
+    /// The view's logical units (HIMETRIC, y up) to its pixels.
+    CPoint LogicalToDevice(const CPoint& logical) const;
     /// The mouse handlers on a device point of the view.
     void OnLButtonDown(const CPoint& device, bool ctrlOrShift);
     void OnMouseMoveAt(const CPoint& device);
@@ -153,8 +155,9 @@ public:
     /// UpdateCommandUI for this view when it is the active one.
     void RefreshCommandUI();
     /// Answers the curve context menu in place of running it (tests): called with the menu
-    /// filled and checked; it may trigger an action. An empty hook runs the menu.
-    using ContextMenuHook = std::function<void(QMenu&)>;
+    /// filled and checked and the screen point it would open at; it may trigger an action. An
+    /// empty hook runs the menu.
+    using ContextMenuHook = std::function<void(QMenu&, const QPoint&)>;
     static ContextMenuHook SetContextMenuHook(ContextMenuHook hook);
 
     // ---- The integral, tangent and annotation dialogs (KTG300ViewToolDialogs.cpp) -----------
@@ -199,6 +202,8 @@ private:
     void AddTangentBuilt(bool ctrlOrShift);
     void PlaceNewAnnotation(const CPoint& logical, const KTPoint& graphPoint, bool bound);
     void RunCurveContextMenu();
+    /// Where the curve menu opens: the hot spot of the tip under the mouse, on the screen.
+    QPoint CurveMenuPosition() const;
     void EditAxesOnRightClick();
     template <typename Dialog> void RunPreferencesDialog();
     bool IsOnAxis(const KTPoint& graphPoint);

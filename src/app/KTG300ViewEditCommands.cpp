@@ -254,10 +254,20 @@ void KTG300View::RunCurveContextMenu()
     add("&Arrows", options.m_showFunctionArrows.m_value != 0, &KTG300View::OnArrows);
     add("Domain Marks", options.m_showLow.m_value && options.m_showHigh.m_value, &KTG300View::OnDomainMarks);
     add("&Vertical Asymptotes", options.m_vAsym.m_value != 0, &KTG300View::OnVerticalAsymptotes);
+    const QPoint position = CurveMenuPosition();
     if (const ContextMenuHook& hook = MenuHook()) {
-        hook(menu);
+        hook(menu, position);
         return;
     }
+    menu.exec(position);
+}
+
+QPoint KTG300View::CurveMenuPosition() const
+{
+    // The hot rectangle is in the view's logical units, centred on the mouse when the tip was
+    // armed; the menu wants screen pixels.
     const CRect& hot = KTTipWnd::SharedSpot().m_rect;
-    menu.exec(mapToGlobal(QPoint(hot.left, hot.top)));
+    const CPoint centre((hot.left + hot.right) / 2, (hot.top + hot.bottom) / 2);
+    const CPoint device = LogicalToDevice(centre);
+    return mapToGlobal(QPoint(device.x, device.y));
 }

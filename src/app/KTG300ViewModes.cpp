@@ -92,6 +92,15 @@ CPoint KTG300View::DeviceToLogical(const CPoint& device) const
     return logical;
 }
 
+CPoint KTG300View::LogicalToDevice(const CPoint& logical) const
+{
+    KTDC dc(logicalDpiX() > 0 ? logicalDpiX() : 96, logicalDpiY() > 0 ? logicalDpiY() : 96);
+    dc.SetMapMode(MM_HIMETRIC);
+    CPoint device = logical;
+    dc.LPtoDP(&device);
+    return device;
+}
+
 KTPoint KTG300View::GraphPointOf(const CPoint& logical)
 {
     return m_document.Graph().Axes().DeviceToGraph(logical, 0);

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSlider>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -328,7 +329,7 @@ TEST(KTG300ViewModes, CurveContextMenuIsCheckedFromTheFunction)
     data.m_options.m_vAsym.m_value = 0;
     data.m_options.m_showFunctionArrows.m_value = 0;
     QStringList checked;
-    MenuHookScope scope([&](QMenu& menu) {
+    MenuHookScope scope([&](QMenu& menu, const QPoint&) {
         for (QAction* action : menu.actions())
             if (action->isChecked())
                 checked << action->text();
@@ -338,6 +339,32 @@ TEST(KTG300ViewModes, CurveContextMenuIsCheckedFromTheFunction)
     EXPECT_EQ(checked, (QStringList{QStringLiteral("&2nd Derivative"), QStringLiteral("Domain Marks")}));
     EXPECT_EQ(data.m_showFirstDerivative, 1);
     EXPECT_EQ(f.view->GetFunctionUnderCursor(), 0);
+}
+
+TEST(KTG300ViewModes, CurveMenuOpensAtTheMouse)
+{
+    // A real right click on the tip over the curve, in views placed at different spots of the
+    // screen: the menu's corner is where the mouse is.
+    for (const QPoint place : {QPoint(0, 0), QPoint(300, 200), QPoint(700, 40)}) {
+        Fixture f({"y=x"});
+        f.view->move(place);
+        f.view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(f.view.get()));
+        QApplication::processEvents();
+        const CPoint onCurve = f.DeviceOf(1.0, 1.0);
+        const QPoint mouse(onCurve.x, onCurve.y);
+        QTest::mouseMove(f.view.get(), mouse);
+        KTTipWnd& tip = f.view->TipWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return tip.IsTipVisible(); }, 2000)) << place.x();
+        QPoint opened(-1, -1);
+        MenuHookScope scope([&](QMenu&, const QPoint& position) { opened = position; });
+        QTest::mouseClick(&tip, Qt::RightButton, {}, tip.mapFrom(f.view.get(), mouse));
+        const QPoint expected = f.view->mapToGlobal(mouse);
+        EXPECT_LE((opened - expected).manhattanLength(), 2)
+            << place.x() << ": " << opened.x() << "," << opened.y() << " for " << expected.x() << ","
+            << expected.y();
+        EXPECT_EQ(f.view->GetFunctionUnderCursor(), 0);
+    }
 }
 
 TEST(KTG300ViewModes, AnimationRunsFromTheDialogUntilTheNextRelease)
