@@ -202,12 +202,21 @@ void CMainFrame::createActions()
     connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::cascadeSubWindows);
     a = AddAction(WindowTile, QStringLiteral("&Tile"), QStringLiteral("Arrange the windows side by side"));
     connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::tileSubWindows);
+    // The menu shows the first key of each; Ctrl+F6 is what multiple-document programs name,
+    // the desktop's own keys (Ctrl+Shift+Tab arrives as "Backtab") work as well.
+    const auto windowKeys = [](QKeySequence::StandardKey standard, const QKeySequence& shown) {
+        QList<QKeySequence> keys{shown};
+        for (const QKeySequence& key : QKeySequence::keyBindings(standard))
+            if (key != shown)
+                keys.append(key);
+        return keys;
+    };
     a = AddAction(WindowNext, QStringLiteral("Ne&xt"), QStringLiteral("Activate the next window"));
-    a->setShortcut(QKeySequence::NextChild);
+    a->setShortcuts(windowKeys(QKeySequence::NextChild, QKeySequence(Qt::CTRL | Qt::Key_F6)));
     connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::activateNextSubWindow);
     a = AddAction(WindowPrevious, QStringLiteral("Pre&vious"),
                   QStringLiteral("Activate the previous window"));
-    a->setShortcut(QKeySequence::PreviousChild);
+    a->setShortcuts(windowKeys(QKeySequence::PreviousChild, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6)));
     connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::activatePreviousSubWindow);
 
     for (auto& recent : m_recentActions) {
@@ -257,6 +266,20 @@ void CMainFrame::createMenus()
     m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
     for (int id : {WindowCascade, WindowTile, WindowNext, WindowPrevious})
         m_windowMenu->addAction(Action(id));
+    m_windowListSeparator = m_windowMenu->addSeparator();
+    for (std::size_t i = 0; i < m_windowListActions.size(); ++i) {
+        QAction* entry = m_windowMenu->addAction(QString());
+        entry->setCheckable(true);
+        entry->setVisible(false);
+        connect(entry, &QAction::triggered, this, [this, i] {
+            const QList<CChildFrame*> children = Children();
+            if (static_cast<qsizetype>(i) < children.size())
+                m_mdiArea->setActiveSubWindow(children.at(static_cast<qsizetype>(i)));
+            UpdateWindowList();
+        });
+        m_windowListActions[i] = entry;
+    }
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateWindowList);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     for (int id : {HelpReadHelpFile, HelpReadManual, HelpReadQuickref})
@@ -307,6 +330,26 @@ void CMainFrame::UpdateActions()
     if (m_app)
         m_app->UpdateCommandUI(*this);
     m_windowMenu->menuAction()->setVisible(hasDocument);
+    UpdateWindowList();
+}
+
+void CMainFrame::UpdateWindowList()
+{
+    const QList<CChildFrame*> children = Children();
+    const CChildFrame* active = ActiveChild();
+    for (std::size_t i = 0; i < m_windowListActions.size(); ++i) {
+        QAction* entry = m_windowListActions[i];
+        const auto index = static_cast<qsizetype>(i);
+        if (index < children.size()) {
+            CChildFrame* child = children.at(index);
+            entry->setText(QStringLiteral("&%1 %2").arg(index + 1).arg(child->Document().GetTitle()));
+            entry->setChecked(child == active);
+            entry->setVisible(true);
+        } else {
+            entry->setVisible(false);
+        }
+    }
+    m_windowListSeparator->setVisible(!children.isEmpty());
 }
 
 void CMainFrame::UpdateRecentFileActions()

@@ -42,6 +42,11 @@ public:
     QToolBar* ToolBar() const { return m_toolBar; }
     /// The action of a command id (57600 File New, 32837 Copy to Clipboard, ...), or null.
     QAction* Action(int id) const;
+    /// The Window menu: the arranging commands, then the open documents numbered from 1, the
+    /// active one checked; choosing one activates it.
+    QMenu* WindowMenu() const { return m_windowMenu; }
+    /// How many documents the Window menu lists; the rest are reached with Next and Previous.
+    static constexpr int WindowListLength = 9;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -58,6 +63,7 @@ private:
     CChildFrame* FindChild(const QString& path) const;
     void UpdateActions();
     void UpdateRecentFileActions();
+    void UpdateWindowList();
 
     void OnFileOpen();
     void OnFileClose();
@@ -74,6 +80,8 @@ private:
     QMdiArea* m_mdiArea = nullptr;
     QToolBar* m_toolBar = nullptr;
     QMenu* m_windowMenu = nullptr;
+    QAction* m_windowListSeparator = nullptr;
+    std::array<QAction*, WindowListLength> m_windowListActions{};
     std::map<int, QAction*> m_actions;
     std::array<QAction*, 4> m_recentActions{};
     QAction* m_recentSeparator = nullptr;

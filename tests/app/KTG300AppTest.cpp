@@ -20,6 +20,8 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMdiArea>
+#include <QMenu>
+#include <QTest>
 #include <QMimeData>
 #include <QUrl>
 #include <QDropEvent>
@@ -29,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 using kttest::ToQ;
 
@@ -248,6 +251,68 @@ TEST(KTG300App, AFileThatIsNoGraphOpensNoWindowAndLeavesTheOpenOne)
     EXPECT_EQ(frame.ActiveChild(), frame.Children().front());
     EXPECT_EQ(open.StoreContents(), before);
     EXPECT_FALSE(app.GetRecentFiles().contains(ToQ(picture)));
+}
+
+TEST(KTG300App, TheWindowMenuListsTheOpenDocumentsAndActivatesTheOneChosen)
+{
+    ClearSettings();
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    CMainFrame& frame = *app.GetMainWnd();
+    frame.OnFileNew();
+    frame.OnFileNew();
+    const QList<CChildFrame*> children = frame.Children();
+    ASSERT_EQ(children.size(), 3);
+    frame.show();
+    Settle();
+
+    QMenu* menu = frame.WindowMenu();
+    // Opened as the user opens it, then read off what it shows.
+    const auto open = [&] {
+        menu->popup(frame.mapToGlobal(QPoint(40, 40)));
+        Settle();
+        EXPECT_FALSE(menu->grab().isNull());
+        QStringList shown;
+        QStringList keys;
+        QString checked;
+        for (QAction* action : menu->actions()) {
+            if (!action->isVisible())
+                continue;
+            shown << action->text();
+            keys << action->shortcut().toString(QKeySequence::NativeText);
+            if (action->isChecked())
+                checked = action->text();
+        }
+        return std::tuple{shown, keys, checked};
+    };
+    const QString titles[] = {children[0]->Document().GetTitle(), children[1]->Document().GetTitle(),
+                              children[2]->Document().GetTitle()};
+    const QStringList expected{"&Cascade", "&Tile",           "Ne&xt",           "Pre&vious",
+                               "",         "&1 " + titles[0], "&2 " + titles[1], "&3 " + titles[2]};
+    auto [shown, keys, checked] = open();
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(checked, "&3 " + titles[2]); // the newest window is the active one
+    EXPECT_EQ(keys.at(2), QStringLiteral("Ctrl+F6"));
+    EXPECT_EQ(keys.at(3), QStringLiteral("Ctrl+Shift+F6"));
+    for (const QString& key : keys)
+        EXPECT_FALSE(key.contains(QStringLiteral("Backtab"))) << key.toStdString();
+
+    // Choosing the first entry with its number activates its window.
+    QTest::keyClick(menu, Qt::Key_1);
+    Settle();
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(frame.ActiveChild(), children[0]);
+    std::tie(shown, keys, checked) = open();
+    EXPECT_EQ(checked, "&1 " + titles[0]);
+    menu->hide();
+
+    // The window keys go round the documents.
+    QTest::keyClick(&frame, Qt::Key_F6, Qt::ControlModifier);
+    Settle();
+    EXPECT_EQ(frame.ActiveChild(), children[1]);
+    QTest::keyClick(&frame, Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+    Settle();
+    EXPECT_EQ(frame.ActiveChild(), children[0]);
 }
 
 TEST(KTG300App, TheRecentFileListKeepsFourEntriesNewestFirst)
