@@ -304,8 +304,7 @@ void KTG300Doc::DrawAnnotations(KTDC& dc)
         const int width = annotation.m_textRect.Width();
         const int height = annotation.m_textRect.Height();
         annotation.m_textRect = CRect(corner.x, corner.y, corner.x + width, corner.y + height);
-        if (annotation.m_bound)
-            annotation.m_anchor = axes.GraphToDevice(annotation.GetGraphPoint(), 0, 0);
+        annotation.m_anchor = axes.GraphToDevice(annotation.GetGraphPoint(), 0, 0);
     };
     if (m_refreshDevicePositions) {
         for (KTGAnnotation& annotation : m_annotations.m_annotations)

@@ -112,7 +112,8 @@ void KTG300View::OnDraw(KTDC& dc)
     }
     KTGraph3& graph = m_document.Graph();
     const std::int32_t dirty = graph.Data().m_dirty;
-    m_document.m_refreshDevicePositions = dirty == 1 ? 1 : 0;
+    // A graph laid out anew (loaded, resized, zoomed) moves every annotation to its graph point.
+    m_document.m_refreshDevicePositions = dirty > 0 ? 1 : 0;
     m_document.m_refreshBoundAnnotations = dirty == 2 ? 1 : 0;
     graph.ComputeDataExtents();
 
@@ -124,12 +125,15 @@ void KTG300View::OnDraw(KTDC& dc)
     CSize panel(PanelWidth, PanelStripHeight);
     dc.DPtoLP(&panel);
 
+    const CRect previousRect = m_graphRect;
     m_graphRect = CRect(0, 0, corner.x, corner.y);
     bool anyUsed = false;
     for (int code : PanelCodes)
         anyUsed = anyUsed || m_document.IsConstantUsed(code);
     if (anyUsed)
         m_graphRect.bottom += std::abs(panel.cy);
+    if (m_graphRect != previousRect)
+        m_document.m_refreshDevicePositions = 1;
 
     if (KTG300App* app = KTGetApp())
         app->m_lastGraphSize = CSize(std::abs(m_graphRect.Width()), std::abs(m_graphRect.Height()));

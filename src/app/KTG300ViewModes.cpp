@@ -248,10 +248,17 @@ void KTG300View::MoveAnnotationTo(const CPoint& logical, const KTPoint& graphPoi
     const int index = m_document.m_annotationIndex;
     if (index < 0 || index >= m_document.m_annotations.GetCount())
         return;
-    if (m_grabbedByText)
+    if (m_grabbedByText) {
         m_document.m_annotations.MoveText(index, logical.x, logical.y, graphPoint);
-    else
-        m_document.m_annotations.MoveAnchor(index, logical.x, logical.y);
+        return;
+    }
+    KTGAnnotationList& annotations = m_document.m_annotations;
+    annotations.MoveAnchor(index, logical.x, logical.y);
+    // The anchor keeps its graph point too, so that it stays on it when the graph is laid out
+    // anew (a resized window, another zoom).
+    KTGAnnotation& annotation = annotations.GetAt(index);
+    if (!annotation.m_anchorLocked)
+        annotation.m_anchorPosition = GraphPointOf(annotation.m_anchor);
 }
 
 void KTG300View::OnMouseMoveAt(const CPoint& device)

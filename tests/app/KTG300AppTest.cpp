@@ -11,6 +11,9 @@
 #include "app/KTShellRegistration.h"
 #include "engine/KTFunction3.h"
 #include "graph/KTGraph3.h"
+#include "platform/KTDC.h"
+#include "axes/KTAxes.h"
+#include "graph/KTGAnnotation.h"
 #include "platform/KTMessageBox.h"
 #include "support/KTTestSupport.h"
 
@@ -313,6 +316,84 @@ TEST(KTG300App, TheWindowMenuListsTheOpenDocumentsAndActivatesTheOneChosen)
     QTest::keyClick(&frame, Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
     Settle();
     EXPECT_EQ(frame.ActiveChild(), children[0]);
+}
+
+namespace {
+
+/// Whether the picture has dark ink within two pixels of the point.
+bool InkNear(const QImage& picture, const QPoint& point)
+{
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx) {
+            const QPoint at = point + QPoint(dx, dy);
+            if (picture.rect().contains(at) && qGray(picture.pixel(at)) < 100)
+                return true;
+        }
+    return false;
+}
+
+} // namespace
+
+TEST(KTG300App, AnAnnotationStaysOnItsGraphPointWhenTheWindowChanges)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    const auto path = dir.File("parabola-and-line.kt3");
+    std::filesystem::copy_file(
+        kttest::DataDir().parent_path().parent_path() / "examples/parabola-and-line.kt3", path);
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({ToQ(path)}, kLocal));
+    CMainFrame& frame = *app.GetMainWnd();
+    frame.show();
+    CChildFrame* child = frame.ActiveChild();
+    ASSERT_NE(child, nullptr);
+    KTG300View& view = child->View();
+    KTG300Doc& document = child->Document();
+    ASSERT_EQ(document.m_annotations.GetCount(), 1);
+
+    // The box's corner is at the device point of its graph point, inside the graph, and the main
+    // window shows its border there.
+    const auto check = [&](const char* when) {
+        Settle();
+        const QImage shown = frame.grab().toImage();
+        const KTGAnnotation& note = document.m_annotations.GetAt(0);
+        KTAxes& axes = document.Graph().Axes();
+        const CRect& box = note.m_textRect;
+        EXPECT_EQ(CPoint(box.left, box.top), axes.GraphToDevice(note.m_textPosition, 0, 0)) << when;
+        EXPECT_EQ(note.m_anchor, axes.GraphToDevice(note.m_anchorPosition, 0, 0)) << when;
+        const CRect& graph = view.GraphRect(); // y grows upwards: top 0, bottom below it
+        EXPECT_GE(box.left, graph.left) << when;
+        EXPECT_LE(box.right, graph.right) << when;
+        EXPECT_LE(box.top, graph.top) << when;
+        EXPECT_GE(box.bottom, graph.bottom) << when;
+        const CPoint corner = view.LogicalToDevice(CPoint(box.left, box.top));
+        EXPECT_TRUE(InkNear(shown, view.mapTo(&frame, QPoint(corner.x, corner.y)))) << when;
+    };
+    check("opened");
+    frame.resize(frame.width() * 2 / 3, frame.height() * 2 / 3);
+    check("shrunk");
+    frame.OnFileNew();
+    frame.MdiArea()->tileSubWindows();
+    check("tiled");
+
+    // The print takes the graph as the screen last laid it out: the box is on the page.
+    const CRect& graph = view.GraphRect();
+    constexpr int kDotsPerMetre = 7874; // 200 dots per inch
+    const auto toDots = [](int himetric) {
+        return static_cast<int>(std::abs(himetric) * 200.0 / 2540.0 + 0.5);
+    };
+    QImage page = kttest::WhiteImage(toDots(graph.Width()) + 10, toDots(graph.Height()) + 10, kDotsPerMetre);
+    {
+        KTDC dc(&page);
+        dc.SetPrinting(true);
+        KTG300View::OnPrint(document, dc);
+    }
+    const CRect& box = document.m_annotations.GetAt(0).m_textRect;
+    EXPECT_TRUE(InkNear(page, QPoint(toDots(box.left), toDots(box.top))));
+    EXPECT_TRUE(InkNear(page, QPoint(toDots(box.right), toDots(box.bottom))));
+
+    kttest::MessageBoxRecorder no(IDNO);
+    EXPECT_TRUE(frame.CloseAllDocuments());
 }
 
 TEST(KTG300App, TheRecentFileListKeepsFourEntriesNewestFirst)

@@ -3,17 +3,22 @@
 #include "KTAppTestSupport.h"
 #include "app/KTCompoundFile.h"
 #include "app/KTG300SrvrItem.h"
+#include "app/KTG300View.h"
 #include "engine/KTFunction3.h"
 #include "graph/KTGraph3.h"
 #include "platform/KTArchive.h"
 #include "platform/KTDC.h"
 #include "support/KTTestSupport.h"
+#include "ui/KTAnnotateEditDlg.h"
 
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -452,6 +457,49 @@ void BuildExample(KTG300Doc& document, const Example& example)
     document.m_windowRect = CRect(60, 60, 900, 700);
 }
 
+/// The view size the examples are made at.
+constexpr int kExampleWidth = 820;
+constexpr int kExampleHeight = 560;
+
+void PaintView(KTG300View& view)
+{
+    QImage image(view.size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    KTDC dc(&image);
+    view.OnDraw(dc);
+}
+
+CPoint DeviceOf(const KTG300View& view, const KTPoint& point)
+{
+    return view.LogicalToDevice(view.GetDocument().Graph().Axes().GraphToDevice(point, 0, 0));
+}
+
+/// An annotation made with the mouse in annotation mode, from its box to the spot it points
+/// at, then given its text and an arrow in the Edit Annotation dialog opened by a right click.
+void PlaceNoteAsTheUserDoes(KTG300Doc& document, const KTPoint& box, const KTPoint& spot, const char* text)
+{
+    KTG300View view(document);
+    view.resize(kExampleWidth, kExampleHeight);
+    PaintView(view);
+    view.OnAnnotationMode();
+    const CPoint corner = DeviceOf(view, box);
+    const CPoint target = DeviceOf(view, spot);
+    view.OnLButtonDown(corner, false);
+    view.OnMouseMoveAt(target);
+    view.OnLButtonUp(target, false);
+    PaintView(view);
+    const auto previous = KTAnnotateEditDlg::SetModalHook([text](KTAnnotateEditDlg& dialog) {
+        dialog.TextEdit()->setPlainText(QString::fromLatin1(text));
+        dialog.AnchorRadio(1)->click(); // an arrow
+        dialog.OkButton()->click();
+        return dialog.result();
+    });
+    view.OnRButtonUp(CPoint(corner.x + 6, corner.y + 6));
+    KTAnnotateEditDlg::SetModalHook(previous);
+    document.m_annotations.DeselectAll();
+    PaintView(view);
+}
+
 } // namespace
 
 // Writes the example documents and the loader's seed corpus when KT_WRITE_SAMPLES names a folder
@@ -476,6 +524,10 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
         document.OnNewDocument();
         BuildExample(document, example);
         if (std::string(example.name) == "parabola-and-line") {
+            // The note first: the tangent then keeps the ends a loaded tangent has until it is
+            // drawn, so that the document stores again as it loads.
+            PlaceNoteAsTheUserDoes(document, KTPoint(-4.5, 4.5), KTPoint(0.5, 0.5),
+                                   "The area between the curves");
             KTGraphData3& data = document.Graph().Data();
             KTIntegralFunction integral;
             integral.m_first = 1;
@@ -489,12 +541,6 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
             tangent.m_function = 0;
             tangent.m_xText = "1.5";
             data.m_derivatives.Add(tangent, true);
-            KTGAnnotation note;
-            note.m_text.AddText("The area between the curves");
-            note.m_textPosition = KTPoint(-4.5, 4.5);
-            note.m_textRect = CRect(0, 0, 4000, -600);
-            note.m_anchorPosition = KTPoint(0.5, 0.5);
-            document.m_annotations.Add(note);
         }
         const auto path = base / "examples" / (std::string(example.name) + ".kt3");
         ASSERT_TRUE(document.OnSaveDocument(ToQ(path)));
@@ -547,4 +593,32 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
     write("foreign-unmarked-older.kt3", kttest::WriteLegacyFile(legacy), false);
     for (const ForeignFile& foreign : ForeignFiles())
         write(foreign.name, foreign.bytes, false);
+}
+
+// An example opened at the size it was made at shows every annotation where the file keeps it,
+// and that place is the annotation's graph point: the stored box and anchor agree with it.
+TEST(KTG300Doc, ExamplesOpenAsTheProgramSavedThem)
+{
+    const std::filesystem::path examples = kttest::DataDir().parent_path().parent_path() / "examples";
+    int annotated = 0;
+    for (const char* name : {"parabola-and-line.kt3", "trigonometry.kt3", "inequalities.kt3"}) {
+        KTG300Doc document;
+        ASSERT_TRUE(document.OnOpenDocument(ToQ(examples / name))) << name;
+        const std::vector<KTGAnnotation> stored = document.m_annotations.m_annotations;
+        KTG300View view(document);
+        view.resize(kExampleWidth, kExampleHeight);
+        PaintView(view);
+        KTAxes& axes = document.Graph().Axes();
+        for (int i = 0; i < document.m_annotations.GetCount(); ++i) {
+            const KTGAnnotation& shown = document.m_annotations.GetAt(i);
+            const KTGAnnotation& kept = stored[static_cast<std::size_t>(i)];
+            EXPECT_EQ(shown.m_textRect, kept.m_textRect) << name;
+            EXPECT_EQ(shown.m_anchor, kept.m_anchor) << name;
+            const CPoint corner = axes.GraphToDevice(kept.m_textPosition, 0, 0);
+            EXPECT_EQ(CPoint(kept.m_textRect.left, kept.m_textRect.top), corner) << name;
+            EXPECT_EQ(kept.m_anchor, axes.GraphToDevice(kept.m_anchorPosition, 0, 0)) << name;
+            ++annotated;
+        }
+    }
+    EXPECT_EQ(annotated, 1);
 }

@@ -24,6 +24,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 template <typename Dialog> struct HookScope
@@ -509,6 +511,50 @@ TEST(KTG300ViewModes, AnnotationModeClickPlacesAnAnnotationAndDeleteRemovesIt)
     f.view->OnKeyDown(Qt::Key_Delete);
     EXPECT_EQ(annotations.GetCount(), 1);
     EXPECT_EQ(f.document.m_annotationIndex, -1);
+}
+
+TEST(KTG300ViewModes, AnnotationsKeepTheirGraphPointsWhenTheGraphIsLaidOutAnew)
+{
+    Fixture f;
+    f.view->OnAnnotationMode();
+    const CPoint from = f.DeviceOf(-5.0, -5.0), to = f.DeviceOf(0.0, -9.0);
+    f.view->OnLButtonDown(from, false);
+    f.view->OnMouseMoveAt(to);
+    f.view->OnLButtonUp(to, false);
+    f.Paint();
+    // The anchor dragged elsewhere in select mode.
+    f.view->OnSelectMode();
+    const CPoint dragged = f.DeviceOf(3.0, -1.0);
+    f.view->OnLButtonDown(to, false);
+    f.view->OnMouseMoveAt(dragged);
+    f.view->OnLButtonUp(dragged, false);
+    f.Paint();
+    KTGAnnotation& note = f.document.m_annotations.GetAt(0);
+    EXPECT_EQ(note.m_anchor, f.view->DeviceToLogical(dragged));
+    EXPECT_NEAR(note.m_anchorPosition.m_x, 3.0, 0.1);
+    EXPECT_NEAR(note.m_anchorPosition.m_y, -1.0, 0.1);
+    const KTPoint box = note.m_textPosition;
+    const KTPoint spot = note.m_anchorPosition;
+
+    const struct
+    {
+        const char* change;
+        std::function<void()> apply;
+    } rows[] = {
+        {"a smaller window", [&] { f.view->resize(420, 300); }},
+        {"the range moved right", [&] { f.view->OnKeyDown(Qt::Key_Right); }},
+        {"zoomed in", [&] { f.view->OnKeyDown(Qt::Key_PageDown); }},
+    };
+    for (const auto& row : rows) {
+        row.apply();
+        f.Paint();
+        KTAxes& axes = f.document.Graph().Axes();
+        EXPECT_EQ(CPoint(note.m_textRect.left, note.m_textRect.top), axes.GraphToDevice(box, 0, 0))
+            << row.change;
+        EXPECT_EQ(note.m_anchor, axes.GraphToDevice(spot, 0, 0)) << row.change;
+        EXPECT_EQ(note.m_textPosition, box) << row.change;
+        EXPECT_EQ(note.m_anchorPosition, spot) << row.change;
+    }
 }
 
 TEST(KTG300ViewModes, ZoomModeRightClickZoomsOut)
