@@ -107,6 +107,8 @@ bool KTFirstRunDlg::OnInitDialog()
         QApplication::style()->standardIcon(QStyle::SP_DialogHelpButton).pixmap(32, 32).toImage());
     m_newsletter->OffsetColor(KTIconButton::BkColorIn, 30);
     m_tutorials->OffsetColor(KTIconButton::BkColorIn, 30);
+    m_newsletter->SetStandardSounds();
+    m_tutorials->SetStandardSounds();
     m_checkLabel->SetFontSize(14).SetTextColor(RGB(255, 0, 0));
     m_internet->SetFontSize(14).SetTextColor(RGB(255, 0, 0));
     {

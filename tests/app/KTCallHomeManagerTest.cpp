@@ -501,6 +501,12 @@ TEST(KTFirstRunDlg, SignUpButtonsOpenTheBrowserDialogOnTheMiniPages)
     EXPECT_TRUE(dialog.CheckBox()->isChecked());
     EXPECT_FALSE(dialog.CheckBox()->isEnabled());
     EXPECT_EQ(dialog.windowTitle(), "Norwyn Software");
+    for (KTIconButton* button : {dialog.NewsletterButton(), dialog.TutorialsButton()}) {
+        EXPECT_EQ(button->GetSound(KTIconButton::HoverSound),
+                  KTIconButton::StandardSound(KTIconButton::HoverSound));
+        EXPECT_EQ(button->GetSound(KTIconButton::ClickSound),
+                  KTIconButton::StandardSound(KTIconButton::ClickSound));
+    }
     dialog.NewsletterButton()->click();
     dialog.TutorialsButton()->click();
     ASSERT_EQ(opened.size(), 2u);
