@@ -202,7 +202,8 @@ TEST_F(GalleryTest, HoverTipAndCurveMenu)
                 break;
             }
         }
-    ASSERT_FALSE(over.isNull()) << "no curve under any point " << armed << " " << view.width() << "x" << view.height();
+    ASSERT_FALSE(over.isNull()) << "no curve under any point " << armed << " " << view.width() << "x"
+                                << view.height();
     QTest::mouseMove(&view, over);
     ASSERT_TRUE(WaitFor([&] { return view.TipWindow().IsTipVisible(); }));
     m_gallery.Shoot(*m_frame, QStringLiteral("hover-tip"));
@@ -280,12 +281,12 @@ TEST_F(GalleryTest, DialogsOfTheViewsCommands)
     KTG300View& view = Second().View();
     view.OnParamFamily(1);
     view.OnParamAnimate(1);
-    view.SetFunctionUnderCursor(0);
+    view.SetFunctionUnderCursor(1); // the polar curve r = 2cos(3th)
     m_frame->Action(EditProperties)->trigger();
     First().View().EditAnnotationAt(0);
     // The integral and the tangent of the example's parabola.
     m_frame->findChild<QMdiArea*>()->setActiveSubWindow(&First());
-    m_frame->grab(); // its first paint interprets it
+    m_frame->grab();                                            // its first paint interprets it
     KTG300View::UpdateToolCommandUI(*m_frame, &First().View()); // as opening the Edit menu does
     for (int id : {Integral, TangentLine}) {
         ASSERT_TRUE(m_frame->Action(id)->isEnabled());

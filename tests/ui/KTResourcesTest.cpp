@@ -42,19 +42,20 @@ QImage Render(const QString& name, QSize size)
 TEST(KTResources, EveryPictureIsADrawingThatRendersWithInkAtAnySize)
 {
     const QStringList names = IconNames();
-    // The toolbar's thirteen pictures and the program's own.
-    const QStringList expected{"close-update",    "close",         "edit-functions", "file-new",
-                               "file-open",       "file-print",    "file-save",      "ktgraph3",
-                               "mode-annotation", "mode-integral", "mode-select",    "mode-tangent",
-                               "mode-zoom"};
-    EXPECT_EQ(QSet<QString>(names.begin(), names.end()), QSet<QString>(expected.begin(), expected.end()));
+    // The size each is drawn for: the toolbar's buttons, the sign-up buttons, the program's icon.
+    const std::map<QString, QSize> grids{
+        {"close-update", {16, 15}}, {"close", {16, 15}},           {"edit-functions", {16, 15}},
+        {"file-new", {16, 15}},     {"file-open", {16, 15}},       {"file-print", {16, 15}},
+        {"file-save", {16, 15}},    {"mode-annotation", {16, 15}}, {"mode-integral", {16, 15}},
+        {"mode-select", {16, 15}},  {"mode-tangent", {16, 15}},    {"mode-zoom", {16, 15}},
+        {"newsletter", {32, 32}},   {"tutorials", {32, 32}},       {"ktgraph3", {48, 48}}};
+    EXPECT_EQ(names.size(), static_cast<qsizetype>(grids.size()));
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
+        ASSERT_EQ(grids.count(name), 1u);
         QSvgRenderer renderer(KTResources::IconPath(name));
         ASSERT_TRUE(renderer.isValid());
-        // Toolbar pictures are drawn on the button's 16 x 15 grid; the program's is square.
-        const QSize grid =
-            name == QLatin1String(KTResources::ApplicationIconName) ? QSize(48, 48) : QSize(16, 15);
+        const QSize grid = grids.at(name);
         EXPECT_EQ(renderer.defaultSize(), grid);
         for (int scale : {1, 2, 8}) {
             const QImage picture = Render(name, grid * scale);
@@ -71,6 +72,26 @@ TEST(KTResources, EveryPictureIsADrawingThatRendersWithInkAtAnySize)
         EXPECT_EQ(icon.pixmap(grid * 10).size(), grid * 10);
     }
     EXPECT_TRUE(KTResources::Icon(QStringLiteral("no-such-picture")).isNull());
+}
+
+TEST(KTResources, TheProgramsIconStaysOnItsRoundedSheet)
+{
+    // Nothing of the drawing reaches the outermost rows and columns, nor the rounded corners.
+    for (int size : {48, 96, 256}) {
+        SCOPED_TRACE(size);
+        const QImage icon = Render(QString::fromLatin1(KTResources::ApplicationIconName), QSize(size, size));
+        const int edge = size / 48 + 1;
+        for (int i = 0; i < size; ++i)
+            for (int d = 0; d < edge; ++d)
+                for (const QPoint at :
+                     {QPoint(i, d), QPoint(i, size - 1 - d), QPoint(d, i), QPoint(size - 1 - d, i)})
+                    ASSERT_EQ(qAlpha(icon.pixel(at)), 0) << at.x() << "," << at.y();
+        const int corner = size * 3 / 48;
+        for (const QPoint at :
+             {QPoint(corner, corner), QPoint(size - 1 - corner, corner), QPoint(corner, size - 1 - corner),
+              QPoint(size - 1 - corner, size - 1 - corner)})
+            EXPECT_EQ(qAlpha(icon.pixel(at)), 0) << at.x() << "," << at.y();
+    }
 }
 
 TEST(KTResources, NoTwoPicturesLookAlike)
