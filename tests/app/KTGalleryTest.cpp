@@ -166,12 +166,23 @@ protected:
         m_frame->grab();
     }
 
+    /// A modal hook that shoots the dialog it is handed as `name` (and unfolded) and cancels it.
+    auto Shooter(const char* name)
+    {
+        return [this, name](auto& dialog) {
+            ++m_shown;
+            m_gallery.ShootDialog(dialog, QString::fromLatin1(name));
+            return static_cast<int>(QDialog::Rejected);
+        };
+    }
+
     CChildFrame& First() const { return *m_frame->Children().front(); }
     CChildFrame& Second() const { return *m_frame->Children().back(); }
 
     KTG300App m_app;
     CMainFrame* m_frame = nullptr;
     Gallery m_gallery;
+    int m_shown = 0; ///< dialogs handed to the hooks
 };
 
 TEST_F(GalleryTest, MainWindowWithTwoDocuments)
@@ -224,18 +235,10 @@ TEST_F(GalleryTest, HoverTipAndCurveMenu)
 
 TEST_F(GalleryTest, EditFunctionsAndTheDialogsItOpens)
 {
-    int shown = 0;
-    const auto shoot = [&](const char* name) {
-        return [this, &shown, name](auto& dialog) {
-            ++shown;
-            m_gallery.ShootDialog(dialog, QString::fromLatin1(name));
-            return static_cast<int>(QDialog::Rejected);
-        };
-    };
-    const ControlsHook<KTAxesDlg> axes(shoot("axes-properties"));
-    const ControlsHook<KTFunctionDlg> function(shoot("function-properties"));
+    const ControlsHook<KTAxesDlg> axes(Shooter("axes-properties"));
+    const ControlsHook<KTFunctionDlg> function(Shooter("function-properties"));
     const ControlsHook<KTGridDlg> grid([&](KTGridDlg& dialog) {
-        ++shown;
+        ++m_shown;
         m_gallery.Shoot(dialog, QStringLiteral("grid-properties"));
         // The other mode of the grid, as the user switches to it.
         QRadioButton* other = dialog.LinesRadio()->isChecked() ? dialog.PointsRadio() : dialog.LinesRadio();
@@ -246,7 +249,7 @@ TEST_F(GalleryTest, EditFunctionsAndTheDialogsItOpens)
         return static_cast<int>(QDialog::Rejected);
     });
     const ControlsHook<KTQuickEntry> quickEntry([&](KTQuickEntry& dialog) {
-        ++shown;
+        ++m_shown;
         m_gallery.ShootDialog(dialog, QStringLiteral("quick-entry"));
         dialog.AxesButton()->click();
         dialog.GridButton()->click();
@@ -254,27 +257,19 @@ TEST_F(GalleryTest, EditFunctionsAndTheDialogsItOpens)
         return static_cast<int>(QDialog::Rejected);
     });
     m_frame->Action(KTCommand::EditFunctions)->trigger();
-    EXPECT_EQ(shown, 4);
+    EXPECT_EQ(m_shown, 4);
 }
 
 TEST_F(GalleryTest, DialogsOfTheViewsCommands)
 {
-    int shown = 0;
-    const auto shoot = [&](const char* name) {
-        return [this, &shown, name](auto& dialog) {
-            ++shown;
-            m_gallery.ShootDialog(dialog, QString::fromLatin1(name));
-            return static_cast<int>(QDialog::Rejected);
-        };
-    };
-    const ControlsHook<KTIntegralDlg> integral(shoot("calculate-integral"));
-    const ControlsHook<KTDerivativeDlg> tangent(shoot("tangent-line"));
-    const ControlsHook<KTPreferenceDlg> preferences(shoot("preferences"));
-    const ControlsHook<KTMessagesDlg> messages(shoot("messages"));
-    const ControlsHook<KTFamilyDlg> family(shoot("family"));
-    const ControlsHook<KTAnimationDlg> animation(shoot("animation"));
-    const ControlsHook<KTFunctionDlg> function(shoot("function-properties-of-curve"));
-    const ControlsHook<KTAnnotateEditDlg> annotation(shoot("edit-annotation"));
+    const ControlsHook<KTIntegralDlg> integral(Shooter("calculate-integral"));
+    const ControlsHook<KTDerivativeDlg> tangent(Shooter("tangent-line"));
+    const ControlsHook<KTPreferenceDlg> preferences(Shooter("preferences"));
+    const ControlsHook<KTMessagesDlg> messages(Shooter("messages"));
+    const ControlsHook<KTFamilyDlg> family(Shooter("family"));
+    const ControlsHook<KTAnimationDlg> animation(Shooter("animation"));
+    const ControlsHook<KTFunctionDlg> function(Shooter("function-properties-of-curve"));
+    const ControlsHook<KTAnnotateEditDlg> annotation(Shooter("edit-annotation"));
     using namespace KTCommand;
     for (int id : {Preferences, Messages})
         m_frame->Action(id)->trigger();
@@ -292,33 +287,25 @@ TEST_F(GalleryTest, DialogsOfTheViewsCommands)
         ASSERT_TRUE(m_frame->Action(id)->isEnabled());
         m_frame->Action(id)->trigger();
     }
-    EXPECT_EQ(shown, 8);
+    EXPECT_EQ(m_shown, 8);
 }
 
 TEST_F(GalleryTest, DialogsOfTheApplicationAndItsStartUp)
 {
-    int shown = 0;
-    const auto shoot = [&](const char* name) {
-        return [this, &shown, name](auto& dialog) {
-            ++shown;
-            m_gallery.ShootDialog(dialog, QString::fromLatin1(name));
-            return static_cast<int>(QDialog::Rejected);
-        };
-    };
     {
-        const ShellHook<KTAboutDlg> about(shoot("about"));
-        const ShellHook<KTAboutMakerDlg> maker(shoot("contact-details"));
+        const ShellHook<KTAboutDlg> about(Shooter("about"));
+        const ShellHook<KTAboutMakerDlg> maker(Shooter("contact-details"));
         m_frame->Action(KTCommand::AppAbout)->trigger();
         m_frame->Action(KTCommand::HelpAboutMaker)->trigger();
     }
-    const ShellHook<KTFirstRunDlg> firstRun(shoot("welcome"));
-    const ShellHook<KTBrowserDlg> browser(shoot("browser"));
+    const ShellHook<KTFirstRunDlg> firstRun(Shooter("welcome"));
+    const ShellHook<KTBrowserDlg> browser(Shooter("browser"));
     KTFirstRunDlg welcome("KT Graph", m_frame);
     welcome.DoModal();
     KTBrowserDlg page("https://www.norwyn.com/newslettermini.php", m_frame);
     page.DoModal();
 
-    const ShellHook<KTTipOfTheDayDlg> tip(shoot("tip-of-the-day"));
+    const ShellHook<KTTipOfTheDayDlg> tip(Shooter("tip-of-the-day"));
     const std::vector<CString> tips{"tip001.html", "tip002.html"};
     KTTipOfTheDayDlg tipOfTheDay(&tips, "/nowhere/", m_frame);
     tipOfTheDay.DoModal();
@@ -328,12 +315,12 @@ TEST_F(GalleryTest, DialogsOfTheApplicationAndItsStartUp)
             templateId, "KT Graph 3", templateId == KTUpdateAvailableDlg::MajorTemplate ? 4 : 3,
             templateId == KTUpdateAvailableDlg::MajorTemplate ? 0 : 210,
             "https://www.norwyn.com/download.php", "https://www.norwyn.com/whatsnew.php", 3, 209, m_frame);
-        const ShellHook<KTUpdateAvailableDlg> named(shoot(templateId == KTUpdateAvailableDlg::MajorTemplate
-                                                              ? "update-available-major"
-                                                              : "update-available-minor"));
+        const ShellHook<KTUpdateAvailableDlg> named(Shooter(templateId == KTUpdateAvailableDlg::MajorTemplate
+                                                                ? "update-available-major"
+                                                                : "update-available-minor"));
         available.DoModal();
     }
-    EXPECT_EQ(shown, 7);
+    EXPECT_EQ(m_shown, 7);
 }
 
 } // namespace
