@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, when missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgsf-1-dev libgsf-bin
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgsf-1-dev libgsf-bin
           libgtest-dev libgmock-dev libmuparser-dev fonts-liberation fonts-urw-base35 fontconfig xvfb)
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,7 @@
 #include "app/KTG300App.h"
 #include "app/KTG300Doc.h"
 #include "app/KTG300View.h"
+#include "ui/KTResources.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,32 +18,21 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPageSetupDialog>
-#include <QPainter>
 #include <QPrinter>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 
 namespace {
 
-// A toolbar picture of a few letters, for the commands without a standard icon.
-QIcon GlyphIcon(const QString& glyph)
+// The desktop's own picture of a standard command where its icon theme has one, else ours.
+QIcon StandardIcon(const char* theme, const char* ours)
 {
-    QPixmap pixmap(32, 30);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    QFont font = painter.font();
-    font.setPixelSize(glyph.size() > 1 ? 15 : 22);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(QColor(40, 40, 120));
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
-    return QIcon(pixmap);
+    return KTResources::ThemeIcon(QString::fromLatin1(theme), QString::fromLatin1(ours));
 }
 
-QIcon StandardIcon(const char* theme, QStyle::StandardPixmap fallback)
+QIcon OwnIcon(const char* name)
 {
-    return QIcon::fromTheme(QString::fromLatin1(theme), QApplication::style()->standardIcon(fallback));
+    return KTResources::Icon(QString::fromLatin1(name));
 }
 
 } // namespace
@@ -97,12 +87,12 @@ void CMainFrame::createActions()
     using namespace KTCommand;
     QAction* a = AddAction(FileNew, QStringLiteral("&New"), QStringLiteral("Create a new graph"));
     a->setShortcut(QKeySequence::New);
-    a->setIcon(StandardIcon("document-new", QStyle::SP_FileIcon));
+    a->setIcon(StandardIcon("document-new", "file-new"));
     connect(a, &QAction::triggered, this, [this] { OnFileNew(); });
 
     a = AddAction(FileOpen, QStringLiteral("&Open..."), QStringLiteral("Open an existing graph"));
     a->setShortcut(QKeySequence::Open);
-    a->setIcon(StandardIcon("document-open", QStyle::SP_DialogOpenButton));
+    a->setIcon(StandardIcon("document-open", "file-open"));
     connect(a, &QAction::triggered, this, &CMainFrame::OnFileOpen);
 
     a = AddAction(FileClose, QStringLiteral("&Close"), QStringLiteral("Close the active graph"));
@@ -110,7 +100,7 @@ void CMainFrame::createActions()
 
     a = AddAction(FileSave, QStringLiteral("&Save"), QStringLiteral("Save the active graph"));
     a->setShortcut(QKeySequence::Save);
-    a->setIcon(StandardIcon("document-save", QStyle::SP_DialogSaveButton));
+    a->setIcon(StandardIcon("document-save", "file-save"));
     connect(a, &QAction::triggered, this, &CMainFrame::OnFileSave);
 
     a = AddAction(FileSaveAs, QStringLiteral("Save &As..."),
@@ -119,7 +109,7 @@ void CMainFrame::createActions()
 
     a = AddAction(FilePrint, QStringLiteral("&Print..."), QStringLiteral("Print the active graph"));
     a->setShortcut(QKeySequence::Print);
-    a->setIcon(StandardIcon("document-print", QStyle::SP_ComputerIcon));
+    a->setIcon(StandardIcon("document-print", "file-print"));
     connect(a, &QAction::triggered, this, &CMainFrame::OnFilePrint);
 
     a = AddAction(FilePrintPreview, QStringLiteral("Print Pre&view"),
@@ -137,9 +127,9 @@ void CMainFrame::createActions()
     // The two close commands of an embedded start; no container reaches the program here.
     a = AddAction(CloseAllUpdate, QStringLiteral("Close and Update"),
                   QStringLiteral("Close and update the container"));
-    a->setIcon(GlyphIcon(QStringLiteral("CU")));
+    a->setIcon(OwnIcon("close-update"));
     a = AddAction(CloseAll, QStringLiteral("Close"), QStringLiteral("Close without updating the container"));
-    a->setIcon(GlyphIcon(QStringLiteral("C")));
+    a->setIcon(OwnIcon("close"));
 
     a = AddAction(CopyToClipboard, QStringLiteral("Copy to &Clipboard"),
                   QStringLiteral("Copy the graph as a picture"));
@@ -147,7 +137,7 @@ void CMainFrame::createActions()
 
     // The commands of the view, the dialogs and the start-up services come with their parts.
     a = AddAction(EditFunctions, QStringLiteral("&Functions"), QStringLiteral("Edit the functions"));
-    a->setIcon(GlyphIcon(QStringLiteral("f(x)")));
+    a->setIcon(OwnIcon("edit-functions"));
     connect(a, &QAction::triggered, this, [this] {
         if (CChildFrame* child = ActiveChild())
             child->View().OnEditFunctions();
@@ -175,16 +165,16 @@ void CMainFrame::createActions()
     {
         int id;
         const char* text;
-        const char* glyph;
-    } modes[] = {{SelectMode, "Select Mode", "S"},
-                 {IntegralMode, "Integral Mode", "\u222B"},
-                 {DerivativeMode, "Derivative Mode", "T"},
-                 {AnnotationMode, "Annotation Mode", "A"},
-                 {ZoomMode, "Zoom Mode", "Z"}};
+        const char* icon;
+    } modes[] = {{SelectMode, "Select Mode", "mode-select"},
+                 {IntegralMode, "Integral Mode", "mode-integral"},
+                 {DerivativeMode, "Derivative Mode", "mode-tangent"},
+                 {AnnotationMode, "Annotation Mode", "mode-annotation"},
+                 {ZoomMode, "Zoom Mode", "mode-zoom"}};
     for (const auto& mode : modes) {
         a = AddAction(mode.id, QString::fromLatin1(mode.text), QString::fromLatin1(mode.text));
         a->setCheckable(true);
-        a->setIcon(GlyphIcon(QString::fromUtf8(mode.glyph)));
+        a->setIcon(OwnIcon(mode.icon));
     }
     AddAction(ToolsWriteDefaultConfig, QStringLiteral("Write Default Configuration File"), QString());
     AddAction(ToolsResetAllOptions, QStringLiteral("Reset All Options"), QString());

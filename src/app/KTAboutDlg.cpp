@@ -1,13 +1,12 @@
 #include "app/KTAboutDlg.h"
 
 #include "foundation/KTFileVersion.h"
+#include "ui/KTResources.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -27,9 +26,9 @@ KTAboutDlg::KTAboutDlg(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("KTAboutDlg"));
     setWindowTitle(QStringLiteral("About KT Graph"));
     auto* icon = new QLabel(this);
-    icon->setPixmap(QApplication::windowIcon().isNull()
-                        ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32)
-                        : QApplication::windowIcon().pixmap(32, 32));
+    icon->setObjectName(QStringLiteral("Icon"));
+    icon->setPixmap(KTResources::ApplicationIcon().pixmap(48, 48));
+    icon->setAlignment(Qt::AlignTop);
     m_versionLabel = new QLabel(this);
     m_versionLabel->setObjectName(QStringLiteral("Version"));
     m_noticeLabel = new QLabel(this);

@@ -4,15 +4,14 @@
 #include "app/KTCallHomeManager.h"
 #include "ui/KTIconButton.h"
 #include "ui/KTLinkStatic.h"
+#include "ui/KTResources.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -101,12 +100,12 @@ CString KTFirstRunDlg::TutorialsPage()
 
 bool KTFirstRunDlg::OnInitDialog()
 {
-    const QIcon mail = QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
-    m_newsletter->SetImages(mail.pixmap(32, 32).toImage());
-    m_tutorials->SetImages(
-        QApplication::style()->standardIcon(QStyle::SP_DialogHelpButton).pixmap(32, 32).toImage());
+    m_newsletter->SetImages(KTResources::Icon(Q("newsletter")).pixmap(32, 32).toImage());
+    m_tutorials->SetImages(KTResources::Icon(Q("tutorials")).pixmap(32, 32).toImage());
     m_newsletter->OffsetColor(KTIconButton::BkColorIn, 30);
     m_tutorials->OffsetColor(KTIconButton::BkColorIn, 30);
+    m_newsletter->SetStandardSounds();
+    m_tutorials->SetStandardSounds();
     m_checkLabel->SetFontSize(14).SetTextColor(RGB(255, 0, 0));
     m_internet->SetFontSize(14).SetTextColor(RGB(255, 0, 0));
     {

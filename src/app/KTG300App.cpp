@@ -6,7 +6,9 @@
 #include "app/KTInstanceChannel.h"
 #include "app/KTShellRegistration.h"
 #include "ui/KTAxesDlg.h"
+#include "ui/KTResources.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -88,6 +90,10 @@ bool KTG300App::InitInstance(const QStringList& arguments, const StartOptions& o
     LoadStdProfileSettings();
     ImportDefaultConfiguration();
 
+    // Every window of the program, the About box among them, shows the program's own icon; the
+    // desktop matches the windows to the desktop entry by its name.
+    QApplication::setWindowIcon(KTResources::ApplicationIcon());
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(KTResources::ApplicationIconName));
     m_mainWnd = std::make_unique<CMainFrame>(this);
     m_mainWnd->setAcceptDrops(true);
     if (options.registerShell)

@@ -1,11 +1,19 @@
 #include "app/KTShellRegistration.h"
 
+#include "ui/KTResources.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QSvgRenderer>
+
+#include <algorithm>
 
 namespace {
 
@@ -14,15 +22,54 @@ QString DataHome()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 }
 
-bool WriteText(const QString& path, const QString& text)
+bool WriteBytes(const QString& path, const QByteArray& bytes)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(text.toUtf8());
+    file.write(bytes);
     return file.commit();
+}
+
+bool WriteText(const QString& path, const QString& text)
+{
+    return WriteBytes(path, text.toUtf8());
+}
+
+// The icon's drawing at the size (0: the drawing itself), as the file's bytes; empty on failure.
+QByteArray IconBytes(int size)
+{
+    QFile drawing(KTResources::IconPath(QString::fromLatin1(KTResources::ApplicationIconName)));
+    if (!drawing.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray svg = drawing.readAll();
+    if (size == 0)
+        return svg;
+    QSvgRenderer renderer(svg);
+    if (!renderer.isValid())
+        return {};
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter, QRectF(0, 0, size, size));
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    return image.save(&buffer, "PNG") ? png : QByteArray();
+}
+
+// Every icon file, the drawing first.
+QList<int> AllIconSizes()
+{
+    QList<int> sizes{0};
+    for (int size : KTShellRegistration::IconSizes)
+        sizes.append(size);
+    return sizes;
 }
 
 // The desktop's caches are refreshed in the background; a missing tool is no failure.
@@ -59,6 +106,14 @@ QString KTShellRegistration::MimeTypePath()
     return DataHome() + QStringLiteral("/mime/packages/ktgraph3.xml");
 }
 
+QString KTShellRegistration::IconPath(int size)
+{
+    const QString folder = size == 0 ? QStringLiteral("scalable") : QStringLiteral("%1x%1").arg(size);
+    return DataHome() + QStringLiteral("/icons/hicolor/") + folder + QStringLiteral("/apps/") +
+           QLatin1String(KTResources::ApplicationIconName) +
+           (size == 0 ? QStringLiteral(".svg") : QStringLiteral(".png"));
+}
+
 QString KTShellRegistration::DesktopEntryText(const QString& programPath)
 {
     return QStringLiteral("[Desktop Entry]\n"
@@ -67,10 +122,12 @@ QString KTShellRegistration::DesktopEntryText(const QString& programPath)
                           "GenericName=Graph Plotter\n"
                           "Comment=Draw graphs of functions and relations\n"
                           "Exec=%1 %f\n"
+                          "Icon=%3\n"
                           "MimeType=%2;\n"
                           "Categories=Education;Math;\n"
                           "Terminal=false\n")
-        .arg(QuoteExec(programPath), QLatin1String(MimeType));
+        .arg(QuoteExec(programPath), QLatin1String(MimeType),
+             QLatin1String(KTResources::ApplicationIconName));
 }
 
 QString KTShellRegistration::MimeTypeText()
@@ -98,6 +155,13 @@ bool KTShellRegistration::RegisterShellFileTypes(const QString& programPath)
         ok = WriteText(DesktopEntryPath(), DesktopEntryText(programPath)) && ok;
         wrote = true;
     }
+    for (int size : AllIconSizes()) {
+        if (!QFileInfo::exists(IconPath(size))) {
+            const QByteArray bytes = IconBytes(size);
+            ok = !bytes.isEmpty() && WriteBytes(IconPath(size), bytes) && ok;
+            wrote = true;
+        }
+    }
     if (wrote && ok)
         RefreshCaches();
     return ok;
@@ -105,8 +169,11 @@ bool KTShellRegistration::RegisterShellFileTypes(const QString& programPath)
 
 bool KTShellRegistration::UnregisterShellFileTypes()
 {
+    QStringList paths{DesktopEntryPath(), MimeTypePath()};
+    for (int size : AllIconSizes())
+        paths.append(IconPath(size));
     bool removed = false;
-    for (const QString& path : {DesktopEntryPath(), MimeTypePath()}) {
+    for (const QString& path : paths) {
         if (QFileInfo::exists(path)) {
             QFile::remove(path);
             removed = true;
@@ -114,5 +181,6 @@ bool KTShellRegistration::UnregisterShellFileTypes()
     }
     if (removed)
         RefreshCaches();
-    return !QFileInfo::exists(DesktopEntryPath()) && !QFileInfo::exists(MimeTypePath());
+    return std::none_of(paths.begin(), paths.end(),
+                        [](const QString& path) { return QFileInfo::exists(path); });
 }

@@ -1,9 +1,12 @@
 #pragma once
-// The program's place in the user's desktop: the ".kt3" MIME type and a desktop entry that
-// opens such files with the program, both under the user's XDG data folder. Written when missing
-// at start-up, removed by the unregister request.
+// The program's place in the user's desktop: the ".kt3" MIME type, a desktop entry that opens
+// such files with the program, and the program's icon in the hicolor theme at the usual sizes,
+// all under the user's XDG data folder. Written when missing at start-up, removed by the
+// unregister request.
 
 #include <QString>
+
+#include <array>
 
 class KTShellRegistration
 {
@@ -15,11 +18,17 @@ public:
     static QString DesktopEntryPath();
     /// $XDG_DATA_HOME/mime/packages/ktgraph3.xml
     static QString MimeTypePath();
+    /// The sizes, in pixels, at which the program's icon is installed as a PNG file.
+    static constexpr std::array<int, 8> IconSizes{16, 22, 24, 32, 48, 64, 128, 256};
+    /// $XDG_DATA_HOME/icons/hicolor/<size>x<size>/apps/ktgraph3.png, or for size 0 the drawing
+    /// itself, .../hicolor/scalable/apps/ktgraph3.svg.
+    static QString IconPath(int size);
 
-    /// Writes whichever of the two files is missing, the desktop entry running the given
-    /// program; true when both exist afterwards. Refreshes the desktop's caches when it wrote.
+    /// Writes whichever of the files is missing (the MIME type, the desktop entry running the
+    /// given program, the icons); true when all exist afterwards. Refreshes the desktop's caches
+    /// when it wrote.
     static bool RegisterShellFileTypes(const QString& programPath);
-    /// Removes both files; true when neither exists afterwards.
+    /// Removes every file; true when none exists afterwards.
     static bool UnregisterShellFileTypes();
 
     /// The desktop entry's text for the program.

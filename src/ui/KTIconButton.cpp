@@ -1,13 +1,23 @@
 #include "ui/KTIconButton.h"
 
+#include "ui/KTResources.h"
+
+#include <QAudioDevice>
 #include <QDesktopServices>
 #include <QEnterEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMediaDevices>
 #include <QMenu>
 #include <QPainter>
+#include <QSoundEffect>
 #include <QStyleOptionButton>
 #include <QUrl>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -32,6 +42,26 @@ template <typename Change> QImage MapPixels(const QImage& source, Change change)
                 line[x] = change(line[x]);
     }
     return image;
+}
+
+int GreyLevel(QRgb pixel)
+{
+    return static_cast<int>(0.299 * qRed(pixel) + 0.587 * qGreen(pixel) + 0.114 * qBlue(pixel));
+}
+
+// Sound reaches the speakers through the desktop's sound server. Without one (a console, a test,
+// a build machine) the media library would only complain on every attempt, so the program looks
+// for the server's socket before it asks the library for outputs.
+bool SoundServerReachable()
+{
+    if (!qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        return true;
+    QStringList sockets{QStringLiteral("/var/run/pulse/native")};
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    sockets << (runtime.isEmpty() ? QStringLiteral("/run/user/%1").arg(getuid()) : runtime) +
+                   QStringLiteral("/pulse/native");
+    return std::any_of(sockets.begin(), sockets.end(),
+                       [](const QString& path) { return QFileInfo::exists(path); });
 }
 
 } // namespace
@@ -126,9 +156,81 @@ void KTIconButton::SetTooltipText(const CString& text)
 QImage KTIconButton::GreyScale(const QImage& image)
 {
     return MapPixels(image, [](QRgb pixel) {
-        const int grey = static_cast<int>(0.299 * qRed(pixel) + 0.587 * qGreen(pixel) + 0.114 * qBlue(pixel));
+        const int grey = GreyLevel(pixel);
         return qRgba(grey, grey, grey, qAlpha(pixel));
     });
+}
+
+QImage KTIconButton::Embossed(const QImage& image, const QColor& highlight, const QColor& shadow)
+{
+    const QImage source = image.convertToFormat(QImage::Format_ARGB32);
+    const int width = source.width(), height = source.height();
+    // The platform's disabled look turns the picture into black and white first: light parts
+    // vanish and only the dark ones are embossed.
+    std::vector<char> shape(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    bool anyDark = false;
+    for (bool darkOnly : {true, false}) {
+        for (int y = 0; y < height; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+            for (int x = 0; x < width; ++x) {
+                const bool ink = qAlpha(line[x]) >= 128 && (!darkOnly || GreyLevel(line[x]) < 128);
+                shape[static_cast<std::size_t>(y * width + x)] = ink;
+                anyDark = anyDark || ink;
+            }
+        }
+        if (anyDark)
+            break;
+    }
+    QImage embossed(width + 1, height + 1, QImage::Format_ARGB32);
+    embossed.fill(Qt::transparent);
+    for (const auto& [offset, colour] : {std::pair{1, highlight.rgba()}, std::pair{0, shadow.rgba()}})
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (shape[static_cast<std::size_t>(y * width + x)])
+                    embossed.setPixel(x + offset, y + offset, colour);
+    return embossed;
+}
+
+void KTIconButton::SetSound(SoundSlot slot, const QUrl& sound)
+{
+    if (slot < 0 || slot >= SoundCount)
+        return;
+    m_sounds[static_cast<std::size_t>(slot)] = sound;
+    if (QSoundEffect* player = m_players[static_cast<std::size_t>(slot)])
+        player->setSource(sound);
+}
+
+QUrl KTIconButton::GetSound(SoundSlot slot) const
+{
+    return slot >= 0 && slot < SoundCount ? m_sounds[static_cast<std::size_t>(slot)] : QUrl();
+}
+
+QUrl KTIconButton::StandardSound(SoundSlot slot)
+{
+    return KTResources::SoundUrl(slot == HoverSound ? QStringLiteral("hover") : QStringLiteral("click"));
+}
+
+bool KTIconButton::CanPlaySounds()
+{
+    static const bool can = SoundServerReachable() && !QMediaDevices::audioOutputs().isEmpty();
+    return can;
+}
+
+void KTIconButton::PlaySound(SoundSlot slot)
+{
+    const auto index = static_cast<std::size_t>(slot);
+    if (m_sounds[index].isEmpty())
+        return;
+    emit soundStarted(slot);
+    if (!CanPlaySounds())
+        return;
+    QSoundEffect*& player = m_players[index];
+    if (!player) {
+        player = new QSoundEffect(this);
+        player->setSource(m_sounds[index]);
+        player->setVolume(0.5f);
+    }
+    player->play();
 }
 
 QImage KTIconButton::Darker(const QImage& image)
@@ -150,6 +252,7 @@ QImage KTIconButton::CurrentImage() const
 void KTIconButton::OnClicked()
 {
     setFocus();
+    PlaySound(ClickSound);
     if (m_checkBox) {
         m_checked = !m_checked;
         update();
@@ -171,29 +274,42 @@ void KTIconButton::OnClicked()
 
 void KTIconButton::enterEvent(QEnterEvent* event)
 {
-    if (m_flat && !m_hover) {
+    // A drag that started elsewhere does not light the button up.
+    const bool dragging = QGuiApplication::mouseButtons() & Qt::LeftButton;
+    if (m_flat && !m_hover && isEnabled() && !dragging) {
         m_hover = true;
         update();
+        PlaySound(HoverSound);
     }
     QPushButton::enterEvent(event);
 }
 
-void KTIconButton::leaveEvent(QEvent* event)
+void KTIconButton::StopHovering()
 {
     if (m_hover) {
         m_hover = false;
         update();
     }
+}
+
+void KTIconButton::leaveEvent(QEvent* event)
+{
+    StopHovering();
     QPushButton::leaveEvent(event);
 }
 
 void KTIconButton::focusOutEvent(QFocusEvent* event)
 {
-    if (m_flat && m_hover) {
-        m_hover = false;
-        update();
-    }
+    if (m_flat)
+        StopHovering();
     QPushButton::focusOutEvent(event);
+}
+
+bool KTIconButton::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowDeactivate && m_flat)
+        StopHovering();
+    return QPushButton::event(event);
 }
 
 void KTIconButton::changeEvent(QEvent* event)
@@ -235,6 +351,12 @@ void KTIconButton::paintEvent(QPaintEvent*)
         ink = FgColorFocus;
     }
     QRect area = rect();
+    // The default button of a dialog (also the one that takes Enter while focused) is framed.
+    if (!m_flat && (focused || isDefault())) {
+        painter.setPen(Qt::black);
+        painter.drawRect(area.adjusted(0, 0, -1, -1));
+        area.adjust(1, 1, -1, -1);
+    }
     painter.fillRect(area, ToQColor(m_colors[static_cast<std::size_t>(background)]));
     if (pressed && m_flat) {
         painter.setPen(palette().color(QPalette::Dark));
@@ -257,8 +379,12 @@ void KTIconButton::paintEvent(QPaintEvent*)
     QRect textArea = area;
     const QImage image = CurrentImage();
     if (!image.isNull()) {
-        QImage shown = isEnabled() ? image : GreyScale(image);
-        QRect imageRect(QPoint(0, 0), shown.size());
+        const QColor highlight = palette().color(QPalette::Active, QPalette::Light);
+        const QColor shadow = palette().color(QPalette::Active, QPalette::Dark);
+        const QImage shown = isEnabled()  ? image
+                             : m_embossed ? Embossed(image, highlight, shadow)
+                                          : GreyScale(image);
+        QRect imageRect(QPoint(0, 0), image.size());
         const bool hasText = !text().isEmpty();
         if (m_align == AlignImageAbove) {
             imageRect.moveCenter(area.center());
@@ -279,9 +405,16 @@ void KTIconButton::paintEvent(QPaintEvent*)
         painter.drawImage(imageRect.topLeft(), shown);
     }
     if (!text().isEmpty()) {
-        painter.setPen(isEnabled() ? ToQColor(m_colors[static_cast<std::size_t>(ink)])
-                                   : palette().color(QPalette::Disabled, QPalette::ButtonText));
-        painter.drawText(textArea, Qt::AlignCenter | Qt::TextWordWrap, text());
+        const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+        if (isEnabled()) {
+            painter.setPen(ToQColor(m_colors[static_cast<std::size_t>(ink)]));
+            painter.drawText(textArea, flags, text());
+        } else {
+            painter.setPen(palette().color(QPalette::Active, QPalette::Light));
+            painter.drawText(textArea.translated(1, 1), flags, text());
+            painter.setPen(palette().color(QPalette::Active, QPalette::Dark));
+            painter.drawText(textArea, flags, text());
+        }
     }
     if (focused && !m_flat) {
         QStyleOptionFocusRect option;

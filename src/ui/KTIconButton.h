@@ -1,8 +1,9 @@
 #pragma once
 // A push button (or check box) that shows an image with optional text, can look flat and light up
-// under the pointer, shows a tooltip, and on a click can open a drop-down menu or a web address
-// instead of acting as a plain button. Disabled or idle looks may use grey-scale or darker copies
-// of the image. There is no sound: the platform offers no sound playback here.
+// under the pointer, plays a short sound on hover and on a click, shows a tooltip, and on a click
+// can open a drop-down menu or a web address instead of acting as a plain button. A disabled
+// button shows its image and text embossed (or its image grey); idle looks may use grey-scale or
+// darker copies of the image. As a dialog's default button it wears a black frame.
 
 #ifndef Q_MOC_RUN
 #include "platform/CString.h"
@@ -13,8 +14,10 @@
 
 #include <QImage>
 #include <QPushButton>
+#include <QUrl>
 
 class QMenu;
+class QSoundEffect;
 
 class KTIconButton : public QPushButton
 {
@@ -40,6 +43,8 @@ public:
     static constexpr int BadParam = 5;
 
     enum ImageAlign { AlignImageLeft = 0, AlignImageAbove = 1, AlignImageRight = 2 };
+    /// The two sounds: on starting to hover, on a click.
+    enum SoundSlot { HoverSound = 0, ClickSound = 1, SoundCount = 2 };
 
     explicit KTIconButton(const QString& text = QString(), QWidget* parent = nullptr);
     ~KTIconButton() override;
@@ -71,6 +76,27 @@ public:
     void SetURL(const CString& address);
     const CString& GetURL() const { return m_url; }
     void SetTooltipText(const CString& text);
+    /// The sound of the slot (a file or "qrc:" address of a WAV file); an empty address for none,
+    /// as after construction.
+    void SetSound(SoundSlot slot, const QUrl& sound);
+    QUrl GetSound(SoundSlot slot) const;
+    /// The program's own hover and click sounds.
+    static QUrl StandardSound(SoundSlot slot);
+    /// Both slots get the program's own sounds.
+    void SetStandardSounds()
+    {
+        SetSound(HoverSound, StandardSound(HoverSound));
+        SetSound(ClickSound, StandardSound(ClickSound));
+    }
+    /// Whether the system has a sound output to play on. Asked once, at the first sound; where
+    /// there is none, every sound is skipped silently.
+    static bool CanPlaySounds();
+    /// Disabled images embossed (after construction) or in grey-scale.
+    void SetDrawDisabledEmbossed(bool embossed)
+    {
+        m_embossed = embossed;
+        update();
+    }
 
     bool IsHovered() const { return m_hover; }
     /// The image drawn in the present state.
@@ -83,10 +109,16 @@ public:
     static QImage GreyScale(const QImage& image);
     /// Each channel x 0.75, truncated.
     static QImage Darker(const QImage& image);
+    /// The image's shape, one pixel wider and taller: `highlight` one pixel right of and below
+    /// `shadow`. The shape is the image's dark pixels (grey level below 128) that are at least
+    /// half opaque, or all its half-opaque pixels when none is dark; the rest is transparent.
+    static QImage Embossed(const QImage& image, const QColor& highlight, const QColor& shadow);
 
 signals:
     /// A menu command was chosen.
     void menuCommand(QAction* action);
+    /// The button started the sound of the slot; also where the system cannot play it.
+    void soundStarted(int slot);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -95,10 +127,15 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 
+    bool event(QEvent* event) override;
+
 private:
     void OnClicked();
+    void StopHovering();
+    void PlaySound(SoundSlot slot);
 
     bool m_flat = true;
+    bool m_embossed = true;
     bool m_hover = false;
     bool m_checkBox = false;
     bool m_checked = false;
@@ -109,4 +146,7 @@ private:
     CString m_url;
     QImage m_image;
     QImage m_second;
+    std::array<QUrl, SoundCount> m_sounds;
+    /// Made at the first play of each sound, where the system can play it; owned as children.
+    std::array<QSoundEffect*, SoundCount> m_players{};
 };

@@ -14,6 +14,7 @@
 #include "support/KTTestSupport.h"
 #include "ui/KTIconButton.h"
 #include "ui/KTLinkStatic.h"
+#include "ui/KTResources.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -504,6 +505,18 @@ TEST(KTFirstRunDlg, SignUpButtonsOpenTheBrowserDialogOnTheMiniPages)
     EXPECT_TRUE(dialog.CheckBox()->isChecked());
     EXPECT_FALSE(dialog.CheckBox()->isEnabled());
     EXPECT_EQ(dialog.windowTitle(), "Norwyn Software");
+    const std::pair<KTIconButton*, const char*> pictures[] = {{dialog.NewsletterButton(), "newsletter"},
+                                                              {dialog.TutorialsButton(), "tutorials"}};
+    for (const auto& [button, picture] : pictures) {
+        EXPECT_EQ(button->CurrentImage(),
+                  KTResources::Icon(QString::fromLatin1(picture)).pixmap(32, 32).toImage());
+    }
+    for (KTIconButton* button : {dialog.NewsletterButton(), dialog.TutorialsButton()}) {
+        EXPECT_EQ(button->GetSound(KTIconButton::HoverSound),
+                  KTIconButton::StandardSound(KTIconButton::HoverSound));
+        EXPECT_EQ(button->GetSound(KTIconButton::ClickSound),
+                  KTIconButton::StandardSound(KTIconButton::ClickSound));
+    }
     dialog.NewsletterButton()->click();
     dialog.TutorialsButton()->click();
     ASSERT_EQ(opened.size(), 2u);

@@ -1,0 +1,40 @@
+#include "ui/KTResources.h"
+
+#include <QFile>
+
+void KTResources::Load()
+{
+    static const bool loaded = [] {
+        Q_INIT_RESOURCE(ktgraph3);
+        return true;
+    }();
+    (void)loaded;
+}
+
+QString KTResources::IconPath(const QString& name)
+{
+    Load();
+    return QStringLiteral(":/icons/") + name + QStringLiteral(".svg");
+}
+
+QIcon KTResources::Icon(const QString& name)
+{
+    const QString path = IconPath(name);
+    return QFile::exists(path) ? QIcon(path) : QIcon();
+}
+
+QIcon KTResources::ThemeIcon(const QString& themeName, const QString& name)
+{
+    return QIcon::fromTheme(themeName, Icon(name));
+}
+
+QIcon KTResources::ApplicationIcon()
+{
+    return Icon(QString::fromLatin1(ApplicationIconName));
+}
+
+QUrl KTResources::SoundUrl(const QString& name)
+{
+    Load();
+    return QUrl(QStringLiteral("qrc:/sounds/") + name + QStringLiteral(".wav"));
+}
