@@ -19,6 +19,7 @@
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -39,6 +40,9 @@ QIcon GlyphIcon(const QString& glyph)
     painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
     return QIcon(pixmap);
 }
+
+/// How long the window system may take to answer a placement of the main window, ms.
+constexpr qint64 kPlacementAnswerMs = 500;
 
 QIcon StandardIcon(const char* theme, QStyle::StandardPixmap fallback)
 {
@@ -406,6 +410,25 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     if (m_app)
         m_app->ExitInstance();
     event->accept();
+}
+
+void CMainFrame::PlaceWindow(const QPoint& topLeft, const QSize& size)
+{
+    // The window system may answer a while later, and may adjust the size.
+    m_placing = QDeadlineTimer(kPlacementAnswerMs);
+    move(topLeft);
+    resize(size);
+}
+
+bool CMainFrame::IsResizingByUser() const
+{
+    return size() != m_settledSize && m_placing.hasExpired();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    m_settledSize = event->size();
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)

@@ -1,5 +1,6 @@
 #include "app/KTG300View.h"
 
+#include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/KTG300App.h"
 #include "app/KTG300Doc.h"
@@ -173,9 +174,27 @@ void KTG300View::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     m_document.Graph().SetDirty();
-    // The sizes a window takes while it is made are no change of the user's.
-    if (m_painted)
+    if (ResizedByUser())
         m_document.SetModifiedFlag(true);
+}
+
+bool KTG300View::ResizedByUser() const
+{
+    // The sizes a window takes while it is made are no change of the user's.
+    if (!m_painted)
+        return false;
+    const CChildFrame* child = nullptr;
+    for (QWidget* up = parentWidget(); up && !child; up = up->parentWidget())
+        child = qobject_cast<CChildFrame*>(up);
+    if (!child)
+        return true;
+    // In the main window the document windows are also sized when others open, activate, tile
+    // or cascade; only the user's own sizing counts: by the window's frame, or by the main
+    // window's, which the document windows follow.
+    if (child->IsUserSizing())
+        return true;
+    const auto* frame = qobject_cast<const CMainFrame*>(window());
+    return frame && frame->IsResizingByUser();
 }
 
 void KTG300View::OnUpdate()
@@ -198,9 +217,8 @@ void KTG300View::OnUpdate()
         }
         // The stored rectangle is the frame's; the window's own size leaves out the decorations.
         const QSize decoration = frame->frameGeometry().size() - frame->geometry().size();
-        frame->move(rect.topLeft());
-        frame->resize(std::max(1, rect.width() - decoration.width()),
-                      std::max(1, rect.height() - decoration.height()));
+        frame->PlaceWindow(rect.topLeft(), QSize(std::max(1, rect.width() - decoration.width()),
+                                                 std::max(1, rect.height() - decoration.height())));
     }
     update();
 }

@@ -188,6 +188,7 @@ protected:
 
 private:
     void ShowPendingMessages();
+    bool ResizedByUser() const;
     void OnParamValueChanged(int index);
     void UpdateSubstitutions();
     void SetMode(KTViewMode mode);
