@@ -7,6 +7,8 @@
 #include "platform/KTMessageBox.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QFileInfo>
 
 CChildFrame::CChildFrame(std::unique_ptr<KTG300Doc> document, QWidget* parent)
@@ -73,4 +75,22 @@ void CChildFrame::closeEvent(QCloseEvent* event)
     m_view->OnClose();
     event->accept();
     QMdiSubWindow::closeEvent(event);
+}
+
+// The frame's own handlers are where the user drags its border or sizes it from its system
+// menu's keys; what they do to the window's size is the user's change.
+void CChildFrame::mouseMoveEvent(QMouseEvent* event)
+{
+    const bool previous = m_userSizing;
+    m_userSizing = true;
+    QMdiSubWindow::mouseMoveEvent(event);
+    m_userSizing = previous;
+}
+
+void CChildFrame::keyPressEvent(QKeyEvent* event)
+{
+    const bool previous = m_userSizing;
+    m_userSizing = true;
+    QMdiSubWindow::keyPressEvent(event);
+    m_userSizing = previous;
 }

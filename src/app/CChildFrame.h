@@ -21,16 +21,23 @@ public:
     KTG300Doc& Document() const { return *m_document; }
     KTG300View& View() const { return *m_view; }
 
+    /// True while the user sizes or moves the window by its frame (mouse or keyboard), as
+    /// opposed to the main window arranging it.
+    bool IsUserSizing() const { return m_userSizing; }
+
     /// Saves to the document's path, or asks for one; false when nothing was saved.
     bool Save();
     bool SaveAs();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void UpdateTitle();
 
     std::unique_ptr<KTG300Doc> m_document;
     KTG300View* m_view = nullptr;
+    bool m_userSizing = false;
 };

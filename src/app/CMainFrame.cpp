@@ -19,6 +19,7 @@
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -29,6 +30,9 @@ QIcon StandardIcon(const char* theme, const char* ours)
 {
     return KTResources::ThemeIcon(QString::fromLatin1(theme), QString::fromLatin1(ours));
 }
+
+/// How long the window system may take to answer a placement of the main window, ms.
+constexpr qint64 kPlacementAnswerMs = 500;
 
 QIcon OwnIcon(const char* name)
 {
@@ -439,6 +443,25 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     if (m_app)
         m_app->ExitInstance();
     event->accept();
+}
+
+void CMainFrame::PlaceWindow(const QPoint& topLeft, const QSize& size)
+{
+    // The window system may answer a while later, and may adjust the size.
+    m_placing = QDeadlineTimer(kPlacementAnswerMs);
+    move(topLeft);
+    resize(size);
+}
+
+bool CMainFrame::IsResizingByUser() const
+{
+    return size() != m_settledSize && m_placing.hasExpired();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    m_settledSize = event->size();
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)

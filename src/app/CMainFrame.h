@@ -2,6 +2,7 @@
 // The main window: the document windows in an MDI area, the menus, the toolbar and the status
 // bar. Commands whose work belongs to parts of the program not yet present stay disabled.
 
+#include <QDeadlineTimer>
 #include <QMainWindow>
 
 #include <array>
@@ -38,6 +39,13 @@ public:
     /// cancelled one.
     bool CloseAllDocuments();
 
+    /// Moves and sizes the window for a document's stored rectangle; the resizes that follow
+    /// (also the window system's answer) are the program's, not the user's.
+    void PlaceWindow(const QPoint& topLeft, const QSize& size);
+    /// True while a resize of the main window that the program did not ask for is handled (the
+    /// document windows are laid out anew before the main window's own resize event).
+    bool IsResizingByUser() const;
+
     QMdiArea* MdiArea() const { return m_mdiArea; }
     QToolBar* ToolBar() const { return m_toolBar; }
     /// The action of a command id (57600 File New, 32837 Copy to Clipboard, ...), or null.
@@ -50,6 +58,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -85,4 +94,8 @@ private:
     std::map<int, QAction*> m_actions;
     std::array<QAction*, 4> m_recentActions{};
     QAction* m_recentSeparator = nullptr;
+    /// The size at the end of the last resize.
+    QSize m_settledSize;
+    /// Until when resizes answer the last PlaceWindow.
+    QDeadlineTimer m_placing;
 };

@@ -1,5 +1,6 @@
 #include "app/KTG300View.h"
 
+#include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/KTG300App.h"
 #include "app/KTG300Doc.h"
@@ -177,9 +178,27 @@ void KTG300View::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     m_document.Graph().SetDirty();
-    // The sizes a window takes while it is made are no change of the user's.
-    if (m_painted)
+    if (ResizedByUser())
         m_document.SetModifiedFlag(true);
+}
+
+bool KTG300View::ResizedByUser() const
+{
+    // The sizes a window takes while it is made are no change of the user's.
+    if (!m_painted)
+        return false;
+    const CChildFrame* child = nullptr;
+    for (QWidget* up = parentWidget(); up && !child; up = up->parentWidget())
+        child = qobject_cast<CChildFrame*>(up);
+    if (!child)
+        return true;
+    // In the main window the document windows are also sized when others open, activate, tile
+    // or cascade; only the user's own sizing counts: by the window's frame, or by the main
+    // window's, which the document windows follow.
+    if (child->IsUserSizing())
+        return true;
+    const auto* frame = qobject_cast<const CMainFrame*>(window());
+    return frame && frame->IsResizingByUser();
 }
 
 void KTG300View::OnUpdate()
@@ -202,9 +221,8 @@ void KTG300View::OnUpdate()
         }
         // The stored rectangle is the frame's; the window's own size leaves out the decorations.
         const QSize decoration = frame->frameGeometry().size() - frame->geometry().size();
-        frame->move(rect.topLeft());
-        frame->resize(std::max(1, rect.width() - decoration.width()),
-                      std::max(1, rect.height() - decoration.height()));
+        frame->PlaceWindow(rect.topLeft(), QSize(std::max(1, rect.width() - decoration.width()),
+                                                 std::max(1, rect.height() - decoration.height())));
     }
     update();
 }
@@ -241,11 +259,38 @@ void KTG300View::OnPrint(KTG300Doc& document, KTDC& dc)
     dc.SetMapMode(MM_HIMETRIC);
     dc.SetWindowOrg(0, 0);
     KTGraph3& graph = document.Graph();
+    FitToPage(graph.GetArea(), dc);
     // A document printed before any paint (from the command line) has not been interpreted yet.
     graph.ComputeDataExtents();
     graph.Layout(dc);
     graph.Recalculate(&document.m_substitutions);
     document.DrawDocument(dc);
+}
+
+void KTG300View::FitToPage(const CRect& area, KTDC& dc)
+{
+    // The graph keeps the area of its last paint on the screen and prints at that physical size;
+    // an area larger than the page's printable part would be cut off. It is drawn at a lower
+    // resolution instead, so that everything (text, pens, markers) shrinks alike and the
+    // drawing keeps its metric mapping.
+    const int dpiX = dc.GetDeviceCaps(LOGPIXELSX);
+    const int dpiY = dc.GetDeviceCaps(LOGPIXELSY);
+    const CSize page(dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
+    const double width = std::abs(static_cast<double>(area.Width())) / HIMETRIC_INCH;   // inches
+    const double height = std::abs(static_cast<double>(area.Height())) / HIMETRIC_INCH; // inches
+    if (page.cx <= 0 || page.cy <= 0 || width <= 0 || height <= 0 ||
+        (width * dpiX <= page.cx && height * dpiY <= page.cy))
+        return;
+    const double scale = std::min(page.cx / (width * dpiX), page.cy / (height * dpiY));
+    const int fittedX = std::max(1, static_cast<int>(std::floor(dpiX * scale)));
+    const int fittedY = std::max(1, static_cast<int>(std::floor(dpiY * scale)));
+    dc.SetResolution(fittedX, fittedY);
+    dc.SetMapMode(MM_HIMETRIC);
+    // Centred on the page; the area's top left corner is the logical origin.
+    const int left = static_cast<int>((page.cx - width * fittedX) / 2);
+    const int top = static_cast<int>((page.cy - height * fittedY) / 2);
+    dc.SetViewportOrg(std::max(0, left), std::max(0, top));
+    dc.SetWindowOrg(area.left, area.top);
 }
 
 bool KTG300View::PrintDocument(KTG300Doc& document, QPrinter& printer)

@@ -79,8 +79,12 @@ public:
     /// Prints the document on one page of the printer; false when the printer cannot start.
     static bool PrintDocument(KTG300Doc& document, QPrinter& printer);
     /// The printing steps on a context that prints: metric mapping, layout, recalculation and
-    /// the document.
+    /// the document. A graph area larger than the page is scaled down to fit it and centred.
     static void OnPrint(KTG300Doc& document, KTDC& dc);
+    /// On a context in MM_HIMETRIC: a graph area (logical units) larger than the device is drawn
+    /// scaled down the same in both directions to fit it, and centred; one that fits is left at
+    /// its physical size.
+    static void FitToPage(const CRect& area, KTDC& dc);
 
     // ---- Mouse modes, keys and zoom (KTG300ViewModes.cpp) -------------------------------------
     /// Timer of the animation steps.
@@ -187,6 +191,7 @@ protected:
 
 private:
     void ShowPendingMessages();
+    bool ResizedByUser() const;
     void OnParamValueChanged(int index);
     void UpdateSubstitutions();
     void SetMode(KTViewMode mode);
