@@ -4,6 +4,7 @@
 #include "engine/KTCurveRefiner.h"
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
+#include "engine/KTPointPolisher.h"
 #include "foundation/KTSentinelValues.h"
 #include "axes/KTAxes.h"
 
@@ -37,17 +38,32 @@ int KTCurveAnalyser::AddComputed(double x, double y, int kind)
     marker.m_point = KTPoint(x, y);
     marker.m_refined = 1;
     marker.m_kind = static_cast<KTMarkerKind>(kind);
-    return KTCurveValues::AddMarker(m_f.m_markers, marker);
+    const int index = KTCurveValues::AddMarker(m_f.m_markers, marker);
+    m_origins[static_cast<std::size_t>(index)] = Origin{-1, true};
+    return index;
 }
 
-int KTCurveAnalyser::AddSampled(double x, double y, int kind)
+int KTCurveAnalyser::AddSampled(double x, double y, int kind, const Origin& origin)
 {
     KTMarker marker;
     marker.Init();
     marker.m_point = KTPoint(x, y);
     marker.m_refined = 0;
     marker.m_kind = static_cast<KTMarkerKind>(kind);
-    return KTCurveValues::AddMarker(m_f.m_markers, marker);
+    const int index = KTCurveValues::AddMarker(m_f.m_markers, marker);
+    m_origins[static_cast<std::size_t>(index)] = origin;
+    return index;
+}
+
+double KTCurveAnalyser::Spacing() const
+{
+    const KTCurvePointBuffer* buffer = m_f.m_currentBuffer;
+    const int count = buffer ? std::clamp<int>(buffer->m_count, 0, KTCurvePointBuffer::Capacity) : 0;
+    if (count < 2)
+        return m_f.m_tolerance;
+    const double first = buffer->m_points[0].m_point.m_x;
+    const double last = buffer->m_points[static_cast<std::size_t>(count - 1)].m_point.m_x;
+    return std::fabs(last - first) / (count - 1);
 }
 
 void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
@@ -57,6 +73,7 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
     KTMarkerList& markers = m_f.m_markers;
     const int first = markers.m_count;
     const int status = m_f.Status();
+    m_origins.fill(Origin());
     if (status == KTStatusExplicit)
         AnalyseExplicit();
     else if (status == KTStatusNoEquation)
@@ -66,20 +83,16 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
     // stay out of the box that automatic scaling reads.
     if (resetExtents)
         markers.m_minX = markers.m_maxX = markers.m_maxY = markers.m_minY = 0.0;
-    KTCurveRefiner refiner(m_f);
+    KTPointPolisher polisher(m_f, Spacing());
     const int last = std::min<int>(markers.m_count, KTMarkerList::Capacity);
     for (int i = first; i < last; ++i) {
         KTMarker& marker = markers.m_markers[static_cast<std::size_t>(i)];
-        if (marker.m_kind == KTMarkerXIntercept)
-            refiner.RefineRoot(i, 0.0);
-        else if (marker.m_kind == KTMarkerHorizontalCandidate)
-            refiner.RefineTurningPoint(i, 0.0);
-        else if (marker.m_kind == KTMarkerInflection)
-            refiner.RefineInflection(i, 0.0);
+        Refine(i, polisher);
         if (marker.m_kind == KTMarkerNoneFound || IsNoValue(marker.m_point.m_x) ||
             IsNoValue(marker.m_point.m_y))
             continue;
-        // Candidates either side of a pole (tan x) refine to the same root: it is shown once.
+        // Two candidates can reach the same point (a sample on a root of -x^2 is a sign change
+        // either side of it): it is shown once.
         bool repeated = false;
         for (int j = first; j < i && !repeated; ++j) {
             const KTMarker& earlier = markers.m_markers[static_cast<std::size_t>(j)];
@@ -95,6 +108,40 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
         markers.m_maxX = std::max(markers.m_maxX, marker.m_point.m_x);
         markers.m_maxY = std::max(markers.m_maxY, marker.m_point.m_y);
         markers.m_minY = std::min(markers.m_minY, marker.m_point.m_y);
+    }
+}
+
+void KTCurveAnalyser::Refine(int index, KTPointPolisher& polisher)
+{
+    KTMarker& marker = m_f.m_markers.m_markers[static_cast<std::size_t>(index)];
+    const Origin& origin = m_origins[static_cast<std::size_t>(index)];
+    const KTCurvePointBuffer* buffer = m_f.m_currentBuffer;
+    const bool sampled = origin.sample >= 0 && buffer;
+    KTCurveRefiner refiner(m_f);
+    switch (marker.m_kind) {
+    case KTMarkerXIntercept:
+        if (sampled)
+            polisher.PolishRoot(marker, origin.from, origin.to);
+        else
+            refiner.RefineRoot(index, 0.0);
+        break;
+    case KTMarkerHorizontalCandidate:
+        // Where the samples show no sign change of f' or f'' nearby (a long flat stretch), the
+        // wider search from the candidate runs and its point is then brought onto the zero.
+        if (!sampled || !polisher.PolishTurningPoint(marker, *buffer, origin.sample)) {
+            refiner.RefineTurningPoint(index, 0.0);
+            polisher.PolishNear(marker);
+        }
+        break;
+    case KTMarkerInflection:
+        if (origin.exact)
+            break;
+        if (!sampled || !polisher.PolishInflection(marker, *buffer, origin.sample)) {
+            if (refiner.RefineInflection(index, 0.0))
+                polisher.PolishNear(marker);
+        }
+        break;
+    default: break;
     }
 }
 
@@ -118,9 +165,15 @@ void KTCurveAnalyser::AnalyseExplicit()
     const int count = std::clamp<int>(buffer->m_count, 0, KTCurvePointBuffer::Capacity);
     const bool wantSecond = data.m_showSecondDerivative != 0;
 
+    const KTEquationPartList& parts = m_f.Parts();
+    // The slope of r(angle) says nothing about where a polar curve bends the other way: its
+    // inflections come from a search of their own.
+    const bool polar = parts.m_polar && !parts.m_parametricX;
+
     // Points without a value take no part in the sign and slope walks.
     bool haveSign = false;
     bool sign = false;
+    double signX = 0.0;
     double reference = 1.0;
     bool rising = true;
     for (int i = 0; i < count; ++i) {
@@ -130,9 +183,10 @@ void KTCurveAnalyser::AnalyseExplicit()
         if (!IsNoValue(y)) {
             const bool positive = y >= 0.0;
             if (haveSign && positive != sign)
-                AddSampled(x, y, KTMarkerXIntercept);
+                AddSampled(x, y, KTMarkerXIntercept, Origin{i, false, signX, x});
             sign = positive;
             haveSign = true;
+            signX = x;
         }
 
         const double slope = m_f.Derivative(x);
@@ -148,29 +202,31 @@ void KTCurveAnalyser::AnalyseExplicit()
             reference = d;
             if (!rising) {
                 if (mayMark)
-                    AddSampled(x, y, KTMarkerHorizontalCandidate);
+                    AddSampled(x, y, KTMarkerHorizontalCandidate, Origin{i});
                 rising = true;
             }
         } else if ((rising && d > reference) || (!rising && d < reference)) {
             reference = d;
         } else {
-            if (mayMark)
-                AddSampled(x, y, rising ? KTMarkerInflection : KTMarkerHorizontalCandidate);
+            if (mayMark && !(rising && polar))
+                AddSampled(x, y, rising ? KTMarkerInflection : KTMarkerHorizontalCandidate, Origin{i});
             rising = !rising;
             reference = d;
         }
     }
 
-    const KTEquationPartList& parts = m_f.Parts();
+    KTPointPolisher polisher(m_f, Spacing());
+    if (polar)
+        AddPolarInflections(polisher);
     if (parts.m_inverse)
         return;
     if (!parts.m_parametricX && !parts.m_polar && count >= 2)
-        AddVerticalAsymptotes();
+        AddVerticalAsymptotes(polisher);
     if (!parts.m_parametricX && !parts.m_polar)
         AddHorizontalAsymptote();
 }
 
-void KTCurveAnalyser::AddVerticalAsymptotes()
+void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
 {
     const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     KTMarkerList& markers = m_f.m_markers;
@@ -191,15 +247,17 @@ void KTCurveAnalyser::AddVerticalAsymptotes()
         const int length = end - s;
         if (length < kAsymptoteRunLimit && std::fabs(point(s).m_firstDerivative) > kAsymptoteSlope &&
             !IsNoValue(point(s).m_firstDerivative)) {
-            const double x = point(s + length / 2).m_point.m_x;
-            bool near = false;
+            // The pole lies between the last drawn point and the next; a run that only climbs
+            // out of the view and back (a narrow peak) has none.
+            const double x = polisher.PoleBetween(point(s).m_point.m_x, point(end).m_point.m_x);
+            bool near = IsNoValue(x);
             for (int i = 0; i < markers.m_count && i < KTMarkerList::Capacity; ++i) {
                 const KTMarker& m = markers.m_markers[static_cast<std::size_t>(i)];
                 if (m.m_kind == KTMarkerVerticalAsymptote && std::fabs(m.m_point.m_x - x) <= 0.1)
                     near = true;
             }
-            if (std::fabs(x) >= 0.1 && !near)
-                AddSampled(x, point(s).m_point.m_y, KTMarkerVerticalAsymptote);
+            if (!near && std::fabs(x) >= 0.1)
+                AddComputed(x, point(s).m_point.m_y, KTMarkerVerticalAsymptote);
         }
         s = end - 1;
     }
@@ -242,6 +300,39 @@ void KTCurveAnalyser::AddHorizontalAsymptote()
             inView(high))
             AddComputed(0.0, high, KTMarkerHorizontalAsymptote);
     }
+}
+
+void KTCurveAnalyser::AddPolarInflections(KTPointPolisher& polisher)
+{
+    const KTCurvePointBuffer* buffer = m_f.m_currentBuffer;
+    KTAxes* axes = m_f.Data().m_owner;
+    if (!buffer)
+        return;
+    const double factor = axes ? axes->AngleFactor() : 1.0;
+    const double s = factor != 0.0 ? 1.0 / factor : 1.0; // radians per unit of angle
+    const bool swapped = m_f.Parts().m_inverse != 0;
+    // The curve (r(t), phi(t)) bends the other way where the cross product of its first two
+    // derivatives, r^2 phi'^3 + 2 r'^2 phi' - r r'' phi' + r r' phi'', changes sign. For
+    // r = f(angle) the parameter is the angle (phi = s t); for angle = f(r) it is the radius.
+    const auto bend = [&](double t) {
+        const double v = polisher.F(t);
+        const double d1 = polisher.Slope(t);
+        const double d2 = polisher.Curvature(t);
+        if (IsNoValue(v) || IsNoValue(d1) || IsNoValue(d2))
+            return KTNoSecondValue;
+        const double r = swapped ? t : v;
+        const double r1 = swapped ? 1.0 : d1;
+        const double r2 = swapped ? 0.0 : d2;
+        const double p1 = swapped ? s * d1 : s;
+        const double p2 = swapped ? s * d2 : 0.0;
+        return r * r * p1 * p1 * p1 + 2.0 * r1 * r1 * p1 - r * r2 * p1 + r * r1 * p2;
+    };
+    polisher.ForEachSignChange(bend, *buffer, 0, buffer->m_count - 1, [&](const KTBracketSearch::Bracket& b) {
+        const double t = polisher.ZeroBetween(bend, b.a, b.b);
+        if (IsNoValue(t))
+            return;
+        AddComputed(t, polisher.F(t), KTMarkerInflection);
+    });
 }
 
 void KTCurveAnalyser::AnalysePoints()

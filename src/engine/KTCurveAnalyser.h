@@ -2,10 +2,26 @@
 // Fills a function's marker list with the points of interest its current branch shows: the
 // y-intercept, the domain end points, x-intercepts, horizontal tangents, points of steepest
 // slope, vertical and horizontal asymptotes, and for a text of points and vectors the points
-// themselves; then refines the sampled candidates and records the markers' bounding box for
-// automatic scaling. The caller selects the branch (buffer and list).
+// themselves; then refines the sampled candidates on the sign changes the samples show around
+// them (KTPointPolisher) and records the markers' bounding box for automatic scaling. The
+// caller selects the branch (buffer and list).
+
+#include "axes/KTMarkerList.h"
+
+#include <array>
 
 class KTFunction3;
+class KTPointPolisher;
+
+/// Where a candidate of the curve analysis came from: the sample it was marked on, and for an
+/// x-intercept the ends of the sign change that brackets it.
+struct KTCandidateOrigin
+{
+    int sample = -1;    ///< -1: not marked on a sample
+    bool exact = false; ///< placed by a search already
+    double from = 0.0;
+    double to = 0.0;
+};
 
 class KTCurveAnalyser
 {
@@ -23,13 +39,20 @@ public:
     void AnalyseCurve(bool resetExtents = true);
 
 private:
+    using Origin = KTCandidateOrigin;
+
     void AnalyseExplicit();
-    void AddVerticalAsymptotes();
+    void AddVerticalAsymptotes(KTPointPolisher& polisher);
     void AddHorizontalAsymptote();
+    void AddPolarInflections(KTPointPolisher& polisher);
     void AnalysePoints();
+    void Refine(int index, KTPointPolisher& polisher);
     int AddComputed(double x, double y, int kind);
-    int AddSampled(double x, double y, int kind);
+    int AddSampled(double x, double y, int kind, const Origin& origin = Origin());
     double F(double x);
+    /// Mean distance between the current buffer's neighbouring samples.
+    double Spacing() const;
 
     KTFunction3& m_f;
+    std::array<Origin, KTMarkerList::Capacity> m_origins{};
 };

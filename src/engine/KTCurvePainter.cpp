@@ -420,14 +420,16 @@ void KTCurvePainter::DrawMarkerDecorations(KTDC& dc)
             if (HasPixel(d))
                 KTLineEndPainter().Draw(dc, ToKTPoint(d), ToKTPoint(d), KTLineEndWhiteCircle,
                                         ForcedSize(options.m_pointDiscontinuitySize), false, colour);
-        } else if (marker.m_kind == KTMarkerVerticalAsymptote && options.m_vAsym.m_value) {
+        } else if (marker.m_kind == KTMarkerVerticalAsymptote && options.m_vAsym.m_value && xmin <= p.m_x &&
+                   p.m_x <= xmax) {
             const CPoint top = axes.GraphToDevice(p.m_x, ymax, 0, 0);
             const CPoint bottom = axes.GraphToDevice(p.m_x, ymin, 0, 0);
             if (HasPixel(top) && HasPixel(bottom)) {
                 dc.MoveTo(top);
                 dc.LineTo(bottom);
             }
-        } else if (marker.m_kind == KTMarkerHorizontalAsymptote && options.m_hAsym.m_value) {
+        } else if (marker.m_kind == KTMarkerHorizontalAsymptote && options.m_hAsym.m_value && ymin <= p.m_y &&
+                   p.m_y <= ymax) {
             const CPoint left = axes.GraphToDevice(xmin, p.m_y, 0, 0);
             const CPoint right = axes.GraphToDevice(xmax, p.m_y, 0, 0);
             if (HasPixel(left) && HasPixel(right)) {

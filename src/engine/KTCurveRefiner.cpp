@@ -2,6 +2,7 @@
 
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
+#include "engine/KTPointPolisher.h"
 #include "foundation/KTSentinelValues.h"
 #include "axes/KTAxes.h"
 
@@ -397,7 +398,16 @@ void KTCurveRefiner::FindDiscontinuityCandidates()
         marker.m_refined = 0;
         marker.m_kind = KTMarkerDiscontinuityCandidate;
         const int index = KTCurveValues::AddMarker(markers, marker);
-        RefineRoot(index, 0.0);
+        // The divisor's zero lies between the two samples; where the sign changes there without
+        // one, the wider search decides.
+        const double root =
+            KTPointPolisher(m_f, m_f.m_tolerance).RootBetween(before.m_point.m_x, point.m_point.m_x);
+        if (IsNoValue(root)) {
+            RefineRoot(index, 0.0);
+        } else {
+            markers.m_markers[static_cast<std::size_t>(index)].m_point = KTPoint(root, 0.0);
+            markers.m_markers[static_cast<std::size_t>(index)].m_refined = 1;
+        }
         if (index >= KTCurveValues::MarkerCountLimit)
             break; // every further candidate would only overwrite the uncounted last entry
     }
@@ -444,8 +454,10 @@ void KTCurveRefiner::ToPolar()
         for (int i = 0; i < markerCount; ++i) {
             KTMarker& marker = markers.m_markers[static_cast<std::size_t>(i)];
             std::swap(marker.m_point.m_x, marker.m_point.m_y);
+            // x = f(y) meets the y axis where f has a root.
             switch (marker.m_kind) {
             case KTMarkerYIntercept: marker.m_kind = KTMarkerSwappedXIntercept; break;
+            case KTMarkerXIntercept: marker.m_kind = KTMarkerYIntercept; break;
             case KTMarkerHorizontalInflection: marker.m_kind = KTMarkerVerticalInflection; break;
             case KTMarkerLocalMaximum:
             case KTMarkerLocalMinimum: marker.m_kind = KTMarkerSwappedTurningPoint; break;

@@ -92,6 +92,19 @@ void KTFunction3::FindMarkersNear(int deviceX, int deviceY, KTMarkerList& result
         const KTMarker& marker = *m_markers.At(i);
         if (marker.m_kind == KTMarkerNoneFound)
             continue;
+        // A point outside the view is not on the screen to be pointed at, however near its
+        // device point lies to the mouse.
+        const bool xInView =
+            axes->m_xAxis.m_min <= marker.m_point.m_x && marker.m_point.m_x <= axes->m_xAxis.m_max;
+        const bool yInView =
+            axes->m_yAxis.m_min <= marker.m_point.m_y && marker.m_point.m_y <= axes->m_yAxis.m_max;
+        bool inView = xInView && yInView;
+        if (marker.m_kind == KTMarkerVerticalAsymptote)
+            inView = xInView;
+        else if (marker.m_kind == KTMarkerHorizontalAsymptote)
+            inView = yInView;
+        if (!inView)
+            continue;
         const CPoint p = axes->GraphToDevice(marker.m_point, 0, 0);
         const double dx = static_cast<double>(p.x) - deviceX;
         const double dy = static_cast<double>(p.y) - deviceY;

@@ -128,6 +128,8 @@ private:
     void CalculateSlot(KTFunction3& function);
     void FillFrameTexts();
     void IntersectBuffers(int i, int j);
+    /// An intersection of slots i and j already in the graph list at this point.
+    bool AlreadyFound(int i, int j, const KTPoint& point) const;
     void AddIntersection(int i, int j, int fineI, int fineJ, const KTPoint& point);
     bool TraceOutline(int startSlot, int startMarker, bool& validStart);
     bool CurvePointFeasible(int slot, int pointIndex);

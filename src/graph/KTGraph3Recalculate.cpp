@@ -4,6 +4,7 @@
 #include "graph/KTGraph3.h"
 
 #include "engine/KTCurveRefiner.h"
+#include "engine/KTPointPolisher.h"
 #include "engine/KTFunction3.h"
 #include "engine/KTInterpretStatus.h"
 #include "foundation/KTSentinelValues.h"
@@ -358,7 +359,22 @@ void KTGraph3::IntersectPair(int i, int j)
                         continue;
                     const double sx = (p1.m_x + p2.m_x + q1.m_x + q2.m_x) / 4.0;
                     const double sy = (p1.m_y + p2.m_y + q1.m_y + q2.m_y) / 4.0;
-                    const KTPoint found = KTCurveRefiner(*fi).Intersect(*fj, sx, sy);
+                    // The crossing lies within the two segments: the sign change of the curves'
+                    // gap there, refined to full precision. The tangent-line search of the
+                    // curves stands in where the gap has none (curves that only touch), as long
+                    // as it stays by the segments: from a steep start it can run off to another
+                    // crossing, and it stops where the gap is below 1e-8, far from the point
+                    // where curves meet at a shallow angle (x^3 and the x axis).
+                    const double reach = std::max({std::fabs(p2.m_x - p1.m_x), std::fabs(q2.m_x - q1.m_x),
+                                                   std::fabs(p2.m_y - p1.m_y), std::fabs(q2.m_y - q1.m_y)});
+                    KTPoint found = KTPointPolisher::MeetNear(*fi, *fj, KTPoint(sx, sy), reach);
+                    if (KTIsUndefined(found.m_x) || KTIsUndefined(found.m_y)) {
+                        found = KTCurveRefiner(*fi).Intersect(*fj, sx, sy);
+                        if (!(std::fabs(found.m_x - sx) <= reach && std::fabs(found.m_y - sy) <= reach))
+                            continue;
+                    }
+                    if (AlreadyFound(i, j, found))
+                        continue;
                     // Only a search that converged gives a point; a failed one would put a
                     // marker at the sentinel coordinates, far outside the graph.
                     if (KTIsUndefined(found.m_x) || KTIsUndefined(found.m_y) || found.m_x < xMin ||
@@ -369,6 +385,22 @@ void KTGraph3::IntersectPair(int i, int j)
             }
         }
     }
+}
+
+bool KTGraph3::AlreadyFound(int i, int j, const KTPoint& point) const
+{
+    // Neighbouring segment pairs can both cross at one point (a sample on it): one marker.
+    const auto same = [](double a, double b) {
+        return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(a));
+    };
+    const int count = std::clamp<int>(m_intersections->m_count, 0, KTMarkerList::Capacity);
+    for (int k = 0; k < count; ++k) {
+        const KTMarker& m = m_intersections->m_markers[static_cast<std::size_t>(k)];
+        if (m.m_tag == i && m.m_secondId == j && same(m.m_point.m_x, point.m_x) &&
+            same(m.m_point.m_y, point.m_y))
+            return true;
+    }
+    return false;
 }
 
 void KTGraph3::AddIntersection(int i, int j, int fineI, int fineJ, const KTPoint& point)

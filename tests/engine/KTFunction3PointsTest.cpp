@@ -464,7 +464,7 @@ TEST(TypedPoints, CalculatePointsReportsTheSecondBranch)
 
 TEST(TypedPoints, EachRootIsMarkedOnce)
 {
-    // Candidates either side of each pole of tan x refine to the same roots.
+    // The sign changes at the poles of tan x are no roots.
     TypedCurve curve("y = tan(x)", -10, 10, -10, 10);
     const std::vector<KTMarker> roots = curve.Markers(KTMarkerXIntercept);
     ASSERT_EQ(roots.size(), 7u);
@@ -472,11 +472,13 @@ TEST(TypedPoints, EachRootIsMarkedOnce)
         EXPECT_NEAR(roots[i].m_point.m_x, (static_cast<int>(i) - 3) * kPi, 1e-12);
         EXPECT_NEAR(roots[i].m_point.m_y, 0.0, 1e-12);
     }
-    // Its asymptotes come from the samples: within a sample's spacing of (k + 1/2) pi.
+    // Its asymptotes: the poles where the samples leave the view and come back, at (k + 1/2) pi.
     const std::vector<KTMarker> poles = curve.Markers(KTMarkerVerticalAsymptote);
     ASSERT_EQ(poles.size(), 6u);
-    for (std::size_t i = 0; i < poles.size(); ++i)
-        EXPECT_NEAR(poles[i].m_point.m_x, (static_cast<int>(i) - 2.5) * kPi, 0.0125);
+    for (std::size_t i = 0; i < poles.size(); ++i) {
+        EXPECT_NEAR(poles[i].m_point.m_x, (static_cast<int>(i) - 2.5) * kPi, 1e-12);
+        EXPECT_EQ(poles[i].m_refined, 1);
+    }
 }
 
 TEST(TypedPoints, ShownMarkersHoldWhatTheirKindSays)

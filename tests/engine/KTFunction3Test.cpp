@@ -150,4 +150,42 @@ TEST(KTFunction3, FindMarkersNear)
     EXPECT_EQ(KTMarkerList::Capacity, result.m_count);
 }
 
+TEST(KTFunction3, MarkersOutsideTheViewAreNotFound)
+{
+    // The view is x 0..100, y -50..50; each marker lies just outside it on one side, and the
+    // mouse is on its device point (where the plot's margin is).
+    KTAxes axes = MakeAxes();
+    axes.m_xAxis.m_isX = 1;
+    axes.m_xAxis.m_pixel = CRect(10, 20, 210, 220);
+    axes.m_yAxis.m_pixel = CRect(10, 20, 210, 220);
+    struct Row
+    {
+        KTMarkerKind kind;
+        KTPoint point;
+        bool found;
+    };
+    const Row rows[] = {
+        {KTMarkerXIntercept, {100.5, 0}, false},
+        {KTMarkerXIntercept, {100, 0}, true}, // on the edge is in view
+        {KTMarkerLocalMinimum, {50, -50.5}, false},
+        {KTMarkerYIntercept, {-0.5, 10}, false},
+        {KTMarkerVerticalAsymptote, {-1, 70}, false},
+        {KTMarkerVerticalAsymptote, {1, 70}, true}, // an upright line: only its x counts
+        {KTMarkerHorizontalAsymptote, {150, 51}, false},
+        {KTMarkerHorizontalAsymptote, {150, 49}, true},
+    };
+    for (const Row& row : rows) {
+        KTFunction3 f(&axes);
+        KTMarker m;
+        m.m_kind = row.kind;
+        m.m_point = row.point;
+        f.m_markers.Add(m);
+        const CPoint p = axes.GraphToDevice(row.point, 0, 0);
+        KTMarkerList result;
+        f.FindMarkersNear(p.x, p.y, result, 0);
+        EXPECT_EQ(result.m_count, row.found ? 1 : 0)
+            << row.kind << " at " << row.point.m_x << ", " << row.point.m_y;
+    }
+}
+
 } // namespace

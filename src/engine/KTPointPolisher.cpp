@@ -1,0 +1,398 @@
+#include "engine/KTPointPolisher.h"
+
+#include "engine/KTCurveValues.h"
+#include "engine/KTFunction3.h"
+#include "foundation/KTSentinelValues.h"
+
+#include <algorithm>
+#include <cmath>
+
+using KTCurveValues::IsNoValue;
+
+namespace {
+
+/// Difference steps relative to max(1, |x|): about the fifth and sixth roots of the machine
+/// epsilon, where the five-point formulas' truncation and rounding errors balance.
+constexpr double kSlopeStep = 7e-4;
+constexpr double kCurvatureStep = 2.5e-3;
+/// A sign change is a zero when |g| at the last bracket is at most this part of |g| a little
+/// way off: this part of the bracket's width (or of the reach of the search that found it),
+/// and no less than this many of the smallest steps. Rounding near a flat zero (f'' of x^5)
+/// stays below |g| there.
+constexpr double kShrunk = 0.1;
+constexpr double kAwayPart = 1e-4;
+constexpr double kAwaySteps = 1e8;
+/// A sign change without a zero is a pole when |f| grows by more than this factor between
+/// 1e-6 and 1e-9 of the bracket's width from it (a logarithm grows by a third there, a smooth
+/// peak by nothing).
+constexpr double kGrowth = 1.001;
+/// A horizontal inflection needs f' to vanish: no more than this, relative to max(1, |f|).
+constexpr double kFlatSlope = 1e-8;
+/// Samples either side of a candidate searched for its sign change.
+constexpr int kNearSamples = 3;
+/// Distance, relative to max(1, |x|), at which a zero of f' or f'' is checked from both sides.
+constexpr double kConfirmStep = 1e-4;
+/// Times a difference step is made four times narrower or wider while its zero settles.
+constexpr int kStepLevels = 5;
+/// Reach, relative to max(1, |x|), of the search of the values around a turning point.
+constexpr double kValueSearch = 1e-6;
+
+double Magnitude(double v)
+{
+    return IsNoValue(v) ? HUGE_VAL : std::fabs(v);
+}
+
+} // namespace
+
+KTPointPolisher::KTPointPolisher(KTFunction3& function, double spacing)
+    : m_f(function), m_spacing(spacing > 0.0 && std::isfinite(spacing) ? spacing : 0.01)
+{
+}
+
+double KTPointPolisher::F(double x)
+{
+    return m_f.Evaluate(x, KTNoSecondValue).m_y;
+}
+
+double KTPointPolisher::Slope(double x, double scale)
+{
+    const double h = scale * std::min(kSlopeStep * std::max(1.0, std::fabs(x)), m_spacing);
+    const double f2 = F(x + 2.0 * h), f1 = F(x + h), b1 = F(x - h), b2 = F(x - 2.0 * h);
+    if (IsNoValue(f2) || IsNoValue(f1) || IsNoValue(b1) || IsNoValue(b2))
+        return m_f.Derivative(x);
+    return (8.0 * (f1 - b1) - (f2 - b2)) / (12.0 * h);
+}
+
+double KTPointPolisher::Curvature(double x, double scale)
+{
+    const double h = scale * std::min(kCurvatureStep * std::max(1.0, std::fabs(x)), m_spacing);
+    const double f2 = F(x + 2.0 * h), f1 = F(x + h), f0 = F(x), b1 = F(x - h), b2 = F(x - 2.0 * h);
+    if (IsNoValue(f2) || IsNoValue(f1) || IsNoValue(f0) || IsNoValue(b1) || IsNoValue(b2))
+        return m_f.SecondDerivative(x);
+    return (16.0 * (f1 + b1) - (f2 + b2) - 30.0 * f0) / (12.0 * h * h);
+}
+
+double KTPointPolisher::ZeroBetween(const std::function<double(double)>& g, double a, double b, double scale)
+{
+    const double ga = g(a);
+    const double gb = g(b);
+    const KTBracketSearch::Result r = KTBracketSearch::Brent(g, a, b, ga, gb);
+    if (!r.found)
+        return KTNoSecondValue;
+    if (r.gx == 0.0)
+        return r.x; // an exact zero: the other end of the last bracket may still be far
+    // Through a zero |g| falls to rounding at the last bracket and rises again away from it;
+    // across a jump it keeps the size of the step, and towards a pole it grows.
+    const double d = std::max(kAwayPart * std::max(scale, std::fabs(b - a)),
+                              kAwaySteps * KTBracketSearch::Resolution(r.x));
+    const double last = std::max(Magnitude(r.last.ga), Magnitude(r.last.gb));
+    const double away = std::min(Magnitude(g(r.x - d)), Magnitude(g(r.x + d)));
+    if (!(last <= kShrunk * away))
+        return KTNoSecondValue;
+    return r.x;
+}
+
+double KTPointPolisher::RootBetween(double a, double b)
+{
+    return ZeroBetween([this](double x) { return F(x); }, a, b);
+}
+
+bool KTPointPolisher::Grows(double x, double width)
+{
+    int growing = 0;
+    for (const double side : {-1.0, 1.0}) {
+        const double far = F(x + side * width * 1e-6);
+        const double near = F(x + side * width * 1e-9);
+        if (IsNoValue(far))
+            continue; // a side without values (the end of a domain) says nothing
+        if (!(Magnitude(near) > std::fabs(far) * kGrowth))
+            return false;
+        ++growing;
+    }
+    return growing > 0;
+}
+
+double KTPointPolisher::PoleBetween(double a, double b)
+{
+    if (b < a)
+        std::swap(a, b);
+    const auto f = [this](double x) { return F(x); };
+    // Halving a sign change between neighbouring points of a fine walk over the bracket; where
+    // f keeps its sign (1/x^2) the largest |f| marks the pole.
+    constexpr int kSteps = 16;
+    double x = KTNoSecondValue;
+    double previous = a;
+    double fp = F(a);
+    for (int k = 1; k <= kSteps && IsNoValue(x); ++k) {
+        const double at = k == kSteps ? b : a + (b - a) * k / kSteps;
+        const double fa = F(at);
+        if (IsNoValue(fa)) {
+            x = at; // checked below like any other
+        } else if (KTBracketSearch::ChangesSign(fp, fa) && fp != 0.0 && fa != 0.0) {
+            x = KTBracketSearch::Bisect(f, previous, at, fp, fa).x;
+        }
+        previous = at;
+        fp = fa;
+    }
+    if (IsNoValue(x))
+        x = KTBracketSearch::GoldenMaxAbs(f, a, b);
+    return Grows(x, b - a) ? x : KTNoSecondValue;
+}
+
+double KTPointPolisher::ZeroNear(const std::function<double(double)>& g, double x0, double reach)
+{
+    const double first = 4.0 * KTBracketSearch::Resolution(x0);
+    const KTBracketSearch::Result near = KTBracketSearch::BracketNear(g, x0, first, reach);
+    if (!near.found)
+        return KTNoSecondValue;
+    if (near.last.a == near.last.b)
+        return near.x;
+    return ZeroBetween(g, near.last.a, near.last.b, reach);
+}
+
+void KTPointPolisher::PolishRoot(KTMarker& marker, double a, double b)
+{
+    const double x = RootBetween(std::min(a, b), std::max(a, b));
+    if (IsNoValue(x)) {
+        marker.m_kind = KTMarkerNoneFound;
+        return;
+    }
+    // At the root f is 0; what it evaluates to there is rounding, which the label would show
+    // as "-0".
+    marker.m_point = KTPoint(x, 0.0);
+    marker.m_refined = 1;
+}
+
+void KTPointPolisher::ForEachSignChange(const std::function<double(double)>& g,
+                                        const KTCurvePointBuffer& buffer, int first, int last,
+                                        const std::function<void(const KTBracketSearch::Bracket&)>& found)
+{
+    const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
+    first = std::max(0, first);
+    last = std::min(count - 1, last);
+    bool have = false;
+    double xp = 0.0;
+    double gp = 0.0;
+    for (int i = first; i <= last; ++i) {
+        const KTPoint& p = buffer.m_points[static_cast<std::size_t>(i)].m_point;
+        const double gi = IsNoValue(p.m_x) || IsNoValue(p.m_y) ? KTNoSecondValue : g(p.m_x);
+        if (IsNoValue(gi)) {
+            have = false;
+            continue;
+        }
+        if (gi == 0.0)
+            continue;
+        if (have && (gp > 0.0) != (gi > 0.0))
+            found(KTBracketSearch::Bracket{xp, p.m_x, gp, gi});
+        have = true;
+        xp = p.m_x;
+        gp = gi;
+    }
+}
+
+bool KTPointPolisher::SignChangeNear(const std::function<double(double)>& g, const KTCurvePointBuffer& buffer,
+                                     int index, int reach, KTBracketSearch::Bracket& found)
+{
+    bool have = false;
+    double best = 0.0;
+    // The candidate is marked on the sample after the turn of the slope walk.
+    const KTCurvePoint* before = buffer.At(std::max(0, index - 1));
+    const double target = before ? before->m_point.m_x : 0.0;
+    ForEachSignChange(g, buffer, index - reach, index + reach, [&](const KTBracketSearch::Bracket& bracket) {
+        const double distance = std::fabs((bracket.a + bracket.b) * 0.5 - target);
+        if (!have || distance < best) {
+            have = true;
+            best = distance;
+            found = bracket;
+        }
+    });
+    return have;
+}
+
+bool KTPointPolisher::Confirmed(double x, bool curvature)
+{
+    // The five-point formulas reach two steps out; beside a pole they can cross 0 where f' or
+    // f'' does not. The function's own narrow differences, a little either side, must agree.
+    const double d = std::min(kConfirmStep * std::max(1.0, std::fabs(x)), 0.25 * m_spacing);
+    const double before = curvature ? m_f.SecondDerivative(x - d) : m_f.Derivative(x - d);
+    const double after = curvature ? m_f.SecondDerivative(x + d) : m_f.Derivative(x + d);
+    return !IsNoValue(before) && !IsNoValue(after) && before != 0.0 && after != 0.0 &&
+           (before > 0.0) != (after > 0.0);
+}
+
+double KTPointPolisher::StableZero(bool curvature, double a, double b, double scale)
+{
+    const auto estimate = [this, curvature](double scale) {
+        return std::function<double(double)>(
+            [this, curvature, scale](double x) { return curvature ? Curvature(x, scale) : Slope(x, scale); });
+    };
+    const double x1 = ZeroBetween(estimate(1.0), a, b, scale);
+    if (IsNoValue(x1))
+        return x1;
+    // The zero of a difference formula moves with its step: too wide a step misses a narrow
+    // feature (100 e^(-100 x^2)), too narrow a one drowns in rounding (x^3 + 1000). Steps four
+    // times narrower, or wider, are taken while the zero settles; the steadiest pair wins.
+    const auto near = [&](double step, double from) {
+        return ZeroNear(estimate(step), from, std::min(m_spacing, std::max(scale, std::fabs(b - a))));
+    };
+    const auto gap = [](double u, double v) {
+        return IsNoValue(u) || IsNoValue(v) ? HUGE_VAL : std::fabs(u - v);
+    };
+    const double settled = 8.0 * KTBracketSearch::Resolution(x1);
+    const double narrower = near(0.25, x1);
+    const double dNarrow = gap(x1, narrower);
+    if (dNarrow <= settled)
+        return x1;
+    const double wider = near(4.0, x1);
+    const double dWide = gap(x1, wider);
+    const bool shrink = dWide > dNarrow;
+    double best = shrink ? narrower : x1;
+    double spread = shrink ? dNarrow : dWide;
+    if (!shrink && IsNoValue(wider))
+        return x1;
+    double step = shrink ? 0.25 : 4.0;
+    double previous = shrink ? narrower : wider;
+    for (int level = 0; level < kStepLevels && spread > settled; ++level) {
+        step = shrink ? step * 0.25 : step * 4.0;
+        const double next = near(step, previous);
+        const double d = gap(previous, next);
+        if (!(d < spread))
+            break;
+        best = shrink ? next : previous;
+        spread = d;
+        previous = next;
+    }
+    return best;
+}
+
+bool KTPointPolisher::PlaceTurningPoint(KTMarker& marker, double a, double b, double scale)
+{
+    const double x0 = StableZero(false, a, b, scale);
+    if (IsNoValue(x0) || IsNoValue(F(x0)) || !Confirmed(x0, false))
+        return false;
+    const double d = std::min(kConfirmStep * std::max(1.0, std::fabs(x0)), 0.25 * m_spacing);
+    const bool maximum = m_f.Derivative(x0 - d) > 0.0; // rising into it, falling out of it
+    // Where f is as flat as a fourth power the slope's zero is only good to about 1e-8; the
+    // values themselves still tell the lower (or higher) point apart there.
+    const auto score = [&](double x) {
+        const double v = F(x);
+        return IsNoValue(v) ? -HUGE_VAL : (maximum ? v : -v);
+    };
+    const double reach = kValueSearch * std::max(1.0, std::fabs(x0));
+    const double xg = KTBracketSearch::GoldenMax(score, x0 - reach, x0 + reach);
+    const double s0 = score(x0);
+    const double x = score(xg) - s0 > 4.0 * DBL_EPSILON * std::fabs(s0) ? xg : x0;
+    marker.m_kind = maximum ? KTMarkerLocalMaximum : KTMarkerLocalMinimum;
+    marker.m_point = KTPoint(x, F(x));
+    marker.m_refined = 1;
+    return true;
+}
+
+bool KTPointPolisher::PlaceInflection(KTMarker& marker, double a, double b, bool horizontal, double scale)
+{
+    const double x = StableZero(true, a, b, scale);
+    const double y = IsNoValue(x) ? KTNoSecondValue : F(x);
+    if (IsNoValue(y) || !Confirmed(x, true))
+        return false;
+    if (horizontal) {
+        // The slope only dipping there is no horizontal tangent.
+        const double flat = Slope(x);
+        if (IsNoValue(flat) || std::fabs(flat) > kFlatSlope * std::max(1.0, std::fabs(y)))
+            return false;
+        marker.m_kind = KTMarkerHorizontalInflection;
+    }
+    marker.m_point = KTPoint(x, y);
+    marker.m_refined = 1;
+    return true;
+}
+
+bool KTPointPolisher::PolishTurningPoint(KTMarker& marker, const KTCurvePointBuffer& buffer, int index)
+{
+    KTBracketSearch::Bracket bracket;
+    if (SignChangeNear([this](double x) { return Slope(x); }, buffer, index, kNearSamples, bracket)) {
+        if (!PlaceTurningPoint(marker, bracket.a, bracket.b))
+            marker.m_kind = KTMarkerNoneFound;
+        return true;
+    }
+    if (!SignChangeNear([this](double x) { return Curvature(x); }, buffer, index, kNearSamples, bracket))
+        return false;
+    if (!PlaceInflection(marker, bracket.a, bracket.b, true))
+        marker.m_kind = KTMarkerNoneFound;
+    return true;
+}
+
+bool KTPointPolisher::PolishInflection(KTMarker& marker, const KTCurvePointBuffer& buffer, int index)
+{
+    KTBracketSearch::Bracket bracket;
+    if (!SignChangeNear([this](double x) { return Curvature(x); }, buffer, index, kNearSamples, bracket))
+        return false;
+    if (!PlaceInflection(marker, bracket.a, bracket.b, false))
+        marker.m_kind = KTMarkerNoneFound;
+    return true;
+}
+
+void KTPointPolisher::PolishNear(KTMarker& marker)
+{
+    const bool turning = marker.m_kind == KTMarkerLocalMaximum || marker.m_kind == KTMarkerLocalMinimum;
+    const bool inflection =
+        marker.m_kind == KTMarkerHorizontalInflection || marker.m_kind == KTMarkerInflection;
+    if (!turning && !inflection)
+        return;
+    const std::function<double(double)> g = [this, turning](double x) {
+        return turning ? Slope(x) : Curvature(x);
+    };
+    const double x0 = marker.m_point.m_x;
+    const KTBracketSearch::Result near =
+        KTBracketSearch::BracketNear(g, x0, 4.0 * KTBracketSearch::Resolution(x0), m_spacing);
+    bool placed = false;
+    if (near.found) {
+        // A zero found on the spot still needs a bracket around it for the checks.
+        const double a = near.last.a == near.last.b ? x0 - 0.25 * m_spacing : near.last.a;
+        const double b = near.last.a == near.last.b ? x0 + 0.25 * m_spacing : near.last.b;
+        placed =
+            turning ? PlaceTurningPoint(marker, a, b, m_spacing)
+                    : PlaceInflection(marker, a, b, marker.m_kind == KTMarkerHorizontalInflection, m_spacing);
+    }
+    if (!placed)
+        marker.m_kind = KTMarkerNoneFound;
+}
+
+KTPoint KTPointPolisher::MeetNear(KTFunction3& first, KTFunction3& second, const KTPoint& start, double reach)
+{
+    const KTPoint none(KTNoSecondValue, KTNoSecondValue);
+    const auto plain = [](const KTFunction3& f) {
+        return !f.Parts().m_polar && !f.Parts().m_parametricX && !f.Parts().m_inverse;
+    };
+    const auto swapped = [](const KTFunction3& f) {
+        return !f.Parts().m_polar && !f.Parts().m_parametricX && f.Parts().m_inverse;
+    };
+    KTPointPolisher f(first, reach);
+    KTPointPolisher g(second, reach);
+    if ((plain(first) && plain(second)) || (swapped(first) && swapped(second))) {
+        // Both give the same coordinate from the same variable: their difference crosses 0.
+        const bool alongY = swapped(first);
+        const auto gap = [&](double t) {
+            const double u = f.F(t);
+            const double v = g.F(t);
+            return IsNoValue(u) || IsNoValue(v) ? KTNoSecondValue : u - v;
+        };
+        const double t = f.ZeroNear(gap, alongY ? start.m_y : start.m_x, reach);
+        const double v = IsNoValue(t) ? KTNoSecondValue : f.F(t);
+        if (IsNoValue(v))
+            return none;
+        return alongY ? KTPoint(v, t) : KTPoint(t, v);
+    }
+    KTPointPolisher& across = plain(first) ? f : g;  // y = p(x)
+    KTPointPolisher& upright = plain(first) ? g : f; // x = q(y)
+    if (!(plain(first) && swapped(second)) && !(swapped(first) && plain(second)))
+        return none;
+    // The point (x, p(x)) lies on x = q(y) where q(p(x)) - x crosses 0.
+    const auto gap = [&](double x) {
+        const double y = across.F(x);
+        const double back = IsNoValue(y) ? KTNoSecondValue : upright.F(y);
+        return IsNoValue(back) ? KTNoSecondValue : back - x;
+    };
+    const double x = across.ZeroNear(gap, start.m_x, reach);
+    const double y = IsNoValue(x) ? KTNoSecondValue : across.F(x);
+    return IsNoValue(y) ? none : KTPoint(x, y);
+}
