@@ -8,11 +8,9 @@
 #include "app/KTG300App.h"
 #include "app/KTG300Doc.h"
 #include "app/KTTipWnd.h"
-#include "foundation/KTNumberFormat.h"
+#include "engine/KTFunction3.h"
 #include "graph/KTAnnotationEditFields.h"
 #include "graph/KTGraph3.h"
-#include "typeset/KTEEquation.h"
-#include "typeset/KTEOptions.h"
 #include "ui/KTAnnotateEditDlg.h"
 #include "ui/KTDerivativeDlg.h"
 #include "ui/KTIntegralDlg.h"
@@ -120,13 +118,10 @@ void KTG300View::OnTangentLine()
             m_document.m_tangentIndex = -1;
         }
     } else {
-        // The tangent keeps the x as typed; its value now is what the typeset text gives with
-        // the constants' present values.
-        const KTEOptions options(KTEPresetGeneral);
-        KTEEquation equation;
-        equation.SetText(dialog.m_xText, options);
-        equation.SubstituteVariables(m_document.m_substitutions);
-        tangent.m_point.m_x = KTNumberText().ToDouble(equation.GetCalculationText(true));
+        // The tangent keeps the x as typed; its value now is that constant expression with the
+        // constants' present values.
+        tangent.m_point.m_x =
+            KTFunction3::EvaluateConstantText(dialog.m_xText, &graph.Axes(), &m_document.m_substitutions);
         tangent.m_xText = dialog.m_xText;
         tangent.m_function = dialog.m_function;
         tangent.m_pen.Set(KTDerivativeDlg::ReadWeight(dialog.m_weightText), dialog.m_style, dialog.m_colour);

@@ -30,6 +30,7 @@
 class KTArchive;
 class KTAxes;
 class KTDC;
+class KTVariableSubstitutions;
 
 /// A message interpretation would have shown in a box, kept for the view to show later.
 struct KTInputMessage
@@ -144,6 +145,14 @@ public:
     /// The domain read from a domain part (the default domain of the form for an empty part);
     /// also stored in the function (polar and parametric forms with ends 10, 10).
     KTFunctionDomain InterpretDomain(const KTEquationPart& part);
+    /// The value of a typed constant expression, a bound or a tangent's x: "sqrt(2)", "pi/2",
+    /// "2^3", "-3e", "2a". The text is read as a side of an equation is read; trigonometric
+    /// functions take the angle unit of `owner` (radians without one), the family constants the
+    /// values of `table` (1 without one). KTUndefinedValue for a text that is empty, names a
+    /// variable or a name the evaluator does not know, uses a constant the table lacks, or has
+    /// no value.
+    static double EvaluateConstantText(const CString& typed, KTAxes* owner,
+                                       const KTVariableSubstitutions* table);
     /// The equation text of the branch last hit, with "+-" replaced by the branch's sign or the
     /// branch's message appended.
     CString EquationForBranch(const CString& positiveArm, const CString& negativeArm, bool forBranch,

@@ -4,7 +4,10 @@
 #include "engine/KTFunction3.h"
 
 #include "foundation/KTSentinelValues.h"
+#include "foundation/KTVariableSubstitutions.h"
 #include "axes/KTAxes.h"
+
+#include <cmath>
 
 namespace {
 
@@ -104,6 +107,35 @@ double KTFunction3::EvaluateConstantTokens(const ASTokenList& tokens)
         constants[i] = m_data.m_constants.Current(i);
     const double value = KTEvaluateTokens(postfix, {0.0, KTNoSecondValue, constants, AngleScale()});
     return KTEvaluationRules::IsSentinel(value) ? KTUndefinedValue : value;
+}
+
+double KTFunction3::EvaluateConstantText(const CString& typed, KTAxes* owner,
+                                         const KTVariableSubstitutions* table)
+{
+    KTFunction3 reader(owner);
+    ASTokenList tokens;
+    if (!reader.TokeniseText(CalculationText(typed), tokens) || tokens.IsEmpty())
+        return KTUndefinedValue;
+    for (int i = 0; i < tokens.GetCount(); ++i) {
+        const int kind = tokens.KindAt(i);
+        // "q" is theta and "x" a variable: a bound that reads one is no number, never 0.
+        if (kind == ASKind::X || kind == ASKind::Y || kind == ASKind::NoName || kind == ASKind::R ||
+            kind == ASKind::T || kind == ASKind::Theta || kind == ASKind::Comma ||
+            kind == ASKind::PlusMinus || ASIsRelationKind(kind))
+            return KTUndefinedValue;
+    }
+    static const char* const names[KTFunctionConstantRanges::Count] = {"a", "b", "c", "d", "m"};
+    for (int i = 0; i < KTFunctionConstantRanges::Count; ++i) {
+        double value = 1.0;
+        if (table) {
+            value = table->GetValue(names[i]);
+            if (value == KTUndefinedValue && tokens.FindKind(ASKind::A + i) >= 0)
+                return KTUndefinedValue;
+        }
+        reader.m_data.m_constants.At(i)->m_current = value;
+    }
+    const double value = reader.EvaluateConstantTokens(tokens);
+    return std::isfinite(value) ? value : KTUndefinedValue;
 }
 
 void KTFunction3::ReadIntervalDomain(const KTEquationPart& part, const ASTokenList& tokens,

@@ -7,6 +7,7 @@
 #include "foundation/KTNumberTexts.h"
 #include "typeset/KTETokenList.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -56,6 +57,21 @@ int ClassOf(unsigned char ch)
     }
 }
 
+/// The last position of the bracket group or the number (a single digit loses its brackets in
+/// the calculation text) that starts at first; first - 1 when neither does.
+int OperandEnd(const CString& text, int first)
+{
+    if (first >= text.GetLength())
+        return first - 1;
+    if (text[first] == '(')
+        return std::max(FindMatchingParenthesis(text, first), first - 1);
+    int last = first - 1;
+    while (last + 1 < text.GetLength() &&
+           (std::isdigit(static_cast<unsigned char>(text[last + 1])) || text[last + 1] == '.'))
+        ++last;
+    return last;
+}
+
 /// The typesetter writes a logarithm with a subscript base, "log10(x)" or "log2 x", as
 /// "log\(10)*(x)" or "log\2*(x)". The logarithm to base b is log(x)/log(b), which is what
 /// the evaluator is given. A base without an argument in brackets is left as it is, and its
@@ -68,29 +84,17 @@ CString ReadLogBases(CString text)
         const int at = upper.Find("LOG\\");
         if (at < 0)
             break;
-        const int length = text.GetLength();
         const int baseFirst = at + 4;
-        int baseLast = baseFirst - 1;
-        if (baseFirst < length && text[baseFirst] == '(') {
-            baseLast = FindMatchingParenthesis(text, baseFirst);
-        } else {
-            while (baseLast + 1 < length && (std::isdigit(static_cast<unsigned char>(text[baseLast + 1])) ||
-                                             text[baseLast + 1] == '.'))
-                ++baseLast;
-        }
+        const int baseLast = OperandEnd(text, baseFirst);
         if (baseLast < baseFirst)
             break;
-        int argumentFirst = baseLast + 1;
-        if (argumentFirst < length && text[argumentFirst] == '*')
-            ++argumentFirst;
-        if (argumentFirst >= length || text[argumentFirst] != '(')
-            break;
-        const int argumentLast = FindMatchingParenthesis(text, argumentFirst);
-        if (argumentLast < 0)
+        const int argumentFirst = baseLast + 1 + (text.GetAt(baseLast + 1) == '*' ? 1 : 0);
+        const int argumentLast = OperandEnd(text, argumentFirst);
+        if (argumentLast < argumentFirst)
             break;
         const CString base = text.Mid(baseFirst, baseLast - baseFirst + 1);
         const CString argument = text.Mid(argumentFirst, argumentLast - argumentFirst + 1);
-        text = text.Left(at) + "(log" + argument + "/log(" + base + "))" + text.Mid(argumentLast + 1);
+        text = text.Left(at) + "(log(" + argument + ")/log(" + base + "))" + text.Mid(argumentLast + 1);
     }
     return text;
 }

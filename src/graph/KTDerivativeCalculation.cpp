@@ -85,7 +85,9 @@ void KTDerivativeCalculation::CalculateValue(KTDerivativeFunction& tangent,
     KTFunction3* function = tangent.m_functionPtr;
     if (!function)
         return;
-    const double x = EvaluateNumberText(tangent.m_xText, substitutions);
+    // The x is a constant expression ("sqrt(2)", "pi/2"); one that is not leaves the tangent
+    // undefined, never at x = 0.
+    const double x = KTFunction3::EvaluateConstantText(tangent.m_xText, tangent.m_axes, substitutions);
     tangent.m_point.m_x = x;
     tangent.m_point.m_y = function->Evaluate(x, KTNoSecondValue).m_y;
     tangent.m_slope = function->Derivative(x);

@@ -152,8 +152,11 @@ void KTIntegralCalculation::Calculate(KTIntegralFunction& integral, KTGraphData3
     if (!integral.m_firstFunction)
         return;
 
-    const double lower = EvaluateNumberText(integral.m_lowerText, substitutions);
-    const double upper = EvaluateNumberText(integral.m_upperText, substitutions);
+    // Bounds are constant expressions ("sqrt(2)", "pi/2"); one that is not stays undefined.
+    const double lower =
+        KTFunction3::EvaluateConstantText(integral.m_lowerText, integral.m_axes, substitutions);
+    const double upper =
+        KTFunction3::EvaluateConstantText(integral.m_upperText, integral.m_axes, substitutions);
     if (KTIsUndefined(lower) || KTIsUndefined(upper)) {
         Invalidate(integral);
         return;

@@ -4,6 +4,7 @@
 #include "engine/KTFunction3.h"
 #include "foundation/KTLogPen.h"
 #include "foundation/KTNumberFormat.h"
+#include "foundation/KTSentinelValues.h"
 #include "graph/KTDerivativeFunction.h"
 #include "graph/KTGraph3.h"
 #include "graph/KTOptionDerivative.h"
@@ -78,6 +79,7 @@ void KTDerivativeDlg::CreateControls()
     m_preview->setFrameShape(QFrame::NoFrame);
     m_preview->setMinimumSize(300, 60);
     m_preview->installEventFilter(this);
+    m_messageLabel = KTNamedMessageLabel(this, "messageLabel");
 
     m_okButton = makeButton("OK", "okButton");
     m_okButton->setDefault(true);
@@ -93,6 +95,7 @@ void KTDerivativeDlg::CreateControls()
     fields->addWidget(m_xEdit, 1, 1);
     fields->addWidget(lineGroup, 2, 0, 1, 2);
     fields->addWidget(m_preview, 3, 0, 1, 2);
+    fields->addWidget(m_messageLabel, 4, 0, 1, 2);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_okButton);
@@ -204,6 +207,7 @@ void KTDerivativeDlg::OnFunctionChanged()
 
 void KTDerivativeDlg::OnXChanged()
 {
+    m_messageLabel->clear();
     m_preview->update();
 }
 
@@ -216,6 +220,15 @@ void KTDerivativeDlg::OnOK()
 {
     m_style = m_stylePicker->GetSelectedData();
     UpdateData(true);
+    // The x is a constant expression; one that is not would put the tangent nowhere. "Delete"
+    // needs no x.
+    KTAxes* axes = m_graph ? &m_graph->Axes() : nullptr;
+    if (m_function >= 0 && KTFunction3::EvaluateConstantText(m_xText, axes, nullptr) == KTUndefinedValue) {
+        m_messageLabel->setText(QString::fromLatin1("The x value is not a number"));
+        m_xEdit->setFocus();
+        m_xEdit->selectAll();
+        return;
+    }
     accept();
 }
 

@@ -23,6 +23,7 @@ class KTLineStyleComboBox;
 class KTOptionDerivative;
 class QComboBox;
 class QFrame;
+class QLabel;
 class QLineEdit;
 class QPainter;
 class QPushButton;
@@ -45,6 +46,8 @@ public:
     void OnXChanged();
     /// The weight is editable only for solid lines.
     void OnStyleChanged();
+    /// Ends with OK when the x is a constant expression (or the tangent is deleted); else says
+    /// so beside the preview.
     void OnOK();
     /// Function index -1, then OK: the opener removes the tangent.
     void OnDelete();
@@ -79,6 +82,7 @@ public:
     QPushButton* OkButton() const { return m_okButton; }
     QPushButton* CancelButton() const { return m_cancelButton; }
     QFrame* PreviewFrame() const { return m_preview; }
+    QLabel* MessageLabel() const { return m_messageLabel; }
     /// The text the last preview typeset.
     const CString& PreviewText() const { return m_previewText; }
 
@@ -95,8 +99,9 @@ private:
     QComboBox* m_weightCombo = nullptr;           // 1039
     CColorButton* m_colourButton = nullptr;       // 1044
     QFrame* m_preview = nullptr;                  // 1092
-    QPushButton* m_deleteButton = nullptr;        // 1009
-    QPushButton* m_setAsDefaultButton = nullptr;  // 1012
+    QLabel* m_messageLabel = nullptr;
+    QPushButton* m_deleteButton = nullptr;       // 1009
+    QPushButton* m_setAsDefaultButton = nullptr; // 1012
     QPushButton* m_okButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
     CString m_previewText;

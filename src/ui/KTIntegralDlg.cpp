@@ -3,6 +3,7 @@
 
 #include "engine/KTFunction3.h"
 #include "foundation/KTLogBrush.h"
+#include "foundation/KTSentinelValues.h"
 #include "graph/KTGraph3.h"
 #include "graph/KTIntegralFunction.h"
 #include "graph/KTOptionIntegral.h"
@@ -98,6 +99,7 @@ void KTIntegralDlg::CreateControls()
     m_preview->setFrameShape(QFrame::NoFrame);
     m_preview->setMinimumSize(360, 75);
     m_preview->installEventFilter(this);
+    m_messageLabel = KTNamedMessageLabel(this, "messageLabel");
 
     auto* grid = new QGridLayout;
     grid->addWidget(makeLabel("Calculate the integral between"), 0, 0, 1, 3);
@@ -111,7 +113,8 @@ void KTIntegralDlg::CreateControls()
     grid->addWidget(m_upperEdit, 3, 2);
     grid->addWidget(m_swapBoundsButton, 3, 3);
     grid->addWidget(m_preview, 4, 0, 1, 4);
-    grid->addWidget(m_showAreaCheck, 5, 0, 1, 3);
+    grid->addWidget(m_messageLabel, 5, 0, 1, 4);
+    grid->addWidget(m_showAreaCheck, 6, 0, 1, 3);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_deleteButton);
@@ -140,10 +143,7 @@ void KTIntegralDlg::CreateControls()
     connect(m_swapFunctionsButton, &QPushButton::clicked, this, &KTIntegralDlg::OnSwapFunctions);
     connect(m_swapBoundsButton, &QPushButton::clicked, this, &KTIntegralDlg::OnSwapBounds);
     connect(m_setAsDefaultButton, &QPushButton::clicked, this, &KTIntegralDlg::OnSetAsDefault);
-    connect(m_okButton, &QPushButton::clicked, this, [this] {
-        UpdateData(true);
-        accept();
-    });
+    connect(m_okButton, &QPushButton::clicked, this, &KTIntegralDlg::OnOK);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -250,7 +250,31 @@ int KTIntegralDlg::MapAt(const std::array<int, MapSize>& map, int index) const
 
 void KTIntegralDlg::OnBoundChanged()
 {
+    m_messageLabel->clear();
     m_preview->update();
+}
+
+void KTIntegralDlg::OnOK()
+{
+    UpdateData(true);
+    // A bound is a constant expression; one that is not would be integrated from nowhere.
+    KTAxes* axes = m_graph ? &m_graph->Axes() : nullptr;
+    const struct
+    {
+        const CString& text;
+        QLineEdit* edit;
+        const char* message;
+    } bounds[] = {{m_lowerText, m_lowerEdit, "The lower bound is not a number"},
+                  {m_upperText, m_upperEdit, "The upper bound is not a number"}};
+    for (const auto& bound : bounds) {
+        if (KTFunction3::EvaluateConstantText(bound.text, axes, nullptr) == KTUndefinedValue) {
+            m_messageLabel->setText(QString::fromLatin1(bound.message));
+            bound.edit->setFocus();
+            bound.edit->selectAll();
+            return;
+        }
+    }
+    accept();
 }
 
 void KTIntegralDlg::OnFirstChanged()

@@ -22,6 +22,7 @@ class KTOptionIntegral;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QLabel;
 class QLineEdit;
 class QPainter;
 class QPushButton;
@@ -43,7 +44,10 @@ public:
     /// Lists the explicit functions of the graph and selects the selected integral's (or the
     /// defaults') choices. Runs once.
     bool OnInitDialog();
+    /// Clears the message of a refused bound and repaints the preview.
     void OnBoundChanged();
+    /// Ends with OK when both bounds are constant expressions; else says which is not.
+    void OnOK();
     void OnFirstChanged();
     void OnSecondChanged();
     /// Both indices -1, then OK: the opener removes the selected integral.
@@ -89,6 +93,7 @@ public:
     QPushButton* OkButton() const { return m_okButton; }
     QPushButton* CancelButton() const { return m_cancelButton; }
     QFrame* PreviewFrame() const { return m_preview; }
+    QLabel* MessageLabel() const { return m_messageLabel; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -111,5 +116,6 @@ private:
     QPushButton* m_swapFunctionsButton = nullptr; // 1011
     QPushButton* m_swapBoundsButton = nullptr;    // 1013
     QFrame* m_preview = nullptr;                  // 1092
+    QLabel* m_messageLabel = nullptr;
     bool m_initialised = false;
 };

@@ -3,6 +3,7 @@
 // the default button by focus, as the dialogs' own OK decides that.
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
@@ -27,4 +28,17 @@ inline QCheckBox* KTNamedCheck(QWidget* parent, const char* text, const char* na
     auto* check = new QCheckBox(QString::fromLatin1(text), parent);
     check->setObjectName(QString::fromLatin1(name));
     return check;
+}
+
+/// The line where a dialog says why what was typed cannot be used; empty (and taking no room
+/// beyond one line) while there is nothing to say. Its text is plain, never rich text.
+inline QLabel* KTNamedMessageLabel(QWidget* parent, const char* name)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setStyleSheet(QStringLiteral("color: #b00000;"));
+    label->setMinimumHeight(label->fontMetrics().height());
+    return label;
 }

@@ -5,6 +5,7 @@
 #include "KTFunction3TestHelpers.h"
 
 #include "foundation/KTSentinelValues.h"
+#include "foundation/KTVariableSubstitutions.h"
 #include "platform/KTLocale.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,8 @@ TEST_F(FunctionForms, TypedFormsTakeTheirClosedFormValues)
         {"y=log10(x)^2", 2, 0.09061905828945654},
         {"y=2log10(x^2)", 2, 1.2041199826559248},
         {"y=log2(x)+log10(x)", 4, 2.6020599913279625},
+        {"y=log2(8)x", 2, 6},
+        {"y=x log2(4)", 3, 6},
         // negative powers through rearrangement
         {"x^-1=y", 4, 0.25},
         {"y*x^-1=2", 3, 6},
@@ -147,6 +150,56 @@ TEST_F(FunctionForms, ProductsEqualToZeroKeepEveryLine)
         }
         EXPECT_GT(std::fabs(difference(row.lineX + 0.5, row.lineY + 0.5)), 0.1) << row.text;
     }
+}
+
+// Bounds and tangent points are typed constant expressions; what is none is refused, never 0.
+TEST_F(FunctionForms, ConstantTextsAreEvaluatedOrRefused)
+{
+    KTVariableSubstitutions table;
+    table.Add("a", 3);
+    table.Add("m", -0.5);
+    KTAxes degrees;
+    kttest::SetAngleSystem(degrees, 0);
+    const struct
+    {
+        const char* text;
+        double expected; ///< python3; the program's pi and e have ten digits (within 5e-9)
+        bool inDegrees;
+        bool withTable;
+    } rows[] = {
+        {"sqrt(2)", 1.4142135623730951, false, false},
+        {"2^3", 8, false, false},
+        {"pi/2", 1.5707963267948966, false, false},
+        {"3pi/4", 2.356194490192345, false, false},
+        {"-3e", -8.154845485377136, false, false},
+        {"1/2/3", 0.16666666666666666, false, false},
+        {"1.5", 1.5, false, false},
+        {"-2", -2, false, false},
+        {" 7 ", 7, false, false},
+        {"ln(e)", 1, false, false},
+        {"|-2|", 2, false, false},
+        {"sin(30)", 0.5, true, false},
+        {"sin(pi/6)", 0.5, false, false},
+        {"2a", 6, false, true},
+        {"2a", 2, false, false}, // without a table the constants count as 1
+        {"a m", -1.5, false, true},
+        {"log2(8)", 3, false, false},
+        {"log10(1000)", 3, false, false},
+    };
+    for (const auto& row : rows) {
+        const double value = KTFunction3::EvaluateConstantText(row.text, row.inDegrees ? &degrees : &m_axes,
+                                                               row.withTable ? &table : nullptr);
+        EXPECT_NEAR(row.expected, value, 5e-9) << row.text;
+    }
+    KTVariableSubstitutions onlyA;
+    onlyA.Add("a", 3);
+    for (const char* refused : {"q", "x", "y", "t", "r", "th", "", " ", "foo", "foo(2)", "2+", "(", "y=2",
+                                "1,2", "1/(0)", "sqrt(-1)", "ln(0)", "+-1", "x^2"}) {
+        EXPECT_EQ(KTUndefinedValue, KTFunction3::EvaluateConstantText(refused, &m_axes, nullptr)) << refused;
+    }
+    // A constant the table does not hold has no value.
+    EXPECT_EQ(KTUndefinedValue, KTFunction3::EvaluateConstantText("2b", &m_axes, &onlyA));
+    EXPECT_EQ(6.0, KTFunction3::EvaluateConstantText("2a", &m_axes, &onlyA));
 }
 
 } // namespace
