@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Coordinates far outside any device are held here before they become ints; the bounds
@@ -62,26 +66,31 @@ void KTLineRaster::Begin(const QRect& bounds, double width)
     m_used.clear();
 }
 
-int KTLineRaster::Tile(int tx, int ty)
+int KTLineRaster::NewTile(int index)
 {
-    int& slot = m_grid[static_cast<std::size_t>(ty) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(tx)];
-    if (slot < 0) {
-        slot = static_cast<int>(m_used.size());
-        m_used.push_back(ty * m_columns + tx);
-        const std::size_t cells = m_used.size() * TileSize * TileSize;
-        if (m_coverage.size() < cells)
-            m_coverage.resize(cells);
-        std::fill_n(m_coverage.begin() + static_cast<std::ptrdiff_t>(cells - TileSize * TileSize), TileSize * TileSize,
-                    std::uint8_t{0});
-        const std::size_t spans = m_used.size() * TileSize * 2;
-        if (m_spans.size() < spans)
-            m_spans.resize(spans);
-        for (std::size_t i = spans - TileSize * 2; i < spans; i += 2) {
-            m_spans[i] = TileSize; // first column touched: none yet
-            m_spans[i + 1] = 0;    // last column touched
-        }
+    const int slot = static_cast<int>(m_used.size());
+    m_grid[static_cast<std::size_t>(index)] = slot;
+    m_used.push_back(index);
+    const std::size_t cells = m_used.size() * TileSize * TileSize;
+    if (m_coverage.size() < cells)
+        m_coverage.resize(cells);
+    std::fill_n(m_coverage.begin() + static_cast<std::ptrdiff_t>(cells - TileSize * TileSize),
+                TileSize * TileSize, std::uint8_t{0});
+    const std::size_t spans = m_used.size() * TileSize * 2;
+    if (m_spans.size() < spans)
+        m_spans.resize(spans);
+    for (std::size_t i = spans - TileSize * 2; i < spans; i += 2) {
+        m_spans[i] = TileSize; // first column touched: none yet
+        m_spans[i + 1] = 0;    // last column touched
     }
     return slot;
+}
+
+inline int KTLineRaster::Tile(int tx, int ty)
+{
+    const int index = ty * m_columns + tx;
+    const int slot = m_grid[static_cast<std::size_t>(index)];
+    return slot >= 0 ? slot : NewTile(index);
 }
 
 int KTLineRaster::CoverageAt(int x, int y) const
@@ -98,59 +107,121 @@ int KTLineRaster::CoverageAt(int x, int y) const
                       static_cast<std::size_t>((ly % TileSize) * TileSize + lx % TileSize)];
 }
 
-void KTLineRaster::Run(int y, int x0, int x1, const Segment& segment)
+bool KTLineRaster::s_referencePath = false;
+
+namespace {
+
+/// The coverage of pixel x of row y by the segment, from the distance of the pixel's centre:
+/// the reference arithmetic. Every pixel is computed from its own centre, so that where a run
+/// starts changes nothing.
+[[gnu::always_inline]] inline std::uint8_t CoverOf(const KTLineRaster::SegmentCover& c,
+                                                   const KTLineRaster::RowCover& row, int x)
 {
-    const double px0 = x0 + 0.5 - segment.a.x();
-    const double py = y + 0.5 - segment.a.y();
-    // Locals throughout: the coverage bytes written below may alias anything in the compiler's
-    // eyes, which would otherwise reload every member on every pixel.
-    const double ux = segment.ux;
-    const double uy = segment.uy;
-    // Along and across the segment, from its start, for the run's first pixel; both change by
-    // a constant from one pixel to the next, as do the distances past the cuts.
-    double along = px0 * ux + py * uy;
-    double across = px0 * uy - py * ux;
-    const Cut noCut{QPointF(-1e300, 0.0), QPointF(1.0, 0.0)};
-    const Cut& startCut = segment.startCut ? *segment.startCut : noCut;
-    const Cut& endCut = segment.endCut ? *segment.endCut : noCut;
-    double pastStart = (x0 + 0.5 - startCut.point.x()) * startCut.inward.x() +
-                       (y + 0.5 - startCut.point.y()) * startCut.inward.y();
-    double pastEnd =
-        (x0 + 0.5 - endCut.point.x()) * endCut.inward.x() + (y + 0.5 - endCut.point.y()) * endCut.inward.y();
-    const double startStep = startCut.inward.x();
-    const double endStep = endCut.inward.x();
-    const bool cutStart = segment.startCut != nullptr;
-    const bool cutEnd = segment.endCut != nullptr;
-    const double radius = m_radius;
-    // The nearest point of the segment is found by holding "along" within the segment; at an
-    // open end it is not held, the end's cut doing the work.
-    const double low = segment.openStart ? -1e300 : 0.0;
-    const double high = segment.openEnd ? 1e300 : segment.length;
+    const double px = x + 0.5 - c.ax;
+    const double along = px * c.ux + row.pyuy;
+    const double across = px * c.uy - row.pyux;
+    // The nearest point of the segment: "along" held within the segment.
+    const double off = along - std::clamp(along, c.low, c.high);
+    double value = std::clamp(c.radius - std::sqrt(off * off + across * across), 0.0, 1.0);
+    // A flat end is an edge across the line: half a pixel of ramp on either side of it.
+    if (c.cutStart)
+        value *= std::clamp((x + 0.5 - c.startX) * c.startDX + row.startRow + 0.5, 0.0, 1.0);
+    if (c.cutEnd)
+        value *= std::clamp((x + 0.5 - c.endX) * c.endDX + row.endRow + 0.5, 0.0, 1.0);
+    return static_cast<std::uint8_t>(value * 255.0 + 0.5);
+}
+
+#if defined(__SSE2__)
+/// CoverOf for two pixels at once, operation for operation (so to the last bit) the same: the
+/// lanes round as the scalar arithmetic does, and minimum and maximum clamp alike.
+template <bool Cuts>
+[[gnu::always_inline]] inline void CoverPairs(const KTLineRaster::SegmentCover& c,
+                                              const KTLineRaster::RowCover& row, std::uint8_t* cells,
+                                              int from, int to)
+{
+    // Every constant in a register: the bytes written below may alias the segment's fields.
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128d zero = _mm_setzero_pd();
+    const __m128d one = _mm_set1_pd(1.0);
+    const __m128d pyuy = _mm_set1_pd(row.pyuy);
+    const __m128d pyux = _mm_set1_pd(row.pyux);
+    const __m128d ax = _mm_set1_pd(c.ax);
+    const __m128d ux = _mm_set1_pd(c.ux);
+    const __m128d uy = _mm_set1_pd(c.uy);
+    const __m128d low = _mm_set1_pd(c.low);
+    const __m128d high = _mm_set1_pd(c.high);
+    const __m128d radius = _mm_set1_pd(c.radius);
+    const __m128d scale = _mm_set1_pd(255.0);
+    const bool cutStart = Cuts && c.cutStart;
+    const bool cutEnd = Cuts && c.cutEnd;
+    const __m128d startX = _mm_set1_pd(c.startX);
+    const __m128d startDX = _mm_set1_pd(c.startDX);
+    const __m128d startRow = _mm_set1_pd(row.startRow);
+    const __m128d endX = _mm_set1_pd(c.endX);
+    const __m128d endDX = _mm_set1_pd(c.endDX);
+    const __m128d endRow = _mm_set1_pd(row.endRow);
+    for (int x = from; x <= to; x += 2) {
+        const __m128d centre = _mm_add_pd(_mm_cvtepi32_pd(_mm_setr_epi32(x, x + 1, 0, 0)), half);
+        const __m128d px = _mm_sub_pd(centre, ax);
+        const __m128d along = _mm_add_pd(_mm_mul_pd(px, ux), pyuy);
+        const __m128d across = _mm_sub_pd(_mm_mul_pd(px, uy), pyux);
+        const __m128d off = _mm_sub_pd(along, _mm_min_pd(_mm_max_pd(along, low), high));
+        const __m128d distance = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(off, off), _mm_mul_pd(across, across)));
+        __m128d value = _mm_min_pd(_mm_max_pd(_mm_sub_pd(radius, distance), zero), one);
+        if constexpr (Cuts) {
+            if (cutStart) {
+                const __m128d past = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, startX), startDX), startRow);
+                value = _mm_mul_pd(value, _mm_min_pd(_mm_max_pd(_mm_add_pd(past, half), zero), one));
+            }
+            if (cutEnd) {
+                const __m128d past = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, endX), endDX), endRow);
+                value = _mm_mul_pd(value, _mm_min_pd(_mm_max_pd(_mm_add_pd(past, half), zero), one));
+            }
+        }
+        const __m128i bytes = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(value, scale), half));
+        cells[x] = std::max(cells[x], static_cast<std::uint8_t>(_mm_cvtsi128_si32(bytes)));
+        if (x < to)
+            cells[x + 1] = std::max(cells[x + 1],
+                                    static_cast<std::uint8_t>(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 4))));
+    }
+}
+#endif
+
+} // namespace
+
+inline void KTLineRaster::Run(int y, int x0, int x1, const SegmentCover& c)
+{
+    const double py = y + 0.5 - c.ay;
+    const RowCover row{py * c.uy, py * c.ux, (y + 0.5 - c.startY) * c.startDY, (y + 0.5 - c.endY) * c.endDY};
     const int ly = y - m_bounds.top();
     const int ty = ly / TileSize;
     const int cellRow = (ly % TileSize) * TileSize;
-    // The run is cut at tile edges so that the inner loop touches one tile only.
+    const bool reference = s_referencePath;
+    // The run is cut at tile edges so that the inner loops touch one tile only.
     for (int start = x0; start <= x1;) {
         const int lx = start - m_bounds.left();
         const int column = lx % TileSize;
-        const int count = std::min(x1 - start + 1, TileSize - column);
+        const int stop = std::min(x1, start + TileSize - column - 1);
         const auto slot = static_cast<std::size_t>(Tile(lx / TileSize, ty));
-        std::uint8_t* cells = m_coverage.data() + slot * TileSize * TileSize + cellRow + column;
+        // Indexed by x within this tile's columns.
+        std::uint8_t* cells = m_coverage.data() + slot * TileSize * TileSize + cellRow + column - start;
         std::uint8_t* span = m_spans.data() + (slot * TileSize + static_cast<std::size_t>(ly % TileSize)) * 2;
         span[0] = std::min<std::uint8_t>(span[0], static_cast<std::uint8_t>(column));
-        span[1] = std::max<std::uint8_t>(span[1], static_cast<std::uint8_t>(column + count - 1));
-        for (int i = 0; i < count; ++i, along += ux, across += uy, pastStart += startStep, pastEnd += endStep) {
-            const double off = along - std::clamp(along, low, high);
-            double cover = std::clamp(radius - std::sqrt(off * off + across * across), 0.0, 1.0);
-            // A flat end is an edge across the line: half a pixel of ramp on either side of it.
-            if (cutStart)
-                cover *= std::clamp(pastStart + 0.5, 0.0, 1.0);
-            if (cutEnd)
-                cover *= std::clamp(pastEnd + 0.5, 0.0, 1.0);
-            const auto value = static_cast<std::uint8_t>(cover * 255.0 + 0.5);
-            cells[i] = std::max(cells[i], value);
+        span[1] = std::max<std::uint8_t>(span[1], static_cast<std::uint8_t>(column + stop - start));
+#if defined(__SSE2__)
+        if (!reference) {
+            if (c.cutStart || c.cutEnd)
+                CoverPairs<true>(c, row, cells, start, stop);
+            else
+                CoverPairs<false>(c, row, cells, start, stop);
+            start = stop + 1;
+            continue;
         }
-        start += count;
+#endif
+        (void)reference;
+        for (int x = start; x <= stop; ++x)
+            cells[x] = std::max(cells[x], CoverOf(c, row, x));
+        start = stop + 1;
     }
 }
 
@@ -185,11 +256,32 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
     const double right = std::max(a.x(), b.x()) + r;
     if (top > bottom || right < m_bounds.left() || left > m_bounds.right() + 1)
         return;
-    const Segment segment{a,       length,  length > 0 ? dx / length : 0.0, length > 0 ? dy / length : 0.0,
-                          openStart, openEnd, startCut,                      endCut};
     const bool slanted = std::abs(dy) > 1e-9;
     const double slope = slanted ? dx / dy : 0.0;
     const double half = slanted ? r * length / std::abs(dy) + 0.5 : 0.0;
+    // A segment of no length is a dot: any direction measures the distance from its point.
+    const double ux = length > 0 ? dx / length : 1.0;
+    const double uy = length > 0 ? dy / length : 0.0;
+    const auto cut = [](const Cut* c) { return c ? *c : Cut{QPointF(0.0, 0.0), QPointF(1.0, 0.0)}; };
+    const Cut start = cut(startCut);
+    const Cut end = cut(endCut);
+    const SegmentCover cover{a.x(),
+                             a.y(),
+                             ux,
+                             uy,
+                             openStart ? -1e300 : 0.0,
+                             openEnd ? 1e300 : length,
+                             r,
+                             startCut != nullptr,
+                             endCut != nullptr,
+                             start.point.x(),
+                             start.point.y(),
+                             start.inward.x(),
+                             start.inward.y(),
+                             end.point.x(),
+                             end.point.y(),
+                             end.inward.x(),
+                             end.inward.y()};
     for (int y = top; y <= bottom; ++y) {
         double low = left;
         double high = right;
@@ -203,8 +295,6 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
         // A segment joined to the next leaves the round end at the join to the next one's
         // round start, which covers the same pixels: only pixels not past its end are visited.
         if (joined && length > 0) {
-            const double ux = dx / length;
-            const double uy = dy / length;
             const double rowAlong = (y + 0.5 - a.y()) * uy; // along of the row's point at x = a.x
             if (std::abs(ux) < 1e-9) {
                 if (rowAlong > length + 1e-9)
@@ -221,7 +311,7 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
         const int x0 = std::max(m_bounds.left(), CeilClamped(low - 0.5));
         const int x1 = std::min(m_bounds.right(), FloorClamped(high - 0.5));
         if (x0 <= x1)
-            Run(y, x0, x1, segment);
+            Run(y, x0, x1, cover);
     }
 }
 
@@ -285,7 +375,8 @@ void KTLineRaster::AddPolyline(const QPolygonF& points, bool closed, bool flatEn
         AddCutSegment(points[i], points[(i + 1) % count], false, false, nullptr, nullptr, count > 1);
 }
 
-void KTLineRaster::AddDashed(const QPolygonF& points, bool closed, const std::vector<double>& pattern, bool flatEnds)
+void KTLineRaster::AddDashed(const QPolygonF& points, bool closed, const std::vector<double>& pattern,
+                             bool flatEnds)
 {
     double total = 0;
     for (double length : pattern)
@@ -296,8 +387,8 @@ void KTLineRaster::AddDashed(const QPolygonF& points, bool closed, const std::ve
     }
     const int count = static_cast<int>(points.size());
     const int segments = closed ? count : count - 1;
-    std::size_t index = 0;    // the pattern entry in force; even entries are dashes
-    double left = pattern[0]; // what remains of it
+    std::size_t index = 0;      // the pattern entry in force; even entries are dashes
+    double left = pattern[0];   // what remains of it
     QPolygonF& piece = m_piece; // the dash being laid, across corners
     piece.resize(0);
     for (int i = 0; i < segments; ++i) {
@@ -426,7 +517,8 @@ void KTLineRaster::DrawTiles(QPainter& painter, const QColor& colour) const
         }
         const int column = m_used[i] % m_columns;
         const int row = m_used[i] / m_columns;
-        painter.drawImage(QPoint(m_bounds.left() + column * TileSize + left, m_bounds.top() + row * TileSize + top),
-                          tile, QRect(left, top, right - left + 1, bottom - top + 1));
+        painter.drawImage(
+            QPoint(m_bounds.left() + column * TileSize + left, m_bounds.top() + row * TileSize + top), tile,
+            QRect(left, top, right - left + 1, bottom - top + 1));
     }
 }

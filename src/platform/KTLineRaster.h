@@ -39,10 +39,44 @@ public:
     /// it. With a `target` (the painter's own image, RGB32 or premultiplied ARGB32, painted
     /// without transformation or a clip beyond the bounds) the pixels are written directly.
     void Paint(QPainter& painter, const QColor& colour, QImage* target = nullptr);
+    /// What the coverage of the pixels of one segment reads (device units).
+    struct SegmentCover
+    {
+        double ax; ///< start
+        double ay;
+        double ux; ///< unit direction
+        double uy;
+        double low;  ///< "along" is held within [low, high] for the nearest point (+-1e300 at an
+        double high; ///< open end, not rounded: its cut ends it there)
+        double radius;
+        bool cutStart;
+        bool cutEnd;
+        double startX; ///< the start cut's point and inward unit vector, when cutStart
+        double startY;
+        double startDX;
+        double startDY;
+        double endX;
+        double endY;
+        double endDX;
+        double endDY;
+    };
+    /// What the coverage of the pixels of one row of one segment reads besides.
+    struct RowCover
+    {
+        double pyuy; ///< (row centre - start y) * uy
+        double pyux;
+        double startRow; ///< the row's part of the distance past each cut
+        double endRow;
+    };
+
     /// Tiles the stroke has touched so far.
     int TouchedTileCount() const { return static_cast<int>(m_used.size()); }
     /// Coverage of one device pixel of the current stroke; 0 outside the bounds.
     int CoverageAt(int x, int y) const;
+    /// On, every pixel is computed one at a time by the plain arithmetic, not two at a time by
+    /// the processor's vector operations: the picture the fast path must match bit for bit.
+    static void SetReferencePath(bool on) { s_referencePath = on; }
+    static bool IsReferencePath() { return s_referencePath; }
 
 private:
     /// A flat end's edge: coverage ramps up across the line through `point` at right angles
@@ -52,29 +86,21 @@ private:
         QPointF point;
         QPointF inward;
     };
-    struct Segment
-    {
-        QPointF a;
-        double length;
-        double ux; ///< unit direction
-        double uy;
-        bool openStart; ///< not rounded at its start (a cut ends it there)
-        bool openEnd;
-        const Cut* startCut; ///< may be null
-        const Cut* endCut;
-    };
-
     /// `joined`: the next segment starts at b with a round start, which draws the join.
-    void AddCutSegment(QPointF a, QPointF b, bool openStart, bool openEnd, const Cut* startCut, const Cut* endCut,
-                       bool joined = false);
+    void AddCutSegment(QPointF a, QPointF b, bool openStart, bool openEnd, const Cut* startCut,
+                       const Cut* endCut, bool joined = false);
     /// An open piece of a stroke; flat ends cut every segment that reaches past them, so that a
     /// round join near an end never shows beyond it.
     void AddPiece(const QPolygonF& piece, bool flatEnds);
     /// The slot of the tile, cleared when first touched.
     int Tile(int tx, int ty);
-    void Run(int y, int x0, int x1, const Segment& segment);
+    int NewTile(int index);
+    /// The pixels x0..x1 of row y: each takes the larger of its coverage and the segment's.
+    void Run(int y, int x0, int x1, const SegmentCover& cover);
     void Blend(QImage& target, const QColor& colour) const;
     void DrawTiles(QPainter& painter, const QColor& colour) const;
+
+    static bool s_referencePath;
 
     QRect m_bounds;
     double m_radius = 0.5; ///< half the width plus half a pixel of ramp

@@ -23,38 +23,15 @@ bool IsArgumentKind(KTETokenKind kind)
 
 void KTEEquation::BuildDictionaries(const KTEOptions& options)
 {
-    if (m_dictionariesBuilt && !options.m_bRebuildDictionaries)
+    if (m_dictionaries && !options.m_bRebuildDictionaries)
         return;
-    m_dictionariesBuilt = 1;
-    KTESymbolDictionary& main = m_dictionaries[3];
-    if (!options.m_bPlain) {
-        m_dictionaries[0].Set(options.m_macroList.m_value, TK_RAW, true, '%');
-        m_dictionaries[0].SortByLength();
-        m_dictionaries[1].Set(options.ReplacementList, TK_RAW, true, ',');
-        m_dictionaries[1].SortByLength();
-        m_dictionaries[2].Set("-->", TK_IVRIGHT, false, ',');
-        m_dictionaries[2].Add("<--", TK_IVLEFT, false, ',');
-        m_dictionaries[2].Add("<->", TK_IVBOTH, false, ',');
-        m_dictionaries[2].SortByLength();
-        main.Set(options.SpacedSymbolList, TK_SPACEDSYMBOL, true, ',');
-        main.Add(options.SymbolList, TK_SYMBOL, true, ',');
-    }
-    main.Add(options.GreekList, TK_GREEK, true, ',');
-    if (!options.m_bPlain) {
-        main.Add(options.m_unitsList.m_value, TK_UNIT, false, ',');
-        main.Add(options.FunctionList, TK_FUNCTION, false, ',');
-        main.Add(options.InverseFunctionList, TK_ARCSINCOSTAN, false, ',');
-        main.Add("sqrt,sr", TK_SQRT, false, ',');
-        main.Add("root", TK_ROOT, false, ',');
-        main.Add(options.LargeOperatorList, TK_CODEDRAW2, false, ',');
-        main.Add(options.ModifierList, TK_MODIFIER, false, ',');
-        if (options.m_bPlusMinusSign)
-            main.Add("+-,177", TK_RAW, true, ',');
-        main.Add("|[,[|", TK_OPEN, false, ',');
-        main.Add("]|,|]", TK_CLOSE, false, ',');
-        main.Add(" :, :", TK_NUMBER, true, ',');
-    }
-    main.SortByLength();
+    m_dictionaries = KTESymbolDictionaries::For(options);
+}
+
+const KTESymbolDictionary& KTEEquation::GetDictionary(int i) const
+{
+    static const KTESymbolDictionaries none;
+    return (m_dictionaries ? *m_dictionaries : none).Get(i);
 }
 
 void KTEEquation::SetText(const CString& text, const KTEOptions& options)
@@ -97,13 +74,13 @@ void KTEEquation::Parse(const KTEOptions& options)
         if (options.m_bParseQuotes)
             SplitQuoted();
         if (options.m_bExpandMacros)
-            SplitByDictionary(m_dictionaries[0]);
+            SplitByDictionary(GetDictionary(0));
         if (options.Get(options.m_useVoredovovEntry))
-            SplitByDictionary(m_dictionaries[1]);
+            SplitByDictionary(GetDictionary(1));
         if (options.Get(options.m_useIndicatedVectors))
-            SplitByDictionary(m_dictionaries[2]);
+            SplitByDictionary(GetDictionary(2));
     }
-    SplitByDictionary(m_dictionaries[3]);
+    SplitByDictionary(GetDictionary(3));
     SplitNumbers();
     SplitByCharacters(" ", TK_SPACE);
 

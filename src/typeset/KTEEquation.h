@@ -6,7 +6,7 @@
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 #include "typeset/KTEExtent.h"
-#include "typeset/KTESymbolDictionary.h"
+#include "typeset/KTESymbolDictionaries.h"
 #include "typeset/KTETokenList.h"
 #include "typeset/KTETokenPool.h"
 
@@ -43,12 +43,11 @@ public:
     /// Marks the text changed, so that the next SetText parses even an unchanged text.
     void MarkTextChanged() { m_textChanged = 1; }
 
-    /// Fills the four dictionaries from the options (once, or on every call when the options ask).
+    /// Takes the four dictionaries for the options (once, or on every call when the options
+    /// ask); equal word lists share one built set.
     void BuildDictionaries(const KTEOptions& options);
-    const KTESymbolDictionary& GetDictionary(int i) const
-    {
-        return m_dictionaries[i < 0 ? 0 : i > 3 ? 3 : i];
-    }
+    /// Dictionary 0..3 (held within that range); empty before BuildDictionaries.
+    const KTESymbolDictionary& GetDictionary(int i) const;
 
 private:
     void Parse(const KTEOptions& options);
@@ -65,12 +64,11 @@ private:
     void EnsureLayout(KTDC* dc, const KTEOptions& options);
     bool ParseSafely(const KTEOptions& options);
 
-    BYTE m_dictionariesBuilt = 0;
     BYTE m_wasOpaque = 0;
     KTETokenList m_tokens;
     CString m_text;
     KTEExtent m_extent;
-    KTESymbolDictionary m_dictionaries[4];
+    std::shared_ptr<const KTESymbolDictionaries> m_dictionaries;
     BYTE m_textChanged = 0;
     BYTE m_extentDirty = 0;
     KTETokenPool m_pool;

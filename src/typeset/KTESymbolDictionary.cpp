@@ -2,6 +2,7 @@
 
 #include "foundation/KTNumberFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -65,10 +66,12 @@ int KTESymbolDictionary::Set(const CString& list, KTETokenKind kind, bool pairs,
 
 void KTESymbolDictionary::SortByLength()
 {
-    for (int i = 1; i < m_count; ++i)
-        for (int j = 0; j < i; ++j)
-            if (m_entries[i].name.GetLength() >= m_entries[j].name.GetLength())
-                swap(m_entries[i], m_entries[j]);
+    // Newest first, then longest first keeping that order among equal lengths.
+    KTESymbolEntry* const end = m_entries + m_count;
+    std::reverse(m_entries, end);
+    std::stable_sort(m_entries, end, [](const KTESymbolEntry& a, const KTESymbolEntry& b) {
+        return a.name.GetLength() > b.name.GetLength();
+    });
 }
 
 int KTESymbolDictionary::MatchLength(const CString& text) const

@@ -94,15 +94,16 @@ inline const ReferenceGraph kReferenceGraphs[] = {
     {"polar-family", BuildPolarFamily},
 };
 
-/// One paint as the view does it, into the whole image (300 dots per inch, white first).
-inline void PaintGraph(KTGraph3& graph, QImage& image)
+/// One paint as the view does it, into the whole image (white first) at the resolution in dots
+/// per inch: 300 a printed page, 96 the screen.
+inline void PaintGraph(KTGraph3& graph, QImage& image, int dpi = 300)
 {
     image.fill(Qt::white);
     KTDC dc(&image);
-    dc.SetResolution(300, 300);
+    dc.SetResolution(dpi, dpi);
     dc.SetMapMode(MM_HIMETRIC);
     graph.ComputeDataExtents();
-    graph.SetArea(0, 0, image.width() * HIMETRIC_INCH / 300, -image.height() * HIMETRIC_INCH / 300);
+    graph.SetArea(0, 0, image.width() * HIMETRIC_INCH / dpi, -image.height() * HIMETRIC_INCH / dpi);
     graph.Layout(dc);
     graph.Recalculate(nullptr);
     graph.Draw(dc, nullptr);

@@ -2,6 +2,7 @@
 // look at, and checks what can be checked of them by machine.
 
 #include "KTReferenceGraphs.h"
+#include "platform/KTLineRaster.h"
 #include "support/KTTestSupport.h"
 
 #include <QColor>
@@ -14,6 +15,33 @@ namespace {
 int CountNonWhite(const QImage& image)
 {
     return image.width() * image.height() - kttest::CountPixelsOfColour(image, qRgb(255, 255, 255));
+}
+
+int CountDiffering(const QImage& a, const QImage& b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return count;
+}
+
+/// The reference drawing paths, on while it lives.
+struct ReferencePaths
+{
+    ReferencePaths() { KTLineRaster::SetReferencePath(true); }
+    ~ReferencePaths() { KTLineRaster::SetReferencePath(false); }
+    ReferencePaths(const ReferencePaths&) = delete;
+    ReferencePaths& operator=(const ReferencePaths&) = delete;
+};
+
+QImage Paint(const kttest::ReferenceGraph& reference, int dpi)
+{
+    KTGraph3 graph;
+    reference.build(graph);
+    QImage image(1600, 1200, QImage::Format_RGB32);
+    kttest::PaintGraph(graph, image, dpi);
+    return image;
 }
 
 } // namespace
@@ -57,4 +85,22 @@ TEST(KTReferenceGraphs, RegionDocumentShowsItsFill)
     EXPECT_GT(kttest::CountPixelsOfColour(image, qRgb(150, 200, 255)), 1000);
     EXPECT_GT(kttest::CountPixelsOfColour(image, qRgb(255, 200, 150)), 1000);
     EXPECT_EQ(graph.Data().m_derivatives.GetCount(), 2);
+}
+
+TEST(KTReferenceGraphs, FastDrawingPaintsWhatTheReferencePathsPaint)
+{
+    // Every shortcut of the drawing (vector arithmetic in the line rasteriser) must leave the
+    // pictures of the three documents as they are, to the last bit, on screen and on paper.
+    for (const kttest::ReferenceGraph& reference : kttest::kReferenceGraphs) {
+        for (const int dpi : {96, 300}) {
+            const QImage fast = Paint(reference, dpi);
+            QImage slow;
+            {
+                const ReferencePaths paths;
+                slow = Paint(reference, dpi);
+            }
+            EXPECT_EQ(CountDiffering(fast, slow), 0) << reference.name << " at " << dpi << " dpi";
+            EXPECT_GT(CountNonWhite(fast), 20000) << reference.name << " at " << dpi << " dpi";
+        }
+    }
 }

@@ -134,20 +134,45 @@ TEST(KTLineRaster, RoundAndFlatEnds)
         int coverage;
     };
     const Case cases[] = {
-        {false, 60, 49, 255}, // within the round cap
-        {false, 61, 49, 107}, // the cap's ramp: 2 - sqrt(1.5^2 + 0.5^2) covered
-        {false, 62, 49, 0},
-        {false, 61, 47, 0},   // off the cap's corner: the cap is round
-        {true, 59, 49, 255},  // inside the flat end
-        {true, 60, 49, 0},    // half a unit past a flat end: its ramp ends there
-        {true, 61, 49, 0},
-        {true, 19, 49, 0},    // and the same at the start
+        {false, 60, 49, 255},                     // within the round cap
+        {false, 61, 49, 107},                     // the cap's ramp: 2 - sqrt(1.5^2 + 0.5^2) covered
+        {false, 62, 49, 0},   {false, 61, 47, 0}, // off the cap's corner: the cap is round
+        {true, 59, 49, 255},                      // inside the flat end
+        {true, 60, 49, 0},                        // half a unit past a flat end: its ramp ends there
+        {true, 61, 49, 0},    {true, 19, 49, 0},  // and the same at the start
         {true, 20, 49, 255},
     };
     for (const Case& c : cases) {
         const KTLineRaster raster = HorizontalStroke(3.0, c.flat);
-        EXPECT_EQ(raster.CoverageAt(c.x, c.y), c.coverage) << (c.flat ? "flat " : "round ") << c.x << ", " << c.y;
+        EXPECT_EQ(raster.CoverageAt(c.x, c.y), c.coverage)
+            << (c.flat ? "flat " : "round ") << c.x << ", " << c.y;
     }
+}
+
+TEST(KTLineRaster, ASegmentOfNoLengthIsARoundDot)
+{
+    // A 3-unit round-capped dot at (40, 50): coverage 2 - distance of the pixel centre, clamped.
+    // Drawn as a square it would cover the corner pixel (41, 51) wholly.
+    struct Case
+    {
+        int x;
+        int y;
+        int coverage;
+    };
+    const Case cases[] = {{40, 50, 255}, {39, 49, 255}, {41, 50, 107},
+                          {38, 49, 107}, {41, 51, 0},   {42, 50, 0}};
+    KTLineRaster raster;
+    raster.Begin(kBounds, 3.0);
+    raster.AddSegment(QPointF(40.0, 50.0), QPointF(40.0, 50.0));
+    for (const Case& c : cases)
+        EXPECT_EQ(raster.CoverageAt(c.x, c.y), c.coverage) << c.x << ", " << c.y;
+    // A closed outline that repeats a corner point keeps its round join there.
+    KTLineRaster outline;
+    outline.Begin(kBounds, 3.0);
+    outline.AddPolyline(QPolygonF({QPointF(40.0, 50.0), QPointF(40.0, 50.0), QPointF(40.0, 80.0)}), true,
+                        false);
+    EXPECT_EQ(outline.CoverageAt(41, 48), 0);
+    EXPECT_EQ(outline.CoverageAt(40, 48), 107);
 }
 
 TEST(KTLineRaster, OverlappingSegmentsAreAUnionNotASum)
@@ -205,7 +230,7 @@ TEST(KTLineRaster, NothingOutsideTheBoundsAndNoHarmFromWildPoints)
     };
     const Case cases[] = {
         {QPointF(-500, -500), QPointF(-300, -20)}, // wholly outside
-        {QPointF(1e12, 50), QPointF(2e12, 60)},   // far outside
+        {QPointF(1e12, 50), QPointF(2e12, 60)},    // far outside
         {QPointF(nan, 50), QPointF(40, 50)},
         {QPointF(20, inf), QPointF(40, 50)},
     };
@@ -239,7 +264,7 @@ TEST(KTLineRaster, DashesFollowThePatternAcrossCorners)
         EXPECT_EQ(raster.CoverageAt(x, 20), 0) << x; // first gap
     for (int y : {21, 25, 29})
         EXPECT_GT(raster.CoverageAt(30, y), 0) << y; // second dash: down from the corner
-    EXPECT_EQ(raster.CoverageAt(30, 35), 0);          // second gap
+    EXPECT_EQ(raster.CoverageAt(30, 35), 0);         // second gap
 }
 
 TEST(KTLineRaster, DashesKeepTheirPlaceWhereTheyStartOffTheBounds)
@@ -300,7 +325,8 @@ TEST(KTDCWideLines, MatchQtsOwnStroke)
         }
         const QImage reference = QtStroke(c.points, c.width);
         const long ink = TotalDarkness(reference);
-        EXPECT_NEAR(static_cast<double>(TotalDarkness(image)), static_cast<double>(ink), 0.03 * ink) << c.name;
+        EXPECT_NEAR(static_cast<double>(TotalDarkness(image)), static_cast<double>(ink), 0.03 * ink)
+            << c.name;
         EXPECT_LT(Differing(image, reference, 200), 40) << c.name;
     }
 }

@@ -77,6 +77,41 @@ TEST(SymbolDictionaryTest, LaterListWinsAmongEqualNames)
     EXPECT_EQ(dictionary.TakeMatch(text).kind, TK_MODIFIER);
 }
 
+TEST(SymbolDictionaryTest, SortsLongestFirstAndNewestFirstAmongEqualLengths)
+{
+    // The order decides which of two words of one length that both match wins: the later added.
+    KTESymbolDictionary dictionary;
+    dictionary.Set("ab,c,de,f,ghi,j,kl", TK_UNIT, false, ',');
+    dictionary.SortByLength();
+    const char* const expected[] = {"ghi", "kl", "de", "ab", "j", "f", "c"};
+    ASSERT_EQ(dictionary.GetCount(), 7);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(dictionary.GetEntry(i).name, CString(expected[i])) << i;
+}
+
+TEST(SymbolDictionaryTest, EquationsShareDictionariesThatFollowTheirOptions)
+{
+    KTEOptions options(KTEPresetGraphing);
+    options.m_macroList.m_value = "aa%1%bb%2";
+    KTEEquation first;
+    first.BuildDictionaries(options);
+    KTEEquation second;
+    second.BuildDictionaries(options);
+    EXPECT_EQ(&first.GetDictionary(0), &second.GetDictionary(0)); // one set for equal lists
+    EXPECT_EQ(first.GetDictionary(0).GetCount(), 2);
+
+    // Other lists give another set; an equation asked to rebuild takes it, the others keep theirs.
+    KTEOptions changed = options;
+    changed.m_macroList.m_value = "aa%1%bb%2%cc%3";
+    changed.m_bRebuildDictionaries = 1;
+    second.BuildDictionaries(changed);
+    EXPECT_EQ(second.GetDictionary(0).GetCount(), 3);
+    EXPECT_EQ(first.GetDictionary(0).GetCount(), 2);
+    KTEEquation third;
+    third.BuildDictionaries(options);
+    EXPECT_EQ(&third.GetDictionary(0), &first.GetDictionary(0));
+}
+
 TEST(SymbolDictionaryTest, HoldsAtMost149Entries)
 {
     KTESymbolDictionary dictionary;
