@@ -220,9 +220,9 @@ TEST_F(GalleryTest, HoverTipAndCurveMenu)
     m_gallery.Shoot(*m_frame, QStringLiteral("hover-tip"));
 
     int menus = 0;
-    const auto previous = KTG300View::SetContextMenuHook([&](QMenu& menu) {
+    const auto previous = KTG300View::SetContextMenuHook([&](QMenu& menu, const QPoint& at) {
         ++menus;
-        menu.popup(view.mapToGlobal(over));
+        menu.popup(at);
         ASSERT_TRUE(WaitFor([&] { return menu.isVisible(); }));
         m_gallery.Shoot(menu, QStringLiteral("curve-menu"));
         menu.hide();
