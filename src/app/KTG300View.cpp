@@ -59,6 +59,7 @@ KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), 
         connect(panel, &KTParameterBar::valueChanged, this, &KTG300View::OnParamValueChanged);
         connect(panel, &KTParameterBar::animateRequested, this, &KTG300View::OnParamAnimate);
         connect(panel, &KTParameterBar::familyRequested, this, &KTG300View::OnParamFamily);
+        panel->installEventFilter(this);
         m_panels[static_cast<std::size_t>(i)] = panel;
     }
     connect(&m_document, &KTG300Doc::updated, this, &KTG300View::OnUpdate);

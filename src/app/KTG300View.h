@@ -188,6 +188,10 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    /// The mouse left the graph: no tip or hover marker stays behind.
+    void leaveEvent(QEvent* event) override;
+    /// The mouse entering a parameter panel leaves the graph too.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ShowPendingMessages();
@@ -196,6 +200,8 @@ private:
     void UpdateSubstitutions();
     void SetMode(KTViewMode mode);
     void SetCursorOfMode();
+    /// Hides and disarms the hover tip and takes away its marker.
+    void DismissHover();
     void AfterEdit();
     void ToggleFunctionFlag(int which);
     void SetAllConstantsFromPanels();

@@ -48,6 +48,7 @@ void KTG300View::OnParamAnimate(int index)
     if (index < 0 || index >= PanelCount)
         return;
     StopAnimation();
+    DismissHover();
     m_currentPanel = index;
     KTParameterBar& panel = Panel(index);
     UpdateSubstitutions();
@@ -75,6 +76,7 @@ void KTG300View::OnParamFamily(int index)
     }
     m_animating = 0;
     Panel(m_currentPanel).SetAnimating(false);
+    DismissHover();
     m_currentPanel = index;
     KTParameterBar& panel = Panel(index);
 
@@ -97,6 +99,8 @@ void KTG300View::OnParamFamily(int index)
 
 void KTG300View::OnAnimationTimer()
 {
+    // The curves move away from under the mouse: a tip about where they were would be wrong.
+    DismissHover();
     KTParameterBar& panel = Panel(m_currentPanel);
     // The view's own change of the value is no change of the user's to be echoed back.
     const bool suppressed = panel.GetNotificationsSuppressed();

@@ -127,6 +127,29 @@ void KTG300View::mousePressEvent(QMouseEvent* event)
     }
 }
 
+void KTG300View::leaveEvent(QEvent* event)
+{
+    DismissHover();
+    QWidget::leaveEvent(event);
+}
+
+bool KTG300View::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Enter && watched != m_tip)
+        DismissHover();
+    return QWidget::eventFilter(watched, event);
+}
+
+void KTG300View::DismissHover()
+{
+    m_tip->Dismiss();
+    m_hoverHit = -1;
+    if (m_tip->Content().m_markerFlag) {
+        m_tip->Content().m_markerFlag = 0;
+        update();
+    }
+}
+
 void KTG300View::mouseMoveEvent(QMouseEvent* event)
 {
     try {

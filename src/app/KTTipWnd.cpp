@@ -21,10 +21,6 @@ constexpr int kMargin = 300;
 constexpr int kLineInset = 150;
 constexpr double kFontFactor = 0.7;
 
-int HimetricToPixels(int length, int dpi)
-{
-    return static_cast<int>(static_cast<long long>(length) * dpi / HIMETRIC_INCH);
-}
 } // namespace
 
 KTTipWnd::KTTipWnd(QWidget* parent) : QWidget(parent)
@@ -57,6 +53,14 @@ void KTTipWnd::Hide()
 {
     m_visible = 0;
     hide();
+}
+
+void KTTipWnd::Dismiss()
+{
+    m_timer.stop();
+    m_current = -1;
+    m_lastDevice = CPoint(-1000000, -1000000);
+    Hide();
 }
 
 const KTTipInfo* KTTipWnd::Current() const
@@ -160,11 +164,17 @@ void KTTipWnd::LayoutWindow()
     m_placement = Place(m_lastLogical, size.cx, size.cy, m_graphRect);
     // The window goes where its logical corner lies relative to the mouse, in the view's pixels.
     const CRect& window = m_placement.window;
-    const int left = m_lastDevice.x + HimetricToPixels(window.left - m_lastLogical.x, dpiX);
-    const int top = m_lastDevice.y - HimetricToPixels(window.top - m_lastLogical.y, dpiY);
-    const int width = std::max(1, HimetricToPixels(window.Width(), dpiX));
-    const int height = std::max(1, HimetricToPixels(window.top - window.bottom, dpiY));
-    setGeometry(left, top, width, height);
+    CPoint corner(window.left, window.top);
+    measure.SetWindowOrg(m_lastLogical.x, m_lastLogical.y);
+    measure.SetViewportOrg(m_lastDevice.x, m_lastDevice.y);
+    measure.LPtoDP(&corner);
+    // Its size is what the paint maps the far corner to from the window's own corner: a box
+    // that ends there has its right and bottom edges on the window's last pixels, not past them.
+    CPoint far(window.right, window.bottom);
+    measure.SetWindowOrg(window.left, window.top);
+    measure.SetViewportOrg(0, 0);
+    measure.LPtoDP(&far);
+    setGeometry(corner.x, corner.y, std::max(1, far.x), std::max(1, far.y));
 }
 
 void KTTipWnd::DrawTip(KTDC& dc)

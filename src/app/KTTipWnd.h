@@ -54,6 +54,9 @@ public:
     void SetGraphRect(const CRect& rect) { m_graphRect = rect; }
     /// Visible := 0 and the window hidden.
     void Hide();
+    /// The mouse has left the graph, or the graph changes under it: no tip stays armed or
+    /// current, and the window is hidden.
+    void Dismiss();
     /// After the tips were rebuilt for a mouse move: arms the tip whose hot rectangle strictly
     /// holds the logical point, disarming and hiding what was shown.
     void OnHover(const CPoint& devicePoint, const CPoint& logicalPoint, const KTPoint& graphPoint);

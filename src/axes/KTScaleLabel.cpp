@@ -6,12 +6,20 @@
 
 namespace {
 
-/// Tick labels are typeset like every equation shown on the graph, in the scale font.
+/// Tick labels are typeset like every equation shown on the graph, in the scale font, with one
+/// minus for all of them: the typeset minus, as a sign ("-10", "-2pi" and "-pi" alike).
 KTEOptions LabelOptions(const KTLogFont& font)
 {
     KTEOptions options(KTEPresetGraphing);
     options.m_font.SetValue(font);
+    options.m_negativeNumberStyle.m_value = 1;
     return options;
+}
+
+void Typeset(KTEEquation& equation, const CString& text, const KTEOptions& options)
+{
+    equation.SetText(text, options);
+    equation.SignLeadingMinus();
 }
 
 } // namespace
@@ -20,7 +28,7 @@ CSize KTMeasureScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font)
 {
     const KTEOptions options = LabelOptions(font);
     KTEEquation equation;
-    equation.SetText(text, options);
+    Typeset(equation, text, options);
     const KTEExtent extent = equation.GetExtent(&dc, options);
     return CSize(extent.width, extent.height);
 }
@@ -29,6 +37,6 @@ void KTDrawScaleLabel(KTDC& dc, int x, int y, const CString& text, const KTLogFo
 {
     const KTEOptions options = LabelOptions(font);
     KTEEquation equation;
-    equation.SetText(text, options);
+    Typeset(equation, text, options);
     equation.Draw(&dc, x, y, options);
 }

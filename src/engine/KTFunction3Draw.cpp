@@ -35,14 +35,13 @@ void KTFunction3::Draw(KTDC& dc)
 
 void KTFunction3::DrawFamily(KTDC& dc)
 {
-    KTFunctionConstantRange* family = nullptr;
-    for (KTFunctionConstantRange& range : m_data.m_constants.m_range) {
-        if (range.IsFamily()) {
-            family = &range;
-            break;
-        }
-    }
-    if (!family || !m_data.m_interpreted) {
+    const int index = m_data.m_constants.FirstFamily();
+    // A function without the family's constant is the same curve for every member: drawn once,
+    // not once per member on top of itself.
+    const BYTE uses[KTFunctionConstantRanges::Count] = {m_data.m_usesA, m_data.m_usesB, m_data.m_usesC,
+                                                        m_data.m_usesD, m_data.m_usesM};
+    KTFunctionConstantRange* family = m_data.m_constants.At(index);
+    if (!family || !uses[index] || !m_data.m_interpreted) {
         Draw(dc);
         return;
     }

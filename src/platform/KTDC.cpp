@@ -1022,6 +1022,35 @@ bool KTDC::GetTextMetrics(TEXTMETRIC* tm) const
     return true;
 }
 
+bool KTDC::GetGlyphMetrics(char character, GLYPHMETRICS* metrics) const
+{
+    if (!metrics)
+        return false;
+    // The outline is read at a large size and scaled down: at a few pixels the font engine's
+    // boxes are rounded out to whole pixels, which would move tall glyphs built from pieces.
+    constexpr int kReferencePixels = 1000;
+    const QFont font = DeviceFont();
+    QFont reference(font);
+    reference.setPixelSize(kReferencePixels);
+    const QString text = DecodeText(CString(character), m_state.font);
+    QPainterPath outline;
+    outline.addText(QPointF(0, 0), reference, text);
+    const QRectF box = outline.boundingRect();
+    const double em = font.pointSizeF() * MeasureDevice()->logicalDpiY() / 72.0 / kReferencePixels;
+    const double sx = em / std::abs(ScaleX());
+    const double sy = em / std::abs(ScaleY());
+    *metrics = GLYPHMETRICS();
+    if (!box.isEmpty()) {
+        const int left = RoundToInt(box.left() * sx);
+        const int top = RoundToInt(-box.top() * sy);
+        metrics->gmBlackBoxX = RoundToInt(box.right() * sx) - left;
+        metrics->gmBlackBoxY = top + RoundToInt(box.bottom() * sy);
+        metrics->gmptGlyphOrigin = CPoint(left, top);
+    }
+    metrics->gmCellIncX = RoundToInt(QFontMetricsF(reference).horizontalAdvance(text) * sx);
+    return true;
+}
+
 bool KTDC::TextOut(int x, int y, const CString& text)
 {
     return DrawText(x, y, 0, nullptr, text);

@@ -195,6 +195,9 @@ public:
     CSize GetTextExtent(const char* text, int count) const;
     /// Metrics of the selected font in logical units (heights along y, widths along x).
     bool GetTextMetrics(TEXTMETRIC* metrics) const;
+    /// The ink of the character in the selected font, in logical units, from its outline (not
+    /// from its hinted pixels); a character without ink has an empty black box.
+    bool GetGlyphMetrics(char character, GLYPHMETRICS* metrics) const;
 
     // ---- clipping and state ----------------------------------------------------------------
     /// Narrows the clipping region to the logical rectangle; returns NULLREGION when nothing is

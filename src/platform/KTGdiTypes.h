@@ -102,6 +102,16 @@ struct TEXTMETRIC
     std::int32_t tmWeight = 0;
 };
 
+/// The ink of one character: its black box and where the box's top-left corner lies from the
+/// character's origin on the baseline (x to the right, y up).
+struct GLYPHMETRICS
+{
+    std::int32_t gmBlackBoxX = 0;
+    std::int32_t gmBlackBoxY = 0;
+    CPoint gmptGlyphOrigin;
+    std::int32_t gmCellIncX = 0;
+};
+
 struct LOGBRUSH
 {
     std::uint32_t lbStyle = 0;

@@ -447,6 +447,13 @@ void KTEEquation::SubstituteVariables(const KTVariableSubstitutions& table)
     m_extentDirty = 1;
 }
 
+void KTEEquation::SignLeadingMinus()
+{
+    m_tokens.SignLeadingMinus();
+    m_tokens.MarkChanged();
+    m_extentDirty = 1;
+}
+
 CString KTEEquation::GetCalculationText(bool negate) const
 {
     CString text = m_tokens.GetCalculationText(true);

@@ -27,6 +27,9 @@ public:
     /// Parses text under options. An unchanged text is not parsed again (the options' parsing
     /// flags are then not looked at); layout is redone whenever options or device differ.
     void SetText(const CString& text, const KTEOptions& options);
+    /// After SetText: a leading minus is drawn as a sign, like the minus of a negative number,
+    /// not as a spaced operator ("-pi" as a label beside "-2pi").
+    void SignLeadingMinus();
     /// Replaces, at any depth, every variable named in the table by a number showing its value.
     void SubstituteVariables(const KTVariableSubstitutions& table);
     /// The plain calculation text the equation engine reads; negate writes every "-" as "-1*".

@@ -26,6 +26,13 @@ TEXTMETRIC KTEMetricsSource::TextMetrics(KTDC& dc) const
     return metrics;
 }
 
+GLYPHMETRICS KTEMetricsSource::GlyphMetrics(KTDC& dc, char character) const
+{
+    GLYPHMETRICS metrics{};
+    dc.GetGlyphMetrics(character, &metrics);
+    return metrics;
+}
+
 const KTEMetricsSource& KTEMetricsSource::Current()
 {
     return t_current ? *t_current : DeviceSource();

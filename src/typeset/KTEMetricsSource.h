@@ -16,6 +16,8 @@ public:
     virtual CSize TextExtent(KTDC& dc, const CString& text) const;
     /// Metrics of the font selected into dc (logical units).
     virtual TEXTMETRIC TextMetrics(KTDC& dc) const;
+    /// Ink of one character in the font selected into dc (logical units, y up).
+    virtual GLYPHMETRICS GlyphMetrics(KTDC& dc, char character) const;
 
     /// The source in force on this thread.
     static const KTEMetricsSource& Current();

@@ -93,7 +93,10 @@ bool DrawBracketGlyph(KTDC* dc, int x, int y, CString& text, int height, int fon
 {
     if (!dc)
         return false;
-    const int h = static_cast<int>(height * 0.95238095238095233);
+    // The height measured for the glyph is trunc(1.05 h); h is recovered exactly, because
+    // multiplying by 0.952... truncated lands one short of it for some heights, and then the
+    // glyph would be built from fewer, much larger pieces than were measured.
+    const int h = static_cast<int>((20LL * std::max(height, 0) + 20) / 21);
     if (h <= 1.2 * fontSize && !IsDoubleBar(text)) {
         if (text == "]|" || text == "|[")
             text = "|";
@@ -106,7 +109,6 @@ bool DrawBracketGlyph(KTDC* dc, int x, int y, CString& text, int height, int fon
     KTFontSelector font(SymbolFont(pieceSize), 1.0);
     font.Select(*dc, true);
     const CSize top = metrics.TextExtent(*dc, CString(pieces.top));
-    const int step = (h - pieceSize) / steps;
     const int middle = (steps + 1) / 2;
     const int dx = static_cast<int>(0.25 * top.cx);
     if (IsDoubleBar(text)) {
@@ -124,17 +126,35 @@ bool DrawBracketGlyph(KTDC* dc, int x, int y, CString& text, int height, int fon
         dc->MoveTo(x + w / 2, yBottom);
         dc->LineTo(x + w / 2, yTop);
     } else {
-        // The y axis points up: each piece hangs from its top, one step lower than the last.
-        const unsigned align = dc->SetTextAlign(TA_LEFT | TA_TOP);
+        // The pieces are placed by their ink, not by their cells: in the Symbol face the ink
+        // of a piece reaches well above its cell, so cells hung from the top would draw the
+        // glyph too high. The top piece's ink starts at y and the bottom piece's ends h lower;
+        // the centres of the pieces between are spread evenly between the centres of those two,
+        // so that they overlap only where the end pieces run straight.
+        const auto ink = [&](char piece) { return metrics.GlyphMetrics(*dc, piece); };
+        const GLYPHMETRICS first = ink(pieces.top);
+        const GLYPHMETRICS last = ink(pieces.bottom);
+        const GLYPHMETRICS extension = ink(pieces.extension);
+        const GLYPHMETRICS centre = ink(pieces.middle);
+        const double firstCentre = y - first.gmBlackBoxY / 2.0;
+        const double lastCentre = y - h + last.gmBlackBoxY / 2.0;
+        const unsigned align = dc->SetTextAlign(TA_LEFT | TA_BASELINE);
         for (int i = 0; i <= steps; ++i) {
             char piece = pieces.extension;
-            if (i == 0)
+            const GLYPHMETRICS* box = &extension;
+            if (i == 0) {
                 piece = pieces.top;
-            else if (i == steps)
+                box = &first;
+            } else if (i == steps) {
                 piece = pieces.bottom;
-            else if (i == middle)
+                box = &last;
+            } else if (i == middle) {
                 piece = pieces.middle;
-            dc->ExtTextOut(x + dx, y - i * step, 0, nullptr, CString(piece));
+                box = &centre;
+            }
+            const double inkCentre = firstCentre + (lastCentre - firstCentre) * i / steps;
+            const double baseline = inkCentre - (box->gmptGlyphOrigin.y - box->gmBlackBoxY / 2.0);
+            dc->ExtTextOut(x + dx, static_cast<int>(std::lround(baseline)), 0, nullptr, CString(piece));
         }
         dc->SetTextAlign(align);
     }

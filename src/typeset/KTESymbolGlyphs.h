@@ -12,7 +12,8 @@ class KTEOptions;
 /// Up to 1.3 s the glyph is one Symbol character; above that it is built from pieces.
 CSize MeasureBracketGlyph(KTDC* dc, CString text, int height, int fontSize);
 
-/// Draws the glyph from pieces with its top at y. False when it is short enough to be one
+/// Draws the glyph from pieces, its ink reaching from y down by the height it was measured
+/// for (`height` is the measured glyph height, 1.05 times that). False when it is short enough to be one
 /// character, which the caller then writes itself ("]|" and "|[" become "|" in text).
 bool DrawBracketGlyph(KTDC* dc, int x, int y, CString& text, int height, int fontSize);
 

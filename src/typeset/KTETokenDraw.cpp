@@ -194,7 +194,9 @@ void KTEToken::DrawBrackets(KTDC* dc, int x, int y, const KTEOptions& options, K
     // Named members rather than bindings: the glyph lambda below captures them.
     const BracketParts parts = SplitBrackets(first.height, options);
     const int contentBottom = y + m_extent.descent - first.descent;
-    const int top = y + m_extent.height; // the glyphs hang from the top of the box
+    // A tall glyph is centred on the content, so that it reaches from the content's top to its
+    // bottom; the box is a little taller than the glyph.
+    const int glyphTop = contentBottom + (first.height + parts.height) / 2;
 
     // A glyph short enough to be one character is written in the Symbol face, on the
     // content's baseline.
@@ -203,8 +205,7 @@ void KTEToken::DrawBrackets(KTDC* dc, int x, int y, const KTEOptions& options, K
         if (text.IsEmpty())
             return 0;
         const int glyphHeight = static_cast<int>(parts.height * 1.05);
-        if (!DrawBracketGlyph(dc, gx, top - (m_extent.height - glyphHeight) / 2, text, glyphHeight,
-                              parts.size)) {
+        if (!DrawBracketGlyph(dc, gx, glyphTop, text, glyphHeight, parts.size)) {
             KTLogFont symbol = options.m_font.m_value;
             symbol.SetFaceName("Symbol");
             symbol.m_size = parts.size;

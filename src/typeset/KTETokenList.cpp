@@ -388,6 +388,18 @@ void KTETokenList::AttachIndicatedVectors()
     }
 }
 
+void KTETokenList::SignLeadingMinus()
+{
+    KTEDepthGuard guard;
+    if (guard.Exceeded() || IsEmpty())
+        return;
+    KTEToken* first = At(0);
+    if (first->m_kind == TK_SUBTRACT)
+        first->Set(TK_NUMBER, "-");
+    else if (first->m_kind == TK_FRACTION || (first->m_kind == TK_BRACKETS && first->m_text == ","))
+        first->m_list.SignLeadingMinus();
+}
+
 void KTETokenList::JoinUnaryMinus()
 {
     KTEDepthGuard guard;

@@ -67,6 +67,9 @@ public:
     void MakeLowerCaseVectors(const KTEOptions& options);
     void AttachIndicatedVectors();
     void JoinUnaryMinus();
+    /// A minus that starts the list (or the numerator or content that starts it) becomes a
+    /// sign: a number token "-", drawn close to what follows instead of spaced as an operator.
+    void SignLeadingMinus();
     void AttachBracketColumns();
     void AttachModifiers(KTETokenPool& pool);
     void ParseScientificNotation(KTETokenPool& pool);

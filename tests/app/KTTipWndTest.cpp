@@ -1,10 +1,24 @@
 #include "app/KTTipWnd.h"
 
+#include "app/CChildFrame.h"
+#include "app/CMainFrame.h"
+#include "app/KTG300App.h"
+#include "app/KTG300Doc.h"
+#include "app/KTG300View.h"
+#include "engine/KTFunction3.h"
+#include "foundation/KTOptionStore.h"
+#include "graph/KTGraph3.h"
 #include "platform/KTDC.h"
+#include "ui/KTParameterBar.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
 #include <QMouseEvent>
+#include <QSettings>
+#include <QTest>
+#include <QToolBar>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -171,4 +185,179 @@ TEST_F(TipWindowTest, MeasuresPlainAndTypesetLines)
     const CSize size = m_tip.MeasureTip(dc);
     EXPECT_GT(size.cx, 1000);
     EXPECT_GT(size.cy, 300);
+}
+
+namespace {
+
+// The program's main window on a new document whose graph shows the equation, painted once.
+class TipInMainWindowTest : public ::testing::Test
+{
+protected:
+    void Open(const char* equation)
+    {
+        QSettings(QString::fromLatin1(KTG300App::RegistryKey), QString::fromLatin1(KTG300App::ProfileName))
+            .clear();
+        QFile::remove(QString::fromLocal8Bit(KTOptionStore::UserIniPath("Norwyn", "KTG300").c_str()));
+        ASSERT_TRUE(m_app.InitInstance({}, KTG300App::StartOptions{false, false}));
+        m_frame = m_app.GetMainWnd();
+        ASSERT_FALSE(m_frame->Children().isEmpty());
+        m_frame->resize(1000, 800);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame));
+        m_view = &m_frame->Children().front()->View();
+        KTGraph3& graph = m_view->GetDocument().Graph();
+        graph.Data().Function(0).Data().m_equationText = equation;
+        graph.SetDirty();
+        m_view->repaint();
+        QApplication::processEvents();
+    }
+
+    /// The view's pixel of a graph point of the last layout.
+    QPoint ViewPixel(double x, double y) const
+    {
+        CPoint logical = m_view->GetDocument().Graph().Axes().GraphToDevice(x, y, 0, 0);
+        KTDC dc(m_view->logicalDpiX(), m_view->logicalDpiY());
+        dc.SetMapMode(MM_HIMETRIC);
+        dc.LPtoDP(&logical);
+        return QPoint(logical.x, logical.y);
+    }
+
+    /// Rests the mouse on the point and waits for the tip.
+    bool HoverUntilShown(QPoint at)
+    {
+        QTest::mouseMove(m_view, at);
+        const KTTipWnd& tip = m_view->TipWindow();
+        return QTest::qWaitFor([&] { return tip.IsTipVisible() && tip.isVisible(); }, 3000);
+    }
+
+    KTG300App m_app;
+    CMainFrame* m_frame = nullptr;
+    KTG300View* m_view = nullptr;
+};
+
+bool Dark(const QImage& image, int x, int y)
+{
+    return qGray(image.pixel(x, y)) < 100;
+}
+
+int DarkInRow(const QImage& image, int y, int x0, int x1)
+{
+    int dark = 0;
+    for (int x = x0; x <= x1; ++x)
+        dark += Dark(image, x, y) ? 1 : 0;
+    return dark;
+}
+
+int DarkInColumn(const QImage& image, int x, int y0, int y1)
+{
+    int dark = 0;
+    for (int y = y0; y <= y1; ++y)
+        dark += Dark(image, x, y) ? 1 : 0;
+    return dark;
+}
+
+} // namespace
+
+// A one-line tip, grabbed with its main window, has its box drawn all round: the bottom and
+// right edges fall on the window's last pixels, whatever the tip's size rounds to.
+TEST_F(TipInMainWindowTest, OneLineTipsHaveAllFourBorders)
+{
+    Open("y=-x");
+    const struct
+    {
+        const char* equation;
+        double x, y; ///< a point on the curve, up and left, so that the tip goes right and below
+    } rows[] = {
+        {"y=-x", -5, 5},
+        {"y=-x/2", -6, 3},
+        {"y=sqrt(x+10)", -9, 1},
+        {"y=-x^3/100", -4, 0.64},
+        {"y=2-(x+6)/(x+9)", -7, 2.5},
+    };
+    for (const auto& row : rows) {
+        KTGraph3& graph = m_view->GetDocument().Graph();
+        graph.Data().Function(0).Data().m_equationText = row.equation;
+        graph.SetDirty();
+        m_view->repaint();
+        QTest::mouseMove(m_view, QPoint(5, 5));
+        ASSERT_TRUE(HoverUntilShown(ViewPixel(row.x, row.y))) << row.equation;
+        const KTTipWnd& tip = m_view->TipWindow();
+        ASSERT_EQ(tip.CurrentTip().GetLineCount(), 1) << row.equation;
+        const QImage image = m_frame->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect window(tip.mapTo(m_frame, QPoint(0, 0)), tip.size());
+        ASSERT_TRUE(image.rect().contains(window)) << row.equation;
+        // The box starts 300 hundredths of a millimetre in from the window's top-left corner.
+        const int inset = (300 * tip.logicalDpiX() + 1270) / 2540;
+        const QRect box(window.topLeft() + QPoint(inset, inset), window.bottomRight());
+        const int wide = box.width() - 2;
+        const int high = box.height() - 2;
+        EXPECT_GE(DarkInRow(image, box.top(), box.left() + 1, box.right() - 1), wide) << row.equation;
+        EXPECT_GE(DarkInRow(image, box.bottom(), box.left() + 1, box.right() - 1), wide) << row.equation;
+        EXPECT_GE(DarkInColumn(image, box.left(), box.top() + 1, box.bottom() - 1), high) << row.equation;
+        EXPECT_GE(DarkInColumn(image, box.right(), box.top() + 1, box.bottom() - 1), high) << row.equation;
+    }
+}
+
+// The radical of a typeset tip keeps its bar over the radicand.
+TEST_F(TipInMainWindowTest, TipsTypesetRadicalBars)
+{
+    Open("y=sqrt(x+10)");
+    ASSERT_TRUE(HoverUntilShown(ViewPixel(-9, 1)));
+    const KTTipWnd& tip = m_view->TipWindow();
+    const QImage image = m_frame->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect window(tip.mapTo(m_frame, QPoint(0, 0)), tip.size());
+    // Inside the box, clear of its outline: the longest run of ink is the radical's bar.
+    const QRect inside = window.adjusted(window.width() / 8, 3, -2, -2);
+    int longest = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        int run = 0;
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            run = Dark(image, x, y) ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    EXPECT_GT(longest, inside.width() / 4);
+}
+
+// A tip goes when the mouse leaves the graph for the toolbar or a parameter panel, when it was
+// only armed, and when an animation moves the curves.
+TEST_F(TipInMainWindowTest, TipsGoWhenTheMouseLeavesTheGraph)
+{
+    Open("y=a*x");
+    KTTipWnd& tip = m_view->TipWindow();
+    KTGraph3& graph = m_view->GetDocument().Graph();
+    const double a = graph.Data().Function(0).Data().m_constants.Current(KTConstantA);
+    const QPoint curve = ViewPixel(-4, -4 * a);
+
+    // Onto the toolbar.
+    ASSERT_TRUE(HoverUntilShown(curve));
+    QToolBar* toolbar = m_frame->ToolBar();
+    ASSERT_NE(toolbar, nullptr);
+    QTest::mouseMove(toolbar, toolbar->rect().center());
+    EXPECT_FALSE(tip.IsTipVisible());
+    EXPECT_FALSE(tip.isVisible());
+    EXPECT_FALSE(tip.IsArmed());
+
+    // Onto the parameter panel of the constant.
+    KTParameterBar& panel = m_view->Panel(1);
+    ASSERT_TRUE(panel.isVisible());
+    QTest::mouseMove(m_view, QPoint(5, 5));
+    ASSERT_TRUE(HoverUntilShown(curve));
+    QTest::mouseMove(&panel, QPoint(panel.width() / 2, panel.height() / 2));
+    EXPECT_FALSE(tip.isVisible());
+    EXPECT_FALSE(tip.IsArmed());
+
+    // Armed, then the mouse leaves before the delay: nothing shows later.
+    QTest::mouseMove(m_view, QPoint(5, 5));
+    QTest::mouseMove(m_view, curve);
+    EXPECT_TRUE(tip.IsArmed());
+    QTest::mouseMove(toolbar, toolbar->rect().center());
+    EXPECT_FALSE(tip.IsArmed());
+    QTest::qWait(tip.GetDelay() + 100);
+    EXPECT_FALSE(tip.isVisible());
+
+    // A step of an animation.
+    ASSERT_TRUE(HoverUntilShown(curve));
+    m_view->OnAnimationTimer();
+    EXPECT_FALSE(tip.isVisible());
+    EXPECT_FALSE(tip.IsArmed());
 }

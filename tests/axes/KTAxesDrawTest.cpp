@@ -178,7 +178,9 @@ TEST(KTAxesDraw, LabelsStandWhereTheMappingPutsThem)
             continue;
         const CPoint at = rec.points[0];
         const bool onX = std::abs(at.y - x.m_pixel.top) < 1000 && std::abs(at.x - y.m_pixel.left) > 500;
-        const double magnitude = std::abs(std::stod(rec.text.str()));
+        // A negative label's minus is the typeset one (the en dash).
+        const CString digits = rec.text.GetAt(0) == '\x96' ? rec.text.Mid(1) : rec.text;
+        const double magnitude = std::stod(digits.str());
         if (onX) {
             const double value = magnitude * (at.x < y.m_pixel.left ? -1 : 1);
             EXPECT_NEAR(at.x, x.ValueToPixel(value), 400) << rec.text.str();
@@ -188,6 +190,53 @@ TEST(KTAxesDraw, LabelsStandWhereTheMappingPutsThem)
             EXPECT_NEAR(at.y, y.ValueToPixel(value), 400) << rec.text.str();
             EXPECT_LT(at.x, y.m_pixel.left - 100) << rec.text.str();
         }
+    }
+}
+
+// Every negative tick label has the same minus, the typeset one (the en dash), written close to
+// what follows as a sign: "-10", "-2pi", "-pi" and "-pi/3" alike, never a hyphen and never the
+// spaced minus of a subtraction.
+TEST(KTAxesDraw, NegativeLabelsUseTheTypesetMinusAsASign)
+{
+    const PointDecimals decimals;
+    const struct
+    {
+        const char* min;
+        const char* max;
+        std::size_t negative; ///< negative labels of the x axis (the y axis runs -10 to 10)
+    } rows[] = {
+        {"-10", "10", 2},   // -10, -5
+        {"-2pi", "2pi", 2}, // -2pi, -pi
+        {"-pi", "pi", 3},   // -pi, -2pi/3, -pi/3
+        {"-0.5", "0.5", 2}, // -0.4, -0.2
+    };
+    for (const auto& row : rows) {
+        RecordingDC r;
+        KTAxes axes;
+        KTOptionAxes2 options;
+        options.m_xMinShowS.SetValue(row.min);
+        options.m_xMaxShowS.SetValue(row.max);
+        LayOut(axes, options, r.dc);
+        r.dc.ClearRecords();
+        axes.Draw(r.dc);
+        const std::vector<KTDCRecord>& records = r.dc.GetRecords();
+        std::size_t minuses = 0;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const KTDCRecord& rec = records[i];
+            if (rec.kind != KTDCRecordKind::Text)
+                continue;
+            EXPECT_EQ(rec.text.Find('-'), -1) << row.min << ": " << rec.text.str();
+            if (rec.text.GetAt(0) != '\x96')
+                continue;
+            ++minuses;
+            // A minus alone ("-pi") is followed by its operand one minus-width along.
+            if (rec.text.GetLength() == 1 && i + 1 < records.size()) {
+                r.dc.SelectObject(rec.font);
+                const int width = r.dc.GetTextExtent(rec.text).cx;
+                EXPECT_EQ(records[i + 1].points[0].x - rec.points[0].x, width) << row.min;
+            }
+        }
+        EXPECT_EQ(minuses, row.negative + 2) << row.min; // and -10, -5 on the y axis
     }
 }
 

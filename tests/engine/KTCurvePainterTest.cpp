@@ -209,6 +209,28 @@ TEST_F(CurveDrawing, NoFamilyDrawsOnce)
     }
 }
 
+// The same curve for every member is drawn once, not once per member on top of itself.
+TEST_F(CurveDrawing, AFunctionWithoutTheFamilyConstantIsDrawnOnce)
+{
+    const struct
+    {
+        const char* postfix;
+        int polylines;
+    } rows[] = {{"x a +", 5}, {"x b +", 1}, {"x 2 /", 1}, {"x m *", 1}, {"a x *", 5}};
+    for (const auto& row : rows) {
+        kttest::Prepare(f, Form::Explicit, row.postfix);
+        f.Data().m_options.m_showFunctionArrows.m_value = 0;
+        f.Data().m_constants.m_range[KTConstantA] = KTFunctionConstantRange(-2, 2, 1, 1);
+        kttest::Recalculate(f);
+        dc.ClearRecords();
+        f.DrawFamily(dc);
+        EXPECT_EQ(Count(KTDCRecordKind::Polyline), row.polylines) << row.postfix;
+        // Only a family that was stepped leaves its range past its end.
+        EXPECT_DOUBLE_EQ(f.Data().m_constants.m_range[KTConstantA].m_current, row.polylines == 5 ? 3.0 : 1.0)
+            << row.postfix;
+    }
+}
+
 TEST_F(CurveDrawing, BothBranchesAreDrawn)
 {
     kttest::Prepare(f, Form::Explicit, "x SQRT", "-1 x SQRT *"); // y = +-sqrt(x)

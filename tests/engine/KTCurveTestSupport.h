@@ -66,9 +66,14 @@ inline void SetPostfix(KTFunction3& f, int index, const char* postfix)
             {"LOG", ASKind::Log}, {"COSH", ASKind::Cosh},  {"SINH", ASKind::Sinh},
         };
         bool known = false;
+        // As interpretation does, the function notes the family constants it reads.
+        BYTE* uses[] = {&f.Data().m_usesA, &f.Data().m_usesB, &f.Data().m_usesC, &f.Data().m_usesD,
+                        &f.Data().m_usesM};
         for (const auto& name : names) {
             if (word == name.text) {
                 list->Append(name.kind);
+                if (name.kind >= ASKind::A && name.kind <= ASKind::M)
+                    *uses[name.kind - ASKind::A] = 1;
                 known = true;
                 break;
             }
@@ -112,6 +117,7 @@ inline void Prepare(KTFunction3& f, Form form, const char* first, const char* se
     case Form::Points: status = KTStatusNoEquation; break;
     }
     f.Parts().SetStatus(status);
+    f.Data().m_usesA = f.Data().m_usesB = f.Data().m_usesC = f.Data().m_usesD = f.Data().m_usesM = 0;
     for (int i = 0; i < KTFunctionData3::ListCount; ++i)
         f.Data().List(i)->Clear();
     if (first)

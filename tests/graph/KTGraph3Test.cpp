@@ -248,6 +248,36 @@ TEST(KTGraph3, FamilyConstantsAndTheirUse)
     EXPECT_DOUBLE_EQ(rig.Function(0).YAtX(2.0), 6.0);
 }
 
+// While a family is shown, each function is drawn once per member when it reads the family's
+// constant and once in all when it does not.
+TEST(KTGraph3, AFamilyStepsOnlyTheFunctionsThatReadItsConstant)
+{
+    GraphRig rig;
+    rig.Set(0, "y=a*x");
+    rig.Set(1, "y=8");
+    rig.Set(2, "y=x^2/4+a");
+    rig.Set(3, "y=x/b");
+    // Each function in a colour of its own, without arrowheads: one polyline per curve drawn.
+    for (int slot = 0; slot < 4; ++slot) {
+        rig.Function(slot).Data().m_options.m_showFunctionArrows.m_value = 0;
+        rig.Function(slot).Data().m_options.m_pen.m_value.m_color = RGB(10 + slot, 20, 30);
+    }
+    rig.Redo();
+    rig.m_graph.SetConstantRange("a", -2.0, 2.0, 1.0);
+    rig.m_graph.Data().m_family = 1;
+    rig.m_dc.SetRecording(true);
+    rig.Redo();
+    const int expected[] = {5, 1, 5, 1};
+    for (int slot = 0; slot < 4; ++slot) {
+        const COLORREF colour = RGB(10 + slot, 20, 30);
+        const auto curves = std::count_if(
+            rig.m_dc.GetRecords().begin(), rig.m_dc.GetRecords().end(), [colour](const KTDCRecord& r) {
+                return r.kind == KTDCRecordKind::Polyline && r.pen.GetColor() == colour;
+            });
+        EXPECT_EQ(curves, expected[slot]) << slot;
+    }
+}
+
 TEST(KTGraph3, AddingIntegralsAndTangents)
 {
     KTGraph3 graph;

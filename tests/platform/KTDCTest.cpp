@@ -960,6 +960,70 @@ TEST(KTDCTest, SymbolGlyphsAreDrawn)
     EXPECT_LT(widestRow(draw("Symbol", 0xE6)), widestRow(draw("Symbol", 0xE8)));
 }
 
+// The ink of a character comes from its outline, so it scales with the font and agrees with the
+// face's own metrics (the Standard Symbols PS font file's bounding boxes, in thousandths of an
+// em) and with the pixels drawn.
+TEST(KTDCTest, GlyphMetricsGiveTheInkOfTheOutline)
+{
+    const struct
+    {
+        unsigned char code;
+        int left, bottom, right, top; ///< thousandths of an em, y up
+    } rows[] = {
+        {0xE6, 40, -293, 436, 926}, // parenthesis top piece
+        {0xE7, 40, -79, 92, 925},   // parenthesis extension
+        {0xEB, 0, -80, 340, 926},   // bracket bottom piece
+        {0xF2, 2, -107, 291, 916},  // integral sign
+        {'[', 86, -165, 299, 673},
+    };
+    for (int em : {1000, 100}) {
+        KTDC dc(96, 96);
+        dc.SelectObject(MakeFont(-em, "Symbol"));
+        for (const auto& row : rows) {
+            GLYPHMETRICS ink;
+            ASSERT_TRUE(dc.GetGlyphMetrics(static_cast<char>(row.code), &ink));
+            const auto at = [em](int thousandths) {
+                return static_cast<int>(std::lround(thousandths * em / 1000.0));
+            };
+            EXPECT_NEAR(ink.gmptGlyphOrigin.x, at(row.left), 1) << row.code << " " << em;
+            EXPECT_NEAR(ink.gmptGlyphOrigin.y, at(row.top), 1) << row.code << " " << em;
+            EXPECT_NEAR(ink.gmBlackBoxX, at(row.right - row.left), 1) << row.code << " " << em;
+            EXPECT_NEAR(ink.gmBlackBoxY, at(row.top - row.bottom), 1) << row.code << " " << em;
+        }
+    }
+    // In a metric mode the units are logical: 1000 hundredths of a millimetre high.
+    KTDC metric(96, 96);
+    metric.SetMapMode(MM_HIMETRIC);
+    metric.SelectObject(MakeFont(-1000, "Symbol"));
+    GLYPHMETRICS piece;
+    ASSERT_TRUE(metric.GetGlyphMetrics('\xE7', &piece));
+    EXPECT_NEAR(piece.gmptGlyphOrigin.y, 925, 1);
+    EXPECT_NEAR(piece.gmBlackBoxY, 1004, 1);
+    // A space has no ink but an advance.
+    GLYPHMETRICS space;
+    KTDC text(96, 96);
+    text.SelectObject(MakeFont(-100, "Arial"));
+    ASSERT_TRUE(text.GetGlyphMetrics(' ', &space));
+    EXPECT_EQ(space.gmBlackBoxX, 0);
+    EXPECT_EQ(space.gmBlackBoxY, 0);
+    EXPECT_GT(space.gmCellIncX, 0);
+    // Drawn on the baseline, the ink lies where the metrics say.
+    QImage image = Canvas(200, 300);
+    GLYPHMETRICS drawn;
+    {
+        KTDC dc(&image);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextAlign(TA_LEFT | TA_BASELINE);
+        dc.SelectObject(MakeFont(-150, "Symbol"));
+        dc.TextOut(50, 200, CString('\xE6'));
+        dc.GetGlyphMetrics('\xE6', &drawn);
+    }
+    const CRect box = InkBox(image);
+    EXPECT_NEAR(box.top, 200 - drawn.gmptGlyphOrigin.y, 1);
+    EXPECT_NEAR(box.bottom, 200 - drawn.gmptGlyphOrigin.y + drawn.gmBlackBoxY, 1);
+    EXPECT_NEAR(box.left, 50 + drawn.gmptGlyphOrigin.x, 1);
+}
+
 TEST(KTDCTest, MeasuringOnlyContextDrawsNothingButRecords)
 {
     KTDC dc(96, 96);

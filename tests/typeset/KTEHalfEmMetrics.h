@@ -1,7 +1,7 @@
 #pragma once
 // Font metrics that follow from the selected font's height alone, so that extents are exact
 // everywhere: every font is em units high (its logical height), with ascent 4/5 em, descent
-// 1/5 em and every character em/2 wide.
+// 1/5 em and every character em/2 wide, its ink filling its cell.
 
 #include "platform/KTDC.h"
 #include "typeset/KTEMetricsSource.h"
@@ -28,6 +28,17 @@ public:
         tm.tmAveCharWidth = em / 2;
         tm.tmMaxCharWidth = em / 2;
         return tm;
+    }
+    /// Every character's ink fills its cell.
+    GLYPHMETRICS GlyphMetrics(KTDC& dc, char) const override
+    {
+        GLYPHMETRICS metrics{};
+        const int em = Em(dc);
+        metrics.gmBlackBoxX = em / 2;
+        metrics.gmBlackBoxY = em;
+        metrics.gmptGlyphOrigin = CPoint(0, em * 4 / 5);
+        metrics.gmCellIncX = em / 2;
+        return metrics;
     }
 };
 

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #ifndef KT_TYPESET_PNG_DIR
 #define KT_TYPESET_PNG_DIR "typeset-png"
@@ -48,11 +49,13 @@ struct Rendered
     QRect box; ///< the measured box in device pixels
 };
 
-/// Draws the equation with its top-left at 2 mm, 2 mm in HIMETRIC (y up) on a white image.
-Rendered Render(const char* text, int preset = KTEPresetGraphing, int fontSize = 600)
+/// Draws the equation with its top-left at 2 mm, 2 mm in HIMETRIC (y up) on a white image
+/// (900 x 200 pixels, or as given).
+Rendered Render(const char* text, int preset = KTEPresetGraphing, int fontSize = 600,
+                QSize size = QSize(900, 200))
 {
     Rendered result;
-    result.image = QImage(900, 200, QImage::Format_ARGB32);
+    result.image = QImage(size, QImage::Format_ARGB32);
     result.image.fill(Qt::white);
     QPainter painter(&result.image);
     KTDC dc(&painter);
@@ -143,6 +146,59 @@ TEST_F(RenderTest, AbsoluteBarsStandAtBothEnds)
         rightBar = std::max(rightBar, column(x));
     EXPECT_GT(leftBar, ink.Height() / 2);
     EXPECT_GT(rightBar, ink.Height() / 2);
+}
+
+/// Runs of inked columns across the rows of the area, left to right, each with its ink.
+std::vector<Ink> InkedColumnRuns(const QImage& image, const QRect& area)
+{
+    std::vector<Ink> runs;
+    bool inRun = false;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        const Ink column = FindInk(image, QRect(x, area.top(), 1, area.height()));
+        if (!column.Any()) {
+            inRun = false;
+            continue;
+        }
+        if (!inRun)
+            runs.push_back(Ink());
+        inRun = true;
+        Ink& run = runs.back();
+        run.left = std::min(run.left, column.left);
+        run.right = std::max(run.right, column.right);
+        run.top = std::min(run.top, column.top);
+        run.bottom = std::max(run.bottom, column.bottom);
+        run.count += column.count;
+    }
+    return runs;
+}
+
+// Tall brackets and bars built from pieces lie within the measured box and reach from the top
+// of the content's ink to its bottom, at every size.
+TEST_F(RenderTest, TallBracketsSpanTheirContentInsideTheBox)
+{
+    const char* const texts[] = {
+        "[(x+1)/(x-1)]", "((x+1)/(x-1))", "(1/(1+1/x))", "{(a/b)}", "|(x+1)/(x-1)|", "((1/2)/(3/4))",
+    };
+    for (const char* text : texts) {
+        for (int size : {300, 600, 1200, 2400}) {
+            const Rendered rendered = Render(text, KTEPresetGraphing, size, QSize(700, 560));
+            ASSERT_LT(rendered.box.bottom(), rendered.image.height() - 2) << text << " " << size;
+            const Ink all = FindInk(rendered.image, rendered.image.rect());
+            const Ink inside = FindInk(rendered.image, rendered.box.adjusted(-1, -1, 1, 1));
+            EXPECT_EQ(inside.count, all.count) << text << " " << size << ": ink outside the measured box";
+            const std::vector<Ink> runs = InkedColumnRuns(rendered.image, rendered.image.rect());
+            ASSERT_GE(runs.size(), 3u) << text << " " << size;
+            Ink content;
+            for (std::size_t i = 1; i + 1 < runs.size(); ++i) {
+                content.top = std::min(content.top, runs[i].top);
+                content.bottom = std::max(content.bottom, runs[i].bottom);
+            }
+            for (const Ink& bracket : {runs.front(), runs.back()}) {
+                EXPECT_LE(bracket.top, content.top + 1) << text << " " << size;
+                EXPECT_GE(bracket.bottom, content.bottom - 1) << text << " " << size;
+            }
+        }
+    }
 }
 
 } // namespace

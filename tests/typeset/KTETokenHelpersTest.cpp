@@ -198,6 +198,98 @@ TEST_F(TokenHelpersTest, BracketGlyphsOneCharacterOrPieces)
     EXPECT_GT(m_dc.GetRecords()[0].points[0].y, m_dc.GetRecords()[2].points[0].y);
 }
 
+// Ink that reaches above and below the cell, as the Symbol face's pieces do: from 0.3 em below
+// the baseline to 0.9 em above it.
+class TallInkMetrics : public kttest::HalfEmMetrics
+{
+public:
+    GLYPHMETRICS GlyphMetrics(KTDC& dc, char) const override
+    {
+        GLYPHMETRICS metrics{};
+        const int em = Em(dc);
+        metrics.gmBlackBoxX = em / 2;
+        metrics.gmBlackBoxY = static_cast<int>(1.2 * em);
+        metrics.gmptGlyphOrigin = CPoint(0, static_cast<int>(0.9 * em));
+        metrics.gmCellIncX = em / 2;
+        return metrics;
+    }
+};
+
+// The pieces stand on baselines that put the top piece's ink at y and the bottom piece's ink
+// h lower, h being the height the glyph was measured for (the measured glyph is 1.05 h).
+TEST_F(TokenHelpersTest, BracketPiecesArePlacedByTheirInk)
+{
+    const TallInkMetrics tall;
+    const struct
+    {
+        const KTEMetricsSource* metrics;
+        const char* text;
+        int height; ///< measured glyph height
+        std::vector<int> baselines;
+    } rows[] = {
+        // h 600: two steps of pieces of size 266; ink 212 above the baseline and 266 high
+        // (centres 133 below the ink's top): 1000 - 212, 700 - 79, 400 + 133 - 79.
+        {&m_metrics, "(", 630, {788, 621, 454}},
+        // ink 239 above the baseline and 319 high: 1000 - 239, 700 - 79.5, 400 + 80
+        {&tall, "(", 630, {761, 621, 480}},
+        {&tall, "]", 630, {761, 621, 480}},
+        // h 1000: four steps of pieces of size 266, the centres every 170.25 from 840.5 down to
+        // 159.5, each baseline 79.5 below its centre (halves rounded away from zero)
+        {&tall, "{", 1050, {761, 591, 421, 250, 80}},
+    };
+    for (const auto& row : rows) {
+        const KTEMetricsSource::Scope scope(*row.metrics);
+        m_dc.SetRecording(true);
+        m_dc.ClearRecords();
+        CString text = row.text;
+        EXPECT_TRUE(DrawBracketGlyph(&m_dc, 0, 1000, text, row.height, 300)) << row.text;
+        std::vector<int> baselines;
+        for (const KTDCRecord& record : m_dc.GetRecords()) {
+            baselines.push_back(record.points[0].y);
+            EXPECT_EQ(record.textAlign, static_cast<unsigned>(TA_LEFT | TA_BASELINE)) << row.text;
+        }
+        EXPECT_EQ(baselines, row.baselines) << row.text << " " << row.height;
+        m_dc.SetRecording(false);
+    }
+}
+
+// Whatever the height and the face's ink, the pieces cover the glyph's height from y down with
+// no gap between neighbours and no ink beyond either end.
+TEST_F(TokenHelpersTest, BracketPiecesJoinAndSpanTheirHeight)
+{
+    const TallInkMetrics tall;
+    for (const KTEMetricsSource* metrics :
+         {static_cast<const KTEMetricsSource*>(&m_metrics), static_cast<const KTEMetricsSource*>(&tall)}) {
+        const KTEMetricsSource::Scope scope(*metrics);
+        for (const char* text : {"(", "]", "{", "|", "\xF2"}) {
+            for (int height : {400, 630, 1000, 1575, 2400, 4999, 9000}) {
+                m_dc.SetRecording(true);
+                m_dc.ClearRecords();
+                CString glyph = text;
+                ASSERT_TRUE(DrawBracketGlyph(&m_dc, 50, 1000, glyph, height, 300)) << text << " " << height;
+                const int h = (20 * height + 20) / 21;
+                int reached = 1000; // the lowest ink so far
+                bool first = true;
+                for (const KTDCRecord& record : m_dc.GetRecords()) {
+                    m_dc.SelectObject(record.font);
+                    const GLYPHMETRICS ink = metrics->GlyphMetrics(m_dc, record.text.GetAt(0));
+                    const int top = record.points[0].y + ink.gmptGlyphOrigin.y;
+                    const int bottom = top - ink.gmBlackBoxY;
+                    if (first) {
+                        EXPECT_EQ(top, 1000) << text << " " << height;
+                    }
+                    EXPECT_GE(top, reached) << text << " " << height << ": a gap above a piece";
+                    EXPECT_LE(top, 1000) << text << " " << height;
+                    reached = std::min(reached, bottom);
+                    first = false;
+                }
+                EXPECT_NEAR(reached, 1000 - h, 1) << text << " " << height;
+                m_dc.SetRecording(false);
+            }
+        }
+    }
+}
+
 TEST_F(TokenHelpersTest, ListOperations)
 {
     KTETokenList list;
