@@ -33,8 +33,8 @@ public:
     /// What a start may leave out; tests leave out what reaches beyond the process.
     struct StartOptions
     {
-        bool singleInstance = true; ///< hand documents to a running program, listen for others
-        bool registerShell = true;  ///< write the desktop entry and MIME type when missing
+        bool singleInstance = true;   ///< hand documents to a running program, listen for others
+        bool registerShell = true;    ///< write the desktop entry and MIME type when missing
         bool startupServices = false; ///< welcome page or tip of the day, then the update check
     };
 
@@ -93,7 +93,8 @@ public:
     /// Switches the weekly update check on or off (the menu item's check mark follows it).
     void OnCheckForUpdates();
     /// Writes the current defaults (or, for Reset, the factory defaults) into the default-
-    /// configuration file of the program's folder, which the next start imports.
+    /// configuration file of the program's folder, which the next start imports, and confirms
+    /// it; a file that cannot be written is reported as the failure it is, with no confirmation.
     void OnWriteDefaultConfiguration();
     void OnResetAllOptions();
     /// The two close commands: only in an embedded start.
