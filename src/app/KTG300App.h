@@ -11,6 +11,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 
@@ -69,6 +70,12 @@ public:
     void AddToRecentFileList(const QString& path);
     void RemoveFromRecentFileList(const QString& path);
     const QStringList& GetRecentFiles() const { return m_recentFiles; }
+
+    /// Opens the documents a second start of the program asked for. While a modal dialog is open
+    /// they wait, and open once it has closed: nothing goes behind the dialog, nothing is lost.
+    void OnOpenRequested(const QStringList& paths);
+    /// Documents asked for and not yet opened.
+    const QStringList& PendingDocuments() const { return m_pendingOpen; }
 
     /// The printer the print and print-setup commands share.
     QPrinter& Printer();
@@ -131,6 +138,7 @@ private:
     bool PrintFromCommandLine();
     void OpenHelpDocument(const char* name, bool needsReader);
     void CloseAllDocumentsWithoutAsking();
+    void OpenPendingDocuments();
 
     KTCommandLineInfo m_commandLine;
     QStringList m_recentFiles;
@@ -138,6 +146,10 @@ private:
     std::unique_ptr<KTInstanceChannel> m_channel;
     std::unique_ptr<QPrinter> m_printer;
     KTCallHomeManager m_callHome;
+    QStringList m_pendingOpen;
+    /// Looks again for the end of the modal dialog that holds m_pendingOpen back.
+    QTimer m_pendingTimer;
+    bool m_openingPending = false;
 };
 
 /// The application object, or null before it is made and after it is gone.

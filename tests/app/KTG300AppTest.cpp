@@ -18,6 +18,8 @@
 #include "support/KTTestSupport.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QTest>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +35,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <tuple>
 
@@ -578,6 +581,58 @@ TEST(KTInstanceChannel, ASecondStartHandsItsDocumentsToTheFirst)
     second.join();
     EXPECT_TRUE(sent);
     EXPECT_EQ(received, (QStringList{"/tmp/one.kt3", "/tmp/two words.kt3"}));
+}
+
+TEST(KTG300App, ADocumentAskedForWhileADialogIsOpenOpensWhenItCloses)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    const auto first = SaveSample(dir, "first.kt3", 0);
+    const auto second = SaveSample(dir, "second.kt3", 2);
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, KTG300App::StartOptions{true, false}));
+    CMainFrame& frame = *app.GetMainWnd();
+    Settle();
+    ASSERT_EQ(frame.Children().size(), 1);
+    // A second start asks for documents, as opening them from the desktop does.
+    auto secondStart = [&](const QStringList& paths) {
+        bool sent = false;
+        std::atomic<bool> done{false};
+        std::thread start([&] {
+            sent = KTInstanceChannel::SendToRunningInstance(paths, 3000);
+            done = true;
+        });
+        while (!done) {
+            QApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        start.join();
+        Settle();
+        return sent;
+    };
+
+    QDialog dialog(&frame);
+    dialog.setModal(true);
+    dialog.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+    ASSERT_TRUE(secondStart({ToQ(first), ToQ(second)}));
+    QTest::qWait(300);
+    EXPECT_EQ(frame.Children().size(), 1); // nothing opens behind the dialog
+    EXPECT_EQ(app.PendingDocuments(), (QStringList{ToQ(first), ToQ(second)}));
+    EXPECT_TRUE(dialog.isVisible());
+
+    dialog.accept();
+    QTest::qWait(500);
+    ASSERT_EQ(frame.Children().size(), 3);
+    EXPECT_EQ(frame.Children().at(1)->Document().GetTitle(), QStringLiteral("first.kt3"));
+    EXPECT_EQ(frame.Children().at(2)->Document().GetTitle(), QStringLiteral("second.kt3"));
+    EXPECT_EQ(frame.ActiveChild(), frame.Children().at(2));
+    EXPECT_TRUE(app.PendingDocuments().isEmpty());
+
+    // With no dialog open a request opens at once.
+    const auto third = SaveSample(dir, "third.kt3", 1);
+    ASSERT_TRUE(secondStart({ToQ(third)}));
+    EXPECT_EQ(frame.Children().size(), 4);
 }
 
 TEST(KTInstanceChannel, NoRunningProgramTakesNothing)
