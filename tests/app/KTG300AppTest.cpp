@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QTest>
 #include <QDateTime>
 #include <QFile>
@@ -488,6 +489,44 @@ TEST(KTG300App, AReadOnlyDefaultConfigurationIsImportedAgainOnlyWhenItChanges)
     file.close();
     EXPECT_TRUE(import());
     QFile::setPermissions(ToQ(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST(KTShellRegistration, AnEntryThatRunsAnotherProgramIsWrittenAnew)
+{
+    KTShellRegistration::UnregisterShellFileTypes();
+    const QString program = QStringLiteral("/opt/kt graph/bin/ktgraph3");
+    const QString mine = KTShellRegistration::DesktopEntryText(program);
+    const struct
+    {
+        QString entry;
+        bool rewritten;
+        const char* what;
+    } rows[] = {
+        {KTShellRegistration::DesktopEntryText(QStringLiteral("/home/me/old/ktgraph3")), true,
+         "the program moved"},
+        {QStringLiteral("[Desktop Entry]\nType=Application\nName=KT Graph 3\n"), true, "no command"},
+        {QStringLiteral("[Desktop Entry]\nExec=/usr/bin/other %f\n[Desktop Action New]\nExec=") +
+             KTShellRegistration::DesktopEntryText(program)
+                 .section(QStringLiteral("Exec="), 1)
+                 .section('\n', 0, 0) +
+             QStringLiteral("\n"),
+         true, "the command of another group only"},
+        {mine + QStringLiteral("Keywords=graph;plot;\n"), false, "this program's, with a line of the user's"},
+    };
+    for (const auto& row : rows) {
+        QFile file(KTShellRegistration::DesktopEntryPath());
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(row.entry.toUtf8());
+        file.close();
+        EXPECT_TRUE(KTShellRegistration::RegisterShellFileTypes(program)) << row.what;
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString now = QString::fromUtf8(file.readAll());
+        file.close();
+        EXPECT_EQ(now, row.rewritten ? mine : row.entry) << row.what;
+    }
+    EXPECT_TRUE(mine.contains(QStringLiteral("Exec=\"/opt/kt graph/bin/ktgraph3\" %f\n")));
+    KTShellRegistration::UnregisterShellFileTypes();
 }
 
 TEST(KTG300App, RegisterAndUnregisterRequestsEndTheStart)
