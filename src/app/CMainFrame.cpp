@@ -6,6 +6,7 @@
 #include "app/KTG300App.h"
 #include "app/KTG300Doc.h"
 #include "app/KTG300View.h"
+#include "app/KTKeyboardIndicators.h"
 #include "ui/KTResources.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
@@ -21,6 +23,7 @@
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -31,6 +34,8 @@ QIcon StandardIcon(const char* theme, const char* ours)
     return KTResources::ThemeIcon(QString::fromLatin1(theme), QString::fromLatin1(ours));
 }
 
+/// How often the status bar looks at the keyboard's lock indicators, ms.
+constexpr int kIndicatorPollMs = 250;
 /// How long the window system may take to answer a placement of the main window, ms.
 constexpr qint64 kPlacementAnswerMs = 500;
 
@@ -307,6 +312,38 @@ void CMainFrame::createToolBars()
 void CMainFrame::createStatusBar()
 {
     statusBar()->showMessage(QStringLiteral("Ready"));
+    // The panes keep their width whether the lock is on (its name shown) or off (blank).
+    const char* names[] = {"CAP", "NUM", "SCRL"};
+    const char* objectNames[] = {"indicatorCaps", "indicatorNum", "indicatorScroll"};
+    for (int i = 0; i < 3; ++i) {
+        auto* pane = new QLabel(this);
+        pane->setObjectName(QLatin1String(objectNames[i]));
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QLatin1String(names[i])) + 12);
+        pane->setFrameShape(QFrame::Panel);
+        pane->setFrameShadow(QFrame::Sunken);
+        pane->setProperty("indicatorText", QLatin1String(names[i]));
+        statusBar()->addPermanentWidget(pane);
+        m_indicators[static_cast<std::size_t>(i)] = pane;
+    }
+    // The keyboard tells no program when a lock changes: the panes look again a few times a second.
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateIndicators);
+    timer->start(kIndicatorPollMs);
+    UpdateIndicators();
+}
+
+void CMainFrame::UpdateIndicators()
+{
+    const std::optional<KTKeyboardIndicators::State> state = KTKeyboardIndicators::Read();
+    const bool on[3] = {state && state->caps, state && state->num, state && state->scroll};
+    for (int i = 0; i < 3; ++i) {
+        QLabel* pane = m_indicators[static_cast<std::size_t>(i)];
+        pane->setVisible(state.has_value());
+        const QString text = on[i] ? pane->property("indicatorText").toString() : QString();
+        if (pane->text() != text)
+            pane->setText(text);
+    }
 }
 
 void CMainFrame::UpdateActions()

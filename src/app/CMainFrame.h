@@ -47,6 +47,11 @@ public:
     bool IsResizingByUser() const;
 
     QMdiArea* MdiArea() const { return m_mdiArea; }
+    /// The status bar's indicator panes: CAP, NUM, SCRL (hidden where the keyboard's state is
+    /// not known).
+    QLabel* IndicatorPane(int index) const { return m_indicators.at(static_cast<std::size_t>(index)); }
+    /// Shows the keyboard's lock indicators in the panes; run by a timer.
+    void UpdateIndicators();
     QToolBar* ToolBar() const { return m_toolBar; }
     /// The action of a command id (57600 File New, 32837 Copy to Clipboard, ...), or null.
     QAction* Action(int id) const;
@@ -94,6 +99,7 @@ private:
     std::map<int, QAction*> m_actions;
     std::array<QAction*, 4> m_recentActions{};
     QAction* m_recentSeparator = nullptr;
+    std::array<QLabel*, 3> m_indicators{};
     /// The size at the end of the last resize.
     QSize m_settledSize;
     /// Until when resizes answer the last PlaceWindow.

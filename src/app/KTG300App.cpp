@@ -25,6 +25,8 @@ KTG300App* g_app = nullptr;
 constexpr const char* kCompanyFolder = "Norwyn";
 constexpr const char* kDefaultConfigurationBase = "KTG3_Default";
 constexpr const char* kImportedKey = "Default Configuration/Imported";
+/// How often documents held back by a modal dialog look for its end, ms.
+constexpr int kPendingRecheckMs = 200;
 
 QSettings ProgramSettings()
 {
@@ -52,6 +54,9 @@ const KTOptionGraph3* KTGetDefaultOptions()
 KTG300App::KTG300App()
 {
     g_app = this;
+    m_pendingTimer.setSingleShot(true);
+    m_pendingTimer.setInterval(kPendingRecheckMs);
+    connect(&m_pendingTimer, &QTimer::timeout, this, &KTG300App::OpenPendingDocuments);
     // Axes Properties opens collapsed the first time in every run of the program.
     KTAxesDlg::SetRememberedExpanded(false);
 }
@@ -120,13 +125,7 @@ bool KTG300App::InitInstance(const QStringList& arguments, const StartOptions& o
     if (options.singleInstance) {
         m_channel = std::make_unique<KTInstanceChannel>();
         if (m_channel->Listen()) {
-            connect(m_channel.get(), &KTInstanceChannel::openRequested, m_mainWnd.get(),
-                    [this](const QStringList& paths) {
-                        for (const QString& path : paths)
-                            m_mainWnd->OpenDocumentFile(path);
-                        m_mainWnd->raise();
-                        m_mainWnd->activateWindow();
-                    });
+            connect(m_channel.get(), &KTInstanceChannel::openRequested, this, &KTG300App::OnOpenRequested);
         }
     }
 
@@ -169,6 +168,37 @@ bool KTG300App::PrintFromCommandLine()
         !m_commandLine.m_printerName.isEmpty())
         printer.setPrinterName(m_commandLine.m_printerName);
     return KTG300View::PrintDocument(document, printer);
+}
+
+void KTG300App::OnOpenRequested(const QStringList& paths)
+{
+    m_pendingOpen.append(paths);
+    OpenPendingDocuments();
+}
+
+void KTG300App::OpenPendingDocuments()
+{
+    if (!m_mainWnd || m_openingPending)
+        return;
+    // A document opened behind a modal dialog would be out of the user's reach, and the dialog
+    // may be about to change the documents; the request waits for it.
+    if (QApplication::activeModalWidget()) {
+        m_pendingTimer.start();
+        return;
+    }
+    m_openingPending = true;
+    bool opened = false;
+    while (!m_pendingOpen.isEmpty() && !QApplication::activeModalWidget()) {
+        m_mainWnd->OpenDocumentFile(m_pendingOpen.takeFirst());
+        opened = true;
+    }
+    m_openingPending = false;
+    if (!m_pendingOpen.isEmpty())
+        m_pendingTimer.start();
+    if (opened) {
+        m_mainWnd->raise();
+        m_mainWnd->activateWindow();
+    }
 }
 
 void KTG300App::ExitInstance()

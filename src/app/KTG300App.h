@@ -11,6 +11,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 
@@ -33,8 +34,8 @@ public:
     /// What a start may leave out; tests leave out what reaches beyond the process.
     struct StartOptions
     {
-        bool singleInstance = true; ///< hand documents to a running program, listen for others
-        bool registerShell = true;  ///< write the desktop entry and MIME type when missing
+        bool singleInstance = true;   ///< hand documents to a running program, listen for others
+        bool registerShell = true;    ///< write the desktop entry and MIME type when missing
         bool startupServices = false; ///< welcome page or tip of the day, then the update check
     };
 
@@ -70,6 +71,12 @@ public:
     void RemoveFromRecentFileList(const QString& path);
     const QStringList& GetRecentFiles() const { return m_recentFiles; }
 
+    /// Opens the documents a second start of the program asked for. While a modal dialog is open
+    /// they wait, and open once it has closed: nothing goes behind the dialog, nothing is lost.
+    void OnOpenRequested(const QStringList& paths);
+    /// Documents asked for and not yet opened.
+    const QStringList& PendingDocuments() const { return m_pendingOpen; }
+
     /// The printer the print and print-setup commands share.
     QPrinter& Printer();
 
@@ -93,7 +100,8 @@ public:
     /// Switches the weekly update check on or off (the menu item's check mark follows it).
     void OnCheckForUpdates();
     /// Writes the current defaults (or, for Reset, the factory defaults) into the default-
-    /// configuration file of the program's folder, which the next start imports.
+    /// configuration file of the program's folder, which the next start imports, and confirms
+    /// it; a file that cannot be written is reported as the failure it is, with no confirmation.
     void OnWriteDefaultConfiguration();
     void OnResetAllOptions();
     /// The two close commands: only in an embedded start.
@@ -130,6 +138,7 @@ private:
     bool PrintFromCommandLine();
     void OpenHelpDocument(const char* name, bool needsReader);
     void CloseAllDocumentsWithoutAsking();
+    void OpenPendingDocuments();
 
     KTCommandLineInfo m_commandLine;
     QStringList m_recentFiles;
@@ -137,6 +146,10 @@ private:
     std::unique_ptr<KTInstanceChannel> m_channel;
     std::unique_ptr<QPrinter> m_printer;
     KTCallHomeManager m_callHome;
+    QStringList m_pendingOpen;
+    /// Looks again for the end of the modal dialog that holds m_pendingOpen back.
+    QTimer m_pendingTimer;
+    bool m_openingPending = false;
 };
 
 /// The application object, or null before it is made and after it is gone.

@@ -142,7 +142,10 @@ void KTG300App::OnWriteDefaultConfiguration()
     KTOptionStore store;
     DefaultConfigurationStore(store);
     m_defaultOptions.SaveSettings(store, false);
-    store.Save();
+    // The program's folder of an installed program is not the user's to write: the failure has
+    // been reported, and nothing was written that the next start could take.
+    if (!store.Save())
+        return;
     KTMessageBox(kCaption,
                  CString("A default configuration file has been written to\n") + store.GetPath() + "\n\n" +
                      "Read the installation instructions for details\n" + "on how to use this feature.",
@@ -154,7 +157,8 @@ void KTG300App::OnResetAllOptions()
     KTOptionStore store;
     DefaultConfigurationStore(store);
     m_defaultOptions.SaveSettings(store, true);
-    store.Save();
+    if (!store.Save())
+        return;
     KTMessageBox(kCaption,
                  CString("All options have been reset to factory defaults.") + "\n\n" +
                      "KT Graph must be restarted to load new options.",

@@ -94,6 +94,31 @@ QString QuoteExec(const QString& path)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+// The command of the file's [Desktop Entry] group, or a null text when it has none.
+QString ExecOf(const QString& entry)
+{
+    bool inGroup = false;
+    for (const QString& raw : entry.split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inGroup = line == QLatin1String("[Desktop Entry]");
+        } else if (inGroup && line.startsWith(QLatin1String("Exec"))) {
+            const QString rest = line.mid(4).trimmed();
+            if (rest.startsWith(QLatin1Char('=')))
+                return rest.mid(1).trimmed();
+        }
+    }
+    return QString();
+}
+
+QString ReadText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
 } // namespace
 
 QString KTShellRegistration::DesktopEntryPath()
@@ -151,8 +176,11 @@ bool KTShellRegistration::RegisterShellFileTypes(const QString& programPath)
         ok = WriteText(MimeTypePath(), MimeTypeText()) && ok;
         wrote = true;
     }
-    if (!QFileInfo::exists(DesktopEntryPath())) {
-        ok = WriteText(DesktopEntryPath(), DesktopEntryText(programPath)) && ok;
+    // An entry whose command is another program's (this one moved, or an older copy wrote it)
+    // would open the user's files with something that is not there: it is written anew.
+    const QString entry = DesktopEntryText(programPath);
+    if (!QFileInfo::exists(DesktopEntryPath()) || ExecOf(ReadText(DesktopEntryPath())) != ExecOf(entry)) {
+        ok = WriteText(DesktopEntryPath(), entry) && ok;
         wrote = true;
     }
     for (int size : AllIconSizes()) {

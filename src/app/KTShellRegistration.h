@@ -1,8 +1,8 @@
 #pragma once
 // The program's place in the user's desktop: the ".kt3" MIME type, a desktop entry that opens
 // such files with the program, and the program's icon in the hicolor theme at the usual sizes,
-// all under the user's XDG data folder. Written when missing at start-up, removed by the
-// unregister request.
+// all under the user's XDG data folder. Written at start-up when missing (the desktop entry also
+// when it runs another program), removed by the unregister request.
 
 #include <QString>
 
@@ -25,8 +25,9 @@ public:
     static QString IconPath(int size);
 
     /// Writes whichever of the files is missing (the MIME type, the desktop entry running the
-    /// given program, the icons); true when all exist afterwards. Refreshes the desktop's caches
-    /// when it wrote.
+    /// given program, the icons), and rewrites a desktop entry whose command is not that
+    /// program's; true when all are in place afterwards. Refreshes the desktop's caches when it
+    /// wrote.
     static bool RegisterShellFileTypes(const QString& programPath);
     /// Removes every file; true when none exists afterwards.
     static bool UnregisterShellFileTypes();

@@ -170,7 +170,7 @@ std::string KTIniFile::ToText() const
     return text;
 }
 
-void KTIniFile::Write()
+bool KTIniFile::Write()
 {
     const std::string text = ToText();
     // Paths hold the file system's own bytes, not Windows-1252 text.
@@ -184,10 +184,11 @@ void KTIniFile::Write()
         file.cancelWriting();
     // A document without keys writes nothing worth reporting, whatever became of the file.
     if (ok || text.empty())
-        return;
+        return ok;
     KTMessageBox("File Save Error",
                  "Unable to write file " + m_path +
                      ".\r\n\r\nAdministrator privileges are probably needed to save this file.  "
                      "Please contact your IT staff.",
                  MB_OK);
+    return false;
 }

@@ -38,8 +38,9 @@ public:
     bool Read();
     /// Writes every section that has keys, CR LF line ends, through a temporary file renamed over
     /// the old one, so a failed write leaves the previous file intact. A failure is reported
-    /// with the "File Save Error" message box; the document in memory is unchanged.
-    void Write();
+    /// with the "File Save Error" message box; the document in memory is unchanged. False when
+    /// the file was not written.
+    bool Write();
 
     /// Text of the latest failure of GetValue or Read; a later success does not clear it.
     const CString& GetLastError() const { return m_lastError; }

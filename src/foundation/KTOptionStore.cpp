@@ -170,14 +170,14 @@ bool KTOptionStore::Load()
     return Read();
 }
 
-void KTOptionStore::Save()
+bool KTOptionStore::Save()
 {
     if (m_companyName.IsEmpty() || m_fileBaseName.IsEmpty())
-        return;
+        return false;
     const CString path = PathForMode();
     if (!path.IsEmpty())
         SetPath(path);
-    Write();
+    return Write();
 }
 
 void KTOptionStore::DeleteFile() const

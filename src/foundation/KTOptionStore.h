@@ -28,8 +28,9 @@ public:
     /// Sets the path for the mode (other modes keep it) and merges the file into memory;
     /// false when the file is missing or cannot be opened.
     bool Load();
-    /// Writes the file for the mode; does nothing when the company or base name is empty.
-    void Save();
+    /// Writes the file for the mode (a failure is reported, see KTIniFile::Write); does nothing
+    /// and returns false when the company or base name is empty. False when nothing was written.
+    bool Save();
     /// The path for modes 0 to 3; the empty text for every other mode (5 included). Mode 0 and 3
     /// may create the company folder.
     CString GetPath() const;

@@ -15,7 +15,9 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QSettings>
 
@@ -146,6 +148,37 @@ TEST(KTG300AppCommands, DefaultConfigurationFileIsWrittenAndImportedOnce)
     EXPECT_TRUE(next.ImportDefaultConfiguration());
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_FALSE(next.ImportDefaultConfiguration());
+}
+
+TEST(KTG300AppCommands, AConfigurationFileThatCannotBeWrittenIsReportedAsAFailure)
+{
+    ClearSettings();
+    const QString path = DefaultConfigurationPath();
+    QFile::remove(path);
+    // Where the file would go stands something that no write can replace (as a folder that is
+    // not the user's to write, whoever runs the test).
+    ASSERT_TRUE(QDir().mkdir(path));
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    const struct
+    {
+        void (KTG300App::*command)();
+        const char* name;
+    } commands[] = {{&KTG300App::OnWriteDefaultConfiguration, "Write Default Configuration File"},
+                    {&KTG300App::OnResetAllOptions, "Reset All Options"}};
+    for (const auto& command : commands) {
+        kttest::MessageBoxRecorder boxes;
+        (app.*command.command)();
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << command.name;
+        EXPECT_EQ(boxes.Boxes()[0].caption, "File Save Error") << command.name;
+        EXPECT_EQ(boxes.Boxes()[0].text, CString("Unable to write file ") + CString::FromQString(path) +
+                                             ".\r\n\r\nAdministrator privileges are probably needed to save "
+                                             "this file.  Please contact your IT staff.")
+            << command.name;
+        EXPECT_TRUE(QFileInfo(path).isDir()) << command.name;
+    }
+    QDir().rmdir(path);
+    EXPECT_FALSE(app.ImportDefaultConfiguration());
 }
 
 TEST(KTG300AppCommands, AboutBoxShowsTheProgramsVersion)

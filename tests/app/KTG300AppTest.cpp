@@ -18,6 +18,9 @@
 #include "support/KTTestSupport.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QTest>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +36,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <tuple>
 
@@ -487,6 +491,44 @@ TEST(KTG300App, AReadOnlyDefaultConfigurationIsImportedAgainOnlyWhenItChanges)
     QFile::setPermissions(ToQ(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+TEST(KTShellRegistration, AnEntryThatRunsAnotherProgramIsWrittenAnew)
+{
+    KTShellRegistration::UnregisterShellFileTypes();
+    const QString program = QStringLiteral("/opt/kt graph/bin/ktgraph3");
+    const QString mine = KTShellRegistration::DesktopEntryText(program);
+    const struct
+    {
+        QString entry;
+        bool rewritten;
+        const char* what;
+    } rows[] = {
+        {KTShellRegistration::DesktopEntryText(QStringLiteral("/home/me/old/ktgraph3")), true,
+         "the program moved"},
+        {QStringLiteral("[Desktop Entry]\nType=Application\nName=KT Graph 3\n"), true, "no command"},
+        {QStringLiteral("[Desktop Entry]\nExec=/usr/bin/other %f\n[Desktop Action New]\nExec=") +
+             KTShellRegistration::DesktopEntryText(program)
+                 .section(QStringLiteral("Exec="), 1)
+                 .section('\n', 0, 0) +
+             QStringLiteral("\n"),
+         true, "the command of another group only"},
+        {mine + QStringLiteral("Keywords=graph;plot;\n"), false, "this program's, with a line of the user's"},
+    };
+    for (const auto& row : rows) {
+        QFile file(KTShellRegistration::DesktopEntryPath());
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(row.entry.toUtf8());
+        file.close();
+        EXPECT_TRUE(KTShellRegistration::RegisterShellFileTypes(program)) << row.what;
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString now = QString::fromUtf8(file.readAll());
+        file.close();
+        EXPECT_EQ(now, row.rewritten ? mine : row.entry) << row.what;
+    }
+    EXPECT_TRUE(mine.contains(QStringLiteral("Exec=\"/opt/kt graph/bin/ktgraph3\" %f\n")));
+    KTShellRegistration::UnregisterShellFileTypes();
+}
+
 TEST(KTG300App, RegisterAndUnregisterRequestsEndTheStart)
 {
     ClearSettings();
@@ -578,6 +620,58 @@ TEST(KTInstanceChannel, ASecondStartHandsItsDocumentsToTheFirst)
     second.join();
     EXPECT_TRUE(sent);
     EXPECT_EQ(received, (QStringList{"/tmp/one.kt3", "/tmp/two words.kt3"}));
+}
+
+TEST(KTG300App, ADocumentAskedForWhileADialogIsOpenOpensWhenItCloses)
+{
+    ClearSettings();
+    kttest::TempDir dir;
+    const auto first = SaveSample(dir, "first.kt3", 0);
+    const auto second = SaveSample(dir, "second.kt3", 2);
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, KTG300App::StartOptions{true, false}));
+    CMainFrame& frame = *app.GetMainWnd();
+    Settle();
+    ASSERT_EQ(frame.Children().size(), 1);
+    // A second start asks for documents, as opening them from the desktop does.
+    auto secondStart = [&](const QStringList& paths) {
+        bool sent = false;
+        std::atomic<bool> done{false};
+        std::thread start([&] {
+            sent = KTInstanceChannel::SendToRunningInstance(paths, 3000);
+            done = true;
+        });
+        while (!done) {
+            QApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        start.join();
+        Settle();
+        return sent;
+    };
+
+    QDialog dialog(&frame);
+    dialog.setModal(true);
+    dialog.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+    ASSERT_TRUE(secondStart({ToQ(first), ToQ(second)}));
+    QTest::qWait(300);
+    EXPECT_EQ(frame.Children().size(), 1); // nothing opens behind the dialog
+    EXPECT_EQ(app.PendingDocuments(), (QStringList{ToQ(first), ToQ(second)}));
+    EXPECT_TRUE(dialog.isVisible());
+
+    dialog.accept();
+    QTest::qWait(500);
+    ASSERT_EQ(frame.Children().size(), 3);
+    EXPECT_EQ(frame.Children().at(1)->Document().GetTitle(), QStringLiteral("first.kt3"));
+    EXPECT_EQ(frame.Children().at(2)->Document().GetTitle(), QStringLiteral("second.kt3"));
+    EXPECT_EQ(frame.ActiveChild(), frame.Children().at(2));
+    EXPECT_TRUE(app.PendingDocuments().isEmpty());
+
+    // With no dialog open a request opens at once.
+    const auto third = SaveSample(dir, "third.kt3", 1);
+    ASSERT_TRUE(secondStart({ToQ(third)}));
+    EXPECT_EQ(frame.Children().size(), 4);
 }
 
 TEST(KTInstanceChannel, NoRunningProgramTakesNothing)

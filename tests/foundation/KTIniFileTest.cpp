@@ -250,13 +250,16 @@ TEST(KTIniFileTest, FailedWriteKeepsTheOldFile)
     rlimit small = saved;
     small.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    ini.Write();
+    const bool written = ini.Write();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
 
+    EXPECT_FALSE(written);
     EXPECT_EQ(kttest::ReadFileBytes(path), old);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].caption, "File Save Error");
+    // The same document is written where nothing stands in the way.
+    EXPECT_TRUE(ini.Write());
     // No temporary file is left behind.
     size_t files = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
