@@ -62,6 +62,26 @@ int RedPixels(QWidget& dialog)
     return count;
 }
 
+/// Types the text key by key over what the edit holds.
+void Retype(QWidget* edit, const char* text)
+{
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, QString::fromLatin1(text));
+}
+
+/// Types every row into the edit and checks the message the dialog shows, in its text and in
+/// the dialog's picture.
+template <class Dialog> void ExpectMessagesWhileTyping(Dialog& dialog, QWidget* edit)
+{
+    for (const MessageRow& row : kRows) {
+        Retype(edit, row.typed);
+        EXPECT_EQ(dialog.MessageLabel()->text(), QString::fromLatin1(row.message)) << row.typed;
+        EXPECT_EQ(RedPixels(dialog) > 0, *row.message != 0) << row.typed;
+    }
+}
+
 } // namespace
 
 TEST(KTInterpretMessage, QuickEntrySaysWhyTheCaretsLineCannotBeDrawn)
@@ -72,16 +92,9 @@ TEST(KTInterpretMessage, QuickEntrySaysWhyTheCaretsLineCannotBeDrawn)
     dialog.OnInitDialog();
     dialog.show();
     QPlainTextEdit* edit = dialog.EquationEdit();
-    for (const MessageRow& row : kRows) {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, QString::fromLatin1(row.typed));
-        EXPECT_EQ(dialog.MessageLabel()->text(), QString::fromLatin1(row.message)) << row.typed;
-        EXPECT_EQ(RedPixels(dialog) > 0, *row.message != 0) << row.typed;
-        if (std::string(row.typed) == "y=2x+")
-            SavePicture(dialog, "quick-entry-message.png");
-    }
+    ExpectMessagesWhileTyping(dialog, edit);
+    Retype(edit, "y=2x+");
+    SavePicture(dialog, "quick-entry-message.png");
     // The message follows the caret from line to line.
     edit->setPlainText(QStringLiteral("y=x^2\ny=foo(x)\ny=x; [3, 1]"));
     const char* expected[] = {"", "Can not interpret equation", "Not a valid domain"};
@@ -103,15 +116,7 @@ TEST(KTInterpretMessage, FunctionPropertiesSaysWhyTheFunctionCannotBeDrawn)
     dialog.m_functionNumber = 1;
     dialog.OnInitDialog();
     dialog.show();
-    for (const MessageRow& row : kRows) {
-        QLineEdit* equation = dialog.EquationEdit();
-        equation->setFocus();
-        equation->selectAll();
-        QTest::keyClick(equation, Qt::Key_Delete);
-        QTest::keyClicks(equation, QString::fromLatin1(row.typed));
-        EXPECT_EQ(dialog.MessageLabel()->text(), QString::fromLatin1(row.message)) << row.typed;
-        EXPECT_EQ(RedPixels(dialog) > 0, *row.message != 0) << row.typed;
-    }
+    ExpectMessagesWhileTyping(dialog, dialog.EquationEdit());
     // The domain typed in its own edit is read with the equation.
     dialog.EquationEdit()->setText(QStringLiteral("y=x"));
     QTest::keyClicks(dialog.DomainEdit(), QStringLiteral("[3, 1]"));
