@@ -174,6 +174,11 @@ public:
     /// The typed text as interpretation reads it: typeset under the graphing preset, every "-"
     /// written "-1*".
     static CString CalculationText(const CString& typed);
+    /// What interpretation says of a typed text, for a dialog to show beside its preview while
+    /// the user types: the message of an input error ("Can not interpret equation", "Not a valid
+    /// domain", ...), else the first message it would show in a box; "" when the text reads
+    /// without a word (an empty text included). A function of its own interprets the text.
+    static CString InterpretationMessage(const CString& text, KTAxes* owner);
     /// The messages interpretation would have shown, oldest first; the list is emptied. Each
     /// message is recorded once per change of the equation text.
     std::vector<KTInputMessage> TakePendingMessages();

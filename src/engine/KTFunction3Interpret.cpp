@@ -112,6 +112,17 @@ CString KTFunction3::CalculationText(const CString& typed)
     return equation.GetCalculationText(true);
 }
 
+CString KTFunction3::InterpretationMessage(const CString& text, KTAxes* owner)
+{
+    KTFunction3 probe(owner);
+    probe.m_data.m_equationText = text;
+    probe.Interpret();
+    if (probe.Status() == KTStatusError)
+        return probe.Parts().GetMessage();
+    const std::vector<KTInputMessage> boxes = probe.TakePendingMessages();
+    return boxes.empty() ? CString() : boxes.front().text;
+}
+
 bool KTFunction3::IsDomainPart(const KTEquationPart& part)
 {
     return InterpretDomain(part).m_valid != 0;

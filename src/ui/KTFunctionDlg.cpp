@@ -82,13 +82,15 @@ void KTFunctionDlg::CreateControls()
     m_domainEdit = makeEdit("domainEdit");
     m_equationFrame = makeFrame("equationPreview");
     m_domainFrame = makeFrame("domainPreview");
+    m_messageLabel = KTNamedMessageLabel(this, "messageLabel");
     auto* texts = new QGridLayout;
     texts->addWidget(new QLabel(Q("Function"), this), 0, 0);
     texts->addWidget(m_equationEdit, 0, 1);
     texts->addWidget(m_equationFrame, 1, 1);
-    texts->addWidget(new QLabel(Q("Domain"), this), 2, 0);
-    texts->addWidget(m_domainEdit, 2, 1);
-    texts->addWidget(m_domainFrame, 3, 1);
+    texts->addWidget(m_messageLabel, 2, 1);
+    texts->addWidget(new QLabel(Q("Domain"), this), 3, 0);
+    texts->addWidget(m_domainEdit, 3, 1);
+    texts->addWidget(m_domainFrame, 4, 1);
 
     const char* const checkTexts[7] = {"Vertical Asymptotes", "Horizontal Asymptotes", "Show Arrows",
                                        "Show Domain Low",     "Show Domain High",      "Show 1st Derivative",
@@ -216,6 +218,7 @@ bool KTFunctionDlg::OnInitDialog()
     // The first paint typesets both previews, as the edits' first change notifications ask.
     m_equationPreview = 1;
     m_domainPreview = 1;
+    UpdateMessage();
     return true;
 }
 
@@ -419,6 +422,7 @@ void KTFunctionDlg::OnDelete()
     m_domain.Empty();
     UpdateData(false);
     ApplyFields();
+    UpdateMessage();
 }
 
 void KTFunctionDlg::OnSetAsDefault()
@@ -448,12 +452,26 @@ void KTFunctionDlg::OnEquationChange()
 {
     m_equationPreview = 1;
     m_equationFrame->update();
+    UpdateMessage();
 }
 
 void KTFunctionDlg::OnDomainChange()
 {
     m_domainPreview = 1;
     m_domainFrame->update();
+    UpdateMessage();
+}
+
+void KTFunctionDlg::UpdateMessage()
+{
+    // The two edits read as the graph will read the function: what cannot be drawn says why
+    // here, while it is typed; the boxes wait for OK.
+    if (m_functionNumber < 1 || m_functionNumber > FunctionCount)
+        return;
+    const CString text =
+        JoinedText(CString::FromQString(m_equationEdit->text()), CString::FromQString(m_domainEdit->text()));
+    KTAxes* owner = m_data.Function(m_functionNumber - 1).Data().m_owner;
+    m_messageLabel->setText(KTFunction3::InterpretationMessage(text, owner).ToQString());
 }
 
 void KTFunctionDlg::SwitchFunction(int oldNumber, int newNumber)
@@ -468,6 +486,7 @@ void KTFunctionDlg::SwitchFunction(int oldNumber, int newNumber)
     m_domainPreview = 1;
     m_equationFrame->update();
     m_domainFrame->update();
+    UpdateMessage();
 }
 
 void KTFunctionDlg::OnNumberChange()

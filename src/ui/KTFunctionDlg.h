@@ -22,6 +22,7 @@ class CColorButton;
 class KTFunction3;
 class KTLineStyleComboBox;
 class KTOptionGraph3;
+class QLabel;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -64,6 +65,8 @@ public:
     void OnSetAsDefault();
     void OnEquationChange();
     void OnDomainChange();
+    /// Shows beside the equation preview what interpretation says of the two edits' texts.
+    void UpdateMessage();
     /// The number edit changed: the fields go to the function left, the new one is loaded.
     void OnNumberChange();
     /// The spin: line or page up raises the number, down lowers it, within 1..10.
@@ -126,6 +129,7 @@ public:
     QComboBox* WeightCombo() const { return m_weightCombo; }
     CColorButton* ColorButton() const { return m_colorButton; }
     QFrame* EquationPreview() const { return m_equationFrame; }
+    QLabel* MessageLabel() const { return m_messageLabel; }
     QFrame* DomainPreview() const { return m_domainFrame; }
     QPushButton* DeleteButton() const { return m_deleteButton; }
     QPushButton* SetAsDefaultButton() const { return m_setAsDefaultButton; }
@@ -168,6 +172,7 @@ private:
     CColorButton* m_colorButton = nullptr;        // 1044
     QFrame* m_equationFrame = nullptr;            // 1092
     QFrame* m_domainFrame = nullptr;              // 1093
+    QLabel* m_messageLabel = nullptr;             ///< beside the preview: why it cannot be drawn
     QPushButton* m_deleteButton = nullptr;        // 1009
     QPushButton* m_setAsDefaultButton = nullptr;  // 1012
     QPushButton* m_okButton = nullptr;

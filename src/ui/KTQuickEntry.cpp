@@ -95,9 +95,11 @@ void KTQuickEntry::CreateControls()
     m_preview->setFrameShape(QFrame::NoFrame);
     m_preview->setMinimumSize(220, 60);
     m_preview->installEventFilter(this);
+    m_messageLabel = KTNamedMessageLabel(functionsGroup, "messageLabel");
     auto* functionsLayout = new QVBoxLayout(functionsGroup);
     functionsLayout->addWidget(m_equationEdit, 1);
     functionsLayout->addWidget(m_preview);
+    functionsLayout->addWidget(m_messageLabel);
 
     // Axes: names, maxima, the thumbnail with its two bars and centre buttons, angle unit.
     m_yAxisEdit = makeEdit("yAxisEdit");
@@ -305,6 +307,7 @@ bool KTQuickEntry::OnInitDialog()
     RebuildEdit();
     m_previewTimer->start();
     m_previewFlag = 1;
+    UpdateMessage();
     return true;
 }
 
@@ -458,6 +461,19 @@ void KTQuickEntry::OnEquationChange()
     m_previewFlag = 1;
     MarkChanged();
     m_preview->update();
+    UpdateMessage();
+}
+
+void KTQuickEntry::UpdateMessage()
+{
+    // The caret's line read as the graph will read it: a line that cannot be drawn says why
+    // here, while it is typed, and never in a box.
+    m_messageLine = std::min(CaretLine(), FunctionCount - 1);
+    CString typed = CString::FromQString(m_equationEdit->toPlainText());
+    typed.Replace("\n", "\r\n");
+    const CString line = SplitText(typed)[static_cast<std::size_t>(m_messageLine)];
+    KTAxes* owner = m_data.Function(m_messageLine).Data().m_owner;
+    m_messageLabel->setText(KTFunction3::InterpretationMessage(line, owner).ToQString());
 }
 
 void KTQuickEntry::OnXMaxChange()
@@ -630,6 +646,8 @@ void KTQuickEntry::OnTimer()
         MarkChanged();
         m_preview->update();
     }
+    if (line != m_messageLine)
+        UpdateMessage();
 }
 
 bool KTQuickEntry::eventFilter(QObject* watched, QEvent* event)

@@ -98,6 +98,8 @@ public:
     void OnVScroll(int code, int position);
     /// The preview's check of the caret's line (timer 111).
     void OnTimer();
+    /// Shows beside the preview what interpretation says of the caret's line ("" when it reads).
+    void UpdateMessage();
 
     /// Moves the settings between the members and the controls (true: controls to members).
     void UpdateData(bool saveAndValidate);
@@ -182,6 +184,7 @@ public:
     QPushButton* CentreYButton() const { return m_centreYButton; }
     QFrame* ThumbnailFrame() const { return m_thumbnail; }
     QFrame* PreviewFrame() const { return m_preview; }
+    QLabel* MessageLabel() const { return m_messageLabel; }
     QRadioButton* HalfPlanesRadio() const { return m_halfPlanesRadio; }
     QRadioButton* FeasibleOnlyRadio() const { return m_feasibleOnlyRadio; }
     QCheckBox* SolidShadingCheck() const { return m_solidCheck; }
@@ -230,6 +233,7 @@ private:
     QPushButton* m_centreYButton = nullptr;      // 1040
     QFrame* m_thumbnail = nullptr;               // 1090
     QFrame* m_preview = nullptr;                 // 1092
+    QLabel* m_messageLabel = nullptr;            ///< beside the preview: why the line cannot be drawn
     QRadioButton* m_halfPlanesRadio = nullptr;   // 1028
     QRadioButton* m_feasibleOnlyRadio = nullptr; // 1029
     QCheckBox* m_solidCheck = nullptr;           // 1007
@@ -262,6 +266,7 @@ private:
 
     BYTE m_initialised = 0;
     int m_previewLine = 0;
+    int m_messageLine = -1; ///< the line the message speaks of
     double m_hFraction = 0.5;
     double m_vFraction = 0.5;
     double m_xRange = 0.0;

@@ -27,6 +27,7 @@ void KTQuickEntry::OnFunctions()
     RebuildEdit();
     m_previewFlag = 1;
     m_preview->update();
+    UpdateMessage();
     MarkChanged();
     if (m_defaults && m_defaults->m_annotation.m_bDefaultsChanged && m_store) {
         m_defaults->SaveSettings(*m_store, false);

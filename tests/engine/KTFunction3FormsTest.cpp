@@ -202,4 +202,16 @@ TEST_F(FunctionForms, ConstantTextsAreEvaluatedOrRefused)
     EXPECT_EQ(6.0, KTFunction3::EvaluateConstantText("2a", &m_axes, &onlyA));
 }
 
+// Numbers that the view writes into a bound or an x carry the user's decimal separator.
+TEST_F(FunctionForms, ConstantTextsTakeTheUsersDecimalSeparator)
+{
+    KTLocale::Override(',', ';', 49);
+    EXPECT_NEAR(1.5, KTFunction3::EvaluateConstantText("1,5", &m_axes, nullptr), 1e-12);
+    EXPECT_NEAR(-1.25, KTFunction3::EvaluateConstantText("-1,25", &m_axes, nullptr), 1e-12);
+    EXPECT_NEAR(2.25, KTFunction3::EvaluateConstantText("1,5^2", &m_axes, nullptr), 1e-12);
+    EXPECT_EQ(KTUndefinedValue, KTFunction3::EvaluateConstantText("1;5", &m_axes, nullptr));
+    KTLocale::Override('.', ',', 1);
+    EXPECT_EQ(KTUndefinedValue, KTFunction3::EvaluateConstantText("1,5", &m_axes, nullptr));
+}
+
 } // namespace
