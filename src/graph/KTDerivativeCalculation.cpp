@@ -123,13 +123,16 @@ void KTDerivativeCalculation::Calculate(KTDerivativeFunction& tangent, KTGraphDa
     }
     tangent.m_valid = true;
 
-    if (const KTAxes* axes = RangesOf(tangent))
-        ClipLine(*axes, tangent.m_slope, tangent.m_intercept, tangent.m_start, tangent.m_end);
+    // A line that misses the ranges keeps its old ends, which lie along the edge it left by:
+    // it is hidden until it comes back into view.
+    const KTAxes* axes = RangesOf(tangent);
+    tangent.m_inView =
+        axes && ClipLine(*axes, tangent.m_slope, tangent.m_intercept, tangent.m_start, tangent.m_end);
 }
 
 void KTDerivativeCalculation::Draw(const KTDerivativeFunction& tangent, KTDC& dc)
 {
-    if (!tangent.m_valid || !tangent.m_axes)
+    if (!tangent.m_valid || !tangent.m_inView || !tangent.m_axes)
         return;
     KTAxes& axes = *tangent.m_axes;
 
@@ -154,7 +157,8 @@ void KTDerivativeCalculation::Draw(const KTDerivativeFunction& tangent, KTDC& dc
 
 bool KTDerivativeCalculation::IsNear(const KTDerivativeFunction& tangent, int x, int y)
 {
-    if (!tangent.m_axes)
+    // A tangent hidden because its line misses the view is not there to be clicked.
+    if (!tangent.m_axes || (tangent.m_valid && !tangent.m_inView))
         return false;
     const CPoint p1 = tangent.m_axes->GraphToDevice(tangent.m_start, 0, 0);
     const CPoint p2 = tangent.m_axes->GraphToDevice(tangent.m_end, 0, 0);

@@ -24,16 +24,19 @@ public:
     /// labels are emptied rather than show a sentinel as a number). A valid tangent's
     /// ends become the two points where the line meets the edges of the visible ranges (x edges
     /// first); when the line does not cross the visible area at two points they stay as they
-    /// were. The ranges are those of m_axes, or of the function's owner without it.
+    /// were and the tangent is out of view (m_inView false) until it does. The ranges are those
+    /// of m_axes, or of the function's owner without it.
     static void Calculate(KTDerivativeFunction& tangent, KTGraphData3& graphData,
                           const KTVariableSubstitutions* substitutions);
     /// The line between the ends and a circle at the point of tangency in the record's pen; a
     /// selected tangent on the screen at least 1.5 pt and twice its width. Nothing while the
-    /// tangent is not valid or has no mapping. The context's pen is as before when it returns.
+    /// tangent is not valid, is out of view or has no mapping. The context's pen is as before
+    /// when it returns.
     static void Draw(const KTDerivativeFunction& tangent, KTDC& dc);
     /// True when the device point lies within 200 units of the whole line through the device
     /// points of the ends (not only the segment); never for coinciding ends or without a mapping.
-    /// Valid or not, the tangent is tested with the ends it holds.
+    /// Valid or not, the tangent is tested with the ends it holds; a valid one out of view is
+    /// never near.
     static bool IsNear(const KTDerivativeFunction& tangent, int x, int y);
 
     /// Calculate for every tangent, in index order.

@@ -23,8 +23,8 @@ public:
     explicit KTDerivativeFunction(const KTOptionDerivative& options);
     /// A full copy, as the list's own storage moves records.
     KTDerivativeFunction(const KTDerivativeFunction&) = default;
-    /// Copies everything but m_start, m_end, m_axes and m_valid, which keep the target's: a
-    /// copied tangent shows nothing until it is calculated again.
+    /// Copies everything but m_start, m_end, m_axes, m_valid and m_inView, which keep the
+    /// target's: a copied tangent shows nothing until it is calculated again.
     KTDerivativeFunction& operator=(const KTDerivativeFunction& other);
 
     /// Tag "KTDerivativeFunction", version 1. Loading clears m_valid and m_selected. A wrong tag,
@@ -50,6 +50,9 @@ public:
     KTAxes* m_axes = nullptr;
     KTLogPen m_pen;
     bool m_valid = false; ///< calculated; neither stored nor copied
+    /// Some of the line crosses the graph's ranges (set by each calculation); while none does
+    /// the tangent is neither drawn nor hit. Neither stored nor copied.
+    bool m_inView = false;
     bool m_selected = false;
     /// Bound at calculation from m_function; not stored.
     KTFunction3* m_functionPtr = nullptr;

@@ -12,15 +12,16 @@ class KTVariableSubstitutions;
 class KTIntegralCalculation
 {
 public:
-    /// Samples the bound function (and the second one, or the x axis) at 1000 points from the
-    /// lower to the upper bound: integral by the trapezoid rule (or, along the y axis, the sum of
-    /// x dy), area with a step across a sign change counting half, the two labels, the label
-    /// anchor and, when the record has the graph's mapping, the 2000-point polygon in device
-    /// points. Without a function in slot m_first (0-9) nothing but the region's validity
-    /// changes. A bound that evaluates to an undefined value leaves the record invalid, with
-    /// values 0 and empty labels; samples at which a function is undefined take no part in the
-    /// sums or extremes, and the polygon closes to the other boundary there. `substitutions`
-    /// may be null.
+    /// The integral of f - g (or, along the y axis, of x dy) and the area (of |f - g|) from the
+    /// lower to the upper bound by an adaptive Gauss-Kronrod rule, to close to a double's
+    /// precision; where that cannot converge (a pole within the bounds) the sums of 1000 samples
+    /// stand instead (trapezoids, a step across a sign change counting half towards the area).
+    /// The samples also give the label anchor and, when the record has the graph's mapping, the
+    /// 2000-point polygon in device points. Then the two labels. Without a function in slot m_first (0-9)
+    /// nothing but the region's validity changes. A bound that evaluates to an undefined value leaves the
+    /// record invalid, with values 0 and empty labels; samples at which a function is undefined take no part
+    /// in the sums or extremes, and the polygon closes to the other boundary there. `substitutions` may be
+    /// null.
     static void Calculate(KTIntegralFunction& integral, KTGraphData3& graphData,
                           const KTVariableSubstitutions* substitutions);
     /// The polygon filled in the record's colour without an outline, or, highlighted, hatched in

@@ -308,6 +308,48 @@ TEST(KTDerivativeCalculation, HitTestMeasuresTheDistanceToTheWholeLine)
     EXPECT_FALSE(list.m_records[0].m_valid);
 }
 
+TEST(KTDerivativeCalculation, ATangentWhoseLineLeavesTheViewIsNeitherDrawnNorHit)
+{
+    CalculationGraph graph;
+    ASSERT_TRUE(graph.SetFunction(0, "y=x^2"));
+    KTDerivativeList list;
+    list.Add(Tangent(graph, "1"), true); // y = 2x - 1
+    list.SetGraph(&graph.Axes());
+    KTDC dc(96, 96, CSize(800, 600));
+    dc.SetMapMode(MM_HIMETRIC);
+    dc.SetRecording(true);
+    struct Row
+    {
+        double ymin, ymax;
+        bool shown;
+    };
+    // Over x -5..5 the line runs from y -11 to 9.
+    const Row rows[] = {
+        {-5, 5, true}, {20, 30, false}, {9.5, 12, false}, {-30, -11.5, false}, {8, 12, true}, {-5, 5, true},
+    };
+    for (const Row& row : rows) {
+        graph.Axes().m_yAxis.m_min = row.ymin;
+        graph.Axes().m_yAxis.m_max = row.ymax;
+        const KTPoint start = list.GetAt(0).m_start;
+        const KTPoint end = list.GetAt(0).m_end;
+        KTDerivativeCalculation::CalculateAll(list, graph.Data(), nullptr);
+        const KTDerivativeFunction& tangent = list.GetAt(0);
+        EXPECT_TRUE(tangent.m_valid) << row.ymin;
+        EXPECT_EQ(tangent.m_inView, row.shown) << row.ymin;
+        dc.ClearRecords();
+        KTDerivativeCalculation::DrawAll(list, dc);
+        EXPECT_EQ(dc.GetRecords().empty(), !row.shown) << row.ymin;
+        // Hidden, the line keeps the ends it had, and a click on them finds nothing.
+        const CPoint middle = graph.Device((tangent.m_start.m_x + tangent.m_end.m_x) / 2,
+                                           (tangent.m_start.m_y + tangent.m_end.m_y) / 2);
+        EXPECT_EQ(KTDerivativeCalculation::HitTest(list, middle.x, middle.y), row.shown ? 0 : -1) << row.ymin;
+        if (!row.shown) {
+            EXPECT_EQ(tangent.m_start, start) << row.ymin;
+            EXPECT_EQ(tangent.m_end, end) << row.ymin;
+        }
+    }
+}
+
 TEST(KTDerivativeCalculation, CalculateAllAndDrawAllGoInIndexOrder)
 {
     CalculationGraph graph;
