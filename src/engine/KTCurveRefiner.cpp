@@ -383,7 +383,7 @@ void KTCurveRefiner::FindDiscontinuityCandidates()
     if (!m_f.Data().m_interpreted || m_f.Status() != KTStatusExplicit || !list || list->IsEmpty() || !buffer)
         return;
     KTMarkerList& markers = m_f.m_markers;
-    const int count = std::min<int>(buffer->m_count, KTCurvePointBuffer::Capacity);
+    const int count = std::min<int>(buffer->m_count, buffer->Size());
     for (int i = 1; i < count; ++i) {
         const KTCurvePoint& before = buffer->m_points[static_cast<std::size_t>(i - 1)];
         const KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
@@ -435,7 +435,7 @@ void KTCurveRefiner::ToPolar()
         for (KTCurvePointBuffer* buffer : buffers) {
             if (!buffer)
                 continue;
-            const int count = std::clamp<int>(buffer->m_count, 0, KTCurvePointBuffer::Capacity);
+            const int count = std::clamp<int>(buffer->m_count, 0, buffer->Size());
             for (int i = 0; i < count; ++i) {
                 KTPoint& p = buffer->m_points[static_cast<std::size_t>(i)].m_point;
                 std::swap(p.m_x, p.m_y);
@@ -472,7 +472,7 @@ void KTCurveRefiner::ToPolar()
     for (KTCurvePointBuffer* buffer : buffers) {
         if (!buffer)
             continue;
-        const int count = std::clamp<int>(buffer->m_count, 0, KTCurvePointBuffer::Capacity);
+        const int count = std::clamp<int>(buffer->m_count, 0, buffer->Size());
         for (int i = 0; i < count; ++i) {
             KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
             if (!convert(point.m_point)) {
@@ -553,7 +553,7 @@ double LeastDistance(KTAxes& axes, const KTCurvePointBuffer& buffer, int every, 
                      bool skipFar)
 {
     double least = 1e300;
-    const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     for (int i = 0; i < count; i += std::max(1, every)) {
         const KTPoint& point = buffer.m_points[static_cast<std::size_t>(i)].m_point;
         if (IsNoValue(point.m_x) || IsNoValue(point.m_y))
@@ -574,7 +574,7 @@ double LeastDerivativeDistance(KTAxes& axes, const KTCurvePointBuffer& buffer, b
                                int deviceY)
 {
     double least = 1e300;
-    const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     for (int i = 0; i < count; ++i) {
         const KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(i)];
         const double d = second ? point.m_secondDerivative : point.m_firstDerivative;
