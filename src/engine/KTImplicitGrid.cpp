@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <utility>
 #include <cstdio>
 
 namespace {
 
-constexpr std::uint8_t kEvaluated = 1;
-constexpr std::uint8_t kUndefined = 2;
-constexpr std::uint64_t kNoKey = ~std::uint64_t(0);
+/// A signalling NaN, which no arithmetic yields: the value of a lattice point not yet evaluated
+/// (an undefined one holds a quiet NaN).
+constexpr std::uint64_t kNotEvaluatedBits = 0x7FF4000000000001ull;
 constexpr int kTileShift = 4;   // tiles of TopCell = 16 lattice cells
 constexpr int kCoarseShift = 3; // every eighth lattice point: corners and middles of the first cells
 
@@ -48,53 +49,13 @@ bool Positive(double f)
     return f >= 0.0;
 }
 
+/// The length of (x, y); no guard against overflow is needed for these small values.
+double Length(double x, double y)
+{
+    return std::sqrt(x * x + y * y);
+}
+
 } // namespace
-
-KTImplicitGrid::IdTable::IdTable()
-{
-    Rehash(1024);
-}
-
-std::int32_t KTImplicitGrid::IdTable::Find(std::uint64_t key) const
-{
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t k = static_cast<std::size_t>(key * 0x9E3779B97F4A7C15ull >> 20) & mask;;
-         k = (k + 1) & mask) {
-        if (m_slots[k].key == key)
-            return m_slots[k].id;
-        if (m_slots[k].key == kNoKey)
-            return -1;
-    }
-}
-
-void KTImplicitGrid::IdTable::Set(std::uint64_t key, std::int32_t id)
-{
-    if (2 * (m_count + 1) > m_slots.size())
-        Rehash(2 * m_slots.size());
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t k = static_cast<std::size_t>(key * 0x9E3779B97F4A7C15ull >> 20) & mask;;
-         k = (k + 1) & mask) {
-        if (m_slots[k].key == key) {
-            m_slots[k].id = id;
-            return;
-        }
-        if (m_slots[k].key == kNoKey) {
-            m_slots[k] = {key, id};
-            ++m_count;
-            return;
-        }
-    }
-}
-
-void KTImplicitGrid::IdTable::Rehash(std::size_t size)
-{
-    std::vector<Slot> slots(size, Slot{kNoKey, -1});
-    std::swap(slots, m_slots);
-    m_count = 0;
-    for (const Slot& slot : slots)
-        if (slot.key != kNoKey)
-            Set(slot.key, slot.id);
-}
 
 KTImplicitGrid::KTImplicitGrid(double xLow, double xHigh, double yLow, double yHigh, int columns, int rows)
     : m_xLow(xLow), m_xHigh(xHigh), m_yLow(yLow), m_yHigh(yHigh), m_columns(std::max(1, columns)),
@@ -104,8 +65,7 @@ KTImplicitGrid::KTImplicitGrid(double xLow, double xHigh, double yLow, double yH
     const std::size_t tiles = static_cast<std::size_t>(m_tilesX) * static_cast<std::size_t>(m_tilesY);
     const std::size_t coarse =
         static_cast<std::size_t>(m_coarseX) * static_cast<std::size_t>((m_rows >> kCoarseShift) + 1);
-    m_coarseValue.assign(coarse, 0.0);
-    m_coarseState.assign(coarse, 0);
+    m_coarse.assign(coarse, NotEvaluated());
     m_tileOf.assign(tiles, -1);
     // Room for every tile, so that they never move; only the pages of tiles made are touched.
     m_tiles.reserve(tiles);
@@ -113,14 +73,9 @@ KTImplicitGrid::KTImplicitGrid(double xLow, double xHigh, double yLow, double yH
 
 KTImplicitGrid::~KTImplicitGrid() = default;
 
-std::uint64_t KTImplicitGrid::Key(int i, int j, bool alongX) const
-{
-    const std::uint64_t point = static_cast<std::uint64_t>(j) * static_cast<std::uint64_t>(m_columns + 1) +
-                                static_cast<std::uint64_t>(i);
-    return 2 * point + (alongX ? 0 : 1);
-}
-
-std::size_t KTImplicitGrid::TileIndex(int i, int j) const
+// The lattice accessors are inline: the build makes position-independent code, in which a
+// function that could be interposed is never inlined, and these run for every sample.
+inline std::size_t KTImplicitGrid::TileIndex(int i, int j) const
 {
     return static_cast<std::size_t>(j >> kTileShift) * static_cast<std::size_t>(m_tilesX) +
            static_cast<std::size_t>(i >> kTileShift);
@@ -141,87 +96,107 @@ std::size_t InTile(int i, int j)
 
 } // namespace
 
-std::size_t KTImplicitGrid::CoarseIndex(int i, int j) const
+inline std::size_t KTImplicitGrid::CoarseIndex(int i, int j) const
 {
     return static_cast<std::size_t>(j >> kCoarseShift) * static_cast<std::size_t>(m_coarseX) +
            static_cast<std::size_t>(i >> kCoarseShift);
 }
 
-std::uint8_t KTImplicitGrid::State(int i, int j) const
+inline KTImplicitGrid::Point KTImplicitGrid::NotEvaluated()
+{
+    Point point;
+    std::memcpy(&point.value, &kNotEvaluatedBits, sizeof point.value);
+    point.crossing[0] = point.crossing[1] = -1;
+    return point;
+}
+
+inline bool KTImplicitGrid::IsEvaluated(const Point& point)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &point.value, sizeof bits);
+    return bits != kNotEvaluatedBits;
+}
+
+inline const KTImplicitGrid::Point* KTImplicitGrid::Find(int i, int j) const
 {
     if (OnCoarse(i, j))
-        return m_coarseState[CoarseIndex(i, j)];
+        return &m_coarse[CoarseIndex(i, j)];
     const std::int32_t tile = m_tileOf[TileIndex(i, j)];
-    return tile < 0 ? 0 : m_tiles[static_cast<std::size_t>(tile)].state[InTile(i, j)];
+    return tile < 0 ? nullptr : &m_tiles[static_cast<std::size_t>(tile)].points[InTile(i, j)];
 }
 
-double KTImplicitGrid::Stored(int i, int j) const
+inline KTImplicitGrid::Point& KTImplicitGrid::Make(int i, int j)
 {
     if (OnCoarse(i, j))
-        return m_coarseValue[CoarseIndex(i, j)];
-    return m_tiles[static_cast<std::size_t>(m_tileOf[TileIndex(i, j)])].value[InTile(i, j)];
+        return m_coarse[CoarseIndex(i, j)];
+    const std::size_t t = TileIndex(i, j);
+    if (m_tileOf[t] < 0) {
+        m_tileOf[t] = static_cast<std::int32_t>(m_tiles.size());
+        m_tiles.emplace_back();
+        std::fill(std::begin(m_tiles.back().points), std::end(m_tiles.back().points), NotEvaluated());
+    }
+    return m_tiles[static_cast<std::size_t>(m_tileOf[t])].points[InTile(i, j)];
 }
 
-double KTImplicitGrid::X(int i) const
+inline double KTImplicitGrid::Stored(int i, int j) const
+{
+    return Find(i, j)->value;
+}
+
+inline std::int32_t KTImplicitGrid::CrossingId(int i, int j, bool alongX) const
+{
+    const Point* point = Find(i, j);
+    return point ? point->crossing[alongX ? 0 : 1] : -1;
+}
+
+inline void KTImplicitGrid::SetCrossingId(int i, int j, bool alongX, std::int32_t id)
+{
+    Make(i, j).crossing[alongX ? 0 : 1] = id;
+}
+
+inline double KTImplicitGrid::X(int i) const
 {
     // The last lattice line lies exactly on the edge of the range.
     return i >= m_columns ? m_xHigh : m_xLow + (m_xHigh - m_xLow) * i / m_columns;
 }
 
-double KTImplicitGrid::Y(int j) const
+inline double KTImplicitGrid::Y(int j) const
 {
     return j >= m_rows ? m_yHigh : m_yLow + (m_yHigh - m_yLow) * j / m_rows;
 }
 
-double KTImplicitGrid::XAt(double u) const
+inline double KTImplicitGrid::XAt(double u) const
 {
     return m_xLow + (m_xHigh - m_xLow) * u / m_columns;
 }
 
-double KTImplicitGrid::YAt(double v) const
+inline double KTImplicitGrid::YAt(double v) const
 {
     return m_yLow + (m_yHigh - m_yLow) * v / m_rows;
 }
 
-double KTImplicitGrid::Evaluate(double x, double y)
+inline double KTImplicitGrid::Evaluate(double x, double y)
 {
     ++m_evaluations;
     const double f = m_difference(x, y);
     return std::isfinite(f) ? f : std::numeric_limits<double>::quiet_NaN();
 }
 
-double KTImplicitGrid::Value(int i, int j)
+inline double KTImplicitGrid::Value(int i, int j)
 {
-    double* value;
-    std::uint8_t* state;
-    if (OnCoarse(i, j)) {
-        const std::size_t c = CoarseIndex(i, j);
-        value = &m_coarseValue[c];
-        state = &m_coarseState[c];
-    } else {
-        const std::size_t t = TileIndex(i, j);
-        if (m_tileOf[t] < 0) {
-            m_tileOf[t] = static_cast<std::int32_t>(m_tiles.size());
-            m_tiles.emplace_back();
-            std::fill(std::begin(m_tiles.back().state), std::end(m_tiles.back().state), std::uint8_t(0));
-        }
-        Tile& tile = m_tiles[static_cast<std::size_t>(m_tileOf[t])];
-        value = &tile.value[InTile(i, j)];
-        state = &tile.state[InTile(i, j)];
-    }
-    if (!(*state & kEvaluated)) {
-        *value = Evaluate(X(i), Y(j));
-        *state = static_cast<std::uint8_t>(kEvaluated | (std::isnan(*value) ? kUndefined : 0));
-    }
-    return *value;
+    Point& point = Make(i, j);
+    if (!IsEvaluated(point))
+        point.value = Evaluate(X(i), Y(j));
+    return point.value;
 }
 
-bool KTImplicitGrid::Known(int i, int j) const
+inline bool KTImplicitGrid::Known(int i, int j) const
 {
-    return (State(i, j) & kEvaluated) != 0;
+    const Point* point = Find(i, j);
+    return point && IsEvaluated(*point);
 }
 
-int KTImplicitGrid::TopOf(const Cell& c) const
+inline int KTImplicitGrid::TopOf(const Cell& c) const
 {
     const int topsX = (m_columns + TopCell - 1) / TopCell;
     return (c.j0 / TopCell) * topsX + c.i0 / TopCell;
@@ -369,7 +344,7 @@ bool KTImplicitGrid::SamplesAgreeWithChord(const Cell& c, const double f[4], con
     const int jm = c.j0 + (c.j1 - c.j0) / 2;
     const double dx = q.u - p.u;
     const double dy = q.v - p.v;
-    const double length = std::hypot(dx, dy);
+    const double length = Length(dx, dy);
     const auto side = [&](double i, double j) { return dx * (j - p.v) - dy * (i - p.u); };
     // The sign on the side of the chord where the bottom left corner lies.
     const double reference = side(c.i0, c.j0) != 0.0 ? side(c.i0, c.j0) : side(c.i1, c.j1);
@@ -387,13 +362,16 @@ bool KTImplicitGrid::SamplesAgreeWithChord(const Cell& c, const double f[4], con
         const double gx = ((f[1] - f[0]) * (1.0 - b) + (f[3] - f[2]) * b) / w;
         const double gy = ((f[2] - f[0]) * (1.0 - a) + (f[3] - f[1]) * a) / h;
         const double fromChord = std::fabs(at) / length;
-        return std::fabs(v) >= (0.5 * fromChord - kChordSlack) * std::hypot(gx, gy);
+        return std::fabs(v) >= (0.5 * fromChord - kChordSlack) * Length(gx, gy);
     };
     if (!agrees(im, jm, Value(im, jm)))
         return false;
-    Boundary(c, m_boundary);
-    for (const Sample& sample : m_boundary)
-        if (!agrees(sample.i, sample.j, sample.f))
+    // The corners lie on their sides of the chord by its making; of the points on the sides,
+    // the middles are the ones a smaller neighbour puts there first.
+    const int si[4] = {im, c.i1, im, c.i0};
+    const int sj[4] = {c.j0, jm, c.j1, jm};
+    for (int k = 0; k < 4; ++k)
+        if (Known(si[k], sj[k]) && !agrees(si[k], sj[k], Stored(si[k], sj[k])))
             return false;
     return true;
 }
@@ -459,10 +437,14 @@ bool KTImplicitGrid::ChordFollowsCurve(const Cell& c, const double f[4], const C
         const double b = (v - c.j0) / h;
         const double gx = ((f[1] - f[0]) * (1.0 - b) + (f[3] - f[2]) * b) / w;
         const double gy = ((f[2] - f[0]) * (1.0 - a) + (f[3] - f[1]) * a) / h;
-        const double g = std::hypot(gx, gy);
+        const double g = Length(gx, gy);
         const double fm = Evaluate(XAt(u), YAt(v));
         if (std::isnan(fm) || !(g > 0.0) || std::fabs(fm) > kChordTolerance * g)
             return false;
+        // A chord whose middle lies on the curve to a tenth of the tolerance is straight enough
+        // (a bend would show there first); the quarter points look further only when not.
+        if (t == 0.5 && std::fabs(fm) <= 0.1 * kChordTolerance * g)
+            return true;
     }
     return true;
 }
@@ -504,7 +486,7 @@ void KTImplicitGrid::SplitInterval(int i, int j, bool alongX, int length, int of
         return;
     Value(mi, mj);
     // A crossing already found on the whole interval belongs to the half that holds its root.
-    const std::int32_t id = m_crossingIds.Find(Key(i, j, alongX));
+    const std::int32_t id = CrossingId(i, j, alongX);
     if (id < 0)
         return;
     Crossing& crossing = m_crossings[static_cast<std::size_t>(id)];
@@ -515,16 +497,15 @@ void KTImplicitGrid::SplitInterval(int i, int j, bool alongX, int length, int of
     if (along <= offset)
         crossing.end = alongX ? mi : mj;
     else
-        m_crossingIds.Set(Key(mi, mj, alongX), id);
+        SetCrossingId(mi, mj, alongX, id);
 }
 
 int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final)
 {
     // A crossing is known by its interval: the first lattice point, the direction and the
     // coordinate of the far end along it.
-    const std::uint64_t key = Key(i, j, alongX);
     const std::int32_t end = alongX ? (i + length) : (j + length);
-    const std::int32_t knownId = m_crossingIds.Find(key);
+    const std::int32_t knownId = CrossingId(i, j, alongX);
     if (knownId >= 0) {
         const Crossing& known = m_crossings[static_cast<std::size_t>(knownId)];
         if (known.end == end && (!final || !known.tentative))
@@ -651,7 +632,7 @@ int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final
     crossing.segments[0] = crossing.segments[1] = -1;
     const int id = static_cast<int>(m_crossings.size());
     m_crossings.push_back(crossing);
-    m_crossingIds.Set(key, id);
+    SetCrossingId(i, j, alongX, id);
     return id;
 }
 
@@ -926,13 +907,13 @@ void KTImplicitGrid::Simplify(double tolerance)
             const double ay = m_lattice[2 * static_cast<std::size_t>(a) + 1];
             const double dx = m_lattice[2 * static_cast<std::size_t>(b)] - ax;
             const double dy = m_lattice[2 * static_cast<std::size_t>(b) + 1] - ay;
-            const double length = std::hypot(dx, dy);
+            const double length = Length(dx, dy);
             double farthest = -1.0;
             int at = -1;
             for (int k = a + 1; k < b; ++k) {
                 const double px = m_lattice[2 * static_cast<std::size_t>(k)] - ax;
                 const double py = m_lattice[2 * static_cast<std::size_t>(k) + 1] - ay;
-                const double d = length > 0.0 ? std::fabs(px * dy - py * dx) / length : std::hypot(px, py);
+                const double d = length > 0.0 ? std::fabs(px * dy - py * dx) / length : Length(px, py);
                 if (d > farthest) {
                     farthest = d;
                     at = k;

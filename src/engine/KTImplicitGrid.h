@@ -78,37 +78,29 @@ private:
     };
 
     /// Every eighth lattice point (the corners and middles of the first cells) lives in one
-    /// array; the others in tiles
+    /// array, the others in tiles
     /// of 16 x 16 points, made when a point of theirs is first evaluated, so that a plot touches
     /// memory only near its curves.
+    struct Point
+    {
+        double value;             ///< NaN where undefined; see NotEvaluated
+        std::int32_t crossing[2]; ///< on the interval along x, along y from here; -1 for none
+    };
     struct Tile
     {
-        double value[TopCell * TopCell];
-        std::uint8_t state[TopCell * TopCell];
+        Point points[TopCell * TopCell];
     };
-    /// Crossing numbers by interval (its first lattice point and direction), open addressing.
-    class IdTable
-    {
-    public:
-        IdTable();
-        std::int32_t Find(std::uint64_t key) const;
-        void Set(std::uint64_t key, std::int32_t id);
-
-    private:
-        struct Slot
-        {
-            std::uint64_t key;
-            std::int32_t id;
-        };
-        void Rehash(std::size_t size);
-        std::vector<Slot> m_slots;
-        std::size_t m_count = 0;
-    };
-
-    std::uint64_t Key(int i, int j, bool alongX) const;
+    /// A crossing is known by the first lattice point of its interval and its direction.
+    std::int32_t CrossingId(int i, int j, bool alongX) const;
+    void SetCrossingId(int i, int j, bool alongX, std::int32_t id);
     std::size_t TileIndex(int i, int j) const;
     std::size_t CoarseIndex(int i, int j) const;
-    std::uint8_t State(int i, int j) const;
+    static Point NotEvaluated();
+    static bool IsEvaluated(const Point& point);
+    /// The record of a lattice point, or null when its tile was never made.
+    const Point* Find(int i, int j) const;
+    /// The record of a lattice point, making its tile when needed.
+    Point& Make(int i, int j);
     double Stored(int i, int j) const;
     double X(int i) const;
     double Y(int j) const;
@@ -157,11 +149,9 @@ private:
     double m_scale = 1.0; ///< typical size of the difference over the view
 
     int m_tilesX, m_tilesY, m_coarseX;
-    std::vector<double> m_coarseValue;
-    std::vector<std::uint8_t> m_coarseState;
+    std::vector<Point> m_coarse;
     std::vector<std::int32_t> m_tileOf;
     std::vector<Tile> m_tiles; ///< reserved for all tiles at once: they never move
-    IdTable m_crossingIds;
     std::vector<Crossing> m_crossings;
     std::vector<Leaf> m_leaves;
     std::vector<std::int32_t> m_segmentEnds; ///< two crossings per segment
