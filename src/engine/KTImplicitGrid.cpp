@@ -304,16 +304,49 @@ KTImplicitGrid::LeafKind KTImplicitGrid::Decide(const Cell& c, bool& split)
         return LeafKind::Empty;
     }
     // Exactly two edges change sign. Bottom, right, top, left in turn.
-    int found[2] = {-1, -1};
+    struct Edge
+    {
+        int i, j;
+        bool alongX;
+        int length;
+    };
+    Edge edges[2];
     int n = 0;
     const auto edge = [&](bool changes, int i, int j, bool alongX, int length) {
         if (changes && n < 2)
-            found[n++] = CrossingAt(i, j, alongX, length, std::max(w, h) <= kPoleCell);
+            edges[n++] = {i, j, alongX, length};
     };
     edge(s[0] != s[1], c.i0, c.j0, true, w);
     edge(s[1] != s[3], c.i1, c.j0, false, h);
     edge(s[2] != s[3], c.i0, c.j1, true, w);
     edge(s[0] != s[2], c.i0, c.j0, false, h);
+    // The crossing a neighbour found already comes first; the other is looked for first where
+    // the tangent there (across the corners' gradient) meets its edge.
+    const bool final = std::max(w, h) <= kPoleCell;
+    const auto known = [&](const Edge& e) {
+        const std::int32_t id = CrossingId(e.i, e.j, e.alongX);
+        return id >= 0 &&
+               m_crossings[static_cast<std::size_t>(id)].end == (e.alongX ? e.i + e.length : e.j + e.length);
+    };
+    if (!known(edges[0]) && known(edges[1]))
+        std::swap(edges[0], edges[1]);
+    int found[2];
+    found[0] = CrossingAt(edges[0].i, edges[0].j, edges[0].alongX, edges[0].length, final);
+    double hint = std::numeric_limits<double>::quiet_NaN();
+    if (m_crossings[static_cast<std::size_t>(found[0])].valid) {
+        const Crossing& first = m_crossings[static_cast<std::size_t>(found[0])];
+        const double a = (first.u - c.i0) / w;
+        const double b = (first.v - c.j0) / h;
+        const double gx = ((f[1] - f[0]) * (1.0 - b) + (f[3] - f[2]) * b) / w;
+        const double gy = ((f[2] - f[0]) * (1.0 - a) + (f[3] - f[1]) * a) / h;
+        const Edge& e = edges[1];
+        // Along the tangent (-gy, gx) from the first crossing to the line of the other edge.
+        if (e.alongX && gx != 0.0)
+            hint = first.u - gy * (e.j - first.v) / gx - e.i;
+        else if (!e.alongX && gy != 0.0)
+            hint = first.v + gx * (e.i - first.u) / gy - e.j;
+    }
+    found[1] = CrossingAt(edges[1].i, edges[1].j, edges[1].alongX, edges[1].length, final, hint);
     const bool valid0 = found[0] >= 0 && m_crossings[static_cast<std::size_t>(found[0])].valid;
     const bool valid1 = found[1] >= 0 && m_crossings[static_cast<std::size_t>(found[1])].valid;
     if (!valid0 && !valid1) {
@@ -500,7 +533,7 @@ void KTImplicitGrid::SplitInterval(int i, int j, bool alongX, int length, int of
         SetCrossingId(mi, mj, alongX, id);
 }
 
-int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final)
+int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final, double hint)
 {
     // A crossing is known by its interval: the first lattice point, the direction and the
     // coordinate of the far end along it.
@@ -538,8 +571,11 @@ int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final
     bool tentative = false;
     int halvings = -1;   // counts the halvings of a pole test while one runs
     bool growing = true; // every value of the pole test exceeded the one it replaced
+    bool converged = false;
     for (int step = 0; step < 80 && hi - lo > kRootTolerance; ++step) {
         double t = hi - weightHi * (hi - lo) / (weightHi - weightLo);
+        if (step == 0 && hint > lo && hint < hi)
+            t = hint;
         if (halvings >= 0) {
             t = 0.5 * (lo + hi);
         } else if (step % 4 == 3) {
@@ -557,6 +593,7 @@ int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final
         if (ft == 0.0) {
             lo = hi = t;
             flo = fhi = 0.0;
+            converged = true;
             break;
         }
         if (step == 0 && std::fabs(ft) >= smaller) {
@@ -602,18 +639,22 @@ int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final
             }
             continue;
         }
-        // The secant through the last two values says how far the root still is.
+        // The secant through the last two values says how far the root still is. Where it stops
+        // the search, the value falling fast shows the root (beside a jump or a pole it would
+        // not fall, however near the bracket comes).
         const double slope = (ft - fPrevious) / (t - tPrevious);
+        const bool falling = std::fabs(ft) <= 0.25 * std::fabs(fPrevious);
         tPrevious = t;
         fPrevious = ft;
         if (std::fabs(ft) <= kRootTolerance * std::fabs(slope)) {
             lo = hi = t;
             flo = fhi = ft;
+            converged = falling;
             break;
         }
     }
     const double nearest = std::min(std::fabs(flo), std::fabs(fhi));
-    valid = valid && nearest <= kContinuity * ends;
+    valid = valid && (converged || nearest <= kContinuity * ends);
     const double t = std::fabs(flo) <= std::fabs(fhi) ? lo : hi;
 
     Crossing crossing{};

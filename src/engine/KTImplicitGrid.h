@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -133,8 +134,10 @@ private:
     /// The crossing on the interval between two neighbouring boundary samples (signs differ).
     int CrossingBetween(const Sample& a, const Sample& b);
     /// The crossing on the interval from (i, j); without `final` a likely pole may be left
-    /// tentative after one evaluation (the caller splits such a cell either way).
-    int CrossingAt(int i, int j, bool alongX, int length, bool final);
+    /// tentative after one evaluation (the caller splits such a cell either way). The search
+    /// starts at `hint` (cells along the interval) when it lies inside.
+    int CrossingAt(int i, int j, bool alongX, int length, bool final,
+                   double hint = std::numeric_limits<double>::quiet_NaN());
     /// Valid crossings of a leaf's boundary in order; whether its corners alternate in sign.
     void LeafCrossings(const Cell& cell, std::vector<int>& crossings, std::vector<int>& corners);
 
