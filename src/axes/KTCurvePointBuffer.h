@@ -5,8 +5,8 @@
 #include "foundation/KTPoint.h"
 #include "platform/KTGdiTypes.h"
 
-#include <array>
 #include <cstdint>
+#include <vector>
 
 /// One sample. For explicit forms m_point.m_x is the sample position and m_point.m_y the value;
 /// swapped and polar forms keep (position, value) or (angle, radius) there until the function
@@ -20,7 +20,10 @@ struct KTCurvePoint
     BYTE m_break = 0; ///< the polyline is broken here (off the graph, or a traced piece starts or ends)
 };
 
-/// A count and a fixed array of points. Writers keep m_count within [0, Capacity].
+/// A count and an array of points. Every buffer holds Capacity points (one sample per pixel of
+/// the widest axis and spare); a buffer grows beyond that only for what one picture needs more
+/// (the ends of a branch's domain, the points of a long implicit curve). Writers keep m_count
+/// within [0, Size()].
 struct KTCurvePointBuffer
 {
     static constexpr int Capacity = 1604;
@@ -28,13 +31,21 @@ struct KTCurvePointBuffer
     /// The point at index, or nullptr when the index lies outside the array.
     KTCurvePoint* At(int index)
     {
-        return index >= 0 && index < Capacity ? &m_points[static_cast<std::size_t>(index)] : nullptr;
+        return index >= 0 && index < Size() ? &m_points[static_cast<std::size_t>(index)] : nullptr;
     }
     const KTCurvePoint* At(int index) const
     {
-        return index >= 0 && index < Capacity ? &m_points[static_cast<std::size_t>(index)] : nullptr;
+        return index >= 0 && index < Size() ? &m_points[static_cast<std::size_t>(index)] : nullptr;
+    }
+    /// Points the array holds: Capacity or more.
+    int Size() const { return static_cast<int>(m_points.size()); }
+    /// Makes room for at least `size` points; never shrinks.
+    void Reserve(int size)
+    {
+        if (size > Size())
+            m_points.resize(static_cast<std::size_t>(size));
     }
 
     std::int32_t m_count = 0;
-    std::array<KTCurvePoint, Capacity> m_points{};
+    std::vector<KTCurvePoint> m_points = std::vector<KTCurvePoint>(Capacity);
 };

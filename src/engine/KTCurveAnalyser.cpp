@@ -162,7 +162,7 @@ void KTCurveAnalyser::AnalyseExplicit()
     KTCurvePointBuffer* buffer = m_f.m_currentBuffer;
     if (!buffer)
         return;
-    const int count = std::clamp<int>(buffer->m_count, 0, KTCurvePointBuffer::Capacity);
+    const int count = std::clamp<int>(buffer->m_count, 0, buffer->Size());
     const bool wantSecond = data.m_showSecondDerivative != 0;
 
     const KTEquationPartList& parts = m_f.Parts();
@@ -230,7 +230,7 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
 {
     const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     KTMarkerList& markers = m_f.m_markers;
-    const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     const auto point = [&](int i) -> const KTCurvePoint& {
         return buffer.m_points[static_cast<std::size_t>(i)];
     };

@@ -91,7 +91,7 @@ void KTCurvePainter::DrawPairs(KTDC& dc, bool second)
     const double ymin = axes->m_yAxis.m_min;
     const double ymax = axes->m_yAxis.m_max;
     const auto inside = [](double v, double lo, double hi) { return lo < v && v < hi; };
-    const int count = std::clamp<int>(buffer->m_count, 0, KTCurvePointBuffer::Capacity);
+    const int count = std::clamp<int>(buffer->m_count, 0, buffer->Size());
     // Pairs (0, 1), (2, 3), ...: the derivative shows as short segments with equal gaps.
     for (int i = 0; i < count - 2; i += 2) {
         const KTCurvePoint& a = buffer->m_points[static_cast<std::size_t>(i)];
@@ -197,7 +197,7 @@ void KTCurvePainter::DrawCurve(KTDC& dc)
 void KTCurvePainter::DrawEdgeArrows(KTDC& dc)
 {
     const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
-    const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     const auto point = [&](int i) -> const KTCurvePoint& {
         return buffer.m_points[static_cast<std::size_t>(i)];
     };
@@ -244,7 +244,7 @@ void KTCurvePainter::DrawPolylines(KTDC& dc)
     KTPenSelector penSelector(pen, 1.0);
     penSelector.Select(dc);
 
-    const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     m_f.m_devicePointCount = 0;
     const auto append = [&](const KTCurvePoint& point) {
         const CPoint p = axes.GraphToDevice(point.m_point, 0, 0);

@@ -384,7 +384,7 @@ void KTCurveRefiner::FindDiscontinuityCandidates()
     if (!m_f.Data().m_interpreted || m_f.Status() != KTStatusExplicit || !list || list->IsEmpty() || !buffer)
         return;
     KTMarkerList& markers = m_f.m_markers;
-    const int count = std::min<int>(buffer->m_count, KTCurvePointBuffer::Capacity);
+    const int count = std::min<int>(buffer->m_count, buffer->Size());
     for (int i = 1; i < count; ++i) {
         const KTCurvePoint& before = buffer->m_points[static_cast<std::size_t>(i - 1)];
         const KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
@@ -445,7 +445,7 @@ void KTCurveRefiner::ToPolar()
         for (KTCurvePointBuffer* buffer : buffers) {
             if (!buffer)
                 continue;
-            const int count = std::clamp<int>(buffer->m_count, 0, KTCurvePointBuffer::Capacity);
+            const int count = std::clamp<int>(buffer->m_count, 0, buffer->Size());
             for (int i = 0; i < count; ++i) {
                 KTPoint& p = buffer->m_points[static_cast<std::size_t>(i)].m_point;
                 std::swap(p.m_x, p.m_y);
@@ -484,7 +484,7 @@ void KTCurveRefiner::ToPolar()
     for (KTCurvePointBuffer* buffer : buffers) {
         if (!buffer)
             continue;
-        const int count = std::clamp<int>(buffer->m_count, 0, KTCurvePointBuffer::Capacity);
+        const int count = std::clamp<int>(buffer->m_count, 0, buffer->Size());
         for (int i = 0; i < count; ++i) {
             KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
             if (!convert(point.m_point)) {
@@ -565,7 +565,7 @@ double LeastDistance(KTAxes& axes, const KTCurvePointBuffer& buffer, int every, 
                      bool skipFar)
 {
     double least = 1e300;
-    const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     for (int i = 0; i < count; i += std::max(1, every)) {
         const KTPoint& point = buffer.m_points[static_cast<std::size_t>(i)].m_point;
         if (IsNoValue(point.m_x) || IsNoValue(point.m_y))
@@ -582,11 +582,50 @@ double LeastDistance(KTAxes& axes, const KTCurvePointBuffer& buffer, int every, 
     return least;
 }
 
+double SquaredDistanceToSegment(double px, double py, const CPoint& a, const CPoint& b)
+{
+    const double dx = static_cast<double>(b.x) - a.x;
+    const double dy = static_cast<double>(b.y) - a.y;
+    const double length2 = dx * dx + dy * dy;
+    double t = length2 > 0.0 ? ((px - a.x) * dx + (py - a.y) * dy) / length2 : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    const double ex = px - (a.x + t * dx);
+    const double ey = py - (a.y + t * dy);
+    return ex * ex + ey * ey;
+}
+
+/// Least squared device distance to the polylines of a traced curve, joined as the curve
+/// drawing joins them: its straight pieces may be long, so the distance is to the segments.
+double LeastSegmentDistance(KTAxes& axes, const KTCurvePointBuffer& buffer, int deviceX, int deviceY)
+{
+    double least = 1e300;
+    bool open = false;
+    CPoint previous;
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    for (int i = 0; i < count; ++i) {
+        const KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(i)];
+        if (!point.m_draw || IsNoValue(point.m_point.m_x) || IsNoValue(point.m_point.m_y)) {
+            open = false;
+            continue;
+        }
+        const CPoint p = axes.GraphToDevice(point.m_point, 0, 0);
+        if (p.x == KTNoPixel || p.y == KTNoPixel) {
+            open = false;
+            continue;
+        }
+        least = std::min(least, SquaredDistanceToSegment(deviceX, deviceY, open ? previous : p, p));
+        // A drawn point with the break flag closes the piece it ends, or starts one.
+        open = !(point.m_break && open);
+        previous = p;
+    }
+    return least;
+}
+
 double LeastDerivativeDistance(KTAxes& axes, const KTCurvePointBuffer& buffer, bool second, int deviceX,
                                int deviceY)
 {
     double least = 1e300;
-    const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     for (int i = 0; i < count; ++i) {
         const KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(i)];
         const double d = second ? point.m_secondDerivative : point.m_firstDerivative;
@@ -631,11 +670,9 @@ bool KTCurveRefiner::PointAtPixel(int deviceX, int deviceY)
         }
         data.SelectList(list);
     } else if (status == KTStatusImplicit) {
-        const int count = m_f.m_buffer1->m_count;
-        const int every = count < 100 ? 1 : count / 100;
-        d = LeastDistance(*axes, *m_f.m_buffer1, every, deviceX, deviceY, false);
+        d = LeastSegmentDistance(*axes, *m_f.m_buffer1, deviceX, deviceY);
         if (m_f.m_implicitOverflow)
-            d = std::min(d, LeastDistance(*axes, *m_f.m_buffer2, every, deviceX, deviceY, false));
+            d = std::min(d, LeastSegmentDistance(*axes, *m_f.m_buffer2, deviceX, deviceY));
     } else if (status == KTStatusParametric) {
         d = LeastDistance(*axes, *m_f.m_buffer1, m_f.m_buffer1->m_count / 200, deviceX, deviceY, true);
     }

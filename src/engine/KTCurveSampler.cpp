@@ -2,11 +2,14 @@
 
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
+#include "engine/KTImplicitGrid.h"
 #include "foundation/KTSentinelValues.h"
 #include "axes/KTAxes.h"
 
+#include <algorithm>
 #include <cmath>
-#include <memory>
+#include <limits>
+#include <vector>
 
 namespace {
 
@@ -16,20 +19,13 @@ constexpr int kSideBottom = 1;
 constexpr int kSideTop = 2;
 constexpr int kSideLeft = 3;
 constexpr int kSideRight = 4;
-constexpr int kLastInnerCell = KTImplicitGrid::Cells - 2;
-// Traces work the last row and column too: stopping short of them would leave the piece of a
-// curve between the last inner cell and the edge of the view undrawn.
-constexpr int kLastCell = KTImplicitGrid::Cells - 1;
+/// Halvings that narrow the end of a domain between two samples to neighbouring doubles.
+constexpr int kDomainEndHalvings = 200;
 
 void MarkOff(KTCurvePoint& point)
 {
     point.m_draw = 0;
     point.m_break = 1;
-}
-
-bool SamePoint(const KTPoint& a, const KTPoint& b)
-{
-    return std::fabs(a.m_x - b.m_x) <= 1e-8 && std::fabs(a.m_y - b.m_y) <= 1e-8;
 }
 
 } // namespace
@@ -127,18 +123,21 @@ void KTCurveSampler::SampleBranch()
     else
         return;
 
-    // The discontinuity list is searched for sign changes only: where it meets the view's edge
-    // does not matter.
-    if (status == KTStatusExplicit && !polar && !parametric &&
-        data.CurrentListIndex() != KTFunctionData3::DiscontinuityList)
-        RefineEdges(swapped);
+    // The spacing of the samples themselves, before points are added or moved between them.
+    const double spacing =
+        buffer->m_count >= 2 ? buffer->m_points[1].m_point.m_x - buffer->m_points[0].m_point.m_x : 0.0;
 
-    if (buffer->m_count >= 2) {
-        // A spacing that is not positive (a degenerate range) keeps the previous tolerance.
-        const double spacing = buffer->m_points[1].m_point.m_x - buffer->m_points[0].m_point.m_x;
-        if (spacing > 0.0 && std::isfinite(spacing))
-            m_f.m_tolerance = spacing;
+    // The discontinuity list is searched for sign changes only: where it meets the view's edge
+    // or the end of its domain does not matter.
+    if (status == KTStatusExplicit && !polar && !parametric &&
+        data.CurrentListIndex() != KTFunctionData3::DiscontinuityList) {
+        AddDomainEnds(swapped);
+        RefineEdges(swapped);
     }
+
+    // A spacing that is not positive (a degenerate range) keeps the previous tolerance.
+    if (spacing > 0.0 && std::isfinite(spacing))
+        m_f.m_tolerance = spacing;
 }
 
 void KTCurveSampler::SampleExplicit(KTAxes& axes, bool swapped)
@@ -225,6 +224,67 @@ void KTCurveSampler::SampleParametric()
     buffer.m_count = BranchSamples;
 }
 
+void KTCurveSampler::AddDomainEnds(bool swapped)
+{
+    KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const KTAxes& axes = *m_f.Data().m_owner;
+    const KTAxis& across = swapped ? axes.m_xAxis : axes.m_yAxis;
+    const KTFunctionDomain& domain = m_f.Data().m_domain;
+    const auto defined = [](const KTCurvePoint& p) { return !KTCurveValues::IsNoValue(p.m_point.m_y); };
+    // A drawn sample beside one without a value: the branch ends between them. (Beside a sample
+    // off the view, its end would not show.)
+    const auto endsBetween = [&](const KTCurvePoint& a, const KTCurvePoint& b) {
+        return defined(a) != defined(b) && (defined(a) ? a.m_draw : b.m_draw);
+    };
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    int ends = 0;
+    for (int i = 0; i + 1 < count; ++i)
+        ends += endsBetween(buffer.m_points[static_cast<std::size_t>(i)],
+                            buffer.m_points[static_cast<std::size_t>(i + 1)])
+                    ? 1
+                    : 0;
+    if (ends == 0)
+        return;
+
+    // A branch that starts or stops having a value between two samples (the ends of a
+    // circle's halves, of a square root) is followed to the last position with a value, so that
+    // it reaches the end of its domain however small the piece between the samples is.
+    std::vector<KTCurvePoint> points;
+    points.reserve(static_cast<std::size_t>(count + ends));
+    for (int i = 0; i < count; ++i) {
+        const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
+        points.push_back(a);
+        if (i + 1 >= count)
+            break;
+        const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
+        if (!endsBetween(a, b))
+            continue;
+        double inside = defined(a) ? a.m_point.m_x : b.m_point.m_x;
+        double outside = defined(a) ? b.m_point.m_x : a.m_point.m_x;
+        for (int k = 0; k < kDomainEndHalvings; ++k) {
+            const double middle = 0.5 * (inside + outside);
+            if (middle == inside || middle == outside)
+                break;
+            if (KTCurveValues::IsNoValue(Value(middle)))
+                outside = middle;
+            else
+                inside = middle;
+        }
+        KTCurvePoint end = defined(a) ? a : b;
+        end.m_point = KTPoint(inside, Value(inside));
+        end.m_firstDerivative = 0.0;
+        end.m_draw = 1;
+        end.m_break = 0;
+        if (end.m_point.m_y > across.m_max || end.m_point.m_y < across.m_min || inside < domain.m_low ||
+            inside > domain.m_high)
+            MarkOff(end);
+        points.push_back(end);
+    }
+    buffer.Reserve(static_cast<int>(points.size()));
+    std::copy(points.begin(), points.end(), buffer.m_points.begin());
+    buffer.m_count = static_cast<std::int32_t>(points.size());
+}
+
 void KTCurveSampler::RefineEdges(bool swapped)
 {
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
@@ -235,7 +295,9 @@ void KTCurveSampler::RefineEdges(bool swapped)
     for (int i = 0; i + 1 < buffer.m_count; ++i) {
         KTCurvePoint& first = buffer.m_points[static_cast<std::size_t>(i)];
         KTCurvePoint& second = buffer.m_points[static_cast<std::size_t>(i + 1)];
-        if (first.m_draw == second.m_draw)
+        // Where a value is missing the curve ends at its domain, found by AddDomainEnds.
+        if (first.m_draw == second.m_draw || KTCurveValues::IsNoValue(first.m_point.m_y) ||
+            KTCurveValues::IsNoValue(second.m_point.m_y))
             continue;
         const double start = first.m_point.m_x;
         const double tolerance = (second.m_point.m_x - start) * 0.01;
@@ -267,10 +329,12 @@ double KTCurveSampler::ImplicitDifference(double x, double y)
     KTFunctionData3& data = m_f.Data();
     const int list = data.CurrentListIndex();
     data.SelectList(KTFunctionData3::SecondBranchList);
-    const double second = m_f.Evaluate(x, y).m_y;
+    const double second = m_f.EvaluateValue(x, y);
     data.SelectList(KTFunctionData3::FirstBranchList);
-    const double first = m_f.Evaluate(x, y).m_y;
+    const double first = m_f.EvaluateValue(x, y);
     data.SelectList(list);
+    if (KTCurveValues::IsNoValue(first) || KTCurveValues::IsNoValue(second))
+        return std::numeric_limits<double>::quiet_NaN();
     return second - first;
 }
 
@@ -281,6 +345,7 @@ void KTCurveSampler::SampleImplicit(KTAxes& axes)
     const double xHigh = std::min(axes.m_xAxis.m_max, domain.m_high);
     int count = 0;
     m_f.m_buffer1->m_count = 0;
+    m_f.m_buffer2->m_count = 0;
     PlotImplicit(count, xLow, xHigh, axes.m_yAxis.m_min, axes.m_yAxis.m_max);
     if (m_f.m_implicitOverflow) {
         m_f.m_buffer1->m_count = BranchSamples;
@@ -293,233 +358,96 @@ void KTCurveSampler::SampleImplicit(KTAxes& axes)
 KTCurvePoint* KTCurveSampler::ImplicitSlot(int index)
 {
     // Points 0 to 1600 go to the first buffer (which counts 1600 of them), later ones to the start
-    // of the second.
+    // of the second, which grows as they come.
     if (index <= BranchSamples)
         return m_f.m_buffer1->At(index);
-    return m_f.m_buffer2->At(index - (BranchSamples + 1));
+    KTCurvePointBuffer& second = *m_f.m_buffer2;
+    const int at = index - (BranchSamples + 1);
+    if (at >= second.Size())
+        second.Reserve(std::min(std::max(2 * second.Size(), at + 1), ImplicitCapacity));
+    return second.At(at);
 }
 
-bool KTCurveSampler::StoreImplicitPoint(const KTPoint& p, BYTE draw, BYTE brk, int& count)
+bool KTCurveSampler::StoreImplicitPoint(const KTCurvePoint& point, int& count)
 {
     if (count >= ImplicitCapacity)
         return false;
     KTCurvePoint* slot = ImplicitSlot(count);
     if (!slot)
         return false;
-    slot->m_point = p;
-    slot->m_firstDerivative = 0.0;
-    slot->m_draw = draw;
-    slot->m_break = brk;
+    *slot = point;
     ++count;
     if (count > BranchSamples)
         m_f.m_implicitOverflow = 1;
     return true;
 }
 
+void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
+{
+    const std::vector<KTPoint>& points = grid.Points();
+    int begin = 0;
+    for (int end : grid.Ends()) {
+        for (int k = begin; k < end; ++k) {
+            KTCurvePoint point;
+            point.m_point = points[static_cast<std::size_t>(k)];
+            point.m_draw = 1;
+            point.m_break = k == begin || k == end - 1 ? 1 : 0;
+            if (count == BranchSamples && count < ImplicitCapacity) {
+                // The first buffer counts 1600 points and keeps one more that is never drawn;
+                // a line that goes on past them starts again in the second buffer from the last
+                // point drawn, so that no piece of it is lost between the buffers.
+                KTCurvePoint previous = *ImplicitSlot(count - 1);
+                previous.m_break = 1;
+                StoreImplicitPoint(previous, count);
+                if (k != begin)
+                    StoreImplicitPoint(previous, count);
+            }
+            if (!StoreImplicitPoint(point, count))
+                return;
+        }
+        begin = end;
+    }
+}
+
 void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double yLow, double yHigh)
 {
     if (count > ImplicitCapacity)
         return;
-    const double width = (xHigh - xLow) / KTImplicitGrid::Cells;
-    const double height = (yHigh - yLow) / KTImplicitGrid::Cells;
-    if (!(width > 0.0) || !(height > 0.0) || !std::isfinite(width) || !std::isfinite(height))
+    if (!(xHigh > xLow) || !(yHigh > yLow) || !std::isfinite(xHigh - xLow) || !std::isfinite(yHigh - yLow))
         return;
 
-    auto grid = std::make_unique<KTImplicitGrid>();
-    m_grid = grid.get();
-    grid->m_cellWidth = width;
-    grid->m_cellHeight = height;
-    grid->m_xOrigin = xLow;
-    grid->m_yOrigin = yLow;
-    grid->m_xEnd = xHigh;
-    grid->m_yEnd = yHigh;
-    grid->Clear();
+    // One lattice cell per device pixel of the view (the part of it the domain leaves).
+    int columns = BranchSamples;
+    int rows = BranchSamples;
+    if (const KTAxes* axes = m_f.Data().m_owner) {
+        const KTAxis& x = axes->m_xAxis;
+        const KTAxis& y = axes->m_yAxis;
+        const double width = std::fabs(double(x.m_devicePixel.right) - x.m_devicePixel.left);
+        const double height = std::fabs(double(y.m_devicePixel.bottom) - y.m_devicePixel.top);
+        const double xPart = x.m_max > x.m_min ? std::min(1.0, (xHigh - xLow) / (x.m_max - x.m_min)) : 1.0;
+        const double yPart = y.m_max > y.m_min ? std::min(1.0, (yHigh - yLow) / (y.m_max - y.m_min)) : 1.0;
+        if (width >= 1.0)
+            columns = static_cast<int>(std::ceil(width * xPart));
+        if (height >= 1.0)
+            rows = static_cast<int>(std::ceil(height * yPart));
+    }
+    columns = std::clamp(columns, 1, ImplicitCells);
+    rows = std::clamp(rows, 1, ImplicitCells);
+
     m_f.m_implicitOverflow = 0;
-
-    constexpr int last = KTImplicitGrid::Cells - 1;
-    for (int column = 0; column <= last; ++column)
-        TraceImplicit(column, 0, kSideBottom, count, false);
-    for (int column = 0; column <= last; ++column)
-        TraceImplicit(column, last, kSideTop, count, false);
-    for (int row = 0; row <= last; ++row)
-        TraceImplicit(0, row, kSideLeft, count, false);
-    for (int row = 0; row <= last; ++row)
-        TraceImplicit(last, row, kSideRight, count, false);
-
-    for (int row = 1; row <= kLastInnerCell; ++row) {
-        for (int column = 1; column <= kLastInnerCell; ++column) {
-            const int before = count;
-            TraceImplicit(column, row, 0, count, false);
-            if (count > before) {
-                *grid->Visited(column, row) = 0;
-                TraceImplicit(column, row, 0, count, true);
-            }
-        }
-    }
-    m_grid = nullptr;
-}
-
-double KTCurveSampler::CornerDifference(int column, int row)
-{
-    KTImplicitGrid& grid = *m_grid;
-    const std::size_t index = static_cast<std::size_t>(row + KTImplicitGrid::Corners * column);
-    if (!grid.m_cornerKnown[index]) {
-        grid.m_corner[index] = ImplicitDifference(grid.XAt(column), grid.YAt(row));
-        grid.m_cornerKnown[index] = 1;
-    }
-    return grid.m_corner[index];
-}
-
-bool KTCurveSampler::ImplicitCorners(int column, int row)
-{
-    if (!m_grid)
-        return false;
-    KTImplicitGrid& grid = *m_grid;
-    BYTE* visited = grid.Visited(column, row);
-    if (!visited || *visited)
-        return false;
-    grid.m_column = column;
-    grid.m_row = row;
-    grid.m_bottomLeft = CornerDifference(column, row);
-    grid.m_topLeft = CornerDifference(column, row + 1);
-    grid.m_bottomRight = CornerDifference(column + 1, row);
-    grid.m_topRight = CornerDifference(column + 1, row + 1);
-    grid.m_signBottomLeft = grid.m_bottomLeft >= 0.0;
-    grid.m_signTopLeft = grid.m_topLeft >= 0.0;
-    grid.m_signBottomRight = grid.m_bottomRight >= 0.0;
-    grid.m_signTopRight = grid.m_topRight >= 0.0;
-    return true;
-}
-
-double KTCurveSampler::BisectAlongX(double xLeft, double xRight, double y)
-{
-    double a = xLeft;
-    double b = xRight;
-    const bool signA = ImplicitDifference(a, y) >= 0.0;
-    double mid = (a + b) / 2;
-    for (int i = 0; i < 6; ++i) {
-        mid = (a + b) / 2;
-        if ((ImplicitDifference(mid, y) >= 0.0) == signA)
-            a = mid;
-        else
-            b = mid;
-    }
-    return mid;
-}
-
-double KTCurveSampler::BisectAlongY(double x, double yBottom, double yTop)
-{
-    double a = yBottom;
-    double b = yTop;
-    const bool signA = ImplicitDifference(x, a) >= 0.0;
-    double mid = (a + b) / 2;
-    for (int i = 0; i < 6; ++i) {
-        mid = (a + b) / 2;
-        if ((ImplicitDifference(x, mid) >= 0.0) == signA)
-            a = mid;
-        else
-            b = mid;
-    }
-    return mid;
-}
-
-bool KTCurveSampler::ImplicitCrossings(int entrySide)
-{
-    KTImplicitGrid& grid = *m_grid;
-    const double left = grid.XAt(grid.m_column);
-    const double right = grid.XAt(grid.m_column + 1);
-    const double bottom = grid.YAt(grid.m_row);
-    const double top = grid.YAt(grid.m_row + 1);
-    // A sign change with a jump of 1000 or more is a pole, not a crossing.
-    const auto crosses = [](BYTE s1, BYTE s2, double d1, double d2) {
-        return s1 != s2 && std::fabs(d1 - d2) < 1000.0;
+    KTImplicitGrid grid(xLow, xHigh, yLow, yHigh, columns, rows);
+    grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
+    // The polylines are simplified until they fit what is left of the buffers: coarser
+    // everywhere rather than complete on one side of the view only.
+    double tolerance = ImplicitSimplification;
+    grid.Simplify(tolerance);
+    const auto needed = [&] {
+        // Each line takes its points and, when it passes the end of the first buffer, two more.
+        return static_cast<long long>(grid.Points().size()) + 2;
     };
-
-    struct Crossing
-    {
-        int side;
-        KTPoint point;
-    };
-    Crossing crossings[4];
-    int found = 0;
-    if (crosses(grid.m_signBottomLeft, grid.m_signBottomRight, grid.m_bottomLeft, grid.m_bottomRight))
-        crossings[found++] = {kSideBottom, KTPoint(BisectAlongX(left, right, bottom), bottom)};
-    if (crosses(grid.m_signTopLeft, grid.m_signTopRight, grid.m_topLeft, grid.m_topRight))
-        crossings[found++] = {kSideTop, KTPoint(BisectAlongX(left, right, top), top)};
-    if (crosses(grid.m_signBottomLeft, grid.m_signTopLeft, grid.m_bottomLeft, grid.m_topLeft))
-        crossings[found++] = {kSideLeft, KTPoint(left, BisectAlongY(left, bottom, top))};
-    if (crosses(grid.m_signBottomRight, grid.m_signTopRight, grid.m_bottomRight, grid.m_topRight))
-        crossings[found++] = {kSideRight, KTPoint(right, BisectAlongY(right, bottom, top))};
-
-    int entry = -1;
-    for (int i = 0; i < found && entry < 0; ++i)
-        if (entrySide == 0 || crossings[i].side == entrySide)
-            entry = i;
-    grid.m_entrySide = grid.m_exitSide = 0;
-    grid.m_entry = grid.m_exit = KTPoint(KTNoSecondValue, KTNoSecondValue);
-    // A cell whose requested side is not crossed stays free for a trace that reaches it
-    // another way; marking it would lose that piece of the curve.
-    if (entry < 0)
-        return false;
-    grid.m_entrySide = crossings[entry].side;
-    grid.m_entry = crossings[entry].point;
-    for (int i = 0; i < found; ++i) {
-        if (i != entry) {
-            grid.m_exitSide = crossings[i].side;
-            grid.m_exit = crossings[i].point;
-            break;
-        }
+    while (needed() > ImplicitCapacity - count && tolerance < 1e6) {
+        tolerance *= 2.0;
+        grid.Simplify(tolerance);
     }
-    *grid.Visited(grid.m_column, grid.m_row) = 1;
-    return true;
-}
-
-void KTCurveSampler::TraceImplicit(int column, int row, int entrySide, int& count, bool otherCrossing)
-{
-    if (!m_grid)
-        return;
-    KTImplicitGrid& grid = *m_grid;
-    if (otherCrossing)
-        entrySide = grid.m_startExitSide;
-    if (!ImplicitCorners(column, row) || !ImplicitCrossings(entrySide) || grid.m_exitSide == 0)
-        return;
-
-    const int before = count;
-    const BYTE overflowBefore = m_f.m_implicitOverflow;
-    const KTPoint firstEntry = grid.m_entry;
-    grid.m_startExitSide = grid.m_exitSide;
-    StoreImplicitPoint(grid.m_entry, 1, 1, count);
-    StoreImplicitPoint(grid.m_exit, 1, 0, count);
-    KTPoint lastExit = grid.m_exit;
-
-    const auto step = [&](int side) {
-        switch (side) {
-        case kSideBottom: --row; break;
-        case kSideTop: ++row; break;
-        case kSideLeft: --column; break;
-        case kSideRight: ++column; break;
-        default: break;
-        }
-    };
-    step(grid.m_exitSide);
-    int nextEntry = OppositeSide(grid.m_exitSide);
-    while (column >= 0 && column <= kLastCell && row >= 0 && row <= kLastCell) {
-        if (!ImplicitCorners(column, row) || !ImplicitCrossings(nextEntry) || grid.m_exitSide == 0)
-            break;
-        StoreImplicitPoint(grid.m_exit, 1, 0, count);
-        lastExit = grid.m_exit;
-        step(grid.m_exitSide);
-        nextEntry = OppositeSide(grid.m_exitSide);
-    }
-
-    if (SamePoint(lastExit, firstEntry))
-        StoreImplicitPoint(firstEntry, 1, 0, count);
-
-    if (count - before > 3) {
-        if (KTCurvePoint* lastPoint = ImplicitSlot(count - 1))
-            lastPoint->m_break = 1;
-    } else {
-        count = before;
-        m_f.m_implicitOverflow = overflowBefore;
-    }
+    StoreImplicit(grid, count);
 }

@@ -1,74 +1,166 @@
 #pragma once
-// The 150 x 150 cells over which an implicit relation's zero line is traced. It lives for one
-// implicit plot only. The differences at cell corners are kept once computed: neighbouring
-// cells share corners, and each corner would otherwise be evaluated up to four times per pass.
+// The zero line of an implicit relation's difference, traced over the view on a lattice of
+// device pixels that is sampled only where a curve may pass. Cells of 16 pixels are halved where
+// the signs at their corners change, or where their values lie within reach of zero for the
+// gradient they show, down to single pixels; every cell of the view is looked at on each level
+// before any is halved again, so no part of the view is starved. A crossing is searched on a
+// cell edge by a bracketing search to a thousandth of a pixel and kept only where the difference
+// is continuous across it: a sign change across a pole grows instead of shrinking, and is no
+// crossing. The cells' segments join into polylines through their shared crossings.
+//
+// Lives for one plot; its storage (a value per lattice point, filled on demand) is freed with it.
 
 #include "foundation/KTPoint.h"
-#include "foundation/KTSentinelValues.h"
-#include "platform/KTGdiTypes.h"
 
-#include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <limits>
+#include <memory>
 #include <vector>
 
-struct KTImplicitGrid
+class KTImplicitGrid
 {
-    static constexpr int Cells = 150;
+public:
+    /// The difference at a graph point; NaN (or any non-finite value) where it is undefined.
+    using Difference = std::function<double(double x, double y)>;
 
-    KTImplicitGrid()
-        : m_visited(Cells * Cells, 0), m_corner(Corners * Corners, 0.0), m_cornerKnown(Corners * Corners, 0)
+    static constexpr int TopCell = 16; ///< lattice cells per side of the first cells looked at
+
+    /// A lattice of `columns` x `rows` cells (each at least 1, one per device pixel) over the
+    /// graph rectangle [xLow, xHigh] x [yLow, yHigh].
+    KTImplicitGrid(double xLow, double xHigh, double yLow, double yHigh, int columns, int rows);
+    ~KTImplicitGrid();
+    KTImplicitGrid(const KTImplicitGrid&) = delete;
+    KTImplicitGrid& operator=(const KTImplicitGrid&) = delete;
+
+    /// Traces the zero line of the difference; the polylines are then in Points() and Ends().
+    /// A closed loop repeats its first point at its end.
+    void Trace(const Difference& difference);
+    /// Drops the points of every polyline that lie within `tolerance` lattice cells of the line
+    /// through the points kept on either side of them (the ends of each polyline stay).
+    void Simplify(double tolerance);
+
+    /// Points of all polylines in turn, in graph coordinates.
+    const std::vector<KTPoint>& Points() const { return m_points; }
+    /// Index one past the last point of each polyline in Points().
+    const std::vector<int>& Ends() const { return m_ends; }
+    /// Differences evaluated by the last trace.
+    long long Evaluations() const { return m_evaluations; }
+    int Columns() const { return m_columns; }
+    int Rows() const { return m_rows; }
+
+private:
+    struct Cell
     {
-    }
-
-    /// No cell visited; entry and exit points (KTNoSecondValue, KTNoSecondValue).
-    void Clear()
+        int i0, j0, i1, j1; ///< lattice corners, i0 < i1 or j0 < j1
+    };
+    enum class LeafKind : std::uint8_t { Empty, Simple, Pole, Finest };
+    struct Leaf
     {
-        std::fill(m_visited.begin(), m_visited.end(), BYTE(0));
-        m_entry = KTPoint(KTNoSecondValue, KTNoSecondValue);
-        m_exit = KTPoint(KTNoSecondValue, KTNoSecondValue);
-        m_entrySide = m_exitSide = 0;
-    }
-
-    /// The visited byte of a cell (row + 150 x column); null outside the grid.
-    BYTE* Visited(int column, int row)
+        Cell cell;
+        LeafKind kind;
+        bool live;
+        std::int32_t top; ///< the first cell it lies in
+    };
+    struct Crossing
     {
-        if (column < 0 || column >= Cells || row < 0 || row >= Cells)
-            return nullptr;
-        return &m_visited[static_cast<std::size_t>(row + Cells * column)];
-    }
+        double u, v;      ///< lattice coordinates of the root
+        KTPoint at;       ///< graph coordinates
+        std::int32_t end; ///< lattice index of the interval's far end
+        bool valid;       ///< a root, not a pole or a jump
+        bool tentative;   ///< judged a pole after one evaluation, not searched
+        std::int32_t segments[2];
+    };
+    struct Sample
+    {
+        int i, j;
+        double f;
+        bool defined;
+    };
 
-    /// x of a column's left edge and y of a row's bottom edge, always computed alike so that
-    /// neighbouring cells find the same crossing on their shared edge.
-    double XAt(int column) const { return m_xOrigin + column * m_cellWidth; }
-    double YAt(int row) const { return m_yOrigin + row * m_cellHeight; }
+    /// Every eighth lattice point (the corners and middles of the first cells) lives in one
+    /// array, the others in tiles
+    /// of 16 x 16 points, made when a point of theirs is first evaluated, so that a plot touches
+    /// memory only near its curves.
+    struct Point
+    {
+        double value;             ///< NaN where undefined; see NotEvaluated
+        std::int32_t crossing[2]; ///< on the interval along x, along y from here; -1 for none
+    };
+    struct Tile
+    {
+        Point points[TopCell * TopCell];
+    };
+    /// A crossing is known by the first lattice point of its interval and its direction.
+    std::int32_t CrossingId(int i, int j, bool alongX) const;
+    void SetCrossingId(int i, int j, bool alongX, std::int32_t id);
+    std::size_t TileIndex(int i, int j) const;
+    std::size_t CoarseIndex(int i, int j) const;
+    static Point NotEvaluated();
+    static bool IsEvaluated(const Point& point);
+    /// The record of a lattice point, or null when its tile was never made.
+    const Point* Find(int i, int j) const;
+    /// The record of a lattice point, making its tile when needed.
+    Point& Make(int i, int j);
+    double Stored(int i, int j) const;
+    double X(int i) const;
+    double Y(int j) const;
+    double XAt(double u) const;
+    double YAt(double v) const;
+    double Evaluate(double x, double y);
+    /// The difference at a lattice point, evaluated on first use; NaN when undefined.
+    double Value(int i, int j);
+    bool Known(int i, int j) const;
+    int TopOf(const Cell& cell) const;
 
-    static constexpr int Corners = Cells + 1;
+    void Refine(std::vector<Cell>& cells);
+    LeafKind Decide(const Cell& cell, bool& split);
+    /// Whether a cell whose corners and middle share their sign may still hold a curve.
+    bool MayHoldCurve(const Cell& cell, const double f[4], double fm);
+    bool SamplesAgreeWithChord(const Cell& cell, const double f[4], const Crossing& p, const Crossing& q);
+    bool ChordFollowsCurve(const Cell& cell, const double f[4], const Crossing& p, const Crossing& q);
+    void SplitCell(const Cell& cell, std::vector<Cell>& children);
+    /// Evaluates the point `offset` cells along the interval from (i, j) and hands a crossing
+    /// found on the whole interval to the half that holds it.
+    void SplitInterval(int i, int j, bool alongX, int length, int offset);
+    void AddLeaf(const Cell& cell, LeafKind kind);
+    /// Whether smaller neighbours put lattice points on the cell's sides.
+    bool HasSidePoints(const Cell& cell) const;
+    void Reconcile();
 
-    // The current cell.
-    double m_bottomLeft = 0.0;
-    double m_topLeft = 0.0;
-    double m_bottomRight = 0.0;
-    double m_topRight = 0.0;
-    double m_cellWidth = 0.0;
-    double m_cellHeight = 0.0;
-    double m_xOrigin = 0.0;
-    double m_yOrigin = 0.0;
-    double m_xEnd = 0.0;
-    double m_yEnd = 0.0;
-    BYTE m_signBottomLeft = 0; ///< 1 when the difference there is at least 0
-    BYTE m_signTopLeft = 0;
-    BYTE m_signBottomRight = 0;
-    BYTE m_signTopRight = 0;
-    KTPoint m_entry{KTNoSecondValue, KTNoSecondValue};
-    KTPoint m_exit{KTNoSecondValue, KTNoSecondValue};
-    int m_entrySide = 0; ///< 1 bottom, 2 top, 3 left, 4 right
-    int m_exitSide = 0;
-    int m_column = 0;
-    int m_row = 0;
-    /// Exit side of the start cell of the latest trace: the second trace from an inner cell
-    /// enters there and so runs the other way.
-    int m_startExitSide = 0;
-    std::vector<BYTE> m_visited;
-    std::vector<double> m_corner;
-    std::vector<BYTE> m_cornerKnown;
+    /// Corners and every evaluated lattice point on the cell's sides, counter-clockwise from the
+    /// bottom left corner.
+    void Boundary(const Cell& cell, std::vector<Sample>& out);
+    /// The crossing on the interval between two neighbouring boundary samples (signs differ).
+    int CrossingBetween(const Sample& a, const Sample& b);
+    /// The crossing on the interval from (i, j); without `final` a likely pole may be left
+    /// tentative after one evaluation (the caller splits such a cell either way). The search
+    /// starts at `hint` (cells along the interval) when it lies inside.
+    int CrossingAt(int i, int j, bool alongX, int length, bool final,
+                   double hint = std::numeric_limits<double>::quiet_NaN());
+    /// Valid crossings of a leaf's boundary in order; whether its corners alternate in sign.
+    void LeafCrossings(const Cell& cell, std::vector<int>& crossings, std::vector<int>& corners);
+
+    void BuildSegments();
+    void AddSegment(int a, int b);
+    void Link();
+
+    double m_xLow, m_xHigh, m_yLow, m_yHigh;
+    int m_columns, m_rows;
+    Difference m_difference;
+    long long m_evaluations = 0;
+    double m_scale = 1.0; ///< typical size of the difference over the view
+
+    int m_tilesX, m_tilesY, m_coarseX;
+    std::vector<Point> m_coarse;
+    std::vector<std::int32_t> m_tileOf;
+    std::vector<Tile> m_tiles; ///< reserved for all tiles at once: they never move
+    std::vector<Crossing> m_crossings;
+    std::vector<Leaf> m_leaves;
+    std::vector<std::int32_t> m_segmentEnds; ///< two crossings per segment
+    std::vector<Sample> m_boundary;          ///< scratch of Boundary
+
+    std::vector<KTPoint> m_points;
+    std::vector<double> m_lattice; ///< lattice (u, v) pairs of m_points, for simplification
+    std::vector<int> m_ends;
 };

@@ -328,8 +328,8 @@ void KTGraph3::IntersectPair(int i, int j)
         return;
     const KTCurvePointBuffer& bi = *fi->m_currentBuffer;
     const KTCurvePointBuffer& bj = *fj->m_currentBuffer;
-    const int ni = std::clamp<int>(bi.m_count, 0, KTCurvePointBuffer::Capacity);
-    const int nj = std::clamp<int>(bj.m_count, 0, KTCurvePointBuffer::Capacity);
+    const int ni = std::clamp<int>(bi.m_count, 0, bi.Size());
+    const int nj = std::clamp<int>(bj.m_count, 0, bj.Size());
     const int si = std::max(1, ni / 40);
     const int sj = std::max(1, nj / 40);
     const auto point = [](const KTCurvePointBuffer& b, int k) {

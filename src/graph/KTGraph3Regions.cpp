@@ -213,8 +213,7 @@ void KTGraph3::BuildInequalityDots(bool agreement)
 bool KTGraph3::CurvePointFeasible(int slot, int pointIndex)
 {
     const KTCurvePointBuffer* buffer = m_data.Function(slot).m_buffer1.get();
-    if (!buffer || pointIndex < 0 ||
-        pointIndex >= std::min<int>(buffer->m_count, KTCurvePointBuffer::Capacity))
+    if (!buffer || pointIndex < 0 || pointIndex >= std::min<int>(buffer->m_count, buffer->Size()))
         return false;
     const KTPoint& p = buffer->m_points[static_cast<std::size_t>(pointIndex)].m_point;
     return !KTIsUndefined(p.m_x) && !KTIsUndefined(p.m_y) && PointIsFeasible(p);
@@ -278,7 +277,7 @@ bool KTGraph3::TraceOutline(int startSlot, int startMarker, bool& validStart)
         const KTSlotIntersection& neighbour = list.m_markers[static_cast<std::size_t>(next)];
         if (s < KTGraphData3::UserFunctionCount) {
             const KTCurvePointBuffer& buffer = *m_data.Function(s).m_buffer1;
-            const int count = std::min<int>(buffer.m_count, KTCurvePointBuffer::Capacity);
+            const int count = std::min<int>(buffer.m_count, buffer.Size());
             const auto append = [&](int k) {
                 if (k < 0 || k >= count)
                     return;

@@ -28,7 +28,12 @@ std::unique_ptr<KTFunction3> Make(KTAxes& axes, int slot)
 
 void SetReferenceAxes(KTAxes& axes)
 {
-    SetAxes(axes, -10, 10, -7.5, 7.5, kWidth - 1, kHeight - 1, 0);
+    SetPageAxes(axes, -10, 10, -7.5, 7.5, 0);
+}
+
+void SetPageAxes(KTAxes& axes, double xmin, double xmax, double ymin, double ymax, int angleSystem)
+{
+    SetAxes(axes, xmin, xmax, ymin, ymax, kWidth - 1, kHeight - 1, angleSystem);
     // Logical units of MM_HIMETRIC: y grows upwards, the page's top edge at 0.
     axes.m_xAxis.m_pixel = CRect(0, 0, kLogicalWidth, 0);
     axes.m_xAxis.m_edge = CRect(-300, 300, kLogicalWidth + 300, -kLogicalHeight - 300);
@@ -102,10 +107,10 @@ void PreparePage(QImage& image, KTDC& dc, KTAxes& axes)
     image.fill(Qt::white);
     dc.SetMapMode(MM_HIMETRIC);
     dc.SelectObject(KTPen(PS_SOLID, 0, RGB(160, 160, 160)));
-    dc.MoveTo(axes.GraphToDevice(-10, 0, 0, 0));
-    dc.LineTo(axes.GraphToDevice(10, 0, 0, 0));
-    dc.MoveTo(axes.GraphToDevice(0, -7.5, 0, 0));
-    dc.LineTo(axes.GraphToDevice(0, 7.5, 0, 0));
+    dc.MoveTo(axes.GraphToDevice(axes.m_xAxis.m_min, 0, 0, 0));
+    dc.LineTo(axes.GraphToDevice(axes.m_xAxis.m_max, 0, 0, 0));
+    dc.MoveTo(axes.GraphToDevice(0, axes.m_yAxis.m_min, 0, 0));
+    dc.LineTo(axes.GraphToDevice(0, axes.m_yAxis.m_max, 0, 0));
     dc.SelectStockObject(KTStockObject::BlackPen);
 }
 

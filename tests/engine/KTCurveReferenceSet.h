@@ -25,13 +25,16 @@ struct CurveReference
 /// The page's axes: x over [-10, 10] and y over [-7.5, 7.5] on 1600 x 1200 pixels in
 /// hundredths of a millimetre at 96 dots per inch (as a view draws), angles in degrees.
 void SetReferenceAxes(KTAxes& axes);
+/// The same page over other ranges and angles (0 degrees, 1 radians, 2 grads).
+void SetPageAxes(KTAxes& axes, double xmin, double xmax, double ymin, double ymax, int angleSystem);
 /// The ten reference functions over the axes.
 std::vector<CurveReference> MakeCurveReferences(KTAxes& axes);
 /// Points of interest and screen form: what the graph's recalculation does.
 void CalculateReference(CurveReference& reference);
 /// Draws the reference (its family, when it is one) into the context, mapped as the axes say.
 void DrawReference(CurveReference& reference, KTDC& dc);
-/// A white page with the two axes lines, in the mapping the references are drawn with.
+/// A white page with the two axes lines through the origin, in the mapping the references are
+/// drawn with.
 void PreparePage(QImage& image, KTDC& dc, KTAxes& axes);
 
 } // namespace kttest

@@ -358,6 +358,20 @@ TEST_F(CurvePoints, PointAtPixelFindsTheCurve)
     EXPECT_DOUBLE_EQ(refiner.PixelDistance(on.x, on.y + 30, 1.0, 0.0), 900.0);
 }
 
+TEST_F(CurvePoints, PointAtPixelFindsAnImplicitCurveBetweenItsPoints)
+{
+    // y = x + 1 traced as a relation is one straight piece from (-10, -9) to (9, 10): a point
+    // on it far from both ends is on the curve, one 250 pixels off it is not.
+    kttest::Prepare(f, Form::Implicit, "x 1 +", "y");
+    kttest::Recalculate(f);
+    ASSERT_EQ(f.m_buffer1->m_count, 2);
+    KTCurveRefiner refiner(f);
+    const CPoint on = axes.GraphToDevice(0.0, 1.0, 0, 0);
+    EXPECT_TRUE(refiner.PointAtPixel(on.x, on.y));
+    EXPECT_TRUE(refiner.PointAtPixel(on.x + 100, on.y));
+    EXPECT_FALSE(refiner.PointAtPixel(on.x + 400, on.y));
+}
+
 TEST_F(CurvePoints, PointsAndVectors)
 {
     struct Row

@@ -23,8 +23,6 @@ protected:
     KTFunction3 f;
 };
 
-/// |f(x)| - r for points of an implicit trace: the crossing is found by six halvings of a cell
-/// edge, so a point lies within a 64th of a cell of the curve.
 double Radius(const KTPoint& p)
 {
     return std::sqrt(p.m_x * p.m_x + p.m_y * p.m_y);
@@ -224,11 +222,12 @@ TEST_F(CurveSampling, CircleClosesAndRepeatsItsFirstPoint)
     kttest::Prepare(f, Form::Implicit, "4", "x 2 ^ y 2 ^ +");
     f.Calculate();
     const int count = f.m_buffer1->m_count;
-    ASSERT_GT(count, 100);
+    ASSERT_GT(count, 8);
     EXPECT_EQ(f.m_implicitOverflow, 0);
-    const double cell = 10.0 / 150;
+    // A pixel is 10 / 1599 wide and 10 / 1199 high; the circle's radius is 2.
+    const double pixel = 10.0 / 1599;
     for (int i = 0; i < count; ++i) {
-        EXPECT_NEAR(Radius(P(i).m_point), 2.0, cell / 32) << i;
+        EXPECT_NEAR(Radius(P(i).m_point), 2.0, 0.5 * pixel) << i;
         EXPECT_EQ(P(i).m_draw, 1);
     }
     EXPECT_EQ(P(0).m_point, P(count - 1).m_point);
@@ -236,54 +235,92 @@ TEST_F(CurveSampling, CircleClosesAndRepeatsItsFirstPoint)
     EXPECT_EQ(P(count - 1).m_break, 1);
     for (int i = 1; i + 1 < count; ++i)
         EXPECT_EQ(P(i).m_break, 0) << i;
-    // One loop: neighbouring points lie in neighbouring cells.
+    // Smooth: the middle of every chord lies within half a pixel of the circle too.
     for (int i = 1; i < count; ++i) {
-        const KTVector step = P(i).m_point.Difference(P(i - 1).m_point);
-        EXPECT_LE(std::hypot(step.m_dx, step.m_dy), 1.5 * cell) << i;
+        const KTPoint middle((P(i).m_point.m_x + P(i - 1).m_point.m_x) / 2,
+                             (P(i).m_point.m_y + P(i - 1).m_point.m_y) / 2);
+        EXPECT_NEAR(Radius(middle), 2.0, 0.5 * pixel) << i;
     }
 }
 
-TEST_F(CurveSampling, TinyLoopsAreDiscarded)
+TEST_F(CurveSampling, SmallLoopsAreKept)
 {
-    // Circles about the corner of the view: one of radius 0.05 crosses one cell only (two
-    // points, discarded); one of radius 0.1 crosses three cells (four points, kept).
-    kttest::SetAxes(axes, -5, 5, -5, 5);
-    kttest::Prepare(f, Form::Implicit, "0.0025", "x 5 + 2 ^ y 5 + 2 ^ +");
-    f.Calculate();
-    EXPECT_EQ(f.m_buffer1->m_count, 0);
-    kttest::Prepare(f, Form::Implicit, "0.01", "x 5 + 2 ^ y 5 + 2 ^ +");
-    f.Calculate();
-    EXPECT_EQ(f.m_buffer1->m_count, 4);
+    // Circles about the corner of the view, of radius 8 and 16 pixels: the quarter inside the
+    // view runs from its bottom edge to its left edge. A circle of 3.2 pixels' radius inside
+    // the view closes.
+    kttest::SetAxes(axes, -5, 5, -5, 5, 1600, 1600);
+    const double pixel = 10.0 / 1600;
+    struct Row
+    {
+        const char* square;
+        const char* curve;
+        double cx, cy, r;
+        bool closed;
+    };
+    const Row rows[] = {
+        {"0.0025", "x 5 + 2 ^ y 5 + 2 ^ +", -5, -5, 0.05, false},
+        {"0.01", "x 5 + 2 ^ y 5 + 2 ^ +", -5, -5, 0.1, false},
+        {"0.0004", "x 1 - 2 ^ y 1 - 2 ^ +", 1, 1, 0.02, true},
+    };
+    for (const Row& row : rows) {
+        kttest::Prepare(f, Form::Implicit, row.square, row.curve);
+        f.Calculate();
+        const int count = f.m_buffer1->m_count;
+        ASSERT_GE(count, 4) << row.r;
+        for (int i = 0; i < count; ++i)
+            EXPECT_NEAR(std::hypot(P(i).m_point.m_x - row.cx, P(i).m_point.m_y - row.cy), row.r, 0.5 * pixel)
+                << row.r << " " << i;
+        const KTPoint& first = P(0).m_point;
+        const KTPoint& last = P(count - 1).m_point;
+        if (row.closed) {
+            EXPECT_EQ(first, last) << row.r;
+        } else {
+            // One end on each edge through the corner.
+            const KTPoint& onBottom = first.m_y < last.m_y ? first : last;
+            const KTPoint& onLeft = first.m_y < last.m_y ? last : first;
+            EXPECT_DOUBLE_EQ(onBottom.m_y, -5.0) << row.r;
+            EXPECT_NEAR(onBottom.m_x, -5.0 + row.r, 0.5 * pixel) << row.r;
+            EXPECT_DOUBLE_EQ(onLeft.m_x, -5.0) << row.r;
+            EXPECT_NEAR(onLeft.m_y, -5.0 + row.r, 0.5 * pixel) << row.r;
+        }
+    }
 }
 
 TEST_F(CurveSampling, LongTracesContinueInTheSecondBuffer)
 {
-    struct Row
-    {
-        const char* curve;
-        bool capped;
-    };
-    // y = sin(5x) crosses about 2150 cells; y = sin(12x) more than 3200.
-    const Row rows[] = {{"x 5 * SIN", false}, {"x 12 * SIN", true}};
+    // y = sin(100x) over 159 periods takes more than 1600 points: the first buffer counts 1600,
+    // the second holds the rest, and the line goes on from the last point of the first.
     kttest::SetAxes(axes, -5, 5, -1.2, 1.2);
-    for (const Row& row : rows) {
-        kttest::Prepare(f, Form::Implicit, row.curve, "y");
-        f.Calculate();
-        EXPECT_EQ(f.m_implicitOverflow, 1) << row.curve;
-        EXPECT_EQ(f.m_buffer1->m_count, 1600) << row.curve;
-        EXPECT_GT(f.m_buffer2->m_count, 0) << row.curve;
-        EXPECT_LE(f.m_buffer2->m_count, 3200 - 1601) << row.curve;
-        if (row.capped)
-            EXPECT_EQ(f.m_buffer2->m_count, 3200 - 1601) << row.curve;
-        else
-            EXPECT_LT(f.m_buffer2->m_count, 3200 - 1601) << row.curve;
-        for (KTCurvePointBuffer* buffer : {f.m_buffer1.get(), f.m_buffer2.get()}) {
-            for (int i = 0; i < buffer->m_count; ++i) {
-                const KTPoint& p = buffer->m_points[static_cast<std::size_t>(i)].m_point;
-                EXPECT_NEAR(p.m_y, std::sin((row.capped ? 12 : 5) * p.m_x), 0.02) << i;
-            }
+    kttest::Prepare(f, Form::Implicit, "x 100 * SIN", "y");
+    f.Calculate();
+    ASSERT_EQ(f.m_implicitOverflow, 1);
+    EXPECT_EQ(f.m_buffer1->m_count, 1600);
+    ASSERT_GT(f.m_buffer2->m_count, 0);
+    for (KTCurvePointBuffer* buffer : {f.m_buffer1.get(), f.m_buffer2.get()}) {
+        for (int i = 0; i < buffer->m_count; ++i) {
+            const KTPoint& p = buffer->m_points[static_cast<std::size_t>(i)].m_point;
+            // Half a pixel across the curve: its slope reaches 100, a pixel is 1 / 160 wide.
+            const double slope = 100 * std::cos(100 * p.m_x);
+            const double across =
+                std::fabs(p.m_y - std::sin(100 * p.m_x)) / std::hypot(slope * 10.0 / 1599, 2.4 / 1199);
+            EXPECT_LE(across, 0.5) << i;
         }
     }
+    const KTCurvePoint& last = f.m_buffer1->m_points[1599];
+    const KTCurvePoint& next = f.m_buffer2->m_points[0];
+    if (!last.m_break) {
+        EXPECT_EQ(next.m_point, last.m_point);
+    }
+    // Every x of the view is covered: the line crosses the view once from left to right.
+    double low = 1e9;
+    double high = -1e9;
+    for (KTCurvePointBuffer* buffer : {f.m_buffer1.get(), f.m_buffer2.get()})
+        for (int i = 0; i < buffer->m_count; ++i) {
+            low = std::min(low, buffer->m_points[static_cast<std::size_t>(i)].m_point.m_x);
+            high = std::max(high, buffer->m_points[static_cast<std::size_t>(i)].m_point.m_x);
+        }
+    EXPECT_DOUBLE_EQ(low, -5.0);
+    EXPECT_DOUBLE_EQ(high, 5.0);
 }
 
 TEST_F(CurveSampling, InequalityTracesItsBoundary)
@@ -292,9 +329,13 @@ TEST_F(CurveSampling, InequalityTracesItsBoundary)
     kttest::Prepare(f, Form::Implicit, "x 1 +", "y"); // y < x + 1
     f.Data().m_relation = ASKind::Less;
     f.Calculate();
-    ASSERT_GT(f.m_buffer1->m_count, 100);
+    // A straight line needs its two ends only: (-5, -4) on the left edge, (4, 5) on the top.
+    ASSERT_GE(f.m_buffer1->m_count, 2);
     for (int i = 0; i < f.m_buffer1->m_count; ++i)
-        EXPECT_NEAR(P(i).m_point.m_y, P(i).m_point.m_x + 1, 10.0 / 150 / 32) << i;
+        EXPECT_NEAR(P(i).m_point.m_y, P(i).m_point.m_x + 1, 0.5 * 10.0 / 1199) << i;
+    const int last = f.m_buffer1->m_count - 1;
+    EXPECT_DOUBLE_EQ(std::min(P(0).m_point.m_x, P(last).m_point.m_x), -5.0);
+    EXPECT_DOUBLE_EQ(std::max(P(0).m_point.m_y, P(last).m_point.m_y), 5.0);
 }
 
 TEST_F(CurveSampling, ImplicitTraceStaysWithinTheDomain)

@@ -1,0 +1,982 @@
+#include "engine/KTImplicitGrid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <utility>
+#include <cstdio>
+
+namespace {
+
+/// A signalling NaN, which no arithmetic yields: the value of a lattice point not yet evaluated
+/// (an undefined one holds a quiet NaN).
+constexpr std::uint64_t kNotEvaluatedBits = 0x7FF4000000000001ull;
+constexpr int kTileShift = 4;   // tiles of TopCell = 16 lattice cells
+constexpr int kCoarseShift = 3; // every eighth lattice point: corners and middles of the first cells
+
+/// A cell is looked at more closely when its values, allowed to leave the plane of their gradient
+/// by this many times as far as its corners do, could reach zero over it.
+constexpr double kReach = 1.5;
+/// Largest size of the values (over their typical size on the view) at which that test also
+/// looks at the middles of the cell's sides.
+constexpr double kNearZero = 0.02;
+/// Part of a cell by which it is enlarged on each side for that test.
+constexpr double kReachMargin = 0.25;
+/// Smallest cell that is halved for values within reach of zero rather than for a sign change.
+constexpr int kReachCell = 1;
+/// Most distance (in cells of the lattice) between a cell's chord and the curve it stands for.
+constexpr double kChordTolerance = 0.2;
+/// Cells by which a sample may seem nearer the curve than half its distance from the chord.
+constexpr double kChordSlack = 0.5;
+/// Largest cell whose sign changes are all poles that is taken as holding no curve: a larger one
+/// may hide a root beside its pole.
+constexpr int kPoleCell = 8;
+/// Width (in cells) to which a crossing's bracket is narrowed.
+constexpr double kRootTolerance = 0.02;
+/// A bracket holds a pole when, after this many halvings in which every new value exceeded the
+/// one it replaced, both its ends exceed the smaller end of the interval this many times.
+constexpr int kPoleHalvings = 3;
+constexpr double kPoleGrowth = 4.0;
+/// A crossing is a root when the difference at its bracket has fallen to this part of the larger
+/// value at the interval's ends; across a pole it grows, across a jump it stays.
+constexpr double kContinuity = 0.1;
+/// Rounds of consistency between neighbouring cells of different sizes.
+constexpr int kReconcileRounds = 16;
+
+bool Positive(double f)
+{
+    return f >= 0.0;
+}
+
+/// The length of (x, y); no guard against overflow is needed for these small values.
+double Length(double x, double y)
+{
+    return std::sqrt(x * x + y * y);
+}
+
+} // namespace
+
+KTImplicitGrid::KTImplicitGrid(double xLow, double xHigh, double yLow, double yHigh, int columns, int rows)
+    : m_xLow(xLow), m_xHigh(xHigh), m_yLow(yLow), m_yHigh(yHigh), m_columns(std::max(1, columns)),
+      m_rows(std::max(1, rows)), m_tilesX((m_columns >> kTileShift) + 1),
+      m_tilesY((m_rows >> kTileShift) + 1), m_coarseX((m_columns >> kCoarseShift) + 1)
+{
+    const std::size_t tiles = static_cast<std::size_t>(m_tilesX) * static_cast<std::size_t>(m_tilesY);
+    const std::size_t coarse =
+        static_cast<std::size_t>(m_coarseX) * static_cast<std::size_t>((m_rows >> kCoarseShift) + 1);
+    m_coarse.assign(coarse, NotEvaluated());
+    m_tileOf.assign(tiles, -1);
+    // Room for every tile, so that they never move; only the pages of tiles made are touched.
+    m_tiles.reserve(tiles);
+}
+
+KTImplicitGrid::~KTImplicitGrid() = default;
+
+// The lattice accessors are inline: the build makes position-independent code, in which a
+// function that could be interposed is never inlined, and these run for every sample.
+inline std::size_t KTImplicitGrid::TileIndex(int i, int j) const
+{
+    return static_cast<std::size_t>(j >> kTileShift) * static_cast<std::size_t>(m_tilesX) +
+           static_cast<std::size_t>(i >> kTileShift);
+}
+
+namespace {
+
+bool OnCoarse(int i, int j)
+{
+    return ((i | j) & ((1 << kCoarseShift) - 1)) == 0;
+}
+
+std::size_t InTile(int i, int j)
+{
+    return static_cast<std::size_t>(((j & (KTImplicitGrid::TopCell - 1)) << kTileShift) |
+                                    (i & (KTImplicitGrid::TopCell - 1)));
+}
+
+} // namespace
+
+inline std::size_t KTImplicitGrid::CoarseIndex(int i, int j) const
+{
+    return static_cast<std::size_t>(j >> kCoarseShift) * static_cast<std::size_t>(m_coarseX) +
+           static_cast<std::size_t>(i >> kCoarseShift);
+}
+
+inline KTImplicitGrid::Point KTImplicitGrid::NotEvaluated()
+{
+    Point point;
+    std::memcpy(&point.value, &kNotEvaluatedBits, sizeof point.value);
+    point.crossing[0] = point.crossing[1] = -1;
+    return point;
+}
+
+inline bool KTImplicitGrid::IsEvaluated(const Point& point)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &point.value, sizeof bits);
+    return bits != kNotEvaluatedBits;
+}
+
+inline const KTImplicitGrid::Point* KTImplicitGrid::Find(int i, int j) const
+{
+    if (OnCoarse(i, j))
+        return &m_coarse[CoarseIndex(i, j)];
+    const std::int32_t tile = m_tileOf[TileIndex(i, j)];
+    return tile < 0 ? nullptr : &m_tiles[static_cast<std::size_t>(tile)].points[InTile(i, j)];
+}
+
+inline KTImplicitGrid::Point& KTImplicitGrid::Make(int i, int j)
+{
+    if (OnCoarse(i, j))
+        return m_coarse[CoarseIndex(i, j)];
+    const std::size_t t = TileIndex(i, j);
+    if (m_tileOf[t] < 0) {
+        m_tileOf[t] = static_cast<std::int32_t>(m_tiles.size());
+        m_tiles.emplace_back();
+        std::fill(std::begin(m_tiles.back().points), std::end(m_tiles.back().points), NotEvaluated());
+    }
+    return m_tiles[static_cast<std::size_t>(m_tileOf[t])].points[InTile(i, j)];
+}
+
+inline double KTImplicitGrid::Stored(int i, int j) const
+{
+    return Find(i, j)->value;
+}
+
+inline std::int32_t KTImplicitGrid::CrossingId(int i, int j, bool alongX) const
+{
+    const Point* point = Find(i, j);
+    return point ? point->crossing[alongX ? 0 : 1] : -1;
+}
+
+inline void KTImplicitGrid::SetCrossingId(int i, int j, bool alongX, std::int32_t id)
+{
+    Make(i, j).crossing[alongX ? 0 : 1] = id;
+}
+
+inline double KTImplicitGrid::X(int i) const
+{
+    // The last lattice line lies exactly on the edge of the range.
+    return i >= m_columns ? m_xHigh : m_xLow + (m_xHigh - m_xLow) * i / m_columns;
+}
+
+inline double KTImplicitGrid::Y(int j) const
+{
+    return j >= m_rows ? m_yHigh : m_yLow + (m_yHigh - m_yLow) * j / m_rows;
+}
+
+inline double KTImplicitGrid::XAt(double u) const
+{
+    return m_xLow + (m_xHigh - m_xLow) * u / m_columns;
+}
+
+inline double KTImplicitGrid::YAt(double v) const
+{
+    return m_yLow + (m_yHigh - m_yLow) * v / m_rows;
+}
+
+inline double KTImplicitGrid::Evaluate(double x, double y)
+{
+    ++m_evaluations;
+    const double f = m_difference(x, y);
+    return std::isfinite(f) ? f : std::numeric_limits<double>::quiet_NaN();
+}
+
+inline double KTImplicitGrid::Value(int i, int j)
+{
+    Point& point = Make(i, j);
+    if (!IsEvaluated(point))
+        point.value = Evaluate(X(i), Y(j));
+    return point.value;
+}
+
+inline bool KTImplicitGrid::Known(int i, int j) const
+{
+    const Point* point = Find(i, j);
+    return point && IsEvaluated(*point);
+}
+
+inline int KTImplicitGrid::TopOf(const Cell& c) const
+{
+    const int topsX = (m_columns + TopCell - 1) / TopCell;
+    return (c.j0 / TopCell) * topsX + c.i0 / TopCell;
+}
+
+// ---- The trace -----------------------------------------------------------------------------------
+
+void KTImplicitGrid::Trace(const Difference& difference)
+{
+    m_difference = difference;
+    m_evaluations = 0;
+    m_points.clear();
+    m_lattice.clear();
+    m_ends.clear();
+
+    std::vector<Cell> cells;
+    for (int j = 0; j < m_rows; j += TopCell)
+        for (int i = 0; i < m_columns; i += TopCell)
+            cells.push_back({i, j, std::min(i + TopCell, m_columns), std::min(j + TopCell, m_rows)});
+    std::vector<double> magnitudes;
+    for (const Cell& c : cells) {
+        for (const double f : {Value(c.i0, c.j0), Value(c.i1, c.j0), Value(c.i0, c.j1), Value(c.i1, c.j1)})
+            if (!std::isnan(f))
+                magnitudes.push_back(std::fabs(f));
+    }
+    // The typical size of the difference over the view: what counts as near zero.
+    m_scale = 1.0;
+    if (!magnitudes.empty()) {
+        auto middle = magnitudes.begin() + static_cast<std::ptrdiff_t>(magnitudes.size() / 2);
+        std::nth_element(magnitudes.begin(), middle, magnitudes.end());
+        if (*middle > 0.0)
+            m_scale = *middle;
+    }
+    Refine(cells);
+    Reconcile();
+    BuildSegments();
+    Link();
+    m_difference = nullptr;
+}
+
+void KTImplicitGrid::Refine(std::vector<Cell>& cells)
+{
+    // Level by level over the whole view: every cell of one size is judged before any smaller.
+    std::vector<Cell> next;
+    while (!cells.empty()) {
+        next.clear();
+        for (const Cell& cell : cells) {
+            bool split = false;
+            const LeafKind kind = Decide(cell, split);
+            if (split)
+                SplitCell(cell, next);
+            else
+                AddLeaf(cell, kind);
+        }
+        std::swap(cells, next);
+    }
+}
+
+void KTImplicitGrid::AddLeaf(const Cell& c, LeafKind kind)
+{
+    m_leaves.push_back({c, kind, true, TopOf(c)});
+}
+
+KTImplicitGrid::LeafKind KTImplicitGrid::Decide(const Cell& c, bool& split)
+{
+    split = false;
+    const int w = c.i1 - c.i0;
+    const int h = c.j1 - c.j0;
+    if (w <= 1 && h <= 1)
+        return LeafKind::Finest;
+
+    // Corners bottom left, bottom right, top left, top right.
+    const double f[4] = {Value(c.i0, c.j0), Value(c.i1, c.j0), Value(c.i0, c.j1), Value(c.i1, c.j1)};
+    int undefined = 0;
+    for (double v : f)
+        undefined += std::isnan(v) ? 1 : 0;
+    const int im = c.i0 + w / 2;
+    const int jm = c.j0 + h / 2;
+    if (undefined == 4) {
+        // A region where the relation has no value, unless its middle has one.
+        split = !std::isnan(Value(im, jm));
+        return LeafKind::Empty;
+    }
+    if (undefined > 0) {
+        split = true; // the edge of the relation's domain runs through the cell
+        return LeafKind::Empty;
+    }
+
+    const bool s[4] = {Positive(f[0]), Positive(f[1]), Positive(f[2]), Positive(f[3])};
+    if (s[0] == s[1] && s[0] == s[2] && s[0] == s[3]) {
+        // No sign change at the corners: a curve can still pass when the values come within
+        // reach of zero for the gradient the corners and the middle show.
+        const double fm = Value(im, jm);
+        if (std::isnan(fm) || Positive(fm) != s[0]) {
+            split = true;
+            return LeafKind::Empty;
+        }
+        split = std::max(w, h) > kReachCell && MayHoldCurve(c, f, fm);
+        return LeafKind::Empty;
+    }
+
+    // Corners of alternate signs across both diagonals: two pieces of curve, or one saddle.
+    if (s[0] == s[3] && s[1] == s[2]) {
+        split = true;
+        return LeafKind::Empty;
+    }
+    // Exactly two edges change sign. Bottom, right, top, left in turn.
+    struct Edge
+    {
+        int i, j;
+        bool alongX;
+        int length;
+    };
+    Edge edges[2];
+    int n = 0;
+    const auto edge = [&](bool changes, int i, int j, bool alongX, int length) {
+        if (changes && n < 2)
+            edges[n++] = {i, j, alongX, length};
+    };
+    edge(s[0] != s[1], c.i0, c.j0, true, w);
+    edge(s[1] != s[3], c.i1, c.j0, false, h);
+    edge(s[2] != s[3], c.i0, c.j1, true, w);
+    edge(s[0] != s[2], c.i0, c.j0, false, h);
+    // The crossing a neighbour found already comes first; the other is looked for first where
+    // the tangent there (across the corners' gradient) meets its edge.
+    const bool final = std::max(w, h) <= kPoleCell;
+    const auto known = [&](const Edge& e) {
+        const std::int32_t id = CrossingId(e.i, e.j, e.alongX);
+        return id >= 0 &&
+               m_crossings[static_cast<std::size_t>(id)].end == (e.alongX ? e.i + e.length : e.j + e.length);
+    };
+    if (!known(edges[0]) && known(edges[1]))
+        std::swap(edges[0], edges[1]);
+    int found[2];
+    found[0] = CrossingAt(edges[0].i, edges[0].j, edges[0].alongX, edges[0].length, final);
+    double hint = std::numeric_limits<double>::quiet_NaN();
+    if (m_crossings[static_cast<std::size_t>(found[0])].valid) {
+        const Crossing& first = m_crossings[static_cast<std::size_t>(found[0])];
+        const double a = (first.u - c.i0) / w;
+        const double b = (first.v - c.j0) / h;
+        const double gx = ((f[1] - f[0]) * (1.0 - b) + (f[3] - f[2]) * b) / w;
+        const double gy = ((f[2] - f[0]) * (1.0 - a) + (f[3] - f[1]) * a) / h;
+        const Edge& e = edges[1];
+        // Along the tangent (-gy, gx) from the first crossing to the line of the other edge.
+        if (e.alongX && gx != 0.0)
+            hint = first.u - gy * (e.j - first.v) / gx - e.i;
+        else if (!e.alongX && gy != 0.0)
+            hint = first.v + gx * (e.i - first.u) / gy - e.j;
+    }
+    found[1] = CrossingAt(edges[1].i, edges[1].j, edges[1].alongX, edges[1].length, final, hint);
+    const bool valid0 = found[0] >= 0 && m_crossings[static_cast<std::size_t>(found[0])].valid;
+    const bool valid1 = found[1] >= 0 && m_crossings[static_cast<std::size_t>(found[1])].valid;
+    if (!valid0 && !valid1) {
+        // Only poles or jumps cross: no curve, once the cell is small enough not to hide one.
+        split = std::max(w, h) > kPoleCell;
+        return LeafKind::Pole;
+    }
+    if (!valid0 || !valid1) {
+        split = true;
+        return LeafKind::Empty;
+    }
+    const Crossing& p = m_crossings[static_cast<std::size_t>(found[0])];
+    const Crossing& q = m_crossings[static_cast<std::size_t>(found[1])];
+    split = !SamplesAgreeWithChord(c, f, p, q) || !ChordFollowsCurve(c, f, p, q);
+    return LeafKind::Simple;
+}
+
+bool KTImplicitGrid::SamplesAgreeWithChord(const Cell& c, const double f[4], const Crossing& p,
+                                           const Crossing& q)
+{
+    // The middle and the points on the sides lie on the chord's side of their sign, and no
+    // nearer the curve (by their value over the gradient of the corners' bilinear fit) than
+    // half their distance from the chord: else a thin band of the other sign passes (beside a
+    // saddle), which the halves follow.
+    const double w = c.i1 - c.i0;
+    const double h = c.j1 - c.j0;
+    const int im = c.i0 + (c.i1 - c.i0) / 2;
+    const int jm = c.j0 + (c.j1 - c.j0) / 2;
+    const double dx = q.u - p.u;
+    const double dy = q.v - p.v;
+    const double length = Length(dx, dy);
+    const auto side = [&](double i, double j) { return dx * (j - p.v) - dy * (i - p.u); };
+    // The sign on the side of the chord where the bottom left corner lies.
+    const double reference = side(c.i0, c.j0) != 0.0 ? side(c.i0, c.j0) : side(c.i1, c.j1);
+    const bool referencePositive = side(c.i0, c.j0) != 0.0 ? Positive(f[0]) : Positive(f[3]);
+    const auto agrees = [&](double i, double j, double v) {
+        if (std::isnan(v))
+            return false;
+        const double at = side(i, j);
+        if (at != 0.0 && ((at > 0) == (reference > 0)) != (Positive(v) == referencePositive))
+            return false;
+        if (!(length > 0.0))
+            return true;
+        const double a = (i - c.i0) / w;
+        const double b = (j - c.j0) / h;
+        const double gx = ((f[1] - f[0]) * (1.0 - b) + (f[3] - f[2]) * b) / w;
+        const double gy = ((f[2] - f[0]) * (1.0 - a) + (f[3] - f[1]) * a) / h;
+        const double fromChord = std::fabs(at) / length;
+        return std::fabs(v) >= (0.5 * fromChord - kChordSlack) * Length(gx, gy);
+    };
+    if (!agrees(im, jm, Value(im, jm)))
+        return false;
+    // The corners lie on their sides of the chord by its making; of the points on the sides,
+    // the middles are the ones a smaller neighbour puts there first.
+    const int si[4] = {im, c.i1, im, c.i0};
+    const int sj[4] = {c.j0, jm, c.j1, jm};
+    for (int k = 0; k < 4; ++k)
+        if (Known(si[k], sj[k]) && !agrees(si[k], sj[k], Stored(si[k], sj[k])))
+            return false;
+    return true;
+}
+
+bool KTImplicitGrid::MayHoldCurve(const Cell& c, const double f[4], double fm)
+{
+    // The values are taken through t = f / (|f| + scale): alike where they are small, but
+    // bounded beside a pole, whose steep sides would otherwise seem to reach zero anywhere. A
+    // curve may pass when the plane through the middle with the corners' gradient, widened by
+    // how far the samples leave that plane, reaches zero over the cell enlarged by a quarter of
+    // it.
+    const int w = c.i1 - c.i0;
+    const int h = c.j1 - c.j0;
+    const int im = c.i0 + w / 2;
+    const int jm = c.j0 + h / 2;
+    const auto bounded = [this](double v) { return v / (std::fabs(v) + m_scale); };
+    const double g[4] = {bounded(f[0]), bounded(f[1]), bounded(f[2]), bounded(f[3])};
+    const double gm = bounded(fm);
+    const double gx = ((g[1] - g[0]) + (g[3] - g[2])) / (2.0 * w);
+    const double gy = ((g[2] - g[0]) + (g[3] - g[1])) / (2.0 * h);
+    const auto plane = [&](double i, double j) { return gm + gx * (i - im) + gy * (j - jm); };
+    double residual = 0.0;
+    double largest = std::fabs(gm);
+    const int ci[4] = {c.i0, c.i1, c.i0, c.i1};
+    const int cj[4] = {c.j0, c.j0, c.j1, c.j1};
+    for (int k = 0; k < 4; ++k) {
+        residual = std::max(residual, std::fabs(g[k] - plane(ci[k], cj[k])));
+        largest = std::max(largest, std::fabs(g[k]));
+    }
+    const double nearest = std::fabs(plane(0.5 * (c.i0 + c.i1), 0.5 * (c.j0 + c.j1))) -
+                           std::fabs(gx) * (0.5 + kReachMargin) * w -
+                           std::fabs(gy) * (0.5 + kReachMargin) * h;
+    if (nearest <= kReach * residual)
+        return true;
+    if (largest > kNearZero)
+        return false;
+    // Values this close to zero may hide a saddle, whose corners and middle can all agree while
+    // the middles of the sides do not: they decide (and are corners of the halves if it splits).
+    const int si[4] = {im, c.i1, im, c.i0};
+    const int sj[4] = {c.j0, jm, c.j1, jm};
+    const bool positive = Positive(fm);
+    for (int k = 0; k < 4; ++k) {
+        if ((k % 2 == 0 && w < 2) || (k % 2 == 1 && h < 2))
+            continue;
+        const double v = Value(si[k], sj[k]);
+        if (std::isnan(v) || Positive(v) != positive)
+            return true;
+        residual = std::max(residual, std::fabs(bounded(v) - plane(si[k], sj[k])));
+    }
+    return nearest <= kReach * residual;
+}
+
+bool KTImplicitGrid::ChordFollowsCurve(const Cell& c, const double f[4], const Crossing& p, const Crossing& q)
+{
+    const double w = c.i1 - c.i0;
+    const double h = c.j1 - c.j0;
+    // The chord stands for the curve when the curve lies within the tolerance of it at its
+    // quarter points; the distance is the value over the gradient of the corners' bilinear fit.
+    for (double t : {0.5, 0.25, 0.75}) {
+        const double u = p.u + t * (q.u - p.u);
+        const double v = p.v + t * (q.v - p.v);
+        const double a = (u - c.i0) / w;
+        const double b = (v - c.j0) / h;
+        const double gx = ((f[1] - f[0]) * (1.0 - b) + (f[3] - f[2]) * b) / w;
+        const double gy = ((f[2] - f[0]) * (1.0 - a) + (f[3] - f[1]) * a) / h;
+        const double g = Length(gx, gy);
+        const double fm = Evaluate(XAt(u), YAt(v));
+        if (std::isnan(fm) || !(g > 0.0) || std::fabs(fm) > kChordTolerance * g)
+            return false;
+        // A chord whose middle lies on the curve to a tenth of the tolerance is straight enough
+        // (a bend would show there first); the quarter points look further only when not.
+        if (t == 0.5 && std::fabs(fm) <= 0.1 * kChordTolerance * g)
+            return true;
+    }
+    return true;
+}
+
+void KTImplicitGrid::SplitCell(const Cell& c, std::vector<Cell>& children)
+{
+    const int w = c.i1 - c.i0;
+    const int h = c.j1 - c.j0;
+    const int im = w >= 2 ? c.i0 + w / 2 : c.i0;
+    const int jm = h >= 2 ? c.j0 + h / 2 : c.j0;
+    if (w >= 2) {
+        SplitInterval(c.i0, c.j0, true, w, im - c.i0);
+        SplitInterval(c.i0, c.j1, true, w, im - c.i0);
+    }
+    if (h >= 2) {
+        SplitInterval(c.i0, c.j0, false, h, jm - c.j0);
+        SplitInterval(c.i1, c.j0, false, h, jm - c.j0);
+    }
+    if (w >= 2 && h >= 2) {
+        Value(im, jm);
+        children.push_back({c.i0, c.j0, im, jm});
+        children.push_back({im, c.j0, c.i1, jm});
+        children.push_back({c.i0, jm, im, c.j1});
+        children.push_back({im, jm, c.i1, c.j1});
+    } else if (w >= 2) {
+        children.push_back({c.i0, c.j0, im, c.j1});
+        children.push_back({im, c.j0, c.i1, c.j1});
+    } else {
+        children.push_back({c.i0, c.j0, c.i1, jm});
+        children.push_back({c.i0, jm, c.i1, c.j1});
+    }
+}
+
+void KTImplicitGrid::SplitInterval(int i, int j, bool alongX, int length, int offset)
+{
+    const int mi = alongX ? i + offset : i;
+    const int mj = alongX ? j : j + offset;
+    if (Known(mi, mj))
+        return;
+    Value(mi, mj);
+    // A crossing already found on the whole interval belongs to the half that holds its root.
+    const std::int32_t id = CrossingId(i, j, alongX);
+    if (id < 0)
+        return;
+    Crossing& crossing = m_crossings[static_cast<std::size_t>(id)];
+    const std::int32_t end = alongX ? (i + length) : (j + length);
+    if (crossing.end != end || crossing.tentative)
+        return;
+    const double along = alongX ? crossing.u - i : crossing.v - j;
+    if (along <= offset)
+        crossing.end = alongX ? mi : mj;
+    else
+        SetCrossingId(mi, mj, alongX, id);
+}
+
+int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final, double hint)
+{
+    // A crossing is known by its interval: the first lattice point, the direction and the
+    // coordinate of the far end along it.
+    const std::int32_t end = alongX ? (i + length) : (j + length);
+    const std::int32_t knownId = CrossingId(i, j, alongX);
+    if (knownId >= 0) {
+        const Crossing& known = m_crossings[static_cast<std::size_t>(knownId)];
+        if (known.end == end && (!final || !known.tentative))
+            return knownId;
+    }
+
+    const double fa = Value(i, j);
+    const double fb = alongX ? Value(i + length, j) : Value(i, j + length);
+    const double ends = std::max(std::fabs(fa), std::fabs(fb));
+    const auto at = [&](double t) {
+        return alongX ? Evaluate(XAt(i + t), Y(j)) : Evaluate(X(i), YAt(j + t));
+    };
+
+    // Regula falsi with the Illinois change, every fourth step a halving when the bracket has
+    // not shrunk to a quarter. When its first point is no smaller than the smaller end, the
+    // sign may change across a pole: halvings tell, for beside a pole both ends of the bracket
+    // grow as it narrows, while beside a root one of them falls.
+    double lo = 0.0;
+    double hi = length;
+    double flo = fa;
+    double fhi = fb;
+    double weightLo = fa;
+    double weightHi = fb;
+    int last = 0;
+    double widthBefore = hi - lo;
+    double tPrevious = std::fabs(fa) <= std::fabs(fb) ? lo : hi;
+    double fPrevious = std::fabs(fa) <= std::fabs(fb) ? fa : fb;
+    const double smaller = std::min(std::fabs(fa), std::fabs(fb));
+    bool valid = true;
+    bool tentative = false;
+    int halvings = -1;   // counts the halvings of a pole test while one runs
+    bool growing = true; // every value of the pole test exceeded the one it replaced
+    bool converged = false;
+    for (int step = 0; step < 80 && hi - lo > kRootTolerance; ++step) {
+        double t = hi - weightHi * (hi - lo) / (weightHi - weightLo);
+        if (step == 0 && hint > lo && hint < hi)
+            t = hint;
+        if (halvings >= 0) {
+            t = 0.5 * (lo + hi);
+        } else if (step % 4 == 3) {
+            if (hi - lo > 0.25 * widthBefore)
+                t = 0.5 * (lo + hi);
+            widthBefore = hi - lo;
+        }
+        if (!(t > lo && t < hi))
+            t = 0.5 * (lo + hi);
+        const double ft = at(t);
+        if (std::isnan(ft)) {
+            valid = false; // the relation has no value inside: its curve ends here
+            break;
+        }
+        if (ft == 0.0) {
+            lo = hi = t;
+            flo = fhi = 0.0;
+            converged = true;
+            break;
+        }
+        if (step == 0 && std::fabs(ft) >= smaller) {
+            if (!final) {
+                // A cell that asks for no final answer is split either way; its halves ask again.
+                valid = false;
+                tentative = true;
+                break;
+            }
+            halvings = 0;
+        }
+        if (halvings >= 0)
+            growing = growing && std::fabs(ft) >= std::fabs(Positive(ft) == Positive(flo) ? flo : fhi);
+        if (Positive(ft) == Positive(flo)) {
+            lo = t;
+            flo = weightLo = ft;
+            if (last == -1)
+                weightHi *= 0.5;
+            last = -1;
+        } else {
+            hi = t;
+            fhi = weightHi = ft;
+            if (last == 1)
+                weightLo *= 0.5;
+            last = 1;
+        }
+        if (halvings >= 0) {
+            ++halvings;
+            const double least = std::min(std::fabs(flo), std::fabs(fhi));
+            if (growing && halvings >= kPoleHalvings && least > kPoleGrowth * smaller) {
+                valid = false; // a pole
+                break;
+            }
+            if (least < smaller || halvings >= 2 * kPoleHalvings) {
+                // A root after all (or a jump, which the search narrows down to): on as usual.
+                halvings = -1;
+                weightLo = flo;
+                weightHi = fhi;
+                last = 0;
+                tPrevious = t;
+                fPrevious = ft;
+                widthBefore = hi - lo;
+            }
+            continue;
+        }
+        // The secant through the last two values says how far the root still is. Where it stops
+        // the search, the value falling fast shows the root (beside a jump or a pole it would
+        // not fall, however near the bracket comes).
+        const double slope = (ft - fPrevious) / (t - tPrevious);
+        const bool falling = std::fabs(ft) <= 0.25 * std::fabs(fPrevious);
+        tPrevious = t;
+        fPrevious = ft;
+        if (std::fabs(ft) <= kRootTolerance * std::fabs(slope)) {
+            lo = hi = t;
+            flo = fhi = ft;
+            converged = falling;
+            break;
+        }
+    }
+    const double nearest = std::min(std::fabs(flo), std::fabs(fhi));
+    valid = valid && (converged || nearest <= kContinuity * ends);
+    const double t = std::fabs(flo) <= std::fabs(fhi) ? lo : hi;
+
+    Crossing crossing{};
+    crossing.u = alongX ? i + t : i;
+    crossing.v = alongX ? j : j + t;
+    crossing.at = alongX ? KTPoint(XAt(i + t), Y(j)) : KTPoint(X(i), YAt(j + t));
+    // The ends of the interval are exact lattice points: a root found there lies on the edge of
+    // the view when the interval does.
+    if (t == 0.0)
+        crossing.at = KTPoint(X(i), Y(j));
+    else if (t == length)
+        crossing.at = alongX ? KTPoint(X(i + length), Y(j)) : KTPoint(X(i), Y(j + length));
+    crossing.end = end;
+    crossing.valid = valid;
+    crossing.tentative = tentative;
+    crossing.segments[0] = crossing.segments[1] = -1;
+    const int id = static_cast<int>(m_crossings.size());
+    m_crossings.push_back(crossing);
+    SetCrossingId(i, j, alongX, id);
+    return id;
+}
+
+// ---- Neighbours of different sizes ---------------------------------------------------------------
+
+void KTImplicitGrid::Boundary(const Cell& c, std::vector<Sample>& out)
+{
+    out.clear();
+    const auto add = [&](int i, int j) {
+        const double f = Stored(i, j);
+        out.push_back({i, j, f, !std::isnan(f)});
+    };
+    // A side holds lattice points of its own only when a smaller neighbour split it, and every
+    // split of a side passes through its middle.
+    const auto sideHasMore = [&](int i, int j, bool alongX, int length) {
+        if (length < 2)
+            return false;
+        return alongX ? Known(i + length / 2, j) : Known(i, j + length / 2);
+    };
+    const int w = c.i1 - c.i0;
+    const int h = c.j1 - c.j0;
+    add(c.i0, c.j0);
+    if (sideHasMore(c.i0, c.j0, true, w))
+        for (int i = c.i0 + 1; i < c.i1; ++i)
+            if (Known(i, c.j0))
+                add(i, c.j0);
+    add(c.i1, c.j0);
+    if (sideHasMore(c.i1, c.j0, false, h))
+        for (int j = c.j0 + 1; j < c.j1; ++j)
+            if (Known(c.i1, j))
+                add(c.i1, j);
+    add(c.i1, c.j1);
+    if (sideHasMore(c.i0, c.j1, true, w))
+        for (int i = c.i1 - 1; i > c.i0; --i)
+            if (Known(i, c.j1))
+                add(i, c.j1);
+    add(c.i0, c.j1);
+    if (sideHasMore(c.i0, c.j0, false, h))
+        for (int j = c.j1 - 1; j > c.j0; --j)
+            if (Known(c.i0, j))
+                add(c.i0, j);
+}
+
+int KTImplicitGrid::CrossingBetween(const Sample& a, const Sample& b)
+{
+    if (a.j == b.j)
+        return CrossingAt(std::min(a.i, b.i), a.j, true, std::abs(a.i - b.i), true);
+    return CrossingAt(a.i, std::min(a.j, b.j), false, std::abs(a.j - b.j), true);
+}
+
+void KTImplicitGrid::LeafCrossings(const Cell& cell, std::vector<int>& crossings, std::vector<int>& corners)
+{
+    crossings.clear();
+    corners.clear();
+    Boundary(cell, m_boundary);
+    const std::size_t n = m_boundary.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const Sample& a = m_boundary[k];
+        const Sample& b = m_boundary[(k + 1) % n];
+        if (!a.defined || !b.defined || Positive(a.f) == Positive(b.f))
+            continue;
+        const int id = CrossingBetween(a, b);
+        crossings.push_back(m_crossings[static_cast<std::size_t>(id)].valid ? id : -1);
+        corners.push_back(static_cast<int>(k));
+    }
+}
+
+bool KTImplicitGrid::HasSidePoints(const Cell& c) const
+{
+    const int w = c.i1 - c.i0;
+    const int h = c.j1 - c.j0;
+    return (w >= 2 && (Known(c.i0 + w / 2, c.j0) || Known(c.i0 + w / 2, c.j1))) ||
+           (h >= 2 && (Known(c.i0, c.j0 + h / 2) || Known(c.i1, c.j0 + h / 2)));
+}
+
+void KTImplicitGrid::Reconcile()
+{
+    // A cell beside smaller ones sees their lattice points on its sides. Where those show more
+    // than one piece of curve through the cell, or a curve through a cell judged empty, the cell
+    // is split in turn, until the cells agree. Only a cell with such points can disagree, and
+    // after the first round only the new cells and the neighbours of split ones can.
+    std::vector<int> crossings;
+    std::vector<int> corners;
+    std::vector<Cell> children;
+    std::vector<Cell> split;
+    std::vector<std::int32_t> candidates(m_leaves.size());
+    for (std::size_t k = 0; k < candidates.size(); ++k)
+        candidates[k] = static_cast<std::int32_t>(k);
+    std::vector<int> seen;
+    std::vector<int> first;
+    std::vector<int> fill;
+    std::vector<std::int32_t> byTop;
+    for (int round = 0; round < kReconcileRounds; ++round) {
+        children.clear();
+        split.clear();
+        for (std::int32_t id : candidates) {
+            Leaf& leaf = m_leaves[static_cast<std::size_t>(id)];
+            if (!leaf.live || leaf.kind == LeafKind::Finest || !HasSidePoints(leaf.cell))
+                continue;
+            LeafCrossings(leaf.cell, crossings, corners);
+            int valid = 0;
+            for (int c : crossings)
+                valid += c >= 0 ? 1 : 0;
+            if (valid > 2 || (valid > 0 && leaf.kind != LeafKind::Simple)) {
+                leaf.live = false;
+                split.push_back(leaf.cell);
+                SplitCell(leaf.cell, children);
+            }
+        }
+        if (split.empty())
+            return;
+        const std::size_t before = m_leaves.size();
+        Refine(children);
+        candidates.clear();
+        for (std::size_t k = before; k < m_leaves.size(); ++k)
+            candidates.push_back(static_cast<std::int32_t>(k));
+        // The new leaves, and every leaf of the first cells that a split cell or its sides
+        // reach into.
+        const int topsX = (m_columns + TopCell - 1) / TopCell;
+        const int topsY = (m_rows + TopCell - 1) / TopCell;
+        const std::size_t tops = static_cast<std::size_t>(topsX) * static_cast<std::size_t>(topsY);
+        first.assign(tops + 1, 0);
+        for (const Leaf& leaf : m_leaves)
+            if (leaf.live)
+                ++first[static_cast<std::size_t>(leaf.top) + 1];
+        for (std::size_t t = 0; t < tops; ++t)
+            first[t + 1] += first[t];
+        byTop.resize(static_cast<std::size_t>(first[tops]));
+        fill.assign(first.begin(), first.end() - 1);
+        for (std::size_t k = 0; k < m_leaves.size(); ++k)
+            if (m_leaves[k].live)
+                byTop[static_cast<std::size_t>(fill[static_cast<std::size_t>(m_leaves[k].top)]++)] =
+                    static_cast<std::int32_t>(k);
+        seen.assign(tops, -1);
+        for (const Cell& c : split) {
+            const int tx0 = std::max(0, c.i0 - 1) / TopCell;
+            const int tx1 = std::min(m_columns - 1, c.i1) / TopCell;
+            const int ty0 = std::max(0, c.j0 - 1) / TopCell;
+            const int ty1 = std::min(m_rows - 1, c.j1) / TopCell;
+            for (int ty = ty0; ty <= ty1; ++ty) {
+                for (int tx = tx0; tx <= tx1; ++tx) {
+                    const std::size_t t = static_cast<std::size_t>(ty) * static_cast<std::size_t>(topsX) +
+                                          static_cast<std::size_t>(tx);
+                    if (seen[t] == round)
+                        continue;
+                    seen[t] = round;
+                    for (int k = first[t]; k < first[t + 1]; ++k)
+                        if (static_cast<std::size_t>(byTop[static_cast<std::size_t>(k)]) < before)
+                            candidates.push_back(byTop[static_cast<std::size_t>(k)]);
+                }
+            }
+        }
+    }
+}
+
+void KTImplicitGrid::AddSegment(int a, int b)
+{
+    if (a < 0 || b < 0 || a == b)
+        return;
+    Crossing& ca = m_crossings[static_cast<std::size_t>(a)];
+    Crossing& cb = m_crossings[static_cast<std::size_t>(b)];
+    // A crossing joins at most two cells; a third segment would be a fault of the cells.
+    const auto freeSlot = [](Crossing& c) { return c.segments[0] < 0 ? 0 : (c.segments[1] < 0 ? 1 : -1); };
+    const int sa = freeSlot(ca);
+    const int sb = freeSlot(cb);
+    if (sa < 0 || sb < 0)
+        return;
+    const std::int32_t id = static_cast<std::int32_t>(m_segmentEnds.size() / 2);
+    m_segmentEnds.push_back(a);
+    m_segmentEnds.push_back(b);
+    ca.segments[sa] = id;
+    cb.segments[sb] = id;
+}
+
+void KTImplicitGrid::BuildSegments()
+{
+    std::vector<int> crossings;
+    std::vector<int> corners;
+    for (const Leaf& leaf : m_leaves) {
+        // Only these hold valid crossings once the cells agree.
+        if (!leaf.live || (leaf.kind != LeafKind::Simple && leaf.kind != LeafKind::Finest))
+            continue;
+        LeafCrossings(leaf.cell, crossings, corners);
+        if (crossings.size() == 4 && leaf.kind == LeafKind::Finest && m_boundary.size() == 4) {
+            // A saddle pixel: the middle's sign says which corners the curves cut off. The
+            // crossing after corner k lies on the edge from corner k to corner k + 1.
+            const Cell& c = leaf.cell;
+            const double middle = Evaluate(XAt(c.i0 + 0.5), YAt(c.j0 + 0.5));
+            const bool centre = std::isnan(middle) ? Positive(m_boundary[0].f) : Positive(middle);
+            for (int k = 0; k < 4; ++k)
+                if (Positive(m_boundary[static_cast<std::size_t>(k)].f) != centre)
+                    AddSegment(crossings[static_cast<std::size_t>((k + 3) % 4)],
+                               crossings[static_cast<std::size_t>(k)]);
+            continue;
+        }
+        int ends[2];
+        int n = 0;
+        for (int id : crossings)
+            if (id >= 0 && n < 2)
+                ends[n++] = id;
+        int valid = 0;
+        for (int id : crossings)
+            valid += id >= 0 ? 1 : 0;
+        if (valid == 2)
+            AddSegment(ends[0], ends[1]);
+    }
+}
+
+void KTImplicitGrid::Link()
+{
+    const std::size_t segments = m_segmentEnds.size() / 2;
+    std::vector<std::uint8_t> used(segments, 0);
+    const auto other = [&](std::int32_t segment, std::int32_t crossing) {
+        const std::int32_t a = m_segmentEnds[2 * static_cast<std::size_t>(segment)];
+        return a == crossing ? m_segmentEnds[2 * static_cast<std::size_t>(segment) + 1] : a;
+    };
+    const auto emit = [&](std::int32_t crossing) {
+        const Crossing& c = m_crossings[static_cast<std::size_t>(crossing)];
+        m_points.push_back(c.at);
+        m_lattice.push_back(c.u);
+        m_lattice.push_back(c.v);
+    };
+    // From a crossing along its unused segments until the line ends or closes.
+    const auto walk = [&](std::int32_t start, std::int32_t segment) {
+        emit(start);
+        std::int32_t at = start;
+        while (segment >= 0 && !used[static_cast<std::size_t>(segment)]) {
+            used[static_cast<std::size_t>(segment)] = 1;
+            at = other(segment, at);
+            emit(at);
+            const Crossing& c = m_crossings[static_cast<std::size_t>(at)];
+            segment = c.segments[0] >= 0 && !used[static_cast<std::size_t>(c.segments[0])] ? c.segments[0]
+                                                                                           : c.segments[1];
+        }
+        m_ends.push_back(static_cast<int>(m_points.size()));
+    };
+    // Open lines first, from an end; what is left are closed loops.
+    for (std::size_t k = 0; k < m_crossings.size(); ++k) {
+        const Crossing& c = m_crossings[k];
+        const bool end = (c.segments[0] >= 0) != (c.segments[1] >= 0);
+        const std::int32_t segment = c.segments[0] >= 0 ? c.segments[0] : c.segments[1];
+        if (end && !used[static_cast<std::size_t>(segment)])
+            walk(static_cast<std::int32_t>(k), segment);
+    }
+    for (std::size_t s = 0; s < segments; ++s)
+        if (!used[s])
+            walk(m_segmentEnds[2 * s], static_cast<std::int32_t>(s));
+}
+
+void KTImplicitGrid::Simplify(double tolerance)
+{
+    std::vector<KTPoint> points;
+    std::vector<double> lattice;
+    std::vector<int> ends;
+    std::vector<std::uint8_t> keep;
+    std::vector<std::pair<int, int>> stack;
+    points.reserve(m_points.size());
+    lattice.reserve(m_lattice.size());
+    int begin = 0;
+    for (int end : m_ends) {
+        keep.assign(static_cast<std::size_t>(end - begin), 0);
+        keep.front() = keep.back() = 1;
+        // Douglas-Peucker on the lattice coordinates, with a stack instead of recursion.
+        stack.clear();
+        stack.emplace_back(begin, end - 1);
+        while (!stack.empty()) {
+            const auto [a, b] = stack.back();
+            stack.pop_back();
+            if (b - a < 2)
+                continue;
+            const double ax = m_lattice[2 * static_cast<std::size_t>(a)];
+            const double ay = m_lattice[2 * static_cast<std::size_t>(a) + 1];
+            const double dx = m_lattice[2 * static_cast<std::size_t>(b)] - ax;
+            const double dy = m_lattice[2 * static_cast<std::size_t>(b) + 1] - ay;
+            const double length = Length(dx, dy);
+            double farthest = -1.0;
+            int at = -1;
+            for (int k = a + 1; k < b; ++k) {
+                const double px = m_lattice[2 * static_cast<std::size_t>(k)] - ax;
+                const double py = m_lattice[2 * static_cast<std::size_t>(k) + 1] - ay;
+                const double d = length > 0.0 ? std::fabs(px * dy - py * dx) / length : Length(px, py);
+                if (d > farthest) {
+                    farthest = d;
+                    at = k;
+                }
+            }
+            if (farthest > tolerance) {
+                keep[static_cast<std::size_t>(at - begin)] = 1;
+                stack.emplace_back(a, at);
+                stack.emplace_back(at, b);
+            }
+        }
+        for (int k = begin; k < end; ++k) {
+            if (!keep[static_cast<std::size_t>(k - begin)])
+                continue;
+            points.push_back(m_points[static_cast<std::size_t>(k)]);
+            lattice.push_back(m_lattice[2 * static_cast<std::size_t>(k)]);
+            lattice.push_back(m_lattice[2 * static_cast<std::size_t>(k) + 1]);
+        }
+        ends.push_back(static_cast<int>(points.size()));
+        begin = end;
+    }
+    m_points = std::move(points);
+    m_lattice = std::move(lattice);
+    m_ends = std::move(ends);
+}

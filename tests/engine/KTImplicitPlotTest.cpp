@@ -1,0 +1,530 @@
+// Typed relations plotted on a page of 1600 x 1200 pixels, checked against closed forms: every
+// drawn point within half a pixel of the curve, every root of an independent finer search near
+// a drawn line, the 113 lines of tan(35.6x) = 0 and none on its poles, small circles closed,
+// the two halves of a circle meeting at their ends. The pictures are written under the build
+// folder ("implicit-curves" beside the test program) for a person to look at.
+
+#include "KTCurveReferenceSet.h"
+#include "KTCurveTestSupport.h"
+#include "KTImplicitCases.h"
+
+#include "engine/KTFunction3.h"
+#include "platform/KTDC.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Polyline = std::vector<KTPoint>;
+
+constexpr int kWidth = 1599;  // pixels across the x range
+constexpr int kHeight = 1199; // pixels across the y range
+
+const kttest::ImplicitCase& Case(const char* name)
+{
+    for (const kttest::ImplicitCase& c : kttest::kImplicitCases)
+        if (std::strcmp(c.name, name) == 0)
+            return c;
+    std::abort(); // a typing error in a test
+}
+
+/// A case interpreted from its text and calculated as the graph does.
+struct Plot
+{
+    explicit Plot(const kttest::ImplicitCase& c) : range(c.range)
+    {
+        kttest::SetPageAxes(axes, -c.range, c.range, -c.range, c.range, 1);
+        f = std::make_unique<KTFunction3>(&axes);
+        f->Data().m_options.SetDefaults(0);
+        f->Data().m_equationText = c.text;
+        f->Interpret();
+        kttest::Recalculate(*f);
+    }
+    double UnitsPerPixelX() const { return 2 * range / kWidth; }
+    double UnitsPerPixelY() const { return 2 * range / kHeight; }
+
+    double range;
+    KTAxes axes;
+    std::unique_ptr<KTFunction3> f;
+};
+
+/// The polylines of one buffer, joined as the curve painter joins them.
+std::vector<Polyline> Lines(const KTCurvePointBuffer& buffer)
+{
+    std::vector<Polyline> lines;
+    Polyline line;
+    const auto flush = [&] {
+        if (!line.empty())
+            lines.push_back(line);
+        line.clear();
+    };
+    for (int i = 0; i < buffer.m_count; ++i) {
+        const KTCurvePoint& p = buffer.m_points[static_cast<std::size_t>(i)];
+        if (!p.m_draw) {
+            flush();
+            continue;
+        }
+        line.push_back(p.m_point);
+        if (p.m_break && line.size() > 1)
+            flush();
+    }
+    flush();
+    return lines;
+}
+
+std::vector<Polyline> AllLines(const KTFunction3& f)
+{
+    std::vector<Polyline> lines = Lines(*f.m_buffer1);
+    if (f.m_implicitOverflow || f.m_twoBranches) {
+        std::vector<Polyline> more = Lines(*f.m_buffer2);
+        lines.insert(lines.end(), more.begin(), more.end());
+    }
+    return lines;
+}
+
+/// A relation F(x, y) = 0 with its gradient, written out by hand.
+struct ClosedForm
+{
+    const char* name;
+    void (*at)(double x, double y, double& f, double& fx, double& fy);
+};
+
+const ClosedForm kClosedForms[] = {
+    {"tan-lines",
+     [](double x, double, double& f, double& fx, double& fy) {
+         const double c = std::cos(35.6 * x);
+         f = std::tan(35.6 * x);
+         fx = 35.6 / (c * c);
+         fy = 0.0;
+     }},
+    {"sine-pattern-10",
+     [](double x, double y, double& f, double& fx, double& fy) {
+         const double r = x * x + y * y;
+         f = std::sin(r) - std::cos(x * y);
+         fx = 2 * x * std::cos(r) + y * std::sin(x * y);
+         fy = 2 * y * std::cos(r) + x * std::sin(x * y);
+     }},
+    {"sine-pattern-5",
+     [](double x, double y, double& f, double& fx, double& fy) {
+         const double r = x * x + y * y;
+         f = std::sin(r) - std::cos(x * y);
+         fx = 2 * x * std::cos(r) + y * std::sin(x * y);
+         fy = 2 * y * std::cos(r) + x * std::sin(x * y);
+     }},
+    {"two-small-circles",
+     [](double x, double y, double& f, double& fx, double& fy) {
+         const double r = x * x + y * y;
+         f = (r - 0.01) * (r - 0.04);
+         fx = 2 * x * (2 * r - 0.05);
+         fy = 2 * y * (2 * r - 0.05);
+     }},
+    {"two-small-circles-10",
+     [](double x, double y, double& f, double& fx, double& fy) {
+         const double r = x * x + y * y;
+         f = (r - 0.01) * (r - 0.04);
+         fx = 2 * x * (2 * r - 0.05);
+         fy = 2 * y * (2 * r - 0.05);
+     }},
+    {"lemniscate",
+     [](double x, double y, double& f, double& fx, double& fy) {
+         const double r = x * x + y * y;
+         f = r * r - 4 * (x * x - y * y);
+         fx = 4 * x * r - 8 * x;
+         fy = 4 * y * r + 8 * y;
+     }},
+    {"folium",
+     [](double x, double y, double& f, double& fx, double& fy) {
+         f = x * x * x + y * y * y - 3 * x * y;
+         fx = 3 * x * x - 3 * y;
+         fy = 3 * y * y - 3 * x;
+     }},
+};
+
+/// Distance in pixels from (x, y) to the curve, to first order: |F| over the gradient measured
+/// per pixel.
+double PixelsFromCurve(const ClosedForm& form, const Plot& plot, double x, double y)
+{
+    double f = 0.0;
+    double fx = 0.0;
+    double fy = 0.0;
+    form.at(x, y, f, fx, fy);
+    if (f == 0.0)
+        return 0.0;
+    return std::fabs(f) / std::hypot(fx * plot.UnitsPerPixelX(), fy * plot.UnitsPerPixelY());
+}
+
+/// Segments of the drawn lines in pixel coordinates, sorted into square buckets for the
+/// distance from a point to the nearest of them.
+class SegmentIndex
+{
+public:
+    SegmentIndex(const std::vector<Polyline>& lines, const Plot& plot) : m_plot(plot)
+    {
+        for (const Polyline& line : lines)
+            for (std::size_t k = 0; k + 1 < line.size(); ++k)
+                Add(Pixel(line[k]), Pixel(line[k + 1]));
+        // A line of one point is a dot.
+        for (const Polyline& line : lines)
+            if (line.size() == 1)
+                Add(Pixel(line[0]), Pixel(line[0]));
+    }
+
+    KTPoint Pixel(const KTPoint& p) const
+    {
+        return KTPoint((p.m_x + m_plot.range) / m_plot.UnitsPerPixelX(),
+                       (p.m_y + m_plot.range) / m_plot.UnitsPerPixelY());
+    }
+
+    double Distance(const KTPoint& pixel) const
+    {
+        double best = 1e300;
+        const int bx = Bucket(pixel.m_x);
+        const int by = Bucket(pixel.m_y);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const auto found = m_buckets.find(Key(bx + dx, by + dy));
+                if (found == m_buckets.end())
+                    continue;
+                for (std::size_t s : found->second)
+                    best = std::min(best, ToSegment(pixel, m_segments[s].first, m_segments[s].second));
+            }
+        return best;
+    }
+
+private:
+    static constexpr double kBucket = 8.0;
+    static int Bucket(double v) { return static_cast<int>(std::floor(v / kBucket)); }
+    static long long Key(int x, int y) { return static_cast<long long>(x) * 100000 + y; }
+
+    static double ToSegment(const KTPoint& p, const KTPoint& a, const KTPoint& b)
+    {
+        const double dx = b.m_x - a.m_x;
+        const double dy = b.m_y - a.m_y;
+        const double length2 = dx * dx + dy * dy;
+        double t = length2 > 0 ? ((p.m_x - a.m_x) * dx + (p.m_y - a.m_y) * dy) / length2 : 0.0;
+        t = std::clamp(t, 0.0, 1.0);
+        return std::hypot(p.m_x - (a.m_x + t * dx), p.m_y - (a.m_y + t * dy));
+    }
+
+    void Add(const KTPoint& a, const KTPoint& b)
+    {
+        const std::size_t id = m_segments.size();
+        m_segments.emplace_back(a, b);
+        // Segments are short (a few pixels): every bucket their box touches holds them.
+        for (int x = Bucket(std::min(a.m_x, b.m_x)); x <= Bucket(std::max(a.m_x, b.m_x)); ++x)
+            for (int y = Bucket(std::min(a.m_y, b.m_y)); y <= Bucket(std::max(a.m_y, b.m_y)); ++y)
+                m_buckets[Key(x, y)].push_back(id);
+    }
+
+    const Plot& m_plot;
+    std::vector<std::pair<KTPoint, KTPoint>> m_segments;
+    std::map<long long, std::vector<std::size_t>> m_buckets;
+};
+
+} // namespace
+
+TEST(ImplicitPlots, RelationsAreInterpretedAsTheCasesSay)
+{
+    for (const kttest::ImplicitCase& c : kttest::kImplicitCases) {
+        Plot plot(c);
+        EXPECT_TRUE(plot.f->IsDrawable()) << c.name;
+        if (c.implicit) {
+            EXPECT_EQ(plot.f->Status(), KTStatusImplicit) << c.name;
+        } else {
+            EXPECT_EQ(plot.f->Status(), KTStatusExplicit) << c.name;
+            EXPECT_EQ(plot.f->m_twoBranches, 1) << c.name;
+        }
+    }
+}
+
+TEST(ImplicitPlots, EveryDrawnPointLiesWithinHalfAPixelOfTheCurve)
+{
+    for (const ClosedForm& form : kClosedForms) {
+        Plot plot(Case(form.name));
+        const std::vector<Polyline> lines = AllLines(*plot.f);
+        ASSERT_FALSE(lines.empty()) << form.name;
+        double worst = 0.0;
+        std::size_t points = 0;
+        for (const Polyline& line : lines)
+            for (const KTPoint& p : line) {
+                worst = std::max(worst, PixelsFromCurve(form, plot, p.m_x, p.m_y));
+                ++points;
+            }
+        EXPECT_LE(worst, 0.5) << form.name << " over " << points << " points";
+    }
+}
+
+TEST(ImplicitPlots, EveryRootOfAFinerSearchLiesOnADrawnLine)
+{
+    // An independent search: the edges of a lattice of 3 pixels, shifted off the plot's own,
+    // bisected wherever F changes sign continuously (a pole, where |F| grows as the bracket
+    // narrows, is no root). Each root must lie within a pixel and a half of a drawn line: a band of the other
+    // sign thinner than a pixel beside a saddle may close short of it by that much.
+    for (const ClosedForm& form : kClosedForms) {
+        Plot plot(Case(form.name));
+        const SegmentIndex index(AllLines(*plot.f), plot);
+        const double ux = plot.UnitsPerPixelX();
+        const double uy = plot.UnitsPerPixelY();
+        const double step = 3.0;
+        const auto value = [&](double x, double y) {
+            double f = 0.0;
+            double fx = 0.0;
+            double fy = 0.0;
+            form.at(x, y, f, fx, fy);
+            return f;
+        };
+        int roots = 0;
+        int missed = 0;
+        KTPoint firstMissed;
+        const auto check = [&](double x0, double y0, double x1, double y1) {
+            double fa = value(x0, y0);
+            const double fb = value(x1, y1);
+            if (!std::isfinite(fa) || !std::isfinite(fb) || (fa >= 0) == (fb >= 0))
+                return;
+            double ax = x0, ay = y0, bx = x1, by = y1;
+            for (int k = 0; k < 60; ++k) {
+                const double mx = (ax + bx) / 2;
+                const double my = (ay + by) / 2;
+                const double fm = value(mx, my);
+                if ((fm >= 0) == (fa >= 0)) {
+                    ax = mx;
+                    ay = my;
+                    fa = fm;
+                } else {
+                    bx = mx;
+                    by = my;
+                }
+            }
+            if (!(std::fabs(fa) <= 1e-6 * std::max(std::fabs(value(x0, y0)), std::fabs(fb))))
+                return; // a pole
+            ++roots;
+            const double d = index.Distance(index.Pixel(KTPoint(ax, ay)));
+            if (d > 1.5) {
+                if (missed++ == 0)
+                    firstMissed = KTPoint(ax, ay);
+            }
+        };
+        const double r = plot.range;
+        for (double py = 0.37; py <= kHeight; py += step)
+            for (double px = 0.61; px + step <= kWidth; px += step)
+                check(-r + px * ux, -r + py * uy, -r + (px + step) * ux, -r + py * uy);
+        for (double px = 0.61; px <= kWidth; px += step)
+            for (double py = 0.37; py + step <= kHeight; py += step)
+                check(-r + px * ux, -r + py * uy, -r + px * ux, -r + (py + step) * uy);
+        EXPECT_GT(roots, 0) << form.name;
+        EXPECT_EQ(missed, 0) << form.name << ": " << missed << " of " << roots << " roots, first at ("
+                             << firstMissed.m_x << ", " << firstMissed.m_y << ")";
+    }
+}
+
+TEST(ImplicitPlots, AllLinesOfTan356xAndNoneOnItsPoles)
+{
+    // tan(35.6x) = 0 on -5..5: x = k pi / 35.6 for |k| <= 56, each a line from the bottom edge
+    // to the top; the poles x = (k + 1/2) pi / 35.6 lie between them.
+    Plot plot(Case("tan-lines"));
+    const std::vector<Polyline> lines = AllLines(*plot.f);
+    const double ux = plot.UnitsPerPixelX();
+    const double period = std::numbers::pi / 35.6;
+    EXPECT_EQ(lines.size(), 113u);
+    std::map<int, std::pair<double, double>> spans; // k -> lowest and highest y on line k
+    for (const Polyline& line : lines) {
+        for (const KTPoint& p : line) {
+            const double k = p.m_x / period;
+            const int nearest = static_cast<int>(std::lround(k));
+            // Every point on a zero line, none within two pixels of a pole.
+            EXPECT_LE(std::fabs(p.m_x - nearest * period), 0.5 * ux) << p.m_x;
+            EXPECT_GT(std::fabs(p.m_x - (std::floor(k) + 0.5) * period), 2 * ux) << p.m_x;
+            auto [at, fresh] = spans.try_emplace(nearest, p.m_y, p.m_y);
+            at->second.first = std::min(at->second.first, p.m_y);
+            at->second.second = std::max(at->second.second, p.m_y);
+        }
+    }
+    ASSERT_EQ(spans.size(), 113u);
+    for (int k = -56; k <= 56; ++k) {
+        const auto at = spans.find(k);
+        ASSERT_NE(at, spans.end()) << k;
+        EXPECT_DOUBLE_EQ(at->second.first, -5.0) << k;
+        EXPECT_DOUBLE_EQ(at->second.second, 5.0) << k;
+    }
+}
+
+TEST(ImplicitPlots, SmallConcentricCirclesAreBothClosed)
+{
+    // (x^2 + y^2 - 0.01)(x^2 + y^2 - 0.04) = 0: circles of radius 0.1 and 0.2, 16 and 32
+    // pixels across on -5..5, 8 and 16 on -10..10.
+    for (const char* name : {"two-small-circles", "two-small-circles-10"}) {
+        Plot plot(Case(name));
+        const std::vector<Polyline> lines = AllLines(*plot.f);
+        ASSERT_EQ(lines.size(), 2u) << name;
+        const double pixel = std::max(plot.UnitsPerPixelX(), plot.UnitsPerPixelY());
+        std::vector<double> radii;
+        for (const Polyline& line : lines) {
+            ASSERT_GE(line.size(), 5u) << name;
+            EXPECT_EQ(line.front(), line.back()) << name;
+            const double radius = std::hypot(line.front().m_x, line.front().m_y);
+            double xLow = 1e9, xHigh = -1e9, yLow = 1e9, yHigh = -1e9;
+            for (const KTPoint& p : line) {
+                EXPECT_NEAR(std::hypot(p.m_x, p.m_y), radius, 0.5 * pixel) << name;
+                xLow = std::min(xLow, p.m_x);
+                xHigh = std::max(xHigh, p.m_x);
+                yLow = std::min(yLow, p.m_y);
+                yHigh = std::max(yHigh, p.m_y);
+            }
+            // The extents of a circle: its radius each way, within a pixel.
+            EXPECT_NEAR(xLow, -radius, pixel) << name;
+            EXPECT_NEAR(xHigh, radius, pixel) << name;
+            EXPECT_NEAR(yLow, -radius, pixel) << name;
+            EXPECT_NEAR(yHigh, radius, pixel) << name;
+            radii.push_back(radius);
+        }
+        std::sort(radii.begin(), radii.end());
+        EXPECT_NEAR(radii[0], 0.1, 0.5 * pixel) << name;
+        EXPECT_NEAR(radii[1], 0.2, 0.5 * pixel) << name;
+    }
+}
+
+TEST(ImplicitPlots, TheHalvesOfACircleMeetAtTheirEnds)
+{
+    // A circle rearranged into y = cy +- sqrt(r^2 - (x - cx)^2): each half is drawn from
+    // cx - r to cx + r, and the halves meet there on the horizontal diameter.
+    struct Row
+    {
+        const char* name;
+        double cx, cy, r;
+    };
+    const Row rows[] = {
+        {"tiny-circle-5", 0, 0, 0.01},
+        {"tiny-circle-10", 0, 0, 0.01},
+        {"offset-circle-5", 0.03, 0.03, 0.01},
+        {"offset-circle-10", 0.03, 0.03, 0.01},
+        {"circle-25", 0, 0, 5},
+    };
+    for (const Row& row : rows) {
+        Plot plot(Case(row.name));
+        const double uy = plot.UnitsPerPixelY();
+        const std::vector<Polyline> upper = Lines(*plot.f->m_buffer1);
+        const std::vector<Polyline> lower = Lines(*plot.f->m_buffer2);
+        ASSERT_EQ(upper.size(), 1u) << row.name;
+        ASSERT_EQ(lower.size(), 1u) << row.name;
+        for (const Polyline* half : {&upper[0], &lower[0]}) {
+            ASSERT_GE(half->size(), 3u) << row.name;
+            EXPECT_NEAR(half->front().m_x, row.cx - row.r, 1e-12) << row.name;
+            EXPECT_NEAR(half->back().m_x, row.cx + row.r, 1e-12) << row.name;
+            EXPECT_NEAR(half->front().m_y, row.cy, 0.01 * uy) << row.name;
+            EXPECT_NEAR(half->back().m_y, row.cy, 0.01 * uy) << row.name;
+        }
+        EXPECT_EQ(upper[0].front().m_x, lower[0].front().m_x) << row.name;
+        EXPECT_EQ(upper[0].back().m_x, lower[0].back().m_x) << row.name;
+        // The top of the circle is sampled within a pixel of its height.
+        double top = -1e9;
+        for (const KTPoint& p : upper[0])
+            top = std::max(top, p.m_y);
+        EXPECT_NEAR(top, row.cy + row.r, 1.0 * uy) << row.name;
+    }
+}
+
+TEST(ImplicitPlots, FormerlyGoodCurvesKeepTheirShape)
+{
+    const double tolerance = 0.5 * 10.0 / kHeight; // half a pixel on -5..5
+    {
+        // The lemniscate (x^2 + y^2)^2 = 4(x^2 - y^2) reaches x = +-2 and y = +-1/sqrt(2).
+        Plot plot(Case("lemniscate"));
+        double xHigh = -1e9, xLow = 1e9, yHigh = -1e9, yLow = 1e9;
+        for (const Polyline& line : AllLines(*plot.f))
+            for (const KTPoint& p : line) {
+                xHigh = std::max(xHigh, p.m_x);
+                xLow = std::min(xLow, p.m_x);
+                yHigh = std::max(yHigh, p.m_y);
+                yLow = std::min(yLow, p.m_y);
+            }
+        EXPECT_NEAR(xHigh, 2.0, tolerance);
+        EXPECT_NEAR(xLow, -2.0, tolerance);
+        EXPECT_NEAR(yHigh, std::sqrt(0.5), tolerance);
+        EXPECT_NEAR(yLow, -std::sqrt(0.5), tolerance);
+    }
+    {
+        // The folium x^3 + y^3 = 3xy: its loop reaches (3/2, 3/2); its two arms run to the
+        // left and bottom edges of the view along x + y + 1 = 0.
+        Plot plot(Case("folium"));
+        double farthest = -1e9;
+        bool left = false;
+        bool bottom = false;
+        for (const Polyline& line : AllLines(*plot.f))
+            for (const KTPoint& p : line) {
+                farthest = std::max(farthest, p.m_x + p.m_y);
+                left = left || p.m_x == -5.0;
+                bottom = bottom || p.m_y == -5.0;
+            }
+        EXPECT_NEAR(farthest, 3.0, 2 * tolerance);
+        EXPECT_TRUE(left);
+        EXPECT_TRUE(bottom);
+    }
+    {
+        // y^2 = x^3: the halves y = +-x^(3/2) meet at the cusp (0, 0).
+        Plot plot(Case("cusp"));
+        const std::vector<Polyline> upper = Lines(*plot.f->m_buffer1);
+        const std::vector<Polyline> lower = Lines(*plot.f->m_buffer2);
+        ASSERT_EQ(upper.size(), 1u);
+        ASSERT_EQ(lower.size(), 1u);
+        EXPECT_NEAR(upper[0].front().m_x, 0.0, 1e-12);
+        EXPECT_NEAR(lower[0].front().m_x, 0.0, 1e-12);
+        EXPECT_NEAR(upper[0].front().m_y, 0.0, 1e-12);
+        EXPECT_NEAR(lower[0].front().m_y, 0.0, 1e-12);
+        for (const Polyline* half : {&upper[0], &lower[0]})
+            for (const KTPoint& p : *half)
+                EXPECT_NEAR(std::fabs(p.m_y), std::pow(p.m_x, 1.5), 1e-9);
+    }
+    {
+        // x^2 = y^2: the lines y = |x| and y = -|x| across the whole view.
+        Plot plot(Case("crossing-lines"));
+        const std::vector<Polyline> upper = Lines(*plot.f->m_buffer1);
+        const std::vector<Polyline> lower = Lines(*plot.f->m_buffer2);
+        ASSERT_EQ(upper.size(), 1u);
+        ASSERT_EQ(lower.size(), 1u);
+        for (const Polyline* half : {&upper[0], &lower[0]}) {
+            EXPECT_DOUBLE_EQ(half->front().m_x, -5.0);
+            EXPECT_DOUBLE_EQ(half->back().m_x, 5.0);
+            for (const KTPoint& p : *half)
+                EXPECT_DOUBLE_EQ(std::fabs(p.m_y), std::fabs(p.m_x));
+        }
+    }
+}
+
+TEST(ImplicitPlots, PicturesUnderTheBuildFolder)
+{
+    const QString folder = QCoreApplication::applicationDirPath() + "/implicit-curves";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const kttest::ImplicitCase& c : kttest::kImplicitCases) {
+        Plot plot(c);
+        QImage image(1600, 1200, QImage::Format_RGB32);
+        QImage blank(1600, 1200, QImage::Format_RGB32);
+        {
+            KTDC dc(&blank);
+            kttest::PreparePage(blank, dc, plot.axes);
+        }
+        {
+            KTDC dc(&image);
+            kttest::PreparePage(image, dc, plot.axes);
+            plot.f->Draw(dc);
+        }
+        int ink = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                ink += image.pixel(x, y) != blank.pixel(x, y);
+        EXPECT_GT(ink, 0) << c.name;
+        EXPECT_TRUE(image.save(folder + "/" + c.name + ".png")) << c.name;
+    }
+}
