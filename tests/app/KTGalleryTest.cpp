@@ -220,7 +220,7 @@ TEST_F(GalleryTest, HoverTipAndCurveMenu)
     m_gallery.Shoot(*m_frame, QStringLiteral("hover-tip"));
 
     int menus = 0;
-    const auto previous = KTG300View::SetContextMenuHook([&](QMenu& menu) {
+    const auto previous = KTG300View::SetContextMenuHook([&](QMenu& menu, const QPoint&) {
         ++menus;
         menu.popup(view.mapToGlobal(over));
         ASSERT_TRUE(WaitFor([&] { return menu.isVisible(); }));
