@@ -15,6 +15,7 @@
 #include "ui/KTSpinButtonCtrl.h"
 
 #include <QGuiApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QPointer>
@@ -78,13 +79,29 @@ void KTG300View::OnClose()
     m_animating = 0;
 }
 
-void KTG300View::paintEvent(QPaintEvent*)
+void KTG300View::paintEvent(QPaintEvent* event)
 {
     // Nothing may escape a paint; a failed paint leaves the background.
     try {
         QPainter painter(this);
-        KTDC dc(&painter);
-        OnDraw(dc);
+        NoteWindowRect();
+        if (!HasCurrentFrame())
+            RenderFrame();
+        const QImage* picture = &m_frame;
+        if (HasOverlays()) {
+            m_composed = m_frame;
+            QPainter overlayPainter(&m_composed);
+            KTDC dc(&overlayPainter);
+            StartPicture(dc, false);
+            DrawOverlays(dc);
+            picture = &m_composed;
+        }
+        // Only what the paint asks for is copied: a tip or a cursor exposes a small part.
+        const QRect area = event ? event->rect() : rect();
+        const qreal ratio = picture->devicePixelRatio();
+        const QRectF source(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(QRectF(area), *picture, source);
     } catch (...) {
     }
     m_painted = true;
@@ -105,13 +122,103 @@ void KTG300View::paintEvent(QPaintEvent*)
     }
 }
 
-void KTG300View::OnDraw(KTDC& dc)
+void KTG300View::Redraw()
+{
+    m_frameValid = false;
+    update();
+}
+
+KTG300View::FrameKey KTG300View::CurrentFrameKey() const
+{
+    FrameKey key;
+    key.width = width();
+    key.height = height();
+    key.ratio = devicePixelRatioF();
+    key.dpiX = logicalDpiX();
+    key.dpiY = logicalDpiY();
+    const KTVariableSubstitutions& substitutions = m_document.m_substitutions;
+    for (int i = 0; i < substitutions.GetCount(); ++i)
+        key.substitutions.emplace_back(substitutions.GetName(i), substitutions.GetValueAt(i));
+    const KTGraphData3& data = m_document.Graph().Data();
+    key.selection.push_back(data.m_derivatives.m_selectedIndex);
+    for (int i = 0; i < data.m_derivatives.GetCount(); ++i)
+        key.selection.push_back(data.m_derivatives.GetAt(i).m_selected ? 1 : 0);
+    key.selection.push_back(data.m_integrals.m_selectedIndex);
+    for (int i = 0; i < data.m_integrals.GetCount(); ++i)
+        key.selection.push_back(data.m_integrals.GetAt(i).m_selected ? 1 : 0);
+    key.selection.push_back(m_document.m_annotationIndex);
+    for (int i = 0; i < m_document.m_annotations.GetCount(); ++i)
+        key.selection.push_back(m_document.m_annotations.GetAt(i).m_selected);
+    return key;
+}
+
+bool KTG300View::HasCurrentFrame() const
+{
+    return m_frameValid && !m_document.Graph().IsDirty() && !m_frame.isNull() &&
+           CurrentFrameKey() == m_frameKey;
+}
+
+bool KTG300View::HasOverlays() const
+{
+    return m_zoomRectangle || m_panning || m_integralPreview || m_dragLine || m_tip->Content().m_markerFlag;
+}
+
+void KTG300View::StartPicture(KTDC& dc, bool fill) const
+{
+    dc.SetResolution(logicalDpiX(), logicalDpiY());
+    dc.SetMapMode(MM_HIMETRIC);
+    CRect area;
+    dc.GetClipBox(&area);
+    dc.IntersectClipRect(area);
+    if (fill)
+        dc.FillSolidRect(area, dc.GetBkColor());
+}
+
+void KTG300View::RenderFrame()
+{
+    const qreal ratio = std::max<qreal>(1.0, devicePixelRatioF());
+    const QSize pixels(static_cast<int>(std::ceil(width() * ratio)),
+                       static_cast<int>(std::ceil(height() * ratio)));
+    if (m_frame.size() != pixels)
+        m_frame = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    m_frame.setDevicePixelRatio(ratio);
+    m_frame.setDotsPerMeterX(static_cast<int>(std::lround(logicalDpiX() / 0.0254)));
+    m_frame.setDotsPerMeterY(static_cast<int>(std::lround(logicalDpiY() / 0.0254)));
+    m_frameValid = false;
+    if (m_frame.isNull())
+        return;
+    {
+        QPainter painter(&m_frame);
+        KTDC dc(&painter);
+        dc.SetResolution(logicalDpiX(), logicalDpiY());
+        PrepareFrame(dc);
+        StartPicture(dc, true);
+        DrawFrame(dc);
+    }
+    m_frameKey = CurrentFrameKey();
+    m_frameValid = true;
+}
+
+void KTG300View::NoteWindowRect()
 {
     if (KTG300App* app = KTGetApp(); app && app->GetMainWnd()) {
         const QRect frame = app->GetMainWnd()->frameGeometry();
         m_document.m_windowRect =
             CRect(frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height());
     }
+}
+
+void KTG300View::OnDraw(KTDC& dc)
+{
+    NoteWindowRect();
+    PrepareFrame(dc);
+    KTMemDC memory(dc);
+    DrawFrame(memory);
+    DrawOverlays(memory);
+}
+
+void KTG300View::PrepareFrame(KTDC& dc)
+{
     KTGraph3& graph = m_document.Graph();
     const std::int32_t dirty = graph.Data().m_dirty;
     // A graph laid out anew (loaded, resized, zoomed) moves every annotation to its graph point.
@@ -140,13 +247,15 @@ void KTG300View::OnDraw(KTDC& dc)
     if (KTG300App* app = KTGetApp())
         app->m_lastGraphSize = CSize(std::abs(m_graphRect.Width()), std::abs(m_graphRect.Height()));
     m_tip->SetGraphRect(m_graphRect);
+}
 
-    KTMemDC memory(dc);
+void KTG300View::DrawFrame(KTDC& dc)
+{
+    KTGraph3& graph = m_document.Graph();
     graph.SetArea(m_graphRect.left, m_graphRect.top, m_graphRect.right, m_graphRect.bottom);
-    graph.Layout(memory);
+    graph.Layout(dc);
     graph.Recalculate(&m_document.m_substitutions);
-    m_document.DrawDocument(memory);
-    DrawOverlays(memory);
+    m_document.DrawDocument(dc);
 }
 
 void KTG300View::LayoutPanels()
@@ -225,7 +334,7 @@ void KTG300View::OnUpdate()
         frame->PlaceWindow(rect.topLeft(), QSize(std::max(1, rect.width() - decoration.width()),
                                                  std::max(1, rect.height() - decoration.height())));
     }
-    update();
+    Redraw();
 }
 
 void KTG300View::UpdateSubstitutions()
@@ -252,7 +361,7 @@ void KTG300View::OnParamValueChanged(int index)
     graph.SetDirty();
     m_document.SetModifiedFlag(true);
     Panel(index).update();
-    update();
+    Redraw();
 }
 
 void KTG300View::OnPrint(KTG300Doc& document, KTDC& dc)

@@ -13,6 +13,7 @@
 #endif
 #include "platform/KTGdiTypes.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <array>
@@ -62,6 +63,10 @@ public:
     /// Moves the main window to the document's rectangle (held to the screen; a degenerate one
     /// is ignored) and repaints.
     void OnUpdate();
+    /// Paints again for a change of what the view shows: the kept frame is not reused.
+    void Redraw();
+    /// Whether the next paint may draw the kept frame again instead of the graph (for tests).
+    bool HasCurrentFrame() const;
     /// The view's part of closing: nothing runs on after the window has gone.
     void OnClose();
 
@@ -194,6 +199,32 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// What the kept frame was drawn for besides the graph's data (a dirty graph is always drawn
+    /// again) and the changes that call Redraw.
+    struct FrameKey
+    {
+        int width = 0;
+        int height = 0;
+        qreal ratio = 0;
+        int dpiX = 0;
+        int dpiY = 0;
+        std::vector<std::pair<CString, double>> substitutions;
+        std::vector<int> selection; ///< selected indices and flags of tangents, integrals, annotations
+        bool operator==(const FrameKey& other) const = default;
+    };
+    FrameKey CurrentFrameKey() const;
+    /// Draws the graph and its annotations into the kept frame, as OnDraw draws them off-screen.
+    void RenderFrame();
+    /// The mode overlays and the hover marker are drawn over the frame on every paint.
+    bool HasOverlays() const;
+    /// The steps of OnDraw: the main window's rectangle noted, the graph interpreted and its
+    /// area found on the context; then laid out, recalculated and drawn on the (off-screen) one.
+    void NoteWindowRect();
+    void PrepareFrame(KTDC& dc);
+    void DrawFrame(KTDC& dc);
+    /// The context of a picture of the view: the view's resolution, HIMETRIC, clipped to the
+    /// picture and (`fill`) filled with the background, as the off-screen context of OnDraw starts.
+    void StartPicture(KTDC& dc, bool fill) const;
     void ShowPendingMessages();
     bool ResizedByUser() const;
     void OnParamValueChanged(int index);
@@ -251,4 +282,9 @@ private:
     CPoint m_pressLogical;
     /// The left button went down on the tip window and is still held.
     BYTE m_pressedOnTip = 0;
+
+    QImage m_frame;    ///< the last picture of the graph and annotations
+    QImage m_composed; ///< the frame with the overlays, while there are any
+    FrameKey m_frameKey;
+    bool m_frameValid = false;
 };

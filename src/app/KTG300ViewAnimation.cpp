@@ -40,7 +40,7 @@ void KTG300View::StopAnimation()
         SetAllConstantsFromPanels();
         m_document.SetModifiedFlag(true);
     }
-    update();
+    Redraw();
 }
 
 void KTG300View::OnParamAnimate(int index)
@@ -94,7 +94,7 @@ void KTG300View::OnParamFamily(int index)
     graph.SetConstantRange(PanelNames[index], reader.ToDouble(dialog.m_from), reader.ToDouble(dialog.m_to),
                            reader.ToDouble(dialog.m_step));
     m_document.SetModifiedFlag(true);
-    update();
+    Redraw();
 }
 
 void KTG300View::OnAnimationTimer()
@@ -112,7 +112,7 @@ void KTG300View::OnAnimationTimer()
     graph.SetConstant(PanelNames[m_currentPanel], panel.GetValue());
     UpdateSubstitutions();
     panel.update();
-    update();
+    Redraw();
     m_document.SetModifiedFlag(true);
 }
 

@@ -65,7 +65,7 @@ KTG300View::ContextMenuHook KTG300View::SetContextMenuHook(ContextMenuHook hook)
 void KTG300View::OnEditFunctions()
 {
     m_document.EditFunctions(this);
-    update();
+    Redraw();
 }
 
 // ---- Modes ------------------------------------------------------------------------------------
@@ -128,7 +128,7 @@ void KTG300View::AfterEdit()
 {
     m_document.Graph().SetDirty();
     m_document.SetModifiedFlag(true);
-    update();
+    Redraw();
 }
 
 void KTG300View::ToggleFunctionFlag(int which)
@@ -188,7 +188,7 @@ void KTG300View::OnVerticalAsymptotes()
 void KTG300View::OnEditProperties()
 {
     m_document.EditFunctionProperties(m_functionUnderCursor + 1, this);
-    update();
+    Redraw();
 }
 
 template <typename Dialog> void KTG300View::RunPreferencesDialog()
@@ -203,7 +203,7 @@ template <typename Dialog> void KTG300View::RunPreferencesDialog()
         m_document.Graph().SetDirty();
     // Whatever the dialog returned, as the program always has.
     m_document.SetModifiedFlag(true);
-    update();
+    Redraw();
 }
 
 void KTG300View::OnPreferences()

@@ -324,7 +324,11 @@ void KTG300View::OnMouseMoveAt(const CPoint& device)
         }
         if (changed) {
             m_document.SetModifiedFlag(true);
-            update();
+            // A moved annotation is part of the picture; the rest are overlays drawn over it.
+            if (annotationGrabbed)
+                Redraw();
+            else
+                update();
         }
     }
 
@@ -482,7 +486,7 @@ void KTG300View::OnLButtonUp(const CPoint& device, bool ctrlOrShift)
     case KTViewDerivative: SelectUnderPress(); break;
     }
     StopAnimation();
-    update();
+    Redraw();
 }
 
 // ---- Clicks relayed by the tip window ---------------------------------------------------------
@@ -618,7 +622,7 @@ void KTG300View::OnTipMessage(unsigned message, int item)
             }
             break;
         }
-        update();
+        Redraw();
         break;
     }
     case WM_TIP_LBUTTONDBLCLK:
@@ -676,7 +680,7 @@ void KTG300View::OnRButtonUp(const CPoint& device)
     } else if (annotation >= 0) {
         EditAnnotationAt(annotation);
     }
-    update();
+    Redraw();
 }
 
 // ---- Keys -------------------------------------------------------------------------------------
@@ -755,7 +759,7 @@ void KTG300View::OnKeyDown(int key)
     }
     graph.SetDirty();
     m_document.SetModifiedFlag(true);
-    update();
+    Redraw();
 }
 
 // ---- Zoom -------------------------------------------------------------------------------------
@@ -796,7 +800,7 @@ void KTG300View::ZoomToRect(bool keys)
         WriteRanges(xMin, xMax, yMin, yMax, 6);
         m_document.Graph().SetDirty();
         m_document.SetModifiedFlag(true);
-        update();
+        Redraw();
     } else {
         // Nothing was zoomed: the pushed range would restore nothing new.
         m_zoomHistory.resize(m_zoomHistory.size() - 4);
@@ -830,7 +834,7 @@ void KTG300View::ZoomOut(bool keys)
     }
     m_document.SetModifiedFlag(true);
     m_document.Graph().SetDirty();
-    update();
+    Redraw();
 }
 
 // ---- Overlays ---------------------------------------------------------------------------------

@@ -48,7 +48,7 @@ void KTG300View::OnIntegral()
     if (defaults)
         defaults->m_modified = 0;
     if (dialog.DoModal() != QDialog::Accepted) {
-        update();
+        Redraw();
         return;
     }
 
@@ -83,7 +83,7 @@ void KTG300View::OnIntegral()
     m_tip->Hide();
     UpdateSubstitutions();
     m_document.SetModifiedFlag(true);
-    update();
+    Redraw();
 }
 
 void KTG300View::OnTangentLine()
@@ -107,7 +107,7 @@ void KTG300View::OnTangentLine()
     if (defaults)
         defaults->m_modified = 0;
     if (dialog.DoModal() != QDialog::Accepted) {
-        update();
+        Redraw();
         return;
     }
 
@@ -137,7 +137,7 @@ void KTG300View::OnTangentLine()
     }
     m_tip->Hide();
     m_document.SetModifiedFlag(true);
-    update();
+    Redraw();
 }
 
 bool KTG300View::EditAnnotationAt(int index)
@@ -155,7 +155,7 @@ bool KTG300View::EditAnnotationAt(int index)
         SaveDefaults(*app);
         defaults.m_bDefaultsChanged = 0;
     }
-    update();
+    Redraw();
     return true;
 }
 

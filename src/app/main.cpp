@@ -1,7 +1,9 @@
 // KT Graph 3: the program's entry point.
 //
 // For the smoke test in a real X server: when KTGRAPH3_GRAB names a PNG file, the program saves
-// its main window there shortly after starting, as the screen shows it, and ends.
+// its main window there shortly after starting, as the screen shows it, and ends. For the
+// start-up benchmark: when KTGRAPH3_FIRST_PAINT is set, the program writes "painted" on its
+// standard output once its main window has been painted, and ends.
 
 #include "app/CMainFrame.h"
 #include "app/KTApplication.h"
@@ -10,10 +12,14 @@
 #include "platform/KTMessageBox.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
 
 namespace {
 
@@ -43,6 +49,33 @@ int ShowMessageBox(const CString& caption, const CString& text, unsigned type)
     }
 }
 
+/// Ends the program after the first paint of a widget of the main window.
+class FirstPaintReporter : public QObject
+{
+public:
+    explicit FirstPaintReporter(KTG300App& app) : m_app(app) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!m_reported && event->type() == QEvent::Paint && widget && m_app.GetMainWnd() &&
+            widget->window() == m_app.GetMainWnd()) {
+            m_reported = true;
+            // After the paint has reached the window, not from inside it.
+            QTimer::singleShot(0, [] {
+                std::fputs("painted\n", stdout);
+                std::fflush(stdout);
+                QApplication::exit(0);
+            });
+        }
+        return false;
+    }
+
+private:
+    KTG300App& m_app;
+    bool m_reported = false;
+};
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -55,6 +88,9 @@ int main(int argc, char* argv[])
     KTSetMessageBoxHandler(ShowMessageBox);
 
     KTG300App app;
+    FirstPaintReporter reporter(app);
+    if (qEnvironmentVariableIsSet("KTGRAPH3_FIRST_PAINT"))
+        application.installEventFilter(&reporter);
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     const QString grab = qEnvironmentVariable("KTGRAPH3_GRAB");

@@ -3,7 +3,9 @@
 #include "KTAppTestSupport.h"
 #include "app/KTG300Doc.h"
 #include "engine/KTFunction3.h"
+#include "graph/KTDerivativeFunction.h"
 #include "graph/KTGraph3.h"
+#include "graph/KTIntegralFunction.h"
 #include "platform/KTDC.h"
 #include "support/KTTestSupport.h"
 #include "ui/KTParameterBar.h"
@@ -11,10 +13,13 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPixmap>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -190,4 +195,137 @@ TEST(KTG300View, PrintingDrawsTheDocumentOnAPrintingContext)
     }
     SaveForInspection(page, "view-print.png");
     EXPECT_GT(DarkPixels(page, page.rect()), 200);
+}
+
+namespace {
+
+/// Pixels where the two pictures differ (both as 32-bit colours), above the strip of the
+/// constants' panels (child widgets, which only a grab of the window shows).
+int CountDiffering(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return a.width() * a.height() + 1;
+    int count = 0;
+    for (int y = 0; y < a.height() - KTG300View::PanelStripHeight; ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return count;
+}
+
+/// What OnDraw paints: the picture a kept frame must reproduce.
+QImage PaintedByOnDraw(KTG300View& view)
+{
+    QImage image(view.size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    KTDC dc(&image);
+    view.OnDraw(dc);
+    return image;
+}
+
+/// A shown view of a document with curves, a tangent, an integral and family constants in use.
+struct ShownView
+{
+    ShownView()
+    {
+        document.OnNewDocument();
+        SetFunctions(document, {"y=x^2/4-3", "y=a sin(x)", "r=2+cos(3th)"});
+        KTDerivativeFunction tangent;
+        tangent.m_function = 0;
+        tangent.m_xText = "1";
+        document.Graph().AddDerivative(tangent, true);
+        KTIntegralFunction integral;
+        integral.m_first = 0;
+        integral.m_second = KTIntegralFunction::kXAxis;
+        integral.m_lowerText = "-2";
+        integral.m_upperText = "2";
+        document.Graph().AddIntegral(integral, true);
+        view.resize(700, 500);
+        view.show();
+        Settle();
+    }
+    KTG300Doc document;
+    KTG300View view{document};
+};
+
+} // namespace
+
+TEST(KTG300View, ARepaintWithNothingChangedDrawsTheKeptFrame)
+{
+    ShownView shown;
+    const QImage first = shown.view.grab().toImage();
+    ASSERT_TRUE(shown.view.HasCurrentFrame());
+    const QImage again = shown.view.grab().toImage();
+    EXPECT_TRUE(shown.view.HasCurrentFrame());
+    const QImage reference = PaintedByOnDraw(shown.view);
+    SaveForInspection(first, "view-kept-frame.png");
+    EXPECT_GT(DarkPixels(first, first.rect()), 300);
+    EXPECT_EQ(CountDiffering(first, reference), 0);
+    EXPECT_EQ(CountDiffering(again, reference), 0);
+
+    // A cursor moved over empty paper and a part of the window exposed keep the frame.
+    QMouseEvent move(QEvent::MouseMove, QPointF(20, 20), QPointF(20, 20), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&shown.view, &move);
+    shown.view.repaint(QRect(100, 100, 50, 40));
+    EXPECT_TRUE(shown.view.HasCurrentFrame());
+    EXPECT_EQ(CountDiffering(shown.view.grab().toImage(), reference), 0);
+}
+
+TEST(KTG300View, EveryChangeOfThePictureDropsTheKeptFrame)
+{
+    const struct
+    {
+        const char* change;
+        std::function<void(KTG300View&, KTG300Doc&)> make;
+    } rows[] = {
+        {"graph changed",
+         [](KTG300View&, KTG300Doc& d) {
+             d.Graph().Data().Function(0).Data().m_equationText = "y=x";
+             d.Graph().SetDirty();
+         }},
+        {"view resized", [](KTG300View& v, KTG300Doc&) { v.resize(640, 520); }},
+        {"constant's value",
+         [](KTG300View&, KTG300Doc& d) {
+             d.m_substitutions.Clear();
+             d.m_substitutions.Add("a", 2.5);
+         }},
+        {"tangent selected",
+         [](KTG300View&, KTG300Doc& d) { d.Graph().Data().m_derivatives.SetSelected(0, true); }},
+        {"integral selected",
+         [](KTG300View&, KTG300Doc& d) { d.Graph().Data().m_integrals.SetSelected(0, true); }},
+        {"redraw asked", [](KTG300View& v, KTG300Doc&) { v.Redraw(); }},
+    };
+    for (const auto& row : rows) {
+        ShownView shown;
+        shown.view.grab();
+        ASSERT_TRUE(shown.view.HasCurrentFrame()) << row.change;
+        row.make(shown.view, shown.document);
+        EXPECT_FALSE(shown.view.HasCurrentFrame()) << row.change;
+        Settle(); // the panels follow a resize after the paint
+        const QImage painted = shown.view.grab().toImage();
+        EXPECT_TRUE(shown.view.HasCurrentFrame()) << row.change;
+        EXPECT_EQ(CountDiffering(painted, PaintedByOnDraw(shown.view)), 0) << row.change;
+    }
+}
+
+TEST(KTG300View, ModeOverlaysAreDrawnOverTheKeptFrame)
+{
+    // A zoom rectangle dragged with the mouse shows on the next paint only, over the frame.
+    ShownView shown;
+    shown.view.OnZoomMode();
+    const QImage plain = shown.view.grab().toImage();
+    const auto drag = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, at, Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&shown.view, &event);
+    };
+    drag(QEvent::MouseButtonPress, QPointF(100, 100), Qt::LeftButton);
+    drag(QEvent::MouseMove, QPointF(300, 250), Qt::LeftButton);
+    const QImage withBand = shown.view.grab().toImage();
+    EXPECT_TRUE(shown.view.HasCurrentFrame());
+    EXPECT_GT(CountDiffering(withBand, plain), 100);
+    drag(QEvent::MouseMove, QPointF(300, 250), Qt::LeftButton);
+    SaveForInspection(withBand, "view-zoom-band.png");
+    EXPECT_EQ(CountDiffering(withBand, PaintedByOnDraw(shown.view)), 0);
+    // The band was drawn once: the next paint is the frame alone.
+    EXPECT_EQ(CountDiffering(shown.view.grab().toImage(), plain), 0);
 }
