@@ -405,8 +405,11 @@ void KTAxesDlg::OptionsToControls()
                axes.m_yMinorS.m_value,   axes.m_yMajorS.m_value};
     m_autoStep = {axes.m_autoxMinor.m_value ? 1 : 0, axes.m_autoxMajor.m_value ? 1 : 0,
                   axes.m_autoyMinor.m_value ? 1 : 0, axes.m_autoyMajor.m_value ? 1 : 0};
-    for (std::size_t i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (m_autoStep[i] && !m_stepsInUse[i].IsEmpty())
+            m_texts[4 + i] = m_stepsInUse[i];
         m_stepEdits[i]->setEnabled(m_autoStep[i] == 0);
+    }
     m_restriction = axes.m_scaleRestriction.GetValue();
     EnableRangeEdits(m_restriction != 2);
     m_xMillimetres = axes.m_xScaleMeasurement.GetValue() * 0.01;

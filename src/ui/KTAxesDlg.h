@@ -82,6 +82,10 @@ public:
 
     /// The working copy: assigned by the opener before DoModal, taken back after OK.
     KTOptionAxes2 m_options;
+    /// The steps the graph draws with (x minor, x major, y minor, y major), set by an opener
+    /// that has drawn the graph: an automatic step shows the one in use, not the stored text.
+    /// Empty texts show the stored ones.
+    std::array<CString, 4> m_stepsInUse;
 
     // ---- controls, for tests --------------------------------------------------------------
     QLineEdit* XMinEdit() const { return m_rangeEdits[0]; }

@@ -652,3 +652,43 @@ TEST(KTG300ViewModes, RightClickOnAnAxisOpensTheAxesDialogWhenAllowed)
     EXPECT_TRUE(f.document.IsModified());
     EXPECT_TRUE(f.document.Graph().IsDirty());
 }
+
+// Axes Properties, opened on a drawn graph, shows in each automatic step's (disabled) edit the
+// step the graph labels with; a step that is not automatic shows what was typed.
+TEST(KTG300ViewModes, AxesDialogShowsTheAutomaticStepsInUse)
+{
+    const struct
+    {
+        const char* xMin;
+        const char* xMax;
+        const char* minor;
+        const char* major; ///< the eighth of the range rounded up the 1-2-5 (or pi) steps
+    } rows[] = {
+        {"-10", "10", "1", "5"},
+        {"-1", "1", "0.1", "0.5"},
+        {"-40", "40", "5", "20"},
+        {"-2pi", "2pi", "pi/3", "pi"},
+    };
+    for (const auto& row : rows) {
+        Fixture f;
+        KTOptionAxes2& axes = f.Axes();
+        axes.m_xMinShowS.SetValue(row.xMin);
+        axes.m_xMaxShowS.SetValue(row.xMax);
+        axes.m_yMajorS.SetValue("3");
+        axes.m_autoyMajor.m_value = false;
+        f.document.Graph().SetDirty();
+        f.Paint();
+        f.document.Graph().Data().m_options.m_rightClickOnAxes.m_value = 1;
+        ASSERT_STREQ(f.document.Graph().Axes().m_xAxis.m_majorText, row.major) << row.xMax;
+        HookScope<KTAxesDlg> scope([&](KTAxesDlg& d) {
+            EXPECT_EQ(d.StepEdit(0)->text().toStdString(), row.minor) << row.xMax;
+            EXPECT_EQ(d.StepEdit(1)->text().toStdString(), row.major) << row.xMax;
+            EXPECT_FALSE(d.StepEdit(1)->isEnabled());
+            EXPECT_EQ(d.StepEdit(2)->text().toStdString(), "1") << row.xMax;
+            EXPECT_EQ(d.StepEdit(3)->text().toStdString(), "3") << row.xMax;
+            EXPECT_TRUE(d.StepEdit(3)->isEnabled());
+            return int(QDialog::Rejected);
+        });
+        f.view->OnRButtonUp(f.DeviceOf(0.0, 0.0));
+    }
+}
