@@ -94,21 +94,31 @@ QString QuoteExec(const QString& path)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-// The command of the file's [Desktop Entry] group, or a null text when it has none.
-QString ExecOf(const QString& entry)
+// The value of the key ("Exec", "Icon") in the file's [Desktop Entry] group, or a null text
+// when it has none.
+QString ValueOf(const QString& entry, QLatin1String key)
 {
     bool inGroup = false;
     for (const QString& raw : entry.split(QLatin1Char('\n'))) {
         const QString line = raw.trimmed();
         if (line.startsWith(QLatin1Char('['))) {
             inGroup = line == QLatin1String("[Desktop Entry]");
-        } else if (inGroup && line.startsWith(QLatin1String("Exec"))) {
-            const QString rest = line.mid(4).trimmed();
+        } else if (inGroup && line.startsWith(key)) {
+            const QString rest = line.mid(key.size()).trimmed();
             if (rest.startsWith(QLatin1Char('=')))
                 return rest.mid(1).trimmed();
         }
     }
     return QString();
+}
+
+// Whether the entry runs the command and shows the icon of `mine`.
+bool SameProgram(const QString& entry, const QString& mine)
+{
+    for (const char* key : {"Exec", "Icon"})
+        if (ValueOf(entry, QLatin1String(key)) != ValueOf(mine, QLatin1String(key)))
+            return false;
+    return true;
 }
 
 QString ReadText(const QString& path)
@@ -177,9 +187,10 @@ bool KTShellRegistration::RegisterShellFileTypes(const QString& programPath)
         wrote = true;
     }
     // An entry whose command is another program's (this one moved, or an older copy wrote it)
-    // would open the user's files with something that is not there: it is written anew.
+    // would open the user's files with something that is not there, and one without the icon
+    // shows none: it is written anew.
     const QString entry = DesktopEntryText(programPath);
-    if (!QFileInfo::exists(DesktopEntryPath()) || ExecOf(ReadText(DesktopEntryPath())) != ExecOf(entry)) {
+    if (!QFileInfo::exists(DesktopEntryPath()) || !SameProgram(ReadText(DesktopEntryPath()), entry)) {
         ok = WriteText(DesktopEntryPath(), entry) && ok;
         wrote = true;
     }

@@ -511,6 +511,7 @@ TEST(KTShellRegistration, AnEntryThatRunsAnotherProgramIsWrittenAnew)
                  .section('\n', 0, 0) +
              QStringLiteral("\n"),
          true, "the command of another group only"},
+        {QString(mine).remove(QStringLiteral("Icon=ktgraph3\n")), true, "an older copy's, without the icon"},
         {mine + QStringLiteral("Keywords=graph;plot;\n"), false, "this program's, with a line of the user's"},
     };
     for (const auto& row : rows) {
