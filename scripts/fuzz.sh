@@ -21,18 +21,7 @@ seconds="${KT_FUZZ_SECONDS:-60}"
 dir="${KT_FUZZ_BUILD_DIR:-build-fuzz}"
 
 # clang with its sanitizer and fuzzer runtimes, and the symbolizer for readable reports.
-packages=(clang-14 libclang-rt-14-dev llvm-14)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
-fi
+./scripts/setup.sh clang-14 libclang-rt-14-dev llvm-14
 
 targets=()
 for entry in "${harnesses[@]}"; do
