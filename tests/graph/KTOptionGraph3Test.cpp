@@ -7,9 +7,12 @@
 #include "support/KTArchiveBytes.h"
 #include "support/KTTestSupport.h"
 
+#include <QByteArray>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -375,4 +378,27 @@ TEST(KTOptionGraph3, AFaultyArchiveIsALoadErrorAndChangesNothing)
         EXPECT_TRUE(failed) << length;
         EXPECT_EQ(Stored(options), before) << length;
     }
+}
+
+TEST(KTOptionGraph3, WritesTheSettingsSeedsWhenAsked)
+{
+    // The settings-file fuzzer's seeds: files the program writes, and files a person or another
+    // program may have left in their place.
+    const QByteArray root = qgetenv("KT_WRITE_SAMPLES");
+    if (root.isEmpty())
+        GTEST_SKIP() << "set KT_WRITE_SAMPLES to the repository's folder to write them";
+    const std::filesystem::path folder =
+        std::filesystem::path(root.constData()) / "tests/data/graph/settings";
+    std::filesystem::create_directories(folder);
+    KTOptionGraph3 factory;
+    factory.SetDefaults();
+    const std::string defaults = SettingsText(factory, true);
+    kttest::WriteFileBytes(folder / "factory-defaults.ini", defaults);
+    kttest::WriteFileBytes(folder / "changed.ini", SettingsText(Changed(), false));
+    kttest::WriteFileBytes(folder / "cut-in-a-line.ini", defaults.substr(0, defaults.size() / 2 + 7));
+    kttest::WriteFileBytes(folder / "empty.ini", "");
+    kttest::WriteFileBytes(folder / "odd-lines.ini",
+                           "no equals sign\n[Axes]\r\nxMaxShowS=\r\nxMaxShowS=1e400\n[Axes\n=no key\n"
+                           "[]\nShowGrid=-7\r\r\n[Axes]x]\nAxisFont=1,2,3\nAngleSystem=99999999999999\n"
+                           "[Integral]\nBrush=,,,\n[Derivative]\nPen=1;2;3;4\n\n\r\n[Graph]\nAutoScale=yes");
 }
