@@ -32,6 +32,9 @@ TEST(KTConstantBounds, IntegralBoundsAreConstantExpressions)
         {"y=x", "1/2/2", "sqrt(4)", 1.96875},          // (4 - 1/16) / 2
         {"y=1", "log2(8)", "2^3-1", 4},                // 7 - 3
         {"y=2x+3", "-1", "|-1|", 6},
+        {"y=x^2", "-1", "|-1|", 0.6666666666666666},     // 2/3
+        {"y=sin(x)", "0", "2^2*45", 114.59155902616465}, // degrees: 360 / pi
+        {"y=e^x", "0", "ln(2)", 1},                      // 2 - 1
     };
     for (const auto& row : rows) {
         CalculationGraph graph;
