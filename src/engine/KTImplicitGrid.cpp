@@ -34,6 +34,8 @@ constexpr double kChordSlack = 0.5;
 constexpr int kPoleCell = 8;
 /// Width (in cells) to which a crossing's bracket is narrowed.
 constexpr double kRootTolerance = 0.02;
+/// Secant step (in cells) below which the step's end is taken as the root unevaluated.
+constexpr double kPredictedStep = 0.2;
 /// A bracket holds a pole when, after this many halvings in which every new value exceeded the
 /// one it replaced, both its ends exceed the smaller end of the interval this many times.
 constexpr int kPoleHalvings = 3;
@@ -650,6 +652,15 @@ int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final
             lo = hi = t;
             flo = fhi = ft;
             converged = falling;
+            break;
+        }
+        // Close enough that the secant's next point is off the root by the square of the step:
+        // taken without evaluating it.
+        if (falling && std::fabs(ft) <= kPredictedStep * std::fabs(slope)) {
+            const double next = std::clamp(t - ft / slope, lo, hi);
+            lo = hi = next;
+            flo = fhi = 0.0;
+            converged = true;
             break;
         }
     }
