@@ -12,7 +12,7 @@ namespace {
 /// A signalling NaN, which no arithmetic yields: the value of a lattice point not yet evaluated
 /// (an undefined one holds a quiet NaN).
 constexpr std::uint64_t kNotEvaluatedBits = 0x7FF4000000000001ull;
-constexpr int kTileShift = 4;   // tiles of TopCell = 16 lattice cells
+constexpr int kTileShift = 3;   // tiles of 8 x 8 lattice points
 constexpr int kCoarseShift = 3; // every eighth lattice point: corners and middles of the first cells
 
 /// A cell is looked at more closely when its values, allowed to leave the plane of their gradient
@@ -71,6 +71,7 @@ KTImplicitGrid::KTImplicitGrid(double xLow, double xHigh, double yLow, double yH
     m_tileOf.assign(tiles, -1);
     // Room for every tile, so that they never move; only the pages of tiles made are touched.
     m_tiles.reserve(tiles);
+    std::fill(std::begin(m_blankTile.points), std::end(m_blankTile.points), NotEvaluated());
 }
 
 KTImplicitGrid::~KTImplicitGrid() = default;
@@ -92,8 +93,8 @@ bool OnCoarse(int i, int j)
 
 std::size_t InTile(int i, int j)
 {
-    return static_cast<std::size_t>(((j & (KTImplicitGrid::TopCell - 1)) << kTileShift) |
-                                    (i & (KTImplicitGrid::TopCell - 1)));
+    constexpr int mask = (1 << kTileShift) - 1;
+    return static_cast<std::size_t>(((j & mask) << kTileShift) | (i & mask));
 }
 
 } // namespace
@@ -134,8 +135,7 @@ inline KTImplicitGrid::Point& KTImplicitGrid::Make(int i, int j)
     const std::size_t t = TileIndex(i, j);
     if (m_tileOf[t] < 0) {
         m_tileOf[t] = static_cast<std::int32_t>(m_tiles.size());
-        m_tiles.emplace_back();
-        std::fill(std::begin(m_tiles.back().points), std::end(m_tiles.back().points), NotEvaluated());
+        m_tiles.push_back(m_blankTile);
     }
     return m_tiles[static_cast<std::size_t>(m_tileOf[t])].points[InTile(i, j)];
 }

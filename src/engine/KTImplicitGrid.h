@@ -79,9 +79,8 @@ private:
     };
 
     /// Every eighth lattice point (the corners and middles of the first cells) lives in one
-    /// array, the others in tiles
-    /// of 16 x 16 points, made when a point of theirs is first evaluated, so that a plot touches
-    /// memory only near its curves.
+    /// array, the others in tiles of 8 x 8 points, made when a point of theirs is first
+    /// evaluated, so that a plot touches memory only near its curves.
     struct Point
     {
         double value;             ///< NaN where undefined; see NotEvaluated
@@ -89,7 +88,7 @@ private:
     };
     struct Tile
     {
-        Point points[TopCell * TopCell];
+        Point points[64]; ///< 8 x 8 lattice points
     };
     /// A crossing is known by the first lattice point of its interval and its direction.
     std::int32_t CrossingId(int i, int j, bool alongX) const;
@@ -155,6 +154,7 @@ private:
     std::vector<Point> m_coarse;
     std::vector<std::int32_t> m_tileOf;
     std::vector<Tile> m_tiles; ///< reserved for all tiles at once: they never move
+    Tile m_blankTile;          ///< every point not evaluated: a new tile's contents
     std::vector<Crossing> m_crossings;
     std::vector<Leaf> m_leaves;
     std::vector<std::int32_t> m_segmentEnds; ///< two crossings per segment
