@@ -71,6 +71,14 @@ private:
         bool tentative;   ///< judged a pole after one evaluation, not searched
         std::int32_t segments[2];
     };
+    /// A search's answer: where along its interval (cells from its first point), and whether a
+    /// root, judged without a final answer, or neither.
+    struct Root
+    {
+        double t = 0.0;
+        bool valid = true;
+        bool tentative = false;
+    };
     struct Sample
     {
         int i, j;
@@ -137,6 +145,13 @@ private:
     /// starts at `hint` (cells along the interval) when it lies inside.
     int CrossingAt(int i, int j, bool alongX, int length, bool final,
                    double hint = std::numeric_limits<double>::quiet_NaN());
+    /// The bracketing search on [lo, hi] along the interval from (i, j), with the values there.
+    Root Search(int i, int j, bool alongX, double lo, double hi, double fa, double fb, bool final,
+                double hint);
+    int AddCrossing(int i, int j, bool alongX, int length, const Root& root);
+    /// The crossing between neighbouring lattice points of which only one has a value, where the
+    /// curve runs on to the end of the relation's domain.
+    int CrossingToDomainEnd(const Sample& a, const Sample& b);
     /// Valid crossings of a leaf's boundary in order; whether its corners alternate in sign.
     void LeafCrossings(const Cell& cell, std::vector<int>& crossings, std::vector<int>& corners);
 
