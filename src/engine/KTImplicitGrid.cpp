@@ -12,7 +12,7 @@ namespace {
 /// A signalling NaN, which no arithmetic yields: the value of a lattice point not yet evaluated
 /// (an undefined one holds a quiet NaN).
 constexpr std::uint64_t kNotEvaluatedBits = 0x7FF4000000000001ull;
-constexpr int kTileShift = 4;   // tiles of TopCell = 16 lattice cells
+constexpr int kTileShift = 3;   // tiles of 8 x 8 lattice points
 constexpr int kCoarseShift = 3; // every eighth lattice point: corners and middles of the first cells
 
 /// A cell is looked at more closely when its values, allowed to leave the plane of their gradient
@@ -34,6 +34,8 @@ constexpr double kChordSlack = 0.5;
 constexpr int kPoleCell = 8;
 /// Width (in cells) to which a crossing's bracket is narrowed.
 constexpr double kRootTolerance = 0.02;
+/// Secant step (in cells) below which the step's end is taken as the root unevaluated.
+constexpr double kPredictedStep = 0.2;
 /// A bracket holds a pole when, after this many halvings in which every new value exceeded the
 /// one it replaced, both its ends exceed the smaller end of the interval this many times.
 constexpr int kPoleHalvings = 3;
@@ -41,6 +43,9 @@ constexpr double kPoleGrowth = 4.0;
 /// A crossing is a root when the difference at its bracket has fallen to this part of the larger
 /// value at the interval's ends; across a pole it grows, across a jump it stays.
 constexpr double kContinuity = 0.1;
+/// Halvings that narrow the end of the relation's domain between two lattice points.
+constexpr int kDomainEndHalvings = 30;
+constexpr double kNoHint = std::numeric_limits<double>::quiet_NaN();
 /// Rounds of consistency between neighbouring cells of different sizes.
 constexpr int kReconcileRounds = 16;
 
@@ -69,6 +74,7 @@ KTImplicitGrid::KTImplicitGrid(double xLow, double xHigh, double yLow, double yH
     m_tileOf.assign(tiles, -1);
     // Room for every tile, so that they never move; only the pages of tiles made are touched.
     m_tiles.reserve(tiles);
+    std::fill(std::begin(m_blankTile.points), std::end(m_blankTile.points), NotEvaluated());
 }
 
 KTImplicitGrid::~KTImplicitGrid() = default;
@@ -90,8 +96,8 @@ bool OnCoarse(int i, int j)
 
 std::size_t InTile(int i, int j)
 {
-    return static_cast<std::size_t>(((j & (KTImplicitGrid::TopCell - 1)) << kTileShift) |
-                                    (i & (KTImplicitGrid::TopCell - 1)));
+    constexpr int mask = (1 << kTileShift) - 1;
+    return static_cast<std::size_t>(((j & mask) << kTileShift) | (i & mask));
 }
 
 } // namespace
@@ -132,8 +138,7 @@ inline KTImplicitGrid::Point& KTImplicitGrid::Make(int i, int j)
     const std::size_t t = TileIndex(i, j);
     if (m_tileOf[t] < 0) {
         m_tileOf[t] = static_cast<std::int32_t>(m_tiles.size());
-        m_tiles.emplace_back();
-        std::fill(std::begin(m_tiles.back().points), std::end(m_tiles.back().points), NotEvaluated());
+        m_tiles.push_back(m_blankTile);
     }
     return m_tiles[static_cast<std::size_t>(m_tileOf[t])].points[InTile(i, j)];
 }
@@ -544,9 +549,38 @@ int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final
         if (known.end == end && (!final || !known.tentative))
             return knownId;
     }
-
     const double fa = Value(i, j);
     const double fb = alongX ? Value(i + length, j) : Value(i, j + length);
+    const Root root = Search(i, j, alongX, 0.0, length, fa, fb, final, hint);
+    return AddCrossing(i, j, alongX, length, root);
+}
+
+int KTImplicitGrid::AddCrossing(int i, int j, bool alongX, int length, const Root& root)
+{
+    const double t = root.t;
+    Crossing crossing{};
+    crossing.u = alongX ? i + t : i;
+    crossing.v = alongX ? j : j + t;
+    crossing.at = alongX ? KTPoint(XAt(i + t), Y(j)) : KTPoint(X(i), YAt(j + t));
+    // The ends of the interval are exact lattice points: a root found there lies on the edge of
+    // the view when the interval does.
+    if (t == 0.0)
+        crossing.at = KTPoint(X(i), Y(j));
+    else if (t == length)
+        crossing.at = alongX ? KTPoint(X(i + length), Y(j)) : KTPoint(X(i), Y(j + length));
+    crossing.end = alongX ? (i + length) : (j + length);
+    crossing.valid = root.valid;
+    crossing.tentative = root.tentative;
+    crossing.segments[0] = crossing.segments[1] = -1;
+    const int id = static_cast<int>(m_crossings.size());
+    m_crossings.push_back(crossing);
+    SetCrossingId(i, j, alongX, id);
+    return id;
+}
+
+KTImplicitGrid::Root KTImplicitGrid::Search(int i, int j, bool alongX, double lo, double hi, double fa,
+                                            double fb, bool final, double hint)
+{
     const double ends = std::max(std::fabs(fa), std::fabs(fb));
     const auto at = [&](double t) {
         return alongX ? Evaluate(XAt(i + t), Y(j)) : Evaluate(X(i), YAt(j + t));
@@ -556,8 +590,6 @@ int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final
     // not shrunk to a quarter. When its first point is no smaller than the smaller end, the
     // sign may change across a pole: halvings tell, for beside a pole both ends of the bracket
     // grow as it narrows, while beside a root one of them falls.
-    double lo = 0.0;
-    double hi = length;
     double flo = fa;
     double fhi = fb;
     double weightLo = fa;
@@ -652,29 +684,71 @@ int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final
             converged = falling;
             break;
         }
+        // Close enough that the secant's next point is off the root by the square of the step:
+        // taken without evaluating it.
+        if (falling && std::fabs(ft) <= kPredictedStep * std::fabs(slope)) {
+            const double next = std::clamp(t - ft / slope, lo, hi);
+            lo = hi = next;
+            flo = fhi = 0.0;
+            converged = true;
+            break;
+        }
     }
     const double nearest = std::min(std::fabs(flo), std::fabs(fhi));
-    valid = valid && (converged || nearest <= kContinuity * ends);
-    const double t = std::fabs(flo) <= std::fabs(fhi) ? lo : hi;
+    Root root;
+    root.valid = valid && (converged || nearest <= kContinuity * ends);
+    root.tentative = tentative;
+    root.t = std::fabs(flo) <= std::fabs(fhi) ? lo : hi;
+    return root;
+}
 
-    Crossing crossing{};
-    crossing.u = alongX ? i + t : i;
-    crossing.v = alongX ? j : j + t;
-    crossing.at = alongX ? KTPoint(XAt(i + t), Y(j)) : KTPoint(X(i), YAt(j + t));
-    // The ends of the interval are exact lattice points: a root found there lies on the edge of
-    // the view when the interval does.
-    if (t == 0.0)
-        crossing.at = KTPoint(X(i), Y(j));
-    else if (t == length)
-        crossing.at = alongX ? KTPoint(X(i + length), Y(j)) : KTPoint(X(i), Y(j + length));
-    crossing.end = end;
-    crossing.valid = valid;
-    crossing.tentative = tentative;
-    crossing.segments[0] = crossing.segments[1] = -1;
-    const int id = static_cast<int>(m_crossings.size());
-    m_crossings.push_back(crossing);
-    SetCrossingId(i, j, alongX, id);
-    return id;
+int KTImplicitGrid::CrossingToDomainEnd(const Sample& a, const Sample& b)
+{
+    // Between neighbouring lattice points of which one has a value: the curve may run on to the
+    // end of the relation's domain between them (as sqrt(x) + sqrt(y) = 1 runs into the axes).
+    const bool alongX = a.j == b.j;
+    const int i = std::min(a.i, b.i);
+    const int j = std::min(a.j, b.j);
+    const std::int32_t known = CrossingId(i, j, alongX);
+    if (known >= 0 && m_crossings[static_cast<std::size_t>(known)].end == (alongX ? i + 1 : j + 1))
+        return known;
+    const Sample& inside = a.defined ? a : b;
+    const Sample& outside = a.defined ? b : a;
+    const double tInside = alongX ? inside.i - i : inside.j - j;
+    const double tOutside = alongX ? outside.i - i : outside.j - j;
+    Root none;
+    none.valid = false;
+    none.t = tInside;
+    // Only where the value comes near zero for the slope toward the point behind: the end of
+    // the domain is halved for, which takes many evaluations.
+    const int bi = 2 * inside.i - outside.i;
+    const int bj = 2 * inside.j - outside.j;
+    if (bi >= 0 && bi <= m_columns && bj >= 0 && bj <= m_rows && Known(bi, bj)) {
+        const double behind = Stored(bi, bj);
+        if (!std::isnan(behind) && std::fabs(inside.f) > kReach * std::fabs(inside.f - behind))
+            return AddCrossing(i, j, alongX, 1, none);
+    }
+    const auto at = [&](double t) {
+        return alongX ? Evaluate(XAt(i + t), Y(j)) : Evaluate(X(i), YAt(j + t));
+    };
+    double in = tInside;
+    double out = tOutside;
+    double fin = inside.f;
+    for (int k = 0; k < kDomainEndHalvings; ++k) {
+        const double middle = 0.5 * (in + out);
+        const double v = at(middle);
+        if (std::isnan(v)) {
+            out = middle;
+        } else {
+            in = middle;
+            fin = v;
+        }
+    }
+    if (Positive(fin) == Positive(inside.f))
+        return AddCrossing(i, j, alongX, 1, none);
+    const Root root = tInside < in ? Search(i, j, alongX, tInside, in, inside.f, fin, true, kNoHint)
+                                   : Search(i, j, alongX, in, tInside, fin, inside.f, true, kNoHint);
+    return AddCrossing(i, j, alongX, 1, root);
 }
 
 // ---- Neighbours of different sizes ---------------------------------------------------------------
@@ -733,9 +807,18 @@ void KTImplicitGrid::LeafCrossings(const Cell& cell, std::vector<int>& crossings
     for (std::size_t k = 0; k < n; ++k) {
         const Sample& a = m_boundary[k];
         const Sample& b = m_boundary[(k + 1) % n];
-        if (!a.defined || !b.defined || Positive(a.f) == Positive(b.f))
+        int id = -1;
+        if (a.defined && b.defined) {
+            if (Positive(a.f) == Positive(b.f))
+                continue;
+            id = CrossingBetween(a, b);
+        } else if (a.defined != b.defined && std::abs(a.i - b.i) + std::abs(a.j - b.j) == 1) {
+            id = CrossingToDomainEnd(a, b);
+            if (!m_crossings[static_cast<std::size_t>(id)].valid)
+                continue;
+        } else {
             continue;
-        const int id = CrossingBetween(a, b);
+        }
         crossings.push_back(m_crossings[static_cast<std::size_t>(id)].valid ? id : -1);
         corners.push_back(static_cast<int>(k));
     }

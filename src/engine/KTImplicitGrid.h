@@ -71,6 +71,14 @@ private:
         bool tentative;   ///< judged a pole after one evaluation, not searched
         std::int32_t segments[2];
     };
+    /// A search's answer: where along its interval (cells from its first point), and whether a
+    /// root, judged without a final answer, or neither.
+    struct Root
+    {
+        double t = 0.0;
+        bool valid = true;
+        bool tentative = false;
+    };
     struct Sample
     {
         int i, j;
@@ -79,9 +87,8 @@ private:
     };
 
     /// Every eighth lattice point (the corners and middles of the first cells) lives in one
-    /// array, the others in tiles
-    /// of 16 x 16 points, made when a point of theirs is first evaluated, so that a plot touches
-    /// memory only near its curves.
+    /// array, the others in tiles of 8 x 8 points, made when a point of theirs is first
+    /// evaluated, so that a plot touches memory only near its curves.
     struct Point
     {
         double value;             ///< NaN where undefined; see NotEvaluated
@@ -89,7 +96,7 @@ private:
     };
     struct Tile
     {
-        Point points[TopCell * TopCell];
+        Point points[64]; ///< 8 x 8 lattice points
     };
     /// A crossing is known by the first lattice point of its interval and its direction.
     std::int32_t CrossingId(int i, int j, bool alongX) const;
@@ -138,6 +145,13 @@ private:
     /// starts at `hint` (cells along the interval) when it lies inside.
     int CrossingAt(int i, int j, bool alongX, int length, bool final,
                    double hint = std::numeric_limits<double>::quiet_NaN());
+    /// The bracketing search on [lo, hi] along the interval from (i, j), with the values there.
+    Root Search(int i, int j, bool alongX, double lo, double hi, double fa, double fb, bool final,
+                double hint);
+    int AddCrossing(int i, int j, bool alongX, int length, const Root& root);
+    /// The crossing between neighbouring lattice points of which only one has a value, where the
+    /// curve runs on to the end of the relation's domain.
+    int CrossingToDomainEnd(const Sample& a, const Sample& b);
     /// Valid crossings of a leaf's boundary in order; whether its corners alternate in sign.
     void LeafCrossings(const Cell& cell, std::vector<int>& crossings, std::vector<int>& corners);
 
@@ -155,6 +169,7 @@ private:
     std::vector<Point> m_coarse;
     std::vector<std::int32_t> m_tileOf;
     std::vector<Tile> m_tiles; ///< reserved for all tiles at once: they never move
+    Tile m_blankTile;          ///< every point not evaluated: a new tile's contents
     std::vector<Crossing> m_crossings;
     std::vector<Leaf> m_leaves;
     std::vector<std::int32_t> m_segmentEnds; ///< two crossings per segment

@@ -21,6 +21,7 @@ inline constexpr ImplicitCase kImplicitCases[] = {
     {"two-small-circles-10", "(x^2+y^2-0.01)(x^2+y^2-0.04)=0", 10, true},
     {"lemniscate", "(x^2+y^2)^2=4(x^2-y^2)", 5, true},
     {"folium", "x^3+y^3=3xy", 5, true},
+    {"square-root-sum", "sqrt(x)+sqrt(y)=1", 2, true},
     {"tiny-circle-5", "x^2+y^2=0.0001", 5, false},
     {"tiny-circle-10", "x^2+y^2=0.0001", 10, false},
     {"offset-circle-5", "(x-0.03)^2+(y-0.03)^2=0.0001", 5, false},

@@ -151,6 +151,12 @@ const ClosedForm kClosedForms[] = {
          fx = 3 * x * x - 3 * y;
          fy = 3 * y * y - 3 * x;
      }},
+    {"square-root-sum",
+     [](double x, double y, double& f, double& fx, double& fy) {
+         f = std::sqrt(x) + std::sqrt(y) - 1; // NaN where x or y < 0
+         fx = 0.5 / std::sqrt(x);
+         fy = 0.5 / std::sqrt(y);
+     }},
 };
 
 /// Distance in pixels from (x, y) to the curve, to first order: |F| over the gradient measured
@@ -501,6 +507,25 @@ TEST(ImplicitPlots, FormerlyGoodCurvesKeepTheirShape)
                 EXPECT_DOUBLE_EQ(std::fabs(p.m_y), std::fabs(p.m_x));
         }
     }
+}
+
+TEST(ImplicitPlots, ACurveRunsOnToTheEndOfItsDomain)
+{
+    // sqrt(x) + sqrt(y) = 1 has no value left of the y axis or below the x axis; it touches
+    // them at (0, 1) and (1, 0), where it runs along them closer than a pixel.
+    Plot plot(Case("square-root-sum"));
+    const std::vector<Polyline> lines = AllLines(*plot.f);
+    ASSERT_EQ(lines.size(), 1u);
+    double xHigh = -1e9;
+    double yHigh = -1e9;
+    for (const KTPoint& p : lines[0]) {
+        EXPECT_GE(p.m_x, 0.0);
+        EXPECT_GE(p.m_y, 0.0);
+        xHigh = std::max(xHigh, p.m_x);
+        yHigh = std::max(yHigh, p.m_y);
+    }
+    EXPECT_NEAR(xHigh, 1.0, plot.UnitsPerPixelX());
+    EXPECT_NEAR(yHigh, 1.0, plot.UnitsPerPixelY());
 }
 
 TEST(ImplicitPlots, PicturesUnderTheBuildFolder)
