@@ -14,6 +14,7 @@ bool KTG300Doc::EditFunctions(QWidget* parent)
     KTG300App* app = KTGetApp();
     KTQuickEntry dialog(app ? &app->m_defaultOptions : nullptr, app ? &app->m_optionStore : nullptr, parent);
     dialog.m_data.Assign(m_graph->Data());
+    dialog.m_stepsInUse = m_graph->Axes().StepTexts();
     if (dialog.DoModal() != QDialog::Accepted)
         return false;
     m_graph->Data().Assign(dialog.m_data);

@@ -229,9 +229,7 @@ void KTG300View::EditAxesOnRightClick()
 {
     KTAxesDlg dialog(AppDefaults(), AppStore(), this);
     dialog.m_options = m_document.Graph().Data().m_options.m_axes;
-    const KTAxes& axes = m_document.Graph().Axes();
-    dialog.m_stepsInUse = {axes.m_xAxis.m_minorText, axes.m_xAxis.m_majorText, axes.m_yAxis.m_minorText,
-                           axes.m_yAxis.m_majorText};
+    dialog.m_stepsInUse = m_document.Graph().Axes().StepTexts();
     if (dialog.DoModal() == QDialog::Accepted) {
         m_document.Graph().Data().m_options.m_axes = dialog.m_options;
         AfterEdit();

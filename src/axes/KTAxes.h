@@ -8,6 +8,8 @@
 #include "axes/KTOptionAxes2.h"
 #include "platform/KTGdiTypes.h"
 
+#include <array>
+
 struct KTCurvePointBuffer;
 class KTDC;
 
@@ -75,6 +77,12 @@ public:
     void Draw(KTDC& dc);
     /// The grid in the style the options ask for: lines, point marks or polar.
     void DrawGrid(KTDC& dc);
+
+    /// The steps of the last layout, x minor, x major, y minor, y major (empty before one).
+    std::array<CString, 4> StepTexts() const
+    {
+        return {m_xAxis.m_minorText, m_xAxis.m_majorText, m_yAxis.m_minorText, m_yAxis.m_majorText};
+    }
 
     KTOptionAxes2 m_options;
     KTAxis m_xAxis;

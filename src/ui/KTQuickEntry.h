@@ -153,6 +153,10 @@ public:
     // ---- state, for the opener and for tests -------------------------------------------------
     /// The working copy: assigned by the opener before DoModal, taken back after OK.
     KTGraphData3 m_data;
+    /// The steps the graph was drawn with (x minor, x major, y minor, y major), set by the
+    /// opener: Axes Properties shows them for automatic steps until the axes or functions are
+    /// changed here.
+    std::array<CString, 4> m_stepsInUse;
 
     const CString& XMinText() const { return m_xMin; }
     const CString& YMinText() const { return m_yMin; }

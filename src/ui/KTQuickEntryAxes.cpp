@@ -16,9 +16,12 @@ void KTQuickEntry::OnAxes()
     KTAxesDlg dialog(m_defaults, m_store, this);
     KTOptionAxes2& axes = m_data.m_options.m_axes;
     dialog.m_options = axes;
+    dialog.m_stepsInUse = m_stepsInUse;
     if (dialog.DoModal() != QDialog::Accepted)
         return;
     axes = dialog.m_options;
+    // The graph has not been drawn with these options yet.
+    m_stepsInUse = {};
     m_xMax = axes.m_xMaxShowS.m_value;
     m_xMin = axes.m_xMinShowS.m_value;
     m_yMax = axes.m_yMaxShowS.m_value;

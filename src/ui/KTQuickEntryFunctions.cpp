@@ -24,6 +24,7 @@ void KTQuickEntry::OnFunctions()
     if (dialog.DoModal() != QDialog::Accepted)
         return;
     m_data.Assign(dialog.m_data);
+    m_stepsInUse = {}; // new functions may scale the axes anew
     RebuildEdit();
     m_previewFlag = 1;
     m_preview->update();

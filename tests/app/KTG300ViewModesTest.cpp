@@ -13,12 +13,14 @@
 #include "ui/KTMessagesDlg.h"
 #include "ui/KTParameterBar.h"
 #include "ui/KTPreferenceDlg.h"
+#include "ui/KTQuickEntry.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
 
@@ -680,7 +682,9 @@ TEST(KTG300ViewModes, AxesDialogShowsTheAutomaticStepsInUse)
         f.Paint();
         f.document.Graph().Data().m_options.m_rightClickOnAxes.m_value = 1;
         ASSERT_STREQ(f.document.Graph().Axes().m_xAxis.m_majorText, row.major) << row.xMax;
+        int shown = 0;
         HookScope<KTAxesDlg> scope([&](KTAxesDlg& d) {
+            ++shown;
             EXPECT_EQ(d.StepEdit(0)->text().toStdString(), row.minor) << row.xMax;
             EXPECT_EQ(d.StepEdit(1)->text().toStdString(), row.major) << row.xMax;
             EXPECT_FALSE(d.StepEdit(1)->isEnabled());
@@ -689,6 +693,13 @@ TEST(KTG300ViewModes, AxesDialogShowsTheAutomaticStepsInUse)
             EXPECT_TRUE(d.StepEdit(3)->isEnabled());
             return int(QDialog::Rejected);
         });
+        // Opened by a right click on an axis, and by the Functions command's "Axes" button.
         f.view->OnRButtonUp(f.DeviceOf(0.0, 0.0));
+        HookScope<KTQuickEntry> quick([](KTQuickEntry& d) {
+            d.AxesButton()->click();
+            return int(QDialog::Rejected);
+        });
+        f.document.EditFunctions(f.view.get());
+        EXPECT_EQ(shown, 2) << row.xMax;
     }
 }
