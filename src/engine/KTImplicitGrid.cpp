@@ -217,6 +217,9 @@ void KTImplicitGrid::Trace(const Difference& difference)
     m_lattice.clear();
     m_ends.clear();
 
+    const int topsX = (m_columns + TopCell - 1) / TopCell;
+    const int topsY = (m_rows + TopCell - 1) / TopCell;
+    m_firstLeaf.assign(static_cast<std::size_t>(topsX) * static_cast<std::size_t>(topsY), -1);
     std::vector<Cell> cells;
     for (int j = 0; j < m_rows; j += TopCell)
         for (int i = 0; i < m_columns; i += TopCell)
@@ -262,7 +265,11 @@ void KTImplicitGrid::Refine(std::vector<Cell>& cells)
 
 void KTImplicitGrid::AddLeaf(const Cell& c, LeafKind kind)
 {
-    m_leaves.push_back({c, kind, true, TopOf(c)});
+    const std::int32_t top = TopOf(c);
+    const std::int32_t first = kind == LeafKind::Simple ? m_decidedEnds[0] : -1;
+    const std::int32_t second = kind == LeafKind::Simple ? m_decidedEnds[1] : -1;
+    m_leaves.push_back({c, kind, true, top, m_firstLeaf[static_cast<std::size_t>(top)], {first, second}});
+    m_firstLeaf[static_cast<std::size_t>(top)] = static_cast<std::int32_t>(m_leaves.size() - 1);
 }
 
 KTImplicitGrid::LeafKind KTImplicitGrid::Decide(const Cell& c, bool& split)
@@ -308,6 +315,52 @@ KTImplicitGrid::LeafKind KTImplicitGrid::Decide(const Cell& c, bool& split)
         split = true;
         return LeafKind::Empty;
     }
+    int found[2];
+    if (HasSidePoints(c)) {
+        // Smaller neighbours put points on the sides: the crossings lie between those, and the
+        // cell is simple only with one sign change on each of two pieces of its boundary.
+        Boundary(c, m_boundary);
+        const std::size_t count = m_boundary.size();
+        int n = 0;
+        for (std::size_t k = 0; k < count; ++k) {
+            const Sample& a = m_boundary[k];
+            const Sample& b = m_boundary[(k + 1) % count];
+            if (Positive(a.f) == Positive(b.f))
+                continue;
+            if (n == 2) {
+                split = true;
+                return LeafKind::Empty;
+            }
+            const bool final = std::max(w, h) <= kPoleCell;
+            found[n++] = a.j == b.j ? CrossingAt(std::min(a.i, b.i), a.j, true, std::abs(a.i - b.i), final)
+                                    : CrossingAt(a.i, std::min(a.j, b.j), false, std::abs(a.j - b.j), final);
+        }
+    } else {
+        FindCornerCrossings(c, f, s, found);
+    }
+    const bool valid0 = found[0] >= 0 && m_crossings[static_cast<std::size_t>(found[0])].valid;
+    const bool valid1 = found[1] >= 0 && m_crossings[static_cast<std::size_t>(found[1])].valid;
+    if (!valid0 && !valid1) {
+        // Only poles or jumps cross: no curve, once the cell is small enough not to hide one.
+        split = std::max(w, h) > kPoleCell;
+        return LeafKind::Pole;
+    }
+    if (!valid0 || !valid1) {
+        split = true;
+        return LeafKind::Empty;
+    }
+    const Crossing& p = m_crossings[static_cast<std::size_t>(found[0])];
+    const Crossing& q = m_crossings[static_cast<std::size_t>(found[1])];
+    split = !SamplesAgreeWithChord(c, f, p, q) || !ChordFollowsCurve(c, f, p, q);
+    m_decidedEnds[0] = found[0];
+    m_decidedEnds[1] = found[1];
+    return LeafKind::Simple;
+}
+
+void KTImplicitGrid::FindCornerCrossings(const Cell& c, const double f[4], const bool s[4], int found[2])
+{
+    const int w = c.i1 - c.i0;
+    const int h = c.j1 - c.j0;
     // Exactly two edges change sign. Bottom, right, top, left in turn.
     struct Edge
     {
@@ -315,7 +368,7 @@ KTImplicitGrid::LeafKind KTImplicitGrid::Decide(const Cell& c, bool& split)
         bool alongX;
         int length;
     };
-    Edge edges[2];
+    Edge edges[2] = {{c.i0, c.j0, true, w}, {c.i0, c.j1, true, w}};
     int n = 0;
     const auto edge = [&](bool changes, int i, int j, bool alongX, int length) {
         if (changes && n < 2)
@@ -335,7 +388,6 @@ KTImplicitGrid::LeafKind KTImplicitGrid::Decide(const Cell& c, bool& split)
     };
     if (!known(edges[0]) && known(edges[1]))
         std::swap(edges[0], edges[1]);
-    int found[2];
     found[0] = CrossingAt(edges[0].i, edges[0].j, edges[0].alongX, edges[0].length, final);
     double hint = std::numeric_limits<double>::quiet_NaN();
     if (m_crossings[static_cast<std::size_t>(found[0])].valid) {
@@ -352,21 +404,6 @@ KTImplicitGrid::LeafKind KTImplicitGrid::Decide(const Cell& c, bool& split)
             hint = first.v + gx * (e.i - first.u) / gy - e.j;
     }
     found[1] = CrossingAt(edges[1].i, edges[1].j, edges[1].alongX, edges[1].length, final, hint);
-    const bool valid0 = found[0] >= 0 && m_crossings[static_cast<std::size_t>(found[0])].valid;
-    const bool valid1 = found[1] >= 0 && m_crossings[static_cast<std::size_t>(found[1])].valid;
-    if (!valid0 && !valid1) {
-        // Only poles or jumps cross: no curve, once the cell is small enough not to hide one.
-        split = std::max(w, h) > kPoleCell;
-        return LeafKind::Pole;
-    }
-    if (!valid0 || !valid1) {
-        split = true;
-        return LeafKind::Empty;
-    }
-    const Crossing& p = m_crossings[static_cast<std::size_t>(found[0])];
-    const Crossing& q = m_crossings[static_cast<std::size_t>(found[1])];
-    split = !SamplesAgreeWithChord(c, f, p, q) || !ChordFollowsCurve(c, f, p, q);
-    return LeafKind::Simple;
 }
 
 bool KTImplicitGrid::SamplesAgreeWithChord(const Cell& c, const double f[4], const Crossing& p,
@@ -674,15 +711,43 @@ KTImplicitGrid::Root KTImplicitGrid::Search(int i, int j, bool alongX, double lo
         // The secant through the last two values says how far the root still is. Where it stops
         // the search, the value falling fast shows the root (beside a jump or a pole it would
         // not fall, however near the bracket comes).
+        // Only a secant between points within a cell of each other tells the slope here (a
+        // wider one may span other roots of the interval).
         const double slope = (ft - fPrevious) / (t - tPrevious);
-        const bool falling = std::fabs(ft) <= 0.25 * std::fabs(fPrevious);
+        const bool local = std::fabs(t - tPrevious) <= 1.0;
+        const bool falling = local && std::fabs(ft) <= 0.25 * std::fabs(fPrevious);
         tPrevious = t;
         fPrevious = ft;
-        if (std::fabs(ft) <= kRootTolerance * std::fabs(slope)) {
+        if (local && std::fabs(ft) <= kRootTolerance * std::fabs(slope)) {
             lo = hi = t;
             flo = fhi = ft;
             converged = falling;
             break;
+        }
+        if (!local && std::fabs(ft) <= kRootTolerance * std::fabs(slope)) {
+            // Seemingly on the root by a wide secant (as at a tangent's hint): a point the
+            // tolerance beyond it, toward the root, brackets the root within the tolerance, or
+            // the search goes on from both.
+            const double beyond = std::clamp(t - std::copysign(kRootTolerance, ft / slope), lo, hi);
+            const double fb2 = beyond == lo ? flo : (beyond == hi ? fhi : at(beyond));
+            if (!std::isnan(fb2) && Positive(fb2) != Positive(ft)) {
+                const bool nearer = std::fabs(fb2) < std::fabs(ft);
+                lo = hi = nearer ? beyond : t;
+                flo = fhi = nearer ? fb2 : ft;
+                converged = true;
+                break;
+            }
+            if (!std::isnan(fb2) && beyond != lo && beyond != hi) {
+                if (Positive(fb2) == Positive(flo)) {
+                    lo = beyond;
+                    flo = weightLo = fb2;
+                } else {
+                    hi = beyond;
+                    fhi = weightHi = fb2;
+                }
+                tPrevious = beyond;
+                fPrevious = fb2;
+            }
         }
         // Close enough that the secant's next point is off the root by the square of the step:
         // taken without evaluating it.
@@ -845,10 +910,8 @@ void KTImplicitGrid::Reconcile()
     std::vector<std::int32_t> candidates(m_leaves.size());
     for (std::size_t k = 0; k < candidates.size(); ++k)
         candidates[k] = static_cast<std::int32_t>(k);
-    std::vector<int> seen;
-    std::vector<int> first;
-    std::vector<int> fill;
-    std::vector<std::int32_t> byTop;
+    std::vector<int> seen(m_firstLeaf.size(), -1);
+    const int topsX = (m_columns + TopCell - 1) / TopCell;
     for (int round = 0; round < kReconcileRounds; ++round) {
         children.clear();
         split.clear();
@@ -870,27 +933,11 @@ void KTImplicitGrid::Reconcile()
             return;
         const std::size_t before = m_leaves.size();
         Refine(children);
+        // The new leaves, and every older leaf of the first cells that a split cell or its sides
+        // reach into.
         candidates.clear();
         for (std::size_t k = before; k < m_leaves.size(); ++k)
             candidates.push_back(static_cast<std::int32_t>(k));
-        // The new leaves, and every leaf of the first cells that a split cell or its sides
-        // reach into.
-        const int topsX = (m_columns + TopCell - 1) / TopCell;
-        const int topsY = (m_rows + TopCell - 1) / TopCell;
-        const std::size_t tops = static_cast<std::size_t>(topsX) * static_cast<std::size_t>(topsY);
-        first.assign(tops + 1, 0);
-        for (const Leaf& leaf : m_leaves)
-            if (leaf.live)
-                ++first[static_cast<std::size_t>(leaf.top) + 1];
-        for (std::size_t t = 0; t < tops; ++t)
-            first[t + 1] += first[t];
-        byTop.resize(static_cast<std::size_t>(first[tops]));
-        fill.assign(first.begin(), first.end() - 1);
-        for (std::size_t k = 0; k < m_leaves.size(); ++k)
-            if (m_leaves[k].live)
-                byTop[static_cast<std::size_t>(fill[static_cast<std::size_t>(m_leaves[k].top)]++)] =
-                    static_cast<std::int32_t>(k);
-        seen.assign(tops, -1);
         for (const Cell& c : split) {
             const int tx0 = std::max(0, c.i0 - 1) / TopCell;
             const int tx1 = std::min(m_columns - 1, c.i1) / TopCell;
@@ -903,9 +950,11 @@ void KTImplicitGrid::Reconcile()
                     if (seen[t] == round)
                         continue;
                     seen[t] = round;
-                    for (int k = first[t]; k < first[t + 1]; ++k)
-                        if (static_cast<std::size_t>(byTop[static_cast<std::size_t>(k)]) < before)
-                            candidates.push_back(byTop[static_cast<std::size_t>(k)]);
+                    for (std::int32_t k = m_firstLeaf[t]; k >= 0;
+                         k = m_leaves[static_cast<std::size_t>(k)].next)
+                        if (static_cast<std::size_t>(k) < before &&
+                            m_leaves[static_cast<std::size_t>(k)].live)
+                            candidates.push_back(k);
                 }
             }
         }
@@ -939,6 +988,11 @@ void KTImplicitGrid::BuildSegments()
         // Only these hold valid crossings once the cells agree.
         if (!leaf.live || (leaf.kind != LeafKind::Simple && leaf.kind != LeafKind::Finest))
             continue;
+        // A simple cell whose sides no smaller neighbour split keeps the crossings it was judged by.
+        if (leaf.kind == LeafKind::Simple && !HasSidePoints(leaf.cell)) {
+            AddSegment(leaf.ends[0], leaf.ends[1]);
+            continue;
+        }
         LeafCrossings(leaf.cell, crossings, corners);
         if (crossings.size() == 4 && leaf.kind == LeafKind::Finest && m_boundary.size() == 4) {
             // A saddle pixel: the middle's sign says which corners the curves cut off. The

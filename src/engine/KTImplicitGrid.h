@@ -60,7 +60,9 @@ private:
         Cell cell;
         LeafKind kind;
         bool live;
-        std::int32_t top; ///< the first cell it lies in
+        std::int32_t top;     ///< the first cell it lies in
+        std::int32_t next;    ///< the leaf made before it in the same first cell, or -1
+        std::int32_t ends[2]; ///< a simple cell's crossings as judged, else -1
     };
     struct Crossing
     {
@@ -122,6 +124,8 @@ private:
 
     void Refine(std::vector<Cell>& cells);
     LeafKind Decide(const Cell& cell, bool& split);
+    /// The crossings on the two edges of a cell whose corners change sign across exactly two.
+    void FindCornerCrossings(const Cell& cell, const double f[4], const bool s[4], int found[2]);
     /// Whether a cell whose corners and middle share their sign may still hold a curve.
     bool MayHoldCurve(const Cell& cell, const double f[4], double fm);
     bool SamplesAgreeWithChord(const Cell& cell, const double f[4], const Crossing& p, const Crossing& q);
@@ -172,8 +176,10 @@ private:
     Tile m_blankTile;          ///< every point not evaluated: a new tile's contents
     std::vector<Crossing> m_crossings;
     std::vector<Leaf> m_leaves;
-    std::vector<std::int32_t> m_segmentEnds; ///< two crossings per segment
-    std::vector<Sample> m_boundary;          ///< scratch of Boundary
+    std::vector<std::int32_t> m_firstLeaf;    ///< per first cell: its latest leaf, or -1
+    std::int32_t m_decidedEnds[2] = {-1, -1}; ///< the crossings of the cell Decide last found simple
+    std::vector<std::int32_t> m_segmentEnds;  ///< two crossings per segment
+    std::vector<Sample> m_boundary;           ///< scratch of Boundary
 
     std::vector<KTPoint> m_points;
     std::vector<double> m_lattice; ///< lattice (u, v) pairs of m_points, for simplification

@@ -102,6 +102,15 @@ void DrawReference(CurveReference& reference, KTDC& dc)
         reference.function->Draw(dc);
 }
 
+int InkBetween(const QImage& drawn, const QImage& blank)
+{
+    int ink = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            ink += drawn.pixel(x, y) != blank.pixel(x, y);
+    return ink;
+}
+
 void PreparePage(QImage& image, KTDC& dc, KTAxes& axes)
 {
     image.fill(Qt::white);

@@ -33,6 +33,8 @@ std::vector<CurveReference> MakeCurveReferences(KTAxes& axes);
 void CalculateReference(CurveReference& reference);
 /// Draws the reference (its family, when it is one) into the context, mapped as the axes say.
 void DrawReference(CurveReference& reference, KTDC& dc);
+/// Pixels in which two pictures of one size differ: what a drawing added to a blank page.
+int InkBetween(const QImage& drawn, const QImage& blank);
 /// A white page with the two axes lines through the origin, in the mapping the references are
 /// drawn with.
 void PreparePage(QImage& image, KTDC& dc, KTAxes& axes);

@@ -41,11 +41,7 @@ TEST(CurveReferences, DrawIntoImages)
             kttest::DrawReference(reference, *allDc);
         }
         // Every curve of the set runs through much of the page.
-        int ink = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                ink += image.pixel(x, y) != blank.pixel(x, y);
-        EXPECT_GT(ink, 1000) << reference.name;
+        EXPECT_GT(kttest::InkBetween(image, blank), 1000) << reference.name;
         EXPECT_TRUE(image.save(folder + "/" + reference.name + ".png")) << reference.name;
     }
     allDc.reset();
