@@ -12,7 +12,7 @@ namespace {
 /// A signalling NaN, which no arithmetic yields: the value of a lattice point not yet evaluated
 /// (an undefined one holds a quiet NaN).
 constexpr std::uint64_t kNotEvaluatedBits = 0x7FF4000000000001ull;
-constexpr int kTileShift = 3;   // tiles of 8 x 8 lattice points
+constexpr int kTileShift = 2;   // tiles of 4 x 4 lattice points
 constexpr int kCoarseShift = 3; // every eighth lattice point: corners and middles of the first cells
 
 /// A cell is looked at more closely when its values, allowed to leave the plane of their gradient

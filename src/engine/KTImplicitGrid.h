@@ -89,8 +89,9 @@ private:
     };
 
     /// Every eighth lattice point (the corners and middles of the first cells) lives in one
-    /// array, the others in tiles of 8 x 8 points, made when a point of theirs is first
-    /// evaluated, so that a plot touches memory only near its curves.
+    /// array, the others in tiles of 4 x 4 points, made when a point of theirs is first
+    /// evaluated, so that a plot touches memory only near its curves (a dense curve such as a
+    /// fine pattern leaves few larger tiles untouched, and each new page costs a fault).
     struct Point
     {
         double value;             ///< NaN where undefined; see NotEvaluated
@@ -98,7 +99,7 @@ private:
     };
     struct Tile
     {
-        Point points[64]; ///< 8 x 8 lattice points
+        Point points[16]; ///< 4 x 4 lattice points
     };
     /// A crossing is known by the first lattice point of its interval and its direction.
     std::int32_t CrossingId(int i, int j, bool alongX) const;
