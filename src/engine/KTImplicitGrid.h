@@ -136,6 +136,8 @@ private:
     /// found on the whole interval to the half that holds it.
     void SplitInterval(int i, int j, bool alongX, int length, int offset);
     void AddLeaf(const Cell& cell, LeafKind kind);
+    /// Whether the four corners of a cell of one pixel are defined and of one sign.
+    bool OneSign(const Cell& cell) const;
     /// Whether smaller neighbours put lattice points on the cell's sides.
     bool HasSidePoints(const Cell& cell) const;
     void Reconcile();
