@@ -16,6 +16,7 @@
 #include "engine/KTEvaluationProgram.h"
 #include "engine/KTFunctionData3.h"
 #include "engine/KTFunctionDomain.h"
+#include "engine/KTPolarDirections.h"
 #include "axes/KTMarkerList.h"
 #include "foundation/KTPoint.h"
 #include "axes/KTAxes.h"
@@ -216,6 +217,7 @@ public:
     ASRelation m_relation;
     ASRestrictionList m_rearrangedTerms; ///< filled by the relation's rearrangement
     std::vector<double> m_implicitGrid;  ///< 150 x 150 cells while an implicit plot runs
+    KTPolarDirections m_polarDirections; ///< of the samples of r = f(angle)
     BYTE m_implicitOverflow = 0;
     KTFunctionData3 m_data;
     KTMarkerList m_markers;
