@@ -149,15 +149,18 @@ void KTCurveAnalyser::AnalyseExplicit()
 {
     KTFunctionData3& data = m_f.Data();
     const KTFunctionDomain& domain = data.m_domain;
+    const bool everything = m_scope == Scope::Everything;
 
-    AddComputed(0.0, F(0.0), KTMarkerYIntercept);
-    const auto closedOrOpen = [](int end) {
-        return end == KTFunctionDomain::EndClosed || end == KTFunctionDomain::EndOpen;
-    };
-    if (closedOrOpen(domain.m_lowEnd))
-        AddComputed(domain.m_low, F(domain.m_low), LowEndMarker);
-    if (closedOrOpen(domain.m_highEnd))
-        AddComputed(domain.m_high, F(domain.m_high), HighEndMarker);
+    if (everything) {
+        AddComputed(0.0, F(0.0), KTMarkerYIntercept);
+        const auto closedOrOpen = [](int end) {
+            return end == KTFunctionDomain::EndClosed || end == KTFunctionDomain::EndOpen;
+        };
+        if (closedOrOpen(domain.m_lowEnd))
+            AddComputed(domain.m_low, F(domain.m_low), LowEndMarker);
+        if (closedOrOpen(domain.m_highEnd))
+            AddComputed(domain.m_high, F(domain.m_high), HighEndMarker);
+    }
 
     KTCurvePointBuffer* buffer = m_f.m_currentBuffer;
     if (!buffer)
@@ -169,6 +172,29 @@ void KTCurveAnalyser::AnalyseExplicit()
     // The slope of r(angle) says nothing about where a polar curve bends the other way: its
     // inflections come from a search of their own.
     const bool polar = parts.m_polar && !parts.m_parametricX;
+    // Only a curve of y = f(x) has derivative curves and asymptotes drawn beside it.
+    const bool plain = !parts.m_polar && !parts.m_inverse && !parts.m_parametricX;
+    const KTOptionFunction3& options = data.m_options;
+    const bool verticalDrawn = plain && options.m_vAsym.m_value != 0;
+    const bool horizontalDrawn = plain && options.m_hAsym.m_value != 0;
+    if (!everything) {
+        // The slopes that the derivative curves draw and the vertical asymptotes' search reads.
+        const bool slopes = plain && (data.m_showFirstDerivative || verticalDrawn);
+        const bool seconds = plain && wantSecond;
+        for (int i = 0; i < count && (slopes || seconds); ++i) {
+            KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
+            if (slopes)
+                point.m_firstDerivative = m_f.Derivative(point.m_point.m_x);
+            if (seconds)
+                point.m_secondDerivative = m_f.SecondDerivative(point.m_point.m_x);
+        }
+        KTPointPolisher polisher(m_f, Spacing());
+        if (verticalDrawn && count >= 2)
+            AddVerticalAsymptotes(polisher);
+        if (horizontalDrawn)
+            AddHorizontalAsymptote();
+        return;
+    }
 
     // Points without a value take no part in the sign and slope walks.
     bool haveSign = false;

@@ -32,7 +32,19 @@ public:
     /// Kind of a point of a text of points and vectors.
     static constexpr int PointMarker = 13;
 
-    explicit KTCurveAnalyser(KTFunction3& function) : m_f(function) {}
+    /// How much of the analysis runs: all of it, or only what the drawing of the curve reads
+    /// (the slopes of the derivative curves and the asymptotes it draws), as for the members of
+    /// a family, whose points of interest are never shown.
+    enum class Scope
+    {
+        Everything,
+        Drawing,
+    };
+
+    explicit KTCurveAnalyser(KTFunction3& function, Scope scope = Scope::Everything)
+        : m_f(function), m_scope(scope)
+    {
+    }
 
     /// Runs only for an interpreted function. `resetExtents` starts the bounding box afresh (the
     /// first branch); the second branch adds to the first one's box.
@@ -54,5 +66,6 @@ private:
     double Spacing() const;
 
     KTFunction3& m_f;
+    Scope m_scope;
     std::array<Origin, KTMarkerList::Capacity> m_origins{};
 };

@@ -481,13 +481,21 @@ void KTCurveRefiner::ToPolar()
         p = KTPoint(r * std::cos(s * a), r * std::sin(s * a));
         return true;
     };
+    // The samples of r = f(angle) are at the angles whose directions their sampling kept.
+    const KTPolarDirections& directions = m_f.m_polarDirections;
+    const auto convertSample = [&](KTPoint& p, int k) {
+        if (swapped || IsNoValue(p.m_y) || IsNoValue(p.m_x) || !directions.Holds(k, p.m_x, s))
+            return convert(p);
+        p = KTPoint(p.m_y * directions.Cosine(k), p.m_y * directions.Sine(k));
+        return true;
+    };
     for (KTCurvePointBuffer* buffer : buffers) {
         if (!buffer)
             continue;
         const int count = std::clamp<int>(buffer->m_count, 0, buffer->Size());
         for (int i = 0; i < count; ++i) {
             KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
-            if (!convert(point.m_point)) {
+            if (!convertSample(point.m_point, i)) {
                 point.m_draw = 0;
                 point.m_break = 1;
             }

@@ -181,20 +181,27 @@ void KTCurveSampler::SamplePolar()
     const double factor = m_f.Data().m_owner->AngleFactor();
     const double scale = factor != 0.0 ? 1.0 / factor : 1.0;
     const double step = (domain.m_high - domain.m_low) * kPolarStep;
+    KTPolarDirections& directions = m_f.m_polarDirections;
+    if (!swapped)
+        directions.Prepare(domain.m_low, step, scale, BranchSamples);
 
     for (int k = 0; k < BranchSamples; ++k) {
         KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(k)];
-        const double parameter = domain.m_low + k * step;
+        const double parameter = swapped ? domain.m_low + k * step : directions.Parameter(k);
         const double value = Value(parameter);
         point.m_point = KTPoint(parameter, value);
         point.m_firstDerivative = 0.0;
         point.m_draw = 1;
         point.m_break = 0;
         // r = f(angle) holds (angle, radius); angle = f(r) holds (radius, angle).
-        const double radius = swapped ? parameter : value;
-        const double angle = (swapped ? value : parameter) * scale;
-        if (KTCurveValues::IsNoValue(value) ||
-            !m_f.InGraphRangeStrict(radius * std::cos(angle), radius * std::sin(angle)))
+        bool inside = !KTCurveValues::IsNoValue(value);
+        if (inside && swapped) {
+            const double angle = value * scale;
+            inside = m_f.InGraphRangeStrict(parameter * std::cos(angle), parameter * std::sin(angle));
+        } else if (inside) {
+            inside = m_f.InGraphRangeStrict(value * directions.Cosine(k), value * directions.Sine(k));
+        }
+        if (!inside)
             MarkOff(point);
     }
     buffer.m_count = BranchSamples;

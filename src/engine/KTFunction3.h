@@ -16,6 +16,7 @@
 #include "engine/KTEvaluationProgram.h"
 #include "engine/KTFunctionData3.h"
 #include "engine/KTFunctionDomain.h"
+#include "engine/KTPolarDirections.h"
 #include "axes/KTMarkerList.h"
 #include "foundation/KTPoint.h"
 #include "axes/KTAxes.h"
@@ -203,10 +204,15 @@ public:
     // ---- Sampling, analysis and drawing (built with the curve drawing) -------------------------
     void Calculate();
     /// Curve analysis of the first branch, and of the second of a plus-or-minus equation;
-    /// returns whether there is a second branch.
-    bool CalculatePoints();
+    /// returns whether there is a second branch. `drawingOnly` finds only what the drawing reads
+    /// (derivative slopes, drawn asymptotes), not the points of interest.
+    bool CalculatePoints(bool drawingOnly = false);
     void Draw(KTDC& dc);
+    /// Each member is analysed only as far as its drawing reads.
     void DrawFamily(KTDC& dc);
+    /// On, every member of a family is analysed in full, points of interest and all, as a
+    /// recalculation analyses a function: the picture the drawing-only analysis must match.
+    static void SetReferenceFamilyPath(bool on) { s_referenceFamilyPath = on; }
 
     KTFunctionData3& Data() { return m_data; }
     const KTFunctionData3& Data() const { return m_data; }
@@ -227,6 +233,7 @@ public:
     ASRelation m_relation;
     ASRestrictionList m_rearrangedTerms; ///< filled by the relation's rearrangement
     std::vector<double> m_implicitGrid;  ///< 150 x 150 cells while an implicit plot runs
+    KTPolarDirections m_polarDirections; ///< of the samples of r = f(angle)
     BYTE m_implicitOverflow = 0;
     KTFunctionData3 m_data;
     KTMarkerList m_markers;
@@ -237,6 +244,8 @@ public:
     BYTE m_nearSecondDerivative = 0;
 
 private:
+    static inline bool s_referenceFamilyPath = false;
+
     struct CompiledList
     {
         KTEvaluationProgram program;

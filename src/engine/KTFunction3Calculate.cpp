@@ -43,16 +43,18 @@ void KTFunction3::Calculate()
     KTCurveRefiner(*this).ClassifyDiscontinuities();
 }
 
-bool KTFunction3::CalculatePoints()
+bool KTFunction3::CalculatePoints(bool drawingOnly)
 {
     KTClearUpperVectorState();
+    const KTCurveAnalyser::Scope scope =
+        drawingOnly ? KTCurveAnalyser::Scope::Drawing : KTCurveAnalyser::Scope::Everything;
     m_currentBuffer = m_buffer1.get();
     m_data.SelectList(KTFunctionData3::FirstBranchList);
-    KTCurveAnalyser(*this).AnalyseCurve(true);
+    KTCurveAnalyser(*this, scope).AnalyseCurve(true);
     if (m_twoBranches) {
         m_currentBuffer = m_buffer2.get();
         m_data.SelectList(KTFunctionData3::SecondBranchList);
-        KTCurveAnalyser(*this).AnalyseCurve(false);
+        KTCurveAnalyser(*this, scope).AnalyseCurve(false);
         m_currentBuffer = m_buffer1.get();
         m_data.SelectList(KTFunctionData3::FirstBranchList);
     }

@@ -50,10 +50,11 @@ void KTFunction3::DrawFamily(KTDC& dc)
     const int members = family->MemberCount();
     for (int k = 0; k < members; ++k) {
         family->m_current = family->MemberValue(k);
-        // Each member is a curve of its own: its samples, derivatives and markers, in the
-        // screen form its drawing reads.
+        // Each member is a curve of its own: its samples, derivatives and the markers it draws
+        // (asymptotes), in the screen form its drawing reads. Its points of interest are never
+        // shown: searching them would cost more than all the rest of the member.
         Calculate();
-        CalculatePoints();
+        CalculatePoints(!s_referenceFamilyPath);
         KTCurveRefiner(*this).ToPolar();
         Draw(dc);
     }

@@ -7,6 +7,7 @@
 #include "engine/KTPointPolisher.h"
 #include "engine/KTFunction3.h"
 #include "engine/KTInterpretStatus.h"
+#include "foundation/KTSegmentSide.h"
 #include "foundation/KTSentinelValues.h"
 #include "graph/KTDerivativeCalculation.h"
 #include "graph/KTIntegralCalculation.h"
@@ -343,17 +344,29 @@ void KTGraph3::IntersectPair(int i, int j)
         return xMin < p.m_x && p.m_x < xMax && yMin < p.m_y && p.m_y < yMax;
     };
 
+    // The crossings are those of SegmentsCross, asked so that each segment's side test is made
+    // once for all the other polyline's points, and each point's side once for the two
+    // segments that meet at it.
     for (int a = 0; a < ni - si; a += si) {
+        const KTSegmentSide coarse(point(bi, a), point(bi, a + si));
+        bool coarseBelow = nj - sj > 0 && coarse.Below(point(bj, 0));
         for (int b = 0; b < nj - sj; b += sj) {
-            if (!SegmentsCross(point(bi, a), point(bi, a + si), point(bj, b), point(bj, b + sj)))
+            const bool below = coarseBelow;
+            coarseBelow = coarse.Below(point(bj, b + sj));
+            if (below == coarseBelow ||
+                !KTSegmentSide(point(bj, b), point(bj, b + sj)).Separates(point(bi, a), point(bi, a + si)))
                 continue;
             for (int fa = a; fa < a + si; ++fa) {
+                const KTPoint p1 = point(bi, fa);
+                const KTPoint p2 = point(bi, fa + 1);
+                const KTSegmentSide fine(p1, p2);
+                bool fineBelow = fine.Below(point(bj, b));
                 for (int fb = b; fb < b + sj; ++fb) {
-                    const KTPoint p1 = point(bi, fa);
-                    const KTPoint p2 = point(bi, fa + 1);
                     const KTPoint q1 = point(bj, fb);
                     const KTPoint q2 = point(bj, fb + 1);
-                    if (!SegmentsCross(p1, p2, q1, q2))
+                    const bool q1Below = fineBelow;
+                    fineBelow = fine.Below(q2);
+                    if (q1Below == fineBelow || !KTSegmentSide(q1, q2).Separates(p1, p2))
                         continue;
                     if (!inside(p1) || !inside(p2) || !inside(q1) || !inside(q2) || m_intersections->IsFull())
                         continue;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 using kttest::Form;
 
@@ -372,5 +373,54 @@ TEST_F(CurveSampling, TracesReachEveryEdgeOfTheView)
         }
         EXPECT_NEAR(low, -5.0, 1e-9) << row.first;
         EXPECT_NEAR(high, 5.0, 1e-9) << row.first;
+    }
+}
+
+TEST_F(CurveSampling, PolarPointsAreTheirAnglesDirectionsToTheLastBit)
+{
+    // One function calculated again and again, as a family and changes of the view calculate
+    // it: each time its points are r (cos, sin) of their own angle, however the angle unit or
+    // the range of angles changed since the directions were last made.
+    struct Row
+    {
+        int angleSystem;
+        double low;
+        double high;
+        double scale; // radians per unit of angle
+    };
+    const Row rows[] = {
+        {1, 0.0, 2 * M_PI, 1.0},       {1, 0.0, 2 * M_PI, 1.0},         {0, 0.0, 360.0, M_PI / 180},
+        {2, 0.0, 400.0, M_PI / 200},   {1, -M_PI, 3 * M_PI, 1.0},       {0, 0.0, 360.0, M_PI / 180},
+        {1, 0.0, 360.0, 1.0},          {2, 0.0, 360.0, M_PI / 200}, // the same angles in other units
+    };
+    kttest::Prepare(f, Form::Polar, "2 q 2 * COS 3 * +"); // r = 2 + 3 cos(2 theta)
+    for (const Row& row : rows) {
+        kttest::SetAxes(axes, -4, 4, -4, 4, 1599, 1199, row.angleSystem);
+        f.Data().m_domain.m_low = row.low;
+        f.Data().m_domain.m_high = row.high;
+        f.Calculate();
+        ASSERT_EQ(f.m_buffer1->m_count, 1600);
+        std::vector<KTPoint> sampled;
+        for (int k = 0; k < 1600; ++k)
+            sampled.push_back(P(k).m_point);
+        KTCurveRefiner(f).ToPolar();
+        int inside = 0;
+        for (int k = 0; k < 1600; ++k) {
+            const double a = sampled[static_cast<std::size_t>(k)].m_x;
+            const double r = sampled[static_cast<std::size_t>(k)].m_y;
+            // The units per radian are fixed to ten digits.
+            EXPECT_NEAR(r, 2 + 3 * std::cos(2 * a * row.scale), 1e-7) << k;
+            const double s = 1.0 / axes.AngleFactor();
+            const double x = r * std::cos(s * a);
+            const double y = r * std::sin(s * a);
+            EXPECT_EQ(P(k).m_point.m_x, x) << row.angleSystem << " " << k;
+            EXPECT_EQ(P(k).m_point.m_y, y) << row.angleSystem << " " << k;
+            const bool in = -4 < x && x < 4 && -4 < y && y < 4;
+            EXPECT_EQ(P(k).m_draw, in ? 1 : 0) << row.angleSystem << " " << k;
+            inside += in ? 1 : 0;
+        }
+        // The rose of radius up to 5 leaves the view of +-4 and comes back.
+        EXPECT_GT(inside, 400);
+        EXPECT_LT(inside, 1600);
     }
 }

@@ -1,4 +1,5 @@
 #include "foundation/KTPoint.h"
+#include "foundation/KTSegmentSide.h"
 #include "foundation/KTVector.h"
 #include "platform/KTArchive.h"
 
@@ -132,6 +133,33 @@ TEST(KTPointTest, SegmentsCrossAgreesWithParametricIntersection)
         EXPECT_EQ(SegmentsCross(a, b, c, d), expected) << i;
         EXPECT_EQ(SegmentsCross(b, a, d, c), expected) << i;
     }
+}
+
+TEST(KTPointTest, SegmentSideTable)
+{
+    // Below the line through the segment in the direction from its start to its end: the right
+    // of the direction of travel in y-up coordinates; a point on the line is not below.
+    struct Row
+    {
+        KTPoint from, to, p;
+        bool below;
+    };
+    const Row rows[] = {
+        {{0, 0}, {2, 2}, {1, 0}, true},     {{0, 0}, {2, 2}, {0, 1}, false},
+        {{0, 0}, {2, 2}, {5, 5}, false},    // on the line, beyond the segment
+        {{2, 2}, {0, 0}, {1, 0}, false},    // the other direction turns the sides round
+        {{0, 0}, {4, 0}, {-3, -1e-9}, true}, {{0, 0}, {0, 3}, {1, 100}, true},
+        {{1, 1}, {1, 1}, {7, -3}, false},   // a segment of no length has no side
+    };
+    for (const Row& row : rows) {
+        const KTSegmentSide side(row.from, row.to);
+        EXPECT_EQ(side.Below(row.p), row.below) << row.p.m_x << "," << row.p.m_y;
+    }
+    // Separating two points is their being on different sides, whatever their order.
+    const KTSegmentSide side(KTPoint(0, 0), KTPoint(4, 1));
+    EXPECT_TRUE(side.Separates(KTPoint(1, -1), KTPoint(2, 3)));
+    EXPECT_TRUE(side.Separates(KTPoint(2, 3), KTPoint(1, -1)));
+    EXPECT_FALSE(side.Separates(KTPoint(1, 2), KTPoint(2, 3)));
 }
 
 TEST(KTPointTest, ArchiveFormIsSixteenBytesAndExact)

@@ -29,8 +29,16 @@ int CountDiffering(const QImage& a, const QImage& b)
 /// The reference drawing paths, on while it lives.
 struct ReferencePaths
 {
-    ReferencePaths() { KTLineRaster::SetReferencePath(true); }
-    ~ReferencePaths() { KTLineRaster::SetReferencePath(false); }
+    ReferencePaths()
+    {
+        KTLineRaster::SetReferencePath(true);
+        KTFunction3::SetReferenceFamilyPath(true);
+    }
+    ~ReferencePaths()
+    {
+        KTLineRaster::SetReferencePath(false);
+        KTFunction3::SetReferenceFamilyPath(false);
+    }
     ReferencePaths(const ReferencePaths&) = delete;
     ReferencePaths& operator=(const ReferencePaths&) = delete;
 };
@@ -89,8 +97,9 @@ TEST(KTReferenceGraphs, RegionDocumentShowsItsFill)
 
 TEST(KTReferenceGraphs, FastDrawingPaintsWhatTheReferencePathsPaint)
 {
-    // Every shortcut of the drawing (vector arithmetic in the line rasteriser) must leave the
-    // pictures of the three documents as they are, to the last bit, on screen and on paper.
+    // Every shortcut of the drawing (vector arithmetic in the line rasteriser, family members
+    // analysed only as far as their drawing reads) must leave the pictures of the three
+    // documents as they are, to the last bit, on screen and on paper.
     for (const kttest::ReferenceGraph& reference : kttest::kReferenceGraphs) {
         for (const int dpi : {96, 300}) {
             const QImage fast = Paint(reference, dpi);
@@ -102,5 +111,36 @@ TEST(KTReferenceGraphs, FastDrawingPaintsWhatTheReferencePathsPaint)
             EXPECT_EQ(CountDiffering(fast, slow), 0) << reference.name << " at " << dpi << " dpi";
             EXPECT_GT(CountNonWhite(fast), 20000) << reference.name << " at " << dpi << " dpi";
         }
+    }
+}
+
+TEST(KTReferenceGraphs, FamilyMembersDrawTheirAsymptotesAndDerivativesAsInFull)
+{
+    // Members of y = f(x) whose drawing reads what the analysis finds: the slopes of both
+    // derivative curves, a vertical asymptote at x = a and a horizontal one at y = a.
+    const auto build = [](KTGraph3& graph) {
+        kttest::UseRadians(graph);
+        kttest::SetFunctions(graph, {"y=1/(x-a)+a", "y=a*sin(x)"});
+        for (int slot = 0; slot < 2; ++slot) {
+            KTFunctionData3& data = graph.Data().Function(slot).Data();
+            data.m_options.m_vAsym.m_value = 1;
+            data.m_options.m_hAsym.m_value = 1;
+            data.m_showFirstDerivative = 1;
+            data.m_showSecondDerivative = 1;
+        }
+        graph.SetConstantRange("a", -4.0, 4.0, 2.0);
+        graph.Data().m_family = 1;
+        graph.SetDirty();
+    };
+    const kttest::ReferenceGraph reference{"asymptote-family", build};
+    for (const int dpi : {96, 300}) {
+        const QImage fast = Paint(reference, dpi);
+        QImage slow;
+        {
+            const ReferencePaths paths;
+            slow = Paint(reference, dpi);
+        }
+        EXPECT_EQ(CountDiffering(fast, slow), 0) << dpi << " dpi";
+        EXPECT_GT(CountNonWhite(fast), 20000) << dpi << " dpi";
     }
 }
