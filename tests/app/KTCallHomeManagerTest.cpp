@@ -379,6 +379,41 @@ TEST(KTUpdateAvailableDlg, LabelsOfBothTemplates)
     EXPECT_TRUE(major.WhatsNewButton()->isEnabled());
 }
 
+TEST(KTUpdateAvailableDlg, TheVersionsStandOnOneLine)
+{
+    const struct
+    {
+        int templateId;
+        const char* name;
+        int major, minor;
+    } rows[] = {{KTUpdateAvailableDlg::MinorTemplate, "KT Graph 3", 3, 210},
+                {KTUpdateAvailableDlg::MajorTemplate, "KT Graph 3", 4, 0},
+                {KTUpdateAvailableDlg::MinorTemplate, "A much longer program name", 3, 999}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        KTUpdateAvailableDlg dialog(row.templateId, row.name, row.major, row.minor, "https://d/", "https://w/",
+                                    3, 209);
+        dialog.OnInitDialog();
+        dialog.show();
+        const QImage shown = dialog.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const KTLinkStatic* label = dialog.VersionLabel();
+        const QRect area(label->mapTo(&dialog, QPoint(0, 0)), label->size());
+        // The label's blue ink, as the user sees it.
+        QRect ink;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QRgb pixel = shown.pixel(x, y);
+                if (qBlue(pixel) > 128 && qRed(pixel) < 128 && qGreen(pixel) < 128)
+                    ink |= QRect(x, y, 1, 1);
+            }
+        const QFontMetrics metrics(label->font());
+        ASSERT_FALSE(ink.isNull());
+        EXPECT_LE(ink.height(), metrics.height()) << "one line";
+        EXPECT_GE(ink.width(), metrics.horizontalAdvance(label->text()) - 4) << "the whole line";
+        EXPECT_LE(area.right(), dialog.width());
+    }
+}
+
 namespace {
 
 // Serves one fixed body to every request on 127.0.0.1.
