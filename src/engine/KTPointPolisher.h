@@ -70,10 +70,10 @@ public:
                            const std::function<void(const KTBracketSearch::Bracket&)>& found);
 
 private:
-    /// The sign change of g near sample `index` (within `reach` samples), the one nearest the
-    /// candidate; false when there is none.
+    /// The sign change of g near sample `index` (within `reach` samples, or `ahead` after it
+    /// when that is more), the one nearest the candidate; false when there is none.
     bool SignChangeNear(const std::function<double(double)>& g, const KTCurvePointBuffer& buffer, int index,
-                        int reach, KTBracketSearch::Bracket& found);
+                        int reach, KTBracketSearch::Bracket& found, int ahead = 0);
     bool Grows(double x, double width);
     /// The zero of f' (or f'') between a and b, its difference step made narrower or wider
     /// while the zero settles; `scale` as for ZeroBetween.
