@@ -336,7 +336,12 @@ bool KTPointPolisher::PolishTurningPoint(KTMarker& marker, const KTCurvePointBuf
             marker.m_kind = KTMarkerNoneFound;
         return slopeTurns;
     }
-    if (!PlaceInflection(marker, bracket.a, bracket.b, true))
+    if (PlaceInflection(marker, bracket.a, bracket.b, true))
+        return true;
+    // Where |f'| is least but not 0 (x^3 + x at 0, tan(x) at its roots) the curve bends the
+    // other way all the same: an inflection, though not a steepest slope.
+    marker.m_kind = KTMarkerInflection;
+    if (!PlaceInflection(marker, bracket.a, bracket.b, false))
         marker.m_kind = KTMarkerNoneFound;
     return true;
 }

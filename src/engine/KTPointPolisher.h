@@ -45,8 +45,9 @@ public:
     /// An x-intercept candidate found between a and b: the root, with y 0 and refined, or kind 5.
     void PolishRoot(KTMarker& marker, double a, double b);
     /// A horizontal-tangent candidate at sample `index`: a local maximum or minimum where f'
-    /// changes sign near it, else a horizontal inflection where f'' does and f' is 0 there, else
-    /// kind 5. False (the marker untouched) when the samples near it show neither sign change.
+    /// changes sign near it, else a horizontal inflection where f'' does and f' is 0 there, an
+    /// inflection where f'' does and f' is not 0, else kind 5. False (the marker untouched) when
+    /// the samples near it show neither sign change.
     bool PolishTurningPoint(KTMarker& marker, const KTCurvePointBuffer& buffer, int index);
     /// A steepest-slope candidate at sample `index`: the inflection where f'' changes sign near
     /// it. False (the marker untouched) when the samples near it show no sign change.

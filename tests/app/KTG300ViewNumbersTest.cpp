@@ -145,7 +145,7 @@ TEST(KTG300ViewNumbers, PointsOfInterestAreLabelledWithTheirClosedForms)
     };
     const std::vector<Shown> atOrigin3 = {{1, 0, 0, "( 0 , 0 )"}, {2, 0, 0, "( 0 , 0 )"}, {4, 0, 0, "( 0 , 0 )"}};
     const std::vector<Shown> minimum4 = {{1, 0, 0, "( 0 , 0 )"}, {7, 0, 0, "( 0 , 0 )"}};
-    const std::vector<Shown> cubeRoot = {{1, 0, 0, "( 0 , 0 )"}, {2, 0, 0, "( 0 , 0 )"}, {12, 0, 0, "( 0 , 0 )"}};
+    const std::vector<Shown> bendsAtOrigin = {{1, 0, 0, "( 0 , 0 )"}, {2, 0, 0, "( 0 , 0 )"}, {12, 0, 0, "( 0 , 0 )"}};
     std::vector<Shown> sine = {{1, 0, 0, "( 0 , 0 )"},
                                {2, -3 * kPi, 0, "( -9.424778 , 0 )"},
                                {2, -2 * kPi, 0, "( -6.283185 , 0 )"},
@@ -178,8 +178,11 @@ TEST(KTG300ViewNumbers, PointsOfInterestAreLabelledWithTheirClosedForms)
         {"y=x^5", "-2.7 7.3 -5 5", atOrigin3, true},
         {"y=x^4", nullptr, minimum4},
         {"y=x^4", "-2.7 7.3 -5 5", minimum4, true},
-        {"y=x^(1/3)", nullptr, cubeRoot},
-        {"y=x^(1/3)", "-2.7 7.3 -5 5", cubeRoot, true},
+        {"y=x^(1/3)", nullptr, bendsAtOrigin},
+        {"y=x^(1/3)", "-2.7 7.3 -5 5", bendsAtOrigin, true},
+        // Its slope is least at 0, where it bends the other way.
+        {"y=x^3+x", nullptr, bendsAtOrigin},
+        {"y=x^3+x", "-2.7 7.3 -5 5", bendsAtOrigin, true},
         {"y=x^3-3x",
          nullptr,
          {{1, 0, 0, "( 0 , 0 )"},
@@ -207,6 +210,13 @@ TEST(KTG300ViewNumbers, PointsOfInterestAreLabelledWithTheirClosedForms)
           {2, kPi, 0, "( 3.141593 , 0 )"},
           {2, 2 * kPi, 0, "( 6.283185 , 0 )"},
           {2, 3 * kPi, 0, "( 9.424778 , 0 )"},
+          {12, -3 * kPi, 0, "( -9.425 , 0 )"},
+          {12, -2 * kPi, 0, "( -6.283 , 0 )"},
+          {12, -kPi, 0, "( -3.142 , 0 )"},
+          {12, 0, 0, "( 0 , 0 )"},
+          {12, kPi, 0, "( 3.142 , 0 )"},
+          {12, 2 * kPi, 0, "( 6.283 , 0 )"},
+          {12, 3 * kPi, 0, "( 9.425 , 0 )"},
           {16, -7 * kPi / 2, 0, "x = -10.9956"},
           {16, -5 * kPi / 2, 0, "x = -7.854"},
           {16, -3 * kPi / 2, 0, "x = -4.7124"},
@@ -223,6 +233,9 @@ TEST(KTG300ViewNumbers, PointsOfInterestAreLabelledWithTheirClosedForms)
           {2, -kPi, 0, "( -3.141593 , 0 )"},
           {2, 0, 0, "( 0 , 0 )"},
           {2, kPi, 0, "( 3.141593 , 0 )"},
+          {12, -kPi, 0, "( -3.142 , 0 )"},
+          {12, 0, 0, "( 0 , 0 )"},
+          {12, kPi, 0, "( 3.142 , 0 )"},
           {16, -3 * kPi / 2, 0, "x = -4.7124"},
           {16, -kPi / 2, 0, "x = -1.5708"},
           {16, kPi / 2, 0, "x = 1.5708"},
