@@ -112,6 +112,9 @@ public:
         }
         return EvaluateValueSlow(x, y);
     }
+    /// ys[i] := EvaluateValue(xs[i], y) for i < count, a row of samples at once: the compiled
+    /// program's block form (KTEvaluationProgram::RunBatch) where it applies.
+    void EvaluateValues(const double* xs, double* ys, int count, double y);
     /// Central differences with a step scaled to |x| (never vanishing for large x).
     double Derivative(double x);
     double SecondDerivative(double x);
