@@ -3,6 +3,8 @@
 // per sample on both sides, and one call per row of samples (our sampler's way) against the
 // better of muparser's two ways (a call per sample, or its bulk mode over the row).
 
+#include "KTCurveTestSupport.h"
+
 #include "engine/KTEvaluationProgram.h"
 #include "engine/KTFunction3.h"
 #include "foundation/KTSentinelValues.h"
@@ -94,7 +96,8 @@ double OurCalls(KTFunction3& function, const std::vector<double>& xs, Checksum& 
     const auto start = Clock::now();
     for (int round = 0; round < kRounds; ++round) {
         for (int i = 0; i < kSamples; ++i)
-            ys[static_cast<std::size_t>(i)] = function.Evaluate(point, xs[static_cast<std::size_t>(i)], KTNoSecondValue).m_y;
+            ys[static_cast<std::size_t>(i)] =
+                function.Evaluate(point, xs[static_cast<std::size_t>(i)], KTNoSecondValue).m_y;
     }
     const double seconds = Seconds(start);
     checksum = OurChecksum(ys.data());
@@ -173,6 +176,26 @@ double MuparserBulk(const Reference& ref, std::vector<double> xs, Checksum& chec
 }
 #endif
 
+/// Microseconds of one curve calculation (the sampler's rows, the discontinuity search, the
+/// refinement) at 1600 pixels over the reference's interval, best of 50.
+double CalculationMicroseconds(const Reference& ref, bool referencePath)
+{
+    KTAxes axes;
+    kttest::SetAxes(axes, ref.from, ref.to, -10, 10);
+    KTFunction3 function(&axes);
+    function.m_data.m_equationText = ref.typed;
+    function.Interpret();
+    KTEvaluationProgram::SetReferencePath(referencePath);
+    double best = 1e300;
+    for (int run = 0; run < 50; ++run) {
+        const auto start = Clock::now();
+        function.Calculate();
+        best = std::min(best, Seconds(start) * 1e6);
+    }
+    KTEvaluationProgram::SetReferencePath(false);
+    return best;
+}
+
 /// Qt's start leaves the upper halves of the vector registers in use on this machine, and until
 /// something clears them every scalar floating-point instruction after a vector one waits (the
 /// library's sine takes some 20 times as long). The comparison measures both evaluators with the
@@ -202,8 +225,8 @@ int main(int argc, char** argv)
     omp_set_num_threads(1);
 #endif
     std::printf("vector path: %s\n", KTEvaluationProgram::HasVectorPath() ? "AVX2" : "none (scalar rows)");
-    std::printf("%-18s %11s %11s %11s %11s %11s %6s %6s  %s\n", "expression", "interpret/s", "call/s", "row/s",
-                "mu call/s", "mu bulk/s", "calls", "rows", "checksums (missing)");
+    std::printf("%-18s %11s %11s %11s %11s %11s %6s %6s  %s\n", "expression", "interpret/s", "call/s",
+                "row/s", "mu call/s", "mu bulk/s", "calls", "rows", "checksums (missing)");
     double worst = 1e300;
     for (const Reference& ref : kReferences) {
         // Arguments, when given, choose expressions by a part of their names.
@@ -242,18 +265,36 @@ int main(int argc, char** argv)
         const double callRatio = calls / theirCalls;
         const double rowRatio = rows / std::max(theirCalls, theirBulk);
         worst = std::min(worst, rowRatio);
-        std::printf("%-18s %11.0f %11.0f %11.0f %11.0f %11.0f %6.2f %6.2f  %.10g (%d) / %.10g (%d)\n", ref.name,
-                    interpretations, calls, rows, theirCalls, theirBulk, callRatio, rowRatio, ours.sum, ours.missing,
-                    theirsBulk.sum, theirsBulk.missing);
+        std::printf("%-18s %11.0f %11.0f %11.0f %11.0f %11.0f %6.2f %6.2f  %.10g (%d) / %.10g (%d)\n",
+                    ref.name, interpretations, calls, rows, theirCalls, theirBulk, callRatio, rowRatio,
+                    ours.sum, ours.missing, theirsBulk.sum, theirsBulk.missing);
 #else
         for (int run = 0; run < 5; ++run) {
             calls = std::max(calls, OurCalls(function, xs, oursByCall));
             rows = std::max(rows, OurRows(function, xs, ours));
         }
-        std::printf("%-18s %11.0f %11.0f %11.0f %11s %11s %6s %6s  %.10g (%d)\n", ref.name, interpretations, calls,
-                    rows, "-", "-", "-", "-", ours.sum, ours.missing);
+        std::printf("%-18s %11.0f %11.0f %11.0f %11s %11s %6s %6s  %.10g (%d)\n", ref.name, interpretations,
+                    calls, rows, "-", "-", "-", "-", ours.sum, ours.missing);
 #endif
     }
+    // What the user sees: a curve's calculation by the reference path (a call per sample) and
+    // by rows.
+    std::printf("\n%-18s %14s %14s %8s\n", "curve calculation", "per sample us", "by rows us", "speed-up");
+    for (const Reference& ref : kReferences) {
+        bool chosen = argc <= 1;
+        for (int i = 1; i < argc; ++i)
+            chosen = chosen || std::strstr(ref.name, argv[i]) != nullptr;
+        if (!chosen)
+            continue;
+        double perSample = 1e300;
+        double byRows = 1e300;
+        for (int run = 0; run < 3; ++run) {
+            perSample = std::min(perSample, CalculationMicroseconds(ref, true));
+            byRows = std::min(byRows, CalculationMicroseconds(ref, false));
+        }
+        std::printf("%-18s %14.1f %14.1f %8.2f\n", ref.name, perSample, byRows, perSample / byRows);
+    }
+
 #ifdef KT_BENCH_MUPARSER
     std::printf("lowest ratio of rows to muparser's better way: %.2f (goal 1.20: %s)\n", worst,
                 worst >= 1.2 ? "met" : "not met");

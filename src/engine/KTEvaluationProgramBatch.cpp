@@ -107,7 +107,8 @@ void KTEvaluationProgram::PlanBatch()
     m_batch.swap(plan);
 }
 
-void KTEvaluationProgram::RunBatch(const double* xs, double* out, int count, const KTEvaluationInputs& in) const
+void KTEvaluationProgram::RunBatch(const double* xs, double* out, int count,
+                                   const KTEvaluationInputs& in) const
 {
     if (count <= 0)
         return;
@@ -215,13 +216,15 @@ KT_VECTOR inline void Fail(std::uint64_t& bad, V ok, int i)
 }
 KT_VECTOR inline V Rounded(V prop, V r)
 {
-    return _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(prop, Set(kSlack)), _mm256_mul_pd(Magnitude(r), Set(kRounded))),
-                         Set(kFloor));
+    return _mm256_add_pd(
+        _mm256_add_pd(_mm256_mul_pd(prop, Set(kSlack)), _mm256_mul_pd(Magnitude(r), Set(kRounded))),
+        Set(kFloor));
 }
 KT_VECTOR inline V Library(V prop, V r)
 {
-    return _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(prop, Set(kSlack)), _mm256_mul_pd(Magnitude(r), Set(kLibrary))),
-                         Set(kFloor));
+    return _mm256_add_pd(
+        _mm256_add_pd(_mm256_mul_pd(prop, Set(kSlack)), _mm256_mul_pd(Magnitude(r), Set(kLibrary))),
+        Set(kFloor));
 }
 /// a <= 1e12 for Run's value too: the test that keeps sentinels out of the fast path.
 KT_VECTOR inline V Ordinary(V a, V ea)
@@ -268,8 +271,7 @@ ConstantOperand Constant(double c)
 
 enum class Arith { Add, Sub, Mul, Div };
 
-template <Arith K>
-KT_VECTOR inline V Apply(V a, V b)
+template <Arith K> KT_VECTOR inline V Apply(V a, V b)
 {
     if constexpr (K == Arith::Add)
         return _mm256_add_pd(a, b);
@@ -343,8 +345,7 @@ KT_VECTOR inline V IntegerPower(V base, int n)
 }
 
 /// t := b ^ n for a whole n of 3..64, as Run's PowI.
-template <class A>
-KT_VECTOR void WholePower(A b, int n, double* t, double* et, std::uint64_t& bad)
+template <class A> KT_VECTOR void WholePower(A b, int n, double* t, double* et, std::uint64_t& bad)
 {
     const V odd = (n & 1) ? Set(-0.0) : Set(0.0);
     for (int i = 0; i < kLanes; i += 4) {
@@ -363,9 +364,9 @@ KT_VECTOR void WholePower(A b, int n, double* t, double* et, std::uint64_t& bad)
         const V reach = IntegerPower(_mm256_add_pd(Magnitude(vb), eb), n - 1);
         const V prop = _mm256_mul_pd(_mm256_mul_pd(Set(n), eb), reach);
         Store(t + i, r);
-        Store(et + i,
-              _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(prop, Set(kSlack)), _mm256_mul_pd(Magnitude(r), Set(32 * 0x1p-53))),
-                            Set(kFloor)));
+        Store(et + i, _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(prop, Set(kSlack)),
+                                                  _mm256_mul_pd(Magnitude(r), Set(32 * 0x1p-53))),
+                                    Set(kFloor)));
     }
 }
 
@@ -416,8 +417,7 @@ KT_VECTOR void PositivePowerStep(A b, B p, bool constantExponent, double* t, dou
 }
 
 /// t := b ^ 0.5, as the power rule has it for an ordinary positive base: the square root.
-template <class A>
-KT_VECTOR void HalfPower(A b, double* t, double* et, std::uint64_t& bad)
+template <class A> KT_VECTOR void HalfPower(A b, double* t, double* et, std::uint64_t& bad)
 {
     for (int i = 0; i < kLanes; i += 4) {
         const V vb = b.At(i);
@@ -573,8 +573,8 @@ KT_VECTOR void KTEvaluationProgram::RunBlocks(const double* xs, double* out, int
             case PushY:
             case PushParam: {
                 const double c = ins.op == PushConst ? ins.value
-                                 : ins.op == PushY   ? in.y
-                                                     : (in.constants ? in.constants[ins.arg] : 0.0);
+                                 : ins.op == PushY ? in.y
+                                                   : (in.constants ? in.constants[ins.arg] : 0.0);
                 std::fill(t, t + kLanes, c);
                 break;
             }
@@ -597,7 +597,8 @@ KT_VECTOR void KTEvaluationProgram::RunBlocks(const double* xs, double* out, int
             case Sub:
             case Mul:
             case Div: {
-                const RowOperand right = Row(value(step.slot + 1), step.boundB ? bound(step.slot + 1) : nullptr);
+                const RowOperand right =
+                    Row(value(step.slot + 1), step.boundB ? bound(step.slot + 1) : nullptr);
                 if (ins.op == Add)
                     Arithmetic<Arith::Add>(top, right, t, et, bad);
                 else if (ins.op == Sub)
@@ -624,7 +625,8 @@ KT_VECTOR void KTEvaluationProgram::RunBlocks(const double* xs, double* out, int
             case PushXPowC: PositivePowerStep(Row(x), Constant(ins.value), true, t, et, bad); break;
             case PushCPowX: PositivePowerStep(Constant(ins.value), Row(x), false, t, et, bad); break;
             case Pow: {
-                const RowOperand exponent = Row(value(step.slot + 1), step.boundB ? bound(step.slot + 1) : nullptr);
+                const RowOperand exponent =
+                    Row(value(step.slot + 1), step.boundB ? bound(step.slot + 1) : nullptr);
                 PositivePowerStep(top, exponent, false, t, et, bad);
                 break;
             }

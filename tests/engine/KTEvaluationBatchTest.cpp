@@ -66,15 +66,35 @@ std::vector<double> Positions(double from, double to, int count)
     std::vector<double> xs;
     for (int i = 0; i <= count; ++i)
         xs.push_back(from + (to - from) * i / count);
-    for (double v : {0.0, -0.0, 1.0, 2.0, 3.0, -1.0, -2.0, -3.0, 0.5, -0.5, 1e-300, -1e-300, 1e-8, 709.0, 710.0,
-                     1e12, -1e12, 1000000000001.0, KTUndefinedValue, KTNoSecondValue, 1e200, -1e200})
+    for (double v : {0.0,
+                     -0.0,
+                     1.0,
+                     2.0,
+                     3.0,
+                     -1.0,
+                     -2.0,
+                     -3.0,
+                     0.5,
+                     -0.5,
+                     1e-300,
+                     -1e-300,
+                     1e-8,
+                     709.0,
+                     710.0,
+                     1e12,
+                     -1e12,
+                     1000000000001.0,
+                     KTUndefinedValue,
+                     KTNoSecondValue,
+                     1e200,
+                     -1e200})
         xs.push_back(v);
     return xs;
 }
 
 /// Compares a batch result with the scalar value at each x; returns the samples compared.
-int ExpectAgreement(const std::vector<double>& xs, const std::vector<double>& scalar, const std::vector<double>& batch,
-                    bool exact, const std::string& what)
+int ExpectAgreement(const std::vector<double>& xs, const std::vector<double>& scalar,
+                    const std::vector<double>& batch, bool exact, const std::string& what)
 {
     int compared = 0;
     for (std::size_t i = 0; i < xs.size(); ++i) {
@@ -174,7 +194,8 @@ TEST(KTEvaluationBatch, ResultsDoNotDependOnTheBlock)
             std::vector<double> part(static_cast<std::size_t>(length));
             f.EvaluateValues(xs.data() + offset, part.data(), length, N);
             for (int i = 0; i < length; ++i)
-                EXPECT_TRUE(SameBits(whole[static_cast<std::size_t>(offset + i)], part[static_cast<std::size_t>(i)]))
+                EXPECT_TRUE(
+                    SameBits(whole[static_cast<std::size_t>(offset + i)], part[static_cast<std::size_t>(i)]))
                     << "offset " << offset << " length " << length << " sample " << i;
         }
     }
@@ -232,7 +253,8 @@ TEST(KTEvaluationBatch, RandomListsAgreeWithRun)
                 }
                 std::vector<double> batch(xs.size());
                 program.RunBatch(xs.data(), batch.data(), static_cast<int>(xs.size()), in);
-                compared += ExpectAgreement(xs, scalar, batch, !UsesVectorFunctions(program), kttest::Describe(list));
+                compared +=
+                    ExpectAgreement(xs, scalar, batch, !UsesVectorFunctions(program), kttest::Describe(list));
                 if (::testing::Test::HasFailure())
                     return;
             }
@@ -271,7 +293,8 @@ void ExpectSameSamples(const KTCurvePointBuffer& a, const KTCurvePointBuffer& b,
     for (int i = 0; i < a.m_count; ++i) {
         const KTCurvePoint& p = a.m_points[static_cast<std::size_t>(i)];
         const KTCurvePoint& q = b.m_points[static_cast<std::size_t>(i)];
-        for (const auto& [u, v] : {std::pair{p.m_point.m_x, q.m_point.m_x}, std::pair{p.m_point.m_y, q.m_point.m_y}}) {
+        for (const auto& [u, v] :
+             {std::pair{p.m_point.m_x, q.m_point.m_x}, std::pair{p.m_point.m_y, q.m_point.m_y}}) {
             if (KTEvaluationRules::IsSentinel(u))
                 EXPECT_EQ(u, v) << what << " point " << i;
             else
@@ -288,18 +311,12 @@ TEST(KTEvaluationBatch, SampledCurvesMatchTheReferencePath)
 {
     using kttest::Form;
     const SampledRow rows[] = {
-        {Form::Explicit, "x 2 ^ 4 -", nullptr},
-        {Form::Explicit, "x SIN x 2 * COS +", nullptr},
-        {Form::Explicit, "1 x 2 - /", nullptr},
-        {Form::Explicit, "4 x 2 ^ - SQRT", nullptr},
-        {Form::Explicit, "x LN 2 ^", nullptr},
-        {Form::Explicit, "x 1.5 ^ x 0.333333333333 ^ +", nullptr},
-        {Form::Explicit, "x TAN", nullptr},
-        {Form::Explicit, "a x * b +", nullptr},
-        {Form::Swapped, "y 3 ^ y -", nullptr},
-        {Form::Polar, "3 q 4 * SIN *", nullptr},
-        {Form::Polar, "q 0.01 * EXP", nullptr},
-        {Form::Parametric, "t 3 * SIN 5 *", "t 2 * COS 5 *"},
+        {Form::Explicit, "x 2 ^ 4 -", nullptr}, {Form::Explicit, "x SIN x 2 * COS +", nullptr},
+        {Form::Explicit, "1 x 2 - /", nullptr}, {Form::Explicit, "4 x 2 ^ - SQRT", nullptr},
+        {Form::Explicit, "x LN 2 ^", nullptr},  {Form::Explicit, "x 1.5 ^ x 0.333333333333 ^ +", nullptr},
+        {Form::Explicit, "x TAN", nullptr},     {Form::Explicit, "a x * b +", nullptr},
+        {Form::Swapped, "y 3 ^ y -", nullptr},  {Form::Polar, "3 q 4 * SIN *", nullptr},
+        {Form::Polar, "q 0.01 * EXP", nullptr}, {Form::Parametric, "t 3 * SIN 5 *", "t 2 * COS 5 *"},
     };
     for (int system : {0, 1}) {
         for (const SampledRow& row : rows) {
@@ -307,8 +324,10 @@ TEST(KTEvaluationBatch, SampledCurvesMatchTheReferencePath)
             kttest::SetAxes(axes, -10, 10, -7.5, 7.5, 1599, 1199, system);
             KTFunction3 fast(&axes);
             KTFunction3 reference(&axes);
-            fast.m_data.m_constants.m_range[0].m_current = reference.m_data.m_constants.m_range[0].m_current = 0.7;
-            fast.m_data.m_constants.m_range[1].m_current = reference.m_data.m_constants.m_range[1].m_current = -2;
+            fast.m_data.m_constants.m_range[0].m_current = reference.m_data.m_constants.m_range[0].m_current =
+                0.7;
+            fast.m_data.m_constants.m_range[1].m_current = reference.m_data.m_constants.m_range[1].m_current =
+                -2;
             kttest::Prepare(fast, row.form, row.first, row.second);
             kttest::Prepare(reference, row.form, row.first, row.second);
             fast.Calculate();
