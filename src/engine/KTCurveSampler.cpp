@@ -158,10 +158,19 @@ void KTCurveSampler::SampleExplicit(KTAxes& axes, bool swapped)
     if (buffer.m_count < 0 || buffer.m_count > KTCurvePointBuffer::Capacity)
         buffer.m_count = 0;
 
-    for (int i = 0; i < buffer.m_count; ++i) {
+    const int count = buffer.m_count;
+    std::vector<double> positions(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const KTPoint& p = buffer.m_points[static_cast<std::size_t>(i)].m_point;
+        positions[static_cast<std::size_t>(i)] = swapped ? p.m_y : p.m_x;
+    }
+    std::vector<double> values(positions.size());
+    m_f.EvaluateValues(positions.data(), values.data(), count, KTNoSecondValue);
+
+    for (int i = 0; i < count; ++i) {
         KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(i)];
-        const double position = swapped ? point.m_point.m_y : point.m_point.m_x;
-        const double value = Value(position);
+        const double position = positions[static_cast<std::size_t>(i)];
+        const double value = values[static_cast<std::size_t>(i)];
         point.m_point.m_x = position;
         point.m_point.m_y = value;
         point.m_firstDerivative = 0.0;
@@ -185,10 +194,16 @@ void KTCurveSampler::SamplePolar()
     if (!swapped)
         directions.Prepare(domain.m_low, step, scale, BranchSamples);
 
+    double parameters[BranchSamples];
+    double values[BranchSamples];
+    for (int k = 0; k < BranchSamples; ++k)
+        parameters[k] = swapped ? domain.m_low + k * step : directions.Parameter(k);
+    m_f.EvaluateValues(parameters, values, BranchSamples, KTNoSecondValue);
+
     for (int k = 0; k < BranchSamples; ++k) {
         KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(k)];
-        const double parameter = swapped ? domain.m_low + k * step : directions.Parameter(k);
-        const double value = Value(parameter);
+        const double parameter = parameters[k];
+        const double value = values[k];
         point.m_point = KTPoint(parameter, value);
         point.m_firstDerivative = 0.0;
         point.m_draw = 1;
@@ -214,17 +229,23 @@ void KTCurveSampler::SampleParametric()
     const KTFunctionDomain& domain = data.m_domain;
     const double step = (domain.m_high - domain.m_low) * kParametricStep;
     const int list = data.CurrentListIndex();
+    double parameters[BranchSamples];
+    double values[BranchSamples];
+    for (int k = 0; k < BranchSamples; ++k)
+        parameters[k] = domain.m_low + k * step;
 
+    m_f.EvaluateValues(parameters, values, BranchSamples, KTNoSecondValue);
     for (int k = 0; k < BranchSamples; ++k) {
         KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(k)];
-        point.m_point.m_x = Value(domain.m_low + k * step);
+        point.m_point.m_x = values[k];
         point.m_firstDerivative = 0.0;
         point.m_break = 0;
     }
     data.SelectList(KTFunctionData3::SecondBranchList);
+    m_f.EvaluateValues(parameters, values, BranchSamples, KTNoSecondValue);
     for (int k = 0; k < BranchSamples; ++k) {
         KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(k)];
-        point.m_point.m_y = Value(domain.m_low + k * step);
+        point.m_point.m_y = values[k];
         point.m_draw = m_f.InGraphRange(point.m_point.m_x, point.m_point.m_y) ? 1 : 0;
     }
     data.SelectList(list);

@@ -378,6 +378,9 @@ void KTEvaluationProgram::Clear()
     m_usesAngle = false;
     m_linear = false;
     m_plain = false;
+    m_batch.clear();
+    m_batchSlots = 0;
+    m_batchResultBound = false;
 }
 
 namespace {
@@ -594,6 +597,7 @@ void KTEvaluationProgram::Compile(const ASTokenList& list)
     }
     m_compiled = true;
     m_plain = !m_usesConstants && !m_usesAngle;
+    PlanBatch();
 }
 
 namespace {

@@ -7,6 +7,14 @@
 // The rules of one step (domains, sentinels, the power rule) live in KTEvaluationRules so that
 // the compiled program and the plain token walk (KTEvaluateTokens, kept for lists that are not
 // well formed) give the same results bit for bit.
+//
+// A curve is sampled at a row of x values, so the program also runs over a block of them at a
+// time (RunBatch): each operation over the whole block, in vector registers, the dispatch paid
+// once per block. Where the processor has them, sines, exponentials, logarithms and powers come
+// from the C library's vector functions, which may differ from the scalar ones by a few units
+// in the last place; every value that depends on one carries a bound on that difference, and a
+// sample whose bound could change a domain test, a sentinel or more than 1e-14 of its value is
+// evaluated again by Run. Every other sample is computed by the same operations as Run.
 
 #include "engine/ASTokenList.h"
 
@@ -76,6 +84,15 @@ public:
         return x <= 1.0e12 && scaled <= 1.0e12 && value - value == 0.0;
     }
     double RunProgram(const KTEvaluationInputs& in) const;
+    /// out[i] := the value at xs[i] with the rest of `in` (in.x unused), for i < count: exactly
+    /// Run's value wherever that is undefined or a sentinel, otherwise within a relative 1e-14
+    /// of it (exactly it where no vector function is involved). Only when IsCompiled().
+    void RunBatch(const double* xs, double* out, int count, const KTEvaluationInputs& in) const;
+    /// Process-wide switch for tests and benchmarks: RunBatch calls Run for every x.
+    static void SetReferencePath(bool on) { s_referencePath = on; }
+    static bool IsReferencePath() { return s_referencePath; }
+    /// The processor runs the block form (AVX2 with FMA on x86-64); otherwise RunBatch calls Run.
+    static bool HasVectorPath();
     /// Number of operations after fusion (for tests and the benchmark).
     int OperationCount() const { return static_cast<int>(m_ops.size()); }
 
@@ -135,13 +152,32 @@ public:
         double value;
         double value2;
     };
+    /// The operations after fusion, in order (for tests and the benchmark).
+    const std::vector<Instruction>& Operations() const { return m_ops; }
 
 private:
+    /// One operation of the block form: the stack slot it writes (its first operand's) and
+    /// whether its operands carry an error bound from a vector function.
+    struct BatchStep
+    {
+        Instruction ins;
+        std::int16_t slot;
+        bool boundA; ///< the top (unary) or left operand
+        bool boundB; ///< the right operand of an operation on two stacked values
+    };
+
     void EmitBinary(int kind);
     void EmitFunction(int kind);
     void Peephole();
+    void PlanBatch();
+    void RunBlocks(const double* xs, double* out, int count, const KTEvaluationInputs& in) const;
+
+    static inline bool s_referencePath = false;
 
     std::vector<Instruction> m_ops;
+    std::vector<BatchStep> m_batch; ///< empty: RunBatch calls Run for every x
+    int m_batchSlots = 0;
+    bool m_batchResultBound = false;
     std::vector<int> m_starts; ///< while compiling: the first operation of each stacked value
     bool m_compiled = false;
     bool m_usesConstants = false;

@@ -170,6 +170,27 @@ double KTFunction3::EvaluateValueSlow(double x, double y)
     return program ? program->Run(inputs) : KTEvaluateTokens(m_data.CurrentList(), inputs);
 }
 
+void KTFunction3::EvaluateValues(const double* xs, double* ys, int count, double y)
+{
+    const KTEvaluationProgram* program = ProgramForCurrentList();
+    if (!program) {
+        for (int i = 0; i < count; ++i)
+            ys[i] = EvaluateValueSlow(xs[i], y);
+        return;
+    }
+    // The inputs EvaluateValue gives the program: constants and the angle unit only when read.
+    KTEvaluationInputs inputs{0.0, y, nullptr, 1.0};
+    double constants[KTFunctionConstantRanges::Count];
+    if (program->UsesConstants()) {
+        for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
+            constants[i] = m_data.m_constants.m_range[static_cast<std::size_t>(i)].m_current;
+        inputs.constants = constants;
+    }
+    if (program->UsesAngle())
+        inputs.angleScale = AngleScale();
+    program->RunBatch(xs, ys, count, inputs);
+}
+
 KTPoint KTFunction3::Evaluate(double x, double y)
 {
     KTPoint p;

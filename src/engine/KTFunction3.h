@@ -129,6 +129,9 @@ public:
     /// Prepares the list of that index; false (and no program) when it does not compile, where
     /// EvaluateValue walks the tokens. The current list stays selected.
     bool PrepareList(int listIndex, PreparedList& out);
+    /// ys[i] := EvaluateValue(xs[i], y) for i < count, a row of samples at once: the compiled
+    /// program's block form (KTEvaluationProgram::RunBatch) where it applies.
+    void EvaluateValues(const double* xs, double* ys, int count, double y);
     /// Central differences with a step scaled to |x| (never vanishing for large x).
     double Derivative(double x);
     double SecondDerivative(double x);
