@@ -4,7 +4,8 @@
 // of 50 ms per implicit function beside it. Each time is the best of several runs, so that it
 // shows the work rather than the machine's other load; the processor time of the thread is
 // printed beside the elapsed time, for a machine shared with other work. With a folder as
-// argument, the pictures are written there too.
+// argument, the pictures are written there too (an empty one writes none); a second argument
+// keeps only the cases whose names begin with it.
 
 #include "KTCurveReferenceSet.h"
 #include "KTCurveTestSupport.h"
@@ -22,6 +23,7 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -50,11 +52,14 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const std::string only = argc > 2 ? argv[2] : "";
 
     std::printf("%-22s %-34s %7s %8s %8s %8s %9s  %s\n", "case", "relation", "points", "calc ms", "draw ms",
                 "total", "cpu total", "goal 50 ms");
     bool allMet = true;
     for (const kttest::ImplicitCase& c : kttest::kImplicitCases) {
+        if (std::string(c.name).rfind(only, 0) != 0)
+            continue;
         KTAxes axes;
         kttest::SetPageAxes(axes, -c.range, c.range, -c.range, c.range, 1);
         KTFunction3 f(&axes);

@@ -23,6 +23,8 @@
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QTimer>
 #include <QToolBar>
 
@@ -198,7 +200,7 @@ void CMainFrame::createActions()
 
     a = AddAction(WindowCascade, QStringLiteral("&Cascade"),
                   QStringLiteral("Arrange the windows overlapped"));
-    connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::cascadeSubWindows);
+    connect(a, &QAction::triggered, this, &CMainFrame::CascadeWindows);
     a = AddAction(WindowTile, QStringLiteral("&Tile"), QStringLiteral("Arrange the windows side by side"));
     connect(a, &QAction::triggered, m_mdiArea, &QMdiArea::tileSubWindows);
     // The menu shows the first key of each; Ctrl+F6 is what multiple-document programs name,
@@ -459,6 +461,44 @@ QList<CChildFrame*> CMainFrame::Children() const
         if (auto* child = qobject_cast<CChildFrame*>(window))
             children.append(child);
     return children;
+}
+
+void CMainFrame::CascadeWindows()
+{
+    // Bottom first: the window on top takes the last step of the stagger and stays on top.
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList(QMdiArea::StackingOrder))
+        if (!window->isHidden() && !window->isMinimized())
+            windows.append(window);
+    if (windows.isEmpty())
+        return;
+    QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+    for (QMdiSubWindow* window : windows)
+        if (window->isMaximized())
+            window->showNormal();
+    // One step is one title bar with its border (where a window's contents begin), so that
+    // every title stays readable.
+    int step = windows.front()->contentsMargins().top();
+    if (step <= 0) {
+        QStyleOptionTitleBar title;
+        title.initFrom(windows.front());
+        step = std::max(1, windows.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight, &title,
+                                                                 windows.front()));
+    }
+    // The whole area: scroll bars that the old places needed go once the windows fit.
+    const QRect area(QPoint(0, 0), m_mdiArea->contentsRect().size());
+    // A third of the height goes to the stagger; past its last step the next window starts
+    // again at the corner.
+    const int steps = area.height() / (3 * step);
+    const QSize size(std::max(1, area.width() - steps * step), std::max(1, area.height() - steps * step));
+    int index = 0;
+    for (QMdiSubWindow* window : windows) {
+        const int offset = step * (index++ % (steps + 1));
+        window->setGeometry(QRect(area.topLeft() + QPoint(offset, offset), size));
+        window->raise();
+    }
+    if (active)
+        m_mdiArea->setActiveSubWindow(active);
 }
 
 bool CMainFrame::CloseAllDocuments()

@@ -46,6 +46,11 @@ public:
     /// document windows are laid out anew before the main window's own resize event).
     bool IsResizingByUser() const;
 
+    /// Window > Cascade: the document windows overlap from the area's top left corner, each one
+    /// title bar below and right of the last, all of one size that leaves room for the stagger;
+    /// the active window ends on top.
+    void CascadeWindows();
+
     QMdiArea* MdiArea() const { return m_mdiArea; }
     /// The status bar's indicator panes: CAP, NUM, SCRL (hidden where the keyboard's state is
     /// not known).

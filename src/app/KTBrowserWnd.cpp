@@ -2,24 +2,37 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLayout>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+namespace {
+
+bool OpenInDesktopBrowser(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+KTBrowserWnd::Opener g_opener = OpenInDesktopBrowser;
+
+} // namespace
+
+KTBrowserWnd::Opener KTBrowserWnd::SetOpener(Opener opener)
+{
+    const Opener previous = g_opener;
+    g_opener = opener ? opener : OpenInDesktopBrowser;
+    return previous;
+}
 
 KTBrowserWnd::KTBrowserWnd(QWidget* parent, int controlId) : QWidget(parent), m_controlId(controlId)
 {
     setObjectName(QStringLiteral("BrowserWindow"));
     m_view = new QTextBrowser(this);
     m_view->setOpenLinks(false);
-    m_note = new QLabel(this);
-    m_note->setWordWrap(true);
-    m_note->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
-    layout->addWidget(m_note);
     // Links inside a shown page go through Navigate like any other address.
     connect(m_view, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
         Navigate(CString::FromQString(url.isLocalFile() ? url.toLocalFile() : url.toString()));
@@ -34,6 +47,9 @@ bool KTBrowserWnd::CreateOver(QWidget* placeholder)
         return false;
     QWidget* dialog = placeholder->parentWidget();
     setParent(dialog);
+    // The page keeps the room the dialog gave its placeholder.
+    setMinimumSize(placeholder->minimumSize());
+    setSizePolicy(placeholder->sizePolicy());
     QLayout* layout = dialog->layout();
     // The layout hands back the placeholder's item, which is ours to free.
     if (QLayoutItem* old =
@@ -52,6 +68,11 @@ void KTBrowserWnd::Send(KTBrowserNotify& record)
     emit notify(record);
 }
 
+void KTBrowserWnd::ShowMessage(const QString& text)
+{
+    m_view->setHtml(QStringLiteral("<p>%1</p>").arg(text.toHtmlEscaped()));
+}
+
 void KTBrowserWnd::Navigate(const CString& address)
 {
     KTBrowserNotify before;
@@ -63,17 +84,24 @@ void KTBrowserWnd::Navigate(const CString& address)
     m_address = address;
     const QString text = address.ToQString();
     const QUrl url = QUrl::fromUserInput(text);
-    m_shownHere = QFileInfo::exists(text) || (url.isLocalFile() && QFileInfo::exists(url.toLocalFile()));
-    if (m_shownHere) {
+    // A path, or a file address, names a page of this computer: it is shown here or not at all.
+    const bool local = text.startsWith(QLatin1Char('/')) || url.isLocalFile() || QFileInfo::exists(text);
+    if (local) {
         const QString path = QFileInfo::exists(text) ? text : url.toLocalFile();
-        m_view->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
-        m_view->show();
-        m_note->hide();
+        const QFileInfo page(path);
+        if (page.isFile() && page.isReadable()) {
+            m_view->setSource(QUrl::fromLocalFile(page.absoluteFilePath()));
+            m_outcome = Outcome::Shown;
+        } else {
+            ShowMessage(QStringLiteral("The page %1 could not be found.").arg(path));
+            m_outcome = Outcome::Failed;
+        }
+    } else if (g_opener(url)) {
+        ShowMessage(QStringLiteral("The page %1 has been opened in your web browser.").arg(text));
+        m_outcome = Outcome::Opened;
     } else {
-        QDesktopServices::openUrl(url);
-        m_view->clear();
-        m_note->setText(QStringLiteral("The page %1 has been opened in your web browser.").arg(text));
-        m_note->show();
+        ShowMessage(QStringLiteral("The page %1 could not be opened: no web browser took it.").arg(text));
+        m_outcome = Outcome::Failed;
     }
     KTBrowserNotify complete;
     complete.code = KTBrowserNotify::NavigateComplete;
@@ -81,7 +109,7 @@ void KTBrowserWnd::Navigate(const CString& address)
     Send(complete);
     KTBrowserNotify title;
     title.code = KTBrowserNotify::TitleChange;
-    title.text = m_shownHere ? CString::FromQString(m_view->documentTitle()) : address;
+    title.text = ShownHere() ? CString::FromQString(m_view->documentTitle()) : address;
     Send(title);
     KTBrowserNotify document;
     document.code = KTBrowserNotify::DocumentComplete;

@@ -1,8 +1,10 @@
 #pragma once
 // The page window of the tip of the day and the sign-up pages. There is no embedded web engine
 // here: pages on this computer (the tips) are shown in the window itself, as rich text; any
-// other address is opened in the user's web browser, and the window says so. Navigation events
-// reach the parent as the signal `notify` with the record the parent always received.
+// other address is opened in the user's web browser, and the window says so. A page of this
+// computer that is missing, or an address no browser would take, is shown as the failure it is.
+// Navigation events reach the parent as the signal `notify` with the record the parent always
+// received.
 
 #ifndef Q_MOC_RUN
 #include "platform/CString.h"
@@ -10,7 +12,6 @@
 
 #include <QWidget>
 
-class QLabel;
 class QTextBrowser;
 class QUrl;
 
@@ -54,10 +55,24 @@ public:
     void Navigate(const CString& address);
 
     int ControlId() const { return m_controlId; }
-    /// The address last navigated to, and whether it was shown here (else handed to the browser).
+    /// What became of the last navigation.
+    enum class Outcome {
+        None,   ///< nothing navigated yet
+        Shown,  ///< the page is shown in the window
+        Opened, ///< the address was handed to the user's web browser
+        Failed, ///< a page of this computer that is not there, or an address no browser took
+    };
+    /// The address last navigated to, and whether it was shown here.
     const CString& CurrentAddress() const { return m_address; }
-    bool ShownHere() const { return m_shownHere; }
+    bool ShownHere() const { return m_outcome == Outcome::Shown; }
+    Outcome LastOutcome() const { return m_outcome; }
+    /// Shows a message of the program's own in the window in place of a page.
+    void ShowMessage(const QString& text);
     QTextBrowser* View() const { return m_view; }
+
+    /// Hands an address to the user's web browser; true when one took it. Tests replace it.
+    using Opener = bool (*)(const QUrl& url);
+    static Opener SetOpener(Opener opener);
 
 signals:
     void notify(KTBrowserNotify& record);
@@ -67,7 +82,6 @@ private:
 
     int m_controlId;
     QTextBrowser* m_view;
-    QLabel* m_note;
     CString m_address;
-    bool m_shownHere = false;
+    Outcome m_outcome = Outcome::None;
 };

@@ -70,9 +70,10 @@ int KTTipOfTheDayDlg::DoModal()
 
 void KTTipOfTheDayDlg::ShowNextTip()
 {
-    // An empty list has no page to show: the window stays blank.
-    if (!m_tipFiles || m_tipFiles->empty())
+    if (!m_tipFiles || m_tipFiles->empty()) {
+        ShowNoTips();
         return;
+    }
     const int last = KTCallHomeManager::TipNumber(m_tipFiles->back());
     if (m_currentTip >= last)
         m_currentTip = 0;
@@ -88,8 +89,10 @@ void KTTipOfTheDayDlg::ShowNextTip()
 
 void KTTipOfTheDayDlg::ShowPreviousTip()
 {
-    if (!m_tipFiles || m_tipFiles->empty())
+    if (!m_tipFiles || m_tipFiles->empty()) {
+        ShowNoTips();
         return;
+    }
     int first = KTCallHomeManager::TipNumber(m_tipFiles->front());
     if (first == 0 && m_tipFiles->size() > 1)
         first = KTCallHomeManager::TipNumber((*m_tipFiles)[1]);
@@ -103,6 +106,14 @@ void KTTipOfTheDayDlg::ShowPreviousTip()
             return;
         }
     }
+}
+
+void KTTipOfTheDayDlg::ShowNoTips()
+{
+    // No page to show: the window says why instead of staying blank.
+    if (m_browser)
+        m_browser->ShowMessage(QStringLiteral("No tips were found in the folder %1.")
+                                   .arg((m_programFolder + "TipOfTheDay").ToQString()));
 }
 
 void KTTipOfTheDayDlg::Navigate(const CString& relativeName)

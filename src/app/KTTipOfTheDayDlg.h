@@ -51,6 +51,7 @@ public:
 
 private:
     void Navigate(const CString& relativeName);
+    void ShowNoTips();
     void OnNotify(KTBrowserNotify& record);
 
     const std::vector<CString>* m_tipFiles;

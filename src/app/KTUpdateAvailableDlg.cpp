@@ -67,6 +67,8 @@ bool KTUpdateAvailableDlg::OnInitDialog()
     CString versions;
     versions.Format("Current Version %d.%03d   -  New Version  %d.%03d", m_ownMajor, m_ownMinor, m_major,
                     m_minor);
+    // The two versions are read side by side: one line, as wide as it needs.
+    m_versions->SetStaticStyle(KTLinkStatic::SS_LEFTNOWORDWRAP);
     m_versions->SetFontSize(12).SetTextColor(RGB(0, 0, 255)).SetText(versions);
     m_notice->SetFontSize(12).SetText(
         WithName(m_templateId == MajorTemplate ? "A MAJOR version upgrade of %s is available for download."

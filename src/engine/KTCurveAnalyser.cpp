@@ -16,7 +16,6 @@ using KTCurveValues::IsNoValue;
 namespace {
 
 constexpr int kFirstSlopeMarker = 3; // slope markers only from the fourth point on
-constexpr int kAsymptoteRunLimit = 25;
 constexpr double kAsymptoteSlope = 5.0;
 constexpr double kFar = 100000.0;
 constexpr double kNearFar = 95000.0;
@@ -270,11 +269,10 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
             ++end;
         if (end >= count)
             break;
-        const int length = end - s;
-        if (length < kAsymptoteRunLimit && std::fabs(point(s).m_firstDerivative) > kAsymptoteSlope &&
-            !IsNoValue(point(s).m_firstDerivative)) {
-            // The pole lies between the last drawn point and the next; a run that only climbs
-            // out of the view and back (a narrow peak) has none.
+        // However many samples the run spans (a pole of tan(x) in a short y range on a wide
+        // window takes fifty), the search below decides: the pole lies between the last drawn
+        // point and the next, and a run that only climbs out of the view and back has none.
+        if (std::fabs(point(s).m_firstDerivative) > kAsymptoteSlope && !IsNoValue(point(s).m_firstDerivative)) {
             const double x = polisher.PoleBetween(point(s).m_point.m_x, point(end).m_point.m_x);
             bool near = IsNoValue(x);
             for (int i = 0; i < markers.m_count && i < KTMarkerList::Capacity; ++i) {

@@ -443,7 +443,22 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
 
     m_f.m_implicitOverflow = 0;
     KTImplicitGrid grid(xLow, xHigh, yLow, yHigh, columns, rows);
-    grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
+    // The lattice evaluates both sides hundreds of thousands of times: their programs are
+    // taken once, not looked up and selected for every point.
+    KTFunction3::PreparedList first;
+    KTFunction3::PreparedList second;
+    if (m_f.PrepareList(KTFunctionData3::FirstBranchList, first) &&
+        m_f.PrepareList(KTFunctionData3::SecondBranchList, second)) {
+        grid.Trace([&first, &second](double x, double y) {
+            const double right = second.Run(x, y);
+            const double left = first.Run(x, y);
+            if (KTCurveValues::IsNoValue(left) || KTCurveValues::IsNoValue(right))
+                return std::numeric_limits<double>::quiet_NaN();
+            return right - left;
+        });
+    } else {
+        grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
+    }
     // The polylines are simplified until they fit what is left of the buffers: coarser
     // everywhere rather than complete on one side of the view only.
     double tolerance = ImplicitSimplification;

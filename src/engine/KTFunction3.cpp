@@ -138,6 +138,23 @@ const KTEvaluationProgram* KTFunction3::ProgramForCurrentList()
     return compiled.program.IsCompiled() ? &compiled.program : nullptr;
 }
 
+bool KTFunction3::PrepareList(int listIndex, PreparedList& out)
+{
+    out.program = nullptr;
+    const int current = m_data.CurrentListIndex();
+    if (!m_data.SelectList(listIndex))
+        return false;
+    const KTEvaluationProgram* program = ProgramForCurrentList();
+    m_data.SelectList(current);
+    if (!program)
+        return false;
+    for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
+        out.constants[i] = m_data.m_constants.m_range[static_cast<std::size_t>(i)].m_current;
+    out.angleScale = program->UsesAngle() ? AngleScale() : 1.0;
+    out.program = program;
+    return true;
+}
+
 double KTFunction3::EvaluateValueSlow(double x, double y)
 {
     KTEvaluationInputs inputs{x, y, nullptr, 1.0};

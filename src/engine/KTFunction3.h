@@ -113,6 +113,22 @@ public:
         }
         return EvaluateValueSlow(x, y);
     }
+    /// An evaluation list made ready for very many evaluations at once (an implicit lattice):
+    /// its compiled program with the constants and angle scale it reads, taken when prepared.
+    /// Run gives exactly what EvaluateValue gives with that list current.
+    struct PreparedList
+    {
+        const KTEvaluationProgram* program = nullptr;
+        double constants[KTFunctionConstantRanges::Count] = {};
+        double angleScale = 1.0;
+        double Run(double x, double y) const
+        {
+            return program->Run({x, y, program->UsesConstants() ? constants : nullptr, angleScale});
+        }
+    };
+    /// Prepares the list of that index; false (and no program) when it does not compile, where
+    /// EvaluateValue walks the tokens. The current list stays selected.
+    bool PrepareList(int listIndex, PreparedList& out);
     /// Central differences with a step scaled to |x| (never vanishing for large x).
     double Derivative(double x);
     double SecondDerivative(double x);

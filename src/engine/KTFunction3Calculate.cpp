@@ -6,9 +6,13 @@
 #include "engine/KTCurveRefiner.h"
 #include "engine/KTCurveSampler.h"
 #include "engine/KTFunction3.h"
+#include "platform/KTVectorState.h"
 
 void KTFunction3::Calculate()
 {
+    // A paint just before may have left the vector registers dirty, which slows every
+    // evaluation below many times over.
+    KTClearUpperVectorState();
     m_currentBuffer = m_buffer1.get();
     m_markers.m_count = 0;
     m_buffer1->m_count = 0;
@@ -41,6 +45,7 @@ void KTFunction3::Calculate()
 
 bool KTFunction3::CalculatePoints(bool drawingOnly)
 {
+    KTClearUpperVectorState();
     const KTCurveAnalyser::Scope scope =
         drawingOnly ? KTCurveAnalyser::Scope::Drawing : KTCurveAnalyser::Scope::Everything;
     m_currentBuffer = m_buffer1.get();

@@ -12,7 +12,7 @@ namespace {
 /// A signalling NaN, which no arithmetic yields: the value of a lattice point not yet evaluated
 /// (an undefined one holds a quiet NaN).
 constexpr std::uint64_t kNotEvaluatedBits = 0x7FF4000000000001ull;
-constexpr int kTileShift = 3;   // tiles of 8 x 8 lattice points
+constexpr int kTileShift = 2;   // tiles of 4 x 4 lattice points
 constexpr int kCoarseShift = 3; // every eighth lattice point: corners and middles of the first cells
 
 /// A cell is looked at more closely when its values, allowed to leave the plane of their gradient
@@ -889,6 +889,15 @@ void KTImplicitGrid::LeafCrossings(const Cell& cell, std::vector<int>& crossings
     }
 }
 
+bool KTImplicitGrid::OneSign(const Cell& c) const
+{
+    const double f[4] = {Stored(c.i0, c.j0), Stored(c.i1, c.j0), Stored(c.i0, c.j1), Stored(c.i1, c.j1)};
+    for (const double v : f)
+        if (std::isnan(v) || Positive(v) != Positive(f[0]))
+            return false;
+    return true;
+}
+
 bool KTImplicitGrid::HasSidePoints(const Cell& c) const
 {
     const int w = c.i1 - c.i0;
@@ -993,6 +1002,10 @@ void KTImplicitGrid::BuildSegments()
             AddSegment(leaf.ends[0], leaf.ends[1]);
             continue;
         }
+        // Most pixels are split off beside a curve without one through them: four defined
+        // corners of one sign have no crossing.
+        if (leaf.kind == LeafKind::Finest && OneSign(leaf.cell))
+            continue;
         LeafCrossings(leaf.cell, crossings, corners);
         if (crossings.size() == 4 && leaf.kind == LeafKind::Finest && m_boundary.size() == 4) {
             // A saddle pixel: the middle's sign says which corners the curves cut off. The

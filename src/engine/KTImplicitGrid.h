@@ -89,8 +89,9 @@ private:
     };
 
     /// Every eighth lattice point (the corners and middles of the first cells) lives in one
-    /// array, the others in tiles of 8 x 8 points, made when a point of theirs is first
-    /// evaluated, so that a plot touches memory only near its curves.
+    /// array, the others in tiles of 4 x 4 points, made when a point of theirs is first
+    /// evaluated, so that a plot touches memory only near its curves (a dense curve such as a
+    /// fine pattern leaves few larger tiles untouched, and each new page costs a fault).
     struct Point
     {
         double value;             ///< NaN where undefined; see NotEvaluated
@@ -98,7 +99,7 @@ private:
     };
     struct Tile
     {
-        Point points[64]; ///< 8 x 8 lattice points
+        Point points[16]; ///< 4 x 4 lattice points
     };
     /// A crossing is known by the first lattice point of its interval and its direction.
     std::int32_t CrossingId(int i, int j, bool alongX) const;
@@ -135,6 +136,8 @@ private:
     /// found on the whole interval to the half that holds it.
     void SplitInterval(int i, int j, bool alongX, int length, int offset);
     void AddLeaf(const Cell& cell, LeafKind kind);
+    /// Whether the four corners of a cell of one pixel are defined and of one sign.
+    bool OneSign(const Cell& cell) const;
     /// Whether smaller neighbours put lattice points on the cell's sides.
     bool HasSidePoints(const Cell& cell) const;
     void Reconcile();

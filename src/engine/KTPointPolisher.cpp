@@ -30,6 +30,8 @@ constexpr double kGrowth = 1.001;
 constexpr double kFlatSlope = 1e-8;
 /// Samples either side of a candidate searched for its sign change.
 constexpr int kNearSamples = 3;
+/// Samples at most that a flat turn is followed ahead of its candidate.
+constexpr int kFlatRun = 400;
 /// Distance, relative to max(1, |x|), at which a zero of f' or f'' is checked from both sides.
 constexpr double kConfirmStep = 1e-4;
 /// Times a difference step is made four times narrower or wider while its zero settles.
@@ -203,14 +205,15 @@ void KTPointPolisher::ForEachSignChangeOfSamples(
 }
 
 bool KTPointPolisher::SignChangeNear(const std::function<double(double)>& g, const KTCurvePointBuffer& buffer,
-                                     int index, int reach, KTBracketSearch::Bracket& found)
+                                     int index, int reach, KTBracketSearch::Bracket& found, int ahead)
 {
     bool have = false;
     double best = 0.0;
     // The candidate is marked on the sample after the turn of the slope walk.
     const KTCurvePoint* before = buffer.At(std::max(0, index - 1));
     const double target = before ? before->m_point.m_x : 0.0;
-    ForEachSignChange(g, buffer, index - reach, index + reach, [&](const KTBracketSearch::Bracket& bracket) {
+    ForEachSignChange(g, buffer, index - reach, index + std::max(reach, ahead),
+                      [&](const KTBracketSearch::Bracket& bracket) {
         const double distance = std::fabs((bracket.a + bracket.b) * 0.5 - target);
         if (!have || distance < best) {
             have = true;
@@ -320,15 +323,37 @@ bool KTPointPolisher::PlaceInflection(KTMarker& marker, double a, double b, bool
 
 bool KTPointPolisher::PolishTurningPoint(KTMarker& marker, const KTCurvePointBuffer& buffer, int index)
 {
-    KTBracketSearch::Bracket bracket;
-    if (SignChangeNear([this](double x) { return Slope(x); }, buffer, index, kNearSamples, bracket)) {
-        if (!PlaceTurningPoint(marker, bracket.a, bracket.b))
-            marker.m_kind = KTMarkerNoneFound;
-        return true;
+    // The slope walk marks a flat turn once |f'| changes by less than its threshold from one
+    // sample to the next: on a fine layout x^4 gets there several samples before f' changes
+    // sign. The search runs on while |f'| keeps falling, to the sample where it rises again.
+    const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
+    int ahead = kNearSamples;
+    for (int k = std::max(index, 0); k + 1 < count && k - index < kFlatRun; ++k) {
+        const double d0 = buffer.m_points[static_cast<std::size_t>(k)].m_firstDerivative;
+        const double d1 = buffer.m_points[static_cast<std::size_t>(k + 1)].m_firstDerivative;
+        ahead = std::max(ahead, k + 1 - index);
+        if (IsNoValue(d0) || IsNoValue(d1) || !(std::fabs(d1) < std::fabs(d0)))
+            break;
     }
-    if (!SignChangeNear([this](double x) { return Curvature(x); }, buffer, index, kNearSamples, bracket))
-        return false;
-    if (!PlaceInflection(marker, bracket.a, bracket.b, true))
+    KTBracketSearch::Bracket bracket;
+    const bool slopeTurns =
+        SignChangeNear([this](double x) { return Slope(x); }, buffer, index, kNearSamples, bracket, ahead);
+    if (slopeTurns && PlaceTurningPoint(marker, bracket.a, bracket.b))
+        return true;
+    // The five-point slope of x^5 is -4h^4 at 0: a sample on the flat point itself shows a sign
+    // change of the slope that the narrow differences do not confirm. The bend is still there.
+    if (!SignChangeNear([this](double x) { return Curvature(x); }, buffer, index, kNearSamples, bracket,
+                        ahead)) {
+        if (slopeTurns)
+            marker.m_kind = KTMarkerNoneFound;
+        return slopeTurns;
+    }
+    if (PlaceInflection(marker, bracket.a, bracket.b, true))
+        return true;
+    // Where |f'| is least but not 0 (x^3 + x at 0, tan(x) at its roots) the curve bends the
+    // other way all the same: an inflection, though not a steepest slope.
+    marker.m_kind = KTMarkerInflection;
+    if (!PlaceInflection(marker, bracket.a, bracket.b, false))
         marker.m_kind = KTMarkerNoneFound;
     return true;
 }

@@ -47,8 +47,9 @@ public:
     /// An x-intercept candidate found between a and b: the root, with y 0 and refined, or kind 5.
     void PolishRoot(KTMarker& marker, double a, double b);
     /// A horizontal-tangent candidate at sample `index`: a local maximum or minimum where f'
-    /// changes sign near it, else a horizontal inflection where f'' does and f' is 0 there, else
-    /// kind 5. False (the marker untouched) when the samples near it show neither sign change.
+    /// changes sign near it, else a horizontal inflection where f'' does and f' is 0 there, an
+    /// inflection where f'' does and f' is not 0, else kind 5. False (the marker untouched) when
+    /// the samples near it show neither sign change.
     bool PolishTurningPoint(KTMarker& marker, const KTCurvePointBuffer& buffer, int index);
     /// A steepest-slope candidate at sample `index`: the inflection where f'' changes sign near
     /// it. False (the marker untouched) when the samples near it show no sign change.
@@ -77,10 +78,10 @@ public:
                                     const std::function<void(const KTBracketSearch::Bracket&)>& found);
 
 private:
-    /// The sign change of g near sample `index` (within `reach` samples), the one nearest the
-    /// candidate; false when there is none.
+    /// The sign change of g near sample `index` (within `reach` samples, or `ahead` after it
+    /// when that is more), the one nearest the candidate; false when there is none.
     bool SignChangeNear(const std::function<double(double)>& g, const KTCurvePointBuffer& buffer, int index,
-                        int reach, KTBracketSearch::Bracket& found);
+                        int reach, KTBracketSearch::Bracket& found, int ahead = 0);
     bool Grows(double x, double width);
     /// The zero of f' (or f'') between a and b, its difference step made narrower or wider
     /// while the zero settles; `scale` as for ZeroBetween.

@@ -12,6 +12,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,6 +25,9 @@
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 const KTStyleTableEntry KTAnnotationAnchorStyles[] = {
     {"Solid0", 13}, {"Dot", 1}, {"Dash", 2}, {"Dash Dot", 3}, {"Dash Dot Dot", 4}, {"", -1},
@@ -116,23 +121,32 @@ void KTAnnotateEditDlg::CreateControls()
     m_textEdit->setObjectName(Q("textEdit"));
     m_textEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_textEdit->setTabChangesFocus(true);
+    // Ten rows show without scrolling: the rows, the document's margins and the frame.
     const int rowHeight = m_textEdit->fontMetrics().lineSpacing();
-    m_textEdit->setMinimumSize(300, rowHeight * LineCount + 12);
+    const int around = 2 * (m_textEdit->frameWidth() + static_cast<int>(m_textEdit->document()->documentMargin()));
+    m_textEdit->setMinimumSize(300, rowHeight * LineCount + around + 2);
+    auto* equationLabel = new QLabel(Q("Equation"), this);
+    // The ticks are placed on their rows of the edit by PlaceEquationChecks, not by a layout.
+    m_tickColumn = new QWidget(this);
+    m_tickColumn->setObjectName(Q("equationColumn"));
+    for (int row = 0; row < LineCount; ++row) {
+        auto* check = new QCheckBox(m_tickColumn);
+        check->setObjectName(QStringLiteral("equationCheck%1").arg(row));
+        check->resize(check->sizeHint());
+        m_equationChecks[static_cast<std::size_t>(row)] = check;
+    }
+    m_tickColumn->setMinimumWidth(std::max(m_equationChecks[0]->width(), equationLabel->sizeHint().width()));
     auto* ticks = new QVBoxLayout;
     ticks->setSpacing(0);
-    ticks->addWidget(new QLabel(Q("Equation"), this));
-    for (int row = 0; row < LineCount; ++row) {
-        auto* check = new QCheckBox(this);
-        check->setObjectName(QStringLiteral("equationCheck%1").arg(row));
-        check->setFixedHeight(rowHeight);
-        m_equationChecks[static_cast<std::size_t>(row)] = check;
-        ticks->addWidget(check);
-    }
-    ticks->addStretch(1);
+    ticks->addWidget(equationLabel);
+    ticks->addWidget(m_tickColumn, 1);
     auto* textRow = new QHBoxLayout;
     auto* textColumn = new QVBoxLayout;
-    textColumn->addSpacing(m_textEdit->fontMetrics().height());
+    textColumn->setSpacing(0);
+    textColumn->addSpacing(equationLabel->sizeHint().height());
     textColumn->addWidget(m_textEdit, 1);
+    m_textEdit->installEventFilter(this);
+    m_tickColumn->installEventFilter(this);
     textRow->addLayout(textColumn, 1);
     textRow->addLayout(ticks);
 
@@ -340,6 +354,29 @@ void KTAnnotateEditDlg::UpdateData(bool saveAndValidate)
     DDX_ColorButton(false, *m_anchorColourButton, f.m_anchorColour);
     SetComboText(m_anchorWeightCombo, f.m_anchorWeightText);
     SetComboText(m_borderWeightCombo, f.m_borderWeightText);
+}
+
+bool KTAnnotateEditDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == m_textEdit || watched == m_tickColumn) &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move || event->type() == QEvent::Show))
+        PlaceEquationChecks();
+    return QDialog::eventFilter(watched, event);
+}
+
+void KTAnnotateEditDlg::PlaceEquationChecks()
+{
+    // Row 0 where the edit lays out its first line, the others a line's spacing apart: each tick
+    // centred on its row, also on rows not typed yet.
+    QTextCursor start(m_textEdit->document());
+    const QRect first = m_textEdit->cursorRect(start);
+    const qreal pitch = QFontMetricsF(m_textEdit->document()->defaultFont()).lineSpacing();
+    const QPoint origin = m_tickColumn->mapFrom(this, m_textEdit->viewport()->mapTo(this, QPoint(0, 0)));
+    for (int row = 0; row < LineCount; ++row) {
+        QCheckBox* check = m_equationChecks[static_cast<std::size_t>(row)];
+        const qreal centre = origin.y() + first.top() + (row + 0.5) * pitch;
+        check->move(0, static_cast<int>(std::lround(centre - check->height() / 2.0)));
+    }
 }
 
 void KTAnnotateEditDlg::paintEvent(QPaintEvent* event)

@@ -95,15 +95,19 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
     void ReadPickers();
+    /// Puts each "Equation" tick beside its row of the edit.
+    void PlaceEquationChecks();
 
     KTOptionsAnnotation* m_defaults;
 
     QPlainTextEdit* m_textEdit = nullptr;                 // 1000
     std::array<QCheckBox*, LineCount> m_equationChecks{}; // 1007, 1014..1020, 1025, 1026
+    QWidget* m_tickColumn = nullptr;                      ///< holds the ticks beside the edit
     std::array<QRadioButton*, 4> m_anchorRadios{};        // 1021, 1028, 1029, 1030
     KTFontCombo* m_fontCombo = nullptr;                   // 1034
     QComboBox* m_sizeCombo = nullptr;                     // 1035

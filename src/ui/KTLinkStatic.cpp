@@ -179,6 +179,8 @@ KTLinkStatic& KTLinkStatic::SetLinkTarget(const CString& target)
 KTLinkStatic& KTLinkStatic::SetStaticStyle(DWORD style)
 {
     m_style = style;
+    // The label asks for the room its text is painted in: one line where the style wraps none.
+    setWordWrap((TextFlags(style, CString()) & Qt::TextWordWrap) != 0);
     Redraw();
     return *this;
 }

@@ -13,12 +13,14 @@
 #include "app/KTG300Doc.h"
 #include "app/KTG300View.h"
 #include "platform/KTMessageBox.h"
+#include "support/KTPictureChecks.h"
 #include "support/KTTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QSettings>
 #include <QTest>
 
@@ -172,4 +174,80 @@ TEST(CChildFrame, ResizingADocumentWindowByItsBorderModifiesThatDocument)
     Settle();
     ASSERT_NE(child->size(), before);
     EXPECT_EQ(w.Modified(), child->Document().GetTitle().toStdString());
+}
+
+TEST(CChildFrame, TiledWindowsFillTheAreaAndCascadedOnesEachKeepMostOfItOneTitleBarBelowTheLast)
+{
+    TwoDocuments w;
+    ASSERT_NE(w.frame->OpenDocumentFile(ToQ(w.second)), nullptr);
+    w.Trigger(KTCommand::FileNew);
+    w.Trigger(KTCommand::FileNew);
+    const struct
+    {
+        QSize frame;
+        const char* name;
+    } sizes[] = {{{1000, 760}, "large"}, {{640, 480}, "small"}, {{900, 420}, "wide"}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(size.name);
+        w.frame->resize(size.frame);
+        Settle();
+        // Tiled: side by side, together as large as the area, none over another.
+        const std::string before = w.Modified();
+        w.Trigger(KTCommand::WindowTile);
+        {
+            const QRect area = w.frame->MdiArea()->viewport()->rect();
+            const QList<QMdiSubWindow*> windows = w.frame->MdiArea()->subWindowList();
+            int covered = 0;
+            for (const QMdiSubWindow* window : windows) {
+                EXPECT_TRUE(area.contains(window->geometry())) << window->windowTitle().toStdString();
+                covered += window->width() * window->height();
+                for (const QMdiSubWindow* other : windows)
+                    EXPECT_TRUE(other == window || !other->geometry().intersects(window->geometry()));
+            }
+            EXPECT_EQ(covered, area.width() * area.height());
+            EXPECT_EQ(area.size(), w.frame->MdiArea()->contentsRect().size()) << "no scroll bars";
+        }
+        EXPECT_EQ(w.Modified(), before);
+        CChildFrame* active = w.frame->ActiveChild();
+        ASSERT_NE(active, nullptr);
+        const std::string modified = w.Modified();
+        w.Trigger(KTCommand::WindowCascade);
+        EXPECT_EQ(w.frame->ActiveChild(), active);
+        const QList<QMdiSubWindow*> stack = w.frame->MdiArea()->subWindowList(QMdiArea::StackingOrder);
+        ASSERT_EQ(stack.size(), 4);
+        EXPECT_EQ(stack.back(), active);
+        const QRect area = w.frame->MdiArea()->viewport()->rect();
+        // The height of one title bar with its frame: where a window's contents begin.
+        const int title = stack.front()->widget()->geometry().top();
+        ASSERT_GT(title, 10);
+        for (int k = 0; k < stack.size(); ++k) {
+            const QMdiSubWindow* window = stack.at(k);
+            EXPECT_FALSE(window->isMaximized()) << k;
+            EXPECT_EQ(window->geometry().topLeft(), QPoint(k * title, k * title)) << k;
+            EXPECT_EQ(window->size(), stack.front()->size()) << k;
+        }
+        // At most a third of the height goes to the stagger, and as much of the width.
+        const QSize each = stack.front()->size();
+        EXPECT_GE(each.height(), area.height() * 2 / 3);
+        EXPECT_LE(each.height(), area.height());
+        EXPECT_EQ(area.width() - each.width(), area.height() - each.height());
+        EXPECT_LE(stack.back()->geometry().bottom(), area.bottom());
+        EXPECT_LE(stack.back()->geometry().right(), area.right());
+
+        // On the screen: every title bar shows, one under the other, and the window on top shows
+        // its graph over most of the area.
+        const QImage shown = w.frame->grab().toImage();
+        const QPoint origin = w.frame->MdiArea()->viewport()->mapTo(w.frame, QPoint(0, 0));
+        const QRgb background = shown.pixel(origin + area.bottomRight() - QPoint(2, 2));
+        for (int k = 0; k < stack.size(); ++k) {
+            const QRect bar(origin + QPoint(k * title + 4, k * title + 3), QSize(each.width() / 2, title - 6));
+            EXPECT_GT(kttest::InkIn(shown, bar, background).pixels, bar.width() * bar.height() / 2) << k;
+        }
+        const KTG300View& view = active->View();
+        const QRect graph(view.mapTo(w.frame, QPoint(0, 0)), view.size());
+        EXPECT_GE(graph.width() * graph.height(), area.width() * area.height() / 3);
+        const QRgb paper = shown.pixel(graph.topLeft() + QPoint(3, 3));
+        EXPECT_GT(kttest::InkIn(shown, graph, paper).pixels, 500);
+        EXPECT_EQ(w.Modified(), modified);
+    }
 }

@@ -11,6 +11,7 @@
 #include "app/KTUpdateAvailableDlg.h"
 #include "app/KTVersionRecord.h"
 #include "foundation/KTOptionStore.h"
+#include "support/KTPictureChecks.h"
 #include "support/KTTestSupport.h"
 #include "ui/KTIconButton.h"
 #include "ui/KTLinkStatic.h"
@@ -25,6 +26,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTextBrowser>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -377,6 +379,41 @@ TEST(KTUpdateAvailableDlg, LabelsOfBothTemplates)
     EXPECT_TRUE(major.WhatsNewButton()->isEnabled());
 }
 
+TEST(KTUpdateAvailableDlg, TheVersionsStandOnOneLine)
+{
+    const struct
+    {
+        int templateId;
+        const char* name;
+        int major, minor;
+    } rows[] = {{KTUpdateAvailableDlg::MinorTemplate, "KT Graph 3", 3, 210},
+                {KTUpdateAvailableDlg::MajorTemplate, "KT Graph 3", 4, 0},
+                {KTUpdateAvailableDlg::MinorTemplate, "A much longer program name", 3, 999}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        KTUpdateAvailableDlg dialog(row.templateId, row.name, row.major, row.minor, "https://d/", "https://w/",
+                                    3, 209);
+        dialog.OnInitDialog();
+        dialog.show();
+        const QImage shown = dialog.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const KTLinkStatic* label = dialog.VersionLabel();
+        const QRect area(label->mapTo(&dialog, QPoint(0, 0)), label->size());
+        // The label's blue ink, as the user sees it.
+        QRect ink;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QRgb pixel = shown.pixel(x, y);
+                if (qBlue(pixel) > 128 && qRed(pixel) < 128 && qGreen(pixel) < 128)
+                    ink |= QRect(x, y, 1, 1);
+            }
+        const QFontMetrics metrics(label->font());
+        ASSERT_FALSE(ink.isNull());
+        EXPECT_LE(ink.height(), metrics.height()) << "one line";
+        EXPECT_GE(ink.width(), metrics.horizontalAdvance(label->text()) - 4) << "the whole line";
+        EXPECT_LE(area.right(), dialog.width());
+    }
+}
+
 namespace {
 
 // Serves one fixed body to every request on 127.0.0.1.
@@ -557,3 +594,113 @@ TEST(KTFirstRunDlg, SignUpCaptionsShowWholeBesideTheirPictures)
 }
 
 #include "KTCallHomeManagerTest.moc"
+
+namespace {
+
+bool g_browserTakes = false;
+bool FakeBrowser(const QUrl&)
+{
+    return g_browserTakes;
+}
+
+/// The text the page window shows, and whether its box holds ink, as the dialog is grabbed.
+struct ShownPage
+{
+    QString text;
+    bool ink = false;
+};
+
+ShownPage Look(QDialog& dialog, KTBrowserWnd& browser)
+{
+    dialog.show();
+    const QImage shown = dialog.grab().toImage();
+    const QWidget* view = browser.View()->viewport();
+    const QRect box(view->mapTo(&dialog, QPoint(0, 0)), view->size());
+    return {browser.View()->toPlainText(), kttest::InkIn(shown, box, qRgb(255, 255, 255)).pixels > 40};
+}
+
+} // namespace
+
+TEST(KTBrowserDlg, APageIsShownOpenedElsewhereOrReportedAsTheFailureItIs)
+{
+    kttest::TempDir folder;
+    const auto page = folder.File("page.html");
+    kttest::WriteFileBytes(page, "<html><head><title>Page</title></head><body><h3>Graphs</h3>"
+                                 "<p>Lines and curves.</p></body></html>");
+    const std::string missing = folder.File("gone.html").string();
+    const std::string pageUrl = QUrl::fromLocalFile(QString::fromStdString(page.string())).toString().toStdString();
+    const std::string missingUrl = QUrl::fromLocalFile(QString::fromStdString(missing)).toString().toStdString();
+    using Outcome = KTBrowserWnd::Outcome;
+    const struct
+    {
+        std::string address;
+        bool browserTakes;
+        Outcome outcome;
+        const char* says;
+    } rows[] = {
+        {page.string(), false, Outcome::Shown, "Lines and curves."},
+        {pageUrl, false, Outcome::Shown, "Lines and curves."},
+        {missing, true, Outcome::Failed, "could not be found"},
+        {missingUrl, true, Outcome::Failed, "could not be found"},
+        {"https://www.norwyn.com/newslettermini.php", true, Outcome::Opened, "has been opened in your web browser"},
+        {"https://www.norwyn.com/newslettermini.php", false, Outcome::Failed, "could not be opened"},
+    };
+    const KTBrowserWnd::Opener previous = KTBrowserWnd::SetOpener(FakeBrowser);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.address + (row.browserTakes ? " (a browser takes it)" : ""));
+        g_browserTakes = row.browserTakes;
+        KTBrowserDlg dialog(row.address.c_str());
+        dialog.OnInitDialog();
+        ASSERT_NE(dialog.Browser(), nullptr);
+        EXPECT_EQ(dialog.Browser()->LastOutcome(), row.outcome);
+        EXPECT_EQ(dialog.Browser()->ShownHere(), row.outcome == Outcome::Shown);
+        const ShownPage shown = Look(dialog, *dialog.Browser());
+        EXPECT_TRUE(shown.text.contains(QLatin1String(row.says))) << shown.text.toStdString();
+        // Only an address a browser took is called opened.
+        EXPECT_EQ(shown.text.contains(QLatin1String("opened in")), row.outcome == Outcome::Opened);
+        EXPECT_TRUE(shown.ink) << "the page's box is empty";
+        // The page keeps the room the dialog has for it.
+        EXPECT_GE(dialog.Browser()->width(), 480);
+        EXPECT_GE(dialog.Browser()->height(), 360);
+    }
+    KTBrowserWnd::SetOpener(previous);
+}
+
+TEST(KTTipOfTheDayDlg, ShowsEachPageTheProgramBringsAndSaysSoWhenThereIsNone)
+{
+    // The pages in the program's own folder, as the manager finds them.
+    KTCallHomeManager manager;
+    manager.m_programFolder = KT_RES_DIR "/";
+    manager.CountTips();
+    ASSERT_GE(manager.m_tipFiles.size(), 5u);
+    KTTipOfTheDayDlg dialog(&manager.m_tipFiles, manager.m_programFolder);
+    dialog.OnInitDialog();
+    for (std::size_t i = 0; i < manager.m_tipFiles.size(); ++i) {
+        SCOPED_TRACE(manager.m_tipFiles[i].ToQString().toStdString());
+        EXPECT_EQ(dialog.m_currentTip, static_cast<int>(i + 1));
+        EXPECT_TRUE(dialog.Browser()->ShownHere());
+        const ShownPage shown = Look(dialog, *dialog.Browser());
+        // A heading and its text; the title is the heading.
+        EXPECT_GT(shown.text.size(), 60) << shown.text.toStdString();
+        EXPECT_TRUE(shown.text.startsWith(dialog.Browser()->View()->documentTitle())) << shown.text.toStdString();
+        EXPECT_TRUE(shown.ink);
+        EXPECT_GE(dialog.Browser()->width(), 420);
+        EXPECT_GE(dialog.Browser()->height(), 280);
+        dialog.NextButton()->click();
+    }
+    EXPECT_EQ(dialog.m_currentTip, 1) << "Next after the last page shows the first";
+
+    // Pages named but missing, and no pages at all: each says what is wrong.
+    const std::vector<CString> named{"tip001.html"};
+    KTTipOfTheDayDlg missing(&named, "/nowhere/");
+    missing.OnInitDialog();
+    EXPECT_EQ(missing.Browser()->LastOutcome(), KTBrowserWnd::Outcome::Failed);
+    EXPECT_EQ(Look(missing, *missing.Browser()).text,
+              QStringLiteral("The page /nowhere/TipOfTheDay/tip001.html could not be found."));
+    const std::vector<CString> none;
+    KTTipOfTheDayDlg empty(&none, "/nowhere/");
+    empty.OnInitDialog();
+    const ShownPage nothing = Look(empty, *empty.Browser());
+    EXPECT_EQ(nothing.text, QStringLiteral("No tips were found in the folder /nowhere/TipOfTheDay."));
+    EXPECT_TRUE(nothing.ink);
+}

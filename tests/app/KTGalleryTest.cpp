@@ -307,7 +307,8 @@ TEST_F(GalleryTest, DialogsOfTheApplicationAndItsStartUp)
 
     const ShellHook<KTTipOfTheDayDlg> tip(Shooter("tip-of-the-day"));
     const std::vector<CString> tips{"tip001.html", "tip002.html"};
-    KTTipOfTheDayDlg tipOfTheDay(&tips, "/nowhere/", m_frame);
+    // The pages the program brings along.
+    KTTipOfTheDayDlg tipOfTheDay(&tips, KT_RES_DIR "/", m_frame);
     tipOfTheDay.DoModal();
 
     for (int templateId : {KTUpdateAvailableDlg::MinorTemplate, KTUpdateAvailableDlg::MajorTemplate}) {

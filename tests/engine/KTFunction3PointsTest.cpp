@@ -181,6 +181,25 @@ TEST(TypedPoints, MarkersMatchClosedForms)
          {{KTMarkerYIntercept, {{0, 0}}},
           {KTMarkerXIntercept, {{0, 0}}},
           {KTMarkerHorizontalInflection, {{0, 0}}}}},
+        // A sample on 0, where the five-point slope of x^5 is below 0 between two above it.
+        {"y = x^5",
+         1,
+         -20,
+         20,
+         -11.25,
+         11.25,
+         {{KTMarkerYIntercept, {{0, 0}}},
+          {KTMarkerXIntercept, {{0, 0}}},
+          {KTMarkerHorizontalInflection, {{0, 0}}}}},
+        // So flat that |f'| changes by less than the walk's threshold five samples before the
+        // turn, where the candidate is marked.
+        {"y = x^4",
+         1,
+         -3.65625,
+         8.15625,
+         -5.625,
+         5.625,
+         {{KTMarkerYIntercept, {{0, 0}}}, {KTMarkerLocalMinimum, {{0, 0}}}}},
         // Both ends tend to 0: one horizontal asymptote from the both-ends test.
         {"y = 1/x",
          1,

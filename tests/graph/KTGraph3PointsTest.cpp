@@ -143,6 +143,8 @@ TEST(WindowPoints, MarkersMatchClosedFormsAtTheSamplesOfA800By600Window)
         // The cube root passes 0 upright and bends the other way there.
         {"y=x^(1/3)", {"-2.7", "7.3", "-5", "5"}, {{1, {{0, 0}}}, {2, {{0, 0}}}, {12, {{0, 0}}}}},
         {"y=x^2-4", {"-2.7", "7.3", "-5", "5"}, {{1, {{0, -4}}}, {2, {{-2, 0}, {2, 0}}}, {7, {{0, -4}}}}},
+        // x^3 + x bends the other way where its slope is least, not steepest.
+        {"y=x^3+x", {"-2.7", "7.3", "-5", "5"}, {{1, {{0, 0}}}, {2, {{0, 0}}}, {12, {{0, 0}}}}},
         {"y=x^3-3x",
          {"-2.7", "7.3", "-5", "5"},
          {{1, {{0, 0}}},
@@ -156,10 +158,16 @@ TEST(WindowPoints, MarkersMatchClosedFormsAtTheSamplesOfA800By600Window)
         // A tall view: each pole is crossed within a few samples and gets its asymptote.
         {"y=tan(x)",
          {"-3.3", "5.9", "-30", "30"},
-         {{1, {{0, 0}}}, {2, {{-kPi, 0}, {0, 0}, {kPi, 0}, {2 * kPi, 0}}}, {16, {}, true}}},
+         {{1, {{0, 0}}},
+          {2, {{-kPi, 0}, {0, 0}, {kPi, 0}, {2 * kPi, 0}}},
+          {12, {{-kPi, 0}, {0, 0}, {kPi, 0}, {2 * kPi, 0}}},
+          {16, {}, true}}},
         // The sign change beside the pole at 3 pi / 2, near the right edge, is no root: nothing
-        // at 2 pi, outside the view.
-        {"y=tan(x)", {"-4.3", "5.2", "-5", "5"}, {{1, {{0, 0}}}, {2, {{-kPi, 0}, {0, 0}, {kPi, 0}}}}},
+        // at 2 pi, outside the view. In this short view each pole leaves it for some 25 samples
+        // and still gets its asymptote.
+        {"y=tan(x)",
+         {"-4.3", "5.2", "-5", "5"},
+         {{1, {{0, 0}}}, {2, {{-kPi, 0}, {0, 0}, {kPi, 0}}}, {12, {{-kPi, 0}, {0, 0}, {kPi, 0}}}, {16, {}, true}}},
         {"y=ln(abs(x-1))",
          {"-2.7", "7.3", "-5", "5"},
          {{1, {{0, 0}}}, {2, {{0, 0}, {2, 0}}}, {16, {{1, 0}}, true}}},

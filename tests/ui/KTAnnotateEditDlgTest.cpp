@@ -17,11 +17,16 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -285,4 +290,54 @@ TEST(KTAnnotateEditDlg, OkWithoutTouchingTheFontKeepsIt)
         EXPECT_EQ(list.GetAt(0).m_font, annotation.m_font) << row.face;
     }
     KTGAnnotationList::SetEditHook(nullptr);
+}
+
+TEST(KTAnnotateEditDlg, EachEquationTickSitsBesideItsRow)
+{
+    // Ten rows of capitals: each row's ink is a band of its own in the grabbed dialog.
+    KTAnnotationEditFields fields = SomeFields();
+    for (std::size_t row = 0; row < 10; ++row)
+        fields.m_lines[row] = "XXXX";
+    for (const int expanded : {0, 1}) {
+        SCOPED_TRACE(expanded ? "expanded" : "collapsed");
+        fields.m_expanded = static_cast<BYTE>(expanded);
+        RunDialog(fields, nullptr, [](KTAnnotateEditDlg& d) {
+            d.show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
+            const QImage shown = d.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QWidget* viewport = d.TextEdit()->viewport();
+            const QRect text(viewport->mapTo(&d, QPoint(0, 0)), viewport->size());
+            // The rows of the edit that hold dark ink, in bands.
+            std::vector<std::pair<int, int>> bands;
+            for (int y = text.top(); y <= text.bottom(); ++y) {
+                bool dark = false;
+                for (int x = text.left(); x < text.left() + 60 && !dark; ++x)
+                    dark = qGray(shown.pixel(x, y)) < 128;
+                if (dark && (bands.empty() || bands.back().second != y - 1))
+                    bands.emplace_back(y, y);
+                else if (dark)
+                    bands.back().second = y;
+            }
+            EXPECT_EQ(bands.size(), 10u);
+            const QRgb face = shown.pixel(text.right() + 3, text.top() - 2);
+            for (int row = 0; row < std::min<int>(10, static_cast<int>(bands.size())); ++row) {
+                const QCheckBox* check = d.EquationCheck(row);
+                EXPECT_TRUE(check->isVisible()) << row;
+                // The tick's box as drawn: what differs from the dialog's face around it.
+                const QRect area(check->mapTo(&d, QPoint(0, 0)), check->size());
+                int top = -1, bottom = -1;
+                for (int y = area.top(); y <= area.bottom(); ++y)
+                    for (int x = area.left(); x <= area.right(); ++x)
+                        if (shown.valid(x, y) && shown.pixel(x, y) != face) {
+                            top = top < 0 ? y : top;
+                            bottom = y;
+                        }
+                EXPECT_GE(top, 0) << row;
+                const double tick = (top + bottom) / 2.0;
+                const double line = (bands[static_cast<std::size_t>(row)].first + bands[static_cast<std::size_t>(row)].second) / 2.0;
+                EXPECT_LE(std::abs(tick - line), 3.0) << "row " << row << ": tick " << tick << ", text " << line;
+            }
+            return static_cast<int>(QDialog::Rejected);
+        });
+    }
 }
