@@ -338,10 +338,10 @@ void KTCurveAnalyser::AddPolarInflections(KTPointPolisher& polisher)
     // The curve (r(t), phi(t)) bends the other way where the cross product of its first two
     // derivatives, r^2 phi'^3 + 2 r'^2 phi' - r r'' phi' + r r' phi'', changes sign. For
     // r = f(angle) the parameter is the angle (phi = s t); for angle = f(r) it is the radius.
-    const auto bend = [&](double t) {
-        const double v = polisher.F(t);
+    // At a sample, v is the sample's own value: the samples hold f at their positions.
+    const auto bendWith = [&](double t, double v) {
         const double d1 = polisher.Slope(t);
-        const double d2 = polisher.Curvature(t);
+        const double d2 = polisher.Curvature(t, 1.0, v);
         if (IsNoValue(v) || IsNoValue(d1) || IsNoValue(d2))
             return KTNoSecondValue;
         const double r = swapped ? t : v;
@@ -351,12 +351,14 @@ void KTCurveAnalyser::AddPolarInflections(KTPointPolisher& polisher)
         const double p2 = swapped ? s * d2 : 0.0;
         return r * r * p1 * p1 * p1 + 2.0 * r1 * r1 * p1 - r * r2 * p1 + r * r1 * p2;
     };
-    polisher.ForEachSignChange(bend, *buffer, 0, buffer->m_count - 1, [&](const KTBracketSearch::Bracket& b) {
+    const auto bend = [&](double t) { return bendWith(t, polisher.F(t)); };
+    const auto place = [&](const KTBracketSearch::Bracket& b) {
         const double t = polisher.ZeroBetween(bend, b.a, b.b);
         if (IsNoValue(t))
             return;
         AddComputed(t, polisher.F(t), KTMarkerInflection);
-    });
+    };
+    polisher.ForEachSignChangeOfSamples(bendWith, *buffer, 0, buffer->m_count - 1, place);
 }
 
 void KTCurveAnalyser::AnalysePoints()

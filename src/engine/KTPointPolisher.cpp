@@ -67,8 +67,13 @@ double KTPointPolisher::Slope(double x, double scale)
 
 double KTPointPolisher::Curvature(double x, double scale)
 {
+    return Curvature(x, scale, F(x));
+}
+
+double KTPointPolisher::Curvature(double x, double scale, double fx)
+{
     const double h = scale * std::min(kCurvatureStep * std::max(1.0, std::fabs(x)), m_spacing);
-    const double f2 = F(x + 2.0 * h), f1 = F(x + h), f0 = F(x), b1 = F(x - h), b2 = F(x - 2.0 * h);
+    const double f2 = F(x + 2.0 * h), f1 = F(x + h), f0 = fx, b1 = F(x - h), b2 = F(x - 2.0 * h);
     if (IsNoValue(f2) || IsNoValue(f1) || IsNoValue(f0) || IsNoValue(b1) || IsNoValue(b2))
         return m_f.SecondDerivative(x);
     return (16.0 * (f1 + b1) - (f2 + b2) - 30.0 * f0) / (12.0 * h * h);
@@ -169,6 +174,13 @@ void KTPointPolisher::ForEachSignChange(const std::function<double(double)>& g,
                                         const KTCurvePointBuffer& buffer, int first, int last,
                                         const std::function<void(const KTBracketSearch::Bracket&)>& found)
 {
+    ForEachSignChangeOfSamples([&g](double x, double) { return g(x); }, buffer, first, last, found);
+}
+
+void KTPointPolisher::ForEachSignChangeOfSamples(
+    const std::function<double(double, double)>& g, const KTCurvePointBuffer& buffer, int first, int last,
+    const std::function<void(const KTBracketSearch::Bracket&)>& found)
+{
     const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
     first = std::max(0, first);
     last = std::min(count - 1, last);
@@ -177,7 +189,7 @@ void KTPointPolisher::ForEachSignChange(const std::function<double(double)>& g,
     double gp = 0.0;
     for (int i = first; i <= last; ++i) {
         const KTPoint& p = buffer.m_points[static_cast<std::size_t>(i)].m_point;
-        const double gi = IsNoValue(p.m_x) || IsNoValue(p.m_y) ? KTNoSecondValue : g(p.m_x);
+        const double gi = IsNoValue(p.m_x) || IsNoValue(p.m_y) ? KTNoSecondValue : g(p.m_x, p.m_y);
         if (IsNoValue(gi)) {
             have = false;
             continue;

@@ -28,6 +28,8 @@ public:
     double Slope(double x, double scale = 1.0);
     /// f'' by a five-point difference, with the same fallback.
     double Curvature(double x, double scale = 1.0);
+    /// Curvature with f(x) known (`fx`, the value F(x) gives).
+    double Curvature(double x, double scale, double fx);
 
     /// A zero of g between a and b, where g(a) and g(b) change sign, or KTNoSecondValue when g
     /// changes sign there by a jump or through a pole instead of passing through 0. `scale` is
@@ -69,6 +71,11 @@ public:
     void ForEachSignChange(const std::function<double(double)>& g, const KTCurvePointBuffer& buffer,
                            int first, int last,
                            const std::function<void(const KTBracketSearch::Bracket&)>& found);
+    /// ForEachSignChange of a g that is given the sample's own value of f beside its position,
+    /// so that it need not evaluate f there again: g(x, f(x)).
+    void ForEachSignChangeOfSamples(const std::function<double(double, double)>& g,
+                                    const KTCurvePointBuffer& buffer, int first, int last,
+                                    const std::function<void(const KTBracketSearch::Bracket&)>& found);
 
 private:
     /// The sign change of g near sample `index` (within `reach` samples, or `ahead` after it

@@ -46,7 +46,10 @@ public:
     }
 
 private:
-    static bool Same(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+    static bool Same(double a, double b)
+    {
+        return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    }
 
     double m_low = 0.0;
     double m_step = 0.0;

@@ -389,9 +389,9 @@ TEST_F(CurveSampling, PolarPointsAreTheirAnglesDirectionsToTheLastBit)
         double scale; // radians per unit of angle
     };
     const Row rows[] = {
-        {1, 0.0, 2 * M_PI, 1.0},       {1, 0.0, 2 * M_PI, 1.0},         {0, 0.0, 360.0, M_PI / 180},
-        {2, 0.0, 400.0, M_PI / 200},   {1, -M_PI, 3 * M_PI, 1.0},       {0, 0.0, 360.0, M_PI / 180},
-        {1, 0.0, 360.0, 1.0},          {2, 0.0, 360.0, M_PI / 200}, // the same angles in other units
+        {1, 0.0, 2 * M_PI, 1.0},     {1, 0.0, 2 * M_PI, 1.0},     {0, 0.0, 360.0, M_PI / 180},
+        {2, 0.0, 400.0, M_PI / 200}, {1, -M_PI, 3 * M_PI, 1.0},   {0, 0.0, 360.0, M_PI / 180},
+        {1, 0.0, 360.0, 1.0},        {2, 0.0, 360.0, M_PI / 200}, // the same angles in other units
     };
     kttest::Prepare(f, Form::Polar, "2 q 2 * COS 3 * +"); // r = 2 + 3 cos(2 theta)
     for (const Row& row : rows) {

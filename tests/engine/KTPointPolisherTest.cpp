@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -72,4 +73,32 @@ TEST(KTPointPolisher, PolesAreWhereTheMagnitudeGrowsWithoutBound)
         {"x ABS x / 50 *", -0.0131, 0.0162, KTNoSecondValue},
     };
     Check(rows, std::size(rows), true);
+}
+
+TEST(KTPointPolisher, TheSamplesOwnValuesStandForTheirEvaluation)
+{
+    // Asked with each sample's stored value, the sign changes and curvatures are those of the
+    // evaluation at the sample, bit for bit; cos(3x) bends the other way at x = pi/6 + k pi/3.
+    KTAxes axes;
+    kttest::SetAxes(axes, -2, 2, -2, 2);
+    KTFunction3 f(&axes);
+    kttest::Prepare(f, kttest::Form::Explicit, "x 3 * COS");
+    f.Calculate();
+    const KTCurvePointBuffer& buffer = *f.m_buffer1;
+    KTPointPolisher polisher(f, 0.0025);
+    std::vector<double> fromValues;
+    std::vector<double> evaluated;
+    polisher.ForEachSignChangeOfSamples(
+        [&](double x, double fx) { return polisher.Curvature(x, 1.0, fx); }, buffer, 0, buffer.m_count - 1,
+        [&](const KTBracketSearch::Bracket& b) { fromValues.push_back(b.a); });
+    polisher.ForEachSignChange([&](double x) { return polisher.Curvature(x); }, buffer, 0, buffer.m_count - 1,
+                               [&](const KTBracketSearch::Bracket& b) { evaluated.push_back(b.a); });
+    EXPECT_EQ(fromValues, evaluated);
+    ASSERT_EQ(evaluated.size(), 4u); // -pi/2, -pi/6, pi/6, pi/2 within [-2, 2]
+    for (std::size_t k = 0; k < evaluated.size(); ++k)
+        EXPECT_NEAR(evaluated[k], -kPi / 2 + static_cast<double>(k) * kPi / 3, 0.003) << k;
+    for (int i = 0; i < buffer.m_count; i += 97) {
+        const KTPoint& p = buffer.m_points[static_cast<std::size_t>(i)].m_point;
+        EXPECT_EQ(polisher.Curvature(p.m_x, 1.0, p.m_y), polisher.Curvature(p.m_x)) << i;
+    }
 }

@@ -145,11 +145,11 @@ TEST(KTPointTest, SegmentSideTable)
         bool below;
     };
     const Row rows[] = {
-        {{0, 0}, {2, 2}, {1, 0}, true},     {{0, 0}, {2, 2}, {0, 1}, false},
-        {{0, 0}, {2, 2}, {5, 5}, false},    // on the line, beyond the segment
-        {{2, 2}, {0, 0}, {1, 0}, false},    // the other direction turns the sides round
+        {{0, 0}, {2, 2}, {1, 0}, true},      {{0, 0}, {2, 2}, {0, 1}, false},
+        {{0, 0}, {2, 2}, {5, 5}, false}, // on the line, beyond the segment
+        {{2, 2}, {0, 0}, {1, 0}, false}, // the other direction turns the sides round
         {{0, 0}, {4, 0}, {-3, -1e-9}, true}, {{0, 0}, {0, 3}, {1, 100}, true},
-        {{1, 1}, {1, 1}, {7, -3}, false},   // a segment of no length has no side
+        {{1, 1}, {1, 1}, {7, -3}, false}, // a segment of no length has no side
     };
     for (const Row& row : rows) {
         const KTSegmentSide side(row.from, row.to);
