@@ -208,11 +208,24 @@ void KTSpinButtonCtrl::paintEvent(QPaintEvent*)
         button.rect = halves[i];
         button.state |= down ? QStyle::State_Sunken : QStyle::State_Raised;
         style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &button, &painter, this);
-        QStyleOption arrow;
-        arrow.initFrom(this);
-        arrow.rect = halves[i].adjusted(3, 2, -3, -2).translated(down ? 1 : 0, down ? 1 : 0);
-        style()->drawPrimitive(i == 0 ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &arrow,
-                               &painter, this);
+        // A solid triangle in the button text's colour, as wide as the half allows: the style's
+        // own arrow is drawn faint and a few pixels small in halves this size.
+        const QRect inner = halves[i].adjusted(4, 2, -4, -2);
+        int span = std::min(inner.width(), 2 * inner.height() - 1);
+        span -= (span % 2 == 0) ? 1 : 0;
+        if (span < 3)
+            continue;
+        const int rise = (span + 1) / 2;
+        const QPoint centre = inner.center() + QPoint(down ? 1 : 0, down ? 1 : 0);
+        const int left = centre.x() - span / 2;
+        const int top = centre.y() - (rise - 1) / 2;
+        const QColor colour =
+            palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
+        for (int row = 0; row < rise; ++row) {
+            // The up arrow widens downwards from its one-pixel tip, the down arrow narrows to it.
+            const int run = i == 0 ? 2 * row + 1 : span - 2 * row;
+            painter.fillRect(QRect(left + (span - run) / 2, top + row, run, 1), colour);
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -241,3 +242,43 @@ TEST(StepList, ShownEntryBeyondTheEndIsTheLast)
 }
 
 } // namespace
+
+TEST_F(BarTest, SpinArrowsAreSolidTrianglesPointingTheirWay)
+{
+    bar.SetName("a");
+    view.show();
+    bar.SetPosition(20, 30);
+    bar.show();
+    // The window the panel sits in, as the user sees it.
+    const QImage shown = view.grab().toImage();
+    for (KTSpinButtonCtrl* spin : {&bar.ValueSpinner(), &bar.StepSpinner()}) {
+        ASSERT_TRUE(spin->isVisible());
+        const QRect area(spin->mapTo(&view, QPoint(0, 0)), spin->size());
+        const int half = area.height() / 2;
+        // The dark pixels of each row of each half: an up arrow widens downwards, a down arrow
+        // narrows, and each is at least five pixels wide at its base.
+        for (int which = 0; which < 2; ++which) {
+            const QRect part(area.left(), area.top() + which * half, area.width(), which ? area.height() - half : half);
+            std::vector<int> runs;
+            for (int y = part.top(); y <= part.bottom(); ++y) {
+                int dark = 0;
+                for (int x = part.left(); x <= part.right(); ++x)
+                    dark += shown.pixelColor(x, y).lightness() < 80;
+                if (dark > 0)
+                    runs.push_back(dark);
+            }
+            ASSERT_GE(runs.size(), 3u) << (which ? "down" : "up");
+            const std::vector<int> sorted = [&] {
+                std::vector<int> copy = runs;
+                if (which == 0)
+                    std::sort(copy.begin(), copy.end());
+                else
+                    std::sort(copy.rbegin(), copy.rend());
+                return copy;
+            }();
+            EXPECT_EQ(runs, sorted) << (which ? "down" : "up");
+            EXPECT_EQ(which == 0 ? runs.front() : runs.back(), 1) << "a pointed tip";
+            EXPECT_GE(which == 0 ? runs.back() : runs.front(), 5) << "a base to see";
+        }
+    }
+}
