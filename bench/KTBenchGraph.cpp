@@ -100,12 +100,16 @@ int main(int argc, char** argv)
     QImage image(1600, 1200, QImage::Format_RGB32);
     // Arguments, when given, choose documents by a part of their names (for profiling one);
     // "--save FOLDER" also writes each picture there, to compare two builds; "--runs N" sets how
-    // many runs each figure is the best of (1 under an instruction counter).
+    // many runs each figure is the best of (1 under an instruction counter); "--dpi N" paints at that
+    // resolution only.
     const char* saveFolder = nullptr;
     std::vector<const char*> names;
+    std::vector<int> resolutions{96, 300};
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--save") == 0 && i + 1 < argc)
             saveFolder = argv[++i];
+        else if (std::strcmp(argv[i], "--dpi") == 0 && i + 1 < argc)
+            resolutions = {std::max(1, std::atoi(argv[++i]))};
         else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
             g_runs = std::max(1, std::atoi(argv[++i]));
         else
@@ -123,7 +127,7 @@ int main(int argc, char** argv)
     for (const kttest::ReferenceGraph& reference : kttest::kReferenceGraphs) {
         if (!chosen(reference.name))
             continue;
-        for (const int dpi : {96, 300}) {
+        for (const int dpi : resolutions) {
             KTGraph3 graph;
             reference.build(graph);
             kttest::PaintGraph(graph, image, dpi); // fonts and caches warm

@@ -575,8 +575,10 @@ bool KTDC::StrokeFast(const QPolygonF& points, bool closed)
     QRect bounds = PaintableArea(transform);
     if (m_state.clipped)
         bounds &= m_state.clip.toAlignedRect();
-    if (!m_lineRaster)
-        m_lineRaster = std::make_unique<KTLineRaster>();
+    // One rasteriser per thread for every context: its tile buffers, grown to the largest stroke
+    // once, are not allocated and faulted in again by each paint's new context. A stroke is
+    // begun, laid and painted within this call, so contexts painting in turn never share one.
+    static thread_local KTLineRaster raster;
     // An image painted as it is, with no clip of the painter's own, takes the pixels directly.
     QImage* image = nullptr;
     if (!m_initialClip && transform.type() == QTransform::TxNone && m_painter->device() &&
@@ -584,23 +586,23 @@ bool KTDC::StrokeFast(const QPolygonF& points, bool closed)
         image = static_cast<QImage*>(m_painter->device());
     const bool flat = qpen.capStyle() == Qt::FlatCap;
     if (qpen.style() == Qt::SolidLine) {
-        m_lineRaster->Begin(bounds, width);
-        m_lineRaster->AddPolyline(points, closed, flat);
-        m_lineRaster->Paint(*m_painter, ToQColor(m_state.pen.GetColor()), image);
+        raster.Begin(bounds, width);
+        raster.AddPolyline(points, closed, flat);
+        raster.Paint(*m_painter, ToQColor(m_state.pen.GetColor()), image);
         return true;
     }
     // Styled lines fill their gaps with the background colour in OPAQUE mode.
     if (m_state.bkMode == OPAQUE) {
-        m_lineRaster->Begin(bounds, width);
-        m_lineRaster->AddPolyline(points, closed, true);
-        m_lineRaster->Paint(*m_painter, ToQColor(m_state.bkColour), image);
+        raster.Begin(bounds, width);
+        raster.AddPolyline(points, closed, true);
+        raster.Paint(*m_painter, ToQColor(m_state.bkColour), image);
     }
     std::vector<double> pattern;
     for (qreal length : qpen.dashPattern())
         pattern.push_back(length * width);
-    m_lineRaster->Begin(bounds, width);
-    m_lineRaster->AddDashed(points, closed, pattern, flat);
-    m_lineRaster->Paint(*m_painter, ToQColor(m_state.pen.GetColor()), image);
+    raster.Begin(bounds, width);
+    raster.AddDashed(points, closed, pattern, flat);
+    raster.Paint(*m_painter, ToQColor(m_state.pen.GetColor()), image);
     return true;
 }
 

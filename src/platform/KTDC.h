@@ -29,7 +29,6 @@
 #include <memory>
 #include <vector>
 
-class KTLineRaster;
 class QFont;
 class QImage;
 class QPainter;
@@ -286,7 +285,6 @@ private:
     std::unique_ptr<QPainterPath> m_initialClipPath;
     mutable std::unique_ptr<QImage> m_measureDevice;
     mutable std::unique_ptr<FontCache> m_fontCache;
-    std::unique_ptr<KTLineRaster> m_lineRaster;
     int m_dpiX = 96;
     int m_dpiY = 96;
     CSize m_deviceSize;

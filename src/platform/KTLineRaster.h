@@ -97,7 +97,7 @@ private:
     int NewTile(int index);
     /// The pixels x0..x1 of row y: each takes the larger of its coverage and the segment's.
     void Run(int y, int x0, int x1, const SegmentCover& cover);
-    void Blend(QImage& target, const QColor& colour) const;
+    void Blend(QImage& target, const QColor& colour);
     void DrawTiles(QPainter& painter, const QColor& colour) const;
 
     static bool s_referencePath;
