@@ -91,13 +91,20 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
             IsNoValue(marker.m_point.m_y))
             continue;
         // Two candidates can reach the same point (a sample on a root of -x^2 is a sign change
-        // either side of it): it is shown once.
+        // either side of it): it is shown once. A steepest-slope candidate and a flat one can
+        // both end on a horizontal inflection (x^3 on a narrow window): it is that, not both.
         bool repeated = false;
         for (int j = first; j < i && !repeated; ++j) {
-            const KTMarker& earlier = markers.m_markers[static_cast<std::size_t>(j)];
-            repeated = earlier.m_kind == marker.m_kind &&
-                       std::fabs(earlier.m_point.m_x - marker.m_point.m_x) <= 1e-8 &&
-                       std::fabs(earlier.m_point.m_y - marker.m_point.m_y) <= 1e-8;
+            KTMarker& earlier = markers.m_markers[static_cast<std::size_t>(j)];
+            if (!(std::fabs(earlier.m_point.m_x - marker.m_point.m_x) <= 1e-8 &&
+                  std::fabs(earlier.m_point.m_y - marker.m_point.m_y) <= 1e-8))
+                continue;
+            if (earlier.m_kind == KTMarkerHorizontalInflection && marker.m_kind == KTMarkerInflection)
+                repeated = true;
+            else if (earlier.m_kind == KTMarkerInflection && marker.m_kind == KTMarkerHorizontalInflection)
+                earlier.m_kind = KTMarkerNoneFound;
+            else
+                repeated = earlier.m_kind == marker.m_kind;
         }
         if (repeated) {
             marker.m_kind = KTMarkerNoneFound;

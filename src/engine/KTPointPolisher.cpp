@@ -34,6 +34,13 @@ constexpr int kNearSamples = 3;
 constexpr int kFlatRun = 400;
 /// Distance, relative to max(1, |x|), at which a zero of f' or f'' is checked from both sides.
 constexpr double kConfirmStep = 1e-4;
+/// A jump of f' across a zero of f'' larger than this many times the change of f' on its two
+/// sides is a corner of the curve.
+constexpr double kCornerRatio = 4.0;
+/// The step of the function's own first difference (relative to max(1, |x|)), and the
+/// multiple of the rounding of f that its differences are allowed.
+constexpr double kDerivativeStep = 1e-5;
+constexpr double kDerivativeRounding = 100.0;
 /// Times a difference step is made four times narrower or wider while its zero settles.
 constexpr int kStepLevels = 5;
 /// Reach, relative to max(1, |x|), of the search of the values around a turning point.
@@ -235,6 +242,25 @@ bool KTPointPolisher::Confirmed(double x, bool curvature)
            (before > 0.0) != (after > 0.0);
 }
 
+bool KTPointPolisher::SlopeContinuous(double x)
+{
+    const double d = std::min(kConfirmStep * std::max(1.0, std::fabs(x)), 0.25 * m_spacing);
+    const double l2 = m_f.Derivative(x - 2.0 * d), l1 = m_f.Derivative(x - d);
+    const double r1 = m_f.Derivative(x + d), r2 = m_f.Derivative(x + 2.0 * d);
+    if (IsNoValue(l2) || IsNoValue(l1) || IsNoValue(r1) || IsNoValue(r2))
+        return true; // nothing to compare: the other checks decide
+    // Where f' is smooth the step across x is of the order of each side's own change over d,
+    // and where f'' vanishes at x much smaller; across a corner it stays while the sides settle.
+    // The differences of f' carry the rounding of f over the function's own step (x^3 + 1000).
+    const double across = std::fabs(r1 - l1);
+    const double sides = std::fabs(r2 - r1) + std::fabs(l1 - l2);
+    const double value = F(x);
+    const double rounding = IsNoValue(value) ? 0.0
+                                             : kDerivativeRounding * DBL_EPSILON * std::fabs(value) /
+                                                   (kDerivativeStep * std::max(1.0, std::fabs(x)));
+    return across <= kCornerRatio * sides + rounding;
+}
+
 double KTPointPolisher::StableZero(bool curvature, double a, double b, double scale)
 {
     const auto estimate = [this, curvature](double scale) {
@@ -307,7 +333,7 @@ bool KTPointPolisher::PlaceInflection(KTMarker& marker, double a, double b, bool
 {
     const double x = StableZero(true, a, b, scale);
     const double y = IsNoValue(x) ? KTNoSecondValue : F(x);
-    if (IsNoValue(y) || !Confirmed(x, true))
+    if (IsNoValue(y) || !Confirmed(x, true) || !SlopeContinuous(x))
         return false;
     if (horizontal) {
         // The slope only dipping there is no horizontal tangent.

@@ -88,6 +88,9 @@ private:
     double StableZero(bool curvature, double a, double b, double scale);
     /// f' (or f'') by the function's own narrow differences changes sign across x.
     bool Confirmed(double x, bool curvature);
+    /// f' has no jump at x: its two sides, a little way off, differ by no more than f'' lets
+    /// them (a corner such as |sin(x)| at pi has no inflection, whatever f'' does beside it).
+    bool SlopeContinuous(double x);
     /// The turning point where f' changes sign between a and b, named by that change.
     bool PlaceTurningPoint(KTMarker& marker, double a, double b, double scale = 0.0);
     /// The inflection where f'' changes sign between a and b; `horizontal` also needs f' = 0.

@@ -175,6 +175,9 @@ TEST(KTG300ViewNumbers, PointsOfInterestAreLabelledWithTheirClosedForms)
         {"y=x^3", "-2.7 7.3 -5 5", atOrigin3, true},
         // The five-point slope of x^5 dips below 0 at a sample on 0: the bend is still found.
         {"y=x^5", nullptr, atOrigin3},
+        // On a narrow window the slope walk meets the flat bend twice, as a steepest slope and as
+        // a flat turn: both searches end on the one horizontal inflection.
+        {"y=x^3", "-0.1 0.1 -0.001 0.001", atOrigin3},
         {"y=x^5", "-2.7 7.3 -5 5", atOrigin3, true},
         {"y=x^4", nullptr, minimum4},
         {"y=x^4", "-2.7 7.3 -5 5", minimum4, true},
@@ -280,6 +283,59 @@ TEST(KTG300ViewNumbers, PointsOfInterestAreLabelledWithTheirClosedForms)
             if (row.offSample) {
                 EXPECT_GT(SamplesAway(graph, 0, 0.0), 0.01) << where;
             }
+        }
+    }
+}
+
+TEST(KTG300ViewNumbers, CornersAreNoInflections)
+{
+    // Beside a corner the curvature of differences swings through 0 though the curve bends one
+    // way on both sides. Every marker shown must be one of the closed forms' points (the
+    // corners' minima themselves are not required: no sample walk turns there).
+    const kttest::LocaleScope locale;
+    struct Row
+    {
+        const char* text;
+        std::function<bool(const Shown&)> real;
+    };
+    const auto near = [](double a, double b) { return std::fabs(a - b) <= 1e-8; };
+    const auto multipleOf = [&](double x, double period, double offset) {
+        return near(x, offset + period * std::round((x - offset) / period));
+    };
+    const Row rows[] = {
+        {"y=abs(sin(x))",
+         [&](const Shown& m) {
+             if (m.kind == 1)
+                 return near(m.x, 0) && near(m.y, 0);
+             if (m.kind == 2 || m.kind == 7)
+                 return multipleOf(m.x, kPi, 0) && near(m.y, 0);
+             return m.kind == 6 && multipleOf(m.x, kPi, kPi / 2) && near(m.y, 1);
+         }},
+        {"y=abs(x^2-1)",
+         [&](const Shown& m) {
+             if (m.kind == 1 || m.kind == 6)
+                 return near(m.x, 0) && near(m.y, 1);
+             return (m.kind == 2 || m.kind == 7) && near(std::fabs(m.x), 1) && near(m.y, 0);
+         }},
+        {"y=abs(x-1)+x/2",
+         [&](const Shown& m) {
+             if (m.kind == 1)
+                 return near(m.x, 0) && near(m.y, 1);
+             return m.kind == 7 && near(m.x, 1) && near(m.y, 0.5);
+         }},
+    };
+    for (const Row& row : rows) {
+        for (const QSize size : kSizes) {
+            KTG300Doc document;
+            Prepare(document, nullptr, {row.text});
+            KTG300View view(document);
+            Paint(view, size);
+            std::vector<std::string> labels;
+            const std::vector<Shown> found = ShownMarkers(document.Graph(), 0, labels);
+            EXPECT_FALSE(found.empty()) << row.text;
+            for (std::size_t i = 0; i < found.size(); ++i)
+                EXPECT_TRUE(row.real(found[i])) << row.text << " at " << size.width() << ": kind " << found[i].kind
+                                                << " " << labels[i];
         }
     }
 }
