@@ -288,7 +288,9 @@ void KTG300Doc::RefreshBoundAnnotation(KTGAnnotation& annotation)
     } else {
         const KTMarker marker =
             m_graph->FindMarker(annotation.m_boundFunction, annotation.m_boundId1, annotation.m_boundId2);
-        if (marker.m_kind == KTMarkerNone)
+        // The search answers kind -1 when the point is gone (the function changed): the
+        // annotation keeps its text and anchor until the point comes back.
+        if (marker.m_kind == KTMarkerNone || marker.m_kind < 0)
             return;
         text.AddText(marker.LabelText(data.m_options.m_poi));
         annotation.m_anchorPosition = marker.m_point;

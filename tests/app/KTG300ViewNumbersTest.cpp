@@ -483,3 +483,48 @@ TEST(KTG300ViewNumbers, ATangentWhoseLineLeavesTheViewDrawsNothing)
         }
     }
 }
+
+TEST(KTG300ViewNumbers, AnAnnotationWhosePointIsGoneKeepsItsTextAndPlace)
+{
+    // An annotation follows the root (1, 0) of y=x^2-1; typed anew as y=x^2+1 the curve has no
+    // root, and the annotation keeps what it said and where it pointed instead of going blank at
+    // the origin. Typed back, it follows the root again.
+    KTG300Doc document;
+    Prepare(document, nullptr, {"y=x^2-1"});
+    KTGraph3& graph = document.Graph();
+    KTG300View view(document);
+    Paint(view, kSizes[0]);
+    const KTMarkerList& markers = graph.Data().Function(0).m_markers;
+    const KTMarker* root = nullptr;
+    for (int k = 0; k < markers.m_count; ++k) {
+        const KTMarker& m = markers.m_markers[static_cast<std::size_t>(k)];
+        if (std::fabs(m.m_point.m_x - 1.0) < 1e-8 && std::fabs(m.m_point.m_y) < 1e-8)
+            root = &m;
+    }
+    ASSERT_NE(root, nullptr);
+    KTGAnnotation annotation;
+    annotation.m_bound = 1;
+    annotation.m_boundCode = root->m_kind;
+    annotation.m_boundFunction = 0;
+    annotation.m_boundId1 = root->m_position;
+    annotation.m_boundId2 = -1;
+    annotation.m_anchorPosition = root->m_point;
+    annotation.m_text.AddText("The root");
+    document.m_annotations.Add(annotation);
+
+    const auto shown = [&document] { return document.m_annotations.m_annotations.at(0); };
+    graph.Data().Function(0).Data().m_equationText = "y=x^2+1";
+    graph.SetDirty();
+    Paint(view, kSizes[0]);
+    ASSERT_EQ(shown().m_text.GetLineCount(), 1);
+    EXPECT_EQ(shown().m_text.LineText(0), CString("The root"));
+    EXPECT_NEAR(shown().m_anchorPosition.m_x, 1.0, 1e-8);
+    EXPECT_NEAR(shown().m_anchorPosition.m_y, 0.0, 1e-8);
+
+    graph.Data().Function(0).Data().m_equationText = "y=x^2-1";
+    graph.SetDirty();
+    Paint(view, kSizes[0]);
+    ASSERT_EQ(shown().m_text.GetLineCount(), 1);
+    EXPECT_NE(shown().m_text.LineText(0), CString("The root"));
+    EXPECT_NEAR(shown().m_anchorPosition.m_x, 1.0, 1e-8);
+}
