@@ -133,14 +133,16 @@ void KTEvaluationProgram::RunBlocks(const double*, double*, int, const KTEvaluat
 
 #define KT_VECTOR __attribute__((target("avx2,fma")))
 
+// The library's AVX2 entry points take their vectors in ymm registers: declared with the
+// target, so that every compiler passes them so.
 extern "C" {
-__m256d _ZGVdN4v_sin(__m256d);
-__m256d _ZGVdN4v_cos(__m256d);
-__m256d _ZGVdN4v_exp(__m256d);
-__m256d _ZGVdN4v_exp2(__m256d);
-__m256d _ZGVdN4v_log(__m256d);
-__m256d _ZGVdN4v_atan(__m256d);
-__m256d _ZGVdN4vv_pow(__m256d, __m256d);
+KT_VECTOR __m256d _ZGVdN4v_sin(__m256d);
+KT_VECTOR __m256d _ZGVdN4v_cos(__m256d);
+KT_VECTOR __m256d _ZGVdN4v_exp(__m256d);
+KT_VECTOR __m256d _ZGVdN4v_exp2(__m256d);
+KT_VECTOR __m256d _ZGVdN4v_log(__m256d);
+KT_VECTOR __m256d _ZGVdN4v_atan(__m256d);
+KT_VECTOR __m256d _ZGVdN4vv_pow(__m256d, __m256d);
 }
 
 namespace {
