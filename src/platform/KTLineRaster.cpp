@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -19,14 +21,20 @@ namespace {
 // check drops them anyway.
 constexpr double kFar = 1.0e7;
 
+// Floor and ceiling by a conversion and a correction, which the processor does without a call
+// to the library: exact for every value held, and NaN is held at -kFar as the clamp holds it.
 int FloorClamped(double v)
 {
-    return static_cast<int>(std::floor(std::clamp(v, -kFar, kFar)));
+    v = std::clamp(v, -kFar, kFar);
+    const int i = static_cast<int>(v);
+    return i > v ? i - 1 : i;
 }
 
 int CeilClamped(double v)
 {
-    return static_cast<int>(std::ceil(std::clamp(v, -kFar, kFar)));
+    v = std::clamp(v, -kFar, kFar);
+    const int i = static_cast<int>(v);
+    return i < v ? i + 1 : i;
 }
 
 // source x alpha + destination x (255 - alpha), all four channels, each rounded as a division
@@ -226,6 +234,99 @@ inline void KTLineRaster::Run(int y, int x0, int x1, const SegmentCover& c)
     }
 }
 
+namespace {
+
+// How far (device units, along the lines) a pixel must lie inside the part of a join left to a
+// segment's neighbour: its distance to the neighbour is then shorter by far more than rounding.
+constexpr double kJoinMargin = 1e-3;
+// Segments shorter than this draw their joins whole (their margins would shrink with them); so
+// do segments so long that the slope of a near-vertical one could matter across a row.
+constexpr double kMinTrimmed = 1e-2;
+constexpr double kMaxTrimmed = 1e5;
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+/// Pixel centres of one row, from..to; a half-line or all of the row when infinite.
+struct Row
+{
+    double from = -kInfinity;
+    double to = kInfinity;
+};
+
+/// Where along each row the pixels ahead of a line through a join begin or end: those x with
+/// (x - p) . u >= -margin, the line through p at right angles to the unit vector u.
+struct Edge
+{
+    // x >= fromBase + row * fromSlope and x <= toBase + row * toSlope; the side that does not
+    // bound is infinite, with no slope.
+    double fromBase = -kInfinity;
+    double fromSlope = 0;
+    double toBase = kInfinity;
+    double toSlope = 0;
+    bool rows = false; ///< the line lies along the rows: all of a row while rowBase + row * rowSlope >= 0
+    double rowBase = 0;
+    double rowSlope = 0;
+
+    Edge() = default;
+    Edge(QPointF p, QPointF u)
+    {
+        if (u.x() == 0 && u.y() == 0)
+            return; // no direction: every pixel
+        if (std::abs(u.x()) < 1e-9) {
+            rows = true;
+            rowBase = kJoinMargin - p.y() * u.y();
+            rowSlope = u.y();
+            return;
+        }
+        const double base = p.x() + (p.y() * u.y() - kJoinMargin) / u.x();
+        const double slope = -u.y() / u.x();
+        if (u.x() > 0) {
+            fromBase = base;
+            fromSlope = slope;
+        } else {
+            toBase = base;
+            toSlope = slope;
+        }
+    }
+
+    bool BoundsFrom() const { return !rows && fromBase > -kInfinity; }
+    bool BoundsTo() const { return !rows && toBase < kInfinity; }
+
+    [[gnu::always_inline]] Row At(double row) const
+    {
+        if (rows) [[unlikely]]
+            return rowBase + row * rowSlope >= 0 ? Row() : Row{kInfinity, -kInfinity};
+        return Row{fromBase + row * fromSlope, toBase + row * toSlope};
+    }
+};
+
+/// Whether the pixels ahead of either of two lines through a join can leave out any of a row:
+/// not when one line bounds the rows from below and the other from above.
+bool LeavesOut(const Edge& one, const Edge& other)
+{
+    return !((one.BoundsFrom() && other.BoundsTo()) || (one.BoundsTo() && other.BoundsFrom()));
+}
+
+/// The pixels ahead of either of two lines through a join (the span from the first to the
+/// last of them), within a row's pixels.
+[[gnu::always_inline]] inline void KeepAhead(const Edge& one, const Edge& other, double row, double& low,
+                                             double& high)
+{
+    const Row a = one.At(row);
+    const Row b = other.At(row);
+    low = std::max(low, std::min(a.from, b.from));
+    high = std::min(high, std::max(a.to, b.to));
+}
+
+QPointF JoinUnit(QPointF a, QPointF b)
+{
+    const QPointF d = b - a;
+    const double length = std::sqrt(QPointF::dotProduct(d, d));
+    return length >= kMinTrimmed && length <= kMaxTrimmed ? d / length : QPointF();
+}
+
+} // namespace
+
 void KTLineRaster::AddSegment(QPointF a, QPointF b, bool flatStart, bool flatEnd)
 {
     const double dx = b.x() - a.x();
@@ -241,7 +342,7 @@ void KTLineRaster::AddSegment(QPointF a, QPointF b, bool flatStart, bool flatEnd
 }
 
 void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool openEnd, const Cut* startCut,
-                                 const Cut* endCut, bool joined)
+                                 const Cut* endCut, const QPointF* before, const QPointF* after)
 {
     if (m_columns == 0 || !IsFinite(a) || !IsFinite(b))
         return;
@@ -266,6 +367,22 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
     const auto cut = [](const Cut* c) { return c ? *c : Cut{QPointF(0.0, 0.0), QPointF(1.0, 0.0)}; };
     const Cut start = cut(startCut);
     const Cut end = cut(endCut);
+    // At a join the pixels near it are left to whichever of the two segments is nearer to them
+    // by a margin (so that rounding never decides): a pixel behind this segment's start and
+    // not past the one before's end is nearer to that one, a pixel past this one's end and
+    // ahead of the next one's start nearer to the next. Each row keeps the pixels ahead of
+    // either line across the join; where the two lines turn back across a row, all of it.
+    const bool reference = s_referencePath;
+    const bool trimmable = !reference && length >= kMinTrimmed && length <= kMaxTrimmed;
+    const QPointF unit(ux, uy);
+    const Edge startOwn = trimmable && before ? Edge(a, unit) : Edge();
+    const Edge startOther = trimmable && before ? Edge(a, *before) : Edge();
+    const Edge endOwn = trimmable && after ? Edge(b, -unit) : Edge();
+    const Edge endOther = trimmable && after ? Edge(b, -*after) : Edge();
+    const bool trimStart = trimmable && before && LeavesOut(startOwn, startOther);
+    const bool trimEnd = trimmable && after && LeavesOut(endOwn, endOther);
+    const std::pair<int, int> startRows(FloorClamped(a.y() - r - 1), CeilClamped(a.y() + r + 1));
+    const std::pair<int, int> endRows(FloorClamped(b.y() - r - 1), CeilClamped(b.y() + r + 1));
     const SegmentCover cover{a.x(),
                              a.y(),
                              ux,
@@ -293,21 +410,11 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
             low = std::max(low, centre - half);
             high = std::min(high, centre + half);
         }
-        // A segment joined to the next leaves the round end at the join to the next one's
-        // round start, which covers the same pixels: only pixels not past its end are visited.
-        if (joined && length > 0) {
-            const double rowAlong = (y + 0.5 - a.y()) * uy; // along of the row's point at x = a.x
-            if (std::abs(ux) < 1e-9) {
-                if (rowAlong > length + 1e-9)
-                    continue;
-            } else {
-                const double limit = a.x() + (length - rowAlong) / ux; // where along = length
-                if (ux > 0)
-                    high = std::min(high, limit + 1e-6);
-                else
-                    low = std::max(low, limit - 1e-6);
-            }
-        }
+        // Only rows within reach of a join have pixels near it.
+        if (trimStart && y >= startRows.first && y <= startRows.second)
+            KeepAhead(startOwn, startOther, y + 0.5, low, high);
+        if (trimEnd && y >= endRows.first && y <= endRows.second)
+            KeepAhead(endOwn, endOther, y + 0.5, low, high);
         // Pixels whose centres (x + 0.5) lie within [low, high].
         const int x0 = std::max(m_bounds.left(), CeilClamped(low - 0.5));
         const int x1 = std::min(m_bounds.right(), FloorClamped(high - 0.5));
@@ -321,11 +428,19 @@ void KTLineRaster::AddPiece(const QPolygonF& piece, bool flatEnds)
     const int count = static_cast<int>(piece.size());
     if (count == 0)
         return;
+    // The unit direction of each segment as its neighbours see it at their joins: (0, 0), which
+    // shares no pixels, for one too short to share them.
+    std::vector<QPointF>& units = m_units;
+    units.resize(static_cast<std::size_t>(std::max(0, count - 1)));
+    for (int i = 0; i + 1 < count; ++i)
+        units[static_cast<std::size_t>(i)] = JoinUnit(piece[i], piece[i + 1]);
+    const auto unit = [&](int i) { return &units[static_cast<std::size_t>(i)]; };
     if (!flatEnds) {
         if (count == 1)
             AddCutSegment(piece[0], piece[0], false, false, nullptr, nullptr);
         for (int i = 0; i + 1 < count; ++i)
-            AddCutSegment(piece[i], piece[i + 1], false, false, nullptr, nullptr, i + 2 < count);
+            AddCutSegment(piece[i], piece[i + 1], false, false, nullptr, nullptr, i > 0 ? unit(i - 1) : nullptr,
+                          i + 2 < count ? unit(i + 1) : nullptr);
         return;
     }
     // The cuts stand across the first and the last segment that have a length.
@@ -345,21 +460,35 @@ void KTLineRaster::AddPiece(const QPolygonF& piece, bool flatEnds)
     }
     if (first < 0)
         return; // no length: a flat-ended piece covers nothing
-    const auto unit = [&](int i) {
+    const auto direction = [&](int i) {
         const QPointF d = piece[i + 1] - piece[i];
         return d / std::sqrt(QPointF::dotProduct(d, d));
     };
-    const Cut start{piece[first], unit(first)};
-    const Cut end{piece[last + 1], -unit(last)};
+    const Cut start{piece[first], direction(first)};
+    const Cut end{piece[last + 1], -direction(last)};
     const double total = reached.back();
     const double reach = m_radius + 1.0; // how far a round join can stand out past a cut
+    const auto drawn = [&](int i) {
+        return reached[static_cast<std::size_t>(i + 1)] > reached[static_cast<std::size_t>(i)];
+    };
+    const auto startCut = [&](int i) { return reached[static_cast<std::size_t>(i)] < reach ? &start : nullptr; };
+    const auto endCut = [&](int i) {
+        return total - reached[static_cast<std::size_t>(i + 1)] < reach ? &end : nullptr;
+    };
+    // A join is shared only between segments that the same cuts cut: elsewhere one may lack a
+    // cut that the other's pixels need.
+    const auto sameCuts = [&](int i, int j) { return startCut(i) == startCut(j) && endCut(i) == endCut(j); };
+    int previous = -1;
     for (int i = first; i <= last; ++i) {
-        const double from = reached[static_cast<std::size_t>(i)];
-        const double to = reached[static_cast<std::size_t>(i + 1)];
-        if (!(to > from))
+        if (!drawn(i))
             continue;
-        AddCutSegment(piece[i], piece[i + 1], i == first, i == last, from < reach ? &start : nullptr,
-                      total - to < reach ? &end : nullptr, i < last);
+        int next = i + 1;
+        while (next <= last && !drawn(next))
+            ++next;
+        AddCutSegment(piece[i], piece[i + 1], i == first, i == last, startCut(i), endCut(i),
+                      previous >= 0 && sameCuts(previous, i) ? unit(previous) : nullptr,
+                      next <= last && sameCuts(next, i) ? unit(next) : nullptr);
+        previous = i;
     }
 }
 
@@ -372,8 +501,15 @@ void KTLineRaster::AddPolyline(const QPolygonF& points, bool closed, bool flatEn
         AddPiece(points, flatEnds);
         return;
     }
+    std::vector<QPointF>& units = m_units;
+    units.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
-        AddCutSegment(points[i], points[(i + 1) % count], false, false, nullptr, nullptr, count > 1);
+        units[static_cast<std::size_t>(i)] = JoinUnit(points[i], points[(i + 1) % count]);
+    for (int i = 0; i < count; ++i) {
+        const QPointF* before = count > 1 ? &units[static_cast<std::size_t>((i + count - 1) % count)] : nullptr;
+        const QPointF* after = count > 1 ? &units[static_cast<std::size_t>((i + 1) % count)] : nullptr;
+        AddCutSegment(points[i], points[(i + 1) % count], false, false, nullptr, nullptr, before, after);
+    }
 }
 
 void KTLineRaster::AddDashed(const QPolygonF& points, bool closed, const std::vector<double>& pattern,

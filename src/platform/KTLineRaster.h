@@ -86,9 +86,11 @@ private:
         QPointF point;
         QPointF inward;
     };
-    /// `joined`: the next segment starts at b with a round start, which draws the join.
+    /// `before` and `after`: the unit directions of the segments that end at a and start at b
+    /// (cut as this one is, round where they meet it), which share the pixels of the joins
+    /// with it; null where there is none, or one of no length.
     void AddCutSegment(QPointF a, QPointF b, bool openStart, bool openEnd, const Cut* startCut,
-                       const Cut* endCut, bool joined = false);
+                       const Cut* endCut, const QPointF* before = nullptr, const QPointF* after = nullptr);
     /// An open piece of a stroke; flat ends cut every segment that reaches past them, so that a
     /// round join near an end never shows beyond it.
     void AddPiece(const QPolygonF& piece, bool flatEnds);
@@ -111,5 +113,6 @@ private:
     std::vector<std::uint8_t> m_coverage;
     std::vector<std::uint8_t> m_spans; ///< per tile row: first and last column touched
     std::vector<double> m_reached;     ///< working list of AddPiece
+    std::vector<QPointF> m_units;      ///< working list of AddPiece and AddPolyline
     QPolygonF m_piece;                 ///< working list of AddDashed
 };

@@ -300,6 +300,68 @@ TEST(KTLineRaster, ClosedPolylineJoinsItsEnds)
     EXPECT_EQ(closed.CoverageAt(19, 40), 255);
 }
 
+TEST(KTLineRaster, SharedJoinsAndVectorBlendsPaintWhatWholeSegmentsPaint)
+{
+    // The fast path leaves the pixels near each join to the nearer of its two segments and
+    // blends four pixels at a time; the reference path draws every segment whole and blends
+    // one pixel at a time. On chords of a circle, a curve of long segments, hairpins, runs along
+    // the rows and columns, repeated and tiny steps, open, closed, dashed and flat-ended, the
+    // two give the same image to the last bit, over a background that is not one colour.
+    QPolygonF circle;
+    for (int i = 0; i < 400; ++i) {
+        const double t = 2 * std::numbers::pi * i / 400;
+        circle.append(QPointF(200.0 + 130.0 * std::cos(t), 150.0 - 120.0 * std::sin(t)));
+    }
+    QPolygonF petals;
+    for (int i = 0; i <= 60; ++i) {
+        const double t = 2 * std::numbers::pi * i / 60;
+        const double r = 60.0 + 50.0 * std::cos(3 * t);
+        petals.append(QPointF(200.0 + r * std::cos(t), 150.0 + r * std::sin(t)));
+    }
+    const QPolygonF hairpins{QPointF(20, 20),    QPointF(300, 22),     QPointF(20, 24),   QPointF(300.5, 40),
+                             QPointF(300.5, 200), QPointF(300.5, 60),  QPointF(100, 60),  QPointF(100, 60),
+                             QPointF(100.004, 60), QPointF(50, 250.25), QPointF(380, 250)};
+    QPolygonF wiggle;
+    for (int i = 0; i <= 300; ++i)
+        wiggle.append(QPointF(40.0 + i, 150.0 + 0.3 * (i % 3) + 40.0 * std::sin(i / 9.0)));
+    struct Case
+    {
+        const char* name;
+        QPolygonF points;
+    };
+    const Case cases[] = {{"circle", circle}, {"petals", petals}, {"hairpins", hairpins}, {"wiggle", wiggle}};
+    const std::vector<double> dashes{9.0, 4.0, 1.5, 4.0};
+    const auto paint = [&](const QPolygonF& points, double width, bool closed, bool flat, bool dashed,
+                           bool reference) {
+        KTLineRaster::SetReferencePath(reference);
+        QImage image(400, 300, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, qRgb((x * 7) % 256, (y * 5) % 256, ((x + y) * 3) % 256));
+        QPainter painter(&image);
+        KTLineRaster raster;
+        raster.Begin(QRect(0, 0, 400, 300), width);
+        if (dashed)
+            raster.AddDashed(points, closed, dashes, flat);
+        else
+            raster.AddPolyline(points, closed, flat);
+        raster.Paint(painter, QColor(20, 90, 200), &image);
+        painter.end();
+        KTLineRaster::SetReferencePath(false);
+        return image;
+    };
+    for (const Case& c : cases)
+        for (const double width : {1.2, 3.07, 8.5})
+            for (const bool closed : {false, true})
+                for (const bool flat : {false, true})
+                    for (const bool dashed : {false, true}) {
+                        const QImage fast = paint(c.points, width, closed, flat, dashed, false);
+                        const QImage whole = paint(c.points, width, closed, flat, dashed, true);
+                        EXPECT_TRUE(fast == whole) << c.name << " width " << width << (closed ? " closed" : " open")
+                                                   << (flat ? " flat" : " round") << (dashed ? " dashed" : " solid");
+                    }
+}
+
 // ---- the device context's wide lines --------------------------------------------------------
 
 TEST(KTDCWideLines, MatchQtsOwnStroke)
