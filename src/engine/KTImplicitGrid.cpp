@@ -818,42 +818,49 @@ int KTImplicitGrid::CrossingToDomainEnd(const Sample& a, const Sample& b)
 
 // ---- Neighbours of different sizes ---------------------------------------------------------------
 
+inline void KTImplicitGrid::AddSample(int i, int j, std::vector<Sample>& out) const
+{
+    const double f = Stored(i, j);
+    out.push_back({i, j, f, !std::isnan(f)});
+}
+
 void KTImplicitGrid::Boundary(const Cell& c, std::vector<Sample>& out)
 {
     out.clear();
-    const auto add = [&](int i, int j) {
-        const double f = Stored(i, j);
-        out.push_back({i, j, f, !std::isnan(f)});
-    };
-    // A side holds lattice points of its own only when a smaller neighbour split it, and every
-    // split of a side passes through its middle.
-    const auto sideHasMore = [&](int i, int j, bool alongX, int length) {
-        if (length < 2)
-            return false;
-        return alongX ? Known(i + length / 2, j) : Known(i, j + length / 2);
-    };
-    const int w = c.i1 - c.i0;
-    const int h = c.j1 - c.j0;
-    add(c.i0, c.j0);
-    if (sideHasMore(c.i0, c.j0, true, w))
-        for (int i = c.i0 + 1; i < c.i1; ++i)
-            if (Known(i, c.j0))
-                add(i, c.j0);
-    add(c.i1, c.j0);
-    if (sideHasMore(c.i1, c.j0, false, h))
-        for (int j = c.j0 + 1; j < c.j1; ++j)
-            if (Known(c.i1, j))
-                add(c.i1, j);
-    add(c.i1, c.j1);
-    if (sideHasMore(c.i0, c.j1, true, w))
-        for (int i = c.i1 - 1; i > c.i0; --i)
-            if (Known(i, c.j1))
-                add(i, c.j1);
-    add(c.i0, c.j1);
-    if (sideHasMore(c.i0, c.j0, false, h))
-        for (int j = c.j1 - 1; j > c.j0; --j)
-            if (Known(c.i0, j))
-                add(c.i0, j);
+    AddSample(c.i0, c.j0, out);
+    SideSamples(c.i0, c.j0, c.i1 - c.i0, true, false, out);
+    AddSample(c.i1, c.j0, out);
+    SideSamples(c.i1, c.j0, c.j1 - c.j0, false, false, out);
+    AddSample(c.i1, c.j1, out);
+    SideSamples(c.i0, c.j1, c.i1 - c.i0, true, true, out);
+    AddSample(c.i0, c.j1, out);
+    SideSamples(c.i0, c.j0, c.j1 - c.j0, false, true, out);
+}
+
+void KTImplicitGrid::SideSamples(int i, int j, int length, bool alongX, bool backward, std::vector<Sample>& out)
+{
+    // A side holds lattice points of its own only where a smaller neighbour split it, and every
+    // split of a side halves an interval that was split before (or the side itself): the points
+    // are found by halving from the side's ends while the middles are known, never by looking
+    // at every point between them.
+    if (length < 2)
+        return;
+    const int half = length / 2;
+    const int mi = alongX ? i + half : i;
+    const int mj = alongX ? j : j + half;
+    if (!Known(mi, mj))
+        return;
+    const int ni = alongX ? mi : i;
+    const int nj = alongX ? j : mj;
+    if (!backward) {
+        SideSamples(i, j, half, alongX, backward, out);
+        AddSample(mi, mj, out);
+        SideSamples(ni, nj, length - half, alongX, backward, out);
+    } else {
+        SideSamples(ni, nj, length - half, alongX, backward, out);
+        AddSample(mi, mj, out);
+        SideSamples(i, j, half, alongX, backward, out);
+    }
 }
 
 int KTImplicitGrid::CrossingBetween(const Sample& a, const Sample& b)

@@ -145,6 +145,10 @@ private:
     /// Corners and every evaluated lattice point on the cell's sides, counter-clockwise from the
     /// bottom left corner.
     void Boundary(const Cell& cell, std::vector<Sample>& out);
+    /// The evaluated lattice points strictly inside the side of `length` from (i, j), in order
+    /// from there or (`backward`) toward it.
+    void SideSamples(int i, int j, int length, bool alongX, bool backward, std::vector<Sample>& out);
+    void AddSample(int i, int j, std::vector<Sample>& out) const;
     /// The crossing on the interval between two neighbouring boundary samples (signs differ).
     int CrossingBetween(const Sample& a, const Sample& b);
     /// The crossing on the interval from (i, j); without `final` a likely pole may be left
