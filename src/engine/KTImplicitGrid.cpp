@@ -359,7 +359,7 @@ void KTImplicitGrid::AddLeaf(const Cell& c, LeafKind kind)
     const std::int32_t top = TopOf(c);
     const std::int32_t first = kind == LeafKind::Simple ? m_decidedEnds[0] : -1;
     const std::int32_t second = kind == LeafKind::Simple ? m_decidedEnds[1] : -1;
-    m_leaves.push_back({c, kind, true, top, m_firstLeaf[static_cast<std::size_t>(top)], {first, second}});
+    m_leaves.push_back({c, kind, true, top, m_firstLeaf[static_cast<std::size_t>(top)], {first, second}, false});
     m_firstLeaf[static_cast<std::size_t>(top)] = static_cast<std::int32_t>(m_leaves.size() - 1);
 }
 
@@ -1018,6 +1018,7 @@ void KTImplicitGrid::Reconcile()
     for (std::size_t k = 0; k < candidates.size(); ++k)
         candidates[k] = static_cast<std::int32_t>(k);
     std::vector<int> seen(m_firstLeaf.size(), -1);
+    m_reconciled = false;
     const int topsX = (m_columns + TopCell - 1) / TopCell;
     for (int round = 0; round < kReconcileRounds; ++round) {
         children.clear();
@@ -1034,10 +1035,21 @@ void KTImplicitGrid::Reconcile()
                 leaf.live = false;
                 split.push_back(leaf.cell);
                 SplitCell(leaf.cell, children);
+            } else if (leaf.kind == LeafKind::Simple) {
+                // Its segment as the boundary shows it: a later change of its sides (a split
+                // neighbour) makes it a candidate again, so the last judgement stands.
+                int n = 0;
+                leaf.ends[0] = leaf.ends[1] = -1;
+                for (int c : crossings)
+                    if (c >= 0)
+                        leaf.ends[n++] = valid == 2 ? c : -1;
+                leaf.rejudged = true;
             }
         }
-        if (split.empty())
+        if (split.empty()) {
+            m_reconciled = true;
             return;
+        }
         const std::size_t before = m_leaves.size();
         Refine(children);
         // The new leaves, and every older leaf of the first cells that a split cell or its sides
@@ -1096,7 +1108,8 @@ void KTImplicitGrid::BuildSegments()
         if (!leaf.live || (leaf.kind != LeafKind::Simple && leaf.kind != LeafKind::Finest))
             continue;
         // A simple cell whose sides no smaller neighbour split keeps the crossings it was judged by.
-        if (leaf.kind == LeafKind::Simple && !HasSidePoints(leaf.cell)) {
+        // So does one whose boundary the last round of reconciling judged.
+        if (leaf.kind == LeafKind::Simple && ((m_reconciled && leaf.rejudged) || !HasSidePoints(leaf.cell))) {
             AddSegment(leaf.ends[0], leaf.ends[1]);
             continue;
         }

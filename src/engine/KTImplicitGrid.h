@@ -68,6 +68,7 @@ private:
         std::int32_t top;     ///< the first cell it lies in
         std::int32_t next;    ///< the leaf made before it in the same first cell, or -1
         std::int32_t ends[2]; ///< a simple cell's crossings as judged, else -1
+        bool rejudged;        ///< ends are those of its boundary, as the last reconciling saw it
     };
     struct Crossing
     {
@@ -209,6 +210,7 @@ private:
     std::vector<Leaf> m_leaves;
     std::vector<std::int32_t> m_firstLeaf;    ///< per first cell: its latest leaf, or -1
     std::int32_t m_decidedEnds[2] = {-1, -1}; ///< the crossings of the cell Decide last found simple
+    bool m_reconciled = false; ///< the cells agreed before the rounds ran out
     std::vector<std::int32_t> m_segmentEnds;  ///< two crossings per segment
     std::vector<Sample> m_boundary;           ///< scratch of Boundary
 
