@@ -88,6 +88,9 @@ public:
     /// Run's value wherever that is undefined or a sentinel, otherwise within a relative 1e-14
     /// of it (exactly it where no vector function is involved). Only when IsCompiled().
     void RunBatch(const double* xs, double* out, int count, const KTEvaluationInputs& in) const;
+    /// RunBatch runs every operation over whole blocks: none applies the full rules lane by
+    /// lane, and the processor has the vector path. Else a block costs about what Run does.
+    bool RunsInBlocks() const;
     /// Process-wide switch for tests and benchmarks: RunBatch calls Run for every x.
     static void SetReferencePath(bool on) { s_referencePath = on; }
     static bool IsReferencePath() { return s_referencePath; }

@@ -107,6 +107,16 @@ void KTEvaluationProgram::PlanBatch()
     m_batch.swap(plan);
 }
 
+bool KTEvaluationProgram::RunsInBlocks() const
+{
+    if (s_referencePath || m_batch.empty() || !HasVectorPath())
+        return false;
+    for (const BatchStep& step : m_batch)
+        if (step.ins.op == Func || (step.ins.op == PowC && step.ins.arg != 1 && step.ins.value != 0.5))
+            return false;
+    return true;
+}
+
 void KTEvaluationProgram::RunBatch(const double* xs, double* out, int count,
                                    const KTEvaluationInputs& in) const
 {

@@ -125,6 +125,12 @@ public:
         {
             return program->Run({x, y, program->UsesConstants() ? constants : nullptr, angleScale});
         }
+        /// out[k] := Run(xs[k], y) for k < count, within the rounding of the program's block form.
+        void RunRow(const double* xs, double y, double* out, int count) const
+        {
+            program->RunBatch(xs, out, count,
+                              {0.0, y, program->UsesConstants() ? constants : nullptr, angleScale});
+        }
     };
     /// Prepares the list of that index; false (and no program) when it does not compile, where
     /// EvaluateValue walks the tokens. The current list stays selected.

@@ -12,6 +12,11 @@ namespace {
 /// A signalling NaN, which no arithmetic yields: the value of a lattice point not yet evaluated
 /// (an undefined one holds a quiet NaN).
 constexpr std::uint64_t kNotEvaluatedBits = 0x7FF4000000000001ull;
+/// The value of a lattice point that counts as evaluated but whose value is still to come from
+/// the next evaluation of a row (or from the first read of it).
+constexpr std::uint64_t kPendingBits = kNotEvaluatedBits + 1;
+/// Points of one row evaluated together at most.
+constexpr int kRowBlock = 256;
 constexpr int kTileShift = 2;   // tiles of 4 x 4 lattice points
 constexpr int kCoarseShift = 3; // every eighth lattice point: corners and middles of the first cells
 
@@ -123,6 +128,20 @@ inline bool KTImplicitGrid::IsEvaluated(const Point& point)
     return bits != kNotEvaluatedBits;
 }
 
+inline bool KTImplicitGrid::NeedsValue(const Point& point)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &point.value, sizeof bits);
+    return bits - kNotEvaluatedBits < 2;
+}
+
+inline bool KTImplicitGrid::IsPending(const Point& point)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &point.value, sizeof bits);
+    return bits == kPendingBits;
+}
+
 inline const KTImplicitGrid::Point* KTImplicitGrid::Find(int i, int j) const
 {
     if (OnCoarse(i, j))
@@ -143,9 +162,12 @@ inline KTImplicitGrid::Point& KTImplicitGrid::Make(int i, int j)
     return m_tiles[static_cast<std::size_t>(m_tileOf[t])].points[InTile(i, j)];
 }
 
-inline double KTImplicitGrid::Stored(int i, int j) const
+inline double KTImplicitGrid::Stored(int i, int j)
 {
-    return Find(i, j)->value;
+    Point& point = const_cast<Point&>(*Find(i, j));
+    if (IsPending(point))
+        point.value = Evaluate(X(i), Y(j));
+    return point.value;
 }
 
 inline std::int32_t KTImplicitGrid::CrossingId(int i, int j, bool alongX) const
@@ -190,9 +212,74 @@ inline double KTImplicitGrid::Evaluate(double x, double y)
 inline double KTImplicitGrid::Value(int i, int j)
 {
     Point& point = Make(i, j);
-    if (!IsEvaluated(point))
+    if (NeedsValue(point))
         point.value = Evaluate(X(i), Y(j));
     return point.value;
+}
+
+inline void KTImplicitGrid::Defer(int i, int j)
+{
+    Point& point = Make(i, j);
+    if (IsEvaluated(point))
+        return;
+    std::memcpy(&point.value, &kPendingBits, sizeof point.value);
+    m_pending.push_back({i, j});
+}
+
+void KTImplicitGrid::EvaluateRows()
+{
+    // Row by row, so that a row's points go through the row form at once (in any order along
+    // it): the points are counted into their rows first.
+    const std::size_t rows = static_cast<std::size_t>(m_rows) + 1;
+    m_rowStart.assign(rows + 1, 0);
+    for (const PendingPoint& p : m_pending)
+        ++m_rowStart[static_cast<std::size_t>(p.j) + 1];
+    for (std::size_t r = 0; r < rows; ++r)
+        m_rowStart[r + 1] += m_rowStart[r];
+    m_byRow.resize(m_pending.size());
+    for (const PendingPoint& p : m_pending)
+        m_byRow[static_cast<std::size_t>(m_rowStart[static_cast<std::size_t>(p.j)]++)] = p;
+    m_pending.clear();
+    double xs[kRowBlock];
+    double values[kRowBlock];
+    Point* points[kRowBlock];
+    std::size_t k = 0;
+    while (k < m_byRow.size()) {
+        const int j = m_byRow[k].j;
+        int n = 0;
+        for (; k < m_byRow.size() && n < kRowBlock && m_byRow[k].j == j; ++k) {
+            Point* point = const_cast<Point*>(Find(m_byRow[k].i, j));
+            if (!IsPending(*point))
+                continue; // read before its row came
+            points[n] = point;
+            xs[n] = X(m_byRow[k].i);
+            ++n;
+        }
+        if (n == 0)
+            continue;
+        m_evaluations += n;
+        m_rowDifference(xs, Y(j), values, n);
+        for (int m = 0; m < n; ++m)
+            points[m]->value =
+                std::isfinite(values[m]) ? values[m] : std::numeric_limits<double>::quiet_NaN();
+    }
+    m_byRow.clear();
+}
+
+void KTImplicitGrid::EvaluateLevel(const std::vector<Cell>& cells)
+{
+    // The middles of the cells are read by nearly every judgement (all but those of small cells
+    // crossed by poles only), and, being inside the cells, by no other cell's.
+    if (!m_rowDifference) {
+        for (const PendingPoint& p : m_pending)
+            Value(p.i, p.j);
+        m_pending.clear();
+        return;
+    }
+    for (const Cell& c : cells)
+        if (c.i1 - c.i0 >= 2 && c.j1 - c.j0 >= 2)
+            Defer(c.i0 + (c.i1 - c.i0) / 2, c.j0 + (c.j1 - c.j0) / 2);
+    EvaluateRows();
 }
 
 inline bool KTImplicitGrid::Known(int i, int j) const
@@ -209,9 +296,10 @@ inline int KTImplicitGrid::TopOf(const Cell& c) const
 
 // ---- The trace -----------------------------------------------------------------------------------
 
-void KTImplicitGrid::Trace(const Difference& difference)
+void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& rows)
 {
     m_difference = difference;
+    m_rowDifference = rows;
     m_evaluations = 0;
     m_points.clear();
     m_lattice.clear();
@@ -243,6 +331,7 @@ void KTImplicitGrid::Trace(const Difference& difference)
     BuildSegments();
     Link();
     m_difference = nullptr;
+    m_rowDifference = nullptr;
 }
 
 void KTImplicitGrid::Refine(std::vector<Cell>& cells)
@@ -250,6 +339,7 @@ void KTImplicitGrid::Refine(std::vector<Cell>& cells)
     // Level by level over the whole view: every cell of one size is judged before any smaller.
     std::vector<Cell> next;
     while (!cells.empty()) {
+        EvaluateLevel(cells);
         next.clear();
         for (const Cell& cell : cells) {
             bool split = false;
@@ -261,6 +351,7 @@ void KTImplicitGrid::Refine(std::vector<Cell>& cells)
         }
         std::swap(cells, next);
     }
+    EvaluateLevel(cells);
 }
 
 void KTImplicitGrid::AddLeaf(const Cell& c, LeafKind kind)
@@ -268,7 +359,7 @@ void KTImplicitGrid::AddLeaf(const Cell& c, LeafKind kind)
     const std::int32_t top = TopOf(c);
     const std::int32_t first = kind == LeafKind::Simple ? m_decidedEnds[0] : -1;
     const std::int32_t second = kind == LeafKind::Simple ? m_decidedEnds[1] : -1;
-    m_leaves.push_back({c, kind, true, top, m_firstLeaf[static_cast<std::size_t>(top)], {first, second}});
+    m_leaves.push_back({c, kind, true, top, m_firstLeaf[static_cast<std::size_t>(top)], {first, second}, false});
     m_firstLeaf[static_cast<std::size_t>(top)] = static_cast<std::int32_t>(m_leaves.size() - 1);
 }
 
@@ -539,7 +630,7 @@ void KTImplicitGrid::SplitCell(const Cell& c, std::vector<Cell>& children)
         SplitInterval(c.i1, c.j0, false, h, jm - c.j0);
     }
     if (w >= 2 && h >= 2) {
-        Value(im, jm);
+        Defer(im, jm);
         children.push_back({c.i0, c.j0, im, jm});
         children.push_back({im, c.j0, c.i1, jm});
         children.push_back({c.i0, jm, im, c.j1});
@@ -559,7 +650,7 @@ void KTImplicitGrid::SplitInterval(int i, int j, bool alongX, int length, int of
     const int mj = alongX ? j : j + offset;
     if (Known(mi, mj))
         return;
-    Value(mi, mj);
+    Defer(mi, mj);
     // A crossing already found on the whole interval belongs to the half that holds its root.
     const std::int32_t id = CrossingId(i, j, alongX);
     if (id < 0)
@@ -818,7 +909,7 @@ int KTImplicitGrid::CrossingToDomainEnd(const Sample& a, const Sample& b)
 
 // ---- Neighbours of different sizes ---------------------------------------------------------------
 
-inline void KTImplicitGrid::AddSample(int i, int j, std::vector<Sample>& out) const
+inline void KTImplicitGrid::AddSample(int i, int j, std::vector<Sample>& out)
 {
     const double f = Stored(i, j);
     out.push_back({i, j, f, !std::isnan(f)});
@@ -896,7 +987,7 @@ void KTImplicitGrid::LeafCrossings(const Cell& cell, std::vector<int>& crossings
     }
 }
 
-bool KTImplicitGrid::OneSign(const Cell& c) const
+bool KTImplicitGrid::OneSign(const Cell& c)
 {
     const double f[4] = {Stored(c.i0, c.j0), Stored(c.i1, c.j0), Stored(c.i0, c.j1), Stored(c.i1, c.j1)};
     for (const double v : f)
@@ -927,6 +1018,7 @@ void KTImplicitGrid::Reconcile()
     for (std::size_t k = 0; k < candidates.size(); ++k)
         candidates[k] = static_cast<std::int32_t>(k);
     std::vector<int> seen(m_firstLeaf.size(), -1);
+    m_reconciled = false;
     const int topsX = (m_columns + TopCell - 1) / TopCell;
     for (int round = 0; round < kReconcileRounds; ++round) {
         children.clear();
@@ -943,10 +1035,21 @@ void KTImplicitGrid::Reconcile()
                 leaf.live = false;
                 split.push_back(leaf.cell);
                 SplitCell(leaf.cell, children);
+            } else if (leaf.kind == LeafKind::Simple) {
+                // Its segment as the boundary shows it: a later change of its sides (a split
+                // neighbour) makes it a candidate again, so the last judgement stands.
+                int n = 0;
+                leaf.ends[0] = leaf.ends[1] = -1;
+                for (int c : crossings)
+                    if (c >= 0)
+                        leaf.ends[n++] = valid == 2 ? c : -1;
+                leaf.rejudged = true;
             }
         }
-        if (split.empty())
+        if (split.empty()) {
+            m_reconciled = true;
             return;
+        }
         const std::size_t before = m_leaves.size();
         Refine(children);
         // The new leaves, and every older leaf of the first cells that a split cell or its sides
@@ -1005,7 +1108,8 @@ void KTImplicitGrid::BuildSegments()
         if (!leaf.live || (leaf.kind != LeafKind::Simple && leaf.kind != LeafKind::Finest))
             continue;
         // A simple cell whose sides no smaller neighbour split keeps the crossings it was judged by.
-        if (leaf.kind == LeafKind::Simple && !HasSidePoints(leaf.cell)) {
+        // So does one whose boundary the last round of reconciling judged.
+        if (leaf.kind == LeafKind::Simple && ((m_reconciled && leaf.rejudged) || !HasSidePoints(leaf.cell))) {
             AddSegment(leaf.ends[0], leaf.ends[1]);
             continue;
         }

@@ -23,6 +23,9 @@ class KTImplicitGrid
 public:
     /// The difference at a graph point; NaN (or any non-finite value) where it is undefined.
     using Difference = std::function<double(double x, double y)>;
+    /// out[k] := the difference at (xs[k], y) for k < count, a row at once, agreeing with
+    /// Difference within rounding and on where it is undefined.
+    using RowDifference = std::function<void(const double* xs, double y, double* out, int count)>;
 
     static constexpr int TopCell = 16; ///< lattice cells per side of the first cells looked at
 
@@ -35,7 +38,9 @@ public:
 
     /// Traces the zero line of the difference; the polylines are then in Points() and Ends().
     /// A closed loop repeats its first point at its end.
-    void Trace(const Difference& difference);
+    /// With a row form, the lattice points each level of cells needs are evaluated a row at a
+    /// time; the points of searches along a cell's edges always one by one.
+    void Trace(const Difference& difference, const RowDifference& rows = nullptr);
     /// Drops the points of every polyline that lie within `tolerance` lattice cells of the line
     /// through the points kept on either side of them (the ends of each polyline stay).
     void Simplify(double tolerance);
@@ -63,6 +68,7 @@ private:
         std::int32_t top;     ///< the first cell it lies in
         std::int32_t next;    ///< the leaf made before it in the same first cell, or -1
         std::int32_t ends[2]; ///< a simple cell's crossings as judged, else -1
+        bool rejudged;        ///< ends are those of its boundary, as the last reconciling saw it
     };
     struct Crossing
     {
@@ -107,12 +113,16 @@ private:
     std::size_t TileIndex(int i, int j) const;
     std::size_t CoarseIndex(int i, int j) const;
     static Point NotEvaluated();
+    /// Evaluated or pending (see Defer): what the judgements of the cells count as known.
     static bool IsEvaluated(const Point& point);
+    /// Not evaluated, or pending: no value stored yet.
+    static bool NeedsValue(const Point& point);
+    static bool IsPending(const Point& point);
     /// The record of a lattice point, or null when its tile was never made.
     const Point* Find(int i, int j) const;
     /// The record of a lattice point, making its tile when needed.
     Point& Make(int i, int j);
-    double Stored(int i, int j) const;
+    double Stored(int i, int j);
     double X(int i) const;
     double Y(int j) const;
     double XAt(double u) const;
@@ -121,6 +131,13 @@ private:
     /// The difference at a lattice point, evaluated on first use; NaN when undefined.
     double Value(int i, int j);
     bool Known(int i, int j) const;
+    /// Counts the lattice point as evaluated from now on, its value to come with the next rows
+    /// evaluated, or when it is first read.
+    void Defer(int i, int j);
+    /// Evaluates the points deferred a row at a time.
+    void EvaluateRows();
+    /// Before a level of cells is judged: the points deferred so far and the cells' middles.
+    void EvaluateLevel(const std::vector<Cell>& cells);
     int TopOf(const Cell& cell) const;
 
     void Refine(std::vector<Cell>& cells);
@@ -137,7 +154,7 @@ private:
     void SplitInterval(int i, int j, bool alongX, int length, int offset);
     void AddLeaf(const Cell& cell, LeafKind kind);
     /// Whether the four corners of a cell of one pixel are defined and of one sign.
-    bool OneSign(const Cell& cell) const;
+    bool OneSign(const Cell& cell);
     /// Whether smaller neighbours put lattice points on the cell's sides.
     bool HasSidePoints(const Cell& cell) const;
     void Reconcile();
@@ -148,7 +165,7 @@ private:
     /// The evaluated lattice points strictly inside the side of `length` from (i, j), in order
     /// from there or (`backward`) toward it.
     void SideSamples(int i, int j, int length, bool alongX, bool backward, std::vector<Sample>& out);
-    void AddSample(int i, int j, std::vector<Sample>& out) const;
+    void AddSample(int i, int j, std::vector<Sample>& out);
     /// The crossing on the interval between two neighbouring boundary samples (signs differ).
     int CrossingBetween(const Sample& a, const Sample& b);
     /// The crossing on the interval from (i, j); without `final` a likely pole may be left
@@ -173,6 +190,14 @@ private:
     double m_xLow, m_xHigh, m_yLow, m_yHigh;
     int m_columns, m_rows;
     Difference m_difference;
+    RowDifference m_rowDifference;
+    struct PendingPoint
+    {
+        std::int32_t i, j;
+    };
+    std::vector<PendingPoint> m_pending; ///< lattice points deferred since the last rows
+    std::vector<PendingPoint> m_byRow;   ///< scratch of EvaluateRows
+    std::vector<std::int32_t> m_rowStart;
     long long m_evaluations = 0;
     double m_scale = 1.0; ///< typical size of the difference over the view
 
@@ -185,6 +210,7 @@ private:
     std::vector<Leaf> m_leaves;
     std::vector<std::int32_t> m_firstLeaf;    ///< per first cell: its latest leaf, or -1
     std::int32_t m_decidedEnds[2] = {-1, -1}; ///< the crossings of the cell Decide last found simple
+    bool m_reconciled = false; ///< the cells agreed before the rounds ran out
     std::vector<std::int32_t> m_segmentEnds;  ///< two crossings per segment
     std::vector<Sample> m_boundary;           ///< scratch of Boundary
 

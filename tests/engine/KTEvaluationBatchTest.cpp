@@ -266,6 +266,32 @@ TEST(KTEvaluationBatch, RandomListsAgreeWithRun)
 }
 
 // The reference switch: every x by Run, so the two paths can be compared anywhere.
+// Whether a program gains by rows: only when every operation runs over whole blocks.
+TEST(KTEvaluationBatch, OnlyProgramsOfWholeBlocksRunInBlocks)
+{
+    struct Row
+    {
+        const char* text;
+        bool blocks; ///< on a processor with the vector path
+    };
+    const Row rows[] = {
+        {"y = sin(x) + cos(2x)", true},  {"y = exp(x) - ln(x^2 + 1)", true},
+        {"y = 3x^2 - 2x + 1", true},     {"y = tan(35.6x)", false}, // the tangent's rules lane by lane
+        {"y = sin(x) + asin(x)", false},                            // so any function without a vector form
+    };
+    KTAxes axes;
+    for (const Row& row : rows) {
+        KTFunction3 f(&axes);
+        kttest::InterpretText(f, row.text);
+        KTEvaluationProgram program;
+        program.Compile(f.m_data.CurrentList());
+        ASSERT_TRUE(program.IsCompiled()) << row.text;
+        EXPECT_EQ(program.RunsInBlocks(), row.blocks && KTEvaluationProgram::HasVectorPath()) << row.text;
+        ReferencePath reference(true);
+        EXPECT_FALSE(program.RunsInBlocks()) << row.text;
+    }
+}
+
 TEST(KTEvaluationBatch, TheReferencePathIsRun)
 {
     KTAxes axes;
