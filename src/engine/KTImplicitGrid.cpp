@@ -222,6 +222,11 @@ inline void KTImplicitGrid::Defer(int i, int j)
     Point& point = Make(i, j);
     if (IsEvaluated(point))
         return;
+    if (!m_rowDifference) {
+        // Without a row form there is nothing to wait for.
+        point.value = Evaluate(X(i), Y(j));
+        return;
+    }
     std::memcpy(&point.value, &kPendingBits, sizeof point.value);
     m_pending.push_back({i, j});
 }
@@ -270,12 +275,8 @@ void KTImplicitGrid::EvaluateLevel(const std::vector<Cell>& cells)
 {
     // The middles of the cells are read by nearly every judgement (all but those of small cells
     // crossed by poles only), and, being inside the cells, by no other cell's.
-    if (!m_rowDifference) {
-        for (const PendingPoint& p : m_pending)
-            Value(p.i, p.j);
-        m_pending.clear();
+    if (!m_rowDifference)
         return;
-    }
     for (const Cell& c : cells)
         if (c.i1 - c.i0 >= 2 && c.j1 - c.j0 >= 2)
             Defer(c.i0 + (c.i1 - c.i0) / 2, c.j0 + (c.j1 - c.j0) / 2);
