@@ -208,6 +208,15 @@ void ClearVectorState()
 #endif
 }
 
+/// Arguments, when given, choose expressions by a part of their names.
+bool Chosen(const Reference& ref, int argc, char** argv)
+{
+    bool chosen = argc <= 1;
+    for (int i = 1; i < argc; ++i)
+        chosen = chosen || std::strstr(ref.name, argv[i]) != nullptr;
+    return chosen;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -229,11 +238,7 @@ int main(int argc, char** argv)
                 "row/s", "mu call/s", "mu bulk/s", "calls", "rows", "checksums (missing)");
     double worst = 1e300;
     for (const Reference& ref : kReferences) {
-        // Arguments, when given, choose expressions by a part of their names.
-        bool chosen = argc <= 1;
-        for (int i = 1; i < argc; ++i)
-            chosen = chosen || std::strstr(ref.name, argv[i]) != nullptr;
-        if (!chosen)
+        if (!Chosen(ref, argc, argv))
             continue;
         KTFunction3 function(&axes);
         function.m_data.m_equationText = ref.typed;
@@ -281,10 +286,7 @@ int main(int argc, char** argv)
     // by rows.
     std::printf("\n%-18s %14s %14s %8s\n", "curve calculation", "per sample us", "by rows us", "speed-up");
     for (const Reference& ref : kReferences) {
-        bool chosen = argc <= 1;
-        for (int i = 1; i < argc; ++i)
-            chosen = chosen || std::strstr(ref.name, argv[i]) != nullptr;
-        if (!chosen)
+        if (!Chosen(ref, argc, argv))
             continue;
         double perSample = 1e300;
         double byRows = 1e300;

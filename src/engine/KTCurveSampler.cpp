@@ -13,6 +13,15 @@
 
 namespace {
 
+/// right - left of a relation's two sides; NaN where either has no value, which the implicit
+/// lattice reads as undefined.
+double SidesDifference(double left, double right)
+{
+    if (KTCurveValues::IsNoValue(left) || KTCurveValues::IsNoValue(right))
+        return std::numeric_limits<double>::quiet_NaN();
+    return right - left;
+}
+
 constexpr double kPolarStep = 0.0006253908692933083; // 1 / 1599: both ends of the range sampled
 constexpr double kParametricStep = 0.000625;         // 1 / 1600: the high end is not sampled
 constexpr int kSideBottom = 1;
@@ -361,9 +370,7 @@ double KTCurveSampler::ImplicitDifference(double x, double y)
     data.SelectList(KTFunctionData3::FirstBranchList);
     const double first = m_f.EvaluateValue(x, y);
     data.SelectList(list);
-    if (KTCurveValues::IsNoValue(first) || KTCurveValues::IsNoValue(second))
-        return std::numeric_limits<double>::quiet_NaN();
-    return second - first;
+    return SidesDifference(first, second);
 }
 
 void KTCurveSampler::SampleImplicit(KTAxes& axes)
@@ -483,18 +490,13 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
                     second.RunRow(xs + k, y, out + k, n);
                     first.RunRow(xs + k, y, left, n);
                     for (int m = 0; m < n; ++m)
-                        out[k + m] = KTCurveValues::IsNoValue(left[m]) || KTCurveValues::IsNoValue(out[k + m])
-                                         ? std::numeric_limits<double>::quiet_NaN()
-                                         : out[k + m] - left[m];
+                        out[k + m] = SidesDifference(left[m], out[k + m]);
                 }
             };
         grid.Trace(
             [&first, &second](double x, double y) {
                 const double right = second.Run(x, y);
-                const double left = first.Run(x, y);
-                if (KTCurveValues::IsNoValue(left) || KTCurveValues::IsNoValue(right))
-                    return std::numeric_limits<double>::quiet_NaN();
-                return right - left;
+                return SidesDifference(first.Run(x, y), right);
             },
             rows);
     } else {

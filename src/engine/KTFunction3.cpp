@@ -148,11 +148,16 @@ bool KTFunction3::PrepareList(int listIndex, PreparedList& out)
     m_data.SelectList(current);
     if (!program)
         return false;
-    for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
-        out.constants[i] = m_data.m_constants.m_range[static_cast<std::size_t>(i)].m_current;
+    CopyConstants(out.constants);
     out.angleScale = program->UsesAngle() ? AngleScale() : 1.0;
     out.program = program;
     return true;
+}
+
+void KTFunction3::CopyConstants(double* out) const
+{
+    for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
+        out[i] = m_data.m_constants.m_range[static_cast<std::size_t>(i)].m_current;
 }
 
 double KTFunction3::EvaluateValueSlow(double x, double y)
@@ -161,8 +166,7 @@ double KTFunction3::EvaluateValueSlow(double x, double y)
     double constants[KTFunctionConstantRanges::Count];
     const KTEvaluationProgram* program = ProgramForCurrentList();
     if (!program || program->UsesConstants()) {
-        for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
-            constants[i] = m_data.m_constants.m_range[static_cast<std::size_t>(i)].m_current;
+        CopyConstants(constants);
         inputs.constants = constants;
     }
     if (!program || program->UsesAngle())
@@ -182,8 +186,7 @@ void KTFunction3::EvaluateValues(const double* xs, double* ys, int count, double
     KTEvaluationInputs inputs{0.0, y, nullptr, 1.0};
     double constants[KTFunctionConstantRanges::Count];
     if (program->UsesConstants()) {
-        for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
-            constants[i] = m_data.m_constants.m_range[static_cast<std::size_t>(i)].m_current;
+        CopyConstants(constants);
         inputs.constants = constants;
     }
     if (program->UsesAngle())

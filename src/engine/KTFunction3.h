@@ -281,6 +281,8 @@ private:
         }
     }
     double EvaluateValueSlow(double x, double y);
+    /// The current values of the constants a, b, c, d and m, as the programs read them.
+    void CopyConstants(double* out) const;
     const KTEvaluationProgram* ProgramForCurrentList();
     void InputError(const char* message);
     void RecordMessage(const char* caption, const char* text);

@@ -206,36 +206,15 @@ TEST(KTEvaluationBatch, ResultsDoNotDependOnTheBlock)
 TEST(KTEvaluationBatch, RandomListsAgreeWithRun)
 {
     std::mt19937 rng(20261209);
-    const int operands[] = {ASKind::X,      ASKind::Y,  ASKind::A, ASKind::Number,
-                            ASKind::Number, ASKind::Pi, ASKind::E, ASKind::X};
-    const int binaries[] = {ASKind::Plus, ASKind::Minus, ASKind::Multiply, ASKind::Divide, ASKind::Power};
-    const int functions[] = {ASKind::Sin,    ASKind::Cos,   ASKind::Tan,  ASKind::ArcSin, ASKind::ArcCos,
-                             ASKind::ArcTan, ASKind::Abs,   ASKind::Gint, ASKind::Exp,    ASKind::Ln,
-                             ASKind::Log,    ASKind::Sqrt,  ASKind::Cosh, ASKind::Sinh,   ASKind::Tanh,
-                             ASKind::Sec,    ASKind::Cosec, ASKind::Cot,  ASKind::Normal};
-    const double numbers[] = {0, 1, -1, 2, 0.5, -0.5, 3, 1.0 / 3, -8, 1e6, 0.25, 2.5, 90, 1.5};
+    const std::vector<int> operands = {ASKind::X,      ASKind::Y,  ASKind::A, ASKind::Number,
+                                       ASKind::Number, ASKind::Pi, ASKind::E, ASKind::X};
+    const std::vector<double> numbers = {0, 1, -1, 2, 0.5, -0.5, 3, 1.0 / 3, -8, 1e6, 0.25, 2.5, 90, 1.5};
     std::vector<double> xs = Positions(-12, 12, 700);
     int compared = 0;
     int batched = 0;
     for (int trial = 0; trial < 1500; ++trial) {
-        ASTokenList list;
-        int depth = 0;
         const int length = 1 + static_cast<int>(rng() % 16);
-        for (int i = 0; i < length || depth != 1; ++i) {
-            const unsigned pick = rng() % 10;
-            if (depth >= 2 && (pick < 4 || i >= length)) {
-                list.Append(binaries[rng() % 5]);
-                --depth;
-            } else if (depth >= 1 && pick < 6 && i < length) {
-                list.Append(functions[rng() % 19]);
-            } else {
-                const int kind = operands[rng() % 8];
-                list.Append(kind, kind == ASKind::Number ? numbers[rng() % 14] : 0.0);
-                ++depth;
-            }
-            if (list.GetCount() >= 60)
-                break;
-        }
+        const ASTokenList list = kttest::RandomPostfixList(rng, length, 60, operands, numbers);
         if (!KTEvaluationProgram::IsWellFormed(list))
             continue;
         KTEvaluationProgram program;

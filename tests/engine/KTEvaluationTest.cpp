@@ -258,39 +258,14 @@ TEST(KTEvaluation, YAtXAndRanges)
 TEST(KTEvaluation, CompiledAndPlainWalkAgree)
 {
     std::mt19937 rng(20261208);
-    const int operands[] = {ASKind::X,      ASKind::Y,  ASKind::A, ASKind::Number,
-                            ASKind::Number, ASKind::Pi, ASKind::E};
-    const int binaries[] = {ASKind::Plus, ASKind::Minus, ASKind::Multiply, ASKind::Divide, ASKind::Power};
-    const int functions[] = {ASKind::Sin,    ASKind::Cos,   ASKind::Tan,  ASKind::ArcSin, ASKind::ArcCos,
-                             ASKind::ArcTan, ASKind::Abs,   ASKind::Gint, ASKind::Exp,    ASKind::Ln,
-                             ASKind::Log,    ASKind::Sqrt,  ASKind::Cosh, ASKind::Sinh,   ASKind::Tanh,
-                             ASKind::Sec,    ASKind::Cosec, ASKind::Cot,  ASKind::Normal};
-    const double numbers[] = {0, 1, -1, 2, 0.5, -0.5, 3, 1.0 / 3, -8, 1e6, 0.25, 2.5, 90};
+    const std::vector<int> operands = {ASKind::X,      ASKind::Y,  ASKind::A, ASKind::Number,
+                                       ASKind::Number, ASKind::Pi, ASKind::E};
+    const std::vector<double> numbers = {0, 1, -1, 2, 0.5, -0.5, 3, 1.0 / 3, -8, 1e6, 0.25, 2.5, 90};
     KTAxes axes;
     int compared = 0;
     for (int trial = 0; trial < 3000; ++trial) {
-        ASTokenList list;
-        int depth = 0;
         const int length = 1 + static_cast<int>(rng() % 20);
-        for (int i = 0; i < length || depth != 1; ++i) {
-            const unsigned pick = rng() % 10;
-            if (depth >= 2 && (pick < 4 || i >= length)) {
-                list.Append(binaries[rng() % 5]);
-                --depth;
-            } else if (depth >= 1 && pick < 6 && i < length) {
-                list.Append(functions[rng() % 19]);
-            } else if (i < length || depth == 0) {
-                const int kind = operands[rng() % 7];
-                list.Append(kind, kind == ASKind::Number ? numbers[rng() % 13] : 0.0);
-                ++depth;
-            } else {
-                list.Append(functions[rng() % 19]);
-                if (depth == 1)
-                    break;
-            }
-            if (list.GetCount() >= 90)
-                break;
-        }
+        const ASTokenList list = kttest::RandomPostfixList(rng, length, 90, operands, numbers);
         if (!KTEvaluationProgram::IsWellFormed(list))
             continue;
         KTEvaluationProgram program;

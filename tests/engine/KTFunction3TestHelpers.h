@@ -7,7 +7,9 @@
 #include "axes/KTAxes.h"
 
 #include <initializer_list>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace kttest {
 
@@ -45,5 +47,36 @@ std::string Describe(const ASTokenList& list);
 
 /// The function's text interpreted afresh.
 void InterpretText(KTFunction3& f, const char* text);
+
+/// A random postfix list of about `length` tokens (at most `cap`): operands drawn from
+/// `operands`, numbers from `numbers`, the five binary operators and the nineteen functions; it
+/// stops when one value is left once `length` is reached. Not every list is well formed.
+inline ASTokenList RandomPostfixList(std::mt19937& rng, int length, int cap, const std::vector<int>& operands,
+                                     const std::vector<double>& numbers)
+{
+    static const int binaries[] = {ASKind::Plus, ASKind::Minus, ASKind::Multiply, ASKind::Divide, ASKind::Power};
+    static const int functions[] = {ASKind::Sin,    ASKind::Cos,   ASKind::Tan,  ASKind::ArcSin, ASKind::ArcCos,
+                                    ASKind::ArcTan, ASKind::Abs,   ASKind::Gint, ASKind::Exp,    ASKind::Ln,
+                                    ASKind::Log,    ASKind::Sqrt,  ASKind::Cosh, ASKind::Sinh,   ASKind::Tanh,
+                                    ASKind::Sec,    ASKind::Cosec, ASKind::Cot,  ASKind::Normal};
+    ASTokenList list;
+    int depth = 0;
+    for (int i = 0; i < length || depth != 1; ++i) {
+        const unsigned pick = rng() % 10;
+        if (depth >= 2 && (pick < 4 || i >= length)) {
+            list.Append(binaries[rng() % 5]);
+            --depth;
+        } else if (depth >= 1 && pick < 6 && i < length) {
+            list.Append(functions[rng() % 19]);
+        } else {
+            const int kind = operands[rng() % operands.size()];
+            list.Append(kind, kind == ASKind::Number ? numbers[rng() % numbers.size()] : 0.0);
+            ++depth;
+        }
+        if (list.GetCount() >= cap)
+            break;
+    }
+    return list;
+}
 
 } // namespace kttest
