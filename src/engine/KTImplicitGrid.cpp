@@ -67,11 +67,75 @@ double Length(double x, double y)
 
 } // namespace
 
+struct KTImplicitGrid::Storage
+{
+    std::vector<PendingPoint> pending, byRow;
+    std::vector<std::int32_t> rowStart, tileOf, firstLeaf, segmentEnds;
+    std::vector<Point> coarse;
+    std::vector<Tile> tiles;
+    std::vector<Crossing> crossings;
+    std::vector<Leaf> leaves;
+    std::vector<Sample> boundary;
+    std::vector<KTPoint> points;
+    std::vector<double> lattice;
+    std::vector<int> ends;
+};
+
+thread_local std::unique_ptr<KTImplicitGrid::Storage> KTImplicitGrid::t_storage;
+
+void KTImplicitGrid::TakeStorage()
+{
+    const std::unique_ptr<Storage> s = std::move(t_storage);
+    if (!s)
+        return;
+    m_pending = std::move(s->pending);
+    m_byRow = std::move(s->byRow);
+    m_rowStart = std::move(s->rowStart);
+    m_tileOf = std::move(s->tileOf);
+    m_firstLeaf = std::move(s->firstLeaf);
+    m_segmentEnds = std::move(s->segmentEnds);
+    m_coarse = std::move(s->coarse);
+    m_tiles = std::move(s->tiles);
+    m_crossings = std::move(s->crossings);
+    m_leaves = std::move(s->leaves);
+    m_boundary = std::move(s->boundary);
+    m_points = std::move(s->points);
+    m_lattice = std::move(s->lattice);
+    m_ends = std::move(s->ends);
+}
+
+void KTImplicitGrid::KeepStorage()
+{
+    if (t_storage)
+        return;
+    auto s = std::make_unique<Storage>();
+    const auto keep = [](auto& from, auto& to) {
+        from.clear();
+        to = std::move(from);
+    };
+    keep(m_pending, s->pending);
+    keep(m_byRow, s->byRow);
+    keep(m_rowStart, s->rowStart);
+    keep(m_tileOf, s->tileOf);
+    keep(m_firstLeaf, s->firstLeaf);
+    keep(m_segmentEnds, s->segmentEnds);
+    keep(m_coarse, s->coarse);
+    keep(m_tiles, s->tiles);
+    keep(m_crossings, s->crossings);
+    keep(m_leaves, s->leaves);
+    keep(m_boundary, s->boundary);
+    keep(m_points, s->points);
+    keep(m_lattice, s->lattice);
+    keep(m_ends, s->ends);
+    t_storage = std::move(s);
+}
+
 KTImplicitGrid::KTImplicitGrid(double xLow, double xHigh, double yLow, double yHigh, int columns, int rows)
     : m_xLow(xLow), m_xHigh(xHigh), m_yLow(yLow), m_yHigh(yHigh), m_columns(std::max(1, columns)),
       m_rows(std::max(1, rows)), m_tilesX((m_columns >> kTileShift) + 1),
       m_tilesY((m_rows >> kTileShift) + 1), m_coarseX((m_columns >> kCoarseShift) + 1)
 {
+    TakeStorage();
     const std::size_t tiles = static_cast<std::size_t>(m_tilesX) * static_cast<std::size_t>(m_tilesY);
     const std::size_t coarse =
         static_cast<std::size_t>(m_coarseX) * static_cast<std::size_t>((m_rows >> kCoarseShift) + 1);
@@ -82,7 +146,10 @@ KTImplicitGrid::KTImplicitGrid(double xLow, double xHigh, double yLow, double yH
     std::fill(std::begin(m_blankTile.points), std::end(m_blankTile.points), NotEvaluated());
 }
 
-KTImplicitGrid::~KTImplicitGrid() = default;
+KTImplicitGrid::~KTImplicitGrid()
+{
+    KeepStorage();
+}
 
 // The lattice accessors are inline: the build makes position-independent code, in which a
 // function that could be interposed is never inlined, and these run for every sample.

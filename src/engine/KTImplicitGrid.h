@@ -8,7 +8,9 @@
 // is continuous across it: a sign change across a pole grows instead of shrinking, and is no
 // crossing. The cells' segments join into polylines through their shared crossings.
 //
-// Lives for one plot; its storage (a value per lattice point, filled on demand) is freed with it.
+// Lives for one plot. Its storage (a value per lattice point, filled on demand, and the cells and
+// crossings found) is kept by the thread for its next plot: a plot redrawn as the view moves or
+// a family animates would otherwise fault the same pages in again and grow the same lists anew.
 
 #include "foundation/KTPoint.h"
 
@@ -217,4 +219,12 @@ private:
     std::vector<KTPoint> m_points;
     std::vector<double> m_lattice; ///< lattice (u, v) pairs of m_points, for simplification
     std::vector<int> m_ends;
+
+    /// The lists above that a plot leaves behind, emptied but with their room, for the next one.
+    struct Storage;
+    /// What the last plot of this thread left; empty while a plot holds it (a second grid alive
+    /// at once makes its own).
+    static thread_local std::unique_ptr<Storage> t_storage;
+    void TakeStorage();
+    void KeepStorage();
 };
