@@ -147,10 +147,12 @@ KTImplicitGrid::KTImplicitGrid(double xLow, double xHigh, double yLow, double yH
         static_cast<std::size_t>(m_coarseX) * static_cast<std::size_t>((m_rows >> kCoarseShift) + 1);
     m_coarse.assign(coarse, NotEvaluated());
     m_tileOf.assign(tiles, -1);
-    if (m_tileRoom < tiles) {
+    // Each thread takes tiles a block at a time, and may leave the last of its block unused.
+    const std::size_t room = tiles + static_cast<std::size_t>(Lists) * TileBlock;
+    if (m_tileRoom < room) {
         // Left unset: a tile is written when it is made.
-        m_tiles.reset(new Tile[tiles]);
-        m_tileRoom = tiles;
+        m_tiles.reset(new Tile[room]);
+        m_tileRoom = room;
     }
     std::fill(std::begin(m_blankTile.points), std::end(m_blankTile.points), NotEvaluated());
 }
@@ -232,8 +234,15 @@ inline KTImplicitGrid::Point& KTImplicitGrid::Make(int i, int j)
         return m_coarse[CoarseIndex(i, j)];
     const std::size_t t = TileIndex(i, j);
     if (m_tileOf[t] < 0) {
-        // Only the band that owns the tile makes it; the count is all the threads share.
-        const std::int32_t made = m_tileCount.fetch_add(1, std::memory_order_relaxed);
+        // Only the band that owns the tile makes it; the threads share the count of tiles taken,
+        // a few at a time.
+        Worker& w = W();
+        if (w.tilesLeft == 0) {
+            w.nextTile = m_tileCount.fetch_add(TileBlock, std::memory_order_relaxed);
+            w.tilesLeft = TileBlock;
+        }
+        const std::int32_t made = w.nextTile++;
+        --w.tilesLeft;
         m_tiles[static_cast<std::size_t>(made)] = m_blankTile;
         m_tileOf[t] = made;
     }
@@ -400,6 +409,7 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
         Worker& w = m_workers[static_cast<std::size_t>(k)];
         w.list = k;
         w.evaluations = 0;
+        w.tilesLeft = 0;
         w.level.clear();
         w.rest.clear();
         w.pending = &w.rest;
@@ -442,9 +452,15 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
 
 struct KTImplicitGrid::Level
 {
-    std::vector<std::vector<Cell>> children;
-    std::vector<std::vector<PendingPoint>> deferred;
-    std::atomic<int> done{0};
+    /// A band's lists, each on lines of its own: one thread appends to them while another
+    /// reads the band's before.
+    struct alignas(64) Band
+    {
+        std::vector<Cell> children;
+        std::vector<PendingPoint> deferred;
+    };
+    std::vector<Band> bands;
+    alignas(64) std::atomic<int> done{0};
 };
 
 void KTImplicitGrid::FirstPass()
@@ -453,8 +469,7 @@ void KTImplicitGrid::FirstPass()
     const int bands = (m_rows + TopCell - 1) / TopCell;
     const std::unique_ptr<Level[]> levels(new Level[Levels]);
     for (int l = 0; l < Levels; ++l) {
-        levels[l].children.resize(static_cast<std::size_t>(bands));
-        levels[l].deferred.resize(static_cast<std::size_t>(bands));
+        levels[l].bands.resize(static_cast<std::size_t>(bands));
     }
     // One point at a time the difference may not be callable from other threads, and the
     // evaluation of rows is what keeps the threads apart from the caller's lists of points.
@@ -470,9 +485,9 @@ void KTImplicitGrid::FirstPass()
     }
     // The last level only evaluates the rows left: cells of one lattice cell split no further.
     t_worker = &m_workers[AfterLevels];
-    for (std::vector<Cell>& rest : levels[Levels - 1].children)
-        if (!rest.empty())
-            Refine(rest);
+    for (Level::Band& rest : levels[Levels - 1].bands)
+        if (!rest.children.empty())
+            Refine(rest.children);
 }
 
 void KTImplicitGrid::RunLevels(Level* levels, int bands)
@@ -519,7 +534,7 @@ void KTImplicitGrid::JudgeBand(Level* levels, int level, int band)
     if (level == 0)
         for (int i = 0; i < m_columns; i += TopCell)
             first.push_back({i, j0, std::min(i + TopCell, m_columns), j1});
-    const std::vector<Cell>& cells = level == 0 ? first : levels[level - 1].children[static_cast<std::size_t>(band)];
+    const std::vector<Cell>& cells = level == 0 ? first : levels[level - 1].bands[static_cast<std::size_t>(band)].children;
     if (m_rowDifference) {
         // The points the cells read first: their middles, and those the level above deferred on
         // the band's rows, also from the bands beside it on the rows they share.
@@ -529,13 +544,14 @@ void KTImplicitGrid::JudgeBand(Level* levels, int level, int band)
                 Defer(c.i0 + (c.i1 - c.i0) / 2, c.j0 + (c.j1 - c.j0) / 2);
         if (level > 0)
             for (int b = std::max(0, band - 1); b <= std::min(bands - 1, band + 1); ++b)
-                for (const PendingPoint& p : levels[level - 1].deferred[static_cast<std::size_t>(b)])
+                for (const PendingPoint& p : levels[level - 1].bands[static_cast<std::size_t>(b)].deferred)
                     if (p.j >= j0 && p.j <= j1 && IsPending(*Find(p.i, p.j)))
                         w.level.push_back(p);
         EvaluateRows(w.level);
     }
-    w.pending = &levels[level].deferred[static_cast<std::size_t>(band)];
-    std::vector<Cell>& next = levels[level].children[static_cast<std::size_t>(band)];
+    Level::Band& lists = levels[level].bands[static_cast<std::size_t>(band)];
+    w.pending = &lists.deferred;
+    std::vector<Cell>& next = lists.children;
     for (const Cell& cell : cells) {
         bool split = false;
         const LeafKind kind = Decide(cell, split);

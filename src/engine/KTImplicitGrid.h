@@ -162,9 +162,11 @@ private:
     {
         std::int32_t i, j;
     };
-    /// What each thread of a trace keeps apart from the others.
-    struct Worker
+    /// What each thread of a trace keeps apart from the others, on cache lines of its own.
+    struct alignas(64) Worker
     {
+        std::int32_t nextTile = 0;  ///< the next of the tiles it has taken
+        std::int32_t tilesLeft = 0; ///< how many of them are left
         int list = AfterLevels;                       ///< the lists it appends to
         std::vector<PendingPoint>* pending = nullptr; ///< where it defers lattice points to
         std::vector<PendingPoint> level;              ///< the points its band evaluates in rows
@@ -282,6 +284,7 @@ private:
     /// only the pages of tiles made are touched.
     std::unique_ptr<Tile[]> m_tiles;
     std::size_t m_tileRoom = 0;
+    static constexpr std::int32_t TileBlock = 64;
     std::atomic<std::int32_t> m_tileCount{0};
     Tile m_blankTile; ///< every point not evaluated: a new tile's contents
     Chunks<Crossing> m_crossings[Lists];
