@@ -127,8 +127,9 @@ private:
     static constexpr int Lists = Levels + 1;
     static std::int32_t Id(int list, std::int32_t k) { return (list << ListShift) | k; }
     /// Entries appended by one thread while others read those it made before: they never move.
+    /// Each list has cache lines of its own, as its count changes with every entry.
     template <class T>
-    class Chunks
+    class alignas(64) Chunks
     {
     public:
         static constexpr int Shift = 12;
