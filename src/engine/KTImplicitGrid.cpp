@@ -54,6 +54,8 @@ constexpr double kContinuity = 0.1;
 /// Halvings that narrow the end of the relation's domain between two lattice points.
 constexpr int kDomainEndHalvings = 30;
 constexpr double kNoHint = std::numeric_limits<double>::quiet_NaN();
+/// Cells or leaves ahead of the one judged whose lattice points are asked for.
+constexpr std::size_t kAhead = 8;
 /// Rounds of consistency between neighbouring cells of different sizes.
 constexpr int kReconcileRounds = 16;
 
@@ -382,6 +384,19 @@ void KTImplicitGrid::EvaluateLevel(const std::vector<Cell>& cells)
     EvaluateRows(*W().pending);
 }
 
+inline void KTImplicitGrid::Prefetch(const Cell& c) const
+{
+    // The lattice points a judgement of the cell reads first: its corners and the middles of
+    // its sides, asked for while the cells before it are judged.
+    const int im = c.i0 + (c.i1 - c.i0) / 2;
+    const int jm = c.j0 + (c.j1 - c.j0) / 2;
+    const int pi[8] = {c.i0, c.i1, c.i0, c.i1, im, c.i1, im, c.i0};
+    const int pj[8] = {c.j0, c.j0, c.j1, c.j1, c.j0, jm, c.j1, jm};
+    for (int k = 0; k < 8; ++k)
+        if (const Point* point = Find(pi[k], pj[k]))
+            __builtin_prefetch(point);
+}
+
 inline bool KTImplicitGrid::Known(int i, int j) const
 {
     const Point* point = Find(i, j);
@@ -552,7 +567,10 @@ void KTImplicitGrid::JudgeBand(Level* levels, int level, int band)
     Level::Band& lists = levels[level].bands[static_cast<std::size_t>(band)];
     w.pending = &lists.deferred;
     std::vector<Cell>& next = lists.children;
-    for (const Cell& cell : cells) {
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        if (k + kAhead < cells.size())
+            Prefetch(cells[k + kAhead]);
+        const Cell& cell = cells[k];
         bool split = false;
         const LeafKind kind = Decide(cell, split);
         if (split)
@@ -1256,8 +1274,10 @@ void KTImplicitGrid::Reconcile()
     for (int round = 0; round < kReconcileRounds; ++round) {
         children.clear();
         split.clear();
-        for (std::int32_t id : candidates) {
-            Leaf& leaf = LeafOf(id);
+        for (std::size_t at = 0; at < candidates.size(); ++at) {
+            if (at + kAhead < candidates.size())
+                Prefetch(LeafOf(candidates[at + kAhead]).cell);
+            Leaf& leaf = LeafOf(candidates[at]);
             if (!leaf.live || leaf.kind == LeafKind::Finest || !HasSidePoints(leaf.cell))
                 continue;
             LeafCrossings(leaf.cell, crossings, corners);
@@ -1341,6 +1361,8 @@ void KTImplicitGrid::BuildSegments()
     const std::vector<Sample>& boundary = W().boundary;
     for (int list = 0; list < Lists; ++list)
     for (std::int32_t id = 0; id < m_leaves[list].Size(); ++id) {
+        if (id + static_cast<std::int32_t>(kAhead) < m_leaves[list].Size())
+            Prefetch(m_leaves[list][id + static_cast<std::int32_t>(kAhead)].cell);
         const Leaf& leaf = m_leaves[list][id];
         // Only these hold valid crossings once the cells agree.
         if (!leaf.live || (leaf.kind != LeafKind::Simple && leaf.kind != LeafKind::Finest))

@@ -213,6 +213,7 @@ private:
     /// The difference at a lattice point, evaluated on first use; NaN when undefined.
     double Value(int i, int j);
     bool Known(int i, int j) const;
+    void Prefetch(const Cell& cell) const;
     /// Counts the lattice point as evaluated from now on, its value to come with the next rows
     /// evaluated, or when it is first read.
     void Defer(int i, int j);
