@@ -1,6 +1,7 @@
 #include "engine/KTImplicitGrid.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -54,6 +55,19 @@ constexpr double kContinuity = 0.1;
 /// Halvings that narrow the end of the relation's domain between two lattice points.
 constexpr int kDomainEndHalvings = 30;
 constexpr double kNoHint = std::numeric_limits<double>::quiet_NaN();
+using Clock = std::chrono::steady_clock;
+/// How long a level thread looks for the band it waits for before it sleeps.
+constexpr std::chrono::microseconds kSpin{200};
+
+inline void Pause()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
 /// Cells or leaves ahead of the one judged whose lattice points are asked for.
 constexpr std::size_t kAhead = 8;
 /// Rounds of consistency between neighbouring cells of different sizes.
@@ -507,26 +521,40 @@ void KTImplicitGrid::FirstPass()
 
 void KTImplicitGrid::RunLevels(Level* levels, int bands)
 {
+    // A level mostly waits a little for the one above, less than a sleep and a wake-up take:
+    // it looks again for a while before it sleeps, and a finished band wakes only sleepers.
     std::mutex mutex;
     std::condition_variable finished;
-    const auto run = [this, levels, bands, &mutex, &finished](int l) {
+    std::atomic<int> sleepers{0};
+    const auto run = [this, levels, bands, &mutex, &finished, &sleepers](int l) {
         t_worker = &m_workers[static_cast<std::size_t>(l)];
         for (int b = 0; b < bands; ++b) {
             if (l > 0) {
                 // The level above has finished this band and the next: nothing of theirs changes.
                 const int needed = std::min(b + 2, bands);
-                std::atomic<int>& above = levels[l - 1].done;
-                if (above.load(std::memory_order_acquire) < needed) {
+                const std::atomic<int>& above = levels[l - 1].done;
+                const auto ready = [&] { return above.load() >= needed; };
+                if (!ready()) {
+                    const Clock::time_point until = Clock::now() + kSpin;
+                    for (int looks = 1; !ready(); ++looks) {
+                        Pause();
+                        if (looks % 64 == 0 && Clock::now() > until)
+                            break;
+                    }
+                }
+                if (!ready()) {
                     std::unique_lock<std::mutex> lock(mutex);
-                    finished.wait(lock, [&] { return above.load(std::memory_order_acquire) >= needed; });
+                    ++sleepers;
+                    finished.wait(lock, ready);
+                    --sleepers;
                 }
             }
             JudgeBand(levels, l, b);
-            {
+            levels[l].done.store(b + 1);
+            if (sleepers.load() > 0) {
                 const std::lock_guard<std::mutex> lock(mutex);
-                levels[l].done.store(b + 1, std::memory_order_release);
+                finished.notify_all();
             }
-            finished.notify_all();
         }
     };
     std::vector<std::thread> below;
