@@ -487,6 +487,9 @@ struct KTImplicitGrid::Level
     {
         std::vector<Cell> children;
         std::vector<PendingPoint> deferred;
+        std::int32_t leaves = 0, leavesEnd = 0; ///< the band's leaves in the level's list
+        /// The first round of reconciling: the cells it splits, and their halves.
+        std::vector<Cell> split, halves;
     };
     std::vector<Band> bands;
     alignas(64) std::atomic<int> done{0};
@@ -496,38 +499,42 @@ void KTImplicitGrid::FirstPass()
 {
     static_assert(TopCell == 16, "a level for each halving of the first cells, and one for the rows left");
     const int bands = (m_rows + TopCell - 1) / TopCell;
-    const std::unique_ptr<Level[]> levels(new Level[Levels]);
-    for (int l = 0; l < Levels; ++l) {
-        levels[l].bands.resize(static_cast<std::size_t>(bands));
-    }
+    m_levels.reset(new Level[Levels]);
+    for (int l = 0; l < Levels; ++l)
+        m_levels[l].bands.resize(static_cast<std::size_t>(bands));
     // One point at a time the difference may not be callable from other threads, and the
     // evaluation of rows is what keeps the threads apart from the caller's lists of points.
-    const bool threads = m_rowDifference && m_concurrent && bands > 2 && std::thread::hardware_concurrency() > 1;
-    if (!threads) {
-        for (int l = 0; l < Levels; ++l) {
-            t_worker = &m_workers[static_cast<std::size_t>(l)];
-            for (int b = 0; b < bands; ++b)
-                JudgeBand(levels.get(), l, b);
-        }
-    } else {
-        RunLevels(levels.get(), bands);
-    }
+    m_threads = m_rowDifference && m_concurrent && bands > 2 && std::thread::hardware_concurrency() > 1;
+    InLevels(0, [this](int l, int b) { JudgeBand(m_levels.get(), l, b); });
     // The last level only evaluates the rows left: cells of one lattice cell split no further.
     t_worker = &m_workers[AfterLevels];
-    for (Level::Band& rest : levels[Levels - 1].bands)
+    for (Level::Band& rest : m_levels[Levels - 1].bands)
         if (!rest.children.empty())
             Refine(rest.children);
 }
 
-void KTImplicitGrid::RunLevels(Level* levels, int bands)
+template <class Work>
+void KTImplicitGrid::InLevels(int workers, const Work& work)
 {
+    const int bands = (m_rows + TopCell - 1) / TopCell;
+    if (!m_threads) {
+        for (int l = 0; l < Levels; ++l) {
+            t_worker = &m_workers[static_cast<std::size_t>(workers + l)];
+            for (int b = 0; b < bands; ++b)
+                work(l, b);
+        }
+        return;
+    }
+    Level* const levels = m_levels.get();
+    for (int l = 0; l < Levels; ++l)
+        levels[l].done.store(0);
     // A level mostly waits a little for the one above, less than a sleep and a wake-up take:
     // it looks again for a while before it sleeps, and a finished band wakes only sleepers.
     std::mutex mutex;
     std::condition_variable finished;
     std::atomic<int> sleepers{0};
-    const auto run = [this, levels, bands, &mutex, &finished, &sleepers](int l) {
-        t_worker = &m_workers[static_cast<std::size_t>(l)];
+    const auto run = [this, levels, bands, workers, &work, &mutex, &finished, &sleepers](int l) {
+        t_worker = &m_workers[static_cast<std::size_t>(workers + l)];
         for (int b = 0; b < bands; ++b) {
             if (l > 0) {
                 // The level above has finished this band and the next: nothing of theirs changes.
@@ -549,7 +556,7 @@ void KTImplicitGrid::RunLevels(Level* levels, int bands)
                     --sleepers;
                 }
             }
-            JudgeBand(levels, l, b);
+            work(l, b);
             levels[l].done.store(b + 1);
             if (sleepers.load() > 0) {
                 const std::lock_guard<std::mutex> lock(mutex);
@@ -595,6 +602,7 @@ void KTImplicitGrid::JudgeBand(Level* levels, int level, int band)
     Level::Band& lists = levels[level].bands[static_cast<std::size_t>(band)];
     w.pending = &lists.deferred;
     std::vector<Cell>& next = lists.children;
+    lists.leaves = m_leaves[w.list].Size();
     for (std::size_t k = 0; k < cells.size(); ++k) {
         if (k + kAhead < cells.size())
             Prefetch(cells[k + kAhead]);
@@ -606,6 +614,7 @@ void KTImplicitGrid::JudgeBand(Level* levels, int level, int band)
         else
             AddLeaf(cell, kind);
     }
+    lists.leavesEnd = m_leaves[w.list].Size();
 }
 
 void KTImplicitGrid::Refine(std::vector<Cell>& cells)
@@ -1282,6 +1291,32 @@ bool KTImplicitGrid::HasSidePoints(const Cell& c) const
            (h >= 2 && (Known(c.i0, c.j0 + h / 2) || Known(c.i1, c.j0 + h / 2)));
 }
 
+void KTImplicitGrid::Reconsider(Leaf& leaf, std::vector<Cell>& children, std::vector<Cell>& split)
+{
+    if (!leaf.live || leaf.kind == LeafKind::Finest || !HasSidePoints(leaf.cell))
+        return;
+    Worker& w = W();
+    std::vector<int>& crossings = w.crossings;
+    LeafCrossings(leaf.cell, crossings, w.corners);
+    int valid = 0;
+    for (int c : crossings)
+        valid += c >= 0 ? 1 : 0;
+    if (valid > 2 || (valid > 0 && leaf.kind != LeafKind::Simple)) {
+        leaf.live = false;
+        split.push_back(leaf.cell);
+        SplitCell(leaf.cell, children);
+    } else if (leaf.kind == LeafKind::Simple) {
+        // Its segment as the boundary shows it: a later change of its sides (a split
+        // neighbour) makes it a candidate again, so the last judgement stands.
+        int n = 0;
+        leaf.ends[0] = leaf.ends[1] = -1;
+        for (int c : crossings)
+            if (c >= 0)
+                leaf.ends[n++] = valid == 2 ? c : -1;
+        leaf.rejudged = true;
+    }
+}
+
 void KTImplicitGrid::Reconcile()
 {
     // A cell beside smaller ones sees their lattice points on its sides. Where those show more
@@ -1293,7 +1328,7 @@ void KTImplicitGrid::Reconcile()
     std::vector<Cell> children;
     std::vector<Cell> split;
     std::vector<std::int32_t> candidates;
-    for (int list = 0; list < Lists; ++list)
+    for (const int list : ListOrder)
         for (std::int32_t k = 0; k < m_leaves[list].Size(); ++k)
             candidates.push_back(Id(list, k));
     std::vector<int> seen(m_firstLeaf.size(), -1);
@@ -1302,29 +1337,34 @@ void KTImplicitGrid::Reconcile()
     for (int round = 0; round < kReconcileRounds; ++round) {
         children.clear();
         split.clear();
-        for (std::size_t at = 0; at < candidates.size(); ++at) {
-            if (at + kAhead < candidates.size())
-                Prefetch(LeafOf(candidates[at + kAhead]).cell);
-            Leaf& leaf = LeafOf(candidates[at]);
-            if (!leaf.live || leaf.kind == LeafKind::Finest || !HasSidePoints(leaf.cell))
-                continue;
-            LeafCrossings(leaf.cell, crossings, corners);
-            int valid = 0;
-            for (int c : crossings)
-                valid += c >= 0 ? 1 : 0;
-            if (valid > 2 || (valid > 0 && leaf.kind != LeafKind::Simple)) {
-                leaf.live = false;
-                split.push_back(leaf.cell);
-                SplitCell(leaf.cell, children);
-            } else if (leaf.kind == LeafKind::Simple) {
-                // Its segment as the boundary shows it: a later change of its sides (a split
-                // neighbour) makes it a candidate again, so the last judgement stands.
-                int n = 0;
-                leaf.ends[0] = leaf.ends[1] = -1;
-                for (int c : crossings)
-                    if (c >= 0)
-                        leaf.ends[n++] = valid == 2 ? c : -1;
-                leaf.rejudged = true;
+        if (round == 0) {
+            // Every leaf of the first pass, in its order: level by level, band by band, and so
+            // on threads as the first pass ran, each level behind the one above. What a
+            // judgement changes lies on the leaf's boundary, in its band's rows.
+            InLevels(FirstRound, [this](int l, int b) {
+                Level::Band& band = m_levels[l].bands[static_cast<std::size_t>(b)];
+                for (std::int32_t k = band.leaves; k < band.leavesEnd; ++k) {
+                    if (k + static_cast<std::int32_t>(kAhead) < band.leavesEnd)
+                        Prefetch(m_leaves[l][k + static_cast<std::int32_t>(kAhead)].cell);
+                    Reconsider(m_leaves[l][k], band.halves, band.split);
+                }
+            });
+            t_worker = &m_workers[AfterLevels];
+            std::vector<PendingPoint>& pending = *W().pending;
+            for (int l = 0; l < Levels; ++l) {
+                for (Level::Band& band : m_levels[l].bands) {
+                    split.insert(split.end(), band.split.begin(), band.split.end());
+                    children.insert(children.end(), band.halves.begin(), band.halves.end());
+                }
+                std::vector<PendingPoint>& deferred = m_workers[static_cast<std::size_t>(FirstRound + l)].rest;
+                pending.insert(pending.end(), deferred.begin(), deferred.end());
+                deferred.clear();
+            }
+        } else {
+            for (std::size_t at = 0; at < candidates.size(); ++at) {
+                if (at + kAhead < candidates.size())
+                    Prefetch(LeafOf(candidates[at + kAhead]).cell);
+                Reconsider(LeafOf(candidates[at]), children, split);
             }
         }
         if (split.empty()) {
@@ -1387,7 +1427,7 @@ void KTImplicitGrid::BuildSegments()
     std::vector<int> crossings;
     std::vector<int> corners;
     const std::vector<Sample>& boundary = W().boundary;
-    for (int list = 0; list < Lists; ++list)
+    for (const int list : ListOrder)
     for (std::int32_t id = 0; id < m_leaves[list].Size(); ++id) {
         if (id + static_cast<std::int32_t>(kAhead) < m_leaves[list].Size())
             Prefetch(m_leaves[list][id + static_cast<std::int32_t>(kAhead)].cell);
@@ -1460,7 +1500,7 @@ void KTImplicitGrid::Link()
         m_ends.push_back(static_cast<int>(m_points.size()));
     };
     // Open lines first, from an end; what is left are closed loops.
-    for (int list = 0; list < Lists; ++list)
+    for (const int list : ListOrder)
     for (std::int32_t k = 0; k < m_crossings[list].Size(); ++k) {
         const Crossing& c = m_crossings[list][k];
         const bool end = (c.segments[0] >= 0) != (c.segments[1] >= 0);

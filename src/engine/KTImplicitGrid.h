@@ -124,7 +124,11 @@ private:
     static constexpr int ListShift = 26;
     static constexpr int Levels = 6; ///< cells of 16, 8, 4, 2 and 1 lattice cells, and one for the rows left
     static constexpr int AfterLevels = Levels;
-    static constexpr int Lists = Levels + 1;
+    static constexpr int FirstRound = Levels + 1; ///< crossings the first round of reconciling finds, by level
+    static constexpr int Lists = 2 * Levels + 1;
+    /// The lists in the order of judging level after level, then the first round of reconciling
+    /// the first pass's leaves in their order, then the rest.
+    static constexpr int ListOrder[Lists] = {0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 6};
     static std::int32_t Id(int list, std::int32_t k) { return (list << ListShift) | k; }
     /// Entries appended by one thread while others read those it made before: they never move.
     /// Each list has cache lines of its own, as its count changes with every entry.
@@ -177,6 +181,7 @@ private:
         std::vector<Sample> boundary;           ///< scratch of Boundary
         std::vector<PendingPoint> byRow;        ///< scratch of EvaluateRows
         std::vector<std::int32_t> rowStart;
+        std::vector<int> crossings, corners; ///< scratch of Reconsider
     };
     /// The worker of the trace running on this thread.
     static thread_local Worker* t_worker;
@@ -185,8 +190,14 @@ private:
     /// the lattice points it defers for it; how many bands it has finished.
     struct Level;
     void FirstPass();
-    /// The levels of the first pass, each on a thread of its own.
-    void RunLevels(Level* levels, int bands);
+    /// work(level, band) for every band of every level in turn, with the workers from
+    /// `workers` on; where the first pass used threads, each level on a thread of its own, a
+    /// band behind the level above.
+    template <class Work>
+    void InLevels(int workers, const Work& work);
+    /// Splits a leaf whose boundary shows more than its judgement, or takes the crossings it
+    /// shows for its segment.
+    void Reconsider(Leaf& leaf, std::vector<Cell>& children, std::vector<Cell>& split);
     void JudgeBand(Level* levels, int level, int band);
 
     /// A crossing is known by the first lattice point of its interval and its direction.
@@ -275,7 +286,9 @@ private:
     Difference m_difference;
     RowDifference m_rowDifference;
     bool m_concurrent = true;
-    std::vector<Worker> m_workers; ///< one per level of the first pass, then the one after it
+    std::vector<Worker> m_workers; ///< one per list
+    std::unique_ptr<Level[]> m_levels; ///< the first pass's, kept for the first round of reconciling
+    bool m_threads = false;            ///< the first pass ran on threads
     long long m_evaluations = 0;
     double m_scale = 1.0; ///< typical size of the difference over the view
 
