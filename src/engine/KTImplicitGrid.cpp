@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <condition_variable>
 #include <mutex>
@@ -67,6 +68,86 @@ inline void Pause()
     std::this_thread::yield();
 #endif
 }
+
+/// Threads kept for the levels of traces, so that a trace does not start and end its own: a
+/// thread's start costs about as much as a band's judgement.
+class LevelThreads
+{
+public:
+    /// task(k) for 0 < k < count on the kept threads and task(0) on the caller, returning when
+    /// all are done; false (and nothing run) while another caller has them.
+    static bool Run(int count, const std::function<void(int)>& task) { return Kept().RunTask(count, task); }
+
+private:
+    static LevelThreads& Kept()
+    {
+        static LevelThreads threads;
+        return threads;
+    }
+    ~LevelThreads()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        for (std::thread& thread : m_threads)
+            thread.join();
+    }
+    bool RunTask(int count, const std::function<void(int)>& task)
+    {
+        const std::unique_lock<std::mutex> holder(m_holder, std::try_to_lock);
+        if (!holder.owns_lock())
+            return false;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            while (static_cast<int>(m_threads.size()) < count - 1) {
+                const int k = static_cast<int>(m_threads.size()) + 1;
+                m_threads.emplace_back([this, k] { Serve(k); });
+            }
+            m_task = &task;
+            m_count = count;
+            m_left = count - 1;
+            ++m_job;
+        }
+        m_changed.notify_all();
+        task(0);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_finished.wait(lock, [this] { return m_left == 0; });
+        m_task = nullptr;
+        return true;
+    }
+    void Serve(int k)
+    {
+        long long seen = 0;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [&] { return m_stop || m_job != seen; });
+            if (m_stop)
+                return;
+            seen = m_job;
+            if (k >= m_count)
+                continue;
+            const std::function<void(int)>* task = m_task;
+            lock.unlock();
+            (*task)(k);
+            lock.lock();
+            if (--m_left == 0)
+                m_finished.notify_all();
+        }
+    }
+
+    std::mutex m_holder; ///< held by the caller running a task
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::condition_variable m_finished;
+    std::vector<std::thread> m_threads;
+    const std::function<void(int)>* m_task = nullptr;
+    int m_count = 0;
+    int m_left = 0;
+    long long m_job = 0;
+    bool m_stop = false;
+};
 
 /// Cells or leaves ahead of the one judged whose lattice points are asked for.
 constexpr std::size_t kAhead = 8;
@@ -564,6 +645,9 @@ void KTImplicitGrid::InLevels(int workers, const Work& work)
             }
         }
     };
+    if (LevelThreads::Run(Levels, run))
+        return;
+    // Another trace holds the threads kept for this: threads of its own.
     std::vector<std::thread> below;
     for (int l = 1; l < Levels; ++l)
         below.emplace_back(run, l);
