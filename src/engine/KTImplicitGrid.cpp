@@ -1,9 +1,14 @@
 #include "engine/KTImplicitGrid.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <cstdio>
 
@@ -51,6 +56,101 @@ constexpr double kContinuity = 0.1;
 /// Halvings that narrow the end of the relation's domain between two lattice points.
 constexpr int kDomainEndHalvings = 30;
 constexpr double kNoHint = std::numeric_limits<double>::quiet_NaN();
+using Clock = std::chrono::steady_clock;
+/// How long a level thread looks for the band it waits for before it sleeps.
+constexpr std::chrono::microseconds kSpin{200};
+
+inline void Pause()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
+/// Threads kept for the levels of traces, so that a trace does not start and end its own: a
+/// thread's start costs about as much as a band's judgement.
+class LevelThreads
+{
+public:
+    /// task(k) for 0 < k < count on the kept threads and task(0) on the caller, returning when
+    /// all are done; false (and nothing run) while another caller has them.
+    static bool Run(int count, const std::function<void(int)>& task) { return Kept().RunTask(count, task); }
+
+private:
+    static LevelThreads& Kept()
+    {
+        static LevelThreads threads;
+        return threads;
+    }
+    ~LevelThreads()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        for (std::thread& thread : m_threads)
+            thread.join();
+    }
+    bool RunTask(int count, const std::function<void(int)>& task)
+    {
+        const std::unique_lock<std::mutex> holder(m_holder, std::try_to_lock);
+        if (!holder.owns_lock())
+            return false;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            while (static_cast<int>(m_threads.size()) < count - 1) {
+                const int k = static_cast<int>(m_threads.size()) + 1;
+                m_threads.emplace_back([this, k] { Serve(k); });
+            }
+            m_task = &task;
+            m_count = count;
+            m_left = count - 1;
+            ++m_job;
+        }
+        m_changed.notify_all();
+        task(0);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_finished.wait(lock, [this] { return m_left == 0; });
+        m_task = nullptr;
+        return true;
+    }
+    void Serve(int k)
+    {
+        long long seen = 0;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [&] { return m_stop || m_job != seen; });
+            if (m_stop)
+                return;
+            seen = m_job;
+            if (k >= m_count)
+                continue;
+            const std::function<void(int)>* task = m_task;
+            lock.unlock();
+            (*task)(k);
+            lock.lock();
+            if (--m_left == 0)
+                m_finished.notify_all();
+        }
+    }
+
+    std::mutex m_holder; ///< held by the caller running a task
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::condition_variable m_finished;
+    std::vector<std::thread> m_threads;
+    const std::function<void(int)>* m_task = nullptr;
+    int m_count = 0;
+    int m_left = 0;
+    long long m_job = 0;
+    bool m_stop = false;
+};
+
+/// Cells or leaves ahead of the one judged whose lattice points are asked for.
+constexpr std::size_t kAhead = 8;
 /// Rounds of consistency between neighbouring cells of different sizes.
 constexpr int kReconcileRounds = 16;
 
@@ -67,22 +167,97 @@ double Length(double x, double y)
 
 } // namespace
 
+struct KTImplicitGrid::Storage
+{
+    std::vector<Worker> workers;
+    std::vector<std::int32_t> tileOf, firstLeaf, segmentEnds;
+    std::vector<Point> coarse;
+    std::unique_ptr<Tile[]> tiles;
+    std::size_t tileRoom = 0;
+    Chunks<Crossing> crossings[Lists];
+    Chunks<Leaf> leaves[Lists];
+    std::vector<KTPoint> points;
+    std::vector<double> lattice;
+    std::vector<int> ends;
+};
+
+thread_local std::unique_ptr<KTImplicitGrid::Storage> KTImplicitGrid::t_storage;
+thread_local KTImplicitGrid::Worker* KTImplicitGrid::t_worker = nullptr;
+
+void KTImplicitGrid::TakeStorage()
+{
+    const std::unique_ptr<Storage> s = std::move(t_storage);
+    if (!s)
+        return;
+    m_workers = std::move(s->workers);
+    m_tileOf = std::move(s->tileOf);
+    m_firstLeaf = std::move(s->firstLeaf);
+    m_segmentEnds = std::move(s->segmentEnds);
+    m_coarse = std::move(s->coarse);
+    m_tiles = std::move(s->tiles);
+    m_tileRoom = s->tileRoom;
+    for (int k = 0; k < Lists; ++k) {
+        m_crossings[k] = std::move(s->crossings[k]);
+        m_leaves[k] = std::move(s->leaves[k]);
+    }
+    m_points = std::move(s->points);
+    m_lattice = std::move(s->lattice);
+    m_ends = std::move(s->ends);
+}
+
+void KTImplicitGrid::KeepStorage()
+{
+    if (t_storage)
+        return;
+    auto s = std::make_unique<Storage>();
+    const auto keep = [](auto& from, auto& to) {
+        from.clear();
+        to = std::move(from);
+    };
+    keep(m_workers, s->workers);
+    keep(m_tileOf, s->tileOf);
+    keep(m_firstLeaf, s->firstLeaf);
+    keep(m_segmentEnds, s->segmentEnds);
+    keep(m_coarse, s->coarse);
+    s->tiles = std::move(m_tiles);
+    s->tileRoom = m_tileRoom;
+    for (int k = 0; k < Lists; ++k) {
+        m_crossings[k].Clear();
+        m_leaves[k].Clear();
+        s->crossings[k] = std::move(m_crossings[k]);
+        s->leaves[k] = std::move(m_leaves[k]);
+    }
+    keep(m_points, s->points);
+    keep(m_lattice, s->lattice);
+    keep(m_ends, s->ends);
+    t_storage = std::move(s);
+}
+
 KTImplicitGrid::KTImplicitGrid(double xLow, double xHigh, double yLow, double yHigh, int columns, int rows)
     : m_xLow(xLow), m_xHigh(xHigh), m_yLow(yLow), m_yHigh(yHigh), m_columns(std::max(1, columns)),
       m_rows(std::max(1, rows)), m_tilesX((m_columns >> kTileShift) + 1),
       m_tilesY((m_rows >> kTileShift) + 1), m_coarseX((m_columns >> kCoarseShift) + 1)
 {
+    TakeStorage();
     const std::size_t tiles = static_cast<std::size_t>(m_tilesX) * static_cast<std::size_t>(m_tilesY);
     const std::size_t coarse =
         static_cast<std::size_t>(m_coarseX) * static_cast<std::size_t>((m_rows >> kCoarseShift) + 1);
     m_coarse.assign(coarse, NotEvaluated());
     m_tileOf.assign(tiles, -1);
-    // Room for every tile, so that they never move; only the pages of tiles made are touched.
-    m_tiles.reserve(tiles);
+    // Each thread takes tiles a block at a time, and may leave the last of its block unused.
+    const std::size_t room = tiles + static_cast<std::size_t>(Lists) * TileBlock;
+    if (m_tileRoom < room) {
+        // Left unset: a tile is written when it is made.
+        m_tiles.reset(new Tile[room]);
+        m_tileRoom = room;
+    }
     std::fill(std::begin(m_blankTile.points), std::end(m_blankTile.points), NotEvaluated());
 }
 
-KTImplicitGrid::~KTImplicitGrid() = default;
+KTImplicitGrid::~KTImplicitGrid()
+{
+    KeepStorage();
+}
 
 // The lattice accessors are inline: the build makes position-independent code, in which a
 // function that could be interposed is never inlined, and these run for every sample.
@@ -156,8 +331,17 @@ inline KTImplicitGrid::Point& KTImplicitGrid::Make(int i, int j)
         return m_coarse[CoarseIndex(i, j)];
     const std::size_t t = TileIndex(i, j);
     if (m_tileOf[t] < 0) {
-        m_tileOf[t] = static_cast<std::int32_t>(m_tiles.size());
-        m_tiles.push_back(m_blankTile);
+        // Only the band that owns the tile makes it; the threads share the count of tiles taken,
+        // a few at a time.
+        Worker& w = W();
+        if (w.tilesLeft == 0) {
+            w.nextTile = m_tileCount.fetch_add(TileBlock, std::memory_order_relaxed);
+            w.tilesLeft = TileBlock;
+        }
+        const std::int32_t made = w.nextTile++;
+        --w.tilesLeft;
+        m_tiles[static_cast<std::size_t>(made)] = m_blankTile;
+        m_tileOf[t] = made;
     }
     return m_tiles[static_cast<std::size_t>(m_tileOf[t])].points[InTile(i, j)];
 }
@@ -204,7 +388,7 @@ inline double KTImplicitGrid::YAt(double v) const
 
 inline double KTImplicitGrid::Evaluate(double x, double y)
 {
-    ++m_evaluations;
+    ++W().evaluations;
     const double f = m_difference(x, y);
     return std::isfinite(f) ? f : std::numeric_limits<double>::quiet_NaN();
 }
@@ -228,47 +412,59 @@ inline void KTImplicitGrid::Defer(int i, int j)
         return;
     }
     std::memcpy(&point.value, &kPendingBits, sizeof point.value);
-    m_pending.push_back({i, j});
+    W().pending->push_back({i, j});
 }
 
-void KTImplicitGrid::EvaluateRows()
+void KTImplicitGrid::EvaluateRows(std::vector<PendingPoint>& pending)
 {
     // Row by row, so that a row's points go through the row form at once (in any order along
     // it): the points are counted into their rows first.
-    const std::size_t rows = static_cast<std::size_t>(m_rows) + 1;
-    m_rowStart.assign(rows + 1, 0);
-    for (const PendingPoint& p : m_pending)
-        ++m_rowStart[static_cast<std::size_t>(p.j) + 1];
+    Worker& w = W();
+    std::vector<PendingPoint>& byRow = w.byRow;
+    std::vector<std::int32_t>& rowStart = w.rowStart;
+    if (pending.empty())
+        return;
+    // Only the rows the points span are counted: a band's points lie in a few of them.
+    std::int32_t low = pending.front().j;
+    std::int32_t high = low;
+    for (const PendingPoint& p : pending) {
+        low = std::min(low, p.j);
+        high = std::max(high, p.j);
+    }
+    const std::size_t rows = static_cast<std::size_t>(high - low) + 1;
+    rowStart.assign(rows + 1, 0);
+    for (const PendingPoint& p : pending)
+        ++rowStart[static_cast<std::size_t>(p.j - low) + 1];
     for (std::size_t r = 0; r < rows; ++r)
-        m_rowStart[r + 1] += m_rowStart[r];
-    m_byRow.resize(m_pending.size());
-    for (const PendingPoint& p : m_pending)
-        m_byRow[static_cast<std::size_t>(m_rowStart[static_cast<std::size_t>(p.j)]++)] = p;
-    m_pending.clear();
+        rowStart[r + 1] += rowStart[r];
+    byRow.resize(pending.size());
+    for (const PendingPoint& p : pending)
+        byRow[static_cast<std::size_t>(rowStart[static_cast<std::size_t>(p.j - low)]++)] = p;
+    pending.clear();
     double xs[kRowBlock];
     double values[kRowBlock];
     Point* points[kRowBlock];
     std::size_t k = 0;
-    while (k < m_byRow.size()) {
-        const int j = m_byRow[k].j;
+    while (k < byRow.size()) {
+        const int j = byRow[k].j;
         int n = 0;
-        for (; k < m_byRow.size() && n < kRowBlock && m_byRow[k].j == j; ++k) {
-            Point* point = const_cast<Point*>(Find(m_byRow[k].i, j));
+        for (; k < byRow.size() && n < kRowBlock && byRow[k].j == j; ++k) {
+            Point* point = const_cast<Point*>(Find(byRow[k].i, j));
             if (!IsPending(*point))
                 continue; // read before its row came
             points[n] = point;
-            xs[n] = X(m_byRow[k].i);
+            xs[n] = X(byRow[k].i);
             ++n;
         }
         if (n == 0)
             continue;
-        m_evaluations += n;
+        w.evaluations += n;
         m_rowDifference(xs, Y(j), values, n);
         for (int m = 0; m < n; ++m)
             points[m]->value =
                 std::isfinite(values[m]) ? values[m] : std::numeric_limits<double>::quiet_NaN();
     }
-    m_byRow.clear();
+    byRow.clear();
 }
 
 void KTImplicitGrid::EvaluateLevel(const std::vector<Cell>& cells)
@@ -280,7 +476,20 @@ void KTImplicitGrid::EvaluateLevel(const std::vector<Cell>& cells)
     for (const Cell& c : cells)
         if (c.i1 - c.i0 >= 2 && c.j1 - c.j0 >= 2)
             Defer(c.i0 + (c.i1 - c.i0) / 2, c.j0 + (c.j1 - c.j0) / 2);
-    EvaluateRows();
+    EvaluateRows(*W().pending);
+}
+
+inline void KTImplicitGrid::Prefetch(const Cell& c) const
+{
+    // The lattice points a judgement of the cell reads first: its corners and the middles of
+    // its sides, asked for while the cells before it are judged.
+    const int im = c.i0 + (c.i1 - c.i0) / 2;
+    const int jm = c.j0 + (c.j1 - c.j0) / 2;
+    const int pi[8] = {c.i0, c.i1, c.i0, c.i1, im, c.i1, im, c.i0};
+    const int pj[8] = {c.j0, c.j0, c.j1, c.j1, c.j0, jm, c.j1, jm};
+    for (int k = 0; k < 8; ++k)
+        if (const Point* point = Find(pi[k], pj[k]))
+            __builtin_prefetch(point);
 }
 
 inline bool KTImplicitGrid::Known(int i, int j) const
@@ -305,6 +514,18 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
     m_points.clear();
     m_lattice.clear();
     m_ends.clear();
+    m_workers.resize(Lists);
+    for (int k = 0; k < Lists; ++k) {
+        Worker& w = m_workers[static_cast<std::size_t>(k)];
+        w.list = k;
+        w.evaluations = 0;
+        w.tilesLeft = 0;
+        w.level.clear();
+        w.rest.clear();
+        w.pending = &w.rest;
+    }
+    Worker* const caller = t_worker;
+    t_worker = &m_workers[AfterLevels];
 
     const int topsX = (m_columns + TopCell - 1) / TopCell;
     const int topsY = (m_rows + TopCell - 1) / TopCell;
@@ -327,12 +548,157 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
         if (*middle > 0.0)
             m_scale = *middle;
     }
-    Refine(cells);
+    FirstPass();
+    t_worker = &m_workers[AfterLevels];
     Reconcile();
     BuildSegments();
     Link();
+    for (const Worker& w : m_workers)
+        m_evaluations += w.evaluations;
+    t_worker = caller;
     m_difference = nullptr;
     m_rowDifference = nullptr;
+}
+
+struct KTImplicitGrid::Level
+{
+    /// A band's lists, each on lines of its own: one thread appends to them while another
+    /// reads the band's before.
+    struct alignas(64) Band
+    {
+        std::vector<Cell> children;
+        std::vector<PendingPoint> deferred;
+        std::int32_t leaves = 0, leavesEnd = 0; ///< the band's leaves in the level's list
+        /// The first round of reconciling: the cells it splits, and their halves.
+        std::vector<Cell> split, halves;
+    };
+    std::vector<Band> bands;
+    alignas(64) std::atomic<int> done{0};
+};
+
+void KTImplicitGrid::FirstPass()
+{
+    static_assert(TopCell == 16, "a level for each halving of the first cells, and one for the rows left");
+    const int bands = (m_rows + TopCell - 1) / TopCell;
+    m_levels.reset(new Level[Levels]);
+    for (int l = 0; l < Levels; ++l)
+        m_levels[l].bands.resize(static_cast<std::size_t>(bands));
+    // One point at a time the difference may not be callable from other threads, and the
+    // evaluation of rows is what keeps the threads apart from the caller's lists of points.
+    m_threads = m_rowDifference && m_concurrent && bands > 2 && std::thread::hardware_concurrency() > 1;
+    InLevels(0, [this](int l, int b) { JudgeBand(m_levels.get(), l, b); });
+    // The last level only evaluates the rows left: cells of one lattice cell split no further.
+    t_worker = &m_workers[AfterLevels];
+    for (Level::Band& rest : m_levels[Levels - 1].bands)
+        if (!rest.children.empty())
+            Refine(rest.children);
+}
+
+template <class Work>
+void KTImplicitGrid::InLevels(int workers, const Work& work)
+{
+    const int bands = (m_rows + TopCell - 1) / TopCell;
+    if (!m_threads) {
+        for (int l = 0; l < Levels; ++l) {
+            t_worker = &m_workers[static_cast<std::size_t>(workers + l)];
+            for (int b = 0; b < bands; ++b)
+                work(l, b);
+        }
+        return;
+    }
+    Level* const levels = m_levels.get();
+    for (int l = 0; l < Levels; ++l)
+        levels[l].done.store(0);
+    // A level mostly waits a little for the one above, less than a sleep and a wake-up take:
+    // it looks again for a while before it sleeps, and a finished band wakes only sleepers.
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::atomic<int> sleepers{0};
+    const auto run = [this, levels, bands, workers, &work, &mutex, &finished, &sleepers](int l) {
+        t_worker = &m_workers[static_cast<std::size_t>(workers + l)];
+        for (int b = 0; b < bands; ++b) {
+            if (l > 0) {
+                // The level above has finished this band and the next: nothing of theirs changes.
+                const int needed = std::min(b + 2, bands);
+                const std::atomic<int>& above = levels[l - 1].done;
+                const auto ready = [&] { return above.load() >= needed; };
+                if (!ready()) {
+                    const Clock::time_point until = Clock::now() + kSpin;
+                    for (int looks = 1; !ready(); ++looks) {
+                        Pause();
+                        if (looks % 64 == 0 && Clock::now() > until)
+                            break;
+                    }
+                }
+                if (!ready()) {
+                    std::unique_lock<std::mutex> lock(mutex);
+                    ++sleepers;
+                    finished.wait(lock, ready);
+                    --sleepers;
+                }
+            }
+            work(l, b);
+            levels[l].done.store(b + 1);
+            if (sleepers.load() > 0) {
+                const std::lock_guard<std::mutex> lock(mutex);
+                finished.notify_all();
+            }
+        }
+    };
+    if (LevelThreads::Run(Levels, run))
+        return;
+    // Another trace holds the threads kept for this: threads of its own.
+    std::vector<std::thread> below;
+    for (int l = 1; l < Levels; ++l)
+        below.emplace_back(run, l);
+    run(0);
+    for (std::thread& thread : below)
+        thread.join();
+}
+
+void KTImplicitGrid::JudgeBand(Level* levels, int level, int band)
+{
+    // A band's cells read only lattice points of its rows, from its lowest to the lowest of the
+    // next band, which it shares with the bands beside it.
+    Worker& w = W();
+    const int bands = (m_rows + TopCell - 1) / TopCell;
+    const int j0 = band * TopCell;
+    const int j1 = std::min(j0 + TopCell, m_rows);
+    std::vector<Cell> first;
+    if (level == 0)
+        for (int i = 0; i < m_columns; i += TopCell)
+            first.push_back({i, j0, std::min(i + TopCell, m_columns), j1});
+    const std::vector<Cell>& cells = level == 0 ? first : levels[level - 1].bands[static_cast<std::size_t>(band)].children;
+    if (m_rowDifference) {
+        // The points the cells read first: their middles, and those the level above deferred on
+        // the band's rows, also from the bands beside it on the rows they share.
+        w.pending = &w.level;
+        for (const Cell& c : cells)
+            if (c.i1 - c.i0 >= 2 && c.j1 - c.j0 >= 2)
+                Defer(c.i0 + (c.i1 - c.i0) / 2, c.j0 + (c.j1 - c.j0) / 2);
+        if (level > 0)
+            for (int b = std::max(0, band - 1); b <= std::min(bands - 1, band + 1); ++b)
+                for (const PendingPoint& p : levels[level - 1].bands[static_cast<std::size_t>(b)].deferred)
+                    if (p.j >= j0 && p.j <= j1 && IsPending(*Find(p.i, p.j)))
+                        w.level.push_back(p);
+        EvaluateRows(w.level);
+    }
+    Level::Band& lists = levels[level].bands[static_cast<std::size_t>(band)];
+    w.pending = &lists.deferred;
+    std::vector<Cell>& next = lists.children;
+    lists.leaves = m_leaves[w.list].Size();
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        if (k + kAhead < cells.size())
+            Prefetch(cells[k + kAhead]);
+        const Cell& cell = cells[k];
+        bool split = false;
+        const LeafKind kind = Decide(cell, split);
+        if (split)
+            SplitCell(cell, next);
+        else
+            AddLeaf(cell, kind);
+    }
+    lists.leavesEnd = m_leaves[w.list].Size();
 }
 
 void KTImplicitGrid::Refine(std::vector<Cell>& cells)
@@ -358,10 +724,12 @@ void KTImplicitGrid::Refine(std::vector<Cell>& cells)
 void KTImplicitGrid::AddLeaf(const Cell& c, LeafKind kind)
 {
     const std::int32_t top = TopOf(c);
-    const std::int32_t first = kind == LeafKind::Simple ? m_decidedEnds[0] : -1;
-    const std::int32_t second = kind == LeafKind::Simple ? m_decidedEnds[1] : -1;
-    m_leaves.push_back({c, kind, true, top, m_firstLeaf[static_cast<std::size_t>(top)], {first, second}, false});
-    m_firstLeaf[static_cast<std::size_t>(top)] = static_cast<std::int32_t>(m_leaves.size() - 1);
+    Worker& w = W();
+    const std::int32_t first = kind == LeafKind::Simple ? w.decidedEnds[0] : -1;
+    const std::int32_t second = kind == LeafKind::Simple ? w.decidedEnds[1] : -1;
+    const std::int32_t k = m_leaves[w.list].Add(
+        {c, kind, true, top, m_firstLeaf[static_cast<std::size_t>(top)], {first, second}, false});
+    m_firstLeaf[static_cast<std::size_t>(top)] = Id(w.list, k);
 }
 
 KTImplicitGrid::LeafKind KTImplicitGrid::Decide(const Cell& c, bool& split)
@@ -411,12 +779,13 @@ KTImplicitGrid::LeafKind KTImplicitGrid::Decide(const Cell& c, bool& split)
     if (HasSidePoints(c)) {
         // Smaller neighbours put points on the sides: the crossings lie between those, and the
         // cell is simple only with one sign change on each of two pieces of its boundary.
-        Boundary(c, m_boundary);
-        const std::size_t count = m_boundary.size();
+        std::vector<Sample>& boundary = W().boundary;
+        Boundary(c, boundary);
+        const std::size_t count = boundary.size();
         int n = 0;
         for (std::size_t k = 0; k < count; ++k) {
-            const Sample& a = m_boundary[k];
-            const Sample& b = m_boundary[(k + 1) % count];
+            const Sample& a = boundary[k];
+            const Sample& b = boundary[(k + 1) % count];
             if (Positive(a.f) == Positive(b.f))
                 continue;
             if (n == 2) {
@@ -430,8 +799,8 @@ KTImplicitGrid::LeafKind KTImplicitGrid::Decide(const Cell& c, bool& split)
     } else {
         FindCornerCrossings(c, f, s, found);
     }
-    const bool valid0 = found[0] >= 0 && m_crossings[static_cast<std::size_t>(found[0])].valid;
-    const bool valid1 = found[1] >= 0 && m_crossings[static_cast<std::size_t>(found[1])].valid;
+    const bool valid0 = found[0] >= 0 && CrossingOf(found[0]).valid;
+    const bool valid1 = found[1] >= 0 && CrossingOf(found[1]).valid;
     if (!valid0 && !valid1) {
         // Only poles or jumps cross: no curve, once the cell is small enough not to hide one.
         split = std::max(w, h) > kPoleCell;
@@ -441,11 +810,11 @@ KTImplicitGrid::LeafKind KTImplicitGrid::Decide(const Cell& c, bool& split)
         split = true;
         return LeafKind::Empty;
     }
-    const Crossing& p = m_crossings[static_cast<std::size_t>(found[0])];
-    const Crossing& q = m_crossings[static_cast<std::size_t>(found[1])];
+    const Crossing& p = CrossingOf(found[0]);
+    const Crossing& q = CrossingOf(found[1]);
     split = !SamplesAgreeWithChord(c, f, p, q) || !ChordFollowsCurve(c, f, p, q);
-    m_decidedEnds[0] = found[0];
-    m_decidedEnds[1] = found[1];
+    W().decidedEnds[0] = found[0];
+    W().decidedEnds[1] = found[1];
     return LeafKind::Simple;
 }
 
@@ -476,14 +845,14 @@ void KTImplicitGrid::FindCornerCrossings(const Cell& c, const double f[4], const
     const auto known = [&](const Edge& e) {
         const std::int32_t id = CrossingId(e.i, e.j, e.alongX);
         return id >= 0 &&
-               m_crossings[static_cast<std::size_t>(id)].end == (e.alongX ? e.i + e.length : e.j + e.length);
+               CrossingOf(id).end == (e.alongX ? e.i + e.length : e.j + e.length);
     };
     if (!known(edges[0]) && known(edges[1]))
         std::swap(edges[0], edges[1]);
     found[0] = CrossingAt(edges[0].i, edges[0].j, edges[0].alongX, edges[0].length, final);
     double hint = std::numeric_limits<double>::quiet_NaN();
-    if (m_crossings[static_cast<std::size_t>(found[0])].valid) {
-        const Crossing& first = m_crossings[static_cast<std::size_t>(found[0])];
+    if (CrossingOf(found[0]).valid) {
+        const Crossing& first = CrossingOf(found[0]);
         const double a = (first.u - c.i0) / w;
         const double b = (first.v - c.j0) / h;
         const double gx = ((f[1] - f[0]) * (1.0 - b) + (f[3] - f[2]) * b) / w;
@@ -656,7 +1025,7 @@ void KTImplicitGrid::SplitInterval(int i, int j, bool alongX, int length, int of
     const std::int32_t id = CrossingId(i, j, alongX);
     if (id < 0)
         return;
-    Crossing& crossing = m_crossings[static_cast<std::size_t>(id)];
+    Crossing& crossing = CrossingOf(id);
     const std::int32_t end = alongX ? (i + length) : (j + length);
     if (crossing.end != end || crossing.tentative)
         return;
@@ -674,7 +1043,7 @@ int KTImplicitGrid::CrossingAt(int i, int j, bool alongX, int length, bool final
     const std::int32_t end = alongX ? (i + length) : (j + length);
     const std::int32_t knownId = CrossingId(i, j, alongX);
     if (knownId >= 0) {
-        const Crossing& known = m_crossings[static_cast<std::size_t>(knownId)];
+        const Crossing& known = CrossingOf(knownId);
         if (known.end == end && (!final || !known.tentative))
             return knownId;
     }
@@ -701,8 +1070,8 @@ int KTImplicitGrid::AddCrossing(int i, int j, bool alongX, int length, const Roo
     crossing.valid = root.valid;
     crossing.tentative = root.tentative;
     crossing.segments[0] = crossing.segments[1] = -1;
-    const int id = static_cast<int>(m_crossings.size());
-    m_crossings.push_back(crossing);
+    const int list = W().list;
+    const std::int32_t id = Id(list, m_crossings[list].Add(crossing));
     SetCrossingId(i, j, alongX, id);
     return id;
 }
@@ -867,7 +1236,7 @@ int KTImplicitGrid::CrossingToDomainEnd(const Sample& a, const Sample& b)
     const int i = std::min(a.i, b.i);
     const int j = std::min(a.j, b.j);
     const std::int32_t known = CrossingId(i, j, alongX);
-    if (known >= 0 && m_crossings[static_cast<std::size_t>(known)].end == (alongX ? i + 1 : j + 1))
+    if (known >= 0 && CrossingOf(known).end == (alongX ? i + 1 : j + 1))
         return known;
     const Sample& inside = a.defined ? a : b;
     const Sample& outside = a.defined ? b : a;
@@ -966,11 +1335,12 @@ void KTImplicitGrid::LeafCrossings(const Cell& cell, std::vector<int>& crossings
 {
     crossings.clear();
     corners.clear();
-    Boundary(cell, m_boundary);
-    const std::size_t n = m_boundary.size();
+    std::vector<Sample>& boundary = W().boundary;
+    Boundary(cell, boundary);
+    const std::size_t n = boundary.size();
     for (std::size_t k = 0; k < n; ++k) {
-        const Sample& a = m_boundary[k];
-        const Sample& b = m_boundary[(k + 1) % n];
+        const Sample& a = boundary[k];
+        const Sample& b = boundary[(k + 1) % n];
         int id = -1;
         if (a.defined && b.defined) {
             if (Positive(a.f) == Positive(b.f))
@@ -978,12 +1348,12 @@ void KTImplicitGrid::LeafCrossings(const Cell& cell, std::vector<int>& crossings
             id = CrossingBetween(a, b);
         } else if (a.defined != b.defined && std::abs(a.i - b.i) + std::abs(a.j - b.j) == 1) {
             id = CrossingToDomainEnd(a, b);
-            if (!m_crossings[static_cast<std::size_t>(id)].valid)
+            if (!CrossingOf(id).valid)
                 continue;
         } else {
             continue;
         }
-        crossings.push_back(m_crossings[static_cast<std::size_t>(id)].valid ? id : -1);
+        crossings.push_back(CrossingOf(id).valid ? id : -1);
         corners.push_back(static_cast<int>(k));
     }
 }
@@ -1005,6 +1375,32 @@ bool KTImplicitGrid::HasSidePoints(const Cell& c) const
            (h >= 2 && (Known(c.i0, c.j0 + h / 2) || Known(c.i1, c.j0 + h / 2)));
 }
 
+void KTImplicitGrid::Reconsider(Leaf& leaf, std::vector<Cell>& children, std::vector<Cell>& split)
+{
+    if (!leaf.live || leaf.kind == LeafKind::Finest || !HasSidePoints(leaf.cell))
+        return;
+    Worker& w = W();
+    std::vector<int>& crossings = w.crossings;
+    LeafCrossings(leaf.cell, crossings, w.corners);
+    int valid = 0;
+    for (int c : crossings)
+        valid += c >= 0 ? 1 : 0;
+    if (valid > 2 || (valid > 0 && leaf.kind != LeafKind::Simple)) {
+        leaf.live = false;
+        split.push_back(leaf.cell);
+        SplitCell(leaf.cell, children);
+    } else if (leaf.kind == LeafKind::Simple) {
+        // Its segment as the boundary shows it: a later change of its sides (a split
+        // neighbour) makes it a candidate again, so the last judgement stands.
+        int n = 0;
+        leaf.ends[0] = leaf.ends[1] = -1;
+        for (int c : crossings)
+            if (c >= 0)
+                leaf.ends[n++] = valid == 2 ? c : -1;
+        leaf.rejudged = true;
+    }
+}
+
 void KTImplicitGrid::Reconcile()
 {
     // A cell beside smaller ones sees their lattice points on its sides. Where those show more
@@ -1015,49 +1411,59 @@ void KTImplicitGrid::Reconcile()
     std::vector<int> corners;
     std::vector<Cell> children;
     std::vector<Cell> split;
-    std::vector<std::int32_t> candidates(m_leaves.size());
-    for (std::size_t k = 0; k < candidates.size(); ++k)
-        candidates[k] = static_cast<std::int32_t>(k);
+    std::vector<std::int32_t> candidates;
+    for (const int list : ListOrder)
+        for (std::int32_t k = 0; k < m_leaves[list].Size(); ++k)
+            candidates.push_back(Id(list, k));
     std::vector<int> seen(m_firstLeaf.size(), -1);
     m_reconciled = false;
     const int topsX = (m_columns + TopCell - 1) / TopCell;
     for (int round = 0; round < kReconcileRounds; ++round) {
         children.clear();
         split.clear();
-        for (std::int32_t id : candidates) {
-            Leaf& leaf = m_leaves[static_cast<std::size_t>(id)];
-            if (!leaf.live || leaf.kind == LeafKind::Finest || !HasSidePoints(leaf.cell))
-                continue;
-            LeafCrossings(leaf.cell, crossings, corners);
-            int valid = 0;
-            for (int c : crossings)
-                valid += c >= 0 ? 1 : 0;
-            if (valid > 2 || (valid > 0 && leaf.kind != LeafKind::Simple)) {
-                leaf.live = false;
-                split.push_back(leaf.cell);
-                SplitCell(leaf.cell, children);
-            } else if (leaf.kind == LeafKind::Simple) {
-                // Its segment as the boundary shows it: a later change of its sides (a split
-                // neighbour) makes it a candidate again, so the last judgement stands.
-                int n = 0;
-                leaf.ends[0] = leaf.ends[1] = -1;
-                for (int c : crossings)
-                    if (c >= 0)
-                        leaf.ends[n++] = valid == 2 ? c : -1;
-                leaf.rejudged = true;
+        if (round == 0) {
+            // Every leaf of the first pass, in its order: level by level, band by band, and so
+            // on threads as the first pass ran, each level behind the one above. What a
+            // judgement changes lies on the leaf's boundary, in its band's rows.
+            InLevels(FirstRound, [this](int l, int b) {
+                Level::Band& band = m_levels[l].bands[static_cast<std::size_t>(b)];
+                for (std::int32_t k = band.leaves; k < band.leavesEnd; ++k) {
+                    if (k + static_cast<std::int32_t>(kAhead) < band.leavesEnd)
+                        Prefetch(m_leaves[l][k + static_cast<std::int32_t>(kAhead)].cell);
+                    Reconsider(m_leaves[l][k], band.halves, band.split);
+                }
+            });
+            t_worker = &m_workers[AfterLevels];
+            std::vector<PendingPoint>& pending = *W().pending;
+            for (int l = 0; l < Levels; ++l) {
+                for (Level::Band& band : m_levels[l].bands) {
+                    split.insert(split.end(), band.split.begin(), band.split.end());
+                    children.insert(children.end(), band.halves.begin(), band.halves.end());
+                }
+                std::vector<PendingPoint>& deferred = m_workers[static_cast<std::size_t>(FirstRound + l)].rest;
+                pending.insert(pending.end(), deferred.begin(), deferred.end());
+                deferred.clear();
+            }
+        } else {
+            for (std::size_t at = 0; at < candidates.size(); ++at) {
+                if (at + kAhead < candidates.size())
+                    Prefetch(LeafOf(candidates[at + kAhead]).cell);
+                Reconsider(LeafOf(candidates[at]), children, split);
             }
         }
         if (split.empty()) {
             m_reconciled = true;
             return;
         }
-        const std::size_t before = m_leaves.size();
+        // Leaves made from here on go to the last list, so their ids exceed every older one's.
+        const int list = W().list;
+        const std::int32_t before = Id(list, m_leaves[list].Size());
         Refine(children);
         // The new leaves, and every older leaf of the first cells that a split cell or its sides
         // reach into.
         candidates.clear();
-        for (std::size_t k = before; k < m_leaves.size(); ++k)
-            candidates.push_back(static_cast<std::int32_t>(k));
+        for (std::int32_t k = before & ((1 << ListShift) - 1); k < m_leaves[list].Size(); ++k)
+            candidates.push_back(Id(list, k));
         for (const Cell& c : split) {
             const int tx0 = std::max(0, c.i0 - 1) / TopCell;
             const int tx1 = std::min(m_columns - 1, c.i1) / TopCell;
@@ -1071,9 +1477,9 @@ void KTImplicitGrid::Reconcile()
                         continue;
                     seen[t] = round;
                     for (std::int32_t k = m_firstLeaf[t]; k >= 0;
-                         k = m_leaves[static_cast<std::size_t>(k)].next)
-                        if (static_cast<std::size_t>(k) < before &&
-                            m_leaves[static_cast<std::size_t>(k)].live)
+                         k = LeafOf(k).next)
+                        if (k < before &&
+                            LeafOf(k).live)
                             candidates.push_back(k);
                 }
             }
@@ -1085,8 +1491,8 @@ void KTImplicitGrid::AddSegment(int a, int b)
 {
     if (a < 0 || b < 0 || a == b)
         return;
-    Crossing& ca = m_crossings[static_cast<std::size_t>(a)];
-    Crossing& cb = m_crossings[static_cast<std::size_t>(b)];
+    Crossing& ca = CrossingOf(a);
+    Crossing& cb = CrossingOf(b);
     // A crossing joins at most two cells; a third segment would be a fault of the cells.
     const auto freeSlot = [](Crossing& c) { return c.segments[0] < 0 ? 0 : (c.segments[1] < 0 ? 1 : -1); };
     const int sa = freeSlot(ca);
@@ -1104,7 +1510,12 @@ void KTImplicitGrid::BuildSegments()
 {
     std::vector<int> crossings;
     std::vector<int> corners;
-    for (const Leaf& leaf : m_leaves) {
+    const std::vector<Sample>& boundary = W().boundary;
+    for (const int list : ListOrder)
+    for (std::int32_t id = 0; id < m_leaves[list].Size(); ++id) {
+        if (id + static_cast<std::int32_t>(kAhead) < m_leaves[list].Size())
+            Prefetch(m_leaves[list][id + static_cast<std::int32_t>(kAhead)].cell);
+        const Leaf& leaf = m_leaves[list][id];
         // Only these hold valid crossings once the cells agree.
         if (!leaf.live || (leaf.kind != LeafKind::Simple && leaf.kind != LeafKind::Finest))
             continue;
@@ -1119,14 +1530,14 @@ void KTImplicitGrid::BuildSegments()
         if (leaf.kind == LeafKind::Finest && OneSign(leaf.cell))
             continue;
         LeafCrossings(leaf.cell, crossings, corners);
-        if (crossings.size() == 4 && leaf.kind == LeafKind::Finest && m_boundary.size() == 4) {
+        if (crossings.size() == 4 && leaf.kind == LeafKind::Finest && boundary.size() == 4) {
             // A saddle pixel: the middle's sign says which corners the curves cut off. The
             // crossing after corner k lies on the edge from corner k to corner k + 1.
             const Cell& c = leaf.cell;
             const double middle = Evaluate(XAt(c.i0 + 0.5), YAt(c.j0 + 0.5));
-            const bool centre = std::isnan(middle) ? Positive(m_boundary[0].f) : Positive(middle);
+            const bool centre = std::isnan(middle) ? Positive(boundary[0].f) : Positive(middle);
             for (int k = 0; k < 4; ++k)
-                if (Positive(m_boundary[static_cast<std::size_t>(k)].f) != centre)
+                if (Positive(boundary[static_cast<std::size_t>(k)].f) != centre)
                     AddSegment(crossings[static_cast<std::size_t>((k + 3) % 4)],
                                crossings[static_cast<std::size_t>(k)]);
             continue;
@@ -1153,7 +1564,7 @@ void KTImplicitGrid::Link()
         return a == crossing ? m_segmentEnds[2 * static_cast<std::size_t>(segment) + 1] : a;
     };
     const auto emit = [&](std::int32_t crossing) {
-        const Crossing& c = m_crossings[static_cast<std::size_t>(crossing)];
+        const Crossing& c = CrossingOf(crossing);
         m_points.push_back(c.at);
         m_lattice.push_back(c.u);
         m_lattice.push_back(c.v);
@@ -1166,19 +1577,20 @@ void KTImplicitGrid::Link()
             used[static_cast<std::size_t>(segment)] = 1;
             at = other(segment, at);
             emit(at);
-            const Crossing& c = m_crossings[static_cast<std::size_t>(at)];
+            const Crossing& c = CrossingOf(at);
             segment = c.segments[0] >= 0 && !used[static_cast<std::size_t>(c.segments[0])] ? c.segments[0]
                                                                                            : c.segments[1];
         }
         m_ends.push_back(static_cast<int>(m_points.size()));
     };
     // Open lines first, from an end; what is left are closed loops.
-    for (std::size_t k = 0; k < m_crossings.size(); ++k) {
-        const Crossing& c = m_crossings[k];
+    for (const int list : ListOrder)
+    for (std::int32_t k = 0; k < m_crossings[list].Size(); ++k) {
+        const Crossing& c = m_crossings[list][k];
         const bool end = (c.segments[0] >= 0) != (c.segments[1] >= 0);
         const std::int32_t segment = c.segments[0] >= 0 ? c.segments[0] : c.segments[1];
         if (end && !used[static_cast<std::size_t>(segment)])
-            walk(static_cast<std::int32_t>(k), segment);
+            walk(Id(list, k), segment);
     }
     for (std::size_t s = 0; s < segments; ++s)
         if (!used[s])

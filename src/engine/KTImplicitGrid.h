@@ -8,10 +8,18 @@
 // is continuous across it: a sign change across a pole grows instead of shrinking, and is no
 // crossing. The cells' segments join into polylines through their shared crossings.
 //
-// Lives for one plot; its storage (a value per lattice point, filled on demand) is freed with it.
+// With a row form, the levels of cells are judged at once on threads of their own, each a band of
+// first cells behind the level above it: a cell reads and changes only the lattice of its band and
+// the lines it shares with the bands beside it, so a level may judge a band once the level above
+// has finished that band and the next, and the trace is the one of judging level after level.
+//
+// Lives for one plot. Its storage (a value per lattice point, filled on demand, and the cells and
+// crossings found) is kept by the thread for its next plot: a plot redrawn as the view moves or
+// a family animates would otherwise fault the same pages in again and grow the same lists anew.
 
 #include "foundation/KTPoint.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -39,7 +47,8 @@ public:
     /// Traces the zero line of the difference; the polylines are then in Points() and Ends().
     /// A closed loop repeats its first point at its end.
     /// With a row form, the lattice points each level of cells needs are evaluated a row at a
-    /// time; the points of searches along a cell's edges always one by one.
+    /// time; the points of searches along a cell's edges always one by one. Both forms may then
+    /// be called from several threads at once.
     void Trace(const Difference& difference, const RowDifference& rows = nullptr);
     /// Drops the points of every polyline that lie within `tolerance` lattice cells of the line
     /// through the points kept on either side of them (the ends of each polyline stay).
@@ -53,6 +62,8 @@ public:
     long long Evaluations() const { return m_evaluations; }
     int Columns() const { return m_columns; }
     int Rows() const { return m_rows; }
+    /// Whether a trace with a row form may use threads (the default); the polylines are the same.
+    void SetConcurrent(bool concurrent) { m_concurrent = concurrent; }
 
 private:
     struct Cell
@@ -107,6 +118,88 @@ private:
     {
         Point points[16]; ///< 4 x 4 lattice points
     };
+    /// Crossings and leaves are kept in one list per level of the first pass and one for what
+    /// comes after, so that the levels' threads append at once; an id is its list and its place
+    /// in it, and the lists in turn hold them in the order of judging level after level.
+    static constexpr int ListShift = 26;
+    static constexpr int Levels = 6; ///< cells of 16, 8, 4, 2 and 1 lattice cells, and one for the rows left
+    static constexpr int AfterLevels = Levels;
+    static constexpr int FirstRound = Levels + 1; ///< crossings the first round of reconciling finds, by level
+    static constexpr int Lists = 2 * Levels + 1;
+    /// The lists in the order of judging level after level, then the first round of reconciling
+    /// the first pass's leaves in their order, then the rest.
+    static constexpr int ListOrder[Lists] = {0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 6};
+    static std::int32_t Id(int list, std::int32_t k) { return (list << ListShift) | k; }
+    /// Entries appended by one thread while others read those it made before: they never move.
+    /// Each list has cache lines of its own, as its count changes with every entry.
+    template <class T>
+    class alignas(64) Chunks
+    {
+    public:
+        static constexpr int Shift = 12;
+        static constexpr std::int32_t Mask = (1 << Shift) - 1;
+        T& operator[](std::int32_t k) { return m_chunks[static_cast<std::size_t>(k >> Shift)][k & Mask]; }
+        std::int32_t Size() const { return m_size; }
+        std::int32_t Add(const T& value)
+        {
+            const std::size_t chunk = static_cast<std::size_t>(m_size >> Shift);
+            if (!m_chunks)
+                m_chunks = std::make_unique<std::unique_ptr<T[]>[]>(MaxChunks);
+            if (!m_chunks[chunk])
+                m_chunks[chunk] = std::make_unique<T[]>(std::size_t{1} << Shift);
+            m_chunks[chunk][m_size & Mask] = value;
+            return m_size++;
+        }
+        /// Empties it; the room stays for the next plot.
+        void Clear() { m_size = 0; }
+
+    private:
+        static constexpr std::size_t MaxChunks = std::size_t{1} << (ListShift - Shift);
+        std::unique_ptr<std::unique_ptr<T[]>[]> m_chunks;
+        std::int32_t m_size = 0;
+    };
+    Crossing& CrossingOf(std::int32_t id)
+    {
+        return m_crossings[id >> ListShift][id & ((1 << ListShift) - 1)];
+    }
+    Leaf& LeafOf(std::int32_t id) { return m_leaves[id >> ListShift][id & ((1 << ListShift) - 1)]; }
+    struct PendingPoint
+    {
+        std::int32_t i, j;
+    };
+    /// What each thread of a trace keeps apart from the others, on cache lines of its own.
+    struct alignas(64) Worker
+    {
+        std::int32_t nextTile = 0;  ///< the next of the tiles it has taken
+        std::int32_t tilesLeft = 0; ///< how many of them are left
+        int list = AfterLevels;                       ///< the lists it appends to
+        std::vector<PendingPoint>* pending = nullptr; ///< where it defers lattice points to
+        std::vector<PendingPoint> level;              ///< the points its band evaluates in rows
+        std::vector<PendingPoint> rest;               ///< deferred outside the first pass
+        long long evaluations = 0;
+        std::int32_t decidedEnds[2] = {-1, -1}; ///< the crossings of the cell Decide last found simple
+        std::vector<Sample> boundary;           ///< scratch of Boundary
+        std::vector<PendingPoint> byRow;        ///< scratch of EvaluateRows
+        std::vector<std::int32_t> rowStart;
+        std::vector<int> crossings, corners; ///< scratch of Reconsider
+    };
+    /// The worker of the trace running on this thread.
+    static thread_local Worker* t_worker;
+    static Worker& W() { return *t_worker; }
+    /// A level of the first pass, band by band: the cells it splits off for the next level and
+    /// the lattice points it defers for it; how many bands it has finished.
+    struct Level;
+    void FirstPass();
+    /// work(level, band) for every band of every level in turn, with the workers from
+    /// `workers` on; where the first pass used threads, each level on a thread of its own, a
+    /// band behind the level above.
+    template <class Work>
+    void InLevels(int workers, const Work& work);
+    /// Splits a leaf whose boundary shows more than its judgement, or takes the crossings it
+    /// shows for its segment.
+    void Reconsider(Leaf& leaf, std::vector<Cell>& children, std::vector<Cell>& split);
+    void JudgeBand(Level* levels, int level, int band);
+
     /// A crossing is known by the first lattice point of its interval and its direction.
     std::int32_t CrossingId(int i, int j, bool alongX) const;
     void SetCrossingId(int i, int j, bool alongX, std::int32_t id);
@@ -131,11 +224,12 @@ private:
     /// The difference at a lattice point, evaluated on first use; NaN when undefined.
     double Value(int i, int j);
     bool Known(int i, int j) const;
+    void Prefetch(const Cell& cell) const;
     /// Counts the lattice point as evaluated from now on, its value to come with the next rows
     /// evaluated, or when it is first read.
     void Defer(int i, int j);
-    /// Evaluates the points deferred a row at a time.
-    void EvaluateRows();
+    /// Evaluates the points a row at a time (those still pending), and empties the list.
+    void EvaluateRows(std::vector<PendingPoint>& points);
     /// Before a level of cells is judged: the points deferred so far and the cells' middles.
     void EvaluateLevel(const std::vector<Cell>& cells);
     int TopOf(const Cell& cell) const;
@@ -191,30 +285,38 @@ private:
     int m_columns, m_rows;
     Difference m_difference;
     RowDifference m_rowDifference;
-    struct PendingPoint
-    {
-        std::int32_t i, j;
-    };
-    std::vector<PendingPoint> m_pending; ///< lattice points deferred since the last rows
-    std::vector<PendingPoint> m_byRow;   ///< scratch of EvaluateRows
-    std::vector<std::int32_t> m_rowStart;
+    bool m_concurrent = true;
+    std::vector<Worker> m_workers; ///< one per list
+    std::unique_ptr<Level[]> m_levels; ///< the first pass's, kept for the first round of reconciling
+    bool m_threads = false;            ///< the first pass ran on threads
     long long m_evaluations = 0;
     double m_scale = 1.0; ///< typical size of the difference over the view
 
     int m_tilesX, m_tilesY, m_coarseX;
     std::vector<Point> m_coarse;
     std::vector<std::int32_t> m_tileOf;
-    std::vector<Tile> m_tiles; ///< reserved for all tiles at once: they never move
-    Tile m_blankTile;          ///< every point not evaluated: a new tile's contents
-    std::vector<Crossing> m_crossings;
-    std::vector<Leaf> m_leaves;
+    /// Room for every tile at once, made in any order by the threads: tiles never move, and
+    /// only the pages of tiles made are touched.
+    std::unique_ptr<Tile[]> m_tiles;
+    std::size_t m_tileRoom = 0;
+    static constexpr std::int32_t TileBlock = 64;
+    std::atomic<std::int32_t> m_tileCount{0};
+    Tile m_blankTile; ///< every point not evaluated: a new tile's contents
+    Chunks<Crossing> m_crossings[Lists];
+    Chunks<Leaf> m_leaves[Lists];
     std::vector<std::int32_t> m_firstLeaf;    ///< per first cell: its latest leaf, or -1
-    std::int32_t m_decidedEnds[2] = {-1, -1}; ///< the crossings of the cell Decide last found simple
     bool m_reconciled = false; ///< the cells agreed before the rounds ran out
     std::vector<std::int32_t> m_segmentEnds;  ///< two crossings per segment
-    std::vector<Sample> m_boundary;           ///< scratch of Boundary
 
     std::vector<KTPoint> m_points;
     std::vector<double> m_lattice; ///< lattice (u, v) pairs of m_points, for simplification
     std::vector<int> m_ends;
+
+    /// The lists above that a plot leaves behind, emptied but with their room, for the next one.
+    struct Storage;
+    /// What the last plot of this thread left; empty while a plot holds it (a second grid alive
+    /// at once makes its own).
+    static thread_local std::unique_ptr<Storage> t_storage;
+    void TakeStorage();
+    void KeepStorage();
 };

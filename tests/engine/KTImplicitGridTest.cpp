@@ -1,6 +1,8 @@
 // The lattice trace evaluated a row at a time against the same trace one point at a time: with
 // a row form that gives the point form's values, the polylines are the same bit for bit and
-// every lattice point is evaluated once either way, whatever order the rows come in.
+// every lattice point is evaluated once either way, whatever order the rows come in. The levels
+// judged on threads of their own give the trace of judging them one after the other, and a grid
+// that takes the lists an earlier plot left gives the trace of a new one.
 
 #include "engine/KTImplicitGrid.h"
 
@@ -48,9 +50,11 @@ struct Traced
     long long evaluations;
 };
 
-Traced TraceOf(const GridRow& row, bool byRows, bool backward = false)
+Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool concurrent = true, int columns = 400,
+                int lines = 300)
 {
-    KTImplicitGrid grid(row.low, row.high, row.low, row.high, 400, 300);
+    KTImplicitGrid grid(row.low, row.high, row.low, row.high, columns, lines);
+    grid.SetConcurrent(concurrent);
     KTImplicitGrid::RowDifference rows;
     if (byRows)
         rows = [&row, backward](const double* xs, double y, double* out, int count) {
@@ -61,6 +65,17 @@ Traced TraceOf(const GridRow& row, bool byRows, bool backward = false)
         };
     grid.Trace(row.difference, rows);
     return {grid.Points(), grid.Ends(), grid.Evaluations()};
+}
+
+void ExpectSame(const Traced& a, const Traced& b, const char* name)
+{
+    EXPECT_EQ(a.ends, b.ends) << name;
+    EXPECT_EQ(a.evaluations, b.evaluations) << name;
+    ASSERT_EQ(a.points.size(), b.points.size()) << name;
+    for (std::size_t k = 0; k < a.points.size(); ++k) {
+        EXPECT_TRUE(SameBits(a.points[k].m_x, b.points[k].m_x)) << name << " point " << k;
+        EXPECT_TRUE(SameBits(a.points[k].m_y, b.points[k].m_y)) << name << " point " << k;
+    }
 }
 
 TEST(KTImplicitGrid, RowsGiveThePolylinesOfSinglePoints)
@@ -83,6 +98,36 @@ TEST(KTImplicitGrid, RowsGiveThePolylinesOfSinglePoints)
             else
                 EXPECT_GE(rows.evaluations, single.evaluations) << row.name;
         }
+    }
+}
+
+TEST(KTImplicitGrid, LevelsOnThreadsGiveTheTraceOfOneLevelAfterAnother)
+{
+    // Lattices of few bands, of bands cut short at the top and of many: the threads wait on
+    // the bands beside theirs in every case.
+    const int sizes[][2] = {{400, 300}, {37, 45}, {1600, 1200}, {333, 17}};
+    for (const GridRow& row : kRows) {
+        for (const auto& size : sizes) {
+            const Traced alone = TraceOf(row, true, false, false, size[0], size[1]);
+            const Traced threads = TraceOf(row, true, false, true, size[0], size[1]);
+            // Two circles of a few hundredths across fall between the points of a coarse lattice.
+            if (size[0] >= 400) {
+                ASSERT_FALSE(alone.points.empty()) << row.name << " " << size[0];
+            }
+            ExpectSame(threads, alone, row.name);
+        }
+    }
+}
+
+TEST(KTImplicitGrid, AGridAfterAnotherTracesAsAFirstOne)
+{
+    // The second and third traces take the lists the one before left, of another size.
+    for (const GridRow& row : kRows) {
+        const Traced first = TraceOf(row, true);
+        TraceOf(kRows[1], true, false, true, 1600, 1200);
+        ExpectSame(TraceOf(row, true), first, row.name);
+        TraceOf(kRows[0], false, false, true, 20, 10);
+        ExpectSame(TraceOf(row, true), first, row.name);
     }
 }
 
