@@ -479,6 +479,8 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
         m_f.PrepareList(KTFunctionData3::SecondBranchList, second)) {
         // Rows of lattice points go through the programs' block form where that runs whole
         // blocks at once; a program that applies its rules lane by lane gains nothing by it.
+        // With rows the lattice calls both forms from its threads: the prepared programs are
+        // only read.
         KTImplicitGrid::RowDifference rows;
         if (first.program->RunsInBlocks() && second.program->RunsInBlocks())
             rows = [&first, &second](const double* xs, double y, double* out, int count) {
