@@ -594,6 +594,8 @@ bool KTDC::StrokeFast(const QPolygonF& points, bool closed)
     // Styled lines fill their gaps with the background colour in OPAQUE mode.
     if (m_state.bkMode == OPAQUE) {
         raster.Begin(bounds, width);
+        if (image)
+            raster.SkipWhereAlready(*image, ToQColor(m_state.bkColour).rgb());
         raster.AddPolyline(points, closed, true);
         raster.Paint(*m_painter, ToQColor(m_state.bkColour), image);
     }
@@ -1206,3 +1208,4 @@ bool KTDC::RestoreDC(int level)
     ApplyClip();
     return true;
 }
+

@@ -73,6 +73,35 @@ void KTLineRaster::Begin(const QRect& bounds, double width)
     m_rows = m_bounds.isEmpty() ? 0 : (m_bounds.height() + TileSize - 1) / TileSize;
     m_grid.assign(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows), -1);
     m_used.clear();
+    m_unchanged = nullptr;
+}
+
+void KTLineRaster::SkipWhereAlready(const QImage& image, std::uint32_t colour)
+{
+    const bool direct =
+        image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied;
+    m_unchanged = direct && !s_referencePath ? &image : nullptr;
+    m_unchangedColour = colour | 0xFF000000u;
+}
+
+bool KTLineRaster::AlreadyColoured(int top, int bottom, int x0, int x1) const
+{
+    top = std::max(top, 0);
+    bottom = std::min(bottom, m_unchanged->height() - 1);
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, m_unchanged->width() - 1);
+    const uchar* const bits = m_unchanged->constBits();
+    const qsizetype stride = m_unchanged->bytesPerLine();
+    for (int y = top; y <= bottom; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(bits + y * stride);
+        // One test for the row: any bit in which some pixel differs from the colour.
+        std::uint32_t differs = 0;
+        for (int x = x0; x <= x1; ++x)
+            differs |= line[x] ^ m_unchangedColour;
+        if (differs != 0)
+            return false;
+    }
+    return true;
 }
 
 int KTLineRaster::NewTile(int index)
@@ -357,6 +386,10 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
     const double left = std::min(a.x(), b.x()) - r;
     const double right = std::max(a.x(), b.x()) + r;
     if (top > bottom || right < m_bounds.left() || left > m_bounds.right() + 1)
+        return;
+    // Every pixel whose centre lies within [left, right] of rows top..bottom, as the rows below.
+    if (m_unchanged && AlreadyColoured(top, bottom, std::max(m_bounds.left(), CeilClamped(left - 0.5)),
+                                       std::min(m_bounds.right(), FloorClamped(right - 0.5))))
         return;
     const bool slanted = std::abs(dy) > 1e-9;
     const double slope = slanted ? dx / dy : 0.0;

@@ -28,6 +28,12 @@ public:
     /// Starts a stroke of the given width (device units, above 0) confined to `bounds` (device
     /// pixels); anything outside is dropped. Coverage of an earlier stroke is discarded.
     void Begin(const QRect& bounds, double width);
+    /// Until the next Begin, a segment whose every pixel in `image` (the one the stroke will be
+    /// blended into, RGB32 or premultiplied ARGB32) already holds the opaque `colour` is not
+    /// laid: blending a colour into pixels of that colour leaves them as they are, whatever the
+    /// coverage. The gaps of dashed lines in the background colour mostly fall on pixels of it.
+    /// Not on the reference path, which lays every segment.
+    void SkipWhereAlready(const QImage& image, std::uint32_t colour);
     /// One segment; a flat end stops square at its point instead of rounding past it.
     void AddSegment(QPointF a, QPointF b, bool flatStart = false, bool flatEnd = false);
     /// The segments of an open (or, `closed`, closed) polyline, the ends capped as given.
@@ -99,12 +105,17 @@ private:
     int NewTile(int index);
     /// The pixels x0..x1 of row y: each takes the larger of its coverage and the segment's.
     void Run(int y, int x0, int x1, const SegmentCover& cover);
+    /// Whether every pixel of rows top..bottom, columns x0..x1 of the image SkipWhereAlready
+    /// gave holds its colour (those off the image are never painted, so they count as holding it).
+    bool AlreadyColoured(int top, int bottom, int x0, int x1) const;
     void Blend(QImage& target, const QColor& colour);
     void DrawTiles(QPainter& painter, const QColor& colour) const;
 
     static bool s_referencePath;
 
     QRect m_bounds;
+    const QImage* m_unchanged = nullptr; ///< of SkipWhereAlready, or null
+    std::uint32_t m_unchangedColour = 0;
     double m_radius = 0.5; ///< half the width plus half a pixel of ramp
     int m_columns = 0;
     int m_rows = 0;

@@ -362,6 +362,63 @@ TEST(KTLineRaster, SharedJoinsAndVectorBlendsPaintWhatWholeSegmentsPaint)
                     }
 }
 
+TEST(KTLineRaster, SegmentsOverPixelsOfTheirColourAreLeftOutWithoutChangingThePicture)
+{
+    // The gaps of opaque dashed lines are laid in the background colour, mostly over pixels of
+    // it: segments whose pixels all hold the colour are left out, and the picture is the one
+    // every segment blended gives, where the background is the colour, where it is patterned,
+    // where it is the colour but for one pixel, and for a colour whose pixels differ in one bit.
+    const QRgb colour = qRgb(255, 255, 255);
+    QPolygonF circle;
+    for (int i = 0; i < 900; ++i) {
+        const double t = 2 * std::numbers::pi * i / 900;
+        circle.append(QPointF(200.0 + 150.0 * std::cos(t), 150.0 - 110.0 * std::sin(t)));
+    }
+    const auto background = [&](QImage& image, int variant) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pattern = qRgb((x * 7) % 256, (y * 5) % 256, ((x + y) * 3) % 256);
+                switch (variant) {
+                case 0: image.setPixel(x, y, colour); break;
+                case 1: image.setPixel(x, y, x < 200 ? colour : pattern); break;
+                case 2: image.setPixel(x, y, x == 350 && y == 150 ? qRgb(255, 255, 254) : colour); break;
+                default: image.setPixel(x, y, (x / 20 + y / 20) % 2 ? colour : qRgb(255, 254, 255)); break;
+                }
+            }
+    };
+    for (const int variant : {0, 1, 2, 3})
+        for (const double width : {2.126, 3.07, 8.5}) {
+            QImage images[2] = {QImage(400, 300, QImage::Format_RGB32), QImage(400, 300, QImage::Format_RGB32)};
+            int touched[2] = {};
+            for (int reference = 0; reference < 2; ++reference) {
+                QImage& image = images[reference];
+                background(image, variant);
+                KTLineRaster::SetReferencePath(reference == 1);
+                QPainter painter(&image);
+                KTLineRaster raster;
+                raster.Begin(QRect(0, 0, 400, 300), width);
+                raster.SkipWhereAlready(image, colour);
+                raster.AddPolyline(circle, true, true);
+                touched[reference] = raster.TouchedTileCount();
+                raster.Paint(painter, QColor(colour), &image);
+                painter.end();
+                KTLineRaster::SetReferencePath(false);
+            }
+            EXPECT_TRUE(images[0] == images[1]) << "variant " << variant << " width " << width;
+            // All of the circle over the colour lays nothing; a patterned half, or a pixel off
+            // the colour, is laid where it lies.
+            EXPECT_GT(touched[1], 0);
+            if (variant == 0) {
+                EXPECT_EQ(touched[0], 0) << width;
+            } else if (variant == 1) {
+                EXPECT_GT(touched[0], 0) << width;
+            } else if (variant == 2) {
+                EXPECT_GT(touched[0], 0) << width;
+                EXPECT_LT(touched[0], 3) << width;
+            }
+        }
+}
+
 // ---- the device context's wide lines --------------------------------------------------------
 
 TEST(KTDCWideLines, MatchQtsOwnStroke)
