@@ -90,10 +90,9 @@ constexpr double kPolylineTolerance = 0.1;
 // Points dropped in a row at most, which bounds the cost of the test.
 constexpr int kMaxDroppedRun = 16;
 
-double SquaredDistanceToSegment(QPointF p, QPointF a, QPointF b)
+/// The squared distance of p from the segment from a to a + d, of squared length length2.
+double SquaredDistanceToSegment(QPointF p, QPointF a, QPointF d, double length2)
 {
-    const QPointF d = b - a;
-    const double length2 = QPointF::dotProduct(d, d);
     double t = length2 > 0 ? QPointF::dotProduct(p - a, d) / length2 : 0.0;
     t = std::clamp(t, 0.0, 1.0);
     const QPointF off = p - (a + d * t);
@@ -628,9 +627,17 @@ QPolygonF KTDC::DevicePolyline(const CPoint* points, int count) const
     QPolygonF out;
     if (!points || count <= 0)
         return out;
-    std::vector<QPointF> device(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        device[static_cast<std::size_t>(i)] = ToPixelCentre(points[i]);
+    // ToPixelCentre's arithmetic, with the scales divided out once for all the points. The
+    // working list outlives the call: a curve's points are converted a polyline at a time.
+    const double scaleX = ScaleX();
+    const double scaleY = ScaleY();
+    static thread_local std::vector<QPointF> device;
+    device.resize(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double x = (points[i].x - static_cast<double>(m_windowOrg.x)) * scaleX + m_viewportOrg.x;
+        const double y = (points[i].y - static_cast<double>(m_windowOrg.y)) * scaleY + m_viewportOrg.y;
+        device[static_cast<std::size_t>(i)] = QPointF(x + 0.5, y + 0.5);
+    }
     out.reserve(count);
     out.append(device[0]);
     // A point goes when the line from the last kept point to the one after it passes within
@@ -638,9 +645,13 @@ QPolygonF KTDC::DevicePolyline(const CPoint* points, int count) const
     std::size_t anchor = 0;
     for (std::size_t i = 2; i < device.size(); ++i) {
         bool fits = i - anchor <= kMaxDroppedRun;
-        for (std::size_t k = anchor + 1; fits && k < i; ++k)
-            fits = SquaredDistanceToSegment(device[k], device[anchor], device[i]) <=
-                   kPolylineTolerance * kPolylineTolerance;
+        if (fits) {
+            const QPointF a = device[anchor];
+            const QPointF d = device[i] - a;
+            const double length2 = QPointF::dotProduct(d, d);
+            for (std::size_t k = anchor + 1; fits && k < i; ++k)
+                fits = SquaredDistanceToSegment(device[k], a, d, length2) <= kPolylineTolerance * kPolylineTolerance;
+        }
         if (!fits) {
             anchor = i - 1;
             out.append(device[anchor]);
