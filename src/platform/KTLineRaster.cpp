@@ -17,6 +17,10 @@
 
 namespace {
 
+// Device units a segment must run for its rows to tell the pixels beside it from those about its
+// ends: shorter, a row has too few of them.
+constexpr double kLongSegment = 8.0;
+
 // Coordinates far outside any device are held here before they become ints; the bounds
 // check drops them anyway.
 constexpr double kFar = 1.0e7;
@@ -169,50 +173,85 @@ namespace {
     return static_cast<std::uint8_t>(value * 255.0 + 0.5);
 }
 
+} // namespace
+
+#if defined(__SSE2__)
+/// The segment's part of CoverPairs, in both lanes: set once for all the segment's rows.
+struct KTLineRaster::Lanes
+{
+    explicit Lanes(const SegmentCover& c)
+        : ax(_mm_set1_pd(c.ax)), ux(_mm_set1_pd(c.ux)), uy(_mm_set1_pd(c.uy)), low(_mm_set1_pd(c.low)),
+          high(_mm_set1_pd(c.high)), radius(_mm_set1_pd(c.radius)), startX(_mm_set1_pd(c.startX)),
+          startDX(_mm_set1_pd(c.startDX)), endX(_mm_set1_pd(c.endX)), endDX(_mm_set1_pd(c.endDX)),
+          cutStart(c.cutStart), cutEnd(c.cutEnd), isLong(c.high - c.low >= kLongSegment)
+    {
+    }
+    __m128d ax;
+    __m128d ux;
+    __m128d uy;
+    __m128d low;
+    __m128d high;
+    __m128d radius;
+    __m128d startX;
+    __m128d startDX;
+    __m128d endX;
+    __m128d endDX;
+    bool cutStart;
+    bool cutEnd;
+    /// Whether its rows have pixels enough beside it, neither before its start nor past its
+    /// end, that telling them apart pays.
+    bool isLong;
+};
+#else
+struct KTLineRaster::Lanes
+{
+    explicit Lanes(const SegmentCover&) {}
+};
+#endif
+
+namespace {
+
 #if defined(__SSE2__)
 /// CoverOf for two pixels at once, operation for operation (so to the last bit) the same: the
-/// lanes round as the scalar arithmetic does, and minimum and maximum clamp alike.
-template <bool Cuts>
-[[gnu::always_inline]] inline void CoverPairs(const KTLineRaster::SegmentCover& c,
-                                              const KTLineRaster::RowCover& row, std::uint8_t* cells,
-                                              int from, int to)
+/// lanes round as the scalar arithmetic does, and minimum and maximum clamp alike. Pixel
+/// centres step on by 2 from the first, exactly, as halves of small integers do.
+template <bool Cuts, bool Long>
+[[gnu::always_inline]] inline void CoverPairs(const KTLineRaster::Lanes& c, const KTLineRaster::RowCover& row,
+                                              std::uint8_t* cells, int from, int to)
 {
-    // Every constant in a register: the bytes written below may alias the segment's fields.
+    const __m128d sign = _mm_set1_pd(-0.0);
     const __m128d half = _mm_set1_pd(0.5);
     const __m128d zero = _mm_setzero_pd();
     const __m128d one = _mm_set1_pd(1.0);
+    const __m128d two = _mm_set1_pd(2.0);
+    const __m128d scale = _mm_set1_pd(255.0);
     const __m128d pyuy = _mm_set1_pd(row.pyuy);
     const __m128d pyux = _mm_set1_pd(row.pyux);
-    const __m128d ax = _mm_set1_pd(c.ax);
-    const __m128d ux = _mm_set1_pd(c.ux);
-    const __m128d uy = _mm_set1_pd(c.uy);
-    const __m128d low = _mm_set1_pd(c.low);
-    const __m128d high = _mm_set1_pd(c.high);
-    const __m128d radius = _mm_set1_pd(c.radius);
-    const __m128d scale = _mm_set1_pd(255.0);
+    const __m128d startRow = _mm_set1_pd(row.startRow);
+    const __m128d endRow = _mm_set1_pd(row.endRow);
     const bool cutStart = Cuts && c.cutStart;
     const bool cutEnd = Cuts && c.cutEnd;
-    const __m128d startX = _mm_set1_pd(c.startX);
-    const __m128d startDX = _mm_set1_pd(c.startDX);
-    const __m128d startRow = _mm_set1_pd(row.startRow);
-    const __m128d endX = _mm_set1_pd(c.endX);
-    const __m128d endDX = _mm_set1_pd(c.endDX);
-    const __m128d endRow = _mm_set1_pd(row.endRow);
-    for (int x = from; x <= to; x += 2) {
-        const __m128d centre = _mm_add_pd(_mm_cvtepi32_pd(_mm_setr_epi32(x, x + 1, 0, 0)), half);
-        const __m128d px = _mm_sub_pd(centre, ax);
-        const __m128d along = _mm_add_pd(_mm_mul_pd(px, ux), pyuy);
-        const __m128d across = _mm_sub_pd(_mm_mul_pd(px, uy), pyux);
-        const __m128d off = _mm_sub_pd(along, _mm_min_pd(_mm_max_pd(along, low), high));
-        const __m128d distance = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(off, off), _mm_mul_pd(across, across)));
-        __m128d value = _mm_min_pd(_mm_max_pd(_mm_sub_pd(radius, distance), zero), one);
+    __m128d centre = _mm_add_pd(_mm_setr_pd(from, from + 1.0), half);
+    for (int x = from; x <= to; x += 2, centre = _mm_add_pd(centre, two)) {
+        const __m128d px = _mm_sub_pd(centre, c.ax);
+        const __m128d along = _mm_add_pd(_mm_mul_pd(px, c.ux), pyuy);
+        const __m128d across = _mm_sub_pd(_mm_mul_pd(px, c.uy), pyux);
+        const __m128d off = _mm_sub_pd(along, _mm_min_pd(_mm_max_pd(along, c.low), c.high));
+        __m128d distance;
+        // Beside a long segment (not past its ends) the distance is the one across it: the root
+        // of its square is that exactly, and the root costs more than the rest of the pair.
+        if (Long && _mm_movemask_pd(_mm_cmpeq_pd(off, zero)) == 3)
+            distance = _mm_andnot_pd(sign, across);
+        else
+            distance = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(off, off), _mm_mul_pd(across, across)));
+        __m128d value = _mm_min_pd(_mm_max_pd(_mm_sub_pd(c.radius, distance), zero), one);
         if constexpr (Cuts) {
             if (cutStart) {
-                const __m128d past = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, startX), startDX), startRow);
+                const __m128d past = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, c.startX), c.startDX), startRow);
                 value = _mm_mul_pd(value, _mm_min_pd(_mm_max_pd(_mm_add_pd(past, half), zero), one));
             }
             if (cutEnd) {
-                const __m128d past = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, endX), endDX), endRow);
+                const __m128d past = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, c.endX), c.endDX), endRow);
                 value = _mm_mul_pd(value, _mm_min_pd(_mm_max_pd(_mm_add_pd(past, half), zero), one));
             }
         }
@@ -227,7 +266,8 @@ template <bool Cuts>
 
 } // namespace
 
-inline void KTLineRaster::Run(int y, int x0, int x1, const SegmentCover& c)
+[[gnu::always_inline]] inline void KTLineRaster::Run(int y, int x0, int x1, const SegmentCover& c,
+                                                     const Lanes& lanes)
 {
     const double py = y + 0.5 - c.ay;
     const RowCover row{py * c.uy, py * c.ux, (y + 0.5 - c.startY) * c.startDY, (y + 0.5 - c.endY) * c.endDY};
@@ -248,15 +288,22 @@ inline void KTLineRaster::Run(int y, int x0, int x1, const SegmentCover& c)
         span[1] = std::max<std::uint8_t>(span[1], static_cast<std::uint8_t>(column + stop - start));
 #if defined(__SSE2__)
         if (!reference) {
-            if (c.cutStart || c.cutEnd)
-                CoverPairs<true>(c, row, cells, start, stop);
-            else
-                CoverPairs<false>(c, row, cells, start, stop);
+            if (c.cutStart || c.cutEnd) {
+                if (lanes.isLong)
+                    CoverPairs<true, true>(lanes, row, cells, start, stop);
+                else
+                    CoverPairs<true, false>(lanes, row, cells, start, stop);
+            } else if (lanes.isLong) {
+                CoverPairs<false, true>(lanes, row, cells, start, stop);
+            } else {
+                CoverPairs<false, false>(lanes, row, cells, start, stop);
+            }
             start = stop + 1;
             continue;
         }
 #endif
         (void)reference;
+        (void)lanes;
         for (int x = start; x <= stop; ++x)
             cells[x] = std::max(cells[x], CoverOf(c, row, x));
         start = stop + 1;
@@ -433,6 +480,7 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
                              end.point.y(),
                              end.inward.x(),
                              end.inward.y()};
+    const Lanes lanes(cover);
     for (int y = top; y <= bottom; ++y) {
         double low = left;
         double high = right;
@@ -452,7 +500,7 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
         const int x0 = std::max(m_bounds.left(), CeilClamped(low - 0.5));
         const int x1 = std::min(m_bounds.right(), FloorClamped(high - 0.5));
         if (x0 <= x1)
-            Run(y, x0, x1, cover);
+            Run(y, x0, x1, cover, lanes);
     }
 }
 

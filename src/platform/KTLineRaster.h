@@ -75,6 +75,9 @@ public:
         double endRow;
     };
 
+    /// A segment's SegmentCover as the processor's vector operations read it.
+    struct Lanes;
+
     /// Tiles the stroke has touched so far.
     int TouchedTileCount() const { return static_cast<int>(m_used.size()); }
     /// Coverage of one device pixel of the current stroke; 0 outside the bounds.
@@ -104,7 +107,7 @@ private:
     int Tile(int tx, int ty);
     int NewTile(int index);
     /// The pixels x0..x1 of row y: each takes the larger of its coverage and the segment's.
-    void Run(int y, int x0, int x1, const SegmentCover& cover);
+    void Run(int y, int x0, int x1, const SegmentCover& cover, const Lanes& lanes);
     /// Whether every pixel of rows top..bottom, columns x0..x1 of the image SkipWhereAlready
     /// gave holds its colour (those off the image are never painted, so they count as holding it).
     bool AlreadyColoured(int top, int bottom, int x0, int x1) const;
