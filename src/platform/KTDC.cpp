@@ -129,7 +129,8 @@ bool AllWithinTolerance(const QPointF* points, std::size_t from, std::size_t to,
             const __m128d second = _mm_loadu_pd(pair + 2);
             const __m128d px = _mm_unpacklo_pd(first, second);
             const __m128d py = _mm_unpackhi_pd(first, second);
-            const __m128d dot = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(px, ax), dx), _mm_mul_pd(_mm_sub_pd(py, ay), dy));
+            const __m128d dot =
+                _mm_add_pd(_mm_mul_pd(_mm_sub_pd(px, ax), dx), _mm_mul_pd(_mm_sub_pd(py, ay), dy));
             const __m128d t = _mm_min_pd(_mm_max_pd(_mm_div_pd(dot, squared), zero), one);
             const __m128d offX = _mm_sub_pd(px, _mm_add_pd(ax, _mm_mul_pd(dx, t)));
             const __m128d offY = _mm_sub_pd(py, _mm_add_pd(ay, _mm_mul_pd(dy, t)));
@@ -1263,4 +1264,3 @@ bool KTDC::RestoreDC(int level)
     ApplyClip();
     return true;
 }
-

@@ -108,6 +108,10 @@ private:
     int NewTile(int index);
     /// The pixels x0..x1 of row y: each takes the larger of its coverage and the segment's.
     void Run(int y, int x0, int x1, const SegmentCover& cover, const Lanes& lanes);
+    /// Every pixel of rows top..bottom, columns x0..x1 (at most 2 x Pairs of them), all within
+    /// one tile, as Run does them.
+    template <bool Cuts, int Pairs>
+    void LayBox(const SegmentCover& cover, const Lanes& lanes, int top, int bottom, int x0, int x1);
     /// Whether every pixel of rows top..bottom, columns x0..x1 of the image SkipWhereAlready
     /// gave holds its colour (those off the image are never painted, so they count as holding it).
     bool AlreadyColoured(int top, int bottom, int x0, int x1) const;

@@ -362,6 +362,70 @@ TEST(KTLineRaster, SharedJoinsAndVectorBlendsPaintWhatWholeSegmentsPaint)
                     }
 }
 
+TEST(KTLineRaster, ShortSegmentsAtTheEdgesOfTilesAndBoundsPaintWhatWholeSegmentsPaint)
+{
+    // Short segments are laid over the whole of their small boxes, several cells at a time, and
+    // blended four pixels at a time past the ends of spans: small circles of chords about two
+    // pixels long, centred on tile corners, on the bounds' edges and on the image's last column,
+    // open and closed, dashed and flat-ended, paint what the reference path paints, and nothing
+    // outside the bounds.
+    const QRect bounds(3, 2, 390, 295); // not the whole image, nor on tile edges
+    std::vector<QPolygonF> circles;
+    for (const QPointF centre : {QPointF(32.0, 32.0), QPointF(64.5, 31.5), QPointF(96.25, 95.75),
+                                 QPointF(3.0, 150.0), QPointF(392.5, 40.0), QPointF(399.0, 200.0),
+                                 QPointF(200.0, 2.0), QPointF(160.0, 296.5), QPointF(128.0, 160.0)})
+        for (const double radius : {1.0, 2.5, 6.0, 11.0}) {
+            QPolygonF circle;
+            const int corners = std::max(12, static_cast<int>(std::ceil(std::numbers::pi * radius)));
+            for (int i = 0; i < corners; ++i) {
+                const double t = 2 * std::numbers::pi * i / corners;
+                circle.append(centre + QPointF(radius * std::cos(t), -radius * std::sin(t)));
+            }
+            circles.push_back(circle);
+        }
+    const std::vector<double> dots{2.0, 2.0};
+    const auto background = [](int x, int y) {
+        return qRgb((x * 11) % 256, (y * 13) % 256, ((x + 2 * y) * 5) % 256);
+    };
+    const auto paint = [&](double width, bool closed, bool flat, bool dashed, bool reference) {
+        KTLineRaster::SetReferencePath(reference);
+        QImage image(400, 300, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, background(x, y));
+        QPainter painter(&image);
+        KTLineRaster raster;
+        raster.Begin(bounds, width);
+        for (const QPolygonF& circle : circles) {
+            if (dashed)
+                raster.AddDashed(circle, closed, dots, flat);
+            else
+                raster.AddPolyline(circle, closed, flat);
+        }
+        raster.Paint(painter, QColor(200, 40, 90), &image);
+        painter.end();
+        KTLineRaster::SetReferencePath(false);
+        return image;
+    };
+    for (const double width : {1.2, 2.126, 3.07})
+        for (const bool closed : {false, true})
+            for (const bool flat : {false, true})
+                for (const bool dashed : {false, true}) {
+                    const QImage fast = paint(width, closed, flat, dashed, false);
+                    const QImage whole = paint(width, closed, flat, dashed, true);
+                    EXPECT_TRUE(fast == whole)
+                        << "width " << width << (closed ? " closed" : " open") << (flat ? " flat" : " round")
+                        << (dashed ? " dashed" : " solid");
+                    // Outside the bounds every pixel keeps its background.
+                    int outside = 0;
+                    for (int y = 0; y < fast.height(); ++y)
+                        for (int x = 0; x < fast.width(); ++x)
+                            if (!bounds.contains(x, y) && fast.pixel(x, y) != background(x, y))
+                                ++outside;
+                    EXPECT_EQ(outside, 0) << "width " << width;
+                }
+}
+
 TEST(KTLineRaster, SegmentsOverPixelsOfTheirColourAreLeftOutWithoutChangingThePicture)
 {
     // The gaps of opaque dashed lines are laid in the background colour, mostly over pixels of
@@ -388,7 +452,8 @@ TEST(KTLineRaster, SegmentsOverPixelsOfTheirColourAreLeftOutWithoutChangingThePi
     };
     for (const int variant : {0, 1, 2, 3})
         for (const double width : {2.126, 3.07, 8.5}) {
-            QImage images[2] = {QImage(400, 300, QImage::Format_RGB32), QImage(400, 300, QImage::Format_RGB32)};
+            QImage images[2] = {QImage(400, 300, QImage::Format_RGB32),
+                                QImage(400, 300, QImage::Format_RGB32)};
             int touched[2] = {};
             for (int reference = 0; reference < 2; ++reference) {
                 QImage& image = images[reference];
