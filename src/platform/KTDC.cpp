@@ -633,6 +633,8 @@ bool KTDC::StrokeFast(const QPolygonF& points, bool closed)
     const bool flat = qpen.capStyle() == Qt::FlatCap;
     if (qpen.style() == Qt::SolidLine) {
         raster.Begin(bounds, width);
+        if (image)
+            raster.BlendsInto(*image);
         raster.AddPolyline(points, closed, flat);
         raster.Paint(*m_painter, ToQColor(m_state.pen.GetColor()), image);
         return true;
@@ -649,6 +651,8 @@ bool KTDC::StrokeFast(const QPolygonF& points, bool closed)
     for (qreal length : qpen.dashPattern())
         pattern.push_back(length * width);
     raster.Begin(bounds, width);
+    if (image)
+        raster.BlendsInto(*image);
     raster.AddDashed(points, closed, pattern, flat);
     raster.Paint(*m_painter, ToQColor(m_state.pen.GetColor()), image);
     return true;

@@ -83,6 +83,13 @@ void KTLineRaster::Begin(const QRect& bounds, double width)
     m_grid.assign(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows), -1);
     m_used.clear();
     m_unchanged = nullptr;
+    m_targetBits = nullptr;
+}
+
+void KTLineRaster::BlendsInto(const QImage& image)
+{
+    m_targetBits = image.rect().contains(m_bounds) ? image.constBits() : nullptr;
+    m_targetStride = image.bytesPerLine();
 }
 
 void KTLineRaster::SkipWhereAlready(const QImage& image, std::uint32_t colour)
@@ -329,6 +336,8 @@ template <bool Cuts>
     const int ty = ly / TileSize;
     const int cellRow = (ly % TileSize) * TileSize;
     const bool reference = s_referencePath;
+    if (m_targetBits)
+        Prefetch(m_targetBits + y * m_targetStride + x0 * 4);
     // The run is cut at tile edges so that the inner loops touch one tile only.
     for (int start = x0; start <= x1;) {
         const int lx = start - m_bounds.left();
@@ -386,6 +395,8 @@ void KTLineRaster::LayBox(const SegmentCover& c, const Lanes& lanes, int top, in
     const __m128d half = _mm_set1_pd(0.5);
     const __m128d first2 = _mm_add_pd(_mm_setr_pd(x0, x0 + 1.0), half);
     for (int y = top; y <= bottom; ++y, cells += TileSize, span += 2) {
+        if (m_targetBits)
+            Prefetch(m_targetBits + y * m_targetStride + x0 * 4);
         const double py = y + 0.5 - c.ay;
         const RowLanes row(
             RowCover{py * c.uy, py * c.ux, (y + 0.5 - c.startY) * c.startDY, (y + 0.5 - c.endY) * c.endDY});

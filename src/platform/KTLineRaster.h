@@ -34,6 +34,10 @@ public:
     /// coverage. The gaps of dashed lines in the background colour mostly fall on pixels of it.
     /// Not on the reference path, which lays every segment.
     void SkipWhereAlready(const QImage& image, std::uint32_t colour);
+    /// Until the next Begin, the stroke is to be blended into `image` (covering the bounds): the
+    /// image's rows are asked for from memory as the stroke is laid, so that they have arrived
+    /// when Paint blends them instead of each being waited for in turn.
+    void BlendsInto(const QImage& image);
     /// One segment; a flat end stops square at its point instead of rounding past it.
     void AddSegment(QPointF a, QPointF b, bool flatStart = false, bool flatEnd = false);
     /// The segments of an open (or, `closed`, closed) polyline, the ends capped as given.
@@ -122,6 +126,8 @@ private:
 
     QRect m_bounds;
     const QImage* m_unchanged = nullptr; ///< of SkipWhereAlready, or null
+    const unsigned char* m_targetBits = nullptr; ///< of BlendsInto: the pixels, or null
+    std::ptrdiff_t m_targetStride = 0;
     std::uint32_t m_unchangedColour = 0;
     double m_radius = 0.5; ///< half the width plus half a pixel of ramp
     int m_columns = 0;
