@@ -80,8 +80,12 @@ void KTLineRaster::Begin(const QRect& bounds, double width)
     m_radius = std::max(0.0, width) / 2 + 0.5;
     m_columns = m_bounds.isEmpty() ? 0 : (m_bounds.width() + TileSize - 1) / TileSize;
     m_rows = m_bounds.isEmpty() ? 0 : (m_bounds.height() + TileSize - 1) / TileSize;
-    m_grid.assign(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows), -1);
-    m_used.clear();
+    // Between strokes every slot of the grid is -1: only those of a stroke left unpainted, or of
+    // a grid of another size, are set again.
+    ForgetTiles();
+    const std::size_t gridSize = static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows);
+    if (m_grid.size() != gridSize)
+        m_grid.assign(gridSize, -1);
     m_unchanged = nullptr;
     m_targetBits = nullptr;
 }
@@ -791,8 +795,14 @@ void KTLineRaster::Paint(QPainter& painter, const QColor& colour, QImage* target
         Blend(*target, colour);
     else
         DrawTiles(painter, colour);
+    ForgetTiles();
+}
+
+void KTLineRaster::ForgetTiles()
+{
+    for (const int index : m_used)
+        m_grid[static_cast<std::size_t>(index)] = -1;
     m_used.clear();
-    std::fill(m_grid.begin(), m_grid.end(), -1);
 }
 
 namespace {

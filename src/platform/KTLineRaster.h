@@ -110,6 +110,8 @@ private:
     /// The slot of the tile, cleared when first touched.
     int Tile(int tx, int ty);
     int NewTile(int index);
+    /// Leaves no tile in use, the grid's slots of those there were set to -1.
+    void ForgetTiles();
     /// The pixels x0..x1 of row y: each takes the larger of its coverage and the segment's.
     void Run(int y, int x0, int x1, const SegmentCover& cover, const Lanes& lanes);
     /// Every pixel of rows top..bottom, columns x0..x1 (at most 2 x Pairs of them), all within
