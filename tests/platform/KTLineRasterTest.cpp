@@ -426,6 +426,46 @@ TEST(KTLineRaster, ShortSegmentsAtTheEdgesOfTilesAndBoundsPaintWhatWholeSegments
                 }
 }
 
+TEST(KTLineRaster, ARasterUsedAgainPaintsAsANewOne)
+{
+    // The device context keeps one rasteriser for every stroke: strokes in other bounds (grids of
+    // other sizes, and of the same size in another shape), after a stroke begun and never
+    // painted, paint as a new rasteriser paints them.
+    struct Stroke
+    {
+        QRect bounds;
+        double width;
+        QPolygonF points;
+        bool painted;
+    };
+    const QPolygonF zigzag{QPointF(10, 10), QPointF(150, 90), QPointF(290, 15), QPointF(380, 280)};
+    const QPolygonF across{QPointF(0, 150), QPointF(400, 152)};
+    const Stroke strokes[] = {
+        {QRect(0, 0, 400, 300), 3.0, zigzag, true},  {QRect(0, 0, 400, 300), 5.0, across, false},
+        {QRect(10, 5, 390, 290), 2.5, zigzag, true}, {QRect(0, 0, 200, 300), 4.0, across, true},
+        {QRect(0, 0, 320, 224), 4.0, zigzag, true},  {QRect(0, 0, 400, 300), 1.5, across, true},
+    };
+    QImage reused = White();
+    QImage fresh = White();
+    KTLineRaster raster;
+    for (const Stroke& stroke : strokes) {
+        raster.Begin(stroke.bounds, stroke.width);
+        raster.AddPolyline(stroke.points, false, false);
+        if (!stroke.painted)
+            continue;
+        QPainter painter(&reused);
+        raster.Paint(painter, QColor(0, 0, 200), &reused);
+        KTLineRaster once;
+        once.Begin(stroke.bounds, stroke.width);
+        once.AddPolyline(stroke.points, false, false);
+        QPainter freshPainter(&fresh);
+        once.Paint(freshPainter, QColor(0, 0, 200), &fresh);
+        EXPECT_EQ(raster.TouchedTileCount(), 0);
+    }
+    EXPECT_TRUE(reused == fresh);
+    EXPECT_GT(Differing(reused, White(), 0), 1000);
+}
+
 TEST(KTLineRaster, SegmentsOverPixelsOfTheirColourAreLeftOutWithoutChangingThePicture)
 {
     // The gaps of opaque dashed lines are laid in the background colour, mostly over pixels of
