@@ -20,6 +20,8 @@ namespace {
 // Device units a segment must run for its rows to tell the pixels beside it from those about its
 // ends: shorter, a row has too few of them.
 constexpr double kLongSegment = 8.0;
+// Device units a row's run reaches past the pixels a segment can cover, for rounding.
+constexpr double kRunMargin = 1e-6;
 // Pixels across and down (at most) of the box of a segment laid whole.
 constexpr int kSmallBox = 8;
 // Cells after the last tile, that a box's rows may reach into (leaving them as they are) and a
@@ -601,7 +603,10 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
 #endif
     const bool slanted = std::abs(dy) > 1e-9;
     const double slope = slanted ? dx / dy : 0.0;
-    const double half = slanted ? r * length / std::abs(dy) + 0.5 : 0.0;
+    // A pixel whose centre lies further along its row from the centre line than r x length / |dy|
+    // is further than r from the line, and has no coverage: the reference path takes half a
+    // pixel more on either side, the fast one only a margin for rounding.
+    const double half = slanted ? r * length / std::abs(dy) + (reference ? 0.5 : kRunMargin) : 0.0;
     // At a join the pixels near it are left to whichever of the two segments is nearer to them
     // by a margin (so that rounding never decides): a pixel behind this segment's start and
     // not past the one before's end is nearer to that one, a pixel past this one's end and
