@@ -17,6 +17,10 @@
 #include <cmath>
 #include <numbers>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 struct KTDC::FontCache
 {
     KTFont font;
@@ -90,14 +94,56 @@ constexpr double kPolylineTolerance = 0.1;
 // Points dropped in a row at most, which bounds the cost of the test.
 constexpr int kMaxDroppedRun = 16;
 
-double SquaredDistanceToSegment(QPointF p, QPointF a, QPointF b)
+/// The squared distance of p from the segment from a to a + d, of squared length length2.
+double SquaredDistanceToSegment(QPointF p, QPointF a, QPointF d, double length2)
 {
-    const QPointF d = b - a;
-    const double length2 = QPointF::dotProduct(d, d);
     double t = length2 > 0 ? QPointF::dotProduct(p - a, d) / length2 : 0.0;
     t = std::clamp(t, 0.0, 1.0);
     const QPointF off = p - (a + d * t);
     return QPointF::dotProduct(off, off);
+}
+
+/// Whether every one of points[from..to) lies within the tolerance of the segment from a to
+/// a + d (of squared length length2). Two points at a time where the processor has the vector
+/// operations, each lane doing SquaredDistanceToSegment's arithmetic in its order, so to the last
+/// bit the same.
+bool AllWithinTolerance(const QPointF* points, std::size_t from, std::size_t to, QPointF a, QPointF d,
+                        double length2)
+{
+    constexpr double limit = kPolylineTolerance * kPolylineTolerance;
+    std::size_t k = from;
+#if defined(__SSE2__)
+    static_assert(sizeof(QPointF) == 2 * sizeof(double));
+    if (length2 > 0) {
+        const __m128d ax = _mm_set1_pd(a.x());
+        const __m128d ay = _mm_set1_pd(a.y());
+        const __m128d dx = _mm_set1_pd(d.x());
+        const __m128d dy = _mm_set1_pd(d.y());
+        const __m128d squared = _mm_set1_pd(length2);
+        const __m128d zero = _mm_setzero_pd();
+        const __m128d one = _mm_set1_pd(1.0);
+        const __m128d within = _mm_set1_pd(limit);
+        for (; k + 1 < to; k += 2) {
+            const auto* pair = reinterpret_cast<const double*>(points + k);
+            const __m128d first = _mm_loadu_pd(pair);
+            const __m128d second = _mm_loadu_pd(pair + 2);
+            const __m128d px = _mm_unpacklo_pd(first, second);
+            const __m128d py = _mm_unpackhi_pd(first, second);
+            const __m128d dot =
+                _mm_add_pd(_mm_mul_pd(_mm_sub_pd(px, ax), dx), _mm_mul_pd(_mm_sub_pd(py, ay), dy));
+            const __m128d t = _mm_min_pd(_mm_max_pd(_mm_div_pd(dot, squared), zero), one);
+            const __m128d offX = _mm_sub_pd(px, _mm_add_pd(ax, _mm_mul_pd(dx, t)));
+            const __m128d offY = _mm_sub_pd(py, _mm_add_pd(ay, _mm_mul_pd(dy, t)));
+            const __m128d distance = _mm_add_pd(_mm_mul_pd(offX, offX), _mm_mul_pd(offY, offY));
+            if (_mm_movemask_pd(_mm_cmple_pd(distance, within)) != 3)
+                return false;
+        }
+    }
+#endif
+    for (; k < to; ++k)
+        if (!(SquaredDistanceToSegment(points[k], a, d, length2) <= limit))
+            return false;
+    return true;
 }
 
 // A small device with a chosen resolution, so that contexts without a painter resolve point
@@ -587,6 +633,8 @@ bool KTDC::StrokeFast(const QPolygonF& points, bool closed)
     const bool flat = qpen.capStyle() == Qt::FlatCap;
     if (qpen.style() == Qt::SolidLine) {
         raster.Begin(bounds, width);
+        if (image)
+            raster.BlendsInto(*image);
         raster.AddPolyline(points, closed, flat);
         raster.Paint(*m_painter, ToQColor(m_state.pen.GetColor()), image);
         return true;
@@ -594,6 +642,8 @@ bool KTDC::StrokeFast(const QPolygonF& points, bool closed)
     // Styled lines fill their gaps with the background colour in OPAQUE mode.
     if (m_state.bkMode == OPAQUE) {
         raster.Begin(bounds, width);
+        if (image)
+            raster.SkipWhereAlready(*image, ToQColor(m_state.bkColour).rgb());
         raster.AddPolyline(points, closed, true);
         raster.Paint(*m_painter, ToQColor(m_state.bkColour), image);
     }
@@ -601,6 +651,8 @@ bool KTDC::StrokeFast(const QPolygonF& points, bool closed)
     for (qreal length : qpen.dashPattern())
         pattern.push_back(length * width);
     raster.Begin(bounds, width);
+    if (image)
+        raster.BlendsInto(*image);
     raster.AddDashed(points, closed, pattern, flat);
     raster.Paint(*m_painter, ToQColor(m_state.pen.GetColor()), image);
     return true;
@@ -626,9 +678,17 @@ QPolygonF KTDC::DevicePolyline(const CPoint* points, int count) const
     QPolygonF out;
     if (!points || count <= 0)
         return out;
-    std::vector<QPointF> device(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        device[static_cast<std::size_t>(i)] = ToPixelCentre(points[i]);
+    // ToPixelCentre's arithmetic, with the scales divided out once for all the points. The
+    // working list outlives the call: a curve's points are converted a polyline at a time.
+    const double scaleX = ScaleX();
+    const double scaleY = ScaleY();
+    static thread_local std::vector<QPointF> device;
+    device.resize(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double x = (points[i].x - static_cast<double>(m_windowOrg.x)) * scaleX + m_viewportOrg.x;
+        const double y = (points[i].y - static_cast<double>(m_windowOrg.y)) * scaleY + m_viewportOrg.y;
+        device[static_cast<std::size_t>(i)] = QPointF(x + 0.5, y + 0.5);
+    }
     out.reserve(count);
     out.append(device[0]);
     // A point goes when the line from the last kept point to the one after it passes within
@@ -636,9 +696,11 @@ QPolygonF KTDC::DevicePolyline(const CPoint* points, int count) const
     std::size_t anchor = 0;
     for (std::size_t i = 2; i < device.size(); ++i) {
         bool fits = i - anchor <= kMaxDroppedRun;
-        for (std::size_t k = anchor + 1; fits && k < i; ++k)
-            fits = SquaredDistanceToSegment(device[k], device[anchor], device[i]) <=
-                   kPolylineTolerance * kPolylineTolerance;
+        if (fits) {
+            const QPointF a = device[anchor];
+            const QPointF d = device[i] - a;
+            fits = AllWithinTolerance(device.data(), anchor + 1, i, a, d, QPointF::dotProduct(d, d));
+        }
         if (!fits) {
             anchor = i - 1;
             out.append(device[anchor]);

@@ -17,6 +17,17 @@
 
 namespace {
 
+// Device units a segment must run for its rows to tell the pixels beside it from those about its
+// ends: shorter, a row has too few of them.
+constexpr double kLongSegment = 8.0;
+// Device units a row's run reaches past the pixels a segment can cover, for rounding.
+constexpr double kRunMargin = 1e-6;
+// Pixels across and down (at most) of the box of a segment laid whole.
+constexpr int kSmallBox = 8;
+// Cells after the last tile, that a box's rows may reach into (leaving them as they are) and a
+// blend's four pixels at a time read.
+constexpr std::size_t kCoveragePadding = 8;
+
 // Coordinates far outside any device are held here before they become ints; the bounds
 // check drops them anyway.
 constexpr double kFar = 1.0e7;
@@ -71,8 +82,48 @@ void KTLineRaster::Begin(const QRect& bounds, double width)
     m_radius = std::max(0.0, width) / 2 + 0.5;
     m_columns = m_bounds.isEmpty() ? 0 : (m_bounds.width() + TileSize - 1) / TileSize;
     m_rows = m_bounds.isEmpty() ? 0 : (m_bounds.height() + TileSize - 1) / TileSize;
-    m_grid.assign(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows), -1);
-    m_used.clear();
+    // Between strokes every slot of the grid is -1: only those of a stroke left unpainted, or of
+    // a grid of another size, are set again.
+    ForgetTiles();
+    const std::size_t gridSize = static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows);
+    if (m_grid.size() != gridSize)
+        m_grid.assign(gridSize, -1);
+    m_unchanged = nullptr;
+    m_targetBits = nullptr;
+}
+
+void KTLineRaster::BlendsInto(const QImage& image)
+{
+    m_targetBits = image.rect().contains(m_bounds) ? image.constBits() : nullptr;
+    m_targetStride = image.bytesPerLine();
+}
+
+void KTLineRaster::SkipWhereAlready(const QImage& image, std::uint32_t colour)
+{
+    const bool direct =
+        image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied;
+    m_unchanged = direct && !s_referencePath ? &image : nullptr;
+    m_unchangedColour = colour | 0xFF000000u;
+}
+
+bool KTLineRaster::AlreadyColoured(int top, int bottom, int x0, int x1) const
+{
+    top = std::max(top, 0);
+    bottom = std::min(bottom, m_unchanged->height() - 1);
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, m_unchanged->width() - 1);
+    const uchar* const bits = m_unchanged->constBits();
+    const qsizetype stride = m_unchanged->bytesPerLine();
+    for (int y = top; y <= bottom; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(bits + y * stride);
+        // One test for the row: any bit in which some pixel differs from the colour.
+        std::uint32_t differs = 0;
+        for (int x = x0; x <= x1; ++x)
+            differs |= line[x] ^ m_unchangedColour;
+        if (differs != 0)
+            return false;
+    }
+    return true;
 }
 
 int KTLineRaster::NewTile(int index)
@@ -81,8 +132,8 @@ int KTLineRaster::NewTile(int index)
     m_grid[static_cast<std::size_t>(index)] = slot;
     m_used.push_back(index);
     const std::size_t cells = m_used.size() * TileSize * TileSize;
-    if (m_coverage.size() < cells)
-        m_coverage.resize(cells);
+    if (m_coverage.size() < cells + kCoveragePadding)
+        m_coverage.resize(cells + kCoveragePadding);
     std::fill_n(m_coverage.begin() + static_cast<std::ptrdiff_t>(cells - TileSize * TileSize),
                 TileSize * TileSize, std::uint8_t{0});
     const std::size_t spans = m_used.size() * TileSize * 2;
@@ -140,65 +191,150 @@ namespace {
     return static_cast<std::uint8_t>(value * 255.0 + 0.5);
 }
 
+} // namespace
+
+#if defined(__SSE2__)
+/// The segment's part of CoverPairs, in both lanes: set once for all the segment's rows.
+struct KTLineRaster::Lanes
+{
+    explicit Lanes(const SegmentCover& c)
+        : ax(_mm_set1_pd(c.ax)), ux(_mm_set1_pd(c.ux)), uy(_mm_set1_pd(c.uy)), low(_mm_set1_pd(c.low)),
+          high(_mm_set1_pd(c.high)), radius(_mm_set1_pd(c.radius)), startX(_mm_set1_pd(c.startX)),
+          startDX(_mm_set1_pd(c.startDX)), endX(_mm_set1_pd(c.endX)), endDX(_mm_set1_pd(c.endDX)),
+          cutStart(c.cutStart), cutEnd(c.cutEnd), isLong(c.high - c.low >= kLongSegment)
+    {
+    }
+    __m128d ax;
+    __m128d ux;
+    __m128d uy;
+    __m128d low;
+    __m128d high;
+    __m128d radius;
+    __m128d startX;
+    __m128d startDX;
+    __m128d endX;
+    __m128d endDX;
+    bool cutStart;
+    bool cutEnd;
+    /// Whether its rows have pixels enough beside it, neither before its start nor past its
+    /// end, that telling them apart pays.
+    bool isLong;
+};
+#else
+struct KTLineRaster::Lanes
+{
+    explicit Lanes(const SegmentCover&) {}
+};
+#endif
+
+namespace {
+
 #if defined(__SSE2__)
 /// CoverOf for two pixels at once, operation for operation (so to the last bit) the same: the
-/// lanes round as the scalar arithmetic does, and minimum and maximum clamp alike.
-template <bool Cuts>
-[[gnu::always_inline]] inline void CoverPairs(const KTLineRaster::SegmentCover& c,
-                                              const KTLineRaster::RowCover& row, std::uint8_t* cells,
-                                              int from, int to)
+/// lanes round as the scalar arithmetic does, and minimum and maximum clamp alike. Pixel
+/// centres step on by 2 from the first, exactly, as halves of small integers do.
+template <bool Cuts, bool Long>
+[[gnu::always_inline]] inline unsigned CoverPairs(const KTLineRaster::Lanes& c,
+                                                  const KTLineRaster::RowCover& row, std::uint8_t* cells,
+                                                  int from, int to)
 {
-    // Every constant in a register: the bytes written below may alias the segment's fields.
+    const __m128d sign = _mm_set1_pd(-0.0);
     const __m128d half = _mm_set1_pd(0.5);
     const __m128d zero = _mm_setzero_pd();
     const __m128d one = _mm_set1_pd(1.0);
+    const __m128d two = _mm_set1_pd(2.0);
+    const __m128d scale = _mm_set1_pd(255.0);
     const __m128d pyuy = _mm_set1_pd(row.pyuy);
     const __m128d pyux = _mm_set1_pd(row.pyux);
-    const __m128d ax = _mm_set1_pd(c.ax);
-    const __m128d ux = _mm_set1_pd(c.ux);
-    const __m128d uy = _mm_set1_pd(c.uy);
-    const __m128d low = _mm_set1_pd(c.low);
-    const __m128d high = _mm_set1_pd(c.high);
-    const __m128d radius = _mm_set1_pd(c.radius);
-    const __m128d scale = _mm_set1_pd(255.0);
+    const __m128d startRow = _mm_set1_pd(row.startRow);
+    const __m128d endRow = _mm_set1_pd(row.endRow);
     const bool cutStart = Cuts && c.cutStart;
     const bool cutEnd = Cuts && c.cutEnd;
-    const __m128d startX = _mm_set1_pd(c.startX);
-    const __m128d startDX = _mm_set1_pd(c.startDX);
-    const __m128d startRow = _mm_set1_pd(row.startRow);
-    const __m128d endX = _mm_set1_pd(c.endX);
-    const __m128d endDX = _mm_set1_pd(c.endDX);
-    const __m128d endRow = _mm_set1_pd(row.endRow);
-    for (int x = from; x <= to; x += 2) {
-        const __m128d centre = _mm_add_pd(_mm_cvtepi32_pd(_mm_setr_epi32(x, x + 1, 0, 0)), half);
-        const __m128d px = _mm_sub_pd(centre, ax);
-        const __m128d along = _mm_add_pd(_mm_mul_pd(px, ux), pyuy);
-        const __m128d across = _mm_sub_pd(_mm_mul_pd(px, uy), pyux);
-        const __m128d off = _mm_sub_pd(along, _mm_min_pd(_mm_max_pd(along, low), high));
-        const __m128d distance = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(off, off), _mm_mul_pd(across, across)));
-        __m128d value = _mm_min_pd(_mm_max_pd(_mm_sub_pd(radius, distance), zero), one);
+    __m128d centre = _mm_add_pd(_mm_setr_pd(from, from + 1.0), half);
+    __m128i laid = _mm_setzero_si128();
+    for (int x = from; x <= to; x += 2, centre = _mm_add_pd(centre, two)) {
+        const __m128d px = _mm_sub_pd(centre, c.ax);
+        const __m128d along = _mm_add_pd(_mm_mul_pd(px, c.ux), pyuy);
+        const __m128d across = _mm_sub_pd(_mm_mul_pd(px, c.uy), pyux);
+        const __m128d off = _mm_sub_pd(along, _mm_min_pd(_mm_max_pd(along, c.low), c.high));
+        __m128d distance;
+        // Beside a long segment (not past its ends) the distance is the one across it: the root
+        // of its square is that exactly, and the root costs more than the rest of the pair.
+        if (Long && _mm_movemask_pd(_mm_cmpeq_pd(off, zero)) == 3)
+            distance = _mm_andnot_pd(sign, across);
+        else
+            distance = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(off, off), _mm_mul_pd(across, across)));
+        __m128d value = _mm_min_pd(_mm_max_pd(_mm_sub_pd(c.radius, distance), zero), one);
         if constexpr (Cuts) {
             if (cutStart) {
-                const __m128d past = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, startX), startDX), startRow);
+                const __m128d past =
+                    _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, c.startX), c.startDX), startRow);
                 value = _mm_mul_pd(value, _mm_min_pd(_mm_max_pd(_mm_add_pd(past, half), zero), one));
             }
             if (cutEnd) {
-                const __m128d past = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, endX), endDX), endRow);
+                const __m128d past = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, c.endX), c.endDX), endRow);
                 value = _mm_mul_pd(value, _mm_min_pd(_mm_max_pd(_mm_add_pd(past, half), zero), one));
             }
         }
         const __m128i bytes = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(value, scale), half));
+        laid = _mm_or_si128(laid, bytes);
         cells[x] = std::max(cells[x], static_cast<std::uint8_t>(_mm_cvtsi128_si32(bytes)));
         if (x < to)
             cells[x + 1] = std::max(cells[x + 1],
                                     static_cast<std::uint8_t>(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 4))));
     }
+    // Any coverage at all (the second lane past an odd end counts too, which only widens a span).
+    return static_cast<unsigned>(_mm_cvtsi128_si32(_mm_or_si128(laid, _mm_srli_si128(laid, 4))));
+}
+
+/// The row's part of CoverPairs, in both lanes.
+struct RowLanes
+{
+    explicit RowLanes(const KTLineRaster::RowCover& row)
+        : pyuy(_mm_set1_pd(row.pyuy)), pyux(_mm_set1_pd(row.pyux)), startRow(_mm_set1_pd(row.startRow)),
+          endRow(_mm_set1_pd(row.endRow))
+    {
+    }
+    __m128d pyuy;
+    __m128d pyux;
+    __m128d startRow;
+    __m128d endRow;
+};
+
+/// The coverage of the two pixels whose centres are `centre`, in the two low 32-bit lanes, by
+/// CoverPairs' arithmetic without its shortcut beside long segments.
+template <bool Cuts>
+[[gnu::always_inline]] inline __m128i PairCover(const KTLineRaster::Lanes& c, const RowLanes& row,
+                                                __m128d centre)
+{
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128d zero = _mm_setzero_pd();
+    const __m128d one = _mm_set1_pd(1.0);
+    const __m128d px = _mm_sub_pd(centre, c.ax);
+    const __m128d along = _mm_add_pd(_mm_mul_pd(px, c.ux), row.pyuy);
+    const __m128d across = _mm_sub_pd(_mm_mul_pd(px, c.uy), row.pyux);
+    const __m128d off = _mm_sub_pd(along, _mm_min_pd(_mm_max_pd(along, c.low), c.high));
+    const __m128d distance = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(off, off), _mm_mul_pd(across, across)));
+    __m128d value = _mm_min_pd(_mm_max_pd(_mm_sub_pd(c.radius, distance), zero), one);
+    if constexpr (Cuts) {
+        if (c.cutStart) {
+            const __m128d past =
+                _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, c.startX), c.startDX), row.startRow);
+            value = _mm_mul_pd(value, _mm_min_pd(_mm_max_pd(_mm_add_pd(past, half), zero), one));
+        }
+        if (c.cutEnd) {
+            const __m128d past = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(centre, c.endX), c.endDX), row.endRow);
+            value = _mm_mul_pd(value, _mm_min_pd(_mm_max_pd(_mm_add_pd(past, half), zero), one));
+        }
+    }
+    return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(value, _mm_set1_pd(255.0)), half));
 }
 #endif
 
 } // namespace
 
-inline void KTLineRaster::Run(int y, int x0, int x1, const SegmentCover& c)
+[[gnu::always_inline]] inline void KTLineRaster::Run(int y, int x0, int x1, const SegmentCover& c,
+                                                     const Lanes& lanes)
 {
     const double py = y + 0.5 - c.ay;
     const RowCover row{py * c.uy, py * c.ux, (y + 0.5 - c.startY) * c.startDY, (y + 0.5 - c.endY) * c.endDY};
@@ -206,6 +342,8 @@ inline void KTLineRaster::Run(int y, int x0, int x1, const SegmentCover& c)
     const int ty = ly / TileSize;
     const int cellRow = (ly % TileSize) * TileSize;
     const bool reference = s_referencePath;
+    if (m_targetBits)
+        Prefetch(m_targetBits + y * m_targetStride + x0 * 4);
     // The run is cut at tile edges so that the inner loops touch one tile only.
     for (int start = x0; start <= x1;) {
         const int lx = start - m_bounds.left();
@@ -219,20 +357,72 @@ inline void KTLineRaster::Run(int y, int x0, int x1, const SegmentCover& c)
         span[1] = std::max<std::uint8_t>(span[1], static_cast<std::uint8_t>(column + stop - start));
 #if defined(__SSE2__)
         if (!reference) {
-            if (c.cutStart || c.cutEnd)
-                CoverPairs<true>(c, row, cells, start, stop);
-            else
-                CoverPairs<false>(c, row, cells, start, stop);
+            if (c.cutStart || c.cutEnd) {
+                if (lanes.isLong)
+                    CoverPairs<true, true>(lanes, row, cells, start, stop);
+                else
+                    CoverPairs<true, false>(lanes, row, cells, start, stop);
+            } else if (lanes.isLong) {
+                CoverPairs<false, true>(lanes, row, cells, start, stop);
+            } else {
+                CoverPairs<false, false>(lanes, row, cells, start, stop);
+            }
             start = stop + 1;
             continue;
         }
 #endif
         (void)reference;
+        (void)lanes;
         for (int x = start; x <= stop; ++x)
             cells[x] = std::max(cells[x], CoverOf(c, row, x));
         start = stop + 1;
     }
 }
+
+#if defined(__SSE2__)
+template <bool Cuts, int Pairs>
+void KTLineRaster::LayBox(const SegmentCover& c, const Lanes& lanes, int top, int bottom, int x0, int x1)
+{
+    static_assert(Pairs >= 1 && Pairs <= 4);
+    const int lx = x0 - m_bounds.left();
+    const int ly = top - m_bounds.top();
+    const auto slot = static_cast<std::size_t>(Tile(lx / TileSize, ly / TileSize));
+    const auto first = static_cast<std::uint8_t>(lx % TileSize);
+    const auto last = static_cast<std::uint8_t>(lx % TileSize + (x1 - x0));
+    // Eight cells from x0 on, a row further on each row: those past x1 (into the next row, or the
+    // padding after the last tile) take coverage 0, which leaves them as they are.
+    std::uint8_t* cells = m_coverage.data() + slot * TileSize * TileSize +
+                          static_cast<std::size_t>(ly % TileSize) * TileSize + (lx % TileSize);
+    std::uint8_t* span = m_spans.data() + (slot * TileSize + static_cast<std::size_t>(ly % TileSize)) * 2;
+    static constexpr std::uint8_t kKeep[16] = {255, 255, 255, 255, 255, 255, 255, 255,
+                                               0,   0,   0,   0,   0,   0,   0,   0};
+    const __m128i keep = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kKeep + 8 - (x1 - x0 + 1)));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128d first2 = _mm_add_pd(_mm_setr_pd(x0, x0 + 1.0), half);
+    for (int y = top; y <= bottom; ++y, cells += TileSize, span += 2) {
+        if (m_targetBits)
+            Prefetch(m_targetBits + y * m_targetStride + x0 * 4);
+        const double py = y + 0.5 - c.ay;
+        const RowLanes row(
+            RowCover{py * c.uy, py * c.ux, (y + 0.5 - c.startY) * c.startDY, (y + 0.5 - c.endY) * c.endDY});
+        // Every pair of the row, the same number on every row: no loop to mispredict.
+        __m128i quads[2] = {zero, zero};
+        for (int p = 0; p < Pairs; ++p) {
+            const __m128i pair = PairCover<Cuts>(lanes, row, _mm_add_pd(first2, _mm_set1_pd(2.0 * p)));
+            quads[p / 2] = p % 2 == 0 ? pair : _mm_unpacklo_epi64(quads[p / 2], pair);
+        }
+        const __m128i bytes =
+            _mm_and_si128(_mm_packus_epi16(_mm_packs_epi32(quads[0], quads[1]), zero), keep);
+        const __m128i old = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cells));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(cells), _mm_max_epu8(old, bytes));
+        // A row the segment leaves bare (a corner of its box) widens no span.
+        const bool laid = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)) != 0xFFFF;
+        span[0] = std::min<std::uint8_t>(span[0], laid ? first : std::uint8_t{TileSize});
+        span[1] = std::max<std::uint8_t>(span[1], laid ? last : std::uint8_t{0});
+    }
+}
+#endif
 
 namespace {
 
@@ -356,33 +546,25 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
     const int bottom = std::min(m_bounds.bottom(), CeilClamped(std::max(a.y(), b.y()) + r));
     const double left = std::min(a.x(), b.x()) - r;
     const double right = std::max(a.x(), b.x()) + r;
-    if (top > bottom || right < m_bounds.left() || left > m_bounds.right() + 1)
+    // The pixels the rows below can cover: those whose centres lie within [left, right] and,
+    // where no cut ends the segment, within r of its bounding box, for a pixel as far as r from
+    // it has no coverage. A cut's ramp reaches half a pixel past its end, into all the rows.
+    const bool cut = startCut || endCut;
+    const int boxTop = cut ? top : std::max(m_bounds.top(), CeilClamped(std::min(a.y(), b.y()) - r - 0.5));
+    const int boxBottom =
+        cut ? bottom : std::min(m_bounds.bottom(), FloorClamped(std::max(a.y(), b.y()) + r - 0.5));
+    const int boxLeft = std::max(m_bounds.left(), CeilClamped(left - 0.5));
+    const int boxRight = std::min(m_bounds.right(), FloorClamped(right - 0.5));
+    if (boxTop > boxBottom || boxLeft > boxRight)
         return;
-    const bool slanted = std::abs(dy) > 1e-9;
-    const double slope = slanted ? dx / dy : 0.0;
-    const double half = slanted ? r * length / std::abs(dy) + 0.5 : 0.0;
+    if (m_unchanged && AlreadyColoured(boxTop, boxBottom, boxLeft, boxRight))
+        return;
     // A segment of no length is a dot: any direction measures the distance from its point.
     const double ux = length > 0 ? dx / length : 1.0;
     const double uy = length > 0 ? dy / length : 0.0;
-    const auto cut = [](const Cut* c) { return c ? *c : Cut{QPointF(0.0, 0.0), QPointF(1.0, 0.0)}; };
-    const Cut start = cut(startCut);
-    const Cut end = cut(endCut);
-    // At a join the pixels near it are left to whichever of the two segments is nearer to them
-    // by a margin (so that rounding never decides): a pixel behind this segment's start and
-    // not past the one before's end is nearer to that one, a pixel past this one's end and
-    // ahead of the next one's start nearer to the next. Each row keeps the pixels ahead of
-    // either line across the join; where the two lines turn back across a row, all of it.
-    const bool reference = s_referencePath;
-    const bool trimmable = !reference && length >= kMinTrimmed && length <= kMaxTrimmed;
-    const QPointF unit(ux, uy);
-    const Edge startOwn = trimmable && before ? Edge(a, unit) : Edge();
-    const Edge startOther = trimmable && before ? Edge(a, *before) : Edge();
-    const Edge endOwn = trimmable && after ? Edge(b, -unit) : Edge();
-    const Edge endOther = trimmable && after ? Edge(b, -*after) : Edge();
-    const bool trimStart = trimmable && before && LeavesOut(startOwn, startOther);
-    const bool trimEnd = trimmable && after && LeavesOut(endOwn, endOther);
-    const std::pair<int, int> startRows(FloorClamped(a.y() - r - 1), CeilClamped(a.y() + r + 1));
-    const std::pair<int, int> endRows(FloorClamped(b.y() - r - 1), CeilClamped(b.y() + r + 1));
+    const auto edge = [](const Cut* c) { return c ? *c : Cut{QPointF(0.0, 0.0), QPointF(1.0, 0.0)}; };
+    const Cut start = edge(startCut);
+    const Cut end = edge(endCut);
     const SegmentCover cover{a.x(),
                              a.y(),
                              ux,
@@ -400,6 +582,46 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
                              end.point.y(),
                              end.inward.x(),
                              end.inward.y()};
+    const Lanes lanes(cover);
+    const bool reference = s_referencePath;
+#if defined(__SSE2__)
+    // A short segment (the chords of a circle, most of a dotted line) is laid over the whole of
+    // a small box in one tile, every row alike: finding each row's run and the joins' shares
+    // would cost more than the pixels they leave out.
+    if (!reference && boxRight - boxLeft < kSmallBox && boxBottom - boxTop < kSmallBox &&
+        (boxLeft - m_bounds.left()) / TileSize == (boxRight - m_bounds.left()) / TileSize &&
+        (boxTop - m_bounds.top()) / TileSize == (boxBottom - m_bounds.top()) / TileSize) {
+        using Lay = void (KTLineRaster::*)(const SegmentCover&, const Lanes&, int, int, int, int);
+        static constexpr Lay kLay[2][4] = {{&KTLineRaster::LayBox<false, 1>, &KTLineRaster::LayBox<false, 2>,
+                                            &KTLineRaster::LayBox<false, 3>, &KTLineRaster::LayBox<false, 4>},
+                                           {&KTLineRaster::LayBox<true, 1>, &KTLineRaster::LayBox<true, 2>,
+                                            &KTLineRaster::LayBox<true, 3>, &KTLineRaster::LayBox<true, 4>}};
+        (this->*kLay[cut ? 1 : 0][(boxRight - boxLeft) / 2])(cover, lanes, boxTop, boxBottom, boxLeft,
+                                                             boxRight);
+        return;
+    }
+#endif
+    const bool slanted = std::abs(dy) > 1e-9;
+    const double slope = slanted ? dx / dy : 0.0;
+    // A pixel whose centre lies further along its row from the centre line than r x length / |dy|
+    // is further than r from the line, and has no coverage: the reference path takes half a
+    // pixel more on either side, the fast one only a margin for rounding.
+    const double half = slanted ? r * length / std::abs(dy) + (reference ? 0.5 : kRunMargin) : 0.0;
+    // At a join the pixels near it are left to whichever of the two segments is nearer to them
+    // by a margin (so that rounding never decides): a pixel behind this segment's start and
+    // not past the one before's end is nearer to that one, a pixel past this one's end and
+    // ahead of the next one's start nearer to the next. Each row keeps the pixels ahead of
+    // either line across the join; where the two lines turn back across a row, all of it.
+    const bool trimmable = !reference && length >= kMinTrimmed && length <= kMaxTrimmed;
+    const QPointF unit(ux, uy);
+    const Edge startOwn = trimmable && before ? Edge(a, unit) : Edge();
+    const Edge startOther = trimmable && before ? Edge(a, *before) : Edge();
+    const Edge endOwn = trimmable && after ? Edge(b, -unit) : Edge();
+    const Edge endOther = trimmable && after ? Edge(b, -*after) : Edge();
+    const bool trimStart = trimmable && before && LeavesOut(startOwn, startOther);
+    const bool trimEnd = trimmable && after && LeavesOut(endOwn, endOther);
+    const std::pair<int, int> startRows(FloorClamped(a.y() - r - 1), CeilClamped(a.y() + r + 1));
+    const std::pair<int, int> endRows(FloorClamped(b.y() - r - 1), CeilClamped(b.y() + r + 1));
     for (int y = top; y <= bottom; ++y) {
         double low = left;
         double high = right;
@@ -419,7 +641,7 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
         const int x0 = std::max(m_bounds.left(), CeilClamped(low - 0.5));
         const int x1 = std::min(m_bounds.right(), FloorClamped(high - 0.5));
         if (x0 <= x1)
-            Run(y, x0, x1, cover);
+            Run(y, x0, x1, cover, lanes);
     }
 }
 
@@ -578,22 +800,32 @@ void KTLineRaster::Paint(QPainter& painter, const QColor& colour, QImage* target
         Blend(*target, colour);
     else
         DrawTiles(painter, colour);
+    ForgetTiles();
+}
+
+void KTLineRaster::ForgetTiles()
+{
+    for (const int index : m_used)
+        m_grid[static_cast<std::size_t>(index)] = -1;
     m_used.clear();
-    std::fill(m_grid.begin(), m_grid.end(), -1);
 }
 
 namespace {
 
 /// Pixels first..last of an image row blended towards the source by their coverage (indexed by
-/// x as the row is).
-void BlendSpan(QRgb* line, const std::uint8_t* cover, int first, int last, QRgb source, bool reference)
+/// x as the row is); the row's pixels run to rowEnd, its coverage at least three cells past last.
+void BlendSpan(QRgb* line, const std::uint8_t* cover, int first, int last, int rowEnd, QRgb source,
+               bool reference)
 {
     int x = first;
 #if defined(__SSE2__)
     // Four pixels at a time, each channel in 16 bits: the products and the rounding sums stay
     // below 65536, so every lane computes what Interpolate computes, and coverage 0 or 255
-    // leaves the destination or the source as they are.
+    // leaves the destination or the source as they are. Pixels past the span (within the row)
+    // take coverage 0 and keep their values: a span of a few pixels is one step, without a
+    // branch on its length or its coverage to mispredict.
     if (!reference) {
+        static constexpr std::uint32_t kLanes[5] = {0, 0xFFu, 0xFFFFu, 0xFFFFFFu, 0xFFFFFFFFu};
         const __m128i zero = _mm_setzero_si128();
         const __m128i sourceWide = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(source)), zero);
         const __m128i full = _mm_set1_epi16(255);
@@ -603,16 +835,11 @@ void BlendSpan(QRgb* line, const std::uint8_t* cover, int first, int last, QRgb 
                                               _mm_mullo_epi16(destination, _mm_sub_epi16(full, alpha)));
             return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(sum, _mm_srli_epi16(sum, 8)), round), 8);
         };
-        for (; x + 3 <= last; x += 4) {
+        for (; x <= last && x + 3 <= rowEnd; x += 4) {
             std::uint32_t alphas;
             std::memcpy(&alphas, cover + x, sizeof alphas);
-            if (alphas == 0)
-                continue;
+            alphas &= kLanes[std::min(4, last - x + 1)];
             auto* pixels = reinterpret_cast<__m128i*>(line + x);
-            if (alphas == 0xFFFFFFFFu) {
-                _mm_storeu_si128(pixels, _mm_set1_epi32(static_cast<int>(source)));
-                continue;
-            }
             const __m128i destination = _mm_loadu_si128(pixels);
             __m128i spread = _mm_cvtsi32_si128(static_cast<int>(alphas));
             spread = _mm_unpacklo_epi8(spread, spread);
@@ -624,6 +851,7 @@ void BlendSpan(QRgb* line, const std::uint8_t* cover, int first, int last, QRgb 
     }
 #endif
     (void)reference;
+    (void)rowEnd;
     for (; x <= last; ++x) {
         const unsigned alpha = cover[x];
         if (alpha == 0)
@@ -648,6 +876,7 @@ void KTLineRaster::Blend(QImage& target, const QColor& colour)
     auto* const bits = const_cast<uchar*>(target.constBits());
     const qsizetype stride = target.bytesPerLine();
     const bool reference = s_referencePath;
+    const int rowEnd = target.width() - 1;
     const auto origin = [&](std::size_t slot) {
         return QPoint(m_bounds.left() + m_used[slot] % m_columns * TileSize,
                       m_bounds.top() + m_used[slot] / m_columns * TileSize);
@@ -684,8 +913,8 @@ void KTLineRaster::Blend(QImage& target, const QColor& colour)
             const int first = std::max(box.left(), corner.x() + spans[r * 2]);
             const int last = std::min(box.right(), corner.x() + spans[r * 2 + 1]);
             if (first <= last)
-                BlendSpan(reinterpret_cast<QRgb*>(bits + y * stride), cover + r * TileSize - corner.x(), first,
-                          last, source, reference);
+                BlendSpan(reinterpret_cast<QRgb*>(bits + y * stride), cover + r * TileSize - corner.x(),
+                          first, last, rowEnd, source, reference);
         }
     }
 }

@@ -28,6 +28,16 @@ public:
     /// Starts a stroke of the given width (device units, above 0) confined to `bounds` (device
     /// pixels); anything outside is dropped. Coverage of an earlier stroke is discarded.
     void Begin(const QRect& bounds, double width);
+    /// Until the next Begin, a segment whose every pixel in `image` (the one the stroke will be
+    /// blended into, RGB32 or premultiplied ARGB32) already holds the opaque `colour` is not
+    /// laid: blending a colour into pixels of that colour leaves them as they are, whatever the
+    /// coverage. The gaps of dashed lines in the background colour mostly fall on pixels of it.
+    /// Not on the reference path, which lays every segment.
+    void SkipWhereAlready(const QImage& image, std::uint32_t colour);
+    /// Until the next Begin, the stroke is to be blended into `image` (covering the bounds): the
+    /// image's rows are asked for from memory as the stroke is laid, so that they have arrived
+    /// when Paint blends them instead of each being waited for in turn.
+    void BlendsInto(const QImage& image);
     /// One segment; a flat end stops square at its point instead of rounding past it.
     void AddSegment(QPointF a, QPointF b, bool flatStart = false, bool flatEnd = false);
     /// The segments of an open (or, `closed`, closed) polyline, the ends capped as given.
@@ -69,6 +79,9 @@ public:
         double endRow;
     };
 
+    /// A segment's SegmentCover as the processor's vector operations read it.
+    struct Lanes;
+
     /// Tiles the stroke has touched so far.
     int TouchedTileCount() const { return static_cast<int>(m_used.size()); }
     /// Coverage of one device pixel of the current stroke; 0 outside the bounds.
@@ -97,14 +110,27 @@ private:
     /// The slot of the tile, cleared when first touched.
     int Tile(int tx, int ty);
     int NewTile(int index);
+    /// Leaves no tile in use, the grid's slots of those there were set to -1.
+    void ForgetTiles();
     /// The pixels x0..x1 of row y: each takes the larger of its coverage and the segment's.
-    void Run(int y, int x0, int x1, const SegmentCover& cover);
+    void Run(int y, int x0, int x1, const SegmentCover& cover, const Lanes& lanes);
+    /// Every pixel of rows top..bottom, columns x0..x1 (at most 2 x Pairs of them), all within
+    /// one tile, as Run does them.
+    template <bool Cuts, int Pairs>
+    void LayBox(const SegmentCover& cover, const Lanes& lanes, int top, int bottom, int x0, int x1);
+    /// Whether every pixel of rows top..bottom, columns x0..x1 of the image SkipWhereAlready
+    /// gave holds its colour (those off the image are never painted, so they count as holding it).
+    bool AlreadyColoured(int top, int bottom, int x0, int x1) const;
     void Blend(QImage& target, const QColor& colour);
     void DrawTiles(QPainter& painter, const QColor& colour) const;
 
     static bool s_referencePath;
 
     QRect m_bounds;
+    const QImage* m_unchanged = nullptr; ///< of SkipWhereAlready, or null
+    const unsigned char* m_targetBits = nullptr; ///< of BlendsInto: the pixels, or null
+    std::ptrdiff_t m_targetStride = 0;
+    std::uint32_t m_unchangedColour = 0;
     double m_radius = 0.5; ///< half the width plus half a pixel of ramp
     int m_columns = 0;
     int m_rows = 0;

@@ -362,6 +362,168 @@ TEST(KTLineRaster, SharedJoinsAndVectorBlendsPaintWhatWholeSegmentsPaint)
                     }
 }
 
+TEST(KTLineRaster, ShortSegmentsAtTheEdgesOfTilesAndBoundsPaintWhatWholeSegmentsPaint)
+{
+    // Short segments are laid over the whole of their small boxes, several cells at a time, and
+    // blended four pixels at a time past the ends of spans: small circles of chords about two
+    // pixels long, centred on tile corners, on the bounds' edges and on the image's last column,
+    // open and closed, dashed and flat-ended, paint what the reference path paints, and nothing
+    // outside the bounds.
+    const QRect bounds(3, 2, 390, 295); // not the whole image, nor on tile edges
+    std::vector<QPolygonF> circles;
+    for (const QPointF centre : {QPointF(32.0, 32.0), QPointF(64.5, 31.5), QPointF(96.25, 95.75),
+                                 QPointF(3.0, 150.0), QPointF(392.5, 40.0), QPointF(399.0, 200.0),
+                                 QPointF(200.0, 2.0), QPointF(160.0, 296.5), QPointF(128.0, 160.0)})
+        for (const double radius : {1.0, 2.5, 6.0, 11.0}) {
+            QPolygonF circle;
+            const int corners = std::max(12, static_cast<int>(std::ceil(std::numbers::pi * radius)));
+            for (int i = 0; i < corners; ++i) {
+                const double t = 2 * std::numbers::pi * i / corners;
+                circle.append(centre + QPointF(radius * std::cos(t), -radius * std::sin(t)));
+            }
+            circles.push_back(circle);
+        }
+    const std::vector<double> dots{2.0, 2.0};
+    const auto background = [](int x, int y) {
+        return qRgb((x * 11) % 256, (y * 13) % 256, ((x + 2 * y) * 5) % 256);
+    };
+    const auto paint = [&](double width, bool closed, bool flat, bool dashed, bool reference) {
+        KTLineRaster::SetReferencePath(reference);
+        QImage image(400, 300, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, background(x, y));
+        QPainter painter(&image);
+        KTLineRaster raster;
+        raster.Begin(bounds, width);
+        for (const QPolygonF& circle : circles) {
+            if (dashed)
+                raster.AddDashed(circle, closed, dots, flat);
+            else
+                raster.AddPolyline(circle, closed, flat);
+        }
+        raster.Paint(painter, QColor(200, 40, 90), &image);
+        painter.end();
+        KTLineRaster::SetReferencePath(false);
+        return image;
+    };
+    for (const double width : {1.2, 2.126, 3.07})
+        for (const bool closed : {false, true})
+            for (const bool flat : {false, true})
+                for (const bool dashed : {false, true}) {
+                    const QImage fast = paint(width, closed, flat, dashed, false);
+                    const QImage whole = paint(width, closed, flat, dashed, true);
+                    EXPECT_TRUE(fast == whole)
+                        << "width " << width << (closed ? " closed" : " open") << (flat ? " flat" : " round")
+                        << (dashed ? " dashed" : " solid");
+                    // Outside the bounds every pixel keeps its background.
+                    int outside = 0;
+                    for (int y = 0; y < fast.height(); ++y)
+                        for (int x = 0; x < fast.width(); ++x)
+                            if (!bounds.contains(x, y) && fast.pixel(x, y) != background(x, y))
+                                ++outside;
+                    EXPECT_EQ(outside, 0) << "width " << width;
+                }
+}
+
+TEST(KTLineRaster, ARasterUsedAgainPaintsAsANewOne)
+{
+    // The device context keeps one rasteriser for every stroke: strokes in other bounds (grids of
+    // other sizes, and of the same size in another shape), after a stroke begun and never
+    // painted, paint as a new rasteriser paints them.
+    struct Stroke
+    {
+        QRect bounds;
+        double width;
+        QPolygonF points;
+        bool painted;
+    };
+    const QPolygonF zigzag{QPointF(10, 10), QPointF(150, 90), QPointF(290, 15), QPointF(380, 280)};
+    const QPolygonF across{QPointF(0, 150), QPointF(400, 152)};
+    const Stroke strokes[] = {
+        {QRect(0, 0, 400, 300), 3.0, zigzag, true},  {QRect(0, 0, 400, 300), 5.0, across, false},
+        {QRect(10, 5, 390, 290), 2.5, zigzag, true}, {QRect(0, 0, 200, 300), 4.0, across, true},
+        {QRect(0, 0, 320, 224), 4.0, zigzag, true},  {QRect(0, 0, 400, 300), 1.5, across, true},
+    };
+    QImage reused = White();
+    QImage fresh = White();
+    KTLineRaster raster;
+    for (const Stroke& stroke : strokes) {
+        raster.Begin(stroke.bounds, stroke.width);
+        raster.AddPolyline(stroke.points, false, false);
+        if (!stroke.painted)
+            continue;
+        QPainter painter(&reused);
+        raster.Paint(painter, QColor(0, 0, 200), &reused);
+        KTLineRaster once;
+        once.Begin(stroke.bounds, stroke.width);
+        once.AddPolyline(stroke.points, false, false);
+        QPainter freshPainter(&fresh);
+        once.Paint(freshPainter, QColor(0, 0, 200), &fresh);
+        EXPECT_EQ(raster.TouchedTileCount(), 0);
+    }
+    EXPECT_TRUE(reused == fresh);
+    EXPECT_GT(Differing(reused, White(), 0), 1000);
+}
+
+TEST(KTLineRaster, SegmentsOverPixelsOfTheirColourAreLeftOutWithoutChangingThePicture)
+{
+    // The gaps of opaque dashed lines are laid in the background colour, mostly over pixels of
+    // it: segments whose pixels all hold the colour are left out, and the picture is the one
+    // every segment blended gives, where the background is the colour, where it is patterned,
+    // where it is the colour but for one pixel, and for a colour whose pixels differ in one bit.
+    const QRgb colour = qRgb(255, 255, 255);
+    QPolygonF circle;
+    for (int i = 0; i < 900; ++i) {
+        const double t = 2 * std::numbers::pi * i / 900;
+        circle.append(QPointF(200.0 + 150.0 * std::cos(t), 150.0 - 110.0 * std::sin(t)));
+    }
+    const auto background = [&](QImage& image, int variant) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pattern = qRgb((x * 7) % 256, (y * 5) % 256, ((x + y) * 3) % 256);
+                switch (variant) {
+                case 0: image.setPixel(x, y, colour); break;
+                case 1: image.setPixel(x, y, x < 200 ? colour : pattern); break;
+                case 2: image.setPixel(x, y, x == 350 && y == 150 ? qRgb(255, 255, 254) : colour); break;
+                default: image.setPixel(x, y, (x / 20 + y / 20) % 2 ? colour : qRgb(255, 254, 255)); break;
+                }
+            }
+    };
+    for (const int variant : {0, 1, 2, 3})
+        for (const double width : {2.126, 3.07, 8.5}) {
+            QImage images[2] = {QImage(400, 300, QImage::Format_RGB32),
+                                QImage(400, 300, QImage::Format_RGB32)};
+            int touched[2] = {};
+            for (int reference = 0; reference < 2; ++reference) {
+                QImage& image = images[reference];
+                background(image, variant);
+                KTLineRaster::SetReferencePath(reference == 1);
+                QPainter painter(&image);
+                KTLineRaster raster;
+                raster.Begin(QRect(0, 0, 400, 300), width);
+                raster.SkipWhereAlready(image, colour);
+                raster.AddPolyline(circle, true, true);
+                touched[reference] = raster.TouchedTileCount();
+                raster.Paint(painter, QColor(colour), &image);
+                painter.end();
+                KTLineRaster::SetReferencePath(false);
+            }
+            EXPECT_TRUE(images[0] == images[1]) << "variant " << variant << " width " << width;
+            // All of the circle over the colour lays nothing; a patterned half, or a pixel off
+            // the colour, is laid where it lies.
+            EXPECT_GT(touched[1], 0);
+            if (variant == 0) {
+                EXPECT_EQ(touched[0], 0) << width;
+            } else if (variant == 1) {
+                EXPECT_GT(touched[0], 0) << width;
+            } else if (variant == 2) {
+                EXPECT_GT(touched[0], 0) << width;
+                EXPECT_LT(touched[0], 3) << width;
+            }
+        }
+}
+
 // ---- the device context's wide lines --------------------------------------------------------
 
 TEST(KTDCWideLines, MatchQtsOwnStroke)
