@@ -44,7 +44,7 @@ double ProcessMilliseconds()
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-constexpr int kRuns = 7;
+constexpr int kRuns = 15;
 constexpr double kGoal = 50.0;
 
 } // namespace

@@ -478,11 +478,18 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
     if (m_f.PrepareList(KTFunctionData3::FirstBranchList, first) &&
         m_f.PrepareList(KTFunctionData3::SecondBranchList, second)) {
         // Rows of lattice points go through the programs' block form where that runs whole
-        // blocks at once; a program that applies its rules lane by lane gains nothing by it.
-        // With rows the lattice calls both forms from its threads: the prepared programs are
-        // only read.
+        // blocks at once; a program that applies its rules lane by lane gains nothing by it and
+        // takes its rows point by point. With rows the lattice calls both forms from its
+        // threads: the prepared programs are only read.
         KTImplicitGrid::RowDifference rows;
-        if (first.program->RunsInBlocks() && second.program->RunsInBlocks())
+        if (!first.program->RunsInBlocks() || !second.program->RunsInBlocks())
+            rows = [&first, &second](const double* xs, double y, double* out, int count) {
+                for (int k = 0; k < count; ++k) {
+                    const double right = second.Run(xs[k], y);
+                    out[k] = SidesDifference(first.Run(xs[k], y), right);
+                }
+            };
+        else
             rows = [&first, &second](const double* xs, double y, double* out, int count) {
                 // The grid hands at most a few hundred points of a row at once.
                 constexpr int block = 256;
