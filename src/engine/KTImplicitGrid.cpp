@@ -535,11 +535,22 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
         for (int i = 0; i < m_columns; i += TopCell)
             cells.push_back({i, j, std::min(i + TopCell, m_columns), std::min(j + TopCell, m_rows)});
     std::vector<double> magnitudes;
+    int crossed = 0;
     for (const Cell& c : cells) {
-        for (const double f : {Value(c.i0, c.j0), Value(c.i1, c.j0), Value(c.i0, c.j1), Value(c.i1, c.j1)})
-            if (!std::isnan(f))
-                magnitudes.push_back(std::fabs(f));
+        const double f[4] = {Value(c.i0, c.j0), Value(c.i1, c.j0), Value(c.i0, c.j1), Value(c.i1, c.j1)};
+        for (const double v : f)
+            if (!std::isnan(v))
+                magnitudes.push_back(std::fabs(v));
+        // Corners of both signs, or some without a value: a curve or a domain's edge passes.
+        int undefined = 0;
+        bool both = false;
+        for (const double v : f) {
+            undefined += std::isnan(v) ? 1 : 0;
+            both = both || (!std::isnan(v) && !std::isnan(f[0]) && Positive(v) != Positive(f[0]));
+        }
+        crossed += both || (undefined > 0 && undefined < 4) ? 1 : 0;
     }
+    m_crossedFirstCells = crossed;
     // The typical size of the difference over the view: what counts as near zero.
     m_scale = 1.0;
     if (!magnitudes.empty()) {
@@ -585,7 +596,8 @@ void KTImplicitGrid::FirstPass()
         m_levels[l].bands.resize(static_cast<std::size_t>(bands));
     // One point at a time the difference may not be callable from other threads, and the
     // evaluation of rows is what keeps the threads apart from the caller's lists of points.
-    m_threads = m_rowDifference && m_concurrent && bands > 2 && std::thread::hardware_concurrency() > 1;
+    m_threads = m_rowDifference && m_concurrent && bands > 2 && m_crossedFirstCells >= m_threadedCells &&
+                std::thread::hardware_concurrency() > 1;
     InLevels(0, [this](int l, int b) { JudgeBand(m_levels.get(), l, b); });
     // The last level only evaluates the rows left: cells of one lattice cell split no further.
     t_worker = &m_workers[AfterLevels];

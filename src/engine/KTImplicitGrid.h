@@ -62,8 +62,16 @@ public:
     long long Evaluations() const { return m_evaluations; }
     int Columns() const { return m_columns; }
     int Rows() const { return m_rows; }
-    /// Whether a trace with a row form may use threads (the default); the polylines are the same.
-    void SetConcurrent(bool concurrent) { m_concurrent = concurrent; }
+    /// First cells crossed by curves (seen at their corners) from which a trace uses threads: a
+    /// few curves are traced sooner than the threads would wait on each other.
+    static constexpr int ThreadedCells = 1000;
+    /// Whether a trace with a row form may use threads (the default), and from how many crossed
+    /// first cells; the polylines are the same either way.
+    void SetConcurrent(bool concurrent, int fromCrossedCells = ThreadedCells)
+    {
+        m_concurrent = concurrent;
+        m_threadedCells = fromCrossedCells;
+    }
 
 private:
     struct Cell
@@ -289,6 +297,8 @@ private:
     std::vector<Worker> m_workers; ///< one per list
     std::unique_ptr<Level[]> m_levels; ///< the first pass's, kept for the first round of reconciling
     bool m_threads = false;            ///< the first pass ran on threads
+    int m_crossedFirstCells = 0;       ///< first cells whose corners differ in sign or in having a value
+    int m_threadedCells = ThreadedCells;
     long long m_evaluations = 0;
     double m_scale = 1.0; ///< typical size of the difference over the view
 

@@ -54,7 +54,8 @@ Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool conc
                 int lines = 300)
 {
     KTImplicitGrid grid(row.low, row.high, row.low, row.high, columns, lines);
-    grid.SetConcurrent(concurrent);
+    // Threads however few curves cross the lattice, so that every case takes them.
+    grid.SetConcurrent(concurrent, 0);
     KTImplicitGrid::RowDifference rows;
     if (byRows)
         rows = [&row, backward](const double* xs, double y, double* out, int count) {
