@@ -176,9 +176,11 @@ struct KTImplicitGrid::Storage
     std::size_t tileRoom = 0;
     Chunks<Crossing> crossings[Lists];
     Chunks<Leaf> leaves[Lists];
-    std::vector<KTPoint> points;
-    std::vector<double> lattice;
+    std::vector<KTPoint> points, sparePoints;
+    std::vector<double> lattice, spareLattice, magnitudes;
     std::vector<int> ends;
+    std::vector<Cell> cells;
+    std::vector<std::int32_t> candidates;
 };
 
 thread_local std::unique_ptr<KTImplicitGrid::Storage> KTImplicitGrid::t_storage;
@@ -203,6 +205,11 @@ void KTImplicitGrid::TakeStorage()
     m_points = std::move(s->points);
     m_lattice = std::move(s->lattice);
     m_ends = std::move(s->ends);
+    m_sparePoints = std::move(s->sparePoints);
+    m_spareLattice = std::move(s->spareLattice);
+    m_magnitudes = std::move(s->magnitudes);
+    m_cells = std::move(s->cells);
+    m_candidates = std::move(s->candidates);
 }
 
 void KTImplicitGrid::KeepStorage()
@@ -230,6 +237,11 @@ void KTImplicitGrid::KeepStorage()
     keep(m_points, s->points);
     keep(m_lattice, s->lattice);
     keep(m_ends, s->ends);
+    keep(m_sparePoints, s->sparePoints);
+    keep(m_spareLattice, s->spareLattice);
+    keep(m_magnitudes, s->magnitudes);
+    keep(m_cells, s->cells);
+    keep(m_candidates, s->candidates);
     t_storage = std::move(s);
 }
 
@@ -530,11 +542,13 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
     const int topsX = (m_columns + TopCell - 1) / TopCell;
     const int topsY = (m_rows + TopCell - 1) / TopCell;
     m_firstLeaf.assign(static_cast<std::size_t>(topsX) * static_cast<std::size_t>(topsY), -1);
-    std::vector<Cell> cells;
+    std::vector<Cell>& cells = m_cells;
+    cells.clear();
     for (int j = 0; j < m_rows; j += TopCell)
         for (int i = 0; i < m_columns; i += TopCell)
             cells.push_back({i, j, std::min(i + TopCell, m_columns), std::min(j + TopCell, m_rows)});
-    std::vector<double> magnitudes;
+    std::vector<double>& magnitudes = m_magnitudes;
+    magnitudes.clear();
     int crossed = 0;
     for (const Cell& c : cells) {
         const double f[4] = {Value(c.i0, c.j0), Value(c.i1, c.j0), Value(c.i0, c.j1), Value(c.i1, c.j1)};
@@ -1423,7 +1437,8 @@ void KTImplicitGrid::Reconcile()
     std::vector<int> corners;
     std::vector<Cell> children;
     std::vector<Cell> split;
-    std::vector<std::int32_t> candidates;
+    std::vector<std::int32_t>& candidates = m_candidates;
+    candidates.clear();
     for (const int list : ListOrder)
         for (std::int32_t k = 0; k < m_leaves[list].Size(); ++k)
             candidates.push_back(Id(list, k));
@@ -1611,8 +1626,11 @@ void KTImplicitGrid::Link()
 
 void KTImplicitGrid::Simplify(double tolerance)
 {
-    std::vector<KTPoint> points;
-    std::vector<double> lattice;
+    // Into the spare lists, which then change places with the polylines' own.
+    std::vector<KTPoint>& points = m_sparePoints;
+    std::vector<double>& lattice = m_spareLattice;
+    points.clear();
+    lattice.clear();
     std::vector<int> ends;
     std::vector<std::uint8_t> keep;
     std::vector<std::pair<int, int>> stack;
@@ -1662,7 +1680,7 @@ void KTImplicitGrid::Simplify(double tolerance)
         ends.push_back(static_cast<int>(points.size()));
         begin = end;
     }
-    m_points = std::move(points);
-    m_lattice = std::move(lattice);
+    m_points.swap(points);
+    m_lattice.swap(lattice);
     m_ends = std::move(ends);
 }

@@ -321,6 +321,12 @@ private:
     std::vector<KTPoint> m_points;
     std::vector<double> m_lattice; ///< lattice (u, v) pairs of m_points, for simplification
     std::vector<int> m_ends;
+    /// Scratch lists kept with the storage: ones of a few hundred kilobytes would otherwise be
+    /// mapped afresh, and faulted in, for every plot.
+    std::vector<KTPoint> m_sparePoints;
+    std::vector<double> m_spareLattice, m_magnitudes;
+    std::vector<Cell> m_cells;
+    std::vector<std::int32_t> m_candidates;
 
     /// The lists above that a plot leaves behind, emptied but with their room, for the next one.
     struct Storage;
