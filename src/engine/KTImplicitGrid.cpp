@@ -547,6 +547,16 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
     for (int j = 0; j < m_rows; j += TopCell)
         for (int i = 0; i < m_columns; i += TopCell)
             cells.push_back({i, j, std::min(i + TopCell, m_columns), std::min(j + TopCell, m_rows)});
+    if (m_rowDifference) {
+        // The corners of the first cells, a row at a time.
+        for (const Cell& c : cells) {
+            Defer(c.i0, c.j0);
+            Defer(c.i1, c.j0);
+            Defer(c.i0, c.j1);
+            Defer(c.i1, c.j1);
+        }
+        EvaluateRows(*W().pending);
+    }
     std::vector<double>& magnitudes = m_magnitudes;
     magnitudes.clear();
     int crossed = 0;
