@@ -186,30 +186,35 @@ struct KTImplicitGrid::Storage
 thread_local std::unique_ptr<KTImplicitGrid::Storage> KTImplicitGrid::t_storage;
 thread_local KTImplicitGrid::Worker* KTImplicitGrid::t_worker = nullptr;
 
+template <class Move>
+void KTImplicitGrid::ExchangeStorage(Storage& s, const Move& move)
+{
+    move(m_workers, s.workers);
+    move(m_tileOf, s.tileOf);
+    move(m_firstLeaf, s.firstLeaf);
+    move(m_segmentEnds, s.segmentEnds);
+    move(m_coarse, s.coarse);
+    move(m_tiles, s.tiles);
+    move(m_tileRoom, s.tileRoom);
+    for (int k = 0; k < Lists; ++k) {
+        move(m_crossings[k], s.crossings[k]);
+        move(m_leaves[k], s.leaves[k]);
+    }
+    move(m_points, s.points);
+    move(m_lattice, s.lattice);
+    move(m_ends, s.ends);
+    move(m_sparePoints, s.sparePoints);
+    move(m_spareLattice, s.spareLattice);
+    move(m_magnitudes, s.magnitudes);
+    move(m_cells, s.cells);
+    move(m_candidates, s.candidates);
+}
+
 void KTImplicitGrid::TakeStorage()
 {
     const std::unique_ptr<Storage> s = std::move(t_storage);
-    if (!s)
-        return;
-    m_workers = std::move(s->workers);
-    m_tileOf = std::move(s->tileOf);
-    m_firstLeaf = std::move(s->firstLeaf);
-    m_segmentEnds = std::move(s->segmentEnds);
-    m_coarse = std::move(s->coarse);
-    m_tiles = std::move(s->tiles);
-    m_tileRoom = s->tileRoom;
-    for (int k = 0; k < Lists; ++k) {
-        m_crossings[k] = std::move(s->crossings[k]);
-        m_leaves[k] = std::move(s->leaves[k]);
-    }
-    m_points = std::move(s->points);
-    m_lattice = std::move(s->lattice);
-    m_ends = std::move(s->ends);
-    m_sparePoints = std::move(s->sparePoints);
-    m_spareLattice = std::move(s->spareLattice);
-    m_magnitudes = std::move(s->magnitudes);
-    m_cells = std::move(s->cells);
-    m_candidates = std::move(s->candidates);
+    if (s)
+        ExchangeStorage(*s, [](auto& mine, auto& kept) { mine = std::move(kept); });
 }
 
 void KTImplicitGrid::KeepStorage()
@@ -217,31 +222,14 @@ void KTImplicitGrid::KeepStorage()
     if (t_storage)
         return;
     auto s = std::make_unique<Storage>();
-    const auto keep = [](auto& from, auto& to) {
-        from.clear();
-        to = std::move(from);
-    };
-    keep(m_workers, s->workers);
-    keep(m_tileOf, s->tileOf);
-    keep(m_firstLeaf, s->firstLeaf);
-    keep(m_segmentEnds, s->segmentEnds);
-    keep(m_coarse, s->coarse);
-    s->tiles = std::move(m_tiles);
-    s->tileRoom = m_tileRoom;
-    for (int k = 0; k < Lists; ++k) {
-        m_crossings[k].Clear();
-        m_leaves[k].Clear();
-        s->crossings[k] = std::move(m_crossings[k]);
-        s->leaves[k] = std::move(m_leaves[k]);
-    }
-    keep(m_points, s->points);
-    keep(m_lattice, s->lattice);
-    keep(m_ends, s->ends);
-    keep(m_sparePoints, s->sparePoints);
-    keep(m_spareLattice, s->spareLattice);
-    keep(m_magnitudes, s->magnitudes);
-    keep(m_cells, s->cells);
-    keep(m_candidates, s->candidates);
+    // Lists go emptied but with their room; the tiles and their count as they are.
+    ExchangeStorage(*s, [](auto& mine, auto& kept) {
+        if constexpr (requires { mine.clear(); })
+            mine.clear();
+        else if constexpr (requires { mine.Clear(); })
+            mine.Clear();
+        kept = std::move(mine);
+    });
     t_storage = std::move(s);
 }
 

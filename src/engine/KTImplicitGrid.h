@@ -333,6 +333,9 @@ private:
     /// What the last plot of this thread left; empty while a plot holds it (a second grid alive
     /// at once makes its own).
     static thread_local std::unique_ptr<Storage> t_storage;
+    /// move(member, kept) for each list the storage keeps.
+    template <class Move>
+    void ExchangeStorage(Storage& storage, const Move& move);
     void TakeStorage();
     void KeepStorage();
 };
