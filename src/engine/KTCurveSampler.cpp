@@ -481,13 +481,15 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
         // blocks at once; a program that applies its rules lane by lane gains nothing by it and
         // takes its rows point by point. With rows the lattice calls both forms from its
         // threads: the prepared programs are only read.
+        const auto difference = [&first, &second](double x, double y) {
+            const double right = second.Run(x, y);
+            return SidesDifference(first.Run(x, y), right);
+        };
         KTImplicitGrid::RowDifference rows;
         if (!first.program->RunsInBlocks() || !second.program->RunsInBlocks())
-            rows = [&first, &second](const double* xs, double y, double* out, int count) {
-                for (int k = 0; k < count; ++k) {
-                    const double right = second.Run(xs[k], y);
-                    out[k] = SidesDifference(first.Run(xs[k], y), right);
-                }
+            rows = [&difference](const double* xs, double y, double* out, int count) {
+                for (int k = 0; k < count; ++k)
+                    out[k] = difference(xs[k], y);
             };
         else
             rows = [&first, &second](const double* xs, double y, double* out, int count) {
@@ -502,12 +504,7 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
                         out[k + m] = SidesDifference(left[m], out[k + m]);
                 }
             };
-        grid.Trace(
-            [&first, &second](double x, double y) {
-                const double right = second.Run(x, y);
-                return SidesDifference(first.Run(x, y), right);
-            },
-            rows);
+        grid.Trace(difference, rows);
     } else {
         grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
     }

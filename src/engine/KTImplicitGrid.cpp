@@ -1431,15 +1431,11 @@ void KTImplicitGrid::Reconcile()
     // than one piece of curve through the cell, or a curve through a cell judged empty, the cell
     // is split in turn, until the cells agree. Only a cell with such points can disagree, and
     // after the first round only the new cells and the neighbours of split ones can.
-    std::vector<int> crossings;
-    std::vector<int> corners;
     std::vector<Cell> children;
     std::vector<Cell> split;
+    // The first round takes the first pass's leaves band by band; later ones these.
     std::vector<std::int32_t>& candidates = m_candidates;
     candidates.clear();
-    for (const int list : ListOrder)
-        for (std::int32_t k = 0; k < m_leaves[list].Size(); ++k)
-            candidates.push_back(Id(list, k));
     std::vector<int> seen(m_firstLeaf.size(), -1);
     m_reconciled = false;
     const int topsX = (m_columns + TopCell - 1) / TopCell;
