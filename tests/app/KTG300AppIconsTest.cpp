@@ -1,5 +1,6 @@
 // The program's pictures where the user sees them: the toolbar's buttons in the main window, the
-// window icon, the About box, and the icons installed with the desktop entry.
+// window icon, the About box, and the icons installed with the desktop entry; and the menus as
+// the tips of the day name them.
 
 #include "app/CMainFrame.h"
 #include "app/KTAboutDlg.h"
@@ -12,8 +13,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -143,3 +147,36 @@ TEST(KTG300AppIcons, RegistrationInstallsTheIconAtEverySizeAndRemovesIt)
 }
 
 } // namespace
+
+TEST(KTG300AppIcons, EveryMenuPathATipNamesIsInTheMenus)
+{
+    // A tip that says "Edit > Functions" must name a menu and an item of it as the main window
+    // shows them, captions without their accelerators and dots.
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    CMainFrame& frame = *app.GetMainWnd();
+    QStringList paths;
+    for (QAction* menuAction : frame.menuBar()->actions()) {
+        const QMenu* menu = menuAction->menu();
+        if (!menu)
+            continue;
+        const QString title = menuAction->text().remove(QLatin1Char('&'));
+        for (const QAction* item : menu->actions())
+            if (!item->isSeparator())
+                paths << title + QStringLiteral(" &rsaquo; ") +
+                             item->text().remove(QLatin1Char('&')).remove(QStringLiteral("...")).trimmed();
+    }
+    ASSERT_TRUE(paths.contains(QStringLiteral("Edit &rsaquo; Functions"))) << paths.join(u'|').toStdString();
+    const QDir folder(QStringLiteral(KT_RES_DIR "/TipOfTheDay"));
+    const QStringList pages = folder.entryList({QStringLiteral("tip*.html")});
+    ASSERT_GE(pages.size(), 5);
+    for (const QString& page : pages) {
+        QFile file(folder.filePath(page));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        int named = 0;
+        for (const QString& path : paths)
+            named += static_cast<int>(text.count(path));
+        EXPECT_EQ(named, static_cast<int>(text.count(QStringLiteral("&rsaquo;")))) << page.toStdString();
+    }
+}
