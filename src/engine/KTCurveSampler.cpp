@@ -1,5 +1,6 @@
 #include "engine/KTCurveSampler.h"
 
+#include "engine/KTBracketSearch.h"
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
 #include "engine/KTImplicitGrid.h"
@@ -30,6 +31,20 @@ constexpr int kSideLeft = 3;
 constexpr int kSideRight = 4;
 /// Halvings that narrow the end of a domain between two samples to neighbouring doubles.
 constexpr int kDomainEndHalvings = 200;
+/// Times the larger value at the ends of a step that f exceeds within it, beyond the view,
+/// where the step holds a pole of even order (1/x^2).
+constexpr double kPoleRise = 4.0;
+/// Part of a pixel to which a crossing of the view's edge is placed.
+constexpr double kEdgePrecision = 1e-3;
+
+/// The height of one device pixel of the axis in its own units (a thousandth of its range when
+/// it has no pixels).
+double PixelSize(const KTAxis& axis)
+{
+    const double extent = axis.m_isX ? std::fabs(double(axis.m_devicePixel.right) - axis.m_devicePixel.left)
+                                     : std::fabs(double(axis.m_devicePixel.bottom) - axis.m_devicePixel.top);
+    return (axis.m_max - axis.m_min) / std::max(extent, 1.0);
+}
 
 void MarkOff(KTCurvePoint& point)
 {
@@ -55,6 +70,22 @@ int KTCurveSampler::OppositeSide(int side)
     }
 }
 
+KTFunctionDomain KTCurveSampler::SampledDomain() const
+{
+    KTFunctionDomain domain = m_f.Data().m_domain;
+    const KTEquationPartList& parts = m_f.Parts();
+    const bool explicitForm = !parts.m_polar && !parts.m_parametricX;
+    // The default stays stored as it is (files and the domain's readers rely on it); only the
+    // samples go beyond it, so that a curve fills a view wider than 100000 as it fills a narrow one.
+    if (explicitForm && parts.CountParts(KTPartDomain) == 0 &&
+        domain.m_low == KTFunctionDomain::ExplicitDefaultLow &&
+        domain.m_high == KTFunctionDomain::ExplicitDefaultHigh) {
+        domain.m_low = -HUGE_VAL;
+        domain.m_high = HUGE_VAL;
+    }
+    return domain;
+}
+
 void KTCurveSampler::SetDomainEnds()
 {
     KTAxes* axes = m_f.Data().m_owner;
@@ -62,6 +93,8 @@ void KTCurveSampler::SetDomainEnds()
         return;
     KTFunctionData3& data = m_f.Data();
     KTFunctionDomain& domain = data.m_domain;
+    const KTFunctionDomain sampled = SampledDomain();
+    const bool spansView = sampled.m_low != domain.m_low;
     const KTEquationPartList& parts = m_f.Parts();
     const bool polar = parts.m_polar != 0;
     const bool swapped = parts.m_inverse != 0 && !polar;
@@ -75,7 +108,7 @@ void KTCurveSampler::SetDomainEnds()
         return v > across.m_max || v < across.m_min;
     };
 
-    if (domain.m_low < along.m_min && !polar) {
+    if (sampled.m_low < along.m_min && !polar) {
         data.m_plottedLow = along.m_min;
         if (domain.m_lowEnd != KTFunctionDomain::EndNone)
             domain.m_lowEnd = KTFunctionDomain::EndUnbounded;
@@ -87,8 +120,9 @@ void KTCurveSampler::SetDomainEnds()
 
     if (!(domain.m_high > domain.m_low))
         domain.m_high = domain.m_low + 0.01;
+    const double high = spansView ? sampled.m_high : domain.m_high;
 
-    if (domain.m_high > along.m_max && !polar) {
+    if (high > along.m_max && !polar) {
         data.m_plottedHigh = along.m_max;
         if (domain.m_highEnd != KTFunctionDomain::EndNone)
             domain.m_highEnd = KTFunctionDomain::EndUnbounded;
@@ -141,6 +175,7 @@ void KTCurveSampler::SampleBranch()
     if (status == KTStatusExplicit && !polar && !parametric &&
         data.CurrentListIndex() != KTFunctionData3::DiscontinuityList) {
         AddDomainEnds(swapped);
+        BreakAtPoles(swapped);
         RefineEdges(swapped);
     }
 
@@ -152,7 +187,7 @@ void KTCurveSampler::SampleBranch()
 void KTCurveSampler::SampleExplicit(KTAxes& axes, bool swapped)
 {
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
-    const KTFunctionDomain& domain = m_f.Data().m_domain;
+    const KTFunctionDomain domain = SampledDomain();
     const KTAxis& along = swapped ? axes.m_yAxis : axes.m_xAxis;
     const KTAxis& across = swapped ? axes.m_xAxis : axes.m_yAxis;
 
@@ -164,7 +199,7 @@ void KTCurveSampler::SampleExplicit(KTAxes& axes, bool swapped)
         axes.SampleY(buffer, domain.m_low, domain.m_high);
     else
         axes.SampleX(buffer, domain.m_low, domain.m_high);
-    if (buffer.m_count < 0 || buffer.m_count > KTCurvePointBuffer::Capacity)
+    if (buffer.m_count < 0 || buffer.m_count > buffer.Size())
         buffer.m_count = 0;
 
     const int count = buffer.m_count;
@@ -266,7 +301,7 @@ void KTCurveSampler::AddDomainEnds(bool swapped)
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     const KTAxes& axes = *m_f.Data().m_owner;
     const KTAxis& across = swapped ? axes.m_xAxis : axes.m_yAxis;
-    const KTFunctionDomain& domain = m_f.Data().m_domain;
+    const KTFunctionDomain domain = SampledDomain();
     const auto defined = [](const KTCurvePoint& p) { return !KTCurveValues::IsNoValue(p.m_point.m_y); };
     // A drawn sample beside one without a value: the branch ends between them. (Beside a sample
     // off the view, its end would not show.)
@@ -322,6 +357,133 @@ void KTCurveSampler::AddDomainEnds(bool swapped)
     buffer.m_count = static_cast<std::int32_t>(points.size());
 }
 
+bool KTCurveSampler::MayBeUnbounded(int i, double a, double b)
+{
+    // Without a bound of f over the step, its samples must tell: towards a pole |f| rises ever
+    // more steeply from both sides (towards a smooth peak ever less steeply), and past the pole
+    // f either keeps its sign (1/x^2) or changes it (tan x). At the ends of the samples there is
+    // no other side to tell by.
+    (void)a;
+    (void)b;
+    const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    const auto magnitude = [&](int k) {
+        if (k < 0 || k >= count)
+            return -1.0;
+        const double v = buffer.m_points[static_cast<std::size_t>(k)].m_point.m_y;
+        return KTCurveValues::IsNoValue(v) ? -1.0 : std::fabs(v);
+    };
+    const auto steepening = [&](int near, int step) {
+        const double m0 = magnitude(near);
+        const double m1 = magnitude(near - step);
+        const double m2 = magnitude(near - 2 * step);
+        return m1 >= 0.0 && m0 > m1 && (m2 < 0.0 || m0 - m1 > m1 - m2);
+    };
+    return steepening(i, 1) && steepening(i + 1, -1);
+}
+
+void KTCurveSampler::BreakAtPoles(bool swapped)
+{
+    KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const KTAxes& axes = *m_f.Data().m_owner;
+    const KTAxis& across = swapped ? axes.m_xAxis : axes.m_yAxis;
+    const KTFunctionDomain domain = SampledDomain();
+    const double pixel = PixelSize(across);
+    const auto has = [](double v) { return !KTCurveValues::IsNoValue(v); };
+    const auto inside = [&](double v) { return has(v) && v <= across.m_max && v >= across.m_min; };
+    const auto f = [this](double x) { return Value(x); };
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+
+    // The points to add, each after the sample of its index.
+    std::vector<std::pair<int, KTCurvePoint>> added;
+    for (int i = 0; i + 1 < count; ++i) {
+        const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
+        const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
+        const double fa = a.m_point.m_y;
+        const double fb = b.m_point.m_y;
+        if (!has(fa) || !has(fb) || !(b.m_point.m_x > a.m_point.m_x) ||
+            !MayBeUnbounded(i, a.m_point.m_x, b.m_point.m_x))
+            continue;
+        // The pole narrowed to neighbouring doubles: by its sign change, or where |f| peaks.
+        double u;
+        double v;
+        if (KTBracketSearch::ChangesSign(fa, fb) && fa != 0.0 && fb != 0.0) {
+            const KTBracketSearch::Result r = KTBracketSearch::Bisect(f, a.m_point.m_x, b.m_point.m_x, fa, fb);
+            u = std::min(r.last.a, r.last.b);
+            v = std::max(r.last.a, r.last.b);
+        } else {
+            const double peak = KTBracketSearch::GoldenMaxAbs(f, a.m_point.m_x, b.m_point.m_x);
+            const double reach = 4.0 * KTBracketSearch::Resolution(peak);
+            u = std::max(a.m_point.m_x, peak - reach);
+            v = std::min(b.m_point.m_x, peak + reach);
+        }
+        const double fu = Value(u);
+        const double fv = Value(v);
+        // A pole or a jump: f has no value there, jumps by more than a pixel, or peaks far
+        // beyond the samples and the view. Where f comes back to the same value within a pixel
+        // and stays near the samples' values, the step holds no more than a hole (sin(x)/x at 0)
+        // or a smooth peak: the curve goes on through it.
+        const double peak = std::max(std::fabs(fu), std::fabs(fv));
+        const bool soars = peak > kPoleRise * std::max(std::fabs(fa), std::fabs(fb)) && !inside(fu) && !inside(fv);
+        if (has(fu) && has(fv) && std::fabs(fu - fv) <= pixel && !soars)
+            continue;
+        const auto add = [&](double x, double y) {
+            KTCurvePoint point = a;
+            point.m_point = KTPoint(x, y);
+            point.m_firstDerivative = 0.0;
+            point.m_draw = 1;
+            point.m_break = 0;
+            if (!inside(y) || x < domain.m_low || x > domain.m_high)
+                MarkOff(point);
+            added.emplace_back(i, point);
+        };
+        // Either side of the pole a point of its own, and between them one without a value:
+        // the polyline ends there, and the edge refinement takes each side to the view's edge.
+        if (u > a.m_point.m_x)
+            add(u, fu);
+        add(u + 0.5 * (v - u), KTUndefinedValue);
+        if (v < b.m_point.m_x)
+            add(v, fv);
+    }
+    if (added.empty())
+        return;
+    std::vector<KTCurvePoint> points;
+    points.reserve(static_cast<std::size_t>(count) + added.size());
+    auto next = added.begin();
+    for (int i = 0; i < count; ++i) {
+        points.push_back(buffer.m_points[static_cast<std::size_t>(i)]);
+        for (; next != added.end() && next->first == i; ++next)
+            points.push_back(next->second);
+    }
+    buffer.Reserve(static_cast<int>(points.size()));
+    std::copy(points.begin(), points.end(), buffer.m_points.begin());
+    buffer.m_count = static_cast<std::int32_t>(points.size());
+}
+
+double KTCurveSampler::EdgeBetween(double inside, double outside, const KTAxis& across)
+{
+    const auto within = [&](double v) {
+        return !KTCurveValues::IsNoValue(v) && v <= across.m_max && v >= across.m_min;
+    };
+    const double enough = kEdgePrecision * PixelSize(across);
+    double value = Value(inside);
+    for (int k = 0; k < kDomainEndHalvings; ++k) {
+        if (std::min(across.m_max - value, value - across.m_min) <= enough)
+            break;
+        const double middle = inside + 0.5 * (outside - inside);
+        if (middle == inside || middle == outside)
+            break;
+        const double v = Value(middle);
+        if (within(v)) {
+            inside = middle;
+            value = v;
+        } else {
+            outside = middle;
+        }
+    }
+    return inside;
+}
+
 void KTCurveSampler::RefineEdges(bool swapped)
 {
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
@@ -340,19 +502,23 @@ void KTCurveSampler::RefineEdges(bool swapped)
         const double tolerance = (second.m_point.m_x - start) * 0.01;
         if (!(tolerance > 0.0))
             continue;
+        // The walk finds the first step that crosses the edge; the crossing itself is then
+        // narrowed to a small part of a pixel, so that a steep curve (ln x near 0) reaches the
+        // edge rather than stopping a hundredth of a sample short of it.
         for (int k = 1; k <= 100; ++k) {
             const double position = start + k * tolerance;
             const double value = Value(position);
             if (second.m_draw) {
                 // The curve enters the view: the first position inside replaces the later point.
                 if (inside(value)) {
-                    second.m_point = KTPoint(position, value);
+                    const double x = EdgeBetween(position, position - tolerance, across);
+                    second.m_point = KTPoint(x, Value(x));
                     break;
                 }
             } else if (!inside(value)) {
-                // The curve leaves: the earlier point moves to one step before the first outside.
-                const double before = position - tolerance;
-                first.m_point = KTPoint(before, Value(before));
+                // The curve leaves: the earlier point moves to the last position inside.
+                const double x = EdgeBetween(position - tolerance, position, across);
+                first.m_point = KTPoint(x, Value(x));
                 break;
             }
         }

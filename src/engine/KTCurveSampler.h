@@ -7,8 +7,11 @@
 // moves the points where the curve crosses the edge of the view close to that edge. Works on the
 // function it is made for; make one per pass.
 
+#include "engine/KTFunctionDomain.h"
+
 class KTFunction3;
 class KTAxes;
+class KTAxis;
 class KTImplicitGrid;
 struct KTCurvePoint;
 
@@ -42,6 +45,10 @@ public:
     /// where either side has no value.
     double ImplicitDifference(double x, double y);
 
+    /// The stretch along the axis that an explicit or swapped form is sampled over: its domain,
+    /// or, where none was typed (the stored default of its form), the whole view however wide.
+    KTFunctionDomain SampledDomain() const;
+
 private:
     double Value(double x);
     void SampleExplicit(KTAxes& axes, bool swapped);
@@ -51,6 +58,15 @@ private:
     /// Adds a point at each end of the domain that lies between two samples, found by halving.
     void AddDomainEnds(bool swapped);
     void RefineEdges(bool swapped);
+    /// Breaks the curve where a step between two samples holds a pole (or a jump where f is
+    /// unbounded): the points either side of it are added, with a point without a value between.
+    void BreakAtPoles(bool swapped);
+    /// f may grow without bound on [a, b], the step between samples `i` and `i + 1`.
+    bool MayBeUnbounded(int i, double a, double b);
+    /// The last position inside the view of the across axis between `inside` and `outside`
+    /// (f inside the view at the first, outside or without a value at the second), to a small
+    /// part of a pixel.
+    double EdgeBetween(double inside, double outside, const KTAxis& across);
     void StoreImplicit(const KTImplicitGrid& grid, int& count);
     KTCurvePoint* ImplicitSlot(int index);
     bool StoreImplicitPoint(const KTCurvePoint& point, int& count);

@@ -252,6 +252,17 @@ double KTFunction3::SecondDerivative(double x)
     return (ahead - 2.0 * here + behind) / (h * h);
 }
 
+double KTFunction3::ViewSlopeUnit() const
+{
+    const KTAxes* axes = m_data.m_owner;
+    if (!axes)
+        return 1.0;
+    const double xs = axes->m_xAxis.m_max - axes->m_xAxis.m_min;
+    const double ys = axes->m_yAxis.m_max - axes->m_yAxis.m_min;
+    const double unit = m_parts.m_inverse && !m_parts.m_polar ? xs / ys : ys / xs;
+    return unit > 0.0 && std::isfinite(unit) ? unit : 1.0;
+}
+
 double KTFunction3::YAtX(double x)
 {
     if (!m_data.m_interpreted || m_parts.GetStatus() != KTStatusExplicit || m_parts.m_polar)

@@ -157,6 +157,10 @@ public:
     /// Central differences with a step scaled to |x| (never vanishing for large x).
     double Derivative(double x);
     double SecondDerivative(double x);
+    /// The slope of the view's diagonal, the unit in which a slope of this function's curve
+    /// shows: the y range over the x range (x over y for x = f(y)); 1 without owner axes or with
+    /// an empty range.
+    double ViewSlopeUnit() const;
     /// y of an explicit function at x; Newton steps for x = f(y); KTNoYValue when there is none.
     double YAtX(double x);
     /// Within the owner's x and y ranges, ends included (Strict: excluded). NaN gives false.

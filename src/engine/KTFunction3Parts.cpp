@@ -90,7 +90,8 @@ void KTFunction3::DefaultDomain(KTFunctionDomain& domain) const
         domain.m_highEnd = end;
     };
     if (!polar && !parametricX)
-        set(-100000.0, 100000.0, KTFunctionDomain::EndUnbounded);
+        set(KTFunctionDomain::ExplicitDefaultLow, KTFunctionDomain::ExplicitDefaultHigh,
+            KTFunctionDomain::EndUnbounded);
     if (polar && !parametricX)
         set(0.0, m_parts.m_inverse ? 10.0 : fullTurn, KTFunctionDomain::EndNone);
     if (!polar && parametricX)

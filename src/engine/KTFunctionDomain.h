@@ -14,6 +14,9 @@ struct KTFunctionDomain
 
     static constexpr double DefaultLow = -100000000.0;
     static constexpr double DefaultHigh = 10000000.0; // not 1e8: stored files and drawing rely on it
+    /// The default of y = f(x) and x = f(y): stands for "no domain typed", however wide the view.
+    static constexpr double ExplicitDefaultLow = -100000.0;
+    static constexpr double ExplicitDefaultHigh = 100000.0;
 
     /// 0 the interval form names no variable; -1 it names more than one; else the variable's
     /// token kind (1 x, 2 y, 3 nameless, 5 t, 6 theta).

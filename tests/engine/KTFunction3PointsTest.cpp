@@ -244,8 +244,14 @@ TEST(TypedPoints, MarkersMatchClosedForms)
           {KTMarkerLocalMaximum, {{0, -0.25}}},
           {KTMarkerVerticalAsymptote, {{-2, 0}, {2, 0}}},
           {KTMarkerHorizontalAsymptote, {{0, 1 / (1e10 - 4)}}}}},
-        // No value at 0: no y-intercept.
-        {"y = ln(x)", 1, -10, 10, -10, 10, {{KTMarkerXIntercept, {{1, 0}}}}},
+        // No value at 0: no y-intercept; |f| grows without bound towards the end of its domain.
+        {"y = ln(x)",
+         1,
+         -10,
+         10,
+         -10,
+         10,
+         {{KTMarkerXIntercept, {{1, 0}}}, {KTMarkerVerticalAsymptote, {{0, 0}}}}},
         // The two limits differ: the low end alone gives the asymptote, at f(-100000).
         {"y = atan(x)",
          1,

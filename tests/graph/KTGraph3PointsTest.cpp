@@ -76,19 +76,16 @@ public:
         return points;
     }
 
-    /// Distance from t to the nearest sample position of the slot's first branch, in samples.
+    /// Distance from t to the nearest sample position of the slot's first branch, in samples:
+    /// the positions of the axis's pixels, not the points the sampler adds between them (the
+    /// ends of a domain, the sides of a pole).
     double SamplesAway(int slot, double t)
     {
         const KTFunction3& f = m_graph.Data().Function(slot);
-        const KTCurvePointBuffer& buffer = *f.m_buffer1;
         const bool swapped = f.Parts().m_inverse && !f.Parts().m_polar;
-        double nearest = HUGE_VAL;
-        for (int i = 0; i < buffer.m_count; ++i) {
-            const KTPoint& p = buffer.m_points[static_cast<std::size_t>(i)].m_point;
-            nearest = std::min(nearest, std::fabs((swapped ? p.m_y : p.m_x) - t));
-        }
         const KTAxis& along = swapped ? m_graph.Axes().m_yAxis : m_graph.Axes().m_xAxis;
-        return nearest / ((along.m_max - along.m_min) / (buffer.m_count - 1));
+        const double steps = (t - along.m_min) / ((along.m_max - along.m_min) / along.SampleCount());
+        return std::fabs(steps - std::round(steps));
     }
 
     bool InView(const KTPoint& p)
