@@ -56,8 +56,13 @@ QString AnnotationsLeftOut(int kept, int stored)
         return QStringLiteral("%1 of its annotations could be read; any others could not and are left out.")
             .arg(kept);
     }
+    if (stored == 0)
+        return QStringLiteral("It holds no annotations.");
     if (kept >= stored)
         return QStringLiteral("All of its annotations could be read.");
+    if (kept == 0)
+        return stored == 1 ? QStringLiteral("Its annotation could not be read and is left out.")
+                           : QStringLiteral("None of its %1 annotations could be read; all are left out.").arg(stored);
     const int lost = stored - kept;
     return QStringLiteral("%1 of its %2 annotations could not be read and %3 left out.")
         .arg(lost)

@@ -996,6 +996,15 @@ TEST(KTG300Doc, ADamagedAnnotationBlockLeavesOutOnlyWhatCannotBeRead)
          cut(records[1] + 40),
          {"Note 0"},
          "2 of its 3 annotations could not be read and are left out."},
+        {"every annotation's tag",
+         [&] {
+             auto bytes = contents;
+             for (std::size_t at : records)
+                 bytes[at + 2] = 'x';
+             return bytes;
+         }(),
+         {},
+         "None of its 3 annotations could be read; all are left out."},
         {"cut right after the graph",
          cut(graphEnd),
          {},
