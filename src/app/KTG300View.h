@@ -236,6 +236,9 @@ private:
     void AfterEdit();
     void ToggleFunctionFlag(int which);
     void SetAllConstantsFromPanels();
+    /// Before the document is stored: every constant takes the value its panel shows (a family
+    /// draw leaves its constant past the family's end), where the panel shows a number.
+    void KeepPanelValues();
     void MoveAnnotationTo(const CPoint& logical, const KTPoint& graphPoint);
     void SelectUnderPress();
     void AddIntegralBuilt(bool ctrlOrShift);

@@ -7,7 +7,9 @@
 #include "foundation/KTNumberFormat.h"
 #include "graph/KTGraph3.h"
 #include "platform/KTDC.h"
+#include "support/KTTestSupport.h"
 #include "ui/KTAnimationDlg.h"
+#include "ui/KTAnnotateEditDlg.h"
 #include "ui/KTAxesDlg.h"
 #include "ui/KTFamilyDlg.h"
 #include "ui/KTMessagesDlg.h"
@@ -20,6 +22,8 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -513,6 +517,36 @@ TEST(KTG300ViewModes, AnnotationModeClickPlacesAnAnnotationAndDeleteRemovesIt)
     f.view->OnKeyDown(Qt::Key_Delete);
     EXPECT_EQ(annotations.GetCount(), 1);
     EXPECT_EQ(f.document.m_annotationIndex, -1);
+}
+
+TEST(KTG300ViewModes, ANewAnnotationsPlaceholderShowsAsAnEmptyRowInEveryLanguage)
+{
+    // The view writes the placeholder of the user's language; the editor opened on the new
+    // annotation shows its first row empty, so what the user types replaces it.
+    for (int country : {1, 44, 46, 39, 358, 31, 32}) {
+        const kttest::LocaleScope locale('.', ',', country);
+        Fixture f;
+        f.view->OnAnnotationMode();
+        const CPoint at = f.DeviceOf(1.0, 2.0);
+        f.view->OnLButtonDown(at, false);
+        f.view->OnLButtonUp(at, false);
+        ASSERT_EQ(f.document.m_annotations.GetCount(), 1) << country;
+        const CString placeholder = f.document.m_annotations.GetAt(0).m_text.LineText(0);
+        EXPECT_FALSE(placeholder.IsEmpty()) << country;
+        QString shown = QStringLiteral("not opened");
+        HookScope<KTAnnotateEditDlg> scope([&](KTAnnotateEditDlg& d) {
+            shown = d.TextEdit()->toPlainText();
+            // What the user types goes where the caret stands: the start of the first row.
+            d.TextEdit()->textCursor().insertText(QStringLiteral("Vertex"));
+            d.OkButton()->click();
+            return d.result();
+        });
+        ASSERT_TRUE(f.view->EditAnnotationAt(0)) << country;
+        EXPECT_TRUE(shown.trimmed().isEmpty()) << country << " " << shown.toStdString();
+        const KTTipInfo& text = f.document.m_annotations.GetAt(0).m_text;
+        ASSERT_EQ(text.GetLineCount(), 1) << country;
+        EXPECT_EQ(text.LineText(0), CString("Vertex")) << country;
+    }
 }
 
 TEST(KTG300ViewModes, AnnotationsKeepTheirGraphPointsWhenTheGraphIsLaidOutAnew)
