@@ -8,6 +8,7 @@
 #include "graph/KTDerivativeFunction.h"
 #include "graph/KTGraph3.h"
 #include "graph/KTOptionDerivative.h"
+#include "typeset/KTEEquation.h"
 #include "ui/CColorButton.h"
 #include "ui/KTLineStyleComboBox.h"
 #include "ui/KTWeightTexts.h"
@@ -265,7 +266,8 @@ double KTDerivativeDlg::ReadWeight(const CString& weightText)
 
 CString KTDerivativeDlg::BuildPreviewText(const CString& functionText, const CString& xText)
 {
-    return "d/dx " + KTFunction3::TypedRightHandSide(functionText) + " at x = " + xText;
+    return "d/dx " + KTEEquation::AsOperand(KTFunction3::TypedRightHandSide(functionText)) +
+           " at x = " + xText;
 }
 
 bool KTDerivativeDlg::eventFilter(QObject* watched, QEvent* event)
