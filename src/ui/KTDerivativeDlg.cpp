@@ -90,7 +90,7 @@ void KTDerivativeDlg::CreateControls()
     m_setAsDefaultButton->setEnabled(false);
 
     auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(Q("Show theTangent Line of"), this), 0, 0);
+    fields->addWidget(new QLabel(Q("Show the Tangent Line of"), this), 0, 0);
     fields->addWidget(m_functionList, 0, 1);
     fields->addWidget(new QLabel(Q("at"), this), 1, 0);
     fields->addWidget(m_xEdit, 1, 1);
