@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QProcess>
