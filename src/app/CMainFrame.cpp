@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPageSetupDialog>
@@ -291,6 +292,12 @@ void CMainFrame::createMenus()
     help->addSeparator();
     help->addAction(Action(AppAbout));
     help->addAction(Action(HelpAboutMaker));
+
+    // A menu closed by a choice leaves the chosen item's description behind; it goes once the
+    // menu's own last words have arrived.
+    for (QMenu* menu : {file, edit, mode, tools, m_windowMenu, help})
+        connect(menu, &QMenu::aboutToHide, this,
+                [this] { QTimer::singleShot(0, this, &CMainFrame::ShowIdleText); });
 }
 
 void CMainFrame::createToolBars()
@@ -313,7 +320,13 @@ void CMainFrame::createToolBars()
 
 void CMainFrame::createStatusBar()
 {
-    statusBar()->showMessage(QStringLiteral("Ready"));
+    // A command's description goes when the pointer leaves it, and a menu's when the menu
+    // closes; the pane then says "Ready" again rather than standing blank or stale.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty())
+            ShowIdleText();
+    });
+    ShowIdleText();
     // The panes keep their width whether the lock is on (its name shown) or off (blank).
     const char* names[] = {"CAP", "NUM", "SCRL"};
     const char* objectNames[] = {"indicatorCaps", "indicatorNum", "indicatorScroll"};
@@ -333,6 +346,11 @@ void CMainFrame::createStatusBar()
     connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateIndicators);
     timer->start(kIndicatorPollMs);
     UpdateIndicators();
+}
+
+void CMainFrame::ShowIdleText()
+{
+    statusBar()->showMessage(QString::fromLatin1(IdleText));
 }
 
 void CMainFrame::UpdateIndicators()

@@ -83,6 +83,12 @@ KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), 
     connect(&m_document, &KTG300Doc::updated, this, &KTG300View::OnUpdate);
     connect(&m_document, &KTG300Doc::aboutToSave, this, &KTG300View::KeepPanelValues);
     connect(m_tip, &KTTipWnd::relayed, this, &KTG300View::OnTipMessage);
+    connect(m_tip, &KTTipWnd::hovered, this, [this](QPoint p) {
+        try {
+            UpdateHover(CPoint(p.x(), p.y()));
+        } catch (...) {
+        }
+    });
     setFocusPolicy(Qt::ClickFocus);
 }
 

@@ -107,6 +107,9 @@ public:
     /// The mouse handlers on a device point of the view.
     void OnLButtonDown(const CPoint& device, bool ctrlOrShift);
     void OnMouseMoveAt(const CPoint& device);
+    /// Rebuilds the hover tips for the pointer at the device point and lets the tip window
+    /// follow; the pointer's moves over the tip window come here too.
+    void UpdateHover(const CPoint& device);
     void OnLButtonUp(const CPoint& device, bool ctrlOrShift);
     void OnRButtonUp(const CPoint& device);
     /// A mouse message relayed by the tip window with the tip's item (WM_TIP_*).

@@ -332,12 +332,18 @@ void KTG300View::OnMouseMoveAt(const CPoint& device)
         }
     }
 
+    UpdateHover(device);
+}
+
+void KTG300View::UpdateHover(const CPoint& device)
+{
+    const CPoint logical = DeviceToLogical(device);
     const BYTE markerBefore = m_tip->Content().m_markerFlag;
-    const int hit = graph.BuildTips(logical.x, logical.y, m_tip->Content());
+    const int hit = m_document.Graph().BuildTips(logical.x, logical.y, m_tip->Content());
     if (hit != m_hoverHit && (m_tip->Content().m_markerFlag || markerBefore != m_tip->Content().m_markerFlag))
         update();
     m_hoverHit = hit;
-    m_tip->OnHover(device, logical, graphPoint);
+    m_tip->OnHover(device, logical, GraphPointOf(logical));
     TakeMouseFromHiddenTip();
 }
 

@@ -13,6 +13,7 @@
 #include "graph/KTGraphData3.h"
 #include "axes/KTUndefined.h"
 #include "platform/KTDC.h"
+#include "typeset/KTEEquation.h"
 
 #include <cmath>
 
@@ -94,7 +95,8 @@ void KTDerivativeCalculation::CalculateValue(KTDerivativeFunction& tangent,
 
     const CString shownX = substitutions && substitutions->GetCount() > 0 ? FormatNumber(x) : tangent.m_xText;
     const CString slope = FormatNumber(tangent.m_slope);
-    tangent.m_label = "d/dx " + KTFunction3::TypedRightHandSide(function->TypedEquation()) +
+    tangent.m_label = "d/dx " +
+                      KTEEquation::AsOperand(KTFunction3::TypedRightHandSide(function->TypedEquation())) +
                       " (x =" + shownX + ") = " + slope;
 
     tangent.m_intercept = tangent.m_point.m_y - tangent.m_slope * x;

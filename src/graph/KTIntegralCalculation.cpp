@@ -14,6 +14,7 @@
 #include "graph/KTIntegralList.h"
 #include "axes/KTUndefined.h"
 #include "platform/KTDC.h"
+#include "typeset/KTEEquation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -191,8 +192,10 @@ void MakeLabels(KTIntegralFunction& integral, KTGraphData3& graphData, double lo
     const CString quotedD = "\"d\"";
     const CString value = FormatNumber(integral.m_integral, 6);
     const CString area = FormatNumber(integral.m_area, options.m_dpArea.GetValue());
-    // The labels name the functions as the user typed them.
-    const CString first = KTFunction3::TypedRightHandSide(integral.m_firstFunction->TypedEquation());
+    // The labels name the functions as the user typed them; a sum in brackets, so that the
+    // integral sign and "dx" take it whole.
+    const CString first =
+        KTEEquation::AsOperand(KTFunction3::TypedRightHandSide(integral.m_firstFunction->TypedEquation()));
     const CString second =
         withSecond ? KTFunction3::TypedRightHandSide(integral.m_secondFunction->TypedEquation()) : CString();
 

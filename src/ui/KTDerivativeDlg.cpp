@@ -8,6 +8,7 @@
 #include "graph/KTDerivativeFunction.h"
 #include "graph/KTGraph3.h"
 #include "graph/KTOptionDerivative.h"
+#include "typeset/KTEEquation.h"
 #include "ui/CColorButton.h"
 #include "ui/KTLineStyleComboBox.h"
 #include "ui/KTWeightTexts.h"
@@ -89,7 +90,7 @@ void KTDerivativeDlg::CreateControls()
     m_setAsDefaultButton->setEnabled(false);
 
     auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(Q("Show theTangent Line of"), this), 0, 0);
+    fields->addWidget(new QLabel(Q("Show the Tangent Line of"), this), 0, 0);
     fields->addWidget(m_functionList, 0, 1);
     fields->addWidget(new QLabel(Q("at"), this), 1, 0);
     fields->addWidget(m_xEdit, 1, 1);
@@ -265,7 +266,8 @@ double KTDerivativeDlg::ReadWeight(const CString& weightText)
 
 CString KTDerivativeDlg::BuildPreviewText(const CString& functionText, const CString& xText)
 {
-    return "d/dx " + KTFunction3::TypedRightHandSide(functionText) + " at x = " + xText;
+    return "d/dx " + KTEEquation::AsOperand(KTFunction3::TypedRightHandSide(functionText)) +
+           " at x = " + xText;
 }
 
 bool KTDerivativeDlg::eventFilter(QObject* watched, QEvent* event)

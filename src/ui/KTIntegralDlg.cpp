@@ -7,6 +7,7 @@
 #include "graph/KTGraph3.h"
 #include "graph/KTIntegralFunction.h"
 #include "graph/KTOptionIntegral.h"
+#include "typeset/KTEEquation.h"
 #include "ui/CColorButton.h"
 
 #include <QCheckBox>
@@ -354,7 +355,7 @@ CString KTIntegralDlg::FunctionOfText(const CString& text)
 CString KTIntegralDlg::BuildPreviewText(const CString& firstText, const CString& secondText,
                                         const CString& lower, const CString& upper)
 {
-    CString text = "int(" + lower + "," + upper + ") " + FunctionOfText(firstText);
+    CString text = "int(" + lower + "," + upper + ") " + KTEEquation::AsOperand(FunctionOfText(firstText));
     const bool xAxis = secondText == "x Axis";
     const bool yAxis = secondText == "y Axis";
     if (!xAxis && !yAxis)

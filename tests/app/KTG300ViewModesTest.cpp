@@ -12,6 +12,7 @@
 #include "ui/KTAnnotateEditDlg.h"
 #include "ui/KTAxesDlg.h"
 #include "ui/KTFamilyDlg.h"
+#include "ui/KTImageButton.h"
 #include "ui/KTMessagesDlg.h"
 #include "ui/KTParameterBar.h"
 #include "ui/KTPreferenceDlg.h"
@@ -425,6 +426,47 @@ TEST(KTG300ViewModes, CancelledAnimationDialogStartsNothing)
     // A panel index outside 0-4 is ignored.
     f.view->OnParamAnimate(7);
     EXPECT_EQ(f.view->CurrentPanel(), 1);
+}
+
+// The running animation's own button stops it and opens nothing; the panel's Step, the step of
+// its value spinner, stays what the user set while the animation runs.
+TEST(KTG300ViewModes, TheAnimateButtonStopsItsRunningAnimation)
+{
+    Fixture f({"y=a*x+b"});
+    f.view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.view.get()));
+    const int index = 1;
+    KTParameterBar& panel = f.view->Panel(index);
+    panel.StepEdit().setText(QStringLiteral("0.25"));
+    int opened = 0;
+    HookScope<KTAnimationDlg> scope([&opened](KTAnimationDlg&) {
+        ++opened;
+        return int(QDialog::Accepted);
+    });
+    QWidget* button = &panel.AnimateButton();
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.view->IsAnimationRunning(); }, 2000));
+    EXPECT_EQ(opened, 1);
+    for (int tick = 0; tick < 3; ++tick)
+        f.view->OnAnimationTimer();
+    EXPECT_EQ(panel.StepEdit().text(), QStringLiteral("0.25"));
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::qWait(50);
+    EXPECT_FALSE(f.view->IsAnimationRunning());
+    EXPECT_FALSE(panel.IsAnimating());
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(panel.StepEdit().text(), QStringLiteral("0.25"));
+
+    // Stopped, the button asks again.
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened == 2; }, 2000));
+    EXPECT_TRUE(f.view->IsAnimationRunning());
+    // Another panel's button stops this animation and asks for its own.
+    QTest::mouseClick(&f.view->Panel(2).AnimateButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened == 3; }, 2000));
+    EXPECT_EQ(f.view->CurrentPanel(), 2);
+    EXPECT_FALSE(panel.IsAnimating());
 }
 
 TEST(KTG300ViewModes, FamilyDialogSetsTheRangeAndTheFamilyFlag)

@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -35,14 +36,14 @@ const KTG300App::StartOptions kLocal{false, false};
 // toolbar.
 struct MainWindow
 {
-    explicit MainWindow(std::initializer_list<const char*> equations)
+    explicit MainWindow(std::initializer_list<const char*> equations, QSize size = QSize(780, 580))
     {
         QSettings(QString::fromLatin1(KTG300App::RegistryKey), QString::fromLatin1(KTG300App::ProfileName))
             .clear();
         EXPECT_TRUE(app.InitInstance({}, kLocal));
         frame = app.GetMainWnd();
         frame->move(0, 0);
-        frame->resize(780, 580);
+        frame->resize(size);
         child = frame->ActiveChild();
         int slot = 0;
         for (const char* equation : equations)
@@ -206,4 +207,84 @@ TEST(KTG300ViewMouse, IntegralModePressAwayFromTheCurvesBeepsAndAddsNothing)
     QTest::mouseRelease(w.frame, Qt::LeftButton, {}, release);
     EXPECT_EQ(KTG300View::BeepCount(), beeps + 1);
     EXPECT_EQ(w.Document().Graph().Data().m_integrals.GetCount(), 0);
+}
+
+namespace {
+
+/// The lines of the tip the tip window shows, "|" after each.
+std::string ShownLines(KTTipWnd& tip)
+{
+    std::string lines;
+    const KTTipInfo shown = tip.CurrentTip();
+    for (int i = 0; i < shown.GetLineCount(); ++i)
+        lines += std::string(shown.LineText(i).str()) + "|";
+    return lines;
+}
+
+} // namespace
+
+// Resting the pointer a pixel or two beside a point of interest names the point (every one that
+// lies there), never the asymptote y = 0 running through it; a pointer sliding along a curve
+// onto its vertex is followed by the tip, which names the vertex as soon as the pointer is there.
+// In windows from small to large, with the pointer moved as a mouse moves it.
+TEST(KTG300ViewMouse, TipsNamePointsBeforeAsymptotesAndFollowThePointer)
+{
+    const double root = std::sqrt(3.0);
+    const struct
+    {
+        double x, y;
+        const char* names;
+    } points[] = {
+        {root, 0, "x Intercept|( 1.732051 , 0 )|"},
+        {-root, 0, "x Intercept|( -1.732051 , 0 )|"},
+        {0, 0, "y Intercept|x Intercept|Point of Inflection|( 0 , 0 )|"},
+        {0, -4, "y Intercept|Local Minimum|( 0 , -4 )|"},
+    };
+    // Within the hit distance (0.707 mm, 2.67 pixels at 96 dots an inch).
+    const QPoint offsets[] = {{0, 0}, {1, 0}, {0, 1}, {-1, -1}, {2, 0}, {0, -2}, {-1, 1}};
+    for (const QSize size : {QSize(500, 400), QSize(780, 580), QSize(1280, 1024), QSize(2560, 1600)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        MainWindow w({"y=x^2-4", "y=1/(x-2)", "y=x^3-3x", "x=cos(t); y=sin(t)"}, size);
+        KTTipWnd& tip = w.View().TipWindow();
+        // What is shown, not how long the pointer rests first, is under test here.
+        tip.SetDelay(10);
+        for (const auto& point : points) {
+            for (const QPoint& offset : offsets) {
+                SCOPED_TRACE(testing::Message()
+                             << point.x << "," << point.y << " + " << offset.x() << "," << offset.y());
+                w.MoveTo(w.At(point.x, point.y + 3.0));
+                w.MoveTo(w.At(point.x, point.y) + offset);
+                ASSERT_TRUE(QTest::qWaitFor([&] { return tip.IsTipVisible(); }, 2000));
+                // The nearest place first; in a small window another point may lie within reach
+                // too (the cubic meets y = 1/(x - 2) at (-1.774623, -0.264927)) and follows.
+                const std::string lines = ShownLines(tip);
+                EXPECT_EQ(lines.rfind(point.names, 0), 0u) << lines;
+                EXPECT_EQ(lines.find("Asymptote"), std::string::npos) << lines;
+            }
+        }
+        // On an asymptote with no point and no curve within reach: the asymptote.
+        w.MoveTo(w.At(3.0, -7.0));
+        w.MoveTo(w.At(2.0, -7.0) + QPoint(-1, 0));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return tip.IsTipVisible(); }, 2000));
+        EXPECT_EQ(ShownLines(tip), "Vertical Asymptote|x = 2|");
+
+        // Sliding along the parabola onto its vertex, a pixel at a time, from a shown tip: the tip
+        // stays up beside the pointer and names the vertex on arriving, with no rest there.
+        const QPoint start = w.At(-1.0, -3.0);
+        w.MoveTo(start);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return tip.IsTipVisible(); }, 2000));
+        EXPECT_EQ(ShownLines(tip), "y=x^2-4|");
+        const QPoint vertex = w.At(0, -4);
+        for (int x = start.x() + 1; x <= vertex.x(); ++x) {
+            const double gx = -1.0 + (x - start.x()) / double(vertex.x() - start.x());
+            const QPoint onCurve(x, w.At(gx, gx * gx - 4).y());
+            w.MoveTo(onCurve);
+            ASSERT_TRUE(tip.IsTipVisible()) << x;
+            ASSERT_FALSE(tip.IsArmed()) << x;
+            // The tip's window starts at the pointer.
+            const QPoint corner = tip.mapTo(w.frame, QPoint(0, 0));
+            EXPECT_LE((corner - onCurve).manhattanLength(), 2) << x;
+        }
+        EXPECT_EQ(ShownLines(tip), "y Intercept|Local Minimum|( 0 , -4 )|");
+    }
 }

@@ -74,10 +74,10 @@ TEST(KTDerivativeCalculation, SlopeInterceptAndTexts)
         // A zero intercept is written after "+ ".
         {"y=x^2", "0", 0.0, 0.0, "d/dx x^2 (x =0) = 0", "y = 0x+ 0"},
         {"y=x^3", "2", 12.0, -16.0, "d/dx x^3 (x =2) = 12", "y = 12x -16"},
-        {"y=3x+1", "5", 3.0, 1.0, "d/dx 3x+1 (x =5) = 3", "y = 3x+ 1"},
+        {"y=3x+1", "5", 3.0, 1.0, "d/dx (3x+1) (x =5) = 3", "y = 3x+ 1"},
         // The function as typed, never its calculation text.
-        {"f(x) = x^2/2-1", "1", 1.0, -1.5, "d/dx x^2/2-1 (x =1) = 1", "y = 1x -1.5"},
-        {"y=x^2-3", "2", 4.0, -7.0, "d/dx x^2-3 (x =2) = 4", "y = 4x -7"},
+        {"f(x) = x^2/2-1", "1", 1.0, -1.5, "d/dx (x^2/2-1) (x =1) = 1", "y = 1x -1.5"},
+        {"y=x^2-3", "2", 4.0, -7.0, "d/dx (x^2-3) (x =2) = 4", "y = 4x -7"},
         {"y=x^2", "-1/2", -1.0, -0.25, "d/dx x^2 (x =-1/2) = -1", "y = -1x -0.25"},
     };
     for (const Row& row : rows) {

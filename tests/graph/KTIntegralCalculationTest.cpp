@@ -179,12 +179,12 @@ TEST(KTIntegralCalculation, LabelsNameTheFunctionsAsTyped)
     };
     const Row rows[] = {
         // x^3/3 - 3x from -1 to 1
-        {"y=x^2-3", nullptr, "-1", "1", "int(-1,1) x^2-3 \"d\"x  =  ", 2.0 / 3.0 - 6.0},
+        {"y=x^2-3", nullptr, "-1", "1", "int(-1,1) (x^2-3) \"d\"x  =  ", 2.0 / 3.0 - 6.0},
         // (x^3/3 - 3x) - ln|x - 2| from 0 to 1
         {"y = x^2 - 3", "y=1/(x-2)", "0", "1",
-         "int(0,1) x^2 - 3 - [1/(x-2)] \"d\"x  =  ", 1.0 / 3.0 - 3.0 + std::log(2.0)},
+         "int(0,1) (x^2 - 3) - [1/(x-2)] \"d\"x  =  ", 1.0 / 3.0 - 3.0 + std::log(2.0)},
         // x^2/4 - x from 0 to 2
-        {"f(x)=x/2-1", nullptr, "0", "2", "int(0,2) x/2-1 \"d\"x  =  ", -1.0},
+        {"f(x)=x/2-1", nullptr, "0", "2", "int(0,2) (x/2-1) \"d\"x  =  ", -1.0},
     };
     for (const Row& row : rows) {
         CalculationGraph graph;
