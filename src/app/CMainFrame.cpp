@@ -37,8 +37,6 @@ QIcon StandardIcon(const char* theme, const char* ours)
     return KTResources::ThemeIcon(QString::fromLatin1(theme), QString::fromLatin1(ours));
 }
 
-/// How often the status bar looks at the keyboard's lock indicators, ms.
-constexpr int kIndicatorPollMs = 250;
 /// How long the window system may take to answer a placement of the main window, ms.
 constexpr qint64 kPlacementAnswerMs = 500;
 
@@ -341,10 +339,8 @@ void CMainFrame::createStatusBar()
         statusBar()->addPermanentWidget(pane);
         m_indicators[static_cast<std::size_t>(i)] = pane;
     }
-    // The keyboard tells no program when a lock changes: the panes look again a few times a second.
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateIndicators);
-    timer->start(kIndicatorPollMs);
+    // The panes look again only when the keyboard reports a changed lock: an idle program sleeps.
+    connect(KTKeyboardIndicators::Watcher(), &KTKeyboardIndicators::changed, this, &CMainFrame::UpdateIndicators);
     UpdateIndicators();
 }
 

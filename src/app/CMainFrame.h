@@ -55,7 +55,7 @@ public:
     /// The status bar's indicator panes: CAP, NUM, SCRL (hidden where the keyboard's state is
     /// not known).
     QLabel* IndicatorPane(int index) const { return m_indicators.at(static_cast<std::size_t>(index)); }
-    /// Shows the keyboard's lock indicators in the panes; run by a timer.
+    /// Shows the keyboard's lock indicators in the panes; run when the keyboard reports a change.
     void UpdateIndicators();
     QToolBar* ToolBar() const { return m_toolBar; }
     /// The action of a command id (57600 File New, 32837 Copy to Clipboard, ...), or null.

@@ -1,20 +1,15 @@
 #include "ui/KTIconButton.h"
 
+#include "platform/KTSoundPlayer.h"
 #include "ui/KTResources.h"
 
-#include <QAudioDevice>
 #include <QDesktopServices>
 #include <QEnterEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QMediaDevices>
 #include <QMenu>
 #include <QPainter>
-#include <QSoundEffect>
 #include <QStyleOptionButton>
 #include <QUrl>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <vector>
@@ -47,21 +42,6 @@ template <typename Change> QImage MapPixels(const QImage& source, Change change)
 int GreyLevel(QRgb pixel)
 {
     return static_cast<int>(0.299 * qRed(pixel) + 0.587 * qGreen(pixel) + 0.114 * qBlue(pixel));
-}
-
-// Sound reaches the speakers through the desktop's sound server. Without one (a console, a test,
-// a build machine) the media library would only complain on every attempt, so the program looks
-// for the server's socket before it asks the library for outputs.
-bool SoundServerReachable()
-{
-    if (!qEnvironmentVariableIsEmpty("PULSE_SERVER"))
-        return true;
-    QStringList sockets{QStringLiteral("/var/run/pulse/native")};
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    sockets << (runtime.isEmpty() ? QStringLiteral("/run/user/%1").arg(getuid()) : runtime) +
-                   QStringLiteral("/pulse/native");
-    return std::any_of(sockets.begin(), sockets.end(),
-                       [](const QString& path) { return QFileInfo::exists(path); });
 }
 
 } // namespace
@@ -196,8 +176,6 @@ void KTIconButton::SetSound(SoundSlot slot, const QUrl& sound)
     if (slot < 0 || slot >= SoundCount)
         return;
     m_sounds[static_cast<std::size_t>(slot)] = sound;
-    if (QSoundEffect* player = m_players[static_cast<std::size_t>(slot)])
-        player->setSource(sound);
 }
 
 QUrl KTIconButton::GetSound(SoundSlot slot) const
@@ -212,8 +190,7 @@ QUrl KTIconButton::StandardSound(SoundSlot slot)
 
 bool KTIconButton::CanPlaySounds()
 {
-    static const bool can = SoundServerReachable() && !QMediaDevices::audioOutputs().isEmpty();
-    return can;
+    return KTSoundPlayer::CanPlay();
 }
 
 void KTIconButton::PlaySound(SoundSlot slot)
@@ -222,15 +199,7 @@ void KTIconButton::PlaySound(SoundSlot slot)
     if (m_sounds[index].isEmpty())
         return;
     emit soundStarted(slot);
-    if (!CanPlaySounds())
-        return;
-    QSoundEffect*& player = m_players[index];
-    if (!player) {
-        player = new QSoundEffect(this);
-        player->setSource(m_sounds[index]);
-        player->setVolume(0.5f);
-    }
-    player->play();
+    KTSoundPlayer::Play(m_sounds[index]);
 }
 
 QImage KTIconButton::Darker(const QImage& image)

@@ -17,7 +17,6 @@
 #include <QUrl>
 
 class QMenu;
-class QSoundEffect;
 
 class KTIconButton : public QPushButton
 {
@@ -88,8 +87,8 @@ public:
         SetSound(HoverSound, StandardSound(HoverSound));
         SetSound(ClickSound, StandardSound(ClickSound));
     }
-    /// Whether the system has a sound output to play on. Asked once, at the first sound; where
-    /// there is none, every sound is skipped silently.
+    /// Whether the system has a sound output to play on. Asked once, at the first sound (which
+    /// loads the media library then); where there is none, every sound is skipped silently.
     static bool CanPlaySounds();
     /// Disabled images embossed (after construction) or in grey-scale.
     void SetDrawDisabledEmbossed(bool embossed)
@@ -147,6 +146,4 @@ private:
     QImage m_image;
     QImage m_second;
     std::array<QUrl, SoundCount> m_sounds;
-    /// Made at the first play of each sound, where the system can play it; owned as children.
-    std::array<QSoundEffect*, SoundCount> m_players{};
 };

@@ -23,8 +23,18 @@ QIcon KTResources::Icon(const QString& name)
     return QFile::exists(path) ? QIcon(path) : QIcon();
 }
 
+bool KTResources::HasDesktopIconTheme()
+{
+    const QString theme = QIcon::themeName();
+    return !theme.isEmpty() && theme != QLatin1String("hicolor");
+}
+
 QIcon KTResources::ThemeIcon(const QString& themeName, const QString& name)
 {
+    // Without a desktop theme the search would go through every folder of "hicolor", thousands
+    // of file checks at start-up, for pictures that theme does not hold.
+    if (!HasDesktopIconTheme())
+        return Icon(name);
     return QIcon::fromTheme(themeName, Icon(name));
 }
 

@@ -14,6 +14,9 @@ public:
     static QIcon Icon(const QString& name);
     /// The desktop icon theme's `themeName` where the theme has it, else our picture `name`.
     static QIcon ThemeIcon(const QString& themeName, const QString& name);
+    /// Whether the desktop names an icon theme. Without one Qt falls back on "hicolor", which by
+    /// the desktop's rules holds programs' own icons, not the standard pictures of commands.
+    static bool HasDesktopIconTheme();
     /// The program's own icon: windows, the About box and the desktop entry.
     static QIcon ApplicationIcon();
     /// The file name of our picture `name` in the resources (":/icons/<name>.svg"); the file

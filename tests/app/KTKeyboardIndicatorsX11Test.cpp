@@ -7,6 +7,8 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -30,6 +32,28 @@ void LockModifier(Display* display, unsigned mask, bool on)
     XSync(display, False);
 }
 
+struct SourceScope
+{
+    explicit SourceScope(KTKeyboardIndicators::Source source)
+        : previous(KTKeyboardIndicators::SetSource(std::move(source)))
+    {
+    }
+    ~SourceScope() { KTKeyboardIndicators::SetSource(std::move(previous)); }
+    KTKeyboardIndicators::Source previous;
+};
+
+// Presses and releases a key as the user does, through the X server (xdotool); false where
+// xdotool is missing.
+bool PressKey(const char* key)
+{
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (xdotool.isEmpty())
+        return false;
+    QProcess process;
+    process.start(xdotool, {QStringLiteral("key"), QString::fromLatin1(key)});
+    return process.waitForFinished(5000) && process.exitCode() == 0;
+}
+
 } // namespace
 
 TEST(KTKeyboardIndicatorsX11, ThePanesFollowTheLocksOfTheXServer)
@@ -46,6 +70,7 @@ TEST(KTKeyboardIndicatorsX11, ThePanesFollowTheLocksOfTheXServer)
     CMainFrame frame(nullptr);
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    EXPECT_TRUE(KTKeyboardIndicators::IsWatchingPlatform());
     QTest::qWait(400);
     ASSERT_TRUE(KTKeyboardIndicators::Read().has_value());
     EXPECT_TRUE(frame.IndicatorPane(0)->isVisible());
@@ -68,4 +93,52 @@ TEST(KTKeyboardIndicatorsX11, ThePanesFollowTheLocksOfTheXServer)
     EXPECT_EQ(frame.IndicatorPane(0)->text(), QString());
     EXPECT_EQ(frame.IndicatorPane(1)->text(), QString());
     EXPECT_FALSE(KTKeyboardIndicators::Read()->caps);
+}
+
+TEST(KTKeyboardIndicatorsX11, AnIdleWindowReadsNothingUntilALockChanges)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs an X server";
+    Display* display = X11Display();
+    ASSERT_NE(display, nullptr);
+    LockModifier(display, LockMask, false);
+    CMainFrame frame(nullptr);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    QTest::qWait(300);
+
+    // The panes show what the source says; the source counts how often it is asked.
+    int reads = 0;
+    const SourceScope scope([&] {
+        ++reads;
+        return std::optional<KTKeyboardIndicators::State>(KTKeyboardIndicators::State{true, false, false});
+    });
+    QTest::qWait(1000);
+    EXPECT_EQ(reads, 0) << "no look while nothing changes";
+    EXPECT_EQ(frame.IndicatorPane(0)->text(), QString());
+    LockModifier(display, LockMask, true);
+    QTRY_COMPARE_WITH_TIMEOUT(frame.IndicatorPane(0)->text(), QStringLiteral("CAP"), 2000);
+    EXPECT_GE(reads, 1);
+    LockModifier(display, LockMask, false);
+}
+
+TEST(KTKeyboardIndicatorsX11, PressingCapsLockShowsAndClearsCap)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs an X server";
+    Display* display = X11Display();
+    ASSERT_NE(display, nullptr);
+    LockModifier(display, LockMask, false);
+    CMainFrame frame(nullptr);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    QTest::qWait(300);
+    EXPECT_EQ(frame.IndicatorPane(0)->text(), QString());
+    const QString num = frame.IndicatorPane(1)->text();
+    if (!PressKey("Caps_Lock"))
+        GTEST_SKIP() << "xdotool is not installed";
+    QTRY_COMPARE_WITH_TIMEOUT(frame.IndicatorPane(0)->text(), QStringLiteral("CAP"), 2000);
+    ASSERT_TRUE(PressKey("Caps_Lock"));
+    QTRY_COMPARE_WITH_TIMEOUT(frame.IndicatorPane(0)->text(), QString(), 2000);
+    EXPECT_EQ(frame.IndicatorPane(1)->text(), num) << "Num Lock untouched";
 }

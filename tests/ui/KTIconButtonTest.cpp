@@ -3,6 +3,8 @@
 
 #include "ui/KTIconButton.h"
 
+#include "platform/KTSoundPlayer.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QEnterEvent>
@@ -111,6 +113,28 @@ TEST(KTIconButtonSounds, TheProgramsSoundsAreItsOwnResources)
     }
     EXPECT_NE(KTIconButton::StandardSound(KTIconButton::HoverSound),
               KTIconButton::StandardSound(KTIconButton::ClickSound));
+}
+
+// The libraries mapped into this process whose file names hold `part`.
+int MappedLibraries(const char* part)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return -1;
+    return static_cast<int>(maps.readAll().count(part));
+}
+
+TEST(KTIconButtonSounds, TheMediaLibraryIsLoadedForTheFirstSoundOnly)
+{
+    // Where a sound server let an earlier test play, the library is in already.
+    if (!KTSoundPlayer::IsModuleLoaded()) {
+        EXPECT_EQ(MappedLibraries("libQt6Multimedia"), 0);
+        EXPECT_EQ(MappedLibraries("libpulse"), 0);
+    }
+    ASSERT_TRUE(KTSoundPlayer::LoadModule()) << "the module is built beside the program";
+    EXPECT_TRUE(KTSoundPlayer::IsModuleLoaded());
+    EXPECT_GT(MappedLibraries("libQt6Multimedia"), 0);
+    EXPECT_GT(MappedLibraries(KTSoundPlayer::ModuleName), 0);
 }
 
 TEST(KTIconButton, ADoubleClickCountsAsTwoClicks)

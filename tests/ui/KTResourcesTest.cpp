@@ -4,6 +4,7 @@
 #include "ui/KTResources.h"
 
 #include "support/KTPictureChecks.h"
+#include "support/KTTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -107,6 +108,56 @@ TEST(KTResources, NoTwoPicturesLookAlike)
                     differing += a->second.pixel(x, y) != b->second.pixel(x, y);
             EXPECT_GT(differing, 16 * 15 / 5) << a->first.toStdString() << " and " << b->first.toStdString();
         }
+}
+
+// A theme of one picture, "document-new" drawn in pure green, in a folder of its own.
+void WriteTheme(const QString& root, const QString& name)
+{
+    QDir(root).mkpath(name + QStringLiteral("/16x16/actions"));
+    QFile index(root + QLatin1Char('/') + name + QStringLiteral("/index.theme"));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=" + name.toLatin1() +
+                "\nDirectories=16x16/actions\n\n[16x16/actions]\nSize=16\nContext=Actions\nType=Fixed\n");
+    index.close();
+    QImage green(16, 16, QImage::Format_ARGB32);
+    green.fill(qRgb(0, 255, 0));
+    ASSERT_TRUE(green.save(root + QLatin1Char('/') + name + QStringLiteral("/16x16/actions/document-new.png")));
+}
+
+TEST(KTResources, StandardPicturesComeFromTheDesktopsThemeOnly)
+{
+    kttest::TempDir folder;
+    const QString root = QString::fromStdString(folder.Path().string());
+    WriteTheme(root, QStringLiteral("kt-desktop"));
+    WriteTheme(root, QStringLiteral("hicolor"));
+    const QStringList paths = QIcon::themeSearchPaths();
+    const QString theme = QIcon::themeName();
+    QIcon::setThemeSearchPaths({root});
+    const QImage ours =
+        KTResources::Icon(QStringLiteral("file-new")).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    const struct
+    {
+        const char* theme;
+        bool desktop; // a theme the desktop names: its picture is taken
+    } rows[] = {{"kt-desktop", true}, {"hicolor", false}, {"", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.theme);
+        QIcon::setThemeName(QString::fromLatin1(row.theme));
+        EXPECT_EQ(KTResources::HasDesktopIconTheme(), row.desktop);
+        const QImage shown = KTResources::ThemeIcon(QStringLiteral("document-new"), QStringLiteral("file-new"))
+                                 .pixmap(16, 16)
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_ARGB32);
+        if (row.desktop)
+            EXPECT_EQ(shown.pixel(8, 8), qRgb(0, 255, 0));
+        else
+            EXPECT_EQ(shown, ours);
+        // A picture the theme lacks is always ours.
+        EXPECT_FALSE(
+            KTResources::ThemeIcon(QStringLiteral("kt-no-such-picture"), QStringLiteral("file-new")).isNull());
+    }
+    QIcon::setThemeName(theme);
+    QIcon::setThemeSearchPaths(paths);
 }
 
 std::uint32_t U32(const QByteArray& bytes, int at)
