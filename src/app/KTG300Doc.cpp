@@ -74,10 +74,11 @@ QString AnnotationsLeftOut(int kept, int stored)
 /// system said, if anything, as a detail after them.
 QString CannotOpenMessage(const QString& path, const KTCompoundFile::ReadResult& file)
 {
-    QString text =
-        file.failure == KTCompoundFile::Failure::CannotOpen
-            ? QStringLiteral("Unable to open the file %1.\n%2").arg(path, file.error)
-            : QStringLiteral("The file %1 is damaged and cannot be opened.\n%2").arg(path, file.error);
+    // A file that cannot be opened at all is no damaged one: the system says why.
+    if (file.failure == KTCompoundFile::Failure::CannotOpen)
+        return QStringLiteral("Unable to open the file %1.\n%2")
+            .arg(path, file.detail.isEmpty() ? file.error : file.detail);
+    QString text = QStringLiteral("The file %1 is damaged and cannot be opened.\n%2").arg(path, file.error);
     if (!file.detail.isEmpty())
         text += QStringLiteral("\n\nDetail: %1").arg(file.detail);
     return text;

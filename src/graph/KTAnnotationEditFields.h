@@ -17,8 +17,8 @@ class KTOptionsAnnotation;
 struct KTAnnotationEditFields
 {
     static constexpr int LineCount = 10;
-    /// A first line of a new annotation that older notes of this program's design carry, shown
-    /// as an empty row like the placeholders the view writes.
+    /// The placeholder spelt with a capital "To", which a note may carry; shown as an empty row
+    /// like the placeholders the view writes.
     static constexpr const char* PlaceholderLine = "Right Click To Edit";
     /// Points per hundredth of a millimetre, and back, as the dialog converts font sizes.
     static constexpr double PointsPerUnit = 0.02834645669353835;
