@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 KTFunction3::KTFunction3(KTAxes* owner)
     : m_buffer1(std::make_unique<KTCurvePointBuffer>()), m_buffer2(std::make_unique<KTCurvePointBuffer>())
@@ -172,6 +173,32 @@ double KTFunction3::EvaluateValueSlow(double x, double y)
     if (!program || program->UsesAngle())
         inputs.angleScale = AngleScale();
     return program ? program->Run(inputs) : KTEvaluateTokens(m_data.CurrentList(), inputs);
+}
+
+KTInterval KTFunction3::BoundValue(double xLow, double xHigh)
+{
+    if (xLow > xHigh)
+        std::swap(xLow, xHigh);
+    const KTEvaluationProgram* program = ProgramForCurrentList();
+    if (!program)
+        return KTInterval::Entire();
+    double constants[KTFunctionConstantRanges::Count];
+    CopyConstants(constants);
+    return program->Bound({{xLow, xHigh}, KTInterval::Empty(), constants, AngleScale()});
+}
+
+KTInterval KTFunction3::BoundValue(double xLow, double xHigh, double yLow, double yHigh)
+{
+    if (xLow > xHigh)
+        std::swap(xLow, xHigh);
+    if (yLow > yHigh)
+        std::swap(yLow, yHigh);
+    const KTEvaluationProgram* program = ProgramForCurrentList();
+    if (!program)
+        return KTInterval::Entire();
+    double constants[KTFunctionConstantRanges::Count];
+    CopyConstants(constants);
+    return program->Bound({{xLow, xHigh}, {yLow, yHigh}, constants, AngleScale()});
 }
 
 void KTFunction3::EvaluateValues(const double* xs, double* ys, int count, double y)

@@ -131,6 +131,15 @@ public:
             program->RunBatch(xs, out, count,
                               {0.0, y, program->UsesConstants() ? constants : nullptr, angleScale});
         }
+        /// A range holding Run(x, y) for every x in [xLow, xHigh] and y in [yLow, yHigh] where
+        /// it has a value (KTEvaluationProgram::Bound).
+        KTInterval Bound(double xLow, double xHigh, double yLow, double yHigh) const
+        {
+            return program->Bound({{xLow, xHigh},
+                                   {yLow, yHigh},
+                                   program->UsesConstants() ? constants : nullptr,
+                                   angleScale});
+        }
     };
     /// Prepares the list of that index; false (and no program) when it does not compile, where
     /// EvaluateValue walks the tokens. The current list stays selected.
@@ -138,6 +147,13 @@ public:
     /// ys[i] := EvaluateValue(xs[i], y) for i < count, a row of samples at once: the compiled
     /// program's block form (KTEvaluationProgram::RunBatch) where it applies.
     void EvaluateValues(const double* xs, double* ys, int count, double y);
+    /// A range holding EvaluateValue(x, KTNoSecondValue) of the current list for every x in
+    /// [xLow, xHigh] where it has a value: a function of one variable bounded over a step. It is
+    /// unbounded where the step holds a pole, partial where some x has no value, empty where none
+    /// has (see KTInterval); KTInterval::Entire() for a list that does not compile.
+    KTInterval BoundValue(double xLow, double xHigh);
+    /// The same over the box [xLow, xHigh] x [yLow, yHigh], for a list of two variables.
+    KTInterval BoundValue(double xLow, double xHigh, double yLow, double yHigh);
     /// Central differences with a step scaled to |x| (never vanishing for large x).
     double Derivative(double x);
     double SecondDerivative(double x);
