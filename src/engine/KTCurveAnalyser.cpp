@@ -9,6 +9,7 @@
 #include "axes/KTAxes.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 using KTCurveValues::IsNoValue;
@@ -16,10 +17,17 @@ using KTCurveValues::IsNoValue;
 namespace {
 
 constexpr int kFirstSlopeMarker = 3; // slope markers only from the fourth point on
-/// The slope walk's step below which |f'| counts as not changing, in slopes of the view's
-/// diagonal (0.0001 on a square view): on a view a hundred times narrower the curve's slopes are
-/// a hundred times smaller, and a fixed step would take every turn there for a flat stretch.
+/// How far |f'| must come back from an extreme for the slope walk to take it as a turn, in
+/// slopes of the view's diagonal (0.0001 on a square view): on a view a hundred times narrower
+/// the curve's slopes are a hundred times smaller, and a fixed step would miss every turn there.
 constexpr double kFlatStep = 0.0001;
+/// KTFunction3::Derivative's step relative to max(1, |x|), and the multiple of the rounding of
+/// f over that step that its slopes may be off by.
+constexpr double kDerivativeStep = 1e-5;
+constexpr double kSlopeRounding = 8.0;
+/// Halvings that bring the end of a domain between two samples close enough to it for its
+/// growth to be judged (a millionth of a millionth of the spacing and less).
+constexpr int kDomainEndHalvings = 60;
 /// Part of a pixel within which two markers of one kind are one point.
 constexpr double kSamePixels = 1e-3;
 /// The same for r = f(angle): in view widths per radian, over this many view widths.
@@ -279,8 +287,14 @@ void KTCurveAnalyser::AnalyseExplicit()
     bool haveSign = false;
     bool sign = false;
     double signX = 0.0;
-    double reference = 1.0;
-    bool rising = true;
+    // The slope walk follows |f'| and marks where it turns: a trough is a candidate for a
+    // horizontal tangent (kind 3), a peak one for the steepest slope (kind 12). A turn counts
+    // once |f'| has come back from its extreme by more than a step, so that a slow turn (tan x
+    // in degrees at 0, or any turn on a fine window) is seen however little |f'| changes from
+    // one sample to the next; the candidate is the sample at the extreme itself.
+    int direction = 0; // 1 rising, -1 falling, 0 not yet known
+    int extremeAt = -1;
+    double extreme = 0.0;
     for (int i = 0; i < count; ++i) {
         KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
         const double x = point.m_point.m_x;
@@ -292,31 +306,46 @@ void KTCurveAnalyser::AnalyseExplicit()
             sign = positive;
             haveSign = true;
             signX = x;
+        } else {
+            // Across a pole or a gap in the domain a change of sign is no root.
+            haveSign = false;
         }
 
         const double slope = m_f.Derivative(x);
         point.m_firstDerivative = slope;
         if (wantSecond)
             point.m_secondDerivative = m_f.SecondDerivative(x);
-        if (IsNoValue(slope) || IsNoValue(y))
+        if (IsNoValue(slope) || IsNoValue(y)) {
+            // Past a pole or a gap in the domain the walk starts afresh.
+            direction = 0;
+            extremeAt = -1;
             continue;
+        }
 
         const double d = std::fabs(slope);
-        const bool mayMark = i >= kFirstSlopeMarker;
-        if (std::fabs(d - reference) < flatStep) {
-            reference = d;
-            if (!rising) {
-                if (mayMark)
-                    AddSampled(x, y, KTMarkerHorizontalCandidate, Origin{i});
-                rising = true;
+        // The step is never below the rounding of the difference that gives the slope.
+        const double step = std::max(flatStep, kSlopeRounding * DBL_EPSILON * std::fabs(y) /
+                                                   (kDerivativeStep * std::max(1.0, std::fabs(x))));
+        if (extremeAt < 0) {
+            extremeAt = i;
+            extreme = d;
+        } else if (direction == 0) {
+            if (std::fabs(d - extreme) >= step) {
+                direction = d > extreme ? 1 : -1;
+                extremeAt = i;
+                extreme = d;
             }
-        } else if ((rising && d > reference) || (!rising && d < reference)) {
-            reference = d;
-        } else {
-            if (mayMark && !(rising && polar))
-                AddSampled(x, y, rising ? KTMarkerInflection : KTMarkerHorizontalCandidate, Origin{i});
-            rising = !rising;
-            reference = d;
+        } else if (direction > 0 ? d >= extreme : d <= extreme) {
+            extremeAt = i;
+            extreme = d;
+        } else if (std::fabs(d - extreme) >= step) {
+            const KTCurvePoint& at = buffer->m_points[static_cast<std::size_t>(extremeAt)];
+            if (extremeAt >= kFirstSlopeMarker && !(direction > 0 && polar))
+                AddSampled(at.m_point.m_x, at.m_point.m_y,
+                           direction > 0 ? KTMarkerInflection : KTMarkerHorizontalCandidate, Origin{extremeAt});
+            direction = -direction;
+            extremeAt = i;
+            extreme = d;
         }
     }
 
@@ -356,17 +385,30 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
     };
 
     // Where the curve has no value beside a point that has one (a pole that the sampler broke
-    // the curve at, the end of a domain such as ln x at 0), it is an asymptote when |f| grows
-    // without bound towards that point.
-    for (int i = 0; i < count; ++i) {
-        if (has(i) && ((i > 0 && !has(i - 1)) || (i + 1 < count && !has(i + 1))) &&
-            polisher.Grows(point(i).m_point.m_x, spacing))
-            add(point(i).m_point.m_x);
+    // the curve at, the end of a domain such as ln x at 0, in the view or not), it is an
+    // asymptote when |f| grows without bound towards the end of the values.
+    for (int i = 0; i + 1 < count; ++i) {
+        if (has(i) == has(i + 1))
+            continue;
+        double inside = point(has(i) ? i : i + 1).m_point.m_x;
+        double outside = point(has(i) ? i + 1 : i).m_point.m_x;
+        for (int k = 0; k < kDomainEndHalvings; ++k) {
+            const double middle = inside + 0.5 * (outside - inside);
+            if (middle == inside || middle == outside)
+                break;
+            (IsNoValue(F(middle)) ? outside : inside) = middle;
+        }
+        if (polisher.Grows(inside, spacing))
+            add(inside);
     }
 
-    // A drawn point followed by a run of points off the view that ends at a drawn point: a pole
-    // lies between them unless the curve only climbs out of the view and back, which the pole
-    // search tells, however steep or shallow the curve there (tan x in degrees).
+    // The sampler broke the curve at every pole its bounds showed. A list without bounds (one
+    // that does not compile) may hide one in a run of points off the view between two drawn
+    // ones, unless the curve only climbs out of the view and back, which the pole search tells,
+    // however steep or shallow the curve there (tan x in degrees).
+    KTFunction3::PreparedList prepared;
+    if (m_f.PrepareList(m_f.Data().CurrentListIndex(), prepared))
+        return;
     for (int s = 0; s + 1 < count; ++s) {
         if (!point(s).m_draw || point(s + 1).m_draw)
             continue;

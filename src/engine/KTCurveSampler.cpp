@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -34,6 +36,8 @@ constexpr int kDomainEndHalvings = 200;
 /// Times the larger value at the ends of a step that f exceeds within it, beyond the view,
 /// where the step holds a pole of even order (1/x^2).
 constexpr double kPoleRise = 4.0;
+/// Steps of samples bounded at once before a stretch whose bound is not finite is halved.
+constexpr int kPoleBlock = 32;
 /// Part of a pixel to which a crossing of the view's edge is placed.
 constexpr double kEdgePrecision = 1e-3;
 
@@ -357,14 +361,12 @@ void KTCurveSampler::AddDomainEnds(bool swapped)
     buffer.m_count = static_cast<std::int32_t>(points.size());
 }
 
-bool KTCurveSampler::MayBeUnbounded(int i, double a, double b)
+bool KTCurveSampler::SamplesSuggestPole(int i)
 {
     // Without a bound of f over the step, its samples must tell: towards a pole |f| rises ever
     // more steeply from both sides (towards a smooth peak ever less steeply), and past the pole
     // f either keeps its sign (1/x^2) or changes it (tan x). At the ends of the samples there is
     // no other side to tell by.
-    (void)a;
-    (void)b;
     const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     const auto magnitude = [&](int k) {
@@ -382,6 +384,88 @@ bool KTCurveSampler::MayBeUnbounded(int i, double a, double b)
     return steepening(i, 1) && steepening(i + 1, -1);
 }
 
+std::vector<int> KTCurveSampler::PoleSteps(const KTFunction3::PreparedList* bounds)
+{
+    const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    const auto x = [&](int i) { return buffer.m_points[static_cast<std::size_t>(i)].m_point.m_x; };
+    std::vector<int> steps;
+    if (!bounds) {
+        for (int i = 0; i + 1 < count; ++i)
+            if (SamplesSuggestPole(i))
+                steps.push_back(i);
+        return steps;
+    }
+    // A stretch of samples whose bound is finite holds no pole; only the stretches that are not
+    // are halved, down to single steps. Most curves are settled by a few dozen bounds.
+    const std::function<void(int, int)> split = [&](int first, int last) {
+        if (last <= first)
+            return;
+        if (BoundOver(*bounds, x(first), x(last)).IsBounded())
+            return;
+        if (last - first == 1) {
+            steps.push_back(first);
+            return;
+        }
+        const int middle = first + (last - first) / 2;
+        split(first, middle);
+        split(middle, last);
+    };
+    for (int first = 0; first + 1 < count; first += kPoleBlock)
+        split(first, std::min(first + kPoleBlock, count - 1));
+    return steps;
+}
+
+KTInterval KTCurveSampler::BoundOver(const KTFunction3::PreparedList& bounds, double low, double high)
+{
+    // No second variable: its range is empty, as KTNoSecondValue is to a single evaluation.
+    return bounds.Bound(std::min(low, high), std::max(low, high), HUGE_VAL, -HUGE_VAL);
+}
+
+bool KTCurveSampler::NarrowPole(const KTFunction3::PreparedList* bounds, const KTCurvePoint& a,
+                                const KTCurvePoint& b, double& u, double& v)
+{
+    u = a.m_point.m_x;
+    v = b.m_point.m_x;
+    double fu = a.m_point.m_y;
+    double fv = b.m_point.m_y;
+    if (bounds) {
+        // The half whose bound is not finite holds the pole; where neither half's is, the bound
+        // of the whole step was only wide (x/x reads x twice) and there is none. Where both are,
+        // the pole lies near the middle, within what the bounds allow around it for rounding,
+        // and the values themselves place it.
+        for (int k = 0; k < kDomainEndHalvings; ++k) {
+            const double middle = u + 0.5 * (v - u);
+            if (middle == u || middle == v)
+                return true;
+            const bool left = !BoundOver(*bounds, u, middle).IsBounded();
+            const bool right = !BoundOver(*bounds, middle, v).IsBounded();
+            if (left && right)
+                break;
+            if (left)
+                v = middle;
+            else if (right)
+                u = middle;
+            else
+                return false;
+        }
+        fu = Value(u);
+        fv = Value(v);
+    }
+    const auto f = [this](double at) { return Value(at); };
+    if (KTBracketSearch::ChangesSign(fu, fv) && fu != 0.0 && fv != 0.0) {
+        const KTBracketSearch::Result r = KTBracketSearch::Bisect(f, u, v, fu, fv);
+        u = std::min(r.last.a, r.last.b);
+        v = std::max(r.last.a, r.last.b);
+        return true;
+    }
+    const double peak = KTBracketSearch::GoldenMaxAbs(f, u, v);
+    const double reach = 4.0 * KTBracketSearch::Resolution(peak);
+    u = std::max(u, peak - reach);
+    v = std::min(v, peak + reach);
+    return true;
+}
+
 void KTCurveSampler::BreakAtPoles(bool swapped)
 {
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
@@ -391,32 +475,38 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
     const double pixel = PixelSize(across);
     const auto has = [](double v) { return !KTCurveValues::IsNoValue(v); };
     const auto inside = [&](double v) { return has(v) && v <= across.m_max && v >= across.m_min; };
-    const auto f = [this](double x) { return Value(x); };
     const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    // The bound of f over a step says whether it may hold a pole; a list that does not compile
+    // has none, and its samples must tell.
+    KTFunction3::PreparedList prepared;
+    const KTFunction3::PreparedList* bounds =
+        m_f.PrepareList(m_f.Data().CurrentListIndex(), prepared) ? &prepared : nullptr;
 
     // The points to add, each after the sample of its index.
     std::vector<std::pair<int, KTCurvePoint>> added;
-    for (int i = 0; i + 1 < count; ++i) {
+    for (const int i : PoleSteps(bounds)) {
         const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
         const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
         const double fa = a.m_point.m_y;
         const double fb = b.m_point.m_y;
-        if (!has(fa) || !has(fb) || !(b.m_point.m_x > a.m_point.m_x) ||
-            !MayBeUnbounded(i, a.m_point.m_x, b.m_point.m_x))
-            continue;
-        // The pole narrowed to neighbouring doubles: by its sign change, or where |f| peaks.
         double u;
         double v;
-        if (KTBracketSearch::ChangesSign(fa, fb) && fa != 0.0 && fb != 0.0) {
-            const KTBracketSearch::Result r = KTBracketSearch::Bisect(f, a.m_point.m_x, b.m_point.m_x, fa, fb);
-            u = std::min(r.last.a, r.last.b);
-            v = std::max(r.last.a, r.last.b);
-        } else {
-            const double peak = KTBracketSearch::GoldenMaxAbs(f, a.m_point.m_x, b.m_point.m_x);
-            const double reach = 4.0 * KTBracketSearch::Resolution(peak);
-            u = std::max(a.m_point.m_x, peak - reach);
-            v = std::min(b.m_point.m_x, peak + reach);
-        }
+        if (!has(fa) || !has(fb) || !(b.m_point.m_x > a.m_point.m_x) || !NarrowPole(bounds, a, b, u, v))
+            continue;
+        // Where the narrowing ends on the pole itself (1/(x^2 - 4) at 2 has no value), each side
+        // is the nearest point out from it that has one.
+        const auto beside = [&](double at, double limit) {
+            const double direction = limit > at ? 1.0 : -1.0;
+            double step = KTBracketSearch::Resolution(at);
+            double x = at;
+            while (!has(Value(x)) && step < std::fabs(limit - at)) {
+                x = at + direction * step;
+                step *= 2.0;
+            }
+            return x;
+        };
+        u = beside(u, a.m_point.m_x);
+        v = beside(v, b.m_point.m_x);
         const double fu = Value(u);
         const double fv = Value(v);
         // A pole or a jump: f has no value there, jumps by more than a pixel, or peaks far
@@ -424,7 +514,8 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
         // and stays near the samples' values, the step holds no more than a hole (sin(x)/x at 0)
         // or a smooth peak: the curve goes on through it.
         const double peak = std::max(std::fabs(fu), std::fabs(fv));
-        const bool soars = peak > kPoleRise * std::max(std::fabs(fa), std::fabs(fb)) && !inside(fu) && !inside(fv);
+        const bool soars =
+            peak > kPoleRise * std::max(std::fabs(fa), std::fabs(fb)) && !inside(fu) && !inside(fv);
         if (has(fu) && has(fv) && std::fabs(fu - fv) <= pixel && !soars)
             continue;
         const auto add = [&](double x, double y) {

@@ -7,9 +7,12 @@
 // moves the points where the curve crosses the edge of the view close to that edge. Works on the
 // function it is made for; make one per pass.
 
+#include "engine/KTFunction3.h"
 #include "engine/KTFunctionDomain.h"
+#include "engine/KTInterval.h"
 
-class KTFunction3;
+#include <vector>
+
 class KTAxes;
 class KTAxis;
 class KTImplicitGrid;
@@ -61,8 +64,17 @@ private:
     /// Breaks the curve where a step between two samples holds a pole (or a jump where f is
     /// unbounded): the points either side of it are added, with a point without a value between.
     void BreakAtPoles(bool swapped);
-    /// f may grow without bound on [a, b], the step between samples `i` and `i + 1`.
-    bool MayBeUnbounded(int i, double a, double b);
+    /// The steps (by the index of their first sample) that may hold a pole: those whose bound is
+    /// not finite, or without bounds those the samples suggest.
+    std::vector<int> PoleSteps(const KTFunction3::PreparedList* bounds);
+    /// |f| rises ever more steeply towards the step after sample `i` from both sides.
+    bool SamplesSuggestPole(int i);
+    /// The pole of the step from a to b narrowed to [u, v], by the bounds of its halves (false
+    /// when neither half's is infinite: there is none), or without bounds by f's sign change or
+    /// where |f| peaks.
+    bool NarrowPole(const KTFunction3::PreparedList* bounds, const KTCurvePoint& a, const KTCurvePoint& b,
+                    double& u, double& v);
+    static KTInterval BoundOver(const KTFunction3::PreparedList& bounds, double low, double high);
     /// The last position inside the view of the across axis between `inside` and `outside`
     /// (f inside the view at the first, outside or without a value at the second), to a small
     /// part of a pixel.

@@ -238,9 +238,9 @@ bool KTPointPolisher::SignChangeNear(const std::function<double(double)>& g, con
 {
     bool have = false;
     double best = 0.0;
-    // The candidate is marked on the sample after the turn of the slope walk.
-    const KTCurvePoint* before = buffer.At(std::max(0, index - 1));
-    const double target = before ? before->m_point.m_x : 0.0;
+    // The candidate is marked on the sample where |f'| turned.
+    const KTCurvePoint* at = buffer.At(std::max(0, index));
+    const double target = at ? at->m_point.m_x : 0.0;
     ForEachSignChange(g, buffer, index - reach, index + std::max(reach, ahead),
                       [&](const KTBracketSearch::Bracket& bracket) {
         const double distance = std::fabs((bracket.a + bracket.b) * 0.5 - target);
