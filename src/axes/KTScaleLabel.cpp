@@ -7,7 +7,8 @@
 namespace {
 
 /// Tick labels are typeset like every equation shown on the graph, in the scale font, with one
-/// minus for all of them: the typeset minus, as a sign ("-10", "-2pi" and "-pi" alike).
+/// minus for all of them: the typeset minus, as a sign ("-10", "-2pi" and "-pi" alike). The
+/// multiplication of a power of ten shows as the cross ("5 x 10^-7"), the typesetter's default.
 KTEOptions LabelOptions(const KTLogFont& font)
 {
     KTEOptions options(KTEPresetGraphing);
