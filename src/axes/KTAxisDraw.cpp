@@ -237,7 +237,8 @@ std::vector<KTPlacedLabel> KTAxis::PlaceLabels(KTDC& dc)
         if ((label.value == 0.0 && !m_measuring) || p == KTNoPixel ||
             (m_logScale && KTNearArrowHead(*this, p, 1.5 * arrow)))
             continue;
-        const CSize size = KTMeasureScaleLabel(dc, label.text, font);
+        CSize size;
+        std::shared_ptr<KTEEquation> typeset = KTTypesetScaleLabel(dc, label.text, font, size);
         const int width = size.cx;
         const int height = size.cy;
         CRect box;
@@ -251,7 +252,7 @@ std::vector<KTPlacedLabel> KTAxis::PlaceLabels(KTDC& dc)
         }
         box.NormalizeRect();
         LabelCandidate c;
-        c.label = {label.value, label.text, box};
+        c.label = {label.value, label.text, box, std::move(typeset)};
         const double a = ((m_isX ? box.left : box.top) - low) * direction;
         const double b = ((m_isX ? box.right : box.bottom) - low) * direction;
         c.from = std::min(a, b);
@@ -419,13 +420,13 @@ void KTAxis::Draw(KTDC& dc)
             const int centre = label.box.left + label.box.Width() / 2;
             if (m_isX && m_atFarSide) {
                 dc.SetTextAlign(TA_CENTER | TA_BOTTOM);
-                KTDrawScaleLabel(dc, centre, axisY + up * t, label.text, scaleFont);
+                KTDrawScaleLabel(dc, centre, axisY + up * t, *label.typeset, scaleFont);
             } else if (m_isX) {
                 dc.SetTextAlign(TA_CENTER | TA_TOP);
-                KTDrawScaleLabel(dc, centre, axisY - up * t, label.text, scaleFont);
+                KTDrawScaleLabel(dc, centre, axisY - up * t, *label.typeset, scaleFont);
             } else {
                 dc.SetTextAlign(TA_RIGHT | TA_TOP);
-                KTDrawScaleLabel(dc, axisX - t, up > 0 ? label.box.bottom : label.box.top, label.text,
+                KTDrawScaleLabel(dc, axisX - t, up > 0 ? label.box.bottom : label.box.top, *label.typeset,
                                  scaleFont);
             }
         }

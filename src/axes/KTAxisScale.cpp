@@ -429,21 +429,23 @@ int KTAxis::Fit(int left, int top, int right, int bottom, double dataMin, double
         m_max *= 1.5;
 
     // Room across the axis for the labels of the extreme ticks.
-    const KTLogFont& scaleFont = m_options.m_scaleFont.m_value;
-    CSize widest = KTMeasureScaleLabel(dc, FormatLabel(m_tickMax, m), scaleFont);
-    const CSize atMin = KTMeasureScaleLabel(dc, FormatLabel(m_tickMin, m), scaleFont);
-    widest = CSize(std::max(widest.cx, atMin.cx), std::max(widest.cy, atMin.cy));
+    // The ends, and the longest text: with powers of ten an inner label may be the widest. Each
+    // text is typeset once (the ends' texts are often the extreme ticks' own).
+    std::vector<CString> texts = {FormatLabel(m_tickMax, m), FormatLabel(m_tickMin, m)};
     const std::vector<KTAxisLabel> labels = KTLinearAxisLabels(*this, false);
     if (!labels.empty() && !m_logScale) {
-        // The ends, and the longest text: with powers of ten an inner label may be the widest.
         const KTAxisLabel* longest = &labels.front();
         for (const KTAxisLabel& label : labels)
             if (label.text.GetLength() > longest->text.GetLength())
                 longest = &label;
-        for (const KTAxisLabel* label : {&labels.front(), &labels.back(), longest}) {
-            const CSize size = KTMeasureScaleLabel(dc, label->text, scaleFont);
-            widest = CSize(std::max(widest.cx, size.cx), std::max(widest.cy, size.cy));
-        }
+        for (const KTAxisLabel* label : {&labels.front(), &labels.back(), longest})
+            if (std::find(texts.begin(), texts.end(), label->text) == texts.end())
+                texts.push_back(label->text);
+    }
+    CSize widest(0, 0);
+    for (const CString& text : texts) {
+        const CSize size = KTMeasureScaleLabel(dc, text, m_options.m_scaleFont.m_value);
+        widest = CSize(std::max(widest.cx, size.cx), std::max(widest.cy, size.cy));
     }
     const int across = std::max(breakHeight, pip);
     int room = 0;

@@ -5,10 +5,12 @@
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 
+#include <memory>
 #include <vector>
 
 class KTAxis;
 class KTDC;
+class KTEEquation;
 class KTLogFont;
 class KTOptionAxes2;
 
@@ -44,12 +46,14 @@ struct KTAxisLabel
 };
 
 /// A tick label where the axis draws it: value, text and box (logical units, left <= right and
-/// top <= bottom in numbers, whatever the mapping's direction).
+/// top <= bottom in numbers, whatever the mapping's direction), and the label typeset for the
+/// context it was measured in, to be drawn without typesetting it again.
 struct KTPlacedLabel
 {
     double value = 0.0;
     CString text;
     CRect box;
+    std::shared_ptr<KTEEquation> typeset;
 };
 
 /// The texts of number labels at the values, multiples of step, all in one form: plain decimals
@@ -69,5 +73,10 @@ std::vector<KTAxisLabel> KTLogAxisLabels(const KTAxis& axis);
 
 /// The box of a tick label typeset with the font (logical units of dc).
 CSize KTMeasureScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font);
+/// A tick label typeset with the font and measured in dc; its box in size.
+std::shared_ptr<KTEEquation> KTTypesetScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font,
+                                                 CSize& size);
 /// Draws a tick label typeset with the font, its box placed by the context's text alignment.
 void KTDrawScaleLabel(KTDC& dc, int x, int y, const CString& text, const KTLogFont& font);
+/// Draws a label that KTTypesetScaleLabel typeset with the font in dc.
+void KTDrawScaleLabel(KTDC& dc, int x, int y, KTEEquation& typeset, const KTLogFont& font);

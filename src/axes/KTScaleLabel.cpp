@@ -34,6 +34,23 @@ CSize KTMeasureScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font)
     return CSize(extent.width, extent.height);
 }
 
+std::shared_ptr<KTEEquation> KTTypesetScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font,
+                                                 CSize& size)
+{
+    const KTEOptions options = LabelOptions(font);
+    auto equation = std::make_shared<KTEEquation>();
+    Typeset(*equation, text, options);
+    const KTEExtent extent = equation->GetExtent(&dc, options);
+    size = CSize(extent.width, extent.height);
+    return equation;
+}
+
+void KTDrawScaleLabel(KTDC& dc, int x, int y, KTEEquation& typeset, const KTLogFont& font)
+{
+    // The layout the measuring made is kept while the context and the options are the same.
+    typeset.Draw(&dc, x, y, LabelOptions(font));
+}
+
 void KTDrawScaleLabel(KTDC& dc, int x, int y, const CString& text, const KTLogFont& font)
 {
     const KTEOptions options = LabelOptions(font);

@@ -761,4 +761,29 @@ TEST(KTAxesDraw, LabelTextsOfLargeAndTinyViews)
         LayOut(axes, options, r.dc);
         EXPECT_EQ(Texts(KTLinearAxisLabels(axes.m_xAxis, false)), row.labels) << row.min;
     }
+
+    // With decimal commas, in the plain digits and in the mantissas alike.
+    const kttest::LocaleScope commas(',', ';');
+    const struct
+    {
+        const char* min;
+        const char* max;
+        std::vector<std::string> labels;
+    } commaRows[] = {
+        {"0", "0,000003", {"5*10^-7", "1*10^-6", "1,5*10^-6", "2*10^-6", "2,5*10^-6", "3*10^-6"}},
+        {"-0,5", "0,5", {"-0,4", "-0,2", "0,2", "0,4"}},
+    };
+    for (const auto& row : commaRows) {
+        KTOptionAxes2 options;
+        options.m_xMinShowS.SetValue(row.min);
+        options.m_xMaxShowS.SetValue(row.max);
+        KTAxes axes;
+        RecordingDC r;
+        LayOut(axes, options, r.dc);
+        EXPECT_EQ(Texts(KTLinearAxisLabels(axes.m_xAxis, false)), row.labels) << row.max;
+    }
+    KTOptionAxes2 options;
+    options.m_xMinShowS.SetValue("0");
+    options.m_xMaxShowS.SetValue("0,000003");
+    ASSERT_TRUE(DrawToImage(options).save(PictureFolder() + "/labels_commas.png"));
 }
