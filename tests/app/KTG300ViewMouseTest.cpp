@@ -280,6 +280,11 @@ TEST(KTG300ViewMouse, ZoomingKeepsAnnotationsWithTheirPointsAndMarksInsideThePlo
             w.frame->grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + name);
     };
 
+    // The document too, to be opened in the program itself and zoomed there.
+    if (!folder.isEmpty()) {
+        EXPECT_TRUE(document.OnSaveDocument(QString::fromLocal8Bit(folder) + QStringLiteral("/zoom.kt3")));
+    }
+
     const QSize sizes[] = {{640, 480}, {1024, 768}, {1600, 1200}};
     for (const QSize& size : sizes) {
         w.frame->resize(size);
