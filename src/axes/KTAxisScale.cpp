@@ -247,7 +247,11 @@ std::vector<KTAxisLabel> KTLinearAxisLabels(const KTAxis& axis, bool includeZero
         if (!(value <= axis.m_max))
             break;
         if (k != 0.0 || includeZero) {
-            labels.push_back({k == 0.0 ? 0.0 : value, text.IsEmpty() ? FormatLabel(value, major) : text});
+            // Number labels get their texts below, all in one form.
+            const CString written = fromValues       ? CString()
+                                    : text.IsEmpty() ? FormatLabel(value, major)
+                                                     : text;
+            labels.push_back({k == 0.0 ? 0.0 : value, written});
             if (k != 0.0)
                 ++shown;
         }
