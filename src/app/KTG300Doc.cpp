@@ -393,12 +393,15 @@ void KTG300Doc::RefreshBoundAnnotation(KTGAnnotation& annotation)
 void KTG300Doc::DrawAnnotations(KTDC& dc)
 {
     KTAxes& axes = m_graph->Axes();
+    // An annotation goes with the point it belongs to: hidden while the view does not hold it,
+    // as a tangent's point is. Its box, wherever it was put, is kept inside the plot (below).
     auto remap = [&axes](KTGAnnotation& annotation) {
         const CPoint corner = axes.GraphToDevice(annotation.m_textPosition, 0, 0);
         const int width = annotation.m_textRect.Width();
         const int height = annotation.m_textRect.Height();
         annotation.m_textRect = CRect(corner.x, corner.y, corner.x + width, corner.y + height);
         annotation.m_anchor = axes.GraphToDevice(annotation.GetGraphPoint(), 0, 0);
+        annotation.m_hidden = axes.InView(annotation.PlacePoint()) ? 0 : 1;
     };
     if (m_refreshDevicePositions) {
         for (KTGAnnotation& annotation : m_annotations.m_annotations)
@@ -414,7 +417,8 @@ void KTG300Doc::DrawAnnotations(KTDC& dc)
         }
         m_refreshBoundAnnotations = 0;
     }
-    m_annotations.Draw(dc, m_substitutions);
+    const CRect plot = axes.PlotRect();
+    m_annotations.Draw(dc, m_substitutions, plot.Width() > 0 && plot.Height() > 0 ? &plot : nullptr);
 }
 
 void KTG300Doc::PrepareForPicture(KTDC& dc)

@@ -96,10 +96,10 @@ void KTGAnnotationList::DeselectAll()
         annotation.m_selected = 0;
 }
 
-void KTGAnnotationList::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions)
+void KTGAnnotationList::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions, const CRect* keepWithin)
 {
     for (KTGAnnotation& annotation : m_annotations)
-        annotation.Draw(dc, substitutions);
+        annotation.Draw(dc, substitutions, keepWithin);
 }
 
 int KTGAnnotationList::LoadReadable(KTArchive& ar)

@@ -60,8 +60,9 @@ public:
     /// any other end or without a hook; throws std::out_of_range for an index outside the list.
     bool EditAt(int index, KTOptionsAnnotation& defaults, const CString& placeholder = CString());
 
-    /// Draws every annotation in list order, the last on top.
-    void Draw(KTDC& dc, const KTVariableSubstitutions& substitutions);
+    /// Draws every annotation in list order, the last on top, each box kept inside keepWithin
+    /// when one is given (KTGAnnotation::Draw).
+    void Draw(KTDC& dc, const KTVariableSubstitutions& substitutions, const CRect* keepWithin = nullptr);
 
     /// Tag "KTGAnnotationList", version 1, a uint32 count, then each annotation tagged. A wrong
     /// tag, version or end tag throws KTExceptionBase, a count the data cannot hold or damaged

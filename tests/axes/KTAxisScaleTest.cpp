@@ -171,11 +171,30 @@ TEST(KTAxisScale, EqualEndsWiden)
     EXPECT_GT(reversed.m_max, 12.0);
 }
 
-TEST(KTAxisScale, HugeRangePicksTheSentinelStep)
+// Past either end of the 1-2-5 table the steps go on as the table would (it once gave the
+// sentinel, and with it no labels at all): an eighth of 2e11 is 2.5e10, so 5e10, and 1e10 two
+// places below; an eighth of 2e-12 is 2.5e-13, so 5e-13 and 1e-13.
+TEST(KTAxisScale, StepsGoOnPastTheEndsOfTheTable)
 {
-    const KTAxis axis = FitX(RangeOptions("-100000000000", "100000000000"));
-    EXPECT_EQ(axis.m_majorText, CString(KTScaleSteps[61]));
-    EXPECT_EQ(axis.m_minorText, CString("5000000000"));
+    const struct
+    {
+        const char* min;
+        const char* max;
+        const char* major;
+        const char* minor;
+    } rows[] = {
+        {"-100000000000", "100000000000", "50000000000", "10000000000"},
+        {"0", "160000000000", "50000000000", "10000000000"}, // 2e10 is no more than the eighth
+        {"-0.000000000001", "0.000000000001", "0.0000000000005", "0.0000000000001"},
+        {"0", "0.0000000008", "0.0000000002", "0.00000000005"},
+        {"0", "pi/100", "0.005", "0.001"}, // pi/18 is wider than half the range
+        {"0", "1000pi", "500", "100"},     // 4pi is the last pi step
+    };
+    for (const auto& row : rows) {
+        const KTAxis axis = FitX(RangeOptions(row.min, row.max));
+        EXPECT_EQ(axis.m_majorText, CString(row.major)) << row.max;
+        EXPECT_EQ(axis.m_minorText, CString(row.minor)) << row.max;
+    }
 }
 
 TEST(KTAxisScale, TypedSteps)
