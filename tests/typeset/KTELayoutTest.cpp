@@ -376,8 +376,9 @@ TEST_F(LayoutTest, NestedFractionBarsShowTheirGrouping)
         EXPECT_EQ(width(bars[0]), row.main) << row.text;
         EXPECT_EQ(width(bars[1]), row.inner) << row.text;
         // An inner fraction that is a whole part stands in the middle of the main bar.
-        if (row.centred)
+        if (row.centred) {
             EXPECT_EQ(bars[1].first - bars[0].first, bars[0].second - bars[1].second) << row.text;
+        }
         EXPECT_EQ(equation.GetExtent(&dc, m_options).width, row.main + 100) << row.text;
     }
 }
