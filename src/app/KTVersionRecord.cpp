@@ -76,5 +76,9 @@ QUrl KTVersionRecord::WebPage(const CString& address)
         return QUrl();
     if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
         return QUrl();
+    // An address read in another way than it is written ("https://a://b" has an empty port that
+    // vanishes, capitals in the host are lowered) is not the page the file names.
+    if (url.toString(QUrl::FullyEncoded) != address.ToQString())
+        return QUrl();
     return url;
 }

@@ -27,7 +27,8 @@ struct KTVersionRecord
 
     /// The web page an address of the file names, or an invalid address when it names none: only
     /// an absolute "http://" or "https://" address (in lower case) with a host, no user name, and
-    /// nothing but printable ASCII without spaces counts. The file comes from the network: a
-    /// damaged or forged one must not make a click open a local file or another program.
+    /// nothing but printable ASCII without spaces counts, written as it is read (the page opened is
+    /// the address, character for character). The file comes from the network: a damaged or
+    /// forged one must not make a click open a local file or another program.
     static QUrl WebPage(const CString& address);
 };

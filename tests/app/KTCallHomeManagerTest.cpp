@@ -560,6 +560,9 @@ TEST(KTVersionRecord, OnlyWebAddressesAreWebPages)
         {"https://", false},
         {"http//www.norwyn.com", false},
         {"https://[::1", false},
+        {"https://otps://only.example/", false},
+        {"https://WWW.NORWYN.COM/", false},
+        {"http://127.0.0.1:8080/kt3", true},
         {"\x01\x7f\xff garbage", false},
         {"https://www.norwyn.com/caf\xe9", false},
     };
