@@ -15,6 +15,7 @@ harnesses=(
   "document_fuzzer      tests/data/app/corpus"
   "settings_file_fuzzer tests/data/graph/settings"
   "typed_text_fuzzer    tests/data/graph/typed"
+  "versions_file_fuzzer tests/data/app/versions"
 )
 
 seconds="${KT_FUZZ_SECONDS:-60}"

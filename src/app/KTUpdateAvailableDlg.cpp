@@ -1,10 +1,12 @@
 #include "app/KTUpdateAvailableDlg.h"
 
-#include "foundation/KTUtilities.h"
+#include "app/KTVersionRecord.h"
 #include "ui/KTLinkStatic.h"
 
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -43,6 +45,12 @@ KTUpdateAvailableDlg::KTUpdateAvailableDlg(int templateId, const CString& displa
         new KTLinkStatic(QStringLiteral("Close %s BEFORE installing downloaded updates."), this, 1102);
     m_versions =
         new KTLinkStatic(QStringLiteral("Current Version %d.%03d   -  New Version  %d.%03d"), this, 1104);
+    m_refusal = new QLabel(this);
+    m_refusal->setObjectName(QStringLiteral("Refusal"));
+    // The address is the file's, not ours: shown as it is, never read as markup.
+    m_refusal->setTextFormat(Qt::PlainText);
+    m_refusal->setWordWrap(true);
+    m_refusal->hide();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OK"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -55,6 +63,7 @@ KTUpdateAvailableDlg::KTUpdateAvailableDlg(int templateId, const CString& displa
     layout->addWidget(m_title);
     layout->addWidget(m_notice);
     layout->addLayout(row);
+    layout->addWidget(m_refusal);
     layout->addWidget(m_closeFirst);
     layout->addWidget(m_versions);
     layout->addWidget(buttons);
@@ -92,10 +101,42 @@ int KTUpdateAvailableDlg::DoModal()
 
 void KTUpdateAvailableDlg::OnDownload()
 {
-    ShellOpenMaximized(m_downloadPage);
+    OpenPage(m_downloadPage);
 }
 
 void KTUpdateAvailableDlg::OnWhatsNew()
 {
-    ShellOpenMaximized(m_whatsNewPage);
+    OpenPage(m_whatsNewPage);
+}
+
+CString KTUpdateAvailableDlg::NotAWebPageText(const CString& address)
+{
+    // Shown in one piece of reasonable length, with anything unprintable made visible.
+    constexpr int kShown = 60;
+    CString shown;
+    for (int i = 0; i < address.GetLength() && i < kShown; ++i) {
+        const auto c = static_cast<unsigned char>(address.GetAt(i));
+        shown += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+    }
+    if (address.GetLength() > kShown)
+        shown += "...";
+    return "The address \"" + shown + "\" is not a web page; it was not opened.";
+}
+
+void KTUpdateAvailableDlg::OpenPage(const CString& address)
+{
+    const QUrl page = KTVersionRecord::WebPage(address);
+    CString problem;
+    if (!page.isValid())
+        problem = NotAWebPageText(address);
+    else if (!QDesktopServices::openUrl(page))
+        problem = NoBrowserText;
+    m_refusal->setText(problem.ToQString());
+    m_refusal->setVisible(!problem.IsEmpty());
+    // Taller by the lines of the text, as wide as it was: no other line is squeezed.
+    layout()->activate();
+    const int needed = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width())
+                                                     : layout()->totalSizeHint().height();
+    if (needed > height())
+        resize(width(), needed);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // "Update Available": the notice of a newer version found by the update check, with buttons that
-// open the download page and the what's-new page (the dialog stays open) and OK.
+// open the download page and the what's-new page (the dialog stays open) and OK. The addresses
+// come from the downloaded versions file: only web pages are opened; of anything else the notice
+// says that it is not a web page.
 
 #include "app/KTModalHook.h"
 
@@ -13,6 +15,7 @@
 #include <QDialog>
 
 class KTLinkStatic;
+class QLabel;
 class QPushButton;
 
 class KTUpdateAvailableDlg : public QDialog
@@ -42,8 +45,18 @@ public:
     KTLinkStatic* VersionLabel() const { return m_versions; }
     QPushButton* DownloadButton() const { return m_download; }
     QPushButton* WhatsNewButton() const { return m_whatsNew; }
+    /// Hidden until a button's address could not be opened; then says why.
+    QLabel* RefusalLabel() const { return m_refusal; }
+
+    /// What the notice says of an address that is not a web page.
+    static CString NotAWebPageText(const CString& address);
+    /// What it says when the desktop started no browser for a web page.
+    static constexpr const char* NoBrowserText = "No web browser could be started to show the page.";
 
 private:
+    /// Opens the address with the desktop's browser when it is a web page; else says why not.
+    void OpenPage(const CString& address);
+
     int m_templateId;
     CString m_displayName;
     std::int32_t m_major;
@@ -58,4 +71,5 @@ private:
     KTLinkStatic* m_versions;
     QPushButton* m_download;
     QPushButton* m_whatsNew;
+    QLabel* m_refusal;
 };

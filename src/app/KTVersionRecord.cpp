@@ -58,3 +58,27 @@ bool KTVersionRecord::Parse(const CString& line)
     m_whatsNewPage = token;
     return true;
 }
+
+QUrl KTVersionRecord::WebPage(const CString& address)
+{
+    const int length = address.GetLength();
+    if (length == 0 || length > 2048)
+        return QUrl();
+    for (int i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(address.GetAt(i));
+        if (c <= 0x20 || c >= 0x7F)
+            return QUrl();
+    }
+    if (address.Left(7) != "http://" && address.Left(8) != "https://")
+        return QUrl();
+    const QUrl url(address.ToQString(), QUrl::StrictMode);
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty() || !url.userInfo().isEmpty())
+        return QUrl();
+    if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
+        return QUrl();
+    // An address read in another way than it is written ("https://a://b" has an empty port that
+    // vanishes, capitals in the host are lowered) is not the page the file names.
+    if (url.toString(QUrl::FullyEncoded) != address.ToQString())
+        return QUrl();
+    return url;
+}

@@ -5,6 +5,8 @@
 
 #include "platform/CString.h"
 
+#include <QUrl>
+
 #include <cstdint>
 
 struct KTVersionRecord
@@ -22,4 +24,11 @@ struct KTVersionRecord
     /// line after line. True when the first field is exactly "VER"; the product is then always
     /// read (a missing one reads 1, as the empty number text does).
     bool Parse(const CString& line);
+
+    /// The web page an address of the file names, or an invalid address when it names none: only
+    /// an absolute "http://" or "https://" address (in lower case) with a host, no user name, and
+    /// nothing but printable ASCII without spaces counts, written as it is read (the page opened is
+    /// the address, character for character). The file comes from the network: a damaged or
+    /// forged one must not make a click open a local file or another program.
+    static QUrl WebPage(const CString& address);
 };

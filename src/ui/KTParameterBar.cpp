@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPixmapCache>
 
 #include <algorithm>
 #include <array>
@@ -34,7 +35,7 @@ QRect ClientRect(int left, int top, int right, int bottom, int edge)
 }
 
 // The pictures of the two buttons: a raised or sunken face with a small drawing on it.
-QPixmap ButtonPicture(bool pressed, bool animate)
+QPixmap DrawButtonPicture(bool pressed, bool animate)
 {
     QPixmap picture(42, 22);
     picture.fill(QColor(212, 208, 200));
@@ -82,6 +83,18 @@ QPixmap ButtonPicture(bool pressed, bool animate)
             painter.setPen(QPen(colours[i], 1.4));
             painter.drawPath(curve);
         }
+    }
+    return picture;
+}
+
+// Every panel shows the same four pictures (five panels in each view): each is drawn once.
+QPixmap ButtonPicture(bool pressed, bool animate)
+{
+    const QString key = QStringLiteral("KTParameterBar-%1%2").arg(pressed ? 1 : 0).arg(animate ? 1 : 0);
+    QPixmap picture;
+    if (!QPixmapCache::find(key, &picture)) {
+        picture = DrawButtonPicture(pressed, animate);
+        QPixmapCache::insert(key, picture);
     }
     return picture;
 }
