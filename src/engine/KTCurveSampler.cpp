@@ -4,6 +4,7 @@
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
 #include "engine/KTImplicitGrid.h"
+#include "engine/KTPointPolisher.h"
 #include "foundation/KTSentinelValues.h"
 #include "axes/KTAxes.h"
 
@@ -33,9 +34,9 @@ constexpr int kSideLeft = 3;
 constexpr int kSideRight = 4;
 /// Halvings that narrow the end of a domain between two samples to neighbouring doubles.
 constexpr int kDomainEndHalvings = 200;
-/// Times the larger value at the ends of a step that f exceeds within it, beyond the view,
-/// where the step holds a pole of even order (1/x^2).
-constexpr double kPoleRise = 4.0;
+/// Times by which a jump's step between neighbouring doubles exceeds the change of f just
+/// beside it (a steep curve changes there by about as much).
+constexpr double kJumpRatio = 4.0;
 /// Steps of samples bounded at once before a stretch whose bound is not finite is halved.
 constexpr int kPoleBlock = 32;
 /// Part of a pixel to which a crossing of the view's edge is placed.
@@ -482,6 +483,8 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
     const KTFunction3::PreparedList* bounds =
         m_f.PrepareList(m_f.Data().CurrentListIndex(), prepared) ? &prepared : nullptr;
 
+    const double spacing = count >= 2 ? std::fabs(buffer.m_points[1].m_point.m_x - buffer.m_points[0].m_point.m_x) : 0.0;
+    KTPointPolisher polisher(m_f, spacing);
     // The points to add, each after the sample of its index.
     std::vector<std::pair<int, KTCurvePoint>> added;
     for (const int i : PoleSteps(bounds)) {
@@ -509,14 +512,14 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
         v = beside(v, b.m_point.m_x);
         const double fu = Value(u);
         const double fv = Value(v);
-        // A pole or a jump: f has no value there, jumps by more than a pixel, or peaks far
-        // beyond the samples and the view. Where f comes back to the same value within a pixel
-        // and stays near the samples' values, the step holds no more than a hole (sin(x)/x at 0)
-        // or a smooth peak: the curve goes on through it.
-        const double peak = std::max(std::fabs(fu), std::fabs(fv));
-        const bool soars =
-            peak > kPoleRise * std::max(std::fabs(fa), std::fabs(fb)) && !inside(fu) && !inside(fv);
-        if (has(fu) && has(fv) && std::fabs(fu - fv) <= pixel && !soars)
+        // A pole, where |f| grows without bound, or a jump, where f changes by more than a
+        // pixel between neighbouring doubles and by far less just beside them. Anything else
+        // the step holds is a hole (sin(x)/x at 0), or a point a bound's allowance for rounding
+        // took for a pole just beyond the step: the curve goes on through it.
+        const double w = v - u;
+        const bool jump = has(fu) && has(fv) && std::fabs(fu - fv) > pixel &&
+                          std::fabs(fu - fv) > kJumpRatio * (std::fabs(fu - Value(u - w)) + std::fabs(Value(v + w) - fv));
+        if (has(fu) && has(fv) && !jump && !polisher.Grows(u, spacing) && !polisher.Grows(v, spacing))
             continue;
         const auto add = [&](double x, double y) {
             KTCurvePoint point = a;
