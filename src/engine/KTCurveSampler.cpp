@@ -37,8 +37,6 @@ constexpr int kDomainEndHalvings = 200;
 /// Times by which a jump's step between neighbouring doubles exceeds the change of f just
 /// beside it (a steep curve changes there by about as much).
 constexpr double kJumpRatio = 4.0;
-/// Steps of samples bounded at once before a stretch whose bound is not finite is halved.
-constexpr int kPoleBlock = 32;
 /// Part of a pixel to which a crossing of the view's edge is placed.
 constexpr double kEdgePrecision = 1e-3;
 
@@ -397,12 +395,11 @@ std::vector<int> KTCurveSampler::PoleSteps(const KTFunction3::PreparedList* boun
                 steps.push_back(i);
         return steps;
     }
-    // A stretch of samples whose bound is finite holds no pole; only the stretches that are not
-    // are halved, down to single steps. Most curves are settled by a few dozen bounds.
+    // A stretch of samples whose bound is finite holds no pole, nor does one without any value;
+    // only the other stretches are halved, down to single steps. Most curves are settled by one
+    // bound, a curve with poles by a few dozen.
     const std::function<void(int, int)> split = [&](int first, int last) {
-        if (last <= first)
-            return;
-        if (BoundOver(*bounds, x(first), x(last)).IsBounded())
+        if (last <= first || !MayHoldPole(BoundOver(*bounds, x(first), x(last))))
             return;
         if (last - first == 1) {
             steps.push_back(first);
@@ -412,9 +409,13 @@ std::vector<int> KTCurveSampler::PoleSteps(const KTFunction3::PreparedList* boun
         split(first, middle);
         split(middle, last);
     };
-    for (int first = 0; first + 1 < count; first += kPoleBlock)
-        split(first, std::min(first + kPoleBlock, count - 1));
+    split(0, count - 1);
     return steps;
+}
+
+bool KTCurveSampler::MayHoldPole(const KTInterval& bound)
+{
+    return !bound.IsEmpty() && !bound.IsBounded();
 }
 
 KTInterval KTCurveSampler::BoundOver(const KTFunction3::PreparedList& bounds, double low, double high)
@@ -439,8 +440,8 @@ bool KTCurveSampler::NarrowPole(const KTFunction3::PreparedList* bounds, const K
             const double middle = u + 0.5 * (v - u);
             if (middle == u || middle == v)
                 return true;
-            const bool left = !BoundOver(*bounds, u, middle).IsBounded();
-            const bool right = !BoundOver(*bounds, middle, v).IsBounded();
+            const bool left = MayHoldPole(BoundOver(*bounds, u, middle));
+            const bool right = MayHoldPole(BoundOver(*bounds, middle, v));
             if (left && right)
                 break;
             if (left)

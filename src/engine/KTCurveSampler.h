@@ -75,6 +75,8 @@ private:
     bool NarrowPole(const KTFunction3::PreparedList* bounds, const KTCurvePoint& a, const KTCurvePoint& b,
                     double& u, double& v);
     static KTInterval BoundOver(const KTFunction3::PreparedList& bounds, double low, double high);
+    /// Values somewhere in the bound's stretch, not all of them finite.
+    static bool MayHoldPole(const KTInterval& bound);
     /// The last position inside the view of the across axis between `inside` and `outside`
     /// (f inside the view at the first, outside or without a value at the second), to a small
     /// part of a pixel.
