@@ -162,9 +162,10 @@ void KTCurveSampler::SampleBranch()
         SampleExplicit(*axes, false);
     else if (swapped && !polar && !parametric)
         SampleExplicit(*axes, true);
-    else if (polar && !parametric)
+    else if (polar && !parametric) {
         SamplePolar();
-    else if (parametric && !polar)
+        BreakPolarAtPoles();
+    } else if (parametric && !polar)
         SampleParametric();
     else
         return;
@@ -468,60 +469,72 @@ bool KTCurveSampler::NarrowPole(const KTFunction3::PreparedList* bounds, const K
     return true;
 }
 
+bool KTCurveSampler::StepBreaks(int i, const KTFunction3::PreparedList* bounds, KTPointPolisher& polisher,
+                                double pixel, double& u, double& v)
+{
+    const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
+    const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
+    const auto has = [](double value) { return !KTCurveValues::IsNoValue(value); };
+    if (!has(a.m_point.m_y) || !has(b.m_point.m_y) || !(b.m_point.m_x > a.m_point.m_x) ||
+        !NarrowPole(bounds, a, b, u, v))
+        return false;
+    // Where the narrowing ends on the pole itself (1/(x^2 - 4) at 2 has no value), each side is
+    // the nearest point out from it that has one.
+    const auto beside = [&](double at, double limit) {
+        const double direction = limit > at ? 1.0 : -1.0;
+        double step = KTBracketSearch::Resolution(at);
+        double x = at;
+        while (!has(Value(x)) && step < std::fabs(limit - at)) {
+            x = at + direction * step;
+            step *= 2.0;
+        }
+        return x;
+    };
+    u = beside(u, a.m_point.m_x);
+    v = beside(v, b.m_point.m_x);
+    const double fu = Value(u);
+    const double fv = Value(v);
+    // A pole, where |f| grows without bound, or a jump, where f changes by more than a pixel
+    // between neighbouring doubles and by far less just beside them. Anything else the step
+    // holds is a hole (sin(x)/x at 0), or a point a bound's allowance for rounding took for a
+    // pole just beyond the step: the curve goes on through it.
+    const double w = v - u;
+    const double spacing = b.m_point.m_x - a.m_point.m_x;
+    const bool jump = has(fu) && has(fv) && std::fabs(fu - fv) > pixel &&
+                      std::fabs(fu - fv) > kJumpRatio * (std::fabs(fu - Value(u - w)) + std::fabs(Value(v + w) - fv));
+    return !has(fu) || !has(fv) || jump || polisher.Grows(u, spacing) || polisher.Grows(v, spacing);
+}
+
+KTFunction3::PreparedList* KTCurveSampler::Bounds(KTFunction3::PreparedList& prepared)
+{
+    // A list that does not compile has no bounds, and its samples must tell.
+    return m_f.PrepareList(m_f.Data().CurrentListIndex(), prepared) ? &prepared : nullptr;
+}
+
 void KTCurveSampler::BreakAtPoles(bool swapped)
 {
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     const KTAxes& axes = *m_f.Data().m_owner;
     const KTAxis& across = swapped ? axes.m_xAxis : axes.m_yAxis;
     const KTFunctionDomain domain = SampledDomain();
-    const double pixel = PixelSize(across);
-    const auto has = [](double v) { return !KTCurveValues::IsNoValue(v); };
-    const auto inside = [&](double v) { return has(v) && v <= across.m_max && v >= across.m_min; };
+    const auto inside = [&](double v) {
+        return !KTCurveValues::IsNoValue(v) && v <= across.m_max && v >= across.m_min;
+    };
     const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
-    // The bound of f over a step says whether it may hold a pole; a list that does not compile
-    // has none, and its samples must tell.
     KTFunction3::PreparedList prepared;
-    const KTFunction3::PreparedList* bounds =
-        m_f.PrepareList(m_f.Data().CurrentListIndex(), prepared) ? &prepared : nullptr;
+    const KTFunction3::PreparedList* bounds = Bounds(prepared);
+    KTPointPolisher polisher(m_f, count >= 2 ? buffer.m_points[1].m_point.m_x - buffer.m_points[0].m_point.m_x : 0.0);
 
-    const double spacing = count >= 2 ? std::fabs(buffer.m_points[1].m_point.m_x - buffer.m_points[0].m_point.m_x) : 0.0;
-    KTPointPolisher polisher(m_f, spacing);
     // The points to add, each after the sample of its index.
     std::vector<std::pair<int, KTCurvePoint>> added;
     for (const int i : PoleSteps(bounds)) {
-        const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
-        const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
-        const double fa = a.m_point.m_y;
-        const double fb = b.m_point.m_y;
         double u;
         double v;
-        if (!has(fa) || !has(fb) || !(b.m_point.m_x > a.m_point.m_x) || !NarrowPole(bounds, a, b, u, v))
+        if (!StepBreaks(i, bounds, polisher, PixelSize(across), u, v))
             continue;
-        // Where the narrowing ends on the pole itself (1/(x^2 - 4) at 2 has no value), each side
-        // is the nearest point out from it that has one.
-        const auto beside = [&](double at, double limit) {
-            const double direction = limit > at ? 1.0 : -1.0;
-            double step = KTBracketSearch::Resolution(at);
-            double x = at;
-            while (!has(Value(x)) && step < std::fabs(limit - at)) {
-                x = at + direction * step;
-                step *= 2.0;
-            }
-            return x;
-        };
-        u = beside(u, a.m_point.m_x);
-        v = beside(v, b.m_point.m_x);
-        const double fu = Value(u);
-        const double fv = Value(v);
-        // A pole, where |f| grows without bound, or a jump, where f changes by more than a
-        // pixel between neighbouring doubles and by far less just beside them. Anything else
-        // the step holds is a hole (sin(x)/x at 0), or a point a bound's allowance for rounding
-        // took for a pole just beyond the step: the curve goes on through it.
-        const double w = v - u;
-        const bool jump = has(fu) && has(fv) && std::fabs(fu - fv) > pixel &&
-                          std::fabs(fu - fv) > kJumpRatio * (std::fabs(fu - Value(u - w)) + std::fabs(Value(v + w) - fv));
-        if (has(fu) && has(fv) && !jump && !polisher.Grows(u, spacing) && !polisher.Grows(v, spacing))
-            continue;
+        const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
+        const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
         const auto add = [&](double x, double y) {
             KTCurvePoint point = a;
             point.m_point = KTPoint(x, y);
@@ -535,10 +548,10 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
         // Either side of the pole a point of its own, and between them one without a value:
         // the polyline ends there, and the edge refinement takes each side to the view's edge.
         if (u > a.m_point.m_x)
-            add(u, fu);
+            add(u, Value(u));
         add(u + 0.5 * (v - u), KTUndefinedValue);
         if (v < b.m_point.m_x)
-            add(v, fv);
+            add(v, Value(v));
     }
     if (added.empty())
         return;
@@ -553,6 +566,26 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
     buffer.Reserve(static_cast<int>(points.size()));
     std::copy(points.begin(), points.end(), buffer.m_points.begin());
     buffer.m_count = static_cast<std::int32_t>(points.size());
+}
+
+void KTCurveSampler::BreakPolarAtPoles()
+{
+    // The samples of r = f(angle) (angle = f(r)) keep their places, which the directions kept
+    // with them index: at a pole of f the polyline only ends, at the sample before it.
+    KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const KTAxes& axes = *m_f.Data().m_owner;
+    KTFunction3::PreparedList prepared;
+    const KTFunction3::PreparedList* bounds = Bounds(prepared);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    const double spacing = count >= 2 ? buffer.m_points[1].m_point.m_x - buffer.m_points[0].m_point.m_x : 0.0;
+    KTPointPolisher polisher(m_f, spacing);
+    const double pixel = std::min(PixelSize(axes.m_xAxis), PixelSize(axes.m_yAxis));
+    for (const int i : PoleSteps(bounds)) {
+        double u;
+        double v;
+        if (StepBreaks(i, bounds, polisher, pixel, u, v))
+            buffer.m_points[static_cast<std::size_t>(i)].m_break = 1;
+    }
 }
 
 double KTCurveSampler::EdgeBetween(double inside, double outside, const KTAxis& across)

@@ -301,6 +301,29 @@ TEST_F(CurveSampling, PolarSamplesBothEndsOfTheAngle)
     EXPECT_EQ(P(0).m_break, 1);
 }
 
+TEST_F(CurveSampling, PolarCurvesBreakAtThePolesOfTheirRadius)
+{
+    // r = tan(angle) in degrees runs off at the evaluator's (k + 1/2) pi 57.29577951; in so
+    // tall a view the samples beside the poles are drawn. The polyline ends at the sample
+    // before each pole, and nowhere else.
+    const double pole = 3.14159265358979323846 * 57.29577951;
+    kttest::SetAxes(axes, -10, 10, -1e6, 1e6, 1599, 1199, 0);
+    kttest::Prepare(f, Form::Polar, "x TAN");
+    f.Calculate();
+    std::vector<double> ends;
+    for (int k = 0; k + 1 < f.m_buffer1->m_count; ++k) {
+        ASSERT_TRUE(P(k).m_draw) << k;
+        if (P(k).m_break)
+            ends.push_back(P(k).m_point.m_x);
+    }
+    ASSERT_EQ(ends.size(), 2u);
+    const double step = 360.0 / 1599;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_LT(ends[static_cast<std::size_t>(i)], (i + 0.5) * pole);
+        EXPECT_GT(ends[static_cast<std::size_t>(i)] + step, (i + 0.5) * pole);
+    }
+}
+
 TEST_F(CurveSampling, ParametricSamplesWithoutTheHighEnd)
 {
     kttest::Prepare(f, Form::Parametric, "t 2 /", "t 3 /");
