@@ -501,8 +501,9 @@ bool KTCurveSampler::StepBreaks(int i, const KTFunction3::PreparedList* bounds, 
     // pole just beyond the step: the curve goes on through it.
     const double w = v - u;
     const double spacing = b.m_point.m_x - a.m_point.m_x;
-    const bool jump = has(fu) && has(fv) && std::fabs(fu - fv) > pixel &&
-                      std::fabs(fu - fv) > kJumpRatio * (std::fabs(fu - Value(u - w)) + std::fabs(Value(v + w) - fv));
+    const bool jump =
+        has(fu) && has(fv) && std::fabs(fu - fv) > pixel &&
+        std::fabs(fu - fv) > kJumpRatio * (std::fabs(fu - Value(u - w)) + std::fabs(Value(v + w) - fv));
     return !has(fu) || !has(fv) || jump || polisher.Grows(u, spacing) || polisher.Grows(v, spacing);
 }
 
@@ -524,7 +525,8 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
     const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     KTFunction3::PreparedList prepared;
     const KTFunction3::PreparedList* bounds = Bounds(prepared);
-    KTPointPolisher polisher(m_f, count >= 2 ? buffer.m_points[1].m_point.m_x - buffer.m_points[0].m_point.m_x : 0.0);
+    KTPointPolisher polisher(m_f, count >= 2 ? buffer.m_points[1].m_point.m_x - buffer.m_points[0].m_point.m_x
+                                             : 0.0);
 
     // The points to add, each after the sample of its index.
     std::vector<std::pair<int, KTCurvePoint>> added;

@@ -172,7 +172,13 @@ TEST_F(CurveSampling, PolesBreakTheCurveAndEachSideReachesTheEdge)
     const Row rows[] = {
         // Both samples beside each pole lie inside so tall a view.
         {"x TAN", -5, 5, -1000, 1000, 1, {-1.5 * pi, -0.5 * pi, 0.5 * pi, 1.5 * pi}},
-        {"x TAN", -300, 300, -1000, 1000, 0, {-1.5 * pi * degree, -0.5 * pi * degree, 0.5 * pi * degree, 1.5 * pi * degree}},
+        {"x TAN",
+         -300,
+         300,
+         -1000,
+         1000,
+         0,
+         {-1.5 * pi * degree, -0.5 * pi * degree, 0.5 * pi * degree, 1.5 * pi * degree}},
         {"1 x 0.3 - /", -5.1, 4.7, -1000, 1000, 1, {0.3}},
         {"1 x 2 ^ /", -5.1, 4.7, -1, 1000, 1, {0.0}},
         {"x ABS LN", -5.1, 4.7, -20, 5, 1, {0.0}},

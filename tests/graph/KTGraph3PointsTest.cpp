@@ -288,7 +288,8 @@ const double kUnitsPerRadian[] = {57.29577951, 1.0, 63.66197724};
 /// A typed number in plain decimals (a typed range is read without an exponent).
 std::string Typed(double v)
 {
-    const int decimals = std::clamp(14 - static_cast<int>(std::floor(std::log10(std::max(std::fabs(v), 1e-300)))), 0, 40);
+    const int decimals =
+        std::clamp(14 - static_cast<int>(std::floor(std::log10(std::max(std::fabs(v), 1e-300)))), 0, 40);
     char text[96];
     std::snprintf(text, sizeof text, "%.*f", decimals, v);
     std::string typed = text;
@@ -309,15 +310,15 @@ Family Fixed(std::vector<KTPoint> points)
     return [points](double, double, double) { return points; };
 }
 
-/// x = (offset + k period) u for every whole k with x in [lo, hi], at height y(k).
-Family Periodic(double period, double offset, std::function<double(int)> y = [](int) { return 0.0; })
+/// x = (offset + k period) u for every whole k with x near [lo, hi], at height y.
+Family Periodic(double period, double offset, double y = 0.0)
 {
     return [=](double lo, double hi, double u) {
         std::vector<KTPoint> points;
         const int first = static_cast<int>(std::ceil((lo / u - offset) / period)) - 1;
         const int last = static_cast<int>(std::floor((hi / u - offset) / period)) + 1;
         for (int k = first; k <= last; ++k)
-            points.emplace_back((offset + k * period) * u, y(k));
+            points.emplace_back((offset + k * period) * u, y);
         return points;
     };
 }
@@ -340,9 +341,9 @@ struct SweepRow
     double order;
     std::vector<int> zooms; ///< powers of ten of the x half-width
     std::vector<SweepKind> kinds;
-    bool edges = false;            ///< every piece of the drawn curve ends at the view's edge
-    bool asymptotesOnly = false;   ///< too many points to check: only the asymptotes are
-    bool alongY = false;           ///< x = f(y): the zoom is of the y half-width, x follows it
+    bool edges = false;          ///< every piece of the drawn curve ends at the view's edge
+    bool asymptotesOnly = false; ///< too many points to check: only the asymptotes are
+    bool alongY = false;         ///< x = f(y): the zoom is of the y half-width, x follows it
 };
 
 /// Kinds the sweep checks: every one of them in the view is found, and none is marked that is not.
@@ -357,7 +358,8 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
     const double xmin = xAxis.m_min, xmax = xAxis.m_max, ymin = yAxis.m_min, ymax = yAxis.m_max;
     const double xPixel = (xmax - xmin) / xAxis.SampleCount();
     const double yPixel = (ymax - ymin) / yAxis.SampleCount();
-    const std::string view = where + " in " + Typed(xmin) + ".." + Typed(xmax) + " x " + Typed(ymin) + ".." + Typed(ymax);
+    const std::string view =
+        where + " in " + Typed(xmin) + ".." + Typed(xmax) + " x " + Typed(ymin) + ".." + Typed(ymax);
     bool ok = true;
     const auto fail = [&](const std::string& what) {
         ADD_FAILURE() << view << ": " << what;
@@ -373,7 +375,8 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
         if (row.asymptotesOnly && kind != 16)
             continue;
         const bool upright = kind == 16;
-        const auto it = std::find_if(row.kinds.begin(), row.kinds.end(), [kind](const SweepKind& k) { return k.kind == kind; });
+        const auto it = std::find_if(row.kinds.begin(), row.kinds.end(),
+                                     [kind](const SweepKind& k) { return k.kind == kind; });
         std::vector<KTPoint> expected;
         if (it != row.kinds.end())
             for (const KTPoint& p : it->points(xmin, xmax, u))
@@ -394,8 +397,10 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
         };
         std::vector<int> matched(expected.size(), 0);
         for (const KTPoint& found : graph.Points(0, kind)) {
-            const std::string at = "kind " + std::to_string(kind) + " at (" + Typed(found.m_x) + ", " + Typed(found.m_y) + ")";
-            if (!(xmin <= found.m_x && found.m_x <= xmax && (upright || (ymin <= found.m_y && found.m_y <= ymax)))) {
+            const std::string at =
+                "kind " + std::to_string(kind) + " at (" + Typed(found.m_x) + ", " + Typed(found.m_y) + ")";
+            if (!(xmin <= found.m_x && found.m_x <= xmax &&
+                  (upright || (ymin <= found.m_y && found.m_y <= ymax)))) {
                 fail(at + " outside the view");
                 continue;
             }
@@ -412,8 +417,8 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
         }
         for (std::size_t i = 0; i < expected.size(); ++i)
             if (!matched[i] && required(expected[i]))
-                fail("kind " + std::to_string(kind) + " at (" + Typed(expected[i].m_x) + ", " + Typed(expected[i].m_y) +
-                     ") not found");
+                fail("kind " + std::to_string(kind) + " at (" + Typed(expected[i].m_x) + ", " +
+                     Typed(expected[i].m_y) + ") not found");
     }
 
     // The drawn curve: no segment across a pole, and with `edges` every piece ends at the
@@ -439,10 +444,11 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
             continue;
         for (const CPoint& end : {r.points.front(), r.points.back()}) {
             const KTPoint p = g.Axes().DeviceToGraph(end, 0, 0);
-            const bool atEdge = p.m_x - xmin <= 2 * xPixel || xmax - p.m_x <= 2 * xPixel || p.m_y - ymin <= 2 * yPixel ||
-                                ymax - p.m_y <= 2 * yPixel;
+            const bool atEdge = p.m_x - xmin <= 2 * xPixel || xmax - p.m_x <= 2 * xPixel ||
+                                p.m_y - ymin <= 2 * yPixel || ymax - p.m_y <= 2 * yPixel;
             if (!atEdge)
-                fail("a piece of the curve ends at (" + Typed(p.m_x) + ", " + Typed(p.m_y) + "), short of the edge");
+                fail("a piece of the curve ends at (" + Typed(p.m_x) + ", " + Typed(p.m_y) +
+                     "), short of the edge");
         }
     }
     return ok;
@@ -471,7 +477,15 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
           {7, Fixed({{1, -2}})},
           {12, Fixed({{0, 0}})}}},
         // At the thousandth the view is 2e-9 high.
-        {"y=x^3", {1}, 0, 0, 1, 1, 3, {-3, -2, -1, 0, 1}, {{1, Fixed({{0, 0}})}, {2, Fixed({{0, 0}})}, {4, Fixed({{0, 0}})}}},
+        {"y=x^3",
+         {1},
+         0,
+         0,
+         1,
+         1,
+         3,
+         {-3, -2, -1, 0, 1},
+         {{1, Fixed({{0, 0}})}, {2, Fixed({{0, 0}})}, {4, Fixed({{0, 0}})}}},
         {"y=x^4", {1}, 0, 0, 1, 1, 4, {-2, -1, 0, 1}, {{1, Fixed({{0, 0}})}, {7, Fixed({{0, 0}})}}},
         {"y=e^(-x^2)",
          {1},
@@ -481,7 +495,9 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          1,
          2,
          {-1, 0, 1},
-         {{1, Fixed({{0, 1}})}, {6, Fixed({{0, 1}})}, {12, Fixed({{-1 / std::sqrt(2.0), bend}, {1 / std::sqrt(2.0), bend}})}}},
+         {{1, Fixed({{0, 1}})},
+          {6, Fixed({{0, 1}})},
+          {12, Fixed({{-1 / std::sqrt(2.0), bend}, {1 / std::sqrt(2.0), bend}})}}},
         // Zoomed out tenfold the view (widened to round scales) holds some seventy points: the list
         // keeps 98.
         {"y=sin(x)",
@@ -494,8 +510,8 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          {-1, 0, 1},
          {{1, Fixed({{0, 0}})},
           {2, Periodic(kPi, 0)},
-          {6, Periodic(2 * kPi, kPi / 2, [](int) { return 1.0; })},
-          {7, Periodic(2 * kPi, -kPi / 2, [](int) { return -1.0; })},
+          {6, Periodic(2 * kPi, kPi / 2, 1.0)},
+          {7, Periodic(2 * kPi, -kPi / 2, -1.0)},
           {12, Periodic(kPi, 0)}}},
         {"y=tan(x)",
          {0, 1, 2},
@@ -527,8 +543,8 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          1,
          {0, 1},
          {{1, Fixed({{0, 1}})},
-          {6, Periodic(2 * kPi, kPi, [](int) { return -1.0; })},
-          {7, Periodic(2 * kPi, 0, [](int) { return 1.0; })},
+          {6, Periodic(2 * kPi, kPi, -1.0)},
+          {7, Periodic(2 * kPi, 0, 1.0)},
           {16, Periodic(kPi, kPi / 2)}},
          true},
         // No value at 0: no y-intercept.
@@ -542,7 +558,16 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          {0},
          {{2, Periodic(kPi, kPi / 2)}, {12, Periodic(kPi, kPi / 2)}, {16, Periodic(kPi, 0)}},
          true},
-        {"y=1/(x-1)", {1}, 1, 0, 4, 4, -1, {-2, -1, 0, 1, 2}, {{1, Fixed({{0, -1}})}, {16, Fixed({{1, 0}})}}, true},
+        {"y=1/(x-1)",
+         {1},
+         1,
+         0,
+         4,
+         4,
+         -1,
+         {-2, -1, 0, 1, 2},
+         {{1, Fixed({{0, -1}})}, {16, Fixed({{1, 0}})}},
+         true},
         {"y=1/(x^2-4)",
          {1},
          0,
@@ -554,7 +579,16 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          {{1, Fixed({{0, -0.25}})}, {6, Fixed({{0, -0.25}})}, {16, Fixed({{-2, 0}, {2, 0}})}},
          true},
         {"y=1/x^2", {1}, 0, 0, 4, 4, -2, {-2, -1, 0, 1, 2}, {{16, Fixed({{0, 0}})}}, true},
-        {"y=ln(x)", {1}, 0, 0, 5, 5, 0, {-2, -1, 0, 1, 2}, {{2, Fixed({{1, 0}})}, {16, Fixed({{0, 0}})}}, true},
+        {"y=ln(x)",
+         {1},
+         0,
+         0,
+         5,
+         5,
+         0,
+         {-2, -1, 0, 1, 2},
+         {{2, Fixed({{1, 0}})}, {16, Fixed({{0, 0}})}},
+         true},
         {"y=ln(abs(x))",
          {1},
          0,
@@ -609,14 +643,15 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
                     const double cy = row.cy + offset[1] * hy;
                     for (const auto& [width, height] : windows) {
                         ++views;
-                        WindowGraph graph(Typed(cx - hx).c_str(), Typed(cx + hx).c_str(), Typed(cy - hy).c_str(),
-                                          Typed(cy + hy).c_str(), width, height, angle);
+                        WindowGraph graph(Typed(cx - hx).c_str(), Typed(cx + hx).c_str(),
+                                          Typed(cy - hy).c_str(), Typed(cy + hy).c_str(), width, height,
+                                          angle);
                         graph.Set(0, row.text);
                         graph.Cycle();
-                        const std::string where = std::string(row.text) + " at " + std::to_string(width) + "x" +
-                                                  std::to_string(height) + " angle " + std::to_string(angle) +
-                                                  " zoom " + std::to_string(zoom) + " off " +
-                                                  std::to_string(offset[0]);
+                        const std::string where = std::string(row.text) + " at " + std::to_string(width) +
+                                                  "x" + std::to_string(height) + " angle " +
+                                                  std::to_string(angle) + " zoom " + std::to_string(zoom) +
+                                                  " off " + std::to_string(offset[0]);
                         if (!SweepCheck(graph, row, u, where) && ++failed >= 20)
                             FAIL() << "more views fail";
                     }
