@@ -388,7 +388,7 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
     // Where the curve has no value beside a point that has one (a pole that the sampler broke
     // the curve at, the end of a domain such as ln x at 0, in the view or not), it is an
     // asymptote when |f| grows without bound towards the end of the values.
-    for (int i = 0; i + 1 < count; ++i) {
+    for (int i = 0; i + 1 < count && markers.m_count < KTCurveValues::MarkerCountLimit; ++i) {
         if (has(i) == has(i + 1))
             continue;
         double inside = point(has(i) ? i : i + 1).m_point.m_x;

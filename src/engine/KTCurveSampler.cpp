@@ -37,11 +37,14 @@ constexpr int kDomainEndHalvings = 200;
 /// Times by which a jump's step between neighbouring doubles exceeds the change of f just
 /// beside it (a steep curve changes there by about as much).
 constexpr double kJumpRatio = 4.0;
+/// Most steps with a pole between samples that are searched one by one; beyond this many the
+/// samples cannot show the curve between its poles anyway.
+constexpr int kDensePoles = 200;
 /// Part of a pixel to which a crossing of the view's edge is placed.
 constexpr double kEdgePrecision = 1e-3;
 
-/// The height of one device pixel of the axis in its own units (a thousandth of its range when
-/// it has no pixels).
+/// The size of one device pixel of the axis in its own units (its whole range when it has no
+/// pixels).
 double PixelSize(const KTAxis& axis)
 {
     const double extent = axis.m_isX ? std::fabs(double(axis.m_devicePixel.right) - axis.m_devicePixel.left)
@@ -530,13 +533,17 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
 
     // The points to add, each after the sample of its index.
     std::vector<std::pair<int, KTCurvePoint>> added;
-    for (const int i : PoleSteps(bounds)) {
-        double u;
-        double v;
-        if (!StepBreaks(i, bounds, polisher, PixelSize(across), u, v))
-            continue;
+    const std::vector<int> steps = PoleSteps(bounds);
+    // Poles closer together than the samples can show (tan(1000x) on a view of 20) leave only
+    // noise between them: each such step breaks the curve as it is, unsearched.
+    const bool dense = bounds && static_cast<int>(steps.size()) > kDensePoles;
+    for (const int i : steps) {
         const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
         const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
+        double u = a.m_point.m_x;
+        double v = b.m_point.m_x;
+        if (!dense && !StepBreaks(i, bounds, polisher, PixelSize(across), u, v))
+            continue;
         const auto add = [&](double x, double y) {
             KTCurvePoint point = a;
             point.m_point = KTPoint(x, y);
@@ -582,10 +589,12 @@ void KTCurveSampler::BreakPolarAtPoles()
     const double spacing = count >= 2 ? buffer.m_points[1].m_point.m_x - buffer.m_points[0].m_point.m_x : 0.0;
     KTPointPolisher polisher(m_f, spacing);
     const double pixel = std::min(PixelSize(axes.m_xAxis), PixelSize(axes.m_yAxis));
-    for (const int i : PoleSteps(bounds)) {
+    const std::vector<int> steps = PoleSteps(bounds);
+    const bool dense = bounds && static_cast<int>(steps.size()) > kDensePoles;
+    for (const int i : steps) {
         double u;
         double v;
-        if (StepBreaks(i, bounds, polisher, pixel, u, v))
+        if (dense || StepBreaks(i, bounds, polisher, pixel, u, v))
             buffer.m_points[static_cast<std::size_t>(i)].m_break = 1;
     }
 }

@@ -212,6 +212,20 @@ TEST_F(CurveSampling, PolesBreakTheCurveAndEachSideReachesTheEdge)
     }
 }
 
+TEST_F(CurveSampling, PolesDenserThanTheSamplesBreakEveryStepThatHoldsOne)
+{
+    // tan(1000 x) has some four poles a sample: no piece of the curve joins two branches.
+    const double pi = 3.14159265358979323846;
+    kttest::Prepare(f, Form::Explicit, "1000 x * TAN");
+    f.Calculate();
+    const auto branch = [&](double x) { return std::floor(1000.0 * x / pi + 0.5); };
+    int joined = 0;
+    for (int k = 0; k + 1 < f.m_buffer1->m_count; ++k)
+        if (P(k).m_draw && P(k + 1).m_draw && !P(k).m_break)
+            joined += branch(P(k).m_point.m_x) != branch(P(k + 1).m_point.m_x) ? 1 : 0;
+    EXPECT_EQ(joined, 0);
+}
+
 TEST_F(CurveSampling, AJumpBreaksTheCurveAndAHoleDoesNot)
 {
     // No sample falls on 0: the step across it holds the jump or the hole.
