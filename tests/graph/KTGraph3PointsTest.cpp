@@ -329,21 +329,29 @@ struct SweepKind
     Family points;
 };
 
+/// The centre of a row's views and the half-widths of the first one (x in radians for a
+/// function of an angle); the y half-width follows the x half-width to the power `order` (2
+/// about the bottom of a parabola, -1 about a simple pole, 0 where the view keeps its height).
+struct SweepView
+{
+    double cx, cy, hx, hy, order;
+};
+
+/// What a row checks beside its points.
+enum SweepChecks {
+    kEdges = 1,          ///< every piece of the drawn curve ends at the view's edge
+    kAsymptotesOnly = 2, ///< too many points to check: only the asymptotes are
+    kAlongY = 4,         ///< x = f(y): the zoom is of the y half-width, x follows it
+};
+
 struct SweepRow
 {
     const char* text;
     std::vector<int> angleSystems; ///< 0 degrees, 1 radians, 2 grads
-    /// The centre of the views and the half-widths of the first one, x in radians for a
-    /// function of an angle.
-    double cx, cy, hx, hy;
-    /// The y half-width follows the x half-width to this power (2 about the bottom of a
-    /// parabola, -1 about a simple pole, 0 where the view keeps its height).
-    double order;
-    std::vector<int> zooms; ///< powers of ten of the x half-width
+    SweepView view;
+    std::vector<int> zooms; ///< powers of ten of the first half-width
     std::vector<SweepKind> kinds;
-    bool edges = false;          ///< every piece of the drawn curve ends at the view's edge
-    bool asymptotesOnly = false; ///< too many points to check: only the asymptotes are
-    bool alongY = false;         ///< x = f(y): the zoom is of the y half-width, x follows it
+    int checks = 0;
 };
 
 /// Kinds the sweep checks: every one of them in the view is found, and none is marked that is not.
@@ -372,7 +380,7 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
 
     std::vector<double> poles;
     for (const int kind : kSweptKinds) {
-        if (row.asymptotesOnly && kind != 16)
+        if ((row.checks & kAsymptotesOnly) && kind != 16)
             continue;
         const bool upright = kind == 16;
         const auto it = std::find_if(row.kinds.begin(), row.kinds.end(),
@@ -440,7 +448,7 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
                 if (a < poleDevice[i] - 1 && b > poleDevice[i] + 1)
                     fail("drawn across the pole at " + Typed(poles[i]));
         }
-        if (!row.edges)
+        if (!(row.checks & kEdges))
             continue;
         for (const CPoint& end : {r.points.front(), r.points.back()}) {
             const KTPoint p = g.Axes().DeviceToGraph(end, 0, 0);
@@ -458,18 +466,19 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
 
 TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
 {
+    const double root2 = std::sqrt(2.0);
     const double root3 = std::sqrt(3.0);
     const double bend = std::exp(-0.5);
+    const auto atOrigin = [] { return Fixed({{0, 0}}); };
+    // tan x: its roots are where it bends the other way.
+    const std::vector<SweepKind> tangent = {
+        {1, atOrigin()}, {2, Periodic(kPi, 0)}, {12, Periodic(kPi, 0)}, {16, Periodic(kPi, kPi / 2)}};
     const std::vector<SweepRow> rows = {
         // Zoomed in a hundredfold, the bottom of the parabola is a few ulps of its value high.
-        {"y=x^2-4x+5", {1}, 2, 1, 1, 1, 2, {-2, -1, 0, 1, 2}, {{1, Fixed({{0, 5}})}, {7, Fixed({{2, 1}})}}},
+        {"y=x^2-4x+5", {1}, {2, 1, 1, 1, 2}, {-2, -1, 0, 1, 2}, {{1, Fixed({{0, 5}})}, {7, Fixed({{2, 1}})}}},
         {"y=x^3-3x",
          {1},
-         0,
-         0,
-         3,
-         3,
-         1,
+         {0, 0, 3, 3, 1},
          {-1, 0, 1},
          {{1, Fixed({{0, 0}})},
           {2, Fixed({{-root3, 0}, {0, 0}, {root3, 0}})},
@@ -479,150 +488,93 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
         // At the thousandth the view is 2e-9 high.
         {"y=x^3",
          {1},
-         0,
-         0,
-         1,
-         1,
-         3,
+         {0, 0, 1, 1, 3},
          {-3, -2, -1, 0, 1},
-         {{1, Fixed({{0, 0}})}, {2, Fixed({{0, 0}})}, {4, Fixed({{0, 0}})}}},
-        {"y=x^4", {1}, 0, 0, 1, 1, 4, {-2, -1, 0, 1}, {{1, Fixed({{0, 0}})}, {7, Fixed({{0, 0}})}}},
+         {{1, atOrigin()}, {2, atOrigin()}, {4, atOrigin()}}},
+        {"y=x^4", {1}, {0, 0, 1, 1, 4}, {-2, -1, 0, 1}, {{1, atOrigin()}, {7, atOrigin()}}},
         {"y=e^(-x^2)",
          {1},
-         0,
-         1,
-         3,
-         1,
-         2,
+         {0, 1, 3, 1, 2},
          {-1, 0, 1},
-         {{1, Fixed({{0, 1}})},
-          {6, Fixed({{0, 1}})},
-          {12, Fixed({{-1 / std::sqrt(2.0), bend}, {1 / std::sqrt(2.0), bend}})}}},
+         {{1, Fixed({{0, 1}})}, {6, Fixed({{0, 1}})}, {12, Fixed({{-1 / root2, bend}, {1 / root2, bend}})}}},
         // Zoomed out tenfold the view (widened to round scales) holds some seventy points: the list
         // keeps 98.
         {"y=sin(x)",
          {0, 1, 2},
-         0,
-         0,
-         3,
-         2,
-         1,
+         {0, 0, 3, 2, 1},
          {-1, 0, 1},
-         {{1, Fixed({{0, 0}})},
+         {{1, atOrigin()},
           {2, Periodic(kPi, 0)},
           {6, Periodic(2 * kPi, kPi / 2, 1.0)},
           {7, Periodic(2 * kPi, -kPi / 2, -1.0)},
           {12, Periodic(kPi, 0)}}},
-        {"y=tan(x)",
-         {0, 1, 2},
-         0,
-         0,
-         3,
-         5,
-         1,
-         {-1, 0, 1},
-         {{1, Fixed({{0, 0}})}, {2, Periodic(kPi, 0)}, {12, Periodic(kPi, 0)}, {16, Periodic(kPi, kPi / 2)}},
-         true},
+        {"y=tan(x)", {0, 1, 2}, {0, 0, 3, 5, 1}, {-1, 0, 1}, tangent, kEdges},
         // A tall view: the samples either side of each pole lie inside it.
-        {"y=tan(x)",
-         {0, 1, 2},
-         0,
-         0,
-         5,
-         1000,
-         0,
-         {0},
-         {{1, Fixed({{0, 0}})}, {2, Periodic(kPi, 0)}, {12, Periodic(kPi, 0)}, {16, Periodic(kPi, kPi / 2)}},
-         true},
+        {"y=tan(x)", {0, 1, 2}, {0, 0, 5, 1000, 0}, {0}, tangent, kEdges},
         {"y=sec(x)",
          {0, 1, 2},
-         0,
-         0,
-         3,
-         4,
-         1,
+         {0, 0, 3, 4, 1},
          {0, 1},
          {{1, Fixed({{0, 1}})},
           {6, Periodic(2 * kPi, kPi, -1.0)},
           {7, Periodic(2 * kPi, 0, 1.0)},
           {16, Periodic(kPi, kPi / 2)}},
-         true},
+         kEdges},
         // No value at 0: no y-intercept.
         {"y=cot(x)",
          {0, 1, 2},
-         0.2,
-         0,
-         3,
-         5,
-         1,
+         {0.2, 0, 3, 5, 1},
          {0},
          {{2, Periodic(kPi, kPi / 2)}, {12, Periodic(kPi, kPi / 2)}, {16, Periodic(kPi, 0)}},
-         true},
+         kEdges},
         {"y=1/(x-1)",
          {1},
-         1,
-         0,
-         4,
-         4,
-         -1,
+         {1, 0, 4, 4, -1},
          {-2, -1, 0, 1, 2},
          {{1, Fixed({{0, -1}})}, {16, Fixed({{1, 0}})}},
-         true},
+         kEdges},
         {"y=1/(x^2-4)",
          {1},
-         0,
-         0,
-         4,
-         2,
-         1,
+         {0, 0, 4, 2, 1},
          {0, 1},
          {{1, Fixed({{0, -0.25}})}, {6, Fixed({{0, -0.25}})}, {16, Fixed({{-2, 0}, {2, 0}})}},
-         true},
-        {"y=1/x^2", {1}, 0, 0, 4, 4, -2, {-2, -1, 0, 1, 2}, {{16, Fixed({{0, 0}})}}, true},
+         kEdges},
+        {"y=1/x^2", {1}, {0, 0, 4, 4, -2}, {-2, -1, 0, 1, 2}, {{16, atOrigin()}}, kEdges},
         {"y=ln(x)",
          {1},
-         0,
-         0,
-         5,
-         5,
-         0,
+         {0, 0, 5, 5, 0},
          {-2, -1, 0, 1, 2},
-         {{2, Fixed({{1, 0}})}, {16, Fixed({{0, 0}})}},
-         true},
+         {{2, Fixed({{1, 0}})}, {16, atOrigin()}},
+         kEdges},
         {"y=ln(abs(x))",
          {1},
-         0,
-         0,
-         5,
-         5,
-         0,
+         {0, 0, 5, 5, 0},
          {-2, -1, 0, 1, 2},
-         {{2, Fixed({{-1, 0}, {1, 0}})}, {16, Fixed({{0, 0}})}},
-         true},
+         {{2, Fixed({{-1, 0}, {1, 0}})}, {16, atOrigin()}},
+         kEdges},
         // A line over views up to a billion wide: drawn across the whole of each.
-        {"y=2x+1", {1}, 0, 0, 5, 5, 1, {0, 3, 6, 9}, {{1, Fixed({{0, 1}})}, {2, Fixed({{-0.5, 0}})}}, true},
+        {"y=2x+1",
+         {1},
+         {0, 0, 5, 5, 1},
+         {0, 3, 6, 9},
+         {{1, Fixed({{0, 1}})}, {2, Fixed({{-0.5, 0}})}},
+         kEdges},
         // x = f(y) turns where f' = 0 and meets the y axis at the roots of f.
         {"x=y^3-3y",
          {1},
-         0,
-         0,
-         3,
-         3,
-         1,
+         {0, 0, 3, 3, 1},
          {-1, 0, 1},
          {{1, Fixed({{0, -root3}, {0, 0}, {0, root3}})},
           {9, Fixed({{-2, 1}, {2, -1}})},
-          {11, Fixed({{0, 0}})},
-          {12, Fixed({{0, 0}})}},
-         false,
-         false,
-         true},
+          {11, atOrigin()},
+          {12, atOrigin()}},
+         kAlongY},
         // The rose turns at the tips of its petals, each passed twice, in every angle unit.
-        {"r=2sin(3th)", {0, 1, 2}, 0, 0, 3, 3, 1, {0}, {{14, Fixed({{-root3, 1}, {0, -2}, {root3, 1}})}}},
+        {"r=2sin(3th)", {0, 1, 2}, {0, 0, 3, 3, 1}, {0}, {{14, Fixed({{-root3, 1}, {0, -2}, {root3, 1}})}}},
         // A jump is no asymptote, and no root.
-        {"y=x/abs(x)", {1}, 0, 0, 4, 4, 0, {-2, -1, 0, 1, 2}, {}},
+        {"y=x/abs(x)", {1}, {0, 0, 4, 4, 0}, {-2, -1, 0, 1, 2}, {}},
         // Bounded however fast it turns: no asymptote.
-        {"y=sin(1/x)", {1}, 0, 0, 1, 2, 0, {-1, 0, 1}, {}, false, true},
+        {"y=sin(1/x)", {1}, {0, 0, 1, 2, 0}, {-1, 0, 1}, {}, kAsymptotesOnly},
     };
     const std::vector<std::pair<int, int>> windows = {{500, 400},  {640, 480},  {800, 600},   {836, 565},
                                                       {1024, 768}, {1366, 768}, {1600, 1200}, {2560, 1600}};
@@ -636,11 +588,13 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
             // A polar curve's view is of lengths whatever the unit of its angle.
             const double u = row.text[0] == 'r' ? 1.0 : kUnitsPerRadian[angle];
             for (const int zoom : row.zooms) {
-                const double hx = row.hx * u * std::pow(10.0, row.alongY ? zoom * row.order : zoom);
-                const double hy = row.hy * std::pow(10.0, row.alongY ? zoom : zoom * row.order);
+                const SweepView& v = row.view;
+                const bool alongY = (row.checks & kAlongY) != 0;
+                const double hx = v.hx * u * std::pow(10.0, alongY ? zoom * v.order : zoom);
+                const double hy = v.hy * std::pow(10.0, alongY ? zoom : zoom * v.order);
                 for (const auto& offset : offsets) {
-                    const double cx = row.cx * u + offset[0] * hx;
-                    const double cy = row.cy + offset[1] * hy;
+                    const double cx = v.cx * u + offset[0] * hx;
+                    const double cy = v.cy + offset[1] * hy;
                     for (const auto& [width, height] : windows) {
                         ++views;
                         WindowGraph graph(Typed(cx - hx).c_str(), Typed(cx + hx).c_str(),
