@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -126,15 +127,18 @@ void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c)
 void KTImplicitSegments::Join(const std::vector<RingPoint>& ring)
 {
     // The valid crossings in order, and after each the first point with a sign that follows it.
-    std::int32_t crossing[4];
-    const RingPoint* after[4] = {nullptr, nullptr, nullptr, nullptr};
+    constexpr int most = 8;
+    std::int32_t crossing[most];
+    const RingPoint* after[most] = {};
+    bool between = false; // two crossings share an edge between corners of one sign
     int n = 0;
     for (std::size_t k = 0; k < ring.size(); ++k) {
         if (ring[k].crossing < 0 || !m_crossings[ring[k].crossing].valid)
             continue;
-        if (n == 4)
-            return; // more than two arcs through one lattice cell: none drawn
+        if (n == most)
+            return; // more arcs than a lattice cell can show: none drawn
         crossing[n] = ring[k].crossing;
+        between = between || m_crossings[crossing[n]].next >= 0;
         for (std::size_t m = 1; m < ring.size(); ++m) {
             const RingPoint& p = ring[(k + m) % ring.size()];
             if (p.crossing < 0) {
@@ -148,24 +152,76 @@ void KTImplicitSegments::Join(const std::vector<RingPoint>& ring)
         Add(crossing[0], crossing[1]);
         return;
     }
-    if (n != 4)
+    if (n % 2 != 0)
         return;
-    // Regions of one sign lie after the first and after the third crossing: where they connect
-    // through the cell, the arcs cut off the other two, else these two.
-    const RingPoint* p = after[3];
-    const RingPoint* q = after[1];
-    bool connected = true;
-    if (p && q) {
-        const double middle =
-            m_lattice.Evaluate(m_lattice.XAt(0.5 * (p->u + q->u)), m_lattice.YAt(0.5 * (p->v + q->v)));
-        connected = middle != middle ? true : Positive(middle) == p->positive;
+    if (n == 4 && !between) {
+        // Four crossings where the corners change sign: regions of one sign lie after the first
+        // and after the third crossing; where they connect through the cell (the sign at a point
+        // between them, the middle for opposite corners, says so), the arcs cut off the other
+        // two, else these two.
+        bool connected = true;
+        if (const RingPoint* p = after[3], *q = after[1]; p && q) {
+            const double middle =
+                m_lattice.Evaluate(m_lattice.XAt(0.5 * (p->u + q->u)), m_lattice.YAt(0.5 * (p->v + q->v)));
+            connected = middle != middle ? true : Positive(middle) == p->positive;
+        }
+        if (connected) {
+            Add(crossing[0], crossing[1]);
+            Add(crossing[2], crossing[3]);
+        } else {
+            Add(crossing[3], crossing[0]);
+            Add(crossing[1], crossing[2]);
+        }
+        return;
     }
-    if (connected) {
-        Add(crossing[0], crossing[1]);
-        Add(crossing[2], crossing[3]);
-    } else {
-        Add(crossing[3], crossing[0]);
-        Add(crossing[1], crossing[2]);
+    // Thin bands cross the cell, or turn back in it, between two crossings of one edge: of the
+    // ways to join the crossings without arcs crossing, the one whose chords lie nearest the
+    // curve at their middles stands for it.
+    double off[most][most];
+    for (int a = 0; a < n; ++a)
+        for (int b = a + 1; b < n; b += 2) {
+            const KTImplicitCrossings::Crossing& p = m_crossings[crossing[a]];
+            const KTImplicitCrossings::Crossing& q = m_crossings[crossing[b]];
+            const double f =
+                m_lattice.Evaluate(m_lattice.XAt(0.5 * (p.u + q.u)), m_lattice.YAt(0.5 * (p.v + q.v)));
+            off[a][b] = f == f ? std::fabs(f) : std::numeric_limits<double>::infinity();
+        }
+    // best[a][b]: the least sum over the crossings a..b - 1 (an even count), and its first pair.
+    double best[most + 1][most + 1];
+    int partner[most + 1][most + 1];
+    for (int length = 0; length <= n; length += 2)
+        for (int a = 0; a + length <= n; ++a) {
+            const int b = a + length;
+            if (length == 0) {
+                best[a][b] = 0.0;
+                continue;
+            }
+            best[a][b] = std::numeric_limits<double>::infinity();
+            partner[a][b] = a + 1;
+            for (int m = a + 1; m < b; m += 2) {
+                const double sum = off[a][m] + best[a + 1][m] + best[m + 1][b];
+                if (sum < best[a][b]) {
+                    best[a][b] = sum;
+                    partner[a][b] = m;
+                }
+            }
+        }
+    // Walks the choices back: pairs (a, partner), then inside and after it.
+    std::int32_t stack[2 * most];
+    int top = 0;
+    stack[top++] = 0;
+    stack[top++] = n;
+    while (top > 0) {
+        const int b = stack[--top];
+        const int a = stack[--top];
+        if (a >= b)
+            continue;
+        const int m = partner[a][b];
+        Add(crossing[a], crossing[m]);
+        stack[top++] = a + 1;
+        stack[top++] = m;
+        stack[top++] = m + 1;
+        stack[top++] = b;
     }
 }
 
