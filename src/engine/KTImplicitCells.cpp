@@ -40,22 +40,43 @@ void KTImplicitCells::Reset(int lists)
 
 void KTImplicitCells::Prepare(const Cell& c)
 {
-    // A cell of two by two lattice cells whose corners change sign reads the middles of its
-    // sides and its middle whatever else it finds (its quarters would read them as corners).
-    if (c.i1 - c.i0 != 2 || c.j1 - c.j0 != 2)
+    // A cell whose corners have one sign reads its middle where the rates known of it may pass
+    // it over; a cell of two by two lattice cells whose corners change sign reads the middles of
+    // its sides and its middle whatever else it finds (its quarters would read them as corners).
+    const int w = c.i1 - c.i0;
+    const int h = c.j1 - c.j0;
+    if (w < 2 || h < 2)
         return;
     const double f[4] = {m_lattice.Stored(c.i0, c.j0), m_lattice.Stored(c.i1, c.j0),
                          m_lattice.Stored(c.i0, c.j1), m_lattice.Stored(c.i1, c.j1)};
     if (f[0] != f[0] || f[1] != f[1] || f[2] != f[2] || f[3] != f[3])
         return;
     const bool s0 = Positive(f[0]);
-    if (s0 == Positive(f[1]) && s0 == Positive(f[2]) && s0 == Positive(f[3]))
+    if (s0 == Positive(f[1]) && s0 == Positive(f[2]) && s0 == Positive(f[3])) {
+        if (HasReach(c))
+            m_lattice.Defer(c.i0 + w / 2, c.j0 + h / 2);
+        return;
+    }
+    if (w != 2 || h != 2)
         return;
     m_lattice.Defer(c.i0 + 1, c.j0);
     m_lattice.Defer(c.i0 + 1, c.j1);
     m_lattice.Defer(c.i0, c.j0 + 1);
     m_lattice.Defer(c.i1, c.j0 + 1);
     m_lattice.Defer(c.i0 + 1, c.j0 + 1);
+}
+
+bool KTImplicitCells::HasReach(const Cell& c)
+{
+    return std::isfinite(c.dx[0]) && std::isfinite(c.dx[1]) && std::isfinite(c.dy[0]) &&
+           std::isfinite(c.dy[1]);
+}
+
+double KTImplicitCells::Reach(const Cell& c)
+{
+    const double rx = std::max(-c.dx[0], c.dx[1]);
+    const double ry = std::max(-c.dy[0], c.dy[1]);
+    return 0.5 * (rx * (c.i1 - c.i0) + ry * (c.j1 - c.j0));
 }
 
 void KTImplicitCells::Judge(Cell cell, std::vector<Cell>& children)
@@ -83,6 +104,13 @@ KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c)
     // pole lies between them: a cell that may hold one is asked (the range across a pole leaves
     // out the values between its branches, often zero).
     const bool small = w <= 2 && h <= 2;
+    if (defined && changes == 0 && w >= 2 && h >= 2 && HasReach(c)) {
+        // From the middle the difference changes by no more than the rates known of the cell
+        // allow: too far from zero there, it has none in the cell.
+        const double middle = m_lattice.Value(c.i0 + w / 2, c.j0 + h / 2);
+        if (middle == middle && Positive(middle) == s[0] && std::fabs(middle) > Reach(c))
+            return Verdict::PassOver;
+    }
     if (!defined || changes == 0 || (small && !c.bounded)) {
         const KTInterval value = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, false).value;
         if (value.ExcludesZero())
@@ -353,7 +381,7 @@ void KTImplicitCells::Split(const Cell& c, std::vector<Cell>& children)
 
 void KTImplicitCells::AddLeaf(const Cell& c, LeafKind kind, std::int32_t first, std::int32_t second)
 {
-    m_leaves[KTImplicitWorker::Current().list].Add({c, kind, {first, second}});
+    m_leaves[KTImplicitWorker::Current().list].Add({c, kind, {first, second}, false});
 }
 
 void KTImplicitCells::Boundary(const Cell& c, std::vector<KTImplicitLattice::Sample>& out)

@@ -1,13 +1,17 @@
 #pragma once
 // The judgement of the cells of an implicit trace. A cell is passed over where the range of the
-// difference over it excludes zero (or where it has no value at all). It is taken whole as a
-// leaf of one arc where the ranges of the difference's derivatives show that it holds no more:
-// strictly monotonic along one axis, the difference has no closed curve inside the cell, and
-// monotonic along each edge (or without a zero on it) it crosses each edge at most once, where
-// the corners show it; the arc then stands as the chord between its two crossings where that
-// follows it within a fifth of a lattice cell. Every other cell is split in four, down to cells
-// of two by two lattice cells, which are taken whole where their nine lattice points show one
-// arc or none (as their four halves would), and to single lattice cells.
+// difference over it excludes zero (or where it has no value at all), or where its value at its
+// middle lies farther from zero than the ranges of the derivatives known of a cell around it let
+// it change. It is taken whole as a leaf of one arc where the ranges of the difference's
+// derivatives show that it holds no more: strictly monotonic along one axis, the difference has
+// no closed curve inside the cell, and monotonic along each edge (or without a zero on it) it
+// crosses each edge at most once, where the corners show it; the arc then stands as the chord
+// between its two crossings where that follows it within a fifth of a lattice cell. Every other
+// cell is split in four, down to cells of two by two lattice cells, which are taken whole where
+// their nine lattice points show one arc or none (as their four quarters would) and no lattice
+// interval between two of them with values of one sign can be crossed twice for the rates of
+// change known of the cell (by two curves closer than a lattice cell); else down to single
+// lattice cells.
 //
 // A cell of one lattice cell is a leaf of its own; the segments through it come from its corners
 // (KTImplicitSegments). The cells of each band append their leaves to their worker's list.
@@ -48,6 +52,7 @@ public:
         Cell cell;
         LeafKind kind;
         std::int32_t ends[2]; ///< a simple cell's crossings
+        bool built = false;   ///< its segments are made
     };
 
     KTImplicitCells(KTImplicitLattice& lattice, KTImplicitCrossings& crossings)
@@ -64,6 +69,9 @@ public:
     /// quarters (halves, for a cell one lattice cell across) to `children`.
     void Judge(Cell cell, std::vector<Cell>& children);
 
+    /// The leaves of one worker's list, in the order they were made.
+    std::int32_t LeafCount(int list) const { return m_leaves[list].Size(); }
+    Leaf& LeafAt(int list, std::int32_t k) { return m_leaves[list][k]; }
     /// f(leaf) for every leaf, list after list in order.
     template <class F> void ForEachLeaf(F f)
     {
@@ -79,6 +87,10 @@ public:
 
 private:
     enum class Verdict { PassOver, Leaf, Split };
+    /// The rates of change of the difference along both axes are known over the cell.
+    static bool HasReach(const Cell& cell);
+    /// The most the difference changes from the cell's middle to any point of it.
+    static double Reach(const Cell& cell);
     Verdict Decide(Cell& cell);
     /// Decide for a cell of two by two lattice cells, by the signs at its nine lattice points.
     Verdict DecideByPixels(Cell& cell, const double f[4]);

@@ -14,8 +14,8 @@ struct KTImplicitGrid::Parts
     KTImplicitLattice lattice;
     KTImplicitCrossings crossings{lattice};
     KTImplicitCells cells{lattice, crossings};
-    KTImplicitLevels levels{lattice, cells};
     KTImplicitSegments segments{lattice, crossings, cells};
+    KTImplicitLevels levels{lattice, cells, segments};
     KTImplicitPolylines polylines;
     std::vector<KTImplicitWorker> workers;
 };

@@ -173,6 +173,7 @@ void KTImplicitLevels::JudgeBand(int level, int band)
     }
     Band& lists = m_levels[level].bands[static_cast<std::size_t>(band)];
     w.pending = &lists.deferred;
+    const std::int32_t before = m_cells.LeafCount(w.list);
     for (std::size_t k = 0; k < cells.size(); ++k) {
         if (k + kAhead < cells.size()) {
             const Cell& ahead = cells[k + kAhead];
@@ -180,6 +181,14 @@ void KTImplicitLevels::JudgeBand(int level, int band)
         }
         m_cells.Judge(cells[k], lists.children);
     }
+    // The band's cells of one lattice cell are done, and those of the bands beside it on the
+    // levels above: their segments are made here, beside the levels still judging.
+    if (level == SingleCells)
+        for (std::int32_t k = before; k < m_cells.LeafCount(w.list); ++k) {
+            KTImplicitCells::Leaf& leaf = m_cells.LeafAt(w.list, k);
+            if (leaf.kind == KTImplicitCells::LeafKind::Finest)
+                m_segments.BuildLeafOfOneCell(leaf);
+        }
 }
 
 void KTImplicitLevels::Refine(std::vector<Cell>& cells)

@@ -9,6 +9,7 @@
 
 #include "engine/KTImplicitCells.h"
 #include "engine/KTImplicitLattice.h"
+#include "engine/KTImplicitSegments.h"
 #include "engine/KTImplicitWorker.h"
 
 #include <atomic>
@@ -25,7 +26,11 @@ public:
     static constexpr int Workers = Levels + 1;
     static constexpr int AfterLevels = Levels;
 
-    KTImplicitLevels(KTImplicitLattice& lattice, KTImplicitCells& cells) : m_lattice(lattice), m_cells(cells)
+    /// The level of cells of one lattice cell: its thread also makes their segments, band by band.
+    static constexpr int SingleCells = 4;
+
+    KTImplicitLevels(KTImplicitLattice& lattice, KTImplicitCells& cells, KTImplicitSegments& segments)
+        : m_lattice(lattice), m_cells(cells), m_segments(segments)
     {
     }
 
@@ -56,6 +61,7 @@ private:
 
     KTImplicitLattice& m_lattice;
     KTImplicitCells& m_cells;
+    KTImplicitSegments& m_segments;
     std::unique_ptr<Level[]> m_levels;
     std::vector<KTImplicitCells::Cell> m_first;
 };

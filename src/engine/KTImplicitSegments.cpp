@@ -15,9 +15,11 @@ bool Positive(double f)
 
 void KTImplicitSegments::Build()
 {
-    m_cells.ForEachLeaf([this](const KTImplicitCells::Leaf& leaf) {
+    m_cells.ForEachLeaf([this](KTImplicitCells::Leaf& leaf) {
+        if (leaf.built)
+            return;
         if (leaf.kind == KTImplicitCells::LeafKind::Finest) {
-            LeafOfOneCell(leaf.cell);
+            BuildLeafOfOneCell(leaf);
             return;
         }
         // A simple leaf whose sides no smaller neighbour split keeps the crossings it was judged
@@ -47,6 +49,12 @@ void KTImplicitSegments::Build()
         else
             Add(leaf.ends[0], leaf.ends[1]);
     });
+}
+
+void KTImplicitSegments::BuildLeafOfOneCell(KTImplicitCells::Leaf& leaf)
+{
+    leaf.built = true;
+    LeafOfOneCell(leaf.cell);
 }
 
 void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c)

@@ -6,6 +6,8 @@
 
 #include "engine/KTEvaluationProgram.h"
 #include "engine/KTImplicitGrid.h"
+#include "engine/KTImplicitLevelThreads.h"
+#include "engine/KTImplicitLevels.h"
 
 #include <gtest/gtest.h>
 
@@ -170,6 +172,22 @@ TEST(KTImplicitGrid, AGridAfterAnotherTracesAsAFirstOne)
         TraceOf(kRows[0], false, false, true, 20, 10);
         ExpectSame(TraceOf(row, true), first, row.name);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The threads kept for the levels are started by the first trace that uses them, not before: a
+// program that plots no implicit relation (or only few curves) starts none.
+TEST(KTImplicitGrid, LevelThreadsStartWithTheFirstTraceThatUsesThem)
+{
+    const int before = KTImplicitLevelThreads::Started();
+    TraceOf(kRows[0], true, false, false);
+    TraceOf(kRows[0], false);
+    EXPECT_EQ(KTImplicitLevelThreads::Started(), before);
+    TraceOf(kRows[1], true, false, true);
+    EXPECT_EQ(KTImplicitLevelThreads::Started(), KTImplicitLevels::Levels - 1);
 }
 
 } // namespace
