@@ -4,6 +4,7 @@
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
 #include "engine/KTImplicitGrid.h"
+#include "engine/KTIntervalRules.h"
 #include "engine/KTPointPolisher.h"
 #include "foundation/KTSentinelValues.h"
 #include "axes/KTAxes.h"
@@ -809,7 +810,22 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
                         out[k + m] = SidesDifference(left[m], out[k + m]);
                 }
             };
-        grid.Trace(difference, rows);
+        // The difference's ranges over a cell: the second side's less the first's.
+        const auto bound = [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+            KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
+            if (!gradient) {
+                g.value = KTIntervalRules::Binary(ASKind::Minus, second.Bound(xLow, xHigh, yLow, yHigh),
+                                                  first.Bound(xLow, xHigh, yLow, yHigh));
+                return g;
+            }
+            const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+            const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+            g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
+            g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
+            g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
+            return g;
+        };
+        grid.Trace(difference, rows, bound);
     } else {
         grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
     }

@@ -135,10 +135,16 @@ public:
         /// it has a value (KTEvaluationProgram::Bound).
         KTInterval Bound(double xLow, double xHigh, double yLow, double yHigh) const
         {
-            return program->Bound({{xLow, xHigh},
-                                   {yLow, yHigh},
-                                   program->UsesConstants() ? constants : nullptr,
-                                   angleScale});
+            return program->Bound(BoxInputs(xLow, xHigh, yLow, yHigh));
+        }
+        /// Bound with the ranges of the derivatives by x and y over the same box.
+        KTIntervalGradient BoundWithGradient(double xLow, double xHigh, double yLow, double yHigh) const
+        {
+            return program->BoundWithGradient(BoxInputs(xLow, xHigh, yLow, yHigh));
+        }
+        KTIntervalInputs BoxInputs(double xLow, double xHigh, double yLow, double yHigh) const
+        {
+            return {{xLow, xHigh}, {yLow, yHigh}, program->UsesConstants() ? constants : nullptr, angleScale};
         }
     };
     /// Prepares the list of that index; false (and no program) when it does not compile, where
