@@ -468,12 +468,20 @@ void KTQuickEntry::UpdateMessage()
 {
     // The caret's line read as the graph will read it: a line that cannot be drawn says why
     // here, while it is typed, and never in a box.
-    m_messageLine = std::min(CaretLine(), FunctionCount - 1);
+    // A line past the tenth is FunctionCount: it belongs to no function.
+    m_messageLine = std::min(CaretLine(), static_cast<int>(FunctionCount));
     CString typed = CString::FromQString(m_equationEdit->toPlainText());
     typed.Replace("\n", "\r\n");
-    const CString line = SplitText(typed)[static_cast<std::size_t>(m_messageLine)];
-    KTAxes* owner = m_data.Function(m_messageLine).Data().m_owner;
-    m_messageLabel->setText(KTFunction3::InterpretationMessage(line, owner).ToQString());
+    CString message;
+    if (m_messageLine < FunctionCount) {
+        const CString line = SplitText(typed)[static_cast<std::size_t>(m_messageLine)];
+        KTAxes* owner = m_data.Function(m_messageLine).Data().m_owner;
+        message = KTFunction3::InterpretationMessage(line, owner);
+    }
+    // Lines past the tenth are not merged into it, nor dropped without a word.
+    if (m_messageLine == FunctionCount || (message.IsEmpty() && HasTextPastTheTenthLine(typed)))
+        message = TenFunctionsMessage;
+    m_messageLabel->setText(message.ToQString());
 }
 
 void KTQuickEntry::OnXMaxChange()
@@ -640,7 +648,7 @@ int KTQuickEntry::CaretLine() const
 
 void KTQuickEntry::OnTimer()
 {
-    const int line = std::min(CaretLine(), FunctionCount - 1);
+    const int line = std::min(CaretLine(), static_cast<int>(FunctionCount));
     if (line != m_previewLine) {
         m_previewFlag = 1;
         MarkChanged();
@@ -683,8 +691,9 @@ void KTQuickEntry::PaintPreview(QPainter& painter)
     dc.DPtoHIMETRIC(&area);
     if (m_previewFlag) {
         SplitFunctions();
-        m_previewLine = std::min(CaretLine(), FunctionCount - 1);
-        m_previewText = m_data.Function(m_previewLine).Data().m_equationText;
+        m_previewLine = std::min(CaretLine(), static_cast<int>(FunctionCount));
+        m_previewText = m_previewLine < FunctionCount ? m_data.Function(m_previewLine).Data().m_equationText
+                                                      : CString();
         m_previewSize = 0;
         // An empty line has no width to scale by: it shows nothing.
         if (!m_previewText.IsEmpty()) {

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -369,12 +370,19 @@ TEST(KTQuickEntry, PreviewTypesetsTheCaretsLine)
     EXPECT_GT(dialog->PreviewSize(), 0);
     EXPECT_LT(dialog->PreviewSize(), 200);
 
-    // Lines past the tenth preview the tenth.
+    // A line past the tenth belongs to no function: nothing is previewed, and the dialog says
+    // that the graph holds ten.
     dialog->EquationEdit()->moveCursor(QTextCursor::End);
     dialog->EquationEdit()->insertPlainText("\nmore\nlines");
     dialog->OnTimer();
+    EXPECT_EQ(InkPixels(dialog->PreviewFrame()), 0);
+    EXPECT_EQ(dialog->PreviewedLine(), 10);
+    EXPECT_EQ(dialog->MessageLabel()->text(), QString::fromLatin1(KTQuickEntry::TenFunctionsMessage));
+    MoveCaretToLine(dialog->EquationEdit(), 9);
+    dialog->OnTimer();
     InkPixels(dialog->PreviewFrame());
     EXPECT_EQ(dialog->PreviewedLine(), 9);
+    EXPECT_EQ(dialog->MessageLabel()->text(), QString::fromLatin1(KTQuickEntry::TenFunctionsMessage));
 
     // Typing marks the preview for typesetting.
     MoveCaretToLine(dialog->EquationEdit(), 0);
