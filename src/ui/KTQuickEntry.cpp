@@ -12,6 +12,7 @@
 #include "typeset/KTEEquation.h"
 #include "typeset/KTEOptions.h"
 #include "ui/CColorButton.h"
+#include "ui/KTNumberEdits.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -380,6 +381,11 @@ void KTQuickEntry::RebuildEdit()
 
 void KTQuickEntry::OnOK()
 {
+    // A typed maximum that is no number would be read as another value at every paint.
+    CString typed;
+    for (QLineEdit* edit : {m_xMaxEdit, m_yMaxEdit})
+        if (edit->isEnabled() && !KTCheckNumberEdit(edit, typed))
+            return;
     UpdateData(true);
     SplitFunctions();
     KTOptionGraph3& options = m_data.m_options;

@@ -126,6 +126,14 @@ TEST(KTQuickEntry, TypingAMaxAppliesTheAutomaticRule)
     EXPECT_EQ(dialog->XMinorText(), "60");
     EXPECT_EQ(dialog->m_data.m_dirty, 2);
 
+    // A power of ten is a number: x runs -1000..1000, a span of 2000 in 1-2-5 steps over 250.
+    auto scientific = OpenDialog();
+    scientific->XMaxEdit()->selectAll();
+    QTest::keyClicks(scientific->XMaxEdit(), "1e3");
+    EXPECT_EQ(scientific->XMinText(), "-1000");
+    EXPECT_EQ(scientific->XMajorText(), "500");
+    EXPECT_EQ(scientific->XMinorText(), "100");
+
     // Typing "0" as a max changes nothing else.
     auto other = OpenDialog();
     other->YMaxEdit()->setText("0");
@@ -278,6 +286,27 @@ TEST(KTQuickEntry, OkWritesTheDialogIntoTheWorkingOptions)
     EXPECT_EQ(options.m_frBrush.m_value, KTLogBrush(0, 1, RGB(10, 20, 30), 0));
     EXPECT_EQ(options.m_frPixel.m_value, RGB(10, 20, 30));
     EXPECT_EQ(dialog->m_data.m_dirty, 2);
+}
+
+TEST(KTQuickEntry, AMaxThatIsNoNumberIsRefusedOnOk)
+{
+    for (const char* refused : {"abc", "", "1e3x", "2e-"}) {
+        kttest::MessageBoxRecorder boxes;
+        auto dialog = OpenDialog();
+        dialog->YMaxEdit()->setText(QString::fromLatin1(refused));
+        dialog->OnOK();
+        EXPECT_NE(dialog->result(), QDialog::Accepted) << refused;
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << refused;
+        EXPECT_EQ(boxes.Boxes()[0].text, "Please enter a number.");
+    }
+    // With Auto Scale the maxima are the graph's to choose: nothing typed is read.
+    kttest::MessageBoxRecorder boxes;
+    auto dialog = OpenDialog();
+    dialog->XMaxEdit()->setText("abc");
+    dialog->AutoScaleCheck()->click();
+    dialog->OnOK();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST(KTQuickEntry, AutomaticColourStoresTheColourShown)
