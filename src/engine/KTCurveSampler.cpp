@@ -381,8 +381,10 @@ void KTCurveSampler::SampleImplicit(KTAxes& axes)
     // A domain on y bounds the lattice's rows as one on x bounds its columns.
     const KTFunctionDomain& rows = m_f.Data().m_valueDomain;
     const bool yDomain = rows.m_variable == ASKind::Y;
-    const double yLow = yDomain && rows.LowBounded() ? std::max(axes.m_yAxis.m_min, rows.m_low) : axes.m_yAxis.m_min;
-    const double yHigh = yDomain && rows.HighBounded() ? std::min(axes.m_yAxis.m_max, rows.m_high) : axes.m_yAxis.m_max;
+    const double yLow =
+        yDomain && rows.LowBounded() ? std::max(axes.m_yAxis.m_min, rows.m_low) : axes.m_yAxis.m_min;
+    const double yHigh =
+        yDomain && rows.HighBounded() ? std::min(axes.m_yAxis.m_max, rows.m_high) : axes.m_yAxis.m_max;
     int count = 0;
     m_f.m_buffer1->m_count = 0;
     m_f.m_buffer2->m_count = 0;

@@ -19,7 +19,8 @@ struct DomainRoles
     bool lattice = false; ///< an implicit relation: the dependent domain bounds the lattice rows
 };
 
-constexpr BYTE kBothBranches = (1 << KTFunctionData3::FirstBranchList) | (1 << KTFunctionData3::SecondBranchList);
+constexpr BYTE kBothBranches =
+    (1 << KTFunctionData3::FirstBranchList) | (1 << KTFunctionData3::SecondBranchList);
 
 } // namespace
 

@@ -299,8 +299,8 @@ CString WritePowersOfTen(const CString& text)
         if (exponent == 0)
             continue;
         std::size_t first = i;
-        while (first > copied && ((s[first - 1] >= '0' && s[first - 1] <= '9') || s[first - 1] == '.' ||
-                                  s[first - 1] == ','))
+        while (first > copied &&
+               ((s[first - 1] >= '0' && s[first - 1] <= '9') || s[first - 1] == '.' || s[first - 1] == ','))
             --first;
         std::string power = s.substr(i + 1, exponent - 1);
         if (power[0] == '+')

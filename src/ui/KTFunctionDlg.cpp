@@ -297,8 +297,8 @@ void SplitTypedText(const KTFunction3& function, CString& equation, CString& dom
     const int status = parts.GetStatus();
     equation = text;
     domain.Empty();
-    if (status == KTStatusNoEquation || status == KTStatusNoEquationP || parts.CountParts(KTPartExecute1) == 0 ||
-        parts.CountParts(KTPartDomain) == 0)
+    if (status == KTStatusNoEquation || status == KTStatusNoEquationP ||
+        parts.CountParts(KTPartExecute1) == 0 || parts.CountParts(KTPartDomain) == 0)
         return;
     CString filed = parts.FindPart(KTPartDomain, 1).SecondText();
     filed.Trim();

@@ -356,7 +356,8 @@ CString KTIntegralDlg::BuildPreviewText(const CString& firstText, const CString&
                                         const CString& lower, const CString& upper)
 {
     // The bounds are shown as they are read: a power of ten as one.
-    CString text = "int(" + WritePowersOfTen(lower) + "," + WritePowersOfTen(upper) + ") " + FunctionOfText(firstText);
+    CString text =
+        "int(" + WritePowersOfTen(lower) + "," + WritePowersOfTen(upper) + ") " + FunctionOfText(firstText);
     const bool xAxis = secondText == "x Axis";
     const bool yAxis = secondText == "y Axis";
     if (!xAxis && !yAxis)

@@ -698,8 +698,8 @@ void KTQuickEntry::PaintPreview(QPainter& painter)
     if (m_previewFlag) {
         SplitFunctions();
         m_previewLine = std::min(CaretLine(), static_cast<int>(FunctionCount));
-        m_previewText = m_previewLine < FunctionCount ? m_data.Function(m_previewLine).Data().m_equationText
-                                                      : CString();
+        m_previewText =
+            m_previewLine < FunctionCount ? m_data.Function(m_previewLine).Data().m_equationText : CString();
         m_previewSize = 0;
         // An empty line has no width to scale by: it shows nothing.
         if (!m_previewText.IsEmpty()) {

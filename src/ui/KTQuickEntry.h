@@ -120,7 +120,8 @@ public:
     static bool HasTextPastTheTenthLine(const CString& text);
     /// What the dialog says beside the preview of a line past the tenth, and of the tenth line
     /// while any further line holds text.
-    static constexpr const char* TenFunctionsMessage = "KT Graph holds ten functions: lines after the tenth are not kept";
+    static constexpr const char* TenFunctionsMessage =
+        "KT Graph holds ten functions: lines after the tenth are not kept";
     /// The ten texts joined by "\r\n" (always ten lines).
     static CString JoinTexts(const std::array<CString, FunctionCount>& texts);
 

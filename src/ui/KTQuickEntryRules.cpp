@@ -55,7 +55,8 @@ int LineBreak(const CString& text, int& length)
     int p = cr;
     if (p < 0 || (lf >= 0 && lf < p))
         p = lf;
-    length = (p >= 0 && text.GetAt(p) == '\r' && p + 1 < text.GetLength() && text.GetAt(p + 1) == '\n') ? 2 : 1;
+    length =
+        (p >= 0 && text.GetAt(p) == '\r' && p + 1 < text.GetLength() && text.GetAt(p + 1) == '\n') ? 2 : 1;
     return p;
 }
 

@@ -106,10 +106,10 @@ TEST(KTFunction3Interpret, InterpretationTable)
         {"r = 2; x > 1", 5, "100000", 38, 0, 1, 360, None, None, "Not a valid domain"},
         {"sin(y) = x; t > 0", 5, "000000", 38, 0, 0, 100000, Open, Unbounded, "Not a valid domain"},
         // Long equations: the calculation text's brackets and signs fit the lists.
-        {"y=sin(x)+sin(2x)/2+sin(3x)/3+sin(4x)/4+sin(5x)/5+sin(6x)/6+sin(7x)/7+sin(8x)/8+sin(9x)/9", 1, "000001",
+        {"y=sin(x)+sin(2x)/2+sin(3x)/3+sin(4x)/4+sin(5x)/5+sin(6x)/6+sin(7x)/7+sin(8x)/8+sin(9x)/9", 1,
+         "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"y=1+x+x^2/2+x^3/6+x^4/24+x^5/120+x^6/720+x^7/5040+x^8/40320+x^9/362880+x^10/3628800", 1, "000001",
          38, 1, -100000, 100000, Unbounded, Unbounded, ""},
-        {"y=1+x+x^2/2+x^3/6+x^4/24+x^5/120+x^6/720+x^7/5040+x^8/40320+x^9/362880+x^10/3628800", 1, "000001", 38,
-         1, -100000, 100000, Unbounded, Unbounded, ""},
     };
     KTAxes axes;
     kttest::SetAngleSystem(axes, 0);
@@ -152,7 +152,8 @@ TEST(KTFunction3Interpret, InterpretationTable)
         EXPECT_NEAR(row.at1, f.Evaluate(1.0, N).m_y, 1e-12) << row.text;
         kttest::InterpretText(f, (row.text + std::string(256 - row.text.size(), ' ')).c_str());
         EXPECT_EQ(KTStatusError, f.Status()) << row.text;
-        EXPECT_EQ(CString("Equation too long (more than 255 characters)"), f.Parts().GetMessage()) << row.text;
+        EXPECT_EQ(CString("Equation too long (more than 255 characters)"), f.Parts().GetMessage())
+            << row.text;
         EXPECT_EQ(0, f.m_data.m_interpreted) << row.text;
     }
 }

@@ -382,10 +382,22 @@ TEST_F(KTAxesDlgTest, RangesAndStepsThatAreNoNumbersAreRefused)
         const char* typed;
         bool refused;
     } rows[] = {
-        {1, "abc", true},        {0, "", true},        {3, "1e3x", true},   {2, "2e-", true},
-        {1, "1,5,", true},       {5, "x", true},       {4, "", true},       {7, "1/2/3", true},
-        {1, "1e3", false},       {0, "-2.5e-4", false}, {3, " 5 ", false}, {2, "-e", false},
-        {1, "3e/4", false},      {5, "pi/6", false},   {4, "1e-3", false}, {6, "2.5", false},
+        {1, "abc", true},
+        {0, "", true},
+        {3, "1e3x", true},
+        {2, "2e-", true},
+        {1, "1,5,", true},
+        {5, "x", true},
+        {4, "", true},
+        {7, "1/2/3", true},
+        {1, "1e3", false},
+        {0, "-2.5e-4", false},
+        {3, " 5 ", false},
+        {2, "-e", false},
+        {1, "3e/4", false},
+        {5, "pi/6", false},
+        {4, "1e-3", false},
+        {6, "2.5", false},
         // A step is counted in the user's decimals: "2,5" would count no steps at all here.
         {6, "2,5", true},
     };

@@ -29,7 +29,8 @@ struct MessageRow
     const char* message; ///< "" when the line reads without a word
 };
 
-const char* const kFourierSum = "y=sin(x)+sin(2x)/2+sin(3x)/3+sin(4x)/4+sin(5x)/5+sin(6x)/6+sin(7x)/7+sin(8x)/8+sin(9x)/9";
+const char* const kFourierSum =
+    "y=sin(x)+sin(2x)/2+sin(3x)/3+sin(4x)/4+sin(5x)/5+sin(6x)/6+sin(7x)/7+sin(8x)/8+sin(9x)/9";
 // 256 typed characters, "y=x+x+...+xx": one more than an equation may have.
 std::string TooLongSum()
 {

@@ -41,7 +41,8 @@ TEST(KTQuickEntryRules, SplitText)
         // The graph holds ten functions: lines past the tenth run into none of them.
         {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12",
          Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"})},
-        {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n", Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"})},
+        {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n",
+         Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"})},
         {"\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n", Texts{}},
     };
     for (const auto& row : rows) {
