@@ -684,10 +684,17 @@ void KTCurveSampler::SampleImplicit(KTAxes& axes)
     const KTFunctionDomain& domain = m_f.Data().m_domain;
     const double xLow = std::max(axes.m_xAxis.m_min, domain.m_low);
     const double xHigh = std::min(axes.m_xAxis.m_max, domain.m_high);
+    // A domain on y bounds the lattice's rows as one on x bounds its columns.
+    const KTFunctionDomain& rows = m_f.Data().m_valueDomain;
+    const bool yDomain = rows.m_variable == ASKind::Y;
+    const double yLow =
+        yDomain && rows.LowBounded() ? std::max(axes.m_yAxis.m_min, rows.m_low) : axes.m_yAxis.m_min;
+    const double yHigh =
+        yDomain && rows.HighBounded() ? std::min(axes.m_yAxis.m_max, rows.m_high) : axes.m_yAxis.m_max;
     int count = 0;
     m_f.m_buffer1->m_count = 0;
     m_f.m_buffer2->m_count = 0;
-    PlotImplicit(count, xLow, xHigh, axes.m_yAxis.m_min, axes.m_yAxis.m_max);
+    PlotImplicit(count, xLow, xHigh, yLow, yHigh);
     if (m_f.m_implicitOverflow) {
         m_f.m_buffer1->m_count = BranchSamples;
         m_f.m_buffer2->m_count = std::max(0, count - (BranchSamples + 1));
