@@ -4,6 +4,7 @@
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
 #include "engine/KTImplicitGrid.h"
+#include "engine/KTIntervalRules.h"
 #include "engine/KTPointPolisher.h"
 #include "foundation/KTSentinelValues.h"
 #include "axes/KTAxes.h"
@@ -683,10 +684,17 @@ void KTCurveSampler::SampleImplicit(KTAxes& axes)
     const KTFunctionDomain& domain = m_f.Data().m_domain;
     const double xLow = std::max(axes.m_xAxis.m_min, domain.m_low);
     const double xHigh = std::min(axes.m_xAxis.m_max, domain.m_high);
+    // A domain on y bounds the lattice's rows as one on x bounds its columns.
+    const KTFunctionDomain& rows = m_f.Data().m_valueDomain;
+    const bool yDomain = rows.m_variable == ASKind::Y;
+    const double yLow =
+        yDomain && rows.LowBounded() ? std::max(axes.m_yAxis.m_min, rows.m_low) : axes.m_yAxis.m_min;
+    const double yHigh =
+        yDomain && rows.HighBounded() ? std::min(axes.m_yAxis.m_max, rows.m_high) : axes.m_yAxis.m_max;
     int count = 0;
     m_f.m_buffer1->m_count = 0;
     m_f.m_buffer2->m_count = 0;
-    PlotImplicit(count, xLow, xHigh, axes.m_yAxis.m_min, axes.m_yAxis.m_max);
+    PlotImplicit(count, xLow, xHigh, yLow, yHigh);
     if (m_f.m_implicitOverflow) {
         m_f.m_buffer1->m_count = BranchSamples;
         m_f.m_buffer2->m_count = std::max(0, count - (BranchSamples + 1));
@@ -809,7 +817,22 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
                         out[k + m] = SidesDifference(left[m], out[k + m]);
                 }
             };
-        grid.Trace(difference, rows);
+        // The difference's ranges over a cell: the second side's less the first's.
+        const auto bound = [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+            KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
+            if (!gradient) {
+                g.value = KTIntervalRules::Binary(ASKind::Minus, second.Bound(xLow, xHigh, yLow, yHigh),
+                                                  first.Bound(xLow, xHigh, yLow, yHigh));
+                return g;
+            }
+            const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+            const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+            g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
+            g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
+            g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
+            return g;
+        };
+        grid.Trace(difference, rows, bound);
     } else {
         grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
     }

@@ -27,7 +27,7 @@ public:
     static constexpr int ImplicitCapacity = 1 << 19;
     static constexpr int BranchSamples = 1600;
     /// Largest side of the implicit lattice, in cells: at most one per device pixel.
-    static constexpr int ImplicitCells = 1600;
+    static constexpr int ImplicitCells = 2560;
     /// Most distance, in device pixels, between the polyline of an implicit curve and the line
     /// through its points before a point is dropped.
     static constexpr double ImplicitSimplification = 0.1;

@@ -1,4 +1,5 @@
 #include "KTCurveTestSupport.h"
+#include "KTFunction3TestHelpers.h"
 
 #include "engine/KTCurveSampler.h"
 #include "foundation/KTSentinelValues.h"
@@ -533,6 +534,67 @@ TEST_F(CurveSampling, ImplicitTraceStaysWithinTheDomain)
     ASSERT_GT(f.m_buffer1->m_count, 10);
     for (int i = 0; i < f.m_buffer1->m_count; ++i)
         EXPECT_GE(P(i).m_point.m_x, 0.0) << i;
+}
+
+// A domain on the dependent variable: the curve is drawn where its values lie inside and ends
+// exactly where it meets the bound; the bisection finds the end to the last bits.
+TEST_F(CurveSampling, ADomainOnTheDependentVariableBoundsTheValues)
+{
+    kttest::SetAxes(axes, -5, 5, -5, 5);
+    const struct
+    {
+        const char* text;
+        double endLow, endHigh; ///< the ends along the sampled variable (closed forms)
+        bool swapped;           ///< x = f(y): the sampled variable is y
+        bool (*inside)(double x, double y);
+    } rows[] = {
+        {"y = x^2; y < 4", -2, 2, false, [](double, double y) { return y < 4; }},
+        {"y = x^2 - 3; y <= 1", -2, 2, false, [](double, double y) { return y <= 1; }},
+        {"x^2 + y^2 = 4; y > 0", -2, 2, false, [](double, double y) { return y > 0; }},
+        {"x = y^2; x < 4", -2, 2, true, [](double x, double) { return x < 4; }},
+        {"y = x^3; -1 <= y <= 4", -1, 1.5874010519681994, false,
+         [](double, double y) { return y >= -1 && y <= 4; }},
+    };
+    for (const auto& row : rows) {
+        kttest::InterpretText(f, row.text);
+        ASSERT_EQ(KTStatusExplicit, f.Status()) << row.text;
+        f.Calculate();
+        double low = 1e9;
+        double high = -1e9;
+        int drawn = 0;
+        for (KTCurvePointBuffer* buffer : {f.m_buffer1.get(), f.m_buffer2.get()}) {
+            const int count = buffer == f.m_buffer2.get() && !f.m_twoBranches ? 0 : buffer->m_count;
+            for (int i = 0; i < count; ++i) {
+                const KTCurvePoint& p = buffer->m_points[static_cast<std::size_t>(i)];
+                if (!p.m_draw)
+                    continue;
+                ++drawn;
+                // A swapped form keeps (y, x) in its points.
+                const double x = row.swapped ? p.m_point.m_y : p.m_point.m_x;
+                const double y = row.swapped ? p.m_point.m_x : p.m_point.m_y;
+                EXPECT_TRUE(row.inside(x, y)) << row.text << " at " << x << ", " << y;
+                const double along = p.m_point.m_x;
+                low = std::min(low, along);
+                high = std::max(high, along);
+            }
+        }
+        EXPECT_GT(drawn, 100) << row.text;
+        EXPECT_NEAR(low, row.endLow, 1e-9) << row.text;
+        EXPECT_NEAR(high, row.endHigh, 1e-9) << row.text;
+    }
+    // Only the upper half of the circle: the lower branch has no value anywhere.
+    kttest::InterpretText(f, "x^2 + y^2 = 4; y > 0");
+    f.Calculate();
+    for (int i = 0; i < f.m_buffer2->m_count; ++i)
+        EXPECT_FALSE(f.m_buffer2->m_points[static_cast<std::size_t>(i)].m_draw) << i;
+
+    // An implicit relation: the lattice's rows stop at the bound.
+    kttest::InterpretText(f, "sin(y) = x; y > 0");
+    ASSERT_EQ(KTStatusImplicit, f.Status());
+    f.Calculate();
+    ASSERT_GT(f.m_buffer1->m_count, 10);
+    for (int i = 0; i < f.m_buffer1->m_count; ++i)
+        EXPECT_GE(P(i).m_point.m_y, 0.0) << i;
 }
 
 TEST_F(CurveSampling, TracesReachEveryEdgeOfTheView)
