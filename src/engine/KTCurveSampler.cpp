@@ -28,30 +28,16 @@ double SidesDifference(double left, double right)
 }
 
 constexpr double kPolarStep = 0.0006253908692933083; // 1 / 1599: both ends of the range sampled
-constexpr double kParametricStep = 0.000625;         // 1 / 1600: the high end is not sampled
 constexpr int kSideBottom = 1;
 constexpr int kSideTop = 2;
 constexpr int kSideLeft = 3;
 constexpr int kSideRight = 4;
-/// Halvings that narrow the end of a domain between two samples to neighbouring doubles.
-constexpr int kDomainEndHalvings = 200;
+constexpr int kDomainEndHalvings = KTCurveSampler::NarrowingHalvings;
 /// Times by which a jump's step between neighbouring doubles exceeds the change of f just
 /// beside it (a steep curve changes there by about as much).
 constexpr double kJumpRatio = 4.0;
-/// Most steps with a pole between samples that are searched one by one; beyond this many the
-/// samples cannot show the curve between its poles anyway.
-constexpr int kDensePoles = 200;
-/// Part of a pixel to which a crossing of the view's edge is placed.
-constexpr double kEdgePrecision = 1e-3;
-
-/// The size of one device pixel of the axis in its own units (its whole range when it has no
-/// pixels).
-double PixelSize(const KTAxis& axis)
-{
-    const double extent = axis.m_isX ? std::fabs(double(axis.m_devicePixel.right) - axis.m_devicePixel.left)
-                                     : std::fabs(double(axis.m_devicePixel.bottom) - axis.m_devicePixel.top);
-    return (axis.m_max - axis.m_min) / std::max(extent, 1.0);
-}
+constexpr int kDensePoles = KTCurveSampler::DensePoles;
+constexpr double kEdgePrecision = KTCurveSampler::EdgePrecision;
 
 void MarkOff(KTCurvePoint& point)
 {
@@ -60,6 +46,13 @@ void MarkOff(KTCurvePoint& point)
 }
 
 } // namespace
+
+double KTCurveSampler::PixelSize(const KTAxis& axis)
+{
+    const double extent = axis.m_isX ? std::fabs(double(axis.m_devicePixel.right) - axis.m_devicePixel.left)
+                                     : std::fabs(double(axis.m_devicePixel.bottom) - axis.m_devicePixel.top);
+    return (axis.m_max - axis.m_min) / std::max(extent, 1.0);
+}
 
 double KTCurveSampler::Value(double x)
 {
@@ -186,6 +179,8 @@ void KTCurveSampler::SampleBranch()
         BreakAtPoles(swapped);
         RefineEdges(swapped);
     }
+    if (parametric && !polar)
+        FollowParametric();
 
     // A spacing that is not positive (a degenerate range) keeps the previous tolerance.
     if (spacing > 0.0 && std::isfinite(spacing))
@@ -279,7 +274,7 @@ void KTCurveSampler::SampleParametric()
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     KTFunctionData3& data = m_f.Data();
     const KTFunctionDomain& domain = data.m_domain;
-    const double step = (domain.m_high - domain.m_low) * kParametricStep;
+    const double step = (domain.m_high - domain.m_low) * ParametricStep;
     const int list = data.CurrentListIndex();
     double parameters[BranchSamples];
     double values[BranchSamples];
