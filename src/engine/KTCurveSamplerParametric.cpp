@@ -90,8 +90,8 @@ void KTCurveSampler::FollowParametric()
     };
     if (bounded) {
         const std::function<void(int, int)> split = [&](int first, int last) {
-            if (last <= first || !mayHold(points[static_cast<std::size_t>(first)].t,
-                                          points[static_cast<std::size_t>(last)].t))
+            if (last <= first ||
+                !mayHold(points[static_cast<std::size_t>(first)].t, points[static_cast<std::size_t>(last)].t))
                 return;
             if (last - first == 1) {
                 steps.push_back(first);
@@ -195,7 +195,8 @@ void KTCurveSampler::FollowParametric()
         if (i > 0) {
             const Traced& a = pieces[i - 1];
             const Traced& b = pieces[i];
-            if (a.point.m_draw != b.point.m_draw && HasValues(a.point.m_point) && HasValues(b.point.m_point)) {
+            if (a.point.m_draw != b.point.m_draw && HasValues(a.point.m_point) &&
+                HasValues(b.point.m_point)) {
                 const Traced& drawn = a.point.m_draw ? a : b;
                 double inside = drawn.t;
                 double outside = a.point.m_draw ? b.t : a.t;

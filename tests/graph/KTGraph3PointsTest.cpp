@@ -608,6 +608,9 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
         {"y=x/abs(x)", {1}, {0, 0, 4, 4, 0}, {-2, -1, 0, 1, 2}, {}},
         // Bounded however fast it turns: no asymptote.
         {"y=sin(1/x)", {1}, {0, 0, 1, 2, 0}, {-1, 0, 1}, {}, kAsymptotesOnly},
+        // r = tan(angle) runs off along x = 1 and x = -1 and meets y = 0 only at the origin,
+        // without crossing it: a segment across y = 0 would join its branches across a pole.
+        {"r=tan(th)", {0, 1, 2}, {0, 0, 2, 2, 1}, {0, 1, 2, 3}, {}, kAsymptotesOnly, {{}, {0}, {}, 0, 0}},
         // Curves of a parameter run off along their asymptotes at the poles of x(t) or y(t), and
         // are never joined across one. tan(t) about its pole at pi/2, and in a view so tall that
         // the samples beside each pole lie inside it.
