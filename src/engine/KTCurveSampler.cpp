@@ -57,7 +57,8 @@ void EndWhereValuesStop(KTCurvePointBuffer& buffer, const double* parameters, in
     std::vector<bool> valued(static_cast<std::size_t>(count));
     for (int k = 0; k < count; ++k) {
         const KTPoint& p = buffer.m_points[static_cast<std::size_t>(k)].m_point;
-        valued[static_cast<std::size_t>(k)] = !KTCurveValues::IsNoValue(p.m_x) && !KTCurveValues::IsNoValue(p.m_y);
+        valued[static_cast<std::size_t>(k)] =
+            !KTCurveValues::IsNoValue(p.m_x) && !KTCurveValues::IsNoValue(p.m_y);
     }
     for (int k = 0; k < count; ++k) {
         if (valued[static_cast<std::size_t>(k)])

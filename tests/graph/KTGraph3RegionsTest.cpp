@@ -34,8 +34,8 @@ TEST(KTGraph3Regions, FrameTextsFollowTheViewOnlyWithInequalities)
 TEST(KTGraph3Regions, PointSatisfiesIncludesTheBoundaryWithinTolerance)
 {
     GraphRig rig;
-    const char* texts[] = {"y>x^2",   "y>=x^2", "y<x^2",      "y<=x^2",    "x>y^2", "x^2+y^2<4",
-                           "y=x^2",   "r<th+4", "y>x^2; y<4", "y<x^2; y<4"};
+    const char* texts[] = {"y>x^2",     "y>=x^2", "y<x^2",  "y<=x^2",     "x>y^2",
+                           "x^2+y^2<4", "y=x^2",  "r<th+4", "y>x^2; y<4", "y<x^2; y<4"};
     for (int slot = 0; slot < 10; ++slot)
         rig.Set(slot, texts[slot]);
     rig.Cycle();
