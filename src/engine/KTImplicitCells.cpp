@@ -206,27 +206,13 @@ KTImplicitCells::Verdict KTImplicitCells::DecideByPixels(Cell& c, const double f
     if (!middleJoins || (changes != 0 && changes != 2))
         return Verdict::Split;
     // Each lattice interval between two of the points with values of one sign: crossed twice
-    // only where the difference can reach zero from both ends for its rates of change (first
-    // those known of a cell around this one, then this cell's own).
-    const auto mayCrossTwice = [&v](const Cell& cell) {
-        for (int a = 0; a < 3; ++a)
-            for (int b = 0; b < 2; ++b)
-                if (MayCrossTwice(cell, v[b][a], v[b + 1][a], true) ||
-                    MayCrossTwice(cell, v[a][b], v[a][b + 1], false))
-                    return true;
-        return false;
-    };
-    if (mayCrossTwice(c)) {
-        if (!m_lattice.HasBound())
-            return Verdict::Split;
-        const KTIntervalGradient g = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, true);
-        if (!g.value.IsBounded() || g.value.IsPartial())
-            return Verdict::Split;
-        c.bounded = true;
-        NoteSlopes(c, g, m_lattice.CellWidth(), m_lattice.CellHeight());
-        if (mayCrossTwice(c))
-            return Verdict::Split;
-    }
+    // only where the difference can reach zero from both ends for the rates of change known of
+    // a cell around this one. Where it may, the cells of one lattice cell look, with ranges of
+    // their own where they need them: that work goes to the threads that make their segments.
+    for (int a = 0; a < 3; ++a)
+        for (int b = 0; b < 2; ++b)
+            if (MayCrossTwice(c, v[b][a], v[b + 1][a], true) || MayCrossTwice(c, v[a][b], v[a][b + 1], false))
+                return Verdict::Split;
     if (changes == 0)
         return Verdict::PassOver;
     const bool s[4] = {Positive(f[0]), Positive(f[1]), Positive(f[2]), Positive(f[3])};

@@ -181,14 +181,26 @@ void KTImplicitLevels::JudgeBand(int level, int band)
         }
         m_cells.Judge(cells[k], lists.children);
     }
+    lists.firstLeaf = before;
+    lists.endLeaf = m_cells.LeafCount(w.list);
     // The band's cells of one lattice cell are done, and those of the bands beside it on the
-    // levels above: their segments are made here, beside the levels still judging.
+    // levels above: their segments are made here, beside the levels still judging, two in five
+    // on this level's thread (which judges them too) and the others on the next one's, which
+    // has little else to do.
     if (level == SingleCells)
-        for (std::int32_t k = before; k < m_cells.LeafCount(w.list); ++k) {
-            KTImplicitCells::Leaf& leaf = m_cells.LeafAt(w.list, k);
-            if (leaf.kind == KTImplicitCells::LeafKind::Finest)
-                m_segments.BuildLeafOfOneCell(leaf);
-        }
+        BuildBand(band, false);
+    else if (level == SingleCells + 1)
+        BuildBand(band, true);
+}
+
+void KTImplicitLevels::BuildBand(int band, bool next)
+{
+    const Band& made = m_levels[SingleCells].bands[static_cast<std::size_t>(band)];
+    for (std::int32_t k = made.firstLeaf; k < made.endLeaf; ++k) {
+        KTImplicitCells::Leaf& leaf = m_cells.LeafAt(SingleCells, k);
+        if (leaf.kind == KTImplicitCells::LeafKind::Finest && ((k - made.firstLeaf) % 5 >= 2) == next)
+            m_segments.BuildLeafOfOneCell(leaf);
+    }
 }
 
 void KTImplicitLevels::Refine(std::vector<Cell>& cells)

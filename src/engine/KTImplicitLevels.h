@@ -26,7 +26,8 @@ public:
     static constexpr int Workers = Levels + 1;
     static constexpr int AfterLevels = Levels;
 
-    /// The level of cells of one lattice cell: its thread also makes their segments, band by band.
+    /// The level of cells of one lattice cell: its thread makes the segments of some of them, band
+    /// by band, and the thread of the level after it those of the others.
     static constexpr int SingleCells = 4;
 
     KTImplicitLevels(KTImplicitLattice& lattice, KTImplicitCells& cells, KTImplicitSegments& segments)
@@ -48,6 +49,7 @@ private:
     {
         std::vector<KTImplicitCells::Cell> children;
         std::vector<KTImplicitWorker::PendingPoint> deferred;
+        std::int32_t firstLeaf = 0, endLeaf = 0; ///< the leaves it made in its worker's list
     };
     struct Level
     {
@@ -56,6 +58,9 @@ private:
     };
     int Bands() const { return (m_lattice.Rows() + TopCell - 1) / TopCell; }
     void JudgeBand(int level, int band);
+    /// Makes the segments of the leaves of one lattice cell that the band made on the level of
+    /// such cells: those for that level's thread, or those for the `next` level's.
+    void BuildBand(int band, bool next);
     /// Judges cells and their quarters, level by level, until none is left (after the levels).
     void Refine(std::vector<KTImplicitCells::Cell>& cells);
 
