@@ -2,7 +2,8 @@
 // a row form that gives the point form's values, the polylines are the same bit for bit and
 // every lattice point is evaluated once either way, whatever order the rows come in. The levels
 // judged on threads of their own give the trace of judging them one after the other, and a grid
-// that takes the lists an earlier plot left gives the trace of a new one.
+// that takes the lists an earlier plot left gives the trace of a new one. The segments made on
+// the threads of several levels join crossings of one leaf each.
 
 #include "engine/KTEvaluationProgram.h"
 #include "engine/KTImplicitGrid.h"
@@ -121,6 +122,25 @@ void ExpectSame(const Traced& a, const Traced& b, const char* name)
     }
 }
 
+/// Each segment joins two crossings of the boundary of one leaf, and no leaf is larger than a
+/// first cell: points next to each other on a line (not simplified) lie no farther apart than
+/// a first cell's diagonal, whichever thread made the segment.
+void ExpectSegmentsWithinOneCell(const Traced& t, const GridRow& row, int columns, int lines)
+{
+    const double reach = KTImplicitLevels::TopCell * std::hypot((row.high - row.low) / columns,
+                                                                (row.high - row.low) / lines);
+    int start = 0;
+    for (const int end : t.ends) {
+        for (int k = start + 1; k < end; ++k) {
+            const KTPoint& a = t.points[static_cast<std::size_t>(k - 1)];
+            const KTPoint& b = t.points[static_cast<std::size_t>(k)];
+            ASSERT_LE(std::hypot(b.m_x - a.m_x, b.m_y - a.m_y), reach)
+                << row.name << " " << columns << "x" << lines << " point " << k;
+        }
+        start = end;
+    }
+}
+
 TEST(KTImplicitGrid, RowsGiveThePolylinesOfSinglePoints)
 {
     for (const GridRow& row : kRows) {
@@ -158,6 +178,7 @@ TEST(KTImplicitGrid, LevelsOnThreadsGiveTheTraceOfOneLevelAfterAnother)
                 ASSERT_FALSE(alone.points.empty()) << row.name << " " << size[0];
             }
             ExpectSame(threads, alone, row.name);
+            ExpectSegmentsWithinOneCell(threads, row, size[0], size[1]);
         }
     }
 }
