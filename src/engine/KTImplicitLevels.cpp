@@ -74,6 +74,7 @@ void KTImplicitLevels::Run(std::vector<KTImplicitWorker>& workers, bool threads)
         for (Band& band : m_levels[l].bands) {
             band.children.clear();
             band.deferred.clear();
+            band.ranges.clear();
         }
         m_levels[l].done.store(0);
     }
@@ -153,8 +154,10 @@ void KTImplicitLevels::JudgeBand(int level, int band)
     if (level == 0)
         for (int i = 0; i < m_lattice.Columns(); i += TopCell)
             first.push_back({i, j0, std::min(i + TopCell, m_lattice.Columns()), j1});
-    const std::vector<Cell>& cells =
-        level == 0 ? first : m_levels[level - 1].bands[static_cast<std::size_t>(band)].children;
+    const Band* above = level == 0 ? nullptr : &m_levels[level - 1].bands[static_cast<std::size_t>(band)];
+    const std::vector<Cell>& cells = level == 0 ? first : above->children;
+    const std::vector<KTImplicitCells::Ranges>* ranges =
+        above && above->ranges.size() == cells.size() ? &above->ranges : nullptr;
     if (m_lattice.HasRows()) {
         // The points the cells read first: those the level above deferred on the band's rows
         // (the cells' corners), also from the bands beside it on the rows they share.
@@ -179,10 +182,14 @@ void KTImplicitLevels::JudgeBand(int level, int band)
             const Cell& ahead = cells[k + kAhead];
             m_lattice.Prefetch(ahead.i0, ahead.j0, ahead.i1, ahead.j1);
         }
-        m_cells.Judge(cells[k], lists.children);
+        m_cells.Judge(cells[k], lists.children, ranges ? &(*ranges)[k] : nullptr);
     }
     lists.firstLeaf = before;
     lists.endLeaf = m_cells.LeafCount(w.list);
+    // The upper levels judge fewer cells than the next ones: they take ahead the ranges the
+    // cells they split off will ask for (of more than two by two lattice cells).
+    if ((TopCell >> (level + 1)) > 2 && m_lattice.HasRows())
+        RangeChildren(lists);
     // The band's cells of one lattice cell are done, and those of the bands beside it on the
     // levels above: their segments are made here, beside the levels still judging, two in five
     // on this level's thread (which judges them too) and the others on the next one's, which
@@ -191,6 +198,26 @@ void KTImplicitLevels::JudgeBand(int level, int band)
         BuildBand(band, false);
     else if (level == SingleCells + 1)
         BuildBand(band, true);
+}
+
+void KTImplicitLevels::RangeChildren(Band& band)
+{
+    // The children's corners are the points the band deferred: evaluated here, a row at a time,
+    // as the next level would (only points of this band's rows, which no other level reads now).
+    KTImplicitWorker& w = KTImplicitWorker::Current();
+    w.level.clear();
+    for (const KTImplicitWorker::PendingPoint& p : band.deferred)
+        if (m_lattice.IsPendingPoint(p.i, p.j))
+            w.level.push_back(p);
+    m_lattice.EvaluateRows(w.level);
+    band.ranges.resize(band.children.size());
+    for (std::size_t k = 0; k < band.children.size(); ++k) {
+        const Cell& c = band.children[k];
+        KTImplicitCells::Ranges& r = band.ranges[k];
+        r.known = m_cells.NeedsRanges(c);
+        if (r.known)
+            r.g = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, true);
+    }
 }
 
 void KTImplicitLevels::BuildBand(int band, bool next)

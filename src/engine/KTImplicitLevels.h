@@ -50,6 +50,8 @@ private:
         std::vector<KTImplicitCells::Cell> children;
         std::vector<KTImplicitWorker::PendingPoint> deferred;
         std::int32_t firstLeaf = 0, endLeaf = 0; ///< the leaves it made in its worker's list
+        /// For each of the children, its ranges where they are taken ahead for it (`known`).
+        std::vector<KTImplicitCells::Ranges> ranges;
     };
     struct Level
     {
@@ -58,6 +60,10 @@ private:
     };
     int Bands() const { return (m_lattice.Rows() + TopCell - 1) / TopCell; }
     void JudgeBand(int level, int band);
+    /// Takes the ranges of the difference and its derivatives over those cells the band split
+    /// off for the next level that will ask for them whatever else they find (their corners show
+    /// one arc), on this level's thread, which has less to do than the next one's.
+    void RangeChildren(Band& band);
     /// Makes the segments of the leaves of one lattice cell that the band made on the level of
     /// such cells: those for that level's thread, or those for the `next` level's.
     void BuildBand(int band, bool next);

@@ -81,6 +81,7 @@ struct Traced
     std::vector<KTPoint> points;
     std::vector<int> ends;
     long long evaluations;
+    long long bounds;
 };
 
 Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool concurrent = true,
@@ -108,13 +109,15 @@ Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool conc
                         : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
     };
     grid.Trace(difference, rows, bound);
-    return {grid.Points(), grid.Ends(), grid.Evaluations()};
+    return {grid.Points(), grid.Ends(), grid.Evaluations(), grid.Bounds()};
 }
 
 void ExpectSame(const Traced& a, const Traced& b, const char* name)
 {
     EXPECT_EQ(a.ends, b.ends) << name;
     EXPECT_EQ(a.evaluations, b.evaluations) << name;
+    // Ranges taken ahead for the next level come to as many on threads as one level at a time.
+    EXPECT_EQ(a.bounds, b.bounds) << name;
     ASSERT_EQ(a.points.size(), b.points.size()) << name;
     for (std::size_t k = 0; k < a.points.size(); ++k) {
         EXPECT_TRUE(SameBits(a.points[k].m_x, b.points[k].m_x)) << name << " point " << k;
