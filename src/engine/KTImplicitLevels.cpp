@@ -186,10 +186,11 @@ void KTImplicitLevels::JudgeBand(int level, int band)
     }
     lists.firstLeaf = before;
     lists.endLeaf = m_cells.LeafCount(w.list);
-    // The upper levels judge fewer cells than the next ones: they take ahead the ranges the
-    // cells they split off will ask for (of more than two by two lattice cells).
-    if ((TopCell >> (level + 1)) > 2 && m_lattice.HasRows())
-        RangeChildren(lists);
+    // The upper levels judge fewer cells than the next ones: they evaluate the corners of the
+    // cells they split off, and take ahead the ranges those will ask for (of more than two by
+    // two lattice cells).
+    if (level + 1 < SingleCells && m_lattice.HasRows())
+        PrepareChildren(lists, (TopCell >> (level + 1)) > 2);
     // The band's cells of one lattice cell are done, and those of the bands beside it on the
     // levels above: their segments are made here, beside the levels still judging, two in five
     // on this level's thread (which judges them too) and the others on the next one's, which
@@ -200,7 +201,7 @@ void KTImplicitLevels::JudgeBand(int level, int band)
         BuildBand(band, true);
 }
 
-void KTImplicitLevels::RangeChildren(Band& band)
+void KTImplicitLevels::PrepareChildren(Band& band, bool ranges)
 {
     // The children's corners are the points the band deferred: evaluated here, a row at a time,
     // as the next level would (only points of this band's rows, which no other level reads now).
@@ -210,6 +211,8 @@ void KTImplicitLevels::RangeChildren(Band& band)
         if (m_lattice.IsPendingPoint(p.i, p.j))
             w.level.push_back(p);
     m_lattice.EvaluateRows(w.level);
+    if (!ranges)
+        return;
     band.ranges.resize(band.children.size());
     for (std::size_t k = 0; k < band.children.size(); ++k) {
         const Cell& c = band.children[k];

@@ -60,10 +60,11 @@ private:
     };
     int Bands() const { return (m_lattice.Rows() + TopCell - 1) / TopCell; }
     void JudgeBand(int level, int band);
-    /// Takes the ranges of the difference and its derivatives over those cells the band split
-    /// off for the next level that will ask for them whatever else they find (their corners show
-    /// one arc), on this level's thread, which has less to do than the next one's.
-    void RangeChildren(Band& band);
+    /// Evaluates the corners of the cells the band split off for the next level, and with
+    /// `ranges` takes the ranges of the difference and its derivatives over those that will ask
+    /// for them whatever else they find (their corners show one arc): on this level's thread,
+    /// which has less to do than the next one's.
+    void PrepareChildren(Band& band, bool ranges);
     /// Makes the segments of the leaves of one lattice cell that the band made on the level of
     /// such cells: those for that level's thread, or those for the `next` level's.
     void BuildBand(int band, bool next);
