@@ -29,12 +29,12 @@ const KTInterval kOne = KTInterval::Point(1.0);
 
 // The derivatives of most steps are sums and products with 0 or 1 (the derivatives of x and y,
 // of constants): those are taken as they stand.
-bool IsExactly(const KTInterval& v, double c)
+[[gnu::always_inline]] inline bool IsExactly(const KTInterval& v, double c)
 {
     return v.m_lo == c && v.m_hi == c;
 }
 
-KTInterval Add(const KTInterval& a, const KTInterval& b)
+[[gnu::always_inline]] inline KTInterval Add(const KTInterval& a, const KTInterval& b)
 {
     if (IsExactly(a, 0.0))
         return b;
@@ -43,14 +43,14 @@ KTInterval Add(const KTInterval& a, const KTInterval& b)
     return KTIntervalRules::Add(a, b);
 }
 
-KTInterval Sub(const KTInterval& a, const KTInterval& b)
+[[gnu::always_inline]] inline KTInterval Sub(const KTInterval& a, const KTInterval& b)
 {
     if (IsExactly(b, 0.0))
         return a;
     return KTIntervalRules::Subtract(a, b);
 }
 
-KTInterval Mul(const KTInterval& a, const KTInterval& b)
+[[gnu::always_inline]] inline KTInterval Mul(const KTInterval& a, const KTInterval& b)
 {
     if (IsExactly(a, 0.0) || IsExactly(b, 0.0))
         return kZero;
@@ -150,7 +150,7 @@ KTInterval FunctionSlope(int kind, const KTInterval& v, const KTInterval& r, dou
 
 /// A derivative's range, or any value where its rule has none (the slope of sqrt at 0 times a
 /// derivative of 0, a range divided by [0, 0]): nothing is known of it there.
-KTInterval Known(const KTInterval& d)
+[[gnu::always_inline]] inline KTInterval Known(const KTInterval& d)
 {
     return d.IsEmpty() ? KTInterval::Entire() : d;
 }

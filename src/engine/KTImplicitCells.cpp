@@ -79,13 +79,31 @@ double KTImplicitCells::Reach(const Cell& c)
     return 0.5 * (rx * (c.i1 - c.i0) + ry * (c.j1 - c.j0));
 }
 
-void KTImplicitCells::Judge(Cell cell, std::vector<Cell>& children)
+void KTImplicitCells::Judge(Cell cell, std::vector<Cell>& children, const Ranges* ranges)
 {
-    if (Decide(cell) == Verdict::Split)
+    if (Decide(cell, ranges) == Verdict::Split)
         Split(cell, children);
 }
 
-KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c)
+bool KTImplicitCells::NeedsRanges(const Cell& c)
+{
+    // As Decide goes to its ranges: corners of both signs, without a value missing, across two
+    // edges or three, not turning back along both axes, in a cell of more than two by two.
+    const int w = c.i1 - c.i0;
+    const int h = c.j1 - c.j0;
+    if ((w <= 2 && h <= 2) || !m_lattice.HasBound())
+        return false;
+    const double f[4] = {m_lattice.Value(c.i0, c.j0), m_lattice.Value(c.i1, c.j0),
+                         m_lattice.Value(c.i0, c.j1), m_lattice.Value(c.i1, c.j1)};
+    if (f[0] != f[0] || f[1] != f[1] || f[2] != f[2] || f[3] != f[3])
+        return false;
+    const bool s[4] = {Positive(f[0]), Positive(f[1]), Positive(f[2]), Positive(f[3])};
+    const int changes = (s[0] != s[1]) + (s[1] != s[3]) + (s[2] != s[3]) + (s[0] != s[2]);
+    return changes != 0 && changes != 4 &&
+           !((f[1] - f[0]) * (f[3] - f[2]) < 0.0 && (f[2] - f[0]) * (f[3] - f[1]) < 0.0);
+}
+
+KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c, const Ranges* ranges)
 {
     const int w = c.i1 - c.i0;
     const int h = c.j1 - c.j0;
@@ -126,7 +144,8 @@ KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c)
         return w == 2 && h == 2 ? DecideByPixels(c, f) : Verdict::Split;
     if ((f[1] - f[0]) * (f[3] - f[2]) < 0.0 && (f[2] - f[0]) * (f[3] - f[1]) < 0.0)
         return Verdict::Split;
-    const KTIntervalGradient g = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, true);
+    const KTIntervalGradient g =
+        ranges && ranges->known ? ranges->g : m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, true);
     if (g.value.ExcludesZero())
         return Verdict::PassOver;
     // Across a pole or beside the domain's edge the ranges say nothing of the curve.
@@ -206,27 +225,13 @@ KTImplicitCells::Verdict KTImplicitCells::DecideByPixels(Cell& c, const double f
     if (!middleJoins || (changes != 0 && changes != 2))
         return Verdict::Split;
     // Each lattice interval between two of the points with values of one sign: crossed twice
-    // only where the difference can reach zero from both ends for its rates of change (first
-    // those known of a cell around this one, then this cell's own).
-    const auto mayCrossTwice = [&v](const Cell& cell) {
-        for (int a = 0; a < 3; ++a)
-            for (int b = 0; b < 2; ++b)
-                if (MayCrossTwice(cell, v[b][a], v[b + 1][a], true) ||
-                    MayCrossTwice(cell, v[a][b], v[a][b + 1], false))
-                    return true;
-        return false;
-    };
-    if (mayCrossTwice(c)) {
-        if (!m_lattice.HasBound())
-            return Verdict::Split;
-        const KTIntervalGradient g = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, true);
-        if (!g.value.IsBounded() || g.value.IsPartial())
-            return Verdict::Split;
-        c.bounded = true;
-        NoteSlopes(c, g, m_lattice.CellWidth(), m_lattice.CellHeight());
-        if (mayCrossTwice(c))
-            return Verdict::Split;
-    }
+    // only where the difference can reach zero from both ends for the rates of change known of
+    // a cell around this one. Where it may, the cells of one lattice cell look, with ranges of
+    // their own where they need them: that work goes to the threads that make their segments.
+    for (int a = 0; a < 3; ++a)
+        for (int b = 0; b < 2; ++b)
+            if (MayCrossTwice(c, v[b][a], v[b + 1][a], true) || MayCrossTwice(c, v[a][b], v[a][b + 1], false))
+                return Verdict::Split;
     if (changes == 0)
         return Verdict::PassOver;
     const bool s[4] = {Positive(f[0]), Positive(f[1]), Positive(f[2]), Positive(f[3])};

@@ -65,9 +65,20 @@ public:
     /// Defers the lattice points the cell's judgement reads beyond its corners and middle, so that
     /// they are evaluated with the rows before it (its corners must be known).
     void Prepare(const Cell& cell);
+    /// The ranges of the difference and its derivatives over a cell, where taken ahead of its
+    /// judgement.
+    struct Ranges
+    {
+        bool known = false;
+        KTIntervalGradient g;
+    };
     /// Judges the cell: passes it over, adds it as a leaf to the worker's list, or appends its
-    /// quarters (halves, for a cell one lattice cell across) to `children`.
-    void Judge(Cell cell, std::vector<Cell>& children);
+    /// quarters (halves, for a cell one lattice cell across) to `children`. `ranges`: those
+    /// taken ahead for it, or null.
+    void Judge(Cell cell, std::vector<Cell>& children, const Ranges* ranges = nullptr);
+    /// Whether the judgement of the cell asks for the ranges of the difference and its
+    /// derivatives over it whatever else it finds: its corners are known and show one arc.
+    bool NeedsRanges(const Cell& cell);
 
     /// The leaves of one worker's list, in the order they were made.
     std::int32_t LeafCount(int list) const { return m_leaves[list].Size(); }
@@ -91,7 +102,7 @@ private:
     static bool HasReach(const Cell& cell);
     /// The most the difference changes from the cell's middle to any point of it.
     static double Reach(const Cell& cell);
-    Verdict Decide(Cell& cell);
+    Verdict Decide(Cell& cell, const Ranges* ranges);
     /// Decide for a cell of two by two lattice cells, by the signs at its nine lattice points.
     Verdict DecideByPixels(Cell& cell, const double f[4]);
     /// The arc through the cell between the two crossings its boundary shows, as a leaf where

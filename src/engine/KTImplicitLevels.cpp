@@ -74,6 +74,7 @@ void KTImplicitLevels::Run(std::vector<KTImplicitWorker>& workers, bool threads)
         for (Band& band : m_levels[l].bands) {
             band.children.clear();
             band.deferred.clear();
+            band.ranges.clear();
         }
         m_levels[l].done.store(0);
     }
@@ -153,8 +154,10 @@ void KTImplicitLevels::JudgeBand(int level, int band)
     if (level == 0)
         for (int i = 0; i < m_lattice.Columns(); i += TopCell)
             first.push_back({i, j0, std::min(i + TopCell, m_lattice.Columns()), j1});
-    const std::vector<Cell>& cells =
-        level == 0 ? first : m_levels[level - 1].bands[static_cast<std::size_t>(band)].children;
+    const Band* above = level == 0 ? nullptr : &m_levels[level - 1].bands[static_cast<std::size_t>(band)];
+    const std::vector<Cell>& cells = level == 0 ? first : above->children;
+    const std::vector<KTImplicitCells::Ranges>* ranges =
+        above && above->ranges.size() == cells.size() ? &above->ranges : nullptr;
     if (m_lattice.HasRows()) {
         // The points the cells read first: those the level above deferred on the band's rows
         // (the cells' corners), also from the bands beside it on the rows they share.
@@ -179,16 +182,55 @@ void KTImplicitLevels::JudgeBand(int level, int band)
             const Cell& ahead = cells[k + kAhead];
             m_lattice.Prefetch(ahead.i0, ahead.j0, ahead.i1, ahead.j1);
         }
-        m_cells.Judge(cells[k], lists.children);
+        m_cells.Judge(cells[k], lists.children, ranges ? &(*ranges)[k] : nullptr);
     }
+    lists.firstLeaf = before;
+    lists.endLeaf = m_cells.LeafCount(w.list);
+    // The upper levels judge fewer cells than the next ones: they evaluate the corners of the
+    // cells they split off, and take ahead the ranges those will ask for (of more than two by
+    // two lattice cells).
+    if (level + 1 < SingleCells && m_lattice.HasRows())
+        PrepareChildren(lists, (TopCell >> (level + 1)) > 2);
     // The band's cells of one lattice cell are done, and those of the bands beside it on the
-    // levels above: their segments are made here, beside the levels still judging.
+    // levels above: their segments are made here, beside the levels still judging, two in five
+    // on this level's thread (which judges them too) and the others on the next one's, which
+    // has little else to do.
     if (level == SingleCells)
-        for (std::int32_t k = before; k < m_cells.LeafCount(w.list); ++k) {
-            KTImplicitCells::Leaf& leaf = m_cells.LeafAt(w.list, k);
-            if (leaf.kind == KTImplicitCells::LeafKind::Finest)
-                m_segments.BuildLeafOfOneCell(leaf);
-        }
+        BuildBand(band, false);
+    else if (level == SingleCells + 1)
+        BuildBand(band, true);
+}
+
+void KTImplicitLevels::PrepareChildren(Band& band, bool ranges)
+{
+    // The children's corners are the points the band deferred: evaluated here, a row at a time,
+    // as the next level would (only points of this band's rows, which no other level reads now).
+    KTImplicitWorker& w = KTImplicitWorker::Current();
+    w.level.clear();
+    for (const KTImplicitWorker::PendingPoint& p : band.deferred)
+        if (m_lattice.IsPendingPoint(p.i, p.j))
+            w.level.push_back(p);
+    m_lattice.EvaluateRows(w.level);
+    if (!ranges)
+        return;
+    band.ranges.resize(band.children.size());
+    for (std::size_t k = 0; k < band.children.size(); ++k) {
+        const Cell& c = band.children[k];
+        KTImplicitCells::Ranges& r = band.ranges[k];
+        r.known = m_cells.NeedsRanges(c);
+        if (r.known)
+            r.g = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, true);
+    }
+}
+
+void KTImplicitLevels::BuildBand(int band, bool next)
+{
+    const Band& made = m_levels[SingleCells].bands[static_cast<std::size_t>(band)];
+    for (std::int32_t k = made.firstLeaf; k < made.endLeaf; ++k) {
+        KTImplicitCells::Leaf& leaf = m_cells.LeafAt(SingleCells, k);
+        if (leaf.kind == KTImplicitCells::LeafKind::Finest && ((k - made.firstLeaf) % 5 >= 2) == next)
+            m_segments.BuildLeafOfOneCell(leaf);
+    }
 }
 
 void KTImplicitLevels::Refine(std::vector<Cell>& cells)

@@ -26,7 +26,8 @@ public:
     static constexpr int Workers = Levels + 1;
     static constexpr int AfterLevels = Levels;
 
-    /// The level of cells of one lattice cell: its thread also makes their segments, band by band.
+    /// The level of cells of one lattice cell: its thread makes the segments of some of them, band
+    /// by band, and the thread of the level after it those of the others.
     static constexpr int SingleCells = 4;
 
     KTImplicitLevels(KTImplicitLattice& lattice, KTImplicitCells& cells, KTImplicitSegments& segments)
@@ -48,6 +49,9 @@ private:
     {
         std::vector<KTImplicitCells::Cell> children;
         std::vector<KTImplicitWorker::PendingPoint> deferred;
+        std::int32_t firstLeaf = 0, endLeaf = 0; ///< the leaves it made in its worker's list
+        /// For each of the children, its ranges where they are taken ahead for it (`known`).
+        std::vector<KTImplicitCells::Ranges> ranges;
     };
     struct Level
     {
@@ -56,6 +60,14 @@ private:
     };
     int Bands() const { return (m_lattice.Rows() + TopCell - 1) / TopCell; }
     void JudgeBand(int level, int band);
+    /// Evaluates the corners of the cells the band split off for the next level, and with
+    /// `ranges` takes the ranges of the difference and its derivatives over those that will ask
+    /// for them whatever else they find (their corners show one arc): on this level's thread,
+    /// which has less to do than the next one's.
+    void PrepareChildren(Band& band, bool ranges);
+    /// Makes the segments of the leaves of one lattice cell that the band made on the level of
+    /// such cells: those for that level's thread, or those for the `next` level's.
+    void BuildBand(int band, bool next);
     /// Judges cells and their quarters, level by level, until none is left (after the levels).
     void Refine(std::vector<KTImplicitCells::Cell>& cells);
 

@@ -13,9 +13,17 @@ bool Positive(double f)
 
 } // namespace
 
+void KTImplicitSegments::Reset()
+{
+    for (List& list : m_lists)
+        list.ends.clear();
+    m_ends.clear();
+}
+
 void KTImplicitSegments::Build()
 {
-    m_cells.ForEachLeaf([this](KTImplicitCells::Leaf& leaf) {
+    std::vector<KTImplicitLattice::Sample>& boundary = m_lists[KTImplicitWorker::Current().list].boundary;
+    m_cells.ForEachLeaf([this, &boundary](KTImplicitCells::Leaf& leaf) {
         if (leaf.built)
             return;
         if (leaf.kind == KTImplicitCells::LeafKind::Finest) {
@@ -28,13 +36,13 @@ void KTImplicitSegments::Build()
             Add(leaf.ends[0], leaf.ends[1]);
             return;
         }
-        m_cells.Boundary(leaf.cell, m_boundary);
+        m_cells.Boundary(leaf.cell, boundary);
         std::int32_t found[2] = {-1, -1};
         int n = 0;
-        const std::size_t count = m_boundary.size();
+        const std::size_t count = boundary.size();
         for (std::size_t k = 0; k < count; ++k) {
-            const KTImplicitLattice::Sample& a = m_boundary[k];
-            const KTImplicitLattice::Sample& b = m_boundary[(k + 1) % count];
+            const KTImplicitLattice::Sample& a = boundary[k];
+            const KTImplicitLattice::Sample& b = boundary[(k + 1) % count];
             if (Positive(a.f) == Positive(b.f))
                 continue;
             const std::int32_t id = a.j == b.j
@@ -48,6 +56,27 @@ void KTImplicitSegments::Build()
             Add(found[0], found[1]);
         else
             Add(leaf.ends[0], leaf.ends[1]);
+    });
+    Gather();
+}
+
+void KTImplicitSegments::Gather()
+{
+    std::int32_t start[KTImplicitCrossings::MaxLists];
+    std::size_t total = 0;
+    for (int list = 0; list < KTImplicitCrossings::MaxLists; ++list) {
+        start[list] = static_cast<std::int32_t>(total / 2);
+        total += m_lists[list].ends.size();
+    }
+    m_ends.clear();
+    m_ends.reserve(total);
+    for (const List& list : m_lists)
+        m_ends.insert(m_ends.end(), list.ends.begin(), list.ends.end());
+    constexpr std::int32_t mask = (1 << IdBits) - 1;
+    m_crossings.ForEach([&start](std::int32_t, KTImplicitCrossings::Crossing& c) {
+        for (std::int32_t& s : c.segments)
+            if (s >= 0)
+                s = start[s >> IdBits] + (s & mask);
     });
 }
 
@@ -94,16 +123,17 @@ void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c)
     if (oneSign && !twice)
         return;
 
-    m_ring.clear();
-    const auto pushCrossing = [this](std::int32_t id) {
+    std::vector<RingPoint>& ring = m_lists[KTImplicitWorker::Current().list].ring;
+    ring.clear();
+    const auto pushCrossing = [this, &ring](std::int32_t id) {
         const KTImplicitCrossings::Crossing& x = m_crossings[id];
-        m_ring.push_back({x.u, x.v, id, false});
+        ring.push_back({x.u, x.v, id, false});
     };
     for (int k = 0; k < 4; ++k) {
         const KTImplicitLattice::Sample& a = corner[k];
         const KTImplicitLattice::Sample& b = corner[(k + 1) % 4];
         if (a.defined)
-            m_ring.push_back({double(a.i), double(a.j), -1, Positive(a.f)});
+            ring.push_back({double(a.i), double(a.j), -1, Positive(a.f)});
         const bool alongX = a.j == b.j;
         const int i = std::min(a.i, b.i);
         const int j = std::min(a.j, b.j);
@@ -123,13 +153,13 @@ void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c)
             const KTImplicitCrossings::Crossing& p = m_crossings[pair[0]];
             const KTImplicitCrossings::Crossing& q = m_crossings[pair[1]];
             pushCrossing(pair[0]);
-            m_ring.push_back({0.5 * (p.u + q.u), 0.5 * (p.v + q.v), -1, !Positive(a.f)});
+            ring.push_back({0.5 * (p.u + q.u), 0.5 * (p.v + q.v), -1, !Positive(a.f)});
             pushCrossing(pair[1]);
         } else if (a.defined != b.defined) {
             pushCrossing(m_crossings.ToDomainEnd(a, b));
         }
     }
-    Join(m_ring);
+    Join(ring);
 }
 
 void KTImplicitSegments::Join(const std::vector<RingPoint>& ring)
@@ -247,9 +277,10 @@ void KTImplicitSegments::Add(std::int32_t a, std::int32_t b)
     const int sb = freeSlot(cb);
     if (sa < 0 || sb < 0)
         return;
-    const std::int32_t id = static_cast<std::int32_t>(m_ends.size() / 2);
-    m_ends.push_back(a);
-    m_ends.push_back(b);
+    std::vector<std::int32_t>& ends = m_lists[KTImplicitWorker::Current().list].ends;
+    const std::int32_t id = (KTImplicitWorker::Current().list << IdBits) | static_cast<std::int32_t>(ends.size() / 2);
+    ends.push_back(a);
+    ends.push_back(b);
     ca.segments[sa] = id;
     cb.segments[sb] = id;
 }

@@ -30,15 +30,17 @@ public:
         : m_lattice(lattice), m_crossings(crossings), m_cells(cells)
     {
     }
-    /// Empties the list of segments; its room stays.
-    void Reset() { m_ends.clear(); }
+    /// Empties the lists of segments; their room stays.
+    void Reset();
     /// The segments of every leaf not built yet, in the order of the leaves; new crossings go to
-    /// the current worker's list.
+    /// the current worker's list. Then the segments of all lists become one list (Ends), and the
+    /// crossings name them by their place in it.
     void Build();
     /// The segments through a leaf of one lattice cell (of a band the levels have finished, on
-    /// the thread of the level that made it: cells of one band touch no other band's lattice).
+    /// the thread of a level below the one that made it: cells of one band touch no lattice of
+    /// the bands two away). The segments go to the current worker's list.
     void BuildLeafOfOneCell(KTImplicitCells::Leaf& leaf);
-    /// Two crossings per segment.
+    /// Two crossings per segment (once built).
     const std::vector<std::int32_t>& Ends() const { return m_ends; }
 
 private:
@@ -50,15 +52,24 @@ private:
         std::int32_t crossing; ///< its id, or -1 for a point with a sign
         bool positive;
     };
+    /// Each worker's segments (two crossings each) and scratch.
+    struct alignas(64) List
+    {
+        std::vector<std::int32_t> ends;
+        std::vector<KTImplicitLattice::Sample> boundary;
+        std::vector<RingPoint> ring;
+    };
+    static constexpr int IdBits = 26; ///< a segment's id: its list above these bits
     void LeafOfOneCell(const KTImplicitCells::Cell& cell);
     /// Joins the crossings of the ring: two into one segment, four into two.
     void Join(const std::vector<RingPoint>& ring);
     void Add(std::int32_t a, std::int32_t b);
+    /// The lists as one, in their order, and the crossings' segments renamed to match.
+    void Gather();
 
     KTImplicitLattice& m_lattice;
     KTImplicitCrossings& m_crossings;
     KTImplicitCells& m_cells;
+    List m_lists[KTImplicitCrossings::MaxLists];
     std::vector<std::int32_t> m_ends;
-    std::vector<KTImplicitLattice::Sample> m_boundary; ///< scratch
-    std::vector<RingPoint> m_ring;                     ///< scratch
 };

@@ -63,14 +63,14 @@ inline constexpr double kPowerUlps = 16.0;
 // An end of exactly 0 stays: the operations give 0 only where it is exact (a product with 0, a
 // difference of equals, sin 0, ln 1) or below the least double, where the scalar rule gives 0
 // as well. A derivative that is 0 over a whole box (of a line along the other axis) stays 0.
-inline double Down(double v, double ulps)
+[[gnu::always_inline]] inline double Down(double v, double ulps)
 {
     if (!(std::fabs(v) < kInf) || v == 0.0)
         return v;
     return v - (std::fabs(v) * ((ulps + 1.0) * kEpsilon) + kLeast);
 }
 
-inline double Up(double v, double ulps)
+[[gnu::always_inline]] inline double Up(double v, double ulps)
 {
     if (!(std::fabs(v) < kInf) || v == 0.0)
         return v;
@@ -79,7 +79,7 @@ inline double Up(double v, double ulps)
 
 /// [lo, hi] moved outward. Ends beyond the doubles mean values that overflow, where the scalar
 /// evaluator has no value: the range is partial, and empty when every value overflows.
-inline KTInterval Outward(double lo, double hi, double ulps, bool partial)
+[[gnu::always_inline]] inline KTInterval Outward(double lo, double hi, double ulps, bool partial)
 {
     if (lo > -kInf && hi < kInf) [[likely]] // both finite (and neither NaN)
         return {Down(lo, ulps), Up(hi, ulps), partial};
@@ -111,7 +111,7 @@ KTInterval Scaled(const KTInterval& a, const KTInterval& b);
 
 } // namespace Detail
 
-inline KTInterval Negated(const KTInterval& v)
+[[gnu::always_inline]] inline KTInterval Negated(const KTInterval& v)
 {
     if (v.IsEmpty())
         return v;
@@ -119,7 +119,7 @@ inline KTInterval Negated(const KTInterval& v)
     return v.HasGap() ? r.WithGap(-v.m_gapHi, -v.m_gapLo) : r;
 }
 
-inline KTInterval Add(const KTInterval& a, const KTInterval& b)
+[[gnu::always_inline]] inline KTInterval Add(const KTInterval& a, const KTInterval& b)
 {
     if (a.IsEmpty() || b.IsEmpty())
         return KTInterval::Empty();
@@ -129,7 +129,7 @@ inline KTInterval Add(const KTInterval& a, const KTInterval& b)
                            a.m_partial || b.m_partial);
 }
 
-inline KTInterval Subtract(const KTInterval& a, const KTInterval& b)
+[[gnu::always_inline]] inline KTInterval Subtract(const KTInterval& a, const KTInterval& b)
 {
     if (a.IsEmpty() || b.IsEmpty())
         return KTInterval::Empty();
@@ -139,7 +139,7 @@ inline KTInterval Subtract(const KTInterval& a, const KTInterval& b)
                            a.m_partial || b.m_partial);
 }
 
-inline KTInterval Multiply(const KTInterval& a, const KTInterval& b)
+[[gnu::always_inline]] inline KTInterval Multiply(const KTInterval& a, const KTInterval& b)
 {
     if (a.IsEmpty() || b.IsEmpty())
         return KTInterval::Empty();
@@ -155,7 +155,7 @@ inline KTInterval Multiply(const KTInterval& a, const KTInterval& b)
                            a.m_partial || b.m_partial);
 }
 
-inline KTInterval Binary(int kind, const KTInterval& left, const KTInterval& right)
+[[gnu::always_inline]] inline KTInterval Binary(int kind, const KTInterval& left, const KTInterval& right)
 {
     switch (kind) {
     case ASKind::Plus: return Add(left, right);

@@ -2,7 +2,8 @@
 // a row form that gives the point form's values, the polylines are the same bit for bit and
 // every lattice point is evaluated once either way, whatever order the rows come in. The levels
 // judged on threads of their own give the trace of judging them one after the other, and a grid
-// that takes the lists an earlier plot left gives the trace of a new one.
+// that takes the lists an earlier plot left gives the trace of a new one. The segments made on
+// the threads of several levels join crossings of one leaf each.
 
 #include "engine/KTEvaluationProgram.h"
 #include "engine/KTImplicitGrid.h"
@@ -80,6 +81,7 @@ struct Traced
     std::vector<KTPoint> points;
     std::vector<int> ends;
     long long evaluations;
+    long long bounds;
 };
 
 Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool concurrent = true,
@@ -107,17 +109,38 @@ Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool conc
                         : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
     };
     grid.Trace(difference, rows, bound);
-    return {grid.Points(), grid.Ends(), grid.Evaluations()};
+    return {grid.Points(), grid.Ends(), grid.Evaluations(), grid.Bounds()};
 }
 
 void ExpectSame(const Traced& a, const Traced& b, const char* name)
 {
     EXPECT_EQ(a.ends, b.ends) << name;
     EXPECT_EQ(a.evaluations, b.evaluations) << name;
+    // Ranges taken ahead for the next level come to as many on threads as one level at a time.
+    EXPECT_EQ(a.bounds, b.bounds) << name;
     ASSERT_EQ(a.points.size(), b.points.size()) << name;
     for (std::size_t k = 0; k < a.points.size(); ++k) {
         EXPECT_TRUE(SameBits(a.points[k].m_x, b.points[k].m_x)) << name << " point " << k;
         EXPECT_TRUE(SameBits(a.points[k].m_y, b.points[k].m_y)) << name << " point " << k;
+    }
+}
+
+/// Each segment joins two crossings of the boundary of one leaf, and no leaf is larger than a
+/// first cell: points next to each other on a line (not simplified) lie no farther apart than
+/// a first cell's diagonal, whichever thread made the segment.
+void ExpectSegmentsWithinOneCell(const Traced& t, const GridRow& row, int columns, int lines)
+{
+    const double reach = KTImplicitLevels::TopCell * std::hypot((row.high - row.low) / columns,
+                                                                (row.high - row.low) / lines);
+    int start = 0;
+    for (const int end : t.ends) {
+        for (int k = start + 1; k < end; ++k) {
+            const KTPoint& a = t.points[static_cast<std::size_t>(k - 1)];
+            const KTPoint& b = t.points[static_cast<std::size_t>(k)];
+            ASSERT_LE(std::hypot(b.m_x - a.m_x, b.m_y - a.m_y), reach)
+                << row.name << " " << columns << "x" << lines << " point " << k;
+        }
+        start = end;
     }
 }
 
@@ -158,6 +181,7 @@ TEST(KTImplicitGrid, LevelsOnThreadsGiveTheTraceOfOneLevelAfterAnother)
                 ASSERT_FALSE(alone.points.empty()) << row.name << " " << size[0];
             }
             ExpectSame(threads, alone, row.name);
+            ExpectSegmentsWithinOneCell(threads, row, size[0], size[1]);
         }
     }
 }
