@@ -295,6 +295,12 @@ void KTCurveAnalyser::AnalyseExplicit()
     int direction = 0; // 1 rising, -1 falling, 0 not yet known
     int extremeAt = -1;
     double extreme = 0.0;
+    // On a view zoomed in on both axes alike the slopes across it shrink with it, and |f'| may
+    // never come back by a step; a change of the slope's sign beyond its rounding is a turn all
+    // the same. The least |f'| since the last slope of the old sign is the candidate.
+    int side = 0; // the sign of the last slope beyond rounding
+    int leastAt = -1;
+    double least = 0.0;
     for (int i = 0; i < count; ++i) {
         KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
         const double x = point.m_point.m_x;
@@ -319,13 +325,17 @@ void KTCurveAnalyser::AnalyseExplicit()
             // Past a pole or a gap in the domain the walk starts afresh.
             direction = 0;
             extremeAt = -1;
+            side = 0;
+            leastAt = -1;
             continue;
         }
 
         const double d = std::fabs(slope);
         // The step is never below the rounding of the difference that gives the slope.
-        const double step = std::max(flatStep, kSlopeRounding * DBL_EPSILON * std::fabs(y) /
-                                                   (kDerivativeStep * std::max(1.0, std::fabs(x))));
+        const double rounding =
+            kSlopeRounding * DBL_EPSILON * std::fabs(y) / (kDerivativeStep * std::max(1.0, std::fabs(x)));
+        const double step = std::max(flatStep, rounding);
+        bool turned = false;
         if (extremeAt < 0) {
             extremeAt = i;
             extreme = d;
@@ -344,9 +354,32 @@ void KTCurveAnalyser::AnalyseExplicit()
                 AddSampled(at.m_point.m_x, at.m_point.m_y,
                            direction > 0 ? KTMarkerInflection : KTMarkerHorizontalCandidate,
                            Origin{extremeAt});
+            turned = direction < 0;
             direction = -direction;
             extremeAt = i;
             extreme = d;
+        }
+
+        if (leastAt < 0 || d < least) {
+            leastAt = i;
+            least = d;
+        }
+        if (d >= step) {
+            // Slopes as steep as the step: the walk above sees their turns, and a difference
+            // across a pole (tan x) changes its sign there without any turn.
+            side = 0;
+        } else if (d > rounding) {
+            const int now = slope > 0.0 ? 1 : -1;
+            if (side != 0 && now != side && !turned && leastAt >= kFirstSlopeMarker) {
+                const KTCurvePoint& at = buffer->m_points[static_cast<std::size_t>(leastAt)];
+                AddSampled(at.m_point.m_x, at.m_point.m_y, KTMarkerHorizontalCandidate, Origin{leastAt});
+                direction = 1;
+                extremeAt = i;
+                extreme = d;
+            }
+            side = now;
+            leastAt = i;
+            least = d;
         }
     }
 

@@ -494,6 +494,8 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
         {"y=x^4", {1}, {0, 0, 1, 1, 4}, {-2, -1, 0, 1}, {{1, atOrigin()}, {7, atOrigin()}}},
         // Views down to a millionth wide, narrower than the usual difference steps.
         {"y=x^2", {1}, {0, 0, 0.5, 0.5, 2}, {-6, -5, -4, -3}, {{1, atOrigin()}, {7, atOrigin()}}},
+        // Zoomed in on both axes alike: across the view the slope changes by less than its step.
+        {"y=x^2", {1}, {0, 0, 1, 1, 1}, {-7, -6, -5, -4}, {{1, atOrigin()}, {7, atOrigin()}}},
         {"y=x^3-3x", {1}, {1, -2, 1, 3, 2}, {-3, -2}, {{7, Fixed({{1, -2}})}}},
         {"y=e^(-x^2)",
          {1},
