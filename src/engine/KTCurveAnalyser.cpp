@@ -301,6 +301,11 @@ void KTCurveAnalyser::AnalyseExplicit()
     int side = 0; // the sign of the last slope beyond rounding
     int leastAt = -1;
     double least = 0.0;
+    // Likewise where f' itself turns (sin x at 0 on a view a hundredth wide): a change of sign
+    // of the step from one slope to the next is a bend, at the extreme slope between.
+    int bend = 0; // the sign of the last change of slope beyond rounding
+    int bendAt = -1;
+    double previousSlope = KTUndefinedValue;
     for (int i = 0; i < count; ++i) {
         KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
         const double x = point.m_point.m_x;
@@ -327,6 +332,8 @@ void KTCurveAnalyser::AnalyseExplicit()
             extremeAt = -1;
             side = 0;
             leastAt = -1;
+            bend = 0;
+            previousSlope = KTUndefinedValue;
             continue;
         }
 
@@ -354,7 +361,7 @@ void KTCurveAnalyser::AnalyseExplicit()
                 AddSampled(at.m_point.m_x, at.m_point.m_y,
                            direction > 0 ? KTMarkerInflection : KTMarkerHorizontalCandidate,
                            Origin{extremeAt});
-            turned = direction < 0;
+            turned = true;
             direction = -direction;
             extremeAt = i;
             extreme = d;
@@ -380,6 +387,37 @@ void KTCurveAnalyser::AnalyseExplicit()
             side = now;
             leastAt = i;
             least = d;
+        }
+
+        // The slopes carry the rounding of the terms of f, of the size of |f| and |x f'|.
+        const double change = IsNoValue(previousSlope) ? 0.0 : slope - previousSlope;
+        const double noise = 2.0 * kSlopeRounding * DBL_EPSILON * (std::fabs(y) + std::fabs(x * slope)) /
+                             (kDerivativeStep * std::max(1.0, std::fabs(x)));
+        previousSlope = slope;
+        const auto beyond = [&](int k) {
+            const double s = buffer->m_points[static_cast<std::size_t>(k)].m_firstDerivative;
+            return bend > 0 ? slope > s : slope < s;
+        };
+        if (bend != 0 && beyond(bendAt))
+            bendAt = i;
+        if (std::fabs(change) >= step) {
+            bend = 0;
+        } else if (std::fabs(change) > noise) {
+            const int now = change > 0.0 ? 1 : -1;
+            if (bend != 0 && now != bend && !turned && bendAt >= kFirstSlopeMarker) {
+                const KTCurvePoint& at = buffer->m_points[static_cast<std::size_t>(bendAt)];
+                // A peak of |f'| is a steepest slope; a trough may be a flat bend.
+                const bool peak = (at.m_firstDerivative > 0.0) == (bend > 0);
+                if (!(peak && polar))
+                    AddSampled(at.m_point.m_x, at.m_point.m_y,
+                               peak ? KTMarkerInflection : KTMarkerHorizontalCandidate, Origin{bendAt});
+                direction = peak ? -1 : 1;
+                extremeAt = i;
+                extreme = d;
+            }
+            if (now != bend)
+                bendAt = i;
+            bend = now;
         }
     }
 

@@ -496,6 +496,12 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
         {"y=x^2", {1}, {0, 0, 0.5, 0.5, 2}, {-6, -5, -4, -3}, {{1, atOrigin()}, {7, atOrigin()}}},
         // Zoomed in on both axes alike: across the view the slope changes by less than its step.
         {"y=x^2", {1}, {0, 0, 1, 1, 1}, {-7, -6, -5, -4}, {{1, atOrigin()}, {7, atOrigin()}}},
+        {"y=x^3", {1}, {0, 0, 1, 1, 1}, {-4, -3, -2}, {{1, atOrigin()}, {2, atOrigin()}, {4, atOrigin()}}},
+        {"y=sin(x)",
+         {0, 1, 2},
+         {0, 0, 1, 1, 1},
+         {-2},
+         {{1, atOrigin()}, {2, Periodic(kPi, 0)}, {12, Periodic(kPi, 0)}}},
         {"y=x^3-3x", {1}, {1, -2, 1, 3, 2}, {-3, -2}, {{7, Fixed({{1, -2}})}}},
         {"y=e^(-x^2)",
          {1},
