@@ -9,6 +9,7 @@
 #include "axes/KTAxes.h"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 
@@ -34,9 +35,43 @@ constexpr double kSamePixels = 1e-3;
 constexpr double kPolarViewWidths = 10.0;
 constexpr double kFar = 100000.0;
 constexpr double kNearFar = 95000.0;
+/// Samples whose slopes must run smoothly into a change of sign found below the step.
+constexpr int kSmoothSamples = 10;
 constexpr int kStateStart = 1;
 constexpr int kStateAdd = 15;
 constexpr int kStateSubtract = 16;
+
+/// True where the slopes of the samples before `last` run smoothly: each order of their
+/// differences up to `order` well above the next one, as a smooth curve's are however little
+/// it changes, and the rounding of a function's terms (((x+1)^2 - x^2 - 2x) never is.
+bool SmoothSlopes(const KTCurvePointBuffer& buffer, int last, int order)
+{
+    if (last + 1 < kSmoothSamples)
+        return false;
+    std::array<double, kSmoothSamples> d{};
+    for (int k = 0; k < kSmoothSamples; ++k) {
+        d[static_cast<std::size_t>(k)] =
+            buffer.m_points[static_cast<std::size_t>(last + 1 - kSmoothSamples + k)].m_firstDerivative;
+        if (IsNoValue(d[static_cast<std::size_t>(k)]))
+            return false;
+    }
+    double least = 0.0;
+    for (int n = 1, size = kSmoothSamples; n <= order + 1; ++n) {
+        --size;
+        double most = 0.0;
+        double smallest = HUGE_VAL;
+        for (int k = 0; k < size; ++k) {
+            d[static_cast<std::size_t>(k)] = d[static_cast<std::size_t>(k + 1)] - d[static_cast<std::size_t>(k)];
+            most = std::max(most, std::fabs(d[static_cast<std::size_t>(k)]));
+            smallest = std::min(smallest, std::fabs(d[static_cast<std::size_t>(k)]));
+        }
+        if (n == order)
+            least = smallest;
+        else if (n == order + 1)
+            return 4.0 * most < least;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -377,7 +412,8 @@ void KTCurveAnalyser::AnalyseExplicit()
             side = 0;
         } else if (d > rounding) {
             const int now = slope > 0.0 ? 1 : -1;
-            if (side != 0 && now != side && !turned && leastAt >= kFirstSlopeMarker) {
+            if (side != 0 && now != side && !turned && leastAt >= kFirstSlopeMarker &&
+                SmoothSlopes(*buffer, i, 1)) {
                 const KTCurvePoint& at = buffer->m_points[static_cast<std::size_t>(leastAt)];
                 AddSampled(at.m_point.m_x, at.m_point.m_y, KTMarkerHorizontalCandidate, Origin{leastAt});
                 direction = 1;
@@ -404,7 +440,8 @@ void KTCurveAnalyser::AnalyseExplicit()
             bend = 0;
         } else if (std::fabs(change) > noise) {
             const int now = change > 0.0 ? 1 : -1;
-            if (bend != 0 && now != bend && !turned && bendAt >= kFirstSlopeMarker) {
+            if (bend != 0 && now != bend && !turned && bendAt >= kFirstSlopeMarker &&
+                SmoothSlopes(*buffer, i, 2)) {
                 const KTCurvePoint& at = buffer->m_points[static_cast<std::size_t>(bendAt)];
                 // A peak of |f'| is a steepest slope; a trough may be a flat bend.
                 const bool peak = (at.m_firstDerivative > 0.0) == (bend > 0);

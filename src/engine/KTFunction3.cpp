@@ -256,13 +256,12 @@ struct Difference
 
 /// The difference over the wide step, or over the narrow one where that is narrower and the
 /// two differ by more than the narrow one's rounding. No value where the wide one has none.
-template <class Quotient>
-double Settled(const Quotient& difference, double x, double wide, double narrow)
+template <class Quotient> double Settled(const Quotient& difference, double x, double wide, double narrow)
 {
     const Difference coarse = difference(wide);
     // A step of a few hundred of x's last bits still tells x + h from x - h.
     narrow = std::max(narrow, 256.0 * DBL_EPSILON * std::fabs(x));
-    if (coarse.value == KTUndefinedValue || !(narrow < wide))
+    if (coarse.value == KTUndefinedValue || !(narrow > 0.0 && narrow < wide))
         return coarse.value;
     const Difference fine = difference(narrow);
     if (fine.value == KTUndefinedValue || std::fabs(fine.value - coarse.value) <= fine.rounding)

@@ -503,6 +503,8 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          {-2},
          {{1, atOrigin()}, {2, Periodic(kPi, 0)}, {12, Periodic(kPi, 0)}}},
         {"y=x^3-3x", {1}, {1, -2, 1, 3, 2}, {-3, -2}, {{7, Fixed({{1, -2}})}}},
+        // 1 made of terms that do not cancel exactly: its slopes are rounding, with no turn.
+        {"y=(x+1)^2-x^2-2x", {1}, {0, 1, 5, 1, 0}, {-3, 0, 2}, {{1, Fixed({{0, 1}})}}},
         {"y=e^(-x^2)",
          {1},
          {0, 1, 3, 1, 2},
