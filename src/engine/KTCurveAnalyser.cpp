@@ -61,7 +61,8 @@ bool SmoothSlopes(const KTCurvePointBuffer& buffer, int last, int order)
         double most = 0.0;
         double smallest = HUGE_VAL;
         for (int k = 0; k < size; ++k) {
-            d[static_cast<std::size_t>(k)] = d[static_cast<std::size_t>(k + 1)] - d[static_cast<std::size_t>(k)];
+            d[static_cast<std::size_t>(k)] =
+                d[static_cast<std::size_t>(k + 1)] - d[static_cast<std::size_t>(k)];
             most = std::max(most, std::fabs(d[static_cast<std::size_t>(k)]));
             smallest = std::min(smallest, std::fabs(d[static_cast<std::size_t>(k)]));
         }
