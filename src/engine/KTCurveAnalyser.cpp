@@ -9,6 +9,7 @@
 #include "axes/KTAxes.h"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 
@@ -34,9 +35,44 @@ constexpr double kSamePixels = 1e-3;
 constexpr double kPolarViewWidths = 10.0;
 constexpr double kFar = 100000.0;
 constexpr double kNearFar = 95000.0;
+/// Samples whose slopes must run smoothly into a change of sign found below the step.
+constexpr int kSmoothSamples = 10;
 constexpr int kStateStart = 1;
 constexpr int kStateAdd = 15;
 constexpr int kStateSubtract = 16;
+
+/// True where the slopes of the samples before `last` run smoothly: each order of their
+/// differences up to `order` well above the next one, as a smooth curve's are however little
+/// it changes, and the rounding of a function's terms (((x+1)^2 - x^2 - 2x) never is.
+bool SmoothSlopes(const KTCurvePointBuffer& buffer, int last, int order)
+{
+    if (last + 1 < kSmoothSamples)
+        return false;
+    std::array<double, kSmoothSamples> d{};
+    for (int k = 0; k < kSmoothSamples; ++k) {
+        d[static_cast<std::size_t>(k)] =
+            buffer.m_points[static_cast<std::size_t>(last + 1 - kSmoothSamples + k)].m_firstDerivative;
+        if (IsNoValue(d[static_cast<std::size_t>(k)]))
+            return false;
+    }
+    double least = 0.0;
+    for (int n = 1, size = kSmoothSamples; n <= order + 1; ++n) {
+        --size;
+        double most = 0.0;
+        double smallest = HUGE_VAL;
+        for (int k = 0; k < size; ++k) {
+            d[static_cast<std::size_t>(k)] =
+                d[static_cast<std::size_t>(k + 1)] - d[static_cast<std::size_t>(k)];
+            most = std::max(most, std::fabs(d[static_cast<std::size_t>(k)]));
+            smallest = std::min(smallest, std::fabs(d[static_cast<std::size_t>(k)]));
+        }
+        if (n == order)
+            least = smallest;
+        else if (n == order + 1)
+            return 4.0 * most < least;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -295,6 +331,17 @@ void KTCurveAnalyser::AnalyseExplicit()
     int direction = 0; // 1 rising, -1 falling, 0 not yet known
     int extremeAt = -1;
     double extreme = 0.0;
+    // On a view zoomed in on both axes alike the slopes across it shrink with it, and |f'| may
+    // never come back by a step; a change of the slope's sign beyond its rounding is a turn all
+    // the same. The least |f'| since the last slope of the old sign is the candidate.
+    int side = 0; // the sign of the last slope beyond rounding
+    int leastAt = -1;
+    double least = 0.0;
+    // Likewise where f' itself turns (sin x at 0 on a view a hundredth wide): a change of sign
+    // of the step from one slope to the next is a bend, at the extreme slope between.
+    int bend = 0; // the sign of the last change of slope beyond rounding
+    int bendAt = -1;
+    double previousSlope = KTUndefinedValue;
     for (int i = 0; i < count; ++i) {
         KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
         const double x = point.m_point.m_x;
@@ -319,13 +366,19 @@ void KTCurveAnalyser::AnalyseExplicit()
             // Past a pole or a gap in the domain the walk starts afresh.
             direction = 0;
             extremeAt = -1;
+            side = 0;
+            leastAt = -1;
+            bend = 0;
+            previousSlope = KTUndefinedValue;
             continue;
         }
 
         const double d = std::fabs(slope);
         // The step is never below the rounding of the difference that gives the slope.
-        const double step = std::max(flatStep, kSlopeRounding * DBL_EPSILON * std::fabs(y) /
-                                                   (kDerivativeStep * std::max(1.0, std::fabs(x))));
+        const double rounding =
+            kSlopeRounding * DBL_EPSILON * std::fabs(y) / (kDerivativeStep * std::max(1.0, std::fabs(x)));
+        const double step = std::max(flatStep, rounding);
+        bool turned = false;
         if (extremeAt < 0) {
             extremeAt = i;
             extreme = d;
@@ -344,9 +397,65 @@ void KTCurveAnalyser::AnalyseExplicit()
                 AddSampled(at.m_point.m_x, at.m_point.m_y,
                            direction > 0 ? KTMarkerInflection : KTMarkerHorizontalCandidate,
                            Origin{extremeAt});
+            turned = true;
             direction = -direction;
             extremeAt = i;
             extreme = d;
+        }
+
+        if (leastAt < 0 || d < least) {
+            leastAt = i;
+            least = d;
+        }
+        if (d >= step) {
+            // Slopes as steep as the step: the walk above sees their turns, and a difference
+            // across a pole (tan x) changes its sign there without any turn.
+            side = 0;
+        } else if (d > rounding) {
+            const int now = slope > 0.0 ? 1 : -1;
+            if (side != 0 && now != side && !turned && leastAt >= kFirstSlopeMarker &&
+                SmoothSlopes(*buffer, i, 1)) {
+                const KTCurvePoint& at = buffer->m_points[static_cast<std::size_t>(leastAt)];
+                AddSampled(at.m_point.m_x, at.m_point.m_y, KTMarkerHorizontalCandidate, Origin{leastAt});
+                direction = 1;
+                extremeAt = i;
+                extreme = d;
+            }
+            side = now;
+            leastAt = i;
+            least = d;
+        }
+
+        // The slopes carry the rounding of the terms of f, of the size of |f| and |x f'|.
+        const double change = IsNoValue(previousSlope) ? 0.0 : slope - previousSlope;
+        const double noise = 2.0 * kSlopeRounding * DBL_EPSILON * (std::fabs(y) + std::fabs(x * slope)) /
+                             (kDerivativeStep * std::max(1.0, std::fabs(x)));
+        previousSlope = slope;
+        const auto beyond = [&](int k) {
+            const double s = buffer->m_points[static_cast<std::size_t>(k)].m_firstDerivative;
+            return bend > 0 ? slope > s : slope < s;
+        };
+        if (bend != 0 && beyond(bendAt))
+            bendAt = i;
+        if (std::fabs(change) >= step) {
+            bend = 0;
+        } else if (std::fabs(change) > noise) {
+            const int now = change > 0.0 ? 1 : -1;
+            if (bend != 0 && now != bend && !turned && bendAt >= kFirstSlopeMarker &&
+                SmoothSlopes(*buffer, i, 2)) {
+                const KTCurvePoint& at = buffer->m_points[static_cast<std::size_t>(bendAt)];
+                // A peak of |f'| is a steepest slope; a trough may be a flat bend.
+                const bool peak = (at.m_firstDerivative > 0.0) == (bend > 0);
+                if (!(peak && polar))
+                    AddSampled(at.m_point.m_x, at.m_point.m_y,
+                               peak ? KTMarkerInflection : KTMarkerHorizontalCandidate, Origin{bendAt});
+                direction = peak ? -1 : 1;
+                extremeAt = i;
+                extreme = d;
+            }
+            if (now != bend)
+                bendAt = i;
+            bend = now;
         }
     }
 

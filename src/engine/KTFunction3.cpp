@@ -5,6 +5,7 @@
 #include "platform/KTArchive.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <utility>
 
@@ -236,28 +237,86 @@ KTPoint KTFunction3::Evaluate(double x, double y)
     return p;
 }
 
+namespace {
+
+/// Difference steps relative to max(1, |x|), and at most these parts of the samples' spacing.
+constexpr double kSlopeStep = 1e-5;
+constexpr double kCurvatureStep = 1e-4;
+constexpr double kSlopeSpacingPart = 0.01;
+constexpr double kCurvatureSpacingPart = 0.1;
+/// Two differences agree within this many roundings of f over the narrower step.
+constexpr double kDifferenceRounding = 16.0;
+
+/// A difference quotient and how far the rounding of f may move it.
+struct Difference
+{
+    double value = KTUndefinedValue;
+    double rounding = 0.0;
+};
+
+/// The difference over the wide step, or over the narrow one where that is narrower and the
+/// two differ by more than the narrow one's rounding. No value where the wide one has none.
+template <class Quotient> double Settled(const Quotient& difference, double x, double wide, double narrow)
+{
+    const Difference coarse = difference(wide);
+    // A step of a few hundred of x's last bits still tells x + h from x - h.
+    narrow = std::max(narrow, 256.0 * DBL_EPSILON * std::fabs(x));
+    if (coarse.value == KTUndefinedValue || !(narrow > 0.0 && narrow < wide))
+        return coarse.value;
+    const Difference fine = difference(narrow);
+    if (fine.value == KTUndefinedValue || std::fabs(fine.value - coarse.value) <= fine.rounding)
+        return coarse.value;
+    return fine.value;
+}
+
+} // namespace
+
 double KTFunction3::Derivative(double x)
 {
-    // A step scaled to |x| keeps x + h distinct from x for large x, and the central difference
-    // is exact for quadratics up to rounding.
-    const double h = 1e-5 * std::max(1.0, std::fabs(x));
-    const double ahead = Evaluate(x + h, KTNoSecondValue).m_y;
-    const double behind = Evaluate(x - h, KTNoSecondValue).m_y;
-    if (KTEvaluationRules::IsSentinel(ahead) || KTEvaluationRules::IsSentinel(behind))
-        return KTUndefinedValue;
-    return (ahead - behind) / (2.0 * h);
+    // A step scaled to |x| keeps the rounding of f small for large x, and the central difference
+    // is exact for quadratics up to rounding. A curve that turns within that step (sin x far
+    // from 0, any curve on a view narrower than the step) needs one within a sample's spacing:
+    // where the two differ by more than the narrow one's rounding, the narrow one holds.
+    const auto difference = [this, x](double h) {
+        const double ahead = x + h;
+        const double behind = x - h;
+        const double fa = Evaluate(ahead, KTNoSecondValue).m_y;
+        const double fb = Evaluate(behind, KTNoSecondValue).m_y;
+        Difference d;
+        if (KTEvaluationRules::IsSentinel(fa) || KTEvaluationRules::IsSentinel(fb))
+            return d;
+        // The distance between the points as they are, not 2h as it was meant.
+        const double width = ahead - behind;
+        d.value = (fa - fb) / width;
+        d.rounding = kDifferenceRounding * DBL_EPSILON * std::max(std::fabs(fa), std::fabs(fb)) / width;
+        return d;
+    };
+    return Settled(difference, x, kSlopeStep * std::max(1.0, std::fabs(x)), kSlopeSpacingPart * m_tolerance);
 }
 
 double KTFunction3::SecondDerivative(double x)
 {
-    const double h = 1e-4 * std::max(1.0, std::fabs(x));
-    const double ahead = Evaluate(x + h, KTNoSecondValue).m_y;
     const double here = Evaluate(x, KTNoSecondValue).m_y;
-    const double behind = Evaluate(x - h, KTNoSecondValue).m_y;
-    if (KTEvaluationRules::IsSentinel(ahead) || KTEvaluationRules::IsSentinel(here) ||
-        KTEvaluationRules::IsSentinel(behind))
+    if (KTEvaluationRules::IsSentinel(here))
         return KTUndefinedValue;
-    return (ahead - 2.0 * here + behind) / (h * h);
+    const auto difference = [this, x, here](double h) {
+        const double ahead = x + h;
+        const double behind = x - h;
+        const double fa = Evaluate(ahead, KTNoSecondValue).m_y;
+        const double fb = Evaluate(behind, KTNoSecondValue).m_y;
+        Difference d;
+        if (KTEvaluationRules::IsSentinel(fa) || KTEvaluationRules::IsSentinel(fb))
+            return d;
+        // The steps as they are: far from 0 a narrow step is a few of x's last bits.
+        const double up = ahead - x;
+        const double down = x - behind;
+        d.value = 2.0 * ((fa - here) / up - (here - fb) / down) / (up + down);
+        d.rounding = 4.0 * kDifferenceRounding * DBL_EPSILON *
+                     std::max({std::fabs(fa), std::fabs(here), std::fabs(fb)}) / (up * down);
+        return d;
+    };
+    return Settled(difference, x, kCurvatureStep * std::max(1.0, std::fabs(x)),
+                   kCurvatureSpacingPart * m_tolerance);
 }
 
 double KTFunction3::ViewSlopeUnit() const

@@ -168,7 +168,9 @@ public:
     KTInterval BoundValue(double xLow, double xHigh);
     /// The same over the box [xLow, xHigh] x [yLow, yHigh], for a list of two variables.
     KTInterval BoundValue(double xLow, double xHigh, double yLow, double yHigh);
-    /// Central differences with a step scaled to |x| (never vanishing for large x).
+    /// Central differences with a step scaled to |x| (never vanishing for large x), or within a
+    /// hundredth (a tenth for the second) of the last samples' spacing where the curve turns
+    /// within the wider step; KTUndefinedValue where f has no value at a point of the wider one.
     double Derivative(double x);
     double SecondDerivative(double x);
     /// The slope of the view's diagonal, the unit in which a slope of this function's curve
