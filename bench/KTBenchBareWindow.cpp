@@ -26,8 +26,9 @@ public:
             QTimer::singleShot(0, [] {
                 rusage usage{};
                 getrusage(RUSAGE_SELF, &usage);
-                std::printf("painted %.6f\n", static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                                                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6);
+                std::printf("painted %.6f\n",
+                            static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                                static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6);
                 std::fflush(stdout);
                 QApplication::exit(0);
             });

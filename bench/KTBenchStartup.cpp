@@ -79,9 +79,12 @@ void RerunUnderXvfb(char** argv)
     if (xvfbRun.isEmpty())
         return;
     const QByteArray path = xvfbRun.toLocal8Bit();
-    std::vector<char*> arguments{const_cast<char*>(path.constData()), const_cast<char*>("-a"),
-                                 const_cast<char*>("-s"), const_cast<char*>("-screen 0 1600x1200x24"),
-                                 argv[0], nullptr};
+    std::vector<char*> arguments{const_cast<char*>(path.constData()),
+                                 const_cast<char*>("-a"),
+                                 const_cast<char*>("-s"),
+                                 const_cast<char*>("-screen 0 1600x1200x24"),
+                                 argv[0],
+                                 nullptr};
     std::fflush(stdout);
     execv(path.constData(), arguments.data());
 }
@@ -138,7 +141,8 @@ int main(int argc, char** argv)
                 LoadAverage(), kRounds,
                 qPrintable(environment.value(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"))));
     if (ours.failed || empty.failed)
-        std::printf("starts without a paint: KT Graph 3 %d, empty main window %d\n", ours.failed, empty.failed);
+        std::printf("starts without a paint: KT Graph 3 %d, empty main window %d\n", ours.failed,
+                    empty.failed);
     if (!ours.Any() || !empty.Any()) {
         std::printf("start-up to a painted window: no start painted   MISSED\n");
         return 1;
@@ -150,6 +154,7 @@ int main(int argc, char** argv)
                 "(ratio %.2f)\n",
                 ours.bestCpu, empty.bestCpu, ours.bestCpu / empty.bestCpu);
     std::printf("ratio %.2f   goal <= %.1f: %s\n", ratio, kRatioGoal, ratio <= kRatioGoal ? "met" : "MISSED");
-    std::printf("KT Graph 3 %.3f s   goal <= %.1f s: %s\n", ours.best, kGoal, ours.best <= kGoal ? "met" : "MISSED");
+    std::printf("KT Graph 3 %.3f s   goal <= %.1f s: %s\n", ours.best, kGoal,
+                ours.best <= kGoal ? "met" : "MISSED");
     return 0;
 }

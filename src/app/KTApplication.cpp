@@ -72,8 +72,9 @@ public:
     QIcon standardIcon(StandardPixmap which, const QStyleOption* option, const QWidget* widget) const override
     {
         if (which == SP_ToolBarHorizontalExtensionButton || which == SP_ToolBarVerticalExtensionButton ||
-            which == SP_TitleBarMenuButton || which == SP_TitleBarMinButton || which == SP_TitleBarMaxButton ||
-            which == SP_TitleBarNormalButton || which == SP_TitleBarCloseButton || which == SP_TitleBarShadeButton ||
+            which == SP_TitleBarMenuButton || which == SP_TitleBarMinButton ||
+            which == SP_TitleBarMaxButton || which == SP_TitleBarNormalButton ||
+            which == SP_TitleBarCloseButton || which == SP_TitleBarShadeButton ||
             which == SP_TitleBarUnshadeButton || which == SP_TitleBarContextHelpButton)
             return QIcon(new DeferredStandardIcon(baseStyle(), which));
         return QProxyStyle::standardIcon(which, option, widget);

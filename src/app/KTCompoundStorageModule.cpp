@@ -68,8 +68,9 @@ std::string ErrorText(GError* error, const char* fallback)
 /// The stream `streamName` of the compound file's bytes into `contents`; false with the reason
 /// (UTF-8) in `error` when the storage cannot be read, has no such stream or one larger than
 /// `maxSize`.
-extern "C" __attribute__((visibility("default"))) bool KTCompoundStorageRead(const std::vector<std::uint8_t>& fileBytes, const char* streamName,
-                             std::uint64_t maxSize, std::vector<std::uint8_t>& contents, std::string& error)
+extern "C" __attribute__((visibility("default"))) bool
+KTCompoundStorageRead(const std::vector<std::uint8_t>& fileBytes, const char* streamName,
+                      std::uint64_t maxSize, std::vector<std::uint8_t>& contents, std::string& error)
 {
     InitGsf();
     GsfRef<GsfInput> source(
@@ -107,8 +108,9 @@ extern "C" __attribute__((visibility("default"))) bool KTCompoundStorageRead(con
 
 /// A compound file of the one stream `streamName` holding `contents`, into `out`; false when the
 /// storage cannot be built.
-extern "C" __attribute__((visibility("default"))) bool KTCompoundStorageBuild(const std::vector<std::uint8_t>& contents, const char* streamName,
-                              std::vector<std::uint8_t>& out)
+extern "C" __attribute__((visibility("default"))) bool
+KTCompoundStorageBuild(const std::vector<std::uint8_t>& contents, const char* streamName,
+                       std::vector<std::uint8_t>& out)
 {
     InitGsf();
     GsfRef<GsfOutput> sink(gsf_output_memory_new());

@@ -80,8 +80,8 @@ public:
             return false;
         // Every event of the extension carries its own kind in the second byte.
         const int kind = event->pad0;
-        if (kind == XkbIndicatorStateNotify || kind == XkbIndicatorMapNotify || kind == XkbNewKeyboardNotify ||
-            kind == XkbMapNotify)
+        if (kind == XkbIndicatorStateNotify || kind == XkbIndicatorMapNotify ||
+            kind == XkbNewKeyboardNotify || kind == XkbMapNotify)
             KTKeyboardIndicators::NotifyChanged();
         return false;
     }

@@ -95,10 +95,16 @@ TEST(KTApplication, StandardPicturesReadLaterAreTheDesktopStylesOwn)
     auto* proxy = qobject_cast<QProxyStyle*>(QApplication::style());
     ASSERT_NE(proxy, nullptr);
     const QStyle::StandardPixmap pictures[] = {
-        QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton,
-        QStyle::SP_TitleBarMenuButton,  QStyle::SP_TitleBarMinButton,    QStyle::SP_TitleBarMaxButton,
-        QStyle::SP_TitleBarNormalButton, QStyle::SP_TitleBarCloseButton, QStyle::SP_TitleBarShadeButton,
-        QStyle::SP_TitleBarUnshadeButton, QStyle::SP_TitleBarContextHelpButton,
+        QStyle::SP_ToolBarHorizontalExtensionButton,
+        QStyle::SP_ToolBarVerticalExtensionButton,
+        QStyle::SP_TitleBarMenuButton,
+        QStyle::SP_TitleBarMinButton,
+        QStyle::SP_TitleBarMaxButton,
+        QStyle::SP_TitleBarNormalButton,
+        QStyle::SP_TitleBarCloseButton,
+        QStyle::SP_TitleBarShadeButton,
+        QStyle::SP_TitleBarUnshadeButton,
+        QStyle::SP_TitleBarContextHelpButton,
         QStyle::SP_DialogOkButton, // one that is read at once, as the desktop style reads it
     };
     for (QStyle::StandardPixmap picture : pictures) {

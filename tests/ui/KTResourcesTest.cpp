@@ -121,7 +121,8 @@ void WriteTheme(const QString& root, const QString& name)
     index.close();
     QImage green(16, 16, QImage::Format_ARGB32);
     green.fill(qRgb(0, 255, 0));
-    ASSERT_TRUE(green.save(root + QLatin1Char('/') + name + QStringLiteral("/16x16/actions/document-new.png")));
+    ASSERT_TRUE(
+        green.save(root + QLatin1Char('/') + name + QStringLiteral("/16x16/actions/document-new.png")));
 }
 
 TEST(KTResources, StandardPicturesComeFromTheDesktopsThemeOnly)
@@ -133,8 +134,10 @@ TEST(KTResources, StandardPicturesComeFromTheDesktopsThemeOnly)
     const QStringList paths = QIcon::themeSearchPaths();
     const QString theme = QIcon::themeName();
     QIcon::setThemeSearchPaths({root});
-    const QImage ours =
-        KTResources::Icon(QStringLiteral("file-new")).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage ours = KTResources::Icon(QStringLiteral("file-new"))
+                            .pixmap(16, 16)
+                            .toImage()
+                            .convertToFormat(QImage::Format_ARGB32);
     const struct
     {
         const char* theme;
@@ -144,17 +147,18 @@ TEST(KTResources, StandardPicturesComeFromTheDesktopsThemeOnly)
         SCOPED_TRACE(row.theme);
         QIcon::setThemeName(QString::fromLatin1(row.theme));
         EXPECT_EQ(KTResources::HasDesktopIconTheme(), row.desktop);
-        const QImage shown = KTResources::ThemeIcon(QStringLiteral("document-new"), QStringLiteral("file-new"))
-                                 .pixmap(16, 16)
-                                 .toImage()
-                                 .convertToFormat(QImage::Format_ARGB32);
+        const QImage shown =
+            KTResources::ThemeIcon(QStringLiteral("document-new"), QStringLiteral("file-new"))
+                .pixmap(16, 16)
+                .toImage()
+                .convertToFormat(QImage::Format_ARGB32);
         if (row.desktop)
             EXPECT_EQ(shown.pixel(8, 8), qRgb(0, 255, 0));
         else
             EXPECT_EQ(shown, ours);
         // A picture the theme lacks is always ours.
-        EXPECT_FALSE(
-            KTResources::ThemeIcon(QStringLiteral("kt-no-such-picture"), QStringLiteral("file-new")).isNull());
+        EXPECT_FALSE(KTResources::ThemeIcon(QStringLiteral("kt-no-such-picture"), QStringLiteral("file-new"))
+                         .isNull());
     }
     QIcon::setThemeName(theme);
     QIcon::setThemeSearchPaths(paths);
