@@ -15,11 +15,6 @@ public:
     static constexpr const char* StreamName = "Contents";
     /// Archives beyond this size are refused when reading (a document is a few kilobytes).
     static constexpr std::size_t MaxContentsSize = 64u * 1024u * 1024u;
-    /// The module that reads and builds compound files, beside the program; it is loaded at the
-    /// first compound file read or built, with the storage library it uses.
-    static constexpr const char* StorageModuleName = "libktgraph3-storage.so";
-    /// Whether the module is loaded in this process.
-    static bool IsStorageLoaded();
 
     enum class Kind {
         Compound, ///< a compound file; the bytes are its "Contents" stream

@@ -27,34 +27,7 @@ QString Q(const std::filesystem::path& path)
     return QString::fromStdString(path.string());
 }
 
-// How many mappings of this process name a file whose name holds `part`.
-int Mapped(const char* part)
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    return maps.open(QIODevice::ReadOnly) ? static_cast<int>(maps.readAll().count(part)) : -1;
-}
-
 } // namespace
-
-TEST(KTCompoundFile, TheStorageLibraryLoadsWithTheFirstCompoundFile)
-{
-    // Before any compound file (as at the program's start) neither the module nor libgsf is in.
-    if (!KTCompoundFile::IsStorageLoaded()) {
-        EXPECT_EQ(Mapped(KTCompoundFile::StorageModuleName), 0);
-        EXPECT_EQ(Mapped("libgsf"), 0);
-        // A flat file needs no storage.
-        EXPECT_TRUE(KTCompoundFile::ParseContents(Bytes("flat")).ok);
-        EXPECT_FALSE(KTCompoundFile::IsStorageLoaded());
-    }
-    std::vector<std::uint8_t> file;
-    ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(Bytes("graph"), file));
-    EXPECT_TRUE(KTCompoundFile::IsStorageLoaded());
-    EXPECT_GT(Mapped(KTCompoundFile::StorageModuleName), 0);
-    EXPECT_GT(Mapped("libgsf"), 0);
-    const KTCompoundFile::ReadResult read = KTCompoundFile::ParseContents(file);
-    ASSERT_TRUE(read.ok);
-    EXPECT_EQ(read.contents, Bytes("graph"));
-}
 
 TEST(KTCompoundFile, RoundTripsContentsOfEverySize)
 {
