@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPageSetupDialog>
@@ -289,6 +290,12 @@ void CMainFrame::createMenus()
     help->addSeparator();
     help->addAction(Action(AppAbout));
     help->addAction(Action(HelpAboutMaker));
+
+    // A menu closed by a choice leaves the chosen item's description behind; it goes once the
+    // menu's own last words have arrived.
+    for (QMenu* menu : {file, edit, mode, tools, m_windowMenu, help})
+        connect(menu, &QMenu::aboutToHide, this,
+                [this] { QTimer::singleShot(0, this, &CMainFrame::ShowIdleText); });
 }
 
 void CMainFrame::createToolBars()
@@ -311,7 +318,13 @@ void CMainFrame::createToolBars()
 
 void CMainFrame::createStatusBar()
 {
-    statusBar()->showMessage(QStringLiteral("Ready"));
+    // A command's description goes when the pointer leaves it, and a menu's when the menu
+    // closes; the pane then says "Ready" again rather than standing blank or stale.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty())
+            ShowIdleText();
+    });
+    ShowIdleText();
     // The panes keep their width whether the lock is on (its name shown) or off (blank).
     const char* names[] = {"CAP", "NUM", "SCRL"};
     const char* objectNames[] = {"indicatorCaps", "indicatorNum", "indicatorScroll"};
@@ -330,6 +343,11 @@ void CMainFrame::createStatusBar()
     connect(KTKeyboardIndicators::Watcher(), &KTKeyboardIndicators::changed, this,
             &CMainFrame::UpdateIndicators);
     UpdateIndicators();
+}
+
+void CMainFrame::ShowIdleText()
+{
+    statusBar()->showMessage(QString::fromLatin1(IdleText));
 }
 
 void CMainFrame::UpdateIndicators()

@@ -65,6 +65,10 @@ public:
     QMenu* WindowMenu() const { return m_windowMenu; }
     /// How many documents the Window menu lists; the rest are reached with Next and Previous.
     static constexpr int WindowListLength = 9;
+    /// The status bar's message when no command or menu item is described there.
+    static constexpr const char* IdleText = "Ready";
+    /// Puts the idle text back in the status bar's message pane.
+    void ShowIdleText();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

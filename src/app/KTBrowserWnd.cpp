@@ -25,6 +25,11 @@ KTBrowserWnd::Opener KTBrowserWnd::SetOpener(Opener opener)
     return previous;
 }
 
+bool KTBrowserWnd::OpenInBrowser(const QUrl& url)
+{
+    return g_opener(url);
+}
+
 KTBrowserWnd::KTBrowserWnd(QWidget* parent, int controlId) : QWidget(parent), m_controlId(controlId)
 {
     setObjectName(QStringLiteral("BrowserWindow"));

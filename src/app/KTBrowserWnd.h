@@ -73,6 +73,8 @@ public:
     /// Hands an address to the user's web browser; true when one took it. Tests replace it.
     using Opener = bool (*)(const QUrl& url);
     static Opener SetOpener(Opener opener);
+    /// Hands the address to the user's web browser through the opener; true when one took it.
+    static bool OpenInBrowser(const QUrl& url);
 
 signals:
     void notify(KTBrowserNotify& record);

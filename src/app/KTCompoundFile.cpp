@@ -55,12 +55,47 @@ template <typename T> struct GsfRef
     explicit operator bool() const { return p != nullptr; }
 };
 
-QString ErrorText(GError* error, const char* fallback)
+// The library's own words about a failure, taken and freed.
+QString TakeErrorText(GError* error)
 {
-    QString text = error && error->message ? QString::fromUtf8(error->message) : QString::fromUtf8(fallback);
+    QString text = error && error->message ? QString::fromUtf8(error->message) : QString();
     if (error)
         g_error_free(error);
     return text;
+}
+
+/// The family constants are a few kilobytes; anything beyond this is no such stream.
+constexpr std::size_t kMaxRangesSize = 64u * 1024u;
+
+enum class StreamRead { Read, Missing, TooLarge, Unreadable };
+
+StreamRead ReadStream(GsfInfile* storage, const char* name, std::size_t limit,
+                      std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    GsfRef<GsfInput> stream(gsf_infile_child_by_name(storage, name));
+    if (!stream)
+        return StreamRead::Missing;
+    const gsf_off_t size = gsf_input_size(stream.p);
+    if (size < 0 || static_cast<std::uint64_t>(size) > limit)
+        return StreamRead::TooLarge;
+    bytes.resize(static_cast<std::size_t>(size));
+    if (size > 0 && !gsf_input_read(stream.p, static_cast<size_t>(size), bytes.data())) {
+        bytes.clear();
+        return StreamRead::Unreadable;
+    }
+    return StreamRead::Read;
+}
+
+bool WriteStream(GsfOutfile* storage, const char* name, const std::vector<std::uint8_t>& bytes)
+{
+    GsfRef<GsfOutput> stream(gsf_outfile_new_child(storage, name, FALSE));
+    if (!stream)
+        return false;
+    bool ok = true;
+    if (!bytes.empty())
+        ok = gsf_output_write(stream.p, bytes.size(), bytes.data());
+    return gsf_output_close(stream.p) && ok;
 }
 
 } // namespace
@@ -81,65 +116,70 @@ KTCompoundFile::ReadResult KTCompoundFile::ParseContents(const std::vector<std::
         return result;
     }
     result.kind = Kind::Compound;
+    auto fail = [&result](const char* reason) {
+        result.ok = false;
+        result.failure = Failure::Damaged;
+        result.error = QString::fromLatin1(reason);
+        result.contents.clear();
+        result.hasConstantRanges = false;
+        result.constantRanges.clear();
+        return result;
+    };
     InitGsf();
     GsfRef<GsfInput> source(
         gsf_input_memory_new(fileBytes.data(), static_cast<gsf_off_t>(fileBytes.size()), FALSE));
-    if (!source) {
-        result.error = QStringLiteral("The file cannot be read.");
-        return result;
-    }
+    if (!source)
+        return fail("Its storage cannot be read.");
     GError* error = nullptr;
     GsfRef<GsfInfile> storage(gsf_infile_msole_new(source.p, &error));
+    const QString libraryWords = TakeErrorText(error);
     if (!storage) {
-        result.error = ErrorText(error, "The file is a damaged compound file.");
-        return result;
+        // The library's words ("Inconsistent block allocation table") mean nothing to a user:
+        // they follow the program's own only as a detail.
+        result.detail = libraryWords;
+        return fail("Its storage is damaged.");
     }
-    if (error)
-        g_error_free(error);
-    GsfRef<GsfInput> stream(gsf_infile_child_by_name(storage.p, StreamName));
-    if (!stream) {
-        result.error = QStringLiteral("The file holds no graph.");
-        return result;
+    switch (ReadStream(storage.p, StreamName, MaxContentsSize, result.contents)) {
+    case StreamRead::Read: break;
+    case StreamRead::Missing: return fail("It holds no graph.");
+    case StreamRead::TooLarge: return fail("Its graph is too large.");
+    case StreamRead::Unreadable: return fail("Its graph cannot be read from its storage.");
     }
-    const gsf_off_t size = gsf_input_size(stream.p);
-    if (size < 0 || static_cast<std::uint64_t>(size) > MaxContentsSize) {
-        result.error = QStringLiteral("The file's graph is too large.");
-        return result;
-    }
-    result.contents.resize(static_cast<std::size_t>(size));
-    if (size > 0 && !gsf_input_read(stream.p, static_cast<size_t>(size), result.contents.data())) {
-        result.contents.clear();
-        result.error = QStringLiteral("The file's graph cannot be read.");
-        return result;
-    }
+    // A ranges stream that cannot be read is still a ranges stream: the document is told, and
+    // says so, rather than taking the file for one that never had any.
+    result.hasConstantRanges =
+        ReadStream(storage.p, RangesStreamName, kMaxRangesSize, result.constantRanges) != StreamRead::Missing;
     result.ok = true;
     return result;
 }
 
 KTCompoundFile::ReadResult KTCompoundFile::ReadContents(const QString& path)
 {
+    ReadResult failed;
+    failed.failure = Failure::CannotOpen;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ReadResult result;
-        result.error = file.errorString();
-        return result;
+        failed.error = QStringLiteral("The file cannot be opened.");
+        failed.detail = file.errorString();
+        return failed;
     }
     if (static_cast<std::uint64_t>(file.size()) > MaxContentsSize + 1024u * 1024u) {
-        ReadResult result;
-        result.error = QStringLiteral("The file is too large to be a graph.");
-        return result;
+        failed.failure = Failure::Damaged;
+        failed.error = QStringLiteral("It is too large to be a graph.");
+        return failed;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        ReadResult result;
-        result.error = file.errorString();
-        return result;
+        failed.error = QStringLiteral("The file cannot be read.");
+        failed.detail = file.errorString();
+        return failed;
     }
     return ParseContents(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }
 
 bool KTCompoundFile::BuildCompoundFile(const std::vector<std::uint8_t>& contents,
-                                       std::vector<std::uint8_t>& out)
+                                       std::vector<std::uint8_t>& out,
+                                       const std::vector<std::uint8_t>* constantRanges)
 {
     out.clear();
     InitGsf();
@@ -150,15 +190,9 @@ bool KTCompoundFile::BuildCompoundFile(const std::vector<std::uint8_t>& contents
     if (!storage)
         return false;
     gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(storage.p), kClassId);
-    bool ok = true;
-    {
-        GsfRef<GsfOutput> stream(gsf_outfile_new_child(storage.p, StreamName, FALSE));
-        if (!stream)
-            return false;
-        if (!contents.empty())
-            ok = gsf_output_write(stream.p, contents.size(), contents.data());
-        ok = gsf_output_close(stream.p) && ok;
-    }
+    bool ok = WriteStream(storage.p, StreamName, contents);
+    if (ok && constantRanges)
+        ok = WriteStream(storage.p, RangesStreamName, *constantRanges);
     ok = gsf_output_close(GSF_OUTPUT(storage.p)) && ok;
     if (!gsf_output_is_closed(sink.p))
         ok = gsf_output_close(sink.p) && ok;
@@ -173,10 +207,10 @@ bool KTCompoundFile::BuildCompoundFile(const std::vector<std::uint8_t>& contents
 }
 
 bool KTCompoundFile::WriteContents(const QString& path, const std::vector<std::uint8_t>& contents,
-                                   QString& error)
+                                   QString& error, const std::vector<std::uint8_t>* constantRanges)
 {
     std::vector<std::uint8_t> bytes;
-    if (!BuildCompoundFile(contents, bytes)) {
+    if (!BuildCompoundFile(contents, bytes, constantRanges)) {
         error = QStringLiteral("The compound file could not be built.");
         return false;
     }

@@ -1,7 +1,9 @@
 #pragma once
 // The ".kt3" file: an OLE compound file (structured storage) whose stream "Contents" holds the
-// document's archive. A file that is not a compound file is taken as the stream itself, which is
-// how files of the older, flat layout reach their reader.
+// document's archive, and whose stream "ConstantRanges", when present, holds the family constants
+// of the ten functions (KTG300Doc documents both forms). A file that is not a compound file is
+// taken as the "Contents" stream itself, which is how files of the older, flat layout reach their
+// reader; such a file has no constant ranges.
 
 #include <QString>
 
@@ -13,6 +15,9 @@ class KTCompoundFile
 public:
     /// The name of the stream that holds the archive.
     static constexpr const char* StreamName = "Contents";
+    /// The name of the stream that holds the family constants' ranges. Files written before it
+    /// existed have none and open as they always did.
+    static constexpr const char* RangesStreamName = "ConstantRanges";
     /// Archives beyond this size are refused when reading (a document is a few kilobytes).
     static constexpr std::size_t MaxContentsSize = 64u * 1024u * 1024u;
 
@@ -21,30 +26,49 @@ public:
         Flat,     ///< not a compound file; the bytes are the file itself
     };
 
+    /// Why a file could not be read.
+    enum class Failure {
+        None,       ///< it was read
+        CannotOpen, ///< the file could not be opened or read at all (missing, no permission)
+        Damaged,    ///< its bytes are no readable graph file: a damaged storage, no "Contents"
+    };
+
     struct ReadResult
     {
         bool ok = false;
         Kind kind = Kind::Flat;
         std::vector<std::uint8_t> contents;
-        /// Why reading failed, for the user; empty on success.
+        /// True when the file holds the stream "ConstantRanges"; its bytes are then in
+        /// constantRanges (empty when the stream itself could not be read).
+        bool hasConstantRanges = false;
+        std::vector<std::uint8_t> constantRanges;
+        Failure failure = Failure::None;
+        /// Why reading failed, in the program's words, for the user; empty on success.
         QString error;
+        /// The storage library's or the system's own words about the failure, when it gave
+        /// any: a detail that may follow the program's message.
+        QString detail;
     };
 
     /// True when the bytes start with the compound-file signature D0 CF 11 E0 A1 B1 1A E1.
     static bool HasSignature(const std::vector<std::uint8_t>& fileBytes);
 
     /// The archive held by the file's bytes: the "Contents" stream of a compound file, or the
-    /// bytes themselves for anything else. A compound file that cannot be read or has no
-    /// "Contents" stream fails.
+    /// bytes themselves for anything else; with the "ConstantRanges" stream when the compound
+    /// file holds one. A compound file that cannot be read or has no "Contents" stream fails as
+    /// Damaged.
     static ReadResult ParseContents(const std::vector<std::uint8_t>& fileBytes);
-    /// ParseContents of the file at the path; a missing, unreadable or oversized file fails.
+    /// ParseContents of the file at the path; a missing or unreadable file fails as CannotOpen,
+    /// an oversized one as Damaged.
     static ReadResult ReadContents(const QString& path);
 
-    /// A compound file of one stream "Contents" holding the bytes; false (out empty) when the
-    /// storage cannot be built.
-    static bool BuildCompoundFile(const std::vector<std::uint8_t>& contents, std::vector<std::uint8_t>& out);
+    /// A compound file whose stream "Contents" holds the bytes, with the stream "ConstantRanges"
+    /// holding constantRanges when given; false (out empty) when the storage cannot be built.
+    static bool BuildCompoundFile(const std::vector<std::uint8_t>& contents, std::vector<std::uint8_t>& out,
+                                  const std::vector<std::uint8_t>* constantRanges = nullptr);
     /// Writes BuildCompoundFile's result through a temporary file in the same folder that is
     /// renamed over the target only once complete, so a failure never loses the previous file.
     /// False with the reason in error when anything fails.
-    static bool WriteContents(const QString& path, const std::vector<std::uint8_t>& contents, QString& error);
+    static bool WriteContents(const QString& path, const std::vector<std::uint8_t>& contents, QString& error,
+                              const std::vector<std::uint8_t>* constantRanges = nullptr);
 };

@@ -115,6 +115,16 @@ public:
     static int ShellOpenDocument(const CString& path);
     /// The message shown when no PDF reader opens a manual.
     static CString ReaderMissingText();
+    /// The message of a help document that is not there: its name and the folder looked in.
+    static CString MissingDocumentText(const CString& name, const CString& folder);
+    /// The message of a web page no browser could be started for.
+    static CString NoBrowserText(const CString& address);
+    /// The window a message box is centred on: the modal dialog the user is answering, else the
+    /// main window (the desktop's active window may be none while a menu closes).
+    QWidget* MessageBoxOwner() const;
+    /// Shows a message box over MessageBoxOwner and waits for the answer: the program's handler
+    /// of KTMessageBox.
+    int ShowMessageBox(const CString& caption, const CString& text, unsigned type) const;
     /// The start-up services.
     KTCallHomeManager& CallHome();
     /// Connects the commands above to the main window's actions, and sets their enabled and
@@ -137,6 +147,8 @@ private:
     bool ProcessShellCommand();
     bool PrintFromCommandLine();
     void OpenHelpDocument(const char* name, bool needsReader);
+    /// Opens a page of the maker's web site in the desktop's browser, saying so when none starts.
+    void OpenWebPage(const CString& address);
     void CloseAllDocumentsWithoutAsking();
     void OpenPendingDocuments();
 

@@ -7,15 +7,18 @@
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/KTAboutDlg.h"
+#include "app/KTBrowserWnd.h"
 #include "app/KTCommandIds.h"
 #include "app/KTG300Doc.h"
 #include "foundation/KTUtilities.h"
 #include "platform/KTMessageBox.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QUrl>
 
 namespace {
@@ -69,11 +72,49 @@ CString KTG300App::ReaderMissingText()
            kReaderHost + "\n\n" + "We strongly recommend that you install the reader.";
 }
 
+QWidget* KTG300App::MessageBoxOwner() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (m_mainWnd)
+        return m_mainWnd.get();
+    return QApplication::activeWindow();
+}
+
+int KTG300App::ShowMessageBox(const CString& caption, const CString& text, unsigned type) const
+{
+    const unsigned buttons = type & 0xF;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    switch (type & 0xF0) {
+    case MB_ICONERROR: icon = QMessageBox::Critical; break;
+    case MB_ICONQUESTION: icon = QMessageBox::Question; break;
+    case MB_ICONINFORMATION: icon = QMessageBox::Information; break;
+    default: break;
+    }
+    QMessageBox::StandardButtons standard = QMessageBox::Ok;
+    if (buttons == MB_YESNO)
+        standard = QMessageBox::Yes | QMessageBox::No;
+    else if (buttons == MB_YESNOCANCEL)
+        standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    else if (buttons == MB_OKCANCEL)
+        standard = QMessageBox::Ok | QMessageBox::Cancel;
+    QMessageBox box(icon, caption.ToQString(), text.ToQString(), standard, MessageBoxOwner());
+    box.setObjectName(QStringLiteral("messageBox"));
+    switch (box.exec()) {
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    case QMessageBox::Cancel: return IDCANCEL;
+    default: return IDOK;
+    }
+}
+
 void KTG300App::OpenHelpDocument(const char* name, bool needsReader)
 {
     const int result = ShellOpenDocument(BesideProgram(name));
     if (result == kFileNotFound)
-        KTMessageBox("File Error", "I cannot locate that file", MB_OK);
+        KTMessageBox("File Error",
+                     MissingDocumentText(name, CString::FromQString(QCoreApplication::applicationDirPath())),
+                     MB_OK);
     else if (result == kNoAssociation && needsReader)
         KTMessageBox("Cannot find Adobe Acrobat", ReaderMissingText(), MB_OK);
 }
@@ -93,14 +134,31 @@ void KTG300App::OnQuickrefCard()
     OpenHelpDocument("kt3_card.pdf", true);
 }
 
+CString KTG300App::MissingDocumentText(const CString& name, const CString& folder)
+{
+    return "I cannot locate that file: " + name + "\n\nIt was looked for in the folder\n" + folder;
+}
+
+CString KTG300App::NoBrowserText(const CString& address)
+{
+    return "No web browser could be started to open the page\n" + address;
+}
+
+void KTG300App::OpenWebPage(const CString& address)
+{
+    // The sign-up pages are the maker's own web addresses, so they go straight to the browser.
+    if (!KTBrowserWnd::OpenInBrowser(QUrl(address.ToQString())))
+        KTMessageBox(kCaption, NoBrowserText(address), MB_OK | MB_ICONWARNING);
+}
+
 void KTG300App::OnNewsletter()
 {
-    ShellOpenMaximized(CString(KTCallHomeManager::WebSite) + "newsletter.php");
+    OpenWebPage(CString(KTCallHomeManager::WebSite) + "newsletter.php");
 }
 
 void KTG300App::OnEmailTutorials()
 {
-    ShellOpenMaximized(CString(KTCallHomeManager::WebSite) + "emailtutes.php");
+    OpenWebPage(CString(KTCallHomeManager::WebSite) + "emailtutes.php");
 }
 
 void KTG300App::OnCheckForUpdates()

@@ -46,6 +46,44 @@ CString Local(const QString& text)
     return CString::FromQString(text);
 }
 
+/// What a damaged annotation list lost, for the user: `kept` annotations were read, of `stored`
+/// (-1 when the list's head could not be read).
+QString AnnotationsLeftOut(int kept, int stored)
+{
+    if (stored < 0) {
+        if (kept == 0)
+            return QStringLiteral("Its annotations could not be read and are left out.");
+        return QStringLiteral("%1 of its annotations could be read; any others could not and are left out.")
+            .arg(kept);
+    }
+    if (stored == 0)
+        return QStringLiteral("It holds no annotations.");
+    if (kept >= stored)
+        return QStringLiteral("All of its annotations could be read.");
+    if (kept == 0)
+        return stored == 1 ? QStringLiteral("Its annotation could not be read and is left out.")
+                           : QStringLiteral("None of its %1 annotations could be read; all are left out.").arg(stored);
+    const int lost = stored - kept;
+    return QStringLiteral("%1 of its %2 annotations could not be read and %3 left out.")
+        .arg(lost)
+        .arg(stored)
+        .arg(lost == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+}
+
+/// The program's own words for a file it cannot take, with what the storage library or the
+/// system said, if anything, as a detail after them.
+QString CannotOpenMessage(const QString& path, const KTCompoundFile::ReadResult& file)
+{
+    // A file that cannot be opened at all is no damaged one: the system says why.
+    if (file.failure == KTCompoundFile::Failure::CannotOpen)
+        return QStringLiteral("Unable to open the file %1.\n%2")
+            .arg(path, file.detail.isEmpty() ? file.error : file.detail);
+    QString text = QStringLiteral("The file %1 is damaged and cannot be opened.\n%2").arg(path, file.error);
+    if (!file.detail.isEmpty())
+        text += QStringLiteral("\n\nDetail: %1").arg(file.detail);
+    return text;
+}
+
 } // namespace
 
 const char* KTG300Doc::ConstantName(int code)
@@ -147,7 +185,19 @@ KTG300Doc::LoadResult KTG300Doc::LoadContents(const std::vector<std::uint8_t>& c
         KTArchive ar(contents);
         ar >> rect.left >> rect.top >> rect.right >> rect.bottom;
         graph->Serialize(ar);
-        annotations.Serialize(ar);
+        const std::size_t graphEnd = ar.Position();
+        LoadResult result = LoadResult::Current;
+        try {
+            annotations.Serialize(ar);
+        } catch (...) {
+            // The graph, its tangents and integrals are whole: one damaged byte after them must
+            // not lose them. What still reads of the annotations is kept.
+            ar.Seek(graphEnd);
+            const int stored = annotations.LoadReadable(ar);
+            if (reason)
+                *reason = AnnotationsLeftOut(annotations.GetCount(), stored);
+            result = LoadResult::Salvaged;
+        }
         m_graph.swap(graph);
         m_annotations = std::move(annotations);
         m_windowRect = rect;
@@ -157,7 +207,7 @@ KTG300Doc::LoadResult KTG300Doc::LoadContents(const std::vector<std::uint8_t>& c
         m_refreshDevicePositions = 0;
         m_refreshBoundAnnotations = 0;
         m_graph->SetDirty();
-        return LoadResult::Current;
+        return result;
     } catch (const std::exception& error) {
         if (reason)
             *reason = QString::fromLocal8Bit(error.what());
@@ -200,12 +250,12 @@ bool KTG300Doc::OnOpenDocument(const QString& path)
 {
     const KTCompoundFile::ReadResult file = KTCompoundFile::ReadContents(path);
     if (!file.ok) {
-        KTMessageBox(kCaption, Local(QStringLiteral("Unable to open the file %1.\n%2").arg(path, file.error)),
-                     MB_OK | MB_ICONERROR);
+        KTMessageBox(kCaption, Local(CannotOpenMessage(path, file)), MB_OK | MB_ICONERROR);
         return false;
     }
     QString reason;
-    if (LoadContents(file.contents, &reason) == LoadResult::Damaged) {
+    QStringList notices;
+    if (LoadStreams(file, &reason, &notices) == LoadResult::Damaged) {
         KTMessageBox(
             kCaption,
             Local(QStringLiteral("The file %1 is damaged and cannot be opened.\n%2").arg(path, reason)),
@@ -215,13 +265,21 @@ bool KTG300Doc::OnOpenDocument(const QString& path)
     m_pathName = QFileInfo(path).absoluteFilePath();
     SetModifiedFlag(false);
     emit titleChanged();
+    if (!notices.isEmpty())
+        KTMessageBox(kCaption,
+                     Local(QStringLiteral("The file %1 is damaged, but its graph with its tangents and "
+                                          "integrals could be read and is open.\n%2")
+                               .arg(path, notices.join(QLatin1Char('\n')))),
+                     MB_OK | MB_ICONWARNING);
     return true;
 }
 
 bool KTG300Doc::OnSaveDocument(const QString& path)
 {
+    emit aboutToSave();
     QString error;
-    if (!KTCompoundFile::WriteContents(path, StoreContents(), error)) {
+    const std::vector<std::uint8_t> ranges = StoreConstantRanges();
+    if (!KTCompoundFile::WriteContents(path, StoreContents(), error, &ranges)) {
         KTMessageBox("File Save Error", Local(QStringLiteral("Unable to write file %1\n%2").arg(path, error)),
                      MB_OK | MB_ICONERROR);
         return false;
@@ -230,6 +288,40 @@ bool KTG300Doc::OnSaveDocument(const QString& path)
     SetModifiedFlag(false);
     emit titleChanged();
     return true;
+}
+
+std::vector<std::uint8_t> KTG300Doc::StoreConstantRanges()
+{
+    KTArchive ar;
+    m_graph->Data().SerializeConstantRanges(ar);
+    return ar.Data();
+}
+
+bool KTG300Doc::LoadConstantRanges(const std::vector<std::uint8_t>& ranges)
+{
+    try {
+        KTArchive ar(ranges);
+        m_graph->Data().SerializeConstantRanges(ar);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+KTG300Doc::LoadResult KTG300Doc::LoadStreams(const KTCompoundFile::ReadResult& file, QString* reason,
+                                             QStringList* notices)
+{
+    QString why;
+    const LoadResult result = LoadContents(file.contents, &why);
+    if (result == LoadResult::Salvaged && notices)
+        notices->append(why);
+    if (reason)
+        *reason = result == LoadResult::Salvaged ? QString() : why;
+    const bool current = result == LoadResult::Current || result == LoadResult::Salvaged;
+    if (current && file.hasConstantRanges && !LoadConstantRanges(file.constantRanges) && notices)
+        notices->append(QStringLiteral(
+            "The family constants stored with it could not be read; they start at their defaults."));
+    return result;
 }
 
 bool KTG300Doc::IsConstantUsed(int code) const
@@ -303,12 +395,15 @@ void KTG300Doc::RefreshBoundAnnotation(KTGAnnotation& annotation)
 void KTG300Doc::DrawAnnotations(KTDC& dc)
 {
     KTAxes& axes = m_graph->Axes();
+    // An annotation goes with the point it belongs to: hidden while the view does not hold it,
+    // as a tangent's point is. Its box, wherever it was put, is kept inside the plot (below).
     auto remap = [&axes](KTGAnnotation& annotation) {
         const CPoint corner = axes.GraphToDevice(annotation.m_textPosition, 0, 0);
         const int width = annotation.m_textRect.Width();
         const int height = annotation.m_textRect.Height();
         annotation.m_textRect = CRect(corner.x, corner.y, corner.x + width, corner.y + height);
         annotation.m_anchor = axes.GraphToDevice(annotation.GetGraphPoint(), 0, 0);
+        annotation.m_hidden = axes.InView(annotation.PlacePoint()) ? 0 : 1;
     };
     if (m_refreshDevicePositions) {
         for (KTGAnnotation& annotation : m_annotations.m_annotations)
@@ -324,7 +419,8 @@ void KTG300Doc::DrawAnnotations(KTDC& dc)
         }
         m_refreshBoundAnnotations = 0;
     }
-    m_annotations.Draw(dc, m_substitutions);
+    const CRect plot = axes.PlotRect();
+    m_annotations.Draw(dc, m_substitutions, plot.Width() > 0 && plot.Height() > 0 ? &plot : nullptr);
 }
 
 void KTG300Doc::PrepareForPicture(KTDC& dc)

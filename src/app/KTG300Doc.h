@@ -1,14 +1,30 @@
 #pragma once
 // A graph document: one graph, its annotations, the variable-substitution table and the main
-// window's rectangle. It stores them in the ".kt3" file (a compound file whose stream
-// "Contents" holds the archive), falls back to the older-file reader for files of the older
-// layout, draws itself on any device context and copies a picture of itself to the clipboard.
+// window's rectangle. It stores them in the ".kt3" file, falls back to the older-file reader for
+// files of the older layout, draws itself on any device context and copies a picture of itself
+// to the clipboard.
 //
-// Archive: the window rectangle (four int32), the graph (tagged "KTGraphData3"), the annotation
-// list (tagged "KTGAnnotationList"). Nothing else is stored.
+// The ".kt3" file is a compound file of two streams:
+// - "Contents", the archive (also the data of an embedded object): the window rectangle (four
+//   int32), the graph (tagged "KTGraphData3"), the annotation list (tagged "KTGAnnotationList").
+//   Its form is fixed: files of every version of the program read it.
+// - "ConstantRanges", the family constants, which the archive has no place for: the tagged
+//   record "KTFunctionConstantRanges", version 1, of KTGraphData3::SerializeConstantRanges:
+//       offset  size  content
+//       0       25    the tag: its length 24 as one byte, then "KTFunctionConstantRanges"
+//       25      2     the version, uint16 1
+//       27      1     the graph's family flag: 1 when every function is drawn as a family
+//       28      1600  functions 0-9 in order, each the five constants a, b, c, d, m in order,
+//                     each four doubles: from, to, step, current value
+//       1628    27    the end tag: its length 26, then "/KTFunctionConstantRanges/"
+//   All numbers little-endian. A file without this stream (written before it existed, or a
+//   flat file of the older layout) opens with the constants at their defaults, as it always
+//   did; a stream that cannot be read does too, and the user is told.
+// The variable substitutions and the view's state are not stored.
 
 // The model's headers reach standard headers that the meta-object compiler cannot parse.
 #ifndef Q_MOC_RUN
+#include "app/KTCompoundFile.h"
 #include "foundation/KTVariableSubstitutions.h"
 #include "graph/KTGAnnotationList.h"
 #include "platform/KTGdiTypes.h"
@@ -16,6 +32,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -34,9 +51,11 @@ class KTG300Doc : public QObject
 public:
     /// How LoadContents took an archive.
     enum class LoadResult {
-        Current, ///< the current layout
-        Legacy,  ///< an older-layout file (with its marker): read by the older-file reader
-        Damaged, ///< neither of the two, or the current layout failing: nothing was changed
+        Current,  ///< the current layout
+        Salvaged, ///< the current layout whose graph read whole but whose annotations did not:
+                  ///< the annotations that still read are kept, the others left out
+        Legacy,   ///< an older-layout file (with its marker): read by the older-file reader
+        Damaged,  ///< neither of the two, or the current layout's graph failing: nothing changed
     };
 
     /// The window rectangle of a new document.
@@ -54,11 +73,13 @@ public:
     /// flags 0, indices -1, the new window rectangle, no path, not modified.
     bool OnNewDocument();
     /// Reads the file; on success the document holds it, takes its path and is not modified.
-    /// On failure the user is told (the message names the file) and nothing has changed.
+    /// On failure the user is told (the message names the file) and nothing has changed. A file
+    /// whose graph opens but from which some part could not be read (annotations, constant
+    /// ranges) opens without that part, and the user is told what was left out.
     bool OnOpenDocument(const QString& path);
-    /// Writes the current layout through a temporary file renamed into place; on success the
-    /// document takes the path and is not modified. A failure is reported under "File Save
-    /// Error" and leaves the previous file as it was.
+    /// Writes the current layout (both streams) through a temporary file renamed into place; on
+    /// success the document takes the path and is not modified. A failure is reported under
+    /// "File Save Error" and leaves the previous file as it was. aboutToSave is emitted first.
     bool OnSaveDocument(const QString& path);
 
     /// The archive of the document (the stream "Contents").
@@ -66,8 +87,20 @@ public:
     /// Takes an archive: the current layout replaces the graph, the annotations and the window
     /// rectangle and resets the three indices; a file of the older layout (its marker at offset
     /// 64) is read by the older-file reader on top of the new-document state; anything else
-    /// changes nothing and is Damaged, with the reason for the user. Never throws.
+    /// changes nothing and is Damaged, with the reason for the user. A current layout whose
+    /// annotations cannot all be read is Salvaged, and the reason then says, for the user, what
+    /// was left out. Never throws.
     LoadResult LoadContents(const std::vector<std::uint8_t>& contents, QString* reason = nullptr);
+    /// The family constants of the ten functions (the stream "ConstantRanges").
+    std::vector<std::uint8_t> StoreConstantRanges();
+    /// Takes the family constants of a "ConstantRanges" stream; false, with nothing changed,
+    /// when they cannot be read. Never throws.
+    bool LoadConstantRanges(const std::vector<std::uint8_t>& ranges);
+    /// Takes what a file read gave, as opening it does but telling no one: LoadContents of the
+    /// archive, then, for the current layout, the constant ranges when the file holds them.
+    /// `reason` as LoadContents; `notices` receives, for the user, each part that was left out.
+    LoadResult LoadStreams(const KTCompoundFile::ReadResult& file, QString* reason = nullptr,
+                           QStringList* notices = nullptr);
     /// Stores or loads through an archive (the embedded item's data); loading as LoadContents.
     void Serialize(KTArchive& ar);
 
@@ -124,6 +157,9 @@ public:
     KTVariableSubstitutions m_substitutions;
 
 signals:
+    /// Emitted before the document is stored to a file: a view puts back into the graph what it
+    /// holds for it (the constants' current values that its panels show).
+    void aboutToSave();
     void modifiedChanged(bool modified);
     void titleChanged();
     /// UpdateAllViews: repaint, and move the main window to the stored rectangle.

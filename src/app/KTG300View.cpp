@@ -6,6 +6,8 @@
 #include "app/KTG300Doc.h"
 #include "app/KTTipWnd.h"
 #include "engine/KTFunction3.h"
+#include "foundation/KTNumberFormat.h"
+#include "foundation/KTSentinelValues.h"
 #include "graph/KTGraph3.h"
 #include "platform/KTDC.h"
 #include "platform/KTMessageBox.h"
@@ -33,6 +35,17 @@ namespace {
 /// A stored window rectangle smaller than this (pixels) is taken as no rectangle at all.
 constexpr int kSmallestWindow = 100;
 
+/// A family bound as the panel keeps it: the number as the value edit shows numbers.
+CString RangeText(double value)
+{
+    KTNumberFormat format;
+    format.m_bShowSign = false;
+    format.m_bStripZeros = true;
+    format.m_bReplaceMinus = false;
+    format.m_nDigits = 6;
+    return format.Format(value);
+}
+
 } // namespace
 
 KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), m_document(document)
@@ -56,6 +69,10 @@ KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), 
         panel->SetName(PanelNames[i]);
         panel->SetIndex(i);
         panel->ValueSpinner().SetValue(constants.Current(rangeIndex[i]));
+        // A family the document was saved with is the one the Family button offers again.
+        const KTFunctionConstantRange& range = *constants.At(rangeIndex[i]);
+        if (range.IsFamily())
+            panel->SetFamilyRange(RangeText(range.m_from), RangeText(range.m_to), RangeText(range.m_step));
         panel->SetNotificationsSuppressed(false);
         connect(panel, &KTParameterBar::valueChanged, this, &KTG300View::OnParamValueChanged);
         connect(panel, &KTParameterBar::animateRequested, this, &KTG300View::OnParamAnimate);
@@ -64,7 +81,14 @@ KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), 
         m_panels[static_cast<std::size_t>(i)] = panel;
     }
     connect(&m_document, &KTG300Doc::updated, this, &KTG300View::OnUpdate);
+    connect(&m_document, &KTG300Doc::aboutToSave, this, &KTG300View::KeepPanelValues);
     connect(m_tip, &KTTipWnd::relayed, this, &KTG300View::OnTipMessage);
+    connect(m_tip, &KTTipWnd::hovered, this, [this](QPoint p) {
+        try {
+            UpdateHover(CPoint(p.x(), p.y()));
+        } catch (...) {
+        }
+    });
     setFocusPolicy(Qt::ClickFocus);
 }
 
@@ -344,6 +368,16 @@ void KTG300View::UpdateSubstitutions()
     for (int i = 0; i < PanelCount; ++i)
         if (m_document.IsConstantUsed(PanelCodes[i]))
             substitutions.Add(PanelNames[i], Panel(i).GetValue());
+}
+
+void KTG300View::KeepPanelValues()
+{
+    KTGraph3& graph = m_document.Graph();
+    for (int i = 0; i < PanelCount; ++i) {
+        const double value = Panel(i).GetValue();
+        if (std::isfinite(value) && value != KTUndefinedValue)
+            graph.SetConstant(PanelNames[i], value);
+    }
 }
 
 void KTG300View::OnParamValueChanged(int index)

@@ -107,6 +107,9 @@ public:
     /// The mouse handlers on a device point of the view.
     void OnLButtonDown(const CPoint& device, bool ctrlOrShift);
     void OnMouseMoveAt(const CPoint& device);
+    /// Rebuilds the hover tips for the pointer at the device point and lets the tip window
+    /// follow; the pointer's moves over the tip window come here too.
+    void UpdateHover(const CPoint& device);
     void OnLButtonUp(const CPoint& device, bool ctrlOrShift);
     void OnRButtonUp(const CPoint& device);
     /// A mouse message relayed by the tip window with the tip's item (WM_TIP_*).
@@ -236,6 +239,9 @@ private:
     void AfterEdit();
     void ToggleFunctionFlag(int which);
     void SetAllConstantsFromPanels();
+    /// Before the document is stored: every constant takes the value its panel shows (a family
+    /// draw leaves its constant past the family's end), where the panel shows a number.
+    void KeepPanelValues();
     void MoveAnnotationTo(const CPoint& logical, const KTPoint& graphPoint);
     void SelectUnderPress();
     void AddIntegralBuilt(bool ctrlOrShift);

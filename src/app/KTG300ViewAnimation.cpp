@@ -47,8 +47,12 @@ void KTG300View::OnParamAnimate(int index)
 {
     if (index < 0 || index >= PanelCount)
         return;
+    // The animating panel's button stops its animation, and that is all it does.
+    const bool stopping = m_animationTimer != 0 && index == m_currentPanel;
     StopAnimation();
     DismissHover();
+    if (stopping)
+        return;
     m_currentPanel = index;
     KTParameterBar& panel = Panel(index);
     UpdateSubstitutions();

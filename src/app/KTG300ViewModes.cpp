@@ -273,6 +273,17 @@ void KTG300View::MoveAnnotationTo(const CPoint& logical, const KTPoint& graphPoi
         return;
     if (m_grabbedByText) {
         m_document.m_annotations.MoveText(index, logical.x, logical.y, graphPoint);
+        // The box moves from where it is shown, which may be kept inside the plot away from its
+        // text position; the position follows the box, which stays inside the plot.
+        KTGAnnotation& annotation = m_document.m_annotations.GetAt(index);
+        const CRect plot = m_document.Graph().Axes().PlotRect();
+        CRect box = annotation.m_textRect;
+        box.NormalizeRect();
+        const int dx = std::max(plot.left - box.left, std::min(0, plot.right - box.right));
+        const int dy = std::max(plot.top - box.top, std::min(0, plot.bottom - box.bottom));
+        annotation.m_textRect.OffsetRect(dx, dy);
+        annotation.m_textPosition =
+            GraphPointOf(CPoint(annotation.m_textRect.left, annotation.m_textRect.top));
         return;
     }
     KTGAnnotationList& annotations = m_document.m_annotations;
@@ -332,12 +343,18 @@ void KTG300View::OnMouseMoveAt(const CPoint& device)
         }
     }
 
+    UpdateHover(device);
+}
+
+void KTG300View::UpdateHover(const CPoint& device)
+{
+    const CPoint logical = DeviceToLogical(device);
     const BYTE markerBefore = m_tip->Content().m_markerFlag;
-    const int hit = graph.BuildTips(logical.x, logical.y, m_tip->Content());
+    const int hit = m_document.Graph().BuildTips(logical.x, logical.y, m_tip->Content());
     if (hit != m_hoverHit && (m_tip->Content().m_markerFlag || markerBefore != m_tip->Content().m_markerFlag))
         update();
     m_hoverHit = hit;
-    m_tip->OnHover(device, logical, graphPoint);
+    m_tip->OnHover(device, logical, GraphPointOf(logical));
     TakeMouseFromHiddenTip();
 }
 

@@ -7,6 +7,7 @@
 #include "typeset/KTEEquation.h"
 #include "typeset/KTEOptions.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 
@@ -79,8 +80,7 @@ void KTTipWnd::OnHover(const CPoint& devicePoint, const CPoint& logicalPoint, co
     if (devicePoint == m_lastDevice && Current() != nullptr)
         return;
     m_timer.stop();
-    if (m_visible)
-        Hide();
+    const bool shown = m_visible != 0;
     m_current = -1;
     const int count = m_content.m_tips.GetCount();
     for (int i = 0; i < count; ++i) {
@@ -92,10 +92,22 @@ void KTTipWnd::OnHover(const CPoint& devicePoint, const CPoint& logicalPoint, co
         m_lastLogical = logicalPoint;
         m_spot.m_rect = tip->GetHotRect();
         m_spot.m_point = graphPoint;
-        m_visible = 0;
+        if (shown && QGuiApplication::mouseButtons() == Qt::NoButton) {
+            // A shown tip follows the pointer along what it describes and changes as soon as
+            // the pointer reaches something else: waiting again at every step would leave the
+            // old text up while the pointer passes a point of interest.
+            LayoutWindow();
+            update();
+            return;
+        }
+        // Under a held button (a drag) the tip goes and comes back where the pointer rests.
+        if (m_visible)
+            Hide();
         m_timer.start(std::max(0, m_delay));
         return;
     }
+    if (m_visible)
+        Hide();
 }
 
 void KTTipWnd::OnTimer()
@@ -232,16 +244,24 @@ void KTTipWnd::Relay(unsigned message)
     emit relayed(message, tip ? m_content.m_item : KTTipContent::ItemNone);
 }
 
+QPoint KTTipWnd::ViewPoint(const QMouseEvent* event) const
+{
+    const QPoint p = event->position().toPoint();
+    return parentWidget() ? mapTo(parentWidget(), p) : p;
+}
+
 void KTTipWnd::mousePressEvent(QMouseEvent* event)
 {
-    m_lastRelayed = CPoint(event->position().toPoint().x(), event->position().toPoint().y());
+    const QPoint p = ViewPoint(event);
+    m_lastRelayed = CPoint(p.x(), p.y());
     if (event->button() == Qt::LeftButton)
         Relay(WM_TIP_LBUTTONDOWN);
 }
 
 void KTTipWnd::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_lastRelayed = CPoint(event->position().toPoint().x(), event->position().toPoint().y());
+    const QPoint p = ViewPoint(event);
+    m_lastRelayed = CPoint(p.x(), p.y());
     if (event->button() == Qt::LeftButton)
         Relay(WM_TIP_LBUTTONUP);
     else if (event->button() == Qt::RightButton)
@@ -250,16 +270,22 @@ void KTTipWnd::mouseReleaseEvent(QMouseEvent* event)
 
 void KTTipWnd::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    m_lastRelayed = CPoint(event->position().toPoint().x(), event->position().toPoint().y());
+    const QPoint p = ViewPoint(event);
+    m_lastRelayed = CPoint(p.x(), p.y());
     if (event->button() == Qt::LeftButton)
         Relay(WM_TIP_LBUTTONDBLCLK);
 }
 
 void KTTipWnd::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
-    if (std::abs(p.x() - m_lastRelayed.x) + std::abs(p.y() - m_lastRelayed.y) < MoveThreshold)
+    // Measured in the view: the window itself moves with the pointer.
+    const QPoint p = ViewPoint(event);
+    if (std::abs(p.x() - m_lastRelayed.x) + std::abs(p.y() - m_lastRelayed.y) >= MoveThreshold) {
+        m_lastRelayed = CPoint(p.x(), p.y());
+        Relay(WM_TIP_MOUSEMOVE);
         return;
-    m_lastRelayed = CPoint(p.x(), p.y());
-    Relay(WM_TIP_MOUSEMOVE);
+    }
+    // The tip lies under the pointer, so the view sees none of the smaller moves itself; its
+    // hover tips follow them all the same.
+    emit hovered(p);
 }

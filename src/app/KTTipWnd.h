@@ -58,7 +58,8 @@ public:
     /// current, and the window is hidden.
     void Dismiss();
     /// After the tips were rebuilt for a mouse move: arms the tip whose hot rectangle strictly
-    /// holds the logical point, disarming and hiding what was shown.
+    /// holds the logical point; a tip already shown moves to the point and shows the new tip at
+    /// once, and goes when no tip holds the point.
     void OnHover(const CPoint& devicePoint, const CPoint& logicalPoint, const KTPoint& graphPoint);
     /// The tip under the mouse; an empty tip when none is current.
     KTTipInfo CurrentTip() const;
@@ -84,6 +85,8 @@ public:
 signals:
     /// A mouse message relayed to the view with the current tip's item.
     void relayed(unsigned message, int item);
+    /// Every move of the pointer over the tip, in the view's pixels, for the view's hover tips.
+    void hovered(QPoint viewPoint);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -97,6 +100,8 @@ private:
     void LayoutWindow();
     void DrawTip(KTDC& dc);
     void Relay(unsigned message);
+    /// The event's point in the view's pixels.
+    QPoint ViewPoint(const QMouseEvent* event) const;
     const KTTipInfo* Current() const;
 
     BYTE m_visible = 0;

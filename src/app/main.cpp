@@ -14,7 +14,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -29,32 +28,6 @@
 #endif
 
 namespace {
-
-int ShowMessageBox(const CString& caption, const CString& text, unsigned type)
-{
-    const unsigned buttons = type & 0xF;
-    QMessageBox::Icon icon = QMessageBox::Warning;
-    switch (type & 0xF0) {
-    case MB_ICONERROR: icon = QMessageBox::Critical; break;
-    case MB_ICONQUESTION: icon = QMessageBox::Question; break;
-    case MB_ICONINFORMATION: icon = QMessageBox::Information; break;
-    default: break;
-    }
-    QMessageBox::StandardButtons standard = QMessageBox::Ok;
-    if (buttons == MB_YESNO)
-        standard = QMessageBox::Yes | QMessageBox::No;
-    else if (buttons == MB_YESNOCANCEL)
-        standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    else if (buttons == MB_OKCANCEL)
-        standard = QMessageBox::Ok | QMessageBox::Cancel;
-    QMessageBox box(icon, caption.ToQString(), text.ToQString(), standard, QApplication::activeWindow());
-    switch (box.exec()) {
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
-    case QMessageBox::Cancel: return IDCANCEL;
-    default: return IDOK;
-    }
-}
 
 /// Ends the program after the first paint of a widget of the main window.
 class FirstPaintReporter : public QObject
@@ -101,9 +74,11 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("KT Graph 3"));
     QApplication::setOrganizationName(QString::fromLatin1(KTG300App::RegistryKey));
     QApplication::setQuitOnLastWindowClosed(true);
-    KTSetMessageBoxHandler(ShowMessageBox);
 
     KTG300App app;
+    KTSetMessageBoxHandler([&app](const CString& caption, const CString& text, unsigned type) {
+        return app.ShowMessageBox(caption, text, type);
+    });
     FirstPaintReporter reporter(app);
     if (qEnvironmentVariableIsSet("KTGRAPH3_FIRST_PAINT"))
         application.installEventFilter(&reporter);

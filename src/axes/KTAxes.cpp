@@ -35,6 +35,19 @@ KTAxes::KTAxes()
     m_yAxis.m_isX = 0;
 }
 
+CRect KTAxes::PlotRect() const
+{
+    CRect plot(m_xAxis.PixelLow(), m_yAxis.PixelLow(), m_xAxis.PixelHigh(), m_yAxis.PixelHigh());
+    plot.NormalizeRect();
+    return plot;
+}
+
+bool KTAxes::InView(const KTPoint& p) const
+{
+    return m_xAxis.m_min <= p.m_x && p.m_x <= m_xAxis.m_max && m_yAxis.m_min <= p.m_y &&
+           p.m_y <= m_yAxis.m_max;
+}
+
 double KTAxes::AngleFactor()
 {
     switch (m_options.m_angleSystem.GetValue()) {

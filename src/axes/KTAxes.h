@@ -39,6 +39,13 @@ public:
     /// axis. The swap flag has no effect.
     KTPoint DeviceToGraph(const CPoint& p, BYTE polar, BYTE swap = 0);
 
+    /// The plot area: the x axis's pixel extent across the y axis's, in the logical units of the
+    /// last layout, its corners put in order (left <= right, top <= bottom as numbers). Whatever
+    /// is drawn in graph coordinates belongs inside it.
+    CRect PlotRect() const;
+    /// The point lies within both axes' ranges, ends included (false for NaN).
+    bool InView(const KTPoint& p) const;
+
     /// Units of the angle system per radian: 57.29577951 (degrees), 1 (radians), 63.66197724
     /// (grads). A stored system outside 0..2 becomes 1 and is written back into the option.
     double AngleFactor();

@@ -10,8 +10,10 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 struct KTCurvePointBuffer;
+struct KTPlacedLabel;
 class KTDC;
 
 /// A value that has no pixel (the smallest 32-bit integer). Callers that draw through the
@@ -79,6 +81,12 @@ public:
     void DrawGridLines(KTDC& dc);
     /// The break mark at breakAt.
     void DrawEnds(KTDC& dc);
+    /// The tick labels Draw shows, measured in dc, in the order of their values, each with the
+    /// box it is drawn in. A label that would reach beside an arrowhead, or past the end of the
+    /// axis towards its name, is moved clear when a third of its size does it, else left out;
+    /// where neighbouring labels would touch, only every 2nd, 5th, 10th, 20th... multiple of the
+    /// step keeps its label (the ticks stay). Empty when the scale is not shown.
+    std::vector<KTPlacedLabel> PlaceLabels(KTDC& dc);
 
     /// Ends of the pixel extent: left and right for the x axis, top and bottom for y.
     std::int32_t PixelLow() const { return m_isX ? m_pixel.left : m_pixel.top; }

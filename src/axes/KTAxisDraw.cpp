@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -21,6 +22,70 @@ void DrawArrowHead(KTDC& dc, CPoint end, int dx, int dy, int length, int width)
     dc.LineTo(end);
     dc.MoveTo(back.x - dy * width, back.y - dx * width);
     dc.LineTo(end);
+}
+
+/// A tick label as the axis weighs it: the box it would be drawn in, its extent along the axis
+/// from the axis's low end, and the multiple of the step (or the decade) it stands at.
+struct LabelCandidate
+{
+    KTPlacedLabel label;
+    double from = 0.0;
+    double to = 0.0;
+    double multiple = 0.0;
+};
+
+/// The labels kept within lowLimit..highLimit along the axis. One that reaches a little way past
+/// a limit is moved clear, while its tick stays under it (a third of its size); one that reaches
+/// further is left out. In order along the axis.
+std::vector<LabelCandidate> ClearOfTheEnds(const std::vector<LabelCandidate>& candidates, double lowLimit,
+                                           double highLimit, bool isX, double direction)
+{
+    std::vector<LabelCandidate> clear;
+    for (LabelCandidate c : candidates) {
+        double shift = 0.0;
+        if (c.to > highLimit)
+            shift = highLimit - c.to;
+        else if (c.from < lowLimit)
+            shift = lowLimit - c.from;
+        if (std::fabs(shift) > (c.to - c.from) / 3.0 || c.from + shift < lowLimit || c.to + shift > highLimit)
+            continue;
+        const int moved = static_cast<int>(std::lround(shift * direction));
+        c.label.box.OffsetRect(isX ? moved : 0, isX ? 0 : moved);
+        c.from += shift;
+        c.to += shift;
+        clear.push_back(c);
+    }
+    std::sort(clear.begin(), clear.end(),
+              [](const LabelCandidate& x, const LabelCandidate& y) { return x.from < y.from; });
+    return clear;
+}
+
+/// The labels at the multiples of the smallest stride of 1, 2, 5, 10, 20, 50... that leaves
+/// `space` between neighbours (at least one label stays), in the order of their values.
+std::vector<KTPlacedLabel> Thinned(const std::vector<LabelCandidate>& clear, double space)
+{
+    std::vector<KTPlacedLabel> kept;
+    double stride = 1.0;
+    for (int round = 0; round < 60; ++round) {
+        kept.clear();
+        double lastEnd = -std::numeric_limits<double>::infinity();
+        bool fits = true;
+        for (const LabelCandidate& c : clear) {
+            if (std::fmod(c.multiple, stride) != 0.0)
+                continue;
+            fits = fits && c.from >= lastEnd + space;
+            lastEnd = c.to;
+            kept.push_back(c.label);
+        }
+        if (fits || kept.size() <= 1)
+            break;
+        const double decade = std::pow(10.0, std::floor(std::log10(stride) + 1e-9));
+        const double digit = stride / decade;
+        stride = digit < 1.5 ? 2.0 * decade : digit < 3.5 ? 5.0 * decade : 10.0 * decade;
+    }
+    std::sort(kept.begin(), kept.end(),
+              [](const KTPlacedLabel& x, const KTPlacedLabel& y) { return x.value < y.value; });
+    return kept;
 }
 
 } // namespace
@@ -145,6 +210,74 @@ void KTAxis::DrawEnds(KTDC& dc)
     }
 }
 
+std::vector<KTPlacedLabel> KTAxis::PlaceLabels(KTDC& dc)
+{
+    if (!(m_isX ? m_options.m_showxScale : m_options.m_showyScale).m_value)
+        return {};
+    const int up = dc.GetMapMode() == MM_HIMETRIC ? 1 : -1;
+    const int t = m_options.m_axisPipSize.GetValue();
+    const int arrow = m_options.m_arrowSize.GetValue();
+    const double ratio = m_options.m_arrowRatio.GetValue();
+    const KTLogFont& font = m_options.m_scaleFont.m_value;
+    const int axisY = m_pixel.top;
+    const int axisX = m_pixel.left;
+    const double low = PixelLow();
+    const double direction = PixelHigh() >= PixelLow() ? 1.0 : -1.0;
+
+    // Each label in the box Draw puts it in: centred under (or over) its tick on the x axis,
+    // level with it left of the y axis.
+    std::vector<LabelCandidate> candidates;
+    const double major = KTStepValue(m_majorText);
+    const std::vector<KTAxisLabel> labels =
+        m_logScale ? KTLogAxisLabels(*this) : KTLinearAxisLabels(*this, true);
+    int tallest = 0;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const KTAxisLabel& label = labels[i];
+        const std::int32_t p = ValueToPixel(label.value);
+        if ((label.value == 0.0 && !m_measuring) || p == KTNoPixel ||
+            (m_logScale && KTNearArrowHead(*this, p, 1.5 * arrow)))
+            continue;
+        CSize size;
+        std::shared_ptr<KTEEquation> typeset = KTTypesetScaleLabel(dc, label.text, font, size);
+        const int width = size.cx;
+        const int height = size.cy;
+        CRect box;
+        if (m_isX) {
+            const int near = m_atFarSide ? axisY + up * t : axisY - up * t;
+            box = CRect(p - width / 2, near, p - width / 2 + width,
+                        m_atFarSide ? near + up * height : near - up * height);
+        } else {
+            const int top = p + up * (height / 2);
+            box = CRect(axisX - t - width, top, axisX - t, top - up * height);
+        }
+        box.NormalizeRect();
+        LabelCandidate c;
+        c.label = {label.value, label.text, box, std::move(typeset)};
+        const double a = ((m_isX ? box.left : box.top) - low) * direction;
+        const double b = ((m_isX ? box.right : box.bottom) - low) * direction;
+        c.from = std::min(a, b);
+        c.to = std::max(a, b);
+        c.multiple =
+            m_logScale ? static_cast<double>(i) : (major > 0.0 ? std::round(label.value / major) : 0.0);
+        tallest = std::max(tallest, height);
+        candidates.push_back(c);
+    }
+
+    // The ends: a label reaches neither beside an arrowhead nor past the end of the axis, where
+    // the name stands (the x axis's name beside the line, in the labels' own band).
+    const BYTE showLine = (m_isX ? m_options.m_showxAxis : m_options.m_showyAxis).m_value;
+    const double length = static_cast<int>(arrow * ratio);
+    const bool arrowHigh = showLine && m_max > 0.0 && m_options.m_showPositiveArrows.m_value;
+    const bool arrowLow = showLine && m_min < 0.0 && m_options.m_showNegativeArrows.m_value;
+    const double highLimit = (PixelHigh() - low) * direction - (arrowHigh ? length : 0.0);
+    const double lowLimit = arrowLow ? length : -std::numeric_limits<double>::infinity();
+    const std::vector<LabelCandidate> clear =
+        ClearOfTheEnds(candidates, lowLimit, highLimit, m_isX != 0, direction);
+
+    // Neighbours keep a space between them: half a label's height along x, a quarter along y.
+    return Thinned(clear, m_isX ? tallest / 2.0 : tallest / 4.0);
+}
+
 void KTAxis::Draw(KTDC& dc)
 {
     // "Up" is towards larger y in MM_HIMETRIC and towards smaller y on a device.
@@ -218,15 +351,12 @@ void KTAxis::Draw(KTDC& dc)
         m_logScale ? KTLogAxisLabels(*this) : KTLinearAxisLabels(*this, true);
     const CString midText = (m_isX ? m_options.m_xNotateMid : m_options.m_yNotateMid).GetValue();
     // Label boxes: the y labels are centred on their ticks by them, the middle texts kept clear.
-    std::vector<CSize> sizes;
+    const std::vector<KTPlacedLabel> placed = PlaceLabels(dc);
     int widestLabel = 0;
     int tallestLabel = 0;
-    if (showScale && (!m_isX || m_midTextSize.cy > 0)) {
-        for (const KTAxisLabel& label : labels) {
-            sizes.push_back(KTMeasureScaleLabel(dc, label.text, scaleFont));
-            widestLabel = std::max(widestLabel, static_cast<int>(sizes.back().cx));
-            tallestLabel = std::max(tallestLabel, static_cast<int>(sizes.back().cy));
-        }
+    for (const KTPlacedLabel& label : placed) {
+        widestLabel = std::max(widestLabel, static_cast<int>(label.box.Width()));
+        tallestLabel = std::max(tallestLabel, static_cast<int>(label.box.Height()));
     }
 
     if (m_midTextSize.cy > 0 && !midText.IsEmpty()) {
@@ -283,24 +413,20 @@ void KTAxis::Draw(KTDC& dc)
         }
     }
 
+    // Each label in the box placed for it: centred on its tick, or moved clear of an end.
     if (showScale) {
         dc.SetBkMode(m_options.m_blankUnderScale.m_value ? OPAQUE : TRANSPARENT);
-        for (std::size_t i = 0; i < labels.size(); ++i) {
-            const KTAxisLabel& label = labels[i];
-            if (label.value == 0.0 && !m_measuring)
-                continue;
-            const std::int32_t p = ValueToPixel(label.value);
-            if (p == KTNoPixel || (m_logScale && KTNearArrowHead(*this, p, clearance)))
-                continue;
+        for (const KTPlacedLabel& label : placed) {
+            const int centre = label.box.left + label.box.Width() / 2;
             if (m_isX && m_atFarSide) {
                 dc.SetTextAlign(TA_CENTER | TA_BOTTOM);
-                KTDrawScaleLabel(dc, p, axisY + up * t, label.text, scaleFont);
+                KTDrawScaleLabel(dc, centre, axisY + up * t, *label.typeset, scaleFont);
             } else if (m_isX) {
                 dc.SetTextAlign(TA_CENTER | TA_TOP);
-                KTDrawScaleLabel(dc, p, axisY - up * t, label.text, scaleFont);
+                KTDrawScaleLabel(dc, centre, axisY - up * t, *label.typeset, scaleFont);
             } else {
                 dc.SetTextAlign(TA_RIGHT | TA_TOP);
-                KTDrawScaleLabel(dc, axisX - t, p + up * static_cast<int>(sizes[i].cy / 2), label.text,
+                KTDrawScaleLabel(dc, axisX - t, up > 0 ? label.box.bottom : label.box.top, *label.typeset,
                                  scaleFont);
             }
         }

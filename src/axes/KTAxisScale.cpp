@@ -11,8 +11,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace {
+
+/// Label texts up to this many characters (sign left out) stay plain decimals.
+constexpr int kPlainLabelLength = 7;
 
 /// The values of a step table's entries, evaluated once per table.
 double EntryValue(const KTStepTable& table, int i)
@@ -36,9 +40,104 @@ bool UsableTypedStep(const CString& text, double span)
     return step > 0.0 && span / step <= KTMaxAxisSteps;
 }
 
-CString FormatLabel(double value)
+/// The 1-2-5 step of sequence number n: 1, 2 or 5 times 10^floor(n / 3), written in plain
+/// decimals as the step table writes its entries ("0.0000000000005", "20000000000000").
+CString OneTwoFiveText(int n)
 {
-    return KTNumberFormat().Format(value);
+    const int decade = n >= 0 ? n / 3 : -((-n + 2) / 3);
+    const char digit = "125"[n - 3 * decade];
+    std::string text;
+    if (decade >= 0) {
+        text = std::string(1, digit) + std::string(static_cast<std::size_t>(decade), '0');
+    } else {
+        text = "0." + std::string(static_cast<std::size_t>(-decade - 1), '0') + digit;
+    }
+    return CString(text.c_str());
+}
+
+/// The 1-2-5 steps beyond the table: the first one above target and the one two places below,
+/// as the table would give them were it long enough. False for a target that is not a positive
+/// number between 1e-300 and 1e300.
+bool OneTwoFiveSteps(double target, CString& major, CString& minor)
+{
+    if (!(target >= 1e-300 && target <= 1e300))
+        return false;
+    // Sequence number 3 d + i stands for (1, 2, 5)[i] x 10^d; start a little below the target's
+    // decade and walk up, comparing with the texts' own values as the table search does.
+    int n = 3 * static_cast<int>(std::floor(std::log10(target))) - 3;
+    while (!(EvaluateNumberText(OneTwoFiveText(n), nullptr) > target))
+        ++n;
+    major = OneTwoFiveText(n);
+    minor = OneTwoFiveText(n - 2);
+    return true;
+}
+
+/// The power of ten of the last significant digit that the multiples of a step need: -2 for
+/// 0.25, 0 for 5, 11 for 200000000000. Steps with more than 17 significant digits are taken as
+/// far as a double holds them.
+int LastDigitPower(double step)
+{
+    const int top = static_cast<int>(std::floor(std::log10(step)));
+    for (int power = top; power > top - 17; --power) {
+        const double scaled = step / std::pow(10.0, power);
+        if (std::fabs(scaled - std::round(scaled)) <= 1e-9 * scaled)
+            return power;
+    }
+    return top - 17;
+}
+
+/// A label in plain decimals with the given places (trailing zeros dropped, plain minus).
+CString PlainLabel(double value, int places)
+{
+    return KTNumberFormat().Format(value, std::max(0, places));
+}
+
+/// A label as mantissa times a power of ten, the mantissa carrying the digits down to
+/// 10^lastDigit: "5*10^-7", "1.0002*10^6". The typesetter raises the power.
+CString PowerLabel(double value, int lastDigit)
+{
+    if (value == 0.0)
+        return "0";
+    int power = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    int places = std::max(0, power - lastDigit);
+    CString mantissa = PlainLabel(value / std::pow(10.0, power), places);
+    // Rounding may carry the mantissa to 10 ("9.99..." of a value just below a power).
+    const double scale = std::pow(10.0, places);
+    if (std::round(std::fabs(value) / std::pow(10.0, power) * scale) / scale >= 10.0) {
+        ++power;
+        places = std::max(0, power - lastDigit);
+        mantissa = PlainLabel(value / std::pow(10.0, power), places);
+    }
+    return mantissa + "*10^" + CString(std::to_string(power).c_str());
+}
+
+/// Characters a label takes when read, the sign left out; "*10^" counts as the three of "x10".
+int LabelLength(const CString& text)
+{
+    int length = text.GetLength();
+    if (text.GetAt(0) == '-')
+        --length;
+    if (text.Find('^') >= 0)
+        --length;
+    return length;
+}
+
+CString FormatLabel(double value, double step)
+{
+    return KTNumberLabelTexts({value}, step > 0.0 ? step : 1.0).front();
+}
+
+/// A step text that stands for an ordinary number (a decimal or a whole number), whose labels are
+/// written from their values; fractions and multiples of pi or e keep their exact texts.
+bool IsPlainNumberText(const CString& text)
+{
+    const int kind = ClassifyNumberText(text);
+    if (kind == KTDecimalNumberText)
+        return true;
+    if (kind != KTExactNumberText)
+        return false;
+    const std::string& s = text.str();
+    return !s.empty() && s.find_first_not_of("-0123456789") == std::string::npos;
 }
 
 /// The box of a text in a font, measured as plain text.
@@ -103,6 +202,25 @@ bool KTNearArrowHead(const KTAxis& axis, int pixel, double clearance)
     return axis.m_max > 0.0 && (high - pixel) * direction < clearance;
 }
 
+std::vector<CString> KTNumberLabelTexts(const std::vector<double>& values, double step)
+{
+    const int lastDigit = step > 0.0 && std::isfinite(step) ? LastDigitPower(step) : 0;
+    std::vector<CString> plain;
+    std::vector<CString> powers;
+    int plainLength = 0;
+    int powerLength = 0;
+    for (double value : values) {
+        plain.push_back(PlainLabel(value, -lastDigit));
+        powers.push_back(PowerLabel(value, lastDigit));
+        plainLength = std::max(plainLength, LabelLength(plain.back()));
+        powerLength = std::max(powerLength, LabelLength(powers.back()));
+    }
+    // Seven characters read at a glance ("0.00001", "1000000"); beyond them the power of ten
+    // is taken where it is shorter, which it is for very large and very small numbers but not
+    // for the many digits of a narrow view far from 0 ("1000000.0002").
+    return plainLength <= kPlainLabelLength || plainLength <= powerLength ? plain : powers;
+}
+
 std::vector<KTAxisLabel> KTLinearAxisLabels(const KTAxis& axis, bool includeZero)
 {
     std::vector<KTAxisLabel> labels;
@@ -113,9 +231,11 @@ std::vector<KTAxisLabel> KTLinearAxisLabels(const KTAxis& axis, bool includeZero
     if (!std::isfinite(first))
         return labels;
 
-    // The texts are built exactly from the step text while the multiples fit the exact form;
-    // a multiple far from 0 is shown as a decimal.
-    const bool exact = std::fabs(first) < std::numeric_limits<int>::max() / 2;
+    // Ordinary numbers are written from their values, with the digits the step needs. Other
+    // texts are built exactly from the step text while the multiples fit the exact form; a
+    // multiple far from 0 is shown as a decimal.
+    const bool fromValues = IsPlainNumberText(axis.m_majorText);
+    const bool exact = !fromValues && std::fabs(first) < std::numeric_limits<int>::max() / 2;
     CString text = axis.m_majorText;
     if (!exact || !MultiplyNumberText(text, static_cast<int>(first)))
         text.Empty();
@@ -127,12 +247,24 @@ std::vector<KTAxisLabel> KTLinearAxisLabels(const KTAxis& axis, bool includeZero
         if (!(value <= axis.m_max))
             break;
         if (k != 0.0 || includeZero) {
-            labels.push_back({k == 0.0 ? 0.0 : value, text.IsEmpty() ? FormatLabel(value) : text});
+            // Number labels get their texts below, all in one form.
+            const CString written = fromValues       ? CString()
+                                    : text.IsEmpty() ? FormatLabel(value, major)
+                                                     : text;
+            labels.push_back({k == 0.0 ? 0.0 : value, written});
             if (k != 0.0)
                 ++shown;
         }
         if (text.IsEmpty() || !AddNumberText(text, axis.m_majorText))
             text.Empty();
+    }
+    if (fromValues) {
+        std::vector<double> values;
+        for (const KTAxisLabel& label : labels)
+            values.push_back(label.value);
+        const std::vector<CString> texts = KTNumberLabelTexts(values, major);
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            labels[i].text = texts[i];
     }
     return labels;
 }
@@ -162,6 +294,14 @@ void KTAxis::ChooseSteps()
         ++i;
     m_majorText = table[i];
     m_minorText = table[i - 2];
+    // Past the ends of a table (a view of +-1e12, or of +-1e-12) the 1-2-5 steps go on, so that
+    // every view has ticks and labels: past the last entry, below the first ones of the 1-2-5
+    // table, and where the first usable pi or degree step is wider than half the range.
+    const bool pastTop = i == table.Last();
+    const bool pastBottom = table.entries == KTScaleStepTable.entries ? target < EntryValue(table, 1)
+                                                                      : EntryValue(table, 2) > 4.0 * target;
+    if (pastTop || pastBottom)
+        OneTwoFiveSteps(target, m_majorText, m_minorText);
 
     const double span = std::fabs(m_max - m_min);
     const bool autoMajor = (m_isX ? m_options.m_autoxMajor : m_options.m_autoyMajor).m_value != 0;
@@ -293,16 +433,23 @@ int KTAxis::Fit(int left, int top, int right, int bottom, double dataMin, double
         m_max *= 1.5;
 
     // Room across the axis for the labels of the extreme ticks.
-    const KTLogFont& scaleFont = m_options.m_scaleFont.m_value;
-    CSize widest = KTMeasureScaleLabel(dc, FormatLabel(m_tickMax), scaleFont);
-    const CSize atMin = KTMeasureScaleLabel(dc, FormatLabel(m_tickMin), scaleFont);
-    widest = CSize(std::max(widest.cx, atMin.cx), std::max(widest.cy, atMin.cy));
+    // The ends, and the longest text: with powers of ten an inner label may be the widest. Each
+    // text is typeset once (the ends' texts are often the extreme ticks' own).
+    std::vector<CString> texts = {FormatLabel(m_tickMax, m), FormatLabel(m_tickMin, m)};
     const std::vector<KTAxisLabel> labels = KTLinearAxisLabels(*this, false);
     if (!labels.empty() && !m_logScale) {
-        for (const KTAxisLabel* label : {&labels.front(), &labels.back()}) {
-            const CSize size = KTMeasureScaleLabel(dc, label->text, scaleFont);
-            widest = CSize(std::max(widest.cx, size.cx), std::max(widest.cy, size.cy));
-        }
+        const KTAxisLabel* longest = &labels.front();
+        for (const KTAxisLabel& label : labels)
+            if (label.text.GetLength() > longest->text.GetLength())
+                longest = &label;
+        for (const KTAxisLabel* label : {&labels.front(), &labels.back(), longest})
+            if (std::find(texts.begin(), texts.end(), label->text) == texts.end())
+                texts.push_back(label->text);
+    }
+    CSize widest(0, 0);
+    for (const CString& text : texts) {
+        const CSize size = KTMeasureScaleLabel(dc, text, m_options.m_scaleFont.m_value);
+        widest = CSize(std::max(widest.cx, size.cx), std::max(widest.cy, size.cy));
     }
     const int across = std::max(breakHeight, pip);
     int room = 0;

@@ -5,10 +5,12 @@
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
 
+#include <memory>
 #include <vector>
 
 class KTAxis;
 class KTDC;
+class KTEEquation;
 class KTLogFont;
 class KTOptionAxes2;
 
@@ -43,14 +45,38 @@ struct KTAxisLabel
     CString text;
 };
 
-/// The labels of a linear axis at the multiples of its major step inside min..max, the text of
-/// each built exactly from majorText ("pi/2", "pi", "3pi/2"); at most KTMaxAxisLabels, without
-/// multiple 0 unless includeZero. Empty when the major step is not usable.
+/// A tick label where the axis draws it: value, text and box (logical units, left <= right and
+/// top <= bottom in numbers, whatever the mapping's direction), and the label typeset for the
+/// context it was measured in, to be drawn without typesetting it again.
+struct KTPlacedLabel
+{
+    double value = 0.0;
+    CString text;
+    CRect box;
+    std::shared_ptr<KTEEquation> typeset;
+};
+
+/// The texts of number labels at the values, multiples of step, all in one form: plain decimals
+/// with the places the step needs ("0.25", "1000000.0002"), or, where plain decimals would run
+/// past seven characters and a power of ten is shorter, the mantissa times the power written
+/// for the typesetter ("5*10^-7", "1.2*10^6"). Each text reads back as its value, so labels of
+/// different multiples differ at any scale. The number formatter's rules apply to the digits.
+std::vector<CString> KTNumberLabelTexts(const std::vector<double>& values, double step);
+
+/// The labels of a linear axis at the multiples of its major step inside min..max; at most
+/// KTMaxAxisLabels, without multiple 0 unless includeZero. A step that is an ordinary number
+/// gives the texts of KTNumberLabelTexts; any other step text builds each text exactly from it
+/// ("pi/2", "pi", "3pi/2", "1/4"). Empty when the major step is not usable.
 std::vector<KTAxisLabel> KTLinearAxisLabels(const KTAxis& axis, bool includeZero);
 /// The labels of a logarithmic axis: the powers of ten from decadeLow (at least 1) to decadeHigh.
 std::vector<KTAxisLabel> KTLogAxisLabels(const KTAxis& axis);
 
 /// The box of a tick label typeset with the font (logical units of dc).
 CSize KTMeasureScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font);
+/// A tick label typeset with the font and measured in dc; its box in size.
+std::shared_ptr<KTEEquation> KTTypesetScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font,
+                                                 CSize& size);
 /// Draws a tick label typeset with the font, its box placed by the context's text alignment.
 void KTDrawScaleLabel(KTDC& dc, int x, int y, const CString& text, const KTLogFont& font);
+/// Draws a label that KTTypesetScaleLabel typeset with the font in dc.
+void KTDrawScaleLabel(KTDC& dc, int x, int y, KTEEquation& typeset, const KTLogFont& font);

@@ -7,7 +7,8 @@
 namespace {
 
 /// Tick labels are typeset like every equation shown on the graph, in the scale font, with one
-/// minus for all of them: the typeset minus, as a sign ("-10", "-2pi" and "-pi" alike).
+/// minus for all of them: the typeset minus, as a sign ("-10", "-2pi" and "-pi" alike). The
+/// multiplication of a power of ten shows as the cross ("5 x 10^-7"), the typesetter's default.
 KTEOptions LabelOptions(const KTLogFont& font)
 {
     KTEOptions options(KTEPresetGraphing);
@@ -31,6 +32,23 @@ CSize KTMeasureScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font)
     Typeset(equation, text, options);
     const KTEExtent extent = equation.GetExtent(&dc, options);
     return CSize(extent.width, extent.height);
+}
+
+std::shared_ptr<KTEEquation> KTTypesetScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font,
+                                                 CSize& size)
+{
+    const KTEOptions options = LabelOptions(font);
+    auto equation = std::make_shared<KTEEquation>();
+    Typeset(*equation, text, options);
+    const KTEExtent extent = equation->GetExtent(&dc, options);
+    size = CSize(extent.width, extent.height);
+    return equation;
+}
+
+void KTDrawScaleLabel(KTDC& dc, int x, int y, KTEEquation& typeset, const KTLogFont& font)
+{
+    // The layout the measuring made is kept while the context and the options are the same.
+    typeset.Draw(&dc, x, y, LabelOptions(font));
 }
 
 void KTDrawScaleLabel(KTDC& dc, int x, int y, const CString& text, const KTLogFont& font)

@@ -9,6 +9,7 @@
 #include "axes/KTAxes.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 using KTCurveValues::IsNoValue;
@@ -16,7 +17,21 @@ using KTCurveValues::IsNoValue;
 namespace {
 
 constexpr int kFirstSlopeMarker = 3; // slope markers only from the fourth point on
-constexpr double kAsymptoteSlope = 5.0;
+/// How far |f'| must come back from an extreme for the slope walk to take it as a turn, in
+/// slopes of the view's diagonal (0.0001 on a square view): on a view a hundred times narrower
+/// the curve's slopes are a hundred times smaller, and a fixed step would miss every turn there.
+constexpr double kFlatStep = 0.0001;
+/// KTFunction3::Derivative's step relative to max(1, |x|), and the multiple of the rounding of
+/// f over that step that its slopes may be off by.
+constexpr double kDerivativeStep = 1e-5;
+constexpr double kSlopeRounding = 8.0;
+/// Halvings that bring the end of a domain between two samples close enough to it for its
+/// growth to be judged (a millionth of a millionth of the spacing and less).
+constexpr int kDomainEndHalvings = 60;
+/// Part of a pixel within which two markers of one kind are one point.
+constexpr double kSamePixels = 1e-3;
+/// The same for r = f(angle): in view widths per radian, over this many view widths.
+constexpr double kPolarViewWidths = 10.0;
 constexpr double kFar = 100000.0;
 constexpr double kNearFar = 95000.0;
 constexpr int kStateStart = 1;
@@ -54,10 +69,68 @@ int KTCurveAnalyser::AddSampled(double x, double y, int kind, const Origin& orig
     return index;
 }
 
+double KTCurveAnalyser::SlopeUnit() const
+{
+    const KTEquationPartList& parts = m_f.Parts();
+    KTAxes* axes = m_f.Data().m_owner;
+    if (parts.m_polar && axes) {
+        const double factor = axes->AngleFactor();
+        const double radians = factor != 0.0 ? 1.0 / factor : 1.0;
+        const double width =
+            std::max(axes->m_xAxis.m_max - axes->m_xAxis.m_min, axes->m_yAxis.m_max - axes->m_yAxis.m_min);
+        const double unit = width / kPolarViewWidths * radians;
+        return unit > 0.0 && std::isfinite(unit) ? unit : 1.0;
+    }
+    return m_f.ViewSlopeUnit();
+}
+
+bool KTCurveAnalyser::InView(const KTMarker& marker) const
+{
+    const KTAxes* axes = m_f.Data().m_owner;
+    if (!axes)
+        return true;
+    const KTEquationPartList& parts = m_f.Parts();
+    KTPoint p = marker.m_point;
+    if (parts.m_polar) {
+        // Stored as (angle, radius), or (radius, angle) for angle = f(r).
+        const double factor = m_f.Data().m_owner->AngleFactor();
+        const double s = factor != 0.0 ? 1.0 / factor : 1.0;
+        const double r = parts.m_inverse ? p.m_x : p.m_y;
+        const double a = parts.m_inverse ? p.m_y : p.m_x;
+        p = KTPoint(r * std::cos(s * a), r * std::sin(s * a));
+    } else if (parts.m_inverse) {
+        p = KTPoint(p.m_y, p.m_x);
+    }
+    const bool xIn = axes->m_xAxis.m_min <= p.m_x && p.m_x <= axes->m_xAxis.m_max;
+    const bool yIn = axes->m_yAxis.m_min <= p.m_y && p.m_y <= axes->m_yAxis.m_max;
+    if (marker.m_kind == KTMarkerVerticalAsymptote)
+        return xIn;
+    if (marker.m_kind == KTMarkerHorizontalAsymptote)
+        return yIn;
+    return xIn && yIn;
+}
+
+KTPoint KTCurveAnalyser::SamePoint() const
+{
+    KTPoint same(1e-8, 1e-8);
+    if (const KTAxes* axes = m_f.Data().m_owner) {
+        const auto pixel = [](const KTAxis& axis) {
+            const double extent = axis.m_isX
+                                      ? std::fabs(double(axis.m_devicePixel.right) - axis.m_devicePixel.left)
+                                      : std::fabs(double(axis.m_devicePixel.bottom) - axis.m_devicePixel.top);
+            const double size = (axis.m_max - axis.m_min) / std::max(extent, 1.0);
+            return std::isfinite(size) ? size : 0.0;
+        };
+        same.m_x = std::max(same.m_x, kSamePixels * pixel(axes->m_xAxis));
+        same.m_y = std::max(same.m_y, kSamePixels * pixel(axes->m_yAxis));
+    }
+    return same;
+}
+
 double KTCurveAnalyser::Spacing() const
 {
     const KTCurvePointBuffer* buffer = m_f.m_currentBuffer;
-    const int count = buffer ? std::clamp<int>(buffer->m_count, 0, KTCurvePointBuffer::Capacity) : 0;
+    const int count = buffer ? std::clamp<int>(buffer->m_count, 0, buffer->Size()) : 0;
     if (count < 2)
         return m_f.m_tolerance;
     const double first = buffer->m_points[0].m_point.m_x;
@@ -84,9 +157,16 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
         markers.m_minX = markers.m_maxX = markers.m_maxY = markers.m_minY = 0.0;
     KTPointPolisher polisher(m_f, Spacing());
     const int last = std::min<int>(markers.m_count, KTMarkerList::Capacity);
+    // Points closer than this are one: 1e-8, or on a wide view a thousandth of a pixel (the
+    // flat bend of x^5 is placed no closer than that by two searches from either side).
+    const KTPoint same = SamePoint();
     for (int i = first; i < last; ++i) {
         KTMarker& marker = markers.m_markers[static_cast<std::size_t>(i)];
         Refine(i, polisher);
+        // What lies outside the view is not marked: the samples cover the view only, so a
+        // point beyond it is not one they show.
+        if (marker.m_kind != PointMarker && !InView(marker))
+            marker.m_kind = KTMarkerNoneFound;
         if (marker.m_kind == KTMarkerNoneFound || IsNoValue(marker.m_point.m_x) ||
             IsNoValue(marker.m_point.m_y))
             continue;
@@ -96,8 +176,8 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
         bool repeated = false;
         for (int j = first; j < i && !repeated; ++j) {
             KTMarker& earlier = markers.m_markers[static_cast<std::size_t>(j)];
-            if (!(std::fabs(earlier.m_point.m_x - marker.m_point.m_x) <= 1e-8 &&
-                  std::fabs(earlier.m_point.m_y - marker.m_point.m_y) <= 1e-8))
+            if (!(std::fabs(earlier.m_point.m_x - marker.m_point.m_x) <= same.m_x &&
+                  std::fabs(earlier.m_point.m_y - marker.m_point.m_y) <= same.m_y))
                 continue;
             if (earlier.m_kind == KTMarkerHorizontalInflection && marker.m_kind == KTMarkerInflection)
                 repeated = true;
@@ -185,7 +265,7 @@ void KTCurveAnalyser::AnalyseExplicit()
     const bool horizontalDrawn = plain && options.m_hAsym.m_value != 0;
     if (!everything) {
         // The slopes that the derivative curves draw and the vertical asymptotes' search reads.
-        const bool slopes = plain && (data.m_showFirstDerivative || verticalDrawn);
+        const bool slopes = plain && data.m_showFirstDerivative;
         const bool seconds = plain && wantSecond;
         for (int i = 0; i < count && (slopes || seconds); ++i) {
             KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
@@ -202,12 +282,19 @@ void KTCurveAnalyser::AnalyseExplicit()
         return;
     }
 
+    const double flatStep = kFlatStep * SlopeUnit();
     // Points without a value take no part in the sign and slope walks.
     bool haveSign = false;
     bool sign = false;
     double signX = 0.0;
-    double reference = 1.0;
-    bool rising = true;
+    // The slope walk follows |f'| and marks where it turns: a trough is a candidate for a
+    // horizontal tangent (kind 3), a peak one for the steepest slope (kind 12). A turn counts
+    // once |f'| has come back from its extreme by more than a step, so that a slow turn (tan x
+    // in degrees at 0, or any turn on a fine window) is seen however little |f'| changes from
+    // one sample to the next; the candidate is the sample at the extreme itself.
+    int direction = 0; // 1 rising, -1 falling, 0 not yet known
+    int extremeAt = -1;
+    double extreme = 0.0;
     for (int i = 0; i < count; ++i) {
         KTCurvePoint& point = buffer->m_points[static_cast<std::size_t>(i)];
         const double x = point.m_point.m_x;
@@ -219,31 +306,47 @@ void KTCurveAnalyser::AnalyseExplicit()
             sign = positive;
             haveSign = true;
             signX = x;
+        } else {
+            // Across a pole or a gap in the domain a change of sign is no root.
+            haveSign = false;
         }
 
         const double slope = m_f.Derivative(x);
         point.m_firstDerivative = slope;
         if (wantSecond)
             point.m_secondDerivative = m_f.SecondDerivative(x);
-        if (IsNoValue(slope) || IsNoValue(y))
+        if (IsNoValue(slope) || IsNoValue(y)) {
+            // Past a pole or a gap in the domain the walk starts afresh.
+            direction = 0;
+            extremeAt = -1;
             continue;
+        }
 
         const double d = std::fabs(slope);
-        const bool mayMark = i >= kFirstSlopeMarker;
-        if (std::fabs(d - reference) < 0.0001) {
-            reference = d;
-            if (!rising) {
-                if (mayMark)
-                    AddSampled(x, y, KTMarkerHorizontalCandidate, Origin{i});
-                rising = true;
+        // The step is never below the rounding of the difference that gives the slope.
+        const double step = std::max(flatStep, kSlopeRounding * DBL_EPSILON * std::fabs(y) /
+                                                   (kDerivativeStep * std::max(1.0, std::fabs(x))));
+        if (extremeAt < 0) {
+            extremeAt = i;
+            extreme = d;
+        } else if (direction == 0) {
+            if (std::fabs(d - extreme) >= step) {
+                direction = d > extreme ? 1 : -1;
+                extremeAt = i;
+                extreme = d;
             }
-        } else if ((rising && d > reference) || (!rising && d < reference)) {
-            reference = d;
-        } else {
-            if (mayMark && !(rising && polar))
-                AddSampled(x, y, rising ? KTMarkerInflection : KTMarkerHorizontalCandidate, Origin{i});
-            rising = !rising;
-            reference = d;
+        } else if (direction > 0 ? d >= extreme : d <= extreme) {
+            extremeAt = i;
+            extreme = d;
+        } else if (std::fabs(d - extreme) >= step) {
+            const KTCurvePoint& at = buffer->m_points[static_cast<std::size_t>(extremeAt)];
+            if (extremeAt >= kFirstSlopeMarker && !(direction > 0 && polar))
+                AddSampled(at.m_point.m_x, at.m_point.m_y,
+                           direction > 0 ? KTMarkerInflection : KTMarkerHorizontalCandidate,
+                           Origin{extremeAt});
+            direction = -direction;
+            extremeAt = i;
+            extreme = d;
         }
     }
 
@@ -263,12 +366,51 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
     const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     KTMarkerList& markers = m_f.m_markers;
     const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    const double spacing = Spacing();
     const auto point = [&](int i) -> const KTCurvePoint& {
         return buffer.m_points[static_cast<std::size_t>(i)];
     };
+    const auto has = [&](int i) { return i >= 0 && i < count && !IsNoValue(point(i).m_point.m_y); };
+    // One marker a pole: the points either side of it, and the zero of a divisor found before,
+    // lie within a sample of each other. Its x is its place; its y is 0, as a divisor's zero
+    // leaves it (a sample's value beside a pole is no place on the curve).
+    const auto add = [&](double x) {
+        if (IsNoValue(x))
+            return;
+        for (int i = 0; i < markers.m_count && i < KTMarkerList::Capacity; ++i) {
+            const KTMarker& m = markers.m_markers[static_cast<std::size_t>(i)];
+            if (m.m_kind == KTMarkerVerticalAsymptote && std::fabs(m.m_point.m_x - x) <= spacing)
+                return;
+        }
+        AddComputed(x, 0.0, KTMarkerVerticalAsymptote);
+    };
 
-    for (int s = 1; s + 1 < count; ++s) {
-        // A drawn point s followed by a run of points off the view that ends at a drawn point.
+    // Where the curve has no value beside a point that has one (a pole that the sampler broke
+    // the curve at, the end of a domain such as ln x at 0, in the view or not), it is an
+    // asymptote when |f| grows without bound towards the end of the values.
+    for (int i = 0; i + 1 < count && markers.m_count < KTCurveValues::MarkerCountLimit; ++i) {
+        if (has(i) == has(i + 1))
+            continue;
+        double inside = point(has(i) ? i : i + 1).m_point.m_x;
+        double outside = point(has(i) ? i + 1 : i).m_point.m_x;
+        for (int k = 0; k < kDomainEndHalvings; ++k) {
+            const double middle = inside + 0.5 * (outside - inside);
+            if (middle == inside || middle == outside)
+                break;
+            (IsNoValue(F(middle)) ? outside : inside) = middle;
+        }
+        if (polisher.Grows(inside, spacing))
+            add(inside);
+    }
+
+    // The sampler broke the curve at every pole its bounds showed. A list without bounds (one
+    // that does not compile) may hide one in a run of points off the view between two drawn
+    // ones, unless the curve only climbs out of the view and back, which the pole search tells,
+    // however steep or shallow the curve there (tan x in degrees).
+    KTFunction3::PreparedList prepared;
+    if (m_f.PrepareList(m_f.Data().CurrentListIndex(), prepared))
+        return;
+    for (int s = 0; s + 1 < count; ++s) {
         if (!point(s).m_draw || point(s + 1).m_draw)
             continue;
         int end = s + 1;
@@ -276,20 +418,11 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
             ++end;
         if (end >= count)
             break;
-        // However many samples the run spans (a pole of tan(x) in a short y range on a wide
-        // window takes fifty), the search below decides: the pole lies between the last drawn
-        // point and the next, and a run that only climbs out of the view and back has none.
-        if (std::fabs(point(s).m_firstDerivative) > kAsymptoteSlope && !IsNoValue(point(s).m_firstDerivative)) {
-            const double x = polisher.PoleBetween(point(s).m_point.m_x, point(end).m_point.m_x);
-            bool near = IsNoValue(x);
-            for (int i = 0; i < markers.m_count && i < KTMarkerList::Capacity; ++i) {
-                const KTMarker& m = markers.m_markers[static_cast<std::size_t>(i)];
-                if (m.m_kind == KTMarkerVerticalAsymptote && std::fabs(m.m_point.m_x - x) <= 0.1)
-                    near = true;
-            }
-            if (!near && std::fabs(x) >= 0.1)
-                AddComputed(x, point(s).m_point.m_y, KTMarkerVerticalAsymptote);
-        }
+        bool values = true;
+        for (int k = s + 1; k < end && values; ++k)
+            values = has(k);
+        if (values)
+            add(polisher.PoleBetween(point(s).m_point.m_x, point(end).m_point.m_x));
         s = end - 1;
     }
 }

@@ -64,6 +64,14 @@ private:
     double F(double x);
     /// Mean distance between the current buffer's neighbouring samples.
     double Spacing() const;
+    /// Distances in x and y within which two markers are one point.
+    KTPoint SamePoint() const;
+    /// The slope in which the curve's slopes show on the view (KTFunction3::ViewSlopeUnit; for
+    /// r = f(angle), a tenth of the view's width per radian).
+    double SlopeUnit() const;
+    /// The marker's point lies in the view (only its x for a vertical asymptote, its y for a
+    /// horizontal one), the stored point of a swapped or polar form taken to the screen.
+    bool InView(const KTMarker& marker) const;
 
     KTFunction3& m_f;
     Scope m_scope;

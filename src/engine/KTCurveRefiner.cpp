@@ -14,10 +14,16 @@ using KTCurveValues::IsNoValue;
 namespace {
 
 constexpr double kRootTolerance = 1e-8;
+/// Tolerances on f' and f'' of the searches, in the view's slopes (as given on a square view).
 constexpr double kSlopeTolerance = 0.0001;
+constexpr double kCurvatureTolerance = 0.01;
 constexpr double kLargeValue = 10000.0;
 constexpr double kBracketFactor = 0.9090909090909091;
 constexpr double kHitDistance2 = 40000.0;
+/// Where the two sides of a divisor's zero are read, in samples, and the part of the view's
+/// height (about a pixel) within which they make one hole.
+constexpr double kHoleSide = 1e-6;
+constexpr double kHolePixels = 1e-3;
 
 /// A usable divisor: finite, not a sentinel and not zero.
 bool Usable(double d)
@@ -172,10 +178,12 @@ void KTCurveRefiner::RefineTurningPoint(int index, double slope)
     }
     marker->m_point.m_x = x1;
 
+    // The tolerance on f' is in the view's own slopes: on a narrow view every slope is small.
+    const double tolerance = kSlopeTolerance * m_f.ViewSlopeUnit();
     if ((d0 - slope >= 0.0) != (d1 - slope >= 0.0)) {
         double x = d0 >= d1 ? x0 : x1;
         double last = std::fabs(D1(x) - slope);
-        for (int i = 0; i < 50 && last > kSlopeTolerance; ++i) {
+        for (int i = 0; i < 50 && last > tolerance; ++i) {
             const double fd = D1(x);
             const double curvature = D2(x);
             if (IsNoValue(fd) || !Usable(curvature)) {
@@ -193,7 +201,7 @@ void KTCurveRefiner::RefineTurningPoint(int index, double slope)
         const double curvature = D2(x);
         marker->m_kind = curvature > 0.0 ? KTMarkerLocalMinimum : KTMarkerLocalMaximum;
         KTCurveValues::PlaceMarker(*marker, x, F(x));
-        if (marker->m_kind != KTMarkerNoneFound && last < kSlopeTolerance && !IsNoValue(curvature))
+        if (marker->m_kind != KTMarkerNoneFound && last < tolerance && !IsNoValue(curvature))
             marker->m_refined = 1;
         else
             marker->m_kind = KTMarkerNoneFound;
@@ -205,7 +213,7 @@ void KTCurveRefiner::RefineTurningPoint(int index, double slope)
     marker->m_point.m_x = x0;
     if (RefineInflection(index, 0.0)) {
         const double flat = D1(marker->m_point.m_x);
-        marker->m_kind = !IsNoValue(flat) && std::fabs(flat - slope) < kSlopeTolerance
+        marker->m_kind = !IsNoValue(flat) && std::fabs(flat - slope) < tolerance
                              ? KTMarkerHorizontalInflection
                              : KTMarkerNoneFound;
     } else {
@@ -244,7 +252,8 @@ bool KTCurveRefiner::RefineInflection(int index, double curvature)
     }
     const double at = D2(mid);
     KTCurveValues::PlaceMarker(*marker, mid, F(mid));
-    if (marker->m_kind != KTMarkerNoneFound && !IsNoValue(at) && std::fabs(curvature - at) < 0.01) {
+    if (marker->m_kind != KTMarkerNoneFound && !IsNoValue(at) &&
+        std::fabs(curvature - at) < kCurvatureTolerance * m_f.ViewSlopeUnit()) {
         marker->m_refined = 1;
         return true;
     }
@@ -416,18 +425,32 @@ void KTCurveRefiner::FindDiscontinuityCandidates()
 void KTCurveRefiner::ClassifyDiscontinuities()
 {
     KTMarkerList& markers = m_f.m_markers;
+    const double spacing = m_f.m_tolerance > 0.0 ? m_f.m_tolerance : 0.01;
+    KTPointPolisher polisher(m_f, spacing);
+    // The two sides are read a small part of a sample away, and agree when they differ by less
+    // than a pixel of the view (a millionth of their size without one).
+    const KTAxes* axes = m_f.Data().m_owner;
+    const double pixel = axes ? (axes->m_yAxis.m_max - axes->m_yAxis.m_min) * kHolePixels : 0.0;
+    const double side = kHoleSide * spacing;
     for (int i = 0; i < markers.m_count && i < KTMarkerList::Capacity; ++i) {
         KTMarker& marker = markers.m_markers[static_cast<std::size_t>(i)];
         if (marker.m_kind != KTMarkerDiscontinuityCandidate)
             continue;
         const double x = marker.m_point.m_x;
-        const double a = F(x - 0.00001);
-        const double b = F(x + 0.00001);
-        if ((a >= 0.0) != (b >= 0.0) || std::fabs(a) > 1000.0 || IsNoValue(a) || IsNoValue(b)) {
+        // An asymptote only where |f| grows without bound; a jump (x/|x|) or an oscillation
+        // (sin(1/x)) is neither an asymptote nor a hole in the curve.
+        if (polisher.Grows(x, spacing)) {
             marker.m_kind = KTMarkerVerticalAsymptote;
-        } else {
+            continue;
+        }
+        const double a = F(x - side);
+        const double b = F(x + side);
+        const double agree = std::max(pixel, 1e-6 * std::max(std::fabs(a), std::fabs(b)));
+        if (!IsNoValue(a) && !IsNoValue(b) && std::fabs(a - b) <= agree) {
             marker.m_kind = KTMarkerPointDiscontinuity;
             marker.m_point.m_y = (a + b) / 2.0;
+        } else {
+            marker.m_kind = KTMarkerNoneFound;
         }
     }
 }

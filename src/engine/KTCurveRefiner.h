@@ -22,7 +22,8 @@ public:
     /// minimum (7) or maximum (6), a horizontal inflection (4), or kind 5.
     void RefineTurningPoint(int index, double slope);
     /// Moves marker `index` to where f'' equals the target by halving a bracket; refined when
-    /// |f'' - target| < 0.01 there, else kind 5. Returns whether it converged.
+    /// |f'' - target| is below 0.01 in the view's slopes there (KTFunction3::ViewSlopeUnit), else
+    /// kind 5. Returns whether it converged.
     bool RefineInflection(int index, double curvature);
     /// x near x0 with f(x) = value within 1e-8, or KTNoSecondValue.
     double SolveForValue(double x0, double value);

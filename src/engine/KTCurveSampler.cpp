@@ -1,14 +1,19 @@
 #include "engine/KTCurveSampler.h"
 
+#include "engine/KTBracketSearch.h"
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
 #include "engine/KTImplicitGrid.h"
+#include "engine/KTIntervalRules.h"
+#include "engine/KTPointPolisher.h"
 #include "foundation/KTSentinelValues.h"
 #include "axes/KTAxes.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -30,6 +35,23 @@ constexpr int kSideLeft = 3;
 constexpr int kSideRight = 4;
 /// Halvings that narrow the end of a domain between two samples to neighbouring doubles.
 constexpr int kDomainEndHalvings = 200;
+/// Times by which a jump's step between neighbouring doubles exceeds the change of f just
+/// beside it (a steep curve changes there by about as much).
+constexpr double kJumpRatio = 4.0;
+/// Most steps with a pole between samples that are searched one by one; beyond this many the
+/// samples cannot show the curve between its poles anyway.
+constexpr int kDensePoles = 200;
+/// Part of a pixel to which a crossing of the view's edge is placed.
+constexpr double kEdgePrecision = 1e-3;
+
+/// The size of one device pixel of the axis in its own units (its whole range when it has no
+/// pixels).
+double PixelSize(const KTAxis& axis)
+{
+    const double extent = axis.m_isX ? std::fabs(double(axis.m_devicePixel.right) - axis.m_devicePixel.left)
+                                     : std::fabs(double(axis.m_devicePixel.bottom) - axis.m_devicePixel.top);
+    return (axis.m_max - axis.m_min) / std::max(extent, 1.0);
+}
 
 void MarkOff(KTCurvePoint& point)
 {
@@ -55,6 +77,22 @@ int KTCurveSampler::OppositeSide(int side)
     }
 }
 
+KTFunctionDomain KTCurveSampler::SampledDomain() const
+{
+    KTFunctionDomain domain = m_f.Data().m_domain;
+    const KTEquationPartList& parts = m_f.Parts();
+    const bool explicitForm = !parts.m_polar && !parts.m_parametricX;
+    // The default stays stored as it is (files and the domain's readers rely on it); only the
+    // samples go beyond it, so that a curve fills a view wider than 100000 as it fills a narrow one.
+    if (explicitForm && parts.CountParts(KTPartDomain) == 0 &&
+        domain.m_low == KTFunctionDomain::ExplicitDefaultLow &&
+        domain.m_high == KTFunctionDomain::ExplicitDefaultHigh) {
+        domain.m_low = -HUGE_VAL;
+        domain.m_high = HUGE_VAL;
+    }
+    return domain;
+}
+
 void KTCurveSampler::SetDomainEnds()
 {
     KTAxes* axes = m_f.Data().m_owner;
@@ -62,6 +100,8 @@ void KTCurveSampler::SetDomainEnds()
         return;
     KTFunctionData3& data = m_f.Data();
     KTFunctionDomain& domain = data.m_domain;
+    const KTFunctionDomain sampled = SampledDomain();
+    const bool spansView = sampled.m_low != domain.m_low;
     const KTEquationPartList& parts = m_f.Parts();
     const bool polar = parts.m_polar != 0;
     const bool swapped = parts.m_inverse != 0 && !polar;
@@ -75,7 +115,7 @@ void KTCurveSampler::SetDomainEnds()
         return v > across.m_max || v < across.m_min;
     };
 
-    if (domain.m_low < along.m_min && !polar) {
+    if (sampled.m_low < along.m_min && !polar) {
         data.m_plottedLow = along.m_min;
         if (domain.m_lowEnd != KTFunctionDomain::EndNone)
             domain.m_lowEnd = KTFunctionDomain::EndUnbounded;
@@ -87,8 +127,9 @@ void KTCurveSampler::SetDomainEnds()
 
     if (!(domain.m_high > domain.m_low))
         domain.m_high = domain.m_low + 0.01;
+    const double high = spansView ? sampled.m_high : domain.m_high;
 
-    if (domain.m_high > along.m_max && !polar) {
+    if (high > along.m_max && !polar) {
         data.m_plottedHigh = along.m_max;
         if (domain.m_highEnd != KTFunctionDomain::EndNone)
             domain.m_highEnd = KTFunctionDomain::EndUnbounded;
@@ -125,9 +166,10 @@ void KTCurveSampler::SampleBranch()
         SampleExplicit(*axes, false);
     else if (swapped && !polar && !parametric)
         SampleExplicit(*axes, true);
-    else if (polar && !parametric)
+    else if (polar && !parametric) {
         SamplePolar();
-    else if (parametric && !polar)
+        BreakPolarAtPoles();
+    } else if (parametric && !polar)
         SampleParametric();
     else
         return;
@@ -141,6 +183,7 @@ void KTCurveSampler::SampleBranch()
     if (status == KTStatusExplicit && !polar && !parametric &&
         data.CurrentListIndex() != KTFunctionData3::DiscontinuityList) {
         AddDomainEnds(swapped);
+        BreakAtPoles(swapped);
         RefineEdges(swapped);
     }
 
@@ -152,7 +195,7 @@ void KTCurveSampler::SampleBranch()
 void KTCurveSampler::SampleExplicit(KTAxes& axes, bool swapped)
 {
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
-    const KTFunctionDomain& domain = m_f.Data().m_domain;
+    const KTFunctionDomain domain = SampledDomain();
     const KTAxis& along = swapped ? axes.m_yAxis : axes.m_xAxis;
     const KTAxis& across = swapped ? axes.m_xAxis : axes.m_yAxis;
 
@@ -164,7 +207,7 @@ void KTCurveSampler::SampleExplicit(KTAxes& axes, bool swapped)
         axes.SampleY(buffer, domain.m_low, domain.m_high);
     else
         axes.SampleX(buffer, domain.m_low, domain.m_high);
-    if (buffer.m_count < 0 || buffer.m_count > KTCurvePointBuffer::Capacity)
+    if (buffer.m_count < 0 || buffer.m_count > buffer.Size())
         buffer.m_count = 0;
 
     const int count = buffer.m_count;
@@ -266,7 +309,7 @@ void KTCurveSampler::AddDomainEnds(bool swapped)
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     const KTAxes& axes = *m_f.Data().m_owner;
     const KTAxis& across = swapped ? axes.m_xAxis : axes.m_yAxis;
-    const KTFunctionDomain& domain = m_f.Data().m_domain;
+    const KTFunctionDomain domain = SampledDomain();
     const auto defined = [](const KTCurvePoint& p) { return !KTCurveValues::IsNoValue(p.m_point.m_y); };
     // A drawn sample beside one without a value: the branch ends between them. (Beside a sample
     // off the view, its end would not show.)
@@ -322,6 +365,265 @@ void KTCurveSampler::AddDomainEnds(bool swapped)
     buffer.m_count = static_cast<std::int32_t>(points.size());
 }
 
+bool KTCurveSampler::SamplesSuggestPole(int i)
+{
+    // Without a bound of f over the step, its samples must tell: towards a pole |f| rises ever
+    // more steeply from both sides (towards a smooth peak ever less steeply), and past the pole
+    // f either keeps its sign (1/x^2) or changes it (tan x). At the ends of the samples there is
+    // no other side to tell by.
+    const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    const auto magnitude = [&](int k) {
+        if (k < 0 || k >= count)
+            return -1.0;
+        const double v = buffer.m_points[static_cast<std::size_t>(k)].m_point.m_y;
+        return KTCurveValues::IsNoValue(v) ? -1.0 : std::fabs(v);
+    };
+    const auto steepening = [&](int near, int step) {
+        const double m0 = magnitude(near);
+        const double m1 = magnitude(near - step);
+        const double m2 = magnitude(near - 2 * step);
+        return m1 >= 0.0 && m0 > m1 && (m2 < 0.0 || m0 - m1 > m1 - m2);
+    };
+    return steepening(i, 1) && steepening(i + 1, -1);
+}
+
+std::vector<int> KTCurveSampler::PoleSteps(const KTFunction3::PreparedList* bounds)
+{
+    const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    const auto x = [&](int i) { return buffer.m_points[static_cast<std::size_t>(i)].m_point.m_x; };
+    std::vector<int> steps;
+    if (!bounds) {
+        for (int i = 0; i + 1 < count; ++i)
+            if (SamplesSuggestPole(i))
+                steps.push_back(i);
+        return steps;
+    }
+    // A stretch of samples whose bound is finite holds no pole, nor does one without any value;
+    // only the other stretches are halved, down to single steps. Most curves are settled by one
+    // bound, a curve with poles by a few dozen.
+    const std::function<void(int, int)> split = [&](int first, int last) {
+        if (last <= first || !MayHoldPole(BoundOver(*bounds, x(first), x(last))))
+            return;
+        if (last - first == 1) {
+            steps.push_back(first);
+            return;
+        }
+        const int middle = first + (last - first) / 2;
+        split(first, middle);
+        split(middle, last);
+    };
+    split(0, count - 1);
+    return steps;
+}
+
+bool KTCurveSampler::MayHoldPole(const KTInterval& bound)
+{
+    return !bound.IsEmpty() && !bound.IsBounded();
+}
+
+KTInterval KTCurveSampler::BoundOver(const KTFunction3::PreparedList& bounds, double low, double high)
+{
+    // No second variable: its range is empty, as KTNoSecondValue is to a single evaluation.
+    return bounds.Bound(std::min(low, high), std::max(low, high), HUGE_VAL, -HUGE_VAL);
+}
+
+bool KTCurveSampler::NarrowPole(const KTFunction3::PreparedList* bounds, const KTCurvePoint& a,
+                                const KTCurvePoint& b, double& u, double& v)
+{
+    u = a.m_point.m_x;
+    v = b.m_point.m_x;
+    double fu = a.m_point.m_y;
+    double fv = b.m_point.m_y;
+    if (bounds) {
+        // The half whose bound is not finite holds the pole; where neither half's is, the bound
+        // of the whole step was only wide (x/x reads x twice) and there is none. Where both are,
+        // the pole lies near the middle, within what the bounds allow around it for rounding,
+        // and the values themselves place it.
+        for (int k = 0; k < kDomainEndHalvings; ++k) {
+            const double middle = u + 0.5 * (v - u);
+            if (middle == u || middle == v)
+                return true;
+            const bool left = MayHoldPole(BoundOver(*bounds, u, middle));
+            const bool right = MayHoldPole(BoundOver(*bounds, middle, v));
+            if (left && right)
+                break;
+            if (left)
+                v = middle;
+            else if (right)
+                u = middle;
+            else
+                return false;
+        }
+        fu = Value(u);
+        fv = Value(v);
+    }
+    const auto f = [this](double at) { return Value(at); };
+    if (KTBracketSearch::ChangesSign(fu, fv) && fu != 0.0 && fv != 0.0) {
+        const KTBracketSearch::Result r = KTBracketSearch::Bisect(f, u, v, fu, fv);
+        u = std::min(r.last.a, r.last.b);
+        v = std::max(r.last.a, r.last.b);
+        return true;
+    }
+    const double peak = KTBracketSearch::GoldenMaxAbs(f, u, v);
+    const double reach = 4.0 * KTBracketSearch::Resolution(peak);
+    u = std::max(u, peak - reach);
+    v = std::min(v, peak + reach);
+    return true;
+}
+
+bool KTCurveSampler::StepBreaks(int i, const KTFunction3::PreparedList* bounds, KTPointPolisher& polisher,
+                                double pixel, double& u, double& v)
+{
+    const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
+    const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
+    const auto has = [](double value) { return !KTCurveValues::IsNoValue(value); };
+    if (!has(a.m_point.m_y) || !has(b.m_point.m_y) || !(b.m_point.m_x > a.m_point.m_x) ||
+        !NarrowPole(bounds, a, b, u, v))
+        return false;
+    // Where the narrowing ends on the pole itself (1/(x^2 - 4) at 2 has no value), each side is
+    // the nearest point out from it that has one.
+    const auto beside = [&](double at, double limit) {
+        const double direction = limit > at ? 1.0 : -1.0;
+        double step = KTBracketSearch::Resolution(at);
+        double x = at;
+        while (!has(Value(x)) && step < std::fabs(limit - at)) {
+            x = at + direction * step;
+            step *= 2.0;
+        }
+        return x;
+    };
+    u = beside(u, a.m_point.m_x);
+    v = beside(v, b.m_point.m_x);
+    const double fu = Value(u);
+    const double fv = Value(v);
+    // A pole, where |f| grows without bound, or a jump, where f changes by more than a pixel
+    // between neighbouring doubles and by far less just beside them. Anything else the step
+    // holds is a hole (sin(x)/x at 0), or a point a bound's allowance for rounding took for a
+    // pole just beyond the step: the curve goes on through it.
+    const double w = v - u;
+    const double spacing = b.m_point.m_x - a.m_point.m_x;
+    const bool jump =
+        has(fu) && has(fv) && std::fabs(fu - fv) > pixel &&
+        std::fabs(fu - fv) > kJumpRatio * (std::fabs(fu - Value(u - w)) + std::fabs(Value(v + w) - fv));
+    return !has(fu) || !has(fv) || jump || polisher.Grows(u, spacing) || polisher.Grows(v, spacing);
+}
+
+KTFunction3::PreparedList* KTCurveSampler::Bounds(KTFunction3::PreparedList& prepared)
+{
+    // A list that does not compile has no bounds, and its samples must tell.
+    return m_f.PrepareList(m_f.Data().CurrentListIndex(), prepared) ? &prepared : nullptr;
+}
+
+void KTCurveSampler::BreakAtPoles(bool swapped)
+{
+    KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const KTAxes& axes = *m_f.Data().m_owner;
+    const KTAxis& across = swapped ? axes.m_xAxis : axes.m_yAxis;
+    const KTFunctionDomain domain = SampledDomain();
+    const auto inside = [&](double v) {
+        return !KTCurveValues::IsNoValue(v) && v <= across.m_max && v >= across.m_min;
+    };
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    KTFunction3::PreparedList prepared;
+    const KTFunction3::PreparedList* bounds = Bounds(prepared);
+    KTPointPolisher polisher(m_f, count >= 2 ? buffer.m_points[1].m_point.m_x - buffer.m_points[0].m_point.m_x
+                                             : 0.0);
+
+    // The points to add, each after the sample of its index.
+    std::vector<std::pair<int, KTCurvePoint>> added;
+    const std::vector<int> steps = PoleSteps(bounds);
+    // Poles closer together than the samples can show (tan(1000x) on a view of 20) leave only
+    // noise between them: each such step breaks the curve as it is, unsearched.
+    const bool dense = bounds && static_cast<int>(steps.size()) > kDensePoles;
+    for (const int i : steps) {
+        const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
+        const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
+        double u = a.m_point.m_x;
+        double v = b.m_point.m_x;
+        if (!dense && !StepBreaks(i, bounds, polisher, PixelSize(across), u, v))
+            continue;
+        const auto add = [&](double x, double y) {
+            KTCurvePoint point = a;
+            point.m_point = KTPoint(x, y);
+            point.m_firstDerivative = 0.0;
+            point.m_draw = 1;
+            point.m_break = 0;
+            if (!inside(y) || x < domain.m_low || x > domain.m_high)
+                MarkOff(point);
+            added.emplace_back(i, point);
+        };
+        // Either side of the pole a point of its own, and between them one without a value:
+        // the polyline ends there, and the edge refinement takes each side to the view's edge.
+        if (u > a.m_point.m_x)
+            add(u, Value(u));
+        add(u + 0.5 * (v - u), KTUndefinedValue);
+        if (v < b.m_point.m_x)
+            add(v, Value(v));
+    }
+    if (added.empty())
+        return;
+    std::vector<KTCurvePoint> points;
+    points.reserve(static_cast<std::size_t>(count) + added.size());
+    auto next = added.begin();
+    for (int i = 0; i < count; ++i) {
+        points.push_back(buffer.m_points[static_cast<std::size_t>(i)]);
+        for (; next != added.end() && next->first == i; ++next)
+            points.push_back(next->second);
+    }
+    buffer.Reserve(static_cast<int>(points.size()));
+    std::copy(points.begin(), points.end(), buffer.m_points.begin());
+    buffer.m_count = static_cast<std::int32_t>(points.size());
+}
+
+void KTCurveSampler::BreakPolarAtPoles()
+{
+    // The samples of r = f(angle) (angle = f(r)) keep their places, which the directions kept
+    // with them index: at a pole of f the polyline only ends, at the sample before it.
+    KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const KTAxes& axes = *m_f.Data().m_owner;
+    KTFunction3::PreparedList prepared;
+    const KTFunction3::PreparedList* bounds = Bounds(prepared);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    const double spacing = count >= 2 ? buffer.m_points[1].m_point.m_x - buffer.m_points[0].m_point.m_x : 0.0;
+    KTPointPolisher polisher(m_f, spacing);
+    const double pixel = std::min(PixelSize(axes.m_xAxis), PixelSize(axes.m_yAxis));
+    const std::vector<int> steps = PoleSteps(bounds);
+    const bool dense = bounds && static_cast<int>(steps.size()) > kDensePoles;
+    for (const int i : steps) {
+        double u;
+        double v;
+        if (dense || StepBreaks(i, bounds, polisher, pixel, u, v))
+            buffer.m_points[static_cast<std::size_t>(i)].m_break = 1;
+    }
+}
+
+double KTCurveSampler::EdgeBetween(double inside, double outside, const KTAxis& across)
+{
+    const auto within = [&](double v) {
+        return !KTCurveValues::IsNoValue(v) && v <= across.m_max && v >= across.m_min;
+    };
+    const double enough = kEdgePrecision * PixelSize(across);
+    double value = Value(inside);
+    for (int k = 0; k < kDomainEndHalvings; ++k) {
+        if (std::min(across.m_max - value, value - across.m_min) <= enough)
+            break;
+        const double middle = inside + 0.5 * (outside - inside);
+        if (middle == inside || middle == outside)
+            break;
+        const double v = Value(middle);
+        if (within(v)) {
+            inside = middle;
+            value = v;
+        } else {
+            outside = middle;
+        }
+    }
+    return inside;
+}
+
 void KTCurveSampler::RefineEdges(bool swapped)
 {
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
@@ -340,19 +642,23 @@ void KTCurveSampler::RefineEdges(bool swapped)
         const double tolerance = (second.m_point.m_x - start) * 0.01;
         if (!(tolerance > 0.0))
             continue;
+        // The walk finds the first step that crosses the edge; the crossing itself is then
+        // narrowed to a small part of a pixel, so that a steep curve (ln x near 0) reaches the
+        // edge rather than stopping a hundredth of a sample short of it.
         for (int k = 1; k <= 100; ++k) {
             const double position = start + k * tolerance;
             const double value = Value(position);
             if (second.m_draw) {
                 // The curve enters the view: the first position inside replaces the later point.
                 if (inside(value)) {
-                    second.m_point = KTPoint(position, value);
+                    const double x = EdgeBetween(position, position - tolerance, across);
+                    second.m_point = KTPoint(x, Value(x));
                     break;
                 }
             } else if (!inside(value)) {
-                // The curve leaves: the earlier point moves to one step before the first outside.
-                const double before = position - tolerance;
-                first.m_point = KTPoint(before, Value(before));
+                // The curve leaves: the earlier point moves to the last position inside.
+                const double x = EdgeBetween(position - tolerance, position, across);
+                first.m_point = KTPoint(x, Value(x));
                 break;
             }
         }
@@ -378,10 +684,17 @@ void KTCurveSampler::SampleImplicit(KTAxes& axes)
     const KTFunctionDomain& domain = m_f.Data().m_domain;
     const double xLow = std::max(axes.m_xAxis.m_min, domain.m_low);
     const double xHigh = std::min(axes.m_xAxis.m_max, domain.m_high);
+    // A domain on y bounds the lattice's rows as one on x bounds its columns.
+    const KTFunctionDomain& rows = m_f.Data().m_valueDomain;
+    const bool yDomain = rows.m_variable == ASKind::Y;
+    const double yLow =
+        yDomain && rows.LowBounded() ? std::max(axes.m_yAxis.m_min, rows.m_low) : axes.m_yAxis.m_min;
+    const double yHigh =
+        yDomain && rows.HighBounded() ? std::min(axes.m_yAxis.m_max, rows.m_high) : axes.m_yAxis.m_max;
     int count = 0;
     m_f.m_buffer1->m_count = 0;
     m_f.m_buffer2->m_count = 0;
-    PlotImplicit(count, xLow, xHigh, axes.m_yAxis.m_min, axes.m_yAxis.m_max);
+    PlotImplicit(count, xLow, xHigh, yLow, yHigh);
     if (m_f.m_implicitOverflow) {
         m_f.m_buffer1->m_count = BranchSamples;
         m_f.m_buffer2->m_count = std::max(0, count - (BranchSamples + 1));
@@ -504,7 +817,22 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
                         out[k + m] = SidesDifference(left[m], out[k + m]);
                 }
             };
-        grid.Trace(difference, rows);
+        // The difference's ranges over a cell: the second side's less the first's.
+        const auto bound = [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+            KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
+            if (!gradient) {
+                g.value = KTIntervalRules::Binary(ASKind::Minus, second.Bound(xLow, xHigh, yLow, yHigh),
+                                                  first.Bound(xLow, xHigh, yLow, yHigh));
+                return g;
+            }
+            const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+            const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+            g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
+            g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
+            g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
+            return g;
+        };
+        grid.Trace(difference, rows, bound);
     } else {
         grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
     }

@@ -15,8 +15,13 @@
 // in the last place; every value that depends on one carries a bound on that difference, and a
 // sample whose bound could change a domain test, a sentinel or more than 1e-14 of its value is
 // evaluated again by Run. Every other sample is computed by the same operations as Run.
+//
+// The program also runs over ranges of x and y (Bound): each operation over an interval of its
+// operands, giving a range that holds every value Run gives in the box and marking where values
+// grow without bound (a pole) or may be missing (a domain's edge).
 
 #include "engine/ASTokenList.h"
+#include "engine/KTInterval.h"
 
 #include <cstdint>
 #include <vector>
@@ -28,6 +33,25 @@ struct KTEvaluationInputs
     double y = 0.0;
     const double* constants = nullptr; ///< current values of a, b, c, d, m (five), or null for 0
     double angleScale = 1.0;           ///< 1 / units per radian: multiplies trigonometric arguments
+};
+
+/// The ranges an interval evaluation reads: x and y over [lo, hi] each (an empty y is an absent
+/// second variable, as KTNoSecondValue is to Run), the constants and angle scale as for Run.
+struct KTIntervalInputs
+{
+    KTInterval x;
+    KTInterval y;
+    const double* constants = nullptr; ///< current values of a, b, c, d, m (five), or null for 0
+    double angleScale = 1.0;
+};
+
+/// Ranges of a value and of its partial derivatives by x and y over one box. A derivative range
+/// is unbounded where the value jumps or has a pole; it says nothing at points without a value.
+struct KTIntervalGradient
+{
+    KTInterval value;
+    KTInterval dx;
+    KTInterval dy;
 };
 
 namespace KTEvaluationRules {
@@ -84,6 +108,15 @@ public:
         return x <= 1.0e12 && scaled <= 1.0e12 && value - value == 0.0;
     }
     double RunProgram(const KTEvaluationInputs& in) const;
+    /// A range holding Run's value at every (x, y) of the box in.x by in.y where Run has one
+    /// (see KTInterval: unbounded across a pole, partial where some points have no value, empty
+    /// where none has). Only when IsCompiled(); without a program there is no bound, and callers
+    /// take KTInterval::Entire(). Safe to call from several threads at once.
+    KTInterval Bound(const KTIntervalInputs& in) const;
+    /// Bound with the ranges of the derivatives by x and y over the same box (each operation's
+    /// derivative rule over its ranges). A box on which a derivative keeps one sign is one on
+    /// which the value is monotonic in that variable.
+    KTIntervalGradient BoundWithGradient(const KTIntervalInputs& in) const;
     /// out[i] := the value at xs[i] with the rest of `in` (in.x unused), for i < count: exactly
     /// Run's value wherever that is undefined or a sentinel, otherwise within a relative 1e-14
     /// of it (exactly it where no vector function is involved). Only when IsCompiled().

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 KTFunction3::KTFunction3(KTAxes* owner)
     : m_buffer1(std::make_unique<KTCurvePointBuffer>()), m_buffer2(std::make_unique<KTCurvePointBuffer>())
@@ -174,7 +175,41 @@ double KTFunction3::EvaluateValueSlow(double x, double y)
     return program ? program->Run(inputs) : KTEvaluateTokens(m_data.CurrentList(), inputs);
 }
 
+KTInterval KTFunction3::BoundValue(double xLow, double xHigh)
+{
+    if (xLow > xHigh)
+        std::swap(xLow, xHigh);
+    const KTEvaluationProgram* program = ProgramForCurrentList();
+    if (!program)
+        return KTInterval::Entire();
+    double constants[KTFunctionConstantRanges::Count];
+    CopyConstants(constants);
+    return program->Bound({{xLow, xHigh}, KTInterval::Empty(), constants, AngleScale()});
+}
+
+KTInterval KTFunction3::BoundValue(double xLow, double xHigh, double yLow, double yHigh)
+{
+    if (xLow > xHigh)
+        std::swap(xLow, xHigh);
+    if (yLow > yHigh)
+        std::swap(yLow, yHigh);
+    const KTEvaluationProgram* program = ProgramForCurrentList();
+    if (!program)
+        return KTInterval::Entire();
+    double constants[KTFunctionConstantRanges::Count];
+    CopyConstants(constants);
+    return program->Bound({{xLow, xHigh}, {yLow, yHigh}, constants, AngleScale()});
+}
+
 void KTFunction3::EvaluateValues(const double* xs, double* ys, int count, double y)
+{
+    EvaluateListValues(xs, ys, count, y);
+    if (m_data.m_valueLists != 0)
+        for (int i = 0; i < count; ++i)
+            ys[i] = HoldToValueDomain(ys[i]);
+}
+
+void KTFunction3::EvaluateListValues(const double* xs, double* ys, int count, double y)
 {
     const KTEvaluationProgram* program = ProgramForCurrentList();
     if (!program) {
@@ -223,6 +258,17 @@ double KTFunction3::SecondDerivative(double x)
         KTEvaluationRules::IsSentinel(behind))
         return KTUndefinedValue;
     return (ahead - 2.0 * here + behind) / (h * h);
+}
+
+double KTFunction3::ViewSlopeUnit() const
+{
+    const KTAxes* axes = m_data.m_owner;
+    if (!axes)
+        return 1.0;
+    const double xs = axes->m_xAxis.m_max - axes->m_xAxis.m_min;
+    const double ys = axes->m_yAxis.m_max - axes->m_yAxis.m_min;
+    const double unit = m_parts.m_inverse && !m_parts.m_polar ? xs / ys : ys / xs;
+    return unit > 0.0 && std::isfinite(unit) ? unit : 1.0;
 }
 
 double KTFunction3::YAtX(double x)

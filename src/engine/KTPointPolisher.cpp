@@ -22,11 +22,22 @@ constexpr double kCurvatureStep = 2.5e-3;
 constexpr double kShrunk = 0.1;
 constexpr double kAwayPart = 1e-4;
 constexpr double kAwaySteps = 1e8;
-/// A sign change without a zero is a pole when |f| grows by more than this factor between
-/// 1e-6 and 1e-9 of the bracket's width from it (a logarithm grows by a third there, a smooth
-/// peak by nothing).
+/// A pole is where |f| grows by more than this factor from each distance to the next, ten times
+/// nearer, over the last this many decades before x (from a sample's spacing to where the
+/// doubles near x run out, this many steps of them away); a logarithm grows by a tenth a decade
+/// there, a smooth peak by nothing. A bound of f within this part of the spacing that is finite
+/// rules a pole out. Beyond this |f| has overflowed where it has no value next.
 constexpr double kGrowth = 1.001;
-/// A horizontal inflection needs f' to vanish: no more than this, relative to max(1, |f|).
+constexpr double kGrowthStart = 1e-6;
+constexpr int kGrowthDecades = 13;
+constexpr int kGrowthLeast = 3;
+constexpr double kGrowthFloor = 64.0;
+constexpr double kGrowthHuge = 1e15;
+/// Part of the last decade's gain that the next one keeps towards a pole (a logarithm keeps
+/// nine tenths of it; a point 1e-8 beside a pole keeps a tenth).
+constexpr double kGainKept = 0.5;
+/// A horizontal inflection needs f' to vanish: no more than this, relative to the larger of the
+/// view's slope and |f| (the rounding of the differences grows with it).
 constexpr double kFlatSlope = 1e-8;
 /// Samples either side of a candidate searched for its sign change.
 constexpr int kNearSamples = 3;
@@ -113,17 +124,43 @@ double KTPointPolisher::RootBetween(double a, double b)
 
 bool KTPointPolisher::Grows(double x, double width)
 {
-    int growing = 0;
+    // A bound of f near x that is finite rules a pole out at once, however f's values turn
+    // (sin(1/x) at 0). A list without bounds gives no finite one.
+    const double near = kGrowthStart * width;
+    if (m_f.BoundValue(x - near, x + near).IsBounded())
+        return false;
+    // Towards a pole |f| rises from each distance to the next one ten times nearer, in the last
+    // decades before x at least, by a gain that does not fade: tenfold for 1/x, by a nearly
+    // steady part for ln|x|. Beside a pole, a little way off it, the gain fades to nothing by
+    // the nearest decades. Or |f| rises beyond what a double holds (e^(1/x) at 0). A jump or a
+    // hole does not keep rising. One side is enough (ln x at 0, e^(1/x)).
+    const double nearest = kGrowthFloor * KTBracketSearch::Resolution(x);
     for (const double side : {-1.0, 1.0}) {
-        const double far = F(x + side * width * 1e-6);
-        const double near = F(x + side * width * 1e-9);
-        if (IsNoValue(far))
-            continue; // a side without values (the end of a domain) says nothing
-        if (!(Magnitude(near) > std::fabs(far) * kGrowth))
-            return false;
-        ++growing;
+        double previous = -1.0;
+        double gain = 0.0;
+        int rises = 0;
+        bool overflows = false;
+        for (int k = 0; k < kGrowthDecades; ++k) {
+            const double d = width * std::pow(10.0, -k);
+            if (d < nearest)
+                break;
+            const double v = F(x + side * d);
+            if (IsNoValue(v)) {
+                // Past a huge value: too large for a double; else the end of the domain.
+                overflows = previous > kGrowthHuge;
+                break;
+            }
+            const double m = std::fabs(v);
+            const double g = previous > 0.0 && m > 0.0 ? std::log(m / previous) : 0.0;
+            const bool steady = rises == 0 || g >= kGainKept * gain;
+            rises = g > std::log(kGrowth) ? (steady ? rises + 1 : 1) : 0;
+            gain = g;
+            previous = m;
+        }
+        if (rises >= kGrowthLeast || overflows)
+            return true;
     }
-    return growing > 0;
+    return false;
 }
 
 double KTPointPolisher::PoleBetween(double a, double b)
@@ -188,7 +225,7 @@ void KTPointPolisher::ForEachSignChangeOfSamples(
     const std::function<double(double, double)>& g, const KTCurvePointBuffer& buffer, int first, int last,
     const std::function<void(const KTBracketSearch::Bracket&)>& found)
 {
-    const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     first = std::max(0, first);
     last = std::min(count - 1, last);
     bool have = false;
@@ -216,9 +253,9 @@ bool KTPointPolisher::SignChangeNear(const std::function<double(double)>& g, con
 {
     bool have = false;
     double best = 0.0;
-    // The candidate is marked on the sample after the turn of the slope walk.
-    const KTCurvePoint* before = buffer.At(std::max(0, index - 1));
-    const double target = before ? before->m_point.m_x : 0.0;
+    // The candidate is marked on the sample where |f'| turned.
+    const KTCurvePoint* at = buffer.At(std::max(0, index));
+    const double target = at ? at->m_point.m_x : 0.0;
     ForEachSignChange(g, buffer, index - reach, index + std::max(reach, ahead),
                       [&](const KTBracketSearch::Bracket& bracket) {
         const double distance = std::fabs((bracket.a + bracket.b) * 0.5 - target);
@@ -319,7 +356,8 @@ bool KTPointPolisher::PlaceTurningPoint(KTMarker& marker, double a, double b, do
         const double v = F(x);
         return IsNoValue(v) ? -HUGE_VAL : (maximum ? v : -v);
     };
-    const double reach = kValueSearch * std::max(1.0, std::fabs(x0));
+    // Within a sample: on a narrow view a millionth of |x| may span the whole view.
+    const double reach = std::min(kValueSearch * std::max(1.0, std::fabs(x0)), m_spacing);
     const double xg = KTBracketSearch::GoldenMax(score, x0 - reach, x0 + reach);
     const double s0 = score(x0);
     const double x = score(xg) - s0 > 4.0 * DBL_EPSILON * std::fabs(s0) ? xg : x0;
@@ -336,9 +374,10 @@ bool KTPointPolisher::PlaceInflection(KTMarker& marker, double a, double b, bool
     if (IsNoValue(y) || !Confirmed(x, true) || !SlopeContinuous(x))
         return false;
     if (horizontal) {
-        // The slope only dipping there is no horizontal tangent.
+        // The slope only dipping there is no horizontal tangent. What counts as flat is measured
+        // in the view's own slope (x^3 + 1e-9 x is no flat bend on a view a thousandth wide).
         const double flat = Slope(x);
-        if (IsNoValue(flat) || std::fabs(flat) > kFlatSlope * std::max(1.0, std::fabs(y)))
+        if (IsNoValue(flat) || std::fabs(flat) > kFlatSlope * std::max(m_f.ViewSlopeUnit(), std::fabs(y)))
             return false;
         marker.m_kind = KTMarkerHorizontalInflection;
     }
@@ -352,7 +391,7 @@ bool KTPointPolisher::PolishTurningPoint(KTMarker& marker, const KTCurvePointBuf
     // The slope walk marks a flat turn once |f'| changes by less than its threshold from one
     // sample to the next: on a fine layout x^4 gets there several samples before f' changes
     // sign. The search runs on while |f'| keeps falling, to the sample where it rises again.
-    const int count = std::clamp<int>(buffer.m_count, 0, KTCurvePointBuffer::Capacity);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     int ahead = kNearSamples;
     for (int k = std::max(index, 0); k + 1 < count && k - index < kFlatRun; ++k) {
         const double d0 = buffer.m_points[static_cast<std::size_t>(k)].m_firstDerivative;

@@ -40,6 +40,9 @@ public:
     /// The pole of f between a and b (by halving a sign change, else where |f| is largest), or
     /// KTNoSecondValue when |f| stays bounded there.
     double PoleBetween(double a, double b);
+    /// |f| grows without bound towards x from at least one side, judged within a small part of
+    /// `width` (the bracket or sample spacing the candidate came from).
+    bool Grows(double x, double width);
     /// A zero of g near x0: a sign change searched out to `reach` either side, then refined;
     /// KTNoSecondValue when there is none.
     double ZeroNear(const std::function<double(double)>& g, double x0, double reach);
@@ -82,7 +85,6 @@ private:
     /// when that is more), the one nearest the candidate; false when there is none.
     bool SignChangeNear(const std::function<double(double)>& g, const KTCurvePointBuffer& buffer, int index,
                         int reach, KTBracketSearch::Bracket& found, int ahead = 0);
-    bool Grows(double x, double width);
     /// The zero of f' (or f'') between a and b, its difference step made narrower or wider
     /// while the zero settles; `scale` as for ZeroBetween.
     double StableZero(bool curvature, double a, double b, double scale);

@@ -80,8 +80,12 @@ KTQuadrature::Result KTQuadrature::Integrate(const std::function<double(double)>
         const Piece worst = pieces.back();
         pieces.pop_back();
         const double mid = 0.5 * (worst.a + worst.b);
-        if (!(mid > std::min(worst.a, worst.b) && mid < std::max(worst.a, worst.b)))
-            break; // no double between the ends: it cannot be halved further
+        if (!(mid > std::min(worst.a, worst.b) && mid < std::max(worst.a, worst.b))) {
+            // No double between the ends: it cannot be halved further, and stays as it is.
+            pieces.push_back(worst);
+            std::push_heap(pieces.begin(), pieces.end(), larger);
+            break;
+        }
         const Piece left = Rule(f, worst.a, mid, result.evaluations);
         const Piece right = Rule(f, mid, worst.b, result.evaluations);
         value += left.value + right.value - worst.value;
@@ -101,6 +105,8 @@ KTQuadrature::Result KTQuadrature::Integrate(const std::function<double(double)>
         value += p.value;
     result.value = value;
     result.error = error;
+    result.worstFrom = pieces.front().a;
+    result.worstTo = pieces.front().b;
     result.magnitude = magnitude;
     result.converged = std::isfinite(value) && error <= goal();
     return result;

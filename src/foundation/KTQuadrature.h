@@ -16,6 +16,10 @@ public:
         double magnitude = 0.0; ///< the integral of |f|, as the rule estimates it
         bool converged = false; ///< the error met the tolerance within the pieces allowed
         int evaluations = 0;
+        /// The ends of the piece with the largest error at the end: where a pole hides, it is
+        /// as narrow as doubles allow, or the pole is one of its ends.
+        double worstFrom = 0.0;
+        double worstTo = 0.0;
     };
 
     /// The integral of f from a to b (negative when b < a). The error aimed at is relTolerance of

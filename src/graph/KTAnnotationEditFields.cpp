@@ -6,6 +6,7 @@
 #include "foundation/KTNumberFormat.h"
 #include "foundation/RoundHalfUp.h"
 #include "graph/KTGAnnotation.h"
+#include "graph/KTOptionGraph3.h"
 #include "graph/KTOptionsAnnotation.h"
 #include "graph/KTTipInfo.h"
 
@@ -22,12 +23,21 @@ void SetPen(KTLogPen& pen, const CString& weightText, int style, COLORREF colour
 
 } // namespace
 
-KTAnnotationEditFields KTAnnotationEditFields::FromAnnotation(const KTGAnnotation& annotation, bool expanded)
+bool KTAnnotationEditFields::IsPlaceholder(const CString& line, const CString& placeholder)
+{
+    // The user may have changed the placeholder in the Messages dialog, or the note may have
+    // been made under another language: each is a placeholder nobody typed.
+    return (!placeholder.IsEmpty() && line == placeholder) || line == PlaceholderLine ||
+           KTOptionGraph3::IsDefaultRightClickText(line);
+}
+
+KTAnnotationEditFields KTAnnotationEditFields::FromAnnotation(const KTGAnnotation& annotation, bool expanded,
+                                                              const CString& placeholder)
 {
     KTAnnotationEditFields fields;
     for (int n = 0; n < LineCount; ++n) {
         CString line = annotation.m_text.LineText(n);
-        if (line == " " || (n == 0 && line == PlaceholderLine))
+        if (line == " " || (n == 0 && IsPlaceholder(line, placeholder)))
             line.Empty();
         fields.m_lines[static_cast<std::size_t>(n)] = line;
         fields.m_equation[static_cast<std::size_t>(n)] =

@@ -17,7 +17,8 @@ class KTOptionsAnnotation;
 struct KTAnnotationEditFields
 {
     static constexpr int LineCount = 10;
-    /// The first line of a new annotation, shown as an empty row.
+    /// The placeholder spelt with a capital "To", which a note may carry; shown as an empty row
+    /// like the placeholders the view writes.
     static constexpr const char* PlaceholderLine = "Right Click To Edit";
     /// Points per hundredth of a millimetre, and back, as the dialog converts font sizes.
     static constexpr double PointsPerUnit = 0.02834645669353835;
@@ -42,9 +43,14 @@ struct KTAnnotationEditFields
     int m_borderStyle = 13;
     BYTE m_expanded = 0;
 
-    /// The fields of an annotation: a line " " and a first line "Right Click To Edit" show
-    /// empty, sizes and weights as texts, pen styles as picker numbers.
-    static KTAnnotationEditFields FromAnnotation(const KTGAnnotation& annotation, bool expanded);
+    /// The fields of an annotation: a line " " and a first line that is a new annotation's
+    /// placeholder show empty, sizes and weights as texts, pen styles as picker numbers.
+    /// `placeholder` is the text the view writes into a new annotation now ("MsgRightClick");
+    /// the default placeholder of every language and PlaceholderLine count as well.
+    static KTAnnotationEditFields FromAnnotation(const KTGAnnotation& annotation, bool expanded,
+                                                 const CString& placeholder = CString());
+    /// Whether a first line is a new annotation's placeholder (as FromAnnotation decides).
+    static bool IsPlaceholder(const CString& line, const CString& placeholder);
     /// Writes the edited fields into the annotation: empty lines before a filled one keep their
     /// row as " ", trailing empty lines go, the font keeps its other fields.
     void ApplyTo(KTGAnnotation& annotation) const;

@@ -13,6 +13,7 @@
 #include "graph/KTGraphData3.h"
 #include "axes/KTUndefined.h"
 #include "platform/KTDC.h"
+#include "typeset/KTEEquation.h"
 
 #include <cmath>
 
@@ -94,7 +95,8 @@ void KTDerivativeCalculation::CalculateValue(KTDerivativeFunction& tangent,
 
     const CString shownX = substitutions && substitutions->GetCount() > 0 ? FormatNumber(x) : tangent.m_xText;
     const CString slope = FormatNumber(tangent.m_slope);
-    tangent.m_label = "d/dx " + KTFunction3::TypedRightHandSide(function->TypedEquation()) +
+    tangent.m_label = "d/dx " +
+                      KTEEquation::AsOperand(KTFunction3::TypedRightHandSide(function->TypedEquation())) +
                       " (x =" + shownX + ") = " + slope;
 
     tangent.m_intercept = tangent.m_point.m_y - tangent.m_slope * x;
@@ -142,6 +144,10 @@ void KTDerivativeCalculation::Draw(const KTDerivativeFunction& tangent, KTDC& dc
         pen.m_pen.m_width =
             (doubled > kSelectedMinimumPoints ? doubled : kSelectedMinimumPoints) * KTLogPen::kUnitsPerPoint;
     }
+    // The line and the circle stay inside the plot: a wide pen at its edge, or the circle of a
+    // point near it, would reach past it.
+    const int saved = dc.SaveDC();
+    dc.IntersectClipRect(axes.PlotRect());
     pen.Select(dc);
     const CPoint start = axes.GraphToDevice(tangent.m_start, 0, 0);
     const CPoint end = axes.GraphToDevice(tangent.m_end, 0, 0);
@@ -149,10 +155,12 @@ void KTDerivativeCalculation::Draw(const KTDerivativeFunction& tangent, KTDC& dc
         dc.MoveTo(start);
         dc.LineTo(end);
     }
+    // A point outside the view has no place on it: the mapping would put it on the edge.
     const CPoint point = axes.GraphToDevice(tangent.m_point, 0, 0);
-    if (HasPixel(point))
+    if (HasPixel(point) && axes.InView(tangent.m_point))
         KTMarkerPainter().DrawCircle(dc, point.x, point.y, kCircleSize, kCircleSize, nullptr);
     pen.Restore(dc);
+    dc.RestoreDC(saved);
 }
 
 bool KTDerivativeCalculation::IsNear(const KTDerivativeFunction& tangent, int x, int y)

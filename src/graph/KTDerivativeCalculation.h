@@ -29,9 +29,10 @@ public:
     static void Calculate(KTDerivativeFunction& tangent, KTGraphData3& graphData,
                           const KTVariableSubstitutions* substitutions);
     /// The line between the ends and a circle at the point of tangency in the record's pen; a
-    /// selected tangent on the screen at least 1.5 pt and twice its width. Nothing while the
-    /// tangent is not valid, is out of view or has no mapping. The context's pen is as before
-    /// when it returns.
+    /// selected tangent on the screen at least 1.5 pt and twice its width. Both are clipped to
+    /// the plot area, and the circle is left out while the point lies outside the view. Nothing
+    /// while the tangent is not valid, is out of view or has no mapping. The context's pen and
+    /// clip are as before when it returns.
     static void Draw(const KTDerivativeFunction& tangent, KTDC& dc);
     /// True when the device point lies within 200 units of the whole line through the device
     /// points of the ends (not only the segment); never for coinciding ends or without a mapping.

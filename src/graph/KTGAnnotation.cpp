@@ -122,7 +122,7 @@ bool KTGAnnotation::HitTestText(int x, int y, const KTPoint& graphPoint)
     m_grabVector = graphPoint.Difference(m_textPosition);
     CRect box = m_textRect;
     box.NormalizeRect();
-    return box.PtInRect(CPoint(x, y));
+    return !m_hidden && box.PtInRect(CPoint(x, y));
 }
 
 void KTGAnnotation::MoveText(int x, int y, const KTPoint& graphPoint)
@@ -140,5 +140,10 @@ bool KTGAnnotation::HitTestAnchor(int x, int y, double squaredLimit)
     m_grabOffset = CSize(Saturate(std::int64_t{x} - m_anchor.x), Saturate(std::int64_t{y} - m_anchor.y));
     const double dx = static_cast<double>(x) - m_anchor.x;
     const double dy = static_cast<double>(y) - m_anchor.y;
-    return dx * dx + dy * dy < squaredLimit;
+    return !m_hidden && dx * dx + dy * dy < squaredLimit;
+}
+
+KTPoint KTGAnnotation::PlacePoint() const
+{
+    return m_bound || m_anchorType != KTAnchorNone ? m_anchorPosition : m_textPosition;
 }

@@ -51,20 +51,28 @@ public:
     // ---- hit testing and moving (device = logical units of the drawing) ---------------------
     /// Records the grab offset (point minus the box's first corner) and the grab vector (graph
     /// point minus text position) whether or not it hits; true when the point lies in the box
-    /// with its corners put in order, right and bottom edges excluded.
+    /// with its corners put in order, right and bottom edges excluded, and the annotation is
+    /// not hidden.
     bool HitTestText(int x, int y, const KTPoint& graphPoint);
     /// Text position := graph point minus grab vector; the box keeps its size and its first
     /// corner becomes the point minus the grab offset.
     void MoveText(int x, int y, const KTPoint& graphPoint);
-    /// Records the grab offset (point minus anchor); true when its squared length is below limit.
+    /// Records the grab offset (point minus anchor); true when its squared length is below limit
+    /// and the annotation is not hidden.
     bool HitTestAnchor(int x, int y, double squaredLimit);
     /// The anchor in graph coordinates (used for bound annotations).
     KTPoint GetGraphPoint() const { return m_anchorPosition; }
+    /// The graph point the annotation belongs to: its anchor's when it has one (or is bound to a
+    /// point), else its box's first corner. When the view no longer holds it, the annotation
+    /// is hidden with it.
+    KTPoint PlacePoint() const;
 
     // ---- layout and drawing -------------------------------------------------------------------
     /// Draws anchor, box and lines; equation lines show the substitutions' values. The box is
-    /// recomputed first, and the text's hot rectangle set to it.
-    void Draw(KTDC& dc, const KTVariableSubstitutions& substitutions);
+    /// recomputed first, moved inside keepWithin when one is given (logical units, corners in
+    /// order; a box larger than it keeps its first corner in it), and the text's hot rectangle
+    /// set to it. A hidden annotation draws nothing.
+    void Draw(KTDC& dc, const KTVariableSubstitutions& substitutions, const CRect* keepWithin = nullptr);
     /// The size of all lines: the widest width and the sum of the absolute heights. Plain lines
     /// are measured in the font the caller selected.
     CSize MeasureText(KTDC& dc, const KTVariableSubstitutions& substitutions);
@@ -105,4 +113,7 @@ public:
     std::int32_t m_pointSize = 20;
     double m_yDirection = -1.0; ///< set to -1.0 at every drawing (y grows upwards)
     BYTE m_selected = 0;        ///< drawn with a heavier border on screen; not archived
+    /// Its place point is outside the view the document last laid it out in: neither drawn nor
+    /// hit. Not archived.
+    BYTE m_hidden = 0;
 };

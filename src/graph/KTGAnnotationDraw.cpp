@@ -88,6 +88,38 @@ KTLogPen SelectedBorderPen(KTLogPen pen)
     return pen;
 }
 
+/// The offset that moves [low, high] inside [from, to]; its low end stays inside when it is
+/// longer.
+std::int64_t Inside(std::int64_t low, std::int64_t high, std::int64_t from, std::int64_t to)
+{
+    std::int64_t shift = 0;
+    if (high > to)
+        shift = to - high;
+    if (low + shift < from)
+        shift = from - low;
+    return shift;
+}
+
+/// Moves the box (either corner order) into the area, keeping its size: an annotation whose
+/// box would reach past the plot stays readable at its edge.
+void KeepWithin(CRect& box, const CRect& area)
+{
+    const std::int64_t dx =
+        Inside(std::min(box.left, box.right), std::max(box.left, box.right), area.left, area.right);
+    // The first corner is the box's top: in a mapping with y upwards, the larger y.
+    const bool upwards = box.top > box.bottom;
+    const std::int64_t low = std::min(box.top, box.bottom);
+    const std::int64_t high = std::max(box.top, box.bottom);
+    std::int64_t dy = Inside(low, high, area.top, area.bottom);
+    // A box taller than the area keeps its top (its first lines) inside.
+    if (high - low > std::int64_t{area.bottom} - area.top)
+        dy = upwards ? std::int64_t{area.bottom} - high : std::int64_t{area.top} - low;
+    box.left = Saturate(box.left + dx);
+    box.right = Saturate(box.right + dx);
+    box.top = Saturate(box.top + dy);
+    box.bottom = Saturate(box.bottom + dy);
+}
+
 } // namespace
 
 CSize KTGAnnotation::MeasureLine(KTDC& dc, int n, const KTVariableSubstitutions& substitutions)
@@ -121,8 +153,10 @@ CSize KTGAnnotation::MeasureText(KTDC& dc, const KTVariableSubstitutions& substi
     return CSize(Saturate(width), Saturate(height));
 }
 
-void KTGAnnotation::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions)
+void KTGAnnotation::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions, const CRect* keepWithin)
 {
+    if (m_hidden)
+        return;
     const KTEOptions drawOptions = TypesetOptions(KTEPresetGeneral, m_font);
     m_yDirection = -1.0;
     const auto below = [this](int y, std::int64_t distance) {
@@ -136,10 +170,11 @@ void KTGAnnotation::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions)
     font.Restore(dc);
 
     // The box grows right and down from its fixed first corner.
-    const int left = m_textRect.left;
+    m_textRect.right = Saturate(std::int64_t{m_textRect.left} + textSize.cx + 2 * borderGap);
+    m_textRect.bottom = below(m_textRect.top, std::int64_t{textSize.cy} + 2 * borderGap);
+    if (keepWithin)
+        KeepWithin(m_textRect, *keepWithin);
     const int top = m_textRect.top;
-    m_textRect.right = Saturate(std::int64_t{left} + textSize.cx + 2 * borderGap);
-    m_textRect.bottom = below(top, std::int64_t{textSize.cy} + 2 * borderGap);
     m_text.SetHotRect(m_textRect.left, m_textRect.top, m_textRect.right, m_textRect.bottom);
 
     {

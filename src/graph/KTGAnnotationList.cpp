@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -12,6 +13,17 @@ const KTRegisterRuntimeClass<KTGAnnotationList> registration("KTGAnnotationList"
 
 constexpr const char* kTag = "KTGAnnotationList";
 constexpr WORD kVersion = 1;
+/// How an annotation's record begins: its tag's length, then the tag.
+constexpr char kRecordStart[] = "\x0DKTGAnnotation";
+
+/// The position of the next annotation record's start at or after `from`, or the end.
+std::size_t FindRecordStart(const std::vector<std::uint8_t>& bytes, std::size_t from)
+{
+    constexpr std::size_t length = sizeof kRecordStart - 1;
+    const auto at = std::search(bytes.begin() + static_cast<std::ptrdiff_t>(std::min(from, bytes.size())),
+                                bytes.end(), kRecordStart, kRecordStart + length);
+    return static_cast<std::size_t>(at - bytes.begin());
+}
 
 } // namespace
 
@@ -84,10 +96,54 @@ void KTGAnnotationList::DeselectAll()
         annotation.m_selected = 0;
 }
 
-void KTGAnnotationList::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions)
+void KTGAnnotationList::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions, const CRect* keepWithin)
 {
     for (KTGAnnotation& annotation : m_annotations)
-        annotation.Draw(dc, substitutions);
+        annotation.Draw(dc, substitutions, keepWithin);
+}
+
+int KTGAnnotationList::LoadReadable(KTArchive& ar)
+{
+    const std::vector<std::uint8_t>& bytes = ar.Data();
+    const std::size_t start = ar.Position();
+    std::size_t next = start;
+    // The head: a changed letter of the tag leaves its length, version and count readable.
+    int stored = -1;
+    try {
+        CString tag;
+        WORD version = 0;
+        std::uint32_t count = 0;
+        ar >> tag >> version >> count;
+        // A cut file keeps its true count though the annotations' bytes are gone; a count far
+        // beyond anything the bytes after it could have held is the damage itself.
+        const std::size_t room = ar.Remaining() / KTGAnnotation::MinimumArchiveSize();
+        if (tag.GetLength() == static_cast<int>(std::strlen(kTag)) && count <= 2 * room + 1) {
+            stored = static_cast<int>(count);
+            next = ar.Position();
+        }
+    } catch (...) {
+        // A damaged head: the records are looked for from the list's start.
+    }
+
+    KTGAnnotationArray kept;
+    std::size_t end = start;
+    for (std::size_t at = FindRecordStart(bytes, next); at < bytes.size();
+         at = FindRecordStart(bytes, at + 1)) {
+        ar.Seek(at);
+        KTGAnnotation annotation;
+        try {
+            annotation.Serialize(ar);
+        } catch (...) {
+            continue; // left out: the next tag is tried
+        }
+        kept.push_back(annotation);
+        // A text inside the record that happens to read like a tag is no record of its own.
+        end = ar.Position();
+        at = end - 1;
+    }
+    ar.Seek(end);
+    m_annotations = std::move(kept);
+    return stored;
 }
 
 void KTGAnnotationList::Serialize(KTArchive& ar)

@@ -54,19 +54,28 @@ public:
     /// Replaces the hook, returning the previous one.
     static EditHook SetEditHook(EditHook hook);
     /// Edits a copy of the annotation in the dialog; after OK the copy replaces it and the
-    /// dialog's expanded state is kept. The defaults' changed byte is cleared first. False, with
-    /// nothing changed, for any other end or without a hook; throws std::out_of_range for an
-    /// index outside the list.
-    bool EditAt(int index, KTOptionsAnnotation& defaults);
+    /// dialog's expanded state is kept. The defaults' changed byte is cleared first. A first
+    /// line that is a new annotation's placeholder (`placeholder`, the text the view writes
+    /// now, or a language's default) shows as an empty row. False, with nothing changed, for
+    /// any other end or without a hook; throws std::out_of_range for an index outside the list.
+    bool EditAt(int index, KTOptionsAnnotation& defaults, const CString& placeholder = CString());
 
-    /// Draws every annotation in list order, the last on top.
-    void Draw(KTDC& dc, const KTVariableSubstitutions& substitutions);
+    /// Draws every annotation in list order, the last on top, each box kept inside keepWithin
+    /// when one is given (KTGAnnotation::Draw).
+    void Draw(KTDC& dc, const KTVariableSubstitutions& substitutions, const CRect* keepWithin = nullptr);
 
     /// Tag "KTGAnnotationList", version 1, a uint32 count, then each annotation tagged. A wrong
     /// tag, version or end tag throws KTExceptionBase, a count the data cannot hold or damaged
     /// data KTArchiveException; the list is unchanged by a failed read. Loaded annotations are
     /// not selected.
     void Serialize(KTArchive& ar) override;
+    /// For a list that Serialize refused (a damaged tag, count or annotation, or bytes cut
+    /// short): replaces the list with every annotation whose own tagged record still reads
+    /// whole, in file order, from the archive's position on; a damaged annotation is stepped
+    /// over to the next one's tag. The archive ends at the last annotation read. Returns how
+    /// many annotations the list's head says it holds, or -1 when the head is unreadable.
+    /// Never throws.
+    int LoadReadable(KTArchive& ar);
 
     KTGAnnotationArray m_annotations;
     /// The edit dialog was last left expanded; kept for the document's session, not archived.

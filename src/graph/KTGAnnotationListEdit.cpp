@@ -24,10 +24,11 @@ KTGAnnotationList::EditHook KTGAnnotationList::SetEditHook(EditHook hook)
     return previous;
 }
 
-bool KTGAnnotationList::EditAt(int index, KTOptionsAnnotation& defaults)
+bool KTGAnnotationList::EditAt(int index, KTOptionsAnnotation& defaults, const CString& placeholder)
 {
     KTGAnnotation copy = GetAt(index);
-    KTAnnotationEditFields fields = KTAnnotationEditFields::FromAnnotation(copy, m_bEditExpanded != 0);
+    KTAnnotationEditFields fields =
+        KTAnnotationEditFields::FromAnnotation(copy, m_bEditExpanded != 0, placeholder);
     defaults.m_bDefaultsChanged = 0;
     const EditHook& hook = Hook();
     if (!hook || !hook(fields, defaults))

@@ -103,9 +103,10 @@ public:
     /// An intersection (second slot other than -1) or a stored point of a user slot; kind -1
     /// when nothing matches.
     KTMarker FindMarker(int slot, int identifier, int secondSlot) const;
-    /// Builds the hover tip of what lies under the point: an intersection (10000 + index), a
-    /// stored point (slot * 100 + identifier), a curve (its slot), an integral (9999), a tangent
-    /// (19999), or nothing (-1, no tip).
+    /// Builds the hover tip of what lies under the point: the points within the hit distance,
+    /// every one named and the nearest deciding the result, an intersection (10000 + index) or a
+    /// stored point (slot * 100 + identifier); else a curve (its slot); else an asymptote near the
+    /// point (as a stored point); else an integral (9999), a tangent (19999), or nothing (-1).
     int BuildTips(int x, int y, KTTipContent& tips);
 
     KTGraphData3& Data() { return m_data; }

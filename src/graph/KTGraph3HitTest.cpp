@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -35,6 +37,61 @@ std::int64_t Distance2(const CPoint& a, int x, int y)
 COLORREF PenColour(const KTFunction3& function)
 {
     return function.Data().m_options.m_pen.m_value.m_color;
+}
+
+/// A point marker under the mouse: an intersection of the graph's list or a stored point of the
+/// near-marker list.
+struct PointHit
+{
+    std::int64_t distance2;
+    bool intersection;
+    int index;
+};
+
+/// Asymptotes are lines across the whole graph, hit by one coordinate alone.
+bool IsLineMarker(const KTMarker& marker)
+{
+    return marker.m_kind == KTMarkerVerticalAsymptote || marker.m_kind == KTMarkerHorizontalAsymptote;
+}
+
+/// The names of the markers, then their coordinates: one coordinates line for every place
+/// where markers lie, so that a vertex that is also an intercept reads as both. The places
+/// nearest first, the names of one place in the order of the lists. A place whose lines would
+/// not all fit the tip is left out.
+void AddMarkerLines(KTTipInfo& tip, const std::vector<std::pair<const KTMarker*, std::int64_t>>& markers,
+                    const KTOptionPOI& poi)
+{
+    struct Place
+    {
+        CString text;
+        std::int64_t distance2;
+        std::vector<CString> names;
+    };
+    std::vector<Place> places;
+    for (const auto& [marker, distance2] : markers) {
+        const CString text = marker->LabelText(poi);
+        auto place =
+            std::find_if(places.begin(), places.end(), [&](const Place& p) { return p.text == text; });
+        if (place == places.end()) {
+            places.push_back({text, distance2, {}});
+            place = places.end() - 1;
+        }
+        place->distance2 = std::min(place->distance2, distance2);
+        const CString name = poi.LabelForKind(*marker);
+        if (!name.IsEmpty() &&
+            std::find(place->names.begin(), place->names.end(), name) == place->names.end())
+            place->names.push_back(name);
+    }
+    std::stable_sort(places.begin(), places.end(),
+                     [](const Place& a, const Place& b) { return a.distance2 < b.distance2; });
+    for (const Place& place : places) {
+        const int lines = static_cast<int>(place.names.size()) + (place.text.IsEmpty() ? 0 : 1);
+        if (tip.GetLineCount() + lines > KTTipInfo::MaxLines)
+            break;
+        for (const CString& name : place.names)
+            tip.AddText(name);
+        tip.AddText(place.text);
+    }
 }
 
 } // namespace
@@ -100,8 +157,6 @@ KTMarker KTGraph3::FindMarker(int slot, int identifier, int secondSlot) const
 
 int KTGraph3::BuildTips(int x, int y, KTTipContent& tips)
 {
-    const int marker = HitTestMarker(x, y);
-    const int slot = HitTestFunction(x, y);
     const KTOptionGraph3& options = m_data.m_options;
 
     KTTipInfo tip;
@@ -117,22 +172,35 @@ int KTGraph3::BuildTips(int x, int y, KTTipContent& tips)
         tips.m_tips.Add(tip);
     };
 
-    if (marker >= 0) {
-        start();
-        const KTMarker& m = m_intersections->m_markers[static_cast<std::size_t>(marker)];
-        tip.AddText(options.m_poi.LabelForKind(m));
-        tip.AddText(m.LabelText(options.m_poi));
-        tips.m_markerPoint = m_axes.GraphToDevice(m.m_point, 0, 0);
-        tips.m_marker = m;
-        tips.m_spot.m_point = m.m_point;
-        finish(kToolTipBackground, KTTipContent::ItemNone);
-        return TipIntersectionBase + marker;
+    // Every point within reach: the intersections, then the stored points in slot order. An
+    // asymptote near the mouse waits until no point and no curve is.
+    std::vector<PointHit> points;
+    const int intersections = std::clamp<int>(m_intersections->m_count, 0, KTMarkerList::Capacity);
+    for (int k = 0; k < intersections; ++k) {
+        const KTMarker& m = m_intersections->m_markers[static_cast<std::size_t>(k)];
+        const std::int64_t d2 = Distance2(m_axes.GraphToDevice(m.m_point, 0, 0), x, y);
+        if (d2 < MarkerHitDistance2)
+            points.push_back({d2, true, k});
     }
+    int lineMarker = -1;
     if (FindMarkersNear(x, y)) {
-        start();
-        const KTMarker& m = m_nearMarkers.m_markers[0];
-        tip.AddText(options.m_poi.LabelForKind(m));
-        tip.AddText(m.LabelText(options.m_poi));
+        const int near = std::clamp<int>(m_nearMarkers.m_count, 0, KTMarkerList::Capacity);
+        for (int k = 0; k < near; ++k) {
+            const KTMarker& m = m_nearMarkers.m_markers[static_cast<std::size_t>(k)];
+            if (IsLineMarker(m)) {
+                if (lineMarker < 0)
+                    lineMarker = k;
+                continue;
+            }
+            points.push_back({Distance2(m_axes.GraphToDevice(m.m_point, 0, 0), x, y), false, k});
+        }
+    }
+    const auto markerOf = [&](const PointHit& hit) -> const KTMarker& {
+        return hit.intersection ? m_intersections->m_markers[static_cast<std::size_t>(hit.index)]
+                                : m_nearMarkers.m_markers[static_cast<std::size_t>(hit.index)];
+    };
+    // A stored point's tip: the point's owner, its colour and the view's marker overlay.
+    const auto finishStoredPoint = [&](const KTMarker& m) {
         const int owner = m.m_tag;
         const KTFunction3* function = m_data.FindFunction(owner);
         tips.m_markerFlag = 1;
@@ -141,7 +209,28 @@ int KTGraph3::BuildTips(int x, int y, KTTipContent& tips)
         tips.m_spot.m_point = m.m_point;
         finish(function ? LightenColor(PenColour(*function), kLightenFactor) : kToolTipBackground, owner);
         return owner * 100 + m.m_position;
+    };
+
+    if (!points.empty()) {
+        start();
+        std::vector<std::pair<const KTMarker*, std::int64_t>> named;
+        for (const PointHit& hit : points)
+            named.emplace_back(&markerOf(hit), hit.distance2);
+        AddMarkerLines(tip, named, options.m_poi);
+        // The nearest decides; of equally near ones the first listed, an intersection first.
+        const PointHit& nearest =
+            *std::min_element(points.begin(), points.end(),
+                              [](const PointHit& a, const PointHit& b) { return a.distance2 < b.distance2; });
+        const KTMarker& m = markerOf(nearest);
+        if (!nearest.intersection)
+            return finishStoredPoint(m);
+        tips.m_markerPoint = m_axes.GraphToDevice(m.m_point, 0, 0);
+        tips.m_marker = m;
+        tips.m_spot.m_point = m.m_point;
+        finish(kToolTipBackground, KTTipContent::ItemNone);
+        return TipIntersectionBase + nearest.index;
     }
+    const int slot = HitTestFunction(x, y);
     if (slot >= 0) {
         start();
         KTFunction3& function = m_data.Function(slot);
@@ -155,6 +244,13 @@ int KTGraph3::BuildTips(int x, int y, KTTipContent& tips)
         tips.m_spot.m_point = m_axes.DeviceToGraph(CPoint(x, y), 0);
         finish(LightenColor(PenColour(function), kLightenFactor), slot);
         return slot;
+    }
+    if (lineMarker >= 0) {
+        start();
+        const KTMarker& m = m_nearMarkers.m_markers[static_cast<std::size_t>(lineMarker)];
+        tip.AddText(options.m_poi.LabelForKind(m));
+        tip.AddText(m.LabelText(options.m_poi));
+        return finishStoredPoint(m);
     }
     KTIntegralList& integrals = m_data.m_integrals;
     if (const int index = KTIntegralCalculation::HitTest(integrals, x, y); index >= 0) {

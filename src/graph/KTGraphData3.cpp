@@ -5,6 +5,8 @@
 #include "graph/KTRecordTags.h"
 #include "platform/KTArchive.h"
 
+#include <array>
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -13,6 +15,14 @@ const KTRegisterRuntimeClass<KTGraphData3> registration("KTGraphData3", 0);
 
 constexpr const char* kTag = "KTGraphData3";
 constexpr WORD kVersion = 4;
+constexpr const char* kRangesTag = "KTFunctionConstantRanges";
+constexpr WORD kRangesVersion = 1;
+
+// A damaged number must not reach the evaluator or a family's member count.
+double FiniteOr(double value, double fallback)
+{
+    return std::isfinite(value) ? value : fallback;
+}
 
 } // namespace
 
@@ -97,5 +107,38 @@ void KTGraphData3::Serialize(KTArchive& ar)
     m_derivatives.Serialize(ar);
     m_integrals.Serialize(ar);
     KTReadRecordEnd(ar, kTag);
+    m_dirty = Dirty;
+}
+
+void KTGraphData3::SerializeConstantRanges(KTArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar.WriteBeginTag(kRangesTag, kRangesVersion);
+        ar << static_cast<BYTE>(m_family ? 1 : 0);
+        for (int slot = 0; slot < UserFunctionCount; ++slot)
+            Function(slot).Data().m_constants.Serialize(ar);
+        ar.WriteEndTag(kRangesTag);
+        return;
+    }
+
+    KTReadRecordBegin(ar, kRangesTag, kRangesVersion);
+    BYTE family = 0;
+    ar >> family;
+    std::array<KTFunctionConstantRanges, UserFunctionCount> loaded;
+    for (KTFunctionConstantRanges& ranges : loaded)
+        ranges.Serialize(ar);
+    KTReadRecordEnd(ar, kRangesTag);
+
+    const KTFunctionConstantRange defaults;
+    for (int slot = 0; slot < UserFunctionCount; ++slot) {
+        KTFunctionConstantRanges& ranges = Function(slot).Data().m_constants;
+        for (int i = 0; i < KTFunctionConstantRanges::Count; ++i) {
+            const KTFunctionConstantRange& read = *loaded[static_cast<std::size_t>(slot)].At(i);
+            *ranges.At(i) = KTFunctionConstantRange(
+                FiniteOr(read.m_from, defaults.m_from), FiniteOr(read.m_to, defaults.m_to),
+                FiniteOr(read.m_step, defaults.m_step), FiniteOr(read.m_current, defaults.m_current));
+        }
+    }
+    m_family = family != 0 ? 1 : 0;
     m_dirty = Dirty;
 }

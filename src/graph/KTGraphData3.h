@@ -48,6 +48,15 @@ public:
     /// wrong tag or a version below 4, here or in any record inside, throws KTExceptionBase, a
     /// short archive KTArchiveException; the document then takes its failure path.
     void Serialize(KTArchive& ar) override;
+    /// The family constants of the ten user functions, which the record above has no place for
+    /// (the document keeps them in a stream of their own, beside the archive). Tag
+    /// "KTFunctionConstantRanges", version 1; body: the family flag as one byte (0 or 1), then
+    /// for slots 0-9 in order the five ranges a, b, c, d, m, each four doubles (from, to, step,
+    /// current); then the end tag. 1655 bytes in all. A load takes everything or nothing: a
+    /// wrong tag, version or end tag throws KTExceptionBase, a short archive KTArchiveException,
+    /// and the ranges and the flag stay as they were. A stored number that is not finite loads
+    /// as that field's default. A load sets the dirty counter to 2.
+    void SerializeConstantRanges(KTArchive& ar);
 
     /// Slot 0..13; an index outside throws std::out_of_range.
     KTFunction3& Function(int slot);

@@ -6,7 +6,7 @@
 #include "foundation/KTNumberFormat.h"
 #include "foundation/KTNumberTexts.h"
 #include "foundation/KTPenSelector.h"
-#include "foundation/KTQuadrature.h"
+#include "foundation/KTImproperIntegral.h"
 #include "foundation/KTSentinelValues.h"
 #include "axes/KTAxes.h"
 #include "graph/KTGraphData3.h"
@@ -14,9 +14,11 @@
 #include "graph/KTIntegralList.h"
 #include "axes/KTUndefined.h"
 #include "platform/KTDC.h"
+#include "typeset/KTEEquation.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -50,17 +52,19 @@ CString FormatNumber(double value, int digits)
     return format.Format(value, digits);
 }
 
-/// The device point of a graph point. A coordinate that has no pixel (a value at or below 0 on
-/// a logarithmic axis) goes to the low end of its axis, so that the polygon never carries the
-/// no-pixel marker into the drawing.
-CPoint DevicePoint(KTAxes& axes, double x, double y)
+/// The device point of a graph point, held inside the plot area. A coordinate that has no pixel
+/// (a value at or below 0 on a logarithmic axis) goes to the low end of its axis, so that the
+/// polygon never carries the no-pixel marker into the drawing. The mapping is monotonic along
+/// each axis, so holding each sample between the plot's edges cuts the region between two
+/// boundaries at those edges, as the shading of what lies outside the plot would be cut.
+CPoint DevicePoint(KTAxes& axes, const CRect& plot, double x, double y)
 {
     CPoint p = axes.GraphToDevice(x, y, 0, 0);
     if (p.x == KTNoPixel)
         p.x = axes.m_xAxis.PixelLow();
     if (p.y == KTNoPixel)
         p.y = axes.m_yAxis.PixelLow();
-    return p;
+    return CPoint(std::clamp(p.x, plot.left, plot.right), std::clamp(p.y, plot.top, plot.bottom));
 }
 
 /// Where the polygon runs at one sample: a boundary that is undefined there takes the other's
@@ -107,92 +111,123 @@ void TakeExtreme(Sums& sums, double value)
         sums.minimum = value;
 }
 
-/// The adaptive rule's result is taken when its error is at most this part of the integral of
-/// |integrand| (or of 1); where it cannot get there, a pole lies within the bounds and the
-/// sampled sums stand.
-constexpr double kAcceptedError = 1e-9;
-/// A value this large hints at a pole: the area is taken again without the values above it,
-/// and where that changes it by more than this part, the integral does not exist.
-constexpr double kPoleLevel = 1e9;
-constexpr double kPoleChange = 1e-6;
-
-bool Accepted(const KTQuadrature::Result& result)
+/// A function's value where the evaluator gives one, NaN where it marks none. Values near a
+/// pole are kept however large: how fast they grow tells whether the integral exists.
+double Raw(KTFunction3* function, double x)
 {
-    return std::isfinite(result.value) &&
-           result.error <= kAcceptedError * std::max(1.0, std::fabs(result.magnitude));
+    if (!function)
+        return 0.0;
+    const double v = function->Evaluate(x, KTNoSecondValue).m_y;
+    const bool none = v == KTUndefinedValue || v == KTNoSecondValue || v == KTNoYValue || !std::isfinite(v);
+    return none ? std::numeric_limits<double>::quiet_NaN() : v;
 }
 
-/// The integral and the area to the precision of a double, where the integrand allows: the
-/// integral of f - g along x (of x f' for the integral along the y axis), the area that of
-/// |f - g|. Points where a function has no value take no part, as in the sampled sums.
-void ExactValues(KTFunction3* f, KTFunction3* g, bool yAxis, double lower, double upper, double& integral,
-                 double& area)
+/// The integral and the area as the adaptive rule finds them: each either a number, divergent,
+/// or not settled (the sampled sums then stand).
+struct ExactValues
 {
-    double peak = 0.0;
-    const auto difference = [&](double x) {
+    bool integralKnown = false;
+    bool integralDiverges = false;
+    double integral = 0.0;
+    bool areaKnown = false;
+    bool areaDiverges = false;
+    double area = 0.0;
+};
+
+/// x dy integrated by parts, [x f] - the integral of f dx, where f has a value throughout; else
+/// x f' dx over the points where it has one. False when neither settles.
+bool AlongYAxis(KTFunction3* f, double lower, double upper, double& integral)
+{
+    bool gap = false;
+    const auto plain = [&](double x) {
         const double fx = ValueAt(f, x);
-        const double gx = ValueAt(g, x);
-        const double d = KTIsUndefined(fx) || KTIsUndefined(gx) ? 0.0 : fx - gx;
-        peak = std::max(peak, std::fabs(d));
-        return d;
+        gap = gap || KTIsUndefined(fx);
+        return KTIsUndefined(fx) ? 0.0 : fx;
     };
-    const KTQuadrature::Result size =
-        KTQuadrature::Integrate([&](double x) { return std::fabs(difference(x)); }, lower, upper);
-    // Values of 1e12 and more count as none, so even 1/x^2 has a finite integral here: a pole
-    // shows as an area that depends on where the values are cut off. 1/sqrt(x) gives up 2e-9
-    // of its area below a cut at 1e9, 1/x^2 nearly all of it.
-    if (peak > kPoleLevel) {
-        const KTQuadrature::Result cut = KTQuadrature::Integrate(
-            [&](double x) {
-                const double d = std::fabs(difference(x));
-                return d > kPoleLevel ? 0.0 : d;
-            },
-            lower, upper);
-        if (!(std::fabs(cut.value - size.value) <= kPoleChange * std::max(1.0, std::fabs(size.value))))
-            return;
+    const double fl = ValueAt(f, lower);
+    const double fu = ValueAt(f, upper);
+    const KTImproperIntegral::Result byParts = KTImproperIntegral::Integrate(plain, lower, upper);
+    if (!gap && !KTIsUndefined(fl) && !KTIsUndefined(fu) &&
+        byParts.kind == KTImproperIntegral::Kind::Finite) {
+        integral = upper * fu - lower * fl - byParts.value;
+        return true;
     }
-    if (Accepted(size))
-        area = size.value;
+    const KTImproperIntegral::Result slope = KTImproperIntegral::Integrate(
+        [&](double x) {
+            const double s = f->Derivative(x);
+            return KTIsUndefined(s) ? 0.0 : x * s;
+        },
+        lower, upper);
+    integral = slope.value;
+    return slope.kind == KTImproperIntegral::Kind::Finite;
+}
+
+/// The integral of f - g along x (of x dy along the y axis) and the area of |f - g|, to about
+/// nine digits where the integrand allows. Points where a function has no value take no part,
+/// as in the sampled sums. A pole inside the bounds or at one of them whose integral does not
+/// exist (|f - g| growing like 1/|x - c| or faster) makes the value divergent.
+ExactValues Exact(KTFunction3* f, KTFunction3* g, bool yAxis, double lower, double upper)
+{
+    ExactValues exact;
+    const KTImproperIntegral::Result difference =
+        KTImproperIntegral::Integrate([&](double x) { return Raw(f, x) - Raw(g, x); }, lower, upper);
+    exact.areaDiverges = difference.kind == KTImproperIntegral::Kind::Diverges;
+    exact.areaKnown = difference.kind == KTImproperIntegral::Kind::Finite || exact.areaDiverges;
+    exact.area = difference.magnitude;
     if (!yAxis) {
-        const KTQuadrature::Result value = KTQuadrature::Integrate(difference, lower, upper);
-        if (Accepted(value))
-            integral = value.value;
-    } else {
-        // x dy integrated by parts, [x f] - the integral of f dx, where f has a value
-        // throughout; else x f' dx over the points where it has one.
-        bool gap = false;
-        const auto plain = [&](double x) {
-            const double fx = ValueAt(f, x);
-            gap = gap || KTIsUndefined(fx);
-            return KTIsUndefined(fx) ? 0.0 : fx;
-        };
-        const double fl = ValueAt(f, lower);
-        const double fu = ValueAt(f, upper);
-        const KTQuadrature::Result byParts = KTQuadrature::Integrate(plain, lower, upper);
-        if (!gap && !KTIsUndefined(fl) && !KTIsUndefined(fu) && Accepted(byParts)) {
-            integral = upper * fu - lower * fl - byParts.value;
-        } else {
-            const KTQuadrature::Result value = KTQuadrature::Integrate(
-                [&](double x) {
-                    const double slope = f->Derivative(x);
-                    return KTIsUndefined(slope) ? 0.0 : x * slope;
-                },
-                lower, upper);
-            if (Accepted(value))
-                integral = value.value;
-        }
+        exact.integralDiverges = exact.areaDiverges;
+        exact.integralKnown = exact.areaKnown;
+        exact.integral = difference.value;
+        return exact;
     }
+    // Along the y axis the integrand is x f'(x): a pole of f at c grows there like
+    // |x - c|^-(p + 1), which has no integral, unless c is 0, where x f' grows like f.
+    const double span = std::fabs(upper - lower);
+    if (exact.areaDiverges || (difference.singular && std::fabs(difference.singularAt) > 1e-9 * span)) {
+        exact.integralDiverges = true;
+        exact.integralKnown = true;
+        return exact;
+    }
+    if (difference.singular) {
+        // x f tends to 0 at a pole at 0 that has an integral, so the parts need only its value.
+        if (difference.kind != KTImproperIntegral::Kind::Finite)
+            return exact;
+        const auto part = [&](double x) {
+            const double fx = ValueAt(f, x);
+            return std::fabs(x) <= 1e-9 * span || KTIsUndefined(fx) ? 0.0 : x * fx;
+        };
+        exact.integral = part(upper) - part(lower) - difference.value;
+        exact.integralKnown = true;
+        return exact;
+    }
+    exact.integralKnown = AlongYAxis(f, lower, upper, exact.integral);
+    return exact;
+}
+
+/// The words that stand where a divergent integral's value and its area would.
+constexpr const char* kDivergesText = "diverges";
+constexpr const char* kInfiniteText = "infinite";
+
+/// Words in a label are quoted, so that the typesetter shows them as they are.
+CString Quoted(const CString& text, bool words)
+{
+    return words ? "\"" + text + "\"" : text;
 }
 
 void MakeLabels(KTIntegralFunction& integral, KTGraphData3& graphData, double lower, double upper,
-                bool withSecond)
+                bool withSecond, bool integralDiverges, bool areaDiverges)
 {
     KTOptionGraph3& options = graphData.m_options;
     const CString quotedD = "\"d\"";
-    const CString value = FormatNumber(integral.m_integral, 6);
-    const CString area = FormatNumber(integral.m_area, options.m_dpArea.GetValue());
-    // The labels name the functions as the user typed them.
-    const CString first = KTFunction3::TypedRightHandSide(integral.m_firstFunction->TypedEquation());
+    // A divergent integral is said so in words; its area is infinite.
+    const CString value = integralDiverges ? CString(kDivergesText) : FormatNumber(integral.m_integral, 6);
+    const CString equals = integralDiverges ? CString("  ") : CString("  =  ");
+    const CString area =
+        areaDiverges ? CString(kInfiniteText) : FormatNumber(integral.m_area, options.m_dpArea.GetValue());
+    // The labels name the functions as the user typed them; a sum in brackets, so that the
+    // integral sign and "dx" take it whole.
+    const CString first =
+        KTEEquation::AsOperand(KTFunction3::TypedRightHandSide(integral.m_firstFunction->TypedEquation()));
     const CString second =
         withSecond ? KTFunction3::TypedRightHandSide(integral.m_secondFunction->TypedEquation()) : CString();
 
@@ -206,18 +241,19 @@ void MakeLabels(KTIntegralFunction& integral, KTGraphData3& graphData, double lo
         const KTLocaleChars separators;
         CString text = "int(" + lo + CString(separators.m_chList) + up + ") " + first;
         text += withSecond ? " - [" + second + "] " : CString(" ");
-        integral.m_integralText = text + quotedD + "x  =  " + value;
+        integral.m_integralText = text + quotedD + "x" + equals + Quoted(value, integralDiverges);
         integral.m_areaText = "\"" + options.m_msgArea.GetValue() + area + "\"";
         return;
     }
 
     CString text = "int(" + integral.m_lowerText + "," + integral.m_upperText + ") " + first;
     if (withSecond)
-        text += " - [" + second + "] " + quotedD + "x  =  " + value;
+        text += " - [" + second + "] " + quotedD + "x" + equals + Quoted(value, integralDiverges);
     else
-        text += " " + quotedD + "x \"" + options.m_msgyAxis.GetValue() + "\"=  " + value;
+        text += " " + quotedD + "x \"" + options.m_msgyAxis.GetValue() + "\"" +
+                (integralDiverges ? CString(" ") : CString("=  ")) + Quoted(value, integralDiverges);
     integral.m_integralText = text;
-    integral.m_areaText = options.m_msgArea.GetValue() + area;
+    integral.m_areaText = options.m_msgArea.GetValue() + Quoted(area, areaDiverges);
 }
 
 } // namespace
@@ -253,6 +289,7 @@ void KTIntegralCalculation::Calculate(KTIntegralFunction& integral, KTGraphData3
     const bool withRegion =
         axes && static_cast<int>(integral.m_region.size()) == KTIntegralFunction::kRegionPoints;
     const int last = KTIntegralFunction::kRegionPoints - 1;
+    const CRect plot = axes ? axes->PlotRect() : CRect();
 
     double x = lower;
     double f0 = ValueAt(f, x);
@@ -260,8 +297,8 @@ void KTIntegralCalculation::Calculate(KTIntegralFunction& integral, KTGraphData3
     if (withRegion) {
         double fy = 0.0, gy = 0.0;
         PolygonValues(f0, g0, fy, gy);
-        integral.m_region[0] = DevicePoint(*axes, x, fy);
-        integral.m_region[static_cast<std::size_t>(last)] = DevicePoint(*axes, x, gy);
+        integral.m_region[0] = DevicePoint(*axes, plot, x, fy);
+        integral.m_region[static_cast<std::size_t>(last)] = DevicePoint(*axes, plot, x, gy);
     }
 
     Sums sums;
@@ -272,8 +309,8 @@ void KTIntegralCalculation::Calculate(KTIntegralFunction& integral, KTGraphData3
         if (withRegion) {
             double fy = 0.0, gy = 0.0;
             PolygonValues(f1, g1, fy, gy);
-            integral.m_region[static_cast<std::size_t>(k)] = DevicePoint(*axes, x, fy);
-            integral.m_region[static_cast<std::size_t>(last - k)] = DevicePoint(*axes, x, gy);
+            integral.m_region[static_cast<std::size_t>(k)] = DevicePoint(*axes, plot, x, fy);
+            integral.m_region[static_cast<std::size_t>(last - k)] = DevicePoint(*axes, plot, x, gy);
         }
 
         const bool defined0 = !KTIsUndefined(f0) && !KTIsUndefined(g0);
@@ -298,12 +335,18 @@ void KTIntegralCalculation::Calculate(KTIntegralFunction& integral, KTGraphData3
     // out as 0.666668); they stand only where the adaptive rule fails at a pole.
     integral.m_integral = yAxis ? sums.integral : step * sums.integral * 0.5;
     integral.m_area = step * sums.area * 0.5;
-    ExactValues(f, g, yAxis, lower, upper, integral.m_integral, integral.m_area);
-    integral.m_areaDiffers = std::fabs(integral.m_integral - integral.m_area) > kAreaTolerance;
+    const ExactValues exact = Exact(f, g, yAxis, lower, upper);
+    if (exact.integralKnown)
+        integral.m_integral = exact.integralDiverges ? KTUndefinedValue : exact.integral;
+    if (exact.areaKnown)
+        integral.m_area = exact.areaDiverges ? KTUndefinedValue : exact.area;
+    integral.m_areaDiffers =
+        exact.integralDiverges != exact.areaDiverges ||
+        (!exact.areaDiverges && std::fabs(integral.m_integral - integral.m_area) > kAreaTolerance);
     if (!yAxis)
         integral.m_labelPoint.m_y = (sums.minimum + sums.maximum) * 0.5;
 
-    MakeLabels(integral, graphData, lower, upper, withSecond);
+    MakeLabels(integral, graphData, lower, upper, withSecond, exact.integralDiverges, exact.areaDiverges);
     integral.m_regionValid = withRegion;
 }
 
@@ -313,6 +356,10 @@ void KTIntegralCalculation::Draw(const KTIntegralFunction& integral, KTDC& dc, b
         static_cast<int>(integral.m_region.size()) != KTIntegralFunction::kRegionPoints)
         return;
 
+    // The region's points lie in the plot already; the clip keeps a highlight's outline there too.
+    const int saved = dc.SaveDC();
+    if (integral.m_axes)
+        dc.IntersectClipRect(integral.m_axes->PlotRect());
     const int previousFillMode = dc.SetPolyFillMode(WINDING);
     KTBrushSelector brush(highlight ? KTLogBrush(KTBrushKindNumber, 2, kHighlightGrey, 0)
                                     : KTLogBrush(KTBrushKindNumber, 1, integral.m_colour, 0));
@@ -328,6 +375,7 @@ void KTIntegralCalculation::Draw(const KTIntegralFunction& integral, KTDC& dc, b
     brush.Restore(dc);
     if (previousFillMode != 0)
         dc.SetPolyFillMode(previousFillMode);
+    dc.RestoreDC(saved);
 }
 
 bool KTIntegralCalculation::Contains(const KTIntegralFunction& integral, int x, int y)

@@ -73,6 +73,14 @@ const KTGraphMessages& MessagesForCountry(int country)
 
 } // namespace
 
+bool KTOptionGraph3::IsDefaultRightClickText(const CString& text)
+{
+    for (const KTGraphMessages* words : {&kSwedish, &kItalian, &kFinnish, &kDutch, &kEnglish})
+        if (text == words->rightClick)
+            return true;
+    return false;
+}
+
 KTOptionGraph3::KTOptionGraph3()
 {
     SetDefaults();

@@ -36,6 +36,9 @@ public:
     /// Factory defaults of every member; the seven message texts in the language of the user's
     /// country (Swedish 46, Italian 39, Finnish 358, Dutch 31 and 32, else English).
     void SetDefaults();
+    /// True when the text is the "MsgRightClick" default of one of the languages, exactly: the
+    /// placeholder a new annotation was given, whatever the language it was made in.
+    static bool IsDefaultRightClickText(const CString& text);
     /// Reloads the store's file, then reads every entry; the nested records of the derivative
     /// and integral defaults reload it again before their own keys. Missing keys keep defaults.
     void LoadSettings(KTOptionStore& store);

@@ -38,6 +38,9 @@ public:
     std::size_t Position() const { return m_pos; }
     std::size_t Remaining() const { return m_data.size() - m_pos; }
     bool AtEnd() const { return m_pos >= m_data.size(); }
+    /// Moves the read position of a loading archive, at most to the end; a reader that failed
+    /// part-way goes back with it to read the same bytes another way.
+    void Seek(std::size_t position) { m_pos = position < m_data.size() ? position : m_data.size(); }
 
     void Write(const void* bytes, std::size_t count);
     /// Reads exactly count bytes or throws EndOfFile.

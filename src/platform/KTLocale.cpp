@@ -22,7 +22,8 @@ std::optional<LocaleOverride>& Overridden()
 
 int CountryCodeOf(QLocale::Territory territory)
 {
-    // The telephone codes of the territories whose defaults differ, and of our main markets.
+    // The telephone codes of the territories whose defaults differ (Sweden, Italy, Finland, the
+    // Netherlands and Belgium have texts of their own), and of our main markets.
     switch (territory) {
     case QLocale::UnitedStates: return 1;
     case QLocale::Canada: return 2;
@@ -43,6 +44,7 @@ int CountryCodeOf(QLocale::Territory territory)
     case QLocale::Singapore: return 65;
     case QLocale::Japan: return 81;
     case QLocale::Ireland: return 353;
+    case QLocale::Finland: return 358;
     default: return 1;
     }
 }
@@ -70,7 +72,8 @@ int CountryCode()
 {
     if (Overridden())
         return Overridden()->country;
-    return CountryCodeOf(QLocale::system().territory());
+    // The default locale is the system's unless the process chose another.
+    return CountryCodeOf(QLocale().territory());
 }
 
 void Override(char decimal, char list, int country) { Overridden() = LocaleOverride{decimal, list, country}; }

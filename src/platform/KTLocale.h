@@ -10,7 +10,9 @@ namespace KTLocale {
 char DecimalSeparator();
 /// The user's list separator character.
 char ListSeparator();
-/// The user's country code (the international telephone code: 1 USA, 44 UK, 49 Germany, ...).
+/// The user's country code (the international telephone code: 1 USA, 44 UK, 49 Germany, 358
+/// Finland, ...) of the default locale's territory; 1 for a territory the program has no code
+/// for.
 int CountryCode();
 
 /// Replaces the values read from the system; used by tests and by nothing else.

@@ -447,6 +447,39 @@ void KTEEquation::SubstituteVariables(const KTVariableSubstitutions& table)
     m_extentDirty = 1;
 }
 
+bool KTEEquation::IsSum() const
+{
+    bool sum = false;
+    bool afterOperand = false;
+    for (const KTEToken* token : m_tokens.m_tokens) {
+        switch (token->m_kind) {
+        case TK_SPACE: break;
+        case TK_EQUAL:
+        case TK_GREATER:
+        case TK_LESS:
+        case TK_SPACEDSYMBOL: return false;
+        case TK_ADD:
+        case TK_SUBTRACT:
+            sum = sum || afterOperand;
+            afterOperand = false;
+            break;
+        case TK_MULTIPLY:
+        case TK_DIVIDE:
+        case TK_SEPARATOR: afterOperand = false; break;
+        default: afterOperand = true; break;
+        }
+    }
+    return sum;
+}
+
+CString KTEEquation::AsOperand(const CString& text)
+{
+    const KTEOptions options(KTEPresetGraphing);
+    KTEEquation equation;
+    equation.SetText(text, options);
+    return equation.IsSum() ? "(" + text + ")" : text;
+}
+
 void KTEEquation::SignLeadingMinus()
 {
     m_tokens.SignLeadingMinus();

@@ -40,6 +40,14 @@ public:
     /// background mode and selected objects are as before when it returns.
     void Draw(KTDC* dc, int x, int y, const KTEOptions& options);
 
+    /// After SetText: the top level is a sum or a difference, a "+" or "-" that follows an
+    /// operand outside every bracket, with no relation sign beside it ("x^2 - 4", not "-x^2",
+    /// "(x - 1)^2", "2(x + 1)" or "x^2 + y^2 = 9").
+    bool IsSum() const;
+    /// The text bracketed when it typesets as a sum under the graphing preset, so that it reads
+    /// as one operand after "d/dx" or an integral sign; any other text unchanged.
+    static CString AsOperand(const CString& text);
+
     /// The top-level token list (read only; for tests and diagnostics).
     const KTETokenList& GetTokens() const { return m_tokens; }
     const CString& GetText() const { return m_text; }

@@ -25,6 +25,22 @@ KTEExtent TextBox(KTDC& dc, const CString& text, const TEXTMETRIC& tm)
     return extent;
 }
 
+/// The list is one fraction and nothing else, perhaps inside brackets that are not drawn: its
+/// bar reaches both ends of the list.
+bool IsBareFraction(const KTETokenList& list)
+{
+    const KTETokenList* inner = &list;
+    for (int depth = 0; depth < 64 && inner->GetCount() == 1; ++depth) {
+        const KTEToken* token = inner->m_tokens.front();
+        if (token->m_kind == TK_FRACTION)
+            return true;
+        if (token->m_kind != TK_BRACKETS || token->m_text != ",")
+            return false;
+        inner = &token->m_list;
+    }
+    return false;
+}
+
 /// The text of a quoted token without its quotes.
 } // namespace
 
@@ -246,6 +262,12 @@ KTEExtent KTEToken::MeasureByKind(KTDC* dc, int x, const KTEOptions& options, KT
         if (m_list2.IsEmpty())
             bottom = emptyBox(KTEExtent());
         extent.width = std::max(top.width, bottom.width);
+        // A part that is itself a fraction as wide as this one would put two bars of one length
+        // over each other, and "x/2/2" would read either way: the main bar reaches past the
+        // inner one by half a character on each side.
+        if (m_kind == TK_FRACTION && ((IsBareFraction(m_list) && top.width >= bottom.width) ||
+                                      (IsBareFraction(m_list2) && bottom.width >= top.width)))
+            extent.width += 2 * (m_tm.tmAveCharWidth / 2);
         extent.height = top.height + 2 * gap + bottom.height;
         extent.descent = m_kind == TK_FRACTION ? static_cast<int>(0.8 * bottom.height)
                                                : static_cast<int>(0.5 * bottom.height) + m_tm.tmDescent;

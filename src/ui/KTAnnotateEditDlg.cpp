@@ -13,17 +13,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QFontMetricsF>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QTextBlock>
+#include <QTextBlockFormat>
 #include <QTextCursor>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -42,6 +44,9 @@ QString Q(const char* text)
 {
     return QString::fromLatin1(text);
 }
+
+/// Room between two "Equation" ticks, pixels.
+constexpr int kTickGap = 5;
 
 const char* const kSizes[] = {"8",  "9",  "10", "11", "12", "14", "16", "18",
                               "20", "22", "24", "26", "28", "36", "48", "72"};
@@ -117,14 +122,11 @@ void KTAnnotateEditDlg::CreateControls()
     };
 
     // The text, one row per line, with the rows' "Equation" ticks beside it.
-    m_textEdit = new QPlainTextEdit(this);
+    m_textEdit = new QTextEdit(this);
     m_textEdit->setObjectName(Q("textEdit"));
-    m_textEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_textEdit->setAcceptRichText(false);
+    m_textEdit->setLineWrapMode(QTextEdit::NoWrap);
     m_textEdit->setTabChangesFocus(true);
-    // Ten rows show without scrolling: the rows, the document's margins and the frame.
-    const int rowHeight = m_textEdit->fontMetrics().lineSpacing();
-    const int around = 2 * (m_textEdit->frameWidth() + static_cast<int>(m_textEdit->document()->documentMargin()));
-    m_textEdit->setMinimumSize(300, rowHeight * LineCount + around + 2);
     auto* equationLabel = new QLabel(Q("Equation"), this);
     // The ticks are placed on their rows of the edit by PlaceEquationChecks, not by a layout.
     m_tickColumn = new QWidget(this);
@@ -132,9 +134,20 @@ void KTAnnotateEditDlg::CreateControls()
     for (int row = 0; row < LineCount; ++row) {
         auto* check = new QCheckBox(m_tickColumn);
         check->setObjectName(QStringLiteral("equationCheck%1").arg(row));
+        check->setToolTip(QStringLiteral("Line %1 is an equation").arg(row + 1));
+        check->setAccessibleName(QStringLiteral("Line %1 is an equation").arg(row + 1));
         check->resize(check->sizeHint());
         m_equationChecks[static_cast<std::size_t>(row)] = check;
     }
+    // The rows are as far apart as the ticks need to stand clear of each other.
+    const int lineSpacing = m_textEdit->fontMetrics().lineSpacing();
+    m_rowPitch = std::max(lineSpacing, m_equationChecks[0]->height() + kTickGap);
+    connect(m_textEdit, &QTextEdit::textChanged, this, &KTAnnotateEditDlg::SpaceRows);
+    SpaceRows();
+    // Ten rows show without scrolling: the rows, the document's margins and the frame.
+    const int around =
+        2 * (m_textEdit->frameWidth() + static_cast<int>(m_textEdit->document()->documentMargin()));
+    m_textEdit->setMinimumSize(300, m_rowPitch * LineCount + around + 2);
     m_tickColumn->setMinimumWidth(std::max(m_equationChecks[0]->width(), equationLabel->sizeHint().width()));
     auto* ticks = new QVBoxLayout;
     ticks->setSpacing(0);
@@ -339,6 +352,8 @@ void KTAnnotateEditDlg::UpdateData(bool saveAndValidate)
     {
         const QSignalBlocker blocker(m_textEdit);
         m_textEdit->setPlainText(ToEditText(m_editText));
+        SpaceRows();
+        m_textEdit->document()->clearUndoRedoStacks();
         m_textEdit->moveCursor(QTextCursor::Start);
     }
     for (int i = 0; i < 3; ++i)
@@ -358,23 +373,62 @@ void KTAnnotateEditDlg::UpdateData(bool saveAndValidate)
 
 bool KTAnnotateEditDlg::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_textEdit && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            // A new row every time, also from an empty one: the edit would take a second Enter on
+            // an empty row with spacing as a wish to drop the spacing, and Shift+Enter would break
+            // the line inside its row.
+            QTextCursor cursor = m_textEdit->textCursor();
+            cursor.beginEditBlock();
+            cursor.removeSelectedText();
+            cursor.insertBlock();
+            cursor.endEditBlock();
+            m_textEdit->setTextCursor(cursor);
+            m_textEdit->ensureCursorVisible();
+            return true;
+        }
+    }
     if ((watched == m_textEdit || watched == m_tickColumn) &&
         (event->type() == QEvent::Resize || event->type() == QEvent::Move || event->type() == QEvent::Show))
         PlaceEquationChecks();
     return QDialog::eventFilter(watched, event);
 }
 
+void KTAnnotateEditDlg::SpaceRows()
+{
+    // Only rows that lack the pitch are touched (a new row takes its neighbour's), so that
+    // typing leaves the undo history as the user made it.
+    QTextBlockFormat spaced;
+    spaced.setLineHeight(m_rowPitch, QTextBlockFormat::FixedHeight);
+    QTextCursor cursor(m_textEdit->document());
+    bool editing = false;
+    for (QTextBlock block = m_textEdit->document()->begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        if (format.lineHeightType() == QTextBlockFormat::FixedHeight && format.lineHeight() == m_rowPitch)
+            continue;
+        if (!editing)
+            cursor.beginEditBlock();
+        editing = true;
+        cursor.setPosition(block.position());
+        cursor.mergeBlockFormat(spaced);
+    }
+    if (editing)
+        cursor.endEditBlock();
+    PlaceEquationChecks();
+}
+
 void KTAnnotateEditDlg::PlaceEquationChecks()
 {
-    // Row 0 where the edit lays out its first line, the others a line's spacing apart: each tick
+    // Row 0 where the edit lays out its first line, the others a row's pitch apart: each tick
     // centred on its row, also on rows not typed yet.
     QTextCursor start(m_textEdit->document());
     const QRect first = m_textEdit->cursorRect(start);
-    const qreal pitch = QFontMetricsF(m_textEdit->document()->defaultFont()).lineSpacing();
     const QPoint origin = m_tickColumn->mapFrom(this, m_textEdit->viewport()->mapTo(this, QPoint(0, 0)));
     for (int row = 0; row < LineCount; ++row) {
         QCheckBox* check = m_equationChecks[static_cast<std::size_t>(row)];
-        const qreal centre = origin.y() + first.top() + (row + 0.5) * pitch;
+        const qreal centre = origin.y() + (first.top() + first.bottom() + 1) / 2.0 + row * m_rowPitch;
         check->move(0, static_cast<int>(std::lround(centre - check->height() / 2.0)));
     }
 }

@@ -26,7 +26,7 @@ class KTOptionsAnnotation;
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QPlainTextEdit;
+class QTextEdit;
 class QPushButton;
 class QRadioButton;
 
@@ -69,7 +69,9 @@ public:
     /// The edit's text with "\r\n" line breaks.
     CString m_editText;
 
-    QPlainTextEdit* TextEdit() const { return m_textEdit; }
+    QTextEdit* TextEdit() const { return m_textEdit; }
+    /// The distance between two rows of the edit, and between two "Equation" ticks (pixels).
+    int RowPitch() const { return m_rowPitch; }
     QCheckBox* EquationCheck(int row) const { return m_equationChecks.at(static_cast<std::size_t>(row)); }
     QRadioButton* AnchorRadio(int type) const { return m_anchorRadios.at(static_cast<std::size_t>(type)); }
     QRadioButton* JustifyRadio(int justify) const
@@ -100,14 +102,17 @@ protected:
 private:
     void CreateControls();
     void ReadPickers();
+    /// Gives every row of the edit the pitch of the ticks, then places the ticks.
+    void SpaceRows();
     /// Puts each "Equation" tick beside its row of the edit.
     void PlaceEquationChecks();
 
     KTOptionsAnnotation* m_defaults;
 
-    QPlainTextEdit* m_textEdit = nullptr;                 // 1000
+    QTextEdit* m_textEdit = nullptr;                      // 1000
     std::array<QCheckBox*, LineCount> m_equationChecks{}; // 1007, 1014..1020, 1025, 1026
     QWidget* m_tickColumn = nullptr;                      ///< holds the ticks beside the edit
+    int m_rowPitch = 0;                                   ///< pixels from row to row
     std::array<QRadioButton*, 4> m_anchorRadios{};        // 1021, 1028, 1029, 1030
     KTFontCombo* m_fontCombo = nullptr;                   // 1034
     QComboBox* m_sizeCombo = nullptr;                     // 1035

@@ -4,10 +4,12 @@
 #include "engine/KTFunction3.h"
 #include "foundation/KTLogPen.h"
 #include "foundation/KTNumberFormat.h"
+#include "foundation/KTNumberTexts.h"
 #include "foundation/KTSentinelValues.h"
 #include "graph/KTDerivativeFunction.h"
 #include "graph/KTGraph3.h"
 #include "graph/KTOptionDerivative.h"
+#include "typeset/KTEEquation.h"
 #include "ui/CColorButton.h"
 #include "ui/KTLineStyleComboBox.h"
 #include "ui/KTWeightTexts.h"
@@ -89,7 +91,7 @@ void KTDerivativeDlg::CreateControls()
     m_setAsDefaultButton->setEnabled(false);
 
     auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(Q("Show theTangent Line of"), this), 0, 0);
+    fields->addWidget(new QLabel(Q("Show the Tangent Line of"), this), 0, 0);
     fields->addWidget(m_functionList, 0, 1);
     fields->addWidget(new QLabel(Q("at"), this), 1, 0);
     fields->addWidget(m_xEdit, 1, 1);
@@ -265,7 +267,9 @@ double KTDerivativeDlg::ReadWeight(const CString& weightText)
 
 CString KTDerivativeDlg::BuildPreviewText(const CString& functionText, const CString& xText)
 {
-    return "d/dx " + KTFunction3::TypedRightHandSide(functionText) + " at x = " + xText;
+    // The x is shown as it is read: a power of ten as one.
+    return "d/dx " + KTEEquation::AsOperand(KTFunction3::TypedRightHandSide(functionText)) +
+           " at x = " + WritePowersOfTen(xText);
 }
 
 bool KTDerivativeDlg::eventFilter(QObject* watched, QEvent* event)

@@ -266,10 +266,10 @@ double KTParameterBar::StepValue()
         }
     }
 
-    if (m_valueSpin && m_stepSpin) {
+    // The Step edit is the user's step for the value's spinner, not the animation's step: it
+    // stays as the user set it.
+    if (m_valueSpin)
         m_valueSpin->SetText(m_value);
-        m_stepSpin->SetText(m_step);
-    }
     return reader.ToDouble(m_value);
 }
 

@@ -48,6 +48,53 @@ TEST(KTCompoundFile, RoundTripsContentsOfEverySize)
     }
 }
 
+TEST(KTCompoundFile, TheRangesStreamTravelsBesideTheContents)
+{
+    kttest::TempDir dir;
+    std::mt19937 random(3);
+    const std::vector<std::uint8_t> contents(4500, 'c');
+    for (std::size_t size : {0u, 1u, 1655u, 5000u}) {
+        std::vector<std::uint8_t> ranges(size);
+        for (auto& b : ranges)
+            b = static_cast<std::uint8_t>(random());
+        const auto path = dir.File("ranges.kt3");
+        QString error;
+        ASSERT_TRUE(KTCompoundFile::WriteContents(Q(path), contents, error, &ranges)) << error.toStdString();
+        const auto read = KTCompoundFile::ReadContents(Q(path));
+        ASSERT_TRUE(read.ok) << size;
+        EXPECT_EQ(read.contents, contents) << size;
+        EXPECT_TRUE(read.hasConstantRanges) << size;
+        EXPECT_EQ(read.constantRanges, ranges) << size;
+    }
+    // Without the stream, the file is as it always was: "Contents" alone.
+    std::vector<std::uint8_t> alone;
+    ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(contents, alone));
+    const auto read = KTCompoundFile::ParseContents(alone);
+    ASSERT_TRUE(read.ok);
+    EXPECT_FALSE(read.hasConstantRanges);
+    EXPECT_TRUE(read.constantRanges.empty());
+    // A flat file has no ranges either.
+    EXPECT_FALSE(KTCompoundFile::ParseContents(contents).hasConstantRanges);
+
+    // An independent reader lists both streams and reads each back.
+    const std::vector<std::uint8_t> ranges(1655, 'r');
+    const auto path = dir.File("both.kt3");
+    QString error;
+    ASSERT_TRUE(KTCompoundFile::WriteContents(Q(path), contents, error, &ranges));
+    for (const auto& [stream, bytes] :
+         {std::pair{"Contents", &contents}, std::pair{"ConstantRanges", &ranges}}) {
+        QProcess cat;
+        cat.start(QStringLiteral(KT_GSF_PROGRAM),
+                  {QStringLiteral("cat"), Q(path), QString::fromLatin1(stream)});
+        if (!cat.waitForStarted(5000))
+            GTEST_SKIP() << "the gsf program (Debian libgsf-bin) is not installed";
+        ASSERT_TRUE(cat.waitForFinished(10000));
+        EXPECT_EQ(cat.readAllStandardOutput(),
+                  QByteArray(reinterpret_cast<const char*>(bytes->data()), static_cast<int>(bytes->size())))
+            << stream;
+    }
+}
+
 TEST(KTCompoundFile, WrittenFileStartsWithTheSignature)
 {
     std::vector<std::uint8_t> out;
@@ -103,11 +150,23 @@ TEST(KTCompoundFile, DamagedCompoundFilesFailWithAReason)
         std::vector<std::uint8_t> bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
         const auto read = KTCompoundFile::ParseContents(bytes);
         EXPECT_EQ(read.kind, KTCompoundFile::Kind::Compound);
-        if (read.ok)
+        if (read.ok) {
             EXPECT_EQ(read.contents, Bytes(std::string(3000, 'k'))) << cut;
-        else
-            EXPECT_FALSE(read.error.isEmpty());
+        } else {
+            // The program's own words; the library's, if any, only as the detail.
+            EXPECT_EQ(read.failure, KTCompoundFile::Failure::Damaged) << cut;
+            EXPECT_TRUE(read.error.startsWith(QStringLiteral("Its "))) << read.error.toStdString();
+            EXPECT_FALSE(read.error.contains(QStringLiteral("allocation"))) << read.error.toStdString();
+        }
     }
+    // The file of the report: cut inside its block allocation table, the library's words
+    // ("Inconsistent block allocation table", or the like) are kept for the detail only.
+    const auto cut =
+        KTCompoundFile::ParseContents(std::vector<std::uint8_t>(good.begin(), good.begin() + 700));
+    ASSERT_FALSE(cut.ok);
+    EXPECT_EQ(cut.failure, KTCompoundFile::Failure::Damaged);
+    EXPECT_EQ(cut.error, QStringLiteral("Its storage is damaged."));
+    EXPECT_FALSE(cut.detail.isEmpty());
     // Random damage after the signature.
     std::mt19937 random(11);
     for (int round = 0; round < 200; ++round) {
@@ -136,7 +195,8 @@ TEST(KTCompoundFile, ACompoundFileWithoutContentsFails)
     ASSERT_TRUE(renamed);
     const auto read = KTCompoundFile::ParseContents(bytes);
     EXPECT_FALSE(read.ok);
-    EXPECT_FALSE(read.error.isEmpty());
+    EXPECT_EQ(read.failure, KTCompoundFile::Failure::Damaged);
+    EXPECT_EQ(read.error, QStringLiteral("It holds no graph."));
 }
 
 TEST(KTCompoundFile, AFailedWriteKeepsThePreviousFile)
@@ -169,5 +229,7 @@ TEST(KTCompoundFile, MissingFilesFail)
     kttest::TempDir dir;
     const auto read = KTCompoundFile::ReadContents(Q(dir.File("missing.kt3")));
     EXPECT_FALSE(read.ok);
+    EXPECT_EQ(read.failure, KTCompoundFile::Failure::CannotOpen);
     EXPECT_FALSE(read.error.isEmpty());
+    EXPECT_FALSE(read.detail.isEmpty()); // the system's words: no such file
 }

@@ -6,6 +6,7 @@
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/KTAboutDlg.h"
+#include "app/KTBrowserWnd.h"
 #include "app/KTCommandIds.h"
 #include "app/KTG300Doc.h"
 #include "foundation/KTOptionStore.h"
@@ -13,13 +14,19 @@
 #include "support/KTTestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSettings>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -87,9 +94,13 @@ TEST(KTG300AppCommands, MissingHelpDocumentsAreReported)
     app.OnManual();
     app.OnQuickrefCard();
     ASSERT_EQ(boxes.Boxes().size(), 3u);
-    for (const auto& box : boxes.Boxes()) {
-        EXPECT_EQ(box.caption, "File Error");
-        EXPECT_EQ(box.text, "I cannot locate that file");
+    // Each message names its file and the program's folder, where it was looked for.
+    const CString folder = CString::FromQString(QCoreApplication::applicationDirPath());
+    const char* names[] = {"ktg3.chm", "kt3_manl.pdf", "kt3_card.pdf"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(boxes.Boxes()[i].caption, "File Error");
+        EXPECT_EQ(boxes.Boxes()[i].text, CString("I cannot locate that file: ") + names[i] +
+                                             "\n\nIt was looked for in the folder\n" + folder);
     }
     EXPECT_EQ(
         KTG300App::ReaderMissingText(),
@@ -110,6 +121,75 @@ TEST(KTG300AppCommands, SignUpPagesOpenOnTheMakersSite)
     ASSERT_EQ(catcher.urls.size(), 2);
     EXPECT_EQ(catcher.urls[0].toString(), QStringLiteral("https://www.norwyn.com/newsletter.php"));
     EXPECT_EQ(catcher.urls[1].toString(), QStringLiteral("https://www.norwyn.com/emailtutes.php"));
+}
+
+// With no web browser to start, the sign-up commands say so and name the page.
+TEST(KTG300AppCommands, SignUpPagesWithoutABrowserAreReported)
+{
+    const KTBrowserWnd::Opener previous = KTBrowserWnd::SetOpener([](const QUrl&) { return false; });
+    KTG300App app;
+    kttest::MessageBoxRecorder boxes;
+    app.OnNewsletter();
+    app.OnEmailTutorials();
+    KTBrowserWnd::SetOpener(previous);
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[0].caption, "KT Graph 3");
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              "No web browser could be started to open the page\nhttps://www.norwyn.com/newsletter.php");
+    EXPECT_EQ(boxes.Boxes()[1].text,
+              "No web browser could be started to open the page\nhttps://www.norwyn.com/emailtutes.php");
+}
+
+// A message box stands in the middle of the main window, wherever that is on the screen, and in
+// the middle of a dialog the user is answering; never in the middle of the screen by default.
+TEST(KTG300AppCommands, MessageBoxesAreCentredOnTheirWindow)
+{
+    ClearSettings();
+    KTG300App app;
+    ASSERT_TRUE(app.InitInstance({}, kLocal));
+    CMainFrame* frame = app.GetMainWnd();
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    const QRect places[] = {QRect(20, 20, 560, 420), QRect(180, 120, 600, 450), QRect(0, 0, 500, 400)};
+    for (const QRect& place : places) {
+        frame->setGeometry(place);
+        QApplication::processEvents();
+        ASSERT_EQ(app.MessageBoxOwner(), frame);
+        QRect shown;
+        QImage picture;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            shown = box->frameGeometry();
+            picture = box->grab().toImage();
+            box->accept();
+        });
+        poll.start(10);
+        EXPECT_EQ(app.ShowMessageBox("File Error",
+                                     KTG300App::MissingDocumentText("ktg3.chm", "/opt/ktgraph3/bin"), MB_OK),
+                  IDOK);
+        poll.stop();
+        ASSERT_FALSE(shown.isEmpty());
+        const QPoint centre = frame->frameGeometry().center();
+        EXPECT_LE((shown.center() - centre).manhattanLength(), 2)
+            << place.x() << "," << place.y() << ": " << shown.center().x() << "," << shown.center().y();
+        const QByteArray folder = qgetenv("KT_TEST_IMAGES");
+        if (!folder.isEmpty())
+            picture.save(QString::fromLocal8Bit(folder) + QStringLiteral("/messagebox.png"));
+    }
+
+    // Over a dialog the user is answering, in the middle of the dialog.
+    QDialog dialog(frame);
+    dialog.setGeometry(frame->geometry().left() + 30, frame->geometry().top() + 40, 420, 300);
+    QWidget* owner = nullptr;
+    QTimer::singleShot(50, &dialog, [&] {
+        owner = app.MessageBoxOwner();
+        dialog.accept();
+    });
+    dialog.exec();
+    EXPECT_EQ(owner, &dialog);
 }
 
 TEST(KTG300AppCommands, DefaultConfigurationFileIsWrittenAndImportedOnce)

@@ -33,6 +33,9 @@
 #include <QDropEvent>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QMenuBar>
 
 #include <gtest/gtest.h>
 
@@ -337,6 +340,38 @@ bool InkNear(const QImage& picture, const QPoint& point)
 }
 
 } // namespace
+
+// The status bar's message pane says "Ready" whenever no command or menu item is described
+// there: after the pointer leaves a command, and after a menu closes by a choice (which leaves
+// the chosen item's description standing).
+TEST(CMainFrame, TheStatusBarSaysReadyWhenNothingElseIsDescribed)
+{
+    CMainFrame frame(nullptr);
+    frame.resize(700, 400);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    QStatusBar* bar = frame.statusBar();
+    EXPECT_EQ(bar->currentMessage(), QStringLiteral("Ready"));
+
+    QStatusTipEvent described(QStringLiteral("Select Mode"));
+    QApplication::sendEvent(&frame, &described);
+    EXPECT_EQ(bar->currentMessage(), QStringLiteral("Select Mode"));
+    QStatusTipEvent left{QString()};
+    QApplication::sendEvent(&frame, &left);
+    EXPECT_EQ(bar->currentMessage(), QStringLiteral("Ready"));
+
+    for (QAction* entry : frame.menuBar()->actions()) {
+        QMenu* menu = entry->menu();
+        ASSERT_NE(menu, nullptr);
+        SCOPED_TRACE(menu->title().toStdString());
+        menu->popup(frame.mapToGlobal(QPoint(40, 40)));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        bar->showMessage(QStringLiteral("Integral Mode"));
+        menu->hide();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return bar->currentMessage() == QStringLiteral("Ready"); }, 1000))
+            << bar->currentMessage().toStdString();
+    }
+}
 
 TEST(KTG300App, AnAnnotationStaysOnItsGraphPointWhenTheWindowChanges)
 {

@@ -8,15 +8,21 @@
 #include "graph/KTGraph3.h"
 #include "platform/KTArchive.h"
 #include "platform/KTDC.h"
+#include "platform/KTMessageBox.h"
 #include "support/KTTestSupport.h"
 #include "ui/KTAnnotateEditDlg.h"
+#include "ui/KTFamilyDlg.h"
+#include "ui/KTParameterBar.h"
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QProcess>
@@ -40,9 +46,57 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_
     kttest::WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
 }
 
+/// Where the graph's record ends in the document's archive: after the rectangle and the graph.
+std::size_t GraphEnd(KTG300Doc& document)
+{
+    KTArchive graph;
+    document.Graph().Serialize(graph);
+    return 16 + graph.Data().size();
+}
+
+/// The texts of the document's annotations, first lines, in order.
+std::vector<std::string> NoteTexts(const KTG300Doc& document)
+{
+    std::vector<std::string> texts;
+    for (const KTGAnnotation& annotation : document.m_annotations.m_annotations)
+        texts.emplace_back(annotation.m_text.LineText(0).c_str());
+    return texts;
+}
+
+/// A compound file of the archive, with the constant ranges when given.
+std::vector<std::uint8_t> CompoundOf(const std::vector<std::uint8_t>& contents,
+                                     const std::vector<std::uint8_t>* ranges = nullptr)
+{
+    std::vector<std::uint8_t> file;
+    EXPECT_TRUE(KTCompoundFile::BuildCompoundFile(contents, file, ranges));
+    return file;
+}
+
+/// Compound files that the storage library cannot read: the saved file cut at a few places,
+/// and with its header's pointer to the allocation table garbled.
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> BrokenStorages(KTG300Doc& document)
+{
+    const std::vector<std::uint8_t> ranges = document.StoreConstantRanges();
+    const std::vector<std::uint8_t> whole = CompoundOf(document.StoreContents(), &ranges);
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
+    for (std::size_t cut : {std::size_t(520), std::size_t(700), std::size_t(1100), whole.size() / 2}) {
+        std::vector<std::uint8_t> bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
+        if (!KTCompoundFile::ParseContents(bytes).ok)
+            files.emplace_back("cut-storage-" + std::to_string(cut) + ".kt3", bytes);
+    }
+    auto garbled = whole;
+    for (std::size_t i = 0x4C; i < 0x50; ++i) // the first allocation-table sector
+        garbled[i] = 0x7F;
+    files.emplace_back("garbled-storage.kt3", garbled);
+    for (const auto& [name, bytes] : files)
+        EXPECT_FALSE(KTCompoundFile::ParseContents(bytes).ok) << name;
+    EXPECT_GE(files.size(), 3u);
+    return files;
+}
+
 struct ForeignFile
 {
-    const char* name;
+    std::string name;
     std::vector<std::uint8_t> bytes;
 };
 
@@ -211,9 +265,11 @@ TEST(KTG300Doc, ADamagedFileFailsAndLeavesTheOpenDocumentUntouched)
     open.m_annotationIndex = 1;
     const auto before = open.StoreContents();
 
-    // Cut inside the graph and inside the annotations; and a byte changed in a tag.
+    // Cut inside the graph (at its start, its middle, its end tag); and a byte changed in a tag
+    // inside it. (Damage after the graph is salvaged: see below.)
+    const std::size_t graphEnd = GraphEnd(source);
     std::vector<std::vector<std::uint8_t>> damaged;
-    for (std::size_t cut : {std::size_t(40), contents.size() / 2, contents.size() - 3})
+    for (std::size_t cut : {std::size_t(40), graphEnd / 2, graphEnd - 3})
         damaged.emplace_back(contents.begin(), contents.begin() + static_cast<std::ptrdiff_t>(cut));
     auto badTag = contents;
     badTag[40] ^= 0x20;
@@ -226,7 +282,11 @@ TEST(KTG300Doc, ADamagedFileFailsAndLeavesTheOpenDocumentUntouched)
         kttest::MessageBoxRecorder boxes;
         EXPECT_FALSE(open.OnOpenDocument(ToQ(path))) << i;
         ASSERT_EQ(boxes.Boxes().size(), 1u) << i;
-        EXPECT_NE(boxes.Boxes()[0].text.Find("damaged.kt3"), -1) << boxes.Boxes()[0].text.c_str();
+        // Today's message for a damaged graph record.
+        EXPECT_EQ(boxes.Boxes()[0].text.Find(
+                      ("The file " + path.string() + " is damaged and cannot be opened.").c_str()),
+                  0)
+            << boxes.Boxes()[0].text.c_str();
         EXPECT_EQ(open.StoreContents(), before) << i;
         EXPECT_EQ(open.m_annotationIndex, 1);
         EXPECT_TRUE(open.GetPathName().isEmpty());
@@ -255,6 +315,9 @@ TEST(KTG300Doc, FilesThatAreNotGraphsAreRefusedAndTheOpenDocumentStays)
     kttest::LegacyDocument unmarked;
     unmarked.marked = false;
     files.push_back({"unmarked.kt3", kttest::WriteLegacyFile(unmarked)});
+    // Compound files the storage library cannot read: the program's message, not the library's.
+    for (auto& [name, bytes] : BrokenStorages(source))
+        files.push_back({name, bytes});
 
     KTG300Doc open;
     open.OnNewDocument();
@@ -262,14 +325,25 @@ TEST(KTG300Doc, FilesThatAreNotGraphsAreRefusedAndTheOpenDocumentStays)
     ASSERT_TRUE(open.OnSaveDocument(ToQ(dir.File("mine.kt3"))));
     const auto before = open.StoreContents();
     for (const ForeignFile& file : files) {
-        const auto path = dir.File(file.name);
+        const auto path = dir.File(file.name.c_str());
         WriteBytes(path, file.bytes);
         kttest::MessageBoxRecorder boxes;
         EXPECT_FALSE(open.OnOpenDocument(ToQ(path))) << file.name;
         ASSERT_EQ(boxes.Boxes().size(), 1u) << file.name;
-        EXPECT_NE(boxes.Boxes()[0].text.Find(("The file " + ToQ(path).toStdString() + " is damaged").c_str()),
-                  -1)
-            << boxes.Boxes()[0].text.c_str();
+        const CString& text = boxes.Boxes()[0].text;
+        EXPECT_EQ(
+            text.Find(
+                ("The file " + ToQ(path).toStdString() + " is damaged and cannot be opened.\n").c_str()),
+            0)
+            << text.c_str();
+        // The library's own words come, if at all, only after the program's, as the detail.
+        const int detail = text.Find("Detail: ");
+        const int library = text.Find("allocation");
+        if (library != -1) {
+            EXPECT_NE(detail, -1) << text.c_str();
+            EXPECT_GT(library, detail) << text.c_str();
+        }
+        EXPECT_EQ(boxes.Boxes()[0].type & MB_ICONERROR, MB_ICONERROR) << file.name;
         EXPECT_EQ(open.StoreContents(), before) << file.name;
         EXPECT_EQ(open.GetPathName(), ToQ(dir.File("mine.kt3"))) << file.name;
         EXPECT_FALSE(open.IsModified());
@@ -284,14 +358,27 @@ TEST(KTG300Doc, TruncatedAndRandomFilesNeverCrash)
     source.OnNewDocument();
     kttest::FillDocument(source, 1);
     const auto contents = source.StoreContents();
+    const std::size_t graphEnd = GraphEnd(source);
+    const std::vector<std::string> notes = NoteTexts(source);
     KTG300Doc document;
     document.OnNewDocument();
     kttest::MessageBoxRecorder boxes;
     for (std::size_t cut = 0; cut < contents.size(); cut += 7) {
         std::vector<std::uint8_t> bytes(contents.begin(),
                                         contents.begin() + static_cast<std::ptrdiff_t>(cut));
-        // Cut before, inside or after the graph's tag: never the older layout.
-        EXPECT_EQ(document.LoadContents(bytes), KTG300Doc::LoadResult::Damaged) << cut;
+        // Cut before, inside or after the graph's tag: never the older layout. Cut after the
+        // graph: the graph opens with the annotations that were whole.
+        if (cut < graphEnd) {
+            EXPECT_EQ(document.LoadContents(bytes), KTG300Doc::LoadResult::Damaged) << cut;
+            continue;
+        }
+        ASSERT_EQ(document.LoadContents(bytes), KTG300Doc::LoadResult::Salvaged) << cut;
+        const std::vector<std::string> kept = NoteTexts(document);
+        ASSERT_LE(kept.size(), notes.size()) << cut;
+        EXPECT_TRUE(std::equal(kept.begin(), kept.end(), notes.begin())) << cut;
+        EXPECT_TRUE(std::equal(contents.begin(), contents.begin() + static_cast<std::ptrdiff_t>(graphEnd),
+                               document.StoreContents().begin()))
+            << cut;
     }
     std::mt19937 random(5);
     for (int round = 0; round < 300; ++round) {
@@ -326,18 +413,32 @@ TEST(KTG300Doc, TheLoaderTakesEveryFileOfItsCorpus)
         ASSERT_TRUE(parsed.ok) << name;
         KTG300Doc document;
         document.OnNewDocument();
-        const auto result = document.LoadContents(parsed.contents);
+        QStringList notices;
+        const auto result = document.LoadStreams(parsed, nullptr, &notices);
         if (name.rfind("damaged", 0) == 0 || name.rfind("truncated", 0) == 0 || name.rfind("foreign", 0) == 0)
             EXPECT_EQ(result, KTG300Doc::LoadResult::Damaged) << name;
         else if (name.rfind("legacy", 0) == 0)
             EXPECT_EQ(result, KTG300Doc::LoadResult::Legacy) << name;
+        else if (name.rfind("salvaged", 0) == 0)
+            EXPECT_EQ(result, KTG300Doc::LoadResult::Salvaged) << name;
         else
             EXPECT_EQ(result, KTG300Doc::LoadResult::Current) << name;
+        // Only what was left out is told: a whole file tells nothing.
+        EXPECT_EQ(notices.isEmpty(), result != KTG300Doc::LoadResult::Salvaged &&
+                                         name.find("ranges-damaged") == std::string::npos)
+            << name;
         if (result == KTG300Doc::LoadResult::Current) {
             EXPECT_EQ(document.StoreContents(), parsed.contents) << name;
+            if (parsed.hasConstantRanges && notices.isEmpty()) {
+                EXPECT_EQ(document.StoreConstantRanges(), parsed.constantRanges) << name;
+            }
+        }
+        if (name.rfind("family", 0) == 0) {
+            EXPECT_EQ(document.Graph().Data().m_family != 0, name.find("ranges-damaged") == std::string::npos)
+                << name;
         }
     }
-    EXPECT_GE(files, 18);
+    EXPECT_GE(files, 22);
 }
 
 TEST(KTG300Doc, ConstantsAreUsedByFunctionsTangentsAndIntegrals)
@@ -559,7 +660,9 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
         WriteBytes(corpus / name, bytes);
     };
     write("truncated-graph.kt3", std::vector<std::uint8_t>(sample.begin(), sample.begin() + 200), true);
-    write("truncated-annotations.kt3", std::vector<std::uint8_t>(sample.begin(), sample.end() - 40), true);
+    // Damaged after the graph: the graph opens with what can be read of the annotations.
+    write("salvaged-truncated-annotations.kt3", std::vector<std::uint8_t>(sample.begin(), sample.end() - 40),
+          true);
     auto badTag = sample;
     badTag[40] = 'X'; // inside the options' tag
     write("damaged-tag.kt3", badTag, true);
@@ -576,7 +679,27 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
     const auto count = static_cast<std::size_t>(at - sample.begin()) + tag.size() + 2;
     for (std::size_t i = 0; i < 4; ++i)
         badCount[count + i] = 0xF0;
-    write("damaged-count.kt3", badCount, true);
+    write("salvaged-damaged-count.kt3", badCount, true);
+    auto listTag = sample;
+    listTag[static_cast<std::size_t>(at - sample.begin()) + 4] ^= 0x20; // one letter of the list's tag
+    write("salvaged-list-tag.kt3", listTag, true);
+    write("salvaged-cut-after-graph.kt3",
+          std::vector<std::uint8_t>(sample.begin(), sample.begin() + (at - sample.begin()) - 1), true);
+    // A family as the program saves it, with the constants' stream; and that stream damaged.
+    {
+        KTG300Doc family;
+        family.OnNewDocument();
+        BuildExample(family, examples[1]);
+        family.Graph().SetConstantRange("a", -2.0, 2.0, 1.0);
+        family.Graph().SetConstant("a", -1.0);
+        family.Graph().Data().m_family = 1;
+        ASSERT_TRUE(family.OnSaveDocument(ToQ(corpus / "family-ranges.kt3")));
+        const auto ranges = family.StoreConstantRanges();
+        const std::vector<std::uint8_t> cutRanges(ranges.begin(), ranges.begin() + 700);
+        std::vector<std::uint8_t> bytes;
+        ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(family.StoreContents(), bytes, &cutRanges));
+        WriteBytes(corpus / "family-ranges-damaged.kt3", bytes);
+    }
     write("flat-current.kt3", sample, false);
     std::vector<std::uint8_t> compound;
     ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(sample, compound));
@@ -592,7 +715,7 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
     legacy.marked = false;
     write("foreign-unmarked-older.kt3", kttest::WriteLegacyFile(legacy), false);
     for (const ForeignFile& foreign : ForeignFiles())
-        write(foreign.name, foreign.bytes, false);
+        write(foreign.name.c_str(), foreign.bytes, false);
 }
 
 // An example opened at the size it was made at shows every annotation where the file keeps it,
@@ -621,4 +744,303 @@ TEST(KTG300Doc, ExamplesOpenAsTheProgramSavedThem)
         }
     }
     EXPECT_EQ(annotated, 1);
+}
+
+namespace {
+
+std::filesystem::path ExamplesDir()
+{
+    return kttest::DataDir().parent_path().parent_path() / "examples";
+}
+
+QImage Picture(KTG300View& view)
+{
+    QImage image(view.size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    KTDC dc(&image);
+    view.OnDraw(dc);
+    return image;
+}
+
+/// Where the stored "family drawn" byte of a function slot is: the last byte of its record.
+std::size_t FamilyDrawnByteOf(const std::vector<std::uint8_t>& contents, int slot)
+{
+    const std::string endTag = "/KTFunctionData3/";
+    auto at = contents.begin();
+    for (int i = 0; i <= slot; ++i)
+        at = std::search(i == 0 ? contents.begin() : at + 1, contents.end(), endTag.begin(), endTag.end());
+    return static_cast<std::size_t>(at - contents.begin()) - 2; // before the end tag's length byte
+}
+
+} // namespace
+
+// The files the program wrote before the family constants had a stream of their own open as
+// they did and store the same archive again, byte for byte, now beside the constants' stream.
+TEST(KTG300Doc, FilesWithoutTheRangesStreamOpenAsBeforeAndKeepTheirContents)
+{
+    kttest::TempDir dir;
+    for (const char* name : {"parabola-and-line.kt3", "trigonometry.kt3", "inequalities.kt3"}) {
+        // The example's archive in a file of "Contents" alone, as the program wrote it before.
+        const KTCompoundFile::ReadResult before = KTCompoundFile::ReadContents(ToQ(ExamplesDir() / name));
+        ASSERT_TRUE(before.ok) << name;
+        const auto old = dir.File((std::string("old-") + name).c_str());
+        WriteBytes(old, CompoundOf(before.contents));
+        ASSERT_FALSE(KTCompoundFile::ReadContents(ToQ(old)).hasConstantRanges) << name;
+        KTG300Doc document;
+        kttest::MessageBoxRecorder boxes;
+        ASSERT_TRUE(document.OnOpenDocument(ToQ(old))) << name;
+        EXPECT_TRUE(boxes.Boxes().empty()) << name;
+        const KTGraphData3& data = document.Graph().Data();
+        EXPECT_EQ(data.m_family, 0) << name;
+        for (int slot = 0; slot < KTGraphData3::UserFunctionCount; ++slot)
+            EXPECT_EQ(data.Function(slot).Data().m_constants, KTFunctionConstantRanges()) << name;
+
+        const auto path = dir.File(name);
+        ASSERT_TRUE(document.OnSaveDocument(ToQ(path))) << name;
+        const KTCompoundFile::ReadResult after = KTCompoundFile::ReadContents(ToQ(path));
+        ASSERT_TRUE(after.ok) << name;
+        EXPECT_EQ(after.contents, before.contents) << name;
+        EXPECT_TRUE(after.hasConstantRanges) << name;
+        EXPECT_EQ(after.constantRanges.size(), 1655u) << name;
+    }
+}
+
+// The report: a family a = -2..2 step 1 with a at -1, saved, closed and opened again, came back
+// as a = 1, step 0 and one curve.
+TEST(KTG300Doc, AFamilyAndItsConstantSurviveSaveAndReopen)
+{
+    kttest::TempDir dir;
+    const auto example = ExamplesDir() / "trigonometry.kt3"; // y=a sin(b x) in slot 2
+    const KTCompoundFile::ReadResult before = KTCompoundFile::ReadContents(ToQ(example));
+    ASSERT_TRUE(before.ok);
+    const auto path = dir.File("family.kt3");
+
+    KTG300Doc document;
+    ASSERT_TRUE(document.OnOpenDocument(ToQ(example)));
+    QImage asSaved;
+    {
+        KTG300View view(document);
+        view.resize(kExampleWidth, kExampleHeight);
+        Picture(view);
+        view.Panel(1).ValueEdit().setText(QStringLiteral("-1")); // the panel of a
+        QCoreApplication::processEvents();                       // its change is posted
+        ASSERT_EQ(document.Graph().Data().Function(2).Data().m_constants.Current(KTConstantA), -1.0);
+        const auto previous = KTFamilyDlg::SetModalHook([](KTFamilyDlg& d) {
+            d.FromEdit()->setText(QStringLiteral("-2"));
+            d.ToEdit()->setText(QStringLiteral("2"));
+            d.StepEdit()->setText(QStringLiteral("1"));
+            d.UpdateData(true);
+            return int(QDialog::Accepted);
+        });
+        view.OnParamFamily(1);
+        KTFamilyDlg::SetModalHook(previous);
+        asSaved = Picture(view);
+        // Drawing the family stepped a past its end; the panel still shows the user's -1.
+        EXPECT_EQ(document.Graph().Data().Function(2).Data().m_constants.Current(KTConstantA), 3.0);
+        kttest::MessageBoxRecorder boxes;
+        ASSERT_TRUE(document.OnSaveDocument(ToQ(path)));
+        EXPECT_TRUE(boxes.Boxes().empty());
+    }
+
+    // "Contents" is the archive as the program always wrote it: the example's bytes but for the
+    // stored "family drawn" byte of the function that was drawn as a family.
+    const KTCompoundFile::ReadResult file = KTCompoundFile::ReadContents(ToQ(path));
+    ASSERT_TRUE(file.ok);
+    ASSERT_EQ(file.contents.size(), before.contents.size());
+    const std::size_t familyDrawn = FamilyDrawnByteOf(before.contents, 2);
+    for (std::size_t i = 0; i < file.contents.size(); ++i)
+        if (file.contents[i] != before.contents[i]) {
+            EXPECT_EQ(i, familyDrawn) << "byte " << i;
+        }
+    EXPECT_EQ(before.contents[familyDrawn], 0);
+    EXPECT_EQ(file.contents[familyDrawn], 1);
+    ASSERT_TRUE(file.hasConstantRanges);
+
+    KTG300Doc reopened;
+    kttest::MessageBoxRecorder boxes;
+    ASSERT_TRUE(reopened.OnOpenDocument(ToQ(path)));
+    EXPECT_TRUE(boxes.Boxes().empty());
+    KTGraphData3& data = reopened.Graph().Data();
+    EXPECT_EQ(data.m_family, 1);
+    for (int slot = 0; slot < KTGraphData3::UserFunctionCount; ++slot) {
+        const KTFunctionConstantRanges& constants = data.Function(slot).Data().m_constants;
+        EXPECT_EQ(*constants.At(KTConstantA), KTFunctionConstantRange(-2.0, 2.0, 1.0, -1.0)) << slot;
+        EXPECT_EQ(*constants.At(KTConstantB), KTFunctionConstantRange()) << slot;
+    }
+    KTG300View view(reopened);
+    view.resize(kExampleWidth, kExampleHeight);
+    EXPECT_EQ(view.Panel(1).ValueEdit().text(), QStringLiteral("-1"));
+    EXPECT_STREQ(view.Panel(1).GetFrom(), "-2");
+    EXPECT_STREQ(view.Panel(1).GetTo(), "2");
+    EXPECT_STREQ(view.Panel(1).GetStep(), "1");
+    EXPECT_STREQ(view.Panel(2).GetFrom(), "-5"); // b had no family: the panel's own range
+    // The same five curves as when it was saved; one curve would look otherwise.
+    const QImage shown = Picture(view);
+    EXPECT_TRUE(shown == asSaved);
+    data.m_family = 0;
+    reopened.Graph().SetDirty();
+    view.Redraw();
+    EXPECT_FALSE(Picture(view) == asSaved);
+    data.m_family = 1;
+    reopened.Graph().SetDirty();
+
+    // Saved again, it writes the same constants.
+    const auto again = dir.File("again.kt3");
+    ASSERT_TRUE(reopened.OnSaveDocument(ToQ(again)));
+    EXPECT_EQ(KTCompoundFile::ReadContents(ToQ(again)).constantRanges, file.constantRanges);
+}
+
+TEST(KTG300Doc, ConstantsThatCannotBeReadStartAtTheirDefaultsAndTheUserIsTold)
+{
+    kttest::TempDir dir;
+    KTG300Doc source;
+    source.OnNewDocument();
+    kttest::FillDocument(source, 2);
+    source.Graph().SetConstantRange("a", -3.0, 3.0, 0.5);
+    source.Graph().SetConstant("a", 2.0);
+    source.Graph().Data().m_family = 1;
+    const auto contents = source.StoreContents();
+    const auto good = source.StoreConstantRanges();
+    const struct
+    {
+        const char* name;
+        std::vector<std::uint8_t> ranges;
+    } rows[] = {
+        {"ranges-empty.kt3", {}},
+        {"ranges-cut.kt3", std::vector<std::uint8_t>(good.begin(), good.begin() + 900)},
+        {"ranges-tag.kt3",
+         [&] {
+             auto b = good;
+             b[5] ^= 0x20;
+             return b;
+         }()},
+        {"ranges-noise.kt3", std::vector<std::uint8_t>(300, 0xA5)},
+    };
+    for (const auto& row : rows) {
+        const auto path = dir.File(row.name);
+        WriteBytes(path, CompoundOf(contents, &row.ranges));
+        KTG300Doc document;
+        kttest::MessageBoxRecorder boxes;
+        ASSERT_TRUE(document.OnOpenDocument(ToQ(path))) << row.name;
+        EXPECT_EQ(document.StoreContents(), contents) << row.name;
+        EXPECT_EQ(document.Graph().Data().m_family, 0) << row.name;
+        EXPECT_EQ(document.Graph().Data().Function(0).Data().m_constants, KTFunctionConstantRanges())
+            << row.name;
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << row.name;
+        const CString& text = boxes.Boxes()[0].text;
+        EXPECT_EQ(text.Find(("The file " + path.string() + " is damaged, but its graph").c_str()), 0)
+            << text.c_str();
+        EXPECT_NE(text.Find("The family constants stored with it could not be read"), -1) << text.c_str();
+        EXPECT_EQ(boxes.Boxes()[0].type & MB_ICONWARNING, MB_ICONWARNING);
+        EXPECT_EQ(document.GetPathName(), ToQ(path));
+        EXPECT_FALSE(document.IsModified());
+    }
+}
+
+// One damaged byte after the graph, or a file cut after it, used to refuse the whole document.
+TEST(KTG300Doc, ADamagedAnnotationBlockLeavesOutOnlyWhatCannotBeRead)
+{
+    kttest::TempDir dir;
+    KTG300Doc source;
+    source.OnNewDocument();
+    kttest::FillDocument(source, 2); // three annotations: "Note 0", "Note 1", "Note 2"
+    const auto contents = source.StoreContents();
+    const std::size_t graphEnd = GraphEnd(source);
+    const std::string record = "\rKTGAnnotation";
+    std::vector<std::size_t> records;
+    for (auto at = std::search(contents.begin(), contents.end(), record.begin(), record.end());
+         at != contents.end(); at = std::search(at + 1, contents.end(), record.begin(), record.end()))
+        records.push_back(static_cast<std::size_t>(at - contents.begin()));
+    ASSERT_EQ(records.size(), 3u);
+    ASSERT_EQ(contents[graphEnd], 17); // the list's tag follows the graph
+    auto changed = [&](std::size_t at, std::uint8_t value) {
+        auto bytes = contents;
+        bytes[at] = value;
+        return bytes;
+    };
+    auto cut = [&](std::size_t size) {
+        return std::vector<std::uint8_t>(contents.begin(),
+                                         contents.begin() + static_cast<std::ptrdiff_t>(size));
+    };
+    const struct
+    {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        std::vector<std::string> kept;
+        const char* told;
+    } rows[] = {
+        {"one letter of the list's tag",
+         changed(graphEnd + 5, 'N'),
+         {"Note 0", "Note 1", "Note 2"},
+         "All of its annotations could be read."},
+        {"the list's count",
+         changed(graphEnd + 21, 0x7F),
+         {"Note 0", "Note 1", "Note 2"},
+         "3 of its annotations could be read; any others could not and are left out."},
+        {"the list's end tag",
+         changed(contents.size() - 2, 'x'),
+         {"Note 0", "Note 1", "Note 2"},
+         "All of its annotations could be read."},
+        {"the second annotation's tag",
+         changed(records[1] + 4, 'x'),
+         {"Note 0", "Note 2"},
+         "1 of its 3 annotations could not be read and is left out."},
+        {"the first annotation's end tag",
+         changed(records[1] - 2, 'x'),
+         {"Note 1", "Note 2"},
+         "1 of its 3 annotations could not be read and is left out."},
+        {"cut inside the third annotation",
+         cut(records[2] + 40),
+         {"Note 0", "Note 1"},
+         "1 of its 3 annotations could not be read and is left out."},
+        {"cut inside the second annotation",
+         cut(records[1] + 40),
+         {"Note 0"},
+         "2 of its 3 annotations could not be read and are left out."},
+        {"every annotation's tag",
+         [&] {
+             auto bytes = contents;
+             for (std::size_t at : records)
+                 bytes[at + 2] = 'x';
+             return bytes;
+         }(),
+         {},
+         "None of its 3 annotations could be read; all are left out."},
+        {"cut right after the graph",
+         cut(graphEnd),
+         {},
+         "Its annotations could not be read and are left out."},
+        {"cut inside the list's tag",
+         cut(graphEnd + 6),
+         {},
+         "Its annotations could not be read and are left out."},
+    };
+    for (const auto& row : rows) {
+        const auto path = dir.File("salvaged.kt3");
+        WriteBytes(path, CompoundOf(row.bytes));
+        KTG300Doc document;
+        document.OnNewDocument();
+        kttest::MessageBoxRecorder boxes;
+        ASSERT_TRUE(document.OnOpenDocument(ToQ(path))) << row.what;
+        // The graph, its tangents and integrals are whole; the annotations that read are kept.
+        const auto stored = document.StoreContents();
+        EXPECT_TRUE(std::equal(contents.begin(), contents.begin() + static_cast<std::ptrdiff_t>(graphEnd),
+                               stored.begin()))
+            << row.what;
+        EXPECT_EQ(document.Graph().Data().m_derivatives.GetCount(), 1) << row.what;
+        EXPECT_EQ(document.Graph().Data().m_integrals.GetCount(), 1) << row.what;
+        EXPECT_EQ(NoteTexts(document), row.kept) << row.what;
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << row.what;
+        const CString& text = boxes.Boxes()[0].text;
+        EXPECT_EQ(text.Find(("The file " + path.string() +
+                             " is damaged, but its graph with its tangents and "
+                             "integrals could be read and is open.\n")
+                                .c_str()),
+                  0)
+            << text.c_str();
+        EXPECT_NE(text.Find(row.told), -1) << row.what << ": " << text.c_str();
+        EXPECT_EQ(boxes.Boxes()[0].type & MB_ICONWARNING, MB_ICONWARNING);
+        EXPECT_EQ(document.GetPathName(), ToQ(path)) << row.what;
+        EXPECT_FALSE(document.IsModified()) << row.what;
+    }
 }

@@ -7,9 +7,12 @@
 #include "foundation/KTNumberFormat.h"
 #include "graph/KTGraph3.h"
 #include "platform/KTDC.h"
+#include "support/KTTestSupport.h"
 #include "ui/KTAnimationDlg.h"
+#include "ui/KTAnnotateEditDlg.h"
 #include "ui/KTAxesDlg.h"
 #include "ui/KTFamilyDlg.h"
+#include "ui/KTImageButton.h"
 #include "ui/KTMessagesDlg.h"
 #include "ui/KTParameterBar.h"
 #include "ui/KTPreferenceDlg.h"
@@ -20,6 +23,8 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -423,6 +428,47 @@ TEST(KTG300ViewModes, CancelledAnimationDialogStartsNothing)
     EXPECT_EQ(f.view->CurrentPanel(), 1);
 }
 
+// The running animation's own button stops it and opens nothing; the panel's Step, the step of
+// its value spinner, stays what the user set while the animation runs.
+TEST(KTG300ViewModes, TheAnimateButtonStopsItsRunningAnimation)
+{
+    Fixture f({"y=a*x+b"});
+    f.view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.view.get()));
+    const int index = 1;
+    KTParameterBar& panel = f.view->Panel(index);
+    panel.StepEdit().setText(QStringLiteral("0.25"));
+    int opened = 0;
+    HookScope<KTAnimationDlg> scope([&opened](KTAnimationDlg&) {
+        ++opened;
+        return int(QDialog::Accepted);
+    });
+    QWidget* button = &panel.AnimateButton();
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.view->IsAnimationRunning(); }, 2000));
+    EXPECT_EQ(opened, 1);
+    for (int tick = 0; tick < 3; ++tick)
+        f.view->OnAnimationTimer();
+    EXPECT_EQ(panel.StepEdit().text(), QStringLiteral("0.25"));
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::qWait(50);
+    EXPECT_FALSE(f.view->IsAnimationRunning());
+    EXPECT_FALSE(panel.IsAnimating());
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(panel.StepEdit().text(), QStringLiteral("0.25"));
+
+    // Stopped, the button asks again.
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened == 2; }, 2000));
+    EXPECT_TRUE(f.view->IsAnimationRunning());
+    // Another panel's button stops this animation and asks for its own.
+    QTest::mouseClick(&f.view->Panel(2).AnimateButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened == 3; }, 2000));
+    EXPECT_EQ(f.view->CurrentPanel(), 2);
+    EXPECT_FALSE(panel.IsAnimating());
+}
+
 TEST(KTG300ViewModes, FamilyDialogSetsTheRangeAndTheFamilyFlag)
 {
     Fixture f({"y=a*x"});
@@ -513,6 +559,36 @@ TEST(KTG300ViewModes, AnnotationModeClickPlacesAnAnnotationAndDeleteRemovesIt)
     f.view->OnKeyDown(Qt::Key_Delete);
     EXPECT_EQ(annotations.GetCount(), 1);
     EXPECT_EQ(f.document.m_annotationIndex, -1);
+}
+
+TEST(KTG300ViewModes, ANewAnnotationsPlaceholderShowsAsAnEmptyRowInEveryLanguage)
+{
+    // The view writes the placeholder of the user's language; the editor opened on the new
+    // annotation shows its first row empty, so what the user types replaces it.
+    for (int country : {1, 44, 46, 39, 358, 31, 32}) {
+        const kttest::LocaleScope locale('.', ',', country);
+        Fixture f;
+        f.view->OnAnnotationMode();
+        const CPoint at = f.DeviceOf(1.0, 2.0);
+        f.view->OnLButtonDown(at, false);
+        f.view->OnLButtonUp(at, false);
+        ASSERT_EQ(f.document.m_annotations.GetCount(), 1) << country;
+        const CString placeholder = f.document.m_annotations.GetAt(0).m_text.LineText(0);
+        EXPECT_FALSE(placeholder.IsEmpty()) << country;
+        QString shown = QStringLiteral("not opened");
+        HookScope<KTAnnotateEditDlg> scope([&](KTAnnotateEditDlg& d) {
+            shown = d.TextEdit()->toPlainText();
+            // What the user types goes where the caret stands: the start of the first row.
+            d.TextEdit()->textCursor().insertText(QStringLiteral("Vertex"));
+            d.OkButton()->click();
+            return d.result();
+        });
+        ASSERT_TRUE(f.view->EditAnnotationAt(0)) << country;
+        EXPECT_TRUE(shown.trimmed().isEmpty()) << country << " " << shown.toStdString();
+        const KTTipInfo& text = f.document.m_annotations.GetAt(0).m_text;
+        ASSERT_EQ(text.GetLineCount(), 1) << country;
+        EXPECT_EQ(text.LineText(0), CString("Vertex")) << country;
+    }
 }
 
 TEST(KTG300ViewModes, AnnotationsKeepTheirGraphPointsWhenTheGraphIsLaidOutAnew)

@@ -13,7 +13,11 @@
 #include "app/KTG300View.h"
 #include "app/KTTipWnd.h"
 #include "engine/KTFunction3.h"
+#include "graph/KTDerivativeFunction.h"
+#include "graph/KTGAnnotationList.h"
 #include "graph/KTGraph3.h"
+#include "graph/KTIntegralFunction.h"
+#include "graph/KTOptionsAnnotation.h"
 #include "platform/KTDC.h"
 
 #include <QApplication>
@@ -26,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -35,14 +40,14 @@ const KTG300App::StartOptions kLocal{false, false};
 // toolbar.
 struct MainWindow
 {
-    explicit MainWindow(std::initializer_list<const char*> equations)
+    explicit MainWindow(std::initializer_list<const char*> equations, QSize size = QSize(780, 580))
     {
         QSettings(QString::fromLatin1(KTG300App::RegistryKey), QString::fromLatin1(KTG300App::ProfileName))
             .clear();
         EXPECT_TRUE(app.InitInstance({}, kLocal));
         frame = app.GetMainWnd();
         frame->move(0, 0);
-        frame->resize(780, 580);
+        frame->resize(size);
         child = frame->ActiveChild();
         int slot = 0;
         for (const char* equation : equations)
@@ -206,4 +211,208 @@ TEST(KTG300ViewMouse, IntegralModePressAwayFromTheCurvesBeepsAndAddsNothing)
     QTest::mouseRelease(w.frame, Qt::LeftButton, {}, release);
     EXPECT_EQ(KTG300View::BeepCount(), beeps + 1);
     EXPECT_EQ(w.Document().Graph().Data().m_integrals.GetCount(), 0);
+}
+
+namespace {
+
+/// The lines of the tip the tip window shows, "|" after each.
+std::string ShownLines(KTTipWnd& tip)
+{
+    std::string lines;
+    const KTTipInfo shown = tip.CurrentTip();
+    for (int i = 0; i < shown.GetLineCount(); ++i)
+        lines += std::string(shown.LineText(i).str()) + "|";
+    return lines;
+}
+
+/// An annotation of one line, its box's first corner at the graph point, anchored (or not) at
+/// another.
+KTGAnnotation Note(KTG300Doc& document, const char* text, KTPoint corner, int anchorType, KTPoint anchor)
+{
+    KTGAnnotation note;
+    note.m_text.AddText(text);
+    note.m_textPosition = corner;
+    const CPoint at = document.Graph().Axes().GraphToDevice(corner, 0, 0);
+    note.m_textRect = CRect(at.x, at.y, at.x, at.y);
+    note.m_anchorType = anchorType;
+    note.m_anchorPosition = anchorType == KTAnchorNone ? corner : anchor;
+    note.m_anchor = document.Graph().Axes().GraphToDevice(note.m_anchorPosition, 0, 0);
+    note.m_lineStart = note.m_anchor;
+    return note;
+}
+
+bool Within(const CRect& box, const CRect& area)
+{
+    CRect b = box;
+    b.NormalizeRect();
+    return b.left >= area.left && b.right <= area.right && b.top >= area.top && b.bottom <= area.bottom;
+}
+
+} // namespace
+
+// Resting the pointer a pixel or two beside a point of interest names the point (every one that
+// lies there), never the asymptote y = 0 running through it; a pointer sliding along a curve
+// onto its vertex is followed by the tip, which names the vertex as soon as the pointer is there.
+// In windows from small to large, with the pointer moved as a mouse moves it.
+TEST(KTG300ViewMouse, TipsNamePointsBeforeAsymptotesAndFollowThePointer)
+{
+    const double root = std::sqrt(3.0);
+    const struct
+    {
+        double x, y;
+        const char* names;
+    } points[] = {
+        {root, 0, "x Intercept|( 1.732051 , 0 )|"},
+        {-root, 0, "x Intercept|( -1.732051 , 0 )|"},
+        {0, 0, "y Intercept|x Intercept|Point of Inflection|( 0 , 0 )|"},
+        {0, -4, "y Intercept|Local Minimum|( 0 , -4 )|"},
+    };
+    // Within the hit distance (0.707 mm, 2.67 pixels at 96 dots an inch).
+    const QPoint offsets[] = {{0, 0}, {1, 0}, {0, 1}, {-1, -1}, {2, 0}, {0, -2}, {-1, 1}};
+    for (const QSize size : {QSize(500, 400), QSize(780, 580), QSize(1280, 1024), QSize(2560, 1600)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        MainWindow w({"y=x^2-4", "y=1/(x-2)", "y=x^3-3x", "x=cos(t); y=sin(t)"}, size);
+        KTTipWnd& tip = w.View().TipWindow();
+        // What is shown, not how long the pointer rests first, is under test here.
+        tip.SetDelay(10);
+        for (const auto& point : points) {
+            for (const QPoint& offset : offsets) {
+                SCOPED_TRACE(testing::Message()
+                             << point.x << "," << point.y << " + " << offset.x() << "," << offset.y());
+                w.MoveTo(w.At(point.x, point.y + 3.0));
+                w.MoveTo(w.At(point.x, point.y) + offset);
+                ASSERT_TRUE(QTest::qWaitFor([&] { return tip.IsTipVisible(); }, 2000));
+                // The nearest place first; in a small window another point may lie within reach
+                // too (the cubic meets y = 1/(x - 2) at (-1.774623, -0.264927)) and follows.
+                const std::string lines = ShownLines(tip);
+                EXPECT_EQ(lines.rfind(point.names, 0), 0u) << lines;
+                EXPECT_EQ(lines.find("Asymptote"), std::string::npos) << lines;
+            }
+        }
+        // On an asymptote with no point and no curve within reach: the asymptote.
+        w.MoveTo(w.At(3.0, -7.0));
+        w.MoveTo(w.At(2.0, -7.0) + QPoint(-1, 0));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return tip.IsTipVisible(); }, 2000));
+        EXPECT_EQ(ShownLines(tip), "Vertical Asymptote|x = 2|");
+
+        // Sliding along the parabola onto its vertex, a pixel at a time, from a shown tip: the tip
+        // stays up beside the pointer and names the vertex on arriving, with no rest there.
+        const QPoint start = w.At(-1.0, -3.0);
+        w.MoveTo(start);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return tip.IsTipVisible(); }, 2000));
+        EXPECT_EQ(ShownLines(tip), "y=x^2-4|");
+        const QPoint vertex = w.At(0, -4);
+        for (int x = start.x() + 1; x <= vertex.x(); ++x) {
+            const double gx = -1.0 + (x - start.x()) / double(vertex.x() - start.x());
+            const QPoint onCurve(x, w.At(gx, gx * gx - 4).y());
+            w.MoveTo(onCurve);
+            ASSERT_TRUE(tip.IsTipVisible()) << x;
+            ASSERT_FALSE(tip.IsArmed()) << x;
+            // The tip's window starts at the pointer.
+            const QPoint corner = tip.mapTo(w.frame, QPoint(0, 0));
+            EXPECT_LE((corner - onCurve).manhattanLength(), 2) << x;
+        }
+        EXPECT_EQ(ShownLines(tip), "y Intercept|Local Minimum|( 0 , -4 )|");
+    }
+}
+
+// Zoomed in with the keys as a user zooms, in windows of several sizes: an annotation whose
+// point left the view is hidden with it (neither drawn nor hit), one whose point stays shows its
+// whole box inside the plot, with its line to the point; the shading of an integral and the
+// circle of a tangent stay inside the plot. A box kept inside the plot is dragged from where it
+// shows. The main window is grabbed at each step (KT_TEST_IMAGES) to be looked at.
+TEST(KTG300ViewMouse, ZoomingKeepsAnnotationsWithTheirPointsAndMarksInsideThePlot)
+{
+    MainWindow w({"y=x^2-4", "y=x^2"});
+    KTG300Doc& document = w.Document();
+    KTGraph3& graph = document.Graph();
+    KTOptionAxes2& axes = graph.Data().m_options.m_axes;
+    for (KTOptionString* end : {&axes.m_xMinShowS, &axes.m_yMinShowS})
+        end->SetValue("-5");
+    for (KTOptionString* end : {&axes.m_xMaxShowS, &axes.m_yMaxShowS})
+        end->SetValue("5");
+    KTIntegralFunction integral;
+    integral.m_first = 0;
+    integral.m_second = KTIntegralFunction::kXAxis;
+    integral.m_lowerText = "0";
+    integral.m_upperText = "3";
+    graph.Data().m_integrals.Add(integral, true);
+    KTDerivativeFunction tangent;
+    tangent.m_function = 1;
+    tangent.m_xText = "3"; // (3, 9): above the view
+    graph.Data().m_derivatives.Add(tangent, true);
+    graph.SetDirty();
+    w.View().repaint();
+
+    KTGAnnotationList& notes = document.m_annotations;
+    notes.Add(Note(document, "Root at 2", KTPoint(3, 3.5), KTAnchorArrow, KTPoint(2, 0)));
+    notes.Add(Note(document, "A note near the corner, long enough to run out", KTPoint(4.2, 4.8),
+                   KTAnchorNone, KTPoint()));
+    notes.Add(Note(document, "(-3, 5)", KTPoint(-4.5, 3), KTAnchorPoint, KTPoint(-3, 5)));
+    const QByteArray folder = qgetenv("KT_TEST_IMAGES");
+    const auto look = [&](const QString& name) {
+        w.View().repaint();
+        QApplication::processEvents();
+        if (!folder.isEmpty())
+            w.frame->grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + name);
+    };
+
+    // The document too, to be opened in the program itself and zoomed there.
+    if (!folder.isEmpty()) {
+        EXPECT_TRUE(document.OnSaveDocument(QString::fromLocal8Bit(folder) + QStringLiteral("/zoom.kt3")));
+    }
+
+    const QSize sizes[] = {{640, 480}, {1024, 768}, {1600, 1200}};
+    for (const QSize& size : sizes) {
+        w.frame->resize(size);
+        graph.SetDirty();
+        look(QStringLiteral("zoom-%1x%2-before.png").arg(size.width()).arg(size.height()));
+        const CRect plot = graph.Axes().PlotRect();
+        for (int i = 0; i < notes.GetCount(); ++i) {
+            EXPECT_EQ(notes.GetAt(i).m_hidden, 0) << i;
+            EXPECT_TRUE(Within(notes.GetAt(i).m_textRect, plot)) << i << " at " << size.width();
+        }
+    }
+
+    // Twice in with the keys: about 2.8 either way of the middle.
+    w.View().setFocus();
+    QTest::keyClick(&w.View(), Qt::Key_PageDown);
+    QTest::keyClick(&w.View(), Qt::Key_PageDown);
+    look(QStringLiteral("zoom-1600x1200-after.png"));
+    const KTAxes& zoomed = graph.Axes();
+    ASSERT_LT(zoomed.m_xAxis.m_max, 3.5);
+    ASSERT_GT(zoomed.m_xAxis.m_max, 2.2);
+    const CRect plot = zoomed.PlotRect();
+    // The root is still in view: its box (placed at (3, 3.5), now beyond the plot) shows whole.
+    EXPECT_EQ(notes.GetAt(0).m_hidden, 0);
+    EXPECT_TRUE(Within(notes.GetAt(0).m_textRect, plot));
+    EXPECT_EQ(notes.GetAt(0).m_anchor, graph.Axes().GraphToDevice(2.0, 0.0, 0, 0));
+    // The corner note and the point (-3, 5) left the view, and their annotations with them.
+    EXPECT_EQ(notes.GetAt(1).m_hidden, 1);
+    EXPECT_EQ(notes.GetAt(2).m_hidden, 1);
+    const CPoint hiddenCorner = notes.GetAt(2).m_textRect.TopLeft();
+    EXPECT_EQ(notes.HitTestText(hiddenCorner.x + 10, hiddenCorner.y - 10, KTPoint()), -1);
+
+    // The kept box is taken where it shows and moved a little way left and down.
+    CRect box = notes.GetAt(0).m_textRect;
+    box.NormalizeRect();
+    KTDC dc(w.View().logicalDpiX(), w.View().logicalDpiY());
+    dc.SetMapMode(MM_HIMETRIC);
+    const auto inFrame = [&](CPoint logical) {
+        dc.LPtoDP(&logical);
+        return w.View().mapTo(w.frame, QPoint(logical.x, logical.y));
+    };
+    const QPoint grab = inFrame(CPoint(box.left + 200, box.bottom - 200));
+    w.MoveTo(grab);
+    QTest::mousePress(w.frame, Qt::LeftButton, {}, grab);
+    w.DragTo(grab, grab + QPoint(-60, 40));
+    QTest::mouseRelease(w.frame, Qt::LeftButton, {}, grab + QPoint(-60, 40));
+    look(QStringLiteral("zoom-1600x1200-dragged.png"));
+    const KTGAnnotation& moved = notes.GetAt(0);
+    EXPECT_TRUE(Within(moved.m_textRect, plot));
+    // Its text position is now where its box shows: a zoom back out leaves it there.
+    const KTPoint corner = graph.Axes().DeviceToGraph(moved.m_textRect.TopLeft(), 0);
+    EXPECT_NEAR(moved.m_textPosition.m_x, corner.m_x, 0.02);
+    EXPECT_NEAR(moved.m_textPosition.m_y, corner.m_y, 0.02);
+    EXPECT_LT(moved.m_textPosition.m_x, zoomed.m_xAxis.m_max);
 }

@@ -392,7 +392,7 @@ TEST(KTG300ViewNumbers, IntegralsTypedInTheDialogShowTheirClosedForms)
         // Across a sign change: the integral cancels, the area adds.
         {"y=sin(x)", "0", "2pi", "int(0,2pi) sin(x) \"d\"x  =  0", "\"Area  =  4\""},
         {"y=x", "-1", "2", "int(-1,2) x \"d\"x  =  1.5", "\"Area  =  2.5\""},
-        {"y=x^3-x", "-2", "1.5", "int(-2,1.5) x^3-x \"d\"x  =  -1.859375", "\"Area  =  3.1406\""},
+        {"y=x^3-x", "-2", "1.5", "int(-2,1.5) (x^3-x) \"d\"x  =  -1.859375", "\"Area  =  3.1406\""},
         // Bounds typed as constant expressions: 2 sqrt(2) / 3, 1, 1 - cos(1)...
         {"y=x^2", "0", "sqrt(2)", "int(0,sqrt(2)) x^2 \"d\"x  =  0.942809", "\"Area  =  0.9428\""},
         {"y=cos(x)", "0", "pi/2", "int(0,pi/2) cos(x) \"d\"x  =  1", "\"Area  =  1\""},

@@ -1,6 +1,8 @@
 #include "axes/KTAxes.h"
 #include "axes/KTAxisScale.h"
 
+#include "foundation/KTNumberFormat.h"
+
 #include "platform/KTDC.h"
 #include "support/KTRecordingDC.h"
 #include "support/KTTestSupport.h"
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
@@ -469,7 +472,9 @@ TEST(KTAxesDraw, TwoHundredLabelsAtMost)
     options.m_showyScale.m_value = 0;
     options.m_showxTicks.m_value = 0;
     options.m_showyTicks.m_value = 0;
-    LayOut(axes, options, r.dc);
+    // An axis long enough (20 m) that the labels of its 1000 steps stand apart; on a shorter one
+    // only some are shown.
+    axes.Layout(0, 0, 2000000, -11000, 0, 0, 0, 0, options, r.dc);
     axes.m_xAxis.Draw(r.dc);
     std::set<int> labelled;
     for (const KTDCRecord& rec : r.dc.GetRecords())
@@ -576,4 +581,209 @@ TEST(KTAxesDraw, LinesTicksAndLabelsLandOnThePixelsOfAnImage)
     const int below = device(0, -0.9).y; // above the grid line at y = -1
     EXPECT_GT(DarkPixels(image, five.x - 8, origin.y + 8, five.x + 8, below), 10);
     EXPECT_EQ(DarkPixels(image, device(5.5, 0).x - 4, origin.y + 8, device(5.5, 0).x + 4, below), 0);
+}
+
+namespace {
+
+std::vector<std::string> Texts(const std::vector<KTAxisLabel>& labels)
+{
+    std::vector<std::string> texts;
+    for (const KTAxisLabel& label : labels)
+        texts.push_back(label.text.str());
+    return texts;
+}
+
+/// The value a label reads as: plain decimals, or a mantissa times a power of ten ("5*10^-7").
+double ReadLabel(const CString& text)
+{
+    std::string s = text.str();
+    const std::size_t power = s.find("*10^");
+    if (power != std::string::npos)
+        s.replace(power, 4, "e");
+    std::size_t used = 0;
+    const double value = std::stod(s, &used);
+    return used == s.size() ? value : std::nan("");
+}
+
+/// The open arrowheads of an axis as boxes: back along the axis by ArrowSize x ArrowRatio, out
+/// to either side by ArrowSize, at each end that has one.
+std::vector<CRect> ArrowBoxes(const KTAxis& axis)
+{
+    const int arrow = axis.m_options.m_arrowSize.m_value;
+    const int length = static_cast<int>(arrow * axis.m_options.m_arrowRatio.m_value);
+    std::vector<CRect> boxes;
+    const auto at = [&](int end, int inwards) {
+        CRect box =
+            axis.m_isX
+                ? CRect(end, axis.m_pixel.top - arrow, end + inwards * length, axis.m_pixel.top + arrow)
+                : CRect(axis.m_pixel.left - arrow, end, axis.m_pixel.left + arrow, end + inwards * length);
+        box.NormalizeRect();
+        boxes.push_back(box);
+    };
+    const int direction = axis.PixelHigh() >= axis.PixelLow() ? 1 : -1;
+    if (axis.m_max > 0.0)
+        at(axis.PixelHigh(), -direction);
+    if (axis.m_min < 0.0)
+        at(axis.PixelLow(), direction);
+    return boxes;
+}
+
+bool Overlap(const CRect& a, const CRect& b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+} // namespace
+
+// Every view a user can reach by zooming, from +-1e-12 to +-1e12 and off-centre, in every window
+// size: each axis shows at least two labels, every label reads back as the value of its tick
+// (so no two are alike), and no label touches another or an arrowhead.
+TEST(KTAxesDraw, LabelsReadBackAndStandClearAtEveryScaleAndSize)
+{
+    const PointDecimals decimals;
+    struct View
+    {
+        double min;
+        double max;
+    };
+    std::vector<View> views;
+    // (Typed ends of 1e12 and more are not numbers to the program.)
+    for (int e = -12; e <= 11; ++e)
+        views.push_back({-std::pow(10.0, e), std::pow(10.0, e)});
+    views.push_back({-9.99e11, 9.99e11});
+    const View offCentre[] = {
+        {1e6, 1e6 + 1e-3},    {1e6, 1e6 + 1.0}, {-3e-7, 2e-6}, {1e-6, 1e-6 + 1e-9}, {123456.7, 123456.71},
+        {-9e11, -9e11 + 1e6}, {2.5e11, 7.5e11}, {0.0, 3e-9},   {-40.0, 1000.0},     {999.99, 1000.01},
+    };
+    views.insert(views.end(), std::begin(offCentre), std::end(offCentre));
+    const CSize sizes[] = {{500, 400},  {640, 480},  {800, 600},   {836, 565},
+                           {1024, 768}, {1366, 768}, {1600, 1200}, {2560, 1600}};
+
+    for (const CSize& size : sizes) {
+        KTDC dc(96, 96, size);
+        dc.SetMapMode(MM_HIMETRIC);
+        const int width = size.cx * 2540 / 96;
+        const int height = size.cy * 2540 / 96;
+        for (const View& view : views) {
+            KTOptionAxes2 options;
+            const CString min = KTNumberFormat().Format(view.min, 20);
+            const CString max = KTNumberFormat().Format(view.max, 20);
+            options.m_xMinShowS.SetValue(min);
+            options.m_xMaxShowS.SetValue(max);
+            options.m_yMinShowS.SetValue(min);
+            options.m_yMaxShowS.SetValue(max);
+            KTAxes axes;
+            axes.Layout(0, 0, width, -height, 0, 0, 0, 0, options, dc);
+            const std::string where =
+                std::to_string(size.cx) + "x" + std::to_string(size.cy) + " " + min.str() + ".." + max.str();
+            // Pictures of a few, to look at: the report's views, the smallest and a wide window.
+            const bool pictured =
+                (size.cx == 500 || size.cx == 1366) &&
+                (view.max == 1e-6 || view.max == 1e-8 || view.max == 10.0 || view.max == 1000.0 ||
+                 view.max == 1e11 || view.min == 1e6 || view.min == -40.0);
+            if (pictured) {
+                QImage image(size.cx, size.cy, QImage::Format_RGB32);
+                image.fill(Qt::white);
+                image.setDotsPerMeterX(3780);
+                image.setDotsPerMeterY(3780);
+                {
+                    KTDC picture(&image);
+                    picture.SetMapMode(MM_HIMETRIC);
+                    KTAxes drawn;
+                    drawn.Layout(0, 0, width, -height, 0, 0, 0, 0, options, picture);
+                    drawn.Draw(picture);
+                }
+                const QString name = QString("labels_%1x%2_%3.png")
+                                         .arg(size.cx)
+                                         .arg(size.cy)
+                                         .arg(QString::fromLatin1(max.str().c_str()));
+                image.save(PictureFolder() + "/" + name);
+            }
+            for (KTAxis* axis : {&axes.m_xAxis, &axes.m_yAxis}) {
+                const std::vector<KTPlacedLabel> labels = axis->PlaceLabels(dc);
+                const double step = KTStepValue(axis->m_majorText);
+                EXPECT_GE(labels.size(), 2u) << where << (axis->m_isX ? " x" : " y");
+                // The view typed is the view shown: its ends lie within the axis, the margins
+                // no wider than a sixteenth of it, with a break mark, or out to 0 and a sixteenth.
+                const double slack = 1e-9 * (view.max - view.min);
+                EXPECT_LE(axis->m_min, view.min + slack) << where;
+                EXPECT_GE(axis->m_max, view.max - slack) << where;
+                const std::vector<CRect> arrows = ArrowBoxes(*axis);
+                for (std::size_t i = 0; i < labels.size(); ++i) {
+                    const KTPlacedLabel& label = labels[i];
+                    const double read = ReadLabel(label.text);
+                    EXPECT_NEAR(read, label.value, 1e-6 * step) << where << " " << label.text.str();
+                    EXPECT_NEAR(std::remainder(label.value, step), 0.0, 1e-6 * step) << where;
+                    if (i > 0) {
+                        EXPECT_FALSE(Overlap(label.box, labels[i - 1].box))
+                            << where << " " << labels[i - 1].text.str() << " " << label.text.str();
+                    }
+                    for (const CRect& arrow : arrows)
+                        EXPECT_FALSE(Overlap(label.box, arrow)) << where << " " << label.text.str();
+                    EXPECT_GE(label.box.left, 0) << where << " " << label.text.str();
+                    EXPECT_LE(label.box.right, width) << where << " " << label.text.str();
+                }
+            }
+        }
+    }
+}
+
+// The views of the report, with the labels worked out by hand: a step of an eighth of the range
+// taken up to 1, 2 or 5 of its decade.
+TEST(KTAxesDraw, LabelTextsOfLargeAndTinyViews)
+{
+    const PointDecimals decimals;
+    const struct
+    {
+        const char* min;
+        const char* max;
+        std::vector<std::string> labels;
+    } rows[] = {
+        {"-0.000001", "0.000001", {"-1*10^-6", "-5*10^-7", "5*10^-7", "1*10^-6"}},
+        {"-0.00000001", "0.00000001", {"-1*10^-8", "-5*10^-9", "5*10^-9", "1*10^-8"}},
+        {"-0.000000000001", "0.000000000001", {"-1*10^-12", "-5*10^-13", "5*10^-13", "1*10^-12"}},
+        {"-0.0001", "0.0001", {"-0.0001", "-0.00005", "0.00005", "0.0001"}},
+        {"-1000000", "1000000", {"-1000000", "-500000", "500000", "1000000"}},
+        {"-100000000", "100000000", {"-1*10^8", "-5*10^7", "5*10^7", "1*10^8"}},
+        {"-100000000000", "100000000000", {"-1*10^11", "-5*10^10", "5*10^10", "1*10^11"}},
+        {"0", "0.000003", {"5*10^-7", "1*10^-6", "1.5*10^-6", "2*10^-6", "2.5*10^-6", "3*10^-6"}},
+        // A break keeps the view; its labels need all their digits.
+        {"1000000",
+         "1000000.001",
+         {"1000000", "1000000.0002", "1000000.0004", "1000000.0006", "1000000.0008", "1000000.001"}},
+    };
+    for (const auto& row : rows) {
+        KTOptionAxes2 options;
+        options.m_xMinShowS.SetValue(row.min);
+        options.m_xMaxShowS.SetValue(row.max);
+        KTAxes axes;
+        RecordingDC r;
+        LayOut(axes, options, r.dc);
+        EXPECT_EQ(Texts(KTLinearAxisLabels(axes.m_xAxis, false)), row.labels) << row.min;
+    }
+
+    // With decimal commas, in the plain digits and in the mantissas alike.
+    const kttest::LocaleScope commas(',', ';');
+    const struct
+    {
+        const char* min;
+        const char* max;
+        std::vector<std::string> labels;
+    } commaRows[] = {
+        {"0", "0,000003", {"5*10^-7", "1*10^-6", "1,5*10^-6", "2*10^-6", "2,5*10^-6", "3*10^-6"}},
+        {"-0,5", "0,5", {"-0,4", "-0,2", "0,2", "0,4"}},
+    };
+    for (const auto& row : commaRows) {
+        KTOptionAxes2 options;
+        options.m_xMinShowS.SetValue(row.min);
+        options.m_xMaxShowS.SetValue(row.max);
+        KTAxes axes;
+        RecordingDC r;
+        LayOut(axes, options, r.dc);
+        EXPECT_EQ(Texts(KTLinearAxisLabels(axes.m_xAxis, false)), row.labels) << row.max;
+    }
+    KTOptionAxes2 options;
+    options.m_xMinShowS.SetValue("0");
+    options.m_xMaxShowS.SetValue("0,000003");
+    ASSERT_TRUE(DrawToImage(options).save(PictureFolder() + "/labels_commas.png"));
 }

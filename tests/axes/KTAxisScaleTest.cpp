@@ -171,11 +171,30 @@ TEST(KTAxisScale, EqualEndsWiden)
     EXPECT_GT(reversed.m_max, 12.0);
 }
 
-TEST(KTAxisScale, HugeRangePicksTheSentinelStep)
+// Past either end of the 1-2-5 table the steps go on as the table would (it once gave the
+// sentinel, and with it no labels at all): an eighth of 2e11 is 2.5e10, so 5e10, and 1e10 two
+// places below; an eighth of 2e-12 is 2.5e-13, so 5e-13 and 1e-13.
+TEST(KTAxisScale, StepsGoOnPastTheEndsOfTheTable)
 {
-    const KTAxis axis = FitX(RangeOptions("-100000000000", "100000000000"));
-    EXPECT_EQ(axis.m_majorText, CString(KTScaleSteps[61]));
-    EXPECT_EQ(axis.m_minorText, CString("5000000000"));
+    const struct
+    {
+        const char* min;
+        const char* max;
+        const char* major;
+        const char* minor;
+    } rows[] = {
+        {"-100000000000", "100000000000", "50000000000", "10000000000"},
+        {"0", "160000000000", "50000000000", "10000000000"}, // 2e10 is no more than the eighth
+        {"-0.000000000001", "0.000000000001", "0.0000000000005", "0.0000000000001"},
+        {"0", "0.0000000008", "0.0000000002", "0.00000000005"},
+        {"0", "pi/100", "0.005", "0.001"}, // pi/18 is wider than half the range
+        {"0", "1000pi", "500", "100"},     // 4pi is the last pi step
+    };
+    for (const auto& row : rows) {
+        const KTAxis axis = FitX(RangeOptions(row.min, row.max));
+        EXPECT_EQ(axis.m_majorText, CString(row.major)) << row.max;
+        EXPECT_EQ(axis.m_minorText, CString(row.minor)) << row.max;
+    }
 }
 
 TEST(KTAxisScale, TypedSteps)
@@ -241,6 +260,10 @@ TEST(KTAxisScale, RangeFromTextsAndData)
         {"-10", "10", 0, 0, 1, -3, 30, -10, 30},
         {"-10", "10", 0, 0, 1, -30, 3, -30, 10},
         {"2pi/3", "1/2", 0, 0, 0, 0, 0, 2 * kPi / 3, 0.5},
+        // A power of ten typed as a range is one: -1e3..1e3 is a view of 2000, not of about 80.
+        {"-1e3", "1e3", 0, 0, 0, 0, 0, -1000, 1000},
+        {"-2.5e-3", "1e-2", 0, 0, 0, 0, 0, -0.0025, 0.01},
+        {"-2e", "3e/4", 0, 0, 0, 0, 0, -2 * 2.718281828, 3 * 2.718281828 / 4},
         // An undefined typed end takes the data extent; undefined data the typed end.
         {"abc", "10", 0, 0, 0, -4, 4, -4, 10},
         {"-10", "10", 1, 1, 0, undefined, inf, -10, 10},

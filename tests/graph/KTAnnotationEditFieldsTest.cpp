@@ -124,6 +124,42 @@ TEST(KTAnnotationEditFields, ThePlaceholderShowsEmptyOnlyOnTheFirstRow)
     EXPECT_EQ(f.m_expanded, 0);
 }
 
+TEST(KTAnnotationEditFields, ThePlaceholderOfEveryLanguageShowsEmpty)
+{
+    // A first line that the view wrote: the placeholder it writes now (the user may have changed
+    // it), or the default one of any language, since a note travels in its document to users
+    // of other languages. Anything else, or the same text on a later row, is the user's.
+    const struct
+    {
+        const char* first;
+        const char* placeholder; ///< what the view writes now
+        bool blank;
+    } rows[] = {
+        {"Right Click to Edit", "Right Click to Edit", true},
+        {"H\366gerklicka f\366r att redigera", "H\366gerklicka f\366r att redigera", true},
+        {"Click col tasto destro per modificare", "Click col tasto destro per modificare", true},
+        {"Editointiin hiiren oikealla painikkeella", "Editointiin hiiren oikealla painikkeella", true},
+        {"Opmaak met Rechtermuisknop", "Opmaak met Rechtermuisknop", true},
+        {"Editointiin hiiren oikealla painikkeella", "Right Click to Edit", true},
+        {"Right Click to Edit", "Opmaak met Rechtermuisknop", true},
+        {"Right Click To Edit", "Right Click to Edit", true},
+        {"Double click me", "Double click me", true},
+        {"Right Click to Edit", "", true},
+        {"Double click me", "Right Click to Edit", false},
+        {"right click to edit", "Right Click to Edit", false},
+        {"Right Click to Edit ", "Right Click to Edit", false},
+        {"Vertex", "Right Click to Edit", false},
+    };
+    for (const auto& row : rows) {
+        KTGAnnotation a;
+        a.m_text.AddText(row.first);
+        a.m_text.AddText(row.first);
+        const KTAnnotationEditFields f = KTAnnotationEditFields::FromAnnotation(a, false, row.placeholder);
+        EXPECT_EQ(f.m_lines[0], row.blank ? CString() : CString(row.first)) << row.first;
+        EXPECT_EQ(f.m_lines[1], CString(row.first)) << row.first;
+    }
+}
+
 TEST(KTAnnotationEditFields, BlankRowsKeepTheirPlaceTrailingOnesGo)
 {
     const struct

@@ -74,10 +74,10 @@ TEST(KTDerivativeCalculation, SlopeInterceptAndTexts)
         // A zero intercept is written after "+ ".
         {"y=x^2", "0", 0.0, 0.0, "d/dx x^2 (x =0) = 0", "y = 0x+ 0"},
         {"y=x^3", "2", 12.0, -16.0, "d/dx x^3 (x =2) = 12", "y = 12x -16"},
-        {"y=3x+1", "5", 3.0, 1.0, "d/dx 3x+1 (x =5) = 3", "y = 3x+ 1"},
+        {"y=3x+1", "5", 3.0, 1.0, "d/dx (3x+1) (x =5) = 3", "y = 3x+ 1"},
         // The function as typed, never its calculation text.
-        {"f(x) = x^2/2-1", "1", 1.0, -1.5, "d/dx x^2/2-1 (x =1) = 1", "y = 1x -1.5"},
-        {"y=x^2-3", "2", 4.0, -7.0, "d/dx x^2-3 (x =2) = 4", "y = 4x -7"},
+        {"f(x) = x^2/2-1", "1", 1.0, -1.5, "d/dx (x^2/2-1) (x =1) = 1", "y = 1x -1.5"},
+        {"y=x^2-3", "2", 4.0, -7.0, "d/dx (x^2-3) (x =2) = 4", "y = 4x -7"},
         {"y=x^2", "-1/2", -1.0, -0.25, "d/dx x^2 (x =-1/2) = -1", "y = -1x -0.25"},
     };
     for (const Row& row : rows) {
@@ -432,4 +432,75 @@ TEST(KTGraphCalculationPictures, ShadedIntegralAndTangent)
     });
     ASSERT_TRUE(tangent.save(kttest::PictureFolder("graph_pictures") + "/tangent.png"));
     EXPECT_GT(kttest::CountPixelsOfColour(tangent, qRgb(255, 0, 0)), 500);
+}
+
+// Shading and tangent marks belong to the plot: a region whose curve leaves the view is cut at
+// the plot's edges, and a point of tangency outside the view has no circle (the mapping would put
+// it on the edge). Looked at as pictures in graph_pictures.
+TEST(KTGraphCalculationPictures, ShadingAndTangentMarksStayInsideThePlot)
+{
+    const EnglishNumbers numbers;
+    const QRgb shade = qRgb(120, 200, 120);
+    const struct
+    {
+        const char* function;
+        const char* lower;
+        const char* upper;
+        const char* tangentX;
+        bool circle; ///< the point of tangency lies in the view
+        const char* picture;
+    } rows[] = {
+        {"y=x^2-4", "0", "4", "3.5", false, "clip_parabola.png"},   // up to 12, and 8.25 at 3.5
+        {"y=x^2-4", "-8", "8", "-1", true, "clip_wide_bounds.png"}, // bounds beyond the view
+        {"y=1/x", "0.05", "3", "0.1", false, "clip_pole.png"},      // 1/x up to 20, 1/0.1 = 10
+        {"y=-x^3", "-4", "4", "1.5", true, "clip_cubic.png"},       // both ways out
+    };
+    for (const auto& row : rows) {
+        CRect plot;
+        QImage image = Picture(row.function, [&](CalculationGraph& graph, KTDC& dc) {
+            KTIntegralFunction integral;
+            integral.m_first = 0;
+            integral.m_second = KTIntegralFunction::kXAxis;
+            integral.m_lowerText = row.lower;
+            integral.m_upperText = row.upper;
+            integral.m_colour = RGB(120, 200, 120);
+            integral.m_axes = &graph.Axes();
+            KTIntegralCalculation::Calculate(integral, graph.Data(), nullptr);
+            plot = graph.Axes().PlotRect();
+            for (const CPoint& p : integral.m_region)
+                EXPECT_TRUE(p.x >= plot.left && p.x <= plot.right && p.y >= plot.top && p.y <= plot.bottom)
+                    << row.function << " " << p.x << "," << p.y;
+            KTIntegralCalculation::Draw(integral, dc, false);
+
+            KTDerivativeFunction tangent = Tangent(graph, row.tangentX);
+            tangent.m_pen = KTLogPen(KTPenKindGeometric, 0x10006, RGB(255, 0, 0), 35.2777755);
+            KTDerivativeCalculation::Calculate(tangent, graph.Data(), nullptr);
+            ASSERT_TRUE(tangent.m_valid) << row.function;
+            dc.SetRecording(true);
+            KTDerivativeCalculation::Draw(tangent, dc);
+            dc.SetRecording(false);
+            std::size_t circles = 0;
+            for (const KTDCRecord& r : dc.GetRecords())
+                circles += r.kind == KTDCRecordKind::Ellipse;
+            EXPECT_EQ(circles, row.circle ? 1u : 0u) << row.function << " at " << row.tangentX;
+            dc.LPtoDP(&plot);
+            plot.NormalizeRect();
+        });
+        ASSERT_TRUE(image.save(kttest::PictureFolder("graph_pictures") + "/" + row.picture));
+        // Shading and red ink within the plot, none outside it (a pixel's rounding aside).
+        int inside = 0;
+        int outside = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y) | 0xFF000000u;
+                const bool red = qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80;
+                if (pixel != shade && !red)
+                    continue;
+                const bool in =
+                    x >= plot.left - 1 && x <= plot.right + 1 && y >= plot.top - 1 && y <= plot.bottom + 1;
+                (in ? inside : outside) += 1;
+            }
+        EXPECT_GT(inside, 1000) << row.function;
+        EXPECT_EQ(outside, 0) << row.function;
+    }
 }

@@ -377,6 +377,68 @@ KTGAnnotation PlacedAt(kttest::CalculationGraph& graph, const KTPoint& corner)
 
 } // namespace
 
+// Given an area, a box that would reach past it is moved in, keeping its size; a box larger than
+// the area keeps its first corner (its first lines) in it. The anchor line leaves the box where
+// it is shown, and the hit test finds it there.
+TEST(KTGAnnotationDraw, BoxIsKeptInsideTheAreaGiven)
+{
+    const KTVariableSubstitutions none;
+    const CRect area(0, -8000, 12000, 0); // y upwards: top 0, bottom -8000
+    const struct
+    {
+        CPoint corner; // first corner as placed (y upwards)
+        int dx;        // where the box is shown, relative to its size w x h: -1 flush left,
+        int dy;        //   +1 flush right (or top), 0 as placed
+    } rows[] = {
+        {{1000, -1000}, 0, 0},  {{11500, -1000}, 1, 0}, {{-3000, -1000}, -1, 0},  {{1000, 900}, 0, 1},
+        {{1000, -7900}, 0, -1}, {{20000, 5000}, 1, 1},  {{-9000, -9000}, -1, -1},
+    };
+    for (const auto& row : rows) {
+        RecordingDC r;
+        KTGAnnotation a = PlainAnnotation(KTJustifyLeft);
+        a.m_textRect = CRect(row.corner.x, row.corner.y, row.corner.x, row.corner.y);
+        a.m_anchorType = KTAnchorLine;
+        a.m_anchor = CPoint(6000, -4000);
+        a.Draw(r.dc, none, &area);
+        const int w = a.m_textRect.Width();
+        const int h = a.m_textRect.top - a.m_textRect.bottom;
+        ASSERT_GT(w, 0);
+        ASSERT_GT(h, 0);
+        const int left = row.dx < 0 ? area.left : row.dx > 0 ? area.right - w : row.corner.x;
+        const int top = row.dy > 0 ? area.bottom : row.dy < 0 ? area.top + h : row.corner.y;
+        EXPECT_EQ(a.m_textRect, CRect(left, top, left + w, top - h)) << row.corner.x << "," << row.corner.y;
+        // The box drawn is the one kept, and the line starts at it.
+        const std::vector<KTDCRecord> boxes = OfKind(r.dc.GetRecords(), KTDCRecordKind::Rectangle);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].points, (std::vector<CPoint>{CPoint(left, top), CPoint(left + w, top - h)}));
+        EXPECT_GE(a.m_lineStart.x, left - a.m_anchorGap);
+        EXPECT_LE(a.m_lineStart.x, left + w + a.m_anchorGap);
+        EXPECT_TRUE(a.HitTestText(left + 10, top - 10, KTPoint()));
+    }
+
+    // Taller and wider than the area: its first corner is kept at the area's top left.
+    RecordingDC r;
+    KTGAnnotation big = PlainAnnotation(KTJustifyLeft);
+    big.m_textRect = CRect(5000, -5000, 5000, -5000);
+    const CRect small(0, -300, 400, 0);
+    big.Draw(r.dc, none, &small);
+    EXPECT_EQ(big.m_textRect.left, 0);
+    EXPECT_EQ(big.m_textRect.top, 0);
+
+    // Hidden (its point out of view): nothing is drawn, and neither hit test finds it.
+    RecordingDC hiddenDC;
+    KTGAnnotation hidden = PlainAnnotation(KTJustifyLeft);
+    hidden.m_anchorType = KTAnchorArrow;
+    hidden.m_anchor = CPoint(2000, -2000);
+    hidden.m_hidden = 1;
+    hidden.Draw(hiddenDC.dc, none, &area);
+    EXPECT_TRUE(hiddenDC.dc.GetRecords().empty());
+    EXPECT_FALSE(hidden.HitTestText(500, -500, KTPoint()));
+    EXPECT_FALSE(hidden.HitTestAnchor(2000, -2000, 40000.0));
+    hidden.m_hidden = 0;
+    EXPECT_TRUE(hidden.HitTestAnchor(2000, -2000, 40000.0));
+}
+
 TEST(KTGAnnotationPicture, GraphWithFreeEquationAndTangentAnnotations)
 {
     const kttest::EnglishNumbers numbers;

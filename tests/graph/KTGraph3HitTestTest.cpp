@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 using kttest::GraphRig;
 
 TEST(KTGraph3HitTest, FunctionsInSlotOrderAndTheFirstFrameSlot)
@@ -149,4 +152,89 @@ TEST(KTGraph3HitTest, IntegralAndTangentTips)
     EXPECT_EQ(tip.LineValue(1), 0);
     EXPECT_EQ(tip.LineText(2), rig.m_graph.Data().m_derivatives.SelectedLineText());
     EXPECT_EQ(tips.m_background, RGB(255, 255, 200));
+}
+
+namespace {
+
+/// The plain lines of the tip, one string.
+std::string TipLines(const KTTipContent& tips)
+{
+    std::string lines;
+    if (tips.m_tips.GetCount() == 0)
+        return lines;
+    const KTTipInfo& tip = *tips.m_tips.At(0);
+    for (int i = 0; i < tip.GetLineCount(); ++i)
+        lines += std::string(tip.LineText(i).str()) + "|";
+    return lines;
+}
+
+} // namespace
+
+// A point of interest or an intersection within reach is named, every one at that place, before
+// the curve and before an asymptote that runs through it; an asymptote is named where no point
+// and no curve is, and a curve crossing it elsewhere keeps its own tip. The circle
+// x = cos(t), y = sin(t) crosses y = 0 at (1, 0) with no point of interest there.
+TEST(KTGraph3HitTest, PointsComeBeforeCurvesAndAsymptotes)
+{
+    kttest::EnglishNumbers english;
+    GraphRig rig;
+    rig.Set(0, "y=x^2-4");
+    rig.Set(1, "y=1/(x-2)");
+    rig.Set(2, "y=x^3-3x");
+    rig.Set(3, "x=cos(t); y=sin(t)");
+    rig.Cycle();
+    const double root = std::sqrt(3.0);
+    const struct
+    {
+        double x, y;
+        const char* names; ///< the lines the tip must hold, in order
+    } rows[] = {
+        {root, 0, "x Intercept|( 1.732051 , 0 )|"},
+        {-root, 0, "x Intercept|( -1.732051 , 0 )|"},
+        {0, -4, "y Intercept|Local Minimum|( 0 , -4 )|"},
+        {-1, 2, "Local Maximum|( -1 , 2 )|"},
+    };
+    // Offsets within the hit distance (squared 5000 units): on the point, and up to 70 units off
+    // in each direction.
+    const CPoint offsets[] = {{0, 0}, {25, 0}, {-40, 10}, {0, 50}, {-49, -49}, {0, -69}, {69, 0}};
+    for (const auto& row : rows) {
+        for (const CPoint& offset : offsets) {
+            const CPoint at = rig.Device(row.x, row.y) + offset;
+            KTTipContent tips;
+            const int code = rig.m_graph.BuildTips(at.x, at.y, tips);
+            SCOPED_TRACE(testing::Message() << row.x << "," << row.y << " + " << offset.x << "," << offset.y);
+            const std::string lines = TipLines(tips);
+            EXPECT_EQ(lines.find("Asymptote"), std::string::npos) << lines;
+            EXPECT_NE(lines.find(row.names), std::string::npos) << lines;
+            // A point's tip: plain lines, not the curve's typeset equation.
+            EXPECT_NE(code, -1);
+            ASSERT_EQ(tips.m_tips.GetCount(), 1);
+            EXPECT_EQ(tips.m_tips.At(0)->LineValue(0), KTTipInfo::MarkText);
+        }
+    }
+
+    // The stored point nearest the mouse decides the item and the marker.
+    const CPoint vertex = rig.Device(0, -4);
+    KTTipContent tips;
+    const int code = rig.m_graph.BuildTips(vertex.x, vertex.y, tips);
+    EXPECT_EQ(code / 100, 0);
+    EXPECT_EQ(tips.m_item, 0);
+    EXPECT_EQ(tips.m_markerFlag, 1);
+    EXPECT_EQ(tips.m_markerPoint, vertex);
+
+    // Beyond the hit distance, on the cubic: its equation, not the asymptote y = 0 nor x = 2.
+    // The circle's point (1, 0) on y = 0 is no point of interest of the circle: its equation.
+    const CPoint onCircle = rig.Device(1, 0) + CPoint(0, 20);
+    EXPECT_EQ(rig.m_graph.BuildTips(onCircle.x, onCircle.y, tips), 3);
+    EXPECT_EQ(tips.m_tips.At(0)->LineText(0), "x=cos(t); y=sin(t)");
+    const CPoint crossing = rig.Device(2, 2);
+    EXPECT_EQ(rig.m_graph.BuildTips(crossing.x, crossing.y, tips), 2);
+    EXPECT_EQ(tips.m_tips.At(0)->LineText(0), "y=x^3-3x");
+    // On the asymptotes away from every point and curve: the asymptote.
+    const CPoint onHorizontal = rig.Device(0.5, 0) + CPoint(0, 30);
+    EXPECT_EQ(rig.m_graph.BuildTips(onHorizontal.x, onHorizontal.y, tips) / 100, 1);
+    EXPECT_EQ(TipLines(tips), "Horizontal Asymptote|y = 0|");
+    const CPoint onVertical = rig.Device(2, -7) + CPoint(-30, 0);
+    EXPECT_EQ(rig.m_graph.BuildTips(onVertical.x, onVertical.y, tips) / 100, 1);
+    EXPECT_EQ(TipLines(tips), "Vertical Asymptote|x = 2|");
 }

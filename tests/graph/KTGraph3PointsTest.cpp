@@ -1,6 +1,8 @@
-// Points of interest and intersections as the graph finds them in an 800 by 600 window, laid out
-// as the view lays it out, at the sample positions that layout gives: checked against closed
-// forms. Each window is chosen so that no sample falls on an answer; a guard says so.
+// Points of interest and intersections as the graph finds them in a window, laid out as the view
+// lays it out, at the sample positions that layout gives: checked against closed forms. The
+// tables of an 800 by 600 window choose their views so that no sample falls on an answer (a
+// guard says so); the sweep runs over window sizes, views and angle units, and also checks the
+// drawn curve.
 
 #include "engine/KTFunction3.h"
 #include "foundation/KTSentinelValues.h"
@@ -11,6 +13,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,19 +24,21 @@ constexpr double kPi = 3.14159265358979323846;
 const double kRoot2 = std::sqrt(2.0);
 const double kRoot3 = std::sqrt(3.0);
 
-/// A graph in an 800 by 600 pixel window at 96 dots per inch, over the ranges typed into its
-/// axes options (the layout widens them to round scales), angles in radians.
+/// A graph in a window of the given pixels (800 by 600 unless told) at 96 dots per inch, over the
+/// ranges typed into its axes options (the layout widens them to round scales), angles in
+/// radians unless told (0 degrees, 1 radians, 2 grads).
 class WindowGraph
 {
 public:
-    WindowGraph(const char* xmin, const char* xmax, const char* ymin, const char* ymax)
-        : m_dc(96, 96, CSize(800, 600))
+    WindowGraph(const char* xmin, const char* xmax, const char* ymin, const char* ymax, int width = 800,
+                int height = 600, int angleSystem = 1)
+        : m_dc(96, 96, CSize(width, height)), m_width(width), m_height(height)
     {
         m_dc.SetMapMode(MM_HIMETRIC);
         KTOptionGraph3& options = m_graph.Data().m_options;
         options.m_autoScale.m_value = 0;
         KTOptionAxes2& axes = options.m_axes;
-        axes.m_angleSystem.m_value = 1;
+        axes.m_angleSystem.m_value = angleSystem;
         axes.m_autoMinx.m_value = axes.m_autoMaxx.m_value = axes.m_autoMiny.m_value =
             axes.m_autoMaxy.m_value = 0;
         axes.m_xMinShowS.SetValue(xmin);
@@ -48,7 +54,7 @@ public:
     {
         m_graph.SetDirty();
         m_graph.ComputeDataExtents();
-        CPoint corner(800, 600);
+        CPoint corner(m_width, m_height);
         m_dc.DPtoLP(&corner);
         m_graph.SetArea(0, 0, corner.x, corner.y);
         m_graph.Layout(m_dc);
@@ -76,19 +82,16 @@ public:
         return points;
     }
 
-    /// Distance from t to the nearest sample position of the slot's first branch, in samples.
+    /// Distance from t to the nearest sample position of the slot's first branch, in samples:
+    /// the positions of the axis's pixels, not the points the sampler adds between them (the
+    /// ends of a domain, the sides of a pole).
     double SamplesAway(int slot, double t)
     {
         const KTFunction3& f = m_graph.Data().Function(slot);
-        const KTCurvePointBuffer& buffer = *f.m_buffer1;
         const bool swapped = f.Parts().m_inverse && !f.Parts().m_polar;
-        double nearest = HUGE_VAL;
-        for (int i = 0; i < buffer.m_count; ++i) {
-            const KTPoint& p = buffer.m_points[static_cast<std::size_t>(i)].m_point;
-            nearest = std::min(nearest, std::fabs((swapped ? p.m_y : p.m_x) - t));
-        }
         const KTAxis& along = swapped ? m_graph.Axes().m_yAxis : m_graph.Axes().m_xAxis;
-        return nearest / ((along.m_max - along.m_min) / (buffer.m_count - 1));
+        const double steps = (t - along.m_min) / ((along.m_max - along.m_min) / along.SampleCount());
+        return std::fabs(steps - std::round(steps));
     }
 
     bool InView(const KTPoint& p)
@@ -100,6 +103,8 @@ public:
 
     KTGraph3 m_graph;
     KTDC m_dc;
+    int m_width;
+    int m_height;
 };
 
 /// Every kind the graph labels.
@@ -273,4 +278,340 @@ TEST(WindowPoints, IntersectionsMatchClosedFormsOnceEach)
         EXPECT_EQ(graph.m_graph.SlotIntersections(0).m_count, static_cast<int>(row.meet.size())) << where;
         EXPECT_EQ(graph.m_graph.SlotIntersections(1).m_count, static_cast<int>(row.meet.size())) << where;
     }
+}
+
+namespace {
+
+/// Units of each angle system per radian, as the evaluator scales its angles.
+const double kUnitsPerRadian[] = {57.29577951, 1.0, 63.66197724};
+
+/// A typed number in plain decimals (a typed range is read without an exponent).
+std::string Typed(double v)
+{
+    const int decimals =
+        std::clamp(14 - static_cast<int>(std::floor(std::log10(std::max(std::fabs(v), 1e-300)))), 0, 40);
+    char text[96];
+    std::snprintf(text, sizeof text, "%.*f", decimals, v);
+    std::string typed = text;
+    if (typed.find('.') != std::string::npos) {
+        typed.erase(typed.find_last_not_of('0') + 1);
+        if (typed.back() == '.')
+            typed.pop_back();
+    }
+    return typed;
+}
+
+/// The points of one kind a curve has within [lo, hi] of x, for an angle system of u units per
+/// radian.
+using Family = std::function<std::vector<KTPoint>(double lo, double hi, double u)>;
+
+Family Fixed(std::vector<KTPoint> points)
+{
+    return [points](double, double, double) { return points; };
+}
+
+/// x = (offset + k period) u for every whole k with x near [lo, hi], at height y.
+Family Periodic(double period, double offset, double y = 0.0)
+{
+    return [=](double lo, double hi, double u) {
+        std::vector<KTPoint> points;
+        const int first = static_cast<int>(std::ceil((lo / u - offset) / period)) - 1;
+        const int last = static_cast<int>(std::floor((hi / u - offset) / period)) + 1;
+        for (int k = first; k <= last; ++k)
+            points.emplace_back((offset + k * period) * u, y);
+        return points;
+    };
+}
+
+struct SweepKind
+{
+    int kind;
+    Family points;
+};
+
+/// The centre of a row's views and the half-widths of the first one (x in radians for a
+/// function of an angle); the y half-width follows the x half-width to the power `order` (2
+/// about the bottom of a parabola, -1 about a simple pole, 0 where the view keeps its height).
+struct SweepView
+{
+    double cx, cy, hx, hy, order;
+};
+
+/// What a row checks beside its points.
+enum SweepChecks {
+    kEdges = 1,          ///< every piece of the drawn curve ends at the view's edge
+    kAsymptotesOnly = 2, ///< too many points to check: only the asymptotes are
+    kAlongY = 4,         ///< x = f(y): the zoom is of the y half-width, x follows it
+};
+
+struct SweepRow
+{
+    const char* text;
+    std::vector<int> angleSystems; ///< 0 degrees, 1 radians, 2 grads
+    SweepView view;
+    std::vector<int> zooms; ///< powers of ten of the first half-width
+    std::vector<SweepKind> kinds;
+    int checks = 0;
+};
+
+/// Kinds the sweep checks: every one of them in the view is found, and none is marked that is not.
+const int kSweptKinds[] = {1, 2, 4, 6, 7, 9, 10, 11, 12, 14, 16};
+
+/// Checks one view of the sweep; false (with the failures reported) when something is wrong.
+bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::string& where)
+{
+    KTGraph3& g = graph.m_graph;
+    const KTAxis& xAxis = g.Axes().m_xAxis;
+    const KTAxis& yAxis = g.Axes().m_yAxis;
+    const double xmin = xAxis.m_min, xmax = xAxis.m_max, ymin = yAxis.m_min, ymax = yAxis.m_max;
+    const double xPixel = (xmax - xmin) / xAxis.SampleCount();
+    const double yPixel = (ymax - ymin) / yAxis.SampleCount();
+    const std::string view =
+        where + " in " + Typed(xmin) + ".." + Typed(xmax) + " x " + Typed(ymin) + ".." + Typed(ymax);
+    bool ok = true;
+    const auto fail = [&](const std::string& what) {
+        ADD_FAILURE() << view << ": " << what;
+        ok = false;
+    };
+    if (!g.Data().Function(0).IsDrawable()) {
+        fail("not drawn");
+        return false;
+    }
+
+    std::vector<double> poles;
+    for (const int kind : kSweptKinds) {
+        if ((row.checks & kAsymptotesOnly) && kind != 16)
+            continue;
+        const bool upright = kind == 16;
+        const auto it = std::find_if(row.kinds.begin(), row.kinds.end(),
+                                     [kind](const SweepKind& k) { return k.kind == kind; });
+        std::vector<KTPoint> expected;
+        if (it != row.kinds.end())
+            for (const KTPoint& p : it->points(xmin, xmax, u))
+                if (xmin <= p.m_x && p.m_x <= xmax && (upright || (ymin <= p.m_y && p.m_y <= ymax)))
+                    expected.push_back(p);
+        if (upright)
+            for (const KTPoint& p : expected)
+                poles.push_back(p.m_x);
+        // Within a few samples of the view's side the samples need not show a point; beside its
+        // top or bottom the point may lie just outside.
+        const auto required = [&](const KTPoint& p) {
+            return p.m_x - xmin > 4 * xPixel && xmax - p.m_x > 4 * xPixel &&
+                   (upright || (p.m_y - ymin > 2 * yPixel && ymax - p.m_y > 2 * yPixel));
+        };
+        const auto matches = [&](const KTPoint& found, const KTPoint& p) {
+            return std::fabs(found.m_x - p.m_x) <= 1e-8 * (xmax - xmin) &&
+                   (upright || std::fabs(found.m_y - p.m_y) <= 1e-8 * (ymax - ymin));
+        };
+        std::vector<int> matched(expected.size(), 0);
+        for (const KTPoint& found : graph.Points(0, kind)) {
+            const std::string at =
+                "kind " + std::to_string(kind) + " at (" + Typed(found.m_x) + ", " + Typed(found.m_y) + ")";
+            if (!(xmin <= found.m_x && found.m_x <= xmax &&
+                  (upright || (ymin <= found.m_y && found.m_y <= ymax)))) {
+                fail(at + " outside the view");
+                continue;
+            }
+            bool any = false;
+            for (std::size_t i = 0; i < expected.size(); ++i) {
+                if (matches(found, expected[i])) {
+                    any = true;
+                    if (++matched[i] == 2)
+                        fail(at + " marked twice");
+                }
+            }
+            if (!any)
+                fail(at + " is no such point");
+        }
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            if (!matched[i] && required(expected[i]))
+                fail("kind " + std::to_string(kind) + " at (" + Typed(expected[i].m_x) + ", " +
+                     Typed(expected[i].m_y) + ") not found");
+    }
+
+    // The drawn curve: no segment across a pole, and with `edges` every piece ends at the
+    // view's edge.
+    KTDC dc(96, 96, CSize(graph.m_width, graph.m_height));
+    dc.SetMapMode(MM_HIMETRIC);
+    dc.SetRecording(true);
+    g.Data().Function(0).Draw(dc);
+    std::vector<int> poleDevice;
+    for (const double x : poles)
+        poleDevice.push_back(g.Axes().GraphToDevice(KTPoint(x, 0), 0, 0).x);
+    for (const KTDCRecord& r : dc.GetRecords()) {
+        if (r.kind != KTDCRecordKind::Polyline || r.points.empty())
+            continue;
+        for (std::size_t k = 1; k < r.points.size(); ++k) {
+            const int a = std::min(r.points[k - 1].x, r.points[k].x);
+            const int b = std::max(r.points[k - 1].x, r.points[k].x);
+            for (std::size_t i = 0; i < poles.size(); ++i)
+                if (a < poleDevice[i] - 1 && b > poleDevice[i] + 1)
+                    fail("drawn across the pole at " + Typed(poles[i]));
+        }
+        if (!(row.checks & kEdges))
+            continue;
+        for (const CPoint& end : {r.points.front(), r.points.back()}) {
+            const KTPoint p = g.Axes().DeviceToGraph(end, 0, 0);
+            const bool atEdge = p.m_x - xmin <= 2 * xPixel || xmax - p.m_x <= 2 * xPixel ||
+                                p.m_y - ymin <= 2 * yPixel || ymax - p.m_y <= 2 * yPixel;
+            if (!atEdge)
+                fail("a piece of the curve ends at (" + Typed(p.m_x) + ", " + Typed(p.m_y) +
+                     "), short of the edge");
+        }
+    }
+    return ok;
+}
+
+} // namespace
+
+TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
+{
+    const double root2 = std::sqrt(2.0);
+    const double root3 = std::sqrt(3.0);
+    const double bend = std::exp(-0.5);
+    const auto atOrigin = [] { return Fixed({{0, 0}}); };
+    // tan x: its roots are where it bends the other way.
+    const std::vector<SweepKind> tangent = {
+        {1, atOrigin()}, {2, Periodic(kPi, 0)}, {12, Periodic(kPi, 0)}, {16, Periodic(kPi, kPi / 2)}};
+    const std::vector<SweepRow> rows = {
+        // Zoomed in a hundredfold, the bottom of the parabola is a few ulps of its value high.
+        {"y=x^2-4x+5", {1}, {2, 1, 1, 1, 2}, {-2, -1, 0, 1, 2}, {{1, Fixed({{0, 5}})}, {7, Fixed({{2, 1}})}}},
+        {"y=x^3-3x",
+         {1},
+         {0, 0, 3, 3, 1},
+         {-1, 0, 1},
+         {{1, Fixed({{0, 0}})},
+          {2, Fixed({{-root3, 0}, {0, 0}, {root3, 0}})},
+          {6, Fixed({{-1, 2}})},
+          {7, Fixed({{1, -2}})},
+          {12, Fixed({{0, 0}})}}},
+        // At the thousandth the view is 2e-9 high.
+        {"y=x^3",
+         {1},
+         {0, 0, 1, 1, 3},
+         {-3, -2, -1, 0, 1},
+         {{1, atOrigin()}, {2, atOrigin()}, {4, atOrigin()}}},
+        {"y=x^4", {1}, {0, 0, 1, 1, 4}, {-2, -1, 0, 1}, {{1, atOrigin()}, {7, atOrigin()}}},
+        {"y=e^(-x^2)",
+         {1},
+         {0, 1, 3, 1, 2},
+         {-1, 0, 1},
+         {{1, Fixed({{0, 1}})}, {6, Fixed({{0, 1}})}, {12, Fixed({{-1 / root2, bend}, {1 / root2, bend}})}}},
+        // Zoomed out tenfold the view (widened to round scales) holds some seventy points: the list
+        // keeps 98.
+        {"y=sin(x)",
+         {0, 1, 2},
+         {0, 0, 3, 2, 1},
+         {-1, 0, 1},
+         {{1, atOrigin()},
+          {2, Periodic(kPi, 0)},
+          {6, Periodic(2 * kPi, kPi / 2, 1.0)},
+          {7, Periodic(2 * kPi, -kPi / 2, -1.0)},
+          {12, Periodic(kPi, 0)}}},
+        {"y=tan(x)", {0, 1, 2}, {0, 0, 3, 5, 1}, {-1, 0, 1}, tangent, kEdges},
+        // A tall view: the samples either side of each pole lie inside it.
+        {"y=tan(x)", {0, 1, 2}, {0, 0, 5, 1000, 0}, {0}, tangent, kEdges},
+        {"y=sec(x)",
+         {0, 1, 2},
+         {0, 0, 3, 4, 1},
+         {0, 1},
+         {{1, Fixed({{0, 1}})},
+          {6, Periodic(2 * kPi, kPi, -1.0)},
+          {7, Periodic(2 * kPi, 0, 1.0)},
+          {16, Periodic(kPi, kPi / 2)}},
+         kEdges},
+        // No value at 0: no y-intercept.
+        {"y=cot(x)",
+         {0, 1, 2},
+         {0.2, 0, 3, 5, 1},
+         {0},
+         {{2, Periodic(kPi, kPi / 2)}, {12, Periodic(kPi, kPi / 2)}, {16, Periodic(kPi, 0)}},
+         kEdges},
+        {"y=1/(x-1)",
+         {1},
+         {1, 0, 4, 4, -1},
+         {-2, -1, 0, 1, 2},
+         {{1, Fixed({{0, -1}})}, {16, Fixed({{1, 0}})}},
+         kEdges},
+        {"y=1/(x^2-4)",
+         {1},
+         {0, 0, 4, 2, 1},
+         {0, 1},
+         {{1, Fixed({{0, -0.25}})}, {6, Fixed({{0, -0.25}})}, {16, Fixed({{-2, 0}, {2, 0}})}},
+         kEdges},
+        {"y=1/x^2", {1}, {0, 0, 4, 4, -2}, {-2, -1, 0, 1, 2}, {{16, atOrigin()}}, kEdges},
+        {"y=ln(x)",
+         {1},
+         {0, 0, 5, 5, 0},
+         {-2, -1, 0, 1, 2},
+         {{2, Fixed({{1, 0}})}, {16, atOrigin()}},
+         kEdges},
+        {"y=ln(abs(x))",
+         {1},
+         {0, 0, 5, 5, 0},
+         {-2, -1, 0, 1, 2},
+         {{2, Fixed({{-1, 0}, {1, 0}})}, {16, atOrigin()}},
+         kEdges},
+        // A line over views up to a billion wide: drawn across the whole of each.
+        {"y=2x+1",
+         {1},
+         {0, 0, 5, 5, 1},
+         {0, 3, 6, 9},
+         {{1, Fixed({{0, 1}})}, {2, Fixed({{-0.5, 0}})}},
+         kEdges},
+        // x = f(y) turns where f' = 0 and meets the y axis at the roots of f.
+        {"x=y^3-3y",
+         {1},
+         {0, 0, 3, 3, 1},
+         {-1, 0, 1},
+         {{1, Fixed({{0, -root3}, {0, 0}, {0, root3}})},
+          {9, Fixed({{-2, 1}, {2, -1}})},
+          {11, atOrigin()},
+          {12, atOrigin()}},
+         kAlongY},
+        // The rose turns at the tips of its petals, each passed twice, in every angle unit.
+        {"r=2sin(3th)", {0, 1, 2}, {0, 0, 3, 3, 1}, {0}, {{14, Fixed({{-root3, 1}, {0, -2}, {root3, 1}})}}},
+        // A jump is no asymptote, and no root.
+        {"y=x/abs(x)", {1}, {0, 0, 4, 4, 0}, {-2, -1, 0, 1, 2}, {}},
+        // Bounded however fast it turns: no asymptote.
+        {"y=sin(1/x)", {1}, {0, 0, 1, 2, 0}, {-1, 0, 1}, {}, kAsymptotesOnly},
+    };
+    const std::vector<std::pair<int, int>> windows = {{500, 400},  {640, 480},  {800, 600},   {836, 565},
+                                                      {1024, 768}, {1366, 768}, {1600, 1200}, {2560, 1600}};
+    // Each view centred on the row's point, and moved off it by a part of its width.
+    const double offsets[][2] = {{0.0, 0.0}, {0.37, 0.23}};
+
+    int views = 0;
+    int failed = 0;
+    for (const SweepRow& row : rows) {
+        for (const int angle : row.angleSystems) {
+            // A polar curve's view is of lengths whatever the unit of its angle.
+            const double u = row.text[0] == 'r' ? 1.0 : kUnitsPerRadian[angle];
+            for (const int zoom : row.zooms) {
+                const SweepView& v = row.view;
+                const bool alongY = (row.checks & kAlongY) != 0;
+                const double hx = v.hx * u * std::pow(10.0, alongY ? zoom * v.order : zoom);
+                const double hy = v.hy * std::pow(10.0, alongY ? zoom : zoom * v.order);
+                for (const auto& offset : offsets) {
+                    const double cx = v.cx * u + offset[0] * hx;
+                    const double cy = v.cy + offset[1] * hy;
+                    for (const auto& [width, height] : windows) {
+                        ++views;
+                        WindowGraph graph(Typed(cx - hx).c_str(), Typed(cx + hx).c_str(),
+                                          Typed(cy - hy).c_str(), Typed(cy + hy).c_str(), width, height,
+                                          angle);
+                        graph.Set(0, row.text);
+                        graph.Cycle();
+                        const std::string where = std::string(row.text) + " at " + std::to_string(width) +
+                                                  "x" + std::to_string(height) + " angle " +
+                                                  std::to_string(angle) + " zoom " + std::to_string(zoom) +
+                                                  " off " + std::to_string(offset[0]);
+                        if (!SweepCheck(graph, row, u, where) && ++failed >= 20)
+                            FAIL() << "more views fail";
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(views, 1000);
 }

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -291,4 +293,114 @@ TEST(KTGraphData3, DamagedArchivesFailWithoutHarm)
             bytes[position(random)] = static_cast<std::uint8_t>(value(random));
         (void)LoadFailure(bytes);
     }
+}
+
+namespace {
+
+Bytes StoredRanges(KTGraphData3& data)
+{
+    KTArchive ar;
+    data.SerializeConstantRanges(ar);
+    return ar.Data();
+}
+
+/// Loads the ranges into the data; "" when they load, else what was thrown.
+std::string LoadRangesFailure(KTGraphData3& data, const Bytes& bytes)
+{
+    try {
+        KTArchive ar(bytes);
+        data.SerializeConstantRanges(ar);
+    } catch (const KTArchiveException&) {
+        return "archive";
+    } catch (const KTExceptionBase&) {
+        return "record";
+    }
+    return "";
+}
+
+/// A different family in every slot, so that a slot read into another is seen.
+void SetFamilies(KTGraphData3& data)
+{
+    for (int slot = 0; slot < KTGraphData3::UserFunctionCount; ++slot)
+        for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
+            *data.Function(slot).Data().m_constants.At(i) =
+                KTFunctionConstantRange(-2.0 - slot, 2.0 + i, 0.5 * (i + 1), -1.0 + 0.25 * slot);
+    data.m_family = 1;
+}
+
+} // namespace
+
+TEST(KTGraphData3, TheConstantRangesRecordHasItsFixedLayout)
+{
+    auto data = NewData();
+    SetFamilies(*data);
+    Bytes body = B(1);
+    for (int slot = 0; slot < KTGraphData3::UserFunctionCount; ++slot)
+        for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
+            Append(body, Join({F64(-2.0 - slot), F64(2.0 + i), F64(0.5 * (i + 1)), F64(-1.0 + 0.25 * slot)}));
+    const Bytes expected =
+        Join({Str("KTFunctionConstantRanges"), U16(1), body, Str("/KTFunctionConstantRanges/")});
+    const Bytes stored = StoredRanges(*data);
+    EXPECT_EQ(stored, expected);
+    EXPECT_EQ(stored.size(), 1655u);
+    // The archive proper is not touched by the ranges: its bytes are those of a graph without them.
+    auto plain = NewData();
+    EXPECT_EQ(Stored(*data), Stored(*plain));
+}
+
+TEST(KTGraphData3, TheConstantRangesRoundTripAndADamagedRecordChangesNothing)
+{
+    auto source = NewData();
+    SetFamilies(*source);
+    const Bytes good = StoredRanges(*source);
+    auto loaded = NewData();
+    ASSERT_EQ(LoadRangesFailure(*loaded, good), "");
+    EXPECT_EQ(StoredRanges(*loaded), good);
+    for (int slot = 0; slot < KTGraphData3::UserFunctionCount; ++slot)
+        EXPECT_EQ(loaded->Function(slot).Data().m_constants, source->Function(slot).Data().m_constants)
+            << slot;
+    EXPECT_EQ(loaded->m_family, 1);
+    EXPECT_EQ(loaded->m_dirty, KTGraphData3::Dirty);
+
+    Bytes version0 = good;
+    version0[25] = 0;
+    const struct
+    {
+        const char* what;
+        Bytes bytes;
+        const char* failure;
+    } rows[] = {
+        {"tag", Replaced(good, "KTFunctionConstantRanges", "KTFunctionConstantRangeX"), "record"},
+        {"version 0", version0, "record"},
+        {"end tag", Replaced(good, "/KTFunctionConstantRanges/", "/KTFunctionConstantRangeX/"), "record"},
+        {"cut in the last range", Bytes(good.begin(), good.begin() + 1620), "archive"},
+        {"cut in the end tag", Bytes(good.begin(), good.end() - 1), "archive"},
+        {"empty", Bytes(), "archive"},
+    };
+    for (const auto& row : rows) {
+        auto target = NewData();
+        const Bytes before = StoredRanges(*target);
+        EXPECT_EQ(LoadRangesFailure(*target, row.bytes), row.failure) << row.what;
+        EXPECT_EQ(StoredRanges(*target), before) << row.what;
+        EXPECT_EQ(target->m_family, 0) << row.what;
+    }
+}
+
+TEST(KTGraphData3, ANumberThatIsNotFiniteLoadsAsItsFieldsDefault)
+{
+    auto source = NewData();
+    SetFamilies(*source);
+    Bytes bytes = StoredRanges(*source);
+    // Slot 3, constant b (index 1): from, to, step and current at 28 + (3*5 + 1) * 32.
+    const std::size_t at = 28 + (3 * 5 + 1) * 32;
+    const double values[] = {
+        std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
+    for (std::size_t i = 0; i < 4; ++i)
+        std::memcpy(bytes.data() + at + 8 * i, &values[i], 8);
+    auto loaded = NewData();
+    ASSERT_EQ(LoadRangesFailure(*loaded, bytes), "");
+    EXPECT_EQ(*loaded->Function(3).Data().m_constants.At(1), KTFunctionConstantRange());
+    EXPECT_EQ(*loaded->Function(3).Data().m_constants.At(0), *source->Function(3).Data().m_constants.At(0));
+    EXPECT_EQ(*loaded->Function(3).Data().m_constants.At(2), *source->Function(3).Data().m_constants.At(2));
 }

@@ -2,12 +2,15 @@
 
 #include "engine/KTExceptionBase.h"
 #include "foundation/KTOptionStore.h"
+#include "axes/KTOptionPOI.h"
 #include "platform/KTArchive.h"
+#include "platform/KTLocale.h"
 
 #include "support/KTArchiveBytes.h"
 #include "support/KTTestSupport.h"
 
 #include <QByteArray>
+#include <QLocale>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +151,7 @@ TEST(KTOptionGraph3, MessageTextsFollowTheCountry)
     struct Row
     {
         int country;
+        const char* locale; ///< a locale whose territory has the country code
         const char* yAxis;
         const char* area;
         const char* deriv1;
@@ -157,25 +161,24 @@ TEST(KTOptionGraph3, MessageTextsFollowTheCountry)
         const char* positiveArm;
     };
     const Row rows[] = {
-        {46, " (y-axeln)", "Area  =  ", "Derivatan av", "Andraderivatan av",
+        {46, "sv_SE", " (y-axeln)", "Area  =  ", "Derivatan av", "Andraderivatan av",
          "H\xF6gerklicka f\xF6r att redigera", " (Negativ Arm)", " (Positiv Arm)"},
-        {39, "(Asse y)", "Area  =  ", "Derivata prima di", "Derivata seconda di",
+        {39, "it_IT", "(Asse y)", "Area  =  ", "Derivata prima di", "Derivata seconda di",
          "Click col tasto destro per modificare", " (ramo negativo)", " (ramo positivo)"},
-        {358, " (y-akseli)", "Ala = ", "1. derivaatta funktiolle", "2. derivaatta funktiolle",
+        {358, "fi_FI", " (y-akseli)", "Ala = ", "1. derivaatta funktiolle", "2. derivaatta funktiolle",
          "Editointiin hiiren oikealla painikkeella", " (Miinusmerkill\xE4)", " (Plusmerkill\xE4)"},
-        {31, " (Y-as)", "Oppervlakte = ", "1ste Afgeleide van", "2de Afgeleide van",
+        {31, "nl_NL", " (Y-as)", "Oppervlakte = ", "1ste Afgeleide van", "2de Afgeleide van",
          "Opmaak met Rechtermuisknop", " (Negatief Deel)", " (Positief Deel)"},
-        {32, " (Y-as)", "Oppervlakte = ", "1ste Afgeleide van", "2de Afgeleide van",
+        {32, "nl_BE", " (Y-as)", "Oppervlakte = ", "1ste Afgeleide van", "2de Afgeleide van",
          "Opmaak met Rechtermuisknop", " (Negatief Deel)", " (Positief Deel)"},
-        {1, " (y Axis)", "Area  =  ", "1st Derivative of", "2nd Derivative of", "Right Click to Edit",
-         " (Negative Arm)", " (Positive Arm)"},
-        {44, " (y Axis)", "Area  =  ", "1st Derivative of", "2nd Derivative of", "Right Click to Edit",
-         " (Negative Arm)", " (Positive Arm)"},
-        {49, " (y Axis)", "Area  =  ", "1st Derivative of", "2nd Derivative of", "Right Click to Edit",
-         " (Negative Arm)", " (Positive Arm)"},
+        {1, "en_US", " (y Axis)", "Area  =  ", "1st Derivative of", "2nd Derivative of",
+         "Right Click to Edit", " (Negative Arm)", " (Positive Arm)"},
+        {44, "en_GB", " (y Axis)", "Area  =  ", "1st Derivative of", "2nd Derivative of",
+         "Right Click to Edit", " (Negative Arm)", " (Positive Arm)"},
+        {49, "de_DE", " (y Axis)", "Area  =  ", "1st Derivative of", "2nd Derivative of",
+         "Right Click to Edit", " (Negative Arm)", " (Positive Arm)"},
     };
-    for (const Row& row : rows) {
-        const LocaleScope country('.', ',', row.country);
+    auto expectTexts = [](const Row& row) {
         const KTOptionGraph3 options;
         EXPECT_EQ(options.m_msgyAxis.m_value, row.yAxis) << row.country;
         EXPECT_EQ(options.m_msgArea.m_value, row.area) << row.country;
@@ -192,7 +195,37 @@ TEST(KTOptionGraph3, MessageTextsFollowTheCountry)
             EXPECT_EQ(text->GetMaxLength(), -1);
             EXPECT_EQ(text->GetDefault(), text->m_value);
         }
+    };
+    for (const Row& row : rows) {
+        const LocaleScope country('.', ',', row.country);
+        expectTexts(row);
     }
+    // From the locale itself, as a user's system gives it: its territory names the country.
+    const QLocale previous;
+    for (const Row& row : rows) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(row.locale)));
+        EXPECT_EQ(KTLocale::CountryCode(), row.country) << row.locale;
+        expectTexts(row);
+        const KTOptionPOI poi;
+        EXPECT_EQ(poi.m_name[KTPOIIntersect].m_value, row.country == 358  ? "Leikkauspiste"
+                                                      : row.country == 46 ? "Sk\xE4rningspunkt"
+                                                      : row.country == 39 ? "Punto di intersezione"
+                                                      : row.country == 31 || row.country == 32
+                                                          ? "Snijpunt"
+                                                          : "Point of Intersection")
+            << row.locale;
+    }
+    // The same countries in their other languages, and a territory without texts of its own.
+    const struct
+    {
+        const char* locale;
+        int country;
+    } others[] = {{"sv_FI", 358}, {"fr_BE", 32}, {"it_CH", 41}, {"de_AT", 43}, {"fr_FR", 33}, {"es_MX", 1}};
+    for (const auto& other : others) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(other.locale)));
+        EXPECT_EQ(KTLocale::CountryCode(), other.country) << other.locale;
+    }
+    QLocale::setDefault(previous);
 }
 
 TEST(KTOptionGraph3, SettingsRoundTrip)

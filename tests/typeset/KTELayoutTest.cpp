@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 class LayoutTest : public ::testing::Test
@@ -334,6 +337,49 @@ TEST_F(LayoutTest, ChainedDivisionStacksFromTheLeft)
         EXPECT_GT(bars[1]->points.at(0).y, texts[1].point.y) << text;
         EXPECT_GE(texts[1].point.y, bars[0]->points.at(0).y) << text;
         EXPECT_GT(bars[0]->points.at(0).y, texts[2].point.y) << text;
+    }
+}
+
+// A fraction of fractions shows its grouping: where a part that is itself a fraction is as wide
+// as the whole, the main bar reaches half a character (75) past the inner bar on each side, so
+// that "x/2/2" reads as (x/2)/2. Where the other part is wider the bars differ already.
+TEST_F(LayoutTest, NestedFractionBarsShowTheirGrouping)
+{
+    const struct
+    {
+        const char* text;
+        int main, inner;
+        bool centred; ///< the inner fraction is the whole of its part
+    } rows[] = {
+        {"x/2/2", 150 + 150, 150, true},   {"(x/2)/2", 150 + 150, 150, true},
+        {"1/(1/x)", 150 + 150, 150, true}, {"x/222/22", 450 + 150, 450, true},
+        {"x/22/333", 450, 300, true},      {"(x/2+1)/2", 600, 150, false},
+    };
+    KTDC dc(96, 96);
+    dc.SetMapMode(MM_HIMETRIC);
+    dc.SetRecording(true);
+    dc.SetTextAlign(TA_LEFT | TA_BOTTOM);
+    dc.SetBkMode(TRANSPARENT);
+    for (const auto& row : rows) {
+        dc.ClearRecords();
+        KTEEquation equation;
+        equation.SetText(row.text, m_options);
+        equation.Draw(&dc, 0, 0, m_options);
+        std::vector<std::pair<int, int>> bars;
+        for (const KTDCRecord& record : dc.GetRecords())
+            if (record.kind == KTDCRecordKind::Line)
+                bars.emplace_back(record.points.at(0).x, record.points.at(1).x);
+        ASSERT_EQ(bars.size(), 2u) << row.text;
+        const auto width = [](const std::pair<int, int>& bar) { return bar.second - bar.first; };
+        if (width(bars[0]) < width(bars[1]))
+            std::swap(bars[0], bars[1]);
+        EXPECT_EQ(width(bars[0]), row.main) << row.text;
+        EXPECT_EQ(width(bars[1]), row.inner) << row.text;
+        // An inner fraction that is a whole part stands in the middle of the main bar.
+        if (row.centred) {
+            EXPECT_EQ(bars[1].first - bars[0].first, bars[0].second - bars[1].second) << row.text;
+        }
+        EXPECT_EQ(equation.GetExtent(&dc, m_options).width, row.main + 100) << row.text;
     }
 }
 

@@ -257,6 +257,11 @@ TEST_F(TokenTreeTest, PassRulesOfTheParser)
         {"-->AB", KTEPresetScience, "TK_IVRIGHT TK_ABVECTOR"}, // the vector pass ran first
         {"x::", KTEPresetGeneral, "TK_MODIFIER"},
         {"|x|", KTEPresetPlain, "TK_RAW"},
+        // A bracketed sum after "d/dx" or an integral's limits stays one group beside it.
+        {"d/dx (x^2-4)", KTEPresetGraphing, "TK_FRACTION TK_SPACE TK_BRACKETS"},
+        {"int(-1,1) (x^2-4) dx", KTEPresetGraphing,
+         "TK_CODEDRAW2 TK_SPACE TK_BRACKETS TK_SPACE TK_VARIABLE TK_VARIABLE"},
+        {"d/dx x^2-4", KTEPresetGraphing, "TK_FRACTION TK_SPACE TK_VARIABLE TK_POWER TK_SUBTRACT TK_NUMBER"},
     };
     for (const auto& row : rows) {
         const KTEOptions options(row.preset);
@@ -264,6 +269,44 @@ TEST_F(TokenTreeTest, PassRulesOfTheParser)
         equation.SetText(row.text, options);
         EXPECT_EQ(Kinds(equation.GetTokens()), row.kinds) << row.text;
     }
+}
+
+// A sum after an operator such as "d/dx" or an integral sign is bracketed, so that the operator
+// takes it whole; what already reads as one operand is left as typed.
+TEST_F(TokenTreeTest, SumsAreBracketedAsOperands)
+{
+    const struct
+    {
+        const char* text;
+        const char* operand;
+    } rows[] = {
+        {"x^2-4", "(x^2-4)"},
+        {"x^2 + 1", "(x^2 + 1)"},
+        {"3x+1", "(3x+1)"},
+        {"x/2-1", "(x/2-1)"},
+        {"sin(x)+2", "(sin(x)+2)"},
+        {"-x+1", "(-x+1)"},
+        {"x - -1", "(x - -1)"},
+        {"x^2", "x^2"},
+        {"-x^2", "-x^2"},
+        {"-3", "-3"},
+        {"(x-1)^2", "(x-1)^2"},
+        {"(x^2-4)", "(x^2-4)"},
+        {"2(x+1)", "2(x+1)"},
+        {"1/(x-2)", "1/(x-2)"},
+        {"(x+1)/(x-1)", "(x+1)/(x-1)"},
+        {"x*-1", "x*-1"},
+        {"e^(-x)", "e^(-x)"},
+        {"sqrt(x+1)", "sqrt(x+1)"},
+        {"x^2+y^2=9", "x^2+y^2=9"},
+        {"y>x^2-3", "y>x^2-3"},
+        {"", ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(KTEEquation::AsOperand(row.text), CString(row.operand)) << row.text;
+    // The brackets added are drawn: the group keeps its visible pair.
+    EXPECT_EQ(Tree("d/dx (x-4)").rfind("TK_FRACTION \"\"\n", 0), 0u);
+    EXPECT_NE(Tree("d/dx (x-4)").find("TK_BRACKETS \"(,)\"\n 1:\n  TK_VARIABLE \"x\""), std::string::npos);
 }
 
 TEST_F(TokenTreeTest, ScientificNotationOnlyWhenAsked)

@@ -14,10 +14,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -320,6 +321,7 @@ TEST(KTAnnotateEditDlg, EachEquationTickSitsBesideItsRow)
             }
             EXPECT_EQ(bands.size(), 10u);
             const QRgb face = shown.pixel(text.right() + 3, text.top() - 2);
+            int previousBottom = -1000;
             for (int row = 0; row < std::min<int>(10, static_cast<int>(bands.size())); ++row) {
                 const QCheckBox* check = d.EquationCheck(row);
                 EXPECT_TRUE(check->isVisible()) << row;
@@ -336,8 +338,60 @@ TEST(KTAnnotateEditDlg, EachEquationTickSitsBesideItsRow)
                 const double tick = (top + bottom) / 2.0;
                 const double line = (bands[static_cast<std::size_t>(row)].first + bands[static_cast<std::size_t>(row)].second) / 2.0;
                 EXPECT_LE(std::abs(tick - line), 3.0) << "row " << row << ": tick " << tick << ", text " << line;
+                // The ticks stand apart, a row's pitch from each other, as the rows do.
+                EXPECT_GE(top - previousBottom, 4) << "row " << row;
+                previousBottom = bottom;
+                if (row > 0) {
+                    const auto centre = [&](int r) {
+                        return (bands[static_cast<std::size_t>(r)].first +
+                                bands[static_cast<std::size_t>(r)].second) /
+                               2.0;
+                    };
+                    EXPECT_NEAR(centre(row) - centre(row - 1), d.RowPitch(), 1.0) << "row " << row;
+                }
             }
             return static_cast<int>(QDialog::Rejected);
         });
     }
+}
+
+// Rows typed keep the pitch of the ticks: Enter always starts a new row, also after an empty one
+// and with Shift held, and every row's line stands a pitch below the last.
+TEST(KTAnnotateEditDlg, TypedRowsKeepThePitchOfTheTicks)
+{
+    KTAnnotationEditFields fields = SomeFields();
+    RunDialog(fields, nullptr, [](KTAnnotateEditDlg& d) {
+        d.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
+        QTextEdit* edit = d.TextEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, "Vertex");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClicks(edit, "y=x^2-4");
+        QTest::keyClick(edit, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClicks(edit, "z");
+        EXPECT_EQ(edit->toPlainText(), QStringLiteral("Vertex\n\ny=x^2-4\n\nz"));
+        EXPECT_TRUE(d.isVisible()); // Enter in the edit is no OK
+        const QTextDocument* document = edit->document();
+        EXPECT_EQ(document->blockCount(), 5);
+        const auto top = [&](int row) {
+            return edit->cursorRect(QTextCursor(document->findBlockByNumber(row))).top();
+        };
+        for (int row = 1; row < 5; ++row)
+            EXPECT_EQ(top(row) - top(row - 1), d.RowPitch()) << row;
+        // Each tick stands level with its row.
+        for (int row = 0; row < 5; ++row) {
+            const QCheckBox* check = d.EquationCheck(row);
+            const int tick = check->mapTo(&d, QPoint(0, check->height() / 2)).y();
+            const QRect line = edit->cursorRect(QTextCursor(document->findBlockByNumber(row)));
+            const int centre = edit->viewport()->mapTo(&d, line.center()).y();
+            EXPECT_LE(std::abs(tick - centre), 2) << row;
+        }
+        // Apart, as the rows are.
+        EXPECT_GE(d.RowPitch(), d.EquationCheck(0)->height() + 4);
+        return PressOk(d);
+    });
 }

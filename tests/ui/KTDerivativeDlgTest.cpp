@@ -76,6 +76,7 @@ TEST(KTDerivativeDlg, PreviewTextTable)
         {"Y = x^2", "pi/2", "d/dx x^2 at x = pi/2"},
         {"F (X)= sin(x)", "1", "d/dx sin(x) at x = 1"},
         {"g(x)=x", "", "d/dx g(x)=x at x = "},
+        {"x^2", "1e-3", "d/dx x^2 at x = (1*10^(-3))"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(KTDerivativeDlg::BuildPreviewText(row.function, row.x), CString(row.expected))
@@ -237,9 +238,9 @@ TEST(KTDerivativeDlg, ListsAndPreviewsTheFunctionsAsTyped)
         const char* listed;
         const char* preview;
     } rows[] = {
-        {"y=x^2-3", "y=x^2-3", "d/dx x^2-3 at x = 1"},
+        {"y=x^2-3", "y=x^2-3", "d/dx (x^2-3) at x = 1"},
         {"y=1/(x-2)", "y=1/(x-2)", "d/dx 1/(x-2) at x = 1"},
-        {"f(x) = x^2/2 - 1", "f(x) = x^2/2 - 1", "d/dx x^2/2 - 1 at x = 1"},
+        {"f(x) = x^2/2 - 1", "f(x) = x^2/2 - 1", "d/dx (x^2/2 - 1) at x = 1"},
         {"x^2+y^2=9", "x^2+y^2=9", "d/dx x^2+y^2=9 at x = 1"},
         {"y=sin(x);0<x<pi", "y=sin(x)", "d/dx sin(x) at x = 1"},
     };

@@ -76,9 +76,12 @@ TEST(KTIntegralDlg, PreviewTextTable)
         {"y = x^2", "y Axis", "0", "2", "int(0,2) x^2 dx (y Axis)"},
         {"f(x)= sin (x)", "x Axis", "0", "pi/2", "int(0,pi/2) sin(x) dx"},
         {"x^2", "2*x", "a", "b", "int(a,b) x^2- [2*x] dx"},
-        {"x+1", "y=3", "", "", "int(,) x+1- [3] dx"},
+        {"x+1", "y=3", "", "", "int(,) (x+1)- [3] dx"},
         // Only a left side written exactly so is cut; the spaces always go.
         {"Y=x", "x Axis", "0", "1", "int(0,1) Y=x dx"},
+        // A power of ten is shown as the number it is read as; "2e" stays twice e.
+        {"x", "x Axis", "-1e3", "2.5e-4", "int(-(1*10^(3)),(2.5*10^(-4))) x dx"},
+        {"x", "x Axis", "2e", "e/2", "int(2e,e/2) x dx"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(KTIntegralDlg::BuildPreviewText(row.first, row.second, row.lower, row.upper),
@@ -258,7 +261,7 @@ TEST(KTIntegralDlg, ListsAndPreviewsTheFunctionsAsTyped)
         {"x^2+y^2=9", "x^2+y^2=9", "int(-1,1) x^2+y^2=9 dx"},
         {"y>x^2-3", "y>x^2-3", "int(-1,1) y>x^2-3 dx"},
         {"y=1/(x-2)", "y=1/(x-2)", "int(-1,1) 1/(x-2) dx"},
-        {"y = x^2 - 3", "y = x^2 - 3", "int(-1,1) x^2-3 dx"},
+        {"y = x^2 - 3", "y = x^2 - 3", "int(-1,1) (x^2-3) dx"},
         // The domain is no part of the function's name.
         {"y=x^2;x>0", "y=x^2", "int(-1,1) x^2 dx"},
     };

@@ -115,14 +115,19 @@ TEST_F(BarTest, DownwardRangeRunsWithANegatedStep)
     EXPECT_EQ(Run(4), expected);
 }
 
-TEST_F(BarTest, StepValueShowsTheTextsAndReturnsTheValue)
+TEST_F(BarTest, StepValueShowsTheValueKeepsTheUsersStepAndReturnsTheValue)
 {
     bar.SetAnimation("0", "10", "pi/4", false, 5);
     bar.SetCurrentValue("0");
     const double value = bar.StepValue();
     EXPECT_NEAR(value, 0.785398163, 1e-9);
     EXPECT_EQ(bar.ValueEdit().text(), "pi/4");
-    EXPECT_EQ(bar.StepEdit().text(), "pi/4");
+    // The user's step of the value spinner stays, and the spinner keeps stepping by it.
+    EXPECT_EQ(bar.StepEdit().text(), "0.25");
+    bar.StepSpinner().OnDeltaPos(1);
+    bar.StepValue();
+    EXPECT_EQ(bar.StepEdit().text(), "0.5");
+    EXPECT_EQ(bar.ValueSpinner().GetStep(), "0.5");
 }
 
 TEST_F(BarTest, ValueThatIsNotANumberStartsAgainAtTheStart)

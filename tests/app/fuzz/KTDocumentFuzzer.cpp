@@ -1,7 +1,7 @@
 // libFuzzer harness over the document loader: the bytes of a ".kt3" file go through the
-// compound-file reader and the document's loader, as opening a file does. A document that loads
-// (in the current layout or through the older-file reader) must store and load again to the
-// same bytes.
+// compound-file reader and the document's loader, as opening a file does (both streams: the
+// archive and the constant ranges). A document that loads (whole, salvaged or through the
+// older-file reader) must store and load again to the same bytes of both streams.
 //
 // Built only with -DKT_FUZZ=ON and clang; run with the seed corpus of tests/data/app/corpus and
 // the leak suppressions of libgsf (see lsan.supp):
@@ -31,11 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file.ok)
         return 0;
     KTG300Doc document;
-    if (document.LoadContents(file.contents) == KTG300Doc::LoadResult::Damaged)
+    if (document.LoadStreams(file) == KTG300Doc::LoadResult::Damaged)
         return 0;
     const std::vector<std::uint8_t> stored = document.StoreContents();
+    const std::vector<std::uint8_t> ranges = document.StoreConstantRanges();
     KTG300Doc again;
     if (again.LoadContents(stored) != KTG300Doc::LoadResult::Current || again.StoreContents() != stored)
+        std::abort();
+    if (!again.LoadConstantRanges(ranges) || again.StoreConstantRanges() != ranges)
         std::abort();
     return 0;
 }

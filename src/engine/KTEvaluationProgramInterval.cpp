@@ -1,0 +1,398 @@
+// The interval form of the evaluation program: the operations of Run over ranges of operands
+// (KTIntervalRules), and with them, where asked, the ranges of the partial derivatives by x and
+// y (forward differentiation, each rule's derivative over the same ranges).
+//
+// One value read twice is the usual reason a range is wider than the values it bounds (x - x
+// over [0, 1] is [-1, 1]); the most common cases, x * x, x - x and x / x with the same variable
+// on both sides, are taken as the one value they are.
+
+#include "engine/KTEvaluationProgram.h"
+#include "engine/KTIntervalRules.h"
+
+#include "engine/ASTokenKind.h"
+#include "foundation/KTRealStack.h"
+
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <type_traits>
+
+namespace {
+
+using namespace KTIntervalRules;
+
+/// What a stacked range is, where it is one of the inputs itself.
+enum class Source : std::uint8_t { Other, X, Y };
+
+const KTInterval kZero = KTInterval::Point(0.0);
+const KTInterval kOne = KTInterval::Point(1.0);
+
+// The derivatives of most steps are sums and products with 0 or 1 (the derivatives of x and y,
+// of constants): those are taken as they stand.
+bool IsExactly(const KTInterval& v, double c)
+{
+    return v.m_lo == c && v.m_hi == c;
+}
+
+KTInterval Add(const KTInterval& a, const KTInterval& b)
+{
+    if (IsExactly(a, 0.0))
+        return b;
+    if (IsExactly(b, 0.0))
+        return a;
+    return KTIntervalRules::Add(a, b);
+}
+
+KTInterval Sub(const KTInterval& a, const KTInterval& b)
+{
+    if (IsExactly(b, 0.0))
+        return a;
+    return KTIntervalRules::Subtract(a, b);
+}
+
+KTInterval Mul(const KTInterval& a, const KTInterval& b)
+{
+    if (IsExactly(a, 0.0) || IsExactly(b, 0.0))
+        return kZero;
+    if (IsExactly(a, 1.0))
+        return b;
+    if (IsExactly(b, 1.0))
+        return a;
+    return KTIntervalRules::Multiply(a, b);
+}
+
+KTInterval Div(const KTInterval& a, const KTInterval& b)
+{
+    return Binary(ASKind::Divide, a, b);
+}
+
+KTInterval Constant(double c)
+{
+    // A sentinel as an operand makes the step undefined.
+    return KTEvaluationRules::IsSentinel(c) ? KTInterval::Empty() : KTInterval::Point(c);
+}
+
+// ---- Values alone --------------------------------------------------------------------------------
+
+/// The operations of the program on ranges of values.
+struct Values
+{
+    using Range = KTInterval;
+
+    static Range Point(double c) { return Constant(c); }
+    static Range X(const KTIntervalInputs& in) { return in.x; }
+    static Range Y(const KTIntervalInputs& in) { return in.y; }
+    static KTInterval& Of(Range& r) { return r; }
+    static Range Binary(int kind, const Range& a, const Range& b)
+    {
+        return KTIntervalRules::Binary(kind, a, b);
+    }
+    static Range Square(const Range& a) { return KTIntervalRules::Square(a); }
+    static Range PowerOf(const Range& a, double p) { return KTIntervalRules::PowerOf(a, p); }
+    static Range Power(const Range& a, const Range& p) { return KTIntervalRules::Power(a, p); }
+    static Range Function(int kind, const Range& a, double s)
+    {
+        return KTIntervalRules::Function(kind, a, s);
+    }
+    static Range SameInput(int kind, const Range& a)
+    {
+        switch (kind) {
+        case ASKind::Multiply: return KTIntervalRules::Square(a);
+        case ASKind::Minus: return {0.0, 0.0, a.m_partial};
+        default:
+            if (a.m_lo == 0.0 && a.m_hi == 0.0)
+                return KTInterval::Empty();
+            return {1.0, 1.0, a.m_partial || a.Contains(0.0)};
+        }
+    }
+};
+
+// ---- Values and derivatives ----------------------------------------------------------------------
+
+/// The derivative of a one-argument function (times the argument's derivative) over the range
+/// of its argument v, with r its range of values. A function that jumps inside the range (gint)
+/// has no bound on its slope there.
+KTInterval FunctionSlope(int kind, const KTInterval& v, const KTInterval& r, double s)
+{
+    const KTInterval scale = KTInterval::Point(s);
+    switch (kind) {
+    case ASKind::Sin: return Mul(Function(ASKind::Cos, v, s), scale);
+    case ASKind::Cos: return Mul(Sub(kZero, Function(ASKind::Sin, v, s)), scale);
+    case ASKind::Tan: return Mul(Add(kOne, Square(r)), scale);
+    case ASKind::Cot: return Mul(Sub(kZero, Add(kOne, Square(r))), scale);
+    case ASKind::Sec: return Mul(Mul(r, Function(ASKind::Tan, v, s)), scale);
+    case ASKind::Cosec: return Mul(Sub(kZero, Mul(r, Function(ASKind::Cot, v, s))), scale);
+    case ASKind::ArcSin:
+    case ASKind::ArcCos: {
+        const KTInterval root = Function(ASKind::Sqrt, Sub(kOne, Square(v)), 1.0);
+        const KTInterval d = Div(KTInterval::Point(1.0 / s), root);
+        return kind == ASKind::ArcSin ? d : Sub(kZero, d);
+    }
+    case ASKind::ArcTan: return Div(KTInterval::Point(1.0 / s), Add(kOne, Square(v)));
+    case ASKind::Abs:
+        if (v.m_lo >= 0.0)
+            return kOne;
+        if (v.m_hi <= 0.0)
+            return KTInterval::Point(-1.0);
+        return {-1.0, 1.0};
+    case ASKind::Gint: return std::floor(v.m_lo) == std::floor(v.m_hi) ? kZero : KTInterval::Entire();
+    case ASKind::Exp: return r;
+    case ASKind::Ln: return Div(kOne, v);
+    case ASKind::Log: return Div(KTInterval::Point(1.0 / std::log(10.0)), v);
+    case ASKind::Sqrt: return Div(KTInterval::Point(0.5), r);
+    case ASKind::Cosh: return Function(ASKind::Sinh, v, s);
+    case ASKind::Sinh: return Function(ASKind::Cosh, v, s);
+    case ASKind::Tanh: return Sub(kOne, Square(r));
+    case ASKind::Normal: return Sub(kZero, Mul(v, r));
+    default: return KTInterval::Entire();
+    }
+}
+
+/// A derivative's range, or any value where its rule has none (the slope of sqrt at 0 times a
+/// derivative of 0, a range divided by [0, 0]): nothing is known of it there.
+KTInterval Known(const KTInterval& d)
+{
+    return d.IsEmpty() ? KTInterval::Entire() : d;
+}
+
+/// The operations of the program on ranges of values with their derivatives by x and y.
+struct Slopes
+{
+    using Range = KTIntervalGradient;
+
+    static Range Make(const KTInterval& value, const KTInterval& dx, const KTInterval& dy)
+    {
+        return {value, Known(dx), Known(dy)};
+    }
+
+    static Range Point(double c) { return {Constant(c), kZero, kZero}; }
+    static Range X(const KTIntervalInputs& in) { return {in.x, kOne, kZero}; }
+    static Range Y(const KTIntervalInputs& in) { return {in.y, kZero, kOne}; }
+    static KTInterval& Of(Range& r) { return r.value; }
+    /// d(f(u)) = f'(u) du for both derivatives.
+    static Range Chain(const KTInterval& value, const KTInterval& slope, const Range& u)
+    {
+        const KTInterval known = Known(slope);
+        return Make(value, Mul(known, u.dx), Mul(known, u.dy));
+    }
+    static Range Binary(int kind, const Range& a, const Range& b)
+    {
+        const KTInterval value = KTIntervalRules::Binary(kind, a.value, b.value);
+        switch (kind) {
+        case ASKind::Plus: return Make(value, Add(a.dx, b.dx), Add(a.dy, b.dy));
+        case ASKind::Minus: return Make(value, Sub(a.dx, b.dx), Sub(a.dy, b.dy));
+        case ASKind::Multiply:
+            return Make(value, Add(Mul(a.dx, b.value), Mul(a.value, b.dx)),
+                        Add(Mul(a.dy, b.value), Mul(a.value, b.dy)));
+        case ASKind::Divide:
+            // (a / b)' = (a' - (a / b) b') / b
+            return Make(value, Div(Sub(a.dx, Mul(value, b.dx)), b.value),
+                        Div(Sub(a.dy, Mul(value, b.dy)), b.value));
+        default: return Power(a, b);
+        }
+    }
+    static Range Square(const Range& a)
+    {
+        const KTInterval twice = Mul(KTInterval::Point(2.0), a.value);
+        return Chain(KTIntervalRules::Square(a.value), twice, a);
+    }
+    static Range PowerOf(const Range& a, double p)
+    {
+        const KTInterval value = KTIntervalRules::PowerOf(a.value, p);
+        // p a ^ (p - 1); 0 ^ 0 is 0 by the power rule, not 1: a jump at 0.
+        KTInterval slope = p == 0.0 ? (a.value.Contains(0.0) ? KTInterval::Entire() : kZero)
+                                    : Mul(KTInterval::Point(p), KTIntervalRules::PowerOf(a.value, p - 1.0));
+        return Chain(value, slope, a);
+    }
+    static Range Power(const Range& a, const Range& p)
+    {
+        if (p.value.m_lo == p.value.m_hi && p.dx.m_lo == 0.0 && p.dx.m_hi == 0.0 && p.dy.m_lo == 0.0 &&
+            p.dy.m_hi == 0.0)
+            return PowerOf(a, p.value.m_lo);
+        const KTInterval value = KTIntervalRules::Power(a.value, p.value);
+        if (!(a.value.m_lo > 0.0))
+            return {value, KTInterval::Entire(), KTInterval::Entire()};
+        // (a ^ p)' = a ^ p (p' ln a + p a' / a)
+        const KTInterval ln = KTIntervalRules::Function(ASKind::Ln, a.value, 1.0);
+        const KTInterval ratio = Div(p.value, a.value);
+        return Make(value, Mul(value, Add(Mul(p.dx, ln), Mul(ratio, a.dx))),
+                    Mul(value, Add(Mul(p.dy, ln), Mul(ratio, a.dy))));
+    }
+    static Range Function(int kind, const Range& a, double s)
+    {
+        if (kind == ASKind::Sin || kind == ASKind::Cos) {
+            KTInterval sine;
+            KTInterval cosine;
+            KTIntervalRules::SineCosine(a.value, s, sine, cosine);
+            const KTInterval slope = kind == ASKind::Sin ? Mul(cosine, KTInterval::Point(s))
+                                                         : Mul(Negated(sine), KTInterval::Point(s));
+            return Chain(kind == ASKind::Sin ? sine : cosine, slope, a);
+        }
+        const KTInterval value = KTIntervalRules::Function(kind, a.value, s);
+        return Chain(value, FunctionSlope(kind, a.value, value, s), a);
+    }
+    static Range SameInput(int kind, const Range& a)
+    {
+        switch (kind) {
+        case ASKind::Multiply: return Square(a);
+        case ASKind::Minus: return {Values::SameInput(kind, a.value), kZero, kZero};
+        default: return {Values::SameInput(kind, a.value), kZero, kZero};
+        }
+    }
+};
+
+// ---- The walk ------------------------------------------------------------------------------------
+
+template <class Algebra>
+typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>& ops,
+                             const KTIntervalInputs& in)
+{
+    using Range = typename Algebra::Range;
+    using P = KTEvaluationProgram;
+    // Slots are written before they are read: left unset, as a program has few of its 200.
+    union Slot {
+        Slot() {}
+        Range range;
+    };
+    Slot slots[KTRealStack::kSlots];
+    static_assert(std::is_trivially_copyable_v<Range>);
+    Source source[KTRealStack::kSlots];
+    int sp = -1;
+    bool partial = false;
+    const Range x = Algebra::X(in);
+    const double s = in.angleScale;
+
+    const auto push = [&](const Range& v, Source from) {
+        slots[++sp].range = v;
+        source[sp] = from;
+    };
+    // The top becomes `left kind right`.
+    const auto binary = [&](int kind, const Range& left, Source leftFrom, const Range& right,
+                            Source rightFrom) {
+        const bool same = leftFrom != Source::Other && leftFrom == rightFrom &&
+                          (kind == ASKind::Multiply || kind == ASKind::Minus || kind == ASKind::Divide);
+        slots[sp].range = same ? Algebra::SameInput(kind, left) : Algebra::Binary(kind, left, right);
+        source[sp] = Source::Other;
+    };
+    const auto unary = [&](const Range& r) {
+        slots[sp].range = r;
+        source[sp] = Source::Other;
+    };
+
+    for (const P::Instruction& ins : ops) {
+        switch (ins.op) {
+        case P::PushConst: push(Algebra::Point(ins.value), Source::Other); break;
+        case P::PushX: push(x, Source::X); break;
+        case P::PushY: push(Algebra::Y(in), Source::Y); break;
+        case P::PushParam:
+            push(Algebra::Point(in.constants ? in.constants[ins.arg] : 0.0), Source::Other);
+            break;
+        case P::PushXMulC:
+            push(x, Source::X);
+            binary(ASKind::Multiply, x, Source::X, Algebra::Point(ins.value), Source::Other);
+            break;
+        case P::PushXLinear:
+            push(x, Source::X);
+            binary(ASKind::Multiply, x, Source::X, Algebra::Point(ins.value), Source::Other);
+            binary(ASKind::Plus, slots[sp].range, Source::Other, Algebra::Point(ins.value2), Source::Other);
+            break;
+        case P::PushXSqr:
+            push(x, Source::X);
+            unary(Algebra::Square(x));
+            break;
+        case P::DivXLinear: {
+            const Range line =
+                Algebra::Binary(ASKind::Plus, Algebra::Binary(ASKind::Multiply, x, Algebra::Point(ins.value)),
+                                Algebra::Point(ins.value2));
+            binary(ASKind::Divide, slots[sp].range, source[sp], line, Source::Other);
+            break;
+        }
+        case P::Add:
+        case P::Sub:
+        case P::Mul:
+        case P::Div:
+        case P::Pow: {
+            const int kind = ins.op == P::Add   ? ASKind::Plus
+                             : ins.op == P::Sub ? ASKind::Minus
+                             : ins.op == P::Mul ? ASKind::Multiply
+                             : ins.op == P::Div ? ASKind::Divide
+                                                : ASKind::Power;
+            const Range right = slots[sp].range;
+            const Source rightFrom = source[sp];
+            --sp;
+            binary(kind, slots[sp].range, source[sp], right, rightFrom);
+            break;
+        }
+        case P::AddC:
+            binary(ASKind::Plus, slots[sp].range, source[sp], Algebra::Point(ins.value), Source::Other);
+            break;
+        case P::SubC:
+            binary(ASKind::Minus, slots[sp].range, source[sp], Algebra::Point(ins.value), Source::Other);
+            break;
+        case P::MulC:
+            binary(ASKind::Multiply, slots[sp].range, source[sp], Algebra::Point(ins.value), Source::Other);
+            break;
+        case P::DivC:
+            binary(ASKind::Divide, slots[sp].range, source[sp], Algebra::Point(ins.value), Source::Other);
+            break;
+        case P::RSubC:
+            binary(ASKind::Minus, Algebra::Point(ins.value), Source::Other, slots[sp].range, source[sp]);
+            break;
+        case P::RDivC:
+            binary(ASKind::Divide, Algebra::Point(ins.value), Source::Other, slots[sp].range, source[sp]);
+            break;
+        case P::Sqr: unary(Algebra::Square(slots[sp].range)); break;
+        case P::AddX: binary(ASKind::Plus, slots[sp].range, source[sp], x, Source::X); break;
+        case P::SubX: binary(ASKind::Minus, slots[sp].range, source[sp], x, Source::X); break;
+        case P::MulX: binary(ASKind::Multiply, slots[sp].range, source[sp], x, Source::X); break;
+        case P::DivX: binary(ASKind::Divide, slots[sp].range, source[sp], x, Source::X); break;
+        case P::PushXPowI:
+        case P::PushXPowC:
+            push(x, Source::X);
+            unary(Algebra::PowerOf(x, ins.value));
+            break;
+        case P::PowI:
+        case P::PowC: unary(Algebra::PowerOf(slots[sp].range, ins.value)); break;
+        case P::PushCPowX:
+            push(x, Source::X);
+            unary(Algebra::Power(Algebra::Point(ins.value), x));
+            break;
+        case P::Sin:
+        case P::Cos:
+        case P::Exp:
+        case P::Sqrt:
+        case P::Ln:
+        case P::Abs:
+        case P::Atan:
+        case P::Func: unary(Algebra::Function(ins.arg, slots[sp].range, s)); break;
+        }
+        const KTInterval& top = Algebra::Of(slots[sp].range);
+        if (top.IsEmpty())
+            return Range{}; // one undefined step makes the whole result undefined
+        partial = partial || top.m_partial;
+    }
+    if (sp < 0)
+        return Range{};
+    Range result = slots[sp].range;
+    Algebra::Of(result).m_partial = partial;
+    return result;
+}
+
+} // namespace
+
+KTInterval KTEvaluationProgram::Bound(const KTIntervalInputs& in) const
+{
+    if (!m_compiled)
+        return KTInterval::Entire();
+    return Walk<Values>(m_ops, in);
+}
+
+KTIntervalGradient KTEvaluationProgram::BoundWithGradient(const KTIntervalInputs& in) const
+{
+    if (!m_compiled)
+        return {KTInterval::Entire(), KTInterval::Entire(), KTInterval::Entire()};
+    KTIntervalGradient g = Walk<Slopes>(m_ops, in);
+    if (g.value.IsEmpty())
+        return {};
+    return g;
+}
