@@ -112,9 +112,7 @@ std::unique_ptr<XkbNoticeFilter> WatchX11()
     qGuiApp->installNativeEventFilter(filter.get());
     return filter;
 }
-#endif
 
-#ifdef KT_HAVE_X11
 std::unique_ptr<XkbNoticeFilter>& TheFilter()
 {
     static std::unique_ptr<XkbNoticeFilter> filter;
