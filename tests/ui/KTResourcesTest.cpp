@@ -5,12 +5,17 @@
 
 #include "support/KTPictureChecks.h"
 #include "support/KTTestSupport.h"
+#include "ui/KTDrawingIcon.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
+#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -73,6 +78,50 @@ TEST(KTResources, EveryPictureIsADrawingThatRendersWithInkAtAnySize)
         EXPECT_EQ(icon.pixmap(grid * 10).size(), grid * 10);
     }
     EXPECT_TRUE(KTResources::Icon(QStringLiteral("no-such-picture")).isNull());
+}
+
+TEST(KTResources, AnIconDrawsWhatItsPictureDrawsInEveryStateAndBox)
+{
+    QStyleOption option;
+    option.palette = QApplication::palette();
+    for (const QString& name : IconNames()) {
+        SCOPED_TRACE(name.toStdString());
+        const QIcon icon = KTResources::Icon(name);
+        QSvgRenderer renderer(KTResources::IconPath(name));
+        const QSize grid = renderer.defaultSize();
+        // Boxes of the picture's proportions, a square box, and one far too wide.
+        const struct
+        {
+            QSize box;
+            QSize drawn;
+        } rows[] = {{grid, grid},
+                    {grid * 3, grid * 3},
+                    {QSize(64, 64), grid.scaled(64, 64, Qt::KeepAspectRatio)},
+                    {QSize(400, grid.height()), grid}};
+        for (const auto& row : rows) {
+            const QImage normal = icon.pixmap(row.box).toImage();
+            ASSERT_EQ(normal.size(), row.drawn);
+            EXPECT_EQ(normal.convertToFormat(QImage::Format_ARGB32_Premultiplied), Render(name, row.drawn));
+            // Drawn a second time from what was kept, the same.
+            EXPECT_EQ(icon.pixmap(row.box).toImage(), normal);
+            const QImage disabled = icon.pixmap(row.box, QIcon::Disabled).toImage();
+            EXPECT_EQ(disabled,
+                      QApplication::style()
+                          ->generatedIconPixmap(QIcon::Disabled, QPixmap::fromImage(normal), &option)
+                          .toImage());
+            EXPECT_NE(disabled, normal);
+        }
+    }
+    // A picture that cannot be read is a null icon, and draws nothing.
+    QTemporaryDir folder;
+    const QString broken = folder.filePath(QStringLiteral("broken.svg"));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\"");
+    file.close();
+    const QIcon icon(new KTDrawingIcon(broken));
+    EXPECT_TRUE(icon.isNull());
+    EXPECT_TRUE(icon.pixmap(16, 16).isNull());
 }
 
 TEST(KTResources, TheProgramsIconStaysOnItsRoundedSheet)
