@@ -340,7 +340,8 @@ void CMainFrame::createStatusBar()
         m_indicators[static_cast<std::size_t>(i)] = pane;
     }
     // The panes look again only when the keyboard reports a changed lock: an idle program sleeps.
-    connect(KTKeyboardIndicators::Watcher(), &KTKeyboardIndicators::changed, this, &CMainFrame::UpdateIndicators);
+    connect(KTKeyboardIndicators::Watcher(), &KTKeyboardIndicators::changed, this,
+            &CMainFrame::UpdateIndicators);
     UpdateIndicators();
 }
 

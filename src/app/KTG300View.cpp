@@ -58,28 +58,6 @@ KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), 
     m_tip->SetDelay(200);
     m_tip->Create(this);
 
-    const KTFunctionConstantRanges& constants = m_document.Graph().Data().Function(0).Data().m_constants;
-    static constexpr int rangeIndex[PanelCount] = {KTConstantM, KTConstantA, KTConstantB, KTConstantC,
-                                                   KTConstantD};
-    for (int i = 0; i < PanelCount; ++i) {
-        auto* panel = new KTParameterBar;
-        // Setting the panel up is no change of the user's.
-        panel->SetNotificationsSuppressed(true);
-        panel->Create(this);
-        panel->SetName(PanelNames[i]);
-        panel->SetIndex(i);
-        panel->ValueSpinner().SetValue(constants.Current(rangeIndex[i]));
-        // A family the document was saved with is the one the Family button offers again.
-        const KTFunctionConstantRange& range = *constants.At(rangeIndex[i]);
-        if (range.IsFamily())
-            panel->SetFamilyRange(RangeText(range.m_from), RangeText(range.m_to), RangeText(range.m_step));
-        panel->SetNotificationsSuppressed(false);
-        connect(panel, &KTParameterBar::valueChanged, this, &KTG300View::OnParamValueChanged);
-        connect(panel, &KTParameterBar::animateRequested, this, &KTG300View::OnParamAnimate);
-        connect(panel, &KTParameterBar::familyRequested, this, &KTG300View::OnParamFamily);
-        panel->installEventFilter(this);
-        m_panels[static_cast<std::size_t>(i)] = panel;
-    }
     connect(&m_document, &KTG300Doc::updated, this, &KTG300View::OnUpdate);
     connect(&m_document, &KTG300Doc::aboutToSave, this, &KTG300View::KeepPanelValues);
     connect(m_tip, &KTTipWnd::relayed, this, &KTG300View::OnTipMessage);
@@ -93,6 +71,40 @@ KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), 
 }
 
 KTG300View::~KTG300View() = default;
+
+KTParameterBar& KTG300View::Panel(int index) const
+{
+    KTParameterBar* panel = m_panels.at(static_cast<std::size_t>(index));
+    return panel ? *panel : MakePanel(index);
+}
+
+KTParameterBar& KTG300View::MakePanel(int index) const
+{
+    // Five panels of spin boxes and buttons are most of a new window's widgets, and a document
+    // that uses no constant never shows one: each is made with the first use of its constant.
+    static constexpr int rangeIndex[PanelCount] = {KTConstantM, KTConstantA, KTConstantB, KTConstantC,
+                                                   KTConstantD};
+    const KTFunctionConstantRanges& constants = m_document.Graph().Data().Function(0).Data().m_constants;
+    auto* self = const_cast<KTG300View*>(this);
+    auto* panel = new KTParameterBar;
+    // Setting the panel up is no change of the user's.
+    panel->SetNotificationsSuppressed(true);
+    panel->Create(self);
+    panel->SetName(PanelNames[index]);
+    panel->SetIndex(index);
+    panel->ValueSpinner().SetValue(constants.Current(rangeIndex[index]));
+    // A family the document was saved with is the one the Family button offers again.
+    const KTFunctionConstantRange& range = *constants.At(rangeIndex[index]);
+    if (range.IsFamily())
+        panel->SetFamilyRange(RangeText(range.m_from), RangeText(range.m_to), RangeText(range.m_step));
+    panel->SetNotificationsSuppressed(false);
+    connect(panel, &KTParameterBar::valueChanged, self, &KTG300View::OnParamValueChanged);
+    connect(panel, &KTParameterBar::animateRequested, self, &KTG300View::OnParamAnimate);
+    connect(panel, &KTParameterBar::familyRequested, self, &KTG300View::OnParamFamily);
+    panel->installEventFilter(self);
+    m_panels[static_cast<std::size_t>(index)] = panel;
+    return *panel;
+}
 
 void KTG300View::OnClose()
 {
@@ -287,6 +299,8 @@ void KTG300View::LayoutPanels()
     const int stripTop = height() - PanelStripHeight;
     int placed = 0;
     for (int i = 0; i < PanelCount; ++i) {
+        if (!m_panels[static_cast<std::size_t>(i)] && !m_document.IsConstantUsed(PanelCodes[i]))
+            continue; // not made yet, and not needed
         KTParameterBar& panel = Panel(i);
         if (m_document.IsConstantUsed(PanelCodes[i])) {
             const CPoint position(10 + 100 * placed++, stripTop + 1);
@@ -373,7 +387,10 @@ void KTG300View::UpdateSubstitutions()
 void KTG300View::KeepPanelValues()
 {
     KTGraph3& graph = m_document.Graph();
+    // A panel not made yet holds the value the document has.
     for (int i = 0; i < PanelCount; ++i) {
+        if (!m_panels[static_cast<std::size_t>(i)])
+            continue;
         const double value = Panel(i).GetValue();
         if (std::isfinite(value) && value != KTUndefinedValue)
             graph.SetConstant(PanelNames[i], value);

@@ -72,7 +72,9 @@ public:
 
     /// The graph rectangle of the last paint, logical units (HIMETRIC, y up).
     const CRect& GraphRect() const { return m_graphRect; }
-    KTParameterBar& Panel(int index) const { return *m_panels.at(static_cast<std::size_t>(index)); }
+    /// The panel of constant `index` (0..PanelCount-1), made when first asked for: a document
+    /// that uses no constant never makes one.
+    KTParameterBar& Panel(int index) const;
     KTTipWnd& TipWindow() const { return *m_tip; }
     /// Places, shows and hides the panels by the constants in use (done after every paint).
     void LayoutPanels();
@@ -264,7 +266,9 @@ private:
 
     KTG300Doc& m_document;
     KTTipWnd* m_tip = nullptr;
-    std::array<KTParameterBar*, PanelCount> m_panels{};
+    KTParameterBar& MakePanel(int index) const;
+
+    mutable std::array<KTParameterBar*, PanelCount> m_panels{}; ///< null until first asked for
     int m_currentPanel = 0;
     BYTE m_animating = 0;
     CRect m_graphRect;

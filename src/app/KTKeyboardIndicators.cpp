@@ -80,8 +80,8 @@ public:
             return false;
         // Every event of the extension carries its own kind in the second byte.
         const int kind = event->pad0;
-        if (kind == XkbIndicatorStateNotify || kind == XkbIndicatorMapNotify || kind == XkbNewKeyboardNotify ||
-            kind == XkbMapNotify)
+        if (kind == XkbIndicatorStateNotify || kind == XkbIndicatorMapNotify ||
+            kind == XkbNewKeyboardNotify || kind == XkbMapNotify)
             KTKeyboardIndicators::NotifyChanged();
         return false;
     }
@@ -112,9 +112,7 @@ std::unique_ptr<XkbNoticeFilter> WatchX11()
     qGuiApp->installNativeEventFilter(filter.get());
     return filter;
 }
-#endif
 
-#ifdef KT_HAVE_X11
 std::unique_ptr<XkbNoticeFilter>& TheFilter()
 {
     static std::unique_ptr<XkbNoticeFilter> filter;

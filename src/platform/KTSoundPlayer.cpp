@@ -1,6 +1,7 @@
 #include "platform/KTSoundPlayer.h"
 
-#include <QCoreApplication>
+#include "platform/KTModule.h"
+
 #include <QFileInfo>
 #include <QLibrary>
 #include <QStringList>
@@ -50,27 +51,19 @@ bool KTSoundPlayer::LoadModule()
     if (module.tried)
         return module.play != nullptr;
     module.tried = true;
-    // Beside the program; a program of the build tree (a test) finds it where the build put it.
-    QStringList places{QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(ModuleName)};
 #ifdef KT_SOUND_MODULE_PATH
-    places << QStringLiteral(KT_SOUND_MODULE_PATH);
+    const char* built = KT_SOUND_MODULE_PATH;
+#else
+    const char* built = nullptr;
 #endif
-    for (const QString& place : places) {
-        if (!QFileInfo::exists(place))
-            continue;
-        QLibrary library(place);
-        if (!library.load())
-            continue;
-        auto hasOutput = reinterpret_cast<HasOutputFunction>(library.resolve("KTSoundModuleHasOutput"));
-        auto play = reinterpret_cast<PlayFunction>(library.resolve("KTSoundModulePlay"));
-        if (hasOutput && play) {
-            // Never unloaded: its players live until the program ends.
-            module.hasOutput = hasOutput;
-            module.play = play;
-            return true;
-        }
-    }
-    return false;
+    QLibrary* library = KTModule::Load(ModuleName, built);
+    if (!library)
+        return false;
+    module.hasOutput = reinterpret_cast<HasOutputFunction>(library->resolve("KTSoundModuleHasOutput"));
+    module.play = reinterpret_cast<PlayFunction>(library->resolve("KTSoundModulePlay"));
+    if (!module.hasOutput)
+        module.play = nullptr;
+    return module.play != nullptr;
 }
 
 bool KTSoundPlayer::IsModuleLoaded()

@@ -1,5 +1,7 @@
 #include "ui/KTResources.h"
 
+#include "ui/KTDrawingIcon.h"
+
 #include <QFile>
 
 void KTResources::Load()
@@ -20,7 +22,7 @@ QString KTResources::IconPath(const QString& name)
 QIcon KTResources::Icon(const QString& name)
 {
     const QString path = IconPath(name);
-    return QFile::exists(path) ? QIcon(path) : QIcon();
+    return QFile::exists(path) ? QIcon(new KTDrawingIcon(path)) : QIcon();
 }
 
 bool KTResources::HasDesktopIconTheme()

@@ -637,12 +637,14 @@ TEST(KTUpdateAvailableDlg, ButtonsOpenWebPagesOnlyAndSayWhenAnAddressIsNone)
         {"file:///etc/passwd", "The address \"file:///etc/passwd\" is not a web page; it was not opened."},
         {"<b>x</b>\x01", "The address \"<b>x</b>?\" is not a web page; it was not opened."},
         {"javascript:aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
-         "The address \"javascript:aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa...\" is not a web page; it "
+         "The address \"javascript:aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa...\" is not a web page; "
+         "it "
          "was not opened."},
     };
     for (const auto& row : texts)
         EXPECT_EQ(KTUpdateAvailableDlg::NotAWebPageText(row.address), row.text);
-    KTUpdateAvailableDlg marked(KTUpdateAvailableDlg::MinorTemplate, "KT Graph", 3, 210, "<b>x</b>", "", 3, 209);
+    KTUpdateAvailableDlg marked(KTUpdateAvailableDlg::MinorTemplate, "KT Graph", 3, 210, "<b>x</b>", "", 3,
+                                209);
     marked.OnInitDialog();
     marked.DownloadButton()->click();
     EXPECT_EQ(marked.RefusalLabel()->textFormat(), Qt::PlainText);

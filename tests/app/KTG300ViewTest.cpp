@@ -117,6 +117,8 @@ TEST(KTG300View, PanelsAppearOnlyForConstantsInUse)
         view.resize(640, 480);
         view.show();
         Settle();
+        // Only the panels shown have been made.
+        EXPECT_EQ(view.findChildren<KTParameterBar*>().size(), static_cast<qsizetype>(row.shown.size()));
         std::vector<int> shown, x;
         for (int i = 0; i < KTG300View::PanelCount; ++i) {
             if (view.Panel(i).isVisible()) {
@@ -135,6 +137,28 @@ TEST(KTG300View, PanelsAppearOnlyForConstantsInUse)
             EXPECT_NEAR(view.GraphRect().bottom, fullBottom + KTG300View::PanelStripHeight * 2540 / 96, 60);
         }
     }
+}
+
+TEST(KTG300View, SavingKeepsTheValuesOfConstantsWhosePanelsWereNeverShown)
+{
+    KTG300Doc document;
+    document.OnNewDocument();
+    SetFunctions(document, {"y=a x"});
+    document.Graph().SetConstant("b", 3.25);
+    document.Graph().SetConstant("d", -7);
+    KTG300View view(document);
+    view.resize(640, 480);
+    view.show();
+    Settle();
+    view.Panel(1).ValueEdit().setText(QStringLiteral("2.5"));
+    Settle();
+    emit document.aboutToSave();
+    const KTFunctionConstantRanges& constants = document.Graph().Data().Function(0).Data().m_constants;
+    EXPECT_DOUBLE_EQ(constants.Current(KTConstantA), 2.5);
+    EXPECT_DOUBLE_EQ(constants.Current(KTConstantB), 3.25);
+    EXPECT_DOUBLE_EQ(constants.Current(KTConstantD), -7.0);
+    // A panel made after the change starts at the document's value.
+    EXPECT_DOUBLE_EQ(view.Panel(2).GetValue(), 3.25);
 }
 
 TEST(KTG300View, APanelValueSetsTheConstant)

@@ -5,12 +5,17 @@
 
 #include "support/KTPictureChecks.h"
 #include "support/KTTestSupport.h"
+#include "ui/KTDrawingIcon.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
+#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -75,6 +80,50 @@ TEST(KTResources, EveryPictureIsADrawingThatRendersWithInkAtAnySize)
     EXPECT_TRUE(KTResources::Icon(QStringLiteral("no-such-picture")).isNull());
 }
 
+TEST(KTResources, AnIconDrawsWhatItsPictureDrawsInEveryStateAndBox)
+{
+    QStyleOption option;
+    option.palette = QApplication::palette();
+    for (const QString& name : IconNames()) {
+        SCOPED_TRACE(name.toStdString());
+        const QIcon icon = KTResources::Icon(name);
+        QSvgRenderer renderer(KTResources::IconPath(name));
+        const QSize grid = renderer.defaultSize();
+        // Boxes of the picture's proportions, a square box, and one far too wide.
+        const struct
+        {
+            QSize box;
+            QSize drawn;
+        } rows[] = {{grid, grid},
+                    {grid * 3, grid * 3},
+                    {QSize(64, 64), grid.scaled(64, 64, Qt::KeepAspectRatio)},
+                    {QSize(400, grid.height()), grid}};
+        for (const auto& row : rows) {
+            const QImage normal = icon.pixmap(row.box).toImage();
+            ASSERT_EQ(normal.size(), row.drawn);
+            EXPECT_EQ(normal.convertToFormat(QImage::Format_ARGB32_Premultiplied), Render(name, row.drawn));
+            // Drawn a second time from what was kept, the same.
+            EXPECT_EQ(icon.pixmap(row.box).toImage(), normal);
+            const QImage disabled = icon.pixmap(row.box, QIcon::Disabled).toImage();
+            EXPECT_EQ(disabled,
+                      QApplication::style()
+                          ->generatedIconPixmap(QIcon::Disabled, QPixmap::fromImage(normal), &option)
+                          .toImage());
+            EXPECT_NE(disabled, normal);
+        }
+    }
+    // A picture that cannot be read is a null icon, and draws nothing.
+    QTemporaryDir folder;
+    const QString broken = folder.filePath(QStringLiteral("broken.svg"));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\"");
+    file.close();
+    const QIcon icon(new KTDrawingIcon(broken));
+    EXPECT_TRUE(icon.isNull());
+    EXPECT_TRUE(icon.pixmap(16, 16).isNull());
+}
+
 TEST(KTResources, TheProgramsIconStaysOnItsRoundedSheet)
 {
     // Nothing of the drawing reaches the outermost rows and columns, nor the rounded corners.
@@ -121,7 +170,8 @@ void WriteTheme(const QString& root, const QString& name)
     index.close();
     QImage green(16, 16, QImage::Format_ARGB32);
     green.fill(qRgb(0, 255, 0));
-    ASSERT_TRUE(green.save(root + QLatin1Char('/') + name + QStringLiteral("/16x16/actions/document-new.png")));
+    ASSERT_TRUE(
+        green.save(root + QLatin1Char('/') + name + QStringLiteral("/16x16/actions/document-new.png")));
 }
 
 TEST(KTResources, StandardPicturesComeFromTheDesktopsThemeOnly)
@@ -133,8 +183,10 @@ TEST(KTResources, StandardPicturesComeFromTheDesktopsThemeOnly)
     const QStringList paths = QIcon::themeSearchPaths();
     const QString theme = QIcon::themeName();
     QIcon::setThemeSearchPaths({root});
-    const QImage ours =
-        KTResources::Icon(QStringLiteral("file-new")).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage ours = KTResources::Icon(QStringLiteral("file-new"))
+                            .pixmap(16, 16)
+                            .toImage()
+                            .convertToFormat(QImage::Format_ARGB32);
     const struct
     {
         const char* theme;
@@ -144,17 +196,18 @@ TEST(KTResources, StandardPicturesComeFromTheDesktopsThemeOnly)
         SCOPED_TRACE(row.theme);
         QIcon::setThemeName(QString::fromLatin1(row.theme));
         EXPECT_EQ(KTResources::HasDesktopIconTheme(), row.desktop);
-        const QImage shown = KTResources::ThemeIcon(QStringLiteral("document-new"), QStringLiteral("file-new"))
-                                 .pixmap(16, 16)
-                                 .toImage()
-                                 .convertToFormat(QImage::Format_ARGB32);
+        const QImage shown =
+            KTResources::ThemeIcon(QStringLiteral("document-new"), QStringLiteral("file-new"))
+                .pixmap(16, 16)
+                .toImage()
+                .convertToFormat(QImage::Format_ARGB32);
         if (row.desktop)
             EXPECT_EQ(shown.pixel(8, 8), qRgb(0, 255, 0));
         else
             EXPECT_EQ(shown, ours);
         // A picture the theme lacks is always ours.
-        EXPECT_FALSE(
-            KTResources::ThemeIcon(QStringLiteral("kt-no-such-picture"), QStringLiteral("file-new")).isNull());
+        EXPECT_FALSE(KTResources::ThemeIcon(QStringLiteral("kt-no-such-picture"), QStringLiteral("file-new"))
+                         .isNull());
     }
     QIcon::setThemeName(theme);
     QIcon::setThemeSearchPaths(paths);

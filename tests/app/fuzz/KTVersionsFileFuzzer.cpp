@@ -56,7 +56,8 @@ void CheckAddress(const CString& address)
             const auto c = static_cast<unsigned char>(address.GetAt(i));
             Check(c > 0x20 && c < 0x7F, "a web page with a space or an unprintable character");
         }
-        Check(!page.host().isEmpty() && page.userInfo().isEmpty(), "a web page without a host or with a user");
+        Check(!page.host().isEmpty() && page.userInfo().isEmpty(),
+              "a web page without a host or with a user");
         Check(page.toString(QUrl::FullyEncoded) == address.ToQString(), "the page opened is not the address");
         return;
     }
@@ -93,7 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     const CString path(g_file.c_str());
-    const std::vector<KTVersionRecord> newer = KTCallHomeManager::FindUpdates(path, kProduct, kOwnMajor, kOwnMinor);
+    const std::vector<KTVersionRecord> newer =
+        KTCallHomeManager::FindUpdates(path, kProduct, kOwnMajor, kOwnMinor);
     const std::vector<KTVersionRecord> all = KTCallHomeManager::FindUpdates(
         path, kProduct, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::min());
     std::size_t next = 0;
