@@ -1044,3 +1044,46 @@ TEST(KTG300Doc, ADamagedAnnotationBlockLeavesOutOnlyWhatCannotBeRead)
         EXPECT_FALSE(document.IsModified()) << row.what;
     }
 }
+
+// A made-up list whose records each claim every byte after them as their first text line: the
+// search for what can still be read goes over it a bounded number of times, not once per record
+// (which would read gigabytes for these eight megabytes), and keeps the note before it.
+TEST(KTG300Doc, ARunOfRecordsThatEachClaimTheRestIsSearchedInLinearTime)
+{
+    KTG300Doc source;
+    source.OnNewDocument();
+    kttest::FillDocument(source, 0); // one annotation, "Note 0"
+    std::vector<std::uint8_t> bytes = source.StoreContents();
+    const std::string endTag = "\x13/KTGAnnotationList/";
+    ASSERT_TRUE(std::equal(endTag.rbegin(), endTag.rend(), bytes.rbegin()));
+    bytes.resize(bytes.size() - endTag.size());
+
+    // An annotation's record up to its first line's length, which is then written in the long
+    // form: a 0xFF byte, 0xFFFF, and the length as four bytes.
+    KTGAnnotation note;
+    note.m_text.AddText("Q");
+    KTArchive record;
+    note.Serialize(record);
+    const std::string line("\x01Q", 2);
+    const auto head = std::search(record.Data().begin(), record.Data().end(), line.begin(), line.end());
+    ASSERT_NE(head, record.Data().end());
+    const std::vector<std::uint8_t> prefix(record.Data().begin(), head);
+    constexpr std::size_t kRecords = std::size_t(1) << 17;
+    constexpr std::size_t kSpacing = 64;
+    const std::size_t total = bytes.size() + kRecords * kSpacing;
+    for (std::size_t i = 0; i < kRecords; ++i) {
+        const std::size_t start = bytes.size();
+        bytes.insert(bytes.end(), prefix.begin(), prefix.end());
+        bytes.insert(bytes.end(), {0xFF, 0xFF, 0xFF});
+        const auto length = static_cast<std::uint32_t>(total - bytes.size() - 4);
+        for (int k = 0; k < 4; ++k)
+            bytes.push_back(static_cast<std::uint8_t>(length >> (8 * k)));
+        bytes.resize(start + kSpacing, 'z');
+    }
+
+    KTG300Doc document;
+    QString reason;
+    ASSERT_EQ(document.LoadContents(bytes, &reason), KTG300Doc::LoadResult::Salvaged);
+    EXPECT_EQ(NoteTexts(document), std::vector<std::string>{"Note 0"});
+    EXPECT_EQ(reason, QStringLiteral("All of its annotations could be read."));
+}
