@@ -7,7 +7,8 @@
 // goal is met when either is within it (a trace on threads takes more of the one than the other).
 // With a folder as
 // argument, the pictures are written there too (an empty one writes none); a second argument
-// keeps only the cases whose names begin with it.
+// keeps only the cases whose names begin with it; a third sets the number of runs (one under a
+// profiler such as callgrind).
 
 #include "KTCurveReferenceSet.h"
 #include "KTCurveTestSupport.h"
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -44,7 +46,7 @@ double ProcessMilliseconds()
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-constexpr int kRuns = 15;
+constexpr int kRuns = 15; ///< by default
 constexpr double kGoal = 50.0;
 
 } // namespace
@@ -55,6 +57,7 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const std::string only = argc > 2 ? argv[2] : "";
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : kRuns;
 
     std::printf("%-22s %-34s %7s %8s %8s %8s %9s  %s\n", "case", "relation", "points", "calc ms", "draw ms",
                 "total", "cpu total", "goal 50 ms");
@@ -72,7 +75,7 @@ int main(int argc, char** argv)
         double calculate = 1e300;
         double draw = 1e300;
         double processor = 1e300;
-        for (int run = 0; run < kRuns; ++run) {
+        for (int run = 0; run < runs; ++run) {
             const double cpuBefore = ProcessMilliseconds();
             Clock::time_point start = Clock::now();
             kttest::Recalculate(f);

@@ -241,13 +241,13 @@ bool ASQuotient::SetFromTokens(const ASTokenList& flat)
     ASDepthGuard guard;
     m_unresolved = 0;
     bool ok = true;
-    ASTokenList buffer;
+    ASTokenList buffer(ASTokenList::AlgebraCapacity);
 
     // A run of plain factors (x, 2, ^, *) becomes one term through the normalisation passes.
     auto closeBuffer = [&]() {
         if (buffer.IsEmpty())
             return;
-        ASTokenList run;
+        ASTokenList run(ASTokenList::AlgebraCapacity);
         run.Assign(buffer);
         buffer.Clear();
         run.RunNormalisationPasses();

@@ -111,7 +111,7 @@ public:
     const ASTokenList& DenominatorTokens() const { return m_denominator; }
 
     int m_unresolved = 0;
-    ASTokenList m_denominator;
+    ASTokenList m_denominator{ASTokenList::AlgebraCapacity};
 
 private:
     void Combine(const ASQuotient& other, bool multiply, bool divide, bool negate);

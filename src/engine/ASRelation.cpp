@@ -72,7 +72,7 @@ bool ASRelation::SetFromTokens(const ASTokenList& tokens)
         throw ASNoRelationException();
 
     try {
-        ASTokenList left;
+        ASTokenList left(ASTokenList::AlgebraCapacity);
         for (int i = 0; i < sign; ++i)
             ASRequireRoom(left.AppendCopy(tokens.At(i)));
         if (HasFunctionToken(left))
@@ -85,7 +85,7 @@ bool ASRelation::SetFromTokens(const ASTokenList& tokens)
         ASRequireRoom(m_tokens.Append(ASKind::Node, 0.0, leftSide));
         ASRequireRoom(m_tokens.Append(tokens.KindAt(sign)));
 
-        ASTokenList right;
+        ASTokenList right(ASTokenList::AlgebraCapacity);
         for (int i = sign + 1; i < tokens.GetCount(); ++i)
             ASRequireRoom(right.AppendCopy(tokens.At(i)));
         if (!HasFunctionToken(right))
@@ -199,7 +199,7 @@ bool ASRelation::SolveConic(ASQuotient& left, ASQuotient& right)
 
 bool ASRelation::FitsTokenList() const
 {
-    ASTokenList trial;
+    ASTokenList trial(ASTokenList::AlgebraCapacity);
     AppendTokens(trial);
     return !trial.Overflowed();
 }

@@ -84,7 +84,7 @@ bool ASTerm::SetFromText(const CString& text)
     try {
         ASExpressionText expression;
         expression.SetText(text);
-        ASTokenList list;
+        ASTokenList list(ASTokenList::AlgebraCapacity);
         if (!expression.Tokenize(list))
             return false;
         if (!list.ContainsFunction())

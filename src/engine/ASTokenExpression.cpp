@@ -135,11 +135,11 @@ void ExpandWholePowers(ASTokenList& work, bool& ok)
                 continue;
             whole = -whole;
         }
-        if (whole > ASTokenList::DefaultCapacity)
+        if (whole > ASTokenList::AlgebraCapacity)
             throw ASLimitException(ASLimitException::Reason::TokenCapacity);
         ASRoot* product = base;
         if (whole > 1.0) {
-            ASTokenList factors;
+            ASTokenList factors(ASTokenList::AlgebraCapacity);
             ASRequireRoom(factors.Append(ASKind::Node, 0.0, base));
             for (int k = 1; k < static_cast<int>(whole); ++k) {
                 ASRequireRoom(factors.Append(ASKind::Multiply));
@@ -158,7 +158,7 @@ bool CombineAt(ASTokenList& work, int i, bool& ok)
     const ASTokenKind op = work.KindAt(i);
     ASRoot* before = work.NodeAt(i - 1);
     ASRoot* after = work.NodeAt(i + 1);
-    ASTokenList group;
+    ASTokenList group(ASTokenList::AlgebraCapacity);
     int first = i - 1;
     int last = i + 1;
     if (before && after) {
@@ -167,7 +167,7 @@ bool CombineAt(ASTokenList& work, int i, bool& ok)
         ASRequireRoom(group.Append(ASKind::Node, 0.0, after));
     } else if (before) {
         // The run after the operator ends at a "-".
-        ASTokenList run;
+        ASTokenList run(ASTokenList::AlgebraCapacity);
         for (last = i + 1; last < work.GetCount() && IsRunKind(work.KindAt(last)); ++last)
             ASRequireRoom(run.Append(work.KindAt(last), work.ValueAt(last)));
         --last;
@@ -184,7 +184,7 @@ bool CombineAt(ASTokenList& work, int i, bool& ok)
         const bool minus = first - 1 >= 0 && work.KindAt(first - 1) == ASKind::Minus;
         if (first == i && !minus)
             return false;
-        ASTokenList run;
+        ASTokenList run(ASTokenList::AlgebraCapacity);
         if (minus)
             ASRequireRoom(run.Append(ASKind::Minus));
         for (int k = first; k < i; ++k)
@@ -258,7 +258,7 @@ bool ASTokenExpression::ReduceBrackets(ASTokenList& work)
             work.RemoveAt(close < 0 ? lastOpen : close);
             continue;
         }
-        ASTokenList sub;
+        ASTokenList sub(ASTokenList::AlgebraCapacity);
         for (int i = lastOpen + 1; i < close; ++i)
             ASRequireRoom(sub.Append(work.KindAt(i), work.ValueAt(i), work.At(i).m_node));
         ASTokenExpression inner;

@@ -1,7 +1,9 @@
 #pragma once
-// A fixed-capacity list of algebra tokens: 100 tokens, 250 for the working lists of the
-// expression structuring. Every append and insertion is checked: a full list refuses the token,
-// reports false and remembers the overflow, so no token is written past the end or lost.
+// A fixed-capacity list of algebra tokens. A list that holds a typed equation, its postfix form or
+// an evaluation list takes the tokens of the longest equation a user may type; the algebra's
+// nodes keep lists of 100 tokens, 250 for the working lists of the expression structuring. Every
+// append and insertion is checked: a full list refuses the token, reports false and remembers the
+// overflow, so no token is written past the end or lost.
 
 #include "engine/ASToken.h"
 #include "platform/CString.h"
@@ -11,7 +13,16 @@
 class ASTokenList
 {
 public:
-    static constexpr int DefaultCapacity = 100;
+    /// The longest equation a user may type, in characters.
+    static constexpr int LongestEquation = 255;
+    /// The tokens of any 255 typed characters: the calculation text brackets every numerator,
+    /// denominator and exponent and writes "-" as "-1*", which never comes to five tokens a
+    /// character.
+    static constexpr int DefaultCapacity = 5 * LongestEquation + 5;
+    /// The lists of the algebra's nodes. The algebra multiplies out products and powers until a
+    /// list is full: larger lists let hopeless rearrangements run many times longer before they
+    /// give up (and the relation is plotted as it stands), at every recalculation.
+    static constexpr int AlgebraCapacity = 100;
     static constexpr int WorkingCapacity = 250;
 
     explicit ASTokenList(int capacity = DefaultCapacity);

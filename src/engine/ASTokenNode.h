@@ -8,7 +8,7 @@
 class ASTokenNode : public ASRoot
 {
 public:
-    explicit ASTokenNode(ASNodeKind kind, int capacity = ASTokenList::DefaultCapacity)
+    explicit ASTokenNode(ASNodeKind kind, int capacity = ASTokenList::AlgebraCapacity)
         : ASRoot(kind), m_tokens(capacity)
     {
     }

@@ -76,8 +76,8 @@ double KTCurveAnalyser::SlopeUnit() const
     if (parts.m_polar && axes) {
         const double factor = axes->AngleFactor();
         const double radians = factor != 0.0 ? 1.0 / factor : 1.0;
-        const double width = std::max(axes->m_xAxis.m_max - axes->m_xAxis.m_min,
-                                      axes->m_yAxis.m_max - axes->m_yAxis.m_min);
+        const double width =
+            std::max(axes->m_xAxis.m_max - axes->m_xAxis.m_min, axes->m_yAxis.m_max - axes->m_yAxis.m_min);
         const double unit = width / kPolarViewWidths * radians;
         return unit > 0.0 && std::isfinite(unit) ? unit : 1.0;
     }
@@ -115,9 +115,9 @@ KTPoint KTCurveAnalyser::SamePoint() const
     KTPoint same(1e-8, 1e-8);
     if (const KTAxes* axes = m_f.Data().m_owner) {
         const auto pixel = [](const KTAxis& axis) {
-            const double extent =
-                axis.m_isX ? std::fabs(double(axis.m_devicePixel.right) - axis.m_devicePixel.left)
-                           : std::fabs(double(axis.m_devicePixel.bottom) - axis.m_devicePixel.top);
+            const double extent = axis.m_isX
+                                      ? std::fabs(double(axis.m_devicePixel.right) - axis.m_devicePixel.left)
+                                      : std::fabs(double(axis.m_devicePixel.bottom) - axis.m_devicePixel.top);
             const double size = (axis.m_max - axis.m_min) / std::max(extent, 1.0);
             return std::isfinite(size) ? size : 0.0;
         };
@@ -342,7 +342,8 @@ void KTCurveAnalyser::AnalyseExplicit()
             const KTCurvePoint& at = buffer->m_points[static_cast<std::size_t>(extremeAt)];
             if (extremeAt >= kFirstSlopeMarker && !(direction > 0 && polar))
                 AddSampled(at.m_point.m_x, at.m_point.m_y,
-                           direction > 0 ? KTMarkerInflection : KTMarkerHorizontalCandidate, Origin{extremeAt});
+                           direction > 0 ? KTMarkerInflection : KTMarkerHorizontalCandidate,
+                           Origin{extremeAt});
             direction = -direction;
             extremeAt = i;
             extreme = d;
@@ -387,7 +388,7 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
     // Where the curve has no value beside a point that has one (a pole that the sampler broke
     // the curve at, the end of a domain such as ln x at 0, in the view or not), it is an
     // asymptote when |f| grows without bound towards the end of the values.
-    for (int i = 0; i + 1 < count; ++i) {
+    for (int i = 0; i + 1 < count && markers.m_count < KTCurveValues::MarkerCountLimit; ++i) {
         if (has(i) == has(i + 1))
             continue;
         double inside = point(has(i) ? i : i + 1).m_point.m_x;

@@ -4,6 +4,8 @@
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
 #include "engine/KTImplicitGrid.h"
+#include "engine/KTIntervalRules.h"
+#include "engine/KTPointPolisher.h"
 #include "foundation/KTSentinelValues.h"
 #include "axes/KTAxes.h"
 
@@ -33,16 +35,17 @@ constexpr int kSideLeft = 3;
 constexpr int kSideRight = 4;
 /// Halvings that narrow the end of a domain between two samples to neighbouring doubles.
 constexpr int kDomainEndHalvings = 200;
-/// Times the larger value at the ends of a step that f exceeds within it, beyond the view,
-/// where the step holds a pole of even order (1/x^2).
-constexpr double kPoleRise = 4.0;
-/// Steps of samples bounded at once before a stretch whose bound is not finite is halved.
-constexpr int kPoleBlock = 32;
+/// Times by which a jump's step between neighbouring doubles exceeds the change of f just
+/// beside it (a steep curve changes there by about as much).
+constexpr double kJumpRatio = 4.0;
+/// Most steps with a pole between samples that are searched one by one; beyond this many the
+/// samples cannot show the curve between its poles anyway.
+constexpr int kDensePoles = 200;
 /// Part of a pixel to which a crossing of the view's edge is placed.
 constexpr double kEdgePrecision = 1e-3;
 
-/// The height of one device pixel of the axis in its own units (a thousandth of its range when
-/// it has no pixels).
+/// The size of one device pixel of the axis in its own units (its whole range when it has no
+/// pixels).
 double PixelSize(const KTAxis& axis)
 {
     const double extent = axis.m_isX ? std::fabs(double(axis.m_devicePixel.right) - axis.m_devicePixel.left)
@@ -163,9 +166,10 @@ void KTCurveSampler::SampleBranch()
         SampleExplicit(*axes, false);
     else if (swapped && !polar && !parametric)
         SampleExplicit(*axes, true);
-    else if (polar && !parametric)
+    else if (polar && !parametric) {
         SamplePolar();
-    else if (parametric && !polar)
+        BreakPolarAtPoles();
+    } else if (parametric && !polar)
         SampleParametric();
     else
         return;
@@ -396,12 +400,11 @@ std::vector<int> KTCurveSampler::PoleSteps(const KTFunction3::PreparedList* boun
                 steps.push_back(i);
         return steps;
     }
-    // A stretch of samples whose bound is finite holds no pole; only the stretches that are not
-    // are halved, down to single steps. Most curves are settled by a few dozen bounds.
+    // A stretch of samples whose bound is finite holds no pole, nor does one without any value;
+    // only the other stretches are halved, down to single steps. Most curves are settled by one
+    // bound, a curve with poles by a few dozen.
     const std::function<void(int, int)> split = [&](int first, int last) {
-        if (last <= first)
-            return;
-        if (BoundOver(*bounds, x(first), x(last)).IsBounded())
+        if (last <= first || !MayHoldPole(BoundOver(*bounds, x(first), x(last))))
             return;
         if (last - first == 1) {
             steps.push_back(first);
@@ -411,9 +414,13 @@ std::vector<int> KTCurveSampler::PoleSteps(const KTFunction3::PreparedList* boun
         split(first, middle);
         split(middle, last);
     };
-    for (int first = 0; first + 1 < count; first += kPoleBlock)
-        split(first, std::min(first + kPoleBlock, count - 1));
+    split(0, count - 1);
     return steps;
+}
+
+bool KTCurveSampler::MayHoldPole(const KTInterval& bound)
+{
+    return !bound.IsEmpty() && !bound.IsBounded();
 }
 
 KTInterval KTCurveSampler::BoundOver(const KTFunction3::PreparedList& bounds, double low, double high)
@@ -438,8 +445,8 @@ bool KTCurveSampler::NarrowPole(const KTFunction3::PreparedList* bounds, const K
             const double middle = u + 0.5 * (v - u);
             if (middle == u || middle == v)
                 return true;
-            const bool left = !BoundOver(*bounds, u, middle).IsBounded();
-            const bool right = !BoundOver(*bounds, middle, v).IsBounded();
+            const bool left = MayHoldPole(BoundOver(*bounds, u, middle));
+            const bool right = MayHoldPole(BoundOver(*bounds, middle, v));
             if (left && right)
                 break;
             if (left)
@@ -466,57 +473,77 @@ bool KTCurveSampler::NarrowPole(const KTFunction3::PreparedList* bounds, const K
     return true;
 }
 
+bool KTCurveSampler::StepBreaks(int i, const KTFunction3::PreparedList* bounds, KTPointPolisher& polisher,
+                                double pixel, double& u, double& v)
+{
+    const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
+    const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
+    const auto has = [](double value) { return !KTCurveValues::IsNoValue(value); };
+    if (!has(a.m_point.m_y) || !has(b.m_point.m_y) || !(b.m_point.m_x > a.m_point.m_x) ||
+        !NarrowPole(bounds, a, b, u, v))
+        return false;
+    // Where the narrowing ends on the pole itself (1/(x^2 - 4) at 2 has no value), each side is
+    // the nearest point out from it that has one.
+    const auto beside = [&](double at, double limit) {
+        const double direction = limit > at ? 1.0 : -1.0;
+        double step = KTBracketSearch::Resolution(at);
+        double x = at;
+        while (!has(Value(x)) && step < std::fabs(limit - at)) {
+            x = at + direction * step;
+            step *= 2.0;
+        }
+        return x;
+    };
+    u = beside(u, a.m_point.m_x);
+    v = beside(v, b.m_point.m_x);
+    const double fu = Value(u);
+    const double fv = Value(v);
+    // A pole, where |f| grows without bound, or a jump, where f changes by more than a pixel
+    // between neighbouring doubles and by far less just beside them. Anything else the step
+    // holds is a hole (sin(x)/x at 0), or a point a bound's allowance for rounding took for a
+    // pole just beyond the step: the curve goes on through it.
+    const double w = v - u;
+    const double spacing = b.m_point.m_x - a.m_point.m_x;
+    const bool jump =
+        has(fu) && has(fv) && std::fabs(fu - fv) > pixel &&
+        std::fabs(fu - fv) > kJumpRatio * (std::fabs(fu - Value(u - w)) + std::fabs(Value(v + w) - fv));
+    return !has(fu) || !has(fv) || jump || polisher.Grows(u, spacing) || polisher.Grows(v, spacing);
+}
+
+KTFunction3::PreparedList* KTCurveSampler::Bounds(KTFunction3::PreparedList& prepared)
+{
+    // A list that does not compile has no bounds, and its samples must tell.
+    return m_f.PrepareList(m_f.Data().CurrentListIndex(), prepared) ? &prepared : nullptr;
+}
+
 void KTCurveSampler::BreakAtPoles(bool swapped)
 {
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     const KTAxes& axes = *m_f.Data().m_owner;
     const KTAxis& across = swapped ? axes.m_xAxis : axes.m_yAxis;
     const KTFunctionDomain domain = SampledDomain();
-    const double pixel = PixelSize(across);
-    const auto has = [](double v) { return !KTCurveValues::IsNoValue(v); };
-    const auto inside = [&](double v) { return has(v) && v <= across.m_max && v >= across.m_min; };
+    const auto inside = [&](double v) {
+        return !KTCurveValues::IsNoValue(v) && v <= across.m_max && v >= across.m_min;
+    };
     const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
-    // The bound of f over a step says whether it may hold a pole; a list that does not compile
-    // has none, and its samples must tell.
     KTFunction3::PreparedList prepared;
-    const KTFunction3::PreparedList* bounds =
-        m_f.PrepareList(m_f.Data().CurrentListIndex(), prepared) ? &prepared : nullptr;
+    const KTFunction3::PreparedList* bounds = Bounds(prepared);
+    KTPointPolisher polisher(m_f, count >= 2 ? buffer.m_points[1].m_point.m_x - buffer.m_points[0].m_point.m_x
+                                             : 0.0);
 
     // The points to add, each after the sample of its index.
     std::vector<std::pair<int, KTCurvePoint>> added;
-    for (const int i : PoleSteps(bounds)) {
+    const std::vector<int> steps = PoleSteps(bounds);
+    // Poles closer together than the samples can show (tan(1000x) on a view of 20) leave only
+    // noise between them: each such step breaks the curve as it is, unsearched.
+    const bool dense = bounds && static_cast<int>(steps.size()) > kDensePoles;
+    for (const int i : steps) {
         const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
         const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
-        const double fa = a.m_point.m_y;
-        const double fb = b.m_point.m_y;
-        double u;
-        double v;
-        if (!has(fa) || !has(fb) || !(b.m_point.m_x > a.m_point.m_x) || !NarrowPole(bounds, a, b, u, v))
-            continue;
-        // Where the narrowing ends on the pole itself (1/(x^2 - 4) at 2 has no value), each side
-        // is the nearest point out from it that has one.
-        const auto beside = [&](double at, double limit) {
-            const double direction = limit > at ? 1.0 : -1.0;
-            double step = KTBracketSearch::Resolution(at);
-            double x = at;
-            while (!has(Value(x)) && step < std::fabs(limit - at)) {
-                x = at + direction * step;
-                step *= 2.0;
-            }
-            return x;
-        };
-        u = beside(u, a.m_point.m_x);
-        v = beside(v, b.m_point.m_x);
-        const double fu = Value(u);
-        const double fv = Value(v);
-        // A pole or a jump: f has no value there, jumps by more than a pixel, or peaks far
-        // beyond the samples and the view. Where f comes back to the same value within a pixel
-        // and stays near the samples' values, the step holds no more than a hole (sin(x)/x at 0)
-        // or a smooth peak: the curve goes on through it.
-        const double peak = std::max(std::fabs(fu), std::fabs(fv));
-        const bool soars =
-            peak > kPoleRise * std::max(std::fabs(fa), std::fabs(fb)) && !inside(fu) && !inside(fv);
-        if (has(fu) && has(fv) && std::fabs(fu - fv) <= pixel && !soars)
+        double u = a.m_point.m_x;
+        double v = b.m_point.m_x;
+        if (!dense && !StepBreaks(i, bounds, polisher, PixelSize(across), u, v))
             continue;
         const auto add = [&](double x, double y) {
             KTCurvePoint point = a;
@@ -531,10 +558,10 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
         // Either side of the pole a point of its own, and between them one without a value:
         // the polyline ends there, and the edge refinement takes each side to the view's edge.
         if (u > a.m_point.m_x)
-            add(u, fu);
+            add(u, Value(u));
         add(u + 0.5 * (v - u), KTUndefinedValue);
         if (v < b.m_point.m_x)
-            add(v, fv);
+            add(v, Value(v));
     }
     if (added.empty())
         return;
@@ -549,6 +576,28 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
     buffer.Reserve(static_cast<int>(points.size()));
     std::copy(points.begin(), points.end(), buffer.m_points.begin());
     buffer.m_count = static_cast<std::int32_t>(points.size());
+}
+
+void KTCurveSampler::BreakPolarAtPoles()
+{
+    // The samples of r = f(angle) (angle = f(r)) keep their places, which the directions kept
+    // with them index: at a pole of f the polyline only ends, at the sample before it.
+    KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const KTAxes& axes = *m_f.Data().m_owner;
+    KTFunction3::PreparedList prepared;
+    const KTFunction3::PreparedList* bounds = Bounds(prepared);
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    const double spacing = count >= 2 ? buffer.m_points[1].m_point.m_x - buffer.m_points[0].m_point.m_x : 0.0;
+    KTPointPolisher polisher(m_f, spacing);
+    const double pixel = std::min(PixelSize(axes.m_xAxis), PixelSize(axes.m_yAxis));
+    const std::vector<int> steps = PoleSteps(bounds);
+    const bool dense = bounds && static_cast<int>(steps.size()) > kDensePoles;
+    for (const int i : steps) {
+        double u;
+        double v;
+        if (dense || StepBreaks(i, bounds, polisher, pixel, u, v))
+            buffer.m_points[static_cast<std::size_t>(i)].m_break = 1;
+    }
 }
 
 double KTCurveSampler::EdgeBetween(double inside, double outside, const KTAxis& across)
@@ -635,10 +684,17 @@ void KTCurveSampler::SampleImplicit(KTAxes& axes)
     const KTFunctionDomain& domain = m_f.Data().m_domain;
     const double xLow = std::max(axes.m_xAxis.m_min, domain.m_low);
     const double xHigh = std::min(axes.m_xAxis.m_max, domain.m_high);
+    // A domain on y bounds the lattice's rows as one on x bounds its columns.
+    const KTFunctionDomain& rows = m_f.Data().m_valueDomain;
+    const bool yDomain = rows.m_variable == ASKind::Y;
+    const double yLow =
+        yDomain && rows.LowBounded() ? std::max(axes.m_yAxis.m_min, rows.m_low) : axes.m_yAxis.m_min;
+    const double yHigh =
+        yDomain && rows.HighBounded() ? std::min(axes.m_yAxis.m_max, rows.m_high) : axes.m_yAxis.m_max;
     int count = 0;
     m_f.m_buffer1->m_count = 0;
     m_f.m_buffer2->m_count = 0;
-    PlotImplicit(count, xLow, xHigh, axes.m_yAxis.m_min, axes.m_yAxis.m_max);
+    PlotImplicit(count, xLow, xHigh, yLow, yHigh);
     if (m_f.m_implicitOverflow) {
         m_f.m_buffer1->m_count = BranchSamples;
         m_f.m_buffer2->m_count = std::max(0, count - (BranchSamples + 1));
@@ -761,7 +817,22 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
                         out[k + m] = SidesDifference(left[m], out[k + m]);
                 }
             };
-        grid.Trace(difference, rows);
+        // The difference's ranges over a cell: the second side's less the first's.
+        const auto bound = [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+            KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
+            if (!gradient) {
+                g.value = KTIntervalRules::Binary(ASKind::Minus, second.Bound(xLow, xHigh, yLow, yHigh),
+                                                  first.Bound(xLow, xHigh, yLow, yHigh));
+                return g;
+            }
+            const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+            const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+            g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
+            g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
+            g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
+            return g;
+        };
+        grid.Trace(difference, rows, bound);
     } else {
         grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
     }

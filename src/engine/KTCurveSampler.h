@@ -15,6 +15,7 @@
 
 class KTAxes;
 class KTAxis;
+class KTPointPolisher;
 class KTImplicitGrid;
 struct KTCurvePoint;
 
@@ -26,7 +27,7 @@ public:
     static constexpr int ImplicitCapacity = 1 << 19;
     static constexpr int BranchSamples = 1600;
     /// Largest side of the implicit lattice, in cells: at most one per device pixel.
-    static constexpr int ImplicitCells = 1600;
+    static constexpr int ImplicitCells = 2560;
     /// Most distance, in device pixels, between the polyline of an implicit curve and the line
     /// through its points before a point is dropped.
     static constexpr double ImplicitSimplification = 0.1;
@@ -64,6 +65,15 @@ private:
     /// Breaks the curve where a step between two samples holds a pole (or a jump where f is
     /// unbounded): the points either side of it are added, with a point without a value between.
     void BreakAtPoles(bool swapped);
+    /// The same for a polar form, whose samples stay as they are: the polyline ends at the
+    /// sample before each pole.
+    void BreakPolarAtPoles();
+    /// The step after sample `i` holds a pole or a jump, narrowed to [u, v] (the nearest points
+    /// with values either side of it); `pixel` is the least jump that shows.
+    bool StepBreaks(int i, const KTFunction3::PreparedList* bounds, KTPointPolisher& polisher, double pixel,
+                    double& u, double& v);
+    /// The compiled form of the current list with its bounds, or null for a list without one.
+    KTFunction3::PreparedList* Bounds(KTFunction3::PreparedList& prepared);
     /// The steps (by the index of their first sample) that may hold a pole: those whose bound is
     /// not finite, or without bounds those the samples suggest.
     std::vector<int> PoleSteps(const KTFunction3::PreparedList* bounds);
@@ -75,6 +85,8 @@ private:
     bool NarrowPole(const KTFunction3::PreparedList* bounds, const KTCurvePoint& a, const KTCurvePoint& b,
                     double& u, double& v);
     static KTInterval BoundOver(const KTFunction3::PreparedList& bounds, double low, double high);
+    /// Values somewhere in the bound's stretch, not all of them finite.
+    static bool MayHoldPole(const KTInterval& bound);
     /// The last position inside the view of the across axis between `inside` and `outside`
     /// (f inside the view at the first, outside or without a value at the second), to a small
     /// part of a pixel.

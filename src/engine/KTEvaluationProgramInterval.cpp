@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <type_traits>
 
 namespace {
 
@@ -26,19 +27,38 @@ enum class Source : std::uint8_t { Other, X, Y };
 const KTInterval kZero = KTInterval::Point(0.0);
 const KTInterval kOne = KTInterval::Point(1.0);
 
+// The derivatives of most steps are sums and products with 0 or 1 (the derivatives of x and y,
+// of constants): those are taken as they stand.
+bool IsExactly(const KTInterval& v, double c)
+{
+    return v.m_lo == c && v.m_hi == c;
+}
+
 KTInterval Add(const KTInterval& a, const KTInterval& b)
 {
-    return Binary(ASKind::Plus, a, b);
+    if (IsExactly(a, 0.0))
+        return b;
+    if (IsExactly(b, 0.0))
+        return a;
+    return KTIntervalRules::Add(a, b);
 }
 
 KTInterval Sub(const KTInterval& a, const KTInterval& b)
 {
-    return Binary(ASKind::Minus, a, b);
+    if (IsExactly(b, 0.0))
+        return a;
+    return KTIntervalRules::Subtract(a, b);
 }
 
 KTInterval Mul(const KTInterval& a, const KTInterval& b)
 {
-    return Binary(ASKind::Multiply, a, b);
+    if (IsExactly(a, 0.0) || IsExactly(b, 0.0))
+        return kZero;
+    if (IsExactly(a, 1.0))
+        return b;
+    if (IsExactly(b, 1.0))
+        return a;
+    return KTIntervalRules::Multiply(a, b);
 }
 
 KTInterval Div(const KTInterval& a, const KTInterval& b)
@@ -200,6 +220,14 @@ struct Slopes
     }
     static Range Function(int kind, const Range& a, double s)
     {
+        if (kind == ASKind::Sin || kind == ASKind::Cos) {
+            KTInterval sine;
+            KTInterval cosine;
+            KTIntervalRules::SineCosine(a.value, s, sine, cosine);
+            const KTInterval slope = kind == ASKind::Sin ? Mul(cosine, KTInterval::Point(s))
+                                                         : Mul(Negated(sine), KTInterval::Point(s));
+            return Chain(kind == ASKind::Sin ? sine : cosine, slope, a);
+        }
         const KTInterval value = KTIntervalRules::Function(kind, a.value, s);
         return Chain(value, FunctionSlope(kind, a.value, value, s), a);
     }
@@ -221,7 +249,13 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
 {
     using Range = typename Algebra::Range;
     using P = KTEvaluationProgram;
-    Range stack[KTRealStack::kSlots];
+    // Slots are written before they are read: left unset, as a program has few of its 200.
+    union Slot {
+        Slot() {}
+        Range range;
+    };
+    Slot slots[KTRealStack::kSlots];
+    static_assert(std::is_trivially_copyable_v<Range>);
     Source source[KTRealStack::kSlots];
     int sp = -1;
     bool partial = false;
@@ -229,7 +263,7 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
     const double s = in.angleScale;
 
     const auto push = [&](const Range& v, Source from) {
-        stack[++sp] = v;
+        slots[++sp].range = v;
         source[sp] = from;
     };
     // The top becomes `left kind right`.
@@ -237,11 +271,11 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
                             Source rightFrom) {
         const bool same = leftFrom != Source::Other && leftFrom == rightFrom &&
                           (kind == ASKind::Multiply || kind == ASKind::Minus || kind == ASKind::Divide);
-        stack[sp] = same ? Algebra::SameInput(kind, left) : Algebra::Binary(kind, left, right);
+        slots[sp].range = same ? Algebra::SameInput(kind, left) : Algebra::Binary(kind, left, right);
         source[sp] = Source::Other;
     };
     const auto unary = [&](const Range& r) {
-        stack[sp] = r;
+        slots[sp].range = r;
         source[sp] = Source::Other;
     };
 
@@ -260,7 +294,7 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
         case P::PushXLinear:
             push(x, Source::X);
             binary(ASKind::Multiply, x, Source::X, Algebra::Point(ins.value), Source::Other);
-            binary(ASKind::Plus, stack[sp], Source::Other, Algebra::Point(ins.value2), Source::Other);
+            binary(ASKind::Plus, slots[sp].range, Source::Other, Algebra::Point(ins.value2), Source::Other);
             break;
         case P::PushXSqr:
             push(x, Source::X);
@@ -270,7 +304,7 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
             const Range line =
                 Algebra::Binary(ASKind::Plus, Algebra::Binary(ASKind::Multiply, x, Algebra::Point(ins.value)),
                                 Algebra::Point(ins.value2));
-            binary(ASKind::Divide, stack[sp], source[sp], line, Source::Other);
+            binary(ASKind::Divide, slots[sp].range, source[sp], line, Source::Other);
             break;
         }
         case P::Add:
@@ -283,42 +317,42 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
                              : ins.op == P::Mul ? ASKind::Multiply
                              : ins.op == P::Div ? ASKind::Divide
                                                 : ASKind::Power;
-            const Range right = stack[sp];
+            const Range right = slots[sp].range;
             const Source rightFrom = source[sp];
             --sp;
-            binary(kind, stack[sp], source[sp], right, rightFrom);
+            binary(kind, slots[sp].range, source[sp], right, rightFrom);
             break;
         }
         case P::AddC:
-            binary(ASKind::Plus, stack[sp], source[sp], Algebra::Point(ins.value), Source::Other);
+            binary(ASKind::Plus, slots[sp].range, source[sp], Algebra::Point(ins.value), Source::Other);
             break;
         case P::SubC:
-            binary(ASKind::Minus, stack[sp], source[sp], Algebra::Point(ins.value), Source::Other);
+            binary(ASKind::Minus, slots[sp].range, source[sp], Algebra::Point(ins.value), Source::Other);
             break;
         case P::MulC:
-            binary(ASKind::Multiply, stack[sp], source[sp], Algebra::Point(ins.value), Source::Other);
+            binary(ASKind::Multiply, slots[sp].range, source[sp], Algebra::Point(ins.value), Source::Other);
             break;
         case P::DivC:
-            binary(ASKind::Divide, stack[sp], source[sp], Algebra::Point(ins.value), Source::Other);
+            binary(ASKind::Divide, slots[sp].range, source[sp], Algebra::Point(ins.value), Source::Other);
             break;
         case P::RSubC:
-            binary(ASKind::Minus, Algebra::Point(ins.value), Source::Other, stack[sp], source[sp]);
+            binary(ASKind::Minus, Algebra::Point(ins.value), Source::Other, slots[sp].range, source[sp]);
             break;
         case P::RDivC:
-            binary(ASKind::Divide, Algebra::Point(ins.value), Source::Other, stack[sp], source[sp]);
+            binary(ASKind::Divide, Algebra::Point(ins.value), Source::Other, slots[sp].range, source[sp]);
             break;
-        case P::Sqr: unary(Algebra::Square(stack[sp])); break;
-        case P::AddX: binary(ASKind::Plus, stack[sp], source[sp], x, Source::X); break;
-        case P::SubX: binary(ASKind::Minus, stack[sp], source[sp], x, Source::X); break;
-        case P::MulX: binary(ASKind::Multiply, stack[sp], source[sp], x, Source::X); break;
-        case P::DivX: binary(ASKind::Divide, stack[sp], source[sp], x, Source::X); break;
+        case P::Sqr: unary(Algebra::Square(slots[sp].range)); break;
+        case P::AddX: binary(ASKind::Plus, slots[sp].range, source[sp], x, Source::X); break;
+        case P::SubX: binary(ASKind::Minus, slots[sp].range, source[sp], x, Source::X); break;
+        case P::MulX: binary(ASKind::Multiply, slots[sp].range, source[sp], x, Source::X); break;
+        case P::DivX: binary(ASKind::Divide, slots[sp].range, source[sp], x, Source::X); break;
         case P::PushXPowI:
         case P::PushXPowC:
             push(x, Source::X);
             unary(Algebra::PowerOf(x, ins.value));
             break;
         case P::PowI:
-        case P::PowC: unary(Algebra::PowerOf(stack[sp], ins.value)); break;
+        case P::PowC: unary(Algebra::PowerOf(slots[sp].range, ins.value)); break;
         case P::PushCPowX:
             push(x, Source::X);
             unary(Algebra::Power(Algebra::Point(ins.value), x));
@@ -330,16 +364,16 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
         case P::Ln:
         case P::Abs:
         case P::Atan:
-        case P::Func: unary(Algebra::Function(ins.arg, stack[sp], s)); break;
+        case P::Func: unary(Algebra::Function(ins.arg, slots[sp].range, s)); break;
         }
-        const KTInterval& top = Algebra::Of(stack[sp]);
+        const KTInterval& top = Algebra::Of(slots[sp].range);
         if (top.IsEmpty())
             return Range{}; // one undefined step makes the whole result undefined
         partial = partial || top.m_partial;
     }
     if (sp < 0)
         return Range{};
-    Range result = stack[sp];
+    Range result = slots[sp].range;
     Algebra::Of(result).m_partial = partial;
     return result;
 }

@@ -203,6 +203,14 @@ KTInterval KTFunction3::BoundValue(double xLow, double xHigh, double yLow, doubl
 
 void KTFunction3::EvaluateValues(const double* xs, double* ys, int count, double y)
 {
+    EvaluateListValues(xs, ys, count, y);
+    if (m_data.m_valueLists != 0)
+        for (int i = 0; i < count; ++i)
+            ys[i] = HoldToValueDomain(ys[i]);
+}
+
+void KTFunction3::EvaluateListValues(const double* xs, double* ys, int count, double y)
+{
     const KTEvaluationProgram* program = ProgramForCurrentList();
     if (!program) {
         for (int i = 0; i < count; ++i)

@@ -94,8 +94,16 @@ public:
         out.m_y = EvaluateValue(x, y);
         return out;
     }
-    /// The y of Evaluate alone.
+    /// The y of Evaluate alone: no value where a domain on the dependent variable excludes it.
     double EvaluateValue(double x, double y)
+    {
+        const double value = EvaluateListValue(x, y);
+        if (m_data.m_valueLists == 0) [[likely]]
+            return value;
+        return HoldToValueDomain(value);
+    }
+    /// The value of the current list at x and y, whatever bounds a domain puts on it.
+    double EvaluateListValue(double x, double y)
     {
         // The path of every sample: a compiled list that reads no family constants. The data
         // keeps the current list index within 0..4.
@@ -135,10 +143,16 @@ public:
         /// it has a value (KTEvaluationProgram::Bound).
         KTInterval Bound(double xLow, double xHigh, double yLow, double yHigh) const
         {
-            return program->Bound({{xLow, xHigh},
-                                   {yLow, yHigh},
-                                   program->UsesConstants() ? constants : nullptr,
-                                   angleScale});
+            return program->Bound(BoxInputs(xLow, xHigh, yLow, yHigh));
+        }
+        /// Bound with the ranges of the derivatives by x and y over the same box.
+        KTIntervalGradient BoundWithGradient(double xLow, double xHigh, double yLow, double yHigh) const
+        {
+            return program->BoundWithGradient(BoxInputs(xLow, xHigh, yLow, yHigh));
+        }
+        KTIntervalInputs BoxInputs(double xLow, double xHigh, double yLow, double yHigh) const
+        {
+            return {{xLow, xHigh}, {yLow, yHigh}, program->UsesConstants() ? constants : nullptr, angleScale};
         }
     };
     /// Prepares the list of that index; false (and no program) when it does not compile, where
@@ -191,6 +205,15 @@ public:
     /// The domain read from a domain part (the default domain of the form for an empty part);
     /// also stored in the function (polar and parametric forms with ends 10, 10).
     KTFunctionDomain InterpretDomain(const KTEquationPart& part);
+    /// Files the function's domain by the variable it names, once the form is known: the
+    /// independent variable keeps it as the sampled range; the dependent one makes it the
+    /// data's value domain (and the sampled range the form's default); a variable the form does
+    /// not have makes it invalid. `read` is the domain as InterpretDomain returned it, with the
+    /// ends that were typed.
+    void ApplyDomainVariable(const KTFunctionDomain& read);
+    /// The value, or KTUndefinedValue when the current list's values are held to the value
+    /// domain and it lies outside.
+    double HoldToValueDomain(double value) const;
     /// The value of a typed constant expression, a bound or a tangent's x: "sqrt(2)", "pi/2",
     /// "2^3", "-3e", "2a". The text is read as a side of an equation is read; trigonometric
     /// functions take the angle unit of `owner` (radians without one), the family constants the
@@ -217,6 +240,9 @@ public:
     void Interpret();
     /// First step of Interpret: cuts the text into classified parts and sets a first status.
     void SplitParts();
+    /// The character that separates the parts of a typed text: ";", or ":" where the user's
+    /// list separator is ";" (it then separates the two numbers of an interval).
+    static char PartSeparator();
     /// The typed text as interpretation reads it: typeset under the graphing preset, every "-"
     /// written "-1*".
     static CString CalculationText(const CString& typed);
@@ -301,6 +327,8 @@ private:
         }
     }
     double EvaluateValueSlow(double x, double y);
+    /// EvaluateValues without the value domain.
+    void EvaluateListValues(const double* xs, double* ys, int count, double y);
     /// The current values of the constants a, b, c, d and m, as the programs read them.
     void CopyConstants(double* out) const;
     const KTEvaluationProgram* ProgramForCurrentList();

@@ -18,6 +18,7 @@ namespace {
 
 constexpr char kPlusMinus = '\xB1';
 constexpr const char* kInputErrorCaption = "KT Graph Input Error";
+constexpr const char* kTooLong = "Equation too long (more than 255 characters)";
 
 /// The one set of typesetting options of interpretation, built on first use. The options take
 /// the user's separators when they are built, so they are built again when those change.
@@ -128,11 +129,16 @@ bool KTFunction3::IsDomainPart(const KTEquationPart& part)
     return InterpretDomain(part).m_valid != 0;
 }
 
+char KTFunction3::PartSeparator()
+{
+    return KTLocaleChars().m_chList == ';' ? ':' : ';';
+}
+
 void KTFunction3::SplitParts()
 {
     const KTLocaleChars locale;
     const char listSeparator = locale.m_chList ? locale.m_chList : ',';
-    const char partSeparator = listSeparator == ';' ? ':' : ';';
+    const char partSeparator = PartSeparator();
 
     m_parts.Reset();
     KTEquationPartList classified;
@@ -426,7 +432,13 @@ void KTFunction3::InterpretText()
         m_recordMessages = false;
     }
 
-    SplitParts();
+    // Every list of the interpretation has room for the longest equation; a longer one is told
+    // so rather than refused as though it were wrongly typed.
+    const bool tooLong = m_data.m_equationText.GetLength() > ASTokenList::LongestEquation;
+    if (tooLong)
+        m_parts.Reset();
+    else
+        SplitParts();
 
     m_parts.m_polar = m_parts.m_inverse = m_parts.m_parametricX = m_parts.m_parametricY = 0;
     m_twoBranches = 0;
@@ -441,6 +453,8 @@ void KTFunction3::InterpretText()
 
     const KTEquationPart execute1 = m_parts.FindPart(KTPartExecute1, 1);
     CString text = execute1.Text();
+    if (tooLong)
+        InputError(kTooLong);
     if (m_parts.GetCount() == 0) {
         m_data.m_interpreted = 0;
         DefaultDomain(m_data.m_domain);
@@ -485,7 +499,7 @@ void KTFunction3::InterpretText()
 
     for (int j = 1; j <= m_parts.CountParts(KTPartDomainOrPoint); ++j)
         InterpretDomain(m_parts.FindPart(KTPartDomainOrPoint, j));
-    InterpretDomain(m_parts.FindPart(KTPartDomain, 1));
+    ApplyDomainVariable(InterpretDomain(m_parts.FindPart(KTPartDomain, 1)));
     if (!m_data.m_domain.m_valid && m_parts.CountParts(KTPartDomain) > 0)
         InputError("Not a valid domain");
 

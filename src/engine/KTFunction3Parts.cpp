@@ -3,6 +3,7 @@
 
 #include "engine/KTFunction3.h"
 
+#include "foundation/KTNumberTexts.h"
 #include "foundation/KTSentinelValues.h"
 #include "foundation/KTVariableSubstitutions.h"
 #include "axes/KTAxes.h"
@@ -115,7 +116,8 @@ double KTFunction3::EvaluateConstantText(const CString& typed, KTAxes* owner,
 {
     KTFunction3 reader(owner);
     ASTokenList tokens;
-    if (!reader.TokeniseText(CalculationText(typed), tokens) || tokens.IsEmpty())
+    // A bound is a number text: "1e3" is a thousand there, though in an equation it is 1e^3.
+    if (!reader.TokeniseText(CalculationText(WritePowersOfTen(typed)), tokens) || tokens.IsEmpty())
         return KTUndefinedValue;
     for (int i = 0; i < tokens.GetCount(); ++i) {
         const int kind = tokens.KindAt(i);
@@ -259,6 +261,9 @@ KTFunctionDomain KTFunction3::InterpretDomain(const KTEquationPart& part)
             domain.m_valid = 0;
         } else {
             domain.m_variable = tokens.VariableForm();
+            // The radius is no variable of the interval form: "r < 2" bounds r.
+            if (domain.m_variable == KTFunctionDomain::VariableNone && tokens.FindKind(ASKind::R) >= 0)
+                domain.m_variable = ASKind::R;
             if (domain.m_variable == KTFunctionDomain::VariableSeveral)
                 domain.m_valid = 0;
             else if (domain.m_variable == KTFunctionDomain::VariableNone)

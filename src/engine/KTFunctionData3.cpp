@@ -42,6 +42,8 @@ void KTFunctionData3::Reset(KTAxes* owner, const KTOptionFunction3* options)
     m_usesConstant = 0;
     m_index = -1;
     m_relation = -1;
+    m_valueDomain = KTFunctionDomain();
+    m_valueLists = 0;
 }
 
 void KTFunctionData3::CopyFrom(const KTFunctionData3& other)
@@ -67,6 +69,8 @@ void KTFunctionData3::CopyFrom(const KTFunctionData3& other)
     }
     m_relation = other.m_relation;
     m_domain = other.m_domain;
+    m_valueDomain = other.m_valueDomain;
+    m_valueLists = other.m_valueLists;
     m_plottedLow = other.m_plottedLow;
     m_plottedHigh = other.m_plottedHigh;
     m_owner = other.m_owner;

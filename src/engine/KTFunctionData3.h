@@ -87,6 +87,12 @@ public:
     /// Kind of the relation sign (38 =, 43 >, 44 >=, 45 <, 46 <=); -1 none.
     std::int32_t m_relation = -1;
     KTFunctionDomain m_domain;
+    /// A domain that names the dependent variable (y of y = f(x), x of x = f(y), r of a polar
+    /// form, x or y of a pair) bounds values, not the sampled range: the lists whose bit is set
+    /// in m_valueLists give no value outside it. For an implicit relation a y domain bounds the
+    /// rows of its lattice instead (no list bit). m_variable 0: no such domain.
+    KTFunctionDomain m_valueDomain;
+    BYTE m_valueLists = 0;
     KTFunctionConstantRanges m_constants;
     double m_plottedLow = 0.0; ///< domain ends actually drawn
     double m_plottedHigh = 0.0;

@@ -4,6 +4,8 @@
 
 #include "engine/ASTokenKind.h"
 
+#include <cmath>
+
 struct KTFunctionDomain
 {
     // Line-end codes of the two ends (the painters' codes).
@@ -24,6 +26,20 @@ struct KTFunctionDomain
     static constexpr int VariableSeveral = -1;
 
     friend bool operator==(const KTFunctionDomain&, const KTFunctionDomain&) = default;
+
+    /// Does the value lie within the ends that bound it? An open end (17) excludes its value, a
+    /// closed one (25) includes it; any other end code leaves that side unbounded. NaN never lies
+    /// within.
+    bool Holds(double v) const
+    {
+        if (std::isnan(v))
+            return false;
+        const bool aboveLow = m_lowEnd == EndOpen ? v > m_low : m_lowEnd != EndClosed || v >= m_low;
+        const bool belowHigh = m_highEnd == EndOpen ? v < m_high : m_highEnd != EndClosed || v <= m_high;
+        return aboveLow && belowHigh;
+    }
+    bool LowBounded() const { return m_lowEnd == EndOpen || m_lowEnd == EndClosed; }
+    bool HighBounded() const { return m_highEnd == EndOpen || m_highEnd == EndClosed; }
 
     unsigned char m_valid = 1; ///< 0 when the domain part could not be read
     double m_low = DefaultLow;

@@ -7,6 +7,10 @@
 // range (an expression that reads a variable twice is bounded as if it read two), never narrower.
 // Points where the expression has no value (outside the domain of ln, sqrt or asin, a division by
 // zero, a power with no real value) are left out of the range and noted by the partial flag.
+//
+// Across a pole the range may leave out a gap between its two branches: 1 / x over [-1, 2] takes
+// the values up to -1 and from 0.5 on, [-inf, +inf] without (-1, 0.5). The gap is what shows
+// that a range across a pole holds no zero.
 
 #include <limits>
 
@@ -30,17 +34,30 @@ public:
     bool IsBounded() const { return !IsEmpty() && m_lo > -Infinity() && m_hi < Infinity(); }
     /// Some point of the box may have no value (see the flag).
     bool IsPartial() const { return m_partial || IsEmpty(); }
-    bool Contains(double v) const { return m_lo <= v && v <= m_hi; }
+    bool Contains(double v) const { return m_lo <= v && v <= m_hi && !(m_gapLo < v && v < m_gapHi); }
     /// No point of the box has the value 0: an implicit relation's difference has no zero there.
-    bool ExcludesZero() const { return !(m_lo <= 0.0 && 0.0 <= m_hi); }
+    bool ExcludesZero() const { return !Contains(0.0); }
+    /// The range leaves out the values between m_gapLo and m_gapHi (both excluded).
+    bool HasGap() const { return m_gapLo < m_gapHi; }
+    /// The same range with the values in (gapLo, gapHi) left out, where that is a gap inside it.
+    KTInterval WithGap(double gapLo, double gapHi) const
+    {
+        KTInterval r = *this;
+        if (gapLo < gapHi && m_lo <= gapLo && gapHi <= m_hi) {
+            r.m_gapLo = gapLo;
+            r.m_gapHi = gapHi;
+        }
+        return r;
+    }
     double Width() const { return IsEmpty() ? 0.0 : m_hi - m_lo; }
 
-    /// The smallest range holding both; partial when either is.
+    /// The smallest range holding both, without a gap; partial when either is.
     static KTInterval Hull(const KTInterval& a, const KTInterval& b)
     {
         if (a.IsEmpty() || b.IsEmpty()) {
             KTInterval h = a.IsEmpty() ? b : a;
             h.m_partial = true;
+            h.m_gapLo = h.m_gapHi = 0.0;
             return h;
         }
         return {a.m_lo < b.m_lo ? a.m_lo : b.m_lo, a.m_hi > b.m_hi ? a.m_hi : b.m_hi,
@@ -51,7 +68,9 @@ public:
     {
         if (a.IsEmpty() || b.IsEmpty())
             return a.IsEmpty() == b.IsEmpty();
-        return a.m_lo == b.m_lo && a.m_hi == b.m_hi && a.m_partial == b.m_partial;
+        return a.m_lo == b.m_lo && a.m_hi == b.m_hi && a.m_partial == b.m_partial &&
+               a.HasGap() == b.HasGap() &&
+               (!a.HasGap() || (a.m_gapLo == b.m_gapLo && a.m_gapHi == b.m_gapHi));
     }
 
     static constexpr double Infinity() { return std::numeric_limits<double>::infinity(); }
@@ -59,4 +78,6 @@ public:
     double m_lo = Infinity();  ///< least value, -infinity when unbounded below
     double m_hi = -Infinity(); ///< greatest value, +infinity when unbounded above
     bool m_partial = false;    ///< some point of the box may have no value
+    double m_gapLo = 0.0;      ///< values strictly between these two are left out (none when equal)
+    double m_gapHi = 0.0;
 };

@@ -10,66 +10,52 @@
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
-constexpr double kLeast = std::numeric_limits<double>::denorm_min();
+using namespace KTIntervalRules::Detail;
+
 constexpr double kTwoPi = 6.283185308; // the normal density's constant, as the scalar rule has it
 
-/// Units in the last place by which ends move outward: the operations of IEEE arithmetic are
-/// within half a unit of the exact result; the C library's functions within one, their vector
-/// forms within four; the power of a whole exponent by repeated squaring gathers a rounding
-/// per multiplication.
-constexpr double kArithmeticUlps = 1.0;
-constexpr double kFunctionUlps = 6.0;
-constexpr double kPowerUlps = 16.0;
+} // namespace
 
-// An end of exactly 0 stays: the operations give 0 only where it is exact (a product with 0, a
-// difference of equals, sin 0, ln 1) or below the least double, where the scalar rule gives 0
-// as well. A derivative that is 0 over a whole box (of a line along the other axis) stays 0.
-double Down(double v, double ulps)
-{
-    if (!(std::fabs(v) < kInf) || v == 0.0)
-        return v;
-    return v - (std::fabs(v) * ((ulps + 1.0) * kEpsilon) + kLeast);
-}
-
-double Up(double v, double ulps)
-{
-    if (!(std::fabs(v) < kInf) || v == 0.0)
-        return v;
-    return v + (std::fabs(v) * ((ulps + 1.0) * kEpsilon) + kLeast);
-}
-
-/// [lo, hi] moved outward. Ends beyond the doubles mean values that overflow, where the scalar
-/// evaluator has no value: the range is partial, and empty when every value overflows.
-KTInterval Outward(double lo, double hi, double ulps, bool partial)
-{
-    if (std::isnan(lo) || std::isnan(hi))
-        return KTInterval::Entire();
-    if (lo == kInf || hi == -kInf)
-        return KTInterval::Empty();
-    if (lo == -kInf || hi == kInf)
-        partial = true;
-    return {Down(lo, ulps), Up(hi, ulps), partial};
-}
-
-/// a * b with 0 times an unbounded end taken as 0: the ends stand for finite values.
-double Times(double a, double b)
-{
-    return a == 0.0 || b == 0.0 ? 0.0 : a * b;
-}
-
-KTInterval Multiply(const KTInterval& a, const KTInterval& b)
+KTInterval KTIntervalRules::Detail::Scaled(const KTInterval& a, const KTInterval& b)
 {
     const double p[4] = {Times(a.m_lo, b.m_lo), Times(a.m_lo, b.m_hi), Times(a.m_hi, b.m_lo),
                          Times(a.m_hi, b.m_hi)};
-    return Outward(std::min({p[0], p[1], p[2], p[3]}), std::max({p[0], p[1], p[2], p[3]}), kArithmeticUlps,
-                   a.m_partial || b.m_partial);
+    KTInterval r = Outward(std::min({p[0], p[1], p[2], p[3]}), std::max({p[0], p[1], p[2], p[3]}),
+                           kArithmeticUlps, a.m_partial || b.m_partial);
+    if (!a.HasGap() || !(b.m_lo > 0.0 || b.m_hi < 0.0) || !b.IsBounded())
+        return r;
+    // For a factor in [c, d] with 0 < c: values up to g1 give products up to g1 c (g1 < 0) or
+    // g1 d; values from g2 on give products from g2 c (g2 > 0) or g2 d.
+    const bool negative = b.m_hi < 0.0;
+    const double c = negative ? -b.m_hi : b.m_lo;
+    const double d = negative ? -b.m_lo : b.m_hi;
+    const double below = a.m_gapLo < 0.0 ? a.m_gapLo * c : a.m_gapLo * d;
+    const double above = a.m_gapHi > 0.0 ? a.m_gapHi * c : a.m_gapHi * d;
+    return negative ? WithGap(r, -above, -below, kArithmeticUlps) : WithGap(r, below, above, kArithmeticUlps);
 }
 
-KTInterval Divide(const KTInterval& a, const KTInterval& b)
+KTInterval KTIntervalRules::Detail::SumWithGap(const KTInterval& a, const KTInterval& b)
 {
+    KTInterval r = Outward(a.m_lo + b.m_lo, a.m_hi + b.m_hi, kArithmeticUlps, a.m_partial || b.m_partial);
+    // A gap less the width of the other range added to it.
+    if (a.HasGap() && !b.HasGap() && b.IsBounded())
+        return WithGap(r, a.m_gapLo + b.m_hi, a.m_gapHi + b.m_lo, kArithmeticUlps);
+    if (b.HasGap() && !a.HasGap() && a.IsBounded())
+        return WithGap(r, b.m_gapLo + a.m_hi, b.m_gapHi + a.m_lo, kArithmeticUlps);
+    return r;
+}
+
+KTInterval KTIntervalRules::Divide(const KTInterval& a, const KTInterval& b)
+{
+    if (a.IsEmpty() || b.IsEmpty())
+        return KTInterval::Empty();
     const bool partial = a.m_partial || b.m_partial;
+    if (b.HasGap() && b.m_gapLo < 0.0 && b.m_gapHi > 0.0) {
+        // A divisor that leaves out a gap around 0: its reciprocal is bounded by the gap's ends
+        // (and is never 0 itself where the divisor is bounded).
+        KTInterval reciprocal = Outward(1.0 / b.m_gapLo, 1.0 / b.m_gapHi, kArithmeticUlps, b.m_partial);
+        return Scaled(a, reciprocal);
+    }
     if (b.m_lo > 0.0 || b.m_hi < 0.0) {
         // An unbounded numerator over an unbounded divisor: the other corners give the
         // quotient's extremes, and 0 (where the divisor grows past the numerator) lies within.
@@ -81,7 +67,10 @@ KTInterval Divide(const KTInterval& a, const KTInterval& b)
         const double c[4] = {q(a.m_lo, b.m_lo), q(a.m_lo, b.m_hi), q(a.m_hi, b.m_lo), q(a.m_hi, b.m_hi)};
         const double lo = std::min({c[0], c[1], c[2], c[3]});
         const double hi = std::max({c[0], c[1], c[2], c[3]});
-        return Outward(lo, hi, kArithmeticUlps, partial);
+        KTInterval r = Outward(lo, hi, kArithmeticUlps, partial);
+        if (a.HasGap() && b.IsBounded())
+            return Scaled(a, Outward(1.0 / b.m_hi, 1.0 / b.m_lo, kArithmeticUlps, partial));
+        return r;
     }
     // The divisor's range holds 0, where the scalar rule is undefined.
     if (b.m_lo == 0.0 && b.m_hi == 0.0)
@@ -90,8 +79,14 @@ KTInterval Divide(const KTInterval& a, const KTInterval& b)
         return {0.0, 0.0, true};
     if (a.m_lo <= 0.0 && a.m_hi >= 0.0)
         return KTInterval::Entire();
-    if (b.m_lo < 0.0 && b.m_hi > 0.0)
-        return KTInterval::Entire(); // both branches of the pole
+    if (b.m_lo < 0.0 && b.m_hi > 0.0) {
+        // Both branches of the pole, and the gap between them: a numerator in [n1, n2] of one
+        // sign over the divisors below 0 and above 0.
+        const double n = a.m_lo > 0.0 ? a.m_lo : a.m_hi;
+        const double below = a.m_lo > 0.0 ? n / b.m_lo : n / b.m_hi;
+        const double above = a.m_lo > 0.0 ? n / b.m_hi : n / b.m_lo;
+        return WithGap(KTInterval::Entire(), below, above, kArithmeticUlps);
+    }
     // One side of the pole: divisors in (0, hi] or [lo, 0).
     if (b.m_lo == 0.0) {
         if (a.m_lo > 0.0)
@@ -102,6 +97,8 @@ KTInterval Divide(const KTInterval& a, const KTInterval& b)
         return {-kInf, Up(a.m_lo / b.m_lo, kArithmeticUlps), true};
     return {Down(a.m_hi / b.m_lo, kArithmeticUlps), kInf, true};
 }
+
+namespace {
 
 // ---- Powers --------------------------------------------------------------------------------------
 
@@ -133,13 +130,6 @@ KTInterval Magnitudes(double low, double high, double p)
     if (!(rLow > 1e-9))
         return {Down(1.0 / rHigh, kPowerUlps), kInf, true};
     return Outward(1.0 / rHigh, 1.0 / rLow, kPowerUlps, false);
-}
-
-KTInterval Negated(const KTInterval& v)
-{
-    if (v.IsEmpty())
-        return v;
-    return {-v.m_hi, -v.m_lo, v.m_partial};
 }
 
 /// The scalar rule's answer for a negative base and the exponent p: whether it has a real power
@@ -193,6 +183,8 @@ KTInterval Square(const KTInterval& v)
         return Outward(b, a, kArithmeticUlps, v.m_partial);
     KTInterval r = Outward(0.0, std::max(a, b), kArithmeticUlps, v.m_partial);
     r.m_lo = 0.0;
+    if (v.HasGap() && v.m_gapLo < 0.0 && v.m_gapHi > 0.0) // no value near 0: none near 0 squared
+        r.m_lo = Down(std::min(v.m_gapLo * v.m_gapLo, v.m_gapHi * v.m_gapHi), kArithmeticUlps);
     return r;
 }
 
@@ -283,63 +275,63 @@ KTInterval Power(const KTInterval& base, const KTInterval& p)
     return r;
 }
 
-KTInterval Binary(int kind, const KTInterval& left, const KTInterval& right)
-{
-    if (left.IsEmpty() || right.IsEmpty())
-        return KTInterval::Empty();
-    const bool partial = left.m_partial || right.m_partial;
-    switch (kind) {
-    case ASKind::Plus:
-        return Outward(left.m_lo + right.m_lo, left.m_hi + right.m_hi, kArithmeticUlps, partial);
-    case ASKind::Minus:
-        return Outward(left.m_lo - right.m_hi, left.m_hi - right.m_lo, kArithmeticUlps, partial);
-    case ASKind::Multiply: return Multiply(left, right);
-    case ASKind::Divide: return Divide(left, right);
-    case ASKind::Power: return Power(left, right);
-    default: return KTInterval::Empty();
-    }
-}
-
 } // namespace KTIntervalRules
 
 // ---- Functions -----------------------------------------------------------------------------------
 
 namespace {
 
-/// Whether offset + k * pi lies in [za, zb] for a whole k of the given parity (0 even, 1 odd,
-/// -1 either). The test allows a little more than the rounding of its own arithmetic, so a
+/// The whole numbers k for which offset + k pi lies in [za, zb]: first to last (none when last
+/// < first). The test allows a little more than the rounding of its own arithmetic, so a
 /// critical point at an end counts as inside.
-bool HasCriticalPoint(double za, double zb, double offset, int parity)
+void CriticalPoints(double za, double zb, double offset, double& first, double& last)
 {
     const double na = (za - offset) / std::numbers::pi;
     const double nb = (zb - offset) / std::numbers::pi;
-    const double first = std::ceil(na - (1e-9 + 1e-14 * std::fabs(na)));
-    const double last = std::floor(nb + (1e-9 + 1e-14 * std::fabs(nb)));
-    for (double k = first; k <= last; ++k) {
-        if (parity < 0 || (std::fmod(std::fabs(k), 2.0) == 1.0) == (parity == 1))
-            return true;
-        if (k - first > 3)
-            break;
-    }
-    return false;
+    first = std::ceil(na - (1e-9 + 1e-14 * std::fabs(na)));
+    last = std::floor(nb + (1e-9 + 1e-14 * std::fabs(nb)));
 }
 
-/// The range of the sine (cosine when `cosine`) of the arguments [za, zb].
-KTInterval SineRange(double za, double zb, bool cosine)
+bool HasCriticalPoint(double za, double zb, double offset)
 {
-    if (!(zb - za < 2.0 * std::numbers::pi) || !(std::fabs(za) < 1e15) || !(std::fabs(zb) < 1e15))
-        return {-1.0, 1.0};
-    const double offset = cosine ? 0.0 : 0.5 * std::numbers::pi;
-    const double a = cosine ? std::cos(za) : std::sin(za);
-    const double b = cosine ? std::cos(zb) : std::sin(zb);
+    double first;
+    double last;
+    CriticalPoints(za, zb, offset, first, last);
+    return first <= last;
+}
+
+/// The range of a sine or cosine from its values a and b at the ends of [za, zb] and the first
+/// and last whole k of its extremes between (offset + k pi): 1 for even k, -1 for odd k.
+KTInterval Swing(double a, double b, double first, double last)
+{
     KTInterval r = Outward(std::min(a, b), std::max(a, b), kFunctionUlps, false);
-    if (HasCriticalPoint(za, zb, offset, 0))
-        r.m_hi = 1.0;
-    if (HasCriticalPoint(za, zb, offset, 1))
-        r.m_lo = -1.0;
+    if (first <= last) {
+        const bool even = (static_cast<long long>(first) & 1) == 0;
+        if (last > first || even)
+            r.m_hi = 1.0;
+        if (last > first || !even)
+            r.m_lo = -1.0;
+    }
     r.m_lo = std::max(r.m_lo, -1.0);
     r.m_hi = std::min(r.m_hi, 1.0);
     return r;
+}
+
+bool Wide(double za, double zb)
+{
+    return !(zb - za < 2.0 * std::numbers::pi) || !(std::fabs(za) < 1e15) || !(std::fabs(zb) < 1e15);
+}
+
+/// The range of the sine (cosine when `cosine`) of the arguments [za, zb]: the values at the
+/// ends, and 1 and -1 where a maximum (even k) or minimum (odd k) lies between.
+KTInterval SineRange(double za, double zb, bool cosine)
+{
+    if (Wide(za, zb))
+        return {-1.0, 1.0};
+    double first;
+    double last;
+    CriticalPoints(za, zb, cosine ? 0.0 : 0.5 * std::numbers::pi, first, last);
+    return Swing(cosine ? std::cos(za) : std::sin(za), cosine ? std::cos(zb) : std::sin(zb), first, last);
 }
 
 /// The values of v clipped to [low, high] (the domain of a function); empty when none lie there,
@@ -362,9 +354,15 @@ template <class F> KTInterval Decreasing(const KTInterval& v, F f)
     return Outward(f(v.m_hi), f(v.m_lo), kFunctionUlps, v.m_partial);
 }
 
-KTInterval Unbounded(const KTInterval&)
+/// The one pole of tan (offset pi / 2) or cot (offset 0) well inside [za, zb], with the rounding
+/// of the test allowed for: the range then leaves out the gap between its two branches.
+bool OnePoleInside(double za, double zb, double offset)
 {
-    return KTInterval::Entire();
+    const double na = (za - offset) / std::numbers::pi;
+    const double nb = (zb - offset) / std::numbers::pi;
+    const double da = 1e-9 + 1e-14 * std::fabs(na);
+    const double db = 1e-9 + 1e-14 * std::fabs(nb);
+    return std::floor(nb + db) == std::ceil(na - da) && std::ceil(na + da) == std::floor(nb - db);
 }
 
 /// sin, cos, tan, sec, cosec and cot of v * s.
@@ -383,25 +381,44 @@ KTInterval Trigonometric(int kind, const KTInterval& v, double s)
     case ASKind::Sin: r = SineRange(za, zb, false); break;
     case ASKind::Cos: r = SineRange(za, zb, true); break;
     case ASKind::Tan:
-        if (!finite || HasCriticalPoint(za, zb, halfPi, -1))
-            return Unbounded(v);
-        r = Outward(std::sin(za) / std::cos(za), std::sin(zb) / std::cos(zb), kFunctionUlps, false);
+    case ASKind::Cot: {
+        // Increasing (tan) or decreasing (cot) between poles; across one, the values from the
+        // first end on and those up to the second, and none between.
+        const bool tan = kind == ASKind::Tan;
+        const auto f = [tan](double z) {
+            return tan ? std::sin(z) / std::cos(z) : std::cos(z) / std::sin(z);
+        };
+        const double offset = tan ? halfPi : 0.0;
+        if (finite && !HasCriticalPoint(za, zb, offset)) {
+            r = tan ? Outward(f(za), f(zb), kFunctionUlps, false)
+                    : Outward(f(zb), f(za), kFunctionUlps, false);
+            break;
+        }
+        r = KTInterval::Entire();
+        if (finite && OnePoleInside(za, zb, offset)) {
+            const double first = f(za);
+            const double second = f(zb);
+            r = tan ? WithGap(r, second, first, kFunctionUlps) : WithGap(r, first, second, kFunctionUlps);
+        }
         break;
-    case ASKind::Cot:
-        if (!finite || HasCriticalPoint(za, zb, 0.0, -1))
-            return Unbounded(v);
-        r = Outward(std::cos(zb) / std::sin(zb), std::cos(za) / std::sin(za), kFunctionUlps, false);
-        break;
+    }
     case ASKind::Sec:
     case ASKind::Cosec: {
+        // 1 / c over the cosine's (sine's) range: across a pole, no value between 1 / c over its
+        // least and greatest.
         const bool sec = kind == ASKind::Sec;
-        if (!finite || HasCriticalPoint(za, zb, sec ? halfPi : 0.0, -1))
-            return Unbounded(v);
-        // Between two poles the cosine (sine) keeps its sign, and 1 / c is monotonic in c.
         const KTInterval c = SineRange(za, zb, sec);
-        const double a = 1.0 / c.m_hi;
-        const double b = 1.0 / c.m_lo;
-        r = Outward(std::min(a, b), std::max(a, b), kFunctionUlps, false);
+        if (finite && !HasCriticalPoint(za, zb, sec ? halfPi : 0.0)) {
+            // Between two poles the cosine (sine) keeps its sign, and 1 / c is monotonic in c.
+            const double a = 1.0 / c.m_hi;
+            const double b = 1.0 / c.m_lo;
+            r = Outward(std::min(a, b), std::max(a, b), kFunctionUlps, false);
+            break;
+        }
+        if (c.m_lo < 0.0 && c.m_hi > 0.0)
+            r = WithGap(KTInterval::Entire(), 1.0 / c.m_lo, 1.0 / c.m_hi, kFunctionUlps);
+        else
+            r = KTInterval::Entire();
         break;
     }
     default: return KTInterval::Empty();
@@ -438,7 +455,9 @@ KTInterval Function(int kind, const KTInterval& v, double s)
         if (v.m_lo >= 0.0)
             return v;
         if (v.m_hi <= 0.0)
-            return {-v.m_hi, -v.m_lo, v.m_partial};
+            return Negated(v);
+        if (v.HasGap() && v.m_gapLo < 0.0 && v.m_gapHi > 0.0)
+            return {std::min(-v.m_gapLo, v.m_gapHi), std::max(-v.m_lo, v.m_hi), v.m_partial};
         return {0.0, std::max(-v.m_lo, v.m_hi), v.m_partial};
     case ASKind::Gint: return {std::floor(v.m_lo), std::floor(v.m_hi), v.m_partial};
     case ASKind::Exp: return Increasing(v, [](double u) { return std::exp(u); });
@@ -499,6 +518,37 @@ KTInterval Function(int kind, const KTInterval& v, double s)
     }
     default: return KTInterval::Empty();
     }
+}
+
+void SineCosine(const KTInterval& v, double s, KTInterval& sine, KTInterval& cosine)
+{
+    if (v.IsEmpty()) {
+        sine = cosine = v;
+        return;
+    }
+    double za = v.m_lo * s;
+    double zb = v.m_hi * s;
+    if (za > zb)
+        std::swap(za, zb);
+    if (Wide(za, zb)) {
+        sine = cosine = {-1.0, 1.0, v.m_partial};
+        return;
+    }
+    // The ends' sines and cosines at once; the extremes of the cosine lie at k pi, those of
+    // the sine half a turn of pi later.
+    double sa;
+    double ca;
+    double sb;
+    double cb;
+    ::sincos(za, &sa, &ca);
+    ::sincos(zb, &sb, &cb);
+    double first;
+    double last;
+    CriticalPoints(za, zb, 0.0, first, last);
+    cosine = Swing(ca, cb, first, last);
+    CriticalPoints(za, zb, 0.5 * std::numbers::pi, first, last);
+    sine = Swing(sa, sb, first, last);
+    sine.m_partial = cosine.m_partial = v.m_partial;
 }
 
 } // namespace KTIntervalRules

@@ -23,14 +23,19 @@ constexpr double kShrunk = 0.1;
 constexpr double kAwayPart = 1e-4;
 constexpr double kAwaySteps = 1e8;
 /// A pole is where |f| grows by more than this factor from each distance to the next, ten times
-/// nearer, from this part of the bracket's width on, over this many decades (at least the
-/// least, where the doubles near x run out first); the distances stay this many steps of the
-/// doubles away from x. A logarithm grows by a tenth a decade there, a smooth peak by nothing.
+/// nearer, over the last this many decades before x (from a sample's spacing to where the
+/// doubles near x run out, this many steps of them away); a logarithm grows by a tenth a decade
+/// there, a smooth peak by nothing. A bound of f within this part of the spacing that is finite
+/// rules a pole out. Beyond this |f| has overflowed where it has no value next.
 constexpr double kGrowth = 1.001;
 constexpr double kGrowthStart = 1e-6;
-constexpr int kGrowthDecades = 7;
+constexpr int kGrowthDecades = 13;
 constexpr int kGrowthLeast = 3;
 constexpr double kGrowthFloor = 64.0;
+constexpr double kGrowthHuge = 1e15;
+/// Part of the last decade's gain that the next one keeps towards a pole (a logarithm keeps
+/// nine tenths of it; a point 1e-8 beside a pole keeps a tenth).
+constexpr double kGainKept = 0.5;
 /// A horizontal inflection needs f' to vanish: no more than this, relative to the larger of the
 /// view's slope and |f| (the rounding of the differences grows with it).
 constexpr double kFlatSlope = 1e-8;
@@ -119,30 +124,40 @@ double KTPointPolisher::RootBetween(double a, double b)
 
 bool KTPointPolisher::Grows(double x, double width)
 {
-    // Towards a pole |f| rises from each distance to the next one ten times nearer: tenfold for
-    // 1/x, by a constant for ln|x|. A jump, a hole, a smooth peak or an oscillation (sin(1/x))
-    // does not keep rising decade after decade. One side is enough (ln x at 0, e^(1/x)).
+    // A bound of f near x that is finite rules a pole out at once, however f's values turn
+    // (sin(1/x) at 0). A list without bounds gives no finite one.
+    const double near = kGrowthStart * width;
+    if (m_f.BoundValue(x - near, x + near).IsBounded())
+        return false;
+    // Towards a pole |f| rises from each distance to the next one ten times nearer, in the last
+    // decades before x at least, by a gain that does not fade: tenfold for 1/x, by a nearly
+    // steady part for ln|x|. Beside a pole, a little way off it, the gain fades to nothing by
+    // the nearest decades. Or |f| rises beyond what a double holds (e^(1/x) at 0). A jump or a
+    // hole does not keep rising. One side is enough (ln x at 0, e^(1/x)).
     const double nearest = kGrowthFloor * KTBracketSearch::Resolution(x);
     for (const double side : {-1.0, 1.0}) {
         double previous = -1.0;
-        int steps = 0;
-        bool rising = true;
-        for (int k = 0; k < kGrowthDecades && rising; ++k) {
-            const double d = width * kGrowthStart * std::pow(10.0, -k);
+        double gain = 0.0;
+        int rises = 0;
+        bool overflows = false;
+        for (int k = 0; k < kGrowthDecades; ++k) {
+            const double d = width * std::pow(10.0, -k);
             if (d < nearest)
                 break;
             const double v = F(x + side * d);
             if (IsNoValue(v)) {
-                rising = false; // a side without values (the end of a domain) says nothing
+                // Past a huge value: too large for a double; else the end of the domain.
+                overflows = previous > kGrowthHuge;
                 break;
             }
             const double m = std::fabs(v);
-            if (previous >= 0.0 && !(m > previous * kGrowth))
-                rising = false;
+            const double g = previous > 0.0 && m > 0.0 ? std::log(m / previous) : 0.0;
+            const bool steady = rises == 0 || g >= kGainKept * gain;
+            rises = g > std::log(kGrowth) ? (steady ? rises + 1 : 1) : 0;
+            gain = g;
             previous = m;
-            ++steps;
         }
-        if (rising && steps >= kGrowthLeast)
+        if (rises >= kGrowthLeast || overflows)
             return true;
     }
     return false;

@@ -1,5 +1,6 @@
 #pragma once
-// Integer stack of the postfix conversion. Slot 0 is never used, so it holds at most 199 values;
+// Integer stack of the postfix conversion. Slot 0 is never used, so it holds at most 1280 values,
+// as many as the longest token list of an equation (every token of it an operator or bracket);
 // the top value lives at m_entries[m_count].
 
 #include "platform/KTObject.h"
@@ -9,7 +10,7 @@
 class KTIntStack : public KTObject
 {
 public:
-    static constexpr int kSlots = 200;
+    static constexpr int kSlots = 1281;
 
     KTIntStack() = default;
     ~KTIntStack() override = default;

@@ -58,6 +58,10 @@ double KTNumberFormat::ToDouble(const CString& text) const
         const char ch = source[i];
         if (ch == ',') {
             working += '.';
+        } else if (const std::size_t exponent = KTDecimalExponentLength(source, i); exponent > 0) {
+            // strtod reads the power of ten with the digits before it.
+            working.append(source, i, exponent);
+            i += exponent - 1;
         } else if (ch == 'e') {
             e = true;
         } else if (ch == 'p') {
@@ -98,6 +102,25 @@ double KTNumberFormat::ToDouble(const CString& text) const
     if (m_bErrorValue && (bad || !std::isfinite(result)))
         return KTUndefinedValue;
     return result;
+}
+
+std::size_t KTDecimalExponentLength(const std::string& text, std::size_t at)
+{
+    const auto digit = [&text](std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+    if (at >= text.size() || (text[at] != 'e' && text[at] != 'E') || at == 0)
+        return 0;
+    const char before = text[at - 1];
+    const bool afterNumber = digit(at - 1) || ((before == '.' || before == ',') && at >= 2 && digit(at - 2));
+    if (!afterNumber)
+        return 0;
+    std::size_t end = at + 1;
+    if (end < text.size() && (text[end] == '+' || text[end] == '-'))
+        ++end;
+    if (!digit(end))
+        return 0;
+    while (digit(end))
+        ++end;
+    return end - at;
 }
 
 double KTNumberFormat::ToDoubleFromString(const CString& text) const

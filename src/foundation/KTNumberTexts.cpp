@@ -60,7 +60,14 @@ NumberTextScan ScanNumberText(const std::string& text)
         case 'c': scan.c = true; break;
         case 'd': scan.d = true; break;
         case 'm': scan.m = true; break;
-        case 'e': scan.e = true; break;
+        case 'e':
+            if (const std::size_t exponent = KTDecimalExponentLength(text, i); exponent > 0) {
+                scan.numerator.append(text, i, exponent); // a power of ten, read with the digits
+                i += exponent - 1;
+            } else {
+                scan.e = true;
+            }
+            break;
         case 'p':
             scan.pi = true;
             ++i; // the "i" of "pi", or whatever follows a lone "p"
@@ -179,6 +186,13 @@ int ClassifyNumberText(const CString& text)
     for (std::size_t i = 0; i < s.size(); ++i) {
         const char ch = s[i];
         const unsigned char code = static_cast<unsigned char>(ch);
+        if (const std::size_t exponent = KTDecimalExponentLength(s, i); exponent > 0) {
+            // A power of ten makes a decimal: it has no exact form of its own.
+            if (result == KTExactNumberText)
+                result = KTDecimalNumberText;
+            i += exponent - 1;
+            continue;
+        }
         const bool startsPi = ch == 'p' && i + 1 < s.size() && s[i + 1] == 'i';
         const bool valid = (ch >= '0' && ch <= '9') || ch == '.' || ch == '/' || startsPi || ch == 'e' ||
                            ch == 'a' || ch == 'b' || ch == 'c' || ch == 'd' || ch == 'm' || ch == '-' ||
@@ -273,6 +287,31 @@ bool MultiplyNumberText(CString& text, int factor)
     case KTDecimalNumberText: text = DecimalText(EvaluateNumberText(text, nullptr) * factor); return true;
     default: text.Empty(); return false;
     }
+}
+
+CString WritePowersOfTen(const CString& text)
+{
+    const std::string& s = text.str();
+    std::string out;
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const std::size_t exponent = KTDecimalExponentLength(s, i);
+        if (exponent == 0)
+            continue;
+        std::size_t first = i;
+        while (first > copied &&
+               ((s[first - 1] >= '0' && s[first - 1] <= '9') || s[first - 1] == '.' || s[first - 1] == ','))
+            --first;
+        std::string power = s.substr(i + 1, exponent - 1);
+        if (power[0] == '+')
+            power.erase(0, 1);
+        out.append(s, copied, first - copied);
+        out += "(" + s.substr(first, i - first) + "*10^(" + power + "))";
+        i += exponent - 1;
+        copied = i + 1;
+    }
+    out.append(s, copied, std::string::npos);
+    return CString(std::move(out));
 }
 
 void ReduceFraction(std::int64_t& coefficient, std::int64_t& denominator)

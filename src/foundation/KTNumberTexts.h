@@ -3,7 +3,9 @@
 // with exactly where they can be ("pi/6" stepped three times gives "pi/2", not 1.570796).
 // A number text is an optional "-", an optional integer coefficient, the markers "pi" (or "p")
 // and "e" and the letters a, b, c, d, m in any order, then optionally "/" and an integer
-// denominator. A marker or letter counts once however often it occurs.
+// denominator. A marker or letter counts once however often it occurs. An "e" between a digit
+// and an integer with an optional sign is a power of ten, not the marker: "1e3" is the decimal
+// 1000, while "2e" and "3e/4" are exact multiples of e.
 
 #include "platform/CString.h"
 #include "platform/KTGdiTypes.h"
@@ -48,6 +50,11 @@ bool SubtractNumberText(CString& text, CString subtrahend);
 /// Replaces text by text x factor, exactly when the text is exact and the result fits 32 bits,
 /// else as a formatted decimal. False, and text empty, when it is not a number text.
 bool MultiplyNumberText(CString& text, int factor);
+
+/// The text with every power of ten written out for readers that take "e" for Euler's number
+/// wherever it stands (the typesetter, the equation reader): "2.5e-4" becomes "(2.5*10^(-4))",
+/// "1E3" "(1*10^(3))". Everything else is left as it is.
+CString WritePowersOfTen(const CString& text);
 
 /// Divides out the common factors that the primes below 1000 find, in ascending order, stopping
 /// once the denominator is 1 or a prime of 10 or more squared exceeds both numbers: "6/4" gives

@@ -1,4 +1,5 @@
 #include "ui/KTAnimationDlg.h"
+#include "ui/KTNumberEdits.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -48,7 +49,7 @@ KTAnimationDlg::KTAnimationDlg(QWidget* parent) : KTDialog(parent)
     m_speedSlider->setPageStep(1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &KTAnimationDlg::OnOK);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
@@ -76,12 +77,22 @@ void KTAnimationDlg::OnInitDialog()
     m_speedSlider->setValue(std::clamp(m_speedToShow, SpeedMinimum, SpeedMaximum));
 }
 
+void KTAnimationDlg::OnOK()
+{
+    // The range and step are read as numbers by the animation: a text that is none is refused.
+    CString text;
+    for (QLineEdit* edit : {m_fromEdit, m_toEdit, m_stepEdit})
+        if (!KTCheckNumberEdit(edit, text))
+            return;
+    accept();
+}
+
 void KTAnimationDlg::SaveControls()
 {
     m_reverse = m_reverseCheck->isChecked() ? 1 : 0;
-    m_from = CString::FromQString(m_fromEdit->text());
-    m_to = CString::FromQString(m_toEdit->text());
-    m_step = CString::FromQString(m_stepEdit->text());
+    m_from = CString::FromQString(m_fromEdit->text().trimmed());
+    m_to = CString::FromQString(m_toEdit->text().trimmed());
+    m_step = CString::FromQString(m_stepEdit->text().trimmed());
     m_speed = m_speedSlider->value();
 }
 

@@ -2,7 +2,7 @@
 // The "Animation" dialog: the range a family constant runs through, its step, the speed and
 // whether it turns back at the ends. It reads and writes only its own members: the opener fills
 // them from a parameter panel before DoModal and takes them back after OK. The texts pass
-// through as typed; nothing is read as a number here.
+// through as typed, trimmed; OK refuses a text that is no number.
 
 #ifndef Q_MOC_RUN
 #include "platform/CString.h"
@@ -32,6 +32,8 @@ public:
 
     /// The members into the controls (speed: the speed to show, clamped to the slider).
     void OnInitDialog();
+    /// OK: closes the dialog only when From, To and Step are numbers; else says so.
+    void OnOK();
 
     int m_reverse = 0;       ///< "Reverse"
     CString m_from = "-10";  ///< beside "From"

@@ -12,6 +12,7 @@
 #include "ui/KTBreakTypeComboBox.h"
 #include "ui/KTFontCombo.h"
 #include "ui/KTLineStyleComboBox.h"
+#include "ui/KTNumberEdits.h"
 #include "ui/KTWeightTexts.h"
 
 #include <QButtonGroup>
@@ -490,13 +491,17 @@ bool KTAxesDlg::UpdateData(bool save)
         !ExchangeMillimetres(save, m_yMmEdit, m_yMillimetres))
         return false;
 
-    // The edits in the order the texts are kept: x min, x max, y min, y max, then the steps.
+    // The edits in the order the texts are kept: x min, x max, y min, y max, then the steps. A
+    // range or step that is no number is refused here; left in, it would be read as another
+    // value (or none) at every paint. Edits the dialog fills itself are not checked.
     for (std::size_t i = 0; i < 8; ++i) {
         QLineEdit* edit = i < 4 ? m_rangeEdits[i] : m_stepEdits[i - 4];
-        if (save)
-            m_texts[i] = CString::FromQString(edit->text());
-        else
+        if (!save)
             SetText(edit, m_texts[i]);
+        else if (!edit->isEnabled())
+            m_texts[i] = CString::FromQString(edit->text());
+        else if (!KTCheckNumberEdit(edit, m_texts[i], i < 4 ? KTIsTypedNumber : KTIsStepText))
+            return false;
     }
     for (std::size_t i = 0; i < 7; ++i) {
         if (save)

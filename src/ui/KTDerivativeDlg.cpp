@@ -4,6 +4,7 @@
 #include "engine/KTFunction3.h"
 #include "foundation/KTLogPen.h"
 #include "foundation/KTNumberFormat.h"
+#include "foundation/KTNumberTexts.h"
 #include "foundation/KTSentinelValues.h"
 #include "graph/KTDerivativeFunction.h"
 #include "graph/KTGraph3.h"
@@ -266,8 +267,9 @@ double KTDerivativeDlg::ReadWeight(const CString& weightText)
 
 CString KTDerivativeDlg::BuildPreviewText(const CString& functionText, const CString& xText)
 {
+    // The x is shown as it is read: a power of ten as one.
     return "d/dx " + KTEEquation::AsOperand(KTFunction3::TypedRightHandSide(functionText)) +
-           " at x = " + xText;
+           " at x = " + WritePowersOfTen(xText);
 }
 
 bool KTDerivativeDlg::eventFilter(QObject* watched, QEvent* event)

@@ -1,4 +1,5 @@
 #include "ui/KTFamilyDlg.h"
+#include "ui/KTNumberEdits.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -62,7 +63,15 @@ void KTFamilyDlg::UpdateData(bool saveAndValidate)
 
 void KTFamilyDlg::OnOK()
 {
+    // The range is read as numbers once the dialog closes: a text that is none is refused here.
+    CString from, to, step;
+    if (!KTCheckNumberEdit(m_fromEdit, from) || !KTCheckNumberEdit(m_toEdit, to) ||
+        !KTCheckNumberEdit(m_stepEdit, step))
+        return;
     UpdateData(true);
+    m_from = from;
+    m_to = to;
+    m_step = step;
     accept();
 }
 

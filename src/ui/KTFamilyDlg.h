@@ -1,6 +1,6 @@
 #pragma once
 // The "Family" dialog: the range over which a family constant runs, as the typed texts From, To
-// and Step. Nothing is checked here; the opener reads the texts as numbers after OK.
+// and Step. OK refuses a text that is no number; the opener reads the texts as numbers after it.
 
 // moc cannot parse the standard library's concepts that CString brings in.
 #ifndef Q_MOC_RUN
@@ -25,7 +25,8 @@ public:
     int DoModal();
     /// Moves the texts between the members and the edits (true: edits to members).
     void UpdateData(bool saveAndValidate);
-    /// OK: the texts into the members, then Accepted.
+    /// OK: the texts (trimmed) into the members, then Accepted; a text that is no number is
+    /// refused with a message and the dialog stays open.
     void OnOK();
 
     CString m_from = "-10";

@@ -284,38 +284,69 @@ void KTFunctionDlg::ReadColor()
         m_color = m_colorButton->GetShownColor();
 }
 
-CString KTFunctionDlg::EquationTextWithoutDomain(const KTFunction3& function)
+namespace {
+
+/// The typed text cut where interpretation cuts it: the equation is the text without the piece
+/// that was filed as the domain (and the separator before it), as typed. A domain part that is no
+/// whole piece (a group cut out of a piece that reads wrong) is left in the equation, so that
+/// nothing typed is moved or lost.
+void SplitTypedText(const KTFunction3& function, CString& equation, CString& domain)
 {
+    const CString& text = function.Data().m_equationText;
     const KTEquationPartList& parts = function.Parts();
     const int status = parts.GetStatus();
-    CString text;
-    if (status == KTStatusNoEquation || status == KTStatusNoEquationP)
-        return function.Data().m_equationText;
-    if (status == KTStatusParametric ||
-        (status == KTStatusExplicit && (parts.m_parametricX || parts.m_parametricY)))
-        text = parts.FindPart(KTPartExecute1, 1).SecondText() + "; " +
-               parts.FindPart(KTPartExecute2, 1).SecondText();
-    else
-        text = parts.FindPart(KTPartExecute1, 1).SecondText();
-    // An equation that interpretation could not classify would otherwise come back empty and be
-    // lost on the next apply: show what was typed.
-    if (parts.CountParts(KTPartExecute1) == 0 && !function.Data().m_equationText.IsEmpty())
-        return function.Data().m_equationText;
-    return text;
+    equation = text;
+    domain.Empty();
+    if (status == KTStatusNoEquation || status == KTStatusNoEquationP ||
+        parts.CountParts(KTPartExecute1) == 0 || parts.CountParts(KTPartDomain) == 0)
+        return;
+    CString filed = parts.FindPart(KTPartDomain, 1).SecondText();
+    filed.Trim();
+    if (filed.IsEmpty())
+        return;
+    const char separator = KTFunction3::PartSeparator();
+    // The last whole piece after the first that is the domain.
+    int found = -1;
+    int foundEnd = -1;
+    for (int start = text.Find(separator); start >= 0;) {
+        const int next = text.Find(separator, start + 1);
+        const int end = next < 0 ? text.GetLength() : next;
+        CString piece = text.Mid(start + 1, end - start - 1);
+        piece.Trim();
+        if (piece == filed) {
+            found = start;
+            foundEnd = end;
+        }
+        start = next;
+    }
+    if (found < 0)
+        return;
+    equation = text.Left(found) + text.Mid(foundEnd);
+    equation.TrimRight();
+    domain = filed;
+}
+
+} // namespace
+
+CString KTFunctionDlg::EquationTextWithoutDomain(const KTFunction3& function)
+{
+    CString equation, domain;
+    SplitTypedText(function, equation, domain);
+    return equation;
 }
 
 CString KTFunctionDlg::DomainText(const KTFunction3& function)
 {
-    if (function.Parts().CountParts(KTPartExecute1) == 0)
-        return CString();
-    return function.Parts().FindPart(KTPartDomain, 1).SecondText();
+    CString equation, domain;
+    SplitTypedText(function, equation, domain);
+    return domain;
 }
 
 CString KTFunctionDlg::JoinedText(const CString& equation, const CString& domain)
 {
     if (domain.GetLength() < 2)
         return equation;
-    return equation + (KTLocale::DecimalSeparator() == '.' ? "; " : ": ") + domain;
+    return equation + CString(KTFunction3::PartSeparator()) + " " + domain;
 }
 
 CString KTFunctionDlg::WeightText(double width)
@@ -349,8 +380,9 @@ void KTFunctionDlg::LoadFields()
         return;
     const KTFunction3& function = m_data.Function(m_functionNumber - 1);
     const KTFunctionData3& data = function.Data();
-    m_equation = EquationTextWithoutDomain(function);
-    m_domain = DomainText(function);
+    SplitTypedText(function, m_equation, m_domain);
+    m_loadedEquation = m_equation;
+    m_loadedDomain = m_domain;
     const int status = function.Status();
     m_domainEdit->setEnabled(!(status == KTStatusNoEquation || status == KTStatusNoEquationP));
 
@@ -378,7 +410,10 @@ void KTFunctionDlg::ApplyFields()
         return;
     KTFunction3& function = m_data.Function(m_functionNumber - 1);
     KTFunctionData3& data = function.Data();
-    data.m_equationText = JoinedText(m_equation, m_domain);
+    // Fields left as they were loaded keep the stored text byte for byte: a file made under
+    // another locale is not rewritten by a dialog that was only confirmed.
+    if (m_equation != m_loadedEquation || m_domain != m_loadedDomain)
+        data.m_equationText = JoinedText(m_equation, m_domain);
     function.Interpret();
     ShowInterpretMessages(function);
 

@@ -81,14 +81,15 @@ public:
     /// The members into function n of the working data (nothing outside 1..10); interprets it.
     void ApplyFields();
 
-    /// The equation shown for a function: its typed text without the domain part, by the
-    /// interpretation's status (a pair joined by "; "); the whole typed text when interpretation
-    /// found no equation part in it.
+    /// The equation shown for a function: its typed text without the piece that interpretation
+    /// filed as its domain, cut at the part separator as interpretation cuts it; the whole typed
+    /// text when no whole piece is that domain or no equation part was found in it.
     static CString EquationTextWithoutDomain(const KTFunction3& function);
-    /// The text of the function's first domain part, "" when there is none.
+    /// The piece of the typed text that interpretation filed as the function's domain (trimmed),
+    /// "" when no whole piece is.
     static CString DomainText(const KTFunction3& function);
     /// The text stored for an equation and a domain: the domain (two characters at least) joined
-    /// with "; ", or ": " where the decimal separator is not ".".
+    /// with the part separator and a blank ("; ", or ": " where ";" separates a list).
     static CString JoinedText(const CString& equation, const CString& domain);
     /// A pen width (hundredths of a millimetre) as shown: to the quarter point, with "pt".
     static CString WeightText(double width);
@@ -151,6 +152,9 @@ private:
     // Members exchanged with the controls.
     CString m_equation;
     CString m_domain;
+    /// What LoadFields showed: fields the user left as they were store the text they came from.
+    CString m_loadedEquation;
+    CString m_loadedDomain;
     /// VAsym, HAsym, ShowFunctionArrows, ShowLow, ShowHigh, 1st and 2nd derivative.
     int m_checkValues[7] = {};
     BYTE m_equationPreview = 0;

@@ -3,6 +3,7 @@
 
 #include "engine/KTFunction3.h"
 #include "foundation/KTLogBrush.h"
+#include "foundation/KTNumberTexts.h"
 #include "foundation/KTSentinelValues.h"
 #include "graph/KTGraph3.h"
 #include "graph/KTIntegralFunction.h"
@@ -355,7 +356,9 @@ CString KTIntegralDlg::FunctionOfText(const CString& text)
 CString KTIntegralDlg::BuildPreviewText(const CString& firstText, const CString& secondText,
                                         const CString& lower, const CString& upper)
 {
-    CString text = "int(" + lower + "," + upper + ") " + KTEEquation::AsOperand(FunctionOfText(firstText));
+    // The bounds are shown as they are read: a power of ten as one.
+    CString text = "int(" + WritePowersOfTen(lower) + "," + WritePowersOfTen(upper) + ") " +
+                   KTEEquation::AsOperand(FunctionOfText(firstText));
     const bool xAxis = secondText == "x Axis";
     const bool yAxis = secondText == "y Axis";
     if (!xAxis && !yAxis)

@@ -30,8 +30,8 @@ inline QCheckBox* KTNamedCheck(QWidget* parent, const char* text, const char* na
     return check;
 }
 
-/// The line where a dialog says why what was typed cannot be used; empty (and taking no room
-/// beyond one line) while there is nothing to say. Its text is plain, never rich text.
+/// The lines where a dialog says why what was typed cannot be used; empty (and taking no room
+/// beyond two lines) while there is nothing to say. Its text is plain, never rich text.
 inline QLabel* KTNamedMessageLabel(QWidget* parent, const char* name)
 {
     auto* label = new QLabel(parent);
@@ -39,6 +39,7 @@ inline QLabel* KTNamedMessageLabel(QWidget* parent, const char* name)
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setStyleSheet(QStringLiteral("color: #b00000;"));
-    label->setMinimumHeight(label->fontMetrics().height());
+    // Room for two lines: the longer messages wrap, and a label laid out for one would cut them.
+    label->setMinimumHeight(label->fontMetrics().lineSpacing() * 2);
     return label;
 }

@@ -12,6 +12,7 @@
 #include "typeset/KTEEquation.h"
 #include "typeset/KTEOptions.h"
 #include "ui/CColorButton.h"
+#include "ui/KTNumberEdits.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -380,6 +381,11 @@ void KTQuickEntry::RebuildEdit()
 
 void KTQuickEntry::OnOK()
 {
+    // A typed maximum that is no number would be read as another value at every paint.
+    CString typed;
+    for (QLineEdit* edit : {m_xMaxEdit, m_yMaxEdit})
+        if (edit->isEnabled() && !KTCheckNumberEdit(edit, typed))
+            return;
     UpdateData(true);
     SplitFunctions();
     KTOptionGraph3& options = m_data.m_options;
@@ -468,12 +474,20 @@ void KTQuickEntry::UpdateMessage()
 {
     // The caret's line read as the graph will read it: a line that cannot be drawn says why
     // here, while it is typed, and never in a box.
-    m_messageLine = std::min(CaretLine(), FunctionCount - 1);
+    // A line past the tenth is FunctionCount: it belongs to no function.
+    m_messageLine = std::min(CaretLine(), static_cast<int>(FunctionCount));
     CString typed = CString::FromQString(m_equationEdit->toPlainText());
     typed.Replace("\n", "\r\n");
-    const CString line = SplitText(typed)[static_cast<std::size_t>(m_messageLine)];
-    KTAxes* owner = m_data.Function(m_messageLine).Data().m_owner;
-    m_messageLabel->setText(KTFunction3::InterpretationMessage(line, owner).ToQString());
+    CString message;
+    if (m_messageLine < FunctionCount) {
+        const CString line = SplitText(typed)[static_cast<std::size_t>(m_messageLine)];
+        KTAxes* owner = m_data.Function(m_messageLine).Data().m_owner;
+        message = KTFunction3::InterpretationMessage(line, owner);
+    }
+    // Lines past the tenth are not merged into it, nor dropped without a word.
+    if (m_messageLine == FunctionCount || (message.IsEmpty() && HasTextPastTheTenthLine(typed)))
+        message = TenFunctionsMessage;
+    m_messageLabel->setText(message.ToQString());
 }
 
 void KTQuickEntry::OnXMaxChange()
@@ -640,7 +654,7 @@ int KTQuickEntry::CaretLine() const
 
 void KTQuickEntry::OnTimer()
 {
-    const int line = std::min(CaretLine(), FunctionCount - 1);
+    const int line = std::min(CaretLine(), static_cast<int>(FunctionCount));
     if (line != m_previewLine) {
         m_previewFlag = 1;
         MarkChanged();
@@ -683,8 +697,9 @@ void KTQuickEntry::PaintPreview(QPainter& painter)
     dc.DPtoHIMETRIC(&area);
     if (m_previewFlag) {
         SplitFunctions();
-        m_previewLine = std::min(CaretLine(), FunctionCount - 1);
-        m_previewText = m_data.Function(m_previewLine).Data().m_equationText;
+        m_previewLine = std::min(CaretLine(), static_cast<int>(FunctionCount));
+        m_previewText =
+            m_previewLine < FunctionCount ? m_data.Function(m_previewLine).Data().m_equationText : CString();
         m_previewSize = 0;
         // An empty line has no width to scale by: it shows nothing.
         if (!m_previewText.IsEmpty()) {

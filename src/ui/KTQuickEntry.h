@@ -114,8 +114,14 @@ public:
 
     // ---- the rules, free of any window ------------------------------------------------------
     /// The ten texts of a typed text: lower-cased, one per line ("\r\n", and a lone "\r" or
-    /// "\n", end a line), the tenth keeping every further line with its line breaks.
+    /// "\n", end a line). The graph holds ten functions: lines after the tenth are not kept.
     static std::array<CString, FunctionCount> SplitText(const CString& text);
+    /// Is there anything but blanks after the tenth line of a typed text?
+    static bool HasTextPastTheTenthLine(const CString& text);
+    /// What the dialog says beside the preview of a line past the tenth, and of the tenth line
+    /// while any further line holds text.
+    static constexpr const char* TenFunctionsMessage =
+        "KT Graph holds ten functions: lines after the tenth are not kept";
     /// The ten texts joined by "\r\n" (always ten lines).
     static CString JoinTexts(const std::array<CString, FunctionCount>& texts);
 

@@ -44,29 +44,65 @@ bool IsDegreeMaximum(double max)
 
 } // namespace
 
+namespace {
+
+/// The position of the first line break of the text and its length ("\r\n" 2, a lone "\r" or
+/// "\n" 1); -1 when there is none.
+int LineBreak(const CString& text, int& length)
+{
+    const int cr = text.Find('\r');
+    const int lf = text.Find('\n');
+    int p = cr;
+    if (p < 0 || (lf >= 0 && lf < p))
+        p = lf;
+    length =
+        (p >= 0 && text.GetAt(p) == '\r' && p + 1 < text.GetLength() && text.GetAt(p + 1) == '\n') ? 2 : 1;
+    return p;
+}
+
+/// The text after its first `lines` lines ("" when it has no more).
+CString AfterLines(CString text, int lines)
+{
+    for (int i = 0; i < lines; ++i) {
+        int length = 0;
+        const int p = LineBreak(text, length);
+        if (p < 0)
+            return CString();
+        text = text.Mid(p + length);
+    }
+    return text;
+}
+
+} // namespace
+
+bool KTQuickEntry::HasTextPastTheTenthLine(const CString& typed)
+{
+    CString rest = AfterLines(typed, FunctionCount);
+    rest.Remove('\r');
+    rest.Remove('\n');
+    rest.Trim();
+    return !rest.IsEmpty();
+}
+
 std::array<CString, KTQuickEntry::FunctionCount> KTQuickEntry::SplitText(const CString& typed)
 {
     std::array<CString, FunctionCount> texts;
     CString rest = typed;
     rest.MakeLower();
-    for (int i = 0; i < FunctionCount - 1; ++i) {
-        const int cr = rest.Find('\r');
-        const int lf = rest.Find('\n');
+    for (int i = 0; i < FunctionCount; ++i) {
         // The edit ends its lines with "\r\n"; a pasted text may bring a lone "\r" or "\n".
-        int p = cr;
-        if (p < 0 || (lf >= 0 && lf < p))
-            p = lf;
+        int breakLength = 0;
+        const int p = LineBreak(rest, breakLength);
         if (p < 0) {
             texts[static_cast<std::size_t>(i)] = rest;
             rest.Empty();
             continue;
         }
-        const int breakLength =
-            (rest.GetAt(p) == '\r' && p + 1 < rest.GetLength() && rest.GetAt(p + 1) == '\n') ? 2 : 1;
         texts[static_cast<std::size_t>(i)] = rest.Left(p);
         rest = rest.Mid(p + breakLength);
     }
-    texts[FunctionCount - 1] = rest;
+    // What follows the tenth line belongs to no function: run into the tenth it would make it
+    // unreadable. The dialog says so while such lines are there.
     return texts;
 }
 

@@ -260,6 +260,10 @@ TEST(KTAxisScale, RangeFromTextsAndData)
         {"-10", "10", 0, 0, 1, -3, 30, -10, 30},
         {"-10", "10", 0, 0, 1, -30, 3, -30, 10},
         {"2pi/3", "1/2", 0, 0, 0, 0, 0, 2 * kPi / 3, 0.5},
+        // A power of ten typed as a range is one: -1e3..1e3 is a view of 2000, not of about 80.
+        {"-1e3", "1e3", 0, 0, 0, 0, 0, -1000, 1000},
+        {"-2.5e-3", "1e-2", 0, 0, 0, 0, 0, -0.0025, 0.01},
+        {"-2e", "3e/4", 0, 0, 0, 0, 0, -2 * 2.718281828, 3 * 2.718281828 / 4},
         // An undefined typed end takes the data extent; undefined data the typed end.
         {"abc", "10", 0, 0, 0, -4, 4, -4, 10},
         {"-10", "10", 1, 1, 0, undefined, inf, -10, 10},

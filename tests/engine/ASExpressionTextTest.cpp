@@ -124,8 +124,8 @@ TEST_F(ASExpressionTextTest, ALongTextFailsInsteadOfDroppingTokens)
         text += "+X";
     ASExpressionText expression;
     expression.SetText(text);
-    ASTokenList list;
+    ASTokenList list(ASTokenList::AlgebraCapacity);
     EXPECT_FALSE(expression.Tokenize(list));
-    EXPECT_EQ(list.GetCount(), ASTokenList::DefaultCapacity);
+    EXPECT_EQ(list.GetCount(), ASTokenList::AlgebraCapacity);
     EXPECT_TRUE(list.Overflowed());
 }

@@ -85,8 +85,10 @@ TEST_F(ASTokenListTest, AssignClonesEveryNodeReference)
 
 TEST_F(ASTokenListTest, AppendsAndInsertionsStopAtTheCapacity)
 {
-    ASTokenList list;
-    for (int i = 0; i < ASTokenList::DefaultCapacity; ++i)
+    // A list of a typed equation holds the tokens of 255 characters, five to a character.
+    EXPECT_EQ(ASTokenList().Capacity(), 1280);
+    ASTokenList list(ASTokenList::AlgebraCapacity);
+    for (int i = 0; i < ASTokenList::AlgebraCapacity; ++i)
         ASSERT_TRUE(list.Append(ASKind::Number, i));
     EXPECT_FALSE(list.Overflowed());
     EXPECT_FALSE(list.Append(ASKind::X));
@@ -105,7 +107,7 @@ TEST_F(ASTokenListTest, AppendsAndInsertionsStopAtTheCapacity)
     for (int i = 0; i < 250; ++i)
         ASSERT_TRUE(working.Append(ASKind::X));
     EXPECT_FALSE(working.Append(ASKind::X));
-    ASTokenList small;
+    ASTokenList small(ASTokenList::AlgebraCapacity);
     EXPECT_ANY_THROW(small.Assign(working)); // 250 tokens do not fit 100
 }
 

@@ -158,23 +158,46 @@ TEST_F(CurvePoints, IntersectionsOfLinesAndParabolas)
 
 TEST_F(CurvePoints, DiscontinuitiesAreClassified)
 {
+    // A divisor's zero is an asymptote where |f| grows without bound on a side, a hole where f
+    // has one limit there, and neither at a jump or an oscillation.
+    struct Row
+    {
+        const char* postfix;
+        const char* divisors;
+        std::vector<double> asymptotes;
+        std::vector<KTPoint> holes;
+    };
+    const Row rows[] = {
+        {"1 x /", "x", {0.0}, {}},
+        {"x 2 ^ 1 - x 1 - /", "x 1 -", {}, {{1.0, 2.0}}},
+        {"1 x 2 ^ /", "x", {0.0}, {}},
+        {"1 x / EXP", "x", {0.0}, {}}, // grows on the right only
+        {"x x ABS /", "x", {}, {}},    // jumps from -1 to 1
+        {"1 x / SIN", "x", {}, {}},    // bounded however fast it turns
+        {"x 1 x / SIN *", "x", {}, {{0.0, 0.0}}},
+        {"x 3 - SIN x 3 - /", "x 3 -", {}, {{3.0, 1.0}}},
+    };
+    for (const Row& row : rows) {
+        kttest::Prepare(f, Form::Explicit, row.postfix);
+        kttest::SetPostfix(f, KTFunctionData3::DiscontinuityList, row.divisors);
+        kttest::Recalculate(f);
+        const std::vector<KTMarker> asymptotes = Markers(KTMarkerVerticalAsymptote);
+        ASSERT_EQ(asymptotes.size(), row.asymptotes.size()) << row.postfix;
+        for (std::size_t i = 0; i < asymptotes.size(); ++i)
+            EXPECT_NEAR(asymptotes[i].m_point.m_x, row.asymptotes[i], 1e-8) << row.postfix;
+        const std::vector<KTMarker> holes = Markers(KTMarkerPointDiscontinuity);
+        ASSERT_EQ(holes.size(), row.holes.size()) << row.postfix;
+        for (std::size_t i = 0; i < holes.size(); ++i) {
+            EXPECT_NEAR(holes[i].m_point.m_x, row.holes[i].m_x, 1e-8) << row.postfix;
+            EXPECT_NEAR(holes[i].m_point.m_y, row.holes[i].m_y, 1e-8) << row.postfix;
+        }
+    }
+    // 1/x tends to 0 at both ends: one horizontal asymptote y = 0.
     kttest::Prepare(f, Form::Explicit, "1 x /");
     kttest::SetPostfix(f, KTFunctionData3::DiscontinuityList, "x");
     kttest::Recalculate(f);
-    ASSERT_EQ(Markers(KTMarkerVerticalAsymptote).size(), 1u);
-    EXPECT_NEAR(Markers(KTMarkerVerticalAsymptote)[0].m_point.m_x, 0.0, 1e-8);
-    EXPECT_TRUE(Markers(KTMarkerPointDiscontinuity).empty());
-    // 1/x tends to 0 at both ends: one horizontal asymptote y = 0.
     ASSERT_EQ(Markers(KTMarkerHorizontalAsymptote).size(), 1u);
     EXPECT_NEAR(Markers(KTMarkerHorizontalAsymptote)[0].m_point.m_y, 0.0, 1e-9);
-
-    kttest::Prepare(f, Form::Explicit, "x 2 ^ 1 - x 1 - /");
-    kttest::SetPostfix(f, KTFunctionData3::DiscontinuityList, "x 1 -");
-    kttest::Recalculate(f);
-    ASSERT_EQ(Markers(KTMarkerPointDiscontinuity).size(), 1u);
-    EXPECT_NEAR(Markers(KTMarkerPointDiscontinuity)[0].m_point.m_x, 1.0, 1e-8);
-    EXPECT_NEAR(Markers(KTMarkerPointDiscontinuity)[0].m_point.m_y, 2.0, 1e-8);
-    EXPECT_TRUE(Markers(KTMarkerVerticalAsymptote).empty());
 }
 
 TEST_F(CurvePoints, AtanHasOneHorizontalAsymptoteFromTheLowEnd)

@@ -1,4 +1,5 @@
 #include "KTCurveTestSupport.h"
+#include "KTFunction3TestHelpers.h"
 
 #include "engine/KTCurveSampler.h"
 #include "foundation/KTSentinelValues.h"
@@ -92,6 +93,168 @@ TEST_F(CurveSampling, JumpAcrossTheViewKeepsBothNeighboursOff)
     EXPECT_NEAR(P(801).m_point.m_x, 0.0125, 1e-12);
 }
 
+TEST_F(CurveSampling, ABranchThatRunsOffReachesTheEdge)
+{
+    // ln x leaves the view at its foot, x = e^-10, not at the first sample past 0; 1/x does at
+    // -1/1000 in a tall view.
+    struct Row
+    {
+        const char* postfix;
+        double ymin, ymax;
+        double end;          ///< where the branch runs off
+        double side;         ///< the side of it the branch lies on
+        double edgeX, edgeY; ///< where it meets the view's edge
+    };
+    const Row rows[] = {
+        {"x LN", -10, 10, 0.0, 1.0, std::exp(-10.0), -10},
+        {"1 x /", -1000, 1000, 0.0, -1.0, -0.001, -1000},
+        {"1 x /", -1000, 1000, 0.0, 1.0, 0.001, 1000},
+    };
+    for (const Row& row : rows) {
+        kttest::SetAxes(axes, -10, 10, row.ymin, row.ymax);
+        kttest::Prepare(f, Form::Explicit, row.postfix);
+        f.Calculate();
+        int nearest = -1;
+        for (int k = 0; k < f.m_buffer1->m_count; ++k) {
+            const double distance = (P(k).m_point.m_x - row.end) * row.side;
+            if (P(k).m_draw && distance > 0.0 &&
+                (nearest < 0 || distance < (P(nearest).m_point.m_x - row.end) * row.side))
+                nearest = k;
+        }
+        ASSERT_GE(nearest, 0) << row.postfix;
+        const double pixel = (row.ymax - row.ymin) / 1199;
+        EXPECT_NEAR(P(nearest).m_point.m_y, row.edgeY, 1e-3 * pixel) << row.postfix;
+        EXPECT_NEAR(P(nearest).m_point.m_x, row.edgeX, 1e-3 * std::fabs(row.edgeX)) << row.postfix;
+    }
+}
+
+TEST_F(CurveSampling, WithoutATypedDomainTheSamplesSpanTheViewHoweverWide)
+{
+    for (const double half : {10.0, 1e5, 1e6, 1e9}) {
+        kttest::SetAxes(axes, -half, half, -half, half);
+        kttest::Prepare(f, Form::Explicit, "x");
+        f.Data().m_domain.m_low = KTFunctionDomain::ExplicitDefaultLow;
+        f.Data().m_domain.m_high = KTFunctionDomain::ExplicitDefaultHigh;
+        f.Calculate();
+        ASSERT_EQ(f.m_buffer1->m_count, 1601) << half;
+        EXPECT_DOUBLE_EQ(P(0).m_point.m_x, -half);
+        EXPECT_DOUBLE_EQ(P(1600).m_point.m_x, half);
+        for (int k = 0; k <= 1600; ++k)
+            ASSERT_EQ(P(k).m_draw, 1) << half << " sample " << k;
+        // The stored default stays; the plotted ends are the view's.
+        EXPECT_EQ(f.Data().m_domain.m_low, -100000.0);
+        EXPECT_EQ(f.Data().m_domain.m_high, 100000.0);
+        EXPECT_DOUBLE_EQ(f.Data().m_plottedLow, -half);
+        EXPECT_DOUBLE_EQ(f.Data().m_plottedHigh, half);
+    }
+    // Any other domain is kept, however far beyond the default it reaches.
+    kttest::SetAxes(axes, -1e6, 1e6, -1e6, 1e6);
+    kttest::Prepare(f, Form::Explicit, "x");
+    f.Data().m_domain.m_low = -2e5;
+    f.Data().m_domain.m_high = 3e5;
+    f.Data().m_domain.m_lowEnd = f.Data().m_domain.m_highEnd = KTFunctionDomain::EndClosed;
+    f.Calculate();
+    ASSERT_EQ(f.m_buffer1->m_count, 401);
+    EXPECT_DOUBLE_EQ(P(0).m_point.m_x, -2e5);
+    EXPECT_DOUBLE_EQ(P(400).m_point.m_x, 3e5);
+}
+
+TEST_F(CurveSampling, PolesBreakTheCurveAndEachSideReachesTheEdge)
+{
+    const double pi = 3.14159265358979323846;
+    const double degree = 57.29577951; // the evaluator's units per radian
+    struct Row
+    {
+        const char* postfix;
+        double xmin, xmax, ymin, ymax;
+        int angleSystem;
+        std::vector<double> poles;
+    };
+    const Row rows[] = {
+        // Both samples beside each pole lie inside so tall a view.
+        {"x TAN", -5, 5, -1000, 1000, 1, {-1.5 * pi, -0.5 * pi, 0.5 * pi, 1.5 * pi}},
+        {"x TAN",
+         -300,
+         300,
+         -1000,
+         1000,
+         0,
+         {-1.5 * pi * degree, -0.5 * pi * degree, 0.5 * pi * degree, 1.5 * pi * degree}},
+        {"1 x 0.3 - /", -5.1, 4.7, -1000, 1000, 1, {0.3}},
+        {"1 x 2 ^ /", -5.1, 4.7, -1, 1000, 1, {0.0}},
+        {"x ABS LN", -5.1, 4.7, -20, 5, 1, {0.0}},
+        {"x ABS LN", -5, 5, -20, 5, 1, {0.0}}, // a sample on the pole itself
+    };
+    for (const Row& row : rows) {
+        kttest::SetAxes(axes, row.xmin, row.xmax, row.ymin, row.ymax, 1599, 1199, row.angleSystem);
+        kttest::Prepare(f, Form::Explicit, row.postfix);
+        f.Calculate();
+        const double pixel = (row.ymax - row.ymin) / 1199;
+        for (const double pole : row.poles) {
+            int before = -1;
+            int after = -1;
+            for (int k = 0; k < f.m_buffer1->m_count; ++k) {
+                if (!P(k).m_draw)
+                    continue;
+                if (P(k).m_point.m_x < pole)
+                    before = k;
+                else if (after < 0)
+                    after = k;
+            }
+            ASSERT_TRUE(before >= 0 && after >= 0) << row.postfix << " at " << pole;
+            // Never joined across the pole: a point that is not drawn lies between.
+            EXPECT_LT(before + 1, after) << row.postfix << " at " << pole;
+            for (const int k : {before, after}) {
+                const double y = P(k).m_point.m_y;
+                EXPECT_LE(std::min(std::fabs(y - row.ymax), std::fabs(y - row.ymin)), 1e-3 * pixel)
+                    << row.postfix << " at " << pole << " x " << P(k).m_point.m_x;
+            }
+        }
+    }
+}
+
+TEST_F(CurveSampling, PolesDenserThanTheSamplesBreakEveryStepThatHoldsOne)
+{
+    // tan(1000 x) has some four poles a sample: no piece of the curve joins two branches.
+    const double pi = 3.14159265358979323846;
+    kttest::Prepare(f, Form::Explicit, "1000 x * TAN");
+    f.Calculate();
+    const auto branch = [&](double x) { return std::floor(1000.0 * x / pi + 0.5); };
+    int joined = 0;
+    for (int k = 0; k + 1 < f.m_buffer1->m_count; ++k)
+        if (P(k).m_draw && P(k + 1).m_draw && !P(k).m_break)
+            joined += branch(P(k).m_point.m_x) != branch(P(k + 1).m_point.m_x) ? 1 : 0;
+    EXPECT_EQ(joined, 0);
+}
+
+TEST_F(CurveSampling, AJumpBreaksTheCurveAndAHoleDoesNot)
+{
+    // No sample falls on 0: the step across it holds the jump or the hole.
+    kttest::SetAxes(axes, -5.1, 4.7, -6, 6);
+    kttest::Prepare(f, Form::Explicit, "x x ABS /");
+    f.Calculate();
+    int gaps = 0;
+    for (int k = 1; k + 1 < f.m_buffer1->m_count; ++k) {
+        if (P(k).m_draw)
+            continue;
+        ++gaps;
+        // The curve is drawn up to the jump on both sides.
+        EXPECT_NEAR(P(k - 1).m_point.m_x, 0.0, 1e-12);
+        EXPECT_EQ(P(k - 1).m_point.m_y, -1.0);
+        EXPECT_NEAR(P(k + 1).m_point.m_x, 0.0, 1e-12);
+        EXPECT_EQ(P(k + 1).m_point.m_y, 1.0);
+    }
+    EXPECT_EQ(gaps, 1);
+
+    for (const char* hole : {"x SIN x /", "x 2 ^ x /"}) {
+        kttest::Prepare(f, Form::Explicit, hole);
+        f.Calculate();
+        EXPECT_EQ(f.m_buffer1->m_count, 1601) << hole;
+        for (int k = 0; k < f.m_buffer1->m_count; ++k)
+            ASSERT_EQ(P(k).m_draw, 1) << hole << " sample " << k;
+    }
+}
+
 TEST_F(CurveSampling, DomainLimitsTheSamplesAndSettlesThePlottedEnds)
 {
     kttest::Prepare(f, Form::Explicit, "x 2 ^");
@@ -157,6 +320,29 @@ TEST_F(CurveSampling, PolarSamplesBothEndsOfTheAngle)
     f.Calculate();
     EXPECT_EQ(P(0).m_draw, 0);
     EXPECT_EQ(P(0).m_break, 1);
+}
+
+TEST_F(CurveSampling, PolarCurvesBreakAtThePolesOfTheirRadius)
+{
+    // r = tan(angle) in degrees runs off at the evaluator's (k + 1/2) pi 57.29577951; in so
+    // tall a view the samples beside the poles are drawn. The polyline ends at the sample
+    // before each pole, and nowhere else.
+    const double pole = 3.14159265358979323846 * 57.29577951;
+    kttest::SetAxes(axes, -10, 10, -1e6, 1e6, 1599, 1199, 0);
+    kttest::Prepare(f, Form::Polar, "x TAN");
+    f.Calculate();
+    std::vector<double> ends;
+    for (int k = 0; k + 1 < f.m_buffer1->m_count; ++k) {
+        ASSERT_TRUE(P(k).m_draw) << k;
+        if (P(k).m_break)
+            ends.push_back(P(k).m_point.m_x);
+    }
+    ASSERT_EQ(ends.size(), 2u);
+    const double step = 360.0 / 1599;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_LT(ends[static_cast<std::size_t>(i)], (i + 0.5) * pole);
+        EXPECT_GT(ends[static_cast<std::size_t>(i)] + step, (i + 0.5) * pole);
+    }
 }
 
 TEST_F(CurveSampling, ParametricSamplesWithoutTheHighEnd)
@@ -348,6 +534,67 @@ TEST_F(CurveSampling, ImplicitTraceStaysWithinTheDomain)
     ASSERT_GT(f.m_buffer1->m_count, 10);
     for (int i = 0; i < f.m_buffer1->m_count; ++i)
         EXPECT_GE(P(i).m_point.m_x, 0.0) << i;
+}
+
+// A domain on the dependent variable: the curve is drawn where its values lie inside and ends
+// exactly where it meets the bound; the bisection finds the end to the last bits.
+TEST_F(CurveSampling, ADomainOnTheDependentVariableBoundsTheValues)
+{
+    kttest::SetAxes(axes, -5, 5, -5, 5);
+    const struct
+    {
+        const char* text;
+        double endLow, endHigh; ///< the ends along the sampled variable (closed forms)
+        bool swapped;           ///< x = f(y): the sampled variable is y
+        bool (*inside)(double x, double y);
+    } rows[] = {
+        {"y = x^2; y < 4", -2, 2, false, [](double, double y) { return y < 4; }},
+        {"y = x^2 - 3; y <= 1", -2, 2, false, [](double, double y) { return y <= 1; }},
+        {"x^2 + y^2 = 4; y > 0", -2, 2, false, [](double, double y) { return y > 0; }},
+        {"x = y^2; x < 4", -2, 2, true, [](double x, double) { return x < 4; }},
+        {"y = x^3; -1 <= y <= 4", -1, 1.5874010519681994, false,
+         [](double, double y) { return y >= -1 && y <= 4; }},
+    };
+    for (const auto& row : rows) {
+        kttest::InterpretText(f, row.text);
+        ASSERT_EQ(KTStatusExplicit, f.Status()) << row.text;
+        f.Calculate();
+        double low = 1e9;
+        double high = -1e9;
+        int drawn = 0;
+        for (KTCurvePointBuffer* buffer : {f.m_buffer1.get(), f.m_buffer2.get()}) {
+            const int count = buffer == f.m_buffer2.get() && !f.m_twoBranches ? 0 : buffer->m_count;
+            for (int i = 0; i < count; ++i) {
+                const KTCurvePoint& p = buffer->m_points[static_cast<std::size_t>(i)];
+                if (!p.m_draw)
+                    continue;
+                ++drawn;
+                // A swapped form keeps (y, x) in its points.
+                const double x = row.swapped ? p.m_point.m_y : p.m_point.m_x;
+                const double y = row.swapped ? p.m_point.m_x : p.m_point.m_y;
+                EXPECT_TRUE(row.inside(x, y)) << row.text << " at " << x << ", " << y;
+                const double along = p.m_point.m_x;
+                low = std::min(low, along);
+                high = std::max(high, along);
+            }
+        }
+        EXPECT_GT(drawn, 100) << row.text;
+        EXPECT_NEAR(low, row.endLow, 1e-9) << row.text;
+        EXPECT_NEAR(high, row.endHigh, 1e-9) << row.text;
+    }
+    // Only the upper half of the circle: the lower branch has no value anywhere.
+    kttest::InterpretText(f, "x^2 + y^2 = 4; y > 0");
+    f.Calculate();
+    for (int i = 0; i < f.m_buffer2->m_count; ++i)
+        EXPECT_FALSE(f.m_buffer2->m_points[static_cast<std::size_t>(i)].m_draw) << i;
+
+    // An implicit relation: the lattice's rows stop at the bound.
+    kttest::InterpretText(f, "sin(y) = x; y > 0");
+    ASSERT_EQ(KTStatusImplicit, f.Status());
+    f.Calculate();
+    ASSERT_GT(f.m_buffer1->m_count, 10);
+    for (int i = 0; i < f.m_buffer1->m_count; ++i)
+        EXPECT_GE(P(i).m_point.m_y, 0.0) << i;
 }
 
 TEST_F(CurveSampling, TracesReachEveryEdgeOfTheView)

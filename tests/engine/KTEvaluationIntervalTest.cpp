@@ -188,6 +188,36 @@ TEST(KTEvaluationInterval, PolesAreUnboundedInEveryAngleUnit)
     EXPECT_EQ(checked, 3 * 4 * 41);
 }
 
+// Across one pole the range leaves out the values between its two branches, and with them 0:
+// the gap's ends are the function's values at the ends of the range (by hand and python3).
+TEST(KTEvaluationInterval, RangesAcrossAPoleLeaveOutTheGapBetweenItsBranches)
+{
+    const BoundRow rows[] = {
+        {"y = 1/x", 1, -1, 2, -1, 0.5, Partial},
+        {"y = tan(x)", 1, 1, 2, -2.185039863261519, 1.5574077246549023, Partial},
+        {"y = tan(35.6x)", 1, 0.04, 0.05, -4.710091916114252, 6.763157003629753, Partial},
+        {"y = tan(x)", 0, 80, 100, -5.6712818165039, 5.6712818221087575, Partial},
+        {"y = sec(x)", 1, 1, 2, -2.402997961722381, 1.8508157176809255, Partial},
+        {"y = cot(x)", 1, 3, 4, -7.015252551434534, 0.8636911544506167, Partial},
+        {"y = 2/x + 1", 1, -2, 1, 0, 3, Partial},
+    };
+    KTAxes axes;
+    for (const BoundRow& row : rows) {
+        kttest::SetAngleSystem(axes, row.system);
+        KTFunction3 f(&axes);
+        kttest::InterpretText(f, row.text);
+        const KTInterval b = f.BoundValue(row.from, row.to);
+        ASSERT_TRUE(b.HasGap()) << row.text;
+        EXPECT_FALSE(b.IsBounded()) << row.text;
+        const double slack = 1e-13 * std::max({1.0, std::fabs(row.lo), std::fabs(row.hi)});
+        EXPECT_GE(b.m_gapLo, row.lo) << row.text;
+        EXPECT_LE(b.m_gapLo, row.lo + slack) << row.text;
+        EXPECT_LE(b.m_gapHi, row.hi) << row.text;
+        EXPECT_GE(b.m_gapHi, row.hi - slack) << row.text;
+        EXPECT_EQ(b.ExcludesZero(), row.lo < 0 && row.hi > 0) << row.text;
+    }
+}
+
 // Random programs of every operator and function, with y, a constant and the angle units,
 // over random boxes from a millionth to twenty units across: the invariant of the bound.
 TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
@@ -202,6 +232,7 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
     long long checked = 0;
     long long quotients = 0;
     int bounded = 0;
+    int gapped = 0;
     int programs = 0;
     for (int trial = 0; trial < 1200; ++trial) {
         const int length = 1 + static_cast<int>(rng() % 14);
@@ -227,6 +258,7 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
             const KTIntervalGradient g = program.BoundWithGradient(in);
             EXPECT_EQ(g.value, b) << kttest::Describe(list);
             bounded += b.IsBounded() ? 1 : 0;
+            gapped += b.HasGap() ? 1 : 0;
             const std::string what = kttest::Describe(list) + " over x " + std::to_string(x0) + " + " +
                                      std::to_string(width) + ", y " + std::to_string(y0) + ", system " +
                                      std::to_string(system);
@@ -296,6 +328,7 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
     EXPECT_GT(programs, 800);
     EXPECT_GT(checked, 300000);
     EXPECT_GT(bounded, 1000);
+    EXPECT_GT(gapped, 30);
     EXPECT_GT(quotients, 50000);
 }
 

@@ -185,6 +185,18 @@ TEST_F(FunctionForms, ConstantTextsAreEvaluatedOrRefused)
         {"a m", -1.5, false, true},
         {"log2(8)", 3, false, false},
         {"log10(1000)", 3, false, false},
+        // A bound is a number text: "e" between a digit and an integer is a power of ten.
+        {"1e3", 1000, false, false},
+        {"2.5e-4", 0.00025, false, false},
+        {"-1e-9", -1e-9, false, false},
+        {"1E5", 100000, false, false},
+        {"1e+2", 100, false, false},
+        {"1e3+1", 1001, false, false},
+        {"2/1e3", 0.002, false, false},
+        {"2e", 5.43656365691809, false, false},
+        {"e/2", 1.3591409142295225, false, false},
+        {"3e/4", 2.0387113713442838, false, false},
+        {"-e", -2.718281828459045, false, false},
     };
     for (const auto& row : rows) {
         const double value = KTFunction3::EvaluateConstantText(row.text, row.inDegrees ? &degrees : &m_axes,
@@ -208,6 +220,7 @@ TEST_F(FunctionForms, ConstantTextsTakeTheUsersDecimalSeparator)
     KTLocale::Override(',', ';', 49);
     EXPECT_NEAR(1.5, KTFunction3::EvaluateConstantText("1,5", &m_axes, nullptr), 1e-12);
     EXPECT_NEAR(-1.25, KTFunction3::EvaluateConstantText("-1,25", &m_axes, nullptr), 1e-12);
+    EXPECT_NEAR(0.00025, KTFunction3::EvaluateConstantText("2,5e-4", &m_axes, nullptr), 1e-18);
     EXPECT_NEAR(2.25, KTFunction3::EvaluateConstantText("1,5^2", &m_axes, nullptr), 1e-12);
     EXPECT_EQ(KTUndefinedValue, KTFunction3::EvaluateConstantText("1;5", &m_axes, nullptr));
     KTLocale::Override('.', ',', 1);

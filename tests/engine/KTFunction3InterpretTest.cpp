@@ -18,10 +18,19 @@
 namespace {
 
 constexpr double N = KTNoSecondValue;
+constexpr double U = KTUndefinedValue;
 constexpr int Unbounded = KTFunctionDomain::EndUnbounded;
 constexpr int None = KTFunctionDomain::EndNone;
 constexpr int Open = KTFunctionDomain::EndOpen;
 constexpr int Closed = KTFunctionDomain::EndClosed;
+
+std::string Repeated(const char* piece, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
 
 struct InterpretRow
 {
@@ -83,6 +92,24 @@ TEST(KTFunction3Interpret, InterpretationTable)
          "Can not interpret equation"},
         {"y = x +", 5, "000000", 38, 1, -100000, 100000, Unbounded, Unbounded, "Can not interpret equation"},
         {"r = sin(r th)", 5, "100000", 38, 1, 0, 360, None, None, "Please rearrange equation to r = or th ="},
+        // A domain on the dependent variable bounds the values; the range stays the form's own.
+        {"x^2 + y^2 = 4; y > 0", 1, "000011", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"y = x^2; y < 4", 1, "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"x = y^2; x < 4", 1, "010001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"x = y^2; y < 4", 1, "010001", 38, 1, -100000, 4, Unbounded, Open, ""},
+        {"r = 2; r < 1", 1, "100001", 38, 1, 0, 360, None, None, ""},
+        {"r = 2; th < 90", 1, "100001", 38, 1, 0, 90, None, None, ""},
+        {"x = cos(t); y = sin(t); y > 0", 4, "001101", 38, 1, 0, 360, None, None, ""},
+        {"sin(y) = x; y > 0", 7, "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        // A variable the equation does not have is no domain of it.
+        {"y = x^2; t < 1", 5, "000000", 38, 0, -100000, 1, Unbounded, Open, "Not a valid domain"},
+        {"r = 2; x > 1", 5, "100000", 38, 0, 1, 360, None, None, "Not a valid domain"},
+        {"sin(y) = x; t > 0", 5, "000000", 38, 0, 0, 100000, Open, Unbounded, "Not a valid domain"},
+        // Long equations: the calculation text's brackets and signs fit the lists.
+        {"y=sin(x)+sin(2x)/2+sin(3x)/3+sin(4x)/4+sin(5x)/5+sin(6x)/6+sin(7x)/7+sin(8x)/8+sin(9x)/9", 1,
+         "000001", 38, 1, -100000, 100000, Unbounded, Unbounded, ""},
+        {"y=1+x+x^2/2+x^3/6+x^4/24+x^5/120+x^6/720+x^7/5040+x^8/40320+x^9/362880+x^10/3628800", 1, "000001",
+         38, 1, -100000, 100000, Unbounded, Unbounded, ""},
     };
     KTAxes axes;
     kttest::SetAngleSystem(axes, 0);
@@ -103,6 +130,31 @@ TEST(KTFunction3Interpret, InterpretationTable)
         EXPECT_NEAR(row.high, d.m_high, 1e-9) << row.text;
         EXPECT_EQ(row.lowEnd, d.m_lowEnd) << row.text;
         EXPECT_EQ(row.highEnd, d.m_highEnd) << row.text;
+    }
+
+    // 255 typed characters are read whatever their parts; one more is too long, and says so.
+    const struct
+    {
+        std::string text;
+        double at1; ///< the value at x = 1
+    } lengths[] = {
+        {"y=" + Repeated("x+", 126) + "x", 127},
+        {"y=" + Repeated("-(", 84) + "x" + Repeated(")", 84), 1},
+        {"y=" + Repeated("x/(x-", 42) + "x" + Repeated(")", 42), U}, // 1/(1-1/(1-...)) meets 1/0
+        {"y=" + Repeated("sin(", 50) + "x" + Repeated(")", 50), 0.23391394784444508},
+    };
+    for (const auto& row : lengths) {
+        ASSERT_LE(row.text.size(), 255u);
+        KTFunction3 f(&axes);
+        kttest::SetAngleSystem(axes, 1);
+        kttest::InterpretText(f, row.text.c_str());
+        EXPECT_EQ(KTStatusExplicit, f.Status()) << row.text << f.Parts().GetMessage().c_str();
+        EXPECT_NEAR(row.at1, f.Evaluate(1.0, N).m_y, 1e-12) << row.text;
+        kttest::InterpretText(f, (row.text + std::string(256 - row.text.size(), ' ')).c_str());
+        EXPECT_EQ(KTStatusError, f.Status()) << row.text;
+        EXPECT_EQ(CString("Equation too long (more than 255 characters)"), f.Parts().GetMessage())
+            << row.text;
+        EXPECT_EQ(0, f.m_data.m_interpreted) << row.text;
     }
 }
 
@@ -156,6 +208,26 @@ TEST(KTFunction3Interpret, InterpretedFunctionsEvaluate)
         {"f(x) = 3x", 2, 6, 0},
         {"y = sin(x)^2 + cos(x)^2", 33, 1, 0},
         {"y = |x - 5|", 2, 3, 0},
+        // A domain on the dependent variable: no value where the value lies outside it.
+        {"x^2 + y^2 = 4; y > 0", 1, 1.7320508075688772, 0},
+        {"x^2 + y^2 = 4; y > 0", 1, U, 1},
+        {"x^2 + y^2 = 4; y <= 0", 1, -1.7320508075688772, 1},
+        {"y = x^2; y < 4", 1.5, 2.25, 0},
+        {"y = x^2; y < 4", 3, U, 0},
+        {"y = x^2; y < 4", -2, U, 0},
+        {"y = x^2; y <= 4", -2, 4, 0},
+        {"y = x^2; 1 < y < 4", 0.5, U, 0},
+        {"x = y^2; x < 4", 1.5, 2.25, 0},
+        {"x = y^2; x < 4", -3, U, 0},
+        {"r = 2; r < 1", 30, U, 0},
+        {"r = 2sin(th); r > 1", 90, 2, 0},
+        {"r = 2sin(th); r > 1", 10, U, 0},
+        {"x = cos(t); y = sin(t); y > 0", 90, 1, 1},
+        {"x = cos(t); y = sin(t); y > 0", 270, U, 1},
+        {"x = cos(t); y = sin(t); y > 0", 270, 0, 0},
+        {"x = cos(t); y = sin(t); x > 0", 180, U, 0},
+        {"y = 1 + x + x^2/2 + x^3/6 + x^4/24 + x^5/120 + x^6/720 + x^7/5040 + x^8/40320 + x^9/362880", 1,
+         2.7182815255731922, 0},
     };
     KTAxes axes;
     kttest::SetAngleSystem(axes, 0);

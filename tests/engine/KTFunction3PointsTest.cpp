@@ -252,6 +252,27 @@ TEST(TypedPoints, MarkersMatchClosedForms)
          -10,
          10,
          {{KTMarkerXIntercept, {{1, 0}}}, {KTMarkerVerticalAsymptote, {{0, 0}}}}},
+        {"y = ln(abs(x))",
+         1,
+         -10,
+         10,
+         -10,
+         10,
+         {{KTMarkerXIntercept, {{-1, 0}, {1, 0}}}, {KTMarkerVerticalAsymptote, {{0, 0}}}}},
+        // A jump is no asymptote and no root; the low end's limit is the one horizontal asymptote.
+        {"y = x/abs(x)", 1, -10, 10, -10, 10, {{KTMarkerHorizontalAsymptote, {{0, -1}}}}},
+        // Degrees: each pole found however gently the curve leaves the view, at the evaluator's
+        // (k + 1/2) pi 57.29577951.
+        {"y = tan(x)",
+         0,
+         -400,
+         400,
+         -10,
+         10,
+         {{KTMarkerYIntercept, {{0, 0}}},
+          {KTMarkerXIntercept, Multiples(kPi * 57.29577951, -2, 2, 0, 0)},
+          {KTMarkerInflection, Multiples(kPi * 57.29577951, -2, 2, 0, 0)},
+          {KTMarkerVerticalAsymptote, Multiples(kPi * 57.29577951, -2, 1, kPi * 57.29577951 / 2, 0)}}},
         // The two limits differ: the low end alone gives the asymptote, at f(-100000).
         {"y = atan(x)",
          1,
@@ -512,7 +533,8 @@ TEST(TypedPoints, ShownMarkersHoldWhatTheirKindSays)
         "y = x^2 - 4",           "y = x^3 - 3x + 1",      "y = sin(2x) + 0.5",   "y = tan(x)",
         "y = 1/(x^2 - 4)",       "y = (x + 2)/(x - 3)",   "y = x + 1/x",         "y = sin(x)/x",
         "y = 1/sin(x)",          "y = x e^(-x^2)",        "y = ln(x^2 + 1) - 1", "y = 1/x^2 - 1",
-        "y = (x^2 - 9)/(x + 3)", "y = sqrt(9 - x^2) - 1", "y = 0.01x^3 - x"};
+        "y = (x^2 - 9)/(x + 3)", "y = sqrt(9 - x^2) - 1", "y = 0.01x^3 - x",    "y = x/abs(x)",
+        "y = ln(abs(x))",        "y = e^(1/x)",           "y = ln(x)"};
     for (const char* text : texts) {
         TypedCurve curve(text, -10, 10, -10, 10);
         KTFunction3& f = curve.Function();

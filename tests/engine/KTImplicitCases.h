@@ -1,7 +1,8 @@
 #pragma once
 // Typed relations whose pictures must be complete and smooth, shared by the implicit-plot tests
 // and the implicit-plot benchmark: each is drawn over -range..range on both axes of a page of
-// 1600 x 1200 pixels, angles in radians.
+// 1600 x 1200 pixels, angles in radians; and the window sizes and views the tests also draw them
+// in.
 
 namespace kttest {
 
@@ -29,6 +30,32 @@ inline constexpr ImplicitCase kImplicitCases[] = {
     {"circle-25", "x^2+y^2=25", 10, false},
     {"cusp", "y^2=x^3", 5, false},
     {"crossing-lines", "x^2=y^2", 5, false},
+};
+
+/// Window sizes in device pixels that a user may give a graph, from the smallest to a maximised
+/// window on a large screen.
+struct WindowSize
+{
+    int width, height;
+};
+
+inline constexpr WindowSize kWindowSizes[] = {{400, 300},  {500, 400},  {640, 480},   {800, 600},  {836, 565},
+                                              {1024, 768}, {1366, 768}, {1600, 1200}, {2560, 1600}};
+
+/// Views of a case: its range scaled by `zoom` (0.1 zoomed in, 10 zoomed out) about a centre
+/// moved by the given parts of its range.
+struct View
+{
+    const char* name;
+    double zoom;
+    double shiftX, shiftY;
+};
+
+inline constexpr View kViews[] = {
+    {"centred", 1.0, 0.0, 0.0},
+    {"off-centre", 1.0, 0.37, -0.21},
+    {"zoomed-in", 0.1, 0.013, 0.007},
+    {"zoomed-out", 10.0, 0.0, 0.0},
 };
 
 } // namespace kttest

@@ -4,7 +4,10 @@
 // judged on threads of their own give the trace of judging them one after the other, and a grid
 // that takes the lists an earlier plot left gives the trace of a new one.
 
+#include "engine/KTEvaluationProgram.h"
 #include "engine/KTImplicitGrid.h"
+#include "engine/KTImplicitLevelThreads.h"
+#include "engine/KTImplicitLevels.h"
 
 #include <gtest/gtest.h>
 
@@ -12,31 +15,60 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
 
+/// A relation's difference written as a postfix list ("x 2 ^ y 2 ^ + 4 -"), compiled as the
+/// sampler compiles the sides of a relation: its values point by point and its ranges over boxes.
 struct GridRow
 {
     const char* name;
     double low, high;
-    std::function<double(double, double)> difference;
+    const char* postfix;
 };
+
+const GridRow kRows[] = {
+    {"circle", -5, 5, "x 2 ^ y 2 ^ + 4 -"},
+    {"sine pattern", -10, 10, "x y * COS x 2 ^ y 2 ^ + SIN -"},
+    {"two small circles", -5, 5, "x 2 ^ y 2 ^ + 0.01 - x 2 ^ y 2 ^ + 0.04 - *"},
+    {"square-root sum", -2, 2, "1 x SQRT - y SQRT -"},
+    {"tangent lines", -5, 5, "0 35.6 x * TAN -"},
+};
+
+KTEvaluationProgram Compiled(const char* postfix)
+{
+    static const struct
+    {
+        const char* text;
+        int kind;
+    } names[] = {{"x", ASKind::X},        {"y", ASKind::Y},      {"+", ASKind::Plus},   {"-", ASKind::Minus},
+                 {"*", ASKind::Multiply}, {"/", ASKind::Divide}, {"^", ASKind::Power},  {"SIN", ASKind::Sin},
+                 {"COS", ASKind::Cos},    {"TAN", ASKind::Tan},  {"SQRT", ASKind::Sqrt}};
+    ASTokenList list;
+    std::istringstream in(postfix);
+    std::string word;
+    while (in >> word) {
+        bool known = false;
+        for (const auto& name : names)
+            if (word == name.text) {
+                list.Append(name.kind);
+                known = true;
+            }
+        if (!known)
+            list.Append(ASKind::Number, std::stod(word));
+    }
+    KTEvaluationProgram program;
+    program.Compile(list);
+    return program;
+}
 
 double Undefined()
 {
     return std::numeric_limits<double>::quiet_NaN();
 }
-
-const GridRow kRows[] = {
-    {"circle", -5, 5, [](double x, double y) { return x * x + y * y - 4.0; }},
-    {"sine pattern", -10, 10, [](double x, double y) { return std::cos(x * y) - std::sin(x * x + y * y); }},
-    {"two small circles", -5, 5,
-     [](double x, double y) { return (x * x + y * y - 0.01) * (x * x + y * y - 0.04); }},
-    {"square-root sum", -2, 2,
-     [](double x, double y) { return x < 0.0 || y < 0.0 ? Undefined() : 1.0 - std::sqrt(x) - std::sqrt(y); }},
-    {"tangent lines", -5, 5, [](double x, double) { return -std::tan(35.6 * x); }},
-};
 
 bool SameBits(double a, double b)
 {
@@ -50,21 +82,31 @@ struct Traced
     long long evaluations;
 };
 
-Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool concurrent = true, int columns = 400,
-                int lines = 300)
+Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool concurrent = true,
+               int columns = 400, int lines = 300)
 {
+    const KTEvaluationProgram program = Compiled(row.postfix);
+    const auto difference = [&program](double x, double y) {
+        const double v = program.Run({x, y, nullptr, 1.0});
+        return KTEvaluationRules::IsSentinel(v) ? Undefined() : v;
+    };
     KTImplicitGrid grid(row.low, row.high, row.low, row.high, columns, lines);
     // Threads however few curves cross the lattice, so that every case takes them.
     grid.SetConcurrent(concurrent, 0);
     KTImplicitGrid::RowDifference rows;
     if (byRows)
-        rows = [&row, backward](const double* xs, double y, double* out, int count) {
+        rows = [&difference, backward](const double* xs, double y, double* out, int count) {
             for (int k = 0; k < count; ++k) {
                 const int at = backward ? count - 1 - k : k;
-                out[at] = row.difference(xs[at], y);
+                out[at] = difference(xs[at], y);
             }
         };
-    grid.Trace(row.difference, rows);
+    const auto bound = [&program](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+        const KTIntervalInputs in{{xLow, xHigh}, {yLow, yHigh}, nullptr, 1.0};
+        return gradient ? program.BoundWithGradient(in)
+                        : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
+    };
+    grid.Trace(difference, rows, bound);
     return {grid.Points(), grid.Ends(), grid.Evaluations()};
 }
 
@@ -130,6 +172,22 @@ TEST(KTImplicitGrid, AGridAfterAnotherTracesAsAFirstOne)
         TraceOf(kRows[0], false, false, true, 20, 10);
         ExpectSame(TraceOf(row, true), first, row.name);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The threads kept for the levels are started by the first trace that uses them, not before: a
+// program that plots no implicit relation (or only few curves) starts none.
+TEST(KTImplicitGrid, LevelThreadsStartWithTheFirstTraceThatUsesThem)
+{
+    const int before = KTImplicitLevelThreads::Started();
+    TraceOf(kRows[0], true, false, false);
+    TraceOf(kRows[0], false);
+    EXPECT_EQ(KTImplicitLevelThreads::Started(), before);
+    TraceOf(kRows[1], true, false, true);
+    EXPECT_EQ(KTImplicitLevelThreads::Started(), KTImplicitLevels::Levels - 1);
 }
 
 } // namespace

@@ -72,6 +72,15 @@ TEST(KTNumberTextsTest, Classifies)
          2},
         {"2.5", 1},
         {"-0.5/2", 1},
+        // A power of ten makes a decimal; "e" after no digit or before no integer is exact.
+        {"1e3", 1},
+        {"2.5e-4", 1},
+        {"1E5", 1},
+        {"1e+2", 1},
+        {"2e", 2},
+        {"3e/4", 2},
+        {"e5", 2},
+        {"1e3x", 0},
         {"1/2/3", 0},
         {"x", 0},
         {"p", 0},
@@ -128,6 +137,14 @@ TEST(KTNumberTextsTest, Evaluates)
         {"12x", nullptr, 12.0},
         {"pie", nullptr, kPi * kE},
         {"3/0,5", nullptr, 6.0}, // unlike the reader, the comma of a denominator is a point here
+        {"1e3", nullptr, 1000.0},
+        {"-1e-9", nullptr, -1e-9},
+        {"2,5e-4", nullptr, 0.00025},
+        {"1E5", nullptr, 100000.0},
+        {"2e", nullptr, 2.0 * kE},
+        {"-e", nullptr, -kE},
+        {"3e/4", nullptr, 3.0 * kE / 4.0},
+        {"2e3a", &table, 6000.0},
     };
     for (const Row& row : rows)
         EXPECT_NEAR(EvaluateNumberText(row.text, row.table), row.expected, 1e-9) << '"' << row.text << '"';
@@ -158,6 +175,12 @@ TEST(KTNumberTextsTest, AddsExactlyOrAsDecimals)
         {"2.5", "pi", "5.641593", true},
         {"0.1", "0.2", "0.3", true},
         {"a", "b", "2", true},
+        // A power of ten is a decimal; "2e" and "e" stay exact multiples of e.
+        {"1e3", "1", "1001", true},
+        {"-1e3", "1e3", "0", true},
+        {"2.5e-4", "0.00025", "0.0005", true},
+        {"2e", "e", "3e", true},
+        {"1E5", "1", "100001", true},
         // Sums that do not fit 32 bits take the decimal path instead of wrapping round.
         {"1/65536", "1/65537", "0.000031", true},
         {"2147483647", "1", "2147483648", true},
@@ -211,6 +234,8 @@ TEST(KTNumberTextsTest, Multiplies)
         {"2147483647", -1, "-2147483647", true},
         {"0.25", 2, "0.5", true},
         {"1.5", -3, "-4.5", true},
+        {"1e-3", 2, "0.002", true},
+        {"3e/4", 2, "3e/2", true},
         {"x", 2, "", false},
         // Products beyond 32 bits are decimals, unless reducing brings them back in range.
         {"1000000", 10000, "10000000000", true},
@@ -258,6 +283,29 @@ TEST(KTNumberTextsTest, ReducesFractions)
     ReduceFraction(c, d);
     EXPECT_EQ(c, std::int64_t{1} << 29);
     EXPECT_EQ(d, 1);
+}
+
+TEST(KTNumberTextsTest, WritesPowersOfTenOut)
+{
+    const struct
+    {
+        const char* text;
+        const char* expected;
+    } rows[] = {
+        {"1e3", "(1*10^(3))"},
+        {"-2.5e-4", "-(2.5*10^(-4))"},
+        {"1E+05", "(1*10^(05))"},
+        {"2,5e3", "(2,5*10^(3))"},
+        {"2/1e3+x", "2/(1*10^(3))+x"},
+        {"1e3-1e-3", "(1*10^(3))-(1*10^(-3))"},
+        {"2e", "2e"},
+        {"3e/4", "3e/4"},
+        {"e5", "e5"},
+        {"sqrt(2)", "sqrt(2)"},
+        {"", ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(WritePowersOfTen(row.text), CString(row.expected)) << row.text;
 }
 
 TEST(KTNumberTextsTest, ComposesTexts)

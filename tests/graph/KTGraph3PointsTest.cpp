@@ -288,7 +288,8 @@ const double kUnitsPerRadian[] = {57.29577951, 1.0, 63.66197724};
 /// A typed number in plain decimals (a typed range is read without an exponent).
 std::string Typed(double v)
 {
-    const int decimals = std::clamp(14 - static_cast<int>(std::floor(std::log10(std::max(std::fabs(v), 1e-300)))), 0, 40);
+    const int decimals =
+        std::clamp(14 - static_cast<int>(std::floor(std::log10(std::max(std::fabs(v), 1e-300)))), 0, 40);
     char text[96];
     std::snprintf(text, sizeof text, "%.*f", decimals, v);
     std::string typed = text;
@@ -309,15 +310,15 @@ Family Fixed(std::vector<KTPoint> points)
     return [points](double, double, double) { return points; };
 }
 
-/// x = (offset + k period) u for every whole k with x in [lo, hi], at height y(k).
-Family Periodic(double period, double offset, std::function<double(int)> y = [](int) { return 0.0; })
+/// x = (offset + k period) u for every whole k with x near [lo, hi], at height y.
+Family Periodic(double period, double offset, double y = 0.0)
 {
     return [=](double lo, double hi, double u) {
         std::vector<KTPoint> points;
         const int first = static_cast<int>(std::ceil((lo / u - offset) / period)) - 1;
         const int last = static_cast<int>(std::floor((hi / u - offset) / period)) + 1;
         for (int k = first; k <= last; ++k)
-            points.emplace_back((offset + k * period) * u, y(k));
+            points.emplace_back((offset + k * period) * u, y);
         return points;
     };
 }
@@ -328,21 +329,29 @@ struct SweepKind
     Family points;
 };
 
+/// The centre of a row's views and the half-widths of the first one (x in radians for a
+/// function of an angle); the y half-width follows the x half-width to the power `order` (2
+/// about the bottom of a parabola, -1 about a simple pole, 0 where the view keeps its height).
+struct SweepView
+{
+    double cx, cy, hx, hy, order;
+};
+
+/// What a row checks beside its points.
+enum SweepChecks {
+    kEdges = 1,          ///< every piece of the drawn curve ends at the view's edge
+    kAsymptotesOnly = 2, ///< too many points to check: only the asymptotes are
+    kAlongY = 4,         ///< x = f(y): the zoom is of the y half-width, x follows it
+};
+
 struct SweepRow
 {
     const char* text;
     std::vector<int> angleSystems; ///< 0 degrees, 1 radians, 2 grads
-    /// The centre of the views and the half-widths of the first one, x in radians for a
-    /// function of an angle.
-    double cx, cy, hx, hy;
-    /// The y half-width follows the x half-width to this power (2 about the bottom of a
-    /// parabola, -1 about a simple pole, 0 where the view keeps its height).
-    double order;
-    std::vector<int> zooms; ///< powers of ten of the x half-width
+    SweepView view;
+    std::vector<int> zooms; ///< powers of ten of the first half-width
     std::vector<SweepKind> kinds;
-    bool edges = false;            ///< every piece of the drawn curve ends at the view's edge
-    bool asymptotesOnly = false;   ///< too many points to check: only the asymptotes are
-    bool alongY = false;           ///< x = f(y): the zoom is of the y half-width, x follows it
+    int checks = 0;
 };
 
 /// Kinds the sweep checks: every one of them in the view is found, and none is marked that is not.
@@ -357,7 +366,8 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
     const double xmin = xAxis.m_min, xmax = xAxis.m_max, ymin = yAxis.m_min, ymax = yAxis.m_max;
     const double xPixel = (xmax - xmin) / xAxis.SampleCount();
     const double yPixel = (ymax - ymin) / yAxis.SampleCount();
-    const std::string view = where + " in " + Typed(xmin) + ".." + Typed(xmax) + " x " + Typed(ymin) + ".." + Typed(ymax);
+    const std::string view =
+        where + " in " + Typed(xmin) + ".." + Typed(xmax) + " x " + Typed(ymin) + ".." + Typed(ymax);
     bool ok = true;
     const auto fail = [&](const std::string& what) {
         ADD_FAILURE() << view << ": " << what;
@@ -370,10 +380,11 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
 
     std::vector<double> poles;
     for (const int kind : kSweptKinds) {
-        if (row.asymptotesOnly && kind != 16)
+        if ((row.checks & kAsymptotesOnly) && kind != 16)
             continue;
         const bool upright = kind == 16;
-        const auto it = std::find_if(row.kinds.begin(), row.kinds.end(), [kind](const SweepKind& k) { return k.kind == kind; });
+        const auto it = std::find_if(row.kinds.begin(), row.kinds.end(),
+                                     [kind](const SweepKind& k) { return k.kind == kind; });
         std::vector<KTPoint> expected;
         if (it != row.kinds.end())
             for (const KTPoint& p : it->points(xmin, xmax, u))
@@ -394,8 +405,10 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
         };
         std::vector<int> matched(expected.size(), 0);
         for (const KTPoint& found : graph.Points(0, kind)) {
-            const std::string at = "kind " + std::to_string(kind) + " at (" + Typed(found.m_x) + ", " + Typed(found.m_y) + ")";
-            if (!(xmin <= found.m_x && found.m_x <= xmax && (upright || (ymin <= found.m_y && found.m_y <= ymax)))) {
+            const std::string at =
+                "kind " + std::to_string(kind) + " at (" + Typed(found.m_x) + ", " + Typed(found.m_y) + ")";
+            if (!(xmin <= found.m_x && found.m_x <= xmax &&
+                  (upright || (ymin <= found.m_y && found.m_y <= ymax)))) {
                 fail(at + " outside the view");
                 continue;
             }
@@ -412,8 +425,8 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
         }
         for (std::size_t i = 0; i < expected.size(); ++i)
             if (!matched[i] && required(expected[i]))
-                fail("kind " + std::to_string(kind) + " at (" + Typed(expected[i].m_x) + ", " + Typed(expected[i].m_y) +
-                     ") not found");
+                fail("kind " + std::to_string(kind) + " at (" + Typed(expected[i].m_x) + ", " +
+                     Typed(expected[i].m_y) + ") not found");
     }
 
     // The drawn curve: no segment across a pole, and with `edges` every piece ends at the
@@ -435,14 +448,15 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
                 if (a < poleDevice[i] - 1 && b > poleDevice[i] + 1)
                     fail("drawn across the pole at " + Typed(poles[i]));
         }
-        if (!row.edges)
+        if (!(row.checks & kEdges))
             continue;
         for (const CPoint& end : {r.points.front(), r.points.back()}) {
             const KTPoint p = g.Axes().DeviceToGraph(end, 0, 0);
-            const bool atEdge = p.m_x - xmin <= 2 * xPixel || xmax - p.m_x <= 2 * xPixel || p.m_y - ymin <= 2 * yPixel ||
-                                ymax - p.m_y <= 2 * yPixel;
+            const bool atEdge = p.m_x - xmin <= 2 * xPixel || xmax - p.m_x <= 2 * xPixel ||
+                                p.m_y - ymin <= 2 * yPixel || ymax - p.m_y <= 2 * yPixel;
             if (!atEdge)
-                fail("a piece of the curve ends at (" + Typed(p.m_x) + ", " + Typed(p.m_y) + "), short of the edge");
+                fail("a piece of the curve ends at (" + Typed(p.m_x) + ", " + Typed(p.m_y) +
+                     "), short of the edge");
         }
     }
     return ok;
@@ -452,18 +466,19 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
 
 TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
 {
+    const double root2 = std::sqrt(2.0);
     const double root3 = std::sqrt(3.0);
     const double bend = std::exp(-0.5);
+    const auto atOrigin = [] { return Fixed({{0, 0}}); };
+    // tan x: its roots are where it bends the other way.
+    const std::vector<SweepKind> tangent = {
+        {1, atOrigin()}, {2, Periodic(kPi, 0)}, {12, Periodic(kPi, 0)}, {16, Periodic(kPi, kPi / 2)}};
     const std::vector<SweepRow> rows = {
         // Zoomed in a hundredfold, the bottom of the parabola is a few ulps of its value high.
-        {"y=x^2-4x+5", {1}, 2, 1, 1, 1, 2, {-2, -1, 0, 1, 2}, {{1, Fixed({{0, 5}})}, {7, Fixed({{2, 1}})}}},
+        {"y=x^2-4x+5", {1}, {2, 1, 1, 1, 2}, {-2, -1, 0, 1, 2}, {{1, Fixed({{0, 5}})}, {7, Fixed({{2, 1}})}}},
         {"y=x^3-3x",
          {1},
-         0,
-         0,
-         3,
-         3,
-         1,
+         {0, 0, 3, 3, 1},
          {-1, 0, 1},
          {{1, Fixed({{0, 0}})},
           {2, Fixed({{-root3, 0}, {0, 0}, {root3, 0}})},
@@ -471,113 +486,95 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
           {7, Fixed({{1, -2}})},
           {12, Fixed({{0, 0}})}}},
         // At the thousandth the view is 2e-9 high.
-        {"y=x^3", {1}, 0, 0, 1, 1, 3, {-3, -2, -1, 0, 1}, {{1, Fixed({{0, 0}})}, {2, Fixed({{0, 0}})}, {4, Fixed({{0, 0}})}}},
-        {"y=x^4", {1}, 0, 0, 1, 1, 4, {-2, -1, 0, 1}, {{1, Fixed({{0, 0}})}, {7, Fixed({{0, 0}})}}},
+        {"y=x^3",
+         {1},
+         {0, 0, 1, 1, 3},
+         {-3, -2, -1, 0, 1},
+         {{1, atOrigin()}, {2, atOrigin()}, {4, atOrigin()}}},
+        {"y=x^4", {1}, {0, 0, 1, 1, 4}, {-2, -1, 0, 1}, {{1, atOrigin()}, {7, atOrigin()}}},
         {"y=e^(-x^2)",
          {1},
-         0,
-         1,
-         3,
-         1,
-         2,
+         {0, 1, 3, 1, 2},
          {-1, 0, 1},
-         {{1, Fixed({{0, 1}})}, {6, Fixed({{0, 1}})}, {12, Fixed({{-1 / std::sqrt(2.0), bend}, {1 / std::sqrt(2.0), bend}})}}},
+         {{1, Fixed({{0, 1}})}, {6, Fixed({{0, 1}})}, {12, Fixed({{-1 / root2, bend}, {1 / root2, bend}})}}},
         // Zoomed out tenfold the view (widened to round scales) holds some seventy points: the list
         // keeps 98.
         {"y=sin(x)",
          {0, 1, 2},
-         0,
-         0,
-         3,
-         2,
-         1,
+         {0, 0, 3, 2, 1},
          {-1, 0, 1},
-         {{1, Fixed({{0, 0}})},
+         {{1, atOrigin()},
           {2, Periodic(kPi, 0)},
-          {6, Periodic(2 * kPi, kPi / 2, [](int) { return 1.0; })},
-          {7, Periodic(2 * kPi, -kPi / 2, [](int) { return -1.0; })},
+          {6, Periodic(2 * kPi, kPi / 2, 1.0)},
+          {7, Periodic(2 * kPi, -kPi / 2, -1.0)},
           {12, Periodic(kPi, 0)}}},
-        {"y=tan(x)",
-         {0, 1, 2},
-         0,
-         0,
-         3,
-         5,
-         1,
-         {-1, 0, 1},
-         {{1, Fixed({{0, 0}})}, {2, Periodic(kPi, 0)}, {12, Periodic(kPi, 0)}, {16, Periodic(kPi, kPi / 2)}},
-         true},
+        {"y=tan(x)", {0, 1, 2}, {0, 0, 3, 5, 1}, {-1, 0, 1}, tangent, kEdges},
         // A tall view: the samples either side of each pole lie inside it.
-        {"y=tan(x)",
-         {0, 1, 2},
-         0,
-         0,
-         5,
-         1000,
-         0,
-         {0},
-         {{1, Fixed({{0, 0}})}, {2, Periodic(kPi, 0)}, {12, Periodic(kPi, 0)}, {16, Periodic(kPi, kPi / 2)}},
-         true},
+        {"y=tan(x)", {0, 1, 2}, {0, 0, 5, 1000, 0}, {0}, tangent, kEdges},
         {"y=sec(x)",
          {0, 1, 2},
-         0,
-         0,
-         3,
-         4,
-         1,
+         {0, 0, 3, 4, 1},
          {0, 1},
          {{1, Fixed({{0, 1}})},
-          {6, Periodic(2 * kPi, kPi, [](int) { return -1.0; })},
-          {7, Periodic(2 * kPi, 0, [](int) { return 1.0; })},
+          {6, Periodic(2 * kPi, kPi, -1.0)},
+          {7, Periodic(2 * kPi, 0, 1.0)},
           {16, Periodic(kPi, kPi / 2)}},
-         true},
-        {"y=1/(x-1)", {1}, 1, 0, 4, 4, -1, {-2, -1, 0, 1, 2}, {{1, Fixed({{0, -1}})}, {16, Fixed({{1, 0}})}}, true},
+         kEdges},
+        // No value at 0: no y-intercept.
+        {"y=cot(x)",
+         {0, 1, 2},
+         {0.2, 0, 3, 5, 1},
+         {0},
+         {{2, Periodic(kPi, kPi / 2)}, {12, Periodic(kPi, kPi / 2)}, {16, Periodic(kPi, 0)}},
+         kEdges},
+        {"y=1/(x-1)",
+         {1},
+         {1, 0, 4, 4, -1},
+         {-2, -1, 0, 1, 2},
+         {{1, Fixed({{0, -1}})}, {16, Fixed({{1, 0}})}},
+         kEdges},
         {"y=1/(x^2-4)",
          {1},
-         0,
-         0,
-         4,
-         2,
-         1,
+         {0, 0, 4, 2, 1},
          {0, 1},
          {{1, Fixed({{0, -0.25}})}, {6, Fixed({{0, -0.25}})}, {16, Fixed({{-2, 0}, {2, 0}})}},
-         true},
-        {"y=1/x^2", {1}, 0, 0, 4, 4, -2, {-2, -1, 0, 1, 2}, {{16, Fixed({{0, 0}})}}, true},
-        {"y=ln(x)", {1}, 0, 0, 5, 5, 0, {-2, -1, 0, 1, 2}, {{2, Fixed({{1, 0}})}, {16, Fixed({{0, 0}})}}, true},
+         kEdges},
+        {"y=1/x^2", {1}, {0, 0, 4, 4, -2}, {-2, -1, 0, 1, 2}, {{16, atOrigin()}}, kEdges},
+        {"y=ln(x)",
+         {1},
+         {0, 0, 5, 5, 0},
+         {-2, -1, 0, 1, 2},
+         {{2, Fixed({{1, 0}})}, {16, atOrigin()}},
+         kEdges},
         {"y=ln(abs(x))",
          {1},
-         0,
-         0,
-         5,
-         5,
-         0,
+         {0, 0, 5, 5, 0},
          {-2, -1, 0, 1, 2},
-         {{2, Fixed({{-1, 0}, {1, 0}})}, {16, Fixed({{0, 0}})}},
-         true},
+         {{2, Fixed({{-1, 0}, {1, 0}})}, {16, atOrigin()}},
+         kEdges},
         // A line over views up to a billion wide: drawn across the whole of each.
-        {"y=2x+1", {1}, 0, 0, 5, 5, 1, {0, 3, 6, 9}, {{1, Fixed({{0, 1}})}, {2, Fixed({{-0.5, 0}})}}, true},
+        {"y=2x+1",
+         {1},
+         {0, 0, 5, 5, 1},
+         {0, 3, 6, 9},
+         {{1, Fixed({{0, 1}})}, {2, Fixed({{-0.5, 0}})}},
+         kEdges},
         // x = f(y) turns where f' = 0 and meets the y axis at the roots of f.
         {"x=y^3-3y",
          {1},
-         0,
-         0,
-         3,
-         3,
-         1,
+         {0, 0, 3, 3, 1},
          {-1, 0, 1},
          {{1, Fixed({{0, -root3}, {0, 0}, {0, root3}})},
           {9, Fixed({{-2, 1}, {2, -1}})},
-          {11, Fixed({{0, 0}})},
-          {12, Fixed({{0, 0}})}},
-         false,
-         false,
-         true},
+          {11, atOrigin()},
+          {12, atOrigin()}},
+         kAlongY},
         // The rose turns at the tips of its petals, each passed twice, in every angle unit.
-        {"r=2sin(3th)", {0, 1, 2}, 0, 0, 3, 3, 1, {0}, {{14, Fixed({{-root3, 1}, {0, -2}, {root3, 1}})}}},
+        {"r=2sin(3th)", {0, 1, 2}, {0, 0, 3, 3, 1}, {0}, {{14, Fixed({{-root3, 1}, {0, -2}, {root3, 1}})}}},
         // A jump is no asymptote, and no root.
-        {"y=x/abs(x)", {1}, 0, 0, 4, 4, 0, {-2, -1, 0, 1, 2}, {}},
+        {"y=x/abs(x)", {1}, {0, 0, 4, 4, 0}, {-2, -1, 0, 1, 2}, {}},
         // Bounded however fast it turns: no asymptote.
-        {"y=sin(1/x)", {1}, 0, 0, 1, 2, 0, {-1, 0, 1}, {}, false, true},
+        {"y=sin(1/x)", {1}, {0, 0, 1, 2, 0}, {-1, 0, 1}, {}, kAsymptotesOnly},
     };
     const std::vector<std::pair<int, int>> windows = {{500, 400},  {640, 480},  {800, 600},   {836, 565},
                                                       {1024, 768}, {1366, 768}, {1600, 1200}, {2560, 1600}};
@@ -591,21 +588,24 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
             // A polar curve's view is of lengths whatever the unit of its angle.
             const double u = row.text[0] == 'r' ? 1.0 : kUnitsPerRadian[angle];
             for (const int zoom : row.zooms) {
-                const double hx = row.hx * u * std::pow(10.0, row.alongY ? zoom * row.order : zoom);
-                const double hy = row.hy * std::pow(10.0, row.alongY ? zoom : zoom * row.order);
+                const SweepView& v = row.view;
+                const bool alongY = (row.checks & kAlongY) != 0;
+                const double hx = v.hx * u * std::pow(10.0, alongY ? zoom * v.order : zoom);
+                const double hy = v.hy * std::pow(10.0, alongY ? zoom : zoom * v.order);
                 for (const auto& offset : offsets) {
-                    const double cx = row.cx * u + offset[0] * hx;
-                    const double cy = row.cy + offset[1] * hy;
+                    const double cx = v.cx * u + offset[0] * hx;
+                    const double cy = v.cy + offset[1] * hy;
                     for (const auto& [width, height] : windows) {
                         ++views;
-                        WindowGraph graph(Typed(cx - hx).c_str(), Typed(cx + hx).c_str(), Typed(cy - hy).c_str(),
-                                          Typed(cy + hy).c_str(), width, height, angle);
+                        WindowGraph graph(Typed(cx - hx).c_str(), Typed(cx + hx).c_str(),
+                                          Typed(cy - hy).c_str(), Typed(cy + hy).c_str(), width, height,
+                                          angle);
                         graph.Set(0, row.text);
                         graph.Cycle();
-                        const std::string where = std::string(row.text) + " at " + std::to_string(width) + "x" +
-                                                  std::to_string(height) + " angle " + std::to_string(angle) +
-                                                  " zoom " + std::to_string(zoom) + " off " +
-                                                  std::to_string(offset[0]);
+                        const std::string where = std::string(row.text) + " at " + std::to_string(width) +
+                                                  "x" + std::to_string(height) + " angle " +
+                                                  std::to_string(angle) + " zoom " + std::to_string(zoom) +
+                                                  " off " + std::to_string(offset[0]);
                         if (!SweepCheck(graph, row, u, where) && ++failed >= 20)
                             FAIL() << "more views fail";
                     }

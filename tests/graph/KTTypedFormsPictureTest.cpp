@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <initializer_list>
 #include <utility>
@@ -112,6 +113,25 @@ TEST(KTTypedFormsPicture, ChainedDivisionsPlotTheirQuotient)
         EXPECT_FALSE(picture.InkNear(x, x, kRed)) << x;
         EXPECT_FALSE(picture.InkNear(x, 18 / x, kBlue)) << x;
     }
+}
+
+TEST(KTTypedFormsPicture, ADomainOnYKeepsTheCurveWhereYHoldsIt)
+{
+    Picture picture({{"x^2+y^2=16; y>0", kRed}, {"y=x^2-8; y<1", kBlue}, {"x=y^2/2; x<2", RGB(0, 160, 0)}});
+    picture.Save("forms-domains-on-y.png");
+    // The upper half of the circle, not the right half.
+    for (double x : {-3.5, -2.0, 0.0, 2.0, 3.5})
+        EXPECT_TRUE(picture.InkNear(x, std::sqrt(16 - x * x), kRed)) << x;
+    for (double x : {-3.0, -1.0, 1.0, 3.0})
+        EXPECT_FALSE(picture.InkNear(x, -std::sqrt(16 - x * x), kRed)) << x;
+    // The parabola below y = 1 only: x within -3..3, not cut at x = 1.
+    for (double x : {-2.5, 0.0, 1.5, 2.5})
+        EXPECT_TRUE(picture.InkNear(x, x * x - 8, kBlue)) << x;
+    EXPECT_FALSE(picture.InkNear(3.5, 4.25, kBlue));
+    // The sideways parabola left of x = 2 only: y within -2..2.
+    EXPECT_TRUE(picture.InkNear(0.5, 1, RGB(0, 160, 0)));
+    EXPECT_TRUE(picture.InkNear(1.5, -std::sqrt(3.0), RGB(0, 160, 0)));
+    EXPECT_FALSE(picture.InkNear(4.5, 3, RGB(0, 160, 0)));
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include "support/KTTestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,21 +69,35 @@ TEST(KTAnimationDlg, OkTakesTheControlsAsTyped)
     dialog.m_step = "1";
     dialog.m_speedToShow = 7;
     dialog.m_reverse = 1;
-    HookScope scope([](KTAnimationDlg& d) {
+    HookScope scope([](KTAnimationDlg& d) -> int {
         EXPECT_TRUE(d.ReverseCheck().isChecked());
         EXPECT_EQ(d.SpeedSlider().value(), 7);
         EXPECT_EQ(d.FromEdit().text(), QStringLiteral("-5"));
-        // Texts that are not numbers pass through unchanged.
         d.FromEdit().setText(QStringLiteral("pi/2"));
-        d.ToEdit().setText(QStringLiteral("abc"));
         d.StepEdit().setText(QStringLiteral("0,5"));
         d.SpeedSlider().setValue(3);
         d.ReverseCheck().setChecked(false);
-        return int(QDialog::Accepted);
+        // A text that is no number is refused with the framework's message; the dialog stays.
+        for (const char* refused : {"abc", "", "1e3x", "2 5"}) {
+            kttest::MessageBoxRecorder boxes;
+            d.ToEdit().setText(QString::fromLatin1(refused));
+            d.OnOK();
+            EXPECT_NE(d.result(), QDialog::Accepted) << refused;
+            EXPECT_EQ(boxes.Boxes().size(), 1u) << refused;
+            if (!boxes.Boxes().empty()) {
+                EXPECT_EQ(boxes.Boxes()[0].text, "Please enter a number.");
+            }
+        }
+        kttest::MessageBoxRecorder none;
+        d.ToEdit().setText(QStringLiteral(" 1e3 "));
+        d.OnOK();
+        EXPECT_TRUE(none.Boxes().empty());
+        return d.result();
     });
     EXPECT_EQ(dialog.DoModal(), QDialog::Accepted);
+    // Numbers pass as typed, without the blanks around them.
     EXPECT_STREQ(dialog.m_from, "pi/2");
-    EXPECT_STREQ(dialog.m_to, "abc");
+    EXPECT_STREQ(dialog.m_to, "1e3");
     EXPECT_STREQ(dialog.m_step, "0,5");
     EXPECT_EQ(dialog.m_speed, 3);
     EXPECT_EQ(dialog.m_reverse, 0);

@@ -217,7 +217,7 @@ TEST_F(KTAxesDlgTest, OkWritesTheControlsIntoTheWorkingCopy)
     ASSERT_GT(dialog->AxisFacePicker()->count(), 0);
 
     dialog->XMinEdit()->setText("-2pi");
-    dialog->YMaxEdit()->setText("not a number");
+    dialog->YMaxEdit()->setText("1e3");
     dialog->StepEdit(3)->setText("1/2");
     dialog->AutoStepCheck(3)->setChecked(false);
     dialog->ShowCheck(2)->setChecked(false);
@@ -241,7 +241,7 @@ TEST_F(KTAxesDlgTest, OkWritesTheControlsIntoTheWorkingCopy)
     const KTOptionAxes2& out = dialog->m_options;
     // Texts are stored as typed, never evaluated.
     EXPECT_EQ(out.m_xMinShowS.m_value, "-2pi");
-    EXPECT_EQ(out.m_yMaxShowS.m_value, "not a number");
+    EXPECT_EQ(out.m_yMaxShowS.m_value, "1e3");
     EXPECT_EQ(out.m_yMajorS.m_value, "1/2");
     EXPECT_EQ(out.m_autoyMajor.m_value, 0);
     EXPECT_EQ(out.m_showxAxis.m_value, 0);
@@ -372,6 +372,62 @@ TEST_F(KTAxesDlgTest, RefusedMillimetresKeepTheDialogOpen)
         EXPECT_EQ(dialog->result(), QDialog::Accepted) << typed;
         EXPECT_TRUE(boxes.Boxes().empty()) << typed;
     }
+}
+
+TEST_F(KTAxesDlgTest, RangesAndStepsThatAreNoNumbersAreRefused)
+{
+    const struct
+    {
+        int edit; ///< 0..3 the ranges (x min, x max, y min, y max), 4..7 the steps
+        const char* typed;
+        bool refused;
+    } rows[] = {
+        {1, "abc", true},
+        {0, "", true},
+        {3, "1e3x", true},
+        {2, "2e-", true},
+        {1, "1,5,", true},
+        {5, "x", true},
+        {4, "", true},
+        {7, "1/2/3", true},
+        {1, "1e3", false},
+        {0, "-2.5e-4", false},
+        {3, " 5 ", false},
+        {2, "-e", false},
+        {1, "3e/4", false},
+        {5, "pi/6", false},
+        {4, "1e-3", false},
+        {6, "2.5", false},
+        // A step is counted in the user's decimals: "2,5" would count no steps at all here.
+        {6, "2,5", true},
+    };
+    for (const auto& row : rows) {
+        kttest::MessageBoxRecorder boxes;
+        auto dialog = OpenDialog(Defaults());
+        QLineEdit* edit = row.edit < 4 ? (row.edit == 0   ? dialog->XMinEdit()
+                                          : row.edit == 1 ? dialog->XMaxEdit()
+                                          : row.edit == 2 ? dialog->YMinEdit()
+                                                          : dialog->YMaxEdit())
+                                       : dialog->StepEdit(row.edit - 4);
+        dialog->AutoStepCheck(std::max(0, row.edit - 4))->setChecked(false);
+        edit->setEnabled(true);
+        edit->setText(row.typed);
+        dialog->OnOK();
+        EXPECT_EQ(dialog->result() != QDialog::Accepted, row.refused) << row.typed;
+        EXPECT_EQ(boxes.Boxes().size(), row.refused ? 1u : 0u) << row.typed;
+        if (row.refused) {
+            EXPECT_EQ(boxes.Boxes()[0].text, "Please enter a number.") << row.typed;
+            EXPECT_TRUE(edit->hasFocus() || !dialog->isVisible()) << row.typed;
+        }
+    }
+    // A step the dialog fills itself (an automatic step, its edit disabled) is not checked.
+    kttest::MessageBoxRecorder boxes;
+    auto dialog = OpenDialog(Defaults());
+    dialog->StepEdit(0)->setEnabled(false);
+    dialog->StepEdit(0)->setText("automatic");
+    dialog->OnOK();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(KTAxesDlgTest, SetAsDefaultWritesTheDefaultsAndTheFile)

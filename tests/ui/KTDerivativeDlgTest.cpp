@@ -76,6 +76,7 @@ TEST(KTDerivativeDlg, PreviewTextTable)
         {"Y = x^2", "pi/2", "d/dx x^2 at x = pi/2"},
         {"F (X)= sin(x)", "1", "d/dx sin(x) at x = 1"},
         {"g(x)=x", "", "d/dx g(x)=x at x = "},
+        {"x^2", "1e-3", "d/dx x^2 at x = (1*10^(-3))"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(KTDerivativeDlg::BuildPreviewText(row.function, row.x), CString(row.expected))

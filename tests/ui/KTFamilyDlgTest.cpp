@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "support/KTTestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -50,9 +52,17 @@ TEST(KTFamilyDlg, OkReturnsTheTypedTextsAndCancelKeepsTheMembers)
     EXPECT_EQ(RunFamily(dialog, false, "abc"), QDialog::Rejected);
     EXPECT_EQ(dialog.m_from, "1");
     EXPECT_EQ(dialog.m_to, "pi");
-    // Nothing is checked: a text that is no number comes back as typed.
-    EXPECT_EQ(RunFamily(dialog, true, "abc"), QDialog::Accepted);
-    EXPECT_EQ(dialog.m_from, "abc");
+    // A text that is no number is refused with the framework's message; the members stay.
+    for (const char* refused : {"abc", "1e3x", "2e-", "1/x"}) {
+        kttest::MessageBoxRecorder boxes;
+        EXPECT_EQ(RunFamily(dialog, true, refused), QDialog::Rejected) << refused;
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << refused;
+        EXPECT_EQ(boxes.Boxes()[0].text, "Please enter a number.");
+        EXPECT_EQ(dialog.m_from, "1");
+    }
+    // Numbers come back as typed, without the blanks around them.
+    EXPECT_EQ(RunFamily(dialog, true, " 1e-3 "), QDialog::Accepted);
+    EXPECT_EQ(dialog.m_from, "1e-3");
     EXPECT_EQ(dialog.m_to, "pi");
     EXPECT_EQ(dialog.m_step, "pi/4");
 }

@@ -144,6 +144,11 @@ TEST(KTFunctionDlg, EquationTextByInterpretation)
         {"(1, 2)", "(1, 2)", ""},
         // Nothing interpretation could classify is lost: the typed text comes back.
         {"y = = 3 )(", "y = = 3 )(", ""},
+        // The equation is the typed text without the domain's piece, as typed.
+        {"x = cos(t);y = sin(t); 0 < t < 3", "x = cos(t);y = sin(t)", "0 < t < 3"},
+        {"y = x; x > 0; ", "y = x;", "x > 0"},
+        // A piece that reads no way keeps the domain inside it.
+        {"y = x [0, 1]", "y = x [0, 1]", ""},
     };
     for (const auto& row : rows) {
         KTFunction3 function;
@@ -152,6 +157,43 @@ TEST(KTFunctionDlg, EquationTextByInterpretation)
         EXPECT_EQ(KTFunctionDlg::EquationTextWithoutDomain(function), row.equation) << row.typed;
         EXPECT_EQ(KTFunctionDlg::DomainText(function), row.domain) << row.typed;
     }
+}
+
+// Under a decimal comma the part separator is ":"; a text that uses ";" (made under another
+// locale) reads as it reads, and a dialog only confirmed stores it byte for byte. A changed field
+// is joined with the separator of the locale.
+TEST(KTFunctionDlg, ADialogOnlyConfirmedStoresWhatItLoaded)
+{
+    kttest::LocaleScope comma(',', ';');
+    const struct
+    {
+        const char* stored;
+        const char* equation;
+        const char* domain;
+    } rows[] = {
+        {"y=sqrt(x); x>1: x<2", "y=sqrt(x); x>1: x<2", ""},
+        {"y=sqrt(x): x>1", "y=sqrt(x)", "x>1"},
+        {"y = x^2 :  [0; 2]  ", "y = x^2", "[0; 2]"},
+        {"x=cos(t): y=sin(t): 0<t<3", "x=cos(t): y=sin(t)", "0<t<3"},
+        {"y=x; x>0", "y=x; x>0", ""},
+    };
+    for (const auto& row : rows) {
+        auto dialog = OpenDialog({"y = 1", row.stored}, 2);
+        EXPECT_EQ(dialog->EquationEdit()->text(), QString::fromLatin1(row.equation)) << row.stored;
+        EXPECT_EQ(dialog->DomainEdit()->text(), QString::fromLatin1(row.domain)) << row.stored;
+        // Moving to another function and back applies the fields; OK applies them again.
+        TypeNumber(*dialog, "1");
+        TypeNumber(*dialog, "2");
+        dialog->OnOK();
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        EXPECT_EQ(TextOf(*dialog, 1), row.stored);
+        EXPECT_EQ(TextOf(*dialog, 0), "y = 1");
+    }
+    auto dialog = OpenDialog({"x=cos(t): y=sin(t): 0<t<3"}, 1);
+    dialog->DomainEdit()->setText(QStringLiteral("0<t<2"));
+    dialog->OnOK();
+    EXPECT_EQ(TextOf(*dialog, 0), "x=cos(t): y=sin(t): 0<t<2");
+    EXPECT_EQ(dialog->m_data.Function(0).Status(), KTStatusParametric);
 }
 
 TEST(KTFunctionDlg, FieldsGoToTheFunctionOnOK)

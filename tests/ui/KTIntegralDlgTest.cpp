@@ -79,6 +79,9 @@ TEST(KTIntegralDlg, PreviewTextTable)
         {"x+1", "y=3", "", "", "int(,) (x+1)- [3] dx"},
         // Only a left side written exactly so is cut; the spaces always go.
         {"Y=x", "x Axis", "0", "1", "int(0,1) Y=x dx"},
+        // A power of ten is shown as the number it is read as; "2e" stays twice e.
+        {"x", "x Axis", "-1e3", "2.5e-4", "int(-(1*10^(3)),(2.5*10^(-4))) x dx"},
+        {"x", "x Axis", "2e", "e/2", "int(2e,e/2) x dx"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(KTIntegralDlg::BuildPreviewText(row.first, row.second, row.lower, row.upper),

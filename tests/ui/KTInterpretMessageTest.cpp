@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 struct MessageRow
@@ -27,8 +29,22 @@ struct MessageRow
     const char* message; ///< "" when the line reads without a word
 };
 
+const char* const kFourierSum =
+    "y=sin(x)+sin(2x)/2+sin(3x)/3+sin(4x)/4+sin(5x)/5+sin(6x)/6+sin(7x)/7+sin(8x)/8+sin(9x)/9";
+// 256 typed characters, "y=x+x+...+xx": one more than an equation may have.
+std::string TooLongSum()
+{
+    std::string text = "y=";
+    for (int i = 0; i < 126; ++i)
+        text += "x+";
+    return text + "xx";
+}
+const std::string kTooLong = TooLongSum();
+
 // Messages of interpretation for what a user types; the texts are the system's own.
 const MessageRow kRows[] = {
+    {kFourierSum, ""},
+    {kTooLong.c_str(), "Equation too long (more than 255 characters)"},
     {"y=2x+", "Can not interpret equation"},
     {"y=foo(x)", "Can not interpret equation"},
     {"y=x; [3, 1]", "Not a valid domain"},
@@ -106,6 +122,18 @@ TEST(KTInterpretMessage, QuickEntrySaysWhyTheCaretsLineCannotBeDrawn)
         EXPECT_EQ(dialog.MessageLabel()->text(), QString::fromLatin1(expected[line])) << line;
     }
     EXPECT_TRUE(boxes.Boxes().empty()); // never a box while typing
+
+    // A long sum is typeset and read; the preview shrinks it to fit.
+    edit->setPlainText(QString::fromLatin1(kFourierSum));
+    dialog.OnTimer();
+    EXPECT_EQ(dialog.MessageLabel()->text(), QString());
+    SavePicture(dialog, "quick-entry-long-equation.png");
+    // An eleventh line runs into no function: the dialog says the graph holds ten.
+    edit->setPlainText(QStringLiteral("y=x\n\n\n\n\n\n\n\n\ny=x^2\ny=x^3"));
+    edit->moveCursor(QTextCursor::End);
+    dialog.OnTimer();
+    EXPECT_EQ(dialog.MessageLabel()->text(), QString::fromLatin1(KTQuickEntry::TenFunctionsMessage));
+    SavePicture(dialog, "quick-entry-eleven-lines.png");
 }
 
 TEST(KTInterpretMessage, FunctionPropertiesSaysWhyTheFunctionCannotBeDrawn)
@@ -124,5 +152,9 @@ TEST(KTInterpretMessage, FunctionPropertiesSaysWhyTheFunctionCannotBeDrawn)
     SavePicture(dialog, "function-properties-message.png");
     dialog.DomainEdit()->setText(QStringLiteral("[1, 3]"));
     EXPECT_EQ(dialog.MessageLabel()->text(), QString());
+    dialog.EquationEdit()->setText(QString::fromStdString(kTooLong));
+    dialog.DomainEdit()->setText(QString());
+    EXPECT_EQ(dialog.MessageLabel()->text(), QStringLiteral("Equation too long (more than 255 characters)"));
+    SavePicture(dialog, "function-properties-too-long.png");
     EXPECT_TRUE(boxes.Boxes().empty());
 }

@@ -38,10 +38,11 @@ TEST(KTQuickEntryRules, SplitText)
         {"Y = Sin(X)\r\nR = 2TH", Make({"y = sin(x)", "r = 2th"})},
         {"a\r\n\r\nb\r\n", Make({"a", "", "b", ""})},
         {"a\nb\rc", Make({"a", "b", "c"})},
+        // The graph holds ten functions: lines past the tenth run into none of them.
         {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12",
-         Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10\r\n11\r\n12"})},
+         Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"})},
         {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n",
-         Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10\r\n"})},
+         Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"})},
         {"\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n", Texts{}},
     };
     for (const auto& row : rows) {
@@ -49,6 +50,22 @@ TEST(KTQuickEntryRules, SplitText)
         for (std::size_t i = 0; i < texts.size(); ++i)
             EXPECT_EQ(texts[i], row.expected[i]) << row.typed << " line " << i;
     }
+
+    const struct
+    {
+        const char* typed;
+        bool past;
+    } past[] = {
+        {"", false},
+        {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10", false},
+        {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n", false},
+        {"\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n \r\n\r\n", false},
+        {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\ny=x", true},
+        {"\n\n\n\n\n\n\n\n\n\n\ny=x", true},
+        {"\n\n\n\n\n\n\n\n\ny=x", false},
+    };
+    for (const auto& row : past)
+        EXPECT_EQ(KTQuickEntry::HasTextPastTheTenthLine(row.typed), row.past) << row.typed;
 }
 
 TEST(KTQuickEntryRules, JoinAlwaysGivesTenLinesAndSplitsBack)

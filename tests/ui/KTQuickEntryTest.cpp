@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -124,6 +125,14 @@ TEST(KTQuickEntry, TypingAMaxAppliesTheAutomaticRule)
     EXPECT_EQ(dialog->XMajorText(), "180");
     EXPECT_EQ(dialog->XMinorText(), "60");
     EXPECT_EQ(dialog->m_data.m_dirty, 2);
+
+    // A power of ten is a number: x runs -1000..1000, a span of 2000 in 1-2-5 steps over 250.
+    auto scientific = OpenDialog();
+    scientific->XMaxEdit()->selectAll();
+    QTest::keyClicks(scientific->XMaxEdit(), "1e3");
+    EXPECT_EQ(scientific->XMinText(), "-1000");
+    EXPECT_EQ(scientific->XMajorText(), "500");
+    EXPECT_EQ(scientific->XMinorText(), "100");
 
     // Typing "0" as a max changes nothing else.
     auto other = OpenDialog();
@@ -279,6 +288,27 @@ TEST(KTQuickEntry, OkWritesTheDialogIntoTheWorkingOptions)
     EXPECT_EQ(dialog->m_data.m_dirty, 2);
 }
 
+TEST(KTQuickEntry, AMaxThatIsNoNumberIsRefusedOnOk)
+{
+    for (const char* refused : {"abc", "", "1e3x", "2e-"}) {
+        kttest::MessageBoxRecorder boxes;
+        auto dialog = OpenDialog();
+        dialog->YMaxEdit()->setText(QString::fromLatin1(refused));
+        dialog->OnOK();
+        EXPECT_NE(dialog->result(), QDialog::Accepted) << refused;
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << refused;
+        EXPECT_EQ(boxes.Boxes()[0].text, "Please enter a number.");
+    }
+    // With Auto Scale the maxima are the graph's to choose: nothing typed is read.
+    kttest::MessageBoxRecorder boxes;
+    auto dialog = OpenDialog();
+    dialog->XMaxEdit()->setText("abc");
+    dialog->AutoScaleCheck()->click();
+    dialog->OnOK();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 TEST(KTQuickEntry, AutomaticColourStoresTheColourShown)
 {
     auto dialog = OpenDialog();
@@ -369,12 +399,19 @@ TEST(KTQuickEntry, PreviewTypesetsTheCaretsLine)
     EXPECT_GT(dialog->PreviewSize(), 0);
     EXPECT_LT(dialog->PreviewSize(), 200);
 
-    // Lines past the tenth preview the tenth.
+    // A line past the tenth belongs to no function: nothing is previewed, and the dialog says
+    // that the graph holds ten.
     dialog->EquationEdit()->moveCursor(QTextCursor::End);
     dialog->EquationEdit()->insertPlainText("\nmore\nlines");
     dialog->OnTimer();
+    EXPECT_EQ(InkPixels(dialog->PreviewFrame()), 0);
+    EXPECT_EQ(dialog->PreviewedLine(), 10);
+    EXPECT_EQ(dialog->MessageLabel()->text(), QString::fromLatin1(KTQuickEntry::TenFunctionsMessage));
+    MoveCaretToLine(dialog->EquationEdit(), 9);
+    dialog->OnTimer();
     InkPixels(dialog->PreviewFrame());
     EXPECT_EQ(dialog->PreviewedLine(), 9);
+    EXPECT_EQ(dialog->MessageLabel()->text(), QString::fromLatin1(KTQuickEntry::TenFunctionsMessage));
 
     // Typing marks the preview for typesetting.
     MoveCaretToLine(dialog->EquationEdit(), 0);

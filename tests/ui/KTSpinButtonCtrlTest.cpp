@@ -58,6 +58,10 @@ TEST_F(SpinTest, ExactTextsStayExact)
         {"0", "1/3", 3, "1"},
         {"-1", "1/4", 2, "-1/2"},
         {"5", "2.5", -4, "-5"},
+        // A power of ten is a decimal, never 1e: "1e2" stepped by one is 101, not 2e + 1.
+        {"1e2", "1", 1, "101"},
+        {"0", "2.5e-1", 2, "0.5"},
+        {"2e", "e", 1, "3e"},
     };
     for (const Row& row : rows) {
         spin.SetRange("-1000", "1000", row.step);

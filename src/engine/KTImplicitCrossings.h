@@ -1,0 +1,108 @@
+#pragma once
+// The crossings of an implicit trace: the points where the relation's curve crosses intervals of
+// the lattice, each found once, by a bracketing search to a fiftieth of a lattice cell, and
+// known by its interval (the lattice point it starts from, its direction and its far end), so
+// that the cells on both sides of an interval share it. A sign change across a pole or a jump
+// is no crossing: beside a pole the difference grows as the bracket narrows, beside a root it
+// falls, and across a jump it stays.
+//
+// A lattice interval of one cell whose ends have one sign may still be crossed twice, where two
+// curves pass closer together than a lattice cell (beside a crossing of two curves at a small
+// angle): where the difference can reach zero on it for the slope it may have, the interval is
+// searched for a point of the other sign, and both crossings are kept, in order along it.
+
+#include "engine/KTImplicitChunks.h"
+#include "engine/KTImplicitLattice.h"
+#include "foundation/KTPoint.h"
+
+#include <cstdint>
+#include <limits>
+
+class KTImplicitCrossings
+{
+public:
+    struct Crossing
+    {
+        double u, v;              ///< lattice coordinates of the root
+        KTPoint at;               ///< graph coordinates
+        std::int32_t i, j;        ///< the lattice point its interval starts from
+        std::int32_t end;         ///< lattice index of the interval's far end
+        std::int32_t next;        ///< the crossing after it on the same interval, or -1
+        std::int32_t segments[2]; ///< the segments that end at it, or -1
+        bool alongX;              ///< its interval runs along x (else along y)
+        bool valid;               ///< a root, not a pole or a jump
+        bool domainEnd;           ///< where the curve runs on to the end of the relation's domain
+        /// The interval's length in lattice cells.
+        int Length() const { return end - (alongX ? i : j); }
+    };
+
+    /// The most lists a trace appends to (one per worker).
+    static constexpr int MaxLists = 8;
+
+    explicit KTImplicitCrossings(KTImplicitLattice& lattice) : m_lattice(lattice) {}
+    /// Empties the lists for a trace with `lists` workers; their room stays.
+    void Reset(int lists);
+
+    Crossing& operator[](std::int32_t id)
+    {
+        return m_lists[id >> KTImplicitChunks<Crossing>::IdBits]
+                      [id & ((1 << KTImplicitChunks<Crossing>::IdBits) - 1)];
+    }
+    /// f(id, crossing) for every crossing, list after list in order.
+    template <class F> void ForEach(F f)
+    {
+        for (int list = 0; list < m_count; ++list)
+            for (std::int32_t k = 0; k < m_lists[list].Size(); ++k)
+                f(Id(list, k), m_lists[list][k]);
+    }
+
+    /// The crossing on the interval of `length` cells from (i, j) along x or y, whose ends have
+    /// values of both signs. The search starts at `hint` (cells along the interval) when it
+    /// lies inside.
+    std::int32_t At(int i, int j, bool alongX, int length,
+                    double hint = std::numeric_limits<double>::quiet_NaN());
+    /// The crossing between neighbouring lattice points of which only one has a value, where
+    /// the curve runs on to the end of the relation's domain between them (invalid where not).
+    std::int32_t ToDomainEnd(const KTImplicitLattice::Sample& a, const KTImplicitLattice::Sample& b);
+    /// Two crossings on the interval of one cell from (i, j) whose ends have values of one sign,
+    /// the first of them (its next is the second), or -1 where the difference keeps its sign.
+    /// [lo, hi] bounds the difference's change per lattice cell along the interval.
+    std::int32_t HiddenPair(int i, int j, bool alongX, double lo, double hi);
+    /// Whether a difference with the values a and b (of one sign) at the ends of an interval of
+    /// `width` lattice cells, changing by between lo and hi per cell along it, can reach zero
+    /// between them and come back: it must fall (rise) to zero from one end and rise (fall)
+    /// again to the other, and both take their time.
+    static bool MayCrossTwice(double a, double b, double lo, double hi, double width = 1.0)
+    {
+        if ((a >= 0.0) != (b >= 0.0) || !(lo < 0.0 && hi > 0.0))
+            return false;
+        const double toZero = a >= 0.0 ? -lo : hi; // how fast the value may go to zero
+        const double back = a >= 0.0 ? hi : -lo;   // and come back
+        return (a >= 0.0 ? a : -a) / toZero + (b >= 0.0 ? b : -b) / back <= width;
+    }
+    /// Where an interval of `length` cells from (i, j) is split `offset` cells along it: its
+    /// middle point is deferred for evaluation and a crossing found on the whole interval goes
+    /// to the half that holds its root.
+    void SplitInterval(int i, int j, bool alongX, int length, int offset);
+
+private:
+    /// A search's answer: where along its interval (cells from its first point), and whether a
+    /// root.
+    struct Root
+    {
+        double t = 0.0;
+        bool valid = true;
+    };
+    static std::int32_t Id(int list, std::int32_t k)
+    {
+        return (list << KTImplicitChunks<Crossing>::IdBits) | k;
+    }
+    /// The bracketing search on [lo, hi] along the interval from (i, j), with the values there.
+    Root Search(int i, int j, bool alongX, double lo, double hi, double fa, double fb, double hint);
+    /// Adds the crossing at the root; with `record`, the interval's lattice point names it.
+    std::int32_t Add(int i, int j, bool alongX, int length, const Root& root, bool record = true);
+
+    KTImplicitLattice& m_lattice;
+    KTImplicitChunks<Crossing> m_lists[MaxLists];
+    int m_count = 0;
+};

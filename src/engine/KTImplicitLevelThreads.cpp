@@ -1,0 +1,74 @@
+#include "engine/KTImplicitLevelThreads.h"
+
+KTImplicitLevelThreads& KTImplicitLevelThreads::Kept()
+{
+    static KTImplicitLevelThreads threads;
+    return threads;
+}
+
+bool KTImplicitLevelThreads::Run(int count, const std::function<void(int)>& task)
+{
+    return Kept().RunTask(count, task);
+}
+
+int KTImplicitLevelThreads::Started()
+{
+    KTImplicitLevelThreads& kept = Kept();
+    const std::lock_guard<std::mutex> lock(kept.m_mutex);
+    return static_cast<int>(kept.m_threads.size());
+}
+
+KTImplicitLevelThreads::~KTImplicitLevelThreads()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    for (std::thread& thread : m_threads)
+        thread.join();
+}
+
+bool KTImplicitLevelThreads::RunTask(int count, const std::function<void(int)>& task)
+{
+    const std::unique_lock<std::mutex> holder(m_holder, std::try_to_lock);
+    if (!holder.owns_lock())
+        return false;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        while (static_cast<int>(m_threads.size()) < count - 1) {
+            const int k = static_cast<int>(m_threads.size()) + 1;
+            m_threads.emplace_back([this, k] { Serve(k); });
+        }
+        m_task = &task;
+        m_count = count;
+        m_left = count - 1;
+        ++m_job;
+    }
+    m_changed.notify_all();
+    task(0);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_finished.wait(lock, [this] { return m_left == 0; });
+    m_task = nullptr;
+    return true;
+}
+
+void KTImplicitLevelThreads::Serve(int k)
+{
+    long long seen = 0;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [&] { return m_stop || m_job != seen; });
+        if (m_stop)
+            return;
+        seen = m_job;
+        if (k >= m_count)
+            continue;
+        const std::function<void(int)>* task = m_task;
+        lock.unlock();
+        (*task)(k);
+        lock.lock();
+        if (--m_left == 0)
+            m_finished.notify_all();
+    }
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Threads kept for the levels of implicit traces, so that a trace does not start and end its
+// own: a thread's start costs about as much as a band's judgement. They are started by the first
+// trace that asks for them and stay, asleep, until the program ends.
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class KTImplicitLevelThreads
+{
+public:
+    /// task(k) for 0 < k < count on the kept threads and task(0) on the caller, returning when
+    /// all are done; false (and nothing run) while another caller has them.
+    static bool Run(int count, const std::function<void(int)>& task);
+    /// Threads started so far (for tests: none before the first trace that uses them).
+    static int Started();
+
+private:
+    KTImplicitLevelThreads() = default;
+    ~KTImplicitLevelThreads();
+    static KTImplicitLevelThreads& Kept();
+    bool RunTask(int count, const std::function<void(int)>& task);
+    void Serve(int k);
+
+    std::mutex m_holder; ///< held by the caller running a task
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::condition_variable m_finished;
+    std::vector<std::thread> m_threads;
+    const std::function<void(int)>* m_task = nullptr;
+    int m_count = 0;
+    int m_left = 0;
+    long long m_job = 0;
+    bool m_stop = false;
+};

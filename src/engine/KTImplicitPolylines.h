@@ -1,0 +1,37 @@
+#pragma once
+// The polylines of an implicit trace: its segments joined through their shared crossings, open
+// lines walked from an end first, closed loops after them (a loop repeats its first point at its
+// end), and simplified to a tolerance in lattice cells.
+
+#include "engine/KTImplicitCrossings.h"
+#include "foundation/KTPoint.h"
+
+#include <cstdint>
+#include <vector>
+
+class KTImplicitPolylines
+{
+public:
+    /// Empties the lines; their room stays.
+    void Reset();
+    /// Joins the segments (two crossings each, KTImplicitSegments::Ends) into lines.
+    void Join(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds);
+    /// Drops the points of every line that lie within `tolerance` lattice cells of the line
+    /// through the points kept on either side of them (the ends of each line stay).
+    void Simplify(double tolerance);
+
+    /// Points of all lines in turn, in graph coordinates.
+    const std::vector<KTPoint>& Points() const { return m_points; }
+    /// Index one past the last point of each line in Points().
+    const std::vector<int>& Ends() const { return m_ends; }
+
+private:
+    std::vector<KTPoint> m_points;
+    std::vector<double> m_lattice; ///< lattice (u, v) pairs of m_points, for simplification
+    std::vector<int> m_ends;
+    /// Scratch lists kept with the lines: ones of a few hundred kilobytes would otherwise be
+    /// mapped afresh, and faulted in, for every plot.
+    std::vector<KTPoint> m_sparePoints;
+    std::vector<double> m_spareLattice;
+    std::vector<std::uint8_t> m_used;
+};

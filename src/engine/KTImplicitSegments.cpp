@@ -1,0 +1,255 @@
+#include "engine/KTImplicitSegments.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool Positive(double f)
+{
+    return f >= 0.0;
+}
+
+} // namespace
+
+void KTImplicitSegments::Build()
+{
+    m_cells.ForEachLeaf([this](KTImplicitCells::Leaf& leaf) {
+        if (leaf.built)
+            return;
+        if (leaf.kind == KTImplicitCells::LeafKind::Finest) {
+            BuildLeafOfOneCell(leaf);
+            return;
+        }
+        // A simple leaf whose sides no smaller neighbour split keeps the crossings it was judged
+        // by; else its boundary shows them on the shorter intervals its neighbours made.
+        if (!m_cells.HasSidePoints(leaf.cell)) {
+            Add(leaf.ends[0], leaf.ends[1]);
+            return;
+        }
+        m_cells.Boundary(leaf.cell, m_boundary);
+        std::int32_t found[2] = {-1, -1};
+        int n = 0;
+        const std::size_t count = m_boundary.size();
+        for (std::size_t k = 0; k < count; ++k) {
+            const KTImplicitLattice::Sample& a = m_boundary[k];
+            const KTImplicitLattice::Sample& b = m_boundary[(k + 1) % count];
+            if (Positive(a.f) == Positive(b.f))
+                continue;
+            const std::int32_t id = a.j == b.j
+                                        ? m_crossings.At(std::min(a.i, b.i), a.j, true, std::abs(a.i - b.i))
+                                        : m_crossings.At(a.i, std::min(a.j, b.j), false, std::abs(a.j - b.j));
+            if (n < 2)
+                found[n] = id;
+            ++n;
+        }
+        if (n == 2)
+            Add(found[0], found[1]);
+        else
+            Add(leaf.ends[0], leaf.ends[1]);
+    });
+}
+
+void KTImplicitSegments::BuildLeafOfOneCell(KTImplicitCells::Leaf& leaf)
+{
+    leaf.built = true;
+    LeafOfOneCell(leaf.cell);
+}
+
+void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c)
+{
+    // Counter-clockwise from the bottom left corner.
+    const KTImplicitLattice::Sample corner[4] = {
+        m_lattice.SampleAt(c.i0, c.j0), m_lattice.SampleAt(c.i1, c.j0), m_lattice.SampleAt(c.i1, c.j1),
+        m_lattice.SampleAt(c.i0, c.j1)};
+    KTImplicitCells::Cell cell = c;
+    const auto mayCrossTwice = [&](int k) {
+        const KTImplicitLattice::Sample& a = corner[k];
+        const KTImplicitLattice::Sample& b = corner[(k + 1) % 4];
+        return a.defined && b.defined && KTImplicitCells::MayCrossTwice(cell, a.f, b.f, a.j == b.j);
+    };
+    const auto anyTwice = [&] {
+        return mayCrossTwice(0) || mayCrossTwice(1) || mayCrossTwice(2) || mayCrossTwice(3);
+    };
+    bool oneSign = true;
+    for (int k = 0; k < 4; ++k)
+        oneSign = oneSign && corner[k].defined && Positive(corner[k].f) == Positive(corner[0].f);
+    bool twice = anyTwice();
+    // Most cells of one lattice cell are split off beside a curve without one through them.
+    if (oneSign && !twice)
+        return;
+    if (!m_lattice.HasBound()) {
+        // Nothing bounds the rates of change: no search between corners of one sign.
+        cell.dx[0] = cell.dy[0] = 0.0;
+    } else if (!cell.bounded || twice) {
+        // The cell's own ranges: a pole, or closer bounds on its rates of change.
+        const KTIntervalGradient g = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, twice);
+        if (!g.value.IsBounded())
+            return;
+        if (twice)
+            KTImplicitCells::NoteSlopes(cell, g, m_lattice.CellWidth(), m_lattice.CellHeight());
+    }
+    twice = anyTwice();
+    if (oneSign && !twice)
+        return;
+
+    m_ring.clear();
+    const auto pushCrossing = [this](std::int32_t id) {
+        const KTImplicitCrossings::Crossing& x = m_crossings[id];
+        m_ring.push_back({x.u, x.v, id, false});
+    };
+    for (int k = 0; k < 4; ++k) {
+        const KTImplicitLattice::Sample& a = corner[k];
+        const KTImplicitLattice::Sample& b = corner[(k + 1) % 4];
+        if (a.defined)
+            m_ring.push_back({double(a.i), double(a.j), -1, Positive(a.f)});
+        const bool alongX = a.j == b.j;
+        const int i = std::min(a.i, b.i);
+        const int j = std::min(a.j, b.j);
+        const bool forward = a.i < b.i || a.j < b.j;
+        if (a.defined && b.defined && Positive(a.f) != Positive(b.f)) {
+            pushCrossing(m_crossings.At(i, j, alongX, 1));
+        } else if (a.defined && b.defined) {
+            if (!mayCrossTwice(k))
+                continue;
+            const double* d = alongX ? cell.dx : cell.dy;
+            const std::int32_t first = m_crossings.HiddenPair(i, j, alongX, d[0], d[1]);
+            if (first < 0)
+                continue;
+            std::int32_t pair[2] = {first, m_crossings[first].next};
+            if (!forward)
+                std::swap(pair[0], pair[1]);
+            const KTImplicitCrossings::Crossing& p = m_crossings[pair[0]];
+            const KTImplicitCrossings::Crossing& q = m_crossings[pair[1]];
+            pushCrossing(pair[0]);
+            m_ring.push_back({0.5 * (p.u + q.u), 0.5 * (p.v + q.v), -1, !Positive(a.f)});
+            pushCrossing(pair[1]);
+        } else if (a.defined != b.defined) {
+            pushCrossing(m_crossings.ToDomainEnd(a, b));
+        }
+    }
+    Join(m_ring);
+}
+
+void KTImplicitSegments::Join(const std::vector<RingPoint>& ring)
+{
+    // The valid crossings in order, and after each the first point with a sign that follows it.
+    constexpr int most = 8;
+    std::int32_t crossing[most];
+    const RingPoint* after[most] = {};
+    bool between = false; // two crossings share an edge between corners of one sign
+    int n = 0;
+    for (std::size_t k = 0; k < ring.size(); ++k) {
+        if (ring[k].crossing < 0 || !m_crossings[ring[k].crossing].valid)
+            continue;
+        if (n == most)
+            return; // more arcs than a lattice cell can show: none drawn
+        crossing[n] = ring[k].crossing;
+        between = between || m_crossings[crossing[n]].next >= 0;
+        for (std::size_t m = 1; m < ring.size(); ++m) {
+            const RingPoint& p = ring[(k + m) % ring.size()];
+            if (p.crossing < 0) {
+                after[n] = &p;
+                break;
+            }
+        }
+        ++n;
+    }
+    if (n == 2) {
+        Add(crossing[0], crossing[1]);
+        return;
+    }
+    if (n % 2 != 0)
+        return;
+    if (n == 4 && !between) {
+        // Four crossings where the corners change sign: regions of one sign lie after the first
+        // and after the third crossing; where they connect through the cell (the sign at a point
+        // between them, the middle for opposite corners, says so), the arcs cut off the other
+        // two, else these two.
+        bool connected = true;
+        if (const RingPoint* p = after[3], *q = after[1]; p && q) {
+            const double middle =
+                m_lattice.Evaluate(m_lattice.XAt(0.5 * (p->u + q->u)), m_lattice.YAt(0.5 * (p->v + q->v)));
+            connected = middle != middle ? true : Positive(middle) == p->positive;
+        }
+        if (connected) {
+            Add(crossing[0], crossing[1]);
+            Add(crossing[2], crossing[3]);
+        } else {
+            Add(crossing[3], crossing[0]);
+            Add(crossing[1], crossing[2]);
+        }
+        return;
+    }
+    // Thin bands cross the cell, or turn back in it, between two crossings of one edge: of the
+    // ways to join the crossings without arcs crossing, the one whose chords lie nearest the
+    // curve at their middles stands for it.
+    double off[most][most];
+    for (int a = 0; a < n; ++a)
+        for (int b = a + 1; b < n; b += 2) {
+            const KTImplicitCrossings::Crossing& p = m_crossings[crossing[a]];
+            const KTImplicitCrossings::Crossing& q = m_crossings[crossing[b]];
+            const double f =
+                m_lattice.Evaluate(m_lattice.XAt(0.5 * (p.u + q.u)), m_lattice.YAt(0.5 * (p.v + q.v)));
+            off[a][b] = f == f ? std::fabs(f) : std::numeric_limits<double>::infinity();
+        }
+    // best[a][b]: the least sum over the crossings a..b - 1 (an even count), and its first pair.
+    double best[most + 1][most + 1];
+    int partner[most + 1][most + 1];
+    for (int length = 0; length <= n; length += 2)
+        for (int a = 0; a + length <= n; ++a) {
+            const int b = a + length;
+            if (length == 0) {
+                best[a][b] = 0.0;
+                continue;
+            }
+            best[a][b] = std::numeric_limits<double>::infinity();
+            partner[a][b] = a + 1;
+            for (int m = a + 1; m < b; m += 2) {
+                const double sum = off[a][m] + best[a + 1][m] + best[m + 1][b];
+                if (sum < best[a][b]) {
+                    best[a][b] = sum;
+                    partner[a][b] = m;
+                }
+            }
+        }
+    // Walks the choices back: pairs (a, partner), then inside and after it.
+    std::int32_t stack[2 * most];
+    int top = 0;
+    stack[top++] = 0;
+    stack[top++] = n;
+    while (top > 0) {
+        const int b = stack[--top];
+        const int a = stack[--top];
+        if (a >= b)
+            continue;
+        const int m = partner[a][b];
+        Add(crossing[a], crossing[m]);
+        stack[top++] = a + 1;
+        stack[top++] = m;
+        stack[top++] = m + 1;
+        stack[top++] = b;
+    }
+}
+
+void KTImplicitSegments::Add(std::int32_t a, std::int32_t b)
+{
+    if (a < 0 || b < 0 || a == b)
+        return;
+    KTImplicitCrossings::Crossing& ca = m_crossings[a];
+    KTImplicitCrossings::Crossing& cb = m_crossings[b];
+    // A crossing joins at most two cells; a third segment would be a fault of the cells.
+    const auto freeSlot = [](KTImplicitCrossings::Crossing& c) {
+        return c.segments[0] < 0 ? 0 : (c.segments[1] < 0 ? 1 : -1);
+    };
+    const int sa = freeSlot(ca);
+    const int sb = freeSlot(cb);
+    if (sa < 0 || sb < 0)
+        return;
+    const std::int32_t id = static_cast<std::int32_t>(m_ends.size() / 2);
+    m_ends.push_back(a);
+    m_ends.push_back(b);
+    ca.segments[sa] = id;
+    cb.segments[sb] = id;
+}

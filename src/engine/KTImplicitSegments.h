@@ -1,0 +1,64 @@
+#pragma once
+// The segments of an implicit trace: one per arc through each leaf, between two crossings of its
+// boundary. A simple leaf's arc joins the crossings it was judged by, or those its boundary shows
+// once smaller neighbours have put points on its sides (the same crossings, found on shorter
+// intervals). A leaf of one lattice cell joins the crossings of its edges: where its corners'
+// signs change, where the curve runs on to the end of the relation's domain, and where two
+// curves cross one edge between its corners. Four crossings of the corners' signs make two
+// arcs, joined as the sign at a point between the two regions of one sign says they connect
+// (the cell's middle, where those regions hold opposite corners). A cell over which the
+// difference grows without bound holds a pole: no segment is drawn through it.
+//
+// Two curves closer together than a lattice cell (beside a crossing of two curves at a small
+// angle) leave the region between them without a lattice point: an edge whose corners have one
+// sign is searched for two crossings where the ranges of the difference's derivatives allow the
+// difference to reach zero on it and come back. The thin band between them crosses the cell or
+// turns back in it: of the ways to join the crossings without arcs crossing, the one whose
+// chords lie nearest the curve stands for it.
+
+#include "engine/KTImplicitCells.h"
+#include "engine/KTImplicitCrossings.h"
+#include "engine/KTImplicitLattice.h"
+
+#include <cstdint>
+#include <vector>
+
+class KTImplicitSegments
+{
+public:
+    KTImplicitSegments(KTImplicitLattice& lattice, KTImplicitCrossings& crossings, KTImplicitCells& cells)
+        : m_lattice(lattice), m_crossings(crossings), m_cells(cells)
+    {
+    }
+    /// Empties the list of segments; its room stays.
+    void Reset() { m_ends.clear(); }
+    /// The segments of every leaf not built yet, in the order of the leaves; new crossings go to
+    /// the current worker's list.
+    void Build();
+    /// The segments through a leaf of one lattice cell (of a band the levels have finished, on
+    /// the thread of the level that made it: cells of one band touch no other band's lattice).
+    void BuildLeafOfOneCell(KTImplicitCells::Leaf& leaf);
+    /// Two crossings per segment.
+    const std::vector<std::int32_t>& Ends() const { return m_ends; }
+
+private:
+    /// A point of a leaf's boundary in counter-clockwise order: a corner, a crossing, or a point
+    /// of the other sign between two crossings on one edge.
+    struct RingPoint
+    {
+        double u, v;           ///< lattice coordinates
+        std::int32_t crossing; ///< its id, or -1 for a point with a sign
+        bool positive;
+    };
+    void LeafOfOneCell(const KTImplicitCells::Cell& cell);
+    /// Joins the crossings of the ring: two into one segment, four into two.
+    void Join(const std::vector<RingPoint>& ring);
+    void Add(std::int32_t a, std::int32_t b);
+
+    KTImplicitLattice& m_lattice;
+    KTImplicitCrossings& m_crossings;
+    KTImplicitCells& m_cells;
+    std::vector<std::int32_t> m_ends;
+    std::vector<KTImplicitLattice::Sample> m_boundary; ///< scratch
+    std::vector<RingPoint> m_ring;                     ///< scratch
+};
