@@ -35,7 +35,9 @@ namespace {
 /// A stored window rectangle smaller than this (pixels) is taken as no rectangle at all.
 constexpr int kSmallestWindow = 100;
 
-/// A family bound as the panel keeps it: the number as the value edit shows numbers.
+/// A family bound as the panel keeps it: the number as the value edit shows numbers, with as
+/// many more decimals as it takes to read back as the bound that was saved (the Family and
+/// Animation dialogs offer it again; six decimals would offer a step of 1e-7 as 0).
 CString RangeText(double value)
 {
     KTNumberFormat format;
@@ -43,7 +45,11 @@ CString RangeText(double value)
     format.m_bStripZeros = true;
     format.m_bReplaceMinus = false;
     format.m_nDigits = 6;
-    return format.Format(value);
+    const KTNumberText reader;
+    CString text = format.Format(value);
+    for (int digits = 7; digits <= 99 && reader.ToDouble(text) != value; ++digits)
+        text = format.Format(value, digits);
+    return text;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "app/KTG300SrvrItem.h"
 #include "app/KTG300View.h"
 #include "engine/KTFunction3.h"
+#include "foundation/KTNumberFormat.h"
 #include "graph/KTGraph3.h"
 #include "platform/KTArchive.h"
 #include "platform/KTDC.h"
@@ -888,6 +889,51 @@ TEST(KTG300Doc, AFamilyAndItsConstantSurviveSaveAndReopen)
     const auto again = dir.File("again.kt3");
     ASSERT_TRUE(reopened.OnSaveDocument(ToQ(again)));
     EXPECT_EQ(KTCompoundFile::ReadContents(ToQ(again)).constantRanges, file.constantRanges);
+}
+
+// A reopened family is offered again by the Family and Animation dialogs through the panel's
+// texts: each must read back as the bound that was saved, also where six decimals would not
+// hold it (a step of 1e-7 would be offered as 0), and short where the number is short.
+TEST(KTG300Doc, AReopenedFamilyIsOfferedWithTheBoundsItWasSavedWith)
+{
+    const double pi = 3.14159265358979323846;
+    const struct
+    {
+        char decimal;
+        double from, to, step;
+        const char *fromText, *toText, *stepText; // nullptr: only the round trip is checked
+    } rows[] = {
+        {'.', -2.0, 2.0, 1.0, "-2", "2", "1"},
+        {'.', 0.1, 0.7, 0.2, "0.1", "0.7", "0.2"},
+        {',', -0.5, 1.5, 0.25, "-0,5", "1,5", "0,25"},
+        {'.', 1e-7, 5e-7, 1e-7, "0.0000001", "0.0000005", "0.0000001"},
+        {'.', -2.5e6, 2.5e6, 1.25e6, "-2500000", "2500000", "1250000"},
+        {'.', 0.0, 2.0 * pi, pi / 4.0, "0", nullptr, nullptr},
+        {',', 1.0 / 3.0, 3.0, 1.0 / 3.0, nullptr, "3", nullptr},
+    };
+    for (const auto& row : rows) {
+        kttest::LocaleScope locale(row.decimal, row.decimal == ',' ? ';' : ',');
+        KTG300Doc document;
+        document.OnNewDocument();
+        document.Graph().SetConstantRange("a", row.from, row.to, row.step);
+        document.Graph().Data().m_family = 1;
+        KTG300View view(document);
+        const KTParameterBar& panel = view.Panel(1); // the panel of a
+        KTNumberText reader;
+        reader.m_bErrorValue = true;
+        EXPECT_EQ(reader.ToDouble(panel.GetFrom()), row.from) << panel.GetFrom().c_str();
+        EXPECT_EQ(reader.ToDouble(panel.GetTo()), row.to) << panel.GetTo().c_str();
+        EXPECT_EQ(reader.ToDouble(panel.GetStep()), row.step) << panel.GetStep().c_str();
+        if (row.fromText) {
+            EXPECT_STREQ(panel.GetFrom(), row.fromText);
+        }
+        if (row.toText) {
+            EXPECT_STREQ(panel.GetTo(), row.toText);
+        }
+        if (row.stepText) {
+            EXPECT_STREQ(panel.GetStep(), row.stepText);
+        }
+    }
 }
 
 TEST(KTG300Doc, ConstantsThatCannotBeReadStartAtTheirDefaultsAndTheUserIsTold)
