@@ -17,6 +17,7 @@
 #include "ui/KTSpinButtonCtrl.h"
 
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -35,10 +36,11 @@ namespace {
 /// A stored window rectangle smaller than this (pixels) is taken as no rectangle at all.
 constexpr int kSmallestWindow = 100;
 
-/// A family bound as the panel keeps it: the number as the value edit shows numbers, with as
-/// many more decimals as it takes to read back as the bound that was saved (the Family and
-/// Animation dialogs offer it again; six decimals would offer a step of 1e-7 as 0).
-CString RangeText(double value)
+/// A stored constant or family bound as the panel shows it: the number as the value edit shows
+/// numbers, with as many more decimals as it takes to read back as the number that was saved.
+/// The panel's value draws the curves and is stored again on save, and its bounds are offered
+/// again by the Family and Animation dialogs: six decimals would make 1e-7 a 0.
+CString StoredNumberText(double value)
 {
     KTNumberFormat format;
     format.m_bShowSign = false;
@@ -74,11 +76,15 @@ KTG300View::KTG300View(KTG300Doc& document, QWidget* parent) : QWidget(parent), 
         panel->Create(this);
         panel->SetName(PanelNames[i]);
         panel->SetIndex(i);
-        panel->ValueSpinner().SetValue(constants.Current(rangeIndex[i]));
+        panel->ValueSpinner().SetText(StoredNumberText(constants.Current(rangeIndex[i])));
+        // A number longer than the edit shows its first digits, not its last ("0.3333", not
+        // "333333").
+        panel->ValueEdit().setCursorPosition(0);
         // A family the document was saved with is the one the Family button offers again.
         const KTFunctionConstantRange& range = *constants.At(rangeIndex[i]);
         if (range.IsFamily())
-            panel->SetFamilyRange(RangeText(range.m_from), RangeText(range.m_to), RangeText(range.m_step));
+            panel->SetFamilyRange(StoredNumberText(range.m_from), StoredNumberText(range.m_to),
+                                  StoredNumberText(range.m_step));
         panel->SetNotificationsSuppressed(false);
         connect(panel, &KTParameterBar::valueChanged, this, &KTG300View::OnParamValueChanged);
         connect(panel, &KTParameterBar::animateRequested, this, &KTG300View::OnParamAnimate);

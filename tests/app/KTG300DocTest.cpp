@@ -891,36 +891,55 @@ TEST(KTG300Doc, AFamilyAndItsConstantSurviveSaveAndReopen)
     EXPECT_EQ(KTCompoundFile::ReadContents(ToQ(again)).constantRanges, file.constantRanges);
 }
 
-// A reopened family is offered again by the Family and Animation dialogs through the panel's
-// texts: each must read back as the bound that was saved, also where six decimals would not
-// hold it (a step of 1e-7 would be offered as 0), and short where the number is short.
+// A reopened document shows its constants in the panels, which draw the curves with them and
+// store them again on save, and offers a family again to the Family and Animation dialogs
+// through the panel's texts: each text must read back as the number that was saved, also where
+// six decimals would not hold it (1e-7 would be shown as 0, and drawn and saved as 0), and be
+// short where the number is short.
 TEST(KTG300Doc, AReopenedFamilyIsOfferedWithTheBoundsItWasSavedWith)
 {
     const double pi = 3.14159265358979323846;
     const struct
     {
         char decimal;
-        double from, to, step;
-        const char *fromText, *toText, *stepText; // nullptr: only the round trip is checked
+        bool family;
+        double from, to, step, current;
+        // nullptr: only the round trip is checked
+        const char *fromText, *toText, *stepText, *currentText;
     } rows[] = {
-        {'.', -2.0, 2.0, 1.0, "-2", "2", "1"},
-        {'.', 0.1, 0.7, 0.2, "0.1", "0.7", "0.2"},
-        {',', -0.5, 1.5, 0.25, "-0,5", "1,5", "0,25"},
-        {'.', 1e-7, 5e-7, 1e-7, "0.0000001", "0.0000005", "0.0000001"},
-        {'.', -2.5e6, 2.5e6, 1.25e6, "-2500000", "2500000", "1250000"},
-        {'.', 0.0, 2.0 * pi, pi / 4.0, "0", nullptr, nullptr},
-        {',', 1.0 / 3.0, 3.0, 1.0 / 3.0, nullptr, "3", nullptr},
+        {'.', true, -2.0, 2.0, 1.0, -1.0, "-2", "2", "1", "-1"},
+        {'.', true, 0.1, 0.7, 0.2, 0.3, "0.1", "0.7", "0.2", "0.3"},
+        {',', true, -0.5, 1.5, 0.25, 0.75, "-0,5", "1,5", "0,25", "0,75"},
+        {'.', true, 1e-7, 5e-7, 1e-7, 3e-7, "0.0000001", "0.0000005", "0.0000001", "0.0000003"},
+        {'.', true, -2.5e6, 2.5e6, 1.25e6, 1.25e6, "-2500000", "2500000", "1250000", "1250000"},
+        {'.', true, 0.0, 2.0 * pi, pi / 4.0, pi, "0", nullptr, nullptr, nullptr},
+        {',', true, 1.0 / 3.0, 3.0, 1.0 / 3.0, 2.0 / 3.0, nullptr, "3", nullptr, nullptr},
+        {'.', false, 0.0, 0.0, 0.0, 2e-9, nullptr, nullptr, nullptr, "0.000000002"},
+        {',', false, 0.0, 0.0, 0.0, -pi, nullptr, nullptr, nullptr, nullptr},
     };
     for (const auto& row : rows) {
         kttest::LocaleScope locale(row.decimal, row.decimal == ',' ? ';' : ',');
         KTG300Doc document;
         document.OnNewDocument();
-        document.Graph().SetConstantRange("a", row.from, row.to, row.step);
-        document.Graph().Data().m_family = 1;
+        if (row.family)
+            document.Graph().SetConstantRange("a", row.from, row.to, row.step);
+        document.Graph().SetConstant("a", row.current);
+        document.Graph().Data().m_family = row.family ? 1 : 0;
         KTG300View view(document);
-        const KTParameterBar& panel = view.Panel(1); // the panel of a
+        KTParameterBar& panel = view.Panel(1); // the panel of a
+        const CString current = CString::FromQString(panel.ValueEdit().text());
         KTNumberText reader;
         reader.m_bErrorValue = true;
+        EXPECT_EQ(reader.ToDouble(current), row.current) << current.c_str();
+        EXPECT_EQ(panel.GetValue(), row.current) << current.c_str();
+        if (row.currentText) {
+            EXPECT_STREQ(current, row.currentText);
+        }
+        // The narrow edit shows the text from its cursor on: the first digits, which say what
+        // the number is.
+        EXPECT_EQ(panel.ValueEdit().cursorPosition(), 0);
+        if (!row.family)
+            continue;
         EXPECT_EQ(reader.ToDouble(panel.GetFrom()), row.from) << panel.GetFrom().c_str();
         EXPECT_EQ(reader.ToDouble(panel.GetTo()), row.to) << panel.GetTo().c_str();
         EXPECT_EQ(reader.ToDouble(panel.GetStep()), row.step) << panel.GetStep().c_str();
