@@ -118,7 +118,8 @@ public:
     void OnKeyDown(int key);
     /// Zooms in to the rubber band, or with keys about the centre by KeyZoomRatio.
     void ZoomToRect(bool keys);
-    /// Back to the previous range, or (with keys, or without history) out by a factor.
+    /// Back to the previous range, or (with keys, or without history) out by a factor about the
+    /// middle of the view.
     void ZoomOut(bool keys);
     /// Sets the rubber band (logical units); used by the modes and by tests.
     void SetRubberBand(const CRect& band) { m_rubberBand = band; }
@@ -257,7 +258,8 @@ private:
     bool IsOnAxis(const KTPoint& graphPoint);
     void DrawOverlays(KTDC& dc);
     bool ReadRanges(double& xMin, double& xMax, double& yMin, double& yMax);
-    void WriteRanges(double xMin, double xMax, double yMin, double yMax, int digits);
+    /// Writes the four range texts, each read back as exactly its double.
+    void WriteRanges(double xMin, double xMax, double yMin, double yMax);
     KTPoint GraphPointOf(const CPoint& logical);
 
     KTG300Doc& m_document;

@@ -40,10 +40,16 @@ void MessageBeep(unsigned)
     QApplication::beep();
 }
 
-/// Smallest zoomed width or height, graph units.
-constexpr double kSmallestRange = 5e-8;
-/// Largest absolute limit a zoom out may write.
-constexpr double kLargestLimit = 1e9;
+/// Smallest zoomed width or height, graph units: the finest step of the axes' scales.
+constexpr double kSmallestRange = 1e-10;
+/// Smallest zoomed width or height relative to the largest limit of its axis: narrower, the
+/// pixels of a wide window would no longer each get a double of their own (about 30 apart).
+constexpr double kSmallestRelativeRange = 1e-11;
+/// Largest absolute limit a zoom out may write: a tenth of the magnitude from which values are
+/// read as no value, so that the axes' margins and the curve's values near the edge keep theirs.
+constexpr double kLargestLimit = 1e11;
+/// Most decimals a limit is written with: those of a double far below the smallest range.
+constexpr int kMostRangeDecimals = 40;
 
 CString FormatCoordinate(double value, int digits)
 {
@@ -52,6 +58,28 @@ CString FormatCoordinate(double value, int digits)
     format.m_bStripZeros = true;
     format.m_bReplaceMinus = false;
     return format.Format(value, digits);
+}
+
+/// A limit of the view as the formatter writes it, with the fewest decimals that read back as
+/// the same double: a view zoomed or moved many times stays the one the user asked for, and
+/// one a millionth wide keeps its digits.
+CString RangeText(double value)
+{
+    KTNumberText reader;
+    for (int digits = 0; digits <= kMostRangeDecimals; ++digits) {
+        const CString text = FormatCoordinate(value, digits);
+        if (reader.ToDouble(text) == value)
+            return text;
+    }
+    // A separator that the reader does not take (neither "." nor ","): as close as it can be.
+    return FormatCoordinate(value, kMostRangeDecimals);
+}
+
+/// True when a view of these limits is wide enough to be zoomed to.
+bool WideEnough(double min, double max)
+{
+    const double largest = std::max(std::fabs(min), std::fabs(max));
+    return max - min > std::max(kSmallestRange, kSmallestRelativeRange * largest);
 }
 
 bool Defined(double value)
@@ -467,7 +495,7 @@ void KTG300View::OnLButtonUp(const CPoint& device, bool ctrlOrShift)
             double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
             const KTVector drag = m_panCurrent.Difference(m_panStart);
             if (ReadRanges(xMin, xMax, yMin, yMax))
-                WriteRanges(xMin - drag.m_dx, xMax - drag.m_dx, yMin - drag.m_dy, yMax - drag.m_dy, 6);
+                WriteRanges(xMin - drag.m_dx, xMax - drag.m_dx, yMin - drag.m_dy, yMax - drag.m_dy);
             m_panning = 0;
             graph.SetDirty();
             m_document.SetModifiedFlag(true);
@@ -718,13 +746,13 @@ bool KTG300View::ReadRanges(double& xMin, double& xMax, double& yMin, double& yM
     return Defined(xMin) && Defined(xMax) && Defined(yMin) && Defined(yMax);
 }
 
-void KTG300View::WriteRanges(double xMin, double xMax, double yMin, double yMax, int digits)
+void KTG300View::WriteRanges(double xMin, double xMax, double yMin, double yMax)
 {
     KTOptionAxes2& axes = m_document.Graph().Data().m_options.m_axes;
-    axes.m_xMaxShowS.SetValue(FormatCoordinate(xMax, digits));
-    axes.m_yMaxShowS.SetValue(FormatCoordinate(yMax, digits));
-    axes.m_xMinShowS.SetValue(FormatCoordinate(xMin, digits));
-    axes.m_yMinShowS.SetValue(FormatCoordinate(yMin, digits));
+    axes.m_xMaxShowS.SetValue(RangeText(xMax));
+    axes.m_yMaxShowS.SetValue(RangeText(yMax));
+    axes.m_xMinShowS.SetValue(RangeText(xMin));
+    axes.m_yMinShowS.SetValue(RangeText(yMin));
 }
 
 void KTG300View::OnKeyDown(int key)
@@ -743,7 +771,7 @@ void KTG300View::OnKeyDown(int key)
     switch (key) {
     case Qt::Key_PageUp: ZoomOut(true); break;
     case Qt::Key_PageDown: ZoomToRect(true); break;
-    case Qt::Key_Home: WriteRanges(-4 * dx, 4 * dx, -4 * dy, 4 * dy, 10); break;
+    case Qt::Key_Home: WriteRanges(-4 * dx, 4 * dx, -4 * dy, 4 * dy); break;
     case Qt::Key_Left:
     case Qt::Key_Right: {
         const double sign = key == Qt::Key_Left ? -1.0 : 1.0;
@@ -753,12 +781,12 @@ void KTG300View::OnKeyDown(int key)
                 step = dx;
             tangents.MoveX(selectedTangent, sign * 0.2 * step);
         } else {
-            WriteRanges(xMin + sign * dx, xMax + sign * dx, yMin, yMax, 10);
+            WriteRanges(xMin + sign * dx, xMax + sign * dx, yMin, yMax);
         }
         break;
     }
-    case Qt::Key_Up: WriteRanges(xMin, xMax, yMin + dy, yMax + dy, 10); break;
-    case Qt::Key_Down: WriteRanges(xMin, xMax, yMin - dy, yMax - dy, 10); break;
+    case Qt::Key_Up: WriteRanges(xMin, xMax, yMin + dy, yMax + dy); break;
+    case Qt::Key_Down: WriteRanges(xMin, xMax, yMin - dy, yMax - dy); break;
     case Qt::Key_Delete: {
         const int annotation = m_document.m_annotationIndex;
         if (annotation >= 0 && annotation < m_document.m_annotations.GetCount() &&
@@ -813,8 +841,8 @@ void KTG300View::ZoomToRect(bool keys)
             yMax = std::max(a.m_y, b.m_y);
         }
     }
-    if (xMax - xMin > kSmallestRange && yMax - yMin > kSmallestRange) {
-        WriteRanges(xMin, xMax, yMin, yMax, 6);
+    if (WideEnough(xMin, xMax) && WideEnough(yMin, yMax)) {
+        WriteRanges(xMin, xMax, yMin, yMax);
         m_document.Graph().SetDirty();
         m_document.SetModifiedFlag(true);
         Redraw();
@@ -839,13 +867,16 @@ void KTG300View::ZoomOut(bool keys)
         axes.m_yMinShowS.SetValue(m_zoomHistory[n - 1]);
         m_zoomHistory.resize(n - 4);
     } else {
+        // About the middle of the view, as a zoom in with the keys goes: a view away from the
+        // origin stays where it is rather than moving off by the factor.
         const double factor = keys ? axes.m_keyZoomRatio.GetValue() : 2.0;
-        xMax *= factor;
-        yMax *= factor;
-        xMin *= factor;
-        yMin *= factor;
+        const double cx = (xMin + xMax) / 2, cy = (yMin + yMax) / 2;
+        xMax = cx + (xMax - cx) * factor;
+        xMin = cx + (xMin - cx) * factor;
+        yMax = cy + (yMax - cy) * factor;
+        yMin = cy + (yMin - cy) * factor;
         if (xMax < kLargestLimit && yMax < kLargestLimit && xMin > -kLargestLimit && yMin > -kLargestLimit)
-            WriteRanges(xMin, xMax, yMin, yMax, 6);
+            WriteRanges(xMin, xMax, yMin, yMax);
         else
             MessageBeep(0);
     }

@@ -17,6 +17,10 @@ namespace {
 
 /// Label texts up to this many characters (sign left out) stay plain decimals.
 constexpr int kPlainLabelLength = 7;
+/// A range on one side of 0 keeps its near end (with a break) while its distance from 0 is less
+/// than this many times its span: a view zoomed to 1e-10 around 2 is that view, not 0 to 2.
+/// Beyond it the range is a few thousand doubles wide and no view of its own.
+constexpr double kBreakRatio = 1e12;
 
 /// The values of a step table's entries, evaluated once per table.
 double EntryValue(const KTStepTable& table, int i)
@@ -365,7 +369,7 @@ int KTAxis::Fit(int left, int top, int right, int bottom, double dataMin, double
         const double nearEnd = positive ? min : -max;
         const double farEnd = positive ? max : -min;
         const bool autoMin = (m_isX ? m_options.m_autoMinx : m_options.m_autoMiny).m_value != 0;
-        if (nearEnd / span < 1e9 && (span < farEnd * 0.5 || !autoMin)) {
+        if (nearEnd / span < kBreakRatio && (span < farEnd * 0.5 || !autoMin)) {
             m_hasBreak = 1;
             m_breakAt = positive ? CPoint(left, top) : CPoint(right, bottom);
         }

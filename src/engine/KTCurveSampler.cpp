@@ -28,29 +28,61 @@ double SidesDifference(double left, double right)
 }
 
 constexpr double kPolarStep = 0.0006253908692933083; // 1 / 1599: both ends of the range sampled
-constexpr double kParametricStep = 0.000625;         // 1 / 1600: the high end is not sampled
 constexpr int kSideBottom = 1;
 constexpr int kSideTop = 2;
 constexpr int kSideLeft = 3;
 constexpr int kSideRight = 4;
-/// Halvings that narrow the end of a domain between two samples to neighbouring doubles.
-constexpr int kDomainEndHalvings = 200;
+constexpr int kDomainEndHalvings = KTCurveSampler::NarrowingHalvings;
 /// Times by which a jump's step between neighbouring doubles exceeds the change of f just
 /// beside it (a steep curve changes there by about as much).
 constexpr double kJumpRatio = 4.0;
-/// Most steps with a pole between samples that are searched one by one; beyond this many the
-/// samples cannot show the curve between its poles anyway.
-constexpr int kDensePoles = 200;
-/// Part of a pixel to which a crossing of the view's edge is placed.
-constexpr double kEdgePrecision = 1e-3;
+constexpr int kDensePoles = KTCurveSampler::DensePoles;
+constexpr double kEdgePrecision = KTCurveSampler::EdgePrecision;
 
-/// The size of one device pixel of the axis in its own units (its whole range when it has no
-/// pixels).
-double PixelSize(const KTAxis& axis)
+/// Where a domain on the dependent variable leaves a sample without a value next to one with a
+/// value, the curve ends between them: the sample without a value becomes the last point with
+/// one, found by halving the parameter, so that the curve meets the bound instead of stopping up
+/// to a sample short of it. A sample without a value between two with values stays a gap.
+/// `pointAt(t, point)` gives the sample at t and whether it has a value; `drawn(point)` its
+/// draw flag.
+template <typename PointAt, typename Drawn>
+void EndWhereValuesStop(KTCurvePointBuffer& buffer, const double* parameters, int count, PointAt pointAt,
+                        Drawn drawn)
 {
-    const double extent = axis.m_isX ? std::fabs(double(axis.m_devicePixel.right) - axis.m_devicePixel.left)
-                                     : std::fabs(double(axis.m_devicePixel.bottom) - axis.m_devicePixel.top);
-    return (axis.m_max - axis.m_min) / std::max(extent, 1.0);
+    std::vector<bool> valued(static_cast<std::size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        const KTPoint& p = buffer.m_points[static_cast<std::size_t>(k)].m_point;
+        valued[static_cast<std::size_t>(k)] =
+            !KTCurveValues::IsNoValue(p.m_x) && !KTCurveValues::IsNoValue(p.m_y);
+    }
+    for (int k = 0; k < count; ++k) {
+        if (valued[static_cast<std::size_t>(k)])
+            continue;
+        const bool before = k > 0 && valued[static_cast<std::size_t>(k - 1)];
+        const bool after = k + 1 < count && valued[static_cast<std::size_t>(k + 1)];
+        if (before == after)
+            continue;
+        double inside = parameters[before ? k - 1 : k + 1];
+        double outside = parameters[k];
+        KTPoint end;
+        if (!pointAt(inside, end))
+            continue;
+        for (int h = 0; h < kDomainEndHalvings; ++h) {
+            const double middle = inside + 0.5 * (outside - inside);
+            if (middle == inside || middle == outside)
+                break;
+            KTPoint p;
+            if (pointAt(middle, p)) {
+                inside = middle;
+                end = p;
+            } else {
+                outside = middle;
+            }
+        }
+        KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(k)];
+        point.m_point = end;
+        point.m_draw = drawn(end) ? 1 : 0;
+    }
 }
 
 void MarkOff(KTCurvePoint& point)
@@ -60,6 +92,13 @@ void MarkOff(KTCurvePoint& point)
 }
 
 } // namespace
+
+double KTCurveSampler::PixelSize(const KTAxis& axis)
+{
+    const double extent = axis.m_isX ? std::fabs(double(axis.m_devicePixel.right) - axis.m_devicePixel.left)
+                                     : std::fabs(double(axis.m_devicePixel.bottom) - axis.m_devicePixel.top);
+    return (axis.m_max - axis.m_min) / std::max(extent, 1.0);
+}
 
 double KTCurveSampler::Value(double x)
 {
@@ -186,6 +225,8 @@ void KTCurveSampler::SampleBranch()
         BreakAtPoles(swapped);
         RefineEdges(swapped);
     }
+    if (parametric && !polar)
+        FollowParametric();
 
     // A spacing that is not positive (a degenerate range) keeps the previous tolerance.
     if (spacing > 0.0 && std::isfinite(spacing))
@@ -272,6 +313,18 @@ void KTCurveSampler::SamplePolar()
             MarkOff(point);
     }
     buffer.m_count = BranchSamples;
+    if (m_f.Data().m_valueLists == 0)
+        return;
+    const auto pointAt = [&](double parameter, KTPoint& p) {
+        p = KTPoint(parameter, m_f.EvaluateValue(parameter, KTNoSecondValue));
+        return !KTCurveValues::IsNoValue(p.m_y);
+    };
+    const auto drawn = [&](const KTPoint& p) {
+        const double angle = (swapped ? p.m_y : p.m_x) * scale;
+        const double radius = swapped ? p.m_x : p.m_y;
+        return m_f.InGraphRangeStrict(radius * std::cos(angle), radius * std::sin(angle));
+    };
+    EndWhereValuesStop(buffer, parameters, BranchSamples, pointAt, drawn);
 }
 
 void KTCurveSampler::SampleParametric()
@@ -279,7 +332,7 @@ void KTCurveSampler::SampleParametric()
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     KTFunctionData3& data = m_f.Data();
     const KTFunctionDomain& domain = data.m_domain;
-    const double step = (domain.m_high - domain.m_low) * kParametricStep;
+    const double step = (domain.m_high - domain.m_low) * ParametricStep;
     const int list = data.CurrentListIndex();
     double parameters[BranchSamples];
     double values[BranchSamples];
@@ -300,8 +353,19 @@ void KTCurveSampler::SampleParametric()
         point.m_point.m_y = values[k];
         point.m_draw = m_f.InGraphRange(point.m_point.m_x, point.m_point.m_y) ? 1 : 0;
     }
-    data.SelectList(list);
     buffer.m_count = BranchSamples;
+    if (data.m_valueLists != 0) {
+        const auto pointAt = [&](double parameter, KTPoint& p) {
+            data.SelectList(KTFunctionData3::FirstBranchList);
+            p.m_x = m_f.EvaluateValue(parameter, KTNoSecondValue);
+            data.SelectList(KTFunctionData3::SecondBranchList);
+            p.m_y = m_f.EvaluateValue(parameter, KTNoSecondValue);
+            return !KTCurveValues::IsNoValue(p.m_x) && !KTCurveValues::IsNoValue(p.m_y);
+        };
+        const auto drawn = [&](const KTPoint& p) { return m_f.InGraphRange(p.m_x, p.m_y); };
+        EndWhereValuesStop(buffer, parameters, BranchSamples, pointAt, drawn);
+    }
+    data.SelectList(list);
 }
 
 void KTCurveSampler::AddDomainEnds(bool swapped)

@@ -26,11 +26,22 @@ public:
     /// them, the second (grown as far as needed) holds the rest.
     static constexpr int ImplicitCapacity = 1 << 19;
     static constexpr int BranchSamples = 1600;
+    /// The step of a parametric form's parameter, as a part of its domain: the high end is not
+    /// sampled.
+    static constexpr double ParametricStep = 0.000625;
     /// Largest side of the implicit lattice, in cells: at most one per device pixel.
     static constexpr int ImplicitCells = 2560;
     /// Most distance, in device pixels, between the polyline of an implicit curve and the line
     /// through its points before a point is dropped.
     static constexpr double ImplicitSimplification = 0.1;
+    /// Halvings that narrow the end of a domain, a pole or an edge crossing between two samples
+    /// to neighbouring doubles.
+    static constexpr int NarrowingHalvings = 200;
+    /// Most steps with a pole between samples that are searched one by one; beyond this many the
+    /// samples cannot show the curve between its poles anyway.
+    static constexpr int DensePoles = 200;
+    /// Part of a pixel to which a crossing of the view's edge is placed.
+    static constexpr double EdgePrecision = 1e-3;
 
     explicit KTCurveSampler(KTFunction3& function) : m_f(function) {}
 
@@ -54,10 +65,18 @@ public:
     KTFunctionDomain SampledDomain() const;
 
 private:
+    /// The size of one device pixel of the axis in its own units (its whole range when it has
+    /// no pixels).
+    static double PixelSize(const KTAxis& axis);
+
     double Value(double x);
     void SampleExplicit(KTAxes& axes, bool swapped);
     void SamplePolar();
     void SampleParametric();
+    /// Breaks a parametric curve where a step of its parameter holds a pole of x(t) or y(t) (or
+    /// a jump), and takes each piece that leaves the view on to its edge: points are added
+    /// between the samples, which keep their places.
+    void FollowParametric();
     void SampleImplicit(KTAxes& axes);
     /// Adds a point at each end of the domain that lies between two samples, found by halving.
     void AddDomainEnds(bool swapped);

@@ -124,9 +124,9 @@ double Power(double b, double p)
     const bool whole = P == std::floor(P);
     if (b > 0.0 && !whole && P != 0.5 && P != KTNoSecondValue) {
         // A positive base with a fractional exponent, the common case: B^p is 1 / B^P, which
-        // has no value where B^P is below 1e-9 as the inversion below has it.
+        // has a value wherever that is a double, as the inversion below has it.
         const double r = PositivePower(B, p);
-        return p > 0.0 || r < 1e9 ? r : KTNoSecondValue;
+        return p > 0.0 || std::isfinite(r) ? r : KTNoSecondValue;
     }
     double r;
     if (P == 2.0)
@@ -142,9 +142,13 @@ double Power(double b, double p)
     else
         r = PositivePower(B, P);
 
+    // Only 0 has no negative power (the pole of x^-p). A magnitude however small has one, as
+    // it has a quotient 1 / v: x^-0.9 is as large near 0 as 1/x^0.9, and its integral as finite.
     const auto invert = [p](double v) {
-        if (p < 0.0)
-            return std::fabs(v) > 1e-9 ? 1.0 / v : KTNoSecondValue;
+        if (p < 0.0) {
+            const double r = v != 0.0 ? 1.0 / v : HUGE_VAL;
+            return std::isfinite(r) ? r : KTNoSecondValue;
+        }
         return v;
     };
     if (b >= 0.0)
@@ -744,7 +748,7 @@ double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
             if (b > 0.0 && b <= 1.0e12 && std::fabs(p) <= 1.0e12 && p != std::floor(p) && std::fabs(p) != 0.5)
                 [[likely]] {
                 t = PositivePower(b, p);
-                if (std::isfinite(t) && (p > 0.0 || t < 1e9)) [[likely]]
+                if (std::isfinite(t)) [[likely]]
                     break;
             }
             KT_FULL_BINARY(ASKind::Power, b, p);

@@ -117,7 +117,7 @@ double Magnitude(double B, double P)
 }
 
 /// The values of B ^ p for B in [low, high] (0 <= low <= high), positive, with the scalar rule's
-/// inversion for p < 0: no value where B ^ |p| is at most 1e-9, which is a pole at B = 0.
+/// inversion for p < 0: no value where B ^ |p| is 0, which is a pole at B = 0.
 KTInterval Magnitudes(double low, double high, double p)
 {
     const double P = std::fabs(p);
@@ -125,9 +125,9 @@ KTInterval Magnitudes(double low, double high, double p)
     const double rHigh = Magnitude(high, P);
     if (!(p < 0.0))
         return Outward(rLow, rHigh, kPowerUlps, false);
-    if (!(rHigh > 1e-9))
+    if (!(rHigh > 0.0))
         return KTInterval::Empty();
-    if (!(rLow > 1e-9))
+    if (!(rLow > 0.0))
         return {Down(1.0 / rHigh, kPowerUlps), kInf, true};
     return Outward(1.0 / rHigh, 1.0 / rLow, kPowerUlps, false);
 }
@@ -258,9 +258,6 @@ KTInterval Power(const KTInterval& base, const KTInterval& p)
                 v = std::pow(b, e);
             if (std::isnan(v))
                 return KTInterval::Entire();
-            // No value beyond 1e9 for p < 0: the pole at 0.
-            if (e < 0.0 && v >= 1e9)
-                v = kInf;
             lo = std::min(lo, v);
             hi = std::max(hi, v);
         }

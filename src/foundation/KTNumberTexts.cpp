@@ -5,7 +5,9 @@
 #include "foundation/KTSentinelValues.h"
 #include "foundation/KTVariableSubstitutions.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -172,7 +174,12 @@ bool MultiplyExact(CString& text, int factor)
 
 CString DecimalText(double value)
 {
-    return KTNumberFormat().FormatValue(value, -1);
+    // Six places, but never fewer than two significant digits: a step of 1e-7 would otherwise
+    // add nothing ("0" + "1e-7" written "0"), and a value stepped from would never move.
+    int places = 6;
+    if (value != 0.0 && std::isfinite(value))
+        places = std::max(places, 1 - static_cast<int>(std::floor(std::log10(std::fabs(value)))));
+    return KTNumberFormat().FormatValue(value, places);
 }
 
 } // namespace

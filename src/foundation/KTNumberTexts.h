@@ -42,8 +42,9 @@ int ClassifyNumberText(const CString& text);
 double EvaluateNumberText(const CString& text, const KTVariableSubstitutions* table);
 
 /// Replaces text by text + addend, exactly when both are exact texts with the same markers and
-/// letters (or one is "0") and the result fits 32 bits, else as a formatted decimal. False, and
-/// text empty, when either is not a number text.
+/// letters (or one is "0") and the result fits 32 bits, else as a formatted decimal (six places,
+/// more for a value below 1e-5, so that it keeps two significant digits). False, and text empty,
+/// when either is not a number text.
 bool AddNumberText(CString& text, CString addend);
 /// AddNumberText of the negated subtrahend (its one leading "-" removed, or "-" put in front).
 bool SubtractNumberText(CString& text, CString subtrahend);

@@ -41,13 +41,14 @@ DotOffset OffsetFor(int k, int inequalities)
     return {0, 0};
 }
 
-/// Value of the function's list at (x, y); the current list is restored afterwards.
+/// Value of the function's list at (x, y), whatever a domain on the dependent variable holds it
+/// to (the region applies that bound itself); the current list is restored afterwards.
 double ValueOfList(KTFunction3& function, int list, double x, double y)
 {
     KTFunctionData3& data = function.Data();
     const int previous = data.CurrentListIndex();
     data.SelectList(list);
-    const double value = function.Evaluate(x, y).m_y;
+    const double value = function.EvaluateListValue(x, y);
     data.SelectList(previous);
     return value;
 }
@@ -105,6 +106,12 @@ bool KTGraph3::PointSatisfies(KTFunction3& function, const KTPoint& point)
         right = ValueOfList(function, KTFunctionData3::FirstBranchList, point.m_x, KTNoSecondValue);
     }
     if (KTIsUndefined(left) || KTIsUndefined(right))
+        return false;
+    // A domain on the dependent variable bounds the region as it bounds the curve: "y > x^2; y < 4"
+    // lies above the parabola and below 4, and "y < x^2; y < 4" also where the parabola is above 4.
+    const KTFunctionDomain& bound = function.Data().m_valueDomain;
+    if (bound.m_variable != KTFunctionDomain::VariableNone &&
+        !bound.Holds(function.Status() == KTStatusImplicit ? point.m_y : left))
         return false;
     const bool greater = relation == 43 || relation == 44;
     if (greater ? right <= left : right >= left)

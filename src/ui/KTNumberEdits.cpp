@@ -7,6 +7,8 @@
 
 #include <QLineEdit>
 
+#include <cmath>
+
 bool KTIsTypedNumber(const CString& text)
 {
     KTNumberText reader;
@@ -16,8 +18,10 @@ bool KTIsTypedNumber(const CString& text)
 
 bool KTIsStepText(const CString& text)
 {
-    // An empty text is an exact number text that evaluates to 1: a step nobody typed.
-    return !text.IsEmpty() && ClassifyNumberText(text) != KTNotANumberText;
+    // An empty text is an exact number text that evaluates to 1: a step nobody typed. A power of
+    // ten past the doubles ("1e400") or a zero denominator classifies as a number yet has no value.
+    return !text.IsEmpty() && ClassifyNumberText(text) != KTNotANumberText &&
+           std::isfinite(EvaluateNumberText(text, nullptr));
 }
 
 bool KTCheckNumberEdit(QLineEdit* edit, CString& text, bool (*accepts)(const CString&))

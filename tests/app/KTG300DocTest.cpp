@@ -6,6 +6,7 @@
 #include "app/KTG300View.h"
 #include "engine/KTFunction3.h"
 #include "foundation/KTNumberFormat.h"
+#include "foundation/KTSentinelValues.h"
 #include "graph/KTGraph3.h"
 #include "platform/KTArchive.h"
 #include "platform/KTDC.h"
@@ -31,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
 using kttest::ToQ;
 
@@ -174,6 +176,14 @@ TEST(KTG300Doc, SaveThenOpenRestoresEveryStoredPart)
         KTG300Doc original;
         original.OnNewDocument();
         kttest::FillDocument(original, variant);
+        // The longest equation a user may type, and one character more (its length is written
+        // in a wider field from 255 on): both come back as typed.
+        std::string longest = "y=";
+        for (int i = 0; i < 126; ++i)
+            longest += "x+";
+        longest += "x";
+        original.Graph().Data().Function(8).Data().m_equationText = longest.c_str();
+        original.Graph().Data().Function(9).Data().m_equationText = (longest + "x").c_str();
         original.m_substitutions.Add("a", 3.0);
         const auto path = dir.File("round.kt3");
         ASSERT_TRUE(original.OnSaveDocument(ToQ(path)));
@@ -192,6 +202,13 @@ TEST(KTG300Doc, SaveThenOpenRestoresEveryStoredPart)
                       original.Graph().Data().Function(slot).Data().m_equationText);
         EXPECT_EQ(data.m_options.m_axes.m_xMaxShowS.m_value,
                   original.Graph().Data().m_options.m_axes.m_xMaxShowS.m_value);
+        KTFunction3& longest255 = reopened.Graph().Data().Function(8);
+        longest255.Interpret();
+        EXPECT_EQ(longest255.Status(), KTStatusExplicit);
+        EXPECT_EQ(longest255.Evaluate(1.0, KTNoSecondValue).m_y, 127.0);
+        KTFunction3& longer = reopened.Graph().Data().Function(9);
+        longer.Interpret();
+        EXPECT_EQ(longer.Parts().GetMessage(), CString("Equation too long (more than 255 characters)"));
         EXPECT_EQ(data.m_derivatives.GetCount(), 1);
         EXPECT_EQ(data.m_integrals.GetCount(), 1);
         EXPECT_EQ(data.m_integrals.GetAt(0).m_upperText,

@@ -582,6 +582,36 @@ TEST_F(CurveSampling, ADomainOnTheDependentVariableBoundsTheValues)
         EXPECT_NEAR(low, row.endLow, 1e-9) << row.text;
         EXPECT_NEAR(high, row.endHigh, 1e-9) << row.text;
     }
+    // A pair holds (x, y), a polar form (angle, r): the drawn values reach the bound as well.
+    const struct
+    {
+        const char* text;
+        bool polar;
+        double low, high; ///< the drawn y of a pair, or r, from end to end (closed forms)
+        bool x;           ///< a pair's x instead of its y
+    } ends[] = {
+        {"x = 3cos(t); y = 3sin(t); y > 1", false, 1, 3, false},
+        {"x = 3cos(t); y = 3sin(t); x < 1", false, -3, 1, true},
+        {"r = th; r < 3", true, 0, 3, false},
+        {"r = 1 + th/2; 2 < r < 3", true, 2, 3, false},
+    };
+    for (const auto& row : ends) {
+        kttest::InterpretText(f, row.text);
+        f.Calculate();
+        double low = 1e9;
+        double high = -1e9;
+        for (int i = 0; i < f.m_buffer1->m_count; ++i) {
+            const KTCurvePoint& p = P(i);
+            if (!p.m_draw)
+                continue;
+            const double v = row.x ? p.m_point.m_x : p.m_point.m_y;
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+        EXPECT_NEAR(low, row.low, 1e-9) << row.text;
+        EXPECT_NEAR(high, row.high, 1e-9) << row.text;
+    }
+
     // Only the upper half of the circle: the lower branch has no value anywhere.
     kttest::InterpretText(f, "x^2 + y^2 = 4; y > 0");
     f.Calculate();

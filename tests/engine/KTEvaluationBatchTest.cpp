@@ -153,6 +153,11 @@ TEST(KTEvaluationBatch, TypedEquationsAgreeWithTheScalarPath)
         {"y = 1/(sin(x) - 0.5)", -400, 400},
         {"y = ln(exp(x) - 1)", -40, 40},
         {"y = sin(1e6 x)", -1e6, 1e6},
+        // Negative powers near their pole, far beyond 1e9, by a constant and by a varying exponent.
+        {"y = x^(-0.9)", -1e-9, 1e-9},
+        {"y = x^(-2.5) + x^(-1/3)", -1e-5, 1e-5},
+        {"y = (x - 1)^(-3)", 1 - 1e-4, 1 + 1e-4},
+        {"y = abs(x)^(x - 1.5)", -1e-9, 1e-9},
     };
     KTAxes axes;
     int compared = 0;

@@ -181,6 +181,12 @@ TEST(KTNumberTextsTest, AddsExactlyOrAsDecimals)
         {"2.5e-4", "0.00025", "0.0005", true},
         {"2e", "e", "3e", true},
         {"1E5", "1", "100001", true},
+        // A sum below the sixth place keeps two significant digits instead of reading 0.
+        {"0", "1e-7", "0.0000001", true},
+        {"5e-7", "1e-7", "0.0000006", true},
+        {"-1e-9", "1e-10", "-0.0000000009", true},
+        {"1.234567e-8", "0", "0.000000012", true},
+        {"0.00001", "0.000002", "0.000012", true},
         // Sums that do not fit 32 bits take the decimal path instead of wrapping round.
         {"1/65536", "1/65537", "0.000031", true},
         {"2147483647", "1", "2147483648", true},

@@ -344,6 +344,18 @@ enum SweepChecks {
     kAlongY = 4,         ///< x = f(y): the zoom is of the y half-width, x follows it
 };
 
+/// A curve of a parameter has no asymptotes marked: the lines it runs off along (x = c upright,
+/// y = c level) are listed, and no drawn segment may cross one. Its pieces may also end where
+/// its parameter's range does: at its low end and at its last sample, 1/1600 of the range
+/// short of the high end.
+struct SweepCurve
+{
+    Family upright; ///< the x of each upright line (as points)
+    std::vector<double> level;
+    std::function<KTPoint(double)> at; ///< the curve's point at t
+    double low = 0, high = 0;
+};
+
 struct SweepRow
 {
     const char* text;
@@ -352,6 +364,7 @@ struct SweepRow
     std::vector<int> zooms; ///< powers of ten of the first half-width
     std::vector<SweepKind> kinds;
     int checks = 0;
+    SweepCurve curve = {};
 };
 
 /// Kinds the sweep checks: every one of them in the view is found, and none is marked that is not.
@@ -430,23 +443,40 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
     }
 
     // The drawn curve: no segment across a pole, and with `edges` every piece ends at the
-    // view's edge.
+    // view's edge (or at an end of a parameter's range).
     KTDC dc(96, 96, CSize(graph.m_width, graph.m_height));
     dc.SetMapMode(MM_HIMETRIC);
     dc.SetRecording(true);
     g.Data().Function(0).Draw(dc);
+    if (row.curve.upright)
+        for (const KTPoint& p : row.curve.upright(xmin, xmax, u))
+            poles.push_back(p.m_x);
     std::vector<int> poleDevice;
     for (const double x : poles)
         poleDevice.push_back(g.Axes().GraphToDevice(KTPoint(x, 0), 0, 0).x);
+    std::vector<int> levelDevice;
+    for (const double y : row.curve.level)
+        levelDevice.push_back(g.Axes().GraphToDevice(KTPoint(0, y), 0, 0).y);
+    std::vector<CPoint> endDevice;
+    if (row.curve.at)
+        for (const double t : {row.curve.low, row.curve.high - (row.curve.high - row.curve.low) / 1600})
+            if (graph.InView(row.curve.at(t)))
+                endDevice.push_back(g.Axes().GraphToDevice(row.curve.at(t), 0, 0));
+    const auto across = [](int a, int b, int line) {
+        return std::min(a, b) < line - 1 && std::max(a, b) > line + 1;
+    };
     for (const KTDCRecord& r : dc.GetRecords()) {
         if (r.kind != KTDCRecordKind::Polyline || r.points.empty())
             continue;
         for (std::size_t k = 1; k < r.points.size(); ++k) {
-            const int a = std::min(r.points[k - 1].x, r.points[k].x);
-            const int b = std::max(r.points[k - 1].x, r.points[k].x);
+            const CPoint& a = r.points[k - 1];
+            const CPoint& b = r.points[k];
             for (std::size_t i = 0; i < poles.size(); ++i)
-                if (a < poleDevice[i] - 1 && b > poleDevice[i] + 1)
-                    fail("drawn across the pole at " + Typed(poles[i]));
+                if (across(a.x, b.x, poleDevice[i]))
+                    fail("drawn across the pole at x = " + Typed(poles[i]));
+            for (std::size_t i = 0; i < levelDevice.size(); ++i)
+                if (across(a.y, b.y, levelDevice[i]))
+                    fail("drawn across the pole along y = " + Typed(row.curve.level[i]));
         }
         if (!(row.checks & kEdges))
             continue;
@@ -454,7 +484,10 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
             const KTPoint p = g.Axes().DeviceToGraph(end, 0, 0);
             const bool atEdge = p.m_x - xmin <= 2 * xPixel || xmax - p.m_x <= 2 * xPixel ||
                                 p.m_y - ymin <= 2 * yPixel || ymax - p.m_y <= 2 * yPixel;
-            if (!atEdge)
+            const bool atEnd = std::any_of(endDevice.begin(), endDevice.end(), [&](const CPoint& e) {
+                return std::abs(e.x - end.x) <= 2 && std::abs(e.y - end.y) <= 2;
+            });
+            if (!atEdge && !atEnd)
                 fail("a piece of the curve ends at (" + Typed(p.m_x) + ", " + Typed(p.m_y) +
                      "), short of the edge");
         }
@@ -575,6 +608,52 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
         {"y=x/abs(x)", {1}, {0, 0, 4, 4, 0}, {-2, -1, 0, 1, 2}, {}},
         // Bounded however fast it turns: no asymptote.
         {"y=sin(1/x)", {1}, {0, 0, 1, 2, 0}, {-1, 0, 1}, {}, kAsymptotesOnly},
+        // r = tan(angle) runs off along x = 1 and x = -1 and meets y = 0 only at the origin,
+        // without crossing it: a segment across y = 0 would join its branches across a pole.
+        {"r=tan(th)", {0, 1, 2}, {0, 0, 2, 2, 1}, {0, 1, 2, 3}, {}, kAsymptotesOnly, {{}, {0}, {}, 0, 0}},
+        // Curves of a parameter run off along their asymptotes at the poles of x(t) or y(t), and
+        // are never joined across one. tan(t) about its pole at pi/2, and in a view so tall that
+        // the samples beside each pole lie inside it.
+        {"x=t; y=tan(t); -10<t<10",
+         {1},
+         {kPi / 2, 0, 3, 5, -1},
+         {-1, 0, 1},
+         {},
+         kEdges,
+         {Periodic(kPi, kPi / 2), {}, [](double t) { return KTPoint(t, std::tan(t)); }, -10, 10}},
+        {"x=t; y=tan(t); -10<t<10",
+         {1},
+         {0, 0, 5, 1000, 0},
+         {0},
+         {},
+         kEdges,
+         {Periodic(kPi, kPi / 2), {}, [](double t) { return KTPoint(t, std::tan(t)); }, -10, 10}},
+        // A hole is no pole: sin(t)/t is drawn whole through t = 0, which no sample falls on.
+        {"x=t; y=sin(t)/t; -10<t<10.3",
+         {1},
+         {0, 0.5, 3, 1, 0},
+         {-1, 0, 1},
+         {},
+         kEdges,
+         {{}, {}, [](double t) { return KTPoint(t, std::sin(t) / t); }, -10, 10.3}},
+        // y = 1/x traced through its pole at t = 0, along y = 0; zoomed out, the samples beside
+        // it lie inside the view (none falls on it).
+        {"x=1/t; y=t; -20<t<21",
+         {1},
+         {0, 0, 4, 4, -1},
+         {-1, 0, 1, 2},
+         {},
+         kEdges,
+         {{}, {0}, [](double t) { return KTPoint(1 / t, t); }, -20, 21}},
+        // y = x/(2x + 1): the pole of y at t = -1 is upright at x = -1/2, that of x at t = 1
+        // level at y = 1/2; both ends of t lie near the origin.
+        {"x=1/(t-1); y=1/(t+1); -20<t<21",
+         {1},
+         {-0.5, 0.5, 2, 2, 1},
+         {-1, 0, 1, 2},
+         {},
+         kEdges,
+         {Fixed({{-0.5, 0}}), {0.5}, [](double t) { return KTPoint(1 / (t - 1), 1 / (t + 1)); }, -20, 21}},
     };
     const std::vector<std::pair<int, int>> windows = {{500, 400},  {640, 480},  {800, 600},   {836, 565},
                                                       {1024, 768}, {1366, 768}, {1600, 1200}, {2560, 1600}};

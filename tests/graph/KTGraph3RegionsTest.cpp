@@ -34,8 +34,9 @@ TEST(KTGraph3Regions, FrameTextsFollowTheViewOnlyWithInequalities)
 TEST(KTGraph3Regions, PointSatisfiesIncludesTheBoundaryWithinTolerance)
 {
     GraphRig rig;
-    const char* texts[] = {"y>x^2", "y>=x^2", "y<x^2", "y<=x^2", "x>y^2", "x^2+y^2<4", "y=x^2", "r<th+4"};
-    for (int slot = 0; slot < 8; ++slot)
+    const char* texts[] = {"y>x^2",     "y>=x^2", "y<x^2",  "y<=x^2",     "x>y^2",
+                           "x^2+y^2<4", "y=x^2",  "r<th+4", "y>x^2; y<4", "y<x^2; y<4"};
+    for (int slot = 0; slot < 10; ++slot)
         rig.Set(slot, texts[slot]);
     rig.Cycle();
     const struct
@@ -65,6 +66,16 @@ TEST(KTGraph3Regions, PointSatisfiesIncludesTheBoundaryWithinTolerance)
         {7, {-3, 0}, false},
         {7, {0, 3}, true},
         {7, {3, 0}, true},
+        // A domain on y bounds the region too: above the parabola and below 4, not above 4.
+        {8, {1, 2}, true},
+        {8, {1, 5}, false},
+        {8, {0.5, 4.5}, false},
+        {8, {3, 3.5}, false},
+        // Below the parabola and below 4: also where the parabola itself is above 4.
+        {9, {3, 2}, true},
+        {9, {3, 5}, false},
+        {9, {1, 2}, false},
+        {9, {0, -2}, true},
     };
     for (const auto& row : rows)
         EXPECT_EQ(rig.m_graph.PointSatisfies(rig.Function(row.slot), row.point), row.satisfies)

@@ -138,9 +138,11 @@ TEST(KTIntegralCalculation, ImproperIntegralsDivergeOrMatchTheirClosedForms)
         {"y=1/x", "y=1/x+1", "-1", "1", false, -2.0, 2.0},
         // x^(1-p)/(1-p): 2 for p = 1/2, 10 for p = 0.9.
         {"y=1/sqrt(x)", nullptr, "0", "1", false, 2.0, 2.0},
-        // (Written as a power, x^-0.9 has no value above 1e9, by the power rule of the
-        // evaluator: its integral would lose the 1 that lies below x = 1e-10.)
+        // Written as a power or as a quotient: the 1 of it that lies below x = 1e-10, where the
+        // values pass 1e9, counts as well.
         {"y=1/x^0.9", nullptr, "0", "1", false, 10.0, 10.0},
+        {"y=x^(-0.9)", nullptr, "0", "1", false, 10.0, 10.0},
+        {"y=x^(-1/2)", nullptr, "0", "4", false, 4.0, 4.0},
         {"y=1/sqrt(abs(x))", nullptr, "-1", "4", false, 6.0, 6.0},
         // x ln|x| - x from -1 to 1.
         {"y=ln(abs(x))", nullptr, "-1", "1", false, -2.0, 2.0},

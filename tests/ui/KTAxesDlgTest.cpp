@@ -390,6 +390,11 @@ TEST_F(KTAxesDlgTest, RangesAndStepsThatAreNoNumbersAreRefused)
         {5, "x", true},
         {4, "", true},
         {7, "1/2/3", true},
+        // Past the doubles, or over a zero: a number text with no value.
+        {4, "1e400", true},
+        {5, "3/1e-400", true},
+        {6, "1/0", true},
+        {1, "1e400", true},
         {1, "1e3", false},
         {0, "-2.5e-4", false},
         {3, " 5 ", false},

@@ -147,6 +147,9 @@ TEST(KTFunctionDlg, EquationTextByInterpretation)
         // The equation is the typed text without the domain's piece, as typed.
         {"x = cos(t);y = sin(t); 0 < t < 3", "x = cos(t);y = sin(t)", "0 < t < 3"},
         {"y = x; x > 0; ", "y = x;", "x > 0"},
+        // A domain on the dependent variable is a domain all the same.
+        {"x^2 + y^2 = 4; y > 0", "x^2 + y^2 = 4", "y > 0"},
+        {"x = y^2; x < 4", "x = y^2", "x < 4"},
         // A piece that reads no way keeps the domain inside it.
         {"y = x [0, 1]", "y = x [0, 1]", ""},
     };

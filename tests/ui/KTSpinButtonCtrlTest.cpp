@@ -62,6 +62,8 @@ TEST_F(SpinTest, ExactTextsStayExact)
         {"1e2", "1", 1, "101"},
         {"0", "2.5e-1", 2, "0.5"},
         {"2e", "e", 1, "3e"},
+        // A tiny step moves the value: 1e-7 three times is 3e-7, not 0.
+        {"0", "1e-7", 3, "0.0000003"},
     };
     for (const Row& row : rows) {
         spin.SetRange("-1000", "1000", row.step);
