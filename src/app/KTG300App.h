@@ -120,7 +120,8 @@ public:
     /// The message of a web page no browser could be started for.
     static CString NoBrowserText(const CString& address);
     /// The window a message box is centred on: the modal dialog the user is answering, else the
-    /// main window (the desktop's active window may be none while a menu closes).
+    /// main window once it is shown (the desktop's active window may be none while a menu
+    /// closes); before it is shown, the active window, if any.
     QWidget* MessageBoxOwner() const;
     /// Shows a message box over MessageBoxOwner and waits for the answer: the program's handler
     /// of KTMessageBox.

@@ -76,7 +76,9 @@ QWidget* KTG300App::MessageBoxOwner() const
 {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
-    if (m_mainWnd)
+    // A main window not shown yet (a document of the command line that cannot be opened) has
+    // no place on the screen to stand in the middle of.
+    if (m_mainWnd && m_mainWnd->isVisible())
         return m_mainWnd.get();
     return QApplication::activeWindow();
 }

@@ -127,6 +127,10 @@ int KTGAnnotationList::LoadReadable(KTArchive& ar)
 
     KTGAnnotationArray kept;
     std::size_t end = start;
+    // A failed try may read on to the end of the data (a text whose length was damaged), and a
+    // made-up list can start a try every few bytes: once the failed tries have read the rest of
+    // the data twice over, the search ends, so that a file is never read over and over.
+    std::size_t unread = 2 * (bytes.size() - start);
     for (std::size_t at = FindRecordStart(bytes, next); at < bytes.size();
          at = FindRecordStart(bytes, at + 1)) {
         ar.Seek(at);
@@ -134,6 +138,10 @@ int KTGAnnotationList::LoadReadable(KTArchive& ar)
         try {
             annotation.Serialize(ar);
         } catch (...) {
+            const std::size_t read = ar.Position() - at;
+            if (read > unread)
+                break;
+            unread -= read;
             continue; // left out: the next tag is tried
         }
         kept.push_back(annotation);

@@ -72,9 +72,10 @@ public:
     /// For a list that Serialize refused (a damaged tag, count or annotation, or bytes cut
     /// short): replaces the list with every annotation whose own tagged record still reads
     /// whole, in file order, from the archive's position on; a damaged annotation is stepped
-    /// over to the next one's tag. The archive ends at the last annotation read. Returns how
-    /// many annotations the list's head says it holds, or -1 when the head is unreadable.
-    /// Never throws.
+    /// over to the next one's tag, until the failed tries have read twice the bytes after the
+    /// list's start (the time stays linear in the data). The archive ends at the last annotation
+    /// read. Returns how many annotations the list's head says it holds, or -1 when the head
+    /// is unreadable. Never throws.
     int LoadReadable(KTArchive& ar);
 
     KTGAnnotationArray m_annotations;

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -143,6 +144,9 @@ void KTAnnotateEditDlg::CreateControls()
     const int lineSpacing = m_textEdit->fontMetrics().lineSpacing();
     m_rowPitch = std::max(lineSpacing, m_equationChecks[0]->height() + kTickGap);
     connect(m_textEdit, &QTextEdit::textChanged, this, &KTAnnotateEditDlg::SpaceRows);
+    // Rows typed past the tenth scroll the edit: the ticks move with their rows.
+    connect(m_textEdit->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &KTAnnotateEditDlg::PlaceEquationChecks);
     SpaceRows();
     // Ten rows show without scrolling: the rows, the document's margins and the frame.
     const int around =

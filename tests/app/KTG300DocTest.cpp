@@ -5,6 +5,7 @@
 #include "app/KTG300SrvrItem.h"
 #include "app/KTG300View.h"
 #include "engine/KTFunction3.h"
+#include "foundation/KTNumberFormat.h"
 #include "foundation/KTSentinelValues.h"
 #include "graph/KTGraph3.h"
 #include "platform/KTArchive.h"
@@ -907,6 +908,70 @@ TEST(KTG300Doc, AFamilyAndItsConstantSurviveSaveAndReopen)
     EXPECT_EQ(KTCompoundFile::ReadContents(ToQ(again)).constantRanges, file.constantRanges);
 }
 
+// A reopened document shows its constants in the panels, which draw the curves with them and
+// store them again on save, and offers a family again to the Family and Animation dialogs
+// through the panel's texts: each text must read back as the number that was saved, also where
+// six decimals would not hold it (1e-7 would be shown as 0, and drawn and saved as 0), and be
+// short where the number is short.
+TEST(KTG300Doc, AReopenedFamilyIsOfferedWithTheBoundsItWasSavedWith)
+{
+    const double pi = 3.14159265358979323846;
+    const struct
+    {
+        char decimal;
+        bool family;
+        double from, to, step, current;
+        // nullptr: only the round trip is checked
+        const char *fromText, *toText, *stepText, *currentText;
+    } rows[] = {
+        {'.', true, -2.0, 2.0, 1.0, -1.0, "-2", "2", "1", "-1"},
+        {'.', true, 0.1, 0.7, 0.2, 0.3, "0.1", "0.7", "0.2", "0.3"},
+        {',', true, -0.5, 1.5, 0.25, 0.75, "-0,5", "1,5", "0,25", "0,75"},
+        {'.', true, 1e-7, 5e-7, 1e-7, 3e-7, "0.0000001", "0.0000005", "0.0000001", "0.0000003"},
+        {'.', true, -2.5e6, 2.5e6, 1.25e6, 1.25e6, "-2500000", "2500000", "1250000", "1250000"},
+        {'.', true, 0.0, 2.0 * pi, pi / 4.0, pi, "0", nullptr, nullptr, nullptr},
+        {',', true, 1.0 / 3.0, 3.0, 1.0 / 3.0, 2.0 / 3.0, nullptr, "3", nullptr, nullptr},
+        {'.', false, 0.0, 0.0, 0.0, 2e-9, nullptr, nullptr, nullptr, "0.000000002"},
+        {',', false, 0.0, 0.0, 0.0, -pi, nullptr, nullptr, nullptr, nullptr},
+    };
+    for (const auto& row : rows) {
+        kttest::LocaleScope locale(row.decimal, row.decimal == ',' ? ';' : ',');
+        KTG300Doc document;
+        document.OnNewDocument();
+        if (row.family)
+            document.Graph().SetConstantRange("a", row.from, row.to, row.step);
+        document.Graph().SetConstant("a", row.current);
+        document.Graph().Data().m_family = row.family ? 1 : 0;
+        KTG300View view(document);
+        KTParameterBar& panel = view.Panel(1); // the panel of a
+        const CString current = CString::FromQString(panel.ValueEdit().text());
+        KTNumberText reader;
+        reader.m_bErrorValue = true;
+        EXPECT_EQ(reader.ToDouble(current), row.current) << current.c_str();
+        EXPECT_EQ(panel.GetValue(), row.current) << current.c_str();
+        if (row.currentText) {
+            EXPECT_STREQ(current, row.currentText);
+        }
+        // The narrow edit shows the text from its cursor on: the first digits, which say what
+        // the number is.
+        EXPECT_EQ(panel.ValueEdit().cursorPosition(), 0);
+        if (!row.family)
+            continue;
+        EXPECT_EQ(reader.ToDouble(panel.GetFrom()), row.from) << panel.GetFrom().c_str();
+        EXPECT_EQ(reader.ToDouble(panel.GetTo()), row.to) << panel.GetTo().c_str();
+        EXPECT_EQ(reader.ToDouble(panel.GetStep()), row.step) << panel.GetStep().c_str();
+        if (row.fromText) {
+            EXPECT_STREQ(panel.GetFrom(), row.fromText);
+        }
+        if (row.toText) {
+            EXPECT_STREQ(panel.GetTo(), row.toText);
+        }
+        if (row.stepText) {
+            EXPECT_STREQ(panel.GetStep(), row.stepText);
+        }
+    }
+}
+
 TEST(KTG300Doc, ConstantsThatCannotBeReadStartAtTheirDefaultsAndTheUserIsTold)
 {
     kttest::TempDir dir;
@@ -1060,4 +1125,47 @@ TEST(KTG300Doc, ADamagedAnnotationBlockLeavesOutOnlyWhatCannotBeRead)
         EXPECT_EQ(document.GetPathName(), ToQ(path)) << row.what;
         EXPECT_FALSE(document.IsModified()) << row.what;
     }
+}
+
+// A made-up list whose records each claim every byte after them as their first text line: the
+// search for what can still be read goes over it a bounded number of times, not once per record
+// (which would read gigabytes for these eight megabytes), and keeps the note before it.
+TEST(KTG300Doc, ARunOfRecordsThatEachClaimTheRestIsSearchedInLinearTime)
+{
+    KTG300Doc source;
+    source.OnNewDocument();
+    kttest::FillDocument(source, 0); // one annotation, "Note 0"
+    std::vector<std::uint8_t> bytes = source.StoreContents();
+    const std::string endTag = "\x13/KTGAnnotationList/";
+    ASSERT_TRUE(std::equal(endTag.rbegin(), endTag.rend(), bytes.rbegin()));
+    bytes.resize(bytes.size() - endTag.size());
+
+    // An annotation's record up to its first line's length, which is then written in the long
+    // form: a 0xFF byte, 0xFFFF, and the length as four bytes.
+    KTGAnnotation note;
+    note.m_text.AddText("Q");
+    KTArchive record;
+    note.Serialize(record);
+    const std::string line("\x01Q", 2);
+    const auto head = std::search(record.Data().begin(), record.Data().end(), line.begin(), line.end());
+    ASSERT_NE(head, record.Data().end());
+    const std::vector<std::uint8_t> prefix(record.Data().begin(), head);
+    constexpr std::size_t kRecords = std::size_t(1) << 17;
+    constexpr std::size_t kSpacing = 64;
+    const std::size_t total = bytes.size() + kRecords * kSpacing;
+    for (std::size_t i = 0; i < kRecords; ++i) {
+        const std::size_t start = bytes.size();
+        bytes.insert(bytes.end(), prefix.begin(), prefix.end());
+        bytes.insert(bytes.end(), {0xFF, 0xFF, 0xFF});
+        const auto length = static_cast<std::uint32_t>(total - bytes.size() - 4);
+        for (int k = 0; k < 4; ++k)
+            bytes.push_back(static_cast<std::uint8_t>(length >> (8 * k)));
+        bytes.resize(start + kSpacing, 'z');
+    }
+
+    KTG300Doc document;
+    QString reason;
+    ASSERT_EQ(document.LoadContents(bytes, &reason), KTG300Doc::LoadResult::Salvaged);
+    EXPECT_EQ(NoteTexts(document), std::vector<std::string>{"Note 0"});
+    EXPECT_EQ(reason, QStringLiteral("All of its annotations could be read."));
 }

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -383,15 +384,25 @@ TEST(KTAnnotateEditDlg, TypedRowsKeepThePitchOfTheTicks)
         for (int row = 1; row < 5; ++row)
             EXPECT_EQ(top(row) - top(row - 1), d.RowPitch()) << row;
         // Each tick stands level with its row.
-        for (int row = 0; row < 5; ++row) {
-            const QCheckBox* check = d.EquationCheck(row);
-            const int tick = check->mapTo(&d, QPoint(0, check->height() / 2)).y();
-            const QRect line = edit->cursorRect(QTextCursor(document->findBlockByNumber(row)));
-            const int centre = edit->viewport()->mapTo(&d, line.center()).y();
-            EXPECT_LE(std::abs(tick - centre), 2) << row;
-        }
+        const auto expectTicksLevel = [&](int rows) {
+            for (int row = 0; row < rows; ++row) {
+                const QCheckBox* check = d.EquationCheck(row);
+                const int tick = check->mapTo(&d, QPoint(0, check->height() / 2)).y();
+                const QRect line = edit->cursorRect(QTextCursor(document->findBlockByNumber(row)));
+                const int centre = edit->viewport()->mapTo(&d, line.center()).y();
+                EXPECT_LE(std::abs(tick - centre), 2) << row;
+            }
+        };
+        expectTicksLevel(5);
         // Apart, as the rows are.
         EXPECT_GE(d.RowPitch(), d.EquationCheck(0)->height() + 4);
+        // Rows typed past the tenth scroll the edit; the ticks go with their rows.
+        for (int row = 5; row < 13; ++row) {
+            QTest::keyClicks(edit, "w");
+            QTest::keyClick(edit, Qt::Key_Return);
+        }
+        EXPECT_GT(edit->verticalScrollBar()->value(), 0);
+        expectTicksLevel(10);
         return PressOk(d);
     });
 }
