@@ -93,6 +93,10 @@ Qt::BrushStyle HatchStyle(int hatch)
 constexpr double kPolylineTolerance = 0.1;
 // Points dropped in a row at most, which bounds the cost of the test.
 constexpr int kMaxDroppedRun = 16;
+// Device units from the origin within which a polyline's points are tested by the cheaper
+// arithmetic of AllWithinTolerance, and the relative margin that arithmetic decides by.
+constexpr double kNearDevice = 1.0e5;
+constexpr double kDecisionMargin = 1.0e-6;
 
 /// The squared distance of p from the segment from a to a + d, of squared length length2.
 double SquaredDistanceToSegment(QPointF p, QPointF a, QPointF d, double length2)
@@ -106,15 +110,53 @@ double SquaredDistanceToSegment(QPointF p, QPointF a, QPointF d, double length2)
 /// Whether every one of points[from..to) lies within the tolerance of the segment from a to
 /// a + d (of squared length length2). Two points at a time where the processor has the vector
 /// operations, each lane doing SquaredDistanceToSegment's arithmetic in its order, so to the last
-/// bit the same.
+/// bit the same. With `near` (every coordinate within kNearDevice of the origin) most points are
+/// decided without that arithmetic's division, by their distance from the line through the
+/// segment, only where the division's answer cannot differ.
 bool AllWithinTolerance(const QPointF* points, std::size_t from, std::size_t to, QPointF a, QPointF d,
-                        double length2)
+                        double length2, bool near)
 {
     constexpr double limit = kPolylineTolerance * kPolylineTolerance;
     std::size_t k = from;
 #if defined(__SSE2__)
     static_assert(sizeof(QPointF) == 2 * sizeof(double));
-    if (length2 > 0) {
+    if (length2 > 0 && near) {
+        // A point whose projection falls within the segment lies off it by |cross| / |d|, whose
+        // square against the limit needs no division: cross^2 against limit x length2. Inside by
+        // a relative margin the point is within the tolerance; outside by it, beyond (the
+        // segment is no nearer than its line). The arithmetic above and this one differ by far
+        // less than the margin on a device's coordinates (about 1e-10 of the limit), so they
+        // decide alike; a point between the margins is left to the arithmetic above.
+        const __m128d ax = _mm_set1_pd(a.x());
+        const __m128d ay = _mm_set1_pd(a.y());
+        const __m128d dx = _mm_set1_pd(d.x());
+        const __m128d dy = _mm_set1_pd(d.y());
+        const __m128d zero = _mm_setzero_pd();
+        const __m128d squared = _mm_set1_pd(length2);
+        const __m128d surelyIn = _mm_set1_pd(limit * length2 * (1.0 - kDecisionMargin));
+        const __m128d surelyOut = _mm_set1_pd(limit * length2 * (1.0 + kDecisionMargin));
+        for (; k + 1 < to; k += 2) {
+            const auto* pair = reinterpret_cast<const double*>(points + k);
+            const __m128d first = _mm_loadu_pd(pair);
+            const __m128d second = _mm_loadu_pd(pair + 2);
+            const __m128d ox = _mm_sub_pd(_mm_unpacklo_pd(first, second), ax);
+            const __m128d oy = _mm_sub_pd(_mm_unpackhi_pd(first, second), ay);
+            const __m128d dot = _mm_add_pd(_mm_mul_pd(ox, dx), _mm_mul_pd(oy, dy));
+            const __m128d cross = _mm_sub_pd(_mm_mul_pd(ox, dy), _mm_mul_pd(oy, dx));
+            const __m128d cross2 = _mm_mul_pd(cross, cross);
+            if (_mm_movemask_pd(_mm_cmpgt_pd(cross2, surelyOut)) != 0)
+                return false;
+            const __m128d in = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(dot, zero), _mm_cmple_pd(dot, squared)),
+                                          _mm_cmple_pd(cross2, surelyIn));
+            const int decided = _mm_movemask_pd(in);
+            if (decided == 3)
+                continue;
+            for (int lane = 0; lane < 2; ++lane)
+                if (!(decided & (1 << lane)) && !(SquaredDistanceToSegment(points[k + static_cast<std::size_t>(lane)],
+                                                                            a, d, length2) <= limit))
+                    return false;
+        }
+    } else if (length2 > 0) {
         const __m128d ax = _mm_set1_pd(a.x());
         const __m128d ay = _mm_set1_pd(a.y());
         const __m128d dx = _mm_set1_pd(d.x());
@@ -684,11 +726,14 @@ QPolygonF KTDC::DevicePolyline(const CPoint* points, int count) const
     const double scaleY = ScaleY();
     static thread_local std::vector<QPointF> device;
     device.resize(static_cast<std::size_t>(count));
+    double reach = 0; // the largest coordinate's size (NaN, were there one, leaves it so)
     for (int i = 0; i < count; ++i) {
         const double x = (points[i].x - static_cast<double>(m_windowOrg.x)) * scaleX + m_viewportOrg.x;
         const double y = (points[i].y - static_cast<double>(m_windowOrg.y)) * scaleY + m_viewportOrg.y;
         device[static_cast<std::size_t>(i)] = QPointF(x + 0.5, y + 0.5);
+        reach = std::max({reach, std::abs(x + 0.5), std::abs(y + 0.5)});
     }
+    const bool near = reach <= kNearDevice && !s_referencePolylinePath;
     out.reserve(count);
     out.append(device[0]);
     // A point goes when the line from the last kept point to the one after it passes within
@@ -699,7 +744,7 @@ QPolygonF KTDC::DevicePolyline(const CPoint* points, int count) const
         if (fits) {
             const QPointF a = device[anchor];
             const QPointF d = device[i] - a;
-            fits = AllWithinTolerance(device.data(), anchor + 1, i, a, d, QPointF::dotProduct(d, d));
+            fits = AllWithinTolerance(device.data(), anchor + 1, i, a, d, QPointF::dotProduct(d, d), near);
         }
         if (!fits) {
             anchor = i - 1;

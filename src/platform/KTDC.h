@@ -76,6 +76,9 @@ public:
 
     /// The painter drawn through, or null for a measuring-only context.
     QPainter* GetPainter() const { return m_painter; }
+    /// On, the points a polyline leaves out are found by the plain arithmetic alone, not
+    /// mostly by the faster test without its division: the choice the fast test must match.
+    static void SetReferencePolylinePath(bool on) { s_referencePolylinePath = on; }
     /// Overrides the device resolution (dots per inch, at least 1) that the metric modes use.
     void SetResolution(int dpiX, int dpiY);
     /// LOGPIXELSX/Y, HORZRES/VERTRES, HORZSIZE/VERTSIZE, PHYSICAL*; 0 for other indices.
@@ -273,6 +276,7 @@ private:
     /// The polyline in device units (pixel centres), without the points that lie within a tenth
     /// of a unit of the line through their neighbours.
     QPolygonF DevicePolyline(const CPoint* points, int count) const;
+    static inline bool s_referencePolylinePath = false;
     void FillPath(const QPainterPath& path, const KTBrush& brush);
     QPaintDevice* MeasureDevice() const;
     QFont DeviceFont() const;

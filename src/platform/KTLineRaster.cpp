@@ -640,7 +640,8 @@ void KTLineRaster::AddCutSegment(QPointF a, QPointF b, bool openStart, bool open
         // Pixels whose centres (x + 0.5) lie within [low, high].
         const int x0 = std::max(m_bounds.left(), CeilClamped(low - 0.5));
         const int x1 = std::min(m_bounds.right(), FloorClamped(high - 0.5));
-        if (x0 <= x1)
+        // A row whose pixels all hold the colour already is left as blending would leave it.
+        if (x0 <= x1 && !(m_unchanged && AlreadyColoured(y, y, x0, x1)))
             Run(y, x0, x1, cover, lanes);
     }
 }

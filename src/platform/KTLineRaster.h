@@ -28,10 +28,11 @@ public:
     /// Starts a stroke of the given width (device units, above 0) confined to `bounds` (device
     /// pixels); anything outside is dropped. Coverage of an earlier stroke is discarded.
     void Begin(const QRect& bounds, double width);
-    /// Until the next Begin, a segment whose every pixel in `image` (the one the stroke will be
-    /// blended into, RGB32 or premultiplied ARGB32) already holds the opaque `colour` is not
-    /// laid: blending a colour into pixels of that colour leaves them as they are, whatever the
-    /// coverage. The gaps of dashed lines in the background colour mostly fall on pixels of it.
+    /// Until the next Begin, a segment (or a row of one) whose every pixel in `image` (the one
+    /// the stroke will be blended into, RGB32 or premultiplied ARGB32) already holds the opaque
+    /// `colour` is not laid: blending a colour into pixels of that colour leaves them as they
+    /// are, whatever the coverage. The gaps of dashed lines in the background colour mostly fall
+    /// on pixels of it, and a long line's rows mostly do where others cross it.
     /// Not on the reference path, which lays every segment.
     void SkipWhereAlready(const QImage& image, std::uint32_t colour);
     /// Until the next Begin, the stroke is to be blended into `image` (covering the bounds): the

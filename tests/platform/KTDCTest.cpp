@@ -1132,3 +1132,59 @@ TEST(KTDCTest, DrawsOnAPdfWriter)
     EXPECT_TRUE(pdf.startsWith("%PDF"));
     EXPECT_GT(pdf.size(), 1000);
 }
+
+TEST(KTDCTest, PolylinesLeaveOutThePointsThePlainArithmeticLeavesOut)
+{
+    // A polyline's points within a tenth of a unit of the line that replaces them are left out,
+    // mostly decided without a division; the plain arithmetic decides every one. At 254 dots
+    // per inch a HIMETRIC unit is a tenth of a device unit, so points lie exactly at the
+    // tolerance, a unit inside it and a unit beyond, beside runs along the rows, the columns and
+    // slopes, before and past the ends of the lines that would replace them; with wide and thin
+    // pens both decide the same picture, to the last bit.
+    std::vector<std::vector<CPoint>> lines;
+    for (const int slope : {0, 1, 3, 10, 37}) {
+        for (const int offset : {0, 1, 2}) {
+            std::vector<CPoint> line;
+            for (int i = 0; i <= 60; ++i) {
+                const int x = 100 + i * 90;
+                // Every third point stands off the line by the offset, alternately each side.
+                const int off = i % 3 == 1 ? (i % 2 ? offset : -offset) : 0;
+                line.emplace_back(x, -1000 - (i * 90 * slope) / 40 - off);
+            }
+            lines.push_back(line);
+            std::vector<CPoint> column;
+            for (const CPoint& p : line)
+                column.emplace_back(-p.y, -p.x); // the same across the columns
+            lines.push_back(column);
+        }
+    }
+    // Points beyond the ends of the chord: a hairpin and a back-step of one unit.
+    lines.push_back({{500, -500}, {2500, -500}, {2501, -501}, {1500, -500}, {3000, -500}, {2999, -500}});
+    std::vector<CPoint> spiral;
+    for (int i = 0; i < 2000; ++i) {
+        const double t = i * 0.01;
+        spiral.emplace_back(static_cast<int>(std::lround(3000 + (200 + 40 * t) * std::cos(t))),
+                            static_cast<int>(std::lround(-3000 + (200 + 40 * t) * std::sin(t))));
+    }
+    lines.push_back(spiral);
+    const auto paint = [&](int penWidth, bool reference) {
+        KTDC::SetReferencePolylinePath(reference);
+        QImage image = Canvas(640, 640, 254);
+        {
+            KTDC dc(&image);
+            dc.SetMapMode(MM_HIMETRIC);
+            const KTPen pen = GeometricPen(PS_SOLID, penWidth);
+            dc.SelectObject(pen);
+            for (const std::vector<CPoint>& line : lines)
+                dc.Polyline(line.data(), static_cast<int>(line.size()));
+        }
+        KTDC::SetReferencePolylinePath(false);
+        return image;
+    };
+    for (const int penWidth : {0, 25, 60}) {
+        const QImage fast = paint(penWidth, false);
+        const QImage plain = paint(penWidth, true);
+        EXPECT_TRUE(fast == plain) << "pen " << penWidth;
+        EXPECT_GT(InkIn(fast, 0, 0, fast.width(), fast.height()), 5000) << "pen " << penWidth;
+    }
+}

@@ -469,9 +469,11 @@ TEST(KTLineRaster, ARasterUsedAgainPaintsAsANewOne)
 TEST(KTLineRaster, SegmentsOverPixelsOfTheirColourAreLeftOutWithoutChangingThePicture)
 {
     // The gaps of opaque dashed lines are laid in the background colour, mostly over pixels of
-    // it: segments whose pixels all hold the colour are left out, and the picture is the one
-    // every segment blended gives, where the background is the colour, where it is patterned,
-    // where it is the colour but for one pixel, and for a colour whose pixels differ in one bit.
+    // it: segments (and rows of long ones) whose pixels all hold the colour are left out, and the
+    // picture is the one every segment blended gives, where the background is the colour, where
+    // it is patterned, where it is the colour but for one pixel, and for a colour whose pixels
+    // differ in one bit; for a circle of short chords and for long lines, upright and slanted,
+    // that run through the one pixel off the colour.
     const QRgb colour = qRgb(255, 255, 255);
     QPolygonF circle;
     for (int i = 0; i < 900; ++i) {
@@ -490,38 +492,46 @@ TEST(KTLineRaster, SegmentsOverPixelsOfTheirColourAreLeftOutWithoutChangingThePi
                 }
             }
     };
-    for (const int variant : {0, 1, 2, 3})
-        for (const double width : {2.126, 3.07, 8.5}) {
-            QImage images[2] = {QImage(400, 300, QImage::Format_RGB32),
-                                QImage(400, 300, QImage::Format_RGB32)};
-            int touched[2] = {};
-            for (int reference = 0; reference < 2; ++reference) {
-                QImage& image = images[reference];
-                background(image, variant);
-                KTLineRaster::SetReferencePath(reference == 1);
-                QPainter painter(&image);
-                KTLineRaster raster;
-                raster.Begin(QRect(0, 0, 400, 300), width);
-                raster.SkipWhereAlready(image, colour);
-                raster.AddPolyline(circle, true, true);
-                touched[reference] = raster.TouchedTileCount();
-                raster.Paint(painter, QColor(colour), &image);
-                painter.end();
-                KTLineRaster::SetReferencePath(false);
+    const QPolygonF lines{QPointF(350.5, 4.0), QPointF(350.5, 296.0), QPointF(10.0, 296.0),
+                          QPointF(390.0, 9.0)};
+    for (const bool straight : {false, true})
+        for (const int variant : {0, 1, 2, 3})
+            for (const double width : {2.126, 3.07, 8.5}) {
+                const QPolygonF& shape = straight ? lines : circle;
+                QImage images[2] = {QImage(400, 300, QImage::Format_RGB32),
+                                    QImage(400, 300, QImage::Format_RGB32)};
+                int touched[2] = {};
+                for (int reference = 0; reference < 2; ++reference) {
+                    QImage& image = images[reference];
+                    background(image, variant);
+                    KTLineRaster::SetReferencePath(reference == 1);
+                    QPainter painter(&image);
+                    KTLineRaster raster;
+                    raster.Begin(QRect(0, 0, 400, 300), width);
+                    raster.SkipWhereAlready(image, colour);
+                    raster.AddPolyline(shape, !straight, true);
+                    touched[reference] = raster.TouchedTileCount();
+                    raster.Paint(painter, QColor(colour), &image);
+                    painter.end();
+                    KTLineRaster::SetReferencePath(false);
+                }
+                EXPECT_TRUE(images[0] == images[1])
+                    << "variant " << variant << " width " << width << " long " << straight;
+                // All of the circle over the colour lays nothing; a patterned half, or a pixel off
+                // the colour, is laid where it lies.
+                EXPECT_GT(touched[1], 0);
+                if (variant == 0) {
+                    EXPECT_EQ(touched[0], 0) << width;
+                } else if (variant == 1) {
+                    EXPECT_GT(touched[0], 0) << width;
+                } else if (variant == 2) {
+                    // Of the long lines only the rows through the pixel off the colour are laid (in the
+                    // one or two tiles it lies beside), of the many they cross.
+                    EXPECT_GT(touched[0], 0) << width;
+                    EXPECT_LT(touched[0], 3) << width;
+                    EXPECT_GT(touched[1], straight ? 20 : 0) << width;
+                }
             }
-            EXPECT_TRUE(images[0] == images[1]) << "variant " << variant << " width " << width;
-            // All of the circle over the colour lays nothing; a patterned half, or a pixel off
-            // the colour, is laid where it lies.
-            EXPECT_GT(touched[1], 0);
-            if (variant == 0) {
-                EXPECT_EQ(touched[0], 0) << width;
-            } else if (variant == 1) {
-                EXPECT_GT(touched[0], 0) << width;
-            } else if (variant == 2) {
-                EXPECT_GT(touched[0], 0) << width;
-                EXPECT_LT(touched[0], 3) << width;
-            }
-        }
 }
 
 // ---- the device context's wide lines --------------------------------------------------------
