@@ -378,20 +378,324 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
     return result;
 }
 
+// ---- The lean walks -----------------------------------------------------------------------------
+//
+// An implicit plot takes hundreds of thousands of bounds, each of a few operations: there the
+// generic walk's copies of whole ranges (and of ranges with their derivatives) for every operand
+// and result cost more than the rules themselves. These walks apply the same rules to the same
+// operands in the same order, so their ranges are the generic walk's to the last bit, but each
+// operation works on its stack slot in place and the common operations take their operands as
+// they stand.
+
+/// The value-only walk.
+KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, const KTIntervalInputs& in)
+{
+    using P = KTEvaluationProgram;
+    namespace R = KTIntervalRules;
+    union Slots {
+        Slots() {}
+        KTInterval at[KTRealStack::kSlots];
+    } slots;
+    static_assert(std::is_trivially_copyable_v<KTInterval>);
+    KTInterval* const st = slots.at;
+    Source source[KTRealStack::kSlots];
+    int sp = -1;
+    bool partial = false;
+    const KTInterval& x = in.x;
+    const double s = in.angleScale;
+    // x * x, x - x and x / x of one variable as the one value they are.
+    const auto sameOrBinary = [&](int kind, KTInterval& left, Source leftFrom, const KTInterval& right,
+                                  Source rightFrom) {
+        if (leftFrom != Source::Other && leftFrom == rightFrom)
+            left = Values::SameInput(kind, left);
+        else
+            left = KTIntervalRules::Binary(kind, left, right);
+    };
+
+    for (const P::Instruction& ins : ops) {
+        Source from = Source::Other;
+        switch (ins.op) {
+        case P::PushConst: st[++sp] = Constant(ins.value); break;
+        case P::PushX:
+            st[++sp] = x;
+            from = Source::X;
+            break;
+        case P::PushY:
+            st[++sp] = in.y;
+            from = Source::Y;
+            break;
+        case P::PushParam: st[++sp] = Constant(in.constants ? in.constants[ins.arg] : 0.0); break;
+        case P::PushXMulC: st[++sp] = R::Multiply(x, Constant(ins.value)); break;
+        case P::PushXLinear: st[++sp] = R::Add(R::Multiply(x, Constant(ins.value)), Constant(ins.value2)); break;
+        case P::PushXSqr: st[++sp] = R::Square(x); break;
+        case P::DivXLinear:
+            st[sp] = R::Divide(st[sp], R::Add(R::Multiply(x, Constant(ins.value)), Constant(ins.value2)));
+            break;
+        case P::Add:
+            --sp;
+            st[sp] = R::Add(st[sp], st[sp + 1]);
+            break;
+        case P::Sub:
+            --sp;
+            sameOrBinary(ASKind::Minus, st[sp], source[sp], st[sp + 1], source[sp + 1]);
+            break;
+        case P::Mul:
+            --sp;
+            sameOrBinary(ASKind::Multiply, st[sp], source[sp], st[sp + 1], source[sp + 1]);
+            break;
+        case P::Div:
+            --sp;
+            sameOrBinary(ASKind::Divide, st[sp], source[sp], st[sp + 1], source[sp + 1]);
+            break;
+        case P::Pow:
+            --sp;
+            st[sp] = R::Power(st[sp], st[sp + 1]);
+            break;
+        case P::AddC: st[sp] = R::Add(st[sp], Constant(ins.value)); break;
+        case P::SubC: st[sp] = R::Subtract(st[sp], Constant(ins.value)); break;
+        case P::MulC: st[sp] = R::Multiply(st[sp], Constant(ins.value)); break;
+        case P::DivC: st[sp] = R::Divide(st[sp], Constant(ins.value)); break;
+        case P::RSubC: st[sp] = R::Subtract(Constant(ins.value), st[sp]); break;
+        case P::RDivC: st[sp] = R::Divide(Constant(ins.value), st[sp]); break;
+        case P::Sqr: st[sp] = R::Square(st[sp]); break;
+        case P::AddX: st[sp] = R::Add(st[sp], x); break;
+        case P::SubX: sameOrBinary(ASKind::Minus, st[sp], source[sp], x, Source::X); break;
+        case P::MulX: sameOrBinary(ASKind::Multiply, st[sp], source[sp], x, Source::X); break;
+        case P::DivX: sameOrBinary(ASKind::Divide, st[sp], source[sp], x, Source::X); break;
+        case P::PushXPowI:
+        case P::PushXPowC: st[++sp] = R::PowerOf(x, ins.value); break;
+        case P::PowI:
+        case P::PowC: st[sp] = R::PowerOf(st[sp], ins.value); break;
+        case P::PushCPowX: st[++sp] = R::Power(Constant(ins.value), x); break;
+        case P::Sin:
+        case P::Cos:
+        case P::Exp:
+        case P::Sqrt:
+        case P::Ln:
+        case P::Abs:
+        case P::Atan:
+        case P::Func: st[sp] = R::Function(ins.arg, st[sp], s); break;
+        }
+        source[sp] = from;
+        if (st[sp].IsEmpty())
+            return {};
+        partial = partial || st[sp].m_partial;
+    }
+    if (sp < 0)
+        return {};
+    KTInterval result = st[sp];
+    result.m_partial = partial;
+    return result;
+}
+
+/// d(f(u)) = f'(u) du for both derivatives, u becoming f(u).
+[[gnu::always_inline]] inline void ChainInPlace(KTIntervalGradient& u, const KTInterval& value,
+                                                const KTInterval& slope)
+{
+    const KTInterval known = Known(slope);
+    u.dx = Known(Mul(known, u.dx));
+    u.dy = Known(Mul(known, u.dy));
+    u.value = value;
+}
+
+/// left := left kind right, with Slopes::Binary's rules, in place.
+[[gnu::always_inline]] inline void BinaryInPlace(int kind, KTIntervalGradient& a, const KTIntervalGradient& b)
+{
+    switch (kind) {
+    case ASKind::Plus:
+        a.dx = Known(Add(a.dx, b.dx));
+        a.dy = Known(Add(a.dy, b.dy));
+        a.value = KTIntervalRules::Add(a.value, b.value);
+        return;
+    case ASKind::Minus:
+        a.dx = Known(Sub(a.dx, b.dx));
+        a.dy = Known(Sub(a.dy, b.dy));
+        a.value = KTIntervalRules::Subtract(a.value, b.value);
+        return;
+    case ASKind::Multiply:
+        a.dx = Known(Add(Mul(a.dx, b.value), Mul(a.value, b.dx)));
+        a.dy = Known(Add(Mul(a.dy, b.value), Mul(a.value, b.dy)));
+        a.value = KTIntervalRules::Multiply(a.value, b.value);
+        return;
+    case ASKind::Divide: {
+        const KTInterval value = KTIntervalRules::Divide(a.value, b.value);
+        a.dx = Known(Div(Sub(a.dx, Mul(value, b.dx)), b.value));
+        a.dy = Known(Div(Sub(a.dy, Mul(value, b.dy)), b.value));
+        a.value = value;
+        return;
+    }
+    default: a = Slopes::Power(a, b); return;
+    }
+}
+
+[[gnu::always_inline]] inline void SquareInPlace(KTIntervalGradient& a)
+{
+    const KTInterval twice = Mul(KTInterval::Point(2.0), a.value);
+    ChainInPlace(a, KTIntervalRules::Square(a.value), twice);
+}
+
+/// The walk of values with their derivatives by x and y.
+KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction>& ops,
+                              const KTIntervalInputs& in)
+{
+    using P = KTEvaluationProgram;
+    using G = KTIntervalGradient;
+    union Slots {
+        Slots() {}
+        G at[KTRealStack::kSlots];
+    } slots;
+    static_assert(std::is_trivially_copyable_v<G>);
+    G* const st = slots.at;
+    Source source[KTRealStack::kSlots];
+    int sp = -1;
+    bool partial = false;
+    const G x{in.x, kOne, kZero};
+    const double s = in.angleScale;
+    const auto point = [](double c) { return G{Constant(c), kZero, kZero}; };
+    const auto sameOrBinary = [&](int kind, G& left, Source leftFrom, const G& right, Source rightFrom) {
+        if (leftFrom == Source::Other || leftFrom != rightFrom)
+            BinaryInPlace(kind, left, right);
+        else if (kind == ASKind::Multiply)
+            SquareInPlace(left);
+        else
+            left = {Values::SameInput(kind, left.value), kZero, kZero};
+    };
+
+    for (const P::Instruction& ins : ops) {
+        Source from = Source::Other;
+        switch (ins.op) {
+        case P::PushConst: st[++sp] = point(ins.value); break;
+        case P::PushX:
+            st[++sp] = x;
+            from = Source::X;
+            break;
+        case P::PushY:
+            st[++sp] = {in.y, kZero, kOne};
+            from = Source::Y;
+            break;
+        case P::PushParam: st[++sp] = point(in.constants ? in.constants[ins.arg] : 0.0); break;
+        case P::PushXMulC:
+            st[++sp] = x;
+            BinaryInPlace(ASKind::Multiply, st[sp], point(ins.value));
+            break;
+        case P::PushXLinear:
+            st[++sp] = x;
+            BinaryInPlace(ASKind::Multiply, st[sp], point(ins.value));
+            BinaryInPlace(ASKind::Plus, st[sp], point(ins.value2));
+            break;
+        case P::PushXSqr:
+            st[++sp] = x;
+            SquareInPlace(st[sp]);
+            break;
+        case P::DivXLinear: {
+            G line = x;
+            BinaryInPlace(ASKind::Multiply, line, point(ins.value));
+            BinaryInPlace(ASKind::Plus, line, point(ins.value2));
+            BinaryInPlace(ASKind::Divide, st[sp], line);
+            break;
+        }
+        case P::Add:
+            --sp;
+            BinaryInPlace(ASKind::Plus, st[sp], st[sp + 1]);
+            break;
+        case P::Sub:
+            --sp;
+            sameOrBinary(ASKind::Minus, st[sp], source[sp], st[sp + 1], source[sp + 1]);
+            break;
+        case P::Mul:
+            --sp;
+            sameOrBinary(ASKind::Multiply, st[sp], source[sp], st[sp + 1], source[sp + 1]);
+            break;
+        case P::Div:
+            --sp;
+            sameOrBinary(ASKind::Divide, st[sp], source[sp], st[sp + 1], source[sp + 1]);
+            break;
+        case P::Pow:
+            --sp;
+            st[sp] = Slopes::Power(st[sp], st[sp + 1]);
+            break;
+        case P::AddC: BinaryInPlace(ASKind::Plus, st[sp], point(ins.value)); break;
+        case P::SubC: BinaryInPlace(ASKind::Minus, st[sp], point(ins.value)); break;
+        case P::MulC: BinaryInPlace(ASKind::Multiply, st[sp], point(ins.value)); break;
+        case P::DivC: BinaryInPlace(ASKind::Divide, st[sp], point(ins.value)); break;
+        case P::RSubC: {
+            G c = point(ins.value);
+            BinaryInPlace(ASKind::Minus, c, st[sp]);
+            st[sp] = c;
+            break;
+        }
+        case P::RDivC: {
+            G c = point(ins.value);
+            BinaryInPlace(ASKind::Divide, c, st[sp]);
+            st[sp] = c;
+            break;
+        }
+        case P::Sqr: SquareInPlace(st[sp]); break;
+        case P::AddX: BinaryInPlace(ASKind::Plus, st[sp], x); break;
+        case P::SubX: sameOrBinary(ASKind::Minus, st[sp], source[sp], x, Source::X); break;
+        case P::MulX: sameOrBinary(ASKind::Multiply, st[sp], source[sp], x, Source::X); break;
+        case P::DivX: sameOrBinary(ASKind::Divide, st[sp], source[sp], x, Source::X); break;
+        case P::PushXPowI:
+        case P::PushXPowC:
+            ++sp;
+            st[sp] = Slopes::PowerOf(x, ins.value);
+            break;
+        case P::PowI:
+        case P::PowC: st[sp] = Slopes::PowerOf(st[sp], ins.value); break;
+        case P::PushCPowX:
+            ++sp;
+            st[sp] = Slopes::Power(point(ins.value), x);
+            break;
+        case P::Sin:
+        case P::Cos:
+        case P::Exp:
+        case P::Sqrt:
+        case P::Ln:
+        case P::Abs:
+        case P::Atan:
+        case P::Func: {
+            if (ins.arg == ASKind::Sin || ins.arg == ASKind::Cos) {
+                // The derivative of either needs the other: both from one pass over the ends.
+                KTInterval sine;
+                KTInterval cosine;
+                KTIntervalRules::SineCosine(st[sp].value, s, sine, cosine);
+                if (ins.arg == ASKind::Sin)
+                    ChainInPlace(st[sp], sine, Mul(cosine, KTInterval::Point(s)));
+                else
+                    ChainInPlace(st[sp], cosine, Mul(Negated(sine), KTInterval::Point(s)));
+                break;
+            }
+            const KTInterval value = KTIntervalRules::Function(ins.arg, st[sp].value, s);
+            ChainInPlace(st[sp], value, FunctionSlope(ins.arg, st[sp].value, value, s));
+            break;
+        }
+        }
+        source[sp] = from;
+        if (st[sp].value.IsEmpty())
+            return {};
+        partial = partial || st[sp].value.m_partial;
+    }
+    if (sp < 0)
+        return {};
+    G result = st[sp];
+    result.value.m_partial = partial;
+    return result;
+}
+
 } // namespace
 
 KTInterval KTEvaluationProgram::Bound(const KTIntervalInputs& in) const
 {
     if (!m_compiled)
         return KTInterval::Entire();
-    return Walk<Values>(m_ops, in);
+    return s_referencePath ? Walk<Values>(m_ops, in) : LeanValues(m_ops, in);
 }
 
 KTIntervalGradient KTEvaluationProgram::BoundWithGradient(const KTIntervalInputs& in) const
 {
     if (!m_compiled)
         return {KTInterval::Entire(), KTInterval::Entire(), KTInterval::Entire()};
-    KTIntervalGradient g = Walk<Slopes>(m_ops, in);
+    KTIntervalGradient g = s_referencePath ? Walk<Slopes>(m_ops, in) : LeanSlopes(m_ops, in);
     if (g.value.IsEmpty())
         return {};
     return g;

@@ -171,23 +171,6 @@ NegativeBase ForNegativeBase(double p)
 
 namespace KTIntervalRules {
 
-KTInterval Square(const KTInterval& v)
-{
-    if (v.IsEmpty())
-        return v;
-    const double a = v.m_lo * v.m_lo;
-    const double b = v.m_hi * v.m_hi;
-    if (v.m_lo >= 0.0)
-        return Outward(a, b, kArithmeticUlps, v.m_partial);
-    if (v.m_hi <= 0.0)
-        return Outward(b, a, kArithmeticUlps, v.m_partial);
-    KTInterval r = Outward(0.0, std::max(a, b), kArithmeticUlps, v.m_partial);
-    r.m_lo = 0.0;
-    if (v.HasGap() && v.m_gapLo < 0.0 && v.m_gapHi > 0.0) // no value near 0: none near 0 squared
-        r.m_lo = Down(std::min(v.m_gapLo * v.m_gapLo, v.m_gapHi * v.m_gapHi), kArithmeticUlps);
-    return r;
-}
-
 KTInterval PowerOf(const KTInterval& base, double p)
 {
     if (base.IsEmpty() || KTEvaluationRules::IsSentinel(p) || !std::isfinite(p))
@@ -281,7 +264,8 @@ namespace {
 /// The whole numbers k for which offset + k pi lies in [za, zb]: first to last (none when last
 /// < first). The test allows a little more than the rounding of its own arithmetic, so a
 /// critical point at an end counts as inside.
-void CriticalPoints(double za, double zb, double offset, double& first, double& last)
+[[gnu::always_inline]] inline void CriticalPoints(double za, double zb, double offset, double& first,
+                                                  double& last)
 {
     const double na = (za - offset) / std::numbers::pi;
     const double nb = (zb - offset) / std::numbers::pi;
@@ -299,7 +283,7 @@ bool HasCriticalPoint(double za, double zb, double offset)
 
 /// The range of a sine or cosine from its values a and b at the ends of [za, zb] and the first
 /// and last whole k of its extremes between (offset + k pi): 1 for even k, -1 for odd k.
-KTInterval Swing(double a, double b, double first, double last)
+[[gnu::always_inline]] inline KTInterval Swing(double a, double b, double first, double last)
 {
     KTInterval r = Outward(std::min(a, b), std::max(a, b), kFunctionUlps, false);
     if (first <= last) {

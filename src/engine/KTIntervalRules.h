@@ -32,7 +32,7 @@ KTInterval Divide(const KTInterval& a, const KTInterval& b);
 /// -v, its gap turned round.
 inline KTInterval Negated(const KTInterval& v);
 /// v * v, never below 0.
-KTInterval Square(const KTInterval& v);
+inline KTInterval Square(const KTInterval& v);
 /// The power rule of the scalar evaluator for a base range and one exponent: the sign of odd
 /// roots of negative bases, no value where there is no real power, a pole at 0 for p < 0.
 KTInterval PowerOf(const KTInterval& base, double p);
@@ -153,6 +153,23 @@ KTInterval Scaled(const KTInterval& a, const KTInterval& b);
     return Detail::Outward(std::min(std::min(p0, p1), std::min(p2, p3)),
                            std::max(std::max(p0, p1), std::max(p2, p3)), Detail::kArithmeticUlps,
                            a.m_partial || b.m_partial);
+}
+
+[[gnu::always_inline]] inline KTInterval Square(const KTInterval& v)
+{
+    if (v.IsEmpty())
+        return v;
+    const double a = v.m_lo * v.m_lo;
+    const double b = v.m_hi * v.m_hi;
+    if (v.m_lo >= 0.0)
+        return Detail::Outward(a, b, Detail::kArithmeticUlps, v.m_partial);
+    if (v.m_hi <= 0.0)
+        return Detail::Outward(b, a, Detail::kArithmeticUlps, v.m_partial);
+    KTInterval r = Detail::Outward(0.0, std::max(a, b), Detail::kArithmeticUlps, v.m_partial);
+    r.m_lo = 0.0;
+    if (v.HasGap() && v.m_gapLo < 0.0 && v.m_gapHi > 0.0) // no value near 0: none near 0 squared
+        r.m_lo = Detail::Down(std::min(v.m_gapLo * v.m_gapLo, v.m_gapHi * v.m_gapHi), Detail::kArithmeticUlps);
+    return r;
 }
 
 [[gnu::always_inline]] inline KTInterval Binary(int kind, const KTInterval& left, const KTInterval& right)

@@ -13,7 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <set>
 #include <limits>
 #include <random>
 #include <string>
@@ -27,6 +30,28 @@ constexpr double N = KTNoSecondValue;
 bool NoValue(double v)
 {
     return !std::isfinite(v) || KTEvaluationRules::IsSentinel(v);
+}
+
+/// The same range to the last bit: ends, flag and gap.
+bool Identical(const KTInterval& a, const KTInterval& b)
+{
+    if (a.IsEmpty() || b.IsEmpty())
+        return a.IsEmpty() == b.IsEmpty() && a.IsPartial() == b.IsPartial();
+    const auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
+    return bits(a.m_lo) == bits(b.m_lo) && bits(a.m_hi) == bits(b.m_hi) && a.m_partial == b.m_partial &&
+           a.HasGap() == b.HasGap() &&
+           (!a.HasGap() || (bits(a.m_gapLo) == bits(b.m_gapLo) && bits(a.m_gapHi) == bits(b.m_gapHi)));
+}
+
+/// f's bound over [from, to], checked to be the generic walk's to the last bit.
+KTInterval BoundOnBothWalks(KTFunction3& f, double from, double to)
+{
+    const KTInterval b = f.BoundValue(from, to);
+    KTEvaluationProgram::SetReferencePath(true);
+    const KTInterval reference = f.BoundValue(from, to);
+    KTEvaluationProgram::SetReferencePath(false);
+    EXPECT_TRUE(Identical(b, reference)) << "over [" << from << ", " << to << "]";
+    return b;
 }
 
 enum Shape { Bounded, Partial, Empty };
@@ -122,7 +147,7 @@ TEST(KTEvaluationInterval, TypedFunctionsAreBoundedByTheirImages)
         const std::string what = std::string(row.text) + " over [" + std::to_string(row.from) + ", " +
                                  std::to_string(row.to) + "] in angle system " + std::to_string(row.system);
         ASSERT_EQ(f.Status(), KTStatusExplicit) << what;
-        const KTInterval b = f.BoundValue(row.from, row.to);
+        const KTInterval b = BoundOnBothWalks(f, row.from, row.to);
         if (row.shape == Empty) {
             EXPECT_TRUE(b.IsEmpty()) << what;
             continue;
@@ -175,7 +200,7 @@ TEST(KTEvaluationInterval, PolesAreUnboundedInEveryAngleUnit)
                 const double step = h / 18000.0;
                 const std::string what = std::string(pole.text) + " at " + std::to_string(at) +
                                          " in system " + std::to_string(system);
-                EXPECT_FALSE(f.BoundValue(at - step, at + step).IsBounded()) << what;
+                EXPECT_FALSE(BoundOnBothWalks(f, at - step, at + step).IsBounded()) << what;
                 EXPECT_FALSE(f.BoundValue(at - step, at).IsBounded()) << what;
                 EXPECT_FALSE(f.BoundValue(at, at + step).IsBounded()) << what;
                 const KTInterval between = f.BoundValue(at + 0.01 * h, at + 0.99 * h);
@@ -206,7 +231,7 @@ TEST(KTEvaluationInterval, RangesAcrossAPoleLeaveOutTheGapBetweenItsBranches)
         kttest::SetAngleSystem(axes, row.system);
         KTFunction3 f(&axes);
         kttest::InterpretText(f, row.text);
-        const KTInterval b = f.BoundValue(row.from, row.to);
+        const KTInterval b = BoundOnBothWalks(f, row.from, row.to);
         ASSERT_TRUE(b.HasGap()) << row.text;
         EXPECT_FALSE(b.IsBounded()) << row.text;
         const double slack = 1e-13 * std::max({1.0, std::fabs(row.lo), std::fabs(row.hi)});
@@ -234,9 +259,21 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
     int bounded = 0;
     int gapped = 0;
     int programs = 0;
-    for (int trial = 0; trial < 1200; ++trial) {
+    std::set<int> operations;
+    // After the random programs, the whole powers of a computed base, which they seldom make.
+    const std::vector<std::vector<kttest::Tok>> powers = {
+        {{ASKind::X}, kttest::Num(1), {ASKind::Plus}, kttest::Num(3), {ASKind::Power}},
+        {{ASKind::Y}, {ASKind::Sin}, kttest::Num(4), {ASKind::Power}, {ASKind::X}, {ASKind::Minus}}};
+    for (int trial = 0; trial < 1200 + static_cast<int>(powers.size()); ++trial) {
         const int length = 1 + static_cast<int>(rng() % 14);
-        const ASTokenList list = kttest::RandomPostfixList(rng, length, 60, operands, numbers);
+        const auto fixed = [&] {
+            ASTokenList made;
+            for (const kttest::Tok& t : powers[trial - 1200])
+                made.Append(t.kind, t.value);
+            return made;
+        };
+        const ASTokenList list =
+            trial < 1200 ? kttest::RandomPostfixList(rng, length, 60, operands, numbers) : fixed();
         if (!KTEvaluationProgram::IsWellFormed(list))
             continue;
         KTEvaluationProgram program;
@@ -257,6 +294,16 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
             const KTInterval b = program.Bound(in);
             const KTIntervalGradient g = program.BoundWithGradient(in);
             EXPECT_EQ(g.value, b) << kttest::Describe(list);
+            // The walks an implicit plot takes give the generic walk's ranges to the last bit.
+            KTEvaluationProgram::SetReferencePath(true);
+            const KTInterval reference = program.Bound(in);
+            const KTIntervalGradient referenceGradient = program.BoundWithGradient(in);
+            KTEvaluationProgram::SetReferencePath(false);
+            EXPECT_TRUE(Identical(b, reference) && Identical(g.value, referenceGradient.value) &&
+                        Identical(g.dx, referenceGradient.dx) && Identical(g.dy, referenceGradient.dy))
+                << kttest::Describe(list);
+            for (const KTEvaluationProgram::Instruction& ins : program.Operations())
+                operations.insert(ins.op);
             bounded += b.IsBounded() ? 1 : 0;
             gapped += b.HasGap() ? 1 : 0;
             const std::string what = kttest::Describe(list) + " over x " + std::to_string(x0) + " + " +
@@ -330,6 +377,8 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
     EXPECT_GT(bounded, 1000);
     EXPECT_GT(gapped, 30);
     EXPECT_GT(quotients, 50000);
+    for (int op = 0; op <= KTEvaluationProgram::Func; ++op)
+        EXPECT_TRUE(operations.count(op)) << "operation " << op << " never compared";
 }
 
 // Derivatives over ranges where their images are known: the derivative of each function's
