@@ -12,22 +12,18 @@
 #include "foundation/KTOptionStore.h"
 #include "foundation/KTOptionString.h"
 #include "foundation/KTTextReader.h"
+#include "platform/KTModule.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QEventLoop>
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QLibrary>
 #include <QPointer>
-#include <QSaveFile>
 #include <QThread>
-#include <QTimer>
-#include <QUrl>
 
 #include <cmath>
+#include <mutex>
 
 namespace {
 
@@ -281,29 +277,21 @@ void KTCallHomeManager::StartUpdateWorker()
 
 bool KTCallHomeManager::Download(const CString& address, const CString& path, int timeoutMs)
 {
-    QNetworkAccessManager network;
-    QNetworkRequest request(QUrl(address.ToQString()));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setTransferTimeout(timeoutMs);
-    std::unique_ptr<QNetworkReply> reply(network.get(request));
-    QEventLoop loop;
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-    if (!reply->isFinished()) {
-        reply->abort();
-        return false;
-    }
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (reply->error() != QNetworkReply::NoError || (status.isValid() && status.toInt() != 200))
-        return false;
-    // Written whole or not at all, so that a broken transfer leaves the earlier file readable.
-    QSaveFile file(path.ToQString());
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(reply->readAll());
-    return file.commit();
+    // The network code is a module of its own (KTDownloadModule.cpp), loaded with the first
+    // download: a start of the program downloads nothing.
+    using GetFunction = bool (*)(const QString&, const QString&, int);
+    static GetFunction get = nullptr;
+    static std::once_flag once;
+    std::call_once(once, [] {
+#ifdef KT_NETWORK_MODULE_PATH
+        const char* built = KT_NETWORK_MODULE_PATH;
+#else
+        const char* built = nullptr;
+#endif
+        if (QLibrary* library = KTModule::Load(NetworkModuleName, built))
+            get = reinterpret_cast<GetFunction>(library->resolve("KTDownloadModuleGet"));
+    });
+    return get && get(address.ToQString(), path.ToQString(), timeoutMs);
 }
 
 std::vector<KTVersionRecord> KTCallHomeManager::FindUpdates(const CString& path, std::int32_t product,

@@ -79,6 +79,8 @@ public:
     /// Downloads the address to the file (HTTP, HTTPS or file:); false on any failure, which
     /// leaves the file as it was. Gives up after `timeoutMs`.
     static bool Download(const CString& address, const CString& path, int timeoutMs = 30000);
+    /// The module that downloads, beside the program; loaded with the first download.
+    static constexpr const char* NetworkModuleName = "libktgraph3-network.so";
     /// Shows the notice of one newer record (202 for a new minor version, 204 for a new major).
     void ShowUpdateNotice(const KTVersionRecord& record);
 

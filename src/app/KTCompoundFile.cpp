@@ -3,13 +3,12 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-memory.h>
-#include <gsf/gsf-outfile-msole.h>
-#include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-memory.h>
-#include <gsf/gsf-utils.h>
+#include "app/KTCompoundStorage.h"
+#include "platform/KTModule.h"
+
+#include <QFile>
+#include <QLibrary>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <mutex>
@@ -18,87 +17,77 @@ namespace {
 
 constexpr std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 
-// The class identifier of the document type, {5B1E7C42-3A90-4D6E-8F21-C4D7A9E03B16}, in the
-// byte order the storage keeps it.
-constexpr guint8 kClassId[16] = {0x42, 0x7C, 0x1E, 0x5B, 0x90, 0x3A, 0x6E, 0x4D,
-                                 0x8F, 0x21, 0xC4, 0xD7, 0xA9, 0xE0, 0x3B, 0x16};
-
-// libgsf reports every flaw of a damaged file on the terminal; the reader reports the failure
-// itself, so its chatter is dropped.
-void DropGsfMessages(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
-
-void InitGsf()
+struct Storage
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        gsf_init();
-        const auto levels =
-            static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION);
-        for (const char* domain : {"libgsf", "libgsf:msole", "libgsf:utils"})
-            g_log_set_handler(domain, static_cast<GLogLevelFlags>(levels & ~G_LOG_LEVEL_ERROR),
-                              DropGsfMessages, nullptr);
-    });
-}
-
-// Owns one GObject reference.
-template <typename T> struct GsfRef
-{
-    T* p = nullptr;
-    explicit GsfRef(T* object) : p(object) {}
-    ~GsfRef()
-    {
-        if (p)
-            g_object_unref(p);
-    }
-    GsfRef(const GsfRef&) = delete;
-    GsfRef& operator=(const GsfRef&) = delete;
-    explicit operator bool() const { return p != nullptr; }
+    std::mutex mutex;
+    bool tried = false;
+    KTCompoundFile::StorageRead read = nullptr;
+    KTCompoundFile::StorageBuild build = nullptr;
+    /// Why the module could not be loaded, when it could not.
+    QString failure;
 };
 
-// The library's own words about a failure, taken and freed.
-QString TakeErrorText(GError* error)
+Storage& TheStorage()
 {
-    QString text = error && error->message ? QString::fromUtf8(error->message) : QString();
-    if (error)
-        g_error_free(error);
-    return text;
+    static Storage storage;
+    return storage;
 }
 
-/// The family constants are a few kilobytes; anything beyond this is no such stream.
-constexpr std::size_t kMaxRangesSize = 64u * 1024u;
-
-enum class StreamRead { Read, Missing, TooLarge, Unreadable };
-
-StreamRead ReadStream(GsfInfile* storage, const char* name, std::size_t limit,
-                      std::vector<std::uint8_t>& bytes)
+// The storage's functions, loading the module the first time; null read and build (with the
+// reason in failure) when the module cannot be loaded or is of another build.
+void LoadStorage(KTCompoundFile::StorageRead& read, KTCompoundFile::StorageBuild& build, QString* failure)
 {
-    bytes.clear();
-    GsfRef<GsfInput> stream(gsf_infile_child_by_name(storage, name));
-    if (!stream)
-        return StreamRead::Missing;
-    const gsf_off_t size = gsf_input_size(stream.p);
-    if (size < 0 || static_cast<std::uint64_t>(size) > limit)
-        return StreamRead::TooLarge;
-    bytes.resize(static_cast<std::size_t>(size));
-    if (size > 0 && !gsf_input_read(stream.p, static_cast<size_t>(size), bytes.data())) {
-        bytes.clear();
-        return StreamRead::Unreadable;
+    Storage& storage = TheStorage();
+    const std::lock_guard<std::mutex> lock(storage.mutex);
+    if (!storage.tried) {
+        storage.tried = true;
+#ifdef KT_STORAGE_MODULE_PATH
+        const char* built = KT_STORAGE_MODULE_PATH;
+#else
+        const char* built = nullptr;
+#endif
+        if (QLibrary* library = KTModule::Load(KTCompoundFile::StorageModuleName, built)) {
+            using InterfaceFunction = int (*)();
+            auto version = reinterpret_cast<InterfaceFunction>(library->resolve("KTCompoundStorageInterface"));
+            if (version && version() == KTCompoundStorage::Interface) {
+                storage.read = reinterpret_cast<KTCompoundFile::StorageRead>(library->resolve("KTCompoundStorageRead"));
+                storage.build = reinterpret_cast<KTCompoundFile::StorageBuild>(library->resolve("KTCompoundStorageBuild"));
+            }
+            if (!storage.read || !storage.build) {
+                storage.read = nullptr;
+                storage.build = nullptr;
+                storage.failure = QStringLiteral("%1 belongs to another version of the program.")
+                                      .arg(library->fileName());
+            }
+        } else {
+            storage.failure = QStringLiteral("%1 is missing or cannot be loaded.")
+                                  .arg(QLatin1String(KTCompoundFile::StorageModuleName));
+        }
     }
-    return StreamRead::Read;
-}
-
-bool WriteStream(GsfOutfile* storage, const char* name, const std::vector<std::uint8_t>& bytes)
-{
-    GsfRef<GsfOutput> stream(gsf_outfile_new_child(storage, name, FALSE));
-    if (!stream)
-        return false;
-    bool ok = true;
-    if (!bytes.empty())
-        ok = gsf_output_write(stream.p, bytes.size(), bytes.data());
-    return gsf_output_close(stream.p) && ok;
+    read = storage.read;
+    build = storage.build;
+    if (failure)
+        *failure = storage.failure;
 }
 
 } // namespace
+
+void KTCompoundFile::UseStorage(StorageRead read, StorageBuild build)
+{
+    Storage& storage = TheStorage();
+    const std::lock_guard<std::mutex> lock(storage.mutex);
+    storage.tried = true;
+    storage.read = read;
+    storage.build = build;
+    storage.failure.clear();
+}
+
+bool KTCompoundFile::IsStorageLoaded()
+{
+    Storage& storage = TheStorage();
+    const std::lock_guard<std::mutex> lock(storage.mutex);
+    return storage.read != nullptr;
+}
 
 bool KTCompoundFile::HasSignature(const std::vector<std::uint8_t>& fileBytes)
 {
@@ -116,40 +105,17 @@ KTCompoundFile::ReadResult KTCompoundFile::ParseContents(const std::vector<std::
         return result;
     }
     result.kind = Kind::Compound;
-    auto fail = [&result](const char* reason) {
-        result.ok = false;
-        result.failure = Failure::Damaged;
-        result.error = QString::fromLatin1(reason);
-        result.contents.clear();
-        result.hasConstantRanges = false;
-        result.constantRanges.clear();
+    StorageRead read = nullptr;
+    StorageBuild build = nullptr;
+    QString failure;
+    LoadStorage(read, build, &failure);
+    if (!read) {
+        // Not the file's fault: the program is missing a part of itself.
+        result.failure = Failure::CannotOpen;
+        result.error = QStringLiteral("The program's reader of compound files cannot be loaded: %1").arg(failure);
         return result;
-    };
-    InitGsf();
-    GsfRef<GsfInput> source(
-        gsf_input_memory_new(fileBytes.data(), static_cast<gsf_off_t>(fileBytes.size()), FALSE));
-    if (!source)
-        return fail("Its storage cannot be read.");
-    GError* error = nullptr;
-    GsfRef<GsfInfile> storage(gsf_infile_msole_new(source.p, &error));
-    const QString libraryWords = TakeErrorText(error);
-    if (!storage) {
-        // The library's words ("Inconsistent block allocation table") mean nothing to a user:
-        // they follow the program's own only as a detail.
-        result.detail = libraryWords;
-        return fail("Its storage is damaged.");
     }
-    switch (ReadStream(storage.p, StreamName, MaxContentsSize, result.contents)) {
-    case StreamRead::Read: break;
-    case StreamRead::Missing: return fail("It holds no graph.");
-    case StreamRead::TooLarge: return fail("Its graph is too large.");
-    case StreamRead::Unreadable: return fail("Its graph cannot be read from its storage.");
-    }
-    // A ranges stream that cannot be read is still a ranges stream: the document is told, and
-    // says so, rather than taking the file for one that never had any.
-    result.hasConstantRanges =
-        ReadStream(storage.p, RangesStreamName, kMaxRangesSize, result.constantRanges) != StreamRead::Missing;
-    result.ok = true;
+    read(fileBytes, result);
     return result;
 }
 
@@ -182,27 +148,13 @@ bool KTCompoundFile::BuildCompoundFile(const std::vector<std::uint8_t>& contents
                                        const std::vector<std::uint8_t>* constantRanges)
 {
     out.clear();
-    InitGsf();
-    GsfRef<GsfOutput> sink(gsf_output_memory_new());
-    if (!sink)
+    StorageRead read = nullptr;
+    StorageBuild build = nullptr;
+    LoadStorage(read, build, nullptr);
+    if (!build || !build(contents, constantRanges, out)) {
+        out.clear();
         return false;
-    GsfRef<GsfOutfile> storage(gsf_outfile_msole_new(sink.p));
-    if (!storage)
-        return false;
-    gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(storage.p), kClassId);
-    bool ok = WriteStream(storage.p, StreamName, contents);
-    if (ok && constantRanges)
-        ok = WriteStream(storage.p, RangesStreamName, *constantRanges);
-    ok = gsf_output_close(GSF_OUTPUT(storage.p)) && ok;
-    if (!gsf_output_is_closed(sink.p))
-        ok = gsf_output_close(sink.p) && ok;
-    if (!ok)
-        return false;
-    const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.p));
-    const gsf_off_t size = gsf_output_size(sink.p);
-    if (!bytes || size <= 0)
-        return false;
-    out.assign(bytes, bytes + size);
+    }
     return true;
 }
 
@@ -212,6 +164,12 @@ bool KTCompoundFile::WriteContents(const QString& path, const std::vector<std::u
     std::vector<std::uint8_t> bytes;
     if (!BuildCompoundFile(contents, bytes, constantRanges)) {
         error = QStringLiteral("The compound file could not be built.");
+        StorageRead read = nullptr;
+        StorageBuild build = nullptr;
+        QString failure;
+        LoadStorage(read, build, &failure);
+        if (!failure.isEmpty())
+            error = QStringLiteral("The program's writer of compound files cannot be loaded: %1").arg(failure);
         return false;
     }
     QSaveFile file(path);

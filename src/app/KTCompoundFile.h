@@ -20,6 +20,9 @@ public:
     static constexpr const char* RangesStreamName = "ConstantRanges";
     /// Archives beyond this size are refused when reading (a document is a few kilobytes).
     static constexpr std::size_t MaxContentsSize = 64u * 1024u * 1024u;
+    /// The module that reads and builds the storage (KTCompoundStorage), beside the program; it is
+    /// loaded with the first compound file read or built, and the storage library with it.
+    static constexpr const char* StorageModuleName = "libktgraph3-storage.so";
 
     enum class Kind {
         Compound, ///< a compound file; the bytes are its "Contents" stream
@@ -50,13 +53,23 @@ public:
         QString detail;
     };
 
+    /// What reads and builds the storage (the functions of KTCompoundStorage).
+    using StorageRead = void (*)(const std::vector<std::uint8_t>& fileBytes, ReadResult& result);
+    using StorageBuild = bool (*)(const std::vector<std::uint8_t>& contents,
+                                  const std::vector<std::uint8_t>* constantRanges, std::vector<std::uint8_t>& out);
+    /// Reads and builds compound files with these functions instead of loading the module: for a
+    /// program that links the storage in (a fuzzing harness). Call it before the first compound file.
+    static void UseStorage(StorageRead read, StorageBuild build);
+    /// Whether the storage is at hand in this process (the module loaded, or one given).
+    static bool IsStorageLoaded();
+
     /// True when the bytes start with the compound-file signature D0 CF 11 E0 A1 B1 1A E1.
     static bool HasSignature(const std::vector<std::uint8_t>& fileBytes);
 
     /// The archive held by the file's bytes: the "Contents" stream of a compound file, or the
     /// bytes themselves for anything else; with the "ConstantRanges" stream when the compound
     /// file holds one. A compound file that cannot be read or has no "Contents" stream fails as
-    /// Damaged.
+    /// Damaged; one the program has no module to read fails as CannotOpen.
     static ReadResult ParseContents(const std::vector<std::uint8_t>& fileBytes);
     /// ParseContents of the file at the path; a missing or unreadable file fails as CannotOpen,
     /// an oversized one as Damaged.

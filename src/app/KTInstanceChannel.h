@@ -1,12 +1,14 @@
 #pragma once
 // Hands "open" requests from a second start of the program to the one already running, over a
-// local socket named after the user. The running program listens; a second start that reaches
-// it sends its documents' paths and ends.
+// Unix-domain socket named after the user. The running program listens; a second start that
+// reaches it sends its documents' paths and ends. Plain sockets watched by the event loop, so that
+// the network library and the libraries it brings do not load with the program.
 
+#include <QByteArray>
 #include <QObject>
 #include <QStringList>
 
-class QLocalServer;
+class QSocketNotifier;
 
 class KTInstanceChannel : public QObject
 {
@@ -16,11 +18,15 @@ public:
     explicit KTInstanceChannel(QObject* parent = nullptr);
     ~KTInstanceChannel() override;
 
-    /// The socket for the current user: in $XDG_RUNTIME_DIR when there is one.
+    /// The socket for the current user: in $XDG_RUNTIME_DIR when there is one, else a name in
+    /// the temporary folder.
     static QString ServerName();
+    /// The socket file's path (ServerName, in the temporary folder when it is a bare name).
+    static QString SocketPath();
     /// Sends the absolute paths to a running program; true when one took them.
     static bool SendToRunningInstance(const QStringList& paths, int timeoutMs = 1000);
-    /// Starts listening; false when the socket cannot be made (requests are then not taken).
+    /// Starts listening; false when the socket cannot be made or another program listens on it
+    /// (requests are then not taken).
     bool Listen();
     bool IsListening() const;
 
@@ -30,6 +36,10 @@ signals:
 
 private:
     void OnNewConnection();
+    void Close();
 
-    QLocalServer* m_server = nullptr;
+    int m_listener = -1;
+    QSocketNotifier* m_notifier = nullptr;
+    /// The socket file this channel made, removed when it ends.
+    QByteArray m_path;
 };

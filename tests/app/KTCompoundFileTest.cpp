@@ -27,7 +27,41 @@ QString Q(const std::filesystem::path& path)
     return QString::fromStdString(path.string());
 }
 
+// How many mappings of this process name a file whose name holds `part`.
+int Mapped(const char* part)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) ? static_cast<int>(maps.readAll().count(part)) : -1;
+}
+
 } // namespace
+
+// ctest runs each test in a process of its own, which sees the storage as the program's start does.
+TEST(KTCompoundFile, TheStorageLibraryLoadsWithTheFirstCompoundFile)
+{
+    if (!KTCompoundFile::IsStorageLoaded()) {
+        EXPECT_EQ(Mapped(KTCompoundFile::StorageModuleName), 0);
+        EXPECT_EQ(Mapped("libgsf"), 0);
+        // Flat files and files that cannot be opened need no storage.
+        EXPECT_TRUE(KTCompoundFile::ParseContents(Bytes("flat")).ok);
+        EXPECT_EQ(KTCompoundFile::ReadContents(QStringLiteral("/nonexistent/a.kt3")).failure,
+                  KTCompoundFile::Failure::CannotOpen);
+        EXPECT_FALSE(KTCompoundFile::IsStorageLoaded());
+        EXPECT_EQ(Mapped("libgsf"), 0);
+    }
+    std::vector<std::uint8_t> file;
+    const std::vector<std::uint8_t> ranges = Bytes("ranges");
+    ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(Bytes("graph"), file, &ranges));
+    EXPECT_TRUE(KTCompoundFile::IsStorageLoaded());
+    EXPECT_GT(Mapped(KTCompoundFile::StorageModuleName), 0);
+    EXPECT_GT(Mapped("libgsf"), 0);
+    const KTCompoundFile::ReadResult read = KTCompoundFile::ParseContents(file);
+    ASSERT_TRUE(read.ok);
+    EXPECT_EQ(read.kind, KTCompoundFile::Kind::Compound);
+    EXPECT_EQ(read.contents, Bytes("graph"));
+    EXPECT_TRUE(read.hasConstantRanges);
+    EXPECT_EQ(read.constantRanges, ranges);
+}
 
 TEST(KTCompoundFile, RoundTripsContentsOfEverySize)
 {

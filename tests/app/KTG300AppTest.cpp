@@ -39,7 +39,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cstring>
 #include <thread>
 #include <tuple>
 
@@ -713,6 +719,64 @@ TEST(KTG300App, ADocumentAskedForWhileADialogIsOpenOpensWhenItCloses)
 TEST(KTInstanceChannel, NoRunningProgramTakesNothing)
 {
     EXPECT_FALSE(KTInstanceChannel::SendToRunningInstance({"/tmp/x.kt3"}, 200));
+}
+
+TEST(KTInstanceChannel, TheSocketIsTheUsersAndOnlyOneProgramListens)
+{
+    const QByteArray path = QFile::encodeName(KTInstanceChannel::SocketPath());
+    ::unlink(path.constData());
+    // A socket file left by a program that crashed: bound once, nobody listening.
+    {
+        const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(static_cast<std::size_t>(path.size()), sizeof address.sun_path);
+        std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+        ASSERT_EQ(::bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        ::close(stale);
+    }
+    {
+        KTInstanceChannel first;
+        ASSERT_TRUE(first.Listen()) << "the stale socket is replaced";
+        struct stat status{};
+        ASSERT_EQ(::stat(path.constData(), &status), 0);
+        EXPECT_TRUE(S_ISSOCK(status.st_mode));
+        EXPECT_EQ(status.st_mode & 0777, 0600u) << "only the user may hand documents over";
+        KTInstanceChannel second;
+        EXPECT_FALSE(second.Listen()) << "a second program finds the first listening";
+        EXPECT_FALSE(second.IsListening());
+        EXPECT_TRUE(first.IsListening());
+
+        // An oversized request is refused, and the channel still takes the next one.
+        QStringList received;
+        int requests = 0;
+        QObject::connect(&first, &KTInstanceChannel::openRequested, [&](const QStringList& paths) {
+            received = paths;
+            ++requests;
+        });
+        auto handOver = [&](const QStringList& paths) {
+            std::atomic<bool> done{false};
+            bool sent = false;
+            std::thread start([&] {
+                sent = KTInstanceChannel::SendToRunningInstance(paths, 3000);
+                done = true;
+            });
+            while (!done) {
+                QApplication::processEvents();
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            start.join();
+            QApplication::processEvents();
+            return sent;
+        };
+        EXPECT_FALSE(handOver(QStringList(1100, QString(1000, QLatin1Char('a')))));
+        EXPECT_EQ(requests, 0);
+        EXPECT_TRUE(handOver({QStringLiteral("/tmp/\u00e9t\u00e9.kt3")}));
+        EXPECT_EQ(requests, 1);
+        EXPECT_EQ(received, QStringList{QStringLiteral("/tmp/\u00e9t\u00e9.kt3")});
+    }
+    // The socket file goes with the program that listened on it.
+    EXPECT_NE(::access(path.constData(), F_OK), 0);
 }
 
 TEST(KTG300App, APaintStoresTheMainWindowsRectangleForTheFile)

@@ -9,6 +9,7 @@
 //         build-fuzz/tests/app/document_fuzzer -max_total_time=600 corpus-copy/ tests/data/app/corpus/
 
 #include "app/KTCompoundFile.h"
+#include "app/KTCompoundStorage.h"
 #include "app/KTG300Doc.h"
 #include "platform/KTLocale.h"
 #include "platform/KTMessageBox.h"
@@ -20,6 +21,9 @@
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     KTLocale::UseCNumericLocale();
+    // The storage is linked in, instrumented with the rest, rather than loaded as the program's
+    // module.
+    KTCompoundFile::UseStorage(&KTCompoundStorage::Read, &KTCompoundStorage::Build);
     KTSetMessageBoxHandler([](const CString&, const CString&, unsigned) { return IDOK; });
     return 0;
 }
