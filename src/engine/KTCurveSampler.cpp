@@ -464,11 +464,17 @@ std::vector<int> KTCurveSampler::PoleSteps(const KTFunction3::PreparedList* boun
                 steps.push_back(i);
         return steps;
     }
-    // A stretch of samples whose bound is finite holds no pole, nor does one without any value;
-    // only the other stretches are halved, down to single steps. Most curves are settled by one
-    // bound, a curve with poles by a few dozen.
+    // A stretch of samples whose bound is finite holds no pole, nor does one without any value.
+    return StepsNotCleared(count, [&](int first, int last) {
+        return MayHoldPole(BoundOver(*bounds, x(first), x(last)));
+    });
+}
+
+std::vector<int> KTCurveSampler::StepsNotCleared(int count, const std::function<bool(int, int)>& mayHold)
+{
+    std::vector<int> steps;
     const std::function<void(int, int)> split = [&](int first, int last) {
-        if (last <= first || !MayHoldPole(BoundOver(*bounds, x(first), x(last))))
+        if (last <= first || !mayHold(first, last))
             return;
         if (last - first == 1) {
             steps.push_back(first);

@@ -11,6 +11,7 @@
 #include "engine/KTFunctionDomain.h"
 #include "engine/KTInterval.h"
 
+#include <functional>
 #include <vector>
 
 class KTAxes;
@@ -104,6 +105,10 @@ private:
     bool NarrowPole(const KTFunction3::PreparedList* bounds, const KTCurvePoint& a, const KTCurvePoint& b,
                     double& u, double& v);
     static KTInterval BoundOver(const KTFunction3::PreparedList& bounds, double low, double high);
+    /// The steps (by the index of their first sample) of `count` samples that `mayHold(first,
+    /// last)` cannot clear: a stretch it clears holds none, the others are halved down to single
+    /// steps, so a curve without poles costs one call and one with poles a few dozen.
+    static std::vector<int> StepsNotCleared(int count, const std::function<bool(int, int)>& mayHold);
     /// Values somewhere in the bound's stretch, not all of them finite.
     static bool MayHoldPole(const KTInterval& bound);
     /// The last position inside the view of the across axis between `inside` and `outside`

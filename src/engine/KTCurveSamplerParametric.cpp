@@ -89,19 +89,9 @@ void KTCurveSampler::FollowParametric()
         return MayHoldPole(BoundOver(xs, a, b)) || MayHoldPole(BoundOver(ys, a, b));
     };
     if (bounded) {
-        const std::function<void(int, int)> split = [&](int first, int last) {
-            if (last <= first ||
-                !mayHold(points[static_cast<std::size_t>(first)].t, points[static_cast<std::size_t>(last)].t))
-                return;
-            if (last - first == 1) {
-                steps.push_back(first);
-                return;
-            }
-            const int middle = first + (last - first) / 2;
-            split(first, middle);
-            split(middle, last);
-        };
-        split(0, count - 1);
+        steps = StepsNotCleared(count, [&](int first, int last) {
+            return mayHold(points[static_cast<std::size_t>(first)].t, points[static_cast<std::size_t>(last)].t);
+        });
     }
     const bool dense = static_cast<int>(steps.size()) > DensePoles;
 
