@@ -177,12 +177,12 @@ std::string TipLines(const KTTipContent& tips)
 TEST(KTGraph3HitTest, PointsComeBeforeCurvesAndAsymptotes)
 {
     kttest::EnglishNumbers english;
-    GraphRig rig;
-    rig.Set(0, "y=x^2-4");
-    rig.Set(1, "y=1/(x-2)");
-    rig.Set(2, "y=x^3-3x");
-    rig.Set(3, "x=cos(t); y=sin(t)");
-    rig.Cycle();
+    const auto build = [](GraphRig& rig) {
+        rig.Set(0, "y=x^2-4");
+        rig.Set(1, "y=1/(x-2)");
+        rig.Set(2, "y=x^3-3x");
+        rig.Set(3, "x=cos(t); y=sin(t)");
+    };
     const double root = std::sqrt(3.0);
     const struct
     {
@@ -195,24 +195,36 @@ TEST(KTGraph3HitTest, PointsComeBeforeCurvesAndAsymptotes)
         {-1, 2, "Local Maximum|( -1 , 2 )|"},
     };
     // Offsets within the hit distance (squared 5000 units): on the point, and up to 70 units off
-    // in each direction.
+    // in each direction; in windows from the smallest to the largest, where the curves crowd
+    // the points or leave them alone.
     const CPoint offsets[] = {{0, 0}, {25, 0}, {-40, 10}, {0, 50}, {-49, -49}, {0, -69}, {69, 0}};
-    for (const auto& row : rows) {
-        for (const CPoint& offset : offsets) {
-            const CPoint at = rig.Device(row.x, row.y) + offset;
-            KTTipContent tips;
-            const int code = rig.m_graph.BuildTips(at.x, at.y, tips);
-            SCOPED_TRACE(testing::Message() << row.x << "," << row.y << " + " << offset.x << "," << offset.y);
-            const std::string lines = TipLines(tips);
-            EXPECT_EQ(lines.find("Asymptote"), std::string::npos) << lines;
-            EXPECT_NE(lines.find(row.names), std::string::npos) << lines;
-            // A point's tip: plain lines, not the curve's typeset equation.
-            EXPECT_NE(code, -1);
-            ASSERT_EQ(tips.m_tips.GetCount(), 1);
-            EXPECT_EQ(tips.m_tips.At(0)->LineValue(0), KTTipInfo::MarkText);
+    const CSize windows[] = {{500, 400}, {800, 600}, {1366, 768}, {1600, 1200}, {2560, 1600}};
+    for (const CSize& window : windows) {
+        GraphRig sized;
+        sized.SetWindow(window.cx, window.cy);
+        build(sized);
+        sized.Cycle();
+        for (const auto& row : rows) {
+            for (const CPoint& offset : offsets) {
+                const CPoint at = sized.Device(row.x, row.y) + offset;
+                KTTipContent tips;
+                const int code = sized.m_graph.BuildTips(at.x, at.y, tips);
+                SCOPED_TRACE(testing::Message() << window.cx << "x" << window.cy << " at " << row.x << ","
+                                                << row.y << " + " << offset.x << "," << offset.y);
+                const std::string lines = TipLines(tips);
+                EXPECT_EQ(lines.find("Asymptote"), std::string::npos) << lines;
+                EXPECT_NE(lines.find(row.names), std::string::npos) << lines;
+                // A point's tip: plain lines, not the curve's typeset equation.
+                EXPECT_NE(code, -1);
+                ASSERT_EQ(tips.m_tips.GetCount(), 1);
+                EXPECT_EQ(tips.m_tips.At(0)->LineValue(0), KTTipInfo::MarkText);
+            }
         }
     }
 
+    GraphRig rig;
+    build(rig);
+    rig.Cycle();
     // The stored point nearest the mouse decides the item and the marker.
     const CPoint vertex = rig.Device(0, -4);
     KTTipContent tips;

@@ -29,7 +29,7 @@ public:
     void Cycle(double range = 10.0)
     {
         m_graph.ComputeDataExtents();
-        m_graph.SetArea(0, 0, 13450, -11000);
+        m_graph.SetArea(0, 0, m_area.cx, m_area.cy);
         m_graph.Layout(m_dc);
         if (range > 0.0) {
             for (KTAxis* axis : {&m_graph.Axes().m_xAxis, &m_graph.Axes().m_yAxis}) {
@@ -51,8 +51,13 @@ public:
     KTFunction3& Function(int slot) { return m_graph.Data().Function(slot); }
     CPoint Device(double x, double y) { return m_graph.Axes().GraphToDevice(KTPoint(x, y), 0, 0); }
 
+    /// The plot's area in logical units (HIMETRIC, y upwards): a window of w x h pixels at 96
+    /// dots per inch is {w * 2540 / 96, -h * 2540 / 96}.
+    void SetWindow(int width, int height) { m_area = CSize(width * 2540 / 96, -height * 2540 / 96); }
+
     KTGraph3 m_graph;
     KTDC m_dc;
+    CSize m_area{13450, -11000};
 };
 
 /// Even-odd rule with a ray to the right.
