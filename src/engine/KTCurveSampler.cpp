@@ -465,9 +465,8 @@ std::vector<int> KTCurveSampler::PoleSteps(const KTFunction3::PreparedList* boun
         return steps;
     }
     // A stretch of samples whose bound is finite holds no pole, nor does one without any value.
-    return StepsNotCleared(count, [&](int first, int last) {
-        return MayHoldPole(BoundOver(*bounds, x(first), x(last)));
-    });
+    return StepsNotCleared(
+        count, [&](int first, int last) { return MayHoldPole(BoundOver(*bounds, x(first), x(last))); });
 }
 
 std::vector<int> KTCurveSampler::StepsNotCleared(int count, const std::function<bool(int, int)>& mayHold)

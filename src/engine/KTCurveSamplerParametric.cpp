@@ -90,7 +90,8 @@ void KTCurveSampler::FollowParametric()
     };
     if (bounded) {
         steps = StepsNotCleared(count, [&](int first, int last) {
-            return mayHold(points[static_cast<std::size_t>(first)].t, points[static_cast<std::size_t>(last)].t);
+            return mayHold(points[static_cast<std::size_t>(first)].t,
+                           points[static_cast<std::size_t>(last)].t);
         });
     }
     const bool dense = static_cast<int>(steps.size()) > DensePoles;
