@@ -93,6 +93,9 @@ public:
     /// The lattice points of the cell's boundary counter-clockwise from its bottom left corner:
     /// its corners and every evaluated point on its sides (put there by smaller neighbours).
     void Boundary(const Cell& cell, std::vector<KTImplicitLattice::Sample>& out);
+    /// The boundary as Boundary gives it, read without evaluating anything (from any thread once
+    /// the cells are judged); false where a point's value is still to come.
+    bool EvaluatedBoundary(const Cell& cell, std::vector<KTImplicitLattice::Sample>& out) const;
     /// Whether smaller neighbours put lattice points on the cell's sides.
     bool HasSidePoints(const Cell& cell) const;
 
@@ -119,8 +122,9 @@ private:
     void AddLeaf(const Cell& cell, LeafKind kind, std::int32_t first = -1, std::int32_t second = -1);
     /// The evaluated lattice points strictly inside the side of `length` from (i, j), in order
     /// from there or (`backward`) toward it.
+    template <class Sampler>
     void SideSamples(int i, int j, int length, bool alongX, bool backward,
-                     std::vector<KTImplicitLattice::Sample>& out);
+                     std::vector<KTImplicitLattice::Sample>& out, const Sampler& sample) const;
 
     /// What each worker's judgements use as scratch.
     struct alignas(64) Scratch

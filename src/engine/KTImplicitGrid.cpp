@@ -61,7 +61,7 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
     // The cells, level by level; then the arcs through the leaves, joined into lines.
     p.levels.Run(p.workers, threads);
     KTImplicitWorker* const caller = KTImplicitWorker::SetCurrent(&after);
-    p.segments.Build();
+    p.segments.Build(threads);
     p.polylines.Join(p.crossings, p.segments.Ends());
     KTImplicitWorker::SetCurrent(caller);
 

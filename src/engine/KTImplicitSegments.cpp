@@ -1,7 +1,10 @@
 #include "engine/KTImplicitSegments.h"
 
+#include "engine/KTImplicitLevelThreads.h"
+
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -20,44 +23,125 @@ void KTImplicitSegments::Reset()
     m_ends.clear();
 }
 
-void KTImplicitSegments::Build()
+void KTImplicitSegments::Build(bool threads)
 {
     std::vector<KTImplicitLattice::Sample>& boundary = m_lists[KTImplicitWorker::Current().list].boundary;
-    m_cells.ForEachLeaf([this, &boundary](KTImplicitCells::Leaf& leaf) {
-        if (leaf.built)
-            return;
-        if (leaf.kind == KTImplicitCells::LeafKind::Finest) {
+    m_open.clear();
+    m_cells.ForEachLeaf([this](KTImplicitCells::Leaf& leaf) {
+        if (!leaf.built)
+            m_open.push_back({&leaf, -1, -1, false});
+    });
+    // Most leaves join crossings their neighbours found already: looked up side by side, while
+    // nothing adds any, they keep the order of the leaves when their segments are added.
+    constexpr int kParts = 4;
+    constexpr std::size_t kFewest = 2048;
+    const std::size_t count = m_open.size();
+    const auto part = [this, count](int k, std::vector<KTImplicitLattice::Sample>& scratch) {
+        Settle(count * static_cast<std::size_t>(k) / kParts, count * static_cast<std::size_t>(k + 1) / kParts,
+               scratch);
+    };
+    if (threads && count >= kFewest) {
+        std::vector<KTImplicitLattice::Sample> scratch[kParts];
+        const std::function<void(int)> task = [&part, &scratch](int k) { part(k, scratch[k]); };
+        if (!KTImplicitLevelThreads::Run(kParts, task))
+            for (int k = 0; k < kParts; ++k)
+                part(k, boundary);
+    } else {
+        Settle(0, count, boundary);
+    }
+    // A search adds crossings, and may name another on an interval a settled leaf looked up, and
+    // an evaluation may show a point on a settled leaf's side: from the first of either, the
+    // leaves look their crossings up again one by one.
+    const std::int64_t before = m_crossings.Count();
+    const long long evaluated = KTImplicitWorker::Current().evaluations;
+    bool added = false;
+    for (Open& open : m_open) {
+        KTImplicitCells::Leaf& leaf = *open.leaf;
+        if (open.settled && !added) {
+            Add(open.a, open.b);
+        } else if (leaf.kind == KTImplicitCells::LeafKind::Finest) {
             BuildLeafOfOneCell(leaf);
-            return;
+        } else {
+            BuildLeaf(leaf, boundary);
         }
-        // A simple leaf whose sides no smaller neighbour split keeps the crossings it was judged
-        // by; else its boundary shows them on the shorter intervals its neighbours made.
+        added =
+            added || m_crossings.Count() != before || KTImplicitWorker::Current().evaluations != evaluated;
+    }
+    Gather();
+}
+
+void KTImplicitSegments::Settle(std::size_t begin, std::size_t end,
+                                std::vector<KTImplicitLattice::Sample>& boundary)
+{
+    for (std::size_t o = begin; o < end; ++o) {
+        Open& open = m_open[o];
+        const KTImplicitCells::Leaf& leaf = *open.leaf;
+        if (leaf.kind == KTImplicitCells::LeafKind::Finest)
+            continue;
+        open.a = leaf.ends[0];
+        open.b = leaf.ends[1];
         if (!m_cells.HasSidePoints(leaf.cell)) {
-            Add(leaf.ends[0], leaf.ends[1]);
-            return;
+            open.settled = true;
+            continue;
         }
-        m_cells.Boundary(leaf.cell, boundary);
+        if (!m_cells.EvaluatedBoundary(leaf.cell, boundary))
+            continue;
         std::int32_t found[2] = {-1, -1};
         int n = 0;
-        const std::size_t count = boundary.size();
-        for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t size = boundary.size();
+        bool missing = false;
+        for (std::size_t k = 0; k < size && !missing; ++k) {
             const KTImplicitLattice::Sample& a = boundary[k];
-            const KTImplicitLattice::Sample& b = boundary[(k + 1) % count];
+            const KTImplicitLattice::Sample& b = boundary[(k + 1) % size];
             if (Positive(a.f) == Positive(b.f))
                 continue;
-            const std::int32_t id = a.j == b.j
-                                        ? m_crossings.At(std::min(a.i, b.i), a.j, true, std::abs(a.i - b.i))
-                                        : m_crossings.At(a.i, std::min(a.j, b.j), false, std::abs(a.j - b.j));
+            const std::int32_t id =
+                a.j == b.j ? m_crossings.Found(std::min(a.i, b.i), a.j, true, std::abs(a.i - b.i))
+                           : m_crossings.Found(a.i, std::min(a.j, b.j), false, std::abs(a.j - b.j));
+            missing = id < 0;
             if (n < 2)
                 found[n] = id;
             ++n;
         }
-        if (n == 2)
-            Add(found[0], found[1]);
-        else
-            Add(leaf.ends[0], leaf.ends[1]);
-    });
-    Gather();
+        if (missing)
+            continue;
+        if (n == 2) {
+            open.a = found[0];
+            open.b = found[1];
+        }
+        open.settled = true;
+    }
+}
+
+void KTImplicitSegments::BuildLeaf(KTImplicitCells::Leaf& leaf,
+                                   std::vector<KTImplicitLattice::Sample>& boundary)
+{
+    // A simple leaf whose sides no smaller neighbour split keeps the crossings it was judged
+    // by; else its boundary shows them on the shorter intervals its neighbours made.
+    if (!m_cells.HasSidePoints(leaf.cell)) {
+        Add(leaf.ends[0], leaf.ends[1]);
+        return;
+    }
+    m_cells.Boundary(leaf.cell, boundary);
+    std::int32_t found[2] = {-1, -1};
+    int n = 0;
+    const std::size_t count = boundary.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const KTImplicitLattice::Sample& a = boundary[k];
+        const KTImplicitLattice::Sample& b = boundary[(k + 1) % count];
+        if (Positive(a.f) == Positive(b.f))
+            continue;
+        const std::int32_t id = a.j == b.j
+                                    ? m_crossings.At(std::min(a.i, b.i), a.j, true, std::abs(a.i - b.i))
+                                    : m_crossings.At(a.i, std::min(a.j, b.j), false, std::abs(a.j - b.j));
+        if (n < 2)
+            found[n] = id;
+        ++n;
+    }
+    if (n == 2)
+        Add(found[0], found[1]);
+    else
+        Add(leaf.ends[0], leaf.ends[1]);
 }
 
 void KTImplicitSegments::Gather()
@@ -278,7 +362,8 @@ void KTImplicitSegments::Add(std::int32_t a, std::int32_t b)
     if (sa < 0 || sb < 0)
         return;
     std::vector<std::int32_t>& ends = m_lists[KTImplicitWorker::Current().list].ends;
-    const std::int32_t id = (KTImplicitWorker::Current().list << IdBits) | static_cast<std::int32_t>(ends.size() / 2);
+    const std::int32_t id =
+        (KTImplicitWorker::Current().list << IdBits) | static_cast<std::int32_t>(ends.size() / 2);
     ends.push_back(a);
     ends.push_back(b);
     ca.segments[sa] = id;

@@ -34,8 +34,9 @@ public:
     void Reset();
     /// The segments of every leaf not built yet, in the order of the leaves; new crossings go to
     /// the current worker's list. Then the segments of all lists become one list (Ends), and the
-    /// crossings name them by their place in it.
-    void Build();
+    /// crossings name them by their place in it. With `threads`, the crossings of the leaves that
+    /// need no search are looked up on the kept threads first.
+    void Build(bool threads);
     /// The segments through a leaf of one lattice cell (of a band the levels have finished, on
     /// the thread of a level below the one that made it: cells of one band touch no lattice of
     /// the bands two away). The segments go to the current worker's list.
@@ -67,9 +68,24 @@ private:
     /// The lists as one, in their order, and the crossings' segments renamed to match.
     void Gather();
 
+    /// A leaf still to build, and the crossings its segment joins when they are known without
+    /// a search (`settled`).
+    struct Open
+    {
+        KTImplicitCells::Leaf* leaf;
+        std::int32_t a, b;
+        bool settled;
+    };
+    /// The segment of a leaf of more than one lattice cell, ends found by At.
+    void BuildLeaf(KTImplicitCells::Leaf& leaf, std::vector<KTImplicitLattice::Sample>& boundary);
+    /// Settles the open leaves [begin, end) where only lookups are needed; reads, never writes,
+    /// what other threads read.
+    void Settle(std::size_t begin, std::size_t end, std::vector<KTImplicitLattice::Sample>& boundary);
+
     KTImplicitLattice& m_lattice;
     KTImplicitCrossings& m_crossings;
     KTImplicitCells& m_cells;
+    std::vector<Open> m_open;
     List m_lists[KTImplicitCrossings::MaxLists];
     std::vector<std::int32_t> m_ends;
 };

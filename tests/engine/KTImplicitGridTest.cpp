@@ -6,18 +6,24 @@
 // the threads of several levels join crossings of one leaf each.
 
 #include "engine/KTEvaluationProgram.h"
+#include "engine/KTImplicitCells.h"
+#include "engine/KTImplicitCrossings.h"
 #include "engine/KTImplicitGrid.h"
+#include "engine/KTImplicitLattice.h"
 #include "engine/KTImplicitLevelThreads.h"
 #include "engine/KTImplicitLevels.h"
+#include "engine/KTImplicitWorker.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -212,6 +218,82 @@ TEST(KTImplicitGrid, LevelThreadsStartWithTheFirstTraceThatUsesThem)
     EXPECT_EQ(KTImplicitLevelThreads::Started(), before);
     TraceOf(kRows[1], true, false, true);
     EXPECT_EQ(KTImplicitLevelThreads::Started(), KTImplicitLevels::Levels - 1);
+}
+
+} // namespace
+
+namespace {
+
+// The segments of the leaves left to the end look their crossings up on several threads, reading
+// only: the boundary read without evaluating is the one read with evaluation, or says that a
+// point is still to come; a crossing looked up is the one At gives, and a lookup adds none.
+TEST(KTImplicitGrid, LookupsWithoutEvaluatingAgreeWithTheReadsThatEvaluate)
+{
+    // x + 2y - 3.5 on a lattice of 8 x 8 over [0, 8]: lattice coordinates are graph ones.
+    KTImplicitLattice lattice;
+    lattice.Reset(0.0, 8.0, 0.0, 8.0, 8, 8);
+    const auto difference = [](double x, double y) { return x + 2.0 * y - 3.5; };
+    const KTImplicitLattice::RowDifference rows = [&difference](const double* xs, double y, double* out,
+                                                                int count) {
+        for (int k = 0; k < count; ++k)
+            out[k] = difference(xs[k], y);
+    };
+    lattice.Start(difference, rows, {});
+    lattice.ReserveTiles(1);
+    KTImplicitWorker worker;
+    worker.Start(0);
+    KTImplicitWorker* const caller = KTImplicitWorker::SetCurrent(&worker);
+    KTImplicitCrossings crossings(lattice);
+    crossings.Reset(1);
+    KTImplicitCells cells(lattice, crossings);
+    cells.Reset(1);
+
+    // The cell [0, 4] x [0, 4] with its corners and a point a smaller neighbour put on its
+    // bottom side (2, 0), and one on its right side (4, 2) still pending.
+    const KTImplicitCells::Cell cell{0, 0, 4, 4};
+    for (const auto& p : {std::pair{0, 0}, {4, 0}, {4, 4}, {0, 4}, {2, 0}})
+        lattice.Value(p.first, p.second);
+    lattice.Defer(4, 2);
+    std::vector<KTImplicitLattice::Sample> read, evaluated;
+    EXPECT_FALSE(cells.EvaluatedBoundary(cell, read));
+    EXPECT_TRUE(lattice.IsPendingPoint(4, 2));
+    EXPECT_EQ(worker.evaluations, 5);
+    lattice.EvaluateRows(*worker.pending);
+    ASSERT_TRUE(cells.EvaluatedBoundary(cell, read));
+    cells.Boundary(cell, evaluated);
+    // Counter-clockwise from the bottom left: (0,0) (2,0) (4,0) (4,2) (4,4) (0,4).
+    const int expected[][2] = {{0, 0}, {2, 0}, {4, 0}, {4, 2}, {4, 4}, {0, 4}};
+    ASSERT_EQ(read.size(), std::size(expected));
+    ASSERT_EQ(evaluated.size(), read.size());
+    for (std::size_t k = 0; k < read.size(); ++k) {
+        EXPECT_EQ(read[k].i, expected[k][0]) << k;
+        EXPECT_EQ(read[k].j, expected[k][1]) << k;
+        EXPECT_EQ(read[k].i, evaluated[k].i) << k;
+        EXPECT_EQ(read[k].j, evaluated[k].j) << k;
+        EXPECT_TRUE(SameBits(read[k].f, evaluated[k].f)) << k;
+        EXPECT_TRUE(SameBits(read[k].f, difference(expected[k][0], expected[k][1]))) << k;
+    }
+
+    // The line crosses the bottom side between (2, 0) and (4, 0) at x = 3.5, and the left side
+    // between (0, 0) and (0, 4) at y = 1.75.
+    EXPECT_EQ(crossings.Found(2, 0, true, 2), -1);
+    EXPECT_EQ(crossings.Count(), 0);
+    const std::int32_t bottom = crossings.At(2, 0, true, 2);
+    const std::int32_t left = crossings.At(0, 0, false, 4);
+    EXPECT_NEAR(crossings[bottom].u, 3.5, 1.0 / 50);
+    EXPECT_NEAR(crossings[left].v, 1.75, 4.0 / 50);
+    EXPECT_EQ(crossings.Count(), 2);
+    EXPECT_EQ(crossings.Found(2, 0, true, 2), bottom);
+    EXPECT_EQ(crossings.Found(0, 0, false, 4), left);
+    // Another interval from the same point is another crossing's: At would search it.
+    EXPECT_EQ(crossings.Found(2, 0, true, 1), -1);
+    EXPECT_EQ(crossings.Found(0, 0, false, 2), -1);
+    EXPECT_EQ(crossings.Found(0, 0, true, 2), -1);
+    EXPECT_EQ(crossings.At(2, 0, true, 2), bottom);
+    EXPECT_EQ(crossings.Count(), 2);
+
+    KTImplicitWorker::SetCurrent(caller);
+    lattice.Finish();
 }
 
 } // namespace
