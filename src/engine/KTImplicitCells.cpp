@@ -395,15 +395,7 @@ void KTImplicitCells::Boundary(const Cell& c, std::vector<KTImplicitLattice::Sam
         to.push_back(m_lattice.SampleAt(i, j));
         return true;
     };
-    out.clear();
-    sample(c.i0, c.j0, out);
-    SideSamples(c.i0, c.j0, c.i1 - c.i0, true, false, out, sample);
-    sample(c.i1, c.j0, out);
-    SideSamples(c.i1, c.j0, c.j1 - c.j0, false, false, out, sample);
-    sample(c.i1, c.j1, out);
-    SideSamples(c.i0, c.j1, c.i1 - c.i0, true, true, out, sample);
-    sample(c.i0, c.j1, out);
-    SideSamples(c.i0, c.j0, c.j1 - c.j0, false, true, out, sample);
+    WalkBoundary(c, out, sample);
 }
 
 bool KTImplicitCells::EvaluatedBoundary(const Cell& c, std::vector<KTImplicitLattice::Sample>& out) const
@@ -415,6 +407,14 @@ bool KTImplicitCells::EvaluatedBoundary(const Cell& c, std::vector<KTImplicitLat
         to.push_back(s);
         return evaluated;
     };
+    WalkBoundary(c, out, sample);
+    return evaluated;
+}
+
+template <class Sampler>
+void KTImplicitCells::WalkBoundary(const Cell& c, std::vector<KTImplicitLattice::Sample>& out,
+                                   const Sampler& sample) const
+{
     out.clear();
     sample(c.i0, c.j0, out);
     SideSamples(c.i0, c.j0, c.i1 - c.i0, true, false, out, sample);
@@ -424,7 +424,6 @@ bool KTImplicitCells::EvaluatedBoundary(const Cell& c, std::vector<KTImplicitLat
     SideSamples(c.i0, c.j1, c.i1 - c.i0, true, true, out, sample);
     sample(c.i0, c.j1, out);
     SideSamples(c.i0, c.j0, c.j1 - c.j0, false, true, out, sample);
-    return evaluated;
 }
 
 template <class Sampler>

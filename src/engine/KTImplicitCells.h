@@ -120,6 +120,10 @@ private:
                            const KTImplicitCrossings::Crossing& q);
     void Split(const Cell& cell, std::vector<Cell>& children);
     void AddLeaf(const Cell& cell, LeafKind kind, std::int32_t first = -1, std::int32_t second = -1);
+    /// The cell's corners and side points in order round it from (i0, j0) along i first, each read
+    /// by `sample`.
+    template <class Sampler>
+    void WalkBoundary(const Cell& cell, std::vector<KTImplicitLattice::Sample>& out, const Sampler& sample) const;
     /// The evaluated lattice points strictly inside the side of `length` from (i, j), in order
     /// from there or (`backward`) toward it.
     template <class Sampler>
