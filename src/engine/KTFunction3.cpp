@@ -269,6 +269,23 @@ template <class Quotient> double Settled(const Quotient& difference, double x, d
     return fine.value;
 }
 
+/// f a step h either side of x, at the points as they are (far from 0 a narrow step is a few of
+/// x's last bits); `valued` is false where f has no value at either.
+struct Sides
+{
+    double behind, ahead, fb, fa;
+    bool valued;
+};
+
+template <class Value> Sides Around(const Value& f, double x, double h)
+{
+    Sides s{x - h, x + h, 0.0, 0.0, false};
+    s.fb = f(s.behind);
+    s.fa = f(s.ahead);
+    s.valued = !KTEvaluationRules::IsSentinel(s.fa) && !KTEvaluationRules::IsSentinel(s.fb);
+    return s;
+}
+
 } // namespace
 
 double KTFunction3::Derivative(double x)
@@ -277,18 +294,16 @@ double KTFunction3::Derivative(double x)
     // is exact for quadratics up to rounding. A curve that turns within that step (sin x far
     // from 0, any curve on a view narrower than the step) needs one within a sample's spacing:
     // where the two differ by more than the narrow one's rounding, the narrow one holds.
-    const auto difference = [this, x](double h) {
-        const double ahead = x + h;
-        const double behind = x - h;
-        const double fa = Evaluate(ahead, KTNoSecondValue).m_y;
-        const double fb = Evaluate(behind, KTNoSecondValue).m_y;
+    const auto f = [this](double t) { return Evaluate(t, KTNoSecondValue).m_y; };
+    const auto difference = [&f, x](double h) {
+        const Sides s = Around(f, x, h);
         Difference d;
-        if (KTEvaluationRules::IsSentinel(fa) || KTEvaluationRules::IsSentinel(fb))
+        if (!s.valued)
             return d;
         // The distance between the points as they are, not 2h as it was meant.
-        const double width = ahead - behind;
-        d.value = (fa - fb) / width;
-        d.rounding = kDifferenceRounding * DBL_EPSILON * std::max(std::fabs(fa), std::fabs(fb)) / width;
+        const double width = s.ahead - s.behind;
+        d.value = (s.fa - s.fb) / width;
+        d.rounding = kDifferenceRounding * DBL_EPSILON * std::max(std::fabs(s.fa), std::fabs(s.fb)) / width;
         return d;
     };
     return Settled(difference, x, kSlopeStep * std::max(1.0, std::fabs(x)), kSlopeSpacingPart * m_tolerance);
@@ -296,23 +311,20 @@ double KTFunction3::Derivative(double x)
 
 double KTFunction3::SecondDerivative(double x)
 {
-    const double here = Evaluate(x, KTNoSecondValue).m_y;
+    const auto f = [this](double t) { return Evaluate(t, KTNoSecondValue).m_y; };
+    const double here = f(x);
     if (KTEvaluationRules::IsSentinel(here))
         return KTUndefinedValue;
-    const auto difference = [this, x, here](double h) {
-        const double ahead = x + h;
-        const double behind = x - h;
-        const double fa = Evaluate(ahead, KTNoSecondValue).m_y;
-        const double fb = Evaluate(behind, KTNoSecondValue).m_y;
+    const auto difference = [&f, x, here](double h) {
+        const Sides s = Around(f, x, h);
         Difference d;
-        if (KTEvaluationRules::IsSentinel(fa) || KTEvaluationRules::IsSentinel(fb))
+        if (!s.valued)
             return d;
-        // The steps as they are: far from 0 a narrow step is a few of x's last bits.
-        const double up = ahead - x;
-        const double down = x - behind;
-        d.value = 2.0 * ((fa - here) / up - (here - fb) / down) / (up + down);
+        const double up = s.ahead - x;
+        const double down = x - s.behind;
+        d.value = 2.0 * ((s.fa - here) / up - (here - s.fb) / down) / (up + down);
         d.rounding = 4.0 * kDifferenceRounding * DBL_EPSILON *
-                     std::max({std::fabs(fa), std::fabs(here), std::fabs(fb)}) / (up * down);
+                     std::max({std::fabs(s.fa), std::fabs(here), std::fabs(s.fb)}) / (up * down);
         return d;
     };
     return Settled(difference, x, kCurvatureStep * std::max(1.0, std::fabs(x)),

@@ -733,12 +733,22 @@ TEST(KTAxesDraw, LabelsReadBackAndStandClearAtEveryScaleAndSize)
 TEST(KTAxesDraw, LabelTextsOfLargeAndTinyViews)
 {
     const PointDecimals decimals;
-    const struct
+    struct Row
     {
         const char* min;
         const char* max;
         std::vector<std::string> labels;
-    } rows[] = {
+    };
+    const auto check = [](const Row& row) {
+        KTOptionAxes2 options;
+        options.m_xMinShowS.SetValue(row.min);
+        options.m_xMaxShowS.SetValue(row.max);
+        KTAxes axes;
+        RecordingDC r;
+        LayOut(axes, options, r.dc);
+        EXPECT_EQ(Texts(KTLinearAxisLabels(axes.m_xAxis, false)), row.labels) << row.min << ".." << row.max;
+    };
+    const Row rows[] = {
         {"-0.000001", "0.000001", {"-1*10^-6", "-5*10^-7", "5*10^-7", "1*10^-6"}},
         {"-0.00000001", "0.00000001", {"-1*10^-8", "-5*10^-9", "5*10^-9", "1*10^-8"}},
         {"-0.000000000001", "0.000000000001", {"-1*10^-12", "-5*10^-13", "5*10^-13", "1*10^-12"}},
@@ -752,36 +762,17 @@ TEST(KTAxesDraw, LabelTextsOfLargeAndTinyViews)
          "1000000.001",
          {"1000000", "1000000.0002", "1000000.0004", "1000000.0006", "1000000.0008", "1000000.001"}},
     };
-    for (const auto& row : rows) {
-        KTOptionAxes2 options;
-        options.m_xMinShowS.SetValue(row.min);
-        options.m_xMaxShowS.SetValue(row.max);
-        KTAxes axes;
-        RecordingDC r;
-        LayOut(axes, options, r.dc);
-        EXPECT_EQ(Texts(KTLinearAxisLabels(axes.m_xAxis, false)), row.labels) << row.min;
-    }
+    for (const Row& row : rows)
+        check(row);
 
     // With decimal commas, in the plain digits and in the mantissas alike.
     const kttest::LocaleScope commas(',', ';');
-    const struct
-    {
-        const char* min;
-        const char* max;
-        std::vector<std::string> labels;
-    } commaRows[] = {
+    const Row commaRows[] = {
         {"0", "0,000003", {"5*10^-7", "1*10^-6", "1,5*10^-6", "2*10^-6", "2,5*10^-6", "3*10^-6"}},
         {"-0,5", "0,5", {"-0,4", "-0,2", "0,2", "0,4"}},
     };
-    for (const auto& row : commaRows) {
-        KTOptionAxes2 options;
-        options.m_xMinShowS.SetValue(row.min);
-        options.m_xMaxShowS.SetValue(row.max);
-        KTAxes axes;
-        RecordingDC r;
-        LayOut(axes, options, r.dc);
-        EXPECT_EQ(Texts(KTLinearAxisLabels(axes.m_xAxis, false)), row.labels) << row.max;
-    }
+    for (const Row& row : commaRows)
+        check(row);
     KTOptionAxes2 options;
     options.m_xMinShowS.SetValue("0");
     options.m_xMaxShowS.SetValue("0,000003");
