@@ -34,6 +34,10 @@ double Length(double x, double y)
 void KTImplicitCells::Reset(int lists)
 {
     m_count = std::clamp(lists, 1, KTImplicitCrossings::MaxLists);
+    if (m_leaves.size() < static_cast<std::size_t>(m_count)) {
+        m_leaves.resize(static_cast<std::size_t>(m_count));
+        m_scratch.resize(static_cast<std::size_t>(m_count));
+    }
     for (KTImplicitChunks<Leaf>& list : m_leaves)
         list.Clear();
 }

@@ -59,7 +59,7 @@ public:
         : m_lattice(lattice), m_crossings(crossings)
     {
     }
-    /// Empties the lists of leaves for a trace with `lists` workers; their room stays.
+    /// Empties the lists of leaves for a trace with `lists` lists; their room stays.
     void Reset(int lists);
 
     /// Defers the lattice points the cell's judgement reads beyond its corners and middle, so that
@@ -138,7 +138,7 @@ private:
 
     KTImplicitLattice& m_lattice;
     KTImplicitCrossings& m_crossings;
-    KTImplicitChunks<Leaf> m_leaves[KTImplicitCrossings::MaxLists];
-    Scratch m_scratch[KTImplicitCrossings::MaxLists];
+    std::vector<KTImplicitChunks<Leaf>> m_leaves;
+    std::vector<Scratch> m_scratch;
     int m_count = 0;
 };

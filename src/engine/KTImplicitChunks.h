@@ -1,17 +1,20 @@
 #pragma once
-// A list that one thread of an implicit trace appends to while others read the entries it made
-// before: entries live in chunks that never move, and the list's count has cache lines of its own,
-// as it changes with every entry. Emptied, it keeps its chunks for the next plot.
+// A list that one thread of an implicit trace appends to: entries live in chunks that never move,
+// so that a reference to one stays good while more are added, and the list's count has cache
+// lines of its own, as it changes with every entry. A trace has a list for each band of its
+// lattice, most of them short: the chunks are small. Emptied, it keeps its chunks for the next
+// plot.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 template <class T> class alignas(64) KTImplicitChunks
 {
 public:
     /// Entries a list may hold: ids of entries carry their list in the bits above these.
-    static constexpr int IdBits = 26;
+    static constexpr int IdBits = 22;
 
     T& operator[](std::int32_t k) { return m_chunks[static_cast<std::size_t>(k >> Shift)][k & Mask]; }
     const T& operator[](std::int32_t k) const
@@ -23,10 +26,8 @@ public:
     std::int32_t Add(const T& value)
     {
         const std::size_t chunk = static_cast<std::size_t>(m_size >> Shift);
-        if (!m_chunks)
-            m_chunks = std::make_unique<std::unique_ptr<T[]>[]>(MaxChunks);
-        if (!m_chunks[chunk])
-            m_chunks[chunk] = std::make_unique<T[]>(std::size_t{1} << Shift);
+        if (chunk == m_chunks.size())
+            m_chunks.push_back(std::make_unique<T[]>(std::size_t{1} << Shift));
         m_chunks[chunk][m_size & Mask] = value;
         return m_size++;
     }
@@ -34,9 +35,8 @@ public:
     void Clear() { m_size = 0; }
 
 private:
-    static constexpr int Shift = 12;
+    static constexpr int Shift = 10;
     static constexpr std::int32_t Mask = (1 << Shift) - 1;
-    static constexpr std::size_t MaxChunks = std::size_t{1} << (IdBits - Shift);
-    std::unique_ptr<std::unique_ptr<T[]>[]> m_chunks;
+    std::vector<std::unique_ptr<T[]>> m_chunks;
     std::int32_t m_size = 0;
 };

@@ -42,6 +42,8 @@ double kNoHint()
 void KTImplicitCrossings::Reset(int lists)
 {
     m_count = std::clamp(lists, 1, MaxLists);
+    if (m_lists.size() < static_cast<std::size_t>(m_count))
+        m_lists.resize(static_cast<std::size_t>(m_count));
     for (KTImplicitChunks<Crossing>& list : m_lists)
         list.Clear();
 }

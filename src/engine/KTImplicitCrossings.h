@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 class KTImplicitCrossings
 {
@@ -36,11 +37,12 @@ public:
         int Length() const { return end - (alongX ? i : j); }
     };
 
-    /// The most lists a trace appends to (one per worker).
-    static constexpr int MaxLists = 8;
+    /// The most lists a trace appends to (one per band of the lattice, and one for what comes
+    /// after the bands): ids carry the list above the bits of its entries.
+    static constexpr int MaxLists = 1 << (31 - KTImplicitChunks<Crossing>::IdBits);
 
     explicit KTImplicitCrossings(KTImplicitLattice& lattice) : m_lattice(lattice) {}
-    /// Empties the lists for a trace with `lists` workers; their room stays.
+    /// Empties the lists for a trace with `lists` lists (at most MaxLists); their room stays.
     void Reset(int lists);
 
     Crossing& operator[](std::int32_t id)
@@ -121,6 +123,6 @@ private:
     std::int32_t Add(int i, int j, bool alongX, int length, const Root& root, bool record = true);
 
     KTImplicitLattice& m_lattice;
-    KTImplicitChunks<Crossing> m_lists[MaxLists];
+    std::vector<KTImplicitChunks<Crossing>> m_lists;
     int m_count = 0;
 };

@@ -2,12 +2,12 @@
 
 #include "engine/KTImplicitCells.h"
 #include "engine/KTImplicitCrossings.h"
+#include "engine/KTImplicitLevelThreads.h"
 #include "engine/KTImplicitLevels.h"
 #include "engine/KTImplicitPolylines.h"
 #include "engine/KTImplicitSegments.h"
 #include "engine/KTImplicitWorker.h"
 
-#include <thread>
 
 struct KTImplicitGrid::Parts
 {
@@ -38,27 +38,29 @@ KTImplicitGrid::~KTImplicitGrid()
 void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& rows, const Bound& bound)
 {
     Parts& p = *m_parts;
-    constexpr int workers = KTImplicitLevels::Workers;
+    // A worker for each thread, and one for what comes after the bands.
+    const int workers = KTImplicitLevelThreads::Count() + 1;
+    const int lists = p.levels.Lists();
     p.lattice.Start(difference, rows, bound);
     p.lattice.ReserveTiles(workers);
-    p.crossings.Reset(workers);
-    p.cells.Reset(workers);
-    p.segments.Reset();
+    p.crossings.Reset(lists);
+    p.cells.Reset(lists);
+    p.segments.Reset(lists);
     p.polylines.Reset();
-    p.workers.resize(workers);
-    for (int k = 0; k < workers; ++k)
-        p.workers[static_cast<std::size_t>(k)].Start(k);
-    KTImplicitWorker& after = p.workers[KTImplicitLevels::AfterLevels];
+    p.workers.resize(static_cast<std::size_t>(workers));
+    for (KTImplicitWorker& w : p.workers)
+        w.Start(lists - 1);
+    KTImplicitWorker& after = p.workers.back();
 
-    // The corners of the first cells, and how many of them the curves cross: one level's
-    // thread per band is worth its waiting only for many curves. One point at a time the
-    // difference may not be callable from other threads, and the evaluation of rows is what
-    // keeps the threads apart from the caller's lists of points.
+    // The corners of the first cells, and how many of them the curves cross: threads are worth
+    // their waiting only for many curves. One point at a time the difference may not be
+    // callable from other threads, and the evaluation of rows is what keeps the threads apart
+    // from the caller's lists of points.
     const int crossed = p.levels.FirstCorners(after);
     const int bands = (p.lattice.Rows() + KTImplicitLevels::TopCell - 1) / KTImplicitLevels::TopCell;
     const bool threads = p.lattice.HasRows() && m_concurrent && bands > 2 && crossed >= m_threadedCells &&
-                         std::thread::hardware_concurrency() > 1;
-    // The cells, level by level; then the arcs through the leaves, joined into lines.
+                         KTImplicitLevelThreads::Count() > 1;
+    // The cells, band by band; then the arcs through the leaves, joined into lines.
     p.levels.Run(p.workers, threads);
     KTImplicitWorker* const caller = KTImplicitWorker::SetCurrent(&after);
     p.segments.Build(threads);

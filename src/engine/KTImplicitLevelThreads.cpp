@@ -1,9 +1,17 @@
 #include "engine/KTImplicitLevelThreads.h"
 
+#include <algorithm>
+
 KTImplicitLevelThreads& KTImplicitLevelThreads::Kept()
 {
     static KTImplicitLevelThreads threads;
     return threads;
+}
+
+int KTImplicitLevelThreads::Count()
+{
+    static const int count = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    return count;
 }
 
 bool KTImplicitLevelThreads::Run(int count, const std::function<void(int)>& task)

@@ -1,7 +1,7 @@
 #pragma once
-// Threads kept for the levels of implicit traces, so that a trace does not start and end its
-// own: a thread's start costs about as much as a band's judgement. They are started by the first
-// trace that asks for them and stay, asleep, until the program ends.
+// Threads kept for implicit traces, so that a trace does not start and end its own: a thread's
+// start costs about as much as a band's judgement. They are started by the first trace that asks
+// for them and stay, asleep, until the program ends.
 
 #include <condition_variable>
 #include <functional>
@@ -12,6 +12,9 @@
 class KTImplicitLevelThreads
 {
 public:
+    /// The threads a trace works on at most, the caller's among them: one per processor, up to
+    /// eight (beyond that the bands of a lattice are too few to keep them busy).
+    static int Count();
     /// task(k) for 0 < k < count on the kept threads and task(0) on the caller, returning when
     /// all are done; false (and nothing run) while another caller has them.
     static bool Run(int count, const std::function<void(int)>& task);

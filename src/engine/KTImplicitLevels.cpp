@@ -67,79 +67,91 @@ int KTImplicitLevels::FirstCorners(KTImplicitWorker& worker)
 void KTImplicitLevels::Run(std::vector<KTImplicitWorker>& workers, bool threads)
 {
     const int bands = Bands();
-    if (!m_levels)
-        m_levels = std::make_unique<Level[]>(Levels);
-    for (int l = 0; l < Levels; ++l) {
-        m_levels[l].bands.resize(static_cast<std::size_t>(bands));
-        for (Band& band : m_levels[l].bands) {
-            band.children.clear();
-            band.deferred.clear();
-            band.ranges.clear();
+    while (m_bands.size() < static_cast<std::size_t>(bands))
+        m_bands.push_back(std::make_unique<Band>());
+    for (int b = 0; b < bands; ++b) {
+        Band& band = *m_bands[static_cast<std::size_t>(b)];
+        for (Level& level : band.levels) {
+            level.children.clear();
+            level.deferred.clear();
+            level.ranges.clear();
         }
-        m_levels[l].done.store(0);
+        band.done.store(false);
     }
     KTImplicitWorker* const caller = KTImplicitWorker::CurrentOrNull();
-    if (!threads) {
-        for (int l = 0; l < Levels; ++l) {
-            KTImplicitWorker::SetCurrent(&workers[static_cast<std::size_t>(l)]);
-            for (int b = 0; b < bands; ++b)
-                JudgeBand(l, b);
-        }
+    const int count = static_cast<int>(workers.size()) - 1;
+    if (!threads || count < 2 || !Threadable()) {
+        KTImplicitWorker::SetCurrent(&workers.front());
+        for (int turn = 0; turn < bands; ++turn)
+            JudgeAll(BandInTurn(turn));
     } else {
-        // A level mostly waits a little for the one above, less than a sleep and a wake-up take:
-        // it looks again for a while before it sleeps, and a finished band wakes only sleepers.
-        Level* const levels = m_levels.get();
+        // Each thread takes the next band in turn. An odd band mostly waits a little for the
+        // bands beside it, less than a sleep and a wake-up take: it looks again for a while
+        // before it sleeps, and a finished band wakes only sleepers.
+        std::atomic<int> next{0};
         std::mutex mutex;
         std::condition_variable finished;
         std::atomic<int> sleepers{0};
-        const auto run = [this, levels, bands, &workers, &mutex, &finished, &sleepers](int l) {
-            KTImplicitWorker::SetCurrent(&workers[static_cast<std::size_t>(l)]);
-            for (int b = 0; b < bands; ++b) {
-                if (l > 0) {
-                    // The level above has finished this band and the next: nothing of theirs changes.
-                    const int needed = std::min(b + 2, bands);
-                    const std::atomic<int>& above = levels[l - 1].done;
-                    const auto ready = [&] { return above.load() >= needed; };
-                    if (!ready()) {
-                        const Clock::time_point until = Clock::now() + kSpin;
-                        for (int looks = 1; !ready(); ++looks) {
-                            Pause();
-                            if (looks % 64 == 0 && Clock::now() > until)
-                                break;
-                        }
-                    }
-                    if (!ready()) {
-                        std::unique_lock<std::mutex> lock(mutex);
-                        ++sleepers;
-                        finished.wait(lock, ready);
-                        --sleepers;
+        const auto run = [this, bands, &workers, &next, &mutex, &finished, &sleepers](int k) {
+            KTImplicitWorker::SetCurrent(&workers[static_cast<std::size_t>(k)]);
+            for (int turn = next.fetch_add(1); turn < bands; turn = next.fetch_add(1)) {
+                const int b = BandInTurn(turn);
+                const auto ready = [this, b, bands] {
+                    return (b % 2 == 0) || (m_bands[static_cast<std::size_t>(b - 1)]->done.load() &&
+                                            (b + 1 >= bands || m_bands[static_cast<std::size_t>(b + 1)]->done.load()));
+                };
+                if (!ready()) {
+                    const Clock::time_point until = Clock::now() + kSpin;
+                    for (int looks = 1; !ready(); ++looks) {
+                        Pause();
+                        if (looks % 64 == 0 && Clock::now() > until)
+                            break;
                     }
                 }
-                JudgeBand(l, b);
-                levels[l].done.store(b + 1);
-                if (sleepers.load() > 0) {
+                if (!ready()) {
+                    std::unique_lock<std::mutex> lock(mutex);
+                    ++sleepers;
+                    finished.wait(lock, ready);
+                    --sleepers;
+                }
+                JudgeAll(b);
+                {
+                    // Under the lock, so that a sleeper cannot miss it between its look and its wait.
                     const std::lock_guard<std::mutex> lock(mutex);
-                    finished.notify_all();
+                    m_bands[static_cast<std::size_t>(b)]->done.store(true);
                 }
+                if (sleepers.load() > 0)
+                    finished.notify_all();
             }
         };
-        if (!KTImplicitLevelThreads::Run(Levels, run)) {
+        if (!KTImplicitLevelThreads::Run(count, run)) {
             // Another trace holds the threads kept for this: threads of its own.
-            std::vector<std::thread> below;
-            for (int l = 1; l < Levels; ++l)
-                below.emplace_back(run, l);
+            std::vector<std::thread> others;
+            for (int k = 1; k < count; ++k)
+                others.emplace_back(run, k);
             run(0);
-            for (std::thread& thread : below)
+            for (std::thread& thread : others)
                 thread.join();
         }
     }
     // The last level only evaluates the rows left: cells of one lattice cell split no further,
     // but a cell of one by two may still be halved.
-    KTImplicitWorker::SetCurrent(&workers[AfterLevels]);
-    for (Band& rest : m_levels[Levels - 1].bands)
+    KTImplicitWorker::SetCurrent(&workers.back());
+    for (int b = 0; b < bands; ++b) {
+        Level& rest = m_bands[static_cast<std::size_t>(b)]->levels[Levels - 1];
         if (!rest.children.empty())
             Refine(rest.children);
+    }
     KTImplicitWorker::SetCurrent(caller);
+}
+
+void KTImplicitLevels::JudgeAll(int band)
+{
+    KTImplicitWorker& w = KTImplicitWorker::Current();
+    w.list = ListOf(band);
+    for (int level = 0; level < Levels; ++level)
+        JudgeBand(level, band);
+    BuildBand(band);
 }
 
 void KTImplicitLevels::JudgeBand(int level, int band)
@@ -147,88 +159,80 @@ void KTImplicitLevels::JudgeBand(int level, int band)
     // A band's cells read only lattice points of its rows, from its lowest to the lowest of the
     // next band, which it shares with the bands beside it.
     KTImplicitWorker& w = KTImplicitWorker::Current();
-    const int bands = Bands();
     const int j0 = band * TopCell;
     const int j1 = std::min(j0 + TopCell, m_lattice.Rows());
+    Band& lists = *m_bands[static_cast<std::size_t>(band)];
     std::vector<Cell> first;
     if (level == 0)
         for (int i = 0; i < m_lattice.Columns(); i += TopCell)
             first.push_back({i, j0, std::min(i + TopCell, m_lattice.Columns()), j1});
-    const Band* above = level == 0 ? nullptr : &m_levels[level - 1].bands[static_cast<std::size_t>(band)];
+    const Level* above = level == 0 ? nullptr : &lists.levels[level - 1];
     const std::vector<Cell>& cells = level == 0 ? first : above->children;
     const std::vector<KTImplicitCells::Ranges>* ranges =
         above && above->ranges.size() == cells.size() ? &above->ranges : nullptr;
     if (m_lattice.HasRows()) {
-        // The points the cells read first: those the level above deferred on the band's rows
-        // (the cells' corners), also from the bands beside it on the rows they share.
+        // The points the cells read first: those the level above deferred (the cells' corners;
+        // those a band beside this one deferred on the rows they share it evaluated itself).
         w.pending = &w.level;
         if (level > 0)
-            for (int b = std::max(0, band - 1); b <= std::min(bands - 1, band + 1); ++b)
-                for (const KTImplicitWorker::PendingPoint& p :
-                     m_levels[level - 1].bands[static_cast<std::size_t>(b)].deferred)
-                    if (p.j >= j0 && p.j <= j1 && m_lattice.IsPendingPoint(p.i, p.j))
-                        w.level.push_back(p);
+            for (const KTImplicitWorker::PendingPoint& p : above->deferred)
+                if (m_lattice.IsPendingPoint(p.i, p.j))
+                    w.level.push_back(p);
         m_lattice.EvaluateRows(w.level);
         // Then the points the cells read once they see their corners.
         for (const Cell& c : cells)
             m_cells.Prepare(c);
         m_lattice.EvaluateRows(w.level);
     }
-    Band& lists = m_levels[level].bands[static_cast<std::size_t>(band)];
-    w.pending = &lists.deferred;
+    Level& made = lists.levels[level];
+    w.pending = &made.deferred;
     const std::int32_t before = m_cells.LeafCount(w.list);
     for (std::size_t k = 0; k < cells.size(); ++k) {
         if (k + kAhead < cells.size()) {
             const Cell& ahead = cells[k + kAhead];
             m_lattice.Prefetch(ahead.i0, ahead.j0, ahead.i1, ahead.j1);
         }
-        m_cells.Judge(cells[k], lists.children, ranges ? &(*ranges)[k] : nullptr);
+        m_cells.Judge(cells[k], made.children, ranges ? &(*ranges)[k] : nullptr);
     }
-    lists.firstLeaf = before;
-    lists.endLeaf = m_cells.LeafCount(w.list);
-    // The upper levels judge fewer cells than the next ones: they evaluate the corners of the
-    // cells they split off, and take ahead the ranges those will ask for (of more than two by
-    // two lattice cells).
+    made.firstLeaf = before;
+    made.endLeaf = m_cells.LeafCount(w.list);
+    // The upper levels evaluate the corners of the cells they split off, and take ahead the
+    // ranges those will ask for (of more than two by two lattice cells), while the lines of the
+    // lattice they read are still in the processor's caches.
     if (level + 1 < SingleCells && m_lattice.HasRows())
-        PrepareChildren(lists, (TopCell >> (level + 1)) > 2);
-    // The band's cells of one lattice cell are done, and those of the bands beside it on the
-    // levels above: their segments are made here, beside the levels still judging, two in five
-    // on this level's thread (which judges them too) and the others on the next one's, which
-    // has little else to do.
-    if (level == SingleCells)
-        BuildBand(band, false);
-    else if (level == SingleCells + 1)
-        BuildBand(band, true);
+        PrepareChildren(made, (TopCell >> (level + 1)) > 2);
 }
 
-void KTImplicitLevels::PrepareChildren(Band& band, bool ranges)
+void KTImplicitLevels::PrepareChildren(Level& level, bool ranges)
 {
-    // The children's corners are the points the band deferred: evaluated here, a row at a time,
-    // as the next level would (only points of this band's rows, which no other level reads now).
+    // The children's corners are the points the level deferred: evaluated here, a row at a time,
+    // as the next level would.
     KTImplicitWorker& w = KTImplicitWorker::Current();
     w.level.clear();
-    for (const KTImplicitWorker::PendingPoint& p : band.deferred)
+    for (const KTImplicitWorker::PendingPoint& p : level.deferred)
         if (m_lattice.IsPendingPoint(p.i, p.j))
             w.level.push_back(p);
     m_lattice.EvaluateRows(w.level);
     if (!ranges)
         return;
-    band.ranges.resize(band.children.size());
-    for (std::size_t k = 0; k < band.children.size(); ++k) {
-        const Cell& c = band.children[k];
-        KTImplicitCells::Ranges& r = band.ranges[k];
+    level.ranges.resize(level.children.size());
+    for (std::size_t k = 0; k < level.children.size(); ++k) {
+        const Cell& c = level.children[k];
+        KTImplicitCells::Ranges& r = level.ranges[k];
         r.known = m_cells.NeedsRanges(c);
         if (r.known)
             r.g = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, true);
     }
 }
 
-void KTImplicitLevels::BuildBand(int band, bool next)
+void KTImplicitLevels::BuildBand(int band)
 {
-    const Band& made = m_levels[SingleCells].bands[static_cast<std::size_t>(band)];
+    // Cells of one band touch no lattice of the bands two away, which other threads judge now.
+    const Level& made = m_bands[static_cast<std::size_t>(band)]->levels[SingleCells];
+    const int list = KTImplicitWorker::Current().list;
     for (std::int32_t k = made.firstLeaf; k < made.endLeaf; ++k) {
-        KTImplicitCells::Leaf& leaf = m_cells.LeafAt(SingleCells, k);
-        if (leaf.kind == KTImplicitCells::LeafKind::Finest && ((k - made.firstLeaf) % 5 >= 2) == next)
+        KTImplicitCells::Leaf& leaf = m_cells.LeafAt(list, k);
+        if (leaf.kind == KTImplicitCells::LeafKind::Finest)
             m_segments.BuildLeafOfOneCell(leaf);
     }
 }

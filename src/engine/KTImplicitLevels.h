@@ -1,17 +1,20 @@
 #pragma once
-// The order in which an implicit trace judges its cells: level by level over the whole view (the
-// first cells of 16 x 16 lattice cells, then their quarters of 8, 4, 2 and 1, and one level for the
-// rows left), so that no part of the view is starved, each level band by band (a band is a row
-// of first cells). A cell reads and changes only the lattice of its band and the lines it
-// shares with the bands beside it, so a level may judge a band once the level above has finished
-// that band and the next: on threads, each level runs on a thread of its own a band behind the
-// level above, and the trace is the one of judging level after level.
+// The order in which an implicit trace judges its cells: band by band (a band is a row of first
+// cells of 16 x 16 lattice cells), and in each band level by level (the first cells, then their
+// quarters of 8, 4, 2 and 1, and one level for the rows left), so that a level's lattice points
+// are evaluated a row at a time. A band's cells read and change only the lattice of its rows,
+// from its lowest to the lowest of the next band, which it shares with the bands beside it: the
+// bands of even number are judged first, each on its own, and then those of odd number, each
+// once the bands beside it are done. On threads, bands two apart are judged side by side, and
+// the trace is the one of judging the even bands and then the odd ones one after the other: each
+// band appends its crossings, leaves and segments to a list of its own.
 
 #include "engine/KTImplicitCells.h"
 #include "engine/KTImplicitLattice.h"
 #include "engine/KTImplicitSegments.h"
 #include "engine/KTImplicitWorker.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -22,12 +25,8 @@ public:
     static constexpr int TopCell = 16; ///< lattice cells per side of the first cells
     /// Cells of 16, 8, 4, 2 and 1 lattice cells, and one level for the rows left.
     static constexpr int Levels = 6;
-    /// The workers of a trace: one per level, and one for what comes after the levels.
-    static constexpr int Workers = Levels + 1;
-    static constexpr int AfterLevels = Levels;
-
-    /// The level of cells of one lattice cell: its thread makes the segments of some of them, band
-    /// by band, and the thread of the level after it those of the others.
+    /// The level of cells of one lattice cell: a band makes the segments of its leaves there once
+    /// its cells are judged.
     static constexpr int SingleCells = 4;
 
     KTImplicitLevels(KTImplicitLattice& lattice, KTImplicitCells& cells, KTImplicitSegments& segments)
@@ -35,45 +34,64 @@ public:
     {
     }
 
+    /// The lists a trace over the lattice appends to: one per band (bands share lists where they
+    /// are more than the lists, and are then judged on one thread), and the last one for what
+    /// comes after the bands.
+    int Lists() const { return std::min(Bands(), KTImplicitCrossings::MaxLists - 1) + 1; }
+    /// Whether the bands may be judged on threads: each has a list of its own.
+    bool Threadable() const { return Bands() < KTImplicitCrossings::MaxLists; }
+
     /// Evaluates the corners of the first cells (a row at a time with a row form) and returns
     /// how many of them the curve crosses (corners of both signs, or some without a value).
     int FirstCorners(KTImplicitWorker& worker);
-    /// Judges every cell, level by level, with workers[l] judging level l; on threads of their
-    /// own when `threads`.
+    /// Judges every cell, band by band, with `workers` (the last for what comes after the bands);
+    /// on that many threads less one when `threads`.
     void Run(std::vector<KTImplicitWorker>& workers, bool threads);
 
 private:
-    /// A level band by band: the cells it splits off for the next level and the lattice points
-    /// it defers for it; how many bands it has finished.
-    struct alignas(64) Band
+    /// A level of a band: the cells it splits off for the next level and the lattice points it
+    /// defers for it.
+    struct Level
     {
         std::vector<KTImplicitCells::Cell> children;
         std::vector<KTImplicitWorker::PendingPoint> deferred;
-        std::int32_t firstLeaf = 0, endLeaf = 0; ///< the leaves it made in its worker's list
+        std::int32_t firstLeaf = 0, endLeaf = 0; ///< the leaves it made in its band's list
         /// For each of the children, its ranges where they are taken ahead for it (`known`).
         std::vector<KTImplicitCells::Ranges> ranges;
     };
-    struct Level
+    /// The levels of a band, and whether it is done.
+    struct alignas(64) Band
     {
-        std::vector<Band> bands;
-        alignas(64) std::atomic<int> done{0};
+        Level levels[Levels];
+        std::atomic<bool> done{false};
     };
     int Bands() const { return (m_lattice.Rows() + TopCell - 1) / TopCell; }
+    /// The band judged `turn`-th: the even ones first, then the odd ones.
+    int BandInTurn(int turn) const
+    {
+        const int even = (Bands() + 1) / 2;
+        return turn < even ? 2 * turn : 2 * (turn - even) + 1;
+    }
+    int ListOf(int band) const
+    {
+        return Threadable() ? band : static_cast<int>(static_cast<long long>(band) * (Lists() - 1) / Bands());
+    }
+    /// Every level of the band, and the segments of its leaves of one lattice cell.
+    void JudgeAll(int band);
     void JudgeBand(int level, int band);
     /// Evaluates the corners of the cells the band split off for the next level, and with
     /// `ranges` takes the ranges of the difference and its derivatives over those that will ask
-    /// for them whatever else they find (their corners show one arc): on this level's thread,
-    /// which has less to do than the next one's.
-    void PrepareChildren(Band& band, bool ranges);
+    /// for them whatever else they find (their corners show one arc).
+    void PrepareChildren(Level& level, bool ranges);
     /// Makes the segments of the leaves of one lattice cell that the band made on the level of
-    /// such cells: those for that level's thread, or those for the `next` level's.
-    void BuildBand(int band, bool next);
+    /// such cells.
+    void BuildBand(int band);
     /// Judges cells and their quarters, level by level, until none is left (after the levels).
     void Refine(std::vector<KTImplicitCells::Cell>& cells);
 
     KTImplicitLattice& m_lattice;
     KTImplicitCells& m_cells;
     KTImplicitSegments& m_segments;
-    std::unique_ptr<Level[]> m_levels;
+    std::vector<std::unique_ptr<Band>> m_bands;
     std::vector<KTImplicitCells::Cell> m_first;
 };

@@ -16,8 +16,10 @@ bool Positive(double f)
 
 } // namespace
 
-void KTImplicitSegments::Reset()
+void KTImplicitSegments::Reset(int lists)
 {
+    if (m_lists.size() < static_cast<std::size_t>(lists))
+        m_lists.resize(static_cast<std::size_t>(lists));
     for (List& list : m_lists)
         list.ends.clear();
     m_ends.clear();
@@ -33,18 +35,20 @@ void KTImplicitSegments::Build(bool threads)
     });
     // Most leaves join crossings their neighbours found already: looked up side by side, while
     // nothing adds any, they keep the order of the leaves when their segments are added.
-    constexpr int kParts = 4;
     constexpr std::size_t kFewest = 2048;
+    const int parts = KTImplicitLevelThreads::Count();
     const std::size_t count = m_open.size();
-    const auto part = [this, count](int k, std::vector<KTImplicitLattice::Sample>& scratch) {
-        Settle(count * static_cast<std::size_t>(k) / kParts, count * static_cast<std::size_t>(k + 1) / kParts,
-               scratch);
+    const auto part = [this, count, parts](int k, std::vector<KTImplicitLattice::Sample>& scratch) {
+        const std::size_t n = static_cast<std::size_t>(parts);
+        Settle(count * static_cast<std::size_t>(k) / n, count * static_cast<std::size_t>(k + 1) / n, scratch);
     };
-    if (threads && count >= kFewest) {
-        std::vector<KTImplicitLattice::Sample> scratch[kParts];
-        const std::function<void(int)> task = [&part, &scratch](int k) { part(k, scratch[k]); };
-        if (!KTImplicitLevelThreads::Run(kParts, task))
-            for (int k = 0; k < kParts; ++k)
+    if (threads && count >= kFewest && parts > 1) {
+        m_scratch.resize(static_cast<std::size_t>(parts));
+        const std::function<void(int)> task = [this, &part](int k) {
+            part(k, m_scratch[static_cast<std::size_t>(k)]);
+        };
+        if (!KTImplicitLevelThreads::Run(parts, task))
+            for (int k = 0; k < parts; ++k)
                 part(k, boundary);
     } else {
         Settle(0, count, boundary);
@@ -146,9 +150,10 @@ void KTImplicitSegments::BuildLeaf(KTImplicitCells::Leaf& leaf,
 
 void KTImplicitSegments::Gather()
 {
-    std::int32_t start[KTImplicitCrossings::MaxLists];
+    std::vector<std::int32_t>& start = m_start;
+    start.resize(m_lists.size());
     std::size_t total = 0;
-    for (int list = 0; list < KTImplicitCrossings::MaxLists; ++list) {
+    for (std::size_t list = 0; list < m_lists.size(); ++list) {
         start[list] = static_cast<std::int32_t>(total / 2);
         total += m_lists[list].ends.size();
     }

@@ -30,8 +30,8 @@ public:
         : m_lattice(lattice), m_crossings(crossings), m_cells(cells)
     {
     }
-    /// Empties the lists of segments; their room stays.
-    void Reset();
+    /// Empties the lists of segments for a trace with `lists` lists; their room stays.
+    void Reset(int lists);
     /// The segments of every leaf not built yet, in the order of the leaves; new crossings go to
     /// the current worker's list. Then the segments of all lists become one list (Ends), and the
     /// crossings name them by their place in it. With `threads`, the crossings of the leaves that
@@ -53,14 +53,15 @@ private:
         std::int32_t crossing; ///< its id, or -1 for a point with a sign
         bool positive;
     };
-    /// Each worker's segments (two crossings each) and scratch.
+    /// Each list's segments (two crossings each), and the scratch of the thread adding to it.
     struct alignas(64) List
     {
         std::vector<std::int32_t> ends;
         std::vector<KTImplicitLattice::Sample> boundary;
         std::vector<RingPoint> ring;
     };
-    static constexpr int IdBits = 26; ///< a segment's id: its list above these bits
+    /// A segment's id: its list above these bits.
+    static constexpr int IdBits = KTImplicitChunks<KTImplicitCrossings::Crossing>::IdBits;
     void LeafOfOneCell(const KTImplicitCells::Cell& cell);
     /// Joins the crossings of the ring: two into one segment, four into two.
     void Join(const std::vector<RingPoint>& ring);
@@ -86,6 +87,8 @@ private:
     KTImplicitCrossings& m_crossings;
     KTImplicitCells& m_cells;
     std::vector<Open> m_open;
-    List m_lists[KTImplicitCrossings::MaxLists];
+    std::vector<std::vector<KTImplicitLattice::Sample>> m_scratch; ///< of each thread settling leaves
+    std::vector<List> m_lists;
     std::vector<std::int32_t> m_ends;
+    std::vector<std::int32_t> m_start; ///< where each list begins in m_ends (Gather)
 };

@@ -16,7 +16,7 @@ public:
         std::int32_t i, j;
     };
 
-    int list = 0;               ///< the lists of crossings and leaves it appends to, and its tiles
+    int list = 0;               ///< the list of crossings, leaves and segments it appends to
     std::int32_t nextTile = 0;  ///< the next of the tiles it has taken
     std::int32_t tilesLeft = 0; ///< how many of them are left
     std::vector<PendingPoint>* pending = nullptr; ///< where it defers lattice points to

@@ -217,7 +217,7 @@ TEST(KTImplicitGrid, LevelThreadsStartWithTheFirstTraceThatUsesThem)
     TraceOf(kRows[0], false);
     EXPECT_EQ(KTImplicitLevelThreads::Started(), before);
     TraceOf(kRows[1], true, false, true);
-    EXPECT_EQ(KTImplicitLevelThreads::Started(), KTImplicitLevels::Levels - 1);
+    EXPECT_EQ(KTImplicitLevelThreads::Started(), KTImplicitLevelThreads::Count() - 1);
 }
 
 } // namespace
