@@ -402,19 +402,6 @@ void KTImplicitCells::Boundary(const Cell& c, std::vector<KTImplicitLattice::Sam
     WalkBoundary(c, out, sample);
 }
 
-bool KTImplicitCells::EvaluatedBoundary(const Cell& c, std::vector<KTImplicitLattice::Sample>& out) const
-{
-    bool evaluated = true;
-    const auto sample = [this, &evaluated](int i, int j, std::vector<KTImplicitLattice::Sample>& to) {
-        KTImplicitLattice::Sample s{};
-        evaluated = evaluated && m_lattice.EvaluatedSample(i, j, s);
-        to.push_back(s);
-        return evaluated;
-    };
-    WalkBoundary(c, out, sample);
-    return evaluated;
-}
-
 template <class Sampler>
 void KTImplicitCells::WalkBoundary(const Cell& c, std::vector<KTImplicitLattice::Sample>& out,
                                    const Sampler& sample) const

@@ -14,7 +14,7 @@
 // lattice cells.
 //
 // A cell of one lattice cell is a leaf of its own; the segments through it come from its corners
-// (KTImplicitSegments). The cells of each band append their leaves to their worker's list.
+// (KTImplicitSegments). The cells of each band append their leaves to the band's list.
 
 #include "engine/KTImplicitChunks.h"
 #include "engine/KTImplicitCrossings.h"
@@ -80,7 +80,7 @@ public:
     /// derivatives over it whatever else it finds: its corners are known and show one arc.
     bool NeedsRanges(const Cell& cell);
 
-    /// The leaves of one worker's list, in the order they were made.
+    /// The leaves of one list, in the order they were made.
     std::int32_t LeafCount(int list) const { return m_leaves[list].Size(); }
     Leaf& LeafAt(int list, std::int32_t k) { return m_leaves[list][k]; }
     /// f(leaf) for every leaf, list after list in order.
@@ -93,9 +93,6 @@ public:
     /// The lattice points of the cell's boundary counter-clockwise from its bottom left corner:
     /// its corners and every evaluated point on its sides (put there by smaller neighbours).
     void Boundary(const Cell& cell, std::vector<KTImplicitLattice::Sample>& out);
-    /// The boundary as Boundary gives it, read without evaluating anything (from any thread once
-    /// the cells are judged); false where a point's value is still to come.
-    bool EvaluatedBoundary(const Cell& cell, std::vector<KTImplicitLattice::Sample>& out) const;
     /// Whether smaller neighbours put lattice points on the cell's sides.
     bool HasSidePoints(const Cell& cell) const;
 

@@ -63,16 +63,6 @@ public:
     /// lies inside.
     std::int32_t At(int i, int j, bool alongX, int length,
                     double hint = std::numeric_limits<double>::quiet_NaN());
-    /// The crossing At finds without a search (from any thread while none is added), or -1.
-    std::int32_t Found(int i, int j, bool alongX, int length) const
-    {
-        const std::int32_t known = m_lattice.CrossingId(i, j, alongX);
-        if (known < 0)
-            return -1;
-        const Crossing& c = m_lists[known >> KTImplicitChunks<Crossing>::IdBits]
-                                   [known & ((1 << KTImplicitChunks<Crossing>::IdBits) - 1)];
-        return c.end == (alongX ? i + length : j + length) ? known : -1;
-    }
     /// How many crossings the lists hold.
     std::int64_t Count() const
     {

@@ -2,7 +2,7 @@
 
 #include "engine/KTImplicitCells.h"
 #include "engine/KTImplicitCrossings.h"
-#include "engine/KTImplicitLevelThreads.h"
+#include "engine/KTImplicitThreads.h"
 #include "engine/KTImplicitLevels.h"
 #include "engine/KTImplicitPolylines.h"
 #include "engine/KTImplicitSegments.h"
@@ -39,7 +39,7 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
 {
     Parts& p = *m_parts;
     // A worker for each thread, and one for what comes after the bands.
-    const int workers = KTImplicitLevelThreads::Count() + 1;
+    const int workers = KTImplicitThreads::Count() + 1;
     const int lists = p.levels.Lists();
     p.lattice.Start(difference, rows, bound);
     p.lattice.ReserveTiles(workers);
@@ -59,11 +59,11 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
     const int crossed = p.levels.FirstCorners(after);
     const int bands = (p.lattice.Rows() + KTImplicitLevels::TopCell - 1) / KTImplicitLevels::TopCell;
     const bool threads = p.lattice.HasRows() && m_concurrent && bands > 2 && crossed >= m_threadedCells &&
-                         KTImplicitLevelThreads::Count() > 1;
+                         KTImplicitThreads::Count() > 1;
     // The cells, band by band; then the arcs through the leaves, joined into lines.
     p.levels.Run(p.workers, threads);
     KTImplicitWorker* const caller = KTImplicitWorker::SetCurrent(&after);
-    p.segments.Build(threads);
+    p.segments.Gather();
     p.polylines.Join(p.crossings, p.segments.Ends());
     KTImplicitWorker::SetCurrent(caller);
 

@@ -8,7 +8,7 @@
 // 2. KTImplicitLevels and KTImplicitCells: the cells, judged level by level from cells of 16
 //    lattice cells down to single ones. A cell whose range excludes zero is passed over; one
 //    whose derivatives' ranges show at most one arc is a leaf; every other cell is split, down to
-//    single lattice cells. Levels run on threads of their own (KTImplicitLevelThreads) where
+//    single lattice cells. Levels run on threads of their own (KTImplicitThreads) where
 //    many curves cross the view.
 // 3. KTImplicitCrossings: where the curve crosses lattice intervals, each found once by a
 //    bracketing search and shared by the cells on both sides; no crossing across a pole.

@@ -103,16 +103,6 @@ public:
         const double f = Stored(i, j);
         return {i, j, f, f == f};
     }
-    /// The sample of a point known to be evaluated, read without evaluating (from any thread);
-    /// false while its value is still to come.
-    bool EvaluatedSample(int i, int j, Sample& out) const
-    {
-        const Point& point = *Find(i, j);
-        if (IsPending(point))
-            return false;
-        out = {i, j, point.value, point.value == point.value};
-        return true;
-    }
     /// Counts the lattice point as evaluated from now on, its value to come with the next rows
     /// evaluated (EvaluateRows of the worker's pending list), or when it is first read.
     void Defer(int i, int j);

@@ -1,6 +1,6 @@
 #include "engine/KTImplicitLevels.h"
 
-#include "engine/KTImplicitLevelThreads.h"
+#include "engine/KTImplicitThreads.h"
 
 #include <algorithm>
 #include <chrono>
@@ -80,26 +80,23 @@ void KTImplicitLevels::Run(std::vector<KTImplicitWorker>& workers, bool threads)
     }
     KTImplicitWorker* const caller = KTImplicitWorker::CurrentOrNull();
     const int count = static_cast<int>(workers.size()) - 1;
+    const int turns = Turns();
     if (!threads || count < 2 || !Threadable()) {
         KTImplicitWorker::SetCurrent(&workers.front());
-        for (int turn = 0; turn < bands; ++turn)
-            JudgeAll(BandInTurn(turn));
+        for (int turn = 0; turn < turns; ++turn)
+            Take(turn);
     } else {
-        // Each thread takes the next band in turn. An odd band mostly waits a little for the
-        // bands beside it, less than a sleep and a wake-up take: it looks again for a while
-        // before it sleeps, and a finished band wakes only sleepers.
+        // Each thread takes the next turn. A turn mostly waits a little for the bands beside
+        // its own, less than a sleep and a wake-up take: it looks again for a while before it
+        // sleeps, and a finished band wakes only sleepers.
         std::atomic<int> next{0};
         std::mutex mutex;
         std::condition_variable finished;
         std::atomic<int> sleepers{0};
-        const auto run = [this, bands, &workers, &next, &mutex, &finished, &sleepers](int k) {
+        const auto run = [this, turns, &workers, &next, &mutex, &finished, &sleepers](int k) {
             KTImplicitWorker::SetCurrent(&workers[static_cast<std::size_t>(k)]);
-            for (int turn = next.fetch_add(1); turn < bands; turn = next.fetch_add(1)) {
-                const int b = BandInTurn(turn);
-                const auto ready = [this, b, bands] {
-                    return (b % 2 == 0) || (m_bands[static_cast<std::size_t>(b - 1)]->done.load() &&
-                                            (b + 1 >= bands || m_bands[static_cast<std::size_t>(b + 1)]->done.load()));
-                };
+            for (int turn = next.fetch_add(1); turn < turns; turn = next.fetch_add(1)) {
+                const auto ready = [this, turn] { return Ready(turn); };
                 if (!ready()) {
                     const Clock::time_point until = Clock::now() + kSpin;
                     for (int looks = 1; !ready(); ++looks) {
@@ -114,17 +111,17 @@ void KTImplicitLevels::Run(std::vector<KTImplicitWorker>& workers, bool threads)
                     finished.wait(lock, ready);
                     --sleepers;
                 }
-                JudgeAll(b);
+                const int band = Take(turn);
                 {
                     // Under the lock, so that a sleeper cannot miss it between its look and its wait.
                     const std::lock_guard<std::mutex> lock(mutex);
-                    m_bands[static_cast<std::size_t>(b)]->done.store(true);
+                    m_bands[static_cast<std::size_t>(band)]->done.store(true);
                 }
                 if (sleepers.load() > 0)
                     finished.notify_all();
             }
         };
-        if (!KTImplicitLevelThreads::Run(count, run)) {
+        if (!KTImplicitThreads::Run(count, run)) {
             // Another trace holds the threads kept for this: threads of its own.
             std::vector<std::thread> others;
             for (int k = 1; k < count; ++k)
@@ -134,24 +131,52 @@ void KTImplicitLevels::Run(std::vector<KTImplicitWorker>& workers, bool threads)
                 thread.join();
         }
     }
-    // The last level only evaluates the rows left: cells of one lattice cell split no further,
-    // but a cell of one by two may still be halved.
-    KTImplicitWorker::SetCurrent(&workers.back());
-    for (int b = 0; b < bands; ++b) {
-        Level& rest = m_bands[static_cast<std::size_t>(b)]->levels[Levels - 1];
-        if (!rest.children.empty())
-            Refine(rest.children);
-    }
     KTImplicitWorker::SetCurrent(caller);
 }
 
-void KTImplicitLevels::JudgeAll(int band)
+bool KTImplicitLevels::Ready(int turn) const
 {
+    const int bands = Bands();
+    const int even = (bands + 1) / 2;
+    if (turn < even)
+        return true;
+    // An odd band waits for the even bands beside it to be judged, the leaves of an even band
+    // for the odd bands beside it.
+    const int band = turn < bands ? 2 * (turn - even) + 1 : 2 * (turn - bands);
+    const auto done = [this, bands](int b) {
+        return b < 0 || b >= bands || m_bands[static_cast<std::size_t>(b)]->done.load();
+    };
+    return done(band - 1) && done(band + 1);
+}
+
+int KTImplicitLevels::Take(int turn)
+{
+    const int bands = Bands();
+    const int even = (bands + 1) / 2;
     KTImplicitWorker& w = KTImplicitWorker::Current();
+    const int band = turn < even ? 2 * turn : (turn < bands ? 2 * (turn - even) + 1 : 2 * (turn - bands));
+    Band& b = *m_bands[static_cast<std::size_t>(band)];
     w.list = ListOf(band);
-    for (int level = 0; level < Levels; ++level)
-        JudgeBand(level, band);
-    BuildBand(band);
+    if (turn < bands) {
+        b.firstLeaf = m_cells.LeafCount(w.list);
+        for (int level = 0; level < Levels; ++level)
+            JudgeBand(level, band);
+        // The last level only evaluates the rows left: cells of one lattice cell split no
+        // further, but a cell of one by two may still be halved.
+        Level& rest = b.levels[Levels - 1];
+        if (!rest.children.empty())
+            Refine(rest.children);
+        b.endLeaf = m_cells.LeafCount(w.list);
+    }
+    // The segments of the band's leaves whose boundary nothing changes any more: of one lattice
+    // cell as soon as the band is judged, all once the bands beside it are.
+    const bool settled = turn >= (bands + 1) / 2;
+    for (std::int32_t k = b.firstLeaf; k < b.endLeaf; ++k) {
+        KTImplicitCells::Leaf& leaf = m_cells.LeafAt(w.list, k);
+        if (settled || leaf.kind == KTImplicitCells::LeafKind::Finest)
+            m_segments.Build(leaf);
+    }
+    return band;
 }
 
 void KTImplicitLevels::JudgeBand(int level, int band)
@@ -186,7 +211,6 @@ void KTImplicitLevels::JudgeBand(int level, int band)
     }
     Level& made = lists.levels[level];
     w.pending = &made.deferred;
-    const std::int32_t before = m_cells.LeafCount(w.list);
     for (std::size_t k = 0; k < cells.size(); ++k) {
         if (k + kAhead < cells.size()) {
             const Cell& ahead = cells[k + kAhead];
@@ -194,8 +218,6 @@ void KTImplicitLevels::JudgeBand(int level, int band)
         }
         m_cells.Judge(cells[k], made.children, ranges ? &(*ranges)[k] : nullptr);
     }
-    made.firstLeaf = before;
-    made.endLeaf = m_cells.LeafCount(w.list);
     // The upper levels evaluate the corners of the cells they split off, and take ahead the
     // ranges those will ask for (of more than two by two lattice cells), while the lines of the
     // lattice they read are still in the processor's caches.
@@ -222,18 +244,6 @@ void KTImplicitLevels::PrepareChildren(Level& level, bool ranges)
         r.known = m_cells.NeedsRanges(c);
         if (r.known)
             r.g = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, true);
-    }
-}
-
-void KTImplicitLevels::BuildBand(int band)
-{
-    // Cells of one band touch no lattice of the bands two away, which other threads judge now.
-    const Level& made = m_bands[static_cast<std::size_t>(band)]->levels[SingleCells];
-    const int list = KTImplicitWorker::Current().list;
-    for (std::int32_t k = made.firstLeaf; k < made.endLeaf; ++k) {
-        KTImplicitCells::Leaf& leaf = m_cells.LeafAt(list, k);
-        if (leaf.kind == KTImplicitCells::LeafKind::Finest)
-            m_segments.BuildLeafOfOneCell(leaf);
     }
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 // The order in which an implicit trace judges its cells: band by band (a band is a row of first
 // cells of 16 x 16 lattice cells), and in each band level by level (the first cells, then their
-// quarters of 8, 4, 2 and 1, and one level for the rows left), so that a level's lattice points
-// are evaluated a row at a time. A band's cells read and change only the lattice of its rows,
-// from its lowest to the lowest of the next band, which it shares with the bands beside it: the
-// bands of even number are judged first, each on its own, and then those of odd number, each
-// once the bands beside it are done. On threads, bands two apart are judged side by side, and
-// the trace is the one of judging the even bands and then the odd ones one after the other: each
-// band appends its crossings, leaves and segments to a list of its own.
+// quarters of 8, 4, 2 and 1, and the rows left), so that a level's lattice points are evaluated a
+// row at a time. A band's cells read and change only the lattice of its rows, from its lowest to
+// the lowest of the next band, which it shares with the bands beside it. The trace goes in three
+// turns: the bands of even number are judged, each on its own, then those of odd number, each
+// once the bands beside it are done, and last the segments of the even bands' leaves are made
+// (those of a leaf of one lattice cell as soon as its band is judged, any other once nothing
+// changes its boundary). On threads, bands two apart take their turns side by side, and the
+// trace is the one of taking the turns one after the other: each band appends its crossings,
+// leaves and segments to a list of its own.
 
 #include "engine/KTImplicitCells.h"
 #include "engine/KTImplicitLattice.h"
@@ -25,8 +27,7 @@ public:
     static constexpr int TopCell = 16; ///< lattice cells per side of the first cells
     /// Cells of 16, 8, 4, 2 and 1 lattice cells, and one level for the rows left.
     static constexpr int Levels = 6;
-    /// The level of cells of one lattice cell: a band makes the segments of its leaves there once
-    /// its cells are judged.
+    /// The level of cells of one lattice cell.
     static constexpr int SingleCells = 4;
 
     KTImplicitLevels(KTImplicitLattice& lattice, KTImplicitCells& cells, KTImplicitSegments& segments)
@@ -44,8 +45,8 @@ public:
     /// Evaluates the corners of the first cells (a row at a time with a row form) and returns
     /// how many of them the curve crosses (corners of both signs, or some without a value).
     int FirstCorners(KTImplicitWorker& worker);
-    /// Judges every cell, band by band, with `workers` (the last for what comes after the bands);
-    /// on that many threads less one when `threads`.
+    /// Judges every cell, band by band, and makes the segments of the leaves, with `workers` (the
+    /// last for what comes after the bands); on that many threads less one when `threads`.
     void Run(std::vector<KTImplicitWorker>& workers, bool threads);
 
 private:
@@ -55,37 +56,33 @@ private:
     {
         std::vector<KTImplicitCells::Cell> children;
         std::vector<KTImplicitWorker::PendingPoint> deferred;
-        std::int32_t firstLeaf = 0, endLeaf = 0; ///< the leaves it made in its band's list
         /// For each of the children, its ranges where they are taken ahead for it (`known`).
         std::vector<KTImplicitCells::Ranges> ranges;
     };
-    /// The levels of a band, and whether it is done.
+    /// The levels of a band, the leaves it made in its list, and whether its last turn is done.
     struct alignas(64) Band
     {
         Level levels[Levels];
+        std::int32_t firstLeaf = 0, endLeaf = 0;
         std::atomic<bool> done{false};
     };
     int Bands() const { return (m_lattice.Rows() + TopCell - 1) / TopCell; }
-    /// The band judged `turn`-th: the even ones first, then the odd ones.
-    int BandInTurn(int turn) const
-    {
-        const int even = (Bands() + 1) / 2;
-        return turn < even ? 2 * turn : 2 * (turn - even) + 1;
-    }
+    /// The turns of a trace: the even bands' judgements, the odd bands' (with the segments of
+    /// their leaves), and the segments of the even bands' leaves.
+    int Turns() const { return Bands() + (Bands() + 1) / 2; }
+    /// Whether the bands a turn waits for are done.
+    bool Ready(int turn) const;
+    /// Takes the turn; returns its band.
+    int Take(int turn);
     int ListOf(int band) const
     {
         return Threadable() ? band : static_cast<int>(static_cast<long long>(band) * (Lists() - 1) / Bands());
     }
-    /// Every level of the band, and the segments of its leaves of one lattice cell.
-    void JudgeAll(int band);
     void JudgeBand(int level, int band);
     /// Evaluates the corners of the cells the band split off for the next level, and with
     /// `ranges` takes the ranges of the difference and its derivatives over those that will ask
     /// for them whatever else they find (their corners show one arc).
     void PrepareChildren(Level& level, bool ranges);
-    /// Makes the segments of the leaves of one lattice cell that the band made on the level of
-    /// such cells.
-    void BuildBand(int band);
     /// Judges cells and their quarters, level by level, until none is left (after the levels).
     void Refine(std::vector<KTImplicitCells::Cell>& cells);
 

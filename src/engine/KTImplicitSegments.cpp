@@ -1,10 +1,7 @@
 #include "engine/KTImplicitSegments.h"
 
-#include "engine/KTImplicitLevelThreads.h"
-
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <limits>
 
 namespace {
@@ -23,98 +20,6 @@ void KTImplicitSegments::Reset(int lists)
     for (List& list : m_lists)
         list.ends.clear();
     m_ends.clear();
-}
-
-void KTImplicitSegments::Build(bool threads)
-{
-    std::vector<KTImplicitLattice::Sample>& boundary = m_lists[KTImplicitWorker::Current().list].boundary;
-    m_open.clear();
-    m_cells.ForEachLeaf([this](KTImplicitCells::Leaf& leaf) {
-        if (!leaf.built)
-            m_open.push_back({&leaf, -1, -1, false});
-    });
-    // Most leaves join crossings their neighbours found already: looked up side by side, while
-    // nothing adds any, they keep the order of the leaves when their segments are added.
-    constexpr std::size_t kFewest = 2048;
-    const int parts = KTImplicitLevelThreads::Count();
-    const std::size_t count = m_open.size();
-    const auto part = [this, count, parts](int k, std::vector<KTImplicitLattice::Sample>& scratch) {
-        const std::size_t n = static_cast<std::size_t>(parts);
-        Settle(count * static_cast<std::size_t>(k) / n, count * static_cast<std::size_t>(k + 1) / n, scratch);
-    };
-    if (threads && count >= kFewest && parts > 1) {
-        m_scratch.resize(static_cast<std::size_t>(parts));
-        const std::function<void(int)> task = [this, &part](int k) {
-            part(k, m_scratch[static_cast<std::size_t>(k)]);
-        };
-        if (!KTImplicitLevelThreads::Run(parts, task))
-            for (int k = 0; k < parts; ++k)
-                part(k, boundary);
-    } else {
-        Settle(0, count, boundary);
-    }
-    // A search adds crossings, and may name another on an interval a settled leaf looked up, and
-    // an evaluation may show a point on a settled leaf's side: from the first of either, the
-    // leaves look their crossings up again one by one.
-    const std::int64_t before = m_crossings.Count();
-    const long long evaluated = KTImplicitWorker::Current().evaluations;
-    bool added = false;
-    for (Open& open : m_open) {
-        KTImplicitCells::Leaf& leaf = *open.leaf;
-        if (open.settled && !added) {
-            Add(open.a, open.b);
-        } else if (leaf.kind == KTImplicitCells::LeafKind::Finest) {
-            BuildLeafOfOneCell(leaf);
-        } else {
-            BuildLeaf(leaf, boundary);
-        }
-        added =
-            added || m_crossings.Count() != before || KTImplicitWorker::Current().evaluations != evaluated;
-    }
-    Gather();
-}
-
-void KTImplicitSegments::Settle(std::size_t begin, std::size_t end,
-                                std::vector<KTImplicitLattice::Sample>& boundary)
-{
-    for (std::size_t o = begin; o < end; ++o) {
-        Open& open = m_open[o];
-        const KTImplicitCells::Leaf& leaf = *open.leaf;
-        if (leaf.kind == KTImplicitCells::LeafKind::Finest)
-            continue;
-        open.a = leaf.ends[0];
-        open.b = leaf.ends[1];
-        if (!m_cells.HasSidePoints(leaf.cell)) {
-            open.settled = true;
-            continue;
-        }
-        if (!m_cells.EvaluatedBoundary(leaf.cell, boundary))
-            continue;
-        std::int32_t found[2] = {-1, -1};
-        int n = 0;
-        const std::size_t size = boundary.size();
-        bool missing = false;
-        for (std::size_t k = 0; k < size && !missing; ++k) {
-            const KTImplicitLattice::Sample& a = boundary[k];
-            const KTImplicitLattice::Sample& b = boundary[(k + 1) % size];
-            if (Positive(a.f) == Positive(b.f))
-                continue;
-            const std::int32_t id =
-                a.j == b.j ? m_crossings.Found(std::min(a.i, b.i), a.j, true, std::abs(a.i - b.i))
-                           : m_crossings.Found(a.i, std::min(a.j, b.j), false, std::abs(a.j - b.j));
-            missing = id < 0;
-            if (n < 2)
-                found[n] = id;
-            ++n;
-        }
-        if (missing)
-            continue;
-        if (n == 2) {
-            open.a = found[0];
-            open.b = found[1];
-        }
-        open.settled = true;
-    }
 }
 
 void KTImplicitSegments::BuildLeaf(KTImplicitCells::Leaf& leaf,
@@ -169,10 +74,15 @@ void KTImplicitSegments::Gather()
     });
 }
 
-void KTImplicitSegments::BuildLeafOfOneCell(KTImplicitCells::Leaf& leaf)
+void KTImplicitSegments::Build(KTImplicitCells::Leaf& leaf)
 {
+    if (leaf.built)
+        return;
     leaf.built = true;
-    LeafOfOneCell(leaf.cell);
+    if (leaf.kind == KTImplicitCells::LeafKind::Finest)
+        LeafOfOneCell(leaf.cell);
+    else
+        BuildLeaf(leaf, m_lists[static_cast<std::size_t>(KTImplicitWorker::Current().list)].boundary);
 }
 
 void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c)

@@ -32,15 +32,14 @@ public:
     }
     /// Empties the lists of segments for a trace with `lists` lists; their room stays.
     void Reset(int lists);
-    /// The segments of every leaf not built yet, in the order of the leaves; new crossings go to
-    /// the current worker's list. Then the segments of all lists become one list (Ends), and the
-    /// crossings name them by their place in it. With `threads`, the crossings of the leaves that
-    /// need no search are looked up on the kept threads first.
-    void Build(bool threads);
-    /// The segments through a leaf of one lattice cell (of a band the levels have finished, on
-    /// the thread of a level below the one that made it: cells of one band touch no lattice of
-    /// the bands two away). The segments go to the current worker's list.
-    void BuildLeafOfOneCell(KTImplicitCells::Leaf& leaf);
+    /// The segments of all lists become one list (Ends), and the crossings name them by their
+    /// place in it.
+    void Gather();
+    /// The segments through a leaf not built yet, once nothing changes its boundary any more: a
+    /// leaf of one lattice cell once its band is judged (its corners and edges are all it reads),
+    /// any other once the bands beside its own are judged too. The segments go to the current
+    /// worker's list.
+    void Build(KTImplicitCells::Leaf& leaf);
     /// Two crossings per segment (once built).
     const std::vector<std::int32_t>& Ends() const { return m_ends; }
 
@@ -66,28 +65,13 @@ private:
     /// Joins the crossings of the ring: two into one segment, four into two.
     void Join(const std::vector<RingPoint>& ring);
     void Add(std::int32_t a, std::int32_t b);
-    /// The lists as one, in their order, and the crossings' segments renamed to match.
-    void Gather();
 
-    /// A leaf still to build, and the crossings its segment joins when they are known without
-    /// a search (`settled`).
-    struct Open
-    {
-        KTImplicitCells::Leaf* leaf;
-        std::int32_t a, b;
-        bool settled;
-    };
     /// The segment of a leaf of more than one lattice cell, ends found by At.
     void BuildLeaf(KTImplicitCells::Leaf& leaf, std::vector<KTImplicitLattice::Sample>& boundary);
-    /// Settles the open leaves [begin, end) where only lookups are needed; reads, never writes,
-    /// what other threads read.
-    void Settle(std::size_t begin, std::size_t end, std::vector<KTImplicitLattice::Sample>& boundary);
 
     KTImplicitLattice& m_lattice;
     KTImplicitCrossings& m_crossings;
     KTImplicitCells& m_cells;
-    std::vector<Open> m_open;
-    std::vector<std::vector<KTImplicitLattice::Sample>> m_scratch; ///< of each thread settling leaves
     std::vector<List> m_lists;
     std::vector<std::int32_t> m_ends;
     std::vector<std::int32_t> m_start; ///< where each list begins in m_ends (Gather)

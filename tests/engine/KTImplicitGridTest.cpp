@@ -1,16 +1,16 @@
 // The lattice trace evaluated a row at a time against the same trace one point at a time: with
 // a row form that gives the point form's values, the polylines are the same bit for bit and
-// every lattice point is evaluated once either way, whatever order the rows come in. The levels
-// judged on threads of their own give the trace of judging them one after the other, and a grid
+// every lattice point is evaluated once either way, whatever order the rows come in. The bands
+// judged side by side on threads give the trace of judging them one after the other, and a grid
 // that takes the lists an earlier plot left gives the trace of a new one. The segments made on
-// the threads of several levels join crossings of one leaf each.
+// the threads join crossings of one leaf each.
 
 #include "engine/KTEvaluationProgram.h"
 #include "engine/KTImplicitCells.h"
 #include "engine/KTImplicitCrossings.h"
 #include "engine/KTImplicitGrid.h"
 #include "engine/KTImplicitLattice.h"
-#include "engine/KTImplicitLevelThreads.h"
+#include "engine/KTImplicitThreads.h"
 #include "engine/KTImplicitLevels.h"
 #include "engine/KTImplicitWorker.h"
 
@@ -173,11 +173,12 @@ TEST(KTImplicitGrid, RowsGiveThePolylinesOfSinglePoints)
     }
 }
 
-TEST(KTImplicitGrid, LevelsOnThreadsGiveTheTraceOfOneLevelAfterAnother)
+TEST(KTImplicitGrid, BandsOnThreadsGiveTheTraceOfOneBandAfterAnother)
 {
     // Lattices of few bands, of bands cut short at the top and of many: the threads wait on
-    // the bands beside theirs in every case.
-    const int sizes[][2] = {{400, 300}, {37, 45}, {1600, 1200}, {333, 17}};
+    // the bands beside theirs in every case. Beyond a list for each band, bands share lists
+    // and are judged on one thread.
+    const int sizes[][2] = {{400, 300}, {37, 45}, {1600, 1200}, {333, 17}, {24, 8200}};
     for (const GridRow& row : kRows) {
         for (const auto& size : sizes) {
             const Traced alone = TraceOf(row, true, false, false, size[0], size[1]);
@@ -208,26 +209,27 @@ TEST(KTImplicitGrid, AGridAfterAnotherTracesAsAFirstOne)
 
 namespace {
 
-// The threads kept for the levels are started by the first trace that uses them, not before: a
+// The threads kept for the bands are started by the first trace that uses them, not before: a
 // program that plots no implicit relation (or only few curves) starts none.
-TEST(KTImplicitGrid, LevelThreadsStartWithTheFirstTraceThatUsesThem)
+TEST(KTImplicitGrid, ThreadsStartWithTheFirstTraceThatUsesThem)
 {
-    const int before = KTImplicitLevelThreads::Started();
+    const int before = KTImplicitThreads::Started();
     TraceOf(kRows[0], true, false, false);
     TraceOf(kRows[0], false);
-    EXPECT_EQ(KTImplicitLevelThreads::Started(), before);
+    EXPECT_EQ(KTImplicitThreads::Started(), before);
     TraceOf(kRows[1], true, false, true);
-    EXPECT_EQ(KTImplicitLevelThreads::Started(), KTImplicitLevelThreads::Count() - 1);
+    EXPECT_EQ(KTImplicitThreads::Started(), KTImplicitThreads::Count() - 1);
 }
 
 } // namespace
 
 namespace {
 
-// The segments of the leaves left to the end look their crossings up on several threads, reading
-// only: the boundary read without evaluating is the one read with evaluation, or says that a
-// point is still to come; a crossing looked up is the one At gives, and a lookup adds none.
-TEST(KTImplicitGrid, LookupsWithoutEvaluatingAgreeWithTheReadsThatEvaluate)
+// A cell's boundary runs counter-clockwise from its bottom left corner through the points smaller
+// neighbours put on its sides, a pending one evaluated as it is read; a crossing is found once
+// per interval, and an interval's crossing is found again, not searched, by every cell that
+// shares it.
+TEST(KTImplicitGrid, ABoundaryReadsTheSidePointsAndCrossingsOfSmallerNeighbours)
 {
     // x + 2y - 3.5 on a lattice of 8 x 8 over [0, 8]: lattice coordinates are graph ones.
     KTImplicitLattice lattice;
@@ -254,43 +256,39 @@ TEST(KTImplicitGrid, LookupsWithoutEvaluatingAgreeWithTheReadsThatEvaluate)
     for (const auto& p : {std::pair{0, 0}, {4, 0}, {4, 4}, {0, 4}, {2, 0}})
         lattice.Value(p.first, p.second);
     lattice.Defer(4, 2);
-    std::vector<KTImplicitLattice::Sample> read, evaluated;
-    EXPECT_FALSE(cells.EvaluatedBoundary(cell, read));
     EXPECT_TRUE(lattice.IsPendingPoint(4, 2));
     EXPECT_EQ(worker.evaluations, 5);
-    lattice.EvaluateRows(*worker.pending);
-    ASSERT_TRUE(cells.EvaluatedBoundary(cell, read));
-    cells.Boundary(cell, evaluated);
+    EXPECT_TRUE(cells.HasSidePoints(cell));
+    std::vector<KTImplicitLattice::Sample> boundary;
+    cells.Boundary(cell, boundary);
+    EXPECT_FALSE(lattice.IsPendingPoint(4, 2));
+    EXPECT_EQ(worker.evaluations, 6);
     // Counter-clockwise from the bottom left: (0,0) (2,0) (4,0) (4,2) (4,4) (0,4).
     const int expected[][2] = {{0, 0}, {2, 0}, {4, 0}, {4, 2}, {4, 4}, {0, 4}};
-    ASSERT_EQ(read.size(), std::size(expected));
-    ASSERT_EQ(evaluated.size(), read.size());
-    for (std::size_t k = 0; k < read.size(); ++k) {
-        EXPECT_EQ(read[k].i, expected[k][0]) << k;
-        EXPECT_EQ(read[k].j, expected[k][1]) << k;
-        EXPECT_EQ(read[k].i, evaluated[k].i) << k;
-        EXPECT_EQ(read[k].j, evaluated[k].j) << k;
-        EXPECT_TRUE(SameBits(read[k].f, evaluated[k].f)) << k;
-        EXPECT_TRUE(SameBits(read[k].f, difference(expected[k][0], expected[k][1]))) << k;
+    ASSERT_EQ(boundary.size(), std::size(expected));
+    for (std::size_t k = 0; k < boundary.size(); ++k) {
+        EXPECT_EQ(boundary[k].i, expected[k][0]) << k;
+        EXPECT_EQ(boundary[k].j, expected[k][1]) << k;
+        EXPECT_TRUE(SameBits(boundary[k].f, difference(expected[k][0], expected[k][1]))) << k;
     }
+    // Lattice points on no side, or beyond the cell, are not its.
+    EXPECT_FALSE(cells.HasSidePoints({0, 4, 4, 8}));
 
     // The line crosses the bottom side between (2, 0) and (4, 0) at x = 3.5, and the left side
     // between (0, 0) and (0, 4) at y = 1.75.
-    EXPECT_EQ(crossings.Found(2, 0, true, 2), -1);
     EXPECT_EQ(crossings.Count(), 0);
     const std::int32_t bottom = crossings.At(2, 0, true, 2);
     const std::int32_t left = crossings.At(0, 0, false, 4);
     EXPECT_NEAR(crossings[bottom].u, 3.5, 1.0 / 50);
     EXPECT_NEAR(crossings[left].v, 1.75, 4.0 / 50);
     EXPECT_EQ(crossings.Count(), 2);
-    EXPECT_EQ(crossings.Found(2, 0, true, 2), bottom);
-    EXPECT_EQ(crossings.Found(0, 0, false, 4), left);
-    // Another interval from the same point is another crossing's: At would search it.
-    EXPECT_EQ(crossings.Found(2, 0, true, 1), -1);
-    EXPECT_EQ(crossings.Found(0, 0, false, 2), -1);
-    EXPECT_EQ(crossings.Found(0, 0, true, 2), -1);
+    // Found again, not searched.
     EXPECT_EQ(crossings.At(2, 0, true, 2), bottom);
+    EXPECT_EQ(crossings.At(0, 0, false, 4), left);
     EXPECT_EQ(crossings.Count(), 2);
+    // Another interval from the same point is another crossing's.
+    EXPECT_NE(crossings.At(0, 0, false, 2), left);
+    EXPECT_EQ(crossings.Count(), 3);
 
     KTImplicitWorker::SetCurrent(caller);
     lattice.Finish();

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-class KTImplicitLevelThreads
+class KTImplicitThreads
 {
 public:
     /// The threads a trace works on at most, the caller's among them: one per processor, up to
@@ -22,9 +22,9 @@ public:
     static int Started();
 
 private:
-    KTImplicitLevelThreads() = default;
-    ~KTImplicitLevelThreads();
-    static KTImplicitLevelThreads& Kept();
+    KTImplicitThreads() = default;
+    ~KTImplicitThreads();
+    static KTImplicitThreads& Kept();
     bool RunTask(int count, const std::function<void(int)>& task);
     void Serve(int k);
 

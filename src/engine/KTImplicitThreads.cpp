@@ -1,32 +1,32 @@
-#include "engine/KTImplicitLevelThreads.h"
+#include "engine/KTImplicitThreads.h"
 
 #include <algorithm>
 
-KTImplicitLevelThreads& KTImplicitLevelThreads::Kept()
+KTImplicitThreads& KTImplicitThreads::Kept()
 {
-    static KTImplicitLevelThreads threads;
+    static KTImplicitThreads threads;
     return threads;
 }
 
-int KTImplicitLevelThreads::Count()
+int KTImplicitThreads::Count()
 {
     static const int count = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
     return count;
 }
 
-bool KTImplicitLevelThreads::Run(int count, const std::function<void(int)>& task)
+bool KTImplicitThreads::Run(int count, const std::function<void(int)>& task)
 {
     return Kept().RunTask(count, task);
 }
 
-int KTImplicitLevelThreads::Started()
+int KTImplicitThreads::Started()
 {
-    KTImplicitLevelThreads& kept = Kept();
+    KTImplicitThreads& kept = Kept();
     const std::lock_guard<std::mutex> lock(kept.m_mutex);
     return static_cast<int>(kept.m_threads.size());
 }
 
-KTImplicitLevelThreads::~KTImplicitLevelThreads()
+KTImplicitThreads::~KTImplicitThreads()
 {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
@@ -37,7 +37,7 @@ KTImplicitLevelThreads::~KTImplicitLevelThreads()
         thread.join();
 }
 
-bool KTImplicitLevelThreads::RunTask(int count, const std::function<void(int)>& task)
+bool KTImplicitThreads::RunTask(int count, const std::function<void(int)>& task)
 {
     const std::unique_lock<std::mutex> holder(m_holder, std::try_to_lock);
     if (!holder.owns_lock())
@@ -61,7 +61,7 @@ bool KTImplicitLevelThreads::RunTask(int count, const std::function<void(int)>& 
     return true;
 }
 
-void KTImplicitLevelThreads::Serve(int k)
+void KTImplicitThreads::Serve(int k)
 {
     long long seen = 0;
     std::unique_lock<std::mutex> lock(m_mutex);
