@@ -6,6 +6,7 @@
 #include "platform/KTGdiTypes.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 /// One sample. For explicit forms m_point.m_x is the sample position and m_point.m_y the value;
@@ -48,4 +49,8 @@ struct KTCurvePointBuffer
 
     std::int32_t m_count = 0;
     std::vector<KTCurvePoint> m_points = std::vector<KTCurvePoint>(Capacity);
+    /// Points of a polar curve to add after the sample of their index once the samples are
+    /// turned into x and y (where a piece beside a pole leaves the view): added before, they would
+    /// move the samples from the places their directions are kept for.
+    std::vector<std::pair<std::int32_t, KTCurvePoint>> m_afterConversion;
 };

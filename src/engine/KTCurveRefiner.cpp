@@ -523,6 +523,7 @@ void KTCurveRefiner::ToPolar()
                 point.m_break = 1;
             }
         }
+        AddAfterConversion(*buffer, count, convert);
     }
     for (int i = 0; i < markerCount; ++i) {
         KTMarker& marker = markers.m_markers[static_cast<std::size_t>(i)];
@@ -537,6 +538,35 @@ void KTCurveRefiner::ToPolar()
         default: break;
         }
     }
+}
+
+template <class Convert>
+void KTCurveRefiner::AddAfterConversion(KTCurvePointBuffer& buffer, int count, const Convert& convert)
+{
+    // A piece that ends at the edge of the view beside a pole ends at the point added after its
+    // last sample, not at that sample.
+    std::vector<std::pair<std::int32_t, KTCurvePoint>>& added = buffer.m_afterConversion;
+    if (added.empty())
+        return;
+    std::vector<KTCurvePoint> points;
+    points.reserve(static_cast<std::size_t>(count) + added.size());
+    auto next = added.begin();
+    for (int i = 0; i < count; ++i) {
+        points.push_back(buffer.m_points[static_cast<std::size_t>(i)]);
+        const std::size_t sample = points.size() - 1;
+        for (; next != added.end() && next->first == i; ++next) {
+            KTCurvePoint point = next->second;
+            if (!convert(point.m_point))
+                continue;
+            if (point.m_break)
+                points[sample].m_break = 0;
+            points.push_back(point);
+        }
+    }
+    added.clear();
+    buffer.Reserve(static_cast<int>(points.size()));
+    std::copy(points.begin(), points.end(), buffer.m_points.begin());
+    buffer.m_count = static_cast<std::int32_t>(points.size());
 }
 
 bool KTCurveRefiner::NoAsymptoteUpTo(double x, double d) const

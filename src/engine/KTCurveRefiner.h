@@ -10,6 +10,7 @@
 #include "foundation/KTPoint.h"
 
 class KTFunction3;
+struct KTCurvePointBuffer;
 
 class KTCurveRefiner
 {
@@ -54,6 +55,10 @@ private:
     double F(double x);
     double D1(double x);
     double D2(double x);
+    /// Adds the buffer's points kept for after the conversion to x and y (`convert`) among its
+    /// first `count` samples.
+    template <class Convert>
+    static void AddAfterConversion(KTCurvePointBuffer& buffer, int count, const Convert& convert);
 
     KTFunction3& m_f;
 };

@@ -38,6 +38,9 @@ constexpr int kDomainEndHalvings = KTCurveSampler::NarrowingHalvings;
 constexpr double kJumpRatio = 4.0;
 constexpr int kDensePoles = KTCurveSampler::DensePoles;
 constexpr double kEdgePrecision = KTCurveSampler::EdgePrecision;
+/// Halvings of the step between a polar curve's sample and the next (or a pole) that find where
+/// it leaves the view, at most: to the last bits of the parameter.
+constexpr int kEdgeHalvings = 64;
 
 /// Where a domain on the dependent variable leaves a sample without a value next to one with a
 /// value, the curve ends between them: the sample without a value becomes the last point with
@@ -650,7 +653,8 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
 void KTCurveSampler::BreakPolarAtPoles()
 {
     // The samples of r = f(angle) (angle = f(r)) keep their places, which the directions kept
-    // with them index: at a pole of f the polyline only ends, at the sample before it.
+    // with them index: at a pole of f the polyline ends at the sample before it, and goes on
+    // from the sample after it.
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     const KTAxes& axes = *m_f.Data().m_owner;
     KTFunction3::PreparedList prepared;
@@ -661,11 +665,94 @@ void KTCurveSampler::BreakPolarAtPoles()
     const double pixel = std::min(PixelSize(axes.m_xAxis), PixelSize(axes.m_yAxis));
     const std::vector<int> steps = PoleSteps(bounds);
     const bool dense = bounds && static_cast<int>(steps.size()) > kDensePoles;
+    // Where a piece leaves the view between a sample and a pole (or comes into it between the
+    // pole and a sample), the two sides of the pole, searched for where it crosses the edge.
+    std::vector<std::pair<int, std::pair<double, double>>> poles;
     for (const int i : steps) {
         double u;
         double v;
-        if (dense || StepBreaks(i, bounds, polisher, pixel, u, v))
-            buffer.m_points[static_cast<std::size_t>(i)].m_break = 1;
+        if (!dense && !StepBreaks(i, bounds, polisher, pixel, u, v))
+            continue;
+        buffer.m_points[static_cast<std::size_t>(i)].m_break = 1;
+        if (!dense)
+            poles.push_back({i, {u, v}});
+    }
+    ReachPolarEdges(poles);
+}
+
+void KTCurveSampler::ReachPolarEdges(const std::vector<std::pair<int, std::pair<double, double>>>& poles)
+{
+    // The samples leave the view a step after the curve does: the point where it crosses the
+    // edge is added once the samples are turned into x and y, so that the polyline ends on it
+    // (or starts from it where the curve comes back).
+    KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    buffer.m_afterConversion.clear();
+    const KTAxes& axes = *m_f.Data().m_owner;
+    const bool swapped = m_f.Parts().m_inverse != 0;
+    const double factor = m_f.Data().m_owner->AngleFactor();
+    const double scale = factor != 0.0 ? 1.0 / factor : 1.0;
+    const double enough = kEdgePrecision * std::min(PixelSize(axes.m_xAxis), PixelSize(axes.m_yAxis));
+    // Within `enough` of the nearest edge, or -1 outside the view.
+    const auto fromEdge = [&](double parameter, double& value) {
+        value = Value(parameter);
+        if (KTCurveValues::IsNoValue(value))
+            return -1.0;
+        const double angle = (swapped ? value : parameter) * scale;
+        const double radius = swapped ? parameter : value;
+        const double x = radius * std::cos(angle);
+        const double y = radius * std::sin(angle);
+        if (!m_f.InGraphRangeStrict(x, y))
+            return -1.0;
+        return std::min({x - axes.m_xAxis.m_min, axes.m_xAxis.m_max - x, y - axes.m_yAxis.m_min,
+                         axes.m_yAxis.m_max - y});
+    };
+    // The last parameter from `inside` toward `outside` at which the curve is in view.
+    const auto edge = [&](double inside, double outside, BYTE end) {
+        KTCurvePoint point;
+        point.m_draw = 1;
+        point.m_break = end;
+        double value = Value(inside);
+        for (int k = 0; k < kEdgeHalvings; ++k) {
+            const double middle = inside + 0.5 * (outside - inside);
+            if (middle == inside || middle == outside)
+                break;
+            double v;
+            const double distance = fromEdge(middle, v);
+            if (distance >= 0.0) {
+                inside = middle;
+                value = v;
+                if (distance <= enough)
+                    break;
+            } else {
+                outside = middle;
+            }
+        }
+        point.m_point = KTPoint(inside, value);
+        return point;
+    };
+    const auto has = [](const KTCurvePoint& p) { return !KTCurveValues::IsNoValue(p.m_point.m_y); };
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    auto pole = poles.begin();
+    for (int i = 0; i + 1 < count; ++i) {
+        const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
+        const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
+        while (pole != poles.end() && pole->first < i)
+            ++pole;
+        double value;
+        if (pole != poles.end() && pole->first == i) {
+            // A radius that runs off to infinity at an angle: each side of the pole reaches the
+            // edge. An angle that runs off does not leave the view.
+            const auto [u, v] = pole->second;
+            if (swapped)
+                continue;
+            if (a.m_draw && has(a) && fromEdge(u, value) < 0.0)
+                buffer.m_afterConversion.emplace_back(i, edge(a.m_point.m_x, u, 1));
+            if (b.m_draw && has(b) && fromEdge(v, value) < 0.0)
+                buffer.m_afterConversion.emplace_back(i, edge(b.m_point.m_x, v, 0));
+        } else if (a.m_draw != b.m_draw && has(a) && has(b)) {
+            buffer.m_afterConversion.emplace_back(
+                i, a.m_draw ? edge(a.m_point.m_x, b.m_point.m_x, 1) : edge(b.m_point.m_x, a.m_point.m_x, 0));
+        }
     }
 }
 

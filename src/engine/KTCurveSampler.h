@@ -88,6 +88,10 @@ private:
     /// The same for a polar form, whose samples stay as they are: the polyline ends at the
     /// sample before each pole.
     void BreakPolarAtPoles();
+    /// Keeps the points where a polar curve leaves or enters the view between two samples, or
+    /// between a sample and one side of a pole (`poles`: the step of each, and its two sides),
+    /// for after the samples are turned into x and y.
+    void ReachPolarEdges(const std::vector<std::pair<int, std::pair<double, double>>>& poles);
     /// The step after sample `i` holds a pole or a jump, narrowed to [u, v] (the nearest points
     /// with values either side of it); `pixel` is the least jump that shows.
     bool StepBreaks(int i, const KTFunction3::PreparedList* bounds, KTPointPolisher& polisher, double pixel,

@@ -345,6 +345,43 @@ TEST_F(CurveSampling, PolarCurvesBreakAtThePolesOfTheirRadius)
     }
 }
 
+TEST_F(CurveSampling, PolarPiecesBesideAPoleReachTheEdgeOfTheView)
+{
+    // r = 1/cos(angle) is the line x = 1, r = 1/sin(angle) the line y = 1, r = 1/(1 - cos(angle))
+    // the parabola y^2 = 2x + 1 from (-1/2, 0) to the right: beside their poles they run off the
+    // view, whatever its size and the unit of the angle. The drawn points reach the view's edges.
+    struct Row
+    {
+        const char* postfix;
+        bool alongY;    ///< the ends lie on the bottom and top edges (else the left and right)
+        bool bothEdges; ///< on both (else on the top or the right only)
+    };
+    const Row rows[] = {{"1 x COS /", true, true}, {"1 x SIN /", false, true}, {"1 1 x COS - /", false, false}};
+    for (const Row& row : rows)
+        for (const double half : {10.0, 1000.0, 1e5})
+            for (const int unit : {0, 1, 2})
+                for (const auto& size : {std::pair{1599, 1199}, {499, 399}}) {
+                    kttest::SetAxes(axes, -half, half, -half, half, size.first, size.second, unit);
+                    kttest::Prepare(f, Form::Polar, row.postfix);
+                    f.Calculate();
+                    KTCurveRefiner(f).ToPolar();
+                    double low = 0.0, high = 0.0;
+                    for (int k = 0; k < f.m_buffer1->m_count; ++k)
+                        if (P(k).m_draw) {
+                            const double v = row.alongY ? P(k).m_point.m_y : P(k).m_point.m_x;
+                            low = std::min(low, v);
+                            high = std::max(high, v);
+                        }
+                    const double pixel = 2 * half / (row.alongY ? size.second : size.first);
+                    const std::string where = std::string(row.postfix) + " on +-" + std::to_string(half) +
+                                              " unit " + std::to_string(unit) + " " +
+                                              std::to_string(size.first);
+                    SCOPED_TRACE(where);
+                    EXPECT_NEAR(low, row.bothEdges ? -half : -0.5, 0.01 * pixel);
+                    EXPECT_NEAR(high, half, 0.01 * pixel);
+                }
+}
+
 TEST_F(CurveSampling, ParametricSamplesWithoutTheHighEnd)
 {
     kttest::Prepare(f, Form::Parametric, "t 2 /", "t 3 /");
@@ -680,9 +717,27 @@ TEST_F(CurveSampling, PolarPointsAreTheirAnglesDirectionsToTheLastBit)
         std::vector<KTPoint> sampled;
         for (int k = 0; k < 1600; ++k)
             sampled.push_back(P(k).m_point);
+        // Where the rose leaves the view and comes back, a point on the edge is added after the
+        // sample before.
+        EXPECT_FALSE(f.m_buffer1->m_afterConversion.empty());
+        std::vector<int> at(1600);
+        std::vector<bool> added(1600 + f.m_buffer1->m_afterConversion.size(), false);
+        for (int k = 0, shift = 0; k < 1600; ++k) {
+            at[static_cast<std::size_t>(k)] = k + shift;
+            for (const auto& extra : f.m_buffer1->m_afterConversion)
+                if (extra.first == k)
+                    added[static_cast<std::size_t>(k + ++shift)] = true;
+        }
         KTCurveRefiner(f).ToPolar();
+        ASSERT_EQ(f.m_buffer1->m_count, static_cast<int>(added.size()));
+        for (std::size_t j = 0; j < added.size(); ++j)
+            if (added[j]) {
+                const KTPoint& p = P(static_cast<int>(j)).m_point;
+                EXPECT_NEAR(std::max(std::fabs(p.m_x), std::fabs(p.m_y)), 4.0, 1e-3 * 8 / 1199) << j;
+            }
         int inside = 0;
         for (int k = 0; k < 1600; ++k) {
+            const int j = at[static_cast<std::size_t>(k)];
             const double a = sampled[static_cast<std::size_t>(k)].m_x;
             const double r = sampled[static_cast<std::size_t>(k)].m_y;
             // The units per radian are fixed to ten digits.
@@ -690,10 +745,10 @@ TEST_F(CurveSampling, PolarPointsAreTheirAnglesDirectionsToTheLastBit)
             const double s = 1.0 / axes.AngleFactor();
             const double x = r * std::cos(s * a);
             const double y = r * std::sin(s * a);
-            EXPECT_EQ(P(k).m_point.m_x, x) << row.angleSystem << " " << k;
-            EXPECT_EQ(P(k).m_point.m_y, y) << row.angleSystem << " " << k;
+            EXPECT_EQ(P(j).m_point.m_x, x) << row.angleSystem << " " << k;
+            EXPECT_EQ(P(j).m_point.m_y, y) << row.angleSystem << " " << k;
             const bool in = -4 < x && x < 4 && -4 < y && y < 4;
-            EXPECT_EQ(P(k).m_draw, in ? 1 : 0) << row.angleSystem << " " << k;
+            EXPECT_EQ(P(j).m_draw, in ? 1 : 0) << row.angleSystem << " " << k;
             inside += in ? 1 : 0;
         }
         // The rose of radius up to 5 leaves the view of +-4 and comes back.
