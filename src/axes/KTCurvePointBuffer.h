@@ -5,6 +5,7 @@
 #include "foundation/KTPoint.h"
 #include "platform/KTGdiTypes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -45,6 +46,25 @@ struct KTCurvePointBuffer
     {
         if (size > Size())
             m_points.resize(static_cast<std::size_t>(size));
+    }
+    /// Puts each of `added` after the point of its index among the first m_count (the list in
+    /// the order of the indices).
+    void InsertAfter(const std::vector<std::pair<std::int32_t, KTCurvePoint>>& added)
+    {
+        if (added.empty())
+            return;
+        const int count = m_count < 0 ? 0 : (m_count > Size() ? Size() : m_count);
+        std::vector<KTCurvePoint> points;
+        points.reserve(static_cast<std::size_t>(count) + added.size());
+        auto next = added.begin();
+        for (int i = 0; i < count; ++i) {
+            points.push_back(m_points[static_cast<std::size_t>(i)]);
+            for (; next != added.end() && next->first == i; ++next)
+                points.push_back(next->second);
+        }
+        Reserve(static_cast<int>(points.size()));
+        std::copy(points.begin(), points.end(), m_points.begin());
+        m_count = static_cast<std::int32_t>(points.size());
     }
 
     std::int32_t m_count = 0;

@@ -543,30 +543,18 @@ void KTCurveRefiner::ToPolar()
 template <class Convert>
 void KTCurveRefiner::AddAfterConversion(KTCurvePointBuffer& buffer, int count, const Convert& convert)
 {
-    // A piece that ends at the edge of the view beside a pole ends at the point added after its
-    // last sample, not at that sample.
-    std::vector<std::pair<std::int32_t, KTCurvePoint>>& added = buffer.m_afterConversion;
-    if (added.empty())
-        return;
-    std::vector<KTCurvePoint> points;
-    points.reserve(static_cast<std::size_t>(count) + added.size());
-    auto next = added.begin();
-    for (int i = 0; i < count; ++i) {
-        points.push_back(buffer.m_points[static_cast<std::size_t>(i)]);
-        const std::size_t sample = points.size() - 1;
-        for (; next != added.end() && next->first == i; ++next) {
-            KTCurvePoint point = next->second;
-            if (!convert(point.m_point))
-                continue;
-            if (point.m_break)
-                points[sample].m_break = 0;
-            points.push_back(point);
-        }
+    // A piece that ends at the edge of the view ends at the point added after its last sample,
+    // not at that sample.
+    std::vector<std::pair<std::int32_t, KTCurvePoint>> added;
+    for (std::pair<std::int32_t, KTCurvePoint> point : buffer.m_afterConversion) {
+        if (point.first < 0 || point.first >= count || !convert(point.second.m_point))
+            continue;
+        if (point.second.m_break)
+            buffer.m_points[static_cast<std::size_t>(point.first)].m_break = 0;
+        added.push_back(point);
     }
-    added.clear();
-    buffer.Reserve(static_cast<int>(points.size()));
-    std::copy(points.begin(), points.end(), buffer.m_points.begin());
-    buffer.m_count = static_cast<std::int32_t>(points.size());
+    buffer.m_afterConversion.clear();
+    buffer.InsertAfter(added);
 }
 
 bool KTCurveRefiner::NoAsymptoteUpTo(double x, double d) const

@@ -635,19 +635,7 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
         if (v < b.m_point.m_x)
             add(v, Value(v));
     }
-    if (added.empty())
-        return;
-    std::vector<KTCurvePoint> points;
-    points.reserve(static_cast<std::size_t>(count) + added.size());
-    auto next = added.begin();
-    for (int i = 0; i < count; ++i) {
-        points.push_back(buffer.m_points[static_cast<std::size_t>(i)]);
-        for (; next != added.end() && next->first == i; ++next)
-            points.push_back(next->second);
-    }
-    buffer.Reserve(static_cast<int>(points.size()));
-    std::copy(points.begin(), points.end(), buffer.m_points.begin());
-    buffer.m_count = static_cast<std::int32_t>(points.size());
+    buffer.InsertAfter(added);
 }
 
 void KTCurveSampler::BreakPolarAtPoles()
