@@ -438,7 +438,7 @@ void KTFunction3::KeepInterpretation(const InterpretationInputs& inputs)
     record.valueDomain = m_data.m_valueDomain;
     record.valueLists = m_data.m_valueLists;
     record.interpreted = m_data.m_interpreted;
-    record.uses = {m_data.m_usesConstant, m_data.m_usesA, m_data.m_usesB,  m_data.m_usesC,
+    record.uses = {m_data.m_usesConstant, m_data.m_usesA, m_data.m_usesB,   m_data.m_usesC,
                    m_data.m_usesD,        m_data.m_usesM, m_data.m_usesTrig};
     record.relation = m_data.m_relation;
     record.twoBranches = m_twoBranches;

@@ -534,8 +534,8 @@ CString KTEEquation::GetCalculationText(bool negate) const
 bool KTEEquation::LayoutKey::SameAs(const LayoutKey& other) const
 {
     return set == other.set && dc == other.dc && device == other.device && numbers == other.numbers &&
-           std::memcmp(ratios.data(), other.ratios.data(), sizeof(ratios)) == 0 && switches == other.switches &&
-           faces == other.faces;
+           std::memcmp(ratios.data(), other.ratios.data(), sizeof(ratios)) == 0 &&
+           switches == other.switches && faces == other.faces;
 }
 
 KTEEquation::LayoutKey KTEEquation::MakeLayoutKey(KTDC* dc, const KTEOptions& o)
@@ -543,14 +543,20 @@ KTEEquation::LayoutKey KTEEquation::MakeLayoutKey(KTDC* dc, const KTEOptions& o)
     LayoutKey key;
     key.set = true;
     key.dc = dc;
-    key.device = {dc->GetMapMode(),          dc->GetWindowExt().cx,        dc->GetWindowExt().cy,
-                  dc->GetViewportExt().cx,   dc->GetViewportExt().cy,      dc->GetDeviceCaps(LOGPIXELSX),
-                  dc->GetDeviceCaps(LOGPIXELSY), 0};
+    key.device = {dc->GetMapMode(),
+                  dc->GetWindowExt().cx,
+                  dc->GetWindowExt().cy,
+                  dc->GetViewportExt().cx,
+                  dc->GetViewportExt().cy,
+                  dc->GetDeviceCaps(LOGPIXELSX),
+                  dc->GetDeviceCaps(LOGPIXELSY),
+                  0};
     const KTLogFont& font = o.m_font.m_value;
     std::size_t n = 0;
-    for (const int value : {static_cast<int>(font.m_size), static_cast<int>(font.m_logFont.lfHeight),
-                            static_cast<int>(font.m_logFont.lfWeight), static_cast<int>(font.m_logFont.lfItalic),
-                            static_cast<int>(font.m_logFont.lfEscapement)})
+    for (const int value :
+         {static_cast<int>(font.m_size), static_cast<int>(font.m_logFont.lfHeight),
+          static_cast<int>(font.m_logFont.lfWeight), static_cast<int>(font.m_logFont.lfItalic),
+          static_cast<int>(font.m_logFont.lfEscapement)})
         key.numbers[n++] = value;
     for (const KTOptionInt* option :
          {&o.m_lowerCase, &o.m_displayVect, &o.m_doubleCaps, &o.m_tabWidth, &o.m_fractionGap, &o.m_sqrtGap,
@@ -569,8 +575,8 @@ KTEEquation::LayoutKey KTEEquation::MakeLayoutKey(KTDC* dc, const KTEOptions& o)
     }
     if (o.m_bWideOperatorSpacing)
         key.switches |= bit;
-    key.faces = {std::string(font.m_logFont.lfFaceName), o.m_unitsFont.m_value.str(), o.m_quoteFont.m_value.str(),
-                 o.m_functionFont.m_value.str()};
+    key.faces = {std::string(font.m_logFont.lfFaceName), o.m_unitsFont.m_value.str(),
+                 o.m_quoteFont.m_value.str(), o.m_functionFont.m_value.str()};
     return key;
 }
 

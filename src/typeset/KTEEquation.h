@@ -90,10 +90,10 @@ private:
     {
         bool set = false; ///< false: no layout yet, or the tree changed since
         const void* dc = nullptr;
-        std::array<int, 8> device{};  ///< map mode, window and viewport extents, dots per inch
-        std::array<int, 19> numbers{}; ///< the font's size, height, weight, italic, escapement; options
-        std::array<double, 4> ratios{}; ///< scale, power raise, fraction and power level ratios
-        std::uint32_t switches = 0;    ///< one bit per flag option
+        std::array<int, 8> device{};      ///< map mode, window and viewport extents, dots per inch
+        std::array<int, 19> numbers{};    ///< the font's size, height, weight, italic, escapement; options
+        std::array<double, 4> ratios{};   ///< scale, power raise, fraction and power level ratios
+        std::uint32_t switches = 0;       ///< one bit per flag option
         std::array<std::string, 4> faces; ///< the font's face, the units, quote and function fonts
         /// Equal fields, the ratios to the bit.
         bool SameAs(const LayoutKey& other) const;

@@ -371,8 +371,9 @@ TEST(KTAxisScale, ScaleLabelsTakeTheirOwnFontAndSeparator)
         char decimal;
         const char* text;
     };
-    const Row rows[] = {{388, 0, '.', "-2.5"}, {600, 0, '.', "-2.5"}, {388, 1, '.', "-2.5"}, {388, 0, ',', "-2,5"},
-                        {388, 0, '.', "-2.5"}, {200, 0, ',', "10^3"},  {200, 0, ',', "-2,5"}, {388, 0, '.', "pi/2"}};
+    const Row rows[] = {{388, 0, '.', "-2.5"}, {600, 0, '.', "-2.5"}, {388, 1, '.', "-2.5"},
+                        {388, 0, ',', "-2,5"}, {388, 0, '.', "-2.5"}, {200, 0, ',', "10^3"},
+                        {200, 0, ',', "-2,5"}, {388, 0, '.', "pi/2"}};
     MetricDC m;
     for (const Row& row : rows) {
         const kttest::LocaleScope locale(row.decimal, row.decimal == ',' ? ';' : ',');

@@ -37,10 +37,11 @@ std::string Repeated(const char* piece, int times)
 std::string InterpretedState(KTFunction3& f)
 {
     const KTEquationPartList& parts = f.Parts();
-    std::string out = KTFormatC("status %d message '%s' flags %d%d%d%d%d%d%d parts %d '%s'\n", parts.GetStatus(),
-                                parts.GetMessage().c_str(), parts.m_polar, parts.m_inverse, parts.m_parametricX,
-                                parts.m_parametricY, parts.IsErrorLatched(), f.m_twoBranches, f.m_rearranged,
-                                parts.GetCount(), parts.GetDescription().c_str());
+    std::string out =
+        KTFormatC("status %d message '%s' flags %d%d%d%d%d%d%d parts %d '%s'\n", parts.GetStatus(),
+                  parts.GetMessage().c_str(), parts.m_polar, parts.m_inverse, parts.m_parametricX,
+                  parts.m_parametricY, parts.IsErrorLatched(), f.m_twoBranches, f.m_rearranged,
+                  parts.GetCount(), parts.GetDescription().c_str());
     for (int i = 0; i < parts.GetCount(); ++i)
         out += KTFormatC("part %d '%s' '%s'\n", parts.At(i).Kind(), parts.At(i).Text().c_str(),
                          parts.At(i).SecondText().c_str());
@@ -422,11 +423,26 @@ TEST(KTFunction3Interpret, ReinterpretationIsStable)
 // empties the node pool) did to them in between, and they are what a fresh run gives.
 TEST(KTFunction3Interpret, RepeatedInterpretationEqualsFreshOne)
 {
-    const char* texts[] = {"y = 2x + 1", "x^2 + y^2 = 4; y > 0", "r = 2sin(3th)", "th = r", "x = cos(t); y = sin(t)",
-                           "y=+-sqrt(x)", "y = 1/(x-2)", "x^3 + y^3 = 9xy", "y = e^(x/3); [-8, 4]",
-                           "x = y^2; y < 4", "sin(y) = x", "y > x^2 - 3; [-2, 2)", "y = a x^2 + b",
-                           "y = x; [0, 10sin(90)]", "(1, 2)", "y = x +", "y = foo(x)", "r = sin(r th)",
-                           "y = 1/(0)", "y = x; [3, 1]"};
+    const char* texts[] = {"y = 2x + 1",
+                           "x^2 + y^2 = 4; y > 0",
+                           "r = 2sin(3th)",
+                           "th = r",
+                           "x = cos(t); y = sin(t)",
+                           "y=+-sqrt(x)",
+                           "y = 1/(x-2)",
+                           "x^3 + y^3 = 9xy",
+                           "y = e^(x/3); [-8, 4]",
+                           "x = y^2; y < 4",
+                           "sin(y) = x",
+                           "y > x^2 - 3; [-2, 2)",
+                           "y = a x^2 + b",
+                           "y = x; [0, 10sin(90)]",
+                           "(1, 2)",
+                           "y = x +",
+                           "y = foo(x)",
+                           "r = sin(r th)",
+                           "y = 1/(0)",
+                           "y = x; [3, 1]"};
     KTAxes axes;
     kttest::SetAngleSystem(axes, 0);
     KTFunction3 other(&axes);
