@@ -1,6 +1,7 @@
 #include "axes/KTAxisScale.h"
 
 #include "platform/KTDC.h"
+#include "platform/KTLocale.h"
 #include "typeset/KTEEquation.h"
 #include "typeset/KTEOptions.h"
 
@@ -9,12 +10,30 @@ namespace {
 /// Tick labels are typeset like every equation shown on the graph, in the scale font, with one
 /// minus for all of them: the typeset minus, as a sign ("-10", "-2pi" and "-pi" alike). The
 /// multiplication of a power of ten shows as the cross ("5 x 10^-7"), the typesetter's default.
-KTEOptions LabelOptions(const KTLogFont& font)
+/// The options depend on the font and the user's decimal separator alone; every label of a paint
+/// asks for the same, and building them costs more than typesetting the label, so the last ones
+/// are kept until either differs. The reference holds until the next call.
+const KTEOptions& LabelOptions(const KTLogFont& font)
 {
-    KTEOptions options(KTEPresetGraphing);
-    options.m_font.SetValue(font);
-    options.m_negativeNumberStyle.m_value = 1;
-    return options;
+    struct Kept
+    {
+        bool built = false;
+        char decimal = 0;
+        KTLogFont font;
+        KTEOptions options;
+    };
+    thread_local Kept kept;
+    const char decimal = KTLocale::DecimalSeparator();
+    if (!kept.built || kept.decimal != decimal || !(kept.font == font)) {
+        kept.built = false;
+        kept.options = KTEOptions(KTEPresetGraphing);
+        kept.options.m_font.SetValue(font);
+        kept.options.m_negativeNumberStyle.m_value = 1;
+        kept.decimal = decimal;
+        kept.font = font;
+        kept.built = true;
+    }
+    return kept.options;
 }
 
 void Typeset(KTEEquation& equation, const CString& text, const KTEOptions& options)
@@ -27,7 +46,7 @@ void Typeset(KTEEquation& equation, const CString& text, const KTEOptions& optio
 
 CSize KTMeasureScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font)
 {
-    const KTEOptions options = LabelOptions(font);
+    const KTEOptions& options = LabelOptions(font);
     KTEEquation equation;
     Typeset(equation, text, options);
     const KTEExtent extent = equation.GetExtent(&dc, options);
@@ -37,7 +56,7 @@ CSize KTMeasureScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font)
 std::shared_ptr<KTEEquation> KTTypesetScaleLabel(KTDC& dc, const CString& text, const KTLogFont& font,
                                                  CSize& size)
 {
-    const KTEOptions options = LabelOptions(font);
+    const KTEOptions& options = LabelOptions(font);
     auto equation = std::make_shared<KTEEquation>();
     Typeset(*equation, text, options);
     const KTEExtent extent = equation->GetExtent(&dc, options);
@@ -53,7 +72,7 @@ void KTDrawScaleLabel(KTDC& dc, int x, int y, KTEEquation& typeset, const KTLogF
 
 void KTDrawScaleLabel(KTDC& dc, int x, int y, const CString& text, const KTLogFont& font)
 {
-    const KTEOptions options = LabelOptions(font);
+    const KTEOptions& options = LabelOptions(font);
     KTEEquation equation;
     Typeset(equation, text, options);
     equation.Draw(&dc, x, y, options);

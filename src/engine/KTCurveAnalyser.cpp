@@ -78,7 +78,7 @@ bool SmoothSlopes(const KTCurvePointBuffer& buffer, int last, int order)
 
 double KTCurveAnalyser::F(double x)
 {
-    return m_f.Evaluate(x, KTNoSecondValue).m_y;
+    return m_f.EvaluateValue(x, KTNoSecondValue);
 }
 
 int KTCurveAnalyser::AddComputed(double x, double y, int kind)

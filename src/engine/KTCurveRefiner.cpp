@@ -35,7 +35,7 @@ bool Usable(double d)
 
 double KTCurveRefiner::F(double x)
 {
-    return m_f.Evaluate(x, KTNoSecondValue).m_y;
+    return m_f.EvaluateValue(x, KTNoSecondValue);
 }
 
 double KTCurveRefiner::D1(double x)

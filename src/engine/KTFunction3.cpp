@@ -294,7 +294,7 @@ double KTFunction3::Derivative(double x)
     // is exact for quadratics up to rounding. A curve that turns within that step (sin x far
     // from 0, any curve on a view narrower than the step) needs one within a sample's spacing:
     // where the two differ by more than the narrow one's rounding, the narrow one holds.
-    const auto f = [this](double t) { return Evaluate(t, KTNoSecondValue).m_y; };
+    const auto f = [this](double t) { return EvaluateValue(t, KTNoSecondValue); };
     const auto difference = [&f, x](double h) {
         const Sides s = Around(f, x, h);
         Difference d;
@@ -311,7 +311,7 @@ double KTFunction3::Derivative(double x)
 
 double KTFunction3::SecondDerivative(double x)
 {
-    const auto f = [this](double t) { return Evaluate(t, KTNoSecondValue).m_y; };
+    const auto f = [this](double t) { return EvaluateValue(t, KTNoSecondValue); };
     const double here = f(x);
     if (KTEvaluationRules::IsSentinel(here))
         return KTUndefinedValue;
@@ -347,13 +347,13 @@ double KTFunction3::YAtX(double x)
     if (!m_data.m_interpreted || m_parts.GetStatus() != KTStatusExplicit || m_parts.m_polar)
         return KTNoYValue;
     if (!m_parts.m_inverse) {
-        const double y = Evaluate(x, KTNoSecondValue).m_y;
+        const double y = EvaluateValue(x, KTNoSecondValue);
         return KTEvaluationRules::IsSentinel(y) ? KTNoYValue : y;
     }
     // x = f(y): ten Newton steps from y = 0 towards f(y) = x.
     double y = 0.0;
     for (int step = 0; step < 10; ++step) {
-        const double fy = Evaluate(y, KTNoSecondValue).m_y;
+        const double fy = EvaluateValue(y, KTNoSecondValue);
         if (KTEvaluationRules::IsSentinel(fy))
             return KTNoYValue;
         double slope = Derivative(y);
@@ -366,7 +366,7 @@ double KTFunction3::YAtX(double x)
             return KTNoYValue;
         y = next;
     }
-    const double fy = Evaluate(y, KTNoSecondValue).m_y;
+    const double fy = EvaluateValue(y, KTNoSecondValue);
     if (KTEvaluationRules::IsSentinel(fy) || !(std::fabs(fy - x) <= 0.1))
         return KTNoYValue;
     return y;

@@ -239,6 +239,11 @@ public:
     // ---- Interpretation ----------------------------------------------------------------------
     /// Interprets the data's equation text into parts, form flags, branches, postfix lists,
     /// domain and status. Never throws; never shows a message box (see TakePendingMessages).
+    /// Every paint interprets every function: when nothing it reads has changed since the last
+    /// full run (the text, the user's separators, the owner and its angle unit, the constants'
+    /// current values) and that run's messages are recorded, the run's outputs are put back as
+    /// they were left instead of being read again; the relation and its restrictions keep what
+    /// the last full run left in them.
     void Interpret();
     /// First step of Interpret: cuts the text into classified parts and sets a first status.
     void SplitParts();
@@ -353,8 +358,42 @@ private:
     /// first branch that depend on x (each distinct divisor once); empty when there is none.
     void BuildDiscontinuityList();
 
+    /// Everything an interpretation reads besides the typed text's own function state.
+    struct InterpretationInputs
+    {
+        CString text;
+        char decimal = 0;
+        char list = 0;
+        const KTAxes* owner = nullptr;
+        std::int32_t angleSystem = 0;
+        std::array<double, KTFunctionConstantRanges::Count> constants{};
+        /// Equal fields; the constants to the bit, so that a NaN is the same NaN.
+        bool SameAs(const InterpretationInputs& other) const;
+    };
+    /// What a full interpretation left, with the inputs it read.
+    struct InterpretationRecord
+    {
+        InterpretationInputs inputs;
+        KTEquationPartList parts;
+        std::array<ASTokenList, KTFunctionData3::ListCount> lists;
+        CString expressionText;
+        KTFunctionDomain domain;
+        KTFunctionDomain valueDomain;
+        BYTE valueLists = 0;
+        BYTE interpreted = 0;
+        std::array<BYTE, 7> uses{}; ///< constant, a, b, c, d, m, trigonometric
+        std::int32_t relation = -1;
+        BYTE twoBranches = 0;
+        BYTE rearranged = 0;
+    };
+    /// Reads the inputs as interpretation reads them (the angle unit forced into range).
+    InterpretationInputs ReadInterpretationInputs();
+    void KeepInterpretation(const InterpretationInputs& inputs);
+    void RestoreInterpretation(const InterpretationRecord& record);
+
     std::array<CompiledList, KTFunctionData3::ListCount> m_compiled;
     unsigned m_listGeneration = 1;
+    std::unique_ptr<InterpretationRecord> m_lastInterpretation;
     std::vector<KTInputMessage> m_pendingMessages;
     CString m_messagesRecordedFor; ///< the equation text whose messages have been recorded
     bool m_recordMessages = true;

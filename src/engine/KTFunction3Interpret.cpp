@@ -10,6 +10,7 @@
 #include "typeset/KTEEquation.h"
 #include "typeset/KTEOptions.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
@@ -399,20 +400,113 @@ void KTFunction3::PreparePair()
         InputError("Can not interpret equation");
 }
 
+bool KTFunction3::InterpretationInputs::SameAs(const InterpretationInputs& other) const
+{
+    return text == other.text && decimal == other.decimal && list == other.list && owner == other.owner &&
+           angleSystem == other.angleSystem &&
+           std::memcmp(constants.data(), other.constants.data(), sizeof(constants)) == 0;
+}
+
+KTFunction3::InterpretationInputs KTFunction3::ReadInterpretationInputs()
+{
+    InterpretationInputs inputs;
+    inputs.text = m_data.m_equationText;
+    const KTLocaleChars locale;
+    inputs.decimal = locale.m_chDecimal;
+    inputs.list = locale.m_chList;
+    inputs.owner = m_data.m_owner;
+    // The default domains read the unit forced into range (GetValue), the constant bounds the
+    // value as it stands: after the first the two agree.
+    if (m_data.m_owner)
+        inputs.angleSystem = m_data.m_owner->m_options.m_angleSystem.GetValue();
+    for (int i = 0; i < KTFunctionConstantRanges::Count; ++i)
+        inputs.constants[static_cast<std::size_t>(i)] = m_data.m_constants.Current(i);
+    return inputs;
+}
+
+void KTFunction3::KeepInterpretation(const InterpretationInputs& inputs)
+{
+    if (!m_lastInterpretation)
+        m_lastInterpretation = std::make_unique<InterpretationRecord>();
+    InterpretationRecord& record = *m_lastInterpretation;
+    record.inputs = inputs;
+    record.parts = m_parts;
+    for (int i = 0; i < KTFunctionData3::ListCount; ++i)
+        record.lists[static_cast<std::size_t>(i)].ShareFrom(*m_data.List(i));
+    record.expressionText = m_data.m_expressionText;
+    record.domain = m_data.m_domain;
+    record.valueDomain = m_data.m_valueDomain;
+    record.valueLists = m_data.m_valueLists;
+    record.interpreted = m_data.m_interpreted;
+    record.uses = {m_data.m_usesConstant, m_data.m_usesA, m_data.m_usesB,   m_data.m_usesC,
+                   m_data.m_usesD,        m_data.m_usesM, m_data.m_usesTrig};
+    record.relation = m_data.m_relation;
+    record.twoBranches = m_twoBranches;
+    record.rearranged = m_rearranged;
+}
+
+void KTFunction3::RestoreInterpretation(const InterpretationRecord& record)
+{
+    m_parts = record.parts;
+    for (int i = 0; i < KTFunctionData3::ListCount; ++i)
+        m_data.List(i)->ShareFrom(record.lists[static_cast<std::size_t>(i)]);
+    m_data.SelectList(KTFunctionData3::FirstBranchList);
+    EvaluationListsChanged();
+    m_data.m_expressionText = record.expressionText;
+    m_data.m_domain = record.domain;
+    m_data.m_valueDomain = record.valueDomain;
+    m_data.m_valueLists = record.valueLists;
+    m_data.m_interpreted = record.interpreted;
+    BYTE* const uses[] = {&m_data.m_usesConstant, &m_data.m_usesA, &m_data.m_usesB,   &m_data.m_usesC,
+                          &m_data.m_usesD,        &m_data.m_usesM, &m_data.m_usesTrig};
+    for (std::size_t i = 0; i < record.uses.size(); ++i)
+        *uses[i] = record.uses[i];
+    m_data.m_relation = record.relation;
+    m_twoBranches = record.twoBranches;
+    m_rearranged = record.rearranged;
+}
+
 void KTFunction3::Interpret()
 {
+    const InterpretationInputs inputs = ReadInterpretationInputs();
+    // A run whose messages would be recorded anew must run in full to record them.
+    const bool messagesRecorded =
+        !m_messagesRecordedFor.IsEmpty() && m_data.m_equationText == m_messagesRecordedFor;
+    if (messagesRecorded && m_lastInterpretation && m_lastInterpretation->inputs.SameAs(inputs)) {
+        try {
+            m_recordMessages = false;
+            RestoreInterpretation(*m_lastInterpretation);
+            return;
+        } catch (...) {
+            m_lastInterpretation.reset(); // read the text again below
+        }
+    }
+
+    bool completed = true;
     try {
         InterpretText();
     } catch (const std::exception&) {
+        completed = false;
         InputError("Can not interpret equation");
     } catch (const KTExceptionBase&) {
+        completed = false;
         InputError("Can not interpret equation");
     } catch (...) {
+        completed = false;
         InputError("Can not interpret equation");
     }
     if (m_parts.GetStatus() == KTStatusError) {
         m_data.m_interpreted = 0; // nothing half-read is ever drawn
         m_twoBranches = 0;
+    }
+    // A run cut short by an exception (memory, a limit) is not kept: the next reads again.
+    try {
+        if (completed)
+            KeepInterpretation(inputs);
+        else
+            m_lastInterpretation.reset();
+    } catch (...) {
+        m_lastInterpretation.reset();
     }
 }
 

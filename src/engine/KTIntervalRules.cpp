@@ -148,7 +148,9 @@ NegativeBase ForNegativeBase(double p)
     const double P = std::fabs(p);
     if (P == std::floor(P)) {
         rule.real = true;
-        rule.odd = P < 9007199254740992.0 && std::fmod(P, 2.0) == 1.0;
+        // A whole P below 2^53 less twice the whole half of it is fmod(P, 2), exactly, without
+        // the library's general remainder (every bound of x^3 comes this way).
+        rule.odd = P < 9007199254740992.0 && P - 2.0 * std::floor(P * 0.5) == 1.0;
         return rule;
     }
     if (P == 0.5)

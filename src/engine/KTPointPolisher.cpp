@@ -71,7 +71,7 @@ KTPointPolisher::KTPointPolisher(KTFunction3& function, double spacing)
 
 double KTPointPolisher::F(double x)
 {
-    return m_f.Evaluate(x, KTNoSecondValue).m_y;
+    return m_f.EvaluateValue(x, KTNoSecondValue);
 }
 
 double KTPointPolisher::Slope(double x, double scale)

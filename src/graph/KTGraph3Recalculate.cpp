@@ -14,7 +14,10 @@
 #include "axes/KTUndefined.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -347,6 +350,8 @@ void KTGraph3::IntersectPair(int i, int j)
     // The crossings are those of SegmentsCross, asked so that each segment's side test is made
     // once for all the other polyline's points, and each point's side once for the two
     // segments that meet at it.
+    std::vector<double> qx(static_cast<std::size_t>(sj) + 1);
+    std::vector<double> qy(static_cast<std::size_t>(sj) + 1);
     for (int a = 0; a < ni - si; a += si) {
         const KTSegmentSide coarse(point(bi, a), point(bi, a + si));
         bool coarseBelow = nj - sj > 0 && coarse.Below(point(bj, 0));
@@ -356,44 +361,56 @@ void KTGraph3::IntersectPair(int i, int j)
             if (below == coarseBelow ||
                 !KTSegmentSide(point(bj, b), point(bj, b + sj)).Separates(point(bi, a), point(bi, a + si)))
                 continue;
+            for (int k = 0; k <= sj; ++k) {
+                const KTPoint& q = point(bj, b + k);
+                qx[static_cast<std::size_t>(k)] = q.m_x;
+                qy[static_cast<std::size_t>(k)] = q.m_y;
+            }
             for (int fa = a; fa < a + si; ++fa) {
                 const KTPoint p1 = point(bi, fa);
                 const KTPoint p2 = point(bi, fa + 1);
                 const KTSegmentSide fine(p1, p2);
-                bool fineBelow = fine.Below(point(bj, b));
-                for (int fb = b; fb < b + sj; ++fb) {
-                    const KTPoint q1 = point(bj, fb);
-                    const KTPoint q2 = point(bj, fb + 1);
-                    const bool q1Below = fineBelow;
-                    fineBelow = fine.Below(q2);
-                    if (q1Below == fineBelow || !KTSegmentSide(q1, q2).Separates(p1, p2))
-                        continue;
-                    if (!inside(p1) || !inside(p2) || !inside(q1) || !inside(q2) || m_intersections->IsFull())
-                        continue;
-                    const double sx = (p1.m_x + p2.m_x + q1.m_x + q2.m_x) / 4.0;
-                    const double sy = (p1.m_y + p2.m_y + q1.m_y + q2.m_y) / 4.0;
-                    // The crossing lies within the two segments: the sign change of the curves'
-                    // gap there, refined to full precision. The tangent-line search of the
-                    // curves stands in where the gap has none (curves that only touch), as long
-                    // as it stays by the segments: from a steep start it can run off to another
-                    // crossing, and it stops where the gap is below 1e-8, far from the point
-                    // where curves meet at a shallow angle (x^3 and the x axis).
-                    const double reach = std::max({std::fabs(p2.m_x - p1.m_x), std::fabs(q2.m_x - q1.m_x),
-                                                   std::fabs(p2.m_y - p1.m_y), std::fabs(q2.m_y - q1.m_y)});
-                    KTPoint found = KTPointPolisher::MeetNear(*fi, *fj, KTPoint(sx, sy), reach);
-                    if (KTIsUndefined(found.m_x) || KTIsUndefined(found.m_y)) {
-                        found = KTCurveRefiner(*fi).Intersect(*fj, sx, sy);
-                        if (!(std::fabs(found.m_x - sx) <= reach && std::fabs(found.m_y - sy) <= reach))
+                // The other stretch's points in runs of up to 64, each run's last the next one's
+                // first; a segment (fb, fb + 1) is looked at only where its ends' sides differ.
+                for (int first = 0; first < sj; first += 63) {
+                    const int points = std::min(sj - first, 63) + 1;
+                    const std::uint64_t below = fine.BelowMask(qx.data() + first, qy.data() + first, points);
+                    std::uint64_t changes = (below ^ (below >> 1)) & ((std::uint64_t{1} << (points - 1)) - 1);
+                    for (; changes != 0; changes &= changes - 1) {
+                        const int fb = b + first + std::countr_zero(changes);
+                        const KTPoint q1 = point(bj, fb);
+                        const KTPoint q2 = point(bj, fb + 1);
+                        if (!KTSegmentSide(q1, q2).Separates(p1, p2))
                             continue;
+                        if (!inside(p1) || !inside(p2) || !inside(q1) || !inside(q2) ||
+                            m_intersections->IsFull())
+                            continue;
+                        const double sx = (p1.m_x + p2.m_x + q1.m_x + q2.m_x) / 4.0;
+                        const double sy = (p1.m_y + p2.m_y + q1.m_y + q2.m_y) / 4.0;
+                        // The crossing lies within the two segments: the sign change of the curves'
+                        // gap there, refined to full precision. The tangent-line search of the
+                        // curves stands in where the gap has none (curves that only touch), as long
+                        // as it stays by the segments: from a steep start it can run off to another
+                        // crossing, and it stops where the gap is below 1e-8, far from the point
+                        // where curves meet at a shallow angle (x^3 and the x axis).
+                        const double reach =
+                            std::max({std::fabs(p2.m_x - p1.m_x), std::fabs(q2.m_x - q1.m_x),
+                                      std::fabs(p2.m_y - p1.m_y), std::fabs(q2.m_y - q1.m_y)});
+                        KTPoint found = KTPointPolisher::MeetNear(*fi, *fj, KTPoint(sx, sy), reach);
+                        if (KTIsUndefined(found.m_x) || KTIsUndefined(found.m_y)) {
+                            found = KTCurveRefiner(*fi).Intersect(*fj, sx, sy);
+                            if (!(std::fabs(found.m_x - sx) <= reach && std::fabs(found.m_y - sy) <= reach))
+                                continue;
+                        }
+                        if (AlreadyFound(i, j, found))
+                            continue;
+                        // Only a search that converged gives a point; a failed one would put a
+                        // marker at the sentinel coordinates, far outside the graph.
+                        if (KTIsUndefined(found.m_x) || KTIsUndefined(found.m_y) || found.m_x < xMin ||
+                            found.m_x > xMax || found.m_y < yMin || found.m_y > yMax)
+                            continue;
+                        AddIntersection(i, j, fa, fb, found);
                     }
-                    if (AlreadyFound(i, j, found))
-                        continue;
-                    // Only a search that converged gives a point; a failed one would put a
-                    // marker at the sentinel coordinates, far outside the graph.
-                    if (KTIsUndefined(found.m_x) || KTIsUndefined(found.m_y) || found.m_x < xMin ||
-                        found.m_x > xMax || found.m_y < yMin || found.m_y > yMax)
-                        continue;
-                    AddIntersection(i, j, fa, fb, found);
                 }
             }
         }

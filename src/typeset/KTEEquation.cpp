@@ -48,7 +48,7 @@ void KTEEquation::SetText(const CString& text, const KTEOptions& options)
     }
     m_textChanged = 0;
     m_extentDirty = 1;
-    m_layoutKey.clear();
+    m_layoutKey.set = false;
     m_tokens.MarkChanged();
 }
 
@@ -531,43 +531,59 @@ CString KTEEquation::GetCalculationText(bool negate) const
     return text;
 }
 
-namespace {
-
-/// What a layout depends on besides the tree: the device, its mapping and the options that
-/// size or shape tokens. Colours are left out: they change no measurement.
-std::string LayoutKey(KTDC* dc, const KTEOptions& o)
+bool KTEEquation::LayoutKey::SameAs(const LayoutKey& other) const
 {
+    return set == other.set && dc == other.dc && device == other.device && numbers == other.numbers &&
+           std::memcmp(ratios.data(), other.ratios.data(), sizeof(ratios)) == 0 &&
+           switches == other.switches && faces == other.faces;
+}
+
+KTEEquation::LayoutKey KTEEquation::MakeLayoutKey(KTDC* dc, const KTEOptions& o)
+{
+    LayoutKey key;
+    key.set = true;
+    key.dc = dc;
+    key.device = {dc->GetMapMode(),
+                  dc->GetWindowExt().cx,
+                  dc->GetWindowExt().cy,
+                  dc->GetViewportExt().cx,
+                  dc->GetViewportExt().cy,
+                  dc->GetDeviceCaps(LOGPIXELSX),
+                  dc->GetDeviceCaps(LOGPIXELSY),
+                  0};
     const KTLogFont& font = o.m_font.m_value;
-    std::string key = KTFormatC("%p|%d|%d,%d|%d,%d|%d,%d|%.17g|", static_cast<const void*>(dc),
-                                dc->GetMapMode(), dc->GetWindowExt().cx, dc->GetWindowExt().cy,
-                                dc->GetViewportExt().cx, dc->GetViewportExt().cy,
-                                dc->GetDeviceCaps(LOGPIXELSX), dc->GetDeviceCaps(LOGPIXELSY), o.m_scale);
-    key += KTFormatC("%d|%d|%d|%d|%d|%s|", font.m_size, font.m_logFont.lfHeight, font.m_logFont.lfWeight,
-                     font.m_logFont.lfItalic, font.m_logFont.lfEscapement, font.m_logFont.lfFaceName);
+    std::size_t n = 0;
+    for (const int value :
+         {static_cast<int>(font.m_size), static_cast<int>(font.m_logFont.lfHeight),
+          static_cast<int>(font.m_logFont.lfWeight), static_cast<int>(font.m_logFont.lfItalic),
+          static_cast<int>(font.m_logFont.lfEscapement)})
+        key.numbers[n++] = value;
     for (const KTOptionInt* option :
          {&o.m_lowerCase, &o.m_displayVect, &o.m_doubleCaps, &o.m_tabWidth, &o.m_fractionGap, &o.m_sqrtGap,
           &o.m_multiplyStyle, &o.m_fracLevelMax, &o.m_powerLevelMax, &o.m_vectorArrowSize, &o.m_integralStyle,
           &o.m_negativeNumberStyle, &o.m_matrixVerticalSpacing, &o.m_matrixHorizontalSpacing})
-        key += KTFormatC("%d,", o.Get(*option));
-    for (const KTOptionDouble* option : {&o.m_powerRaise, &o.m_fracLevelRatio, &o.m_powerLevelRatio})
-        key += KTFormatC("%.17g,", o.Get(*option));
+        key.numbers[n++] = o.Get(*option);
+    key.ratios = {o.m_scale, o.Get(o.m_powerRaise), o.Get(o.m_fracLevelRatio), o.Get(o.m_powerLevelRatio)};
+    std::uint32_t bit = 1;
     for (const KTOptionBool* option :
          {&o.m_functionsItalic, &o.m_functionsBold, &o.m_variablesItalic, &o.m_variablesBold,
           &o.m_greekItalic, &o.m_greekBold, &o.m_useOneFont, &o.m_unitsBold, &o.m_unitsItalic, &o.m_quoteBold,
-          &o.m_quoteItalic, &o.m_shrinkNonAlgebraicFractions, &o.m_expandSubtract})
-        key += o.Get(*option) ? '1' : '0';
-    key += o.m_bWideOperatorSpacing ? 'w' : '-';
-    for (const KTOptionString* option : {&o.m_unitsFont, &o.m_quoteFont, &o.m_functionFont})
-        key += "|" + option->m_value.str();
+          &o.m_quoteItalic, &o.m_shrinkNonAlgebraicFractions, &o.m_expandSubtract}) {
+        if (o.Get(*option))
+            key.switches |= bit;
+        bit <<= 1;
+    }
+    if (o.m_bWideOperatorSpacing)
+        key.switches |= bit;
+    key.faces = {std::string(font.m_logFont.lfFaceName), o.m_unitsFont.m_value.str(),
+                 o.m_quoteFont.m_value.str(), o.m_functionFont.m_value.str()};
     return key;
 }
 
-} // namespace
-
 void KTEEquation::EnsureLayout(KTDC* dc, const KTEOptions& options)
 {
-    std::string key = LayoutKey(dc, options);
-    if (key != m_layoutKey) {
+    LayoutKey key = MakeLayoutKey(dc, options);
+    if (!key.SameAs(m_layoutKey)) {
         // Sizes depend on the options' levels too: assign them again under these options.
         m_tokens.SetFractionLevel(0, options);
         m_tokens.SetPowerLevel(0.0);

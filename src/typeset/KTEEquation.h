@@ -10,6 +10,8 @@
 #include "typeset/KTETokenList.h"
 #include "typeset/KTETokenPool.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 class KTDC;
@@ -82,6 +84,22 @@ private:
     std::shared_ptr<const KTESymbolDictionaries> m_dictionaries;
     BYTE m_textChanged = 0;
     BYTE m_extentDirty = 0;
+    /// What a layout depends on besides the tree: the device, its mapping and the options that
+    /// size or shape tokens. Colours are left out: they change no measurement.
+    struct LayoutKey
+    {
+        bool set = false; ///< false: no layout yet, or the tree changed since
+        const void* dc = nullptr;
+        std::array<int, 8> device{};      ///< map mode, window and viewport extents, dots per inch
+        std::array<int, 19> numbers{};    ///< the font's size, height, weight, italic, escapement; options
+        std::array<double, 4> ratios{};   ///< scale, power raise, fraction and power level ratios
+        std::uint32_t switches = 0;       ///< one bit per flag option
+        std::array<std::string, 4> faces; ///< the font's face, the units, quote and function fonts
+        /// Equal fields, the ratios to the bit.
+        bool SameAs(const LayoutKey& other) const;
+    };
+    static LayoutKey MakeLayoutKey(KTDC* dc, const KTEOptions& options);
+
     KTETokenPool m_pool;
-    std::string m_layoutKey; ///< options and device the tree was last measured for
+    LayoutKey m_layoutKey; ///< options and device the tree was last measured for
 };

@@ -7,6 +7,8 @@
 #include "foundation/KTNumberTexts.h"
 #include "foundation/KTSentinelValues.h"
 #include "platform/KTDC.h"
+#include "typeset/KTEEquation.h"
+#include "typeset/KTEOptions.h"
 #include "support/KTTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -356,6 +358,41 @@ TEST(KTAxisScale, MultiplesWithinTheToleranceFromEitherSide)
     EXPECT_TRUE(KTIsStepMultiple(3 * (kPi / 3), kPi));
     EXPECT_TRUE(KTIsStepMultiple(-0.9999999999999998, 1.0));
     EXPECT_FALSE(KTIsStepMultiple(0.99998, 1.0));
+}
+
+// A label measures as it does under options made for its own font and the decimal separator
+// in force, whatever fonts and separators the labels before it asked for.
+TEST(KTAxisScale, ScaleLabelsTakeTheirOwnFontAndSeparator)
+{
+    struct Row
+    {
+        std::int32_t size;
+        BYTE italic;
+        char decimal;
+        const char* text;
+    };
+    const Row rows[] = {{388, 0, '.', "-2.5"}, {600, 0, '.', "-2.5"}, {388, 1, '.', "-2.5"},
+                        {388, 0, ',', "-2,5"}, {388, 0, '.', "-2.5"}, {200, 0, ',', "10^3"},
+                        {200, 0, ',', "-2,5"}, {388, 0, '.', "pi/2"}};
+    MetricDC m;
+    for (const Row& row : rows) {
+        const kttest::LocaleScope locale(row.decimal, row.decimal == ',' ? ';' : ',');
+        KTLogFont font;
+        font.m_size = row.size;
+        font.m_logFont.lfItalic = row.italic;
+        KTEOptions own(KTEPresetGraphing);
+        own.m_font.SetValue(font);
+        own.m_negativeNumberStyle.m_value = 1;
+        KTEEquation equation;
+        equation.SetText(row.text, own);
+        equation.SignLeadingMinus();
+        const KTEExtent extent = equation.GetExtent(&m.dc, own);
+        const CSize expected(extent.width, extent.height);
+        EXPECT_EQ(KTMeasureScaleLabel(m.dc, row.text, font), expected) << row.size << row.text;
+        CSize typeset;
+        KTTypesetScaleLabel(m.dc, row.text, font, typeset);
+        EXPECT_EQ(typeset, expected) << row.size << row.text;
+    }
 }
 
 TEST(KTAxes, LayoutWithDefaults)

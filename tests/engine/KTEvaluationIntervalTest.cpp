@@ -453,6 +453,15 @@ TEST(KTEvaluationInterval, RulesAtTheirEdges)
         {"[-1, 2] ^ 0", PowerOf({-1, 2}, 0), {0, 1}}, // 0 ^ 0 is 0 by the power rule
         {"[0, 2] ^ 0", PowerOf({0, 2}, 0), {0, 1}},
         {"[-2, -1] ^ 0.5", PowerOf({-2, -1}, 0.5), KTInterval::Empty()},
+        // A whole exponent keeps the sign of a negative base when it is odd, up to 2^53, beyond
+        // which every double is even.
+        {"[-2, -1] ^ 3", PowerOf({-2, -1}, 3), {-8, -1}},
+        {"[-2, -1] ^ 4", PowerOf({-2, -1}, 4), {1, 16}},
+        {"[-2, -1] ^ -3", PowerOf({-2, -1}, -3), {-1, -0.125}},
+        {"[-3, 2] ^ 65", PowerOf({-3, 2}, 65), {-10301051460877537453973547267843.0, 36893488147419103232.0}},
+        {"[-1, -0.5] ^ 1001", PowerOf({-1, -0.5}, 1001), {-1, -std::ldexp(1.0, -1001)}},
+        {"[-1, -1] ^ (2^53 - 1)", PowerOf({-1, -1}, 9007199254740991.0), {-1, -1}},
+        {"[-1, -1] ^ 2^53", PowerOf({-1, -1}, 9007199254740992.0), {1, 1}},
     };
     for (const Row& row : rows) {
         if (row.expected.IsEmpty()) {

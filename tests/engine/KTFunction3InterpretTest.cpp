@@ -32,6 +32,59 @@ std::string Repeated(const char* piece, int times)
     return text;
 }
 
+/// Everything interpretation leaves in a function, printed, and the values of both branches at
+/// two points: two interpretations agree when their descriptions do.
+std::string InterpretedState(KTFunction3& f)
+{
+    const KTEquationPartList& parts = f.Parts();
+    std::string out =
+        KTFormatC("status %d message '%s' flags %d%d%d%d%d%d%d parts %d '%s'\n", parts.GetStatus(),
+                  parts.GetMessage().c_str(), parts.m_polar, parts.m_inverse, parts.m_parametricX,
+                  parts.m_parametricY, parts.IsErrorLatched(), f.m_twoBranches, f.m_rearranged,
+                  parts.GetCount(), parts.GetDescription().c_str());
+    for (int i = 0; i < parts.GetCount(); ++i)
+        out += KTFormatC("part %d '%s' '%s'\n", parts.At(i).Kind(), parts.At(i).Text().c_str(),
+                         parts.At(i).SecondText().c_str());
+    const KTFunctionData3& d = f.m_data;
+    for (int i = 0; i < KTFunctionData3::ListCount; ++i)
+        out += "list " + kttest::Describe(*d.List(i)) + "\n";
+    const auto domain = [](const KTFunctionDomain& m) {
+        return KTFormatC("%d %.17g %.17g %d %d %d", m.m_valid, m.m_low, m.m_high, m.m_lowEnd, m.m_highEnd,
+                         m.m_variable);
+    };
+    out += KTFormatC("current %d expression '%s' interpreted %d uses %d%d%d%d%d%d%d relation %d\n",
+                     d.CurrentListIndex(), d.m_expressionText.c_str(), d.m_interpreted, d.m_usesConstant,
+                     d.m_usesA, d.m_usesB, d.m_usesC, d.m_usesD, d.m_usesM, d.m_usesTrig, d.m_relation);
+    out += "domain " + domain(d.m_domain) + " value domain " + domain(d.m_valueDomain) +
+           KTFormatC(" lists %d\n", d.m_valueLists);
+    const int current = d.CurrentListIndex();
+    for (int list = 0; list < 2; ++list) {
+        f.m_data.SelectList(list);
+        for (const double x : {0.5, 1.5})
+            out += KTFormatC("f%d(%g) = %.17g\n", list, x, f.Evaluate(x, N).m_y);
+    }
+    f.m_data.SelectList(current);
+    return out;
+}
+
+/// What a function of the same owner, text and constants gives when it interprets afresh.
+std::string FreshState(const KTFunction3& f)
+{
+    KTFunction3 fresh(f.m_data.m_owner);
+    fresh.m_data.m_constants.CopyFrom(f.m_data.m_constants);
+    kttest::InterpretText(fresh, f.m_data.m_equationText.c_str());
+    return InterpretedState(fresh);
+}
+
+/// The user's separators for the life of the object.
+struct LocaleOverride
+{
+    LocaleOverride(char decimal, char list) { KTLocale::Override(decimal, list, 1); }
+    ~LocaleOverride() { KTLocale::ClearOverride(); }
+    LocaleOverride(const LocaleOverride&) = delete;
+    LocaleOverride& operator=(const LocaleOverride&) = delete;
+};
+
 struct InterpretRow
 {
     const char* text;
@@ -365,6 +418,113 @@ TEST(KTFunction3Interpret, ReinterpretationIsStable)
     }
 }
 
+// A paint interprets every function again: with nothing it reads changed, the outputs of the
+// last run are put back, whatever sampling, a domain's reading or another function's run (which
+// empties the node pool) did to them in between, and they are what a fresh run gives.
+TEST(KTFunction3Interpret, RepeatedInterpretationEqualsFreshOne)
+{
+    const char* texts[] = {"y = 2x + 1",
+                           "x^2 + y^2 = 4; y > 0",
+                           "r = 2sin(3th)",
+                           "th = r",
+                           "x = cos(t); y = sin(t)",
+                           "y=+-sqrt(x)",
+                           "y = 1/(x-2)",
+                           "x^3 + y^3 = 9xy",
+                           "y = e^(x/3); [-8, 4]",
+                           "x = y^2; y < 4",
+                           "sin(y) = x",
+                           "y > x^2 - 3; [-2, 2)",
+                           "y = a x^2 + b",
+                           "y = x; [0, 10sin(90)]",
+                           "(1, 2)",
+                           "y = x +",
+                           "y = foo(x)",
+                           "r = sin(r th)",
+                           "y = 1/(0)",
+                           "y = x; [3, 1]"};
+    KTAxes axes;
+    kttest::SetAngleSystem(axes, 0);
+    KTFunction3 other(&axes);
+    for (const char* text : texts) {
+        KTFunction3 f(&axes);
+        kttest::InterpretText(f, text);
+        const std::string first = InterpretedState(f);
+        // What the paint does between two runs.
+        f.m_data.SelectList(KTFunctionData3::SecondBranchList);
+        f.m_data.m_domain.m_lowEnd = KTFunctionDomain::EndUnbounded;
+        f.m_data.m_domain.m_high = 3.0;
+        f.m_data.m_usesTrig = 1;
+        f.Parts().SetStatus(KTStatusImplicit);
+        f.m_data.List(KTFunctionData3::FirstBranchList)->Clear();
+        kttest::InterpretText(other, "x^2 + y^2 = 9");
+        f.Interpret();
+        EXPECT_EQ(first, InterpretedState(f)) << text;
+        EXPECT_EQ(FreshState(f), InterpretedState(f)) << text;
+    }
+}
+
+// Each thing interpretation reads, changed, makes the next run read the text again: what it
+// then holds is what a fresh run gives, and not what it held before.
+TEST(KTFunction3Interpret, ChangedInputsInterpretAgain)
+{
+    struct Row
+    {
+        const char* input;
+        const char* text;
+        std::function<void(KTFunction3&, KTAxes&)> before; ///< the state of the first run
+        std::function<void(KTFunction3&, KTAxes&)> change;
+    };
+    const auto none = [](KTFunction3&, KTAxes&) {};
+    const auto degrees = [](KTFunction3&, KTAxes& axes) { kttest::SetAngleSystem(axes, 0); };
+    std::unique_ptr<LocaleOverride> locale;
+    const auto separators = [&locale](char decimal, char list) {
+        return [&locale, decimal, list](KTFunction3&, KTAxes&) {
+            locale.reset();
+            locale = std::make_unique<LocaleOverride>(decimal, list);
+        };
+    };
+    const Row rows[] = {
+        {"text", "y = x^2", none, [](KTFunction3& f, KTAxes&) { f.m_data.m_equationText = "y = x^3"; }},
+        {"domain text", "y = x; [0, 2]", none,
+         [](KTFunction3& f, KTAxes&) { f.m_data.m_equationText = "y = x; [0, 3]"; }},
+        {"decimal separator", "y = 1,5x", separators('.', ';'), separators(',', ';')},
+        {"list separator", "y = x: [1; 2]", separators('.', ','), separators('.', ';')},
+        {"angle unit of a default domain", "r = 2", degrees,
+         [](KTFunction3&, KTAxes& axes) { kttest::SetAngleSystem(axes, 2); }},
+        {"angle unit of a typed bound", "y = x; [0, 10sin(90)]", degrees,
+         [](KTFunction3&, KTAxes& axes) { kttest::SetAngleSystem(axes, 1); }},
+        {"angle unit out of range", "r = 2", degrees,
+         [](KTFunction3&, KTAxes& axes) { kttest::SetAngleSystem(axes, 9); }},
+        {"owner", "x = cos(t); y = sin(t)", [](KTFunction3& f, KTAxes&) { f.m_data.m_owner = nullptr; },
+         [](KTFunction3& f, KTAxes& axes) {
+             f.m_data.m_owner = &axes;
+             kttest::SetAngleSystem(axes, 0);
+         }},
+        {"constant a", "y = x; [0, a]", none,
+         [](KTFunction3& f, KTAxes&) { f.m_data.m_constants.m_range[KTConstantA].m_current = 3.0; }},
+        {"constant m", "y = x; x < 2m", none,
+         [](KTFunction3& f, KTAxes&) { f.m_data.m_constants.m_range[KTConstantM].m_current = -0.5; }},
+        {"constant without a value", "y = x; x > d", none,
+         [](KTFunction3& f, KTAxes&) { f.m_data.m_constants.m_range[KTConstantD].m_current = std::nan(""); }},
+    };
+    for (const Row& row : rows) {
+        KTAxes axes;
+        kttest::SetAngleSystem(axes, 1);
+        KTFunction3 f(&axes);
+        row.before(f, axes);
+        kttest::InterpretText(f, row.text);
+        f.Interpret();
+        const std::string before = InterpretedState(f);
+        row.change(f, axes);
+        f.Interpret();
+        const std::string after = InterpretedState(f);
+        EXPECT_NE(before, after) << row.input;
+        EXPECT_EQ(FreshState(f), after) << row.input;
+        locale.reset();
+    }
+}
+
 struct Reference
 {
     const char* text;
@@ -459,6 +619,8 @@ TEST(KTFunction3Interpret, FuzzInterpretAndEvaluate)
         if (f.Status() == KTStatusError) {
             EXPECT_EQ(0, f.m_data.m_interpreted) << text.c_str();
         }
+        f.Interpret(); // a repaint puts back what the first run left
+        ASSERT_EQ(FreshState(f), InterpretedState(f)) << text.c_str();
         for (int list = 0; list < 2; ++list) {
             f.m_data.SelectList(list);
             for (double x : {-1.0, 0.0, 2.0})

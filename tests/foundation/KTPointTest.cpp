@@ -7,9 +7,11 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
+#include <vector>
 
 TEST(KTPointTest, PointAndVectorArithmetic)
 {
@@ -160,6 +162,38 @@ TEST(KTPointTest, SegmentSideTable)
     EXPECT_TRUE(side.Separates(KTPoint(1, -1), KTPoint(2, 3)));
     EXPECT_TRUE(side.Separates(KTPoint(2, 3), KTPoint(1, -1)));
     EXPECT_FALSE(side.Separates(KTPoint(1, 2), KTPoint(2, 3)));
+
+    // The sides of many points at once are Below's, bit for bit: points on the line, a hair off
+    // it, far off, not numbers; every count up to 64, odd and even.
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> coordinate(-50.0, 50.0);
+    const double odd[] = {0.0,
+                          -0.0,
+                          1e-300,
+                          1e300,
+                          std::numeric_limits<double>::infinity(),
+                          std::numeric_limits<double>::quiet_NaN(),
+                          1000000000001.5};
+    for (const Row& row : rows) {
+        const KTSegmentSide segment(row.from, row.to);
+        for (int count = 0; count <= 64; ++count) {
+            std::vector<double> xs;
+            std::vector<double> ys;
+            for (int k = 0; k < count; ++k) {
+                const double t = coordinate(rng);
+                // A third on the line through the segment, a third beside it, a third odd values.
+                const bool onLine = k % 3 == 0;
+                xs.push_back(k % 3 == 2 ? odd[k % 7] : row.from.m_x + t * (row.to.m_x - row.from.m_x));
+                ys.push_back(onLine ? row.from.m_y + t * (row.to.m_y - row.from.m_y) : coordinate(rng));
+            }
+            const std::uint64_t mask = segment.BelowMask(xs.data(), ys.data(), count);
+            for (int k = 0; k < 64; ++k) {
+                const bool expected = k < count && segment.Below(KTPoint(xs[static_cast<std::size_t>(k)],
+                                                                         ys[static_cast<std::size_t>(k)]));
+                ASSERT_EQ(((mask >> k) & 1) != 0, expected) << count << " points, point " << k;
+            }
+        }
+    }
 }
 
 TEST(KTPointTest, ArchiveFormIsSixteenBytesAndExact)

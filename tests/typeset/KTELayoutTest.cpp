@@ -184,6 +184,36 @@ TEST_F(LayoutTest, OtherOptionsOrDeviceMeasureAgain)
     EXPECT_EQ(equation.GetExtent(&m_dc, m_options), himetric);
 }
 
+// Each option a layout reads, changed, makes the tree measure again: it then measures as a
+// tree laid out under the changed options from the start, not as it did before.
+TEST_F(LayoutTest, EachLayoutOptionMeasuresAgain)
+{
+    const struct
+    {
+        const char* option;
+        const char* text;
+        void (*change)(KTEOptions&);
+    } rows[] = {
+        {"font size", "x^2", [](KTEOptions& o) { o.m_font.m_value.m_size = 600; }},
+        {"scale", "x", [](KTEOptions& o) { o.m_scale = 2.0; }},
+        {"power raise", "x^2", [](KTEOptions& o) { o.m_powerRaise.m_value = 0.2; }},
+        {"power level ratio", "x^(2^2)", [](KTEOptions& o) { o.m_powerLevelRatio.m_value = 0.9; }},
+        {"fraction gap", "1/2", [](KTEOptions& o) { o.m_fractionGap.m_value = 150; }},
+        {"root gap", "sqrt(x)", [](KTEOptions& o) { o.m_sqrtGap.m_value = 400; }},
+    };
+    for (const auto& row : rows) {
+        KTEOptions changed(KTEPresetGraphing);
+        row.change(changed);
+        KTEEquation equation;
+        equation.SetText(row.text, m_options);
+        const KTEExtent before = equation.GetExtent(&m_dc, m_options);
+        const KTEExtent after = equation.GetExtent(&m_dc, changed);
+        EXPECT_NE(before, after) << row.option;
+        EXPECT_EQ(Extent(row.text, changed), after) << row.option;
+        EXPECT_EQ(equation.GetExtent(&m_dc, m_options), before) << row.option;
+    }
+}
+
 struct TextAt
 {
     CString text;
