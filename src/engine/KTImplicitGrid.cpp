@@ -38,6 +38,18 @@ KTImplicitGrid::~KTImplicitGrid()
 void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& rows, const Bound& bound)
 {
     Parts& p = *m_parts;
+    // However the trace ends (a failed evaluation throws), the difference is let go and the
+    // caller's worker is its own again.
+    struct Ending
+    {
+        KTImplicitLattice& lattice;
+        KTImplicitWorker* caller;
+        ~Ending()
+        {
+            KTImplicitWorker::SetCurrent(caller);
+            lattice.Finish();
+        }
+    } ending{p.lattice, KTImplicitWorker::CurrentOrNull()};
     // A worker for each thread, and one for what comes after the bands.
     const int workers = KTImplicitThreads::Count() + 1;
     const int lists = p.levels.Lists();
@@ -62,10 +74,9 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
                          KTImplicitThreads::Count() > 1;
     // The cells, band by band; then the arcs through the leaves, joined into lines.
     p.levels.Run(p.workers, threads);
-    KTImplicitWorker* const caller = KTImplicitWorker::SetCurrent(&after);
+    KTImplicitWorker::SetCurrent(&after);
     p.segments.Gather();
     p.polylines.Join(p.crossings, p.segments.Ends());
-    KTImplicitWorker::SetCurrent(caller);
 
     m_evaluations = 0;
     m_bounds = 0;
@@ -73,7 +84,6 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
         m_evaluations += w.evaluations;
         m_bounds += w.bounds;
     }
-    p.lattice.Finish();
 }
 
 void KTImplicitGrid::Simplify(double tolerance)

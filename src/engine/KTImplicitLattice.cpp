@@ -35,6 +35,7 @@ void KTImplicitLattice::Reset(double xLow, double xHigh, double yLow, double yHi
     m_coarse.assign(coarse, NotEvaluated());
     m_tileOf.assign(static_cast<std::size_t>(m_tilesX) * static_cast<std::size_t>(m_tilesY), -1);
     m_tileCount.store(0);
+    m_traced = false;
     std::fill(std::begin(m_blankTile.points), std::end(m_blankTile.points), NotEvaluated());
 }
 
@@ -50,6 +51,14 @@ void KTImplicitLattice::ReserveTiles(int workers)
 
 void KTImplicitLattice::Start(const Difference& difference, const RowDifference& rows, const Bound& bound)
 {
+    // A lattice traced before starts again from no point evaluated, within the room reserved
+    // for its tiles.
+    if (m_traced) {
+        std::fill(m_coarse.begin(), m_coarse.end(), NotEvaluated());
+        std::fill(m_tileOf.begin(), m_tileOf.end(), -1);
+        m_tileCount.store(0);
+    }
+    m_traced = true;
     m_difference = difference;
     m_rowDifference = rows;
     m_bound = bound;

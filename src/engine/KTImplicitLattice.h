@@ -44,8 +44,9 @@ public:
     /// A lattice of `columns` x `rows` cells (each at least 1) over the graph rectangle; the
     /// storage of the one before stays, emptied.
     void Reset(double xLow, double xHigh, double yLow, double yHigh, int columns, int rows);
-    /// The difference for the next trace; without a row form points are evaluated one by one,
-    /// without a bound every box's range is unknown. Cleared by Finish.
+    /// The difference for the next trace, on a lattice with no point evaluated; without a row
+    /// form points are evaluated one by one, without a bound every box's range is unknown.
+    /// Cleared by Finish.
     void Start(const Difference& difference, const RowDifference& rows, const Bound& bound);
     void Finish();
     bool HasRows() const { return static_cast<bool>(m_rowDifference); }
@@ -202,5 +203,6 @@ private:
     std::unique_ptr<Tile[]> m_tiles; ///< left unset: a tile is written when it is made
     std::size_t m_tileRoom = 0;
     std::atomic<std::int32_t> m_tileCount{0};
+    bool m_traced = false; ///< started since the last Reset
     Tile m_blankTile; ///< every point not evaluated: a new tile's contents
 };

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -93,10 +94,14 @@ void KTImplicitLevels::Run(std::vector<KTImplicitWorker>& workers, bool threads)
         std::mutex mutex;
         std::condition_variable finished;
         std::atomic<int> sleepers{0};
-        const auto run = [this, turns, &workers, &next, &mutex, &finished, &sleepers](int k) {
+        // A turn that fails (out of memory) stops the others, which may wait for its band; the
+        // caller then gets its exception, once no thread uses the trace any more.
+        std::atomic<bool> failed{false};
+        std::exception_ptr failure;
+        const auto run = [this, turns, &workers, &next, &mutex, &finished, &sleepers, &failed, &failure](int k) {
             KTImplicitWorker::SetCurrent(&workers[static_cast<std::size_t>(k)]);
-            for (int turn = next.fetch_add(1); turn < turns; turn = next.fetch_add(1)) {
-                const auto ready = [this, turn] { return Ready(turn); };
+            for (int turn = next.fetch_add(1); turn < turns && !failed.load(); turn = next.fetch_add(1)) {
+                const auto ready = [this, turn, &failed] { return failed.load() || Ready(turn); };
                 if (!ready()) {
                     const Clock::time_point until = Clock::now() + kSpin;
                     for (int looks = 1; !ready(); ++looks) {
@@ -111,7 +116,19 @@ void KTImplicitLevels::Run(std::vector<KTImplicitWorker>& workers, bool threads)
                     finished.wait(lock, ready);
                     --sleepers;
                 }
-                const int band = Take(turn);
+                if (failed.load())
+                    break;
+                int band = 0;
+                try {
+                    band = Take(turn);
+                } catch (...) {
+                    const std::lock_guard<std::mutex> lock(mutex);
+                    if (!failure)
+                        failure = std::current_exception();
+                    failed.store(true);
+                    finished.notify_all();
+                    break;
+                }
                 {
                     // Under the lock, so that a sleeper cannot miss it between its look and its wait.
                     const std::lock_guard<std::mutex> lock(mutex);
@@ -129,6 +146,10 @@ void KTImplicitLevels::Run(std::vector<KTImplicitWorker>& workers, bool threads)
             run(0);
             for (std::thread& thread : others)
                 thread.join();
+        }
+        if (failure) {
+            KTImplicitWorker::SetCurrent(caller);
+            std::rethrow_exception(failure);
         }
     }
     KTImplicitWorker::SetCurrent(caller);

@@ -2,7 +2,7 @@
 // a row form that gives the point form's values, the polylines are the same bit for bit and
 // every lattice point is evaluated once either way, whatever order the rows come in. The bands
 // judged side by side on threads give the trace of judging them one after the other, and a grid
-// that takes the lists an earlier plot left gives the trace of a new one. The segments made on
+// that takes the lists an earlier plot left (or traces again) gives the trace of a new one. The segments made on
 // the threads join crossings of one leaf each.
 
 #include "engine/KTEvaluationProgram.h"
@@ -16,11 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <iterator>
 #include <limits>
+#include <new>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -91,7 +93,7 @@ struct Traced
 };
 
 Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool concurrent = true,
-               int columns = 400, int lines = 300)
+               int columns = 400, int lines = 300, int times = 1)
 {
     const KTEvaluationProgram program = Compiled(row.postfix);
     const auto difference = [&program](double x, double y) {
@@ -114,7 +116,8 @@ Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool conc
         return gradient ? program.BoundWithGradient(in)
                         : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
     };
-    grid.Trace(difference, rows, bound);
+    for (int k = 0; k < times; ++k)
+        grid.Trace(difference, rows, bound);
     return {grid.Points(), grid.Ends(), grid.Evaluations(), grid.Bounds()};
 }
 
@@ -202,7 +205,40 @@ TEST(KTImplicitGrid, AGridAfterAnotherTracesAsAFirstOne)
         ExpectSame(TraceOf(row, true), first, row.name);
         TraceOf(kRows[0], false, false, true, 20, 10);
         ExpectSame(TraceOf(row, true), first, row.name);
+        // A grid traced again starts from a lattice with nothing evaluated.
+        ExpectSame(TraceOf(row, true, false, true, 400, 300, 3), first, row.name);
     }
+}
+
+// A difference that fails part way (out of memory) on one of the threads fails the trace, with
+// every thread back from it, and the next trace is whole.
+TEST(KTImplicitGrid, AFailingTraceLeavesTheThreadsForTheNext)
+{
+    const GridRow& row = kRows[1];
+    const Traced whole = TraceOf(row, true, false, true, 1600, 1200);
+    const KTEvaluationProgram program = Compiled(row.postfix);
+    for (const long long failAt : {1000LL, 20000LL, 200000LL}) {
+        std::atomic<long long> calls{0};
+        const auto difference = [&program, &calls, failAt](double x, double y) {
+            if (calls.fetch_add(1) == failAt)
+                throw std::bad_alloc();
+            return program.Run({x, y, nullptr, 1.0});
+        };
+        const KTImplicitGrid::RowDifference rows = [&difference](const double* xs, double y, double* out,
+                                                                 int count) {
+            for (int k = 0; k < count; ++k)
+                out[k] = difference(xs[k], y);
+        };
+        const auto bound = [&program](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+            const KTIntervalInputs in{{xLow, xHigh}, {yLow, yHigh}, nullptr, 1.0};
+            return gradient ? program.BoundWithGradient(in)
+                            : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
+        };
+        KTImplicitGrid grid(row.low, row.high, row.low, row.high, 1600, 1200);
+        grid.SetConcurrent(true, 0);
+        EXPECT_THROW(grid.Trace(difference, rows, bound), std::bad_alloc) << failAt;
+    }
+    ExpectSame(TraceOf(row, true, false, true, 1600, 1200), whole, row.name);
 }
 
 } // namespace
