@@ -2,6 +2,7 @@
 
 #include "engine/KTBracketSearch.h"
 #include "engine/KTCurveValues.h"
+#include "engine/KTEdgeSearch.h"
 #include "engine/KTFunction3.h"
 #include "engine/KTImplicitGrid.h"
 #include "engine/KTIntervalRules.h"
@@ -679,8 +680,9 @@ void KTCurveSampler::ReachPolarEdges(const std::vector<std::pair<int, std::pair<
     const bool swapped = m_f.Parts().m_inverse != 0;
     const double factor = m_f.Data().m_owner->AngleFactor();
     const double scale = factor != 0.0 ? 1.0 / factor : 1.0;
-    const double enough = kEdgePrecision * std::min(PixelSize(axes.m_xAxis), PixelSize(axes.m_yAxis));
-    // Within `enough` of the nearest edge, or -1 outside the view.
+    const double xPixel = PixelSize(axes.m_xAxis);
+    const double yPixel = PixelSize(axes.m_yAxis);
+    // How many pixels inside the view the curve lies at the parameter, or -1 outside it.
     const auto fromEdge = [&](double parameter, double& value) {
         value = Value(parameter);
         if (KTCurveValues::IsNoValue(value))
@@ -691,30 +693,17 @@ void KTCurveSampler::ReachPolarEdges(const std::vector<std::pair<int, std::pair<
         const double y = radius * std::sin(angle);
         if (!m_f.InGraphRangeStrict(x, y))
             return -1.0;
-        return std::min({x - axes.m_xAxis.m_min, axes.m_xAxis.m_max - x, y - axes.m_yAxis.m_min,
-                         axes.m_yAxis.m_max - y});
+        return std::min(std::min(x - axes.m_xAxis.m_min, axes.m_xAxis.m_max - x) / xPixel,
+                        std::min(y - axes.m_yAxis.m_min, axes.m_yAxis.m_max - y) / yPixel);
     };
     // The last parameter from `inside` toward `outside` at which the curve is in view.
     const auto edge = [&](double inside, double outside, BYTE end) {
         KTCurvePoint point;
         point.m_draw = 1;
         point.m_break = end;
-        double value = Value(inside);
-        for (int k = 0; k < kEdgeHalvings; ++k) {
-            const double middle = inside + 0.5 * (outside - inside);
-            if (middle == inside || middle == outside)
-                break;
-            double v;
-            const double distance = fromEdge(middle, v);
-            if (distance >= 0.0) {
-                inside = middle;
-                value = v;
-                if (distance <= enough)
-                    break;
-            } else {
-                outside = middle;
-            }
-        }
+        double value = 0.0;
+        const double start = fromEdge(inside, value);
+        inside = KTEdgeSearch(inside, outside, start, value, kEdgePrecision, kEdgeHalvings, fromEdge);
         point.m_point = KTPoint(inside, value);
         return point;
     };
@@ -746,26 +735,16 @@ void KTCurveSampler::ReachPolarEdges(const std::vector<std::pair<int, std::pair<
 
 double KTCurveSampler::EdgeBetween(double inside, double outside, const KTAxis& across)
 {
-    const auto within = [&](double v) {
-        return !KTCurveValues::IsNoValue(v) && v <= across.m_max && v >= across.m_min;
+    const auto depth = [&](double x, double& v) {
+        v = Value(x);
+        return !KTCurveValues::IsNoValue(v) && v <= across.m_max && v >= across.m_min
+                   ? std::min(across.m_max - v, v - across.m_min)
+                   : -1.0;
     };
-    const double enough = kEdgePrecision * PixelSize(across);
-    double value = Value(inside);
-    for (int k = 0; k < kDomainEndHalvings; ++k) {
-        if (std::min(across.m_max - value, value - across.m_min) <= enough)
-            break;
-        const double middle = inside + 0.5 * (outside - inside);
-        if (middle == inside || middle == outside)
-            break;
-        const double v = Value(middle);
-        if (within(v)) {
-            inside = middle;
-            value = v;
-        } else {
-            outside = middle;
-        }
-    }
-    return inside;
+    double value = 0.0;
+    const double start = depth(inside, value);
+    return KTEdgeSearch(inside, outside, start, value, kEdgePrecision * PixelSize(across), kDomainEndHalvings,
+                        depth);
 }
 
 void KTCurveSampler::RefineEdges(bool swapped)

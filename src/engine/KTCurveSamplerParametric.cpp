@@ -5,6 +5,7 @@
 #include "engine/KTCurveSampler.h"
 
 #include "engine/KTCurveValues.h"
+#include "engine/KTEdgeSearch.h"
 #include "engine/KTFunction3.h"
 #include "foundation/KTSentinelValues.h"
 #include "axes/KTAxes.h"
@@ -174,11 +175,15 @@ void KTCurveSampler::FollowParametric()
 
     // Where the curve passes from a point in the view to one off it (both with values), the
     // crossing of the view's edge between them is added, to a small part of a pixel.
-    const auto nearEdge = [&](const KTPoint& p) {
+    const auto pixelsInside = [&](const KTPoint& p) {
         const KTAxis& x = axes.m_xAxis;
         const KTAxis& y = axes.m_yAxis;
-        return std::min(std::min(p.m_x - x.m_min, x.m_max - p.m_x) / xPixel,
-                        std::min(p.m_y - y.m_min, y.m_max - p.m_y) / yPixel) <= EdgePrecision;
+        return std::max(0.0, std::min(std::min(p.m_x - x.m_min, x.m_max - p.m_x) / xPixel,
+                                      std::min(p.m_y - y.m_min, y.m_max - p.m_y) / yPixel));
+    };
+    const auto depth = [&](double t, KTPoint& p) {
+        p = at(t);
+        return inView(p) ? pixelsInside(p) : -1.0;
     };
     std::vector<Traced> out;
     out.reserve(pieces.size() + 16);
@@ -189,21 +194,9 @@ void KTCurveSampler::FollowParametric()
             if (a.point.m_draw != b.point.m_draw && HasValues(a.point.m_point) &&
                 HasValues(b.point.m_point)) {
                 const Traced& drawn = a.point.m_draw ? a : b;
-                double inside = drawn.t;
-                double outside = a.point.m_draw ? b.t : a.t;
                 KTPoint edge = drawn.point.m_point;
-                for (int k = 0; k < NarrowingHalvings && !nearEdge(edge); ++k) {
-                    const double middle = inside + 0.5 * (outside - inside);
-                    if (middle == inside || middle == outside)
-                        break;
-                    const KTPoint p = at(middle);
-                    if (inView(p)) {
-                        inside = middle;
-                        edge = p;
-                    } else {
-                        outside = middle;
-                    }
-                }
+                const double inside = KTEdgeSearch(drawn.t, a.point.m_draw ? b.t : a.t, pixelsInside(edge), edge,
+                                                   EdgePrecision, NarrowingHalvings, depth);
                 if (inside != drawn.t)
                     out.push_back(traced(inside, edge));
             }
