@@ -163,22 +163,27 @@ bool KTImplicitLevels::Ready(int turn) const
         return true;
     // An odd band waits for the even bands beside it to be judged, the leaves of an even band
     // for the odd bands beside it.
-    const int band = turn < bands ? 2 * (turn - even) + 1 : 2 * (turn - bands);
+    const int band = BandOf(turn);
     const auto done = [this, bands](int b) {
         return b < 0 || b >= bands || m_bands[static_cast<std::size_t>(b)]->done.load();
     };
     return done(band - 1) && done(band + 1);
 }
 
-int KTImplicitLevels::Take(int turn)
+int KTImplicitLevels::BandOf(int turn) const
 {
     const int bands = Bands();
     const int even = (bands + 1) / 2;
+    return turn < even ? 2 * turn : (turn < bands ? 2 * (turn - even) + 1 : 2 * (turn - bands));
+}
+
+int KTImplicitLevels::Take(int turn)
+{
+    const int band = BandOf(turn);
     KTImplicitWorker& w = KTImplicitWorker::Current();
-    const int band = turn < even ? 2 * turn : (turn < bands ? 2 * (turn - even) + 1 : 2 * (turn - bands));
     Band& b = *m_bands[static_cast<std::size_t>(band)];
     w.list = ListOf(band);
-    if (turn < bands) {
+    if (turn < Bands()) {
         b.firstLeaf = m_cells.LeafCount(w.list);
         for (int level = 0; level < Levels; ++level)
             JudgeBand(level, band);
@@ -191,7 +196,7 @@ int KTImplicitLevels::Take(int turn)
     }
     // The segments of the band's leaves whose boundary nothing changes any more: of one lattice
     // cell as soon as the band is judged, all once the bands beside it are.
-    const bool settled = turn >= (bands + 1) / 2;
+    const bool settled = turn >= (Bands() + 1) / 2;
     for (std::int32_t k = b.firstLeaf; k < b.endLeaf; ++k) {
         KTImplicitCells::Leaf& leaf = m_cells.LeafAt(w.list, k);
         if (settled || leaf.kind == KTImplicitCells::LeafKind::Finest)

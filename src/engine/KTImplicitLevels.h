@@ -70,6 +70,8 @@ private:
     /// The turns of a trace: the even bands' judgements, the odd bands' (with the segments of
     /// their leaves), and the segments of the even bands' leaves.
     int Turns() const { return Bands() + (Bands() + 1) / 2; }
+    /// The band whose turn it is.
+    int BandOf(int turn) const;
     /// Whether the bands a turn waits for are done.
     bool Ready(int turn) const;
     /// Takes the turn; returns its band.
