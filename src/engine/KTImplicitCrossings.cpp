@@ -311,6 +311,11 @@ std::int32_t KTImplicitCrossings::HiddenPair(int i, int j, bool alongX, double l
     const std::int32_t known = m_lattice.CrossingId(i, j, alongX);
     if (known >= 0 && (*this)[known].end == (alongX ? i + 1 : j + 1))
         return (*this)[known].next >= 0 ? known : -1;
+    // Without rates of change that bound it (a relation the ranges do not reach), every interval
+    // might hide a pair: searching each would cost a hundred evaluations an interval, and the
+    // lattice is all there is to go by.
+    if (!std::isfinite(lo) || !std::isfinite(hi))
+        return -1;
     const auto at = [&](double t) {
         return alongX ? m_lattice.Evaluate(m_lattice.XAt(i + t), m_lattice.Y(j))
                       : m_lattice.Evaluate(m_lattice.X(i), m_lattice.YAt(j + t));
@@ -331,7 +336,9 @@ std::int32_t KTImplicitCrossings::HiddenPair(int i, int j, bool alongX, double l
             continue;
         const double tm = 0.5 * (p.t0 + p.t1);
         const double fm = at(tm);
-        if (std::isnan(fm))
+        // Zero at both ends and the middle: the relation holds along the part (x^1 = x holds
+        // everywhere), not two crossings of it.
+        if (std::isnan(fm) || (fm == 0.0 && p.f0 == 0.0 && p.f1 == 0.0))
             continue;
         if (Positive(fm) != Positive(p.f0)) {
             // Two roots: one on each side of the point of the other sign.

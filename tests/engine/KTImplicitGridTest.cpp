@@ -210,6 +210,44 @@ TEST(KTImplicitGrid, AGridAfterAnotherTracesAsAFirstOne)
     }
 }
 
+// A relation that holds everywhere (x^1 = x) and relations whose rates of change nothing bounds
+// (traced without ranges, or with ranges that do not bound them) cost a few evaluations a lattice
+// point, not a search of every interval of the lattice for two crossings.
+TEST(KTImplicitGrid, EveryLatticePointCostsAFewEvaluations)
+{
+    const struct
+    {
+        const char* postfix;
+        bool bounded;
+    } rows[] = {{"x 1 ^ x -", true},
+                {"x 1 ^ x -", false},
+                {"x 2 ^ y 2 ^ + 4 -", false},
+                {"x y * COS x 2 ^ y 2 ^ + SIN -", false},
+                {"0 35.6 x * TAN -", false},
+                {"x x ^ x -", true}}; // ranges of x^x whose rates are unbounded
+    constexpr int columns = 400;
+    constexpr int lines = 300;
+    for (const auto& row : rows) {
+        const KTEvaluationProgram program = Compiled(row.postfix);
+        const auto difference = [&program](double x, double y) { return program.Run({x, y, nullptr, 1.0}); };
+        const KTImplicitGrid::RowDifference byRows = [&difference](const double* xs, double y, double* out,
+                                                                   int count) {
+            for (int k = 0; k < count; ++k)
+                out[k] = difference(xs[k], y);
+        };
+        KTImplicitGrid::Bound bound;
+        if (row.bounded)
+            bound = [&program](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+                const KTIntervalInputs in{{xLow, xHigh}, {yLow, yHigh}, nullptr, 1.0};
+                return gradient ? program.BoundWithGradient(in)
+                                : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
+            };
+        KTImplicitGrid grid(-5, 5, -5, 5, columns, lines);
+        grid.Trace(difference, byRows, bound);
+        EXPECT_LE(grid.Evaluations(), 4LL * (columns + 1) * (lines + 1)) << row.postfix << " " << row.bounded;
+    }
+}
+
 // A difference that fails part way (out of memory) on one of the threads fails the trace, with
 // every thread back from it, and the next trace is whole.
 TEST(KTImplicitGrid, AFailingTraceLeavesTheThreadsForTheNext)
