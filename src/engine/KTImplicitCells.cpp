@@ -395,31 +395,19 @@ void KTImplicitCells::AddLeaf(const Cell& c, LeafKind kind, std::int32_t first, 
 
 void KTImplicitCells::Boundary(const Cell& c, std::vector<KTImplicitLattice::Sample>& out)
 {
-    const auto sample = [this](int i, int j, std::vector<KTImplicitLattice::Sample>& to) {
-        to.push_back(m_lattice.SampleAt(i, j));
-        return true;
-    };
-    WalkBoundary(c, out, sample);
-}
-
-template <class Sampler>
-void KTImplicitCells::WalkBoundary(const Cell& c, std::vector<KTImplicitLattice::Sample>& out,
-                                   const Sampler& sample) const
-{
     out.clear();
-    sample(c.i0, c.j0, out);
-    SideSamples(c.i0, c.j0, c.i1 - c.i0, true, false, out, sample);
-    sample(c.i1, c.j0, out);
-    SideSamples(c.i1, c.j0, c.j1 - c.j0, false, false, out, sample);
-    sample(c.i1, c.j1, out);
-    SideSamples(c.i0, c.j1, c.i1 - c.i0, true, true, out, sample);
-    sample(c.i0, c.j1, out);
-    SideSamples(c.i0, c.j0, c.j1 - c.j0, false, true, out, sample);
+    out.push_back(m_lattice.SampleAt(c.i0, c.j0));
+    SideSamples(c.i0, c.j0, c.i1 - c.i0, true, false, out);
+    out.push_back(m_lattice.SampleAt(c.i1, c.j0));
+    SideSamples(c.i1, c.j0, c.j1 - c.j0, false, false, out);
+    out.push_back(m_lattice.SampleAt(c.i1, c.j1));
+    SideSamples(c.i0, c.j1, c.i1 - c.i0, true, true, out);
+    out.push_back(m_lattice.SampleAt(c.i0, c.j1));
+    SideSamples(c.i0, c.j0, c.j1 - c.j0, false, true, out);
 }
 
-template <class Sampler>
 void KTImplicitCells::SideSamples(int i, int j, int length, bool alongX, bool backward,
-                                  std::vector<KTImplicitLattice::Sample>& out, const Sampler& sample) const
+                                  std::vector<KTImplicitLattice::Sample>& out)
 {
     // A side holds lattice points of its own only where a smaller neighbour split it, and every
     // split of a side halves an interval that was split before (or the side itself): the points
@@ -435,13 +423,13 @@ void KTImplicitCells::SideSamples(int i, int j, int length, bool alongX, bool ba
     const int ni = alongX ? mi : i;
     const int nj = alongX ? j : mj;
     if (!backward) {
-        SideSamples(i, j, half, alongX, backward, out, sample);
-        sample(mi, mj, out);
-        SideSamples(ni, nj, length - half, alongX, backward, out, sample);
+        SideSamples(i, j, half, alongX, backward, out);
+        out.push_back(m_lattice.SampleAt(mi, mj));
+        SideSamples(ni, nj, length - half, alongX, backward, out);
     } else {
-        SideSamples(ni, nj, length - half, alongX, backward, out, sample);
-        sample(mi, mj, out);
-        SideSamples(i, j, half, alongX, backward, out, sample);
+        SideSamples(ni, nj, length - half, alongX, backward, out);
+        out.push_back(m_lattice.SampleAt(mi, mj));
+        SideSamples(i, j, half, alongX, backward, out);
     }
 }
 

@@ -72,7 +72,7 @@ public:
         bool known = false;
         KTIntervalGradient g;
     };
-    /// Judges the cell: passes it over, adds it as a leaf to the worker's list, or appends its
+    /// Judges the cell: passes it over, adds it as a leaf to its band's list, or appends its
     /// quarters (halves, for a cell one lattice cell across) to `children`. `ranges`: those
     /// taken ahead for it, or null.
     void Judge(Cell cell, std::vector<Cell>& children, const Ranges* ranges = nullptr);
@@ -117,17 +117,12 @@ private:
                            const KTImplicitCrossings::Crossing& q);
     void Split(const Cell& cell, std::vector<Cell>& children);
     void AddLeaf(const Cell& cell, LeafKind kind, std::int32_t first = -1, std::int32_t second = -1);
-    /// The cell's corners and side points in order round it from (i0, j0) along i first, each read
-    /// by `sample`.
-    template <class Sampler>
-    void WalkBoundary(const Cell& cell, std::vector<KTImplicitLattice::Sample>& out, const Sampler& sample) const;
     /// The evaluated lattice points strictly inside the side of `length` from (i, j), in order
     /// from there or (`backward`) toward it.
-    template <class Sampler>
     void SideSamples(int i, int j, int length, bool alongX, bool backward,
-                     std::vector<KTImplicitLattice::Sample>& out, const Sampler& sample) const;
+                     std::vector<KTImplicitLattice::Sample>& out);
 
-    /// What each worker's judgements use as scratch.
+    /// What the judgements of each list's band use as scratch.
     struct alignas(64) Scratch
     {
         std::vector<KTImplicitLattice::Sample> boundary;

@@ -15,7 +15,7 @@ namespace {
 using Cell = KTImplicitCells::Cell;
 using Clock = std::chrono::steady_clock;
 
-/// How long a level's thread looks for the band it waits for before it sleeps.
+/// How long a thread looks for the bands its turn waits for before it sleeps.
 constexpr std::chrono::microseconds kSpin{200};
 /// Cells ahead of the one judged whose lattice points are asked for.
 constexpr std::size_t kAhead = 8;

@@ -37,8 +37,8 @@ public:
     void Gather();
     /// The segments through a leaf not built yet, once nothing changes its boundary any more: a
     /// leaf of one lattice cell once its band is judged (its corners and edges are all it reads),
-    /// any other once the bands beside its own are judged too. The segments go to the current
-    /// worker's list.
+    /// any other once the bands beside its own are judged too. The segments go to the list of the
+    /// band the current worker takes its turn for.
     void Build(KTImplicitCells::Leaf& leaf);
     /// Two crossings per segment (once built).
     const std::vector<std::int32_t>& Ends() const { return m_ends; }
