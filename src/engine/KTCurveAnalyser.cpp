@@ -89,7 +89,7 @@ int KTCurveAnalyser::AddComputed(double x, double y, int kind)
     marker.m_refined = 1;
     marker.m_kind = static_cast<KTMarkerKind>(kind);
     const int index = KTCurveValues::AddMarker(m_f.m_markers, marker);
-    m_origins[static_cast<std::size_t>(index)] = Origin{-1, true};
+    SetOrigin(index, Origin{-1, true});
     return index;
 }
 
@@ -101,8 +101,16 @@ int KTCurveAnalyser::AddSampled(double x, double y, int kind, const Origin& orig
     marker.m_refined = 0;
     marker.m_kind = static_cast<KTMarkerKind>(kind);
     const int index = KTCurveValues::AddMarker(m_f.m_markers, marker);
-    m_origins[static_cast<std::size_t>(index)] = origin;
+    SetOrigin(index, origin);
     return index;
+}
+
+void KTCurveAnalyser::SetOrigin(int index, const Origin& origin)
+{
+    const auto at = static_cast<std::size_t>(index);
+    if (at >= m_origins.size())
+        m_origins.resize(at + 1);
+    m_origins[at] = origin;
 }
 
 double KTCurveAnalyser::SlopeUnit() const
@@ -181,7 +189,7 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
     KTMarkerList& markers = m_f.m_markers;
     const int first = markers.m_count;
     const int status = m_f.Status();
-    m_origins.fill(Origin());
+    m_origins.assign(static_cast<std::size_t>(std::max(0, first)), Origin());
     if (status == KTStatusExplicit)
         AnalyseExplicit();
     else if (status == KTStatusNoEquation)
@@ -192,7 +200,7 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
     if (resetExtents)
         markers.m_minX = markers.m_maxX = markers.m_maxY = markers.m_minY = 0.0;
     KTPointPolisher polisher(m_f, Spacing());
-    const int last = std::min<int>(markers.m_count, KTMarkerList::Capacity);
+    const int last = markers.m_count;
     // Points closer than this are one: 1e-8, or on a wide view a thousandth of a pixel (the
     // flat bend of x^5 is placed no closer than that by two searches from either side).
     const KTPoint same = SamePoint();
@@ -236,7 +244,8 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
 void KTCurveAnalyser::Refine(int index, KTPointPolisher& polisher)
 {
     KTMarker& marker = m_f.m_markers.m_markers[static_cast<std::size_t>(index)];
-    const Origin& origin = m_origins[static_cast<std::size_t>(index)];
+    const auto at = static_cast<std::size_t>(index);
+    const Origin origin = at < m_origins.size() ? m_origins[at] : Origin();
     const KTCurvePointBuffer* buffer = m_f.m_currentBuffer;
     const bool sampled = origin.sample >= 0 && buffer;
     KTCurveRefiner refiner(m_f);
@@ -486,7 +495,7 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
     const auto add = [&](double x) {
         if (IsNoValue(x))
             return;
-        for (int i = 0; i < markers.m_count && i < KTMarkerList::Capacity; ++i) {
+        for (int i = 0; i < markers.m_count && i < markers.Held(); ++i) {
             const KTMarker& m = markers.m_markers[static_cast<std::size_t>(i)];
             if (m.m_kind == KTMarkerVerticalAsymptote && std::fabs(m.m_point.m_x - x) <= spacing)
                 return;

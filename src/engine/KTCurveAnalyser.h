@@ -8,7 +8,7 @@
 
 #include "axes/KTMarkerList.h"
 
-#include <array>
+#include <vector>
 
 class KTFunction3;
 class KTPointPolisher;
@@ -75,5 +75,8 @@ private:
 
     KTFunction3& m_f;
     Scope m_scope;
-    std::array<Origin, KTMarkerList::Capacity> m_origins{};
+    /// Where each marker of this run came from, by its index in the list.
+    std::vector<Origin> m_origins;
+    /// Records where the marker at index came from.
+    void SetOrigin(int index, const Origin& origin);
 };

@@ -432,7 +432,7 @@ void KTCurveRefiner::ClassifyDiscontinuities()
     const KTAxes* axes = m_f.Data().m_owner;
     const double pixel = axes ? (axes->m_yAxis.m_max - axes->m_yAxis.m_min) * kHolePixels : 0.0;
     const double side = kHoleSide * spacing;
-    for (int i = 0; i < markers.m_count && i < KTMarkerList::Capacity; ++i) {
+    for (int i = 0; i < markers.m_count && i < markers.Held(); ++i) {
         KTMarker& marker = markers.m_markers[static_cast<std::size_t>(i)];
         if (marker.m_kind != KTMarkerDiscontinuityCandidate)
             continue;
@@ -461,7 +461,7 @@ void KTCurveRefiner::ToPolar()
         return;
     const KTEquationPartList& parts = m_f.Parts();
     KTMarkerList& markers = m_f.m_markers;
-    const int markerCount = std::clamp<int>(markers.m_count, 0, KTMarkerList::Capacity);
+    const int markerCount = std::clamp<int>(markers.m_count, 0, markers.Held());
     KTCurvePointBuffer* buffers[2] = {m_f.m_buffer1.get(), m_f.m_twoBranches ? m_f.m_buffer2.get() : nullptr};
 
     if (parts.m_inverse && !parts.m_polar) {
@@ -560,7 +560,7 @@ void KTCurveRefiner::AddAfterConversion(KTCurvePointBuffer& buffer, int count, c
 bool KTCurveRefiner::NoAsymptoteUpTo(double x, double d) const
 {
     const KTMarkerList& markers = m_f.m_markers;
-    for (int i = 0; i < markers.m_count && i < KTMarkerList::Capacity; ++i) {
+    for (int i = 0; i < markers.m_count && i < markers.Held(); ++i) {
         const KTMarker& marker = markers.m_markers[static_cast<std::size_t>(i)];
         if (marker.m_kind == KTMarkerVerticalAsymptote && !(marker.m_point.m_x > x + d))
             return false;

@@ -16,18 +16,22 @@ inline bool IsNoValue(double v)
     return !std::isfinite(v) || v == KTUndefinedValue || v == KTNoSecondValue || v == KTNoYValue;
 }
 
-/// Markers past this count overwrite the entry at this index, which is not counted.
-inline constexpr int MarkerCountLimit = 98;
+/// Markers past this count overwrite the entry at this index, which is not counted: the list's
+/// limit, far above what a view shows.
+inline constexpr int MarkerCountLimit = KTMarkerList::Capacity - 1;
 
-/// Writes the marker at the list's count and advances the count while it is below 98; returns
-/// the index written. A point with no value is kept as kind 5 (not shown) at a finite place.
+/// Writes the marker at the list's count and advances the count while it is below the limit
+/// (past it the list says it is full); returns the index written. A point with no value is kept
+/// as kind 5 (not shown) at a finite place.
 inline int AddMarker(KTMarkerList& list, KTMarker marker)
 {
     int index = list.m_count;
     if (index < 0)
         index = 0;
-    if (index > MarkerCountLimit)
+    if (index >= MarkerCountLimit) {
         index = MarkerCountLimit;
+        list.m_full = true;
+    }
     if (IsNoValue(marker.m_point.m_x) || IsNoValue(marker.m_point.m_y)) {
         marker.m_kind = KTMarkerNoneFound;
         if (IsNoValue(marker.m_point.m_x))
@@ -36,9 +40,9 @@ inline int AddMarker(KTMarkerList& list, KTMarker marker)
             marker.m_point.m_y = 0.0;
     }
     marker.m_position = static_cast<std::int16_t>(index);
-    list.m_markers[static_cast<std::size_t>(index)] = marker;
+    list.Slot(index) = marker;
     if (list.m_count < MarkerCountLimit)
-        list.m_count = static_cast<std::int16_t>(index + 1);
+        list.m_count = index + 1;
     return index;
 }
 

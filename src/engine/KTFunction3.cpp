@@ -90,7 +90,7 @@ void KTFunction3::FindMarkersNear(int deviceX, int deviceY, KTMarkerList& result
     KTAxes* axes = m_data.m_owner;
     if (!axes)
         return;
-    for (int i = 0; i < m_markers.m_count && i < KTMarkerList::Capacity; ++i) {
+    for (int i = 0; i < m_markers.m_count && i < m_markers.Held(); ++i) {
         const KTMarker& marker = *m_markers.At(i);
         if (marker.m_kind == KTMarkerNoneFound)
             continue;
@@ -115,7 +115,7 @@ void KTFunction3::FindMarkersNear(int deviceX, int deviceY, KTMarkerList& result
             distance2 = dx * dx;
         else if (marker.m_kind == KTMarkerHorizontalAsymptote)
             distance2 = dy * dy;
-        if (distance2 < NearMarkerDistance2 && !result.IsFull()) {
+        if (distance2 < NearMarkerDistance2 && result.m_count < NearMarkerLimit) {
             KTMarker copy = marker;
             copy.m_tag = static_cast<std::int16_t>(tag);
             result.Add(copy);

@@ -46,6 +46,7 @@ class KTFunction3 : public KTObject
 public:
     static constexpr int DevicePointCapacity = 1610;
     static constexpr int NearMarkerDistance2 = 5000; ///< squared device distance of a near marker
+    static constexpr int NearMarkerLimit = 100;      ///< near markers a search reports at most
 
     /// Part list (status 5), relation, data and markers, then Reset(owner); both curve buffers
     /// empty.

@@ -14,7 +14,7 @@ void KTFunction3::Calculate()
     // evaluation below many times over.
     KTClearUpperVectorState();
     m_currentBuffer = m_buffer1.get();
-    m_markers.m_count = 0;
+    m_markers.Clear();
     m_buffer1->m_count = 0;
 
     // Only explicit functions have a discontinuity list to search.

@@ -119,7 +119,7 @@ bool KTGraph3::FindMarkersNear(int x, int y)
 
 int KTGraph3::HitTestMarker(int x, int y)
 {
-    const int count = std::clamp<int>(m_intersections->m_count, 0, KTMarkerList::Capacity);
+    const int count = std::clamp<int>(m_intersections->m_count, 0, m_intersections->Held());
     for (int k = 0; k < count; ++k) {
         const CPoint d =
             m_axes.GraphToDevice(m_intersections->m_markers[static_cast<std::size_t>(k)].m_point, 0, 0);
@@ -135,7 +135,7 @@ KTMarker KTGraph3::FindMarker(int slot, int identifier, int secondSlot) const
     found.Init();
     found.m_kind = static_cast<KTMarkerKind>(-1);
     if (secondSlot != -1) {
-        const int count = std::clamp<int>(m_intersections->m_count, 0, KTMarkerList::Capacity);
+        const int count = std::clamp<int>(m_intersections->m_count, 0, m_intersections->Held());
         for (int k = 0; k < count; ++k) {
             const KTMarker& m = m_intersections->m_markers[static_cast<std::size_t>(k)];
             if (m.m_tag == slot && m.m_position == identifier && m.m_secondId == secondSlot)
@@ -146,7 +146,7 @@ KTMarker KTGraph3::FindMarker(int slot, int identifier, int secondSlot) const
     if (slot < 0 || slot >= KTGraphData3::UserFunctionCount)
         return found;
     const KTMarkerList& stored = m_data.Function(slot).m_markers;
-    const int count = std::clamp<int>(stored.m_count, 0, KTMarkerList::Capacity);
+    const int count = std::clamp<int>(stored.m_count, 0, stored.Held());
     for (int k = 0; k < count; ++k) {
         const KTMarker& m = stored.m_markers[static_cast<std::size_t>(k)];
         if (m.m_position == identifier && m.m_secondId == -1)
@@ -175,7 +175,7 @@ int KTGraph3::BuildTips(int x, int y, KTTipContent& tips)
     // Every point within reach: the intersections, then the stored points in slot order. An
     // asymptote near the mouse waits until no point and no curve is.
     std::vector<PointHit> points;
-    const int intersections = std::clamp<int>(m_intersections->m_count, 0, KTMarkerList::Capacity);
+    const int intersections = std::clamp<int>(m_intersections->m_count, 0, m_intersections->Held());
     for (int k = 0; k < intersections; ++k) {
         const KTMarker& m = m_intersections->m_markers[static_cast<std::size_t>(k)];
         const std::int64_t d2 = Distance2(m_axes.GraphToDevice(m.m_point, 0, 0), x, y);
@@ -184,7 +184,7 @@ int KTGraph3::BuildTips(int x, int y, KTTipContent& tips)
     }
     int lineMarker = -1;
     if (FindMarkersNear(x, y)) {
-        const int near = std::clamp<int>(m_nearMarkers.m_count, 0, KTMarkerList::Capacity);
+        const int near = std::clamp<int>(m_nearMarkers.m_count, 0, m_nearMarkers.Held());
         for (int k = 0; k < near; ++k) {
             const KTMarker& m = m_nearMarkers.m_markers[static_cast<std::size_t>(k)];
             if (IsLineMarker(m)) {

@@ -423,7 +423,7 @@ bool KTGraph3::AlreadyFound(int i, int j, const KTPoint& point) const
     const auto same = [](double a, double b) {
         return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(a));
     };
-    const int count = std::clamp<int>(m_intersections->m_count, 0, KTMarkerList::Capacity);
+    const int count = std::clamp<int>(m_intersections->m_count, 0, m_intersections->Held());
     for (int k = 0; k < count; ++k) {
         const KTMarker& m = m_intersections->m_markers[static_cast<std::size_t>(k)];
         if (m.m_tag == i && m.m_secondId == j && same(m.m_point.m_x, point.m_x) &&

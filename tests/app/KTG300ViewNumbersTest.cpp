@@ -97,7 +97,7 @@ std::vector<Shown> ShownMarkers(KTGraph3& graph, int slot, std::vector<std::stri
 {
     const KTMarkerList& markers = graph.Data().Function(slot).m_markers;
     std::vector<std::pair<Shown, std::string>> found;
-    for (int i = 0; i < markers.m_count && i < KTMarkerList::Capacity; ++i) {
+    for (int i = 0; i < markers.m_count && i < markers.Held(); ++i) {
         const KTMarker& m = markers.m_markers[static_cast<std::size_t>(i)];
         if (std::find(std::begin(kLabelledKinds), std::end(kLabelledKinds), m.m_kind) == std::end(kLabelledKinds))
             continue;

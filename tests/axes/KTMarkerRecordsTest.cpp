@@ -28,11 +28,11 @@ TEST(KTMarkerRecords, InitResetsPointAndIdentifiersOnly)
     EXPECT_EQ(marker.m_data, 42);
 }
 
-TEST(KTMarkerRecords, ListHoldsAtMostOneHundred)
+TEST(KTMarkerRecords, ListGrowsToItsCapacityAndSaysWhenFull)
 {
     auto list = std::make_unique<KTMarkerList>();
     EXPECT_EQ(list->m_count, 0);
-    EXPECT_EQ(list->m_markers[99].m_tag, -1);
+    EXPECT_EQ(list->At(0), nullptr);
     KTMarker marker;
     marker.Init();
     for (int i = 0; i < KTMarkerList::Capacity; ++i) {
@@ -40,10 +40,12 @@ TEST(KTMarkerRecords, ListHoldsAtMostOneHundred)
         ASSERT_TRUE(list->Add(marker));
     }
     EXPECT_TRUE(list->IsFull());
+    EXPECT_FALSE(list->m_full);
     EXPECT_FALSE(list->Add(marker));
-    EXPECT_EQ(list->m_count, 100);
-    EXPECT_EQ(list->m_markers[99].m_position, 99);
-    EXPECT_EQ(list->At(100), nullptr);
+    EXPECT_TRUE(list->m_full);
+    EXPECT_EQ(list->m_count, KTMarkerList::Capacity);
+    EXPECT_EQ(list->At(KTMarkerList::Capacity - 1)->m_position, KTMarkerList::Capacity - 1);
+    EXPECT_EQ(list->At(KTMarkerList::Capacity), nullptr);
     EXPECT_EQ(list->At(-1), nullptr);
 
     list->m_count = -5; // a damaged count is refused, never used as an index
@@ -52,9 +54,14 @@ TEST(KTMarkerRecords, ListHoldsAtMostOneHundred)
     list->m_maxY = 3.0;
     list->Clear();
     EXPECT_EQ(list->m_count, 0);
+    EXPECT_FALSE(list->m_full);
     EXPECT_EQ(list->m_maxY, 0.0);
-    EXPECT_EQ(list->m_markers[5].m_position, -1);
-    EXPECT_EQ(list->m_markers[5].m_kind, KTMarkerNone);
+    EXPECT_EQ(list->At(5), nullptr);
+    // An entry written past the count starts from a fresh marker.
+    list->Slot(5).m_kind = KTMarkerLocalMaximum;
+    EXPECT_EQ(list->At(4)->m_position, -1);
+    EXPECT_EQ(list->At(4)->m_kind, KTMarkerNone);
+    EXPECT_EQ(list->At(5)->m_kind, KTMarkerLocalMaximum);
 }
 
 TEST(KTMarkerRecords, CurveBufferIsBoundsChecked)

@@ -311,17 +311,30 @@ TEST_F(CurvePoints, SolveForValue)
     EXPECT_EQ(refiner.SolveForValue(1.0, -4.0), KTNoSecondValue);
 }
 
-TEST_F(CurvePoints, MarkerCountStopsAt98)
+TEST_F(CurvePoints, EveryRootInTheViewIsKeptAndTheListSaysWhenItIsFull)
 {
-    // sin(x) over [-400, 400] radians crosses 0 about 254 times.
+    // sin(x) over [-400, 400] radians crosses 0 at k pi for |k| <= 127: 255 roots.
     kttest::SetAxes(axes, -400, 400, -2, 2);
     kttest::Prepare(f, Form::Explicit, "x SIN");
     kttest::Recalculate(f);
-    EXPECT_EQ(f.m_markers.m_count, KTCurveValues::MarkerCountLimit);
-    for (int k = 0; k < 120; ++k)
+    int roots = 0;
+    for (int i = 0; i < f.m_markers.m_count; ++i) {
+        const KTMarker& m = *f.m_markers.At(i);
+        if (m.m_kind != KTMarkerXIntercept)
+            continue;
+        const double k = std::round(m.m_point.m_x / 3.14159265358979323846);
+        EXPECT_NEAR(m.m_point.m_x, k * 3.14159265358979323846, 1e-9);
+        ++roots;
+    }
+    EXPECT_EQ(roots, 255);
+    EXPECT_FALSE(f.m_markers.m_full);
+    // Past the limit each further marker overwrites the uncounted last entry.
+    for (int k = f.m_markers.m_count; k < KTMarkerList::Capacity + 20; ++k)
         Add(k, k, KTMarkerIntersection);
-    EXPECT_EQ(f.m_markers.m_count, 98);
-    EXPECT_EQ(f.m_markers.m_markers[98].m_point, KTPoint(119, 119));
+    EXPECT_EQ(f.m_markers.m_count, KTCurveValues::MarkerCountLimit);
+    EXPECT_TRUE(f.m_markers.m_full);
+    const double last = KTMarkerList::Capacity + 19;
+    EXPECT_EQ(f.m_markers.At(KTCurveValues::MarkerCountLimit)->m_point, KTPoint(last, last));
 }
 
 TEST_F(CurvePoints, ToPolarConvertsCountedSamplesAndMarkers)

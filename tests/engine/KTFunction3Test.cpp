@@ -147,9 +147,9 @@ TEST(KTFunction3, FindMarkersNear)
     EXPECT_EQ(3, result.m_count);
 
     result.Clear();
-    result.m_count = KTMarkerList::Capacity; // a full result takes nothing more
+    result.m_count = KTFunction3::NearMarkerLimit; // a full result takes nothing more
     f.FindMarkersNear(p.x, p.y, result, 2);
-    EXPECT_EQ(KTMarkerList::Capacity, result.m_count);
+    EXPECT_EQ(KTFunction3::NearMarkerLimit, result.m_count);
 }
 
 TEST(KTFunction3, MarkersOutsideTheViewAreNotFound)
