@@ -200,11 +200,12 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
     if (resetExtents)
         markers.m_minX = markers.m_maxX = markers.m_maxY = markers.m_minY = 0.0;
     KTPointPolisher polisher(m_f, Spacing());
-    const int last = markers.m_count;
     // Points closer than this are one: 1e-8, or on a wide view a thousandth of a pixel (the
     // flat bend of x^5 is placed no closer than that by two searches from either side).
     const KTPoint same = SamePoint();
-    for (int i = first; i < last; ++i) {
+    const bool polar = m_f.Parts().m_polar != 0;
+    // The roots that turning points add are taken in turn like the others.
+    for (int i = first; i < markers.m_count; ++i) {
         KTMarker& marker = markers.m_markers[static_cast<std::size_t>(i)];
         Refine(i, polisher);
         // What lies outside the view is not marked: the samples cover the view only, so a
@@ -234,10 +235,18 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
             marker.m_kind = KTMarkerNoneFound;
             continue;
         }
-        markers.m_minX = std::min(markers.m_minX, marker.m_point.m_x);
-        markers.m_maxX = std::max(markers.m_maxX, marker.m_point.m_x);
-        markers.m_maxY = std::max(markers.m_maxY, marker.m_point.m_y);
-        markers.m_minY = std::min(markers.m_minY, marker.m_point.m_y);
+        // A curve that touches the axis at a turning point (x^4, cos(x)^2) has a root there too,
+        // without a sign change for the walk to see. Adding a marker may move the list.
+        const bool turning = marker.m_kind == KTMarkerLocalMaximum || marker.m_kind == KTMarkerLocalMinimum;
+        if (turning && !polar && status == KTStatusExplicit && polisher.ZeroAt(marker.m_point.m_x)) {
+            const double x = marker.m_point.m_x;
+            AddComputed(x, 0.0, KTMarkerXIntercept);
+        }
+        const KTMarker& kept = markers.m_markers[static_cast<std::size_t>(i)];
+        markers.m_minX = std::min(markers.m_minX, kept.m_point.m_x);
+        markers.m_maxX = std::max(markers.m_maxX, kept.m_point.m_x);
+        markers.m_maxY = std::max(markers.m_maxY, kept.m_point.m_y);
+        markers.m_minY = std::min(markers.m_minY, kept.m_point.m_y);
     }
 }
 
@@ -251,6 +260,8 @@ void KTCurveAnalyser::Refine(int index, KTPointPolisher& polisher)
     KTCurveRefiner refiner(m_f);
     switch (marker.m_kind) {
     case KTMarkerXIntercept:
+        if (origin.exact)
+            break;
         if (sampled)
             polisher.PolishRoot(marker, origin.from, origin.to);
         else

@@ -54,6 +54,12 @@ constexpr double kDerivativeStep = 1e-5;
 constexpr double kDerivativeRounding = 100.0;
 /// Times a difference step is made four times narrower or wider while its zero settles.
 constexpr int kStepLevels = 5;
+/// Part of a sample's spacing, and least number of doubles, around a point over which f must
+/// reach 0 for the point to be a root: the searches place a point well within it. Without a
+/// bound, the multiple of the rounding of f a sample away that |f| may keep there.
+constexpr double kTouchSpacing = 1e-5;
+constexpr double kTouchDoubles = 4.0;
+constexpr double kTouchRounding = 16.0;
 /// Reach, relative to max(1, |x|), of the search of the values around a turning point.
 constexpr double kValueSearch = 1e-6;
 
@@ -199,6 +205,21 @@ double KTPointPolisher::ZeroNear(const std::function<double(double)>& g, double 
     if (near.last.a == near.last.b)
         return near.x;
     return ZeroBetween(g, near.last.a, near.last.b, reach);
+}
+
+bool KTPointPolisher::ZeroAt(double x)
+{
+    const double v = F(x);
+    if (IsNoValue(v))
+        return false;
+    if (v == 0.0)
+        return true;
+    const double d = std::max(kTouchSpacing * m_spacing, kTouchDoubles * KTBracketSearch::Resolution(x));
+    const KTInterval bound = m_f.BoundValue(x - d, x + d);
+    if (bound.IsBounded())
+        return bound.Contains(0.0);
+    const double away = std::max(Magnitude(F(x - m_spacing)), Magnitude(F(x + m_spacing)));
+    return std::isfinite(away) && std::fabs(v) <= kTouchRounding * DBL_EPSILON * away;
 }
 
 void KTPointPolisher::PolishRoot(KTMarker& marker, double a, double b)

@@ -47,6 +47,11 @@ public:
     /// KTNoSecondValue when there is none.
     double ZeroNear(const std::function<double(double)>& g, double x0, double reach);
 
+    /// f is 0 at x to its rounding, whether or not it changes sign there: the bound of f over a
+    /// small part of a sample's spacing around x holds 0 (for a list without bounds, |f(x)| is
+    /// within the rounding of f a sample away). A curve that touches the axis there has a root.
+    bool ZeroAt(double x);
+
     /// An x-intercept candidate found between a and b: the root, with y 0 and refined, or kind 5.
     void PolishRoot(KTMarker& marker, double a, double b);
     /// A horizontal-tangent candidate at sample `index`: a local maximum or minimum where f'

@@ -199,7 +199,7 @@ TEST(TypedPoints, MarkersMatchClosedForms)
          8.15625,
          -5.625,
          5.625,
-         {{KTMarkerYIntercept, {{0, 0}}}, {KTMarkerLocalMinimum, {{0, 0}}}}},
+         {{KTMarkerYIntercept, {{0, 0}}}, {KTMarkerXIntercept, {{0, 0}}}, {KTMarkerLocalMinimum, {{0, 0}}}}},
         // Both ends tend to 0: one horizontal asymptote from the both-ends test.
         {"y = 1/x",
          1,

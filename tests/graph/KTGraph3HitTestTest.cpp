@@ -182,6 +182,7 @@ TEST(KTGraph3HitTest, PointsComeBeforeCurvesAndAsymptotes)
         rig.Set(1, "y=1/(x-2)");
         rig.Set(2, "y=x^3-3x");
         rig.Set(3, "x=cos(t); y=sin(t)");
+        rig.Set(4, "y=(x-4)^2");
     };
     const double root = std::sqrt(3.0);
     const struct
@@ -193,6 +194,8 @@ TEST(KTGraph3HitTest, PointsComeBeforeCurvesAndAsymptotes)
         {-root, 0, "x Intercept|( -1.732051 , 0 )|"},
         {0, -4, "y Intercept|Local Minimum|( 0 , -4 )|"},
         {-1, 2, "Local Maximum|( -1 , 2 )|"},
+        // The parabola touches the axis at its vertex: both are named.
+        {4, 0, "Local Minimum|x Intercept|( 4 , 0 )|"},
     };
     // Offsets within the hit distance (squared 5000 units): on the point, and up to 70 units off
     // in each direction; in windows from the smallest to the largest, where the curves crowd

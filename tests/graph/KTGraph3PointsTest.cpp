@@ -143,8 +143,8 @@ TEST(WindowPoints, MarkersMatchClosedFormsAtTheSamplesOfA800By600Window)
     const std::vector<Row> rows = {
         {"y=x^3", {"-2.7", "7.3", "-5", "5"}, {{1, {{0, 0}}}, {2, {{0, 0}}}, {4, {{0, 0}}}}},
         {"y=x^5", {"-2.7", "7.3", "-5", "5"}, {{1, {{0, 0}}}, {2, {{0, 0}}}, {4, {{0, 0}}}}},
-        // x^4 touches the axis without a sign change: its minimum is the point.
-        {"y=x^4", {"-2.7", "7.3", "-5", "5"}, {{1, {{0, 0}}}, {7, {{0, 0}}}}},
+        // x^4 touches the axis without a sign change: its minimum is a root as well.
+        {"y=x^4", {"-2.7", "7.3", "-5", "5"}, {{1, {{0, 0}}}, {2, {{0, 0}}}, {7, {{0, 0}}}}},
         // The cube root passes 0 upright and bends the other way there.
         {"y=x^(1/3)", {"-2.7", "7.3", "-5", "5"}, {{1, {{0, 0}}}, {2, {{0, 0}}}, {12, {{0, 0}}}}},
         {"y=x^2-4", {"-2.7", "7.3", "-5", "5"}, {{1, {{0, -4}}}, {2, {{-2, 0}, {2, 0}}}, {7, {{0, -4}}}}},
@@ -323,6 +323,17 @@ Family Periodic(double period, double offset, double y = 0.0)
     };
 }
 
+/// The points of both families.
+Family Joined(Family a, Family b)
+{
+    return [a, b](double lo, double hi, double u) {
+        std::vector<KTPoint> points = a(lo, hi, u);
+        const std::vector<KTPoint> more = b(lo, hi, u);
+        points.insert(points.end(), more.begin(), more.end());
+        return points;
+    };
+}
+
 struct SweepKind
 {
     int kind;
@@ -495,6 +506,22 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
     return ok;
 }
 
+/// The points of sin x + cos 2x = sin x + 1 - 2 sin^2 x, each once in every turn of 2 pi.
+std::vector<SweepKind> BumpsOfSinePlusCosine()
+{
+    // Both x in a turn where sin x = s, at the curve's height there.
+    const auto whereSine = [](double s) {
+        const double y = s + 1.0 - 2.0 * s * s;
+        return Joined(Periodic(2 * kPi, std::asin(s), y), Periodic(2 * kPi, kPi - std::asin(s), y));
+    };
+    const Family touching = Periodic(2 * kPi, kPi / 2);
+    return {{1, Fixed({{0, 1}})},
+            {2, Joined(whereSine(-0.5), touching)},
+            {6, whereSine(0.25)},
+            {7, Joined(touching, Periodic(2 * kPi, -kPi / 2, -2.0))},
+            {12, Joined(whereSine((1.0 + std::sqrt(129.0)) / 16.0), whereSine((1.0 - std::sqrt(129.0)) / 16.0))}};
+}
+
 } // namespace
 
 TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
@@ -524,11 +551,66 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          {0, 0, 1, 1, 3},
          {-3, -2, -1, 0, 1},
          {{1, atOrigin()}, {2, atOrigin()}, {4, atOrigin()}}},
-        {"y=x^4", {1}, {0, 0, 1, 1, 4}, {-2, -1, 0, 1}, {{1, atOrigin()}, {7, atOrigin()}}},
+        // Curves that touch the axis have a root at their turning point, without a sign change.
+        {"y=x^4", {1}, {0, 0, 1, 1, 4}, {-2, -1, 0, 1}, {{1, atOrigin()}, {2, atOrigin()}, {7, atOrigin()}}},
         // Views down to a millionth wide, narrower than the usual difference steps.
-        {"y=x^2", {1}, {0, 0, 0.5, 0.5, 2}, {-6, -5, -4, -3}, {{1, atOrigin()}, {7, atOrigin()}}},
+        {"y=x^2",
+         {1},
+         {0, 0, 0.5, 0.5, 2},
+         {-6, -5, -4, -3},
+         {{1, atOrigin()}, {2, atOrigin()}, {7, atOrigin()}}},
         // Zoomed in on both axes alike: across the view the slope changes by less than its step.
-        {"y=x^2", {1}, {0, 0, 1, 1, 1}, {-7, -6, -5, -4}, {{1, atOrigin()}, {7, atOrigin()}}},
+        {"y=x^2",
+         {1},
+         {0, 0, 1, 1, 1},
+         {-7, -6, -5, -4},
+         {{1, atOrigin()}, {2, atOrigin()}, {7, atOrigin()}}},
+        {"y=(x-2)^2(x+3)",
+         {1},
+         {0, 0, 5, 20, 1},
+         {0},
+         {{1, Fixed({{0, 12}})},
+          {2, Fixed({{-3, 0}, {2, 0}})},
+          {6, Fixed({{-4.0 / 3, 500.0 / 27}})},
+          {7, Fixed({{2, 0}})},
+          {12, Fixed({{1.0 / 3, 250.0 / 27}})}}},
+        {"y=(x-2)^2(x+3)", {1}, {2, 0, 1, 1, 2}, {-4, -2, 0}, {{2, Fixed({{2, 0}})}, {7, Fixed({{2, 0}})}}},
+        {"y=cos(x)^2",
+         {0, 1, 2},
+         {0, 0, 3, 2, 0},
+         {-1, 0, 1},
+         {{1, Fixed({{0, 1}})},
+          {2, Periodic(kPi, kPi / 2)},
+          {6, Periodic(kPi, 0, 1.0)},
+          {7, Periodic(kPi, kPi / 2)},
+          {12, Periodic(kPi / 2, kPi / 4, 0.5)}}},
+        {"y=ln(x^2+1)",
+         {1},
+         {0, 0, 2, 2, 1},
+         {-2, -1, 0, 1},
+         {{1, atOrigin()}, {2, atOrigin()}, {7, atOrigin()}, {12, Fixed({{-1, std::log(2.0)}, {1, std::log(2.0)}})}}},
+        // Turning points where tan x = -x, bends where 2 cos x = x sin x (mpmath).
+        {"y=xsin(x)",
+         {1},
+         {0, 0, 3, 3, 2},
+         {-3, -2, -1, 0},
+         {{1, atOrigin()},
+          {2, Fixed({{-kPi, 0}, {0, 0}, {kPi, 0}})},
+          {6, Fixed({{-2.028757838110434, 1.819705741159653}, {2.028757838110434, 1.819705741159653}})},
+          {7, Fixed({{-4.913180439434884, -4.814469889712269}, {0, 0}, {4.913180439434884, -4.814469889712269}})},
+          {12,
+           Fixed({{-3.643597167425401, -1.753239568625337},
+                  {-1.076873986311804, 0.948166137921565},
+                  {1.076873986311804, 0.948166137921565},
+                  {3.643597167425401, -1.753239568625337}})}}},
+        // sin x + 1 - 2 sin^2 x: a double root at pi/2 (a minimum), simple ones where sin x = -1/2,
+        // maxima where sin x = 1/4, bends where 8 sin^2 x - sin x - 4 = 0.
+        {"y=sin(x)+cos(2x)", {0, 1, 2}, {0, 0, 4, 2.5, 0}, {0}, BumpsOfSinePlusCosine()},
+        {"y=sin(x)+cos(2x)",
+         {0, 1, 2},
+         {kPi / 2, 0, 1, 1, 2},
+         {-3, -2, -1},
+         {{2, Periodic(2 * kPi, kPi / 2)}, {7, Periodic(2 * kPi, kPi / 2)}}},
         {"y=x^3", {1}, {0, 0, 1, 1, 1}, {-4, -3, -2}, {{1, atOrigin()}, {2, atOrigin()}, {4, atOrigin()}}},
         {"y=sin(x)",
          {0, 1, 2},
