@@ -804,7 +804,9 @@ double KTCurveSampler::ImplicitDifference(double x, double y)
 
 void KTCurveSampler::SampleImplicit(KTAxes& axes)
 {
-    const KTFunctionDomain& domain = m_f.Data().m_domain;
+    // As an explicit curve, a relation without a typed domain is traced over the whole view,
+    // however far from the origin.
+    const KTFunctionDomain domain = SampledDomain();
     const double xLow = std::max(axes.m_xAxis.m_min, domain.m_low);
     const double xHigh = std::min(axes.m_xAxis.m_max, domain.m_high);
     // A domain on y bounds the lattice's rows as one on x bounds its columns.

@@ -61,8 +61,9 @@ public:
     /// where either side has no value.
     double ImplicitDifference(double x, double y);
 
-    /// The stretch along the axis that an explicit or swapped form is sampled over: its domain,
-    /// or, where none was typed (the stored default of its form), the whole view however wide.
+    /// The stretch along the axis that an explicit or swapped form is sampled over (along x for
+    /// an implicit relation): its domain, or, where none was typed (the stored default of its
+    /// form), the whole view however wide.
     KTFunctionDomain SampledDomain() const;
 
 private:

@@ -284,6 +284,9 @@ public:
     int Status() const { return m_parts.GetStatus(); }
     /// Interpretation left something to draw (the data's interpreted flag).
     bool IsDrawable() const { return m_data.m_interpreted != 0; }
+    /// The last calculation found an implicit relation whose two sides are equal, to their
+    /// rounding, everywhere in view: it has no curve to draw.
+    bool HoldsEverywhereInView() const { return m_holdsEverywhere != 0; }
 
     // Members in the order of the record.
     std::unique_ptr<KTCurvePointBuffer> m_buffer1; ///< first branch
@@ -298,6 +301,7 @@ public:
     std::vector<double> m_implicitGrid;  ///< 150 x 150 cells while an implicit plot runs
     KTPolarDirections m_polarDirections; ///< of the samples of r = f(angle)
     BYTE m_implicitOverflow = 0;
+    BYTE m_holdsEverywhere = 0; ///< see HoldsEverywhereInView
     KTFunctionData3 m_data;
     KTMarkerList m_markers;
     BYTE m_rearranged = 0;  ///< the rearrangement left restrictions

@@ -11,11 +11,6 @@ namespace kttest {
 
 namespace {
 
-constexpr int kWidth = 1600;
-constexpr int kHeight = 1200;
-constexpr int kLogicalWidth = kWidth * HIMETRIC_INCH / 96;   // 42333
-constexpr int kLogicalHeight = kHeight * HIMETRIC_INCH / 96; // 31750
-
 std::unique_ptr<KTFunction3> Make(KTAxes& axes, int slot)
 {
     auto f = std::make_unique<KTFunction3>(&axes);
@@ -31,15 +26,18 @@ void SetReferenceAxes(KTAxes& axes)
     SetPageAxes(axes, -10, 10, -7.5, 7.5, 0);
 }
 
-void SetPageAxes(KTAxes& axes, double xmin, double xmax, double ymin, double ymax, int angleSystem)
+void SetPageAxes(KTAxes& axes, double xmin, double xmax, double ymin, double ymax, int angleSystem, int width,
+                 int height)
 {
-    SetAxes(axes, xmin, xmax, ymin, ymax, kWidth - 1, kHeight - 1, angleSystem);
+    const int logicalWidth = width * HIMETRIC_INCH / 96;
+    const int logicalHeight = height * HIMETRIC_INCH / 96;
+    SetAxes(axes, xmin, xmax, ymin, ymax, width - 1, height - 1, angleSystem);
     // Logical units of MM_HIMETRIC: y grows upwards, the page's top edge at 0.
-    axes.m_xAxis.m_pixel = CRect(0, 0, kLogicalWidth, 0);
-    axes.m_xAxis.m_edge = CRect(-300, 300, kLogicalWidth + 300, -kLogicalHeight - 300);
-    axes.m_yAxis.m_pixel = CRect(0, -kLogicalHeight, 0, 0);
-    axes.m_yAxis.m_edge = CRect(-300, -kLogicalHeight - 300, kLogicalWidth + 300, 300);
-    axes.m_rect = CRect(0, 0, kLogicalWidth, -kLogicalHeight);
+    axes.m_xAxis.m_pixel = CRect(0, 0, logicalWidth, 0);
+    axes.m_xAxis.m_edge = CRect(-300, 300, logicalWidth + 300, -logicalHeight - 300);
+    axes.m_yAxis.m_pixel = CRect(0, -logicalHeight, 0, 0);
+    axes.m_yAxis.m_edge = CRect(-300, -logicalHeight - 300, logicalWidth + 300, 300);
+    axes.m_rect = CRect(0, 0, logicalWidth, -logicalHeight);
     axes.m_mapModeMetric = 1;
 }
 

@@ -25,8 +25,10 @@ struct CurveReference
 /// The page's axes: x over [-10, 10] and y over [-7.5, 7.5] on 1600 x 1200 pixels in
 /// hundredths of a millimetre at 96 dots per inch (as a view draws), angles in degrees.
 void SetReferenceAxes(KTAxes& axes);
-/// The same page over other ranges and angles (0 degrees, 1 radians, 2 grads).
-void SetPageAxes(KTAxes& axes, double xmin, double xmax, double ymin, double ymax, int angleSystem);
+/// The same page over other ranges and angles (0 degrees, 1 radians, 2 grads), of 1600 x 1200
+/// pixels or the given size.
+void SetPageAxes(KTAxes& axes, double xmin, double xmax, double ymin, double ymax, int angleSystem,
+                 int width = 1600, int height = 1200);
 /// The ten reference functions over the axes.
 std::vector<CurveReference> MakeCurveReferences(KTAxes& axes);
 /// Points of interest and screen form: what the graph's recalculation does.
