@@ -77,17 +77,16 @@ void ExchangeColour(bool save, CColorButton& button, COLORREF& colour)
         colour = button.GetShownColor();
 }
 
-/// The framework's reading of a number edit with its range check; the message is its own.
+/// The framework's reading of a number edit with its range check; the message is its own. The
+/// number is shown, and read, in the user's form (the C form is read as well).
 bool ExchangeMillimetres(bool save, QLineEdit* edit, double& value)
 {
     if (!save) {
-        SetText(edit, CString(KTFormatC("%.15g", value)));
+        SetText(edit, KTDecimalText(value));
         return true;
     }
-    const CString text = CString::FromQString(edit->text().trimmed());
-    int read = 0;
-    const double typed = text.IsEmpty() ? 0.0 : KTStrToDoubleC(text, &read);
-    if (text.IsEmpty() || read != text.GetLength() || !std::isfinite(typed)) {
+    double typed = 0.0;
+    if (!KTReadDecimal(CString::FromQString(edit->text()), typed)) {
         KTMessageBox("KT Graph 3", "Please enter a number.", MB_OK | MB_ICONWARNING);
         edit->setFocus();
         return false;
@@ -95,8 +94,8 @@ bool ExchangeMillimetres(bool save, QLineEdit* edit, double& value)
     value = typed;
     if (value < 0.0 || value > KTAxesDlg::MillimetreMaximum) {
         KTMessageBox("KT Graph 3",
-                     CString(KTFormatC("Please enter a number between %.15g and %.15g.", 0.0,
-                                       KTAxesDlg::MillimetreMaximum)),
+                     "Please enter a number between " + KTDecimalText(0.0) + " and " +
+                         KTDecimalText(KTAxesDlg::MillimetreMaximum) + ".",
                      MB_OK | MB_ICONWARNING);
         edit->setFocus();
         return false;

@@ -12,6 +12,15 @@ bool KTIsTypedNumber(const CString& text);
 /// Is the text a number text that steps can be counted in ("pi/6", "0.5", "2a"; not "")?
 bool KTIsStepText(const CString& text);
 
+/// A plain decimal as the user types it: with the user's decimal separator or in the C form
+/// ("12,5" and "12.5" under a decimal comma, only "12.5" under a decimal point), an exponent
+/// allowed, blanks around it allowed. False, and `value` untouched, for anything else, for a
+/// value that is not finite ("nan", "inf", "1e400") and for an empty text.
+bool KTReadDecimal(const CString& typed, double& value);
+/// A value for a decimal edit or a message: up to 15 significant digits, the user's decimal
+/// separator ("12,5" under a decimal comma).
+CString KTDecimalText(double value);
+
 /// The edit's text, trimmed, into `text`. When `accepts` refuses it: the message "Please enter a
 /// number." in a box, the edit focused with its text selected, and false (`text` is set all the
 /// same).

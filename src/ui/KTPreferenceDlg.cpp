@@ -1,8 +1,10 @@
 #include "ui/KTPreferenceDlg.h"
 
+#include "foundation/KTLocaleChars.h"
 #include "foundation/KTOptionStore.h"
 #include "graph/KTOptionGraph3.h"
 #include "platform/KTMessageBox.h"
+#include "ui/KTNumberEdits.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -28,34 +30,17 @@ QString Q(const char* text)
 
 constexpr const char* kMessageCaption = "KT Graph 3";
 
-// The number texts of the range messages: as many digits as a double carries.
+// The number texts of the edits and of the range messages: as many digits as a double
+// carries, in the user's form.
 CString Number(double value)
 {
-    CString text;
-    text.Format("%.15g", value);
-    return text;
+    return KTDecimalText(value);
 }
 
-// A whole typed text as a double (blanks around it allowed); false for anything else.
+// A whole typed text as a double in the user's form or the C form; false for anything else.
 bool ParseDouble(const CString& typed, double& value)
 {
-    const char* text = typed;
-    while (*text == ' ' || *text == '\t')
-        ++text;
-    if (*text == '\0')
-        return false;
-    int end = 0;
-    const double parsed = KTStrToDoubleC(text, &end);
-    if (end == 0)
-        return false;
-    for (const char* rest = text + end; *rest; ++rest)
-        if (*rest != ' ' && *rest != '\t')
-            return false;
-    // "nan" and "inf" pass strtod but are no sizes: a NaN would slip through every range check.
-    if (!std::isfinite(parsed))
-        return false;
-    value = parsed;
-    return true;
+    return KTReadDecimal(typed, value);
 }
 
 bool ParseInt(const CString& typed, int& value)
@@ -65,7 +50,8 @@ bool ParseInt(const CString& typed, int& value)
         parsed > 2147483647.0)
         return false;
     const CString trimmed = CString(typed).Trim();
-    if (trimmed.Find('.') >= 0 || trimmed.Find('e') >= 0 || trimmed.Find('E') >= 0)
+    if (trimmed.Find('.') >= 0 || trimmed.Find(KTLocaleChars().m_chDecimal) >= 0 || trimmed.Find('e') >= 0 ||
+        trimmed.Find('E') >= 0)
         return false;
     value = static_cast<int>(parsed);
     return true;

@@ -9,6 +9,7 @@
 #include "axes/KTAxes.h"
 #include "graph/KTOptionGraph3.h"
 #include "platform/KTDC.h"
+#include "platform/KTMessageBox.h"
 #include "typeset/KTEEquation.h"
 #include "typeset/KTEOptions.h"
 #include "ui/CColorButton.h"
@@ -29,6 +30,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -351,23 +353,31 @@ void KTQuickEntry::RegionColourFromButton()
         m_regionColor = m_colorButton->GetShownColor();
 }
 
-void KTQuickEntry::SplitFunctions()
+CString KTQuickEntry::TypedText() const
 {
     CString text = CString::FromQString(m_equationEdit->toPlainText());
-    // The texts keep the platform's line ends, which the tenth function may carry.
     text.Replace("\n", "\r\n");
-    const std::array<CString, FunctionCount> texts = SplitText(text);
-    for (int i = 0; i < FunctionCount; ++i)
-        m_data.Function(i).Data().m_equationText = texts[static_cast<std::size_t>(i)];
-    MarkChanged();
+    return text;
 }
 
-void KTQuickEntry::RebuildEdit()
+KTQuickEntry::LinePlacement KTQuickEntry::SplitFunctions()
+{
+    LinePlacement placement = PlaceLines(TypedText());
+    for (int i = 0; i < FunctionCount; ++i)
+        m_data.Function(i).Data().m_equationText = placement.texts[static_cast<std::size_t>(i)];
+    MarkChanged();
+    return placement;
+}
+
+void KTQuickEntry::RebuildEdit(const std::vector<CString>& furtherLines)
 {
     std::array<CString, FunctionCount> texts;
     for (int i = 0; i < FunctionCount; ++i)
         texts[static_cast<std::size_t>(i)] = m_data.Function(i).Data().m_equationText;
-    QString joined = JoinTexts(texts).ToQString();
+    CString all = JoinTexts(texts);
+    for (const CString& line : furtherLines)
+        all += "\r\n" + line;
+    QString joined = all.ToQString();
     joined.replace(Q("\r\n"), Q("\n"));
     {
         const QSignalBlocker blocker(m_equationEdit);
@@ -379,6 +389,28 @@ void KTQuickEntry::RebuildEdit()
     m_equationEdit->ensureCursorVisible();
 }
 
+bool KTQuickEntry::AgreeToLeaveOut(const LinePlacement& placement)
+{
+    if (placement.leftOut.empty())
+        return true;
+    CString text;
+    text.Format("KT Graph holds ten functions, and no empty line is left for %d more:\n",
+                static_cast<int>(placement.leftOut.size()));
+    constexpr std::size_t kShown = 5;
+    for (std::size_t i = 0; i < std::min(kShown, placement.leftOut.size()); ++i)
+        text += "\n" + placement.lines[static_cast<std::size_t>(placement.leftOut[i])];
+    if (placement.leftOut.size() > kShown)
+        text += "\n...";
+    text += "\n\nLeave them out?";
+    if (KTMessageBox("KT Graph 3", text, MB_YESNO | MB_ICONQUESTION) == IDYES)
+        return true;
+    // Back to the first line that has no place, for the user to make room or join lines.
+    QTextCursor cursor(m_equationEdit->document()->findBlockByNumber(placement.leftOut.front()));
+    m_equationEdit->setTextCursor(cursor);
+    m_equationEdit->setFocus();
+    return false;
+}
+
 void KTQuickEntry::OnOK()
 {
     // A typed maximum that is no number would be read as another value at every paint.
@@ -386,6 +418,8 @@ void KTQuickEntry::OnOK()
     for (QLineEdit* edit : {m_xMaxEdit, m_yMaxEdit})
         if (edit->isEnabled() && !KTCheckNumberEdit(edit, typed))
             return;
+    if (!AgreeToLeaveOut(PlaceLines(TypedText())))
+        return;
     UpdateData(true);
     SplitFunctions();
     KTOptionGraph3& options = m_data.m_options;
@@ -474,18 +508,19 @@ void KTQuickEntry::UpdateMessage()
 {
     // The caret's line read as the graph will read it: a line that cannot be drawn says why
     // here, while it is typed, and never in a box.
-    // A line past the tenth is FunctionCount: it belongs to no function.
-    m_messageLine = std::min(CaretLine(), static_cast<int>(FunctionCount));
-    CString typed = CString::FromQString(m_equationEdit->toPlainText());
-    typed.Replace("\n", "\r\n");
+    m_messageLine = CaretLine();
+    const LinePlacement placement = PlaceLines(TypedText());
+    const std::size_t line = static_cast<std::size_t>(m_messageLine);
+    const int slot = line < placement.functionOf.size() ? placement.functionOf[line] : -1;
     CString message;
-    if (m_messageLine < FunctionCount) {
-        const CString line = SplitText(typed)[static_cast<std::size_t>(m_messageLine)];
-        KTAxes* owner = m_data.Function(m_messageLine).Data().m_owner;
-        message = KTFunction3::InterpretationMessage(line, owner);
+    if (slot >= 0) {
+        KTAxes* owner = m_data.Function(slot).Data().m_owner;
+        message = KTFunction3::InterpretationMessage(placement.lines[line], owner);
+        if (message.IsEmpty() && m_messageLine >= FunctionCount)
+            message.Format("This line becomes function %d: its own line is empty", slot + 1);
     }
-    // Lines past the tenth are not merged into it, nor dropped without a word.
-    if (m_messageLine == FunctionCount || (message.IsEmpty() && HasTextPastTheTenthLine(typed)))
+    // A line that finds no function is not dropped without a word.
+    if (!placement.leftOut.empty() && (message.IsEmpty() || slot < 0))
         message = TenFunctionsMessage;
     m_messageLabel->setText(message.ToQString());
 }
@@ -654,7 +689,7 @@ int KTQuickEntry::CaretLine() const
 
 void KTQuickEntry::OnTimer()
 {
-    const int line = std::min(CaretLine(), static_cast<int>(FunctionCount));
+    const int line = CaretLine();
     if (line != m_previewLine) {
         m_previewFlag = 1;
         MarkChanged();
@@ -696,10 +731,13 @@ void KTQuickEntry::PaintPreview(QPainter& painter)
     CSize area(m_preview->width(), m_preview->height());
     dc.DPtoHIMETRIC(&area);
     if (m_previewFlag) {
-        SplitFunctions();
-        m_previewLine = std::min(CaretLine(), static_cast<int>(FunctionCount));
-        m_previewText =
-            m_previewLine < FunctionCount ? m_data.Function(m_previewLine).Data().m_equationText : CString();
+        const LinePlacement placement = SplitFunctions();
+        m_previewLine = CaretLine();
+        // The caret's line as its function will hold it; a line that finds none shows nothing.
+        const std::size_t line = static_cast<std::size_t>(m_previewLine);
+        m_previewText = line < placement.functionOf.size() && placement.functionOf[line] >= 0
+                            ? placement.lines[line]
+                            : CString();
         m_previewSize = 0;
         // An empty line has no width to scale by: it shows nothing.
         if (!m_previewText.IsEmpty()) {

@@ -17,6 +17,7 @@
 #include "ui/KTDialogExpander.h"
 
 #include <array>
+#include <vector>
 #endif
 
 #include "ui/KTDialog.h"
@@ -62,6 +63,20 @@ public:
         SB_ENDSCROLL = 8,
     };
 
+    /// Where the typed lines go: lines 1-10 to functions 1-10 as they stand, then each further
+    /// line with text to the first function whose own line is blank, so that a function's pen
+    /// and flags stay with its line. Lower-cased; "\r\n", and a lone "\r" or "\n", end a line.
+    struct LinePlacement
+    {
+        std::array<CString, FunctionCount> texts;
+        /// Every typed line, lower-cased, and the function (0-9) it goes to: -1 for a blank line
+        /// given up to a further line, and for a line left out.
+        std::vector<CString> lines;
+        std::vector<int> functionOf;
+        /// The lines (0-based) with text that find no function: kept only if the user agrees.
+        std::vector<int> leftOut;
+    };
+
     /// `defaults` and `store` may be null (no "Set As Default"); neither is owned.
     KTQuickEntry(KTOptionGraph3* defaults, KTOptionStore* store, QWidget* parent = nullptr);
     ~KTQuickEntry() override;
@@ -103,25 +118,23 @@ public:
 
     /// Moves the settings between the members and the controls (true: controls to members).
     void UpdateData(bool saveAndValidate);
-    /// Splits the edit's text into the ten working functions; the data is marked changed.
-    void SplitFunctions();
-    /// Writes the ten working texts into the edit, one per line, and puts the caret at 0.
-    void RebuildEdit();
+    /// Splits the edit's text into the ten working functions (PlaceLines); the data is marked
+    /// changed. Returns where the lines went.
+    LinePlacement SplitFunctions();
+    /// Writes the ten working texts into the edit, one per line, then the further lines (none
+    /// is lost), and puts the caret at 0.
+    void RebuildEdit(const std::vector<CString>& furtherLines = {});
     /// The two origin fractions from the scroll bars (0.5 for a bar with no span).
     void ComputeOriginFractions();
     /// The bars' ranges and positions from the range and step texts.
     void SetUpScrollBars();
 
     // ---- the rules, free of any window ------------------------------------------------------
-    /// The ten texts of a typed text: lower-cased, one per line ("\r\n", and a lone "\r" or
-    /// "\n", end a line). The graph holds ten functions: lines after the tenth are not kept.
+    static LinePlacement PlaceLines(const CString& text);
+    /// The ten texts of PlaceLines.
     static std::array<CString, FunctionCount> SplitText(const CString& text);
-    /// Is there anything but blanks after the tenth line of a typed text?
-    static bool HasTextPastTheTenthLine(const CString& text);
-    /// What the dialog says beside the preview of a line past the tenth, and of the tenth line
-    /// while any further line holds text.
-    static constexpr const char* TenFunctionsMessage =
-        "KT Graph holds ten functions: lines after the tenth are not kept";
+    /// What the dialog says beside the preview while some line finds no function.
+    static constexpr const char* TenFunctionsMessage = "KT Graph holds ten functions: not every line fits";
     /// The ten texts joined by "\r\n" (always ten lines).
     static CString JoinTexts(const std::array<CString, FunctionCount>& texts);
 
@@ -220,6 +233,10 @@ private:
     void SetMaxAfterScroll(QLineEdit* maxEdit, CString& minText, int delta, bool horizontal);
     void OnBarAction(QScrollBar* bar, int action, bool horizontal);
     int CaretLine() const;
+    /// The edit's text with the line ends of the texts ("\r\n").
+    CString TypedText() const;
+    /// OK's question when lines find no function: true when the user lets them go.
+    bool AgreeToLeaveOut(const LinePlacement& placement);
     void MarkChanged() { m_data.m_dirty = KTGraphData3::Dirty; }
 
     KTOptionGraph3* m_defaults;

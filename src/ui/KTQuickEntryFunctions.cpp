@@ -11,7 +11,7 @@
 
 void KTQuickEntry::OnFunctions()
 {
-    SplitFunctions();
+    const LinePlacement placement = SplitFunctions();
     // The properties dialog shows each function as interpretation splits it.
     for (int i = 0; i < FunctionCount; ++i)
         m_data.Function(i).Interpret();
@@ -25,7 +25,11 @@ void KTQuickEntry::OnFunctions()
         return;
     m_data.Assign(dialog.m_data);
     m_stepsInUse = {}; // new functions may scale the axes anew
-    RebuildEdit();
+    // Lines that found no function stay in the edit below the ten, as typed.
+    std::vector<CString> furtherLines;
+    for (int line : placement.leftOut)
+        furtherLines.push_back(placement.lines[static_cast<std::size_t>(line)]);
+    RebuildEdit(furtherLines);
     m_previewFlag = 1;
     m_preview->update();
     UpdateMessage();

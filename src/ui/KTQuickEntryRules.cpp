@@ -7,6 +7,7 @@
 #include "foundation/KTNumberTexts.h"
 #include "axes/KTScaleTables.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -60,50 +61,59 @@ int LineBreak(const CString& text, int& length)
     return p;
 }
 
-/// The text after its first `lines` lines ("" when it has no more).
-CString AfterLines(CString text, int lines)
+bool IsBlank(CString text)
 {
-    for (int i = 0; i < lines; ++i) {
-        int length = 0;
-        const int p = LineBreak(text, length);
-        if (p < 0)
-            return CString();
-        text = text.Mid(p + length);
-    }
-    return text;
+    return text.Trim().IsEmpty();
 }
 
 } // namespace
 
-bool KTQuickEntry::HasTextPastTheTenthLine(const CString& typed)
+KTQuickEntry::LinePlacement KTQuickEntry::PlaceLines(const CString& typed)
 {
-    CString rest = AfterLines(typed, FunctionCount);
-    rest.Remove('\r');
-    rest.Remove('\n');
-    rest.Trim();
-    return !rest.IsEmpty();
+    LinePlacement placement;
+    CString rest = typed;
+    rest.MakeLower();
+    // The edit ends its lines with "\r\n"; a pasted text may bring a lone "\r" or "\n".
+    for (;;) {
+        int breakLength = 0;
+        const int p = LineBreak(rest, breakLength);
+        if (p < 0) {
+            placement.lines.push_back(rest);
+            break;
+        }
+        placement.lines.push_back(rest.Left(p));
+        rest = rest.Mid(p + breakLength);
+    }
+    const int count = static_cast<int>(placement.lines.size());
+    placement.functionOf.assign(placement.lines.size(), -1);
+    for (int line = 0; line < std::min(count, static_cast<int>(FunctionCount)); ++line) {
+        placement.texts[static_cast<std::size_t>(line)] = placement.lines[static_cast<std::size_t>(line)];
+        placement.functionOf[static_cast<std::size_t>(line)] = line;
+    }
+    // A line past the tenth takes the first function whose own line is blank: typed text is
+    // never dropped while a function is free, and the lines above keep their functions (and
+    // with them their pens and flags).
+    int free = 0;
+    for (int line = FunctionCount; line < count; ++line) {
+        const CString& text = placement.lines[static_cast<std::size_t>(line)];
+        if (IsBlank(text))
+            continue;
+        while (free < FunctionCount && !IsBlank(placement.texts[static_cast<std::size_t>(free)]))
+            ++free;
+        if (free == FunctionCount) {
+            placement.leftOut.push_back(line);
+            continue;
+        }
+        placement.texts[static_cast<std::size_t>(free)] = text;
+        placement.functionOf[static_cast<std::size_t>(line)] = free;
+        placement.functionOf[static_cast<std::size_t>(free)] = -1; // its blank line is given up
+    }
+    return placement;
 }
 
 std::array<CString, KTQuickEntry::FunctionCount> KTQuickEntry::SplitText(const CString& typed)
 {
-    std::array<CString, FunctionCount> texts;
-    CString rest = typed;
-    rest.MakeLower();
-    for (int i = 0; i < FunctionCount; ++i) {
-        // The edit ends its lines with "\r\n"; a pasted text may bring a lone "\r" or "\n".
-        int breakLength = 0;
-        const int p = LineBreak(rest, breakLength);
-        if (p < 0) {
-            texts[static_cast<std::size_t>(i)] = rest;
-            rest.Empty();
-            continue;
-        }
-        texts[static_cast<std::size_t>(i)] = rest.Left(p);
-        rest = rest.Mid(p + breakLength);
-    }
-    // What follows the tenth line belongs to no function: run into the tenth it would make it
-    // unreadable. The dialog says so while such lines are there.
-    return texts;
+    return PlaceLines(typed).texts;
 }
 
 CString KTQuickEntry::JoinTexts(const std::array<CString, FunctionCount>& texts)

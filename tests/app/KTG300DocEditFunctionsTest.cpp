@@ -9,6 +9,8 @@
 #include "engine/KTFunction3.h"
 #include "graph/KTGraph3.h"
 #include "platform/KTDC.h"
+#include "platform/KTMessageBox.h"
+#include "support/KTTestSupport.h"
 #include "ui/KTQuickEntry.h"
 
 #include <QAction>
@@ -16,6 +18,8 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
 #include <QTest>
 #include <QToolBar>
 
@@ -146,6 +150,108 @@ TEST(KTG300DocEditFunctions, DialogOpensOnTheDocumentsData)
     EXPECT_EQ(FunctionText(document, 4), "r = 2");
     EXPECT_EQ(document.Graph().Data().m_options.m_axes.m_xMaxShowS.m_value, "5");
     EXPECT_TRUE(document.IsModified());
+}
+
+// Types the lines one after another, each Return making a new line, as the user types them.
+void TypeLines(QPlainTextEdit* edit, const std::vector<const char*>& lines)
+{
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClicks(edit, lines[i]);
+    }
+}
+
+// Clears the text of one line with the keyboard: Home, then Shift+End and Delete.
+void ClearLine(QPlainTextEdit* edit, int line)
+{
+    QTextCursor cursor(edit->document()->findBlockByNumber(line));
+    edit->setTextCursor(cursor);
+    QTest::keyClick(edit, Qt::Key_End, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+}
+
+TEST(KTG300DocEditFunctions, TwelveTypedLinesAreNeverDroppedWithoutTheUsersSay)
+{
+    KTG300Doc document;
+    document.OnNewDocument();
+    const std::vector<const char*> twelve = {"y=1", "y=2", "y=3", "y=4",  "y=5",   "y=6",
+                                             "y=7", "y=8", "y=9", "y=10", "y=x^2", "y=x^3"};
+    int asked = 0;
+    auto previous = KTQuickEntry::SetModalHook([&](KTQuickEntry& dialog) {
+        QPlainTextEdit* edit = dialog.EquationEdit();
+        edit->selectAll();
+        TypeLines(edit, twelve);
+        {
+            // No: the dialog stays open on the first line that has no place.
+            kttest::MessageBoxRecorder boxes(IDNO);
+            QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+            EXPECT_EQ(boxes.Boxes().size(), 1u);
+            if (!boxes.Boxes().empty()) {
+                EXPECT_EQ(boxes.Boxes()[0].type, MB_YESNO | MB_ICONQUESTION);
+                EXPECT_EQ(boxes.Boxes()[0].text,
+                          "KT Graph holds ten functions, and no empty line is left for 2 more:\n\n"
+                          "y=x^2\ny=x^3\n\nLeave them out?");
+            }
+            asked += static_cast<int>(boxes.Boxes().size());
+            EXPECT_EQ(dialog.result(), 0);
+            EXPECT_EQ(edit->textCursor().blockNumber(), 10);
+        }
+        // Room made for both: OK asks nothing and every typed line is kept.
+        ClearLine(edit, 2);
+        ClearLine(edit, 6);
+        kttest::MessageBoxRecorder none;
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        EXPECT_TRUE(none.Boxes().empty());
+        return dialog.result();
+    });
+    EXPECT_TRUE(document.EditFunctions());
+    EXPECT_EQ(asked, 1);
+    const char* expected[] = {"y=1", "y=2", "y=x^2", "y=4", "y=5", "y=6", "y=x^3", "y=8", "y=9", "y=10"};
+    for (int slot = 0; slot < 10; ++slot)
+        EXPECT_EQ(FunctionText(document, slot), expected[slot]) << slot;
+
+    // Yes: the user lets the further lines go, and only then are they left out.
+    document.SetModifiedFlag(false);
+    KTQuickEntry::SetModalHook([&](KTQuickEntry& dialog) {
+        dialog.EquationEdit()->selectAll();
+        TypeLines(dialog.EquationEdit(), twelve);
+        kttest::MessageBoxRecorder boxes(IDYES);
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+        return dialog.result();
+    });
+    EXPECT_TRUE(document.EditFunctions());
+    KTQuickEntry::SetModalHook(previous);
+    for (int slot = 0; slot < 10; ++slot)
+        EXPECT_EQ(FunctionText(document, slot), twelve[static_cast<std::size_t>(slot)]) << slot;
+    EXPECT_TRUE(document.IsModified());
+}
+
+TEST(KTG300DocEditFunctions, ALineAppendedBelowTheTenTakesTheFirstUnusedFunction)
+{
+    KTG300Doc document;
+    document.OnNewDocument();
+    document.Graph().Data().Function(0).Data().m_equationText = "y = x";
+    document.Graph().Data().Function(1).Data().m_equationText = "y = -x";
+    auto previous = KTQuickEntry::SetModalHook([&](KTQuickEntry& dialog) {
+        // Ctrl+End: after the tenth line, then a new line of its own.
+        QTest::keyClick(dialog.EquationEdit(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(dialog.EquationEdit(), Qt::Key_Return);
+        QTest::keyClicks(dialog.EquationEdit(), "y = x^3");
+        EXPECT_EQ(dialog.EquationEdit()->textCursor().blockNumber(), 10);
+        kttest::MessageBoxRecorder none;
+        dialog.OnOK();
+        EXPECT_TRUE(none.Boxes().empty());
+        return dialog.result();
+    });
+    EXPECT_TRUE(document.EditFunctions());
+    KTQuickEntry::SetModalHook(previous);
+    EXPECT_EQ(FunctionText(document, 0), "y = x");
+    EXPECT_EQ(FunctionText(document, 1), "y = -x");
+    EXPECT_EQ(FunctionText(document, 2), "y = x^3");
+    for (int slot = 3; slot < 10; ++slot)
+        EXPECT_EQ(FunctionText(document, slot), "") << slot;
 }
 
 TEST(KTG300DocEditFunctions, MenuAndToolbarCommand)

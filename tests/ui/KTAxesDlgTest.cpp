@@ -13,6 +13,7 @@
 #include "ui/KTLineStyleComboBox.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -371,6 +372,47 @@ TEST_F(KTAxesDlgTest, RefusedMillimetresKeepTheDialogOpen)
         dialog->OnOK();
         EXPECT_EQ(dialog->result(), QDialog::Accepted) << typed;
         EXPECT_TRUE(boxes.Boxes().empty()) << typed;
+    }
+}
+
+TEST_F(KTAxesDlgTest, MillimetresAreShownAndReadInTheUsersFormAndTheCForm)
+{
+    const struct
+    {
+        char decimal;
+        const char* typed;
+        double stored; ///< hundredths of a millimetre; 0 for a refused text
+    } rows[] = {
+        {',', "12,5", 1250.0}, {',', "12.5", 1250.0}, {',', " 0,25 ", 25.0}, {',', "1,5e2", 15000.0},
+        {',', "1.000,5", 0.0}, {',', "12,5,", 0.0},   {'.', "12.5", 1250.0}, {'.', "12,5", 0.0},
+    };
+    for (const auto& row : rows) {
+        kttest::LocaleScope locale(row.decimal, row.decimal == ',' ? ';' : ',');
+        KTOptionAxes2 options = Defaults();
+        options.m_scaleRestriction.m_value = 2;
+        options.m_yScaleMeasurement.m_value = 750.0;
+        auto dialog = OpenDialog(options);
+        EXPECT_EQ(dialog->YMillimetreEdit()->text(), row.decimal == ',' ? "7,5" : "7.5");
+        if (&row == &rows[0]) {
+            dialog->OnMoreLess();
+            QDir().mkpath(QStringLiteral(KT_UI_PICTURE_DIR));
+            dialog->grab().save(QStringLiteral(KT_UI_PICTURE_DIR "/axes-decimal-comma.png"));
+        }
+        QLineEdit* edit = dialog->XMillimetreEdit();
+        edit->selectAll();
+        QTest::keyClicks(edit, QString::fromLatin1(row.typed));
+        kttest::MessageBoxRecorder boxes;
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+        if (row.stored == 0.0) {
+            EXPECT_NE(dialog->result(), QDialog::Accepted) << row.typed;
+            ASSERT_EQ(boxes.Boxes().size(), 1u) << row.typed;
+            EXPECT_EQ(boxes.Boxes()[0].text, "Please enter a number.") << row.typed;
+            continue;
+        }
+        EXPECT_EQ(dialog->result(), QDialog::Accepted) << row.typed;
+        EXPECT_TRUE(boxes.Boxes().empty()) << row.typed;
+        EXPECT_DOUBLE_EQ(dialog->m_options.m_xScaleMeasurement.m_value, row.stored) << row.typed;
+        EXPECT_DOUBLE_EQ(dialog->m_options.m_yScaleMeasurement.m_value, 750.0) << row.typed;
     }
 }
 

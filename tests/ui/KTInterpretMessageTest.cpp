@@ -128,12 +128,19 @@ TEST(KTInterpretMessage, QuickEntrySaysWhyTheCaretsLineCannotBeDrawn)
     dialog.OnTimer();
     EXPECT_EQ(dialog.MessageLabel()->text(), QString());
     SavePicture(dialog, "quick-entry-long-equation.png");
-    // An eleventh line runs into no function: the dialog says the graph holds ten.
+    // An eleventh line takes the first empty line's function, and says so.
     edit->setPlainText(QStringLiteral("y=x\n\n\n\n\n\n\n\n\ny=x^2\ny=x^3"));
     edit->moveCursor(QTextCursor::End);
     dialog.OnTimer();
-    EXPECT_EQ(dialog.MessageLabel()->text(), QString::fromLatin1(KTQuickEntry::TenFunctionsMessage));
+    EXPECT_EQ(dialog.MessageLabel()->text(),
+              QStringLiteral("This line becomes function 2: its own line is empty"));
     SavePicture(dialog, "quick-entry-eleven-lines.png");
+    // With every line taken there is no place for it: the dialog says the graph holds ten.
+    edit->setPlainText(QStringLiteral("y=x\ny=2\ny=3\ny=4\ny=5\ny=6\ny=7\ny=8\ny=9\ny=x^2\ny=x^3"));
+    edit->moveCursor(QTextCursor::End);
+    dialog.OnTimer();
+    EXPECT_EQ(dialog.MessageLabel()->text(), QString::fromLatin1(KTQuickEntry::TenFunctionsMessage));
+    SavePicture(dialog, "quick-entry-no-room.png");
 }
 
 TEST(KTInterpretMessage, FunctionPropertiesSaysWhyTheFunctionCannotBeDrawn)

@@ -9,6 +9,7 @@
 #include "support/KTTestSupport.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QImage>
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -52,6 +54,7 @@ struct StoreInTemp
 
 TEST(KTPreferenceDlg, HundredthsAreShownAsDecimalsAndTypedValuesTruncate)
 {
+    kttest::LocaleScope locale;
     const struct
     {
         int stored;
@@ -142,6 +145,7 @@ TEST(KTPreferenceDlg, OkWritesDocumentDefaultsAndTheSettingsFile)
 
 TEST(KTPreferenceDlg, AnInvalidFieldKeepsTheDialogOpenAndWritesNothing)
 {
+    kttest::LocaleScope locale;
     const struct
     {
         int id;
@@ -179,6 +183,85 @@ TEST(KTPreferenceDlg, AnInvalidFieldKeepsTheDialogOpenAndWritesNothing)
         EXPECT_EQ(document.m_axes.m_showOriginRadius.m_value, 150);
         EXPECT_FALSE(std::filesystem::exists(settings.folder.File("KTG300.ini")));
     }
+}
+
+TEST(KTPreferenceDlg, EveryDecimalFieldReadsTheUsersSeparatorAndTheCForm)
+{
+    // Each decimal field with a value inside its range; the stored value is the typed one times
+    // 100 (exact for these quarters), or the ratio itself.
+    const struct
+    {
+        int id;
+        const char* comma;
+        const char* point;
+        int (*stored)(const KTOptionGraph3&);
+    } rows[] = {
+        {KTPreferenceDlg::IdShowOriginRadius, "2,5", "2.5",
+         [](const KTOptionGraph3& o) { return o.m_axes.m_showOriginRadius.m_value; }},
+        {KTPreferenceDlg::IdBreakWidth, "0,25", "0.25",
+         [](const KTOptionGraph3& o) { return o.m_axes.m_breakWidth.m_value; }},
+        {KTPreferenceDlg::IdBreakHeight, "0,75", "0.75",
+         [](const KTOptionGraph3& o) { return o.m_axes.m_breakHeight.m_value; }},
+        {KTPreferenceDlg::IdAxisPipSize, "1,25", "1.25",
+         [](const KTOptionGraph3& o) { return o.m_axes.m_axisPipSize.m_value; }},
+        {KTPreferenceDlg::IdAxesArrowSize, "0,5", "0.5",
+         [](const KTOptionGraph3& o) { return o.m_axes.m_arrowSize.m_value; }},
+        {KTPreferenceDlg::IdKeyZoomRatio, "1,25", "1.25",
+         [](const KTOptionGraph3& o) { return static_cast<int>(o.m_axes.m_keyZoomRatio.m_value * 100); }},
+        {KTPreferenceDlg::IdEndCircleSize, "0,75", "0.75",
+         [](const KTOptionGraph3& o) { return o.m_functions[9].m_endCircleSize.m_value; }},
+        {KTPreferenceDlg::IdPointDiscontinuitySize, "0,25", "0.25",
+         [](const KTOptionGraph3& o) { return o.m_functions[0].m_pointDiscontinuitySize.m_value; }},
+        {KTPreferenceDlg::IdAnchorGap, "1,5", "1.5",
+         [](const KTOptionGraph3& o) { return o.m_annotation.m_anchorGap.m_value; }},
+        {KTPreferenceDlg::IdRectCornerOffset, "0,5", "0.5",
+         [](const KTOptionGraph3& o) { return o.m_annotation.m_rectCornerOffset.m_value; }},
+        {KTPreferenceDlg::IdAnnotationArrowSize, "2,25", "2.25",
+         [](const KTOptionGraph3& o) { return o.m_annotation.m_arrowSize.m_value; }},
+        {KTPreferenceDlg::IdPointSize, "0,75", "0.75",
+         [](const KTOptionGraph3& o) { return o.m_annotation.m_pointSize.m_value; }},
+        {KTPreferenceDlg::IdBorderGap, "1,75", "1.75",
+         [](const KTOptionGraph3& o) { return o.m_annotation.m_borderGap.m_value; }},
+    };
+    for (char decimal : {',', '.'}) {
+        kttest::LocaleScope locale(decimal, decimal == ',' ? ';' : ',');
+        for (const auto& row : rows) {
+            // The user's own form, then the C form, which every locale reads.
+            for (const char* typed : {decimal == ',' ? row.comma : row.point, row.point}) {
+                KTOptionGraph3 defaults;
+                KTOptionGraph3 document;
+                KTPreferenceDlg dialog(&document, &defaults, nullptr);
+                dialog.OnInitDialog();
+                dialog.setResult(-1);
+                Edit(dialog, row.id)->setText(QString::fromLatin1(typed));
+                kttest::MessageBoxRecorder boxes;
+                dialog.accept();
+                EXPECT_TRUE(boxes.Boxes().empty()) << typed;
+                EXPECT_EQ(dialog.result(), QDialog::Accepted) << typed;
+                const double value = std::stod(row.point);
+                EXPECT_EQ(row.stored(document), static_cast<int>(value * 100)) << typed;
+                EXPECT_EQ(row.stored(defaults), static_cast<int>(value * 100)) << typed;
+            }
+        }
+    }
+    // The dialog shows its numbers in the user's form, and its range messages too.
+    kttest::LocaleScope comma(',', ';');
+    KTOptionGraph3 defaults;
+    KTPreferenceDlg dialog(nullptr, &defaults, nullptr);
+    dialog.OnInitDialog();
+    EXPECT_EQ(Edit(dialog, KTPreferenceDlg::IdShowOriginRadius)->text(), "1,5");
+    QDir().mkpath(QStringLiteral(KT_UI_PICTURE_DIR));
+    dialog.grab().save(QStringLiteral(KT_UI_PICTURE_DIR "/preferences-decimal-comma.png"));
+    Edit(dialog, KTPreferenceDlg::IdBreakWidth)->setText("0,05");
+    kttest::MessageBoxRecorder boxes;
+    dialog.accept();
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "Please enter a number between 0,1 and 10.");
+    // Grouped thousands are no decimal.
+    Edit(dialog, KTPreferenceDlg::IdBreakWidth)->setText("1.000,5");
+    dialog.accept();
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[1].text, "Please enter a number.");
 }
 
 TEST(KTPreferenceDlg, RangeEndsAreAccepted)

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -31,41 +32,51 @@ TEST(KTQuickEntryRules, SplitText)
     {
         const char* typed;
         Texts expected;
+        std::vector<int> leftOut;
     } rows[] = {
-        {"", Texts{}},
-        {"y = x^2", Make({"y = x^2"})},
-        {"y=x\r\nx^2+y^2=9", Make({"y=x", "x^2+y^2=9"})},
-        {"Y = Sin(X)\r\nR = 2TH", Make({"y = sin(x)", "r = 2th"})},
-        {"a\r\n\r\nb\r\n", Make({"a", "", "b", ""})},
-        {"a\nb\rc", Make({"a", "b", "c"})},
-        // The graph holds ten functions: lines past the tenth run into none of them.
+        {"", Texts{}, {}},
+        {"y = x^2", Make({"y = x^2"}), {}},
+        {"y=x\r\nx^2+y^2=9", Make({"y=x", "x^2+y^2=9"}), {}},
+        {"Y = Sin(X)\r\nR = 2TH", Make({"y = sin(x)", "r = 2th"}), {}},
+        {"a\r\n\r\nb\r\n", Make({"a", "", "b", ""}), {}},
+        {"a\nb\rc", Make({"a", "b", "c"}), {}},
+        // Twelve lines with text: the graph holds ten, and no line is free for the last two.
         {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12",
-         Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"})},
+         Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}),
+         {10, 11}},
         {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n",
-         Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"})},
-        {"\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n", Texts{}},
+         Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}),
+         {}},
+        {"\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n", Texts{}, {}},
+        // Lines past the tenth take the free functions in order; the others keep their places.
+        {"y=x\n\n\n\n\n\n\n\n\n\ny=2x", Make({"y=x", "y=2x"}), {}},
+        {"a\n\nb\n\n\n\n\n\n\n\nc\n\nd", Make({"a", "c", "b", "d"}), {}},
+        {"a\n  \nb\n\n\n\n\n\n\n\n \nc", Make({"a", "c", "b"}), {}},
+        {"1\n2\n3\n4\n5\n6\n7\n8\n9\n\n11\n12\n13",
+         Make({"1", "2", "3", "4", "5", "6", "7", "8", "9", "11"}),
+         {11, 12}},
     };
     for (const auto& row : rows) {
-        const Texts texts = KTQuickEntry::SplitText(row.typed);
-        for (std::size_t i = 0; i < texts.size(); ++i)
-            EXPECT_EQ(texts[i], row.expected[i]) << row.typed << " line " << i;
+        const KTQuickEntry::LinePlacement placement = KTQuickEntry::PlaceLines(row.typed);
+        EXPECT_EQ(placement.texts, row.expected) << row.typed;
+        EXPECT_EQ(KTQuickEntry::SplitText(row.typed), row.expected) << row.typed;
+        EXPECT_EQ(placement.leftOut, row.leftOut) << row.typed;
+        // Every line with text is in its function or left out, never both, never lost.
+        ASSERT_EQ(placement.lines.size(), placement.functionOf.size());
+        for (std::size_t line = 0; line < placement.lines.size(); ++line) {
+            const int function = placement.functionOf[line];
+            const bool left = std::find(placement.leftOut.begin(), placement.leftOut.end(),
+                                        static_cast<int>(line)) != placement.leftOut.end();
+            if (CString(placement.lines[line]).Trim().IsEmpty()) {
+                EXPECT_FALSE(left);
+                continue;
+            }
+            EXPECT_NE(function >= 0, left) << row.typed << " line " << line;
+            if (function >= 0) {
+                EXPECT_EQ(placement.texts[static_cast<std::size_t>(function)], placement.lines[line]);
+            }
+        }
     }
-
-    const struct
-    {
-        const char* typed;
-        bool past;
-    } past[] = {
-        {"", false},
-        {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10", false},
-        {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n", false},
-        {"\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n \r\n\r\n", false},
-        {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\ny=x", true},
-        {"\n\n\n\n\n\n\n\n\n\n\ny=x", true},
-        {"\n\n\n\n\n\n\n\n\ny=x", false},
-    };
-    for (const auto& row : past)
-        EXPECT_EQ(KTQuickEntry::HasTextPastTheTenthLine(row.typed), row.past) << row.typed;
 }
 
 TEST(KTQuickEntryRules, JoinAlwaysGivesTenLinesAndSplitsBack)

@@ -399,10 +399,18 @@ TEST(KTQuickEntry, PreviewTypesetsTheCaretsLine)
     EXPECT_GT(dialog->PreviewSize(), 0);
     EXPECT_LT(dialog->PreviewSize(), 200);
 
-    // A line past the tenth belongs to no function: nothing is previewed, and the dialog says
-    // that the graph holds ten.
+    // A line past the tenth goes to the first free function: it is previewed as any other.
     dialog->EquationEdit()->moveCursor(QTextCursor::End);
-    dialog->EquationEdit()->insertPlainText("\nmore\nlines");
+    dialog->EquationEdit()->insertPlainText("\ny=x\ny=x^3");
+    dialog->OnTimer();
+    EXPECT_GT(InkPixels(dialog->PreviewFrame()), 0);
+    EXPECT_EQ(dialog->PreviewedLine(), 11);
+    EXPECT_EQ(dialog->PreviewText(), "y=x^3");
+    EXPECT_EQ(dialog->MessageLabel()->text(),
+              QStringLiteral("This line becomes function 4: its own line is empty"));
+    // With no function free, a further line shows nothing, and every line says so.
+    dialog->EquationEdit()->setPlainText("y=1\ny=2\ny=3\ny=4\ny=5\ny=6\ny=7\ny=8\ny=9\ny=10\nmore");
+    dialog->EquationEdit()->moveCursor(QTextCursor::End);
     dialog->OnTimer();
     EXPECT_EQ(InkPixels(dialog->PreviewFrame()), 0);
     EXPECT_EQ(dialog->PreviewedLine(), 10);
@@ -411,7 +419,9 @@ TEST(KTQuickEntry, PreviewTypesetsTheCaretsLine)
     dialog->OnTimer();
     InkPixels(dialog->PreviewFrame());
     EXPECT_EQ(dialog->PreviewedLine(), 9);
+    EXPECT_EQ(dialog->PreviewText(), "y=10");
     EXPECT_EQ(dialog->MessageLabel()->text(), QString::fromLatin1(KTQuickEntry::TenFunctionsMessage));
+    dialog->EquationEdit()->setPlainText("y = x^2\n\n" + QString(200, QLatin1Char('x')));
 
     // Typing marks the preview for typesetting.
     MoveCaretToLine(dialog->EquationEdit(), 0);

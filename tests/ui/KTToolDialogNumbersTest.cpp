@@ -7,6 +7,7 @@
 
 #include "engine/KTFunction3.h"
 #include "graph/KTGraph3.h"
+#include "support/KTTestSupport.h"
 
 #include <QDir>
 #include <QLabel>
@@ -95,6 +96,7 @@ TEST(KTToolDialogNumbers, IntegralBoundsMustBeConstantExpressions)
 
 TEST(KTToolDialogNumbers, TangentXMustBeAConstantExpression)
 {
+    kttest::LocaleScope locale; // "1,2" is a list under a decimal point
     KTGraph3 graph;
     kttest::Interpret(graph, {{0, "y=x^2"}});
     KTDerivativeDlg dialog;
