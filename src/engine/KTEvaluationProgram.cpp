@@ -160,14 +160,13 @@ double Power(double b, double p)
         return odd && r != KTNoSecondValue ? -r : r;
     }
 
-    // A negative base has a real power only for an odd root: try the odd denominators.
+    // A negative base has a real power only for an odd root: try the odd denominators. The
+    // root has a value wherever its magnitude is a double: (-6000)^(7/3) as much as 6000^(7/3).
     for (int j = 3; j <= 31; j += 2) {
         const double scaled = P * j;
         const double k = std::floor(scaled + 0.5);
         if (std::fabs(scaled - k) > 1e-8)
             continue;
-        if (P * std::log(B) > 20.0)
-            return KTNoSecondValue;
         return invert(std::fmod(k, 2.0) == 1.0 ? -r : r);
     }
     return KTNoSecondValue;

@@ -133,13 +133,12 @@ KTInterval Magnitudes(double low, double high, double p)
 }
 
 /// The scalar rule's answer for a negative base and the exponent p: whether it has a real power
-/// (a whole exponent, or an odd root), whether that is negative, and the largest magnitude of
-/// the base for which it does (an odd root beyond e^20 has none).
+/// (a whole exponent, or an odd root, for every magnitude of the base) and whether that is
+/// negative.
 struct NegativeBase
 {
     bool real = false;
     bool odd = false;
-    double largest = kInf;
 };
 
 NegativeBase ForNegativeBase(double p)
@@ -162,8 +161,6 @@ NegativeBase ForNegativeBase(double p)
             continue;
         rule.real = true;
         rule.odd = std::fmod(k, 2.0) == 1.0;
-        // P * ln B > 20 has no value; the bound is moved out so that no base with a value is cut.
-        rule.largest = Up(std::exp(20.0 / P), kFunctionUlps);
         return rule;
     }
     return rule;
@@ -198,11 +195,10 @@ KTInterval PowerOf(const KTInterval& base, double p)
     if (base.m_lo < 0.0) {
         const NegativeBase rule = ForNegativeBase(p);
         const double low = base.m_hi < 0.0 ? -base.m_hi : 0.0;
-        const double high = std::min(-base.m_lo, rule.largest);
-        if (!rule.real || low > high) {
+        const double high = -base.m_lo;
+        if (!rule.real) {
             partial = true;
         } else {
-            partial = partial || high < -base.m_lo;
             const KTInterval piece = Magnitudes(low, high, p);
             add(rule.odd ? Negated(piece) : piece);
         }

@@ -19,6 +19,48 @@ bool IsArgumentKind(KTETokenKind kind)
     return kind == TK_NUMBER || kind == TK_VARIABLE || kind == TK_UNIT || kind == TK_GREEK;
 }
 
+/// Kinds that take an operand after them: a space there stands for nothing.
+bool TakesOperandAfter(KTETokenKind kind)
+{
+    switch (kind) {
+    case TK_ERROR: // the start of the list
+    case TK_ADD:
+    case TK_SUBTRACT:
+    case TK_MULTIPLY:
+    case TK_DIVIDE:
+    case TK_POWER:
+    case TK_SUBSCRIPT:
+    case TK_EQUAL:
+    case TK_GREATER:
+    case TK_LESS:
+    case TK_SPACEDSYMBOL:
+    case TK_OPEN:
+    case TK_SQRT:
+    case TK_ROOT: return true;
+    default: return false;
+    }
+}
+
+/// Kinds that take an operand before them: a space there stands for nothing.
+bool TakesOperandBefore(KTETokenKind kind)
+{
+    switch (kind) {
+    case TK_ERROR: // the end of the list
+    case TK_ADD:
+    case TK_SUBTRACT:
+    case TK_MULTIPLY:
+    case TK_DIVIDE:
+    case TK_POWER:
+    case TK_SUBSCRIPT:
+    case TK_EQUAL:
+    case TK_GREATER:
+    case TK_LESS:
+    case TK_SPACEDSYMBOL:
+    case TK_CLOSE: return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 void KTEEquation::BuildDictionaries(const KTEOptions& options)
@@ -87,6 +129,7 @@ void KTEEquation::Parse(const KTEOptions& options)
     if (!plain) {
         SplitByCharacters("|", TK_ABS);
         m_tokens.PairAbsBars();
+        m_tokens.EncloseBars(m_pool);
         SplitByCharacters("[{(", TK_OPEN);
         SplitByCharacters(")}]", TK_CLOSE);
         SplitByCharacters("+", TK_ADD);
@@ -111,6 +154,7 @@ void KTEEquation::Parse(const KTEOptions& options)
         if (options.m_bBackslashSubscripts)
             SplitByCharacters("\\\xA7", TK_SUBSCRIPT);
         SplitByCharacters("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrtsuvwxyz", TK_VARIABLE);
+        RemoveLooseSpaces();
         m_tokens.AttachModifiers(m_pool);
         if (options.m_bScientificNotation)
             m_tokens.ParseScientificNotation(m_pool);
@@ -142,6 +186,7 @@ void KTEEquation::Parse(const KTEOptions& options)
     m_tokens.BuildBrackets(m_pool);
     GroupBracketedPowers();
     m_tokens.BuildBrackets(m_pool);
+    m_tokens.UnwrapBars();
 
     if (options.m_bMatrices)
         m_tokens.BuildMatrices(true, m_pool);
@@ -230,6 +275,24 @@ void KTEEquation::SplitByCharacters(const CString& characters, KTETokenKind kind
     m_tokens.RemoveEmptyRaw();
 }
 
+void KTEEquation::RemoveLooseSpaces()
+{
+    // A space beside an operator, a relation sign, a radical or on the inside of a bracket
+    // stands for nothing: "x ^ 2" is x^2 and "root (x)" a root of x. The typesetter spaces
+    // operators itself. A space between two operands stays: it is the product it stands for
+    // ("x^2 y" is x^2 times y, "1/2 x" a half of x), and so does one after a function's name.
+    const auto neighbour = [this](int i, int step) {
+        while (m_tokens.KindAt(i) == TK_SPACE)
+            i += step;
+        return m_tokens.KindAt(i);
+    };
+    for (int i = m_tokens.GetCount() - 1; i >= 0; --i) {
+        if (m_tokens.KindAt(i) == TK_SPACE &&
+            (TakesOperandAfter(neighbour(i - 1, -1)) || TakesOperandBefore(neighbour(i + 1, 1))))
+            m_tokens.RemoveAt(i);
+    }
+}
+
 int KTEEquation::EncloseRun(int start, bool allowGroups, bool allowSpaces)
 {
     int end = start;
@@ -251,7 +314,9 @@ int KTEEquation::EncloseRun(int start, bool allowGroups, bool allowSpaces)
 
 void KTEEquation::BracketScripts()
 {
-    for (int i = 0; i < m_tokens.GetCount(); ++i) {
+    // From the right, so that a later script is bracketed before an earlier one takes it into
+    // its run: "2^2^(x)" is 2^(2^x) and "x^2^-x" is x^(2^(-x)).
+    for (int i = m_tokens.GetCount() - 1; i >= 0; --i) {
         const KTETokenKind kind = m_tokens.KindAt(i);
         if (kind != TK_POWER && kind != TK_SUBSCRIPT)
             continue;
@@ -262,13 +327,31 @@ void KTEEquation::BracketScripts()
                 m_tokens.At(close)->SetText(CString());
             continue;
         }
-        int end = i + 1;
-        if (m_tokens.KindAt(end) == TK_SUBTRACT) // "e^-x": the sign belongs to the exponent
-            ++end;
-        while (IsArgumentKind(m_tokens.KindAt(end)) || (end > i + 1 && m_tokens.KindAt(end) == TK_POWER))
-            ++end;
-        m_tokens.InsertAt(end, m_pool.Create(TK_CLOSE));
+        m_tokens.InsertAt(ScriptEnd(i + 1), m_pool.Create(TK_CLOSE));
         m_tokens.InsertAt(i + 1, m_pool.Create(TK_OPEN));
+    }
+}
+
+int KTEEquation::ScriptEnd(int first) const
+{
+    const auto groupEnd = [this](int open) {
+        const int close = m_tokens.FindClose(open);
+        return close < 0 ? m_tokens.GetCount() : close + 1;
+    };
+    int end = first;
+    if (m_tokens.KindAt(end) == TK_SUBTRACT) { // "e^-x": the sign belongs to the exponent
+        ++end;
+        if (m_tokens.KindAt(end) == TK_OPEN) // "e^-(x/2)", "e^-|x|": and so does its group
+            return groupEnd(end);
+    }
+    for (;;) {
+        const KTETokenKind kind = m_tokens.KindAt(end);
+        if (IsArgumentKind(kind))
+            ++end;
+        else if (kind == TK_POWER && end > first && m_tokens.KindAt(end + 1) == TK_OPEN)
+            end = groupEnd(end + 1); // a power within the run, its exponent bracketed already
+        else
+            return end;
     }
 }
 

@@ -68,7 +68,10 @@ private:
     void SplitByDictionary(const KTESymbolDictionary& dictionary);
     void SplitNumbers();
     void SplitByCharacters(const CString& characters, KTETokenKind kind);
+    void RemoveLooseSpaces();
     void BracketScripts();
+    /// The end (one past the last token) of the script run that starts at first.
+    int ScriptEnd(int first) const;
     void MakeImplicitPowers();
     void BracketFunctionArguments();
     void BracketRoots();

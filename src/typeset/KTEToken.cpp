@@ -18,6 +18,11 @@ void KTEToken::SetText(const CString& text)
     m_changed = true;
 }
 
+bool KTEToken::IsBarGroup() const
+{
+    return m_kind == TK_BRACKETS && (m_text == "|,|" || m_text == "|[,]|");
+}
+
 int KTEToken::ColumnDepth() const
 {
     int depth = 0;
@@ -101,7 +106,7 @@ CString KTEToken::GetCalculationText(bool top) const
     case TK_SUBSCRIPT: return "\\" + first();
     case TK_EQUAL: return "=";
     case TK_BRACKETS:
-        if (m_text == "|,|" || m_text == "|[,]|")
+        if (IsBarGroup())
             return "(abs(" + first() + "))";
         return "(" + first() + ")";
     case TK_FRACTION:

@@ -39,6 +39,8 @@ public:
     void SetText(const CString& text);
     CString GetText() const { return m_text; }
 
+    /// A TK_BRACKETS token of absolute-value bars.
+    bool IsBarGroup() const;
     /// Rows of a TK_COLUMN chain: 0 for any other kind.
     int ColumnDepth() const;
     /// Row n (from 0) of a TK_COLUMN chain; null for another kind or a missing row.

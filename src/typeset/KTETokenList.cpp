@@ -438,15 +438,14 @@ CString KTETokenList::GetCalculationText(bool top) const
     KTEDepthGuard guard;
     if (guard.Exceeded())
         return CString();
+    // Two operands side by side are a product, a fraction among them: "pi x/2" is pi times
+    // x over 2 as the preview shows it. (A function, root or bar group is a bracket group here.)
     const auto implicitProduct = [](KTETokenKind previous, KTETokenKind kind) {
         const auto operand = [](KTETokenKind k) {
-            return k == TK_NUMBER || k == TK_VARIABLE || k == TK_BRACKETS || k == TK_GREEK;
+            return k == TK_NUMBER || k == TK_VARIABLE || k == TK_BRACKETS || k == TK_GREEK ||
+                   k == TK_FRACTION;
         };
-        if (!operand(kind))
-            return false;
-        if (operand(previous) || previous == TK_POWER)
-            return true;
-        return previous == TK_FRACTION && kind == TK_VARIABLE;
+        return operand(kind) && (operand(previous) || previous == TK_POWER);
     };
     CString text;
     KTETokenKind previous = TK_ERROR; // no previous token

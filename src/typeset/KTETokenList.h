@@ -63,6 +63,12 @@ public:
 
     // Rewriting passes run by KTEEquation::SetText.
     void PairAbsBars();
+    /// After PairAbsBars, while every TK_OPEN and TK_CLOSE is a bar: each pair of bars is
+    /// enclosed in invisible brackets, so it stays one operand whatever takes its group apart.
+    void EncloseBars(KTETokenPool& pool);
+    /// After the last BuildBrackets, at any depth: the invisible group of EncloseBars, where it
+    /// still holds a bar group alone, gives way to that group.
+    void UnwrapBars();
     void MakeCapitalVectors();
     void MakeLowerCaseVectors(const KTEOptions& options);
     void AttachIndicatedVectors();
@@ -96,6 +102,8 @@ public:
 
 private:
     void BuildScripts(KTETokenKind kind, KTETokenPool& pool);
+    /// Encloses both operands of the "/" or "," at i in invisible brackets.
+    void BracketOperandsAt(int i, bool separator, KTETokenPool& pool);
     /// Makes the operator at i and its two bracketed operands one token; returns its index.
     int BuildFractionAt(int i, KTETokenKind kind, KTETokenPool& pool);
     void MoveInto(int first, int last, KTETokenList& target);

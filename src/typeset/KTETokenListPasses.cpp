@@ -9,11 +9,6 @@
 
 namespace {
 
-bool IsBarText(const CString& text)
-{
-    return text == "|" || text == "|[" || text == "]|" || text == "[|" || text == "|]";
-}
-
 bool IsOperandKind(KTETokenKind kind, bool separator)
 {
     switch (kind) {
@@ -47,6 +42,20 @@ bool StartsOperand(KTETokenKind kind)
 }
 
 } // namespace
+
+void KTETokenList::UnwrapBars()
+{
+    KTEDepthGuard guard;
+    if (guard.Exceeded())
+        return;
+    for (KTEToken*& token : m_tokens) {
+        token->m_list.UnwrapBars();
+        token->m_list2.UnwrapBars();
+        if (token->m_kind == TK_BRACKETS && token->m_text == "," && token->m_list.GetCount() == 1 &&
+            token->m_list.At(0)->IsBarGroup())
+            token = token->m_list.At(0);
+    }
+}
 
 void KTETokenList::AttachBracketColumns()
 {
@@ -128,6 +137,25 @@ void KTETokenList::ParseScientificNotation(KTETokenPool& pool)
         InsertAt(i + 1, pool.Create(TK_OPEN));
         InsertAt(i + 1, power);
         InsertAt(i + 1, ten);
+        // The number stays one operand: "x/1E2" is x over 100, not x over 1, times 100.
+        InsertAt(last + 5, pool.Create(TK_CLOSE));
+        InsertAt(i - 1, pool.Create(TK_OPEN));
+        --i;
+    }
+}
+
+void KTETokenList::EncloseBars(KTETokenPool& pool)
+{
+    // A pair of bars is a function of what it holds, not a grouping: passes that take a group's
+    // brackets away (an exponent's, a radicand's, an operand's) take these invisible ones.
+    for (int i = GetCount() - 1; i >= 0; --i) {
+        if (KindAt(i) != TK_OPEN)
+            continue;
+        const int close = FindClose(i);
+        if (close < 0)
+            continue;
+        InsertAt(close + 1, pool.Create(TK_CLOSE));
+        InsertAt(i, pool.Create(TK_OPEN));
     }
 }
 
@@ -249,83 +277,83 @@ void KTETokenList::BracketOperands(KTETokenKind kind, KTETokenPool& pool)
         token->m_list.BracketOperands(kind, pool);
         token->m_list2.BracketOperands(kind, pool);
     }
-    const bool separator = kind == TK_SEPARATOR;
-    for (int i = GetCount() - 1; i >= 0; --i) {
-        if (KindAt(i) != kind)
-            continue;
-        // Spaces typed around the operator separate nothing: "x / 2" is x over 2.
-        while (KindAt(i + 1) == TK_SPACE)
-            RemoveAt(i + 1);
-        while (KindAt(i - 1) == TK_SPACE) {
-            RemoveAt(i - 1);
-            --i;
-        }
-        // Right operand.
-        const int j = i + 1;
-        if (KindAt(j) == TK_OPEN) {
-            int close = FindClose(j);
-            if (close < 0) {
-                Add(pool.Create(TK_CLOSE));
-                close = GetCount() - 1;
-            }
-            if (KindAt(close + 1) == TK_POWER || IsBarText(GetText(j))) {
-                // The group keeps its own brackets: the power or the bars belong to it.
-                const int end = KindAt(close + 1) == TK_POWER ? close + 1 : close;
-                InsertAt(end + 1, pool.Create(TK_CLOSE));
-                InsertAt(j, pool.Create(TK_OPEN));
-            } else {
-                At(j)->SetText(CString());
-                At(close)->SetText(CString());
-            }
-        } else {
-            int end = j;
-            if (KindAt(end) == TK_SUBTRACT)
-                ++end;
-            while (IsOperandKind(KindAt(end), separator))
-                ++end;
-            InsertAt(end, pool.Create(TK_CLOSE));
-            InsertAt(j, pool.Create(TK_OPEN));
-        }
-        // Left operand.
-        const int k = i - 1;
-        if (k < 0) {
-            InsertAt(0, pool.Create(TK_CLOSE));
-            InsertAt(0, pool.Create(TK_OPEN));
-            continue;
-        }
-        if (KindAt(k) == TK_CLOSE && FindOpen(k) >= 0) {
-            const int open = FindOpen(k);
-            if (IsBarText(GetText(open))) {
-                InsertAt(k + 1, pool.Create(TK_CLOSE));
-                InsertAt(open, pool.Create(TK_OPEN));
-                i = open;
-            } else {
-                At(open)->SetText(CString());
-                At(k)->SetText(CString());
-                i = open;
-            }
-            continue;
-        }
-        int start = k;
-        while (IsOperandKind(KindAt(start), separator))
-            --start;
-        // A bracket group raised to a power is one numerator: "(x+1)^2/3". (Before a separator
-        // the power stays alone: "[F]b,a" gives the limits of an evaluation between brackets.)
-        if (!separator && start < k && KindAt(start + 1) == TK_POWER && KindAt(start) == TK_CLOSE &&
-            FindOpen(start) >= 0)
-            start = FindOpen(start) - 1;
-        if (KindAt(start) == TK_SUBTRACT) {
-            int before = start - 1;
-            while (KindAt(before) == TK_SPACE)
-                --before;
-            // Only a minus that cannot be a subtraction belongs to the operand.
-            if (StartsOperand(KindAt(before)))
-                --start;
-        }
-        InsertAt(k + 1, pool.Create(TK_CLOSE));
-        InsertAt(start + 1, pool.Create(TK_OPEN));
-        i = start + 1;
+    // Every operator takes its own operands, also one that stands inside another's operand:
+    // in "(6/x^2)/3" the inner bar keeps x^2 whole as well as the outer one the group. Each is
+    // found again by itself, since the brackets inserted for the others move it.
+    std::vector<KTEToken*> operators;
+    for (KTEToken* token : m_tokens)
+        if (token->m_kind == kind)
+            operators.push_back(token);
+    for (auto op = operators.rbegin(); op != operators.rend(); ++op) {
+        const auto at = std::find(m_tokens.begin(), m_tokens.end(), *op);
+        BracketOperandsAt(static_cast<int>(at - m_tokens.begin()), kind == TK_SEPARATOR, pool);
     }
+}
+
+void KTETokenList::BracketOperandsAt(int i, bool separator, KTETokenPool& pool)
+{
+    // Spaces typed around the operator separate nothing: "x / 2" is x over 2.
+    while (KindAt(i + 1) == TK_SPACE)
+        RemoveAt(i + 1);
+    while (KindAt(i - 1) == TK_SPACE) {
+        RemoveAt(i - 1);
+        --i;
+    }
+    // Right operand.
+    const int j = i + 1;
+    if (KindAt(j) == TK_OPEN) {
+        int close = FindClose(j);
+        if (close < 0) {
+            Add(pool.Create(TK_CLOSE));
+            close = GetCount() - 1;
+        }
+        if (KindAt(close + 1) == TK_POWER) {
+            // The group keeps its own brackets: the power belongs to it.
+            InsertAt(close + 2, pool.Create(TK_CLOSE));
+            InsertAt(j, pool.Create(TK_OPEN));
+        } else {
+            At(j)->SetText(CString());
+            At(close)->SetText(CString());
+        }
+    } else {
+        int end = j;
+        if (KindAt(end) == TK_SUBTRACT)
+            ++end;
+        while (IsOperandKind(KindAt(end), separator))
+            ++end;
+        InsertAt(end, pool.Create(TK_CLOSE));
+        InsertAt(j, pool.Create(TK_OPEN));
+    }
+    // Left operand.
+    const int k = i - 1;
+    if (k < 0) {
+        InsertAt(0, pool.Create(TK_CLOSE));
+        InsertAt(0, pool.Create(TK_OPEN));
+        return;
+    }
+    if (KindAt(k) == TK_CLOSE && FindOpen(k) >= 0) {
+        At(FindOpen(k))->SetText(CString());
+        At(k)->SetText(CString());
+        return;
+    }
+    int start = k;
+    while (IsOperandKind(KindAt(start), separator))
+        --start;
+    // A bracket group raised to a power is one numerator: "(x+1)^2/3". (Before a separator
+    // the power stays alone: "[F]b,a" gives the limits of an evaluation between brackets.)
+    if (!separator && start < k && KindAt(start + 1) == TK_POWER && KindAt(start) == TK_CLOSE &&
+        FindOpen(start) >= 0)
+        start = FindOpen(start) - 1;
+    if (KindAt(start) == TK_SUBTRACT) {
+        int before = start - 1;
+        while (KindAt(before) == TK_SPACE)
+            --before;
+        // Only a minus that cannot be a subtraction belongs to the operand.
+        if (StartsOperand(KindAt(before)))
+            --start;
+    }
+    InsertAt(k + 1, pool.Create(TK_CLOSE));
+    InsertAt(start + 1, pool.Create(TK_OPEN));
 }
 
 void KTETokenList::BuildFractions(KTETokenKind kind, KTETokenPool& pool)

@@ -121,6 +121,7 @@ const BoundRow kBoundRows[] = {
     // Powers: odd roots of negative bases, fractional and negative exponents, the pole at 0.
     {"y = x^(1/3)", 1, -8, 27, -2, 3, Bounded},
     {"y = x^(2/3)", 1, -8, 1, 0, 4, Bounded},
+    {"y = x^(7/3)", 1, -6000, -5000, -654163413.41957028, -427493986.66917425, Bounded},
     {"y = x^0.5", 1, -1, 4, 0, 2, Partial},
     {"y = x^1.5", 1, 0, 4, 0, 8, Bounded},
     {"y = x^1.5", 1, -1, 4, 0, 8, Partial},

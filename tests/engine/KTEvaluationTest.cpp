@@ -150,13 +150,17 @@ TEST(KTEvaluation, PowerRule)
         {-8, 1.0 / 3, -2},  {-8, 2.0 / 3, 4},  {-8, 0.5, N},      {-2, 3, -8},       {0, 5, 0},
         {0, -1, N},         {-3, 2, 9},        {2, -2, 0.25},     {-2, -3, -0.125},  {9, 0.5, 3},
         {4, -0.5, 0.5},     {-32, 0.2, -2},    {-32, 0.4, 4},     {-32, -0.2, -0.5}, {2, 10, 1024},
-        {-1, 1.0 / 31, -1}, {-1, 1.0 / 33, N}, {-100000, 2.2, N}, {5, N, N},         {2, 0, 1},
+        {-1, 1.0 / 31, -1}, {-1, 1.0 / 33, N}, {-100000, 2.2, -1e11}, {5, N, N},        {2, 0, 1},
         {-2, 0, 1},
         // A negative power is as large near 0 as the quotient 1 / x^p is; only 0 itself, and a
         // power beyond the doubles, has none.
         {1e-10, -1, 1e10}, {-1e-10, -1, -1e10}, {1e-10, -0.9, 1e9}, {1e-20, -0.9, 1e18},
         {-1e-10, -3, -1e30}, {1e-12, -0.5, 1e6}, {-1e-30, -1.0 / 3, -1e10}, {0, -0.9, N},
         {1e-300, -2, N}, {1e-250, -1.5, N},
+        // An odd root of a negative base has a value however large the base, as a positive
+        // base's power has.
+        {-6000, 7.0 / 3, -654163413.419570277}, {-300, 11.0 / 3, -1209979281.57043447},
+        {-10000, 11.0 / 3, -464158883361277.889}, {-1e100, 1.0 / 3, -2.15443469003188372e33},
     };
     for (const PowerRow& row : rows) {
         const double r = KTEvaluationRules::Power(row.base, row.exponent);

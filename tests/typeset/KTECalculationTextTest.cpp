@@ -98,7 +98,7 @@ const CalcRow GraphingRows[] = {
     {"y = |x|", "y=(abs(x))", nullptr},
     {"|x - 3| < 2", "(abs(x-3))<2", "(abs(x-1*3))<2"},
     {"y = |x - 1| + |x + 1|", "y=(abs(x-1))+(abs(x+1))", "y=(abs(x-1*1))+(abs(x+1))"},
-    {"1/|x|", "((1)/((abs(x))))", nullptr},
+    {"1/|x|", "((1)/(abs(x)))", nullptr},
     // fractions, grouped as the passes group them
     {"2x/3", "((2*x)/3)", nullptr},
     {"y = 1/x", "y=((1)/(x))", nullptr},
@@ -122,6 +122,26 @@ const CalcRow GraphingRows[] = {
     {"1-x/2", "1-((x)/2)", "1-1*((x)/2)"},
     {"y=x/-2", "y=((x)/(-2))", "y=((x)/(-1*2))"},
     {"sqrt(1/x)", "(sqrt(((1)/(x))))", nullptr},
+    // every structure keeps its operands, whatever follows it
+    {"y=(6/x^2)/3", "y=(((6/(x^2)))/3)", nullptr},
+    {"y=sin(x/2^2)/3", "y=((sin(((x)/(2^2))))/3)", nullptr},
+    {"y=x/1E2", "y=((x)/(1*10^2))", nullptr},
+    {"y=x^2/1E6-1E6", "y=((x^2)/(1*10^6))-(1*10^6)", "y=((x^2)/(1*10^6))-1*(1*10^6)"},
+    {"y=2^|x|", "y=2^(abs(x))", nullptr},
+    {"y=sqrt|x|", "y=(sqrt(abs(x)))", nullptr},
+    {"y=e^-|x|", "y=e^(-(abs(x)))", "y=e^(-1*(abs(x)))"},
+    {"y=|x|^2", "y=((abs(x))^2)", nullptr},
+    {"y=2^2^(x)", "y=2^(2^(x))", nullptr},
+    {"y=x^2^-x", "y=x^(2^(-x))", "y=x^(2^(-1*x))"},
+    {"y=e^-(x/2)", "y=e^(-(((x)/2)))", "y=e^(-1*(((x)/2)))"},
+    // spaces: none beside an operator or inside a bracket; between operands, the product
+    {"y=x ^ 2 - 1", "y=x^2-1", "y=x^2-1*1"},
+    {"y=e^ (x/2)", "y=e^(((x)/2))", nullptr},
+    {"y=root (x)", "y=((x)^((1)/2))", nullptr},
+    {"y=pi x/2", "y=\xCD*((x)/2)", nullptr},
+    {"y=x^2 y", "y=x^2*y", nullptr},
+    {"y=1/2 x", "y=((1)/2)*x", nullptr},
+    {"y = sin 2x", "y=(sin(2*x))", nullptr},
     // signs
     {"y = -x", "y=-x", "y=-1*x"},
     {"y = -x^2", "y=-x^2", "y=-1*x^2"},
@@ -130,9 +150,9 @@ const CalcRow GraphingRows[] = {
     {"3*-2", "3*-2", "3*-1*2"},
     {"y = 3 - -2", "y=3--2", "y=3-1*-1*2"},
     // scientific notation
-    {"1.5E-3", "1.5*10^(-3)", "1.5*10^(-1*3)"},
-    {"y = 1.5E3", "y=1.5*10^3", nullptr},
-    {"y = 2.5E-2x", "y=2.5*10^(-2)*x", "y=2.5*10^(-1*2)*x"},
+    {"1.5E-3", "(1.5*10^(-3))", "(1.5*10^(-1*3))"},
+    {"y = 1.5E3", "y=(1.5*10^3)", nullptr},
+    {"y = 2.5E-2x", "y=(2.5*10^(-2))*x", "y=(2.5*10^(-1*2))*x"},
     // Greek letters: pi is the character 205, theta the Symbol letter "q"
     {"y = pi", "y=\xCD", nullptr},
     {"y=2pi", "y=2*\xCD", nullptr},
@@ -205,7 +225,7 @@ TEST_F(CalculationTextTest, GeneralPresetRows)
 
 TEST_F(CalculationTextTest, ScienceMacrosUseScientificNotation)
 {
-    EXPECT_EQ(Calc("#G", false, KTEPresetScience), CString("6.67*10^(-11)"));
+    EXPECT_EQ(Calc("#G", false, KTEPresetScience), CString("(6.67*10^(-11))"));
 }
 
 TEST_F(CalculationTextTest, PlainPresetStillBuildsFractions)

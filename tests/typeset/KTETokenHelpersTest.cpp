@@ -328,7 +328,7 @@ TEST_F(TokenHelpersTest, LowerCaseVectorsByLetterOption)
     KTEEquation equation;
     equation.SetText("r + s", options);
     EXPECT_EQ(equation.GetTokens().KindAt(0), TK_LCVECTOR); // "LettersR" is set
-    EXPECT_EQ(equation.GetTokens().KindAt(4), TK_VARIABLE);
+    EXPECT_EQ(equation.GetTokens().KindAt(2), TK_VARIABLE);
 }
 
 TEST_F(TokenHelpersTest, IndicatedVectorTakesItsGroup)

@@ -167,9 +167,9 @@ TEST_F(TokenTreeTest, VectorsFromLetters)
         {"ABC", "TK_VARIABLE TK_VARIABLE TK_VARIABLE"},
         {"xAB", "TK_VARIABLE TK_ABVECTOR"},
         {"A", "TK_VARIABLE"},
-        {"v = 2i - 3k", "TK_LCVECTOR TK_SPACE TK_EQUAL TK_SPACE TK_NUMBER TK_LCVECTOR TK_SPACE TK_SUBTRACT "
-                        "TK_SPACE TK_NUMBER TK_LCVECTOR"},
-        {"y = 2i", "TK_VARIABLE TK_SPACE TK_EQUAL TK_SPACE TK_NUMBER TK_VARIABLE"},
+        // Spaces beside operators stand for nothing and leave the tree.
+        {"v = 2i - 3k", "TK_LCVECTOR TK_EQUAL TK_NUMBER TK_LCVECTOR TK_SUBTRACT TK_NUMBER TK_LCVECTOR"},
+        {"y = 2i", "TK_VARIABLE TK_EQUAL TK_NUMBER TK_VARIABLE"},
     };
     for (const auto& row : rows) {
         const KTEOptions options(KTEPresetGeneral);
@@ -194,7 +194,8 @@ TEST_F(TokenTreeTest, UnaryMinusJoinsNumbers)
         {"3*-2", "TK_NUMBER TK_MULTIPLY TK_NUMBER", "-2"},
         {"5-2", "TK_NUMBER TK_SUBTRACT TK_NUMBER", "2"},
         {"-2", "TK_NUMBER", "-2"},
-        {"x = -2", "TK_VARIABLE TK_SPACE TK_EQUAL TK_SPACE TK_NUMBER", "-2"},
+        {"x = -2", "TK_VARIABLE TK_EQUAL TK_NUMBER", "-2"},
+        {"x = - 2", "TK_VARIABLE TK_EQUAL TK_NUMBER", "-2"},
     };
     for (const auto& row : rows) {
         const KTEOptions options(KTEPresetGraphing);
@@ -209,12 +210,12 @@ TEST_F(TokenTreeTest, UnaryMinusJoinsNumbers)
 TEST_F(TokenTreeTest, RepresentativeTrees)
 {
     EXPECT_EQ(Tree("y = (x^2 - 1)/(x + 1)"),
-              "TK_VARIABLE \"y\"\nTK_SPACE \" \"\nTK_EQUAL \"=\"\nTK_SPACE \" \"\nTK_FRACTION \"\"\n"
+              "TK_VARIABLE \"y\"\nTK_EQUAL \"=\"\nTK_FRACTION \"\"\n"
               " 1:\n  TK_BRACKETS \",\"\n   1:\n    TK_VARIABLE \"x\"\n    TK_POWER \"\"\n     1:\n"
-              "      TK_BRACKETS \",\"\n       1:\n        TK_NUMBER \"2\"\n    TK_SPACE \" \"\n"
-              "    TK_SUBTRACT \"-\"\n    TK_SPACE \" \"\n    TK_NUMBER \"1\"\n"
-              " 2:\n  TK_BRACKETS \",\"\n   1:\n    TK_VARIABLE \"x\"\n    TK_SPACE \" \"\n"
-              "    TK_ADD \"+\"\n    TK_SPACE \" \"\n    TK_NUMBER \"1\"\n");
+              "      TK_BRACKETS \",\"\n       1:\n        TK_NUMBER \"2\"\n"
+              "    TK_SUBTRACT \"-\"\n    TK_NUMBER \"1\"\n"
+              " 2:\n  TK_BRACKETS \",\"\n   1:\n    TK_VARIABLE \"x\"\n"
+              "    TK_ADD \"+\"\n    TK_NUMBER \"1\"\n");
     EXPECT_EQ(Tree("3root(x)"), "TK_BRACKETS \",\"\n 1:\n  TK_ROOT \"\"\n   1:\n    TK_BRACKETS \",\"\n"
                                 "     1:\n      TK_VARIABLE \"x\"\n   2:\n    TK_BRACKETS \",\"\n     1:\n"
                                 "      TK_NUMBER \"3\"\n");
@@ -248,7 +249,7 @@ TEST_F(TokenTreeTest, PassRulesOfTheParser)
         {"x y", KTEPresetPlain, "TK_RAW TK_SPACE TK_RAW"},
         {"\"ab\" x \"cd", KTEPresetGeneral, "TK_QUOTED TK_SPACE TK_VARIABLE TK_SPACE TK_QUOTED"},
         {"x^2", KTEPresetGraphing, "TK_VARIABLE TK_POWER"},
-        {"1.5E-3", KTEPresetGraphing, "TK_NUMBER TK_MULTIPLY TK_NUMBER TK_POWER"},
+        {"1.5E-3", KTEPresetGraphing, "TK_BRACKETS"}, // a scientific number is one operand
         {"2+root(x)", KTEPresetGraphing, "TK_NUMBER TK_ADD TK_BRACKETS"},
         {"(1,2) (3,4)", KTEPresetGeneral, "TK_BRACKETS TK_SPACE TK_BRACKETS"},
         {"a,b", KTEPresetGeneral, "TK_MATRIX"},
