@@ -38,6 +38,8 @@ constexpr double kPolarViewWidths = 10.0;
 /// the last one within this part of its size (or of the view's height, up to 1), and every
 /// value before them come nearer to it over each two decades.
 constexpr int kLimitDecades = 308;
+/// Values beyond this are as good as past the largest double.
+constexpr double kHugestValue = 1e300;
 constexpr int kLimitTail = 3;
 constexpr double kLimitAgree = 1e-11;
 /// Samples whose slopes must run smoothly into a change of sign found below the step.
@@ -235,6 +237,14 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
                 earlier.m_kind = KTMarkerNoneFound;
             else
                 repeated = earlier.m_kind == marker.m_kind;
+        }
+        // Where f has a hole on the axis (pi x^2 / x at 0) the root is the hole, which it has no
+        // value at: the hole is marked, not the root beside it.
+        for (int j = 0; j < first && !repeated && marker.m_kind == KTMarkerXIntercept; ++j) {
+            const KTMarker& hole = markers.m_markers[static_cast<std::size_t>(j)];
+            repeated = hole.m_kind == KTMarkerPointDiscontinuity &&
+                       std::fabs(hole.m_point.m_x - marker.m_point.m_x) <= same.m_x &&
+                       std::fabs(hole.m_point.m_y - marker.m_point.m_y) <= same.m_y;
         }
         if (repeated) {
             marker.m_kind = KTMarkerNoneFound;
@@ -533,9 +543,22 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
                 break;
             (IsNoValue(F(middle)) ? outside : inside) = middle;
         }
+        // Where the values end at the largest doubles, or where the bound is finite across the
+        // end, f has only grown past what the evaluator takes (e^(x^-2) near 0, sinh(1/x) where
+        // 1/x passes 200): its pole lies further in.
+        if (std::fabs(F(inside)) > kHugestValue ||
+            (IsNoValue(F(outside)) &&
+             m_f.BoundValue(std::min(inside, outside), std::max(inside, outside)).IsBounded()))
+            continue;
         if (polisher.Grows(inside, spacing))
             add(inside);
     }
+
+    // A pole beside which f has a value on both sides, but off the view on one at least, and no
+    // sign change (e^(cosec x) is 0 on one side of each), shows in the bounds of its step.
+    for (int i = 0; i + 1 < count && markers.m_count < KTCurveValues::MarkerCountLimit; ++i)
+        if (has(i) && has(i + 1) && (!point(i).m_draw || !point(i + 1).m_draw))
+            add(polisher.PoleWithinBound(point(i).m_point.m_x, point(i + 1).m_point.m_x));
 
     // The sampler broke the curve at every pole its bounds showed. A list without bounds (one
     // that does not compile) may hide one in a run of points off the view between two drawn

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 using KTCurveValues::IsNoValue;
 
@@ -33,6 +35,15 @@ constexpr int kGrowthDecades = 13;
 constexpr int kGrowthLeast = 3;
 constexpr double kGrowthFloor = 64.0;
 constexpr double kGrowthHuge = 1e15;
+/// Where f has no value right beside a pole, its values end huge where they end (they run past
+/// the largest double, as e^(x^-2) does at 0), found within this many steps out and back.
+constexpr int kOverflowSteps = 60;
+/// Halvings of a step by its bounds that place a pole within it to the double.
+constexpr int kPoleHalvings = 80;
+constexpr double kPoleSpan = 1e-6;
+constexpr int kPoleBrackets = 4;
+/// Values beyond this are as good as past the largest double.
+constexpr double kHugestValue = 1e300;
 /// Part of the last decade's gain that the next one keeps towards a pole (a logarithm keeps
 /// nine tenths of it; a point 1e-8 beside a pole keeps a tenth).
 constexpr double kGainKept = 0.5;
@@ -131,9 +142,13 @@ double KTPointPolisher::RootBetween(double a, double b)
 bool KTPointPolisher::Grows(double x, double width)
 {
     // A bound of f near x that is finite rules a pole out at once, however f's values turn
-    // (sin(1/x) at 0). A list without bounds gives no finite one.
+    // (sin(1/x) at 0), unless some points there have no value and the bound is huge: past them
+    // f may have grown beyond what the evaluator takes (sinh(1/x) has none where 1/x passes
+    // 200). A list
+    // without bounds gives no finite one.
     const double near = kGrowthStart * width;
-    if (m_f.BoundValue(x - near, x + near).IsBounded())
+    const KTInterval bound = m_f.BoundValue(x - near, x + near);
+    if (bound.IsBounded() && (!bound.IsPartial() || std::max(-bound.m_lo, bound.m_hi) < kGrowthHuge))
         return false;
     // Towards a pole |f| rises from each distance to the next one ten times nearer, in the last
     // decades before x at least, by a gain that does not fade: tenfold for 1/x, by a nearly
@@ -152,8 +167,10 @@ bool KTPointPolisher::Grows(double x, double width)
                 break;
             const double v = F(x + side * d);
             if (IsNoValue(v)) {
-                // Past a huge value: too large for a double; else the end of the domain.
-                overflows = previous > kGrowthHuge;
+                // Past a huge value: too large for a double (or for the evaluator); else the end
+                // of the domain. Where the values end, further out, tells (e^(x^-2) at 0 has
+                // none from the first decade on, sinh(1/x) none past 1/x = 200).
+                overflows = previous > kGrowthHuge || OverflowsTowards(x, x + side * d, previous);
                 break;
             }
             const double m = std::fabs(v);
@@ -167,6 +184,109 @@ bool KTPointPolisher::Grows(double x, double width)
             return true;
     }
     return false;
+}
+
+bool KTPointPolisher::OverflowsTowards(double x, double from, double above)
+{
+    // Out from `from`, away from x, to the first value; then back to where the values end.
+    const double direction = from > x ? 1.0 : -1.0;
+    double step = std::fabs(from - x);
+    double outside = from;
+    double inside = from;
+    bool found = false;
+    for (int k = 0; k < kOverflowSteps && !found; ++k) {
+        inside = outside + direction * step;
+        found = !IsNoValue(F(inside));
+        if (!found)
+            outside = inside;
+        step *= 2.0;
+    }
+    if (!found)
+        return false;
+    for (int k = 0; k < kOverflowSteps; ++k) {
+        const double middle = inside + 0.5 * (outside - inside);
+        if (middle == inside || middle == outside)
+            break;
+        (IsNoValue(F(middle)) ? outside : inside) = middle;
+    }
+    const double end = std::fabs(F(inside));
+    return end >= kGrowthHuge && end > above;
+}
+
+double KTPointPolisher::PoleWithinBound(double a, double b)
+{
+    // A bound that is all beyond the largest doubles is where f overflows, not its pole.
+    const auto holds = [this](double u, double v) {
+        const KTInterval r = m_f.BoundValue(u, v);
+        return !r.IsEmpty() && !r.IsBounded() && r.m_lo < kHugestValue && r.m_hi > -kHugestValue;
+    };
+    if (b < a)
+        std::swap(a, b);
+    const double width = b - a;
+    if (!holds(a, b))
+        return KTNoSecondValue;
+    // The halves whose bounds are not finite: the one holding the pole, and beside it perhaps
+    // one where f only runs past the doubles (e^(cosec x) just short of its pole); those narrow
+    // down until they lie within the overflow and hold no more. Right beside the pole the
+    // bounds' allowance for rounding holds it in every piece: they stop there.
+    const double narrow = kPoleSpan * width;
+    std::vector<std::pair<double, double>> held = {{a, b}};
+    for (int k = 0; k < kPoleHalvings; ++k) {
+        std::vector<std::pair<double, double>> next;
+        bool halved = false;
+        for (const auto& [u, v] : held) {
+            const double middle = u + 0.5 * (v - u);
+            if (v - u <= narrow || middle == u || middle == v) {
+                next.emplace_back(u, v);
+                continue;
+            }
+            halved = true;
+            if (holds(u, middle))
+                next.emplace_back(u, middle);
+            if (holds(middle, v))
+                next.emplace_back(middle, v);
+        }
+        // Narrow pieces that touch are one stretch.
+        held.clear();
+        for (const auto& piece : next) {
+            if (!held.empty() && held.back().second == piece.first && piece.second - piece.first <= narrow &&
+                held.back().second - held.back().first <= 2.0 * narrow)
+                held.back().second = piece.second;
+            else
+                held.push_back(piece);
+        }
+        if (static_cast<int>(held.size()) > kPoleBrackets)
+            return KTNoSecondValue; // the bounds only widen with the step (x/x)
+        if (!halved)
+            break;
+    }
+    for (const auto& [u, v] : held) {
+        if (v - u > 2.0 * narrow)
+            continue;
+        const double x = PoleInside(u, v);
+        if (Grows(x, width))
+            return x;
+    }
+    return KTNoSecondValue;
+}
+
+double KTPointPolisher::PoleInside(double u, double v)
+{
+    double fu = F(u);
+    double fv = F(v);
+    if (IsNoValue(fu) != IsNoValue(fv)) {
+        // The values end at the pole on one side (e^(cosec x) has none just before it).
+        for (int k = 0; k < kOverflowSteps; ++k) {
+            const double middle = u + 0.5 * (v - u);
+            if (middle == u || middle == v)
+                break;
+            (IsNoValue(F(middle)) == IsNoValue(fu) ? u : v) = middle;
+        }
+        return IsNoValue(fu) ? v : u;
+    }
+    if (!IsNoValue(fu) && !IsNoValue(fv) && KTBracketSearch::ChangesSign(fu, fv) && fu != 0.0 && fv != 0.0)
+        return KTBracketSearch::Bisect([this](double x) { return F(x); }, u, v, fu, fv).x;
+    return u + 0.5 * (v - u);
 }
 
 double KTPointPolisher::PoleBetween(double a, double b)

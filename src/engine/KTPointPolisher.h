@@ -40,6 +40,10 @@ public:
     /// The pole of f between a and b (by halving a sign change, else where |f| is largest), or
     /// KTNoSecondValue when |f| stays bounded there.
     double PoleBetween(double a, double b);
+    /// The pole of f between a and b that the bounds of f show, halving to the half whose bound
+    /// is not finite (e^(cosec x) has no value on one side of its poles, and no sign change), or
+    /// KTNoSecondValue when they show none or |f| stays bounded there.
+    double PoleWithinBound(double a, double b);
     /// |f| grows without bound towards x from at least one side, judged within a small part of
     /// `width` (the bracket or sample spacing the candidate came from).
     bool Grows(double x, double width);
@@ -86,6 +90,13 @@ public:
                                     const std::function<void(const KTBracketSearch::Bracket&)>& found);
 
 private:
+    /// The pole within [u, v], a few steps of rounding wide: where the values end, or where f
+    /// changes sign, else the middle.
+    double PoleInside(double u, double v);
+    /// f has no value at `from`, beside x, because its values grew past what the evaluator
+    /// takes between there and where they end further out, huge and above `above` (not at the
+    /// end of its domain).
+    bool OverflowsTowards(double x, double from, double above);
     /// The sign change of g near sample `index` (within `reach` samples, or `ahead` after it
     /// when that is more), the one nearest the candidate; false when there is none.
     bool SignChangeNear(const std::function<double(double)>& g, const KTCurvePointBuffer& buffer, int index,

@@ -5,6 +5,7 @@
 // drawn curve.
 
 #include "engine/KTFunction3.h"
+#include "engine/ASTokenList.h"
 #include "foundation/KTSentinelValues.h"
 #include "graph/KTGraph3.h"
 #include "platform/KTDC.h"
@@ -379,7 +380,7 @@ struct SweepRow
 };
 
 /// Kinds the sweep checks: every one of them in the view is found, and none is marked that is not.
-const int kSweptKinds[] = {1, 2, 4, 6, 7, 9, 10, 11, 12, 14, 16, 17};
+const int kSweptKinds[] = {1, 2, 4, 6, 7, 9, 10, 11, 12, 14, 16, 17, 18};
 
 /// Checks one view of the sweep; false (with the failures reported) when something is wrong.
 bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::string& where)
@@ -735,6 +736,20 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
           {12, Fixed({{std::exp(1.5), 1.5 * std::exp(-1.5)}})},
           {16, atOrigin()},
           {17, atOrigin()}}},
+        // Poles where |f| grows faster than any power, and beyond the largest double.
+        {"y=exp(x^(-2))", {1}, {0, 0, 3, 5, 0}, {-1, 0, 1}, {{16, atOrigin()}, {17, Fixed({{0, 1}})}}},
+        {"y=sinh((1.1x)^(-1))", {1}, {0, 0, 3, 5, 0}, {-1, 0, 1}, {{16, atOrigin()}, {17, atOrigin()}}},
+        // e^(cosec(pi x)) is 0 on one side of each pole and runs past the doubles on the other; the
+        // program's own pi (3.141592654) places them.
+        {"y=exp(cosec(x*pi))",
+         {1},
+         {0, 0, 5, 5, 0},
+         {-1, 0},
+         {{16, Periodic(kPi / 3.141592654, 0)}},
+         kAsymptotesOnly},
+        // Holes in a line and in a constant, where f has no value at one point only.
+        {"y=x^-1*x*pi*x", {1}, {0, 0, 3, 3, 1}, {-2, 0, 2}, {{18, atOrigin()}}},
+        {"y=x/x", {1}, {0, 1, 3, 3, 1}, {-1, 0}, {{17, Fixed({{0, 1}})}, {18, Fixed({{0, 1}})}}},
         // A jump is no upright asymptote, and no root; each side is level at its limit.
         {"y=x/abs(x)", {1}, {0, 0, 4, 4, 0}, {-2, -1, 0, 1, 2}, {{17, Fixed({{0, -1}, {0, 1}})}}},
         // Bounded however fast it turns: no upright asymptote; level at sin 0 far off.
