@@ -63,6 +63,7 @@ constexpr double kCornerRatio = 4.0;
 /// multiple of the rounding of f that its differences are allowed.
 constexpr double kDerivativeStep = 1e-5;
 constexpr double kDerivativeRounding = 100.0;
+constexpr double kNarrowCurvatureStep = 1e-4;
 /// Times a difference step is made four times narrower or wider while its zero settles.
 constexpr int kStepLevels = 5;
 /// Part of a sample's spacing, and least number of doubles, around a point over which f must
@@ -91,9 +92,14 @@ double KTPointPolisher::F(double x)
     return m_f.EvaluateValue(x, KTNoSecondValue);
 }
 
+double KTPointPolisher::Scale(double x) const
+{
+    return std::max({1.0, std::fabs(x), m_spacing});
+}
+
 double KTPointPolisher::Slope(double x, double scale)
 {
-    const double h = scale * std::min(kSlopeStep * std::max(1.0, std::fabs(x)), m_spacing);
+    const double h = scale * std::min(kSlopeStep * Scale(x), m_spacing);
     const double f2 = F(x + 2.0 * h), f1 = F(x + h), b1 = F(x - h), b2 = F(x - 2.0 * h);
     if (IsNoValue(f2) || IsNoValue(f1) || IsNoValue(b1) || IsNoValue(b2))
         return m_f.Derivative(x);
@@ -107,7 +113,7 @@ double KTPointPolisher::Curvature(double x, double scale)
 
 double KTPointPolisher::Curvature(double x, double scale, double fx)
 {
-    const double h = scale * std::min(kCurvatureStep * std::max(1.0, std::fabs(x)), m_spacing);
+    const double h = scale * std::min(kCurvatureStep * Scale(x), m_spacing);
     const double f2 = F(x + 2.0 * h), f1 = F(x + h), f0 = fx, b1 = F(x - h), b2 = F(x - 2.0 * h);
     if (IsNoValue(f2) || IsNoValue(f1) || IsNoValue(f0) || IsNoValue(b1) || IsNoValue(b2))
         return m_f.SecondDerivative(x);
@@ -409,22 +415,40 @@ bool KTPointPolisher::SignChangeNear(const std::function<double(double)>& g, con
     return have;
 }
 
+double KTPointPolisher::NarrowSlope(double x)
+{
+    if (m_spacing <= std::max(1.0, std::fabs(x)))
+        return m_f.Derivative(x);
+    const double h = kDerivativeStep * Scale(x);
+    const double a = F(x + h), b = F(x - h);
+    return IsNoValue(a) || IsNoValue(b) ? m_f.Derivative(x) : (a - b) / (2.0 * h);
+}
+
+double KTPointPolisher::NarrowCurvature(double x)
+{
+    if (m_spacing <= std::max(1.0, std::fabs(x)))
+        return m_f.SecondDerivative(x);
+    const double h = kNarrowCurvatureStep * Scale(x);
+    const double a = F(x + h), c = F(x), b = F(x - h);
+    return IsNoValue(a) || IsNoValue(b) || IsNoValue(c) ? m_f.SecondDerivative(x) : (a - 2.0 * c + b) / (h * h);
+}
+
 bool KTPointPolisher::Confirmed(double x, bool curvature)
 {
     // The five-point formulas reach two steps out; beside a pole they can cross 0 where f' or
     // f'' does not. The function's own narrow differences, a little either side, must agree.
-    const double d = std::min(kConfirmStep * std::max(1.0, std::fabs(x)), 0.25 * m_spacing);
-    const double before = curvature ? m_f.SecondDerivative(x - d) : m_f.Derivative(x - d);
-    const double after = curvature ? m_f.SecondDerivative(x + d) : m_f.Derivative(x + d);
+    const double d = std::min(kConfirmStep * Scale(x), 0.25 * m_spacing);
+    const double before = curvature ? NarrowCurvature(x - d) : NarrowSlope(x - d);
+    const double after = curvature ? NarrowCurvature(x + d) : NarrowSlope(x + d);
     return !IsNoValue(before) && !IsNoValue(after) && before != 0.0 && after != 0.0 &&
            (before > 0.0) != (after > 0.0);
 }
 
 bool KTPointPolisher::SlopeContinuous(double x)
 {
-    const double d = std::min(kConfirmStep * std::max(1.0, std::fabs(x)), 0.25 * m_spacing);
-    const double l2 = m_f.Derivative(x - 2.0 * d), l1 = m_f.Derivative(x - d);
-    const double r1 = m_f.Derivative(x + d), r2 = m_f.Derivative(x + 2.0 * d);
+    const double d = std::min(kConfirmStep * Scale(x), 0.25 * m_spacing);
+    const double l2 = NarrowSlope(x - 2.0 * d), l1 = NarrowSlope(x - d);
+    const double r1 = NarrowSlope(x + d), r2 = NarrowSlope(x + 2.0 * d);
     if (IsNoValue(l2) || IsNoValue(l1) || IsNoValue(r1) || IsNoValue(r2))
         return true; // nothing to compare: the other checks decide
     // Where f' is smooth the step across x is of the order of each side's own change over d,
@@ -435,7 +459,7 @@ bool KTPointPolisher::SlopeContinuous(double x)
     const double value = F(x);
     const double rounding = IsNoValue(value) ? 0.0
                                              : kDerivativeRounding * DBL_EPSILON * std::fabs(value) /
-                                                   (kDerivativeStep * std::max(1.0, std::fabs(x)));
+                                                   (kDerivativeStep * Scale(x));
     return across <= kCornerRatio * sides + rounding;
 }
 
@@ -489,8 +513,8 @@ bool KTPointPolisher::PlaceTurningPoint(KTMarker& marker, double a, double b, do
     const double x0 = StableZero(false, a, b, scale);
     if (IsNoValue(x0) || IsNoValue(F(x0)) || !Confirmed(x0, false))
         return false;
-    const double d = std::min(kConfirmStep * std::max(1.0, std::fabs(x0)), 0.25 * m_spacing);
-    const bool maximum = m_f.Derivative(x0 - d) > 0.0; // rising into it, falling out of it
+    const double d = std::min(kConfirmStep * Scale(x0), 0.25 * m_spacing);
+    const bool maximum = NarrowSlope(x0 - d) > 0.0; // rising into it, falling out of it
     // Where f is as flat as a fourth power the slope's zero is only good to about 1e-8; the
     // values themselves still tell the lower (or higher) point apart there.
     const auto score = [&](double x) {

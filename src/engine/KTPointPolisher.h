@@ -90,6 +90,15 @@ public:
                                     const std::function<void(const KTBracketSearch::Bracket&)>& found);
 
 private:
+    /// The length the difference steps are parts of: max(1, |x|), and on a wide view no less
+    /// than a sample's spacing, so that near 0 a step still moves f by more than its rounding
+    /// (x^2/1e6 - 1e6 on a view four million wide).
+    double Scale(double x) const;
+    /// The function's own narrow differences for f' and f'' (KTFunction3::Derivative and
+    /// SecondDerivative); on a view wider than max(1, |x|) per sample, central differences over
+    /// the same parts of Scale(x).
+    double NarrowSlope(double x);
+    double NarrowCurvature(double x);
     /// The pole within [u, v], a few steps of rounding wide: where the values end, or where f
     /// changes sign, else the middle.
     double PoleInside(double u, double v);

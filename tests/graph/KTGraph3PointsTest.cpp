@@ -510,6 +510,17 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
     return ok;
 }
 
+/// The points of (x/s)^3 - 3(x/s).
+std::vector<SweepKind> ScaledCubic(double s)
+{
+    const double r = std::sqrt(3.0) * s;
+    return {{1, Fixed({{0, 0}})},
+            {2, Fixed({{-r, 0}, {0, 0}, {r, 0}})},
+            {6, Fixed({{-s, 2}})},
+            {7, Fixed({{s, -2}})},
+            {12, Fixed({{0, 0}})}};
+}
+
 /// The points of sin x + cos 2x = sin x + 1 - 2 sin^2 x, each once in every turn of 2 pi.
 std::vector<SweepKind> BumpsOfSinePlusCosine()
 {
@@ -736,6 +747,19 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
           {12, Fixed({{std::exp(1.5), 1.5 * std::exp(-1.5)}})},
           {16, atOrigin()},
           {17, atOrigin()}}},
+        // Wide views: near 0 the difference steps must still move f by more than its rounding.
+        {"y=x^2/1000000-1000000",
+         {1},
+         {0, 0, 2e6, 2e6, 1},
+         {0, 1, 2},
+         {{1, Fixed({{0, -1e6}})}, {2, Fixed({{-1e6, 0}, {1e6, 0}})}, {7, Fixed({{0, -1e6}})}}},
+        {"y=(x-1)^2/1000000-1000000",
+         {1},
+         {0, 0, 2e6, 2e6, 1},
+         {0, 1},
+         {{1, Fixed({{0, 1e-6 - 1e6}})}, {2, Fixed({{1 - 1e6, 0}, {1 + 1e6, 0}})}, {7, Fixed({{1, -1e6}})}}},
+        {"y=(x/100000)^3-3(x/100000)", {1}, {0, 0, 5e5, 5, 0}, {0, 1}, ScaledCubic(1e5)},
+        {"y=(x/100000000)^3-3(x/100000000)", {1}, {0, 0, 5e8, 5, 0}, {0}, ScaledCubic(1e8)},
         // Poles where |f| grows faster than any power, and beyond the largest double.
         {"y=exp(x^(-2))", {1}, {0, 0, 3, 5, 0}, {-1, 0, 1}, {{16, atOrigin()}, {17, Fixed({{0, 1}})}}},
         {"y=sinh((1.1x)^(-1))", {1}, {0, 0, 3, 5, 0}, {-1, 0, 1}, {{16, atOrigin()}, {17, atOrigin()}}},
