@@ -42,6 +42,10 @@ constexpr int kOverflowSteps = 60;
 constexpr int kPoleHalvings = 80;
 constexpr double kPoleSpan = 1e-6;
 constexpr int kPoleBrackets = 4;
+/// Where two curves are one: their gap at these multiples of a step either side stays within
+/// this many roundings of their size.
+constexpr double kCoincideSteps[] = {0.5, 1.0, 2.0, 4.0};
+constexpr double kCoincideRounding = 64.0;
 /// Values beyond this are as good as past the largest double.
 constexpr double kHugestValue = 1e300;
 /// Part of the last decade's gain that the next one keeps towards a pole (a logarithm keeps
@@ -622,6 +626,34 @@ void KTPointPolisher::PolishNear(KTMarker& marker)
     }
     if (!placed)
         marker.m_kind = KTMarkerNoneFound;
+}
+
+bool KTPointPolisher::CoincideNear(KTFunction3& first, KTFunction3& second, const KTPoint& point, double reach)
+{
+    const auto form = [](const KTFunction3& f) {
+        return f.Parts().m_polar || f.Parts().m_parametricX ? -1 : (f.Parts().m_inverse ? 1 : 0);
+    };
+    if (form(first) < 0 || form(first) != form(second) || !(reach > 0.0))
+        return false;
+    const double t = form(first) == 1 ? point.m_y : point.m_x;
+    for (const double k : kCoincideSteps) {
+        for (const double side : {-1.0, 1.0}) {
+            const double at = t + side * k * reach;
+            const double u = first.EvaluateValue(at, KTNoSecondValue);
+            const double v = second.EvaluateValue(at, KTNoSecondValue);
+            if (IsNoValue(u) || IsNoValue(v))
+                return false;
+            // The rounding of each is what its bound at the point allows (the size of its terms:
+            // (x+1)^2 - 2x - 1 carries that of 1 where it is x^2).
+            const auto rounding = [at](KTFunction3& f, double value) {
+                const KTInterval b = f.BoundValue(at, at);
+                return std::max(b.IsBounded() ? b.Width() : 0.0, DBL_EPSILON * std::fabs(value));
+            };
+            if (std::fabs(u - v) > kCoincideRounding * (rounding(first, u) + rounding(second, v)))
+                return false;
+        }
+    }
+    return true;
 }
 
 KTPoint KTPointPolisher::MeetNear(KTFunction3& first, KTFunction3& second, const KTPoint& start, double reach)

@@ -76,6 +76,10 @@ public:
     /// (x = f(y)) or one of each; (KTNoSecondValue, KTNoSecondValue) for any other pair and where
     /// the gap changes sign only through a pole or a jump, or not at all (curves that touch).
     static KTPoint MeetNear(KTFunction3& first, KTFunction3& second, const KTPoint& start, double reach);
+    /// The curves of `first` and `second`, both plain or both swapped, are one curve over a
+    /// stretch around `point` (some samples' spacing, `reach` being one): their gap is rounding
+    /// at every point looked at. Curves that coincide there meet at no point of it.
+    static bool CoincideNear(KTFunction3& first, KTFunction3& second, const KTPoint& point, double reach);
 
     /// Calls `found` with each bracket over which g changes sign between samples first..last of
     /// the buffer, in order. A sample where g is exactly 0 is stepped over, so that g touching 0

@@ -253,6 +253,11 @@ TEST(WindowPoints, IntersectionsMatchClosedFormsOnceEach)
         {"y=x^(1/3)", "y=x/2", {{-r2, -kRoot2}, {0, 0}, {r2, kRoot2}}},
         {"y=x", "x=y^2-2", {{-1, -1}, {2, 2}}},
         {"x=y^2", "x=2-y^2", {{1, -1}, {1, 1}}},
+        // One curve written two ways: their rounding crosses all along it, at no point of theirs.
+        {"y=x^2", "y=(x+1)^2-2x-1", {}},
+        {"x=y^3", "x=(y+1)^3-3y^2-3y-1", {}},
+        // The same curve to the bit: nothing to cross.
+        {"y=x^2+0*sin(x)", "y=x^2", {}},
     };
     for (const Row& row : rows) {
         WindowGraph graph("-2.7", "7.3", "-5", "5");
