@@ -33,8 +33,15 @@ constexpr int kDomainEndHalvings = 60;
 constexpr double kSamePixels = 1e-3;
 /// The same for r = f(angle): in view widths per radian, over this many view widths.
 constexpr double kPolarViewWidths = 10.0;
-constexpr double kFar = 100000.0;
-constexpr double kNearFar = 95000.0;
+/// The limit of f as x runs off is read at x = 10, 100, ... up to the last decade a double
+/// holds (or the last with a value): the values of the last this many decades must agree with
+/// the last one within this part of its size (or of the view's height, up to 1), and every
+/// value before them come nearer to it over each two decades.
+constexpr int kLimitDecades = 308;
+/// Values beyond this are as good as past the largest double.
+constexpr double kHugestValue = 1e300;
+constexpr int kLimitTail = 3;
+constexpr double kLimitAgree = 1e-11;
 /// Samples whose slopes must run smoothly into a change of sign found below the step.
 constexpr int kSmoothSamples = 10;
 constexpr int kStateStart = 1;
@@ -230,6 +237,14 @@ void KTCurveAnalyser::AnalyseCurve(bool resetExtents)
                 earlier.m_kind = KTMarkerNoneFound;
             else
                 repeated = earlier.m_kind == marker.m_kind;
+        }
+        // Where f has a hole on the axis (pi x^2 / x at 0) the root is the hole, which it has no
+        // value at: the hole is marked, not the root beside it.
+        for (int j = 0; j < first && !repeated && marker.m_kind == KTMarkerXIntercept; ++j) {
+            const KTMarker& hole = markers.m_markers[static_cast<std::size_t>(j)];
+            repeated = hole.m_kind == KTMarkerPointDiscontinuity &&
+                       std::fabs(hole.m_point.m_x - marker.m_point.m_x) <= same.m_x &&
+                       std::fabs(hole.m_point.m_y - marker.m_point.m_y) <= same.m_y;
         }
         if (repeated) {
             marker.m_kind = KTMarkerNoneFound;
@@ -528,9 +543,22 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
                 break;
             (IsNoValue(F(middle)) ? outside : inside) = middle;
         }
+        // Where the values end at the largest doubles, or where the bound is finite across the
+        // end, f has only grown past what the evaluator takes (e^(x^-2) near 0, sinh(1/x) where
+        // 1/x passes 200): its pole lies further in.
+        if (std::fabs(F(inside)) > kHugestValue ||
+            (IsNoValue(F(outside)) &&
+             m_f.BoundValue(std::min(inside, outside), std::max(inside, outside)).IsBounded()))
+            continue;
         if (polisher.Grows(inside, spacing))
             add(inside);
     }
+
+    // A pole beside which f has a value on both sides, but off the view on one at least, and no
+    // sign change (e^(cosec x) is 0 on one side of each), shows in the bounds of its step.
+    for (int i = 0; i + 1 < count && markers.m_count < KTCurveValues::MarkerCountLimit; ++i)
+        if (has(i) && has(i + 1) && (!point(i).m_draw || !point(i + 1).m_draw))
+            add(polisher.PoleWithinBound(point(i).m_point.m_x, point(i + 1).m_point.m_x));
 
     // The sampler broke the curve at every pole its bounds showed. A list without bounds (one
     // that does not compile) may hide one in a run of points off the view between two drawn
@@ -556,6 +584,36 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
     }
 }
 
+double KTCurveAnalyser::LimitTowards(double side, double height)
+{
+    std::vector<double> values;
+    for (int k = 1; k <= kLimitDecades; ++k) {
+        const double v = F(side * std::pow(10.0, k));
+        if (IsNoValue(v))
+            break;
+        values.push_back(v);
+    }
+    const int count = static_cast<int>(values.size());
+    if (count < kLimitTail + 1)
+        return KTNoSecondValue;
+    const double limit = values.back();
+    const double agree = kLimitAgree * std::max(std::fabs(limit), std::min(1.0, height));
+    const auto distance = [&](int k) { return std::fabs(values[static_cast<std::size_t>(k)] - limit); };
+    // The first decade from which f stays at its limit; before it f must keep coming nearer
+    // (sin(x)/x does, however it turns). Where it only lands on a value when x grows past the
+    // doubles' reach ((1 + 1/x)^x becomes 1^x) it was not coming nearer.
+    int settled = count;
+    while (settled > 0 && distance(settled - 1) <= agree)
+        --settled;
+    if (settled > count - kLimitTail)
+        return KTNoSecondValue;
+    for (int k = 0; k < settled && k + 2 < count; ++k)
+        if (distance(k) > agree && !(distance(k + 2) < distance(k)))
+            return KTNoSecondValue;
+    // A limit of 0 reads as 0, not as the tiny value f has at the last decade.
+    return std::fabs(limit) <= agree ? 0.0 : limit;
+}
+
 void KTCurveAnalyser::AddHorizontalAsymptote()
 {
     const KTAxes* axes = m_f.Data().m_owner;
@@ -564,35 +622,20 @@ void KTCurveAnalyser::AddHorizontalAsymptote()
     const KTFunctionDomain& domain = m_f.Data().m_domain;
     const double ymin = axes->m_yAxis.m_min;
     const double ymax = axes->m_yAxis.m_max;
-    const auto flat = [&](double at) {
-        const double d = m_f.Derivative(at);
-        return !IsNoValue(d) && AlmostEqual(d, 0.0, 1e-8);
-    };
+    const double height = ymax - ymin;
     const auto inView = [&](double v) { return !IsNoValue(v) && ymin < v && v < ymax; };
-    const bool lowOpen = domain.m_lowEnd == KTFunctionDomain::EndUnbounded;
-    const bool highOpen = domain.m_highEnd == KTFunctionDomain::EndUnbounded;
-
-    const double low = F(-kFar);
-    const double high = F(kFar);
-    if (lowOpen && highOpen && !IsNoValue(low) && !IsNoValue(high) && std::fabs(low - high) < 0.005 &&
-        flat(-kFar) && flat(kFar) && inView(low)) {
-        AddComputed(0.0, (high + low) / 2.0, KTMarkerHorizontalAsymptote);
-        return;
-    }
-    if (lowOpen) {
-        const double near = F(-kNearFar);
-        if (!IsNoValue(low) && !IsNoValue(near) && std::fabs(low - near) < 0.005 && flat(-kFar) &&
-            inView(low)) {
-            AddComputed(0.0, low, KTMarkerHorizontalAsymptote);
-            return;
-        }
-    }
-    if (highOpen) {
-        const double near = F(kNearFar);
-        if (!IsNoValue(high) && !IsNoValue(near) && std::fabs(high - near) < 0.005 && flat(kFar) &&
-            inView(high))
-            AddComputed(0.0, high, KTMarkerHorizontalAsymptote);
-    }
+    // Each end that runs off has the asymptote of its limit, where f converges to one; both ends
+    // with one limit have one asymptote, atan x has two.
+    const double low =
+        domain.m_lowEnd == KTFunctionDomain::EndUnbounded ? LimitTowards(-1.0, height) : KTNoSecondValue;
+    const double high =
+        domain.m_highEnd == KTFunctionDomain::EndUnbounded ? LimitTowards(1.0, height) : KTNoSecondValue;
+    if (inView(low))
+        AddComputed(0.0, low, KTMarkerHorizontalAsymptote);
+    const bool same = !IsNoValue(low) && !IsNoValue(high) &&
+                      std::fabs(low - high) <= kLimitAgree * std::max({std::fabs(low), std::fabs(high), 1.0});
+    if (inView(high) && !same)
+        AddComputed(0.0, high, KTMarkerHorizontalAsymptote);
 }
 
 void KTCurveAnalyser::AddPolarInflections(KTPointPolisher& polisher)

@@ -56,6 +56,10 @@ private:
     void AnalyseExplicit();
     void AddVerticalAsymptotes(KTPointPolisher& polisher);
     void AddHorizontalAsymptote();
+    /// The limit of f as x runs off towards -infinity (side -1) or +infinity (side 1), by the
+    /// values at growing powers of ten; KTNoSecondValue where f does not converge. `height` is
+    /// the view's, which sets how near a limit of 0 must come.
+    double LimitTowards(double side, double height);
     void AddPolarInflections(KTPointPolisher& polisher);
     void AnalysePoints();
     void Refine(int index, KTPointPolisher& polisher);

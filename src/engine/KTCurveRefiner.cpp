@@ -409,8 +409,11 @@ void KTCurveRefiner::FindDiscontinuityCandidates()
         const int index = KTCurveValues::AddMarker(markers, marker);
         // The divisor's zero lies between the two samples; where the sign changes there without
         // one, the wider search decides.
+        // A sample on the zero itself is the zero (a divisor 1.1x sampled at 0).
         const double root =
-            KTPointPolisher(m_f, m_f.m_tolerance).RootBetween(before.m_point.m_x, point.m_point.m_x);
+            point.m_point.m_y == 0.0
+                ? point.m_point.m_x
+                : KTPointPolisher(m_f, m_f.m_tolerance).RootBetween(before.m_point.m_x, point.m_point.m_x);
         if (IsNoValue(root)) {
             RefineRoot(index, 0.0);
         } else {

@@ -7,9 +7,11 @@
 #include "engine/KTFunction3.h"
 
 #include "foundation/KTLocaleChars.h"
+#include "foundation/KTSentinelValues.h"
 #include "typeset/KTEEquation.h"
 #include "typeset/KTEOptions.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -600,6 +602,28 @@ void KTFunction3::InterpretText()
     BuildDiscontinuityList();
 }
 
+namespace {
+
+/// Tokens first..last of the list are a constant below 0 (no variable, no family constant).
+bool NegativeConstant(const ASTokenList& list, int first, int last)
+{
+    if (first < 0 || last < first)
+        return false;
+    ASTokenList exponent(last + 1 - first);
+    for (int k = first; k <= last; ++k) {
+        const int kind = list.KindAt(k);
+        if (ASIsVariableKind(kind))
+            return false;
+        exponent.Append(kind, list.At(k).m_value);
+    }
+    if (!KTEvaluationProgram::IsWellFormed(exponent))
+        return false;
+    const double v = KTEvaluateTokens(exponent, KTEvaluationInputs{});
+    return std::isfinite(v) && v < 0.0 && v != KTUndefinedValue && v != KTNoSecondValue;
+}
+
+} // namespace
+
 // Where a divisor changes sign the function has a pole or a hole; the calculation samples the
 // divisors' product for those sign changes. The asymptote and hole markers are drawn upright on
 // the x axis, so only the plain form y = f(x) has them.
@@ -624,15 +648,11 @@ void KTFunction3::BuildDiscontinuityList()
     };
     // Divisors already in the product, as (first, length) within it.
     std::vector<std::pair<int, int>> taken;
-    for (int i = 1; i < branch->GetCount(); ++i) {
-        if (branch->KindAt(i) != ASKind::Divide)
-            continue;
-        const int first = KTEvaluationProgram::OperandStart(*branch, i - 1);
-        if (first < 0 || !KTEvaluationProgram::ReadsX(*branch, first, i - 1))
-            continue;
+    const auto addDivisor = [&](int first, int last) {
+        if (first < 0 || !KTEvaluationProgram::ReadsX(*branch, first, last))
+            return;
         // u^2, sqrt(u) and |u| vanish where u does, but keep one sign there; u itself changes
         // sign (1/x^2 and 1/sqrt(x) have their asymptote at the zero of x).
-        int last = i - 1;
         for (;;) {
             const int kind = branch->KindAt(last);
             if ((kind == ASKind::Sqrt || kind == ASKind::Abs) && last > first) {
@@ -645,7 +665,7 @@ void KTFunction3::BuildDiscontinuityList()
             }
         }
         if (!KTEvaluationProgram::ReadsX(*branch, first, last))
-            continue;
+            return;
         const int length = last + 1 - first;
         bool repeated = false;
         for (const auto& [at, n] : taken)
@@ -653,13 +673,23 @@ void KTFunction3::BuildDiscontinuityList()
         // A divisor that does not fit whole is left out: the product stays one expression.
         const int needed = length + (taken.empty() ? 0 : 1);
         if (repeated || out->GetCount() + needed > out->Capacity())
-            continue;
+            return;
         const int at = out->GetCount();
         for (int k = first; k <= last; ++k)
             out->Append(branch->KindAt(k), branch->At(k).m_value);
         if (!taken.empty())
             out->Append(ASKind::Multiply);
         taken.emplace_back(at, length);
+    };
+    for (int i = 1; i < branch->GetCount(); ++i) {
+        if (branch->KindAt(i) == ASKind::Divide) {
+            addDivisor(KTEvaluationProgram::OperandStart(*branch, i - 1), i - 1);
+        } else if (branch->KindAt(i) == ASKind::Power) {
+            // u^(-2) is 1/u^2: a power whose exponent is a negative constant divides by its base.
+            const int exponent = KTEvaluationProgram::OperandStart(*branch, i - 1);
+            if (exponent >= 1 && NegativeConstant(*branch, exponent, i - 1))
+                addDivisor(KTEvaluationProgram::OperandStart(*branch, exponent - 1), exponent - 1);
+        }
     }
     if (!KTEvaluationProgram::IsWellFormed(*out))
         out->Clear();

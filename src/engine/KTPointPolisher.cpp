@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 using KTCurveValues::IsNoValue;
 
@@ -33,6 +35,19 @@ constexpr int kGrowthDecades = 13;
 constexpr int kGrowthLeast = 3;
 constexpr double kGrowthFloor = 64.0;
 constexpr double kGrowthHuge = 1e15;
+/// Where f has no value right beside a pole, its values end huge where they end (they run past
+/// the largest double, as e^(x^-2) does at 0), found within this many steps out and back.
+constexpr int kOverflowSteps = 60;
+/// Halvings of a step by its bounds that place a pole within it to the double.
+constexpr int kPoleHalvings = 80;
+constexpr double kPoleSpan = 1e-6;
+constexpr int kPoleBrackets = 4;
+/// Where two curves are one: their gap at these multiples of a step either side stays within
+/// this many roundings of their size.
+constexpr double kCoincideSteps[] = {0.5, 1.0, 2.0, 4.0};
+constexpr double kCoincideRounding = 64.0;
+/// Values beyond this are as good as past the largest double.
+constexpr double kHugestValue = 1e300;
 /// Part of the last decade's gain that the next one keeps towards a pole (a logarithm keeps
 /// nine tenths of it; a point 1e-8 beside a pole keeps a tenth).
 constexpr double kGainKept = 0.5;
@@ -52,6 +67,7 @@ constexpr double kCornerRatio = 4.0;
 /// multiple of the rounding of f that its differences are allowed.
 constexpr double kDerivativeStep = 1e-5;
 constexpr double kDerivativeRounding = 100.0;
+constexpr double kNarrowCurvatureStep = 1e-4;
 /// Times a difference step is made four times narrower or wider while its zero settles.
 constexpr int kStepLevels = 5;
 /// Part of a sample's spacing, and least number of doubles, around a point over which f must
@@ -80,9 +96,14 @@ double KTPointPolisher::F(double x)
     return m_f.EvaluateValue(x, KTNoSecondValue);
 }
 
+double KTPointPolisher::Scale(double x) const
+{
+    return std::max({1.0, std::fabs(x), m_spacing});
+}
+
 double KTPointPolisher::Slope(double x, double scale)
 {
-    const double h = scale * std::min(kSlopeStep * std::max(1.0, std::fabs(x)), m_spacing);
+    const double h = scale * std::min(kSlopeStep * Scale(x), m_spacing);
     const double f2 = F(x + 2.0 * h), f1 = F(x + h), b1 = F(x - h), b2 = F(x - 2.0 * h);
     if (IsNoValue(f2) || IsNoValue(f1) || IsNoValue(b1) || IsNoValue(b2))
         return m_f.Derivative(x);
@@ -96,7 +117,7 @@ double KTPointPolisher::Curvature(double x, double scale)
 
 double KTPointPolisher::Curvature(double x, double scale, double fx)
 {
-    const double h = scale * std::min(kCurvatureStep * std::max(1.0, std::fabs(x)), m_spacing);
+    const double h = scale * std::min(kCurvatureStep * Scale(x), m_spacing);
     const double f2 = F(x + 2.0 * h), f1 = F(x + h), f0 = fx, b1 = F(x - h), b2 = F(x - 2.0 * h);
     if (IsNoValue(f2) || IsNoValue(f1) || IsNoValue(f0) || IsNoValue(b1) || IsNoValue(b2))
         return m_f.SecondDerivative(x);
@@ -131,9 +152,13 @@ double KTPointPolisher::RootBetween(double a, double b)
 bool KTPointPolisher::Grows(double x, double width)
 {
     // A bound of f near x that is finite rules a pole out at once, however f's values turn
-    // (sin(1/x) at 0). A list without bounds gives no finite one.
+    // (sin(1/x) at 0), unless some points there have no value and the bound is huge: past them
+    // f may have grown beyond what the evaluator takes (sinh(1/x) has none where 1/x passes
+    // 200). A list
+    // without bounds gives no finite one.
     const double near = kGrowthStart * width;
-    if (m_f.BoundValue(x - near, x + near).IsBounded())
+    const KTInterval bound = m_f.BoundValue(x - near, x + near);
+    if (bound.IsBounded() && (!bound.IsPartial() || std::max(-bound.m_lo, bound.m_hi) < kGrowthHuge))
         return false;
     // Towards a pole |f| rises from each distance to the next one ten times nearer, in the last
     // decades before x at least, by a gain that does not fade: tenfold for 1/x, by a nearly
@@ -152,8 +177,10 @@ bool KTPointPolisher::Grows(double x, double width)
                 break;
             const double v = F(x + side * d);
             if (IsNoValue(v)) {
-                // Past a huge value: too large for a double; else the end of the domain.
-                overflows = previous > kGrowthHuge;
+                // Past a huge value: too large for a double (or for the evaluator); else the end
+                // of the domain. Where the values end, further out, tells (e^(x^-2) at 0 has
+                // none from the first decade on, sinh(1/x) none past 1/x = 200).
+                overflows = previous > kGrowthHuge || OverflowsTowards(x, x + side * d, previous);
                 break;
             }
             const double m = std::fabs(v);
@@ -167,6 +194,109 @@ bool KTPointPolisher::Grows(double x, double width)
             return true;
     }
     return false;
+}
+
+bool KTPointPolisher::OverflowsTowards(double x, double from, double above)
+{
+    // Out from `from`, away from x, to the first value; then back to where the values end.
+    const double direction = from > x ? 1.0 : -1.0;
+    double step = std::fabs(from - x);
+    double outside = from;
+    double inside = from;
+    bool found = false;
+    for (int k = 0; k < kOverflowSteps && !found; ++k) {
+        inside = outside + direction * step;
+        found = !IsNoValue(F(inside));
+        if (!found)
+            outside = inside;
+        step *= 2.0;
+    }
+    if (!found)
+        return false;
+    for (int k = 0; k < kOverflowSteps; ++k) {
+        const double middle = inside + 0.5 * (outside - inside);
+        if (middle == inside || middle == outside)
+            break;
+        (IsNoValue(F(middle)) ? outside : inside) = middle;
+    }
+    const double end = std::fabs(F(inside));
+    return end >= kGrowthHuge && end > above;
+}
+
+double KTPointPolisher::PoleWithinBound(double a, double b)
+{
+    // A bound that is all beyond the largest doubles is where f overflows, not its pole.
+    const auto holds = [this](double u, double v) {
+        const KTInterval r = m_f.BoundValue(u, v);
+        return !r.IsEmpty() && !r.IsBounded() && r.m_lo < kHugestValue && r.m_hi > -kHugestValue;
+    };
+    if (b < a)
+        std::swap(a, b);
+    const double width = b - a;
+    if (!holds(a, b))
+        return KTNoSecondValue;
+    // The halves whose bounds are not finite: the one holding the pole, and beside it perhaps
+    // one where f only runs past the doubles (e^(cosec x) just short of its pole); those narrow
+    // down until they lie within the overflow and hold no more. Right beside the pole the
+    // bounds' allowance for rounding holds it in every piece: they stop there.
+    const double narrow = kPoleSpan * width;
+    std::vector<std::pair<double, double>> held = {{a, b}};
+    for (int k = 0; k < kPoleHalvings; ++k) {
+        std::vector<std::pair<double, double>> next;
+        bool halved = false;
+        for (const auto& [u, v] : held) {
+            const double middle = u + 0.5 * (v - u);
+            if (v - u <= narrow || middle == u || middle == v) {
+                next.emplace_back(u, v);
+                continue;
+            }
+            halved = true;
+            if (holds(u, middle))
+                next.emplace_back(u, middle);
+            if (holds(middle, v))
+                next.emplace_back(middle, v);
+        }
+        // Narrow pieces that touch are one stretch.
+        held.clear();
+        for (const auto& piece : next) {
+            if (!held.empty() && held.back().second == piece.first && piece.second - piece.first <= narrow &&
+                held.back().second - held.back().first <= 2.0 * narrow)
+                held.back().second = piece.second;
+            else
+                held.push_back(piece);
+        }
+        if (static_cast<int>(held.size()) > kPoleBrackets)
+            return KTNoSecondValue; // the bounds only widen with the step (x/x)
+        if (!halved)
+            break;
+    }
+    for (const auto& [u, v] : held) {
+        if (v - u > 2.0 * narrow)
+            continue;
+        const double x = PoleInside(u, v);
+        if (Grows(x, width))
+            return x;
+    }
+    return KTNoSecondValue;
+}
+
+double KTPointPolisher::PoleInside(double u, double v)
+{
+    double fu = F(u);
+    double fv = F(v);
+    if (IsNoValue(fu) != IsNoValue(fv)) {
+        // The values end at the pole on one side (e^(cosec x) has none just before it).
+        for (int k = 0; k < kOverflowSteps; ++k) {
+            const double middle = u + 0.5 * (v - u);
+            if (middle == u || middle == v)
+                break;
+            (IsNoValue(F(middle)) == IsNoValue(fu) ? u : v) = middle;
+        }
+        return IsNoValue(fu) ? v : u;
+    }
+    if (!IsNoValue(fu) && !IsNoValue(fv) && KTBracketSearch::ChangesSign(fu, fv) && fu != 0.0 && fv != 0.0)
+        return KTBracketSearch::Bisect([this](double x) { return F(x); }, u, v, fu, fv).x;
+    return u + 0.5 * (v - u);
 }
 
 double KTPointPolisher::PoleBetween(double a, double b)
@@ -289,22 +419,40 @@ bool KTPointPolisher::SignChangeNear(const std::function<double(double)>& g, con
     return have;
 }
 
+double KTPointPolisher::NarrowSlope(double x)
+{
+    if (m_spacing <= std::max(1.0, std::fabs(x)))
+        return m_f.Derivative(x);
+    const double h = kDerivativeStep * Scale(x);
+    const double a = F(x + h), b = F(x - h);
+    return IsNoValue(a) || IsNoValue(b) ? m_f.Derivative(x) : (a - b) / (2.0 * h);
+}
+
+double KTPointPolisher::NarrowCurvature(double x)
+{
+    if (m_spacing <= std::max(1.0, std::fabs(x)))
+        return m_f.SecondDerivative(x);
+    const double h = kNarrowCurvatureStep * Scale(x);
+    const double a = F(x + h), c = F(x), b = F(x - h);
+    return IsNoValue(a) || IsNoValue(b) || IsNoValue(c) ? m_f.SecondDerivative(x) : (a - 2.0 * c + b) / (h * h);
+}
+
 bool KTPointPolisher::Confirmed(double x, bool curvature)
 {
     // The five-point formulas reach two steps out; beside a pole they can cross 0 where f' or
     // f'' does not. The function's own narrow differences, a little either side, must agree.
-    const double d = std::min(kConfirmStep * std::max(1.0, std::fabs(x)), 0.25 * m_spacing);
-    const double before = curvature ? m_f.SecondDerivative(x - d) : m_f.Derivative(x - d);
-    const double after = curvature ? m_f.SecondDerivative(x + d) : m_f.Derivative(x + d);
+    const double d = std::min(kConfirmStep * Scale(x), 0.25 * m_spacing);
+    const double before = curvature ? NarrowCurvature(x - d) : NarrowSlope(x - d);
+    const double after = curvature ? NarrowCurvature(x + d) : NarrowSlope(x + d);
     return !IsNoValue(before) && !IsNoValue(after) && before != 0.0 && after != 0.0 &&
            (before > 0.0) != (after > 0.0);
 }
 
 bool KTPointPolisher::SlopeContinuous(double x)
 {
-    const double d = std::min(kConfirmStep * std::max(1.0, std::fabs(x)), 0.25 * m_spacing);
-    const double l2 = m_f.Derivative(x - 2.0 * d), l1 = m_f.Derivative(x - d);
-    const double r1 = m_f.Derivative(x + d), r2 = m_f.Derivative(x + 2.0 * d);
+    const double d = std::min(kConfirmStep * Scale(x), 0.25 * m_spacing);
+    const double l2 = NarrowSlope(x - 2.0 * d), l1 = NarrowSlope(x - d);
+    const double r1 = NarrowSlope(x + d), r2 = NarrowSlope(x + 2.0 * d);
     if (IsNoValue(l2) || IsNoValue(l1) || IsNoValue(r1) || IsNoValue(r2))
         return true; // nothing to compare: the other checks decide
     // Where f' is smooth the step across x is of the order of each side's own change over d,
@@ -315,7 +463,7 @@ bool KTPointPolisher::SlopeContinuous(double x)
     const double value = F(x);
     const double rounding = IsNoValue(value) ? 0.0
                                              : kDerivativeRounding * DBL_EPSILON * std::fabs(value) /
-                                                   (kDerivativeStep * std::max(1.0, std::fabs(x)));
+                                                   (kDerivativeStep * Scale(x));
     return across <= kCornerRatio * sides + rounding;
 }
 
@@ -369,8 +517,8 @@ bool KTPointPolisher::PlaceTurningPoint(KTMarker& marker, double a, double b, do
     const double x0 = StableZero(false, a, b, scale);
     if (IsNoValue(x0) || IsNoValue(F(x0)) || !Confirmed(x0, false))
         return false;
-    const double d = std::min(kConfirmStep * std::max(1.0, std::fabs(x0)), 0.25 * m_spacing);
-    const bool maximum = m_f.Derivative(x0 - d) > 0.0; // rising into it, falling out of it
+    const double d = std::min(kConfirmStep * Scale(x0), 0.25 * m_spacing);
+    const bool maximum = NarrowSlope(x0 - d) > 0.0; // rising into it, falling out of it
     // Where f is as flat as a fourth power the slope's zero is only good to about 1e-8; the
     // values themselves still tell the lower (or higher) point apart there.
     const auto score = [&](double x) {
@@ -478,6 +626,34 @@ void KTPointPolisher::PolishNear(KTMarker& marker)
     }
     if (!placed)
         marker.m_kind = KTMarkerNoneFound;
+}
+
+bool KTPointPolisher::CoincideNear(KTFunction3& first, KTFunction3& second, const KTPoint& point, double reach)
+{
+    const auto form = [](const KTFunction3& f) {
+        return f.Parts().m_polar || f.Parts().m_parametricX ? -1 : (f.Parts().m_inverse ? 1 : 0);
+    };
+    if (form(first) < 0 || form(first) != form(second) || !(reach > 0.0))
+        return false;
+    const double t = form(first) == 1 ? point.m_y : point.m_x;
+    for (const double k : kCoincideSteps) {
+        for (const double side : {-1.0, 1.0}) {
+            const double at = t + side * k * reach;
+            const double u = first.EvaluateValue(at, KTNoSecondValue);
+            const double v = second.EvaluateValue(at, KTNoSecondValue);
+            if (IsNoValue(u) || IsNoValue(v))
+                return false;
+            // The rounding of each is what its bound at the point allows (the size of its terms:
+            // (x+1)^2 - 2x - 1 carries that of 1 where it is x^2).
+            const auto rounding = [at](KTFunction3& f, double value) {
+                const KTInterval b = f.BoundValue(at, at);
+                return std::max(b.IsBounded() ? b.Width() : 0.0, DBL_EPSILON * std::fabs(value));
+            };
+            if (std::fabs(u - v) > kCoincideRounding * (rounding(first, u) + rounding(second, v)))
+                return false;
+        }
+    }
+    return true;
 }
 
 KTPoint KTPointPolisher::MeetNear(KTFunction3& first, KTFunction3& second, const KTPoint& start, double reach)

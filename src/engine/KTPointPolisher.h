@@ -40,6 +40,10 @@ public:
     /// The pole of f between a and b (by halving a sign change, else where |f| is largest), or
     /// KTNoSecondValue when |f| stays bounded there.
     double PoleBetween(double a, double b);
+    /// The pole of f between a and b that the bounds of f show, halving to the half whose bound
+    /// is not finite (e^(cosec x) has no value on one side of its poles, and no sign change), or
+    /// KTNoSecondValue when they show none or |f| stays bounded there.
+    double PoleWithinBound(double a, double b);
     /// |f| grows without bound towards x from at least one side, judged within a small part of
     /// `width` (the bracket or sample spacing the candidate came from).
     bool Grows(double x, double width);
@@ -72,6 +76,10 @@ public:
     /// (x = f(y)) or one of each; (KTNoSecondValue, KTNoSecondValue) for any other pair and where
     /// the gap changes sign only through a pole or a jump, or not at all (curves that touch).
     static KTPoint MeetNear(KTFunction3& first, KTFunction3& second, const KTPoint& start, double reach);
+    /// The curves of `first` and `second`, both plain or both swapped, are one curve over a
+    /// stretch around `point` (some samples' spacing, `reach` being one): their gap is rounding
+    /// at every point looked at. Curves that coincide there meet at no point of it.
+    static bool CoincideNear(KTFunction3& first, KTFunction3& second, const KTPoint& point, double reach);
 
     /// Calls `found` with each bracket over which g changes sign between samples first..last of
     /// the buffer, in order. A sample where g is exactly 0 is stepped over, so that g touching 0
@@ -86,6 +94,22 @@ public:
                                     const std::function<void(const KTBracketSearch::Bracket&)>& found);
 
 private:
+    /// The length the difference steps are parts of: max(1, |x|), and on a wide view no less
+    /// than a sample's spacing, so that near 0 a step still moves f by more than its rounding
+    /// (x^2/1e6 - 1e6 on a view four million wide).
+    double Scale(double x) const;
+    /// The function's own narrow differences for f' and f'' (KTFunction3::Derivative and
+    /// SecondDerivative); on a view wider than max(1, |x|) per sample, central differences over
+    /// the same parts of Scale(x).
+    double NarrowSlope(double x);
+    double NarrowCurvature(double x);
+    /// The pole within [u, v], a few steps of rounding wide: where the values end, or where f
+    /// changes sign, else the middle.
+    double PoleInside(double u, double v);
+    /// f has no value at `from`, beside x, because its values grew past what the evaluator
+    /// takes between there and where they end further out, huge and above `above` (not at the
+    /// end of its domain).
+    bool OverflowsTowards(double x, double from, double above);
     /// The sign change of g near sample `index` (within `reach` samples, or `ahead` after it
     /// when that is more), the one nearest the candidate; false when there is none.
     bool SignChangeNear(const std::function<double(double)>& g, const KTCurvePointBuffer& buffer, int index,

@@ -402,7 +402,7 @@ void KTGraph3::IntersectPair(int i, int j)
                             if (!(std::fabs(found.m_x - sx) <= reach && std::fabs(found.m_y - sy) <= reach))
                                 continue;
                         }
-                        if (AlreadyFound(i, j, found))
+                        if (AlreadyFound(i, j, found) || KTPointPolisher::CoincideNear(*fi, *fj, found, reach))
                             continue;
                         // Only a search that converged gives a point; a failed one would put a
                         // marker at the sentinel coordinates, far outside the graph.

@@ -200,15 +200,45 @@ TEST_F(CurvePoints, DiscontinuitiesAreClassified)
     EXPECT_NEAR(Markers(KTMarkerHorizontalAsymptote)[0].m_point.m_y, 0.0, 1e-9);
 }
 
-TEST_F(CurvePoints, AtanHasOneHorizontalAsymptoteFromTheLowEnd)
+TEST_F(CurvePoints, LevelAsymptotesLieAtTheLimitsWhereTheFunctionConverges)
 {
-    kttest::SetAxes(axes, -10, 10, -5, 5);
-    kttest::Prepare(f, Form::Explicit, "x ATAN");
-    kttest::Recalculate(f);
-    const std::vector<KTMarker> h = Markers(KTMarkerHorizontalAsymptote);
-    ASSERT_EQ(h.size(), 1u);
-    EXPECT_DOUBLE_EQ(h[0].m_point.m_y, std::atan(-100000.0));
-    EXPECT_DOUBLE_EQ(h[0].m_point.m_x, 0.0);
+    const double pi = 3.14159265358979323846;
+    const struct
+    {
+        const char* postfix;
+        std::vector<double> limits; ///< sorted
+    } rows[] = {
+        {"x ATAN", {-pi / 2, pi / 2}},
+        {"100 x 70 - /", {0}},
+        {"x SIN x /", {0}},
+        {"x LN x /", {0}},
+        {"x 2 ^ x 2 ^ 1 + /", {1}},
+        {"x EXP", {0}},
+        {"x -2 ^ EXP", {1}},
+        {"x x ABS /", {-1, 1}},
+        {"3", {3}},
+        // No limit: bounded but turning, growing, or too slow to tell from its rounding.
+        {"x SIN", {}},
+        {"2 x * 1 +", {}},
+        {"1 x LN /", {}},
+        // (1 + 1/x)^x tends to e, but 1 + 1/x rounds to 1 long before it gets there: it lands on
+        // 1 without coming nearer to it, which is no limit.
+        {"1 1 x / + x ^", {}},
+    };
+    for (const auto& row : rows) {
+        kttest::SetAxes(axes, -10, 10, -5, 5);
+        kttest::Prepare(f, Form::Explicit, row.postfix);
+        kttest::Recalculate(f);
+        std::vector<double> found;
+        for (const KTMarker& m : Markers(KTMarkerHorizontalAsymptote)) {
+            EXPECT_EQ(m.m_point.m_x, 0.0) << row.postfix;
+            found.push_back(m.m_point.m_y);
+        }
+        std::sort(found.begin(), found.end());
+        ASSERT_EQ(found.size(), row.limits.size()) << row.postfix;
+        for (std::size_t i = 0; i < found.size(); ++i)
+            EXPECT_DOUBLE_EQ(found[i], row.limits[i]) << row.postfix;
+    }
 }
 
 TEST_F(CurvePoints, DomainEndsAndIntercepts)

@@ -54,8 +54,10 @@ public:
     std::vector<KTPoint> Points(int kind) const
     {
         std::vector<KTPoint> points;
+        // Level asymptotes all lie at x = 0: told apart by their y.
         for (const KTMarker& m : Markers(kind))
-            if (points.empty() || std::fabs(points.back().m_x - m.m_point.m_x) > 1e-6)
+            if (points.empty() || std::fabs(points.back().m_x - m.m_point.m_x) > 1e-6 ||
+                (kind == KTMarkerHorizontalAsymptote && std::fabs(points.back().m_y - m.m_point.m_y) > 1e-6))
                 points.push_back(m.m_point);
         return points;
     }
@@ -259,8 +261,8 @@ TEST(TypedPoints, MarkersMatchClosedForms)
          -10,
          10,
          {{KTMarkerXIntercept, {{-1, 0}, {1, 0}}}, {KTMarkerVerticalAsymptote, {{0, 0}}}}},
-        // A jump is no asymptote and no root; the low end's limit is the one horizontal asymptote.
-        {"y = x/abs(x)", 1, -10, 10, -10, 10, {{KTMarkerHorizontalAsymptote, {{0, -1}}}}},
+        // A jump is no asymptote and no root; each end is level at its own limit.
+        {"y = x/abs(x)", 1, -10, 10, -10, 10, {{KTMarkerHorizontalAsymptote, {{0, -1}, {0, 1}}}}},
         // Degrees: each pole found however gently the curve leaves the view, at the evaluator's
         // (k + 1/2) pi 57.29577951.
         {"y = tan(x)",
@@ -273,7 +275,7 @@ TEST(TypedPoints, MarkersMatchClosedForms)
           {KTMarkerXIntercept, Multiples(kPi * 57.29577951, -2, 2, 0, 0)},
           {KTMarkerInflection, Multiples(kPi * 57.29577951, -2, 2, 0, 0)},
           {KTMarkerVerticalAsymptote, Multiples(kPi * 57.29577951, -2, 1, kPi * 57.29577951 / 2, 0)}}},
-        // The two limits differ: the low end alone gives the asymptote, at f(-100000).
+        // The two limits differ: an asymptote at each.
         {"y = atan(x)",
          1,
          -10,
@@ -283,7 +285,7 @@ TEST(TypedPoints, MarkersMatchClosedForms)
          {{KTMarkerYIntercept, {{0, 0}}},
           {KTMarkerXIntercept, {{0, 0}}},
           {KTMarkerInflection, {{0, 0}}},
-          {KTMarkerHorizontalAsymptote, {{0, std::atan(-100000.0)}}}}},
+          {KTMarkerHorizontalAsymptote, {{0, -kPi / 2}, {0, kPi / 2}}}}},
         {"y = x^2; [0, 2]",
          1,
          -10,

@@ -5,6 +5,7 @@
 // drawn curve.
 
 #include "engine/KTFunction3.h"
+#include "engine/ASTokenList.h"
 #include "foundation/KTSentinelValues.h"
 #include "graph/KTGraph3.h"
 #include "platform/KTDC.h"
@@ -252,6 +253,11 @@ TEST(WindowPoints, IntersectionsMatchClosedFormsOnceEach)
         {"y=x^(1/3)", "y=x/2", {{-r2, -kRoot2}, {0, 0}, {r2, kRoot2}}},
         {"y=x", "x=y^2-2", {{-1, -1}, {2, 2}}},
         {"x=y^2", "x=2-y^2", {{1, -1}, {1, 1}}},
+        // One curve written two ways: their rounding crosses all along it, at no point of theirs.
+        {"y=x^2", "y=(x+1)^2-2x-1", {}},
+        {"x=y^3", "x=(y+1)^3-3y^2-3y-1", {}},
+        // The same curve to the bit: nothing to cross.
+        {"y=x^2+0*sin(x)", "y=x^2", {}},
     };
     for (const Row& row : rows) {
         WindowGraph graph("-2.7", "7.3", "-5", "5");
@@ -351,7 +357,7 @@ struct SweepView
 /// What a row checks beside its points.
 enum SweepChecks {
     kEdges = 1,          ///< every piece of the drawn curve ends at the view's edge
-    kAsymptotesOnly = 2, ///< too many points to check: only the asymptotes are
+    kAsymptotesOnly = 2, ///< too many points to check: only the asymptotes are (upright and level)
     kAlongY = 4,         ///< x = f(y): the zoom is of the y half-width, x follows it
 };
 
@@ -379,7 +385,7 @@ struct SweepRow
 };
 
 /// Kinds the sweep checks: every one of them in the view is found, and none is marked that is not.
-const int kSweptKinds[] = {1, 2, 4, 6, 7, 9, 10, 11, 12, 14, 16};
+const int kSweptKinds[] = {1, 2, 4, 6, 7, 9, 10, 11, 12, 14, 16, 17, 18};
 
 /// Checks one view of the sweep; false (with the failures reported) when something is wrong.
 bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::string& where)
@@ -404,15 +410,19 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
 
     std::vector<double> poles;
     for (const int kind : kSweptKinds) {
-        if ((row.checks & kAsymptotesOnly) && kind != 16)
-            continue;
         const bool upright = kind == 16;
+        const bool level = kind == 17; // a level asymptote: its y is its place
+        if ((row.checks & kAsymptotesOnly) && !upright && !level)
+            continue;
         const auto it = std::find_if(row.kinds.begin(), row.kinds.end(),
                                      [kind](const SweepKind& k) { return k.kind == kind; });
+        const auto inView = [&](const KTPoint& p) {
+            return (level || (xmin <= p.m_x && p.m_x <= xmax)) && (upright || (ymin <= p.m_y && p.m_y <= ymax));
+        };
         std::vector<KTPoint> expected;
         if (it != row.kinds.end())
             for (const KTPoint& p : it->points(xmin, xmax, u))
-                if (xmin <= p.m_x && p.m_x <= xmax && (upright || (ymin <= p.m_y && p.m_y <= ymax)))
+                if (inView(p))
                     expected.push_back(p);
         if (upright)
             for (const KTPoint& p : expected)
@@ -420,19 +430,18 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
         // Within a few samples of the view's side the samples need not show a point; beside its
         // top or bottom the point may lie just outside.
         const auto required = [&](const KTPoint& p) {
-            return p.m_x - xmin > 4 * xPixel && xmax - p.m_x > 4 * xPixel &&
+            return (level || (p.m_x - xmin > 4 * xPixel && xmax - p.m_x > 4 * xPixel)) &&
                    (upright || (p.m_y - ymin > 2 * yPixel && ymax - p.m_y > 2 * yPixel));
         };
         const auto matches = [&](const KTPoint& found, const KTPoint& p) {
-            return std::fabs(found.m_x - p.m_x) <= 1e-8 * (xmax - xmin) &&
+            return (level || std::fabs(found.m_x - p.m_x) <= 1e-8 * (xmax - xmin)) &&
                    (upright || std::fabs(found.m_y - p.m_y) <= 1e-8 * (ymax - ymin));
         };
         std::vector<int> matched(expected.size(), 0);
         for (const KTPoint& found : graph.Points(0, kind)) {
             const std::string at =
                 "kind " + std::to_string(kind) + " at (" + Typed(found.m_x) + ", " + Typed(found.m_y) + ")";
-            if (!(xmin <= found.m_x && found.m_x <= xmax &&
-                  (upright || (ymin <= found.m_y && found.m_y <= ymax)))) {
+            if (!inView(found)) {
                 fail(at + " outside the view");
                 continue;
             }
@@ -504,6 +513,17 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
         }
     }
     return ok;
+}
+
+/// The points of (x/s)^3 - 3(x/s).
+std::vector<SweepKind> ScaledCubic(double s)
+{
+    const double r = std::sqrt(3.0) * s;
+    return {{1, Fixed({{0, 0}})},
+            {2, Fixed({{-r, 0}, {0, 0}, {r, 0}})},
+            {6, Fixed({{-s, 2}})},
+            {7, Fixed({{s, -2}})},
+            {12, Fixed({{0, 0}})}};
 }
 
 /// The points of sin x + cos 2x = sin x + 1 - 2 sin^2 x, each once in every turn of 2 pi.
@@ -624,7 +644,10 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          {1},
          {0, 1, 3, 1, 2},
          {-1, 0, 1},
-         {{1, Fixed({{0, 1}})}, {6, Fixed({{0, 1}})}, {12, Fixed({{-1 / root2, bend}, {1 / root2, bend}})}}},
+         {{1, Fixed({{0, 1}})},
+          {6, Fixed({{0, 1}})},
+          {12, Fixed({{-1 / root2, bend}, {1 / root2, bend}})},
+          {17, atOrigin()}}},
         // Zoomed out a hundredfold the view (widened to round scales) holds some seven hundred
         // points: the list keeps them all.
         {"y=sin(x)",
@@ -668,15 +691,15 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          {1},
          {1, 0, 4, 4, -1},
          {-2, -1, 0, 1, 2},
-         {{1, Fixed({{0, -1}})}, {16, Fixed({{1, 0}})}},
+         {{1, Fixed({{0, -1}})}, {16, Fixed({{1, 0}})}, {17, atOrigin()}},
          kEdges},
         {"y=1/(x^2-4)",
          {1},
          {0, 0, 4, 2, 1},
          {0, 1},
-         {{1, Fixed({{0, -0.25}})}, {6, Fixed({{0, -0.25}})}, {16, Fixed({{-2, 0}, {2, 0}})}},
+         {{1, Fixed({{0, -0.25}})}, {6, Fixed({{0, -0.25}})}, {16, Fixed({{-2, 0}, {2, 0}})}, {17, atOrigin()}},
          kEdges},
-        {"y=1/x^2", {1}, {0, 0, 4, 4, -2}, {-2, -1, 0, 1, 2}, {{16, atOrigin()}}, kEdges},
+        {"y=1/x^2", {1}, {0, 0, 4, 4, -2}, {-2, -1, 0, 1, 2}, {{16, atOrigin()}, {17, atOrigin()}}, kEdges},
         {"y=ln(x)",
          {1},
          {0, 0, 5, 5, 0},
@@ -708,10 +731,58 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          kAlongY},
         // The rose turns at the tips of its petals, each passed twice, in every angle unit.
         {"r=2sin(3th)", {0, 1, 2}, {0, 0, 3, 3, 1}, {0}, {{14, Fixed({{-root3, 1}, {0, -2}, {root3, 1}})}}},
-        // A jump is no asymptote, and no root.
-        {"y=x/abs(x)", {1}, {0, 0, 4, 4, 0}, {-2, -1, 0, 1, 2}, {}},
-        // Bounded however fast it turns: no asymptote.
-        {"y=sin(1/x)", {1}, {0, 0, 1, 2, 0}, {-1, 0, 1}, {}, kAsymptotesOnly},
+        // Level asymptotes at the limits themselves, not at f(+-100000).
+        {"y=atan(x)",
+         {1},
+         {0, 0, 5, 2, 0},
+         {0, 1, 2},
+         {{1, atOrigin()}, {2, atOrigin()}, {12, atOrigin()}, {17, Fixed({{0, -kPi / 2}, {0, kPi / 2}})}}},
+        {"y=100/(x-70)",
+         {1},
+         {0, 0, 5, 5, 0},
+         {-1, 0, 1, 2},
+         {{1, Fixed({{0, -10.0 / 7}})}, {16, Fixed({{70, 0}})}, {17, atOrigin()}}},
+        {"y=sin(x)/x", {1}, {0, 0, 5, 2, 0}, {0, 1}, {{17, atOrigin()}}, kAsymptotesOnly},
+        {"y=ln(x)/x",
+         {1},
+         {0, 0, 5, 2, 0},
+         {0, 1},
+         {{2, Fixed({{1, 0}})},
+          {6, Fixed({{std::exp(1.0), std::exp(-1.0)}})},
+          {12, Fixed({{std::exp(1.5), 1.5 * std::exp(-1.5)}})},
+          {16, atOrigin()},
+          {17, atOrigin()}}},
+        // Wide views: near 0 the difference steps must still move f by more than its rounding.
+        {"y=x^2/1000000-1000000",
+         {1},
+         {0, 0, 2e6, 2e6, 1},
+         {0, 1, 2},
+         {{1, Fixed({{0, -1e6}})}, {2, Fixed({{-1e6, 0}, {1e6, 0}})}, {7, Fixed({{0, -1e6}})}}},
+        {"y=(x-1)^2/1000000-1000000",
+         {1},
+         {0, 0, 2e6, 2e6, 1},
+         {0, 1},
+         {{1, Fixed({{0, 1e-6 - 1e6}})}, {2, Fixed({{1 - 1e6, 0}, {1 + 1e6, 0}})}, {7, Fixed({{1, -1e6}})}}},
+        {"y=(x/100000)^3-3(x/100000)", {1}, {0, 0, 5e5, 5, 0}, {0, 1}, ScaledCubic(1e5)},
+        {"y=(x/100000000)^3-3(x/100000000)", {1}, {0, 0, 5e8, 5, 0}, {0}, ScaledCubic(1e8)},
+        // Poles where |f| grows faster than any power, and beyond the largest double.
+        {"y=exp(x^(-2))", {1}, {0, 0, 3, 5, 0}, {-1, 0, 1}, {{16, atOrigin()}, {17, Fixed({{0, 1}})}}},
+        {"y=sinh((1.1x)^(-1))", {1}, {0, 0, 3, 5, 0}, {-1, 0, 1}, {{16, atOrigin()}, {17, atOrigin()}}},
+        // e^(cosec(pi x)) is 0 on one side of each pole and runs past the doubles on the other; the
+        // program's own pi (3.141592654) places them.
+        {"y=exp(cosec(x*pi))",
+         {1},
+         {0, 0, 5, 5, 0},
+         {-1, 0},
+         {{16, Periodic(kPi / 3.141592654, 0)}},
+         kAsymptotesOnly},
+        // Holes in a line and in a constant, where f has no value at one point only.
+        {"y=x^-1*x*pi*x", {1}, {0, 0, 3, 3, 1}, {-2, 0, 2}, {{18, atOrigin()}}},
+        {"y=x/x", {1}, {0, 1, 3, 3, 1}, {-1, 0}, {{17, Fixed({{0, 1}})}, {18, Fixed({{0, 1}})}}},
+        // A jump is no upright asymptote, and no root; each side is level at its limit.
+        {"y=x/abs(x)", {1}, {0, 0, 4, 4, 0}, {-2, -1, 0, 1, 2}, {{17, Fixed({{0, -1}, {0, 1}})}}},
+        // Bounded however fast it turns: no upright asymptote; level at sin 0 far off.
+        {"y=sin(1/x)", {1}, {0, 0, 1, 2, 0}, {-1, 0, 1}, {{17, atOrigin()}}, kAsymptotesOnly},
         // r = tan(angle) runs off along x = 1 and x = -1 and meets y = 0 only at the origin,
         // without crossing it: a segment across y = 0 would join its branches across a pole.
         {"r=tan(th)", {0, 1, 2}, {0, 0, 2, 2, 1}, {0, 1, 2, 3}, {}, kAsymptotesOnly, {{}, {0}, {}, 0, 0}},
