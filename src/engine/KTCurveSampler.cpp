@@ -946,13 +946,16 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
         const auto bound = [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
             KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
             if (!gradient) {
-                g.value = KTIntervalRules::Binary(ASKind::Minus, second.Bound(xLow, xHigh, yLow, yHigh),
-                                                  first.Bound(xLow, xHigh, yLow, yHigh));
+                const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh);
+                const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
+                g.value = KTIntervalRules::Binary(ASKind::Minus, b, a);
+                g.value.m_jumps = a.m_jumps || b.m_jumps;
                 return g;
             }
             const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
             const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
             g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
+            g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
             g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
             g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
             return g;

@@ -259,6 +259,7 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
     Source source[KTRealStack::kSlots];
     int sp = -1;
     bool partial = false;
+    bool jumps = false;
     const Range x = Algebra::X(in);
     const double s = in.angleScale;
 
@@ -370,11 +371,13 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
         if (top.IsEmpty())
             return Range{}; // one undefined step makes the whole result undefined
         partial = partial || top.m_partial;
+        jumps = jumps || top.m_jumps;
     }
     if (sp < 0)
         return Range{};
     Range result = slots[sp].range;
     Algebra::Of(result).m_partial = partial;
+    Algebra::Of(result).m_jumps = jumps;
     return result;
 }
 
@@ -401,6 +404,7 @@ KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, 
     Source source[KTRealStack::kSlots];
     int sp = -1;
     bool partial = false;
+    bool jumps = false;
     const KTInterval& x = in.x;
     const double s = in.angleScale;
     // x * x, x - x and x / x of one variable as the one value they are.
@@ -480,11 +484,13 @@ KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, 
         if (st[sp].IsEmpty())
             return {};
         partial = partial || st[sp].m_partial;
+        jumps = jumps || st[sp].m_jumps;
     }
     if (sp < 0)
         return {};
     KTInterval result = st[sp];
     result.m_partial = partial;
+    result.m_jumps = jumps;
     return result;
 }
 
@@ -549,6 +555,7 @@ KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction
     Source source[KTRealStack::kSlots];
     int sp = -1;
     bool partial = false;
+    bool jumps = false;
     const G x{in.x, kOne, kZero};
     const double s = in.angleScale;
     const auto point = [](double c) { return G{Constant(c), kZero, kZero}; };
@@ -674,11 +681,13 @@ KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction
         if (st[sp].value.IsEmpty())
             return {};
         partial = partial || st[sp].value.m_partial;
+        jumps = jumps || st[sp].value.m_jumps;
     }
     if (sp < 0)
         return {};
     G result = st[sp];
     result.value.m_partial = partial;
+    result.value.m_jumps = jumps;
     return result;
 }
 

@@ -11,6 +11,11 @@
 // Across a pole the range may leave out a gap between its two branches: 1 / x over [-1, 2] takes
 // the values up to -1 and from 0.5 on, [-inf, +inf] without (-1, 0.5). The gap is what shows
 // that a range across a pole holds no zero.
+//
+// A range whose jump flag is clear comes from an expression that is continuous over the box
+// wherever it is bounded and complete: a sign change between two of its points is a zero. The
+// flag is set where a step of it may jump (gint across a whole number, 0 ^ 0 beside other
+// powers of 0).
 
 #include <limits>
 
@@ -68,7 +73,7 @@ public:
     {
         if (a.IsEmpty() || b.IsEmpty())
             return a.IsEmpty() == b.IsEmpty();
-        return a.m_lo == b.m_lo && a.m_hi == b.m_hi && a.m_partial == b.m_partial &&
+        return a.m_lo == b.m_lo && a.m_hi == b.m_hi && a.m_partial == b.m_partial && a.m_jumps == b.m_jumps &&
                a.HasGap() == b.HasGap() &&
                (!a.HasGap() || (a.m_gapLo == b.m_gapLo && a.m_gapHi == b.m_gapHi));
     }
@@ -78,6 +83,7 @@ public:
     double m_lo = Infinity();  ///< least value, -infinity when unbounded below
     double m_hi = -Infinity(); ///< greatest value, +infinity when unbounded above
     bool m_partial = false;    ///< some point of the box may have no value
+    bool m_jumps = false;      ///< the expression may jump somewhere in the box
     double m_gapLo = 0.0;      ///< values strictly between these two are left out (none when equal)
     double m_gapHi = 0.0;
 };
