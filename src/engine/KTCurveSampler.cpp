@@ -950,12 +950,14 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
                 const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
                 g.value = KTIntervalRules::Binary(ASKind::Minus, b, a);
                 g.value.m_jumps = a.m_jumps || b.m_jumps;
+                g.value.m_scattered = a.m_scattered || b.m_scattered;
                 return g;
             }
             const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
             const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
             g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
             g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
+            g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;
             g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
             g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
             return g;

@@ -260,6 +260,7 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
     int sp = -1;
     bool partial = false;
     bool jumps = false;
+    bool scattered = false;
     const Range x = Algebra::X(in);
     const double s = in.angleScale;
 
@@ -372,12 +373,14 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
             return Range{}; // one undefined step makes the whole result undefined
         partial = partial || top.m_partial;
         jumps = jumps || top.m_jumps;
+        scattered = scattered || top.m_scattered;
     }
     if (sp < 0)
         return Range{};
     Range result = slots[sp].range;
     Algebra::Of(result).m_partial = partial;
     Algebra::Of(result).m_jumps = jumps;
+    Algebra::Of(result).m_scattered = scattered;
     return result;
 }
 
@@ -405,6 +408,7 @@ KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, 
     int sp = -1;
     bool partial = false;
     bool jumps = false;
+    bool scattered = false;
     const KTInterval& x = in.x;
     const double s = in.angleScale;
     // x * x, x - x and x / x of one variable as the one value they are.
@@ -485,12 +489,14 @@ KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, 
             return {};
         partial = partial || st[sp].m_partial;
         jumps = jumps || st[sp].m_jumps;
+        scattered = scattered || st[sp].m_scattered;
     }
     if (sp < 0)
         return {};
     KTInterval result = st[sp];
     result.m_partial = partial;
     result.m_jumps = jumps;
+    result.m_scattered = scattered;
     return result;
 }
 
@@ -556,6 +562,7 @@ KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction
     int sp = -1;
     bool partial = false;
     bool jumps = false;
+    bool scattered = false;
     const G x{in.x, kOne, kZero};
     const double s = in.angleScale;
     const auto point = [](double c) { return G{Constant(c), kZero, kZero}; };
@@ -682,12 +689,14 @@ KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction
             return {};
         partial = partial || st[sp].value.m_partial;
         jumps = jumps || st[sp].value.m_jumps;
+        scattered = scattered || st[sp].value.m_scattered;
     }
     if (sp < 0)
         return {};
     G result = st[sp];
     result.value.m_partial = partial;
     result.value.m_jumps = jumps;
+    result.value.m_scattered = scattered;
     return result;
 }
 

@@ -256,6 +256,8 @@ KTInterval Power(const KTInterval& base, const KTInterval& p)
     if (base.m_lo < 0.0 && !r.IsEmpty())
         r = {-r.m_hi, r.m_hi, true};
     r.m_jumps = base.Contains(0.0) && p.Contains(0.0);
+    // Bases of one sign at most 0 have real powers only at some exponents of the range.
+    r.m_scattered = base.m_hi <= 0.0;
     return r;
 }
 

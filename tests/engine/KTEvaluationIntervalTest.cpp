@@ -439,6 +439,13 @@ KTInterval Jumping(KTInterval r)
     return r;
 }
 
+/// The range, marked as having values on lines of no width only.
+KTInterval Scattered(KTInterval r)
+{
+    r.m_scattered = true;
+    return r;
+}
+
 TEST(KTEvaluationInterval, RulesAtTheirEdges)
 {
     using namespace KTIntervalRules;
@@ -472,6 +479,11 @@ TEST(KTEvaluationInterval, RulesAtTheirEdges)
         {"[0, 2] ^ 0", PowerOf({0, 2}, 0), Jumping({0, 1})},
         {"[1, 2] ^ 0", PowerOf({1, 2}, 0), {1, 1}},
         {"[-2, -1] ^ 0.5", PowerOf({-2, -1}, 0.5), KTInterval::Empty()},
+        // A range of exponents over negative bases: real only at whole exponents and odd roots.
+        {"[-2, -1] ^ [0.5, 1.5]", Power({-2, -1}, {0.5, 1.5}),
+         Scattered({-2.8284271247461903, 2.8284271247461903, true})},
+        {"[-2, 0] ^ [1, 2]", Power({-2, 0}, {1, 2}), Scattered({-4, 4, true})},
+        {"[-1, 2] ^ [1, 2]", Power({-1, 2}, {1, 2}), {-4, 4, true}},
         // A whole exponent keeps the sign of a negative base when it is odd, up to 2^53, beyond
         // which every double is even.
         {"[-2, -1] ^ 3", PowerOf({-2, -1}, 3), {-8, -1}},
@@ -490,6 +502,7 @@ TEST(KTEvaluationInterval, RulesAtTheirEdges)
         ASSERT_FALSE(row.got.IsEmpty()) << row.what;
         EXPECT_EQ(row.got.IsPartial(), row.expected.IsPartial()) << row.what;
         EXPECT_EQ(row.got.m_jumps, row.expected.m_jumps) << row.what;
+        EXPECT_EQ(row.got.m_scattered, row.expected.m_scattered) << row.what;
         const double slack =
             1e-13 * std::max({1.0, std::fabs(row.expected.m_lo), std::fabs(row.expected.m_hi)});
         EXPECT_LE(row.got.m_lo, row.expected.m_lo) << row.what;

@@ -238,6 +238,14 @@ void FractionSine(double x, double y, double& f, double& fx, double& fy)
     fy = std::cos(y);
 }
 
+/// x^y = y^x: a real power of a negative base only at whole exponents, on lines of no width.
+void PowerSwap(double x, double y, double& f, double& fx, double& fy)
+{
+    f = std::pow(x, y) - std::pow(y, x);
+    fx = y * std::pow(x, y - 1) - std::log(y) * std::pow(y, x);
+    fy = std::log(x) * std::pow(x, y) - x * std::pow(y, x - 1);
+}
+
 const ClosedForm kClosedForms[] = {
     {"tan-lines", TanLines},
     {"sine-pattern-10", SinePattern},
@@ -256,6 +264,7 @@ const ClosedForm kClosedForms[] = {
     {"cube-root-cusp", CubeRoots, CubeRootsAtY},
     {"root-diamond", RootDiamond, RootDiamondAtY},
     {"fraction-sine", FractionSine},
+    {"power-swap", PowerSwap},
 };
 
 /// Distance in pixels from (x, y) to the curve, to first order: |F| over the gradient measured
@@ -743,51 +752,56 @@ TEST(ImplicitPlots, ACurveRunsOnToTheEndOfItsDomain)
     EXPECT_NEAR(yHigh, 1.0, plot.UnitsPerPixelY());
 }
 
-// Every relation with a closed form, in every window size from 400 x 300 to 2560 x 1600 and in
-// views centred, off-centre, zoomed in and out by ten: every drawn point within half a pixel of
-// the curve, every root of an independent finer search on a drawn line, and where the curves
-// are known one by one, every one of them drawn as one line: the zero lines of tan(35.6x) from
-// the bottom of the view to its top and none near a pole, the small circles closed wherever
-// they are two pixels across. Pictures of the hard cases go under the build folder
-// ("implicit-sweep"), for a person to look at.
-TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndView)
+namespace {
+
+/// A row of the sweep below.
+struct SweepRow
 {
-    struct Row
-    {
-        const char* name;  ///< the case and its closed form
-        const char* views; ///< the views drawn: c(entred), o(ff-centre), i(n), x (zoomed out)
-        bool picture;      ///< pictures written of it
-    };
-    // Zoomed out, the zero lines of tan(35.6x) lie a third of a pixel apart and the sine
-    // pattern's rings closer still: no picture can show them.
-    // Far from the origin, the relations are traced over the whole view as near it.
-    const Row rows[] = {
-        {"tan-lines", "coi", true},
-        {"sine-pattern-10", "coi", true},
-        {"two-small-circles", "coix", true},
-        {"lemniscate", "coix", true},
-        {"folium", "cox", false},
-        {"square-root-sum", "co", false},
-        {"far-circle", "co", true},
-        {"far-unit-circle", "cox", false},
-        {"far-unit-circle-1e8", "cox", true},
-        {"far-sines", "cox", false},
-        {"far-sines-1e8", "cox", true},
-        {"wide-sines", "co", false},
-        {"cube-root-cusp", "cox", true},
-        {"root-diamond", "cox", true},
-        {"fraction-sine", "coix", true},
-    };
+    const char* name;  ///< the case and its closed form
+    const char* views; ///< the views drawn: c(entred), o(ff-centre), i(n), x (zoomed out)
+    bool picture;      ///< pictures written of it
+};
+
+/// One plot of the sweep: its checks, and its picture where asked.
+void CheckSweptPlot(const SweepRow& row, const kttest::ImplicitCase& c, Plot& plot, const std::string& what)
+{
+    const std::vector<Polyline> lines = AllLines(*plot.f);
+    if (c.identity) {
+        // The sides are equal everywhere: nothing to draw, and the function says so.
+        EXPECT_TRUE(lines.empty()) << what;
+        EXPECT_TRUE(plot.f->HoldsEverywhereInView()) << what;
+        return;
+    }
+    EXPECT_FALSE(plot.f->HoldsEverywhereInView()) << what;
+    const ClosedForm* form = nullptr;
+    for (const ClosedForm& f : kClosedForms)
+        if (std::strcmp(f.name, row.name) == 0)
+            form = &f;
+    ASSERT_NE(form, nullptr) << row.name;
+    ASSERT_FALSE(lines.empty()) << what;
+    EXPECT_LE(WorstDistance(*form, plot, lines), 0.5) << what;
+    const RootCheck roots = CheckRoots(*form, plot, std::max(3.0, plot.width / 500.0));
+    EXPECT_EQ(roots.missed, 0) << what << ": " << roots.missed << " of " << roots.roots
+                               << " roots, first at (" << roots.firstMissed.m_x << ", "
+                               << roots.firstMissed.m_y << ")";
+    KTPoint first;
+    const int missed = CurveMissed(*form, plot, lines, first);
+    EXPECT_EQ(missed, 0) << what << ": " << missed << " points of the curve not drawn, first at ("
+                         << first.m_x << ", " << first.m_y << ")";
+    if (std::strcmp(row.name, "tan-lines") == 0)
+        ExpectZeroLinesOfTan(plot, lines, what);
+    if (std::strcmp(row.name, "two-small-circles") == 0)
+        ExpectSmallCirclesClosed(plot, lines, what);
+}
+
+/// Every row in each of its views in every window size; the number of plots made.
+int Sweep(const std::vector<SweepRow>& rows)
+{
     const QString folder = QCoreApplication::applicationDirPath() + "/implicit-sweep";
-    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_TRUE(QDir().mkpath(folder));
     int plots = 0;
-    for (const Row& row : rows) {
+    for (const SweepRow& row : rows) {
         const kttest::ImplicitCase& c = Case(row.name);
-        const ClosedForm* form = nullptr;
-        for (const ClosedForm& f : kClosedForms)
-            if (std::strcmp(f.name, row.name) == 0)
-                form = &f;
-        ASSERT_NE(form, nullptr) << row.name;
         for (const kttest::View& view : kttest::kViews) {
             if (!std::strchr(row.views, view.name[0] == 'z' ? (view.zoom < 1 ? 'i' : 'x') : view.name[0]))
                 continue;
@@ -799,21 +813,7 @@ TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndView)
                 Plot plot(c.text, cx - half, cx + half, cy - halfY, cy + halfY, size.width, size.height);
                 const std::string what = std::string(row.name) + " " + view.name + " at " +
                                          std::to_string(size.width) + "x" + std::to_string(size.height);
-                const std::vector<Polyline> lines = AllLines(*plot.f);
-                ASSERT_FALSE(lines.empty()) << what;
-                EXPECT_LE(WorstDistance(*form, plot, lines), 0.5) << what;
-                const RootCheck roots = CheckRoots(*form, plot, std::max(3.0, size.width / 500.0));
-                EXPECT_EQ(roots.missed, 0)
-                    << what << ": " << roots.missed << " of " << roots.roots << " roots, first at ("
-                    << roots.firstMissed.m_x << ", " << roots.firstMissed.m_y << ")";
-                KTPoint first;
-                const int missed = CurveMissed(*form, plot, lines, first);
-                EXPECT_EQ(missed, 0) << what << ": " << missed << " points of the curve not drawn, first at ("
-                                     << first.m_x << ", " << first.m_y << ")";
-                if (std::strcmp(row.name, "tan-lines") == 0)
-                    ExpectZeroLinesOfTan(plot, lines, what);
-                if (std::strcmp(row.name, "two-small-circles") == 0)
-                    ExpectSmallCirclesClosed(plot, lines, what);
+                CheckSweptPlot(row, c, plot, what);
                 if (row.picture && (size.width == 400 || size.width == 836 || size.width == 2560)) {
                     const QString file = folder + "/" + row.name + "-" + view.name + "-" +
                                          QString::number(size.width) + "x" + QString::number(size.height) +
@@ -824,7 +824,52 @@ TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndView)
             }
         }
     }
-    EXPECT_EQ(plots, 9 * (3 + 3 + 4 + 4 + 3 + 2 + 2 + 3 + 3 + 3 + 3 + 2 + 3 + 3 + 4));
+    return plots;
+}
+
+} // namespace
+
+// Every relation with a closed form, in every window size from 400 x 300 to 2560 x 1600 and in
+// views centred, off-centre, zoomed in and out by ten: every drawn point within half a pixel of
+// the curve, every root of an independent finer search on a drawn line, where the curve is
+// steep beyond a lattice search every point of it within a pixel of a drawn line, and where the
+// curves are known one by one, every one of them drawn as one line: the zero lines of
+// tan(35.6x) from the bottom of the view to its top and none near a pole, the small circles
+// closed wherever they are two pixels across. Pictures of the hard cases go under the build
+// folder ("implicit-sweep"), for a person to look at. The sweep runs in parts, which the test
+// runner takes side by side.
+TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndView)
+{
+    // Zoomed out, the zero lines of tan(35.6x) lie a third of a pixel apart and the sine
+    // pattern's rings closer still: no picture can show them.
+    const std::vector<SweepRow> rows = {
+        {"tan-lines", "coi", true},   {"sine-pattern-10", "coi", true}, {"two-small-circles", "coix", true},
+        {"lemniscate", "coix", true}, {"folium", "cox", false},         {"square-root-sum", "co", false},
+    };
+    EXPECT_EQ(Sweep(rows), 9 * (3 + 3 + 4 + 4 + 3 + 2));
+}
+
+// Far from the origin the relations are traced over the whole view as near it.
+TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndViewFarOut)
+{
+    const std::vector<SweepRow> rows = {
+        {"far-circle", "co", true},  {"far-unit-circle", "cox", false}, {"far-unit-circle-1e8", "cox", true},
+        {"far-sines", "cox", false}, {"far-sines-1e8", "cox", true},    {"wide-sines", "co", false},
+    };
+    EXPECT_EQ(Sweep(rows), 9 * (2 + 3 + 3 + 3 + 3 + 2));
+}
+
+// Cusps and vertical tangents are reached, jumps are not crossed, and powers of negative bases
+// (real on lines of no width) draw nothing.
+TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndViewSteep)
+{
+    const std::vector<SweepRow> rows = {
+        {"cube-root-cusp", "cox", true},
+        {"root-diamond", "cox", true},
+        {"fraction-sine", "coix", true},
+        {"power-swap", "coi", true},
+    };
+    EXPECT_EQ(Sweep(rows), 9 * (3 + 3 + 4 + 3));
 }
 
 TEST(ImplicitPlots, PicturesUnderTheBuildFolder)
