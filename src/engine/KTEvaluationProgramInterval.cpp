@@ -259,6 +259,8 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
     Source source[KTRealStack::kSlots];
     int sp = -1;
     bool partial = false;
+    bool jumps = false;
+    bool scattered = false;
     const Range x = Algebra::X(in);
     const double s = in.angleScale;
 
@@ -370,11 +372,15 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
         if (top.IsEmpty())
             return Range{}; // one undefined step makes the whole result undefined
         partial = partial || top.m_partial;
+        jumps = jumps || top.m_jumps;
+        scattered = scattered || top.m_scattered;
     }
     if (sp < 0)
         return Range{};
     Range result = slots[sp].range;
     Algebra::Of(result).m_partial = partial;
+    Algebra::Of(result).m_jumps = jumps;
+    Algebra::Of(result).m_scattered = scattered;
     return result;
 }
 
@@ -401,6 +407,8 @@ KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, 
     Source source[KTRealStack::kSlots];
     int sp = -1;
     bool partial = false;
+    bool jumps = false;
+    bool scattered = false;
     const KTInterval& x = in.x;
     const double s = in.angleScale;
     // x * x, x - x and x / x of one variable as the one value they are.
@@ -480,11 +488,15 @@ KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, 
         if (st[sp].IsEmpty())
             return {};
         partial = partial || st[sp].m_partial;
+        jumps = jumps || st[sp].m_jumps;
+        scattered = scattered || st[sp].m_scattered;
     }
     if (sp < 0)
         return {};
     KTInterval result = st[sp];
     result.m_partial = partial;
+    result.m_jumps = jumps;
+    result.m_scattered = scattered;
     return result;
 }
 
@@ -549,6 +561,8 @@ KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction
     Source source[KTRealStack::kSlots];
     int sp = -1;
     bool partial = false;
+    bool jumps = false;
+    bool scattered = false;
     const G x{in.x, kOne, kZero};
     const double s = in.angleScale;
     const auto point = [](double c) { return G{Constant(c), kZero, kZero}; };
@@ -674,11 +688,15 @@ KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction
         if (st[sp].value.IsEmpty())
             return {};
         partial = partial || st[sp].value.m_partial;
+        jumps = jumps || st[sp].value.m_jumps;
+        scattered = scattered || st[sp].value.m_scattered;
     }
     if (sp < 0)
         return {};
     G result = st[sp];
     result.value.m_partial = partial;
+    result.value.m_jumps = jumps;
+    result.value.m_scattered = scattered;
     return result;
 }
 

@@ -134,8 +134,9 @@ KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c, const Ranges* ranges)
             return Verdict::PassOver;
     }
     if (!defined || changes == 0 || (small && !c.bounded)) {
+        // Values on lines of no width (powers of negative bases) show no curve either.
         const KTInterval value = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, false).value;
-        if (value.ExcludesZero())
+        if (value.ExcludesZero() || value.m_scattered)
             return Verdict::PassOver;
         c.bounded = c.bounded || value.IsBounded();
     }
@@ -150,7 +151,7 @@ KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c, const Ranges* ranges)
         return Verdict::Split;
     const KTIntervalGradient g =
         ranges && ranges->known ? ranges->g : m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, true);
-    if (g.value.ExcludesZero())
+    if (g.value.ExcludesZero() || g.value.m_scattered)
         return Verdict::PassOver;
     // Across a pole or beside the domain's edge the ranges say nothing of the curve.
     if (!g.value.IsBounded() || g.value.IsPartial())

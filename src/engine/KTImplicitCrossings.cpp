@@ -18,6 +18,9 @@ constexpr double kPoleGrowth = 4.0;
 /// A crossing is a root when the difference at its bracket has fallen to this part of the larger
 /// value at the interval's ends; across a pole it grows, across a jump it stays.
 constexpr double kContinuity = 0.1;
+/// Halvings of a bracket whose range holds a pole or a jump before the sign change across it is
+/// taken for one: to 1 / 4096 of the bracket.
+constexpr int kContinuityHalvings = 12;
 /// Halvings that narrow the end of the relation's domain between two lattice points.
 constexpr int kDomainEndHalvings = 30;
 /// A cell is looked at more closely for the end of the domain where the value comes within this
@@ -26,6 +29,9 @@ constexpr double kReach = 1.5;
 /// Narrowest part of a cell (1 / 64) searched for a point of the other sign between two
 /// crossings on one interval.
 constexpr int kHiddenHalvings = 6;
+/// The same where nothing bounds the rates of change (a millionth of a cell): beside a cusp the
+/// two crossings close in on each other with the square of the distance to it.
+constexpr int kSteepHalvings = 20;
 
 bool Positive(double f)
 {
@@ -133,6 +139,8 @@ KTImplicitCrossings::Root KTImplicitCrossings::Search(int i, int j, bool alongX,
     double fPrevious = std::fabs(fa) <= std::fabs(fb) ? fa : fb;
     const double smaller = std::min(std::fabs(fa), std::fabs(fb));
     bool valid = true;
+    bool exact = false;                                     // a zero of the difference itself
+    double root = std::numeric_limits<double>::quiet_NaN(); // where the search stopped on it
     int halvings = -1;   // counts the halvings of a pole test while one runs
     bool growing = true; // every value of the pole test exceeded the one it replaced
     bool converged = false;
@@ -155,9 +163,8 @@ KTImplicitCrossings::Root KTImplicitCrossings::Search(int i, int j, bool alongX,
             break;
         }
         if (ft == 0.0) {
-            lo = hi = t;
-            flo = fhi = 0.0;
-            converged = true;
+            root = t;
+            exact = true;
             break;
         }
         if (step == 0 && std::fabs(ft) >= smaller)
@@ -206,8 +213,7 @@ KTImplicitCrossings::Root KTImplicitCrossings::Search(int i, int j, bool alongX,
         tPrevious = t;
         fPrevious = ft;
         if (local && std::fabs(ft) <= kRootTolerance * std::fabs(slope)) {
-            lo = hi = t;
-            flo = fhi = ft;
+            root = t;
             converged = falling;
             break;
         }
@@ -218,9 +224,12 @@ KTImplicitCrossings::Root KTImplicitCrossings::Search(int i, int j, bool alongX,
             const double beyond = std::clamp(t - std::copysign(kRootTolerance, ft / slope), lo, hi);
             const double fb2 = beyond == lo ? flo : (beyond == hi ? fhi : at(beyond));
             if (!std::isnan(fb2) && Positive(fb2) != Positive(ft)) {
-                const bool nearer = std::fabs(fb2) < std::fabs(ft);
-                lo = hi = nearer ? beyond : t;
-                flo = fhi = nearer ? fb2 : ft;
+                root = std::fabs(fb2) < std::fabs(ft) ? beyond : t;
+                // The bracket is the tolerance between the two.
+                lo = std::min(beyond, t);
+                hi = std::max(beyond, t);
+                flo = lo == t ? ft : fb2;
+                fhi = hi == t ? ft : fb2;
                 converged = true;
                 break;
             }
@@ -239,18 +248,63 @@ KTImplicitCrossings::Root KTImplicitCrossings::Search(int i, int j, bool alongX,
         // Close enough that the secant's next point is off the root by the square of the step:
         // taken without evaluating it.
         if (falling && std::fabs(ft) <= kPredictedStep * std::fabs(slope)) {
-            const double next = std::clamp(t - ft / slope, lo, hi);
-            lo = hi = next;
-            flo = fhi = 0.0;
+            root = std::clamp(t - ft / slope, lo, hi);
             converged = true;
             break;
         }
     }
-    const double nearest = std::min(std::fabs(flo), std::fabs(fhi));
-    Root root;
-    root.valid = valid && (converged || nearest <= kContinuity * ends);
-    root.t = std::fabs(flo) <= std::fabs(fhi) ? lo : hi;
-    return root;
+    Root answer;
+    answer.t = root == root ? root : (std::fabs(flo) <= std::fabs(fhi) ? lo : hi);
+    if (!valid || exact) {
+        answer.valid = valid;
+        return answer;
+    }
+    // The values falling toward the bracket show a root; a relation that may jump is asked
+    // whether it does in the bracket, one that cannot whether it is continuous there when the
+    // values do not show it (beside a cusp or a vertical tangent they fall slowly).
+    const bool shown = converged || std::min(std::fabs(flo), std::fabs(fhi)) <= kContinuity * ends;
+    if (shown && !m_lattice.MayJump())
+        answer.valid = true;
+    else
+        answer.valid = Continuous(i, j, alongX, lo, hi, flo, shown);
+    return answer;
+}
+
+bool KTImplicitCrossings::Continuous(int i, int j, bool alongX, double lo, double hi, double flo, bool shown)
+{
+    if (!m_lattice.HasBound())
+        return shown;
+    const auto at = [&](double t) {
+        return alongX ? m_lattice.Evaluate(m_lattice.XAt(i + t), m_lattice.Y(j))
+                      : m_lattice.Evaluate(m_lattice.X(i), m_lattice.YAt(j + t));
+    };
+    // A bound over the bracket that is finite, complete and without a jump makes the sign change
+    // a zero. Else the half of the bracket with the sign change is asked, down to a small part of
+    // a cell: a pole or a jump stays in every half, a root beside one leaves it.
+    for (int k = 0; k <= kContinuityHalvings; ++k) {
+        const KTInterval range = m_lattice.BoundAlong(i, j, alongX, lo, hi);
+        if (range.IsBounded() && !range.IsPartial() && !range.m_jumps)
+            return true;
+        if (!range.IsBounded() || range.m_jumps) {
+            if (k == kContinuityHalvings)
+                return false;
+        } else {
+            return shown; // beside the end of the domain: as the values show
+        }
+        const double middle = 0.5 * (lo + hi);
+        const double fm = at(middle);
+        if (fm != fm)
+            return shown;
+        if (fm == 0.0)
+            return true;
+        if (Positive(fm) == Positive(flo)) {
+            lo = middle;
+            flo = fm;
+        } else {
+            hi = middle;
+        }
+    }
+    return false;
 }
 
 std::int32_t KTImplicitCrossings::ToDomainEnd(const KTImplicitLattice::Sample& a,
@@ -311,11 +365,10 @@ std::int32_t KTImplicitCrossings::HiddenPair(int i, int j, bool alongX, double l
     const std::int32_t known = m_lattice.CrossingId(i, j, alongX);
     if (known >= 0 && (*this)[known].end == (alongX ? i + 1 : j + 1))
         return (*this)[known].next >= 0 ? known : -1;
-    // Without rates of change that bound it (a relation the ranges do not reach), every interval
-    // might hide a pair: searching each would cost a hundred evaluations an interval, and the
-    // lattice is all there is to go by.
+    // Without rates of change that bound it, the ranges of the difference over the interval's
+    // parts tell where a pair may hide.
     if (!std::isfinite(lo) || !std::isfinite(hi))
-        return -1;
+        return SteepPair(i, j, alongX);
     const auto at = [&](double t) {
         return alongX ? m_lattice.Evaluate(m_lattice.XAt(i + t), m_lattice.Y(j))
                       : m_lattice.Evaluate(m_lattice.X(i), m_lattice.YAt(j + t));
@@ -340,17 +393,63 @@ std::int32_t KTImplicitCrossings::HiddenPair(int i, int j, bool alongX, double l
         // everywhere), not two crossings of it.
         if (std::isnan(fm) || (fm == 0.0 && p.f0 == 0.0 && p.f1 == 0.0))
             continue;
-        if (Positive(fm) != Positive(p.f0)) {
-            // Two roots: one on each side of the point of the other sign.
-            const Root first = Search(i, j, alongX, p.t0, tm, p.f0, fm, kNoHint());
-            const Root second = Search(i, j, alongX, tm, p.t1, fm, p.f1, kNoHint());
-            const std::int32_t a = Add(i, j, alongX, 1, first, false);
-            const std::int32_t b = Add(i, j, alongX, 1, second, false);
-            (*this)[a].next = b;
-            m_lattice.SetCrossingId(i, j, alongX, a);
-            return a;
-        }
+        if (Positive(fm) != Positive(p.f0))
+            return AddPair(i, j, alongX, p.t0, tm, p.t1, p.f0, fm, p.f1);
         if (p.t1 - p.t0 > 1.0 / (1 << kHiddenHalvings)) {
+            parts[count++] = {tm, p.t1, fm, p.f1};
+            parts[count++] = {p.t0, tm, p.f0, fm};
+        }
+    }
+    return -1;
+}
+
+std::int32_t KTImplicitCrossings::AddPair(int i, int j, bool alongX, double t0, double tm, double t1,
+                                          double f0, double fm, double f1)
+{
+    // Two roots: one on each side of the point of the other sign.
+    const Root first = Search(i, j, alongX, t0, tm, f0, fm, kNoHint());
+    const Root second = Search(i, j, alongX, tm, t1, fm, f1, kNoHint());
+    const std::int32_t a = Add(i, j, alongX, 1, first, false);
+    const std::int32_t b = Add(i, j, alongX, 1, second, false);
+    (*this)[a].next = b;
+    m_lattice.SetCrossingId(i, j, alongX, a);
+    return a;
+}
+
+std::int32_t KTImplicitCrossings::SteepPair(int i, int j, bool alongX)
+{
+    // Where the difference is as steep as it likes (a cusp or a vertical tangent inside, as
+    // sqrt|x| at 0) two curves may meet closer than any part of a cell: the parts whose range
+    // holds zero are halved, down to a small part of a cell, for a point of the other sign. Only
+    // a range that is finite and complete tells (one across a pole, or beside the end of the
+    // domain, holds zero wherever it is taken); across a jump it tells too, and the jump is then
+    // no root of the pair.
+    const auto at = [&](double t) {
+        return alongX ? m_lattice.Evaluate(m_lattice.XAt(i + t), m_lattice.Y(j))
+                      : m_lattice.Evaluate(m_lattice.X(i), m_lattice.YAt(j + t));
+    };
+    struct Part
+    {
+        double t0, t1, f0, f1;
+    };
+    Part parts[2 * kSteepHalvings + 2];
+    int count = 0;
+    parts[count++] = {0.0, 1.0, m_lattice.Value(i, j),
+                      alongX ? m_lattice.Value(i + 1, j) : m_lattice.Value(i, j + 1)};
+    while (count > 0) {
+        const Part p = parts[--count];
+        if (std::isnan(p.f0) || std::isnan(p.f1))
+            continue;
+        const KTInterval range = m_lattice.BoundAlong(i, j, alongX, p.t0, p.t1);
+        if (range.ExcludesZero() || !range.IsBounded() || range.IsPartial())
+            continue;
+        const double tm = 0.5 * (p.t0 + p.t1);
+        const double fm = at(tm);
+        if (std::isnan(fm) || (fm == 0.0 && p.f0 == 0.0 && p.f1 == 0.0))
+            continue;
+        if (Positive(fm) != Positive(p.f0))
+            return AddPair(i, j, alongX, p.t0, tm, p.t1, p.f0, fm, p.f1);
+        if (p.t1 - p.t0 > 1.0 / (1 << kSteepHalvings)) {
             parts[count++] = {tm, p.t1, fm, p.f1};
             parts[count++] = {p.t0, tm, p.f0, fm};
         }

@@ -4,7 +4,9 @@
 // known by its interval (the lattice point it starts from, its direction and its far end), so
 // that the cells on both sides of an interval share it. A sign change across a pole or a jump
 // is no crossing: beside a pole the difference grows as the bracket narrows, beside a root it
-// falls, and across a jump it stays.
+// falls, and across a jump it stays. Where it falls too slowly to tell (a cusp, a vertical
+// tangent) or the relation may jump, the range of the difference over the bracket decides: a
+// bound that is finite and continuous there makes the sign change a zero, however steep.
 //
 // A lattice interval of one cell whose ends have one sign may still be crossed twice, where two
 // curves pass closer together than a lattice cell (beside a crossing of two curves at a small
@@ -109,6 +111,16 @@ private:
     }
     /// The bracketing search on [lo, hi] along the interval from (i, j), with the values there.
     Root Search(int i, int j, bool alongX, double lo, double hi, double fa, double fb, double hint);
+    /// Whether the sign change between lo and hi (flo the value at lo) along the interval from
+    /// (i, j) is a zero: the bound shows the difference continuous there, or a pole or a jump it
+    /// keeps; `shown`: what the values alone show, taken where the bound cannot tell.
+    bool Continuous(int i, int j, bool alongX, double lo, double hi, double flo, bool shown);
+    /// The pair of crossings either side of the point tm of the other sign between t0 and t1
+    /// (values f0, fm, f1) on the interval of one cell from (i, j): the first of them.
+    std::int32_t AddPair(int i, int j, bool alongX, double t0, double tm, double t1, double f0, double fm,
+                         double f1);
+    /// HiddenPair where nothing bounds the difference's rates of change: by its ranges over parts.
+    std::int32_t SteepPair(int i, int j, bool alongX);
     /// Adds the crossing at the root; with `record`, the interval's lattice point names it.
     std::int32_t Add(int i, int j, bool alongX, int length, const Root& root, bool record = true);
 

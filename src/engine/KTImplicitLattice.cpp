@@ -62,6 +62,9 @@ void KTImplicitLattice::Start(const Difference& difference, const RowDifference&
     m_difference = difference;
     m_rowDifference = rows;
     m_bound = bound;
+    // Most relations cannot jump anywhere: their crossings need no look at their continuity
+    // unless the search doubts them.
+    m_mayJump = !bound || bound(m_xLow, m_xHigh, m_yLow, m_yHigh, false).value.m_jumps;
 }
 
 void KTImplicitLattice::Finish()

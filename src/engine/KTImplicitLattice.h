@@ -51,6 +51,9 @@ public:
     void Finish();
     bool HasRows() const { return static_cast<bool>(m_rowDifference); }
     bool HasBound() const { return static_cast<bool>(m_bound); }
+    /// The bound over the whole lattice says the difference may jump somewhere in it (without a
+    /// bound: true).
+    bool MayJump() const { return m_mayJump; }
 
     int Columns() const { return m_columns; }
     int Rows() const { return m_rows; }
@@ -133,6 +136,20 @@ public:
         return m_bound(X(i0), X(i1), Y(j0), Y(j1), gradient);
     }
 
+    /// The range of the difference along the lattice interval from (i, j) in x or y, between
+    /// `t0` and `t1` cells along it (t0 <= t1); everything unknown without a bound.
+    KTInterval BoundAlong(int i, int j, bool alongX, double t0, double t1)
+    {
+        if (!m_bound)
+            return KTInterval::Entire();
+        ++KTImplicitWorker::Current().bounds;
+        const double x0 = alongX ? XAt(i + t0) : X(i);
+        const double x1 = alongX ? XAt(i + t1) : X(i);
+        const double y0 = alongX ? Y(j) : YAt(j + t0);
+        const double y1 = alongX ? Y(j) : YAt(j + t1);
+        return m_bound(x0, x1, y0, y1, false).value;
+    }
+
     /// Tiles each worker may take beyond those of the lattice (it takes them a block at a time).
     static constexpr std::int32_t TileBlock = 64;
     /// Room for tiles for `workers` workers at once.
@@ -204,5 +221,6 @@ private:
     std::size_t m_tileRoom = 0;
     std::atomic<std::int32_t> m_tileCount{0};
     bool m_traced = false; ///< started since the last Reset
+    bool m_mayJump = true;
     Tile m_blankTile; ///< every point not evaluated: a new tile's contents
 };

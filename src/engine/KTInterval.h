@@ -11,6 +11,15 @@
 // Across a pole the range may leave out a gap between its two branches: 1 / x over [-1, 2] takes
 // the values up to -1 and from 0.5 on, [-inf, +inf] without (-1, 0.5). The gap is what shows
 // that a range across a pole holds no zero.
+//
+// A range whose jump flag is clear comes from an expression that is continuous over the box
+// wherever it is bounded and complete: a sign change between two of its points is a zero. The
+// flag is set where a step of it may jump (gint across a whole number, 0 ^ 0 beside other
+// powers of 0).
+//
+// A scattered range has values at too few points of the box to show a curve: a power of
+// negative bases to a range of exponents is real only where the exponent is a whole number or
+// an odd root, on lines of no width.
 
 #include <limits>
 
@@ -68,8 +77,8 @@ public:
     {
         if (a.IsEmpty() || b.IsEmpty())
             return a.IsEmpty() == b.IsEmpty();
-        return a.m_lo == b.m_lo && a.m_hi == b.m_hi && a.m_partial == b.m_partial &&
-               a.HasGap() == b.HasGap() &&
+        return a.m_lo == b.m_lo && a.m_hi == b.m_hi && a.m_partial == b.m_partial && a.m_jumps == b.m_jumps &&
+               a.m_scattered == b.m_scattered && a.HasGap() == b.HasGap() &&
                (!a.HasGap() || (a.m_gapLo == b.m_gapLo && a.m_gapHi == b.m_gapHi));
     }
 
@@ -78,6 +87,8 @@ public:
     double m_lo = Infinity();  ///< least value, -infinity when unbounded below
     double m_hi = -Infinity(); ///< greatest value, +infinity when unbounded above
     bool m_partial = false;    ///< some point of the box may have no value
+    bool m_jumps = false;      ///< the expression may jump somewhere in the box
+    bool m_scattered = false;  ///< values only on points or lines of no width
     double m_gapLo = 0.0;      ///< values strictly between these two are left out (none when equal)
     double m_gapHi = 0.0;
 };

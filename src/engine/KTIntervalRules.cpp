@@ -206,6 +206,7 @@ KTInterval PowerOf(const KTInterval& base, double p)
     if (!any)
         return KTInterval::Empty();
     result.m_partial = partial;
+    result.m_jumps = p == 0.0 && base.Contains(0.0) && base.m_lo < base.m_hi; // 0 ^ 0 is 0, B ^ 0 is 1
     return result;
 }
 
@@ -250,6 +251,9 @@ KTInterval Power(const KTInterval& base, const KTInterval& p)
     KTInterval r = Outward(lo, hi, kPowerUlps, partial);
     if (base.m_lo < 0.0 && !r.IsEmpty())
         r = {-r.m_hi, r.m_hi, true};
+    r.m_jumps = base.Contains(0.0) && p.Contains(0.0);
+    // Bases of one sign at most 0 have real powers only at some exponents of the range.
+    r.m_scattered = base.m_hi <= 0.0;
     return r;
 }
 
@@ -438,7 +442,11 @@ KTInterval Function(int kind, const KTInterval& v, double s)
         if (v.HasGap() && v.m_gapLo < 0.0 && v.m_gapHi > 0.0)
             return {std::min(-v.m_gapLo, v.m_gapHi), std::max(-v.m_lo, v.m_hi), v.m_partial};
         return {0.0, std::max(-v.m_lo, v.m_hi), v.m_partial};
-    case ASKind::Gint: return {std::floor(v.m_lo), std::floor(v.m_hi), v.m_partial};
+    case ASKind::Gint: {
+        KTInterval r{std::floor(v.m_lo), std::floor(v.m_hi), v.m_partial};
+        r.m_jumps = r.m_lo != r.m_hi;
+        return r;
+    }
     case ASKind::Exp: return Increasing(v, [](double u) { return std::exp(u); });
     case ASKind::Ln:
     case ASKind::Log: {

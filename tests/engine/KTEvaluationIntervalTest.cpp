@@ -39,7 +39,7 @@ bool Identical(const KTInterval& a, const KTInterval& b)
         return a.IsEmpty() == b.IsEmpty() && a.IsPartial() == b.IsPartial();
     const auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
     return bits(a.m_lo) == bits(b.m_lo) && bits(a.m_hi) == bits(b.m_hi) && a.m_partial == b.m_partial &&
-           a.HasGap() == b.HasGap() &&
+           a.m_jumps == b.m_jumps && a.HasGap() == b.HasGap() &&
            (!a.HasGap() || (bits(a.m_gapLo) == bits(b.m_gapLo) && bits(a.m_gapHi) == bits(b.m_gapHi)));
 }
 
@@ -54,7 +54,8 @@ KTInterval BoundOnBothWalks(KTFunction3& f, double from, double to)
     return b;
 }
 
-enum Shape { Bounded, Partial, Empty };
+/// Jumps: bounded, but the expression may jump inside.
+enum Shape { Bounded, Partial, Empty, Jumps };
 
 struct BoundRow
 {
@@ -135,6 +136,11 @@ const BoundRow kBoundRows[] = {
     {"y = cosh(x)", 1, -1, 2, 1, 3.7621956910836314, Bounded},
     {"y = sinh(x)", 1, -1, 2, -1.1752011936438014, 3.626860407847019, Bounded},
     {"y = tanh(x)", 1, -1, 2, -0.7615941559557649, 0.9640275800758169, Bounded},
+    // Jumps of gint, also where the rest of the expression is continuous.
+    {"y = gint(x) + x", 1, 0.5, 1.5, 0.5, 2.5, Jumps},
+    {"y = x - gint(x)", 1, 0.25, 0.75, 0.25, 0.75, Bounded},
+    {"y = sin(gint(x))", 1, 2.5, 3.5, 0.1411200080598672, 0.9092974268256817, Jumps},
+    {"y = gint(2x)^2", 1, -0.25, 0.25, 0, 1, Jumps},
 };
 // clang-format on
 
@@ -155,6 +161,7 @@ TEST(KTEvaluationInterval, TypedFunctionsAreBoundedByTheirImages)
         }
         ASSERT_FALSE(b.IsEmpty()) << what;
         EXPECT_EQ(b.IsPartial(), row.shape == Partial) << what;
+        EXPECT_EQ(b.m_jumps, row.shape == Jumps) << what;
         EXPECT_EQ(b.IsBounded(), std::isfinite(row.lo) && std::isfinite(row.hi)) << what;
         // Tight to the widening by rounding: a few units in the last place of the larger end.
         const double slack = 1e-13 * std::max({1.0, std::fabs(row.lo), std::fabs(row.hi)});
@@ -426,6 +433,20 @@ TEST(KTEvaluationInterval, GradientsOfTypedFunctions)
 
 // The rules themselves at the edges the typed functions do not reach: empty operands, unbounded
 // ones, divisions by ranges ending at 0, powers of ranges of exponents.
+/// The range, marked as one over which its expression may jump.
+KTInterval Jumping(KTInterval r)
+{
+    r.m_jumps = true;
+    return r;
+}
+
+/// The range, marked as having values on lines of no width only.
+KTInterval Scattered(KTInterval r)
+{
+    r.m_scattered = true;
+    return r;
+}
+
 TEST(KTEvaluationInterval, RulesAtTheirEdges)
 {
     using namespace KTIntervalRules;
@@ -449,11 +470,21 @@ TEST(KTEvaluationInterval, RulesAtTheirEdges)
         {"atan(entire) in degrees",
          Function(ASKind::ArcTan, KTInterval::Entire(), 1 / 57.29577951),
          {-89.99999999515829, 89.99999999515829, true}},
-        {"gint([-0.5, 1])", Function(ASKind::Gint, {-0.5, 1}, 1.0), {-1, 1}},
-        {"[0, 1] ^ [0, 1]", Power({0, 1}, {0, 1}), {0, 1}},
-        {"[-1, 2] ^ 0", PowerOf({-1, 2}, 0), {0, 1}}, // 0 ^ 0 is 0 by the power rule
-        {"[0, 2] ^ 0", PowerOf({0, 2}, 0), {0, 1}},
+        // gint jumps at whole numbers; 0 ^ 0 is 0 by the power rule, other powers 0 of 0 are 1.
+        {"gint([-0.5, 1])", Function(ASKind::Gint, {-0.5, 1}, 1.0), Jumping({-1, 1})},
+        {"gint([0.25, 0.75])", Function(ASKind::Gint, {0.25, 0.75}, 1.0), {0, 0}},
+        {"gint([-3, -2.5])", Function(ASKind::Gint, {-3, -2.5}, 1.0), {-3, -3}},
+        {"[0, 1] ^ [0, 1]", Power({0, 1}, {0, 1}), Jumping({0, 1})},
+        {"[1, 2] ^ [0, 1]", Power({1, 2}, {0, 1}), {1, 2}},
+        {"[-1, 2] ^ 0", PowerOf({-1, 2}, 0), Jumping({0, 1})},
+        {"[0, 2] ^ 0", PowerOf({0, 2}, 0), Jumping({0, 1})},
+        {"[1, 2] ^ 0", PowerOf({1, 2}, 0), {1, 1}},
         {"[-2, -1] ^ 0.5", PowerOf({-2, -1}, 0.5), KTInterval::Empty()},
+        // A range of exponents over negative bases: real only at whole exponents and odd roots.
+        {"[-2, -1] ^ [0.5, 1.5]", Power({-2, -1}, {0.5, 1.5}),
+         Scattered({-2.8284271247461903, 2.8284271247461903, true})},
+        {"[-2, 0] ^ [1, 2]", Power({-2, 0}, {1, 2}), Scattered({-4, 4, true})},
+        {"[-1, 2] ^ [1, 2]", Power({-1, 2}, {1, 2}), {-4, 4, true}},
         // A whole exponent keeps the sign of a negative base when it is odd, up to 2^53, beyond
         // which every double is even.
         {"[-2, -1] ^ 3", PowerOf({-2, -1}, 3), {-8, -1}},
@@ -471,6 +502,8 @@ TEST(KTEvaluationInterval, RulesAtTheirEdges)
         }
         ASSERT_FALSE(row.got.IsEmpty()) << row.what;
         EXPECT_EQ(row.got.IsPartial(), row.expected.IsPartial()) << row.what;
+        EXPECT_EQ(row.got.m_jumps, row.expected.m_jumps) << row.what;
+        EXPECT_EQ(row.got.m_scattered, row.expected.m_scattered) << row.what;
         const double slack =
             1e-13 * std::max({1.0, std::fabs(row.expected.m_lo), std::fabs(row.expected.m_hi)});
         EXPECT_LE(row.got.m_lo, row.expected.m_lo) << row.what;

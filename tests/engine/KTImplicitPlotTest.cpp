@@ -114,6 +114,9 @@ struct ClosedForm
 {
     const char* name;
     void (*at)(double x, double y, double& f, double& fx, double& fy);
+    /// Where the curve is steep beyond what a lattice search sees (a cusp, a vertical
+    /// tangent): the point of the curve at y, one per branch (null: no such form).
+    int (*xAtY)(double y, double xs[2]) = nullptr;
 };
 
 void TanLines(double x, double, double& f, double& fx, double& fy)
@@ -193,6 +196,56 @@ void WideSines(double x, double y, double& f, double& fx, double& fy)
     fy = std::cos(y / s) / s;
 }
 
+/// x^(1/3) of the relation's text is the real cube root for negative x as well.
+void CubeRoots(double x, double y, double& f, double& fx, double& fy)
+{
+    f = std::cbrt(x - 0.05) + std::cbrt(y) - 1;
+    fx = 1 / (3 * std::cbrt((x - 0.05) * (x - 0.05)));
+    fy = 1 / (3 * std::cbrt(y * y));
+}
+
+/// The curve x = 0.05 + (1 - cbrt y)^3: vertical where it turns at (0.05, 1).
+int CubeRootsAtY(double y, double xs[2])
+{
+    const double d = 1 - std::cbrt(y);
+    xs[0] = 0.05 + d * d * d;
+    return 1;
+}
+
+void RootDiamond(double x, double y, double& f, double& fx, double& fy)
+{
+    f = std::sqrt(std::fabs(x)) + std::sqrt(std::fabs(y)) - 2;
+    fx = std::copysign(0.5 / std::sqrt(std::fabs(x)), x);
+    fy = std::copysign(0.5 / std::sqrt(std::fabs(y)), y);
+}
+
+/// |x| = (2 - sqrt|y|)^2: its two branches meet at the tips (0, +-4), where both are vertical.
+int RootDiamondAtY(double y, double xs[2])
+{
+    if (std::fabs(y) > 4)
+        return 0;
+    const double d = 2 - std::sqrt(std::fabs(y));
+    xs[0] = d * d;
+    xs[1] = -d * d;
+    return 2;
+}
+
+/// sin y = x - gint(x): the difference jumps by 1 at every whole x, where it has no zero.
+void FractionSine(double x, double y, double& f, double& fx, double& fy)
+{
+    f = std::sin(y) - (x - std::floor(x));
+    fx = -1;
+    fy = std::cos(y);
+}
+
+/// x^y = y^x: a real power of a negative base only at whole exponents, on lines of no width.
+void PowerSwap(double x, double y, double& f, double& fx, double& fy)
+{
+    f = std::pow(x, y) - std::pow(y, x);
+    fx = y * std::pow(x, y - 1) - std::log(y) * std::pow(y, x);
+    fy = std::log(x) * std::pow(x, y) - x * std::pow(y, x - 1);
+}
+
 const ClosedForm kClosedForms[] = {
     {"tan-lines", TanLines},
     {"sine-pattern-10", SinePattern},
@@ -208,6 +261,10 @@ const ClosedForm kClosedForms[] = {
     {"far-sines", Sines},
     {"far-sines-1e8", Sines},
     {"wide-sines", WideSines},
+    {"cube-root-cusp", CubeRoots, CubeRootsAtY},
+    {"root-diamond", RootDiamond, RootDiamondAtY},
+    {"fraction-sine", FractionSine},
+    {"power-swap", PowerSwap},
 };
 
 /// Distance in pixels from (x, y) to the curve, to first order: |F| over the gradient measured
@@ -337,8 +394,11 @@ RootCheck CheckRoots(const ClosedForm& form, const Plot& plot, double step)
                 by = my;
             }
         }
-        if (!(std::fabs(fa) <= 1e-6 * std::max(std::fabs(value(x0, y0)), std::fabs(fb))))
-            return; // a pole
+        // Beside a root the values fall as the bracket narrows (slowly, at a cusp); beside a
+        // pole they grow, across a jump they stay.
+        if (!(std::min(std::fabs(fa), std::fabs(value(bx, by))) <=
+              1e-3 * std::max(std::fabs(value(x0, y0)), std::fabs(fb))))
+            return;
         ++result.roots;
         if (index.Distance(index.Pixel(KTPoint(ax, ay))) > 1.5 && result.missed++ == 0)
             result.firstMissed = KTPoint(ax, ay);
@@ -354,6 +414,28 @@ RootCheck CheckRoots(const ClosedForm& form, const Plot& plot, double step)
             check(plot.xmin + px * ux, plot.ymin + py * uy, plot.xmin + px * ux,
                   plot.ymin + (py + step) * uy);
     return result;
+}
+
+/// Every point of the curve at a quarter of a pixel's steps along y (by its closed form x(y))
+/// within a pixel of a drawn line; the number of those that are not, and the first.
+int CurveMissed(const ClosedForm& form, const Plot& plot, const std::vector<Polyline>& lines, KTPoint& first)
+{
+    int missed = 0;
+    if (!form.xAtY)
+        return 0;
+    const SegmentIndex index(lines, plot);
+    const double uy = plot.UnitsPerPixelY();
+    for (double y = plot.ymin; y <= plot.ymax; y += 0.25 * uy) {
+        double xs[2];
+        const int n = form.xAtY(y, xs);
+        for (int k = 0; k < n; ++k) {
+            if (xs[k] < plot.xmin || xs[k] > plot.xmax)
+                continue;
+            if (index.Distance(index.Pixel(KTPoint(xs[k], y))) > 1.0 && missed++ == 0)
+                first = KTPoint(xs[k], y);
+        }
+    }
+    return missed;
 }
 
 /// The farthest a drawn point lies from the curve, in pixels.
@@ -670,40 +752,56 @@ TEST(ImplicitPlots, ACurveRunsOnToTheEndOfItsDomain)
     EXPECT_NEAR(yHigh, 1.0, plot.UnitsPerPixelY());
 }
 
-// Every relation with a closed form, in every window size from 400 x 300 to 2560 x 1600 and in
-// views centred, off-centre, zoomed in and out by ten: every drawn point within half a pixel of
-// the curve, every root of an independent finer search on a drawn line, and where the curves
-// are known one by one, every one of them drawn as one line: the zero lines of tan(35.6x) from
-// the bottom of the view to its top and none near a pole, the small circles closed wherever
-// they are two pixels across. Pictures of the hard cases go under the build folder
-// ("implicit-sweep"), for a person to look at.
-TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndView)
+namespace {
+
+/// A row of the sweep below.
+struct SweepRow
 {
-    struct Row
-    {
-        const char* name;  ///< the case and its closed form
-        const char* views; ///< the views drawn: c(entred), o(ff-centre), i(n), x (zoomed out)
-        bool picture;      ///< pictures written of it
-    };
-    // Zoomed out, the zero lines of tan(35.6x) lie a third of a pixel apart and the sine
-    // pattern's rings closer still: no picture can show them.
-    // Far from the origin, the relations are traced over the whole view as near it.
-    const Row rows[] = {
-        {"tan-lines", "coi", true},   {"sine-pattern-10", "coi", true},  {"two-small-circles", "coix", true},
-        {"lemniscate", "coix", true}, {"folium", "cox", false},          {"square-root-sum", "co", false},
-        {"far-circle", "co", true},   {"far-unit-circle", "cox", false}, {"far-unit-circle-1e8", "cox", true},
-        {"far-sines", "cox", false},  {"far-sines-1e8", "cox", true},    {"wide-sines", "co", false},
-    };
+    const char* name;  ///< the case and its closed form
+    const char* views; ///< the views drawn: c(entred), o(ff-centre), i(n), x (zoomed out)
+    bool picture;      ///< pictures written of it
+};
+
+/// One plot of the sweep: its checks, and its picture where asked.
+void CheckSweptPlot(const SweepRow& row, const kttest::ImplicitCase& c, Plot& plot, const std::string& what)
+{
+    const std::vector<Polyline> lines = AllLines(*plot.f);
+    if (c.identity) {
+        // The sides are equal everywhere: nothing to draw, and the function says so.
+        EXPECT_TRUE(lines.empty()) << what;
+        EXPECT_TRUE(plot.f->HoldsEverywhereInView()) << what;
+        return;
+    }
+    EXPECT_FALSE(plot.f->HoldsEverywhereInView()) << what;
+    const ClosedForm* form = nullptr;
+    for (const ClosedForm& f : kClosedForms)
+        if (std::strcmp(f.name, row.name) == 0)
+            form = &f;
+    ASSERT_NE(form, nullptr) << row.name;
+    ASSERT_FALSE(lines.empty()) << what;
+    EXPECT_LE(WorstDistance(*form, plot, lines), 0.5) << what;
+    const RootCheck roots = CheckRoots(*form, plot, std::max(3.0, plot.width / 500.0));
+    EXPECT_EQ(roots.missed, 0) << what << ": " << roots.missed << " of " << roots.roots
+                               << " roots, first at (" << roots.firstMissed.m_x << ", "
+                               << roots.firstMissed.m_y << ")";
+    KTPoint first;
+    const int missed = CurveMissed(*form, plot, lines, first);
+    EXPECT_EQ(missed, 0) << what << ": " << missed << " points of the curve not drawn, first at ("
+                         << first.m_x << ", " << first.m_y << ")";
+    if (std::strcmp(row.name, "tan-lines") == 0)
+        ExpectZeroLinesOfTan(plot, lines, what);
+    if (std::strcmp(row.name, "two-small-circles") == 0)
+        ExpectSmallCirclesClosed(plot, lines, what);
+}
+
+/// Every row in each of its views in every window size; the number of plots made.
+int Sweep(const std::vector<SweepRow>& rows)
+{
     const QString folder = QCoreApplication::applicationDirPath() + "/implicit-sweep";
-    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_TRUE(QDir().mkpath(folder));
     int plots = 0;
-    for (const Row& row : rows) {
+    for (const SweepRow& row : rows) {
         const kttest::ImplicitCase& c = Case(row.name);
-        const ClosedForm* form = nullptr;
-        for (const ClosedForm& f : kClosedForms)
-            if (std::strcmp(f.name, row.name) == 0)
-                form = &f;
-        ASSERT_NE(form, nullptr) << row.name;
         for (const kttest::View& view : kttest::kViews) {
             if (!std::strchr(row.views, view.name[0] == 'z' ? (view.zoom < 1 ? 'i' : 'x') : view.name[0]))
                 continue;
@@ -715,17 +813,7 @@ TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndView)
                 Plot plot(c.text, cx - half, cx + half, cy - halfY, cy + halfY, size.width, size.height);
                 const std::string what = std::string(row.name) + " " + view.name + " at " +
                                          std::to_string(size.width) + "x" + std::to_string(size.height);
-                const std::vector<Polyline> lines = AllLines(*plot.f);
-                ASSERT_FALSE(lines.empty()) << what;
-                EXPECT_LE(WorstDistance(*form, plot, lines), 0.5) << what;
-                const RootCheck roots = CheckRoots(*form, plot, std::max(3.0, size.width / 500.0));
-                EXPECT_EQ(roots.missed, 0)
-                    << what << ": " << roots.missed << " of " << roots.roots << " roots, first at ("
-                    << roots.firstMissed.m_x << ", " << roots.firstMissed.m_y << ")";
-                if (std::strcmp(row.name, "tan-lines") == 0)
-                    ExpectZeroLinesOfTan(plot, lines, what);
-                if (std::strcmp(row.name, "two-small-circles") == 0)
-                    ExpectSmallCirclesClosed(plot, lines, what);
+                CheckSweptPlot(row, c, plot, what);
                 if (row.picture && (size.width == 400 || size.width == 836 || size.width == 2560)) {
                     const QString file = folder + "/" + row.name + "-" + view.name + "-" +
                                          QString::number(size.width) + "x" + QString::number(size.height) +
@@ -736,7 +824,52 @@ TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndView)
             }
         }
     }
-    EXPECT_EQ(plots, 9 * (3 + 3 + 4 + 4 + 3 + 2 + 2 + 3 + 3 + 3 + 3 + 2));
+    return plots;
+}
+
+} // namespace
+
+// Every relation with a closed form, in every window size from 400 x 300 to 2560 x 1600 and in
+// views centred, off-centre, zoomed in and out by ten: every drawn point within half a pixel of
+// the curve, every root of an independent finer search on a drawn line, where the curve is
+// steep beyond a lattice search every point of it within a pixel of a drawn line, and where the
+// curves are known one by one, every one of them drawn as one line: the zero lines of
+// tan(35.6x) from the bottom of the view to its top and none near a pole, the small circles
+// closed wherever they are two pixels across. Pictures of the hard cases go under the build
+// folder ("implicit-sweep"), for a person to look at. The sweep runs in parts, which the test
+// runner takes side by side.
+TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndView)
+{
+    // Zoomed out, the zero lines of tan(35.6x) lie a third of a pixel apart and the sine
+    // pattern's rings closer still: no picture can show them.
+    const std::vector<SweepRow> rows = {
+        {"tan-lines", "coi", true},   {"sine-pattern-10", "coi", true}, {"two-small-circles", "coix", true},
+        {"lemniscate", "coix", true}, {"folium", "cox", false},         {"square-root-sum", "co", false},
+    };
+    EXPECT_EQ(Sweep(rows), 9 * (3 + 3 + 4 + 4 + 3 + 2));
+}
+
+// Far from the origin the relations are traced over the whole view as near it.
+TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndViewFarOut)
+{
+    const std::vector<SweepRow> rows = {
+        {"far-circle", "co", true},  {"far-unit-circle", "cox", false}, {"far-unit-circle-1e8", "cox", true},
+        {"far-sines", "cox", false}, {"far-sines-1e8", "cox", true},    {"wide-sines", "co", false},
+    };
+    EXPECT_EQ(Sweep(rows), 9 * (2 + 3 + 3 + 3 + 3 + 2));
+}
+
+// Cusps and vertical tangents are reached, jumps are not crossed, and powers of negative bases
+// (real on lines of no width) draw nothing.
+TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndViewSteep)
+{
+    const std::vector<SweepRow> rows = {
+        {"cube-root-cusp", "cox", true},
+        {"root-diamond", "cox", true},
+        {"fraction-sine", "coix", true},
+        {"power-swap", "coi", true},
+    };
+    EXPECT_EQ(Sweep(rows), 9 * (3 + 3 + 4 + 3));
 }
 
 TEST(ImplicitPlots, PicturesUnderTheBuildFolder)

@@ -1,0 +1,218 @@
+// Implicit relations and inequalities: the zero line of the difference of their two sides
+// traced on a lattice of device pixels over the view (KTImplicitGrid) into both curve buffers.
+
+#include "engine/KTCurveSampler.h"
+
+#include "engine/KTCurveValues.h"
+#include "engine/KTFunction3.h"
+#include "engine/KTImplicitGrid.h"
+#include "engine/KTIntervalRules.h"
+#include "axes/KTAxes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+/// right - left of a relation's two sides; NaN where either has no value, which the implicit
+/// lattice reads as undefined.
+double SidesDifference(double left, double right)
+{
+    if (KTCurveValues::IsNoValue(left) || KTCurveValues::IsNoValue(right))
+        return std::numeric_limits<double>::quiet_NaN();
+    return right - left;
+}
+
+} // namespace
+
+double KTCurveSampler::ImplicitDifference(double x, double y)
+{
+    KTFunctionData3& data = m_f.Data();
+    const int list = data.CurrentListIndex();
+    data.SelectList(KTFunctionData3::SecondBranchList);
+    const double second = m_f.EvaluateValue(x, y);
+    data.SelectList(KTFunctionData3::FirstBranchList);
+    const double first = m_f.EvaluateValue(x, y);
+    data.SelectList(list);
+    return SidesDifference(first, second);
+}
+
+void KTCurveSampler::SampleImplicit(KTAxes& axes)
+{
+    // As an explicit curve, a relation without a typed domain is traced over the whole view,
+    // however far from the origin.
+    const KTFunctionDomain domain = SampledDomain();
+    const double xLow = std::max(axes.m_xAxis.m_min, domain.m_low);
+    const double xHigh = std::min(axes.m_xAxis.m_max, domain.m_high);
+    // A domain on y bounds the lattice's rows as one on x bounds its columns.
+    const KTFunctionDomain& rows = m_f.Data().m_valueDomain;
+    const bool yDomain = rows.m_variable == ASKind::Y;
+    const double yLow =
+        yDomain && rows.LowBounded() ? std::max(axes.m_yAxis.m_min, rows.m_low) : axes.m_yAxis.m_min;
+    const double yHigh =
+        yDomain && rows.HighBounded() ? std::min(axes.m_yAxis.m_max, rows.m_high) : axes.m_yAxis.m_max;
+    int count = 0;
+    m_f.m_buffer1->m_count = 0;
+    m_f.m_buffer2->m_count = 0;
+    PlotImplicit(count, xLow, xHigh, yLow, yHigh);
+    if (m_f.m_implicitOverflow) {
+        m_f.m_buffer1->m_count = BranchSamples;
+        m_f.m_buffer2->m_count = std::max(0, count - (BranchSamples + 1));
+    } else {
+        m_f.m_currentBuffer->m_count = count;
+    }
+}
+
+KTCurvePoint* KTCurveSampler::ImplicitSlot(int index)
+{
+    // Points 0 to 1600 go to the first buffer (which counts 1600 of them), later ones to the start
+    // of the second, which grows as they come.
+    if (index <= BranchSamples)
+        return m_f.m_buffer1->At(index);
+    KTCurvePointBuffer& second = *m_f.m_buffer2;
+    const int at = index - (BranchSamples + 1);
+    if (at >= second.Size())
+        second.Reserve(std::min(std::max(2 * second.Size(), at + 1), ImplicitCapacity));
+    return second.At(at);
+}
+
+bool KTCurveSampler::StoreImplicitPoint(const KTCurvePoint& point, int& count)
+{
+    if (count >= ImplicitCapacity)
+        return false;
+    KTCurvePoint* slot = ImplicitSlot(count);
+    if (!slot)
+        return false;
+    *slot = point;
+    ++count;
+    if (count > BranchSamples)
+        m_f.m_implicitOverflow = 1;
+    return true;
+}
+
+void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
+{
+    const std::vector<KTPoint>& points = grid.Points();
+    int begin = 0;
+    for (int end : grid.Ends()) {
+        for (int k = begin; k < end; ++k) {
+            KTCurvePoint point;
+            point.m_point = points[static_cast<std::size_t>(k)];
+            point.m_draw = 1;
+            point.m_break = k == begin || k == end - 1 ? 1 : 0;
+            if (count == BranchSamples && count < ImplicitCapacity) {
+                // The first buffer counts 1600 points and keeps one more that is never drawn;
+                // a line that goes on past them starts again in the second buffer from the last
+                // point drawn, so that no piece of it is lost between the buffers.
+                KTCurvePoint previous = *ImplicitSlot(count - 1);
+                previous.m_break = 1;
+                StoreImplicitPoint(previous, count);
+                if (k != begin)
+                    StoreImplicitPoint(previous, count);
+            }
+            if (!StoreImplicitPoint(point, count))
+                return;
+        }
+        begin = end;
+    }
+}
+
+void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double yLow, double yHigh)
+{
+    if (count > ImplicitCapacity)
+        return;
+    if (!(xHigh > xLow) || !(yHigh > yLow) || !std::isfinite(xHigh - xLow) || !std::isfinite(yHigh - yLow))
+        return;
+
+    // One lattice cell per device pixel of the view (the part of it the domain leaves).
+    int columns = BranchSamples;
+    int rows = BranchSamples;
+    if (const KTAxes* axes = m_f.Data().m_owner) {
+        const KTAxis& x = axes->m_xAxis;
+        const KTAxis& y = axes->m_yAxis;
+        const double width = std::fabs(double(x.m_devicePixel.right) - x.m_devicePixel.left);
+        const double height = std::fabs(double(y.m_devicePixel.bottom) - y.m_devicePixel.top);
+        const double xPart = x.m_max > x.m_min ? std::min(1.0, (xHigh - xLow) / (x.m_max - x.m_min)) : 1.0;
+        const double yPart = y.m_max > y.m_min ? std::min(1.0, (yHigh - yLow) / (y.m_max - y.m_min)) : 1.0;
+        if (width >= 1.0)
+            columns = static_cast<int>(std::ceil(width * xPart));
+        if (height >= 1.0)
+            rows = static_cast<int>(std::ceil(height * yPart));
+    }
+    columns = std::clamp(columns, 1, ImplicitCells);
+    rows = std::clamp(rows, 1, ImplicitCells);
+
+    m_f.m_implicitOverflow = 0;
+    KTImplicitGrid grid(xLow, xHigh, yLow, yHigh, columns, rows);
+    // The lattice evaluates both sides hundreds of thousands of times: their programs are
+    // taken once, not looked up and selected for every point.
+    KTFunction3::PreparedList first;
+    KTFunction3::PreparedList second;
+    if (m_f.PrepareList(KTFunctionData3::FirstBranchList, first) &&
+        m_f.PrepareList(KTFunctionData3::SecondBranchList, second)) {
+        // Rows of lattice points go through the programs' block form where that runs whole
+        // blocks at once; a program that applies its rules lane by lane gains nothing by it and
+        // takes its rows point by point. With rows the lattice calls both forms from its
+        // threads: the prepared programs are only read.
+        const auto difference = [&first, &second](double x, double y) {
+            const double right = second.Run(x, y);
+            return SidesDifference(first.Run(x, y), right);
+        };
+        KTImplicitGrid::RowDifference rows;
+        if (!first.program->RunsInBlocks() || !second.program->RunsInBlocks())
+            rows = [&difference](const double* xs, double y, double* out, int count) {
+                for (int k = 0; k < count; ++k)
+                    out[k] = difference(xs[k], y);
+            };
+        else
+            rows = [&first, &second](const double* xs, double y, double* out, int count) {
+                // The grid hands at most a few hundred points of a row at once.
+                constexpr int block = 256;
+                double left[block];
+                for (int k = 0; k < count; k += block) {
+                    const int n = std::min(block, count - k);
+                    second.RunRow(xs + k, y, out + k, n);
+                    first.RunRow(xs + k, y, left, n);
+                    for (int m = 0; m < n; ++m)
+                        out[k + m] = SidesDifference(left[m], out[k + m]);
+                }
+            };
+        // The difference's ranges over a cell: the second side's less the first's.
+        const auto bound = [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+            KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
+            if (!gradient) {
+                const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh);
+                const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
+                g.value = KTIntervalRules::Binary(ASKind::Minus, b, a);
+                g.value.m_jumps = a.m_jumps || b.m_jumps;
+                g.value.m_scattered = a.m_scattered || b.m_scattered;
+                return g;
+            }
+            const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+            const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+            g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
+            g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
+            g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;
+            g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
+            g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
+            return g;
+        };
+        grid.Trace(difference, rows, bound);
+    } else {
+        grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
+    }
+    // The polylines are simplified until they fit what is left of the buffers: coarser
+    // everywhere rather than complete on one side of the view only.
+    double tolerance = ImplicitSimplification;
+    grid.Simplify(tolerance);
+    const auto needed = [&] {
+        // Each line takes its points and, when it passes the end of the first buffer, two more.
+        return static_cast<long long>(grid.Points().size()) + 2;
+    };
+    while (needed() > ImplicitCapacity - count && tolerance < 1e6) {
+        tolerance *= 2.0;
+        grid.Simplify(tolerance);
+    }
+    StoreImplicit(grid, count);
+}
