@@ -11,10 +11,14 @@
 #include "platform/KTDC.h"
 #include "support/KTPictureChecks.h"
 #include "support/KTTestSupport.h"
+#include "ui/KTAnnotateEditDlg.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -136,4 +140,44 @@ TEST(KTG300ViewWorksheet, TipsGoWhenTheViewChanges)
         EXPECT_FALSE(tip.isVisible()) << name;
         EXPECT_FALSE(tip.IsTipVisible()) << name;
     }
+}
+
+// A new annotation, placed with a click in annotation mode, opens in its editor as one empty
+// line: Ctrl+End stays on it, a click anywhere in the edit puts the caret on it, and what is
+// typed there makes a one-line box.
+TEST(KTG300ViewWorksheet, ANewAnnotationStartsWithOneEmptyLine)
+{
+    ShownView shown({"y=x"}, QSize(640, 480));
+    KTG300View& view = *shown.view;
+    view.OnAnnotationMode();
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, shown.Pixel(2, 3));
+    Settle();
+    ASSERT_EQ(shown.document.m_annotations.GetCount(), 1);
+
+    int opened = 0;
+    const auto previous = KTAnnotateEditDlg::SetModalHook([&](KTAnnotateEditDlg& d) {
+        ++opened;
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
+        QTextEdit* edit = d.TextEdit();
+        EXPECT_EQ(edit->toPlainText(), QString());
+        EXPECT_EQ(edit->document()->blockCount(), 1);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(edit->textCursor().blockNumber(), 0);
+        QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          edit->viewport()->rect().center());
+        EXPECT_EQ(edit->textCursor().blockNumber(), 0);
+        QTest::keyClicks(edit, "A");
+        d.OkButton()->click();
+        return d.result();
+    });
+    EXPECT_TRUE(view.EditAnnotationAt(0));
+    KTAnnotateEditDlg::SetModalHook(previous);
+    EXPECT_EQ(opened, 1);
+    const KTTipInfo& text = shown.document.m_annotations.GetAt(0).m_text;
+    ASSERT_EQ(text.GetLineCount(), 1);
+    EXPECT_EQ(text.LineText(0), CString("A"));
+    view.OnSelectMode();
+    view.repaint();
+    SavePicture(view.grab().toImage(), "annotation-typed-one-letter");
 }
