@@ -291,6 +291,10 @@ void KTG300View::PrepareFrame(KTDC& dc)
         m_graphRect.bottom += std::abs(panel.cy);
     if (m_graphRect != previousRect)
         m_document.m_refreshDevicePositions = 1;
+    // A tip describes what lay under the mouse in the last layout: after a zoom, a move, a
+    // resize or any change of the graph it would stand over points it no longer names.
+    if (dirty > 0 || m_graphRect != previousRect)
+        DismissHover();
 
     if (KTG300App* app = KTGetApp())
         app->m_lastGraphSize = CSize(std::abs(m_graphRect.Width()), std::abs(m_graphRect.Height()));

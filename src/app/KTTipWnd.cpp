@@ -120,20 +120,56 @@ void KTTipWnd::OnTimer()
     update();
 }
 
+namespace {
+
+/// One axis of a tip's placement: the window and the box along it, low end first.
+struct Span
+{
+    int windowLow, windowHigh, boxLow, boxHigh;
+    void Shift(int by)
+    {
+        windowLow += by;
+        windowHigh += by;
+        boxLow += by;
+        boxHigh += by;
+    }
+};
+
+/// Along one axis, with the mouse at `at` and the rectangle from `low` to `high`: the tip goes
+/// after the mouse (towards `high`) where it fits there, before it where it fits there, and
+/// where it fits on neither side, on the side with more room, moved back inside as far as its
+/// size allows. The box keeps `kMargin` clear of the mouse on the side it is on.
+Span PlaceAlong(int at, int size, int low, int high)
+{
+    const int extent = size + 2 * kMargin;
+    const Span after{at, at + extent, at + kMargin, at + extent};
+    const Span before{at - extent, at + kMargin, at - extent, at - kMargin};
+    if (after.windowHigh <= high)
+        return after;
+    if (before.windowLow >= low)
+        return before;
+    Span span = high - at >= at - low ? after : before;
+    if (span.windowHigh > high)
+        span.Shift(high - span.windowHigh);
+    if (span.windowLow < low)
+        span.Shift(low - span.windowLow);
+    return span;
+}
+
+} // namespace
+
 KTTipWnd::Placement KTTipWnd::Place(const CPoint& point, int w, int h, const CRect& graphRect)
 {
-    const int x = point.x;
-    const int y = point.y;
+    // Each axis is decided on its own room: a point near the bottom-left corner puts the tip
+    // right of it and above it, not left of it off the graph.
+    const Span x = PlaceAlong(point.x, w, std::min(graphRect.left, graphRect.right),
+                              std::max(graphRect.left, graphRect.right));
+    // y grows upwards: "after" the mouse along -y is below it.
+    const Span y = PlaceAlong(-point.y, h, -std::max(graphRect.top, graphRect.bottom),
+                              -std::min(graphRect.top, graphRect.bottom));
     Placement placement;
-    const bool fitsRight = x + w + 2 * kMargin <= graphRect.right;
-    const bool fitsBelow = y - h - 2 * kMargin >= graphRect.bottom;
-    if (fitsRight && fitsBelow) {
-        placement.window = CRect(x, y, x + w + 2 * kMargin, y - h - 2 * kMargin);
-        placement.box = CRect(x + kMargin, y - kMargin, x + w + 2 * kMargin, y - h - 2 * kMargin);
-    } else {
-        placement.window = CRect(x - w - 2 * kMargin, y + h + 2 * kMargin, x + kMargin, y - kMargin);
-        placement.box = CRect(x - w - 2 * kMargin, y + h + 2 * kMargin, x - kMargin, y + kMargin);
-    }
+    placement.window = CRect(x.windowLow, -y.windowLow, x.windowHigh, -y.windowHigh);
+    placement.box = CRect(x.boxLow, -y.boxLow, x.boxHigh, -y.boxHigh);
     return placement;
 }
 

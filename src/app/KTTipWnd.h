@@ -76,8 +76,10 @@ public:
     /// The spot of the last relayed message, read by the view.
     static KTTipSpot& SharedSpot();
 
-    /// Window and box of a tip of width w and height h (logical units) shown at the point:
-    /// right of and below it, or left of and above it when that would leave the graph rectangle.
+    /// Window and box of a tip of width w and height h (logical units) shown at the point: right
+    /// of it, or left where only that keeps it in the graph rectangle; below it, or above where
+    /// only that does, each axis on its own. A tip that fits on neither side of an axis goes
+    /// where there is more room, moved back into the rectangle as far as its size allows.
     static Placement Place(const CPoint& point, int w, int h, const CRect& graphRect);
     /// Width and height of the current tip's lines measured on dc (HIMETRIC).
     CSize MeasureTip(KTDC& dc) const;

@@ -478,10 +478,15 @@ void KTAnnotateEditDlg::OnSetAsDefault()
 
 CString KTAnnotateEditDlg::JoinLines(const std::array<CString, LineCount>& lines)
 {
+    // Rows after the last line that holds text would only be blank lines the user cannot see:
+    // the caret could land on them and what is typed there would stand rows down in the box.
+    int last = LineCount - 1;
+    while (last > 0 && lines[static_cast<std::size_t>(last)].IsEmpty())
+        --last;
     CString text;
-    for (int n = 0; n < LineCount - 1; ++n)
+    for (int n = 0; n < last; ++n)
         text += lines[static_cast<std::size_t>(n)] + "\r\n";
-    text += lines[LineCount - 1];
+    text += lines[static_cast<std::size_t>(last)];
     return text;
 }
 

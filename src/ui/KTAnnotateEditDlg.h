@@ -58,7 +58,8 @@ public:
     /// Moves the fields to the controls (false) or back (true); the edit text only as a whole.
     void UpdateData(bool saveAndValidate);
 
-    /// The edit text of ten lines: lines 0..8 each followed by "\r\n", then line 9.
+    /// The edit text of the lines up to the last one that is not empty (at least the first),
+    /// each but the last followed by "\r\n": a new annotation's text is one empty line.
     static CString JoinLines(const std::array<CString, LineCount>& lines);
     /// Ten lines of an edit text: nine cut at "\r" (skipping the character after it), the tenth
     /// holding the rest, line breaks included.

@@ -149,7 +149,7 @@ TEST_F(TipWindowTest, RelaysMouseMessagesWithTheItemAndSpot)
     EXPECT_EQ(KTTipWnd::SharedSpot().m_point, KTPoint(4, 5));
 }
 
-TEST(KTTipWndPlace, RightBelowOrLeftAbove)
+TEST(KTTipWndPlace, EachAxisOnItsOwnRoom)
 {
     const CRect graph(0, 0, 10000, -8000);
     const struct
@@ -160,12 +160,21 @@ TEST(KTTipWndPlace, RightBelowOrLeftAbove)
     } rows[] = {
         // Room right and below: the box keeps 300 units clear of the point.
         {{1000, -1000}, 2000, 500, {1000, -1000, 3600, -2100}, {1300, -1300, 3600, -2100}},
-        // Too near the right edge: left of and above the point.
-        {{9000, -1000}, 2000, 500, {6400, 100, 9300, -1300}, {6400, 100, 8700, -700}},
-        // Too near the bottom edge.
-        {{1000, -7800}, 2000, 500, {-1600, -6700, 1300, -8100}, {-1600, -6700, 700, -7500}},
+        // Too near the right edge: left of the point, still below it.
+        {{9000, -1000}, 2000, 500, {6400, -1000, 9300, -2100}, {6400, -1300, 8700, -2100}},
+        // Too near the bottom edge: above the point, still right of it.
+        {{1000, -7800}, 2000, 500, {1000, -6700, 3600, -8100}, {1300, -6700, 3600, -7500}},
+        // Near the bottom-right corner: left of and above it.
+        {{9000, -7800}, 2000, 500, {6400, -6700, 9300, -8100}, {6400, -6700, 8700, -7500}},
         // Exactly touching the right edge still fits.
         {{7400, -1000}, 2000, 500, {7400, -1000, 10000, -2100}, {7700, -1300, 10000, -2100}},
+        // Exactly touching the left edge on the other side.
+        {{7600, -1000}, 7000, 500, {0, -1000, 7900, -2100}, {0, -1300, 7300, -2100}},
+        // Wider than either side allows: on the side with more room, moved back in.
+        {{4000, -1000}, 8000, 500, {1400, -1000, 10000, -2100}, {1700, -1300, 10000, -2100}},
+        {{6000, -1000}, 8000, 500, {0, -1000, 8900, -2100}, {0, -1300, 8300, -2100}},
+        // Wider than the graph: its left edge on the graph's.
+        {{5000, -1000}, 12000, 500, {0, -1000, 12600, -2100}, {300, -1300, 12600, -2100}},
     };
     for (const auto& row : rows) {
         const KTTipWnd::Placement p = KTTipWnd::Place(row.point, row.w, row.h, graph);
@@ -174,6 +183,10 @@ TEST(KTTipWndPlace, RightBelowOrLeftAbove)
         // The box is always the text plus 300 units each way, inside the window.
         EXPECT_EQ(p.box.right - p.box.left, row.w + 300);
         EXPECT_EQ(p.box.top - p.box.bottom, row.h + 300);
+        EXPECT_GE(p.box.left, p.window.left);
+        EXPECT_LE(p.box.right, p.window.right);
+        EXPECT_LE(p.box.top, p.window.top);
+        EXPECT_GE(p.box.bottom, p.window.bottom);
     }
 }
 
