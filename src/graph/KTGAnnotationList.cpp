@@ -96,6 +96,21 @@ void KTGAnnotationList::DeselectAll()
         annotation.m_selected = 0;
 }
 
+void KTGAnnotationList::ForgetBoundObject(std::int32_t boundCode, int index)
+{
+    for (KTGAnnotation& annotation : m_annotations) {
+        if (!annotation.m_bound || annotation.m_boundCode != boundCode)
+            continue;
+        if (annotation.m_boundId1 == index) {
+            annotation.m_bound = 0;
+            annotation.m_boundCode = 0;
+            annotation.m_anchorLocked = 0;
+        } else if (annotation.m_boundId1 > index) {
+            --annotation.m_boundId1;
+        }
+    }
+}
+
 void KTGAnnotationList::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions, const CRect* keepWithin)
 {
     for (KTGAnnotation& annotation : m_annotations)

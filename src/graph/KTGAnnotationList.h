@@ -47,6 +47,10 @@ public:
     void MoveAnchor(int index, int x, int y);
     void SetSelected(int index, bool selected);
     void DeselectAll();
+    /// The integral or tangent (bound code 20 or 19) at index left its list: the annotations
+    /// bound to it stand free where they are, with their text and an anchor that can be moved,
+    /// and those bound to later ones follow them down one place.
+    void ForgetBoundObject(std::int32_t boundCode, int index);
 
     /// Runs the edit dialog on the fields of one annotation (with the application's defaults for
     /// its "Set As Default"); true after OK. Installed by the program; none means no dialog.
