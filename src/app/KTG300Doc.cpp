@@ -5,6 +5,7 @@
 #include "app/KTG300SrvrItem.h"
 #include "app/KTLegacyFileReader.h"
 #include "engine/KTFunction3.h"
+#include "foundation/KTTextSeparators.h"
 #include "graph/KTGraph3.h"
 #include "graph/KTIntegralCalculation.h"
 #include "platform/KTArchive.h"
@@ -27,6 +28,8 @@
 namespace {
 
 constexpr const char* kCaption = "KT Graph 3";
+constexpr const char* kSeparatorsTag = "KTTextSeparators";
+constexpr WORD kSeparatorsVersion = 1;
 
 int g_untitledCount = 0;
 
@@ -304,7 +307,8 @@ bool KTG300Doc::OnSaveDocument(const QString& path)
     emit aboutToSave();
     QString error;
     const std::vector<std::uint8_t> ranges = StoreConstantRanges();
-    if (!KTCompoundFile::WriteContents(path, StoreContents(), error, &ranges)) {
+    const std::vector<std::uint8_t> separators = StoreSeparators();
+    if (!KTCompoundFile::WriteContents(path, StoreContents(), error, &ranges, &separators)) {
         KTMessageBox("File Save Error", Local(QStringLiteral("Unable to write file %1\n%2").arg(path, error)),
                      MB_OK | MB_ICONERROR);
         return false;
@@ -333,6 +337,34 @@ bool KTG300Doc::LoadConstantRanges(const std::vector<std::uint8_t>& ranges)
     }
 }
 
+std::vector<std::uint8_t> KTG300Doc::StoreSeparators()
+{
+    const KTTextSeparators user = KTTextSeparators::User();
+    KTArchive ar;
+    ar.WriteBeginTag(kSeparatorsTag, kSeparatorsVersion);
+    ar << user.m_decimal << user.m_list << user.m_part;
+    ar.WriteEndTag(kSeparatorsTag);
+    return ar.Data();
+}
+
+bool KTG300Doc::LoadSeparators(const std::vector<std::uint8_t>& record, KTTextSeparators& separators)
+{
+    try {
+        KTArchive ar(record);
+        WORD version = 0;
+        KTTextSeparators read;
+        if (!ar.ReadBeginTag(kSeparatorsTag, version) || version != kSeparatorsVersion)
+            return false;
+        ar >> read.m_decimal >> read.m_list >> read.m_part;
+        if (!ar.ReadEndTag(kSeparatorsTag) || !read.IsUsable())
+            return false;
+        separators = read;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 KTG300Doc::LoadResult KTG300Doc::LoadStreams(const KTCompoundFile::ReadResult& file, QString* reason,
                                              QStringList* notices)
 {
@@ -346,6 +378,19 @@ KTG300Doc::LoadResult KTG300Doc::LoadStreams(const KTCompoundFile::ReadResult& f
     if (current && file.hasConstantRanges && !LoadConstantRanges(file.constantRanges) && notices)
         notices->append(QStringLiteral(
             "The family constants stored with it could not be read; they start at their defaults."));
+    if (current && file.hasSeparators) {
+        // Texts written on a machine with other separators read there as typed, and here as
+        // the user would type them here.
+        KTTextSeparators written;
+        if (LoadSeparators(file.separators, written)) {
+            const KTTextSeparators user = KTTextSeparators::User();
+            m_graph->Data().TranslateSeparators(written, user);
+            m_annotations.TranslateSeparators(written, user);
+        } else if (notices) {
+            notices->append(QStringLiteral("The separators its equations were written with could not be "
+                                           "read; they are read with yours."));
+        }
+    }
     return result;
 }
 

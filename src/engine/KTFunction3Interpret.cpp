@@ -7,6 +7,7 @@
 #include "engine/KTFunction3.h"
 
 #include "foundation/KTLocaleChars.h"
+#include "foundation/KTTextSeparators.h"
 #include "typeset/KTEEquation.h"
 #include "typeset/KTEOptions.h"
 
@@ -132,7 +133,7 @@ bool KTFunction3::IsDomainPart(const KTEquationPart& part)
 
 char KTFunction3::PartSeparator()
 {
-    return KTLocaleChars().m_chList == ';' ? ':' : ';';
+    return KTTextSeparators::User().m_part;
 }
 
 void KTFunction3::SplitParts()

@@ -1,5 +1,6 @@
 #include "graph/KTGAnnotationList.h"
 
+#include "foundation/KTTextSeparators.h"
 #include "graph/KTRecordTags.h"
 #include "platform/KTArchive.h"
 
@@ -108,6 +109,17 @@ void KTGAnnotationList::ForgetBoundObject(std::int32_t boundCode, int index)
         } else if (annotation.m_boundId1 > index) {
             --annotation.m_boundId1;
         }
+    }
+}
+
+void KTGAnnotationList::TranslateSeparators(const KTTextSeparators& from, const KTTextSeparators& to)
+{
+    for (KTGAnnotation& annotation : m_annotations) {
+        KTTipInfo& text = annotation.m_text;
+        for (int i = 0; i < KTTipInfo::MaxLines; ++i)
+            if (text.m_marks[static_cast<std::size_t>(i)] == KTTipInfo::MarkEquation)
+                text.m_lines[static_cast<std::size_t>(i)] =
+                    KTTextSeparators::Translate(text.m_lines[static_cast<std::size_t>(i)], from, to);
     }
 }
 

@@ -14,6 +14,7 @@ struct KTAnnotationEditFields;
 class KTDC;
 class KTOptionsAnnotation;
 class KTVariableSubstitutions;
+struct KTTextSeparators;
 
 using KTGAnnotationArray = std::vector<KTGAnnotation>;
 
@@ -63,6 +64,10 @@ public:
     /// now, or a language's default) shows as an empty row. False, with nothing changed, for
     /// any other end or without a hook; throws std::out_of_range for an index outside the list.
     bool EditAt(int index, KTOptionsAnnotation& defaults, const CString& placeholder = CString());
+
+    /// Rewrites the equation lines written with `from` as `to` writes them (KTTextSeparators);
+    /// plain lines are the user's words and stay as they are.
+    void TranslateSeparators(const KTTextSeparators& from, const KTTextSeparators& to);
 
     /// Draws every annotation in list order, the last on top, each box kept inside keepWithin
     /// when one is given (KTGAnnotation::Draw).
