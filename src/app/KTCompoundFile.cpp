@@ -145,13 +145,14 @@ KTCompoundFile::ReadResult KTCompoundFile::ReadContents(const QString& path)
 
 bool KTCompoundFile::BuildCompoundFile(const std::vector<std::uint8_t>& contents,
                                        std::vector<std::uint8_t>& out,
-                                       const std::vector<std::uint8_t>* constantRanges)
+                                       const std::vector<std::uint8_t>* constantRanges,
+                                       const std::vector<std::uint8_t>* separators)
 {
     out.clear();
     StorageRead read = nullptr;
     StorageBuild build = nullptr;
     LoadStorage(read, build, nullptr);
-    if (!build || !build(contents, constantRanges, out)) {
+    if (!build || !build(contents, constantRanges, separators, out)) {
         out.clear();
         return false;
     }
@@ -159,10 +160,11 @@ bool KTCompoundFile::BuildCompoundFile(const std::vector<std::uint8_t>& contents
 }
 
 bool KTCompoundFile::WriteContents(const QString& path, const std::vector<std::uint8_t>& contents,
-                                   QString& error, const std::vector<std::uint8_t>* constantRanges)
+                                   QString& error, const std::vector<std::uint8_t>* constantRanges,
+                                   const std::vector<std::uint8_t>* separators)
 {
     std::vector<std::uint8_t> bytes;
-    if (!BuildCompoundFile(contents, bytes, constantRanges)) {
+    if (!BuildCompoundFile(contents, bytes, constantRanges, separators)) {
         error = QStringLiteral("The compound file could not be built.");
         StorageRead read = nullptr;
         StorageBuild build = nullptr;

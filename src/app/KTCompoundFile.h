@@ -1,7 +1,8 @@
 #pragma once
 // The ".kt3" file: an OLE compound file (structured storage) whose stream "Contents" holds the
-// document's archive, and whose stream "ConstantRanges", when present, holds the family constants
-// of the ten functions (KTG300Doc documents both forms). A file that is not a compound file is
+// document's archive, whose stream "ConstantRanges", when present, holds the family constants
+// of the ten functions, and whose stream "Separators", when present, says which separators its
+// typed texts were written with (KTG300Doc documents the three forms). A file that is not a compound file is
 // taken as the "Contents" stream itself, which is how files of the older, flat layout reach their
 // reader; such a file has no constant ranges.
 
@@ -18,6 +19,9 @@ public:
     /// The name of the stream that holds the family constants' ranges. Files written before it
     /// existed have none and open as they always did.
     static constexpr const char* RangesStreamName = "ConstantRanges";
+    /// The name of the stream that records the separators of the document's typed texts. Files
+    /// written before it existed have none and open as they always did.
+    static constexpr const char* SeparatorsStreamName = "Separators";
     /// Archives beyond this size are refused when reading (a document is a few kilobytes).
     static constexpr std::size_t MaxContentsSize = 64u * 1024u * 1024u;
     /// The module that reads and builds the storage (KTCompoundStorage), beside the program; it is
@@ -45,6 +49,9 @@ public:
         /// constantRanges (empty when the stream itself could not be read).
         bool hasConstantRanges = false;
         std::vector<std::uint8_t> constantRanges;
+        /// True when the file holds the stream "Separators"; its bytes are then in separators.
+        bool hasSeparators = false;
+        std::vector<std::uint8_t> separators;
         Failure failure = Failure::None;
         /// Why reading failed, in the program's words, for the user; empty on success.
         QString error;
@@ -56,7 +63,9 @@ public:
     /// What reads and builds the storage (the functions of KTCompoundStorage).
     using StorageRead = void (*)(const std::vector<std::uint8_t>& fileBytes, ReadResult& result);
     using StorageBuild = bool (*)(const std::vector<std::uint8_t>& contents,
-                                  const std::vector<std::uint8_t>* constantRanges, std::vector<std::uint8_t>& out);
+                                  const std::vector<std::uint8_t>* constantRanges,
+                                  const std::vector<std::uint8_t>* separators,
+                                  std::vector<std::uint8_t>& out);
     /// Reads and builds compound files with these functions instead of loading the module: for a
     /// program that links the storage in (a fuzzing harness). Call it before the first compound file.
     static void UseStorage(StorageRead read, StorageBuild build);
@@ -76,12 +85,15 @@ public:
     static ReadResult ReadContents(const QString& path);
 
     /// A compound file whose stream "Contents" holds the bytes, with the stream "ConstantRanges"
-    /// holding constantRanges when given; false (out empty) when the storage cannot be built.
+    /// holding constantRanges and the stream "Separators" holding separators when given; false
+    /// (out empty) when the storage cannot be built.
     static bool BuildCompoundFile(const std::vector<std::uint8_t>& contents, std::vector<std::uint8_t>& out,
-                                  const std::vector<std::uint8_t>* constantRanges = nullptr);
+                                  const std::vector<std::uint8_t>* constantRanges = nullptr,
+                                  const std::vector<std::uint8_t>* separators = nullptr);
     /// Writes BuildCompoundFile's result through a temporary file in the same folder that is
     /// renamed over the target only once complete, so a failure never loses the previous file.
     /// False with the reason in error when anything fails.
     static bool WriteContents(const QString& path, const std::vector<std::uint8_t>& contents, QString& error,
-                              const std::vector<std::uint8_t>* constantRanges = nullptr);
+                              const std::vector<std::uint8_t>* constantRanges = nullptr,
+                              const std::vector<std::uint8_t>* separators = nullptr);
 };

@@ -58,7 +58,8 @@ QString TakeErrorText(GError* error)
     return text;
 }
 
-/// The family constants are a few kilobytes; anything beyond this is no such stream.
+/// The family constants are a few kilobytes, the separators a few bytes; anything beyond this is
+/// no such stream.
 constexpr std::size_t kMaxRangesSize = 64u * 1024u;
 
 enum class StreamRead { Read, Missing, TooLarge, Unreadable };
@@ -104,6 +105,8 @@ void KTCompoundStorage::Read(const std::vector<std::uint8_t>& fileBytes, KTCompo
         result.contents.clear();
         result.hasConstantRanges = false;
         result.constantRanges.clear();
+        result.hasSeparators = false;
+        result.separators.clear();
     };
     InitGsf();
     GsfRef<GsfInput> source(
@@ -130,12 +133,15 @@ void KTCompoundStorage::Read(const std::vector<std::uint8_t>& fileBytes, KTCompo
     result.hasConstantRanges =
         ReadStream(storage.p, KTCompoundFile::RangesStreamName, kMaxRangesSize, result.constantRanges) !=
         StreamRead::Missing;
+    result.hasSeparators = ReadStream(storage.p, KTCompoundFile::SeparatorsStreamName, kMaxRangesSize,
+                                      result.separators) != StreamRead::Missing;
     result.ok = true;
     result.failure = KTCompoundFile::Failure::None;
 }
 
 bool KTCompoundStorage::Build(const std::vector<std::uint8_t>& contents,
-                              const std::vector<std::uint8_t>* constantRanges, std::vector<std::uint8_t>& out)
+                              const std::vector<std::uint8_t>* constantRanges,
+                              const std::vector<std::uint8_t>* separators, std::vector<std::uint8_t>& out)
 {
     out.clear();
     InitGsf();
@@ -149,6 +155,8 @@ bool KTCompoundStorage::Build(const std::vector<std::uint8_t>& contents,
     bool ok = WriteStream(storage.p, KTCompoundFile::StreamName, contents);
     if (ok && constantRanges)
         ok = WriteStream(storage.p, KTCompoundFile::RangesStreamName, *constantRanges);
+    if (ok && separators)
+        ok = WriteStream(storage.p, KTCompoundFile::SeparatorsStreamName, *separators);
     ok = gsf_output_close(GSF_OUTPUT(storage.p)) && ok;
     if (!gsf_output_is_closed(sink.p))
         ok = gsf_output_close(sink.p) && ok;

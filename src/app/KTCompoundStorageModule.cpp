@@ -16,7 +16,8 @@ extern "C" Q_DECL_EXPORT void KTCompoundStorageRead(const std::vector<std::uint8
 
 extern "C" Q_DECL_EXPORT bool KTCompoundStorageBuild(const std::vector<std::uint8_t>& contents,
                                                      const std::vector<std::uint8_t>* constantRanges,
+                                                     const std::vector<std::uint8_t>* separators,
                                                      std::vector<std::uint8_t>& out)
 {
-    return KTCompoundStorage::Build(contents, constantRanges, out);
+    return KTCompoundStorage::Build(contents, constantRanges, separators, out);
 }

@@ -5,6 +5,7 @@
 #include "app/KTG300SrvrItem.h"
 #include "app/KTLegacyFileReader.h"
 #include "engine/KTFunction3.h"
+#include "foundation/KTTextSeparators.h"
 #include "graph/KTGraph3.h"
 #include "graph/KTIntegralCalculation.h"
 #include "platform/KTArchive.h"
@@ -22,13 +23,13 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <utility>
 
 namespace {
 
 constexpr const char* kCaption = "KT Graph 3";
-/// Marker kinds of the graph objects an annotation can follow besides point markers.
-constexpr int kBoundTangent = 19;
-constexpr int kBoundIntegral = 20;
+constexpr const char* kSeparatorsTag = "KTTextSeparators";
+constexpr WORD kSeparatorsVersion = 1;
 
 int g_untitledCount = 0;
 
@@ -82,6 +83,33 @@ QString CannotOpenMessage(const QString& path, const KTCompoundFile::ReadResult&
     if (!file.detail.isEmpty())
         text += QStringLiteral("\n\nDetail: %1").arg(file.detail);
     return text;
+}
+
+/// The lines of a marked point of the curve in `slot` as its tip names it: the names of the
+/// curve's points that lie at the same place, in the order of its list (a vertex that is also
+/// an intercept is both), then the coordinates. An intersection is named alone.
+std::vector<CString> PlaceLines(const KTMarker& marker, int slot, const KTGraphData3& data)
+{
+    const KTOptionPOI& poi = data.m_options.m_poi;
+    const CString place = marker.LabelText(poi);
+    std::vector<CString> lines;
+    const auto addName = [&](const KTMarker& m) {
+        const CString name = poi.LabelForKind(m);
+        if (!name.IsEmpty() && std::find(lines.begin(), lines.end(), name) == lines.end())
+            lines.push_back(name);
+    };
+    if (marker.m_kind != KTMarkerIntersection && slot >= 0 && slot < KTGraphData3::UserFunctionCount) {
+        const KTMarkerList& stored = data.Function(slot).m_markers;
+        for (int k = 0; k < std::clamp<int>(stored.m_count, 0, KTMarkerList::Capacity); ++k) {
+            const KTMarker& m = stored.m_markers[static_cast<std::size_t>(k)];
+            if (m.m_kind != KTMarkerNoneFound && m.LabelText(poi) == place)
+                addName(m);
+        }
+    }
+    addName(marker);
+    if (!place.IsEmpty())
+        lines.push_back(place);
+    return lines;
 }
 
 } // namespace
@@ -279,7 +307,8 @@ bool KTG300Doc::OnSaveDocument(const QString& path)
     emit aboutToSave();
     QString error;
     const std::vector<std::uint8_t> ranges = StoreConstantRanges();
-    if (!KTCompoundFile::WriteContents(path, StoreContents(), error, &ranges)) {
+    const std::vector<std::uint8_t> separators = StoreSeparators();
+    if (!KTCompoundFile::WriteContents(path, StoreContents(), error, &ranges, &separators)) {
         KTMessageBox("File Save Error", Local(QStringLiteral("Unable to write file %1\n%2").arg(path, error)),
                      MB_OK | MB_ICONERROR);
         return false;
@@ -308,6 +337,34 @@ bool KTG300Doc::LoadConstantRanges(const std::vector<std::uint8_t>& ranges)
     }
 }
 
+std::vector<std::uint8_t> KTG300Doc::StoreSeparators()
+{
+    const KTTextSeparators user = KTTextSeparators::User();
+    KTArchive ar;
+    ar.WriteBeginTag(kSeparatorsTag, kSeparatorsVersion);
+    ar << user.m_decimal << user.m_list << user.m_part;
+    ar.WriteEndTag(kSeparatorsTag);
+    return ar.Data();
+}
+
+bool KTG300Doc::LoadSeparators(const std::vector<std::uint8_t>& record, KTTextSeparators& separators)
+{
+    try {
+        KTArchive ar(record);
+        WORD version = 0;
+        KTTextSeparators read;
+        if (!ar.ReadBeginTag(kSeparatorsTag, version) || version != kSeparatorsVersion)
+            return false;
+        ar >> read.m_decimal >> read.m_list >> read.m_part;
+        if (!ar.ReadEndTag(kSeparatorsTag) || !read.IsUsable())
+            return false;
+        separators = read;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 KTG300Doc::LoadResult KTG300Doc::LoadStreams(const KTCompoundFile::ReadResult& file, QString* reason,
                                              QStringList* notices)
 {
@@ -321,6 +378,19 @@ KTG300Doc::LoadResult KTG300Doc::LoadStreams(const KTCompoundFile::ReadResult& f
     if (current && file.hasConstantRanges && !LoadConstantRanges(file.constantRanges) && notices)
         notices->append(QStringLiteral(
             "The family constants stored with it could not be read; they start at their defaults."));
+    if (current && file.hasSeparators) {
+        // Texts written on a machine with other separators read there as typed, and here as
+        // the user would type them here.
+        KTTextSeparators written;
+        if (LoadSeparators(file.separators, written)) {
+            const KTTextSeparators user = KTTextSeparators::User();
+            m_graph->Data().TranslateSeparators(written, user);
+            m_annotations.TranslateSeparators(written, user);
+        } else if (notices) {
+            notices->append(QStringLiteral("The separators its equations were written with could not be "
+                                           "read; they are read with yours."));
+        }
+    }
     return result;
 }
 
@@ -348,45 +418,40 @@ void KTG300Doc::RefreshBoundAnnotation(KTGAnnotation& annotation)
     text.SetHotRect(annotation.m_text.GetHotRect().left, annotation.m_text.GetHotRect().top,
                     annotation.m_text.GetHotRect().right, annotation.m_text.GetHotRect().bottom);
     const int index = annotation.m_boundId1;
-    if (annotation.m_boundCode == kBoundTangent) {
-        if (index < 0 || index >= data.m_derivatives.GetCount())
+    // The lists answer for their selected record: the bound one is taken for the moment, and
+    // the user's selection is put back after. The lines are those of the tip it was made from.
+    if (annotation.m_boundCode == KTGAnnotation::BoundTangent) {
+        KTDerivativeList& tangents = data.m_derivatives;
+        if (index < 0 || index >= tangents.GetCount())
             return;
-        // The list answers for its selected tangent: select the bound one for the moment.
-        const bool wasSelected = data.m_derivatives.GetAt(index).m_selected;
-        std::vector<bool> selection;
-        for (int i = 0; i < data.m_derivatives.GetCount(); ++i)
-            selection.push_back(data.m_derivatives.GetAt(i).m_selected);
-        data.m_derivatives.DeselectAll();
-        data.m_derivatives.SetSelected(index, true);
-        text.AddText(data.m_derivatives.SelectedLabel());
-        text.AddMarkedText(data.m_derivatives.SelectedLineText());
-        annotation.m_anchorPosition =
-            data.m_derivatives.TangentPointAt(data.m_derivatives.GetAt(index).m_point);
-        for (int i = 0; i < data.m_derivatives.GetCount(); ++i)
-            data.m_derivatives.SetSelected(i, selection[static_cast<std::size_t>(i)]);
-        (void)wasSelected;
-    } else if (annotation.m_boundCode == kBoundIntegral) {
-        if (index < 0 || index >= data.m_integrals.GetCount())
+        const int selected = std::exchange(tangents.m_selectedIndex, index);
+        text.AddMarkedText(tangents.SelectedLabel());
+        text.AddMarkedText(tangents.SelectedLineText());
+        annotation.m_anchorPosition = tangents.TangentPointAt(tangents.GetAt(index).m_point);
+        tangents.m_selectedIndex = selected;
+    } else if (annotation.m_boundCode == KTGAnnotation::BoundIntegral) {
+        KTIntegralList& integrals = data.m_integrals;
+        if (index < 0 || index >= integrals.GetCount())
             return;
-        std::vector<bool> selection;
-        for (int i = 0; i < data.m_integrals.GetCount(); ++i)
-            selection.push_back(data.m_integrals.GetAt(i).m_selected);
-        data.m_integrals.DeselectAll();
-        data.m_integrals.SetSelected(index, true);
-        text.AddText(data.m_integrals.SelectedLabel());
-        if (data.m_integrals.SelectedShowsArea())
-            text.AddText(data.m_integrals.SelectedAreaLabel());
-        annotation.m_anchorPosition = data.m_integrals.SelectedLabelPoint();
-        for (int i = 0; i < data.m_integrals.GetCount(); ++i)
-            data.m_integrals.SetSelected(i, selection[static_cast<std::size_t>(i)]);
+        const int selected = std::exchange(integrals.m_selectedIndex, index);
+        text.AddMarkedText(integrals.SelectedLabel());
+        if (integrals.SelectedShowsArea())
+            text.AddMarkedText(integrals.SelectedAreaLabel());
+        annotation.m_anchorPosition = integrals.SelectedLabelPoint();
+        integrals.m_selectedIndex = selected;
     } else {
+        // A curve without a marked point gives nothing to follow.
+        if (annotation.m_boundCode <= 0)
+            return;
         const KTMarker marker =
             m_graph->FindMarker(annotation.m_boundFunction, annotation.m_boundId1, annotation.m_boundId2);
-        // The search answers kind -1 when the point is gone (the function changed): the
-        // annotation keeps its text and anchor until the point comes back.
-        if (marker.m_kind == KTMarkerNone || marker.m_kind < 0)
+        // The search answers kind -1 when the point is gone (the function changed), and a point
+        // of another kind in its place is not the one the annotation names: the annotation keeps
+        // its text and anchor until its point comes back.
+        if (marker.m_kind != annotation.m_boundCode)
             return;
-        text.AddText(marker.LabelText(data.m_options.m_poi));
+        for (const CString& line : PlaceLines(marker, annotation.m_boundFunction, data))
+            text.AddText(line);
         annotation.m_anchorPosition = marker.m_point;
     }
     annotation.m_text = text;

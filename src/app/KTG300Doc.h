@@ -20,6 +20,19 @@
 //   All numbers little-endian. A file without this stream (written before it existed, or a
 //   flat file of the older layout) opens with the constants at their defaults, as it always
 //   did; a stream that cannot be read does too, and the user is told.
+// - "Separators", the decimal, list and part separators that the typed texts (equations,
+//   domains, bounds, ranges) were written with, which differ between locales ("y=x^2; [0, 1.5]"
+//   is "y=x^2: [0; 1,5]" where the decimal separator is ","): the tagged record
+//   "KTTextSeparators", version 1:
+//       offset  size  content
+//       0       17    the tag: its length 16 as one byte, then "KTTextSeparators"
+//       17      2     the version, uint16 1
+//       19      3     the decimal, list and part separators, one character each
+//       22      19    the end tag: its length 18, then "/KTTextSeparators/"
+//   A document is saved with the user's separators and this record; a file whose record names
+//   others has its texts rewritten with the user's as it opens. A file without the stream is
+//   read with the user's separators, as it always was; one whose stream cannot be read is too,
+//   and the user is told.
 // The variable substitutions and the view's state are not stored.
 
 // The model's headers reach standard headers that the meta-object compiler cannot parse.
@@ -43,6 +56,7 @@ class KTDC;
 class KTG300SrvrItem;
 class KTGraph3;
 class KTOptionGraph3;
+struct KTTextSeparators;
 
 class KTG300Doc : public QObject
 {
@@ -96,8 +110,15 @@ public:
     /// Takes the family constants of a "ConstantRanges" stream; false, with nothing changed,
     /// when they cannot be read. Never throws.
     bool LoadConstantRanges(const std::vector<std::uint8_t>& ranges);
+    /// The record of the separators the document's texts are written with: the user's (the
+    /// stream "Separators").
+    static std::vector<std::uint8_t> StoreSeparators();
+    /// The separators of a "Separators" stream; false when it cannot be read or names no usable
+    /// separators. Never throws.
+    static bool LoadSeparators(const std::vector<std::uint8_t>& record, KTTextSeparators& separators);
     /// Takes what a file read gave, as opening it does but telling no one: LoadContents of the
-    /// archive, then, for the current layout, the constant ranges when the file holds them.
+    /// archive, then, for the current layout, the constant ranges when the file holds them and
+    /// its texts rewritten with the user's separators when it records others.
     /// `reason` as LoadContents; `notices` receives, for the user, each part that was left out.
     LoadResult LoadStreams(const KTCompoundFile::ReadResult& file, QString* reason = nullptr,
                            QStringList* notices = nullptr);

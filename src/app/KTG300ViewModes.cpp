@@ -435,12 +435,7 @@ void KTG300View::PlaceNewAnnotation(const CPoint& logical, const KTPoint& graphP
         const KTTipInfo tip = m_tip->CurrentTip();
         for (int i = 0; i < tip.GetLineCount(); ++i)
             annotation.m_text.AddLine(tip.LineText(i), tip.LineValue(i));
-        const KTTipContent& content = m_tip->Content();
-        annotation.m_bound = 1;
-        annotation.m_boundCode =
-            content.m_markerFlag ? static_cast<std::int32_t>(content.m_marker.m_kind) : 0;
-        annotation.m_boundFunction = content.m_item;
-        annotation.m_anchorLocked = annotation.m_boundCode != 0 ? 1 : 0;
+        annotation.BindTo(m_tip->Content());
         anchorPoint = m_tip->Spot().m_point;
         anchor = m_document.Graph().Axes().GraphToDevice(anchorPoint, 0, 0);
     }
@@ -794,6 +789,7 @@ void KTG300View::OnKeyDown(int key)
             m_document.m_annotations.RemoveAt(annotation);
         if (hasSelectedTangent) {
             tangents.RemoveAt(selectedTangent);
+            m_document.m_annotations.ForgetBoundObject(KTGAnnotation::BoundTangent, selectedTangent);
             tangents.m_selectedIndex = -1;
         }
         m_document.m_annotationIndex = -1;

@@ -70,6 +70,7 @@ void KTG300View::OnIntegral()
     } else if (dialog.m_first < 0) {
         // "Delete" (no function to integrate): an x-axis boundary alone must not remove it.
         integrals.m_records.erase(integrals.m_records.begin() + selected);
+        m_document.m_annotations.ForgetBoundObject(KTGAnnotation::BoundIntegral, selected);
         integrals.m_selectedIndex = -1;
         m_document.m_integralIndex = -1;
     } else {
@@ -114,6 +115,7 @@ void KTG300View::OnTangentLine()
     if (dialog.m_function < 0) {
         if (selected >= 0) {
             tangents.RemoveAt(selected);
+            m_document.m_annotations.ForgetBoundObject(KTGAnnotation::BoundTangent, selected);
             tangents.m_selectedIndex = -1;
             m_document.m_tangentIndex = -1;
         }

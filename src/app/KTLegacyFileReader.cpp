@@ -1,7 +1,6 @@
 #include "app/KTLegacyFileReader.h"
 
 #include "engine/KTFunction3.h"
-#include "foundation/KTLocaleChars.h"
 #include "foundation/KTLogFont.h"
 #include "foundation/KTNumberFormat.h"
 #include "graph/KTGraphData3.h"
@@ -83,7 +82,7 @@ void ReadStep(LegacyCursor& in, KTOptionString& option)
         option.SetValue(FormatStep(value));
 }
 
-void ReadFunction(LegacyCursor& in, KTFunction3& function, char listSeparator)
+void ReadFunction(LegacyCursor& in, KTFunction3& function)
 {
     KTFunctionData3& data = function.Data();
     CString equation;
@@ -91,8 +90,10 @@ void ReadFunction(LegacyCursor& in, KTFunction3& function, char listSeparator)
     const bool read = in.Text(equation);
     in.Text();
     if (read && in.Text(domain)) {
+        // Joined as interpretation cuts a typed text into its parts, and as the Function
+        // Properties dialog joins them: the list separator would make one part of the two.
         if (!domain.IsEmpty())
-            equation += listSeparator + domain;
+            equation += CString(KTFunction3::PartSeparator()) + " " + domain;
         data.m_equationText = equation;
     }
     in.Back();
@@ -232,10 +233,8 @@ KTLegacyFileResult KTLegacyFileReader::ReadLegacyFile(const std::vector<std::uin
     CString tangentX;
     const bool tangentXRead = in.Text(tangentX);
 
-    KTLocaleChars separators;
-    separators.ReadList();
     for (int slot = 0; slot < KTGraphData3::UserFunctionCount; ++slot)
-        ReadFunction(in, data.Function(slot), separators.m_chList);
+        ReadFunction(in, data.Function(slot));
 
     if (first != -1 && IsUserFunction(first) && second >= KTIntegralFunction::kYAxis &&
         second < KTGraphData3::UserFunctionCount) {

@@ -8,6 +8,7 @@
 
 #include "foundation/KTLocaleChars.h"
 #include "foundation/KTSentinelValues.h"
+#include "foundation/KTTextSeparators.h"
 #include "typeset/KTEEquation.h"
 #include "typeset/KTEOptions.h"
 
@@ -134,7 +135,7 @@ bool KTFunction3::IsDomainPart(const KTEquationPart& part)
 
 char KTFunction3::PartSeparator()
 {
-    return KTLocaleChars().m_chList == ';' ? ':' : ';';
+    return KTTextSeparators::User().m_part;
 }
 
 void KTFunction3::SplitParts()

@@ -3,6 +3,7 @@
 #include "graph/KTNestedRecord.h"
 #include "graph/KTOptionsAnnotation.h"
 #include "graph/KTRecordTags.h"
+#include "graph/KTTipContent.h"
 #include "platform/KTArchive.h"
 
 #include <algorithm>
@@ -53,6 +54,32 @@ KTGAnnotation::KTGAnnotation(const KTOptionsAnnotation& options) : KTGAnnotation
     m_arrowSize = InRange(options.m_arrowSize);
     m_pointSize = InRange(options.m_pointSize);
     m_borderGap = InRange(options.m_borderGap);
+}
+
+void KTGAnnotation::BindTo(const KTTipContent& content)
+{
+    m_bound = 1;
+    m_boundCode = 0;
+    m_boundFunction = content.m_item;
+    m_boundId1 = -1;
+    m_boundId2 = -1;
+    if (content.m_markerFlag || content.m_item == KTTipContent::ItemNone) {
+        // A stored point's tag is its curve; an intersection's the first of its two curves.
+        const KTMarker& marker = content.m_marker;
+        m_boundCode = static_cast<std::int32_t>(marker.m_kind);
+        m_boundFunction = marker.m_tag;
+        m_boundId1 = marker.m_position;
+        m_boundId2 = marker.m_kind == KTMarkerIntersection ? marker.m_secondId : -1;
+    } else if (content.m_item == KTTipContent::ItemIntegral) {
+        m_boundCode = BoundIntegral;
+        m_boundId1 = content.m_listIndex;
+    } else if (content.m_item == KTTipContent::ItemTangent) {
+        m_boundCode = BoundTangent;
+        m_boundId1 = content.m_listIndex;
+    }
+    if (m_boundCode < 0)
+        m_boundCode = 0;
+    m_anchorLocked = m_boundCode != 0 ? 1 : 0;
 }
 
 void KTGAnnotation::Serialize(KTArchive& ar)

@@ -24,6 +24,7 @@
 class KTDC;
 class KTOptionsAnnotation;
 class KTVariableSubstitutions;
+struct KTTipContent;
 
 class KTGAnnotation : public KTObject
 {
@@ -47,6 +48,18 @@ public:
     void Serialize(KTArchive& ar) override;
     /// Bytes of the smallest well-formed archive of an annotation.
     static std::size_t MinimumArchiveSize();
+
+    // ---- binding ------------------------------------------------------------------------------
+    /// Bound codes of the graph objects that are no point marker (a point's code is its kind).
+    static constexpr std::int32_t BoundTangent = 19;
+    static constexpr std::int32_t BoundIntegral = 20;
+    /// Binds the annotation to what the hover tip shows, so that the document finds it again
+    /// after every change: a marked point by its kind (the code), its curve's slot, its index in
+    /// its curve's list or in the graph's intersections (id 1) and, for an intersection, the
+    /// other curve's slot (id 2, else -1); an integral or a tangent by code 20 or 19 and its
+    /// index in its list (id 1). A curve with no marked point under the tip binds nothing to
+    /// follow (code 0, ids -1). The anchor is locked when the code is not 0.
+    void BindTo(const KTTipContent& content);
 
     // ---- hit testing and moving (device = logical units of the drawing) ---------------------
     /// Records the grab offset (point minus the box's first corner) and the grab vector (graph

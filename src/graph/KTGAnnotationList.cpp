@@ -1,5 +1,6 @@
 #include "graph/KTGAnnotationList.h"
 
+#include "foundation/KTTextSeparators.h"
 #include "graph/KTRecordTags.h"
 #include "platform/KTArchive.h"
 
@@ -94,6 +95,32 @@ void KTGAnnotationList::DeselectAll()
 {
     for (KTGAnnotation& annotation : m_annotations)
         annotation.m_selected = 0;
+}
+
+void KTGAnnotationList::ForgetBoundObject(std::int32_t boundCode, int index)
+{
+    for (KTGAnnotation& annotation : m_annotations) {
+        if (!annotation.m_bound || annotation.m_boundCode != boundCode)
+            continue;
+        if (annotation.m_boundId1 == index) {
+            annotation.m_bound = 0;
+            annotation.m_boundCode = 0;
+            annotation.m_anchorLocked = 0;
+        } else if (annotation.m_boundId1 > index) {
+            --annotation.m_boundId1;
+        }
+    }
+}
+
+void KTGAnnotationList::TranslateSeparators(const KTTextSeparators& from, const KTTextSeparators& to)
+{
+    for (KTGAnnotation& annotation : m_annotations) {
+        KTTipInfo& text = annotation.m_text;
+        for (int i = 0; i < KTTipInfo::MaxLines; ++i)
+            if (text.m_marks[static_cast<std::size_t>(i)] == KTTipInfo::MarkEquation)
+                text.m_lines[static_cast<std::size_t>(i)] =
+                    KTTextSeparators::Translate(text.m_lines[static_cast<std::size_t>(i)], from, to);
+    }
 }
 
 void KTGAnnotationList::Draw(KTDC& dc, const KTVariableSubstitutions& substitutions, const CRect* keepWithin)

@@ -14,6 +14,7 @@ struct KTAnnotationEditFields;
 class KTDC;
 class KTOptionsAnnotation;
 class KTVariableSubstitutions;
+struct KTTextSeparators;
 
 using KTGAnnotationArray = std::vector<KTGAnnotation>;
 
@@ -47,6 +48,10 @@ public:
     void MoveAnchor(int index, int x, int y);
     void SetSelected(int index, bool selected);
     void DeselectAll();
+    /// The integral or tangent (bound code 20 or 19) at index left its list: the annotations
+    /// bound to it stand free where they are, with their text and an anchor that can be moved,
+    /// and those bound to later ones follow them down one place.
+    void ForgetBoundObject(std::int32_t boundCode, int index);
 
     /// Runs the edit dialog on the fields of one annotation (with the application's defaults for
     /// its "Set As Default"); true after OK. Installed by the program; none means no dialog.
@@ -59,6 +64,10 @@ public:
     /// now, or a language's default) shows as an empty row. False, with nothing changed, for
     /// any other end or without a hook; throws std::out_of_range for an index outside the list.
     bool EditAt(int index, KTOptionsAnnotation& defaults, const CString& placeholder = CString());
+
+    /// Rewrites the equation lines written with `from` as `to` writes them (KTTextSeparators);
+    /// plain lines are the user's words and stay as they are.
+    void TranslateSeparators(const KTTextSeparators& from, const KTTextSeparators& to);
 
     /// Draws every annotation in list order, the last on top, each box kept inside keepWithin
     /// when one is given (KTGAnnotation::Draw).

@@ -1,6 +1,7 @@
 #include "graph/KTGraphData3.h"
 
 #include "engine/KTFunction3.h"
+#include "foundation/KTTextSeparators.h"
 #include "graph/KTNestedRecord.h"
 #include "graph/KTRecordTags.h"
 #include "platform/KTArchive.h"
@@ -107,6 +108,24 @@ void KTGraphData3::Serialize(KTArchive& ar)
     m_derivatives.Serialize(ar);
     m_integrals.Serialize(ar);
     KTReadRecordEnd(ar, kTag);
+    m_dirty = Dirty;
+}
+
+void KTGraphData3::TranslateSeparators(const KTTextSeparators& from, const KTTextSeparators& to)
+{
+    const auto translate = [&](CString& text) { text = KTTextSeparators::Translate(text, from, to); };
+    for (int slot = 0; slot < UserFunctionCount; ++slot)
+        translate(Function(slot).Data().m_equationText);
+    for (KTIntegralFunction& integral : m_integrals.m_records) {
+        translate(integral.m_lowerText);
+        translate(integral.m_upperText);
+    }
+    for (KTDerivativeFunction& tangent : m_derivatives.m_records)
+        translate(tangent.m_xText);
+    KTOptionAxes2& axes = m_options.m_axes;
+    for (KTOptionString* text : {&axes.m_xMaxShowS, &axes.m_yMaxShowS, &axes.m_xMinShowS, &axes.m_yMinShowS,
+                                 &axes.m_xMajorS, &axes.m_yMajorS, &axes.m_xMinorS, &axes.m_yMinorS})
+        translate(text->m_value);
     m_dirty = Dirty;
 }
 

@@ -17,6 +17,7 @@
 
 class KTAxes;
 class KTFunction3;
+struct KTTextSeparators;
 
 class KTGraphData3 : public KTObject
 {
@@ -57,6 +58,11 @@ public:
     /// and the ranges and the flag stay as they were. A stored number that is not finite loads
     /// as that field's default. A load sets the dirty counter to 2.
     void SerializeConstantRanges(KTArchive& ar);
+
+    /// Rewrites the typed texts written with `from` as `to` writes them (KTTextSeparators): the
+    /// ten functions' equations, the integrals' bounds, the tangents' x texts and the axes'
+    /// ranges and steps. Axis titles and messages are the user's words and stay as they are.
+    void TranslateSeparators(const KTTextSeparators& from, const KTTextSeparators& to);
 
     /// Slot 0..13; an index outside throws std::out_of_range.
     KTFunction3& Function(int slot);

@@ -420,6 +420,7 @@ TEST(KTG300Doc, TheLoaderTakesEveryFileOfItsCorpus)
     ASSERT_TRUE(std::filesystem::exists(corpus));
     int files = 0;
     kttest::MessageBoxRecorder boxes;
+    kttest::LocaleScope locale('.', ',');
     for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
         const std::string name = entry.path().filename().string();
         const auto parsed = KTCompoundFile::ParseContents(ReadBytes(entry.path()));
@@ -445,7 +446,12 @@ TEST(KTG300Doc, TheLoaderTakesEveryFileOfItsCorpus)
         EXPECT_EQ(notices.isEmpty(), result != KTG300Doc::LoadResult::Salvaged &&
                                          name.find("ranges-damaged") == std::string::npos)
             << name;
-        if (result == KTG300Doc::LoadResult::Current) {
+        if (name.rfind("separators-comma", 0) == 0) {
+            // Written with decimal commas, read as this decimal-point user types it.
+            EXPECT_EQ(document.Graph().Data().Function(0).Data().m_equationText, CString("y=x^2; [-1.5, 2]"));
+            EXPECT_EQ(document.Graph().Data().Function(1).Data().m_equationText,
+                      CString("x=cos(t); y=sin(t)"));
+        } else if (result == KTG300Doc::LoadResult::Current) {
             EXPECT_EQ(document.StoreContents(), parsed.contents) << name;
             if (parsed.hasConstantRanges && notices.isEmpty()) {
                 EXPECT_EQ(document.StoreConstantRanges(), parsed.constantRanges) << name;
@@ -456,7 +462,7 @@ TEST(KTG300Doc, TheLoaderTakesEveryFileOfItsCorpus)
                 << name;
         }
     }
-    EXPECT_GE(files, 22);
+    EXPECT_GE(files, 23);
 }
 
 TEST(KTG300Doc, ConstantsAreUsedByFunctionsTangentsAndIntegrals)
@@ -717,6 +723,15 @@ TEST(KTG300Doc, WritesExamplesAndCorpusWhenAsked)
         std::vector<std::uint8_t> bytes;
         ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(family.StoreContents(), bytes, &cutRanges));
         WriteBytes(corpus / "family-ranges-damaged.kt3", bytes);
+    }
+    // Saved by a decimal-comma user, with the record of its separators.
+    {
+        kttest::LocaleScope comma(',', ';');
+        KTG300Doc typed;
+        typed.OnNewDocument();
+        typed.Graph().Data().Function(0).Data().m_equationText = "y=x^2: [-1,5; 2]";
+        typed.Graph().Data().Function(1).Data().m_equationText = "x=cos(t): y=sin(t)";
+        ASSERT_TRUE(typed.OnSaveDocument(ToQ(corpus / "separators-comma.kt3")));
     }
     write("flat-current.kt3", sample, false);
     std::vector<std::uint8_t> compound;
@@ -1168,4 +1183,220 @@ TEST(KTG300Doc, ARunOfRecordsThatEachClaimTheRestIsSearchedInLinearTime)
     ASSERT_EQ(document.LoadContents(bytes, &reason), KTG300Doc::LoadResult::Salvaged);
     EXPECT_EQ(NoteTexts(document), std::vector<std::string>{"Note 0"});
     EXPECT_EQ(reason, QStringLiteral("All of its annotations could be read."));
+}
+
+namespace {
+
+/// One typed text as a decimal-point user and as a decimal-comma user types it.
+struct TwoForms
+{
+    const char* point;
+    const char* comma;
+};
+
+const TwoForms kEveryKindOfFunction[] = {
+    {"y=x^2; [-1.5, 2]", "y=x^2: [-1,5; 2]"},
+    {"y=0.5x+1; -1.5<x<2", "y=0,5x+1: -1,5<x<2"},
+    {"x=cos(t); y=sin(t)", "x=cos(t): y=sin(t)"},
+    {"x=2cos(t); y=sin(t); [0, 3.1]", "x=2cos(t): y=sin(t): [0; 3,1]"},
+    {"r=2.5; [0, 90]", "r=2,5: [0; 90]"},
+    {"x=y^2-0.5; y>-1.5", "x=y^2-0,5: y>-1,5"},
+    {"x^2+y^2<=4; x>0.5", "x^2+y^2<=4: x>0,5"},
+    {"y=x-2.25", "y=x-2,25"},
+};
+
+struct LocaleOf
+{
+    char decimal, list;
+    const char* TwoForms::*form;
+};
+constexpr LocaleOf kPointUser{'.', ',', &TwoForms::point};
+constexpr LocaleOf kCommaUser{',', ';', &TwoForms::comma};
+
+/// A document of every kind of function, a tangent, an integral, a note with an equation line
+/// and axes whose steps are decimals, as the user of the locale types them.
+void FillTyped(KTG300Doc& document, const LocaleOf& locale)
+{
+    document.OnNewDocument();
+    KTGraphData3& data = document.Graph().Data();
+    int slot = 0;
+    for (const TwoForms& text : kEveryKindOfFunction)
+        data.Function(slot++).Data().m_equationText = text.*locale.form;
+    const TwoForms lower{"0.5", "0,5"}, upper{"1.75", "1,75"}, at{"1.25", "1,25"}, minor{"0.5", "0,5"};
+    KTIntegralFunction integral;
+    integral.m_first = 0;
+    integral.m_second = KTIntegralFunction::kXAxis;
+    integral.m_lowerText = lower.*locale.form;
+    integral.m_upperText = upper.*locale.form;
+    data.m_integrals.Add(integral, true);
+    KTDerivativeFunction tangent;
+    tangent.m_function = 1;
+    tangent.m_xText = at.*locale.form;
+    data.m_derivatives.Add(tangent, true);
+    data.m_options.m_axes.m_xMinorS.SetValue(minor.*locale.form);
+    KTGAnnotation note;
+    note.m_text.AddText("Half of it, roughly");
+    note.m_text.AddMarkedText(TwoForms{"y=0.5x; x>1.5", "y=0,5x: x>1,5"}.*locale.form);
+    document.m_annotations.Add(note);
+    document.Graph().SetDirty();
+}
+
+/// The pixels of a rectangle in the view's logical units, a pixel wider on each side.
+QRect PixelRect(const KTG300View& view, CRect logical)
+{
+    KTDC measure(view.logicalDpiX(), view.logicalDpiY(), CSize(view.width(), view.height()));
+    measure.SetMapMode(MM_HIMETRIC);
+    CPoint corners[2] = {logical.TopLeft(), logical.BottomRight()};
+    measure.LPtoDP(corners, 2);
+    return QRect(QPoint(corners[0].x, corners[0].y), QPoint(corners[1].x, corners[1].y))
+        .normalized()
+        .adjusted(-1, -1, 1, 1);
+}
+
+} // namespace
+
+// The report: a document saved under a decimal-comma locale holds "y=x^2: -1,5<x<2" and
+// "x=cos(t): y=sin(t)"; opened under a decimal-point locale, both functions were refused and not
+// drawn, without a message, and the other way round too. Every kind of function, with domains,
+// parametric parts and lists, a tangent, an integral, the axes' steps and a note's equation: saved
+// under one user's separators and opened under the other's, the document holds the texts as the
+// second user types them and draws what the first user saw, both ways.
+TEST(KTG300Doc, ADocumentOpensWithEveryFunctionUnderTheOtherLocalesSeparators)
+{
+    kttest::TempDir dir;
+    for (const auto& [saver, opener] :
+         {std::pair(kPointUser, kCommaUser), std::pair(kCommaUser, kPointUser)}) {
+        SCOPED_TRACE(testing::Message() << "saved with '" << saver.decimal << "'");
+        const auto path = dir.File("travels.kt3");
+        QImage saved;
+        {
+            kttest::LocaleScope locale(saver.decimal, saver.list);
+            KTG300Doc document;
+            FillTyped(document, saver);
+            KTG300View view(document);
+            view.resize(kExampleWidth, kExampleHeight);
+            saved = Picture(view);
+            for (int slot = 0; slot < static_cast<int>(std::size(kEveryKindOfFunction)); ++slot) {
+                const KTFunction3& function = document.Graph().Data().Function(slot);
+                EXPECT_NE(function.Status(), KTStatusError) << function.Data().m_equationText.c_str();
+            }
+            ASSERT_TRUE(document.OnSaveDocument(ToQ(path)));
+        }
+
+        kttest::LocaleScope locale(opener.decimal, opener.list);
+        KTG300Doc reopened;
+        kttest::MessageBoxRecorder boxes;
+        ASSERT_TRUE(reopened.OnOpenDocument(ToQ(path)));
+        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_FALSE(reopened.IsModified());
+        // The same picture: every curve, domain, shading and tangent where it was; only the
+        // note's equation shows this user's separators.
+        KTG300View view(reopened);
+        view.resize(kExampleWidth, kExampleHeight);
+        const QImage opened = Picture(view);
+        const QRect note = PixelRect(view, reopened.m_annotations.GetAt(0).m_textRect);
+        int differing = 0;
+        for (int y = 0; y < opened.height(); ++y)
+            for (int x = 0; x < opened.width(); ++x)
+                differing += !note.contains(x, y) && opened.pixel(x, y) != saved.pixel(x, y);
+        EXPECT_EQ(differing, 0);
+        // The texts as this user types them: exactly what a document of their own holds, and
+        // drawn alike.
+        KTG300Doc typedHere;
+        FillTyped(typedHere, opener);
+        KTG300View viewHere(typedHere);
+        viewHere.resize(kExampleWidth, kExampleHeight);
+        EXPECT_TRUE(Picture(viewHere) == opened);
+        EXPECT_EQ(reopened.StoreContents(), typedHere.StoreContents());
+        // Saved here, the file names this user's separators: opened here again it is unchanged.
+        ASSERT_TRUE(reopened.OnSaveDocument(ToQ(path)));
+        KTG300Doc again;
+        ASSERT_TRUE(again.OnOpenDocument(ToQ(path)));
+        const KTCompoundFile::ReadResult file = KTCompoundFile::ReadContents(ToQ(path));
+        EXPECT_EQ(file.contents, reopened.StoreContents());
+        KTG300View viewAgain(again);
+        viewAgain.resize(kExampleWidth, kExampleHeight);
+        EXPECT_TRUE(Picture(viewAgain) == opened);
+        const std::uint8_t record[] = {16,
+                                       'K',
+                                       'T',
+                                       'T',
+                                       'e',
+                                       'x',
+                                       't',
+                                       'S',
+                                       'e',
+                                       'p',
+                                       'a',
+                                       'r',
+                                       'a',
+                                       't',
+                                       'o',
+                                       'r',
+                                       's',
+                                       1,
+                                       0,
+                                       static_cast<std::uint8_t>(opener.decimal),
+                                       static_cast<std::uint8_t>(opener.list),
+                                       static_cast<std::uint8_t>(opener.list == ';' ? ':' : ';'),
+                                       18,
+                                       '/',
+                                       'K',
+                                       'T',
+                                       'T',
+                                       'e',
+                                       'x',
+                                       't',
+                                       'S',
+                                       'e',
+                                       'p',
+                                       'a',
+                                       'r',
+                                       'a',
+                                       't',
+                                       'o',
+                                       'r',
+                                       's',
+                                       '/'};
+        EXPECT_EQ(file.separators, std::vector<std::uint8_t>(std::begin(record), std::end(record)));
+    }
+}
+
+// Files without the record (written before it existed) open as they always did: with the
+// user's separators, whatever those are. A record that cannot be read is no record, and the
+// user is told.
+TEST(KTG300Doc, FilesWithoutTheSeparatorsRecordOpenAsBefore)
+{
+    kttest::TempDir dir;
+    const auto path = dir.File("old.kt3");
+    std::vector<std::uint8_t> contents;
+    {
+        kttest::LocaleScope locale(',', ';');
+        KTG300Doc document;
+        FillTyped(document, kCommaUser);
+        contents = document.StoreContents();
+    }
+    const std::vector<std::uint8_t> record = KTG300Doc::StoreSeparators();
+    std::vector<std::uint8_t> badVersion = record, badSeparator = record,
+                              cut(record.begin(), record.end() - 3);
+    badVersion[17] = 2;
+    badSeparator[19] = 'x';
+    const struct
+    {
+        const std::vector<std::uint8_t>* record;
+        bool told;
+    } rows[] = {{nullptr, false}, {&badVersion, true}, {&badSeparator, true}, {&cut, true}};
+    for (const auto& row : rows) {
+        for (const LocaleOf& user : {kPointUser, kCommaUser}) {
+            kttest::LocaleScope locale(user.decimal, user.list);
+            std::vector<std::uint8_t> file;
+            ASSERT_TRUE(KTCompoundFile::BuildCompoundFile(contents, file, nullptr, row.record));
+            WriteBytes(path, file);
+            KTG300Doc document;
+            kttest::MessageBoxRecorder boxes;
+            ASSERT_TRUE(document.OnOpenDocument(ToQ(path)));
+            EXPECT_EQ(boxes.Boxes().size(), row.told ? 1u : 0u);
+            EXPECT_EQ(document.StoreContents(), contents);
+        }
+    }
 }

@@ -19,8 +19,15 @@
 #include "graph/KTIntegralFunction.h"
 #include "graph/KTOptionsAnnotation.h"
 #include "platform/KTDC.h"
+#include "ui/KTIntegralDlg.h"
+#include "ui/KTQuickEntry.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QCursor>
 #include <QScreen>
 #include <QSettings>
@@ -415,4 +422,228 @@ TEST(KTG300ViewMouse, ZoomingKeepsAnnotationsWithTheirPointsAndMarksInsideThePlo
     EXPECT_NEAR(moved.m_textPosition.m_x, corner.m_x, 0.02);
     EXPECT_NEAR(moved.m_textPosition.m_y, corner.m_y, 0.02);
     EXPECT_LT(moved.m_textPosition.m_x, zoomed.m_xAxis.m_max);
+}
+
+namespace {
+
+/// The lines of an annotation, "|" after each; blank lines left out.
+std::string NoteLines(const KTGAnnotation& note)
+{
+    std::string lines;
+    for (int i = 0; i < note.m_text.GetLineCount(); ++i) {
+        CString line = note.m_text.LineText(i);
+        line.Trim();
+        if (!line.IsEmpty())
+            lines += std::string(line.str()) + "|";
+    }
+    return lines;
+}
+
+/// Rests on the point until its tip shows, then clicks there in annotation mode: the annotation
+/// the user makes of what the tip shows.
+const KTGAnnotation& AnnotateThere(MainWindow& w, const QPoint& at)
+{
+    w.ClickToolButton(KTCommand::AnnotationMode);
+    EXPECT_EQ(w.View().GetMode(), KTViewAnnotation);
+    w.HoverUntilTip(at);
+    EXPECT_TRUE(w.View().TipWindow().IsTipVisible());
+    const int before = w.Document().m_annotations.GetCount();
+    QTest::mousePress(w.frame, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(w.frame, Qt::LeftButton, {}, at);
+    QApplication::processEvents();
+    EXPECT_EQ(w.Document().m_annotations.GetCount(), before + 1);
+    return w.Document().m_annotations.GetAt(w.Document().m_annotations.GetCount() - 1);
+}
+
+/// The Functions command, answered by retyping every line.
+void RetypeFunctions(MainWindow& w, std::vector<const char*> lines)
+{
+    const auto previous = KTQuickEntry::SetModalHook([lines](KTQuickEntry& dialog) {
+        dialog.EquationEdit()->selectAll();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(dialog.EquationEdit(), Qt::Key_Return);
+            QTest::keyClicks(dialog.EquationEdit(), lines[i]);
+        }
+        dialog.OnOK();
+        return dialog.result();
+    });
+    w.frame->Action(KTCommand::EditFunctions)->trigger();
+    KTQuickEntry::SetModalHook(previous);
+    // The main window is active again after the dialog, as the window system makes it.
+    w.frame->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(w.frame));
+    w.View().repaint();
+    QApplication::processEvents();
+}
+
+} // namespace
+
+// The report: an annotation made on the x-intercept of y = x^2 - 1 read "x Intercept ( 1 , 0 )"
+// and kept saying so, pointing at the old place, after the function was typed anew as
+// y = x^2 - 4. Made the user's way (annotation mode, rest until the tip shows, click), an
+// annotation on a marked point follows it through the Functions command, in windows small and
+// large; a point that is gone leaves it as it was until the point comes back.
+TEST(KTG300ViewMouse, AnAnnotationMadeOnAMarkedPointFollowsItWhenTheFunctionsChange)
+{
+    const struct
+    {
+        std::vector<const char*> before;
+        KTPoint point;
+        const char* linesBefore;
+        std::vector<const char*> after;
+        KTPoint pointAfter;
+        const char* linesAfter;
+        const char* gone; // an equation without the point
+    } rows[] = {
+        {{"y=x^2-1"},
+         {1, 0},
+         "x Intercept|( 1 , 0 )|",
+         {"y=x^2-4"},
+         {2, 0},
+         "x Intercept|( 2 , 0 )|",
+         "y=x^2+5"},
+        {{"y=x^2-1"},
+         {0, -1},
+         "y Intercept|Local Minimum|( 0 , -1 )|",
+         {"y=x^2-3"},
+         {0, -3},
+         "y Intercept|Local Minimum|( 0 , -3 )|",
+         "y=1/x"},
+        {{"y=x^2", "y=x+2"},
+         {2, 4},
+         "Point of Intersection|( 2 , 4 )|",
+         {"y=x^2", "y=x+6"},
+         {3, 9},
+         "Point of Intersection|( 3 , 9 )|",
+         "y=x^2"},
+        {{"y=1/(x-2)"},
+         {2, -3},
+         "Vertical Asymptote|x = 2|",
+         {"y=1/(x+1)"},
+         {-1, 0},
+         "Vertical Asymptote|x = -1|",
+         "y=x"},
+    };
+    for (const QSize size : {QSize(640, 480), QSize(1280, 1024)}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message() << row.before.back() << " at " << size.width());
+            MainWindow w({}, size);
+            RetypeFunctions(w, row.before);
+            const KTGAnnotation& made = AnnotateThere(w, w.At(row.point.m_x, row.point.m_y));
+            EXPECT_EQ(NoteLines(made), row.linesBefore);
+            EXPECT_EQ(made.m_anchorLocked, 1);
+            KTAxes& axes = w.Document().Graph().Axes();
+
+            RetypeFunctions(w, row.after);
+            const KTGAnnotation& moved = w.Document().m_annotations.GetAt(0);
+            EXPECT_EQ(NoteLines(moved), row.linesAfter);
+            EXPECT_NEAR(moved.GetGraphPoint().m_x, row.pointAfter.m_x, 1e-6);
+            if (row.linesAfter[0] != 'V') { // an asymptote's point is wherever the pointer was
+                EXPECT_NEAR(moved.GetGraphPoint().m_y, row.pointAfter.m_y, 1e-6);
+            }
+            EXPECT_EQ(moved.m_anchor, axes.GraphToDevice(moved.GetGraphPoint(), 0, 0));
+
+            // Typed so that the point is gone, it stays as it was; typed back, it follows again.
+            RetypeFunctions(w, {row.gone});
+            EXPECT_EQ(NoteLines(w.Document().m_annotations.GetAt(0)), row.linesAfter);
+            RetypeFunctions(w, row.before);
+            EXPECT_EQ(NoteLines(w.Document().m_annotations.GetAt(0)), row.linesBefore);
+        }
+    }
+}
+
+// The report: an annotation made on an integral kept the old value after the integral's upper
+// bound changed. Made the user's way on an integral and on a tangent, it follows the integral
+// through the Integral command and the tangent through the arrow keys; when its tangent is
+// deleted it stays where it was with what it said, and its anchor can be moved again.
+TEST(KTG300ViewMouse, AnAnnotationMadeOnAnIntegralOrATangentFollowsIt)
+{
+    MainWindow w({"y=x^2"});
+    KTGraphData3& data = w.Document().Graph().Data();
+    // The integral from -1 to 2, by the mouse; and the tangent at x = 1, y = 2x - 1.
+    w.ClickToolButton(KTCommand::IntegralMode);
+    const QPoint press = w.At(-1.0, 1.0);
+    w.HoverUntilTip(press);
+    QTest::mousePress(w.frame, Qt::LeftButton, {}, press);
+    w.DragTo(press, w.At(2.0, 4.0));
+    QTest::mouseRelease(w.frame, Qt::LeftButton, {}, w.At(2.0, 4.0));
+    ASSERT_EQ(data.m_integrals.GetCount(), 1);
+    w.ClickToolButton(KTCommand::DerivativeMode);
+    w.HoverUntilTip(w.At(1.0, 1.0));
+    QTest::mousePress(w.frame, Qt::LeftButton, {}, w.At(1.0, 1.0));
+    QTest::mouseRelease(w.frame, Qt::LeftButton, {}, w.At(1.0, 1.0));
+    ASSERT_EQ(data.m_derivatives.GetCount(), 1);
+    w.View().repaint();
+
+    const QPoint inArea = w.At(1.2, 0.4);
+    const QPoint onTangent = w.At(-1.5, -4.0);
+    const KTGAnnotation& onIntegral = AnnotateThere(w, inArea);
+    EXPECT_EQ(onIntegral.m_boundCode, KTGAnnotation::BoundIntegral);
+    const std::string integralBefore = data.m_integrals.GetAt(0).m_integralText.str();
+    EXPECT_NE(NoteLines(onIntegral).find(integralBefore), std::string::npos);
+    const KTGAnnotation& onLine = AnnotateThere(w, onTangent);
+    EXPECT_EQ(onLine.m_boundCode, KTGAnnotation::BoundTangent);
+    const std::string lineBefore = NoteLines(onLine);
+    const auto notes = [&w] {
+        return std::pair(w.Document().m_annotations.GetAt(0), w.Document().m_annotations.GetAt(1));
+    };
+
+    // The integral taken in select mode and given the upper bound 3 in the Integral dialog.
+    w.ClickToolButton(KTCommand::SelectMode);
+    w.HoverUntilTip(inArea);
+    QTest::mouseClick(w.frame, Qt::LeftButton, {}, inArea);
+    {
+        const auto previous = KTIntegralDlg::SetModalHook([](KTIntegralDlg& d) {
+            d.UpperEdit()->setText(QStringLiteral("3"));
+            d.OkButton()->click();
+            return d.result();
+        });
+        // From the Edit menu, which enables its commands as it opens.
+        QMenu* edit = nullptr;
+        for (QAction* entry : w.frame->menuBar()->actions())
+            if (entry->text() == QStringLiteral("&Edit"))
+                edit = entry->menu();
+        ASSERT_NE(edit, nullptr);
+        emit edit->aboutToShow();
+        ASSERT_TRUE(w.frame->Action(KTCommand::Integral)->isEnabled());
+        w.frame->Action(KTCommand::Integral)->trigger();
+        KTIntegralDlg::SetModalHook(previous);
+    }
+    w.frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.frame));
+    w.View().repaint();
+    ASSERT_STREQ(data.m_integrals.GetAt(0).m_upperText, "3");
+    EXPECT_NEAR(data.m_integrals.GetAt(0).m_integral, 28.0 / 3.0, 1e-3); // (27 + 1) / 3
+    const std::string integralNow = data.m_integrals.GetAt(0).m_integralText.str();
+    ASSERT_NE(integralNow, integralBefore);
+    EXPECT_NE(NoteLines(notes().first).find(integralNow), std::string::npos) << NoteLines(notes().first);
+    EXPECT_EQ(NoteLines(notes().second), lineBefore);
+
+    // The tangent taken and moved right with the key: its point and line go with it.
+    w.HoverUntilTip(onTangent);
+    QTest::mouseClick(w.frame, Qt::LeftButton, {}, onTangent);
+    ASSERT_TRUE(data.m_derivatives.GetAt(0).m_selected);
+    const double xBefore = data.m_derivatives.GetAt(0).m_point.m_x;
+    QTest::keyClick(&w.View(), Qt::Key_Right);
+    w.View().repaint();
+    const KTDerivativeFunction& tangent = data.m_derivatives.GetAt(0);
+    ASSERT_GT(tangent.m_point.m_x, xBefore);
+    const std::string lineAfter = NoteLines(notes().second);
+    EXPECT_NE(lineAfter, lineBefore);
+    EXPECT_NE(lineAfter.find(data.m_derivatives.SelectedLineText().str()), std::string::npos) << lineAfter;
+    EXPECT_NEAR(notes().second.GetGraphPoint().m_x, tangent.m_point.m_x, 1e-9);
+    EXPECT_NEAR(notes().second.GetGraphPoint().m_y, tangent.m_point.m_x * tangent.m_point.m_x, 1e-9);
+
+    // Deleted, the tangent leaves its annotation free where it was.
+    const KTPoint anchor = notes().second.GetGraphPoint();
+    QTest::keyClick(&w.View(), Qt::Key_Delete);
+    w.View().repaint();
+    ASSERT_EQ(data.m_derivatives.GetCount(), 0);
+    ASSERT_EQ(w.Document().m_annotations.GetCount(), 2);
+    EXPECT_EQ(notes().second.m_bound, 0);
+    EXPECT_EQ(notes().second.m_anchorLocked, 0);
+    EXPECT_EQ(NoteLines(notes().second), lineAfter);
+    EXPECT_EQ(notes().second.GetGraphPoint(), anchor);
+    EXPECT_EQ(notes().first.m_bound, 1);
 }

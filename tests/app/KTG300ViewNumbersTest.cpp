@@ -515,7 +515,9 @@ TEST(KTG300ViewNumbers, AnAnnotationWhosePointIsGoneKeepsItsTextAndPlace)
     graph.Data().Function(0).Data().m_equationText = "y=x^2-1";
     graph.SetDirty();
     Paint(view, kSizes[0]);
-    ASSERT_EQ(shown().m_text.GetLineCount(), 1);
-    EXPECT_NE(shown().m_text.LineText(0), CString("The root"));
+    // Named as the tip names the point.
+    ASSERT_EQ(shown().m_text.GetLineCount(), 2);
+    EXPECT_EQ(shown().m_text.LineText(0), CString("x Intercept"));
+    EXPECT_EQ(shown().m_text.LineText(1), CString("( 1 , 0 )"));
     EXPECT_NEAR(shown().m_anchorPosition.m_x, 1.0, 1e-8);
 }

@@ -1,7 +1,9 @@
 #include "app/KTLegacyFileReader.h"
 
 #include "KTAppTestSupport.h"
+#include "app/KTG300Doc.h"
 #include "engine/KTFunction3.h"
+#include "graph/KTGraph3.h"
 #include "graph/KTGraphData3.h"
 #include "platform/KTLocale.h"
 
@@ -72,7 +74,7 @@ TEST(KTLegacyFileReader, ReadsEveryFieldOfTheMarkedLayout)
     EXPECT_EQ(font.m_color, KTLogFont().m_color);
 
     EXPECT_EQ(data.Function(0).Data().m_equationText, CString("y=x^2"));
-    EXPECT_EQ(data.Function(1).Data().m_equationText, CString("y=sin(x),[0,5]"));
+    EXPECT_EQ(data.Function(1).Data().m_equationText, CString("y=sin(x); [0,5]"));
     EXPECT_EQ(data.Function(9).Data().m_equationText, CString("y=9"));
     EXPECT_EQ(data.Function(0).Data().m_options.m_vAsym.m_value, 1);
     EXPECT_EQ(data.Function(0).Data().m_options.m_hAsym.m_value, 0);
@@ -93,15 +95,57 @@ TEST(KTLegacyFileReader, ReadsEveryFieldOfTheMarkedLayout)
     EXPECT_DOUBLE_EQ(result.tangent->m_point.m_x, 1.5);
 }
 
-TEST(KTLegacyFileReader, TheDomainJoinsWithTheUsersListSeparator)
+// The report: every function with a domain was lost, joined to its domain with the list
+// separator ("y=x^2,x>-2"), which interpretation refuses under both locales. An older file built
+// field by field from the layout table, opened as a document and drawn: each domain is the
+// function's, joined with the part separator under either locale.
+TEST(KTLegacyFileReader, EveryFunctionWithADomainOpensWithIt)
 {
-    LocaleGuard locale(',', ';');
-    const auto bytes = kttest::WriteLegacyFile(SampleDocument());
-    KTGraphData3 data;
-    KTLegacyFileReader().ReadLegacyFile(bytes, data, KTOptionGraph3());
-    EXPECT_EQ(data.Function(1).Data().m_equationText, CString("y=sin(x);[0,5]"));
-    EXPECT_EQ(data.Function(0).Data().m_equationText, CString("y=x^2"));
+    constexpr int open = KTFunctionDomain::EndOpen, closed = KTFunctionDomain::EndClosed;
+    constexpr int none = KTFunctionDomain::EndUnbounded;
+    const struct
+    {
+        char decimal, list;
+        const char *equation, *domain, *joined;
+        double low, high;
+        int lowEnd, highEnd;
+    } rows[] = {
+        {'.', ',', "y=x^2", "x>-2", "y=x^2; x>-2", -2, 0, open, none},
+        {'.', ',', "y=sin(x)", "[0,5]", "y=sin(x); [0,5]", 0, 5, closed, closed},
+        {'.', ',', "y=2x", "-1.5<x<=2", "y=2x; -1.5<x<=2", -1.5, 2, open, closed},
+        {'.', ',', "y=x+1", "", "y=x+1", -100000, 100000, none, none},
+        {',', ';', "y=x^2", "x>-2", "y=x^2: x>-2", -2, 0, open, none},
+        {',', ';', "y=sin(x)", "[0;5]", "y=sin(x): [0;5]", 0, 5, closed, closed},
+        {',', ';', "y=2x", "-1,5<x<=2", "y=2x: -1,5<x<=2", -1.5, 2, open, closed},
+        {',', ';', "y=x+1", "", "y=x+1", -100000, 100000, none, none},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.joined);
+        LocaleGuard locale(row.decimal, row.list);
+        kttest::LegacyDocument file = SampleDocument();
+        file.functions[3].equation = row.equation;
+        file.functions[3].domain = row.domain;
+        KTG300Doc document;
+        ASSERT_EQ(document.LoadContents(kttest::WriteLegacyFile(file)), KTG300Doc::LoadResult::Legacy);
+        document.Graph().ComputeDataExtents();
+        const KTFunction3& function = document.Graph().Data().Function(3);
+        EXPECT_EQ(function.Data().m_equationText, CString(row.joined));
+        EXPECT_EQ(function.Parts().GetStatus(), KTStatusExplicit) << function.Parts().GetMessage().c_str();
+        const KTFunctionDomain& domain = function.Data().m_domain;
+        EXPECT_EQ(domain.m_valid, 1);
+        EXPECT_EQ(domain.m_lowEnd, row.lowEnd);
+        EXPECT_EQ(domain.m_highEnd, row.highEnd);
+        EXPECT_EQ(domain.m_low, row.low);
+        if (row.highEnd != none || row.lowEnd == none) {
+            EXPECT_EQ(domain.m_high, row.high);
+        }
+        // The sample's second function, with its domain [0,5], too; its first has none.
+        EXPECT_EQ(document.Graph().Data().Function(0).Data().m_equationText, CString("y=x^2"));
+    }
     // Steps are written with the user's decimal separator.
+    LocaleGuard locale(',', ';');
+    KTGraphData3 data;
+    KTLegacyFileReader().ReadLegacyFile(kttest::WriteLegacyFile(SampleDocument()), data, KTOptionGraph3());
     EXPECT_EQ(data.m_options.m_axes.m_yMajorS.m_value, CString("1,5"));
 }
 
@@ -216,7 +260,7 @@ TEST(KTLegacyFileReader, EveryTruncationReadsWithoutFailing)
     const std::vector<CString> complete = texts(whole);
     const std::vector<CString> before = texts(fresh);
     ASSERT_EQ(complete[0], CString("8"));
-    ASSERT_EQ(complete[7], CString("y=sin(x),[0,5]"));
+    ASSERT_EQ(complete[7], CString("y=sin(x); [0,5]"));
     int partial = 0;
     for (std::size_t cut = 0; cut <= full.size(); ++cut) {
         std::vector<std::uint8_t> bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));

@@ -1,7 +1,7 @@
 // libFuzzer harness over the document loader: the bytes of a ".kt3" file go through the
-// compound-file reader and the document's loader, as opening a file does (both streams: the
-// archive and the constant ranges). A document that loads (whole, salvaged or through the
-// older-file reader) must store and load again to the same bytes of both streams.
+// compound-file reader and the document's loader, as opening a file does (every stream: the
+// archive, the constant ranges and the separators of its texts). A document that loads (whole, salvaged or
+// through the older-file reader) must store and load again to the same bytes of both streams.
 //
 // Built only with -DKT_FUZZ=ON and clang; run with the seed corpus of tests/data/app/corpus and
 // the leak suppressions of libgsf (see lsan.supp):
