@@ -55,6 +55,7 @@ CMainFrame::CMainFrame(KTG300App* app, QWidget* parent) : QMainWindow(parent), m
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateActions);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateModifiedMarker);
 
     createActions();
     KTG300View::ConnectCommands(*this);
@@ -363,6 +364,29 @@ void CMainFrame::UpdateIndicators()
     }
 }
 
+void CMainFrame::UpdateModifiedMarker()
+{
+    // A maximised document window lends the main window its title with the "[*]" marker, but
+    // the framework passes the modified state on only when it changes, not when another window
+    // becomes the active one (one closed, one made or activated), and a window that closes
+    // maximised clears it after the next one became active: the active document's state is
+    // set here whenever the title or the state changes. A title without the marker (no
+    // document, or windows side by side) has no state to show.
+    // The title is set before the document area exists.
+    const CChildFrame* active = m_mdiArea ? ActiveChild() : nullptr;
+    const bool modified =
+        active && active->Document().IsModified() && windowTitle().contains(QLatin1String("[*]"));
+    if (isWindowModified() != modified)
+        setWindowModified(modified);
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ModifiedChange || event->type() == QEvent::WindowTitleChange)
+        UpdateModifiedMarker();
+}
+
 void CMainFrame::UpdateActions()
 {
     using namespace KTCommand;
@@ -420,6 +444,8 @@ void CMainFrame::UpdateRecentFileActions()
 CChildFrame* CMainFrame::AddChild(std::unique_ptr<KTG300Doc> document)
 {
     auto* child = new CChildFrame(std::move(document));
+    connect(&child->Document(), &KTG300Doc::modifiedChanged, this, &CMainFrame::UpdateModifiedMarker);
+    connect(&child->Document(), &KTG300Doc::titleChanged, this, &CMainFrame::UpdateModifiedMarker);
     m_mdiArea->addSubWindow(child);
     child->showMaximized();
     m_mdiArea->setActiveSubWindow(child);
@@ -497,8 +523,8 @@ void CMainFrame::CascadeWindows()
     if (step <= 0) {
         QStyleOptionTitleBar title;
         title.initFrom(windows.front());
-        step = std::max(1, windows.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight, &title,
-                                                                 windows.front()));
+        step = std::max(
+            1, windows.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight, &title, windows.front()));
     }
     // The whole area: scroll bars that the old places needed go once the windows fit.
     const QRect area(QPoint(0, 0), m_mdiArea->contentsRect().size());

@@ -71,6 +71,7 @@ public:
     void ShowIdleText();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -85,6 +86,8 @@ private:
     CChildFrame* AddChild(std::unique_ptr<KTG300Doc> document);
     CChildFrame* FindChild(const QString& path) const;
     void UpdateActions();
+    /// The main window's modified marker from the active document.
+    void UpdateModifiedMarker();
     void UpdateRecentFileActions();
     void UpdateWindowList();
 

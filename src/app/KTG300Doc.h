@@ -146,8 +146,8 @@ public:
     bool EditFunctions(QWidget* parent = nullptr);
     /// The Function Properties dialog on a copy of the graph data at the function number (1..10;
     /// any other opens function 1) with the application's defaults; after OK the copy replaces
-    /// the data, and changed defaults are saved. The document is marked modified either way.
-    /// True after OK.
+    /// the data, changed defaults are saved and the document is marked modified; Cancel leaves
+    /// the document as it was. True after OK.
     bool EditFunctionProperties(int functionNumber, QWidget* parent = nullptr);
 
     // ---- framework state ----------------------------------------------------------------------

@@ -22,6 +22,8 @@ bool KTG300Doc::EditFunctionProperties(int functionNumber, QWidget* parent)
     if (defaults)
         defaults->m_annotation.m_bDefaultsChanged = 0;
     const bool accepted = dialog.DoModal() == QDialog::Accepted;
+    // Cancel (or Escape) is cancel: Delete worked on the copy, and "Set As Default" on the
+    // application's defaults, not on the document.
     if (accepted) {
         m_graph->Data().Assign(dialog.m_data);
         m_graph->SetDirty();
@@ -29,9 +31,8 @@ bool KTG300Doc::EditFunctionProperties(int functionNumber, QWidget* parent)
             defaults->SaveSettings(app->m_optionStore, false);
             app->m_optionStore.Write();
         }
+        SetModifiedFlag(true);
     }
-    // Cancelling still counts as a change: "Set As Default" and Delete may have run.
-    SetModifiedFlag(true);
     UpdateAllViews();
     return accepted;
 }

@@ -248,7 +248,13 @@ private:
     void MoveAnnotationTo(const CPoint& logical, const KTPoint& graphPoint);
     void SelectUnderPress();
     void AddIntegralBuilt(bool ctrlOrShift);
-    bool StartIntegralOnTip(int item, double snappedX);
+    /// Starts the integral being built at what the tip content names (a curve, or two at their
+    /// intersection); `tipShown`: the content has a tip to name. False when nothing there
+    /// carries an integral.
+    bool StartIntegralOnTip(int item, double snappedX, bool tipShown);
+    /// What lies under a press on the view itself (the tip has not appeared yet): the tip
+    /// content is built for the point, as hovering builds it; true when it names something.
+    bool HitTestPress(const CPoint& logical);
     void TakeMouseFromHiddenTip();
     void AddTangentBuilt(bool ctrlOrShift);
     void PlaceNewAnnotation(const CPoint& logical, const KTPoint& graphPoint, bool bound);

@@ -11,6 +11,9 @@
 
 #include <QTimerEvent>
 
+#include <cstdint>
+#include <vector>
+
 void KTG300View::SetAllConstantsFromPanels()
 {
     KTGraph3& graph = m_document.Graph();
@@ -49,6 +52,11 @@ void KTG300View::OnParamAnimate(int index)
         return;
     // The animating panel's button stops its animation, and that is all it does.
     const bool stopping = m_animationTimer != 0 && index == m_currentPanel;
+    // The dialog opens on the single curves of the panels' values; Cancel brings the family
+    // display back as it was, with the document's modified flag.
+    const std::vector<std::uint8_t> constantsBefore = m_document.StoreConstantRanges();
+    const bool familyBefore = m_document.Graph().Data().m_family == 1;
+    const bool modifiedBefore = m_document.IsModified();
     StopAnimation();
     DismissHover();
     if (stopping)
@@ -63,8 +71,16 @@ void KTG300View::OnParamAnimate(int index)
     dialog.m_step = panel.GetStep();
     dialog.m_reverse = panel.GetReverse() ? 1 : 0;
     dialog.m_speedToShow = panel.GetSpeed();
-    if (dialog.DoModal() != QDialog::Accepted)
+    if (dialog.DoModal() != QDialog::Accepted) {
+        if (familyBefore) {
+            m_document.LoadConstantRanges(constantsBefore);
+            m_document.Graph().SetDirty();
+            UpdateSubstitutions();
+            m_document.SetModifiedFlag(modifiedBefore);
+            Redraw();
+        }
         return;
+    }
     panel.SetAnimation(dialog.m_from, dialog.m_to, dialog.m_step, dialog.m_reverse != 0, dialog.m_speed);
     m_animating = 1;
     m_animationTimer = startTimer(AnimationPeriod(dialog.m_speed));

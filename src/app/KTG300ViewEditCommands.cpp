@@ -199,10 +199,11 @@ template <typename Dialog> void KTG300View::RunPreferencesDialog()
     standIn = document;
     KTOptionGraph3* defaults = AppDefaults();
     Dialog dialog(&document, defaults ? defaults : &standIn, AppStore(), this);
-    if (dialog.DoModal() == QDialog::Accepted)
+    // Cancel writes nothing, so it changes nothing of the document.
+    if (dialog.DoModal() == QDialog::Accepted) {
         m_document.Graph().SetDirty();
-    // Whatever the dialog returned, as the program always has.
-    m_document.SetModifiedFlag(true);
+        m_document.SetModifiedFlag(true);
+    }
     Redraw();
 }
 

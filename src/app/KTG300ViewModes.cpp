@@ -262,7 +262,15 @@ void KTG300View::OnLButtonDown(const CPoint& device, bool)
         }
         break;
     }
-    case KTViewIntegral:
+    case KTViewIntegral: {
+        // A press on a curve starts the integral as a press on its tip does, also before the
+        // tip has had time to appear.
+        const bool found = HitTestPress(logical);
+        const int item = m_tip->Content().m_item;
+        if (StartIntegralOnTip(item, graph.Axes().SnapPoint(graphPoint, 5).m_x, found)) {
+            m_functionUnderCursor = item;
+            break;
+        }
         MessageBeep(0xFFFFFFFF);
         m_integralBuilt = KTIntegralFunction();
         m_integralBuilt.m_first = -1;
@@ -271,6 +279,7 @@ void KTG300View::OnLButtonDown(const CPoint& device, bool)
         m_integralBuilt.m_upperText = "";
         m_integralBuilt.m_showArea = false;
         break;
+    }
     case KTViewZoom: {
         m_document.m_tangentIndex =
             KTDerivativeCalculation::HitTest(graph.Data().m_derivatives, logical.x, logical.y);
@@ -281,11 +290,26 @@ void KTG300View::OnLButtonDown(const CPoint& device, bool)
             m_rubberBand = CRect(logical.x, logical.y, logical.x, logical.y);
         break;
     }
-    case KTViewDerivative:
+    case KTViewDerivative: {
         m_document.m_tangentIndex =
             KTDerivativeCalculation::HitTest(graph.Data().m_derivatives, logical.x, logical.y);
+        // A press on a curve takes it for the tangent, as a press on its tip does.
+        m_tangentBuilt = KTDerivativeFunction();
+        const int item = HitTestPress(logical) ? m_tip->Content().m_item : KTTipContent::ItemNone;
+        if (m_document.m_tangentIndex < 0 && item >= 0 && item < KTGraphData3::UserFunctionCount &&
+            CanCarryTools(item)) {
+            m_functionUnderCursor = item;
+            m_tangentBuilt.m_function = item;
+            m_tangentBuilt.m_point = graphPoint;
+        }
         break;
     }
+    }
+}
+
+bool KTG300View::HitTestPress(const CPoint& logical)
+{
+    return m_document.Graph().BuildTips(logical.x, logical.y, m_tip->Content()) != -1;
 }
 
 bool KTG300View::IsOnAxis(const KTPoint& graphPoint)
@@ -523,7 +547,22 @@ void KTG300View::OnLButtonUp(const CPoint& device, bool ctrlOrShift)
                 ZoomToRect(false);
         }
         break;
-    case KTViewDerivative: SelectUnderPress(); break;
+    case KTViewDerivative:
+        if (m_tangentBuilt.m_function >= 0) {
+            // Pressed on a curve: the tangent at the release, on a point of that curve when the
+            // release is on one.
+            const KTTipContent& content = m_tip->Content();
+            const bool onPoint =
+                HitTestPress(logical) && content.m_markerFlag && content.m_item == m_tangentBuilt.m_function;
+            const double x =
+                onPoint ? content.m_marker.m_point.m_x : graph.Axes().SnapPoint(graphPoint, 5).m_x;
+            m_tangentBuilt.m_xText = FormatCoordinate(x, 6);
+            AddTangentBuilt(ctrlOrShift);
+            m_tangentBuilt = KTDerivativeFunction();
+        } else {
+            SelectUnderPress();
+        }
+        break;
     }
     StopAnimation();
     Redraw();
@@ -531,7 +570,7 @@ void KTG300View::OnLButtonUp(const CPoint& device, bool ctrlOrShift)
 
 // ---- Clicks relayed by the tip window ---------------------------------------------------------
 
-bool KTG300View::StartIntegralOnTip(int item, double snappedX)
+bool KTG300View::StartIntegralOnTip(int item, double snappedX, bool tipShown)
 {
     const KTTipContent& content = m_tip->Content();
     const KTMarker& marker = content.m_marker;
@@ -543,9 +582,8 @@ bool KTG300View::StartIntegralOnTip(int item, double snappedX)
         first = item;
         if (content.m_markerFlag)
             x = marker.m_point.m_x;
-    } else if (item == KTTipContent::ItemNone && m_tip->CurrentIndex() >= 0 &&
-               marker.m_kind == KTMarkerIntersection && CanCarryTools(marker.m_tag) &&
-               CanCarryTools(marker.m_secondId)) {
+    } else if (item == KTTipContent::ItemNone && tipShown && marker.m_kind == KTMarkerIntersection &&
+               CanCarryTools(marker.m_tag) && CanCarryTools(marker.m_secondId)) {
         // On the point where two curves cross: the area between them starts there.
         first = marker.m_tag;
         second = marker.m_secondId;
@@ -602,7 +640,7 @@ void KTG300View::OnTipMessage(unsigned message, int item)
         }
         case KTViewZoom: m_rubberBand = CRect(logical.x, logical.y, logical.x, logical.y); break;
         case KTViewIntegral:
-            if (!StartIntegralOnTip(item, snapped.m_x)) {
+            if (!StartIntegralOnTip(item, snapped.m_x, m_tip->CurrentIndex() >= 0)) {
                 MessageBeep(0xFFFFFFFF);
                 m_integralBuilt = KTIntegralFunction();
                 m_integralBuilt.m_first = -1;

@@ -153,8 +153,8 @@ bool KTG300View::EditAnnotationAt(int index)
     KTOptionsAnnotation& defaults = app ? app->m_defaultOptions.m_annotation : unsaved;
     // The placeholder a new annotation was given comes from where PlaceNewAnnotation took it.
     KTOptionGraph3& messages = app ? app->m_defaultOptions : m_document.Graph().Data().m_options;
-    annotations.EditAt(index, defaults, messages.m_msgRightClick.GetValue());
-    m_document.SetModifiedFlag(true);
+    if (annotations.EditAt(index, defaults, messages.m_msgRightClick.GetValue()))
+        m_document.SetModifiedFlag(true);
     if (app && defaults.m_bDefaultsChanged) {
         SaveDefaults(*app);
         defaults.m_bDefaultsChanged = 0;

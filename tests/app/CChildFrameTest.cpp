@@ -9,6 +9,7 @@
 #include "KTAppTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/KTCommandIds.h"
+#include "app/KTFileDialog.h"
 #include "app/KTG300App.h"
 #include "app/KTG300Doc.h"
 #include "app/KTG300View.h"
@@ -25,6 +26,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using kttest::ToQ;
 
@@ -240,7 +243,8 @@ TEST(CChildFrame, TiledWindowsFillTheAreaAndCascadedOnesEachKeepMostOfItOneTitle
         const QPoint origin = w.frame->MdiArea()->viewport()->mapTo(w.frame, QPoint(0, 0));
         const QRgb background = shown.pixel(origin + area.bottomRight() - QPoint(2, 2));
         for (int k = 0; k < stack.size(); ++k) {
-            const QRect bar(origin + QPoint(k * title + 4, k * title + 3), QSize(each.width() / 2, title - 6));
+            const QRect bar(origin + QPoint(k * title + 4, k * title + 3),
+                            QSize(each.width() / 2, title - 6));
             EXPECT_GT(kttest::InkIn(shown, bar, background).pixels, bar.width() * bar.height() / 2) << k;
         }
         const KTG300View& view = active->View();
@@ -250,4 +254,61 @@ TEST(CChildFrame, TiledWindowsFillTheAreaAndCascadedOnesEachKeepMostOfItOneTitle
         EXPECT_GT(kttest::InkIn(shown, graph, paper).pixels, 500);
         EXPECT_EQ(w.Modified(), modified);
     }
+}
+
+TEST(CChildFrame, TheMainWindowShowsTheActiveDocumentsModifiedMarkerAfterEveryWindowChange)
+{
+    TwoDocuments w;
+    const auto previous =
+        KTFileDialog::SetHandler([&](bool, const QString&) { return ToQ(w.dir.File("third.kt3")); });
+    const auto modifyByKey = [&] {
+        // An arrow key moves the visible range: the user's change of the active document.
+        QTest::keyClick(&w.frame->ActiveChild()->View(), Qt::Key_Up);
+        Settle();
+    };
+    const struct
+    {
+        const char* step;
+        std::function<void()> run;
+        const char* active; ///< the active document's title afterwards ("KTGraph": a new one)
+    } steps[] = {
+        {"opened", [] {}, "first.kt3"},
+        {"arrow key", modifyByKey, "first.kt3"},
+        {"open another", [&] { w.frame->OpenDocumentFile(ToQ(w.second)); }, "second.kt3"},
+        {"close it", [&] { w.Trigger(KTCommand::FileClose); }, "first.kt3"},
+        {"File > New", [&] { w.Trigger(KTCommand::FileNew); }, "KTGraph"},
+        {"Window > Next", [&] { w.Trigger(KTCommand::WindowNext); }, "first.kt3"},
+        {"Save As", [&] { w.Trigger(KTCommand::FileSaveAs); }, "third.kt3"},
+        {"arrow key", modifyByKey, "third.kt3"},
+        {"File > New", [&] { w.Trigger(KTCommand::FileNew); }, "KTGraph"},
+        {"close it", [&] { w.Trigger(KTCommand::FileClose); }, "third.kt3"},
+        {"Window > Next", [&] { w.Trigger(KTCommand::WindowNext); }, "KTGraph"},
+        {"Window > Previous", [&] { w.Trigger(KTCommand::WindowPrevious); }, "third.kt3"},
+        {"Window > Tile", [&] { w.Trigger(KTCommand::WindowTile); }, "third.kt3"},
+    };
+    for (const auto& step : steps) {
+        step.run();
+        Settle();
+        CChildFrame* active = w.frame->ActiveChild();
+        ASSERT_NE(active, nullptr) << step.step;
+        const QString title = active->Document().GetTitle();
+        if (std::string(step.active) == "KTGraph")
+            EXPECT_TRUE(title.startsWith(QLatin1String("KTGraph"))) << step.step;
+        else
+            EXPECT_EQ(title.toStdString(), step.active) << step.step;
+        w.Modified(); // every document window's own marker agrees with its document
+        const QString shown = w.frame->windowHandle()->title();
+        if (!w.frame->windowTitle().contains(QLatin1String("[*]"))) {
+            EXPECT_EQ(shown, QStringLiteral("KT Graph 3")) << step.step; // windows side by side
+            continue;
+        }
+        const QString marker = active->Document().IsModified() ? QStringLiteral("*") : QString();
+        EXPECT_EQ(shown, QStringLiteral("KT Graph 3 - [%1%2]").arg(title, marker)) << step.step;
+    }
+    KTFileDialog::SetHandler(previous);
+    // Close would ask to save exactly the document that shows the marker ("first.kt3" was
+    // saved as "third.kt3").
+    EXPECT_EQ(w.Modified(), "third.kt3");
+    for (CChildFrame* child : w.frame->Children())
+        child->Document().SetModifiedFlag(false);
 }

@@ -38,6 +38,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -47,7 +48,7 @@ const KTG300App::StartOptions kLocal{false, false};
 // toolbar.
 struct MainWindow
 {
-    explicit MainWindow(std::initializer_list<const char*> equations, QSize size = QSize(780, 580))
+    explicit MainWindow(const std::vector<const char*>& equations, QSize size = QSize(780, 580))
     {
         QSettings(QString::fromLatin1(KTG300App::RegistryKey), QString::fromLatin1(KTG300App::ProfileName))
             .clear();
@@ -202,6 +203,83 @@ TEST(KTG300ViewMouse, IntegralModePressOnAnIntersectionTakesTheAreaBetweenTheCur
     w.View().repaint();
     EXPECT_NEAR(integrals.GetAt(0).m_area, 10.0 / 3.0, 1e-3);
     EXPECT_NEAR(std::fabs(integrals.GetAt(0).m_integral), 10.0 / 3.0, 1e-3);
+}
+
+TEST(KTG300ViewMouse, APressOnACurveWorksWithoutWaitingForTheTip)
+{
+    // y = x^2 and y = x + 2 cross at x = -1 and x = 2.
+    const struct
+    {
+        const char* name;
+        int mode;
+        std::vector<const char*> equations;
+        KTPoint press, release;
+        int first, second; ///< the functions the new integral takes (first: the tangent's)
+        const char* from;
+        const char* to;
+    } rows[] = {
+        {"integral under a curve",
+         KTCommand::IntegralMode,
+         {"y=x^2"},
+         {-1, 1},
+         {2, 4},
+         0,
+         KTIntegralFunction::kXAxis,
+         "-1",
+         "2"},
+        {"area between two curves",
+         KTCommand::IntegralMode,
+         {"y=x^2", "y=x+2"},
+         {-1, 1},
+         {1, 1},
+         0,
+         1,
+         "-1",
+         "1"},
+        {"integral under the second",
+         KTCommand::IntegralMode,
+         {"y=x^2", "y=-x"},
+         {1, -1},
+         {3, -3},
+         1,
+         KTIntegralFunction::kXAxis,
+         "1",
+         "3"},
+        {"tangent", KTCommand::DerivativeMode, {"y=x^2"}, {1, 1}, {1, 1}, 0, -1, "1", ""},
+    };
+    for (const QSize size : {QSize(500, 400), QSize(780, 580), QSize(1200, 900)}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + " at " + std::to_string(size.width()));
+            MainWindow w(row.equations, size);
+            w.ClickToolButton(row.mode);
+            const QPoint press = w.At(row.press.m_x, row.press.m_y);
+            const QPoint release = w.At(row.release.m_x, row.release.m_y);
+            // Straight onto the curve and down at once: the tip has no time to appear.
+            w.MoveTo(press);
+            ASSERT_FALSE(w.View().TipWindow().IsTipVisible());
+            const int beeps = KTG300View::BeepCount();
+            QTest::mousePress(w.frame, Qt::LeftButton, {}, press);
+            if (release != press)
+                w.DragTo(press, release);
+            QTest::mouseRelease(w.frame, Qt::LeftButton, {}, release);
+            QApplication::processEvents();
+            EXPECT_EQ(KTG300View::BeepCount(), beeps);
+            const KTGraphData3& data = w.Document().Graph().Data();
+            if (row.mode == KTCommand::DerivativeMode) {
+                ASSERT_EQ(data.m_derivatives.GetCount(), 1);
+                EXPECT_EQ(data.m_derivatives.GetAt(0).m_function, row.first);
+                EXPECT_STREQ(data.m_derivatives.GetAt(0).m_xText, row.from);
+            } else {
+                ASSERT_EQ(data.m_integrals.GetCount(), 1);
+                EXPECT_EQ(data.m_integrals.GetAt(0).m_first, row.first);
+                EXPECT_EQ(data.m_integrals.GetAt(0).m_second, row.second);
+                EXPECT_STREQ(data.m_integrals.GetAt(0).m_lowerText, row.from);
+                EXPECT_STREQ(data.m_integrals.GetAt(0).m_upperText, row.to);
+            }
+            EXPECT_TRUE(w.Document().IsModified());
+            w.Document().SetModifiedFlag(false);
+        }
+    }
 }
 
 TEST(KTG300ViewMouse, IntegralModePressAwayFromTheCurvesBeepsAndAddsNothing)

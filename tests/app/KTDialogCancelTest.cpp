@@ -1,0 +1,215 @@
+// Cancel is cancel: every dialog a document's view opens, changed by the user and then closed
+// with Escape, leaves the document's saved bytes and its modified flag as they were.
+
+#include "app/KTG300View.h"
+
+#include "KTAppTestSupport.h"
+#include "app/KTG300Doc.h"
+#include "engine/KTFunction3.h"
+#include "graph/KTGraph3.h"
+#include "platform/KTDC.h"
+#include "support/KTTestSupport.h"
+#include "ui/KTAnimationDlg.h"
+#include "ui/KTAnnotateEditDlg.h"
+#include "ui/KTAxesDlg.h"
+#include "ui/KTDerivativeDlg.h"
+#include "ui/KTFamilyDlg.h"
+#include "ui/KTFunctionDlg.h"
+#include "ui/KTIntegralDlg.h"
+#include "ui/KTMessagesDlg.h"
+#include "ui/KTPreferenceDlg.h"
+#include "ui/KTQuickEntry.h"
+
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+
+using kttest::ToQ;
+
+namespace {
+
+std::vector<char> FileBytes(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void Type(QLineEdit* edit, const char* text)
+{
+    edit->selectAll();
+    QTest::keyClicks(edit, QString::fromLatin1(text));
+}
+
+/// Answers the dialog's next DoModal: `change` as the user would, then Escape.
+template <typename Dialog> struct EscapeAfter
+{
+    explicit EscapeAfter(std::function<void(Dialog&)> change)
+        : previous(Dialog::SetModalHook([this, change](Dialog& d) {
+              ++shown;
+              change(d);
+              QTest::keyClick(&d, Qt::Key_Escape);
+              return d.result();
+          }))
+    {
+    }
+    ~EscapeAfter() { Dialog::SetModalHook(std::move(previous)); }
+    typename Dialog::ModalHook previous;
+    int shown = 0;
+};
+
+/// A saved document with functions (one a family in "a", shown as a family), an annotation
+/// unless told otherwise, and right clicks on the axes allowed, in a painted view.
+struct SavedDocument
+{
+    explicit SavedDocument(bool withAnnotation)
+    {
+        document.OnNewDocument();
+        KTGraph3& graph = document.Graph();
+        graph.Data().Function(0).Data().m_equationText = "y=x^2";
+        graph.Data().Function(1).Data().m_equationText = "y=a x";
+        graph.Data().m_options.m_rightClickOnAxes.m_value = 1;
+        if (withAnnotation) {
+            KTGAnnotation annotation;
+            annotation.m_text.AddText("Right Click To Edit");
+            document.m_annotations.Add(annotation);
+        }
+        view = std::make_unique<KTG300View>(document);
+        view->resize(600, 450);
+        graph.SetDirty();
+        Paint();
+        graph.Data().m_family = 1;
+        graph.SetConstantRange("a", -2, 2, 1);
+        EXPECT_TRUE(document.OnSaveDocument(ToQ(dir.File("before.kt3"))));
+    }
+
+    void Paint()
+    {
+        QImage image(600, 450, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        KTDC dc(&image);
+        view->OnDraw(dc);
+    }
+
+    CPoint DeviceOf(double x, double y)
+    {
+        CPoint logical = document.Graph().Axes().GraphToDevice(x, y, 0, 0);
+        KTDC dc(view->logicalDpiX(), view->logicalDpiY());
+        dc.SetMapMode(MM_HIMETRIC);
+        dc.LPtoDP(&logical);
+        return logical;
+    }
+
+    kttest::TempDir dir;
+    KTG300Doc document;
+    std::unique_ptr<KTG300View> view;
+};
+
+} // namespace
+
+TEST(KTDialogCancel, EscapeFromEveryDialogLeavesTheDocumentAsItWas)
+{
+    const struct
+    {
+        const char* dialog;
+        std::function<int(SavedDocument&)> run; ///< opens the dialog the user's way; how often it showed
+        /// Every click records where it hit in each annotation, a field of the file's fixed form:
+        /// a dialog opened by a click is checked on a graph without annotations.
+        bool byClick = false;
+    } rows[] = {
+        {"Quick Entry",
+         [](SavedDocument& s) {
+             EscapeAfter<KTQuickEntry> escape([](KTQuickEntry& d) {
+                 d.EquationEdit()->selectAll();
+                 QTest::keyClicks(d.EquationEdit(), "y=9");
+                 Type(d.XMaxEdit(), "7");
+             });
+             s.view->OnEditFunctions();
+             return escape.shown;
+         }},
+        {"Function Properties",
+         [](SavedDocument& s) {
+             EscapeAfter<KTFunctionDlg> escape([](KTFunctionDlg& d) {
+                 Type(d.EquationEdit(), "y=9");
+                 d.DeleteButton()->click();
+             });
+             s.view->SetFunctionUnderCursor(0);
+             s.view->OnEditProperties();
+             return escape.shown;
+         }},
+        {"Axes Properties",
+         [](SavedDocument& s) {
+             EscapeAfter<KTAxesDlg> escape([](KTAxesDlg& d) { Type(d.XMaxEdit(), "7"); });
+             s.view->OnRButtonUp(s.DeviceOf(6.0, 0.0)); // on the x axis
+             return escape.shown;
+         },
+         true},
+        {"Preferences",
+         [](SavedDocument& s) {
+             EscapeAfter<KTPreferenceDlg> escape([](KTPreferenceDlg& d) {
+                 Type(static_cast<QLineEdit*>(d.Control(KTPreferenceDlg::IdBreakWidth)), "2");
+             });
+             s.view->OnPreferences();
+             return escape.shown;
+         }},
+        {"Messages",
+         [](SavedDocument& s) {
+             EscapeAfter<KTMessagesDlg> escape([](KTMessagesDlg& d) {
+                 Type(static_cast<QLineEdit*>(d.Control(KTMessagesDlg::PlainTextIds[0])), "Here");
+             });
+             s.view->OnMessages();
+             return escape.shown;
+         }},
+        {"Calculate Integral",
+         [](SavedDocument& s) {
+             EscapeAfter<KTIntegralDlg> escape([](KTIntegralDlg& d) { Type(d.UpperEdit(), "3"); });
+             s.view->OnIntegral();
+             return escape.shown;
+         }},
+        {"Tangent Line",
+         [](SavedDocument& s) {
+             EscapeAfter<KTDerivativeDlg> escape([](KTDerivativeDlg& d) { Type(d.XEdit(), "1"); });
+             s.view->OnTangentLine();
+             return escape.shown;
+         }},
+        {"Family",
+         [](SavedDocument& s) {
+             EscapeAfter<KTFamilyDlg> escape([](KTFamilyDlg& d) { Type(d.FromEdit(), "-3"); });
+             s.view->OnParamFamily(1);
+             return escape.shown;
+         }},
+        {"Animation",
+         [](SavedDocument& s) {
+             EscapeAfter<KTAnimationDlg> escape([](KTAnimationDlg& d) { Type(&d.StepEdit(), "0.5"); });
+             s.view->OnParamAnimate(1);
+             return escape.shown;
+         }},
+        {"Edit Annotation",
+         [](SavedDocument& s) {
+             KTAnnotateEditDlg::InstallAsEditor();
+             EscapeAfter<KTAnnotateEditDlg> escape(
+                 [](KTAnnotateEditDlg& d) { d.TextEdit()->setPlainText(QStringLiteral("Vertex")); });
+             s.view->EditAnnotationAt(0);
+             return escape.shown;
+         }},
+    };
+    for (const auto& row : rows) {
+        SavedDocument saved(!row.byClick);
+        ASSERT_FALSE(saved.document.IsModified()) << row.dialog;
+        EXPECT_EQ(row.run(saved), 1) << row.dialog;
+        EXPECT_FALSE(saved.document.IsModified()) << row.dialog;
+        EXPECT_EQ(saved.document.Graph().Data().m_family, 1) << row.dialog;
+        ASSERT_TRUE(saved.document.OnSaveDocument(ToQ(saved.dir.File("after.kt3")))) << row.dialog;
+        EXPECT_EQ(FileBytes(saved.dir.File("after.kt3")), FileBytes(saved.dir.File("before.kt3")))
+            << row.dialog;
+    }
+}
