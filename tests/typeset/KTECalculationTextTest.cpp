@@ -74,6 +74,8 @@ const CalcRow GraphingRows[] = {
     {"y = 3root(x)", "y=((x)^((1)/3))", nullptr},
     {"y=root(x)", "y=((x)^((1)/2))", nullptr},
     {"2+root(x)", "2+((x)^((1)/2))", nullptr},
+    {"y=root(root(x))", "y=((((x)^((1)/2)))^((1)/2))", nullptr},
+    {"y=3root(1+3root(x))", "y=((1+((x)^((1)/3)))^((1)/3))", nullptr},
     // functions and powers of trigonometric functions
     {"y = sin(x)", "y=(sin(x))", nullptr},
     {"y = sin x", "y=(sin(x))", nullptr},
