@@ -23,6 +23,7 @@ struct Node
     std::string text; ///< a number's digits, a function's name
     int power = 1;    ///< the power typed on a trigonometric function ("sin^2 x")
     int index = 2;    ///< a root's index
+    int base = 0;     ///< a logarithm's typed base, 0 for none
     std::vector<Node> args;
 };
 
@@ -70,6 +71,8 @@ std::string Meaning(const Node& n)
     case Op::Neg: return "(-" + arg(0) + ")";
     case Op::Pow: return "pw(" + arg(0) + "," + arg(1) + ")";
     case Op::Function: {
+        if (n.base != 0)
+            return "(log(" + arg(0) + ")/log(N('" + std::to_string(n.base) + "')))";
         const std::string value = n.text + "(" + arg(0) + ")";
         return n.power == 1 ? value : "pw(" + value + ",N('" + std::to_string(n.power) + "'))";
     }
@@ -197,7 +200,9 @@ double Evaluator::Value(const Node& n)
         return Check(Power(a, arg(1)));
     }
     case Op::Function: {
-        const double v = Function(n.text, arg(0));
+        double v = Function(n.text, arg(0));
+        if (n.base != 0)
+            v /= std::log10(n.base);
         return Check(n.power == 1 ? v : RealPower(v, n.power));
     }
     case Op::Abs: return std::fabs(arg(0));
@@ -453,10 +458,12 @@ Piece Typist::Application(const Node& n)
 {
     Piece argument = Type(n.args[0]);
     std::string name = n.text;
-    if (n.text == "asin" && Chance(40))
+    if (n.text == "asin" && n.power == 1 && Chance(40))
         name = "sin-1";
     std::string power;
-    if (n.power != 1) {
+    if (n.base != 0) {
+        power = std::to_string(n.base); // typed as "log2 x" or "log10(x)"
+    } else if (n.power != 1) {
         const unsigned form = Pick(3);
         power = form == 0 ? std::to_string(n.power) : "^" + std::to_string(n.power);
         if (form == 2)
@@ -637,7 +644,9 @@ Node Grammar::Expression(int depth)
         if (name == "sqrt")
             return Make(Op::Sqrt, {sub()});
         Node f = Make(Op::Function, {sub()}, name);
-        if (IsTrig(name) && Pick(4) == 0)
+        if (name == "log" && Pick(3) == 0)
+            f.base = Pick(2) ? 10 : 2 + static_cast<int>(Pick(2));
+        else if (Pick(IsTrig(name) ? 4 : 12) == 0 && name != "log")
             f.power = 2 + static_cast<int>(Pick(2));
         return f;
     }

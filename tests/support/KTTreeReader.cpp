@@ -177,15 +177,20 @@ double Reader::Application(const KTETokenList& list, int& i)
 {
     const KTEToken* name = list.At(i++);
     double power = 1.0;
+    double base = 10.0; // of a logarithm, typed as its subscript: "log2 x"
     if (list.KindAt(i) == TK_POWER)
         power = Sum(list.At(i++)->m_list, 0);
+    else if (list.KindAt(i) == TK_SUBSCRIPT && name->m_text == "log")
+        base = Sum(list.At(i++)->m_list, 0);
     if (KindAt(list, i) != TK_BRACKETS)
         return Unknown();
     const double argument = Group(*list.At(i++));
     CString function = name->m_text;
     if (name->m_kind == TK_ARCSINCOSTAN)
         function = "a" + function.Left(3);
-    const double value = Function(function, argument);
+    double value = Function(function, argument);
+    if (base != 10.0)
+        value = base > 0.0 && base != 1.0 ? value / std::log10(base) : kNaN;
     return power == 1.0 ? value : RealPower(value, power);
 }
 
@@ -199,7 +204,7 @@ double Reader::Function(const CString& name, double v)
     if (name == "cos")
         return std::cos(a);
     if (name == "tan")
-        return std::tan(a);
+        return nonZero(std::cos(a), std::sin(a));
     if (name == "sec")
         return nonZero(std::cos(a), 1.0);
     if (name == "cosec")
