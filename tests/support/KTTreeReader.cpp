@@ -3,6 +3,7 @@
 #include "typeset/KTEToken.h"
 #include "typeset/KTETokenList.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,18 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int kDeepest = 200; // a tree deeper than this is not read
 
+bool IsTrigonometric(const CString& name)
+{
+    return name == "sin" || name == "cos" || name == "tan" || name == "sec" || name == "cosec" ||
+           name == "cot";
+}
+
+/// A value beyond the doubles is none: what follows from it has none either.
+double Finite(double v)
+{
+    return std::isfinite(v) ? v : kNaN;
+}
+
 /// One walk of a tree. Every list is read as a sum of terms; a term is a product of factors
 /// side by side or joined by "*"; a factor is an operand with the powers typeset after it.
 class Reader
@@ -23,6 +36,7 @@ public:
 
     double Sum(const KTETokenList& list, int first);
     bool Known() const { return m_known; }
+    double Scale() const { return m_scale; }
 
 private:
     double Unknown()
@@ -41,12 +55,21 @@ private:
     double Operand(const KTETokenList& list, int& i);
     double Application(const KTETokenList& list, int& i);
     double Function(const CString& name, double v);
+    double Value(const CString& name, double v);
     double Group(const KTEToken& token);
 
     double m_x;
     double m_factor;
+    double Noted(double v)
+    {
+        if (std::isfinite(v))
+            m_scale = std::max(m_scale, std::fabs(v));
+        return v;
+    }
+
     bool m_known = true;
     int m_depth = 0;
+    double m_scale = 0.0;
 };
 
 double Reader::Sum(const KTETokenList& list, int first)
@@ -65,7 +88,7 @@ double Reader::Sum(const KTETokenList& list, int first)
         } else if (any) {
             return Unknown(); // a term ends only at a sign
         }
-        total += sign * Term(list, i);
+        total = Finite(total + sign * Noted(Term(list, i)));
         any = true;
     }
     --m_depth;
@@ -88,11 +111,11 @@ double Reader::Term(const KTETokenList& list, int& i)
                 sign = -1.0;
                 ++i;
             }
-            product *= sign * Factor(list, i);
+            product = Finite(product * sign * Factor(list, i));
         } else if (kind == TK_ERROR || kind == TK_ADD || kind == TK_SUBTRACT || !m_known) {
             return any ? product : Unknown();
         } else {
-            product *= Factor(list, i);
+            product = Finite(product * Factor(list, i));
         }
         any = true;
     }
@@ -114,7 +137,7 @@ double Reader::Factor(const KTETokenList& list, int& i)
     double exponent = count > 0 ? exponents[count - 1] : 1.0;
     for (int k = count - 2; k >= 0; --k)
         exponent = RealPower(exponents[k], exponent);
-    const double value = count > 0 ? RealPower(base, exponent) : base;
+    const double value = Noted(count > 0 ? RealPower(Noted(base), exponent) : base);
     return negative ? -value : value;
 }
 
@@ -142,7 +165,7 @@ double Reader::Operand(const KTETokenList& list, int& i)
         ++i;
         const double numerator = Sum(token->m_list, 0);
         const double denominator = Sum(token->m_list2, 0);
-        return denominator != 0.0 ? numerator / denominator : kNaN;
+        return denominator != 0.0 ? Finite(numerator / denominator) : kNaN;
     }
     case TK_SQRT: {
         ++i;
@@ -196,7 +219,16 @@ double Reader::Application(const KTETokenList& list, int& i)
 
 double Reader::Function(const CString& name, double v)
 {
-    const double a = v / m_factor; // an angle in radians
+    return Finite(Value(name, v));
+}
+
+double Reader::Value(const CString& name, double v)
+{
+    const double a = v * (1.0 / m_factor); // an angle in radians
+    // Beyond a million radians an angle's last bits decide its sine: that is rounding, not
+    // reading, and is left unread.
+    if (IsTrigonometric(name) && !(std::fabs(a) <= 1e6))
+        return Unknown();
     const auto inverse = [this](double radians) { return radians * m_factor; };
     const auto nonZero = [](double d, double n) { return d != 0.0 ? n / d : kNaN; };
     if (name == "sin")
@@ -242,18 +274,18 @@ double Reader::Function(const CString& name, double v)
 
 double RealPower(double a, double p)
 {
-    if (std::isnan(a) || std::isnan(p))
+    if (!std::isfinite(a) || !std::isfinite(p))
         return kNaN;
     if (a > 0.0)
-        return std::pow(a, p);
+        return Finite(std::pow(a, p));
     if (a == 0.0)
         return p > 0.0 ? 0.0 : p == 0.0 ? 1.0 : kNaN;
     if (p == std::floor(p))
-        return std::pow(a, p);
+        return Finite(std::pow(a, p));
     for (int j = 3; j <= 31; j += 2) {
         const double k = std::round(p * j);
         if (std::fabs(p * j - k) <= 1e-8) {
-            const double magnitude = std::pow(-a, p);
+            const double magnitude = Finite(std::pow(-a, p));
             return std::fmod(std::fabs(k), 2.0) == 1.0 ? -magnitude : magnitude;
         }
     }
@@ -276,6 +308,7 @@ TreeReading ReadTree(const KTETokenList& top, double x, double angleFactor)
     Reader reader(x, angleFactor);
     const double value = reader.Sum(top, i + 1);
     reading.known = reader.Known();
+    reading.scale = reader.Scale();
     reading.value = std::isfinite(value) ? value : kNaN;
     return reading;
 }

@@ -18,11 +18,13 @@ struct TreeReading
 {
     bool known = false; ///< false: the tree holds something this reader does not read
     double value = std::numeric_limits<double>::quiet_NaN(); ///< NaN where there is no real value
+    double scale = 0.0; ///< the largest magnitude of a term or factor on the way: rounding is relative to it
 };
 
 /// The value at x of a top-level list "y = expression". Trigonometric arguments are divided by
 /// angleFactor (units per radian) and inverse results multiplied by it. Any other form, a name
-/// other than x, e and pi, a leftover bracket, operator or raw text makes the reading unknown.
+/// other than x, e and pi, a leftover bracket, operator or raw text, and an angle beyond a
+/// million radians make the reading unknown.
 TreeReading ReadTree(const KTETokenList& top, double x, double angleFactor);
 
 /// a ^ p over the reals: a negative base has a power for a whole p, and for an odd root, a p
