@@ -144,9 +144,11 @@ double Power(double b, double p)
 
     // Only 0 has no negative power (the pole of x^-p). A magnitude however small has one, as
     // it has a quotient 1 / v: x^-0.9 is as large near 0 as 1/x^0.9, and its integral as finite.
-    const auto invert = [p](double v) {
+    // A magnitude beyond the doubles has a negative power all the same, below the normal range:
+    // 10^-310 is no 0.
+    const auto invert = [p, B](double v) {
         if (p < 0.0) {
-            const double r = v != 0.0 ? 1.0 / v : HUGE_VAL;
+            const double r = v != 0.0 ? (std::isfinite(v) ? 1.0 / v : PositivePower(B, p)) : HUGE_VAL;
             return std::isfinite(r) ? r : KTNoSecondValue;
         }
         return v;
@@ -247,17 +249,17 @@ double Function(int kind, double v, double s, bool& undefined)
     case ASKind::Cosh:
         if (std::fabs(v) > 200.0)
             return fail();
-        r = (std::exp(v) + std::exp(-v)) / 2.0;
+        r = std::cosh(v);
         break;
     case ASKind::Sinh:
         if (std::fabs(v) > 200.0)
             return fail();
-        r = (std::exp(v) - std::exp(-v)) / 2.0;
+        r = std::sinh(v); // not (e^v - e^-v) / 2, which is 0 for a small v
         break;
     case ASKind::Tanh:
         if (std::fabs(v) > 200.0)
             return KTNoSecondValue;
-        r = (std::exp(v) - std::exp(-v)) / (std::exp(v) + std::exp(-v));
+        r = std::tanh(v);
         break;
     case ASKind::Sec: {
         const double c = std::cos(v * s);

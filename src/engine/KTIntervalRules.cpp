@@ -470,9 +470,8 @@ KTInterval Function(int kind, const KTInterval& v, double s)
         const KTInterval c = Clipped(v, -200.0, 200.0);
         if (c.IsEmpty())
             return c;
-        const auto cosh = [](double u) { return (std::exp(u) + std::exp(-u)) / 2.0; };
-        const double a = cosh(c.m_lo);
-        const double b = cosh(c.m_hi);
+        const double a = std::cosh(c.m_lo);
+        const double b = std::cosh(c.m_hi);
         KTInterval r = Outward(c.m_lo <= 0.0 && c.m_hi >= 0.0 ? 1.0 : std::min(a, b), std::max(a, b),
                                kFunctionUlps, c.m_partial);
         r.m_lo = std::max(r.m_lo, 1.0);
@@ -480,14 +479,13 @@ KTInterval Function(int kind, const KTInterval& v, double s)
     }
     case ASKind::Sinh: {
         const KTInterval c = Clipped(v, -200.0, 200.0);
-        return c.IsEmpty() ? c : Increasing(c, [](double u) { return (std::exp(u) - std::exp(-u)) / 2.0; });
+        return c.IsEmpty() ? c : Increasing(c, [](double u) { return std::sinh(u); });
     }
     case ASKind::Tanh: {
         const KTInterval c = Clipped(v, -200.0, 200.0);
         if (c.IsEmpty())
             return c;
-        KTInterval r = Increasing(
-            c, [](double u) { return (std::exp(u) - std::exp(-u)) / (std::exp(u) + std::exp(-u)); });
+        KTInterval r = Increasing(c, [](double u) { return std::tanh(u); });
         r.m_lo = std::max(r.m_lo, -1.0);
         r.m_hi = std::min(r.m_hi, 1.0);
         return r;

@@ -168,8 +168,8 @@ void KTEEquation::Parse(const KTEOptions& options)
         }
         m_tokens.BuildPowers(m_pool);
         m_tokens.AttachIndicatedVectors();
-        if (options.m_bBackslashSubscripts)
-            m_tokens.BuildSubscripts(m_pool);
+        // Also without backslash subscripts: the base of "log2 x" is drawn as the subscript it is.
+        m_tokens.BuildSubscripts(m_pool);
         m_tokens.BuildSquareRoots(m_pool);
         m_tokens.BuildRoots(m_pool);
         m_tokens.BuildLimits(m_pool);
@@ -573,27 +573,6 @@ void KTEEquation::SignLeadingMinus()
 CString KTEEquation::GetCalculationText(bool negate) const
 {
     CString text = m_tokens.GetCalculationText(true);
-
-    // A power of a trigonometric function applies to the function's value:
-    // "(sin^(2)*(x))" becomes "((sin(x))^(2))".
-    static const char* const functions[] = {"(sin^(", "(cos^(", "(tan^(", "(cot^(", "(sec^(", "(cosec^("};
-    for (int i = 0; i < text.GetLength(); ++i) {
-        for (const char* function : functions) {
-            const int length = static_cast<int>(std::strlen(function));
-            if (text.Mid(i, length) != function)
-                continue;
-            const int caret = i + length - 2;
-            const int b = FindMatchingParenthesis(text, caret + 1);
-            if (b < 0 || FindMatchingParenthesis(text, i) < 0)
-                break;
-            const int c = FindMatchingParenthesis(text, b + 2);
-            if (c < 0 || text.GetAt(b + 2) != '(')
-                break;
-            text = text.Left(i) + "(" + text.Mid(i, caret - i) + text.Mid(b + 2, c - b - 2) + "))" +
-                   text.Mid(caret, b - caret) + text.Mid(c);
-            break;
-        }
-    }
 
     // Single digits need no brackets: "x^(2)" becomes "x^2"; "(0)" and "(1)" keep theirs.
     for (int i = 0; i + 2 < text.GetLength(); ++i) {

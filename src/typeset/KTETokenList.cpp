@@ -440,20 +440,37 @@ CString KTETokenList::GetCalculationText(bool top) const
         return CString();
     // Two operands side by side are a product, a fraction among them: "pi x/2" is pi times
     // x over 2 as the preview shows it. (A function, root or bar group is a bracket group here.)
+    // A script ends its operand: "log2(9)" is "log\2*(9)", as the tokeniser reads a base.
     const auto implicitProduct = [](KTETokenKind previous, KTETokenKind kind) {
         const auto operand = [](KTETokenKind k) {
             return k == TK_NUMBER || k == TK_VARIABLE || k == TK_BRACKETS || k == TK_GREEK ||
                    k == TK_FRACTION;
         };
-        return operand(kind) && (operand(previous) || previous == TK_POWER);
+        return operand(kind) && (operand(previous) || previous == TK_POWER || previous == TK_SUBSCRIPT);
+    };
+    const auto next = [this](int i) {
+        while (KindAt(i) == TK_SPACE)
+            ++i;
+        return i;
     };
     CString text;
     KTETokenKind previous = TK_ERROR; // no previous token
-    for (const KTEToken* token : m_tokens) {
-        if (token->m_kind == TK_SPACE)
-            continue;
+    for (int i = next(0); i < GetCount(); i = next(i + 1)) {
+        const KTEToken* token = At(i);
         if (previous != TK_ERROR && implicitProduct(previous, token->m_kind))
             text += "*";
+        const int power = next(i + 1);
+        const int argument = next(power + 1);
+        if ((token->m_kind == TK_FUNCTION || token->m_kind == TK_ARCSINCOSTAN) && KindAt(power) == TK_POWER &&
+            KindAt(argument) == TK_BRACKETS) {
+            // A power typed on a function's name is a power of its value: "sin^2 x" and
+            // "ln2 x" are (sin(x))^2 and (ln(x))^2.
+            text += "(" + token->GetCalculationText(top) + At(argument)->GetCalculationText(top) + ")" +
+                    At(power)->GetCalculationText(top);
+            previous = TK_POWER;
+            i = argument;
+            continue;
+        }
         text += token->GetCalculationText(top);
         previous = token->m_kind;
     }

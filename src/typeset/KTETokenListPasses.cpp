@@ -215,11 +215,13 @@ void KTETokenList::BuildRoots(KTETokenPool& pool)
     KTEDepthGuard guard;
     if (guard.Exceeded())
         return;
-    BuildScripts(TK_ROOT, pool);
+    // The roots within scripts first: a root built here takes the roots of its radicand
+    // already built, which must not be taken for root signs again.
     for (KTEToken* token : m_tokens) {
         token->m_list.BuildRoots(pool);
         token->m_list2.BuildRoots(pool);
     }
+    BuildScripts(TK_ROOT, pool);
 }
 
 void KTETokenList::BuildLimits(KTETokenPool& pool)

@@ -137,6 +137,18 @@ TEST(KTEvaluation, DomainsSentinelsAndEdges)
     EXPECT_GT(std::fabs(f.Evaluate(0, N).m_y), 1e9);
 }
 
+// A small argument keeps its digits: sinh v and tanh v are v there, not the 0 of e^v - e^-v.
+TEST(KTEvaluation, HyperbolicFunctionsOfSmallArguments)
+{
+    KTFunction3 f(nullptr);
+    for (const double v : {1e-10, -2e-9, 2.5e-32}) {
+        for (const int kind : {ASKind::Sinh, ASKind::Tanh}) {
+            SetPostfix(f, {Num(v), {kind}});
+            EXPECT_NEAR(v, f.Evaluate(0, N).m_y, 1e-15 * std::fabs(v)) << "kind " << kind << " of " << v;
+        }
+    }
+}
+
 struct PowerRow
 {
     double base;
@@ -170,6 +182,9 @@ TEST(KTEvaluation, PowerRule)
     // x ^ 2 is x * x for negative x too, through the exact-2 rule.
     EXPECT_EQ(2.25, KTEvaluationRules::Power(-1.5, 2));
     EXPECT_EQ(-2.0, KTEvaluationRules::Power(-8, 1.0 / 3));
+    // A power below the normal doubles is one still: 10^-310 and (-10)^-311 are no 0.
+    EXPECT_NEAR(1e-310, KTEvaluationRules::Power(10, -310), 1e-320);
+    EXPECT_NEAR(-1e-311, KTEvaluationRules::Power(-10, -311), 1e-320);
 }
 
 TEST(KTEvaluation, PostfixConversion)

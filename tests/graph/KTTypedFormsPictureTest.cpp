@@ -18,11 +18,11 @@ namespace {
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
-/// A graph painted on -10..10 on both axes into a 1200 x 1200 image, with its mapping kept.
+/// A graph painted on -range..range on both axes into a 1200 x 1200 image, with its mapping kept.
 class Picture
 {
 public:
-    explicit Picture(std::initializer_list<std::pair<const char*, COLORREF>> functions)
+    explicit Picture(std::initializer_list<std::pair<const char*, COLORREF>> functions, double range = 10.0)
         : m_image(1200, 1200, QImage::Format_RGB32), m_dc(&m_image)
     {
         int slot = 0;
@@ -40,8 +40,8 @@ public:
         m_graph.SetArea(0, 0, m_image.width() * HIMETRIC_INCH / 300, -m_image.height() * HIMETRIC_INCH / 300);
         m_graph.Layout(m_dc);
         for (KTAxis* axis : {&m_graph.Axes().m_xAxis, &m_graph.Axes().m_yAxis}) {
-            axis->m_min = -10.0;
-            axis->m_max = 10.0;
+            axis->m_min = -range;
+            axis->m_max = range;
         }
         m_graph.Recalculate(nullptr);
         m_graph.Draw(m_dc, nullptr);
@@ -132,6 +132,37 @@ TEST(KTTypedFormsPicture, ADomainOnYKeepsTheCurveWhereYHoldsIt)
     EXPECT_TRUE(picture.InkNear(0.5, 1, RGB(0, 160, 0)));
     EXPECT_TRUE(picture.InkNear(1.5, -std::sqrt(3.0), RGB(0, 160, 0)));
     EXPECT_FALSE(picture.InkNear(4.5, 3, RGB(0, 160, 0)));
+}
+
+// Texts whose preview looked right while they were read as other functions.
+TEST(KTTypedFormsPicture, TextsPlotWhatTheirPreviewShows)
+{
+    constexpr COLORREF kGreen = RGB(0, 160, 0);
+    Picture picture({{"y=(6/x^2)/3", kRed}, {"y=sqrt|x| - 5", kBlue}, {"y=pi x/2 + 2^-|x|", kGreen}});
+    picture.Save("forms-as-shown.png");
+    for (double x : {-9.0, -4.0, -1.0, 0.75, 2.0, 6.0}) {
+        EXPECT_TRUE(picture.InkNear(x, 2 / (x * x), kRed)) << "(6/x^2)/3 at " << x;
+        EXPECT_TRUE(picture.InkNear(x, std::sqrt(std::fabs(x)) - 5, kBlue)) << "sqrt|x| - 5 at " << x;
+        const double line = 3.141592654 * x / 2 + std::pow(2.0, -std::fabs(x));
+        if (std::fabs(line) < 9.5) {
+            EXPECT_TRUE(picture.InkNear(x, line, kGreen)) << "pi x/2 + 2^-|x| at " << x;
+        }
+    }
+    // Read the old way they were 18/x^2, sqrt(x) - 5 (nothing left of 0) and pi x/2 + 2^-x.
+    EXPECT_FALSE(picture.InkNear(3, 2, kRed));
+    EXPECT_FALSE(picture.InkNear(-3, 3.141592654 * -1.5 + 8, kGreen));
+}
+
+// An odd root of a negative base is drawn across a wide view, not only near the origin.
+TEST(KTTypedFormsPicture, OddRootsReachTheEdgesOfAWideView)
+{
+    Picture picture({{"y=x^(7/3)/10^6", kRed}, {"y=x^(11/3)/10^12", kBlue}}, 10000.0);
+    picture.Save("forms-odd-roots.png");
+    for (double x : {-9500.0, -8000.0, -6000.0, -2500.0, 4000.0, 9000.0}) {
+        const double root = std::cbrt(x);
+        EXPECT_TRUE(picture.InkNear(x, x * x * root / 1e6, kRed)) << "x^(7/3) at " << x;
+        EXPECT_TRUE(picture.InkNear(x, x * x * x * root * root / 1e12, kBlue)) << "x^(11/3) at " << x;
+    }
 }
 
 } // namespace

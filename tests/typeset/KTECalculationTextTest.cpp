@@ -74,6 +74,8 @@ const CalcRow GraphingRows[] = {
     {"y = 3root(x)", "y=((x)^((1)/3))", nullptr},
     {"y=root(x)", "y=((x)^((1)/2))", nullptr},
     {"2+root(x)", "2+((x)^((1)/2))", nullptr},
+    {"y=root(root(x))", "y=((((x)^((1)/2)))^((1)/2))", nullptr},
+    {"y=3root(1+3root(x))", "y=((1+((x)^((1)/3)))^((1)/3))", nullptr},
     // functions and powers of trigonometric functions
     {"y = sin(x)", "y=(sin(x))", nullptr},
     {"y = sin x", "y=(sin(x))", nullptr},
@@ -84,8 +86,12 @@ const CalcRow GraphingRows[] = {
     {"y=cosec^2 x", "y=((cosec(x))^2)", nullptr},
     {"y=sin2x", "y=((sin(x))^2)", nullptr},
     {"y = sin(x)^2", "y=((sin(x))^2)", nullptr},
+    {"y=ln^2 x", "y=((ln(x))^2)", nullptr},
+    {"y=abs2(x)", "y=((abs(x))^2)", nullptr},
     {"y = ln(x)", "y=(ln(x))", nullptr},
     {"y = log(x)", "y=(log(x))", nullptr},
+    {"y = log3 x", "y=(log\\3*(x))", nullptr}, // a base, drawn as its subscript
+    {"y=log2(9)", "y=(log\\2*9)", nullptr},
     {"y=sin-1(x)", "y=(asin(x))", nullptr},
     {"y = asin(x)", "y=(asin(x))", nullptr},
     {"y=exp(x)", "y=(exp(x))", nullptr},

@@ -3,6 +3,10 @@
 // picture into an image, as a view does. A fifth line is typed as a tangent's x and an
 // integral's upper bound of the first function.
 //
+// Each line that is one explicit function of x is also read a second way, from the typeset tree
+// the preview draws (tests/support/KTTreeReader.h): where the tree reads as a function of x, the
+// evaluator must give its value at a few points, or the harness stops.
+//
 // Input: byte 0 holds the angle unit in bits 0-1 (3 lies outside the option's range), the
 // family flag in bit 2 and the family constant (a, b, c, d, m) in bits 3-5; the rest is the
 // texts, one a line.
@@ -14,17 +18,24 @@
 // Without KT_FUZZ the harness is built as typed_text_replay, which runs the seeds once.
 
 #include "engine/KTFunction3.h"
+#include "foundation/KTSentinelValues.h"
 #include "graph/KTDerivativeFunction.h"
 #include "graph/KTGraph3.h"
 #include "graph/KTIntegralFunction.h"
 #include "platform/KTDC.h"
 #include "platform/KTLocale.h"
 #include "platform/KTMessageBox.h"
+#include "support/KTTreeReader.h"
+#include "typeset/KTEEquation.h"
+#include "typeset/KTEOptions.h"
 
 #include <QGuiApplication>
 #include <QImage>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -49,6 +60,59 @@ std::vector<std::string> Lines(const std::uint8_t* data, std::size_t size)
     if (lines.size() > kFunctions + 1)
         lines.resize(kFunctions + 1);
     return lines;
+}
+
+bool NoValue(double v)
+{
+    return std::isnan(v) || v == KTUndefinedValue || v == KTNoSecondValue;
+}
+
+/// How far apart two values of a typed function may lie for rounding alone: relative to the
+/// largest term on the way, not to what is left of it.
+double Apart(double computed, const kttest::TreeReading& shown)
+{
+    if (NoValue(computed) || std::isnan(shown.value))
+        return NoValue(computed) == std::isnan(shown.value) ? 0.0 : HUGE_VAL;
+    const double difference = std::fabs(computed - shown.value);
+    return difference <= 1e-6 * std::max({1.0, shown.scale, std::fabs(computed)}) ? 0.0 : difference;
+}
+
+/// Stops the run when the evaluator's value of a typed function differs from the value of the
+/// tree its preview shows. Lines of several parts, and trees that are no function of x alone,
+/// are not read.
+void CheckTwoPaths(const std::string& line, int angleSystem)
+{
+    if (line.find_first_of(";:,") != std::string::npos)
+        return;
+    KTAxes axes;
+    axes.m_options.m_angleSystem.m_value = angleSystem;
+    KTFunction3 f(&axes);
+    f.Data().m_equationText = line.c_str();
+    f.Interpret();
+    if (f.Status() != KTStatusExplicit || f.m_twoBranches || f.Parts().m_inverse || f.Parts().m_polar)
+        return;
+    const KTEOptions options(KTEPresetGraphing);
+    KTEEquation equation;
+    equation.SetText(line.c_str(), options);
+    for (const double x :
+         {-2.718281828459, -0.577215664902, 0.693147180560, 1.414213562373, 7.389056098931}) {
+        const kttest::TreeReading shown = kttest::ReadTree(equation.GetTokens(), x, axes.AngleFactor());
+        if (!shown.known)
+            return;
+        const double computed = f.Evaluate(x, KTNoSecondValue).m_y;
+        const double apart = Apart(computed, shown);
+        if (apart == 0.0)
+            continue;
+        // Where the tree's own value moves as far between x and a point 1e-12 of it away (near
+        // a pole, an edge of a domain), the paths differ by their rounding, not their reading.
+        const kttest::TreeReading near =
+            kttest::ReadTree(equation.GetTokens(), x * (1.0 + 1e-12), axes.AngleFactor());
+        if (std::isnan(near.value) != std::isnan(shown.value) || std::fabs(near.value - shown.value) >= apart)
+            continue;
+        std::fprintf(stderr, "\"%s\" at x = %.12g: computed %.17g, shown %.17g (%s)\n", line.c_str(), x,
+                     computed, shown.value, equation.GetCalculationText(true).c_str());
+        std::abort();
+    }
 }
 
 } // namespace
@@ -111,5 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         (void)function.TakePendingMessages();
     }
+    for (int slot = 0; slot < kFunctions && slot < static_cast<int>(lines.size()); ++slot)
+        CheckTwoPaths(lines[static_cast<std::size_t>(slot)], settings & 3);
     return 0;
 }
