@@ -1,10 +1,10 @@
 #include "foundation/KTIniFile.h"
 
 #include "platform/KTMessageBox.h"
+#include "platform/KTSaveFile.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 #include <cctype>
@@ -224,21 +224,17 @@ bool KTIniFile::Write()
 {
     const std::string text = ToText();
     // Paths hold the file system's own bytes, not Windows-1252 text.
-    QSaveFile file(QFile::decodeName(QByteArray(m_path.c_str())));
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && !text.empty())
-        ok = file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
-    if (ok)
-        ok = file.commit();
-    else
-        file.cancelWriting();
+    const KTSaveResult saved =
+        KTWriteWholeFile(QFile::decodeName(QByteArray(m_path.c_str())), text.data(), text.size());
     // A document without keys writes nothing worth reporting, whatever became of the file.
-    if (ok || text.empty())
-        return ok;
-    KTMessageBox("File Save Error",
-                 "Unable to write file " + m_path +
-                     ".\r\n\r\nAdministrator privileges are probably needed to save this file.  "
-                     "Please contact your IT staff.",
-                 MB_OK);
+    if (saved.Ok() || text.empty())
+        return saved.Ok();
+    // A file that cannot be made is most often a folder the user may not write to; one that
+    // stops part-way says why (a full disk).
+    const CString why = saved.stage == KTSaveResult::Stage::Open
+                            ? CString("Administrator privileges are probably needed to save this file.  "
+                                      "Please contact your IT staff.")
+                            : CString::FromQString(saved.cause);
+    KTMessageBox("File Save Error", "Unable to write file " + m_path + ".\r\n\r\n" + why, MB_OK);
     return false;
 }

@@ -39,10 +39,11 @@ public:
     /// that starts with a byte-order mark is read as UTF-8 or UTF-16 (into Windows-1252). A line
     /// without "=" is no key: it is kept as it stands, in its place, and written back so.
     bool Read();
-    /// Writes every section that has keys, CR LF line ends, through a temporary file renamed over
-    /// the old one, so a failed write leaves the previous file intact. A failure is reported
-    /// with the "File Save Error" message box; the document in memory is unchanged. False when
-    /// the file was not written.
+    /// Writes every section that has keys or lines, CR LF line ends, through a temporary file
+    /// renamed over the old one, so a failed write leaves the previous file intact. A failure is
+    /// reported with the "File Save Error" message box: a file that cannot be made asks for
+    /// permissions, one that cannot be written whole gives the system's cause ("No space left on
+    /// device"). The document in memory is unchanged. False when the file was not written.
     bool Write();
 
     /// Text of the latest failure of GetValue or Read; a later success does not clear it.

@@ -31,7 +31,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <random>
+#include <sys/resource.h>
 #include <string>
 
 using kttest::ToQ;
@@ -222,6 +224,42 @@ TEST(KTG300Doc, SaveThenOpenRestoresEveryStoredPart)
         EXPECT_EQ(reopened.GetPathName(), ToQ(path));
         EXPECT_EQ(reopened.GetTitle(), QStringLiteral("round.kt3"));
     }
+}
+
+// A save that the system stops part-way (here a file-size limit; a full disk alike) says why
+// and keeps the file as it was.
+TEST(KTG300Doc, AFailedSaveSaysWhyAndKeepsTheFile)
+{
+    kttest::TempDir dir;
+    const auto path = dir.File("kept.kt3");
+    KTG300Doc document;
+    document.OnNewDocument();
+    kttest::FillDocument(document, 0);
+    ASSERT_TRUE(document.OnSaveDocument(ToQ(path)));
+    const auto before = ReadBytes(path);
+    for (int i = 0; i < 9; ++i) {
+        KTGAnnotation note;
+        note.m_text.AddText(CString(std::string(2000, 'n')));
+        document.m_annotations.Add(note);
+    }
+    document.SetModifiedFlag(true);
+    kttest::MessageBoxRecorder boxes;
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved;
+    limit.rlim_cur = before.size();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const bool written = document.OnSaveDocument(ToQ(path));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(document.IsModified());
+    EXPECT_EQ(ReadBytes(path), before);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].caption, "File Save Error");
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              CString("Unable to write file ") + CString(path.string()) + "\nFile too large");
 }
 
 TEST(KTG300Doc, TheSavedFileIsACompoundFileAnIndependentReaderLists)

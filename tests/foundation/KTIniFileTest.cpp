@@ -271,6 +271,9 @@ TEST(KTIniFileTest, FailedWriteKeepsTheOldFile)
     EXPECT_EQ(kttest::ReadFileBytes(path), old);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].caption, "File Save Error");
+    // The cause, not a guess at permissions: a full disk says "No space left on device".
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              "Unable to write file " + CString(path.string()) + ".\r\n\r\nFile too large");
     // The same document is written where nothing stands in the way.
     EXPECT_TRUE(ini.Write());
     // No temporary file is left behind.
