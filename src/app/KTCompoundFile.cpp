@@ -1,14 +1,11 @@
 #include "app/KTCompoundFile.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 #include "app/KTCompoundStorage.h"
 #include "platform/KTModule.h"
+#include "platform/KTSaveFile.h"
 
 #include <QFile>
 #include <QLibrary>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <mutex>
@@ -174,21 +171,8 @@ bool KTCompoundFile::WriteContents(const QString& path, const std::vector<std::u
             error = QStringLiteral("The program's writer of compound files cannot be loaded: %1").arg(failure);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    const qint64 written =
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    if (written != static_cast<qint64>(bytes.size())) {
-        error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    const KTSaveResult saved = KTWriteWholeFile(path, bytes.data(), bytes.size());
+    if (!saved.Ok())
+        error = saved.cause;
+    return saved.Ok();
 }

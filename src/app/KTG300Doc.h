@@ -4,7 +4,7 @@
 // files of the older layout, draws itself on any device context and copies a picture of itself
 // to the clipboard.
 //
-// The ".kt3" file is a compound file of two streams:
+// The ".kt3" file is a compound file of three streams:
 // - "Contents", the archive (also the data of an embedded object): the window rectangle (four
 //   int32), the graph (tagged "KTGraphData3"), the annotation list (tagged "KTGAnnotationList").
 //   Its form is fixed: files of every version of the program read it.
@@ -91,7 +91,7 @@ public:
     /// whose graph opens but from which some part could not be read (annotations, constant
     /// ranges) opens without that part, and the user is told what was left out.
     bool OnOpenDocument(const QString& path);
-    /// Writes the current layout (both streams) through a temporary file renamed into place; on
+    /// Writes the current layout (every stream) through a temporary file renamed into place; on
     /// success the document takes the path and is not modified. A failure is reported under
     /// "File Save Error" and leaves the previous file as it was. aboutToSave is emitted first.
     bool OnSaveDocument(const QString& path);

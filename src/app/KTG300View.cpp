@@ -7,6 +7,7 @@
 #include "app/KTTipWnd.h"
 #include "engine/KTFunction3.h"
 #include "foundation/KTNumberFormat.h"
+#include "foundation/KTNumberTexts.h"
 #include "foundation/KTSentinelValues.h"
 #include "graph/KTGraph3.h"
 #include "platform/KTDC.h"
@@ -35,24 +36,6 @@ namespace {
 
 /// A stored window rectangle smaller than this (pixels) is taken as no rectangle at all.
 constexpr int kSmallestWindow = 100;
-
-/// A stored constant or family bound as the panel shows it: the number as the value edit shows
-/// numbers, with as many more decimals as it takes to read back as the number that was saved.
-/// The panel's value draws the curves and is stored again on save, and its bounds are offered
-/// again by the Family and Animation dialogs: six decimals would make 1e-7 a 0.
-CString StoredNumberText(double value)
-{
-    KTNumberFormat format;
-    format.m_bShowSign = false;
-    format.m_bStripZeros = true;
-    format.m_bReplaceMinus = false;
-    format.m_nDigits = 6;
-    const KTNumberText reader;
-    CString text = format.Format(value);
-    for (int digits = 7; digits <= 99 && reader.ToDouble(text) != value; ++digits)
-        text = format.Format(value, digits);
-    return text;
-}
 
 } // namespace
 
@@ -100,15 +83,18 @@ KTParameterBar& KTG300View::MakePanel(int index) const
     panel->Create(self);
     panel->SetName(PanelNames[index]);
     panel->SetIndex(index);
-    panel->ValueSpinner().SetText(StoredNumberText(constants.Current(rangeIndex[index])));
+    // A stored constant or family bound reads back as the number that was saved, typed as the
+    // user types it ("pi/4", not 0.7853981635): the panel's value draws the curves and is stored
+    // again on save, and its bounds are offered again by the Family and Animation dialogs.
+    panel->ValueSpinner().SetText(NumberTextFor(constants.Current(rangeIndex[index])));
     // A number longer than the edit shows its first digits, not its last ("0.3333", not
     // "333333").
     panel->ValueEdit().setCursorPosition(0);
     // A family the document was saved with is the one the Family button offers again.
     const KTFunctionConstantRange& range = *constants.At(rangeIndex[index]);
     if (range.IsFamily())
-        panel->SetFamilyRange(StoredNumberText(range.m_from), StoredNumberText(range.m_to),
-                              StoredNumberText(range.m_step));
+        panel->SetFamilyRange(NumberTextFor(range.m_from), NumberTextFor(range.m_to),
+                              NumberTextFor(range.m_step));
     panel->SetNotificationsSuppressed(false);
     connect(panel, &KTParameterBar::valueChanged, self, &KTG300View::OnParamValueChanged);
     connect(panel, &KTParameterBar::animateRequested, self, &KTG300View::OnParamAnimate);

@@ -1,15 +1,19 @@
 #include "foundation/KTIniFile.h"
 
 #include "platform/KTMessageBox.h"
+#include "platform/KTSaveFile.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
+#include <QString>
 
 #include <cctype>
 #include <climits>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <string>
+#include <utility>
 #include <sys/stat.h>
 
 int KTAtoi(const char* text)
@@ -104,8 +108,39 @@ bool KTIniFile::SetInt(const CString& section, const CString& key, int value, bo
     return SetValue(section, key, text, create);
 }
 
-void KTIniFile::MergeText(const std::string& bytes)
+namespace {
+
+/// The file's text in Windows-1252: as it stands without a byte-order mark, decoded from UTF-8
+/// or UTF-16 after one (an editor may have saved the file so), the mark itself left out.
+std::string DecodedText(const std::string& bytes)
 {
+    const auto startsWith = [&bytes](const char* mark) { return bytes.rfind(mark, 0) == 0; };
+    QString text;
+    if (startsWith("\xEF\xBB\xBF")) {
+        text = QString::fromUtf8(bytes.data() + 3, static_cast<qsizetype>(bytes.size() - 3));
+    } else if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
+        const bool bigEndian = bytes[0] == '\xFE';
+        std::u16string units;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const auto first = static_cast<unsigned char>(bytes[i]);
+            const auto second = static_cast<unsigned char>(bytes[i + 1]);
+            units.push_back(static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first));
+        }
+        text = QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
+    } else {
+        return bytes;
+    }
+    return CString::FromQString(text).str();
+}
+
+} // namespace
+
+void KTIniFile::MergeText(const std::string& fileBytes)
+{
+    const std::string bytes = DecodedText(fileBytes);
+    // A line without "=" is kept as it stands; the n-th of the same text in a section is the
+    // n-th one already held, so that reading the file again adds none twice.
+    std::map<std::pair<std::string, std::string>, int> plainSeen;
     CString currentSection;
     size_t start = 0;
     while (start < bytes.size()) {
@@ -128,10 +163,23 @@ void KTIniFile::MergeText(const std::string& bytes)
         }
         const size_t equals = line.find('=');
         if (equals == std::string::npos)
-            SetValue(currentSection, CString(), CString(line.substr(1)), true);
+            AddPlainLine(currentSection, CString(line), ++plainSeen[{currentSection.str(), line}]);
         else
             SetValue(currentSection, CString(line.substr(0, equals)), CString(line.substr(equals + 1)), true);
     }
+}
+
+void KTIniFile::AddPlainLine(const CString& section, const CString& line, int occurrence)
+{
+    int s = FindSection(section);
+    if (s < 0) {
+        m_sections.emplace_back();
+        m_sectionNames.push_back(section);
+        s = GetSectionCount() - 1;
+    }
+    KTIniSection& sec = m_sections[static_cast<size_t>(s)];
+    if (sec.CountPlainLines(line) < occurrence)
+        sec.AddPlainLine(line);
 }
 
 bool KTIniFile::Read()
@@ -161,8 +209,10 @@ std::string KTIniFile::ToText() const
         text += "]\r\n";
         for (size_t k = 0; k < sec.m_keys.size(); ++k) {
             text += sec.m_keys[k].str();
-            text += '=';
-            text += sec.m_values[k].str();
+            if (!sec.m_plain[k]) {
+                text += '=';
+                text += sec.m_values[k].str();
+            }
             text += "\r\n";
         }
         text += "\r\n";
@@ -174,21 +224,17 @@ bool KTIniFile::Write()
 {
     const std::string text = ToText();
     // Paths hold the file system's own bytes, not Windows-1252 text.
-    QSaveFile file(QFile::decodeName(QByteArray(m_path.c_str())));
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && !text.empty())
-        ok = file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
-    if (ok)
-        ok = file.commit();
-    else
-        file.cancelWriting();
+    const KTSaveResult saved =
+        KTWriteWholeFile(QFile::decodeName(QByteArray(m_path.c_str())), text.data(), text.size());
     // A document without keys writes nothing worth reporting, whatever became of the file.
-    if (ok || text.empty())
-        return ok;
-    KTMessageBox("File Save Error",
-                 "Unable to write file " + m_path +
-                     ".\r\n\r\nAdministrator privileges are probably needed to save this file.  "
-                     "Please contact your IT staff.",
-                 MB_OK);
+    if (saved.Ok() || text.empty())
+        return saved.Ok();
+    // A file that cannot be made is most often a folder the user may not write to; one that
+    // stops part-way says why (a full disk).
+    const CString why = saved.stage == KTSaveResult::Stage::Open
+                            ? CString("Administrator privileges are probably needed to save this file.  "
+                                      "Please contact your IT staff.")
+                            : CString::FromQString(saved.cause);
+    KTMessageBox("File Save Error", "Unable to write file " + m_path + ".\r\n\r\n" + why, MB_OK);
     return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // An INI-format settings file held in memory as ordered sections of ordered key/value texts.
 // Names and values are kept exactly as given (case-sensitive, untrimmed); nothing is ever removed.
+// A line without "=" is no key: it is kept as it stands, in its place.
 // The file is read whole (merged into what is in memory) and written whole.
 
 #include "foundation/KTIniSection.h"
@@ -34,12 +35,15 @@ public:
     bool SetInt(const CString& section, const CString& key, int value, bool create);
 
     /// Merges the file into the document: keys in the file replace those in memory, the rest stay.
-    /// False when the file is missing or cannot be opened. Lines may be of any length.
+    /// False when the file is missing or cannot be opened. Lines may be of any length. A file
+    /// that starts with a byte-order mark is read as UTF-8 or UTF-16 (into Windows-1252). A line
+    /// without "=" is no key: it is kept as it stands, in its place, and written back so.
     bool Read();
-    /// Writes every section that has keys, CR LF line ends, through a temporary file renamed over
-    /// the old one, so a failed write leaves the previous file intact. A failure is reported
-    /// with the "File Save Error" message box; the document in memory is unchanged. False when
-    /// the file was not written.
+    /// Writes every section that has keys or lines, CR LF line ends, through a temporary file
+    /// renamed over the old one, so a failed write leaves the previous file intact. A failure is
+    /// reported with the "File Save Error" message box: a file that cannot be made asks for
+    /// permissions, one that cannot be written whole gives the system's cause ("No space left on
+    /// device"). The document in memory is unchanged. False when the file was not written.
     bool Write();
 
     /// Text of the latest failure of GetValue or Read; a later success does not clear it.
@@ -55,6 +59,10 @@ public:
     void MergeText(const std::string& bytes);
 
 private:
+    /// The occurrence-th plain line of that text in the section, added unless the section holds
+    /// as many already (the section is made when it is missing).
+    void AddPlainLine(const CString& section, const CString& line, int occurrence);
+
     CString m_path;
     std::vector<KTIniSection> m_sections;
     std::vector<CString> m_sectionNames;

@@ -381,3 +381,53 @@ CString ComposeNumberText(KTExactNumber number)
         text += KTFormatC("/%d", number.m_denominator);
     return CString(std::move(text));
 }
+
+namespace {
+
+/// The exact text of the value as a multiple of the marker (pi, e or neither) over a denominator
+/// up to 360 that reads back as exactly the value; "" when there is none.
+CString ExactTextFor(double value, const KTNumberText& reader)
+{
+    constexpr std::int32_t kLargestDenominator = 360;
+    constexpr double kLargestCoefficient = 1e6;
+    const struct
+    {
+        std::int32_t pi, e;
+    } markers[] = {{1, 0}, {0, 1}, {0, 0}};
+    for (const auto& marker : markers) {
+        const double unit = reader.ToDouble(ComposeNumberText(KTExactNumber{1, 1, marker.pi, marker.e}));
+        for (std::int32_t denominator = 1; denominator <= kLargestDenominator; ++denominator) {
+            const double coefficient = std::round(value * denominator / unit);
+            if (coefficient == 0.0 || std::fabs(coefficient) > kLargestCoefficient)
+                continue;
+            std::int32_t k = static_cast<std::int32_t>(coefficient);
+            std::int32_t d = denominator;
+            ReduceFraction(k, d);
+            if (d != denominator)
+                continue; // the smaller denominator was tried
+            const CString text = ComposeNumberText(KTExactNumber{k, d, marker.pi, marker.e});
+            if (reader.ToDouble(text) == value)
+                return text;
+        }
+    }
+    return CString();
+}
+
+} // namespace
+
+CString NumberTextFor(double value)
+{
+    KTNumberFormat format;
+    format.m_bShowSign = false;
+    format.m_bStripZeros = true;
+    format.m_bReplaceMinus = false;
+    const KTNumberText reader;
+    CString text = format.Format(value, 6);
+    if (reader.ToDouble(text) == value || !std::isfinite(value))
+        return text;
+    if (CString exact = ExactTextFor(value, reader); !exact.IsEmpty())
+        return exact;
+    for (int digits = 7; digits <= 99 && reader.ToDouble(text) != value; ++digits)
+        text = format.Format(value, digits);
+    return text;
+}

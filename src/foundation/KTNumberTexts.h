@@ -65,3 +65,9 @@ void ReduceFraction(std::int32_t& coefficient, std::int32_t& denominator);
 void ReduceFraction(std::int64_t& coefficient, std::int64_t& denominator);
 /// The text of an exact number: "pi/2", "-pi", "3/4", "2a", "1a".
 CString ComposeNumberText(KTExactNumber number);
+/// The text of a stored number as the user would type it, one that the number reader
+/// (KTNumberText::ToDouble) reads back as exactly the value: its decimal of at most six places
+/// (with the user's separator) when that reads back so, else an exact multiple of pi or e or a
+/// fraction ("-pi", "3pi/4", "e/2", "1/3") with a denominator up to 360, else the decimal with as
+/// many places as it takes.
+CString NumberTextFor(double value);

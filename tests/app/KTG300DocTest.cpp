@@ -31,7 +31,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <random>
+#include <sys/resource.h>
 #include <string>
 
 using kttest::ToQ;
@@ -222,6 +224,42 @@ TEST(KTG300Doc, SaveThenOpenRestoresEveryStoredPart)
         EXPECT_EQ(reopened.GetPathName(), ToQ(path));
         EXPECT_EQ(reopened.GetTitle(), QStringLiteral("round.kt3"));
     }
+}
+
+// A save that the system stops part-way (here a file-size limit; a full disk alike) says why
+// and keeps the file as it was.
+TEST(KTG300Doc, AFailedSaveSaysWhyAndKeepsTheFile)
+{
+    kttest::TempDir dir;
+    const auto path = dir.File("kept.kt3");
+    KTG300Doc document;
+    document.OnNewDocument();
+    kttest::FillDocument(document, 0);
+    ASSERT_TRUE(document.OnSaveDocument(ToQ(path)));
+    const auto before = ReadBytes(path);
+    for (int i = 0; i < 9; ++i) {
+        KTGAnnotation note;
+        note.m_text.AddText(CString(std::string(2000, 'n')));
+        document.m_annotations.Add(note);
+    }
+    document.SetModifiedFlag(true);
+    kttest::MessageBoxRecorder boxes;
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved;
+    limit.rlim_cur = before.size();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const bool written = document.OnSaveDocument(ToQ(path));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(document.IsModified());
+    EXPECT_EQ(ReadBytes(path), before);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].caption, "File Save Error");
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              CString("Unable to write file ") + CString(path.string()) + "\nFile too large");
 }
 
 TEST(KTG300Doc, TheSavedFileIsACompoundFileAnIndependentReaderLists)
@@ -930,6 +968,8 @@ TEST(KTG300Doc, AFamilyAndItsConstantSurviveSaveAndReopen)
 // short where the number is short.
 TEST(KTG300Doc, AReopenedFamilyIsOfferedWithTheBoundsItWasSavedWith)
 {
+    // As the Family dialog's texts are read.
+    const auto Read = [](const char* typed) { return KTNumberText().ToDouble(typed); };
     const double pi = 3.14159265358979323846;
     const struct
     {
@@ -948,6 +988,10 @@ TEST(KTG300Doc, AReopenedFamilyIsOfferedWithTheBoundsItWasSavedWith)
         {',', true, 1.0 / 3.0, 3.0, 1.0 / 3.0, 2.0 / 3.0, nullptr, "3", nullptr, nullptr},
         {'.', false, 0.0, 0.0, 0.0, 2e-9, nullptr, nullptr, nullptr, "0.000000002"},
         {',', false, 0.0, 0.0, 0.0, -pi, nullptr, nullptr, nullptr, nullptr},
+        // Typed as multiples of pi and e and as fractions, they come back so.
+        {'.', true, Read("-pi"), Read("pi"), Read("pi/4"), Read("pi/2"), "-pi", "pi", "pi/4", "pi/2"},
+        {',', true, Read("-3pi/2"), Read("2e"), Read("1/3"), Read("e/7"), "-3pi/2", "2e", "1/3", "e/7"},
+        {'.', true, Read("0.785398"), Read("2.5"), Read("0.25"), Read("1"), "0.785398", "2.5", "0.25", "1"},
     };
     for (const auto& row : rows) {
         kttest::LocaleScope locale(row.decimal, row.decimal == ',' ? ';' : ',');
@@ -984,6 +1028,52 @@ TEST(KTG300Doc, AReopenedFamilyIsOfferedWithTheBoundsItWasSavedWith)
         if (row.stepText) {
             EXPECT_STREQ(panel.GetStep(), row.stepText);
         }
+    }
+}
+
+// The report: family ranges typed as "-pi" and "pi/4" came back as decimals. Typed in the
+// Family dialog, saved and opened again, under either locale, the dialog offers them as typed.
+TEST(KTG300Doc, AFamilyTypedInMultiplesOfPiIsOfferedAgainAsTyped)
+{
+    kttest::TempDir dir;
+    const auto path = dir.File("pi.kt3");
+    for (const char decimal : {'.', ','}) {
+        kttest::LocaleScope locale(decimal, decimal == ',' ? ';' : ',');
+        {
+            KTG300Doc document;
+            document.OnNewDocument();
+            document.Graph().Data().Function(0).Data().m_equationText = "y=sin(x+a)";
+            KTG300View view(document);
+            view.resize(kExampleWidth, kExampleHeight);
+            Picture(view);
+            const auto previous = KTFamilyDlg::SetModalHook([](KTFamilyDlg& d) {
+                d.FromEdit()->setText(QStringLiteral("-pi"));
+                d.ToEdit()->setText(QStringLiteral("pi"));
+                d.StepEdit()->setText(QStringLiteral("pi/4"));
+                d.OkButton()->click();
+                return d.result();
+            });
+            view.OnParamFamily(1); // the panel of a
+            KTFamilyDlg::SetModalHook(previous);
+            ASSERT_EQ(document.Graph().Data().m_family, 1);
+            ASSERT_TRUE(document.OnSaveDocument(ToQ(path)));
+        }
+        KTG300Doc reopened;
+        ASSERT_TRUE(reopened.OnOpenDocument(ToQ(path)));
+        KTG300View view(reopened);
+        view.resize(kExampleWidth, kExampleHeight);
+        CString offered[3];
+        const auto previous = KTFamilyDlg::SetModalHook([&offered](KTFamilyDlg& d) {
+            offered[0] = CString::FromQString(d.FromEdit()->text());
+            offered[1] = CString::FromQString(d.ToEdit()->text());
+            offered[2] = CString::FromQString(d.StepEdit()->text());
+            return int(QDialog::Rejected);
+        });
+        view.OnParamFamily(1);
+        KTFamilyDlg::SetModalHook(previous);
+        EXPECT_STREQ(offered[0], "-pi");
+        EXPECT_STREQ(offered[1], "pi");
+        EXPECT_STREQ(offered[2], "pi/4");
     }
 }
 

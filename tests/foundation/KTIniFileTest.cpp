@@ -11,13 +11,14 @@
 
 namespace {
 
-std::string ReadThrough(const std::string& bytes)
+std::string ReadThrough(const std::string& bytes, int times = 1)
 {
     kttest::TempDir dir;
     kttest::WriteFileBytes(dir.File("s.ini"), bytes);
     KTIniFile ini;
     ini.SetPath(CString(dir.File("s.ini").string()));
-    EXPECT_TRUE(ini.Read());
+    for (int i = 0; i < times; ++i)
+        EXPECT_TRUE(ini.Read());
     return ini.ToText();
 }
 
@@ -38,26 +39,38 @@ TEST(KTIniFileTest, ReadsFileFormsAndWritesThemBack)
          "[A]\r\nx=1\r\ny=2\r\n\r\n"},
         {"further = belong to the value", "[S]\nkey=a=b\n", "[S]\r\nkey=a=b\r\n\r\n"},
         {"blanks kept", "[S]\n key = v \n", "[S]\r\n key = v \r\n\r\n"},
-        {"no = gives empty key", "[S]\nabc\n", "[S]\r\n=bc\r\n\r\n"},
+        {"a line without = stays as it is", "[S]\nabc\n", "[S]\r\nabc\r\n\r\n"},
+        {"lines without = keep their places, repeated ones too",
+         "[S]\n; the axes\nx=1\n; the axes\nnote\ny=2\n",
+         "[S]\r\n; the axes\r\nx=1\r\n; the axes\r\nnote\r\ny=2\r\n\r\n"},
+        {"a section of lines without = alone", "[A]\nhello\n[B]\nk=v\n",
+         "[A]\r\nhello\r\n\r\n[B]\r\nk=v\r\n\r\n"},
         {"leading =", "[S]\n=abc\n", "[S]\r\n=abc\r\n\r\n"},
         {"keys before any header", "k=1\n[S]\nm=2\n", "[]\r\nk=1\r\n\r\n[S]\r\nm=2\r\n\r\n"},
         {"empty header name joins the leading keys", "k=1\n[]\nm=2\n", "[]\r\nk=1\r\nm=2\r\n\r\n"},
-        {"trailing blank is no header", "[Graph] \nx=1\n", "[]\r\n=Graph] \r\nx=1\r\n\r\n"},
+        {"trailing blank is no header", "[Graph] \nx=1\n", "[]\r\n[Graph] \r\nx=1\r\n\r\n"},
         {"name ends at first ]", "[a]b]\nk=v\n", "[a]\r\nk=v\r\n\r\n"},
         {"duplicate key takes later value", "[S]\na=1\nb=2\na=3\n", "[S]\r\na=3\r\nb=2\r\n\r\n"},
         {"comment marks are keys", "[S]\n;c=1\n#d=2\n", "[S]\r\n;c=1\r\n#d=2\r\n\r\n"},
         {"empty lines skipped", "\n\r\n[S]\n\nk=v\n\n", "[S]\r\nk=v\r\n\r\n"},
         {"last line without line end", "[S]\r\nk=v", "[S]\r\nk=v\r\n\r\n"},
         {"lone CR is an ordinary byte", "[S]\na=1\rb=2\n", "[S]\r\na=1\rb=2\r\n\r\n"},
-        {"byte-order mark stays in the first line", bom + "[Graph]\r\nx=1\r\n",
-         "[]\r\n=\xBB\xBF[Graph]\r\nx=1\r\n\r\n"},
+        {"a UTF-8 file keeps its first section", bom + "[Graph]\r\nx=1\r\n", "[Graph]\r\nx=1\r\n\r\n"},
+        {"UTF-8 is read into Windows-1252", bom + "[Graph]\nname=M\xC3\xBCller \xE2\x82\xAC\n",
+         "[Graph]\r\nname=M\xFCller \x80\r\n\r\n"},
+        {"UTF-16 little-endian", std::string("\xFF\xFE[\0G\0]\0\r\0\n\0k\0=\0\xFC\0", 18),
+         "[G]\r\nk=\xFC\r\n\r\n"},
+        {"UTF-16 big-endian", std::string("\xFE\xFF\0[\0G\0]\0\n\0k\0=\x20\xAC", 16),
+         "[G]\r\nk=\x80\r\n\r\n"},
+        {"a mark elsewhere is bytes", "[S]\nk=" + bom + "\n", "[S]\r\nk=" + bom + "\r\n\r\n"},
         {"empty file", "", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ReadThrough(c.file), c.written);
-        // What was written reads back to the same document.
+        // What was written reads back to the same document, and reading again changes nothing.
         EXPECT_EQ(ReadThrough(c.written), c.written);
+        EXPECT_EQ(ReadThrough(c.file, 2), c.written);
     }
 }
 
@@ -258,6 +271,9 @@ TEST(KTIniFileTest, FailedWriteKeepsTheOldFile)
     EXPECT_EQ(kttest::ReadFileBytes(path), old);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].caption, "File Save Error");
+    // The cause, not a guess at permissions: a full disk says "No space left on device".
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              "Unable to write file " + CString(path.string()) + ".\r\n\r\nFile too large");
     // The same document is written where nothing stands in the way.
     EXPECT_TRUE(ini.Write());
     // No temporary file is left behind.

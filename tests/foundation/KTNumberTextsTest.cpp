@@ -1,4 +1,6 @@
 #include "foundation/KTNumberTexts.h"
+
+#include "foundation/KTNumberFormat.h"
 #include "foundation/KTSentinelValues.h"
 #include "foundation/KTVariableSubstitutions.h"
 #include "support/KTTestSupport.h"
@@ -394,4 +396,42 @@ TEST(KTNumberTextsTest, SteppingByAFractionOfPiKeepsExactLabels)
         ASSERT_TRUE(SubtractNumberText(value, "pi/6"));
     EXPECT_EQ(value, "0pi");
     EXPECT_EQ(EvaluateNumberText(value, nullptr), 0.0);
+}
+
+// A stored number as the user would type it, which reads back as exactly the number: a short
+// decimal, else a multiple of pi or e or a fraction, else as many places as it takes.
+TEST(KTNumberTexts, NumberTextForGivesTheTypedFormThatReadsBackExactly)
+{
+    const KTNumberText reader;
+    const struct
+    {
+        char decimal;
+        double value;
+        const char* text;
+    } rows[] = {
+        {'.', 0.0, "0"},
+        {'.', -2.5, "-2.5"},
+        {',', 0.25, "0,25"},
+        {'.', reader.ToDouble("pi"), "pi"},
+        {'.', reader.ToDouble("-pi"), "-pi"},
+        {'.', reader.ToDouble("pi/4"), "pi/4"},
+        {',', reader.ToDouble("-3pi/2"), "-3pi/2"},
+        {'.', reader.ToDouble("2pi/8"), "pi/4"},
+        {'.', reader.ToDouble("e"), "e"},
+        {'.', reader.ToDouble("-e/2"), "-e/2"},
+        {'.', 1.0 / 3.0, "1/3"},
+        {',', -7.0 / 360.0, "-7/360"},
+        {'.', 0.785398, "0.785398"},
+        {'.', 1e-7, "0.0000001"},
+        {',', 3.14159265358979, "3,14159265358979"}, // no typed pi reads as this one
+        {'.', 1.0 / 361.0, nullptr},
+    };
+    for (const auto& row : rows) {
+        kttest::LocaleScope locale(row.decimal, row.decimal == ',' ? ';' : ',');
+        const CString text = NumberTextFor(row.value);
+        EXPECT_EQ(reader.ToDouble(text), row.value) << text.c_str();
+        if (row.text) {
+            EXPECT_STREQ(text, row.text);
+        }
+    }
 }
