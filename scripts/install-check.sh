@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The check of an installation: installs the build into a scratch prefix, looks for every file
-# in its place, then lets the installed program read a document, load its modules (which must be
-# the installed ones) and write and read back a compound file (KTSelfCheck), twice over: the
-# second run reads what the first wrote and must write the same bytes.
+# in its place, then lets the installed program read a document, find its tip pages, load its
+# modules (which must be the installed ones) and write and read back a compound file
+# (KTSelfCheck), twice over: the second run reads what the first wrote and must write the same
+# bytes.
 #   scripts/install-check.sh BUILD_DIR DOCUMENT.kt3
 set -euo pipefail
 build="$1"
@@ -50,6 +51,7 @@ cat "$scratch/first.log"
 for module in sound download storage; do
   grep -q "^$module module $prefix/" "$scratch/first.log" || fail "the $module module is not the installed one"
 done
+grep -q "^tip pages $prefix/share/ktgraph3/TipOfTheDay " "$scratch/first.log" || fail "the tip pages are not the installed ones"
 grep -q "^read back $scratch/first.kt3" "$scratch/first.log" || fail "the written file was not read back"
 run_check "$scratch/first.kt3" "$scratch/second.kt3" >"$scratch/second.log" || { cat "$scratch/second.log"; fail "the installed program failed on the file it wrote"; }
 cmp -s "$scratch/first.kt3" "$scratch/second.kt3" || fail "the written file does not write back the same"

@@ -48,6 +48,15 @@ int KTSelfCheck::Run(KTG300App& app, const QString& outputPath)
     KTG300Doc& document = child->Document();
     Say(QStringLiteral("read %1").arg(document.GetPathName()));
 
+    KTCallHomeManager& callHome = app.CallHome();
+    callHome.ReadProgramFolder();
+    callHome.m_tipFiles.clear();
+    callHome.CountTips();
+    const QString tips = callHome.m_programFolder.ToQString() + QStringLiteral("TipOfTheDay");
+    if (callHome.m_tipFiles.empty())
+        return Fail(QStringLiteral("no tip pages in %1").arg(tips));
+    Say(QStringLiteral("tip pages %1 (%2)").arg(tips).arg(callHome.m_tipFiles.size()));
+
     if (!KTSoundPlayer::LoadModule())
         return Fail(QStringLiteral("the sound module does not load"));
     Say(QStringLiteral("sound module %1").arg(KTModule::LoadedFile(KTSoundPlayer::ModuleName)));
