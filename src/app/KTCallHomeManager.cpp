@@ -13,6 +13,7 @@
 #include "foundation/KTOptionString.h"
 #include "foundation/KTTextReader.h"
 #include "platform/KTModule.h"
+#include "platform/KTProgramFolders.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -132,9 +133,9 @@ void KTCallHomeManager::SaveOptions()
 
 void KTCallHomeManager::ReadProgramFolder()
 {
-    m_programFolder = CString::FromQString(QCoreApplication::applicationDirPath());
-    if (!m_programFolder.IsEmpty() && m_programFolder.GetAt(m_programFolder.GetLength() - 1) != '/')
-        m_programFolder += '/';
+    // The tip pages lie beside a program of the build tree and in the data folder of an
+    // installed one.
+    m_programFolder = CString::FromQString(KTProgramFolders::DataFolder());
 }
 
 int KTCallHomeManager::TipNumber(const CString& relativeName)

@@ -59,7 +59,8 @@ public:
 
     void LoadOptions();
     void SaveOptions();
-    /// The folder of the program file, ending in "/".
+    /// The folder of the program's data (KTProgramFolders::DataFolder), ending in "/": beside the
+    /// program, or the installed data folder.
     void ReadProgramFolder();
     /// Fills the tip list with the "tip*.html" files below the program folder's "TipOfTheDay/".
     void CountTips();

@@ -4,11 +4,14 @@
 // its main window there shortly after starting, as the screen shows it, and ends. For the
 // start-up benchmark: when KTGRAPH3_FIRST_PAINT is set, the program writes "painted" and the
 // processor seconds it has used so far on its standard output once its main window has been
-// painted, and ends.
+// painted, and ends. For the check of an installation: when KTGRAPH3_SELF_CHECK names a file, the
+// program runs KTSelfCheck on the document of its command line, writing that file, and ends with
+// the check's result.
 
 #include "app/CMainFrame.h"
 #include "app/KTApplication.h"
 #include "app/KTG300App.h"
+#include "app/KTSelfCheck.h"
 #include "platform/KTLocale.h"
 #include "platform/KTMessageBox.h"
 
@@ -85,9 +88,13 @@ int main(int argc, char* argv[])
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     const QString grab = qEnvironmentVariable("KTGRAPH3_GRAB");
+    const QString selfCheck = qEnvironmentVariable("KTGRAPH3_SELF_CHECK");
     KTG300App::StartOptions options;
-    // A picture of the main window alone: no welcome page or tip over it.
-    options.startupServices = grab.isEmpty();
+    // A picture of the main window alone: no welcome page or tip over it. A check runs on its
+    // own, handing nothing to a program already running.
+    options.startupServices = grab.isEmpty() && selfCheck.isEmpty();
+    if (!selfCheck.isEmpty())
+        options.singleInstance = false;
     if (!app.InitInstance(arguments, options))
         return 0;
     if (!grab.isEmpty()) {
@@ -98,5 +105,7 @@ int main(int argc, char* argv[])
             QApplication::exit(saved ? 0 : 3);
         });
     }
+    if (!selfCheck.isEmpty())
+        QTimer::singleShot(0, [&app, selfCheck] { QApplication::exit(KTSelfCheck::Run(app, selfCheck)); });
     return QApplication::exec();
 }

@@ -571,6 +571,21 @@ TEST(KTShellRegistration, AnEntryThatRunsAnotherProgramIsWrittenAnew)
     KTShellRegistration::UnregisterShellFileTypes();
 }
 
+TEST(KTShellRegistration, TheInstalledDesktopFilesAreTheOnesTheProgramWrites)
+{
+    const auto read = [](const char* name) {
+        QFile file(QStringLiteral(KT_RES_DIR "/desktop/") + QLatin1String(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        return QString::fromUtf8(file.readAll());
+    };
+    EXPECT_EQ(read("ktgraph3.xml"), KTShellRegistration::MimeTypeText());
+    // The installed entry runs the program found on the path; the one the program writes for
+    // the user runs its own file.
+    QString written = KTShellRegistration::DesktopEntryText(QStringLiteral("/usr/bin/ktgraph3"));
+    written.replace(QStringLiteral("Exec=\"/usr/bin/ktgraph3\" %f"), QStringLiteral("Exec=ktgraph3 %f"));
+    EXPECT_EQ(read("ktgraph3.desktop"), written);
+}
+
 TEST(KTG300App, RegisterAndUnregisterRequestsEndTheStart)
 {
     ClearSettings();

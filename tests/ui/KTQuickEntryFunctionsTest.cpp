@@ -5,6 +5,7 @@
 #include "engine/KTFunction3.h"
 #include "foundation/KTOptionStore.h"
 #include "graph/KTOptionGraph3.h"
+#include "platform/KTMessageBox.h"
 #include "support/KTTestSupport.h"
 #include "ui/KTFunctionDlg.h"
 
@@ -79,6 +80,29 @@ TEST(KTQuickEntryFunctions, OkTakesTheEditedFunctionsBackIntoTheEdit)
     EXPECT_EQ(dialog.EquationEdit()->textCursor().position(), 0);
     EXPECT_TRUE(dialog.PreviewPending());
     EXPECT_EQ(dialog.m_data.m_dirty, KTGraphData3::Dirty);
+}
+
+TEST(KTQuickEntryFunctions, LinesThatFindNoFunctionStayInTheEditAfterProperties)
+{
+    KTQuickEntry dialog(nullptr, nullptr);
+    dialog.OnInitDialog();
+    // Eleven lines with text; the last two, past a full graph, have no function to go to.
+    TypeLines(dialog, "y=1\ny=2\ny=3\ny=4\ny=5\ny=6\ny=7\ny=8\ny=9\ny=10\nY=X^2\ny=x^3");
+    PropertiesHook hook([](KTFunctionDlg& properties) {
+        properties.EquationEdit()->setText(QStringLiteral("y = 3x"));
+        properties.OnOK();
+        return properties.result();
+    });
+    dialog.OnFunctions();
+    ASSERT_EQ(hook.m_calls, 1);
+    EXPECT_EQ(dialog.m_data.Function(0).Data().m_equationText, "y = 3x");
+    EXPECT_EQ(dialog.EquationEdit()->toPlainText(),
+              QStringLiteral("y = 3x\ny=2\ny=3\ny=4\ny=5\ny=6\ny=7\ny=8\ny=9\ny=10\ny=x^2\ny=x^3"));
+    // OK still asks before it leaves them out.
+    kttest::MessageBoxRecorder boxes(IDNO);
+    dialog.OnOK();
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
 }
 
 TEST(KTQuickEntryFunctions, CancelKeepsTheSplitTexts)
