@@ -38,6 +38,9 @@ constexpr double kPolarViewWidths = 10.0;
 /// the last one within this part of its size (or of the view's height, up to 1), and every
 /// value before them come nearer to it over each two decades.
 constexpr int kLimitDecades = 308;
+/// Every decade up to this one, then every this many.
+constexpr int kLimitDense = 20;
+constexpr int kLimitStride = 8;
 /// Values beyond this are as good as past the largest double.
 constexpr double kHugestValue = 1e300;
 constexpr int kLimitTail = 3;
@@ -554,10 +557,10 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
             add(inside);
     }
 
-    // A pole beside which f has a value on both sides, but off the view on one at least, and no
-    // sign change (e^(cosec x) is 0 on one side of each), shows in the bounds of its step.
+    // A pole beside which f has a value on both sides, where the curve leaves the view, and no
+    // sign change (e^(cosec x) is 0 on one side of each) shows in the bounds of its step.
     for (int i = 0; i + 1 < count && markers.m_count < KTCurveValues::MarkerCountLimit; ++i)
-        if (has(i) && has(i + 1) && (!point(i).m_draw || !point(i + 1).m_draw))
+        if (has(i) && has(i + 1) && point(i).m_draw != point(i + 1).m_draw)
             add(polisher.PoleWithinBound(point(i).m_point.m_x, point(i + 1).m_point.m_x));
 
     // The sampler broke the curve at every pole its bounds showed. A list without bounds (one
@@ -587,7 +590,7 @@ void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)
 double KTCurveAnalyser::LimitTowards(double side, double height)
 {
     std::vector<double> values;
-    for (int k = 1; k <= kLimitDecades; ++k) {
+    for (int k = 1; k <= kLimitDecades; k += k < kLimitDense ? 1 : kLimitStride) {
         const double v = F(side * std::pow(10.0, k));
         if (IsNoValue(v))
             break;
