@@ -38,11 +38,18 @@ public:
         m_graph.SetDirty();
         m_graph.ComputeDataExtents();
         m_graph.SetArea(0, 0, m_image.width() * HIMETRIC_INCH / 300, -m_image.height() * HIMETRIC_INCH / 300);
+        // The ranges typed as Axes Properties stores them, so that the layout places the ticks
+        // and their labels for them.
+        KTOptionAxes2& axes = m_graph.Data().m_options.m_axes;
+        const CString low = CString("-") + QByteArray::number(range).constData();
+        const CString high = QByteArray::number(range).constData();
+        for (KTOptionBool* automatic : {&axes.m_autoMinx, &axes.m_autoMaxx, &axes.m_autoMiny, &axes.m_autoMaxy})
+            automatic->m_value = 0;
+        for (KTOptionString* text : {&axes.m_xMinShowS, &axes.m_yMinShowS})
+            text->SetValue(low);
+        for (KTOptionString* text : {&axes.m_xMaxShowS, &axes.m_yMaxShowS})
+            text->SetValue(high);
         m_graph.Layout(m_dc);
-        for (KTAxis* axis : {&m_graph.Axes().m_xAxis, &m_graph.Axes().m_yAxis}) {
-            axis->m_min = -range;
-            axis->m_max = range;
-        }
         m_graph.Recalculate(nullptr);
         m_graph.Draw(m_dc, nullptr);
     }
