@@ -96,6 +96,18 @@ KTFunction3* KTGraph3::UserFunction(int slot)
 
 int KTGraph3::Layout(KTDC& dc)
 {
+    // The hatching keeps its pitch on the device whatever the ranges: it needs the units.
+    switch (dc.GetMapMode()) {
+    case MM_TEXT:
+        m_unitsPerMillimetre = std::max(1, dc.GetDeviceCaps(LOGPIXELSX)) / 25.4;
+        break;
+    case MM_LOMETRIC:
+        m_unitsPerMillimetre = 10.0;
+        break;
+    default:
+        m_unitsPerMillimetre = 100.0;
+        break;
+    }
     if (!m_data.m_options.m_autoScale.m_value)
         return m_axes.Layout(m_left, m_top, m_right, m_bottom, 0.0, 0.0, 0.0, 0.0, m_data.m_options.m_axes,
                              dc);
@@ -174,23 +186,14 @@ void KTGraph3::DrawRegions(KTDC& dc)
         KTBrushSelector brushSelector(KTLogBrush(KTBrushKindNumber, 1, colour));
         penSelector.Select(dc);
         brushSelector.Select(dc);
-        // The dots of one grid column are joined into vertical runs; a gap of more than twice
-        // the grid step breaks the run.
-        CPoint previous(-1000000, 1000000);
-        int smallestGap = 10000;
-        for (const KTPoint& p : region.m_points) {
-            const CPoint d = m_axes.GraphToDevice(p, 0, 0);
-            if (d.x == KTNoPixel || d.y == KTNoPixel)
+        // A hatch line from each pair of points, lower end first.
+        for (std::size_t k = 0; k + 1 < region.m_points.size(); k += 2) {
+            const CPoint from = m_axes.GraphToDevice(region.m_points[k], 0, 0);
+            const CPoint to = m_axes.GraphToDevice(region.m_points[k + 1], 0, 0);
+            if (from.x == KTNoPixel || from.y == KTNoPixel || to.x == KTNoPixel || to.y == KTNoPixel)
                 continue;
-            const int gap = std::abs(d.y - previous.y);
-            if (d.x == previous.x && gap <= 2 * smallestGap) {
-                dc.LineTo(d);
-            } else {
-                dc.MoveTo(d);
-            }
-            if (d.x == previous.x && gap > 0)
-                smallestGap = std::min(smallestGap, gap);
-            previous = d;
+            dc.MoveTo(from);
+            dc.LineTo(to);
         }
         brushSelector.Restore(dc);
         penSelector.Restore(dc);

@@ -26,6 +26,16 @@ class KTGraph3 : public KTObject
 {
 public:
     static constexpr int RegionListCount = 10;
+    /// Shares of the ranges by which the frame inequalities lie inside the view's edges; they
+    /// differ so that a line through a corner of a square view does not meet two frame
+    /// inequalities where they meet each other.
+    static constexpr double FrameInsetX = 1e-6;
+    static constexpr double FrameInsetY = 2e-6;
+    /// Hatch lines of the factory's dots density (FRDivisions 200) are this far apart on the
+    /// screen and on the page: 4 pixels at 96 dpi. The pitch is inversely proportional to
+    /// the density.
+    static constexpr double HatchPitchMillimetres = 4 * 25.4 / 96;
+    static constexpr int HatchReferenceDensity = 200;
     /// Squared distance (drawing units) within which a point hits an intersection marker.
     static constexpr int MarkerHitDistance2 = 5000;
     /// BuildTips results besides a slot (0..10) and -1.
@@ -73,9 +83,12 @@ public:
     void IntersectPair(int i, int j);
     /// Whether the graph point satisfies the function's inequality (boundary included, within
     /// 0.0001); never for an equation or an undefined side.
-    bool PointSatisfies(KTFunction3& function, const KTPoint& point);
+    /// `exact`: the boundary is held to a billionth of the view's range instead, for the outline
+    /// (its crossings are exact, the frame lies closer to the view's corners than 0.0001) and
+    /// for the ends of the hatch lines.
+    bool PointSatisfies(KTFunction3& function, const KTPoint& point, bool exact = false);
     /// Every valid slot (frame slots included) with a relation other than "=" is satisfied.
-    bool PointIsFeasible(const KTPoint& point);
+    bool PointIsFeasible(const KTPoint& point, bool exact = false);
     /// Traces the outline of the feasible region along the curves between their crossings;
     /// false (and the caller falls back to dots) when an outline cannot be closed or more than
     /// ten would be needed.
@@ -119,6 +132,8 @@ public:
     const KTRegionList& Region(int index) const;
     int RegionCount() const { return m_regionCount; }
     bool RegionIsPolygon() const { return m_regionPolygon != 0; }
+    /// Distance between the hatch lines of a dot field, in the last layout's logical units.
+    double HatchPitch();
     CRect GetArea() const { return CRect(m_left, m_top, m_right, m_bottom); }
 
 private:
@@ -151,5 +166,7 @@ private:
     std::array<KTRegionList, RegionListCount> m_regions;
     int m_regionCount = 0;
     BYTE m_regionPolygon = 0;
+    /// Logical units per millimetre of the last layout's device context.
+    double m_unitsPerMillimetre = 100.0;
     std::array<KTSlotIntersections, KTGraphData3::SlotCount> m_slotIntersections;
 };

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <exception>
 #include <vector>
@@ -237,14 +238,25 @@ void KTGraph3::CalculateSlot(KTFunction3& function)
 
 void KTGraph3::FillFrameTexts()
 {
-    static const char* const kFormats[] = {"x>%f", "x<%f", "y>%f", "y<%f"};
+    // The frame closes the region just inside the view's edges, so that its corners and its
+    // crossings with the curves are in the view and the region's edge is the view's edge.
+    // Written with enough decimals for the narrowest range.
+    static const char* const kSigns[] = {"x>", "x<", "y>", "y<"};
     const bool inequalities = CountInequalities() > 0;
-    const double values[] = {m_axes.m_xAxis.m_min * 0.93, m_axes.m_xAxis.m_max * 0.94,
-                             m_axes.m_yAxis.m_min * 0.94, m_axes.m_yAxis.m_max * 0.93};
+    const KTAxis& x = m_axes.m_xAxis;
+    const KTAxis& y = m_axes.m_yAxis;
+    const double xInset = (x.m_max - x.m_min) * FrameInsetX;
+    const double yInset = (y.m_max - y.m_min) * FrameInsetY;
+    const double values[] = {x.m_min + xInset, x.m_max - xInset, y.m_min + yInset, y.m_max - yInset};
+    const double spans[] = {x.m_max - x.m_min, x.m_max - x.m_min, y.m_max - y.m_min, y.m_max - y.m_min};
     for (int k = 0; k < 4; ++k) {
         KTFunction3& frame = m_data.Function(KTGraphData3::FirstFrameSlot + k);
+        const double span = spans[k];
+        const int decimals =
+            std::isfinite(span) && span > 0.0 ? std::clamp(10 - static_cast<int>(std::floor(std::log10(span))), 6, 60)
+                                              : 6;
         frame.Data().m_equationText =
-            inequalities ? CString(KTFormatC(kFormats[k], values[k]).c_str()) : CString();
+            inequalities ? CString(KTFormatC("%s%.*f", kSigns[k], decimals, values[k]).c_str()) : CString();
     }
 }
 
@@ -344,7 +356,13 @@ void KTGraph3::IntersectPair(int i, int j)
     const double yMin = m_axes.m_yAxis.m_min;
     const double yMax = m_axes.m_yAxis.m_max;
     const auto inside = [&](const KTPoint& p) {
-        return xMin < p.m_x && p.m_x < xMax && yMin < p.m_y && p.m_y < yMax;
+        return xMin <= p.m_x && p.m_x <= xMax && yMin <= p.m_y && p.m_y <= yMax;
+    };
+    const auto defined = [](const KTPoint& p) {
+        return std::isfinite(p.m_x) && std::isfinite(p.m_y) && !KTIsUndefined(p.m_x) && !KTIsUndefined(p.m_y);
+    };
+    const auto touches = [&](const KTPoint& a, const KTPoint& b) {
+        return defined(a) && defined(b) && (inside(a) || inside(b));
     };
 
     // The crossings are those of SegmentsCross, asked so that each segment's side test is made
@@ -352,28 +370,33 @@ void KTGraph3::IntersectPair(int i, int j)
     // segments that meet at it.
     std::vector<double> qx(static_cast<std::size_t>(sj) + 1);
     std::vector<double> qy(static_cast<std::size_t>(sj) + 1);
-    for (int a = 0; a < ni - si; a += si) {
-        const KTSegmentSide coarse(point(bi, a), point(bi, a + si));
-        bool coarseBelow = nj - sj > 0 && coarse.Below(point(bj, 0));
-        for (int b = 0; b < nj - sj; b += sj) {
+    // The last span of each curve is shorter where the count does not divide: a crossing at
+    // the curve's far end (at the view's edge) lies in it.
+    for (int a = 0; a < ni - 1; a += si) {
+        const int aEnd = std::min(a + si, ni - 1);
+        const KTSegmentSide coarse(point(bi, a), point(bi, aEnd));
+        bool coarseBelow = nj > 1 && coarse.Below(point(bj, 0));
+        for (int b = 0; b < nj - 1; b += sj) {
+            const int bEnd = std::min(b + sj, nj - 1);
+            const int span = bEnd - b;
             const bool below = coarseBelow;
-            coarseBelow = coarse.Below(point(bj, b + sj));
+            coarseBelow = coarse.Below(point(bj, bEnd));
             if (below == coarseBelow ||
-                !KTSegmentSide(point(bj, b), point(bj, b + sj)).Separates(point(bi, a), point(bi, a + si)))
+                !KTSegmentSide(point(bj, b), point(bj, bEnd)).Separates(point(bi, a), point(bi, aEnd)))
                 continue;
-            for (int k = 0; k <= sj; ++k) {
+            for (int k = 0; k <= span; ++k) {
                 const KTPoint& q = point(bj, b + k);
                 qx[static_cast<std::size_t>(k)] = q.m_x;
                 qy[static_cast<std::size_t>(k)] = q.m_y;
             }
-            for (int fa = a; fa < a + si; ++fa) {
+            for (int fa = a; fa < aEnd; ++fa) {
                 const KTPoint p1 = point(bi, fa);
                 const KTPoint p2 = point(bi, fa + 1);
                 const KTSegmentSide fine(p1, p2);
                 // The other stretch's points in runs of up to 64, each run's last the next one's
                 // first; a segment (fb, fb + 1) is looked at only where its ends' sides differ.
-                for (int first = 0; first < sj; first += 63) {
-                    const int points = std::min(sj - first, 63) + 1;
+                for (int first = 0; first < span; first += 63) {
+                    const int points = std::min(span - first, 63) + 1;
                     const std::uint64_t below = fine.BelowMask(qx.data() + first, qy.data() + first, points);
                     std::uint64_t changes = (below ^ (below >> 1)) & ((std::uint64_t{1} << (points - 1)) - 1);
                     for (; changes != 0; changes &= changes - 1) {
@@ -382,8 +405,9 @@ void KTGraph3::IntersectPair(int i, int j)
                         const KTPoint q2 = point(bj, fb + 1);
                         if (!KTSegmentSide(q1, q2).Separates(p1, p2))
                             continue;
-                        if (!inside(p1) || !inside(p2) || !inside(q1) || !inside(q2) ||
-                            m_intersections->IsFull())
+                        // A crossing at the view's edge has a segment end beyond it; the point
+                        // found is held to the view below.
+                        if (!(touches(p1, p2) && touches(q1, q2)) || m_intersections->IsFull())
                             continue;
                         const double sx = (p1.m_x + p2.m_x + q1.m_x + q2.m_x) / 4.0;
                         const double sy = (p1.m_y + p2.m_y + q1.m_y + q2.m_y) / 4.0;

@@ -1,5 +1,5 @@
-// Feasible regions of the user's inequalities: which points satisfy them, the dot fields that
-// show each inequality's region or the common one, and the solid outline of the common region
+// Feasible regions of the user's inequalities: which points satisfy them, the hatching that
+// shows each inequality's region or the common one, and the solid outline of the common region
 // traced along the curves from crossing to crossing.
 
 #include "graph/KTGraph3.h"
@@ -7,6 +7,7 @@
 #include "engine/KTFunction3.h"
 #include "engine/KTInterpretStatus.h"
 #include "foundation/KTSentinelValues.h"
+#include "foundation/RoundHalfUp.h"
 #include "axes/KTUndefined.h"
 
 #include <algorithm>
@@ -16,30 +17,9 @@
 namespace {
 
 constexpr double kBoundaryTolerance = 0.0001;
-/// Grid columns or rows of a dot field never exceed this, whatever the ranges say.
-constexpr int kMaximumGridSteps = 1000;
-
-/// Grid offsets (in steps) of the k-th inequality's dots, so that several interleave.
-struct DotOffset
-{
-    double fx;
-    double fy;
-};
-
-DotOffset OffsetFor(int k, int inequalities)
-{
-    static constexpr DotOffset kTwo[] = {{0, 0}, {0.5, 0.5}};
-    static constexpr DotOffset kThree[] = {{0, 0}, {0, 0.5}, {0.5, 0.5}};
-    static constexpr DotOffset kMany[] = {{0, 0},       {0.5, 0.5},  {0.5, 0},    {0, 0.5},    {0.25, 0.25},
-                                          {0.75, 0.75}, {0.25, 0.5}, {0.5, 0.25}, {0.75, 0.5}, {0.5, 0.75}};
-    if (inequalities == 2 && k < 2)
-        return kTwo[k];
-    if (inequalities == 3 && k < 3)
-        return kThree[k];
-    if (inequalities >= 4 && k < inequalities && k < 10)
-        return kMany[k];
-    return {0, 0};
-}
+/// Share of the view's range within which a point is on the boundary of a frame inequality, or
+/// of any inequality for the outline.
+constexpr double kExactTolerance = 1e-9;
 
 /// Value of the function's list at (x, y), whatever a domain on the dependent variable holds it
 /// to (the region applies that bound itself); the current list is restored afterwards.
@@ -55,15 +35,27 @@ double ValueOfList(KTFunction3& function, int list, double x, double y)
 
 } // namespace
 
-void KTSlotIntersections::Sort()
+void KTSlotIntersections::Sort(const KTPoint* curve, int curveCount)
 {
     const int count = std::clamp<int>(m_count, 0, Capacity);
     for (int k = 0; k < count; ++k)
         if (m_markers[static_cast<std::size_t>(k)].m_equation)
             m_markers[static_cast<std::size_t>(k)].m_pointIndex = KTSlotIntersection::EquationIndex;
+    // How far along its segment a crossing lies: 0 without the curve.
+    const auto along = [&](const KTSlotIntersection& m) {
+        const int i = m.m_pointIndex;
+        if (!curve || i < 0 || i + 1 >= curveCount)
+            return 0.0;
+        const KTPoint& a = curve[i];
+        const KTPoint& b = curve[i + 1];
+        const double t = (m.m_point.m_x - a.m_x) * (b.m_x - a.m_x) + (m.m_point.m_y - a.m_y) * (b.m_y - a.m_y);
+        return std::isfinite(t) ? t : 0.0;
+    };
     std::stable_sort(m_markers.begin(), m_markers.begin() + count,
-                     [](const KTSlotIntersection& a, const KTSlotIntersection& b) {
-                         return a.m_pointIndex < b.m_pointIndex;
+                     [&](const KTSlotIntersection& a, const KTSlotIntersection& b) {
+                         if (a.m_pointIndex != b.m_pointIndex)
+                             return a.m_pointIndex < b.m_pointIndex;
+                         return along(a) < along(b);
                      });
 }
 
@@ -76,7 +68,7 @@ void KTGraph3::ClearRegions()
 
 // ---- Which points satisfy ---------------------------------------------------------------------------
 
-bool KTGraph3::PointSatisfies(KTFunction3& function, const KTPoint& point)
+bool KTGraph3::PointSatisfies(KTFunction3& function, const KTPoint& point, bool exact)
 {
     const std::int32_t relation = function.Data().m_relation;
     if (relation < 43 || relation > 46)
@@ -116,76 +108,136 @@ bool KTGraph3::PointSatisfies(KTFunction3& function, const KTPoint& point)
     const bool greater = relation == 43 || relation == 44;
     if (greater ? right <= left : right >= left)
         return true;
-    // Strict and non-strict signs alike: the boundary belongs to the region.
-    return std::fabs(left - right) <= kBoundaryTolerance;
+    // Strict and non-strict signs alike: the boundary belongs to the region. The frame lies a
+    // millionth of the range inside the view: its own tolerance is far smaller than that.
+    double tolerance = exact ? std::max(std::fabs(m_axes.m_xAxis.m_max - m_axes.m_xAxis.m_min),
+                                            std::fabs(m_axes.m_yAxis.m_max - m_axes.m_yAxis.m_min)) *
+                                       kExactTolerance
+                                 : kBoundaryTolerance;
+    for (int k = 0; k < 4; ++k)
+        if (&function == &m_data.Function(KTGraphData3::FirstFrameSlot + k)) {
+            const KTAxis& axis = k < 2 ? m_axes.m_xAxis : m_axes.m_yAxis;
+            tolerance = std::fabs(axis.m_max - axis.m_min) * kExactTolerance;
+        }
+    return std::fabs(left - right) <= tolerance;
 }
 
-bool KTGraph3::PointIsFeasible(const KTPoint& point)
+bool KTGraph3::PointIsFeasible(const KTPoint& point, bool exact)
 {
     for (int slot = 0; slot < KTGraphData3::SlotCount; ++slot) {
         if (!SlotValid(slot) || SlotIsEquation(slot))
             continue;
-        if (!PointSatisfies(m_data.Function(slot), point))
+        if (!PointSatisfies(m_data.Function(slot), point, exact))
             return false;
     }
     return true;
 }
 
-// ---- Dot fields -------------------------------------------------------------------------------------
+// ---- Hatching ---------------------------------------------------------------------------------------
 
 namespace {
 
-/// The square grid of dot fields: its step and the view it covers.
-struct DotGrid
-{
-    double step = 0.0;
-    double xMin = 0.0, xMax = 0.0, yMin = 0.0, yMax = 0.0;
+/// Halvings that put a run's end on the boundary between two rows: far below a pixel.
+constexpr int kBoundaryHalvings = 30;
+/// Hatch lines or rows never exceed this, whatever the device's resolution.
+constexpr int kMaximumLattice = 20000;
 
-    bool Usable() const
+/// Vertical hatch lines across the plot at a fixed pitch in logical units, each sampled in rows
+/// of the same pitch and cut where the region begins and ends, so that the lines' ends lie on
+/// the region's boundary and on the view's edges.
+class HatchLattice
+{
+public:
+    HatchLattice(KTAxes& axes, double pitch) : m_axes(axes), m_pitch(pitch)
     {
-        return std::isfinite(step) && step > 0.0 && std::isfinite(xMin + xMax + yMin + yMax);
+        const CRect plot = axes.PlotRect();
+        m_left = plot.left;
+        m_right = plot.right;
+        if (!(std::isfinite(pitch) && pitch > 0.0) || plot.Width() <= 0 || plot.Height() <= 0)
+            return;
+        const KTAxis& y = axes.m_yAxis;
+        const int rows = std::clamp(static_cast<int>(std::ceil(plot.Height() / pitch)), 1, kMaximumLattice);
+        m_rows.reserve(static_cast<std::size_t>(rows) + 1);
+        // The ends are the range's own values; the rows between follow the axis's mapping.
+        m_rows.push_back(y.m_min);
+        for (int k = 1; k < rows; ++k)
+            m_rows.push_back(y.PixelToValue(RoundHalfUp(y.PixelLow() + (y.PixelHigh() - y.PixelLow()) *
+                                                                          static_cast<double>(k) / rows)));
+        m_rows.push_back(y.m_max);
+        std::sort(m_rows.begin(), m_rows.end());
+        m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(), [](double v) { return !std::isfinite(v); }),
+                     m_rows.end());
     }
 
-    template <typename Visit> void ForEach(double fx, double fy, Visit&& visit) const
+    /// The runs of one region on the lines at the offset (a share of the pitch) as point pairs,
+    /// lower end first.
+    template <typename Inside> void Runs(double offset, Inside&& inside, std::vector<KTPoint>& out) const
     {
-        if (!Usable())
+        if (m_rows.size() < 2)
             return;
-        int columns = 0;
-        for (double x = xMin + fx * step; x < xMax && columns < kMaximumGridSteps;
-             x = xMin + (fx + ++columns) * step) {
-            int rows = 0;
-            for (double y = yMin + fy * step; y < yMax && rows < kMaximumGridSteps;
-                 y = yMin + (fy + ++rows) * step)
-                visit(KTPoint(x, y));
+        int lines = 0;
+        for (double at = m_left + offset * m_pitch; at <= m_right && lines < kMaximumLattice;
+             at = m_left + (offset + ++lines) * m_pitch) {
+            const double x = m_axes.m_xAxis.PixelToValue(RoundHalfUp(at));
+            if (std::isfinite(x))
+                Column(x, inside, out);
         }
     }
+
+private:
+    template <typename Inside> void Column(double x, Inside& inside, std::vector<KTPoint>& out) const
+    {
+        const auto boundary = [&](double in, double off) {
+            for (int k = 0; k < kBoundaryHalvings; ++k) {
+                const double middle = 0.5 * (in + off);
+                (inside(KTPoint(x, middle)) ? in : off) = middle;
+            }
+            return in;
+        };
+        double previousY = m_rows.front();
+        bool previous = inside(KTPoint(x, previousY));
+        double runStart = previousY;
+        for (std::size_t k = 1; k < m_rows.size(); ++k) {
+            const double y = m_rows[k];
+            const bool now = inside(KTPoint(x, y));
+            if (now && !previous)
+                runStart = boundary(y, previousY);
+            else if (!now && previous) {
+                out.emplace_back(x, runStart);
+                out.emplace_back(x, boundary(previousY, y));
+            }
+            previous = now;
+            previousY = y;
+        }
+        if (previous) {
+            out.emplace_back(x, runStart);
+            out.emplace_back(x, previousY);
+        }
+    }
+
+    KTAxes& m_axes;
+    double m_pitch = 0.0;
+    double m_left = 0.0;
+    double m_right = 0.0;
+    std::vector<double> m_rows;
 };
 
 } // namespace
 
-static DotGrid MakeGrid(KTOptionInt& divisions, const KTAxes& axes)
+double KTGraph3::HatchPitch()
 {
-    DotGrid grid;
-    grid.xMin = axes.m_xAxis.m_min;
-    grid.xMax = axes.m_xAxis.m_max;
-    grid.yMin = axes.m_yAxis.m_min;
-    grid.yMax = axes.m_yAxis.m_max;
-    const double n = divisions.GetValue();
-    grid.step = std::max((grid.xMax - grid.xMin) / n, (grid.yMax - grid.yMin) / n);
-    return grid;
+    const double density = m_data.m_options.m_frDivisions.GetValue();
+    return HatchPitchMillimetres * HatchReferenceDensity / density * m_unitsPerMillimetre;
 }
 
 void KTGraph3::BuildFeasibleDots()
 {
     ClearRegions();
     m_regionPolygon = 0;
-    const DotGrid grid = MakeGrid(m_data.m_options.m_frDivisions, m_axes);
     KTRegionList& region = m_regions[0];
     region.m_owner = -1;
-    grid.ForEach(0.0, 0.0, [&](const KTPoint& p) {
-        if (PointIsFeasible(p))
-            region.m_points.push_back(p);
-    });
+    HatchLattice(m_axes, HatchPitch()).Runs(0.0, [&](const KTPoint& p) { return PointIsFeasible(p, true); },
+                                            region.m_points);
     m_regionCount = 1;
 }
 
@@ -193,9 +245,10 @@ void KTGraph3::BuildInequalityDots(bool agreement)
 {
     ClearRegions();
     m_regionPolygon = 0;
-    const DotGrid grid = MakeGrid(m_data.m_options.m_frDivisions, m_axes);
+    const HatchLattice lattice(m_axes, HatchPitch());
     const int inequalities = CountInequalities();
     int k = 0;
+    int shown = 0;
     for (int slot = 0; slot < KTGraphData3::UserFunctionCount && k < RegionListCount; ++slot) {
         if (!SlotValid(slot))
             continue;
@@ -204,11 +257,10 @@ void KTGraph3::BuildInequalityDots(bool agreement)
         KTFunction3& function = m_data.Function(slot);
         const std::int32_t relation = function.Data().m_relation;
         if (relation >= 43 && relation <= 46) {
-            const DotOffset offset = OffsetFor(k, inequalities);
-            grid.ForEach(offset.fx, offset.fy, [&](const KTPoint& p) {
-                if (PointSatisfies(function, p) == agreement)
-                    region.m_points.push_back(p);
-            });
+            // Each inequality's lines lie between the others', so that all of them show.
+            const double offset = static_cast<double>(shown++) / std::max(1, inequalities);
+            lattice.Runs(offset, [&](const KTPoint& p) { return PointSatisfies(function, p, true) == agreement; },
+                         region.m_points);
         }
         ++k;
     }
@@ -223,7 +275,7 @@ bool KTGraph3::CurvePointFeasible(int slot, int pointIndex)
     if (!buffer || pointIndex < 0 || pointIndex >= std::min<int>(buffer->m_count, buffer->Size()))
         return false;
     const KTPoint& p = buffer->m_points[static_cast<std::size_t>(pointIndex)].m_point;
-    return !KTIsUndefined(p.m_x) && !KTIsUndefined(p.m_y) && PointIsFeasible(p);
+    return !KTIsUndefined(p.m_x) && !KTIsUndefined(p.m_y) && PointIsFeasible(p, true);
 }
 
 int KTGraph3::TwinOf(int slot, int marker) const
@@ -266,10 +318,20 @@ bool KTGraph3::TraceOutline(int startSlot, int startMarker, bool& validStart)
             const KTSlotIntersection* n = list.At(k);
             return n && (n->m_open || n->m_identifier == startId);
         };
+        // The way on is feasible just past the marker: at the curve's next point, or halfway to
+        // the neighbour when both crossings lie on one segment (near a corner of the view).
+        const auto wayFeasible = [&](int k, int curvePoint) {
+            const KTSlotIntersection& n = list.m_markers[static_cast<std::size_t>(k)];
+            if (n.m_pointIndex == current.m_pointIndex)
+                return PointIsFeasible(KTPoint(0.5 * (current.m_point.m_x + n.m_point.m_x),
+                                               0.5 * (current.m_point.m_y + n.m_point.m_y)),
+                                       true);
+            return CurvePointFeasible(s, curvePoint);
+        };
         int next = -1;
-        if (usable(m + 1) && CurvePointFeasible(s, current.m_pointIndex + 1))
+        if (usable(m + 1) && wayFeasible(m + 1, current.m_pointIndex + 1))
             next = m + 1;
-        else if (usable(m - 1) && CurvePointFeasible(s, current.m_pointIndex))
+        else if (usable(m - 1) && wayFeasible(m - 1, current.m_pointIndex))
             next = m - 1;
         if (next < 0)
             return false;
@@ -314,8 +376,16 @@ bool KTGraph3::TraceOutline(int startSlot, int startMarker, bool& validStart)
 bool KTGraph3::BuildRegionPolygon()
 {
     m_regionPolygon = 1;
-    for (KTSlotIntersections& list : m_slotIntersections)
-        list.Sort();
+    std::vector<KTPoint> curve;
+    for (int slot = 0; slot < KTGraphData3::SlotCount; ++slot) {
+        curve.clear();
+        if (const KTCurvePointBuffer* buffer = m_data.Function(slot).m_currentBuffer) {
+            const int count = std::clamp<int>(buffer->m_count, 0, buffer->Size());
+            for (int k = 0; k < count; ++k)
+                curve.push_back(buffer->m_points[static_cast<std::size_t>(k)].m_point);
+        }
+        m_slotIntersections[static_cast<std::size_t>(slot)].Sort(curve.data(), static_cast<int>(curve.size()));
+    }
 
     int startSlot = -1;
     int startMarker = -1;
@@ -324,7 +394,7 @@ bool KTGraph3::BuildRegionPolygon()
         for (int k = 0; k < list.m_count; ++k) {
             KTSlotIntersection& marker = list.m_markers[static_cast<std::size_t>(k)];
             const bool feasible = !SlotIsEquation(slot) && !SlotIsEquation(marker.m_otherSlot) &&
-                                  PointIsFeasible(marker.m_point);
+                                  PointIsFeasible(marker.m_point, true);
             marker.m_feasible = marker.m_open = feasible ? 1 : 0;
             if (feasible) {
                 startSlot = slot;

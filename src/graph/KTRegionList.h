@@ -1,6 +1,7 @@
 #pragma once
-// One feasible-region list: a closed outline to fill, or a field of dots, in graph coordinates,
-// owned by a user slot (its colour) or by -1 for the common feasible region.
+// One feasible-region list, in graph coordinates: a closed outline to fill, or the hatch lines
+// of a region as pairs of points (the lower end of a line, then its upper end), owned by a user
+// slot (its colour) or by -1 for the common feasible region.
 
 #include "foundation/KTPoint.h"
 

@@ -41,7 +41,9 @@ struct KTSlotIntersections
         return index >= 0 && index < m_count ? &m_markers[static_cast<std::size_t>(index)] : nullptr;
     }
     /// Equation crossings get point index 9999; then ascending point index (a stable order).
-    void Sort();
+    /// With the slot's curve points, crossings on one segment go in their order along it (two
+    /// meet on one segment near a corner of the view).
+    void Sort(const KTPoint* curve = nullptr, int curveCount = 0);
 
     std::array<KTSlotIntersection, Capacity> m_markers{};
     std::int32_t m_count = 0;

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QPainter>
+#include <QRect>
 #include <QShowEvent>
 
 #include <functional>
@@ -15,6 +16,16 @@ class CString;
 /// Typesets `text` with the graphing preset at the top left of `painter`'s device, in hundredths
 /// of a millimetre; an empty text draws nothing.
 void KTPaintTypesetPreview(QPainter& painter, const CString& text);
+
+/// Where a window whose frame is `frame` goes so that it lies within `available`: moved up (or
+/// left) by what runs off the bottom (right), then down (right) to the area's top (left) edge,
+/// its height (width) cut to the area's where it is larger.
+QRect KTFitWithin(const QRect& frame, const QRect& available);
+
+/// Keeps a top-level window within the available geometry of the screen it is on, as
+/// KTFitWithin places it; a window too large for the screen gets its contents (its layout) put
+/// into a scroll area first, so that all of them can still be reached.
+void KTKeepOnScreen(QWidget& window);
 
 /// When the dialog fills its controls from its members.
 enum class KTDialogInit {
@@ -79,6 +90,7 @@ protected:
         if constexpr (Init == KTDialogInit::OnModalAndShow)
             Self().OnInitDialog();
         QDialog::showEvent(event);
+        KTKeepOnScreen(*this);
     }
 
 private:

@@ -1,5 +1,7 @@
 #include "ui/KTDialogExpander.h"
 
+#include "ui/KTDialog.h"
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLayout>
@@ -107,4 +109,7 @@ void KTDialogExpander::Toggle()
     }
     if (m_toggle)
         m_toggle->setText((m_expanded ? m_expandedCaption : m_collapsedCaption).ToQString());
+    // Grown downwards, the dialog may run off the bottom of the screen.
+    if (m_dialog->isVisible())
+        KTKeepOnScreen(*m_dialog);
 }

@@ -73,11 +73,11 @@ void SaveForInspection(const QImage& image, const QString& name)
 }
 
 // The PDF's first page as pixels.
-QImage Rasterise(const QString& pdf, const QString& stem)
+QImage Rasterise(const QString& pdf, const QString& stem, int dpi = kPageDpi)
 {
     QProcess tool;
     tool.start(QStringLiteral("pdftoppm"),
-               {QStringLiteral("-r"), QString::number(kPageDpi), QStringLiteral("-png"),
+               {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
                 QStringLiteral("-singlefile"), pdf, stem});
     if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
         return QImage();
@@ -211,4 +211,74 @@ TEST(KTG300ViewPrint, TheWholeGraphOfAWindowFitsTheA4PageInBothOrientations)
         EXPECT_TRUE(InkNear(page, onPage(xEnd), 3)) << "x-axis arrow";
         EXPECT_TRUE(InkNear(page, onPage(yEnd), 3)) << "y-axis arrow";
     }
+}
+
+// The hatching of an inequality prints at the screen's physical pitch: lines 4 pixels apart on a
+// 96 dpi screen are 12.5 dots apart on a 300 dpi page, 1.06 mm on both.
+TEST(KTG300ViewPrint, HatchingKeepsItsPhysicalPitchOnThePage)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    constexpr int kDpi = 300;
+    kttest::TempDir dir;
+    PrintedWindow window(500, 400);
+    KTGraph3& graph = window.child->Document().Graph();
+    graph.Data().Function(0).Data().m_equationText = "y>x^2-3";
+    graph.Data().Function(1).Data().m_equationText = "";
+    graph.Data().m_options.m_frSolid.m_value = 0;
+    graph.SetDirty();
+    KTG300View& view = window.child->View();
+    view.repaint();
+    QApplication::processEvents();
+    const QImage screen = window.Screen();
+    SaveForInspection(screen, QStringLiteral("print-hatching-screen.png"));
+
+    // A row across the region, clear of the axes, in screen pixels from the graph's area.
+    const CRect area = graph.GetArea();
+    const auto screenPoint = [&](double x, double y) {
+        const CPoint p = graph.Axes().GraphToDevice(x, y, 0, 0);
+        return QPointF(double(p.x - area.left) / area.Width() * view.width(),
+                       double(p.y - area.top) / (area.bottom - area.top) * view.height());
+    };
+    const QPointF from = screenPoint(0.3, 9.5), to = screenPoint(3.4, 9.5);
+
+    QPrinter& printer = window.app.Printer();
+    const QString pdf = ToQ(dir.File("hatching.pdf"));
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setResolution(kDpi);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    ASSERT_TRUE(KTG300View::PrintDocument(window.child->Document(), printer));
+    const QImage page = Rasterise(pdf, ToQ(dir.File("hatching")), kDpi);
+    ASSERT_FALSE(page.isNull());
+    SaveForInspection(page, QStringLiteral("print-hatching-300dpi.png"));
+
+    // The window fits the page: printed at its size from the printable area's corner.
+    const QRectF printable = printer.pageLayout().paintRectPoints();
+    const QPointF origin = printable.topLeft() * kDpi / 72.0;
+    const double toPage = double(kDpi) / view.logicalDpiX();
+    const int row = static_cast<int>(std::lround(origin.y() + from.y() * toPage));
+    const int left = static_cast<int>(std::lround(origin.x() + from.x() * toPage));
+    const int right = static_cast<int>(std::lround(origin.x() + to.x() * toPage));
+    // The centres of the lines crossing the row, weighted by their darkness.
+    std::vector<double> centres;
+    double weight = 0.0, moment = 0.0;
+    for (int x = left; x <= right; ++x) {
+        const double ink = x < right ? (255.0 - qGray(page.pixel(x, row))) / 255.0 : 0.0;
+        if (ink > 0.05) {
+            weight += ink;
+            moment += ink * (x + 0.5);
+        } else if (weight > 0.0) {
+            centres.push_back(moment / weight);
+            weight = moment = 0.0;
+        }
+    }
+    ASSERT_GE(centres.size(), 8u);
+    // The first and last may be cut by the ends of the row.
+    const double pitch = (centres[centres.size() - 2] - centres[1]) / double(centres.size() - 3);
+    const double screenPitchMm = 4 * 25.4 / view.logicalDpiX();
+    EXPECT_NEAR(pitch, screenPitchMm / 25.4 * kDpi, 0.1);
+    for (std::size_t k = 2; k + 1 < centres.size(); ++k)
+        EXPECT_NEAR(centres[k] - centres[k - 1], pitch, 1.0) << "at " << centres[k];
 }

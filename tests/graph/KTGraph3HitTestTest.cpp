@@ -28,8 +28,8 @@ TEST(KTGraph3HitTest, FunctionsInSlotOrderAndTheFirstFrameSlot)
     const CPoint away = rig.Device(3, -5);
     EXPECT_EQ(rig.m_graph.HitTestFunction(away.x, away.y), -1);
 
-    // The frame line x = -9.3 counts as slot 10 while there is an inequality.
-    const CPoint frame = rig.Device(-9.3, -5);
+    // The frame line at the view's left edge counts as slot 10 while there is an inequality.
+    const CPoint frame = rig.Device(-9.99998, -5);
     EXPECT_EQ(rig.m_graph.HitTestFunction(frame.x, frame.y), -1);
     rig.Set(7, "y>x^2+50");
     rig.Redo();

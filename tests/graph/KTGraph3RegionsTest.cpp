@@ -24,7 +24,8 @@ TEST(KTGraph3Regions, FrameTextsFollowTheViewOnlyWithInequalities)
     rig.Set(1, "y>x^2");
     rig.Redo();
     EXPECT_EQ(rig.m_graph.CountInequalities(), 1);
-    const char* expected[] = {"x>-9.300000", "x<9.400000", "y>-9.400000", "y<9.300000"};
+    // Just inside the view's edges, by a millionth of the range across x and two across y.
+    const char* expected[] = {"x>-9.999980000", "x<9.999980000", "y>-9.999960000", "y<9.999960000"};
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(rig.Function(10 + k).Data().m_equationText, expected[k]);
         EXPECT_TRUE(rig.Function(10 + k).IsDrawable()) << k;
@@ -115,9 +116,16 @@ TEST(KTGraph3Regions, PolygonBoundedByTheFrame)
     EXPECT_TRUE(PolygonContains(outline, KTPoint(-5, 5)));
     EXPECT_TRUE(PolygonContains(outline, KTPoint(-9, 9.2)));
     EXPECT_FALSE(PolygonContains(outline, KTPoint(5, -5)));
-    // The frame inequalities keep it inside the view.
-    EXPECT_FALSE(PolygonContains(outline, KTPoint(-9.5, 0)));
-    EXPECT_FALSE(PolygonContains(outline, KTPoint(0, 9.5)));
+    // The frame inequalities keep it inside the view and take it up to the view's edges.
+    EXPECT_TRUE(PolygonContains(outline, KTPoint(-9.9999, 9.9999)));
+    EXPECT_TRUE(PolygonContains(outline, KTPoint(-9.9999, 0)));
+    EXPECT_TRUE(PolygonContains(outline, KTPoint(0, 9.9999)));
+    EXPECT_FALSE(PolygonContains(outline, KTPoint(-10.0001, 0)));
+    EXPECT_FALSE(PolygonContains(outline, KTPoint(0, 10.0001)));
+    for (const KTPoint& p : outline) {
+        EXPECT_TRUE(std::fabs(p.m_x) <= 10.0 && std::fabs(p.m_y) <= 10.0) << p.m_x << ", " << p.m_y;
+        EXPECT_GE(p.m_y, p.m_x - 1e-4);
+    }
 }
 
 TEST(KTGraph3Regions, AtMostTenOutlinesElseDots)
@@ -144,7 +152,37 @@ TEST(KTGraph3Regions, AtMostTenOutlinesElseDots)
     EXPECT_FALSE(rig.m_graph.Region(0).m_points.empty());
 }
 
-TEST(KTGraph3Regions, FeasibleDotsWithoutSolidFill)
+namespace {
+
+/// The hatch lines of a region list: x, lower end, upper end.
+struct HatchLine
+{
+    double x, low, high;
+};
+
+std::vector<HatchLine> LinesOf(const KTRegionList& list)
+{
+    std::vector<HatchLine> lines;
+    EXPECT_EQ(list.m_points.size() % 2, 0u);
+    for (std::size_t k = 0; k + 1 < list.m_points.size(); k += 2) {
+        EXPECT_EQ(list.m_points[k].m_x, list.m_points[k + 1].m_x);
+        EXPECT_LE(list.m_points[k].m_y, list.m_points[k + 1].m_y);
+        lines.push_back({list.m_points[k].m_x, list.m_points[k].m_y, list.m_points[k + 1].m_y});
+    }
+    return lines;
+}
+
+/// Graph units of x per logical unit of the rig's layout.
+double XPerUnit(GraphRig& rig)
+{
+    return 20.0 / (rig.Device(10, 0).x - rig.Device(-10, 0).x);
+}
+
+} // namespace
+
+// Without the solid fill the common region is hatched: vertical lines 4 pixels apart (at 96 dpi,
+// in HIMETRIC units here), each running from the parabola to the line y = 4 exactly.
+TEST(KTGraph3Regions, FeasibleHatchingWithoutSolidFill)
 {
     GraphRig rig;
     rig.m_graph.Data().m_options.m_frSolid.m_value = 0;
@@ -153,58 +191,54 @@ TEST(KTGraph3Regions, FeasibleDotsWithoutSolidFill)
     rig.Cycle();
     EXPECT_FALSE(rig.m_graph.RegionIsPolygon());
     ASSERT_EQ(rig.m_graph.RegionCount(), 1);
-    const KTRegionList& dots = rig.m_graph.Region(0);
-    EXPECT_EQ(dots.m_owner, -1);
-    ASSERT_FALSE(dots.m_points.empty());
-    for (const KTPoint& p : dots.m_points) {
-        EXPECT_GE(p.m_y, p.m_x * p.m_x - 1e-4);
-        EXPECT_LE(p.m_y, 4.0 + 1e-4);
-    }
-    // The grid is square: 200 steps across the larger range (20 units here), x outer.
-    for (const KTPoint& p : dots.m_points) {
-        EXPECT_NEAR((p.m_x + 10) * 10, std::round((p.m_x + 10) * 10), 1e-6);
-        EXPECT_NEAR((p.m_y + 10) * 10, std::round((p.m_y + 10) * 10), 1e-6);
-    }
-    EXPECT_TRUE(std::is_sorted(dots.m_points.begin(), dots.m_points.end(),
-                               [](const KTPoint& a, const KTPoint& b) { return a.m_x < b.m_x - 1e-9; }));
-    // Columns of 0.1 from x = -2 to 2: 41 columns of 1 to 41 dots.
-    EXPECT_GT(dots.m_points.size(), 41u * 10u);
-}
-
-TEST(KTGraph3Regions, InequalityDotOffsetsInterleave)
-{
-    // Inequalities that hold on the whole view, so each list starts at its grid's first point.
-    const char* always[] = {"y>-100", "y<100", "x>-100", "x<100", "y>-200"};
-    const struct
-    {
-        int n;
-        std::vector<std::pair<double, double>> offsets;
-    } rows[] = {
-        {1, {{0, 0}}},
-        {2, {{0, 0}, {0.5, 0.5}}},
-        {3, {{0, 0}, {0, 0.5}, {0.5, 0.5}}},
-        {4, {{0, 0}, {0.5, 0.5}, {0.5, 0}, {0, 0.5}}},
-        {5, {{0, 0}, {0.5, 0.5}, {0.5, 0}, {0, 0.5}, {0.25, 0.25}}},
-    };
-    for (const auto& row : rows) {
-        GraphRig rig;
-        rig.m_graph.Data().m_options.m_frOnly.m_value = 0;
-        for (int k = 0; k < row.n; ++k)
-            rig.Set(k, always[k]);
-        rig.Cycle();
-        ASSERT_EQ(rig.m_graph.RegionCount(), row.n);
-        const double step = 20.0 / 200.0;
-        for (int k = 0; k < row.n; ++k) {
-            const KTRegionList& list = rig.m_graph.Region(k);
-            EXPECT_EQ(list.m_owner, k);
-            ASSERT_FALSE(list.m_points.empty());
-            EXPECT_NEAR(list.m_points[0].m_x, -10 + row.offsets[k].first * step, 1e-9) << row.n << "/" << k;
-            EXPECT_NEAR(list.m_points[0].m_y, -10 + row.offsets[k].second * step, 1e-9) << row.n << "/" << k;
+    EXPECT_EQ(rig.m_graph.Region(0).m_owner, -1);
+    EXPECT_NEAR(rig.m_graph.HatchPitch(), 4 * 2540.0 / 96, 1e-9);
+    const std::vector<HatchLine> lines = LinesOf(rig.m_graph.Region(0));
+    // -2..2 across 4 / (pitch in graph units) lines.
+    const double pitch = rig.m_graph.HatchPitch() * XPerUnit(rig);
+    ASSERT_NEAR(static_cast<double>(lines.size()), 4.0 / pitch, 1.5);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const HatchLine& line = lines[k];
+        EXPECT_NEAR(line.low, line.x * line.x, 1e-6) << line.x;
+        EXPECT_NEAR(line.high, 4.0, 1e-6) << line.x;
+        if (k > 0) {
+            EXPECT_NEAR(line.x - lines[k - 1].x, pitch, 1.01 * XPerUnit(rig));
         }
     }
 }
 
-TEST(KTGraph3Regions, AgreementAndDisagreementSplitTheGrid)
+// Each inequality's lines lie k/n of the pitch to the right of the first's; inequalities that
+// hold everywhere give lines from the bottom of the view to its top.
+TEST(KTGraph3Regions, InequalityHatchingInterleaves)
+{
+    const char* always[] = {"y>-100", "y<100", "x>-100", "x<100", "y>-200"};
+    for (int n = 1; n <= 5; ++n) {
+        GraphRig rig;
+        rig.m_graph.Data().m_options.m_frOnly.m_value = 0;
+        for (int k = 0; k < n; ++k)
+            rig.Set(k, always[k]);
+        rig.Cycle();
+        ASSERT_EQ(rig.m_graph.RegionCount(), n);
+        const double pitch = rig.m_graph.HatchPitch() * XPerUnit(rig);
+        std::size_t count = 0;
+        for (int k = 0; k < n; ++k) {
+            const KTRegionList& list = rig.m_graph.Region(k);
+            EXPECT_EQ(list.m_owner, k);
+            const std::vector<HatchLine> lines = LinesOf(list);
+            ASSERT_FALSE(lines.empty());
+            EXPECT_NEAR(lines[0].x, -10 + pitch * k / n, 1.01 * XPerUnit(rig)) << n << "/" << k;
+            for (const HatchLine& line : lines) {
+                EXPECT_EQ(line.low, -10.0);
+                EXPECT_EQ(line.high, 10.0);
+            }
+            if (k == 0)
+                count = lines.size();
+            EXPECT_NEAR(static_cast<double>(lines.size()), static_cast<double>(count), 1.0);
+        }
+    }
+}
+
+TEST(KTGraph3Regions, AgreementAndDisagreementSplitEachLine)
 {
     GraphRig rig;
     rig.m_graph.Data().m_options.m_frOnly.m_value = 0;
@@ -214,17 +248,28 @@ TEST(KTGraph3Regions, AgreementAndDisagreementSplitTheGrid)
     rig.Cycle();
     ASSERT_EQ(rig.m_graph.RegionCount(), 2);
     EXPECT_TRUE(rig.m_graph.Region(1).m_points.empty()); // an equation's list stays empty
-    const std::vector<KTPoint> agree = rig.m_graph.Region(0).m_points;
+    const std::vector<HatchLine> agree = LinesOf(rig.m_graph.Region(0));
 
     rig.m_graph.Data().m_options.m_frAgree.m_value = 0;
     rig.Redo();
-    const std::vector<KTPoint> disagree = rig.m_graph.Region(0).m_points;
-    for (const KTPoint& p : agree)
-        EXPECT_GE(p.m_y, p.m_x - 1e-4);
-    for (const KTPoint& p : disagree)
-        EXPECT_LT(p.m_y, p.m_x);
-    // Together they are the whole 200 x 200 grid, each point once.
-    EXPECT_EQ(agree.size() + disagree.size(), 200u * 200u);
+    const std::vector<HatchLine> disagree = LinesOf(rig.m_graph.Region(0));
+    // On every line the two meet on y = x and together cover the view's height once; at the
+    // view's corner (-10, -10) the line is all agreement.
+    ASSERT_GT(agree.size(), 100u);
+    std::size_t matched = 0;
+    for (const HatchLine& a : agree) {
+        EXPECT_NEAR(a.low, std::max(a.x, -10.0), 1e-6);
+        EXPECT_EQ(a.high, 10.0);
+        const auto d = std::find_if(disagree.begin(), disagree.end(), [&](const HatchLine& l) { return l.x == a.x; });
+        if (d == disagree.end()) {
+            EXPECT_NEAR(a.x, -10.0, 1e-6);
+            continue;
+        }
+        ++matched;
+        EXPECT_EQ(d->low, -10.0);
+        EXPECT_NEAR(d->high, a.x, 1e-6);
+    }
+    EXPECT_EQ(matched, disagree.size());
 }
 
 TEST(KTGraph3Regions, IntersectionsAreRefinedAndInsideTheView)

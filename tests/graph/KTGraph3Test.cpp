@@ -108,7 +108,7 @@ TEST(KTGraph3, RecalculatesOnlyWhileDirty)
     EXPECT_EQ(rig.Function(0).Data().m_relation, 43);
     EXPECT_FALSE(rig.Function(1).IsDrawable());
     EXPECT_EQ(rig.m_graph.Intersections().m_count, intersections);
-    EXPECT_EQ(rig.Function(10).Data().m_equationText, "x>-9.300000");
+    EXPECT_EQ(rig.Function(10).Data().m_equationText, "x>-9.999980000");
 
     rig.Redo();
     EXPECT_EQ(rig.Function(0).Data().m_relation, 38);
@@ -321,7 +321,7 @@ TEST(KTGraph3, TangentsOfVanishedFunctionsAreRemoved)
     EXPECT_NEAR(kept.m_slope, 2.0, 1e-4);
 }
 
-TEST(KTGraph3, DotRegionsAreDrawnAsVerticalRuns)
+TEST(KTGraph3, HatchLinesAreDrawnFromEndToEnd)
 {
     GraphRig rig;
     rig.m_graph.Data().m_options.m_frSolid.m_value = 0;
@@ -331,16 +331,20 @@ TEST(KTGraph3, DotRegionsAreDrawnAsVerticalRuns)
     rig.Cycle();
     ASSERT_FALSE(rig.m_graph.RegionIsPolygon());
     const COLORREF dot = rig.m_graph.Data().m_options.m_frPixel.m_value;
-    const int step = rig.Device(0, 0.1).y - rig.Device(0, 0).y;
-    int runs = 0;
+    std::vector<int> columns;
     for (const KTDCRecord& r : rig.m_dc.GetRecords()) {
         if (r.kind != KTDCRecordKind::Line || r.pen.GetColor() != dot)
             continue;
-        ++runs;
         ASSERT_EQ(r.points.size(), 2u);
         EXPECT_EQ(r.points[0].x, r.points[1].x);
-        EXPECT_LE(std::abs(r.points[1].y - r.points[0].y), 2 * std::abs(step) + 1);
+        columns.push_back(r.points[0].x);
+        // From the parabola to the line, to the logical unit.
+        const KTPoint low = rig.m_graph.Axes().DeviceToGraph(r.points[0], 0);
+        EXPECT_NEAR(r.points[0].y, rig.Device(low.m_x, low.m_x * low.m_x).y, 1);
+        EXPECT_NEAR(r.points[1].y, rig.Device(0, 4).y, 1);
     }
-    // One joint between each pair of neighbouring dots in a column of the region.
-    EXPECT_GT(runs, 300);
+    // 4 pixels apart at 96 dpi: 105.83 HIMETRIC units.
+    ASSERT_GT(columns.size(), 20u);
+    for (std::size_t k = 1; k < columns.size(); ++k)
+        EXPECT_NEAR(columns[k] - columns[k - 1], 4 * 2540.0 / 96, 1.0);
 }
