@@ -871,3 +871,46 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
     }
     EXPECT_GT(views, 1000);
 }
+
+TEST(WindowPoints, AListOfMarkersThatReachesItsLimitIsToldOnceEachTimeItFills)
+{
+    // Twenty branches that cross each other about every other pixel: more than the list holds.
+    WindowGraph graph("-10", "10", "-2", "2", 2560, 1600);
+    for (int k = 0; k < 10; ++k)
+        graph.Set(k, ("y=+-sin(3000x^2+" + std::to_string(k + 1) + ")").c_str());
+    const auto told = [&graph] {
+        int intersections = 0;
+        for (const KTInputMessage& message : graph.m_graph.TakePendingMessages()) {
+            EXPECT_EQ(CString("KT Graph 3"), message.caption);
+            EXPECT_EQ(CString("There are more points of intersection in view than can be marked; only 32000 of "
+                              "them are marked. Zoom in to see the others."),
+                      message.text);
+            ++intersections;
+        }
+        return intersections;
+    };
+    graph.Cycle();
+    EXPECT_EQ(KTMarkerList::Capacity, graph.m_graph.Intersections().m_count);
+    EXPECT_TRUE(graph.m_graph.Intersections().m_full);
+    EXPECT_EQ(1, told());
+    // Every function's own points fit: none of them is told.
+    for (int k = 0; k < 10; ++k)
+        EXPECT_FALSE(graph.m_graph.Data().Function(k).m_markers.m_full) << k;
+    graph.Cycle(); // full again: already told
+    EXPECT_EQ(0, told());
+    graph.m_graph.Draw(graph.m_dc, nullptr); // a paint without recalculation tells nothing
+    EXPECT_EQ(0, told());
+
+    // Zoomed in, the list has room; zoomed out again, it fills again and says so again.
+    KTOptionAxes2& axes = graph.m_graph.Data().m_options.m_axes;
+    axes.m_xMinShowS.SetValue("-0.01");
+    axes.m_xMaxShowS.SetValue("0.01");
+    graph.Cycle();
+    EXPECT_FALSE(graph.m_graph.Intersections().m_full);
+    EXPECT_LT(graph.m_graph.Intersections().m_count, KTMarkerList::Capacity);
+    EXPECT_EQ(0, told());
+    axes.m_xMinShowS.SetValue("-10");
+    axes.m_xMaxShowS.SetValue("10");
+    graph.Cycle();
+    EXPECT_EQ(1, told());
+}
