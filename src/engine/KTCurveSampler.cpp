@@ -616,14 +616,23 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
     std::vector<std::pair<int, KTCurvePoint>> added;
     const std::vector<int> steps = PoleSteps(bounds);
     // Poles closer together than the samples can show (tan(1000x) on a view of 20) leave only
-    // noise between them: each such step breaks the curve as it is, unsearched.
-    const bool dense = bounds && static_cast<int>(steps.size()) > kDensePoles;
-    for (const int i : steps) {
+    // noise between them: where there are many, each step in a run of three or more that hold
+    // one breaks the curve as it is, unsearched. A pole that stands apart is searched however
+    // many crowd elsewhere (tan(tan x) crowds its poles towards each pole of tan x only).
+    const bool many = bounds && static_cast<int>(steps.size()) > kDensePoles;
+    const auto crowded = [&](std::size_t k) {
+        const auto run = [&](std::size_t from, std::size_t to) {
+            return to < steps.size() && from < to && steps[to] - steps[from] == static_cast<int>(to - from);
+        };
+        return many && ((k >= 2 && run(k - 2, k)) || (k >= 1 && run(k - 1, k + 1)) || run(k, k + 2));
+    };
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const int i = steps[k];
         const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
         const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
         double u = a.m_point.m_x;
         double v = b.m_point.m_x;
-        if (!dense && !StepBreaks(i, bounds, polisher, PixelSize(across), u, v))
+        if (!crowded(k) && !StepBreaks(i, bounds, polisher, PixelSize(across), u, v))
             continue;
         const auto add = [&](double x, double y) {
             KTCurvePoint point = a;

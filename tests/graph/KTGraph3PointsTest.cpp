@@ -258,6 +258,9 @@ TEST(WindowPoints, IntersectionsMatchClosedFormsOnceEach)
         {"x=y^3", "x=(y+1)^3-3y^2-3y-1", {}},
         // The same curve to the bit: nothing to cross.
         {"y=x^2+0*sin(x)", "y=x^2", {}},
+        // a = 1: the same curve, with no isolated crossing anywhere along it.
+        {"y=x^2", "y=ax^2", {}},
+        {"y=x^2", "y=a x^2", {}},
     };
     for (const Row& row : rows) {
         WindowGraph graph("-2.7", "7.3", "-5", "5");
@@ -344,6 +347,9 @@ struct SweepKind
 {
     int kind;
     Family points;
+    /// Points of the kind that may be marked but need not be: poles that crowd closer than the
+    /// samples can tell apart (tan(tan x) towards pi/2).
+    Family crowded = {};
 };
 
 /// The centre of a row's views and the half-widths of the first one (x in radians for a
@@ -420,13 +426,20 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
             return (level || (xmin <= p.m_x && p.m_x <= xmax)) && (upright || (ymin <= p.m_y && p.m_y <= ymax));
         };
         std::vector<KTPoint> expected;
-        if (it != row.kinds.end())
+        std::size_t needed = 0;
+        if (it != row.kinds.end()) {
             for (const KTPoint& p : it->points(xmin, xmax, u))
                 if (inView(p))
                     expected.push_back(p);
+            needed = expected.size();
+            if (it->crowded)
+                for (const KTPoint& p : it->crowded(xmin, xmax, u))
+                    if (inView(p))
+                        expected.push_back(p);
+        }
         if (upright)
-            for (const KTPoint& p : expected)
-                poles.push_back(p.m_x);
+            for (std::size_t i = 0; i < needed; ++i)
+                poles.push_back(expected[i].m_x);
         // Within a few samples of the view's side the samples need not show a point; beside its
         // top or bottom the point may lie just outside.
         const auto required = [&](const KTPoint& p) {
@@ -456,7 +469,7 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
             if (!any)
                 fail(at + " is no such point");
         }
-        for (std::size_t i = 0; i < expected.size(); ++i)
+        for (std::size_t i = 0; i < needed; ++i)
             if (!matched[i] && required(expected[i]))
                 fail("kind " + std::to_string(kind) + " at (" + Typed(expected[i].m_x) + ", " +
                      Typed(expected[i].m_y) + ") not found");
@@ -513,6 +526,18 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
         }
     }
     return ok;
+}
+
+/// The poles of tan(tan x) where tan x = pi/2 + k pi for k in [first, last], in every turn of pi.
+Family TanTanPoles(int first, int last)
+{
+    return [=](double lo, double hi, double u) {
+        std::vector<KTPoint> points;
+        for (int k = first; k <= last; ++k)
+            for (const KTPoint& p : Periodic(kPi, std::atan(kPi / 2 + k * kPi))(lo, hi, u))
+                points.push_back(p);
+        return points;
+    };
 }
 
 /// The points of (x/s)^3 - 3(x/s).
@@ -778,6 +803,41 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          {-1, 0, 1},
          {{16, Periodic(kPi / 3.141592654, 0)}},
          kAsymptotesOnly},
+        // e^(1/x) has no value past the doubles just right of 0 and is 0 just left of it; level at
+        // 1 either way, bending the other way where 2x + 1 = 0.
+        {"y=e^(1/x)",
+         {1},
+         {0, 0, 3, 5, 0},
+         {-1, 0, 1},
+         {{12, Fixed({{-0.5, std::exp(-2.0)}})}, {16, atOrigin()}, {17, Fixed({{0, 1}})}}},
+        // Wider, the bend lies within a sample of the pole, where the samples cannot show it.
+        {"y=e^(1/x)", {1}, {0, 0, 3, 5, 0}, {2, 3}, {{16, atOrigin()}, {17, Fixed({{0, 1}})}}, kAsymptotesOnly},
+        // Poles where tan x = pi/2 + k pi, crowding towards each pole of tan x: those with
+        // |tan x| < 2 pi stand apart by several samples, the others may be marked. Sixty wide,
+        // those at |tan x| = 3 pi / 2 lie within two samples of the next ones.
+        {"y=tan(tan(x))",
+         {1},
+         {0, 0, 3, 5, 0},
+         {-1, 0},
+         {{16, TanTanPoles(-2, 1), Joined(TanTanPoles(-2000, -3), TanTanPoles(2, 2000))}},
+         kAsymptotesOnly},
+        {"y=tan(tan(x))",
+         {1},
+         {0, 0, 3, 5, 0},
+         {1},
+         {{16, TanTanPoles(-1, 0), Joined(TanTanPoles(-2000, -2), TanTanPoles(1, 2000))}},
+         kAsymptotesOnly},
+        // Some 40 roots, extrema and bends each in a view ten wide: the list keeps them all. (A
+        // hundred wide, the narrowest windows have fewer than four samples a turn.)
+        {"y=sin(12x)",
+         {0, 1, 2},
+         {0, 0, 5, 2, 0},
+         {-1, 0},
+         {{1, atOrigin()},
+          {2, Periodic(kPi / 12, 0)},
+          {6, Periodic(kPi / 6, kPi / 24, 1.0)},
+          {7, Periodic(kPi / 6, -kPi / 24, -1.0)},
+          {12, Periodic(kPi / 12, 0)}}},
         // Holes in a line and in a constant, where f has no value at one point only.
         {"y=x^-1*x*pi*x", {1}, {0, 0, 3, 3, 1}, {-2, 0, 2}, {{18, atOrigin()}}},
         {"y=x/x", {1}, {0, 1, 3, 3, 1}, {-1, 0}, {{17, Fixed({{0, 1}})}, {18, Fixed({{0, 1}})}}},
