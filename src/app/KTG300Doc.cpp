@@ -561,5 +561,7 @@ std::vector<std::pair<CString, CString>> KTG300Doc::TakePendingMessages()
     for (int slot = 0; slot < KTGraphData3::SlotCount; ++slot)
         for (const KTInputMessage& message : m_graph->Data().Function(slot).TakePendingMessages())
             messages.emplace_back(message.caption, message.text);
+    for (const KTInputMessage& message : m_graph->TakePendingMessages())
+        messages.emplace_back(message.caption, message.text);
     return messages;
 }

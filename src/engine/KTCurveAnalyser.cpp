@@ -357,6 +357,7 @@ void KTCurveAnalyser::AnalyseExplicit()
     }
 
     const double flatStep = kFlatStep * SlopeUnit();
+    const int walkFirst = m_f.m_markers.m_count;
     // Points without a value take no part in the sign and slope walks.
     bool haveSign = false;
     bool sign = false;
@@ -497,6 +498,9 @@ void KTCurveAnalyser::AnalyseExplicit()
         }
     }
 
+    if (!polar)
+        AddTurnsBetweenSamples(walkFirst);
+
     KTPointPolisher polisher(m_f, Spacing());
     if (polar)
         AddPolarInflections(polisher);
@@ -506,6 +510,76 @@ void KTCurveAnalyser::AnalyseExplicit()
         AddVerticalAsymptotes(polisher);
     if (!parts.m_parametricX && !parts.m_polar)
         AddHorizontalAsymptote();
+}
+
+void KTCurveAnalyser::AddTurnsBetweenSamples(int walkFirst)
+{
+    // With a few samples a turn (sin 12x a hundred wide) |f'| need show no trough at an
+    // extremum, nor a peak at the bend between two: f' changing its sign beyond its rounding
+    // between neighbouring samples holds an extremum all the same, and between two extrema
+    // where f'' has opposite signs f bends the other way. Where the walk found the same point,
+    // the refined candidates are one marker.
+    const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
+    const KTMarkerList& markers = m_f.m_markers;
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    const int added = std::min(markers.m_count, markers.Held());
+    std::vector<char> turnAt(static_cast<std::size_t>(count), 0);
+    for (int k = std::max(0, walkFirst); k < added; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        const int sample = at < m_origins.size() ? m_origins[at].sample : -1;
+        if (sample < 0 || sample >= count)
+            continue;
+        if (markers.m_markers[static_cast<std::size_t>(k)].m_kind == KTMarkerHorizontalCandidate)
+            turnAt[static_cast<std::size_t>(sample)] = 1;
+    }
+    const auto point = [&](int i) -> const KTCurvePoint& {
+        return buffer.m_points[static_cast<std::size_t>(i)];
+    };
+    // Slopes as shallow as the walk's least step are its to judge (rounding on a flat stretch).
+    const double flatStep = kFlatStep * SlopeUnit();
+    const auto slopeSign = [&](int i) {
+        const KTCurvePoint& p = point(i);
+        const double slope = p.m_firstDerivative;
+        if (IsNoValue(p.m_point.m_y) || IsNoValue(slope))
+            return 2; // no value: the walk starts afresh
+        const double rounding = kSlopeRounding * DBL_EPSILON * std::fabs(p.m_point.m_y) /
+                                (kDerivativeStep * std::max(1.0, std::fabs(p.m_point.m_x)));
+        return std::fabs(slope) <= std::max(flatStep, rounding) ? 0 : (slope > 0.0 ? 1 : -1);
+    };
+    int lastTurn = -1; // the sample of the last extremum, -1 past a pole or a gap
+    double lastBend = 0.0;
+    int previous = count > 0 ? slopeSign(0) : 2;
+    for (int i = 1; i < count && markers.m_count < KTCurveValues::MarkerCountLimit; ++i) {
+        const int now = slopeSign(i);
+        if (now == 2 || previous == 2) {
+            lastTurn = -1;
+            previous = now;
+            continue;
+        }
+        if (now == 0 || previous == 0 || now == previous) {
+            previous = now;
+            continue;
+        }
+        previous = now;
+        const int at =
+            std::fabs(point(i - 1).m_firstDerivative) <= std::fabs(point(i).m_firstDerivative) ? i - 1 : i;
+        if (at < kFirstSlopeMarker)
+            continue;
+        if (!turnAt[static_cast<std::size_t>(at)])
+            AddSampled(point(at).m_point.m_x, point(at).m_point.m_y, KTMarkerHorizontalCandidate, Origin{at});
+        const double bend = m_f.SecondDerivative(point(at).m_point.m_x);
+        if (lastTurn >= 0 && !IsNoValue(bend) && !IsNoValue(lastBend) && bend * lastBend < 0.0) {
+            int steepest = lastTurn;
+            for (int k = lastTurn; k <= at; ++k)
+                if (std::fabs(point(k).m_firstDerivative) > std::fabs(point(steepest).m_firstDerivative))
+                    steepest = k;
+            if (steepest >= kFirstSlopeMarker)
+                AddSampled(point(steepest).m_point.m_x, point(steepest).m_point.m_y, KTMarkerInflection,
+                           Origin{steepest});
+        }
+        lastTurn = at;
+        lastBend = bend;
+    }
 }
 
 void KTCurveAnalyser::AddVerticalAsymptotes(KTPointPolisher& polisher)

@@ -61,6 +61,9 @@ private:
     /// the view's, which sets how near a limit of 0 must come.
     double LimitTowards(double side, double height);
     void AddPolarInflections(KTPointPolisher& polisher);
+    /// Extrema and bends between samples that the walk over |f'| did not see, from the markers
+    /// at `walkFirst` on.
+    void AddTurnsBetweenSamples(int walkFirst);
     void AnalysePoints();
     void Refine(int index, KTPointPolisher& polisher);
     int AddComputed(double x, double y, int kind);

@@ -26,6 +26,8 @@ constexpr int kDomainEndHalvings = KTCurveSampler::NarrowingHalvings;
 /// Times by which a jump's step between neighbouring doubles exceeds the change of f just
 /// beside it (a steep curve changes there by about as much).
 constexpr double kJumpRatio = 4.0;
+/// Where a bound this large covers points without a value, f may have grown past the doubles.
+constexpr double kPartialHuge = 1e15;
 constexpr int kDensePoles = KTCurveSampler::DensePoles;
 constexpr double kEdgePrecision = KTCurveSampler::EdgePrecision;
 /// Halvings of the step between a polar curve's sample and the next (or a pole) that find where
@@ -482,7 +484,10 @@ std::vector<int> KTCurveSampler::StepsNotCleared(int count, const std::function<
 
 bool KTCurveSampler::MayHoldPole(const KTInterval& bound)
 {
-    return !bound.IsEmpty() && !bound.IsBounded();
+    // A huge bound of a stretch where some points have no value may hide a pole past them:
+    // there f grew beyond what the evaluator takes (sinh(1/x) has none where 1/x passes 200).
+    return !bound.IsEmpty() &&
+           (!bound.IsBounded() || (bound.IsPartial() && std::max(-bound.m_lo, bound.m_hi) >= kPartialHuge));
 }
 
 KTInterval KTCurveSampler::BoundOver(const KTFunction3::PreparedList& bounds, double low, double high)
@@ -546,14 +551,27 @@ bool KTCurveSampler::StepBreaks(int i, const KTFunction3::PreparedList* bounds, 
         !NarrowPole(bounds, a, b, u, v))
         return false;
     // Where the narrowing ends on the pole itself (1/(x^2 - 4) at 2 has no value), each side is
-    // the nearest point out from it that has one.
+    // the nearest point out from it that has one. Where the values end well before the pole
+    // (e^(cosec x) runs past the doubles some way short of it, and is 0 just past it), the
+    // narrowing ends where they do: the side across the stretch without values is taken back
+    // to where they come again, at the pole, not left where the doubling step overshot it.
     const auto beside = [&](double at, double limit) {
         const double direction = limit > at ? 1.0 : -1.0;
         double step = KTBracketSearch::Resolution(at);
         double x = at;
+        double without = at;
         while (!has(Value(x)) && step < std::fabs(limit - at)) {
+            without = x;
             x = at + direction * step;
             step *= 2.0;
+        }
+        if (x == at || !has(Value(x)))
+            return x;
+        for (int k = 0; k < kDomainEndHalvings; ++k) {
+            const double middle = without + 0.5 * (x - without);
+            if (middle == without || middle == x)
+                break;
+            (has(Value(middle)) ? x : without) = middle;
         }
         return x;
     };
@@ -598,14 +616,23 @@ void KTCurveSampler::BreakAtPoles(bool swapped)
     std::vector<std::pair<int, KTCurvePoint>> added;
     const std::vector<int> steps = PoleSteps(bounds);
     // Poles closer together than the samples can show (tan(1000x) on a view of 20) leave only
-    // noise between them: each such step breaks the curve as it is, unsearched.
-    const bool dense = bounds && static_cast<int>(steps.size()) > kDensePoles;
-    for (const int i : steps) {
+    // noise between them: where there are many, each step in a run of three or more that hold
+    // one breaks the curve as it is, unsearched. A pole that stands apart is searched however
+    // many crowd elsewhere (tan(tan x) crowds its poles towards each pole of tan x only).
+    const bool many = bounds && static_cast<int>(steps.size()) > kDensePoles;
+    const auto crowded = [&](std::size_t k) {
+        const auto run = [&](std::size_t from, std::size_t to) {
+            return to < steps.size() && from < to && steps[to] - steps[from] == static_cast<int>(to - from);
+        };
+        return many && ((k >= 2 && run(k - 2, k)) || (k >= 1 && run(k - 1, k + 1)) || run(k, k + 2));
+    };
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const int i = steps[k];
         const KTCurvePoint& a = buffer.m_points[static_cast<std::size_t>(i)];
         const KTCurvePoint& b = buffer.m_points[static_cast<std::size_t>(i + 1)];
         double u = a.m_point.m_x;
         double v = b.m_point.m_x;
-        if (!dense && !StepBreaks(i, bounds, polisher, PixelSize(across), u, v))
+        if (!crowded(k) && !StepBreaks(i, bounds, polisher, PixelSize(across), u, v))
             continue;
         const auto add = [&](double x, double y) {
             KTCurvePoint point = a;

@@ -6,6 +6,7 @@
 
 #include "axes/KTMarkerList.h"
 #include "axes/KTAxes.h"
+#include "engine/KTFunction3.h"
 #include "graph/KTGraphData3.h"
 #include "graph/KTRegionList.h"
 #include "graph/KTSlotIntersections.h"
@@ -14,6 +15,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class KTDC;
 class KTDerivativeFunction;
@@ -73,6 +75,11 @@ public:
     /// While dirty: the curves, the frame inequalities, the intersections, the regions, the
     /// integrals and tangents; then the dirty counter is 0. `substitutions` may be null.
     void Recalculate(const KTVariableSubstitutions* substitutions);
+    /// What the recalculations would have told the user, oldest first, for the view to show
+    /// after its paint; the list is emptied. A list of markers that reaches its limit is told
+    /// once, by the recalculation that fills it: the next ones that find it full again say
+    /// nothing, until one finds room for all its points.
+    std::vector<KTInputMessage> TakePendingMessages();
     /// User slots whose relation is an inequality (43..46).
     int CountInequalities() const;
     /// False when a user slot is polar, parametric, implicit or has a second branch.
@@ -142,6 +149,8 @@ private:
     bool SlotValid(int slot) const;
     bool SlotIsEquation(int slot) const;
     void CalculateSlot(KTFunction3& function);
+    /// Records a message for each list of markers this recalculation filled, once a filling.
+    void NoteFullLists();
     void FillFrameTexts();
     void IntersectBuffers(int i, int j);
     /// An intersection of slots i and j already in the graph list at this point.
@@ -169,4 +178,7 @@ private:
     /// Logical units per millimetre of the last layout's device context.
     double m_unitsPerMillimetre = 100.0;
     std::array<KTSlotIntersections, KTGraphData3::SlotCount> m_slotIntersections;
+    std::vector<KTInputMessage> m_pendingMessages;
+    std::array<bool, KTGraphData3::UserFunctionCount> m_markersFull{}; ///< as the last recalculation left them
+    bool m_intersectionsFull = false;
 };

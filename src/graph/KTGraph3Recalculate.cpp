@@ -274,6 +274,7 @@ void KTGraph3::Recalculate(const KTVariableSubstitutions* substitutions)
             CalculateSlot(frame);
         }
         FindIntersections();
+        NoteFullLists();
 
         if (CountInequalities() > 0) {
             const KTOptionGraph3& options = m_data.m_options;
@@ -298,6 +299,38 @@ void KTGraph3::Recalculate(const KTVariableSubstitutions* substitutions)
         // Runs inside a paint: what could not be brought up to date stays as it was.
     }
     m_data.m_dirty = 0;
+}
+
+void KTGraph3::NoteFullLists()
+{
+    // Recalculation runs inside a paint: the view shows these after it.
+    const auto note = [this](bool full, bool& wasFull, const CString& text) {
+        if (full && !wasFull)
+            m_pendingMessages.push_back({"KT Graph 3", text});
+        wasFull = full;
+    };
+    for (int slot = 0; slot < KTGraphData3::UserFunctionCount; ++slot) {
+        const KTFunction3& function = m_data.Function(slot);
+        const KTMarkerList& markers = function.m_markers;
+        note(markers.m_full, m_markersFull[static_cast<std::size_t>(slot)],
+             function.TypedEquation() +
+                 CString(KTFormatC(" has more points of interest in view than can be marked; only %d of them "
+                                   "are marked. Zoom in to see the others.",
+                                   markers.m_count)
+                             .c_str()));
+    }
+    note(m_intersections->m_full, m_intersectionsFull,
+         CString(KTFormatC("There are more points of intersection in view than can be marked; only %d of them "
+                           "are marked. Zoom in to see the others.",
+                           m_intersections->m_count)
+                     .c_str()));
+}
+
+std::vector<KTInputMessage> KTGraph3::TakePendingMessages()
+{
+    std::vector<KTInputMessage> messages;
+    messages.swap(m_pendingMessages);
+    return messages;
 }
 
 // ---- Intersections ----------------------------------------------------------------------------------
@@ -407,8 +440,12 @@ void KTGraph3::IntersectPair(int i, int j)
                             continue;
                         // A crossing at the view's edge has a segment end beyond it; the point
                         // found is held to the view below.
-                        if (!(touches(p1, p2) && touches(q1, q2)) || m_intersections->IsFull())
+                        if (!(touches(p1, p2) && touches(q1, q2)))
                             continue;
+                        if (m_intersections->IsFull()) {
+                            m_intersections->m_full = true;
+                            continue;
+                        }
                         const double sx = (p1.m_x + p2.m_x + q1.m_x + q2.m_x) / 4.0;
                         const double sy = (p1.m_y + p2.m_y + q1.m_y + q2.m_y) / 4.0;
                         // The crossing lies within the two segments: the sign change of the curves'

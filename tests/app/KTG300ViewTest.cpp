@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <functional>
 
 namespace {
@@ -202,6 +204,38 @@ TEST(KTG300View, InterpretationMessagesAreShownAfterThePaintOnce)
     view.update();
     Settle();
     EXPECT_EQ(boxes.Boxes().size(), shown); // the same text asks nothing again
+}
+
+TEST(KTG300View, AFullListOfIntersectionsIsToldAfterThePaintOnce)
+{
+    KTG300Doc document;
+    document.OnNewDocument();
+    SetFunctions(document, {"y=+-sin(3000x^2+1)", "y=+-sin(3000x^2+2)", "y=+-sin(3000x^2+3)", "y=+-sin(3000x^2+4)",
+                            "y=+-sin(3000x^2+5)", "y=+-sin(3000x^2+6)", "y=+-sin(3000x^2+7)", "y=+-sin(3000x^2+8)",
+                            "y=+-sin(3000x^2+9)", "y=+-sin(3000x^2+10)"});
+    // Twenty branches that cross each other about every other pixel: more than the list holds.
+    KTOptionAxes2& axes = document.Graph().Data().m_options.m_axes;
+    document.Graph().Data().m_options.m_autoScale.m_value = 0;
+    axes.m_autoMinx.m_value = axes.m_autoMaxx.m_value = axes.m_autoMiny.m_value = axes.m_autoMaxy.m_value = 0;
+    axes.m_xMinShowS.SetValue("-10");
+    axes.m_xMaxShowS.SetValue("10");
+    axes.m_yMinShowS.SetValue("-2");
+    axes.m_yMaxShowS.SetValue("2");
+    kttest::MessageBoxRecorder boxes;
+    KTG300View view(document);
+    view.resize(2400, 1500);
+    view.show();
+    Settle();
+    const auto full = [&boxes] {
+        return std::count_if(boxes.Boxes().begin(), boxes.Boxes().end(), [](const kttest::RecordedMessageBox& box) {
+            return box.text.Find("more points of intersection in view than can be marked") >= 0;
+        });
+    };
+    ASSERT_EQ(1, full());
+    document.Graph().SetDirty();
+    view.update();
+    Settle();
+    EXPECT_EQ(1, full()); // the next paints recalculate a list as full: told already
 }
 
 TEST(KTG300View, PrintingDrawsTheDocumentOnAPrintingContext)

@@ -258,6 +258,9 @@ TEST(WindowPoints, IntersectionsMatchClosedFormsOnceEach)
         {"x=y^3", "x=(y+1)^3-3y^2-3y-1", {}},
         // The same curve to the bit: nothing to cross.
         {"y=x^2+0*sin(x)", "y=x^2", {}},
+        // a = 1: the same curve, with no isolated crossing anywhere along it.
+        {"y=x^2", "y=ax^2", {}},
+        {"y=x^2", "y=a x^2", {}},
     };
     for (const Row& row : rows) {
         WindowGraph graph("-2.7", "7.3", "-5", "5");
@@ -344,6 +347,9 @@ struct SweepKind
 {
     int kind;
     Family points;
+    /// Points of the kind that may be marked but need not be: poles that crowd closer than the
+    /// samples can tell apart (tan(tan x) towards pi/2).
+    Family crowded = {};
 };
 
 /// The centre of a row's views and the half-widths of the first one (x in radians for a
@@ -382,6 +388,7 @@ struct SweepRow
     std::vector<SweepKind> kinds;
     int checks = 0;
     SweepCurve curve = {};
+    int narrowest = 0; ///< the least window width the row's widest zoom is checked in
 };
 
 /// Kinds the sweep checks: every one of them in the view is found, and none is marked that is not.
@@ -420,13 +427,20 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
             return (level || (xmin <= p.m_x && p.m_x <= xmax)) && (upright || (ymin <= p.m_y && p.m_y <= ymax));
         };
         std::vector<KTPoint> expected;
-        if (it != row.kinds.end())
+        std::size_t needed = 0;
+        if (it != row.kinds.end()) {
             for (const KTPoint& p : it->points(xmin, xmax, u))
                 if (inView(p))
                     expected.push_back(p);
+            needed = expected.size();
+            if (it->crowded)
+                for (const KTPoint& p : it->crowded(xmin, xmax, u))
+                    if (inView(p))
+                        expected.push_back(p);
+        }
         if (upright)
-            for (const KTPoint& p : expected)
-                poles.push_back(p.m_x);
+            for (std::size_t i = 0; i < needed; ++i)
+                poles.push_back(expected[i].m_x);
         // Within a few samples of the view's side the samples need not show a point; beside its
         // top or bottom the point may lie just outside.
         const auto required = [&](const KTPoint& p) {
@@ -456,7 +470,7 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
             if (!any)
                 fail(at + " is no such point");
         }
-        for (std::size_t i = 0; i < expected.size(); ++i)
+        for (std::size_t i = 0; i < needed; ++i)
             if (!matched[i] && required(expected[i]))
                 fail("kind " + std::to_string(kind) + " at (" + Typed(expected[i].m_x) + ", " +
                      Typed(expected[i].m_y) + ") not found");
@@ -513,6 +527,18 @@ bool SweepCheck(WindowGraph& graph, const SweepRow& row, double u, const std::st
         }
     }
     return ok;
+}
+
+/// The poles of tan(tan x) where tan x = pi/2 + k pi for k in [first, last], in every turn of pi.
+Family TanTanPoles(int first, int last)
+{
+    return [=](double lo, double hi, double u) {
+        std::vector<KTPoint> points;
+        for (int k = first; k <= last; ++k)
+            for (const KTPoint& p : Periodic(kPi, std::atan(kPi / 2 + k * kPi))(lo, hi, u))
+                points.push_back(p);
+        return points;
+    };
 }
 
 /// The points of (x/s)^3 - 3(x/s).
@@ -765,17 +791,58 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
          {{1, Fixed({{0, 1e-6 - 1e6}})}, {2, Fixed({{1 - 1e6, 0}, {1 + 1e6, 0}})}, {7, Fixed({{1, -1e6}})}}},
         {"y=(x/100000)^3-3(x/100000)", {1}, {0, 0, 5e5, 5, 0}, {0, 1}, ScaledCubic(1e5)},
         {"y=(x/100000000)^3-3(x/100000000)", {1}, {0, 0, 5e8, 5, 0}, {0}, ScaledCubic(1e8)},
-        // Poles where |f| grows faster than any power, and beyond the largest double.
-        {"y=exp(x^(-2))", {1}, {0, 0, 3, 5, 0}, {-1, 0, 1}, {{16, atOrigin()}, {17, Fixed({{0, 1}})}}},
-        {"y=sinh((1.1x)^(-1))", {1}, {0, 0, 3, 5, 0}, {-1, 0, 1}, {{16, atOrigin()}, {17, atOrigin()}}},
+        // Poles where |f| grows faster than any power, and beyond the largest double; on views up
+        // to thousands wide the samples nearest the pole lie in the view.
+        {"y=exp(x^(-2))", {1}, {0, 0, 3, 5, 0}, {-1, 0, 1, 2, 3}, {{16, atOrigin()}, {17, Fixed({{0, 1}})}}},
+        {"y=sinh((1.1x)^(-1))", {1}, {0, 0, 3, 5, 0}, {-1, 0, 1, 2, 3}, {{16, atOrigin()}, {17, atOrigin()}}},
         // e^(cosec(pi x)) is 0 on one side of each pole and runs past the doubles on the other; the
-        // program's own pi (3.141592654) places them.
+        // program's own pi (3.141592654) places them. Up to a hundred wide: a thousand poles hold
+        // more than the 1600 samples of the widest window can tell apart.
         {"y=exp(cosec(x*pi))",
          {1},
          {0, 0, 5, 5, 0},
-         {-1, 0},
+         {-1, 0, 1},
          {{16, Periodic(kPi / 3.141592654, 0)}},
          kAsymptotesOnly},
+        // e^(1/x) has no value past the doubles just right of 0 and is 0 just left of it; level at
+        // 1 either way, bending the other way where 2x + 1 = 0.
+        {"y=e^(1/x)",
+         {1},
+         {0, 0, 3, 5, 0},
+         {-1, 0, 1},
+         {{12, Fixed({{-0.5, std::exp(-2.0)}})}, {16, atOrigin()}, {17, Fixed({{0, 1}})}}},
+        // Wider, the bend lies within a sample of the pole, where the samples cannot show it.
+        {"y=e^(1/x)", {1}, {0, 0, 3, 5, 0}, {2, 3}, {{16, atOrigin()}, {17, Fixed({{0, 1}})}}, kAsymptotesOnly},
+        // Poles where tan x = pi/2 + k pi, crowding towards each pole of tan x: those with
+        // |tan x| < 2 pi stand apart by several samples, the others may be marked. Sixty wide,
+        // those at |tan x| = 3 pi / 2 lie within two samples of the next ones.
+        {"y=tan(tan(x))",
+         {1},
+         {0, 0, 3, 5, 0},
+         {-1, 0},
+         {{16, TanTanPoles(-2, 1), Joined(TanTanPoles(-2000, -3), TanTanPoles(2, 2000))}},
+         kAsymptotesOnly},
+        {"y=tan(tan(x))",
+         {1},
+         {0, 0, 3, 5, 0},
+         {1},
+         {{16, TanTanPoles(-1, 0), Joined(TanTanPoles(-2000, -2), TanTanPoles(1, 2000))}},
+         kAsymptotesOnly},
+        // Some 40 roots, extrema and bends each in a view ten wide: the list keeps them all. A
+        // hundred wide, a window 800 wide has some four samples a turn, between which the
+        // extrema and bends lie; narrower ones have too few to tell them.
+        {"y=sin(12x)",
+         {0, 1, 2},
+         {0, 0, 5, 2, 0},
+         {-1, 0, 1},
+         {{1, atOrigin()},
+          {2, Periodic(kPi / 12, 0)},
+          {6, Periodic(kPi / 6, kPi / 24, 1.0)},
+          {7, Periodic(kPi / 6, -kPi / 24, -1.0)},
+          {12, Periodic(kPi / 12, 0)}},
+         0,
+         {},
+         800},
         // Holes in a line and in a constant, where f has no value at one point only.
         {"y=x^-1*x*pi*x", {1}, {0, 0, 3, 3, 1}, {-2, 0, 2}, {{18, atOrigin()}}},
         {"y=x/x", {1}, {0, 1, 3, 3, 1}, {-1, 0}, {{17, Fixed({{0, 1}})}, {18, Fixed({{0, 1}})}}},
@@ -850,6 +917,8 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
                     const double cx = v.cx * u + offset[0] * hx;
                     const double cy = v.cy + offset[1] * hy;
                     for (const auto& [width, height] : windows) {
+                        if (zoom == row.zooms.back() && width < row.narrowest)
+                            continue;
                         ++views;
                         WindowGraph graph(Typed(cx - hx).c_str(), Typed(cx + hx).c_str(),
                                           Typed(cy - hy).c_str(), Typed(cy + hy).c_str(), width, height,
@@ -868,4 +937,47 @@ TEST(WindowPoints, EveryPointOfInterestInEveryWindowViewAndAngleUnit)
         }
     }
     EXPECT_GT(views, 1000);
+}
+
+TEST(WindowPoints, AListOfMarkersThatReachesItsLimitIsToldOnceEachTimeItFills)
+{
+    // Twenty branches that cross each other about every other pixel: more than the list holds.
+    WindowGraph graph("-10", "10", "-2", "2", 2560, 1600);
+    for (int k = 0; k < 10; ++k)
+        graph.Set(k, ("y=+-sin(3000x^2+" + std::to_string(k + 1) + ")").c_str());
+    const auto told = [&graph] {
+        int intersections = 0;
+        for (const KTInputMessage& message : graph.m_graph.TakePendingMessages()) {
+            EXPECT_EQ(CString("KT Graph 3"), message.caption);
+            EXPECT_EQ(CString("There are more points of intersection in view than can be marked; only 32000 of "
+                              "them are marked. Zoom in to see the others."),
+                      message.text);
+            ++intersections;
+        }
+        return intersections;
+    };
+    graph.Cycle();
+    EXPECT_EQ(KTMarkerList::Capacity, graph.m_graph.Intersections().m_count);
+    EXPECT_TRUE(graph.m_graph.Intersections().m_full);
+    EXPECT_EQ(1, told());
+    // Every function's own points fit: none of them is told.
+    for (int k = 0; k < 10; ++k)
+        EXPECT_FALSE(graph.m_graph.Data().Function(k).m_markers.m_full) << k;
+    graph.Cycle(); // full again: already told
+    EXPECT_EQ(0, told());
+    graph.m_graph.Draw(graph.m_dc, nullptr); // a paint without recalculation tells nothing
+    EXPECT_EQ(0, told());
+
+    // Zoomed in, the list has room; zoomed out again, it fills again and says so again.
+    KTOptionAxes2& axes = graph.m_graph.Data().m_options.m_axes;
+    axes.m_xMinShowS.SetValue("-0.01");
+    axes.m_xMaxShowS.SetValue("0.01");
+    graph.Cycle();
+    EXPECT_FALSE(graph.m_graph.Intersections().m_full);
+    EXPECT_LT(graph.m_graph.Intersections().m_count, KTMarkerList::Capacity);
+    EXPECT_EQ(0, told());
+    axes.m_xMinShowS.SetValue("-10");
+    axes.m_xMaxShowS.SetValue("10");
+    graph.Cycle();
+    EXPECT_EQ(1, told());
 }
