@@ -289,6 +289,7 @@ void ExpectOneHeadPerEnd(Picture& picture, const Window& w, double (*f)(double),
 
 double Tan(double x) { return std::tan(x); }
 double TanSlope(double x) { return 1.0 / (std::cos(x) * std::cos(x)); }
+double TanCurvature(double x) { return 2.0 * std::tan(x) / (std::cos(x) * std::cos(x)); }
 double Steep(double x) { return 1000.0 * x; }
 double SteepSlope(double) { return 1000.0; }
 double Reciprocal(double x) { return 1.0 / (x - 2.0); }
@@ -327,51 +328,65 @@ TEST(KTTypedFormsPicture, ArrowheadsPointAlongTheCurveOncePerEnd)
         }
 }
 
-// The first derivative of y = 1/(x-2) is drawn as the curve is: solid polylines in the curve's
-// pen that reach the view's edges, each end with its arrowhead.
+// The first derivative is drawn as the curve is: solid polylines in the curve's pen that
+// reach the view's edges, broken at the function's poles, each end with its arrowhead.
 TEST(KTTypedFormsPicture, DerivativeCurvesReachTheEdgesInTheCurvesStyle)
 {
-    for (Window w : kWindows) {
-        w.firstDerivative = true;
-        Picture picture({{"y=1/(x-2)", kRed}}, w);
-        if (w.width == 1024)
-            picture.Save("derivative-reciprocal.png");
-        std::vector<Head> heads = Heads(picture, kRed);
-        const std::string size = std::to_string(w.width) + "x" + std::to_string(w.height);
-        ExpectOneHeadPerEnd(picture, w, Reciprocal, ReciprocalSlope, heads, ("f " + size).c_str());
-        ExpectOneHeadPerEnd(picture, w, ReciprocalSlope, ReciprocalCurvature, heads, ("f' " + size).c_str());
-        EXPECT_TRUE(heads.empty()) << size;
+    const struct
+    {
+        const char* text;
+        const char* picture;
+        double (*f)(double);
+        double (*slope)(double);
+        double (*curvature)(double);
+    } curves[] = {
+        {"y=1/(x-2)", "derivative-reciprocal.png", Reciprocal, ReciprocalSlope, ReciprocalCurvature},
+        {"y=tan(x)", "derivative-tan.png", Tan, TanSlope, TanCurvature},
+    };
+    for (const auto& curve : curves)
+        for (Window w : kWindows) {
+            w.firstDerivative = true;
+            Picture picture({{curve.text, kRed}}, w);
+            if (w.width == 1024)
+                picture.Save(curve.picture);
+            std::vector<Head> heads = Heads(picture, kRed);
+            const std::string what = std::string(curve.text) + " " + std::to_string(w.width) + "x" +
+                                     std::to_string(w.height);
+            ExpectOneHeadPerEnd(picture, w, curve.f, curve.slope, heads, ("f " + what).c_str());
+            ExpectOneHeadPerEnd(picture, w, curve.slope, curve.curvature, heads, ("f' " + what).c_str());
+            EXPECT_TRUE(heads.empty()) << what;
 
-        // One pen for every piece of either curve; each end of f' is the end of a polyline on it.
-        std::vector<CPoint> pieceEnds;
-        const KTPen* pen = nullptr;
-        for (const KTDCRecord& r : picture.Records()) {
-            if (r.kind != KTDCRecordKind::Polyline || r.pen.GetColor() != kRed)
-                continue;
-            if (!pen)
-                pen = &r.pen;
-            EXPECT_EQ(r.pen.GetStyle(), pen->GetStyle()) << size;
-            EXPECT_EQ(r.pen.GetWidth(), pen->GetWidth()) << size;
-            pieceEnds.push_back(r.points.front());
-            pieceEnds.push_back(r.points.back());
-            for (const CPoint& p : r.points) {
-                const KTPoint g = picture.Graph(p);
-                const double off = std::min(std::fabs(g.m_y - Reciprocal(g.m_x)), std::fabs(g.m_y - ReciprocalSlope(g.m_x)));
-                // Within a pixel of one of them, or where either is steeper than the pixel shows.
-                const double pixelY = (w.ymax - w.ymin) / w.height;
-                const double pixelX = (w.xmax - w.xmin) / w.width;
-                const double steep = std::max(std::fabs(ReciprocalSlope(g.m_x)), std::fabs(ReciprocalCurvature(g.m_x)));
-                EXPECT_LE(off, 2 * pixelY + 2 * steep * pixelX) << size << " at (" << g.m_x << ", " << g.m_y << ")";
+            // One pen for every piece of either curve; each end of f' is the end of a polyline.
+            std::vector<CPoint> pieceEnds;
+            const KTPen* pen = nullptr;
+            const double pixelX = (w.xmax - w.xmin) / w.width;
+            const double pixelY = (w.ymax - w.ymin) / w.height;
+            for (const KTDCRecord& r : picture.Records()) {
+                if (r.kind != KTDCRecordKind::Polyline || r.pen.GetColor() != kRed)
+                    continue;
+                if (!pen)
+                    pen = &r.pen;
+                EXPECT_EQ(r.pen.GetStyle(), pen->GetStyle()) << what;
+                EXPECT_EQ(r.pen.GetWidth(), pen->GetWidth()) << what;
+                pieceEnds.push_back(r.points.front());
+                pieceEnds.push_back(r.points.back());
+                for (const CPoint& p : r.points) {
+                    // On one of the two, within two pixels across or along where it is steep.
+                    const KTPoint g = picture.Graph(p);
+                    const double off =
+                        std::min(std::fabs(g.m_y - curve.f(g.m_x)), std::fabs(g.m_y - curve.slope(g.m_x)));
+                    const double steep = std::max(std::fabs(curve.slope(g.m_x)), std::fabs(curve.curvature(g.m_x)));
+                    EXPECT_LE(off, 2 * pixelY + 2 * steep * pixelX) << what << " at (" << g.m_x << ", " << g.m_y << ")";
+                }
+            }
+            for (const CurveEnd& end : EndsInView(curve.slope, w)) {
+                const CPoint at = picture.Device(end.x, end.y);
+                const bool reached = std::any_of(pieceEnds.begin(), pieceEnds.end(), [&](const CPoint& p) {
+                    return std::hypot(p.x - at.x, p.y - at.y) <= 2.0 * picture.Pixel();
+                });
+                EXPECT_TRUE(reached) << what << ": f' does not reach (" << end.x << ", " << end.y << ")";
             }
         }
-        for (const CurveEnd& end : EndsInView(ReciprocalSlope, w)) {
-            const CPoint at = picture.Device(end.x, end.y);
-            const bool reached = std::any_of(pieceEnds.begin(), pieceEnds.end(), [&](const CPoint& p) {
-                return std::hypot(p.x - at.x, p.y - at.y) <= 2.0 * picture.Pixel();
-            });
-            EXPECT_TRUE(reached) << size << ": f' does not reach (" << end.x << ", " << end.y << ")";
-        }
-    }
 }
 
 } // namespace
