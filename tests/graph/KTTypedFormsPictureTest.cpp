@@ -320,6 +320,8 @@ TEST(KTTypedFormsPicture, ArrowheadsPointAlongTheCurveOncePerEnd)
     for (const auto& curve : curves)
         for (const Window& w : kWindows) {
             Picture picture({{curve.text, kRed}}, w);
+            if (w.ymin == 5.0)
+                picture.Save((std::string("arrows-short-piece-") + std::to_string(&curve - curves) + ".png").c_str());
             std::vector<Head> heads = Heads(picture, kRed);
             ExpectOneHeadPerEnd(picture, w, curve.f, curve.slope, heads,
                                 (std::string(curve.text) + " " + std::to_string(w.width)).c_str());
