@@ -48,6 +48,17 @@ std::int32_t KTAxis::ValueToPixel(double v)
     return KTNoPixel;
 }
 
+double KTAxis::PixelsPerUnit(double v) const
+{
+    const double extent = static_cast<double>(PixelHigh()) - PixelLow();
+    if (m_logScale && m_min == 0.0) {
+        // The mapping of ValueToPixel: 0.95 of the extent over ln v from the lower bound to ln max.
+        const double span = m_logMax - m_logBound;
+        return v > 0.0 && span != 0.0 ? extent * 0.95 / (span * v) : 0.0;
+    }
+    return m_max - m_min != 0.0 ? extent / (m_max - m_min) : 0.0;
+}
+
 double KTAxis::PixelToValue(std::int32_t p) const
 {
     const double lo = PixelLow();

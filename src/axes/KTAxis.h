@@ -88,6 +88,10 @@ public:
     /// step keeps its label (the ticks stay). Empty when the scale is not shown.
     std::vector<KTPlacedLabel> PlaceLabels(KTDC& dc);
 
+    /// Device units per unit of the axis at v, signed as the device runs (a direction along a
+    /// curve in device units, however far the curve goes on beyond the view); 0 for an axis
+    /// without extent, or at a v the logarithmic mapping has no place for.
+    double PixelsPerUnit(double v) const;
     /// Ends of the pixel extent: left and right for the x axis, top and bottom for y.
     std::int32_t PixelLow() const { return m_isX ? m_pixel.left : m_pixel.top; }
     std::int32_t PixelHigh() const { return m_isX ? m_pixel.right : m_pixel.bottom; }

@@ -338,7 +338,8 @@ void KTCurveAnalyser::AnalyseExplicit()
     const bool verticalDrawn = plain && options.m_vAsym.m_value != 0;
     const bool horizontalDrawn = plain && options.m_hAsym.m_value != 0;
     if (!everything) {
-        // The slopes that the derivative curves draw and the vertical asymptotes' search reads.
+        // The slopes that the derivative curves' hit test and the vertical asymptotes' search
+        // read (the curves themselves are sampled on their own, KTFunction3::DerivativeCurve).
         const bool slopes = plain && data.m_showFirstDerivative;
         const bool seconds = plain && wantSecond;
         for (int i = 0; i < count && (slopes || seconds); ++i) {

@@ -56,7 +56,11 @@ KTPoint ToKTPoint(const CPoint& p)
 
 double KTCurvePainter::F(double x)
 {
-    return m_f.Evaluate(x, KTNoSecondValue).m_y;
+    switch (m_order) {
+    case 1: return m_f.Derivative(x);
+    case 2: return m_f.SecondDerivative(x);
+    default: return m_f.Evaluate(x, KTNoSecondValue).m_y;
+    }
 }
 
 // ---- Derivative curves ---------------------------------------------------------------------------
@@ -64,52 +68,32 @@ double KTCurvePainter::F(double x)
 void KTCurvePainter::DrawPointPairs(KTDC& dc)
 {
     if (m_f.Data().m_interpreted && m_f.Data().m_showFirstDerivative)
-        DrawPairs(dc, false);
+        DrawDerivative(dc, 1);
 }
 
 void KTCurvePainter::DrawSecondDerivativePairs(KTDC& dc)
 {
     if (m_f.Data().m_interpreted && m_f.Data().m_showSecondDerivative)
-        DrawPairs(dc, true);
+        DrawDerivative(dc, 2);
 }
 
-void KTCurvePainter::DrawPairs(KTDC& dc, bool second)
+void KTCurvePainter::DrawDerivative(KTDC& dc, int order)
 {
-    KTAxes* axes = m_f.Data().m_owner;
-    const KTCurvePointBuffer* buffer = m_f.m_currentBuffer;
-    const KTEquationPartList& parts = m_f.Parts();
-    if (!axes || !buffer || parts.m_polar || parts.m_inverse || parts.m_parametricX)
+    if (!m_f.Data().m_owner || !m_f.m_currentBuffer)
         return;
-    const KTLogPen pen = m_f.Data().m_options.m_pen.m_value;
-    KTPenSelector penSelector(pen, 1.0);
-    KTBrushSelector brushSelector(SolidBrush(pen.m_color));
-    penSelector.Select(dc);
-    brushSelector.Select(dc);
-
-    const double xmin = axes->m_xAxis.m_min;
-    const double xmax = axes->m_xAxis.m_max;
-    const double ymin = axes->m_yAxis.m_min;
-    const double ymax = axes->m_yAxis.m_max;
-    const auto inside = [](double v, double lo, double hi) { return lo < v && v < hi; };
-    const int count = std::clamp<int>(buffer->m_count, 0, buffer->Size());
-    // Pairs (0, 1), (2, 3), ...: the derivative shows as short segments with equal gaps.
-    for (int i = 0; i < count - 2; i += 2) {
-        const KTCurvePoint& a = buffer->m_points[static_cast<std::size_t>(i)];
-        const KTCurvePoint& b = buffer->m_points[static_cast<std::size_t>(i + 1)];
-        const double da = second ? a.m_secondDerivative : a.m_firstDerivative;
-        const double db = second ? b.m_secondDerivative : b.m_firstDerivative;
-        if (!inside(a.m_point.m_x, xmin, xmax) || !inside(b.m_point.m_x, xmin, xmax) ||
-            !inside(da, ymin, ymax) || !inside(db, ymin, ymax))
-            continue;
-        const CPoint from = axes->GraphToDevice(a.m_point.m_x, da, 0, 0);
-        const CPoint to = axes->GraphToDevice(b.m_point.m_x, db, 0, 0);
-        if (!HasPixel(from) || !HasPixel(to))
-            continue;
-        dc.MoveTo(from);
-        dc.LineTo(to);
-    }
-    brushSelector.Restore(dc);
-    penSelector.Restore(dc);
+    KTCurvePointBuffer* curve = m_f.DerivativeCurve(order);
+    if (!curve)
+        return;
+    // The derivative is a curve like any other: its own samples drawn by the curve's steps.
+    KTCurvePointBuffer* const branch = m_f.m_currentBuffer;
+    m_f.m_currentBuffer = curve;
+    m_order = order;
+    if (m_f.Data().m_options.m_showFunctionArrows.m_value)
+        DrawEdgeArrows(dc);
+    DrawPolylines(dc);
+    DrawDomainEnds(dc);
+    m_order = 0;
+    m_f.m_currentBuffer = branch;
 }
 
 // ---- End arrows -----------------------------------------------------------------------------------
@@ -120,41 +104,46 @@ void KTCurvePainter::DrawEndArrow(KTDC& dc, double x, double y, double otherX, d
     const KTEquationPartList& parts = m_f.Parts();
     if (!axes || parts.m_polar || parts.m_parametricX || IsNoValue(x) || IsNoValue(y))
         return;
-    const double xmin = axes->m_xAxis.m_min;
-    const double xmax = axes->m_xAxis.m_max;
-    const double ymin = axes->m_yAxis.m_min;
-    const double ymax = axes->m_yAxis.m_max;
+    KTAxis& xAxis = axes->m_xAxis;
+    KTAxis& yAxis = axes->m_yAxis;
     if (!m_f.InGraphRange(x, y))
         return;
-    if (!(y >= 0.8 * ymax || y <= 0.8 * ymin || x >= 0.8 * xmax || x <= 0.8 * xmin))
+    // Near an edge in the view's own measure: a tenth of the range from it, wherever the range
+    // lies (a multiple of its ends would be no edge at all for a range such as 5..8).
+    const double nearX = 0.1 * (xAxis.m_max - xAxis.m_min);
+    const double nearY = 0.1 * (yAxis.m_max - yAxis.m_min);
+    if (!(xAxis.m_max - x <= nearX || x - xAxis.m_min <= nearX || yAxis.m_max - y <= nearY ||
+          y - yAxis.m_min <= nearY))
         return;
 
+    // The direction the curve goes on in from the end, a hundredth of a pixel along it: a point
+    // further along may lie far outside the view (y = 1000x) or past a pole (tan x).
     KTPoint other(otherX, otherY);
     if (m_f.Status() != KTStatusImplicit) {
-        const double g = (xmax - xmin) * kSeventieth;
-        if (parts.m_inverse) {
-            const double t = forward ? y + g : y - g;
-            other = KTPoint(F(t), t);
-        } else {
-            const double t = forward ? x + g : x - g;
-            other = KTPoint(t, F(t));
-        }
+        const KTAxis& along = parts.m_inverse ? yAxis : xAxis;
+        const double extent = std::fabs(static_cast<double>(along.PixelHigh()) - along.PixelLow());
+        const double step = 0.01 * (along.m_max - along.m_min) / std::max(extent, 1.0);
+        const double from = parts.m_inverse ? y : x;
+        const double t = forward ? from + step : from - step;
+        const double value = F(t);
+        if (!IsNoValue(value))
+            other = parts.m_inverse ? KTPoint(value, t) : KTPoint(t, value);
     }
     if (IsNoValue(other.m_x) || IsNoValue(other.m_y))
         return;
 
     const CPoint end = axes->GraphToDevice(x, y, 0, 0);
-    const CPoint toward = axes->GraphToDevice(other.m_x, other.m_y, 0, 0);
-    if (!HasPixel(end) || !HasPixel(toward))
+    if (!HasPixel(end))
         return;
     const double unit = dc.GetMapMode() == MM_TEXT ? 1.0 : 100.0;
-    double dx = static_cast<double>(toward.x) - end.x;
-    double dy = static_cast<double>(toward.y) - end.y;
-    const double length = std::sqrt(dx * dx + dy * dy);
-    if (length > 0.0) {
-        dx = dx / length * unit;
-        dy = dy / length * unit;
-    }
+    double dx = (other.m_x - x) * xAxis.PixelsPerUnit(x);
+    double dy = (other.m_y - y) * yAxis.PixelsPerUnit(y);
+    const double length = std::hypot(dx, dy);
+    if (!(length > 0.0) || !std::isfinite(length))
+        return;
+    dx = dx / length * unit;
+    dy = dy / length * unit;
+    // The tip on the end, the base three units back along the curve and one to either side.
     const CPoint head[4] = {
         end,
         CPoint(RoundHalfUp(end.x + 3 * dx - dy), RoundHalfUp(end.y + 3 * dy + dx)),
@@ -237,8 +226,9 @@ void KTCurvePainter::DrawPolylines(KTDC& dc)
     const KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     KTLogPen pen = m_f.Data().m_options.m_pen.m_value;
     const int relation = m_f.Data().m_relation;
-    if (relation == ASKind::Greater || relation == ASKind::Less) {
-        // The boundary of a strict inequality is not part of its region: drawn dashed.
+    if (m_order == 0 && (relation == ASKind::Greater || relation == ASKind::Less)) {
+        // The boundary of a strict inequality is not part of its region: drawn dashed. Its
+        // derivative curves bound nothing.
         pen = KTLogPen(KTPenKindGeometric, PS_DASH, pen.m_color, KTLogPen::kUnitsPerPoint);
     }
     KTPenSelector penSelector(pen, 1.0);

@@ -1,7 +1,8 @@
 #pragma once
 // Draws the current branch of a function into a device context through the owner axes'
-// mapping: the derivative curves as segments between sample pairs, the curve as polylines with
-// its gaps, arrows where it leaves or re-enters the view, the marks at the ends of its domain,
+// mapping: the curve as polylines with its gaps, arrows where it leaves or re-enters the view,
+// the marks at the ends of its domain, its derivative curves drawn the same way (the curve's own
+// sampling of f' and f'', KTFunction3::DerivativeCurve),
 // the points and vectors of a text of points, and the decorations of its markers (point
 // discontinuities, asymptote lines). The caller selects the branch. Never throws.
 
@@ -17,19 +18,22 @@ public:
 
     explicit KTCurvePainter(KTFunction3& function) : m_f(function) {}
 
-    /// The first-derivative curve (show first derivative set).
+    /// The first-derivative curve (show first derivative set), with the curve's pen, gaps,
+    /// edge arrows and domain-end marks.
     void DrawPointPairs(KTDC& dc);
-    /// The second-derivative curve (show second derivative set).
+    /// The second-derivative curve (show second derivative set), alike.
     void DrawSecondDerivativePairs(KTDC& dc);
-    /// An arrowhead with its tip at the end point (x, y) of the curve near an edge of the view,
-    /// pointing away from the curve. `forward`: the curve lies beyond the end (x + a seventieth
-    /// of the x range); else before it. Implicit curves take the given other point instead.
+    /// An arrowhead with its tip at the end point (x, y) of the curve within a tenth of the
+    /// view from an edge, pointing away from the curve: `forward`, the curve lies on from the
+    /// end towards greater x (y for x = f(y)); else towards smaller. The direction is
+    /// the curve's own at the end, from a hundredth of a pixel along it; implicit curves, and a
+    /// curve without a value there, take the given other point on the curve instead.
     void DrawEndArrow(KTDC& dc, double x, double y, double otherX, double otherY, bool forward);
     /// The curve, its edge arrows, domain-end marks, points and vectors and marker decorations.
     void DrawCurve(KTDC& dc);
 
 private:
-    void DrawPairs(KTDC& dc, bool second);
+    void DrawDerivative(KTDC& dc, int order);
     void DrawEdgeArrows(KTDC& dc);
     void DrawPolylines(KTDC& dc);
     void DrawDomainEnds(KTDC& dc);
@@ -40,4 +44,5 @@ private:
     double F(double x);
 
     KTFunction3& m_f;
+    int m_order = 0; ///< 0 the curve, 1 or 2 the derivative curve being drawn
 };

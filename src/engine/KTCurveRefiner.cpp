@@ -673,26 +673,6 @@ double LeastSegmentDistance(KTAxes& axes, const KTCurvePointBuffer& buffer, int 
     return least;
 }
 
-double LeastDerivativeDistance(KTAxes& axes, const KTCurvePointBuffer& buffer, bool second, int deviceX,
-                               int deviceY)
-{
-    double least = 1e300;
-    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
-    for (int i = 0; i < count; ++i) {
-        const KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(i)];
-        const double d = second ? point.m_secondDerivative : point.m_firstDerivative;
-        if (IsNoValue(d) || IsNoValue(point.m_point.m_x))
-            continue;
-        const CPoint p = axes.GraphToDevice(point.m_point.m_x, d, 0, 0);
-        if (p.x == KTNoPixel || p.y == KTNoPixel)
-            continue;
-        const double dx = static_cast<double>(p.x) - deviceX;
-        const double dy = static_cast<double>(p.y) - deviceY;
-        least = std::min(least, dx * dx + dy * dy);
-    }
-    return least;
-}
-
 } // namespace
 
 bool KTCurveRefiner::PointAtPixel(int deviceX, int deviceY)
@@ -736,13 +716,22 @@ bool KTCurveRefiner::PointAtPixel(int deviceX, int deviceY)
         m_f.m_nearSecondBranch = 1;
         return true;
     }
-    if (data.m_showFirstDerivative &&
-        LeastDerivativeDistance(*axes, *m_f.m_buffer1, false, deviceX, deviceY) < kHitDistance2) {
+    // The derivative curves as they are drawn: their own samples of the first branch, and the
+    // segments between them.
+    const auto nearDerivative = [&](int order) {
+        KTCurvePointBuffer* const branch = m_f.m_currentBuffer;
+        m_f.m_currentBuffer = m_f.m_buffer1.get();
+        data.SelectList(KTFunctionData3::FirstBranchList);
+        const KTCurvePointBuffer* curve = m_f.DerivativeCurve(order);
+        data.SelectList(list);
+        m_f.m_currentBuffer = branch;
+        return curve && LeastSegmentDistance(*axes, *curve, deviceX, deviceY) < kHitDistance2;
+    };
+    if (data.m_showFirstDerivative && nearDerivative(1)) {
         m_f.m_nearFirstDerivative = 1;
         return true;
     }
-    if (data.m_showSecondDerivative &&
-        LeastDerivativeDistance(*axes, *m_f.m_buffer1, true, deviceX, deviceY) < kHitDistance2) {
+    if (data.m_showSecondDerivative && nearDerivative(2)) {
         m_f.m_nearSecondDerivative = 1;
         return true;
     }

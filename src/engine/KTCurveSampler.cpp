@@ -97,7 +97,11 @@ double KTCurveSampler::PixelSize(const KTAxis& axis)
 
 double KTCurveSampler::Value(double x)
 {
-    return m_f.Evaluate(x, KTNoSecondValue).m_y;
+    switch (m_order) {
+    case 1: return m_f.Derivative(x);
+    case 2: return m_f.SecondDerivative(x);
+    default: return m_f.Evaluate(x, KTNoSecondValue).m_y;
+    }
 }
 
 int KTCurveSampler::OppositeSide(int side)
@@ -183,6 +187,11 @@ void KTCurveSampler::SampleBranch()
         return;
 
     const int status = m_f.Status();
+    const KTEquationPartList& forms = m_f.Parts();
+    if (m_order != 0 && (status != KTStatusExplicit || forms.m_polar || forms.m_inverse || forms.m_parametricX)) {
+        buffer->m_count = 0;
+        return;
+    }
     if (status == KTStatusNoEquation || status == KTStatusNoEquationP) {
         buffer->m_count = 0;
         return;
@@ -253,7 +262,11 @@ void KTCurveSampler::SampleExplicit(KTAxes& axes, bool swapped)
         positions[static_cast<std::size_t>(i)] = swapped ? p.m_y : p.m_x;
     }
     std::vector<double> values(positions.size());
-    m_f.EvaluateValues(positions.data(), values.data(), count, KTNoSecondValue);
+    if (m_order == 0)
+        m_f.EvaluateValues(positions.data(), values.data(), count, KTNoSecondValue);
+    else
+        for (int i = 0; i < count; ++i)
+            values[static_cast<std::size_t>(i)] = Value(positions[static_cast<std::size_t>(i)]);
 
     for (int i = 0; i < count; ++i) {
         KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(i)];
@@ -768,18 +781,67 @@ void KTCurveSampler::RefineEdges(bool swapped)
     KTCurvePointBuffer& buffer = *m_f.m_currentBuffer;
     const KTAxes& axes = *m_f.Data().m_owner;
     const KTAxis& across = swapped ? axes.m_xAxis : axes.m_yAxis;
+    const KTFunctionDomain domain = SampledDomain();
     const auto inside = [&](double v) { return v <= across.m_max && v >= across.m_min; };
-
-    for (int i = 0; i + 1 < buffer.m_count; ++i) {
+    const auto crossing = [&](double x) {
+        KTCurvePoint point;
+        point.m_point = KTPoint(x, Value(x));
+        point.m_draw = 1;
+        point.m_break = 0;
+        return point;
+    };
+    // The points to add, each after the sample of its index.
+    std::vector<std::pair<std::int32_t, KTCurvePoint>> added;
+    // The sample the last step moved onto the crossing where its piece enters the view.
+    bool movedOntoEntry = false;
+    const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
+    for (int i = 0; i + 1 < count; ++i) {
         KTCurvePoint& first = buffer.m_points[static_cast<std::size_t>(i)];
         KTCurvePoint& second = buffer.m_points[static_cast<std::size_t>(i + 1)];
+        const bool firstHoldsEntry = movedOntoEntry;
+        movedOntoEntry = false;
         // Where a value is missing the curve ends at its domain, found by AddDomainEnds.
-        if (first.m_draw == second.m_draw || KTCurveValues::IsNoValue(first.m_point.m_y) ||
-            KTCurveValues::IsNoValue(second.m_point.m_y))
+        if (KTCurveValues::IsNoValue(first.m_point.m_y) || KTCurveValues::IsNoValue(second.m_point.m_y))
             continue;
         const double start = first.m_point.m_x;
         const double tolerance = (second.m_point.m_x - start) * 0.01;
         if (!(tolerance > 0.0))
+            continue;
+        if (!first.m_draw && !second.m_draw) {
+            // Below the view at one sample and above it at the next, with no pole between (the
+            // pole search put a point without a value there): the curve crosses the view
+            // between them. A point in view is found by halving, and each crossing from it.
+            const double a = first.m_point.m_y;
+            const double b = second.m_point.m_y;
+            const bool spansView = (a > across.m_max && b < across.m_min) || (a < across.m_min && b > across.m_max);
+            if (!spansView || start < domain.m_low || second.m_point.m_x > domain.m_high)
+                continue;
+            double low = start;
+            double high = second.m_point.m_x;
+            double within = std::numeric_limits<double>::quiet_NaN();
+            for (int k = 0; k < kDomainEndHalvings; ++k) {
+                const double middle = low + 0.5 * (high - low);
+                if (middle == low || middle == high)
+                    break;
+                const double v = Value(middle);
+                if (KTCurveValues::IsNoValue(v))
+                    break;
+                if (inside(v)) {
+                    within = middle;
+                    break;
+                }
+                if ((v > across.m_max) == (a > across.m_max))
+                    low = middle;
+                else
+                    high = middle;
+            }
+            if (std::isnan(within))
+                continue;
+            added.emplace_back(i, crossing(EdgeBetween(within, start, across)));
+            added.emplace_back(i, crossing(EdgeBetween(within, second.m_point.m_x, across)));
+            continue;
+        }
+        if (first.m_draw == second.m_draw)
             continue;
         // The walk finds the first step that crosses the edge; the crossing itself is then
         // narrowed to a small part of a pixel, so that a steep curve (ln x near 0) reaches the
@@ -792,14 +854,20 @@ void KTCurveSampler::RefineEdges(bool swapped)
                 if (inside(value)) {
                     const double x = EdgeBetween(position, position - tolerance, across);
                     second.m_point = KTPoint(x, Value(x));
+                    movedOntoEntry = true;
                     break;
                 }
             } else if (!inside(value)) {
-                // The curve leaves: the earlier point moves to the last position inside.
+                // The curve leaves: the earlier point moves to the last position inside, unless
+                // it already holds where the piece came in.
                 const double x = EdgeBetween(position - tolerance, position, across);
-                first.m_point = KTPoint(x, Value(x));
+                if (firstHoldsEntry)
+                    added.emplace_back(i, crossing(x));
+                else
+                    first.m_point = KTPoint(x, Value(x));
                 break;
             }
         }
     }
+    buffer.InsertAfter(added);
 }

@@ -44,7 +44,9 @@ public:
     /// Part of a pixel to which a crossing of the view's edge is placed.
     static constexpr double EdgePrecision = 1e-3;
 
-    explicit KTCurveSampler(KTFunction3& function) : m_f(function) {}
+    /// `order` 1 or 2 samples f' or f'' of y = f(x) in place of f, by the same steps: the poles
+    /// of f are searched as poles of its derivatives.
+    explicit KTCurveSampler(KTFunction3& function, int order = 0) : m_f(function), m_order(order) {}
 
     /// The plotted ends of the domain and their end styles for the current view; only for an
     /// interpreted function with owner axes.
@@ -82,6 +84,11 @@ private:
     void SampleImplicit(KTAxes& axes);
     /// Adds a point at each end of the domain that lies between two samples, found by halving.
     void AddDomainEnds(bool swapped);
+    /// Takes each piece that leaves or enters the view between two samples to the edge: a
+    /// sample is moved onto the crossing, or, where it is the piece's only sample in view and
+    /// already holds the other crossing, the crossing is added beside it. A piece that crosses
+    /// the whole view between two samples (y = 1000x on a wide view) is added as its two
+    /// crossings.
     void RefineEdges(bool swapped);
     /// Breaks the curve where a step between two samples holds a pole (or a jump where f is
     /// unbounded): the points either side of it are added, with a point without a value between.
@@ -125,4 +132,5 @@ private:
     bool StoreImplicitPoint(const KTCurvePoint& point, int& count);
 
     KTFunction3& m_f;
+    int m_order = 0;
 };

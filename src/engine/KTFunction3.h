@@ -271,6 +271,10 @@ public:
     /// (derivative slopes, drawn asymptotes), not the points of interest.
     bool CalculatePoints(bool drawingOnly = false);
     void Draw(KTDC& dc);
+    /// The curve of f' (order 1) or f'' (order 2) of the current branch, sampled by the curve's
+    /// own sampler (its positions, poles, edge crossings and domain ends) on first use after
+    /// each calculation; null for forms other than y = f(x) and for any other order.
+    KTCurvePointBuffer* DerivativeCurve(int order);
     /// Each member is analysed only as far as its drawing reads.
     void DrawFamily(KTDC& dc);
     /// On, every member of a family is analysed in full, points of interest and all, as a
@@ -312,6 +316,12 @@ public:
 
 private:
     static inline bool s_referenceFamilyPath = false;
+
+    /// f' and f'' of each branch (index 2 * branch + order - 1), with the calculation each was
+    /// sampled for: a calculation makes them all stale.
+    std::array<std::unique_ptr<KTCurvePointBuffer>, 4> m_derivativeCurves;
+    std::array<unsigned, 4> m_derivativeStamps{};
+    unsigned m_calculationStamp = 1;
 
     struct CompiledList
     {

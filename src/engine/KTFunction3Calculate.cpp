@@ -13,6 +13,7 @@ void KTFunction3::Calculate()
     // A paint just before may have left the vector registers dirty, which slows every
     // evaluation below many times over.
     KTClearUpperVectorState();
+    ++m_calculationStamp;
     m_currentBuffer = m_buffer1.get();
     m_markers.Clear();
     m_buffer1->m_count = 0;
@@ -59,4 +60,28 @@ bool KTFunction3::CalculatePoints(bool drawingOnly)
         m_data.SelectList(KTFunctionData3::FirstBranchList);
     }
     return m_twoBranches != 0;
+}
+
+KTCurvePointBuffer* KTFunction3::DerivativeCurve(int order)
+{
+    const KTEquationPartList& parts = Parts();
+    if ((order != 1 && order != 2) || !m_data.m_interpreted || !m_data.m_owner || Status() != KTStatusExplicit ||
+        parts.m_polar || parts.m_inverse || parts.m_parametricX)
+        return nullptr;
+    const int branch = m_currentBuffer == m_buffer2.get() ? 1 : 0;
+    const std::size_t index = static_cast<std::size_t>(2 * branch + order - 1);
+    std::unique_ptr<KTCurvePointBuffer>& curve = m_derivativeCurves[index];
+    if (!curve)
+        curve = std::make_unique<KTCurvePointBuffer>();
+    if (m_derivativeStamps[index] != m_calculationStamp) {
+        m_derivativeStamps[index] = m_calculationStamp;
+        KTCurvePointBuffer* const branchBuffer = m_currentBuffer;
+        const double tolerance = m_tolerance;
+        m_currentBuffer = curve.get();
+        curve->m_count = 0;
+        KTCurveSampler(*this, order).SampleBranch();
+        m_currentBuffer = branchBuffer;
+        m_tolerance = tolerance;
+    }
+    return curve.get();
 }

@@ -250,28 +250,42 @@ TEST_F(CurveDrawing, BothBranchesAreDrawn)
     EXPECT_EQ(hits, 2);
 }
 
-TEST_F(CurveDrawing, DerivativeCurveIsDrawnAsPairs)
+TEST_F(CurveDrawing, DerivativeCurveIsDrawnAsACurve)
 {
     kttest::Prepare(f, Form::Explicit, "x 2 ^");
     f.Data().m_showFirstDerivative = 1;
+    f.Data().m_options.m_showFunctionArrows.m_value = 0;
     kttest::Recalculate(f);
     KTCurvePainter(f).DrawPointPairs(dc);
-    // f' = 2x lies strictly inside the y range for |x| < 5: pairs from index 402 to 1198.
-    const int lines = Count(KTDCRecordKind::Line);
-    EXPECT_GE(lines, 399);
-    EXPECT_LE(lines, 400);
-    for (const KTDCRecord& r : dc.GetRecords()) {
-        ASSERT_EQ(r.kind, KTDCRecordKind::Line);
-        const KTPoint from = axes.DeviceToGraph(r.points[0], 0, 0);
-        const KTPoint to = axes.DeviceToGraph(r.points[1], 0, 0);
-        EXPECT_NEAR(from.m_y, 2 * from.m_x, 0.05);
-        EXPECT_NEAR(to.m_y, 2 * to.m_x, 0.05);
-        EXPECT_GE(to.m_x, from.m_x);
+    // f' = 2x: one solid polyline in the function's pen from the bottom edge at x = -5 to the
+    // top edge at x = 5, every point on the line.
+    ASSERT_EQ(dc.GetRecords().size(), 1u);
+    const KTDCRecord& line = dc.GetRecords()[0];
+    ASSERT_EQ(line.kind, KTDCRecordKind::Polyline);
+    EXPECT_EQ(line.pen.GetColor(), f.Data().m_options.m_pen.m_value.m_color);
+    const KTPoint first = axes.DeviceToGraph(line.points.front(), 0, 0);
+    const KTPoint last = axes.DeviceToGraph(line.points.back(), 0, 0);
+    EXPECT_NEAR(first.m_x, -5.0, 0.02);
+    EXPECT_NEAR(first.m_y, -10.0, 0.02);
+    EXPECT_NEAR(last.m_x, 5.0, 0.02);
+    EXPECT_NEAR(last.m_y, 10.0, 0.02);
+    for (const CPoint& p : line.points) {
+        const KTPoint g = axes.DeviceToGraph(p, 0, 0);
+        EXPECT_NEAR(g.m_y, 2 * g.m_x, 0.05);
     }
-    // Off: nothing.
+    // f'' = 2 likewise, across the whole view; off: nothing.
+    dc.ClearRecords();
+    f.Data().m_showSecondDerivative = 1;
+    KTCurvePainter(f).DrawSecondDerivativePairs(dc);
+    ASSERT_EQ(dc.GetRecords().size(), 1u);
+    EXPECT_NEAR(axes.DeviceToGraph(dc.GetRecords()[0].points.front(), 0, 0).m_x, -10.0, 0.02);
+    EXPECT_NEAR(axes.DeviceToGraph(dc.GetRecords()[0].points.back(), 0, 0).m_x, 10.0, 0.02);
+    EXPECT_NEAR(axes.DeviceToGraph(dc.GetRecords()[0].points.back(), 0, 0).m_y, 2.0, 0.02);
     dc.ClearRecords();
     f.Data().m_showFirstDerivative = 0;
+    f.Data().m_showSecondDerivative = 0;
     KTCurvePainter(f).DrawPointPairs(dc);
+    KTCurvePainter(f).DrawSecondDerivativePairs(dc);
     EXPECT_TRUE(dc.GetRecords().empty());
 }
 

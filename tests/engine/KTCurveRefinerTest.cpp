@@ -424,6 +424,22 @@ TEST_F(CurvePoints, PointAtPixelFindsTheCurve)
     EXPECT_DOUBLE_EQ(refiner.PixelDistance(on.x, on.y + 30, 1.0, 0.0), 900.0);
 }
 
+TEST_F(CurvePoints, PointAtPixelFindsADerivativeCurveBetweenItsSamples)
+{
+    // y = 500x^2 - 8 stays 480 pixels below the origin, while y' = 1000x crosses the view
+    // between two samples through it: the drawn segment is hit, off it nothing.
+    kttest::Prepare(f, Form::Explicit, "x 2 ^ 500 * 8 -");
+    f.Data().m_showFirstDerivative = 1;
+    kttest::Recalculate(f);
+    KTCurveRefiner refiner(f);
+    const CPoint origin = axes.GraphToDevice(0.0, 0.0, 0, 0);
+    EXPECT_TRUE(refiner.PointAtPixel(origin.x, origin.y));
+    EXPECT_EQ(f.m_nearFirstDerivative, 1);
+    EXPECT_FALSE(refiner.PointAtPixel(origin.x + 300, origin.y));
+    f.Data().m_showFirstDerivative = 0;
+    EXPECT_FALSE(refiner.PointAtPixel(origin.x, origin.y));
+}
+
 TEST_F(CurvePoints, PointAtPixelFindsAnImplicitCurveBetweenItsPoints)
 {
     // y = x + 1 traced as a relation is one straight piece from (-10, -9) to (9, 10): a point
