@@ -9,6 +9,7 @@
 #include "KTImplicitCases.h"
 
 #include "engine/KTFunction3.h"
+#include "engine/KTImplicitThreads.h"
 #include "platform/KTDC.h"
 
 #include <QCoreApplication>
@@ -894,5 +895,85 @@ TEST(ImplicitPlots, PicturesUnderTheBuildFolder)
         }
         EXPECT_GT(kttest::InkBetween(image, blank), 0) << c.name;
         EXPECT_TRUE(image.save(folder + "/" + c.name + ".png")) << c.name;
+    }
+}
+
+namespace {
+
+/// A family drawn as the graph draws one, on a page of the given size: its picture and what it
+/// asked the device context to draw.
+struct FamilyDrawing
+{
+    QImage image;
+    std::vector<KTDCRecord> records;
+    int tracedAhead = 0;
+};
+
+FamilyDrawing DrawFamily(const char* text, double range, double from, double to, double step, int width,
+                         int height, bool ahead)
+{
+    KTAxes axes;
+    kttest::SetPageAxes(axes, -range, range, -range, range, 1, width, height);
+    KTFunction3 f(&axes);
+    f.Data().m_options.SetDefaults(0);
+    f.Data().m_equationText = text;
+    f.Data().m_constants.m_range[0] = KTFunctionConstantRange(from, to, step, from);
+    f.Interpret();
+    FamilyDrawing out;
+    out.image = QImage(width, height, QImage::Format_RGB32);
+    KTFunction3::SetFamilyTracedAhead(ahead);
+    {
+        KTDC dc(&out.image);
+        kttest::PreparePage(out.image, dc, axes);
+        dc.SetRecording(true);
+        f.DrawFamily(dc);
+        out.records = dc.GetRecords();
+    }
+    KTFunction3::SetFamilyTracedAhead(true);
+    out.tracedAhead = f.MembersTracedAhead();
+    return out;
+}
+
+} // namespace
+
+// The members of an implicit family are traced side by side on the processor's threads and
+// still drawn one after the other: the picture and every point drawn are those of the members
+// traced one by one on one thread, whether a member's own trace would have used threads (many
+// curves), crosses poles or jumps, or has members with nothing to draw.
+TEST(ImplicitPlots, AFamilyTracedSideBySideDrawsWhatItsMembersDrawOneByOne)
+{
+    const struct
+    {
+        const char* text;
+        double range, from, to, step;
+        int width, height;
+    } rows[] = {
+        {"x^y=ay^x", 10, 1, 20, 1, 1600, 1200},
+        {"x^y=ay^x", 10, 1, 20, 1, 2560, 1600},
+        {"(x^2+y^2)^2=a(x^2-y^2)", 5, 1, 20, 1, 800, 600},
+        {"sin(x)+sin(y)=a/10", 50, -12, 12, 1, 1600, 1200},
+        {"tan(xy)=a", 5, -3, 3, 0.5, 1024, 768},
+        {"sin(y)=x-gint(x)+a/4", 5, 0, 3, 1, 836, 565},
+    };
+    for (const auto& row : rows) {
+        const std::string what = std::string(row.text) + " at " + std::to_string(row.width);
+        const FamilyDrawing one = DrawFamily(row.text, row.range, row.from, row.to, row.step, row.width,
+                                             row.height, false);
+        const FamilyDrawing side = DrawFamily(row.text, row.range, row.from, row.to, row.step, row.width,
+                                              row.height, true);
+        const int members = static_cast<int>(std::lround((row.to - row.from) / row.step)) + 1;
+        EXPECT_EQ(one.tracedAhead, 0) << what;
+        if (KTImplicitThreads::Count() > 1)
+            EXPECT_EQ(side.tracedAhead, members) << what;
+        int polylines = 0;
+        for (const KTDCRecord& r : one.records)
+            polylines += r.kind == KTDCRecordKind::Polyline ? 1 : 0;
+        EXPECT_GE(polylines, members / 2) << what;
+        ASSERT_EQ(side.records.size(), one.records.size()) << what;
+        for (std::size_t k = 0; k < one.records.size(); ++k) {
+            EXPECT_EQ(side.records[k].kind, one.records[k].kind) << what << " record " << k;
+            EXPECT_EQ(side.records[k].points, one.records[k].points) << what << " record " << k;
+        }
+        EXPECT_EQ(kttest::InkBetween(side.image, one.image), 0) << what;
     }
 }
