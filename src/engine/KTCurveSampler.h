@@ -17,6 +17,7 @@
 class KTAxes;
 class KTAxis;
 class KTPointPolisher;
+class KTImplicitAhead;
 class KTImplicitGrid;
 struct KTCurvePoint;
 
@@ -56,6 +57,12 @@ public:
     /// Traces the implicit curve over the given ranges into both buffers; `count` is the total
     /// stored. Nothing when it already exceeds ImplicitCapacity or a range is empty.
     void PlotImplicit(int& count, double xLow, double xHigh, double yLow, double yHigh);
+    /// What PlotImplicit would trace for the relation as it now stands (its constants
+    /// included): false where it cannot be traced ahead (no compiled programs, an empty range).
+    bool PlanAhead(KTImplicitAhead& ahead);
+    /// Traces what was planned, on any thread: the programs are only read. A trace that fails
+    /// leaves it untraced.
+    static void TraceAhead(KTImplicitAhead& ahead) noexcept;
     /// 1 <-> 2, 3 <-> 4; anything else -1.
     static int OppositeSide(int side);
 
@@ -82,6 +89,13 @@ private:
     /// between the samples, which keep their places.
     void FollowParametric();
     void SampleImplicit(KTAxes& axes);
+    /// The graph rectangle an implicit relation is traced over: the view, less what its domains
+    /// leave out; false where it is empty.
+    bool ImplicitRange(const KTAxes& axes, double& xLow, double& xHigh, double& yLow, double& yHigh) const;
+    /// Lattice cells across and down for that rectangle: one per device pixel.
+    void ImplicitLattice(double xLow, double xHigh, double yLow, double yHigh, int& columns, int& rows) const;
+    static void TraceLattice(KTImplicitGrid& grid, const KTFunction3::PreparedList& first,
+                             const KTFunction3::PreparedList& second);
     /// Adds a point at each end of the domain that lies between two samples, found by halving.
     void AddDomainEnds(bool swapped);
     /// Takes each piece that leaves or enters the view between two samples to the edge: a

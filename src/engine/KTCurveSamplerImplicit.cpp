@@ -5,6 +5,7 @@
 
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
+#include "engine/KTImplicitAhead.h"
 #include "engine/KTImplicitGrid.h"
 #include "engine/KTIntervalRules.h"
 #include "axes/KTAxes.h"
@@ -38,20 +39,26 @@ double KTCurveSampler::ImplicitDifference(double x, double y)
     return SidesDifference(first, second);
 }
 
-void KTCurveSampler::SampleImplicit(KTAxes& axes)
+bool KTCurveSampler::ImplicitRange(const KTAxes& axes, double& xLow, double& xHigh, double& yLow,
+                                   double& yHigh) const
 {
     // As an explicit curve, a relation without a typed domain is traced over the whole view,
     // however far from the origin.
     const KTFunctionDomain domain = SampledDomain();
-    const double xLow = std::max(axes.m_xAxis.m_min, domain.m_low);
-    const double xHigh = std::min(axes.m_xAxis.m_max, domain.m_high);
+    xLow = std::max(axes.m_xAxis.m_min, domain.m_low);
+    xHigh = std::min(axes.m_xAxis.m_max, domain.m_high);
     // A domain on y bounds the lattice's rows as one on x bounds its columns.
     const KTFunctionDomain& rows = m_f.Data().m_valueDomain;
     const bool yDomain = rows.m_variable == ASKind::Y;
-    const double yLow =
-        yDomain && rows.LowBounded() ? std::max(axes.m_yAxis.m_min, rows.m_low) : axes.m_yAxis.m_min;
-    const double yHigh =
-        yDomain && rows.HighBounded() ? std::min(axes.m_yAxis.m_max, rows.m_high) : axes.m_yAxis.m_max;
+    yLow = yDomain && rows.LowBounded() ? std::max(axes.m_yAxis.m_min, rows.m_low) : axes.m_yAxis.m_min;
+    yHigh = yDomain && rows.HighBounded() ? std::min(axes.m_yAxis.m_max, rows.m_high) : axes.m_yAxis.m_max;
+    return xHigh > xLow && yHigh > yLow && std::isfinite(xHigh - xLow) && std::isfinite(yHigh - yLow);
+}
+
+void KTCurveSampler::SampleImplicit(KTAxes& axes)
+{
+    double xLow = 0.0, xHigh = 0.0, yLow = 0.0, yHigh = 0.0;
+    ImplicitRange(axes, xLow, xHigh, yLow, yHigh);
     int count = 0;
     m_f.m_buffer1->m_count = 0;
     m_f.m_buffer2->m_count = 0;
@@ -118,16 +125,12 @@ void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
     }
 }
 
-void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double yLow, double yHigh)
+void KTCurveSampler::ImplicitLattice(double xLow, double xHigh, double yLow, double yHigh, int& columns,
+                                     int& rows) const
 {
-    if (count > ImplicitCapacity)
-        return;
-    if (!(xHigh > xLow) || !(yHigh > yLow) || !std::isfinite(xHigh - xLow) || !std::isfinite(yHigh - yLow))
-        return;
-
     // One lattice cell per device pixel of the view (the part of it the domain leaves).
-    int columns = BranchSamples;
-    int rows = BranchSamples;
+    columns = BranchSamples;
+    rows = BranchSamples;
     if (const KTAxes* axes = m_f.Data().m_owner) {
         const KTAxis& x = axes->m_xAxis;
         const KTAxis& y = axes->m_yAxis;
@@ -142,7 +145,101 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
     }
     columns = std::clamp(columns, 1, ImplicitCells);
     rows = std::clamp(rows, 1, ImplicitCells);
+}
 
+void KTCurveSampler::TraceLattice(KTImplicitGrid& grid, const KTFunction3::PreparedList& first,
+                                  const KTFunction3::PreparedList& second)
+{
+    // Rows of lattice points go through the programs' block form where that runs whole blocks
+    // at once; a program that applies its rules lane by lane gains nothing by it and takes its
+    // rows point by point. With rows the lattice calls both forms from its threads: the
+    // prepared programs are only read.
+    const auto difference = [&first, &second](double x, double y) {
+        const double right = second.Run(x, y);
+        return SidesDifference(first.Run(x, y), right);
+    };
+    KTImplicitGrid::RowDifference rows;
+    if (!first.program->RunsInBlocks() || !second.program->RunsInBlocks())
+        rows = [&difference](const double* xs, double y, double* out, int count) {
+            for (int k = 0; k < count; ++k)
+                out[k] = difference(xs[k], y);
+        };
+    else
+        rows = [&first, &second](const double* xs, double y, double* out, int count) {
+            // The grid hands at most a few hundred points of a row at once.
+            constexpr int block = 256;
+            double left[block];
+            for (int k = 0; k < count; k += block) {
+                const int n = std::min(block, count - k);
+                second.RunRow(xs + k, y, out + k, n);
+                first.RunRow(xs + k, y, left, n);
+                for (int m = 0; m < n; ++m)
+                    out[k + m] = SidesDifference(left[m], out[k + m]);
+            }
+        };
+    // The difference's ranges over a cell: the second side's less the first's.
+    const auto bound = [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+        KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
+        if (!gradient) {
+            const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh);
+            const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
+            g.value = KTIntervalRules::Binary(ASKind::Minus, b, a);
+            g.value.m_jumps = a.m_jumps || b.m_jumps;
+            g.value.m_scattered = a.m_scattered || b.m_scattered;
+            return g;
+        }
+        const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+        const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+        g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
+        g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
+        g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;
+        g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
+        g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
+        return g;
+    };
+    grid.Trace(difference, rows, bound);
+}
+
+bool KTCurveSampler::PlanAhead(KTImplicitAhead& ahead)
+{
+    ahead.planned = ahead.traced = false;
+    const KTAxes* axes = m_f.Data().m_owner;
+    if (!axes || !ImplicitRange(*axes, ahead.xLow, ahead.xHigh, ahead.yLow, ahead.yHigh))
+        return false;
+    ImplicitLattice(ahead.xLow, ahead.xHigh, ahead.yLow, ahead.yHigh, ahead.columns, ahead.rows);
+    ahead.planned = m_f.PrepareList(KTFunctionData3::FirstBranchList, ahead.first) &&
+                    m_f.PrepareList(KTFunctionData3::SecondBranchList, ahead.second);
+    return ahead.planned;
+}
+
+void KTCurveSampler::TraceAhead(KTImplicitAhead& ahead) noexcept
+{
+    if (!ahead.planned)
+        return;
+    try {
+        KTImplicitGrid grid(ahead.xLow, ahead.xHigh, ahead.yLow, ahead.yHigh, ahead.columns, ahead.rows);
+        // The family's members share the threads among themselves: each traces on one.
+        grid.SetConcurrent(false);
+        TraceLattice(grid, ahead.first, ahead.second);
+        grid.SwapLines(ahead.lines);
+        ahead.traced = true;
+    } catch (...) {
+        // A failed evaluation fails the member's own trace again, on the caller's thread, where
+        // it is reported as for any relation.
+        ahead.traced = false;
+    }
+}
+
+void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double yLow, double yHigh)
+{
+    if (count > ImplicitCapacity)
+        return;
+    if (!(xHigh > xLow) || !(yHigh > yLow) || !std::isfinite(xHigh - xLow) || !std::isfinite(yHigh - yLow))
+        return;
+
+    int columns = 0;
+    int rows = 0;
+    ImplicitLattice(xLow, xHigh, yLow, yHigh, columns, rows);
     m_f.m_implicitOverflow = 0;
     KTImplicitGrid grid(xLow, xHigh, yLow, yHigh, columns, rows);
     // The lattice evaluates both sides hundreds of thousands of times: their programs are
@@ -151,54 +248,11 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
     KTFunction3::PreparedList second;
     if (m_f.PrepareList(KTFunctionData3::FirstBranchList, first) &&
         m_f.PrepareList(KTFunctionData3::SecondBranchList, second)) {
-        // Rows of lattice points go through the programs' block form where that runs whole
-        // blocks at once; a program that applies its rules lane by lane gains nothing by it and
-        // takes its rows point by point. With rows the lattice calls both forms from its
-        // threads: the prepared programs are only read.
-        const auto difference = [&first, &second](double x, double y) {
-            const double right = second.Run(x, y);
-            return SidesDifference(first.Run(x, y), right);
-        };
-        KTImplicitGrid::RowDifference rows;
-        if (!first.program->RunsInBlocks() || !second.program->RunsInBlocks())
-            rows = [&difference](const double* xs, double y, double* out, int count) {
-                for (int k = 0; k < count; ++k)
-                    out[k] = difference(xs[k], y);
-            };
+        KTImplicitAhead* ahead = m_f.ImplicitTracedAhead();
+        if (ahead && ahead->Fits(xLow, xHigh, yLow, yHigh, columns, rows, first, second))
+            grid.SwapLines(ahead->lines);
         else
-            rows = [&first, &second](const double* xs, double y, double* out, int count) {
-                // The grid hands at most a few hundred points of a row at once.
-                constexpr int block = 256;
-                double left[block];
-                for (int k = 0; k < count; k += block) {
-                    const int n = std::min(block, count - k);
-                    second.RunRow(xs + k, y, out + k, n);
-                    first.RunRow(xs + k, y, left, n);
-                    for (int m = 0; m < n; ++m)
-                        out[k + m] = SidesDifference(left[m], out[k + m]);
-                }
-            };
-        // The difference's ranges over a cell: the second side's less the first's.
-        const auto bound = [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
-            KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
-            if (!gradient) {
-                const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh);
-                const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
-                g.value = KTIntervalRules::Binary(ASKind::Minus, b, a);
-                g.value.m_jumps = a.m_jumps || b.m_jumps;
-                g.value.m_scattered = a.m_scattered || b.m_scattered;
-                return g;
-            }
-            const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
-            const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
-            g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
-            g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
-            g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;
-            g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
-            g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
-            return g;
-        };
-        grid.Trace(difference, rows, bound);
+            TraceLattice(grid, first, second);
     } else {
         grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
     }

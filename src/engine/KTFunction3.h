@@ -31,6 +31,7 @@
 class KTArchive;
 class KTAxes;
 class KTDC;
+class KTImplicitAhead;
 class KTVariableSubstitutions;
 
 /// A message interpretation would have shown in a box, kept for the view to show later.
@@ -280,6 +281,14 @@ public:
     /// On, every member of a family is analysed in full, points of interest and all, as a
     /// recalculation analyses a function: the picture the drawing-only analysis must match.
     static void SetReferenceFamilyPath(bool on) { s_referenceFamilyPath = on; }
+    /// Off, the members of an implicit family are traced one after the other on the caller's
+    /// thread only (the picture the members traced side by side must match); on by default.
+    static void SetFamilyTracedAhead(bool on) { s_familyTracedAhead = on; }
+    /// Members of the last family drawn whose lattices were traced side by side, ahead of their
+    /// calculation.
+    int MembersTracedAhead() const { return m_membersTracedAhead; }
+    /// The lattice of the member being calculated, traced ahead of it by DrawFamily, or null.
+    KTImplicitAhead* ImplicitTracedAhead() const { return m_implicitAhead; }
 
     KTFunctionData3& Data() { return m_data; }
     const KTFunctionData3& Data() const { return m_data; }
@@ -316,6 +325,9 @@ public:
 
 private:
     static inline bool s_referenceFamilyPath = false;
+    static inline bool s_familyTracedAhead = true;
+    KTImplicitAhead* m_implicitAhead = nullptr;
+    int m_membersTracedAhead = 0;
 
     /// f' and f'' of each branch (index 2 * branch + order - 1), with the calculation each was
     /// sampled for: a calculation makes them all stale.

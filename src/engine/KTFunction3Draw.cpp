@@ -3,7 +3,14 @@
 
 #include "engine/KTCurvePainter.h"
 #include "engine/KTCurveRefiner.h"
+#include "engine/KTCurveSampler.h"
 #include "engine/KTFunction3.h"
+#include "engine/KTImplicitAhead.h"
+#include "engine/KTImplicitThreads.h"
+
+#include <algorithm>
+#include <atomic>
+#include <vector>
 
 namespace {
 
@@ -48,14 +55,49 @@ void KTFunction3::DrawFamily(KTDC& dc)
 
     m_data.m_familyDrawn = 1;
     const int members = family->MemberCount();
+    // The lattices of an implicit family's members, each traced on a thread of its own, members
+    // taken in turn as threads come free. The members are still calculated and drawn one after
+    // the other, in order, each with the lines traced for it: the picture is the one they would
+    // draw traced one by one.
+    std::vector<KTImplicitAhead> ahead;
+    m_membersTracedAhead = 0;
+    if (Status() == KTStatusImplicit && s_familyTracedAhead && members > 1 && KTImplicitThreads::Count() > 1) {
+        ahead.resize(static_cast<std::size_t>(members));
+        KTCurveSampler sampler(*this);
+        int planned = 0;
+        for (int k = 0; k < members; ++k) {
+            family->m_current = family->MemberValue(k);
+            planned += sampler.PlanAhead(ahead[static_cast<std::size_t>(k)]) ? 1 : 0;
+        }
+        std::atomic<int> next{0};
+        const auto trace = [&ahead, &next, members](int) {
+            for (int k = next.fetch_add(1); k < members; k = next.fetch_add(1))
+                KTCurveSampler::TraceAhead(ahead[static_cast<std::size_t>(k)]);
+        };
+        // While another trace holds the threads, the members trace themselves as they come.
+        if (planned > 1 && KTImplicitThreads::Run(std::min(KTImplicitThreads::Count(), planned), trace))
+            for (const KTImplicitAhead& member : ahead)
+                m_membersTracedAhead += member.traced ? 1 : 0;
+        else
+            ahead.clear();
+    }
+    // However a member's calculation ends (a failed evaluation throws), no member's lattice is
+    // left named once the lattices are let go.
+    struct Forget
+    {
+        KTImplicitAhead*& member;
+        ~Forget() { member = nullptr; }
+    } forget{m_implicitAhead};
     for (int k = 0; k < members; ++k) {
         family->m_current = family->MemberValue(k);
+        m_implicitAhead = ahead.empty() ? nullptr : &ahead[static_cast<std::size_t>(k)];
         // Each member is a curve of its own: its samples, derivatives and the markers it draws
         // (asymptotes), in the screen form its drawing reads. Its points of interest are never
         // shown: searching them would cost more than all the rest of the member.
         Calculate();
         CalculatePoints(!s_referenceFamilyPath);
         KTCurveRefiner(*this).ToPolar();
+        m_implicitAhead = nullptr;
         Draw(dc);
     }
     family->m_current = family->ValueAfterFamily();

@@ -153,8 +153,10 @@ KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c, const Ranges* ranges)
         ranges && ranges->known ? ranges->g : m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, true);
     if (g.value.ExcludesZero() || g.value.m_scattered)
         return Verdict::PassOver;
-    // Across a pole or beside the domain's edge the ranges say nothing of the curve.
-    if (!g.value.IsBounded() || g.value.IsPartial())
+    // Across a pole or beside the domain's edge the ranges say nothing of the curve, nor across
+    // a jump, where a curve may begin and end inside the cell (y^3 + y = gint(x) is a step from
+    // one whole x to the next) whatever its rates of change.
+    if (!g.value.IsBounded() || g.value.IsPartial() || g.value.m_jumps)
         return Verdict::Split;
     c.bounded = true;
     NoteSlopes(c, g, m_lattice.CellWidth(), m_lattice.CellHeight());

@@ -8,6 +8,8 @@
 #include "engine/KTImplicitSegments.h"
 #include "engine/KTImplicitWorker.h"
 
+#include <utility>
+
 
 struct KTImplicitGrid::Parts
 {
@@ -89,6 +91,11 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
 void KTImplicitGrid::Simplify(double tolerance)
 {
     m_parts->polylines.Simplify(tolerance);
+}
+
+void KTImplicitGrid::SwapLines(KTImplicitPolylines& lines)
+{
+    std::swap(m_parts->polylines, lines);
 }
 
 const std::vector<KTPoint>& KTImplicitGrid::Points() const

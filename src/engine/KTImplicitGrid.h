@@ -26,6 +26,8 @@
 #include <memory>
 #include <vector>
 
+class KTImplicitPolylines;
+
 class KTImplicitGrid
 {
 public:
@@ -52,6 +54,10 @@ public:
     /// Drops the points of every polyline that lie within `tolerance` lattice cells of the line
     /// through the points kept on either side of them (the ends of each polyline stay).
     void Simplify(double tolerance);
+    /// Exchanges the polylines of the trace with `lines`: those of a trace made elsewhere (on
+    /// another thread, ahead of time) take the place of a trace of this grid, or a trace's are
+    /// taken out before the grid is let go.
+    void SwapLines(KTImplicitPolylines& lines);
 
     /// Points of all polylines in turn, in graph coordinates.
     const std::vector<KTPoint>& Points() const;

@@ -63,8 +63,14 @@ void KTImplicitLattice::Start(const Difference& difference, const RowDifference&
     m_rowDifference = rows;
     m_bound = bound;
     // Most relations cannot jump anywhere: their crossings need no look at their continuity
-    // unless the search doubts them.
-    m_mayJump = !bound || bound(m_xLow, m_xHigh, m_yLow, m_yHigh, false).value.m_jumps;
+    // unless the search doubts them. A pole counts as a jump: across x / abs(x) at 0 the values
+    // on one side may be as small as beside a root.
+    if (bound) {
+        const KTInterval whole = bound(m_xLow, m_xHigh, m_yLow, m_yHigh, false).value;
+        m_mayJump = whole.m_jumps || !whole.IsBounded();
+    } else {
+        m_mayJump = true;
+    }
 }
 
 void KTImplicitLattice::Finish()

@@ -9,6 +9,7 @@
 #include "KTImplicitCases.h"
 
 #include "engine/KTFunction3.h"
+#include "engine/KTImplicitThreads.h"
 #include "platform/KTDC.h"
 
 #include <QCoreApplication>
@@ -117,6 +118,9 @@ struct ClosedForm
     /// Where the curve is steep beyond what a lattice search sees (a cusp, a vertical
     /// tangent): the point of the curve at y, one per branch (null: no such form).
     int (*xAtY)(double y, double xs[2]) = nullptr;
+    /// The difference jumps (or has a pole) across lines where it has no zero: no drawn
+    /// segment may run across them, so the middle of every one lies on the curve too.
+    bool jumps = false;
 };
 
 void TanLines(double x, double, double& f, double& fx, double& fy)
@@ -238,6 +242,55 @@ void FractionSine(double x, double y, double& f, double& fx, double& fy)
     fy = std::cos(y);
 }
 
+/// y + sin y = sign x: a line at y + sin y = 1 right of the axis, at -1 left of it; the jump
+/// across x = 0 is no zero.
+void SignSteps(double x, double y, double& f, double& fx, double& fy)
+{
+    f = (x > 0 ? 1.0 : -1.0) - y - std::sin(y);
+    fx = 0;
+    fy = -1 - std::cos(y);
+}
+
+/// y + sin y = 1/x: the pole at x = 0, where the sign changes, is no zero.
+void PoleSine(double x, double y, double& f, double& fx, double& fy)
+{
+    f = 1 / x - y - std::sin(y);
+    fx = -1 / (x * x);
+    fy = -1 - std::cos(y);
+}
+
+/// y^3 + y = gint(x): a step of the curve at each whole x, with nothing drawn up the jump.
+void WholeSteps(double x, double y, double& f, double& fx, double& fy)
+{
+    f = std::floor(x) - y * y * y - y;
+    fx = 0;
+    fy = -3 * y * y - 1;
+}
+
+/// x mod 2 = cos y + 1: jumps by 2 at every even x.
+void RemainderCosine(double x, double y, double& f, double& fx, double& fy)
+{
+    f = std::cos(y) + 1 - (x - 2 * std::floor(x / 2));
+    fx = -1;
+    fy = -std::sin(y);
+}
+
+/// (x - 0.3)^(1/5) = sin y, that is x = 0.3 + sin^5 y: a continuous crossing as steep as
+/// |t|^(1/5) along x at every y = k pi.
+void FifthRoot(double x, double y, double& f, double& fx, double& fy)
+{
+    const double t = x - 0.3;
+    f = std::sin(y) - std::copysign(std::pow(std::fabs(t), 0.2), t);
+    fx = -0.2 * std::pow(std::fabs(t), -0.8);
+    fy = std::cos(y);
+}
+
+int FifthRootAtY(double y, double xs[2])
+{
+    xs[0] = 0.3 + std::pow(std::sin(y), 5);
+    return 1;
+}
+
 /// x^y = y^x: a real power of a negative base only at whole exponents, on lines of no width.
 void PowerSwap(double x, double y, double& f, double& fx, double& fy)
 {
@@ -263,7 +316,12 @@ const ClosedForm kClosedForms[] = {
     {"wide-sines", WideSines},
     {"cube-root-cusp", CubeRoots, CubeRootsAtY},
     {"root-diamond", RootDiamond, RootDiamondAtY},
-    {"fraction-sine", FractionSine},
+    {"fraction-sine", FractionSine, nullptr, true},
+    {"sign-steps", SignSteps, nullptr, true},
+    {"pole-sine", PoleSine, nullptr, true},
+    {"whole-steps", WholeSteps, nullptr, true},
+    {"remainder-cosine", RemainderCosine, nullptr, true},
+    {"fifth-root", FifthRoot, FifthRootAtY},
     {"power-swap", PowerSwap},
 };
 
@@ -394,9 +452,10 @@ RootCheck CheckRoots(const ClosedForm& form, const Plot& plot, double step)
                 by = my;
             }
         }
-        // Beside a root the values fall as the bracket narrows (slowly, at a cusp); beside a
-        // pole they grow, across a jump they stay.
-        if (!(std::min(std::fabs(fa), std::fabs(value(bx, by))) <=
+        // Beside a root the values on both sides fall as the bracket narrows (slowly, at a
+        // cusp); beside a pole they grow, across a jump one of them stays (however small the
+        // other, where the curve runs into the jump).
+        if (!(std::max(std::fabs(fa), std::fabs(value(bx, by))) <=
               1e-3 * std::max(std::fabs(value(x0, y0)), std::fabs(fb))))
             return;
         ++result.roots;
@@ -438,13 +497,21 @@ int CurveMissed(const ClosedForm& form, const Plot& plot, const std::vector<Poly
     return missed;
 }
 
-/// The farthest a drawn point lies from the curve, in pixels.
+/// The farthest a drawn point lies from the curve, in pixels. Where the curve is known as x(y),
+/// the distance along x to it bounds the distance too: beside a crossing as steep as |t|^(1/5)
+/// the first order overstates it many times.
 double WorstDistance(const ClosedForm& form, const Plot& plot, const std::vector<Polyline>& lines)
 {
     double worst = 0.0;
     for (const Polyline& line : lines)
-        for (const KTPoint& p : line)
-            worst = std::max(worst, PixelsFromCurve(form, plot, p.m_x, p.m_y));
+        for (const KTPoint& p : line) {
+            double distance = PixelsFromCurve(form, plot, p.m_x, p.m_y);
+            double xs[2];
+            const int n = form.xAtY ? form.xAtY(p.m_y, xs) : 0;
+            for (int k = 0; k < n; ++k)
+                distance = std::min(distance, std::fabs(p.m_x - xs[k]) / plot.UnitsPerPixelX());
+            worst = std::max(worst, distance);
+        }
     return worst;
 }
 
@@ -780,6 +847,13 @@ void CheckSweptPlot(const SweepRow& row, const kttest::ImplicitCase& c, Plot& pl
     ASSERT_NE(form, nullptr) << row.name;
     ASSERT_FALSE(lines.empty()) << what;
     EXPECT_LE(WorstDistance(*form, plot, lines), 0.5) << what;
+    if (form->jumps) {
+        std::vector<Polyline> middles;
+        for (const Polyline& line : lines)
+            for (std::size_t k = 0; k + 1 < line.size(); ++k)
+                middles.push_back({KTPoint((line[k].m_x + line[k + 1].m_x) / 2, (line[k].m_y + line[k + 1].m_y) / 2)});
+        EXPECT_LE(WorstDistance(*form, plot, middles), 0.5) << what << ": a segment across a jump";
+    }
     const RootCheck roots = CheckRoots(*form, plot, std::max(3.0, plot.width / 500.0));
     EXPECT_EQ(roots.missed, 0) << what << ": " << roots.missed << " of " << roots.roots
                                << " roots, first at (" << roots.firstMissed.m_x << ", "
@@ -868,8 +942,13 @@ TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndViewSteep)
         {"root-diamond", "cox", true},
         {"fraction-sine", "coix", true},
         {"power-swap", "coi", true},
+        {"sign-steps", "coi", false},
+        {"pole-sine", "co", false},
+        {"whole-steps", "coix", true},
+        {"remainder-cosine", "coi", false},
+        {"fifth-root", "coi", true},
     };
-    EXPECT_EQ(Sweep(rows), 9 * (3 + 3 + 4 + 3));
+    EXPECT_EQ(Sweep(rows), 9 * (3 + 3 + 4 + 3 + 3 + 2 + 4 + 3 + 3));
 }
 
 TEST(ImplicitPlots, PicturesUnderTheBuildFolder)
@@ -894,5 +973,85 @@ TEST(ImplicitPlots, PicturesUnderTheBuildFolder)
         }
         EXPECT_GT(kttest::InkBetween(image, blank), 0) << c.name;
         EXPECT_TRUE(image.save(folder + "/" + c.name + ".png")) << c.name;
+    }
+}
+
+namespace {
+
+/// A family drawn as the graph draws one, on a page of the given size: its picture and what it
+/// asked the device context to draw.
+struct FamilyDrawing
+{
+    QImage image;
+    std::vector<KTDCRecord> records;
+    int tracedAhead = 0;
+};
+
+FamilyDrawing DrawFamily(const char* text, double range, double from, double to, double step, int width,
+                         int height, bool ahead)
+{
+    KTAxes axes;
+    kttest::SetPageAxes(axes, -range, range, -range, range, 1, width, height);
+    KTFunction3 f(&axes);
+    f.Data().m_options.SetDefaults(0);
+    f.Data().m_equationText = text;
+    f.Data().m_constants.m_range[0] = KTFunctionConstantRange(from, to, step, from);
+    f.Interpret();
+    FamilyDrawing out;
+    out.image = QImage(width, height, QImage::Format_RGB32);
+    KTFunction3::SetFamilyTracedAhead(ahead);
+    {
+        KTDC dc(&out.image);
+        kttest::PreparePage(out.image, dc, axes);
+        dc.SetRecording(true);
+        f.DrawFamily(dc);
+        out.records = dc.GetRecords();
+    }
+    KTFunction3::SetFamilyTracedAhead(true);
+    out.tracedAhead = f.MembersTracedAhead();
+    return out;
+}
+
+} // namespace
+
+// The members of an implicit family are traced side by side on the processor's threads and
+// still drawn one after the other: the picture and every point drawn are those of the members
+// traced one by one on one thread, whether a member's own trace would have used threads (many
+// curves), crosses poles or jumps, or has members with nothing to draw.
+TEST(ImplicitPlots, AFamilyTracedSideBySideDrawsWhatItsMembersDrawOneByOne)
+{
+    const struct
+    {
+        const char* text;
+        double range, from, to, step;
+        int width, height;
+    } rows[] = {
+        {"x^y=ay^x", 10, 1, 20, 1, 1600, 1200},
+        {"x^y=ay^x", 10, 1, 20, 1, 2560, 1600},
+        {"(x^2+y^2)^2=a(x^2-y^2)", 5, 1, 20, 1, 800, 600},
+        {"sin(x)+sin(y)=a/10", 50, -12, 12, 1, 1600, 1200},
+        {"tan(xy)=a", 5, -3, 3, 0.5, 1024, 768},
+        {"sin(y)=x-gint(x)+a/4", 5, 0, 3, 1, 836, 565},
+    };
+    for (const auto& row : rows) {
+        const std::string what = std::string(row.text) + " at " + std::to_string(row.width);
+        const FamilyDrawing one = DrawFamily(row.text, row.range, row.from, row.to, row.step, row.width,
+                                             row.height, false);
+        const FamilyDrawing side = DrawFamily(row.text, row.range, row.from, row.to, row.step, row.width,
+                                              row.height, true);
+        const int members = static_cast<int>(std::lround((row.to - row.from) / row.step)) + 1;
+        EXPECT_EQ(one.tracedAhead, 0) << what;
+        if (KTImplicitThreads::Count() > 1)
+            EXPECT_EQ(side.tracedAhead, members) << what;
+        int polylines = 0;
+        for (const KTDCRecord& r : one.records)
+            polylines += r.kind == KTDCRecordKind::Polyline ? 1 : 0;
+        EXPECT_GE(polylines, members / 2) << what;
+        ASSERT_EQ(side.records.size(), one.records.size()) << what;
+        for (std::size_t k = 0; k < one.records.size(); ++k) {
+            EXPECT_EQ(side.records[k].kind, one.records[k].kind) << what << " record " << k;
+            EXPECT_EQ(side.records[k].points, one.records[k].points) << what << " record " << k;
+        }
+        EXPECT_EQ(kttest::InkBetween(side.image, one.image), 0) << what;
     }
 }
