@@ -234,7 +234,7 @@ std::pair<int, int> InkRows(const QImage& picture, int x0, int x1, int axisRow =
     int top = INT_MAX, bottom = INT_MIN;
     for (int x = x0; x <= x1; ++x)
         for (int y = 0; y < picture.height(); ++y)
-            if (std::abs(y - axisRow) > 2 && HatchInk(picture.pixel(x, y))) {
+            if ((axisRow == INT_MIN || std::abs(y - axisRow) > 2) && HatchInk(picture.pixel(x, y))) {
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
             }
