@@ -16,6 +16,7 @@
 #include "ui/KTDerivativeDlg.h"
 #include "ui/KTFamilyDlg.h"
 #include "ui/KTFunctionDlg.h"
+#include "ui/KTGridDlg.h"
 #include "ui/KTIntegralDlg.h"
 #include "ui/KTMessagesDlg.h"
 #include "ui/KTPreferenceDlg.h"
@@ -92,6 +93,24 @@ template <typename Dialog> struct EscapeAfter
     int shown = 0;
 };
 
+/// Answers the dialog's next DoModal: `change` as the user would, then a click on OK.
+template <typename Dialog> struct OkAfter
+{
+    explicit OkAfter(std::function<void(Dialog&)> change)
+        : previous(Dialog::SetModalHook([this, change](Dialog& d) {
+              ++shown;
+              change(d);
+              QTest::mouseClick(d.OkButton(), Qt::LeftButton);
+              EXPECT_EQ(d.result(), QDialog::Accepted);
+              return d.result();
+          }))
+    {
+    }
+    ~OkAfter() { Dialog::SetModalHook(std::move(previous)); }
+    typename Dialog::ModalHook previous;
+    int shown = 0;
+};
+
 /// A saved document with functions (one a family in "a", shown as a family), an annotation
 /// unless told otherwise, and right clicks on the axes allowed, in a painted view.
 struct SavedDocument
@@ -161,6 +180,39 @@ TEST(KTDialogCancel, EscapeOrCancelFromEveryDialogLeavesTheDocumentAsItWas)
              });
              s.view->OnEditFunctions();
              return escape.shown;
+         }},
+        // What a dialog opened from Quick Entry's buttons took on OK is dropped with Quick Entry.
+        {"Function Properties from Quick Entry",
+         [](SavedDocument& s) {
+             OkAfter<KTFunctionDlg> inner([](KTFunctionDlg& d) {
+                 Type(d.EquationEdit(), "y=9");
+                 d.WeightCombo()->setCurrentText(QStringLiteral("3pt"));
+             });
+             EscapeAfter<KTQuickEntry> escape(
+                 s.closeBy, [](KTQuickEntry& d) { QTest::mouseClick(d.FunctionsButton(), Qt::LeftButton); });
+             s.view->OnEditFunctions();
+             return escape.shown * inner.shown;
+         }},
+        {"Axes Properties from Quick Entry",
+         [](SavedDocument& s) {
+             OkAfter<KTAxesDlg> inner([](KTAxesDlg& d) {
+                 Type(d.XMaxEdit(), "7");
+                 d.XWeightCombo()->setCurrentText(QStringLiteral("3pt"));
+             });
+             EscapeAfter<KTQuickEntry> escape(
+                 s.closeBy, [](KTQuickEntry& d) { QTest::mouseClick(d.AxesButton(), Qt::LeftButton); });
+             s.view->OnEditFunctions();
+             return escape.shown * inner.shown;
+         }},
+        {"Grid Properties from Quick Entry",
+         [](SavedDocument& s) {
+             OkAfter<KTGridDlg> inner([](KTGridDlg& d) {
+                 d.WeightCombo(KTGridDlg::XMajor)->setCurrentText(QStringLiteral("3pt"));
+             });
+             EscapeAfter<KTQuickEntry> escape(
+                 s.closeBy, [](KTQuickEntry& d) { QTest::mouseClick(d.GridButton(), Qt::LeftButton); });
+             s.view->OnEditFunctions();
+             return escape.shown * inner.shown;
          }},
         {"Function Properties",
          [](SavedDocument& s) {
