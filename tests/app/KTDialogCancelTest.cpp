@@ -23,6 +23,7 @@
 #include "ui/KTQuickEntry.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -129,19 +130,26 @@ struct SavedDocument
         }
         view = std::make_unique<KTG300View>(document);
         view->resize(600, 450);
+        // On the screen, as the user's window is: a hidden widget is sent a resize with every
+        // grab, which the view takes for the user's.
+        view->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
         graph.SetDirty();
         Paint();
         graph.Data().m_family = 1;
         graph.SetConstantRange("a", -2, 2, 1);
+        graph.SetDirty();
+        view->Redraw();
         EXPECT_TRUE(document.OnSaveDocument(ToQ(dir.File("before.kt3"))));
     }
 
-    void Paint()
+    /// The view as a paint shows it; the constants' panels are placed after the paint, as they
+    /// are on the screen.
+    QImage Paint()
     {
-        QImage image(600, 450, QImage::Format_ARGB32);
-        image.fill(Qt::white);
-        KTDC dc(&image);
-        view->OnDraw(dc);
+        const QImage image = view->grab().toImage();
+        QCoreApplication::processEvents();
+        return image;
     }
 
     CPoint DeviceOf(double x, double y)
@@ -294,8 +302,14 @@ TEST(KTDialogCancel, EscapeOrCancelFromEveryDialogLeavesTheDocumentAsItWas)
             SCOPED_TRACE(close == CloseBy::Escape ? "Escape" : "Cancel");
             SavedDocument saved(!row.byClick);
             saved.closeBy = close;
+            // Drawn as a family, then saved as drawn (drawing steps the constant past its range).
+            saved.Paint(); // the panels of the constants are placed after the first paint
+            const QImage shown = saved.Paint();
+            ASSERT_TRUE(saved.document.OnSaveDocument(ToQ(saved.dir.File("before.kt3")))) << row.dialog;
             ASSERT_FALSE(saved.document.IsModified()) << row.dialog;
             EXPECT_EQ(row.run(saved), 1) << row.dialog;
+            // The graph looks as it did, the family drawn as before.
+            EXPECT_TRUE(saved.Paint() == shown) << row.dialog;
             EXPECT_FALSE(saved.document.IsModified()) << row.dialog;
             // The family display the Animation dialog switches off while it runs is back.
             EXPECT_EQ(saved.document.Graph().Data().m_family, 1) << row.dialog;
