@@ -259,8 +259,10 @@ TEST(CChildFrame, TiledWindowsFillTheAreaAndCascadedOnesEachKeepMostOfItOneTitle
 TEST(CChildFrame, TheMainWindowShowsTheActiveDocumentsModifiedMarkerAfterEveryWindowChange)
 {
     TwoDocuments w;
-    const auto previous =
-        KTFileDialog::SetHandler([&](bool, const QString&) { return ToQ(w.dir.File("third.kt3")); });
+    // Each Save As names a file of its own: "third.kt3", then "fourth.kt3".
+    int savedAs = 0;
+    const auto previous = KTFileDialog::SetHandler(
+        [&](bool, const QString&) { return ToQ(w.dir.File(savedAs++ == 0 ? "third.kt3" : "fourth.kt3")); });
     const auto modifyByKey = [&] {
         // An arrow key moves the visible range: the user's change of the active document.
         QTest::keyClick(&w.frame->ActiveChild()->View(), Qt::Key_Up);
@@ -275,16 +277,20 @@ TEST(CChildFrame, TheMainWindowShowsTheActiveDocumentsModifiedMarkerAfterEveryWi
         {"opened", [] {}, "first.kt3"},
         {"arrow key", modifyByKey, "first.kt3"},
         {"open another", [&] { w.frame->OpenDocumentFile(ToQ(w.second)); }, "second.kt3"},
+        // Another document saved under a new name, then the modified one shown again.
+        {"Save As", [&] { w.Trigger(KTCommand::FileSaveAs); }, "third.kt3"},
+        {"Window > Next", [&] { w.Trigger(KTCommand::WindowNext); }, "first.kt3"},
+        {"Window > Next", [&] { w.Trigger(KTCommand::WindowNext); }, "third.kt3"},
         {"close it", [&] { w.Trigger(KTCommand::FileClose); }, "first.kt3"},
         {"File > New", [&] { w.Trigger(KTCommand::FileNew); }, "KTGraph"},
         {"Window > Next", [&] { w.Trigger(KTCommand::WindowNext); }, "first.kt3"},
-        {"Save As", [&] { w.Trigger(KTCommand::FileSaveAs); }, "third.kt3"},
-        {"arrow key", modifyByKey, "third.kt3"},
+        {"Save As", [&] { w.Trigger(KTCommand::FileSaveAs); }, "fourth.kt3"},
+        {"arrow key", modifyByKey, "fourth.kt3"},
         {"File > New", [&] { w.Trigger(KTCommand::FileNew); }, "KTGraph"},
-        {"close it", [&] { w.Trigger(KTCommand::FileClose); }, "third.kt3"},
+        {"close it", [&] { w.Trigger(KTCommand::FileClose); }, "fourth.kt3"},
         {"Window > Next", [&] { w.Trigger(KTCommand::WindowNext); }, "KTGraph"},
-        {"Window > Previous", [&] { w.Trigger(KTCommand::WindowPrevious); }, "third.kt3"},
-        {"Window > Tile", [&] { w.Trigger(KTCommand::WindowTile); }, "third.kt3"},
+        {"Window > Previous", [&] { w.Trigger(KTCommand::WindowPrevious); }, "fourth.kt3"},
+        {"Window > Tile", [&] { w.Trigger(KTCommand::WindowTile); }, "fourth.kt3"},
     };
     for (const auto& step : steps) {
         step.run();
@@ -307,8 +313,8 @@ TEST(CChildFrame, TheMainWindowShowsTheActiveDocumentsModifiedMarkerAfterEveryWi
     }
     KTFileDialog::SetHandler(previous);
     // Close would ask to save exactly the document that shows the marker ("first.kt3" was
-    // saved as "third.kt3").
-    EXPECT_EQ(w.Modified(), "third.kt3");
+    // saved as "fourth.kt3").
+    EXPECT_EQ(w.Modified(), "fourth.kt3");
     for (CChildFrame* child : w.frame->Children())
         child->Document().SetModifiedFlag(false);
 }

@@ -168,6 +168,22 @@ TEST(KTCallHomeManager, SettingsDefaultsAndTheMidpointOfLastTip)
     EXPECT_EQ(g.manager.m_lastTip, 0);
     EXPECT_TRUE(g.manager.m_showTips);
     EXPECT_FALSE(g.manager.m_firstRun);
+
+    // Saved by an editor that starts the file with a byte-order mark and with a note of the
+    // user's own: the first section is read, and written back the note stays as it stood.
+    Fixture h;
+    h.WriteSettings("\xEF\xBB\xBF[KTCallHome]\r\n; my note\r\nShowTips=1\r\nFirstRun=0\r\n");
+    h.store.Load();
+    h.manager.LoadOptions();
+    EXPECT_TRUE(h.manager.m_showTips);
+    EXPECT_FALSE(h.manager.m_firstRun);
+    h.manager.m_lastTip = 7;
+    h.manager.SaveOptions();
+    ASSERT_TRUE(h.store.Save());
+    const std::string written = kttest::ReadFileBytes(h.folder.File("KTG300.ini"));
+    EXPECT_EQ(written.rfind("[KTCallHome]\r\n; my note\r\nShowTips=1\r\nFirstRun=0\r\n", 0), 0u) << written;
+    EXPECT_EQ(written.find('\xEF'), std::string::npos) << written;
+    EXPECT_EQ(h.Reread().m_lastTip, 7);
 }
 
 TEST(KTCallHomeManager, TipIsDueAfterMoreThanTwelveHours)

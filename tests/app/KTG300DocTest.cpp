@@ -1293,6 +1293,8 @@ const TwoForms kEveryKindOfFunction[] = {
     {"x=y^2-0.5; y>-1.5", "x=y^2-0,5: y>-1,5"},
     {"x^2+y^2<=4; x>0.5", "x^2+y^2<=4: x>0,5"},
     {"y=x-2.25", "y=x-2,25"},
+    {"x y=1.5; x>0.25", "x y=1,5: x>0,25"},
+    {"y=a x-0.5; x<2.5", "y=a x-0,5: x<2,5"}, // drawn as a family of a
 };
 
 struct LocaleOf
@@ -1303,8 +1305,8 @@ struct LocaleOf
 constexpr LocaleOf kPointUser{'.', ',', &TwoForms::point};
 constexpr LocaleOf kCommaUser{',', ';', &TwoForms::comma};
 
-/// A document of every kind of function, a tangent, an integral, a note with an equation line
-/// and axes whose steps are decimals, as the user of the locale types them.
+/// A document of every kind of function, one drawn as a family, a tangent, an integral, a note
+/// with an equation line and axes whose steps are decimals, as the user of the locale types them.
 void FillTyped(KTG300Doc& document, const LocaleOf& locale)
 {
     document.OnNewDocument();
@@ -1324,6 +1326,8 @@ void FillTyped(KTG300Doc& document, const LocaleOf& locale)
     tangent.m_xText = at.*locale.form;
     data.m_derivatives.Add(tangent, true);
     data.m_options.m_axes.m_xMinorS.SetValue(minor.*locale.form);
+    document.Graph().SetConstantRange("a", -1.5, 1.5, 0.5);
+    data.m_family = 1;
     KTGAnnotation note;
     note.m_text.AddText("Half of it, roughly");
     note.m_text.AddMarkedText(TwoForms{"y=0.5x; x>1.5", "y=0,5x: x>1,5"}.*locale.form);
@@ -1384,6 +1388,10 @@ TEST(KTG300Doc, ADocumentOpensWithEveryFunctionUnderTheOtherLocalesSeparators)
         KTG300View view(reopened);
         view.resize(kExampleWidth, kExampleHeight);
         const QImage opened = Picture(view);
+        EXPECT_EQ(reopened.Graph().Data().m_family, 1);
+        const TwoForms familyFrom{"-1.5", "-1,5"}, familyStep{"0.5", "0,5"};
+        EXPECT_STREQ(view.Panel(1).GetFrom(), familyFrom.*opener.form); // the panel of a
+        EXPECT_STREQ(view.Panel(1).GetStep(), familyStep.*opener.form);
         const QRect note = PixelRect(view, reopened.m_annotations.GetAt(0).m_textRect);
         int differing = 0;
         for (int y = 0; y < opened.height(); ++y)

@@ -5,6 +5,7 @@
 // QTest's mouse events for widgets then enter through the window, as the platform's do.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "KTAppTestSupport.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/KTCommandIds.h"
@@ -19,6 +20,7 @@
 #include "graph/KTIntegralFunction.h"
 #include "graph/KTOptionsAnnotation.h"
 #include "platform/KTDC.h"
+#include "support/KTTestSupport.h"
 #include "ui/KTIntegralDlg.h"
 #include "ui/KTQuickEntry.h"
 
@@ -37,6 +39,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -724,4 +727,58 @@ TEST(KTG300ViewMouse, AnAnnotationMadeOnAnIntegralOrATangentFollowsIt)
     EXPECT_EQ(NoteLines(notes().second), lineAfter);
     EXPECT_EQ(notes().second.GetGraphPoint(), anchor);
     EXPECT_EQ(notes().first.m_bound, 1);
+}
+
+// An annotation made on a marked point and one made on an integral, saved with the document and
+// opened again, still follow their point and their integral when the function is retyped
+// through the Functions command: what binds them is part of the file.
+TEST(KTG300ViewMouse, AnnotationsFollowTheirPointAndIntegralAfterTheDocumentIsOpenedAgain)
+{
+    kttest::TempDir dir;
+    const auto path = dir.File("notes.kt3");
+    MainWindow w({"y=x^2-1"});
+    KTGraphData3& data = w.Document().Graph().Data();
+    w.ClickToolButton(KTCommand::IntegralMode);
+    const QPoint press = w.At(-1.0, 0.0);
+    w.HoverUntilTip(press);
+    QTest::mousePress(w.frame, Qt::LeftButton, {}, press);
+    w.DragTo(press, w.At(2.0, 3.0));
+    QTest::mouseRelease(w.frame, Qt::LeftButton, {}, w.At(2.0, 3.0));
+    ASSERT_EQ(data.m_integrals.GetCount(), 1);
+    // Of x^2 - 1 from -1 to 2: (8 + 1) / 3 - 3 = 0.
+    EXPECT_NEAR(data.m_integrals.GetAt(0).m_integral, 0.0, 1e-6);
+    w.View().repaint();
+    EXPECT_EQ(NoteLines(AnnotateThere(w, w.At(1.0, 0.0))), "x Intercept|( 1 , 0 )|");
+    const KTGAnnotation& onIntegral = AnnotateThere(w, w.At(0.0, -0.5));
+    ASSERT_EQ(onIntegral.m_boundCode, KTGAnnotation::BoundIntegral);
+    const std::string integralBefore = data.m_integrals.GetAt(0).m_integralText.str();
+    EXPECT_NE(NoteLines(onIntegral).find(integralBefore), std::string::npos) << NoteLines(onIntegral);
+    ASSERT_TRUE(w.Document().OnSaveDocument(kttest::ToQ(path)));
+
+    // A copy, so that the file is read into a document of its own.
+    const auto copy = dir.File("copy.kt3");
+    std::filesystem::copy_file(path, copy);
+    const KTG300Doc* made = &w.Document();
+    KTG300Doc* opened = w.frame->OpenDocumentFile(kttest::ToQ(copy));
+    ASSERT_NE(opened, nullptr);
+    ASSERT_NE(opened, made);
+    w.child = w.frame->ActiveChild();
+    ASSERT_EQ(&w.Document(), opened);
+    ASSERT_EQ(w.Document().m_annotations.GetCount(), 2);
+    w.View().repaint();
+    QApplication::processEvents();
+    RetypeFunctions(w, {"y=x^2-4"});
+    KTGraphData3& reopened = w.Document().Graph().Data();
+    ASSERT_EQ(reopened.m_integrals.GetCount(), 1);
+    // Of x^2 - 4 from -1 to 2: 3 - 12 = -9.
+    EXPECT_NEAR(reopened.m_integrals.GetAt(0).m_integral, -9.0, 1e-6);
+    const KTGAnnotation& point = w.Document().m_annotations.GetAt(0);
+    EXPECT_EQ(NoteLines(point), "x Intercept|( 2 , 0 )|");
+    EXPECT_NEAR(point.GetGraphPoint().m_x, 2.0, 1e-6);
+    const std::string integralNow = reopened.m_integrals.GetAt(0).m_integralText.str();
+    ASSERT_NE(integralNow, integralBefore);
+    EXPECT_NE(NoteLines(w.Document().m_annotations.GetAt(1)).find(integralNow), std::string::npos)
+        << NoteLines(w.Document().m_annotations.GetAt(1));
+    for (CChildFrame* child : w.frame->Children())
+        child->Document().SetModifiedFlag(false);
 }

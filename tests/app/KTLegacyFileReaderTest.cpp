@@ -103,21 +103,33 @@ TEST(KTLegacyFileReader, EveryFunctionWithADomainOpensWithIt)
 {
     constexpr int open = KTFunctionDomain::EndOpen, closed = KTFunctionDomain::EndClosed;
     constexpr int none = KTFunctionDomain::EndUnbounded;
+    constexpr int unmarked = KTFunctionDomain::EndNone; // a parameter's range has no end marks
     const struct
     {
         char decimal, list;
         const char *equation, *domain, *joined;
         double low, high;
         int lowEnd, highEnd;
+        int status = KTStatusExplicit;
     } rows[] = {
         {'.', ',', "y=x^2", "x>-2", "y=x^2; x>-2", -2, 0, open, none},
         {'.', ',', "y=sin(x)", "[0,5]", "y=sin(x); [0,5]", 0, 5, closed, closed},
         {'.', ',', "y=2x", "-1.5<x<=2", "y=2x; -1.5<x<=2", -1.5, 2, open, closed},
         {'.', ',', "y=x+1", "", "y=x+1", -100000, 100000, none, none},
+        {'.', ',', "r=2", "[0,90]", "r=2; [0,90]", 0, 90, unmarked, unmarked},
+        {'.', ',', "x=cos(t); y=sin(t)", "0.5<t<3", "x=cos(t); y=sin(t); 0.5<t<3", 0.5, 3, unmarked, unmarked,
+         KTStatusParametric},
+        {'.', ',', "y<x^2", "x>-1.5", "y<x^2; x>-1.5", -1.5, 0, open, none},
+        {'.', ',', "x^2+y^2<=4", "x>0.5", "x^2+y^2<=4; x>0.5", 0.5, 0, open, none, KTStatusImplicit},
         {',', ';', "y=x^2", "x>-2", "y=x^2: x>-2", -2, 0, open, none},
         {',', ';', "y=sin(x)", "[0;5]", "y=sin(x): [0;5]", 0, 5, closed, closed},
         {',', ';', "y=2x", "-1,5<x<=2", "y=2x: -1,5<x<=2", -1.5, 2, open, closed},
         {',', ';', "y=x+1", "", "y=x+1", -100000, 100000, none, none},
+        {',', ';', "r=2", "[0;90]", "r=2: [0;90]", 0, 90, unmarked, unmarked},
+        {',', ';', "x=cos(t): y=sin(t)", "0,5<t<3", "x=cos(t): y=sin(t): 0,5<t<3", 0.5, 3, unmarked, unmarked,
+         KTStatusParametric},
+        {',', ';', "y<x^2", "x>-1,5", "y<x^2: x>-1,5", -1.5, 0, open, none},
+        {',', ';', "x^2+y^2<=4", "x>0,5", "x^2+y^2<=4: x>0,5", 0.5, 0, open, none, KTStatusImplicit},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.joined);
@@ -130,7 +142,7 @@ TEST(KTLegacyFileReader, EveryFunctionWithADomainOpensWithIt)
         document.Graph().ComputeDataExtents();
         const KTFunction3& function = document.Graph().Data().Function(3);
         EXPECT_EQ(function.Data().m_equationText, CString(row.joined));
-        EXPECT_EQ(function.Parts().GetStatus(), KTStatusExplicit) << function.Parts().GetMessage().c_str();
+        EXPECT_EQ(function.Parts().GetStatus(), row.status) << function.Parts().GetMessage().c_str();
         const KTFunctionDomain& domain = function.Data().m_domain;
         EXPECT_EQ(domain.m_valid, 1);
         EXPECT_EQ(domain.m_lowEnd, row.lowEnd);
