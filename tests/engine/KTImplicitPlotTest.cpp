@@ -1041,8 +1041,9 @@ TEST(ImplicitPlots, AFamilyTracedSideBySideDrawsWhatItsMembersDrawOneByOne)
                                               row.height, true);
         const int members = static_cast<int>(std::lround((row.to - row.from) / row.step)) + 1;
         EXPECT_EQ(one.tracedAhead, 0) << what;
-        if (KTImplicitThreads::Count() > 1)
+        if (KTImplicitThreads::Count() > 1) {
             EXPECT_EQ(side.tracedAhead, members) << what;
+        }
         int polylines = 0;
         for (const KTDCRecord& r : one.records)
             polylines += r.kind == KTDCRecordKind::Polyline ? 1 : 0;
