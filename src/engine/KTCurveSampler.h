@@ -57,6 +57,10 @@ public:
     /// 1 <-> 2, 3 <-> 4; anything else -1.
     static int OppositeSide(int side);
 
+    /// An interpreted implicit relation whose two sides are equal, to their rounding, everywhere
+    /// in the owner's view (KTImplicitIdentity), found without tracing it.
+    bool ImplicitHoldsEverywhere();
+
     /// The implicit difference at (x, y): the second list's value minus the first list's; NaN
     /// where either side has no value.
     double ImplicitDifference(double x, double y);
@@ -80,6 +84,11 @@ private:
     /// between the samples, which keep their places.
     void FollowParametric();
     void SampleImplicit(KTAxes& axes);
+    /// The part of the view an implicit relation is traced over: all of it, less what a typed
+    /// domain on x or y leaves out.
+    void ImplicitView(const KTAxes& axes, double& xLow, double& xHigh, double& yLow, double& yHigh) const;
+    /// The lattice of an implicit trace over that part: one cell per device pixel.
+    void ImplicitLattice(double xLow, double xHigh, double yLow, double yHigh, int& columns, int& rows) const;
     /// Adds a point at each end of the domain that lies between two samples, found by halving.
     void AddDomainEnds(bool swapped);
     void RefineEdges(bool swapped);

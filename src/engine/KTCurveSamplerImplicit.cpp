@@ -6,6 +6,7 @@
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
 #include "engine/KTImplicitGrid.h"
+#include "engine/KTImplicitIdentity.h"
 #include "engine/KTIntervalRules.h"
 #include "axes/KTAxes.h"
 
@@ -24,6 +25,54 @@ double SidesDifference(double left, double right)
     return right - left;
 }
 
+/// Both sides of the relation at a point, NaN for one without a value.
+KTImplicitIdentity::Sides PreparedSides(const KTFunction3::PreparedList& first, const KTFunction3::PreparedList& second)
+{
+    return [&first, &second](double x, double y, double& left, double& right) {
+        left = first.Run(x, y);
+        right = second.Run(x, y);
+        if (KTCurveValues::IsNoValue(left) || KTCurveValues::IsNoValue(right))
+            left = right = std::numeric_limits<double>::quiet_NaN();
+    };
+}
+
+/// The largest finite magnitude the ranges of the two sides reach over a box.
+KTImplicitIdentity::Magnitude PreparedMagnitude(const KTFunction3::PreparedList& first,
+                                                const KTFunction3::PreparedList& second)
+{
+    return [&first, &second](double xLow, double xHigh, double yLow, double yHigh) {
+        double most = 0.0;
+        for (const KTInterval& side : {first.Bound(xLow, xHigh, yLow, yHigh), second.Bound(xLow, xHigh, yLow, yHigh)})
+            if (side.IsBounded())
+                most = std::max({most, std::fabs(side.m_lo), std::fabs(side.m_hi)});
+        return most;
+    };
+}
+
+/// The difference's ranges over a box: the second side's less the first's.
+KTImplicitLattice::Bound PreparedBound(const KTFunction3::PreparedList& first, const KTFunction3::PreparedList& second)
+{
+    return [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+        KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
+        if (!gradient) {
+            const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh);
+            const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
+            g.value = KTIntervalRules::Binary(ASKind::Minus, b, a);
+            g.value.m_jumps = a.m_jumps || b.m_jumps;
+            g.value.m_scattered = a.m_scattered || b.m_scattered;
+            return g;
+        }
+        const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+        const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+        g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
+        g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
+        g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;
+        g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
+        g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
+        return g;
+    };
+}
+
 } // namespace
 
 double KTCurveSampler::ImplicitDifference(double x, double y)
@@ -38,23 +87,28 @@ double KTCurveSampler::ImplicitDifference(double x, double y)
     return SidesDifference(first, second);
 }
 
-void KTCurveSampler::SampleImplicit(KTAxes& axes)
+void KTCurveSampler::ImplicitView(const KTAxes& axes, double& xLow, double& xHigh, double& yLow, double& yHigh) const
 {
     // As an explicit curve, a relation without a typed domain is traced over the whole view,
     // however far from the origin.
     const KTFunctionDomain domain = SampledDomain();
-    const double xLow = std::max(axes.m_xAxis.m_min, domain.m_low);
-    const double xHigh = std::min(axes.m_xAxis.m_max, domain.m_high);
+    xLow = std::max(axes.m_xAxis.m_min, domain.m_low);
+    xHigh = std::min(axes.m_xAxis.m_max, domain.m_high);
     // A domain on y bounds the lattice's rows as one on x bounds its columns.
     const KTFunctionDomain& rows = m_f.Data().m_valueDomain;
     const bool yDomain = rows.m_variable == ASKind::Y;
-    const double yLow =
-        yDomain && rows.LowBounded() ? std::max(axes.m_yAxis.m_min, rows.m_low) : axes.m_yAxis.m_min;
-    const double yHigh =
-        yDomain && rows.HighBounded() ? std::min(axes.m_yAxis.m_max, rows.m_high) : axes.m_yAxis.m_max;
+    yLow = yDomain && rows.LowBounded() ? std::max(axes.m_yAxis.m_min, rows.m_low) : axes.m_yAxis.m_min;
+    yHigh = yDomain && rows.HighBounded() ? std::min(axes.m_yAxis.m_max, rows.m_high) : axes.m_yAxis.m_max;
+}
+
+void KTCurveSampler::SampleImplicit(KTAxes& axes)
+{
+    double xLow, xHigh, yLow, yHigh;
+    ImplicitView(axes, xLow, xHigh, yLow, yHigh);
     int count = 0;
     m_f.m_buffer1->m_count = 0;
     m_f.m_buffer2->m_count = 0;
+    m_f.m_holdsEverywhere = 0;
     PlotImplicit(count, xLow, xHigh, yLow, yHigh);
     if (m_f.m_implicitOverflow) {
         m_f.m_buffer1->m_count = BranchSamples;
@@ -62,6 +116,49 @@ void KTCurveSampler::SampleImplicit(KTAxes& axes)
     } else {
         m_f.m_currentBuffer->m_count = count;
     }
+}
+
+bool KTCurveSampler::ImplicitHoldsEverywhere()
+{
+    const KTAxes* axes = m_f.Data().m_owner;
+    if (!axes || !m_f.Data().m_interpreted || m_f.Status() != KTStatusImplicit)
+        return false;
+    double xLow, xHigh, yLow, yHigh;
+    ImplicitView(*axes, xLow, xHigh, yLow, yHigh);
+    if (!(xHigh > xLow) || !(yHigh > yLow) || !std::isfinite(xHigh - xLow) || !std::isfinite(yHigh - yLow))
+        return false;
+    int columns = 0, rows = 0;
+    ImplicitLattice(xLow, xHigh, yLow, yHigh, columns, rows);
+    KTFunction3::PreparedList first;
+    KTFunction3::PreparedList second;
+    if (!m_f.PrepareList(KTFunctionData3::FirstBranchList, first) ||
+        !m_f.PrepareList(KTFunctionData3::SecondBranchList, second))
+        return false;
+    return KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second), PreparedMagnitude(first, second),
+                                               PreparedBound(first, second), xLow, xHigh, yLow, yHigh, columns,
+                                               rows);
+}
+
+void KTCurveSampler::ImplicitLattice(double xLow, double xHigh, double yLow, double yHigh, int& columns,
+                                     int& rows) const
+{
+    // One lattice cell per device pixel of the view (the part of it the domain leaves).
+    columns = BranchSamples;
+    rows = BranchSamples;
+    if (const KTAxes* axes = m_f.Data().m_owner) {
+        const KTAxis& x = axes->m_xAxis;
+        const KTAxis& y = axes->m_yAxis;
+        const double width = std::fabs(double(x.m_devicePixel.right) - x.m_devicePixel.left);
+        const double height = std::fabs(double(y.m_devicePixel.bottom) - y.m_devicePixel.top);
+        const double xPart = x.m_max > x.m_min ? std::min(1.0, (xHigh - xLow) / (x.m_max - x.m_min)) : 1.0;
+        const double yPart = y.m_max > y.m_min ? std::min(1.0, (yHigh - yLow) / (y.m_max - y.m_min)) : 1.0;
+        if (width >= 1.0)
+            columns = static_cast<int>(std::ceil(width * xPart));
+        if (height >= 1.0)
+            rows = static_cast<int>(std::ceil(height * yPart));
+    }
+    columns = std::clamp(columns, 1, ImplicitCells);
+    rows = std::clamp(rows, 1, ImplicitCells);
 }
 
 KTCurvePoint* KTCurveSampler::ImplicitSlot(int index)
@@ -125,23 +222,8 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
     if (!(xHigh > xLow) || !(yHigh > yLow) || !std::isfinite(xHigh - xLow) || !std::isfinite(yHigh - yLow))
         return;
 
-    // One lattice cell per device pixel of the view (the part of it the domain leaves).
-    int columns = BranchSamples;
-    int rows = BranchSamples;
-    if (const KTAxes* axes = m_f.Data().m_owner) {
-        const KTAxis& x = axes->m_xAxis;
-        const KTAxis& y = axes->m_yAxis;
-        const double width = std::fabs(double(x.m_devicePixel.right) - x.m_devicePixel.left);
-        const double height = std::fabs(double(y.m_devicePixel.bottom) - y.m_devicePixel.top);
-        const double xPart = x.m_max > x.m_min ? std::min(1.0, (xHigh - xLow) / (x.m_max - x.m_min)) : 1.0;
-        const double yPart = y.m_max > y.m_min ? std::min(1.0, (yHigh - yLow) / (y.m_max - y.m_min)) : 1.0;
-        if (width >= 1.0)
-            columns = static_cast<int>(std::ceil(width * xPart));
-        if (height >= 1.0)
-            rows = static_cast<int>(std::ceil(height * yPart));
-    }
-    columns = std::clamp(columns, 1, ImplicitCells);
-    rows = std::clamp(rows, 1, ImplicitCells);
+    int columns = 0, rows = 0;
+    ImplicitLattice(xLow, xHigh, yLow, yHigh, columns, rows);
 
     m_f.m_implicitOverflow = 0;
     KTImplicitGrid grid(xLow, xHigh, yLow, yHigh, columns, rows);
@@ -159,14 +241,14 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
             const double right = second.Run(x, y);
             return SidesDifference(first.Run(x, y), right);
         };
-        KTImplicitGrid::RowDifference rows;
+        KTImplicitGrid::RowDifference rowForm;
         if (!first.program->RunsInBlocks() || !second.program->RunsInBlocks())
-            rows = [&difference](const double* xs, double y, double* out, int count) {
+            rowForm = [&difference](const double* xs, double y, double* out, int count) {
                 for (int k = 0; k < count; ++k)
                     out[k] = difference(xs[k], y);
             };
         else
-            rows = [&first, &second](const double* xs, double y, double* out, int count) {
+            rowForm = [&first, &second](const double* xs, double y, double* out, int count) {
                 // The grid hands at most a few hundred points of a row at once.
                 constexpr int block = 256;
                 double left[block];
@@ -178,28 +260,31 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
                         out[k + m] = SidesDifference(left[m], out[k + m]);
                 }
             };
-        // The difference's ranges over a cell: the second side's less the first's.
-        const auto bound = [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
-            KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
-            if (!gradient) {
-                const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh);
-                const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
-                g.value = KTIntervalRules::Binary(ASKind::Minus, b, a);
-                g.value.m_jumps = a.m_jumps || b.m_jumps;
-                g.value.m_scattered = a.m_scattered || b.m_scattered;
-                return g;
-            }
-            const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
-            const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
-            g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
-            g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
-            g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;
-            g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
-            g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
-            return g;
-        };
-        grid.Trace(difference, rows, bound);
+        const KTImplicitLattice::Bound bound = PreparedBound(first, second);
+        // Sides equal to their rounding everywhere in view have no curve: a trace would draw
+        // their rounding, at every pixel.
+        if (KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second), PreparedMagnitude(first, second), bound, xLow, xHigh, yLow, yHigh,
+                                                columns, rows)) {
+            m_f.m_holdsEverywhere = 1;
+            return;
+        }
+        grid.Trace(difference, rowForm, bound);
     } else {
+        const auto sides = [this](double x, double y, double& left, double& right) {
+            KTFunctionData3& data = m_f.Data();
+            const int list = data.CurrentListIndex();
+            data.SelectList(KTFunctionData3::SecondBranchList);
+            right = m_f.EvaluateValue(x, y);
+            data.SelectList(KTFunctionData3::FirstBranchList);
+            left = m_f.EvaluateValue(x, y);
+            data.SelectList(list);
+            if (KTCurveValues::IsNoValue(left) || KTCurveValues::IsNoValue(right))
+                left = right = std::numeric_limits<double>::quiet_NaN();
+        };
+        if (KTImplicitIdentity::HoldsEverywhere(sides, nullptr, nullptr, xLow, xHigh, yLow, yHigh, columns, rows)) {
+            m_f.m_holdsEverywhere = 1;
+            return;
+        }
         grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
     }
     // The polylines are simplified until they fit what is left of the buffers: coarser
