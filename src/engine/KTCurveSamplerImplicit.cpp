@@ -36,16 +36,15 @@ KTImplicitIdentity::Sides PreparedSides(const KTFunction3::PreparedList& first, 
     };
 }
 
-/// The largest finite magnitude the ranges of the two sides reach over a box.
-KTImplicitIdentity::Magnitude PreparedMagnitude(const KTFunction3::PreparedList& first,
-                                                const KTFunction3::PreparedList& second)
+/// The sum of the widths of the ranges of the two sides over a box.
+KTImplicitIdentity::Widths PreparedWidths(const KTFunction3::PreparedList& first, const KTFunction3::PreparedList& second)
 {
     return [&first, &second](double xLow, double xHigh, double yLow, double yHigh) {
-        double most = 0.0;
-        for (const KTInterval& side : {first.Bound(xLow, xHigh, yLow, yHigh), second.Bound(xLow, xHigh, yLow, yHigh)})
-            if (side.IsBounded())
-                most = std::max({most, std::fabs(side.m_lo), std::fabs(side.m_hi)});
-        return most;
+        const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh);
+        const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
+        if (!a.IsBounded() || !b.IsBounded())
+            return std::numeric_limits<double>::infinity();
+        return (a.m_hi - a.m_lo) + (b.m_hi - b.m_lo);
     };
 }
 
@@ -134,7 +133,7 @@ bool KTCurveSampler::ImplicitHoldsEverywhere()
     if (!m_f.PrepareList(KTFunctionData3::FirstBranchList, first) ||
         !m_f.PrepareList(KTFunctionData3::SecondBranchList, second))
         return false;
-    return KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second), PreparedMagnitude(first, second),
+    return KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second), PreparedWidths(first, second),
                                                PreparedBound(first, second), xLow, xHigh, yLow, yHigh, columns,
                                                rows);
 }
@@ -263,7 +262,7 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
         const KTImplicitLattice::Bound bound = PreparedBound(first, second);
         // Sides equal to their rounding everywhere in view have no curve: a trace would draw
         // their rounding, at every pixel.
-        if (KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second), PreparedMagnitude(first, second), bound, xLow, xHigh, yLow, yHigh,
+        if (KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second), PreparedWidths(first, second), bound, xLow, xHigh, yLow, yHigh,
                                                 columns, rows)) {
             m_f.m_holdsEverywhere = 1;
             return;

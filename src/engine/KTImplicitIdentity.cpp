@@ -47,7 +47,7 @@ double LatticeLine(double low, double high, int cells, double position)
 
 } // namespace
 
-bool KTImplicitIdentity::HoldsEverywhere(const Sides& sides, const Magnitude& ranges,
+bool KTImplicitIdentity::HoldsEverywhere(const Sides& sides, const Widths& widths,
                                          const KTImplicitLattice::Bound& bound, double xLow, double xHigh,
                                          double yLow, double yHigh, int columns, int rows)
 {
@@ -59,15 +59,17 @@ bool KTImplicitIdentity::HoldsEverywhere(const Sides& sides, const Magnitude& ra
     std::vector<double> magnitude(at.size());
     const auto index = [nx](int i, int j) { return static_cast<std::size_t>(j) * static_cast<std::size_t>(nx) + i; };
     long long defined = 0;
-    // The ranges of the sides over the first cells beside a point, taken only where the points
-    // around it do not account for the difference there: beside the zeros of an identity.
-    const auto rangesAround = [&](int i0, int j0, int i1, int j1) {
-        double most = 0.0;
-        if (ranges)
-            for (int b = std::max(0, j0); b < std::min(ny - 1, j1); ++b)
-                for (int a = std::max(0, i0); a < std::min(nx - 1, i1); ++a)
-                    most = std::max(most, ranges(lineX(a), lineX(a + 1), lineY(b), lineY(b + 1)));
-        return most;
+    // What rounding can change the sides by at a point, taken only where the points around it
+    // do not account for the difference there: beside the zeros of an identity.
+    const double cellWidth = (xHigh - xLow) / columns;
+    const double cellHeight = (yHigh - yLow) / rows;
+    const auto roundingAt = [&](double x, double y) {
+        if (!widths)
+            return 0.0;
+        const double hx = BoxPart * std::max(std::fabs(x), cellWidth);
+        const double hy = BoxPart * std::max(std::fabs(y), cellHeight);
+        const double w = widths(x - hx, x + hx, y - hy, y + hy);
+        return std::isfinite(w) ? w / (2.0 * BoxPart) : 0.0;
     };
     // Row j is judged once the row above it is known: most relations fail in their first rows.
     const auto judgeRow = [&](int j) {
@@ -77,7 +79,7 @@ bool KTImplicitIdentity::HoldsEverywhere(const Sides& sides, const Magnitude& ra
                 for (int a = std::max(0, i - 1); a <= std::min(nx - 1, i + 1); ++a)
                     around = std::max(around, magnitude[index(a, b)]);
             const SidesAt& s = at[index(i, j)];
-            if (!Agree(s, around) && !Agree(s, rangesAround(i - 1, j - 1, i + 1, j + 1)))
+            if (!Agree(s, around) && !Agree(s, roundingAt(lineX(i), lineY(j))))
                 return false;
             defined += Defined(s) ? 1 : 0;
         }
@@ -103,10 +105,12 @@ bool KTImplicitIdentity::HoldsEverywhere(const Sides& sides, const Magnitude& ra
             const double x0 = lineX(i), x1 = lineX(i + 1);
             const double y0 = lineY(j), y1 = lineY(j + 1);
             SidesAt s{};
-            sides(x0 + 0.3819660112501051 * (x1 - x0), y0 + 0.6180339887498949 * (y1 - y0), s.left, s.right);
+            const double x = x0 + 0.3819660112501051 * (x1 - x0);
+            const double y = y0 + 0.6180339887498949 * (y1 - y0);
+            sides(x, y, s.left, s.right);
             const double around = std::max({magnitude[index(i, j)], magnitude[index(i + 1, j)],
                                             magnitude[index(i, j + 1)], magnitude[index(i + 1, j + 1)]});
-            if (!Agree(s, around) && !Agree(s, rangesAround(i, j, i + 1, j + 1)))
+            if (!Agree(s, around) && !Agree(s, roundingAt(x, y)))
                 return false;
         }
     if (bound)
