@@ -11,6 +11,7 @@
 #include "engine/KTFunctionDomain.h"
 #include "engine/KTInterval.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -24,8 +25,18 @@ class KTCurveSampler
 {
 public:
     /// Most points an implicit plot stores over both buffers: the first buffer counts 1600 of
-    /// them, the second (grown as far as needed) holds the rest.
-    static constexpr int ImplicitCapacity = 1 << 19;
+    /// them, the second (grown as far as needed) holds the rest. A plot's own share of it grows
+    /// with the pixels of its view (ImplicitPointBudget).
+    static constexpr int ImplicitCapacity = 1 << 21;
+    /// The points a plot over a lattice of that many cells stores at most: a quarter of its
+    /// cells (a curve through every pixel draws a point every few pixels), at least 1 << 16.
+    static int ImplicitPointBudget(long long cells);
+    /// The leaves (cells taken whole) a trace over that many lattice cells makes at most, the
+    /// most of its memory: two for each cell, which curves a pixel or more apart never reach
+    /// (a lattice interval between every pair of them, and their poles). A trace that would make
+    /// more is traced again over a lattice of half as many columns and rows, coarser over the
+    /// whole view.
+    static long long ImplicitLeafBudget(long long cells) { return std::max(4096LL, 2 * cells); }
     static constexpr int BranchSamples = 1600;
     /// The step of a parametric form's parameter, as a part of its domain: the high end is not
     /// sampled.

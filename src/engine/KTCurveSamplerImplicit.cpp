@@ -214,6 +214,11 @@ void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
     }
 }
 
+int KTCurveSampler::ImplicitPointBudget(long long cells)
+{
+    return static_cast<int>(std::clamp(cells / 4, 1LL << 16, static_cast<long long>(ImplicitCapacity)));
+}
+
 void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double yLow, double yHigh)
 {
     if (count > ImplicitCapacity)
@@ -225,7 +230,21 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
     ImplicitLattice(xLow, xHigh, yLow, yHigh, columns, rows);
 
     m_f.m_implicitOverflow = 0;
+    const long long cells = static_cast<long long>(columns) * rows;
+    const int capacity = ImplicitPointBudget(cells);
     KTImplicitGrid grid(xLow, xHigh, yLow, yHigh, columns, rows);
+    // Within its budget, or over a lattice half as fine on both axes, as often as it takes:
+    // coarser over the whole view, not cut part way.
+    const auto traceWithin = [&](const auto& trace) {
+        grid.SetLeafBudget(ImplicitLeafBudget(cells));
+        while (!trace()) {
+            columns = (columns + 1) / 2;
+            rows = (rows + 1) / 2;
+            if (columns <= KTImplicitIdentity::Step || rows <= KTImplicitIdentity::Step)
+                grid.SetLeafBudget(0);
+            grid.Reset(xLow, xHigh, yLow, yHigh, columns, rows);
+        }
+    };
     // The lattice evaluates both sides hundreds of thousands of times: their programs are
     // taken once, not looked up and selected for every point.
     KTFunction3::PreparedList first;
@@ -267,7 +286,7 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
             m_f.m_holdsEverywhere = 1;
             return;
         }
-        grid.Trace(difference, rowForm, bound);
+        traceWithin([&] { return grid.Trace(difference, rowForm, bound); });
     } else {
         const auto sides = [this](double x, double y, double& left, double& right) {
             KTFunctionData3& data = m_f.Data();
@@ -284,7 +303,7 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
             m_f.m_holdsEverywhere = 1;
             return;
         }
-        grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
+        traceWithin([&] { return grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); }); });
     }
     // The polylines are simplified until they fit what is left of the buffers: coarser
     // everywhere rather than complete on one side of the view only.
@@ -294,7 +313,7 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
         // Each line takes its points and, when it passes the end of the first buffer, two more.
         return static_cast<long long>(grid.Points().size()) + 2;
     };
-    while (needed() > ImplicitCapacity - count && tolerance < 1e6) {
+    while (needed() > capacity - count && tolerance < 1e6) {
         tolerance *= 2.0;
         grid.Simplify(tolerance);
     }
