@@ -28,7 +28,7 @@ public:
     /// them, the second (grown as far as needed) holds the rest. A plot's own share of it grows
     /// with the pixels of its view (ImplicitPointBudget).
     static constexpr int ImplicitCapacity = 1 << 21;
-    /// The points a plot over a lattice of that many cells stores at most: a quarter of its
+    /// The points a plot over a lattice of that many cells stores at most: an eighth of its
     /// cells (a curve through every pixel draws a point every few pixels), at least 1 << 16.
     static int ImplicitPointBudget(long long cells);
     /// The leaves (cells taken whole) a trace over that many lattice cells makes at most, the
@@ -145,4 +145,5 @@ private:
     bool StoreImplicitPoint(const KTCurvePoint& point, int& count);
 
     KTFunction3& m_f;
+    int m_pointBudget = ImplicitCapacity; ///< of the implicit plot being stored
 };

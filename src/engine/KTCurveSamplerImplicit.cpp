@@ -169,13 +169,13 @@ KTCurvePoint* KTCurveSampler::ImplicitSlot(int index)
     KTCurvePointBuffer& second = *m_f.m_buffer2;
     const int at = index - (BranchSamples + 1);
     if (at >= second.Size())
-        second.Reserve(std::min(std::max(2 * second.Size(), at + 1), ImplicitCapacity));
+        second.Reserve(std::min(std::max(2 * second.Size(), at + 1), m_pointBudget));
     return second.At(at);
 }
 
 bool KTCurveSampler::StoreImplicitPoint(const KTCurvePoint& point, int& count)
 {
-    if (count >= ImplicitCapacity)
+    if (count >= m_pointBudget)
         return false;
     KTCurvePoint* slot = ImplicitSlot(count);
     if (!slot)
@@ -197,7 +197,7 @@ void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
             point.m_point = points[static_cast<std::size_t>(k)];
             point.m_draw = 1;
             point.m_break = k == begin || k == end - 1 ? 1 : 0;
-            if (count == BranchSamples && count < ImplicitCapacity) {
+            if (count == BranchSamples && count < m_pointBudget) {
                 // The first buffer counts 1600 points and keeps one more that is never drawn;
                 // a line that goes on past them starts again in the second buffer from the last
                 // point drawn, so that no piece of it is lost between the buffers.
@@ -216,7 +216,7 @@ void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
 
 int KTCurveSampler::ImplicitPointBudget(long long cells)
 {
-    return static_cast<int>(std::clamp(cells / 4, 1LL << 16, static_cast<long long>(ImplicitCapacity)));
+    return static_cast<int>(std::clamp(cells / 8, 1LL << 16, static_cast<long long>(ImplicitCapacity)));
 }
 
 void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double yLow, double yHigh)
@@ -232,6 +232,7 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
     m_f.m_implicitOverflow = 0;
     const long long cells = static_cast<long long>(columns) * rows;
     const int capacity = ImplicitPointBudget(cells);
+    m_pointBudget = capacity;
     KTImplicitGrid grid(xLow, xHigh, yLow, yHigh, columns, rows);
     // Within its budget, or over a lattice half as fine on both axes, as often as it takes:
     // coarser over the whole view, not cut part way.
