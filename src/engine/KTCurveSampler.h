@@ -11,6 +11,7 @@
 #include "engine/KTFunctionDomain.h"
 #include "engine/KTInterval.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -25,8 +26,18 @@ class KTCurveSampler
 {
 public:
     /// Most points an implicit plot stores over both buffers: the first buffer counts 1600 of
-    /// them, the second (grown as far as needed) holds the rest.
-    static constexpr int ImplicitCapacity = 1 << 19;
+    /// them, the second (grown as far as needed) holds the rest. A plot's own share of it grows
+    /// with the pixels of its view (ImplicitPointBudget).
+    static constexpr int ImplicitCapacity = 1 << 21;
+    /// The points a plot over a lattice of that many cells stores at most: an eighth of its
+    /// cells (a curve through every pixel draws a point every few pixels), at least 1 << 16.
+    static int ImplicitPointBudget(long long cells);
+    /// The leaves (cells taken whole) a trace over that many lattice cells makes at most, the
+    /// most of its memory: two for each cell, which curves a pixel or more apart never reach
+    /// (a lattice interval between every pair of them, and their poles). A trace that would make
+    /// more is traced again over a lattice of half as many columns and rows, coarser over the
+    /// whole view.
+    static long long ImplicitLeafBudget(long long cells) { return std::max(4096LL, 2 * cells); }
     static constexpr int BranchSamples = 1600;
     /// The step of a parametric form's parameter, as a part of its domain: the high end is not
     /// sampled.
@@ -66,6 +77,10 @@ public:
     /// 1 <-> 2, 3 <-> 4; anything else -1.
     static int OppositeSide(int side);
 
+    /// An interpreted implicit relation whose two sides are equal, to their rounding, everywhere
+    /// in the owner's view (KTImplicitIdentity), found without tracing it.
+    bool ImplicitHoldsEverywhere();
+
     /// The implicit difference at (x, y): the second list's value minus the first list's; NaN
     /// where either side has no value.
     double ImplicitDifference(double x, double y);
@@ -94,7 +109,8 @@ private:
     bool ImplicitRange(const KTAxes& axes, double& xLow, double& xHigh, double& yLow, double& yHigh) const;
     /// Lattice cells across and down for that rectangle: one per device pixel.
     void ImplicitLattice(double xLow, double xHigh, double yLow, double yHigh, int& columns, int& rows) const;
-    static void TraceLattice(KTImplicitGrid& grid, const KTFunction3::PreparedList& first,
+    /// Traces the lattice; false where the trace passed its leaf budget.
+    static bool TraceLattice(KTImplicitGrid& grid, const KTFunction3::PreparedList& first,
                              const KTFunction3::PreparedList& second);
     /// Adds a point at each end of the domain that lies between two samples, found by halving.
     void AddDomainEnds(bool swapped);
@@ -147,4 +163,5 @@ private:
 
     KTFunction3& m_f;
     int m_order = 0;
+    int m_pointBudget = ImplicitCapacity; ///< of the implicit plot being stored
 };

@@ -7,6 +7,7 @@
 #include "engine/KTFunction3.h"
 #include "engine/KTImplicitAhead.h"
 #include "engine/KTImplicitGrid.h"
+#include "engine/KTImplicitIdentity.h"
 #include "engine/KTIntervalRules.h"
 #include "axes/KTAxes.h"
 
@@ -23,6 +24,53 @@ double SidesDifference(double left, double right)
     if (KTCurveValues::IsNoValue(left) || KTCurveValues::IsNoValue(right))
         return std::numeric_limits<double>::quiet_NaN();
     return right - left;
+}
+
+/// Both sides of the relation at a point, NaN for one without a value.
+KTImplicitIdentity::Sides PreparedSides(const KTFunction3::PreparedList& first, const KTFunction3::PreparedList& second)
+{
+    return [&first, &second](double x, double y, double& left, double& right) {
+        left = first.Run(x, y);
+        right = second.Run(x, y);
+        if (KTCurveValues::IsNoValue(left) || KTCurveValues::IsNoValue(right))
+            left = right = std::numeric_limits<double>::quiet_NaN();
+    };
+}
+
+/// The sum of the widths of the ranges of the two sides over a box.
+KTImplicitIdentity::Widths PreparedWidths(const KTFunction3::PreparedList& first, const KTFunction3::PreparedList& second)
+{
+    return [&first, &second](double xLow, double xHigh, double yLow, double yHigh) {
+        const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh);
+        const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
+        if (!a.IsBounded() || !b.IsBounded())
+            return std::numeric_limits<double>::infinity();
+        return (a.m_hi - a.m_lo) + (b.m_hi - b.m_lo);
+    };
+}
+
+/// The difference's ranges over a box: the second side's less the first's.
+KTImplicitLattice::Bound PreparedBound(const KTFunction3::PreparedList& first, const KTFunction3::PreparedList& second)
+{
+    return [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+        KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
+        if (!gradient) {
+            const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh);
+            const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
+            g.value = KTIntervalRules::Binary(ASKind::Minus, b, a);
+            g.value.m_jumps = a.m_jumps || b.m_jumps;
+            g.value.m_scattered = a.m_scattered || b.m_scattered;
+            return g;
+        }
+        const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+        const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+        g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
+        g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
+        g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;
+        g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
+        g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
+        return g;
+    };
 }
 
 } // namespace
@@ -62,6 +110,7 @@ void KTCurveSampler::SampleImplicit(KTAxes& axes)
     int count = 0;
     m_f.m_buffer1->m_count = 0;
     m_f.m_buffer2->m_count = 0;
+    m_f.m_holdsEverywhere = 0;
     PlotImplicit(count, xLow, xHigh, yLow, yHigh);
     if (m_f.m_implicitOverflow) {
         m_f.m_buffer1->m_count = BranchSamples;
@@ -71,58 +120,25 @@ void KTCurveSampler::SampleImplicit(KTAxes& axes)
     }
 }
 
-KTCurvePoint* KTCurveSampler::ImplicitSlot(int index)
+bool KTCurveSampler::ImplicitHoldsEverywhere()
 {
-    // Points 0 to 1600 go to the first buffer (which counts 1600 of them), later ones to the start
-    // of the second, which grows as they come.
-    if (index <= BranchSamples)
-        return m_f.m_buffer1->At(index);
-    KTCurvePointBuffer& second = *m_f.m_buffer2;
-    const int at = index - (BranchSamples + 1);
-    if (at >= second.Size())
-        second.Reserve(std::min(std::max(2 * second.Size(), at + 1), ImplicitCapacity));
-    return second.At(at);
-}
-
-bool KTCurveSampler::StoreImplicitPoint(const KTCurvePoint& point, int& count)
-{
-    if (count >= ImplicitCapacity)
+    const KTAxes* axes = m_f.Data().m_owner;
+    if (!axes || !m_f.Data().m_interpreted || m_f.Status() != KTStatusImplicit)
         return false;
-    KTCurvePoint* slot = ImplicitSlot(count);
-    if (!slot)
+    double xLow, xHigh, yLow, yHigh;
+    ImplicitRange(*axes, xLow, xHigh, yLow, yHigh);
+    if (!(xHigh > xLow) || !(yHigh > yLow) || !std::isfinite(xHigh - xLow) || !std::isfinite(yHigh - yLow))
         return false;
-    *slot = point;
-    ++count;
-    if (count > BranchSamples)
-        m_f.m_implicitOverflow = 1;
-    return true;
-}
-
-void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
-{
-    const std::vector<KTPoint>& points = grid.Points();
-    int begin = 0;
-    for (int end : grid.Ends()) {
-        for (int k = begin; k < end; ++k) {
-            KTCurvePoint point;
-            point.m_point = points[static_cast<std::size_t>(k)];
-            point.m_draw = 1;
-            point.m_break = k == begin || k == end - 1 ? 1 : 0;
-            if (count == BranchSamples && count < ImplicitCapacity) {
-                // The first buffer counts 1600 points and keeps one more that is never drawn;
-                // a line that goes on past them starts again in the second buffer from the last
-                // point drawn, so that no piece of it is lost between the buffers.
-                KTCurvePoint previous = *ImplicitSlot(count - 1);
-                previous.m_break = 1;
-                StoreImplicitPoint(previous, count);
-                if (k != begin)
-                    StoreImplicitPoint(previous, count);
-            }
-            if (!StoreImplicitPoint(point, count))
-                return;
-        }
-        begin = end;
-    }
+    int columns = 0, rows = 0;
+    ImplicitLattice(xLow, xHigh, yLow, yHigh, columns, rows);
+    KTFunction3::PreparedList first;
+    KTFunction3::PreparedList second;
+    if (!m_f.PrepareList(KTFunctionData3::FirstBranchList, first) ||
+        !m_f.PrepareList(KTFunctionData3::SecondBranchList, second))
+        return false;
+    return KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second), PreparedWidths(first, second),
+                                               PreparedBound(first, second), xLow, xHigh, yLow, yHigh, columns,
+                                               rows);
 }
 
 void KTCurveSampler::ImplicitLattice(double xLow, double xHigh, double yLow, double yHigh, int& columns,
@@ -147,7 +163,66 @@ void KTCurveSampler::ImplicitLattice(double xLow, double xHigh, double yLow, dou
     rows = std::clamp(rows, 1, ImplicitCells);
 }
 
-void KTCurveSampler::TraceLattice(KTImplicitGrid& grid, const KTFunction3::PreparedList& first,
+KTCurvePoint* KTCurveSampler::ImplicitSlot(int index)
+{
+    // Points 0 to 1600 go to the first buffer (which counts 1600 of them), later ones to the start
+    // of the second, which grows as they come.
+    if (index <= BranchSamples)
+        return m_f.m_buffer1->At(index);
+    KTCurvePointBuffer& second = *m_f.m_buffer2;
+    const int at = index - (BranchSamples + 1);
+    if (at >= second.Size())
+        second.Reserve(std::min(std::max(2 * second.Size(), at + 1), m_pointBudget));
+    return second.At(at);
+}
+
+bool KTCurveSampler::StoreImplicitPoint(const KTCurvePoint& point, int& count)
+{
+    if (count >= m_pointBudget)
+        return false;
+    KTCurvePoint* slot = ImplicitSlot(count);
+    if (!slot)
+        return false;
+    *slot = point;
+    ++count;
+    if (count > BranchSamples)
+        m_f.m_implicitOverflow = 1;
+    return true;
+}
+
+void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
+{
+    const std::vector<KTPoint>& points = grid.Points();
+    int begin = 0;
+    for (int end : grid.Ends()) {
+        for (int k = begin; k < end; ++k) {
+            KTCurvePoint point;
+            point.m_point = points[static_cast<std::size_t>(k)];
+            point.m_draw = 1;
+            point.m_break = k == begin || k == end - 1 ? 1 : 0;
+            if (count == BranchSamples && count < m_pointBudget) {
+                // The first buffer counts 1600 points and keeps one more that is never drawn;
+                // a line that goes on past them starts again in the second buffer from the last
+                // point drawn, so that no piece of it is lost between the buffers.
+                KTCurvePoint previous = *ImplicitSlot(count - 1);
+                previous.m_break = 1;
+                StoreImplicitPoint(previous, count);
+                if (k != begin)
+                    StoreImplicitPoint(previous, count);
+            }
+            if (!StoreImplicitPoint(point, count))
+                return;
+        }
+        begin = end;
+    }
+}
+
+int KTCurveSampler::ImplicitPointBudget(long long cells)
+{
+    return static_cast<int>(std::clamp(cells / 8, 1LL << 16, static_cast<long long>(ImplicitCapacity)));
+}
+
+bool KTCurveSampler::TraceLattice(KTImplicitGrid& grid, const KTFunction3::PreparedList& first,
                                   const KTFunction3::PreparedList& second)
 {
     // Rows of lattice points go through the programs' block form where that runs whole blocks
@@ -177,27 +252,7 @@ void KTCurveSampler::TraceLattice(KTImplicitGrid& grid, const KTFunction3::Prepa
                     out[k + m] = SidesDifference(left[m], out[k + m]);
             }
         };
-    // The difference's ranges over a cell: the second side's less the first's.
-    const auto bound = [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
-        KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
-        if (!gradient) {
-            const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh);
-            const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
-            g.value = KTIntervalRules::Binary(ASKind::Minus, b, a);
-            g.value.m_jumps = a.m_jumps || b.m_jumps;
-            g.value.m_scattered = a.m_scattered || b.m_scattered;
-            return g;
-        }
-        const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
-        const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
-        g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
-        g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
-        g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;
-        g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
-        g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
-        return g;
-    };
-    grid.Trace(difference, rows, bound);
+    return grid.Trace(difference, rows, PreparedBound(first, second));
 }
 
 bool KTCurveSampler::PlanAhead(KTImplicitAhead& ahead)
@@ -220,7 +275,12 @@ void KTCurveSampler::TraceAhead(KTImplicitAhead& ahead) noexcept
         KTImplicitGrid grid(ahead.xLow, ahead.xHigh, ahead.yLow, ahead.yHigh, ahead.columns, ahead.rows);
         // The family's members share the threads among themselves: each traces on one.
         grid.SetConcurrent(false);
-        TraceLattice(grid, ahead.first, ahead.second);
+        // A trace past its budget is done again on the caller's thread, coarser.
+        grid.SetLeafBudget(ImplicitLeafBudget(static_cast<long long>(ahead.columns) * ahead.rows));
+        if (!TraceLattice(grid, ahead.first, ahead.second)) {
+            ahead.traced = false;
+            return;
+        }
         grid.SwapLines(ahead.lines);
         ahead.traced = true;
     } catch (...) {
@@ -241,20 +301,58 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
     int rows = 0;
     ImplicitLattice(xLow, xHigh, yLow, yHigh, columns, rows);
     m_f.m_implicitOverflow = 0;
+    const long long cells = static_cast<long long>(columns) * rows;
+    const int capacity = ImplicitPointBudget(cells);
+    m_pointBudget = capacity;
     KTImplicitGrid grid(xLow, xHigh, yLow, yHigh, columns, rows);
+    // Within its budget, or over a lattice half as fine on both axes, as often as it takes:
+    // coarser over the whole view, not cut part way.
+    const auto traceWithin = [&](const auto& trace) {
+        grid.SetLeafBudget(ImplicitLeafBudget(cells));
+        while (!trace()) {
+            columns = (columns + 1) / 2;
+            rows = (rows + 1) / 2;
+            if (columns <= KTImplicitIdentity::Step || rows <= KTImplicitIdentity::Step)
+                grid.SetLeafBudget(0);
+            grid.Reset(xLow, xHigh, yLow, yHigh, columns, rows);
+        }
+    };
     // The lattice evaluates both sides hundreds of thousands of times: their programs are
     // taken once, not looked up and selected for every point.
     KTFunction3::PreparedList first;
     KTFunction3::PreparedList second;
     if (m_f.PrepareList(KTFunctionData3::FirstBranchList, first) &&
         m_f.PrepareList(KTFunctionData3::SecondBranchList, second)) {
+        const KTImplicitLattice::Bound bound = PreparedBound(first, second);
+        // Sides equal to their rounding everywhere in view have no curve: a trace would draw
+        // their rounding, at every pixel.
+        if (KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second), PreparedWidths(first, second), bound,
+                                                xLow, xHigh, yLow, yHigh, columns, rows)) {
+            m_f.m_holdsEverywhere = 1;
+            return;
+        }
         KTImplicitAhead* ahead = m_f.ImplicitTracedAhead();
         if (ahead && ahead->Fits(xLow, xHigh, yLow, yHigh, columns, rows, first, second))
             grid.SwapLines(ahead->lines);
         else
-            TraceLattice(grid, first, second);
+            traceWithin([&] { return TraceLattice(grid, first, second); });
     } else {
-        grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); });
+        const auto sides = [this](double x, double y, double& left, double& right) {
+            KTFunctionData3& data = m_f.Data();
+            const int list = data.CurrentListIndex();
+            data.SelectList(KTFunctionData3::SecondBranchList);
+            right = m_f.EvaluateValue(x, y);
+            data.SelectList(KTFunctionData3::FirstBranchList);
+            left = m_f.EvaluateValue(x, y);
+            data.SelectList(list);
+            if (KTCurveValues::IsNoValue(left) || KTCurveValues::IsNoValue(right))
+                left = right = std::numeric_limits<double>::quiet_NaN();
+        };
+        if (KTImplicitIdentity::HoldsEverywhere(sides, nullptr, nullptr, xLow, xHigh, yLow, yHigh, columns, rows)) {
+            m_f.m_holdsEverywhere = 1;
+            return;
+        }
+        traceWithin([&] { return grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); }); });
     }
     // The polylines are simplified until they fit what is left of the buffers: coarser
     // everywhere rather than complete on one side of the view only.
@@ -264,7 +362,7 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
         // Each line takes its points and, when it passes the end of the first buffer, two more.
         return static_cast<long long>(grid.Points().size()) + 2;
     };
-    while (needed() > ImplicitCapacity - count && tolerance < 1e6) {
+    while (needed() > capacity - count && tolerance < 1e6) {
         tolerance *= 2.0;
         grid.Simplify(tolerance);
     }

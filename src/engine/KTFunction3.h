@@ -257,8 +257,9 @@ public:
     static CString CalculationText(const CString& typed);
     /// What interpretation says of a typed text, for a dialog to show beside its preview while
     /// the user types: the message of an input error ("Can not interpret equation", "Not a valid
-    /// domain", ...), else the first message it would show in a box; "" when the text reads
-    /// without a word (an empty text included). A function of its own interprets the text.
+    /// domain", ...), else the first message it would show in a box, else for an implicit
+    /// relation equal everywhere in the owner's view HoldsEverywhereMessage; "" when the text
+    /// reads without a word (an empty text included). A function of its own interprets the text.
     static CString InterpretationMessage(const CString& text, KTAxes* owner);
     /// The messages interpretation would have shown, oldest first; the list is emptied. Each
     /// message is recorded once per change of the equation text.
@@ -300,6 +301,8 @@ public:
     /// The last calculation found an implicit relation whose two sides are equal, to their
     /// rounding, everywhere in view: it has no curve to draw.
     bool HoldsEverywhereInView() const { return m_holdsEverywhere != 0; }
+    /// What the function dialog and the hover tip say of such a relation.
+    static constexpr const char* HoldsEverywhereMessage = "The two sides are equal everywhere in view";
 
     // Members in the order of the record.
     std::unique_ptr<KTCurvePointBuffer> m_buffer1; ///< first branch

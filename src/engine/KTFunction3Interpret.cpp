@@ -1,9 +1,11 @@
 // Interpretation of a function's typed text: its parts, the form of its equation, the
 // plus-or-minus branches, the postfix lists and the domain, or an input error with its message.
 
+#include "axes/KTAxes.h"
 #include "engine/ASLimitException.h"
 #include "engine/ASNodePool.h"
 #include "engine/KTEntryErrorException.h"
+#include "engine/KTCurveSampler.h"
 #include "engine/KTFunction3.h"
 
 #include "foundation/KTLocaleChars.h"
@@ -125,7 +127,19 @@ CString KTFunction3::InterpretationMessage(const CString& text, KTAxes* owner)
     if (probe.Status() == KTStatusError)
         return probe.Parts().GetMessage();
     const std::vector<KTInputMessage> boxes = probe.TakePendingMessages();
-    return boxes.empty() ? CString() : boxes.front().text;
+    if (!boxes.empty())
+        return boxes.front().text;
+    // Sides equal everywhere draw nothing: the dialog says why while they are typed. Without a
+    // graph's view, over the one a new graph opens with.
+    KTAxes opening;
+    if (!owner || !(owner->m_xAxis.m_max > owner->m_xAxis.m_min) || !(owner->m_yAxis.m_max > owner->m_yAxis.m_min)) {
+        opening.m_xAxis.m_min = opening.m_yAxis.m_min = -10.0;
+        opening.m_xAxis.m_max = opening.m_yAxis.m_max = 10.0;
+        probe.m_data.m_owner = &opening;
+    }
+    if (KTCurveSampler(probe).ImplicitHoldsEverywhere())
+        return HoldsEverywhereMessage;
+    return CString();
 }
 
 bool KTFunction3::IsDomainPart(const KTEquationPart& part)

@@ -393,7 +393,9 @@ void KTImplicitCells::Split(const Cell& c, std::vector<Cell>& children)
 
 void KTImplicitCells::AddLeaf(const Cell& c, LeafKind kind, std::int32_t first, std::int32_t second)
 {
-    m_leaves[KTImplicitWorker::Current().list].Add({c, kind, {first, second}, false});
+    KTImplicitWorker& worker = KTImplicitWorker::Current();
+    worker.CountLeaf();
+    m_leaves[worker.list].Add({c, kind, {first, second}, false});
 }
 
 void KTImplicitCells::Boundary(const Cell& c, std::vector<KTImplicitLattice::Sample>& out)

@@ -8,6 +8,7 @@
 #include "engine/KTImplicitSegments.h"
 #include "engine/KTImplicitWorker.h"
 
+#include <atomic>
 #include <utility>
 
 
@@ -31,13 +32,19 @@ KTImplicitGrid::KTImplicitGrid(double xLow, double xHigh, double yLow, double yH
     m_parts->polylines.Reset();
 }
 
+void KTImplicitGrid::Reset(double xLow, double xHigh, double yLow, double yHigh, int columns, int rows)
+{
+    m_parts->lattice.Reset(xLow, xHigh, yLow, yHigh, columns, rows);
+    m_parts->polylines.Reset();
+}
+
 KTImplicitGrid::~KTImplicitGrid()
 {
     if (!t_kept)
         t_kept = std::move(m_parts);
 }
 
-void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& rows, const Bound& bound)
+bool KTImplicitGrid::Trace(const Difference& difference, const RowDifference& rows, const Bound& bound)
 {
     Parts& p = *m_parts;
     // However the trace ends (a failed evaluation throws), the difference is let go and the
@@ -62,8 +69,12 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
     p.segments.Reset(lists);
     p.polylines.Reset();
     p.workers.resize(static_cast<std::size_t>(workers));
-    for (KTImplicitWorker& w : p.workers)
+    std::atomic<long long> leaves{0};
+    for (KTImplicitWorker& w : p.workers) {
         w.Start(lists - 1);
+        w.leaves = &leaves;
+        w.leafBudget = m_leafBudget;
+    }
     KTImplicitWorker& after = p.workers.back();
 
     // The corners of the first cells, and how many of them the curves cross: threads are worth
@@ -75,7 +86,12 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
     const bool threads = p.lattice.HasRows() && m_concurrent && bands > 2 && crossed >= m_threadedCells &&
                          KTImplicitThreads::Count() > 1;
     // The cells, band by band; then the arcs through the leaves, joined into lines.
-    p.levels.Run(p.workers, threads);
+    try {
+        p.levels.Run(p.workers, threads);
+    } catch (const KTImplicitWorker::OverBudget&) {
+        p.polylines.Reset();
+        return false;
+    }
     KTImplicitWorker::SetCurrent(&after);
     p.segments.Gather();
     p.polylines.Join(p.crossings, p.segments.Ends());
@@ -86,6 +102,7 @@ void KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
         m_evaluations += w.evaluations;
         m_bounds += w.bounds;
     }
+    return true;
 }
 
 void KTImplicitGrid::Simplify(double tolerance)

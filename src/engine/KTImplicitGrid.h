@@ -39,6 +39,8 @@ public:
     /// graph rectangle [xLow, xHigh] x [yLow, yHigh].
     KTImplicitGrid(double xLow, double xHigh, double yLow, double yHigh, int columns, int rows);
     ~KTImplicitGrid();
+    /// Makes the lattice anew over the rectangle, `columns` x `rows` cells, for the next trace.
+    void Reset(double xLow, double xHigh, double yLow, double yHigh, int columns, int rows);
     KTImplicitGrid(const KTImplicitGrid&) = delete;
     KTImplicitGrid& operator=(const KTImplicitGrid&) = delete;
 
@@ -49,8 +51,12 @@ public:
     /// several threads at once. The bound (KTEvaluationProgram::BoundWithGradient of the
     /// difference) passes over cells the curve does not reach and finds the poles; without one
     /// every cell is divided down to single lattice cells.
-    void Trace(const Difference& difference, const RowDifference& rows = nullptr,
+    /// False (and no polylines) when the trace would make more leaves than its budget.
+    bool Trace(const Difference& difference, const RowDifference& rows = nullptr,
                const Bound& bound = nullptr);
+    /// Most leaves (cells taken whole) a trace may make, about what its lattice's storage and
+    /// its segments grow with; 0 (the default): no bound.
+    void SetLeafBudget(long long leaves) { m_leafBudget = leaves; }
     /// Drops the points of every polyline that lie within `tolerance` lattice cells of the line
     /// through the points kept on either side of them (the ends of each polyline stay).
     void Simplify(double tolerance);
@@ -90,6 +96,7 @@ private:
     std::unique_ptr<Parts> m_parts;
     bool m_concurrent = true;
     int m_threadedCells = ThreadedCells;
+    long long m_leafBudget = 0;
     long long m_evaluations = 0;
     long long m_bounds = 0;
 };

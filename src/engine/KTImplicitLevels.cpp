@@ -20,6 +20,19 @@ constexpr std::chrono::microseconds kSpin{200};
 /// Cells ahead of the one judged whose lattice points are asked for.
 constexpr std::size_t kAhead = 8;
 
+/// Entries a band's lists of a level keep their room for from plot to plot; beyond it the room
+/// is given back once the next level has read them, so that a dense plot holds the cells of the
+/// levels being judged, not those of every band at once.
+constexpr std::size_t kKeptRoom = 4096;
+
+template <class T> void Release(std::vector<T>& list)
+{
+    if (list.capacity() > kKeptRoom)
+        std::vector<T>().swap(list);
+    else
+        list.clear();
+}
+
 inline void Pause()
 {
 #if defined(__x86_64__) || defined(__i386__)
@@ -192,6 +205,8 @@ int KTImplicitLevels::Take(int turn)
         Level& rest = b.levels[Levels - 1];
         if (!rest.children.empty())
             Refine(rest.children);
+        Release(rest.children);
+        Release(rest.deferred);
         b.endLeaf = m_cells.LeafCount(w.list);
     }
     // The segments of the band's leaves whose boundary nothing changes any more: of one lattice
@@ -243,6 +258,12 @@ void KTImplicitLevels::JudgeBand(int level, int band)
             m_lattice.Prefetch(ahead.i0, ahead.j0, ahead.i1, ahead.j1);
         }
         m_cells.Judge(cells[k], made.children, ranges ? &(*ranges)[k] : nullptr);
+    }
+    if (level > 0) {
+        Level& read = lists.levels[level - 1];
+        Release(read.children);
+        Release(read.ranges);
+        Release(read.deferred);
     }
     // The upper levels evaluate the corners of the cells they split off, and take ahead the
     // ranges those will ask for (of more than two by two lattice cells), while the lines of the

@@ -4,6 +4,7 @@
 // evaluation a row at a time, and its counts. The thread running a part of the trace reads its
 // worker through Current().
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +27,25 @@ public:
     std::vector<std::int32_t> rowStart;
     long long evaluations = 0; ///< differences evaluated
     long long bounds = 0;      ///< ranges of the difference taken over boxes
+    int leavesUncounted = 0;   ///< leaves made since the last were added to the trace's count
+    std::atomic<long long>* leaves = nullptr; ///< the trace's count of leaves, all workers'
+    long long leafBudget = 0;                 ///< most leaves the trace may make; 0: no bound
+
+    /// Thrown out of a trace whose leaves pass its budget.
+    struct OverBudget
+    {
+    };
+    /// Counts a leaf made; every so many, adds them to the trace's count and stops the trace
+    /// (throws OverBudget) once that passes the budget.
+    void CountLeaf()
+    {
+        if (++leavesUncounted < 256 || !leaves)
+            return;
+        const long long made = leaves->fetch_add(leavesUncounted) + leavesUncounted;
+        leavesUncounted = 0;
+        if (leafBudget > 0 && made > leafBudget)
+            throw OverBudget{};
+    }
 
     /// Ready for a new trace, appending to `list`; the scratch lists keep their room.
     void Start(int listIndex)
@@ -36,6 +56,7 @@ public:
         rest.clear();
         pending = &rest;
         evaluations = bounds = 0;
+        leavesUncounted = 0;
     }
 
     /// The worker of the trace part running on this thread (null outside a trace).

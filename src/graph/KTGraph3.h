@@ -116,6 +116,9 @@ public:
     // ---- Hit testing and hover tips (KTGraph3HitTest.cpp) ------------------------------------
     /// The first valid slot 0..10 whose curve passes near the point, or -1.
     int HitTestFunction(int x, int y);
+    /// The first valid slot 0..10 whose relation holds everywhere in view, where the point lies
+    /// in the graph's rectangle; else -1.
+    int HitTestHoldsEverywhere(int x, int y);
     /// Fills the near-marker list with the stored points of slots 0..10 near the point.
     bool FindMarkersNear(int x, int y);
     /// The first intersection whose device point lies within the hit distance, or -1.

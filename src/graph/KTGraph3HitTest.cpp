@@ -106,6 +106,19 @@ int KTGraph3::HitTestFunction(int x, int y)
     return -1;
 }
 
+int KTGraph3::HitTestHoldsEverywhere(int x, int y)
+{
+    const CRect plot = m_axes.PlotRect();
+    if (x < plot.left || x > plot.right || y < plot.top || y > plot.bottom)
+        return -1;
+    for (int slot = 0; slot < kHitSlots; ++slot) {
+        const KTFunction3* function = m_data.FindFunction(slot);
+        if (function && SlotValid(slot) && function->HoldsEverywhereInView())
+            return slot;
+    }
+    return -1;
+}
+
 bool KTGraph3::FindMarkersNear(int x, int y)
 {
     m_nearMarkers.Clear();
@@ -275,6 +288,19 @@ int KTGraph3::BuildTips(int x, int y, KTTipContent& tips)
         tips.m_listIndex = index;
         finish(kToolTipBackground, KTTipContent::ItemTangent);
         return TipTangent;
+    }
+    // A relation that holds everywhere in view has no curve to hover over: every point of the
+    // graph lies on it.
+    if (const int slot = HitTestHoldsEverywhere(x, y); slot >= 0) {
+        start();
+        const KTFunction3& function = m_data.Function(slot);
+        tip.AddMarkedText(function.EquationForBranch(options.m_msgPositiveArm.m_value,
+                                                     options.m_msgNegativeArm.m_value, true,
+                                                     options.m_replacePlusMinusOnDisplay.m_value != 0));
+        tip.AddText(KTFunction3::HoldsEverywhereMessage);
+        tips.m_spot.m_point = m_axes.DeviceToGraph(CPoint(x, y), 0);
+        finish(LightenColor(PenColour(function), kLightenFactor), slot);
+        return slot;
     }
     tips.Clear();
     return -1;

@@ -369,3 +369,27 @@ TEST(KTImplicitGrid, ABoundaryReadsTheSidePointsAndCrossingsOfSmallerNeighbours)
 }
 
 } // namespace
+
+// A trace that would make more leaves than its budget stops and says so, on threads or not,
+// leaving no lines; within a budget it draws what it draws without one.
+TEST(KTImplicitGrid, ATraceOverItsLeafBudgetStopsAndOneWithinItIsTheSame)
+{
+    const auto difference = [](double x, double y) { return std::sin(40 * x) + std::sin(40 * y) - 0.5; };
+    const auto rows = [&difference](const double* xs, double y, double* out, int count) {
+        for (int k = 0; k < count; ++k)
+            out[k] = difference(xs[k], y);
+    };
+    for (const bool concurrent : {false, true}) {
+        KTImplicitGrid grid(-5, 5, -5, 5, 300, 300);
+        grid.SetConcurrent(concurrent, 0);
+        ASSERT_TRUE(grid.Trace(difference, rows));
+        const std::vector<KTPoint> free = grid.Points();
+        ASSERT_FALSE(free.empty());
+        grid.SetLeafBudget(1000);
+        EXPECT_FALSE(grid.Trace(difference, rows)) << concurrent;
+        EXPECT_TRUE(grid.Points().empty()) << concurrent;
+        grid.SetLeafBudget(10 * 300 * 300);
+        ASSERT_TRUE(grid.Trace(difference, rows)) << concurrent;
+        EXPECT_EQ(grid.Points(), free) << concurrent;
+    }
+}

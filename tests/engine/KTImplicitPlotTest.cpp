@@ -299,6 +299,14 @@ void PowerSwap(double x, double y, double& f, double& fx, double& fy)
     fy = std::log(x) * std::pow(x, y) - x * std::pow(y, x - 1);
 }
 
+/// sin(x) = sin(y): the lines y = x + 2k pi and y = (2k + 1) pi - x, crossing where both meet.
+void SineSwap(double x, double y, double& f, double& fx, double& fy)
+{
+    f = std::sin(y) - std::sin(x);
+    fx = -std::cos(x);
+    fy = std::cos(y);
+}
+
 const ClosedForm kClosedForms[] = {
     {"tan-lines", TanLines},
     {"sine-pattern-10", SinePattern},
@@ -323,6 +331,8 @@ const ClosedForm kClosedForms[] = {
     {"remainder-cosine", RemainderCosine, nullptr, true},
     {"fifth-root", FifthRoot, FifthRootAtY},
     {"power-swap", PowerSwap},
+    {"sine-swap", SineSwap},
+    {"sine-swap-1e6", SineSwap},
 };
 
 /// Distance in pixels from (x, y) to the curve, to first order: |F| over the gradient measured
@@ -837,6 +847,8 @@ void CheckSweptPlot(const SweepRow& row, const kttest::ImplicitCase& c, Plot& pl
         // The sides are equal everywhere: nothing to draw, and the function says so.
         EXPECT_TRUE(lines.empty()) << what;
         EXPECT_TRUE(plot.f->HoldsEverywhereInView()) << what;
+        EXPECT_EQ(KTFunction3::InterpretationMessage(c.text, &plot.axes), "The two sides are equal everywhere in view")
+            << what;
         return;
     }
     EXPECT_FALSE(plot.f->HoldsEverywhereInView()) << what;
@@ -949,6 +961,19 @@ TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndViewSteep)
         {"fifth-root", "coi", true},
     };
     EXPECT_EQ(Sweep(rows), 9 * (3 + 3 + 4 + 3 + 3 + 2 + 4 + 3 + 3));
+}
+
+// Sides equal everywhere, near the origin and far from it, draw nothing and say so; relations
+// whose sides only look alike draw their lines.
+TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndViewIdentities)
+{
+    const std::vector<SweepRow> rows = {
+        {"sine-identity", "coix", true},      {"square-identity", "coix", false},
+        {"sine-identity-1e5", "cox", false},  {"square-identity-1e6", "cox", false},
+        {"square-identity-1e8", "cox", true}, {"sine-swap", "coi", true},
+        {"sine-swap-1e6", "co", false},
+    };
+    EXPECT_EQ(Sweep(rows), 9 * (4 + 4 + 3 + 3 + 3 + 3 + 2));
 }
 
 TEST(ImplicitPlots, PicturesUnderTheBuildFolder)

@@ -114,6 +114,34 @@ TEST(KTGraph3HitTest, StoredPointCurveAndNothing)
     EXPECT_EQ(tips.m_tips.GetCount(), 0);
 }
 
+// A relation that holds everywhere in view draws nothing; hovering anywhere over the graph shows
+// its equation and says why. A curve near the mouse comes first, and a relation that only looks
+// like one draws and says nothing of the kind.
+TEST(KTGraph3HitTest, RelationEqualEverywhereSaysSoAnywhereInTheGraph)
+{
+    GraphRig rig;
+    rig.Set(4, "sin(x+y)=sin(x)cos(y)+cos(x)sin(y)");
+    rig.Set(6, "sin(x)=sin(y)");
+    rig.Set(1, "y=x^2+1");
+    rig.Cycle();
+    EXPECT_TRUE(rig.Function(4).HoldsEverywhereInView());
+    EXPECT_FALSE(rig.Function(6).HoldsEverywhereInView());
+    EXPECT_EQ(rig.Function(4).m_buffer1->m_count + rig.Function(4).m_buffer2->m_count, 0);
+    KTTipContent tips;
+    const CPoint somewhere = rig.Device(-6.3, 7.1);
+    EXPECT_EQ(rig.m_graph.BuildTips(somewhere.x, somewhere.y, tips), 4);
+    ASSERT_EQ(tips.m_tips.GetCount(), 1);
+    EXPECT_EQ(tips.m_tips.At(0)->GetLineCount(), 2);
+    EXPECT_EQ(tips.m_tips.At(0)->LineValue(0), KTTipInfo::MarkEquation);
+    EXPECT_EQ(tips.m_tips.At(0)->LineText(1), "The two sides are equal everywhere in view");
+    EXPECT_EQ(tips.m_item, 4);
+    const CPoint onParabola = rig.Device(2.5, 7.25);
+    EXPECT_EQ(rig.m_graph.BuildTips(onParabola.x, onParabola.y, tips), 1);
+    // Outside the graph's rectangle nothing holds.
+    const CRect plot = rig.m_graph.Axes().PlotRect();
+    EXPECT_NE(rig.m_graph.BuildTips(plot.left - 40, plot.top - 40, tips), 4);
+}
+
 TEST(KTGraph3HitTest, IntegralAndTangentTips)
 {
     GraphRig rig;

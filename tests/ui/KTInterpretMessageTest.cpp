@@ -56,6 +56,13 @@ const MessageRow kRows[] = {
     {"y=x^2", ""},
     {"y=log10(x)", ""},
     {"x*y=0", ""},
+    // Sides equal everywhere in the view draw nothing, and say why; curves that only look alike
+    // say nothing.
+    {"sin(x+y)=sin(x)cos(y)+cos(x)sin(y)", "The two sides are equal everywhere in view"},
+    {"(x+y)^2=x^2+2xy+y^2", "The two sides are equal everywhere in view"},
+    {"x^2=y^2", ""},
+    {"sin(x)=sin(y)", ""},
+    {"x^y=y^x", ""},
     {"", ""},
 };
 
@@ -163,5 +170,8 @@ TEST(KTInterpretMessage, FunctionPropertiesSaysWhyTheFunctionCannotBeDrawn)
     dialog.DomainEdit()->setText(QString());
     EXPECT_EQ(dialog.MessageLabel()->text(), QStringLiteral("Equation too long (more than 255 characters)"));
     SavePicture(dialog, "function-properties-too-long.png");
+    dialog.EquationEdit()->setText(QStringLiteral("(x+y)^2=x^2+2xy+y^2"));
+    EXPECT_EQ(dialog.MessageLabel()->text(), QStringLiteral("The two sides are equal everywhere in view"));
+    SavePicture(dialog, "function-properties-equal-everywhere.png");
     EXPECT_TRUE(boxes.Boxes().empty());
 }
