@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -27,6 +28,25 @@ double Milliseconds(Clock::time_point start)
 }
 
 constexpr int kRuns = 15;
+
+/// The best calculation and drawing times, in milliseconds, of kRuns.
+std::pair<double, double> BestTimes(kttest::CurveReference& reference, QImage& image)
+{
+    double calculate = 1e300;
+    double draw = 1e300;
+    for (int run = 0; run < kRuns; ++run) {
+        image.fill(Qt::white);
+        KTDC dc(&image);
+        dc.SetMapMode(MM_HIMETRIC);
+        Clock::time_point start = Clock::now();
+        kttest::CalculateReference(reference);
+        calculate = std::min(calculate, Milliseconds(start));
+        start = Clock::now();
+        kttest::DrawReference(reference, dc);
+        draw = std::min(draw, Milliseconds(start));
+    }
+    return {calculate, draw};
+}
 
 } // namespace
 
@@ -44,19 +64,7 @@ int main(int argc, char** argv)
     double calculateTotal = 0.0;
     double drawTotal = 0.0;
     for (kttest::CurveReference& reference : set) {
-        double calculate = 1e300;
-        double draw = 1e300;
-        for (int run = 0; run < kRuns; ++run) {
-            image.fill(Qt::white);
-            KTDC dc(&image);
-            dc.SetMapMode(MM_HIMETRIC);
-            Clock::time_point start = Clock::now();
-            kttest::CalculateReference(reference);
-            calculate = std::min(calculate, Milliseconds(start));
-            start = Clock::now();
-            kttest::DrawReference(reference, dc);
-            draw = std::min(draw, Milliseconds(start));
-        }
+        const auto [calculate, draw] = BestTimes(reference, image);
         std::printf("%-16s %12.3f %12.3f %12.3f\n", reference.name, calculate, draw, calculate + draw);
         calculateTotal += calculate;
         drawTotal += draw;
@@ -71,19 +79,7 @@ int main(int argc, char** argv)
             continue;
         reference.function->Data().m_showFirstDerivative = 1;
         reference.function->Data().m_showSecondDerivative = 1;
-        double calculate = 1e300;
-        double draw = 1e300;
-        for (int run = 0; run < kRuns; ++run) {
-            image.fill(Qt::white);
-            KTDC dc(&image);
-            dc.SetMapMode(MM_HIMETRIC);
-            Clock::time_point start = Clock::now();
-            kttest::CalculateReference(reference);
-            calculate = std::min(calculate, Milliseconds(start));
-            start = Clock::now();
-            kttest::DrawReference(reference, dc);
-            draw = std::min(draw, Milliseconds(start));
-        }
+        const auto [calculate, draw] = BestTimes(reference, image);
         std::printf("%-16s %12.3f %12.3f %12.3f\n", (name + " f' f''").c_str(), calculate, draw, calculate + draw);
     }
     return 0;

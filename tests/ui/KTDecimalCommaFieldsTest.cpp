@@ -134,6 +134,21 @@ Field AxesMillimetres(const char* name, const char* typed, double expected, bool
             }};
 }
 
+/// A field behind Axes Properties' "More>>": typed by `type`, read back by `read` after OK.
+template <typename TypeInto, typename Read>
+Field AxesMore(const char* name, const char* typed, double expected, TypeInto type, Read read)
+{
+    return {name, typed, expected, [type, read](const char* text) {
+                KTAxesDlg dialog(nullptr, nullptr);
+                dialog.m_options.SetDefaults();
+                const bool ok = RunAndClickOk<KTAxesDlg>(dialog, [&](KTAxesDlg& d) {
+                    d.OnMoreLess();
+                    type(d, text);
+                });
+                return ok ? read(dialog.m_options) : KTUndefinedValue;
+            }};
+}
+
 Field FamilyField(const char* name, const char* typed, double expected,
                   QLineEdit* (KTFamilyDlg::*edit)() const, CString KTFamilyDlg::*stored)
 {
@@ -281,36 +296,15 @@ std::vector<Field> Fields()
         AxesStep("Axes Properties y major step", "1,5", 1.5, 3, &KTOptionAxes2::m_autoyMajor,
                  &KTOptionAxes2::m_yMajorS),
         // Behind "More>>".
-        {"Axes Properties y weight", "2,75pt", 2.75,
-         [](const char* typed) {
-             KTAxesDlg dialog(nullptr, nullptr);
-             dialog.m_options.SetDefaults();
-             const bool ok = RunAndClickOk<KTAxesDlg>(dialog, [&](KTAxesDlg& d) {
-                 d.OnMoreLess();
-                 TypeInCombo(d.YWeightCombo(), typed);
-             });
-             return ok ? dialog.m_options.m_yAxisPen.m_value.m_width / kHimetricPerPoint : KTUndefinedValue;
-         }},
-        {"Axes Properties axis font size", "12,5", kTwelveAndAHalfPoints,
-         [](const char* typed) {
-             KTAxesDlg dialog(nullptr, nullptr);
-             dialog.m_options.SetDefaults();
-             const bool ok = RunAndClickOk<KTAxesDlg>(dialog, [&](KTAxesDlg& d) {
-                 d.OnMoreLess();
-                 TypeInCombo(d.AxisSizeCombo(), typed);
-             });
-             return ok ? double(dialog.m_options.m_axisFont.m_value.m_size) : KTUndefinedValue;
-         }},
-        {"Axes Properties scale font size", "12,5", kTwelveAndAHalfPoints,
-         [](const char* typed) {
-             KTAxesDlg dialog(nullptr, nullptr);
-             dialog.m_options.SetDefaults();
-             const bool ok = RunAndClickOk<KTAxesDlg>(dialog, [&](KTAxesDlg& d) {
-                 d.OnMoreLess();
-                 TypeInCombo(d.ScaleSizeCombo(), typed);
-             });
-             return ok ? double(dialog.m_options.m_scaleFont.m_value.m_size) : KTUndefinedValue;
-         }},
+        AxesMore("Axes Properties y weight", "2,75pt", 2.75,
+                 [](KTAxesDlg& d, const char* text) { TypeInCombo(d.YWeightCombo(), text); },
+                 [](const KTOptionAxes2& o) { return o.m_yAxisPen.m_value.m_width / kHimetricPerPoint; }),
+        AxesMore("Axes Properties axis font size", "12,5", kTwelveAndAHalfPoints,
+                 [](KTAxesDlg& d, const char* text) { TypeInCombo(d.AxisSizeCombo(), text); },
+                 [](const KTOptionAxes2& o) { return double(o.m_axisFont.m_value.m_size); }),
+        AxesMore("Axes Properties scale font size", "12,5", kTwelveAndAHalfPoints,
+                 [](KTAxesDlg& d, const char* text) { TypeInCombo(d.ScaleSizeCombo(), text); },
+                 [](const KTOptionAxes2& o) { return double(o.m_scaleFont.m_value.m_size); }),
         AxesMillimetres("Axes Properties x millimetres", "12,5", 1250.0, false),
         AxesMillimetres("Axes Properties y millimetres", "7,25", 725.0, true),
         {"Function Properties domain", "-1,5<x<2", -1.5,
