@@ -2,8 +2,8 @@
 # Builds the libFuzzer harnesses with clang (AddressSanitizer, UndefinedBehaviorSanitizer) in
 # build-fuzz/ (KT_FUZZ_BUILD_DIR overrides) and runs each on its seed corpus for a while
 # (KT_FUZZ_SECONDS, 60 by default), all at once. A crash, a sanitizer report, a leak outside
-# libgsf (tests/app/fuzz/lsan.supp), an input that runs too long or one that uses too much
-# memory makes the script fail; what the fuzzer found is kept in build-fuzz/fuzz-artifacts/.
+# libgsf and fontconfig (tests/app/fuzz/lsan.supp), an input that runs too long or one that uses
+# too much memory makes the script fail; what the fuzzer found is kept in build-fuzz/fuzz-artifacts/.
 #
 # To add a harness: build it only when KT_FUZZ is on (an executable linked with
 # -fsanitize=fuzzer, as in tests/app/CMakeLists.txt), put its seeds in a folder under
