@@ -29,9 +29,7 @@ private:
     std::vector<KTPoint> m_points;
     std::vector<double> m_lattice; ///< lattice (u, v) pairs of m_points, for simplification
     std::vector<int> m_ends;
-    /// Scratch lists kept with the lines: ones of a few hundred kilobytes would otherwise be
-    /// mapped afresh, and faulted in, for every plot.
-    std::vector<KTPoint> m_sparePoints;
-    std::vector<double> m_spareLattice;
+    /// Scratch kept with the lines (which segments are walked, which points are kept): one of a
+    /// few hundred kilobytes would otherwise be mapped afresh, and faulted in, for every plot.
     std::vector<std::uint8_t> m_used;
 };
