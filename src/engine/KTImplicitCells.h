@@ -46,6 +46,14 @@ public:
         const double* d = alongX ? cell.dx : cell.dy;
         return KTImplicitCrossings::MayCrossTwice(a, b, d[0], d[1]);
     }
+    /// Whether a cell of one lattice cell with these corners (counter-clockwise from its bottom
+    /// left) may hold an arc: its corners change sign or one of its edges may be crossed twice,
+    /// for the rates of change known of it and then for its own ranges, which `cell` takes where
+    /// they are asked for; no arc where they show a pole.
+    bool MayHoldArc(Cell& cell, const KTImplicitLattice::Sample corner[4]);
+    /// Lattice rows per band of the trace: the rows at multiples of it are shared by two bands,
+    /// whose threads may be evaluating them.
+    static constexpr int BandRows = 16;
     enum class LeafKind : std::uint8_t { Simple, Finest };
     struct Leaf
     {
@@ -53,6 +61,7 @@ public:
         LeafKind kind;
         std::int32_t ends[2]; ///< a simple cell's crossings
         bool built = false;   ///< its segments are made
+        bool narrowed = false; ///< of one lattice cell: MayHoldArc said so of `cell` already
     };
 
     KTImplicitCells(KTImplicitLattice& lattice, KTImplicitCrossings& crossings)
@@ -117,6 +126,8 @@ private:
                            const KTImplicitCrossings::Crossing& q);
     void Split(const Cell& cell, std::vector<Cell>& children);
     void AddLeaf(const Cell& cell, LeafKind kind, std::int32_t first = -1, std::int32_t second = -1);
+    /// A leaf of one lattice cell, unless it holds no arc where that shows already.
+    void AddOneCell(const Cell& cell);
     /// The evaluated lattice points strictly inside the side of `length` from (i, j), in order
     /// from there or (`backward`) toward it.
     void SideSamples(int i, int j, int length, bool alongX, bool backward,

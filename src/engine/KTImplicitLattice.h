@@ -90,6 +90,12 @@ public:
             point.value = Evaluate(X(i), Y(j));
         return point.value;
     }
+    /// Evaluated and not pending: its value is there to read, and reading it evaluates nothing.
+    bool HasValue(int i, int j) const
+    {
+        const Point* point = Find(i, j);
+        return point && !NeedsValue(*point);
+    }
     /// Evaluated, or pending: what the judgements of the cells count as known.
     bool Known(int i, int j) const
     {
