@@ -160,6 +160,10 @@ public:
     static constexpr std::int32_t TileBlock = 64;
     /// Room for tiles for `workers` workers at once.
     void ReserveTiles(int workers);
+    /// Lets the tiles go once the cells are judged, where they take more than `most` bytes: a
+    /// plot whose curves pass near most pixels would otherwise hold them beside its lines. Until
+    /// the next Reset no lattice point is read.
+    void ReleaseTiles(std::size_t most);
 
 private:
     struct Point

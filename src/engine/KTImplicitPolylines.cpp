@@ -15,6 +15,13 @@ double Length(double x, double y)
 
 void KTImplicitPolylines::Reset()
 {
+    // The room of a dense plot's lines goes: kept, it would stand beside the next trace's
+    // lattice and cells, which take the most memory before the lines are made.
+    if (m_points.capacity() * sizeof(KTPoint) > KeptBytes) {
+        std::vector<KTPoint>().swap(m_points);
+        std::vector<double>().swap(m_lattice);
+        std::vector<std::uint8_t>().swap(m_used);
+    }
     m_points.clear();
     m_lattice.clear();
     m_ends.clear();
