@@ -37,7 +37,7 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
     };
     const auto emit = [&](std::int32_t crossing) {
         const KTImplicitCrossings::Crossing& c = crossings[crossing];
-        m_points.push_back(c.at);
+        m_points.push_back(crossings.PointOf(c));
         m_lattice.push_back(c.u);
         m_lattice.push_back(c.v);
     };
