@@ -395,7 +395,7 @@ void KTImplicitCells::AddLeaf(const Cell& c, LeafKind kind, std::int32_t first, 
 {
     KTImplicitWorker& worker = KTImplicitWorker::Current();
     worker.CountLeaf();
-    m_leaves[worker.list].Add({c, kind, {first, second}, false});
+    m_leaves[worker.list].Add(Leaf::Of(c, kind, first, second, false));
 }
 
 void KTImplicitCells::AddOneCell(const Cell& c)
@@ -416,7 +416,7 @@ void KTImplicitCells::AddOneCell(const Cell& c)
     KTImplicitWorker& worker = KTImplicitWorker::Current();
     worker.CountLeaf();
     if (MayHoldArc(cell, corner))
-        m_leaves[worker.list].Add({cell, LeafKind::Finest, {-1, -1}, false, true});
+        m_leaves[worker.list].Add(Leaf::Of(cell, LeafKind::Finest, -1, -1, true));
 }
 
 bool KTImplicitCells::MayHoldArc(Cell& cell, const KTImplicitLattice::Sample corner[4])

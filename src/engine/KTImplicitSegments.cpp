@@ -27,11 +27,12 @@ void KTImplicitSegments::BuildLeaf(KTImplicitCells::Leaf& leaf,
 {
     // A simple leaf whose sides no smaller neighbour split keeps the crossings it was judged
     // by; else its boundary shows them on the shorter intervals its neighbours made.
-    if (!m_cells.HasSidePoints(leaf.cell)) {
+    const KTImplicitCells::Cell cell = leaf.Whole();
+    if (!m_cells.HasSidePoints(cell)) {
         Add(leaf.ends[0], leaf.ends[1]);
         return;
     }
-    m_cells.Boundary(leaf.cell, boundary);
+    m_cells.Boundary(cell, boundary);
     std::int32_t found[2] = {-1, -1};
     int n = 0;
     const std::size_t count = boundary.size();
@@ -80,7 +81,7 @@ void KTImplicitSegments::Build(KTImplicitCells::Leaf& leaf)
         return;
     leaf.built = true;
     if (leaf.kind == KTImplicitCells::LeafKind::Finest)
-        LeafOfOneCell(leaf.cell, leaf.narrowed);
+        LeafOfOneCell(leaf.Whole(), leaf.narrowed);
     else
         BuildLeaf(leaf, m_lists[static_cast<std::size_t>(KTImplicitWorker::Current().list)].boundary);
 }
