@@ -112,7 +112,7 @@ KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c, const Ranges* ranges)
     const int w = c.i1 - c.i0;
     const int h = c.j1 - c.j0;
     if (w <= 1 && h <= 1) {
-        AddLeaf(c, LeafKind::Finest);
+        AddOneCell(c);
         return Verdict::Leaf;
     }
     // Corners bottom left, bottom right, top left, top right.
@@ -395,7 +395,60 @@ void KTImplicitCells::AddLeaf(const Cell& c, LeafKind kind, std::int32_t first, 
 {
     KTImplicitWorker& worker = KTImplicitWorker::Current();
     worker.CountLeaf();
-    m_leaves[worker.list].Add({c, kind, {first, second}, false});
+    m_leaves[worker.list].Add(Leaf::Of(c, kind, first, second, false));
+}
+
+void KTImplicitCells::AddOneCell(const Cell& c)
+{
+    // Most cells of one lattice cell lie beside a curve, not through it, and at one per pixel
+    // these leaves are what a dense plot's memory grows with: one whose corners are there to
+    // read already (off the rows another band's thread may be writing) is judged now, and kept
+    // only where it holds an arc. Its segments still wait for the band, as the order of the
+    // crossings they find is the band's.
+    if (c.j0 % BandRows == 0 || c.j1 % BandRows == 0 || !m_lattice.HasValue(c.i0, c.j0) ||
+        !m_lattice.HasValue(c.i1, c.j0) || !m_lattice.HasValue(c.i1, c.j1) || !m_lattice.HasValue(c.i0, c.j1)) {
+        AddLeaf(c, LeafKind::Finest);
+        return;
+    }
+    const KTImplicitLattice::Sample corner[4] = {m_lattice.SampleAt(c.i0, c.j0), m_lattice.SampleAt(c.i1, c.j0),
+                                                 m_lattice.SampleAt(c.i1, c.j1), m_lattice.SampleAt(c.i0, c.j1)};
+    Cell cell = c;
+    KTImplicitWorker& worker = KTImplicitWorker::Current();
+    worker.CountLeaf();
+    if (MayHoldArc(cell, corner))
+        m_leaves[worker.list].Add(Leaf::Of(cell, LeafKind::Finest, -1, -1, true));
+}
+
+bool KTImplicitCells::MayHoldArc(Cell& cell, const KTImplicitLattice::Sample corner[4])
+{
+    const auto mayCrossTwice = [&](int k) {
+        const KTImplicitLattice::Sample& a = corner[k];
+        const KTImplicitLattice::Sample& b = corner[(k + 1) % 4];
+        return a.defined && b.defined && MayCrossTwice(cell, a.f, b.f, a.j == b.j);
+    };
+    const auto anyTwice = [&] {
+        return mayCrossTwice(0) || mayCrossTwice(1) || mayCrossTwice(2) || mayCrossTwice(3);
+    };
+    bool oneSign = true;
+    for (int k = 0; k < 4; ++k)
+        oneSign = oneSign && corner[k].defined && Positive(corner[k].f) == Positive(corner[0].f);
+    bool twice = anyTwice();
+    // Most cells of one lattice cell are split off beside a curve without one through them.
+    if (oneSign && !twice)
+        return false;
+    if (!m_lattice.HasBound()) {
+        // Nothing bounds the rates of change: no search between corners of one sign.
+        cell.dx[0] = cell.dy[0] = 0.0;
+    } else if (!cell.bounded || twice) {
+        // The cell's own ranges: a pole, or closer bounds on its rates of change.
+        const KTIntervalGradient g = m_lattice.BoundOver(cell.i0, cell.j0, cell.i1, cell.j1, twice);
+        if (!g.value.IsBounded())
+            return false;
+        if (twice)
+            NoteSlopes(cell, g, m_lattice.CellWidth(), m_lattice.CellHeight());
+    }
+    twice = anyTwice();
+    return !(oneSign && !twice);
 }
 
 void KTImplicitCells::Boundary(const Cell& c, std::vector<KTImplicitLattice::Sample>& out)

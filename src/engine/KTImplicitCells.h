@@ -46,13 +46,44 @@ public:
         const double* d = alongX ? cell.dx : cell.dy;
         return KTImplicitCrossings::MayCrossTwice(a, b, d[0], d[1]);
     }
+    /// Whether a cell of one lattice cell with these corners (counter-clockwise from its bottom
+    /// left) may hold an arc: its corners change sign or one of its edges may be crossed twice,
+    /// for the rates of change known of it and then for its own ranges, which `cell` takes where
+    /// they are asked for; no arc where they show a pole.
+    bool MayHoldArc(Cell& cell, const KTImplicitLattice::Sample corner[4]);
+    /// Lattice rows per band of the trace: the rows at multiples of it are shared by two bands,
+    /// whose threads may be evaluating them.
+    static constexpr int BandRows = 16;
+    static_assert(BandRows <= 255, "a leaf's sides fit a byte");
     enum class LeafKind : std::uint8_t { Simple, Finest };
+    /// A cell taken whole, in fewer bytes than a Cell: a dense plot keeps one for nearly every
+    /// pixel until its band is done.
     struct Leaf
     {
-        Cell cell;
+        std::int32_t i0, j0;
+        std::uint8_t width, height; ///< lattice cells, at most a first cell's
+        bool bounded;
         LeafKind kind;
+        bool built;    ///< its segments are made
+        bool narrowed; ///< of one lattice cell: MayHoldArc said so of its cell already
+        double dx[2], dy[2];
         std::int32_t ends[2]; ///< a simple cell's crossings
-        bool built = false;   ///< its segments are made
+
+        static Leaf Of(const Cell& c, LeafKind kind, std::int32_t first, std::int32_t second, bool narrowed)
+        {
+            return {c.i0,  c.j0,      static_cast<std::uint8_t>(c.i1 - c.i0), static_cast<std::uint8_t>(c.j1 - c.j0),
+                    c.bounded, kind, false, narrowed, {c.dx[0], c.dx[1]}, {c.dy[0], c.dy[1]}, {first, second}};
+        }
+        Cell Whole() const
+        {
+            Cell c{i0, j0, i0 + width, j0 + height};
+            c.dx[0] = dx[0];
+            c.dx[1] = dx[1];
+            c.dy[0] = dy[0];
+            c.dy[1] = dy[1];
+            c.bounded = bounded;
+            return c;
+        }
     };
 
     KTImplicitCells(KTImplicitLattice& lattice, KTImplicitCrossings& crossings)
@@ -117,6 +148,8 @@ private:
                            const KTImplicitCrossings::Crossing& q);
     void Split(const Cell& cell, std::vector<Cell>& children);
     void AddLeaf(const Cell& cell, LeafKind kind, std::int32_t first = -1, std::int32_t second = -1);
+    /// A leaf of one lattice cell, unless it holds no arc where that shows already.
+    void AddOneCell(const Cell& cell);
     /// The evaluated lattice points strictly inside the side of `length` from (i, j), in order
     /// from there or (`backward`) toward it.
     void SideSamples(int i, int j, int length, bool alongX, bool backward,

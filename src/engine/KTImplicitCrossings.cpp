@@ -71,15 +71,7 @@ std::int32_t KTImplicitCrossings::Add(int i, int j, bool alongX, int length, con
     Crossing crossing{};
     crossing.u = alongX ? i + t : i;
     crossing.v = alongX ? j : j + t;
-    crossing.at = alongX ? KTPoint(m_lattice.XAt(i + t), m_lattice.Y(j))
-                         : KTPoint(m_lattice.X(i), m_lattice.YAt(j + t));
-    // The ends of the interval are exact lattice points: a root found there lies on the edge of
-    // the view when the interval does.
-    if (t == 0.0)
-        crossing.at = KTPoint(m_lattice.X(i), m_lattice.Y(j));
-    else if (t == length)
-        crossing.at = alongX ? KTPoint(m_lattice.X(i + length), m_lattice.Y(j))
-                             : KTPoint(m_lattice.X(i), m_lattice.Y(j + length));
+    crossing.onLatticePoint = t == 0.0 || t == length;
     crossing.i = i;
     crossing.j = j;
     crossing.end = alongX ? (i + length) : (j + length);

@@ -27,7 +27,6 @@ public:
     struct Crossing
     {
         double u, v;              ///< lattice coordinates of the root
-        KTPoint at;               ///< graph coordinates
         std::int32_t i, j;        ///< the lattice point its interval starts from
         std::int32_t end;         ///< lattice index of the interval's far end
         std::int32_t next;        ///< the crossing after it on the same interval, or -1
@@ -35,9 +34,23 @@ public:
         bool alongX;              ///< its interval runs along x (else along y)
         bool valid;               ///< a root, not a pole or a jump
         bool domainEnd;           ///< where the curve runs on to the end of the relation's domain
+        bool onLatticePoint;      ///< found at an end of its interval
         /// The interval's length in lattice cells.
         int Length() const { return end - (alongX ? i : j); }
     };
+
+    /// The graph coordinates of the crossing. They are not kept with it: a dense plot holds a
+    /// crossing at nearly every pixel, and the lattice gives them as cheaply.
+    KTPoint PointOf(const Crossing& c) const
+    {
+        // The ends of an interval are exact lattice points: a root found there lies on the edge
+        // of the view when the interval does.
+        const int i = static_cast<int>(c.u);
+        const int j = static_cast<int>(c.v);
+        if (c.onLatticePoint)
+            return KTPoint(m_lattice.X(i), m_lattice.Y(j));
+        return c.alongX ? KTPoint(m_lattice.XAt(c.u), m_lattice.Y(j)) : KTPoint(m_lattice.X(i), m_lattice.YAt(c.v));
+    }
 
     /// The most lists a trace appends to (one per band of the lattice, and one for what comes
     /// after the bands): ids carry the list above the bits of its entries.

@@ -92,6 +92,8 @@ bool KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
         p.polylines.Reset();
         return false;
     }
+    // The lattice is not read again: a dense plot's tiles go before its lines are made.
+    p.lattice.ReleaseTiles(KeptTileBytes);
     KTImplicitWorker::SetCurrent(&after);
     p.segments.Gather();
     p.polylines.Join(p.crossings, p.segments.Ends());

@@ -49,6 +49,16 @@ void KTImplicitLattice::ReserveTiles(int workers)
     }
 }
 
+void KTImplicitLattice::ReleaseTiles(std::size_t most)
+{
+    if (static_cast<std::size_t>(m_tileCount.load()) * sizeof(Tile) <= most)
+        return;
+    m_tiles.reset();
+    m_tileRoom = 0;
+    m_tileCount.store(0);
+    std::fill(m_tileOf.begin(), m_tileOf.end(), -1);
+}
+
 void KTImplicitLattice::Start(const Difference& difference, const RowDifference& rows, const Bound& bound)
 {
     // A lattice traced before starts again from no point evaluated, within the room reserved

@@ -90,6 +90,12 @@ public:
             point.value = Evaluate(X(i), Y(j));
         return point.value;
     }
+    /// Evaluated and not pending: its value is there to read, and reading it evaluates nothing.
+    bool HasValue(int i, int j) const
+    {
+        const Point* point = Find(i, j);
+        return point && !NeedsValue(*point);
+    }
     /// Evaluated, or pending: what the judgements of the cells count as known.
     bool Known(int i, int j) const
     {
@@ -154,6 +160,10 @@ public:
     static constexpr std::int32_t TileBlock = 64;
     /// Room for tiles for `workers` workers at once.
     void ReserveTiles(int workers);
+    /// Lets the tiles go once the cells are judged, where they take more than `most` bytes: a
+    /// plot whose curves pass near most pixels would otherwise hold them beside its lines. Until
+    /// the next Reset no lattice point is read.
+    void ReleaseTiles(std::size_t most);
 
 private:
     struct Point

@@ -20,14 +20,15 @@ constexpr std::chrono::microseconds kSpin{200};
 /// Cells ahead of the one judged whose lattice points are asked for.
 constexpr std::size_t kAhead = 8;
 
-/// Entries a band's lists of a level keep their room for from plot to plot; beyond it the room
-/// is given back once the next level has read them, so that a dense plot holds the cells of the
-/// levels being judged, not those of every band at once.
-constexpr std::size_t kKeptRoom = 4096;
+/// Bytes of room a band's list of a level keeps from plot to plot; beyond it the room is given
+/// back once the next level has read them, so that a dense plot holds the cells of the levels
+/// being judged, not those of every band at once. A view 2560 pixels high has 100 bands of 6
+/// levels with three lists each: this keeps 36 MB at most.
+constexpr std::size_t kKeptRoom = 64 * 1024;
 
 template <class T> void Release(std::vector<T>& list)
 {
-    if (list.capacity() > kKeptRoom)
+    if (list.capacity() * sizeof(T) > kKeptRoom)
         std::vector<T>().swap(list);
     else
         list.clear();

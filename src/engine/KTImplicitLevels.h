@@ -24,7 +24,7 @@
 class KTImplicitLevels
 {
 public:
-    static constexpr int TopCell = 16; ///< lattice cells per side of the first cells
+    static constexpr int TopCell = KTImplicitCells::BandRows; ///< lattice cells per side of the first cells
     /// Cells of 16, 8, 4, 2 and 1 lattice cells, and one level for the rows left.
     static constexpr int Levels = 6;
     /// The level of cells of one lattice cell.

@@ -15,6 +15,13 @@ double Length(double x, double y)
 
 void KTImplicitPolylines::Reset()
 {
+    // The room of a dense plot's lines goes: kept, it would stand beside the next trace's
+    // lattice and cells, which take the most memory before the lines are made.
+    if (m_points.capacity() * sizeof(KTPoint) > KeptBytes) {
+        std::vector<KTPoint>().swap(m_points);
+        std::vector<double>().swap(m_lattice);
+        std::vector<std::uint8_t>().swap(m_used);
+    }
     m_points.clear();
     m_lattice.clear();
     m_ends.clear();
@@ -30,7 +37,7 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
     };
     const auto emit = [&](std::int32_t crossing) {
         const KTImplicitCrossings::Crossing& c = crossings[crossing];
-        m_points.push_back(c.at);
+        m_points.push_back(crossings.PointOf(c));
         m_lattice.push_back(c.u);
         m_lattice.push_back(c.v);
     };
@@ -48,6 +55,18 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
         }
         m_ends.push_back(static_cast<int>(m_points.size()));
     };
+    // Each line takes a point per segment and one more: open lines start at two of their ends,
+    // and a closed loop takes three segments at least. Room reserved for as many grows no
+    // further, where doubling it would take as much again while both are held.
+    std::size_t ends = 0;
+    crossings.ForEach([&ends](std::int32_t, const KTImplicitCrossings::Crossing& c) {
+        ends += (c.segments[0] >= 0) != (c.segments[1] >= 0) ? 1 : 0;
+    });
+    const std::size_t most = segments + ends / 2 + segments / 3 + 1;
+    if (m_points.capacity() < most) {
+        m_points.reserve(most);
+        m_lattice.reserve(2 * most);
+    }
     // Open lines first, from an end; what is left are closed loops.
     crossings.ForEach([&](std::int32_t id, const KTImplicitCrossings::Crossing& c) {
         const bool end = (c.segments[0] >= 0) != (c.segments[1] >= 0);
@@ -62,18 +81,14 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
 
 void KTImplicitPolylines::Simplify(double tolerance)
 {
-    // Into the spare lists, which then change places with the lines' own.
-    std::vector<KTPoint>& points = m_sparePoints;
-    std::vector<double>& lattice = m_spareLattice;
-    points.clear();
-    lattice.clear();
-    std::vector<int> ends;
-    std::vector<std::uint8_t> keep;
+    // In place: the points kept of each line move down to follow those kept of the lines before
+    // it, never past one still to be read. A second list as long as the lines would double the
+    // memory the densest plots take at their peak.
+    std::vector<std::uint8_t>& keep = m_used;
     std::vector<std::pair<int, int>> stack;
-    points.reserve(m_points.size());
-    lattice.reserve(m_lattice.size());
+    std::size_t kept = 0;
     int begin = 0;
-    for (int end : m_ends) {
+    for (int& end : m_ends) {
         keep.assign(static_cast<std::size_t>(end - begin), 0);
         keep.front() = keep.back() = 1;
         // Douglas-Peucker on the lattice coordinates, with a stack instead of recursion.
@@ -106,17 +121,18 @@ void KTImplicitPolylines::Simplify(double tolerance)
                 stack.emplace_back(at, b);
             }
         }
-        for (int k = begin; k < end; ++k) {
+        const int lineEnd = end;
+        for (int k = begin; k < lineEnd; ++k) {
             if (!keep[static_cast<std::size_t>(k - begin)])
                 continue;
-            points.push_back(m_points[static_cast<std::size_t>(k)]);
-            lattice.push_back(m_lattice[2 * static_cast<std::size_t>(k)]);
-            lattice.push_back(m_lattice[2 * static_cast<std::size_t>(k) + 1]);
+            m_points[kept] = m_points[static_cast<std::size_t>(k)];
+            m_lattice[2 * kept] = m_lattice[2 * static_cast<std::size_t>(k)];
+            m_lattice[2 * kept + 1] = m_lattice[2 * static_cast<std::size_t>(k) + 1];
+            ++kept;
         }
-        ends.push_back(static_cast<int>(points.size()));
-        begin = end;
+        end = static_cast<int>(kept);
+        begin = lineEnd;
     }
-    m_points.swap(points);
-    m_lattice.swap(lattice);
-    m_ends = std::move(ends);
+    m_points.resize(kept);
+    m_lattice.resize(2 * kept);
 }

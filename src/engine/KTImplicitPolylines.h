@@ -6,6 +6,7 @@
 #include "engine/KTImplicitCrossings.h"
 #include "foundation/KTPoint.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,12 +27,12 @@ public:
     const std::vector<int>& Ends() const { return m_ends; }
 
 private:
+    /// Most room for points kept for the next plot (of the lattice coordinates, as much again).
+    static constexpr std::size_t KeptBytes = std::size_t{8} << 20;
     std::vector<KTPoint> m_points;
     std::vector<double> m_lattice; ///< lattice (u, v) pairs of m_points, for simplification
     std::vector<int> m_ends;
-    /// Scratch lists kept with the lines: ones of a few hundred kilobytes would otherwise be
-    /// mapped afresh, and faulted in, for every plot.
-    std::vector<KTPoint> m_sparePoints;
-    std::vector<double> m_spareLattice;
+    /// Scratch kept with the lines (which segments are walked, which points are kept): one of a
+    /// few hundred kilobytes would otherwise be mapped afresh, and faulted in, for every plot.
     std::vector<std::uint8_t> m_used;
 };

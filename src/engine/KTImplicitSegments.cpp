@@ -27,11 +27,12 @@ void KTImplicitSegments::BuildLeaf(KTImplicitCells::Leaf& leaf,
 {
     // A simple leaf whose sides no smaller neighbour split keeps the crossings it was judged
     // by; else its boundary shows them on the shorter intervals its neighbours made.
-    if (!m_cells.HasSidePoints(leaf.cell)) {
+    const KTImplicitCells::Cell cell = leaf.Whole();
+    if (!m_cells.HasSidePoints(cell)) {
         Add(leaf.ends[0], leaf.ends[1]);
         return;
     }
-    m_cells.Boundary(leaf.cell, boundary);
+    m_cells.Boundary(cell, boundary);
     std::int32_t found[2] = {-1, -1};
     int n = 0;
     const std::size_t count = boundary.size();
@@ -80,47 +81,25 @@ void KTImplicitSegments::Build(KTImplicitCells::Leaf& leaf)
         return;
     leaf.built = true;
     if (leaf.kind == KTImplicitCells::LeafKind::Finest)
-        LeafOfOneCell(leaf.cell);
+        LeafOfOneCell(leaf.Whole(), leaf.narrowed);
     else
         BuildLeaf(leaf, m_lists[static_cast<std::size_t>(KTImplicitWorker::Current().list)].boundary);
 }
 
-void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c)
+void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c, bool narrowed)
 {
     // Counter-clockwise from the bottom left corner.
     const KTImplicitLattice::Sample corner[4] = {
         m_lattice.SampleAt(c.i0, c.j0), m_lattice.SampleAt(c.i1, c.j0), m_lattice.SampleAt(c.i1, c.j1),
         m_lattice.SampleAt(c.i0, c.j1)};
     KTImplicitCells::Cell cell = c;
+    if (!narrowed && !m_cells.MayHoldArc(cell, corner))
+        return;
     const auto mayCrossTwice = [&](int k) {
         const KTImplicitLattice::Sample& a = corner[k];
         const KTImplicitLattice::Sample& b = corner[(k + 1) % 4];
         return a.defined && b.defined && KTImplicitCells::MayCrossTwice(cell, a.f, b.f, a.j == b.j);
     };
-    const auto anyTwice = [&] {
-        return mayCrossTwice(0) || mayCrossTwice(1) || mayCrossTwice(2) || mayCrossTwice(3);
-    };
-    bool oneSign = true;
-    for (int k = 0; k < 4; ++k)
-        oneSign = oneSign && corner[k].defined && Positive(corner[k].f) == Positive(corner[0].f);
-    bool twice = anyTwice();
-    // Most cells of one lattice cell are split off beside a curve without one through them.
-    if (oneSign && !twice)
-        return;
-    if (!m_lattice.HasBound()) {
-        // Nothing bounds the rates of change: no search between corners of one sign.
-        cell.dx[0] = cell.dy[0] = 0.0;
-    } else if (!cell.bounded || twice) {
-        // The cell's own ranges: a pole, or closer bounds on its rates of change.
-        const KTIntervalGradient g = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, twice);
-        if (!g.value.IsBounded())
-            return;
-        if (twice)
-            KTImplicitCells::NoteSlopes(cell, g, m_lattice.CellWidth(), m_lattice.CellHeight());
-    }
-    twice = anyTwice();
-    if (oneSign && !twice)
-        return;
 
     std::vector<RingPoint>& ring = m_lists[KTImplicitWorker::Current().list].ring;
     ring.clear();

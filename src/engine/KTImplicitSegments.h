@@ -61,7 +61,8 @@ private:
     };
     /// A segment's id: its list above these bits.
     static constexpr int IdBits = KTImplicitChunks<KTImplicitCrossings::Crossing>::IdBits;
-    void LeafOfOneCell(const KTImplicitCells::Cell& cell);
+    /// `narrowed`: KTImplicitCells::MayHoldArc said so of the cell already.
+    void LeafOfOneCell(const KTImplicitCells::Cell& cell, bool narrowed);
     /// Joins the crossings of the ring: two into one segment, four into two.
     void Join(const std::vector<RingPoint>& ring);
     void Add(std::int32_t a, std::int32_t b);
