@@ -264,6 +264,14 @@ bool KTCurveSampler::PlanAhead(KTImplicitAhead& ahead)
     ImplicitLattice(ahead.xLow, ahead.xHigh, ahead.yLow, ahead.yHigh, ahead.columns, ahead.rows);
     ahead.planned = m_f.PrepareList(KTFunctionData3::FirstBranchList, ahead.first) &&
                     m_f.PrepareList(KTFunctionData3::SecondBranchList, ahead.second);
+    // A member whose sides are equal everywhere has nothing to trace, and traced it would fill
+    // its leaf budget on every thread at once ((x+a)^2=x^2+2ax+a^2 for each a).
+    if (ahead.planned &&
+        KTImplicitIdentity::HoldsEverywhere(PreparedSides(ahead.first, ahead.second),
+                                            PreparedWidths(ahead.first, ahead.second),
+                                            PreparedBound(ahead.first, ahead.second), ahead.xLow, ahead.xHigh,
+                                            ahead.yLow, ahead.yHigh, ahead.columns, ahead.rows))
+        ahead.planned = false;
     return ahead.planned;
 }
 
