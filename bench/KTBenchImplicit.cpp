@@ -257,6 +257,7 @@ bool RunFamilies(int argc, char** argv, int runs)
         {"power-family", "x^y=ay^x", 10, 1, 20, 1, true},
         {"lemniscate-family", "(x^2+y^2)^2=a(x^2-y^2)", 5, 1, 20, 1, true},
         {"sine-sum-family", "sin(x)+sin(y)=a/10", 50, 1, 20, 1, false},
+        {"identity-family", "(x+a)^2=x^2+2ax+a^2", 10, 1, 20, 1, true},
     };
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

@@ -257,21 +257,13 @@ bool KTCurveSampler::TraceLattice(KTImplicitGrid& grid, const KTFunction3::Prepa
 
 bool KTCurveSampler::PlanAhead(KTImplicitAhead& ahead)
 {
-    ahead.planned = ahead.traced = false;
+    ahead.planned = ahead.traced = ahead.holdsEverywhere = false;
     const KTAxes* axes = m_f.Data().m_owner;
     if (!axes || !ImplicitRange(*axes, ahead.xLow, ahead.xHigh, ahead.yLow, ahead.yHigh))
         return false;
     ImplicitLattice(ahead.xLow, ahead.xHigh, ahead.yLow, ahead.yHigh, ahead.columns, ahead.rows);
     ahead.planned = m_f.PrepareList(KTFunctionData3::FirstBranchList, ahead.first) &&
                     m_f.PrepareList(KTFunctionData3::SecondBranchList, ahead.second);
-    // A member whose sides are equal everywhere has nothing to trace, and traced it would fill
-    // its leaf budget on every thread at once ((x+a)^2=x^2+2ax+a^2 for each a).
-    if (ahead.planned &&
-        KTImplicitIdentity::HoldsEverywhere(PreparedSides(ahead.first, ahead.second),
-                                            PreparedWidths(ahead.first, ahead.second),
-                                            PreparedBound(ahead.first, ahead.second), ahead.xLow, ahead.xHigh,
-                                            ahead.yLow, ahead.yHigh, ahead.columns, ahead.rows))
-        ahead.planned = false;
     return ahead.planned;
 }
 
@@ -280,6 +272,15 @@ void KTCurveSampler::TraceAhead(KTImplicitAhead& ahead) noexcept
     if (!ahead.planned)
         return;
     try {
+        // A member whose sides are equal everywhere has nothing to trace; traced, it would fill
+        // its leaf budget on every thread at once ((x+a)^2=x^2+2ax+a^2 for each a).
+        if (KTImplicitIdentity::HoldsEverywhere(PreparedSides(ahead.first, ahead.second),
+                                                PreparedWidths(ahead.first, ahead.second),
+                                                PreparedBound(ahead.first, ahead.second), ahead.xLow, ahead.xHigh,
+                                                ahead.yLow, ahead.yHigh, ahead.columns, ahead.rows)) {
+            ahead.holdsEverywhere = ahead.traced = true;
+            return;
+        }
         KTImplicitGrid grid(ahead.xLow, ahead.xHigh, ahead.yLow, ahead.yHigh, ahead.columns, ahead.rows);
         // The family's members share the threads among themselves: each traces on one.
         grid.SetConcurrent(false);
@@ -332,15 +333,18 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
     if (m_f.PrepareList(KTFunctionData3::FirstBranchList, first) &&
         m_f.PrepareList(KTFunctionData3::SecondBranchList, second)) {
         const KTImplicitLattice::Bound bound = PreparedBound(first, second);
+        KTImplicitAhead* ahead = m_f.ImplicitTracedAhead();
+        const bool tracedAhead = ahead && ahead->Fits(xLow, xHigh, yLow, yHigh, columns, rows, first, second);
         // Sides equal to their rounding everywhere in view have no curve: a trace would draw
         // their rounding, at every pixel.
-        if (KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second), PreparedWidths(first, second), bound,
-                                                xLow, xHigh, yLow, yHigh, columns, rows)) {
+        if (tracedAhead ? ahead->holdsEverywhere
+                        : KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second),
+                                                              PreparedWidths(first, second), bound, xLow, xHigh,
+                                                              yLow, yHigh, columns, rows)) {
             m_f.m_holdsEverywhere = 1;
             return;
         }
-        KTImplicitAhead* ahead = m_f.ImplicitTracedAhead();
-        if (ahead && ahead->Fits(xLow, xHigh, yLow, yHigh, columns, rows, first, second))
+        if (tracedAhead)
             grid.SwapLines(ahead->lines);
         else
             traceWithin([&] { return TraceLattice(grid, first, second); });

@@ -18,6 +18,7 @@ public:
     KTFunction3::PreparedList first, second;
     bool planned = false; ///< the fields above say what to trace
     bool traced = false;  ///< `lines` holds the trace's polylines, not yet simplified
+    bool holdsEverywhere = false; ///< traced as sides equal everywhere in view: no lines
     KTImplicitPolylines lines;
 
     /// Traced for this lattice and these programs.
