@@ -258,6 +258,7 @@ bool RunFamilies(int argc, char** argv, int runs)
         {"lemniscate-family", "(x^2+y^2)^2=a(x^2-y^2)", 5, 1, 20, 1, true},
         {"sine-sum-family", "sin(x)+sin(y)=a/10", 50, 1, 20, 1, false},
         {"identity-family", "(x+a)^2=x^2+2ax+a^2", 10, 1, 20, 1, true},
+        {"dense-family", "tan(xy)=a", 50, 1, 8, 1, false},
     };
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

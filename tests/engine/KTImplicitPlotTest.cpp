@@ -1051,6 +1051,7 @@ TEST(ImplicitPlots, AFamilyTracedSideBySideDrawsWhatItsMembersDrawOneByOne)
         double range, from, to, step;
         int width, height;
         bool identity = false; ///< every member's sides are equal: nothing is drawn
+        bool dense = false;    ///< its first member crosses much of the lattice: none traced ahead
     } rows[] = {
         {"x^y=ay^x", 10, 1, 20, 1, 1600, 1200},
         {"x^y=ay^x", 10, 1, 20, 1, 2560, 1600},
@@ -1059,6 +1060,7 @@ TEST(ImplicitPlots, AFamilyTracedSideBySideDrawsWhatItsMembersDrawOneByOne)
         {"tan(xy)=a", 5, -3, 3, 0.5, 1024, 768},
         {"sin(y)=x-gint(x)+a/4", 5, 0, 3, 1, 836, 565},
         {"(x+a)^2=x^2+2ax+a^2", 10, 1, 20, 1, 1600, 1200, true},
+        {"tan(xy)=a", 50, 1, 4, 1, 1024, 768, false, true},
     };
     for (const auto& row : rows) {
         const std::string what = std::string(row.text) + " at " + std::to_string(row.width);
@@ -1069,7 +1071,8 @@ TEST(ImplicitPlots, AFamilyTracedSideBySideDrawsWhatItsMembersDrawOneByOne)
         const int members = static_cast<int>(std::lround((row.to - row.from) / row.step)) + 1;
         EXPECT_EQ(one.tracedAhead, 0) << what;
         if (KTImplicitThreads::Count() > 1) {
-            EXPECT_EQ(side.tracedAhead, members) << what;
+            // The first member is traced as any relation, the others side by side.
+            EXPECT_EQ(side.tracedAhead, row.dense ? 0 : members - 1) << what;
         }
         int polylines = 0;
         for (const KTDCRecord& r : one.records)
