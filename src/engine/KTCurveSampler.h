@@ -81,6 +81,8 @@ public:
     /// in the owner's view (KTImplicitIdentity), found without tracing it.
     bool ImplicitHoldsEverywhere();
 
+    /// Both sides of the relation at a point, through the function's own evaluation.
+    void ImplicitSides(double x, double y, double& left, double& right);
     /// The implicit difference at (x, y): the second list's value minus the first list's; NaN
     /// where either side has no value.
     double ImplicitDifference(double x, double y);

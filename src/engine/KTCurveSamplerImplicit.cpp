@@ -73,18 +73,33 @@ KTImplicitLattice::Bound PreparedBound(const KTFunction3::PreparedList& first, c
     };
 }
 
+/// Whether the prepared sides are equal to their rounding everywhere over the lattice.
+bool PreparedHoldEverywhere(const KTFunction3::PreparedList& first, const KTFunction3::PreparedList& second,
+                            double xLow, double xHigh, double yLow, double yHigh, int columns, int rows)
+{
+    return KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second), PreparedWidths(first, second),
+                                               PreparedBound(first, second), xLow, xHigh, yLow, yHigh, columns,
+                                               rows);
+}
+
 } // namespace
 
-double KTCurveSampler::ImplicitDifference(double x, double y)
+void KTCurveSampler::ImplicitSides(double x, double y, double& left, double& right)
 {
     KTFunctionData3& data = m_f.Data();
     const int list = data.CurrentListIndex();
     data.SelectList(KTFunctionData3::SecondBranchList);
-    const double second = m_f.EvaluateValue(x, y);
+    right = m_f.EvaluateValue(x, y);
     data.SelectList(KTFunctionData3::FirstBranchList);
-    const double first = m_f.EvaluateValue(x, y);
+    left = m_f.EvaluateValue(x, y);
     data.SelectList(list);
-    return SidesDifference(first, second);
+}
+
+double KTCurveSampler::ImplicitDifference(double x, double y)
+{
+    double left = 0.0, right = 0.0;
+    ImplicitSides(x, y, left, right);
+    return SidesDifference(left, right);
 }
 
 bool KTCurveSampler::ImplicitRange(const KTAxes& axes, double& xLow, double& xHigh, double& yLow,
@@ -125,20 +140,16 @@ bool KTCurveSampler::ImplicitHoldsEverywhere()
     const KTAxes* axes = m_f.Data().m_owner;
     if (!axes || !m_f.Data().m_interpreted || m_f.Status() != KTStatusImplicit)
         return false;
-    double xLow, xHigh, yLow, yHigh;
-    ImplicitRange(*axes, xLow, xHigh, yLow, yHigh);
-    if (!(xHigh > xLow) || !(yHigh > yLow) || !std::isfinite(xHigh - xLow) || !std::isfinite(yHigh - yLow))
+    double xLow = 0.0, xHigh = 0.0, yLow = 0.0, yHigh = 0.0;
+    if (!ImplicitRange(*axes, xLow, xHigh, yLow, yHigh))
         return false;
     int columns = 0, rows = 0;
     ImplicitLattice(xLow, xHigh, yLow, yHigh, columns, rows);
     KTFunction3::PreparedList first;
     KTFunction3::PreparedList second;
-    if (!m_f.PrepareList(KTFunctionData3::FirstBranchList, first) ||
-        !m_f.PrepareList(KTFunctionData3::SecondBranchList, second))
-        return false;
-    return KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second), PreparedWidths(first, second),
-                                               PreparedBound(first, second), xLow, xHigh, yLow, yHigh, columns,
-                                               rows);
+    return m_f.PrepareList(KTFunctionData3::FirstBranchList, first) &&
+           m_f.PrepareList(KTFunctionData3::SecondBranchList, second) &&
+           PreparedHoldEverywhere(first, second, xLow, xHigh, yLow, yHigh, columns, rows);
 }
 
 void KTCurveSampler::ImplicitLattice(double xLow, double xHigh, double yLow, double yHigh, int& columns,
@@ -274,10 +285,8 @@ void KTCurveSampler::TraceAhead(KTImplicitAhead& ahead) noexcept
     try {
         // A member whose sides are equal everywhere has nothing to trace; traced, it would fill
         // its leaf budget on every thread at once ((x+a)^2=x^2+2ax+a^2 for each a).
-        if (KTImplicitIdentity::HoldsEverywhere(PreparedSides(ahead.first, ahead.second),
-                                                PreparedWidths(ahead.first, ahead.second),
-                                                PreparedBound(ahead.first, ahead.second), ahead.xLow, ahead.xHigh,
-                                                ahead.yLow, ahead.yHigh, ahead.columns, ahead.rows)) {
+        if (PreparedHoldEverywhere(ahead.first, ahead.second, ahead.xLow, ahead.xHigh, ahead.yLow, ahead.yHigh,
+                                   ahead.columns, ahead.rows)) {
             ahead.holdsEverywhere = ahead.traced = true;
             return;
         }
@@ -332,15 +341,12 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
     KTFunction3::PreparedList second;
     if (m_f.PrepareList(KTFunctionData3::FirstBranchList, first) &&
         m_f.PrepareList(KTFunctionData3::SecondBranchList, second)) {
-        const KTImplicitLattice::Bound bound = PreparedBound(first, second);
         KTImplicitAhead* ahead = m_f.ImplicitTracedAhead();
         const bool tracedAhead = ahead && ahead->Fits(xLow, xHigh, yLow, yHigh, columns, rows, first, second);
         // Sides equal to their rounding everywhere in view have no curve: a trace would draw
         // their rounding, at every pixel.
         if (tracedAhead ? ahead->holdsEverywhere
-                        : KTImplicitIdentity::HoldsEverywhere(PreparedSides(first, second),
-                                                              PreparedWidths(first, second), bound, xLow, xHigh,
-                                                              yLow, yHigh, columns, rows)) {
+                        : PreparedHoldEverywhere(first, second, xLow, xHigh, yLow, yHigh, columns, rows)) {
             m_f.m_holdsEverywhere = 1;
             return;
         }
@@ -350,13 +356,7 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
             traceWithin([&] { return TraceLattice(grid, first, second); });
     } else {
         const auto sides = [this](double x, double y, double& left, double& right) {
-            KTFunctionData3& data = m_f.Data();
-            const int list = data.CurrentListIndex();
-            data.SelectList(KTFunctionData3::SecondBranchList);
-            right = m_f.EvaluateValue(x, y);
-            data.SelectList(KTFunctionData3::FirstBranchList);
-            left = m_f.EvaluateValue(x, y);
-            data.SelectList(list);
+            ImplicitSides(x, y, left, right);
             if (KTCurveValues::IsNoValue(left) || KTCurveValues::IsNoValue(right))
                 left = right = std::numeric_limits<double>::quiet_NaN();
         };
