@@ -56,11 +56,7 @@ KTPoint ToKTPoint(const CPoint& p)
 
 double KTCurvePainter::F(double x)
 {
-    switch (m_order) {
-    case 1: return m_f.Derivative(x);
-    case 2: return m_f.SecondDerivative(x);
-    default: return m_f.Evaluate(x, KTNoSecondValue).m_y;
-    }
+    return m_f.ValueOfOrder(x, m_order);
 }
 
 // ---- Derivative curves ---------------------------------------------------------------------------

@@ -277,6 +277,8 @@ public:
     /// own sampler (its positions, poles, edge crossings and domain ends) on first use after
     /// each calculation; null for forms other than y = f(x) and for any other order.
     KTCurvePointBuffer* DerivativeCurve(int order);
+    /// f(x) of the current branch (order 0), f'(x) (1) or f''(x) (2).
+    double ValueOfOrder(double x, int order);
     /// Each member is analysed only as far as its drawing reads.
     void DrawFamily(KTDC& dc);
     /// On, every member of a family is analysed in full, points of interest and all, as a

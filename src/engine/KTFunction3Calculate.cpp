@@ -6,6 +6,7 @@
 #include "engine/KTCurveRefiner.h"
 #include "engine/KTCurveSampler.h"
 #include "engine/KTFunction3.h"
+#include "foundation/KTSentinelValues.h"
 #include "platform/KTVectorState.h"
 
 void KTFunction3::Calculate()
@@ -60,6 +61,15 @@ bool KTFunction3::CalculatePoints(bool drawingOnly)
         m_data.SelectList(KTFunctionData3::FirstBranchList);
     }
     return m_twoBranches != 0;
+}
+
+double KTFunction3::ValueOfOrder(double x, int order)
+{
+    switch (order) {
+    case 1: return Derivative(x);
+    case 2: return SecondDerivative(x);
+    default: return Evaluate(x, KTNoSecondValue).m_y;
+    }
 }
 
 KTCurvePointBuffer* KTFunction3::DerivativeCurve(int order)

@@ -184,6 +184,12 @@ int KTGraph3::BuildTips(int x, int y, KTTipContent& tips)
         tips.m_item = item;
         tips.m_tips.Add(tip);
     };
+    // A curve's tip names its equation as the options spell its branches.
+    const auto addEquation = [&](const KTFunction3& function) {
+        tip.AddMarkedText(function.EquationForBranch(options.m_msgPositiveArm.m_value,
+                                                     options.m_msgNegativeArm.m_value, true,
+                                                     options.m_replacePlusMinusOnDisplay.m_value != 0));
+    };
 
     // Every point within reach: the intersections, then the stored points in slot order. An
     // asymptote near the mouse waits until no point and no curve is.
@@ -251,9 +257,7 @@ int KTGraph3::BuildTips(int x, int y, KTTipContent& tips)
             tip.AddText(options.m_msgDeriv1.m_value);
         if (function.m_nearSecondDerivative)
             tip.AddText(options.m_msgDeriv2.m_value);
-        tip.AddMarkedText(function.EquationForBranch(options.m_msgPositiveArm.m_value,
-                                                     options.m_msgNegativeArm.m_value, true,
-                                                     options.m_replacePlusMinusOnDisplay.m_value != 0));
+        addEquation(function);
         tips.m_spot.m_point = m_axes.DeviceToGraph(CPoint(x, y), 0);
         finish(LightenColor(PenColour(function), kLightenFactor), slot);
         return slot;
@@ -294,9 +298,7 @@ int KTGraph3::BuildTips(int x, int y, KTTipContent& tips)
     if (const int slot = HitTestHoldsEverywhere(x, y); slot >= 0) {
         start();
         const KTFunction3& function = m_data.Function(slot);
-        tip.AddMarkedText(function.EquationForBranch(options.m_msgPositiveArm.m_value,
-                                                     options.m_msgNegativeArm.m_value, true,
-                                                     options.m_replacePlusMinusOnDisplay.m_value != 0));
+        addEquation(function);
         tip.AddText(KTFunction3::HoldsEverywhereMessage);
         tips.m_spot.m_point = m_axes.DeviceToGraph(CPoint(x, y), 0);
         finish(LightenColor(PenColour(function), kLightenFactor), slot);
