@@ -162,6 +162,19 @@ template <class G> Result Bisect(G&& g, double a, double b, double ga, double gb
     return result;
 }
 
+/// Halving between a point where `holds` is true and one where it is false, at most `halvings`
+/// times or until the two are neighbouring doubles: the last point found where it holds.
+template <class P> double Boundary(P&& holds, double in, double out, int halvings)
+{
+    for (int k = 0; k < halvings; ++k) {
+        const double middle = in + 0.5 * (out - in);
+        if (middle == in || middle == out)
+            break;
+        (holds(middle) ? in : out) = middle;
+    }
+    return in;
+}
+
 /// Golden-section search for where `score` is largest on [a, b]. The answer is exact only where
 /// the score has one peak on the bracket; on a stretch where it does not change it is some
 /// point of that stretch.

@@ -576,13 +576,8 @@ bool KTCurveSampler::StepBreaks(int i, const KTFunction3::PreparedList* bounds, 
         }
         if (x == at || !has(Value(x)))
             return x;
-        for (int k = 0; k < kDomainEndHalvings; ++k) {
-            const double middle = without + 0.5 * (x - without);
-            if (middle == without || middle == x)
-                break;
-            (has(Value(middle)) ? x : without) = middle;
-        }
-        return x;
+        return KTBracketSearch::Boundary([&](double v) { return has(Value(v)); }, x, without,
+                                         kDomainEndHalvings);
     };
     u = beside(u, a.m_point.m_x);
     v = beside(v, b.m_point.m_x);

@@ -1,5 +1,6 @@
 #include "engine/KTPointPolisher.h"
 
+#include "engine/KTBracketSearch.h"
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
 #include "foundation/KTSentinelValues.h"
@@ -213,12 +214,8 @@ bool KTPointPolisher::OverflowsTowards(double x, double from, double above)
     }
     if (!found)
         return false;
-    for (int k = 0; k < kOverflowSteps; ++k) {
-        const double middle = inside + 0.5 * (outside - inside);
-        if (middle == inside || middle == outside)
-            break;
-        (IsNoValue(F(middle)) ? outside : inside) = middle;
-    }
+    inside = KTBracketSearch::Boundary([&](double v) { return !IsNoValue(F(v)); }, inside, outside,
+                                       kOverflowSteps);
     const double end = std::fabs(F(inside));
     return end >= kGrowthHuge && end > above;
 }
