@@ -367,16 +367,9 @@ void KTCurveSampler::PlotImplicit(int& count, double xLow, double xHigh, double 
         traceWithin([&] { return grid.Trace([this](double x, double y) { return ImplicitDifference(x, y); }); });
     }
     // The polylines are simplified until they fit what is left of the buffers: coarser
-    // everywhere rather than complete on one side of the view only.
-    double tolerance = ImplicitSimplification;
-    grid.Simplify(tolerance);
-    const auto needed = [&] {
-        // Each line takes its points and, when it passes the end of the first buffer, two more.
-        return static_cast<long long>(grid.Points().size()) + 2;
-    };
-    while (needed() > capacity - count && tolerance < 1e6) {
-        tolerance *= 2.0;
-        grid.Simplify(tolerance);
-    }
+    // everywhere rather than complete on one side of the view only. The line that passes the
+    // end of the first buffer takes two points more.
+    const long long room = std::max(0LL, static_cast<long long>(capacity) - count - 2);
+    grid.Simplify(ImplicitSimplification, static_cast<std::size_t>(room));
     StoreImplicit(grid, count);
 }

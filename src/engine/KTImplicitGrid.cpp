@@ -107,9 +107,9 @@ bool KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
     return true;
 }
 
-void KTImplicitGrid::Simplify(double tolerance)
+double KTImplicitGrid::Simplify(double tolerance, std::size_t most)
 {
-    m_parts->polylines.Simplify(tolerance);
+    return m_parts->polylines.Simplify(tolerance, most);
 }
 
 void KTImplicitGrid::SwapLines(KTImplicitPolylines& lines)

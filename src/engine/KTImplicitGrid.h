@@ -24,6 +24,7 @@
 #include "foundation/KTPoint.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -59,8 +60,10 @@ public:
     /// its segments grow with; 0 (the default): no bound.
     void SetLeafBudget(long long leaves) { m_leafBudget = leaves; }
     /// Drops the points of every polyline that lie within `tolerance` lattice cells of the line
-    /// through the points kept on either side of them (the ends of each polyline stay).
-    void Simplify(double tolerance);
+    /// through the points kept on either side of them (the ends of each polyline stay); where
+    /// more than `most` are left, does so for the least larger tolerance that leaves no more,
+    /// at which polylines within it of their first point go whole. Returns the tolerance used.
+    double Simplify(double tolerance, std::size_t most = SIZE_MAX);
     /// Exchanges the polylines of the trace with `lines`: those of a trace made elsewhere (on
     /// another thread, ahead of time) take the place of a trace of this grid, or a trace's are
     /// taken out before the grid is let go.

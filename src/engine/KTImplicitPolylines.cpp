@@ -1,5 +1,6 @@
 #include "engine/KTImplicitPolylines.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -21,6 +22,7 @@ void KTImplicitPolylines::Reset()
         std::vector<KTPoint>().swap(m_points);
         std::vector<double>().swap(m_lattice);
         std::vector<std::uint8_t>().swap(m_used);
+        std::vector<float>().swap(m_importance);
     }
     m_points.clear();
     m_lattice.clear();
@@ -79,36 +81,50 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
             walk(segmentEnds[2 * s], static_cast<std::int32_t>(s));
 }
 
-void KTImplicitPolylines::Simplify(double tolerance)
+double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
 {
     // In place: the points kept of each line move down to follow those kept of the lines before
     // it, never past one still to be read. A second list as long as the lines would double the
     // memory the densest plots take at their peak.
-    std::vector<std::uint8_t>& keep = m_used;
-    std::vector<std::pair<int, int>> stack;
+    struct Range
+    {
+        int a, b;
+        float cap; ///< the importance of the point that split it off
+    };
+    const auto u = [this](int k) { return m_lattice[2 * static_cast<std::size_t>(k)]; };
+    const auto v = [this](int k) { return m_lattice[2 * static_cast<std::size_t>(k) + 1]; };
+    std::vector<float> importance; // of the line's points; negative: dropped
+    std::vector<Range> stack;
+    m_importance.resize(m_points.size());
     std::size_t kept = 0;
     int begin = 0;
     for (int& end : m_ends) {
-        keep.assign(static_cast<std::size_t>(end - begin), 0);
-        keep.front() = keep.back() = 1;
-        // Douglas-Peucker on the lattice coordinates, with a stack instead of recursion.
+        // No point of a line lies farther from a chord of it than its farthest point from its
+        // first: a tolerance beyond that leaves nothing of it but its ends, which then go too.
+        double reach = 0.0;
+        for (int k = begin + 1; k < end; ++k)
+            reach = std::max(reach, Length(u(k) - u(begin), v(k) - v(begin)));
+        const float whole = static_cast<float>(reach);
+        importance.assign(static_cast<std::size_t>(end - begin), -1.0f);
+        importance.front() = importance.back() = whole;
+        // Douglas-Peucker on the lattice coordinates, with a stack instead of recursion. A point
+        // stays for a tolerance only while every point that split off its range does: its
+        // importance is the least of theirs and its own distance.
         stack.clear();
-        stack.emplace_back(begin, end - 1);
+        stack.push_back({begin, end - 1, whole});
         while (!stack.empty()) {
-            const auto [a, b] = stack.back();
+            const Range r = stack.back();
             stack.pop_back();
-            if (b - a < 2)
+            if (r.b - r.a < 2)
                 continue;
-            const double ax = m_lattice[2 * static_cast<std::size_t>(a)];
-            const double ay = m_lattice[2 * static_cast<std::size_t>(a) + 1];
-            const double dx = m_lattice[2 * static_cast<std::size_t>(b)] - ax;
-            const double dy = m_lattice[2 * static_cast<std::size_t>(b) + 1] - ay;
+            const double dx = u(r.b) - u(r.a);
+            const double dy = v(r.b) - v(r.a);
             const double length = Length(dx, dy);
             double farthest = -1.0;
             int at = -1;
-            for (int k = a + 1; k < b; ++k) {
-                const double px = m_lattice[2 * static_cast<std::size_t>(k)] - ax;
-                const double py = m_lattice[2 * static_cast<std::size_t>(k) + 1] - ay;
+            for (int k = r.a + 1; k < r.b; ++k) {
+                const double px = u(k) - u(r.a);
+                const double py = v(k) - v(r.a);
                 const double d = length > 0.0 ? std::fabs(px * dy - py * dx) / length : Length(px, py);
                 if (d > farthest) {
                     farthest = d;
@@ -116,18 +132,21 @@ void KTImplicitPolylines::Simplify(double tolerance)
                 }
             }
             if (farthest > tolerance) {
-                keep[static_cast<std::size_t>(at - begin)] = 1;
-                stack.emplace_back(a, at);
-                stack.emplace_back(at, b);
+                const float value = std::min(r.cap, static_cast<float>(farthest));
+                importance[static_cast<std::size_t>(at - begin)] = value;
+                stack.push_back({r.a, at, value});
+                stack.push_back({at, r.b, value});
             }
         }
         const int lineEnd = end;
         for (int k = begin; k < lineEnd; ++k) {
-            if (!keep[static_cast<std::size_t>(k - begin)])
+            const float value = importance[static_cast<std::size_t>(k - begin)];
+            if (value < 0.0f)
                 continue;
             m_points[kept] = m_points[static_cast<std::size_t>(k)];
-            m_lattice[2 * kept] = m_lattice[2 * static_cast<std::size_t>(k)];
-            m_lattice[2 * kept + 1] = m_lattice[2 * static_cast<std::size_t>(k) + 1];
+            m_lattice[2 * kept] = u(k);
+            m_lattice[2 * kept + 1] = v(k);
+            m_importance[kept] = value;
             ++kept;
         }
         end = static_cast<int>(kept);
@@ -135,4 +154,50 @@ void KTImplicitPolylines::Simplify(double tolerance)
     }
     m_points.resize(kept);
     m_lattice.resize(2 * kept);
+    m_importance.resize(kept);
+    if (kept <= most)
+        return tolerance;
+
+    // Too many: the least tolerance, in steps of a sixteenth of an octave, at which no more
+    // are left, from how many points each step would drop.
+    constexpr int steps = 16;
+    constexpr int buckets = 1024;
+    const auto bucket = [tolerance](float value) {
+        if (!(value > tolerance))
+            return 0;
+        return std::min(buckets - 1, 1 + static_cast<int>(steps * std::log2(value / tolerance)));
+    };
+    std::vector<std::size_t> count(buckets, 0);
+    for (const float value : m_importance)
+        ++count[static_cast<std::size_t>(bucket(value))];
+    // Keeping the points of the buckets above `last` leaves `left` of them.
+    int last = 0;
+    std::size_t left = kept - count[0];
+    while (left > most && last + 1 < buckets - 1) {
+        ++last;
+        left -= count[static_cast<std::size_t>(last)];
+    }
+    std::size_t at = 0;
+    begin = 0;
+    std::size_t lines = 0;
+    for (const int end : m_ends) {
+        const std::size_t first = at;
+        for (int k = begin; k < end; ++k) {
+            if (bucket(m_importance[static_cast<std::size_t>(k)]) <= last)
+                continue;
+            m_points[at] = m_points[static_cast<std::size_t>(k)];
+            m_lattice[2 * at] = u(k);
+            m_lattice[2 * at + 1] = v(k);
+            ++at;
+        }
+        // A line whose ends went is gone whole: its points lie within the tolerance of them.
+        if (at > first)
+            m_ends[lines++] = static_cast<int>(at);
+        begin = end;
+    }
+    m_ends.resize(lines);
+    m_points.resize(at);
+    m_lattice.resize(2 * at);
+    m_importance.clear();
+    return tolerance * std::exp2(static_cast<double>(last) / steps);
 }

@@ -18,8 +18,11 @@ public:
     /// Joins the segments (two crossings each, KTImplicitSegments::Ends) into lines.
     void Join(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds);
     /// Drops the points of every line that lie within `tolerance` lattice cells of the line
-    /// through the points kept on either side of them (the ends of each line stay).
-    void Simplify(double tolerance);
+    /// through the points kept on either side of them (the ends of each line stay); then, where
+    /// more than `most` points are left, does the same for the least larger tolerance at which
+    /// they fit, and lets go the lines that lie within it of their first point. Returns the
+    /// tolerance used.
+    double Simplify(double tolerance, std::size_t most = SIZE_MAX);
 
     /// Points of all lines in turn, in graph coordinates.
     const std::vector<KTPoint>& Points() const { return m_points; }
@@ -35,4 +38,8 @@ private:
     /// Scratch kept with the lines (which segments are walked, which points are kept): one of a
     /// few hundred kilobytes would otherwise be mapped afresh, and faulted in, for every plot.
     std::vector<std::uint8_t> m_used;
+    /// Of each point kept by the first tolerance, the least tolerance that would drop it (of a
+    /// line's ends, how far its points reach from its first one): one pass of the points finds
+    /// the tolerance that fits them, not one pass for each tolerance tried.
+    std::vector<float> m_importance;
 };

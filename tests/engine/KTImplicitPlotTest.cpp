@@ -668,6 +668,35 @@ TEST(ImplicitPlots, AllLinesOfTan356xAndNoneOnItsPoles)
     }
 }
 
+// Relations whose lines take more points than a window's budget (an eighth of its pixels) are
+// simplified alike over the whole view: each is symmetric about the origin or the x axis, so
+// the halves above and below the x axis keep as many points, and both reach the view's edge.
+TEST(ImplicitPlots, LinesOverThePointBudgetAreSimplifiedAlikeOverTheWholeView)
+{
+    struct Row
+    {
+        const char* text;
+        double range;
+    };
+    for (const Row& row : {Row{"tan(xy)=1", 50}, Row{"sin(x)+cos(y)=0.5", 1000}}) {
+        Plot plot(row.text, -row.range, row.range, -row.range, row.range, 2560, 1600);
+        const long long budget = 2559LL * 1599 / 8;
+        std::size_t above = 0, below = 0;
+        double top = -row.range, bottom = row.range;
+        for (const Polyline& line : AllLines(*plot.f))
+            for (const KTPoint& p : line) {
+                (p.m_y > 0 ? above : below) += 1;
+                top = std::max(top, p.m_y);
+                bottom = std::min(bottom, p.m_y);
+            }
+        EXPECT_LE(static_cast<long long>(above + below), budget) << row.text;
+        EXPECT_GT(static_cast<long long>(above + below), budget / 2) << row.text;
+        EXPECT_NEAR(static_cast<double>(above) / static_cast<double>(below), 1.0, 0.05) << row.text;
+        EXPECT_GT(top, 0.95 * row.range) << row.text;
+        EXPECT_LT(bottom, -0.95 * row.range) << row.text;
+    }
+}
+
 TEST(ImplicitPlots, SmallConcentricCirclesAreBothClosed)
 {
     // (x^2 + y^2 - 0.01)(x^2 + y^2 - 0.04) = 0: circles of radius 0.1 and 0.2, 16 and 32
