@@ -843,6 +843,18 @@ bool KTDC::Polyline(const CPoint* points, int count)
     const QPolygonF line = DevicePolyline(points, count);
     if (StrokeFast(line, false))
         return true;
+    // A thin solid line on an image goes to Qt's thin-line stroker as the polyline it is, the
+    // pixels of the path without the path: a dense implicit plot draws hundreds of thousands
+    // of short lines, each of which would otherwise make a path and set the pen twice.
+    const QPaintEngine* engine = m_painter->paintEngine();
+    if (engine && engine->type() == QPaintEngine::Raster) {
+        const QPen qpen = MakeQPen();
+        if (qpen.style() == Qt::SolidLine && qpen.widthF() <= 1.0) {
+            m_painter->setPen(qpen);
+            m_painter->drawPolyline(line);
+            return true;
+        }
+    }
     QPainterPath path;
     path.addPolygon(line);
     StrokePath(path);
