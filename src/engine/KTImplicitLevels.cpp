@@ -20,10 +20,9 @@ constexpr std::chrono::microseconds kSpin{200};
 /// Cells ahead of the one judged whose lattice points are asked for.
 constexpr std::size_t kAhead = 8;
 
-/// Bytes of room a band's list of a level keeps from plot to plot; beyond it the room is given
-/// back once the next level has read them, so that a dense plot holds the cells of the levels
-/// being judged, not those of every band at once. A view 2560 pixels high has 100 bands of 6
-/// levels with three lists each: this keeps 36 MB at most.
+/// Bytes of room a worker's list of a level keeps from trace to trace; beyond it the room is
+/// given back once the trace is done, so that a dense plot's lists do not stand beside its
+/// lines, nor beside the next trace of another thread.
 constexpr std::size_t kKeptRoom = 64 * 1024;
 
 template <class T> void Release(std::vector<T>& list)
@@ -84,15 +83,26 @@ void KTImplicitLevels::Run(std::vector<KTImplicitWorker>& workers, bool threads)
     const int bands = Bands();
     while (m_bands.size() < static_cast<std::size_t>(bands))
         m_bands.push_back(std::make_unique<Band>());
-    for (int b = 0; b < bands; ++b) {
-        Band& band = *m_bands[static_cast<std::size_t>(b)];
-        for (Level& level : band.levels) {
-            level.children.clear();
-            level.deferred.clear();
-            level.ranges.clear();
+    for (int b = 0; b < bands; ++b)
+        m_bands[static_cast<std::size_t>(b)]->done.store(false);
+    while (m_judged.size() < workers.size())
+        m_judged.push_back(std::make_unique<Judged>());
+    m_workers = workers.data();
+    // Once the trace is over, only small lists stay for the next: a dense plot's would stand
+    // beside what it holds until it is drawn.
+    struct Releasing
+    {
+        std::vector<std::unique_ptr<Judged>>& judged;
+        ~Releasing()
+        {
+            for (const std::unique_ptr<Judged>& j : judged)
+                for (Level& level : j->levels) {
+                    Release(level.children);
+                    Release(level.deferred);
+                    Release(level.ranges);
+                }
         }
-        band.done.store(false);
-    }
+    } releasing{m_judged};
     KTImplicitWorker* const caller = KTImplicitWorker::CurrentOrNull();
     const int count = static_cast<int>(workers.size()) - 1;
     const int turns = Turns();
@@ -203,11 +213,11 @@ int KTImplicitLevels::Take(int turn)
             JudgeBand(level, band);
         // The last level only evaluates the rows left: cells of one lattice cell split no
         // further, but a cell of one by two may still be halved.
-        Level& rest = b.levels[Levels - 1];
+        Level& rest = LevelsOf(w)[Levels - 1];
         if (!rest.children.empty())
             Refine(rest.children);
-        Release(rest.children);
-        Release(rest.deferred);
+        rest.children.clear();
+        rest.deferred.clear();
         b.endLeaf = m_cells.LeafCount(w.list);
     }
     // The segments of the band's leaves whose boundary nothing changes any more: of one lattice
@@ -228,12 +238,12 @@ void KTImplicitLevels::JudgeBand(int level, int band)
     KTImplicitWorker& w = KTImplicitWorker::Current();
     const int j0 = band * TopCell;
     const int j1 = std::min(j0 + TopCell, m_lattice.Rows());
-    Band& lists = *m_bands[static_cast<std::size_t>(band)];
+    Level* const lists = LevelsOf(w);
     std::vector<Cell> first;
     if (level == 0)
         for (int i = 0; i < m_lattice.Columns(); i += TopCell)
             first.push_back({i, j0, std::min(i + TopCell, m_lattice.Columns()), j1});
-    const Level* above = level == 0 ? nullptr : &lists.levels[level - 1];
+    const Level* above = level == 0 ? nullptr : &lists[level - 1];
     const std::vector<Cell>& cells = level == 0 ? first : above->children;
     const std::vector<KTImplicitCells::Ranges>* ranges =
         above && above->ranges.size() == cells.size() ? &above->ranges : nullptr;
@@ -251,7 +261,10 @@ void KTImplicitLevels::JudgeBand(int level, int band)
             m_cells.Prepare(c);
         m_lattice.EvaluateRows(w.level);
     }
-    Level& made = lists.levels[level];
+    Level& made = lists[level];
+    made.children.clear();
+    made.deferred.clear();
+    made.ranges.clear();
     w.pending = &made.deferred;
     for (std::size_t k = 0; k < cells.size(); ++k) {
         if (k + kAhead < cells.size()) {
@@ -261,10 +274,10 @@ void KTImplicitLevels::JudgeBand(int level, int band)
         m_cells.Judge(cells[k], made.children, ranges ? &(*ranges)[k] : nullptr);
     }
     if (level > 0) {
-        Level& read = lists.levels[level - 1];
-        Release(read.children);
-        Release(read.ranges);
-        Release(read.deferred);
+        Level& read = lists[level - 1];
+        read.children.clear();
+        read.ranges.clear();
+        read.deferred.clear();
     }
     // The upper levels evaluate the corners of the cells they split off, and take ahead the
     // ranges those will ask for (of more than two by two lattice cells), while the lines of the

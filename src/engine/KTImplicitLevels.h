@@ -59,13 +59,23 @@ private:
         /// For each of the children, its ranges where they are taken ahead for it (`known`).
         std::vector<KTImplicitCells::Ranges> ranges;
     };
-    /// The levels of a band, the leaves it made in its list, and whether its last turn is done.
+    /// The leaves a band made in its list, and whether its last turn is done.
     struct alignas(64) Band
     {
-        Level levels[Levels];
         std::int32_t firstLeaf = 0, endLeaf = 0;
         std::atomic<bool> done{false};
     };
+    /// The levels of the band a worker judges. A worker's lists serve each band it takes in
+    /// turn: their room is made once a trace, not once a band (a dense plot's bands each fill
+    /// megabytes of them, which would be faulted in again band after band).
+    struct alignas(64) Judged
+    {
+        Level levels[Levels];
+    };
+    Level* LevelsOf(const KTImplicitWorker& worker)
+    {
+        return m_judged[static_cast<std::size_t>(&worker - m_workers)]->levels;
+    }
     int Bands() const { return (m_lattice.Rows() + TopCell - 1) / TopCell; }
     /// The turns of a trace: the even bands' judgements, the odd bands' (with the segments of
     /// their leaves), and the segments of the even bands' leaves.
@@ -92,5 +102,7 @@ private:
     KTImplicitCells& m_cells;
     KTImplicitSegments& m_segments;
     std::vector<std::unique_ptr<Band>> m_bands;
+    std::vector<std::unique_ptr<Judged>> m_judged; ///< one for each worker
+    const KTImplicitWorker* m_workers = nullptr;    ///< the first of the trace's workers
     std::vector<KTImplicitCells::Cell> m_first;
 };
