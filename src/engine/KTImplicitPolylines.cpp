@@ -1,6 +1,10 @@
 #include "engine/KTImplicitPolylines.h"
 
+#include "engine/KTImplicitThreads.h"
+
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <cmath>
 #include <utility>
 
@@ -81,66 +85,104 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
             walk(segmentEnds[2 * s], static_cast<std::int32_t>(s));
 }
 
-double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
+void KTImplicitPolylines::Rank(int begin, int end, double tolerance, std::vector<Range>& stack)
 {
-    // In place: the points kept of each line move down to follow those kept of the lines before
-    // it, never past one still to be read. A second list as long as the lines would double the
-    // memory the densest plots take at their peak.
-    struct Range
-    {
-        int a, b;
-        float cap; ///< the importance of the point that split it off
-    };
     const auto u = [this](int k) { return m_lattice[2 * static_cast<std::size_t>(k)]; };
     const auto v = [this](int k) { return m_lattice[2 * static_cast<std::size_t>(k) + 1]; };
-    std::vector<float> importance; // of the line's points; negative: dropped
-    std::vector<Range> stack;
+    float* const importance = m_importance.data();
+    // No point of a line lies farther from a chord of it than its farthest point from its
+    // first: a tolerance beyond that leaves nothing of it but its ends, which then go too.
+    double reach = 0.0;
+    for (int k = begin + 1; k < end; ++k) {
+        reach = std::max(reach, Length(u(k) - u(begin), v(k) - v(begin)));
+        importance[k] = -1.0f;
+    }
+    const float whole = static_cast<float>(reach);
+    importance[begin] = importance[end - 1] = whole;
+    // Douglas-Peucker on the lattice coordinates, with a stack instead of recursion. A point
+    // stays for a tolerance only while every point that split off its range does: its
+    // importance is the least of theirs and its own distance.
+    stack.clear();
+    stack.push_back({begin, end - 1, whole});
+    while (!stack.empty()) {
+        const Range r = stack.back();
+        stack.pop_back();
+        if (r.b - r.a < 2)
+            continue;
+        const double dx = u(r.b) - u(r.a);
+        const double dy = v(r.b) - v(r.a);
+        const double length = Length(dx, dy);
+        double farthest = -1.0;
+        int at = -1;
+        for (int k = r.a + 1; k < r.b; ++k) {
+            const double px = u(k) - u(r.a);
+            const double py = v(k) - v(r.a);
+            const double d = length > 0.0 ? std::fabs(px * dy - py * dx) / length : Length(px, py);
+            if (d > farthest) {
+                farthest = d;
+                at = k;
+            }
+        }
+        if (farthest > tolerance) {
+            const float value = std::min(r.cap, static_cast<float>(farthest));
+            importance[at] = value;
+            stack.push_back({r.a, at, value});
+            stack.push_back({at, r.b, value});
+        }
+    }
+}
+
+void KTImplicitPolylines::RankAll(double tolerance)
+{
     m_importance.resize(m_points.size());
+    const std::size_t lines = m_ends.size();
+    const auto rank = [this, tolerance](std::size_t first, std::size_t last, std::vector<Range>& stack) {
+        for (std::size_t l = first; l < last; ++l)
+            Rank(l == 0 ? 0 : m_ends[l - 1], m_ends[l], tolerance, stack);
+    };
+    std::vector<Range> stack;
+    const int threads = KTImplicitThreads::Count();
+    if (m_points.size() < ThreadedPoints || threads < 2) {
+        rank(0, lines, stack);
+        return;
+    }
+    // Parts of about as many points each, taken in turn by the threads.
+    const std::size_t parts = static_cast<std::size_t>(threads) * 8;
+    std::vector<std::size_t> cuts(parts + 1, lines);
+    cuts[0] = 0;
+    for (std::size_t p = 1; p < parts; ++p) {
+        const int point = static_cast<int>(m_points.size() * p / parts);
+        cuts[p] = static_cast<std::size_t>(std::upper_bound(m_ends.begin(), m_ends.end(), point) - m_ends.begin());
+    }
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    const bool ran = KTImplicitThreads::Run(threads, [&](int) {
+        try {
+            std::vector<Range> own;
+            for (std::size_t p = next.fetch_add(1); p < parts; p = next.fetch_add(1))
+                rank(cuts[p], cuts[p + 1], own);
+        } catch (...) {
+            failed.store(true); // out of memory: done again below, where it is reported
+        }
+    });
+    if (!ran || failed.load())
+        rank(0, lines, stack);
+}
+
+double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
+{
+    // The points kept of each line then move down to follow those kept of the lines before it,
+    // never past one still to be read. A second list as long as the lines would double the
+    // memory the densest plots take at their peak.
+    const auto u = [this](int k) { return m_lattice[2 * static_cast<std::size_t>(k)]; };
+    const auto v = [this](int k) { return m_lattice[2 * static_cast<std::size_t>(k) + 1]; };
+    RankAll(tolerance);
     std::size_t kept = 0;
     int begin = 0;
     for (int& end : m_ends) {
-        // No point of a line lies farther from a chord of it than its farthest point from its
-        // first: a tolerance beyond that leaves nothing of it but its ends, which then go too.
-        double reach = 0.0;
-        for (int k = begin + 1; k < end; ++k)
-            reach = std::max(reach, Length(u(k) - u(begin), v(k) - v(begin)));
-        const float whole = static_cast<float>(reach);
-        importance.assign(static_cast<std::size_t>(end - begin), -1.0f);
-        importance.front() = importance.back() = whole;
-        // Douglas-Peucker on the lattice coordinates, with a stack instead of recursion. A point
-        // stays for a tolerance only while every point that split off its range does: its
-        // importance is the least of theirs and its own distance.
-        stack.clear();
-        stack.push_back({begin, end - 1, whole});
-        while (!stack.empty()) {
-            const Range r = stack.back();
-            stack.pop_back();
-            if (r.b - r.a < 2)
-                continue;
-            const double dx = u(r.b) - u(r.a);
-            const double dy = v(r.b) - v(r.a);
-            const double length = Length(dx, dy);
-            double farthest = -1.0;
-            int at = -1;
-            for (int k = r.a + 1; k < r.b; ++k) {
-                const double px = u(k) - u(r.a);
-                const double py = v(k) - v(r.a);
-                const double d = length > 0.0 ? std::fabs(px * dy - py * dx) / length : Length(px, py);
-                if (d > farthest) {
-                    farthest = d;
-                    at = k;
-                }
-            }
-            if (farthest > tolerance) {
-                const float value = std::min(r.cap, static_cast<float>(farthest));
-                importance[static_cast<std::size_t>(at - begin)] = value;
-                stack.push_back({r.a, at, value});
-                stack.push_back({at, r.b, value});
-            }
-        }
         const int lineEnd = end;
         for (int k = begin; k < lineEnd; ++k) {
-            const float value = importance[static_cast<std::size_t>(k - begin)];
+            const float value = m_importance[static_cast<std::size_t>(k)];
             if (value < 0.0f)
                 continue;
             m_points[kept] = m_points[static_cast<std::size_t>(k)];
@@ -159,13 +201,16 @@ double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
         return tolerance;
 
     // Too many: the least tolerance, in steps of a sixteenth of an octave, at which no more
-    // are left, from how many points each step would drop.
-    constexpr int steps = 16;
+    // are left, from how many points each step would drop. The steps are read off the bits of
+    // the importance relative to the first tolerance: its exponent and the first four bits of
+    // its mantissa.
     constexpr int buckets = 1024;
-    const auto bucket = [tolerance](float value) {
-        if (!(value > tolerance))
+    constexpr std::uint32_t one = 127u << 4; // 1.0's exponent, in sixteenths of an octave
+    const float first = static_cast<float>(tolerance);
+    const auto bucket = [first](float value) {
+        if (!(value > first))
             return 0;
-        return std::min(buckets - 1, 1 + static_cast<int>(steps * std::log2(value / tolerance)));
+        return static_cast<int>(std::min<std::uint32_t>(buckets - 1, 1 + (std::bit_cast<std::uint32_t>(value / first) >> 19) - one));
     };
     std::vector<std::size_t> count(buckets, 0);
     for (const float value : m_importance)
@@ -199,5 +244,5 @@ double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
     m_points.resize(at);
     m_lattice.resize(2 * at);
     m_importance.clear();
-    return tolerance * std::exp2(static_cast<double>(last) / steps);
+    return tolerance * static_cast<double>(std::bit_cast<float>((one + static_cast<std::uint32_t>(last)) << 19));
 }

@@ -30,6 +30,19 @@ public:
     const std::vector<int>& Ends() const { return m_ends; }
 
 private:
+    /// The importance of the points of the line [begin, end) for the tolerance, written to
+    /// m_importance (negative where it drops them); only that line's entries are written.
+    struct Range
+    {
+        int a, b;
+        float cap; ///< the importance of the point that split it off
+    };
+    void Rank(int begin, int end, double tolerance, std::vector<Range>& stack);
+    /// Rank for every line, the lines of a dense plot on the trace's threads side by side.
+    void RankAll(double tolerance);
+
+    /// Points from which the lines are ranked on threads.
+    static constexpr std::size_t ThreadedPoints = std::size_t{1} << 16;
     /// Most room for points kept for the next plot (of the lattice coordinates, as much again).
     static constexpr std::size_t KeptBytes = std::size_t{8} << 20;
     std::vector<KTPoint> m_points;
