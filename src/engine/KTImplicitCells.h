@@ -114,6 +114,8 @@ public:
     /// The leaves of one list, in the order they were made.
     std::int32_t LeafCount(int list) const { return m_leaves[list].Size(); }
     Leaf& LeafAt(int list, std::int32_t k) { return m_leaves[list][k]; }
+    /// Keeps only the first `count` leaves of a list (the others' segments are all made).
+    void TruncateLeaves(int list, std::int32_t count) { m_leaves[list].Truncate(count); }
     /// f(leaf) for every leaf, list after list in order.
     template <class F> void ForEachLeaf(F f)
     {

@@ -33,6 +33,14 @@ public:
     }
     /// Empties it; the room stays for the next plot.
     void Clear() { m_size = 0; }
+    /// Keeps the first `size` entries and gives back the room beyond them but for one chunk.
+    void Truncate(std::int32_t size)
+    {
+        m_size = size < m_size ? size : m_size;
+        const std::size_t needed = (static_cast<std::size_t>(m_size) >> Shift) + 1;
+        if (m_chunks.size() > needed)
+            m_chunks.resize(needed);
+    }
 
 private:
     static constexpr int Shift = 10;

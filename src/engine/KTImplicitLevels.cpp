@@ -228,6 +228,20 @@ int KTImplicitLevels::Take(int turn)
         if (settled || leaf.kind == KTImplicitCells::LeafKind::Finest)
             m_segments.Build(leaf);
     }
+    // A leaf whose segments are made is not read again: a dense plot, which makes one for nearly
+    // every pixel, holds those of the bands being judged, and of the others those still to be
+    // made, not those of every band. A band has a list of its own where bands are threadable.
+    if (Threadable()) {
+        std::int32_t kept = b.firstLeaf;
+        if (!settled)
+            for (std::int32_t k = b.firstLeaf; k < b.endLeaf; ++k) {
+                const KTImplicitCells::Leaf& leaf = m_cells.LeafAt(w.list, k);
+                if (!leaf.built)
+                    m_cells.LeafAt(w.list, kept++) = leaf;
+            }
+        b.endLeaf = kept;
+        m_cells.TruncateLeaves(w.list, kept);
+    }
     return band;
 }
 
