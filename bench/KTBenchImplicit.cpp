@@ -22,6 +22,7 @@
 
 #include "engine/KTFunction3.h"
 #include "platform/KTDC.h"
+#include "platform/KTMemory.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -325,6 +326,8 @@ bool RunFamilies(int argc, char** argv, int runs)
 int main(int argc, char** argv)
 {
     if (argc >= 6 && std::strcmp(argv[1], "--case") == 0) {
+        // The memory a case takes is the program's: its allocator is tuned as the program's is.
+        KTTuneAllocator();
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication app(argc, argv);
         const QString folder = argc > 6 ? QString::fromLocal8Bit(argv[6]) : QString();

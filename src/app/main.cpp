@@ -13,6 +13,7 @@
 #include "app/KTG300App.h"
 #include "app/KTSelfCheck.h"
 #include "platform/KTLocale.h"
+#include "platform/KTMemory.h"
 #include "platform/KTMessageBox.h"
 
 #include <QApplication>
@@ -25,10 +26,6 @@
 #include <cstdio>
 
 #include <sys/resource.h>
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace {
 
@@ -67,11 +64,7 @@ private:
 
 int main(int argc, char* argv[])
 {
-#ifdef __GLIBC__
-    // Memory a document gives back (a graph holds megabytes of sample points) stays with the
-    // program for the next one instead of going back to the system and being faulted in anew.
-    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
-#endif
+    KTTuneAllocator();
     KTApplication application(argc, argv);
     KTLocale::UseCNumericLocale();
     QApplication::setApplicationName(QStringLiteral("KT Graph 3"));

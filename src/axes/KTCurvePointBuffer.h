@@ -47,6 +47,13 @@ struct KTCurvePointBuffer
         if (size > Size())
             m_points.resize(static_cast<std::size_t>(size));
     }
+    /// Empties it and gives back the room it grew to beyond Capacity.
+    void Release()
+    {
+        m_count = 0;
+        if (Size() > Capacity)
+            std::vector<KTCurvePoint>(Capacity).swap(m_points);
+    }
     /// Puts each of `added` after the point of its index among the first m_count (the list in
     /// the order of the indices).
     void InsertAfter(const std::vector<std::pair<std::int32_t, KTCurvePoint>>& added)

@@ -124,7 +124,9 @@ void KTCurveSampler::SampleImplicit(KTAxes& axes)
     ImplicitRange(axes, xLow, xHigh, yLow, yHigh);
     int count = 0;
     m_f.m_buffer1->m_count = 0;
-    m_f.m_buffer2->m_count = 0;
+    // The points of the last plot go before the next is traced, not after: a dense plot's
+    // would stand beside its lattice.
+    m_f.m_buffer2->Release();
     m_f.m_holdsEverywhere = 0;
     PlotImplicit(count, xLow, xHigh, yLow, yHigh);
     if (m_f.m_implicitOverflow) {
@@ -204,6 +206,11 @@ bool KTCurveSampler::StoreImplicitPoint(const KTCurvePoint& point, int& count)
 void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
 {
     const std::vector<KTPoint>& points = grid.Points();
+    // The second buffer takes what passes the first, and two more where a line passes its end,
+    // all at once: grown as they come, it would hold twice their room while it moves them.
+    const long long total = count + static_cast<long long>(points.size()) + 2;
+    if (total > BranchSamples + 1)
+        m_f.m_buffer2->Reserve(static_cast<int>(std::min<long long>(total - (BranchSamples + 1), m_pointBudget)));
     int begin = 0;
     for (int end : grid.Ends()) {
         for (int k = begin; k < end; ++k) {

@@ -22,6 +22,8 @@ public:
         return m_chunks[static_cast<std::size_t>(k >> Shift)][k & Mask];
     }
     std::int32_t Size() const { return m_size; }
+    /// Bytes of the room it holds.
+    std::size_t RoomBytes() const { return m_chunks.size() * (std::size_t{1} << Shift) * sizeof(T); }
     /// Appends the value; returns its index.
     std::int32_t Add(const T& value)
     {

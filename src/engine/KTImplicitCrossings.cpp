@@ -54,6 +54,18 @@ void KTImplicitCrossings::Reset(int lists)
         list.Clear();
 }
 
+void KTImplicitCrossings::Release(std::size_t most)
+{
+    std::size_t room = 0;
+    for (const KTImplicitChunks<Crossing>& list : m_lists)
+        room += list.RoomBytes();
+    for (KTImplicitChunks<Crossing>& list : m_lists)
+        if (room > most)
+            list.Truncate(0);
+        else
+            list.Clear();
+}
+
 std::int32_t KTImplicitCrossings::At(int i, int j, bool alongX, int length, double hint)
 {
     const std::int32_t end = alongX ? (i + length) : (j + length);

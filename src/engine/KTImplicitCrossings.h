@@ -57,8 +57,11 @@ public:
     static constexpr int MaxLists = 1 << (31 - KTImplicitChunks<Crossing>::IdBits);
 
     explicit KTImplicitCrossings(KTImplicitLattice& lattice) : m_lattice(lattice) {}
+    const KTImplicitLattice& Lattice() const { return m_lattice; }
     /// Empties the lists for a trace with `lists` lists (at most MaxLists); their room stays.
     void Reset(int lists);
+    /// Empties the lists, and gives back their room where it takes more than `most` bytes.
+    void Release(std::size_t most);
 
     Crossing& operator[](std::int32_t id)
     {

@@ -93,7 +93,7 @@ bool KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
         return false;
     }
     // The lattice is not read again: a dense plot's tiles go before its lines are made.
-    p.lattice.ReleaseTiles(KeptTileBytes);
+    p.lattice.ReleaseTiles(KeptBytes);
     KTImplicitWorker::SetCurrent(&after);
     p.segments.Gather();
     p.polylines.Join(p.crossings, p.segments.Ends());

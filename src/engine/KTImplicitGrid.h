@@ -91,10 +91,10 @@ public:
     }
 
 private:
-    /// Most memory of lattice tiles kept for the next plot: ordinary plots touch a few
-    /// megabytes of them, which are faulted in again at a cost; the densest touch most of the
-    /// view's pixels.
-    static constexpr std::size_t KeptTileBytes = std::size_t{16} << 20;
+    /// Most memory of lattice tiles, and of crossings and of segments, kept for the next plot:
+    /// ordinary plots touch a few megabytes of them, which are faulted in again at a cost; the
+    /// densest touch most of the view's pixels.
+    static constexpr std::size_t KeptBytes = std::size_t{16} << 20;
     /// The stages' storage, kept from plot to plot.
     struct Parts;
     /// What the last plot of this thread left; empty while a plot holds it (a second grid

@@ -24,17 +24,21 @@ void KTImplicitPolylines::Reset()
     // lattice and cells, which take the most memory before the lines are made.
     if (m_points.capacity() * sizeof(KTPoint) > KeptBytes) {
         std::vector<KTPoint>().swap(m_points);
-        std::vector<double>().swap(m_lattice);
         std::vector<std::uint8_t>().swap(m_used);
         std::vector<float>().swap(m_importance);
     }
     m_points.clear();
-    m_lattice.clear();
     m_ends.clear();
 }
 
 void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds)
 {
+    // The lines are simplified in lattice cells, which the points' graph coordinates give back.
+    const KTImplicitLattice& lattice = crossings.Lattice();
+    m_xLow = lattice.X(0);
+    m_yLow = lattice.Y(0);
+    m_xScale = 1.0 / lattice.CellWidth();
+    m_yScale = 1.0 / lattice.CellHeight();
     const std::size_t segments = segmentEnds.size() / 2;
     m_used.assign(segments, 0);
     const auto other = [&](std::int32_t segment, std::int32_t crossing) {
@@ -44,8 +48,6 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
     const auto emit = [&](std::int32_t crossing) {
         const KTImplicitCrossings::Crossing& c = crossings[crossing];
         m_points.push_back(crossings.PointOf(c));
-        m_lattice.push_back(c.u);
-        m_lattice.push_back(c.v);
     };
     // From a crossing along its unused segments until the line ends or closes.
     const auto walk = [&](std::int32_t start, std::int32_t segment) {
@@ -69,10 +71,8 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
         ends += (c.segments[0] >= 0) != (c.segments[1] >= 0) ? 1 : 0;
     });
     const std::size_t most = segments + ends / 2 + segments / 3 + 1;
-    if (m_points.capacity() < most) {
+    if (m_points.capacity() < most)
         m_points.reserve(most);
-        m_lattice.reserve(2 * most);
-    }
     // Open lines first, from an end; what is left are closed loops.
     crossings.ForEach([&](std::int32_t id, const KTImplicitCrossings::Crossing& c) {
         const bool end = (c.segments[0] >= 0) != (c.segments[1] >= 0);
@@ -87,8 +87,8 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
 
 void KTImplicitPolylines::Rank(int begin, int end, double tolerance, std::vector<Range>& stack)
 {
-    const auto u = [this](int k) { return m_lattice[2 * static_cast<std::size_t>(k)]; };
-    const auto v = [this](int k) { return m_lattice[2 * static_cast<std::size_t>(k) + 1]; };
+    const auto u = [this](int k) { return (m_points[static_cast<std::size_t>(k)].m_x - m_xLow) * m_xScale; };
+    const auto v = [this](int k) { return (m_points[static_cast<std::size_t>(k)].m_y - m_yLow) * m_yScale; };
     float* const importance = m_importance.data();
     // No point of a line lies farther from a chord of it than its farthest point from its
     // first: a tolerance beyond that leaves nothing of it but its ends, which then go too.
@@ -174,8 +174,6 @@ double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
     // The points kept of each line then move down to follow those kept of the lines before it,
     // never past one still to be read. A second list as long as the lines would double the
     // memory the densest plots take at their peak.
-    const auto u = [this](int k) { return m_lattice[2 * static_cast<std::size_t>(k)]; };
-    const auto v = [this](int k) { return m_lattice[2 * static_cast<std::size_t>(k) + 1]; };
     RankAll(tolerance);
     std::size_t kept = 0;
     int begin = 0;
@@ -186,8 +184,6 @@ double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
             if (value < 0.0f)
                 continue;
             m_points[kept] = m_points[static_cast<std::size_t>(k)];
-            m_lattice[2 * kept] = u(k);
-            m_lattice[2 * kept + 1] = v(k);
             m_importance[kept] = value;
             ++kept;
         }
@@ -195,7 +191,6 @@ double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
         begin = lineEnd;
     }
     m_points.resize(kept);
-    m_lattice.resize(2 * kept);
     m_importance.resize(kept);
     if (kept <= most)
         return tolerance;
@@ -231,8 +226,6 @@ double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
             if (bucket(m_importance[static_cast<std::size_t>(k)]) <= last)
                 continue;
             m_points[at] = m_points[static_cast<std::size_t>(k)];
-            m_lattice[2 * at] = u(k);
-            m_lattice[2 * at + 1] = v(k);
             ++at;
         }
         // A line whose ends went is gone whole: its points lie within the tolerance of them.
@@ -242,7 +235,6 @@ double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
     }
     m_ends.resize(lines);
     m_points.resize(at);
-    m_lattice.resize(2 * at);
     m_importance.clear();
     return tolerance * static_cast<double>(std::bit_cast<float>((one + static_cast<std::uint32_t>(last)) << 19));
 }

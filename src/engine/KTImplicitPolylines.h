@@ -43,10 +43,11 @@ private:
 
     /// Points from which the lines are ranked on threads.
     static constexpr std::size_t ThreadedPoints = std::size_t{1} << 16;
-    /// Most room for points kept for the next plot (of the lattice coordinates, as much again).
+    /// Most room for points kept for the next plot.
     static constexpr std::size_t KeptBytes = std::size_t{8} << 20;
     std::vector<KTPoint> m_points;
-    std::vector<double> m_lattice; ///< lattice (u, v) pairs of m_points, for simplification
+    /// Lattice coordinates of a graph point: (x - m_xLow) * m_xScale and (y - m_yLow) * m_yScale.
+    double m_xLow = 0.0, m_yLow = 0.0, m_xScale = 1.0, m_yScale = 1.0;
     std::vector<int> m_ends;
     /// Scratch kept with the lines (which segments are walked, which points are kept): one of a
     /// few hundred kilobytes would otherwise be mapped afresh, and faulted in, for every plot.

@@ -22,6 +22,20 @@ void KTImplicitSegments::Reset(int lists)
     m_ends.clear();
 }
 
+void KTImplicitSegments::Release(std::size_t most)
+{
+    std::size_t room = m_ends.capacity() * sizeof(std::int32_t);
+    for (const List& list : m_lists)
+        room += list.ends.capacity() * sizeof(std::int32_t);
+    if (room <= most) {
+        Reset(static_cast<int>(m_lists.size()));
+        return;
+    }
+    for (List& list : m_lists)
+        std::vector<std::int32_t>().swap(list.ends);
+    std::vector<std::int32_t>().swap(m_ends);
+}
+
 void KTImplicitSegments::BuildLeaf(KTImplicitCells::Leaf& leaf,
                                    std::vector<KTImplicitLattice::Sample>& boundary)
 {

@@ -32,6 +32,8 @@ public:
     }
     /// Empties the lists of segments for a trace with `lists` lists; their room stays.
     void Reset(int lists);
+    /// Empties the lists, and gives back their room where it takes more than `most` bytes.
+    void Release(std::size_t most);
     /// The segments of all lists become one list (Ends), and the crossings name them by their
     /// place in it.
     void Gather();
