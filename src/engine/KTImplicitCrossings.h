@@ -81,6 +81,10 @@ public:
     /// lies inside.
     std::int32_t At(int i, int j, bool alongX, int length,
                     double hint = std::numeric_limits<double>::quiet_NaN());
+    /// The lists, and the ids of the crossings of one in the order of ForEach.
+    int Lists() const { return m_count; }
+    std::int32_t ListSize(int list) const { return m_lists[list].Size(); }
+    static std::int32_t IdOf(int list, std::int32_t k) { return Id(list, k); }
     /// How many crossings the lists hold.
     std::int64_t Count() const
     {

@@ -96,7 +96,7 @@ bool KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
     p.lattice.ReleaseTiles(KeptBytes);
     KTImplicitWorker::SetCurrent(&after);
     p.segments.Gather();
-    p.polylines.Join(p.crossings, p.segments.Ends());
+    p.polylines.Join(p.crossings, p.segments.Ends(), threads);
 
     m_evaluations = 0;
     m_bounds = 0;

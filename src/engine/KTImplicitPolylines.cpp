@@ -31,7 +31,8 @@ void KTImplicitPolylines::Reset()
     m_ends.clear();
 }
 
-void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds)
+void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds,
+                               bool threads)
 {
     // The lines are simplified in lattice cells, which the points' graph coordinates give back.
     const KTImplicitLattice& lattice = crossings.Lattice();
@@ -41,6 +42,8 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
     m_yScale = 1.0 / lattice.CellHeight();
     const std::size_t segments = segmentEnds.size() / 2;
     m_used.assign(segments, 0);
+    if (threads && KTImplicitThreads::Count() > 1 && JoinOnThreads(crossings, segmentEnds))
+        return;
     const auto other = [&](std::int32_t segment, std::int32_t crossing) {
         const std::int32_t a = segmentEnds[2 * static_cast<std::size_t>(segment)];
         return a == crossing ? segmentEnds[2 * static_cast<std::size_t>(segment) + 1] : a;
@@ -83,6 +86,148 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
     for (std::size_t s = 0; s < segments; ++s)
         if (!m_used[s])
             walk(segmentEnds[2 * s], static_cast<std::int32_t>(s));
+}
+
+bool KTImplicitPolylines::JoinOnThreads(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds)
+{
+    // A line is walked from where the walk on one thread would begin it: an open line from its
+    // end of the lower id (crossings are taken in the order of their ids), a closed loop from
+    // its segment of the lowest index (segments are taken in order after the open lines). Each
+    // thread takes parts in turn and walks from every start in its part, keeping the lines it
+    // walked from their beginning; each part's lines (their crossings) then go in the order of
+    // the parts. A segment's mark is written by one thread only: that of the part whose open
+    // line takes it, or, of a loop, that of the part the segment lies in.
+    const std::size_t segments = segmentEnds.size() / 2;
+    const int threads = KTImplicitThreads::Count();
+    const auto other = [&segmentEnds](std::int32_t segment, std::int32_t crossing) {
+        const std::int32_t a = segmentEnds[2 * static_cast<std::size_t>(segment)];
+        return a == crossing ? segmentEnds[2 * static_cast<std::size_t>(segment) + 1] : a;
+    };
+    struct Part
+    {
+        std::vector<std::int32_t> crossings; ///< of its lines in turn
+        std::vector<int> lengths;             ///< points of each of its lines
+    };
+    // The walk from a crossing along a segment to the line's end, or round to the segment it
+    // began with; `visit` sees each segment. The number of steps is bounded by the segments'.
+    const auto walk = [&](std::int32_t start, std::int32_t segment, std::vector<std::int32_t>& out,
+                          const auto& visit) {
+        out.clear();
+        out.push_back(start);
+        const std::int32_t first = segment;
+        std::int32_t at = start;
+        for (std::size_t steps = 0; segment >= 0 && steps < segments; ++steps) {
+            visit(segment);
+            at = other(segment, at);
+            out.push_back(at);
+            const KTImplicitCrossings::Crossing& c = crossings[at];
+            const std::int32_t next = c.segments[0] == segment ? c.segments[1] : c.segments[0];
+            if (next == first)
+                break;
+            segment = next;
+        }
+        return at;
+    };
+    const auto keep = [](Part& part, const std::vector<std::int32_t>& line) {
+        part.crossings.insert(part.crossings.end(), line.begin(), line.end());
+        part.lengths.push_back(static_cast<int>(line.size()));
+    };
+
+    const int lists = crossings.Lists();
+    constexpr std::size_t loopParts = 256;
+    std::vector<Part> parts(static_cast<std::size_t>(lists) + loopParts);
+    std::atomic<int> next{0};
+    std::atomic<bool> failed{false};
+    const auto run = [&](const auto& task) {
+        next.store(0);
+        return KTImplicitThreads::Run(threads, [&](int) {
+            try {
+                std::vector<std::int32_t> line;
+                task(line);
+            } catch (...) {
+                failed.store(true); // out of memory: joined again on the caller's thread
+            }
+        });
+    };
+    // Open lines, each list of crossings a part.
+    const bool open = run([&](std::vector<std::int32_t>& line) {
+        std::vector<std::int32_t> walked;
+        for (int list = next.fetch_add(1); list < lists; list = next.fetch_add(1)) {
+            Part& part = parts[static_cast<std::size_t>(list)];
+            for (std::int32_t k = 0; k < crossings.ListSize(list); ++k) {
+                const std::int32_t id = KTImplicitCrossings::IdOf(list, k);
+                const KTImplicitCrossings::Crossing& c = crossings[id];
+                if ((c.segments[0] >= 0) == (c.segments[1] >= 0))
+                    continue;
+                walked.clear();
+                const std::int32_t segment = c.segments[0] >= 0 ? c.segments[0] : c.segments[1];
+                if (walk(id, segment, line, [&walked](std::int32_t s) { walked.push_back(s); }) < id)
+                    continue;
+                for (const std::int32_t s : walked)
+                    m_used[static_cast<std::size_t>(s)] = 1;
+                keep(part, line);
+            }
+        }
+    });
+    if (!open)
+        return false;
+    if (failed.load()) {
+        std::fill(m_used.begin(), m_used.end(), 0);
+        return false;
+    }
+    // Closed loops, segments in parts of consecutive indices.
+    const std::size_t size = (segments + loopParts - 1) / loopParts;
+    const bool loops = run([&](std::vector<std::int32_t>& line) {
+        for (int p = next.fetch_add(1); p < static_cast<int>(loopParts); p = next.fetch_add(1)) {
+            Part& part = parts[static_cast<std::size_t>(lists + p)];
+            const std::size_t low = static_cast<std::size_t>(p) * size;
+            const std::size_t high = std::min(segments, low + size);
+            for (std::size_t s = low; s < high; ++s) {
+                if (m_used[s])
+                    continue;
+                std::size_t lowest = s;
+                walk(segmentEnds[2 * s], static_cast<std::int32_t>(s), line, [&](std::int32_t visited) {
+                    const std::size_t v = static_cast<std::size_t>(visited);
+                    lowest = std::min(lowest, v);
+                    if (v >= low && v < high)
+                        m_used[v] = 1;
+                });
+                if (lowest == s)
+                    keep(part, line);
+            }
+        }
+    });
+    if (!loops || failed.load()) {
+        std::fill(m_used.begin(), m_used.end(), 0);
+        return false;
+    }
+    // The points, each part's from its own place on.
+    std::vector<std::size_t> first(parts.size() + 1, 0);
+    std::size_t lines = 0;
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+        first[p + 1] = first[p] + parts[p].crossings.size();
+        lines += parts[p].lengths.size();
+    }
+    m_points.resize(first.back());
+    m_ends.reserve(lines);
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+        int end = static_cast<int>(first[p]);
+        for (const int length : parts[p].lengths)
+            m_ends.push_back(end += length);
+    }
+    const bool filled = run([&](std::vector<std::int32_t>&) {
+        for (int p = next.fetch_add(1); p < static_cast<int>(parts.size()); p = next.fetch_add(1)) {
+            const std::vector<std::int32_t>& ids = parts[static_cast<std::size_t>(p)].crossings;
+            KTPoint* out = m_points.data() + first[static_cast<std::size_t>(p)];
+            for (const std::int32_t id : ids)
+                *out++ = crossings.PointOf(crossings[id]);
+        }
+    });
+    if (!filled)
+        for (std::size_t p = 0; p < parts.size(); ++p)
+            for (std::size_t k = 0; k < parts[p].crossings.size(); ++k)
+                m_points[first[p] + k] = crossings.PointOf(crossings[parts[p].crossings[k]]);
+    return true;
 }
 
 void KTImplicitPolylines::Rank(int begin, int end, double tolerance, std::vector<Range>& stack)

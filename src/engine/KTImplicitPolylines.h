@@ -15,8 +15,9 @@ class KTImplicitPolylines
 public:
     /// Empties the lines; their room stays.
     void Reset();
-    /// Joins the segments (two crossings each, KTImplicitSegments::Ends) into lines.
-    void Join(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds);
+    /// Joins the segments (two crossings each, KTImplicitSegments::Ends) into lines, with
+    /// `threads` on the trace's threads where they are free (the lines are the same).
+    void Join(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds, bool threads = false);
     /// Drops the points of every line that lie within `tolerance` lattice cells of the line
     /// through the points kept on either side of them (the ends of each line stay); then, where
     /// more than `most` points are left, does the same for the least larger tolerance at which
@@ -41,6 +42,9 @@ private:
     /// Rank for every line, the lines of a dense plot on the trace's threads side by side.
     void RankAll(double tolerance);
 
+    /// Join on the trace's threads: the lines and their order are those of the walk on one
+    /// thread. False (and nothing joined) where the threads are held by another caller.
+    bool JoinOnThreads(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds);
     /// Points from which the lines are ranked on threads.
     static constexpr std::size_t ThreadedPoints = std::size_t{1} << 16;
     /// Most room for points kept for the next plot.
