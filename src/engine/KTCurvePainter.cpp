@@ -206,14 +206,27 @@ void KTCurvePainter::DrawEdgeArrows(KTDC& dc)
 
 void KTCurvePainter::FlushPolyline(KTDC& dc)
 {
-    if (m_f.m_devicePointCount >= 2)
-        dc.Polyline(m_f.m_devicePoints.data(), m_f.m_devicePointCount);
-    else if (m_f.m_devicePointCount == 1) {
+    if (m_f.m_devicePointCount >= 2) {
+        m_batch.insert(m_batch.end(), m_f.m_devicePoints.begin(),
+                       m_f.m_devicePoints.begin() + m_f.m_devicePointCount);
+        m_batchCounts.push_back(m_f.m_devicePointCount);
+        if (m_batch.size() >= BatchPoints)
+            FlushBatch(dc);
+    } else if (m_f.m_devicePointCount == 1) {
+        FlushBatch(dc);
         const CPoint p = m_f.m_devicePoints[0];
         dc.MoveTo(p);
         dc.LineTo(p);
     }
     m_f.m_devicePointCount = 0;
+}
+
+void KTCurvePainter::FlushBatch(KTDC& dc)
+{
+    if (!m_batchCounts.empty())
+        dc.PolyPolyline(m_batch.data(), m_batchCounts.data(), static_cast<int>(m_batchCounts.size()));
+    m_batch.clear();
+    m_batchCounts.clear();
 }
 
 void KTCurvePainter::DrawPolylines(KTDC& dc)
@@ -264,6 +277,7 @@ void KTCurvePainter::DrawPolylines(KTDC& dc)
         append(point);
     }
     FlushPolyline(dc);
+    FlushBatch(dc);
     penSelector.Restore(dc);
 }
 

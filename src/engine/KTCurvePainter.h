@@ -6,6 +6,11 @@
 // the points and vectors of a text of points, and the decorations of its markers (point
 // discontinuities, asymptote lines). The caller selects the branch. Never throws.
 
+#include "platform/KTGdiTypes.h"
+
+#include <cstddef>
+#include <vector>
+
 class KTFunction3;
 class KTDC;
 class KTLogPen;
@@ -13,6 +18,8 @@ class KTLogPen;
 class KTCurvePainter
 {
 public:
+    /// Most points of the polylines gathered for one call of the device context.
+    static constexpr std::size_t BatchPoints = 1 << 16;
     /// Most points of one polyline handed to the device context at once.
     static constexpr int PolylineCapacity = 1610;
 
@@ -40,9 +47,17 @@ private:
     void DrawEndMark(KTDC& dc, bool low);
     void DrawPointsAndVectors(KTDC& dc);
     void DrawMarkerDecorations(KTDC& dc);
+    /// The polyline gathered goes to the batch (a single point is drawn as it comes, after the
+    /// batch).
     void FlushPolyline(KTDC& dc);
+    /// The batch of polylines goes to the device context at once.
+    void FlushBatch(KTDC& dc);
     double F(double x);
 
     KTFunction3& m_f;
+    /// Polylines gathered for one call of the device context: a dense curve has hundreds of
+    /// thousands of short ones.
+    std::vector<CPoint> m_batch;
+    std::vector<int> m_batchCounts;
     int m_order = 0; ///< 0 the curve, 1 or 2 the derivative curve being drawn
 };

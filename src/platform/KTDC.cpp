@@ -838,26 +838,66 @@ bool KTDC::Polyline(const CPoint* points, int count)
         record.points.assign(points, points + count);
         Record(std::move(record));
     }
-    if (!m_painter || !PenDraws())
-        return true;
-    const QPolygonF line = DevicePolyline(points, count);
-    if (StrokeFast(line, false))
-        return true;
+    DrawPolyline(points, count);
+    return true;
+}
+
+bool KTDC::ThinRasterPen(QPen& pen) const
+{
     // A thin solid line on an image goes to Qt's thin-line stroker as the polyline it is, the
     // pixels of the path without the path: a dense implicit plot draws hundreds of thousands
     // of short lines, each of which would otherwise make a path and set the pen twice.
-    const QPaintEngine* engine = m_painter->paintEngine();
-    if (engine && engine->type() == QPaintEngine::Raster) {
-        const QPen qpen = MakeQPen();
-        if (qpen.style() == Qt::SolidLine && qpen.widthF() <= 1.0) {
-            m_painter->setPen(qpen);
-            m_painter->drawPolyline(line);
-            return true;
-        }
+    const QPaintEngine* engine = m_painter ? m_painter->paintEngine() : nullptr;
+    if (!engine || engine->type() != QPaintEngine::Raster)
+        return false;
+    pen = MakeQPen();
+    return pen.style() == Qt::SolidLine && pen.widthF() <= 1.0;
+}
+
+void KTDC::DrawPolyline(const CPoint* points, int count)
+{
+    if (!m_painter || !PenDraws())
+        return;
+    const QPolygonF line = DevicePolyline(points, count);
+    if (StrokeFast(line, false))
+        return;
+    QPen thin;
+    if (ThinRasterPen(thin)) {
+        m_painter->setPen(thin);
+        m_painter->drawPolyline(line);
+        return;
     }
     QPainterPath path;
     path.addPolygon(line);
     StrokePath(path);
+}
+
+bool KTDC::PolyPolyline(const CPoint* points, const int* counts, int polylines)
+{
+    if (!points || !counts || polylines <= 0)
+        return false;
+    QPen thin;
+    // One path of every polyline goes to the thin-line stroker in one call, which strokes each
+    // of its pieces as drawPolyline would: the cost of a call is that of a short line's pixels.
+    const bool atOnce = !m_recording && m_painter && PenDraws() && ThinRasterPen(thin);
+    QPainterPath path;
+    const CPoint* at = points;
+    for (int k = 0; k < polylines; ++k) {
+        if (atOnce && counts[k] >= 2) {
+            const QPolygonF line = DevicePolyline(at, counts[k]);
+            path.moveTo(line[0]);
+            for (qsizetype i = 1; i < line.size(); ++i)
+                path.lineTo(line[i]);
+        } else {
+            Polyline(at, counts[k]);
+        }
+        at += counts[k];
+    }
+    if (atOnce && !path.isEmpty()) {
+        m_painter->setPen(thin);
+        m_painter->setBrush(Qt::NoBrush);
+        m_painter->drawPath(path);
+    }
     return true;
 }
 

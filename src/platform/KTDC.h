@@ -165,6 +165,9 @@ public:
     bool LineTo(int x, int y);
     bool LineTo(CPoint point) { return LineTo(point.x, point.y); }
     bool Polyline(const CPoint* points, int count);
+    /// The polylines of `counts[k]` points each, one after the other in `points`: as many calls
+    /// of Polyline (and recorded as such), drawn at once where the device allows.
+    bool PolyPolyline(const CPoint* points, const int* counts, int polylines);
     /// Filled with the brush by the polygon fill mode, outlined with the pen; closed.
     bool Polygon(const CPoint* points, int count);
     /// Outlined with the pen, filled with the brush; an inside-frame pen keeps within the box.
@@ -276,6 +279,10 @@ private:
     /// The polyline in device units (pixel centres), without the points that lie within a tenth
     /// of a unit of the line through their neighbours.
     QPolygonF DevicePolyline(const CPoint* points, int count) const;
+    /// Polyline's drawing, without its record.
+    void DrawPolyline(const CPoint* points, int count);
+    /// The pen as a thin solid line for Qt's thin-line stroker on an image, or false.
+    bool ThinRasterPen(QPen& pen) const;
     static inline bool s_referencePolylinePath = false;
     void FillPath(const QPainterPath& path, const KTBrush& brush);
     QPaintDevice* MeasureDevice() const;

@@ -1167,7 +1167,25 @@ TEST(KTDCTest, PolylinesLeaveOutThePointsThePlainArithmeticLeavesOut)
                             static_cast<int>(std::lround(-3000 + (200 + 40 * t) * std::sin(t))));
     }
     lines.push_back(spiral);
-    const auto paint = [&](int penWidth, bool reference) {
+    // Short lines as a dense curve draws them, crossing each other, some with a point twice
+    // in a row or of no length.
+    unsigned seed = 12345;
+    const auto next = [&seed](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
+    };
+    for (int k = 0; k < 400; ++k) {
+        const CPoint start(200 + next(5800), -200 - next(5800));
+        std::vector<CPoint> line{start};
+        for (int n = 1 + next(3); n > 0; --n) {
+            const CPoint& last = line.back();
+            const int step = next(4) == 0 ? 0 : 10 + next(60);
+            line.emplace_back(last.x + (next(2) ? step : -step), last.y + (next(2) ? step : -step) / 2);
+        }
+        lines.push_back(line);
+    }
+    // Each polyline in a call of its own, or (`atOnce`) all in one call of PolyPolyline.
+    const auto paint = [&](int penWidth, bool reference, bool atOnce) {
         KTDC::SetReferencePolylinePath(reference);
         QImage image = Canvas(640, 640, 254);
         {
@@ -1175,16 +1193,46 @@ TEST(KTDCTest, PolylinesLeaveOutThePointsThePlainArithmeticLeavesOut)
             dc.SetMapMode(MM_HIMETRIC);
             const KTPen pen = GeometricPen(PS_SOLID, penWidth);
             dc.SelectObject(pen);
-            for (const std::vector<CPoint>& line : lines)
-                dc.Polyline(line.data(), static_cast<int>(line.size()));
+            if (atOnce) {
+                std::vector<CPoint> points;
+                std::vector<int> counts;
+                for (const std::vector<CPoint>& line : lines) {
+                    points.insert(points.end(), line.begin(), line.end());
+                    counts.push_back(static_cast<int>(line.size()));
+                }
+                dc.PolyPolyline(points.data(), counts.data(), static_cast<int>(counts.size()));
+            } else {
+                for (const std::vector<CPoint>& line : lines)
+                    dc.Polyline(line.data(), static_cast<int>(line.size()));
+            }
         }
         KTDC::SetReferencePolylinePath(false);
         return image;
     };
     for (const int penWidth : {0, 25, 60}) {
-        const QImage fast = paint(penWidth, false);
-        const QImage plain = paint(penWidth, true);
+        const QImage fast = paint(penWidth, false, false);
+        const QImage plain = paint(penWidth, true, false);
         EXPECT_TRUE(fast == plain) << "pen " << penWidth;
+        EXPECT_TRUE(paint(penWidth, false, true) == fast) << "pen " << penWidth;
         EXPECT_GT(InkIn(fast, 0, 0, fast.width(), fast.height()), 5000) << "pen " << penWidth;
+    }
+    // Recorded, the polylines of one call are those of as many calls.
+    QImage image = Canvas(640, 640, 254);
+    KTDC dc(&image);
+    dc.SetRecording(true);
+    std::vector<CPoint> points;
+    std::vector<int> counts;
+    for (const std::vector<CPoint>& line : lines) {
+        dc.Polyline(line.data(), static_cast<int>(line.size()));
+        points.insert(points.end(), line.begin(), line.end());
+        counts.push_back(static_cast<int>(line.size()));
+    }
+    const std::vector<KTDCRecord> separate = dc.GetRecords();
+    dc.ClearRecords();
+    dc.PolyPolyline(points.data(), counts.data(), static_cast<int>(counts.size()));
+    ASSERT_EQ(dc.GetRecords().size(), separate.size());
+    for (std::size_t k = 0; k < separate.size(); ++k) {
+        EXPECT_EQ(dc.GetRecords()[k].kind, KTDCRecordKind::Polyline);
+        EXPECT_EQ(dc.GetRecords()[k].points, separate[k].points) << k;
     }
 }
