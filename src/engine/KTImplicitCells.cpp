@@ -312,16 +312,16 @@ void KTImplicitCells::FindCornerCrossings(const Cell& c, const double f[4], cons
     double hint = std::numeric_limits<double>::quiet_NaN();
     if (m_crossings[found[0]].valid) {
         const KTImplicitCrossings::Crossing& first = m_crossings[found[0]];
-        const double a = (first.u - c.i0) / w;
-        const double b = (first.v - c.j0) / h;
+        const double a = (first.U() - c.i0) / w;
+        const double b = (first.V() - c.j0) / h;
         const double gx = ((f[1] - f[0]) * (1.0 - b) + (f[3] - f[2]) * b) / w;
         const double gy = ((f[2] - f[0]) * (1.0 - a) + (f[3] - f[1]) * a) / h;
         const Edge& e = edges[1];
         // Along the tangent (-gy, gx) from the first crossing to the line of the other edge.
         if (e.alongX && gx != 0.0)
-            hint = first.u - gy * (e.j - first.v) / gx - e.i;
+            hint = first.U() - gy * (e.j - first.V()) / gx - e.i;
         else if (!e.alongX && gy != 0.0)
-            hint = first.v + gx * (e.i - first.u) / gy - e.j;
+            hint = first.V() + gx * (e.i - first.U()) / gy - e.j;
     }
     found[1] = m_crossings.At(edges[1].i, edges[1].j, edges[1].alongX, edges[1].length, hint);
 }
@@ -335,8 +335,8 @@ bool KTImplicitCells::ChordFollowsCurve(const Cell& c, const double f[4],
     // The chord stands for the curve when the curve lies within the tolerance of it at its
     // quarter points; the distance is the value over the gradient of the corners' bilinear fit.
     for (double t : {0.5, 0.25, 0.75}) {
-        const double u = p.u + t * (q.u - p.u);
-        const double v = p.v + t * (q.v - p.v);
+        const double u = p.U() + t * (q.U() - p.U());
+        const double v = p.V() + t * (q.V() - p.V());
         const double a = (u - c.i0) / w;
         const double b = (v - c.j0) / h;
         const double gx = ((f[1] - f[0]) * (1.0 - b) + (f[3] - f[2]) * b) / w;

@@ -81,8 +81,7 @@ std::int32_t KTImplicitCrossings::Add(int i, int j, bool alongX, int length, con
 {
     const double t = root.t;
     Crossing crossing{};
-    crossing.u = alongX ? i + t : i;
-    crossing.v = alongX ? j : j + t;
+    crossing.t = t;
     crossing.onLatticePoint = t == 0.0 || t == length;
     crossing.i = i;
     crossing.j = j;
@@ -113,7 +112,7 @@ void KTImplicitCrossings::SplitInterval(int i, int j, bool alongX, int length, i
     const std::int32_t end = alongX ? (i + length) : (j + length);
     if (crossing.end != end)
         return;
-    const double along = alongX ? crossing.u - i : crossing.v - j;
+    const double along = alongX ? crossing.U() - i : crossing.V() - j;
     if (along <= offset)
         crossing.end = alongX ? mi : mj;
     else

@@ -26,7 +26,7 @@ class KTImplicitCrossings
 public:
     struct Crossing
     {
-        double u, v;              ///< lattice coordinates of the root
+        double t;                 ///< cells along its interval from (i, j) to the root
         std::int32_t i, j;        ///< the lattice point its interval starts from
         std::int32_t end;         ///< lattice index of the interval's far end
         std::int32_t next;        ///< the crossing after it on the same interval, or -1
@@ -35,6 +35,9 @@ public:
         bool valid;               ///< a root, not a pole or a jump
         bool domainEnd;           ///< where the curve runs on to the end of the relation's domain
         bool onLatticePoint;      ///< found at an end of its interval
+        /// Lattice coordinates of the root.
+        double U() const { return alongX ? i + t : i; }
+        double V() const { return alongX ? j : j + t; }
         /// The interval's length in lattice cells.
         int Length() const { return end - (alongX ? i : j); }
     };
@@ -45,12 +48,14 @@ public:
     {
         // The ends of an interval are exact lattice points: a root found there lies on the edge
         // of the view when the interval does.
-        const int i = static_cast<int>(c.u);
-        const int j = static_cast<int>(c.v);
+        const int i = static_cast<int>(c.U());
+        const int j = static_cast<int>(c.V());
         if (c.onLatticePoint)
             return KTPoint(m_lattice.X(i), m_lattice.Y(j));
-        return c.alongX ? KTPoint(m_lattice.XAt(c.u), m_lattice.Y(j)) : KTPoint(m_lattice.X(i), m_lattice.YAt(c.v));
+        return c.alongX ? KTPoint(m_lattice.XAt(c.U()), m_lattice.Y(j)) : KTPoint(m_lattice.X(i), m_lattice.YAt(c.V()));
     }
+
+    static_assert(sizeof(Crossing) <= 40, "a dense plot holds a crossing for nearly every pixel");
 
     /// The most lists a trace appends to (one per band of the lattice, and one for what comes
     /// after the bands): ids carry the list above the bits of its entries.

@@ -119,7 +119,7 @@ void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c, bool narr
     ring.clear();
     const auto pushCrossing = [this, &ring](std::int32_t id) {
         const KTImplicitCrossings::Crossing& x = m_crossings[id];
-        ring.push_back({x.u, x.v, id, false});
+        ring.push_back({x.U(), x.V(), id, false});
     };
     for (int k = 0; k < 4; ++k) {
         const KTImplicitLattice::Sample& a = corner[k];
@@ -145,7 +145,7 @@ void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c, bool narr
             const KTImplicitCrossings::Crossing& p = m_crossings[pair[0]];
             const KTImplicitCrossings::Crossing& q = m_crossings[pair[1]];
             pushCrossing(pair[0]);
-            ring.push_back({0.5 * (p.u + q.u), 0.5 * (p.v + q.v), -1, !Positive(a.f)});
+            ring.push_back({0.5 * (p.U() + q.U()), 0.5 * (p.V() + q.V()), -1, !Positive(a.f)});
             pushCrossing(pair[1]);
         } else if (a.defined != b.defined) {
             pushCrossing(m_crossings.ToDomainEnd(a, b));
@@ -213,7 +213,7 @@ void KTImplicitSegments::Join(const std::vector<RingPoint>& ring)
             const KTImplicitCrossings::Crossing& p = m_crossings[crossing[a]];
             const KTImplicitCrossings::Crossing& q = m_crossings[crossing[b]];
             const double f =
-                m_lattice.Evaluate(m_lattice.XAt(0.5 * (p.u + q.u)), m_lattice.YAt(0.5 * (p.v + q.v)));
+                m_lattice.Evaluate(m_lattice.XAt(0.5 * (p.U() + q.U())), m_lattice.YAt(0.5 * (p.V() + q.V())));
             off[a][b] = f == f ? std::fabs(f) : std::numeric_limits<double>::infinity();
         }
     // best[a][b]: the least sum over the crossings a..b - 1 (an even count), and its first pair.

@@ -353,8 +353,8 @@ TEST(KTImplicitGrid, ABoundaryReadsTheSidePointsAndCrossingsOfSmallerNeighbours)
     EXPECT_EQ(crossings.Count(), 0);
     const std::int32_t bottom = crossings.At(2, 0, true, 2);
     const std::int32_t left = crossings.At(0, 0, false, 4);
-    EXPECT_NEAR(crossings[bottom].u, 3.5, 1.0 / 50);
-    EXPECT_NEAR(crossings[left].v, 1.75, 4.0 / 50);
+    EXPECT_NEAR(crossings[bottom].U(), 3.5, 1.0 / 50);
+    EXPECT_NEAR(crossings[left].V(), 1.75, 4.0 / 50);
     EXPECT_EQ(crossings.Count(), 2);
     // Found again, not searched.
     EXPECT_EQ(crossings.At(2, 0, true, 2), bottom);
