@@ -45,6 +45,9 @@ const GridRow kRows[] = {
     {"two small circles", -5, 5, "x 2 ^ y 2 ^ + 0.01 - x 2 ^ y 2 ^ + 0.04 - *"},
     {"square-root sum", -2, 2, "1 x SQRT - y SQRT -"},
     {"tangent lines", -5, 5, "0 35.6 x * TAN -"},
+    // Closed loops a few lattice cells across over the whole lattice, and lines cut by its edges:
+    // the join on threads walks lines that cross its parts.
+    {"dense sines", -1000, 1000, "x SIN y COS + 0.5 -"},
 };
 
 KTEvaluationProgram Compiled(const char* postfix)
