@@ -396,3 +396,137 @@ TEST(KTImplicitGrid, ATraceOverItsLeafBudgetStopsAndOneWithinItIsTheSame)
         EXPECT_EQ(grid.Points(), free) << concurrent;
     }
 }
+
+// Lines simplified to fit a number of points are those of Douglas-Peucker at the tolerance the
+// simplification returns, run on the lines as traced, less the lines that lie within it of their
+// first point; and that tolerance is the least of its steps at which they fit: a sixteenth of
+// an octave less would leave more.
+TEST(KTImplicitGrid, LinesSimplifiedToFitAreThoseOfTheLeastToleranceAtWhichTheyFit)
+{
+    constexpr int columns = 400, lines = 300;
+    constexpr double first = 0.1;
+    struct Line
+    {
+        std::vector<double> u, v;
+        std::vector<KTPoint> points;
+    };
+    for (const GridRow& row : kRows) {
+        const Traced traced = TraceOf(row, true, false, true, columns, lines);
+        // Lattice coordinates as the lines' own arithmetic gives them.
+        const double xScale = 1.0 / ((row.high - row.low) / columns);
+        const double yScale = 1.0 / ((row.high - row.low) / lines);
+        std::vector<Line> original;
+        int begin = 0;
+        for (const int end : traced.ends) {
+            Line line;
+            for (int k = begin; k < end; ++k) {
+                const KTPoint& p = traced.points[static_cast<std::size_t>(k)];
+                line.points.push_back(p);
+                line.u.push_back((p.m_x - row.low) * xScale);
+                line.v.push_back((p.m_y - row.low) * yScale);
+            }
+            original.push_back(line);
+            begin = end;
+        }
+        // Douglas-Peucker by recursion at a tolerance; with `drop`, lines whose points all lie
+        // within it of their first point go.
+        const auto reference = [&original](double tolerance, bool drop, std::vector<KTPoint>& points,
+                                           std::vector<int>& ends) {
+            points.clear();
+            ends.clear();
+            for (const Line& line : original) {
+                const std::size_t n = line.points.size();
+                double reach = 0.0;
+                for (std::size_t k = 1; k < n; ++k)
+                    reach = std::max(reach, std::sqrt((line.u[k] - line.u[0]) * (line.u[k] - line.u[0]) +
+                                                      (line.v[k] - line.v[0]) * (line.v[k] - line.v[0])));
+                if (drop && !(reach >= tolerance))
+                    continue;
+                std::vector<bool> keep(n, false);
+                keep.front() = keep.back() = true;
+                const std::function<void(std::size_t, std::size_t)> split = [&](std::size_t a, std::size_t b) {
+                    if (b - a < 2)
+                        return;
+                    const double dx = line.u[b] - line.u[a];
+                    const double dy = line.v[b] - line.v[a];
+                    const double length = std::sqrt(dx * dx + dy * dy);
+                    double farthest = -1.0;
+                    std::size_t at = a;
+                    for (std::size_t k = a + 1; k < b; ++k) {
+                        const double px = line.u[k] - line.u[a];
+                        const double py = line.v[k] - line.v[a];
+                        const double d =
+                            length > 0.0 ? std::fabs(px * dy - py * dx) / length : std::sqrt(px * px + py * py);
+                        if (d > farthest) {
+                            farthest = d;
+                            at = k;
+                        }
+                    }
+                    if (farthest > tolerance) {
+                        keep[at] = true;
+                        split(a, at);
+                        split(at, b);
+                    }
+                };
+                split(0, n - 1);
+                for (std::size_t k = 0; k < n; ++k)
+                    if (keep[k])
+                        points.push_back(line.points[k]);
+                ends.push_back(static_cast<int>(points.size()));
+            }
+        };
+        std::vector<KTPoint> points;
+        std::vector<int> ends;
+        reference(first, false, points, ends);
+        const std::size_t simplified = points.size();
+        ASSERT_GT(simplified, 10u) << row.name;
+        for (const std::size_t most : {simplified, simplified / 2, simplified / 5, simplified / 20}) {
+            const KTEvaluationProgram program = Compiled(row.postfix);
+            const auto difference = [&program](double x, double y) {
+                const double value = program.Run({x, y, nullptr, 1.0});
+                return KTEvaluationRules::IsSentinel(value) ? Undefined() : value;
+            };
+            const auto bound = [&program](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+                const KTIntervalInputs in{{xLow, xHigh}, {yLow, yHigh}, nullptr, 1.0};
+                return gradient ? program.BoundWithGradient(in)
+                                : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
+            };
+            KTImplicitGrid grid(row.low, row.high, row.low, row.high, columns, lines);
+            ASSERT_TRUE(grid.Trace(difference, nullptr, bound)) << row.name;
+            ASSERT_EQ(grid.Points(), traced.points) << row.name;
+            const double tolerance = grid.Simplify(first, most);
+            EXPECT_LE(grid.Points().size(), most) << row.name << " " << most;
+            // Points at the tolerance itself (lattice distances are often whole) may go either
+            // way: what is kept lies between what a tolerance a little larger and a little
+            // smaller keep, in the order of the lines.
+            const std::string what = std::string(row.name) + " at most " + std::to_string(most) + ", tolerance " +
+                                     std::to_string(tolerance);
+            const bool drop = most < simplified;
+            const auto within = [](const std::vector<KTPoint>& small, const std::vector<KTPoint>& big) {
+                std::size_t at = 0;
+                for (const KTPoint& p : big)
+                    if (at < small.size() && small[at] == p)
+                        ++at;
+                return at == small.size();
+            };
+            std::vector<KTPoint> fewer, more;
+            reference(tolerance * (1 + 1e-9), drop, fewer, ends);
+            reference(tolerance * (1 - 1e-9), drop, more, ends);
+            EXPECT_TRUE(within(fewer, grid.Points())) << what;
+            EXPECT_TRUE(within(grid.Points(), more)) << what;
+            EXPECT_LE(more.size() - fewer.size(), 2 * std::size_t{8}) << what;
+            if (tolerance > first) {
+                // The steps are sixteenths of each octave of the tolerance over the first one.
+                const double ratio = tolerance / first;
+                const double octave = std::exp2(std::floor(std::log2(ratio) + 1e-12));
+                const double sixteenths = std::round((ratio / octave - 1.0) * 16.0);
+                const double before = sixteenths > 0 ? octave * (1.0 + (sixteenths - 1.0) / 16.0)
+                                                     : octave / 2.0 * (1.0 + 15.0 / 16.0);
+                reference(first * before * (1 - 1e-9), true, points, ends);
+                EXPECT_GT(points.size(), most) << what;
+            } else {
+                EXPECT_EQ(most, simplified) << row.name;
+            }
+        }
+    }
+}
