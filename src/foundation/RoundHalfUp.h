@@ -13,7 +13,13 @@ inline std::int32_t RoundHalfUp(double x)
     constexpr std::int32_t highest = std::numeric_limits<std::int32_t>::max();
     if (std::isnan(x))
         return lowest;
-    const double below = std::floor(x);
+    // floor() is a library call on the baseline instruction set; a truncation below 2^52 (where
+    // every double is whole beyond) gives the same value without one.
+    double below = x;
+    if (std::fabs(x) < 4503599627370496.0) {
+        below = static_cast<double>(static_cast<std::int64_t>(x));
+        below -= below > x ? 1.0 : 0.0;
+    }
     // The step up as a number rather than a branch: which way a curve's points round is as good
     // as random, and a mispredicted branch costs more than the whole conversion.
     const double rounded = below + static_cast<double>(x - below >= 0.5);

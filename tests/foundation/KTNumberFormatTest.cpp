@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -271,4 +272,21 @@ TEST(KTNumberFormatTest, RoundHalfUp)
     };
     for (const Row& row : rows)
         EXPECT_EQ(RoundHalfUp(row.x), row.expected) << row.x;
+    // The truncation that stands for floor() agrees with it on both sides of zero, at halves,
+    // just inside and outside the 32-bit range and about 2^52, where it stops being used.
+    const auto byFloor = [&](double x) {
+        const double rounded = std::floor(x) + (x - std::floor(x) >= 0.5 ? 1.0 : 0.0);
+        return rounded >= highest ? highest : rounded <= lowest ? lowest : static_cast<std::int32_t>(rounded);
+    };
+    std::mt19937_64 random(20261210);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-30, 60);
+    for (int k = 0; k < 200000; ++k) {
+        double x = std::ldexp(unit(random), exponent(random));
+        if (k % 4 == 0)
+            x = std::round(x * 2.0) / 2.0; // halves
+        if (k % 97 == 0)
+            x = std::nextafter(4503599627370496.0 * (k % 2 ? 1.0 : -1.0), 0.0) + (k % 3) - 1.0;
+        ASSERT_EQ(RoundHalfUp(x), byFloor(x)) << x;
+    }
 }
