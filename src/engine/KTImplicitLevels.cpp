@@ -216,8 +216,6 @@ int KTImplicitLevels::Take(int turn)
         Level& rest = LevelsOf(w)[Levels - 1];
         if (!rest.children.empty())
             Refine(rest.children);
-        rest.children.clear();
-        rest.deferred.clear();
         b.endLeaf = m_cells.LeafCount(w.list);
     }
     // The segments of the band's leaves whose boundary nothing changes any more: of one lattice
@@ -286,12 +284,6 @@ void KTImplicitLevels::JudgeBand(int level, int band)
             m_lattice.Prefetch(ahead.i0, ahead.j0, ahead.i1, ahead.j1);
         }
         m_cells.Judge(cells[k], made.children, ranges ? &(*ranges)[k] : nullptr);
-    }
-    if (level > 0) {
-        Level& read = lists[level - 1];
-        read.children.clear();
-        read.ranges.clear();
-        read.deferred.clear();
     }
     // The upper levels evaluate the corners of the cells they split off, and take ahead the
     // ranges those will ask for (of more than two by two lattice cells), while the lines of the

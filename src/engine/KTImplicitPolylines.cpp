@@ -3,7 +3,6 @@
 #include "engine/KTImplicitThreads.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cmath>
 #include <utility>
@@ -42,8 +41,10 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
     m_yScale = 1.0 / lattice.CellHeight();
     const std::size_t segments = segmentEnds.size() / 2;
     m_used.assign(segments, 0);
-    if (threads && KTImplicitThreads::Count() > 1 && JoinOnThreads(crossings, segmentEnds))
+    if (threads && KTImplicitThreads::Count() > 1) {
+        JoinOnThreads(crossings, segmentEnds);
         return;
+    }
     const auto other = [&](std::int32_t segment, std::int32_t crossing) {
         const std::int32_t a = segmentEnds[2 * static_cast<std::size_t>(segment)];
         return a == crossing ? segmentEnds[2 * static_cast<std::size_t>(segment) + 1] : a;
@@ -88,17 +89,16 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
             walk(segmentEnds[2 * s], static_cast<std::int32_t>(s));
 }
 
-bool KTImplicitPolylines::JoinOnThreads(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds)
+void KTImplicitPolylines::JoinOnThreads(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds)
 {
     // A line is walked from where the walk on one thread would begin it: an open line from its
     // end of the lower id (crossings are taken in the order of their ids), a closed loop from
-    // its segment of the lowest index (segments are taken in order after the open lines). Each
-    // thread takes parts in turn and walks from every start in its part, keeping the lines it
-    // walked from their beginning; each part's lines (their crossings) then go in the order of
-    // the parts. A segment's mark is written by one thread only: that of the part whose open
-    // line takes it, or, of a loop, that of the part the segment lies in.
+    // its segment of the lowest index (segments are taken in order after the open lines). The
+    // threads take parts in turn and walk from every start in a part, keeping the lines walked
+    // from their beginning; each part's lines (their crossings) then go in the order of the
+    // parts. A segment's mark is written by one part only: the one whose open line takes it,
+    // or, of a loop, the one the segment lies in.
     const std::size_t segments = segmentEnds.size() / 2;
-    const int threads = KTImplicitThreads::Count();
     const auto other = [&segmentEnds](std::int32_t segment, std::int32_t crossing) {
         const std::int32_t a = segmentEnds[2 * static_cast<std::size_t>(segment)];
         return a == crossing ? segmentEnds[2 * static_cast<std::size_t>(segment) + 1] : a;
@@ -134,73 +134,47 @@ bool KTImplicitPolylines::JoinOnThreads(KTImplicitCrossings& crossings, const st
     };
 
     const int lists = crossings.Lists();
-    constexpr std::size_t loopParts = 256;
-    std::vector<Part> parts(static_cast<std::size_t>(lists) + loopParts);
-    std::atomic<int> next{0};
-    std::atomic<bool> failed{false};
-    const auto run = [&](const auto& task) {
-        next.store(0);
-        return KTImplicitThreads::Run(threads, [&](int) {
-            try {
-                std::vector<std::int32_t> line;
-                task(line);
-            } catch (...) {
-                failed.store(true); // out of memory: joined again on the caller's thread
-            }
-        });
-    };
+    constexpr int loopParts = 256;
+    std::vector<Part> parts(static_cast<std::size_t>(lists + loopParts));
     // Open lines, each list of crossings a part.
-    const bool open = run([&](std::vector<std::int32_t>& line) {
-        std::vector<std::int32_t> walked;
-        for (int list = next.fetch_add(1); list < lists; list = next.fetch_add(1)) {
-            Part& part = parts[static_cast<std::size_t>(list)];
-            for (std::int32_t k = 0; k < crossings.ListSize(list); ++k) {
-                const std::int32_t id = KTImplicitCrossings::IdOf(list, k);
-                const KTImplicitCrossings::Crossing& c = crossings[id];
-                if ((c.segments[0] >= 0) == (c.segments[1] >= 0))
-                    continue;
-                walked.clear();
-                const std::int32_t segment = c.segments[0] >= 0 ? c.segments[0] : c.segments[1];
-                if (walk(id, segment, line, [&walked](std::int32_t s) { walked.push_back(s); }) < id)
-                    continue;
-                for (const std::int32_t s : walked)
-                    m_used[static_cast<std::size_t>(s)] = 1;
-                keep(part, line);
-            }
+    KTImplicitThreads::RunParts(lists, [&](int list) {
+        Part& part = parts[static_cast<std::size_t>(list)];
+        std::vector<std::int32_t> line, walked;
+        for (std::int32_t k = 0; k < crossings.ListSize(list); ++k) {
+            const std::int32_t id = KTImplicitCrossings::IdOf(list, k);
+            const KTImplicitCrossings::Crossing& c = crossings[id];
+            if ((c.segments[0] >= 0) == (c.segments[1] >= 0))
+                continue;
+            walked.clear();
+            const std::int32_t segment = c.segments[0] >= 0 ? c.segments[0] : c.segments[1];
+            if (walk(id, segment, line, [&walked](std::int32_t s) { walked.push_back(s); }) < id)
+                continue;
+            for (const std::int32_t s : walked)
+                m_used[static_cast<std::size_t>(s)] = 1;
+            keep(part, line);
         }
     });
-    if (!open)
-        return false;
-    if (failed.load()) {
-        std::fill(m_used.begin(), m_used.end(), 0);
-        return false;
-    }
     // Closed loops, segments in parts of consecutive indices.
     const std::size_t size = (segments + loopParts - 1) / loopParts;
-    const bool loops = run([&](std::vector<std::int32_t>& line) {
-        for (int p = next.fetch_add(1); p < static_cast<int>(loopParts); p = next.fetch_add(1)) {
-            Part& part = parts[static_cast<std::size_t>(lists + p)];
-            const std::size_t low = static_cast<std::size_t>(p) * size;
-            const std::size_t high = std::min(segments, low + size);
-            for (std::size_t s = low; s < high; ++s) {
-                if (m_used[s])
-                    continue;
-                std::size_t lowest = s;
-                walk(segmentEnds[2 * s], static_cast<std::int32_t>(s), line, [&](std::int32_t visited) {
-                    const std::size_t v = static_cast<std::size_t>(visited);
-                    lowest = std::min(lowest, v);
-                    if (v >= low && v < high)
-                        m_used[v] = 1;
-                });
-                if (lowest == s)
-                    keep(part, line);
-            }
+    KTImplicitThreads::RunParts(loopParts, [&](int p) {
+        Part& part = parts[static_cast<std::size_t>(lists + p)];
+        std::vector<std::int32_t> line;
+        const std::size_t low = static_cast<std::size_t>(p) * size;
+        const std::size_t high = std::min(segments, low + size);
+        for (std::size_t s = low; s < high; ++s) {
+            if (m_used[s])
+                continue;
+            std::size_t lowest = s;
+            walk(segmentEnds[2 * s], static_cast<std::int32_t>(s), line, [&](std::int32_t visited) {
+                const std::size_t v = static_cast<std::size_t>(visited);
+                lowest = std::min(lowest, v);
+                if (v >= low && v < high)
+                    m_used[v] = 1;
+            });
+            if (lowest == s)
+                keep(part, line);
         }
     });
-    if (!loops || failed.load()) {
-        std::fill(m_used.begin(), m_used.end(), 0);
-        return false;
-    }
     // The points, each part's from its own place on.
     std::vector<std::size_t> first(parts.size() + 1, 0);
     std::size_t lines = 0;
@@ -215,19 +189,11 @@ bool KTImplicitPolylines::JoinOnThreads(KTImplicitCrossings& crossings, const st
         for (const int length : parts[p].lengths)
             m_ends.push_back(end += length);
     }
-    const bool filled = run([&](std::vector<std::int32_t>&) {
-        for (int p = next.fetch_add(1); p < static_cast<int>(parts.size()); p = next.fetch_add(1)) {
-            const std::vector<std::int32_t>& ids = parts[static_cast<std::size_t>(p)].crossings;
-            KTPoint* out = m_points.data() + first[static_cast<std::size_t>(p)];
-            for (const std::int32_t id : ids)
-                *out++ = crossings.PointOf(crossings[id]);
-        }
+    KTImplicitThreads::RunParts(static_cast<int>(parts.size()), [&](int p) {
+        KTPoint* out = m_points.data() + first[static_cast<std::size_t>(p)];
+        for (const std::int32_t id : parts[static_cast<std::size_t>(p)].crossings)
+            *out++ = crossings.PointOf(crossings[id]);
     });
-    if (!filled)
-        for (std::size_t p = 0; p < parts.size(); ++p)
-            for (std::size_t k = 0; k < parts[p].crossings.size(); ++k)
-                m_points[first[p] + k] = crossings.PointOf(crossings[parts[p].crossings[k]]);
-    return true;
 }
 
 void KTImplicitPolylines::Rank(int begin, int end, double tolerance, std::vector<Range>& stack)
@@ -281,37 +247,27 @@ void KTImplicitPolylines::RankAll(double tolerance)
 {
     m_importance.resize(m_points.size());
     const std::size_t lines = m_ends.size();
-    const auto rank = [this, tolerance](std::size_t first, std::size_t last, std::vector<Range>& stack) {
+    const auto rank = [this, tolerance](std::size_t first, std::size_t last) {
+        std::vector<Range> stack;
         for (std::size_t l = first; l < last; ++l)
             Rank(l == 0 ? 0 : m_ends[l - 1], m_ends[l], tolerance, stack);
     };
-    std::vector<Range> stack;
-    const int threads = KTImplicitThreads::Count();
-    if (m_points.size() < ThreadedPoints || threads < 2) {
-        rank(0, lines, stack);
+    if (m_points.size() < ThreadedPoints) {
+        rank(0, lines);
         return;
     }
     // Parts of about as many points each, taken in turn by the threads.
-    const std::size_t parts = static_cast<std::size_t>(threads) * 8;
-    std::vector<std::size_t> cuts(parts + 1, lines);
+    const int parts = KTImplicitThreads::Count() * 8;
+    std::vector<std::size_t> cuts(static_cast<std::size_t>(parts) + 1, lines);
     cuts[0] = 0;
-    for (std::size_t p = 1; p < parts; ++p) {
-        const int point = static_cast<int>(m_points.size() * p / parts);
-        cuts[p] = static_cast<std::size_t>(std::upper_bound(m_ends.begin(), m_ends.end(), point) - m_ends.begin());
+    for (int p = 1; p < parts; ++p) {
+        const int point = static_cast<int>(m_points.size() * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts));
+        cuts[static_cast<std::size_t>(p)] =
+            static_cast<std::size_t>(std::upper_bound(m_ends.begin(), m_ends.end(), point) - m_ends.begin());
     }
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> failed{false};
-    const bool ran = KTImplicitThreads::Run(threads, [&](int) {
-        try {
-            std::vector<Range> own;
-            for (std::size_t p = next.fetch_add(1); p < parts; p = next.fetch_add(1))
-                rank(cuts[p], cuts[p + 1], own);
-        } catch (...) {
-            failed.store(true); // out of memory: done again below, where it is reported
-        }
+    KTImplicitThreads::RunParts(parts, [&](int p) {
+        rank(cuts[static_cast<std::size_t>(p)], cuts[static_cast<std::size_t>(p) + 1]);
     });
-    if (!ran || failed.load())
-        rank(0, lines, stack);
 }
 
 double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)

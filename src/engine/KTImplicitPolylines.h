@@ -43,8 +43,8 @@ private:
     void RankAll(double tolerance);
 
     /// Join on the trace's threads: the lines and their order are those of the walk on one
-    /// thread. False (and nothing joined) where the threads are held by another caller.
-    bool JoinOnThreads(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds);
+    /// thread.
+    void JoinOnThreads(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds);
     /// Points from which the lines are ranked on threads.
     static constexpr std::size_t ThreadedPoints = std::size_t{1} << 16;
     /// Most room for points kept for the next plot.

@@ -1,6 +1,8 @@
 #include "engine/KTImplicitThreads.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 
 KTImplicitThreads& KTImplicitThreads::Kept()
 {
@@ -17,6 +19,33 @@ int KTImplicitThreads::Count()
 bool KTImplicitThreads::Run(int count, const std::function<void(int)>& task)
 {
     return Kept().RunTask(count, task);
+}
+
+void KTImplicitThreads::RunParts(int parts, const std::function<void(int)>& part)
+{
+    if (parts <= 0)
+        return;
+    std::atomic<int> next{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr failure;
+    std::mutex mutex;
+    const bool ran = Run(std::min(Count(), parts), [&](int) {
+        for (int p = next.fetch_add(1); p < parts && !failed.load(); p = next.fetch_add(1)) {
+            try {
+                part(p);
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(mutex);
+                if (!failure)
+                    failure = std::current_exception();
+                failed.store(true);
+            }
+        }
+    });
+    if (failure)
+        std::rethrow_exception(failure);
+    if (!ran)
+        for (int p = 0; p < parts; ++p)
+            part(p);
 }
 
 int KTImplicitThreads::Started()

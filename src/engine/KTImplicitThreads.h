@@ -18,6 +18,10 @@ public:
     /// task(k) for 0 < k < count on the kept threads and task(0) on the caller, returning when
     /// all are done; false (and nothing run) while another caller has them.
     static bool Run(int count, const std::function<void(int)>& task);
+    /// part(p) for every 0 <= p < parts, on the kept threads side by side, each taking the next
+    /// part in turn; on the caller alone, in order, while another caller has them. The first
+    /// exception of a part is thrown again on the caller, once every thread is done.
+    static void RunParts(int parts, const std::function<void(int)>& part);
     /// Threads started so far (for tests: none before the first trace that uses them).
     static int Started();
 

@@ -859,14 +859,15 @@ void KTDC::DrawPolyline(const CPoint* points, int count)
     if (!m_painter || !PenDraws())
         return;
     const QPolygonF line = DevicePolyline(points, count);
-    if (StrokeFast(line, false))
-        return;
+    // Thin pens first: the lines of a curve then make their pen once.
     QPen thin;
     if (ThinRasterPen(thin)) {
         m_painter->setPen(thin);
         m_painter->drawPolyline(line);
         return;
     }
+    if (StrokeFast(line, false))
+        return;
     QPainterPath path;
     path.addPolygon(line);
     StrokePath(path);

@@ -87,6 +87,35 @@ bool SameBits(double a, double b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
+/// The difference of a compiled relation at a point, as the sampler reads it: NaN where the
+/// program gives no value.
+KTImplicitGrid::Difference DifferenceOf(const KTEvaluationProgram& program)
+{
+    return [&program](double x, double y) {
+        const double v = program.Run({x, y, nullptr, 1.0});
+        return KTEvaluationRules::IsSentinel(v) ? Undefined() : v;
+    };
+}
+
+/// The ranges of a compiled relation over boxes, as the sampler takes them.
+KTImplicitGrid::Bound BoundOf(const KTEvaluationProgram& program)
+{
+    return [&program](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+        const KTIntervalInputs in{{xLow, xHigh}, {yLow, yHigh}, nullptr, 1.0};
+        return gradient ? program.BoundWithGradient(in)
+                        : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
+    };
+}
+
+/// A row form of a difference, point by point.
+KTImplicitGrid::RowDifference RowsOf(KTImplicitGrid::Difference difference)
+{
+    return [difference](const double* xs, double y, double* out, int count) {
+        for (int k = 0; k < count; ++k)
+            out[k] = difference(xs[k], y);
+    };
+}
+
 struct Traced
 {
     std::vector<KTPoint> points;
@@ -99,10 +128,7 @@ Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool conc
                int columns = 400, int lines = 300, int times = 1)
 {
     const KTEvaluationProgram program = Compiled(row.postfix);
-    const auto difference = [&program](double x, double y) {
-        const double v = program.Run({x, y, nullptr, 1.0});
-        return KTEvaluationRules::IsSentinel(v) ? Undefined() : v;
-    };
+    const KTImplicitGrid::Difference difference = DifferenceOf(program);
     KTImplicitGrid grid(row.low, row.high, row.low, row.high, columns, lines);
     // Threads however few curves cross the lattice, so that every case takes them.
     grid.SetConcurrent(concurrent, 0);
@@ -114,13 +140,8 @@ Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool conc
                 out[at] = difference(xs[at], y);
             }
         };
-    const auto bound = [&program](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
-        const KTIntervalInputs in{{xLow, xHigh}, {yLow, yHigh}, nullptr, 1.0};
-        return gradient ? program.BoundWithGradient(in)
-                        : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
-    };
     for (int k = 0; k < times; ++k)
-        grid.Trace(difference, rows, bound);
+        grid.Trace(difference, rows, BoundOf(program));
     return {grid.Points(), grid.Ends(), grid.Evaluations(), grid.Bounds()};
 }
 
@@ -232,21 +253,11 @@ TEST(KTImplicitGrid, EveryLatticePointCostsAFewEvaluations)
     constexpr int lines = 300;
     for (const auto& row : rows) {
         const KTEvaluationProgram program = Compiled(row.postfix);
-        const auto difference = [&program](double x, double y) { return program.Run({x, y, nullptr, 1.0}); };
-        const KTImplicitGrid::RowDifference byRows = [&difference](const double* xs, double y, double* out,
-                                                                   int count) {
-            for (int k = 0; k < count; ++k)
-                out[k] = difference(xs[k], y);
+        const KTImplicitGrid::Difference difference = [&program](double x, double y) {
+            return program.Run({x, y, nullptr, 1.0});
         };
-        KTImplicitGrid::Bound bound;
-        if (row.bounded)
-            bound = [&program](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
-                const KTIntervalInputs in{{xLow, xHigh}, {yLow, yHigh}, nullptr, 1.0};
-                return gradient ? program.BoundWithGradient(in)
-                                : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
-            };
         KTImplicitGrid grid(-5, 5, -5, 5, columns, lines);
-        grid.Trace(difference, byRows, bound);
+        grid.Trace(difference, RowsOf(difference), row.bounded ? BoundOf(program) : nullptr);
         EXPECT_LE(grid.Evaluations(), 4LL * (columns + 1) * (lines + 1)) << row.postfix << " " << row.bounded;
     }
 }
@@ -265,19 +276,9 @@ TEST(KTImplicitGrid, AFailingTraceLeavesTheThreadsForTheNext)
                 throw std::bad_alloc();
             return program.Run({x, y, nullptr, 1.0});
         };
-        const KTImplicitGrid::RowDifference rows = [&difference](const double* xs, double y, double* out,
-                                                                 int count) {
-            for (int k = 0; k < count; ++k)
-                out[k] = difference(xs[k], y);
-        };
-        const auto bound = [&program](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
-            const KTIntervalInputs in{{xLow, xHigh}, {yLow, yHigh}, nullptr, 1.0};
-            return gradient ? program.BoundWithGradient(in)
-                            : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
-        };
         KTImplicitGrid grid(row.low, row.high, row.low, row.high, 1600, 1200);
         grid.SetConcurrent(true, 0);
-        EXPECT_THROW(grid.Trace(difference, rows, bound), std::bad_alloc) << failAt;
+        EXPECT_THROW(grid.Trace(difference, RowsOf(difference), BoundOf(program)), std::bad_alloc) << failAt;
     }
     ExpectSame(TraceOf(row, true, false, true, 1600, 1200), whole, row.name);
 }
@@ -311,13 +312,8 @@ TEST(KTImplicitGrid, ABoundaryReadsTheSidePointsAndCrossingsOfSmallerNeighbours)
     // x + 2y - 3.5 on a lattice of 8 x 8 over [0, 8]: lattice coordinates are graph ones.
     KTImplicitLattice lattice;
     lattice.Reset(0.0, 8.0, 0.0, 8.0, 8, 8);
-    const auto difference = [](double x, double y) { return x + 2.0 * y - 3.5; };
-    const KTImplicitLattice::RowDifference rows = [&difference](const double* xs, double y, double* out,
-                                                                int count) {
-        for (int k = 0; k < count; ++k)
-            out[k] = difference(xs[k], y);
-    };
-    lattice.Start(difference, rows, {});
+    const KTImplicitLattice::Difference difference = [](double x, double y) { return x + 2.0 * y - 3.5; };
+    lattice.Start(difference, RowsOf(difference), {});
     lattice.ReserveTiles(1);
     KTImplicitWorker worker;
     worker.Start(0);
@@ -377,11 +373,10 @@ TEST(KTImplicitGrid, ABoundaryReadsTheSidePointsAndCrossingsOfSmallerNeighbours)
 // leaving no lines; within a budget it draws what it draws without one.
 TEST(KTImplicitGrid, ATraceOverItsLeafBudgetStopsAndOneWithinItIsTheSame)
 {
-    const auto difference = [](double x, double y) { return std::sin(40 * x) + std::sin(40 * y) - 0.5; };
-    const auto rows = [&difference](const double* xs, double y, double* out, int count) {
-        for (int k = 0; k < count; ++k)
-            out[k] = difference(xs[k], y);
+    const KTImplicitGrid::Difference difference = [](double x, double y) {
+        return std::sin(40 * x) + std::sin(40 * y) - 0.5;
     };
+    const KTImplicitGrid::RowDifference rows = RowsOf(difference);
     for (const bool concurrent : {false, true}) {
         KTImplicitGrid grid(-5, 5, -5, 5, 300, 300);
         grid.SetConcurrent(concurrent, 0);
@@ -482,17 +477,8 @@ TEST(KTImplicitGrid, LinesSimplifiedToFitAreThoseOfTheLeastToleranceAtWhichTheyF
         ASSERT_GT(simplified, 10u) << row.name;
         for (const std::size_t most : {simplified, simplified / 2, simplified / 5, simplified / 20}) {
             const KTEvaluationProgram program = Compiled(row.postfix);
-            const auto difference = [&program](double x, double y) {
-                const double value = program.Run({x, y, nullptr, 1.0});
-                return KTEvaluationRules::IsSentinel(value) ? Undefined() : value;
-            };
-            const auto bound = [&program](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
-                const KTIntervalInputs in{{xLow, xHigh}, {yLow, yHigh}, nullptr, 1.0};
-                return gradient ? program.BoundWithGradient(in)
-                                : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
-            };
             KTImplicitGrid grid(row.low, row.high, row.low, row.high, columns, lines);
-            ASSERT_TRUE(grid.Trace(difference, nullptr, bound)) << row.name;
+            ASSERT_TRUE(grid.Trace(DifferenceOf(program), nullptr, BoundOf(program))) << row.name;
             ASSERT_EQ(grid.Points(), traced.points) << row.name;
             const double tolerance = grid.Simplify(first, most);
             EXPECT_LE(grid.Points().size(), most) << row.name << " " << most;
