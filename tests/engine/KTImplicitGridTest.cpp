@@ -516,3 +516,50 @@ TEST(KTImplicitGrid, LinesSimplifiedToFitAreThoseOfTheLeastToleranceAtWhichTheyF
         }
     }
 }
+
+// Parts of a plot's work run once each, on the threads or, while another caller holds them,
+// on the caller in order; a part that fails fails the call once every thread is back, and the
+// threads serve the next call.
+TEST(KTImplicitGrid, EveryPartRunsOnceAndAFailingPartFailsTheCall)
+{
+    for (const int parts : {0, 1, 3, 8, 100}) {
+        for (const bool held : {false, true}) {
+            std::vector<std::atomic<int>> runs(static_cast<std::size_t>(parts));
+            std::vector<int> order;
+            const auto run = [&] {
+                KTImplicitThreads::RunParts(parts, [&](int p) {
+                    runs[static_cast<std::size_t>(p)].fetch_add(1);
+                    if (held)
+                        order.push_back(p); // on the caller alone
+                });
+            };
+            if (held)
+                ASSERT_TRUE(KTImplicitThreads::Run(2, [&](int k) {
+                    if (k == 0)
+                        run();
+                }));
+            else
+                run();
+            for (int p = 0; p < parts; ++p)
+                EXPECT_EQ(runs[static_cast<std::size_t>(p)].load(), 1) << parts << " part " << p;
+            if (held) {
+                std::vector<int> inOrder(static_cast<std::size_t>(parts));
+                for (int p = 0; p < parts; ++p)
+                    inOrder[static_cast<std::size_t>(p)] = p;
+                EXPECT_EQ(order, inOrder) << parts;
+            }
+        }
+    }
+    for (const int failing : {0, 37, 99}) {
+        EXPECT_THROW(KTImplicitThreads::RunParts(100,
+                                                 [failing](int p) {
+                                                     if (p == failing)
+                                                         throw std::bad_alloc();
+                                                 }),
+                     std::bad_alloc)
+            << failing;
+        std::atomic<int> after{0};
+        KTImplicitThreads::RunParts(100, [&after](int) { after.fetch_add(1); });
+        EXPECT_EQ(after.load(), 100) << failing;
+    }
+}
