@@ -12,9 +12,15 @@
 #include <QPen>
 #include <QPolygonF>
 #include <QRegion>
+#include <QSemaphore>
+#include <QThreadPool>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
+#include <functional>
+#include <mutex>
 #include <numbers>
 
 #if defined(__SSE2__)
@@ -40,6 +46,42 @@ struct KTDC::Saved
 };
 
 namespace {
+
+/// part(p) for every p < parts, taken in turn by the caller and by as many of the pool's threads
+/// as are free; the first exception of a part is thrown again on the caller once all are done.
+void RunParts(int parts, const std::function<void(int)>& part)
+{
+    std::atomic<int> next{0};
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    const auto work = [&] {
+        for (int p = next.fetch_add(1); p < parts; p = next.fetch_add(1)) {
+            try {
+                part(p);
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(failureMutex);
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+    };
+    QThreadPool* pool = QThreadPool::globalInstance();
+    QSemaphore done;
+    int started = 0;
+    const int helpers = std::min(parts, pool->maxThreadCount()) - 1;
+    for (int k = 0; k < helpers; ++k) {
+        if (!pool->tryStart([&work, &done] {
+                work();
+                done.release();
+            }))
+            break;
+        ++started;
+    }
+    work();
+    done.acquire(started);
+    if (failure)
+        std::rethrow_exception(failure);
+}
 
 // Device units; about 85 cm at 300 dpi, more than any page needs.
 constexpr double kMaxFontEm = 10000.0;
@@ -881,6 +923,8 @@ bool KTDC::PolyPolyline(const CPoint* points, const int* counts, int polylines)
     // One path of every polyline goes to the thin-line stroker in one call, which strokes each
     // of its pieces as drawPolyline would: the cost of a call is that of a short line's pixels.
     const bool atOnce = !m_recording && m_painter && PenDraws() && ThinRasterPen(thin);
+    if (atOnce && ThinPolylinesInRows(points, counts, polylines, thin))
+        return true;
     QPainterPath path;
     const CPoint* at = points;
     for (int k = 0; k < polylines; ++k) {
@@ -899,6 +943,107 @@ bool KTDC::PolyPolyline(const CPoint* points, const int* counts, int polylines)
         m_painter->setBrush(Qt::NoBrush);
         m_painter->drawPath(path);
     }
+    return true;
+}
+
+bool KTDC::ThinPolylinesInRows(const CPoint* points, const int* counts, int polylines, const QPen& thin)
+{
+    // Qt's thin-line stroker clips a line to the device before it steps along it, and keeps to
+    // the clip pixel by pixel. Painters on images over the same pixels, each clipped to rows of
+    // its own, therefore lay in those rows the pixels one painter lays, each pixel's lines in
+    // their order: the picture is the same, to the bit, and drawn on all the processors.
+    QPaintDevice* device = m_painter->device();
+    if (!device || device->devType() != QInternal::Image || m_initialClip ||
+        m_painter->deviceTransform().type() != QTransform::TxNone || m_painter->opacity() != 1.0 ||
+        m_painter->compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    QImage& image = *static_cast<QImage*>(device);
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    long long total = 0;
+    for (int k = 0; k < polylines; ++k)
+        total += counts[k] >= 2 ? counts[k] : 0;
+    const int threads = std::min(8, QThreadPool::globalInstance()->maxThreadCount());
+    if (total < s_threadedPolylinePoints || threads < 2 || image.height() < 2)
+        return false;
+    if (m_state.clipped && m_state.clip.isEmpty())
+        return true;
+
+    // The lines in device units, a run of them at a time, with the rows they may touch (a thin
+    // antialiased line reaches the pixels beside its own).
+    struct Line
+    {
+        int begin, end; ///< its points in the run's list
+        int top, bottom;
+    };
+    struct Run
+    {
+        int first, last; ///< its lines
+        std::vector<QPointF> points;
+        std::vector<Line> lines;
+    };
+    const int runs = std::min(polylines, 4 * threads);
+    std::vector<Run> lineRuns(static_cast<std::size_t>(runs));
+    std::vector<const CPoint*> starts(static_cast<std::size_t>(polylines));
+    const CPoint* at = points;
+    for (int k = 0; k < polylines; ++k) {
+        starts[static_cast<std::size_t>(k)] = at;
+        at += counts[k];
+    }
+    for (int r = 0; r < runs; ++r) {
+        lineRuns[static_cast<std::size_t>(r)].first = static_cast<int>(static_cast<long long>(polylines) * r / runs);
+        lineRuns[static_cast<std::size_t>(r)].last =
+            static_cast<int>(static_cast<long long>(polylines) * (r + 1) / runs);
+    }
+    RunParts(runs, [&](int r) {
+        Run& run = lineRuns[static_cast<std::size_t>(r)];
+        for (int k = run.first; k < run.last; ++k) {
+            if (counts[k] < 2)
+                continue;
+            const QPolygonF line = DevicePolyline(starts[static_cast<std::size_t>(k)], counts[k]);
+            double low = line[0].y(), high = low;
+            for (const QPointF& p : line) {
+                low = std::min(low, p.y());
+                high = std::max(high, p.y());
+            }
+            const int begin = static_cast<int>(run.points.size());
+            run.points.insert(run.points.end(), line.begin(), line.end());
+            run.lines.push_back({begin, static_cast<int>(run.points.size()),
+                                 static_cast<int>(std::clamp(std::floor(low) - 2.0, -1e9, 1e9)),
+                                 static_cast<int>(std::clamp(std::ceil(high) + 2.0, -1e9, 1e9))});
+        }
+    });
+
+    // Bands of rows, more than the threads, taken as each is done.
+    const int bands = std::min(image.height(), 4 * threads);
+    uchar* bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    RunParts(bands, [&](int b) {
+        const int top = static_cast<int>(static_cast<long long>(image.height()) * b / bands);
+        const int bottom = static_cast<int>(static_cast<long long>(image.height()) * (b + 1) / bands);
+        QPainterPath path;
+        for (const Run& run : lineRuns)
+            for (const Line& line : run.lines) {
+                if (line.bottom < top || line.top >= bottom)
+                    continue;
+                path.moveTo(run.points[static_cast<std::size_t>(line.begin)]);
+                for (int i = line.begin + 1; i < line.end; ++i)
+                    path.lineTo(run.points[static_cast<std::size_t>(i)]);
+            }
+        if (path.isEmpty())
+            return;
+        QImage rows(bits, image.width(), image.height(), stride, image.format());
+        QPainter painter(&rows);
+        painter.setRenderHints(m_painter->renderHints());
+        // The painter's own clip as it was set, then the band's rows.
+        if (m_state.clipped)
+            painter.setClipRect(m_state.clip, Qt::ReplaceClip);
+        painter.setClipRect(QRect(0, top, image.width(), bottom - top),
+                            m_state.clipped ? Qt::IntersectClip : Qt::ReplaceClip);
+        painter.setPen(thin);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(path);
+    });
     return true;
 }
 

@@ -79,6 +79,8 @@ public:
     /// On, the points a polyline leaves out are found by the plain arithmetic alone, not
     /// mostly by the faster test without its division: the choice the fast test must match.
     static void SetReferencePolylinePath(bool on) { s_referencePolylinePath = on; }
+    /// Fewest points of one PolyPolyline call of thin lines that go to threads (tests lower it).
+    static void SetThreadedPolylinePoints(long long points) { s_threadedPolylinePoints = points; }
     /// Overrides the device resolution (dots per inch, at least 1) that the metric modes use.
     void SetResolution(int dpiX, int dpiY);
     /// LOGPIXELSX/Y, HORZRES/VERTRES, HORZSIZE/VERTSIZE, PHYSICAL*; 0 for other indices.
@@ -283,7 +285,11 @@ private:
     void DrawPolyline(const CPoint* points, int count);
     /// The pen as a thin solid line for Qt's thin-line stroker on an image, or false.
     bool ThinRasterPen(QPen& pen) const;
+    /// PolyPolyline's thin lines drawn on threads, each into rows of the image of its own; false
+    /// (nothing drawn) where the painter does not allow it or the lines are too few to gain.
+    bool ThinPolylinesInRows(const CPoint* points, const int* counts, int polylines, const QPen& thin);
     static inline bool s_referencePolylinePath = false;
+    static inline long long s_threadedPolylinePoints = 16384;
     void FillPath(const QPainterPath& path, const KTBrush& brush);
     QPaintDevice* MeasureDevice() const;
     QFont DeviceFont() const;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <ostream>
@@ -1184,13 +1185,18 @@ TEST(KTDCTest, PolylinesLeaveOutThePointsThePlainArithmeticLeavesOut)
         }
         lines.push_back(line);
     }
-    // Each polyline in a call of its own, or (`atOnce`) all in one call of PolyPolyline.
-    const auto paint = [&](int penWidth, bool reference, bool atOnce) {
+    // Each polyline in a call of its own, or (`atOnce`) all in one call of PolyPolyline, which
+    // draws thin lines on threads (`threads`), each into rows of its own; with or without a clip
+    // whose edges lie between pixels.
+    const auto paint = [&](int penWidth, bool reference, bool atOnce, bool threads, bool clipped) {
         KTDC::SetReferencePolylinePath(reference);
+        KTDC::SetThreadedPolylinePoints(threads ? 1 : LLONG_MAX);
         QImage image = Canvas(640, 640, 254);
         {
             KTDC dc(&image);
             dc.SetMapMode(MM_HIMETRIC);
+            if (clipped)
+                dc.IntersectClipRect(1203, -257, 5307, -4851);
             const KTPen pen = GeometricPen(PS_SOLID, penWidth);
             dc.SelectObject(pen);
             if (atOnce) {
@@ -1207,14 +1213,18 @@ TEST(KTDCTest, PolylinesLeaveOutThePointsThePlainArithmeticLeavesOut)
             }
         }
         KTDC::SetReferencePolylinePath(false);
+        KTDC::SetThreadedPolylinePoints(16384);
         return image;
     };
-    for (const int penWidth : {0, 25, 60}) {
-        const QImage fast = paint(penWidth, false, false);
-        const QImage plain = paint(penWidth, true, false);
-        EXPECT_TRUE(fast == plain) << "pen " << penWidth;
-        EXPECT_TRUE(paint(penWidth, false, true) == fast) << "pen " << penWidth;
-        EXPECT_GT(InkIn(fast, 0, 0, fast.width(), fast.height()), 5000) << "pen " << penWidth;
+    for (const bool clipped : {false, true}) {
+        for (const int penWidth : {0, 25, 60}) {
+            const QImage fast = paint(penWidth, false, false, false, clipped);
+            const QImage plain = paint(penWidth, true, false, false, clipped);
+            EXPECT_TRUE(fast == plain) << "pen " << penWidth << " clipped " << clipped;
+            EXPECT_TRUE(paint(penWidth, false, true, false, clipped) == fast) << "pen " << penWidth;
+            EXPECT_TRUE(paint(penWidth, false, true, true, clipped) == fast) << "pen " << penWidth;
+            EXPECT_GT(InkIn(fast, 0, 0, fast.width(), fast.height()), clipped ? 2000 : 5000) << "pen " << penWidth;
+        }
     }
     // Recorded, the polylines of one call are those of as many calls.
     QImage image = Canvas(640, 640, 254);
