@@ -205,7 +205,7 @@ bool KTCurveSampler::StoreImplicitPoint(const KTCurvePoint& point, int& count)
 
 void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
 {
-    const std::vector<KTPoint>& points = grid.Points();
+    const KTImplicitPolylines::PointList& points = grid.Points();
     // The second buffer takes what passes the first, and two more where a line passes its end,
     // all at once: grown as they come, it would hold twice their room while it moves them.
     const long long total = count + static_cast<long long>(points.size()) + 2;

@@ -117,7 +117,7 @@ void KTImplicitGrid::SwapLines(KTImplicitPolylines& lines)
     std::swap(m_parts->polylines, lines);
 }
 
-const std::vector<KTPoint>& KTImplicitGrid::Points() const
+const KTImplicitPolylines::PointList& KTImplicitGrid::Points() const
 {
     return m_parts->polylines.Points();
 }

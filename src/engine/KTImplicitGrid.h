@@ -21,14 +21,13 @@
 // would otherwise fault the same pages in again and grow the same lists anew.
 
 #include "engine/KTImplicitLattice.h"
+#include "engine/KTImplicitPolylines.h"
 #include "foundation/KTPoint.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-class KTImplicitPolylines;
 
 class KTImplicitGrid
 {
@@ -70,7 +69,7 @@ public:
     void SwapLines(KTImplicitPolylines& lines);
 
     /// Points of all polylines in turn, in graph coordinates.
-    const std::vector<KTPoint>& Points() const;
+    const KTImplicitPolylines::PointList& Points() const;
     /// Index one past the last point of each polyline in Points().
     const std::vector<int>& Ends() const;
     /// Differences evaluated by the last trace.

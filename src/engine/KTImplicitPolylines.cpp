@@ -21,10 +21,10 @@ void KTImplicitPolylines::Reset()
 {
     // The room of a dense plot's lines goes: kept, it would stand beside the next trace's
     // lattice and cells, which take the most memory before the lines are made.
-    if (m_points.capacity() * sizeof(KTPoint) > KeptBytes) {
-        std::vector<KTPoint>().swap(m_points);
+    if (m_points.capacity() * sizeof(Point) > KeptBytes) {
+        PointList().swap(m_points);
         std::vector<std::uint8_t>().swap(m_used);
-        std::vector<float>().swap(m_importance);
+        decltype(m_importance)().swap(m_importance);
     }
     m_points.clear();
     m_ends.clear();
@@ -51,7 +51,8 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
     };
     const auto emit = [&](std::int32_t crossing) {
         const KTImplicitCrossings::Crossing& c = crossings[crossing];
-        m_points.push_back(crossings.PointOf(c));
+        const KTPoint p = crossings.PointOf(c);
+        m_points.push_back({p.m_x, p.m_y});
     };
     // From a crossing along its unused segments until the line ends or closes.
     const auto walk = [&](std::int32_t start, std::int32_t segment) {
@@ -190,9 +191,11 @@ void KTImplicitPolylines::JoinOnThreads(KTImplicitCrossings& crossings, const st
             m_ends.push_back(end += length);
     }
     KTImplicitThreads::RunParts(static_cast<int>(parts.size()), [&](int p) {
-        KTPoint* out = m_points.data() + first[static_cast<std::size_t>(p)];
-        for (const std::int32_t id : parts[static_cast<std::size_t>(p)].crossings)
-            *out++ = crossings.PointOf(crossings[id]);
+        Point* out = m_points.data() + first[static_cast<std::size_t>(p)];
+        for (const std::int32_t id : parts[static_cast<std::size_t>(p)].crossings) {
+            const KTPoint point = crossings.PointOf(crossings[id]);
+            *out++ = {point.m_x, point.m_y};
+        }
     });
 }
 

@@ -4,6 +4,7 @@
 // end), and simplified to a tolerance in lattice cells.
 
 #include "engine/KTImplicitCrossings.h"
+#include "foundation/KTDefaultInitAllocator.h"
 #include "foundation/KTPoint.h"
 
 #include <cstddef>
@@ -13,6 +14,17 @@
 class KTImplicitPolylines
 {
 public:
+    /// A point of a line in graph coordinates: the coordinates alone, so that a dense plot's
+    /// millions of them take no more room than their values and are written once, by the
+    /// threads that find them.
+    struct Point
+    {
+        double m_x, m_y;
+        friend bool operator==(const Point&, const Point&) = default;
+        operator KTPoint() const { return {m_x, m_y}; }
+    };
+    using PointList = std::vector<Point, KTDefaultInitAllocator<Point>>;
+
     /// Empties the lines; their room stays.
     void Reset();
     /// Joins the segments (two crossings each, KTImplicitSegments::Ends) into lines, with
@@ -26,7 +38,7 @@ public:
     double Simplify(double tolerance, std::size_t most = SIZE_MAX);
 
     /// Points of all lines in turn, in graph coordinates.
-    const std::vector<KTPoint>& Points() const { return m_points; }
+    const PointList& Points() const { return m_points; }
     /// Index one past the last point of each line in Points().
     const std::vector<int>& Ends() const { return m_ends; }
 
@@ -49,7 +61,7 @@ private:
     static constexpr std::size_t ThreadedPoints = std::size_t{1} << 16;
     /// Most room for points kept for the next plot.
     static constexpr std::size_t KeptBytes = std::size_t{8} << 20;
-    std::vector<KTPoint> m_points;
+    PointList m_points;
     /// Lattice coordinates of a graph point: (x - m_xLow) * m_xScale and (y - m_yLow) * m_yScale.
     double m_xLow = 0.0, m_yLow = 0.0, m_xScale = 1.0, m_yScale = 1.0;
     std::vector<int> m_ends;
@@ -59,5 +71,5 @@ private:
     /// Of each point kept by the first tolerance, the least tolerance that would drop it (of a
     /// line's ends, how far its points reach from its first one): one pass of the points finds
     /// the tolerance that fits them, not one pass for each tolerance tried.
-    std::vector<float> m_importance;
+    std::vector<float, KTDefaultInitAllocator<float>> m_importance;
 };

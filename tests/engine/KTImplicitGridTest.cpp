@@ -116,6 +116,12 @@ KTImplicitGrid::RowDifference RowsOf(KTImplicitGrid::Difference difference)
     };
 }
 
+/// The grid's lines' points as graph points.
+std::vector<KTPoint> PointsOf(const KTImplicitGrid& grid)
+{
+    return {grid.Points().begin(), grid.Points().end()};
+}
+
 struct Traced
 {
     std::vector<KTPoint> points;
@@ -142,7 +148,7 @@ Traced TraceOf(const GridRow& row, bool byRows, bool backward = false, bool conc
         };
     for (int k = 0; k < times; ++k)
         grid.Trace(difference, rows, BoundOf(program));
-    return {grid.Points(), grid.Ends(), grid.Evaluations(), grid.Bounds()};
+    return {PointsOf(grid), grid.Ends(), grid.Evaluations(), grid.Bounds()};
 }
 
 void ExpectSame(const Traced& a, const Traced& b, const char* name)
@@ -381,14 +387,14 @@ TEST(KTImplicitGrid, ATraceOverItsLeafBudgetStopsAndOneWithinItIsTheSame)
         KTImplicitGrid grid(-5, 5, -5, 5, 300, 300);
         grid.SetConcurrent(concurrent, 0);
         ASSERT_TRUE(grid.Trace(difference, rows));
-        const std::vector<KTPoint> free = grid.Points();
+        const std::vector<KTPoint> free = PointsOf(grid);
         ASSERT_FALSE(free.empty());
         grid.SetLeafBudget(1000);
         EXPECT_FALSE(grid.Trace(difference, rows)) << concurrent;
         EXPECT_TRUE(grid.Points().empty()) << concurrent;
         grid.SetLeafBudget(10 * 300 * 300);
         ASSERT_TRUE(grid.Trace(difference, rows)) << concurrent;
-        EXPECT_EQ(grid.Points(), free) << concurrent;
+        EXPECT_EQ(PointsOf(grid), free) << concurrent;
     }
 }
 
@@ -479,7 +485,7 @@ TEST(KTImplicitGrid, LinesSimplifiedToFitAreThoseOfTheLeastToleranceAtWhichTheyF
             const KTEvaluationProgram program = Compiled(row.postfix);
             KTImplicitGrid grid(row.low, row.high, row.low, row.high, columns, lines);
             ASSERT_TRUE(grid.Trace(DifferenceOf(program), nullptr, BoundOf(program))) << row.name;
-            ASSERT_EQ(grid.Points(), traced.points) << row.name;
+            ASSERT_EQ(PointsOf(grid), traced.points) << row.name;
             const double tolerance = grid.Simplify(first, most);
             EXPECT_LE(grid.Points().size(), most) << row.name << " " << most;
             // Points at the tolerance itself (lattice distances are often whole) may go either
@@ -498,8 +504,8 @@ TEST(KTImplicitGrid, LinesSimplifiedToFitAreThoseOfTheLeastToleranceAtWhichTheyF
             std::vector<KTPoint> fewer, more;
             reference(tolerance * (1 + 1e-9), drop, fewer, ends);
             reference(tolerance * (1 - 1e-9), drop, more, ends);
-            EXPECT_TRUE(within(fewer, grid.Points())) << what;
-            EXPECT_TRUE(within(grid.Points(), more)) << what;
+            EXPECT_TRUE(within(fewer, PointsOf(grid))) << what;
+            EXPECT_TRUE(within(PointsOf(grid), more)) << what;
             EXPECT_LE(more.size() - fewer.size(), 2 * std::size_t{8}) << what;
             if (tolerance > first) {
                 // The steps are sixteenths of each octave of the tolerance over the first one.
