@@ -74,6 +74,12 @@ public:
                       [id & ((1 << KTImplicitChunks<Crossing>::IdBits) - 1)];
     }
     /// f(id, crossing) for every crossing, list after list in order.
+    /// f(crossing) for every crossing of one list, in order.
+    template <class F> void ForEachOf(int list, F f)
+    {
+        for (std::int32_t k = 0; k < m_lists[list].Size(); ++k)
+            f(m_lists[list][k]);
+    }
     template <class F> void ForEach(F f)
     {
         for (int list = 0; list < m_count; ++list)

@@ -92,10 +92,21 @@ bool KTImplicitGrid::Trace(const Difference& difference, const RowDifference& ro
         p.polylines.Reset();
         return false;
     }
-    // The lattice is not read again: a dense plot's tiles go before its lines are made.
-    p.lattice.ReleaseTiles(KeptBytes);
+    // The lattice is not read again: a dense plot's tiles go before its lines are made, on a
+    // thread of their own while the others gather the segments.
     KTImplicitWorker::SetCurrent(&after);
-    p.segments.Gather();
+    if (threads) {
+        p.segments.StartGather();
+        KTImplicitThreads::RunParts(lists + 1, [&p](int part) {
+            if (part == 0)
+                p.lattice.ReleaseTiles(KeptBytes);
+            else
+                p.segments.GatherList(part - 1);
+        });
+    } else {
+        p.lattice.ReleaseTiles(KeptBytes);
+        p.segments.Gather();
+    }
     p.polylines.Join(p.crossings, p.segments.Ends(), threads);
 
     m_evaluations = 0;

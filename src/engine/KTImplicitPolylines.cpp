@@ -30,7 +30,7 @@ void KTImplicitPolylines::Reset()
     m_ends.clear();
 }
 
-void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds,
+void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const KTImplicitSegments::EndList& segmentEnds,
                                bool threads)
 {
     // The lines are simplified in lattice cells, which the points' graph coordinates give back.
@@ -90,7 +90,7 @@ void KTImplicitPolylines::Join(KTImplicitCrossings& crossings, const std::vector
             walk(segmentEnds[2 * s], static_cast<std::int32_t>(s));
 }
 
-void KTImplicitPolylines::JoinOnThreads(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds)
+void KTImplicitPolylines::JoinOnThreads(KTImplicitCrossings& crossings, const KTImplicitSegments::EndList& segmentEnds)
 {
     // A line is walked from where the walk on one thread would begin it: an open line from its
     // end of the lower id (crossings are taken in the order of their ids), a closed loop from

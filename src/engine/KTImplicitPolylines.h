@@ -4,6 +4,7 @@
 // end), and simplified to a tolerance in lattice cells.
 
 #include "engine/KTImplicitCrossings.h"
+#include "engine/KTImplicitSegments.h"
 #include "foundation/KTDefaultInitAllocator.h"
 #include "foundation/KTPoint.h"
 
@@ -29,7 +30,7 @@ public:
     void Reset();
     /// Joins the segments (two crossings each, KTImplicitSegments::Ends) into lines, with
     /// `threads` on the trace's threads where they are free (the lines are the same).
-    void Join(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds, bool threads = false);
+    void Join(KTImplicitCrossings& crossings, const KTImplicitSegments::EndList& segmentEnds, bool threads = false);
     /// Drops the points of every line that lie within `tolerance` lattice cells of the line
     /// through the points kept on either side of them (the ends of each line stay); then, where
     /// more than `most` points are left, does the same for the least larger tolerance at which
@@ -56,7 +57,7 @@ private:
 
     /// Join on the trace's threads: the lines and their order are those of the walk on one
     /// thread.
-    void JoinOnThreads(KTImplicitCrossings& crossings, const std::vector<std::int32_t>& segmentEnds);
+    void JoinOnThreads(KTImplicitCrossings& crossings, const KTImplicitSegments::EndList& segmentEnds);
     /// Points from which the lines are ranked on threads.
     static constexpr std::size_t ThreadedPoints = std::size_t{1} << 16;
     /// Most room for points kept for the next plot.

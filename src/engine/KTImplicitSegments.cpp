@@ -33,7 +33,7 @@ void KTImplicitSegments::Release(std::size_t most)
     }
     for (List& list : m_lists)
         std::vector<std::int32_t>().swap(list.ends);
-    std::vector<std::int32_t>().swap(m_ends);
+    EndList().swap(m_ends);
 }
 
 void KTImplicitSegments::BuildLeaf(KTImplicitCells::Leaf& leaf,
@@ -70,6 +70,13 @@ void KTImplicitSegments::BuildLeaf(KTImplicitCells::Leaf& leaf,
 
 void KTImplicitSegments::Gather()
 {
+    StartGather();
+    for (std::size_t list = 0; list < m_lists.size(); ++list)
+        GatherList(static_cast<int>(list));
+}
+
+void KTImplicitSegments::StartGather()
+{
     std::vector<std::int32_t>& start = m_start;
     start.resize(m_lists.size());
     std::size_t total = 0;
@@ -77,15 +84,23 @@ void KTImplicitSegments::Gather()
         start[list] = static_cast<std::int32_t>(total / 2);
         total += m_lists[list].ends.size();
     }
-    m_ends.clear();
-    m_ends.reserve(total);
-    for (const List& list : m_lists)
-        m_ends.insert(m_ends.end(), list.ends.begin(), list.ends.end());
+    // Left as it comes: each list's part writes its own stretch.
+    m_ends.resize(total);
+}
+
+void KTImplicitSegments::GatherList(int list)
+{
+    const std::vector<std::int32_t>& ends = m_lists[static_cast<std::size_t>(list)].ends;
+    std::copy(ends.begin(), ends.end(), m_ends.begin() + 2 * static_cast<std::ptrdiff_t>(m_start[static_cast<std::size_t>(list)]));
+    // A list's crossings name segments of any list: those of the bands beside it too.
+    if (list >= m_crossings.Lists())
+        return;
     constexpr std::int32_t mask = (1 << IdBits) - 1;
-    m_crossings.ForEach([&start](std::int32_t, KTImplicitCrossings::Crossing& c) {
+    const std::vector<std::int32_t>& start = m_start;
+    m_crossings.ForEachOf(list, [&start](KTImplicitCrossings::Crossing& c) {
         for (std::int32_t& s : c.segments)
             if (s >= 0)
-                s = start[s >> IdBits] + (s & mask);
+                s = start[static_cast<std::size_t>(s >> IdBits)] + (s & mask);
     });
 }
 

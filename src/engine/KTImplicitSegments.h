@@ -19,6 +19,7 @@
 #include "engine/KTImplicitCells.h"
 #include "engine/KTImplicitCrossings.h"
 #include "engine/KTImplicitLattice.h"
+#include "foundation/KTDefaultInitAllocator.h"
 
 #include <cstdint>
 #include <vector>
@@ -34,16 +35,21 @@ public:
     void Reset(int lists);
     /// Empties the lists, and gives back their room where it takes more than `most` bytes.
     void Release(std::size_t most);
+    /// Two crossings per segment, the segments of all lists in turn.
+    using EndList = std::vector<std::int32_t, KTDefaultInitAllocator<std::int32_t>>;
     /// The segments of all lists become one list (Ends), and the crossings name them by their
     /// place in it.
     void Gather();
+    /// Gather in parts that may run side by side: StartGather, then GatherList for each list.
+    void StartGather();
+    void GatherList(int list);
     /// The segments through a leaf not built yet, once nothing changes its boundary any more: a
     /// leaf of one lattice cell once its band is judged (its corners and edges are all it reads),
     /// any other once the bands beside its own are judged too. The segments go to the list of the
     /// band the current worker takes its turn for.
     void Build(KTImplicitCells::Leaf& leaf);
     /// Two crossings per segment (once built).
-    const std::vector<std::int32_t>& Ends() const { return m_ends; }
+    const EndList& Ends() const { return m_ends; }
 
 private:
     /// A point of a leaf's boundary in counter-clockwise order: a corner, a crossing, or a point
@@ -76,6 +82,6 @@ private:
     KTImplicitCrossings& m_crossings;
     KTImplicitCells& m_cells;
     std::vector<List> m_lists;
-    std::vector<std::int32_t> m_ends;
+    EndList m_ends;
     std::vector<std::int32_t> m_start; ///< where each list begins in m_ends (Gather)
 };
