@@ -160,8 +160,6 @@ private:
     /// part of a pixel.
     double EdgeBetween(double inside, double outside, const KTAxis& across);
     void StoreImplicit(const KTImplicitGrid& grid, int& count);
-    KTCurvePoint* ImplicitSlot(int index);
-    bool StoreImplicitPoint(const KTCurvePoint& point, int& count);
 
     KTFunction3& m_f;
     int m_order = 0;

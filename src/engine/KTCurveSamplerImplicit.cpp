@@ -176,63 +176,58 @@ void KTCurveSampler::ImplicitLattice(double xLow, double xHigh, double yLow, dou
     rows = std::clamp(rows, 1, ImplicitCells);
 }
 
-KTCurvePoint* KTCurveSampler::ImplicitSlot(int index)
-{
-    // Points 0 to 1600 go to the first buffer (which counts 1600 of them), later ones to the start
-    // of the second, which grows as they come.
-    if (index <= BranchSamples)
-        return m_f.m_buffer1->At(index);
-    KTCurvePointBuffer& second = *m_f.m_buffer2;
-    const int at = index - (BranchSamples + 1);
-    if (at >= second.Size())
-        second.Reserve(std::min(std::max(2 * second.Size(), at + 1), m_pointBudget));
-    return second.At(at);
-}
-
-bool KTCurveSampler::StoreImplicitPoint(const KTCurvePoint& point, int& count)
-{
-    if (count >= m_pointBudget)
-        return false;
-    KTCurvePoint* slot = ImplicitSlot(count);
-    if (!slot)
-        return false;
-    *slot = point;
-    ++count;
-    if (count > BranchSamples)
-        m_f.m_implicitOverflow = 1;
-    return true;
-}
-
 void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
 {
     const KTImplicitPolylines::PointList& points = grid.Points();
-    // The second buffer takes what passes the first, and two more where a line passes its end,
-    // all at once: grown as they come, it would hold twice their room while it moves them.
+    // Points 0 to 1600 go to the first buffer (which counts 1600 of them), later ones follow the
+    // second's, each written once as it comes: a dense plot's half million, made first and
+    // written after, would be gone over twice.
+    KTCurvePointBuffer& first = *m_f.m_buffer1;
+    std::vector<KTCurvePoint>& second = m_f.m_buffer2->m_points;
+    const std::size_t held = count > BranchSamples + 1 ? static_cast<std::size_t>(count - (BranchSamples + 1)) : 0;
+    if (second.size() > held)
+        second.erase(second.begin() + static_cast<std::ptrdiff_t>(held), second.end());
+    // Room for what passes the first buffer, and two more where a line passes its end, at
+    // once: grown as they come, it would hold twice their room while it moves them.
     const long long total = count + static_cast<long long>(points.size()) + 2;
     if (total > BranchSamples + 1)
-        m_f.m_buffer2->Reserve(static_cast<int>(std::min<long long>(total - (BranchSamples + 1), m_pointBudget)));
+        second.reserve(static_cast<std::size_t>(std::min<long long>(total - (BranchSamples + 1), m_pointBudget)));
+    const auto store = [&](const KTCurvePoint& point) {
+        if (count >= m_pointBudget)
+            return false;
+        if (count <= BranchSamples)
+            first.m_points[static_cast<std::size_t>(count)] = point;
+        else
+            second.push_back(point);
+        ++count;
+        return true;
+    };
     int begin = 0;
     for (int end : grid.Ends()) {
-        for (int k = begin; k < end; ++k) {
+        for (int k = begin; k < end && count < m_pointBudget; ++k) {
             KTCurvePoint point;
             point.m_point = points[static_cast<std::size_t>(k)];
             point.m_draw = 1;
             point.m_break = k == begin || k == end - 1 ? 1 : 0;
-            if (count == BranchSamples && count < m_pointBudget) {
+            if (count == BranchSamples) {
                 // The first buffer counts 1600 points and keeps one more that is never drawn;
                 // a line that goes on past them starts again in the second buffer from the last
                 // point drawn, so that no piece of it is lost between the buffers.
-                KTCurvePoint previous = *ImplicitSlot(count - 1);
+                KTCurvePoint previous = first.m_points[static_cast<std::size_t>(count - 1)];
                 previous.m_break = 1;
-                StoreImplicitPoint(previous, count);
+                store(previous);
                 if (k != begin)
-                    StoreImplicitPoint(previous, count);
+                    store(previous);
             }
-            if (!StoreImplicitPoint(point, count))
-                return;
+            store(point);
         }
         begin = end;
     }
+    if (count > BranchSamples)
+        m_f.m_implicitOverflow = 1;
+    // Every buffer holds at least its capacity of points.
+    if (second.size() < static_cast<std::size_t>(KTCurvePointBuffer::Capacity))
+        second.resize(KTCurvePointBuffer::Capacity);
 }
 
 int KTCurveSampler::ImplicitPointBudget(long long cells)
