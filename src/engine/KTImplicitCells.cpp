@@ -85,8 +85,27 @@ double KTImplicitCells::Reach(const Cell& c)
 
 void KTImplicitCells::Judge(Cell cell, std::vector<Cell>& children, const Ranges* ranges)
 {
-    if (Decide(cell, ranges) == Verdict::Split)
-        Split(cell, children);
+    if (Decide(cell, ranges) != Verdict::Split)
+        return;
+    const std::size_t before = children.size();
+    Split(cell, children);
+    // The quarters of a cell of two by two lattice cells whose nine lattice points are known
+    // read nothing more: judged now, while the points are at hand, they need not wait in the
+    // next level's list (a dense plot's longest, of nearly every pixel of the band).
+    if (cell.i1 - cell.i0 == 2 && cell.j1 - cell.j0 == 2 && NineKnown(cell)) {
+        for (std::size_t k = before; k < children.size(); ++k)
+            AddOneCell(children[k]);
+        children.resize(before);
+    }
+}
+
+bool KTImplicitCells::NineKnown(const Cell& c) const
+{
+    for (int j = c.j0; j <= c.j1; ++j)
+        for (int i = c.i0; i <= c.i1; ++i)
+            if (!m_lattice.HasValue(i, j))
+                return false;
+    return true;
 }
 
 bool KTImplicitCells::NeedsRanges(const Cell& c)

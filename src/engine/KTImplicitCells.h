@@ -149,6 +149,8 @@ private:
     bool ChordFollowsCurve(const Cell& cell, const double f[4], const KTImplicitCrossings::Crossing& p,
                            const KTImplicitCrossings::Crossing& q);
     void Split(const Cell& cell, std::vector<Cell>& children);
+    /// Every lattice point of a cell of two by two lattice cells is evaluated (none pending).
+    bool NineKnown(const Cell& cell) const;
     void AddLeaf(const Cell& cell, LeafKind kind, std::int32_t first = -1, std::int32_t second = -1);
     /// A leaf of one lattice cell, unless it holds no arc where that shows already.
     void AddOneCell(const Cell& cell);
