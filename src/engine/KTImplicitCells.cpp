@@ -85,27 +85,28 @@ double KTImplicitCells::Reach(const Cell& c)
 
 void KTImplicitCells::Judge(Cell cell, std::vector<Cell>& children, const Ranges* ranges)
 {
-    if (Decide(cell, ranges) != Verdict::Split)
+    double nine[3][3];
+    const Verdict verdict = Decide(cell, ranges, nine);
+    if (verdict == Verdict::PassOver || verdict == Verdict::Leaf)
         return;
     const std::size_t before = children.size();
     Split(cell, children);
+    if (verdict != Verdict::SplitKnown)
+        return;
     // The quarters of a cell of two by two lattice cells whose nine lattice points are known
-    // read nothing more: judged now, while the points are at hand, they need not wait in the
-    // next level's list (a dense plot's longest, of nearly every pixel of the band).
-    if (cell.i1 - cell.i0 == 2 && cell.j1 - cell.j0 == 2 && NineKnown(cell)) {
-        for (std::size_t k = before; k < children.size(); ++k)
-            AddOneCell(children[k]);
-        children.resize(before);
+    // read nothing more: judged now, from the values at hand, they need not wait in the next
+    // level's list (a dense plot's longest, of nearly every pixel of the band).
+    for (std::size_t k = before; k < children.size(); ++k) {
+        const Cell& q = children[k];
+        const int a = q.i0 - cell.i0;
+        const int b = q.j0 - cell.j0;
+        const KTImplicitLattice::Sample corner[4] = {{q.i0, q.j0, nine[a][b], nine[a][b] == nine[a][b]},
+                                                     {q.i1, q.j0, nine[a + 1][b], nine[a + 1][b] == nine[a + 1][b]},
+                                                     {q.i1, q.j1, nine[a + 1][b + 1], nine[a + 1][b + 1] == nine[a + 1][b + 1]},
+                                                     {q.i0, q.j1, nine[a][b + 1], nine[a][b + 1] == nine[a][b + 1]}};
+        AddOneCell(q, corner);
     }
-}
-
-bool KTImplicitCells::NineKnown(const Cell& c) const
-{
-    for (int j = c.j0; j <= c.j1; ++j)
-        for (int i = c.i0; i <= c.i1; ++i)
-            if (!m_lattice.HasValue(i, j))
-                return false;
-    return true;
+    children.resize(before);
 }
 
 bool KTImplicitCells::NeedsRanges(const Cell& c)
@@ -126,7 +127,7 @@ bool KTImplicitCells::NeedsRanges(const Cell& c)
            !((f[1] - f[0]) * (f[3] - f[2]) < 0.0 && (f[2] - f[0]) * (f[3] - f[1]) < 0.0);
 }
 
-KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c, const Ranges* ranges)
+KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c, const Ranges* ranges, double nine[3][3])
 {
     const int w = c.i1 - c.i0;
     const int h = c.j1 - c.j0;
@@ -165,7 +166,7 @@ KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c, const Ranges* ranges)
     if (!defined || changes == 4)
         return Verdict::Split;
     if (small)
-        return w == 2 && h == 2 ? DecideByPixels(c, f) : Verdict::Split;
+        return w == 2 && h == 2 ? DecideByPixels(c, f, nine) : Verdict::Split;
     if ((f[1] - f[0]) * (f[3] - f[2]) < 0.0 && (f[2] - f[0]) * (f[3] - f[1]) < 0.0)
         return Verdict::Split;
     const KTIntervalGradient g =
@@ -224,7 +225,7 @@ bool KTImplicitCells::HoldsOneArcAtMost(const Cell& c, const KTIntervalGradient&
     return true;
 }
 
-KTImplicitCells::Verdict KTImplicitCells::DecideByPixels(Cell& c, const double f[4])
+KTImplicitCells::Verdict KTImplicitCells::DecideByPixels(Cell& c, const double f[4], double nine[3][3])
 {
     // The lattice points of a cell of two by two lattice cells are those its four quarters would
     // read: its corners, the middles of its sides and its middle. Where they show one arc (or
@@ -236,20 +237,23 @@ KTImplicitCells::Verdict KTImplicitCells::DecideByPixels(Cell& c, const double f
     const double v[3][3] = {{f[0], m_lattice.Value(c.i0, jm), f[2]},
                             {m_lattice.Value(im, c.j0), m_lattice.Value(im, jm), m_lattice.Value(im, c.j1)},
                             {f[1], m_lattice.Value(c.i1, jm), f[3]}}; // v[x][y]
+    for (int x = 0; x < 3; ++x)
+        for (int y = 0; y < 3; ++y)
+            nine[x][y] = v[x][y];
     const double ring[8] = {v[0][0], v[1][0], v[2][0], v[2][1], v[2][2], v[1][2], v[0][2], v[0][1]};
     const double middle = v[1][1];
     if (middle != middle)
-        return Verdict::Split;
+        return Verdict::SplitKnown;
     int changes = 0;
     bool middleJoins = false; // the middle has the sign of the middle of a side
     for (int k = 0; k < 8; ++k) {
         if (ring[k] != ring[k])
-            return Verdict::Split;
+            return Verdict::SplitKnown;
         changes += Positive(ring[k]) != Positive(ring[(k + 1) % 8]) ? 1 : 0;
         middleJoins = middleJoins || (k % 2 == 1 && Positive(ring[k]) == Positive(middle));
     }
     if (!middleJoins || (changes != 0 && changes != 2))
-        return Verdict::Split;
+        return Verdict::SplitKnown;
     // Each lattice interval between two of the points with values of one sign: crossed twice
     // only where the difference can reach zero from both ends for the rates of change known of
     // a cell around this one. Where it may, the cells of one lattice cell look, with ranges of
@@ -257,11 +261,12 @@ KTImplicitCells::Verdict KTImplicitCells::DecideByPixels(Cell& c, const double f
     for (int a = 0; a < 3; ++a)
         for (int b = 0; b < 2; ++b)
             if (MayCrossTwice(c, v[b][a], v[b + 1][a], true) || MayCrossTwice(c, v[a][b], v[a][b + 1], false))
-                return Verdict::Split;
+                return Verdict::SplitKnown;
     if (changes == 0)
         return Verdict::PassOver;
     const bool s[4] = {Positive(f[0]), Positive(f[1]), Positive(f[2]), Positive(f[3])};
-    return OneArc(c, f, s);
+    const Verdict arc = OneArc(c, f, s);
+    return arc == Verdict::Split ? Verdict::SplitKnown : arc;
 }
 
 KTImplicitCells::Verdict KTImplicitCells::OneArc(const Cell& c, const double f[4], const bool s[4])
@@ -417,20 +422,27 @@ void KTImplicitCells::AddLeaf(const Cell& c, LeafKind kind, std::int32_t first, 
     m_leaves[worker.list].Add(Leaf::Of(c, kind, first, second, false));
 }
 
-void KTImplicitCells::AddOneCell(const Cell& c)
+void KTImplicitCells::AddOneCell(const Cell& c, const KTImplicitLattice::Sample* known)
 {
     // Most cells of one lattice cell lie beside a curve, not through it, and at one per pixel
     // these leaves are what a dense plot's memory grows with: one whose corners are there to
     // read already (off the rows another band's thread may be writing) is judged now, and kept
     // only where it holds an arc. Its segments still wait for the band, as the order of the
     // crossings they find is the band's.
-    if (c.j0 % BandRows == 0 || c.j1 % BandRows == 0 || !m_lattice.HasValue(c.i0, c.j0) ||
-        !m_lattice.HasValue(c.i1, c.j0) || !m_lattice.HasValue(c.i1, c.j1) || !m_lattice.HasValue(c.i0, c.j1)) {
+    if (c.j0 % BandRows == 0 || c.j1 % BandRows == 0 ||
+        (!known && (!m_lattice.HasValue(c.i0, c.j0) || !m_lattice.HasValue(c.i1, c.j0) ||
+                    !m_lattice.HasValue(c.i1, c.j1) || !m_lattice.HasValue(c.i0, c.j1)))) {
         AddLeaf(c, LeafKind::Finest);
         return;
     }
-    const KTImplicitLattice::Sample corner[4] = {m_lattice.SampleAt(c.i0, c.j0), m_lattice.SampleAt(c.i1, c.j0),
-                                                 m_lattice.SampleAt(c.i1, c.j1), m_lattice.SampleAt(c.i0, c.j1)};
+    KTImplicitLattice::Sample read[4];
+    if (!known) {
+        read[0] = m_lattice.SampleAt(c.i0, c.j0);
+        read[1] = m_lattice.SampleAt(c.i1, c.j0);
+        read[2] = m_lattice.SampleAt(c.i1, c.j1);
+        read[3] = m_lattice.SampleAt(c.i0, c.j1);
+    }
+    const KTImplicitLattice::Sample* corner = known ? known : read;
     Cell cell = c;
     KTImplicitWorker& worker = KTImplicitWorker::Current();
     worker.CountLeaf();

@@ -130,14 +130,16 @@ public:
     bool HasSidePoints(const Cell& cell) const;
 
 private:
-    enum class Verdict { PassOver, Leaf, Split };
+    /// SplitKnown: split, a cell of two by two lattice cells whose nine points are known.
+    enum class Verdict { PassOver, Leaf, Split, SplitKnown };
     /// The rates of change of the difference along both axes are known over the cell.
     static bool HasReach(const Cell& cell);
     /// The most the difference changes from the cell's middle to any point of it.
     static double Reach(const Cell& cell);
-    Verdict Decide(Cell& cell, const Ranges* ranges);
+    /// `nine`: the values at the nine lattice points of a cell it finds SplitKnown, [x][y].
+    Verdict Decide(Cell& cell, const Ranges* ranges, double nine[3][3]);
     /// Decide for a cell of two by two lattice cells, by the signs at its nine lattice points.
-    Verdict DecideByPixels(Cell& cell, const double f[4]);
+    Verdict DecideByPixels(Cell& cell, const double f[4], double nine[3][3]);
     /// The arc through the cell between the two crossings its boundary shows, as a leaf where
     /// its chord follows it (f, s: the corners' values and signs).
     Verdict OneArc(const Cell& cell, const double f[4], const bool s[4]);
@@ -149,11 +151,10 @@ private:
     bool ChordFollowsCurve(const Cell& cell, const double f[4], const KTImplicitCrossings::Crossing& p,
                            const KTImplicitCrossings::Crossing& q);
     void Split(const Cell& cell, std::vector<Cell>& children);
-    /// Every lattice point of a cell of two by two lattice cells is evaluated (none pending).
-    bool NineKnown(const Cell& cell) const;
     void AddLeaf(const Cell& cell, LeafKind kind, std::int32_t first = -1, std::int32_t second = -1);
     /// A leaf of one lattice cell, unless it holds no arc where that shows already.
-    void AddOneCell(const Cell& cell);
+    /// `known`: its corners' samples (counter-clockwise from the bottom left), where at hand.
+    void AddOneCell(const Cell& cell, const KTImplicitLattice::Sample* known = nullptr);
     /// The evaluated lattice points strictly inside the side of `length` from (i, j), in order
     /// from there or (`backward`) toward it.
     void SideSamples(int i, int j, int length, bool alongX, bool backward,
