@@ -382,6 +382,7 @@ void KTEvaluationProgram::Clear()
     m_usesConstants = false;
     m_usesAngle = false;
     m_linear = false;
+    m_constant = false;
     m_plain = false;
     m_batch.clear();
     m_batchSlots = 0;
@@ -603,6 +604,14 @@ void KTEvaluationProgram::Compile(const ASTokenList& list)
     m_compiled = true;
     m_plain = !m_usesConstants && !m_usesAngle;
     PlanBatch();
+    if (m_ops.size() == 1 && m_ops[0].op == PushConst) {
+        const KTEvaluationInputs at{0.0, 0.0, nullptr, 1.0};
+        const KTIntervalInputs box{{0.0, 0.0}, {0.0, 0.0}, nullptr, 1.0};
+        m_constantValue = RunProgram(at);
+        m_constantRange = Bound(box);
+        m_constantGradient = BoundWithGradient(box);
+        m_constant = true;
+    }
 }
 
 namespace {

@@ -95,7 +95,9 @@ public:
     double Run(const KTEvaluationInputs& in) const
     {
         double value;
-        return RunLinear(in.x, value) ? value : RunProgram(in);
+        if (RunLinear(in.x, value))
+            return value;
+        return m_constant ? m_constantValue : RunProgram(in);
     }
     /// A straight line is the most common curve of all: one multiply-add, no dispatch. False
     /// when the program is no line or the value needs the full rules (then call RunProgram).
@@ -222,4 +224,10 @@ private:
     bool m_linear = false; ///< the program is x * m_slope + m_intercept
     double m_slope = 0.0;
     double m_intercept = 0.0;
+    /// The program is one number (the side of most relations): its value and ranges, which no
+    /// input changes, are taken once when it is compiled.
+    bool m_constant = false;
+    double m_constantValue = 0.0;
+    KTInterval m_constantRange;
+    KTIntervalGradient m_constantGradient;
 };

@@ -706,6 +706,8 @@ KTInterval KTEvaluationProgram::Bound(const KTIntervalInputs& in) const
 {
     if (!m_compiled)
         return KTInterval::Entire();
+    if (m_constant && !s_referencePath)
+        return m_constantRange;
     return s_referencePath ? Walk<Values>(m_ops, in) : LeanValues(m_ops, in);
 }
 
@@ -713,6 +715,8 @@ KTIntervalGradient KTEvaluationProgram::BoundWithGradient(const KTIntervalInputs
 {
     if (!m_compiled)
         return {KTInterval::Entire(), KTInterval::Entire(), KTInterval::Entire()};
+    if (m_constant && !s_referencePath)
+        return m_constantGradient;
     KTIntervalGradient g = s_referencePath ? Walk<Slopes>(m_ops, in) : LeanSlopes(m_ops, in);
     if (g.value.IsEmpty())
         return {};

@@ -268,10 +268,14 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
     int gapped = 0;
     int programs = 0;
     std::set<int> operations;
-    // After the random programs, the whole powers of a computed base, which they seldom make.
+    // After the random programs, the whole powers of a computed base, which they seldom make,
+    // and sides of one number (whose ranges are taken once, when they are compiled).
     const std::vector<std::vector<kttest::Tok>> powers = {
         {{ASKind::X}, kttest::Num(1), {ASKind::Plus}, kttest::Num(3), {ASKind::Power}},
-        {{ASKind::Y}, {ASKind::Sin}, kttest::Num(4), {ASKind::Power}, {ASKind::X}, {ASKind::Minus}}};
+        {{ASKind::Y}, {ASKind::Sin}, kttest::Num(4), {ASKind::Power}, {ASKind::X}, {ASKind::Minus}},
+        {kttest::Num(0.1)},
+        {{ASKind::Pi}, kttest::Num(2), {ASKind::Multiply}},
+        {kttest::Num(1), kttest::Num(0), {ASKind::Divide}}};
     for (int trial = 0; trial < 1200 + static_cast<int>(powers.size()); ++trial) {
         const int length = 1 + static_cast<int>(rng() % 14);
         const auto fixed = [&] {
