@@ -215,7 +215,14 @@ double Function(int kind, double v, double s, bool& undefined)
     switch (kind) {
     case ASKind::Sin: r = std::sin(v * s); break;
     case ASKind::Cos: r = std::cos(v * s); break;
-    case ASKind::Tan: r = std::sin(v * s) / std::cos(v * s); break;
+    case ASKind::Tan: {
+        // sincos gives the sine and the cosine their own functions give, in one call.
+        double sn;
+        double cs;
+        ::sincos(v * s, &sn, &cs);
+        r = sn / cs;
+        break;
+    }
     // The ends +-1 are proper angles; beyond them there is no real value.
     case ASKind::ArcSin:
         if (std::fabs(v) > 1.0)
@@ -276,10 +283,12 @@ double Function(int kind, double v, double s, bool& undefined)
         break;
     }
     case ASKind::Cot: {
-        const double sn = std::sin(v * s);
+        double sn;
+        double cs;
+        ::sincos(v * s, &sn, &cs);
         if (sn == 0.0)
             return fail();
-        r = std::cos(v * s) / sn;
+        r = cs / sn;
         break;
     }
     case ASKind::Normal: r = std::exp(-v * v / 2.0) / std::sqrt(kTwoPi); break;

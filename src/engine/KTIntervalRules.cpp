@@ -369,7 +369,10 @@ KTInterval Trigonometric(int kind, const KTInterval& v, double s)
         // first end on and those up to the second, and none between.
         const bool tan = kind == ASKind::Tan;
         const auto f = [tan](double z) {
-            return tan ? std::sin(z) / std::cos(z) : std::cos(z) / std::sin(z);
+            double sn;
+            double cs;
+            ::sincos(z, &sn, &cs);
+            return tan ? sn / cs : cs / sn;
         };
         const double offset = tan ? halfPi : 0.0;
         if (finite && !HasCriticalPoint(za, zb, offset)) {
