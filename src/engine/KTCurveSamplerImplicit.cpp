@@ -8,6 +8,7 @@
 #include "engine/KTImplicitAhead.h"
 #include "engine/KTImplicitGrid.h"
 #include "engine/KTImplicitIdentity.h"
+#include "engine/KTImplicitThreads.h"
 #include "engine/KTIntervalRules.h"
 #include "axes/KTAxes.h"
 
@@ -176,6 +177,11 @@ void KTCurveSampler::ImplicitLattice(double xLow, double xHigh, double yLow, dou
     rows = std::clamp(rows, 1, ImplicitCells);
 }
 
+namespace {
+/// Room of the second buffer from which its pages are faulted in on the threads.
+constexpr std::size_t kFaultInBytes = std::size_t{8} << 20;
+} // namespace
+
 void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
 {
     const KTImplicitPolylines::PointList& points = grid.Points();
@@ -190,8 +196,13 @@ void KTCurveSampler::StoreImplicit(const KTImplicitGrid& grid, int& count)
     // Room for what passes the first buffer, and two more where a line passes its end, at
     // once: grown as they come, it would hold twice their room while it moves them.
     const long long total = count + static_cast<long long>(points.size()) + 2;
-    if (total > BranchSamples + 1)
+    if (total > BranchSamples + 1 && second.capacity() < static_cast<std::size_t>(total - (BranchSamples + 1))) {
         second.reserve(static_cast<std::size_t>(std::min<long long>(total - (BranchSamples + 1), m_pointBudget)));
+        // A dense plot's room (tens of megabytes) is faulted in on the threads first.
+        const std::size_t room = (second.capacity() - second.size()) * sizeof(KTCurvePoint);
+        if (room >= kFaultInBytes)
+            KTImplicitThreads::FaultIn(second.data() + second.size(), room);
+    }
     const auto store = [&](const KTCurvePoint& point) {
         if (count >= m_pointBudget)
             return false;

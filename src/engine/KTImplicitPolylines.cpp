@@ -249,17 +249,25 @@ void KTImplicitPolylines::Rank(int begin, int end, double tolerance, std::vector
 void KTImplicitPolylines::RankAll(double tolerance)
 {
     m_importance.resize(m_points.size());
-    const std::size_t lines = m_ends.size();
     const auto rank = [this, tolerance](std::size_t first, std::size_t last) {
         std::vector<Range> stack;
         for (std::size_t l = first; l < last; ++l)
             Rank(l == 0 ? 0 : m_ends[l - 1], m_ends[l], tolerance, stack);
     };
     if (m_points.size() < ThreadedPoints) {
-        rank(0, lines);
+        rank(0, m_ends.size());
         return;
     }
+    const std::vector<std::size_t> cuts = LineParts();
+    KTImplicitThreads::RunParts(static_cast<int>(cuts.size()) - 1, [&](int p) {
+        rank(cuts[static_cast<std::size_t>(p)], cuts[static_cast<std::size_t>(p) + 1]);
+    });
+}
+
+std::vector<std::size_t> KTImplicitPolylines::LineParts() const
+{
     // Parts of about as many points each, taken in turn by the threads.
+    const std::size_t lines = m_ends.size();
     const int parts = KTImplicitThreads::Count() * 8;
     std::vector<std::size_t> cuts(static_cast<std::size_t>(parts) + 1, lines);
     cuts[0] = 0;
@@ -268,34 +276,93 @@ void KTImplicitPolylines::RankAll(double tolerance)
         cuts[static_cast<std::size_t>(p)] =
             static_cast<std::size_t>(std::upper_bound(m_ends.begin(), m_ends.end(), point) - m_ends.begin());
     }
+    return cuts;
+}
+
+template <class Keep> void KTImplicitPolylines::KeepPoints(const Keep& keep, bool importance)
+{
+    if (m_points.size() < ThreadedPoints) {
+        // In place: the points kept of each line move down to follow those kept of the lines
+        // before it, never past one still to be read.
+        std::size_t kept = 0;
+        std::size_t lines = 0;
+        int begin = 0;
+        for (std::size_t l = 0; l < m_ends.size(); ++l) {
+            const int end = m_ends[l];
+            const std::size_t first = kept;
+            for (int k = begin; k < end; ++k) {
+                if (!keep(k))
+                    continue;
+                m_points[kept] = m_points[static_cast<std::size_t>(k)];
+                if (importance)
+                    m_importance[kept] = m_importance[static_cast<std::size_t>(k)];
+                ++kept;
+            }
+            // A line none of whose points are kept is gone whole.
+            if (kept > first)
+                m_ends[lines++] = static_cast<int>(kept);
+            begin = end;
+        }
+        m_ends.resize(lines);
+        m_points.resize(kept);
+        m_importance.resize(importance ? kept : 0);
+        return;
+    }
+    // A dense plot's lines on the threads, part by part, into lists of their own: first how
+    // many points and lines each part keeps, then each writes them from its own place on.
+    const std::vector<std::size_t> cuts = LineParts();
+    const int parts = static_cast<int>(cuts.size()) - 1;
+    std::vector<std::size_t> points(static_cast<std::size_t>(parts) + 1, 0);
+    std::vector<std::size_t> lines(static_cast<std::size_t>(parts) + 1, 0);
+    const auto beginOf = [this](std::size_t l) { return l == 0 ? 0 : m_ends[l - 1]; };
     KTImplicitThreads::RunParts(parts, [&](int p) {
-        rank(cuts[static_cast<std::size_t>(p)], cuts[static_cast<std::size_t>(p) + 1]);
+        std::size_t kept = 0;
+        std::size_t whole = 0;
+        for (std::size_t l = cuts[static_cast<std::size_t>(p)]; l < cuts[static_cast<std::size_t>(p) + 1]; ++l) {
+            std::size_t here = 0;
+            for (int k = beginOf(l); k < m_ends[l]; ++k)
+                here += keep(k) ? 1 : 0;
+            kept += here;
+            whole += here > 0 ? 1 : 0;
+        }
+        points[static_cast<std::size_t>(p) + 1] = kept;
+        lines[static_cast<std::size_t>(p) + 1] = whole;
     });
+    for (int p = 0; p < parts; ++p) {
+        points[static_cast<std::size_t>(p) + 1] += points[static_cast<std::size_t>(p)];
+        lines[static_cast<std::size_t>(p) + 1] += lines[static_cast<std::size_t>(p)];
+    }
+    PointList keptPoints(points.back());
+    decltype(m_importance) keptImportance(importance ? points.back() : 0);
+    std::vector<int> keptEnds(lines.back());
+    KTImplicitThreads::RunParts(parts, [&](int p) {
+        std::size_t at = points[static_cast<std::size_t>(p)];
+        std::size_t line = lines[static_cast<std::size_t>(p)];
+        for (std::size_t l = cuts[static_cast<std::size_t>(p)]; l < cuts[static_cast<std::size_t>(p) + 1]; ++l) {
+            const std::size_t first = at;
+            for (int k = beginOf(l); k < m_ends[l]; ++k) {
+                if (!keep(k))
+                    continue;
+                keptPoints[at] = m_points[static_cast<std::size_t>(k)];
+                if (importance)
+                    keptImportance[at] = m_importance[static_cast<std::size_t>(k)];
+                ++at;
+            }
+            if (at > first)
+                keptEnds[line++] = static_cast<int>(at);
+        }
+    });
+    m_points.swap(keptPoints);
+    m_importance.swap(keptImportance);
+    m_ends.swap(keptEnds);
 }
 
 double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
 {
-    // The points kept of each line then move down to follow those kept of the lines before it,
-    // never past one still to be read. A second list as long as the lines would double the
-    // memory the densest plots take at their peak.
     RankAll(tolerance);
-    std::size_t kept = 0;
-    int begin = 0;
-    for (int& end : m_ends) {
-        const int lineEnd = end;
-        for (int k = begin; k < lineEnd; ++k) {
-            const float value = m_importance[static_cast<std::size_t>(k)];
-            if (value < 0.0f)
-                continue;
-            m_points[kept] = m_points[static_cast<std::size_t>(k)];
-            m_importance[kept] = value;
-            ++kept;
-        }
-        end = static_cast<int>(kept);
-        begin = lineEnd;
-    }
-    m_points.resize(kept);
-    m_importance.resize(kept);
+    // The points the first tolerance keeps, with their importance. (Every line keeps its ends.)
+    KeepPoints([this](int k) { return m_importance[static_cast<std::size_t>(k)] >= 0.0f; }, true);
+    const std::size_t kept = m_points.size();
     if (kept <= most)
         return tolerance;
 
@@ -312,8 +379,24 @@ double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
         return static_cast<int>(std::min<std::uint32_t>(buckets - 1, 1 + (std::bit_cast<std::uint32_t>(value / first) >> 19) - one));
     };
     std::vector<std::size_t> count(buckets, 0);
-    for (const float value : m_importance)
-        ++count[static_cast<std::size_t>(bucket(value))];
+    if (kept < ThreadedPoints) {
+        for (const float value : m_importance)
+            ++count[static_cast<std::size_t>(bucket(value))];
+    } else {
+        // Each part counts into its own buckets, which are then added up.
+        const int parts = KTImplicitThreads::Count() * 4;
+        std::vector<std::size_t> counts(static_cast<std::size_t>(parts) * buckets, 0);
+        KTImplicitThreads::RunParts(parts, [&](int p) {
+            std::size_t* mine = counts.data() + static_cast<std::size_t>(p) * buckets;
+            const std::size_t from = kept * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts);
+            const std::size_t to = kept * (static_cast<std::size_t>(p) + 1) / static_cast<std::size_t>(parts);
+            for (std::size_t k = from; k < to; ++k)
+                ++mine[bucket(m_importance[k])];
+        });
+        for (int p = 0; p < parts; ++p)
+            for (int b = 0; b < buckets; ++b)
+                count[static_cast<std::size_t>(b)] += counts[static_cast<std::size_t>(p) * buckets + static_cast<std::size_t>(b)];
+    }
     // Keeping the points of the buckets above `last` leaves `left` of them.
     int last = 0;
     std::size_t left = kept - count[0];
@@ -321,24 +404,7 @@ double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
         ++last;
         left -= count[static_cast<std::size_t>(last)];
     }
-    std::size_t at = 0;
-    begin = 0;
-    std::size_t lines = 0;
-    for (const int end : m_ends) {
-        const std::size_t first = at;
-        for (int k = begin; k < end; ++k) {
-            if (bucket(m_importance[static_cast<std::size_t>(k)]) <= last)
-                continue;
-            m_points[at] = m_points[static_cast<std::size_t>(k)];
-            ++at;
-        }
-        // A line whose ends went is gone whole: its points lie within the tolerance of them.
-        if (at > first)
-            m_ends[lines++] = static_cast<int>(at);
-        begin = end;
-    }
-    m_ends.resize(lines);
-    m_points.resize(at);
-    m_importance.clear();
+    // A line whose ends go is gone whole: its points lie within the tolerance of them.
+    KeepPoints([&](int k) { return bucket(m_importance[static_cast<std::size_t>(k)]) > last; }, false);
     return tolerance * static_cast<double>(std::bit_cast<float>((one + static_cast<std::uint32_t>(last)) << 19));
 }

@@ -54,6 +54,11 @@ private:
     void Rank(int begin, int end, double tolerance, std::vector<Range>& stack);
     /// Rank for every line, the lines of a dense plot on the trace's threads side by side.
     void RankAll(double tolerance);
+    /// Line indices that cut the lines into parts of about as many points each, for threads.
+    std::vector<std::size_t> LineParts() const;
+    /// Keeps the points k for which keep(k) holds, with their importance when `importance`, in
+    /// their order; a line left with none goes. A dense plot's lines on the threads.
+    template <class Keep> void KeepPoints(const Keep& keep, bool importance);
 
     /// Join on the trace's threads: the lines and their order are those of the walk on one
     /// thread.

@@ -48,6 +48,22 @@ void KTImplicitThreads::RunParts(int parts, const std::function<void(int)>& part
             part(p);
 }
 
+void KTImplicitThreads::FaultIn(void* block, std::size_t bytes)
+{
+    constexpr std::size_t page = 4096;
+    constexpr std::size_t part = std::size_t{1} << 20;
+    volatile unsigned char* const first = static_cast<unsigned char*>(block);
+    if (!block || bytes == 0)
+        return;
+    RunParts(static_cast<int>((bytes + part - 1) / part), [first, bytes](int p) {
+        const std::size_t from = static_cast<std::size_t>(p) * part;
+        const std::size_t to = std::min(bytes, from + part);
+        for (std::size_t at = from; at < to; at += page)
+            first[at] = 0;
+        first[to - 1] = 0;
+    });
+}
+
 int KTImplicitThreads::Started()
 {
     KTImplicitThreads& kept = Kept();

@@ -4,6 +4,7 @@
 // for them and stay, asleep, until the program ends.
 
 #include <condition_variable>
+#include <cstddef>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -22,6 +23,10 @@ public:
     /// part in turn; on the caller alone, in order, while another caller has them. The first
     /// exception of a part is thrown again on the caller, once every thread is done.
     static void RunParts(int parts, const std::function<void(int)>& part);
+    /// Writes a byte of every page of a block just taken from the system (tens of megabytes of
+    /// a dense plot's points), on the threads side by side: the first writes of each page
+    /// fault it in, which one thread filling the block would otherwise wait for page after page.
+    static void FaultIn(void* block, std::size_t bytes);
     /// Threads started so far (for tests: none before the first trace that uses them).
     static int Started();
 
