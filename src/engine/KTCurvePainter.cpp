@@ -2,6 +2,7 @@
 
 #include "engine/KTCurveValues.h"
 #include "engine/KTFunction3.h"
+#include "engine/KTImplicitThreads.h"
 #include "foundation/KTBrushSelector.h"
 #include "foundation/KTLineEndPainter.h"
 #include "foundation/KTLogBrush.h"
@@ -245,8 +246,25 @@ void KTCurvePainter::DrawPolylines(KTDC& dc)
 
     const int count = std::clamp<int>(buffer.m_count, 0, buffer.Size());
     m_f.m_devicePointCount = 0;
+    // A dense plot's hundreds of thousands of points go to device units on the threads first
+    // (linear axes only map without writing to them).
+    std::vector<CPoint>& device = m_device;
+    device.clear();
+    if (count >= ThreadedPoints && !axes.m_xAxis.m_logScale && !axes.m_yAxis.m_logScale) {
+        device.resize(static_cast<std::size_t>(count));
+        constexpr int part = 1 << 14;
+        KTImplicitThreads::RunParts((count + part - 1) / part, [&](int p) {
+            const int end = std::min(count, (p + 1) * part);
+            for (int i = p * part; i < end; ++i) {
+                const KTCurvePoint& point = buffer.m_points[static_cast<std::size_t>(i)];
+                if (point.m_draw)
+                    device[static_cast<std::size_t>(i)] = axes.GraphToDevice(point.m_point, 0, 0);
+            }
+        });
+    }
     const auto append = [&](const KTCurvePoint& point) {
-        const CPoint p = axes.GraphToDevice(point.m_point, 0, 0);
+        const CPoint p = device.empty() ? axes.GraphToDevice(point.m_point, 0, 0)
+                                        : device[static_cast<std::size_t>(&point - buffer.m_points.data())];
         if (!HasPixel(p)) {
             FlushPolyline(dc);
             return;
@@ -279,6 +297,8 @@ void KTCurvePainter::DrawPolylines(KTDC& dc)
     FlushPolyline(dc);
     FlushBatch(dc);
     penSelector.Restore(dc);
+    if (device.capacity() > BatchPoints)
+        std::vector<CPoint>().swap(device);
 }
 
 void KTCurvePainter::DrawDomainEnds(KTDC& dc)

@@ -19,7 +19,7 @@ class KTCurvePainter
 {
 public:
     /// Most points of the polylines gathered for one call of the device context.
-    static constexpr std::size_t BatchPoints = 1 << 16;
+    static constexpr std::size_t BatchPoints = 1 << 19;
     /// Most points of one polyline handed to the device context at once.
     static constexpr int PolylineCapacity = 1610;
 
@@ -58,6 +58,9 @@ private:
     /// Polylines gathered for one call of the device context: a dense curve has hundreds of
     /// thousands of short ones.
     std::vector<CPoint> m_batch;
+    /// The device points of a dense curve, mapped on the threads before it is drawn.
+    std::vector<CPoint> m_device;
+    static constexpr int ThreadedPoints = 1 << 16;
     std::vector<int> m_batchCounts;
     int m_order = 0; ///< 0 the curve, 1 or 2 the derivative curve being drawn
 };
