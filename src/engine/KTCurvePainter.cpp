@@ -250,7 +250,7 @@ void KTCurvePainter::DrawPolylines(KTDC& dc)
     // (linear axes only map without writing to them).
     std::vector<CPoint>& device = m_device;
     device.clear();
-    if (count >= ThreadedPoints && !axes.m_xAxis.m_logScale && !axes.m_yAxis.m_logScale) {
+    if (count >= s_threadedPoints && !axes.m_xAxis.m_logScale && !axes.m_yAxis.m_logScale) {
         device.resize(static_cast<std::size_t>(count));
         constexpr int part = 1 << 14;
         KTImplicitThreads::RunParts((count + part - 1) / part, [&](int p) {

@@ -24,6 +24,8 @@ public:
     static constexpr int PolylineCapacity = 1610;
 
     explicit KTCurvePainter(KTFunction3& function) : m_f(function) {}
+    /// Fewest points of a curve that are mapped to device units on the threads (tests raise it).
+    static void SetThreadedPoints(int points) { s_threadedPoints = points; }
 
     /// The first-derivative curve (show first derivative set), with the curve's pen, gaps,
     /// edge arrows and domain-end marks.
@@ -60,7 +62,7 @@ private:
     std::vector<CPoint> m_batch;
     /// The device points of a dense curve, mapped on the threads before it is drawn.
     std::vector<CPoint> m_device;
-    static constexpr int ThreadedPoints = 1 << 16;
+    static inline int s_threadedPoints = 1 << 16;
     std::vector<int> m_batchCounts;
     int m_order = 0; ///< 0 the curve, 1 or 2 the derivative curve being drawn
 };

@@ -8,6 +8,7 @@
 #include "KTCurveTestSupport.h"
 #include "KTImplicitCases.h"
 
+#include "engine/KTCurvePainter.h"
 #include "engine/KTFunction3.h"
 #include "engine/KTImplicitThreads.h"
 #include "platform/KTDC.h"
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -694,6 +696,24 @@ TEST(ImplicitPlots, LinesOverThePointBudgetAreSimplifiedAlikeOverTheWholeView)
         EXPECT_NEAR(static_cast<double>(above) / static_cast<double>(below), 1.0, 0.05) << row.text;
         EXPECT_GT(top, 0.95 * row.range) << row.text;
         EXPECT_LT(bottom, -0.95 * row.range) << row.text;
+        // Drawn, their points go to device units on the threads: the lines are those of the
+        // points mapped one by one.
+        const auto drawn = [&plot](int threadedPoints) {
+            KTCurvePainter::SetThreadedPoints(threadedPoints);
+            QImage image(plot.width, plot.height, QImage::Format_RGB32);
+            KTDC dc(&image);
+            kttest::PreparePage(image, dc, plot.axes);
+            dc.SetRecording(true);
+            plot.f->Draw(dc);
+            KTCurvePainter::SetThreadedPoints(1 << 16);
+            std::vector<std::vector<CPoint>> lines;
+            for (const KTDCRecord& record : dc.GetRecords())
+                lines.push_back(record.points);
+            return lines;
+        };
+        const std::vector<std::vector<CPoint>> threaded = drawn(1);
+        EXPECT_GT(threaded.size(), 1000u) << row.text;
+        EXPECT_TRUE(threaded == drawn(INT_MAX)) << row.text;
     }
 }
 
