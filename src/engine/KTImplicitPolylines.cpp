@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -281,80 +282,62 @@ std::vector<std::size_t> KTImplicitPolylines::LineParts() const
 
 template <class Keep> void KTImplicitPolylines::KeepPoints(const Keep& keep, bool importance)
 {
-    if (m_points.size() < ThreadedPoints) {
-        // In place: the points kept of each line move down to follow those kept of the lines
-        // before it, never past one still to be read.
-        std::size_t kept = 0;
-        std::size_t lines = 0;
-        int begin = 0;
-        for (std::size_t l = 0; l < m_ends.size(); ++l) {
+    // In place, a second list as long as the lines would double the memory the densest plots
+    // take at their peak. The points kept of each line move down to follow those kept of the
+    // lines before it, never past one still to be read: over a dense plot's lines, each part on
+    // a thread of its own within its own stretch first, then the parts' stretches down in turn.
+    const std::vector<std::size_t> cuts = m_points.size() < ThreadedPoints
+                                              ? std::vector<std::size_t>{0, m_ends.size()}
+                                              : LineParts();
+    const std::size_t parts = cuts.size() - 1;
+    std::vector<std::size_t> kept(parts), lines(parts), from(parts);
+    // Where each part's stretch begins, read before the part before it rewrites its ends.
+    for (std::size_t p = 0; p < parts; ++p)
+        from[p] = cuts[p] == 0 ? 0 : static_cast<std::size_t>(m_ends[cuts[p] - 1]);
+    const auto compact = [&](std::size_t p) {
+        std::size_t at = from[p];
+        std::size_t line = cuts[p];
+        int begin = static_cast<int>(at);
+        for (std::size_t l = cuts[p]; l < cuts[p + 1]; ++l) {
             const int end = m_ends[l];
-            const std::size_t first = kept;
+            const std::size_t first = at;
             for (int k = begin; k < end; ++k) {
                 if (!keep(k))
                     continue;
-                m_points[kept] = m_points[static_cast<std::size_t>(k)];
+                m_points[at] = m_points[static_cast<std::size_t>(k)];
                 if (importance)
-                    m_importance[kept] = m_importance[static_cast<std::size_t>(k)];
-                ++kept;
-            }
-            // A line none of whose points are kept is gone whole.
-            if (kept > first)
-                m_ends[lines++] = static_cast<int>(kept);
-            begin = end;
-        }
-        m_ends.resize(lines);
-        m_points.resize(kept);
-        m_importance.resize(importance ? kept : 0);
-        return;
-    }
-    // A dense plot's lines on the threads, part by part, into lists of their own: first how
-    // many points and lines each part keeps, then each writes them from its own place on.
-    const std::vector<std::size_t> cuts = LineParts();
-    const int parts = static_cast<int>(cuts.size()) - 1;
-    std::vector<std::size_t> points(static_cast<std::size_t>(parts) + 1, 0);
-    std::vector<std::size_t> lines(static_cast<std::size_t>(parts) + 1, 0);
-    const auto beginOf = [this](std::size_t l) { return l == 0 ? 0 : m_ends[l - 1]; };
-    KTImplicitThreads::RunParts(parts, [&](int p) {
-        std::size_t kept = 0;
-        std::size_t whole = 0;
-        for (std::size_t l = cuts[static_cast<std::size_t>(p)]; l < cuts[static_cast<std::size_t>(p) + 1]; ++l) {
-            std::size_t here = 0;
-            for (int k = beginOf(l); k < m_ends[l]; ++k)
-                here += keep(k) ? 1 : 0;
-            kept += here;
-            whole += here > 0 ? 1 : 0;
-        }
-        points[static_cast<std::size_t>(p) + 1] = kept;
-        lines[static_cast<std::size_t>(p) + 1] = whole;
-    });
-    for (int p = 0; p < parts; ++p) {
-        points[static_cast<std::size_t>(p) + 1] += points[static_cast<std::size_t>(p)];
-        lines[static_cast<std::size_t>(p) + 1] += lines[static_cast<std::size_t>(p)];
-    }
-    PointList keptPoints(points.back());
-    decltype(m_importance) keptImportance(importance ? points.back() : 0);
-    std::vector<int> keptEnds(lines.back());
-    KTImplicitThreads::RunParts(parts, [&](int p) {
-        std::size_t at = points[static_cast<std::size_t>(p)];
-        std::size_t line = lines[static_cast<std::size_t>(p)];
-        for (std::size_t l = cuts[static_cast<std::size_t>(p)]; l < cuts[static_cast<std::size_t>(p) + 1]; ++l) {
-            const std::size_t first = at;
-            for (int k = beginOf(l); k < m_ends[l]; ++k) {
-                if (!keep(k))
-                    continue;
-                keptPoints[at] = m_points[static_cast<std::size_t>(k)];
-                if (importance)
-                    keptImportance[at] = m_importance[static_cast<std::size_t>(k)];
+                    m_importance[at] = m_importance[static_cast<std::size_t>(k)];
                 ++at;
             }
+            // A line none of whose points are kept is gone whole.
             if (at > first)
-                keptEnds[line++] = static_cast<int>(at);
+                m_ends[line++] = static_cast<int>(at);
+            begin = end;
         }
-    });
-    m_points.swap(keptPoints);
-    m_importance.swap(keptImportance);
-    m_ends.swap(keptEnds);
+        kept[p] = at - from[p];
+        lines[p] = line - cuts[p];
+    };
+    if (parts == 1)
+        compact(0);
+    else
+        KTImplicitThreads::RunParts(static_cast<int>(parts), [&](int p) { compact(static_cast<std::size_t>(p)); });
+    std::size_t points = 0;
+    std::size_t ends = 0;
+    for (std::size_t p = 0; p < parts; ++p) {
+        if (points != from[p]) {
+            std::memmove(m_points.data() + points, m_points.data() + from[p], kept[p] * sizeof(Point));
+            if (importance)
+                std::memmove(m_importance.data() + points, m_importance.data() + from[p], kept[p] * sizeof(float));
+        }
+        const int shift = static_cast<int>(from[p]) - static_cast<int>(points);
+        for (std::size_t l = 0; l < lines[p]; ++l)
+            m_ends[ends + l] = m_ends[cuts[p] + l] - shift;
+        points += kept[p];
+        ends += lines[p];
+    }
+    m_points.resize(points);
+    m_importance.resize(importance ? points : 0);
+    m_ends.resize(ends);
 }
 
 double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
