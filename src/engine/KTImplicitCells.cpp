@@ -1,7 +1,5 @@
 #include "engine/KTImplicitCells.h"
 
-#include "engine/KTImplicitSegments.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -428,9 +426,9 @@ void KTImplicitCells::AddOneCell(const Cell& c, const KTImplicitLattice::Sample*
 {
     // Most cells of one lattice cell lie beside a curve, not through it, and at one per pixel
     // these leaves are what a dense plot's memory grows with: one whose corners are there to
-    // read already (off the rows another band's thread may be writing) is judged now, and where
-    // it may hold an arc its segments are made at once: its corners and edges are all they read,
-    // and the thread judging its band is the only one that reads or writes them.
+    // read already (off the rows another band's thread may be writing) is judged now, and kept
+    // only where it holds an arc. Its segments still wait for the band, as the order of the
+    // crossings they find is the band's.
     if (c.j0 % BandRows == 0 || c.j1 % BandRows == 0 ||
         (!known && (!m_lattice.HasValue(c.i0, c.j0) || !m_lattice.HasValue(c.i1, c.j0) ||
                     !m_lattice.HasValue(c.i1, c.j1) || !m_lattice.HasValue(c.i0, c.j1)))) {
@@ -448,11 +446,7 @@ void KTImplicitCells::AddOneCell(const Cell& c, const KTImplicitLattice::Sample*
     Cell cell = c;
     KTImplicitWorker& worker = KTImplicitWorker::Current();
     worker.CountLeaf();
-    if (!MayHoldArc(cell, corner))
-        return;
-    if (m_segments)
-        m_segments->OneCell(cell, corner);
-    else
+    if (MayHoldArc(cell, corner))
         m_leaves[worker.list].Add(Leaf::Of(cell, LeafKind::Finest, -1, -1, true));
 }
 

@@ -24,8 +24,6 @@
 #include <limits>
 #include <vector>
 
-class KTImplicitSegments;
-
 class KTImplicitCells
 {
 public:
@@ -92,8 +90,6 @@ public:
         : m_lattice(lattice), m_crossings(crossings)
     {
     }
-    /// Where the cells of one lattice cell judged from their corners alone get their segments.
-    void SetSegments(KTImplicitSegments* segments) { m_segments = segments; }
     /// Empties the lists of leaves for a trace with `lists` lists; their room stays.
     void Reset(int lists);
 
@@ -172,7 +168,6 @@ private:
 
     KTImplicitLattice& m_lattice;
     KTImplicitCrossings& m_crossings;
-    KTImplicitSegments* m_segments = nullptr;
     std::vector<KTImplicitChunks<Leaf>> m_leaves;
     std::vector<Scratch> m_scratch;
     int m_count = 0;

@@ -124,11 +124,6 @@ void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c, bool narr
     KTImplicitCells::Cell cell = c;
     if (!narrowed && !m_cells.MayHoldArc(cell, corner))
         return;
-    OneCell(cell, corner);
-}
-
-void KTImplicitSegments::OneCell(const KTImplicitCells::Cell& cell, const KTImplicitLattice::Sample corner[4])
-{
     const auto mayCrossTwice = [&](int k) {
         const KTImplicitLattice::Sample& a = corner[k];
         const KTImplicitLattice::Sample& b = corner[(k + 1) % 4];

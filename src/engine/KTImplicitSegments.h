@@ -27,11 +27,9 @@
 class KTImplicitSegments
 {
 public:
-    /// The cells' judgements hand it the cells of one lattice cell they find may hold an arc.
     KTImplicitSegments(KTImplicitLattice& lattice, KTImplicitCrossings& crossings, KTImplicitCells& cells)
         : m_lattice(lattice), m_crossings(crossings), m_cells(cells)
     {
-        cells.SetSegments(this);
     }
     /// Empties the lists of segments for a trace with `lists` lists; their room stays.
     void Reset(int lists);
@@ -50,10 +48,6 @@ public:
     /// any other once the bands beside its own are judged too. The segments go to the list of the
     /// band the current worker takes its turn for.
     void Build(KTImplicitCells::Leaf& leaf);
-    /// The segments through a cell of one lattice cell that MayHoldArc said may hold an arc
-    /// (`cell` as it left it), with its corners counter-clockwise from the bottom left, built at
-    /// once: its corners and edges are all it reads.
-    void OneCell(const KTImplicitCells::Cell& cell, const KTImplicitLattice::Sample corner[4]);
     /// Two crossings per segment (once built).
     const EndList& Ends() const { return m_ends; }
 
