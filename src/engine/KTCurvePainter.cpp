@@ -248,8 +248,7 @@ void KTCurvePainter::DrawPolylines(KTDC& dc)
     m_f.m_devicePointCount = 0;
     // A dense plot's hundreds of thousands of points go to device units on the threads first
     // (linear axes only map without writing to them).
-    std::vector<CPoint>& device = m_device;
-    device.clear();
+    std::vector<CPoint> device;
     if (count >= s_threadedPoints && !axes.m_xAxis.m_logScale && !axes.m_yAxis.m_logScale) {
         device.resize(static_cast<std::size_t>(count));
         constexpr int part = 1 << 14;
@@ -297,8 +296,6 @@ void KTCurvePainter::DrawPolylines(KTDC& dc)
     FlushPolyline(dc);
     FlushBatch(dc);
     penSelector.Restore(dc);
-    if (device.capacity() > BatchPoints)
-        std::vector<CPoint>().swap(device);
 }
 
 void KTCurvePainter::DrawDomainEnds(KTDC& dc)

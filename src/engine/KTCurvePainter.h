@@ -60,8 +60,6 @@ private:
     /// Polylines gathered for one call of the device context: a dense curve has hundreds of
     /// thousands of short ones.
     std::vector<CPoint> m_batch;
-    /// The device points of a dense curve, mapped on the threads before it is drawn.
-    std::vector<CPoint> m_device;
     static inline int s_threadedPoints = 1 << 16;
     std::vector<int> m_batchCounts;
     int m_order = 0; ///< 0 the curve, 1 or 2 the derivative curve being drawn

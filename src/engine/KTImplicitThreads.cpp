@@ -1,5 +1,7 @@
 #include "engine/KTImplicitThreads.h"
 
+#include "platform/KTPartTaker.h"
+
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -25,24 +27,9 @@ void KTImplicitThreads::RunParts(int parts, const std::function<void(int)>& part
 {
     if (parts <= 0)
         return;
-    std::atomic<int> next{0};
-    std::atomic<bool> failed{false};
-    std::exception_ptr failure;
-    std::mutex mutex;
-    const bool ran = Run(std::min(Count(), parts), [&](int) {
-        for (int p = next.fetch_add(1); p < parts && !failed.load(); p = next.fetch_add(1)) {
-            try {
-                part(p);
-            } catch (...) {
-                const std::lock_guard<std::mutex> lock(mutex);
-                if (!failure)
-                    failure = std::current_exception();
-                failed.store(true);
-            }
-        }
-    });
-    if (failure)
-        std::rethrow_exception(failure);
+    KTPartTaker taker(parts, part);
+    const bool ran = Run(std::min(Count(), parts), [&taker](int) { taker.Work(); });
+    taker.RethrowFailure();
     if (!ran)
         for (int p = 0; p < parts; ++p)
             part(p);

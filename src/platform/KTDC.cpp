@@ -1,6 +1,7 @@
 #include "platform/KTDC.h"
 
 #include "platform/KTLineRaster.h"
+#include "platform/KTPartTaker.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -16,11 +17,8 @@
 #include <QThreadPool>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
 #include <functional>
-#include <mutex>
 #include <numbers>
 
 #if defined(__SSE2__)
@@ -51,36 +49,22 @@ namespace {
 /// as are free; the first exception of a part is thrown again on the caller once all are done.
 void RunParts(int parts, const std::function<void(int)>& part)
 {
-    std::atomic<int> next{0};
-    std::exception_ptr failure;
-    std::mutex failureMutex;
-    const auto work = [&] {
-        for (int p = next.fetch_add(1); p < parts; p = next.fetch_add(1)) {
-            try {
-                part(p);
-            } catch (...) {
-                const std::lock_guard<std::mutex> lock(failureMutex);
-                if (!failure)
-                    failure = std::current_exception();
-            }
-        }
-    };
+    KTPartTaker taker(parts, part);
     QThreadPool* pool = QThreadPool::globalInstance();
     QSemaphore done;
     int started = 0;
     const int helpers = std::min(parts, pool->maxThreadCount()) - 1;
     for (int k = 0; k < helpers; ++k) {
-        if (!pool->tryStart([&work, &done] {
-                work();
+        if (!pool->tryStart([&taker, &done] {
+                taker.Work();
                 done.release();
             }))
             break;
         ++started;
     }
-    work();
+    taker.Work();
     done.acquire(started);
-    if (failure)
-        std::rethrow_exception(failure);
+    taker.RethrowFailure();
 }
 
 // Device units; about 85 cm at 300 dpi, more than any page needs.
