@@ -4,6 +4,7 @@
 #include "foundation/KTSentinelValues.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -396,6 +397,110 @@ void KTEvaluationProgram::Clear()
     m_batch.clear();
     m_batchSlots = 0;
     m_batchResultBound = false;
+    m_pieces.clear();
+    m_serial = 0;
+}
+
+void KTEvaluationProgram::FindPieces()
+{
+    // The operands on the stack as the program runs: what each reads and where it begins. An
+    // operand of one variable is a piece where the operation that takes it reads the other
+    // variable too (or it is the whole program) and something in it costs more than its
+    // ranges take to look up.
+    enum : std::uint8_t { ReadsX = 1, ReadsY = 2, ReadsParam = 4 };
+    struct Operand
+    {
+        std::int32_t first;
+        std::uint8_t reads;
+        bool costly;
+    };
+    std::vector<Operand> stack;
+    std::vector<Piece> found;
+    const auto close = [&found](const Operand& a, std::uint8_t reads, std::int32_t last) {
+        if (a.costly && a.reads != reads && (a.reads == ReadsX || a.reads == ReadsY))
+            found.push_back({a.first, last, a.reads == ReadsY});
+    };
+    for (std::size_t k = 0; k < m_ops.size(); ++k) {
+        const Instruction& ins = m_ops[k];
+        const auto at = static_cast<std::int32_t>(k);
+        switch (ins.op) {
+        case PushConst: stack.push_back({at, 0, false}); break;
+        case PushX:
+        case PushXMulC:
+        case PushXLinear:
+        case PushXSqr: stack.push_back({at, ReadsX, false}); break;
+        case PushXPowI:
+        case PushXPowC:
+        case PushCPowX: stack.push_back({at, ReadsX, true}); break;
+        case PushY: stack.push_back({at, ReadsY, false}); break;
+        case PushParam: stack.push_back({at, ReadsParam, false}); break;
+        case Add:
+        case Sub:
+        case Mul:
+        case Div:
+        case Pow: {
+            if (stack.size() < 2)
+                return;
+            const Operand b = stack.back();
+            stack.pop_back();
+            Operand& a = stack.back();
+            const auto reads = static_cast<std::uint8_t>(a.reads | b.reads);
+            close(a, reads, b.first - 1);
+            close(b, reads, at - 1);
+            a = {a.first, reads, a.costly || b.costly || ins.op == Pow};
+            break;
+        }
+        case AddX:
+        case SubX:
+        case MulX:
+        case DivX:
+        case DivXLinear: {
+            if (stack.empty())
+                return;
+            Operand& a = stack.back();
+            const auto reads = static_cast<std::uint8_t>(a.reads | ReadsX);
+            close(a, reads, at - 1);
+            a.reads = reads;
+            break;
+        }
+        case AddC:
+        case SubC:
+        case MulC:
+        case DivC:
+        case RSubC:
+        case RDivC:
+        case Sqr:
+        case Abs:
+            if (stack.empty())
+                return;
+            break;
+        case PowC:
+        case PowI:
+        case Sin:
+        case Cos:
+        case Exp:
+        case Sqrt:
+        case Ln:
+        case Atan:
+        case Func:
+            if (stack.empty())
+                return;
+            stack.back().costly = true;
+            break;
+        }
+    }
+    if (stack.size() != 1)
+        return;
+    close(stack.back(), 0, static_cast<std::int32_t>(m_ops.size()) - 1);
+    // Found as their operands are taken: in the order of the operations, pieces never overlap.
+    std::sort(found.begin(), found.end(), [](const Piece& a, const Piece& b) { return a.first < b.first; });
+    if (found.size() > static_cast<std::size_t>(MaxPieces))
+        found.resize(static_cast<std::size_t>(MaxPieces));
+    if (found.empty())
+        return;
+    static std::atomic<std::uint64_t> serials{0};
+    m_pieces = std::move(found);
+    m_serial = ++serials;
 }
 
 namespace {
@@ -613,6 +718,7 @@ void KTEvaluationProgram::Compile(const ASTokenList& list)
     m_compiled = true;
     m_plain = !m_usesConstants && !m_usesAngle;
     PlanBatch();
+    FindPieces();
     if (m_ops.size() == 1 && m_ops[0].op == PushConst) {
         const KTEvaluationInputs at{0.0, 0.0, nullptr, 1.0};
         const KTIntervalInputs box{{0.0, 0.0}, {0.0, 0.0}, nullptr, 1.0};

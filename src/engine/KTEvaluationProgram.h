@@ -192,6 +192,18 @@ public:
     };
     /// The operations after fusion, in order (for tests and the benchmark).
     const std::vector<Instruction>& Operations() const { return m_ops; }
+    /// A part of the program that computes one operand from x alone or from y alone (no
+    /// constant a to m) with a costly operation in it, as sin(x) and cos(y) in sin(x) + cos(y):
+    /// an implicit plot bounds it over the same column's (row's) interval for every cell of the
+    /// column (row), so its ranges are kept per thread, by interval, and read again.
+    struct Piece
+    {
+        std::int32_t first, last; ///< its operations
+        bool onY;                 ///< reads y, not x
+    };
+    static constexpr int MaxPieces = 4;
+    /// The pieces, in the order of their operations (for tests).
+    const std::vector<Piece>& Pieces() const { return m_pieces; }
 
 private:
     /// One operation of the block form: the stack slot it writes (its first operand's) and
@@ -224,6 +236,12 @@ private:
     bool m_linear = false; ///< the program is x * m_slope + m_intercept
     double m_slope = 0.0;
     double m_intercept = 0.0;
+    /// Finds the pieces of the compiled program (at most MaxPieces, those that come first).
+    void FindPieces();
+    std::vector<Piece> m_pieces;
+    /// Tells this program's pieces from another's in the kept ranges; 0 without pieces.
+    std::uint64_t m_serial = 0;
+
     /// The program is one number (the side of most relations): its value and ranges, which no
     /// input changes, are taken once when it is compiled.
     bool m_constant = false;

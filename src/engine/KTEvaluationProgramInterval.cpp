@@ -14,6 +14,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <numbers>
 #include <type_traits>
 
@@ -393,8 +395,29 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
 // operation works on its stack slot in place and the common operations take their operands as
 // they stand.
 
-/// The value-only walk.
-KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, const KTIntervalInputs& in)
+/// What a walk met on the way to its last range: the flags the result takes.
+struct WalkFlags
+{
+    bool partial = false;
+    bool jumps = false;
+    bool scattered = false;
+};
+
+/// A piece's range, taken by the walk in place of the piece's operations.
+template <class Range> struct PieceRange
+{
+    std::int32_t first, last;
+    Range range;
+    WalkFlags flags;
+    bool emptied; ///< a range of the piece was empty: so is the program's
+};
+
+/// The value-only walk of `count` operations; with `pieces`, those of each piece are replaced
+/// by its range. Returns false where a range came out empty; else the last range as it stands
+/// (its flags its own), with the flags of every range on the way.
+template <bool WithPieces>
+bool LeanValuesWalk(const KTEvaluationProgram::Instruction* ops, int count, const KTIntervalInputs& in,
+                    const PieceRange<KTInterval>* const* pieces, int pieceCount, KTInterval& top, WalkFlags& flags)
 {
     using P = KTEvaluationProgram;
     namespace R = KTIntervalRules;
@@ -420,7 +443,23 @@ KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, 
             left = KTIntervalRules::Binary(kind, left, right);
     };
 
-    for (const P::Instruction& ins : ops) {
+    int next = 0; // the next piece
+    for (int k = 0; k < count; ++k) {
+        if constexpr (WithPieces) {
+            if (next < pieceCount && k == pieces[next]->first) {
+                const PieceRange<KTInterval>& piece = *pieces[next++];
+                if (piece.emptied)
+                    return false;
+                st[++sp] = piece.range;
+                source[sp] = Source::Other;
+                partial = partial || piece.flags.partial;
+                jumps = jumps || piece.flags.jumps;
+                scattered = scattered || piece.flags.scattered;
+                k = piece.last;
+                continue;
+            }
+        }
+        const P::Instruction& ins = ops[k];
         Source from = Source::Other;
         switch (ins.op) {
         case P::PushConst: st[++sp] = Constant(ins.value); break;
@@ -486,18 +525,32 @@ KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, 
         }
         source[sp] = from;
         if (st[sp].IsEmpty())
-            return {};
+            return false;
         partial = partial || st[sp].m_partial;
         jumps = jumps || st[sp].m_jumps;
         scattered = scattered || st[sp].m_scattered;
     }
     if (sp < 0)
-        return {};
-    KTInterval result = st[sp];
-    result.m_partial = partial;
-    result.m_jumps = jumps;
-    result.m_scattered = scattered;
-    return result;
+        return false;
+    top = st[sp];
+    flags = {partial, jumps, scattered};
+    return true;
+}
+
+template <class Range> Range Flagged(Range top, const WalkFlags& flags);
+
+template <> KTInterval Flagged(KTInterval top, const WalkFlags& flags)
+{
+    top.m_partial = flags.partial;
+    top.m_jumps = flags.jumps;
+    top.m_scattered = flags.scattered;
+    return top;
+}
+
+template <> KTIntervalGradient Flagged(KTIntervalGradient top, const WalkFlags& flags)
+{
+    top.value = Flagged(top.value, flags);
+    return top;
 }
 
 /// d(f(u)) = f'(u) du for both derivatives, u becoming f(u).
@@ -546,9 +599,11 @@ KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, 
     ChainInPlace(a, KTIntervalRules::Square(a.value), twice);
 }
 
-/// The walk of values with their derivatives by x and y.
-KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction>& ops,
-                              const KTIntervalInputs& in)
+/// The walk of values with their derivatives by x and y, as LeanValuesWalk.
+template <bool WithPieces>
+bool LeanSlopesWalk(const KTEvaluationProgram::Instruction* ops, int count, const KTIntervalInputs& in,
+                    const PieceRange<KTIntervalGradient>* const* pieces, int pieceCount, KTIntervalGradient& top,
+                    WalkFlags& flags)
 {
     using P = KTEvaluationProgram;
     using G = KTIntervalGradient;
@@ -575,7 +630,23 @@ KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction
             left = {Values::SameInput(kind, left.value), kZero, kZero};
     };
 
-    for (const P::Instruction& ins : ops) {
+    int next = 0; // the next piece
+    for (int k = 0; k < count; ++k) {
+        if constexpr (WithPieces) {
+            if (next < pieceCount && k == pieces[next]->first) {
+                const PieceRange<KTIntervalGradient>& piece = *pieces[next++];
+                if (piece.emptied)
+                    return false;
+                st[++sp] = piece.range;
+                source[sp] = Source::Other;
+                partial = partial || piece.flags.partial;
+                jumps = jumps || piece.flags.jumps;
+                scattered = scattered || piece.flags.scattered;
+                k = piece.last;
+                continue;
+            }
+        }
+        const P::Instruction& ins = ops[k];
         Source from = Source::Other;
         switch (ins.op) {
         case P::PushConst: st[++sp] = point(ins.value); break;
@@ -686,18 +757,98 @@ KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction
         }
         source[sp] = from;
         if (st[sp].value.IsEmpty())
-            return {};
+            return false;
         partial = partial || st[sp].value.m_partial;
         jumps = jumps || st[sp].value.m_jumps;
         scattered = scattered || st[sp].value.m_scattered;
     }
     if (sp < 0)
-        return {};
-    G result = st[sp];
-    result.value.m_partial = partial;
-    result.value.m_jumps = jumps;
-    result.value.m_scattered = scattered;
-    return result;
+        return false;
+    top = st[sp];
+    flags = {partial, jumps, scattered};
+    return true;
+}
+
+// ---- Pieces of one variable --------------------------------------------------------------------
+//
+// Kept per thread, each range under the program's serial, the piece and the interval of its
+// variable (with the angle scale): a plot's thread bounds the cells of one first cell, column by
+// column and row by row, before it goes on, so a small table keeps what it reads again.
+
+template <class Range> struct KeptPiece
+{
+    std::uint64_t serial = 0; ///< 0: nothing kept
+    double lo = 0.0, hi = 0.0, scale = 0.0;
+    std::int32_t piece = 0;
+    PieceRange<Range> range{};
+};
+
+template <class Range> struct KeptPieces
+{
+    static constexpr int Bits = 10;
+    KeptPiece<Range> entries[1 << Bits];
+};
+
+std::uint64_t BitsOf(double v)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+
+/// An interval with nothing but its ends: the ranges of a piece over it depend on those alone.
+bool Plain(const KTInterval& v)
+{
+    return !v.IsEmpty() && !v.HasGap() && !v.m_partial && !v.m_jumps && !v.m_scattered;
+}
+
+template <class Range> KeptPieces<Range>& Kept()
+{
+    thread_local std::unique_ptr<KeptPieces<Range>> kept;
+    if (!kept)
+        kept = std::make_unique<KeptPieces<Range>>();
+    return *kept;
+}
+
+template <class Range, class Walk>
+void RangesOfPieces(const std::vector<KTEvaluationProgram::Instruction>& ops,
+                    const std::vector<KTEvaluationProgram::Piece>& pieces, std::uint64_t serial,
+                    const KTIntervalInputs& in, PieceRange<Range>* scratch, const PieceRange<Range>** out,
+                    Walk walk)
+{
+    KeptPieces<Range>* kept = nullptr;
+    const int count = static_cast<int>(pieces.size());
+    for (int p = 0; p < count; ++p) {
+        const KTEvaluationProgram::Piece& piece = pieces[static_cast<std::size_t>(p)];
+        const KTInterval& v = piece.onY ? in.y : in.x;
+        const auto compute = [&](PieceRange<Range>& r) {
+            r.first = piece.first;
+            r.last = piece.last;
+            r.emptied = !walk(ops.data() + piece.first, piece.last - piece.first + 1, r.range, r.flags);
+        };
+        if (!Plain(v)) {
+            compute(scratch[p]);
+            out[p] = &scratch[p];
+            continue;
+        }
+        if (!kept)
+            kept = &Kept<Range>();
+        const std::uint64_t lo = BitsOf(v.m_lo);
+        const std::uint64_t hi = BitsOf(v.m_hi);
+        const std::uint64_t key = (lo * 0x9E3779B97F4A7C15ull + hi + (serial << 2) + static_cast<std::uint64_t>(p)) *
+                                  0xD6E8FEB86659FD93ull;
+        KeptPiece<Range>& entry = kept->entries[key >> (64 - KeptPieces<Range>::Bits)];
+        if (entry.serial != serial || entry.piece != p || BitsOf(entry.lo) != lo || BitsOf(entry.hi) != hi ||
+            entry.scale != in.angleScale) {
+            compute(entry.range);
+            entry.serial = serial;
+            entry.piece = p;
+            entry.lo = v.m_lo;
+            entry.hi = v.m_hi;
+            entry.scale = in.angleScale;
+        }
+        out[p] = &entry.range;
+    }
 }
 
 } // namespace
@@ -708,7 +859,23 @@ KTInterval KTEvaluationProgram::Bound(const KTIntervalInputs& in) const
         return KTInterval::Entire();
     if (m_constant && !s_referencePath)
         return m_constantRange;
-    return s_referencePath ? Walk<Values>(m_ops, in) : LeanValues(m_ops, in);
+    if (s_referencePath)
+        return Walk<Values>(m_ops, in);
+    KTInterval top;
+    WalkFlags flags;
+    const int count = static_cast<int>(m_ops.size());
+    if (m_pieces.empty())
+        return LeanValuesWalk<false>(m_ops.data(), count, in, nullptr, 0, top, flags) ? Flagged(top, flags)
+                                                                                      : KTInterval();
+    PieceRange<KTInterval> scratch[MaxPieces];
+    const PieceRange<KTInterval>* pieces[MaxPieces];
+    RangesOfPieces<KTInterval>(m_ops, m_pieces, m_serial, in, scratch, pieces,
+                               [&in](const Instruction* ops, int n, KTInterval& range, WalkFlags& f) {
+                                   return LeanValuesWalk<false>(ops, n, in, nullptr, 0, range, f);
+                               });
+    return LeanValuesWalk<true>(m_ops.data(), count, in, pieces, static_cast<int>(m_pieces.size()), top, flags)
+               ? Flagged(top, flags)
+               : KTInterval();
 }
 
 KTIntervalGradient KTEvaluationProgram::BoundWithGradient(const KTIntervalInputs& in) const
@@ -717,8 +884,30 @@ KTIntervalGradient KTEvaluationProgram::BoundWithGradient(const KTIntervalInputs
         return {KTInterval::Entire(), KTInterval::Entire(), KTInterval::Entire()};
     if (m_constant && !s_referencePath)
         return m_constantGradient;
-    KTIntervalGradient g = s_referencePath ? Walk<Slopes>(m_ops, in) : LeanSlopes(m_ops, in);
-    if (g.value.IsEmpty())
+    if (s_referencePath) {
+        const KTIntervalGradient g = Walk<Slopes>(m_ops, in);
+        if (g.value.IsEmpty())
+            return {};
+        return g;
+    }
+    KTIntervalGradient top;
+    WalkFlags flags;
+    const int count = static_cast<int>(m_ops.size());
+    bool walked = false;
+    if (m_pieces.empty()) {
+        walked = LeanSlopesWalk<false>(m_ops.data(), count, in, nullptr, 0, top, flags);
+    } else {
+        PieceRange<KTIntervalGradient> scratch[MaxPieces];
+        const PieceRange<KTIntervalGradient>* pieces[MaxPieces];
+        RangesOfPieces<KTIntervalGradient>(
+            m_ops, m_pieces, m_serial, in, scratch, pieces,
+            [&in](const Instruction* ops, int n, KTIntervalGradient& range, WalkFlags& f) {
+                return LeanSlopesWalk<false>(ops, n, in, nullptr, 0, range, f);
+            });
+        walked = LeanSlopesWalk<true>(m_ops.data(), count, in, pieces, static_cast<int>(m_pieces.size()), top,
+                                      flags);
+    }
+    if (!walked || top.value.IsEmpty())
         return {};
-    return g;
+    return Flagged(top, flags);
 }

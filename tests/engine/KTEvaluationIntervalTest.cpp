@@ -267,6 +267,7 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
     int bounded = 0;
     int gapped = 0;
     int programs = 0;
+    int pieced = 0; // boxes of programs with pieces of one variable
     std::set<int> operations;
     // After the random programs, the whole powers of a computed base, which they seldom make,
     // and sides of one number (whose ranges are taken once, when they are compiled).
@@ -314,6 +315,31 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
             EXPECT_TRUE(Identical(b, reference) && Identical(g.value, referenceGradient.value) &&
                         Identical(g.dx, referenceGradient.dx) && Identical(g.dy, referenceGradient.dy))
                 << kttest::Describe(list);
+            // A box beside it in the same column (row), as the cells of a plot lie, in the same or
+            // another angle unit: what the walks keep of the pieces of one variable is read
+            // again only where it holds.
+            for (int k = 0; k < 2; ++k) {
+                KTIntervalInputs beside = in;
+                const double shift = width * (1 + static_cast<int>(rng() % 3));
+                if (k == 0 && !absentY)
+                    beside.y = KTInterval(y0 + shift, y0 + shift + width);
+                else
+                    beside.x = KTInterval(x0 + shift, x0 + shift + width);
+                if (rng() % 2 == 0)
+                    beside.angleScale = scale == 1.0 ? 1 / 57.29577951 : 1.0;
+                for (const KTIntervalInputs* box : {&beside, &in}) {
+                    const KTInterval again = program.Bound(*box);
+                    const KTIntervalGradient againGradient = program.BoundWithGradient(*box);
+                    KTEvaluationProgram::SetReferencePath(true);
+                    const KTInterval r = program.Bound(*box);
+                    const KTIntervalGradient rg = program.BoundWithGradient(*box);
+                    KTEvaluationProgram::SetReferencePath(false);
+                    EXPECT_TRUE(Identical(again, r) && Identical(againGradient.value, rg.value) &&
+                                Identical(againGradient.dx, rg.dx) && Identical(againGradient.dy, rg.dy))
+                        << kttest::Describe(list) << " beside, " << k;
+                }
+            }
+            pieced += program.Pieces().empty() ? 0 : 1;
             for (const KTEvaluationProgram::Instruction& ins : program.Operations())
                 operations.insert(ins.op);
             bounded += b.IsBounded() ? 1 : 0;
@@ -389,6 +415,7 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
     EXPECT_GT(bounded, 1000);
     EXPECT_GT(gapped, 30);
     EXPECT_GT(quotients, 50000);
+    EXPECT_GT(pieced, 1000);
     for (int op = 0; op <= KTEvaluationProgram::Func; ++op)
         EXPECT_TRUE(operations.count(op)) << "operation " << op << " never compared";
 }
