@@ -403,6 +403,16 @@ struct WalkFlags
     bool scattered = false;
 };
 
+inline const KTInterval& Value(const KTInterval& r)
+{
+    return r;
+}
+
+inline const KTInterval& Value(const KTIntervalGradient& g)
+{
+    return g.value;
+}
+
 /// A piece's range, taken by the walk in place of the piece's operations.
 template <class Range> struct PieceRange
 {
@@ -413,11 +423,11 @@ template <class Range> struct PieceRange
 };
 
 /// The value-only walk of `count` operations; with `pieces`, those of each piece are replaced
-/// by its range. Returns false where a range came out empty; else the last range as it stands
-/// (its flags its own), with the flags of every range on the way.
-template <bool WithPieces>
-bool LeanValuesWalk(const KTEvaluationProgram::Instruction* ops, int count, const KTIntervalInputs& in,
-                    const PieceRange<KTInterval>* const* pieces, int pieceCount, KTInterval& top, WalkFlags& flags)
+/// by its range. Empty where a range on the way came out empty; else the last range with the
+/// flags of every range on the way, or (Raw) as it stands, those flags in `flags`.
+template <bool WithPieces, bool Raw>
+KTInterval LeanValuesWalk(const KTEvaluationProgram::Instruction* ops, int count, const KTIntervalInputs& in,
+                          const PieceRange<KTInterval>* const* pieces, int pieceCount, WalkFlags* flags)
 {
     using P = KTEvaluationProgram;
     namespace R = KTIntervalRules;
@@ -449,7 +459,7 @@ bool LeanValuesWalk(const KTEvaluationProgram::Instruction* ops, int count, cons
             if (next < pieceCount && k == pieces[next]->first) {
                 const PieceRange<KTInterval>& piece = *pieces[next++];
                 if (piece.emptied)
-                    return false;
+                    return {};
                 st[++sp] = piece.range;
                 source[sp] = Source::Other;
                 partial = partial || piece.flags.partial;
@@ -525,33 +535,24 @@ bool LeanValuesWalk(const KTEvaluationProgram::Instruction* ops, int count, cons
         }
         source[sp] = from;
         if (st[sp].IsEmpty())
-            return false;
+            return {};
         partial = partial || st[sp].m_partial;
         jumps = jumps || st[sp].m_jumps;
         scattered = scattered || st[sp].m_scattered;
     }
     if (sp < 0)
-        return false;
-    top = st[sp];
-    flags = {partial, jumps, scattered};
-    return true;
+        return {};
+    KTInterval result = st[sp];
+    if constexpr (Raw) {
+        *flags = {partial, jumps, scattered};
+    } else {
+        result.m_partial = partial;
+        result.m_jumps = jumps;
+        result.m_scattered = scattered;
+    }
+    return result;
 }
 
-template <class Range> Range Flagged(Range top, const WalkFlags& flags);
-
-template <> KTInterval Flagged(KTInterval top, const WalkFlags& flags)
-{
-    top.m_partial = flags.partial;
-    top.m_jumps = flags.jumps;
-    top.m_scattered = flags.scattered;
-    return top;
-}
-
-template <> KTIntervalGradient Flagged(KTIntervalGradient top, const WalkFlags& flags)
-{
-    top.value = Flagged(top.value, flags);
-    return top;
-}
 
 /// d(f(u)) = f'(u) du for both derivatives, u becoming f(u).
 [[gnu::always_inline]] inline void ChainInPlace(KTIntervalGradient& u, const KTInterval& value,
@@ -600,10 +601,10 @@ template <> KTIntervalGradient Flagged(KTIntervalGradient top, const WalkFlags& 
 }
 
 /// The walk of values with their derivatives by x and y, as LeanValuesWalk.
-template <bool WithPieces>
-bool LeanSlopesWalk(const KTEvaluationProgram::Instruction* ops, int count, const KTIntervalInputs& in,
-                    const PieceRange<KTIntervalGradient>* const* pieces, int pieceCount, KTIntervalGradient& top,
-                    WalkFlags& flags)
+template <bool WithPieces, bool Raw>
+KTIntervalGradient LeanSlopesWalk(const KTEvaluationProgram::Instruction* ops, int count, const KTIntervalInputs& in,
+                                  const PieceRange<KTIntervalGradient>* const* pieces, int pieceCount,
+                                  WalkFlags* flags)
 {
     using P = KTEvaluationProgram;
     using G = KTIntervalGradient;
@@ -636,7 +637,7 @@ bool LeanSlopesWalk(const KTEvaluationProgram::Instruction* ops, int count, cons
             if (next < pieceCount && k == pieces[next]->first) {
                 const PieceRange<KTIntervalGradient>& piece = *pieces[next++];
                 if (piece.emptied)
-                    return false;
+                    return {};
                 st[++sp] = piece.range;
                 source[sp] = Source::Other;
                 partial = partial || piece.flags.partial;
@@ -757,16 +758,22 @@ bool LeanSlopesWalk(const KTEvaluationProgram::Instruction* ops, int count, cons
         }
         source[sp] = from;
         if (st[sp].value.IsEmpty())
-            return false;
+            return {};
         partial = partial || st[sp].value.m_partial;
         jumps = jumps || st[sp].value.m_jumps;
         scattered = scattered || st[sp].value.m_scattered;
     }
     if (sp < 0)
-        return false;
-    top = st[sp];
-    flags = {partial, jumps, scattered};
-    return true;
+        return {};
+    G result = st[sp];
+    if constexpr (Raw) {
+        *flags = {partial, jumps, scattered};
+    } else {
+        result.value.m_partial = partial;
+        result.value.m_jumps = jumps;
+        result.value.m_scattered = scattered;
+    }
+    return result;
 }
 
 // ---- Pieces of one variable --------------------------------------------------------------------
@@ -824,7 +831,8 @@ void RangesOfPieces(const std::vector<KTEvaluationProgram::Instruction>& ops,
         const auto compute = [&](PieceRange<Range>& r) {
             r.first = piece.first;
             r.last = piece.last;
-            r.emptied = !walk(ops.data() + piece.first, piece.last - piece.first + 1, r.range, r.flags);
+            r.range = walk(ops.data() + piece.first, piece.last - piece.first + 1, r.flags);
+            r.emptied = Value(r.range).IsEmpty();
         };
         if (!Plain(v)) {
             compute(scratch[p]);
@@ -851,6 +859,45 @@ void RangesOfPieces(const std::vector<KTEvaluationProgram::Instruction>& ops,
     }
 }
 
+/// The walks of a whole program, without pieces and with them.
+KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, const KTIntervalInputs& in)
+{
+    return LeanValuesWalk<false, false>(ops.data(), static_cast<int>(ops.size()), in, nullptr, 0, nullptr);
+}
+
+[[gnu::noinline]] KTInterval LeanValuesWithPieces(const std::vector<KTEvaluationProgram::Instruction>& ops,
+                                                  const std::vector<KTEvaluationProgram::Piece>& pieces,
+                                                  std::uint64_t serial, const KTIntervalInputs& in)
+{
+    PieceRange<KTInterval> scratch[KTEvaluationProgram::MaxPieces];
+    const PieceRange<KTInterval>* ranges[KTEvaluationProgram::MaxPieces];
+    RangesOfPieces<KTInterval>(ops, pieces, serial, in, scratch, ranges,
+                               [&in](const KTEvaluationProgram::Instruction* part, int n, WalkFlags& f) {
+                                   return LeanValuesWalk<false, true>(part, n, in, nullptr, 0, &f);
+                               });
+    return LeanValuesWalk<true, false>(ops.data(), static_cast<int>(ops.size()), in, ranges,
+                                       static_cast<int>(pieces.size()), nullptr);
+}
+
+KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction>& ops, const KTIntervalInputs& in)
+{
+    return LeanSlopesWalk<false, false>(ops.data(), static_cast<int>(ops.size()), in, nullptr, 0, nullptr);
+}
+
+[[gnu::noinline]] KTIntervalGradient LeanSlopesWithPieces(const std::vector<KTEvaluationProgram::Instruction>& ops,
+                                                          const std::vector<KTEvaluationProgram::Piece>& pieces,
+                                                          std::uint64_t serial, const KTIntervalInputs& in)
+{
+    PieceRange<KTIntervalGradient> scratch[KTEvaluationProgram::MaxPieces];
+    const PieceRange<KTIntervalGradient>* ranges[KTEvaluationProgram::MaxPieces];
+    RangesOfPieces<KTIntervalGradient>(ops, pieces, serial, in, scratch, ranges,
+                                       [&in](const KTEvaluationProgram::Instruction* part, int n, WalkFlags& f) {
+                                           return LeanSlopesWalk<false, true>(part, n, in, nullptr, 0, &f);
+                                       });
+    return LeanSlopesWalk<true, false>(ops.data(), static_cast<int>(ops.size()), in, ranges,
+                                       static_cast<int>(pieces.size()), nullptr);
+}
+
 } // namespace
 
 KTInterval KTEvaluationProgram::Bound(const KTIntervalInputs& in) const
@@ -861,21 +908,7 @@ KTInterval KTEvaluationProgram::Bound(const KTIntervalInputs& in) const
         return m_constantRange;
     if (s_referencePath)
         return Walk<Values>(m_ops, in);
-    KTInterval top;
-    WalkFlags flags;
-    const int count = static_cast<int>(m_ops.size());
-    if (m_pieces.empty())
-        return LeanValuesWalk<false>(m_ops.data(), count, in, nullptr, 0, top, flags) ? Flagged(top, flags)
-                                                                                      : KTInterval();
-    PieceRange<KTInterval> scratch[MaxPieces];
-    const PieceRange<KTInterval>* pieces[MaxPieces];
-    RangesOfPieces<KTInterval>(m_ops, m_pieces, m_serial, in, scratch, pieces,
-                               [&in](const Instruction* ops, int n, KTInterval& range, WalkFlags& f) {
-                                   return LeanValuesWalk<false>(ops, n, in, nullptr, 0, range, f);
-                               });
-    return LeanValuesWalk<true>(m_ops.data(), count, in, pieces, static_cast<int>(m_pieces.size()), top, flags)
-               ? Flagged(top, flags)
-               : KTInterval();
+    return m_pieces.empty() ? LeanValues(m_ops, in) : LeanValuesWithPieces(m_ops, m_pieces, m_serial, in);
 }
 
 KTIntervalGradient KTEvaluationProgram::BoundWithGradient(const KTIntervalInputs& in) const
@@ -890,24 +923,9 @@ KTIntervalGradient KTEvaluationProgram::BoundWithGradient(const KTIntervalInputs
             return {};
         return g;
     }
-    KTIntervalGradient top;
-    WalkFlags flags;
-    const int count = static_cast<int>(m_ops.size());
-    bool walked = false;
-    if (m_pieces.empty()) {
-        walked = LeanSlopesWalk<false>(m_ops.data(), count, in, nullptr, 0, top, flags);
-    } else {
-        PieceRange<KTIntervalGradient> scratch[MaxPieces];
-        const PieceRange<KTIntervalGradient>* pieces[MaxPieces];
-        RangesOfPieces<KTIntervalGradient>(
-            m_ops, m_pieces, m_serial, in, scratch, pieces,
-            [&in](const Instruction* ops, int n, KTIntervalGradient& range, WalkFlags& f) {
-                return LeanSlopesWalk<false>(ops, n, in, nullptr, 0, range, f);
-            });
-        walked = LeanSlopesWalk<true>(m_ops.data(), count, in, pieces, static_cast<int>(m_pieces.size()), top,
-                                      flags);
-    }
-    if (!walked || top.value.IsEmpty())
+    const KTIntervalGradient g =
+        m_pieces.empty() ? LeanSlopes(m_ops, in) : LeanSlopesWithPieces(m_ops, m_pieces, m_serial, in);
+    if (g.value.IsEmpty())
         return {};
-    return Flagged(top, flags);
+    return g;
 }
