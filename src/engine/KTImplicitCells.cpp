@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr double kNoHint = std::numeric_limits<double>::quiet_NaN();
+
 /// Most distance (in cells of the lattice) between a cell's chord and the curve it stands for.
 constexpr double kChordTolerance = 0.2;
 
@@ -158,7 +160,7 @@ KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c, const Ranges* ranges, 
         const KTInterval value = m_lattice.BoundOver(c.i0, c.j0, c.i1, c.j1, false).value;
         if (value.ExcludesZero() || value.m_scattered)
             return Verdict::PassOver;
-        c.bounded = c.bounded || value.IsBounded();
+        c.Note(value);
     }
     // Split where it may have one and nothing more can be known: beside the edge of the
     // relation's domain, where the corners show more than one arc, or where they show the
@@ -178,7 +180,7 @@ KTImplicitCells::Verdict KTImplicitCells::Decide(Cell& c, const Ranges* ranges, 
     // one whole x to the next) whatever its rates of change.
     if (!g.value.IsBounded() || g.value.IsPartial() || g.value.m_jumps)
         return Verdict::Split;
-    c.bounded = true;
+    c.Note(g.value);
     NoteSlopes(c, g, m_lattice.CellWidth(), m_lattice.CellHeight());
     if (!HoldsOneArcAtMost(c, g))
         return Verdict::Split;
@@ -286,8 +288,10 @@ KTImplicitCells::Verdict KTImplicitCells::OneArc(const Cell& c, const double f[4
                 continue;
             if (n == 2)
                 return Verdict::Split;
-            found[n++] = a.j == b.j ? m_crossings.At(std::min(a.i, b.i), a.j, true, std::abs(a.i - b.i))
-                                    : m_crossings.At(a.i, std::min(a.j, b.j), false, std::abs(a.j - b.j));
+            found[n++] = a.j == b.j ? m_crossings.At(std::min(a.i, b.i), a.j, true, std::abs(a.i - b.i),
+                                                     kNoHint, c.continuous)
+                                    : m_crossings.At(a.i, std::min(a.j, b.j), false, std::abs(a.j - b.j),
+                                                     kNoHint, c.continuous);
         }
         if (n != 2)
             return Verdict::Split;
@@ -332,7 +336,7 @@ void KTImplicitCells::FindCornerCrossings(const Cell& c, const double f[4], cons
     };
     if (!known(edges[0]) && known(edges[1]))
         std::swap(edges[0], edges[1]);
-    found[0] = m_crossings.At(edges[0].i, edges[0].j, edges[0].alongX, edges[0].length);
+    found[0] = m_crossings.At(edges[0].i, edges[0].j, edges[0].alongX, edges[0].length, kNoHint, c.continuous);
     double hint = std::numeric_limits<double>::quiet_NaN();
     if (m_crossings[found[0]].valid) {
         const KTImplicitCrossings::Crossing& first = m_crossings[found[0]];
@@ -347,7 +351,7 @@ void KTImplicitCells::FindCornerCrossings(const Cell& c, const double f[4], cons
         else if (!e.alongX && gy != 0.0)
             hint = first.V() + gx * (e.i - first.U()) / gy - e.j;
     }
-    found[1] = m_crossings.At(edges[1].i, edges[1].j, edges[1].alongX, edges[1].length, hint);
+    found[1] = m_crossings.At(edges[1].i, edges[1].j, edges[1].alongX, edges[1].length, hint, c.continuous);
 }
 
 bool KTImplicitCells::ChordFollowsCurve(const Cell& c, const double f[4],
@@ -485,6 +489,7 @@ bool KTImplicitCells::MayHoldArc(Cell& cell, const KTImplicitLattice::Sample cor
         const KTIntervalGradient g = m_lattice.BoundOver(cell.i0, cell.j0, cell.i1, cell.j1, twice);
         if (!g.value.IsBounded() || (twice && oneSign && g.value.ExcludesZero()))
             return false;
+        cell.Note(g.value);
         if (twice)
             NoteSlopes(cell, g, m_lattice.CellWidth(), m_lattice.CellHeight());
     }

@@ -36,6 +36,15 @@ public:
         double dx[2] = {-std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
         double dy[2] = {-std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
         bool bounded = false; ///< the difference is known to be bounded over it: it holds no pole
+        /// Known bounded, with a value at every point and without a jump: every sign change on
+        /// its edges is a root.
+        bool continuous = false;
+        /// Takes what the range of the difference over the cell (or a cell around it) shows.
+        void Note(const KTInterval& value)
+        {
+            bounded = bounded || value.IsBounded();
+            continuous = continuous || (value.IsBounded() && !value.IsPartial() && !value.m_jumps);
+        }
     };
     /// Notes the ranges of the derivatives over the cell (g) in it; its quarters inherit them.
     static void NoteSlopes(Cell& cell, const KTIntervalGradient& g, double cellWidth, double cellHeight);
@@ -63,6 +72,7 @@ public:
         std::int32_t i0, j0;
         std::uint8_t width, height; ///< lattice cells, at most a first cell's
         bool bounded;
+        bool continuous;
         LeafKind kind;
         bool built;    ///< its segments are made
         bool narrowed; ///< of one lattice cell: MayHoldArc said so of its cell already
@@ -71,8 +81,11 @@ public:
 
         static Leaf Of(const Cell& c, LeafKind kind, std::int32_t first, std::int32_t second, bool narrowed)
         {
-            return {c.i0,  c.j0,      static_cast<std::uint8_t>(c.i1 - c.i0), static_cast<std::uint8_t>(c.j1 - c.j0),
-                    c.bounded, kind, false, narrowed, {c.dx[0], c.dx[1]}, {c.dy[0], c.dy[1]}, {first, second}};
+            return {c.i0,      c.j0,         static_cast<std::uint8_t>(c.i1 - c.i0),
+                    static_cast<std::uint8_t>(c.j1 - c.j0),
+                    c.bounded, c.continuous, kind,
+                    false,     narrowed,     {c.dx[0], c.dx[1]},
+                    {c.dy[0], c.dy[1]},      {first, second}};
         }
         Cell Whole() const
         {
@@ -82,6 +95,7 @@ public:
             c.dy[0] = dy[0];
             c.dy[1] = dy[1];
             c.bounded = bounded;
+            c.continuous = continuous;
             return c;
         }
     };

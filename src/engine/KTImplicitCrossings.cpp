@@ -66,7 +66,7 @@ void KTImplicitCrossings::Release(std::size_t most)
             list.Clear();
 }
 
-std::int32_t KTImplicitCrossings::At(int i, int j, bool alongX, int length, double hint)
+std::int32_t KTImplicitCrossings::At(int i, int j, bool alongX, int length, double hint, bool continuous)
 {
     const std::int32_t end = alongX ? (i + length) : (j + length);
     const std::int32_t known = m_lattice.CrossingId(i, j, alongX);
@@ -74,7 +74,7 @@ std::int32_t KTImplicitCrossings::At(int i, int j, bool alongX, int length, doub
         return known;
     const double fa = m_lattice.Value(i, j);
     const double fb = alongX ? m_lattice.Value(i + length, j) : m_lattice.Value(i, j + length);
-    return Add(i, j, alongX, length, Search(i, j, alongX, 0.0, length, fa, fb, hint));
+    return Add(i, j, alongX, length, Search(i, j, alongX, 0.0, length, fa, fb, hint, continuous));
 }
 
 std::int32_t KTImplicitCrossings::Add(int i, int j, bool alongX, int length, const Root& root, bool record)
@@ -120,7 +120,7 @@ void KTImplicitCrossings::SplitInterval(int i, int j, bool alongX, int length, i
 }
 
 KTImplicitCrossings::Root KTImplicitCrossings::Search(int i, int j, bool alongX, double lo, double hi,
-                                                      double fa, double fb, double hint)
+                                                      double fa, double fb, double hint, bool continuous)
 {
     const double ends = std::max(std::fabs(fa), std::fabs(fb));
     const auto at = [&](double t) {
@@ -266,7 +266,7 @@ KTImplicitCrossings::Root KTImplicitCrossings::Search(int i, int j, bool alongX,
     // whether it does in the bracket, one that cannot whether it is continuous there when the
     // values do not show it (beside a cusp or a vertical tangent they fall slowly).
     const bool shown = converged || std::min(std::fabs(flo), std::fabs(fhi)) <= kContinuity * ends;
-    if (shown && !m_lattice.MayJump())
+    if (continuous || (shown && !m_lattice.MayJump()))
         answer.valid = true;
     else
         answer.valid = Continuous(i, j, alongX, lo, hi, flo, shown);

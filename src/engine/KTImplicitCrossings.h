@@ -89,9 +89,10 @@ public:
 
     /// The crossing on the interval of `length` cells from (i, j) along x or y, whose ends have
     /// values of both signs. The search starts at `hint` (cells along the interval) when it
-    /// lies inside.
+    /// lies inside. `continuous`: the ranges of a cell around the interval show the difference
+    /// continuous there, so that the sign change is a root, and no pole or jump, to be told.
     std::int32_t At(int i, int j, bool alongX, int length,
-                    double hint = std::numeric_limits<double>::quiet_NaN());
+                    double hint = std::numeric_limits<double>::quiet_NaN(), bool continuous = false);
     /// The lists, and the ids of the crossings of one in the order of ForEach.
     int Lists() const { return m_count; }
     std::int32_t ListSize(int list) const { return m_lists[list].Size(); }
@@ -141,7 +142,8 @@ private:
         return (list << KTImplicitChunks<Crossing>::IdBits) | k;
     }
     /// The bracketing search on [lo, hi] along the interval from (i, j), with the values there.
-    Root Search(int i, int j, bool alongX, double lo, double hi, double fa, double fb, double hint);
+    Root Search(int i, int j, bool alongX, double lo, double hi, double fa, double fb, double hint,
+                bool continuous = false);
     /// Whether the sign change between lo and hi (flo the value at lo) along the interval from
     /// (i, j) is a zero: the bound shows the difference continuous there, or a pole or a jump it
     /// keeps; `shown`: what the values alone show, taken where the bound cannot tell.

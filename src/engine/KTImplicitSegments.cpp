@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr double kNoHint = std::numeric_limits<double>::quiet_NaN();
+
 bool Positive(double f)
 {
     return f >= 0.0;
@@ -55,9 +57,9 @@ void KTImplicitSegments::BuildLeaf(KTImplicitCells::Leaf& leaf,
         const KTImplicitLattice::Sample& b = boundary[(k + 1) % count];
         if (Positive(a.f) == Positive(b.f))
             continue;
-        const std::int32_t id = a.j == b.j
-                                    ? m_crossings.At(std::min(a.i, b.i), a.j, true, std::abs(a.i - b.i))
-                                    : m_crossings.At(a.i, std::min(a.j, b.j), false, std::abs(a.j - b.j));
+        const std::int32_t id =
+            a.j == b.j ? m_crossings.At(std::min(a.i, b.i), a.j, true, std::abs(a.i - b.i), kNoHint, cell.continuous)
+                       : m_crossings.At(a.i, std::min(a.j, b.j), false, std::abs(a.j - b.j), kNoHint, cell.continuous);
         if (n < 2)
             found[n] = id;
         ++n;
@@ -146,7 +148,7 @@ void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c, bool narr
         const int j = std::min(a.j, b.j);
         const bool forward = a.i < b.i || a.j < b.j;
         if (a.defined && b.defined && Positive(a.f) != Positive(b.f)) {
-            pushCrossing(m_crossings.At(i, j, alongX, 1));
+            pushCrossing(m_crossings.At(i, j, alongX, 1, kNoHint, cell.continuous));
         } else if (a.defined && b.defined) {
             if (!mayCrossTwice(k))
                 continue;
