@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <numbers>
+#include <optional>
 #include <type_traits>
 
 namespace {
@@ -820,7 +821,7 @@ template <class Range> KeptPieces<Range>& Kept()
 template <class Range, class Walk>
 void RangesOfPieces(const std::vector<KTEvaluationProgram::Instruction>& ops,
                     const std::vector<KTEvaluationProgram::Piece>& pieces, std::uint64_t serial,
-                    const KTIntervalInputs& in, PieceRange<Range>* scratch, const PieceRange<Range>** out,
+                    const KTIntervalInputs& in, std::optional<PieceRange<Range>>* scratch, const PieceRange<Range>** out,
                     Walk walk)
 {
     KeptPieces<Range>* kept = nullptr;
@@ -835,8 +836,8 @@ void RangesOfPieces(const std::vector<KTEvaluationProgram::Instruction>& ops,
             r.emptied = Value(r.range).IsEmpty();
         };
         if (!Plain(v)) {
-            compute(scratch[p]);
-            out[p] = &scratch[p];
+            compute(scratch[p].emplace());
+            out[p] = &*scratch[p];
             continue;
         }
         if (!kept)
@@ -869,7 +870,7 @@ KTInterval LeanValues(const std::vector<KTEvaluationProgram::Instruction>& ops, 
                                                   const std::vector<KTEvaluationProgram::Piece>& pieces,
                                                   std::uint64_t serial, const KTIntervalInputs& in)
 {
-    PieceRange<KTInterval> scratch[KTEvaluationProgram::MaxPieces];
+    std::optional<PieceRange<KTInterval>> scratch[KTEvaluationProgram::MaxPieces];
     const PieceRange<KTInterval>* ranges[KTEvaluationProgram::MaxPieces];
     RangesOfPieces<KTInterval>(ops, pieces, serial, in, scratch, ranges,
                                [&in](const KTEvaluationProgram::Instruction* part, int n, WalkFlags& f) {
@@ -888,7 +889,7 @@ KTIntervalGradient LeanSlopes(const std::vector<KTEvaluationProgram::Instruction
                                                           const std::vector<KTEvaluationProgram::Piece>& pieces,
                                                           std::uint64_t serial, const KTIntervalInputs& in)
 {
-    PieceRange<KTIntervalGradient> scratch[KTEvaluationProgram::MaxPieces];
+    std::optional<PieceRange<KTIntervalGradient>> scratch[KTEvaluationProgram::MaxPieces];
     const PieceRange<KTIntervalGradient>* ranges[KTEvaluationProgram::MaxPieces];
     RangesOfPieces<KTIntervalGradient>(ops, pieces, serial, in, scratch, ranges,
                                        [&in](const KTEvaluationProgram::Instruction* part, int n, WalkFlags& f) {

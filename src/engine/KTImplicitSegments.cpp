@@ -132,17 +132,17 @@ void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c, bool narr
         return a.defined && b.defined && KTImplicitCells::MayCrossTwice(cell, a.f, b.f, a.j == b.j);
     };
 
-    std::vector<RingPoint>& ring = m_lists[KTImplicitWorker::Current().list].ring;
-    ring.clear();
-    const auto pushCrossing = [this, &ring](std::int32_t id) {
+    RingPoint ring[RingRoom];
+    int size = 0;
+    const auto pushCrossing = [this, &ring, &size](std::int32_t id) {
         const KTImplicitCrossings::Crossing& x = m_crossings[id];
-        ring.push_back({x.U(), x.V(), id, false});
+        ring[size++] = {x.U(), x.V(), id, false};
     };
     for (int k = 0; k < 4; ++k) {
         const KTImplicitLattice::Sample& a = corner[k];
         const KTImplicitLattice::Sample& b = corner[(k + 1) % 4];
         if (a.defined)
-            ring.push_back({double(a.i), double(a.j), -1, Positive(a.f)});
+            ring[size++] = {double(a.i), double(a.j), -1, Positive(a.f)};
         const bool alongX = a.j == b.j;
         const int i = std::min(a.i, b.i);
         const int j = std::min(a.j, b.j);
@@ -162,16 +162,16 @@ void KTImplicitSegments::LeafOfOneCell(const KTImplicitCells::Cell& c, bool narr
             const KTImplicitCrossings::Crossing& p = m_crossings[pair[0]];
             const KTImplicitCrossings::Crossing& q = m_crossings[pair[1]];
             pushCrossing(pair[0]);
-            ring.push_back({0.5 * (p.U() + q.U()), 0.5 * (p.V() + q.V()), -1, !Positive(a.f)});
+            ring[size++] = {0.5 * (p.U() + q.U()), 0.5 * (p.V() + q.V()), -1, !Positive(a.f)};
             pushCrossing(pair[1]);
         } else if (a.defined != b.defined) {
             pushCrossing(m_crossings.ToDomainEnd(a, b));
         }
     }
-    Join(ring);
+    Join(ring, size);
 }
 
-void KTImplicitSegments::Join(const std::vector<RingPoint>& ring)
+void KTImplicitSegments::Join(const RingPoint* ring, int size)
 {
     // The valid crossings in order, and after each the first point with a sign that follows it.
     constexpr int most = 8;
@@ -179,15 +179,15 @@ void KTImplicitSegments::Join(const std::vector<RingPoint>& ring)
     const RingPoint* after[most] = {};
     bool between = false; // two crossings share an edge between corners of one sign
     int n = 0;
-    for (std::size_t k = 0; k < ring.size(); ++k) {
+    for (int k = 0; k < size; ++k) {
         if (ring[k].crossing < 0 || !m_crossings[ring[k].crossing].valid)
             continue;
         if (n == most)
             return; // more arcs than a lattice cell can show: none drawn
         crossing[n] = ring[k].crossing;
         between = between || m_crossings[crossing[n]].next >= 0;
-        for (std::size_t m = 1; m < ring.size(); ++m) {
-            const RingPoint& p = ring[(k + m) % ring.size()];
+        for (int m = 1; m < size; ++m) {
+            const RingPoint& p = ring[(k + m) % size];
             if (p.crossing < 0) {
                 after[n] = &p;
                 break;

@@ -65,14 +65,16 @@ private:
     {
         std::vector<std::int32_t> ends;
         std::vector<KTImplicitLattice::Sample> boundary;
-        std::vector<RingPoint> ring;
     };
+    /// A cell of one lattice cell: its four corners, and on each edge a crossing or a hidden
+    /// pair with the point between.
+    static constexpr int RingRoom = 16;
     /// A segment's id: its list above these bits.
     static constexpr int IdBits = KTImplicitChunks<KTImplicitCrossings::Crossing>::IdBits;
     /// `narrowed`: KTImplicitCells::MayHoldArc said so of the cell already.
     void LeafOfOneCell(const KTImplicitCells::Cell& cell, bool narrowed);
     /// Joins the crossings of the ring: two into one segment, four into two.
-    void Join(const std::vector<RingPoint>& ring);
+    void Join(const RingPoint* ring, int size);
     void Add(std::int32_t a, std::int32_t b);
 
     /// The segment of a leaf of more than one lattice cell, ends found by At.
