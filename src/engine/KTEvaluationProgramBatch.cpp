@@ -85,13 +85,15 @@ void KTEvaluationProgram::PlanBatch()
             step.slot = static_cast<std::int16_t>(depth - 1);
             char& b = bound[static_cast<std::size_t>(depth - 1)];
             step.boundA = b != 0;
-            const bool ruleByLane = ins.op == Func || (ins.op == PowC && ins.arg != 1 && ins.value != 0.5);
+            const bool tangent = ins.op == Func && ins.arg == ASKind::Tan;
+            const bool ruleByLane =
+                (ins.op == Func && !tangent) || (ins.op == PowC && ins.arg != 1 && ins.value != 0.5);
             // The full rules per lane have no error model: their operand must be exact.
             if (ruleByLane && step.boundA)
                 return;
             if (ruleByLane)
                 b = 0;
-            else if (ins.op == Sin || ins.op == Cos || ins.op == Exp || ins.op == Ln || ins.op == Atan ||
+            else if (ins.op == Sin || ins.op == Cos || ins.op == Exp || ins.op == Ln || ins.op == Atan || tangent ||
                      (ins.op == PowC && ins.arg == 1))
                 b = 1;
             break;
@@ -112,7 +114,8 @@ bool KTEvaluationProgram::RunsInBlocks() const
     if (s_referencePath || m_batch.empty() || !HasVectorPath())
         return false;
     for (const BatchStep& step : m_batch)
-        if (step.ins.op == Func || (step.ins.op == PowC && step.ins.arg != 1 && step.ins.value != 0.5))
+        if ((step.ins.op == Func && step.ins.arg != ASKind::Tan) ||
+            (step.ins.op == PowC && step.ins.arg != 1 && step.ins.value != 0.5))
             return false;
     return true;
 }
@@ -507,6 +510,31 @@ KT_VECTOR void FunctionStep(Op op, A v, double scale, double* t, double* et, std
     }
 }
 
+/// tan as Run takes it, the sine over the cosine, from the vector sine and cosine: the bound
+/// takes both functions' own and the division's, and a lane whose cosine may be as small as its
+/// bound (beside a pole) goes to Run.
+template <class A> KT_VECTOR void TangentStep(A v, double scale, double* t, double* et, std::uint64_t& bad)
+{
+    for (int i = 0; i < kLanes; i += 4) {
+        const V vv = v.At(i);
+        const V ev = v.BoundAt(i);
+        V ok = Le(_mm256_add_pd(Magnitude(vv), ev), Set(kOrdinary));
+        const V w = _mm256_mul_pd(vv, Set(scale));
+        const V ew = scale == 1.0 ? ev : Rounded(_mm256_mul_pd(ev, Set(std::fabs(scale))), w);
+        const V sine = _ZGVdN4v_sin(w);
+        const V cosine = _ZGVdN4v_cos(w);
+        const V es = Library(v.Bounded() ? ew : Set(0.0), sine);
+        const V ec = Library(v.Bounded() ? ew : Set(0.0), cosine);
+        const V r = _mm256_div_pd(sine, cosine);
+        const V room = _mm256_sub_pd(Magnitude(cosine), ec);
+        ok = And(And(ok, Gt(room, Set(0.0))), Finite(r));
+        const V spread = _mm256_add_pd(es, _mm256_mul_pd(Magnitude(r), ec));
+        Fail(bad, ok, i);
+        Store(t + i, r);
+        Store(et + i, Rounded(_mm256_div_pd(spread, _mm256_max_pd(room, Set(kFloor))), r));
+    }
+}
+
 /// The full rules of a function or a power, lane by lane, on an exact operand: only results
 /// that are neither undefined nor a sentinel stay in the block.
 void RuleByLane(const Instruction& ins, double* t, double scale, std::uint64_t& bad)
@@ -655,7 +683,12 @@ KT_VECTOR void KTEvaluationProgram::RunBlocks(const double* xs, double* out, int
             case Ln:
             case Atan:
             case Sqrt: FunctionStep(ins.op, top, scale, t, et, bad); break;
-            case Func: RuleByLane(ins, t, scale, bad); break;
+            case Func:
+                if (ins.arg == ASKind::Tan)
+                    TangentStep(top, scale, t, et, bad);
+                else
+                    RuleByLane(ins, t, scale, bad);
+                break;
             }
         }
 

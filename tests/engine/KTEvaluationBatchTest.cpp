@@ -53,6 +53,10 @@ bool UsesVectorFunctions(const KTEvaluationProgram& program)
             if (ins.arg == 1)
                 return true;
             break;
+        case KTEvaluationProgram::Func:
+            if (ins.arg == ASKind::Tan) // the vector sine over the vector cosine
+                return true;
+            break;
         default: break;
         }
     }
@@ -260,8 +264,9 @@ TEST(KTEvaluationBatch, OnlyProgramsOfWholeBlocksRunInBlocks)
     };
     const Row rows[] = {
         {"y = sin(x) + cos(2x)", true},  {"y = exp(x) - ln(x^2 + 1)", true},
-        {"y = 3x^2 - 2x + 1", true},     {"y = tan(35.6x)", false}, // the tangent's rules lane by lane
-        {"y = sin(x) + asin(x)", false},                            // so any function without a vector form
+        {"y = 3x^2 - 2x + 1", true},     {"y = tan(35.6x)", true}, // the vector sine over the cosine
+        {"y = sec(35.6x)", false},                                 // the secant's rules lane by lane
+        {"y = sin(x) + asin(x)", false},                           // so any function without a vector form
     };
     KTAxes axes;
     for (const Row& row : rows) {
