@@ -537,9 +537,10 @@ KTInterval LeanValuesWalk(const KTEvaluationProgram::Instruction* ops, int count
         source[sp] = from;
         if (st[sp].IsEmpty())
             return {};
-        partial = partial || st[sp].m_partial;
-        jumps = jumps || st[sp].m_jumps;
-        scattered = scattered || st[sp].m_scattered;
+        // Branch-free: every step passes here.
+        partial |= st[sp].m_partial;
+        jumps |= st[sp].m_jumps;
+        scattered |= st[sp].m_scattered;
     }
     if (sp < 0)
         return {};
@@ -760,9 +761,9 @@ KTIntervalGradient LeanSlopesWalk(const KTEvaluationProgram::Instruction* ops, i
         source[sp] = from;
         if (st[sp].value.IsEmpty())
             return {};
-        partial = partial || st[sp].value.m_partial;
-        jumps = jumps || st[sp].value.m_jumps;
-        scattered = scattered || st[sp].value.m_scattered;
+        partial |= st[sp].value.m_partial;
+        jumps |= st[sp].value.m_jumps;
+        scattered |= st[sp].value.m_scattered;
     }
     if (sp < 0)
         return {};
