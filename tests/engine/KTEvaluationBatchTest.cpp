@@ -138,6 +138,11 @@ TEST(KTEvaluationBatch, TypedEquationsAgreeWithTheScalarPath)
         {"y = x^(1/3) + x^1.5", -10, 10},
         {"y = (x^2 + 1)^0.5/(x^3 + 2)", -10, 10},
         {"y = tan(x)", -400, 400},
+        // Beside the poles at 90 degrees, pi / 2 and 100 grads, where the cosine is as small as its bound.
+        {"y = tan(x)", 89.999, 90.001},
+        {"y = tan(x)", 1.5707963, 1.5707964},
+        {"y = tan(x)", 99.99999, 100.00001},
+        {"y = 3tan(35.6x) - 1", -1, 1},
         {"y = 1/x", -1, 1},
         {"y = sqrt(x)", -2, 2},
         {"y = ln(x)", -2, 2},

@@ -420,6 +420,70 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
         EXPECT_TRUE(operations.count(op)) << "operation " << op << " never compared";
 }
 
+// The parts of a side that read x alone or y alone with a costly operation in them, whose
+// ranges are kept by interval: each one operand of its variable, in the order of the
+// operations; and a program compiled again over the same boxes reads none of the ranges kept for
+// the one before.
+TEST(KTEvaluationInterval, PiecesOfOneVariableAreKeptForTheirOwnProgram)
+{
+    using kttest::Num;
+    using kttest::Tok;
+    const Tok x{ASKind::X}, y{ASKind::Y}, a{ASKind::A}, plus{ASKind::Plus}, times{ASKind::Multiply};
+    const Tok sine{ASKind::Sin}, cosine{ASKind::Cos}, tangent{ASKind::Tan}, ln{ASKind::Ln}, power{ASKind::Power};
+    struct Row
+    {
+        std::vector<Tok> postfix;
+        const char* pieces; ///< the variable of each, in order
+    };
+    const Row rows[] = {
+        {{x, sine, y, cosine, plus}, "xy"},           // sin(x) + cos(y)
+        {{x, y, times, tangent}, ""},                 // tan(xy): no part of one variable
+        {{x, sine, a, plus}, "x"},                    // sin(x) + a
+        {{a, x, times, sine, y, plus}, ""},           // sin(ax) + y: a constant inside
+        {{x, x, times, y, y, times, plus}, ""},       // x^2 + y^2: nothing costly
+        {{x, sine}, "x"},                             // the whole program
+        {{y, ln, x, times}, "y"},                     // ln(y) x
+        {{x, sine, x, cosine, times, y, plus}, "x"},  // sin(x) cos(x) + y: one piece
+        {{x, Num(2.5), power, y, plus}, "x"},         // x^2.5 + y
+    };
+    const double constants[5] = {1.5, -2, 0, 0, 3};
+    KTEvaluationProgram program;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const Row& row : rows) {
+            ASTokenList list;
+            for (const Tok& t : row.postfix)
+                list.Append(t.kind, t.value);
+            program.Compile(list);
+            ASSERT_TRUE(program.IsCompiled());
+            std::string found;
+            for (const KTEvaluationProgram::Piece& piece : program.Pieces()) {
+                found += piece.onY ? 'y' : 'x';
+                for (int k = piece.first; k <= piece.last; ++k) {
+                    const auto op = program.Operations()[static_cast<std::size_t>(k)].op;
+                    EXPECT_NE(op, piece.onY ? KTEvaluationProgram::PushX : KTEvaluationProgram::PushY)
+                        << kttest::Describe(list);
+                    EXPECT_NE(op, KTEvaluationProgram::PushParam) << kttest::Describe(list);
+                }
+            }
+            EXPECT_EQ(found, row.pieces) << kttest::Describe(list);
+            // The same boxes for every program, in both passes.
+            for (int box = 0; box < 4; ++box) {
+                const KTIntervalInputs in{{0.25 * box, 0.25 * box + 0.5}, {1.0 - 0.5 * box, 1.5 - 0.5 * box},
+                                          constants, box == 3 ? 1 / 57.29577951 : 1.0};
+                const KTInterval b = program.Bound(in);
+                const KTIntervalGradient g = program.BoundWithGradient(in);
+                KTEvaluationProgram::SetReferencePath(true);
+                const KTInterval r = program.Bound(in);
+                const KTIntervalGradient rg = program.BoundWithGradient(in);
+                KTEvaluationProgram::SetReferencePath(false);
+                EXPECT_TRUE(Identical(b, r) && Identical(g.value, rg.value) && Identical(g.dx, rg.dx) &&
+                            Identical(g.dy, rg.dy))
+                    << kttest::Describe(list) << " over box " << box;
+            }
+        }
+    }
+}
+
 // Derivatives over ranges where their images are known: the derivative of each function's
 // closed form, by hand, over the same range (angles in degrees carry the factor 1 / 57.29577951).
 TEST(KTEvaluationInterval, GradientsOfTypedFunctions)
