@@ -8,9 +8,45 @@
 #include <limits>
 #include <numbers>
 
+#if defined(__x86_64__)
+#include <emmintrin.h>
+
+extern "C" __m128d _ZGVbN2v_sin(__m128d);
+extern "C" __m128d _ZGVbN2v_cos(__m128d);
+#endif
+
 namespace {
 
 using namespace KTIntervalRules::Detail;
+
+/// The sines (cosines when `cosine`) of two arguments at once. The vector forms of the library
+/// take about a third of the time of its scalar ones, within four units in the last place;
+/// with the scalar rule's one, within kFunctionUlps of what the scalar rule gives.
+[[gnu::always_inline]] inline void TwoSines(double a, double b, bool cosine, double& fa, double& fb)
+{
+#if defined(__x86_64__)
+    const __m128d v = _mm_set_pd(b, a);
+    const __m128d r = cosine ? _ZGVbN2v_cos(v) : _ZGVbN2v_sin(v);
+    fa = _mm_cvtsd_f64(r);
+    fb = _mm_cvtsd_f64(_mm_unpackhi_pd(r, r));
+#else
+    fa = cosine ? std::cos(a) : std::sin(a);
+    fb = cosine ? std::cos(b) : std::sin(b);
+#endif
+}
+
+/// The tangents (cotangents when `cot`) of two arguments, the sine over the cosine as the
+/// scalar rule takes them. From the vector sine and cosine, four units each and half of the
+/// division's, beside the scalar rule's two and a half: twelve cover both.
+constexpr double kTangentUlps = 12.0;
+[[gnu::always_inline]] inline void TwoTangents(double a, double b, bool cot, double& fa, double& fb)
+{
+    double sa, sb, ca, cb;
+    TwoSines(a, b, false, sa, sb);
+    TwoSines(a, b, true, ca, cb);
+    fa = cot ? ca / sa : sa / ca;
+    fb = cot ? cb / sb : sb / cb;
+}
 
 constexpr double kTwoPi = 6.283185308; // the normal density's constant, as the scalar rule has it
 
@@ -314,7 +350,10 @@ KTInterval SineRange(double za, double zb, bool cosine)
     double first;
     double last;
     CriticalPoints(za, zb, cosine ? 0.0 : 0.5 * std::numbers::pi, first, last);
-    return Swing(cosine ? std::cos(za) : std::sin(za), cosine ? std::cos(zb) : std::sin(zb), first, last);
+    double a;
+    double b;
+    TwoSines(za, zb, cosine, a, b);
+    return Swing(a, b, first, last);
 }
 
 /// The values of v clipped to [low, high] (the domain of a function); empty when none lie there,
@@ -368,23 +407,20 @@ KTInterval Trigonometric(int kind, const KTInterval& v, double s)
         // Increasing (tan) or decreasing (cot) between poles; across one, the values from the
         // first end on and those up to the second, and none between.
         const bool tan = kind == ASKind::Tan;
-        const auto f = [tan](double z) {
-            double sn;
-            double cs;
-            ::sincos(z, &sn, &cs);
-            return tan ? sn / cs : cs / sn;
-        };
         const double offset = tan ? halfPi : 0.0;
         if (finite && !HasCriticalPoint(za, zb, offset)) {
-            r = tan ? Outward(f(za), f(zb), kFunctionUlps, false)
-                    : Outward(f(zb), f(za), kFunctionUlps, false);
+            double first;
+            double second;
+            TwoTangents(za, zb, !tan, first, second);
+            r = tan ? Outward(first, second, kTangentUlps, false) : Outward(second, first, kTangentUlps, false);
             break;
         }
         r = KTInterval::Entire();
         if (finite && OnePoleInside(za, zb, offset)) {
-            const double first = f(za);
-            const double second = f(zb);
-            r = tan ? WithGap(r, second, first, kFunctionUlps) : WithGap(r, first, second, kFunctionUlps);
+            double first;
+            double second;
+            TwoTangents(za, zb, !tan, first, second);
+            r = tan ? WithGap(r, second, first, kTangentUlps) : WithGap(r, first, second, kTangentUlps);
         }
         break;
     }
@@ -528,8 +564,8 @@ void SineCosine(const KTInterval& v, double s, KTInterval& sine, KTInterval& cos
     double ca;
     double sb;
     double cb;
-    ::sincos(za, &sa, &ca);
-    ::sincos(zb, &sb, &cb);
+    TwoSines(za, zb, false, sa, sb);
+    TwoSines(za, zb, true, ca, cb);
     double first;
     double last;
     CriticalPoints(za, zb, 0.0, first, last);

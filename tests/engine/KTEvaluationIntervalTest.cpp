@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <set>
 #include <limits>
+#include <numbers>
 #include <random>
 #include <string>
 #include <vector>
@@ -418,6 +419,61 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
     EXPECT_GT(pieced, 1000);
     for (int op = 0; op <= KTEvaluationProgram::Func; ++op)
         EXPECT_TRUE(operations.count(op)) << "operation " << op << " never compared";
+}
+
+// Ranges a few units in the last place across, far out and beside the poles, zeros and
+// extremes of the trigonometric functions, in every angle unit: each value the scalar rule
+// gives inside lies within the range, which takes its ends from the library's vector forms.
+TEST(KTEvaluationInterval, TrigonometricRangesHoldTheScalarRuleToTheLastBit)
+{
+    const int functions[] = {ASKind::Sin, ASKind::Cos, ASKind::Tan, ASKind::Cot, ASKind::Sec, ASKind::Cosec};
+    const double scales[] = {1.0, 1 / 57.29577951, 1 / 63.66197724};
+    // Centres: whole multiples of a quarter turn (in radians, to the nearest double), and
+    // random angles up to a billion.
+    std::vector<double> turns = {1, 2, 3, 7, 101, 1e4 + 1, 1e6 + 3, 4e8 + 1};
+    std::mt19937 rng(20261210);
+    std::uniform_real_distribution<double> spread(-1e9, 1e9);
+    for (int k = 0; k < 40; ++k)
+        turns.push_back(spread(rng) / (0.5 * std::numbers::pi));
+    const double constants[5] = {0, 0, 0, 0, 0};
+    long long checked = 0;
+    int narrow = 0;
+    for (const int kind : functions) {
+        ASTokenList list;
+        list.Append(ASKind::X, 0);
+        list.Append(kind, 0);
+        KTEvaluationProgram program;
+        program.Compile(list);
+        ASSERT_TRUE(program.IsCompiled());
+        for (const double scale : scales) {
+            for (const double turn : turns) {
+                for (const int side : {-1, 1}) {
+                    const double centre = turn * (0.5 * std::numbers::pi) / scale * side;
+                    for (const int ulps : {1, 4, 64, 1 << 20}) {
+                        const double width = ulps * std::fabs(centre) * std::numeric_limits<double>::epsilon();
+                        for (const double lo : {centre - width, centre, centre + width}) {
+                            const double hi = lo + width;
+                            const KTInterval b = program.Bound({{lo, hi}, KTInterval::Empty(), constants, scale});
+                            narrow += b.IsBounded() ? 1 : 0;
+                            for (int i = 0; i <= 32; ++i) {
+                                const double x = i == 32 ? hi : lo + (hi - lo) * i / 32;
+                                const double v = program.Run({x, N, constants, scale});
+                                if (NoValue(v))
+                                    continue;
+                                EXPECT_TRUE(b.Contains(v)) << kttest::Describe(list) << " at " << x << ": " << v
+                                                           << " outside [" << b.m_lo << ", " << b.m_hi << "]";
+                                ++checked;
+                            }
+                            if (::testing::Test::HasFailure())
+                                return;
+                        }
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 200000);
+    EXPECT_GT(narrow, 5000);
 }
 
 // The parts of a side that read x alone or y alone with a costly operation in them, whose
