@@ -1,7 +1,8 @@
 #pragma once
 // A list that one thread of an implicit trace appends to: entries live in chunks that never move,
 // so that a reference to one stays good while more are added, and the list's count has cache
-// lines of its own, as it changes with every entry. A trace has a list for each band of its
+// lines of its own, as it changes with every entry. A chunk is left unwritten until its entries
+// are added: zeroing it first would write it twice. A trace has a list for each band of its
 // lattice, most of them short: the chunks are small. Emptied, it keeps its chunks for the next
 // plot.
 
@@ -29,7 +30,7 @@ public:
     {
         const std::size_t chunk = static_cast<std::size_t>(m_size >> Shift);
         if (chunk == m_chunks.size())
-            m_chunks.push_back(std::make_unique<T[]>(std::size_t{1} << Shift));
+            m_chunks.push_back(std::make_unique_for_overwrite<T[]>(std::size_t{1} << Shift));
         m_chunks[chunk][m_size & Mask] = value;
         return m_size++;
     }
