@@ -53,18 +53,18 @@ KTImplicitIdentity::Widths PreparedWidths(const KTFunction3::PreparedList& first
 /// The difference's ranges over a box: the second side's less the first's.
 KTImplicitLattice::Bound PreparedBound(const KTFunction3::PreparedList& first, const KTFunction3::PreparedList& second)
 {
-    return [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
+    return [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient, bool gaps) {
         KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
         if (!gradient) {
-            const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh);
-            const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh);
+            const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh, gaps);
+            const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh, gaps);
             g.value = KTIntervalRules::Binary(ASKind::Minus, b, a);
             g.value.m_jumps = a.m_jumps || b.m_jumps;
             g.value.m_scattered = a.m_scattered || b.m_scattered;
             return g;
         }
-        const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh);
-        const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh);
+        const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps);
+        const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps);
         g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
         g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
         g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;

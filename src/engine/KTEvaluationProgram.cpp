@@ -719,6 +719,18 @@ void KTEvaluationProgram::Compile(const ASTokenList& list)
     m_plain = !m_usesConstants && !m_usesAngle;
     PlanBatch();
     FindPieces();
+    // A range across a pole of tan, sec, cosec or cot may be left without its gap only where no
+    // reciprocal or power after the function could make it bounded again (1 / tan(x) across
+    // x = pi / 2 is bounded with the gap, and not without).
+    bool pole = false;
+    m_gapsMatter = false;
+    for (const Instruction& ins : m_ops) {
+        if (ins.op == Func && (ins.arg == ASKind::Tan || ins.arg == ASKind::Cot || ins.arg == ASKind::Sec ||
+                               ins.arg == ASKind::Cosec))
+            pole = true;
+        else if (pole && (ins.op == Div || ins.op == RDivC || ins.op == Pow || (ins.op == PowC && !(ins.value > 0.0))))
+            m_gapsMatter = true;
+    }
     if (m_ops.size() == 1 && m_ops[0].op == PushConst) {
         const KTEvaluationInputs at{0.0, 0.0, nullptr, 1.0};
         const KTIntervalInputs box{{0.0, 0.0}, {0.0, 0.0}, nullptr, 1.0};

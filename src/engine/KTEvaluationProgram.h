@@ -43,6 +43,9 @@ struct KTIntervalInputs
     KTInterval y;
     const double* constants = nullptr; ///< current values of a, b, c, d, m (five), or null for 0
     double angleScale = 1.0;
+    /// False where only whether the range is bounded is asked: a range across a pole then
+    /// leaves out no gap between its branches, which takes the functions' values at its ends.
+    bool gaps = true;
 };
 
 /// Ranges of a value and of its partial derivatives by x and y over one box. A derivative range
@@ -241,6 +244,8 @@ private:
     std::vector<Piece> m_pieces;
     /// Tells this program's pieces from another's in the kept ranges; 0 without pieces.
     std::uint64_t m_serial = 0;
+    /// Its ranges keep the gaps across poles whatever KTIntervalInputs::gaps asks.
+    bool m_gapsMatter = false;
 
     /// The program is one number (the side of most relations): its value and ranges, which no
     /// input changes, are taken once when it is compiled.

@@ -93,9 +93,9 @@ struct Values
     static Range Square(const Range& a) { return KTIntervalRules::Square(a); }
     static Range PowerOf(const Range& a, double p) { return KTIntervalRules::PowerOf(a, p); }
     static Range Power(const Range& a, const Range& p) { return KTIntervalRules::Power(a, p); }
-    static Range Function(int kind, const Range& a, double s)
+    static Range Function(int kind, const Range& a, double s, bool gaps)
     {
-        return KTIntervalRules::Function(kind, a, s);
+        return KTIntervalRules::Function(kind, a, s, gaps);
     }
     static Range SameInput(int kind, const Range& a)
     {
@@ -221,7 +221,7 @@ struct Slopes
         return Make(value, Mul(value, Add(Mul(p.dx, ln), Mul(ratio, a.dx))),
                     Mul(value, Add(Mul(p.dy, ln), Mul(ratio, a.dy))));
     }
-    static Range Function(int kind, const Range& a, double s)
+    static Range Function(int kind, const Range& a, double s, bool gaps)
     {
         if (kind == ASKind::Sin || kind == ASKind::Cos) {
             KTInterval sine;
@@ -231,7 +231,7 @@ struct Slopes
                                                          : Mul(Negated(sine), KTInterval::Point(s));
             return Chain(kind == ASKind::Sin ? sine : cosine, slope, a);
         }
-        const KTInterval value = KTIntervalRules::Function(kind, a.value, s);
+        const KTInterval value = KTIntervalRules::Function(kind, a.value, s, gaps);
         return Chain(value, FunctionSlope(kind, a.value, value, s), a);
     }
     static Range SameInput(int kind, const Range& a)
@@ -369,7 +369,7 @@ typename Algebra::Range Walk(const std::vector<KTEvaluationProgram::Instruction>
         case P::Ln:
         case P::Abs:
         case P::Atan:
-        case P::Func: unary(Algebra::Function(ins.arg, slots[sp].range, s)); break;
+        case P::Func: unary(Algebra::Function(ins.arg, slots[sp].range, s, in.gaps)); break;
         }
         const KTInterval& top = Algebra::Of(slots[sp].range);
         if (top.IsEmpty())
@@ -532,7 +532,7 @@ KTInterval LeanValuesWalk(const KTEvaluationProgram::Instruction* ops, int count
         case P::Ln:
         case P::Abs:
         case P::Atan:
-        case P::Func: st[sp] = R::Function(ins.arg, st[sp], s); break;
+        case P::Func: st[sp] = R::Function(ins.arg, st[sp], s, in.gaps); break;
         }
         source[sp] = from;
         if (st[sp].IsEmpty())
@@ -753,7 +753,7 @@ KTIntervalGradient LeanSlopesWalk(const KTEvaluationProgram::Instruction* ops, i
                     ChainInPlace(st[sp], cosine, Mul(Negated(sine), KTInterval::Point(s)));
                 break;
             }
-            const KTInterval value = KTIntervalRules::Function(ins.arg, st[sp].value, s);
+            const KTInterval value = KTIntervalRules::Function(ins.arg, st[sp].value, s, in.gaps);
             ChainInPlace(st[sp], value, FunctionSlope(ins.arg, st[sp].value, value, s));
             break;
         }
@@ -781,7 +781,7 @@ KTIntervalGradient LeanSlopesWalk(const KTEvaluationProgram::Instruction* ops, i
 // ---- Pieces of one variable --------------------------------------------------------------------
 //
 // Kept per thread, each range under the program's serial, the piece and the interval of its
-// variable (with the angle scale): a plot's thread bounds the cells of one first cell, column by
+// variable (with the angle scale, and whether ranges leave out gaps): a plot's thread bounds the cells of one first cell, column by
 // column and row by row, before it goes on, so a small table keeps what it reads again.
 
 template <class Range> struct KeptPiece
@@ -789,6 +789,7 @@ template <class Range> struct KeptPiece
     std::uint64_t serial = 0; ///< 0: nothing kept
     double lo = 0.0, hi = 0.0, scale = 0.0;
     std::int32_t piece = 0;
+    bool gaps = true;
     PieceRange<Range> range{};
 };
 
@@ -849,13 +850,14 @@ void RangesOfPieces(const std::vector<KTEvaluationProgram::Instruction>& ops,
                                   0xD6E8FEB86659FD93ull;
         KeptPiece<Range>& entry = kept->entries[key >> (64 - KeptPieces<Range>::Bits)];
         if (entry.serial != serial || entry.piece != p || BitsOf(entry.lo) != lo || BitsOf(entry.hi) != hi ||
-            entry.scale != in.angleScale) {
+            entry.scale != in.angleScale || entry.gaps != in.gaps) {
             compute(entry.range);
             entry.serial = serial;
             entry.piece = p;
             entry.lo = v.m_lo;
             entry.hi = v.m_hi;
             entry.scale = in.angleScale;
+            entry.gaps = in.gaps;
         }
         out[p] = &entry.range;
     }
@@ -906,6 +908,11 @@ KTInterval KTEvaluationProgram::Bound(const KTIntervalInputs& in) const
 {
     if (!m_compiled)
         return KTInterval::Entire();
+    if (!in.gaps && m_gapsMatter) {
+        KTIntervalInputs with = in;
+        with.gaps = true;
+        return Bound(with);
+    }
     if (m_constant && !s_referencePath)
         return m_constantRange;
     if (s_referencePath)
@@ -917,6 +924,11 @@ KTIntervalGradient KTEvaluationProgram::BoundWithGradient(const KTIntervalInputs
 {
     if (!m_compiled)
         return {KTInterval::Entire(), KTInterval::Entire(), KTInterval::Entire()};
+    if (!in.gaps && m_gapsMatter) {
+        KTIntervalInputs with = in;
+        with.gaps = true;
+        return BoundWithGradient(with);
+    }
     if (m_constant && !s_referencePath)
         return m_constantGradient;
     if (s_referencePath) {

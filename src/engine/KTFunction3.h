@@ -143,18 +143,19 @@ public:
         }
         /// A range holding Run(x, y) for every x in [xLow, xHigh] and y in [yLow, yHigh] where
         /// it has a value (KTEvaluationProgram::Bound).
-        KTInterval Bound(double xLow, double xHigh, double yLow, double yHigh) const
+        KTInterval Bound(double xLow, double xHigh, double yLow, double yHigh, bool gaps = true) const
         {
-            return program->Bound(BoxInputs(xLow, xHigh, yLow, yHigh));
+            return program->Bound(BoxInputs(xLow, xHigh, yLow, yHigh, gaps));
         }
         /// Bound with the ranges of the derivatives by x and y over the same box.
-        KTIntervalGradient BoundWithGradient(double xLow, double xHigh, double yLow, double yHigh) const
+        KTIntervalGradient BoundWithGradient(double xLow, double xHigh, double yLow, double yHigh,
+                                             bool gaps = true) const
         {
-            return program->BoundWithGradient(BoxInputs(xLow, xHigh, yLow, yHigh));
+            return program->BoundWithGradient(BoxInputs(xLow, xHigh, yLow, yHigh, gaps));
         }
-        KTIntervalInputs BoxInputs(double xLow, double xHigh, double yLow, double yHigh) const
+        KTIntervalInputs BoxInputs(double xLow, double xHigh, double yLow, double yHigh, bool gaps = true) const
         {
-            return {{xLow, xHigh}, {yLow, yHigh}, program->UsesConstants() ? constants : nullptr, angleScale};
+            return {{xLow, xHigh}, {yLow, yHigh}, program->UsesConstants() ? constants : nullptr, angleScale, gaps};
         }
     };
     /// Prepares the list of that index; false (and no program) when it does not compile, where

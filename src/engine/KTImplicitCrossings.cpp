@@ -123,6 +123,8 @@ KTImplicitCrossings::Root KTImplicitCrossings::Search(int i, int j, bool alongX,
                                                       double fa, double fb, double hint, bool continuous)
 {
     const double ends = std::max(std::fabs(fa), std::fabs(fb));
+    const double from = lo;
+    const double to = hi;
     const auto at = [&](double t) {
         return alongX ? m_lattice.Evaluate(m_lattice.XAt(i + t), m_lattice.Y(j))
                       : m_lattice.Evaluate(m_lattice.X(i), m_lattice.YAt(j + t));
@@ -269,11 +271,12 @@ KTImplicitCrossings::Root KTImplicitCrossings::Search(int i, int j, bool alongX,
     if (continuous || (shown && !m_lattice.MayJump()))
         answer.valid = true;
     else
-        answer.valid = Continuous(i, j, alongX, lo, hi, flo, shown);
+        answer.valid = Continuous(i, j, alongX, lo, hi, flo, shown, from, to);
     return answer;
 }
 
-bool KTImplicitCrossings::Continuous(int i, int j, bool alongX, double lo, double hi, double flo, bool shown)
+bool KTImplicitCrossings::Continuous(int i, int j, bool alongX, double lo, double hi, double flo, bool shown,
+                                     double from, double to)
 {
     if (!m_lattice.HasBound())
         return shown;
@@ -289,6 +292,15 @@ bool KTImplicitCrossings::Continuous(int i, int j, bool alongX, double lo, doubl
         if (range.IsBounded() && !range.IsPartial() && !range.m_jumps)
             return true;
         if (!range.IsBounded() || range.m_jumps) {
+            if (k == 0 && (from < lo || hi < to)) {
+                // A root where a function inside has its pole (1 / tan(x) at pi / 2) stays at an
+                // end of every bracket narrowed down to it, where no range can leave out the
+                // pole: over the whole bracket it lies well inside, and the range may show the
+                // difference bounded across it.
+                const KTInterval whole = m_lattice.BoundAlong(i, j, alongX, from, to);
+                if (whole.IsBounded() && !whole.m_jumps)
+                    return whole.IsPartial() ? shown : true;
+            }
             if (k == kContinuityHalvings)
                 return false;
         } else {

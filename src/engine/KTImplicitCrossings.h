@@ -149,8 +149,10 @@ private:
                 bool continuous = false);
     /// Whether the sign change between lo and hi (flo the value at lo) along the interval from
     /// (i, j) is a zero: the bound shows the difference continuous there, or a pole or a jump it
-    /// keeps; `shown`: what the values alone show, taken where the bound cannot tell.
-    bool Continuous(int i, int j, bool alongX, double lo, double hi, double flo, bool shown);
+    /// keeps; `shown`: what the values alone show, taken where the bound cannot tell. [from, to]:
+    /// the bracket the search began with, which holds [lo, hi].
+    bool Continuous(int i, int j, bool alongX, double lo, double hi, double flo, bool shown, double from,
+                    double to);
     /// The pair of crossings either side of the point tm of the other sign between t0 and t1
     /// (values f0, fm, f1) on the interval of one cell from (i, j): the first of them.
     std::int32_t AddPair(int i, int j, bool alongX, double t0, double tm, double t1, double f0, double fm,

@@ -116,7 +116,7 @@ bool KTImplicitIdentity::HoldsEverywhere(const Sides& sides, const Widths& width
     if (bound)
         for (int j = 0; j + 1 < ny; ++j)
             for (int i = 0; i + 1 < nx; ++i)
-                if (bound(lineX(i), lineX(i + 1), lineY(j), lineY(j + 1), false).value.ExcludesZero())
+                if (bound(lineX(i), lineX(i + 1), lineY(j), lineY(j + 1), false, true).value.ExcludesZero())
                     return false;
     return true;
 }

@@ -76,7 +76,7 @@ void KTImplicitLattice::Start(const Difference& difference, const RowDifference&
     // unless the search doubts them. A pole counts as a jump: across x / abs(x) at 0 the values
     // on one side may be as small as beside a root.
     if (bound) {
-        const KTInterval whole = bound(m_xLow, m_xHigh, m_yLow, m_yHigh, false).value;
+        const KTInterval whole = bound(m_xLow, m_xHigh, m_yLow, m_yHigh, false, true).value;
         m_mayJump = whole.m_jumps || !whole.IsBounded();
     } else {
         m_mayJump = true;

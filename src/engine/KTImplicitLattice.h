@@ -29,9 +29,10 @@ public:
     /// Difference within rounding and on where it is undefined.
     using RowDifference = std::function<void(const double* xs, double y, double* out, int count)>;
     /// Ranges of the difference over the box [xLow, xHigh] x [yLow, yHigh]: its values and, with
-    /// `gradient`, its derivatives by x and y (KTEvaluationProgram::BoundWithGradient).
+    /// `gradient`, its derivatives by x and y (KTEvaluationProgram::BoundWithGradient); without
+    /// `gaps`, a range across a pole leaves out no gap (KTIntervalInputs::gaps).
     using Bound = std::function<KTIntervalGradient(double xLow, double xHigh, double yLow, double yHigh,
-                                                   bool gradient)>;
+                                                   bool gradient, bool gaps)>;
 
     /// A lattice point with its value (NaN where the difference has none).
     struct Sample
@@ -133,13 +134,14 @@ public:
     }
 
     /// The ranges of the difference over the box of lattice points [i0, i1] x [j0, j1], with its
-    /// derivatives when `gradient`; everything unknown without a bound.
-    KTIntervalGradient BoundOver(int i0, int j0, int i1, int j1, bool gradient)
+    /// derivatives when `gradient`; everything unknown without a bound. Without `gaps` where
+    /// only whether the value is bounded is asked (and, if it is, its range).
+    KTIntervalGradient BoundOver(int i0, int j0, int i1, int j1, bool gradient, bool gaps = true)
     {
         if (!m_bound)
             return {KTInterval::Entire(), KTInterval::Entire(), KTInterval::Entire()};
         ++KTImplicitWorker::Current().bounds;
-        return m_bound(X(i0), X(i1), Y(j0), Y(j1), gradient);
+        return m_bound(X(i0), X(i1), Y(j0), Y(j1), gradient, gaps);
     }
 
     /// The range of the difference along the lattice interval from (i, j) in x or y, between
@@ -153,7 +155,7 @@ public:
         const double x1 = alongX ? XAt(i + t1) : X(i);
         const double y0 = alongX ? Y(j) : YAt(j + t0);
         const double y1 = alongX ? Y(j) : YAt(j + t1);
-        return m_bound(x0, x1, y0, y1, false).value;
+        return m_bound(x0, x1, y0, y1, false, true).value;
     }
 
     /// Tiles each worker may take beyond those of the lattice (it takes them a block at a time).

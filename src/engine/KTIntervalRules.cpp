@@ -388,7 +388,7 @@ bool OnePoleInside(double za, double zb, double offset)
 }
 
 /// sin, cos, tan, sec, cosec and cot of v * s.
-KTInterval Trigonometric(int kind, const KTInterval& v, double s)
+KTInterval Trigonometric(int kind, const KTInterval& v, double s, bool gaps)
 {
     // The scalar rule multiplies each argument by s: rounding keeps the order of the products,
     // so the products of the ends bound every argument it takes.
@@ -416,7 +416,7 @@ KTInterval Trigonometric(int kind, const KTInterval& v, double s)
             break;
         }
         r = KTInterval::Entire();
-        if (finite && OnePoleInside(za, zb, offset)) {
+        if (finite && gaps && OnePoleInside(za, zb, offset)) {
             double first;
             double second;
             TwoTangents(za, zb, !tan, first, second);
@@ -437,7 +437,7 @@ KTInterval Trigonometric(int kind, const KTInterval& v, double s)
             r = Outward(std::min(a, b), std::max(a, b), kFunctionUlps, false);
             break;
         }
-        if (c.m_lo < 0.0 && c.m_hi > 0.0)
+        if (gaps && c.m_lo < 0.0 && c.m_hi > 0.0)
             r = WithGap(KTInterval::Entire(), 1.0 / c.m_lo, 1.0 / c.m_hi, kFunctionUlps);
         else
             r = KTInterval::Entire();
@@ -453,7 +453,7 @@ KTInterval Trigonometric(int kind, const KTInterval& v, double s)
 
 namespace KTIntervalRules {
 
-KTInterval Function(int kind, const KTInterval& v, double s)
+KTInterval Function(int kind, const KTInterval& v, double s, bool gaps)
 {
     if (v.IsEmpty())
         return v;
@@ -463,7 +463,7 @@ KTInterval Function(int kind, const KTInterval& v, double s)
     case ASKind::Tan:
     case ASKind::Sec:
     case ASKind::Cosec:
-    case ASKind::Cot: return Trigonometric(kind, v, s);
+    case ASKind::Cot: return Trigonometric(kind, v, s, gaps);
     case ASKind::ArcSin: {
         const KTInterval c = Clipped(v, -1.0, 1.0);
         return c.IsEmpty() ? c : Increasing(c, [s](double u) { return std::asin(u) / s; });

@@ -42,8 +42,8 @@ KTInterval Power(const KTInterval& base, const KTInterval& p);
 /// A one-argument function of the given token kind; trigonometric arguments are multiplied by
 /// angleScale (> 0) as the scalar evaluator multiplies them. tan, sec, cosec and cot across a
 /// pole, and ln and log over a range reaching 0, are unbounded (tan, sec, cosec and cot with
-/// the gap between their branches).
-KTInterval Function(int kind, const KTInterval& v, double angleScale);
+/// the gap between their branches, unless not `gaps`).
+KTInterval Function(int kind, const KTInterval& v, double angleScale, bool gaps = true);
 /// sin and cos of v * angleScale at once (the derivative of either needs the other).
 void SineCosine(const KTInterval& v, double angleScale, KTInterval& sine, KTInterval& cosine);
 

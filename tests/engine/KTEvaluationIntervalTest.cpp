@@ -250,6 +250,37 @@ TEST(KTEvaluationInterval, RangesAcrossAPoleLeaveOutTheGapBetweenItsBranches)
         EXPECT_GE(b.m_gapHi, row.hi - slack) << row.text;
         EXPECT_EQ(b.ExcludesZero(), row.lo < 0 && row.hi > 0) << row.text;
     }
+    // Asked only whether they are bounded, ranges across a pole leave the gap out, unless a
+    // reciprocal or a power after the pole would be bounded with it: 1 / tan(x) across pi / 2
+    // is (near 0), whatever is asked.
+    using kttest::Num;
+    using kttest::Tok;
+    const Tok x{ASKind::X}, tangent{ASKind::Tan}, divide{ASKind::Divide};
+    const struct
+    {
+        std::vector<Tok> postfix;
+        bool bounded;
+    } plain[] = {
+        {{x, tangent, Num(1), {ASKind::Minus}}, false},
+        {{x, tangent, Num(2), {ASKind::Multiply}, x, {ASKind::Plus}}, false},
+        {{Num(1), x, tangent, divide}, true},
+        {{x, tangent, tangent, {ASKind::ArcTan}}, true},
+    };
+    for (const auto& row : plain) {
+        ASTokenList list;
+        for (const Tok& t : row.postfix)
+            list.Append(t.kind, t.value);
+        KTEvaluationProgram program;
+        program.Compile(list);
+        ASSERT_TRUE(program.IsCompiled());
+        KTIntervalInputs in{{1.5, 1.6}, KTInterval::Empty(), nullptr, 1.0};
+        const KTInterval with = program.Bound(in);
+        in.gaps = false;
+        const KTInterval without = program.Bound(in);
+        EXPECT_EQ(with.IsBounded(), row.bounded) << kttest::Describe(list);
+        EXPECT_EQ(without.IsBounded(), row.bounded) << kttest::Describe(list);
+        EXPECT_FALSE(!row.bounded && without.HasGap()) << kttest::Describe(list);
+    }
 }
 
 // Random programs of every operator and function, with y, a constant and the angle units,
@@ -269,6 +300,7 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
     int gapped = 0;
     int programs = 0;
     int pieced = 0; // boxes of programs with pieces of one variable
+    int ungapped = 0; // gaps that a bound without gaps leaves out
     std::set<int> operations;
     // After the random programs, the whole powers of a computed base, which they seldom make,
     // and sides of one number (whose ranges are taken once, when they are compiled).
@@ -316,6 +348,29 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
             EXPECT_TRUE(Identical(b, reference) && Identical(g.value, referenceGradient.value) &&
                         Identical(g.dx, referenceGradient.dx) && Identical(g.dy, referenceGradient.dy))
                 << kttest::Describe(list);
+            // Without gaps (where only whether the range is bounded is asked): the same on both
+            // walks.
+            {
+                KTIntervalInputs plain = in;
+                plain.gaps = false;
+                const KTInterval n = program.Bound(plain);
+                const KTIntervalGradient ng = program.BoundWithGradient(plain);
+                KTEvaluationProgram::SetReferencePath(true);
+                const KTInterval nr = program.Bound(plain);
+                const KTIntervalGradient ngr = program.BoundWithGradient(plain);
+                KTEvaluationProgram::SetReferencePath(false);
+                EXPECT_TRUE(Identical(n, nr) && Identical(ng.value, ngr.value) && Identical(ng.dx, ngr.dx) &&
+                            Identical(ng.dy, ngr.dy))
+                    << kttest::Describe(list) << " without gaps";
+                // Never narrower, and bounded where the range with gaps is.
+                if (b.IsBounded()) {
+                    EXPECT_TRUE(n.IsBounded() && n.m_lo <= b.m_lo && n.m_hi >= b.m_hi)
+                        << kttest::Describe(list) << " without gaps";
+                } else if (!b.IsEmpty()) {
+                    EXPECT_FALSE(n.IsBounded()) << kttest::Describe(list) << " without gaps";
+                    ungapped += b.HasGap() && !n.HasGap() ? 1 : 0;
+                }
+            }
             // A box beside it in the same column (row), as the cells of a plot lie, in the same or
             // another angle unit: what the walks keep of the pieces of one variable is read
             // again only where it holds.
@@ -417,6 +472,7 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
     EXPECT_GT(gapped, 30);
     EXPECT_GT(quotients, 50000);
     EXPECT_GT(pieced, 1000);
+    EXPECT_GT(ungapped, 10);
     for (int op = 0; op <= KTEvaluationProgram::Func; ++op)
         EXPECT_TRUE(operations.count(op)) << "operation " << op << " never compared";
 }

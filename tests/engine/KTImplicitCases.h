@@ -130,6 +130,7 @@ inline constexpr ImplicitCase kImplicitCases[] = {
     {.name = "fraction-sine", .text = "sin(y)=x-gint(x)", .range = 5, .implicit = true},
     {.name = "sign-steps", .text = "y+sin(y)=x/abs(x)", .range = 5, .implicit = true},
     {.name = "pole-sine", .text = "y+sin(y)=1/x", .range = 5, .implicit = true},
+    {.name = "reciprocal-tan", .text = "1/tan(3x+1.2)=0", .range = 5, .implicit = true},
     {.name = "whole-steps", .text = "y^3+y=gint(x)", .range = 5, .implicit = true},
     {.name = "remainder-cosine", .text = "x-2gint(x/2)=cos(y)+1", .range = 5, .implicit = true},
     {.name = "fifth-root", .text = "(x-0.3)^(1/5)=sin(y)", .range = 2, .implicit = true, .cx = 0.3},

@@ -100,8 +100,8 @@ KTImplicitGrid::Difference DifferenceOf(const KTEvaluationProgram& program)
 /// The ranges of a compiled relation over boxes, as the sampler takes them.
 KTImplicitGrid::Bound BoundOf(const KTEvaluationProgram& program)
 {
-    return [&program](double xLow, double xHigh, double yLow, double yHigh, bool gradient) {
-        const KTIntervalInputs in{{xLow, xHigh}, {yLow, yHigh}, nullptr, 1.0};
+    return [&program](double xLow, double xHigh, double yLow, double yHigh, bool gradient, bool gaps) {
+        const KTIntervalInputs in{{xLow, xHigh}, {yLow, yHigh}, nullptr, 1.0, gaps};
         return gradient ? program.BoundWithGradient(in)
                         : KTIntervalGradient{program.Bound(in), KTInterval::Entire(), KTInterval::Entire()};
     };

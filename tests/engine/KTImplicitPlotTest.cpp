@@ -261,6 +261,16 @@ void PoleSine(double x, double y, double& f, double& fx, double& fy)
     fy = -1 - std::cos(y);
 }
 
+/// 1 / tan(3x + 1.2) = 0: the lines 3x + 1.2 = pi / 2 + k pi, each through a pole of tan, and
+/// a pole of the difference halfway between two of them.
+void ReciprocalTan(double x, double, double& f, double& fx, double& fy)
+{
+    const double s = std::sin(3 * x + 1.2);
+    f = std::cos(3 * x + 1.2) / s;
+    fx = -3 / (s * s);
+    fy = 0.0;
+}
+
 /// y^3 + y = gint(x): a step of the curve at each whole x, with nothing drawn up the jump.
 void WholeSteps(double x, double y, double& f, double& fx, double& fy)
 {
@@ -329,6 +339,7 @@ const ClosedForm kClosedForms[] = {
     {"fraction-sine", FractionSine, nullptr, true},
     {"sign-steps", SignSteps, nullptr, true},
     {"pole-sine", PoleSine, nullptr, true},
+    {"reciprocal-tan", ReciprocalTan, nullptr, true},
     {"whole-steps", WholeSteps, nullptr, true},
     {"remainder-cosine", RemainderCosine, nullptr, true},
     {"fifth-root", FifthRoot, FifthRootAtY},
@@ -1005,11 +1016,12 @@ TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndViewSteep)
         {"power-swap", "coi", true},
         {"sign-steps", "coi", false},
         {"pole-sine", "co", false},
+        {"reciprocal-tan", "coi", false},
         {"whole-steps", "coix", true},
         {"remainder-cosine", "coi", false},
         {"fifth-root", "coi", true},
     };
-    EXPECT_EQ(Sweep(rows), 9 * (3 + 3 + 4 + 3 + 3 + 2 + 4 + 3 + 3));
+    EXPECT_EQ(Sweep(rows), 9 * (3 + 3 + 4 + 3 + 3 + 2 + 3 + 4 + 3 + 3));
 }
 
 // Sides equal everywhere, near the origin and far from it, draw nothing and say so; relations
