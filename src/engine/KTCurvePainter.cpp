@@ -22,7 +22,6 @@ using KTCurveValues::IsNoValue;
 namespace {
 
 constexpr double kArrowWidthToQuarterPoints = 0.11338583409262867; // hundredths of a mm to 1/4 pt
-constexpr double kSeventieth = 0.014285714285714285;
 constexpr double kOnePixel = 26.458331625; // one screen pixel in hundredths of a millimetre
 constexpr int kVectorHeadSize = 150;
 constexpr int kStateStart = 1;

@@ -53,6 +53,28 @@ KTImplicitIdentity::Widths PreparedWidths(const KTFunction3::PreparedList& first
 /// The difference's ranges over a box: the second side's less the first's.
 KTImplicitLattice::Bound PreparedBound(const KTFunction3::PreparedList& first, const KTFunction3::PreparedList& second)
 {
+    if (second.program && second.program->IsNumber()) {
+        // Most relations have a number on one side, whose ranges no box changes: taken once.
+        const KTInterval number = second.Bound(0.0, 0.0, 0.0, 0.0);
+        const KTIntervalGradient b = second.BoundWithGradient(0.0, 0.0, 0.0, 0.0);
+        return [&first, number, b](double xLow, double xHigh, double yLow, double yHigh, bool gradient, bool gaps) {
+            KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
+            if (!gradient) {
+                const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh, gaps);
+                g.value = KTIntervalRules::Binary(ASKind::Minus, number, a);
+                g.value.m_jumps = a.m_jumps || number.m_jumps;
+                g.value.m_scattered = a.m_scattered || number.m_scattered;
+                return g;
+            }
+            const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps);
+            g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
+            g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
+            g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;
+            g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
+            g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
+            return g;
+        };
+    }
     return [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient, bool gaps) {
         KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
         if (!gradient) {

@@ -13,7 +13,10 @@ namespace KTCurveValues {
 /// marker, a refinement step or an extent.
 inline bool IsNoValue(double v)
 {
-    return !std::isfinite(v) || v == KTUndefinedValue || v == KTNoSecondValue || v == KTNoYValue;
+    // The sentinels lie just above 1e12: most values are told by one comparison.
+    static_assert(KTUndefinedValue > 1.0e12 && KTNoSecondValue > 1.0e12 && KTNoYValue > 1.0e12);
+    return !(std::fabs(v) <= 1.0e12) &&
+           (!std::isfinite(v) || v == KTUndefinedValue || v == KTNoSecondValue || v == KTNoYValue);
 }
 
 /// Markers past this count overwrite the entry at this index, which is not counted: the list's

@@ -94,6 +94,8 @@ public:
     bool UsesAngle() const { return m_usesAngle; }
     /// Compiled, and reading neither constants nor the angle unit.
     bool IsPlain() const { return m_plain; }
+    /// The program is one number: no input changes its value or its ranges.
+    bool IsNumber() const { return m_constant; }
     /// The value of the compiled list, or KTUndefinedValue. Only when IsCompiled().
     double Run(const KTEvaluationInputs& in) const
     {

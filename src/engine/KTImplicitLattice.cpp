@@ -27,6 +27,12 @@ void KTImplicitLattice::Reset(double xLow, double xHigh, double yLow, double yHi
     m_yHigh = yHigh;
     m_columns = std::max(1, columns);
     m_rows = std::max(1, rows);
+    m_xs.resize(static_cast<std::size_t>(m_columns));
+    for (int i = 0; i < m_columns; ++i)
+        m_xs[static_cast<std::size_t>(i)] = LineX(i);
+    m_ys.resize(static_cast<std::size_t>(m_rows));
+    for (int j = 0; j < m_rows; ++j)
+        m_ys[static_cast<std::size_t>(j)] = LineY(j);
     m_tilesX = (m_columns >> TileShift) + 1;
     m_tilesY = (m_rows >> TileShift) + 1;
     m_coarseX = (m_columns >> CoarseShift) + 1;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 using kttest::Form;
@@ -542,4 +543,36 @@ TEST_F(CurvePoints, HorizontalInflectionNeedsAHorizontalTangent)
     kttest::Recalculate(f);
     EXPECT_TRUE(Markers(KTMarkerHorizontalInflection).empty());
     EXPECT_LT(f.m_markers.m_maxX, 10.0 + 1e-9);
+}
+
+// The three sentinels, the infinities and NaN carry no value; every other double does, the
+// sentinels' negatives and their neighbours included.
+TEST(KTCurveValues, NoValueIsTheSentinelsAndWhatIsNotFinite)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct
+    {
+        double v;
+        bool none;
+    } rows[] = {
+        {KTUndefinedValue, true},
+        {KTNoSecondValue, true},
+        {KTNoYValue, true},
+        {inf, true},
+        {-inf, true},
+        {std::numeric_limits<double>::quiet_NaN(), true},
+        {-KTUndefinedValue, false},
+        {-KTNoSecondValue, false},
+        {std::nextafter(KTUndefinedValue, inf), false},
+        {std::nextafter(KTNoYValue, 0.0), false},
+        {1.0e12, false},
+        {-1.0e12, false},
+        {1.0e13, false},
+        {std::numeric_limits<double>::max(), false},
+        {0.0, false},
+        {-0.0, false},
+        {std::numeric_limits<double>::denorm_min(), false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(KTCurveValues::IsNoValue(row.v), row.none) << row.v;
 }
