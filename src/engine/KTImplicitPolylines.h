@@ -15,6 +15,8 @@
 class KTImplicitPolylines
 {
 public:
+    /// Points from which the lines are ranked and simplified on threads.
+    static constexpr std::size_t ThreadedPoints = std::size_t{1} << 16;
     /// A point of a line in graph coordinates: the coordinates alone, so that a dense plot's
     /// millions of them take no more room than their values and are written once, by the
     /// threads that find them.
@@ -63,8 +65,6 @@ private:
     /// Join on the trace's threads: the lines and their order are those of the walk on one
     /// thread.
     void JoinOnThreads(KTImplicitCrossings& crossings, const KTImplicitSegments::EndList& segmentEnds);
-    /// Points from which the lines are ranked on threads.
-    static constexpr std::size_t ThreadedPoints = std::size_t{1} << 16;
     /// Most room for points kept for the next plot.
     static constexpr std::size_t KeptBytes = std::size_t{8} << 20;
     PointList m_points;

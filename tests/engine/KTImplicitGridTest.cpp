@@ -12,6 +12,7 @@
 #include "engine/KTImplicitLattice.h"
 #include "engine/KTImplicitThreads.h"
 #include "engine/KTImplicitLevels.h"
+#include "engine/KTImplicitPolylines.h"
 #include "engine/KTImplicitWorker.h"
 
 #include <gtest/gtest.h>
@@ -404,15 +405,25 @@ TEST(KTImplicitGrid, ATraceOverItsLeafBudgetStopsAndOneWithinItIsTheSame)
 // an octave less would leave more.
 TEST(KTImplicitGrid, LinesSimplifiedToFitAreThoseOfTheLeastToleranceAtWhichTheyFit)
 {
-    constexpr int columns = 400, lines = 300;
     constexpr double first = 0.1;
     struct Line
     {
         std::vector<double> u, v;
         std::vector<KTPoint> points;
     };
-    for (const GridRow& row : kRows) {
+    // Every row on a small lattice; the dense loops also on one whose lines take more points
+    // than are simplified on one thread.
+    std::vector<std::pair<const GridRow*, std::pair<int, int>>> plots;
+    for (const GridRow& row : kRows)
+        plots.push_back({&row, {400, 300}});
+    plots.push_back({&kRows[std::size(kRows) - 1], {800, 600}});
+    for (const auto& [plotRow, size] : plots) {
+        const GridRow& row = *plotRow;
+        const int columns = size.first;
+        const int lines = size.second;
         const Traced traced = TraceOf(row, true, false, true, columns, lines);
+        if (columns > 400)
+            EXPECT_GT(traced.points.size(), KTImplicitPolylines::ThreadedPoints) << row.name;
         // Lattice coordinates as the lines' own arithmetic gives them.
         const double xScale = 1.0 / ((row.high - row.low) / columns);
         const double yScale = 1.0 / ((row.high - row.low) / lines);
