@@ -310,12 +310,23 @@ std::vector<std::size_t> KTImplicitPolylines::LineParts() const
 
 template <class Keep> void KTImplicitPolylines::KeepPoints(const Keep& keep, bool importance)
 {
-    if (m_points.size() < ThreadedPoints) {
-        // In place, line after line.
-        std::size_t at = 0;
-        std::size_t line = 0;
-        int begin = 0;
-        for (std::size_t l = 0; l < m_ends.size(); ++l) {
+    // In place, a second list as long as the lines would double the memory the densest plots
+    // take at their peak. The points kept of each line move down to follow those kept of the
+    // lines before it, never past one still to be read: over a dense plot's lines, each part on
+    // a thread of its own within its own stretch first, then the parts' stretches down in turn.
+    const std::vector<std::size_t> cuts = m_points.size() < ThreadedPoints
+                                              ? std::vector<std::size_t>{0, m_ends.size()}
+                                              : LineParts();
+    const std::size_t parts = cuts.size() - 1;
+    std::vector<std::size_t> kept(parts), lines(parts), from(parts);
+    // Where each part's stretch begins, read before the part before it rewrites its ends.
+    for (std::size_t p = 0; p < parts; ++p)
+        from[p] = cuts[p] == 0 ? 0 : static_cast<std::size_t>(m_ends[cuts[p] - 1]);
+    const auto compact = [&](std::size_t p) {
+        std::size_t at = from[p];
+        std::size_t line = cuts[p];
+        int begin = static_cast<int>(at);
+        for (std::size_t l = cuts[p]; l < cuts[p + 1]; ++l) {
             const int end = m_ends[l];
             const std::size_t first = at;
             for (int k = begin; k < end; ++k) {
@@ -331,65 +342,30 @@ template <class Keep> void KTImplicitPolylines::KeepPoints(const Keep& keep, boo
                 m_ends[line++] = static_cast<int>(at);
             begin = end;
         }
-        m_points.resize(at);
-        m_importance.resize(importance ? at : 0);
-        m_ends.resize(line);
-        return;
-    }
-    // A dense plot's lines in parts, on the threads: each part counts what it keeps, and then
-    // writes it to its own place in new lists (moved down in place, each part would have to wait
-    // for the one before it). The new lists take what is kept, a part of what the old ones take.
-    const std::vector<std::size_t> cuts = LineParts();
-    const std::size_t parts = cuts.size() - 1;
-    std::vector<std::size_t> points(parts + 1, 0), lines(parts + 1, 0);
-    const auto first = [this, &cuts](std::size_t p) {
-        return cuts[p] == 0 ? 0 : m_ends[cuts[p] - 1];
+        kept[p] = at - from[p];
+        lines[p] = line - cuts[p];
     };
-    KTImplicitThreads::RunParts(static_cast<int>(parts), [&](int part) {
-        const std::size_t p = static_cast<std::size_t>(part);
-        std::size_t kept = 0;
-        std::size_t keptLines = 0;
-        int begin = first(p);
-        for (std::size_t l = cuts[p]; l < cuts[p + 1]; ++l) {
-            const std::size_t before = kept;
-            for (int k = begin; k < m_ends[l]; ++k)
-                kept += keep(k) ? 1 : 0;
-            keptLines += kept > before ? 1 : 0;
-            begin = m_ends[l];
-        }
-        points[p + 1] = kept;
-        lines[p + 1] = keptLines;
-    });
+    if (parts == 1)
+        compact(0);
+    else
+        KTImplicitThreads::RunParts(static_cast<int>(parts), [&](int p) { compact(static_cast<std::size_t>(p)); });
+    std::size_t points = 0;
+    std::size_t ends = 0;
     for (std::size_t p = 0; p < parts; ++p) {
-        points[p + 1] += points[p];
-        lines[p + 1] += lines[p];
-    }
-    PointList keptPoints(points.back());
-    decltype(m_importance) keptImportance(importance ? points.back() : 0);
-    std::vector<int> keptEnds(lines.back());
-    KTImplicitThreads::RunParts(static_cast<int>(parts), [&](int part) {
-        const std::size_t p = static_cast<std::size_t>(part);
-        std::size_t at = points[p];
-        std::size_t line = lines[p];
-        int begin = first(p);
-        for (std::size_t l = cuts[p]; l < cuts[p + 1]; ++l) {
-            const std::size_t before = at;
-            for (int k = begin; k < m_ends[l]; ++k) {
-                if (!keep(k))
-                    continue;
-                keptPoints[at] = m_points[static_cast<std::size_t>(k)];
-                if (importance)
-                    keptImportance[at] = m_importance[static_cast<std::size_t>(k)];
-                ++at;
-            }
-            if (at > before)
-                keptEnds[line++] = static_cast<int>(at);
-            begin = m_ends[l];
+        if (points != from[p]) {
+            std::memmove(m_points.data() + points, m_points.data() + from[p], kept[p] * sizeof(Point));
+            if (importance)
+                std::memmove(m_importance.data() + points, m_importance.data() + from[p], kept[p] * sizeof(float));
         }
-    });
-    m_points.swap(keptPoints);
-    m_importance.swap(keptImportance);
-    m_ends.swap(keptEnds);
+        const int shift = static_cast<int>(from[p]) - static_cast<int>(points);
+        for (std::size_t l = 0; l < lines[p]; ++l)
+            m_ends[ends + l] = m_ends[cuts[p] + l] - shift;
+        points += kept[p];
+        ends += lines[p];
+    }
+    m_points.resize(points);
+    m_importance.resize(importance ? points : 0);
+    m_ends.resize(ends);
 }
 
 double KTImplicitPolylines::Simplify(double tolerance, std::size_t most)
