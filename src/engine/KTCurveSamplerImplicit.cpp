@@ -57,7 +57,8 @@ KTImplicitLattice::Bound PreparedBound(const KTFunction3::PreparedList& first, c
         // Most relations have a number on one side, whose ranges no box changes: taken once.
         const KTInterval number = second.Bound(0.0, 0.0, 0.0, 0.0);
         const KTIntervalGradient b = second.BoundWithGradient(0.0, 0.0, 0.0, 0.0);
-        return [&first, number, b](double xLow, double xHigh, double yLow, double yHigh, bool gradient, bool gaps) {
+        return [&first, number, b](double xLow, double xHigh, double yLow, double yHigh, bool gradient,
+                                   bool gaps) {
             KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
             if (!gradient) {
                 const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh, gaps);

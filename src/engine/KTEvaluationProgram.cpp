@@ -728,7 +728,8 @@ void KTEvaluationProgram::Compile(const ASTokenList& list)
         if (ins.op == Func && (ins.arg == ASKind::Tan || ins.arg == ASKind::Cot || ins.arg == ASKind::Sec ||
                                ins.arg == ASKind::Cosec))
             pole = true;
-        else if (pole && (ins.op == Div || ins.op == RDivC || ins.op == Pow || (ins.op == PowC && !(ins.value > 0.0))))
+        else if (pole && (ins.op == Div || ins.op == RDivC || ins.op == Pow ||
+                          (ins.op == PowC && !(ins.value > 0.0))))
             m_gapsMatter = true;
     }
     if (m_ops.size() == 1 && m_ops[0].op == PushConst) {

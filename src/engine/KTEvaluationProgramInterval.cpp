@@ -781,8 +781,9 @@ KTIntervalGradient LeanSlopesWalk(const KTEvaluationProgram::Instruction* ops, i
 // ---- Pieces of one variable --------------------------------------------------------------------
 //
 // Kept per thread, each range under the program's serial, the piece and the interval of its
-// variable (with the angle scale, and whether ranges leave out gaps): a plot's thread bounds the cells of one first cell, column by
-// column and row by row, before it goes on, so a small table keeps what it reads again.
+// variable (with the angle scale, and whether ranges leave out gaps): a plot's thread bounds the
+// cells of one first cell, column by column and row by row, before it goes on, so a small table
+// keeps what it reads again.
 
 template <class Range> struct KeptPiece
 {

@@ -153,9 +153,14 @@ public:
         {
             return program->BoundWithGradient(BoxInputs(xLow, xHigh, yLow, yHigh, gaps));
         }
-        KTIntervalInputs BoxInputs(double xLow, double xHigh, double yLow, double yHigh, bool gaps = true) const
+        KTIntervalInputs BoxInputs(double xLow, double xHigh, double yLow, double yHigh,
+                                   bool gaps = true) const
         {
-            return {{xLow, xHigh}, {yLow, yHigh}, program->UsesConstants() ? constants : nullptr, angleScale, gaps};
+            return {{xLow, xHigh},
+                    {yLow, yHigh},
+                    program->UsesConstants() ? constants : nullptr,
+                    angleScale,
+                    gaps};
         }
     };
     /// Prepares the list of that index; false (and no program) when it does not compile, where

@@ -481,10 +481,11 @@ bool KTImplicitCells::MayHoldArc(Cell& cell, const KTImplicitLattice::Sample cor
         // keep away from zero. Without poles they settle only the cells whose difference keeps
         // away from zero, about half of those beside dense loops (sin(x) + cos(y) = 0.5): the
         // derivatives are taken at once, with the same ranges of the difference.
-        // An unbounded range says no more here: the gaps ranges across poles leave out (which
-        // take the functions' values at the ends) are not asked for.
+        // An unbounded range says no more here: the gaps that ranges across poles leave out
+        // (which take the functions' values at the ends) are not asked for.
         if (twice && m_lattice.MayJump()) {
-            const KTInterval value = m_lattice.BoundOver(cell.i0, cell.j0, cell.i1, cell.j1, false, false).value;
+            const KTInterval value =
+                m_lattice.BoundOver(cell.i0, cell.j0, cell.i1, cell.j1, false, false).value;
             if (!value.IsBounded() || (oneSign && value.ExcludesZero()))
                 return false;
         }

@@ -99,7 +99,10 @@ public:
     static std::int32_t IdOf(int list, std::int32_t k) { return Id(list, k); }
     /// The list of a crossing's id, and its place in the list.
     static int ListOfId(std::int32_t id) { return id >> KTImplicitChunks<Crossing>::IdBits; }
-    static std::int32_t PlaceOfId(std::int32_t id) { return id & ((1 << KTImplicitChunks<Crossing>::IdBits) - 1); }
+    static std::int32_t PlaceOfId(std::int32_t id)
+    {
+        return id & ((1 << KTImplicitChunks<Crossing>::IdBits) - 1);
+    }
     /// How many crossings the lists hold.
     std::int64_t Count() const
     {

@@ -63,11 +63,12 @@ public:
     double X(int i) const
     {
         return static_cast<unsigned>(i) < static_cast<unsigned>(m_columns) ? m_xs[static_cast<std::size_t>(i)]
-                                                                            : LineX(i);
+                                                                           : LineX(i);
     }
     double Y(int j) const
     {
-        return static_cast<unsigned>(j) < static_cast<unsigned>(m_rows) ? m_ys[static_cast<std::size_t>(j)] : LineY(j);
+        return static_cast<unsigned>(j) < static_cast<unsigned>(m_rows) ? m_ys[static_cast<std::size_t>(j)]
+                                                                        : LineY(j);
     }
     double XAt(double u) const { return m_xLow + (m_xHigh - m_xLow) * u / m_columns; }
     double YAt(double v) const { return m_yLow + (m_yHigh - m_yLow) * v / m_rows; }
@@ -230,7 +231,10 @@ private:
 
     double m_xLow = 0.0, m_xHigh = 1.0, m_yLow = 0.0, m_yHigh = 1.0;
     int m_columns = 1, m_rows = 1;
-    double LineX(int i) const { return i >= m_columns ? m_xHigh : m_xLow + (m_xHigh - m_xLow) * i / m_columns; }
+    double LineX(int i) const
+    {
+        return i >= m_columns ? m_xHigh : m_xLow + (m_xHigh - m_xLow) * i / m_columns;
+    }
     double LineY(int j) const { return j >= m_rows ? m_yHigh : m_yLow + (m_yHigh - m_yLow) * j / m_rows; }
     /// The lattice lines' coordinates, read for every point and box instead of a division each.
     std::vector<double> m_xs, m_ys;

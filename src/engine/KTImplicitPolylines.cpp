@@ -112,7 +112,8 @@ void KTImplicitPolylines::JoinOnThreads(KTImplicitCrossings& crossings, const KT
     const int lists = crossings.Lists();
     std::vector<std::int32_t> base(static_cast<std::size_t>(lists) + 1, 0);
     for (int list = 0; list < lists; ++list)
-        base[static_cast<std::size_t>(list) + 1] = base[static_cast<std::size_t>(list)] + crossings.ListSize(list);
+        base[static_cast<std::size_t>(list) + 1] =
+            base[static_cast<std::size_t>(list)] + crossings.ListSize(list);
     struct Ends
     {
         std::int32_t segments[2];

@@ -412,7 +412,8 @@ KTInterval Trigonometric(int kind, const KTInterval& v, double s, bool gaps)
             double first;
             double second;
             TwoTangents(za, zb, !tan, first, second);
-            r = tan ? Outward(first, second, kTangentUlps, false) : Outward(second, first, kTangentUlps, false);
+            r = tan ? Outward(first, second, kTangentUlps, false)
+                    : Outward(second, first, kTangentUlps, false);
             break;
         }
         r = KTInterval::Entire();

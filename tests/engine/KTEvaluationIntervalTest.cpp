@@ -506,18 +506,21 @@ TEST(KTEvaluationInterval, TrigonometricRangesHoldTheScalarRuleToTheLastBit)
                 for (const int side : {-1, 1}) {
                     const double centre = turn * (0.5 * std::numbers::pi) / scale * side;
                     for (const int ulps : {1, 4, 64, 1 << 20}) {
-                        const double width = ulps * std::fabs(centre) * std::numeric_limits<double>::epsilon();
+                        const double width =
+                            ulps * std::fabs(centre) * std::numeric_limits<double>::epsilon();
                         for (const double lo : {centre - width, centre, centre + width}) {
                             const double hi = lo + width;
-                            const KTInterval b = program.Bound({{lo, hi}, KTInterval::Empty(), constants, scale});
+                            const KTInterval b =
+                                program.Bound({{lo, hi}, KTInterval::Empty(), constants, scale});
                             narrow += b.IsBounded() ? 1 : 0;
                             for (int i = 0; i <= 32; ++i) {
                                 const double x = i == 32 ? hi : lo + (hi - lo) * i / 32;
                                 const double v = program.Run({x, N, constants, scale});
                                 if (NoValue(v))
                                     continue;
-                                EXPECT_TRUE(b.Contains(v)) << kttest::Describe(list) << " at " << x << ": " << v
-                                                           << " outside [" << b.m_lo << ", " << b.m_hi << "]";
+                                EXPECT_TRUE(b.Contains(v))
+                                    << kttest::Describe(list) << " at " << x << ": " << v << " outside ["
+                                    << b.m_lo << ", " << b.m_hi << "]";
                                 ++checked;
                             }
                             if (::testing::Test::HasFailure())
