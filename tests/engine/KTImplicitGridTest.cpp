@@ -422,8 +422,9 @@ TEST(KTImplicitGrid, LinesSimplifiedToFitAreThoseOfTheLeastToleranceAtWhichTheyF
         const int columns = size.first;
         const int lines = size.second;
         const Traced traced = TraceOf(row, true, false, true, columns, lines);
-        if (columns > 400)
+        if (columns > 400) {
             EXPECT_GT(traced.points.size(), KTImplicitPolylines::ThreadedPoints) << row.name;
+        }
         // Lattice coordinates as the lines' own arithmetic gives them.
         const double xScale = 1.0 / ((row.high - row.low) / columns);
         const double yScale = 1.0 / ((row.high - row.low) / lines);
