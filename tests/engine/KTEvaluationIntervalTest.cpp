@@ -486,7 +486,7 @@ TEST(KTEvaluationInterval, TrigonometricRangesHoldTheScalarRuleToTheLastBit)
     const double scales[] = {1.0, 1 / 57.29577951, 1 / 63.66197724};
     // Centres: whole multiples of a quarter turn (in radians, to the nearest double), and
     // random angles up to a billion.
-    std::vector<double> turns = {1, 2, 3, 7, 101, 1e4 + 1, 1e6 + 3, 4e8 + 1};
+    std::vector<double> turns = {1, 2, 3, 7, 101, 1e4 + 1, 1e6 + 3, 4e8 + 1, 2e13 + 1, 4e14 + 3};
     std::mt19937 rng(20261210);
     std::uniform_real_distribution<double> spread(-1e9, 1e9);
     for (int k = 0; k < 40; ++k)
