@@ -96,25 +96,20 @@ void KTImplicitLattice::Finish()
     m_bound = nullptr;
 }
 
-KTImplicitLattice::Point& KTImplicitLattice::Make(int i, int j)
+KTImplicitLattice::Point& KTImplicitLattice::MakeTile(std::size_t t, int i, int j)
 {
-    if (OnCoarse(i, j))
-        return m_coarse[CoarseIndex(i, j)];
-    const std::size_t t = TileIndex(i, j);
-    if (m_tileOf[t] < 0) {
-        // Only the band that owns the tile makes it; the workers share the count of tiles taken,
-        // a few at a time.
-        KTImplicitWorker& w = KTImplicitWorker::Current();
-        if (w.tilesLeft == 0) {
-            w.nextTile = m_tileCount.fetch_add(TileBlock, std::memory_order_relaxed);
-            w.tilesLeft = TileBlock;
-        }
-        const std::int32_t made = w.nextTile++;
-        --w.tilesLeft;
-        m_tiles[static_cast<std::size_t>(made)] = m_blankTile;
-        m_tileOf[t] = made;
+    // Only the band that owns the tile makes it; the workers share the count of tiles taken, a
+    // few at a time.
+    KTImplicitWorker& w = KTImplicitWorker::Current();
+    if (w.tilesLeft == 0) {
+        w.nextTile = m_tileCount.fetch_add(TileBlock, std::memory_order_relaxed);
+        w.tilesLeft = TileBlock;
     }
-    return m_tiles[static_cast<std::size_t>(m_tileOf[t])].points[InTile(i, j)];
+    const std::int32_t made = w.nextTile++;
+    --w.tilesLeft;
+    m_tiles[static_cast<std::size_t>(made)] = m_blankTile;
+    m_tileOf[t] = made;
+    return m_tiles[static_cast<std::size_t>(made)].points[InTile(i, j)];
 }
 
 void KTImplicitLattice::Defer(int i, int j)

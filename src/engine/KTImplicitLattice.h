@@ -226,8 +226,18 @@ private:
         const std::int32_t tile = m_tileOf[TileIndex(i, j)];
         return tile < 0 ? nullptr : &m_tiles[static_cast<std::size_t>(tile)].points[InTile(i, j)];
     }
-    /// The record of a lattice point, making its tile when needed.
-    Point& Make(int i, int j);
+    /// The record of a lattice point, making its tile when needed (the rare case, out of line).
+    Point& Make(int i, int j)
+    {
+        if (OnCoarse(i, j))
+            return m_coarse[CoarseIndex(i, j)];
+        const std::size_t t = TileIndex(i, j);
+        const std::int32_t tile = m_tileOf[t];
+        if (tile < 0) [[unlikely]]
+            return MakeTile(t, i, j);
+        return m_tiles[static_cast<std::size_t>(tile)].points[InTile(i, j)];
+    }
+    Point& MakeTile(std::size_t t, int i, int j);
 
     double m_xLow = 0.0, m_xHigh = 1.0, m_yLow = 0.0, m_yHigh = 1.0;
     int m_columns = 1, m_rows = 1;
