@@ -50,50 +50,43 @@ KTImplicitIdentity::Widths PreparedWidths(const KTFunction3::PreparedList& first
     };
 }
 
+/// b - a of the two sides' ranges, with the flags of both.
+KTInterval Difference(const KTInterval& b, const KTInterval& a)
+{
+    KTInterval d = KTIntervalRules::Binary(ASKind::Minus, b, a);
+    d.m_jumps = a.m_jumps || b.m_jumps;
+    d.m_scattered = a.m_scattered || b.m_scattered;
+    return d;
+}
+
+KTIntervalGradient Difference(const KTIntervalGradient& b, const KTIntervalGradient& a)
+{
+    return {Difference(b.value, a.value), KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx),
+            KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy)};
+}
+
 /// The difference's ranges over a box: the second side's less the first's.
 KTImplicitLattice::Bound PreparedBound(const KTFunction3::PreparedList& first, const KTFunction3::PreparedList& second)
 {
     if (second.program && second.program->IsNumber()) {
         // Most relations have a number on one side, whose ranges no box changes: taken once.
         const KTInterval number = second.Bound(0.0, 0.0, 0.0, 0.0);
-        const KTIntervalGradient b = second.BoundWithGradient(0.0, 0.0, 0.0, 0.0);
-        return [&first, number, b](double xLow, double xHigh, double yLow, double yHigh, bool gradient,
-                                   bool gaps) {
-            KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
-            if (!gradient) {
-                const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh, gaps);
-                g.value = KTIntervalRules::Binary(ASKind::Minus, number, a);
-                g.value.m_jumps = a.m_jumps || number.m_jumps;
-                g.value.m_scattered = a.m_scattered || number.m_scattered;
-                return g;
-            }
-            const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps);
-            g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
-            g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
-            g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;
-            g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
-            g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
-            return g;
+        const KTIntervalGradient numberGradient = second.BoundWithGradient(0.0, 0.0, 0.0, 0.0);
+        return [&first, number, numberGradient](double xLow, double xHigh, double yLow, double yHigh,
+                                                bool gradient, bool gaps) {
+            if (gradient)
+                return Difference(numberGradient, first.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps));
+            return KTIntervalGradient{Difference(number, first.Bound(xLow, xHigh, yLow, yHigh, gaps)),
+                                      KTInterval::Entire(), KTInterval::Entire()};
         };
     }
     return [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient, bool gaps) {
-        KTIntervalGradient g{{}, KTInterval::Entire(), KTInterval::Entire()};
-        if (!gradient) {
-            const KTInterval a = first.Bound(xLow, xHigh, yLow, yHigh, gaps);
-            const KTInterval b = second.Bound(xLow, xHigh, yLow, yHigh, gaps);
-            g.value = KTIntervalRules::Binary(ASKind::Minus, b, a);
-            g.value.m_jumps = a.m_jumps || b.m_jumps;
-            g.value.m_scattered = a.m_scattered || b.m_scattered;
-            return g;
-        }
-        const KTIntervalGradient a = first.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps);
-        const KTIntervalGradient b = second.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps);
-        g.value = KTIntervalRules::Binary(ASKind::Minus, b.value, a.value);
-        g.value.m_jumps = a.value.m_jumps || b.value.m_jumps;
-        g.value.m_scattered = a.value.m_scattered || b.value.m_scattered;
-        g.dx = KTIntervalRules::Binary(ASKind::Minus, b.dx, a.dx);
-        g.dy = KTIntervalRules::Binary(ASKind::Minus, b.dy, a.dy);
-        return g;
+        if (gradient)
+            return Difference(second.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps),
+                              first.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps));
+        return KTIntervalGradient{Difference(second.Bound(xLow, xHigh, yLow, yHigh, gaps),
+                                             first.Bound(xLow, xHigh, yLow, yHigh, gaps)),
+                                  KTInterval::Entire(), KTInterval::Entire()};
     };
 }
 

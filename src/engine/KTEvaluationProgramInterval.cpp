@@ -423,6 +423,22 @@ template <class Range> struct PieceRange
     bool emptied; ///< a range of the piece was empty: so is the program's
 };
 
+/// The kept range of the piece at which a walk has come, on the stack in place of its
+/// operations, with its flags. False where a range of it was empty (so is the walk's).
+template <class Range>
+[[gnu::always_inline]] inline bool PushPiece(const PieceRange<Range>& piece, Range* st, Source* source, int& sp,
+                                             bool& partial, bool& jumps, bool& scattered)
+{
+    if (piece.emptied)
+        return false;
+    st[++sp] = piece.range;
+    source[sp] = Source::Other;
+    partial = partial || piece.flags.partial;
+    jumps = jumps || piece.flags.jumps;
+    scattered = scattered || piece.flags.scattered;
+    return true;
+}
+
 /// The value-only walk of `count` operations; with `pieces`, those of each piece are replaced
 /// by its range. Empty where a range on the way came out empty; else the last range with the
 /// flags of every range on the way, or (Raw) as it stands, those flags in `flags`.
@@ -459,13 +475,8 @@ KTInterval LeanValuesWalk(const KTEvaluationProgram::Instruction* ops, int count
         if constexpr (WithPieces) {
             if (next < pieceCount && k == pieces[next]->first) {
                 const PieceRange<KTInterval>& piece = *pieces[next++];
-                if (piece.emptied)
+                if (!PushPiece(piece, st, source, sp, partial, jumps, scattered))
                     return {};
-                st[++sp] = piece.range;
-                source[sp] = Source::Other;
-                partial = partial || piece.flags.partial;
-                jumps = jumps || piece.flags.jumps;
-                scattered = scattered || piece.flags.scattered;
                 k = piece.last;
                 continue;
             }
@@ -638,13 +649,8 @@ KTIntervalGradient LeanSlopesWalk(const KTEvaluationProgram::Instruction* ops, i
         if constexpr (WithPieces) {
             if (next < pieceCount && k == pieces[next]->first) {
                 const PieceRange<KTIntervalGradient>& piece = *pieces[next++];
-                if (piece.emptied)
+                if (!PushPiece(piece, st, source, sp, partial, jumps, scattered))
                     return {};
-                st[++sp] = piece.range;
-                source[sp] = Source::Other;
-                partial = partial || piece.flags.partial;
-                jumps = jumps || piece.flags.jumps;
-                scattered = scattered || piece.flags.scattered;
                 k = piece.last;
                 continue;
             }
