@@ -247,7 +247,7 @@ private:
     }
     double LineY(int j) const { return j >= m_rows ? m_yHigh : m_yLow + (m_yHigh - m_yLow) * j / m_rows; }
     /// The lattice lines' coordinates, read for every point and box instead of a division each.
-    std::vector<double> m_xs, m_ys;
+    std::vector<double> m_xs{0.0}, m_ys{0.0}; // as m_xLow and m_yLow before the first Reset
     int m_tilesX = 1, m_tilesY = 1, m_coarseX = 1;
     Difference m_difference;
     RowDifference m_rowDifference;
