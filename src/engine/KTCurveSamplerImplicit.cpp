@@ -68,23 +68,16 @@ KTIntervalGradient Difference(const KTIntervalGradient& b, const KTIntervalGradi
 /// The difference's ranges over a box: the second side's less the first's.
 KTImplicitLattice::Bound PreparedBound(const KTFunction3::PreparedList& first, const KTFunction3::PreparedList& second)
 {
-    if (second.program && second.program->IsNumber()) {
-        // Most relations have a number on one side, whose ranges no box changes: taken once.
-        const KTInterval number = second.Bound(0.0, 0.0, 0.0, 0.0);
-        const KTIntervalGradient numberGradient = second.BoundWithGradient(0.0, 0.0, 0.0, 0.0);
-        return [&first, number, numberGradient](double xLow, double xHigh, double yLow, double yHigh,
-                                                bool gradient, bool gaps) {
-            if (gradient)
-                return Difference(numberGradient, first.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps));
-            return KTIntervalGradient{Difference(number, first.Bound(xLow, xHigh, yLow, yHigh, gaps)),
-                                      KTInterval::Entire(), KTInterval::Entire()};
-        };
-    }
-    return [&first, &second](double xLow, double xHigh, double yLow, double yHigh, bool gradient, bool gaps) {
+    // Most relations have a number on one side, whose ranges no box changes: taken once.
+    const bool number = second.program && second.program->IsNumber();
+    const KTIntervalGradient fixed =
+        number ? second.BoundWithGradient(0.0, 0.0, 0.0, 0.0) : KTIntervalGradient{};
+    return [&first, &second, number, fixed](double xLow, double xHigh, double yLow, double yHigh, bool gradient,
+                                            bool gaps) {
         if (gradient)
-            return Difference(second.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps),
+            return Difference(number ? fixed : second.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps),
                               first.BoundWithGradient(xLow, xHigh, yLow, yHigh, gaps));
-        return KTIntervalGradient{Difference(second.Bound(xLow, xHigh, yLow, yHigh, gaps),
+        return KTIntervalGradient{Difference(number ? fixed.value : second.Bound(xLow, xHigh, yLow, yHigh, gaps),
                                              first.Bound(xLow, xHigh, yLow, yHigh, gaps)),
                                   KTInterval::Entire(), KTInterval::Entire()};
     };

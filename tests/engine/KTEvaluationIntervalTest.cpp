@@ -55,6 +55,27 @@ KTInterval BoundOnBothWalks(KTFunction3& f, double from, double to)
     return b;
 }
 
+/// A program's ranges over a box, alone and with the derivatives.
+struct Ranges
+{
+    KTInterval value;
+    KTIntervalGradient gradient;
+};
+
+/// The program's ranges over the box, checked to be the generic walk's to the last bit.
+Ranges OnBothWalks(const KTEvaluationProgram& program, const KTIntervalInputs& in, const std::string& what)
+{
+    const Ranges lean{program.Bound(in), program.BoundWithGradient(in)};
+    KTEvaluationProgram::SetReferencePath(true);
+    const Ranges reference{program.Bound(in), program.BoundWithGradient(in)};
+    KTEvaluationProgram::SetReferencePath(false);
+    EXPECT_TRUE(Identical(lean.value, reference.value) && Identical(lean.gradient.value, reference.gradient.value) &&
+                Identical(lean.gradient.dx, reference.gradient.dx) &&
+                Identical(lean.gradient.dy, reference.gradient.dy))
+        << what;
+    return lean;
+}
+
 /// Jumps: bounded, but the expression may jump inside.
 enum Shape { Bounded, Partial, Empty, Jumps };
 
@@ -344,31 +365,16 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
                                 absentY ? KTInterval::Empty() : KTInterval(y0, y0 + width),
                                 constants,
                                 scale};
-            const KTInterval b = program.Bound(in);
-            const KTIntervalGradient g = program.BoundWithGradient(in);
-            EXPECT_EQ(g.value, b) << kttest::Describe(list);
             // The walks an implicit plot takes give the generic walk's ranges to the last bit.
-            KTEvaluationProgram::SetReferencePath(true);
-            const KTInterval reference = program.Bound(in);
-            const KTIntervalGradient referenceGradient = program.BoundWithGradient(in);
-            KTEvaluationProgram::SetReferencePath(false);
-            EXPECT_TRUE(Identical(b, reference) && Identical(g.value, referenceGradient.value) &&
-                        Identical(g.dx, referenceGradient.dx) && Identical(g.dy, referenceGradient.dy))
-                << kttest::Describe(list);
-            // Without gaps (where only whether the range is bounded is asked): the same on both
-            // walks.
+            const Ranges ranges = OnBothWalks(program, in, kttest::Describe(list));
+            const KTInterval& b = ranges.value;
+            const KTIntervalGradient& g = ranges.gradient;
+            EXPECT_EQ(g.value, b) << kttest::Describe(list);
+            // Without gaps (where only whether the range is bounded is asked).
             {
                 KTIntervalInputs plain = in;
                 plain.gaps = false;
-                const KTInterval n = program.Bound(plain);
-                const KTIntervalGradient ng = program.BoundWithGradient(plain);
-                KTEvaluationProgram::SetReferencePath(true);
-                const KTInterval nr = program.Bound(plain);
-                const KTIntervalGradient ngr = program.BoundWithGradient(plain);
-                KTEvaluationProgram::SetReferencePath(false);
-                EXPECT_TRUE(Identical(n, nr) && Identical(ng.value, ngr.value) && Identical(ng.dx, ngr.dx) &&
-                            Identical(ng.dy, ngr.dy))
-                    << kttest::Describe(list) << " without gaps";
+                const KTInterval n = OnBothWalks(program, plain, kttest::Describe(list) + " without gaps").value;
                 // Never narrower, and bounded where the range with gaps is.
                 if (b.IsBounded()) {
                     EXPECT_TRUE(n.IsBounded() && n.m_lo <= b.m_lo && n.m_hi >= b.m_hi)
@@ -390,17 +396,8 @@ TEST(KTEvaluationInterval, BoundsHoldEveryValueOfRandomProgramsOverRandomBoxes)
                     beside.x = KTInterval(x0 + shift, x0 + shift + width);
                 if (rng() % 2 == 0)
                     beside.angleScale = scale == 1.0 ? 1 / 57.29577951 : 1.0;
-                for (const KTIntervalInputs* box : {&beside, &in}) {
-                    const KTInterval again = program.Bound(*box);
-                    const KTIntervalGradient againGradient = program.BoundWithGradient(*box);
-                    KTEvaluationProgram::SetReferencePath(true);
-                    const KTInterval r = program.Bound(*box);
-                    const KTIntervalGradient rg = program.BoundWithGradient(*box);
-                    KTEvaluationProgram::SetReferencePath(false);
-                    EXPECT_TRUE(Identical(again, r) && Identical(againGradient.value, rg.value) &&
-                                Identical(againGradient.dx, rg.dx) && Identical(againGradient.dy, rg.dy))
-                        << kttest::Describe(list) << " beside, " << k;
-                }
+                for (const KTIntervalInputs* box : {&beside, &in})
+                    OnBothWalks(program, *box, kttest::Describe(list) + " beside, " + std::to_string(k));
             }
             pieced += program.Pieces().empty() ? 0 : 1;
             for (const KTEvaluationProgram::Instruction& ins : program.Operations())
@@ -593,15 +590,7 @@ TEST(KTEvaluationInterval, PiecesOfOneVariableAreKeptForTheirOwnProgram)
             for (int box = 0; box < 4; ++box) {
                 const KTIntervalInputs in{{0.25 * box, 0.25 * box + 0.5}, {1.0 - 0.5 * box, 1.5 - 0.5 * box},
                                           constants, box == 3 ? 1 / 57.29577951 : 1.0};
-                const KTInterval b = program.Bound(in);
-                const KTIntervalGradient g = program.BoundWithGradient(in);
-                KTEvaluationProgram::SetReferencePath(true);
-                const KTInterval r = program.Bound(in);
-                const KTIntervalGradient rg = program.BoundWithGradient(in);
-                KTEvaluationProgram::SetReferencePath(false);
-                EXPECT_TRUE(Identical(b, r) && Identical(g.value, rg.value) && Identical(g.dx, rg.dx) &&
-                            Identical(g.dy, rg.dy))
-                    << kttest::Describe(list) << " over box " << box;
+                OnBothWalks(program, in, kttest::Describe(list) + " over box " + std::to_string(box));
             }
         }
     }
