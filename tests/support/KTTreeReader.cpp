@@ -278,8 +278,8 @@ double RealPower(double a, double p)
         return kNaN;
     if (a > 0.0)
         return Finite(std::pow(a, p));
-    if (a == 0.0)
-        return p > 0.0 ? 0.0 : p == 0.0 ? 1.0 : kNaN;
+    if (a == 0.0) // 0 ^ 0 is 0, as the program's power rule has it
+        return p >= 0.0 ? 0.0 : kNaN;
     if (p == std::floor(p))
         return Finite(std::pow(a, p));
     for (int j = 3; j <= 31; j += 2) {

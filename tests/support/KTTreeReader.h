@@ -28,7 +28,8 @@ struct TreeReading
 TreeReading ReadTree(const KTETokenList& top, double x, double angleFactor);
 
 /// a ^ p over the reals: a negative base has a power for a whole p, and for an odd root, a p
-/// that is k / j for an odd j up to 31 (negative for an odd k); NaN otherwise.
+/// that is k / j for an odd j up to 31 (negative for an odd k); NaN otherwise. 0 ^ 0 is 0, as
+/// the program has it, not the 1 of the C library.
 double RealPower(double a, double p);
 
 } // namespace kttest

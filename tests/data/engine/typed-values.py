@@ -33,9 +33,9 @@ def power(a, p):
     if a > 0:
         return a ** p
     if a == 0:
-        if p > 0:
-            return mpf(0)
-        raise NoValue("0 to a power not above 0")
+        if p >= 0:
+            return mpf(0)  # 0 ^ 0 is 0, as the program has it
+        raise NoValue("0 to a negative power")
     if p == mp.floor(p):
         return a ** p
     for j in range(3, 32, 2):
