@@ -399,9 +399,11 @@ void KTEvaluationProgram::Clear()
     m_batchResultBound = false;
     m_pieces.clear();
     m_serial = 0;
+    m_constantSpans.clear();
+    m_spansSerial = 0;
 }
 
-void KTEvaluationProgram::FindPieces()
+void KTEvaluationProgram::FindPieces(bool spans)
 {
     // The operands on the stack as the program runs: what each reads and where it begins. An
     // operand of one variable is a piece where the operation that takes it reads the other
@@ -416,9 +418,12 @@ void KTEvaluationProgram::FindPieces()
     };
     std::vector<Operand> stack;
     std::vector<Piece> found;
-    const auto close = [&found](const Operand& a, std::uint8_t reads, std::int32_t last) {
+    std::vector<Span> constants;
+    const auto close = [&found, &constants](const Operand& a, std::uint8_t reads, std::int32_t last) {
         if (a.costly && a.reads != reads && (a.reads == ReadsX || a.reads == ReadsY))
             found.push_back({a.first, last, a.reads == ReadsY});
+        if (a.reads == ReadsParam && reads != ReadsParam)
+            constants.push_back({a.first, last});
     };
     for (std::size_t k = 0; k < m_ops.size(); ++k) {
         const Instruction& ins = m_ops[k];
@@ -492,6 +497,13 @@ void KTEvaluationProgram::FindPieces()
     if (stack.size() != 1)
         return;
     close(stack.back(), 0, static_cast<std::int32_t>(m_ops.size()) - 1);
+    if (spans && !constants.empty()) {
+        static std::atomic<std::uint64_t> spanSerials{0};
+        std::sort(constants.begin(), constants.end(),
+                  [](const Span& a, const Span& b) { return a.first < b.first; });
+        m_constantSpans = std::move(constants);
+        m_spansSerial = ++spanSerials;
+    }
     // Found as their operands are taken: in the order of the operations, pieces never overlap.
     std::sort(found.begin(), found.end(), [](const Piece& a, const Piece& b) { return a.first < b.first; });
     if (found.size() > static_cast<std::size_t>(MaxPieces))
@@ -710,6 +722,11 @@ void KTEvaluationProgram::Compile(const ASTokenList& list)
     }
     m_starts.clear();
     Peephole();
+    Finish(true);
+}
+
+void KTEvaluationProgram::Finish(bool spans)
+{
     if (m_ops.size() == 1 && m_ops[0].op == PushXLinear) {
         m_linear = true;
         m_slope = m_ops[0].value;
@@ -718,7 +735,7 @@ void KTEvaluationProgram::Compile(const ASTokenList& list)
     m_compiled = true;
     m_plain = !m_usesConstants && !m_usesAngle;
     PlanBatch();
-    FindPieces();
+    FindPieces(spans);
     // A range across a pole of tan, sec, cosec or cot may be left without its gap only where no
     // reciprocal or power after the function could make it bounded again (1 / tan(x) across
     // x = pi / 2 is bounded with the gap, and not without).
@@ -768,7 +785,8 @@ inline bool PowerByConstant(double b, const KTEvaluationProgram::Instruction& in
 
 } // namespace
 
-double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
+[[gnu::always_inline]] inline double
+KTEvaluationProgram::RunOperations(const Instruction* first, std::size_t count, const KTEvaluationInputs& in)
 {
     // The top value lives in t; the values below it in stack[0..sp].
     double stack[KTRealStack::kSlots];
@@ -816,7 +834,8 @@ double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
         t = (V);                                                                                             \
     } while (0)
 
-    for (const Instruction& ins : m_ops) {
+    for (const Instruction* end = first + count; first != end; ++first) {
+        const Instruction& ins = *first;
         switch (ins.op) {
         case PushConst: KT_PUSH(ins.value); break;
         case PushX: KT_PUSH(x); break;
@@ -947,4 +966,61 @@ double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
 #undef KT_DIVIDE
 #undef KT_PUSH
     return std::isfinite(t) ? t : KTUndefinedValue;
+}
+
+double KTEvaluationProgram::RunProgram(const KTEvaluationInputs& in) const
+{
+    return RunOperations(m_ops.data(), m_ops.size(), in);
+}
+
+const KTEvaluationProgram& KTEvaluationProgram::ForConstants(const KTIntervalInputs& in) const
+{
+    constexpr int kConstants = 5;
+    struct Kept
+    {
+        std::uint64_t serial = 0;
+        double constants[kConstants] = {};
+        double angleScale = 0.0;
+        KTEvaluationProgram program;
+    };
+    // A thread bounds both sides of one relation, member by member: a few programs are enough.
+    constexpr std::size_t kKept = 4;
+    thread_local Kept kept[kKept];
+    thread_local std::size_t oldest = 0;
+    double constants[kConstants] = {};
+    if (in.constants)
+        std::copy(in.constants, in.constants + kConstants, constants);
+    const auto same = [&](const Kept& k) {
+        return k.serial == m_spansSerial && k.angleScale == in.angleScale &&
+               std::equal(constants, constants + kConstants, k.constants);
+    };
+    for (const Kept& k : kept)
+        if (same(k))
+            return k.program;
+
+    Kept& k = kept[oldest];
+    oldest = (oldest + 1) % kKept;
+    KTEvaluationProgram& p = k.program;
+    p.Clear();
+    p.m_ops = m_ops;
+    p.m_usesAngle = m_usesAngle;
+    const KTEvaluationInputs at{0.0, 0.0, in.constants, in.angleScale};
+    // From the last span back, so that the earlier ones keep their places. A span without a
+    // value (a root of a negative number, say) keeps its operations: its range says so.
+    for (auto span = m_constantSpans.rbegin(); span != m_constantSpans.rend(); ++span) {
+        const auto count = static_cast<std::size_t>(span->last - span->first + 1);
+        const double v = RunOperations(m_ops.data() + span->first, count, at);
+        if (!std::isfinite(v) || KTEvaluationRules::IsSentinel(v))
+            continue;
+        const auto first = p.m_ops.begin() + span->first;
+        p.m_ops.erase(first + 1, first + static_cast<std::ptrdiff_t>(count));
+        *first = {PushConst, 0, v, 0.0};
+    }
+    p.m_usesConstants = std::any_of(p.m_ops.begin(), p.m_ops.end(),
+                                    [](const Instruction& ins) { return ins.op == PushParam; });
+    p.Finish(false);
+    k.serial = m_spansSerial;
+    k.angleScale = in.angleScale;
+    std::copy(constants, constants + kConstants, k.constants);
+    return p;
 }

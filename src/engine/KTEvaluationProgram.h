@@ -23,6 +23,7 @@
 #include "engine/ASTokenList.h"
 #include "engine/KTInterval.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -209,6 +210,13 @@ public:
     static constexpr int MaxPieces = 4;
     /// The pieces, in the order of their operations (for tests).
     const std::vector<Piece>& Pieces() const { return m_pieces; }
+    /// The operands computed from the constants a to m alone and taken by an operation that
+    /// reads x or y, as m ^ 2 in x ^ (m ^ 2): one number over any box, first to last operation.
+    struct Span
+    {
+        std::int32_t first, last;
+    };
+    const std::vector<Span>& ConstantSpans() const { return m_constantSpans; }
 
 private:
     /// One operation of the block form: the stack slot it writes (its first operand's) and
@@ -220,6 +228,19 @@ private:
         bool boundA; ///< the top (unary) or left operand
         bool boundB; ///< the right operand of an operation on two stacked values
     };
+
+    /// The operations first to first + count - 1 by the scalar rules: the value of the one
+    /// operand they compute, or KTUndefinedValue.
+    static double RunOperations(const Instruction* first, std::size_t count, const KTEvaluationInputs& in);
+    /// What compiling leaves to be found once the operations are fixed: the line, the block
+    /// form, the pieces, the spans of constants (unless `spans` is false), whether gaps matter
+    /// and the value of a program that is one number.
+    void Finish(bool spans);
+    /// This program with each span of constants replaced by its value at in's constants, where
+    /// that is a number: the ranges then take a family member's m ^ 2 as the one number every
+    /// point of a box computes, not as a range around it. Kept per thread; the program itself
+    /// without spans.
+    const KTEvaluationProgram& ForConstants(const KTIntervalInputs& in) const;
 
     void EmitBinary(int kind);
     void EmitFunction(int kind);
@@ -241,11 +262,15 @@ private:
     bool m_linear = false; ///< the program is x * m_slope + m_intercept
     double m_slope = 0.0;
     double m_intercept = 0.0;
-    /// Finds the pieces of the compiled program (at most MaxPieces, those that come first).
-    void FindPieces();
+    /// Finds the pieces of the compiled program (at most MaxPieces, those that come first),
+    /// and with `spans` its spans of constants.
+    void FindPieces(bool spans);
     std::vector<Piece> m_pieces;
     /// Tells this program's pieces from another's in the kept ranges; 0 without pieces.
     std::uint64_t m_serial = 0;
+    std::vector<Span> m_constantSpans;
+    /// Tells this program's spans from another's in the programs kept for constants.
+    std::uint64_t m_spansSerial = 0;
     /// Its ranges keep the gaps across poles whatever KTIntervalInputs::gaps asks.
     bool m_gapsMatter = false;
 

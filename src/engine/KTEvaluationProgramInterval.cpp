@@ -915,6 +915,8 @@ KTInterval KTEvaluationProgram::Bound(const KTIntervalInputs& in) const
 {
     if (!m_compiled)
         return KTInterval::Entire();
+    if (!m_constantSpans.empty())
+        return ForConstants(in).Bound(in);
     if (!in.gaps && m_gapsMatter) {
         KTIntervalInputs with = in;
         with.gaps = true;
@@ -931,6 +933,8 @@ KTIntervalGradient KTEvaluationProgram::BoundWithGradient(const KTIntervalInputs
 {
     if (!m_compiled)
         return {KTInterval::Entire(), KTInterval::Entire(), KTInterval::Entire()};
+    if (!m_constantSpans.empty())
+        return ForConstants(in).BoundWithGradient(in);
     if (!in.gaps && m_gapsMatter) {
         KTIntervalInputs with = in;
         with.gaps = true;

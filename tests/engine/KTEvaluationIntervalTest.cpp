@@ -96,6 +96,12 @@ const BoundRow kBoundRows[] = {
     {"y = x*x", 1, -1, 2, 0, 4, Bounded},
     {"y = 3x + 1", 1, -1, 2, -2, 7, Bounded},
     {"y = x^4 - 1", 1, -1, 1, -1, 0, Bounded},
+    // Exponents computed from the constants (each 1): one number over the box, whatever their
+    // rounding, so that a negative base has its powers.
+    {"y = x^(a+1)", 1, -2, -1, 1, 4, Bounded},
+    {"y = x^(3m)", 1, -2, 1, -8, 1, Bounded},
+    {"y = (x-3)^(b/3)", 1, 0, 2, -1.4422495703074083, -1, Bounded},
+    {"y = x^(c^2+1)", 1, -1, 2, 0, 4, Bounded},
     // Trigonometric functions in radians, degrees and grads; the poles in each.
     {"y = sin(x)", 1, 0, 1.5707963267948966, 0, 1, Bounded},
     {"y = sin(x)", 1, -1, 5, -1, 1, Bounded},

@@ -133,6 +133,7 @@ inline constexpr ImplicitCase kImplicitCases[] = {
     {.name = "reciprocal-tan", .text = "1/tan(3x+1.2)=0", .range = 5, .implicit = true},
     {.name = "whole-steps", .text = "y^3+y=gint(x)", .range = 5, .implicit = true},
     {.name = "remainder-cosine", .text = "x-2gint(x/2)=cos(y)+1", .range = 5, .implicit = true},
+    {.name = "constant-power", .text = "x^(a+2)=y", .range = 2, .implicit = true},
     {.name = "fifth-root", .text = "(x-0.3)^(1/5)=sin(y)", .range = 2, .implicit = true, .cx = 0.3},
     {.name = "tiny-circle-5", .text = "x^2+y^2=0.0001", .range = 5, .implicit = false},
     {.name = "tiny-circle-10", .text = "x^2+y^2=0.0001", .range = 10, .implicit = false},

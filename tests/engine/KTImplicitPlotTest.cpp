@@ -271,6 +271,15 @@ void ReciprocalTan(double x, double, double& f, double& fx, double& fy)
     fy = 0.0;
 }
 
+/// x^(a+2) = y with a at 1: the cubic, on the side of negative x too, where the power of a
+/// negative base is real because its exponent is one whole number wherever it is taken.
+void ConstantPower(double x, double y, double& f, double& fx, double& fy)
+{
+    f = x * x * x - y;
+    fx = 3 * x * x;
+    fy = -1.0;
+}
+
 /// y^3 + y = gint(x): a step of the curve at each whole x, with nothing drawn up the jump.
 void WholeSteps(double x, double y, double& f, double& fx, double& fy)
 {
@@ -342,6 +351,7 @@ const ClosedForm kClosedForms[] = {
     {"reciprocal-tan", ReciprocalTan, nullptr, true},
     {"whole-steps", WholeSteps, nullptr, true},
     {"remainder-cosine", RemainderCosine, nullptr, true},
+    {"constant-power", ConstantPower},
     {"fifth-root", FifthRoot, FifthRootAtY},
     {"power-swap", PowerSwap},
     {"sine-swap", SineSwap},
@@ -1006,7 +1016,8 @@ TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndViewFarOut)
 }
 
 // Cusps and vertical tangents are reached, jumps are not crossed, and powers of negative bases
-// (real on lines of no width) draw nothing.
+// (real on lines of no width) draw nothing, unless the exponent is one number however it is
+// computed.
 TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndViewSteep)
 {
     const std::vector<SweepRow> rows = {
@@ -1020,8 +1031,9 @@ TEST(ImplicitPlots, EveryCurveInEveryWindowSizeAndViewSteep)
         {"whole-steps", "coix", true},
         {"remainder-cosine", "coi", false},
         {"fifth-root", "coi", true},
+        {"constant-power", "coi", false},
     };
-    EXPECT_EQ(Sweep(rows), 9 * (3 + 3 + 4 + 3 + 3 + 2 + 3 + 4 + 3 + 3));
+    EXPECT_EQ(Sweep(rows), 9 * (3 + 3 + 4 + 3 + 3 + 2 + 3 + 4 + 3 + 3 + 3));
 }
 
 // Sides equal everywhere, near the origin and far from it, draw nothing and say so; relations
