@@ -32,6 +32,11 @@ constexpr int kHiddenHalvings = 6;
 /// The same where nothing bounds the rates of change (a millionth of a cell): beside a cusp the
 /// two crossings close in on each other with the square of the distance to it.
 constexpr int kSteepHalvings = 20;
+/// The most parts of one interval whose ranges are taken there. A pair beside a cusp is found
+/// down one path of parts, two ranges a halving; where the difference is its rounding alone
+/// along the interval (x + x^10 - x at x = 0.02), every range holds zero and the halvings would
+/// take a million ranges, to find only rounding.
+constexpr int kSteepParts = 256;
 
 bool Positive(double f)
 {
@@ -451,7 +456,7 @@ std::int32_t KTImplicitCrossings::SteepPair(int i, int j, bool alongX)
     int count = 0;
     parts[count++] = {0.0, 1.0, m_lattice.Value(i, j),
                       alongX ? m_lattice.Value(i + 1, j) : m_lattice.Value(i, j + 1)};
-    while (count > 0) {
+    for (int taken = 0; count > 0 && taken < kSteepParts; ++taken) {
         const Part p = parts[--count];
         if (std::isnan(p.f0) || std::isnan(p.f1))
             continue;

@@ -241,9 +241,10 @@ TEST(KTImplicitGrid, AGridAfterAnotherTracesAsAFirstOne)
     }
 }
 
-// A relation that holds everywhere (x^1 = x) and relations whose rates of change nothing bounds
-// (traced without ranges, or with ranges that do not bound them) cost a few evaluations a lattice
-// point, not a search of every interval of the lattice for two crossings.
+// A relation that holds everywhere (x^1 = x), relations whose rates of change nothing bounds
+// (traced without ranges, or with ranges that do not bound them) and one that is its rounding
+// alone in part of the view cost a few evaluations a lattice point, not a search of every
+// interval of the lattice for two crossings.
 TEST(KTImplicitGrid, EveryLatticePointCostsAFewEvaluations)
 {
     const struct
@@ -255,7 +256,10 @@ TEST(KTImplicitGrid, EveryLatticePointCostsAFewEvaluations)
                 {"x 2 ^ y 2 ^ + 4 -", false},
                 {"x y * COS x 2 ^ y 2 ^ + SIN -", false},
                 {"0 35.6 x * TAN -", false},
-                {"x x ^ x -", true}}; // ranges of x^x whose rates are unbounded
+                {"x x ^ x -", true},  // ranges of x^x whose rates are unbounded
+                // x + 2x x^(4y) - x: where x^(4y) is below x's rounding, the difference is its
+                // rounding alone, and every range of it holds zero
+                {"x 2 x * x 4 y * ^ * + x -", true}};
     constexpr int columns = 400;
     constexpr int lines = 300;
     for (const auto& row : rows) {
