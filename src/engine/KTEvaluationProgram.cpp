@@ -422,7 +422,8 @@ void KTEvaluationProgram::FindPieces(bool spans)
     const auto close = [&found, &constants](const Operand& a, std::uint8_t reads, std::int32_t last) {
         if (a.costly && a.reads != reads && (a.reads == ReadsX || a.reads == ReadsY))
             found.push_back({a.first, last, a.reads == ReadsY});
-        if (a.reads == ReadsParam && reads != ReadsParam)
+        // A constant alone is its value already.
+        if (a.reads == ReadsParam && reads != ReadsParam && last > a.first)
             constants.push_back({a.first, last});
     };
     for (std::size_t k = 0; k < m_ops.size(); ++k) {

@@ -560,6 +560,7 @@ TEST(KTEvaluationInterval, PiecesOfOneVariableAreKeptForTheirOwnProgram)
     {
         std::vector<Tok> postfix;
         const char* pieces; ///< the variable of each, in order
+        std::size_t constantSpans = 0; ///< parts computed from the constants alone
     };
     const Row rows[] = {
         {{x, sine, y, cosine, plus}, "xy"},           // sin(x) + cos(y)
@@ -571,6 +572,9 @@ TEST(KTEvaluationInterval, PiecesOfOneVariableAreKeptForTheirOwnProgram)
         {{y, ln, x, times}, "y"},                     // ln(y) x
         {{x, sine, x, cosine, times, y, plus}, "x"},  // sin(x) cos(x) + y: one piece
         {{x, Num(2.5), power, y, plus}, "x"},         // x^2.5 + y
+        {{x, a, Num(1), plus, power, y, plus}, "", 1}, // x^(a+1) + y
+        {{a, a, times, x, sine, times}, "x", 1},       // a a sin(x)
+        {{a, Num(2), power}, "", 1},                  // a^2: the whole program
     };
     const double constants[5] = {1.5, -2, 0, 0, 3};
     KTEvaluationProgram program;
@@ -592,6 +596,7 @@ TEST(KTEvaluationInterval, PiecesOfOneVariableAreKeptForTheirOwnProgram)
                 }
             }
             EXPECT_EQ(found, row.pieces) << kttest::Describe(list);
+            EXPECT_EQ(program.ConstantSpans().size(), row.constantSpans) << kttest::Describe(list);
             // The same boxes for every program, in both passes.
             for (int box = 0; box < 4; ++box) {
                 const KTIntervalInputs in{{0.25 * box, 0.25 * box + 0.5}, {1.0 - 0.5 * box, 1.5 - 0.5 * box},
