@@ -102,6 +102,10 @@ const BoundRow kBoundRows[] = {
     {"y = x^(3m)", 1, -2, 1, -8, 1, Bounded},
     {"y = (x-3)^(b/3)", 1, 0, 2, -1.4422495703074083, -1, Bounded},
     {"y = x^(c^2+1)", 1, -1, 2, 0, 4, Bounded},
+    {"y = sin((a+1)x)", 0, 0, 45, 0, 1, Bounded},
+    {"y = sin((a+1)x)", 1, 0, 0.7853981633974483, 0, 1, Bounded},
+    {"y = sin((a+1)x)", 2, 0, 50, 0, 1, Bounded},
+    {"y = (x-2)^(1/(m+2))", 0, -6, 1, -2, -1, Bounded},
     // Trigonometric functions in radians, degrees and grads; the poles in each.
     {"y = sin(x)", 1, 0, 1.5707963267948966, 0, 1, Bounded},
     {"y = sin(x)", 1, -1, 5, -1, 1, Bounded},
